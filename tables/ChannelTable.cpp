@@ -1,0 +1,348 @@
+#include "ChannelTable.h"
+
+#include <new>
+
+#include "ByteOrder.h"
+
+namespace {
+
+constexpr std::size_t kOffMarker = 0;
+constexpr std::size_t kOffReserved = 2;
+constexpr std::size_t kOffMagic = 4;
+constexpr std::size_t kOffCountry = 8;
+constexpr std::size_t kOffAirMax = 12;
+constexpr std::size_t kOffAirMin = 14;
+constexpr std::size_t kOffCableMax = 16;
+constexpr std::size_t kOffCableMin = 18;
+
+std::uint16_t CountField(const EntryList* pList)
+{
+    return pList ? static_cast<std::uint16_t>(pList->iCount) : 0;
+}
+
+ChannelNode* AsChannel(EntryNode* pNode)
+{
+    return static_cast<ChannelNode*>(pNode);
+}
+
+} // namespace
+
+std::uint16_t ChannelTableHeader::wMarker() const { return le::ReadU16(bytes + kOffMarker); }
+std::uint16_t ChannelTableHeader::wReserved() const { return le::ReadU16(bytes + kOffReserved); }
+std::uint32_t ChannelTableHeader::dwMagic() const { return le::ReadU32(bytes + kOffMagic); }
+std::int32_t ChannelTableHeader::iCountryCode() const { return le::ReadI32(bytes + kOffCountry); }
+std::uint16_t ChannelTableHeader::wAirMax() const { return le::ReadU16(bytes + kOffAirMax); }
+std::uint16_t ChannelTableHeader::wAirMin() const { return le::ReadU16(bytes + kOffAirMin); }
+std::uint16_t ChannelTableHeader::wCableMax() const { return le::ReadU16(bytes + kOffCableMax); }
+std::uint16_t ChannelTableHeader::wCableMin() const { return le::ReadU16(bytes + kOffCableMin); }
+
+void ChannelTableHeader::SetMarker(std::uint16_t w) { le::WriteU16(bytes + kOffMarker, w); }
+void ChannelTableHeader::SetMagic(const char (&magic)[5])
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[kOffMagic + i] = static_cast<std::uint8_t>(magic[i]);
+}
+void ChannelTableHeader::SetCountryCode(std::int32_t i) { le::WriteI32(bytes + kOffCountry, i); }
+void ChannelTableHeader::SetAirMax(std::uint16_t w) { le::WriteU16(bytes + kOffAirMax, w); }
+void ChannelTableHeader::SetAirMin(std::uint16_t w) { le::WriteU16(bytes + kOffAirMin, w); }
+void ChannelTableHeader::SetCableMax(std::uint16_t w) { le::WriteU16(bytes + kOffCableMax, w); }
+void ChannelTableHeader::SetCableMin(std::uint16_t w) { le::WriteU16(bytes + kOffCableMin, w); }
+
+ChannelTable::ChannelTable(bool bWithLists)
+{
+    m_header.SetMarker(0xCB00);
+    m_header.SetMagic("CHFQ");
+    if (bWithLists) {
+        RenewList(ChannelModeAir);
+        RenewList(ChannelModeCable);
+    }
+}
+
+ChannelTable::~ChannelTable()
+{
+    delete m_pAirList;
+    delete m_pCableList;
+}
+
+EntryList*& ChannelTable::ListSlot(std::int32_t iMode)
+{
+    return iMode == ChannelModeAir ? m_pAirList : m_pCableList;
+}
+
+EntryList* ChannelTable::GetList(std::int32_t iMode) const
+{
+    if (iMode == ChannelModeAir)
+        return m_pAirList;
+    if (iMode == ChannelModeCable)
+        return m_pCableList;
+    return nullptr;
+}
+
+int ChannelTable::RenewList(std::int32_t iWhich)
+{
+    EntryList*& pSlot = ListSlot(iWhich);
+    delete pSlot;
+    pSlot = new (std::nothrow) EntryList;
+    return pSlot ? 1 : 0;
+}
+
+std::vector<std::uint8_t> ChannelTable::FileImage() const
+{
+    ChannelTableHeader header = m_header;
+    header.SetAirMax(CountField(m_pAirList));
+    header.SetCableMax(CountField(m_pCableList));
+
+    std::vector<std::uint8_t> image;
+    image.reserve(ChannelTableHeader::kSize + 4 + 8 * (static_cast<std::size_t>(header.wAirMax()) + header.wCableMax()));
+    image.insert(image.end(), header.bytes, header.bytes + ChannelTableHeader::kSize);
+
+    const auto appendList = [&image](const EntryList* pList, std::uint16_t wCount) {
+        const EntryNode* p = pList ? pList->pHead : nullptr;
+        for (std::uint16_t i = 0; i < wCount; ++i, p = p->pNext) {
+            if (!p)
+                return false;
+            std::uint8_t field[8];
+            le::WriteF64(field, static_cast<const ChannelNode*>(p)->dbFrequency);
+            image.insert(image.end(), field, field + 8);
+        }
+        return true;
+    };
+    // A chain shorter than its count cannot be written faithfully; an empty
+    // image tells Save to refuse rather than write a file that lies.
+    if (!appendList(m_pAirList, header.wAirMax()))
+        return {};
+    image.insert(image.end(), m_dwEndMark, m_dwEndMark + 4);
+    if (!appendList(m_pCableList, header.wCableMax()))
+        return {};
+    return image;
+}
+
+int ChannelTable::Save(const char* pszPath, FileError* pError)
+{
+    if (!pszPath || (!m_pAirList && !m_pCableList)) {
+        if (pError)
+            pError->Set(EINVAL);
+        return 0;
+    }
+    const std::vector<std::uint8_t> image = FileImage();
+    if (image.empty()) {
+        if (pError)
+            pError->Set(EIO);
+        return 0;
+    }
+    if (!WriteFileSafely(pszPath, image, pError))
+        return 0;
+    // The stored counts become the table's maxima, as the file now says.
+    m_header.SetAirMax(CountField(m_pAirList));
+    m_header.SetCableMax(CountField(m_pCableList));
+    return 1;
+}
+
+int ChannelTable::Load(const char* pszPath, FileError* pError)
+{
+    if (!pszPath) {
+        if (pError)
+            pError->Set(EINVAL);
+        return 0;
+    }
+    if (!RenewList(ChannelModeAir) || !RenewList(ChannelModeCable)) {
+        if (pError)
+            pError->Set(ENOMEM);
+        return 0;
+    }
+    m_header = ChannelTableHeader();
+    for (auto& b : m_dwEndMark)
+        b = 0;
+
+    std::vector<std::uint8_t> bytes;
+    if (!ReadFileBytes(pszPath, bytes, kMaxFileSize, pError))
+        return 0;
+
+    // Nothing is validated: a short file leaves missing fields zero, and marker
+    // and magic are kept as read so that a save writes them back.
+    ByteSource source(bytes);
+    source.Read(m_header.bytes, ChannelTableHeader::kSize);
+
+    const auto readList = [&source](EntryList* pList, std::uint16_t wCount) -> std::uint16_t {
+        std::uint16_t wSkipped = 0;
+        for (std::uint32_t i = 0; i < wCount; ++i) {
+            std::uint8_t field[8];
+            source.Read(field, sizeof field);
+            auto* pNode = new (std::nothrow) ChannelNode;
+            if (!pNode) {
+                ++wSkipped;
+                continue;
+            }
+            pNode->dbFrequency = le::ReadF64(field);
+            pList->AddTail(pNode);
+        }
+        return wSkipped;
+    };
+
+    m_header.SetAirMax(static_cast<std::uint16_t>(m_header.wAirMax() - readList(m_pAirList, m_header.wAirMax())));
+    source.Read(m_dwEndMark, sizeof m_dwEndMark);
+    m_header.SetCableMax(
+        static_cast<std::uint16_t>(m_header.wCableMax() - readList(m_pCableList, m_header.wCableMax())));
+    return 1;
+}
+
+int ChannelTable::GetRange(std::int32_t iMode, std::int32_t* piMin, std::int32_t* piMax) const
+{
+    if (!piMin && !piMax)
+        return 0;
+    const bool bAir = iMode == ChannelModeAir;
+    if (piMin)
+        *piMin = bAir ? m_header.wAirMin() : m_header.wCableMin();
+    if (piMax)
+        *piMax = bAir ? m_header.wAirMax() : m_header.wCableMax();
+    return 1;
+}
+
+int ChannelTable::SetCountryCode(std::int32_t iCode)
+{
+    if (iCode <= 0)
+        return 0;
+    m_header.SetCountryCode(iCode);
+    return 1;
+}
+
+int ChannelTable::AppendChannel(std::int32_t iMode, ChannelNode* pNode)
+{
+    EntryList* pList = GetList(iMode);
+    if (!pList || !pNode || pList->iCount >= kMaxChannels)
+        return 0;
+    pList->AddTail(pNode);
+    UpdateRange(iMode);
+    return 1;
+}
+
+int ChannelTable::InsertChannel(std::int32_t iMode, std::int32_t iChannel, ChannelNode* pNode)
+{
+    EntryList* pList = GetList(iMode);
+    if (!pList || !pNode || iChannel < 1 || iChannel > pList->iCount || pList->iCount >= kMaxChannels)
+        return 0;
+    pList->InsertBefore(pNode, pList->GetAt(iChannel - 1));
+    UpdateRange(iMode);
+    return 1;
+}
+
+int ChannelTable::DeleteChannel(std::int32_t iMode, std::int32_t iChannel)
+{
+    EntryList* pList = GetList(iMode);
+    if (!pList || iChannel < 1 || iChannel > pList->iCount)
+        return 0;
+    delete pList->RemoveAt(iChannel - 1);
+    UpdateRange(iMode);
+    return 1;
+}
+
+double ChannelTable::GetFrequency(std::int32_t iMode, std::int32_t iChannel) const
+{
+    const EntryList* pList = GetList(iMode);
+    if (!pList || iChannel < 1 || iChannel > pList->iCount)
+        return -1.0;
+    const EntryNode* pNode = pList->GetAt(iChannel - 1);
+    return pNode ? static_cast<const ChannelNode*>(pNode)->dbFrequency : -1.0;
+}
+
+int ChannelTable::SetFrequency(std::int32_t iMode, std::int32_t iChannel, double dbFrequency)
+{
+    EntryList* pList = GetList(iMode);
+    if (!pList || iChannel < 1 || iChannel > pList->iCount)
+        return 0;
+    EntryNode* pNode = pList->GetAt(iChannel - 1);
+    if (!pNode)
+        return 0;
+    // Deliberately no UpdateRange: the range follows structural edits only.
+    AsChannel(pNode)->dbFrequency = dbFrequency;
+    return 1;
+}
+
+void ChannelTable::SetRangeFields(std::int32_t iMode, std::uint16_t wMin, std::uint16_t wMax)
+{
+    if (iMode == ChannelModeAir) {
+        m_header.SetAirMin(wMin);
+        m_header.SetAirMax(wMax);
+    } else {
+        m_header.SetCableMin(wMin);
+        m_header.SetCableMax(wMax);
+    }
+}
+
+void ChannelTable::UpdateRange(std::int32_t iMode)
+{
+    const EntryList* pList = GetList(iMode);
+    if (!pList)
+        return;
+    std::int32_t iMin = 0;
+    const EntryNode* p = pList->pHead;
+    for (std::int32_t i = 1; i <= pList->iCount && p; ++i, p = p->pNext) {
+        if (static_cast<const ChannelNode*>(p)->dbFrequency > 0.0) {
+            iMin = i;
+            break;
+        }
+    }
+    // A list without any frequency keeps the fields it had.
+    if (iMin == 0)
+        return;
+    std::int32_t iMax = 0;
+    p = pList->pTail;
+    for (std::int32_t i = pList->iCount; i >= 1 && p; --i, p = p->pPrev) {
+        if (static_cast<const ChannelNode*>(p)->dbFrequency > 0.0) {
+            iMax = i;
+            break;
+        }
+    }
+    SetRangeFields(iMode, static_cast<std::uint16_t>(iMin), static_cast<std::uint16_t>(iMax));
+}
+
+std::int32_t ChannelTable::DeleteChannels(std::int32_t iMode, const std::vector<std::int32_t>& channels)
+{
+    EntryList* pList = GetList(iMode);
+    if (!pList)
+        return 0;
+
+    // Deleting from the highest number down with a range update after each step
+    // ends with the range of the final list, unless the final list has no
+    // frequency left. Then the fields hold the range of the last intermediate
+    // list that still had one: it held only the lowest deleted channel with a
+    // frequency, at its own number, provided a higher channel was deleted before it.
+    std::int32_t iDeleted = 0;
+    std::int32_t iLowestDeletedFilled = 0;
+    std::int32_t iHighestDeleted = 0;
+    bool bAnyLeftFilled = false;
+
+    std::size_t next = 0;
+    EntryNode* p = pList->pHead;
+    for (std::int32_t iChannel = 1; p; ++iChannel) {
+        EntryNode* pNext = p->pNext;
+        while (next < channels.size() && channels[next] < iChannel)
+            ++next;
+        const bool bFilled = static_cast<ChannelNode*>(p)->dbFrequency > 0.0;
+        if (next < channels.size() && channels[next] == iChannel) {
+            if (bFilled && iLowestDeletedFilled == 0)
+                iLowestDeletedFilled = iChannel;
+            iHighestDeleted = iChannel;
+            if (p == pList->pHead)
+                pList->pHead = pNext;
+            if (p == pList->pTail)
+                pList->pTail = p->pPrev;
+            p->Unlink();
+            --pList->iCount;
+            delete p;
+            ++iDeleted;
+        } else if (bFilled) {
+            bAnyLeftFilled = true;
+        }
+        p = pNext;
+    }
+
+    if (iDeleted == 0)
+        return 0;
+    if (bAnyLeftFilled)
+        UpdateRange(iMode);
+    else if (iLowestDeletedFilled != 0 && iLowestDeletedFilled != iHighestDeleted)
+        SetRangeFields(iMode, static_cast<std::uint16_t>(iLowestDeletedFilled),
+                       static_cast<std::uint16_t>(iLowestDeletedFilled));
+    return iDeleted;
+}

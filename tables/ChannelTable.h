@@ -1,0 +1,101 @@
+#pragma once
+// One country's channel plan: the air and cable frequency lists, the 20-byte
+// CHFQ header and the end mark, read and written as a .ccf file.
+
+#include <cstdint>
+#include <vector>
+
+#include "EntryList.h"
+#include "FileIO.h"
+
+class LegacyChannelTable;
+
+enum ChannelMode : std::int32_t
+{
+    ChannelModeNone = -1,
+    ChannelModeAir = 0,   // "Antenna"
+    ChannelModeCable = 1, // "Cable"
+};
+
+struct ChannelNode : EntryNode
+{
+    double dbFrequency = 0.0;
+};
+
+// The header exactly as it lies at the start of a .ccf file.
+class ChannelTableHeader
+{
+public:
+    static constexpr std::size_t kSize = 20;
+
+    std::uint16_t wMarker() const;
+    std::uint16_t wReserved() const;
+    std::uint32_t dwMagic() const;
+    std::int32_t iCountryCode() const;
+    std::uint16_t wAirMax() const;
+    std::uint16_t wAirMin() const;
+    std::uint16_t wCableMax() const;
+    std::uint16_t wCableMin() const;
+
+    void SetMarker(std::uint16_t w);
+    void SetMagic(const char (&magic)[5]);
+    void SetCountryCode(std::int32_t i);
+    void SetAirMax(std::uint16_t w);
+    void SetAirMin(std::uint16_t w);
+    void SetCableMax(std::uint16_t w);
+    void SetCableMin(std::uint16_t w);
+
+    std::uint8_t bytes[kSize] = {};
+};
+
+class ChannelTable
+{
+public:
+    // A list cannot hold more channels than the 16-bit count fields can record.
+    static constexpr std::int32_t kMaxChannels = 65535;
+    static constexpr std::size_t kMaxFileSize =
+        ChannelTableHeader::kSize + 4 + 2 * 8 * static_cast<std::size_t>(kMaxChannels);
+
+    explicit ChannelTable(bool bWithLists);
+    ChannelTable(const ChannelTable&) = delete;
+    ChannelTable& operator=(const ChannelTable&) = delete;
+    ~ChannelTable();
+
+    int Save(const char* pszPath, FileError* pError = nullptr);
+    int Load(const char* pszPath, FileError* pError = nullptr);
+
+    int ConvertFromLegacy(const LegacyChannelTable* pLegacy);
+    int ConvertList(const EntryList* pLegacyList, EntryList* pChannelList);
+
+    EntryList* GetList(std::int32_t iMode) const;
+    int GetRange(std::int32_t iMode, std::int32_t* piMin, std::int32_t* piMax) const;
+    int SetCountryCode(std::int32_t iCode);
+    int AppendChannel(std::int32_t iMode, ChannelNode* pNode);
+    int InsertChannel(std::int32_t iMode, std::int32_t iChannel, ChannelNode* pNode);
+    int DeleteChannel(std::int32_t iMode, std::int32_t iChannel);
+    double GetFrequency(std::int32_t iMode, std::int32_t iChannel) const;
+    int SetFrequency(std::int32_t iMode, std::int32_t iChannel, double dbFrequency);
+    void UpdateRange(std::int32_t iMode);
+    int RenewList(std::int32_t iWhich);
+
+    // Deletes the given channels (1-based, ascending, distinct) in one walk and
+    // leaves exactly the lists and range fields that deleting them one by one,
+    // highest first, with DeleteChannel would leave. Numbers out of range are
+    // refused as DeleteChannel refuses them. Returns the number deleted.
+    std::int32_t DeleteChannels(std::int32_t iMode, const std::vector<std::int32_t>& channels);
+
+    const ChannelTableHeader& Header() const { return m_header; }
+    const std::uint8_t* EndMark() const { return m_dwEndMark; }
+
+    // The file image Save writes, for the current lists.
+    std::vector<std::uint8_t> FileImage() const;
+
+private:
+    EntryList*& ListSlot(std::int32_t iMode);
+    void SetRangeFields(std::int32_t iMode, std::uint16_t wMin, std::uint16_t wMax);
+
+    EntryList* m_pAirList = nullptr;
+    EntryList* m_pCableList = nullptr;
+    ChannelTableHeader m_header;
+    std::uint8_t m_dwEndMark[4] = {0x00, 0x00, 0xFF, 0xFF};
+};

@@ -1,0 +1,88 @@
+#include "TestFiles.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+TempDir::TempDir()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "vornalix-test-XXXXXX").string();
+    if (!::mkdtemp(pattern.data()))
+        throw std::runtime_error("mkdtemp failed");
+    m_path = pattern;
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ec;
+    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+    std::filesystem::remove_all(m_path, ec);
+}
+
+std::vector<std::string> TempDir::Entries() const
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(m_path))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+Bytes ReadAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteAll(const std::string& path, const Bytes& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+bool FileExists(const std::string& path)
+{
+    std::error_code ec;
+    return std::filesystem::exists(path, ec);
+}
+
+void PutU16(Bytes& b, std::uint16_t v)
+{
+    b.push_back(static_cast<std::uint8_t>(v));
+    b.push_back(static_cast<std::uint8_t>(v >> 8));
+}
+
+void PutU32(Bytes& b, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+void PutI32(Bytes& b, std::int32_t v)
+{
+    PutU32(b, static_cast<std::uint32_t>(v));
+}
+
+void PutF32(Bytes& b, float v)
+{
+    std::uint32_t u;
+    std::memcpy(&u, &v, sizeof u);
+    PutU32(b, u);
+}
+
+void PutF64(Bytes& b, double v)
+{
+    std::uint64_t u;
+    std::memcpy(&u, &v, sizeof u);
+    PutU32(b, static_cast<std::uint32_t>(u));
+    PutU32(b, static_cast<std::uint32_t>(u >> 32));
+}
+
+void PutBytes(Bytes& b, std::initializer_list<std::uint8_t> bytes)
+{
+    b.insert(b.end(), bytes.begin(), bytes.end());
+}

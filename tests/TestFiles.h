@@ -1,0 +1,38 @@
+#pragma once
+// Helpers for tests that read and write real files: a private temporary folder
+// and byte-level file access.
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+using Bytes = std::vector<std::uint8_t>;
+
+class TempDir
+{
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& Path() const { return m_path; }
+    std::string File(const std::string& name) const { return m_path + "/" + name; }
+    std::vector<std::string> Entries() const; // names in the folder, sorted
+
+private:
+    std::string m_path;
+};
+
+Bytes ReadAll(const std::string& path);
+void WriteAll(const std::string& path, const Bytes& bytes);
+bool FileExists(const std::string& path);
+
+// Little-endian byte builders for writing expected file images by hand.
+void PutU16(Bytes& b, std::uint16_t v);
+void PutU32(Bytes& b, std::uint32_t v);
+void PutI32(Bytes& b, std::int32_t v);
+void PutF32(Bytes& b, float v);
+void PutF64(Bytes& b, double v);
+void PutBytes(Bytes& b, std::initializer_list<std::uint8_t> bytes);
