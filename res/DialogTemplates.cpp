@@ -1,0 +1,19 @@
+#include <initializer_list>
+
+#include "DialogTemplate.h"
+
+extern const DialogTemplate kDialog100About;
+extern const DialogTemplate kDialog102FrequencyTable;
+extern const DialogTemplate kDialog130Launcher;
+extern const DialogTemplate kDialog131Convert;
+extern const DialogTemplate kDialog132TunerEdit;
+
+const DialogTemplate* FindDialogTemplate(int id)
+{
+    for (const DialogTemplate* tpl :
+         {&kDialog100About, &kDialog102FrequencyTable, &kDialog130Launcher, &kDialog131Convert, &kDialog132TunerEdit}) {
+        if (tpl->id == id)
+            return tpl;
+    }
+    return nullptr;
+}

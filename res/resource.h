@@ -1,0 +1,83 @@
+#pragma once
+// Resource and control identifiers of every dialog, menu and string.
+
+// Dialog templates
+constexpr int IDD_ABOUTBOX = 100;
+constexpr int IDD_FREQUENCY_TABLE = 102;
+constexpr int IDD_LAUNCHER = 130;
+constexpr int IDD_CONVERT = 131;
+constexpr int IDD_TUNER_EDIT = 132;
+
+// Icon and strings
+constexpr int IDR_MAINFRAME = 128;
+constexpr int IDS_ABOUTBOX = 101;
+
+// Commands
+constexpr int IDM_ABOUTBOX = 16;
+constexpr int IDM_INSERT_BLANK_ITEM = 101;
+constexpr int IDM_DELETE_ITEM = 107;
+constexpr int IDM_DELETE_TUNER = 111;
+
+// Common buttons
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+
+// Channel table editor
+constexpr int IDC_LIST_CHANNELS = 1000;
+constexpr int IDC_STATIC_MODE = 1006;
+constexpr int IDC_COMBO_MODE = 1007;
+constexpr int IDC_STATIC_CHANNEL_NUMBER = 1008;
+constexpr int IDC_EDIT_FREQUENCY = 1009;
+constexpr int IDC_EDIT_COUNTRY_CODE = 1012;
+constexpr int IDC_BUTTON_ENTER = 1013;
+constexpr int IDC_STATIC_COUNTRY_CODE = 1014;
+constexpr int IDC_BUTTON_ADD = 1015;
+constexpr int IDC_BUTTON_RESET = 1016;
+constexpr int IDC_BUTTON_SAVE_TO_FILE = 1017;
+constexpr int IDC_BUTTON_CREATE_NEW = 1018;
+constexpr int IDC_BUTTON_LOAD_FROM_FILE = 1022;
+constexpr int IDC_STATIC_AIR_MAX = 1028;
+constexpr int IDC_STATIC_AIR_MIN = 1029;
+constexpr int IDC_STATIC_CABLE_MAX = 1030;
+constexpr int IDC_STATIC_CABLE_MIN = 1031;
+constexpr int IDC_STATIC_COUNTRY = 1033;
+constexpr int IDC_BUTTON_CONVERT = 1035;
+constexpr int IDC_STATIC_TV_SYSTEM = 1066;
+constexpr int IDC_BUTTON_SAVE_VALUE = 1069;
+
+// Converter
+constexpr int IDC_BUTTON_LOAD_FILE = 1036;
+constexpr int IDC_STATIC_PATH = 1037;
+constexpr int IDC_STATIC_STATUS = 1038;
+
+// Launcher
+constexpr int IDC_BUTTON_TUNER_EDIT = 1039;
+constexpr int IDC_BUTTON_FREQUENCY_EDIT = 1040;
+
+// Tuner specification editor
+constexpr int IDC_COMBO_FACTORY = 1041;
+constexpr int IDC_COMBO_TUNER_TYPE = 1042;
+constexpr int IDC_LIST_TUNERS = 1043;
+constexpr int IDC_STATIC_TUNER_TYPE = 1004;
+constexpr int IDC_STATIC_FACTORY = 1005;
+constexpr int IDC_EDIT_LOW_BAND_START = 1045;
+constexpr int IDC_EDIT_MID_BAND_START = 1046;
+constexpr int IDC_EDIT_HIGH_BAND_START = 1047;
+constexpr int IDC_EDIT_HIGH_BAND_END = 1048;
+constexpr int IDC_EDIT_LOW_CODE = 1049;
+constexpr int IDC_EDIT_MID_CODE = 1050;
+constexpr int IDC_EDIT_HIGH_CODE = 1051;
+constexpr int IDC_EDIT_PICTURE_CARRIER = 1052;
+constexpr int IDC_EDIT_PICTURE_CARRIER2 = 1053;
+constexpr int IDC_BUTTON_CREATE_TABLE = 1054;
+constexpr int IDC_BUTTON_ADD_INFO = 1055;
+constexpr int IDC_STATIC_LOW_RANGE = 1056;
+constexpr int IDC_STATIC_MID_RANGE = 1057;
+constexpr int IDC_STATIC_HIGH_RANGE = 1058;
+constexpr int IDC_STATIC_LOW_CODE = 1059;
+constexpr int IDC_STATIC_MID_CODE = 1060;
+constexpr int IDC_STATIC_HIGH_CODE = 1061;
+constexpr int IDC_STATIC_PICTURE_CARRIER = 1062;
+constexpr int IDC_STATIC_PICTURE_CARRIER2 = 1063;
+constexpr int IDC_BUTTON_SAVE_FILE = 1064;
+constexpr int IDC_BUTTON_LOAD_TUNER_FILE = 1065;

@@ -1,0 +1,263 @@
+#include <gtest/gtest.h>
+
+#include <QGroupBox>
+#include <QSignalSpy>
+#include <QTimer>
+
+#include "CAboutDlg.h"
+#include "CLauncherDlg.h"
+#include "FakeUserServices.h"
+#include "GuiTestSupport.h"
+#include "UserServices.h"
+#include "resource.h"
+
+namespace {
+
+// A dialog that records the commands and keys it sees.
+class ProbeDialog : public CDialog
+{
+public:
+    explicit ProbeDialog(int templateId) : CDialog(templateId) {}
+    std::vector<int> commands;
+    bool consumeKeys = false;
+
+    bool OnCommand(int id) override
+    {
+        commands.push_back(id);
+        return CDialog::OnCommand(id);
+    }
+
+protected:
+    bool PreTranslateMessage(QWidget*, QKeyEvent*) override { return consumeKeys; }
+};
+
+} // namespace
+
+TEST(DialogUnits, ScaleWithTheFontMetrics)
+{
+    const DialogBaseUnits units{6, 13};
+    EXPECT_EQ(DialogUnitsToPixels(units, 0, 0, 4, 8), QRect(0, 0, 6, 13));
+    EXPECT_EQ(DialogUnitsToPixels(units, 8, 16, 40, 14), QRect(12, 26, 60, 23));
+
+    QFont small = QApplication::font();
+    small.setPointSize(8);
+    QFont large = small;
+    large.setPointSize(16);
+    const DialogBaseUnits a = BaseUnitsOf(small);
+    const DialogBaseUnits b = BaseUnitsOf(large);
+    EXPECT_GT(a.cx, 0);
+    EXPECT_GT(b.cx, a.cx);
+    EXPECT_GT(b.cy, a.cy);
+}
+
+TEST(DialogLayer, EveryControlWithAnIdIsFoundByIt)
+{
+    for (int id : {IDD_ABOUTBOX, IDD_FREQUENCY_TABLE, IDD_LAUNCHER, IDD_CONVERT, IDD_TUNER_EDIT}) {
+        CDialog dialog(id);
+        const DialogTemplate& tpl = dialog.Template();
+        ASSERT_EQ(tpl.id, id);
+        const DialogBaseUnits units = BaseUnitsOf(dialog.font());
+        EXPECT_EQ(dialog.size(), DialogUnitsToPixels(units, 0, 0, tpl.cx, tpl.cy).size());
+        for (std::size_t i = 0; i < tpl.controlCount; ++i) {
+            const ControlTemplate& control = tpl.controls[i];
+            if (control.id == IDC_STATIC)
+                continue;
+            QWidget* pWidget = dialog.findChild<QWidget*>(QString::number(control.id));
+            ASSERT_NE(pWidget, nullptr) << "dialog " << id << " control " << control.id;
+            EXPECT_EQ(dialog.GetDlgItem(control.id), pWidget);
+            EXPECT_EQ(pWidget->isHidden(), (control.styles & StyleHidden) != 0) << control.id;
+            EXPECT_EQ(pWidget->isEnabled(), (control.styles & StyleDisabled) == 0) << control.id;
+            EXPECT_EQ(pWidget->pos(), DialogUnitsToPixels(units, control.x, control.y, control.cx, control.cy).topLeft())
+                << control.id;
+            if (control.text && control.kind != ControlKind::ComboDropList) {
+                EXPECT_EQ(dialog.GetDlgItemText(control.id), QString::fromLatin1(control.text)) << control.id;
+            }
+        }
+    }
+}
+
+TEST(DialogLayer, DropDownListStartsWithoutSelectionAndAddingDoesNotSelect)
+{
+    CDialog dialog(IDD_FREQUENCY_TABLE);
+    EXPECT_EQ(dialog.ComboGetCount(IDC_COMBO_MODE), 2);
+    EXPECT_EQ(dialog.ComboGetCurSel(IDC_COMBO_MODE), -1);
+    EXPECT_EQ(dialog.ComboGetLBText(IDC_COMBO_MODE, 0), "Antenna");
+    EXPECT_EQ(dialog.ComboGetLBText(IDC_COMBO_MODE, 1), "Cable");
+
+    CDialog tuner(IDD_TUNER_EDIT);
+    EXPECT_EQ(tuner.ComboAddString(IDC_COMBO_FACTORY, "Philips"), 0);
+    EXPECT_EQ(tuner.ComboAddString(IDC_COMBO_FACTORY, "Temic"), 1);
+    tuner.ComboSetItemData(IDC_COMBO_FACTORY, 1, 0x12);
+    EXPECT_EQ(tuner.ComboGetCurSel(IDC_COMBO_FACTORY), -1);
+    EXPECT_EQ(tuner.ComboGetItemData(IDC_COMBO_FACTORY, 1), 0x12);
+    tuner.ComboResetContent(IDC_COMBO_FACTORY);
+    EXPECT_EQ(tuner.ComboGetCount(IDC_COMBO_FACTORY), 0);
+}
+
+TEST(DialogLayer, DigitsOnlyEditRefusesOtherCharacters)
+{
+    CDialog dialog(IDD_FREQUENCY_TABLE);
+    dialog.Create();
+    TypeInto(dialog, IDC_EDIT_COUNTRY_CODE, "4a4-");
+    EXPECT_EQ(TextOf(dialog, IDC_EDIT_COUNTRY_CODE), "44");
+    TypeInto(dialog, IDC_EDIT_FREQUENCY, "55.25x");
+    EXPECT_EQ(TextOf(dialog, IDC_EDIT_FREQUENCY), "55.25x");
+}
+
+TEST(DialogLayer, FramesLieBeneathAndIgnoreTheMouse)
+{
+    CDialog dialog(IDD_FREQUENCY_TABLE);
+    const auto frames = dialog.findChildren<QGroupBox*>();
+    ASSERT_EQ(frames.size(), 4);
+    for (QGroupBox* pFrame : frames) {
+        EXPECT_TRUE(pFrame->testAttribute(Qt::WA_TransparentForMouseEvents));
+        EXPECT_EQ(dialog.children().indexOf(pFrame) < dialog.children().indexOf(dialog.GetDlgItem(IDC_STATIC_MODE)),
+                  true);
+    }
+}
+
+TEST(DialogKeys, EnterPressesTheEnabledDefaultButtonOnly)
+{
+    ProbeDialog convert(IDD_CONVERT); // "Convert Now" is the default button, disabled at first
+    convert.Create();
+    auto* pStatus = convert.GetDlgItem(IDC_STATIC_STATUS);
+    convert.GetDlgItem(IDC_BUTTON_LOAD_FILE)->clearFocus();
+    PressKey(pStatus, Qt::Key_Return);
+    EXPECT_TRUE(convert.commands.empty());
+
+    convert.EnableDlgItem(IDOK, true);
+    PressKey(pStatus, Qt::Key_Enter);
+    EXPECT_EQ(convert.commands, std::vector<int>{IDOK});
+    convert.commands.clear();
+    convert.GotoDlgCtrl(IDC_BUTTON_LOAD_FILE);
+    PressKey(convert.GetDlgItem(IDC_BUTTON_LOAD_FILE), Qt::Key_Return); // focused button wins
+    ASSERT_EQ(convert.commands.size(), 1u);
+    EXPECT_EQ(convert.commands[0], IDC_BUTTON_LOAD_FILE);
+}
+
+TEST(DialogKeys, EscapeAndCloseBoxCancel)
+{
+    ProbeDialog about(IDD_ABOUTBOX);
+    about.Create();
+    PressKey(about.GetDlgItem(IDOK), Qt::Key_Escape);
+    EXPECT_EQ(about.commands, std::vector<int>{IDCANCEL});
+    EXPECT_EQ(about.Result(), IDCANCEL);
+    EXPECT_TRUE(about.IsDestroyed());
+    EXPECT_FALSE(about.isVisible());
+
+    ProbeDialog launcher(IDD_LAUNCHER);
+    launcher.Create();
+    launcher.close();
+    EXPECT_EQ(launcher.commands, std::vector<int>{IDCANCEL});
+
+    ProbeDialog consuming(IDD_ABOUTBOX);
+    consuming.consumeKeys = true;
+    consuming.Create();
+    PressKey(consuming.GetDlgItem(IDOK), Qt::Key_Escape);
+    EXPECT_TRUE(consuming.commands.empty());
+}
+
+TEST(DialogModal, DoModalRunsUntilEndDialog)
+{
+    CAboutDlg about;
+    QTimer::singleShot(0, &about, [&about] { QTest::mouseClick(about.GetDlgItem(IDOK), Qt::LeftButton); });
+    EXPECT_EQ(about.DoModal(), IDOK);
+    EXPECT_TRUE(about.IsDestroyed());
+}
+
+TEST(FileFilter, ConvertedToQtForm)
+{
+    EXPECT_EQ(QtFileFilter("CCF Files (*.ccf)|*.ccf|All Files (*.*)|*.*||"), "CCF Files (*.ccf);;All Files (*)");
+    EXPECT_EQ(QtFileFilter("CFT Files (*.cft)|*.cft||"), "CFT Files (*.cft)");
+    EXPECT_EQ(QtFileFilter("Tables|*.ccf;*.tsf||"), "Tables (*.ccf *.tsf)");
+}
+
+TEST(ListViewOps, SelectionQueriesAndRebuild)
+{
+    CDialog dialog(IDD_FREQUENCY_TABLE);
+    ListView* pList = dialog.GetListView(IDC_LIST_CHANNELS);
+    ASSERT_NE(pList, nullptr);
+    pList->InsertColumn(0, "CH No.", LVCFMT_LEFT, 50);
+    pList->InsertColumn(1, "Frequency(MHz)", LVCFMT_CENTER, 110);
+    EXPECT_EQ(pList->columnWidth(0), 50);
+    EXPECT_EQ(pList->model()->headerData(1, Qt::Horizontal).toString(), "Frequency(MHz)");
+    pList->SetRows(10, [](int row, int col) { return QString("%1/%2").arg(row).arg(col); });
+    EXPECT_EQ(pList->GetItemCount(), 10);
+    EXPECT_EQ(pList->GetItemText(3, 1), "3/1");
+
+    pList->SetSelectedRows({1, 2, 3, 7});
+    EXPECT_EQ(pList->GetSelectedCount(), 4);
+    EXPECT_EQ(pList->GetNextSelected(-1), 1);
+    EXPECT_EQ(pList->GetNextSelected(1), 2);
+    EXPECT_EQ(pList->GetNextSelected(3), 7);
+    EXPECT_EQ(pList->GetNextSelected(7), -1);
+    EXPECT_EQ(pList->GetSelectedRows(), (std::vector<int>{1, 2, 3, 7}));
+
+    pList->SetExtendedStyle(pList->GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+    EXPECT_TRUE(pList->showGrid());
+
+    pList->SetRows(3, [](int, int) { return QString("x"); });
+    EXPECT_EQ(pList->GetSelectedCount(), 0);
+    pList->EnsureVisible(99); // not a row: no effect, no crash
+    pList->DeleteAllItems();
+    EXPECT_EQ(pList->GetItemCount(), 0);
+}
+
+TEST(ListViewOps, MouseClicksSelectAndNotify)
+{
+    CDialog dialog(IDD_FREQUENCY_TABLE);
+    dialog.Create();
+    ListView* pList = dialog.GetListView(IDC_LIST_CHANNELS);
+    pList->InsertColumn(0, "CH No.", LVCFMT_LEFT, 50);
+    pList->SetRows(20, [](int row, int) { return QString::number(row); });
+    QSignalSpy clicks(pList, &ListView::Clicked);
+    QSignalSpy rightClicks(pList, &ListView::RightClicked);
+
+    ClickRow(pList, 4);
+    EXPECT_EQ(clicks.count(), 1);
+    EXPECT_EQ(pList->GetSelectedRows(), std::vector<int>{4});
+    ClickRow(pList, 6, Qt::LeftButton, Qt::ControlModifier);
+    EXPECT_EQ(pList->GetSelectedRows(), (std::vector<int>{4, 6}));
+    // A right click on a selected row keeps the selection; on another row it selects that row.
+    ClickRow(pList, 6, Qt::RightButton);
+    EXPECT_EQ(rightClicks.count(), 1);
+    EXPECT_EQ(pList->GetSelectedRows(), (std::vector<int>{4, 6}));
+    ClickRow(pList, 9, Qt::RightButton);
+    EXPECT_EQ(pList->GetSelectedRows(), std::vector<int>{9});
+}
+
+TEST(Launcher, TemplateTextsAndStates)
+{
+    CLauncherDlg launcher;
+    launcher.Create();
+    EXPECT_EQ(launcher.windowTitle(), "Vornalix");
+    EXPECT_EQ(TextOf(launcher, IDC_BUTTON_FREQUENCY_EDIT), "Frequency Table Edit");
+    EXPECT_EQ(TextOf(launcher, IDC_BUTTON_TUNER_EDIT), "Tuner Specification Edit");
+    EXPECT_EQ(TextOf(launcher, IDOK), "OK");
+    EXPECT_TRUE(Control<QPushButton>(launcher, IDCANCEL)->isHidden());
+    EXPECT_FALSE(EnabledOf(launcher, IDCANCEL));
+    EXPECT_TRUE(Control<QPushButton>(launcher, IDOK)->isDefault());
+    Click(launcher, IDOK);
+    EXPECT_EQ(launcher.Result(), IDOK);
+    EXPECT_FALSE(launcher.isVisible());
+}
+
+TEST(AboutBox, TitleTextsAndIcon)
+{
+    CAboutDlg about;
+    about.Create();
+    EXPECT_EQ(about.windowTitle(), "About Vornalix");
+    QStringList texts;
+    bool hasIcon = false;
+    for (QLabel* pLabel : about.findChildren<QLabel*>()) {
+        texts << pLabel->text();
+        hasIcon = hasIcon || !pLabel->pixmap().isNull();
+    }
+    EXPECT_TRUE(texts.contains("Vornalix Ver 1.1.6.0"));
+    EXPECT_TRUE(hasIcon);
+    EXPECT_FALSE(ApplicationIcon().availableSizes().isEmpty());
+    EXPECT_TRUE(ApplicationIcon().availableSizes().contains(QSize(16, 16)));
+    EXPECT_TRUE(ApplicationIcon().availableSizes().contains(QSize(32, 32)));
+    Click(about, IDOK);
+    EXPECT_EQ(about.Result(), IDOK);
+}

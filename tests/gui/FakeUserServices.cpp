@@ -1,0 +1,41 @@
+#include "FakeUserServices.h"
+
+#include "CDialog.h"
+
+std::optional<QString> FakeUserServices::ChooseFile(const FileDialogRequest& request)
+{
+    fileRequests.push_back(request);
+    if (fileAnswers.empty())
+        return std::nullopt;
+    const bool bChosen = fileAnswers.front().has_value();
+    const QString path = bChosen ? *fileAnswers.front() : QString();
+    fileAnswers.pop_front();
+    if (!bChosen)
+        return std::nullopt;
+    return path;
+}
+
+void FakeUserServices::ShowMessage(QWidget*, const QString& text, MessageIcon)
+{
+    messages.push_back(text);
+}
+
+int FakeUserServices::TrackPopupMenu(QWidget*, const std::vector<MenuItem>& items, const QPoint&)
+{
+    menus.push_back(items);
+    if (menuAnswers.empty())
+        return 0;
+    const int answer = menuAnswers.front();
+    menuAnswers.pop_front();
+    return answer;
+}
+
+int FakeUserServices::RunModal(CDialog& dialog)
+{
+    modalDialogs.push_back(dialog.windowTitle());
+    if (onRunModal)
+        return onRunModal(dialog);
+    dialog.Create();
+    dialog.EndDialog(2);
+    return 2;
+}

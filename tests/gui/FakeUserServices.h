@@ -1,0 +1,32 @@
+#pragma once
+// Canned answers for the person-facing services, and a record of what was asked.
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "UserServices.h"
+
+class FakeUserServices : public UserServices
+{
+public:
+    FakeUserServices() { SetServices(this); }
+    ~FakeUserServices() override { SetServices(nullptr); }
+
+    // Answers, taken in order; an empty queue answers "cancel" / "no command".
+    std::deque<std::optional<QString>> fileAnswers;
+    std::deque<int> menuAnswers;
+    // Runs instead of a child dialog's modal loop; the default closes it at once.
+    std::function<int(CDialog&)> onRunModal;
+
+    std::vector<FileDialogRequest> fileRequests;
+    std::vector<QString> messages;
+    std::vector<std::vector<MenuItem>> menus;
+    std::vector<QString> modalDialogs; // titles of the child dialogs run
+
+    std::optional<QString> ChooseFile(const FileDialogRequest& request) override;
+    void ShowMessage(QWidget* pOwner, const QString& text, MessageIcon icon) override;
+    int TrackPopupMenu(QWidget* pOwner, const std::vector<MenuItem>& items, const QPoint& globalPos) override;
+    int RunModal(CDialog& dialog) override;
+};

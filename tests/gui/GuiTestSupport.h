@@ -1,0 +1,68 @@
+#pragma once
+// Driving dialogs through their real widgets, found by control id.
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "CDialog.h"
+#include "ListView.h"
+
+template <class Widget>
+Widget* Control(const CDialog& dialog, int id)
+{
+    auto* pWidget = dialog.findChild<Widget*>(QString::number(id));
+    EXPECT_NE(pWidget, nullptr) << "no control " << id;
+    return pWidget;
+}
+
+inline QString TextOf(const CDialog& dialog, int id)
+{
+    QWidget* pWidget = dialog.findChild<QWidget*>(QString::number(id));
+    EXPECT_NE(pWidget, nullptr) << "no control " << id;
+    if (auto* pLabel = qobject_cast<QLabel*>(pWidget))
+        return pLabel->text();
+    if (auto* pEdit = qobject_cast<QLineEdit*>(pWidget))
+        return pEdit->text();
+    if (auto* pButton = qobject_cast<QAbstractButton*>(pWidget))
+        return pButton->text();
+    return {};
+}
+
+inline bool EnabledOf(const CDialog& dialog, int id)
+{
+    QWidget* pWidget = dialog.findChild<QWidget*>(QString::number(id));
+    EXPECT_NE(pWidget, nullptr) << "no control " << id;
+    return pWidget && pWidget->isEnabled();
+}
+
+inline void Click(const CDialog& dialog, int id)
+{
+    auto* pButton = Control<QPushButton>(dialog, id);
+    ASSERT_TRUE(pButton->isEnabled()) << "button " << id << " is disabled";
+    QTest::mouseClick(pButton, Qt::LeftButton);
+}
+
+inline void TypeInto(const CDialog& dialog, int id, const QString& text)
+{
+    auto* pEdit = Control<QLineEdit>(dialog, id);
+    pEdit->setFocus();
+    pEdit->clear();
+    QTest::keyClicks(pEdit, text);
+}
+
+inline void PressKey(QWidget* pWidget, Qt::Key key)
+{
+    QTest::keyClick(pWidget, key);
+}
+
+// Clicks a list row with the given button, as a person would (press and release).
+inline void ClickRow(ListView* pList, int row, Qt::MouseButton button = Qt::LeftButton,
+                     Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    pList->EnsureVisible(row);
+    const QRect rect = pList->visualRect(pList->model()->index(row, 0));
+    QTest::mouseClick(pList->viewport(), button, modifiers, rect.center());
+}

@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+
+#include <csignal>
+
+#include "SingleInstance.h"
+
+namespace {
+
+QProcessEnvironment IsolatedEnvironment(const QString& runtimeDir)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", runtimeDir);
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    return env;
+}
+
+// Starts the program and tells whether it is still running after a moment.
+bool StartsAndStays(QProcess& process, const QProcessEnvironment& env)
+{
+    process.setProcessEnvironment(env);
+    process.start(VORNALIX_EXECUTABLE, {});
+    if (!process.waitForStarted(10000))
+        return false;
+    return !process.waitForFinished(1500);
+}
+
+} // namespace
+
+TEST(SingleInstance, SecondInstanceEndsAtOnceAndCrashedHolderDoesNotBlock)
+{
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
+    QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QProcessEnvironment env = IsolatedEnvironment(runtime.path());
+
+    QProcess first;
+    ASSERT_TRUE(StartsAndStays(first, env));
+
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(VORNALIX_EXECUTABLE, {});
+    ASSERT_TRUE(second.waitForFinished(10000)) << "the second instance kept running";
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_TRUE(second.readAllStandardOutput().isEmpty());
+
+    ::kill(static_cast<pid_t>(first.processId()), SIGKILL);
+    ASSERT_TRUE(first.waitForFinished(10000));
+
+    QProcess third;
+    EXPECT_TRUE(StartsAndStays(third, env)) << "a killed instance left the token held";
+    third.kill();
+    third.waitForFinished(10000);
+}
+
+TEST(SingleInstance, TokenIsTakenOnceAndFreedOnRelease)
+{
+    QTemporaryDir runtime;
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    SingleInstance a("VornalixTunerTest");
+    SingleInstance b("VornalixTunerTest");
+    EXPECT_TRUE(a.LockPath().startsWith(runtime.path()));
+    EXPECT_EQ(a.TryAcquire(), SingleInstance::Result::Acquired);
+    EXPECT_EQ(b.TryAcquire(), SingleInstance::Result::HeldElsewhere);
+    a.Release();
+    EXPECT_EQ(b.TryAcquire(), SingleInstance::Result::Acquired);
+}

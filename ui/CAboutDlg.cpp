@@ -1,0 +1,5 @@
+#include "CAboutDlg.h"
+
+#include "resource.h"
+
+CAboutDlg::CAboutDlg(QWidget* pParent) : CDialog(IDD_ABOUTBOX, pParent) {}

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "CDialog.h"
+
+class CAboutDlg : public CDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CAboutDlg(QWidget* pParent = nullptr);
+};

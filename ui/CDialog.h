@@ -1,0 +1,105 @@
+#pragma once
+// The dialog base that takes the place of the original dialog framework: it
+// builds a dialog's controls from its template in res/, finds every control by
+// its id (also the control's objectName, "1040"), offers the control operations
+// the dialogs use, and routes buttons, menu commands and the dialog keys
+// (Enter, Escape) to overridable handlers as the framework did.
+
+#include <cstdint>
+#include <functional>
+#include <map>
+
+#include <QDialog>
+
+#include "DialogTemplate.h"
+
+class ListView;
+class QComboBox;
+class QKeyEvent;
+
+// Pixel size of one dialog unit, from the dialog font's metrics: a horizontal
+// unit is a quarter of the average character width, a vertical unit an eighth
+// of the character height.
+struct DialogBaseUnits
+{
+    int cx;
+    int cy;
+};
+DialogBaseUnits BaseUnitsOf(const QFont& font);
+QRect DialogUnitsToPixels(const DialogBaseUnits& units, int x, int y, int cx, int cy);
+
+class CDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CDialog(int templateId, QWidget* pParent = nullptr);
+    ~CDialog() override;
+
+    // Runs the dialog modally: initialisation, the modal loop, then destruction
+    // of the window's state (DestroyWindow). Returns the code given to EndDialog.
+    int DoModal();
+    // Initialises and shows the dialog without a modal loop (tests, start-up).
+    void Create();
+    void EndDialog(int result);
+    virtual bool DestroyWindow();
+    bool IsDestroyed() const { return m_bDestroyed; }
+    int Result() const { return m_result; }
+
+    // Delivers a command (button click or menu choice) as the framework did.
+    virtual bool OnCommand(int id);
+
+    const DialogTemplate& Template() const { return m_template; }
+    QWidget* GetDlgItem(int id) const;
+    QString GetDlgItemText(int id) const;
+    void SetDlgItemText(int id, const QString& text);
+    void EnableDlgItem(int id, bool bEnable);
+    bool IsDlgItemEnabled(int id) const;
+    void GotoDlgCtrl(int id);
+
+    QComboBox* ComboBox(int id) const;
+    int ComboGetCurSel(int id) const;
+    void ComboSetCurSel(int id, int index);
+    int ComboAddString(int id, const QString& text);
+    void ComboSetItemData(int id, int index, std::int32_t value);
+    std::int32_t ComboGetItemData(int id, int index) const;
+    void ComboResetContent(int id);
+    int ComboGetCount(int id) const;
+    QString ComboGetLBText(int id, int index) const;
+
+    ListView* GetListView(int id) const;
+
+protected:
+    virtual bool OnInitDialog();
+    virtual void OnOK();
+    virtual void OnCancel();
+    virtual void OnDestroy() {}
+    // Sees every key press of a control before the dialog's own handling;
+    // true consumes it.
+    virtual bool PreTranslateMessage(QWidget* pTarget, QKeyEvent* pEvent);
+
+    // Binds a command id to a handler; the message map of each dialog.
+    void OnClicked(int id, std::function<void()> handler);
+
+    bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
+    void keyPressEvent(QKeyEvent* pEvent) override;
+    void closeEvent(QCloseEvent* pEvent) override;
+
+private:
+    void BuildControls();
+    QWidget* CreateControl(const ControlTemplate& control, const DialogBaseUnits& units);
+    bool HandleDialogKey(QKeyEvent* pEvent);
+    void InitDialog();
+
+    const DialogTemplate& m_template;
+    std::map<int, QWidget*> m_controls;
+    std::map<int, std::function<void()>> m_handlers;
+    int m_defaultId = 0;
+    int m_result = 0;
+    bool m_bInitialized = false;
+    bool m_bDestroyed = false;
+    bool m_bInModalLoop = false;
+};
+
+// The application icon (icon 128).
+QIcon ApplicationIcon();

@@ -1,0 +1,13 @@
+#include "CLauncherDlg.h"
+
+#include "resource.h"
+
+CLauncherDlg::CLauncherDlg(QWidget* pParent) : CDialog(IDD_LAUNCHER, pParent)
+{
+    OnClicked(IDC_BUTTON_FREQUENCY_EDIT, [this] { OnFrequencyTableEdit(); });
+    OnClicked(IDC_BUTTON_TUNER_EDIT, [this] { OnTunerSpecificationEdit(); });
+}
+
+void CLauncherDlg::OnFrequencyTableEdit() {}
+
+void CLauncherDlg::OnTunerSpecificationEdit() {}

@@ -1,0 +1,89 @@
+#include "UserServices.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMessageBox>
+#include <QStringList>
+
+#include "CDialog.h"
+#include "Strings.h"
+
+namespace {
+
+UserServices* g_pOverride = nullptr;
+
+} // namespace
+
+UserServices& Services()
+{
+    static QtUserServices real;
+    return g_pOverride ? *g_pOverride : real;
+}
+
+void SetServices(UserServices* pServices)
+{
+    g_pOverride = pServices;
+}
+
+QString QtFileFilter(const QString& mfcFilter)
+{
+    const QStringList parts = mfcFilter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        if (parts[i].isEmpty())
+            break;
+        QString name = parts[i];
+        QString patterns = parts[i + 1];
+        patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
+        // "*.*" means every file on the original platform; on this one it would
+        // match only names with a dot.
+        patterns.replace(QStringLiteral("*.*"), QStringLiteral("*"));
+        const qsizetype open = name.lastIndexOf(QLatin1Char('('));
+        if (open >= 0)
+            name = name.left(open).trimmed();
+        filters << QStringLiteral("%1 (%2)").arg(name, patterns);
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+std::optional<QString> QtUserServices::ChooseFile(const FileDialogRequest& request)
+{
+    QFileDialog dialog(nullptr);
+    dialog.setAcceptMode(request.bOpen ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    dialog.setFileMode(request.bOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setNameFilter(QtFileFilter(request.filter));
+    dialog.setDefaultSuffix(request.defaultExt);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !(request.flags & OFN_OVERWRITEPROMPT));
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+void QtUserServices::ShowMessage(QWidget* pOwner, const QString& text, MessageIcon)
+{
+    QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kProductName), text, QMessageBox::Ok, pOwner);
+    box.exec();
+}
+
+int QtUserServices::TrackPopupMenu(QWidget* pOwner, const std::vector<MenuItem>& items, const QPoint& globalPos)
+{
+    QMenu menu(pOwner);
+    for (const MenuItem& item : items) {
+        if (item.command == 0) {
+            menu.addSeparator();
+            continue;
+        }
+        QAction* action = menu.addAction(item.text);
+        action->setData(item.command);
+    }
+    QAction* chosen = menu.exec(globalPos);
+    return chosen ? chosen->data().toInt() : 0;
+}
+
+int QtUserServices::RunModal(CDialog& dialog)
+{
+    return dialog.DoModal();
+}

@@ -1,0 +1,65 @@
+#pragma once
+// Everything that speaks to the person directly (file choosers, message boxes,
+// popup menus, modal runs of child dialogs) goes through this one interface, so
+// that tests replace it with canned answers and never block on a window.
+
+#include <optional>
+#include <vector>
+
+#include <QPoint>
+#include <QString>
+
+class CDialog;
+class QWidget;
+
+struct FileDialogRequest
+{
+    bool bOpen = true;      // open or save variant
+    QString defaultExt;     // appended to a typed name without extension
+    QString fileName;       // initial file name
+    unsigned flags = 0;     // OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT as the dialogs pass them
+    QString filter;         // "Name (*.ext)|*.ext|...||"
+};
+
+constexpr unsigned OFN_HIDEREADONLY = 0x4;
+constexpr unsigned OFN_OVERWRITEPROMPT = 0x2;
+
+struct MenuItem
+{
+    int command = 0;   // 0 for a separator
+    QString text;
+};
+
+enum class MessageIcon
+{
+    Exclamation,
+};
+
+class UserServices
+{
+public:
+    virtual ~UserServices() = default;
+    // The chosen full path, or nothing when the person cancels.
+    virtual std::optional<QString> ChooseFile(const FileDialogRequest& request) = 0;
+    virtual void ShowMessage(QWidget* pOwner, const QString& text, MessageIcon icon) = 0;
+    // Shows the menu with its top left corner at globalPos; the chosen command, 0 for none.
+    virtual int TrackPopupMenu(QWidget* pOwner, const std::vector<MenuItem>& items, const QPoint& globalPos) = 0;
+    virtual int RunModal(CDialog& dialog) = 0;
+};
+
+// The services in force; the real ones unless a test installed others.
+UserServices& Services();
+// Installs replacement services (nullptr restores the real ones). The caller keeps ownership.
+void SetServices(UserServices* pServices);
+
+// "Name (*.a)|*.a|All Files (*.*)|*.*||" in the form Qt's file dialog takes.
+QString QtFileFilter(const QString& mfcFilter);
+
+class QtUserServices : public UserServices
+{
+public:
+    std::optional<QString> ChooseFile(const FileDialogRequest& request) override;
+    void ShowMessage(QWidget* pOwner, const QString& text, MessageIcon icon) override;
+    int TrackPopupMenu(QWidget* pOwner, const std::vector<MenuItem>& items, const QPoint& globalPos) override;
+    int RunModal(CDialog& dialog) override;
+};
