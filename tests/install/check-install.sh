@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary prefix and checks the installed tree: the
+# programs, the catalogue, the desktop entry, the file types and icons, the
+# AppStream data and the manual pages.
+set -euo pipefail
+build=$1
+source_dir=$2
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+fail() { echo "FAIL: $*"; exit 1; }
+need() { [[ -e "$prefix/$1" ]] || fail "missing $1"; }
+
+need bin/vornalix
+[[ -x "$prefix/bin/vornalix" ]] || fail "vornalix not executable"
+if [[ -e "$build/tool/vornalix-tool" ]]; then
+    need bin/vornalix-tool
+    need share/man/man1/vornalix-tool.1
+    "$prefix/bin/vornalix-tool" --version | grep -qx 'vornalix-tool 1.1.6.0' || fail "vornalix-tool --version"
+fi
+if [[ -e "$source_dir/res/TunerSpec.inf" ]]; then
+    need share/vornalix/TunerSpec.inf
+fi
+need share/applications/io.vornalix.Vornalix.desktop
+need share/metainfo/io.vornalix.Vornalix.metainfo.xml
+need share/mime/packages/vornalix.xml
+need share/man/man1/vornalix.1
+need share/icons/hicolor/scalable/apps/vornalix.svg
+for size in 16 32 48 256; do
+    need share/icons/hicolor/${size}x${size}/apps/vornalix.png
+    for type in ccf tsf cft; do
+        need share/icons/hicolor/${size}x${size}/mimetypes/application-x-vornalix-$type.png
+    done
+done
+
+desktop-file-validate "$prefix/share/applications/io.vornalix.Vornalix.desktop" || fail "desktop entry"
+appstreamcli validate --no-net --pedantic "$prefix/share/metainfo/io.vornalix.Vornalix.metainfo.xml" >/dev/null \
+    || appstreamcli validate --no-net "$prefix/share/metainfo/io.vornalix.Vornalix.metainfo.xml" || fail "metainfo"
+
+# The file types: globs for all three, magic at offset 4 for the two new formats.
+update-mime-database "$prefix/share/mime" >/dev/null 2>&1 || fail "mime database"
+grep -q 'application/x-vornalix-ccf:\*\.ccf' "$prefix/share/mime/globs2" || fail "ccf glob"
+grep -q 'application/x-vornalix-tsf:\*\.tsf' "$prefix/share/mime/globs2" || fail "tsf glob"
+grep -q 'application/x-vornalix-cft:\*\.cft' "$prefix/share/mime/globs2" || fail "cft glob"
+grep -aq 'CHFQ' "$prefix/share/mime/magic" || fail "ccf magic"
+grep -aq 'TNSP' "$prefix/share/mime/magic" || fail "tsf magic"
+
+echo "installed tree complete"
