@@ -164,7 +164,7 @@ bool WriteFileSafely(const char* pszPath, const std::uint8_t* pData, std::size_t
     // Make the rename itself durable; a failure here cannot lose the new content.
     const int dirFd = ::open(DirectoryOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
-        ::fsync(dirFd);
+        g_calls.fsync(dirFd);
         ::close(dirFd);
     }
     return true;

@@ -1,0 +1,46 @@
+#!/usr/bin/env bash
+# Builds the fuzzers with clang and runs each over its corpus and then for the
+# given number of seconds more (default 60). A crash, a leak, a time-out or the
+# memory limit fails the run. New inputs that reach new code stay in build-fuzz/.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+seconds=${1:-60}
+"$root/scripts/deps.sh"
+FUZZ_PACKAGES="clang-14 libclang-rt-14-dev"
+missing=()
+for pkg in $FUZZ_PACKAGES; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
+done
+if ((${#missing[@]})); then
+    sudo=""; [[ $(id -u) -eq 0 ]] || sudo="sudo"
+    $sudo apt-get update -qq && $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+build=$root/build-fuzz
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DVORNALIX_FUZZ=ON -DVORNALIX_GUI=OFF -DBUILD_TESTING=OFF >/dev/null
+cmake --build "$build" -j "$(nproc)"
+
+export ASAN_OPTIONS=max_allocation_size_mb=256:quarantine_size_mb=16:detect_leaks=1
+export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+status=0
+for fuzzer in "$build"/fuzz/fuzz_*; do
+    name=$(basename "$fuzzer")
+    kind=${name#fuzz_}; kind=${kind%%_*}
+    seeds=$root/fuzz/corpus/$kind
+    work=$build/corpus/$kind
+    mkdir -p "$work"
+    dict=()
+    [[ -f "$root/fuzz/$kind.dict" ]] && dict=(-dict="$root/fuzz/$kind.dict")
+    echo "== $name: seeds, then ${seconds}s"
+    common=(-rss_limit_mb=512 -timeout=5 "${dict[@]}" -artifact_prefix="$build/$name-")
+    if ! timeout -k 10 120 "$fuzzer" "${common[@]}" -runs=0 "$seeds" >"$build/$name-seeds.log" 2>&1; then
+        tail -40 "$build/$name-seeds.log"; status=1; continue
+    fi
+    if ! timeout -k 10 $((seconds + 60)) "$fuzzer" "${common[@]}" -max_total_time="$seconds" -print_final_stats=1 \
+        "$work" "$seeds" >"$build/$name.log" 2>&1; then
+        tail -40 "$build/$name.log"; status=1; continue
+    fi
+    grep -E 'stat::number_of_executed_units|stat::peak_rss_mb' "$build/$name.log" | tr '\n' ' '; echo
+done
+exit $status
