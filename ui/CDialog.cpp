@@ -32,6 +32,33 @@ Qt::Alignment TextAlignment(unsigned styles)
     return alignment | ((styles & StyleVCenter) ? Qt::AlignVCenter : Qt::AlignTop);
 }
 
+// A drop-down list's template height is that of its open list; closed, it is one line.
+QRect UnitRect(const ControlTemplate& control)
+{
+    const int cy = control.kind == ControlKind::ComboDropList ? std::min(control.cy, 12) : control.cy;
+    return QRect(control.x, control.y, control.cx, cy);
+}
+
+bool TakesAName(ControlKind kind)
+{
+    return kind == ControlKind::Edit || kind == ControlKind::ComboDropList || kind == ControlKind::DisplayText ||
+           kind == ControlKind::ListView;
+}
+
+// The smallest frame that holds the rectangle, or nullptr.
+const ControlTemplate* EnclosingFrame(const DialogTemplate& tpl, const QRect& rect)
+{
+    const ControlTemplate* pBest = nullptr;
+    for (std::size_t i = 0; i < tpl.controlCount; ++i) {
+        const ControlTemplate& frame = tpl.controls[i];
+        if (frame.kind != ControlKind::GroupBox || !UnitRect(frame).contains(rect))
+            continue;
+        if (!pBest || frame.cx * frame.cy < pBest->cx * pBest->cy)
+            pBest = &frame;
+    }
+    return pBest;
+}
+
 bool IsEnterKey(const QKeyEvent* pEvent)
 {
     return pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter;
@@ -87,6 +114,8 @@ void CDialog::BuildControls()
     for (std::size_t i = 0; i < m_template.controlCount; ++i) {
         const ControlTemplate& control = m_template.controls[i];
         QWidget* pWidget = CreateControl(control, units);
+        if (control.kind == ControlKind::Label)
+            pWidget->setProperty("vornalixTemplateIndex", static_cast<uint>(i));
         if (control.id != IDC_STATIC) {
             pWidget->setObjectName(QString::number(control.id));
             m_controls[control.id] = pWidget;
@@ -99,10 +128,56 @@ void CDialog::BuildControls()
             pWidget->setEnabled(false);
         pWidget->installEventFilter(this);
     }
+    NameControlsByLabels(units);
     // Frames are drawn beneath the controls they surround and never take clicks.
     for (QWidget* pFrame : frames) {
         pFrame->lower();
         pFrame->setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+}
+
+// Assistive technologies name an edit, combo box, display or list by the label a
+// person reads for it: the label on its left in the same row, joined by a column
+// heading aligned above it; without either, the frame around it.
+void CDialog::NameControlsByLabels(const DialogBaseUnits&)
+{
+    std::vector<std::pair<const ControlTemplate*, QLabel*>> labels;
+    for (QLabel* pLabel : findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly)) {
+        const auto index = pLabel->property("vornalixTemplateIndex");
+        if (index.isValid())
+            labels.emplace_back(&m_template.controls[index.toUInt()], pLabel);
+    }
+    for (std::size_t i = 0; i < m_template.controlCount; ++i) {
+        const ControlTemplate& control = m_template.controls[i];
+        QWidget* pWidget = GetDlgItem(control.id);
+        if (!pWidget || !TakesAName(control.kind))
+            continue;
+        const QRect rect = UnitRect(control);
+        const ControlTemplate* pFrame = EnclosingFrame(m_template, rect);
+        std::pair<const ControlTemplate*, QLabel*> left{nullptr, nullptr}, above{nullptr, nullptr};
+        for (const auto& label : labels) {
+            const QRect r = UnitRect(*label.first);
+            if (EnclosingFrame(m_template, r) != pFrame)
+                continue;
+            const bool sameRow = r.top() <= rect.bottom() && r.bottom() >= rect.top();
+            if (sameRow && r.right() < rect.left() && (!left.first || r.x() > left.first->x))
+                left = label;
+            const bool column = std::abs(r.x() - rect.x()) <= 4 && r.bottom() < rect.top() && rect.top() - r.bottom() <= 20;
+            if (column && (!above.first || r.y() > above.first->y))
+                above = label;
+        }
+        QStringList parts;
+        if (left.second)
+            parts << left.second->text();
+        if (above.second)
+            parts << above.second->text();
+        if (parts.isEmpty() && pFrame)
+            parts << QString::fromLatin1(pFrame->text);
+        if (parts.isEmpty())
+            continue;
+        pWidget->setAccessibleName(parts.join(QLatin1Char(' ')));
+        if (QLabel* pBuddy = left.second ? left.second : above.second)
+            pBuddy->setBuddy(pWidget);
     }
 }
 

@@ -88,6 +88,7 @@ protected:
 private:
     void BuildControls();
     QWidget* CreateControl(const ControlTemplate& control, const DialogBaseUnits& units);
+    void NameControlsByLabels(const DialogBaseUnits& units);
     bool HandleDialogKey(QKeyEvent* pEvent);
     void InitDialog();
 

@@ -4,10 +4,12 @@
 #include <QSignalSpy>
 #include <QTimer>
 
+#include <tuple>
+
 #include "CAboutDlg.h"
 #include "CLauncherDlg.h"
-#include "FakeUserServices.h"
 #include "GuiTestSupport.h"
+#include "FakeUserServices.h"
 #include "UserServices.h"
 #include "resource.h"
 
@@ -260,4 +262,33 @@ TEST(AboutBox, TitleTextsAndIcon)
     EXPECT_TRUE(ApplicationIcon().availableSizes().contains(QSize(32, 32)));
     Click(about, IDOK);
     EXPECT_EQ(about.Result(), IDOK);
+}
+
+TEST(Accessibility, ControlsAreNamedByTheirLabels)
+{
+    const std::vector<std::tuple<int, int, QString>> expected = {
+        {IDD_FREQUENCY_TABLE, IDC_EDIT_FREQUENCY, "Frequency"},
+        {IDD_FREQUENCY_TABLE, IDC_EDIT_COUNTRY_CODE, "Country Code"},
+        {IDD_FREQUENCY_TABLE, IDC_STATIC_COUNTRY_CODE, "Country Code"},
+        {IDD_FREQUENCY_TABLE, IDC_STATIC_CHANNEL_NUMBER, "Channel Number"},
+        {IDD_FREQUENCY_TABLE, IDC_COMBO_MODE, "Mode"},
+        {IDD_FREQUENCY_TABLE, IDC_STATIC_COUNTRY, "Country"},
+        {IDD_FREQUENCY_TABLE, IDC_STATIC_TV_SYSTEM, "TV System"},
+        {IDD_FREQUENCY_TABLE, IDC_STATIC_AIR_MIN, "Antenna Min CH"},
+        {IDD_FREQUENCY_TABLE, IDC_STATIC_CABLE_MAX, "Cable Max CH"},
+        {IDD_FREQUENCY_TABLE, IDC_LIST_CHANNELS, "Frequency Table"},
+        {IDD_TUNER_EDIT, IDC_EDIT_LOW_BAND_START, "Low Band Start"},
+        {IDD_TUNER_EDIT, IDC_EDIT_PICTURE_CARRIER2, "Picture Carrier 2"},
+        {IDD_TUNER_EDIT, IDC_EDIT_LOW_CODE, "Low"},
+        {IDD_TUNER_EDIT, IDC_COMBO_FACTORY, "Factory"},
+        {IDD_TUNER_EDIT, IDC_COMBO_TUNER_TYPE, "Tuner Type"},
+        {IDD_TUNER_EDIT, IDC_STATIC_TUNER_TYPE, "Tuner Type"},
+        {IDD_TUNER_EDIT, IDC_STATIC_LOW_CODE, "Low Band"},
+        {IDD_TUNER_EDIT, IDC_LIST_TUNERS, "Tuner Table"},
+        {IDD_CONVERT, IDC_STATIC_PATH, "Load Old Format File"},
+    };
+    for (const auto& [dialogId, controlId, name] : expected) {
+        CDialog dialog(dialogId);
+        EXPECT_EQ(dialog.GetDlgItem(controlId)->accessibleName(), name) << "dialog " << dialogId << " control " << controlId;
+    }
 }

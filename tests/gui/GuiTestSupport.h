@@ -7,8 +7,16 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <ostream>
+
 #include "CDialog.h"
 #include "ListView.h"
+
+// Readable QStrings in test failure messages.
+inline void PrintTo(const QString& text, std::ostream* os)
+{
+    *os << '"' << text.toStdString() << '"';
+}
 
 template <class Widget>
 Widget* Control(const CDialog& dialog, int id)
