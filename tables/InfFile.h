@@ -21,8 +21,9 @@
 // - Section names, keys and string names compare without regard to case.
 // - CRLF or LF line ends, an optional UTF-8 byte order mark.
 //
-// The whole file is held in memory in compact form; a file larger than
-// kMaxFileSize is not accepted. Substitution works on one field at a time and
+// The whole file is held in memory in compact form, about a dozen bytes per
+// line and eight per field besides the text; a file larger than kMaxFileSize
+// (a thousand times a real catalogue) is not accepted. Substitution works on one field at a time and
 // stops at the length the caller can take.
 
 #include <cstddef>
@@ -35,7 +36,7 @@
 class InfFile
 {
 public:
-    static constexpr std::size_t kMaxFileSize = 16u * 1024u * 1024u;
+    static constexpr std::size_t kMaxFileSize = 4u * 1024u * 1024u;
     // The longest text a string field delivers, in characters (UTF-8 code points).
     static constexpr std::size_t kMaxStringField = 511;
 

@@ -138,7 +138,9 @@ int TunerSpecTable::Load(const char* pszPath, FileError* pError)
         // beyond the file's size cannot make memory run away. A record cut
         // short by the end reads its missing bytes as zero.
         std::int32_t iMade = 0;
-        for (std::int32_t i = 0; i < iCount && source.Remaining() > 0; ++i) {
+        for (std::int32_t i = 0; i < iCount && source.Remaining() > 0 &&
+                                static_cast<std::size_t>(i) < kMaxLoadedEntries;
+             ++i) {
             auto* pNode = new (std::nothrow) TunerSpecNode;
             if (!pNode) {
                 source.Skip(TunerSpecEntry::kSize);

@@ -33,8 +33,9 @@ class TunerSpecTable
 public:
     static constexpr std::size_t kEndMarkSize = 4;
     // Loading reads at most this many records; a larger file is read as if it
-    // ended there. No real table comes near it.
-    static constexpr std::size_t kMaxLoadedEntries = std::size_t{1} << 20;
+    // ended there. Codes from the catalogue give at most about 1,200 distinct
+    // keys, so no real table comes near it.
+    static constexpr std::size_t kMaxLoadedEntries = std::size_t{1} << 16;
     static constexpr std::size_t kMaxFileSize =
         TunerSpecHeader::kSize + TunerSpecEntry::kSize * kMaxLoadedEntries + kEndMarkSize;
 

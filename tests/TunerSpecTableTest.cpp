@@ -298,6 +298,24 @@ TEST(TunerSpecTableFile, ShortFileMakesOnlyTheRecordsItHolds)
     EXPECT_EQ(table.Header().iEntryCount(), 0);
 }
 
+TEST(TunerSpecTableFile, LoadStopsAtTheLargestTableItReads)
+{
+    TempDir dir;
+    const std::size_t limit = TunerSpecTable::kMaxLoadedEntries;
+    Bytes image = TnspHeader(2000000000);
+    image.resize(TunerSpecHeader::kSize + TunerSpecEntry::kSize * (limit + 10), 0x11);
+    const std::size_t endMark = TunerSpecHeader::kSize + TunerSpecEntry::kSize * limit;
+    image[endMark] = 0xE0;
+    image[endMark + 3] = 0xE3;
+    WriteAll(dir.File("limit.tsf"), image);
+
+    TunerSpecTable table(false);
+    ASSERT_EQ(table.Load(dir.File("limit.tsf").c_str()), 1);
+    EXPECT_EQ(static_cast<std::size_t>(table.GetList()->iCount), limit);
+    EXPECT_EQ(static_cast<std::size_t>(table.Header().iEntryCount()), limit);
+    EXPECT_EQ(Bytes(table.EndMark(), table.EndMark() + 4), (Bytes{0xE0, 0x11, 0x11, 0xE3}));
+}
+
 TEST(TunerSpecTableFile, FailedLoadLeavesAnEmptyTableThatSavesValidly)
 {
     TempDir dir;
