@@ -86,3 +86,57 @@ void PutBytes(Bytes& b, std::initializer_list<std::uint8_t> bytes)
 {
     b.insert(b.end(), bytes.begin(), bytes.end());
 }
+
+std::vector<CsvRow> ReadCsv(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<CsvRow> rows;
+    CsvRow row;
+    std::string field;
+    bool quoted = false;
+    bool any = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+                field += '"';
+                ++i;
+            } else if (c == '"') {
+                quoted = false;
+            } else {
+                field += c;
+            }
+            continue;
+        }
+        if (c == '"') {
+            quoted = true;
+            any = true;
+        } else if (c == ',') {
+            row.push_back(field);
+            field.clear();
+            any = true;
+        } else if (c == '\n') {
+            row.push_back(field);
+            rows.push_back(row);
+            row.clear();
+            field.clear();
+            any = false;
+        } else if (c != '\r') {
+            field += c;
+            any = true;
+        }
+    }
+    if (any) {
+        row.push_back(field);
+        rows.push_back(row);
+    }
+    if (rows.empty())
+        throw std::runtime_error("no data in " + path);
+    return rows;
+}
+
+std::string SharedData(const std::string& name)
+{
+    return std::string(VORNALIX_SHARED_DATA) + "/" + name;
+}

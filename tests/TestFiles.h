@@ -36,3 +36,9 @@ void PutI32(Bytes& b, std::int32_t v);
 void PutF32(Bytes& b, float v);
 void PutF64(Bytes& b, double v);
 void PutBytes(Bytes& b, std::initializer_list<std::uint8_t> bytes);
+
+// Rows of a comma-separated file with RFC 4180 quoting, header row included.
+using CsvRow = std::vector<std::string>;
+std::vector<CsvRow> ReadCsv(const std::string& path);
+// A file of the shared public data set.
+std::string SharedData(const std::string& name);

@@ -1,0 +1,55 @@
+// Filling a channel table from an old-generation table.
+
+#include "ChannelTable.h"
+
+#include <new>
+
+#include "LegacyChannelTable.h"
+
+int ChannelTable::ConvertFromLegacy(const LegacyChannelTable* pLegacy)
+{
+    if (!pLegacy)
+        return 0;
+
+    // The ranges are taken over as the old file recorded them, not recomputed
+    // from the frequencies.
+    m_header.SetCountryCode(pLegacy->iCountryCode());
+    m_header.SetAirMax(pLegacy->wAirMaxCh());
+    m_header.SetAirMin(pLegacy->wAirMinCh());
+    m_header.SetCableMax(pLegacy->wCableMaxCh());
+    m_header.SetCableMin(pLegacy->wCableMinCh());
+
+    // Success needs a copied air list; an empty old cable list leaves the
+    // cable list as it was (absent in a table made without lists).
+    int iResult = 0;
+    const EntryList* pAir = pLegacy->GetList(ChannelModeAir);
+    if (pAir && pAir->iCount > 0 && RenewList(ChannelModeAir))
+        iResult = ConvertList(pAir, m_pAirList);
+    const EntryList* pCable = pLegacy->GetList(ChannelModeCable);
+    if (pCable && pCable->iCount > 0 && RenewList(ChannelModeCable))
+        iResult = ConvertList(pCable, m_pCableList) && iResult;
+    return iResult;
+}
+
+int ChannelTable::ConvertList(const EntryList* pLegacyList, EntryList* pChannelList)
+{
+    if (!pLegacyList || !pChannelList || pLegacyList == pChannelList)
+        return 0;
+    // A list longer than the file's 16-bit counts can record is refused whole.
+    if (pLegacyList->iCount > kMaxChannels - pChannelList->iCount)
+        return 0;
+
+    const EntryNode* p = pLegacyList->pHead;
+    for (std::int32_t i = 0; i < pLegacyList->iCount; ++i, p = p->pNext) {
+        const auto* pLegacyNode = dynamic_cast<const LegacyChannelNode*>(p);
+        if (!pLegacyNode)
+            return 0;
+        auto* pNode = new (std::nothrow) ChannelNode;
+        if (!pNode)
+            return 0;
+        // Widened exactly: 175.26f stays 175.2599945068359375, the float's own value.
+        pNode->dbFrequency = static_cast<double>(pLegacyNode->fFrequency);
+        pChannelList->AddTail(pNode);
+    }
+    return 1;
+}

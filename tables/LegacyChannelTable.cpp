@@ -1,0 +1,129 @@
+#include "LegacyChannelTable.h"
+
+#include <cerrno>
+#include <new>
+#include <vector>
+
+#include "ByteOrder.h"
+#include "ChannelTable.h"
+
+namespace {
+
+constexpr std::size_t kOffCountry = 4;
+constexpr std::size_t kOffAirCount = 24;
+constexpr std::size_t kOffCableCount = 26;
+constexpr std::size_t kOffAirMinCh = 0;
+constexpr std::size_t kOffAirMaxCh = 2;
+constexpr std::size_t kOffCableMinCh = 4;
+constexpr std::size_t kOffCableMaxCh = 6;
+
+// Reads wCount entries from the source into the list. An entry whose node
+// cannot be made is still consumed, so the rest stays in step; the returned
+// number of such entries is taken off the trailer's maximum.
+std::uint16_t ReadEntries(ByteSource& source, EntryList* pList, std::uint16_t wCount)
+{
+    std::uint16_t wSkipped = 0;
+    for (std::uint32_t i = 0; i < wCount; ++i) {
+        std::uint8_t record[LegacyChannelTable::kEntrySize];
+        source.Read(record, sizeof record);
+        auto* pNode = new (std::nothrow) LegacyChannelNode;
+        if (!pNode) {
+            ++wSkipped;
+            continue;
+        }
+        pNode->fFrequency = le::ReadF32(record);
+        pNode->wExtra1 = le::ReadU16(record + 4);
+        pNode->wExtra2 = le::ReadU16(record + 6);
+        pList->AddTail(pNode);
+    }
+    return wSkipped;
+}
+
+} // namespace
+
+LegacyChannelTable::~LegacyChannelTable()
+{
+    FreeLists();
+}
+
+void LegacyChannelTable::FreeLists()
+{
+    delete m_pAirList;
+    delete m_pCableList;
+    m_pAirList = nullptr;
+    m_pCableList = nullptr;
+}
+
+EntryList* LegacyChannelTable::GetList(std::int32_t iMode) const
+{
+    if (iMode == ChannelModeAir)
+        return m_pAirList;
+    if (iMode == ChannelModeCable)
+        return m_pCableList;
+    return nullptr;
+}
+
+std::int32_t LegacyChannelTable::iCountryCode() const { return le::ReadI32(m_header + kOffCountry); }
+std::uint16_t LegacyChannelTable::wAirCount() const { return le::ReadU16(m_header + kOffAirCount); }
+std::uint16_t LegacyChannelTable::wCableCount() const { return le::ReadU16(m_header + kOffCableCount); }
+std::uint16_t LegacyChannelTable::wAirMinCh() const { return le::ReadU16(m_trailer + kOffAirMinCh); }
+std::uint16_t LegacyChannelTable::wAirMaxCh() const { return le::ReadU16(m_trailer + kOffAirMaxCh); }
+std::uint16_t LegacyChannelTable::wCableMinCh() const { return le::ReadU16(m_trailer + kOffCableMinCh); }
+std::uint16_t LegacyChannelTable::wCableMaxCh() const { return le::ReadU16(m_trailer + kOffCableMaxCh); }
+
+int LegacyChannelTable::Load(const char* pszPath, FileError* pError)
+{
+    if (!pszPath) {
+        if (pError)
+            pError->Set(EINVAL);
+        return 0;
+    }
+    // Lists of an earlier load never survive next to a new header: a refused
+    // file leaves the table without lists, so it cannot be converted.
+    FreeLists();
+    for (auto& b : m_header)
+        b = 0;
+    for (auto& b : m_trailer)
+        b = 0;
+
+    std::vector<std::uint8_t> bytes;
+    if (!ReadFileBytes(pszPath, bytes, kMaxFileSize, pError))
+        return 0;
+
+    ByteSource source(bytes);
+    source.Read(m_header, kHeaderSize);
+    const std::uint16_t wAir = wAirCount();
+    const std::uint16_t wCable = wCableCount();
+    if (wAir == 0 || wCable == 0)
+        return 0;
+
+    // The header counts locate the sections; the trailer's maxima say how many
+    // entries become channels. A trailer beyond the end of the file reads as
+    // zero, and so does every entry that lies beyond it.
+    source.SeekTo(kHeaderSize + kEntrySize * (static_cast<std::uint64_t>(wAir) + wCable));
+    source.Read(m_trailer, kTrailerSize);
+
+    m_pAirList = new (std::nothrow) EntryList;
+    m_pCableList = new (std::nothrow) EntryList;
+
+    source.SeekTo(kHeaderSize);
+    if (m_pAirList && wAirMaxCh() > 0) {
+        const std::uint16_t wSkipped = ReadEntries(source, m_pAirList, wAirMaxCh());
+        le::WriteU16(m_trailer + kOffAirMaxCh, static_cast<std::uint16_t>(wAirMaxCh() - wSkipped));
+    }
+    source.SeekTo(kHeaderSize + kEntrySize * static_cast<std::uint64_t>(wAir));
+    if (m_pCableList && wCableMaxCh() > 0) {
+        const std::uint16_t wSkipped = ReadEntries(source, m_pCableList, wCableMaxCh());
+        le::WriteU16(m_trailer + kOffCableMaxCh, static_cast<std::uint16_t>(wCableMaxCh() - wSkipped));
+    }
+    return 1;
+}
+
+std::string LegacyOutputPath(const std::string& input)
+{
+    const auto slash = input.rfind('/');
+    const auto dot = input.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return input + ".ccf";
+    return input.substr(0, dot + 1) + "ccf";
+}

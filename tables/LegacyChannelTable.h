@@ -1,0 +1,66 @@
+#pragma once
+// An old-generation channel plan (.cft), read only, kept as the file holds it:
+// the 32-byte header and 16-byte trailer as images, and two lists of 32-bit
+// float frequencies that ChannelTable::ConvertFromLegacy turns into a new table.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "EntryList.h"
+#include "FileIO.h"
+
+struct LegacyChannelNode : EntryNode
+{
+    float fFrequency = 0.0f;
+    // The entry's two further words: kept with the entry, interpreted nowhere.
+    std::uint16_t wExtra1 = 0;
+    std::uint16_t wExtra2 = 0;
+};
+
+class LegacyChannelTable
+{
+public:
+    static constexpr std::size_t kHeaderSize = 32;
+    static constexpr std::size_t kTrailerSize = 16;
+    static constexpr std::size_t kEntrySize = 8;
+    // The furthest byte any read can reach: both sections at their largest
+    // 16-bit counts, then the trailer. A trailer maximum above its section's
+    // count reads on into the following bytes, but never beyond this.
+    static constexpr std::size_t kMaxFileSize = kHeaderSize + kEntrySize * (65535u + 65535u) + kTrailerSize;
+
+    LegacyChannelTable() = default;
+    LegacyChannelTable(const LegacyChannelTable&) = delete;
+    LegacyChannelTable& operator=(const LegacyChannelTable&) = delete;
+    ~LegacyChannelTable();
+
+    int Load(const char* pszPath, FileError* pError = nullptr);
+
+    // The air list for mode 0, the cable list for mode 1 (ChannelMode), none
+    // for any other mode or when the list is absent.
+    EntryList* GetList(std::int32_t iMode) const;
+
+    std::int32_t iCountryCode() const;
+    std::uint16_t wAirCount() const;
+    std::uint16_t wCableCount() const;
+    std::uint16_t wAirMinCh() const;
+    std::uint16_t wAirMaxCh() const;
+    std::uint16_t wCableMinCh() const;
+    std::uint16_t wCableMaxCh() const;
+
+    const std::uint8_t* HeaderImage() const { return m_header; }
+    const std::uint8_t* TrailerImage() const { return m_trailer; }
+
+private:
+    void FreeLists();
+
+    EntryList* m_pAirList = nullptr;
+    EntryList* m_pCableList = nullptr;
+    std::uint8_t m_header[kHeaderSize] = {};
+    std::uint8_t m_trailer[kTrailerSize] = {};
+};
+
+// Where the converter writes its result: the path up to and including the
+// last "." of its file name, then "ccf". A file name without a dot (even when
+// a folder name has one) gets ".ccf" appended to the whole path.
+std::string LegacyOutputPath(const std::string& input);

@@ -1,0 +1,68 @@
+#pragma once
+// The tuner catalogue "TunerSpec.inf": the factories and, per factory, the
+// tuner types that may be entered in a tuner specification table. Read only;
+// open for as long as the tuner editor is, and read again at every factory
+// choice.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "InfFile.h"
+
+// A catalogue number turned into a code with one decimal digit per
+// hexadecimal nibble: a % 10 + (a / 10) * 16, truncating toward zero, so 12
+// gives 0x12 and -12 gives -18. From 100 on the digits no longer fit a nibble
+// (123 gives 0xC3). Results beyond 32 bits wrap.
+std::int32_t BcdFromDecimal(std::int32_t a);
+
+struct CatalogueItem
+{
+    std::int32_t code = 0;
+    std::string text;
+};
+
+class TunerCatalogue
+{
+public:
+    static constexpr const char* kFileName = "TunerSpec.inf";
+
+    TunerCatalogue() = default;
+    TunerCatalogue(const TunerCatalogue&) = delete;
+    TunerCatalogue& operator=(const TunerCatalogue&) = delete;
+
+    // Opens "TunerSpec.inf" in the folder of the running executable.
+    bool Open();
+    bool Open(const std::string& path);
+    bool IsOpen() const { return m_inf.IsOpen(); }
+    void Close();
+
+    // No list (empty optional) tells the caller to keep what it shows; a list,
+    // even an empty one, replaces it.
+    std::optional<std::vector<CatalogueItem>> ReadFactories();
+    std::optional<std::vector<CatalogueItem>> ReadTunerTypes(std::int32_t iFactoryCode);
+
+    // The codes of the lines last read, one per line (0 for a line without a number).
+    const std::vector<std::int32_t>& FactoryCodes() const { return m_factoryCodes; }
+    const std::vector<std::int32_t>& TunerTypeCodes() const { return m_tunerTypeCodes; }
+
+    // The section that holds a factory's tuner types: its code as "%02i".
+    static std::string SectionName(std::int32_t iFactoryCode);
+    // The path Open() uses; empty when the executable's path cannot be read.
+    static std::string DefaultPath();
+
+private:
+    // What kind of list a section holds decides how an item's text is made.
+    enum class ListKind
+    {
+        Factories,
+        TunerTypes,
+    };
+    std::optional<std::vector<CatalogueItem>> ReadList(const std::string& section, ListKind kind,
+                                                       std::vector<std::int32_t>& codes);
+
+    InfFile m_inf;
+    std::vector<std::int32_t> m_factoryCodes;
+    std::vector<std::int32_t> m_tunerTypeCodes;
+};

@@ -1,0 +1,213 @@
+#include "TunerSpecTable.h"
+
+#include <cerrno>
+#include <new>
+
+#include "ByteOrder.h"
+
+namespace {
+
+constexpr std::size_t kOffMarker = 0;
+constexpr std::size_t kOffReserved = 2;
+constexpr std::size_t kOffMagic = 4;
+constexpr std::size_t kOffEntryCount = 8;
+
+std::int32_t KeyOf(const EntryNode* pNode)
+{
+    return TunerSortKey(static_cast<const TunerSpecNode*>(pNode)->entry);
+}
+
+} // namespace
+
+std::uint16_t TunerSpecHeader::wMarker() const { return le::ReadU16(bytes + kOffMarker); }
+std::uint16_t TunerSpecHeader::wReserved() const { return le::ReadU16(bytes + kOffReserved); }
+std::uint32_t TunerSpecHeader::dwMagic() const { return le::ReadU32(bytes + kOffMagic); }
+std::int32_t TunerSpecHeader::iEntryCount() const { return le::ReadI32(bytes + kOffEntryCount); }
+
+void TunerSpecHeader::SetMarker(std::uint16_t w) { le::WriteU16(bytes + kOffMarker, w); }
+void TunerSpecHeader::SetMagic(const char (&magic)[5])
+{
+    for (int i = 0; i < 4; ++i)
+        bytes[kOffMagic + i] = static_cast<std::uint8_t>(magic[i]);
+}
+void TunerSpecHeader::SetEntryCount(std::int32_t i) { le::WriteI32(bytes + kOffEntryCount, i); }
+
+TunerSpecTable::TunerSpecTable(bool bWithList)
+{
+    SetNewTableHeader();
+    if (bWithList)
+        m_pList = new (std::nothrow) EntryList;
+}
+
+TunerSpecTable::~TunerSpecTable()
+{
+    delete m_pList;
+}
+
+void TunerSpecTable::SetNewTableHeader()
+{
+    m_header = TunerSpecHeader();
+    m_header.SetMarker(0xCB00);
+    m_header.SetMagic("TNSP");
+    m_dwEndMark[0] = 0x00;
+    m_dwEndMark[1] = 0x00;
+    m_dwEndMark[2] = 0xFF;
+    m_dwEndMark[3] = 0xFF;
+}
+
+std::vector<std::uint8_t> TunerSpecTable::FileImage() const
+{
+    if (!m_pList)
+        return {};
+    TunerSpecHeader header = m_header;
+    header.SetEntryCount(m_pList->iCount);
+
+    std::vector<std::uint8_t> image(header.bytes, header.bytes + TunerSpecHeader::kSize);
+    if (m_pList->iCount <= 0)
+        return image;
+    image.reserve(TunerSpecHeader::kSize + TunerSpecEntry::kSize * static_cast<std::size_t>(m_pList->iCount) +
+                  kEndMarkSize);
+    const EntryNode* p = m_pList->pHead;
+    for (std::int32_t i = 0; i < m_pList->iCount; ++i, p = p->pNext) {
+        if (!p)
+            return {};
+        const TunerSpecEntry& entry = static_cast<const TunerSpecNode*>(p)->entry;
+        image.insert(image.end(), entry.bytes, entry.bytes + TunerSpecEntry::kSize);
+    }
+    image.insert(image.end(), m_dwEndMark, m_dwEndMark + kEndMarkSize);
+    return image;
+}
+
+int TunerSpecTable::Save(const char* pszPath, FileError* pError)
+{
+    if (!pszPath || !m_pList) {
+        if (pError)
+            pError->Set(EINVAL);
+        return 0;
+    }
+    const std::vector<std::uint8_t> image = FileImage();
+    // A chain shorter than its count cannot be written faithfully; nothing is
+    // written rather than a file that lies.
+    if (image.empty()) {
+        if (pError)
+            pError->Set(EIO);
+        return 0;
+    }
+    if (!WriteFileSafely(pszPath, image, pError))
+        return 0;
+    m_header.SetEntryCount(m_pList->iCount);
+    // A table without entries leaves a header-only file, which is not a table:
+    // reported as 0 while the error stays clear, since the write itself worked.
+    return m_pList->iCount > 0 ? 1 : 0;
+}
+
+int TunerSpecTable::Load(const char* pszPath, FileError* pError)
+{
+    if (!pszPath) {
+        if (pError)
+            pError->Set(EINVAL);
+        return 0;
+    }
+    delete m_pList;
+    m_pList = new (std::nothrow) EntryList;
+    if (!m_pList) {
+        if (pError)
+            pError->Set(ENOMEM);
+        return 0;
+    }
+
+    std::vector<std::uint8_t> bytes;
+    if (!ReadFileBytes(pszPath, bytes, kMaxFileSize, pError)) {
+        // An unreadable file leaves an empty table that still saves as a valid file.
+        SetNewTableHeader();
+        return 0;
+    }
+
+    // Marker, reserved word and magic are taken as they come and written back
+    // by the next save.
+    for (auto& b : m_dwEndMark)
+        b = 0;
+    ByteSource source(bytes);
+    source.Read(m_header.bytes, TunerSpecHeader::kSize);
+    const std::int32_t iCount = m_header.iEntryCount();
+    if (iCount == 0)
+        return 0;
+
+    if (iCount > 0) {
+        // Records are made only while they start inside the file: a count far
+        // beyond the file's size cannot make memory run away. A record cut
+        // short by the end reads its missing bytes as zero.
+        std::int32_t iMade = 0;
+        for (std::int32_t i = 0; i < iCount && source.Remaining() > 0 &&
+                                static_cast<std::size_t>(i) < kMaxLoadedEntries;
+             ++i) {
+            auto* pNode = new (std::nothrow) TunerSpecNode;
+            if (!pNode) {
+                source.Skip(TunerSpecEntry::kSize);
+                continue;
+            }
+            source.Read(pNode->entry.bytes, TunerSpecEntry::kSize);
+            m_pList->AddTail(pNode);
+            ++iMade;
+        }
+        m_header.SetEntryCount(iMade);
+    }
+    // For a negative count the end mark is the 4 bytes after the header.
+    source.Read(m_dwEndMark, kEndMarkSize);
+    return 1;
+}
+
+void TunerSpecTable::InsertInOrder(TunerSpecNode* pNode)
+{
+    if (!pNode)
+        return;
+    if (!m_pList) {
+        delete pNode;
+        return;
+    }
+    EntryList& list = *m_pList;
+    const std::int32_t k = TunerSortKey(pNode->entry);
+    if (list.iCount <= 0) {
+        list.AddTail(pNode);
+        return;
+    }
+    if (KeyOf(list.pHead) > k) {
+        list.InsertBefore(pNode, list.pHead);
+        return;
+    }
+    if (KeyOf(list.pTail) < k) {
+        list.InsertAfter(pNode, list.pTail);
+        return;
+    }
+    // A loaded list keeps its file order, which need not be sorted: the walk
+    // places the entry behind the first smaller key whose successor is larger,
+    // skipping over larger keys, and refuses a key that is already present.
+    EntryNode* p = list.pHead;
+    for (std::int32_t i = 0; i < list.iCount && p; ++i, p = p->pNext) {
+        const std::int32_t key = KeyOf(p);
+        if (key == k)
+            break;
+        if (key > k)
+            continue;
+        if (!p->pNext) {
+            list.InsertAfter(pNode, p);
+            return;
+        }
+        if (KeyOf(p->pNext) > k) {
+            list.InsertBefore(pNode, p->pNext);
+            return;
+        }
+    }
+    delete pNode;
+}
+
+int TunerSpecTable::RemoveEntry(std::int32_t iPosition)
+{
+    if (!m_pList || iPosition < 1 || iPosition > m_pList->iCount)
+        return 0;
+    EntryNode* pNode = m_pList->RemoveAt(iPosition - 1);
+    if (!pNode)
+        return 0;
+    delete pNode;
+    return 1;
+}

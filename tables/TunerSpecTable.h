@@ -1,0 +1,75 @@
+#pragma once
+// The tuner specification table: its records in key order as they are added,
+// the 12-byte TNSP header and the end mark, read and written as a .tsf file.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "EntryList.h"
+#include "FileIO.h"
+#include "TunerSpecEntry.h"
+
+// The header exactly as it lies at the start of a .tsf file.
+class TunerSpecHeader
+{
+public:
+    static constexpr std::size_t kSize = 12;
+
+    std::uint16_t wMarker() const;
+    std::uint16_t wReserved() const;
+    std::uint32_t dwMagic() const;
+    std::int32_t iEntryCount() const;
+
+    void SetMarker(std::uint16_t w);
+    void SetMagic(const char (&magic)[5]);
+    void SetEntryCount(std::int32_t i);
+
+    std::uint8_t bytes[kSize] = {};
+};
+
+class TunerSpecTable
+{
+public:
+    static constexpr std::size_t kEndMarkSize = 4;
+    // Loading reads at most this many records; a larger file is read as if it
+    // ended there. Codes from the catalogue give at most about 1,200 distinct
+    // keys, so no real table comes near it.
+    static constexpr std::size_t kMaxLoadedEntries = std::size_t{1} << 16;
+    static constexpr std::size_t kMaxFileSize =
+        TunerSpecHeader::kSize + TunerSpecEntry::kSize * kMaxLoadedEntries + kEndMarkSize;
+
+    explicit TunerSpecTable(bool bWithList);
+    TunerSpecTable(const TunerSpecTable&) = delete;
+    TunerSpecTable& operator=(const TunerSpecTable&) = delete;
+    ~TunerSpecTable();
+
+    // 1 when the whole file was written. A table without entries writes the
+    // header alone and returns 0 with the error code left 0; a failed write
+    // returns 0 with the error filled in.
+    int Save(const char* pszPath, FileError* pError = nullptr);
+    // 1 when a table was read; 0 without a path (table untouched), when the
+    // file cannot be read or when its count is 0.
+    int Load(const char* pszPath, FileError* pError = nullptr);
+
+    // Takes the node: places it by TunerSortKey, or frees it when its key is
+    // taken, when there is no list or when the walk finds no place.
+    void InsertInOrder(TunerSpecNode* pNode);
+    // Removes and frees the entry at a 1-based position; 0 outside 1..count.
+    int RemoveEntry(std::int32_t iPosition);
+
+    EntryList* GetList() const { return m_pList; }
+    const TunerSpecHeader& Header() const { return m_header; }
+    const std::uint8_t* EndMark() const { return m_dwEndMark; }
+
+    // The file image Save writes for the current list (the header alone when
+    // the list is empty); empty when there is no list or the chain is broken.
+    std::vector<std::uint8_t> FileImage() const;
+
+private:
+    void SetNewTableHeader();
+
+    EntryList* m_pList = nullptr;
+    TunerSpecHeader m_header;
+    std::uint8_t m_dwEndMark[kEndMarkSize] = {};
+};

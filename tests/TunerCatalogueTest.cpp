@@ -1,0 +1,250 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+#include "TestFiles.h"
+#include "TunerCatalogue.h"
+
+namespace {
+
+using Items = std::vector<std::pair<std::int32_t, std::string>>;
+
+Items Flat(const std::optional<std::vector<CatalogueItem>>& items)
+{
+    Items out;
+    for (const CatalogueItem& item : items.value())
+        out.emplace_back(item.code, item.text);
+    return out;
+}
+
+std::string WriteText(const TempDir& dir, const std::string& name, const std::string& text)
+{
+    const std::string path = dir.File(name);
+    WriteAll(path, Bytes(text.begin(), text.end()));
+    return path;
+}
+
+const char* const kCatalogue = "; Tuner catalogue\n"
+                               "[Version]\n"
+                               "Signature = \"$Windows NT$\"\n"
+                               "\n"
+                               "[Factory]\n"
+                               "Comment = lines before Count are not factories\n"
+                               "0 = Not Listed\n"
+                               "Count = 4\n"
+                               "12 = %Philips%\n"
+                               "5 = Temic\n"
+                               "3 = \"LG Innotek\"\n"
+                               "25 = Alps\n"
+                               "99 = Beyond the count\n"
+                               "\n"
+                               "[18]\n"
+                               "Count = 3\n"
+                               "7 = X\n"
+                               "10 = \"FI1236, FM1236\"\n"
+                               "2 = \"Y\"\n"
+                               "\n"
+                               "[05]\n"
+                               "Count = 0\n"
+                               "\n"
+                               "[37]\n"
+                               "count = 2\n"
+                               "abc = not a number\n"
+                               "0x0A = ten\n"
+                               "\n"
+                               "[Strings]\n"
+                               "Philips = \"Philips Components\"\n";
+
+} // namespace
+
+TEST(BcdFromDecimal, EachDecimalDigitTakesOneNibble)
+{
+    EXPECT_EQ(BcdFromDecimal(0), 0);
+    EXPECT_EQ(BcdFromDecimal(5), 0x05);
+    EXPECT_EQ(BcdFromDecimal(10), 0x10);
+    EXPECT_EQ(BcdFromDecimal(12), 0x12);
+    EXPECT_EQ(BcdFromDecimal(12), 18);
+    EXPECT_EQ(BcdFromDecimal(99), 0x99);
+    EXPECT_EQ(BcdFromDecimal(123), 0xC3);
+    EXPECT_EQ(BcdFromDecimal(-12), -18);
+    EXPECT_EQ(BcdFromDecimal(-5), -5);
+    // 7 + 214748364 * 16 = 3435973831, wrapped to 32 bits
+    EXPECT_EQ(BcdFromDecimal(INT_MAX), -858993465);
+    // -8 + -214748364 * 16 = -3435973832, wrapped to 32 bits
+    EXPECT_EQ(BcdFromDecimal(INT_MIN), 858993464);
+}
+
+TEST(TunerCatalogueNames, FactorySectionIsTheCodeInDecimal)
+{
+    EXPECT_EQ(TunerCatalogue::SectionName(BcdFromDecimal(12)), "18");
+    EXPECT_EQ(TunerCatalogue::SectionName(BcdFromDecimal(25)), "37");
+    EXPECT_EQ(TunerCatalogue::SectionName(BcdFromDecimal(99)), "153");
+    EXPECT_EQ(TunerCatalogue::SectionName(BcdFromDecimal(5)), "05");
+    EXPECT_EQ(TunerCatalogue::SectionName(BcdFromDecimal(0)), "00");
+    EXPECT_EQ(TunerCatalogue::SectionName(BcdFromDecimal(10)), "16");
+    EXPECT_EQ(TunerCatalogue::SectionName(-5), "-5");
+}
+
+TEST(TunerCatalogueRead, FactoriesInFileOrderFromTheLinesAfterCount)
+{
+    TempDir dir;
+    TunerCatalogue catalogue;
+    ASSERT_TRUE(catalogue.Open(WriteText(dir, "TunerSpec.inf", kCatalogue)));
+    const auto factories = catalogue.ReadFactories();
+    ASSERT_TRUE(factories.has_value());
+    EXPECT_EQ(Flat(factories), (Items{{0x12, "Philips Components"}, {0x05, "Temic"}, {0x03, "LG Innotek"}, {0x25, "Alps"}}));
+    EXPECT_EQ(catalogue.FactoryCodes(), (std::vector<std::int32_t>{0x12, 0x05, 0x03, 0x25}));
+}
+
+TEST(TunerCatalogueRead, TunerTypesCarryTheirNumberInTheText)
+{
+    TempDir dir;
+    TunerCatalogue catalogue;
+    ASSERT_TRUE(catalogue.Open(WriteText(dir, "TunerSpec.inf", kCatalogue)));
+    const auto types = catalogue.ReadTunerTypes(BcdFromDecimal(12));
+    ASSERT_TRUE(types.has_value());
+    EXPECT_EQ(Flat(types), (Items{{0x07, "07 -- X"}, {0x10, "10 -- FI1236, FM1236"}, {0x02, "02 -- Y"}}));
+    EXPECT_EQ(catalogue.TunerTypeCodes(), (std::vector<std::int32_t>{0x07, 0x10, 0x02}));
+
+    const auto none = catalogue.ReadTunerTypes(BcdFromDecimal(5));
+    ASSERT_TRUE(none.has_value()); // Count 0: an empty list replaces what is shown
+    EXPECT_TRUE(none->empty());
+    EXPECT_TRUE(catalogue.TunerTypeCodes().empty());
+
+    // A line without a number gives no item; the one after it still counts.
+    const auto alps = catalogue.ReadTunerTypes(BcdFromDecimal(25));
+    EXPECT_EQ(Flat(alps), (Items{{0x10, "10 -- ten"}}));
+    EXPECT_EQ(catalogue.TunerTypeCodes(), (std::vector<std::int32_t>{0, 0x10}));
+
+    // No section of its own, or one named by the number instead of the code.
+    EXPECT_FALSE(catalogue.ReadTunerTypes(BcdFromDecimal(3)).has_value());
+    EXPECT_FALSE(catalogue.ReadTunerTypes(12).has_value());
+    EXPECT_EQ(catalogue.TunerTypeCodes(), (std::vector<std::int32_t>{0, 0x10})); // kept
+}
+
+TEST(TunerCatalogueRead, CountsBeyondTheSectionOrBelowZero)
+{
+    TempDir dir;
+    TunerCatalogue catalogue;
+    ASSERT_TRUE(catalogue.Open(WriteText(dir, "c.inf",
+                                         "[Factory]\n"
+                                         "Count = 2000000000\n"
+                                         "1 = One\n"
+                                         "2 = Two\n"
+                                         "[Other]\n"
+                                         "3 = Three\n"
+                                         "[01]\n"
+                                         "Count = -4\n"
+                                         "1 = A\n"
+                                         "[02]\n"
+                                         "Count = many\n"
+                                         "1 = A\n"
+                                         "[03]\n"
+                                         "1 = A\n")));
+    EXPECT_EQ(Flat(catalogue.ReadFactories()), (Items{{0x01, "One"}, {0x02, "Two"}}));
+    EXPECT_EQ(catalogue.FactoryCodes().size(), 2u);
+    const auto negative = catalogue.ReadTunerTypes(0x01);
+    ASSERT_TRUE(negative.has_value());
+    EXPECT_TRUE(negative->empty());
+    EXPECT_FALSE(catalogue.ReadTunerTypes(0x02).has_value());
+    EXPECT_FALSE(catalogue.ReadTunerTypes(0x03).has_value());
+}
+
+TEST(TunerCatalogueRead, NamesLongerThan511CharactersGiveNoItem)
+{
+    TempDir dir;
+    const std::string name511(511, 'a');
+    TunerCatalogue catalogue;
+    ASSERT_TRUE(catalogue.Open(WriteText(dir, "c.inf",
+                                         "[Factory]\nCount = 3\n1 = " + name511 + "\n2 = " + name511 +
+                                             "b\n3 = short\n[01]\nCount = 1\n4 = " + name511 + "\n")));
+    EXPECT_EQ(Flat(catalogue.ReadFactories()), (Items{{0x01, name511}, {0x03, "short"}}));
+    // The code of the refused line is still recorded.
+    EXPECT_EQ(catalogue.FactoryCodes(), (std::vector<std::int32_t>{0x01, 0x02, 0x03}));
+    // The number prefix may take a tuner type's text beyond 511 characters.
+    EXPECT_EQ(Flat(catalogue.ReadTunerTypes(0x01)), (Items{{0x04, "04 -- " + name511}}));
+}
+
+TEST(TunerCatalogueRead, MissingFileOrSectionGivesNoList)
+{
+    TempDir dir;
+    TunerCatalogue catalogue;
+    EXPECT_FALSE(catalogue.Open(dir.File("TunerSpec.inf")));
+    EXPECT_FALSE(catalogue.IsOpen());
+    EXPECT_FALSE(catalogue.ReadFactories().has_value());
+    EXPECT_FALSE(catalogue.ReadTunerTypes(0x12).has_value());
+
+    ASSERT_TRUE(catalogue.Open(WriteText(dir, "nofactory.inf", "[18]\nCount = 1\n7 = X\n")));
+    EXPECT_FALSE(catalogue.ReadFactories().has_value());
+    EXPECT_EQ(Flat(catalogue.ReadTunerTypes(0x12)), (Items{{0x07, "07 -- X"}}));
+
+    ASSERT_TRUE(catalogue.Open(WriteText(dir, "nocount.inf", "[Factory]\n12 = Philips\n")));
+    EXPECT_FALSE(catalogue.ReadFactories().has_value());
+
+    ASSERT_TRUE(catalogue.Open(WriteText(dir, "full.inf", kCatalogue)));
+    ASSERT_TRUE(catalogue.ReadFactories().has_value());
+    ASSERT_TRUE(catalogue.ReadTunerTypes(0x12).has_value());
+    catalogue.Close();
+    EXPECT_FALSE(catalogue.IsOpen());
+    EXPECT_TRUE(catalogue.FactoryCodes().empty());
+    EXPECT_TRUE(catalogue.TunerTypeCodes().empty());
+    EXPECT_FALSE(catalogue.ReadFactories().has_value());
+}
+
+// The catalogue holds the names of every tuner of the public kernel table,
+// quoted as the INF syntax needs them (two contain commas).
+TEST(TunerCatalogueRead, RealTunerNamesComeBackUnchanged)
+{
+    const auto rows = ReadCsv(SharedData("tuners.csv"));
+    std::string text = "[Factory]\r\nCount = 1\r\n1 = \"Linux kernel\"\r\n[01]\r\nCount = " +
+                       std::to_string(rows.size() - 1) + "\r\n";
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        std::string quoted;
+        for (char c : rows[i][0])
+            quoted += (c == '"') ? std::string("\"\"") : std::string(1, c);
+        text += rows[i][10] + " = \"" + quoted + "\"\r\n";
+    }
+    TempDir dir;
+    TunerCatalogue catalogue;
+    ASSERT_TRUE(catalogue.Open(WriteText(dir, "kernel.inf", text)));
+    const auto types = catalogue.ReadTunerTypes(0x01);
+    ASSERT_TRUE(types.has_value());
+    ASSERT_EQ(types->size(), rows.size() - 1);
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        const int number = std::stoi(rows[i][10]);
+        const CatalogueItem& item = (*types)[i - 1];
+        EXPECT_EQ(item.code, BcdFromDecimal(number));
+        char prefix[16];
+        std::snprintf(prefix, sizeof prefix, "%02d -- ", number);
+        EXPECT_EQ(item.text, prefix + rows[i][0]);
+    }
+}
+
+TEST(TunerCatalogueOpen, DefaultPathIsBesideTheExecutable)
+{
+    std::vector<char> exe(PATH_MAX + 1, '\0');
+    const ssize_t n = ::readlink("/proc/self/exe", exe.data(), PATH_MAX);
+    ASSERT_GT(n, 0);
+    std::string folder(exe.data(), static_cast<std::size_t>(n));
+    folder = folder.substr(0, folder.rfind('/'));
+    const std::string path = TunerCatalogue::DefaultPath();
+    EXPECT_EQ(path, folder + "/TunerSpec.inf");
+
+    if (FileExists(path))
+        GTEST_SKIP() << "a catalogue already lies beside the test program";
+    TunerCatalogue catalogue;
+    EXPECT_FALSE(catalogue.Open());
+    WriteAll(path, Bytes{'[', 'F', 'a', 'c', 't', 'o', 'r', 'y', ']', '\n', 'C', 'o', 'u', 'n', 't', '=', '1',
+                         '\n', '9', '=', 'N', 'i', 'n', 'e', '\n'});
+    const bool opened = catalogue.Open();
+    const auto factories = catalogue.ReadFactories();
+    catalogue.Close();
+    ::unlink(path.c_str());
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(Flat(factories), (Items{{0x09, "Nine"}}));
+}
