@@ -130,17 +130,20 @@ int TunerSpecTable::Load(const char* pszPath, FileError* pError)
     ByteSource source(bytes);
     source.Read(m_header.bytes, TunerSpecHeader::kSize);
     const std::int32_t iCount = m_header.iEntryCount();
-    if (iCount == 0)
+    if (iCount == 0) {
+        // Nothing was read for the end mark; a later save must still end the
+        // file with a valid one.
+        m_dwEndMark[2] = 0xFF;
+        m_dwEndMark[3] = 0xFF;
         return 0;
+    }
 
     if (iCount > 0) {
         // Records are made only while they start inside the file: a count far
         // beyond the file's size cannot make memory run away. A record cut
         // short by the end reads its missing bytes as zero.
         std::int32_t iMade = 0;
-        for (std::int32_t i = 0; i < iCount && source.Remaining() > 0 &&
-                                static_cast<std::size_t>(i) < kMaxLoadedEntries;
-             ++i) {
+        for (std::int32_t i = 0; i < iCount && source.Remaining() > 0; ++i) {
             auto* pNode = new (std::nothrow) TunerSpecNode;
             if (!pNode) {
                 source.Skip(TunerSpecEntry::kSize);

@@ -32,12 +32,9 @@ class TunerSpecTable
 {
 public:
     static constexpr std::size_t kEndMarkSize = 4;
-    // Loading reads at most this many records; a larger file is read as if it
-    // ended there. Codes from the catalogue give at most about 1,200 distinct
-    // keys, so no real table comes near it.
-    static constexpr std::size_t kMaxLoadedEntries = std::size_t{1} << 16;
-    static constexpr std::size_t kMaxFileSize =
-        TunerSpecHeader::kSize + TunerSpecEntry::kSize * kMaxLoadedEntries + kEndMarkSize;
+    // A file is read whole: records are made only while they start inside it,
+    // so memory follows the file's size whatever its count claims.
+    static constexpr std::size_t kMaxFileSize = static_cast<std::size_t>(-1);
 
     explicit TunerSpecTable(bool bWithList);
     TunerSpecTable(const TunerSpecTable&) = delete;

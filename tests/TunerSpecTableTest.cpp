@@ -233,6 +233,12 @@ TEST(TunerSpecTableFile, CountZeroAndNegativeCount)
     EXPECT_EQ(table.Load(dir.File("zero.tsf").c_str()), 0);
     EXPECT_EQ(table.GetList()->iCount, 0);
     EXPECT_EQ(table.Header().dwMagic(), 0x51515151u); // header as read
+    // Entries added later still save with a valid end mark.
+    table.InsertInOrder(Tuner(1, 0));
+    ASSERT_EQ(table.Save(dir.File("after-zero.tsf").c_str()), 1);
+    const Bytes saved = ReadAll(dir.File("after-zero.tsf"));
+    ASSERT_EQ(saved.size(), 80u);
+    EXPECT_EQ(Bytes(saved.end() - 4, saved.end()), (Bytes{0x00, 0x00, 0xFF, 0xFF}));
 
     Bytes negative = TnspHeader(-3);
     PutBytes(negative, {0x01, 0x02, 0x03, 0x04});
@@ -298,12 +304,12 @@ TEST(TunerSpecTableFile, ShortFileMakesOnlyTheRecordsItHolds)
     EXPECT_EQ(table.Header().iEntryCount(), 0);
 }
 
-TEST(TunerSpecTableFile, LoadStopsAtTheLargestTableItReads)
+TEST(TunerSpecTableFile, LargeTableLoadsWhole)
 {
     TempDir dir;
-    const std::size_t limit = TunerSpecTable::kMaxLoadedEntries;
-    Bytes image = TnspHeader(2000000000);
-    image.resize(TunerSpecHeader::kSize + TunerSpecEntry::kSize * (limit + 10), 0x11);
+    const std::size_t limit = 100000;
+    Bytes image = TnspHeader(static_cast<std::int32_t>(limit));
+    image.resize(TunerSpecHeader::kSize + TunerSpecEntry::kSize * limit + 4, 0x11);
     const std::size_t endMark = TunerSpecHeader::kSize + TunerSpecEntry::kSize * limit;
     image[endMark] = 0xE0;
     image[endMark + 3] = 0xE3;
