@@ -1,7 +1,6 @@
 #include "TextNumbers.h"
 
 #include <algorithm>
-#include <clocale>
 #include <cstdlib>
 #include <limits>
 
