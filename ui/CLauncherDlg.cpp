@@ -1,5 +1,7 @@
 #include "CLauncherDlg.h"
 
+#include "CFrequencyTableDlg.h"
+#include "UserServices.h"
 #include "resource.h"
 
 CLauncherDlg::CLauncherDlg(QWidget* pParent) : CDialog(IDD_LAUNCHER, pParent)
@@ -8,6 +10,10 @@ CLauncherDlg::CLauncherDlg(QWidget* pParent) : CDialog(IDD_LAUNCHER, pParent)
     OnClicked(IDC_BUTTON_TUNER_EDIT, [this] { OnTunerSpecificationEdit(); });
 }
 
-void CLauncherDlg::OnFrequencyTableEdit() {}
+void CLauncherDlg::OnFrequencyTableEdit()
+{
+    CFrequencyTableDlg dlg;
+    Services().RunModal(dlg);
+}
 
 void CLauncherDlg::OnTunerSpecificationEdit() {}

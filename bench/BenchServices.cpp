@@ -1,0 +1,34 @@
+#include "BenchServices.h"
+
+#include "CDialog.h"
+#include "resource.h"
+
+std::optional<QString> BenchServices::ChooseFile(const FileDialogRequest&)
+{
+    if (fileAnswers.empty())
+        return std::nullopt;
+    QString path = fileAnswers.front();
+    fileAnswers.pop_front();
+    return path;
+}
+
+void BenchServices::ShowMessage(QWidget*, const QString&, MessageIcon)
+{
+    ++messageCount;
+}
+
+int BenchServices::TrackPopupMenu(QWidget*, const std::vector<MenuItem>&, const QPoint&)
+{
+    if (menuAnswers.empty())
+        return 0;
+    const int command = menuAnswers.front();
+    menuAnswers.pop_front();
+    return command;
+}
+
+int BenchServices::RunModal(CDialog& dialog)
+{
+    dialog.Create();
+    dialog.EndDialog(IDCANCEL);
+    return IDCANCEL;
+}

@@ -1,0 +1,26 @@
+#pragma once
+// Canned answers for the person-facing services, so that no benchmark waits
+// on a window.
+
+#include <deque>
+
+#include "UserServices.h"
+
+class BenchServices : public UserServices
+{
+public:
+    BenchServices() { SetServices(this); }
+    ~BenchServices() override { SetServices(nullptr); }
+    BenchServices(const BenchServices&) = delete;
+    BenchServices& operator=(const BenchServices&) = delete;
+
+    // Taken in order; an empty queue answers "cancel" / "no command".
+    std::deque<QString> fileAnswers;
+    std::deque<int> menuAnswers;
+    int messageCount = 0;
+
+    std::optional<QString> ChooseFile(const FileDialogRequest& request) override;
+    void ShowMessage(QWidget* pOwner, const QString& text, MessageIcon icon) override;
+    int TrackPopupMenu(QWidget* pOwner, const std::vector<MenuItem>& items, const QPoint& globalPos) override;
+    int RunModal(CDialog& dialog) override;
+};

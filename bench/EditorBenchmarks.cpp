@@ -1,0 +1,221 @@
+// Each action of the channel table editor on a table of 65,535 channels per
+// list, timed from the person's click or key until the list view is rebuilt
+// and the event queue (painting included) has drained. Actions that change the
+// table's size get a fresh copy of the table, untimed, before each run.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <new>
+#include <stdexcept>
+#include <vector>
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "BenchServices.h"
+#include "CFrequencyTableDlg.h"
+#include "ChannelTable.h"
+#include "ListView.h"
+#include "resource.h"
+
+namespace {
+
+// Writes a table whose two lists hold the given number of channels each.
+QString WriteTable(const QTemporaryDir& dir, const QString& name, std::int32_t iChannels)
+{
+    ChannelTable table(true);
+    table.SetCountryCode(44);
+    for (std::int32_t iMode : {ChannelModeAir, ChannelModeCable}) {
+        for (std::int32_t i = 0; i < iChannels; ++i) {
+            auto* pNode = new (std::nothrow) ChannelNode;
+            pNode->dbFrequency = (i % 7 == 3) ? 0.0 : 45.0 + 0.0625 * i;
+            if (!pNode || !table.AppendChannel(iMode, pNode)) {
+                delete pNode;
+                throw std::runtime_error("cannot build the benchmark table");
+            }
+        }
+    }
+    const QString path = dir.filePath(name);
+    if (!table.Save(QFile::encodeName(path).constData()))
+        throw std::runtime_error("cannot write the benchmark table");
+    return path;
+}
+
+// The editor on screen with canned services and the two table files.
+class Editor
+{
+public:
+    Editor()
+    {
+        m_full = WriteTable(m_dir, QStringLiteral("full.ccf"), ChannelTable::kMaxChannels);
+        m_oneShort = WriteTable(m_dir, QStringLiteral("one-short.ccf"), ChannelTable::kMaxChannels - 1);
+        m_pDlg = std::make_unique<CFrequencyTableDlg>();
+        m_pDlg->Create();
+        Settle();
+    }
+
+    CFrequencyTableDlg& Dlg() { return *m_pDlg; }
+    ListView* List() { return m_pDlg->GetListView(IDC_LIST_CHANNELS); }
+    BenchServices& Services() { return m_services; }
+
+    void Click(int id) { QTest::mouseClick(m_pDlg->GetDlgItem(id), Qt::LeftButton); }
+
+    void ClickRow(int row, Qt::MouseButton button, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+    {
+        List()->EnsureVisible(row);
+        const QRect rect = List()->visualRect(List()->model()->index(row, 0));
+        QTest::mouseClick(List()->viewport(), button, modifiers, rect.center());
+    }
+
+    void LoadFull() { Load(m_full); }
+    void LoadOneShort() { Load(m_oneShort); }
+
+    static void Settle() { QCoreApplication::processEvents(); }
+
+private:
+    void Load(const QString& path)
+    {
+        m_services.fileAnswers.push_back(path);
+        Click(IDC_BUTTON_LOAD_FROM_FILE);
+        Settle();
+    }
+
+    BenchServices m_services;
+    QTemporaryDir m_dir;
+    QString m_full;
+    QString m_oneShort;
+    std::unique_ptr<CFrequencyTableDlg> m_pDlg;
+};
+
+void ReportRows(benchmark::State& state, Editor& editor)
+{
+    state.counters["rows"] = editor.List()->GetItemCount();
+}
+
+void BM_Editor_Load(benchmark::State& state)
+{
+    Editor editor;
+    for (auto _ : state)
+        editor.LoadFull();
+    ReportRows(state, editor);
+}
+BENCHMARK(BM_Editor_Load)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Editor_ModeSwitch(benchmark::State& state)
+{
+    Editor editor;
+    editor.LoadFull();
+    QComboBox* pCombo = editor.Dlg().ComboBox(IDC_COMBO_MODE);
+    pCombo->setFocus();
+    for (auto _ : state) {
+        // The keyboard moves the choice and reports it as made.
+        QTest::keyClick(pCombo, pCombo->currentIndex() == 0 ? Qt::Key_Down : Qt::Key_Up);
+        Editor::Settle();
+    }
+    ReportRows(state, editor);
+}
+BENCHMARK(BM_Editor_ModeSwitch)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Editor_Append(benchmark::State& state)
+{
+    Editor editor;
+    QWidget* pEdit = editor.Dlg().GetDlgItem(IDC_EDIT_FREQUENCY);
+    for (auto _ : state) {
+        state.PauseTiming();
+        editor.LoadOneShort();
+        editor.Dlg().SetDlgItemText(IDC_EDIT_FREQUENCY, QStringLiteral("859.25"));
+        pEdit->setFocus();
+        Editor::Settle();
+        state.ResumeTiming();
+        QTest::keyClick(pEdit, Qt::Key_Return);
+        Editor::Settle();
+    }
+    ReportRows(state, editor);
+}
+BENCHMARK(BM_Editor_Append)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Editor_InsertAtOne(benchmark::State& state)
+{
+    Editor editor;
+    for (auto _ : state) {
+        state.PauseTiming();
+        editor.LoadOneShort();
+        editor.Services().menuAnswers.push_back(IDM_INSERT_BLANK_ITEM);
+        state.ResumeTiming();
+        editor.ClickRow(0, Qt::RightButton);
+        Editor::Settle();
+    }
+    ReportRows(state, editor);
+}
+BENCHMARK(BM_Editor_InsertAtOne)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Editor_DeleteOne(benchmark::State& state)
+{
+    Editor editor;
+    for (auto _ : state) {
+        state.PauseTiming();
+        editor.LoadFull();
+        editor.Services().menuAnswers.push_back(IDM_DELETE_ITEM);
+        state.ResumeTiming();
+        editor.ClickRow(0, Qt::RightButton);
+        Editor::Settle();
+    }
+    ReportRows(state, editor);
+}
+BENCHMARK(BM_Editor_DeleteOne)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Editor_Delete30000Selected(benchmark::State& state)
+{
+    Editor editor;
+    std::vector<int> selected;
+    for (int row = 0; row < 60000; row += 2)
+        selected.push_back(row);
+    for (auto _ : state) {
+        state.PauseTiming();
+        editor.LoadFull();
+        editor.List()->SetSelectedRows(selected);
+        editor.Services().menuAnswers.push_back(IDM_DELETE_ITEM);
+        Editor::Settle();
+        state.ResumeTiming();
+        // A right click on a selected row keeps the selection.
+        editor.ClickRow(0, Qt::RightButton);
+        Editor::Settle();
+    }
+    ReportRows(state, editor);
+}
+BENCHMARK(BM_Editor_Delete30000Selected)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Editor_SaveValue(benchmark::State& state)
+{
+    Editor editor;
+    editor.LoadFull();
+    editor.ClickRow(40000, Qt::LeftButton);
+    Editor::Settle();
+    for (auto _ : state) {
+        editor.Dlg().SetDlgItemText(IDC_EDIT_FREQUENCY, QStringLiteral("543.25"));
+        editor.Click(IDC_BUTTON_SAVE_VALUE);
+        Editor::Settle();
+    }
+    ReportRows(state, editor);
+}
+BENCHMARK(BM_Editor_SaveValue)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Editor_CountryEnter(benchmark::State& state)
+{
+    Editor editor;
+    editor.LoadFull();
+    for (auto _ : state) {
+        editor.Dlg().SetDlgItemText(IDC_EDIT_COUNTRY_CODE, QStringLiteral("1852"));
+        editor.Click(IDC_BUTTON_ENTER);
+        Editor::Settle();
+    }
+    ReportRows(state, editor);
+}
+BENCHMARK(BM_Editor_CountryEnter)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace

@@ -1,0 +1,461 @@
+#include "CFrequencyTableDlg.h"
+
+#include <new>
+#include <utility>
+
+#include <QComboBox>
+#include <QContextMenuEvent>
+#include <QCursor>
+#include <QFile>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+
+#include "CAboutDlg.h"
+#include "ChannelTable.h"
+#include "CountryCatalogue.h"
+#include "ListView.h"
+#include "Strings.h"
+#include "TextNumbers.h"
+#include "resource.h"
+
+namespace {
+
+const char* const kTableFileFilter = "CCF Files (*.ccf)|*.ccf|All Files (*.*)|*.*||";
+
+QString Decimal(std::int32_t value)
+{
+    return QString::asprintf("%li", static_cast<long>(value));
+}
+
+} // namespace
+
+CFrequencyTableDlg::CFrequencyTableDlg(QWidget* pParent)
+    : CDialog(IDD_FREQUENCY_TABLE, pParent), m_hIcon(ApplicationIcon())
+{
+    OnClicked(IDC_BUTTON_ENTER, [this] { OnCountryCodeEnter(); });
+    OnClicked(IDC_BUTTON_SAVE_TO_FILE, [this] { OnSaveToFile(); });
+    OnClicked(IDC_BUTTON_CREATE_NEW, [this] { OnCreateNew(); });
+    OnClicked(IDC_BUTTON_ADD, [this] { OnAddToEnd(); });
+    OnClicked(IDC_BUTTON_LOAD_FROM_FILE, [this] { OnLoadFromFile(); });
+    OnClicked(IDC_BUTTON_RESET, [this] { OnReset(); });
+    OnClicked(IDC_BUTTON_CONVERT, [this] { OnConvert(); });
+    OnClicked(IDC_BUTTON_SAVE_VALUE, [this] { OnSaveValue(); });
+    // A choice made in the drop-down list, also of the item already chosen.
+    connect(ComboBox(IDC_COMBO_MODE), &QComboBox::activated, this, [this] { OnSelEndOkMode(); });
+    ListView* pList = GetListView(IDC_LIST_CHANNELS);
+    connect(pList, &ListView::Clicked, this, [this] { OnClickList(); });
+    connect(pList, &ListView::RightClicked, this, [this] { OnRightClickList(); });
+}
+
+CFrequencyTableDlg::~CFrequencyTableDlg() = default;
+
+bool CFrequencyTableDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+
+    const QString about = QString::fromLatin1(LoadResourceString(IDS_ABOUTBOX));
+    if (!about.isEmpty())
+        m_systemMenu = {MenuItem{0, QString()}, MenuItem{IDM_ABOUTBOX, about}};
+
+    setWindowIcon(m_hIcon);
+
+    ListView* pList = GetListView(IDC_LIST_CHANNELS);
+    pList->SetExtendedStyle(pList->GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+
+    InitColumns();
+    EnableTableControls(false);
+    EnableChannelControls(false);
+    return true;
+}
+
+void CFrequencyTableDlg::InitColumns()
+{
+    ListView* pList = GetListView(IDC_LIST_CHANNELS);
+    pList->InsertColumn(0, QStringLiteral("CH No."), LVCFMT_LEFT, 50);
+    pList->InsertColumn(1, QStringLiteral("Frequency(MHz)"), LVCFMT_CENTER, 110);
+    m_iTableOrigin = TableOriginNone;
+    m_iMode = ChannelModeNone;
+    m_iEditIndex = 0;
+}
+
+void CFrequencyTableDlg::EnableTableControls(bool bEnable)
+{
+    EnableDlgItem(IDC_COMBO_MODE, bEnable);
+    EnableDlgItem(IDC_EDIT_COUNTRY_CODE, bEnable);
+    EnableDlgItem(IDC_BUTTON_ENTER, bEnable);
+    if (bEnable)
+        ComboSetCurSel(IDC_COMBO_MODE, 0);
+}
+
+void CFrequencyTableDlg::EnableChannelControls(bool bEnable)
+{
+    EnableDlgItem(IDC_EDIT_FREQUENCY, bEnable);
+    EnableDlgItem(IDC_BUTTON_ADD, bEnable);
+    EnableDlgItem(IDC_BUTTON_RESET, bEnable);
+    EnableDlgItem(IDC_BUTTON_SAVE_VALUE, bEnable);
+}
+
+void CFrequencyTableDlg::SetMode(std::int32_t i)
+{
+    if (i < 0)
+        return;
+    m_iMode = i;
+    QString text;
+    if (i == ChannelModeAir) {
+        text = QStringLiteral("Antenna");
+    } else if (i == ChannelModeCable) {
+        text = QStringLiteral("Cable");
+    } else {
+        m_iMode = ChannelModeNone;
+        text = QStringLiteral("Unknow");
+    }
+    SetDlgItemText(IDC_STATIC_MODE, text);
+}
+
+void CFrequencyTableDlg::RefreshList()
+{
+    if (!m_pTable)
+        return;
+    ListView* pList = GetListView(IDC_LIST_CHANNELS);
+
+    // One walk of the chain into a snapshot; the rows' texts are made from it
+    // only when a row is drawn, so a list of 65,535 channels costs no more than
+    // the walk.
+    std::vector<double> frequencies;
+    const EntryList* pChannels = m_pTable->GetList(m_iMode);
+    if (pChannels && pChannels->iCount > 0) {
+        frequencies.reserve(static_cast<std::size_t>(pChannels->iCount));
+        const EntryNode* pNode = pChannels->pHead;
+        for (std::int32_t i = 1; i <= pChannels->iCount && pNode; ++i, pNode = pNode->pNext)
+            frequencies.push_back(static_cast<const ChannelNode*>(pNode)->dbFrequency);
+    }
+    const int rows = static_cast<int>(frequencies.size());
+    pList->SetRows(rows, [frequencies = std::move(frequencies)](int row, int column) {
+        if (column == 0)
+            return QString::asprintf("%03i", row + 1);
+        const double dbFrequency = frequencies[static_cast<std::size_t>(row)];
+        // Not greater than 0 covers empty slots, negative values and NaN alike.
+        return dbFrequency > 0.0 ? QString::asprintf("%.5f", dbFrequency) : QStringLiteral("--");
+    });
+}
+
+void CFrequencyTableDlg::ShowChannelNumber(std::int32_t n)
+{
+    SetDlgItemText(IDC_STATIC_CHANNEL_NUMBER, QString::asprintf("%i", n));
+}
+
+void CFrequencyTableDlg::ShowRange(std::int32_t iMode, std::int32_t* piMin, std::int32_t* piMax)
+{
+    std::int32_t iMin = 0;
+    std::int32_t iMax = 0;
+    if (m_pTable && (iMode == ChannelModeAir || iMode == ChannelModeCable) && m_pTable->GetRange(iMode, &iMin, &iMax)) {
+        SetDlgItemText(iMode == ChannelModeAir ? IDC_STATIC_AIR_MIN : IDC_STATIC_CABLE_MIN, Decimal(iMin));
+        SetDlgItemText(iMode == ChannelModeAir ? IDC_STATIC_AIR_MAX : IDC_STATIC_CABLE_MAX, Decimal(iMax));
+    }
+    if (piMin)
+        *piMin = iMin;
+    if (piMax)
+        *piMax = iMax;
+}
+
+void CFrequencyTableDlg::ShowCountry(std::int32_t iCode)
+{
+    const CountryLookup country = LookupCountry(iCode);
+    SetDlgItemText(IDC_STATIC_COUNTRY, QString::fromLatin1(country.pszCountry));
+    SetDlgItemText(IDC_STATIC_TV_SYSTEM, QString::fromLatin1(country.pszTvSystem));
+}
+
+FileDialogRequest CFrequencyTableDlg::TableFileRequest(bool bOpen) const
+{
+    FileDialogRequest request;
+    request.bOpen = bOpen;
+    request.defaultExt = QStringLiteral("ccf");
+    request.fileName = QStringLiteral("Vornalix");
+    request.flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+    request.filter = QString::fromLatin1(kTableFileFilter);
+    return request;
+}
+
+void CFrequencyTableDlg::OnSelEndOkMode()
+{
+    SetMode(ComboGetCurSel(IDC_COMBO_MODE));
+    SetDlgItemText(IDC_EDIT_FREQUENCY, QString());
+    RefreshList();
+    ShowChannelNumber(1);
+    GotoDlgCtrl(IDC_EDIT_FREQUENCY);
+}
+
+void CFrequencyTableDlg::OnCreateNew()
+{
+    if (m_iTableOrigin == TableOriginLoaded && m_pTable)
+        m_pTable.reset();
+    if (!m_pTable) {
+        m_pTable.reset(new (std::nothrow) ChannelTable(true));
+        if (!m_pTable)
+            return;
+    }
+    m_iTableOrigin = TableOriginCreated;
+    SetMode(ChannelModeAir);
+    EnableTableControls(true);
+    EnableChannelControls(true);
+    ShowChannelNumber(1);
+    RefreshList();
+}
+
+void CFrequencyTableDlg::OnLoadFromFile()
+{
+    const std::optional<QString> path = Services().ChooseFile(TableFileRequest(true));
+    if (!path)
+        return;
+
+    // The file is read into a table of its own, which takes the place of the
+    // one on screen only once it has loaded: a file that cannot be read leaves
+    // the current table, its origin and the display exactly as they were.
+    std::unique_ptr<ChannelTable> pLoaded(new (std::nothrow) ChannelTable(false));
+    if (!pLoaded)
+        return;
+    if (!pLoaded->Load(QFile::encodeName(*path).constData()))
+        return;
+    m_pTable = std::move(pLoaded);
+    m_iTableOrigin = TableOriginLoaded;
+
+    std::int32_t iMin = 0;
+    std::int32_t iMax = 0;
+    m_pTable->GetRange(ChannelModeAir, &iMin, &iMax);
+    SetDlgItemText(IDC_STATIC_AIR_MIN, Decimal(iMin));
+    SetDlgItemText(IDC_STATIC_AIR_MAX, Decimal(iMax));
+    m_pTable->GetRange(ChannelModeCable, &iMin, &iMax);
+    SetDlgItemText(IDC_STATIC_CABLE_MIN, Decimal(iMin));
+    SetDlgItemText(IDC_STATIC_CABLE_MAX, Decimal(iMax));
+
+    const std::int32_t iCountryCode = m_pTable->Header().iCountryCode();
+    SetDlgItemText(IDC_STATIC_COUNTRY_CODE, Decimal(iCountryCode));
+    ShowCountry(iCountryCode);
+
+    EnableTableControls(true);
+    EnableChannelControls(true);
+    ComboSetCurSel(IDC_COMBO_MODE, 0);
+    SetMode(ChannelModeAir);
+    RefreshList();
+}
+
+void CFrequencyTableDlg::OnSaveToFile()
+{
+    const std::optional<QString> path = Services().ChooseFile(TableFileRequest(false));
+    if (!path || !m_pTable)
+        return;
+    FileError error;
+    if (!m_pTable->Save(QFile::encodeName(*path).constData(), &error)) {
+        Services().ShowMessage(this,
+                               QStringLiteral("Cannot save \"%1\": %2").arg(*path, QString::fromLocal8Bit(error.text.c_str())),
+                               MessageIcon::Exclamation);
+    }
+}
+
+void CFrequencyTableDlg::OnCountryCodeEnter()
+{
+    if (!m_pTable)
+        return;
+    const QString text = GetDlgItemText(IDC_EDIT_COUNTRY_CODE);
+    SetDlgItemText(IDC_EDIT_COUNTRY_CODE, QString());
+    std::int32_t iCode = 0;
+    if (!text.isEmpty()) {
+        iCode = TextToLong(text);
+        // Codes of 0 or less are refused by the table; the display still shows what was typed.
+        m_pTable->SetCountryCode(iCode);
+    }
+    SetDlgItemText(IDC_STATIC_COUNTRY_CODE, text);
+    ShowCountry(iCode);
+}
+
+void CFrequencyTableDlg::OnConvert() {}
+
+void CFrequencyTableDlg::OnSysCommand(unsigned nID)
+{
+    if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
+        CAboutDlg about;
+        Services().RunModal(about);
+    }
+}
+
+void CFrequencyTableDlg::contextMenuEvent(QContextMenuEvent* pEvent)
+{
+    // Only the dialog's own surface (and the texts and frames on it) carries the
+    // About item; controls that act keep their own menus or none.
+    QWidget* pUnder = childAt(pEvent->pos());
+    const bool bSurface = !pUnder || qobject_cast<QLabel*>(pUnder) || qobject_cast<QGroupBox*>(pUnder);
+    if (!bSurface || m_systemMenu.empty()) {
+        CDialog::contextMenuEvent(pEvent);
+        return;
+    }
+    pEvent->accept();
+    const int command = Services().TrackPopupMenu(this, m_systemMenu, pEvent->globalPos());
+    if (command != 0)
+        OnSysCommand(static_cast<unsigned>(command));
+}
+
+void CFrequencyTableDlg::OnDestroy()
+{
+    CDialog::OnDestroy();
+    m_pTable.reset();
+}
+
+bool CFrequencyTableDlg::PreTranslateMessage(QWidget* pTarget, QKeyEvent* pEvent)
+{
+    if ((pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter) &&
+        focusWidget() == GetDlgItem(IDC_EDIT_FREQUENCY)) {
+        OnAddToEnd();
+        return true;
+    }
+    if (pEvent->key() == Qt::Key_F1 && pEvent->modifiers() == Qt::NoModifier && !m_systemMenu.empty()) {
+        OnSysCommand(IDM_ABOUTBOX);
+        return true;
+    }
+    return CDialog::PreTranslateMessage(pTarget, pEvent);
+}
+
+// Channel editing.
+
+void CFrequencyTableDlg::OnAddToEnd()
+{
+    if (!m_pTable)
+        return;
+    const QString text = GetDlgItemText(IDC_EDIT_FREQUENCY);
+    SetDlgItemText(IDC_EDIT_FREQUENCY, QString());
+    if (text.isEmpty())
+        return;
+    std::unique_ptr<ChannelNode> pNode(new (std::nothrow) ChannelNode);
+    if (!pNode)
+        return;
+    pNode->dbFrequency = TextToDouble(text);
+    if (m_pTable->AppendChannel(m_iMode, pNode.get()))
+        pNode.release();
+
+    std::int32_t iMin = 0;
+    std::int32_t iMax = 0;
+    ShowRange(m_iMode, &iMin, &iMax);
+    RefreshList();
+    GetListView(IDC_LIST_CHANNELS)->EnsureVisible(iMax - 1);
+    ShowChannelNumber(iMax + 1);
+    GotoDlgCtrl(IDC_EDIT_FREQUENCY);
+}
+
+void CFrequencyTableDlg::OnReset()
+{
+    SetDlgItemText(IDC_EDIT_FREQUENCY, QString());
+    GotoDlgCtrl(IDC_EDIT_FREQUENCY);
+}
+
+void CFrequencyTableDlg::OnClickList()
+{
+    m_iEditIndex = 1 + GetListView(IDC_LIST_CHANNELS)->GetNextSelected(-1);
+    ShowChannel(m_iEditIndex);
+}
+
+void CFrequencyTableDlg::ShowChannel(std::int32_t iChannel)
+{
+    if (!m_pTable)
+        return;
+    const double dbFrequency = m_pTable->GetFrequency(m_iMode, iChannel);
+    ShowChannelNumber(iChannel);
+    SetDlgItemText(IDC_EDIT_FREQUENCY, dbFrequency > 0.0 ? QString::asprintf("%.5f", dbFrequency) : QString());
+}
+
+void CFrequencyTableDlg::OnSaveValue()
+{
+    if (!m_pTable)
+        return;
+    const QString text = GetDlgItemText(IDC_EDIT_FREQUENCY);
+    SetDlgItemText(IDC_EDIT_FREQUENCY, QString());
+    if (text.isEmpty())
+        return;
+    // The range is deliberately left alone: it follows structural edits only.
+    m_pTable->SetFrequency(m_iMode, m_iEditIndex, TextToDouble(text));
+    RefreshList();
+    GetListView(IDC_LIST_CHANNELS)->EnsureVisible(m_iEditIndex - 1);
+    ShowChannelNumber(m_iEditIndex);
+    GotoDlgCtrl(IDC_EDIT_FREQUENCY);
+}
+
+void CFrequencyTableDlg::OnRightClickList()
+{
+    m_iSelIndex = 1 + GetListView(IDC_LIST_CHANNELS)->GetNextSelected(-1);
+    const std::vector<MenuItem> items = {
+        MenuItem{IDM_INSERT_BLANK_ITEM, QStringLiteral("Insert Blank Item")},
+        MenuItem{IDM_DELETE_ITEM, QStringLiteral("Delete Item")},
+    };
+    const int command = Services().TrackPopupMenu(this, items, QCursor::pos());
+    if (command != 0)
+        OnCommand(command);
+}
+
+bool CFrequencyTableDlg::OnCommand(int id)
+{
+    if (id == IDM_INSERT_BLANK_ITEM) {
+        InsertBlankItem(m_iSelIndex);
+    } else if (id == IDM_DELETE_ITEM) {
+        // One query of the selection in ascending order serves both the count
+        // and the indices; asking row by row for the next one would cost a
+        // scan of the selection per row.
+        const std::vector<int> rows = GetListView(IDC_LIST_CHANNELS)->GetSelectedRows();
+        const auto uiSelectedCount = static_cast<std::uint32_t>(rows.size());
+        if (uiSelectedCount == 1) {
+            DeleteItem(m_iSelIndex);
+        } else if (uiSelectedCount > 1) {
+            std::vector<std::int32_t> indices;
+            indices.reserve(rows.size());
+            for (int row : rows)
+                indices.push_back(row + 1);
+            DeleteItems(indices);
+        }
+    }
+    return CDialog::OnCommand(id);
+}
+
+int CFrequencyTableDlg::InsertBlankItem(std::int32_t k)
+{
+    if (!m_pTable)
+        return 0;
+    std::unique_ptr<ChannelNode> pNode(new (std::nothrow) ChannelNode);
+    if (!pNode)
+        return 0;
+    pNode->dbFrequency = 0.0;
+    if (m_pTable->InsertChannel(m_iMode, k, pNode.get()))
+        pNode.release();
+    ShowRange(m_iMode);
+    RefreshList();
+    GetListView(IDC_LIST_CHANNELS)->EnsureVisible(k - 1);
+    ShowChannelNumber(k);
+    GotoDlgCtrl(IDC_EDIT_FREQUENCY);
+    return 1;
+}
+
+int CFrequencyTableDlg::DeleteItem(std::int32_t k)
+{
+    if (!m_pTable)
+        return 0;
+    m_pTable->DeleteChannel(m_iMode, k);
+    ShowRange(m_iMode);
+    RefreshList();
+    GetListView(IDC_LIST_CHANNELS)->EnsureVisible(k - 1);
+    ShowChannelNumber(0);
+    GotoDlgCtrl(IDC_EDIT_FREQUENCY);
+    return 1;
+}
+
+int CFrequencyTableDlg::DeleteItems(const std::vector<std::int32_t>& indices)
+{
+    if (!m_pTable || indices.empty())
+        return 0;
+    // One walk that leaves the list and its range exactly as deleting the
+    // channels one at a time, highest number first, would leave them; the
+    // range is then read once.
+    m_pTable->DeleteChannels(m_iMode, indices);
+    ShowRange(m_iMode);
+    RefreshList();
+    GetListView(IDC_LIST_CHANNELS)->EnsureVisible(indices.front() - 1);
+    ShowChannelNumber(0);
+    GotoDlgCtrl(IDC_EDIT_FREQUENCY);
+    return 1;
+}
