@@ -12,6 +12,7 @@
 #include <QLabel>
 
 #include "CAboutDlg.h"
+#include "CConvertDlg.h"
 #include "ChannelTable.h"
 #include "CountryCatalogue.h"
 #include "ListView.h"
@@ -269,7 +270,11 @@ void CFrequencyTableDlg::OnCountryCodeEnter()
     ShowCountry(iCode);
 }
 
-void CFrequencyTableDlg::OnConvert() {}
+void CFrequencyTableDlg::OnConvert()
+{
+    CConvertDlg converter;
+    Services().RunModal(converter);
+}
 
 void CFrequencyTableDlg::OnSysCommand(unsigned nID)
 {

@@ -49,7 +49,6 @@ protected:
     void contextMenuEvent(QContextMenuEvent* pEvent) override;
 
 private slots:
-    // The old-table converter is not part of this dialog yet.
     void OnConvert();
 
 private:

@@ -1,0 +1,35 @@
+#pragma once
+// The converter of old channel tables: loads one .cft file, converts it and
+// writes the result beside it as a .ccf file.
+
+#include <memory>
+#include <string>
+
+#include "CDialog.h"
+
+class ChannelTable;
+class LegacyChannelTable;
+
+class CConvertDlg : public CDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CConvertDlg(QWidget* pParent = nullptr);
+    ~CConvertDlg() override;
+
+    bool DestroyWindow() override;
+
+    const std::string& OutputPath() const { return m_strOutputPath; }
+
+protected:
+    // "Convert Now": converts and saves; the dialog stays open.
+    void OnOK() override;
+
+private:
+    void OnLoadFile();
+
+    std::unique_ptr<LegacyChannelTable> m_pLegacyTable;
+    std::unique_ptr<ChannelTable> m_pChannelTable;
+    std::string m_strOutputPath;
+};
