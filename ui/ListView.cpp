@@ -199,7 +199,9 @@ void ListView::keyPressEvent(QKeyEvent* event)
 
 void ListView::contextMenuEvent(QContextMenuEvent* event)
 {
-    // The right-button release raises the row menu; a second menu from the
-    // context-menu event would show twice.
+    // A mouse right click has raised the row menu at its release already; the
+    // menu key and Shift+F10 raise it here.
+    if (event->reason() == QContextMenuEvent::Keyboard)
+        emit RightClicked();
     event->accept();
 }

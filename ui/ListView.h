@@ -70,7 +70,7 @@ public:
 
 signals:
     void Clicked();             // left button released over the list
-    void RightClicked();        // right button released over the list
+    void RightClicked();        // right button released over the list, or the menu key
     void KeyDown(int key);      // before the list's own key handling
 
 protected:

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QSignalSpy>
 #include <QTimer>
@@ -226,6 +227,14 @@ TEST(ListViewOps, MouseClicksSelectAndNotify)
     EXPECT_EQ(pList->GetSelectedRows(), (std::vector<int>{4, 6}));
     ClickRow(pList, 9, Qt::RightButton);
     EXPECT_EQ(pList->GetSelectedRows(), std::vector<int>{9});
+
+    // The menu key reaches the row menu too; a mouse right click raises it once.
+    QContextMenuEvent keyboardMenu(QContextMenuEvent::Keyboard, QPoint(1, 1), QPoint(1, 1));
+    QApplication::sendEvent(pList->viewport(), &keyboardMenu);
+    EXPECT_EQ(rightClicks.count(), 3);
+    QContextMenuEvent mouseMenu(QContextMenuEvent::Mouse, QPoint(1, 1), QPoint(1, 1));
+    QApplication::sendEvent(pList->viewport(), &mouseMenu);
+    EXPECT_EQ(rightClicks.count(), 3);
 }
 
 TEST(Launcher, TemplateTextsAndStates)
