@@ -72,14 +72,47 @@ DialogBaseUnits BaseUnitsOf(const QFont& font)
     // The average width of the 52 letters, rounded as the original platform rounds it.
     const int letters = metrics.horizontalAdvance(
         QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-    return DialogBaseUnits{(letters / 26 + 1) / 2, metrics.height()};
+    return DialogBaseUnits{static_cast<double>((letters / 26 + 1) / 2), static_cast<double>(metrics.height())};
 }
 
 QRect DialogUnitsToPixels(const DialogBaseUnits& units, int x, int y, int cx, int cy)
 {
-    const auto px = [&](int v) { return (v * units.cx + 2) / 4; };
-    const auto py = [&](int v) { return (v * units.cy + 4) / 8; };
+    const auto px = [&](int v) { return qRound(v * units.cx / 4.0); };
+    const auto py = [&](int v) { return qRound(v * units.cy / 8.0); };
     return QRect(px(x), py(y), px(x + cx) - px(x), py(y + cy) - py(y));
+}
+
+DialogBaseUnits FitCaptions(const DialogTemplate& tpl, const QFont& font, DialogBaseUnits units)
+{
+    const QFontMetrics metrics(font);
+    for (std::size_t i = 0; i < tpl.controlCount; ++i) {
+        const ControlTemplate& control = tpl.controls[i];
+        if (!control.text || !*control.text || control.cx <= 0 || (control.styles & StyleHidden))
+            continue;
+        int margin = 0;
+        switch (control.kind) {
+        case ControlKind::Label:
+            if (control.cy > 12) // several lines: the text wraps instead
+                continue;
+            margin = 2;
+            break;
+        case ControlKind::DisplayText:
+            margin = 6;
+            break;
+        case ControlKind::PushButton:
+        case ControlKind::DefPushButton:
+            margin = 12;
+            break;
+        case ControlKind::GroupBox:
+            margin = 16;
+            break;
+        default:
+            continue;
+        }
+        const int need = metrics.horizontalAdvance(QString::fromLatin1(control.text)) + margin;
+        units.cx = std::max(units.cx, need * 4.0 / control.cx);
+    }
+    return units;
 }
 
 QIcon ApplicationIcon()
@@ -106,7 +139,8 @@ CDialog::~CDialog() = default;
 
 void CDialog::BuildControls()
 {
-    const DialogBaseUnits units = BaseUnitsOf(font());
+    m_units = FitCaptions(m_template, font(), BaseUnitsOf(font()));
+    const DialogBaseUnits& units = m_units;
     const QRect client = DialogUnitsToPixels(units, 0, 0, m_template.cx, m_template.cy);
     setFixedSize(client.size());
 
@@ -205,6 +239,7 @@ QWidget* CDialog::CreateControl(const ControlTemplate& control, const DialogBase
         auto* pLabel = new QLabel(text, this);
         pLabel->setTextFormat(Qt::PlainText);
         pLabel->setAlignment(TextAlignment(control.styles));
+        pLabel->setWordWrap(control.kind == ControlKind::Label && control.cy > 12);
         if (control.styles & StyleSunken)
             pLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         pWidget = pLabel;

@@ -22,11 +22,15 @@ class QKeyEvent;
 // of the character height.
 struct DialogBaseUnits
 {
-    int cx;
-    int cy;
+    double cx;
+    double cy;
 };
 DialogBaseUnits BaseUnitsOf(const QFont& font);
 QRect DialogUnitsToPixels(const DialogBaseUnits& units, int x, int y, int cx, int cy);
+// The units widened, where needed, so that every fixed caption of the template
+// fits its control in this font: fonts wider than the one the layout was drawn
+// for stretch the dialog instead of cutting its texts.
+DialogBaseUnits FitCaptions(const DialogTemplate& tpl, const QFont& font, DialogBaseUnits units);
 
 class CDialog : public QDialog
 {
@@ -50,6 +54,7 @@ public:
     virtual bool OnCommand(int id);
 
     const DialogTemplate& Template() const { return m_template; }
+    const DialogBaseUnits& BaseUnits() const { return m_units; }
     QWidget* GetDlgItem(int id) const;
     QString GetDlgItemText(int id) const;
     void SetDlgItemText(int id, const QString& text);
@@ -93,6 +98,7 @@ private:
     void InitDialog();
 
     const DialogTemplate& m_template;
+    DialogBaseUnits m_units{};
     std::map<int, QWidget*> m_controls;
     std::map<int, std::function<void()>> m_handlers;
     int m_defaultId = 0;

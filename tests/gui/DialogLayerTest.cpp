@@ -59,7 +59,9 @@ TEST(DialogLayer, EveryControlWithAnIdIsFoundByIt)
         CDialog dialog(id);
         const DialogTemplate& tpl = dialog.Template();
         ASSERT_EQ(tpl.id, id);
-        const DialogBaseUnits units = BaseUnitsOf(dialog.font());
+        const DialogBaseUnits units = dialog.BaseUnits();
+        EXPECT_GE(units.cx, BaseUnitsOf(dialog.font()).cx);
+        EXPECT_EQ(units.cy, BaseUnitsOf(dialog.font()).cy);
         EXPECT_EQ(dialog.size(), DialogUnitsToPixels(units, 0, 0, tpl.cx, tpl.cy).size());
         for (std::size_t i = 0; i < tpl.controlCount; ++i) {
             const ControlTemplate& control = tpl.controls[i];
@@ -77,6 +79,27 @@ TEST(DialogLayer, EveryControlWithAnIdIsFoundByIt)
             }
         }
     }
+}
+
+// Captions that a wider font would cut stretch the dialog instead.
+TEST(DialogLayer, FixedCaptionsAreNeverCut)
+{
+    for (int id : {IDD_ABOUTBOX, IDD_FREQUENCY_TABLE, IDD_LAUNCHER, IDD_CONVERT, IDD_TUNER_EDIT}) {
+        CDialog dialog(id);
+        for (QLabel* pLabel : dialog.findChildren<QLabel*>()) {
+            if (pLabel->wordWrap() || pLabel->text().isEmpty())
+                continue;
+            EXPECT_LE(pLabel->fontMetrics().horizontalAdvance(pLabel->text()), pLabel->width())
+                << "dialog " << id << ": " << pLabel->text().toStdString();
+        }
+        for (QPushButton* pButton : dialog.findChildren<QPushButton*>())
+            EXPECT_LE(pButton->fontMetrics().horizontalAdvance(pButton->text()) + 8, pButton->width())
+                << "dialog " << id << ": " << pButton->text().toStdString();
+    }
+    QFont wide = QApplication::font();
+    wide.setLetterSpacing(QFont::PercentageSpacing, 160);
+    const DialogTemplate* pTemplate = FindDialogTemplate(IDD_FREQUENCY_TABLE);
+    EXPECT_GT(FitCaptions(*pTemplate, wide, BaseUnitsOf(wide)).cx, BaseUnitsOf(wide).cx);
 }
 
 TEST(DialogLayer, DropDownListStartsWithoutSelectionAndAddingDoesNotSelect)

@@ -1,0 +1,71 @@
+// Renders every dialog to a PNG (offscreen unless a display is asked for), in
+// a state that shows its controls filled in: for looking at layouts at any
+// scale factor (QT_SCALE_FACTOR=2) and palette.
+#include <QApplication>
+#include <QDir>
+#include <QPalette>
+
+#include "CAboutDlg.h"
+#include "CConvertDlg.h"
+#include "CFrequencyTableDlg.h"
+#include "CLauncherDlg.h"
+#include "FakeUserServices.h"
+#include "resource.h"
+
+namespace {
+
+void Save(CDialog& dialog, const QString& folder, const QString& name)
+{
+    dialog.Create();
+    QApplication::processEvents();
+    dialog.grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+}
+
+void Press(CDialog& dialog, int id)
+{
+    dialog.OnCommand(id);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+    QDir().mkpath(folder);
+    if (argc > 2 && QString::fromLatin1(argv[2]) == QLatin1String("dark")) {
+        QPalette dark;
+        dark.setColor(QPalette::Window, QColor(45, 45, 48));
+        dark.setColor(QPalette::WindowText, Qt::white);
+        dark.setColor(QPalette::Base, QColor(30, 30, 30));
+        dark.setColor(QPalette::Text, Qt::white);
+        dark.setColor(QPalette::Button, QColor(60, 60, 64));
+        dark.setColor(QPalette::ButtonText, Qt::white);
+        QApplication::setPalette(dark);
+    }
+    FakeUserServices services;
+
+    CLauncherDlg launcher;
+    Save(launcher, folder, QStringLiteral("launcher"));
+    CAboutDlg about;
+    Save(about, folder, QStringLiteral("about"));
+
+    CFrequencyTableDlg editor;
+    editor.Create();
+    Press(editor, IDC_BUTTON_CREATE_NEW);
+    for (const char* text : {"55.25", "62.25", "0", "175.25", "1000"}) {
+        editor.SetDlgItemText(IDC_EDIT_FREQUENCY, QString::fromLatin1(text));
+        Press(editor, IDC_BUTTON_ADD);
+    }
+    editor.SetDlgItemText(IDC_EDIT_COUNTRY_CODE, QStringLiteral("44"));
+    Press(editor, IDC_BUTTON_ENTER);
+    Save(editor, folder, QStringLiteral("frequency-table"));
+
+    CConvertDlg converter;
+    converter.SetDlgItemText(IDC_STATIC_PATH, QStringLiteral("/home/user/plans/europe-west.cft"));
+    converter.SetDlgItemText(IDC_STATIC_STATUS, QStringLiteral("Convert OK, Save to File"));
+    Save(converter, folder, QStringLiteral("convert"));
+    return 0;
+}
