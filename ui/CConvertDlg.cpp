@@ -25,21 +25,25 @@ void CConvertDlg::OnLoadFile()
     request.flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
     request.filter = QStringLiteral("CFT Files (*.cft)|*.cft||");
     const std::optional<QString> chosen = Services().ChooseFile(request);
-    if (!chosen)
-        return;
+    if (chosen)
+        OpenFile(*chosen);
+}
 
-    const std::string path = QFile::encodeName(*chosen).toStdString();
+bool CConvertDlg::OpenFile(const QString& chosen)
+{
+    const std::string path = QFile::encodeName(chosen).toStdString();
     m_strOutputPath = LegacyOutputPath(path);
 
     m_pLegacyTable.reset(new (std::nothrow) LegacyChannelTable);
     if (!m_pLegacyTable)
-        return;
+        return false;
     if (!m_pLegacyTable->Load(path.c_str()))
-        return;
-    SetDlgItemText(IDC_STATIC_PATH, *chosen);
+        return false;
+    SetDlgItemText(IDC_STATIC_PATH, chosen);
     EnableDlgItem(IDC_BUTTON_LOAD_FILE, false);
     EnableDlgItem(IDOK, true);
     SetDlgItemText(IDC_STATIC_STATUS, QStringLiteral("---"));
+    return true;
 }
 
 void CConvertDlg::OnOK()

@@ -19,6 +19,8 @@ public:
     ~CConvertDlg() override;
 
     bool DestroyWindow() override;
+    // "Load File" with its file already chosen.
+    bool OpenFile(const QString& path) override;
 
     const std::string& OutputPath() const { return m_strOutputPath; }
 

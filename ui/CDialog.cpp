@@ -440,12 +440,20 @@ bool CDialog::PreTranslateMessage(QWidget*, QKeyEvent*)
     return false;
 }
 
+bool CDialog::OpenFile(const QString&)
+{
+    return false;
+}
+
 void CDialog::InitDialog()
 {
     if (m_bInitialized)
         return;
     m_bInitialized = true;
-    if (!OnInitDialog())
+    const bool bSetFocus = OnInitDialog();
+    if (!m_startupFile.isEmpty())
+        OpenFile(m_startupFile);
+    if (!bSetFocus)
         return;
     // The framework's initial focus: the first control in template order that takes the Tab key.
     for (std::size_t i = 0; i < m_template.controlCount; ++i) {

@@ -50,6 +50,13 @@ public:
     bool IsDestroyed() const { return m_bDestroyed; }
     int Result() const { return m_result; }
 
+    // A file to open as the dialog's load command would, once it is initialised
+    // (a file given on the command line).
+    void SetStartupFile(const QString& path) { m_startupFile = path; }
+    // Opens the file as the load command does after its file dialog; false
+    // where the dialog has no such command.
+    virtual bool OpenFile(const QString& path);
+
     // Delivers a command (button click or menu choice) as the framework did.
     virtual bool OnCommand(int id);
 
@@ -106,6 +113,7 @@ private:
     bool m_bInitialized = false;
     bool m_bDestroyed = false;
     bool m_bInModalLoop = false;
+    QString m_startupFile;
 };
 
 // The application icon (icon 128).

@@ -1,19 +1,49 @@
 #include "CEditorApp.h"
 
+#include <QApplication>
+#include <QStringList>
+
+#include "ActivationChannel.h"
 #include "CLauncherDlg.h"
 #include "SingleInstance.h"
 #include "Strings.h"
 
 CEditorApp theApp;
 
+namespace {
+
+// The first argument that is not an option: a file to open.
+QString FileArgument()
+{
+    const QStringList arguments = QApplication::arguments();
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (!arguments[i].startsWith(QLatin1Char('-')))
+            return arguments[i];
+    }
+    return {};
+}
+
+} // namespace
+
 bool CEditorApp::InitInstance()
 {
     SingleInstance token(QString::fromLatin1(kSingleInstanceName));
-    // Another instance running: end silently, without a window.
-    if (token.TryAcquire() == SingleInstance::Result::HeldElsewhere)
+    const QString socketPath = token.LockPath() + QStringLiteral(".socket");
+    // Another instance running: ask it to come to the front and end silently,
+    // without a window.
+    if (token.TryAcquire() == SingleInstance::Result::HeldElsewhere) {
+        ActivationChannel::NotifyRunningInstance(socketPath);
         return false;
+    }
+
+    ActivationChannel channel(socketPath);
+    QObject::connect(&channel, &ActivationChannel::ActivationRequested, &ActivationChannel::BringToFront);
+    channel.Listen();
 
     CLauncherDlg launcher;
+    const QString file = FileArgument();
+    if (!file.isEmpty())
+        launcher.SetStartupFile(file);
     launcher.DoModal();
 
     token.Release();

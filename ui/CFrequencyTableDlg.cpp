@@ -207,17 +207,20 @@ void CFrequencyTableDlg::OnCreateNew()
 void CFrequencyTableDlg::OnLoadFromFile()
 {
     const std::optional<QString> path = Services().ChooseFile(TableFileRequest(true));
-    if (!path)
-        return;
+    if (path)
+        OpenFile(*path);
+}
 
+bool CFrequencyTableDlg::OpenFile(const QString& path)
+{
     // The file is read into a table of its own, which takes the place of the
     // one on screen only once it has loaded: a file that cannot be read leaves
     // the current table, its origin and the display exactly as they were.
     std::unique_ptr<ChannelTable> pLoaded(new (std::nothrow) ChannelTable(false));
     if (!pLoaded)
-        return;
-    if (!pLoaded->Load(QFile::encodeName(*path).constData()))
-        return;
+        return false;
+    if (!pLoaded->Load(QFile::encodeName(path).constData()))
+        return false;
     m_pTable = std::move(pLoaded);
     m_iTableOrigin = TableOriginLoaded;
 
@@ -239,6 +242,7 @@ void CFrequencyTableDlg::OnLoadFromFile()
     ComboSetCurSel(IDC_COMBO_MODE, 0);
     SetMode(ChannelModeAir);
     RefreshList();
+    return true;
 }
 
 void CFrequencyTableDlg::OnSaveToFile()

@@ -31,6 +31,8 @@ public:
     ~CFrequencyTableDlg() override;
 
     bool OnCommand(int id) override;
+    // The load command with its file already chosen.
+    bool OpenFile(const QString& path) override;
     // The About item stands where the title-bar menu would hold it; commands 16
     // to 31 open the About box.
     void OnSysCommand(unsigned nID);

@@ -1,6 +1,10 @@
 #include "CLauncherDlg.h"
 
+#include <QTimer>
+
+#include "CConvertDlg.h"
 #include "CFrequencyTableDlg.h"
+#include "FileKind.h"
 #include "UserServices.h"
 #include "resource.h"
 
@@ -17,3 +21,34 @@ void CLauncherDlg::OnFrequencyTableEdit()
 }
 
 void CLauncherDlg::OnTunerSpecificationEdit() {}
+
+bool CLauncherDlg::OpenFile(const QString& path)
+{
+    const FileKind kind = KindOfFile(path);
+    if (kind == FileKind::Unknown)
+        return false;
+    // The editor opens on top of the launcher once the launcher is on screen.
+    QTimer::singleShot(0, this, [this, path, kind] { RunEditorFor(path, kind); });
+    return true;
+}
+
+void CLauncherDlg::RunEditorFor(const QString& path, FileKind kind)
+{
+    switch (kind) {
+    case FileKind::ChannelTable: {
+        CFrequencyTableDlg dlg;
+        dlg.SetStartupFile(path);
+        Services().RunModal(dlg);
+        break;
+    }
+    case FileKind::LegacyTable: {
+        CConvertDlg dlg;
+        dlg.SetStartupFile(path);
+        Services().RunModal(dlg);
+        break;
+    }
+    case FileKind::TunerTable:
+    case FileKind::Unknown:
+        break;
+    }
+}

@@ -57,6 +57,33 @@ TEST(SingleInstance, SecondInstanceEndsAtOnceAndCrashedHolderDoesNotBlock)
     third.waitForFinished(10000);
 }
 
+TEST(SingleInstance, SecondStartWithAFileEndsAtOnceAndLeavesTheFirstRunning)
+{
+    QTemporaryDir runtime;
+    QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QProcessEnvironment env = IsolatedEnvironment(runtime.path());
+    const QString table = runtime.filePath("plan.ccf");
+    QFile file(table);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray("\x00\xcb\x00\x00" "CHFQ\x2c\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\xff\xff", 24));
+    file.close();
+
+    QProcess first;
+    first.setProcessEnvironment(env);
+    first.start(VORNALIX_EXECUTABLE, {table});
+    ASSERT_TRUE(first.waitForStarted(10000));
+    ASSERT_FALSE(first.waitForFinished(1500));
+
+    QProcess second;
+    second.setProcessEnvironment(env);
+    second.start(VORNALIX_EXECUTABLE, {table});
+    ASSERT_TRUE(second.waitForFinished(10000));
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(first.state(), QProcess::Running);
+    first.kill();
+    first.waitForFinished(10000);
+}
+
 TEST(SingleInstance, TokenIsTakenOnceAndFreedOnRelease)
 {
     QTemporaryDir runtime;

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+// Which editor opens a file given on the command line.
+enum class FileKind
+{
+    Unknown,
+    ChannelTable, // .ccf
+    TunerTable,   // .tsf
+    LegacyTable,  // .cft
+};
+
+// By the extension, in any case; a file without a known extension by its
+// magic at offset 4 ("CHFQ" or "TNSP").
+FileKind KindOfFile(const QString& path);
