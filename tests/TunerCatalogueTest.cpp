@@ -2,9 +2,13 @@
 
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "TestFiles.h"
@@ -59,6 +63,49 @@ const char* const kCatalogue = "; Tuner catalogue\n"
                                "\n"
                                "[Strings]\n"
                                "Philips = \"Philips Components\"\n";
+
+// Sets an environment variable (nullptr unsets it) for the life of the object.
+class ScopedEnv
+{
+public:
+    ScopedEnv(const char* pszName, const char* pszValue) : m_name(pszName)
+    {
+        if (const char* pszOld = std::getenv(pszName))
+            m_old = pszOld;
+        if (pszValue)
+            ::setenv(pszName, pszValue, 1);
+        else
+            ::unsetenv(pszName);
+    }
+    ~ScopedEnv()
+    {
+        if (m_old)
+            ::setenv(m_name.c_str(), m_old->c_str(), 1);
+        else
+            ::unsetenv(m_name.c_str());
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string m_name;
+    std::optional<std::string> m_old;
+};
+
+std::string ExecutableFolder()
+{
+    const std::string beside = TunerCatalogue::DefaultPath();
+    return beside.substr(0, beside.rfind('/'));
+}
+
+std::string WriteCatalogue(const std::string& folder, const std::string& factoryName)
+{
+    std::filesystem::create_directories(folder);
+    const std::string path = folder + "/TunerSpec.inf";
+    const std::string text = "[Factory]\nCount = 1\n1 = \"" + factoryName + "\"\n";
+    WriteAll(path, Bytes(text.begin(), text.end()));
+    return path;
+}
 
 } // namespace
 
@@ -237,6 +284,12 @@ TEST(TunerCatalogueOpen, DefaultPathIsBesideTheExecutable)
 
     if (FileExists(path))
         GTEST_SKIP() << "a catalogue already lies beside the test program";
+    // Only the folder beside the program may hold a catalogue here.
+    TempDir empty;
+    const ScopedEnv dataHome("XDG_DATA_HOME", empty.Path().c_str());
+    const ScopedEnv dataDirs("XDG_DATA_DIRS", empty.Path().c_str());
+    if (FileExists(ExecutableFolder() + "/../share/vornalix/TunerSpec.inf"))
+        GTEST_SKIP() << "a catalogue already lies in the build's share folder";
     TunerCatalogue catalogue;
     EXPECT_FALSE(catalogue.Open());
     WriteAll(path, Bytes{'[', 'F', 'a', 'c', 't', 'o', 'r', 'y', ']', '\n', 'C', 'o', 'u', 'n', 't', '=', '1',
@@ -247,4 +300,78 @@ TEST(TunerCatalogueOpen, DefaultPathIsBesideTheExecutable)
     ::unlink(path.c_str());
     ASSERT_TRUE(opened);
     EXPECT_EQ(Flat(factories), (Items{{0x09, "Nine"}}));
+}
+
+TEST(TunerCatalogueOpen, CandidatesInLookUpOrder)
+{
+    const std::string exe = ExecutableFolder();
+    const std::string installed =
+        std::filesystem::path(exe + "/../share/vornalix/TunerSpec.inf").lexically_normal().string();
+    {
+        const ScopedEnv dataHome("XDG_DATA_HOME", "/data/home/");
+        const ScopedEnv dataDirs("XDG_DATA_DIRS", "/opt/a:relative/b::/opt//c/");
+        EXPECT_EQ(TunerCatalogue::CandidatePaths(),
+                  (std::vector<std::string>{exe + "/TunerSpec.inf", installed, "/data/home/vornalix/TunerSpec.inf",
+                                            "/opt/a/vornalix/TunerSpec.inf", "/opt/c/vornalix/TunerSpec.inf"}));
+    }
+    {
+        // Unset or empty: ~/.local/share, then /usr/local/share and /usr/share.
+        const ScopedEnv dataHome("XDG_DATA_HOME", "");
+        const ScopedEnv dataDirs("XDG_DATA_DIRS", nullptr);
+        const ScopedEnv home("HOME", "/home/someone");
+        EXPECT_EQ(TunerCatalogue::CandidatePaths(),
+                  (std::vector<std::string>{exe + "/TunerSpec.inf", installed,
+                                            "/home/someone/.local/share/vornalix/TunerSpec.inf",
+                                            "/usr/local/share/vornalix/TunerSpec.inf",
+                                            "/usr/share/vornalix/TunerSpec.inf"}));
+    }
+    {
+        // Relative folders are invalid and count as unset; a folder named twice is looked in once.
+        const ScopedEnv dataHome("XDG_DATA_HOME", "data");
+        const ScopedEnv dataDirs("XDG_DATA_DIRS", "share:more");
+        const ScopedEnv home("HOME", "/usr/share/../local");
+        EXPECT_EQ(TunerCatalogue::CandidatePaths(),
+                  (std::vector<std::string>{exe + "/TunerSpec.inf", installed, "/usr/local/.local/share/vornalix/TunerSpec.inf",
+                                            "/usr/local/share/vornalix/TunerSpec.inf",
+                                            "/usr/share/vornalix/TunerSpec.inf"}));
+        const ScopedEnv noHome("HOME", nullptr);
+        const std::vector<std::string> paths = TunerCatalogue::CandidatePaths();
+        ASSERT_EQ(paths.size(), 4u);
+        EXPECT_EQ(paths[2], "/usr/local/share/vornalix/TunerSpec.inf");
+    }
+}
+
+TEST(TunerCatalogueOpen, FirstReadableCandidateWins)
+{
+    if (FileExists(TunerCatalogue::DefaultPath()) || FileExists(ExecutableFolder() + "/../share/vornalix/TunerSpec.inf"))
+        GTEST_SKIP() << "a catalogue already lies beside the test program";
+    TempDir dir;
+    const ScopedEnv dataHome("XDG_DATA_HOME", dir.File("home").c_str());
+    const ScopedEnv dataDirs("XDG_DATA_DIRS", (dir.File("first") + ":" + dir.File("second")).c_str());
+    const auto openedFactory = [] {
+        TunerCatalogue catalogue;
+        if (!catalogue.Open())
+            return std::string("(none)");
+        const auto factories = catalogue.ReadFactories();
+        return factories && !factories->empty() ? factories->front().text : std::string("(empty)");
+    };
+
+    EXPECT_EQ(openedFactory(), "(none)");
+    WriteCatalogue(dir.File("second/vornalix"), "Second");
+    EXPECT_EQ(openedFactory(), "Second");
+    WriteCatalogue(dir.File("first/vornalix"), "First");
+    EXPECT_EQ(openedFactory(), "First");
+    const std::string home = WriteCatalogue(dir.File("home/vornalix"), "Home");
+    EXPECT_EQ(openedFactory(), "Home");
+
+    // A catalogue that is there but cannot be read gives way to the next one.
+    if (::geteuid() != 0) {
+        ASSERT_EQ(::chmod(home.c_str(), 0), 0);
+        EXPECT_EQ(openedFactory(), "First");
+        ASSERT_EQ(::chmod(home.c_str(), 0644), 0);
+    }
+    // A folder in the place of the file is no catalogue either.
+    ASSERT_EQ(::unlink(home.c_str()), 0);
+    std::filesystem::create_directories(home);
+    EXPECT_EQ(openedFactory(), "First");
 }
