@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,7 @@
 
 #include "TestFiles.h"
 #include "TunerCatalogue.h"
+#include "TunerSpecEntry.h"
 
 namespace {
 
@@ -63,34 +66,6 @@ const char* const kCatalogue = "; Tuner catalogue\n"
                                "\n"
                                "[Strings]\n"
                                "Philips = \"Philips Components\"\n";
-
-// Sets an environment variable (nullptr unsets it) for the life of the object.
-class ScopedEnv
-{
-public:
-    ScopedEnv(const char* pszName, const char* pszValue) : m_name(pszName)
-    {
-        if (const char* pszOld = std::getenv(pszName))
-            m_old = pszOld;
-        if (pszValue)
-            ::setenv(pszName, pszValue, 1);
-        else
-            ::unsetenv(pszName);
-    }
-    ~ScopedEnv()
-    {
-        if (m_old)
-            ::setenv(m_name.c_str(), m_old->c_str(), 1);
-        else
-            ::unsetenv(m_name.c_str());
-    }
-    ScopedEnv(const ScopedEnv&) = delete;
-    ScopedEnv& operator=(const ScopedEnv&) = delete;
-
-private:
-    std::string m_name;
-    std::optional<std::string> m_old;
-};
 
 std::string ExecutableFolder()
 {
@@ -374,4 +349,48 @@ TEST(TunerCatalogueOpen, FirstReadableCandidateWins)
     ASSERT_EQ(::unlink(home.c_str()), 0);
     std::filesystem::create_directories(home);
     EXPECT_EQ(openedFactory(), "First");
+}
+
+// The catalogue shipped with the program: every tuner type is a tuner of the
+// public kernel table under its kernel number and name, filed under its maker,
+// and no two of them share a table key, so all of them fit in one table.
+TEST(SampleCatalogue, ListsRealTunersUnderTheirMakers)
+{
+    std::map<int, std::string> kernelNames;
+    const auto rows = ReadCsv(SharedData("tuners.csv"));
+    for (std::size_t i = 1; i < rows.size(); ++i)
+        kernelNames[std::stoi(rows[i][10])] = rows[i][0];
+
+    TunerCatalogue catalogue;
+    ASSERT_TRUE(catalogue.Open(VORNALIX_SAMPLE_CATALOGUE));
+    const auto factories = catalogue.ReadFactories();
+    ASSERT_TRUE(factories.has_value());
+    ASSERT_GE(factories->size(), 3u);
+    EXPECT_EQ(catalogue.FactoryCodes().size(), factories->size()); // every factory line gave an item
+
+    std::set<std::int32_t> keys;
+    std::size_t typeCount = 0;
+    for (const CatalogueItem& factory : *factories) {
+        const auto types = catalogue.ReadTunerTypes(factory.code);
+        ASSERT_TRUE(types.has_value()) << factory.text;
+        ASSERT_FALSE(types->empty()) << factory.text;
+        EXPECT_EQ(catalogue.TunerTypeCodes().size(), types->size()) << factory.text;
+        for (const CatalogueItem& type : *types) {
+            const auto dashes = type.text.find(" -- ");
+            ASSERT_NE(dashes, std::string::npos) << type.text;
+            const int number = std::stoi(type.text.substr(0, dashes));
+            const std::string name = type.text.substr(dashes + 4);
+            ASSERT_EQ(kernelNames.count(number), 1u) << type.text;
+            EXPECT_EQ(name, kernelNames[number]);
+            EXPECT_EQ(type.code, BcdFromDecimal(number));
+            EXPECT_EQ(name.rfind(factory.text + " ", 0), 0u) << name << " filed under " << factory.text;
+
+            TunerSpecEntry entry;
+            entry.SetFactory(factory.code);
+            entry.SetTunerType(type.code);
+            EXPECT_TRUE(keys.insert(TunerSortKey(entry)).second) << type.text;
+            ++typeCount;
+        }
+    }
+    EXPECT_EQ(keys.size(), typeCount);
 }
