@@ -1,5 +1,7 @@
 #include "CLauncherDlg.h"
 
+#include "CTunerEditDlg.h"
+#include "UserServices.h"
 #include "resource.h"
 
 CLauncherDlg::CLauncherDlg(QWidget* pParent) : CDialog(IDD_LAUNCHER, pParent)
@@ -10,4 +12,8 @@ CLauncherDlg::CLauncherDlg(QWidget* pParent) : CDialog(IDD_LAUNCHER, pParent)
 
 void CLauncherDlg::OnFrequencyTableEdit() {}
 
-void CLauncherDlg::OnTunerSpecificationEdit() {}
+void CLauncherDlg::OnTunerSpecificationEdit()
+{
+    CTunerEditDlg dlg;
+    Services().RunModal(dlg);
+}
