@@ -383,10 +383,17 @@ TEST_F(TunerEditDlgTest, EnterDoesNothingExitAndEscapeClose)
     EXPECT_FALSE(dlg.IsDestroyed());
     EXPECT_TRUE(services.messages.empty());
 
+    Choose(dlg, IDC_COMBO_FACTORY, Philips);
+    Add(Philips, 0);
+    ASSERT_EQ(dlg.GetListView(IDC_LIST_TUNERS)->GetItemCount(), 1);
     Click(dlg, IDCANCEL);
     EXPECT_EQ(dlg.Result(), IDCANCEL);
     EXPECT_TRUE(dlg.IsDestroyed());
     EXPECT_FALSE(dlg.isVisible());
+    // Closing closed the catalogue and freed the table: nothing is read or written any more.
+    Choose(dlg, IDC_COMBO_FACTORY, Temic);
+    EXPECT_EQ(dlg.ComboGetCount(IDC_COMBO_TUNER_TYPE), 3);
+    EXPECT_FALSE(FileExists(SaveToFile("after-close.tsf")));
 
     CTunerEditDlg second;
     second.SetCataloguePath(dir.File("TunerSpec.inf"));
