@@ -1,10 +1,43 @@
 #include "TunerCatalogue.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <new>
 #include <utility>
 
 #include <unistd.h>
+
+namespace {
+
+// The value of an environment variable that names a folder; empty when the
+// variable is unset or empty, or names a relative folder, which the XDG base
+// directory rules declare invalid: such a variable counts as unset.
+std::string AbsoluteFolder(const char* pszValue)
+{
+    if (!pszValue || pszValue[0] != '/')
+        return {};
+    return pszValue;
+}
+
+// The absolute folders of a colon-separated list, in its order.
+std::vector<std::string> AbsoluteFolders(const char* pszList)
+{
+    std::vector<std::string> folders;
+    const std::string list = pszList ? pszList : "";
+    std::size_t start = 0;
+    while (start < list.size()) {
+        const std::size_t colon = std::min(list.find(':', start), list.size());
+        const std::string folder = AbsoluteFolder(list.substr(start, colon - start).c_str());
+        if (!folder.empty())
+            folders.push_back(folder);
+        start = colon + 1;
+    }
+    return folders;
+}
+
+} // namespace
 
 std::int32_t BcdFromDecimal(std::int32_t a)
 {
@@ -42,11 +75,51 @@ std::string TunerCatalogue::DefaultPath()
     }
 }
 
+std::vector<std::string> TunerCatalogue::CandidatePaths()
+{
+    std::vector<std::string> paths;
+    const auto add = [&paths](const std::string& folder) {
+        std::string path = (std::filesystem::path(folder) / kFileName).lexically_normal().string();
+        if (std::find(paths.begin(), paths.end(), path) == paths.end())
+            paths.push_back(std::move(path));
+    };
+
+    // A catalogue beside the program wins, so a copy of the program can carry its own.
+    const std::string beside = DefaultPath();
+    if (!beside.empty()) {
+        const std::string folder = beside.substr(0, beside.rfind('/') + 1);
+        add(folder);
+        // An installed program: <prefix>/bin/vornalix reads <prefix>/share/vornalix.
+        add(folder + "../share/vornalix");
+    }
+
+    std::string dataHome = AbsoluteFolder(std::getenv("XDG_DATA_HOME"));
+    if (dataHome.empty()) {
+        const std::string home = AbsoluteFolder(std::getenv("HOME"));
+        if (!home.empty())
+            dataHome = home + "/.local/share";
+    }
+    if (!dataHome.empty())
+        add(dataHome + "/vornalix");
+
+    std::vector<std::string> dataDirs = AbsoluteFolders(std::getenv("XDG_DATA_DIRS"));
+    if (dataDirs.empty())
+        dataDirs = AbsoluteFolders("/usr/local/share:/usr/share");
+    for (const std::string& folder : dataDirs)
+        add(folder + "/vornalix");
+    return paths;
+}
+
 bool TunerCatalogue::Open()
 {
     Close();
-    const std::string path = DefaultPath();
-    return !path.empty() && Open(path);
+    // A candidate that exists but cannot be read (no permission, too large)
+    // gives way to the next one rather than leaving the editor without factories.
+    for (const std::string& path : CandidatePaths()) {
+        if (Open(path))
+            return true;
+    }
+    return false;
 }
 
 bool TunerCatalogue::Open(const std::string& path)

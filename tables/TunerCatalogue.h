@@ -32,7 +32,7 @@ public:
     TunerCatalogue(const TunerCatalogue&) = delete;
     TunerCatalogue& operator=(const TunerCatalogue&) = delete;
 
-    // Opens "TunerSpec.inf" in the folder of the running executable.
+    // Opens the first catalogue of CandidatePaths() that can be read.
     bool Open();
     bool Open(const std::string& path);
     bool IsOpen() const { return m_inf.IsOpen(); }
@@ -49,8 +49,16 @@ public:
 
     // The section that holds a factory's tuner types: its code as "%02i".
     static std::string SectionName(std::int32_t iFactoryCode);
-    // The path Open() uses; empty when the executable's path cannot be read.
+    // "TunerSpec.inf" beside the running executable; empty when the
+    // executable's path cannot be read.
     static std::string DefaultPath();
+    // Where Open() looks, in this order: beside the executable; the
+    // installation's data folder, ../share/vornalix beside the executable's
+    // folder; $XDG_DATA_HOME/vornalix (default ~/.local/share); each folder of
+    // $XDG_DATA_DIRS (default /usr/local/share:/usr/share) + /vornalix. A
+    // relative folder in those variables is not used; a variable that names no
+    // absolute folder counts as unset. Paths are normalised and each is listed once.
+    static std::vector<std::string> CandidatePaths();
 
 private:
     // What kind of list a section holds decides how an item's text is made.

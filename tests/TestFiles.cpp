@@ -140,3 +140,21 @@ std::string SharedData(const std::string& name)
 {
     return std::string(VORNALIX_SHARED_DATA) + "/" + name;
 }
+
+ScopedEnv::ScopedEnv(const char* pszName, const char* pszValue) : m_name(pszName)
+{
+    if (const char* pszOld = std::getenv(pszName))
+        m_old = pszOld;
+    if (pszValue)
+        ::setenv(pszName, pszValue, 1);
+    else
+        ::unsetenv(pszName);
+}
+
+ScopedEnv::~ScopedEnv()
+{
+    if (m_old)
+        ::setenv(m_name.c_str(), m_old->c_str(), 1);
+    else
+        ::unsetenv(m_name.c_str());
+}

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,3 +43,17 @@ using CsvRow = std::vector<std::string>;
 std::vector<CsvRow> ReadCsv(const std::string& path);
 // A file of the shared public data set.
 std::string SharedData(const std::string& name);
+
+// Sets an environment variable (nullptr unsets it) for the life of the object.
+class ScopedEnv
+{
+public:
+    ScopedEnv(const char* pszName, const char* pszValue);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string m_name;
+    std::optional<std::string> m_old;
+};

@@ -2,13 +2,20 @@
 
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "TestFiles.h"
 #include "TunerCatalogue.h"
+#include "TunerSpecEntry.h"
 
 namespace {
 
@@ -59,6 +66,21 @@ const char* const kCatalogue = "; Tuner catalogue\n"
                                "\n"
                                "[Strings]\n"
                                "Philips = \"Philips Components\"\n";
+
+std::string ExecutableFolder()
+{
+    const std::string beside = TunerCatalogue::DefaultPath();
+    return beside.substr(0, beside.rfind('/'));
+}
+
+std::string WriteCatalogue(const std::string& folder, const std::string& factoryName)
+{
+    std::filesystem::create_directories(folder);
+    const std::string path = folder + "/TunerSpec.inf";
+    const std::string text = "[Factory]\nCount = 1\n1 = \"" + factoryName + "\"\n";
+    WriteAll(path, Bytes(text.begin(), text.end()));
+    return path;
+}
 
 } // namespace
 
@@ -237,6 +259,12 @@ TEST(TunerCatalogueOpen, DefaultPathIsBesideTheExecutable)
 
     if (FileExists(path))
         GTEST_SKIP() << "a catalogue already lies beside the test program";
+    // Only the folder beside the program may hold a catalogue here.
+    TempDir empty;
+    const ScopedEnv dataHome("XDG_DATA_HOME", empty.Path().c_str());
+    const ScopedEnv dataDirs("XDG_DATA_DIRS", empty.Path().c_str());
+    if (FileExists(ExecutableFolder() + "/../share/vornalix/TunerSpec.inf"))
+        GTEST_SKIP() << "a catalogue already lies in the build's share folder";
     TunerCatalogue catalogue;
     EXPECT_FALSE(catalogue.Open());
     WriteAll(path, Bytes{'[', 'F', 'a', 'c', 't', 'o', 'r', 'y', ']', '\n', 'C', 'o', 'u', 'n', 't', '=', '1',
@@ -247,4 +275,122 @@ TEST(TunerCatalogueOpen, DefaultPathIsBesideTheExecutable)
     ::unlink(path.c_str());
     ASSERT_TRUE(opened);
     EXPECT_EQ(Flat(factories), (Items{{0x09, "Nine"}}));
+}
+
+TEST(TunerCatalogueOpen, CandidatesInLookUpOrder)
+{
+    const std::string exe = ExecutableFolder();
+    const std::string installed =
+        std::filesystem::path(exe + "/../share/vornalix/TunerSpec.inf").lexically_normal().string();
+    {
+        const ScopedEnv dataHome("XDG_DATA_HOME", "/data/home/");
+        const ScopedEnv dataDirs("XDG_DATA_DIRS", "/opt/a:relative/b::/opt//c/");
+        EXPECT_EQ(TunerCatalogue::CandidatePaths(),
+                  (std::vector<std::string>{exe + "/TunerSpec.inf", installed, "/data/home/vornalix/TunerSpec.inf",
+                                            "/opt/a/vornalix/TunerSpec.inf", "/opt/c/vornalix/TunerSpec.inf"}));
+    }
+    {
+        // Unset or empty: ~/.local/share, then /usr/local/share and /usr/share.
+        const ScopedEnv dataHome("XDG_DATA_HOME", "");
+        const ScopedEnv dataDirs("XDG_DATA_DIRS", nullptr);
+        const ScopedEnv home("HOME", "/home/someone");
+        EXPECT_EQ(TunerCatalogue::CandidatePaths(),
+                  (std::vector<std::string>{exe + "/TunerSpec.inf", installed,
+                                            "/home/someone/.local/share/vornalix/TunerSpec.inf",
+                                            "/usr/local/share/vornalix/TunerSpec.inf",
+                                            "/usr/share/vornalix/TunerSpec.inf"}));
+    }
+    {
+        // Relative folders are invalid and count as unset; a folder named twice is looked in once.
+        const ScopedEnv dataHome("XDG_DATA_HOME", "data");
+        const ScopedEnv dataDirs("XDG_DATA_DIRS", "share:more");
+        const ScopedEnv home("HOME", "/usr/share/../local");
+        EXPECT_EQ(TunerCatalogue::CandidatePaths(),
+                  (std::vector<std::string>{exe + "/TunerSpec.inf", installed, "/usr/local/.local/share/vornalix/TunerSpec.inf",
+                                            "/usr/local/share/vornalix/TunerSpec.inf",
+                                            "/usr/share/vornalix/TunerSpec.inf"}));
+        const ScopedEnv noHome("HOME", nullptr);
+        const std::vector<std::string> paths = TunerCatalogue::CandidatePaths();
+        ASSERT_EQ(paths.size(), 4u);
+        EXPECT_EQ(paths[2], "/usr/local/share/vornalix/TunerSpec.inf");
+    }
+}
+
+TEST(TunerCatalogueOpen, FirstReadableCandidateWins)
+{
+    if (FileExists(TunerCatalogue::DefaultPath()) || FileExists(ExecutableFolder() + "/../share/vornalix/TunerSpec.inf"))
+        GTEST_SKIP() << "a catalogue already lies beside the test program";
+    TempDir dir;
+    const ScopedEnv dataHome("XDG_DATA_HOME", dir.File("home").c_str());
+    const ScopedEnv dataDirs("XDG_DATA_DIRS", (dir.File("first") + ":" + dir.File("second")).c_str());
+    const auto openedFactory = [] {
+        TunerCatalogue catalogue;
+        if (!catalogue.Open())
+            return std::string("(none)");
+        const auto factories = catalogue.ReadFactories();
+        return factories && !factories->empty() ? factories->front().text : std::string("(empty)");
+    };
+
+    EXPECT_EQ(openedFactory(), "(none)");
+    WriteCatalogue(dir.File("second/vornalix"), "Second");
+    EXPECT_EQ(openedFactory(), "Second");
+    WriteCatalogue(dir.File("first/vornalix"), "First");
+    EXPECT_EQ(openedFactory(), "First");
+    const std::string home = WriteCatalogue(dir.File("home/vornalix"), "Home");
+    EXPECT_EQ(openedFactory(), "Home");
+
+    // A catalogue that is there but cannot be read gives way to the next one.
+    if (::geteuid() != 0) {
+        ASSERT_EQ(::chmod(home.c_str(), 0), 0);
+        EXPECT_EQ(openedFactory(), "First");
+        ASSERT_EQ(::chmod(home.c_str(), 0644), 0);
+    }
+    // A folder in the place of the file is no catalogue either.
+    ASSERT_EQ(::unlink(home.c_str()), 0);
+    std::filesystem::create_directories(home);
+    EXPECT_EQ(openedFactory(), "First");
+}
+
+// The catalogue shipped with the program: every tuner type is a tuner of the
+// public kernel table under its kernel number and name, filed under its maker,
+// and no two of them share a table key, so all of them fit in one table.
+TEST(SampleCatalogue, ListsRealTunersUnderTheirMakers)
+{
+    std::map<int, std::string> kernelNames;
+    const auto rows = ReadCsv(SharedData("tuners.csv"));
+    for (std::size_t i = 1; i < rows.size(); ++i)
+        kernelNames[std::stoi(rows[i][10])] = rows[i][0];
+
+    TunerCatalogue catalogue;
+    ASSERT_TRUE(catalogue.Open(VORNALIX_SAMPLE_CATALOGUE));
+    const auto factories = catalogue.ReadFactories();
+    ASSERT_TRUE(factories.has_value());
+    ASSERT_GE(factories->size(), 3u);
+    EXPECT_EQ(catalogue.FactoryCodes().size(), factories->size()); // every factory line gave an item
+
+    std::set<std::int32_t> keys;
+    std::size_t typeCount = 0;
+    for (const CatalogueItem& factory : *factories) {
+        const auto types = catalogue.ReadTunerTypes(factory.code);
+        ASSERT_TRUE(types.has_value()) << factory.text;
+        ASSERT_FALSE(types->empty()) << factory.text;
+        EXPECT_EQ(catalogue.TunerTypeCodes().size(), types->size()) << factory.text;
+        for (const CatalogueItem& type : *types) {
+            const auto dashes = type.text.find(" -- ");
+            ASSERT_NE(dashes, std::string::npos) << type.text;
+            const int number = std::stoi(type.text.substr(0, dashes));
+            const std::string name = type.text.substr(dashes + 4);
+            ASSERT_EQ(kernelNames.count(number), 1u) << type.text;
+            EXPECT_EQ(name, kernelNames[number]);
+            EXPECT_EQ(type.code, BcdFromDecimal(number));
+            EXPECT_EQ(name.rfind(factory.text + " ", 0), 0u) << name << " filed under " << factory.text;
+
+            TunerSpecEntry entry;
+            entry.SetFactory(factory.code);
+            entry.SetTunerType(type.code);
+            EXPECT_TRUE(keys.insert(TunerSortKey(entry)).second) << type.text;
+            ++typeCount;
+        }
+    }
+    EXPECT_EQ(keys.size(), typeCount);
 }

@@ -4,6 +4,7 @@
 
 #include "CConvertDlg.h"
 #include "CFrequencyTableDlg.h"
+#include "CTunerEditDlg.h"
 #include "FileKind.h"
 #include "UserServices.h"
 #include "resource.h"
@@ -20,7 +21,11 @@ void CLauncherDlg::OnFrequencyTableEdit()
     Services().RunModal(dlg);
 }
 
-void CLauncherDlg::OnTunerSpecificationEdit() {}
+void CLauncherDlg::OnTunerSpecificationEdit()
+{
+    CTunerEditDlg dlg;
+    Services().RunModal(dlg);
+}
 
 bool CLauncherDlg::OpenFile(const QString& path)
 {
@@ -41,13 +46,18 @@ void CLauncherDlg::RunEditorFor(const QString& path, FileKind kind)
         Services().RunModal(dlg);
         break;
     }
+    case FileKind::TunerTable: {
+        CTunerEditDlg dlg;
+        dlg.SetStartupFile(path);
+        Services().RunModal(dlg);
+        break;
+    }
     case FileKind::LegacyTable: {
         CConvertDlg dlg;
         dlg.SetStartupFile(path);
         Services().RunModal(dlg);
         break;
     }
-    case FileKind::TunerTable:
     case FileKind::Unknown:
         break;
     }

@@ -127,3 +127,35 @@ TEST(Activation, SecondStartReachesTheRunningInstance)
     ActivationChannel next(socket);
     EXPECT_TRUE(next.Listen());
 }
+
+TEST(StartupFile, TunerTableOpensInTheTunerEditor)
+{
+    FakeUserServices services;
+    TempDir dir;
+    Bytes tsf;
+    PutBytes(tsf, {0x00, 0xCB, 0x00, 0x00, 'T', 'N', 'S', 'P'});
+    PutI32(tsf, 1);
+    PutI32(tsf, 0x03);
+    PutI32(tsf, 0x12);
+    tsf.resize(12 + 64, 0);
+    PutBytes(tsf, {0x00, 0x00, 0xFF, 0xFF});
+    WriteAll(dir.File("tuners.tsf"), tsf);
+    QStringList row;
+    bool inputsEnabled = false;
+    services.onRunModal = [&](CDialog& dialog) {
+        dialog.Create();
+        ListView* list = dialog.GetListView(IDC_LIST_TUNERS);
+        if (list && list->GetItemCount() == 1)
+            row << list->GetItemText(0, 0) << list->GetItemText(0, 1) << list->GetItemText(0, 2);
+        inputsEnabled = dialog.IsDlgItemEnabled(IDC_EDIT_LOW_BAND_START);
+        dialog.EndDialog(IDCANCEL);
+        return IDCANCEL;
+    };
+    CLauncherDlg launcher;
+    launcher.SetStartupFile(QString::fromStdString(dir.File("tuners.tsf")));
+    launcher.Create();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(services.modalDialogs, std::vector<QString>{"Tuner Specification Edit"});
+    EXPECT_EQ(row, (QStringList{"000", "03", "12"}));
+    EXPECT_TRUE(inputsEnabled);
+}

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "CDialog.h"
+#include "TunerCatalogue.h"
+#include "TunerSpecTable.h"
+
+// The tuner specification editor: builds a table of tuner models from the
+// factories and tuner types of the tuner catalogue and the band data typed
+// for each, shows its entries and reads and writes it as a .tsf file. It
+// speaks to the person only about bad input and about a save that failed.
+class CTunerEditDlg : public CDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CTunerEditDlg(QWidget* pParent = nullptr);
+    ~CTunerEditDlg() override;
+
+    // Reads the catalogue from this file instead of looking it up where the
+    // program's catalogue lies; takes effect when the dialog opens.
+    void SetCataloguePath(const std::string& path) { m_cataloguePath = path; }
+
+    bool DestroyWindow() override;
+    bool OnCommand(int id) override;
+    // "Load File" with its file already chosen.
+    bool OpenFile(const QString& path) override;
+
+    // 1-based position of the first selected row at the last right click, 0
+    // when none was selected: the entry the row menu acts on.
+    std::int32_t MenuPos() const { return m_iMenuPos; }
+
+protected:
+    bool OnInitDialog() override;
+    void OnOK() override;
+
+private:
+    void OnSelchangeComboFactory();
+    void OnSelchangeComboTunerType();
+    void OnCreateNew();
+    void OnAddInfo();
+    void OnSaveFile();
+    void OnLoadFile();
+    void OnClickListTuner();
+    void OnKeydownListTuner(int key);
+    void OnRclickListTuner();
+    void OnDeleteTuner();
+
+    void FillCombo(int id, const std::vector<CatalogueItem>& items);
+    void EnableInputControls();
+    void ShowEntry(const TunerSpecEntry& entry);
+    void RefreshTableList();
+
+    TunerCatalogue m_catalogue;
+    std::string m_cataloguePath;
+    std::unique_ptr<TunerSpecTable> m_pTunerTable;
+    std::int32_t m_iMenuPos = 0;
+};
