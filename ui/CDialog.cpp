@@ -112,6 +112,13 @@ DialogBaseUnits FitCaptions(const DialogTemplate& tpl, const QFont& font, Dialog
         const int need = metrics.horizontalAdvance(QString::fromLatin1(control.text)) + margin;
         units.cx = std::max(units.cx, need * 4.0 / control.cx);
     }
+    // A sunken display of one line must hold a line of text inside its frame.
+    for (std::size_t i = 0; i < tpl.controlCount; ++i) {
+        const ControlTemplate& control = tpl.controls[i];
+        if (control.kind == ControlKind::DisplayText && (control.styles & StyleSunken) && control.cy > 0 &&
+            control.cy <= 12)
+            units.cy = std::max(units.cy, (metrics.height() + 4) * 8.0 / control.cy);
+    }
     return units;
 }
 

@@ -28,8 +28,9 @@ struct DialogBaseUnits
 DialogBaseUnits BaseUnitsOf(const QFont& font);
 QRect DialogUnitsToPixels(const DialogBaseUnits& units, int x, int y, int cx, int cy);
 // The units widened, where needed, so that every fixed caption of the template
-// fits its control in this font: fonts wider than the one the layout was drawn
-// for stretch the dialog instead of cutting its texts.
+// fits its control in this font, and every one-line display holds a line of
+// text: fonts larger than the one the layout was drawn for stretch the dialog
+// instead of cutting its texts.
 DialogBaseUnits FitCaptions(const DialogTemplate& tpl, const QFont& font, DialogBaseUnits units);
 
 class CDialog : public QDialog

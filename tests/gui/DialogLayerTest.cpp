@@ -61,7 +61,7 @@ TEST(DialogLayer, EveryControlWithAnIdIsFoundByIt)
         ASSERT_EQ(tpl.id, id);
         const DialogBaseUnits units = dialog.BaseUnits();
         EXPECT_GE(units.cx, BaseUnitsOf(dialog.font()).cx);
-        EXPECT_EQ(units.cy, BaseUnitsOf(dialog.font()).cy);
+        EXPECT_GE(units.cy, BaseUnitsOf(dialog.font()).cy);
         EXPECT_EQ(dialog.size(), DialogUnitsToPixels(units, 0, 0, tpl.cx, tpl.cy).size());
         for (std::size_t i = 0; i < tpl.controlCount; ++i) {
             const ControlTemplate& control = tpl.controls[i];
@@ -91,6 +91,12 @@ TEST(DialogLayer, FixedCaptionsAreNeverCut)
                 continue;
             EXPECT_LE(pLabel->fontMetrics().horizontalAdvance(pLabel->text()), pLabel->width())
                 << "dialog " << id << ": " << pLabel->text().toStdString();
+        }
+        for (QLabel* pLabel : dialog.findChildren<QLabel*>()) {
+            if (pLabel->frameStyle() != (QFrame::Panel | QFrame::Sunken) || pLabel->wordWrap())
+                continue;
+            EXPECT_GE(pLabel->contentsRect().height(), pLabel->fontMetrics().height())
+                << "dialog " << id << ": display " << pLabel->objectName().toStdString();
         }
         for (QPushButton* pButton : dialog.findChildren<QPushButton*>())
             EXPECT_LE(pButton->fontMetrics().horizontalAdvance(pButton->text()) + 8, pButton->width())

@@ -2,6 +2,7 @@
 // a state that shows its controls filled in: for looking at layouts at any
 // scale factor (QT_SCALE_FACTOR=2) and palette.
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QPalette>
 
@@ -9,6 +10,7 @@
 #include "CConvertDlg.h"
 #include "CFrequencyTableDlg.h"
 #include "CLauncherDlg.h"
+#include "CTunerEditDlg.h"
 #include "FakeUserServices.h"
 #include "resource.h"
 
@@ -67,5 +69,21 @@ int main(int argc, char** argv)
     converter.SetDlgItemText(IDC_STATIC_PATH, QStringLiteral("/home/user/plans/europe-west.cft"));
     converter.SetDlgItemText(IDC_STATIC_STATUS, QStringLiteral("Convert OK, Save to File"));
     Save(converter, folder, QStringLiteral("convert"));
+    CTunerEditDlg tuner;
+    tuner.SetCataloguePath(VORNALIX_SAMPLE_CATALOGUE);
+    tuner.Create();
+    Press(tuner, IDC_BUTTON_CREATE_TABLE);
+    tuner.ComboSetCurSel(IDC_COMBO_FACTORY, 0);
+    emit tuner.ComboBox(IDC_COMBO_FACTORY)->activated(0);
+    tuner.ComboSetCurSel(IDC_COMBO_TUNER_TYPE, 1);
+    emit tuner.ComboBox(IDC_COMBO_TUNER_TYPE)->activated(1);
+    const std::pair<int, const char*> fields[] = {
+        {IDC_EDIT_LOW_BAND_START, "44.00"}, {IDC_EDIT_MID_BAND_START, "140.25"}, {IDC_EDIT_HIGH_BAND_START, "463.25"},
+        {IDC_EDIT_HIGH_BAND_END, "958.00"}, {IDC_EDIT_LOW_CODE, "00A0"},        {IDC_EDIT_MID_CODE, "0090"},
+        {IDC_EDIT_HIGH_CODE, "0030"},       {IDC_EDIT_PICTURE_CARRIER, "38.90"}, {IDC_EDIT_PICTURE_CARRIER2, "0"}};
+    for (const auto& [id, text] : fields)
+        tuner.SetDlgItemText(id, QString::fromLatin1(text));
+    Press(tuner, IDC_BUTTON_ADD_INFO);
+    Save(tuner, folder, QStringLiteral("tuner-edit"));
     return 0;
 }
