@@ -109,8 +109,9 @@ TEST(MemoryBounds, ChannelTableCountsAreBoundedByTheirWidth)
         EXPECT_LE(peak, Allowance(image.size(), 8u << 20));
         const EntryList* air = table.GetList(ChannelModeAir);
         // The counter sees the nodes: two full lists take megabytes.
-        if (air->iCount == 65535)
+        if (air->iCount == 65535) {
             EXPECT_GT(peak, 65535u * sizeof(ChannelNode));
+        }
     }
 }
 
