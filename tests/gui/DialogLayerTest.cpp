@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QSignalSpy>
 #include <QTimer>
 
+#include <algorithm>
 #include <tuple>
 
 #include "CAboutDlg.h"
@@ -329,4 +331,58 @@ TEST(Accessibility, ControlsAreNamedByTheirLabels)
         CDialog dialog(dialogId);
         EXPECT_EQ(dialog.GetDlgItem(controlId)->accessibleName(), name) << "dialog " << dialogId << " control " << controlId;
     }
+}
+
+// The Tab key visits the controls in template order, as on the original platform.
+TEST(Accessibility, TabOrderFollowsTheTemplate)
+{
+    for (int id : {IDD_FREQUENCY_TABLE, IDD_TUNER_EDIT, IDD_CONVERT, IDD_LAUNCHER}) {
+        CDialog dialog(id);
+        const DialogTemplate& tpl = dialog.Template();
+        std::vector<QWidget*> expected;
+        for (std::size_t i = 0; i < tpl.controlCount; ++i) {
+            QWidget* pWidget = dialog.GetDlgItem(tpl.controls[i].id);
+            if (pWidget && (pWidget->focusPolicy() & Qt::TabFocus))
+                expected.push_back(pWidget);
+        }
+        ASSERT_GT(expected.size(), 2u);
+        std::vector<QWidget*> chain;
+        QWidget* pWidget = expected.front();
+        do {
+            if (std::find(expected.begin(), expected.end(), pWidget) != expected.end())
+                chain.push_back(pWidget);
+            pWidget = pWidget->nextInFocusChain();
+        } while (pWidget != expected.front() && chain.size() <= expected.size());
+        EXPECT_EQ(chain, expected) << "dialog " << id;
+    }
+}
+
+// What assistive technologies read: names from the labels, buttons by their
+// captions, the lists as tables with their column headings.
+TEST(Accessibility, InterfacesCarryNamesRolesAndHeadings)
+{
+    CDialog dialog(IDD_FREQUENCY_TABLE);
+    ListView* pList = dialog.GetListView(IDC_LIST_CHANNELS);
+    pList->InsertColumn(0, "CH No.", LVCFMT_LEFT, 50);
+    pList->InsertColumn(1, "Frequency(MHz)", LVCFMT_CENTER, 110);
+    pList->SetRows(3, [](int row, int) { return QString::number(row); });
+
+    QAccessibleInterface* pEdit = QAccessible::queryAccessibleInterface(dialog.GetDlgItem(IDC_EDIT_FREQUENCY));
+    ASSERT_NE(pEdit, nullptr);
+    EXPECT_EQ(pEdit->text(QAccessible::Name), "Frequency");
+    EXPECT_EQ(pEdit->role(), QAccessible::EditableText);
+
+    QAccessibleInterface* pButton = QAccessible::queryAccessibleInterface(dialog.GetDlgItem(IDC_BUTTON_ADD));
+    EXPECT_EQ(pButton->text(QAccessible::Name), "Add to the end");
+    EXPECT_EQ(pButton->role(), QAccessible::Button);
+
+    QAccessibleInterface* pTable = QAccessible::queryAccessibleInterface(pList);
+    ASSERT_NE(pTable, nullptr);
+    EXPECT_EQ(pTable->role(), QAccessible::Table);
+    EXPECT_EQ(pTable->text(QAccessible::Name), "Frequency Table");
+    QAccessibleTableInterface* pCells = pTable->tableInterface();
+    ASSERT_NE(pCells, nullptr);
+    EXPECT_EQ(pCells->columnCount(), 2);
+    EXPECT_EQ(pCells->rowCount(), 3);
+    EXPECT_EQ(pCells->columnDescription(1), "Frequency(MHz)");
 }
