@@ -371,10 +371,9 @@ bool ChannelTableFromJson(const JsonValue& document, ChannelTable& table, std::s
     ObjectReader reader(document, "", error);
     const std::string* pFormat = nullptr;
     std::int64_t iMarker = 0xCB00, iReserved = 0, iCountry = 0;
-    std::uint32_t dwMagic = 0;
-    std::uint8_t endMark[4] = {kNewEndMark[0], kNewEndMark[1], kNewEndMark[2], kNewEndMark[3]};
     ChannelTableHeader header = table.Header();
-    dwMagic = header.dwMagic();
+    std::uint32_t dwMagic = header.dwMagic();
+    std::uint8_t endMark[4] = {kNewEndMark[0], kNewEndMark[1], kNewEndMark[2], kNewEndMark[3]};
     if (!reader.String("format", true, pFormat))
         return false;
     if (*pFormat != "ccf")
