@@ -37,6 +37,8 @@ std::uint16_t ChannelTableHeader::wCableMax() const { return le::ReadU16(bytes +
 std::uint16_t ChannelTableHeader::wCableMin() const { return le::ReadU16(bytes + kOffCableMin); }
 
 void ChannelTableHeader::SetMarker(std::uint16_t w) { le::WriteU16(bytes + kOffMarker, w); }
+void ChannelTableHeader::SetReserved(std::uint16_t w) { le::WriteU16(bytes + kOffReserved, w); }
+void ChannelTableHeader::SetMagic(std::uint32_t dwMagic) { le::WriteU32(bytes + kOffMagic, dwMagic); }
 void ChannelTableHeader::SetMagic(const char (&magic)[5])
 {
     for (int i = 0; i < 4; ++i)
@@ -184,6 +186,13 @@ int ChannelTable::Load(const char* pszPath, FileError* pError)
     m_header.SetCableMax(
         static_cast<std::uint16_t>(m_header.wCableMax() - readList(m_pCableList, m_header.wCableMax())));
     return 1;
+}
+
+void ChannelTable::SetHeaderImage(const ChannelTableHeader& header, const std::uint8_t (&endMark)[4])
+{
+    m_header = header;
+    for (std::size_t i = 0; i < sizeof m_dwEndMark; ++i)
+        m_dwEndMark[i] = endMark[i];
 }
 
 int ChannelTable::GetRange(std::int32_t iMode, std::int32_t* piMin, std::int32_t* piMax) const

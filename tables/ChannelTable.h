@@ -38,7 +38,10 @@ public:
     std::uint16_t wCableMin() const;
 
     void SetMarker(std::uint16_t w);
+    void SetReserved(std::uint16_t w);
     void SetMagic(const char (&magic)[5]);
+    // The four magic bytes as dwMagic() reads them: the first byte lowest.
+    void SetMagic(std::uint32_t dwMagic);
     void SetCountryCode(std::int32_t i);
     void SetAirMax(std::uint16_t w);
     void SetAirMin(std::uint16_t w);
@@ -86,6 +89,10 @@ public:
 
     const ChannelTableHeader& Header() const { return m_header; }
     const std::uint8_t* EndMark() const { return m_dwEndMark; }
+    // Takes a stored header and end mark as a file held them, for a table that
+    // is rebuilt from a description of its file. Nothing is checked or
+    // recomputed; the next Save still stores the list lengths as the counts.
+    void SetHeaderImage(const ChannelTableHeader& header, const std::uint8_t (&endMark)[4]);
 
     // The file image Save writes, for the current lists.
     std::vector<std::uint8_t> FileImage() const;

@@ -25,6 +25,8 @@ std::uint32_t TunerSpecHeader::dwMagic() const { return le::ReadU32(bytes + kOff
 std::int32_t TunerSpecHeader::iEntryCount() const { return le::ReadI32(bytes + kOffEntryCount); }
 
 void TunerSpecHeader::SetMarker(std::uint16_t w) { le::WriteU16(bytes + kOffMarker, w); }
+void TunerSpecHeader::SetReserved(std::uint16_t w) { le::WriteU16(bytes + kOffReserved, w); }
+void TunerSpecHeader::SetMagic(std::uint32_t dwMagic) { le::WriteU32(bytes + kOffMagic, dwMagic); }
 void TunerSpecHeader::SetMagic(const char (&magic)[5])
 {
     for (int i = 0; i < 4; ++i)
@@ -53,6 +55,13 @@ void TunerSpecTable::SetNewTableHeader()
     m_dwEndMark[1] = 0x00;
     m_dwEndMark[2] = 0xFF;
     m_dwEndMark[3] = 0xFF;
+}
+
+void TunerSpecTable::SetHeaderImage(const TunerSpecHeader& header, const std::uint8_t (&endMark)[kEndMarkSize])
+{
+    m_header = header;
+    for (std::size_t i = 0; i < kEndMarkSize; ++i)
+        m_dwEndMark[i] = endMark[i];
 }
 
 std::vector<std::uint8_t> TunerSpecTable::FileImage() const

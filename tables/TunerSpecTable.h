@@ -22,7 +22,10 @@ public:
     std::int32_t iEntryCount() const;
 
     void SetMarker(std::uint16_t w);
+    void SetReserved(std::uint16_t w);
     void SetMagic(const char (&magic)[5]);
+    // The four magic bytes as dwMagic() reads them: the first byte lowest.
+    void SetMagic(std::uint32_t dwMagic);
     void SetEntryCount(std::int32_t i);
 
     std::uint8_t bytes[kSize] = {};
@@ -58,6 +61,10 @@ public:
     EntryList* GetList() const { return m_pList; }
     const TunerSpecHeader& Header() const { return m_header; }
     const std::uint8_t* EndMark() const { return m_dwEndMark; }
+    // Takes a stored header and end mark as a file held them, for a table that
+    // is rebuilt from a description of its file. Nothing is checked; the next
+    // Save still stores the list's count as the entry count.
+    void SetHeaderImage(const TunerSpecHeader& header, const std::uint8_t (&endMark)[kEndMarkSize]);
 
     // The file image Save writes for the current list (the header alone when
     // the list is empty); empty when there is no list or the chain is broken.

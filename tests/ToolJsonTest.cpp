@@ -1,0 +1,229 @@
+// The tool's number forms, JSON writer and reader, and CSV reader, in-process.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+
+#include "Csv.h"
+#include "Json.h"
+#include "Numbers.h"
+
+namespace {
+
+double FromBits(std::uint64_t bits)
+{
+    double d;
+    std::memcpy(&d, &bits, sizeof d);
+    return d;
+}
+
+std::uint64_t BitsOf(double d)
+{
+    std::uint64_t bits;
+    std::memcpy(&bits, &d, sizeof bits);
+    return bits;
+}
+
+std::string ParseError(const std::string& text)
+{
+    JsonValue value;
+    std::string error;
+    EXPECT_FALSE(ParseJson(text, value, error)) << text;
+    return error;
+}
+
+} // namespace
+
+TEST(ToolNumbers, ShortestFormsAndNonFiniteNames)
+{
+    EXPECT_EQ(FormatDouble(55.25), "55.25");
+    EXPECT_EQ(FormatDouble(160.0), "160");
+    EXPECT_EQ(FormatDouble(static_cast<double>(175.26f)), "175.25999450683594");
+    EXPECT_EQ(FormatDouble(175.26), "175.26");
+    EXPECT_EQ(FormatDouble(0.1 + 0.2), "0.30000000000000004");
+    EXPECT_EQ(FormatDouble(-0.0), "-0");
+    EXPECT_EQ(FormatDouble(std::numeric_limits<double>::denorm_min()), "5e-324");
+    EXPECT_EQ(FormatDouble(1e300), "1e+300");
+    EXPECT_EQ(FormatDouble(std::numeric_limits<double>::quiet_NaN()), "nan");
+    EXPECT_EQ(FormatDouble(std::numeric_limits<double>::infinity()), "inf");
+    EXPECT_EQ(FormatDouble(-std::numeric_limits<double>::infinity()), "-inf");
+    // The NaN that 0.0 / 0.0 gives on x86 has the sign bit set.
+    EXPECT_EQ(FormatDouble(FromBits(0xFFF8000000000000ull)), "nan:fff8000000000000");
+    EXPECT_EQ(FormatDouble(FromBits(0x7FF0000000000001ull)), "nan:7ff0000000000001");
+}
+
+TEST(ToolNumbers, EveryBitPatternReadsBackUnchanged)
+{
+    std::mt19937_64 random(20261206);
+    std::vector<std::uint64_t> patterns = {0,
+                                           0x8000000000000000ull,
+                                           0x7FF0000000000000ull,
+                                           0xFFF0000000000000ull,
+                                           0x7FF8000000000000ull,
+                                           0x7FFFFFFFFFFFFFFFull,
+                                           0xFFFFFFFFFFFFFFFFull,
+                                           0x0000000000000001ull,
+                                           0x7FEFFFFFFFFFFFFFull};
+    for (int i = 0; i < 200000; ++i)
+        patterns.push_back(random());
+    for (std::uint64_t bits : patterns) {
+        const std::string text = FormatDouble(FromBits(bits));
+        double back = 0.0;
+        ASSERT_TRUE(ParseDouble(text, back)) << text;
+        ASSERT_EQ(BitsOf(back), bits) << text;
+    }
+}
+
+TEST(ToolNumbers, RefusesWhatIsNotANumberOfTheseForms)
+{
+    double d = 0.0;
+    for (const char* text : {"", "-", "+1", "infinity", "Inf", "NaN", "nan(1)", "-nan", "1e400", "-1e400", "12abc",
+                             " 1", "1 ", "nan:7ff0000000000000", "nan:7ff800000000000", "nan:xyz", "0x10", "e5"})
+        EXPECT_FALSE(ParseDouble(text, d)) << text;
+    EXPECT_TRUE(ParseDouble("7.0", d));
+    EXPECT_EQ(d, 7.0);
+    EXPECT_TRUE(ParseDouble("-1.5E2", d));
+    EXPECT_EQ(d, -150.0);
+    EXPECT_TRUE(ParseDouble("142.15", d));
+    EXPECT_EQ(d, 142.15);
+
+    std::int64_t i = 0;
+    EXPECT_TRUE(ParseInteger("-2147483648", i));
+    EXPECT_EQ(i, -2147483648LL);
+    for (const char* text : {"", "-", "+3", "1.0", "1e2", "0x1F", "99999999999999999999", " 4"})
+        EXPECT_FALSE(ParseInteger(text, i)) << text;
+}
+
+TEST(ToolNumbers, HexBytesBothWays)
+{
+    const std::uint8_t mark[4] = {0x00, 0x00, 0xFF, 0xFF};
+    EXPECT_EQ(HexBytes(mark, 4), "0000ffff");
+    std::uint8_t back[4] = {};
+    ASSERT_TRUE(ParseHexBytes("0A0bFf10", back, 4));
+    EXPECT_EQ(back[0], 0x0A);
+    EXPECT_EQ(back[1], 0x0B);
+    EXPECT_EQ(back[2], 0xFF);
+    EXPECT_EQ(back[3], 0x10);
+    EXPECT_FALSE(ParseHexBytes("0000fff", back, 4));
+    EXPECT_FALSE(ParseHexBytes("0000ffff0", back, 4));
+    EXPECT_FALSE(ParseHexBytes("0000fffg", back, 4));
+}
+
+TEST(ToolJsonWriter, CompactKeysInOrderAndCommasInPlace)
+{
+    JsonWriter json;
+    json.BeginObject();
+    json.Key("b").Integer(-5);
+    json.Key("a").BeginArray().EndArray();
+    json.Key("list").BeginArray().Double(55.25).Double(160.0).BeginObject().EndObject().Null().EndArray();
+    json.Key("nested").BeginObject().Key("x").String("y").EndObject();
+    json.Key("nan").Double(std::numeric_limits<double>::quiet_NaN());
+    json.Key("neg").Double(-std::numeric_limits<double>::infinity());
+    json.EndObject();
+    EXPECT_EQ(json.Text(), "{\"b\":-5,\"a\":[],\"list\":[55.25,160,{},null],\"nested\":{\"x\":\"y\"},"
+                           "\"nan\":\"nan\",\"neg\":\"-inf\"}");
+}
+
+TEST(ToolJsonWriter, EscapesAsJsonRequires)
+{
+    JsonWriter json;
+    json.BeginArray();
+    json.String(std::string("q\"b\\n\nt\tc\x01\x1f\x7f/", 13));
+    const std::uint8_t magic[4] = {0x00, 0x22, 0x5C, 0xFF};
+    json.ByteString(magic, 4);
+    json.String("caf\xC3\xA9 \xFF!"); // a stray byte is not UTF-8
+    json.EndArray();
+    EXPECT_EQ(json.Text(), "[\"q\\\"b\\\\n\\nt\\tc\\u0001\\u001f\x7f/\","
+                           "\"\\u0000\\\"\\\\\xC3\xBF\","
+                           "\"caf\xC3\xA9 \xEF\xBF\xBD!\"]");
+}
+
+TEST(ToolJsonWriter, EveryByteOfAMagicComesBack)
+{
+    for (int first = 0; first < 256; first += 4) {
+        std::uint8_t bytes[4];
+        for (int i = 0; i < 4; ++i)
+            bytes[i] = static_cast<std::uint8_t>(first + i);
+        JsonWriter json;
+        json.ByteString(bytes, 4);
+        JsonValue value;
+        std::string error;
+        ASSERT_TRUE(ParseJson(json.Text(), value, error)) << error;
+        std::vector<std::uint8_t> back;
+        ASSERT_TRUE(BytesFromJsonString(value.text, back));
+        EXPECT_EQ(back, std::vector<std::uint8_t>(bytes, bytes + 4));
+    }
+    std::vector<std::uint8_t> back;
+    EXPECT_FALSE(BytesFromJsonString("\xC4\x80", back)); // U+0100
+}
+
+TEST(ToolJsonReader, ReadsValuesAndKeepsNumberText)
+{
+    JsonValue value;
+    std::string error;
+    ASSERT_TRUE(ParseJson(" {\"a\" : [1.50, -0, 2e-3, true, false, null],\n\t\"s\":\"\\u00e9\\ud83d\\ude00\\/\"} \r\n",
+                          value, error))
+        << error;
+    ASSERT_EQ(value.type, JsonValue::Type::Object);
+    ASSERT_EQ(value.members.size(), 2u);
+    EXPECT_EQ(value.members[0].first, "a");
+    const JsonValue* a = value.Find("a");
+    ASSERT_NE(a, nullptr);
+    ASSERT_EQ(a->items.size(), 6u);
+    EXPECT_EQ(a->items[0].text, "1.50");
+    EXPECT_EQ(a->items[1].text, "-0");
+    EXPECT_EQ(a->items[2].text, "2e-3");
+    EXPECT_EQ(a->items[3].type, JsonValue::Type::Bool);
+    EXPECT_TRUE(a->items[3].boolean);
+    EXPECT_FALSE(a->items[4].boolean);
+    EXPECT_EQ(a->items[5].type, JsonValue::Type::Null);
+    EXPECT_EQ(value.Find("s")->text, "\xC3\xA9\xF0\x9F\x98\x80/");
+    EXPECT_EQ(value.Find("missing"), nullptr);
+}
+
+TEST(ToolJsonReader, RefusesMalformedDocumentsAndSaysWhere)
+{
+    EXPECT_EQ(ParseError("{\"a\":1,}"), "line 1, column 8: expected a key in double quotes");
+    EXPECT_EQ(ParseError("{\"a\":1,\n \"a\":2}"), "line 2, column 2: duplicate key \"a\"");
+    EXPECT_EQ(ParseError("[1] x"), "line 1, column 5: unexpected text after the end of the document");
+    EXPECT_EQ(ParseError("[01]"), "line 1, column 3: expected ',' or ']'");
+    EXPECT_EQ(ParseError("[1.]"), "line 1, column 4: digits expected after the decimal point");
+    EXPECT_EQ(ParseError("[\"\\ud800\"]"), "line 1, column 9: unpaired surrogate in \\u escape");
+    EXPECT_EQ(ParseError("[\"\\udc00\"]"), "line 1, column 9: unpaired surrogate in \\u escape");
+    EXPECT_EQ(ParseError("[\"a\nb\"]"), "line 1, column 4: control character in a string");
+    EXPECT_EQ(ParseError("[\"\xC3\"]"), "line 1, column 3: text that is not UTF-8");
+    EXPECT_EQ(ParseError("[\"\\x41\"]"), "line 1, column 4: unknown escape");
+    EXPECT_EQ(ParseError("[\"abc"), "line 1, column 6: unterminated string");
+    EXPECT_EQ(ParseError(""), "line 1, column 1: unexpected end of the document");
+    EXPECT_EQ(ParseError("[nan]"), "line 1, column 2: unexpected character");
+    EXPECT_EQ(ParseError("{\"a\" 1}"), "line 1, column 6: expected ':'");
+    EXPECT_EQ(ParseError(std::string(65, '[') + std::string(65, ']')), "line 1, column 65: nested too deeply");
+
+    JsonValue value;
+    std::string error;
+    EXPECT_TRUE(ParseJson(std::string(64, '[') + std::string(64, ']'), value, error)) << error;
+}
+
+TEST(ToolCsv, QuotesLineEndsAndEmptyLines)
+{
+    std::vector<CsvRecord> rows;
+    std::string error;
+    ASSERT_TRUE(ParseCsv("\xEF\xBB\xBFlist,channel,frequency_mhz\r\n\r\nair,1,\"55.25\"\n\"a,\"\"b\"\"\nc\",,x\n",
+                         rows, error))
+        << error;
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].line, 1u);
+    EXPECT_EQ(rows[0].fields, (std::vector<std::string>{"list", "channel", "frequency_mhz"}));
+    EXPECT_EQ(rows[1].line, 3u);
+    EXPECT_EQ(rows[1].fields, (std::vector<std::string>{"air", "1", "55.25"}));
+    EXPECT_EQ(rows[2].line, 4u);
+    EXPECT_EQ(rows[2].fields, (std::vector<std::string>{"a,\"b\"\nc", "", "x"}));
+
+    EXPECT_FALSE(ParseCsv("a,b\n\"open,c\n", rows, error));
+    EXPECT_EQ(error, "line 2: a quote is never closed");
+    EXPECT_FALSE(ParseCsv("a,\"b\"c\n", rows, error));
+    EXPECT_EQ(error, "line 1: text after a closing quote");
+}

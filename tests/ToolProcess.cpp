@@ -1,0 +1,52 @@
+#include "ToolProcess.h"
+
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "TestFiles.h"
+
+ToolRun RunToolProcess(const std::vector<std::string>& args, const std::string& workDir, const std::string& executable)
+{
+    TempDir capture;
+    const std::string outPath = capture.File("out");
+    const std::string errPath = capture.File("err");
+
+    std::vector<std::string> argv = {executable};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> pointers;
+    for (std::string& arg : argv)
+        pointers.push_back(arg.data());
+    pointers.push_back(nullptr);
+
+    ToolRun run;
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int in = ::open("/dev/null", O_RDONLY);
+        if (out < 0 || err < 0 || in < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 || ::dup2(in, 0) < 0)
+            ::_exit(127);
+        if (!workDir.empty() && ::chdir(workDir.c_str()) != 0)
+            ::_exit(127);
+        ::execv(executable.c_str(), pointers.data());
+        ::_exit(127);
+    }
+    if (pid < 0)
+        return run;
+    int wstatus = 0;
+    pid_t waited;
+    do
+        waited = ::waitpid(pid, &wstatus, 0);
+    while (waited < 0 && errno == EINTR);
+    if (waited < 0)
+        return run;
+    run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+    const Bytes out = ReadAll(outPath);
+    const Bytes err = ReadAll(errPath);
+    run.out.assign(out.begin(), out.end());
+    run.err.assign(err.begin(), err.end());
+    return run;
+}

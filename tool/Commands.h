@@ -1,0 +1,30 @@
+#pragma once
+// The subcommands of vornalix-tool. Each takes the arguments that follow its
+// name, writes its results to out and its complaints to err, and returns the
+// exit status.
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+enum ExitStatus : int
+{
+    kExitSuccess = 0,
+    // check found something, or a conversion or a write failed
+    kExitFindings = 1,
+    // a file could not be read, or the arguments are wrong
+    kExitFailure = 2,
+};
+
+using Arguments = std::vector<std::string>;
+
+// The whole program: argv without the program name.
+int RunTool(const Arguments& args, std::ostream& out, std::ostream& err);
+
+int RunDump(const Arguments& args, std::ostream& out, std::ostream& err);
+int RunBuild(const Arguments& args, std::ostream& out, std::ostream& err);
+int RunExport(const Arguments& args, std::ostream& out, std::ostream& err);
+int RunConvert(const Arguments& args, std::ostream& out, std::ostream& err);
+int RunCheck(const Arguments& args, std::ostream& out, std::ostream& err);
+int RunCountry(const Arguments& args, std::ostream& out, std::ostream& err);
+int RunCatalogue(const Arguments& args, std::ostream& out, std::ostream& err);

@@ -1,0 +1,99 @@
+// export: a table as CSV for spreadsheets.
+
+#include "Commands.h"
+#include "Help.h"
+#include "Numbers.h"
+#include "Options.h"
+#include "TableFile.h"
+#include "TableJson.h"
+
+namespace {
+
+constexpr const char* kChannelHeader = "list,channel,frequency_mhz";
+
+void ExportChannels(std::ostream& out, const char* list, const std::vector<double>& frequencies)
+{
+    for (std::size_t i = 0; i < frequencies.size(); ++i)
+        out << list << ',' << (i + 1) << ',' << FormatDouble(frequencies[i]) << '\n';
+}
+
+std::vector<double> LegacyFrequencies(const EntryList* pList)
+{
+    std::vector<double> out;
+    for (const EntryNode* p = pList ? pList->pHead : nullptr; p; p = p->pNext)
+        out.push_back(static_cast<double>(static_cast<const LegacyChannelNode*>(p)->fFrequency));
+    return out;
+}
+
+void ExportTuners(std::ostream& out, const TunerSpecTable& table)
+{
+    out << "factory,tuner_type,sort_key,low_band_start,mid_band_start,high_band_start,high_band_end,"
+           "picture_carrier,picture_carrier2,low_code,mid_code,high_code,reserved\n";
+    const EntryList* pList = table.GetList();
+    for (const EntryNode* p = pList ? pList->pHead : nullptr; p; p = p->pNext) {
+        const TunerSpecEntry& e = static_cast<const TunerSpecNode*>(p)->entry;
+        out << e.iFactory() << ',' << e.iTunerType() << ',' << TunerSortKey(e) << ','
+            << FormatDouble(e.dbLowBandStart()) << ',' << FormatDouble(e.dbMidBandStart()) << ','
+            << FormatDouble(e.dbHighBandStart()) << ',' << FormatDouble(e.dbHighBandEnd()) << ','
+            << FormatDouble(e.dbPictureCarrier()) << ',' << FormatDouble(e.dbPictureCarrier2()) << ','
+            << e.wLowCode() << ',' << e.wMidCode() << ',' << e.wHighCode() << ',' << e.wReserved() << '\n';
+    }
+}
+
+} // namespace
+
+int RunExport(const Arguments& args, std::ostream& out, std::ostream& err)
+{
+    ParsedOptions options;
+    std::string error;
+    if (!ParseOptions(args, {{"--type", nullptr, true}, {"--help", "-h", false}}, options, error))
+        return ReportUsage(err, "export", error);
+    if (options.Has("--help"))
+        return PrintHelp(out, "export") ? kExitSuccess : kExitFailure;
+    if (options.operands.size() != 1)
+        return ReportUsage(err, "export", options.operands.empty() ? "no file given" : "one file at a time");
+    std::optional<TableKind> forced;
+    if (const auto type = options.Value("--type")) {
+        forced = TableKindFromName(*type);
+        if (!forced)
+            return ReportUsage(err, "export", "unknown --type " + *type + " (ccf, cft or tsf)");
+    }
+
+    const std::string& path = options.operands.front();
+    TableKind kind;
+    std::string reason;
+    if (!ResolveTableKind(path, forced, kind, reason)) {
+        ReportProblem(err, path, reason);
+        return kExitFailure;
+    }
+    switch (kind) {
+    case TableKind::Channel: {
+        ChannelTable table(false);
+        if (!LoadChannelTable(path, table, reason))
+            break;
+        out << kChannelHeader << '\n';
+        ExportChannels(out, "air", ChannelFrequencies(table.GetList(ChannelModeAir)));
+        ExportChannels(out, "cable", ChannelFrequencies(table.GetList(ChannelModeCable)));
+        return kExitSuccess;
+    }
+    case TableKind::Legacy: {
+        // The frequencies the converter would carry over.
+        LegacyChannelTable table;
+        if (!LoadLegacyTable(path, table, reason))
+            break;
+        out << kChannelHeader << '\n';
+        ExportChannels(out, "air", LegacyFrequencies(table.GetList(ChannelModeAir)));
+        ExportChannels(out, "cable", LegacyFrequencies(table.GetList(ChannelModeCable)));
+        return kExitSuccess;
+    }
+    case TableKind::Tuner: {
+        TunerSpecTable table(false);
+        if (!LoadTunerTable(path, table, reason))
+            break;
+        ExportTuners(out, table);
+        return kExitSuccess;
+    }
+    }
+    ReportProblem(err, path, reason);
+    return kExitFailure;
+}

@@ -1,0 +1,153 @@
+#include "Help.h"
+
+#include <cstring>
+
+#ifndef VORNALIX_VERSION
+#error "VORNALIX_VERSION must name the program's version"
+#endif
+
+namespace {
+
+struct HelpText
+{
+    const char* command;
+    const char* text;
+};
+
+const char kProgramHelp[] =
+    "Usage: vornalix-tool COMMAND [OPTIONS] [ARGUMENTS]\n"
+    "\n"
+    "Command-line companion of Vornalix for analog TV channel tables (.ccf),\n"
+    "old channel tables (.cft) and tuner specification tables (.tsf). Every\n"
+    "command reads and writes through the same table code as the editors.\n"
+    "\n"
+    "Commands:\n"
+    "  dump [--json] [--type T] FILE...      the tables as the editors load them\n"
+    "  build FILE.json -o OUT                a .ccf or .tsf from dump --json's JSON\n"
+    "  build --csv FILE.csv --country CODE -o OUT.ccf\n"
+    "                                        a channel table from a CSV plan\n"
+    "  export [--type T] FILE                the table as CSV on standard output\n"
+    "  convert FILE.cft...                   old tables into .ccf files beside them\n"
+    "  check [--type T] FILE...              what to fix before shipping a table\n"
+    "  country CODE...                       country and TV system of calling codes\n"
+    "  catalogue [--json] [INF]              factories and tuner types of a catalogue\n"
+    "\n"
+    "  --help        this text; COMMAND --help (or help COMMAND) explains one\n"
+    "                command\n"
+    "  --version     the program's version\n"
+    "\n"
+    "Exit status: 0 when every file was handled (and check found nothing),\n"
+    "1 when check found something or a conversion or write failed, 2 when a\n"
+    "file could not be read or the arguments are wrong.\n";
+
+const HelpText kCommandHelp[] = {
+    {"dump",
+     "Usage: vornalix-tool dump [--json] [--type ccf|cft|tsf] FILE...\n"
+     "\n"
+     "Shows each table as the editors load it. The type comes from the file's\n"
+     "extension (.ccf, .cft, .tsf, in any case) unless --type names it.\n"
+     "\n"
+     "Without --json: a listing with one line per header field and per channel\n"
+     "or per tuner field, made for line diffs (git diff through a textconv\n"
+     "driver). Several files are each headed by \"==> FILE <==\".\n"
+     "\n"
+     "With --json: one compact JSON object per file on one line; several files\n"
+     "give one JSON array. Doubles are in the shortest form that reads back to\n"
+     "the same value; non-finite values are the strings \"nan\", \"inf\", \"-inf\"\n"
+     "(a NaN with other bits is \"nan:\" and its 16 hex digits). build turns the\n"
+     "JSON of a .ccf or .tsf back into the same bytes.\n"
+     "\n"
+     "  --json        JSON instead of the listing\n"
+     "  --type T      read every FILE as a T table (ccf, cft or tsf)\n"},
+    {"build",
+     "Usage: vornalix-tool build FILE.json -o OUT\n"
+     "       vornalix-tool build --csv FILE.csv --country CODE -o OUT.ccf\n"
+     "\n"
+     "Writes a table through the editors' own save.\n"
+     "\n"
+     "From JSON: the document dump --json writes for one .ccf or .tsf file; the\n"
+     "file comes back byte for byte. Header fields may be left out (they then\n"
+     "take the values of a new table, and a list's \"min\" the first channel with\n"
+     "a frequency); counts (\"max\", \"entry_count\") must match the lists when\n"
+     "they are given. Tuner entries keep the document's order.\n"
+     "\n"
+     "From CSV: the header list,channel,frequency_mhz, then one row per channel:\n"
+     "list air or cable, channels 1, 2, 3... of each list in order, the frequency\n"
+     "in MHz (0 for an empty slot). CODE is the country's calling code, above 0.\n"
+     "\n"
+     "  -o, --output OUT      the file to write (replaced safely if it exists)\n"
+     "  --csv FILE.csv        build from a CSV channel plan\n"
+     "  --country CODE        the country code of a CSV-built table\n"},
+    {"export",
+     "Usage: vornalix-tool export [--type ccf|cft|tsf] FILE\n"
+     "\n"
+     "Writes the table as CSV on standard output. Channel tables (.ccf, and the\n"
+     "channels an old .cft table converts to): the header list,channel,frequency_mhz\n"
+     "and one row per channel, empty slots as 0; build --csv reads it back.\n"
+     "Tuner tables (.tsf): one row per entry in file order with the header\n"
+     "factory,tuner_type,sort_key,low_band_start,mid_band_start,high_band_start,\n"
+     "high_band_end,picture_carrier,picture_carrier2,low_code,mid_code,high_code,\n"
+     "reserved (codes as decimal numbers).\n"
+     "\n"
+     "  --type T      read FILE as a T table (ccf, cft or tsf)\n"},
+    {"convert",
+     "Usage: vornalix-tool convert FILE.cft...\n"
+     "\n"
+     "Converts each old table as the editor's converter does and writes the new\n"
+     "table beside it: the name up to its last dot, then \"ccf\" (fr.cft gives\n"
+     "fr.ccf, replacing an older fr.ccf). Prints \"IN -> OUT\" for each file\n"
+     "converted; a file that cannot be converted gets a line on standard error.\n"},
+    {"check",
+     "Usage: vornalix-tool check [--type ccf|cft|tsf] FILE...\n"
+     "\n"
+     "Prints one line \"FILE: finding\" for each thing worth knowing before a\n"
+     "table ships: a length that does not match the counts; marker, magic, end\n"
+     "mark or reserved words other than a new table writes; a country code the\n"
+     "catalogue does not know; for channels, negative or non-finite frequencies,\n"
+     "frequencies that do not rise along a list and a stored range that does not\n"
+     "match the channels with a frequency; for tuners, band edges out of order,\n"
+     "a picture carrier of 0, repeated or falling sort keys and factory or\n"
+     "tuner-type codes that are not two BCD digits; for old tables, trailer\n"
+     "maxima above the header's counts. Exit status 1 when anything was found.\n"
+     "\n"
+     "  --type T      read every FILE as a T table (ccf, cft or tsf)\n"},
+    {"country",
+     "Usage: vornalix-tool country CODE...\n"
+     "\n"
+     "Prints one line per calling code: the code, the country's name and its\n"
+     "TV system's name, separated by tabs, as the channel editor shows them\n"
+     "(\" -- \" for a code the catalogue does not know).\n"},
+    {"catalogue",
+     "Usage: vornalix-tool catalogue [--json] [INF]\n"
+     "\n"
+     "Lists the factories of a tuner catalogue and the tuner types of each, read\n"
+     "as the tuner editor reads them. Without INF, the catalogue the editor\n"
+     "opens: TunerSpec.inf beside the program. The listing gives each factory's\n"
+     "code in hex and its name, then a tab-indented line per tuner type.\n"
+     "\n"
+     "  --json        {\"factories\":[{\"code\":..,\"name\":..,\"tuner_types\":[{\"code\":..,\n"
+     "                \"text\":..}]}]}; a factory whose section cannot be read has\n"
+     "                \"tuner_types\":null\n"},
+};
+
+} // namespace
+
+bool PrintHelp(std::ostream& out, const std::string& command)
+{
+    if (command.empty()) {
+        out << kProgramHelp;
+        return true;
+    }
+    for (const HelpText& help : kCommandHelp) {
+        if (command == help.command) {
+            out << help.text << "\n  -h, --help    this text\n";
+            return true;
+        }
+    }
+    return false;
+}
+
+const char* ToolVersionText()
+{
+    return "vornalix-tool " VORNALIX_VERSION;
+}

@@ -1,0 +1,81 @@
+#pragma once
+// Compact JSON as the tool writes it (keys in the order written, no white
+// space, one document per line) and a strict reader for the documents the
+// tool builds tables from.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+class JsonWriter
+{
+public:
+    JsonWriter& BeginObject();
+    JsonWriter& EndObject();
+    JsonWriter& BeginArray();
+    JsonWriter& EndArray();
+    JsonWriter& Key(std::string_view key);
+
+    // UTF-8 text; a byte that is not part of valid UTF-8 becomes U+FFFD.
+    JsonWriter& String(std::string_view text);
+    // Each byte one character of the same code (U+0000 to U+00FF): a file's
+    // magic, whatever bytes it holds.
+    JsonWriter& ByteString(const std::uint8_t* bytes, std::size_t count);
+    JsonWriter& Integer(std::int64_t value);
+    // A finite value as a number in FormatDouble's shortest form; infinities
+    // and NaNs, which JSON numbers cannot hold, as FormatDouble's strings.
+    JsonWriter& Double(double value);
+    JsonWriter& Null();
+
+    const std::string& Text() const { return m_text; }
+
+private:
+    void BeforeValue();
+    void Quoted(std::string_view escapedContent);
+
+    std::string m_text;
+    std::vector<bool> m_bEmpty; // per open container: nothing written in it yet
+    bool m_bAfterKey = false;
+};
+
+// Appends s to out with JSON's escapes for the quote, the backslash and the
+// control characters; other bytes are copied.
+void AppendJsonEscaped(std::string& out, std::string_view s);
+
+class JsonValue
+{
+public:
+    enum class Type
+    {
+        Null,
+        Bool,
+        Number,
+        String,
+        Array,
+        Object,
+    };
+
+    Type type = Type::Null;
+    bool boolean = false;
+    // A number's text exactly as written (read it with ParseDouble or
+    // ParseInteger), or a string's content in UTF-8.
+    std::string text;
+    std::vector<JsonValue> items;
+    std::vector<std::pair<std::string, JsonValue>> members; // in document order
+
+    const JsonValue* Find(std::string_view key) const;
+};
+
+// The whole text must be one JSON value, with white space around it at most.
+// Duplicate keys in an object and strings that are not valid UTF-8 are
+// refused. On failure, error says where ("line 3, column 14: ...").
+bool ParseJson(std::string_view text, JsonValue& value, std::string& error);
+
+// The reverse of JsonWriter::ByteString: false when a character is above U+00FF.
+bool BytesFromJsonString(std::string_view utf8, std::vector<std::uint8_t>& bytes);
+
+// The name of a value's type for messages ("a string", "an object").
+const char* JsonTypeName(JsonValue::Type type);

@@ -1,0 +1,138 @@
+#include "Listing.h"
+
+#include <cstdio>
+#include <string>
+
+#include "CountryCatalogue.h"
+#include "Numbers.h"
+#include "TableJson.h"
+
+namespace {
+
+std::string Printf(const char* format, long long value)
+{
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, format, value);
+    return buffer;
+}
+
+std::string Hex(unsigned value, int width)
+{
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%0*X", width, value);
+    return buffer;
+}
+
+// The magic's four bytes in quotes; bytes outside printable ASCII, the quote
+// and the backslash as \xNN.
+std::string QuotedMagic(std::uint32_t dwMagic)
+{
+    std::string text = "\"";
+    for (int i = 0; i < 4; ++i) {
+        const auto b = static_cast<std::uint8_t>(dwMagic >> (8 * i));
+        if (b >= 0x20 && b < 0x7F && b != '"' && b != '\\') {
+            text += static_cast<char>(b);
+        } else {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\x%02x", b);
+            text += escape;
+        }
+    }
+    return text + "\"";
+}
+
+std::string Country(std::int32_t iCode)
+{
+    const CountryLookup names = LookupCountry(iCode);
+    if (std::string(names.pszCountry) == kUnknownCountryText)
+        return std::to_string(iCode) + " (not in the country catalogue)";
+    return std::to_string(iCode) + " (" + names.pszCountry + ", " + names.pszTvSystem + ")";
+}
+
+std::string Frequency(double f)
+{
+    std::string text = FormatDouble(f) + " MHz";
+    // Not above 0 is an empty slot, as the editor lists it.
+    if (!(f > 0.0))
+        text += " (empty)";
+    return text;
+}
+
+void ListChannels(std::ostream& out, const char* name, const EntryList* pList, std::uint16_t wMin,
+                  std::uint16_t wMax)
+{
+    const std::vector<double> frequencies = ChannelFrequencies(pList);
+    out << name << " channels: " << frequencies.size() << ", range " << wMin << " to " << wMax << '\n';
+    for (std::size_t i = 0; i < frequencies.size(); ++i)
+        out << "  " << name << ' ' << Printf("%03lld", static_cast<long long>(i + 1)) << "  "
+            << Frequency(frequencies[i]) << '\n';
+}
+
+void ListLegacyChannels(std::ostream& out, const char* name, const EntryList* pList)
+{
+    std::int32_t iChannel = 0;
+    for (const EntryNode* p = pList ? pList->pHead : nullptr; p; p = p->pNext) {
+        const auto* pNode = static_cast<const LegacyChannelNode*>(p);
+        out << "  " << name << ' ' << Printf("%03lld", ++iChannel) << "  "
+            << Frequency(static_cast<double>(pNode->fFrequency)) << "  words " << pNode->wExtra1 << ' '
+            << pNode->wExtra2 << '\n';
+    }
+}
+
+} // namespace
+
+void ListChannelTable(std::ostream& out, const ChannelTable& table)
+{
+    const ChannelTableHeader& header = table.Header();
+    out << "channel frequency table (ccf)\n";
+    out << "marker: 0x" << Hex(header.wMarker(), 4) << '\n';
+    out << "reserved: " << header.wReserved() << '\n';
+    out << "magic: " << QuotedMagic(header.dwMagic()) << '\n';
+    out << "country code: " << Country(header.iCountryCode()) << '\n';
+    out << "end mark: " << HexBytes(table.EndMark(), 4) << '\n';
+    ListChannels(out, "air", table.GetList(ChannelModeAir), header.wAirMin(), header.wAirMax());
+    ListChannels(out, "cable", table.GetList(ChannelModeCable), header.wCableMin(), header.wCableMax());
+}
+
+void ListTunerTable(std::ostream& out, const TunerSpecTable& table)
+{
+    const TunerSpecHeader& header = table.Header();
+    out << "tuner specification table (tsf)\n";
+    out << "marker: 0x" << Hex(header.wMarker(), 4) << '\n';
+    out << "reserved: " << header.wReserved() << '\n';
+    out << "magic: " << QuotedMagic(header.dwMagic()) << '\n';
+    out << "entry count: " << header.iEntryCount() << '\n';
+    out << "end mark: " << HexBytes(table.EndMark(), TunerSpecTable::kEndMarkSize) << '\n';
+    const EntryList* pList = table.GetList();
+    std::int32_t iPosition = 0;
+    for (const EntryNode* p = pList ? pList->pHead : nullptr; p; p = p->pNext) {
+        const TunerSpecEntry& e = static_cast<const TunerSpecNode*>(p)->entry;
+        out << "entry " << Printf("%03lld", ++iPosition) << ": factory " << Hex(static_cast<unsigned>(e.iFactory()), 2)
+            << ", tuner type " << Hex(static_cast<unsigned>(e.iTunerType()), 2) << ", sort key " << TunerSortKey(e)
+            << '\n';
+        out << "  low band: " << FormatDouble(e.dbLowBandStart()) << " to " << FormatDouble(e.dbMidBandStart())
+            << " MHz, code " << Hex(e.wLowCode(), 4) << '\n';
+        out << "  mid band: " << FormatDouble(e.dbMidBandStart()) << " to " << FormatDouble(e.dbHighBandStart())
+            << " MHz, code " << Hex(e.wMidCode(), 4) << '\n';
+        out << "  high band: " << FormatDouble(e.dbHighBandStart()) << " to " << FormatDouble(e.dbHighBandEnd())
+            << " MHz, code " << Hex(e.wHighCode(), 4) << '\n';
+        out << "  picture carrier: " << FormatDouble(e.dbPictureCarrier()) << " MHz, picture carrier 2: "
+            << FormatDouble(e.dbPictureCarrier2()) << " MHz\n";
+        out << "  reserved: " << e.wReserved() << '\n';
+    }
+}
+
+void ListLegacyTable(std::ostream& out, const LegacyChannelTable& table)
+{
+    out << "old channel table (cft)\n";
+    out << "country code: " << Country(table.iCountryCode()) << '\n';
+    out << "header counts: air " << table.wAirCount() << ", cable " << table.wCableCount() << '\n';
+    const EntryList* pAir = table.GetList(ChannelModeAir);
+    const EntryList* pCable = table.GetList(ChannelModeCable);
+    out << "air channels: " << (pAir ? pAir->iCount : 0) << ", range " << table.wAirMinCh() << " to "
+        << table.wAirMaxCh() << '\n';
+    ListLegacyChannels(out, "air", pAir);
+    out << "cable channels: " << (pCable ? pCable->iCount : 0) << ", range " << table.wCableMinCh() << " to "
+        << table.wCableMaxCh() << '\n';
+    ListLegacyChannels(out, "cable", pCable);
+}

@@ -1,0 +1,13 @@
+#pragma once
+// The readable listings of dump: one line per field and per channel or entry,
+// so that a line diff of two listings shows exactly what changed.
+
+#include <ostream>
+
+#include "ChannelTable.h"
+#include "LegacyChannelTable.h"
+#include "TunerSpecTable.h"
+
+void ListChannelTable(std::ostream& out, const ChannelTable& table);
+void ListTunerTable(std::ostream& out, const TunerSpecTable& table);
+void ListLegacyTable(std::ostream& out, const LegacyChannelTable& table);

@@ -1,0 +1,28 @@
+#pragma once
+// Numbers as the tool writes and reads them: every double in the shortest
+// text that reads back to the same bits, so that a listing or a JSON document
+// says exactly what a file holds.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Finite values in the shortest form std::to_chars gives (55.25, 160, -0,
+// 175.25999450683594). Infinities are "inf" and "-inf"; the quiet NaN that
+// arithmetic and std::numeric_limits make is "nan", and every other NaN,
+// whose sign and payload bits a file may hold, is "nan:" and the 16 lowercase
+// hex digits of its bits, so that it too reads back unchanged.
+std::string FormatDouble(double value);
+
+// The reverse of FormatDouble, and any decimal number std::from_chars reads
+// whole (an optional "-", digits, point, exponent). False for anything else,
+// and for a value beyond the range of a double.
+bool ParseDouble(std::string_view text, double& value);
+
+// A decimal integer: an optional "-" and digits, nothing else.
+bool ParseInteger(std::string_view text, std::int64_t& value);
+
+// Lowercase hex digits of bytes in the order given ("0000ffff").
+std::string HexBytes(const std::uint8_t* bytes, std::size_t count);
+// Exactly 2 * count hex digits of either case; false otherwise.
+bool ParseHexBytes(std::string_view text, std::uint8_t* bytes, std::size_t count);

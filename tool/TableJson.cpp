@@ -1,0 +1,444 @@
+#include "TableJson.h"
+
+#include <cmath>
+#include <limits>
+#include <new>
+
+#include "Numbers.h"
+
+namespace {
+
+constexpr std::uint8_t kNewEndMark[4] = {0x00, 0x00, 0xFF, 0xFF};
+
+void WriteMagic(JsonWriter& json, std::uint32_t dwMagic)
+{
+    std::uint8_t bytes[4];
+    for (int i = 0; i < 4; ++i)
+        bytes[i] = static_cast<std::uint8_t>(dwMagic >> (8 * i));
+    json.ByteString(bytes, sizeof bytes);
+}
+
+void WriteChannelList(JsonWriter& json, const EntryList* pList, std::uint16_t wMin, std::uint16_t wMax)
+{
+    json.BeginObject();
+    json.Key("min").Integer(wMin);
+    json.Key("max").Integer(wMax);
+    json.Key("frequencies").BeginArray();
+    for (double f : ChannelFrequencies(pList))
+        json.Double(f);
+    json.EndArray();
+    json.EndObject();
+}
+
+void WriteLegacyList(JsonWriter& json, const EntryList* pList)
+{
+    json.BeginArray();
+    for (const EntryNode* p = pList ? pList->pHead : nullptr; p; p = p->pNext) {
+        const auto* pNode = static_cast<const LegacyChannelNode*>(p);
+        json.BeginObject();
+        json.Key("frequency").Double(static_cast<double>(pNode->fFrequency));
+        json.Key("words").BeginArray().Integer(pNode->wExtra1).Integer(pNode->wExtra2).EndArray();
+        json.EndObject();
+    }
+    json.EndArray();
+}
+
+// Reads the members of one JSON object, naming each by its path in messages
+// ("air.frequencies[3]"), and refuses keys it was not asked about.
+class ObjectReader
+{
+public:
+    ObjectReader(const JsonValue& value, std::string path, std::string& error)
+        : m_value(value), m_path(std::move(path)), m_error(error)
+    {
+        if (value.type != JsonValue::Type::Object)
+            Fail(m_path.empty() ? "the document" : m_path, std::string("must be an object, not ") +
+                                                               JsonTypeName(value.type));
+    }
+
+    bool Ok() const { return m_bOk; }
+
+    const JsonValue* Member(const char* key, bool bRequired)
+    {
+        m_known.push_back(key);
+        if (!m_bOk)
+            return nullptr;
+        const JsonValue* pValue = m_value.Find(key);
+        if (!pValue && bRequired)
+            Fail(Path(key), "is missing");
+        return pValue;
+    }
+
+    bool Integer(const char* key, bool bRequired, std::int64_t min, std::int64_t max, std::int64_t& out)
+    {
+        const JsonValue* pValue = Member(key, bRequired);
+        if (!pValue)
+            return m_bOk;
+        return ReadInteger(*pValue, Path(key), min, max, out);
+    }
+
+    bool Double(const char* key, bool bRequired, double& out)
+    {
+        const JsonValue* pValue = Member(key, bRequired);
+        if (!pValue)
+            return m_bOk;
+        return ReadDouble(*pValue, Path(key), out);
+    }
+
+    bool String(const char* key, bool bRequired, const std::string*& out)
+    {
+        const JsonValue* pValue = Member(key, bRequired);
+        if (!pValue)
+            return m_bOk;
+        if (pValue->type != JsonValue::Type::String)
+            return Fail(Path(key), std::string("must be a string, not ") + JsonTypeName(pValue->type));
+        out = &pValue->text;
+        return true;
+    }
+
+    bool Array(const char* key, const JsonValue*& out)
+    {
+        const JsonValue* pValue = Member(key, true);
+        if (!pValue)
+            return false;
+        if (pValue->type != JsonValue::Type::Array)
+            return Fail(Path(key), std::string("must be an array, not ") + JsonTypeName(pValue->type));
+        out = pValue;
+        return true;
+    }
+
+    // Call after every Member: refuses keys that were not asked about.
+    bool Finish()
+    {
+        if (!m_bOk)
+            return false;
+        for (const auto& member : m_value.members) {
+            bool bKnown = false;
+            for (const char* key : m_known)
+                bKnown = bKnown || member.first == key;
+            if (!bKnown)
+                return Fail(Path(member.first), "is not a field of this table");
+        }
+        return true;
+    }
+
+    std::string Path(const std::string& key) const { return m_path.empty() ? key : m_path + "." + key; }
+
+    bool ReadInteger(const JsonValue& value, const std::string& path, std::int64_t min, std::int64_t max,
+                     std::int64_t& out)
+    {
+        std::int64_t v = 0;
+        if (value.type != JsonValue::Type::Number || !ParseInteger(value.text, v) || v < min || v > max)
+            return Fail(path, "must be an integer from " + std::to_string(min) + " to " + std::to_string(max));
+        out = v;
+        return true;
+    }
+
+    bool ReadDouble(const JsonValue& value, const std::string& path, double& out)
+    {
+        double v = 0.0;
+        if (value.type == JsonValue::Type::Number) {
+            if (!ParseDouble(value.text, v))
+                return Fail(path, "is beyond the range of a double");
+        } else if (value.type != JsonValue::Type::String || !ParseDouble(value.text, v) || std::isfinite(v)) {
+            return Fail(path, "must be a number, or one of the strings \"nan\", \"inf\", \"-inf\"");
+        }
+        out = v;
+        return true;
+    }
+
+    bool Fail(const std::string& path, const std::string& message)
+    {
+        if (m_bOk)
+            m_error = path + " " + message;
+        m_bOk = false;
+        return false;
+    }
+
+private:
+    const JsonValue& m_value;
+    std::string m_path;
+    std::string& m_error;
+    std::vector<const char*> m_known;
+    bool m_bOk = true;
+};
+
+bool ReadMagic(ObjectReader& reader, std::uint32_t& dwMagic)
+{
+    const std::string* pText = nullptr;
+    if (!reader.String("magic", false, pText) || !pText)
+        return reader.Ok();
+    std::vector<std::uint8_t> bytes;
+    if (!BytesFromJsonString(*pText, bytes) || bytes.size() != 4)
+        return reader.Fail("magic", "must be 4 characters, each from U+0000 to U+00FF");
+    dwMagic = 0;
+    for (int i = 3; i >= 0; --i)
+        dwMagic = (dwMagic << 8) | bytes[static_cast<std::size_t>(i)];
+    return true;
+}
+
+bool ReadEndMark(ObjectReader& reader, std::uint8_t (&endMark)[4])
+{
+    const std::string* pText = nullptr;
+    if (!reader.String("end_mark", false, pText) || !pText)
+        return reader.Ok();
+    if (!ParseHexBytes(*pText, endMark, 4))
+        return reader.Fail("end_mark", "must be 8 hex digits, the 4 bytes in file order");
+    return true;
+}
+
+// One list of a channel table: its frequencies go into the list, the range
+// fields into the header once the list is complete.
+bool ReadChannelList(ObjectReader& parent, const char* key, ChannelTable& table, std::int32_t iMode,
+                     ChannelTableHeader& header, std::string& error)
+{
+    const JsonValue* pListValue = parent.Member(key, true);
+    if (!pListValue)
+        return false;
+    ObjectReader reader(*pListValue, key, error);
+    std::int64_t iMin = -1;
+    std::int64_t iMax = -1;
+    const JsonValue* pFrequencies = nullptr;
+    if (!reader.Integer("min", false, 0, 65535, iMin) || !reader.Integer("max", false, 0, 65535, iMax) ||
+        !reader.Array("frequencies", pFrequencies) || !reader.Finish())
+        return false;
+
+    const std::string path = reader.Path("frequencies");
+    if (pFrequencies->items.size() > static_cast<std::size_t>(ChannelTable::kMaxChannels))
+        return reader.Fail(path, "holds more than " + std::to_string(ChannelTable::kMaxChannels) +
+                                     " channels, more than a file can count");
+    EntryList* pList = table.GetList(iMode);
+    for (std::size_t i = 0; i < pFrequencies->items.size(); ++i) {
+        double f = 0.0;
+        if (!reader.ReadDouble(pFrequencies->items[i], path + "[" + std::to_string(i) + "]", f))
+            return false;
+        auto* pNode = new (std::nothrow) ChannelNode;
+        if (!pNode)
+            return reader.Fail(path, "cannot be held: out of memory");
+        pNode->dbFrequency = f;
+        pList->AddTail(pNode);
+    }
+    if (iMax >= 0 && iMax != pList->iCount)
+        return reader.Fail(reader.Path("max"), std::to_string(iMax) + " does not match the " +
+                                                   std::to_string(pList->iCount) +
+                                                   " frequencies (leave it out to take their number)");
+
+    // The range the editor would compute, unless the document says otherwise.
+    table.UpdateRange(iMode);
+    std::int32_t iComputedMin = 0;
+    table.GetRange(iMode, &iComputedMin, nullptr);
+    const auto wMin = static_cast<std::uint16_t>(iMin >= 0 ? iMin : iComputedMin);
+    const auto wCount = static_cast<std::uint16_t>(pList->iCount);
+    if (iMode == ChannelModeAir) {
+        header.SetAirMin(wMin);
+        header.SetAirMax(wCount);
+    } else {
+        header.SetCableMin(wMin);
+        header.SetCableMax(wCount);
+    }
+    return true;
+}
+
+bool ReadTunerEntry(const JsonValue& value, const std::string& path, TunerSpecEntry& entry, std::string& error)
+{
+    constexpr std::int64_t kI32Min = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int64_t kI32Max = std::numeric_limits<std::int32_t>::max();
+    ObjectReader reader(value, path, error);
+    std::int64_t iFactory = 0, iTunerType = 0, iSortKey = 0, iLow = 0, iMid = 0, iHigh = 0, iReserved = 0;
+    double dbLow = 0, dbMid = 0, dbHigh = 0, dbEnd = 0, dbPc = 0, dbPc2 = 0;
+    const bool bHasSortKey = value.Find("sort_key") != nullptr;
+    if (!reader.Integer("factory", true, kI32Min, kI32Max, iFactory) ||
+        !reader.Integer("tuner_type", true, kI32Min, kI32Max, iTunerType) ||
+        !reader.Integer("sort_key", false, kI32Min, kI32Max, iSortKey) ||
+        !reader.Double("low_band_start", true, dbLow) || !reader.Double("mid_band_start", true, dbMid) ||
+        !reader.Double("high_band_start", true, dbHigh) || !reader.Double("high_band_end", true, dbEnd) ||
+        !reader.Double("picture_carrier", true, dbPc) || !reader.Double("picture_carrier2", false, dbPc2) ||
+        !reader.Integer("low_code", true, 0, 65535, iLow) || !reader.Integer("mid_code", true, 0, 65535, iMid) ||
+        !reader.Integer("high_code", true, 0, 65535, iHigh) ||
+        !reader.Integer("reserved", false, 0, 65535, iReserved) || !reader.Finish())
+        return false;
+
+    entry.SetFactory(static_cast<std::int32_t>(iFactory));
+    entry.SetTunerType(static_cast<std::int32_t>(iTunerType));
+    entry.SetLowBandStart(dbLow);
+    entry.SetMidBandStart(dbMid);
+    entry.SetHighBandStart(dbHigh);
+    entry.SetHighBandEnd(dbEnd);
+    entry.SetPictureCarrier(dbPc);
+    entry.SetPictureCarrier2(dbPc2);
+    entry.SetLowCode(static_cast<std::uint16_t>(iLow));
+    entry.SetMidCode(static_cast<std::uint16_t>(iMid));
+    entry.SetHighCode(static_cast<std::uint16_t>(iHigh));
+    entry.SetReserved(static_cast<std::uint16_t>(iReserved));
+    // The key follows from the codes; a different one means the codes or the
+    // key were edited by hand and no longer agree.
+    if (bHasSortKey && iSortKey != TunerSortKey(entry))
+        return reader.Fail(reader.Path("sort_key"), std::to_string(iSortKey) + " is not the key of its codes (" +
+                                                        std::to_string(TunerSortKey(entry)) +
+                                                        "); leave it out to take theirs");
+    return true;
+}
+
+} // namespace
+
+std::vector<double> ChannelFrequencies(const EntryList* pList)
+{
+    std::vector<double> out;
+    for (const EntryNode* p = pList ? pList->pHead : nullptr; p; p = p->pNext)
+        out.push_back(static_cast<const ChannelNode*>(p)->dbFrequency);
+    return out;
+}
+
+void WriteChannelTableJson(JsonWriter& json, const ChannelTable& table)
+{
+    const ChannelTableHeader& header = table.Header();
+    json.BeginObject();
+    json.Key("format").String("ccf");
+    json.Key("marker").Integer(header.wMarker());
+    json.Key("reserved").Integer(header.wReserved());
+    json.Key("magic");
+    WriteMagic(json, header.dwMagic());
+    json.Key("country_code").Integer(header.iCountryCode());
+    json.Key("end_mark").String(HexBytes(table.EndMark(), 4));
+    json.Key("air");
+    WriteChannelList(json, table.GetList(ChannelModeAir), header.wAirMin(), header.wAirMax());
+    json.Key("cable");
+    WriteChannelList(json, table.GetList(ChannelModeCable), header.wCableMin(), header.wCableMax());
+    json.EndObject();
+}
+
+void WriteTunerTableJson(JsonWriter& json, const TunerSpecTable& table)
+{
+    const TunerSpecHeader& header = table.Header();
+    json.BeginObject();
+    json.Key("format").String("tsf");
+    json.Key("marker").Integer(header.wMarker());
+    json.Key("reserved").Integer(header.wReserved());
+    json.Key("magic");
+    WriteMagic(json, header.dwMagic());
+    json.Key("entry_count").Integer(header.iEntryCount());
+    json.Key("end_mark").String(HexBytes(table.EndMark(), TunerSpecTable::kEndMarkSize));
+    json.Key("entries").BeginArray();
+    const EntryList* pList = table.GetList();
+    for (const EntryNode* p = pList ? pList->pHead : nullptr; p; p = p->pNext) {
+        const TunerSpecEntry& e = static_cast<const TunerSpecNode*>(p)->entry;
+        json.BeginObject();
+        json.Key("factory").Integer(e.iFactory());
+        json.Key("tuner_type").Integer(e.iTunerType());
+        json.Key("sort_key").Integer(TunerSortKey(e));
+        json.Key("low_band_start").Double(e.dbLowBandStart());
+        json.Key("mid_band_start").Double(e.dbMidBandStart());
+        json.Key("high_band_start").Double(e.dbHighBandStart());
+        json.Key("high_band_end").Double(e.dbHighBandEnd());
+        json.Key("picture_carrier").Double(e.dbPictureCarrier());
+        json.Key("picture_carrier2").Double(e.dbPictureCarrier2());
+        json.Key("low_code").Integer(e.wLowCode());
+        json.Key("mid_code").Integer(e.wMidCode());
+        json.Key("high_code").Integer(e.wHighCode());
+        json.Key("reserved").Integer(e.wReserved());
+        json.EndObject();
+    }
+    json.EndArray();
+    json.EndObject();
+}
+
+void WriteLegacyTableJson(JsonWriter& json, const LegacyChannelTable& table)
+{
+    json.BeginObject();
+    json.Key("format").String("cft");
+    json.Key("country_code").Integer(table.iCountryCode());
+    json.Key("air_count").Integer(table.wAirCount());
+    json.Key("cable_count").Integer(table.wCableCount());
+    json.Key("air_min").Integer(table.wAirMinCh());
+    json.Key("air_max").Integer(table.wAirMaxCh());
+    json.Key("cable_min").Integer(table.wCableMinCh());
+    json.Key("cable_max").Integer(table.wCableMaxCh());
+    json.Key("air");
+    WriteLegacyList(json, table.GetList(ChannelModeAir));
+    json.Key("cable");
+    WriteLegacyList(json, table.GetList(ChannelModeCable));
+    json.EndObject();
+}
+
+std::string JsonTableFormat(const JsonValue& document)
+{
+    const JsonValue* pFormat = document.Find("format");
+    return pFormat && pFormat->type == JsonValue::Type::String ? pFormat->text : std::string();
+}
+
+bool ChannelTableFromJson(const JsonValue& document, ChannelTable& table, std::string& error)
+{
+    ObjectReader reader(document, "", error);
+    const std::string* pFormat = nullptr;
+    std::int64_t iMarker = 0xCB00, iReserved = 0, iCountry = 0;
+    ChannelTableHeader header = table.Header();
+    std::uint32_t dwMagic = header.dwMagic();
+    std::uint8_t endMark[4] = {kNewEndMark[0], kNewEndMark[1], kNewEndMark[2], kNewEndMark[3]};
+    if (!reader.String("format", true, pFormat))
+        return false;
+    if (*pFormat != "ccf")
+        return reader.Fail("format", "must be \"ccf\" for a channel table");
+    if (!reader.Integer("marker", false, 0, 65535, iMarker) || !reader.Integer("reserved", false, 0, 65535, iReserved) ||
+        !ReadMagic(reader, dwMagic) ||
+        !reader.Integer("country_code", true, std::numeric_limits<std::int32_t>::min(),
+                        std::numeric_limits<std::int32_t>::max(), iCountry) ||
+        !ReadEndMark(reader, endMark) || !ReadChannelList(reader, "air", table, ChannelModeAir, header, error) ||
+        !ReadChannelList(reader, "cable", table, ChannelModeCable, header, error) || !reader.Finish())
+        return false;
+
+    header.SetMarker(static_cast<std::uint16_t>(iMarker));
+    header.SetReserved(static_cast<std::uint16_t>(iReserved));
+    header.SetMagic(dwMagic);
+    header.SetCountryCode(static_cast<std::int32_t>(iCountry));
+    table.SetHeaderImage(header, endMark);
+    return true;
+}
+
+bool TunerTableFromJson(const JsonValue& document, TunerSpecTable& table, std::string& error)
+{
+    ObjectReader reader(document, "", error);
+    const std::string* pFormat = nullptr;
+    std::int64_t iMarker = 0xCB00, iReserved = 0, iCount = -1;
+    TunerSpecHeader header = table.Header();
+    std::uint32_t dwMagic = header.dwMagic();
+    std::uint8_t endMark[4] = {kNewEndMark[0], kNewEndMark[1], kNewEndMark[2], kNewEndMark[3]};
+    const JsonValue* pEntries = nullptr;
+    if (!reader.String("format", true, pFormat))
+        return false;
+    if (*pFormat != "tsf")
+        return reader.Fail("format", "must be \"tsf\" for a tuner table");
+    const bool bHasCount = document.Find("entry_count") != nullptr;
+    if (!reader.Integer("marker", false, 0, 65535, iMarker) || !reader.Integer("reserved", false, 0, 65535, iReserved) ||
+        !ReadMagic(reader, dwMagic) ||
+        !reader.Integer("entry_count", false, std::numeric_limits<std::int32_t>::min(),
+                        std::numeric_limits<std::int32_t>::max(), iCount) ||
+        !ReadEndMark(reader, endMark) || !reader.Array("entries", pEntries) || !reader.Finish())
+        return false;
+    if (bHasCount && iCount != static_cast<std::int64_t>(pEntries->items.size()))
+        return reader.Fail("entry_count", std::to_string(iCount) + " does not match the " +
+                                              std::to_string(pEntries->items.size()) +
+                                              " entries (leave it out to take their number)");
+    if (pEntries->items.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
+        return reader.Fail("entries", "holds more entries than a file can count");
+
+    // Entries keep the document's order, as a loaded file keeps its own: no
+    // sorting, and a repeated key stays, so that the file comes back as it was.
+    EntryList* pList = table.GetList();
+    for (std::size_t i = 0; i < pEntries->items.size(); ++i) {
+        auto* pNode = new (std::nothrow) TunerSpecNode;
+        if (!pNode)
+            return reader.Fail("entries", "cannot be held: out of memory");
+        if (!ReadTunerEntry(pEntries->items[i], "entries[" + std::to_string(i) + "]", pNode->entry, error)) {
+            delete pNode;
+            return false;
+        }
+        pList->AddTail(pNode);
+    }
+
+    header.SetMarker(static_cast<std::uint16_t>(iMarker));
+    header.SetReserved(static_cast<std::uint16_t>(iReserved));
+    header.SetMagic(dwMagic);
+    header.SetEntryCount(pList->iCount);
+    table.SetHeaderImage(header, endMark);
+    return true;
+}

@@ -1,0 +1,29 @@
+#pragma once
+// Tables as JSON documents and back. The documents carry every stored field,
+// so that a table built from the JSON of a file saves the same bytes.
+
+#include <string>
+
+#include "ChannelTable.h"
+#include "Json.h"
+#include "LegacyChannelTable.h"
+#include "TunerSpecTable.h"
+
+void WriteChannelTableJson(JsonWriter& json, const ChannelTable& table);
+void WriteTunerTableJson(JsonWriter& json, const TunerSpecTable& table);
+void WriteLegacyTableJson(JsonWriter& json, const LegacyChannelTable& table);
+
+// The "format" of a document: "ccf", "tsf", "cft", or empty when it has none.
+std::string JsonTableFormat(const JsonValue& document);
+
+// Fill a table made with lists from a "ccf" or "tsf" document. Fields that
+// describe the file's header may be left out: they then take the values of a
+// new table (for "min", the first channel with a frequency, as the editor
+// computes it). Counts that are given must match the lists. False with a
+// message naming the offending field when the document does not describe a
+// table; the table is then not to be used.
+bool ChannelTableFromJson(const JsonValue& document, ChannelTable& table, std::string& error);
+bool TunerTableFromJson(const JsonValue& document, TunerSpecTable& table, std::string& error);
+
+// The frequencies of one list, channel 1 first.
+std::vector<double> ChannelFrequencies(const EntryList* pList);
