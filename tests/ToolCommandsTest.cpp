@@ -636,6 +636,36 @@ TEST(ToolConvert, FailuresAndTheirStatus)
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("blocked.ccf")));
 }
 
+// A disk that fills up during build or convert: the command fails with status
+// 1 and says why, the file that was there stays, no temporary file is left.
+TEST(ToolFailingDisk, BuildAndConvertKeepTheOldFile)
+{
+    TempDir dir;
+    const Bytes old{9, 9, 9};
+    // Tables larger than the room on the disk; the messages still fit.
+    ChfqImage big = UkTable();
+    big.air.assign(1000, 55.25);
+    const std::string plan = WriteFile(dir, "plan.ccf", big.Build());
+    const std::string described = WriteText(dir, "plan.json", RunToolProcess({"dump", "--json", plan}).out);
+    const std::string target = WriteFile(dir, "target.ccf", old);
+    ToolRun run = RunToolOnFullDisk({"build", described, "-o", target}, 4096);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("File too large"), std::string::npos) << run.err;
+    EXPECT_EQ(ReadAll(target), old);
+
+    CftImage bigOld = OldTable();
+    bigOld.air.assign(1000, CftEntry{55.25f, 0, 0});
+    bigOld.airMax = 1000;
+    const std::string input = WriteFile(dir, "old.cft", bigOld.Build());
+    const std::string converted = WriteFile(dir, "old.ccf", old);
+    run = RunToolOnFullDisk({"convert", input}, 4096);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("File too large"), std::string::npos) << run.err;
+    EXPECT_EQ(ReadAll(converted), old);
+
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"old.ccf", "old.cft", "plan.ccf", "plan.json", "target.ccf"}));
+}
+
 TEST(ToolCheck, CleanTablesFindNothing)
 {
     TempDir dir;

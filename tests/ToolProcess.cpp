@@ -2,13 +2,36 @@
 
 #include <cerrno>
 
+#include <csignal>
+
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "TestFiles.h"
 
+namespace {
+
+ToolRun Run(const std::vector<std::string>& args, const std::string& workDir, const std::string& executable,
+            unsigned long fileSizeLimit);
+
+} // namespace
+
 ToolRun RunToolProcess(const std::vector<std::string>& args, const std::string& workDir, const std::string& executable)
+{
+    return Run(args, workDir, executable, 0);
+}
+
+ToolRun RunToolOnFullDisk(const std::vector<std::string>& args, unsigned long fileSizeLimit)
+{
+    return Run(args, "", VORNALIX_TOOL, fileSizeLimit);
+}
+
+namespace {
+
+ToolRun Run(const std::vector<std::string>& args, const std::string& workDir, const std::string& executable,
+            unsigned long fileSizeLimit)
 {
     TempDir capture;
     const std::string outPath = capture.File("out");
@@ -31,6 +54,15 @@ ToolRun RunToolProcess(const std::vector<std::string>& args, const std::string& 
             ::_exit(127);
         if (!workDir.empty() && ::chdir(workDir.c_str()) != 0)
             ::_exit(127);
+        if (fileSizeLimit > 0) {
+            // Past the limit a write fails with EFBIG instead of ending the program.
+            ::signal(SIGXFSZ, SIG_IGN);
+            rlimit limit{};
+            ::getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = fileSizeLimit;
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+                ::_exit(127);
+        }
         ::execv(executable.c_str(), pointers.data());
         ::_exit(127);
     }
@@ -50,3 +82,5 @@ ToolRun RunToolProcess(const std::vector<std::string>& args, const std::string& 
     run.err.assign(err.begin(), err.end());
     return run;
 }
+
+} // namespace

@@ -15,3 +15,7 @@ struct ToolRun
 // given working folder when one is named.
 ToolRun RunToolProcess(const std::vector<std::string>& args, const std::string& workDir = "",
                        const std::string& executable = VORNALIX_TOOL);
+
+// Runs the tool on a disk that is full after fileSizeLimit bytes of any file
+// it writes: its writes past that fail with EFBIG.
+ToolRun RunToolOnFullDisk(const std::vector<std::string>& args, unsigned long fileSizeLimit);
