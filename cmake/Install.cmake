@@ -48,7 +48,7 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Editor for analog TV channel and tuner tables
  Vornalix edits per-country channel frequency tables (.ccf), converts old
- channel tables (.cft) and edits tuner specification tables (.tsf) against a
+ channel tables (.cft) and edits the band tables of tuner models (.tsf) against a
  tuner catalogue. The package also holds vornalix-tool, the command-line
  companion for batch conversion, diffs and checks.")
 include(CPack)

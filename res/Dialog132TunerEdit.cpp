@@ -1,4 +1,4 @@
-// Tuner specification editor.
+// Tuner editor: the band table of each tuner model.
 #include "DialogTemplate.h"
 #include "resource.h"
 
