@@ -3,6 +3,7 @@
 #include <new>
 #include <utility>
 
+#include "HexDigit.h"
 #include "FileIO.h"
 
 namespace {
@@ -52,17 +53,6 @@ std::size_t SkipLine(const std::string& text, std::size_t pos)
     return eol == std::string::npos ? text.size() : eol + 1;
 }
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 bool ParseInt(std::string_view s, std::int32_t& iValue)
 {
     std::size_t i = 0;
@@ -81,7 +71,7 @@ bool ParseInt(std::string_view s, std::int32_t& iValue)
     const std::int64_t limit = bNegative ? 2147483648LL : 2147483647LL;
     std::int64_t value = 0;
     for (; i < s.size(); ++i) {
-        const int digit = HexDigit(s[i]);
+        const int digit = HexDigitValue(s[i]);
         if (digit < 0 || digit >= base)
             return false;
         value = value * base + digit;

@@ -1,5 +1,7 @@
 #include "Numbers.h"
 
+#include "HexDigit.h"
+
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -23,17 +25,6 @@ double FromBits(std::uint64_t bits)
     double value;
     std::memcpy(&value, &bits, sizeof value);
     return value;
-}
-
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 } // namespace
@@ -126,8 +117,8 @@ bool ParseHexBytes(std::string_view text, std::uint8_t* bytes, std::size_t count
     if (text.size() != 2 * count)
         return false;
     for (std::size_t i = 0; i < count; ++i) {
-        const int hi = HexDigit(text[2 * i]);
-        const int lo = HexDigit(text[2 * i + 1]);
+        const int hi = HexDigitValue(text[2 * i]);
+        const int lo = HexDigitValue(text[2 * i + 1]);
         if (hi < 0 || lo < 0)
             return false;
         bytes[i] = static_cast<std::uint8_t>(hi * 16 + lo);

@@ -8,6 +8,7 @@
 #include <QCursor>
 #include <QFile>
 
+#include "HexDigit.h"
 #include "ListView.h"
 #include "TextNumbers.h"
 #include "UserServices.h"
@@ -26,16 +27,10 @@ bool ParseBandCode(const QString& text, std::uint16_t& wCode)
         return false;
     unsigned value = 0;
     for (const char c : bytes) {
-        unsigned digit = 0;
-        if (c >= '0' && c <= '9')
-            digit = static_cast<unsigned>(c - '0');
-        else if (c >= 'A' && c <= 'F')
-            digit = static_cast<unsigned>(c - 'A' + 10);
-        else if (c >= 'a' && c <= 'f')
-            digit = static_cast<unsigned>(c - 'a' + 10);
-        else
+        const int digit = HexDigitValue(c);
+        if (digit < 0)
             return false;
-        value = value * 16 + digit;
+        value = value * 16 + static_cast<unsigned>(digit);
     }
     wCode = static_cast<std::uint16_t>(value);
     return true;
