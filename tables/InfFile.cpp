@@ -3,8 +3,8 @@
 #include <new>
 #include <utility>
 
-#include "HexDigit.h"
 #include "FileIO.h"
+#include "HexDigit.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 #include "Numbers.h"
 
-#include "HexDigit.h"
-
 #include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
+
+#include "HexDigit.h"
 
 namespace {
 
