@@ -163,19 +163,42 @@ int ChannelTable::Load(const char* pszPath, FileError* pError)
     ByteSource source(bytes);
     source.Read(m_header.bytes, ChannelTableHeader::kSize);
 
+    // The nodes are chained as AddTail would chain them, with the list's ends
+    // and count set once at the end: the list's own fields then need not be
+    // read back after every node.
     const auto readList = [&source](EntryList* pList, std::uint16_t wCount) -> std::uint16_t {
         std::uint16_t wSkipped = 0;
+        EntryNode* pHead = pList->pHead;
+        EntryNode* pTail = pList->pTail;
+        std::int32_t iAdded = 0;
+        // A list that lies wholly inside the file is decoded in place.
+        const std::uint8_t* pFields = source.Peek(8 * static_cast<std::size_t>(wCount));
         for (std::uint32_t i = 0; i < wCount; ++i) {
             std::uint8_t field[8];
-            source.Read(field, sizeof field);
+            const std::uint8_t* pField = field;
+            if (pFields)
+                pField = pFields + 8 * static_cast<std::size_t>(i);
+            else
+                source.Read(field, sizeof field);
             auto* pNode = new (std::nothrow) ChannelNode;
             if (!pNode) {
                 ++wSkipped;
                 continue;
             }
-            pNode->dbFrequency = le::ReadF64(field);
-            pList->AddTail(pNode);
+            pNode->dbFrequency = le::ReadF64(pField);
+            pNode->pPrev = pTail;
+            if (pTail)
+                pTail->pNext = pNode;
+            else
+                pHead = pNode;
+            pTail = pNode;
+            ++iAdded;
         }
+        if (pFields)
+            source.Skip(8 * static_cast<std::uint64_t>(wCount));
+        pList->pHead = pHead;
+        pList->pTail = pTail;
+        pList->iCount += iAdded;
         return wSkipped;
     };
 

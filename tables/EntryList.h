@@ -17,7 +17,16 @@ struct EntryNode
 
     // Splice a node that is in no list behind / ahead of pTarget; no effect
     // without a target. These touch no list's head, tail or count.
-    void LinkAfter(EntryNode* pTarget);
+    void LinkAfter(EntryNode* pTarget)
+    {
+        if (!pTarget)
+            return;
+        pPrev = pTarget;
+        pNext = pTarget->pNext;
+        if (pNext)
+            pNext->pPrev = this;
+        pTarget->pNext = this;
+    }
     void LinkBefore(EntryNode* pTarget);
     // Join the neighbours to each other and clear both links.
     void Unlink();
@@ -35,7 +44,18 @@ public:
     EntryList& operator=(const EntryList&) = delete;
     ~EntryList();
 
-    void AddTail(EntryNode* pNode);
+    // Inline: loading a table appends every node it reads.
+    void AddTail(EntryNode* pNode)
+    {
+        if (!pNode)
+            return;
+        if (pTail)
+            pNode->LinkAfter(pTail);
+        pTail = pNode;
+        if (!pHead)
+            pHead = pNode;
+        ++iCount;
+    }
     void InsertAfter(EntryNode* pNode, EntryNode* pTarget);
     void InsertBefore(EntryNode* pNode, EntryNode* pTarget);
     EntryNode* RemoveHead();
