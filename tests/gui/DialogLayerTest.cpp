@@ -3,6 +3,7 @@
 #include <QContextMenuEvent>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QIcon>
 #include <QItemSelectionModel>
 #include <QSignalSpy>
 #include <QTimer>
@@ -325,6 +326,28 @@ TEST(Accessibility, ControlsAreNamedByTheirLabels)
         CDialog dialog(dialogId);
         EXPECT_EQ(dialog.GetDlgItem(controlId)->accessibleName(), name) << "dialog " << dialogId << " control " << controlId;
     }
+}
+
+// The icon decodes its images only when a picture is asked for; whatever is
+// asked, it answers as the icon built straight from the image files does.
+TEST(ApplicationIconTest, AnswersAsTheIconBuiltFromItsFiles)
+{
+    QIcon direct;
+    for (int size : {16, 32, 48, 256})
+        direct.addFile(QStringLiteral(":/vornalix/vornalix-%1.png").arg(size), QSize(size, size));
+    const QIcon icon = ApplicationIcon();
+    EXPECT_FALSE(icon.isNull());
+    EXPECT_EQ(icon.availableSizes(), direct.availableSizes());
+    EXPECT_EQ(icon.availableSizes(QIcon::Disabled), direct.availableSizes(QIcon::Disabled));
+    for (int size : {16, 24, 32, 48, 64, 256}) {
+        for (QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled}) {
+            const QImage mine = icon.pixmap(QSize(size, size), mode).toImage();
+            ASSERT_FALSE(mine.isNull()) << size;
+            EXPECT_EQ(mine, direct.pixmap(QSize(size, size), mode).toImage()) << size << " mode " << mode;
+            EXPECT_EQ(icon.actualSize(QSize(size, size), mode), direct.actualSize(QSize(size, size), mode));
+        }
+    }
+    EXPECT_EQ(icon.availableSizes(), direct.availableSizes());
 }
 
 namespace {
