@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 
+#include "ExitWhenShown.h"
 #include "ListView.h"
 #include "resource.h"
 
@@ -539,6 +540,8 @@ int CDialog::DoModal()
 {
     InitDialog();
     m_bInModalLoop = true;
+    if (ExitWhenShownRequested())
+        new ExitWhenShown(this, [this] { EndDialog(IDCANCEL); });
     const int result = exec();
     m_bInModalLoop = false;
     DestroyWindow();
