@@ -111,8 +111,10 @@ TEST(NodePool, SlotsAreDistinctAlignedAndComeFromWholeBlocks)
         pool.Release(p);
     EXPECT_EQ(pool.LiveCount(), 0u);
     EXPECT_EQ(pool.BlockCount(), 0u); // the last node gone, every block goes back
-    EXPECT_NE(pool.Allocate(), nullptr);
+    void* again = pool.Allocate();
+    EXPECT_NE(again, nullptr);
     EXPECT_EQ(pool.BlockCount(), 1u);
+    pool.Release(again);
 }
 
 TEST(NodePool, SmallAndOddSlotsAreWidenedForTheFreeLink)
