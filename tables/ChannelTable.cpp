@@ -1,5 +1,6 @@
 #include "ChannelTable.h"
 
+#include <cstring>
 #include <new>
 
 #include "ByteOrder.h"
@@ -94,27 +95,29 @@ std::vector<std::uint8_t> ChannelTable::FileImage() const
     header.SetAirMax(CountField(m_pAirList));
     header.SetCableMax(CountField(m_pCableList));
 
-    std::vector<std::uint8_t> image;
-    image.reserve(ChannelTableHeader::kSize + 4 + 8 * (static_cast<std::size_t>(header.wAirMax()) + header.wCableMax()));
-    image.insert(image.end(), header.bytes, header.bytes + ChannelTableHeader::kSize);
+    const std::size_t nAir = header.wAirMax();
+    const std::size_t nCable = header.wCableMax();
+    std::vector<std::uint8_t> image(ChannelTableHeader::kSize + 4 + 8 * (nAir + nCable));
+    std::uint8_t* pOut = image.data();
+    std::memcpy(pOut, header.bytes, ChannelTableHeader::kSize);
+    pOut += ChannelTableHeader::kSize;
 
-    const auto appendList = [&image](const EntryList* pList, std::uint16_t wCount) {
+    const auto putList = [&pOut](const EntryList* pList, std::size_t n) {
         const EntryNode* p = pList ? pList->pHead : nullptr;
-        for (std::uint16_t i = 0; i < wCount; ++i, p = p->pNext) {
+        for (std::size_t i = 0; i < n; ++i, p = p->pNext, pOut += 8) {
             if (!p)
                 return false;
-            std::uint8_t field[8];
-            le::WriteF64(field, static_cast<const ChannelNode*>(p)->dbFrequency);
-            image.insert(image.end(), field, field + 8);
+            le::WriteF64(pOut, static_cast<const ChannelNode*>(p)->dbFrequency);
         }
         return true;
     };
     // A chain shorter than its count cannot be written faithfully; an empty
     // image tells Save to refuse rather than write a file that lies.
-    if (!appendList(m_pAirList, header.wAirMax()))
+    if (!putList(m_pAirList, nAir))
         return {};
-    image.insert(image.end(), m_dwEndMark, m_dwEndMark + 4);
-    if (!appendList(m_pCableList, header.wCableMax()))
+    std::memcpy(pOut, m_dwEndMark, 4);
+    pOut += 4;
+    if (!putList(m_pCableList, nCable))
         return {};
     return image;
 }
@@ -167,17 +170,26 @@ int ChannelTable::Load(const char* pszPath, FileError* pError)
 
     const auto readList = [&source](EntryList* pList, std::uint16_t wCount) -> std::uint16_t {
         std::uint16_t wSkipped = 0;
+        EntryList::Appender append(*pList);
+        // A list that lies wholly inside the file is decoded in place.
+        const std::uint8_t* pFields = source.Peek(8 * static_cast<std::size_t>(wCount));
         for (std::uint32_t i = 0; i < wCount; ++i) {
             std::uint8_t field[8];
-            source.Read(field, sizeof field);
+            const std::uint8_t* pField = field;
+            if (pFields)
+                pField = pFields + 8 * static_cast<std::size_t>(i);
+            else
+                source.Read(field, sizeof field);
             auto* pNode = new (std::nothrow) ChannelNode;
             if (!pNode) {
                 ++wSkipped;
                 continue;
             }
-            pNode->dbFrequency = le::ReadF64(field);
-            pList->AddTail(pNode);
+            pNode->dbFrequency = le::ReadF64(pField);
+            append.Add(pNode);
         }
+        if (pFields)
+            source.Skip(8 * static_cast<std::uint64_t>(wCount));
         return wSkipped;
     };
 

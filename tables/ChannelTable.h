@@ -7,6 +7,7 @@
 
 #include "EntryList.h"
 #include "FileIO.h"
+#include "NodePool.h"
 
 class LegacyChannelTable;
 
@@ -17,7 +18,7 @@ enum ChannelMode : std::int32_t
     ChannelModeCable = 1, // "Cable"
 };
 
-struct ChannelNode : EntryNode
+struct ChannelNode : EntryNode, PoolAllocated<ChannelNode>
 {
     double dbFrequency = 0.0;
 };

@@ -3,6 +3,7 @@
 #include "ChannelTable.h"
 
 #include <new>
+#include <typeinfo>
 
 #include "LegacyChannelTable.h"
 
@@ -39,17 +40,19 @@ int ChannelTable::ConvertList(const EntryList* pLegacyList, EntryList* pChannelL
     if (pLegacyList->iCount > kMaxChannels - pChannelList->iCount)
         return 0;
 
+    EntryList::Appender append(*pChannelList);
     const EntryNode* p = pLegacyList->pHead;
     for (std::int32_t i = 0; i < pLegacyList->iCount; ++i, p = p->pNext) {
-        const auto* pLegacyNode = dynamic_cast<const LegacyChannelNode*>(p);
-        if (!pLegacyNode)
+        // Only old entries are copied. An exact type check: a dynamic_cast
+        // per node would cost more than the rest of the copy.
+        if (!p || typeid(*p) != typeid(LegacyChannelNode))
             return 0;
         auto* pNode = new (std::nothrow) ChannelNode;
         if (!pNode)
             return 0;
         // Widened exactly: 175.26f stays 175.2599945068359375, the float's own value.
-        pNode->dbFrequency = static_cast<double>(pLegacyNode->fFrequency);
-        pChannelList->AddTail(pNode);
+        pNode->dbFrequency = static_cast<double>(static_cast<const LegacyChannelNode*>(p)->fFrequency);
+        append.Add(pNode);
     }
     return 1;
 }

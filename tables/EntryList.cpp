@@ -1,16 +1,5 @@
 #include "EntryList.h"
 
-void EntryNode::LinkAfter(EntryNode* pTarget)
-{
-    if (!pTarget)
-        return;
-    pPrev = pTarget;
-    pNext = pTarget->pNext;
-    if (pNext)
-        pNext->pPrev = this;
-    pTarget->pNext = this;
-}
-
 void EntryNode::LinkBefore(EntryNode* pTarget)
 {
     if (!pTarget)
@@ -35,18 +24,6 @@ void EntryNode::Unlink()
 EntryList::~EntryList()
 {
     RemoveAll();
-}
-
-void EntryList::AddTail(EntryNode* pNode)
-{
-    if (!pNode)
-        return;
-    if (pTail)
-        pNode->LinkAfter(pTail);
-    pTail = pNode;
-    if (!pHead)
-        pHead = pNode;
-    ++iCount;
 }
 
 bool EntryList::Contains(const EntryNode* pNode) const

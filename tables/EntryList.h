@@ -17,7 +17,16 @@ struct EntryNode
 
     // Splice a node that is in no list behind / ahead of pTarget; no effect
     // without a target. These touch no list's head, tail or count.
-    void LinkAfter(EntryNode* pTarget);
+    void LinkAfter(EntryNode* pTarget)
+    {
+        if (!pTarget)
+            return;
+        pPrev = pTarget;
+        pNext = pTarget->pNext;
+        if (pNext)
+            pNext->pPrev = this;
+        pTarget->pNext = this;
+    }
     void LinkBefore(EntryNode* pTarget);
     // Join the neighbours to each other and clear both links.
     void Unlink();
@@ -35,7 +44,18 @@ public:
     EntryList& operator=(const EntryList&) = delete;
     ~EntryList();
 
-    void AddTail(EntryNode* pNode);
+    // Inline: loading a table appends every node it reads.
+    void AddTail(EntryNode* pNode)
+    {
+        if (!pNode)
+            return;
+        if (pTail)
+            pNode->LinkAfter(pTail);
+        pTail = pNode;
+        if (!pHead)
+            pHead = pNode;
+        ++iCount;
+    }
     void InsertAfter(EntryNode* pNode, EntryNode* pTarget);
     void InsertBefore(EntryNode* pNode, EntryNode* pTarget);
     EntryNode* RemoveHead();
@@ -43,6 +63,48 @@ public:
     EntryNode* RemoveAt(std::int32_t iPosition);
     void RemoveAll();
 
+    class Appender;
+
 private:
     bool Contains(const EntryNode* pNode) const;
+};
+
+// Appends nodes that are in no list one after another, exactly as AddTail
+// would, but keeps the list's tail and count to itself until Finish (or its
+// end): a loader making tens of thousands of nodes then does not read the
+// list's fields back after each one. The list is not to be used meanwhile.
+class EntryList::Appender
+{
+public:
+    explicit Appender(EntryList& list) : m_list(list), m_pHead(list.pHead), m_pTail(list.pTail) {}
+    ~Appender() { Finish(); }
+    Appender(const Appender&) = delete;
+    Appender& operator=(const Appender&) = delete;
+
+    void Add(EntryNode* pNode)
+    {
+        if (!pNode)
+            return;
+        pNode->pPrev = m_pTail;
+        pNode->pNext = nullptr;
+        if (m_pTail)
+            m_pTail->pNext = pNode;
+        else
+            m_pHead = pNode;
+        m_pTail = pNode;
+        ++m_iAdded;
+    }
+    void Finish()
+    {
+        m_list.pHead = m_pHead;
+        m_list.pTail = m_pTail;
+        m_list.iCount += m_iAdded;
+        m_iAdded = 0;
+    }
+
+private:
+    EntryList& m_list;
+    EntryNode* m_pHead;
+    EntryNode* m_pTail;
+    std::int32_t m_iAdded = 0;
 };

@@ -102,31 +102,50 @@ bool ReadFileBytes(const char* pszPath, std::vector<std::uint8_t>& bytes, std::s
         return false;
     }
     struct stat st;
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        Fail(pError, S_ISDIR(st.st_mode) ? EISDIR : errno);
+    const int iStat = ::fstat(fd, &st);
+    if (iStat != 0 || S_ISDIR(st.st_mode)) {
+        Fail(pError, iStat != 0 ? errno : EISDIR);
         ::close(fd);
         return false;
     }
-    // The size is only a hint (pipes and special files report 0); reading goes on
-    // until the end of the data or the limit.
-    if (st.st_size > 0)
-        bytes.reserve(std::min<std::size_t>(static_cast<std::size_t>(st.st_size), maxBytes));
-    std::uint8_t chunk[65536];
-    while (bytes.size() < maxBytes) {
-        const std::size_t want = std::min(sizeof chunk, maxBytes - bytes.size());
-        const ssize_t n = ::read(fd, chunk, want);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            Fail(pError, errno);
-            ::close(fd);
-            bytes.clear();
-            return false;
-        }
+    // The size is only a hint (pipes and special files report 0, a file can
+    // grow while it is read): the expected bytes go straight into the vector,
+    // and whatever follows them is read on in chunks until the end of the data
+    // or the limit.
+    bytes.resize(st.st_size > 0 ? std::min<std::size_t>(static_cast<std::size_t>(st.st_size), maxBytes) : 0);
+    std::size_t have = 0;
+    const auto readFailed = [&] {
+        Fail(pError, errno);
+        ::close(fd);
+        bytes.clear();
+        return false;
+    };
+    while (have < bytes.size()) {
+        const ssize_t n = ::read(fd, bytes.data() + have, bytes.size() - have);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return readFailed();
         if (n == 0)
             break;
-        bytes.insert(bytes.end(), chunk, chunk + n);
+        have += static_cast<std::size_t>(n);
     }
+    if (have == bytes.size()) {
+        std::uint8_t chunk[65536];
+        while (bytes.size() < maxBytes) {
+            const std::size_t want = std::min(sizeof chunk, maxBytes - bytes.size());
+            const ssize_t n = ::read(fd, chunk, want);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                return readFailed();
+            if (n == 0)
+                break;
+            bytes.insert(bytes.end(), chunk, chunk + n);
+        }
+        have = bytes.size();
+    }
+    bytes.resize(have);
     ::close(fd);
     return true;
 }
@@ -170,7 +189,7 @@ bool WriteFileSafely(const char* pszPath, const std::uint8_t* pData, std::size_t
     return true;
 }
 
-void ByteSource::Read(void* pDest, std::size_t n)
+void ByteSource::ReadPastEnd(void* pDest, std::size_t n) const
 {
     auto* out = static_cast<std::uint8_t*>(pDest);
     std::size_t have = 0;
@@ -180,7 +199,6 @@ void ByteSource::Read(void* pDest, std::size_t n)
         std::memcpy(out, m_bytes.data() + m_pos, have);
     if (have < n)
         std::memset(out + have, 0, n - have);
-    m_pos += n;
 }
 
 FileSystemCalls& SaveSystemCalls()

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -44,7 +45,21 @@ class ByteSource
 public:
     explicit ByteSource(const std::vector<std::uint8_t>& bytes) : m_bytes(bytes) {}
 
-    void Read(void* pDest, std::size_t n);
+    // Inline: the readers take a file field by field.
+    void Read(void* pDest, std::size_t n)
+    {
+        if (m_pos < m_bytes.size() && n <= m_bytes.size() - m_pos)
+            std::memcpy(pDest, m_bytes.data() + m_pos, n);
+        else
+            ReadPastEnd(pDest, n);
+        m_pos += n;
+    }
+    // The next n bytes when all of them lie inside the file, else nullptr; the
+    // position does not move.
+    const std::uint8_t* Peek(std::size_t n) const
+    {
+        return m_pos < m_bytes.size() && n <= m_bytes.size() - m_pos ? m_bytes.data() + m_pos : nullptr;
+    }
     void Skip(std::uint64_t n) { m_pos += n; }
     void SeekTo(std::uint64_t offset) { m_pos = offset; }
     std::uint64_t Position() const { return m_pos; }
@@ -53,6 +68,8 @@ public:
     std::uint64_t Remaining() const { return m_pos < m_bytes.size() ? m_bytes.size() - m_pos : 0; }
 
 private:
+    void ReadPastEnd(void* pDest, std::size_t n) const;
+
     const std::vector<std::uint8_t>& m_bytes;
     std::uint64_t m_pos = 0;
 };

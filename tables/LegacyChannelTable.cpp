@@ -23,19 +23,28 @@ constexpr std::size_t kOffCableMaxCh = 6;
 std::uint16_t ReadEntries(ByteSource& source, EntryList* pList, std::uint16_t wCount)
 {
     std::uint16_t wSkipped = 0;
+    EntryList::Appender append(*pList);
+    // Entries that lie wholly inside the file are decoded in place.
+    const std::uint8_t* pRecords = source.Peek(LegacyChannelTable::kEntrySize * wCount);
     for (std::uint32_t i = 0; i < wCount; ++i) {
-        std::uint8_t record[LegacyChannelTable::kEntrySize];
-        source.Read(record, sizeof record);
+        std::uint8_t buffer[LegacyChannelTable::kEntrySize];
+        const std::uint8_t* pRecord = buffer;
+        if (pRecords)
+            pRecord = pRecords + LegacyChannelTable::kEntrySize * i;
+        else
+            source.Read(buffer, sizeof buffer);
         auto* pNode = new (std::nothrow) LegacyChannelNode;
         if (!pNode) {
             ++wSkipped;
             continue;
         }
-        pNode->fFrequency = le::ReadF32(record);
-        pNode->wExtra1 = le::ReadU16(record + 4);
-        pNode->wExtra2 = le::ReadU16(record + 6);
-        pList->AddTail(pNode);
+        pNode->fFrequency = le::ReadF32(pRecord);
+        pNode->wExtra1 = le::ReadU16(pRecord + 4);
+        pNode->wExtra2 = le::ReadU16(pRecord + 6);
+        append.Add(pNode);
     }
+    if (pRecords)
+        source.Skip(LegacyChannelTable::kEntrySize * static_cast<std::uint64_t>(wCount));
     return wSkipped;
 }
 

@@ -9,8 +9,9 @@
 
 #include "EntryList.h"
 #include "FileIO.h"
+#include "NodePool.h"
 
-struct LegacyChannelNode : EntryNode
+struct LegacyChannelNode : EntryNode, PoolAllocated<LegacyChannelNode>
 {
     float fFrequency = 0.0f;
     // The entry's two further words: kept with the entry, interpreted nowhere.

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "EntryList.h"
+#include "NodePool.h"
 
 class TunerSpecEntry
 {
@@ -43,7 +44,7 @@ public:
 };
 
 // A tuner table's node: list links, then the record, all zero when made.
-struct TunerSpecNode : EntryNode
+struct TunerSpecNode : EntryNode, PoolAllocated<TunerSpecNode>
 {
     TunerSpecEntry entry;
 };

@@ -152,6 +152,7 @@ int TunerSpecTable::Load(const char* pszPath, FileError* pError)
         // beyond the file's size cannot make memory run away. A record cut
         // short by the end reads its missing bytes as zero.
         std::int32_t iMade = 0;
+        EntryList::Appender append(*m_pList);
         for (std::int32_t i = 0; i < iCount && source.Remaining() > 0; ++i) {
             auto* pNode = new (std::nothrow) TunerSpecNode;
             if (!pNode) {
@@ -159,9 +160,10 @@ int TunerSpecTable::Load(const char* pszPath, FileError* pError)
                 continue;
             }
             source.Read(pNode->entry.bytes, TunerSpecEntry::kSize);
-            m_pList->AddTail(pNode);
+            append.Add(pNode);
             ++iMade;
         }
+        append.Finish();
         m_header.SetEntryCount(iMade);
     }
     // For a negative count the end mark is the 4 bytes after the header.

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <random>
 
+#include "ByteOrder.h"
 #include "ChannelTable.h"
 #include "TestFiles.h"
 
@@ -291,5 +293,57 @@ TEST(ChannelTableChannels, DeleteChannelsMatchesStepByStepDeletion)
         ASSERT_EQ(Range(fast, ChannelModeAir), Range(slow, ChannelModeAir));
         const EntryList* list = fast.GetList(ChannelModeCable);
         ASSERT_EQ(list->iCount == 0, list->pHead == nullptr && list->pTail == nullptr);
+    }
+}
+
+// Loading chains the nodes without going through the list for each one, and
+// decodes a list that lies wholly inside the file in place: the lists must
+// come out exactly as appending the file's values (zero past its end) one by
+// one would make them, wherever the file ends.
+TEST(ChannelTableFile, LoadedListsAreThoseThatAppendingEachValueMakes)
+{
+    const std::uint16_t nAir = 9;
+    const std::uint16_t nCable = 6;
+    Bytes whole = HeaderBytes(7, nAir, 2, nCable, 1);
+    for (int i = 0; i < nAir; ++i)
+        PutF64(whole, 100.0 + i);
+    PutBytes(whole, {0xAA, 0xBB, 0xCC, 0xDD});
+    for (int i = 0; i < nCable; ++i)
+        PutF64(whole, -3.5 * i);
+
+    TempDir dir;
+    for (std::size_t cut = 0; cut <= whole.size(); ++cut) {
+        const Bytes file(whole.begin(), whole.begin() + cut);
+        WriteAll(dir.File("cut.ccf"), file);
+        Bytes padded = file;
+        padded.resize(std::max<std::size_t>(whole.size(), 20 + 4), 0);
+
+        // What appending each value, read byte by byte, makes.
+        const std::uint16_t wAir = le::ReadU16(&padded[12]);
+        const std::uint16_t wCable = le::ReadU16(&padded[16]);
+        padded.resize(24 + 8 * (wAir + wCable), 0);
+        ChannelTable expected(true);
+        for (int i = 0; i < wAir; ++i)
+            expected.GetList(ChannelModeAir)->AddTail(Node(le::ReadF64(&padded[20 + 8 * i])));
+        for (int i = 0; i < wCable; ++i)
+            expected.GetList(ChannelModeCable)->AddTail(Node(le::ReadF64(&padded[24 + 8 * (wAir + i)])));
+
+        ChannelTable loaded(false);
+        ASSERT_EQ(loaded.Load(dir.File("cut.ccf").c_str()), 1) << cut;
+        for (int mode : {ChannelModeAir, ChannelModeCable}) {
+            const EntryList* list = loaded.GetList(mode);
+            ASSERT_EQ(Frequencies(loaded, mode), Frequencies(expected, mode)) << "cut " << cut;
+            ASSERT_EQ(list->iCount, expected.GetList(mode)->iCount);
+            std::int32_t n = 0;
+            const EntryNode* last = nullptr;
+            for (const EntryNode* p = list->pHead; p; p = p->pNext, ++n) {
+                ASSERT_EQ(p->pPrev, last) << "cut " << cut;
+                last = p;
+            }
+            ASSERT_EQ(n, list->iCount);
+            ASSERT_EQ(list->pTail, last);
+        }
+        EXPECT_EQ(Bytes(loaded.EndMark(), loaded.EndMark() + 4),
+                  Bytes(padded.begin() + 20 + 8 * wAir, padded.begin() + 24 + 8 * wAir)) << cut;
     }
 }

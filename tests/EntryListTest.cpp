@@ -161,3 +161,41 @@ TEST(EntryList, RemoveAllFreesEveryNodeOnce)
     list.reset();
     EXPECT_EQ(g_freed, 8);
 }
+
+// The appender used by the loaders must leave exactly what AddTail leaves,
+// on an empty list and behind existing nodes alike.
+TEST(EntryListAppender, LeavesWhatAddTailLeaves)
+{
+    for (int existing : {0, 1, 3}) {
+        EntryList byAddTail;
+        EntryList byAppender;
+        for (int i = 0; i < existing; ++i) {
+            byAddTail.AddTail(new CountedNode(100 + i));
+            byAppender.AddTail(new CountedNode(100 + i));
+        }
+        {
+            EntryList::Appender append(byAppender);
+            for (int i = 0; i < 5; ++i) {
+                byAddTail.AddTail(new CountedNode(i));
+                append.Add(new CountedNode(i));
+                append.Add(nullptr); // no node: no effect, as with AddTail
+            }
+            byAddTail.AddTail(nullptr);
+        }
+        EXPECT_EQ(CheckedValues(byAppender), CheckedValues(byAddTail)) << existing;
+        EXPECT_EQ(byAppender.iCount, existing + 5);
+
+        // Finishing early, finishing twice and using the list afterwards.
+        EntryList::Appender more(byAppender);
+        more.Add(new CountedNode(50));
+        more.Finish();
+        more.Finish();
+        byAppender.AddTail(new CountedNode(51));
+        byAddTail.AddTail(new CountedNode(50));
+        byAddTail.AddTail(new CountedNode(51));
+        EXPECT_EQ(CheckedValues(byAppender), CheckedValues(byAddTail)) << existing;
+        EntryNode* last = byAppender.RemoveAt(byAppender.iCount - 1);
+        EXPECT_EQ(last->pNext, nullptr);
+        delete last;
+    }
+}

@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <filesystem>
+#include <thread>
 
+#include <fcntl.h>
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -144,4 +149,65 @@ TEST(FileReading, LimitAndZeroFillPastTheEnd)
     EXPECT_EQ(error.code, ENOENT);
     EXPECT_FALSE(ReadFileBytes(dir.Path().c_str(), bytes, 10, &error));
     EXPECT_EQ(error.code, EISDIR);
+}
+
+TEST(FileReading, WholeFilesOfEverySizeAndStreamsWithoutASize)
+{
+    TempDir dir;
+    for (std::size_t size : {std::size_t{0}, std::size_t{1}, std::size_t{65536}, std::size_t{200001}}) {
+        Bytes content(size);
+        for (std::size_t i = 0; i < size; ++i)
+            content[i] = static_cast<std::uint8_t>(i * 7 + 3);
+        WriteAll(dir.File("f.bin"), content);
+        Bytes bytes{9, 9};
+        ASSERT_TRUE(ReadFileBytes(dir.File("f.bin").c_str(), bytes, 1 << 20));
+        EXPECT_EQ(bytes, content) << size;
+        ASSERT_TRUE(ReadFileBytes(dir.File("f.bin").c_str(), bytes, 70000));
+        EXPECT_EQ(bytes, Bytes(content.begin(), content.begin() + std::min<std::size_t>(size, 70000))) << size;
+    }
+
+    // A pipe reports no size: everything it delivers is read, up to the limit.
+    const std::string fifo = dir.File("pipe");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    Bytes streamed(150000);
+    for (std::size_t i = 0; i < streamed.size(); ++i)
+        streamed[i] = static_cast<std::uint8_t>(i % 251);
+    std::thread writer([&] {
+        // A reader that stops early must fail this test, not end the program.
+        sigset_t pipeSignal;
+        sigemptyset(&pipeSignal);
+        sigaddset(&pipeSignal, SIGPIPE);
+        pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
+        const int fd = ::open(fifo.c_str(), O_WRONLY);
+        for (std::size_t done = 0; fd >= 0 && done < streamed.size();) {
+            const ssize_t n = ::write(fd, streamed.data() + done, streamed.size() - done);
+            if (n <= 0)
+                break;
+            done += static_cast<std::size_t>(n);
+        }
+        if (fd >= 0)
+            ::close(fd);
+    });
+    Bytes bytes;
+    const bool bRead = ReadFileBytes(fifo.c_str(), bytes, 1 << 20);
+    writer.join();
+    ASSERT_TRUE(bRead);
+    EXPECT_EQ(bytes, streamed);
+}
+
+TEST(FileReading, PeekShowsOnlyBytesWhollyInsideTheFile)
+{
+    const Bytes bytes{1, 2, 3, 4, 5};
+    ByteSource source(bytes);
+    ASSERT_NE(source.Peek(5), nullptr);
+    EXPECT_EQ(source.Peek(5)[4], 5);
+    EXPECT_EQ(source.Peek(6), nullptr);
+    source.Skip(3);
+    ASSERT_NE(source.Peek(2), nullptr);
+    EXPECT_EQ(*source.Peek(2), 4);
+    EXPECT_EQ(source.Peek(3), nullptr);
+    EXPECT_EQ(source.Position(), 3u); // peeking does not move
+    source.Skip(10);
+    EXPECT_EQ(source.Peek(0), nullptr);
+    EXPECT_EQ(source.Peek(1), nullptr);
 }

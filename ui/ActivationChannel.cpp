@@ -1,54 +1,172 @@
 #include "ActivationChannel.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <QApplication>
-#include <QLocalServer>
-#include <QLocalSocket>
+#include <QFile>
+#include <QSocketNotifier>
 #include <QWidget>
 
 namespace {
 
 const QByteArray kActivate = QByteArrayLiteral("activate\n");
+// Nothing longer is a request; a peer that sends more is cut off.
+constexpr qsizetype kMaxLine = 64;
+
+bool AddressOf(const QString& path, sockaddr_un& address)
+{
+    const QByteArray encoded = QFile::encodeName(path);
+    std::memset(&address, 0, sizeof address);
+    address.sun_family = AF_UNIX;
+    if (encoded.isEmpty() || static_cast<std::size_t>(encoded.size()) >= sizeof address.sun_path)
+        return false;
+    std::memcpy(address.sun_path, encoded.constData(), static_cast<std::size_t>(encoded.size()));
+    return true;
+}
 
 } // namespace
 
-ActivationChannel::ActivationChannel(const QString& socketPath, QObject* pParent)
-    : QObject(pParent), m_socketPath(socketPath), m_pServer(new QLocalServer(this))
+struct ActivationChannel::Connection
 {
-    m_pServer->setSocketOptions(QLocalServer::UserAccessOption);
-    connect(m_pServer, &QLocalServer::newConnection, this, &ActivationChannel::OnNewConnection);
+    int fd = -1;
+    QSocketNotifier* pNotifier = nullptr;
+    QByteArray received;
+};
+
+ActivationChannel::ActivationChannel(const QString& socketPath, QObject* pParent)
+    : QObject(pParent), m_socketPath(socketPath)
+{
 }
 
-ActivationChannel::~ActivationChannel() = default;
+ActivationChannel::~ActivationChannel()
+{
+    while (!m_connections.empty())
+        Close(m_connections.back().get());
+    if (m_listenFd >= 0) {
+        delete m_pListenNotifier;
+        ::close(m_listenFd);
+        // The socket file goes with its listener, as a cleanly ended instance leaves none.
+        ::unlink(QFile::encodeName(m_socketPath).constData());
+    }
+}
 
 bool ActivationChannel::Listen()
 {
+    sockaddr_un address;
+    if (m_listenFd >= 0 || !AddressOf(m_socketPath, address))
+        return false;
     // Only the holder of the single-instance token listens, so whatever socket
     // is there is a leftover.
-    QLocalServer::removeServer(m_socketPath);
-    return m_pServer->listen(m_socketPath);
+    ::unlink(address.sun_path);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd < 0)
+        return false;
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+        ::chmod(address.sun_path, S_IRWXU) != 0 || ::listen(fd, SOMAXCONN) != 0) {
+        ::close(fd);
+        return false;
+    }
+    m_listenFd = fd;
+    m_pListenNotifier = new QSocketNotifier(static_cast<qintptr>(fd), QSocketNotifier::Read, this);
+    connect(m_pListenNotifier, &QSocketNotifier::activated, this, &ActivationChannel::OnNewConnection);
+    return true;
 }
 
 void ActivationChannel::OnNewConnection()
 {
-    while (QLocalSocket* pSocket = m_pServer->nextPendingConnection()) {
-        connect(pSocket, &QLocalSocket::disconnected, pSocket, &QObject::deleteLater);
-        connect(pSocket, &QLocalSocket::readyRead, this, [this, pSocket] {
-            if (pSocket->canReadLine() && pSocket->readLine() == kActivate)
-                emit ActivationRequested();
-            pSocket->disconnectFromServer();
-        });
+    for (;;) {
+        const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (fd < 0) {
+            if (errno == EINTR)
+                continue;
+            return; // EAGAIN: no more waiting; anything else: try again at the next notice
+        }
+        auto pConnection = std::make_unique<Connection>();
+        pConnection->fd = fd;
+        pConnection->pNotifier = new QSocketNotifier(static_cast<qintptr>(fd), QSocketNotifier::Read, this);
+        Connection* pRaw = pConnection.get();
+        connect(pConnection->pNotifier, &QSocketNotifier::activated, this, [this, pRaw] { OnReadable(pRaw); });
+        m_connections.push_back(std::move(pConnection));
     }
+}
+
+void ActivationChannel::OnReadable(Connection* pConnection)
+{
+    char buffer[kMaxLine];
+    for (;;) {
+        const ssize_t n = ::read(pConnection->fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return; // the rest of the line is still on its way
+        if (n > 0)
+            pConnection->received.append(buffer, static_cast<qsizetype>(n));
+        const qsizetype newline = pConnection->received.indexOf('\n');
+        if (n > 0 && newline < 0 && pConnection->received.size() < kMaxLine)
+            continue;
+        // A whole line, the end of the stream, an error or too much: the
+        // conversation is over either way.
+        const bool bActivate = newline >= 0 && pConnection->received.left(newline + 1) == kActivate;
+        Close(pConnection);
+        if (bActivate)
+            emit ActivationRequested();
+        return;
+    }
+}
+
+void ActivationChannel::Close(Connection* pConnection)
+{
+    const auto it = std::find_if(m_connections.begin(), m_connections.end(),
+                                 [pConnection](const auto& p) { return p.get() == pConnection; });
+    if (it == m_connections.end())
+        return;
+    // Called from the notifier's own signal: it goes once that has returned.
+    pConnection->pNotifier->setEnabled(false);
+    pConnection->pNotifier->deleteLater();
+    ::close(pConnection->fd);
+    m_connections.erase(it);
 }
 
 bool ActivationChannel::NotifyRunningInstance(const QString& socketPath, int timeoutMs)
 {
-    QLocalSocket socket;
-    socket.connectToServer(socketPath);
-    if (!socket.waitForConnected(timeoutMs))
+    sockaddr_un address;
+    if (!AddressOf(socketPath, address))
         return false;
-    socket.write(kActivate);
-    const bool bSent = socket.waitForBytesWritten(timeoutMs);
-    socket.disconnectFromServer();
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    // Connecting and sending wait at most this long for a listener that is slow
+    // to take the line.
+    timeval timeout{};
+    timeout.tv_sec = timeoutMs / 1000;
+    timeout.tv_usec = static_cast<suseconds_t>(timeoutMs % 1000) * 1000;
+    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
+    bool bSent = false;
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+        const char* p = kActivate.constData();
+        std::size_t left = static_cast<std::size_t>(kActivate.size());
+        while (left > 0) {
+            // MSG_NOSIGNAL: a listener that went away must not end this process.
+            const ssize_t n = ::send(fd, p, left, MSG_NOSIGNAL);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            p += n;
+            left -= static_cast<std::size_t>(n);
+        }
+        bSent = left == 0;
+    }
+    ::close(fd);
     return bSent;
 }
 

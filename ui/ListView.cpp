@@ -74,6 +74,14 @@ QVariant ListViewModel::headerData(int section, Qt::Orientation orientation, int
 
 ListView::ListView(QWidget* pParent, bool bSingleSelection) : QTableView(pParent), m_pModel(new ListViewModel(this))
 {
+    // Every change of rows or columns can change the selection without a
+    // selectionChanged signal (a reset clears it silently).
+    connect(m_pModel, &QAbstractItemModel::modelReset, this, &ListView::ForgetSelectedRows);
+    connect(m_pModel, &QAbstractItemModel::layoutChanged, this, &ListView::ForgetSelectedRows);
+    connect(m_pModel, &QAbstractItemModel::rowsInserted, this, &ListView::ForgetSelectedRows);
+    connect(m_pModel, &QAbstractItemModel::rowsRemoved, this, &ListView::ForgetSelectedRows);
+    connect(m_pModel, &QAbstractItemModel::columnsInserted, this, &ListView::ForgetSelectedRows);
+    connect(m_pModel, &QAbstractItemModel::columnsRemoved, this, &ListView::ForgetSelectedRows);
     setModel(m_pModel);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(bSingleSelection ? QAbstractItemView::SingleSelection : QAbstractItemView::ExtendedSelection);
@@ -113,12 +121,14 @@ int ListView::GetItemCount() const
 
 void ListView::DeleteAllItems()
 {
-    m_pModel->SetRows(0, nullptr);
+    SetRows(0, nullptr);
 }
 
 void ListView::SetRows(int count, RowTextFunction text)
 {
     m_pModel->SetRows(count, std::move(text));
+    // Whatever the order in which the reset reached the selection model.
+    ForgetSelectedRows();
 }
 
 QString ListView::GetItemText(int row, int column) const
@@ -126,38 +136,59 @@ QString ListView::GetItemText(int row, int column) const
     return m_pModel->data(m_pModel->index(row, column), Qt::DisplayRole).toString();
 }
 
-std::vector<int> ListView::GetSelectedRows() const
+void ListView::setSelectionModel(QItemSelectionModel* pSelectionModel)
 {
+    if (selectionModel())
+        disconnect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &ListView::ForgetSelectedRows);
+    QTableView::setSelectionModel(pSelectionModel);
+    if (selectionModel())
+        connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &ListView::ForgetSelectedRows);
+    ForgetSelectedRows();
+    // The column headings show no selection, yet a header that shares the
+    // rows' selection asks, at every repaint, whether each column is wholly
+    // selected: a walk over every selected range. An empty selection of its own
+    // spares that.
+    if (!m_pHeaderSelection || m_pHeaderSelection->model() != model()) {
+        delete m_pHeaderSelection;
+        m_pHeaderSelection = new QItemSelectionModel(model(), this);
+    }
+    horizontalHeader()->setSelectionModel(m_pHeaderSelection);
+}
+
+const std::vector<int>& ListView::SelectedRows() const
+{
+    if (m_bSelectedRowsKnown)
+        return m_selectedRows;
     std::vector<std::pair<int, int>> spans;
     for (const QItemSelectionRange& range : selectionModel()->selection())
         spans.emplace_back(range.top(), range.bottom());
     std::sort(spans.begin(), spans.end());
-    std::vector<int> rows;
+    m_selectedRows.clear();
     int next = 0;
     for (const auto& [top, bottom] : spans) {
         for (int row = std::max(top, next); row <= bottom; ++row)
-            rows.push_back(row);
+            m_selectedRows.push_back(row);
         next = std::max(next, bottom + 1);
     }
-    return rows;
+    m_bSelectedRowsKnown = true;
+    return m_selectedRows;
+}
+
+std::vector<int> ListView::GetSelectedRows() const
+{
+    return SelectedRows();
 }
 
 int ListView::GetNextSelected(int after) const
 {
-    int best = -1;
-    for (const QItemSelectionRange& range : selectionModel()->selection()) {
-        if (range.bottom() <= after)
-            continue;
-        const int candidate = std::max(range.top(), after + 1);
-        if (best < 0 || candidate < best)
-            best = candidate;
-    }
-    return best;
+    const std::vector<int>& rows = SelectedRows();
+    const auto it = std::upper_bound(rows.begin(), rows.end(), after);
+    return it == rows.end() ? -1 : *it;
 }
 
 int ListView::GetSelectedCount() const
 {
-    return static_cast<int>(GetSelectedRows().size());
+    return static_cast<int>(SelectedRows().size());
 }
 
 void ListView::SetSelectedRows(const std::vector<int>& rows)

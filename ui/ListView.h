@@ -68,6 +68,8 @@ public:
     // Scrolls a row fully into view; no effect for an index that is not a row.
     void EnsureVisible(int row);
 
+    void setSelectionModel(QItemSelectionModel* pSelectionModel) override;
+
 signals:
     void Clicked();             // left button released over the list
     void RightClicked();        // right button released over the list, or the menu key
@@ -79,6 +81,16 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    // The selected rows, worked out from the selection model once after each
+    // change: a right click asks for the first selected row and the command
+    // that follows for all of them, and with tens of thousands of selected
+    // ranges each working-out costs milliseconds.
+    const std::vector<int>& SelectedRows() const;
+    void ForgetSelectedRows() { m_bSelectedRowsKnown = false; }
+
     ListViewModel* m_pModel;
+    QItemSelectionModel* m_pHeaderSelection = nullptr;
     unsigned m_extendedStyle = 0;
+    mutable std::vector<int> m_selectedRows;
+    mutable bool m_bSelectedRowsKnown = false;
 };

@@ -3,6 +3,9 @@
 #include <QAccessible>
 #include <QContextMenuEvent>
 #include <QGroupBox>
+#include <QHeaderView>
+#include <QIcon>
+#include <QItemSelectionModel>
 #include <QSignalSpy>
 #include <QTimer>
 
@@ -385,4 +388,122 @@ TEST(Accessibility, InterfacesCarryNamesRolesAndHeadings)
     EXPECT_EQ(pCells->columnCount(), 2);
     EXPECT_EQ(pCells->rowCount(), 3);
     EXPECT_EQ(pCells->columnDescription(1), "Frequency(MHz)");
+}
+
+// The icon decodes its images only when a picture is asked for; whatever is
+// asked, it answers as the icon built straight from the image files does.
+TEST(ApplicationIconTest, AnswersAsTheIconBuiltFromItsFiles)
+{
+    QIcon direct;
+    for (int size : {16, 32, 48, 256})
+        direct.addFile(QStringLiteral(":/vornalix/vornalix-%1.png").arg(size), QSize(size, size));
+    const QIcon icon = ApplicationIcon();
+    EXPECT_FALSE(icon.isNull());
+    EXPECT_EQ(icon.availableSizes(), direct.availableSizes());
+    EXPECT_EQ(icon.availableSizes(QIcon::Disabled), direct.availableSizes(QIcon::Disabled));
+    for (int size : {16, 24, 32, 48, 64, 256}) {
+        for (QIcon::Mode mode : {QIcon::Normal, QIcon::Disabled}) {
+            const QImage mine = icon.pixmap(QSize(size, size), mode).toImage();
+            ASSERT_FALSE(mine.isNull()) << size;
+            EXPECT_EQ(mine, direct.pixmap(QSize(size, size), mode).toImage()) << size << " mode " << mode;
+            EXPECT_EQ(icon.actualSize(QSize(size, size), mode), direct.actualSize(QSize(size, size), mode));
+        }
+    }
+    EXPECT_EQ(icon.availableSizes(), direct.availableSizes());
+}
+
+namespace {
+
+// The selected rows as the selection model holds them, worked out afresh.
+std::vector<int> RowsOfSelection(const ListView& list)
+{
+    std::vector<bool> selected(static_cast<std::size_t>(list.GetItemCount()), false);
+    for (const QItemSelectionRange& range : list.selectionModel()->selection()) {
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            selected[static_cast<std::size_t>(row)] = true;
+    }
+    std::vector<int> rows;
+    for (std::size_t row = 0; row < selected.size(); ++row) {
+        if (selected[row])
+            rows.push_back(static_cast<int>(row));
+    }
+    return rows;
+}
+
+void ExpectSelectionAnswers(const ListView& list, const char* step)
+{
+    const std::vector<int> rows = RowsOfSelection(list);
+    EXPECT_EQ(list.GetSelectedRows(), rows) << step;
+    EXPECT_EQ(list.GetSelectedCount(), static_cast<int>(rows.size())) << step;
+    // GetNextSelected walks the same rows one after another.
+    std::vector<int> walked;
+    for (int row = list.GetNextSelected(-1); row >= 0; row = list.GetNextSelected(row))
+        walked.push_back(row);
+    EXPECT_EQ(walked, rows) << step;
+}
+
+} // namespace
+
+// The list remembers its selected rows between changes; every way the
+// selection changes must make it work them out again.
+TEST(ListViewOps, SelectedRowsFollowEveryKindOfSelectionChange)
+{
+    CDialog dialog(IDD_FREQUENCY_TABLE);
+    dialog.Create();
+    ListView* pList = dialog.GetListView(IDC_LIST_CHANNELS);
+    pList->InsertColumn(0, "CH No.", LVCFMT_LEFT, 50);
+    pList->InsertColumn(1, "Frequency(MHz)", LVCFMT_CENTER, 110);
+    pList->SetRows(30, [](int row, int) { return QString::number(row); });
+    ExpectSelectionAnswers(*pList, "nothing selected");
+
+    ClickRow(pList, 4);
+    ExpectSelectionAnswers(*pList, "click");
+    ClickRow(pList, 9, Qt::LeftButton, Qt::ShiftModifier);
+    ExpectSelectionAnswers(*pList, "shift click");
+    ClickRow(pList, 6, Qt::LeftButton, Qt::ControlModifier);
+    ExpectSelectionAnswers(*pList, "control click off");
+    ClickRow(pList, 20, Qt::LeftButton, Qt::ControlModifier);
+    ExpectSelectionAnswers(*pList, "control click on");
+    pList->setFocus();
+    QTest::keyClick(pList, Qt::Key_Down, Qt::ShiftModifier);
+    ExpectSelectionAnswers(*pList, "shift down");
+    QTest::keyClick(pList, Qt::Key_A, Qt::ControlModifier);
+    ExpectSelectionAnswers(*pList, "select all");
+    EXPECT_EQ(pList->GetSelectedCount(), 30);
+    pList->SetSelectedRows({0, 2, 3, 29});
+    ExpectSelectionAnswers(*pList, "set rows");
+    pList->selectionModel()->select(pList->model()->index(2, 1), QItemSelectionModel::Deselect);
+    ExpectSelectionAnswers(*pList, "one cell off");
+    pList->clearSelection();
+    ExpectSelectionAnswers(*pList, "cleared");
+    pList->SetSelectedRows({5, 6});
+    pList->SetRows(10, [](int, int) { return QString("x"); });
+    ExpectSelectionAnswers(*pList, "rebuilt");
+    EXPECT_EQ(pList->GetSelectedCount(), 0);
+    pList->SetSelectedRows({1, 8});
+    pList->setSelectionModel(new QItemSelectionModel(pList->model(), pList));
+    ExpectSelectionAnswers(*pList, "new selection model");
+    ClickRow(pList, 3);
+    ExpectSelectionAnswers(*pList, "click on the new model");
+    pList->DeleteAllItems();
+    ExpectSelectionAnswers(*pList, "emptied");
+}
+
+// The column headings keep a selection of their own, always empty: with the
+// rows' selection they would check every selected range at each repaint.
+TEST(ListViewOps, HeadingsDoNotShareTheRowSelection)
+{
+    CDialog dialog(IDD_FREQUENCY_TABLE);
+    dialog.Create();
+    ListView* pList = dialog.GetListView(IDC_LIST_CHANNELS);
+    pList->InsertColumn(0, "CH No.", LVCFMT_LEFT, 50);
+    pList->SetRows(10, [](int row, int) { return QString::number(row); });
+    pList->SetSelectedRows({1, 2});
+    QItemSelectionModel* pHeadings = pList->horizontalHeader()->selectionModel();
+    ASSERT_NE(pHeadings, nullptr);
+    EXPECT_NE(pHeadings, pList->selectionModel());
+    EXPECT_EQ(pHeadings->model(), pList->model());
+    EXPECT_FALSE(pHeadings->hasSelection());
+    pList->setSelectionModel(new QItemSelectionModel(pList->model(), pList));
+    EXPECT_NE(pList->horizontalHeader()->selectionModel(), pList->selectionModel());
 }

@@ -2,6 +2,7 @@
 
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <csignal>
@@ -96,4 +97,36 @@ TEST(SingleInstance, TokenIsTakenOnceAndFreedOnRelease)
     EXPECT_EQ(b.TryAcquire(), SingleInstance::Result::HeldElsewhere);
     a.Release();
     EXPECT_EQ(b.TryAcquire(), SingleInstance::Result::Acquired);
+}
+
+// The benchmarks' hook: with VORNALIX_EXIT_WHEN_SHOWN set the program ends on
+// its own once its windows have been painted, also with the editor opened on a
+// table, and reports its peak memory; the instance token is given back.
+TEST(SingleInstance, ExitWhenShownEndsOnceTheWindowsArePainted)
+{
+    QTemporaryDir runtime;
+    QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QProcessEnvironment env = IsolatedEnvironment(runtime.path());
+    env.insert("VORNALIX_EXIT_WHEN_SHOWN", "1");
+    const QString table = runtime.filePath("plan.ccf");
+    QFile file(table);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QByteArray("\x00\xcb\x00\x00" "CHFQ\x2c\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\xff\xff", 24));
+    file.close();
+
+    for (const QStringList& arguments : {QStringList{}, QStringList{table}}) {
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.start(VORNALIX_EXECUTABLE, arguments);
+        ASSERT_TRUE(process.waitForFinished(20000)) << "the program kept running";
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(process.exitCode(), 0);
+        const QString errors = QString::fromLocal8Bit(process.readAllStandardError());
+        const QRegularExpressionMatch peak = QRegularExpression("peak-rss-kib (\\d+)\n").match(errors);
+        ASSERT_TRUE(peak.hasMatch()) << errors.toStdString();
+        EXPECT_GT(peak.captured(1).toLong(), 1000);
+    }
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    SingleInstance after("VornalixTuner");
+    EXPECT_EQ(after.TryAcquire(), SingleInstance::Result::Acquired);
 }

@@ -2,7 +2,15 @@
 
 #include <QCoreApplication>
 #include <QSignalSpy>
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QTemporaryDir>
+
+#include <cstring>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include "ActivationChannel.h"
 #include "CConvertDlg.h"
@@ -158,4 +166,81 @@ TEST(StartupFile, TunerTableOpensInTheTunerEditor)
     EXPECT_EQ(services.modalDialogs, std::vector<QString>{"Tuner Specification Edit"});
     EXPECT_EQ(row, (QStringList{"000", "03", "12"}));
     EXPECT_TRUE(inputsEnabled);
+}
+
+namespace {
+
+// A raw client of the activation socket.
+int ConnectTo(const QString& path)
+{
+    const QByteArray name = QFile::encodeName(path);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, name.constData(), static_cast<std::size_t>(name.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    if (fd >= 0 && ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+void Send(int fd, const char* text)
+{
+    ASSERT_EQ(::send(fd, text, std::strlen(text), MSG_NOSIGNAL), static_cast<ssize_t>(std::strlen(text)));
+}
+
+} // namespace
+
+TEST(Activation, OnlyTheWholeRequestLineActivates)
+{
+    QTemporaryDir dir;
+    const QString socket = dir.filePath("VornalixTuner.lock.socket");
+    {
+        ActivationChannel channel(socket);
+        ASSERT_TRUE(channel.Listen());
+        EXPECT_EQ(QFileInfo(socket).permissions() & (QFile::ReadGroup | QFile::WriteOther | QFile::ReadOther), 0);
+        QSignalSpy requests(&channel, &ActivationChannel::ActivationRequested);
+
+        // A line that arrives in pieces counts once it is whole.
+        const int split = ConnectTo(socket);
+        ASSERT_GE(split, 0);
+        Send(split, "activ");
+        QTest::qWait(50);
+        EXPECT_EQ(requests.count(), 0);
+        Send(split, "ate\n");
+        EXPECT_TRUE(requests.wait(5000));
+        ::close(split);
+
+        // Other lines, a line cut off by the end of the stream, endless text: nothing.
+        for (const char* text : {"hello\n", "activate", "activate-now\n",
+                                 "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa"}) {
+            const int fd = ConnectTo(socket);
+            ASSERT_GE(fd, 0);
+            Send(fd, text);
+            ::shutdown(fd, SHUT_WR);
+            // The channel ends every conversation itself.
+            char c;
+            QElapsedTimer timer;
+            timer.start();
+            ssize_t n = -1;
+            while (timer.elapsed() < 5000 && (n = ::recv(fd, &c, 1, MSG_DONTWAIT)) < 0)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            EXPECT_EQ(n, 0) << text;
+            ::close(fd);
+        }
+        QCoreApplication::processEvents();
+        EXPECT_EQ(requests.count(), 1);
+
+        // Two instances asking at once are both heard.
+        EXPECT_TRUE(ActivationChannel::NotifyRunningInstance(socket));
+        EXPECT_TRUE(ActivationChannel::NotifyRunningInstance(socket));
+        for (int i = 0; i < 100 && requests.count() < 3; ++i)
+            requests.wait(50);
+        EXPECT_EQ(requests.count(), 3);
+    }
+    // The listener takes its socket with it; a start then finds nobody.
+    EXPECT_FALSE(QFileInfo::exists(socket));
+    EXPECT_FALSE(ActivationChannel::NotifyRunningInstance(socket, 200));
+    EXPECT_FALSE(ActivationChannel::NotifyRunningInstance(QString(200, QLatin1Char('x')), 200));
 }

@@ -1,0 +1,271 @@
+// Loading, saving and converting the largest tables the formats hold, each run
+// timed next to the floor for the same bytes: one read (or one write, or one
+// write followed by fsync and rename) and a decode into a std::vector<double>.
+// Table and floor alternate within every iteration, so their ratio holds on a
+// machine whose speed drifts while the benchmark runs.
+#include <benchmark/benchmark.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "BenchFiles.h"
+#include "ByteOrder.h"
+#include "ChannelTable.h"
+#include "LegacyChannelTable.h"
+#include "TunerSpecTable.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point from, Clock::time_point to)
+{
+    return std::chrono::duration<double>(to - from).count();
+}
+
+void Fail(const std::string& what)
+{
+    throw std::runtime_error(what + ": " + std::strerror(errno));
+}
+
+std::size_t FileSize(const std::string& path)
+{
+    struct stat st;
+    if (::stat(path.c_str(), &st) != 0)
+        Fail("stat " + path);
+    return static_cast<std::size_t>(st.st_size);
+}
+
+// The whole file in one read, into a buffer that is not cleared first.
+std::unique_ptr<std::uint8_t[]> ReadOnce(const std::string& path, std::size_t size)
+{
+    std::unique_ptr<std::uint8_t[]> bytes(new std::uint8_t[size]);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || ::read(fd, bytes.get(), size) != static_cast<ssize_t>(size))
+        Fail("read " + path);
+    ::close(fd);
+    return bytes;
+}
+
+// The reading floor: one read of the whole file, every 8 bytes after the
+// header decoded as a double.
+std::vector<double> ReadFloor(const std::string& path, std::size_t size, std::size_t headerSize)
+{
+    const std::unique_ptr<std::uint8_t[]> bytes = ReadOnce(path, size);
+    const std::size_t n = (size - headerSize) / 8;
+    std::vector<double> values(n);
+    for (std::size_t i = 0; i < n; ++i)
+        values[i] = le::ReadF64(bytes.get() + headerSize + 8 * i);
+    return values;
+}
+
+// The old format's floor: one read, every 8-byte entry's float widened.
+std::vector<double> ReadLegacyFloor(const std::string& path, std::size_t size)
+{
+    const std::unique_ptr<std::uint8_t[]> bytes = ReadOnce(path, size);
+    const std::size_t n = (size - LegacyChannelTable::kHeaderSize - LegacyChannelTable::kTrailerSize) / 8;
+    std::vector<double> values(n);
+    for (std::size_t i = 0; i < n; ++i)
+        values[i] = le::ReadF32(bytes.get() + LegacyChannelTable::kHeaderSize + 8 * i);
+    return values;
+}
+
+enum class WriteFloorKind
+{
+    Plain, // one write into the target
+    Synced // one write into a temporary file, fsync, rename over the target
+};
+
+// The writing floor: the values encoded behind a header of the given size and
+// written with one write.
+void WriteFloor(const std::string& path, const std::vector<double>& values, std::size_t headerSize,
+                std::size_t trailerSize, WriteFloorKind kind)
+{
+    const std::size_t size = headerSize + 8 * values.size() + trailerSize;
+    const std::unique_ptr<std::uint8_t[]> bytes(new std::uint8_t[size]());
+    for (std::size_t i = 0; i < values.size(); ++i)
+        le::WriteF64(bytes.get() + headerSize + 8 * i, values[i]);
+    const std::string target = kind == WriteFloorKind::Plain ? path : path + ".tmp";
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0 || ::write(fd, bytes.get(), size) != static_cast<ssize_t>(size))
+        Fail("write " + target);
+    if (kind == WriteFloorKind::Synced && ::fsync(fd) != 0)
+        Fail("fsync " + target);
+    ::close(fd);
+    if (kind == WriteFloorKind::Synced && ::rename(target.c_str(), path.c_str()) != 0)
+        Fail("rename " + target);
+}
+
+// Sums of one benchmark's table and floor times, reported as counters.
+struct FloorTimes
+{
+    double table = 0;
+    double floor = 0;
+    double floorSynced = 0;
+
+    void Report(benchmark::State& state, bool bSynced) const
+    {
+        const double n = static_cast<double>(state.iterations());
+        state.counters["floor_ms"] = 1e3 * floor / n;
+        state.counters["x_floor"] = table / floor;
+        if (bSynced) {
+            state.counters["floor_sync_ms"] = 1e3 * floorSynced / n;
+            state.counters["x_floor_sync"] = table / floorSynced;
+        }
+    }
+};
+
+void BM_Files_LoadChfq(benchmark::State& state)
+{
+    const BenchFiles& files = BenchFiles::Get();
+    const std::size_t size = FileSize(files.chfq);
+    FloorTimes times;
+    for (auto _ : state) {
+        auto t0 = Clock::now();
+        auto* pTable = new ChannelTable(false);
+        const int iLoaded = pTable->Load(files.chfq.c_str());
+        auto t1 = Clock::now();
+        if (iLoaded != 1 || pTable->GetList(ChannelModeCable)->iCount != ChannelTable::kMaxChannels)
+            state.SkipWithError("the table did not load whole");
+        const std::vector<double> floor = ReadFloor(files.chfq, size, ChannelTableHeader::kSize);
+        auto t2 = Clock::now();
+        benchmark::DoNotOptimize(floor.data());
+        delete pTable;
+        times.table += Seconds(t0, t1);
+        times.floor += Seconds(t1, t2);
+        state.SetIterationTime(Seconds(t0, t1));
+    }
+    times.Report(state, false);
+}
+BENCHMARK(BM_Files_LoadChfq)->Unit(benchmark::kMillisecond)->UseManualTime();
+
+void BM_Files_SaveChfq(benchmark::State& state)
+{
+    const BenchFiles& files = BenchFiles::Get();
+    ChannelTable table(false);
+    if (!table.Load(files.chfq.c_str()))
+        Fail("load " + files.chfq);
+    const std::vector<double> values = ReadFloor(files.chfq, FileSize(files.chfq), ChannelTableHeader::kSize);
+    const std::string out = files.Scratch("saved.ccf");
+    const std::string floorOut = files.Scratch("floor.ccf");
+    FloorTimes times;
+    for (auto _ : state) {
+        auto t0 = Clock::now();
+        const int iSaved = table.Save(out.c_str());
+        auto t1 = Clock::now();
+        WriteFloor(floorOut, values, ChannelTableHeader::kSize, 0, WriteFloorKind::Plain);
+        auto t2 = Clock::now();
+        WriteFloor(floorOut, values, ChannelTableHeader::kSize, 0, WriteFloorKind::Synced);
+        auto t3 = Clock::now();
+        if (iSaved != 1)
+            state.SkipWithError("the table was not saved");
+        times.table += Seconds(t0, t1);
+        times.floor += Seconds(t1, t2);
+        times.floorSynced += Seconds(t2, t3);
+        state.SetIterationTime(Seconds(t0, t1));
+    }
+    times.Report(state, true);
+}
+BENCHMARK(BM_Files_SaveChfq)->Unit(benchmark::kMillisecond)->UseManualTime();
+
+void BM_Files_LoadTnsp(benchmark::State& state)
+{
+    const BenchFiles& files = BenchFiles::Get();
+    const std::size_t size = FileSize(files.tnsp);
+    FloorTimes times;
+    for (auto _ : state) {
+        auto t0 = Clock::now();
+        auto* pTable = new TunerSpecTable(false);
+        const int iLoaded = pTable->Load(files.tnsp.c_str());
+        auto t1 = Clock::now();
+        if (iLoaded != 1 || pTable->GetList()->iCount != BenchFiles::kTunerEntries)
+            state.SkipWithError("the table did not load whole");
+        const std::vector<double> floor = ReadFloor(files.tnsp, size, TunerSpecHeader::kSize);
+        auto t2 = Clock::now();
+        benchmark::DoNotOptimize(floor.data());
+        delete pTable;
+        times.table += Seconds(t0, t1);
+        times.floor += Seconds(t1, t2);
+        state.SetIterationTime(Seconds(t0, t1));
+    }
+    times.Report(state, false);
+}
+BENCHMARK(BM_Files_LoadTnsp)->Unit(benchmark::kMillisecond)->UseManualTime();
+
+void BM_Files_SaveTnsp(benchmark::State& state)
+{
+    const BenchFiles& files = BenchFiles::Get();
+    TunerSpecTable table(false);
+    if (!table.Load(files.tnsp.c_str()))
+        Fail("load " + files.tnsp);
+    const std::vector<double> values = ReadFloor(files.tnsp, FileSize(files.tnsp), TunerSpecHeader::kSize);
+    const std::string out = files.Scratch("saved.tsf");
+    const std::string floorOut = files.Scratch("floor.tsf");
+    FloorTimes times;
+    for (auto _ : state) {
+        auto t0 = Clock::now();
+        const int iSaved = table.Save(out.c_str());
+        auto t1 = Clock::now();
+        WriteFloor(floorOut, values, TunerSpecHeader::kSize, 0, WriteFloorKind::Plain);
+        auto t2 = Clock::now();
+        WriteFloor(floorOut, values, TunerSpecHeader::kSize, 0, WriteFloorKind::Synced);
+        auto t3 = Clock::now();
+        if (iSaved != 1)
+            state.SkipWithError("the table was not saved");
+        times.table += Seconds(t0, t1);
+        times.floor += Seconds(t1, t2);
+        times.floorSynced += Seconds(t2, t3);
+        state.SetIterationTime(Seconds(t0, t1));
+    }
+    times.Report(state, true);
+}
+BENCHMARK(BM_Files_SaveTnsp)->Unit(benchmark::kMillisecond)->UseManualTime();
+
+// What the converter does: load the old table, convert it, save the result
+// beside it. The floor reads the old bytes, widens the floats and writes the
+// new file's bytes.
+void BM_Files_ConvertCft(benchmark::State& state)
+{
+    const BenchFiles& files = BenchFiles::Get();
+    const std::size_t size = FileSize(files.cft);
+    const std::string out = LegacyOutputPath(files.cft);
+    const std::string floorOut = files.Scratch("floor-converted.ccf");
+    FloorTimes times;
+    for (auto _ : state) {
+        auto t0 = Clock::now();
+        auto* pLegacy = new LegacyChannelTable;
+        auto* pTable = new ChannelTable(false);
+        const int iDone = pLegacy->Load(files.cft.c_str()) && pTable->ConvertFromLegacy(pLegacy) &&
+                          pTable->Save(out.c_str());
+        auto t1 = Clock::now();
+        if (!iDone || pTable->GetList(ChannelModeCable)->iCount != ChannelTable::kMaxChannels)
+            state.SkipWithError("the table was not converted whole");
+        std::vector<double> values = ReadLegacyFloor(files.cft, size);
+        WriteFloor(floorOut, values, ChannelTableHeader::kSize, 4, WriteFloorKind::Plain);
+        auto t2 = Clock::now();
+        values = ReadLegacyFloor(files.cft, size);
+        WriteFloor(floorOut, values, ChannelTableHeader::kSize, 4, WriteFloorKind::Synced);
+        auto t3 = Clock::now();
+        delete pTable;
+        delete pLegacy;
+        times.table += Seconds(t0, t1);
+        times.floor += Seconds(t1, t2);
+        times.floorSynced += Seconds(t2, t3);
+        state.SetIterationTime(Seconds(t0, t1));
+    }
+    times.Report(state, true);
+}
+BENCHMARK(BM_Files_ConvertCft)->Unit(benchmark::kMillisecond)->UseManualTime();
+
+} // namespace
