@@ -7,9 +7,6 @@
 
 namespace {
 
-constexpr std::size_t kOffMarker = 0;
-constexpr std::size_t kOffReserved = 2;
-constexpr std::size_t kOffMagic = 4;
 constexpr std::size_t kOffCountry = 8;
 constexpr std::size_t kOffAirMax = 12;
 constexpr std::size_t kOffAirMin = 14;
@@ -28,23 +25,12 @@ ChannelNode* AsChannel(EntryNode* pNode)
 
 } // namespace
 
-std::uint16_t ChannelTableHeader::wMarker() const { return le::ReadU16(bytes + kOffMarker); }
-std::uint16_t ChannelTableHeader::wReserved() const { return le::ReadU16(bytes + kOffReserved); }
-std::uint32_t ChannelTableHeader::dwMagic() const { return le::ReadU32(bytes + kOffMagic); }
 std::int32_t ChannelTableHeader::iCountryCode() const { return le::ReadI32(bytes + kOffCountry); }
 std::uint16_t ChannelTableHeader::wAirMax() const { return le::ReadU16(bytes + kOffAirMax); }
 std::uint16_t ChannelTableHeader::wAirMin() const { return le::ReadU16(bytes + kOffAirMin); }
 std::uint16_t ChannelTableHeader::wCableMax() const { return le::ReadU16(bytes + kOffCableMax); }
 std::uint16_t ChannelTableHeader::wCableMin() const { return le::ReadU16(bytes + kOffCableMin); }
 
-void ChannelTableHeader::SetMarker(std::uint16_t w) { le::WriteU16(bytes + kOffMarker, w); }
-void ChannelTableHeader::SetReserved(std::uint16_t w) { le::WriteU16(bytes + kOffReserved, w); }
-void ChannelTableHeader::SetMagic(std::uint32_t dwMagic) { le::WriteU32(bytes + kOffMagic, dwMagic); }
-void ChannelTableHeader::SetMagic(const char (&magic)[5])
-{
-    for (int i = 0; i < 4; ++i)
-        bytes[kOffMagic + i] = static_cast<std::uint8_t>(magic[i]);
-}
 void ChannelTableHeader::SetCountryCode(std::int32_t i) { le::WriteI32(bytes + kOffCountry, i); }
 void ChannelTableHeader::SetAirMax(std::uint16_t w) { le::WriteU16(bytes + kOffAirMax, w); }
 void ChannelTableHeader::SetAirMin(std::uint16_t w) { le::WriteU16(bytes + kOffAirMin, w); }

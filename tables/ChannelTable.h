@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "EntryList.h"
+#include "FileHeaderImage.h"
 #include "FileIO.h"
 #include "NodePool.h"
 
@@ -24,32 +25,20 @@ struct ChannelNode : EntryNode, PoolAllocated<ChannelNode>
 };
 
 // The header exactly as it lies at the start of a .ccf file.
-class ChannelTableHeader
+class ChannelTableHeader : public FileHeaderImage<20>
 {
 public:
-    static constexpr std::size_t kSize = 20;
-
-    std::uint16_t wMarker() const;
-    std::uint16_t wReserved() const;
-    std::uint32_t dwMagic() const;
     std::int32_t iCountryCode() const;
     std::uint16_t wAirMax() const;
     std::uint16_t wAirMin() const;
     std::uint16_t wCableMax() const;
     std::uint16_t wCableMin() const;
 
-    void SetMarker(std::uint16_t w);
-    void SetReserved(std::uint16_t w);
-    void SetMagic(const char (&magic)[5]);
-    // The four magic bytes as dwMagic() reads them: the first byte lowest.
-    void SetMagic(std::uint32_t dwMagic);
     void SetCountryCode(std::int32_t i);
     void SetAirMax(std::uint16_t w);
     void SetAirMin(std::uint16_t w);
     void SetCableMax(std::uint16_t w);
     void SetCableMin(std::uint16_t w);
-
-    std::uint8_t bytes[kSize] = {};
 };
 
 class ChannelTable

@@ -7,9 +7,6 @@
 
 namespace {
 
-constexpr std::size_t kOffMarker = 0;
-constexpr std::size_t kOffReserved = 2;
-constexpr std::size_t kOffMagic = 4;
 constexpr std::size_t kOffEntryCount = 8;
 
 std::int32_t KeyOf(const EntryNode* pNode)
@@ -19,19 +16,8 @@ std::int32_t KeyOf(const EntryNode* pNode)
 
 } // namespace
 
-std::uint16_t TunerSpecHeader::wMarker() const { return le::ReadU16(bytes + kOffMarker); }
-std::uint16_t TunerSpecHeader::wReserved() const { return le::ReadU16(bytes + kOffReserved); }
-std::uint32_t TunerSpecHeader::dwMagic() const { return le::ReadU32(bytes + kOffMagic); }
 std::int32_t TunerSpecHeader::iEntryCount() const { return le::ReadI32(bytes + kOffEntryCount); }
 
-void TunerSpecHeader::SetMarker(std::uint16_t w) { le::WriteU16(bytes + kOffMarker, w); }
-void TunerSpecHeader::SetReserved(std::uint16_t w) { le::WriteU16(bytes + kOffReserved, w); }
-void TunerSpecHeader::SetMagic(std::uint32_t dwMagic) { le::WriteU32(bytes + kOffMagic, dwMagic); }
-void TunerSpecHeader::SetMagic(const char (&magic)[5])
-{
-    for (int i = 0; i < 4; ++i)
-        bytes[kOffMagic + i] = static_cast<std::uint8_t>(magic[i]);
-}
 void TunerSpecHeader::SetEntryCount(std::int32_t i) { le::WriteI32(bytes + kOffEntryCount, i); }
 
 TunerSpecTable::TunerSpecTable(bool bWithList)

@@ -7,28 +7,16 @@
 #include <vector>
 
 #include "EntryList.h"
+#include "FileHeaderImage.h"
 #include "FileIO.h"
 #include "TunerSpecEntry.h"
 
 // The header exactly as it lies at the start of a .tsf file.
-class TunerSpecHeader
+class TunerSpecHeader : public FileHeaderImage<12>
 {
 public:
-    static constexpr std::size_t kSize = 12;
-
-    std::uint16_t wMarker() const;
-    std::uint16_t wReserved() const;
-    std::uint32_t dwMagic() const;
     std::int32_t iEntryCount() const;
-
-    void SetMarker(std::uint16_t w);
-    void SetReserved(std::uint16_t w);
-    void SetMagic(const char (&magic)[5]);
-    // The four magic bytes as dwMagic() reads them: the first byte lowest.
-    void SetMagic(std::uint32_t dwMagic);
     void SetEntryCount(std::int32_t i);
-
-    std::uint8_t bytes[kSize] = {};
 };
 
 class TunerSpecTable
