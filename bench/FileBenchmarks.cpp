@@ -126,19 +126,21 @@ struct FloorTimes
     }
 };
 
-void BM_Files_LoadChfq(benchmark::State& state)
+// Loading a whole table into a table object, beside reading the same bytes
+// into a vector of doubles.
+template <class Table, class LoadedWhole>
+void RunLoad(benchmark::State& state, const std::string& path, std::size_t headerSize, LoadedWhole loadedWhole)
 {
-    const BenchFiles& files = BenchFiles::Get();
-    const std::size_t size = FileSize(files.chfq);
+    const std::size_t size = FileSize(path);
     FloorTimes times;
     for (auto _ : state) {
         auto t0 = Clock::now();
-        auto* pTable = new ChannelTable(false);
-        const int iLoaded = pTable->Load(files.chfq.c_str());
+        auto* pTable = new Table(false);
+        const int iLoaded = pTable->Load(path.c_str());
         auto t1 = Clock::now();
-        if (iLoaded != 1 || pTable->GetList(ChannelModeCable)->iCount != ChannelTable::kMaxChannels)
+        if (iLoaded != 1 || !loadedWhole(*pTable))
             state.SkipWithError("the table did not load whole");
-        const std::vector<double> floor = ReadFloor(files.chfq, size, ChannelTableHeader::kSize);
+        const std::vector<double> floor = ReadFloor(path, size, headerSize);
         auto t2 = Clock::now();
         benchmark::DoNotOptimize(floor.data());
         delete pTable;
@@ -147,88 +149,64 @@ void BM_Files_LoadChfq(benchmark::State& state)
         state.SetIterationTime(Seconds(t0, t1));
     }
     times.Report(state, false);
+}
+
+// Saving a loaded table, beside writing the same doubles plainly and with the
+// flush and rename a safe save needs.
+template <class Table>
+void RunSave(benchmark::State& state, const std::string& path, std::size_t headerSize, const std::string& extension)
+{
+    const BenchFiles& files = BenchFiles::Get();
+    Table table(false);
+    if (!table.Load(path.c_str()))
+        Fail("load " + path);
+    const std::vector<double> values = ReadFloor(path, FileSize(path), headerSize);
+    const std::string out = files.Scratch("saved." + extension);
+    const std::string floorOut = files.Scratch("floor." + extension);
+    FloorTimes times;
+    for (auto _ : state) {
+        auto t0 = Clock::now();
+        const int iSaved = table.Save(out.c_str());
+        auto t1 = Clock::now();
+        WriteFloor(floorOut, values, headerSize, 0, WriteFloorKind::Plain);
+        auto t2 = Clock::now();
+        WriteFloor(floorOut, values, headerSize, 0, WriteFloorKind::Synced);
+        auto t3 = Clock::now();
+        if (iSaved != 1)
+            state.SkipWithError("the table was not saved");
+        times.table += Seconds(t0, t1);
+        times.floor += Seconds(t1, t2);
+        times.floorSynced += Seconds(t2, t3);
+        state.SetIterationTime(Seconds(t0, t1));
+    }
+    times.Report(state, true);
+}
+
+void BM_Files_LoadChfq(benchmark::State& state)
+{
+    RunLoad<ChannelTable>(state, BenchFiles::Get().chfq, ChannelTableHeader::kSize, [](const ChannelTable& table) {
+        return table.GetList(ChannelModeCable)->iCount == ChannelTable::kMaxChannels;
+    });
 }
 BENCHMARK(BM_Files_LoadChfq)->Unit(benchmark::kMillisecond)->UseManualTime();
 
 void BM_Files_SaveChfq(benchmark::State& state)
 {
-    const BenchFiles& files = BenchFiles::Get();
-    ChannelTable table(false);
-    if (!table.Load(files.chfq.c_str()))
-        Fail("load " + files.chfq);
-    const std::vector<double> values = ReadFloor(files.chfq, FileSize(files.chfq), ChannelTableHeader::kSize);
-    const std::string out = files.Scratch("saved.ccf");
-    const std::string floorOut = files.Scratch("floor.ccf");
-    FloorTimes times;
-    for (auto _ : state) {
-        auto t0 = Clock::now();
-        const int iSaved = table.Save(out.c_str());
-        auto t1 = Clock::now();
-        WriteFloor(floorOut, values, ChannelTableHeader::kSize, 0, WriteFloorKind::Plain);
-        auto t2 = Clock::now();
-        WriteFloor(floorOut, values, ChannelTableHeader::kSize, 0, WriteFloorKind::Synced);
-        auto t3 = Clock::now();
-        if (iSaved != 1)
-            state.SkipWithError("the table was not saved");
-        times.table += Seconds(t0, t1);
-        times.floor += Seconds(t1, t2);
-        times.floorSynced += Seconds(t2, t3);
-        state.SetIterationTime(Seconds(t0, t1));
-    }
-    times.Report(state, true);
+    RunSave<ChannelTable>(state, BenchFiles::Get().chfq, ChannelTableHeader::kSize, "ccf");
 }
 BENCHMARK(BM_Files_SaveChfq)->Unit(benchmark::kMillisecond)->UseManualTime();
 
 void BM_Files_LoadTnsp(benchmark::State& state)
 {
-    const BenchFiles& files = BenchFiles::Get();
-    const std::size_t size = FileSize(files.tnsp);
-    FloorTimes times;
-    for (auto _ : state) {
-        auto t0 = Clock::now();
-        auto* pTable = new TunerSpecTable(false);
-        const int iLoaded = pTable->Load(files.tnsp.c_str());
-        auto t1 = Clock::now();
-        if (iLoaded != 1 || pTable->GetList()->iCount != BenchFiles::kTunerEntries)
-            state.SkipWithError("the table did not load whole");
-        const std::vector<double> floor = ReadFloor(files.tnsp, size, TunerSpecHeader::kSize);
-        auto t2 = Clock::now();
-        benchmark::DoNotOptimize(floor.data());
-        delete pTable;
-        times.table += Seconds(t0, t1);
-        times.floor += Seconds(t1, t2);
-        state.SetIterationTime(Seconds(t0, t1));
-    }
-    times.Report(state, false);
+    RunLoad<TunerSpecTable>(state, BenchFiles::Get().tnsp, TunerSpecHeader::kSize, [](const TunerSpecTable& table) {
+        return table.GetList()->iCount == BenchFiles::kTunerEntries;
+    });
 }
 BENCHMARK(BM_Files_LoadTnsp)->Unit(benchmark::kMillisecond)->UseManualTime();
 
 void BM_Files_SaveTnsp(benchmark::State& state)
 {
-    const BenchFiles& files = BenchFiles::Get();
-    TunerSpecTable table(false);
-    if (!table.Load(files.tnsp.c_str()))
-        Fail("load " + files.tnsp);
-    const std::vector<double> values = ReadFloor(files.tnsp, FileSize(files.tnsp), TunerSpecHeader::kSize);
-    const std::string out = files.Scratch("saved.tsf");
-    const std::string floorOut = files.Scratch("floor.tsf");
-    FloorTimes times;
-    for (auto _ : state) {
-        auto t0 = Clock::now();
-        const int iSaved = table.Save(out.c_str());
-        auto t1 = Clock::now();
-        WriteFloor(floorOut, values, TunerSpecHeader::kSize, 0, WriteFloorKind::Plain);
-        auto t2 = Clock::now();
-        WriteFloor(floorOut, values, TunerSpecHeader::kSize, 0, WriteFloorKind::Synced);
-        auto t3 = Clock::now();
-        if (iSaved != 1)
-            state.SkipWithError("the table was not saved");
-        times.table += Seconds(t0, t1);
-        times.floor += Seconds(t1, t2);
-        times.floorSynced += Seconds(t2, t3);
-        state.SetIterationTime(Seconds(t0, t1));
-    }
-    times.Report(state, true);
+    RunSave<TunerSpecTable>(state, BenchFiles::Get().tnsp, TunerSpecHeader::kSize, "tsf");
 }
 BENCHMARK(BM_Files_SaveTnsp)->Unit(benchmark::kMillisecond)->UseManualTime();
 
