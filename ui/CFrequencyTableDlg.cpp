@@ -326,12 +326,19 @@ bool CFrequencyTableDlg::PreTranslateMessage(QWidget* pTarget, QKeyEvent* pEvent
 
 // Channel editing.
 
+// Append and "Save value" both begin so: read the frequency edit, then clear it.
+QString CFrequencyTableDlg::TakeFrequencyText()
+{
+    const QString text = GetDlgItemText(IDC_EDIT_FREQUENCY);
+    SetDlgItemText(IDC_EDIT_FREQUENCY, QString());
+    return text;
+}
+
 void CFrequencyTableDlg::OnAddToEnd()
 {
     if (!m_pTable)
         return;
-    const QString text = GetDlgItemText(IDC_EDIT_FREQUENCY);
-    SetDlgItemText(IDC_EDIT_FREQUENCY, QString());
+    const QString text = TakeFrequencyText();
     if (text.isEmpty())
         return;
     std::unique_ptr<ChannelNode> pNode(new (std::nothrow) ChannelNode);
@@ -375,8 +382,7 @@ void CFrequencyTableDlg::OnSaveValue()
 {
     if (!m_pTable)
         return;
-    const QString text = GetDlgItemText(IDC_EDIT_FREQUENCY);
-    SetDlgItemText(IDC_EDIT_FREQUENCY, QString());
+    const QString text = TakeFrequencyText();
     if (text.isEmpty())
         return;
     // The range is deliberately left alone: it follows structural edits only.

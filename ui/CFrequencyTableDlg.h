@@ -63,6 +63,7 @@ private:
     void ShowRange(std::int32_t iMode, std::int32_t* piMin = nullptr, std::int32_t* piMax = nullptr);
     void ShowChannel(std::int32_t iChannel);
     void ShowCountry(std::int32_t iCode);
+    QString TakeFrequencyText();
     FileDialogRequest TableFileRequest(bool bOpen) const;
 
     // Message map.
