@@ -851,6 +851,10 @@ TEST(ToolCatalogue, ListsFactoriesAndTunerTypes)
 TEST(ToolCatalogue, DefaultIsTheCatalogueBesideTheProgram)
 {
     TempDir dir;
+    // No installed or personal catalogue may stand in for the missing one.
+    const std::string noData = dir.File("no-data");
+    ScopedEnv dataHome("XDG_DATA_HOME", noData.c_str());
+    ScopedEnv dataDirs("XDG_DATA_DIRS", noData.c_str());
     const std::string program = dir.File("vornalix-tool");
     std::filesystem::copy_file(VORNALIX_TOOL, program);
     ToolRun run = RunToolProcess({"catalogue", "--json"}, "", program);
