@@ -63,8 +63,9 @@ double PeakMiB(const std::string& errorFile)
     const std::string key = "peak-rss-kib ";
     double kib = 0;
     while (std::getline(in, line)) {
-        if (line.compare(0, key.size(), key) == 0)
-            kib = std::stod(line.substr(key.size()));
+        const auto at = line.find(key);
+        if (at != std::string::npos)
+            kib = std::stod(line.substr(at + key.size()));
     }
     return kib / 1024.0;
 }
