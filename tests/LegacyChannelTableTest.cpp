@@ -382,7 +382,7 @@ TEST(LegacyChannelTableConvert, RealPlansSurviveConversionAndReload)
 {
     const auto readPlan = [](const std::string& name) {
         std::vector<float> out;
-        const auto rows = ReadCsv(SharedData("channel-plans/" + name + ".csv"));
+        const auto rows = ReadCsv(DataFile("channel-plans/" + name + ".csv"));
         for (std::size_t i = 1; i < rows.size(); ++i)
             out.push_back(std::stof(rows[i].at(1)));
         return out;

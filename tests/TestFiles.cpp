@@ -136,9 +136,9 @@ std::vector<CsvRow> ReadCsv(const std::string& path)
     return rows;
 }
 
-std::string SharedData(const std::string& name)
+std::string DataFile(const std::string& name)
 {
-    return std::string(VORNALIX_SHARED_DATA) + "/" + name;
+    return std::string(VORNALIX_DATA_DIR) + "/" + name;
 }
 
 ScopedEnv::ScopedEnv(const char* pszName, const char* pszValue) : m_name(pszName)

@@ -41,8 +41,8 @@ void PutBytes(Bytes& b, std::initializer_list<std::uint8_t> bytes);
 // Rows of a comma-separated file with RFC 4180 quoting, header row included.
 using CsvRow = std::vector<std::string>;
 std::vector<CsvRow> ReadCsv(const std::string& path);
-// A file of the shared public data set.
-std::string SharedData(const std::string& name);
+// A file of the public data set in data/ (channel plans, country list, tuners).
+std::string DataFile(const std::string& name);
 
 // Sets an environment variable (nullptr unsets it) for the life of the object.
 class ScopedEnv

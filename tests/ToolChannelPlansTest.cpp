@@ -15,7 +15,7 @@
 TEST(ToolChannelPlans, EveryPlanBuildsAndDumpsBackExactly)
 {
     std::vector<std::string> plans;
-    for (const auto& entry : std::filesystem::directory_iterator(SharedData("channel-plans")))
+    for (const auto& entry : std::filesystem::directory_iterator(DataFile("channel-plans")))
         if (entry.path().extension() == ".csv")
             plans.push_back(entry.path().string());
     std::sort(plans.begin(), plans.end());

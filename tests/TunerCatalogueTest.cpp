@@ -222,7 +222,7 @@ TEST(TunerCatalogueRead, MissingFileOrSectionGivesNoList)
 // quoted as the INF syntax needs them (two contain commas).
 TEST(TunerCatalogueRead, RealTunerNamesComeBackUnchanged)
 {
-    const auto rows = ReadCsv(SharedData("tuners.csv"));
+    const auto rows = ReadCsv(DataFile("tuners.csv"));
     std::string text = "[Factory]\r\nCount = 1\r\n1 = \"Linux kernel\"\r\n[01]\r\nCount = " +
                        std::to_string(rows.size() - 1) + "\r\n";
     for (std::size_t i = 1; i < rows.size(); ++i) {
@@ -357,7 +357,7 @@ TEST(TunerCatalogueOpen, FirstReadableCandidateWins)
 TEST(SampleCatalogue, ListsRealTunersUnderTheirMakers)
 {
     std::map<int, std::string> kernelNames;
-    const auto rows = ReadCsv(SharedData("tuners.csv"));
+    const auto rows = ReadCsv(DataFile("tuners.csv"));
     for (std::size_t i = 1; i < rows.size(); ++i)
         kernelNames[std::stoi(rows[i][10])] = rows[i][0];
 

@@ -447,7 +447,7 @@ TEST(TunerSpecTableOrder, RemoveEntryTakesOneBasedPositions)
 // read back field for field, in key order.
 TEST(TunerSpecTableFile, RealTunerTableRoundTrips)
 {
-    const auto rows = ReadCsv(SharedData("tuners.csv"));
+    const auto rows = ReadCsv(DataFile("tuners.csv"));
     ASSERT_EQ(rows.size(), 64u);
     TunerSpecTable table(true);
     for (std::size_t i = 1; i < rows.size(); ++i) {

@@ -190,7 +190,7 @@ TEST(ConvertRealPlan, ConvertedPlanLoadsInTheEditor)
     FakeUserServices services;
     TempDir dir;
     std::vector<float> air;
-    const std::vector<CsvRow> rows = ReadCsv(SharedData("channel-plans/europe-west.csv"));
+    const std::vector<CsvRow> rows = ReadCsv(DataFile("channel-plans/europe-west.csv"));
     ASSERT_EQ(rows.at(0).at(1), "frequency_mhz");
     for (std::size_t i = 1; i < rows.size(); ++i)
         air.push_back(std::stof(rows[i].at(1)));
