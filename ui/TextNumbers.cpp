@@ -1,17 +1,14 @@
 #include "TextNumbers.h"
 
-#include <algorithm>
-#include <cstdlib>
-#include <limits>
-
-#include <locale.h>
+#include "TypedNumbers.h"
 
 namespace {
 
-locale_t ClassicLocale()
+// Anything outside ASCII ends a number like any other character that does not
+// fit, so the UTF-8 bytes can be read as they are.
+std::string_view View(const QByteArray& bytes)
 {
-    static const locale_t locale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    return locale;
+    return {bytes.constData(), static_cast<std::size_t>(bytes.size())};
 }
 
 } // namespace
@@ -19,14 +16,11 @@ locale_t ClassicLocale()
 double TextToDouble(const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
-    return strtod_l(bytes.constData(), nullptr, ClassicLocale());
+    return ReadTypedDecimal(View(bytes));
 }
 
 std::int32_t TextToLong(const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
-    // strtol, unlike atol, defines its result on overflow: the nearest end of long.
-    const long value = strtol_l(bytes.constData(), nullptr, 10, ClassicLocale());
-    return static_cast<std::int32_t>(std::clamp<long>(value, std::numeric_limits<std::int32_t>::min(),
-                                                      std::numeric_limits<std::int32_t>::max()));
+    return ReadTypedInteger(View(bytes));
 }

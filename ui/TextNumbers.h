@@ -1,9 +1,7 @@
 #pragma once
-// Numbers typed by the person, read exactly as the C library's atof and atol
-// read them: leading white space, an optional sign, as many characters as form
-// a number, and 0 when the text does not begin with one. The reading is done in
-// the "C" locale whatever locale the program runs in, so "55.25" is 55.25 on a
-// desktop whose decimal separator is a comma.
+// Numbers typed by the person into the editors' edit boxes, read by the rules
+// of TypedNumbers.h: a plain decimal number from the front of the text, 0 when
+// there is none, the decimal point "." under any desktop locale.
 
 #include <cstdint>
 
