@@ -174,12 +174,14 @@ std::optional<std::vector<CatalogueItem>> TunerCatalogue::ReadList(const std::st
 
         std::vector<CatalogueItem> items;
         for (std::size_t i = 0; i < lines.size(); ++i) {
+            // A line whose number does not read as an integer still offers its
+            // name, with the number 0: code 0x00, and "00 -- " before a tuner
+            // type's name.
             std::int32_t iNumber = 0;
-            std::string name;
-            // A line without a number has no code to offer and yields no item.
             if (!m_inf.GetIntField(lines[i], 0, iNumber))
-                continue;
+                iNumber = 0;
             codes[i] = BcdFromDecimal(iNumber);
+            std::string name;
             if (!m_inf.GetStringField(lines[i], 1, name))
                 continue;
             CatalogueItem item;

@@ -39,7 +39,9 @@ public:
     void Close();
 
     // No list (empty optional) tells the caller to keep what it shows; a list,
-    // even an empty one, replaces it.
+    // even an empty one, replaces it. A line whose number does not read as an
+    // integer gives an item with the number 0 (code 0x00, and "00 -- " before
+    // a tuner type's name); a line whose name does not read gives none.
     std::optional<std::vector<CatalogueItem>> ReadFactories();
     std::optional<std::vector<CatalogueItem>> ReadTunerTypes(std::int32_t iFactoryCode);
 

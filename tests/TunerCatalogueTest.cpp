@@ -138,15 +138,32 @@ TEST(TunerCatalogueRead, TunerTypesCarryTheirNumberInTheText)
     EXPECT_TRUE(none->empty());
     EXPECT_TRUE(catalogue.TunerTypeCodes().empty());
 
-    // A line without a number gives no item; the one after it still counts.
+    // A line whose number is not an integer still gives its name, as number 0;
+    // the line after it counts as usual.
     const auto alps = catalogue.ReadTunerTypes(BcdFromDecimal(25));
-    EXPECT_EQ(Flat(alps), (Items{{0x10, "10 -- ten"}}));
+    EXPECT_EQ(Flat(alps), (Items{{0x00, "00 -- not a number"}, {0x10, "10 -- ten"}}));
     EXPECT_EQ(catalogue.TunerTypeCodes(), (std::vector<std::int32_t>{0, 0x10}));
 
     // No section of its own, or one named by the number instead of the code.
     EXPECT_FALSE(catalogue.ReadTunerTypes(BcdFromDecimal(3)).has_value());
     EXPECT_FALSE(catalogue.ReadTunerTypes(12).has_value());
     EXPECT_EQ(catalogue.TunerTypeCodes(), (std::vector<std::int32_t>{0, 0x10})); // kept
+}
+
+TEST(TunerCatalogueRead, FactoryWithoutANumberIsListedWithCodeZero)
+{
+    TempDir dir;
+    TunerCatalogue catalogue;
+    ASSERT_TRUE(catalogue.Open(WriteText(dir, "TunerSpec.inf",
+                                         "[Factory]\nCount = 4\nMaker = Unnumbered\n5 = Temic\n"
+                                         "1.5 = Halfway\n\"\" = \"Empty number\"\n"
+                                         "[00]\nCount = 1\n7 = Under zero\n")));
+    const auto factories = catalogue.ReadFactories();
+    EXPECT_EQ(Flat(factories),
+              (Items{{0x00, "Unnumbered"}, {0x05, "Temic"}, {0x00, "Halfway"}, {0x00, "Empty number"}}));
+    EXPECT_EQ(catalogue.FactoryCodes(), (std::vector<std::int32_t>{0, 0x05, 0, 0}));
+    // Code 0 has its tuner types in section 00, like any factory numbered 0.
+    EXPECT_EQ(Flat(catalogue.ReadTunerTypes(0)), (Items{{0x07, "07 -- Under zero"}}));
 }
 
 TEST(TunerCatalogueRead, CountsBeyondTheSectionOrBelowZero)
