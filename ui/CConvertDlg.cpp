@@ -5,6 +5,8 @@
 #include <QFile>
 
 #include "ChannelTable.h"
+#include "FileIO.h"
+#include "FileMessages.h"
 #include "LegacyChannelTable.h"
 #include "UserServices.h"
 #include "resource.h"
@@ -31,13 +33,21 @@ void CConvertDlg::OnLoadFile()
 
 bool CConvertDlg::OpenFile(const QString& chosen)
 {
+    // A file that cannot be read changes nothing on screen and says why; one
+    // that is read but holds no channels is not an error and says nothing.
     const std::string path = QFile::encodeName(chosen).toStdString();
-    m_strOutputPath = LegacyOutputPath(path);
-
-    m_pLegacyTable.reset(new (std::nothrow) LegacyChannelTable);
-    if (!m_pLegacyTable)
+    std::unique_ptr<LegacyChannelTable> pLoaded(new (std::nothrow) LegacyChannelTable);
+    if (!pLoaded)
         return false;
-    if (!m_pLegacyTable->Load(path.c_str()))
+    FileError error;
+    const bool bLoaded = pLoaded->Load(path.c_str(), &error) != 0;
+    if (error.code != 0) {
+        ShowFileError(this, FileAction::Load, chosen, error);
+        return false;
+    }
+    m_pLegacyTable = std::move(pLoaded);
+    m_strOutputPath = LegacyOutputPath(path);
+    if (!bLoaded)
         return false;
     SetDlgItemText(IDC_STATIC_PATH, chosen);
     EnableDlgItem(IDC_BUTTON_LOAD_FILE, false);

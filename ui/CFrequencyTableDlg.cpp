@@ -15,6 +15,7 @@
 #include "CConvertDlg.h"
 #include "ChannelTable.h"
 #include "CountryCatalogue.h"
+#include "FileMessages.h"
 #include "ListView.h"
 #include "Strings.h"
 #include "TextNumbers.h"
@@ -215,12 +216,16 @@ bool CFrequencyTableDlg::OpenFile(const QString& path)
 {
     // The file is read into a table of its own, which takes the place of the
     // one on screen only once it has loaded: a file that cannot be read leaves
-    // the current table, its origin and the display exactly as they were.
+    // the current table, its origin and the display exactly as they were, and
+    // the person is told why.
     std::unique_ptr<ChannelTable> pLoaded(new (std::nothrow) ChannelTable(false));
     if (!pLoaded)
         return false;
-    if (!pLoaded->Load(QFile::encodeName(path).constData()))
+    FileError error;
+    if (!pLoaded->Load(QFile::encodeName(path).constData(), &error)) {
+        ShowFileError(this, FileAction::Load, path, error);
         return false;
+    }
     m_pTable = std::move(pLoaded);
     m_iTableOrigin = TableOriginLoaded;
 
@@ -251,11 +256,8 @@ void CFrequencyTableDlg::OnSaveToFile()
     if (!path || !m_pTable)
         return;
     FileError error;
-    if (!m_pTable->Save(QFile::encodeName(*path).constData(), &error)) {
-        Services().ShowMessage(this,
-                               QStringLiteral("Cannot save \"%1\": %2").arg(*path, QString::fromLocal8Bit(error.text.c_str())),
-                               MessageIcon::Exclamation);
-    }
+    if (!m_pTable->Save(QFile::encodeName(*path).constData(), &error))
+        ShowFileError(this, FileAction::Save, *path, error);
 }
 
 void CFrequencyTableDlg::OnCountryCodeEnter()

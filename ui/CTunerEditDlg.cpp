@@ -8,6 +8,7 @@
 #include <QCursor>
 #include <QFile>
 
+#include "FileMessages.h"
 #include "HexDigit.h"
 #include "ListView.h"
 #include "TextNumbers.h"
@@ -295,11 +296,8 @@ void CTunerEditDlg::OnSaveFile()
     // A table without entries writes a header-only file and reports 0 with no
     // error: nothing to tell. A write that failed leaves the old file as it
     // was, and the person must know the entries are not saved.
-    if (!m_pTunerTable->Save(QFile::encodeName(*path).constData(), &error) && error.code != 0) {
-        Services().ShowMessage(this,
-                               QStringLiteral("Cannot save \"%1\": %2").arg(*path, QString::fromLocal8Bit(error.text)),
-                               MessageIcon::Exclamation);
-    }
+    if (!m_pTunerTable->Save(QFile::encodeName(*path).constData(), &error) && error.code != 0)
+        ShowFileError(this, FileAction::Save, *path, error);
 }
 
 void CTunerEditDlg::OnLoadFile()
@@ -310,21 +308,31 @@ void CTunerEditDlg::OnLoadFile()
 }
 
 bool CTunerEditDlg::OpenFile(const QString& path)
-{    // The file is read into a table of its own, which takes the place of the
+{
+    // The file is read into a table of its own, which takes the place of the
     // one on screen only when the file could be read: a file that cannot be
     // opened leaves the current table, the list and the controls as they
-    // were. A file whose count is 0 is an empty table and does replace it.
+    // were, and says why. A file whose count is 0 is an empty table and does
+    // replace it. With no table yet, a failed load still leaves an empty one
+    // to work on, as "Create New" would.
     std::unique_ptr<TunerSpecTable> pLoaded(new (std::nothrow) TunerSpecTable(false));
     if (!pLoaded)
         return false;
     FileError error;
     pLoaded->Load(QFile::encodeName(path).constData(), &error);
-    if (error.code != 0)
-        return false;
+    const bool bRead = error.code == 0;
+    if (!bRead) {
+        ShowFileError(this, FileAction::Load, path, error);
+        if (m_pTunerTable)
+            return false;
+        pLoaded.reset(new (std::nothrow) TunerSpecTable(true));
+        if (!pLoaded)
+            return false;
+    }
     m_pTunerTable = std::move(pLoaded);
     RefreshTableList();
     EnableInputControls();
-    return true;
+    return bRead;
 }
 
 void CTunerEditDlg::OnClickListTuner()

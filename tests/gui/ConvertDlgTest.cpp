@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
 #include "CConvertDlg.h"
@@ -145,6 +147,31 @@ TEST_F(ConvertDlgTest, ZeroCountsAreRefusedAndNothingChanges)
     Click(dialog, IDOK);
     LoadFile(Write("noair2.cft", CftImage(1, {}, {67.25f}, 0, 0, 1, 1)));
     ExpectState(dialog, good, "Convert OK, Save to File", true, false); // keeps the previous path
+}
+
+TEST_F(ConvertDlgTest, FileThatCannotBeReadSaysWhyAndChangesNothing)
+{
+    const QString missing = QString::fromStdString(dir.File("missing.cft"));
+    LoadFile(missing);
+    EXPECT_EQ(services.messages, std::vector<QString>{QString("Cannot load \"%1\": %2")
+                                                          .arg(missing, QString::fromLocal8Bit(std::strerror(ENOENT)))});
+    ExpectState(dialog, "", "Convert Status", true, false);
+
+    // After a conversion, a failed load keeps the result and where it went.
+    const QString good = Write("good.cft", CftImage(1, {61.25f}, {67.25f}, 1, 1, 1, 1));
+    LoadFile(good);
+    Click(dialog, IDOK);
+    services.messages.clear();
+    LoadFile(QString::fromStdString(dir.Path())); // a folder
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_TRUE(services.messages[0].startsWith(QString("Cannot load \"%1\": ").arg(QString::fromStdString(dir.Path()))));
+    ExpectState(dialog, good, "Convert OK, Save to File", true, false);
+    EXPECT_EQ(dialog.OutputPath(), dir.File("good.ccf"));
+
+    // Files that are read but hold no channels are not errors.
+    services.messages.clear();
+    LoadFile(Write("noair.cft", CftImage(1, {}, {67.25f}, 0, 0, 1, 1)));
+    EXPECT_TRUE(services.messages.empty());
 }
 
 TEST_F(ConvertDlgTest, EmptyAirListLoadsButDoesNotConvert)

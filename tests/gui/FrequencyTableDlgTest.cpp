@@ -378,13 +378,37 @@ TEST_F(FrequencyTableDlgTest, FailedLoadKeepsTableOriginAndDisplay)
 
     Load(WriteTable("t.ccf", 1, {48.25, 0, 60.5}, {77.25}, 1, 1));
     const ChannelTable* pLoaded = dlg.Table();
+    services.messages.clear();
     Load(dir.Path()); // a folder, not a file
     EXPECT_EQ(dlg.Table(), pLoaded);
     EXPECT_EQ(dlg.Origin(), TableOriginLoaded);
     EXPECT_EQ(Frequencies(dlg.Table(), ChannelModeCable), std::vector<double>{77.25});
     EXPECT_EQ(Rows(), (std::vector<std::string>{"001|48.25000", "002|--", "003|60.50000"}));
     EXPECT_EQ(TextOf(dlg, IDC_STATIC_COUNTRY), "USA");
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_TRUE(services.messages[0].startsWith(QString("Cannot load \"%1\": ").arg(QString::fromStdString(dir.Path()))))
+        << services.messages[0].toStdString();
+}
+
+// Each load that cannot read its file names the file and the reason; a file that is read but holds odd values says nothing.
+TEST_F(FrequencyTableDlgTest, FailedLoadSaysWhy)
+{
+    const std::string missing = dir.File("missing.ccf");
+    const QString expected =
+        QString("Cannot load \"%1\": %2").arg(QString::fromStdString(missing), QString::fromLocal8Bit(std::strerror(ENOENT)));
+    Load(missing);
+    EXPECT_EQ(services.messages, std::vector<QString>{expected});
+
+    Click(dlg, IDC_BUTTON_CREATE_NEW);
+    Load(missing);
+    EXPECT_EQ(services.messages, (std::vector<QString>{expected, expected}));
+
+    services.messages.clear();
+    Bytes odd(7, 0xEE); // shorter than a header, with no sense in it
+    WriteAll(dir.File("odd.ccf"), odd);
+    Load(dir.File("odd.ccf"));
     EXPECT_TRUE(services.messages.empty());
+    EXPECT_EQ(dlg.Origin(), TableOriginLoaded);
 }
 
 TEST_F(FrequencyTableDlgTest, CableWithAnEmptyListShowsNoRowsAndChannelOne)
@@ -530,6 +554,28 @@ TEST_F(FrequencyTableDlgTest, AppendingTextThatIsNoNumberStoresAnEmptySlot)
     EXPECT_EQ(Frequencies(dlg.Table(), ChannelModeAir), std::vector<double>{0.0});
     EXPECT_EQ(TextOf(dlg, IDC_EDIT_FREQUENCY), "");
     EXPECT_TRUE(FrequencyEditHasFocus());
+}
+
+// Only plain decimal numbers are frequencies: what the C library would read as
+// hexadecimal, infinite, not a number or too large for a double is an empty slot.
+TEST_F(FrequencyTableDlgTest, HexInfinityNanAndOverflowAreEmptySlotsInTheFile)
+{
+    Click(dlg, IDC_BUTTON_CREATE_NEW);
+    for (const char* text : {"0x10", "inf", "nan", "1e400", "-INFINITY"})
+        Append(text);
+    Append("55.25e0MHz");
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"001|--", "002|--", "003|--", "004|--", "005|--", "006|55.25000"}));
+    EXPECT_EQ(TextOf(dlg, IDC_STATIC_AIR_MIN), "6");
+
+    // Save value reads the edit by the same rule.
+    ClickRow(List(), 5);
+    TypeInto(dlg, IDC_EDIT_FREQUENCY, "0x2A");
+    Click(dlg, IDC_BUTTON_SAVE_VALUE);
+    EXPECT_EQ(Rows().back(), "006|--");
+
+    const std::string path = dir.File("typed.ccf");
+    Save(path);
+    EXPECT_EQ(ReadAll(path), CcfImage(0, std::vector<double>(6, 0.0), {}, 6, 0));
 }
 
 TEST_F(FrequencyTableDlgTest, AppendingToAListWithoutFrequenciesKeepsTheLoadedCount)

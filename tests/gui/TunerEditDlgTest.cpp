@@ -415,11 +415,10 @@ TEST_F(TunerEditDlgTest, CreateNewEnablesTheInputsForGood)
         EXPECT_TRUE(EnabledOf(dlg, id)) << id;
 }
 
-TEST_F(TunerEditDlgTest, LoadFileEnablesTheInputsOnlyWhenAFileWasRead)
+TEST_F(TunerEditDlgTest, LoadFileEnablesTheInputsOnceAFileWasChosen)
 {
     services.fileAnswers.push_back(std::nullopt); // cancelled
     Click(dlg, IDC_BUTTON_LOAD_TUNER_FILE);
-    LoadFile(dir.File("missing.tsf"));
     for (int id : kInputControls) {
         if (id != IDC_BUTTON_ADD_INFO) {
             EXPECT_FALSE(EnabledOf(dlg, id)) << id;
@@ -430,12 +429,32 @@ TEST_F(TunerEditDlgTest, LoadFileEnablesTheInputsOnlyWhenAFileWasRead)
     Click(dlg, IDC_BUTTON_ADD_INFO);
     EXPECT_TRUE(services.messages.empty());
 
+    // A file that cannot be read, with no table yet, says so and still leaves
+    // an empty table to work on: the person can go on as after "Create New".
+    const std::string missing = dir.File("missing.tsf");
+    LoadFile(missing);
+    EXPECT_EQ(services.messages, std::vector<QString>{QString("Cannot load \"%1\": %2")
+                                                          .arg(QString::fromStdString(missing),
+                                                               QString::fromLocal8Bit(std::strerror(ENOENT)))});
+    for (int id : kInputControls)
+        EXPECT_TRUE(EnabledOf(dlg, id)) << id;
+    EXPECT_EQ(dlg.GetListView(IDC_LIST_TUNERS)->GetItemCount(), 0);
+    services.messages.clear();
+    Add(Temic, 0);
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_EQ(RowsOf(dlg), (std::vector<Row>{{"000", "05", "01"}}));
+    // What it saves is a new table's file with the one entry.
+    const Bytes saved = ReadAll(SaveToFile("after-failed-load.tsf"));
+    Click(dlg, IDC_BUTTON_CREATE_TABLE);
+    Add(Temic, 0);
+    EXPECT_EQ(ReadAll(SaveToFile("created.tsf")), saved);
+
     LoadFile(WriteTsf("three.tsf", kThree));
     for (int id : kInputControls)
         EXPECT_TRUE(EnabledOf(dlg, id)) << id;
     EXPECT_EQ(RowsOf(dlg), (std::vector<Row>{{"000", "12", "07"}, {"001", "05", "01"}, {"002", "12", "21"}}));
 
-    ASSERT_EQ(services.fileRequests.size(), 3u);
+    ASSERT_EQ(services.fileRequests.size(), 5u);
     const FileDialogRequest& request = services.fileRequests.back();
     EXPECT_TRUE(request.bOpen);
     EXPECT_EQ(request.defaultExt, "tsf");
@@ -623,7 +642,7 @@ TEST_F(TunerEditDlgTest, PictureCarriers)
     EXPECT_EQ(pc2, (std::vector<double>{41.25, 0.0, 0.0, 0.0}));
 }
 
-TEST_F(TunerEditDlgTest, CoverageIsReadAsAtofReadsIt)
+TEST_F(TunerEditDlgTest, CoverageIsReadAsAPlainDecimalNumber)
 {
     Click(dlg, IDC_BUTTON_CREATE_TABLE);
     Inputs in;
@@ -635,7 +654,8 @@ TEST_F(TunerEditDlgTest, CoverageIsReadAsAtofReadsIt)
 
     // Each of the four must be positive; the first bad one stops the entry.
     for (int field = 0; field < 4; ++field) {
-        for (const QString& bad : {QString(""), QString("MHz12"), QString("0"), QString("-44"), QString(".")}) {
+        for (const QString& bad : {QString(""), QString("MHz12"), QString("0"), QString("-44"), QString("."),
+                                   QString("0x1A"), QString("inf"), QString("nan"), QString("1e400")}) {
             services.messages.clear();
             Inputs wrong;
             QString* fields[] = {&wrong.low, &wrong.mid, &wrong.high, &wrong.end};
@@ -874,6 +894,9 @@ TEST_F(TunerEditDlgTest, LoadThatCannotReadKeepsTheTable)
     LoadFile(WriteTsf("three.tsf", kThree));
     ClickRow(dlg.GetListView(IDC_LIST_TUNERS), 2);
     LoadFile(dir.File("missing.tsf"));
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_TRUE(services.messages[0].startsWith("Cannot load \"")) << services.messages[0].toStdString();
+    services.messages.clear();
     EXPECT_EQ(RowsOf(dlg), (std::vector<Row>{{"000", "12", "07"}, {"001", "05", "01"}, {"002", "12", "21"}}));
     EXPECT_EQ(DetailsOf(dlg), kThreeDetails[2]);
     EXPECT_EQ(ReadAll(SaveToFile("kept.tsf")), TsfImage(kThree));

@@ -1,0 +1,15 @@
+#include "FileMessages.h"
+
+#include "FileIO.h"
+#include "UserServices.h"
+
+QString FileErrorText(FileAction action, const QString& path, const FileError& error)
+{
+    const QString verb = action == FileAction::Load ? QStringLiteral("load") : QStringLiteral("save");
+    return QStringLiteral("Cannot %1 \"%2\": %3").arg(verb, path, QString::fromLocal8Bit(error.text.c_str()));
+}
+
+void ShowFileError(QWidget* pOwner, FileAction action, const QString& path, const FileError& error)
+{
+    Services().ShowMessage(pOwner, FileErrorText(action, path, error), MessageIcon::Exclamation);
+}

@@ -1,0 +1,18 @@
+#pragma once
+// What the editors say when a table file cannot be read or written: the file
+// and the system's reason, with the exclamation icon, through the user services.
+
+#include <QString>
+
+class QWidget;
+struct FileError;
+
+enum class FileAction
+{
+    Load,
+    Save,
+};
+
+// "Cannot load "<path>": <reason>" or "Cannot save "<path>": <reason>".
+QString FileErrorText(FileAction action, const QString& path, const FileError& error);
+void ShowFileError(QWidget* pOwner, FileAction action, const QString& path, const FileError& error);
