@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "EntryList.h"
+#include "EntryRange.h"
 #include "FileHeaderImage.h"
 #include "FileIO.h"
 #include "NodePool.h"
@@ -61,6 +62,8 @@ public:
     int ConvertList(const EntryList* pLegacyList, EntryList* pChannelList);
 
     EntryList* GetList(std::int32_t iMode) const;
+    // The channels of a list in order; empty for a missing list or another mode.
+    EntryRange<ChannelNode> Channels(std::int32_t iMode) const { return EntryRange<ChannelNode>(GetList(iMode)); }
     int GetRange(std::int32_t iMode, std::int32_t* piMin, std::int32_t* piMax) const;
     int SetCountryCode(std::int32_t iCode);
     int AppendChannel(std::int32_t iMode, ChannelNode* pNode);

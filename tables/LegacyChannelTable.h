@@ -8,6 +8,7 @@
 #include <string>
 
 #include "EntryList.h"
+#include "EntryRange.h"
 #include "FileIO.h"
 #include "NodePool.h"
 
@@ -40,6 +41,10 @@ public:
     // The air list for mode 0, the cable list for mode 1 (ChannelMode), none
     // for any other mode or when the list is absent.
     EntryList* GetList(std::int32_t iMode) const;
+    EntryRange<LegacyChannelNode> Entries(std::int32_t iMode) const
+    {
+        return EntryRange<LegacyChannelNode>(GetList(iMode));
+    }
 
     std::int32_t iCountryCode() const;
     std::uint16_t wAirCount() const;

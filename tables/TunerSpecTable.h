@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "EntryList.h"
+#include "EntryRange.h"
 #include "FileHeaderImage.h"
 #include "FileIO.h"
 #include "TunerSpecEntry.h"
@@ -47,6 +48,8 @@ public:
     int RemoveEntry(std::int32_t iPosition);
 
     EntryList* GetList() const { return m_pList; }
+    // The entries in list order; empty when there is no list.
+    EntryRange<TunerSpecNode> Entries() const { return EntryRange<TunerSpecNode>(m_pList); }
     const TunerSpecHeader& Header() const { return m_header; }
     const std::uint8_t* EndMark() const { return m_dwEndMark; }
     // Takes a stored header and end mark as a file held them, for a table that

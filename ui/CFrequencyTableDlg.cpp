@@ -76,9 +76,7 @@ void CFrequencyTableDlg::InitColumns()
     ListView* pList = GetListView(IDC_LIST_CHANNELS);
     pList->InsertColumn(0, QStringLiteral("CH No."), LVCFMT_LEFT, 50);
     pList->InsertColumn(1, QStringLiteral("Frequency(MHz)"), LVCFMT_CENTER, 110);
-    m_iTableOrigin = TableOriginNone;
-    m_iMode = ChannelModeNone;
-    m_iEditIndex = 0;
+    m_document.Reset();
 }
 
 void CFrequencyTableDlg::EnableTableControls(bool bEnable)
@@ -102,36 +100,27 @@ void CFrequencyTableDlg::SetMode(std::int32_t i)
 {
     if (i < 0)
         return;
-    m_iMode = i;
+    m_document.SetMode(i);
     QString text;
-    if (i == ChannelModeAir) {
+    if (m_document.Mode() == ChannelModeAir)
         text = QStringLiteral("Antenna");
-    } else if (i == ChannelModeCable) {
+    else if (m_document.Mode() == ChannelModeCable)
         text = QStringLiteral("Cable");
-    } else {
-        m_iMode = ChannelModeNone;
+    else
         text = QStringLiteral("Unknow");
-    }
     SetDlgItemText(IDC_STATIC_MODE, text);
 }
 
 void CFrequencyTableDlg::RefreshList()
 {
-    if (!m_pTable)
+    if (!m_document.HasTable())
         return;
     ListView* pList = GetListView(IDC_LIST_CHANNELS);
 
-    // One walk of the chain into a snapshot; the rows' texts are made from it
+    // One walk of the list into a snapshot; the rows' texts are made from it
     // only when a row is drawn, so a list of 65,535 channels costs no more than
     // the walk.
-    std::vector<double> frequencies;
-    const EntryList* pChannels = m_pTable->GetList(m_iMode);
-    if (pChannels && pChannels->iCount > 0) {
-        frequencies.reserve(static_cast<std::size_t>(pChannels->iCount));
-        const EntryNode* pNode = pChannels->pHead;
-        for (std::int32_t i = 1; i <= pChannels->iCount && pNode; ++i, pNode = pNode->pNext)
-            frequencies.push_back(static_cast<const ChannelNode*>(pNode)->dbFrequency);
-    }
+    std::vector<double> frequencies = m_document.CurrentFrequencies();
     const int rows = static_cast<int>(frequencies.size());
     pList->SetRows(rows, [frequencies = std::move(frequencies)](int row, int column) {
         if (column == 0)
@@ -147,18 +136,14 @@ void CFrequencyTableDlg::ShowChannelNumber(std::int32_t n)
     SetDlgItemText(IDC_STATIC_CHANNEL_NUMBER, QString::asprintf("%i", n));
 }
 
-void CFrequencyTableDlg::ShowRange(std::int32_t iMode, std::int32_t* piMin, std::int32_t* piMax)
+ChannelRange CFrequencyTableDlg::ShowRange(std::int32_t iMode)
 {
-    std::int32_t iMin = 0;
-    std::int32_t iMax = 0;
-    if (m_pTable && (iMode == ChannelModeAir || iMode == ChannelModeCable) && m_pTable->GetRange(iMode, &iMin, &iMax)) {
-        SetDlgItemText(iMode == ChannelModeAir ? IDC_STATIC_AIR_MIN : IDC_STATIC_CABLE_MIN, Decimal(iMin));
-        SetDlgItemText(iMode == ChannelModeAir ? IDC_STATIC_AIR_MAX : IDC_STATIC_CABLE_MAX, Decimal(iMax));
+    const ChannelRange range = m_document.Range(iMode);
+    if (m_document.HasTable() && (iMode == ChannelModeAir || iMode == ChannelModeCable)) {
+        SetDlgItemText(iMode == ChannelModeAir ? IDC_STATIC_AIR_MIN : IDC_STATIC_CABLE_MIN, Decimal(range.iMin));
+        SetDlgItemText(iMode == ChannelModeAir ? IDC_STATIC_AIR_MAX : IDC_STATIC_CABLE_MAX, Decimal(range.iMax));
     }
-    if (piMin)
-        *piMin = iMin;
-    if (piMax)
-        *piMax = iMax;
+    return range;
 }
 
 void CFrequencyTableDlg::ShowCountry(std::int32_t iCode)
@@ -190,14 +175,8 @@ void CFrequencyTableDlg::OnSelEndOkMode()
 
 void CFrequencyTableDlg::OnCreateNew()
 {
-    if (m_iTableOrigin == TableOriginLoaded && m_pTable)
-        m_pTable.reset();
-    if (!m_pTable) {
-        m_pTable.reset(new (std::nothrow) ChannelTable(true));
-        if (!m_pTable)
-            return;
-    }
-    m_iTableOrigin = TableOriginCreated;
+    if (!m_document.CreateNew())
+        return;
     SetMode(ChannelModeAir);
     EnableTableControls(true);
     EnableChannelControls(true);
@@ -218,27 +197,15 @@ bool CFrequencyTableDlg::OpenFile(const QString& path)
     // one on screen only once it has loaded: a file that cannot be read leaves
     // the current table, its origin and the display exactly as they were, and
     // the person is told why.
-    std::unique_ptr<ChannelTable> pLoaded(new (std::nothrow) ChannelTable(false));
-    if (!pLoaded)
-        return false;
     FileError error;
-    if (!pLoaded->Load(QFile::encodeName(path).constData(), &error)) {
+    if (!m_document.Load(QFile::encodeName(path).toStdString(), error)) {
         ShowFileError(this, FileAction::Load, path, error);
         return false;
     }
-    m_pTable = std::move(pLoaded);
-    m_iTableOrigin = TableOriginLoaded;
+    ShowRange(ChannelModeAir);
+    ShowRange(ChannelModeCable);
 
-    std::int32_t iMin = 0;
-    std::int32_t iMax = 0;
-    m_pTable->GetRange(ChannelModeAir, &iMin, &iMax);
-    SetDlgItemText(IDC_STATIC_AIR_MIN, Decimal(iMin));
-    SetDlgItemText(IDC_STATIC_AIR_MAX, Decimal(iMax));
-    m_pTable->GetRange(ChannelModeCable, &iMin, &iMax);
-    SetDlgItemText(IDC_STATIC_CABLE_MIN, Decimal(iMin));
-    SetDlgItemText(IDC_STATIC_CABLE_MAX, Decimal(iMax));
-
-    const std::int32_t iCountryCode = m_pTable->Header().iCountryCode();
+    const std::int32_t iCountryCode = m_document.CountryCode();
     SetDlgItemText(IDC_STATIC_COUNTRY_CODE, Decimal(iCountryCode));
     ShowCountry(iCountryCode);
 
@@ -253,16 +220,16 @@ bool CFrequencyTableDlg::OpenFile(const QString& path)
 void CFrequencyTableDlg::OnSaveToFile()
 {
     const std::optional<QString> path = Services().ChooseFile(TableFileRequest(false));
-    if (!path || !m_pTable)
+    if (!path || !m_document.HasTable())
         return;
     FileError error;
-    if (!m_pTable->Save(QFile::encodeName(*path).constData(), &error))
+    if (!m_document.Save(QFile::encodeName(*path).toStdString(), error))
         ShowFileError(this, FileAction::Save, *path, error);
 }
 
 void CFrequencyTableDlg::OnCountryCodeEnter()
 {
-    if (!m_pTable)
+    if (!m_document.HasTable())
         return;
     const QString text = GetDlgItemText(IDC_EDIT_COUNTRY_CODE);
     SetDlgItemText(IDC_EDIT_COUNTRY_CODE, QString());
@@ -270,7 +237,7 @@ void CFrequencyTableDlg::OnCountryCodeEnter()
     if (!text.isEmpty()) {
         iCode = TextToLong(text);
         // Codes of 0 or less are refused by the table; the display still shows what was typed.
-        m_pTable->SetCountryCode(iCode);
+        m_document.SetCountryCode(iCode);
     }
     SetDlgItemText(IDC_STATIC_COUNTRY_CODE, text);
     ShowCountry(iCode);
@@ -309,7 +276,7 @@ void CFrequencyTableDlg::contextMenuEvent(QContextMenuEvent* pEvent)
 void CFrequencyTableDlg::OnDestroy()
 {
     CDialog::OnDestroy();
-    m_pTable.reset();
+    m_document.Reset();
 }
 
 bool CFrequencyTableDlg::PreTranslateMessage(QWidget* pTarget, QKeyEvent* pEvent)
@@ -338,24 +305,17 @@ QString CFrequencyTableDlg::TakeFrequencyText()
 
 void CFrequencyTableDlg::OnAddToEnd()
 {
-    if (!m_pTable)
+    if (!m_document.HasTable())
         return;
     const QString text = TakeFrequencyText();
     if (text.isEmpty())
         return;
-    std::unique_ptr<ChannelNode> pNode(new (std::nothrow) ChannelNode);
-    if (!pNode)
-        return;
-    pNode->dbFrequency = TextToDouble(text);
-    if (m_pTable->AppendChannel(m_iMode, pNode.get()))
-        pNode.release();
+    m_document.Append(TextToDouble(text));
 
-    std::int32_t iMin = 0;
-    std::int32_t iMax = 0;
-    ShowRange(m_iMode, &iMin, &iMax);
+    const ChannelRange range = ShowRange(m_document.Mode());
     RefreshList();
-    GetListView(IDC_LIST_CHANNELS)->EnsureVisible(iMax - 1);
-    ShowChannelNumber(iMax + 1);
+    GetListView(IDC_LIST_CHANNELS)->EnsureVisible(range.iMax - 1);
+    ShowChannelNumber(range.iMax + 1);
     GotoDlgCtrl(IDC_EDIT_FREQUENCY);
 }
 
@@ -367,37 +327,38 @@ void CFrequencyTableDlg::OnReset()
 
 void CFrequencyTableDlg::OnClickList()
 {
-    m_iEditIndex = 1 + GetListView(IDC_LIST_CHANNELS)->GetNextSelected(-1);
-    ShowChannel(m_iEditIndex);
+    m_document.SetEditIndex(1 + GetListView(IDC_LIST_CHANNELS)->GetNextSelected(-1));
+    ShowChannel(m_document.EditIndex());
 }
 
 void CFrequencyTableDlg::ShowChannel(std::int32_t iChannel)
 {
-    if (!m_pTable)
+    if (!m_document.HasTable())
         return;
-    const double dbFrequency = m_pTable->GetFrequency(m_iMode, iChannel);
+    const double dbFrequency = m_document.Frequency(iChannel);
     ShowChannelNumber(iChannel);
     SetDlgItemText(IDC_EDIT_FREQUENCY, dbFrequency > 0.0 ? QString::asprintf("%.5f", dbFrequency) : QString());
 }
 
 void CFrequencyTableDlg::OnSaveValue()
 {
-    if (!m_pTable)
+    if (!m_document.HasTable())
         return;
     const QString text = TakeFrequencyText();
     if (text.isEmpty())
         return;
     // The range is deliberately left alone: it follows structural edits only.
-    m_pTable->SetFrequency(m_iMode, m_iEditIndex, TextToDouble(text));
+    const std::int32_t iChannel = m_document.EditIndex();
+    m_document.SetFrequency(iChannel, TextToDouble(text));
     RefreshList();
-    GetListView(IDC_LIST_CHANNELS)->EnsureVisible(m_iEditIndex - 1);
-    ShowChannelNumber(m_iEditIndex);
+    GetListView(IDC_LIST_CHANNELS)->EnsureVisible(iChannel - 1);
+    ShowChannelNumber(iChannel);
     GotoDlgCtrl(IDC_EDIT_FREQUENCY);
 }
 
 void CFrequencyTableDlg::OnRightClickList()
 {
-    m_iSelIndex = 1 + GetListView(IDC_LIST_CHANNELS)->GetNextSelected(-1);
+    m_document.SetSelIndex(1 + GetListView(IDC_LIST_CHANNELS)->GetNextSelected(-1));
     const std::vector<MenuItem> items = {
         MenuItem{IDM_INSERT_BLANK_ITEM, QStringLiteral("Insert Blank Item")},
         MenuItem{IDM_DELETE_ITEM, QStringLiteral("Delete Item")},
@@ -410,7 +371,7 @@ void CFrequencyTableDlg::OnRightClickList()
 bool CFrequencyTableDlg::OnCommand(int id)
 {
     if (id == IDM_INSERT_BLANK_ITEM) {
-        InsertBlankItem(m_iSelIndex);
+        InsertBlankItem(m_document.SelIndex());
     } else if (id == IDM_DELETE_ITEM) {
         // One query of the selection in ascending order serves both the count
         // and the indices; asking row by row for the next one would cost a
@@ -418,7 +379,7 @@ bool CFrequencyTableDlg::OnCommand(int id)
         const std::vector<int> rows = GetListView(IDC_LIST_CHANNELS)->GetSelectedRows();
         const auto uiSelectedCount = static_cast<std::uint32_t>(rows.size());
         if (uiSelectedCount == 1) {
-            DeleteItem(m_iSelIndex);
+            DeleteItem(m_document.SelIndex());
         } else if (uiSelectedCount > 1) {
             std::vector<std::int32_t> indices;
             indices.reserve(rows.size());
@@ -432,15 +393,10 @@ bool CFrequencyTableDlg::OnCommand(int id)
 
 int CFrequencyTableDlg::InsertBlankItem(std::int32_t k)
 {
-    if (!m_pTable)
+    if (!m_document.HasTable())
         return 0;
-    std::unique_ptr<ChannelNode> pNode(new (std::nothrow) ChannelNode);
-    if (!pNode)
-        return 0;
-    pNode->dbFrequency = 0.0;
-    if (m_pTable->InsertChannel(m_iMode, k, pNode.get()))
-        pNode.release();
-    ShowRange(m_iMode);
+    m_document.InsertBlank(k);
+    ShowRange(m_document.Mode());
     RefreshList();
     GetListView(IDC_LIST_CHANNELS)->EnsureVisible(k - 1);
     ShowChannelNumber(k);
@@ -450,10 +406,10 @@ int CFrequencyTableDlg::InsertBlankItem(std::int32_t k)
 
 int CFrequencyTableDlg::DeleteItem(std::int32_t k)
 {
-    if (!m_pTable)
+    if (!m_document.HasTable())
         return 0;
-    m_pTable->DeleteChannel(m_iMode, k);
-    ShowRange(m_iMode);
+    m_document.Delete(k);
+    ShowRange(m_document.Mode());
     RefreshList();
     GetListView(IDC_LIST_CHANNELS)->EnsureVisible(k - 1);
     ShowChannelNumber(0);
@@ -463,13 +419,13 @@ int CFrequencyTableDlg::DeleteItem(std::int32_t k)
 
 int CFrequencyTableDlg::DeleteItems(const std::vector<std::int32_t>& indices)
 {
-    if (!m_pTable || indices.empty())
+    if (!m_document.HasTable() || indices.empty())
         return 0;
     // One walk that leaves the list and its range exactly as deleting the
     // channels one at a time, highest number first, would leave them; the
     // range is then read once.
-    m_pTable->DeleteChannels(m_iMode, indices);
-    ShowRange(m_iMode);
+    m_document.DeleteMany(indices);
+    ShowRange(m_document.Mode());
     RefreshList();
     GetListView(IDC_LIST_CHANNELS)->EnsureVisible(indices.front() - 1);
     ShowChannelNumber(0);

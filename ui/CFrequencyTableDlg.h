@@ -9,18 +9,10 @@
 #include <QIcon>
 
 #include "CDialog.h"
+#include "ChannelTableDocument.h"
 #include "UserServices.h"
 
-class ChannelTable;
 class QContextMenuEvent;
-
-// How the table on screen came to be.
-enum TableOrigin : std::int32_t
-{
-    TableOriginNone = 7,        // no table made since the dialog opened
-    TableOriginCreated = 11,    // made by "Create New"
-    TableOriginLoaded = 13,     // made by "LoadFromFile"
-};
 
 class CFrequencyTableDlg : public CDialog
 {
@@ -38,11 +30,12 @@ public:
     void OnSysCommand(unsigned nID);
 
     // State as the handlers leave it, for whoever drives the dialog.
-    const ChannelTable* Table() const { return m_pTable.get(); }
-    std::int32_t Mode() const { return m_iMode; }
-    std::int32_t Origin() const { return m_iTableOrigin; }
-    std::int32_t SelIndex() const { return m_iSelIndex; }
-    std::int32_t EditIndex() const { return m_iEditIndex; }
+    const ChannelTableDocument& Document() const { return m_document; }
+    const ChannelTable* Table() const { return m_document.Table(); }
+    std::int32_t Mode() const { return m_document.Mode(); }
+    std::int32_t Origin() const { return m_document.Origin(); }
+    std::int32_t SelIndex() const { return m_document.SelIndex(); }
+    std::int32_t EditIndex() const { return m_document.EditIndex(); }
 
 protected:
     bool OnInitDialog() override;
@@ -60,7 +53,7 @@ private:
     void SetMode(std::int32_t i);
     void RefreshList();
     void ShowChannelNumber(std::int32_t n);
-    void ShowRange(std::int32_t iMode, std::int32_t* piMin = nullptr, std::int32_t* piMax = nullptr);
+    ChannelRange ShowRange(std::int32_t iMode);
     void ShowChannel(std::int32_t iChannel);
     void ShowCountry(std::int32_t iCode);
     QString TakeFrequencyText();
@@ -83,10 +76,7 @@ private:
     int DeleteItems(const std::vector<std::int32_t>& indices);
 
     QIcon m_hIcon;
-    std::unique_ptr<ChannelTable> m_pTable;
-    std::int32_t m_iMode = -1;
-    std::int32_t m_iTableOrigin = TableOriginNone;
-    std::int32_t m_iSelIndex = 0;
-    std::int32_t m_iEditIndex = 0;
+    // The table, its mode and origin, and the channels the clicks chose.
+    ChannelTableDocument m_document;
     std::vector<MenuItem> m_systemMenu;
 };

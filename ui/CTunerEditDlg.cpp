@@ -9,33 +9,11 @@
 #include <QFile>
 
 #include "FileMessages.h"
-#include "HexDigit.h"
 #include "ListView.h"
-#include "TextNumbers.h"
 #include "UserServices.h"
 #include "resource.h"
 
 namespace {
-
-const char* const kCoverageError = "Channel Coverage input error, try again!";
-const char* const kBandCodeError = "Band Code input error, try again!";
-
-// Exactly four hexadecimal digits, the first the most significant.
-bool ParseBandCode(const QString& text, std::uint16_t& wCode)
-{
-    const QByteArray bytes = text.toUtf8();
-    if (bytes.size() != 4)
-        return false;
-    unsigned value = 0;
-    for (const char c : bytes) {
-        const int digit = HexDigitValue(c);
-        if (digit < 0)
-            return false;
-        value = value * 16 + static_cast<unsigned>(digit);
-    }
-    wCode = static_cast<std::uint16_t>(value);
-    return true;
-}
 
 QString Hex2(std::int32_t value)
 {
@@ -97,7 +75,7 @@ void CTunerEditDlg::OnOK() {}
 bool CTunerEditDlg::DestroyWindow()
 {
     m_catalogue.Close();
-    m_pTunerTable.reset();
+    m_document.Reset();
     return CDialog::DestroyWindow();
 }
 
@@ -148,9 +126,7 @@ void CTunerEditDlg::EnableInputControls()
 
 void CTunerEditDlg::OnCreateNew()
 {
-    m_pTunerTable.reset();
-    m_pTunerTable.reset(new (std::nothrow) TunerSpecTable(true));
-    if (!m_pTunerTable)
+    if (!m_document.CreateNew())
         return;
     EnableInputControls();
     RefreshTableList();
@@ -158,74 +134,38 @@ void CTunerEditDlg::OnCreateNew()
 
 void CTunerEditDlg::OnAddInfo()
 {
-    if (!m_pTunerTable)
+    if (!m_document.HasTable())
         return;
-    std::unique_ptr<TunerSpecNode> pNode(new (std::nothrow) TunerSpecNode);
-    if (!pNode)
-        return;
-    TunerSpecEntry& entry = pNode->entry;
-
+    TunerInput input;
     const int iFactoryIndex = ComboGetCurSel(IDC_COMBO_FACTORY);
     if (iFactoryIndex < 0)
         return;
-    entry.SetFactory(ComboGetItemData(IDC_COMBO_FACTORY, iFactoryIndex));
+    input.iFactory = ComboGetItemData(IDC_COMBO_FACTORY, iFactoryIndex);
     const int iTypeIndex = ComboGetCurSel(IDC_COMBO_TUNER_TYPE);
     if (iTypeIndex < 0)
         return;
-    entry.SetTunerType(ComboGetItemData(IDC_COMBO_TUNER_TYPE, iTypeIndex));
+    input.iTunerType = ComboGetItemData(IDC_COMBO_TUNER_TYPE, iTypeIndex);
 
-    // The band edges are only checked to be positive, not against each other.
-    const struct
-    {
-        int id;
-        void (TunerSpecEntry::*set)(double);
-    } coverage[] = {
-        {IDC_EDIT_LOW_BAND_START, &TunerSpecEntry::SetLowBandStart},
-        {IDC_EDIT_MID_BAND_START, &TunerSpecEntry::SetMidBandStart},
-        {IDC_EDIT_HIGH_BAND_START, &TunerSpecEntry::SetHighBandStart},
-        {IDC_EDIT_HIGH_BAND_END, &TunerSpecEntry::SetHighBandEnd},
-    };
-    for (const auto& field : coverage) {
-        const double dbValue = TextToDouble(GetDlgItemText(field.id));
-        if (!(dbValue > 0)) {
-            Services().ShowMessage(this, QString::fromLatin1(kCoverageError), MessageIcon::Exclamation);
-            return;
-        }
-        (entry.*field.set)(dbValue);
-    }
+    const auto text = [this](int id) { return GetDlgItemText(id).toStdString(); };
+    input.lowBandStart = text(IDC_EDIT_LOW_BAND_START);
+    input.midBandStart = text(IDC_EDIT_MID_BAND_START);
+    input.highBandStart = text(IDC_EDIT_HIGH_BAND_START);
+    input.highBandEnd = text(IDC_EDIT_HIGH_BAND_END);
+    input.lowCode = text(IDC_EDIT_LOW_CODE);
+    input.midCode = text(IDC_EDIT_MID_CODE);
+    input.highCode = text(IDC_EDIT_HIGH_CODE);
+    input.pictureCarrier = text(IDC_EDIT_PICTURE_CARRIER);
+    input.pictureCarrier2 = text(IDC_EDIT_PICTURE_CARRIER2);
 
-    const struct
-    {
-        int id;
-        void (TunerSpecEntry::*set)(std::uint16_t);
-    } codes[] = {
-        {IDC_EDIT_LOW_CODE, &TunerSpecEntry::SetLowCode},
-        {IDC_EDIT_MID_CODE, &TunerSpecEntry::SetMidCode},
-        {IDC_EDIT_HIGH_CODE, &TunerSpecEntry::SetHighCode},
-    };
-    for (const auto& field : codes) {
-        std::uint16_t wCode = 0;
-        if (!ParseBandCode(GetDlgItemText(field.id), wCode)) {
-            Services().ShowMessage(this, QString::fromLatin1(kBandCodeError), MessageIcon::Exclamation);
-            return;
-        }
-        (entry.*field.set)(wCode);
-    }
-
-    const double dbPictureCarrier = TextToDouble(GetDlgItemText(IDC_EDIT_PICTURE_CARRIER));
-    if (!(dbPictureCarrier > 0)) {
-        Services().ShowMessage(this, QString::fromLatin1(kBandCodeError), MessageIcon::Exclamation);
+    const AddInfoOutcome outcome = m_document.AddInfo(input);
+    if (!outcome.message.empty()) {
+        Services().ShowMessage(this, QString::fromStdString(outcome.message), MessageIcon::Exclamation);
         return;
     }
-    entry.SetPictureCarrier(dbPictureCarrier);
-    // A tuner without a second picture carrier stores 0.
-    const double dbPictureCarrier2 = TextToDouble(GetDlgItemText(IDC_EDIT_PICTURE_CARRIER2));
-    if (dbPictureCarrier2 > 0)
-        entry.SetPictureCarrier2(dbPictureCarrier2);
-
-    // The entry is shown even when the table refuses it for a key already taken.
-    ShowEntry(entry);
-    m_pTunerTable->InsertInOrder(pNode.release());
+    if (!outcome.entry)
+        return;
+    // The entry is shown even when the table refused it for a key already taken.
+    ShowEntry(*outcome.entry);
     RefreshTableList();
 }
 
@@ -251,29 +191,15 @@ void CTunerEditDlg::ShowEntry(const TunerSpecEntry& entry)
 
 void CTunerEditDlg::RefreshTableList()
 {
-    if (!m_pTunerTable || !m_pTunerTable->GetList())
+    if (!m_document.HasTable())
         return;
-    const EntryList& list = *m_pTunerTable->GetList();
-
-    // One walk of the chain into a snapshot; the row texts are made from it
+    // One walk of the list into a snapshot; the row texts are made from it
     // only for the rows on screen, so a table of tens of thousands of entries
     // is listed at once.
-    struct RowCodes
-    {
-        std::int32_t iFactory;
-        std::int32_t iTunerType;
-    };
-    std::vector<RowCodes> rows;
-    rows.reserve(static_cast<std::size_t>(std::max(list.iCount, 0)));
-    const EntryNode* pNode = list.pHead;
-    for (std::int32_t i = 0; i < list.iCount && pNode; ++i, pNode = pNode->pNext) {
-        const TunerSpecEntry& entry = static_cast<const TunerSpecNode*>(pNode)->entry;
-        rows.push_back(RowCodes{entry.iFactory(), entry.iTunerType()});
-    }
-
+    std::vector<TunerRow> rows = m_document.Rows();
     const int count = static_cast<int>(rows.size());
     GetListView(IDC_LIST_TUNERS)->SetRows(count, [rows = std::move(rows)](int row, int column) {
-        const RowCodes& codes = rows[static_cast<std::size_t>(row)];
+        const TunerRow& codes = rows[static_cast<std::size_t>(row)];
         switch (column) {
         case 0:
             return QString::asprintf("%03i", row);
@@ -290,13 +216,13 @@ void CTunerEditDlg::RefreshTableList()
 void CTunerEditDlg::OnSaveFile()
 {
     const std::optional<QString> path = Services().ChooseFile(TunerFileRequest(false));
-    if (!path || !m_pTunerTable)
+    if (!path || !m_document.HasTable())
         return;
     FileError error;
-    // A table without entries writes a header-only file and reports 0 with no
-    // error: nothing to tell. A write that failed leaves the old file as it
-    // was, and the person must know the entries are not saved.
-    if (!m_pTunerTable->Save(QFile::encodeName(*path).constData(), &error) && error.code != 0)
+    // A table without entries writes a header-only file: nothing to tell. A
+    // write that failed leaves the old file as it was, and the person must
+    // know the entries are not saved.
+    if (!m_document.Save(QFile::encodeName(*path).toStdString(), error))
         ShowFileError(this, FileAction::Save, *path, error);
 }
 
@@ -309,40 +235,25 @@ void CTunerEditDlg::OnLoadFile()
 
 bool CTunerEditDlg::OpenFile(const QString& path)
 {
-    // The file is read into a table of its own, which takes the place of the
-    // one on screen only when the file could be read: a file that cannot be
-    // opened leaves the current table, the list and the controls as they
-    // were, and says why. A file whose count is 0 is an empty table and does
-    // replace it. With no table yet, a failed load still leaves an empty one
-    // to work on, as "Create New" would.
-    std::unique_ptr<TunerSpecTable> pLoaded(new (std::nothrow) TunerSpecTable(false));
-    if (!pLoaded)
-        return false;
+    // A file that cannot be read says why and leaves the table as it was; with
+    // no table yet, the person still gets an empty one to work on.
     FileError error;
-    pLoaded->Load(QFile::encodeName(path).constData(), &error);
-    const bool bRead = error.code == 0;
-    if (!bRead) {
+    const TunerLoadResult result = m_document.Load(QFile::encodeName(path).toStdString(), error);
+    if (result != TunerLoadResult::Read)
         ShowFileError(this, FileAction::Load, path, error);
-        if (m_pTunerTable)
-            return false;
-        pLoaded.reset(new (std::nothrow) TunerSpecTable(true));
-        if (!pLoaded)
-            return false;
-    }
-    m_pTunerTable = std::move(pLoaded);
+    if (result == TunerLoadResult::KeptTable || !m_document.HasTable())
+        return false;
     RefreshTableList();
     EnableInputControls();
-    return bRead;
+    return result == TunerLoadResult::Read;
 }
 
 void CTunerEditDlg::OnClickListTuner()
 {
-    if (!m_pTunerTable || !m_pTunerTable->GetList())
-        return;
     // With several rows selected, the lowest one is shown, whichever was clicked.
     const int row = GetListView(IDC_LIST_TUNERS)->GetNextSelected(-1);
-    if (const EntryNode* pNode = m_pTunerTable->GetList()->GetAt(row))
-        ShowEntry(static_cast<const TunerSpecNode*>(pNode)->entry);
+    if (const std::optional<TunerSpecEntry> entry = m_document.EntryAt(row))
+        ShowEntry(*entry);
 }
 
 // Moving the selection with the keyboard leaves the details area as it is:
@@ -351,7 +262,7 @@ void CTunerEditDlg::OnKeydownListTuner(int) {}
 
 void CTunerEditDlg::OnRclickListTuner()
 {
-    m_iMenuPos = GetListView(IDC_LIST_TUNERS)->GetNextSelected(-1) + 1;
+    m_document.SetMenuPos(GetListView(IDC_LIST_TUNERS)->GetNextSelected(-1) + 1);
     const int command =
         Services().TrackPopupMenu(this, {MenuItem{IDM_DELETE_TUNER, QStringLiteral("Delete Tuner")}}, QCursor::pos());
     if (command != 0)
@@ -360,12 +271,8 @@ void CTunerEditDlg::OnRclickListTuner()
 
 void CTunerEditDlg::OnDeleteTuner()
 {
-    if (!m_pTunerTable)
-        return;
-    // Positions outside 1..count (no row selected at the right click) do nothing.
-    if (!m_pTunerTable->RemoveEntry(m_iMenuPos))
-        return;
-    // The remembered entry is gone; a later command must not take its successor.
-    m_iMenuPos = 0;
-    RefreshTableList();
+    // Positions outside 1..count (no row selected at the right click) do
+    // nothing; the remembered entry, once gone, is forgotten.
+    if (m_document.DeleteTuner())
+        RefreshTableList();
 }

@@ -8,6 +8,7 @@
 #include "CDialog.h"
 #include "TunerCatalogue.h"
 #include "TunerSpecTable.h"
+#include "TunerTableDocument.h"
 
 // The tuner specification editor: builds a table of tuner models from the
 // factories and tuner types of the tuner catalogue and the band data typed
@@ -32,7 +33,8 @@ public:
 
     // 1-based position of the first selected row at the last right click, 0
     // when none was selected: the entry the row menu acts on.
-    std::int32_t MenuPos() const { return m_iMenuPos; }
+    std::int32_t MenuPos() const { return m_document.MenuPos(); }
+    const TunerTableDocument& Document() const { return m_document; }
 
 protected:
     bool OnInitDialog() override;
@@ -57,6 +59,5 @@ private:
 
     TunerCatalogue m_catalogue;
     std::string m_cataloguePath;
-    std::unique_ptr<TunerSpecTable> m_pTunerTable;
-    std::int32_t m_iMenuPos = 0;
+    TunerTableDocument m_document;
 };

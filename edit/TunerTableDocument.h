@@ -1,0 +1,97 @@
+#pragma once
+// A tuner specification table being edited, without any widget: the table,
+// the entry the row menu acts on, and the rules of the editor's commands,
+// "Add Info" with its checks and its two messages among them.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "FileIO.h"
+#include "TunerSpecTable.h"
+
+extern const char* const kCoverageErrorText; // "Channel Coverage input error, try again!"
+extern const char* const kBandCodeErrorText; // "Band Code input error, try again!"
+
+// What a person typed and chose for one tuner, as text.
+struct TunerInput
+{
+    std::int32_t iFactory = 0;   // the chosen factory's code
+    std::int32_t iTunerType = 0; // the chosen tuner type's code
+    std::string lowBandStart, midBandStart, highBandStart, highBandEnd;
+    std::string lowCode, midCode, highCode;
+    std::string pictureCarrier, pictureCarrier2;
+};
+
+struct AddInfoOutcome
+{
+    // The message to show when the input was refused; empty otherwise.
+    std::string message;
+    // The entry made from the input, shown even when its key is taken.
+    std::optional<TunerSpecEntry> entry;
+    bool bAdded = false;
+};
+
+// The codes a row of the table list shows.
+struct TunerRow
+{
+    std::int32_t iFactory = 0;
+    std::int32_t iTunerType = 0;
+};
+
+enum class TunerLoadResult
+{
+    Read,          // the file was read and its table replaced the current one
+    KeptTable,     // the file could not be read; the current table stays
+    EmptyTable,    // the file could not be read and there was no table: a new, empty one
+};
+
+class TunerTableDocument
+{
+public:
+    TunerTableDocument() = default;
+    TunerTableDocument(const TunerTableDocument&) = delete;
+    TunerTableDocument& operator=(const TunerTableDocument&) = delete;
+    ~TunerTableDocument();
+
+    const TunerSpecTable* Table() const { return m_pTable.get(); }
+    bool HasTable() const { return m_pTable != nullptr; }
+    std::vector<TunerRow> Rows() const;
+    // The entry at a 0-based row, when there is one.
+    std::optional<TunerSpecEntry> EntryAt(std::int32_t iRow) const;
+
+    // The 1-based position the row menu acts on; 0 for none.
+    std::int32_t MenuPos() const { return m_iMenuPos; }
+    void SetMenuPos(std::int32_t iPosition) { m_iMenuPos = iPosition; }
+
+    // No table, no menu position: as the editor opens and after it closes.
+    void Reset();
+    // "Create New": an empty table replaces the current one.
+    bool CreateNew();
+    // "Load File": a file that cannot be read keeps the current table, or,
+    // with none yet, leaves a new empty one. A file whose count is 0 is read
+    // and gives an empty table.
+    TunerLoadResult Load(const std::string& path, FileError& error);
+    // False with error.code set when the file could not be written; a table
+    // without entries writes its header alone and is not an error.
+    bool Save(const std::string& path, FileError& error);
+
+    // "Add Info": the four band edges must read as numbers greater than 0, the
+    // three band codes must be exactly four hexadecimal digits, the first
+    // picture carrier must be greater than 0; the first check that fails
+    // refuses the entry with its message. A second picture carrier that is not
+    // greater than 0 is stored as 0. The entry then goes in key order unless
+    // its key is taken.
+    AddInfoOutcome AddInfo(const TunerInput& input);
+    // "Delete Tuner": removes the entry at MenuPos, which then returns to 0.
+    bool DeleteTuner();
+
+private:
+    std::unique_ptr<TunerSpecTable> m_pTable;
+    std::int32_t m_iMenuPos = 0;
+};
+
+// Exactly four hexadecimal digits, the first the most significant.
+bool ParseBandCode(const std::string& text, std::uint16_t& wCode);

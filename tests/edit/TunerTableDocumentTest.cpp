@@ -1,0 +1,153 @@
+// The tuner editor's rules on a document, without widgets.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+#include <vector>
+
+#include "TestFiles.h"
+#include "TunerTableDocument.h"
+
+namespace {
+
+TunerInput Valid(std::int32_t iFactory, std::int32_t iType)
+{
+    TunerInput in;
+    in.iFactory = iFactory;
+    in.iTunerType = iType;
+    in.lowBandStart = "44";
+    in.midBandStart = "160";
+    in.highBandStart = "454";
+    in.highBandEnd = "863";
+    in.lowCode = "00A1";
+    in.midCode = "0092";
+    in.highCode = "0034";
+    in.pictureCarrier = "45.75";
+    in.pictureCarrier2 = "";
+    return in;
+}
+
+std::vector<std::pair<std::int32_t, std::int32_t>> Keys(const TunerTableDocument& doc)
+{
+    std::vector<std::pair<std::int32_t, std::int32_t>> keys;
+    for (const TunerRow& row : doc.Rows())
+        keys.emplace_back(row.iFactory, row.iTunerType);
+    return keys;
+}
+
+} // namespace
+
+TEST(TunerTableDocument, AddInfoPlacesEntriesInKeyOrderAndRefusesATakenKey)
+{
+    TunerTableDocument doc;
+    EXPECT_FALSE(doc.AddInfo(Valid(0x12, 0x07)).entry.has_value()); // no table yet
+    ASSERT_TRUE(doc.CreateNew());
+    EXPECT_TRUE(doc.AddInfo(Valid(0x12, 0x21)).bAdded);
+    EXPECT_TRUE(doc.AddInfo(Valid(0x05, 0x01)).bAdded);
+    EXPECT_TRUE(doc.AddInfo(Valid(0x12, 0x07)).bAdded);
+    // Keys 105, 138 and 718: factory + 10 x the type's high digits + 100 x its low digit.
+    EXPECT_EQ(Keys(doc), (std::vector<std::pair<std::int32_t, std::int32_t>>{{0x05, 0x01}, {0x12, 0x21}, {0x12, 0x07}}));
+
+    TunerInput again = Valid(0x12, 0x07);
+    again.lowBandStart = "50";
+    const AddInfoOutcome taken = doc.AddInfo(again);
+    EXPECT_FALSE(taken.bAdded);
+    EXPECT_TRUE(taken.message.empty());
+    ASSERT_TRUE(taken.entry.has_value()); // shown all the same
+    EXPECT_EQ(taken.entry->dbLowBandStart(), 50.0);
+    EXPECT_EQ(doc.Rows().size(), 3u);
+    EXPECT_EQ(doc.EntryAt(2)->dbLowBandStart(), 44.0);
+    EXPECT_FALSE(doc.EntryAt(3).has_value());
+}
+
+TEST(TunerTableDocument, EachCheckRefusesWithItsMessageInOrder)
+{
+    TunerTableDocument doc;
+    doc.CreateNew();
+    const std::string coverage = "Channel Coverage input error, try again!";
+    const std::string bandCode = "Band Code input error, try again!";
+    std::string TunerInput::*edges[] = {&TunerInput::lowBandStart, &TunerInput::midBandStart,
+                                         &TunerInput::highBandStart, &TunerInput::highBandEnd};
+    for (auto field : edges) {
+        for (const char* bad : {"", "0", "-1", "0x1A", "inf", "nan", "1e400", "MHz"}) {
+            TunerInput in = Valid(1, 1);
+            in.*field = bad;
+            in.lowCode = "bad"; // a later fault is not told
+            const AddInfoOutcome outcome = doc.AddInfo(in);
+            EXPECT_EQ(outcome.message, coverage) << bad;
+            EXPECT_FALSE(outcome.entry.has_value());
+        }
+    }
+    std::string TunerInput::*codes[] = {&TunerInput::lowCode, &TunerInput::midCode, &TunerInput::highCode};
+    for (auto field : codes) {
+        for (const char* bad : {"", "A1", "00A", "00A1 ", "0x12", "00G1", "12345"}) {
+            TunerInput in = Valid(1, 1);
+            in.*field = bad;
+            EXPECT_EQ(doc.AddInfo(in).message, bandCode) << bad;
+        }
+    }
+    TunerInput noCarrier = Valid(1, 1);
+    noCarrier.pictureCarrier = "0";
+    EXPECT_EQ(doc.AddInfo(noCarrier).message, bandCode);
+    EXPECT_TRUE(doc.Rows().empty());
+
+    TunerInput second = Valid(1, 1);
+    second.pictureCarrier2 = "-3";
+    const AddInfoOutcome outcome = doc.AddInfo(second);
+    ASSERT_TRUE(outcome.bAdded);
+    EXPECT_EQ(outcome.entry->dbPictureCarrier2(), 0.0);
+    EXPECT_EQ(outcome.entry->wLowCode(), 0x00A1);
+}
+
+TEST(TunerTableDocument, LoadKeepsATableAFileCannotReplaceAndOtherwiseStartsEmpty)
+{
+    TempDir dir;
+    TunerTableDocument doc;
+    FileError error;
+    EXPECT_EQ(doc.Load(dir.File("missing.tsf"), error), TunerLoadResult::EmptyTable);
+    EXPECT_EQ(error.code, ENOENT);
+    ASSERT_TRUE(doc.HasTable());
+    EXPECT_TRUE(doc.AddInfo(Valid(5, 1)).bAdded);
+
+    FileError saveError;
+    ASSERT_TRUE(doc.Save(dir.File("one.tsf"), saveError));
+    FileError again;
+    EXPECT_EQ(doc.Load(dir.File("missing.tsf"), again), TunerLoadResult::KeptTable);
+    EXPECT_EQ(doc.Rows().size(), 1u);
+
+    TunerTableDocument other;
+    FileError read;
+    EXPECT_EQ(other.Load(dir.File("one.tsf"), read), TunerLoadResult::Read);
+    EXPECT_EQ(Keys(other), Keys(doc));
+}
+
+TEST(TunerTableDocument, DeleteTunerTakesTheMenuPositionOnce)
+{
+    TunerTableDocument doc;
+    doc.CreateNew();
+    doc.AddInfo(Valid(1, 1));
+    doc.AddInfo(Valid(1, 2));
+    doc.AddInfo(Valid(1, 3));
+    doc.SetMenuPos(0);
+    EXPECT_FALSE(doc.DeleteTuner());
+    doc.SetMenuPos(4);
+    EXPECT_FALSE(doc.DeleteTuner());
+    doc.SetMenuPos(2);
+    EXPECT_TRUE(doc.DeleteTuner());
+    EXPECT_EQ(doc.MenuPos(), 0);
+    EXPECT_FALSE(doc.DeleteTuner()); // the successor is not taken
+    EXPECT_EQ(Keys(doc), (std::vector<std::pair<std::int32_t, std::int32_t>>{{1, 1}, {1, 3}}));
+}
+
+TEST(TunerTableDocument, EmptyTableSavesItsHeaderWithoutError)
+{
+    TempDir dir;
+    TunerTableDocument doc;
+    doc.CreateNew();
+    FileError error;
+    EXPECT_TRUE(doc.Save(dir.File("empty.tsf"), error));
+    EXPECT_EQ(ReadAll(dir.File("empty.tsf")).size(), 12u); // the header alone
+    FileError failed;
+    EXPECT_FALSE(doc.Save(dir.File("none/empty.tsf"), failed));
+    EXPECT_EQ(failed.code, ENOENT);
+}
