@@ -33,8 +33,6 @@ enum ControlStyle : unsigned
     StyleSingleSel = 1u << 9,   // list view: one row at a time
     StyleBorder = 1u << 10,
     StyleVScroll = 1u << 11,
-    StyleSorted = 1u << 12,
-    StyleNoTabStop = 1u << 13,
 };
 
 constexpr unsigned operator|(ControlStyle a, ControlStyle b)
@@ -69,8 +67,6 @@ struct DialogTemplate
     int id;
     const char* title;
     int cx, cy; // dialog units
-    const char* fontName;
-    int pointSize;
     unsigned styles;
     const ControlTemplate* controls;
     std::size_t controlCount;
@@ -80,7 +76,7 @@ template <std::size_t N>
 constexpr DialogTemplate MakeDialogTemplate(int id, const char* title, int cx, int cy, unsigned styles,
                                             const ControlTemplate (&controls)[N])
 {
-    return DialogTemplate{id, title, cx, cy, "MS Sans Serif", 8, styles, controls, N};
+    return DialogTemplate{id, title, cx, cy, styles, controls, N};
 }
 
 // Looks a template up by its resource id; nullptr when there is none.

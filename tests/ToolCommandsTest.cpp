@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "ToolProcess.h"
+#include "VornalixVersion.h"
 #include "ToolTestFiles.h"
 
 namespace {
@@ -75,7 +76,7 @@ TEST(ToolProgram, VersionHelpAndBadArguments)
 {
     ToolRun run = RunToolProcess({"--version"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, "vornalix-tool 1.1.6.0\n");
+    EXPECT_EQ(run.out, "vornalix-tool " VORNALIX_VERSION "\n");
 
     run = RunToolProcess({"--help"});
     EXPECT_EQ(run.status, 0);

@@ -2,9 +2,7 @@
 
 #include <cstring>
 
-#ifndef VORNALIX_VERSION
-#error "VORNALIX_VERSION must name the program's version"
-#endif
+#include "VornalixVersion.h"
 
 namespace {
 

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <tuple>
 
+#include "VornalixVersion.h"
 #include "CAboutDlg.h"
 #include "CLauncherDlg.h"
 #include "GuiTestSupport.h"
@@ -298,7 +299,7 @@ TEST(AboutBox, TitleTextsAndIcon)
         texts << pLabel->text();
         hasIcon = hasIcon || !pLabel->pixmap().isNull();
     }
-    EXPECT_TRUE(texts.contains("Vornalix Ver 1.1.6.0"));
+    EXPECT_TRUE(texts.contains("Vornalix Ver " VORNALIX_VERSION));
     EXPECT_TRUE(hasIcon);
     EXPECT_FALSE(ApplicationIcon().availableSizes().isEmpty());
     EXPECT_TRUE(ApplicationIcon().availableSizes().contains(QSize(16, 16)));

@@ -5,6 +5,7 @@
 set -euo pipefail
 build=$1
 source_dir=$2
+version=$3
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
 
@@ -18,7 +19,7 @@ need bin/vornalix
 if [[ -e "$build/tool/vornalix-tool" ]]; then
     need bin/vornalix-tool
     need share/man/man1/vornalix-tool.1
-    "$prefix/bin/vornalix-tool" --version | grep -qx 'vornalix-tool 1.1.6.0' || fail "vornalix-tool --version"
+    "$prefix/bin/vornalix-tool" --version | grep -qx "vornalix-tool $version" || fail "vornalix-tool --version"
 fi
 if [[ -e "$source_dir/res/TunerSpec.inf" ]]; then
     need share/vornalix/TunerSpec.inf
@@ -27,6 +28,12 @@ need share/applications/io.vornalix.Vornalix.desktop
 need share/metainfo/io.vornalix.Vornalix.metainfo.xml
 need share/mime/packages/vornalix.xml
 need share/man/man1/vornalix.1
+# The version is written once, in the build; every installed file carries it.
+for page in "$prefix"/share/man/man1/vornalix*.1; do
+    grep -q "\"Vornalix $version\"" "$page" || fail "version in $page"
+done
+grep -q "<release version=\"$version\"" "$prefix/share/metainfo/io.vornalix.Vornalix.metainfo.xml" || fail "version in metainfo"
+! grep -rl "@PROJECT_VERSION@" "$prefix" || fail "an installed file was not given the version"
 need share/icons/hicolor/scalable/apps/vornalix.svg
 for size in 16 32 48 256; do
     need share/icons/hicolor/${size}x${size}/apps/vornalix.png
