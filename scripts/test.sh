@@ -10,3 +10,5 @@ if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
     export QT_QPA_PLATFORM=offscreen
 fi
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
+# The program on a virtual X display of its own, read through the accessibility bus.
+"$root/scripts/test-live.sh" "$build"

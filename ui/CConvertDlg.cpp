@@ -11,7 +11,23 @@
 #include "UserServices.h"
 #include "resource.h"
 
-CConvertDlg::CConvertDlg(QWidget* pParent) : CDialog(IDD_CONVERT, pParent)
+namespace {
+
+const char* const kStatusLoaded = "---";
+const char* const kStatusSaved = "Convert OK, Save to File";
+const char* const kStatusSaveFailed = "Convert OK, Save Failed";
+
+// Every status the dialog writes (its template text fits as every caption does).
+DisplayTexts StatusTexts()
+{
+    return DisplayTexts{{IDC_STATIC_STATUS,
+                         {QString::fromLatin1(kStatusLoaded), QString::fromLatin1(kStatusSaved),
+                          QString::fromLatin1(kStatusSaveFailed)}}};
+}
+
+} // namespace
+
+CConvertDlg::CConvertDlg(QWidget* pParent) : CDialog(IDD_CONVERT, pParent, StatusTexts())
 {
     OnClicked(IDC_BUTTON_LOAD_FILE, [this] { OnLoadFile(); });
 }
@@ -52,7 +68,7 @@ bool CConvertDlg::OpenFile(const QString& chosen)
     SetDlgItemText(IDC_STATIC_PATH, chosen);
     EnableDlgItem(IDC_BUTTON_LOAD_FILE, false);
     EnableDlgItem(IDOK, true);
-    SetDlgItemText(IDC_STATIC_STATUS, QStringLiteral("---"));
+    SetDlgItemText(IDC_STATIC_STATUS, QString::fromLatin1(kStatusLoaded));
     return true;
 }
 
@@ -68,10 +84,10 @@ void CConvertDlg::OnOK()
     // A save that fails is said so, and the dialog stays ready for another
     // try once the folder is put right.
     if (!m_pChannelTable->Save(m_strOutputPath.c_str())) {
-        SetDlgItemText(IDC_STATIC_STATUS, QStringLiteral("Convert OK, Save Failed"));
+        SetDlgItemText(IDC_STATIC_STATUS, QString::fromLatin1(kStatusSaveFailed));
         return;
     }
-    SetDlgItemText(IDC_STATIC_STATUS, QStringLiteral("Convert OK, Save to File"));
+    SetDlgItemText(IDC_STATIC_STATUS, QString::fromLatin1(kStatusSaved));
     EnableDlgItem(IDOK, false);
     EnableDlgItem(IDC_BUTTON_LOAD_FILE, true);
 }

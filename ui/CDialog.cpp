@@ -1,5 +1,6 @@
 #include "CDialog.h"
 
+#include <limits>
 #include <optional>
 
 #include <QApplication>
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 
+#include "DisplayAccessible.h"
 #include "ExitWhenShown.h"
 #include "ListView.h"
 #include "resource.h"
@@ -64,6 +66,9 @@ const ControlTemplate* EnclosingFrame(const DialogTemplate& tpl, const QRect& re
     return pBest;
 }
 
+// Room a display keeps beside its text: its sunken frame and a little air.
+constexpr int kDisplayTextMargin = 6;
+
 bool IsEnterKey(const QKeyEvent* pEvent)
 {
     return pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter;
@@ -102,7 +107,7 @@ DialogBaseUnits FitCaptions(const DialogTemplate& tpl, const QFont& font, Dialog
             margin = 2;
             break;
         case ControlKind::DisplayText:
-            margin = 6;
+            margin = kDisplayTextMargin;
             break;
         case ControlKind::PushButton:
         case ControlKind::DefPushButton:
@@ -125,6 +130,105 @@ DialogBaseUnits FitCaptions(const DialogTemplate& tpl, const QFont& font, Dialog
             units.cy = std::max(units.cy, (metrics.height() + 4) * 8.0 / control.cy);
     }
     return units;
+}
+
+std::vector<QString> TextsInEveryDigit(const QString& pattern, const QString& digits)
+{
+    std::vector<QString> texts;
+    for (const QChar digit : digits) {
+        QString text = pattern;
+        text.replace(QLatin1Char('#'), digit);
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+int DialogLayout::X(int x) const
+{
+    int px = qRound(x * units.cx / 4.0);
+    for (const ColumnStretch& stretch : stretches) {
+        if (x >= stretch.at)
+            px += stretch.extra;
+    }
+    return px;
+}
+
+QRect DialogLayout::ToPixels(int x, int y, int cx, int cy) const
+{
+    const QRect vertical = DialogUnitsToPixels(units, 0, y, 0, cy);
+    return QRect(X(x), vertical.y(), X(x + cx) - X(x), vertical.height());
+}
+
+namespace {
+
+// What it costs that a control grows with a stretched column: nothing for a
+// frame or a text, a little for an edit, much for what a person presses or
+// reads as a block.
+int GrowthCost(ControlKind kind)
+{
+    switch (kind) {
+    case ControlKind::GroupBox:
+        return 0;
+    case ControlKind::Label:
+    case ControlKind::DisplayText:
+        return 1;
+    case ControlKind::Edit:
+        return 3;
+    case ControlKind::PushButton:
+    case ControlKind::DefPushButton:
+    case ControlKind::ComboDropList:
+        return 10;
+    case ControlKind::ListView:
+    case ControlKind::Icon:
+        return 20;
+    }
+    return 20;
+}
+
+// The column inside the display whose stretching grows the cheapest controls;
+// of equal ones the rightmost, which moves the fewest.
+int CheapestColumn(const DialogTemplate& tpl, const ControlTemplate& display)
+{
+    int best = display.x + display.cx;
+    int bestCost = std::numeric_limits<int>::max();
+    for (int at = display.x + display.cx; at > display.x; --at) {
+        int cost = 0;
+        for (std::size_t i = 0; i < tpl.controlCount; ++i) {
+            const ControlTemplate& control = tpl.controls[i];
+            if (&control == &display || (control.styles & StyleHidden))
+                continue;
+            if (control.x < at && at <= control.x + control.cx)
+                cost += GrowthCost(control.kind);
+        }
+        if (cost < bestCost) {
+            bestCost = cost;
+            best = at;
+        }
+    }
+    return best;
+}
+
+} // namespace
+
+DialogLayout FitDisplayTexts(const DialogTemplate& tpl, const QFont& font, const DialogBaseUnits& units,
+                             const DisplayTexts& texts)
+{
+    DialogLayout layout{units, {}};
+    const QFontMetrics metrics(font);
+    for (std::size_t i = 0; i < tpl.controlCount; ++i) {
+        const ControlTemplate& control = tpl.controls[i];
+        const auto it = texts.find(control.id);
+        if (control.kind != ControlKind::DisplayText || it == texts.end())
+            continue;
+        int widest = 0;
+        for (const QString& text : it->second)
+            widest = std::max(widest, metrics.horizontalAdvance(text));
+        const int need = widest + kDisplayTextMargin;
+        const int have = layout.ToPixels(control.x, 0, control.cx, 0).width();
+        if (need > have)
+            layout.stretches.push_back(ColumnStretch{CheapestColumn(tpl, control), need - have});
+    }
+    return layout;
 }
 
 namespace {
@@ -198,28 +302,28 @@ QIcon ApplicationIcon()
     return icon;
 }
 
-CDialog::CDialog(int templateId, QWidget* pParent) : QDialog(pParent), m_template(TemplateOrEmpty(templateId))
+CDialog::CDialog(int templateId, QWidget* pParent, const DisplayTexts& displayTexts)
+    : QDialog(pParent), m_template(TemplateOrEmpty(templateId))
 {
     setWindowTitle(QString::fromLatin1(m_template.title));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setFont(QApplication::font());
-    BuildControls();
+    BuildControls(displayTexts);
 }
 
 CDialog::~CDialog() = default;
 
-void CDialog::BuildControls()
+void CDialog::BuildControls(const DisplayTexts& displayTexts)
 {
-    m_units = FitCaptions(m_template, font(), BaseUnitsOf(font()));
-    const DialogBaseUnits& units = m_units;
-    const QRect client = DialogUnitsToPixels(units, 0, 0, m_template.cx, m_template.cy);
+    m_layout = FitDisplayTexts(m_template, font(), FitCaptions(m_template, font(), BaseUnitsOf(font())), displayTexts);
+    const QRect client = m_layout.ToPixels(0, 0, m_template.cx, m_template.cy);
     setFixedSize(client.size());
 
     std::vector<QWidget*> frames;
     for (std::size_t i = 0; i < m_template.controlCount; ++i) {
         const ControlTemplate& control = m_template.controls[i];
-        QWidget* pWidget = CreateControl(control, units);
+        QWidget* pWidget = CreateControl(control);
         if (control.kind == ControlKind::Label)
             pWidget->setProperty("vornalixTemplateIndex", static_cast<uint>(i));
         if (control.id != IDC_STATIC) {
@@ -234,7 +338,7 @@ void CDialog::BuildControls()
             pWidget->setEnabled(false);
         pWidget->installEventFilter(this);
     }
-    NameControlsByLabels(units);
+    NameControlsByLabels();
     // Frames are drawn beneath the controls they surround and never take clicks.
     for (QWidget* pFrame : frames) {
         pFrame->lower();
@@ -245,7 +349,7 @@ void CDialog::BuildControls()
 // Assistive technologies name an edit, combo box, display or list by the label a
 // person reads for it: the label on its left in the same row, joined by a column
 // heading aligned above it; without either, the frame around it.
-void CDialog::NameControlsByLabels(const DialogBaseUnits&)
+void CDialog::NameControlsByLabels()
 {
     std::vector<std::pair<const ControlTemplate*, QLabel*>> labels;
     for (QLabel* pLabel : findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly)) {
@@ -287,9 +391,9 @@ void CDialog::NameControlsByLabels(const DialogBaseUnits&)
     }
 }
 
-QWidget* CDialog::CreateControl(const ControlTemplate& control, const DialogBaseUnits& units)
+QWidget* CDialog::CreateControl(const ControlTemplate& control)
 {
-    const QRect rect = DialogUnitsToPixels(units, control.x, control.y, control.cx, control.cy);
+    const QRect rect = m_layout.ToPixels(control.x, control.y, control.cx, control.cy);
     const QString text = control.text ? QString::fromLatin1(control.text) : QString();
     QWidget* pWidget = nullptr;
     switch (control.kind) {
@@ -314,6 +418,8 @@ QWidget* CDialog::CreateControl(const ControlTemplate& control, const DialogBase
         pLabel->setWordWrap(control.kind == ControlKind::Label && control.cy > 12);
         if (control.styles & StyleSunken)
             pLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        if (control.kind == ControlKind::DisplayText)
+            MarkAsDisplay(pLabel);
         pWidget = pLabel;
         break;
     }
@@ -379,8 +485,12 @@ void CDialog::SetDlgItemText(int id, const QString& text)
     QWidget* pWidget = GetDlgItem(id);
     if (auto* pEdit = qobject_cast<QLineEdit*>(pWidget))
         pEdit->setText(text);
-    else if (auto* pLabel = qobject_cast<QLabel*>(pWidget))
+    else if (auto* pLabel = qobject_cast<QLabel*>(pWidget)) {
+        const QString oldText = pLabel->text();
         pLabel->setText(text);
+        if (IsDisplay(pLabel))
+            NotifyDisplayTextChanged(pLabel, oldText, text);
+    }
     else if (auto* pButton = qobject_cast<QAbstractButton*>(pWidget))
         pButton->setText(text);
     else if (auto* pGroup = qobject_cast<QGroupBox*>(pWidget))

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <vector>
 
 #include <QDialog>
 
@@ -33,12 +34,44 @@ QRect DialogUnitsToPixels(const DialogBaseUnits& units, int x, int y, int cx, in
 // instead of cutting its texts.
 DialogBaseUnits FitCaptions(const DialogTemplate& tpl, const QFont& font, DialogBaseUnits units);
 
+// Texts a display may come to show, by control id: the dialog is laid out so
+// that the widest of them shows whole.
+using DisplayTexts = std::map<int, std::vector<QString>>;
+// The pattern once for each of the digits, every '#' standing for that digit:
+// the widest number a format can give is among them, whatever the font.
+std::vector<QString> TextsInEveryDigit(const QString& pattern, const QString& digits = QStringLiteral("0123456789"));
+
+// Extra pixels for the dialog from a column on: everything that begins at or
+// right of it moves right, whatever reaches across it grows.
+struct ColumnStretch
+{
+    int at; // dialog units
+    int extra;
+};
+
+// Where the template's rectangles land: dialog units scaled by the base units,
+// with the columns stretched where a display needs more room. Stretching keeps
+// the order of every edge, so controls apart stay apart.
+struct DialogLayout
+{
+    DialogBaseUnits units;
+    std::vector<ColumnStretch> stretches;
+
+    int X(int x) const;
+    QRect ToPixels(int x, int y, int cx, int cy) const;
+};
+// Widens each display of the template whose possible texts would be cut, by
+// stretching the column inside it where the fewest controls that act must
+// grow with it (frames and displays grow freely, buttons and lists should not).
+DialogLayout FitDisplayTexts(const DialogTemplate& tpl, const QFont& font, const DialogBaseUnits& units,
+                             const DisplayTexts& texts);
+
 class CDialog : public QDialog
 {
     Q_OBJECT
 
 public:
-    explicit CDialog(int templateId, QWidget* pParent = nullptr);
+    explicit CDialog(int templateId, QWidget* pParent = nullptr, const DisplayTexts& displayTexts = {});
     ~CDialog() override;
 
     // Runs the dialog modally: initialisation, the modal loop, then destruction
@@ -62,7 +95,8 @@ public:
     virtual bool OnCommand(int id);
 
     const DialogTemplate& Template() const { return m_template; }
-    const DialogBaseUnits& BaseUnits() const { return m_units; }
+    const DialogBaseUnits& BaseUnits() const { return m_layout.units; }
+    const DialogLayout& Layout() const { return m_layout; }
     QWidget* GetDlgItem(int id) const;
     QString GetDlgItemText(int id) const;
     void SetDlgItemText(int id, const QString& text);
@@ -99,14 +133,14 @@ protected:
     void closeEvent(QCloseEvent* pEvent) override;
 
 private:
-    void BuildControls();
-    QWidget* CreateControl(const ControlTemplate& control, const DialogBaseUnits& units);
-    void NameControlsByLabels(const DialogBaseUnits& units);
+    void BuildControls(const DisplayTexts& displayTexts);
+    QWidget* CreateControl(const ControlTemplate& control);
+    void NameControlsByLabels();
     bool HandleDialogKey(QKeyEvent* pEvent);
     void InitDialog();
 
     const DialogTemplate& m_template;
-    DialogBaseUnits m_units{};
+    DialogLayout m_layout{};
     std::map<int, QWidget*> m_controls;
     std::map<int, std::function<void()>> m_handlers;
     int m_defaultId = 0;

@@ -30,10 +30,32 @@ QString Decimal(std::int32_t value)
     return QString::asprintf("%li", static_cast<long>(value));
 }
 
+// Everything the displays can show: every name of the country catalogue, the
+// mode texts, codes and channel numbers at their widest.
+DisplayTexts AllDisplayTexts()
+{
+    DisplayTexts texts;
+    std::vector<QString>& countries = texts[IDC_STATIC_COUNTRY];
+    for (const CountryEntry& country : CountryCatalogue)
+        countries.push_back(QString::fromLatin1(country.pszName));
+    std::vector<QString>& tvSystems = texts[IDC_STATIC_TV_SYSTEM];
+    for (const TvSystemEntry& tvSystem : TvSystemTable)
+        tvSystems.push_back(QString::fromLatin1(tvSystem.pszName));
+    for (int id : {IDC_STATIC_COUNTRY, IDC_STATIC_TV_SYSTEM})
+        texts[id].push_back(QString::fromLatin1(kUnknownCountryText));
+    texts[IDC_STATIC_MODE] = {QStringLiteral("Antenna"), QStringLiteral("Cable"), QStringLiteral("Unknow")};
+    // A loaded code is any 32-bit number; channel numbers and ranges stay below 65,537.
+    texts[IDC_STATIC_COUNTRY_CODE] = TextsInEveryDigit(QStringLiteral("-##########"));
+    for (int id : {IDC_STATIC_CHANNEL_NUMBER, IDC_STATIC_AIR_MIN, IDC_STATIC_AIR_MAX, IDC_STATIC_CABLE_MIN,
+                   IDC_STATIC_CABLE_MAX})
+        texts[id] = TextsInEveryDigit(QStringLiteral("#####"));
+    return texts;
+}
+
 } // namespace
 
 CFrequencyTableDlg::CFrequencyTableDlg(QWidget* pParent)
-    : CDialog(IDD_FREQUENCY_TABLE, pParent), m_hIcon(ApplicationIcon())
+    : CDialog(IDD_FREQUENCY_TABLE, pParent, AllDisplayTexts()), m_hIcon(ApplicationIcon())
 {
     OnClicked(IDC_BUTTON_ENTER, [this] { OnCountryCodeEnter(); });
     OnClicked(IDC_BUTTON_SAVE_TO_FILE, [this] { OnSaveToFile(); });

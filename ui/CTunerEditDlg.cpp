@@ -32,9 +32,24 @@ FileDialogRequest TunerFileRequest(bool bOpen)
                              QStringLiteral("TSF Files (*.tsf)|*.tsf|All Files (*.*)|*.*||")};
 }
 
+// The details' formats at their widest: band edges and picture carriers of
+// up to 9999.99 MHz (television tuners end below 1000 MHz) and band codes of
+// four hexadecimal digits.
+DisplayTexts DetailTexts()
+{
+    DisplayTexts texts;
+    for (int id : {IDC_STATIC_LOW_RANGE, IDC_STATIC_MID_RANGE, IDC_STATIC_HIGH_RANGE})
+        texts[id] = TextsInEveryDigit(QStringLiteral("####.## ~ ####.## MHz"));
+    for (int id : {IDC_STATIC_LOW_CODE, IDC_STATIC_MID_CODE, IDC_STATIC_HIGH_CODE})
+        texts[id] = TextsInEveryDigit(QStringLiteral("####"), QStringLiteral("0123456789ABCDEF"));
+    for (int id : {IDC_STATIC_PICTURE_CARRIER, IDC_STATIC_PICTURE_CARRIER2})
+        texts[id] = TextsInEveryDigit(QStringLiteral("####.## MHz"));
+    return texts;
+}
+
 } // namespace
 
-CTunerEditDlg::CTunerEditDlg(QWidget* pParent) : CDialog(IDD_TUNER_EDIT, pParent)
+CTunerEditDlg::CTunerEditDlg(QWidget* pParent) : CDialog(IDD_TUNER_EDIT, pParent, DetailTexts())
 {
     connect(ComboBox(IDC_COMBO_FACTORY), &QComboBox::activated, this, [this] { OnSelchangeComboFactory(); });
     connect(ComboBox(IDC_COMBO_TUNER_TYPE), &QComboBox::activated, this, [this] { OnSelchangeComboTunerType(); });

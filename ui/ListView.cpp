@@ -225,13 +225,21 @@ void ListView::mouseReleaseEvent(QMouseEvent* event)
 void ListView::keyPressEvent(QKeyEvent* event)
 {
     emit KeyDown(event->key());
+    // X11 and Wayland turn only the menu key into a context menu request;
+    // Shift+F10, the other key for it, arrives as a plain key that the table
+    // would ignore.
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        event->accept();
+        emit RightClicked();
+        return;
+    }
     QTableView::keyPressEvent(event);
 }
 
 void ListView::contextMenuEvent(QContextMenuEvent* event)
 {
     // A mouse right click has raised the row menu at its release already; the
-    // menu key and Shift+F10 raise it here.
+    // menu key raises it here (Shift+F10 in keyPressEvent).
     if (event->reason() == QContextMenuEvent::Keyboard)
         emit RightClicked();
     event->accept();

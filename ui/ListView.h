@@ -72,7 +72,7 @@ public:
 
 signals:
     void Clicked();             // left button released over the list
-    void RightClicked();        // right button released over the list, or the menu key
+    void RightClicked();        // right button released over the list, the menu key or Shift+F10
     void KeyDown(int key);      // before the list's own key handling
 
 protected:

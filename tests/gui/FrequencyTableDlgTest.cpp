@@ -797,6 +797,38 @@ TEST_F(FrequencyTableDlgTest, MultipleDeleteRangeFollowsHighestFirstOrder)
     EXPECT_EQ(TextOf(dlg, IDC_STATIC_AIR_MAX), "2");
 }
 
+// The keyboard's two ways to the row menu, as X11 delivers them: the menu key
+// as a context menu request, Shift+F10 as a plain key press.
+TEST_F(FrequencyTableDlgTest, MenuKeyAndShiftF10OpenTheRowMenuOnTheSelectedRow)
+{
+    Load(WriteTable("t.ccf", 1, {10, 20, 30, 40}, {}, 1, 0));
+    ClickRow(List(), 2);
+    List()->setFocus();
+    services.menuAnswers.push_back(IDM_INSERT_BLANK_ITEM);
+    QTest::keyClick(List(), Qt::Key_F10, Qt::ShiftModifier);
+    ASSERT_EQ(services.menus.size(), 1u);
+    EXPECT_TRUE(SameMenu(services.menus[0], kRowMenu));
+    EXPECT_EQ(dlg.SelIndex(), 3);
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"001|10.00000", "002|20.00000", "003|--", "004|30.00000",
+                                                "005|40.00000"}));
+
+    ClickRow(List(), 0);
+    List()->setFocus();
+    services.menuAnswers.push_back(IDM_DELETE_ITEM);
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(2, 2), List()->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(List(), &menuKey);
+    ASSERT_EQ(services.menus.size(), 2u);
+    EXPECT_TRUE(SameMenu(services.menus[1], kRowMenu));
+    EXPECT_EQ(dlg.SelIndex(), 1);
+    EXPECT_EQ(Rows(), (std::vector<std::string>{"001|20.00000", "002|--", "003|30.00000", "004|40.00000"}));
+
+    // F10 alone and with other modifiers is no menu key.
+    for (Qt::KeyboardModifiers modifiers : {Qt::KeyboardModifiers(Qt::NoModifier), Qt::KeyboardModifiers(Qt::ControlModifier),
+                                            Qt::KeyboardModifiers(Qt::ShiftModifier | Qt::ControlModifier)})
+        QTest::keyClick(List(), Qt::Key_F10, modifiers);
+    EXPECT_EQ(services.menus.size(), 2u);
+}
+
 TEST_F(FrequencyTableDlgTest, KeysAndHeaderClicksInTheListChangeNothing)
 {
     Load(WriteTable("t.ccf", 1, {50, 40, 30, 20, 10}, {}, 1, 0));

@@ -64,6 +64,12 @@ int main(int argc, char** argv)
     editor.SetDlgItemText(IDC_EDIT_COUNTRY_CODE, QStringLiteral("44"));
     Press(editor, IDC_BUTTON_ENTER);
     Save(editor, folder, QStringLiteral("frequency-table"));
+    // The longest names of the country catalogue.
+    for (const char* code : {"389", "1852"}) {
+        editor.SetDlgItemText(IDC_EDIT_COUNTRY_CODE, QString::fromLatin1(code));
+        Press(editor, IDC_BUTTON_ENTER);
+        Save(editor, folder, QStringLiteral("frequency-table-%1").arg(QString::fromLatin1(code)));
+    }
 
     CConvertDlg converter;
     converter.SetDlgItemText(IDC_STATIC_PATH, QStringLiteral("/home/user/plans/europe-west.cft"));

@@ -9,6 +9,7 @@
 #include <tuple>
 #include <vector>
 
+#include <QContextMenuEvent>
 #include <QHeaderView>
 
 #include "CLauncherDlg.h"
@@ -800,6 +801,27 @@ TEST_F(TunerEditDlgTest, SeveralSelectedRowsShowAndTargetTheLowest)
     ASSERT_EQ(services.menus.size(), 1u);
     EXPECT_EQ(dlg.MenuPos(), 2);
     EXPECT_EQ(RowsOf(dlg).size(), 3u);
+}
+
+TEST_F(TunerEditDlgTest, MenuKeyAndShiftF10OpenTheRowMenuOnTheSelectedRow)
+{
+    LoadFile(WriteTsf("three.tsf", kThree));
+    ListView* pList = dlg.GetListView(IDC_LIST_TUNERS);
+    ClickRow(pList, 2);
+    pList->setFocus();
+    QTest::keyClick(pList, Qt::Key_F10, Qt::ShiftModifier); // no command chosen
+    ASSERT_EQ(services.menus.size(), 1u);
+    ASSERT_EQ(services.menus[0].size(), 1u);
+    EXPECT_EQ(services.menus[0][0].text, "Delete Tuner");
+    EXPECT_EQ(dlg.MenuPos(), 3);
+
+    ClickRow(pList, 1);
+    pList->setFocus();
+    services.menuAnswers.push_back(IDM_DELETE_TUNER);
+    QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, QPoint(2, 2), pList->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(pList, &menuKey);
+    ASSERT_EQ(services.menus.size(), 2u);
+    EXPECT_EQ(RowsOf(dlg), (std::vector<Row>{{"000", "12", "07"}, {"001", "12", "21"}}));
 }
 
 TEST_F(TunerEditDlgTest, DeleteTunerRemovesTheRememberedEntry)

@@ -1,0 +1,467 @@
+#!/usr/bin/python3
+"""Live accessibility test of vornalix on a real, if virtual, X display.
+
+Starts Xvfb, a private D-Bus session bus and the accessibility bus, runs the
+real program from the build folder, drives it with real key presses and
+clicks (xdotool) and reads what a screen reader would read from the
+accessibility tree (pyatspi). Everything it starts it ends again. Prints one
+line per check and closes with "live: N passed, M failed"; the exit status is
+1 when a check failed or the set-up did not come up.
+"""
+
+import argparse
+import json
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+
+APP_NAME = "Vornalix"
+STEP_TIMEOUT = 20.0  # seconds for anything to appear in the tree
+
+
+class SetupError(Exception):
+    pass
+
+
+class Session:
+    """The display, the buses and the programs of one run, and their ending."""
+
+    def __init__(self, build):
+        self.build = build
+        self.program = os.path.join(build, "ui", "vornalix")
+        self.tool = os.path.join(build, "tool", "vornalix-tool")
+        self.tmp = tempfile.mkdtemp(prefix="vornalix-live-")
+        self.runtime = os.path.join(self.tmp, "runtime")
+        os.mkdir(self.runtime, 0o700)
+        self.processes = []
+        self.env = {
+            "PATH": os.environ.get("PATH", "/usr/bin:/bin"),
+            "HOME": self.tmp,
+            "LANG": "C.UTF-8",
+            "XDG_RUNTIME_DIR": self.runtime,
+            "XDG_CONFIG_HOME": os.path.join(self.tmp, "config"),
+            "XDG_DATA_HOME": os.path.join(self.tmp, "data"),
+            "XDG_CACHE_HOME": os.path.join(self.tmp, "cache"),
+        }
+
+    def start(self, args, **kwargs):
+        process = subprocess.Popen(args, env=self.env, start_new_session=True, stdin=subprocess.DEVNULL, **kwargs)
+        self.processes.append(process)
+        return process
+
+    def start_display(self):
+        read_end, write_end = os.pipe()
+        self.start(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+                    "-noreset"], pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        number = read_line(read_end, 20)
+        os.close(read_end)
+        if not number.strip().isdigit():
+            raise SetupError("Xvfb gave no display number")
+        self.env["DISPLAY"] = ":" + number.strip()
+
+    def start_session_bus(self):
+        process = self.start(["dbus-daemon", "--session", "--nofork", "--nopidfile", "--print-address=1"],
+                             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        address = read_line(process.stdout.fileno(), 20).strip()
+        if not address:
+            raise SetupError("the session bus gave no address")
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = address
+
+    def start_accessibility_bus(self):
+        launcher = next((path for path in ("/usr/libexec/at-spi-bus-launcher",
+                                           "/usr/lib/at-spi2-core/at-spi-bus-launcher") if os.path.exists(path)), None)
+        if not launcher:
+            raise SetupError("at-spi-bus-launcher is not installed")
+        self.start([launcher, "--launch-immediately"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + 20
+        while time.monotonic() < deadline:
+            reply = subprocess.run(["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus", "/org/a11y/bus",
+                                    "org.a11y.Bus.GetAddress"], env=self.env, capture_output=True, text=True,
+                                   timeout=10)
+            if reply.returncode == 0 and "unix:" in reply.stdout:
+                return
+            time.sleep(0.2)
+        raise SetupError("the accessibility bus did not come up")
+
+    def start_program(self, *args):
+        env = dict(self.env)
+        env.update({
+            "QT_QPA_PLATFORM": "xcb",
+            "QT_ACCESSIBILITY": "1",
+            "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
+        })
+        log = open(os.path.join(self.tmp, "vornalix-%d.log" % len(self.processes)), "w")
+        process = subprocess.Popen([self.program] + list(args), env=env, start_new_session=True,
+                                   stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT)
+        self.processes.append(process)
+        return process
+
+    def stop(self, process):
+        if process.poll() is None:
+            try:
+                os.killpg(process.pid, signal.SIGTERM)
+            except ProcessLookupError:
+                pass
+            try:
+                process.wait(5)
+            except subprocess.TimeoutExpired:
+                try:
+                    os.killpg(process.pid, signal.SIGKILL)
+                except ProcessLookupError:
+                    pass
+                process.wait(5)
+
+    def close(self):
+        for process in reversed(self.processes):
+            self.stop(process)
+        # Services the buses started on their own carry this run's private
+        # runtime folder in their environment: they are ours too.
+        for pid in processes_with_environment("XDG_RUNTIME_DIR=" + self.runtime):
+            try:
+                os.kill(pid, signal.SIGKILL)
+            except ProcessLookupError:
+                pass
+        shutil.rmtree(self.tmp, ignore_errors=True)
+
+    def xdotool(self, *args):
+        subprocess.run(["xdotool"] + [str(a) for a in args], env=self.env, check=True, timeout=15,
+                       stdout=subprocess.DEVNULL)
+
+
+def read_line(fd, seconds):
+    """One line from a pipe, or what came before the time ran out."""
+    import select
+    data = b""
+    deadline = time.monotonic() + seconds
+    while not data.endswith(b"\n") and time.monotonic() < deadline:
+        ready, _, _ = select.select([fd], [], [], max(0.0, deadline - time.monotonic()))
+        if not ready:
+            break
+        chunk = os.read(fd, 1)
+        if not chunk:
+            break
+        data += chunk
+    return data.decode(errors="replace")
+
+
+def processes_with_environment(entry):
+    marker = entry.encode() + b"\0"
+    found = []
+    for name in os.listdir("/proc"):
+        if not name.isdigit() or int(name) == os.getpid():
+            continue
+        try:
+            with open("/proc/%s/environ" % name, "rb") as f:
+                if marker in f.read() + b"\0":
+                    found.append(int(name))
+        except OSError:
+            pass
+    return found
+
+
+class Tree:
+    """The program's accessibility tree as pyatspi reads it."""
+
+    def __init__(self, pyatspi):
+        self.pyatspi = pyatspi
+        from gi.repository import GLib
+        self.context = GLib.MainContext.default()
+        # Popup menus are no children of the application in the tree: a
+        # screen reader learns of them from the events they send when shown.
+        self.shown = []
+        pyatspi.Registry.registerEventListener(self.on_shown, "object:state-changed:showing",
+                                               "object:state-changed:focused")
+
+    def on_shown(self, event):
+        try:
+            if event.detail1:
+                self.shown.append(event.source)
+        except Exception:
+            pass
+
+    def pump(self):
+        """Takes in the events that have arrived."""
+        while self.context.pending():
+            self.context.iteration(False)
+
+    def popup_items(self):
+        """The names of the items of each menu shown since the last call, by menu."""
+        self.pump()
+        menus = []
+        for node in self.shown:
+            try:
+                menu = node if self.role(node) in ("menu", "popup menu") else node.parent
+                if menu is not None and self.role(menu) in ("menu", "popup menu") and menu not in menus:
+                    menus.append(menu)
+            except Exception:
+                pass
+        return menus
+
+    def application(self):
+        desktop = self.pyatspi.Registry.getDesktop(0)
+        for i in range(desktop.childCount):
+            app = desktop.getChildAtIndex(i)
+            if app is not None and app.name == APP_NAME:
+                return app
+        return None
+
+    def nodes(self, root, limit=5000):
+        """Every node under root, breadth first, without the rows of long tables."""
+        queue, seen = [root], 0
+        while queue and seen < limit:
+            node = queue.pop(0)
+            if node is None:
+                continue
+            seen += 1
+            yield node
+            try:
+                count = min(node.childCount, 200)
+            except Exception:
+                continue
+            for i in range(count):
+                try:
+                    queue.append(node.getChildAtIndex(i))
+                except Exception:
+                    pass
+
+    def find_all(self, predicate):
+        app = self.application()
+        if app is None:
+            return []
+        found = []
+        for node in self.nodes(app):
+            try:
+                if predicate(node):
+                    found.append(node)
+            except Exception:
+                pass
+        return found
+
+    def wait_for(self, predicate, what, timeout=STEP_TIMEOUT):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            self.pump()
+            found = self.find_all(predicate)
+            if found:
+                return found[0]
+            time.sleep(0.25)
+        raise TimeoutError("not in the accessibility tree after %.0f s: %s" % (timeout, what))
+
+    def wait_gone(self, predicate, what, timeout=STEP_TIMEOUT):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if not self.find_all(predicate):
+                return
+            time.sleep(0.25)
+        raise TimeoutError("still in the accessibility tree after %.0f s: %s" % (timeout, what))
+
+    def role(self, node):
+        return node.getRoleName()
+
+    def showing(self, node):
+        return node.getState().contains(self.pyatspi.STATE_SHOWING)
+
+    def text(self, node):
+        """What the node shows, through its text interface."""
+        try:
+            text = node.queryText()
+        except NotImplementedError:
+            return None
+        return text.getText(0, text.characterCount)
+
+    def centre(self, node):
+        extents = node.queryComponent().getExtents(self.pyatspi.DESKTOP_COORDS)
+        return extents.x + extents.width // 2, extents.y + extents.height // 2
+
+
+class LiveTest:
+    def __init__(self, session, tree):
+        self.session = session
+        self.tree = tree
+        self.passed = 0
+        self.failed = 0
+
+    def check(self, name, step):
+        try:
+            step()
+        except Exception as error:  # every failure is reported, the run goes on
+            self.failed += 1
+            print("FAIL %s: %s" % (name, error), flush=True)
+        else:
+            self.passed += 1
+            print("ok   %s" % name, flush=True)
+
+    # Finding and pressing what a person sees.
+
+    def named(self, name, *roles):
+        return lambda node: node.name == name and (not roles or self.tree.role(node) in roles) \
+            and self.tree.showing(node)
+
+    def click(self, node):
+        x, y = self.tree.centre(node)
+        # Without --sync, which waits for ever when the pointer is already there.
+        self.session.xdotool("mousemove", x, y)
+        time.sleep(0.1)
+        self.session.xdotool("click", 1)
+
+    def press_button(self, name):
+        self.click(self.tree.wait_for(self.named(name, "push button"), 'button "%s"' % name))
+
+    def keys(self, *keys):
+        for key in keys:
+            self.session.xdotool("key", "--clearmodifiers", key)
+
+    def type_into(self, edit_name, text):
+        edit = self.tree.wait_for(self.named(edit_name, "text", "entry"), 'edit "%s"' % edit_name)
+        self.click(edit)
+        self.session.xdotool("type", "--delay", 40, text)
+
+    def display_shows(self, caption, shown):
+        """A display named by its caption whose text is what it shows."""
+        self.tree.wait_for(lambda node: node.name == caption and self.tree.text(node) == shown,
+                           'display "%s" showing "%s"' % (caption, shown))
+
+    def menu_appears(self, key, items):
+        """The key shows a menu with these items; Escape closes it again."""
+        self.tree.pump()
+        self.tree.shown.clear()
+        self.keys(key)
+        deadline = time.monotonic() + STEP_TIMEOUT
+        menu = None
+        while menu is None and time.monotonic() < deadline:
+            for candidate in self.tree.popup_items():
+                try:
+                    names = [candidate.getChildAtIndex(i).name for i in range(candidate.childCount)]
+                    if names == items and self.tree.showing(candidate):
+                        menu = candidate
+                except Exception:
+                    pass
+            time.sleep(0.1)
+        if menu is None:
+            raise TimeoutError("no menu %s shown after %s" % (items, key))
+        self.keys("Escape")
+        deadline = time.monotonic() + STEP_TIMEOUT
+        while time.monotonic() < deadline:
+            try:
+                if not self.tree.showing(menu):
+                    return
+            except Exception:
+                return  # the menu is gone
+            time.sleep(0.1)
+        raise TimeoutError("the menu %s still shows after Escape" % items)
+
+    def select_row(self, cell_text):
+        cell = self.tree.wait_for(self.named(cell_text, "table cell"), 'list cell "%s"' % cell_text)
+        self.click(cell)
+
+    # The runs.
+
+    def channel_editor(self):
+        program = self.session.start_program()
+        try:
+            self.check("the launcher appears", lambda: self.tree.wait_for(
+                self.named("Frequency Table Edit", "push button"), "the launcher", timeout=40))
+            self.check("the channel editor opens", lambda: (
+                self.press_button("Frequency Table Edit"),
+                self.tree.wait_for(self.named("Create New", "push button"), "the channel editor")))
+            self.check("the displays show their template texts", lambda: (
+                self.display_shows("Country", "Country"), self.display_shows("Mode", "Unknow")))
+
+            def enter_country():
+                self.press_button("Create New")
+                self.display_shows("Mode", "Antenna")
+                self.type_into("Country Code", "44")
+                self.press_button("Enter")
+            self.check("country code 44 is entered", enter_country)
+            self.check('the Country display reads "United Kingdom"',
+                       lambda: self.display_shows("Country", "United Kingdom"))
+            self.check('the TV System display reads "PAL_I"', lambda: self.display_shows("TV System", "PAL_I"))
+            self.check('the Country Code display reads "44"', lambda: self.display_shows("Country Code", "44"))
+
+            def add_channels():
+                for frequency in ("55.25", "62.25", "175.25"):
+                    self.type_into("Frequency", frequency)
+                    self.keys("Return")
+                self.tree.wait_for(self.named("003", "table cell"), "three channels in the list")
+                self.display_shows("Antenna Max CH", "3")
+            self.check("three channels are appended with Enter", add_channels)
+
+            row_menu = ["Insert Blank Item", "Delete Item"]
+            self.check("Shift+F10 opens the row menu", lambda: (
+                self.select_row("002"), self.menu_appears("shift+F10", row_menu)))
+            self.check("the menu key opens the row menu", lambda: (
+                self.select_row("002"), self.menu_appears("Menu", row_menu)))
+
+            def insert_by_keyboard():
+                self.select_row("002")
+                self.keys("shift+F10")
+                time.sleep(1)
+                self.keys("Down", "Return")
+                self.tree.wait_for(self.named("004", "table cell"), "a fourth row")
+                self.tree.wait_for(self.named("--", "table cell"), "the blank channel")
+                self.display_shows("Channel Number", "2")
+            self.check("a blank channel is inserted at the selected row by keyboard", insert_by_keyboard)
+        finally:
+            self.session.stop(program)
+
+    def tuner_editor(self):
+        table = os.path.join(self.session.tmp, "tuners.tsf")
+        entry = {"factory": 0x12, "tuner_type": 0x07, "low_band_start": 48.25, "mid_band_start": 160.0,
+                 "high_band_start": 450.0, "high_band_end": 863.25, "picture_carrier": 38.9, "low_code": 0xA1,
+                 "mid_code": 0x92, "high_code": 0x34}
+        source = os.path.join(self.session.tmp, "tuners.json")
+        with open(source, "w") as f:
+            json.dump({"format": "tsf", "entries": [entry, dict(entry, tuner_type=0x21)]}, f)
+        subprocess.run([self.session.tool, "build", source, "-o", table], check=True, timeout=30,
+                       stdout=subprocess.DEVNULL)
+        program = self.session.start_program(table)
+        try:
+            self.check("the tuner editor opens with the table loaded", lambda: self.tree.wait_for(
+                self.named("001", "table cell"), "the second tuner row", timeout=40))
+            self.check("Shift+F10 opens the tuner row menu", lambda: (
+                self.select_row("001"), self.menu_appears("shift+F10", ["Delete Tuner"])))
+            self.check("the menu key opens the tuner row menu", lambda: (
+                self.select_row("000"), self.menu_appears("Menu", ["Delete Tuner"])))
+            self.check("the tuner details tell what they show", lambda: (
+                self.select_row("000"), self.display_shows("Low Band", "48.25 ~ 160.00 MHz")))
+        finally:
+            self.session.stop(program)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--build", required=True, help="the build folder with ui/vornalix and tool/vornalix-tool")
+    args = parser.parse_args()
+
+    session = Session(os.path.abspath(args.build))
+    test = None
+    try:
+        for path in (session.program, session.tool):
+            if not os.access(path, os.X_OK):
+                raise SetupError("%s is missing: build first" % path)
+        session.start_display()
+        session.start_session_bus()
+        session.start_accessibility_bus()
+        # pyatspi finds the accessibility bus through the session bus at import.
+        os.environ.update(session.env)
+        import pyatspi
+        test = LiveTest(session, Tree(pyatspi))
+        test.channel_editor()
+        test.tuner_editor()
+    except SetupError as error:
+        print("live: set-up failed: %s" % error, flush=True)
+    finally:
+        session.close()
+    passed = test.passed if test else 0
+    failed = test.failed if test else 1
+    print("live: %d passed, %d failed" % (passed, failed), flush=True)
+    return 0 if test and failed == 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
