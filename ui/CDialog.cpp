@@ -1,21 +1,17 @@
 #include "CDialog.h"
 
-#include <limits>
-#include <optional>
-
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QIcon>
-#include <QIconEngine>
-#include <QPainter>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 
+#include "AccessibleNames.h"
 #include "DisplayAccessible.h"
 #include "ExitWhenShown.h"
 #include "ListView.h"
@@ -39,268 +35,12 @@ Qt::Alignment TextAlignment(unsigned styles)
     return alignment | ((styles & StyleVCenter) ? Qt::AlignVCenter : Qt::AlignTop);
 }
 
-// A drop-down list's template height is that of its open list; closed, it is one line.
-QRect UnitRect(const ControlTemplate& control)
-{
-    const int cy = control.kind == ControlKind::ComboDropList ? std::min(control.cy, 12) : control.cy;
-    return QRect(control.x, control.y, control.cx, cy);
-}
-
-bool TakesAName(ControlKind kind)
-{
-    return kind == ControlKind::Edit || kind == ControlKind::ComboDropList || kind == ControlKind::DisplayText ||
-           kind == ControlKind::ListView;
-}
-
-// The smallest frame that holds the rectangle, or nullptr.
-const ControlTemplate* EnclosingFrame(const DialogTemplate& tpl, const QRect& rect)
-{
-    const ControlTemplate* pBest = nullptr;
-    for (std::size_t i = 0; i < tpl.controlCount; ++i) {
-        const ControlTemplate& frame = tpl.controls[i];
-        if (frame.kind != ControlKind::GroupBox || !UnitRect(frame).contains(rect))
-            continue;
-        if (!pBest || frame.cx * frame.cy < pBest->cx * pBest->cy)
-            pBest = &frame;
-    }
-    return pBest;
-}
-
-// Room a display keeps beside its text: its sunken frame and a little air.
-constexpr int kDisplayTextMargin = 6;
-
 bool IsEnterKey(const QKeyEvent* pEvent)
 {
     return pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter;
 }
 
 } // namespace
-
-DialogBaseUnits BaseUnitsOf(const QFont& font)
-{
-    const QFontMetrics metrics(font);
-    // The average width of the 52 letters, rounded as the original platform rounds it.
-    const int letters = metrics.horizontalAdvance(
-        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-    return DialogBaseUnits{static_cast<double>((letters / 26 + 1) / 2), static_cast<double>(metrics.height())};
-}
-
-QRect DialogUnitsToPixels(const DialogBaseUnits& units, int x, int y, int cx, int cy)
-{
-    const auto px = [&](int v) { return qRound(v * units.cx / 4.0); };
-    const auto py = [&](int v) { return qRound(v * units.cy / 8.0); };
-    return QRect(px(x), py(y), px(x + cx) - px(x), py(y + cy) - py(y));
-}
-
-DialogBaseUnits FitCaptions(const DialogTemplate& tpl, const QFont& font, DialogBaseUnits units)
-{
-    const QFontMetrics metrics(font);
-    for (std::size_t i = 0; i < tpl.controlCount; ++i) {
-        const ControlTemplate& control = tpl.controls[i];
-        if (!control.text || !*control.text || control.cx <= 0 || (control.styles & StyleHidden))
-            continue;
-        int margin = 0;
-        switch (control.kind) {
-        case ControlKind::Label:
-            if (control.cy > 12) // several lines: the text wraps instead
-                continue;
-            margin = 2;
-            break;
-        case ControlKind::DisplayText:
-            margin = kDisplayTextMargin;
-            break;
-        case ControlKind::PushButton:
-        case ControlKind::DefPushButton:
-            margin = 12;
-            break;
-        case ControlKind::GroupBox:
-            margin = 16;
-            break;
-        default:
-            continue;
-        }
-        const int need = metrics.horizontalAdvance(QString::fromLatin1(control.text)) + margin;
-        units.cx = std::max(units.cx, need * 4.0 / control.cx);
-    }
-    // A sunken display of one line must hold a line of text inside its frame.
-    for (std::size_t i = 0; i < tpl.controlCount; ++i) {
-        const ControlTemplate& control = tpl.controls[i];
-        if (control.kind == ControlKind::DisplayText && (control.styles & StyleSunken) && control.cy > 0 &&
-            control.cy <= 12)
-            units.cy = std::max(units.cy, (metrics.height() + 4) * 8.0 / control.cy);
-    }
-    return units;
-}
-
-std::vector<QString> TextsInEveryDigit(const QString& pattern, const QString& digits)
-{
-    std::vector<QString> texts;
-    for (const QChar digit : digits) {
-        QString text = pattern;
-        text.replace(QLatin1Char('#'), digit);
-        texts.push_back(text);
-    }
-    return texts;
-}
-
-int DialogLayout::X(int x) const
-{
-    int px = qRound(x * units.cx / 4.0);
-    for (const ColumnStretch& stretch : stretches) {
-        if (x >= stretch.at)
-            px += stretch.extra;
-    }
-    return px;
-}
-
-QRect DialogLayout::ToPixels(int x, int y, int cx, int cy) const
-{
-    const QRect vertical = DialogUnitsToPixels(units, 0, y, 0, cy);
-    return QRect(X(x), vertical.y(), X(x + cx) - X(x), vertical.height());
-}
-
-namespace {
-
-// What it costs that a control grows with a stretched column: nothing for a
-// frame or a text, a little for an edit, much for what a person presses or
-// reads as a block.
-int GrowthCost(ControlKind kind)
-{
-    switch (kind) {
-    case ControlKind::GroupBox:
-        return 0;
-    case ControlKind::Label:
-    case ControlKind::DisplayText:
-        return 1;
-    case ControlKind::Edit:
-        return 3;
-    case ControlKind::PushButton:
-    case ControlKind::DefPushButton:
-    case ControlKind::ComboDropList:
-        return 10;
-    case ControlKind::ListView:
-    case ControlKind::Icon:
-        return 20;
-    }
-    return 20;
-}
-
-// The column inside the display whose stretching grows the cheapest controls;
-// of equal ones the rightmost, which moves the fewest.
-int CheapestColumn(const DialogTemplate& tpl, const ControlTemplate& display)
-{
-    int best = display.x + display.cx;
-    int bestCost = std::numeric_limits<int>::max();
-    for (int at = display.x + display.cx; at > display.x; --at) {
-        int cost = 0;
-        for (std::size_t i = 0; i < tpl.controlCount; ++i) {
-            const ControlTemplate& control = tpl.controls[i];
-            if (&control == &display || (control.styles & StyleHidden))
-                continue;
-            if (control.x < at && at <= control.x + control.cx)
-                cost += GrowthCost(control.kind);
-        }
-        if (cost < bestCost) {
-            bestCost = cost;
-            best = at;
-        }
-    }
-    return best;
-}
-
-} // namespace
-
-DialogLayout FitDisplayTexts(const DialogTemplate& tpl, const QFont& font, const DialogBaseUnits& units,
-                             const DisplayTexts& texts)
-{
-    DialogLayout layout{units, {}};
-    const QFontMetrics metrics(font);
-    for (std::size_t i = 0; i < tpl.controlCount; ++i) {
-        const ControlTemplate& control = tpl.controls[i];
-        const auto it = texts.find(control.id);
-        if (control.kind != ControlKind::DisplayText || it == texts.end())
-            continue;
-        int widest = 0;
-        for (const QString& text : it->second)
-            widest = std::max(widest, metrics.horizontalAdvance(text));
-        const int need = widest + kDisplayTextMargin;
-        const int have = layout.ToPixels(control.x, 0, control.cx, 0).width();
-        if (need > have)
-            layout.stretches.push_back(ColumnStretch{CheapestColumn(tpl, control), need - have});
-    }
-    return layout;
-}
-
-namespace {
-
-constexpr int kIconSizes[] = {16, 32, 48, 256};
-
-// The application icon with its images decoded at the first request for a
-// picture. Adding an image file to an icon decodes it at once, with the search
-// for image plugins on the way: milliseconds at every start, although some
-// window systems never ask for the window icon. Until then the icon answers
-// only which sizes it has; afterwards everything goes to the icon built from
-// the files as usual.
-class DeferredIconEngine : public QIconEngine
-{
-public:
-    DeferredIconEngine() = default;
-    DeferredIconEngine(const DeferredIconEngine& other) : QIconEngine(other), m_icon(other.m_icon) {}
-
-    QIconEngine* clone() const override { return new DeferredIconEngine(*this); }
-    QString key() const override { return QStringLiteral("VornalixDeferredIcon"); }
-    bool isNull() override { return false; }
-
-    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
-    {
-        if (m_icon)
-            return m_icon->availableSizes(mode, state);
-        QList<QSize> sizes;
-        if (mode == QIcon::Normal && state == QIcon::Off) {
-            for (int size : kIconSizes)
-                sizes.append(QSize(size, size));
-        }
-        return sizes;
-    }
-    QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override
-    {
-        return Icon().actualSize(size, mode, state);
-    }
-    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
-    {
-        return Icon().pixmap(size, mode, state);
-    }
-    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override
-    {
-        return Icon().pixmap(size, scale, mode, state);
-    }
-    void paint(QPainter* pPainter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
-    {
-        Icon().paint(pPainter, rect, Qt::AlignCenter, mode, state);
-    }
-
-private:
-    const QIcon& Icon()
-    {
-        if (!m_icon) {
-            QIcon icon;
-            for (int size : kIconSizes)
-                icon.addFile(QStringLiteral(":/vornalix/vornalix-%1.png").arg(size), QSize(size, size));
-            m_icon = icon;
-        }
-        return *m_icon;
-    }
-
-    std::optional<QIcon> m_icon;
-};
-
-} // namespace
-
-QIcon ApplicationIcon()
-{
-    static const QIcon icon(new DeferredIconEngine);
-    return icon;
-}
 
 CDialog::CDialog(int templateId, QWidget* pParent, const DisplayTexts& displayTexts)
     : QDialog(pParent), m_template(TemplateOrEmpty(templateId))
@@ -338,56 +78,11 @@ void CDialog::BuildControls(const DisplayTexts& displayTexts)
             pWidget->setEnabled(false);
         pWidget->installEventFilter(this);
     }
-    NameControlsByLabels();
+    NameControlsByLabels(this, m_template, [this](int id) { return GetDlgItem(id); });
     // Frames are drawn beneath the controls they surround and never take clicks.
     for (QWidget* pFrame : frames) {
         pFrame->lower();
         pFrame->setAttribute(Qt::WA_TransparentForMouseEvents);
-    }
-}
-
-// Assistive technologies name an edit, combo box, display or list by the label a
-// person reads for it: the label on its left in the same row, joined by a column
-// heading aligned above it; without either, the frame around it.
-void CDialog::NameControlsByLabels()
-{
-    std::vector<std::pair<const ControlTemplate*, QLabel*>> labels;
-    for (QLabel* pLabel : findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly)) {
-        const auto index = pLabel->property("vornalixTemplateIndex");
-        if (index.isValid())
-            labels.emplace_back(&m_template.controls[index.toUInt()], pLabel);
-    }
-    for (std::size_t i = 0; i < m_template.controlCount; ++i) {
-        const ControlTemplate& control = m_template.controls[i];
-        QWidget* pWidget = GetDlgItem(control.id);
-        if (!pWidget || !TakesAName(control.kind))
-            continue;
-        const QRect rect = UnitRect(control);
-        const ControlTemplate* pFrame = EnclosingFrame(m_template, rect);
-        std::pair<const ControlTemplate*, QLabel*> left{nullptr, nullptr}, above{nullptr, nullptr};
-        for (const auto& label : labels) {
-            const QRect r = UnitRect(*label.first);
-            if (EnclosingFrame(m_template, r) != pFrame)
-                continue;
-            const bool sameRow = r.top() <= rect.bottom() && r.bottom() >= rect.top();
-            if (sameRow && r.right() < rect.left() && (!left.first || r.x() > left.first->x))
-                left = label;
-            const bool column = std::abs(r.x() - rect.x()) <= 4 && r.bottom() < rect.top() && rect.top() - r.bottom() <= 20;
-            if (column && (!above.first || r.y() > above.first->y))
-                above = label;
-        }
-        QStringList parts;
-        if (left.second)
-            parts << left.second->text();
-        if (above.second)
-            parts << above.second->text();
-        if (parts.isEmpty() && pFrame)
-            parts << QString::fromLatin1(pFrame->text);
-        if (parts.isEmpty())
-            continue;
-        pWidget->setAccessibleName(parts.join(QLatin1Char(' ')));
-        if (QLabel* pBuddy = left.second ? left.second : above.second)
-            pBuddy->setBuddy(pWidget);
     }
 }
 
@@ -464,9 +159,16 @@ QWidget* CDialog::GetDlgItem(int id) const
     return it == m_controls.end() ? nullptr : it->second;
 }
 
-QString CDialog::GetDlgItemText(int id) const
+QWidget* CDialog::Item(int id) const
 {
     QWidget* pWidget = GetDlgItem(id);
+    Q_ASSERT_X(pWidget, "CDialog", qPrintable(QStringLiteral("no control %1 in dialog %2").arg(id).arg(m_template.id)));
+    return pWidget;
+}
+
+QString CDialog::GetDlgItemText(int id) const
+{
+    QWidget* pWidget = Item(id);
     if (auto* pEdit = qobject_cast<QLineEdit*>(pWidget))
         return pEdit->text();
     if (auto* pLabel = qobject_cast<QLabel*>(pWidget))
@@ -482,7 +184,7 @@ QString CDialog::GetDlgItemText(int id) const
 
 void CDialog::SetDlgItemText(int id, const QString& text)
 {
-    QWidget* pWidget = GetDlgItem(id);
+    QWidget* pWidget = Item(id);
     if (auto* pEdit = qobject_cast<QLineEdit*>(pWidget))
         pEdit->setText(text);
     else if (auto* pLabel = qobject_cast<QLabel*>(pWidget)) {
@@ -499,25 +201,25 @@ void CDialog::SetDlgItemText(int id, const QString& text)
 
 void CDialog::EnableDlgItem(int id, bool bEnable)
 {
-    if (QWidget* pWidget = GetDlgItem(id))
+    if (QWidget* pWidget = Item(id))
         pWidget->setEnabled(bEnable);
 }
 
 bool CDialog::IsDlgItemEnabled(int id) const
 {
-    QWidget* pWidget = GetDlgItem(id);
+    QWidget* pWidget = Item(id);
     return pWidget && pWidget->isEnabled();
 }
 
 void CDialog::GotoDlgCtrl(int id)
 {
-    if (QWidget* pWidget = GetDlgItem(id))
+    if (QWidget* pWidget = Item(id))
         pWidget->setFocus(Qt::OtherFocusReason);
 }
 
 QComboBox* CDialog::ComboBox(int id) const
 {
-    return qobject_cast<QComboBox*>(GetDlgItem(id));
+    return Control<QComboBox>(id);
 }
 
 int CDialog::ComboGetCurSel(int id) const
@@ -576,7 +278,7 @@ QString CDialog::ComboGetLBText(int id, int index) const
 
 ListView* CDialog::GetListView(int id) const
 {
-    return qobject_cast<ListView*>(GetDlgItem(id));
+    return Control<ListView>(id);
 }
 
 void CDialog::OnClicked(int id, std::function<void()> handler)

@@ -12,59 +12,13 @@
 
 #include <QDialog>
 
+#include "ApplicationIcon.h"
+#include "DialogLayout.h"
 #include "DialogTemplate.h"
 
 class ListView;
 class QComboBox;
 class QKeyEvent;
-
-// Pixel size of one dialog unit, from the dialog font's metrics: a horizontal
-// unit is a quarter of the average character width, a vertical unit an eighth
-// of the character height.
-struct DialogBaseUnits
-{
-    double cx;
-    double cy;
-};
-DialogBaseUnits BaseUnitsOf(const QFont& font);
-QRect DialogUnitsToPixels(const DialogBaseUnits& units, int x, int y, int cx, int cy);
-// The units widened, where needed, so that every fixed caption of the template
-// fits its control in this font, and every one-line display holds a line of
-// text: fonts larger than the one the layout was drawn for stretch the dialog
-// instead of cutting its texts.
-DialogBaseUnits FitCaptions(const DialogTemplate& tpl, const QFont& font, DialogBaseUnits units);
-
-// Texts a display may come to show, by control id: the dialog is laid out so
-// that the widest of them shows whole.
-using DisplayTexts = std::map<int, std::vector<QString>>;
-// The pattern once for each of the digits, every '#' standing for that digit:
-// the widest number a format can give is among them, whatever the font.
-std::vector<QString> TextsInEveryDigit(const QString& pattern, const QString& digits = QStringLiteral("0123456789"));
-
-// Extra pixels for the dialog from a column on: everything that begins at or
-// right of it moves right, whatever reaches across it grows.
-struct ColumnStretch
-{
-    int at; // dialog units
-    int extra;
-};
-
-// Where the template's rectangles land: dialog units scaled by the base units,
-// with the columns stretched where a display needs more room. Stretching keeps
-// the order of every edge, so controls apart stay apart.
-struct DialogLayout
-{
-    DialogBaseUnits units;
-    std::vector<ColumnStretch> stretches;
-
-    int X(int x) const;
-    QRect ToPixels(int x, int y, int cx, int cy) const;
-};
-// Widens each display of the template whose possible texts would be cut, by
-// stretching the column inside it where the fewest controls that act must
-// grow with it (frames and displays grow freely, buttons and lists should not).
-DialogLayout FitDisplayTexts(const DialogTemplate& tpl, const QFont& font, const DialogBaseUnits& units,
-                             const DisplayTexts& texts);
 
 class CDialog : public QDialog
 {
@@ -97,7 +51,18 @@ public:
     const DialogTemplate& Template() const { return m_template; }
     const DialogBaseUnits& BaseUnits() const { return m_layout.units; }
     const DialogLayout& Layout() const { return m_layout; }
+    // The control with this id, or nullptr when the template has none.
     QWidget* GetDlgItem(int id) const;
+    // The control with this id as the widget class it must be. A wrong id or
+    // class is a mistake in the dialog's code: debug builds stop on it at once
+    // instead of letting a text come back empty or a call do nothing.
+    template <class Widget>
+    Widget* Control(int id) const
+    {
+        auto* pWidget = qobject_cast<Widget*>(Item(id));
+        Q_ASSERT_X(pWidget, "CDialog::Control", "the control is of another class");
+        return pWidget;
+    }
     QString GetDlgItemText(int id) const;
     void SetDlgItemText(int id, const QString& text);
     void EnableDlgItem(int id, bool bEnable);
@@ -133,9 +98,10 @@ protected:
     void closeEvent(QCloseEvent* pEvent) override;
 
 private:
+    // GetDlgItem for the control operations: an id the template lacks stops a debug build.
+    QWidget* Item(int id) const;
     void BuildControls(const DisplayTexts& displayTexts);
     QWidget* CreateControl(const ControlTemplate& control);
-    void NameControlsByLabels();
     bool HandleDialogKey(QKeyEvent* pEvent);
     void InitDialog();
 
@@ -150,6 +116,3 @@ private:
     bool m_bInModalLoop = false;
     QString m_startupFile;
 };
-
-// The application icon (icon 128).
-QIcon ApplicationIcon();

@@ -1,0 +1,77 @@
+#include "AccessibleNames.h"
+
+#include <cstdlib>
+#include <utility>
+#include <vector>
+
+#include <QLabel>
+#include <QStringList>
+#include <QWidget>
+
+#include "DialogLayout.h"
+
+namespace {
+
+bool TakesAName(ControlKind kind)
+{
+    return kind == ControlKind::Edit || kind == ControlKind::ComboDropList || kind == ControlKind::DisplayText ||
+           kind == ControlKind::ListView;
+}
+
+// The smallest frame that holds the rectangle, or nullptr.
+const ControlTemplate* EnclosingFrame(const DialogTemplate& tpl, const QRect& rect)
+{
+    const ControlTemplate* pBest = nullptr;
+    for (std::size_t i = 0; i < tpl.controlCount; ++i) {
+        const ControlTemplate& frame = tpl.controls[i];
+        if (frame.kind != ControlKind::GroupBox || !TemplateUnitRect(frame).contains(rect))
+            continue;
+        if (!pBest || frame.cx * frame.cy < pBest->cx * pBest->cy)
+            pBest = &frame;
+    }
+    return pBest;
+}
+
+} // namespace
+
+void NameControlsByLabels(QWidget* pDialog, const DialogTemplate& tpl, const std::function<QWidget*(int id)>& widgetOf)
+{
+    std::vector<std::pair<const ControlTemplate*, QLabel*>> labels;
+    for (QLabel* pLabel : pDialog->findChildren<QLabel*>(QString(), Qt::FindDirectChildrenOnly)) {
+        const auto index = pLabel->property("vornalixTemplateIndex");
+        if (index.isValid())
+            labels.emplace_back(&tpl.controls[index.toUInt()], pLabel);
+    }
+    for (std::size_t i = 0; i < tpl.controlCount; ++i) {
+        const ControlTemplate& control = tpl.controls[i];
+        QWidget* pWidget = widgetOf(control.id);
+        if (!pWidget || !TakesAName(control.kind))
+            continue;
+        const QRect rect = TemplateUnitRect(control);
+        const ControlTemplate* pFrame = EnclosingFrame(tpl, rect);
+        std::pair<const ControlTemplate*, QLabel*> left{nullptr, nullptr}, above{nullptr, nullptr};
+        for (const auto& label : labels) {
+            const QRect r = TemplateUnitRect(*label.first);
+            if (EnclosingFrame(tpl, r) != pFrame)
+                continue;
+            const bool sameRow = r.top() <= rect.bottom() && r.bottom() >= rect.top();
+            if (sameRow && r.right() < rect.left() && (!left.first || r.x() > left.first->x))
+                left = label;
+            const bool column = std::abs(r.x() - rect.x()) <= 4 && r.bottom() < rect.top() && rect.top() - r.bottom() <= 20;
+            if (column && (!above.first || r.y() > above.first->y))
+                above = label;
+        }
+        QStringList parts;
+        if (left.second)
+            parts << left.second->text();
+        if (above.second)
+            parts << above.second->text();
+        if (parts.isEmpty() && pFrame)
+            parts << QString::fromLatin1(pFrame->text);
+        if (parts.isEmpty())
+            continue;
+        pWidget->setAccessibleName(parts.join(QLatin1Char(' ')));
+        if (QLabel* pBuddy = left.second ? left.second : above.second)
+            pBuddy->setBuddy(pWidget);
+    }
+}

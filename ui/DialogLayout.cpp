@@ -1,0 +1,174 @@
+#include "DialogLayout.h"
+
+#include <algorithm>
+#include <limits>
+
+#include <QFontMetrics>
+
+namespace {
+
+// Room a display keeps beside its text: its sunken frame and a little air.
+constexpr int kDisplayTextMargin = 6;
+
+} // namespace
+
+QRect TemplateUnitRect(const ControlTemplate& control)
+{
+    const int cy = control.kind == ControlKind::ComboDropList ? std::min(control.cy, 12) : control.cy;
+    return QRect(control.x, control.y, control.cx, cy);
+}
+
+DialogBaseUnits BaseUnitsOf(const QFont& font)
+{
+    const QFontMetrics metrics(font);
+    // The average width of the 52 letters, rounded as the original platform rounds it.
+    const int letters = metrics.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    return DialogBaseUnits{static_cast<double>((letters / 26 + 1) / 2), static_cast<double>(metrics.height())};
+}
+
+QRect DialogUnitsToPixels(const DialogBaseUnits& units, int x, int y, int cx, int cy)
+{
+    const auto px = [&](int v) { return qRound(v * units.cx / 4.0); };
+    const auto py = [&](int v) { return qRound(v * units.cy / 8.0); };
+    return QRect(px(x), py(y), px(x + cx) - px(x), py(y + cy) - py(y));
+}
+
+DialogBaseUnits FitCaptions(const DialogTemplate& tpl, const QFont& font, DialogBaseUnits units)
+{
+    const QFontMetrics metrics(font);
+    for (std::size_t i = 0; i < tpl.controlCount; ++i) {
+        const ControlTemplate& control = tpl.controls[i];
+        if (!control.text || !*control.text || control.cx <= 0 || (control.styles & StyleHidden))
+            continue;
+        int margin = 0;
+        switch (control.kind) {
+        case ControlKind::Label:
+            if (control.cy > 12) // several lines: the text wraps instead
+                continue;
+            margin = 2;
+            break;
+        case ControlKind::DisplayText:
+            margin = kDisplayTextMargin;
+            break;
+        case ControlKind::PushButton:
+        case ControlKind::DefPushButton:
+            margin = 12;
+            break;
+        case ControlKind::GroupBox:
+            margin = 16;
+            break;
+        default:
+            continue;
+        }
+        const int need = metrics.horizontalAdvance(QString::fromLatin1(control.text)) + margin;
+        units.cx = std::max(units.cx, need * 4.0 / control.cx);
+    }
+    // A sunken display of one line must hold a line of text inside its frame.
+    for (std::size_t i = 0; i < tpl.controlCount; ++i) {
+        const ControlTemplate& control = tpl.controls[i];
+        if (control.kind == ControlKind::DisplayText && (control.styles & StyleSunken) && control.cy > 0 &&
+            control.cy <= 12)
+            units.cy = std::max(units.cy, (metrics.height() + 4) * 8.0 / control.cy);
+    }
+    return units;
+}
+
+std::vector<QString> TextsInEveryDigit(const QString& pattern, const QString& digits)
+{
+    std::vector<QString> texts;
+    for (const QChar digit : digits) {
+        QString text = pattern;
+        text.replace(QLatin1Char('#'), digit);
+        texts.push_back(text);
+    }
+    return texts;
+}
+
+int DialogLayout::X(int x) const
+{
+    int px = qRound(x * units.cx / 4.0);
+    for (const ColumnStretch& stretch : stretches) {
+        if (x >= stretch.at)
+            px += stretch.extra;
+    }
+    return px;
+}
+
+QRect DialogLayout::ToPixels(int x, int y, int cx, int cy) const
+{
+    const QRect vertical = DialogUnitsToPixels(units, 0, y, 0, cy);
+    return QRect(X(x), vertical.y(), X(x + cx) - X(x), vertical.height());
+}
+
+namespace {
+
+// What it costs that a control grows with a stretched column: nothing for a
+// frame or a text, a little for an edit, much for what a person presses or
+// reads as a block.
+int GrowthCost(ControlKind kind)
+{
+    switch (kind) {
+    case ControlKind::GroupBox:
+        return 0;
+    case ControlKind::Label:
+    case ControlKind::DisplayText:
+        return 1;
+    case ControlKind::Edit:
+        return 3;
+    case ControlKind::PushButton:
+    case ControlKind::DefPushButton:
+    case ControlKind::ComboDropList:
+        return 10;
+    case ControlKind::ListView:
+    case ControlKind::Icon:
+        return 20;
+    }
+    return 20;
+}
+
+// The column inside the display whose stretching grows the cheapest controls;
+// of equal ones the rightmost, which moves the fewest.
+int CheapestColumn(const DialogTemplate& tpl, const ControlTemplate& display)
+{
+    int best = display.x + display.cx;
+    int bestCost = std::numeric_limits<int>::max();
+    for (int at = display.x + display.cx; at > display.x; --at) {
+        int cost = 0;
+        for (std::size_t i = 0; i < tpl.controlCount; ++i) {
+            const ControlTemplate& control = tpl.controls[i];
+            if (&control == &display || (control.styles & StyleHidden))
+                continue;
+            if (control.x < at && at <= control.x + control.cx)
+                cost += GrowthCost(control.kind);
+        }
+        if (cost < bestCost) {
+            bestCost = cost;
+            best = at;
+        }
+    }
+    return best;
+}
+
+} // namespace
+
+DialogLayout FitDisplayTexts(const DialogTemplate& tpl, const QFont& font, const DialogBaseUnits& units,
+                             const DisplayTexts& texts)
+{
+    DialogLayout layout{units, {}};
+    const QFontMetrics metrics(font);
+    for (std::size_t i = 0; i < tpl.controlCount; ++i) {
+        const ControlTemplate& control = tpl.controls[i];
+        const auto it = texts.find(control.id);
+        if (control.kind != ControlKind::DisplayText || it == texts.end())
+            continue;
+        int widest = 0;
+        for (const QString& text : it->second)
+            widest = std::max(widest, metrics.horizontalAdvance(text));
+        const int need = widest + kDisplayTextMargin;
+        const int have = layout.ToPixels(control.x, 0, control.cx, 0).width();
+        if (need > have)
+            layout.stretches.push_back(ColumnStretch{CheapestColumn(tpl, control), need - have});
+    }
+    return layout;
+}

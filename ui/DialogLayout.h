@@ -1,0 +1,65 @@
+#pragma once
+// Where a dialog template's controls land on screen: dialog units from the
+// dialog font, widened so that fixed captions and the texts displays may show
+// are never cut.
+
+#include <map>
+#include <vector>
+
+#include <QFont>
+#include <QRect>
+#include <QString>
+
+#include "DialogTemplate.h"
+
+// Pixel size of one dialog unit, from the dialog font's metrics: a horizontal
+// unit is a quarter of the average character width, a vertical unit an eighth
+// of the character height.
+struct DialogBaseUnits
+{
+    double cx;
+    double cy;
+};
+DialogBaseUnits BaseUnitsOf(const QFont& font);
+QRect DialogUnitsToPixels(const DialogBaseUnits& units, int x, int y, int cx, int cy);
+// The units widened, where needed, so that every fixed caption of the template
+// fits its control in this font, and every one-line display holds a line of
+// text: fonts larger than the one the layout was drawn for stretch the dialog
+// instead of cutting its texts.
+DialogBaseUnits FitCaptions(const DialogTemplate& tpl, const QFont& font, DialogBaseUnits units);
+
+// Texts a display may come to show, by control id: the dialog is laid out so
+// that the widest of them shows whole.
+using DisplayTexts = std::map<int, std::vector<QString>>;
+// The pattern once for each of the digits, every '#' standing for that digit:
+// the widest number a format can give is among them, whatever the font.
+std::vector<QString> TextsInEveryDigit(const QString& pattern, const QString& digits = QStringLiteral("0123456789"));
+
+// Extra pixels for the dialog from a column on: everything that begins at or
+// right of it moves right, whatever reaches across it grows.
+struct ColumnStretch
+{
+    int at; // dialog units
+    int extra;
+};
+
+// Where the template's rectangles land: dialog units scaled by the base units,
+// with the columns stretched where a display needs more room. Stretching keeps
+// the order of every edge, so controls apart stay apart.
+struct DialogLayout
+{
+    DialogBaseUnits units;
+    std::vector<ColumnStretch> stretches;
+
+    int X(int x) const;
+    QRect ToPixels(int x, int y, int cx, int cy) const;
+};
+// Widens each display of the template whose possible texts would be cut, by
+// stretching the column inside it where the fewest controls that act must
+// grow with it (frames and displays grow freely, buttons and lists should not).
+DialogLayout FitDisplayTexts(const DialogTemplate& tpl, const QFont& font, const DialogBaseUnits& units,
+                             const DisplayTexts& texts);
+
+// A control's rectangle in dialog units as it stands on screen: a drop-down
+// list's template height is that of its open list; closed, it is one line.
+QRect TemplateUnitRect(const ControlTemplate& control);
