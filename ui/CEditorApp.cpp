@@ -37,7 +37,7 @@ bool CEditorApp::InitInstance()
     }
 
     ActivationChannel channel(socketPath);
-    QObject::connect(&channel, &ActivationChannel::ActivationRequested, &ActivationChannel::BringToFront);
+    QObject::connect(&channel, &ActivationChannel::RaiseRequested, &ActivationChannel::BringToFront);
     channel.Listen();
 
     CLauncherDlg launcher;
