@@ -29,16 +29,20 @@ bool CEditorApp::InitInstance()
 {
     SingleInstance token(QString::fromLatin1(kSingleInstanceName));
     const QString socketPath = token.LockPath() + QStringLiteral(".socket");
+    const SingleInstance::Result held = token.TryAcquire();
     // Another instance running: ask it to come to the front and end silently,
     // without a window.
-    if (token.TryAcquire() == SingleInstance::Result::HeldElsewhere) {
+    if (held == SingleInstance::Result::HeldElsewhere) {
         ActivationChannel::NotifyRunningInstance(socketPath);
         return false;
     }
 
+    // The channel lies beside the token; without the token the program runs
+    // unguarded and unreachable.
     ActivationChannel channel(socketPath);
     QObject::connect(&channel, &ActivationChannel::RaiseRequested, &ActivationChannel::BringToFront);
-    channel.Listen();
+    if (held == SingleInstance::Result::Acquired)
+        channel.Listen();
 
     CLauncherDlg launcher;
     const QString file = FileArgument();
