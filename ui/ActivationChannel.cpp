@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <QWidget>
 
 namespace {
@@ -40,11 +41,23 @@ struct ActivationChannel::Connection
     int fd = -1;
     QSocketNotifier* pNotifier = nullptr;
     QByteArray received;
+    qint64 deadlineMs = 0; // on the channel's clock
 };
 
 ActivationChannel::ActivationChannel(const QString& socketPath, QObject* pParent)
-    : QObject(pParent), m_socketPath(socketPath)
+    : QObject(pParent), m_socketPath(socketPath), m_pExpiryTimer(new QTimer(this)),
+      m_pResumeTimer(new QTimer(this)), m_pRaiseTimer(new QTimer(this))
 {
+    m_clock.start();
+    m_pExpiryTimer->setSingleShot(true);
+    connect(m_pExpiryTimer, &QTimer::timeout, this, &ActivationChannel::CloseExpired);
+    m_pResumeTimer->setSingleShot(true);
+    m_pResumeTimer->setInterval(kAcceptPauseMs);
+    connect(m_pResumeTimer, &QTimer::timeout, this, [this] { m_pListenNotifier->setEnabled(true); });
+    m_pRaiseTimer->setSingleShot(true);
+    m_pRaiseTimer->setInterval(kRaiseIntervalMs);
+    connect(m_pRaiseTimer, &QTimer::timeout, this, &ActivationChannel::OnRaiseIntervalOver);
+    connect(this, &ActivationChannel::ActivationRequested, this, &ActivationChannel::OnActivation);
 }
 
 ActivationChannel::~ActivationChannel()
@@ -83,20 +96,60 @@ bool ActivationChannel::Listen()
 
 void ActivationChannel::OnNewConnection()
 {
-    for (;;) {
-        const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-        if (fd < 0) {
-            if (errno == EINTR)
-                continue;
-            return; // EAGAIN: no more waiting; anything else: try again at the next notice
-        }
-        auto pConnection = std::make_unique<Connection>();
-        pConnection->fd = fd;
-        pConnection->pNotifier = new QSocketNotifier(static_cast<qintptr>(fd), QSocketNotifier::Read, this);
-        Connection* pRaw = pConnection.get();
-        connect(pConnection->pNotifier, &QSocketNotifier::activated, this, [this, pRaw] { OnReadable(pRaw); });
-        m_connections.push_back(std::move(pConnection));
+    // The notifier fires again while connections wait, so a long queue is
+    // taken over several turns of the event loop.
+    for (int i = 0; i < kAcceptsPerTurn; ++i) {
+        if (!AcceptOne())
+            return;
     }
+}
+
+// Takes one waiting connection; false when there is none or none can be taken now.
+bool ActivationChannel::AcceptOne()
+{
+    const int fd = ::accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    if (fd < 0) {
+        switch (errno) {
+        case EINTR:
+        case ECONNABORTED: // that peer gave up; others may be waiting
+            return true;
+        case EAGAIN:
+#if EWOULDBLOCK != EAGAIN
+        case EWOULDBLOCK:
+#endif
+            return false;
+        case EMFILE:
+        case ENFILE:
+        case ENOBUFS:
+        case ENOMEM:
+            // Out of descriptors or memory: the connection stays queued, and
+            // the notifier would fire again at once. Make room by letting the
+            // oldest peer go, or rest for a while.
+            if (!m_connections.empty()) {
+                Close(m_connections.front().get());
+                return true;
+            }
+            PauseAccepting();
+            return false;
+        default:
+            PauseAccepting();
+            return false;
+        }
+    }
+    // A newcomer is more likely a genuine start than the oldest, silent peer.
+    if (m_connections.size() >= kMaxPeers)
+        Close(m_connections.front().get());
+    auto pConnection = std::make_unique<Connection>();
+    pConnection->fd = fd;
+    pConnection->deadlineMs = m_clock.elapsed() + kIdleLimitMs;
+    pConnection->pNotifier = new QSocketNotifier(static_cast<qintptr>(fd), QSocketNotifier::Read, this);
+    Connection* pRaw = pConnection.get();
+    connect(pConnection->pNotifier, &QSocketNotifier::activated, this, [this, pRaw] { OnReadable(pRaw); });
+    m_connections.push_back(std::move(pConnection));
+    ScheduleExpiry();
+    // A second start sends its line right after connecting: it is usually here already.
+    OnReadable(pRaw);
+    return true;
 }
 
 void ActivationChannel::OnReadable(Connection* pConnection)
@@ -134,6 +187,55 @@ void ActivationChannel::Close(Connection* pConnection)
     pConnection->pNotifier->deleteLater();
     ::close(pConnection->fd);
     m_connections.erase(it);
+    // Room again for a connection the listener could not take.
+    if (m_pResumeTimer->isActive()) {
+        m_pResumeTimer->stop();
+        m_pListenNotifier->setEnabled(true);
+    }
+}
+
+void ActivationChannel::CloseExpired()
+{
+    const qint64 now = m_clock.elapsed();
+    while (!m_connections.empty() && m_connections.front()->deadlineMs <= now)
+        Close(m_connections.front().get());
+    ScheduleExpiry();
+}
+
+// One timer for all peers: the oldest reaches the idle limit first.
+void ActivationChannel::ScheduleExpiry()
+{
+    if (m_connections.empty()) {
+        m_pExpiryTimer->stop();
+        return;
+    }
+    const qint64 waitMs = std::max<qint64>(0, m_connections.front()->deadlineMs - m_clock.elapsed());
+    m_pExpiryTimer->start(static_cast<int>(waitMs));
+}
+
+void ActivationChannel::PauseAccepting()
+{
+    m_pListenNotifier->setEnabled(false);
+    m_pResumeTimer->start();
+}
+
+void ActivationChannel::OnActivation()
+{
+    if (m_pRaiseTimer->isActive()) {
+        m_bRaisePending = true;
+        return;
+    }
+    emit RaiseRequested();
+    m_pRaiseTimer->start();
+}
+
+void ActivationChannel::OnRaiseIntervalOver()
+{
+    if (!m_bRaisePending)
+        return;
+    m_bRaisePending = false;
+    emit RaiseRequested();
+    m_pRaiseTimer->start();
 }
 
 bool ActivationChannel::NotifyRunningInstance(const QString& socketPath, int timeoutMs)

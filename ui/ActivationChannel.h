@@ -6,21 +6,41 @@
 // Plain Unix-domain sockets watched by Qt's event loop: Qt's own local sockets
 // live in its network module, whose libraries (Kerberos, proxy support and
 // more) would add milliseconds to every start for one line of text.
+//
+// A second start sends its line as soon as it is connected, so a peer that
+// stays silent is not one: it is let go after a short time, and only a few
+// peers are served at once, the oldest giving way to a newcomer. Running out
+// of descriptors never makes the listener spin: it lets a peer go or waits.
 
+#include <cstddef>
+#include <deque>
 #include <memory>
-#include <vector>
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
 class QSocketNotifier;
+class QTimer;
 
 class ActivationChannel : public QObject
 {
     Q_OBJECT
 
 public:
+    // How long a peer may stay connected without sending its whole line.
+    static constexpr int kIdleLimitMs = 1000;
+    // Peers served at once.
+    static constexpr std::size_t kMaxPeers = 16;
+    // Connections taken in one turn of the event loop, so that a flood of them
+    // leaves room for everything else.
+    static constexpr int kAcceptsPerTurn = 64;
+    // How long the listener rests when no descriptor is to be had.
+    static constexpr int kAcceptPauseMs = 100;
+    // The window comes to the front at most once in this time.
+    static constexpr int kRaiseIntervalMs = 250;
+
     explicit ActivationChannel(const QString& socketPath, QObject* pParent = nullptr);
     ~ActivationChannel() override;
     ActivationChannel(const ActivationChannel&) = delete;
@@ -34,17 +54,34 @@ public:
     static void BringToFront();
 
 signals:
+    // Every whole request line heard.
     void ActivationRequested();
+    // The window is to come to the front: at once for a request after a quiet
+    // spell, then at most once per kRaiseIntervalMs for all the requests heard
+    // meanwhile, the last of them included.
+    void RaiseRequested();
 
 private:
     struct Connection;
 
     void OnNewConnection();
+    bool AcceptOne();
     void OnReadable(Connection* pConnection);
     void Close(Connection* pConnection);
+    void CloseExpired();
+    void ScheduleExpiry();
+    void PauseAccepting();
+    void OnActivation();
+    void OnRaiseIntervalOver();
 
     QString m_socketPath;
     int m_listenFd = -1;
     QSocketNotifier* m_pListenNotifier = nullptr;
-    std::vector<std::unique_ptr<Connection>> m_connections;
+    // Oldest first: the order in which they reach the idle limit.
+    std::deque<std::unique_ptr<Connection>> m_connections;
+    QElapsedTimer m_clock;
+    QTimer* m_pExpiryTimer = nullptr;
+    QTimer* m_pResumeTimer = nullptr;
+    QTimer* m_pRaiseTimer = nullptr;
+    bool m_bRaisePending = false;
 };

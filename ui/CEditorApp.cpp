@@ -1,7 +1,7 @@
 #include "CEditorApp.h"
 
 #include <QApplication>
-#include <QStringList>
+#include <QFileInfo>
 
 #include "ActivationChannel.h"
 #include "CLauncherDlg.h"
@@ -10,38 +10,44 @@
 
 CEditorApp theApp;
 
-namespace {
-
-// The first argument that is not an option: a file to open.
-QString FileArgument()
+QString FileArgument(const QStringList& arguments)
 {
-    const QStringList arguments = QApplication::arguments();
     for (qsizetype i = 1; i < arguments.size(); ++i) {
-        if (!arguments[i].startsWith(QLatin1Char('-')))
-            return arguments[i];
+        const QString& argument = arguments[i];
+        if (argument == QStringLiteral("--"))
+            return i + 1 < arguments.size() ? arguments[i + 1] : QString();
+        if (!argument.startsWith(QLatin1Char('-')) || QFileInfo::exists(argument))
+            return argument;
     }
     return {};
 }
 
-} // namespace
-
 bool CEditorApp::InitInstance()
+{
+    return InitInstance(QApplication::arguments());
+}
+
+bool CEditorApp::InitInstance(const QStringList& arguments)
 {
     SingleInstance token(QString::fromLatin1(kSingleInstanceName));
     const QString socketPath = token.LockPath() + QStringLiteral(".socket");
+    const SingleInstance::Result held = token.TryAcquire();
     // Another instance running: ask it to come to the front and end silently,
     // without a window.
-    if (token.TryAcquire() == SingleInstance::Result::HeldElsewhere) {
+    if (held == SingleInstance::Result::HeldElsewhere) {
         ActivationChannel::NotifyRunningInstance(socketPath);
         return false;
     }
 
+    // The channel lies beside the token; without the token the program runs
+    // unguarded and unreachable.
     ActivationChannel channel(socketPath);
-    QObject::connect(&channel, &ActivationChannel::ActivationRequested, &ActivationChannel::BringToFront);
-    channel.Listen();
+    QObject::connect(&channel, &ActivationChannel::RaiseRequested, &ActivationChannel::BringToFront);
+    if (held == SingleInstance::Result::Acquired)
+        channel.Listen();
 
     CLauncherDlg launcher;
-    const QString file = FileArgument();
+    const QString file = FileArgument(arguments);
     if (!file.isEmpty())
         launcher.SetStartupFile(file);
     launcher.DoModal();

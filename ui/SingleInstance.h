@@ -1,7 +1,8 @@
 #pragma once
 // The single-instance token: a lock file in the user's runtime folder, taken
 // atomically. A lock whose holder has died is stale and is taken over, so a
-// crashed instance never blocks the next start.
+// crashed instance never blocks the next start. The token only ever lies in a
+// folder that is the user's alone; without one there is no token.
 
 #include <memory>
 
@@ -23,6 +24,7 @@ public:
     };
     Result TryAcquire();
     void Release();
+    // Empty when there is no private folder for the token.
     QString LockPath() const { return m_path; }
 
 private:

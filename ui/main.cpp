@@ -1,4 +1,7 @@
+#include <cstring>
+
 #include <QApplication>
+#include <QFile>
 
 #include "CDialog.h"
 #include "CEditorApp.h"
@@ -6,9 +9,19 @@
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
+    // Qt takes its own options (-platform, -style, -reverse...) out of the
+    // command line it is given; what follows "--" are file names, so Qt is
+    // given only what comes before.
+    int qtArgc = 1;
+    while (qtArgc < argc && std::strcmp(argv[qtArgc], "--") != 0)
+        ++qtArgc;
+    const int endOfOptions = qtArgc;
+    QApplication app(qtArgc, argv);
     QApplication::setApplicationName(QString::fromLatin1(kProductName));
     QApplication::setApplicationVersion(QString::fromLatin1(kVersionText));
     QApplication::setWindowIcon(ApplicationIcon());
-    return theApp.InitInstance() ? QApplication::exec() : 0;
+    QStringList arguments = QApplication::arguments();
+    for (int i = endOfOptions; i < argc; ++i)
+        arguments << QFile::decodeName(argv[i]);
+    return theApp.InitInstance(arguments) ? QApplication::exec() : 0;
 }

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QSignalSpy>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <cstring>
 
@@ -14,6 +18,7 @@
 
 #include "ActivationChannel.h"
 #include "CConvertDlg.h"
+#include "CEditorApp.h"
 #include "CFrequencyTableDlg.h"
 #include "CLauncherDlg.h"
 #include "ChannelTable.h"
@@ -243,4 +248,132 @@ TEST(Activation, OnlyTheWholeRequestLineActivates)
     EXPECT_FALSE(QFileInfo::exists(socket));
     EXPECT_FALSE(ActivationChannel::NotifyRunningInstance(socket, 200));
     EXPECT_FALSE(ActivationChannel::NotifyRunningInstance(QString(200, QLatin1Char('x')), 200));
+}
+
+namespace {
+
+// The application object run in this process on a command line, from the
+// folder `workDir`, with its token in a private runtime folder. Every dialog
+// opened over the launcher is read and closed; the launcher is closed once
+// nothing else is to come. The titles of the dialogs opened, and the channel
+// rows each showed.
+struct AppRun
+{
+    std::vector<QString> dialogs;
+    QStringList rows;
+};
+
+AppRun RunApp(const QString& workDir, const QStringList& arguments)
+{
+    AppRun run;
+    QTemporaryDir runtime;
+    QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    const QString savedDir = QDir::currentPath();
+    QDir::setCurrent(workDir);
+
+    FakeUserServices services;
+    services.onRunModal = [&](CDialog& dialog) {
+        dialog.Create();
+        ListView* list = dialog.GetListView(IDC_LIST_CHANNELS);
+        for (int i = 0; list && i < list->GetItemCount(); ++i)
+            run.rows << list->GetItemText(i, 0) + "|" + list->GetItemText(i, 1);
+        dialog.EndDialog(IDCANCEL);
+        return IDCANCEL;
+    };
+    QTimer closer;
+    closer.setSingleShot(true);
+    QObject::connect(&closer, &QTimer::timeout, [] {
+        if (auto* pLauncher = qobject_cast<CLauncherDlg*>(QApplication::activeModalWidget()))
+            pLauncher->EndDialog(IDOK);
+    });
+    closer.start(300);
+    CEditorApp app;
+    EXPECT_FALSE(app.InitInstance(arguments));
+    run.dialogs = services.modalDialogs;
+
+    QDir::setCurrent(savedDir);
+    qputenv("XDG_RUNTIME_DIR", savedRuntime);
+    return run;
+}
+
+} // namespace
+
+// A file whose name begins with '-' opens like any other, given as it is when
+// it exists, and anything after "--" is a file; other options are skipped.
+TEST(StartupFile, CommandLineNamesThatBeginWithADashAreFiles)
+{
+    TempDir dir;
+    WriteChannelTable(dir, "-x.ccf");
+    const QString work = QString::fromStdString(dir.Path());
+    const QStringList japan{"001|55.25000", "002|62.25000", "003|--"};
+    for (const QStringList& arguments : {QStringList{"vornalix", "-x.ccf"}, QStringList{"vornalix", "--", "-x.ccf"},
+                                         QStringList{"vornalix", "--unknown", "-x.ccf"},
+                                         QStringList{"vornalix", "--", "-x.ccf", "-y.ccf"}}) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        const AppRun run = RunApp(work, arguments);
+        EXPECT_EQ(run.dialogs, std::vector<QString>{"Vornalix"});
+        EXPECT_EQ(run.rows, japan);
+    }
+    // An option that names no file is not one.
+    for (const QStringList& arguments : {QStringList{"vornalix", "-y.ccf"}, QStringList{"vornalix", "--"},
+                                         QStringList{"vornalix", "-x"}}) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        EXPECT_TRUE(RunApp(work, arguments).dialogs.empty());
+    }
+}
+
+namespace {
+
+// The peak memory of the real program run on a command line from `workDir`
+// until its windows have been painted, in KiB; -1 when it did not say.
+long PeakMemoryOfRun(const QString& workDir, const QStringList& arguments)
+{
+    QTemporaryDir runtime;
+    QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_RUNTIME_DIR", runtime.path());
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("VORNALIX_EXIT_WHEN_SHOWN", "1");
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(workDir);
+    process.start(VORNALIX_EXECUTABLE, arguments);
+    if (!process.waitForFinished(30000))
+        return -1;
+    const QRegularExpressionMatch peak =
+        QRegularExpression("peak-rss-kib (\\d+)\n").match(QString::fromLocal8Bit(process.readAllStandardError()));
+    return peak.hasMatch() ? peak.captured(1).toLong() : -1;
+}
+
+} // namespace
+
+// The real program from its real command line: a table of 65,535 + 65,535
+// channels open in the editor costs megabytes more than the launcher alone,
+// which tells whether the program opened it. A name after "--" is a file even
+// where Qt would take it for one of its own options.
+TEST(StartupFile, ProgramOpensFilesNamedLikeOptions)
+{
+    TempDir dir;
+    ChannelTable table(true);
+    for (ChannelMode mode : {ChannelModeAir, ChannelModeCable}) {
+        for (int i = 1; i <= 65535; ++i) {
+            auto* node = new ChannelNode;
+            node->dbFrequency = 40.0 + i * 0.0625;
+            ASSERT_EQ(table.AppendChannel(mode, node), 1);
+        }
+    }
+    ASSERT_EQ(table.Save(dir.File("-x.ccf").c_str()), 1);
+    ASSERT_EQ(table.Save(dir.File("-reverse").c_str()), 1); // also an option of Qt's
+    const QString work = QString::fromStdString(dir.Path());
+
+    const long launcherOnly = PeakMemoryOfRun(work, {});
+    ASSERT_GT(launcherOnly, 0);
+    constexpr long kTableKiB = 4096; // the table alone is 131,070 nodes of 32 bytes
+    for (const QStringList& arguments : {QStringList{"-x.ccf"}, QStringList{"--", "-x.ccf"}, QStringList{"--", "-reverse"}}) {
+        const long peak = PeakMemoryOfRun(work, arguments);
+        EXPECT_GT(peak, launcherOnly + kTableKiB) << arguments.join(' ').toStdString() << ": the table was not opened";
+    }
+    EXPECT_LT(PeakMemoryOfRun(work, {"-y.ccf"}), launcherOnly + kTableKiB) << "the measure does not tell";
 }
