@@ -4,6 +4,23 @@
 #include "ChannelTable.h"
 #include "FuzzSupport.h"
 
+// The air and cable counts of the CHFQ header.
+constexpr std::size_t kAirCountOffset = 12;
+constexpr std::size_t kCableCountOffset = 16;
+
+extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t size, std::size_t maxSize,
+                                               unsigned int seed)
+{
+    size = LLVMFuzzerMutate(data, size, maxSize);
+    constexpr std::size_t kFixed = ChannelTableHeader::kSize + 4; // header and end mark
+    if (seed % kKeepCountsEvery == 0)
+        return size;
+    const std::size_t held = size > kFixed ? (size - kFixed) / 8 : 0;
+    KeepCountNearTheFile(data, size, kAirCountOffset, held);
+    KeepCountNearTheFile(data, size, kCableCountOffset, held);
+    return size;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string input = WriteInput("in.ccf", data, size);

@@ -3,6 +3,30 @@
 #include "FuzzSupport.h"
 #include "LegacyChannelTable.h"
 
+// The header's section sizes place the trailer, whose maxima say how many
+// entries of each section become nodes.
+constexpr std::size_t kAirSectionOffset = 24;
+constexpr std::size_t kCableSectionOffset = 26;
+constexpr std::size_t kAirMaxOffset = 2;   // in the trailer
+constexpr std::size_t kCableMaxOffset = 6; // in the trailer
+
+extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t size, std::size_t maxSize,
+                                               unsigned int seed)
+{
+    size = LLVMFuzzerMutate(data, size, maxSize);
+    if (seed % kKeepCountsEvery == 0 || size < LegacyChannelTable::kHeaderSize)
+        return size;
+    const std::size_t trailer =
+        LegacyChannelTable::kHeaderSize +
+        LegacyChannelTable::kEntrySize *
+            (static_cast<std::size_t>(ReadCount(data + kAirSectionOffset)) + ReadCount(data + kCableSectionOffset));
+    // Maxima beyond the end read as zero: no nodes.
+    const std::size_t held = (size - LegacyChannelTable::kHeaderSize) / LegacyChannelTable::kEntrySize;
+    KeepCountNearTheFile(data, size, trailer + kAirMaxOffset, held);
+    KeepCountNearTheFile(data, size, trailer + kCableMaxOffset, held);
+    return size;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string input = WriteInput("in.cft", data, size);

@@ -2,6 +2,7 @@
 # Builds the fuzzers with clang and runs each over its corpus and then for the
 # given number of seconds more (default 60). A crash, a leak, a time-out or the
 # memory limit fails the run. New inputs that reach new code stay in build-fuzz/.
+# Each run's executions per second, from libFuzzer's last line, are printed.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 seconds=${1:-60}
@@ -21,6 +22,16 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BU
     -DVORNALIX_FUZZ=ON -DVORNALIX_GUI=OFF -DBUILD_TESTING=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)"
 
+# The harnesses write every input and every saved table to a file. On a
+# memory-backed folder that costs microseconds; on a disk file system it costs
+# milliseconds (ext4 writes a file out when it replaces another), which would
+# leave a run of a minute a few thousand inputs. Each run gets a folder of its
+# own as TMPDIR, removed afterwards whatever way the run ended.
+scratch=/dev/shm
+[[ -d $scratch && -w $scratch ]] || scratch=$build
+run_tmp=""
+trap 'if [[ -n $run_tmp ]]; then rm -rf "$run_tmp"; fi' EXIT
+
 export ASAN_OPTIONS=max_allocation_size_mb=256:quarantine_size_mb=16:detect_leaks=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 status=0
@@ -33,14 +44,21 @@ for fuzzer in "$build"/fuzz/fuzz_*; do
     dict=()
     [[ -f "$root/fuzz/$kind.dict" ]] && dict=(-dict="$root/fuzz/$kind.dict")
     echo "== $name: seeds, then ${seconds}s"
+    run_tmp=$(mktemp -d "$scratch/vornalix-fuzz-run.XXXXXX")
+    export TMPDIR=$run_tmp
     common=(-rss_limit_mb=512 -timeout=5 "${dict[@]}" -artifact_prefix="$build/$name-")
+    ok=true
     if ! timeout -k 10 120 "$fuzzer" "${common[@]}" -runs=0 "$seeds" >"$build/$name-seeds.log" 2>&1; then
-        tail -40 "$build/$name-seeds.log"; status=1; continue
-    fi
-    if ! timeout -k 10 $((seconds + 60)) "$fuzzer" "${common[@]}" -max_total_time="$seconds" -print_final_stats=1 \
+        tail -40 "$build/$name-seeds.log"; ok=false
+    elif ! timeout -k 10 $((seconds + 60)) "$fuzzer" "${common[@]}" -max_total_time="$seconds" -print_final_stats=1 \
         "$work" "$seeds" >"$build/$name.log" 2>&1; then
-        tail -40 "$build/$name.log"; status=1; continue
+        tail -40 "$build/$name.log"; ok=false
     fi
+    rm -rf "$run_tmp"; run_tmp=""; unset TMPDIR
+    if ! $ok; then
+        status=1; continue
+    fi
+    { grep -oE 'exec/s: [0-9]+' "$build/$name.log" || true; } | tail -1 | tr '\n' ' '
     grep -E 'stat::number_of_executed_units|stat::peak_rss_mb' "$build/$name.log" | tr '\n' ' '; echo
 done
 exit $status

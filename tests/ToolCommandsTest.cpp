@@ -423,6 +423,23 @@ TEST(ToolBuild, RefusesDocumentsThatDoNotDescribeATable)
            "o.tsf");
 }
 
+TEST(ToolBuild, UnknownKeysAreNamedShortAndOnOneLine)
+{
+    TempDir dir;
+    const auto refuse = [&dir](const std::string& key, const std::string& message) {
+        const std::string json = WriteText(dir, "bad.json", "{\"format\":\"ccf\",\"country_code\":1,\"air\":{\"" + key +
+                                                                "\":1,\"frequencies\":[]},\"cable\":{\"frequencies\":[]}}");
+        const ToolRun run = RunToolProcess({"build", json, "-o", dir.File("o.ccf")});
+        EXPECT_EQ(run.status, 2);
+        EXPECT_EQ(run.err, "vornalix-tool: " + json + ": not a channel table: " + message + "\n");
+        EXPECT_FALSE(FileExists(dir.File("o.ccf")));
+    };
+    const std::string key(5 * 1024 * 1024, 'k');
+    refuse(key, "air.\"" + key.substr(0, 40) + "\"... (5242880 bytes) is not a field of this table");
+    refuse("two\\nlines", "air.\"two\\nlines\" is not a field of this table");
+    refuse(key.substr(0, 40), "air." + key.substr(0, 40) + " is not a field of this table");
+}
+
 TEST(ToolBuild, ArgumentsAndOutputProblems)
 {
     TempDir dir;
@@ -493,6 +510,34 @@ TEST(ToolBuild, ChannelTableFromCsv)
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err, "vornalix-tool: --csv needs --country CODE (see vornalix-tool build --help)\n");
     EXPECT_FALSE(FileExists(dir.File("x.ccf")));
+}
+
+TEST(ToolBuild, CsvMessagesQuoteAShortPrefixOfAField)
+{
+    TempDir dir;
+    const auto refuse = [&dir](const std::string& text, const std::string& message) {
+        const std::string path = WriteText(dir, "bad.csv", text);
+        const ToolRun bad = RunToolProcess({"build", "--csv", path, "--country", "33", "-o", dir.File("bad.ccf")});
+        EXPECT_EQ(bad.status, 2);
+        EXPECT_EQ(bad.err, "vornalix-tool: " + path + ": " + message + "\n");
+        EXPECT_FALSE(FileExists(dir.File("bad.ccf")));
+    };
+    // A field of 10 MB: the message quotes its first 40 bytes and its length.
+    const std::string huge(10 * 1024 * 1024, '7');
+    refuse("list,channel,frequency_mhz\nair,1," + huge + "\n",
+           "line 2: \"" + huge.substr(0, 40) + "\"... (10485760 bytes) is not a frequency");
+    refuse("list,channel,frequency_mhz\nair," + huge + ",55.25\n",
+           "line 2: air channel 1 expected, found \"" + huge.substr(0, 40) + "\"... (10485760 bytes)");
+    // Exactly 40 bytes are quoted whole.
+    refuse("list,channel,frequency_mhz\n" + huge.substr(0, 40) + ",1,55.25\n",
+           "line 2: the list must be air or cable, not \"" + huge.substr(0, 40) + "\"");
+    // The cut does not split a character: "\u00e9" is two bytes, the 40th and 41st.
+    const std::string accents = std::string(39, 'a') + "\xC3\xA9" + std::string(20, 'b');
+    refuse("list,channel,frequency_mhz\n" + accents + ",1,55.25\n",
+           "line 2: the list must be air or cable, not \"" + std::string(39, 'a') + "\"... (61 bytes)");
+    // A quoted field may hold line ends and escapes: the message stays one line.
+    refuse("list,channel,frequency_mhz\n\"air\nsat\\\x1b[2J\",1,55.25\n",
+           "line 2: the list must be air or cable, not \"air\\nsat\\\\\\x1b[2J\"");
 }
 
 TEST(ToolExport, ChannelAndTunerCsv)
@@ -801,6 +846,42 @@ TEST(ToolCheck, OldTableFindingsAndStatusOfMixedRuns)
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.out, path + ": the trailer's air maximum 6 is above the 5 air entries of the header\n");
     EXPECT_EQ(run.err, "vornalix-tool: " + dir.File("none.ccf") + ": cannot be read: No such file or directory\n");
+}
+
+TEST(ToolProgram, FileNamesWithControlCharactersStayOnTheirLine)
+{
+    TempDir dir;
+    // A name with a line end, a tab, an escape and a backslash in it.
+    const std::string name = "two\nlines\t\x1b[31m\\x.ccf";
+    const std::string shown = dir.Path() + "/two\\nlines\\t\\x1b[31m\\\\x.ccf";
+    ChfqImage image = UkTable();
+    image.country = 99999;
+    const std::string ccf = WriteFile(dir, name, image.Build());
+
+    ToolRun run = RunToolProcess({"check", ccf});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, shown + ": the country code 99999 is not in the country catalogue\n");
+
+    const std::string plain = WriteFile(dir, "uk.ccf", UkTable().Build());
+    run = RunToolProcess({"dump", plain, ccf});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("\n\n==> " + shown + " <==\nchannel frequency table (ccf)\n"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find(name), std::string::npos);
+
+    const std::string missing = dir.File("gone\r\n.tsf");
+    run = RunToolProcess({"dump", missing});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "vornalix-tool: " + dir.Path() + "/gone\\r\\n.tsf: cannot be read: No such file or directory\n");
+    run = RunToolProcess({"check", missing});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "vornalix-tool: " + dir.Path() + "/gone\\r\\n.tsf: cannot be read: No such file or directory\n");
+
+    // convert prints both names; a DEL is escaped too.
+    WriteFile(dir, "old\n\x7f.cft", OldTable().Build());
+    run = RunToolProcess({"convert", "old\n\x7f.cft"}, dir.Path());
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "old\\n\\x7f.cft -> old\\n\\x7f.ccf\n");
+    EXPECT_TRUE(FileExists(dir.File("old\n\x7f.ccf")));
 }
 
 TEST(ToolCountry, NamesAsTheLookupGivesThem)

@@ -207,6 +207,14 @@ TEST(ToolJsonReader, RefusesMalformedDocumentsAndSaysWhere)
     EXPECT_TRUE(ParseJson(std::string(64, '[') + std::string(64, ']'), value, error)) << error;
 }
 
+TEST(ToolJsonReader, MessagesQuoteAShortPrefixOfAKey)
+{
+    const std::string key(100000, 'k');
+    EXPECT_EQ(ParseError("{\"" + key + "\":1,\"" + key + "\":2}"),
+              "line 1, column 100007: duplicate key \"" + key.substr(0, 40) + "\"... (100000 bytes)");
+    EXPECT_EQ(ParseError("{\"a\\nb\":1,\"a\\nb\":2}"), "line 1, column 11: duplicate key \"a\\nb\"");
+}
+
 TEST(ToolCsv, QuotesLineEndsAndEmptyLines)
 {
     std::vector<CsvRecord> rows;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstring>
 #include <limits>
 #include <random>
@@ -162,4 +163,35 @@ TEST(ToolRoundTrip, TunerTables)
         noise.records.push_back(r);
     }
     ExpectRoundTrip(noise.Build(), "tsf", "random records");
+}
+
+TEST(ToolRoundTrip, TunerTableWithANegativeCount)
+{
+    // A negative count: no records, and the 4 bytes after the header are the
+    // end mark. dump --json keeps the count, build writes the file back.
+    for (std::int32_t count : {-1, std::numeric_limits<std::int32_t>::min()}) {
+        for (const auto& endMark : {std::array<std::uint8_t, 4>{0x00, 0x00, 0xFF, 0xFF},
+                                    std::array<std::uint8_t, 4>{0x12, 0x34, 0x56, 0x78}}) {
+            Bytes bytes;
+            PutBytes(bytes, {0x00, 0xCB, 0x00, 0x00, 'T', 'N', 'S', 'P'});
+            PutI32(bytes, count);
+            bytes.insert(bytes.end(), endMark.begin(), endMark.end());
+            ExpectRoundTrip(bytes, "tsf", "count " + std::to_string(count) + ", end mark " +
+                                              std::to_string(endMark[0]));
+        }
+    }
+
+    // The count names a file without records: with entries it still has to match.
+    TempDir dir;
+    const std::string json =
+        WriteText(dir, "bad.json",
+                  "{\"format\":\"tsf\",\"entry_count\":-1,\"entries\":[{\"factory\":3,\"tuner_type\":18,"
+                  "\"low_band_start\":1,\"mid_band_start\":2,\"high_band_start\":3,\"high_band_end\":4,"
+                  "\"picture_carrier\":5,\"low_code\":1,\"mid_code\":2,\"high_code\":3}]}");
+    const ToolRun run = RunToolProcess({"build", json, "-o", dir.File("out.tsf")});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "vornalix-tool: " + json +
+                           ": not a tuner table: entry_count -1 does not match the 1 entries (leave it out to take "
+                           "their number)\n");
+    EXPECT_FALSE(FileExists(dir.File("out.tsf")));
 }

@@ -11,6 +11,7 @@
 #include "Json.h"
 #include "Numbers.h"
 #include "Options.h"
+#include "Printable.h"
 #include "TableFile.h"
 #include "TableJson.h"
 
@@ -56,6 +57,17 @@ int SaveChannelTable(ChannelTable& table, const std::string& output, std::ostrea
     return kExitFindings;
 }
 
+// The table's own save stores the list's count; for a table without entries
+// it writes the header alone and reports 0 with no error, and that file is
+// what was asked for. A negative count, which only a file can hold, is written
+// back with the header and end mark through the same safe save.
+bool SaveTunerTable(TunerSpecTable& table, const std::string& output, FileError& error)
+{
+    if (table.Header().iEntryCount() < 0)
+        return WriteFileSafely(output.c_str(), TunerTableFileImage(table), &error);
+    return table.Save(output.c_str(), &error) || error.code == 0;
+}
+
 int BuildFromJson(const std::string& input, const std::string& output, std::ostream& err)
 {
     std::string text;
@@ -94,9 +106,7 @@ int BuildFromJson(const std::string& input, const std::string& output, std::ostr
             return kExitFailure;
         }
         FileError saveError;
-        // A table without entries writes the header alone and reports 0 with
-        // no error: that file is what was asked for.
-        if (table.Save(output.c_str(), &saveError) || saveError.code == 0)
+        if (SaveTunerTable(table, output, saveError))
             return kExitSuccess;
         ReportProblem(err, output, "cannot be written: " + saveError.text);
         return kExitFindings;
@@ -155,14 +165,14 @@ int BuildFromCsv(const std::string& input, const std::string& countryText, const
         }
         const std::string& list = row.fields[0];
         if (list != "air" && list != "cable") {
-            ReportProblem(err, input, where + "the list must be air or cable, not \"" + list + "\"");
+            ReportProblem(err, input, where + "the list must be air or cable, not " + QuotedExcerpt(list));
             return kExitFailure;
         }
         EntryList* pList = table.GetList(list == "air" ? ChannelModeAir : ChannelModeCable);
         std::int64_t iChannel = 0;
         if (!ParseInteger(row.fields[1], iChannel) || iChannel != pList->iCount + 1) {
             ReportProblem(err, input, where + list + " channel " + std::to_string(pList->iCount + 1) +
-                                          " expected, found \"" + row.fields[1] + "\"");
+                                          " expected, found " + QuotedExcerpt(row.fields[1]));
             return kExitFailure;
         }
         if (iChannel > ChannelTable::kMaxChannels) {
@@ -172,7 +182,7 @@ int BuildFromCsv(const std::string& input, const std::string& countryText, const
         }
         double dbFrequency = 0.0;
         if (!ParseDouble(row.fields[2], dbFrequency)) {
-            ReportProblem(err, input, where + "\"" + row.fields[2] + "\" is not a frequency");
+            ReportProblem(err, input, where + QuotedExcerpt(row.fields[2]) + " is not a frequency");
             return kExitFailure;
         }
         auto* pNode = new (std::nothrow) ChannelNode;

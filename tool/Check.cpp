@@ -12,6 +12,7 @@
 #include "Help.h"
 #include "Numbers.h"
 #include "Options.h"
+#include "Printable.h"
 #include "TableFile.h"
 #include "TableJson.h"
 
@@ -326,7 +327,7 @@ int RunCheck(const Arguments& args, std::ostream& out, std::ostream& err)
             continue;
         }
         for (const std::string& finding : findings)
-            out << path << ": " << finding << '\n';
+            out << PrintableText(path) << ": " << finding << '\n';
         if (!findings.empty())
             status = std::max(status, static_cast<int>(kExitFindings));
     }

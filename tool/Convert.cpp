@@ -7,6 +7,7 @@
 #include "Commands.h"
 #include "Help.h"
 #include "Options.h"
+#include "Printable.h"
 #include "TableFile.h"
 
 namespace {
@@ -26,7 +27,7 @@ int ConvertOne(const std::string& input, std::ostream& out, std::ostream& err)
 {
     const std::string output = LegacyOutputPath(input);
     if (output == input || IsSameFile(input, output)) {
-        ReportProblem(err, input, "the output " + output + " would replace the file itself; an old table is named .cft");
+        ReportProblem(err, input, "the output " + PrintableText(output) + " would replace the file itself; an old table is named .cft");
         return kExitFailure;
     }
     LegacyChannelTable legacy;
@@ -47,10 +48,10 @@ int ConvertOne(const std::string& input, std::ostream& out, std::ostream& err)
     FileError error;
     // The dialog does not look at the save; here a failed write is a failed conversion.
     if (!table.Save(output.c_str(), &error)) {
-        ReportProblem(err, input, "cannot write " + output + ": " + error.text);
+        ReportProblem(err, input, "cannot write " + PrintableText(output) + ": " + error.text);
         return kExitFindings;
     }
-    out << input << " -> " << output << '\n';
+    out << PrintableText(input) << " -> " << PrintableText(output) << '\n';
     return kExitSuccess;
 }
 

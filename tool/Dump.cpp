@@ -7,6 +7,7 @@
 #include "Json.h"
 #include "Listing.h"
 #include "Options.h"
+#include "Printable.h"
 #include "TableFile.h"
 #include "TableJson.h"
 
@@ -95,7 +96,7 @@ int RunDump(const Arguments& args, std::ostream& out, std::ostream& err)
         // Several listings are told apart as head(1) does it; a single one
         // carries no name, so that a diff through textconv shows no temporary path.
         if (!bJson && bSeveral)
-            out << (bListed ? "\n" : "") << "==> " << path << " <==\n";
+            out << (bListed ? "\n" : "") << "==> " << PrintableText(path) << " <==\n";
         out << listing.str();
         bListed = true;
     }

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "Numbers.h"
+#include "Printable.h"
 
 namespace {
 
@@ -171,7 +172,7 @@ private:
                 return false;
             if (value.Find(key)) {
                 m_pos = keyPos;
-                return Fail("duplicate key \"" + key + "\"");
+                return Fail("duplicate key " + QuotedExcerpt(key));
             }
             SkipSpace();
             if (AtEnd() || Peek() != ':')

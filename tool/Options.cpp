@@ -1,6 +1,7 @@
 #include "Options.h"
 
 #include "Commands.h"
+#include "Printable.h"
 
 std::optional<std::string> ParsedOptions::Value(const std::string& name) const
 {
@@ -66,7 +67,7 @@ void ReportProblem(std::ostream& err, const std::string& file, const std::string
 {
     err << "vornalix-tool: ";
     if (!file.empty())
-        err << file << ": ";
+        err << PrintableText(file) << ": ";
     err << reason << '\n';
 }
 

@@ -32,7 +32,8 @@ struct ParsedOptions
 bool ParseOptions(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs, ParsedOptions& parsed,
                   std::string& error);
 
-// "vornalix-tool: FILE: reason", or "vornalix-tool: reason" without a file.
+// "vornalix-tool: FILE: reason", or "vornalix-tool: reason" without a file;
+// the file's name as PrintableText gives it.
 void ReportProblem(std::ostream& err, const std::string& file, const std::string& reason);
 // A usage mistake: the reason and a pointer to the help of the subcommand.
 int ReportUsage(std::ostream& err, const std::string& command, const std::string& reason);

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "Numbers.h"
+#include "Printable.h"
 
 namespace {
 
@@ -117,9 +118,18 @@ public:
             for (const char* key : m_known)
                 bKnown = bKnown || member.first == key;
             if (!bKnown)
-                return Fail(Path(member.first), "is not a field of this table");
+                return Fail(Path(KeyForMessage(member.first)), "is not a field of this table");
         }
         return true;
+    }
+
+    // A key as a message names it: as it is when it is short and printable,
+    // else quoted and cut.
+    static std::string KeyForMessage(const std::string& key)
+    {
+        if (key.size() <= kExcerptBytes && PrintableText(key) == key)
+            return key;
+        return QuotedExcerpt(key);
     }
 
     std::string Path(const std::string& key) const { return m_path.empty() ? key : m_path + "." + key; }
@@ -281,6 +291,16 @@ bool ReadTunerEntry(const JsonValue& value, const std::string& path, TunerSpecEn
 
 } // namespace
 
+std::vector<std::uint8_t> TunerTableFileImage(const TunerSpecTable& table)
+{
+    const TunerSpecHeader& header = table.Header();
+    if (header.iEntryCount() >= 0)
+        return table.FileImage();
+    std::vector<std::uint8_t> image(header.bytes, header.bytes + TunerSpecHeader::kSize);
+    image.insert(image.end(), table.EndMark(), table.EndMark() + TunerSpecTable::kEndMarkSize);
+    return image;
+}
+
 std::vector<double> ChannelFrequencies(const EntryList* pList)
 {
     std::vector<double> out;
@@ -414,7 +434,11 @@ bool TunerTableFromJson(const JsonValue& document, TunerSpecTable& table, std::s
                         std::numeric_limits<std::int32_t>::max(), iCount) ||
         !ReadEndMark(reader, endMark) || !reader.Array("entries", pEntries) || !reader.Finish())
         return false;
-    if (bHasCount && iCount != static_cast<std::int64_t>(pEntries->items.size()))
+    // A file may hold a negative count: it has no records and reads as an
+    // empty table, and the count stays in the header so that the file can be
+    // written back as it was.
+    const bool bNegativeCount = bHasCount && iCount < 0 && pEntries->items.empty();
+    if (bHasCount && !bNegativeCount && iCount != static_cast<std::int64_t>(pEntries->items.size()))
         return reader.Fail("entry_count", std::to_string(iCount) + " does not match the " +
                                               std::to_string(pEntries->items.size()) +
                                               " entries (leave it out to take their number)");
@@ -438,7 +462,7 @@ bool TunerTableFromJson(const JsonValue& document, TunerSpecTable& table, std::s
     header.SetMarker(static_cast<std::uint16_t>(iMarker));
     header.SetReserved(static_cast<std::uint16_t>(iReserved));
     header.SetMagic(dwMagic);
-    header.SetEntryCount(pList->iCount);
+    header.SetEntryCount(bNegativeCount ? static_cast<std::int32_t>(iCount) : pList->iCount);
     table.SetHeaderImage(header, endMark);
     return true;
 }

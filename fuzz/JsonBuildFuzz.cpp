@@ -1,0 +1,40 @@
+// The tool's JSON reader under build: a document becomes a table and its file
+// through the real command, and that file's own dump --json builds the same
+// bytes again, as build's help promises. A refused document writes nothing
+// and says why in one short line.
+#include "Json.h"
+#include "TableJson.h"
+#include "ToolBuildSupport.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const std::string input = WriteInput("in.json", data, size);
+    // No extension that names a table type: the document alone decides.
+    const std::string output = FuzzPath("out.table");
+    ::unlink(output.c_str());
+    const CommandRun build = RunCommand(RunBuild, {input, "-o", output});
+    if (build.status != kExitSuccess) {
+        CheckRefusal(build, input);
+        if (Exists(output))
+            std::abort();
+        return 0;
+    }
+    if (!build.out.empty() || !build.err.empty())
+        std::abort();
+
+    JsonValue document;
+    std::string error;
+    if (!ParseJson(std::string_view(reinterpret_cast<const char*>(data), size), document, error))
+        std::abort(); // build took it
+    const std::string format = JsonTableFormat(document);
+    const CommandRun dump = RunCommand(RunDump, {"--json", "--type", format, output});
+    if (dump.status != kExitSuccess || !dump.err.empty())
+        std::abort();
+    const std::string dumped = WriteText("dumped.json", dump.out);
+    const std::string again = FuzzPath("again.table");
+    ::unlink(again.c_str());
+    const CommandRun rebuild = RunCommand(RunBuild, {dumped, "-o", again});
+    if (rebuild.status != kExitSuccess || FileBytes(again) != FileBytes(output))
+        std::abort();
+    return 0;
+}

@@ -1,0 +1,58 @@
+#pragma once
+// What the harnesses of the tool's readers share: running a command in-process
+// and the rules every one of its runs keeps.
+
+#include <sstream>
+
+#include <unistd.h>
+
+#include "Commands.h"
+#include "FuzzSupport.h"
+
+struct CommandRun
+{
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+inline CommandRun RunCommand(int (*command)(const Arguments&, std::ostream&, std::ostream&), const Arguments& args)
+{
+    std::ostringstream out;
+    std::ostringstream err;
+    CommandRun run;
+    run.status = command(args, out, err);
+    run.out = out.str();
+    run.err = err.str();
+    return run;
+}
+
+// A refusal is one line, however long or odd the offending text was: the
+// message names the input file and quotes at most a short prefix of a field
+// or key, with line ends escaped.
+constexpr std::size_t kLongestReason = 320;
+
+inline void CheckRefusal(const CommandRun& run, const std::string& input)
+{
+    if (run.status != kExitFailure || !run.out.empty() || run.err.empty() ||
+        run.err.size() > input.size() + kLongestReason || run.err.find('\n') != run.err.size() - 1)
+        std::abort();
+}
+
+inline std::vector<std::uint8_t> FileBytes(const std::string& path)
+{
+    std::vector<std::uint8_t> bytes;
+    if (!ReadFileBytes(path.c_str(), bytes, static_cast<std::size_t>(-1)))
+        std::abort();
+    return bytes;
+}
+
+inline bool Exists(const std::string& path)
+{
+    return ::access(path.c_str(), F_OK) == 0;
+}
+
+inline std::string WriteText(const char* name, const std::string& text)
+{
+    return WriteInput(name, reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+}
