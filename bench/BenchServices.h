@@ -9,8 +9,7 @@
 class BenchServices : public UserServices
 {
 public:
-    BenchServices() { SetServices(this); }
-    ~BenchServices() override { SetServices(nullptr); }
+    BenchServices() = default;
     BenchServices(const BenchServices&) = delete;
     BenchServices& operator=(const BenchServices&) = delete;
 

@@ -78,7 +78,7 @@ public:
     {
         m_full = WriteTable(m_dir, QStringLiteral("full.ccf"), ChannelTable::kMaxChannels);
         m_oneShort = WriteTable(m_dir, QStringLiteral("one-short.ccf"), ChannelTable::kMaxChannels - 1);
-        m_pDlg = std::make_unique<CFrequencyTableDlg>();
+        m_pDlg = std::make_unique<CFrequencyTableDlg>(m_services);
         m_pDlg->Create();
         Settle();
     }
@@ -101,7 +101,7 @@ public:
     void Reopen()
     {
         m_pDlg.reset();
-        m_pDlg = std::make_unique<CFrequencyTableDlg>();
+        m_pDlg = std::make_unique<CFrequencyTableDlg>(m_services);
         m_pDlg->Create();
         Settle();
     }

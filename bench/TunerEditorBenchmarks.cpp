@@ -58,7 +58,7 @@ class TunerEditor
 public:
     TunerEditor() : m_table(WriteTunerTable(m_dir)), m_catalogue(WriteCatalogue(m_dir))
     {
-        m_pDlg = std::make_unique<CTunerEditDlg>();
+        m_pDlg = std::make_unique<CTunerEditDlg>(m_services);
         m_pDlg->SetCataloguePath(QFile::encodeName(m_catalogue).toStdString());
         m_pDlg->Create();
         Settle();

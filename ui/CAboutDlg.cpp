@@ -2,4 +2,5 @@
 
 #include "resource.h"
 
-CAboutDlg::CAboutDlg(QWidget* pParent) : CDialog(IDD_ABOUTBOX, pParent) {}
+CAboutDlg::CAboutDlg(UserServices& services, QWidget* pParent)
+    : CDialog(IDD_ABOUTBOX, services, pParent) {}

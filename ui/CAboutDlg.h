@@ -7,5 +7,5 @@ class CAboutDlg : public CDialog
     Q_OBJECT
 
 public:
-    explicit CAboutDlg(QWidget* pParent = nullptr);
+    explicit CAboutDlg(UserServices& services, QWidget* pParent = nullptr);
 };

@@ -27,7 +27,8 @@ DisplayTexts StatusTexts()
 
 } // namespace
 
-CConvertDlg::CConvertDlg(QWidget* pParent) : CDialog(IDD_CONVERT, pParent, StatusTexts())
+CConvertDlg::CConvertDlg(UserServices& services, QWidget* pParent)
+    : CDialog(IDD_CONVERT, services, pParent, StatusTexts())
 {
     OnClicked(IDC_BUTTON_LOAD_FILE, [this] { OnLoadFile(); });
 }
@@ -58,7 +59,7 @@ bool CConvertDlg::OpenFile(const QString& chosen)
     FileError error;
     const bool bLoaded = pLoaded->Load(path.c_str(), &error) != 0;
     if (error.code != 0) {
-        ShowFileError(this, FileAction::Load, chosen, error);
+        ShowFileError(Services(), this, FileAction::Load, chosen, error);
         return false;
     }
     m_pLegacyTable = std::move(pLoaded);

@@ -15,7 +15,7 @@ class CConvertDlg : public CDialog
     Q_OBJECT
 
 public:
-    explicit CConvertDlg(QWidget* pParent = nullptr);
+    explicit CConvertDlg(UserServices& services, QWidget* pParent = nullptr);
     ~CConvertDlg() override;
 
     bool DestroyWindow() override;

@@ -42,8 +42,8 @@ bool IsEnterKey(const QKeyEvent* pEvent)
 
 } // namespace
 
-CDialog::CDialog(int templateId, QWidget* pParent, const DisplayTexts& displayTexts)
-    : QDialog(pParent), m_template(TemplateOrEmpty(templateId))
+CDialog::CDialog(int templateId, UserServices& services, QWidget* pParent, const DisplayTexts& displayTexts)
+    : QDialog(pParent), m_services(services), m_template(TemplateOrEmpty(templateId))
 {
     setWindowTitle(QString::fromLatin1(m_template.title));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -278,7 +278,7 @@ QString CDialog::ComboGetLBText(int id, int index) const
 
 ListView* CDialog::GetListView(int id) const
 {
-    return Control<ListView>(id);
+    return qobject_cast<ListView*>(GetDlgItem(id));
 }
 
 void CDialog::OnClicked(int id, std::function<void()> handler)

@@ -17,6 +17,7 @@
 #include "DialogTemplate.h"
 
 class ListView;
+class UserServices;
 class QComboBox;
 class QKeyEvent;
 
@@ -25,7 +26,7 @@ class CDialog : public QDialog
     Q_OBJECT
 
 public:
-    explicit CDialog(int templateId, QWidget* pParent = nullptr, const DisplayTexts& displayTexts = {});
+    CDialog(int templateId, UserServices& services, QWidget* pParent = nullptr, const DisplayTexts& displayTexts = {});
     ~CDialog() override;
 
     // Runs the dialog modally: initialisation, the modal loop, then destruction
@@ -79,7 +80,11 @@ public:
     int ComboGetCount(int id) const;
     QString ComboGetLBText(int id, int index) const;
 
+    // The list view with this id, or nullptr when the dialog has none.
     ListView* GetListView(int id) const;
+
+    // What speaks to the person for this dialog and the dialogs it opens.
+    UserServices& Services() const { return m_services; }
 
 protected:
     virtual bool OnInitDialog();
@@ -105,6 +110,7 @@ private:
     bool HandleDialogKey(QKeyEvent* pEvent);
     void InitDialog();
 
+    UserServices& m_services;
     const DialogTemplate& m_template;
     DialogLayout m_layout{};
     std::map<int, QWidget*> m_controls;

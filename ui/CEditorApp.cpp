@@ -5,6 +5,7 @@
 
 #include "ActivationChannel.h"
 #include "CLauncherDlg.h"
+#include "UserServices.h"
 #include "SingleInstance.h"
 #include "Strings.h"
 
@@ -21,6 +22,8 @@ QString FileArgument(const QStringList& arguments)
     }
     return {};
 }
+
+CEditorApp::CEditorApp() : m_services(DesktopServices()) {}
 
 bool CEditorApp::InitInstance()
 {
@@ -46,7 +49,7 @@ bool CEditorApp::InitInstance(const QStringList& arguments)
     if (held == SingleInstance::Result::Acquired)
         channel.Listen();
 
-    CLauncherDlg launcher;
+    CLauncherDlg launcher(m_services);
     const QString file = FileArgument(arguments);
     if (!file.isEmpty())
         launcher.SetStartupFile(file);

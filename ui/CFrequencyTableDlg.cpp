@@ -54,8 +54,8 @@ DisplayTexts AllDisplayTexts()
 
 } // namespace
 
-CFrequencyTableDlg::CFrequencyTableDlg(QWidget* pParent)
-    : CDialog(IDD_FREQUENCY_TABLE, pParent, AllDisplayTexts()), m_hIcon(ApplicationIcon())
+CFrequencyTableDlg::CFrequencyTableDlg(UserServices& services, QWidget* pParent)
+    : CDialog(IDD_FREQUENCY_TABLE, services, pParent, AllDisplayTexts()), m_hIcon(ApplicationIcon())
 {
     OnClicked(IDC_BUTTON_ENTER, [this] { OnCountryCodeEnter(); });
     OnClicked(IDC_BUTTON_SAVE_TO_FILE, [this] { OnSaveToFile(); });
@@ -221,7 +221,7 @@ bool CFrequencyTableDlg::OpenFile(const QString& path)
     // the person is told why.
     FileError error;
     if (!m_document.Load(QFile::encodeName(path).toStdString(), error)) {
-        ShowFileError(this, FileAction::Load, path, error);
+        ShowFileError(Services(), this, FileAction::Load, path, error);
         return false;
     }
     ShowRange(ChannelModeAir);
@@ -246,7 +246,7 @@ void CFrequencyTableDlg::OnSaveToFile()
         return;
     FileError error;
     if (!m_document.Save(QFile::encodeName(*path).toStdString(), error))
-        ShowFileError(this, FileAction::Save, *path, error);
+        ShowFileError(Services(), this, FileAction::Save, *path, error);
 }
 
 void CFrequencyTableDlg::OnCountryCodeEnter()
@@ -267,14 +267,14 @@ void CFrequencyTableDlg::OnCountryCodeEnter()
 
 void CFrequencyTableDlg::OnConvert()
 {
-    CConvertDlg converter;
+    CConvertDlg converter(Services());
     Services().RunModal(converter);
 }
 
 void CFrequencyTableDlg::OnSysCommand(unsigned nID)
 {
     if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
-        CAboutDlg about;
+        CAboutDlg about(Services());
         Services().RunModal(about);
     }
 }

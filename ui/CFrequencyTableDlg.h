@@ -19,7 +19,7 @@ class CFrequencyTableDlg : public CDialog
     Q_OBJECT
 
 public:
-    explicit CFrequencyTableDlg(QWidget* pParent = nullptr);
+    explicit CFrequencyTableDlg(UserServices& services, QWidget* pParent = nullptr);
     ~CFrequencyTableDlg() override;
 
     bool OnCommand(int id) override;

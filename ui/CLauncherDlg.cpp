@@ -9,7 +9,8 @@
 #include "UserServices.h"
 #include "resource.h"
 
-CLauncherDlg::CLauncherDlg(QWidget* pParent) : CDialog(IDD_LAUNCHER, pParent)
+CLauncherDlg::CLauncherDlg(UserServices& services, QWidget* pParent)
+    : CDialog(IDD_LAUNCHER, services, pParent)
 {
     OnClicked(IDC_BUTTON_FREQUENCY_EDIT, [this] { OnFrequencyTableEdit(); });
     OnClicked(IDC_BUTTON_TUNER_EDIT, [this] { OnTunerSpecificationEdit(); });
@@ -17,13 +18,13 @@ CLauncherDlg::CLauncherDlg(QWidget* pParent) : CDialog(IDD_LAUNCHER, pParent)
 
 void CLauncherDlg::OnFrequencyTableEdit()
 {
-    CFrequencyTableDlg dlg;
+    CFrequencyTableDlg dlg(Services());
     Services().RunModal(dlg);
 }
 
 void CLauncherDlg::OnTunerSpecificationEdit()
 {
-    CTunerEditDlg dlg;
+    CTunerEditDlg dlg(Services());
     Services().RunModal(dlg);
 }
 
@@ -41,19 +42,19 @@ void CLauncherDlg::RunEditorFor(const QString& path, FileKind kind)
 {
     switch (kind) {
     case FileKind::ChannelTable: {
-        CFrequencyTableDlg dlg;
+        CFrequencyTableDlg dlg(Services());
         dlg.SetStartupFile(path);
         Services().RunModal(dlg);
         break;
     }
     case FileKind::TunerTable: {
-        CTunerEditDlg dlg;
+        CTunerEditDlg dlg(Services());
         dlg.SetStartupFile(path);
         Services().RunModal(dlg);
         break;
     }
     case FileKind::LegacyTable: {
-        CConvertDlg dlg;
+        CConvertDlg dlg(Services());
         dlg.SetStartupFile(path);
         Services().RunModal(dlg);
         break;

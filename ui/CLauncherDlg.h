@@ -9,7 +9,7 @@ class CLauncherDlg : public CDialog
     Q_OBJECT
 
 public:
-    explicit CLauncherDlg(QWidget* pParent = nullptr);
+    explicit CLauncherDlg(UserServices& services, QWidget* pParent = nullptr);
 
     // Opens the editor for the file's kind, with the file loaded, on top of
     // the launcher.

@@ -49,7 +49,8 @@ DisplayTexts DetailTexts()
 
 } // namespace
 
-CTunerEditDlg::CTunerEditDlg(QWidget* pParent) : CDialog(IDD_TUNER_EDIT, pParent, DetailTexts())
+CTunerEditDlg::CTunerEditDlg(UserServices& services, QWidget* pParent)
+    : CDialog(IDD_TUNER_EDIT, services, pParent, DetailTexts())
 {
     connect(ComboBox(IDC_COMBO_FACTORY), &QComboBox::activated, this, [this] { OnSelchangeComboFactory(); });
     connect(ComboBox(IDC_COMBO_TUNER_TYPE), &QComboBox::activated, this, [this] { OnSelchangeComboTunerType(); });
@@ -238,7 +239,7 @@ void CTunerEditDlg::OnSaveFile()
     // write that failed leaves the old file as it was, and the person must
     // know the entries are not saved.
     if (!m_document.Save(QFile::encodeName(*path).toStdString(), error))
-        ShowFileError(this, FileAction::Save, *path, error);
+        ShowFileError(Services(), this, FileAction::Save, *path, error);
 }
 
 void CTunerEditDlg::OnLoadFile()
@@ -255,7 +256,7 @@ bool CTunerEditDlg::OpenFile(const QString& path)
     FileError error;
     const TunerLoadResult result = m_document.Load(QFile::encodeName(path).toStdString(), error);
     if (result != TunerLoadResult::Read)
-        ShowFileError(this, FileAction::Load, path, error);
+        ShowFileError(Services(), this, FileAction::Load, path, error);
     if (result == TunerLoadResult::KeptTable || !m_document.HasTable())
         return false;
     RefreshTableList();

@@ -19,7 +19,7 @@ class CTunerEditDlg : public CDialog
     Q_OBJECT
 
 public:
-    explicit CTunerEditDlg(QWidget* pParent = nullptr);
+    explicit CTunerEditDlg(UserServices& services, QWidget* pParent = nullptr);
     ~CTunerEditDlg() override;
 
     // Reads the catalogue from this file instead of looking it up where the

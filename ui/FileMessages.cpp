@@ -9,7 +9,8 @@ QString FileErrorText(FileAction action, const QString& path, const FileError& e
     return QStringLiteral("Cannot %1 \"%2\": %3").arg(verb, path, QString::fromLocal8Bit(error.text.c_str()));
 }
 
-void ShowFileError(QWidget* pOwner, FileAction action, const QString& path, const FileError& error)
+void ShowFileError(UserServices& services, QWidget* pOwner, FileAction action, const QString& path,
+                   const FileError& error)
 {
-    Services().ShowMessage(pOwner, FileErrorText(action, path, error), MessageIcon::Exclamation);
+    services.ShowMessage(pOwner, FileErrorText(action, path, error), MessageIcon::Exclamation);
 }

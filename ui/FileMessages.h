@@ -5,6 +5,7 @@
 #include <QString>
 
 class QWidget;
+class UserServices;
 struct FileError;
 
 enum class FileAction
@@ -15,4 +16,5 @@ enum class FileAction
 
 // "Cannot load "<path>": <reason>" or "Cannot save "<path>": <reason>".
 QString FileErrorText(FileAction action, const QString& path, const FileError& error);
-void ShowFileError(QWidget* pOwner, FileAction action, const QString& path, const FileError& error);
+void ShowFileError(UserServices& services, QWidget* pOwner, FileAction action, const QString& path,
+                   const FileError& error);

@@ -9,21 +9,10 @@
 #include "CDialog.h"
 #include "Strings.h"
 
-namespace {
-
-UserServices* g_pOverride = nullptr;
-
-} // namespace
-
-UserServices& Services()
+UserServices& DesktopServices()
 {
-    static QtUserServices real;
-    return g_pOverride ? *g_pOverride : real;
-}
-
-void SetServices(UserServices* pServices)
-{
-    g_pOverride = pServices;
+    static QtUserServices desktop;
+    return desktop;
 }
 
 QString QtFileFilter(const QString& mfcFilter)

@@ -47,10 +47,9 @@ public:
     virtual int RunModal(CDialog& dialog) = 0;
 };
 
-// The services in force; the real ones unless a test installed others.
-UserServices& Services();
-// Installs replacement services (nullptr restores the real ones). The caller keeps ownership.
-void SetServices(UserServices* pServices);
+// The desktop's own services, for the program's first dialog; every dialog
+// hands the services it was given to the dialogs it opens.
+UserServices& DesktopServices();
 
 // "Name (*.a)|*.a|All Files (*.*)|*.*||" in the form Qt's file dialog takes.
 QString QtFileFilter(const QString& mfcFilter);

@@ -69,7 +69,7 @@ class ConvertDlgTest : public ::testing::Test
 protected:
     FakeUserServices services;
     TempDir dir;
-    CConvertDlg dialog;
+    CConvertDlg dialog{services};
 
     void SetUp() override { dialog.Create(); }
 
@@ -226,14 +226,14 @@ TEST(ConvertRealPlan, ConvertedPlanLoadsInTheEditor)
     WriteAll(dir.File("europe-west.cft"),
              CftImage(49, air, cable, 1, static_cast<std::uint16_t>(air.size()), 1, 10));
 
-    CConvertDlg converter;
+    CConvertDlg converter{services};
     converter.Create();
     services.fileAnswers.push_back(QString::fromStdString(dir.File("europe-west.cft")));
     Click(converter, IDC_BUTTON_LOAD_FILE);
     Click(converter, IDOK);
     ASSERT_EQ(TextOf(converter, IDC_STATIC_STATUS), "Convert OK, Save to File");
 
-    CFrequencyTableDlg editor;
+    CFrequencyTableDlg editor{services};
     editor.Create();
     services.fileAnswers.push_back(QString::fromStdString(dir.File("europe-west.ccf")));
     Click(editor, IDC_BUTTON_LOAD_FROM_FILE);
@@ -247,7 +247,7 @@ TEST(ConvertRealPlan, ConvertedPlanLoadsInTheEditor)
 TEST(ConvertFromEditor, ConverterButtonOpensTheConverter)
 {
     FakeUserServices services;
-    CFrequencyTableDlg editor;
+    CFrequencyTableDlg editor{services};
     editor.Create();
     Click(editor, IDC_BUTTON_CONVERT);
     EXPECT_EQ(services.modalDialogs, std::vector<QString>{"Convert"});

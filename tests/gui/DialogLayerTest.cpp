@@ -26,7 +26,7 @@ namespace {
 class ProbeDialog : public CDialog
 {
 public:
-    explicit ProbeDialog(int templateId) : CDialog(templateId) {}
+    ProbeDialog(int templateId, UserServices& services) : CDialog(templateId, services) {}
     std::vector<int> commands;
     bool consumeKeys = false;
 
@@ -61,8 +61,9 @@ TEST(DialogUnits, ScaleWithTheFontMetrics)
 
 TEST(DialogLayer, EveryControlWithAnIdIsFoundByIt)
 {
+    FakeUserServices services;
     for (int id : {IDD_ABOUTBOX, IDD_FREQUENCY_TABLE, IDD_LAUNCHER, IDD_CONVERT, IDD_TUNER_EDIT}) {
-        CDialog dialog(id);
+        CDialog dialog(id, services);
         const DialogTemplate& tpl = dialog.Template();
         ASSERT_EQ(tpl.id, id);
         const DialogBaseUnits units = dialog.BaseUnits();
@@ -90,8 +91,9 @@ TEST(DialogLayer, EveryControlWithAnIdIsFoundByIt)
 // Captions that a wider font would cut stretch the dialog instead.
 TEST(DialogLayer, FixedCaptionsAreNeverCut)
 {
+    FakeUserServices services;
     for (int id : {IDD_ABOUTBOX, IDD_FREQUENCY_TABLE, IDD_LAUNCHER, IDD_CONVERT, IDD_TUNER_EDIT}) {
-        CDialog dialog(id);
+        CDialog dialog(id, services);
         for (QLabel* pLabel : dialog.findChildren<QLabel*>()) {
             if (pLabel->wordWrap() || pLabel->text().isEmpty())
                 continue;
@@ -116,13 +118,14 @@ TEST(DialogLayer, FixedCaptionsAreNeverCut)
 
 TEST(DialogLayer, DropDownListStartsWithoutSelectionAndAddingDoesNotSelect)
 {
-    CDialog dialog(IDD_FREQUENCY_TABLE);
+    FakeUserServices services;
+    CDialog dialog(IDD_FREQUENCY_TABLE, services);
     EXPECT_EQ(dialog.ComboGetCount(IDC_COMBO_MODE), 2);
     EXPECT_EQ(dialog.ComboGetCurSel(IDC_COMBO_MODE), -1);
     EXPECT_EQ(dialog.ComboGetLBText(IDC_COMBO_MODE, 0), "Antenna");
     EXPECT_EQ(dialog.ComboGetLBText(IDC_COMBO_MODE, 1), "Cable");
 
-    CDialog tuner(IDD_TUNER_EDIT);
+    CDialog tuner(IDD_TUNER_EDIT, services);
     EXPECT_EQ(tuner.ComboAddString(IDC_COMBO_FACTORY, "Philips"), 0);
     EXPECT_EQ(tuner.ComboAddString(IDC_COMBO_FACTORY, "Temic"), 1);
     tuner.ComboSetItemData(IDC_COMBO_FACTORY, 1, 0x12);
@@ -134,7 +137,8 @@ TEST(DialogLayer, DropDownListStartsWithoutSelectionAndAddingDoesNotSelect)
 
 TEST(DialogLayer, DigitsOnlyEditRefusesOtherCharacters)
 {
-    CDialog dialog(IDD_FREQUENCY_TABLE);
+    FakeUserServices services;
+    CDialog dialog(IDD_FREQUENCY_TABLE, services);
     dialog.Create();
     TypeInto(dialog, IDC_EDIT_COUNTRY_CODE, "4a4-");
     EXPECT_EQ(TextOf(dialog, IDC_EDIT_COUNTRY_CODE), "44");
@@ -144,7 +148,8 @@ TEST(DialogLayer, DigitsOnlyEditRefusesOtherCharacters)
 
 TEST(DialogLayer, FramesLieBeneathAndIgnoreTheMouse)
 {
-    CDialog dialog(IDD_FREQUENCY_TABLE);
+    FakeUserServices services;
+    CDialog dialog(IDD_FREQUENCY_TABLE, services);
     const auto frames = dialog.findChildren<QGroupBox*>();
     ASSERT_EQ(frames.size(), 4);
     for (QGroupBox* pFrame : frames) {
@@ -156,7 +161,8 @@ TEST(DialogLayer, FramesLieBeneathAndIgnoreTheMouse)
 
 TEST(DialogKeys, EnterPressesTheEnabledDefaultButtonOnly)
 {
-    ProbeDialog convert(IDD_CONVERT); // "Convert Now" is the default button, disabled at first
+    FakeUserServices services;
+    ProbeDialog convert(IDD_CONVERT, services); // "Convert Now" is the default button, disabled at first
     convert.Create();
     auto* pStatus = convert.GetDlgItem(IDC_STATIC_STATUS);
     convert.GetDlgItem(IDC_BUTTON_LOAD_FILE)->clearFocus();
@@ -175,7 +181,8 @@ TEST(DialogKeys, EnterPressesTheEnabledDefaultButtonOnly)
 
 TEST(DialogKeys, EscapeAndCloseBoxCancel)
 {
-    ProbeDialog about(IDD_ABOUTBOX);
+    FakeUserServices services;
+    ProbeDialog about(IDD_ABOUTBOX, services);
     about.Create();
     PressKey(about.GetDlgItem(IDOK), Qt::Key_Escape);
     EXPECT_EQ(about.commands, std::vector<int>{IDCANCEL});
@@ -183,12 +190,12 @@ TEST(DialogKeys, EscapeAndCloseBoxCancel)
     EXPECT_TRUE(about.IsDestroyed());
     EXPECT_FALSE(about.isVisible());
 
-    ProbeDialog launcher(IDD_LAUNCHER);
+    ProbeDialog launcher(IDD_LAUNCHER, services);
     launcher.Create();
     launcher.close();
     EXPECT_EQ(launcher.commands, std::vector<int>{IDCANCEL});
 
-    ProbeDialog consuming(IDD_ABOUTBOX);
+    ProbeDialog consuming(IDD_ABOUTBOX, services);
     consuming.consumeKeys = true;
     consuming.Create();
     PressKey(consuming.GetDlgItem(IDOK), Qt::Key_Escape);
@@ -197,7 +204,8 @@ TEST(DialogKeys, EscapeAndCloseBoxCancel)
 
 TEST(DialogModal, DoModalRunsUntilEndDialog)
 {
-    CAboutDlg about;
+    FakeUserServices services;
+    CAboutDlg about{services};
     QTimer::singleShot(0, &about, [&about] { QTest::mouseClick(about.GetDlgItem(IDOK), Qt::LeftButton); });
     EXPECT_EQ(about.DoModal(), IDOK);
     EXPECT_TRUE(about.IsDestroyed());
@@ -212,7 +220,8 @@ TEST(FileFilter, ConvertedToQtForm)
 
 TEST(ListViewOps, SelectionQueriesAndRebuild)
 {
-    CDialog dialog(IDD_FREQUENCY_TABLE);
+    FakeUserServices services;
+    CDialog dialog(IDD_FREQUENCY_TABLE, services);
     ListView* pList = dialog.GetListView(IDC_LIST_CHANNELS);
     ASSERT_NE(pList, nullptr);
     pList->InsertColumn(0, "CH No.", LVCFMT_LEFT, 50);
@@ -243,7 +252,8 @@ TEST(ListViewOps, SelectionQueriesAndRebuild)
 
 TEST(ListViewOps, MouseClicksSelectAndNotify)
 {
-    CDialog dialog(IDD_FREQUENCY_TABLE);
+    FakeUserServices services;
+    CDialog dialog(IDD_FREQUENCY_TABLE, services);
     dialog.Create();
     ListView* pList = dialog.GetListView(IDC_LIST_CHANNELS);
     pList->InsertColumn(0, "CH No.", LVCFMT_LEFT, 50);
@@ -274,7 +284,8 @@ TEST(ListViewOps, MouseClicksSelectAndNotify)
 
 TEST(Launcher, TemplateTextsAndStates)
 {
-    CLauncherDlg launcher;
+    FakeUserServices services;
+    CLauncherDlg launcher{services};
     launcher.Create();
     EXPECT_EQ(launcher.windowTitle(), "Vornalix");
     EXPECT_EQ(TextOf(launcher, IDC_BUTTON_FREQUENCY_EDIT), "Frequency Table Edit");
@@ -290,7 +301,8 @@ TEST(Launcher, TemplateTextsAndStates)
 
 TEST(AboutBox, TitleTextsAndIcon)
 {
-    CAboutDlg about;
+    FakeUserServices services;
+    CAboutDlg about{services};
     about.Create();
     EXPECT_EQ(about.windowTitle(), "About Vornalix");
     QStringList texts;
@@ -310,6 +322,7 @@ TEST(AboutBox, TitleTextsAndIcon)
 
 TEST(Accessibility, ControlsAreNamedByTheirLabels)
 {
+    FakeUserServices services;
     const std::vector<std::tuple<int, int, QString>> expected = {
         {IDD_FREQUENCY_TABLE, IDC_EDIT_FREQUENCY, "Frequency"},
         {IDD_FREQUENCY_TABLE, IDC_EDIT_COUNTRY_CODE, "Country Code"},
@@ -332,7 +345,7 @@ TEST(Accessibility, ControlsAreNamedByTheirLabels)
         {IDD_CONVERT, IDC_STATIC_PATH, "Load Old Format File"},
     };
     for (const auto& [dialogId, controlId, name] : expected) {
-        CDialog dialog(dialogId);
+        CDialog dialog(dialogId, services);
         EXPECT_EQ(dialog.GetDlgItem(controlId)->accessibleName(), name) << "dialog " << dialogId << " control " << controlId;
     }
 }
@@ -340,8 +353,9 @@ TEST(Accessibility, ControlsAreNamedByTheirLabels)
 // The Tab key visits the controls in template order, as on the original platform.
 TEST(Accessibility, TabOrderFollowsTheTemplate)
 {
+    FakeUserServices services;
     for (int id : {IDD_FREQUENCY_TABLE, IDD_TUNER_EDIT, IDD_CONVERT, IDD_LAUNCHER}) {
-        CDialog dialog(id);
+        CDialog dialog(id, services);
         const DialogTemplate& tpl = dialog.Template();
         std::vector<QWidget*> expected;
         for (std::size_t i = 0; i < tpl.controlCount; ++i) {
@@ -365,7 +379,8 @@ TEST(Accessibility, TabOrderFollowsTheTemplate)
 // captions, the lists as tables with their column headings.
 TEST(Accessibility, InterfacesCarryNamesRolesAndHeadings)
 {
-    CDialog dialog(IDD_FREQUENCY_TABLE);
+    FakeUserServices services;
+    CDialog dialog(IDD_FREQUENCY_TABLE, services);
     ListView* pList = dialog.GetListView(IDC_LIST_CHANNELS);
     pList->InsertColumn(0, "CH No.", LVCFMT_LEFT, 50);
     pList->InsertColumn(1, "Frequency(MHz)", LVCFMT_CENTER, 110);
@@ -449,7 +464,8 @@ void ExpectSelectionAnswers(const ListView& list, const char* step)
 // selection changes must make it work them out again.
 TEST(ListViewOps, SelectedRowsFollowEveryKindOfSelectionChange)
 {
-    CDialog dialog(IDD_FREQUENCY_TABLE);
+    FakeUserServices services;
+    CDialog dialog(IDD_FREQUENCY_TABLE, services);
     dialog.Create();
     ListView* pList = dialog.GetListView(IDC_LIST_CHANNELS);
     pList->InsertColumn(0, "CH No.", LVCFMT_LEFT, 50);
@@ -494,7 +510,8 @@ TEST(ListViewOps, SelectedRowsFollowEveryKindOfSelectionChange)
 // rows' selection they would check every selected range at each repaint.
 TEST(ListViewOps, HeadingsDoNotShareTheRowSelection)
 {
-    CDialog dialog(IDD_FREQUENCY_TABLE);
+    FakeUserServices services;
+    CDialog dialog(IDD_FREQUENCY_TABLE, services);
     dialog.Create();
     ListView* pList = dialog.GetListView(IDC_LIST_CHANNELS);
     pList->InsertColumn(0, "CH No.", LVCFMT_LEFT, 50);

@@ -126,7 +126,7 @@ void AtTwoFontSizes(Check check)
 TEST(DisplayAccessibility, ChannelEditorDisplaysTellCaptionAndShownTextAsTheyChange)
 {
     FakeUserServices services;
-    CFrequencyTableDlg dlg;
+    CFrequencyTableDlg dlg{services};
     dlg.Create();
     ExpectReads(dlg, IDC_STATIC_COUNTRY, "Country", "Country");
     ExpectReads(dlg, IDC_STATIC_MODE, "Mode", "Unknow");
@@ -162,7 +162,8 @@ TEST(DisplayAccessibility, ChannelEditorDisplaysTellCaptionAndShownTextAsTheyCha
 
 TEST(DisplayAccessibility, TunerDetailsAndConverterDisplaysTellWhatTheyShow)
 {
-    CDialog tuner(IDD_TUNER_EDIT);
+    FakeUserServices services;
+    CDialog tuner(IDD_TUNER_EDIT, services);
     tuner.SetDlgItemText(IDC_STATIC_LOW_RANGE, "48.25 ~ 160.00 MHz");
     tuner.SetDlgItemText(IDC_STATIC_LOW_CODE, "A1");
     ExpectReads(tuner, IDC_STATIC_LOW_RANGE, "Low Band", "48.25 ~ 160.00 MHz");
@@ -170,7 +171,7 @@ TEST(DisplayAccessibility, TunerDetailsAndConverterDisplaysTellWhatTheyShow)
     ExpectReads(tuner, IDC_STATIC_TUNER_TYPE, "Tuner Type", "Unknow");
     ExpectReads(tuner, IDC_STATIC_PICTURE_CARRIER, "PC", "0");
 
-    CConvertDlg convert;
+    CConvertDlg convert{services};
     convert.SetDlgItemText(IDC_STATIC_PATH, "/plans/fr.cft");
     ExpectReads(convert, IDC_STATIC_PATH, "Load Old Format File", "/plans/fr.cft");
     ExpectReads(convert, IDC_STATIC_STATUS, "Convert Status", "Convert Status");
@@ -189,7 +190,7 @@ TEST(DisplayRoom, CountryAndTvSystemHoldEveryCatalogueName)
 {
     AtTwoFontSizes([] {
         FakeUserServices services;
-        CFrequencyTableDlg dlg;
+        CFrequencyTableDlg dlg{services};
         dlg.Create();
         ExpectHolds(dlg, IDC_STATIC_COUNTRY, CountryNames());
         ExpectHolds(dlg, IDC_STATIC_TV_SYSTEM, TvSystemNames());
@@ -221,7 +222,8 @@ TEST(DisplayRoom, CountryAndTvSystemHoldEveryCatalogueName)
 TEST(DisplayRoom, TunerDetailsAndConverterStatusHoldTheirWidestValues)
 {
     AtTwoFontSizes([] {
-        CTunerEditDlg tuner;
+        FakeUserServices services;
+        CTunerEditDlg tuner{services};
         for (int id : {IDC_STATIC_LOW_RANGE, IDC_STATIC_MID_RANGE, IDC_STATIC_HIGH_RANGE})
             ExpectHolds(tuner, id, {"8888.88 ~ 8888.88 MHz", "999.99 ~ 9999.99 MHz"});
         for (int id : {IDC_STATIC_LOW_CODE, IDC_STATIC_MID_CODE, IDC_STATIC_HIGH_CODE})
@@ -230,7 +232,7 @@ TEST(DisplayRoom, TunerDetailsAndConverterStatusHoldTheirWidestValues)
             ExpectHolds(tuner, id, {"8888.88 MHz"});
         ExpectNoOverlaps(tuner);
 
-        CConvertDlg convert;
+        CConvertDlg convert{services};
         ExpectHolds(convert, IDC_STATIC_STATUS, {"Convert OK, Save to File", "Convert OK, Save Failed"});
         ExpectNoOverlaps(convert);
     });

@@ -11,8 +11,6 @@
 class FakeUserServices : public UserServices
 {
 public:
-    FakeUserServices() { SetServices(this); }
-    ~FakeUserServices() override { SetServices(nullptr); }
 
     // Answers, taken in order; an empty queue answers "cancel" / "no command".
     std::deque<std::optional<QString>> fileAnswers;

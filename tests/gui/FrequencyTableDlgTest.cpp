@@ -134,7 +134,7 @@ protected:
 
     FakeUserServices services;
     TempDir dir;
-    CFrequencyTableDlg dlg;
+    CFrequencyTableDlg dlg{services};
 };
 
 const std::vector<MenuItem> kRowMenu = {{IDM_INSERT_BLANK_ITEM, "Insert Blank Item"}, {IDM_DELETE_ITEM, "Delete Item"}};
@@ -934,14 +934,14 @@ TEST_F(FrequencyTableDlgTest, ExitEscapeAndCloseBoxEndTheDialogAndFreeTheTable)
     EXPECT_FALSE(dlg.isVisible());
     EXPECT_EQ(dlg.Table(), nullptr);
 
-    CFrequencyTableDlg second;
+    CFrequencyTableDlg second{services};
     second.Create();
     Click(second, IDC_BUTTON_CREATE_NEW);
     Click(second, IDCANCEL);
     EXPECT_EQ(second.Result(), IDCANCEL);
     EXPECT_EQ(second.Table(), nullptr);
 
-    CFrequencyTableDlg third;
+    CFrequencyTableDlg third{services};
     third.Create();
     Click(third, IDC_BUTTON_CREATE_NEW);
     third.close();
@@ -1012,7 +1012,7 @@ TEST(FrequencyTableFromLauncher, RunsModallyWithoutParent)
         dialog.EndDialog(IDCANCEL);
         return IDCANCEL;
     };
-    CLauncherDlg launcher;
+    CLauncherDlg launcher{services};
     launcher.Create();
     Click(launcher, IDC_BUTTON_FREQUENCY_EDIT);
     EXPECT_EQ(services.modalDialogs, std::vector<QString>{"Vornalix"});

@@ -49,12 +49,12 @@ int main(int argc, char** argv)
     }
     FakeUserServices services;
 
-    CLauncherDlg launcher;
+    CLauncherDlg launcher{services};
     Save(launcher, folder, QStringLiteral("launcher"));
-    CAboutDlg about;
+    CAboutDlg about{services};
     Save(about, folder, QStringLiteral("about"));
 
-    CFrequencyTableDlg editor;
+    CFrequencyTableDlg editor{services};
     editor.Create();
     Press(editor, IDC_BUTTON_CREATE_NEW);
     for (const char* text : {"55.25", "62.25", "0", "175.25", "1000"}) {
@@ -71,11 +71,11 @@ int main(int argc, char** argv)
         Save(editor, folder, QStringLiteral("frequency-table-%1").arg(QString::fromLatin1(code)));
     }
 
-    CConvertDlg converter;
+    CConvertDlg converter{services};
     converter.SetDlgItemText(IDC_STATIC_PATH, QStringLiteral("/home/user/plans/europe-west.cft"));
     converter.SetDlgItemText(IDC_STATIC_STATUS, QStringLiteral("Convert OK, Save to File"));
     Save(converter, folder, QStringLiteral("convert"));
-    CTunerEditDlg tuner;
+    CTunerEditDlg tuner{services};
     tuner.SetCataloguePath(VORNALIX_SAMPLE_CATALOGUE);
     tuner.Create();
     Press(tuner, IDC_BUTTON_CREATE_TABLE);

@@ -81,7 +81,7 @@ TEST(StartupFile, ChannelTableOpensInTheEditorOnTopOfTheLauncher)
         dialog.EndDialog(IDCANCEL);
         return IDCANCEL;
     };
-    CLauncherDlg launcher;
+    CLauncherDlg launcher{services};
     launcher.SetStartupFile(path);
     launcher.Create();
     EXPECT_TRUE(services.modalDialogs.empty()); // the launcher shows first
@@ -109,7 +109,7 @@ TEST(StartupFile, OldTableOpensInTheConverterAndOthersAreIgnored)
         dialog.EndDialog(IDCANCEL);
         return IDCANCEL;
     };
-    CLauncherDlg launcher;
+    CLauncherDlg launcher{services};
     launcher.SetStartupFile(QString::fromStdString(dir.File("old.cft")));
     launcher.Create();
     QCoreApplication::processEvents();
@@ -117,7 +117,7 @@ TEST(StartupFile, OldTableOpensInTheConverterAndOthersAreIgnored)
     EXPECT_EQ(status, "---");
 
     WriteAll(dir.File("notes.txt"), Bytes{'h', 'e', 'l', 'l', 'o', '!', '!', '!'});
-    CLauncherDlg other;
+    CLauncherDlg other{services};
     other.SetStartupFile(QString::fromStdString(dir.File("notes.txt")));
     other.Create();
     QCoreApplication::processEvents();
@@ -164,7 +164,7 @@ TEST(StartupFile, TunerTableOpensInTheTunerEditor)
         dialog.EndDialog(IDCANCEL);
         return IDCANCEL;
     };
-    CLauncherDlg launcher;
+    CLauncherDlg launcher{services};
     launcher.SetStartupFile(QString::fromStdString(dir.File("tuners.tsf")));
     launcher.Create();
     QCoreApplication::processEvents();
@@ -289,7 +289,7 @@ AppRun RunApp(const QString& workDir, const QStringList& arguments)
             pLauncher->EndDialog(IDOK);
     });
     closer.start(300);
-    CEditorApp app;
+    CEditorApp app(services);
     EXPECT_FALSE(app.InitInstance(arguments));
     run.dialogs = services.modalDialogs;
 

@@ -242,7 +242,7 @@ protected:
 
     TempDir dir;
     FakeUserServices services;
-    CTunerEditDlg dlg;
+    CTunerEditDlg dlg{services};
 };
 
 // Three entries whose details differ in every field.
@@ -312,7 +312,7 @@ TEST(TunerEditDlgCatalogue, MissingCatalogueGivesAnEmptyFactoryListAndNoError)
 {
     TempDir dir;
     FakeUserServices services;
-    CTunerEditDlg dlg;
+    CTunerEditDlg dlg{services};
     dlg.SetCataloguePath(dir.File("TunerSpec.inf"));
     dlg.Create();
     EXPECT_EQ(dlg.ComboGetCount(IDC_COMBO_FACTORY), 0);
@@ -337,7 +337,7 @@ TEST(TunerEditDlgCatalogue, LooksUpTheProgramCatalogueWhenNoPathIsGiven)
     FakeUserServices services;
     {
         const ScopedEnv dataHome("XDG_DATA_HOME", dir.File("none").c_str());
-        CTunerEditDlg dlg;
+        CTunerEditDlg dlg{services};
         dlg.Create();
         EXPECT_EQ(dlg.ComboGetCount(IDC_COMBO_FACTORY), 0);
         EXPECT_TRUE(services.messages.empty());
@@ -346,7 +346,7 @@ TEST(TunerEditDlgCatalogue, LooksUpTheProgramCatalogueWhenNoPathIsGiven)
         const ScopedEnv dataHome("XDG_DATA_HOME", dir.Path().c_str());
         std::filesystem::create_directories(dir.File("vornalix"));
         WriteText(dir.File("vornalix/TunerSpec.inf"), kCatalogue);
-        CTunerEditDlg dlg;
+        CTunerEditDlg dlg{services};
         dlg.Create();
         ASSERT_EQ(dlg.ComboGetCount(IDC_COMBO_FACTORY), 5);
         EXPECT_EQ(dlg.ComboGetLBText(IDC_COMBO_FACTORY, 0), "Philips");
@@ -362,7 +362,7 @@ TEST(TunerEditDlgCatalogue, SampleCatalogueLiesBesideTheProgram)
     EXPECT_EQ(ReadAll(beside), ReadAll(VORNALIX_SAMPLE_CATALOGUE));
 
     FakeUserServices services;
-    CTunerEditDlg dlg;
+    CTunerEditDlg dlg{services};
     dlg.SetCataloguePath(beside);
     dlg.Create();
     ASSERT_GT(dlg.ComboGetCount(IDC_COMBO_FACTORY), 0);
@@ -396,7 +396,7 @@ TEST_F(TunerEditDlgTest, EnterDoesNothingExitAndEscapeClose)
     EXPECT_EQ(dlg.ComboGetCount(IDC_COMBO_TUNER_TYPE), 3);
     EXPECT_FALSE(FileExists(SaveToFile("after-close.tsf")));
 
-    CTunerEditDlg second;
+    CTunerEditDlg second{services};
     second.SetCataloguePath(dir.File("TunerSpec.inf"));
     second.Create();
     Click(second, IDC_BUTTON_CREATE_TABLE);
@@ -962,7 +962,7 @@ TEST_F(TunerEditDlgTest, TenThousandEntriesLoadAndTakeAnAddition)
 TEST(TunerEditDlgLauncher, TunerSpecificationEditRunsTheEditor)
 {
     FakeUserServices services;
-    CLauncherDlg launcher;
+    CLauncherDlg launcher{services};
     launcher.Create();
     Click(launcher, IDC_BUTTON_TUNER_EDIT);
     EXPECT_EQ(services.modalDialogs, std::vector<QString>{"Tuner Specification Edit"});
