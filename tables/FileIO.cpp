@@ -31,12 +31,15 @@ void Fail(FileError* pError, int errnoValue)
 }
 
 // A file that is not a regular one, in words that follow "Cannot load ...: ".
+// A folder keeps the system's wording, as it always had.
 void FailNotRegular(FileError* pError, mode_t mode)
 {
+    if (S_ISDIR(mode)) {
+        Fail(pError, EISDIR);
+        return;
+    }
     const char* pszKind = "a special file";
-    if (S_ISDIR(mode))
-        pszKind = "a folder";
-    else if (S_ISFIFO(mode))
+    if (S_ISFIFO(mode))
         pszKind = "a FIFO";
     else if (S_ISCHR(mode))
         pszKind = "a character device";
@@ -45,7 +48,7 @@ void FailNotRegular(FileError* pError, mode_t mode)
     else if (S_ISSOCK(mode))
         pszKind = "a socket";
     if (pError)
-        pError->Set(S_ISDIR(mode) ? EISDIR : EINVAL, std::string("it is ") + pszKind + ", not a regular file");
+        pError->Set(EINVAL, std::string("it is ") + pszKind + ", not a regular file");
 }
 
 std::string DirectoryOf(const std::string& path)

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstring>
 #include <algorithm>
 #include <filesystem>
 #include <thread>
@@ -332,7 +333,7 @@ TEST(FileReading, OnlyRegularFilesUnlessStreamsAreAsked)
         {dir.File("link.ccf"), einval + "it is a FIFO, not a regular file"},
         {"/dev/zero", einval + "it is a character device, not a regular file"},
         {socketFile, einval + "it is a socket, not a regular file"},
-        {dir.Path(), std::to_string(EISDIR) + " it is a folder, not a regular file"},
+        {dir.Path(), std::to_string(EISDIR) + " " + std::strerror(EISDIR)},
         {dir.File("real.ccf"), "read 3"},
     };
     for (const auto& [path, expected] : cases) {
@@ -344,7 +345,7 @@ TEST(FileReading, OnlyRegularFilesUnlessStreamsAreAsked)
     // Asked for, a stream is read up to the limit and no further, and a folder
     // is still refused.
     EXPECT_EQ(ReadingOf("/dev/zero", NonRegularFiles::ReadUpToLimit, 300000), "read 300000");
-    EXPECT_EQ(ReadingOf(dir.Path(), NonRegularFiles::ReadUpToLimit), std::to_string(EISDIR) + " it is a folder, not a regular file");
+    EXPECT_EQ(ReadingOf(dir.Path(), NonRegularFiles::ReadUpToLimit), std::to_string(EISDIR) + " " + std::strerror(EISDIR));
 }
 
 TEST(FileReading, ReaderTakesAFileInPiecesUpToEachLimit)
@@ -388,7 +389,7 @@ TEST(SafeSave, RefusesTargetsThatAreNotRegularFiles)
         {"to-fifo.ccf", "it is a FIFO, not a regular file"},
         {"loop-a.ccf", std::strerror(ELOOP)},
         {"socket.ccf", "it is a socket, not a regular file"},
-        {"folder.ccf", "it is a folder, not a regular file"},
+        {"folder.ccf", std::strerror(EISDIR)},
         {"null.ccf", "it is a character device, not a regular file"},
     };
     const std::vector<std::string> before = dir.Entries();
