@@ -129,7 +129,7 @@ int ChannelTable::Save(const char* pszPath, FileError* pError)
     return 1;
 }
 
-int ChannelTable::Load(const char* pszPath, FileError* pError)
+int ChannelTable::Load(const char* pszPath, FileError* pError, NonRegularFiles nonRegular)
 {
     if (!pszPath) {
         if (pError)
@@ -145,8 +145,17 @@ int ChannelTable::Load(const char* pszPath, FileError* pError)
     for (auto& b : m_dwEndMark)
         b = 0;
 
+    // The header's counts say how much of the file can be of use; nothing
+    // beyond that is read.
     std::vector<std::uint8_t> bytes;
-    if (!ReadFileBytes(pszPath, bytes, kMaxFileSize, pError))
+    FileReader reader;
+    if (!reader.Open(pszPath, nonRegular, pError) || !reader.ReadUpTo(bytes, ChannelTableHeader::kSize, pError))
+        return 0;
+    ChannelTableHeader stated;
+    ByteSource(bytes).Read(stated.bytes, ChannelTableHeader::kSize);
+    const std::size_t used = ChannelTableHeader::kSize + sizeof m_dwEndMark +
+                             8 * (static_cast<std::size_t>(stated.wAirMax()) + stated.wCableMax());
+    if (!reader.ReadUpTo(bytes, used, pError))
         return 0;
 
     // Nothing is validated: a short file leaves missing fields zero, and marker

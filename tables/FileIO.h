@@ -2,13 +2,20 @@
 // Whole-file reading and the safe save shared by every table format.
 //
 // Reading takes the file into memory (at most as many bytes as the format can
-// use) and hands it out through ByteSource, which delivers zero bytes past the
-// end: the readers' rule that a short file leaves missing fields zero.
+// use given its header) and hands it out through ByteSource, which delivers
+// zero bytes past the end: the readers' rule that a short file leaves missing
+// fields zero. Only regular files are read unless a caller asks for more: a
+// FIFO or a device is refused before it is opened, so that nothing waits on it.
 //
 // Writing never touches the target until the new content is complete: it goes
-// into a temporary file in the same folder, is flushed to the disk, and is then
-// renamed over the target. A symbolic link is followed, so the link stays and
-// its target is replaced; an existing file keeps its permission bits.
+// into an unnamed file in the target's folder (O_TMPFILE; a named temporary
+// file where the file system has none), is flushed to the disk, gets a name
+// only just before it is renamed over the target, so that a killed save leaves
+// nothing behind. A symbolic link is followed, so the link stays and its target
+// is replaced; an existing file keeps its permission bits and, where the
+// process may, its owner and group. A target that exists but is not a regular
+// file is refused. Where the folder does not let the process create a file but
+// the target lets it be written, the target is written in place instead.
 
 #include <cstddef>
 #include <cstdint>
@@ -21,14 +28,47 @@
 struct FileError
 {
     int code = 0;     // errno of the failing call, 0 when there was no failure
-    std::string text; // the system's wording of that errno
+    std::string text; // the system's wording of that errno, or the reason for a refusal
 
     void Set(int errnoValue);
+    void Set(int errnoValue, std::string reason);
 };
 
-// Reads at most maxBytes from the start of an existing regular file.
+// What a reader does with a path that is not a regular file (a FIFO, a device).
+// The editors refuse it without waiting on it; the command-line tool reads one
+// that is named on purpose, as cat would, but never more than the format can use.
+enum class NonRegularFiles
+{
+    Refuse,
+    ReadUpToLimit,
+};
+
+// An open file, read from its start a piece at a time: a reader takes the
+// header first and then only as many bytes as that header lets the format use.
+class FileReader
+{
+public:
+    FileReader() = default;
+    FileReader(const FileReader&) = delete;
+    FileReader& operator=(const FileReader&) = delete;
+    ~FileReader();
+
+    // A directory is refused with EISDIR; with NonRegularFiles::Refuse every
+    // other kind of file that is not regular is refused with EINVAL and a
+    // reason naming its kind, and is never opened.
+    bool Open(const char* pszPath, NonRegularFiles nonRegular, FileError* pError);
+    // Reads on until bytes holds total bytes or the data ends. Running out of
+    // memory is a failure with ENOMEM, never an exception.
+    bool ReadUpTo(std::vector<std::uint8_t>& bytes, std::size_t total, FileError* pError);
+
+private:
+    int m_fd = -1;
+    std::uint64_t m_sizeHint = 0; // the size of a regular file when it was opened
+};
+
+// Reads at most maxBytes from the start of an existing file.
 bool ReadFileBytes(const char* pszPath, std::vector<std::uint8_t>& bytes, std::size_t maxBytes,
-                   FileError* pError = nullptr);
+                   FileError* pError = nullptr, NonRegularFiles nonRegular = NonRegularFiles::Refuse);
 
 // Replaces (or creates) the file at pszPath with exactly the given bytes.
 bool WriteFileSafely(const char* pszPath, const std::uint8_t* pData, std::size_t size,
@@ -75,12 +115,15 @@ private:
 };
 
 // The system calls the safe save makes, replaceable so that tests can make a
-// disk fail at any step. Production code never changes them.
+// disk fail at any step (or a save be killed there). Production code never
+// changes them.
 struct FileSystemCalls
 {
     ssize_t (*write)(int fd, const void* buf, std::size_t count);
     int (*fsync)(int fd);
     int (*rename)(const char* from, const char* to);
+    // Opens an unnamed file (O_TMPFILE) in a folder.
+    int (*openUnnamed)(const char* pszFolder, mode_t mode);
 };
 FileSystemCalls& SaveSystemCalls();
 void ResetSaveSystemCalls();

@@ -1,5 +1,6 @@
 #include "LegacyChannelTable.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <new>
 #include <vector>
@@ -80,7 +81,7 @@ std::uint16_t LegacyChannelTable::wAirMaxCh() const { return le::ReadU16(m_trail
 std::uint16_t LegacyChannelTable::wCableMinCh() const { return le::ReadU16(m_trailer + kOffCableMinCh); }
 std::uint16_t LegacyChannelTable::wCableMaxCh() const { return le::ReadU16(m_trailer + kOffCableMaxCh); }
 
-int LegacyChannelTable::Load(const char* pszPath, FileError* pError)
+int LegacyChannelTable::Load(const char* pszPath, FileError* pError, NonRegularFiles nonRegular)
 {
     if (!pszPath) {
         if (pError)
@@ -95,10 +96,19 @@ int LegacyChannelTable::Load(const char* pszPath, FileError* pError)
     for (auto& b : m_trailer)
         b = 0;
 
+    // The header's counts locate the trailer, and the trailer's maxima say how
+    // far the entries reach: the file is read that far and no further.
     std::vector<std::uint8_t> bytes;
-    if (!ReadFileBytes(pszPath, bytes, kMaxFileSize, pError))
+    FileReader reader;
+    const auto readFailed = [this] {
+        for (auto& b : m_header)
+            b = 0;
+        for (auto& b : m_trailer)
+            b = 0;
         return 0;
-
+    };
+    if (!reader.Open(pszPath, nonRegular, pError) || !reader.ReadUpTo(bytes, kHeaderSize, pError))
+        return 0;
     ByteSource source(bytes);
     source.Read(m_header, kHeaderSize);
     const std::uint16_t wAir = wAirCount();
@@ -109,8 +119,15 @@ int LegacyChannelTable::Load(const char* pszPath, FileError* pError)
     // The header counts locate the sections; the trailer's maxima say how many
     // entries become channels. A trailer beyond the end of the file reads as
     // zero, and so does every entry that lies beyond it.
-    source.SeekTo(kHeaderSize + kEntrySize * (static_cast<std::uint64_t>(wAir) + wCable));
+    const std::size_t trailerAt = kHeaderSize + kEntrySize * (static_cast<std::size_t>(wAir) + wCable);
+    if (!reader.ReadUpTo(bytes, trailerAt + kTrailerSize, pError))
+        return readFailed();
+    source.SeekTo(trailerAt);
     source.Read(m_trailer, kTrailerSize);
+    const std::size_t entriesEnd = std::max(kHeaderSize + kEntrySize * static_cast<std::size_t>(wAirMaxCh()),
+                                            kHeaderSize + kEntrySize * (static_cast<std::size_t>(wAir) + wCableMaxCh()));
+    if (!reader.ReadUpTo(bytes, entriesEnd, pError))
+        return readFailed();
 
     m_pAirList = new (std::nothrow) EntryList;
     m_pCableList = new (std::nothrow) EntryList;

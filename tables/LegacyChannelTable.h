@@ -36,7 +36,8 @@ public:
     LegacyChannelTable& operator=(const LegacyChannelTable&) = delete;
     ~LegacyChannelTable();
 
-    int Load(const char* pszPath, FileError* pError = nullptr);
+    int Load(const char* pszPath, FileError* pError = nullptr,
+             NonRegularFiles nonRegular = NonRegularFiles::Refuse);
 
     // The air list for mode 0, the cable list for mode 1 (ChannelMode), none
     // for any other mode or when the list is absent.

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <new>
+#include <string>
 
 #include "ByteOrder.h"
 
@@ -12,6 +13,31 @@ constexpr std::size_t kOffEntryCount = 8;
 std::int32_t KeyOf(const EntryNode* pNode)
 {
     return TunerSortKey(static_cast<const TunerSpecNode*>(pNode)->entry);
+}
+
+// Where the records of the largest table end.
+constexpr std::size_t kLargestRecordsEnd =
+    TunerSpecHeader::kSize + TunerSpecEntry::kSize * static_cast<std::size_t>(TunerSpecTable::kMaxEntries);
+
+// How far a file with this count can be of use: its records and the end mark.
+// For a count beyond the largest table, one byte past that table's records
+// tells whether the file really holds more.
+std::size_t BytesWorthReading(std::int32_t iCount)
+{
+    if (iCount == 0)
+        return TunerSpecHeader::kSize;
+    if (iCount < 0)
+        return TunerSpecHeader::kSize + TunerSpecTable::kEndMarkSize;
+    if (iCount > TunerSpecTable::kMaxEntries)
+        return kLargestRecordsEnd + 1;
+    return TunerSpecHeader::kSize + TunerSpecEntry::kSize * static_cast<std::size_t>(iCount) +
+           TunerSpecTable::kEndMarkSize;
+}
+
+std::string TooManyEntries()
+{
+    return "it holds more than " + std::to_string(TunerSpecTable::kMaxEntries) +
+           " tuner entries, the most a table may have";
 }
 
 } // namespace
@@ -80,6 +106,12 @@ int TunerSpecTable::Save(const char* pszPath, FileError* pError)
             pError->Set(EINVAL);
         return 0;
     }
+    if (m_pList->iCount > kMaxEntries) {
+        if (pError)
+            pError->Set(EFBIG, "the table has " + std::to_string(m_pList->iCount) + " entries, more than the " +
+                                   std::to_string(kMaxEntries) + " a tuner table may have");
+        return 0;
+    }
     const std::vector<std::uint8_t> image = FileImage();
     // A chain shorter than its count cannot be written faithfully; nothing is
     // written rather than a file that lies.
@@ -96,7 +128,7 @@ int TunerSpecTable::Save(const char* pszPath, FileError* pError)
     return m_pList->iCount > 0 ? 1 : 0;
 }
 
-int TunerSpecTable::Load(const char* pszPath, FileError* pError)
+int TunerSpecTable::Load(const char* pszPath, FileError* pError, NonRegularFiles nonRegular)
 {
     if (!pszPath) {
         if (pError)
@@ -111,8 +143,22 @@ int TunerSpecTable::Load(const char* pszPath, FileError* pError)
         return 0;
     }
 
+    // The header says how much of the file can be of use; nothing beyond that
+    // is read, so a stream without end is read no further either.
     std::vector<std::uint8_t> bytes;
-    if (!ReadFileBytes(pszPath, bytes, kMaxFileSize, pError)) {
+    FileReader reader;
+    bool bRead = reader.Open(pszPath, nonRegular, pError) && reader.ReadUpTo(bytes, TunerSpecHeader::kSize, pError);
+    if (bRead) {
+        TunerSpecHeader stated;
+        ByteSource(bytes).Read(stated.bytes, TunerSpecHeader::kSize);
+        bRead = reader.ReadUpTo(bytes, BytesWorthReading(stated.iEntryCount()), pError);
+        if (bRead && stated.iEntryCount() > kMaxEntries && bytes.size() > kLargestRecordsEnd) {
+            if (pError)
+                pError->Set(EFBIG, TooManyEntries());
+            bRead = false;
+        }
+    }
+    if (!bRead) {
         // An unreadable file leaves an empty table that still saves as a valid file.
         SetNewTableHeader();
         return 0;

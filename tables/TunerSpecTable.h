@@ -24,9 +24,17 @@ class TunerSpecTable
 {
 public:
     static constexpr std::size_t kEndMarkSize = 4;
-    // A file is read whole: records are made only while they start inside it,
-    // so memory follows the file's size whatever its count claims.
-    static constexpr std::size_t kMaxFileSize = static_cast<std::size_t>(-1);
+    // The largest table the program accepts: a file that holds more records is
+    // refused when it is loaded, and a larger table is never saved. 100,000
+    // records are 6.4 MB of file and about 9 MB of nodes; the 16-bit BCD codes
+    // of the catalogue allow about a hundredth of that.
+    static constexpr std::int32_t kMaxEntries = 100000;
+    // A file is read only as far as its count reaches, and never beyond the
+    // records of the largest table: records are made only while they start
+    // inside the file, so memory follows what the file holds, whatever its
+    // count claims.
+    static constexpr std::size_t kMaxFileSize =
+        TunerSpecHeader::kSize + TunerSpecEntry::kSize * static_cast<std::size_t>(kMaxEntries) + kEndMarkSize;
 
     explicit TunerSpecTable(bool bWithList);
     TunerSpecTable(const TunerSpecTable&) = delete;
@@ -34,12 +42,14 @@ public:
     ~TunerSpecTable();
 
     // 1 when the whole file was written. A table without entries writes the
-    // header alone and returns 0 with the error code left 0; a failed write
-    // returns 0 with the error filled in.
+    // header alone and returns 0 with the error code left 0; a failed write,
+    // or a table of more than kMaxEntries, returns 0 with the error filled in.
     int Save(const char* pszPath, FileError* pError = nullptr);
     // 1 when a table was read; 0 without a path (table untouched), when the
-    // file cannot be read or when its count is 0.
-    int Load(const char* pszPath, FileError* pError = nullptr);
+    // file cannot be read, when it holds more than kMaxEntries records (EFBIG)
+    // or when its count is 0.
+    int Load(const char* pszPath, FileError* pError = nullptr,
+             NonRegularFiles nonRegular = NonRegularFiles::Refuse);
 
     // Takes the node: places it by TunerSortKey, or frees it when its key is
     // taken, when there is no list or when the walk finds no place.

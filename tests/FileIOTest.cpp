@@ -1,16 +1,24 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstring>
 #include <algorithm>
 #include <filesystem>
 #include <thread>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <pthread.h>
 #include <signal.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include "ChannelTable.h"
 #include "FileIO.h"
 #include "TestFiles.h"
 
@@ -43,6 +51,101 @@ int FailingRename(const char*, const char*)
     errno = EXDEV;
     return -1;
 }
+
+// A Unix-domain socket bound at path; it stays as a file after the descriptor closes.
+bool MakeSocketFile(const std::string& path)
+{
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (fd < 0 || path.size() >= sizeof address.sun_path)
+        return false;
+    std::strcpy(address.sun_path, path.c_str());
+    const bool bBound = ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return bBound;
+}
+
+// The kind of file at path without following a last link, as a word.
+std::string KindAt(const std::string& path)
+{
+    struct stat st;
+    if (::lstat(path.c_str(), &st) != 0)
+        return "missing";
+    if (S_ISREG(st.st_mode))
+        return "file";
+    if (S_ISFIFO(st.st_mode))
+        return "fifo";
+    if (S_ISCHR(st.st_mode))
+        return "chr";
+    if (S_ISSOCK(st.st_mode))
+        return "sock";
+    if (S_ISLNK(st.st_mode))
+        return "link";
+    if (S_ISDIR(st.st_mode))
+        return "dir";
+    return "other";
+}
+
+// What a reading of path says: "read N" or its errno and reason.
+std::string ReadingOf(const std::string& path, NonRegularFiles nonRegular, std::size_t limit = 1 << 20)
+{
+    Bytes bytes;
+    FileError error;
+    if (ReadFileBytes(path.c_str(), bytes, limit, &error, nonRegular))
+        return "read " + std::to_string(bytes.size());
+    return std::to_string(error.code) + " " + error.text;
+}
+
+Bytes Pattern(std::size_t size, unsigned seed)
+{
+    Bytes b(size);
+    for (std::size_t i = 0; i < size; ++i)
+        b[i] = static_cast<std::uint8_t>(i * seed + seed);
+    return b;
+}
+
+// How a child that was to save ended: "exit N" or "signal N".
+std::string EndOf(pid_t child)
+{
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFSIGNALED(status))
+        return "signal " + std::to_string(WTERMSIG(status));
+    return "exit " + std::to_string(WEXITSTATUS(status));
+}
+
+int g_writesBeforeKill = 0;
+
+ssize_t KilledAfterSomeWrites(int fd, const void* buf, std::size_t count)
+{
+    if (g_writesBeforeKill-- == 0)
+        ::raise(SIGKILL);
+    return ::write(fd, buf, count > 4096 ? 4096 : count);
+}
+
+int KilledAtFsync(int)
+{
+    ::raise(SIGKILL);
+    return 0;
+}
+
+// A SIGTERM that arrives while the new file is being named must wait for the
+// rename: the program ends with the new content in place and nothing beside it.
+int TerminatedAtRename(const char* from, const char* to)
+{
+    ::raise(SIGTERM);
+    return ::rename(from, to);
+}
+
+int NoUnnamedFiles(const char*, mode_t)
+{
+    errno = EOPNOTSUPP;
+    return -1;
+}
+
+constexpr uid_t kNobody = 65534;
 
 } // namespace
 
@@ -189,7 +292,7 @@ TEST(FileReading, WholeFilesOfEverySizeAndStreamsWithoutASize)
             ::close(fd);
     });
     Bytes bytes;
-    const bool bRead = ReadFileBytes(fifo.c_str(), bytes, 1 << 20);
+    const bool bRead = ReadFileBytes(fifo.c_str(), bytes, 1 << 20, nullptr, NonRegularFiles::ReadUpToLimit);
     writer.join();
     ASSERT_TRUE(bRead);
     EXPECT_EQ(bytes, streamed);
@@ -210,4 +313,245 @@ TEST(FileReading, PeekShowsOnlyBytesWhollyInsideTheFile)
     source.Skip(10);
     EXPECT_EQ(source.Peek(0), nullptr);
     EXPECT_EQ(source.Peek(1), nullptr);
+}
+
+// A FIFO would block the reader in open() until a writer comes; a device may
+// deliver without end. Neither is opened unless the caller asks for streams.
+TEST(FileReading, OnlyRegularFilesUnlessStreamsAreAsked)
+{
+    TempDir dir;
+    const std::string fifo = dir.File("plan.ccf");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string socketFile = dir.File("s.ccf");
+    ASSERT_TRUE(MakeSocketFile(socketFile));
+    std::filesystem::create_symlink(fifo, dir.File("link.ccf"));
+    WriteAll(dir.File("real.ccf"), Bytes{1, 2, 3});
+
+    const std::string einval = std::to_string(EINVAL) + " ";
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {fifo, einval + "it is a FIFO, not a regular file"},
+        {dir.File("link.ccf"), einval + "it is a FIFO, not a regular file"},
+        {"/dev/zero", einval + "it is a character device, not a regular file"},
+        {socketFile, einval + "it is a socket, not a regular file"},
+        {dir.Path(), std::to_string(EISDIR) + " " + std::strerror(EISDIR)},
+        {dir.File("real.ccf"), "read 3"},
+    };
+    for (const auto& [path, expected] : cases) {
+        const auto result = RunInChildWithin(10, [&] { return ReadingOf(path, NonRegularFiles::Refuse); });
+        ASSERT_TRUE(result) << path << ": the reader blocked";
+        EXPECT_EQ(*result, expected) << path;
+    }
+
+    // Asked for, a stream is read up to the limit and no further, and a folder
+    // is still refused.
+    EXPECT_EQ(ReadingOf("/dev/zero", NonRegularFiles::ReadUpToLimit, 300000), "read 300000");
+    EXPECT_EQ(ReadingOf(dir.Path(), NonRegularFiles::ReadUpToLimit), std::to_string(EISDIR) + " " + std::strerror(EISDIR));
+}
+
+TEST(FileReading, ReaderTakesAFileInPiecesUpToEachLimit)
+{
+    TempDir dir;
+    const Bytes content = Pattern(200000, 5);
+    WriteAll(dir.File("f.bin"), content);
+    FileReader reader;
+    FileError error;
+    ASSERT_TRUE(reader.Open(dir.File("f.bin").c_str(), NonRegularFiles::Refuse, &error));
+    Bytes bytes;
+    ASSERT_TRUE(reader.ReadUpTo(bytes, 12, &error));
+    EXPECT_EQ(bytes, Bytes(content.begin(), content.begin() + 12));
+    ASSERT_TRUE(reader.ReadUpTo(bytes, 8, &error)); // already there: nothing read
+    EXPECT_EQ(bytes.size(), 12u);
+    ASSERT_TRUE(reader.ReadUpTo(bytes, 70001, &error));
+    EXPECT_EQ(bytes, Bytes(content.begin(), content.begin() + 70001));
+    ASSERT_TRUE(reader.ReadUpTo(bytes, 1u << 30, &error));
+    EXPECT_EQ(bytes, content);
+
+    FileReader unopened;
+    EXPECT_FALSE(unopened.ReadUpTo(bytes, 100, &error));
+    EXPECT_EQ(error.code, EBADF);
+}
+
+TEST(SafeSave, RefusesTargetsThatAreNotRegularFiles)
+{
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.File("fifo.ccf").c_str(), 0600), 0);
+    std::filesystem::create_symlink("fifo.ccf", dir.File("to-fifo.ccf"));
+    std::filesystem::create_symlink("loop-b.ccf", dir.File("loop-a.ccf"));
+    std::filesystem::create_symlink("loop-a.ccf", dir.File("loop-b.ccf"));
+    ASSERT_TRUE(MakeSocketFile(dir.File("socket.ccf")));
+    std::filesystem::create_directory(dir.File("folder.ccf"));
+    // A device node of its own with the numbers of /dev/null, where the
+    // process may make one (root): never the system's.
+    const bool bDevice = ::mknod(dir.File("null.ccf").c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0;
+
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"fifo.ccf", "it is a FIFO, not a regular file"},
+        {"to-fifo.ccf", "it is a FIFO, not a regular file"},
+        {"loop-a.ccf", std::strerror(ELOOP)},
+        {"socket.ccf", "it is a socket, not a regular file"},
+        {"folder.ccf", std::strerror(EISDIR)},
+        {"null.ccf", "it is a character device, not a regular file"},
+    };
+    const std::vector<std::string> before = dir.Entries();
+    for (const auto& [name, reason] : cases) {
+        if (name == "null.ccf" && !bDevice)
+            continue;
+        const std::string kind = KindAt(dir.File(name));
+        FileError error;
+        EXPECT_FALSE(WriteFileSafely(dir.File(name).c_str(), Bytes{1, 2, 3}, &error)) << name;
+        EXPECT_NE(error.code, 0) << name;
+        EXPECT_EQ(error.text, reason) << name;
+        EXPECT_EQ(KindAt(dir.File(name)), kind) << name;
+    }
+    EXPECT_EQ(KindAt(dir.File("fifo.ccf")), "fifo");
+    EXPECT_EQ(dir.Entries(), before);
+}
+
+// The new content is written into an unnamed file: a save killed before the
+// rename leaves the old file and nothing beside it.
+TEST(SafeSave, KilledSaveLeavesNothingBehind)
+{
+    RestoreCalls restore;
+    const Bytes old = Pattern(5000, 3);
+    const Bytes next = Pattern(1 << 20, 7);
+    enum class Kill { MidWrite, AtFsync, FileSizeLimit, TermAtRename };
+    for (Kill kill : {Kill::MidWrite, Kill::AtFsync, Kill::FileSizeLimit, Kill::TermAtRename}) {
+        TempDir dir;
+        const std::string path = dir.File("plan.ccf");
+        WriteAll(path, old);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            if (kill == Kill::MidWrite) {
+                g_writesBeforeKill = 100;
+                SaveSystemCalls().write = KilledAfterSomeWrites;
+            } else if (kill == Kill::AtFsync) {
+                SaveSystemCalls().fsync = KilledAtFsync;
+            } else if (kill == Kill::FileSizeLimit) {
+                ::signal(SIGXFSZ, SIG_DFL); // a write past the limit ends the program
+                rlimit limit{};
+                ::getrlimit(RLIMIT_FSIZE, &limit);
+                limit.rlim_cur = 300000;
+                ::setrlimit(RLIMIT_FSIZE, &limit);
+            } else {
+                SaveSystemCalls().rename = TerminatedAtRename;
+            }
+            WriteFileSafely(path.c_str(), next);
+            ::_exit(0);
+        }
+        const std::string end = EndOf(child);
+        const int kase = static_cast<int>(kill);
+        if (kill == Kill::TermAtRename) {
+            EXPECT_EQ(end, "signal " + std::to_string(SIGTERM)) << kase;
+            EXPECT_EQ(ReadAll(path), next) << kase;
+        } else {
+            EXPECT_EQ(end, "signal " + std::to_string(kill == Kill::FileSizeLimit ? SIGXFSZ : SIGKILL)) << kase;
+            EXPECT_EQ(ReadAll(path), old) << kase;
+        }
+        EXPECT_EQ(dir.Entries(), std::vector<std::string>{"plan.ccf"}) << kase;
+    }
+}
+
+TEST(SafeSave, FileSystemWithoutUnnamedFilesUsesANamedOne)
+{
+    RestoreCalls restore;
+    SaveSystemCalls().openUnnamed = NoUnnamedFiles;
+    TempDir dir;
+    const std::string path = dir.File("plan.ccf");
+    WriteAll(path, Bytes{1, 2, 3});
+    ASSERT_EQ(::chmod(path.c_str(), 0604), 0);
+    ASSERT_TRUE(WriteFileSafely(path.c_str(), Pattern(70000, 9)));
+    EXPECT_EQ(ReadAll(path), Pattern(70000, 9));
+    struct stat st;
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0604u);
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"plan.ccf"});
+
+    // A failure after the named file was made removes it again.
+    SaveSystemCalls().fsync = FailingFsync;
+    FileError error;
+    EXPECT_FALSE(WriteFileSafely(path.c_str(), Bytes{4}, &error));
+    EXPECT_EQ(error.code, EIO);
+    EXPECT_EQ(ReadAll(path), Pattern(70000, 9));
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"plan.ccf"});
+}
+
+// A person may write a file in a folder where they may not create one: the
+// table is then saved in place, as it may be, and a file they may not write
+// either is refused with the reason.
+TEST(SafeSave, FolderWithoutWritePermissionIsWrittenInPlace)
+{
+    TempDir dir;
+    const std::string path = dir.File("plan.ccf");
+    const std::string locked = dir.File("locked.ccf");
+    ChannelTable old(true);
+    auto* pNode = new ChannelNode;
+    pNode->dbFrequency = 48.25;
+    old.AppendChannel(ChannelModeAir, pNode);
+    ASSERT_EQ(old.Save(path.c_str()), 1);
+    ASSERT_EQ(old.Save(locked.c_str()), 1);
+    const Bytes oldImage = ReadAll(path);
+    const bool bRoot = ::geteuid() == 0;
+    // As root, the save runs as nobody, who owns plan.ccf but not the folder.
+    if (bRoot) {
+        ASSERT_EQ(::chown(path.c_str(), kNobody, kNobody), 0);
+    }
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    ASSERT_EQ(::chmod(locked.c_str(), 0444), 0);
+    ASSERT_EQ(::chmod(dir.Path().c_str(), 0555), 0);
+
+    const auto result = RunInChildWithin(30, [&]() -> std::string {
+        if (bRoot && (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0))
+            return "no-drop";
+        if (::access(dir.Path().c_str(), X_OK) != 0)
+            return "no-reach";
+        ChannelTable table(true);
+        for (double f : {55.25, 62.25, 175.25}) {
+            auto* p = new ChannelNode;
+            p->dbFrequency = f;
+            table.AppendChannel(ChannelModeCable, p);
+        }
+        FileError saved, refused;
+        const int iSaved = table.Save(path.c_str(), &saved);
+        const int iRefused = table.Save(locked.c_str(), &refused);
+        return std::to_string(iSaved) + " " + std::to_string(saved.code) + " " + std::to_string(iRefused) + " " +
+               std::to_string(refused.code);
+    });
+    ::chmod(dir.Path().c_str(), 0755);
+    ASSERT_TRUE(result);
+    if (*result == "no-drop" || *result == "no-reach") {
+        GTEST_SKIP() << "cannot run the save as an unprivileged user here: " << *result;
+    }
+    EXPECT_EQ(*result, "1 0 0 " + std::to_string(EACCES));
+    const Bytes saved = ReadAll(path);
+    ASSERT_EQ(saved.size(), 24u + 3 * 8u);
+    EXPECT_NE(saved, oldImage);
+    EXPECT_EQ(ReadAll(locked), oldImage);
+    struct stat st;
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(dir.Entries(), (std::vector<std::string>{"locked.ccf", "plan.ccf"}));
+}
+
+TEST(SafeSave, ReplacedFileKeepsItsOwnerAndGroupWhereThatIsAllowed)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root may give a file another owner";
+    TempDir dir;
+    const std::string path = dir.File("plan.ccf");
+    WriteAll(path, Bytes{1, 2, 3});
+    ASSERT_EQ(::chown(path.c_str(), kNobody, kNobody), 0);
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    ASSERT_TRUE(WriteFileSafely(path.c_str(), Bytes{4, 5}));
+    struct stat st;
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, kNobody);
+    EXPECT_EQ(st.st_gid, kNobody);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(ReadAll(path), (Bytes{4, 5}));
+
+    // A new file belongs to whoever saves it.
+    ASSERT_TRUE(WriteFileSafely(dir.File("new.ccf").c_str(), Bytes{1}));
+    ASSERT_EQ(::stat(dir.File("new.ccf").c_str(), &st), 0);
+    EXPECT_EQ(st.st_uid, 0u);
 }

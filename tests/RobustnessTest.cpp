@@ -6,7 +6,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <random>
+#include <thread>
 
+#include <fcntl.h>
+#include <pthread.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -93,6 +96,46 @@ ChannelTable* BigChannelTable(double base)
             table->AppendChannel(mode, node);
         }
     return table;
+}
+
+// A file of the given size whose blocks are never written: holes read as zero.
+void MakeSparseFile(const std::string& path, const Bytes& head, off_t size)
+{
+    WriteAll(path, head);
+    ASSERT_EQ(::truncate(path.c_str(), size), 0);
+}
+
+// Writes head into the FIFO, then zeros without end, until the reader goes
+// away; returns how many bytes the reader let it write.
+std::size_t FeedFifo(const std::string& fifo, const Bytes& head)
+{
+    sigset_t pipeSignal;
+    sigemptyset(&pipeSignal);
+    sigaddset(&pipeSignal, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
+    const int fd = ::open(fifo.c_str(), O_WRONLY);
+    std::size_t written = 0;
+    Bytes data = head;
+    data.resize(head.size() + (1 << 16), 0);
+    for (std::size_t offset = 0; fd >= 0;) {
+        const ssize_t n = ::write(fd, data.data() + offset, data.size() - offset);
+        if (n <= 0)
+            break;
+        written += static_cast<std::size_t>(n);
+        offset += static_cast<std::size_t>(n);
+        if (offset == data.size()) {
+            data.assign(1 << 16, 0);
+            offset = 0;
+        }
+    }
+    if (fd >= 0)
+        ::close(fd);
+    return written;
+}
+
+std::string LoadResult(int iResult, const FileError& error)
+{
+    return std::to_string(iResult) + " " + std::to_string(error.code) + " " + error.text;
 }
 
 } // namespace
@@ -228,8 +271,150 @@ TEST(FailingDisk, KilledSaveLeavesOldOrNewFile)
         const Bytes now = ReadAll(path);
         EXPECT_TRUE(now == imageA || now == imageB) << "round " << round << ": " << now.size() << " bytes";
     }
-    // Only the temporary file of the save that was killed may remain, never a
-    // damaged table under the table's name.
+    // A SIGKILL between naming the new file and renaming it (two system calls)
+    // may leave that file beside it; never a damaged table under its name.
     for (const std::string& name : dir.Entries())
         EXPECT_TRUE(name == "plan.ccf" || name.rfind(".plan.ccf.", 0) == 0) << name;
+}
+
+// A count as large as the format allows over a 64 MiB file of holes: the table
+// would be a million entries and more. The largest table the program accepts
+// is read and no further, and the file is refused with the reason.
+TEST(MemoryBounds, TunerTableBeyondTheLargestIsRefusedWithoutReadingOn)
+{
+    TempDir dir;
+    const std::string path = dir.File("sparse.tsf");
+    MakeSparseFile(path, TnspHeader(0x7fffffff), off_t{64} << 20);
+    TunerSpecTable table(false);
+    FileError error;
+    const std::size_t peak = PeakOf([&] { EXPECT_EQ(table.Load(path.c_str(), &error), 0); });
+    EXPECT_EQ(error.code, EFBIG);
+    EXPECT_EQ(error.text, "it holds more than 100000 tuner entries, the most a table may have");
+    EXPECT_LE(peak, 2 * TunerSpecTable::kMaxFileSize);
+    ASSERT_NE(table.GetList(), nullptr);
+    EXPECT_EQ(table.GetList()->iCount, 0);
+    EXPECT_EQ(table.Header().wMarker(), 0xCB00); // a refused file leaves a new table's header
+}
+
+TEST(MemoryBounds, LargestTunerTableIsTheEdge)
+{
+    TempDir dir;
+    const std::size_t largest = TunerSpecTable::kMaxEntries;
+    ASSERT_EQ(largest, 100000u);
+    const std::size_t recordsEnd = TunerSpecHeader::kSize + TunerSpecEntry::kSize * largest;
+    const auto load = [&](std::int32_t count, std::size_t size) {
+        Bytes image = TnspHeader(count);
+        image.resize(size, 0x31);
+        WriteAll(dir.File("t.tsf"), image);
+        TunerSpecTable table(false);
+        FileError error;
+        const int iResult = table.Load(dir.File("t.tsf").c_str(), &error);
+        return LoadResult(iResult, error) + " " + std::to_string(table.GetList()->iCount);
+    };
+    // A huge count over exactly the largest table's records loads them; one
+    // more byte starts a record too many. A count one above the largest is
+    // refused once its file holds that record.
+    const std::string refused =
+        "0 " + std::to_string(EFBIG) + " it holds more than 100000 tuner entries, the most a table may have 0";
+    EXPECT_EQ(load(0x7fffffff, recordsEnd), "1 0  100000");
+    EXPECT_EQ(load(0x7fffffff, recordsEnd + 1), refused);
+    EXPECT_EQ(load(100001, recordsEnd + 64 + 4), refused);
+    EXPECT_EQ(load(100001, recordsEnd + 4), refused); // its end mark starts record 100,001
+    EXPECT_EQ(load(100000, recordsEnd + 4 + 1000), "1 0  100000");
+
+    // What cannot be loaded is never written.
+    TunerSpecTable big(true);
+    for (std::size_t i = 0; i <= largest; ++i) {
+        auto* node = new TunerSpecNode;
+        node->entry.SetFactory(static_cast<std::int32_t>(i));
+        big.GetList()->AddTail(node);
+    }
+    WriteAll(dir.File("old.tsf"), Bytes{1, 2, 3});
+    FileError error;
+    EXPECT_EQ(big.Save(dir.File("old.tsf").c_str(), &error), 0);
+    EXPECT_EQ(error.code, EFBIG);
+    EXPECT_EQ(error.text, "the table has 100001 entries, more than the 100000 a tuner table may have");
+    EXPECT_EQ(ReadAll(dir.File("old.tsf")), (Bytes{1, 2, 3}));
+    EntryNode* last = big.GetList()->RemoveAt(big.GetList()->iCount - 1);
+    delete last;
+    EXPECT_EQ(big.Save(dir.File("old.tsf").c_str(), &error), 1);
+    EXPECT_EQ(ReadAll(dir.File("old.tsf")).size(), recordsEnd + 4);
+}
+
+// A FIFO blocks open() until a writer comes: every table refuses it, and any
+// other file that is not regular, without opening it.
+TEST(HostileFileKinds, EveryTableRefusesAFifoWithoutBlocking)
+{
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    std::filesystem::create_symlink("fifo", dir.File("link.tsf"));
+    const std::string fifoText = "0 " + std::to_string(EINVAL) + " it is a FIFO, not a regular file";
+    for (const char* name : {"fifo", "link.tsf"}) {
+        const std::string path = dir.File(name);
+        const auto result = RunInChildWithin(10, [&] {
+            FileError channelError, tunerError, legacyError;
+            ChannelTable channels(false);
+            TunerSpecTable tuners(false);
+            LegacyChannelTable legacy;
+            const int iChannels = channels.Load(path.c_str(), &channelError);
+            const int iTuners = tuners.Load(path.c_str(), &tunerError);
+            const int iLegacy = legacy.Load(path.c_str(), &legacyError);
+            return LoadResult(iChannels, channelError) + "|" + LoadResult(iTuners, tunerError) + "|" +
+                   LoadResult(iLegacy, legacyError);
+        });
+        ASSERT_TRUE(result) << name << ": a load blocked on the FIFO";
+        EXPECT_EQ(*result, fifoText + "|" + fifoText + "|" + fifoText) << name;
+    }
+    const std::string deviceText = "0 " + std::to_string(EINVAL) + " it is a character device, not a regular file";
+    TunerSpecTable tuners(false);
+    FileError error;
+    EXPECT_EQ(LoadResult(tuners.Load("/dev/zero", &error), error), deviceText);
+}
+
+// Asked to read streams, a table reads what its header reaches and stops: a
+// writer without end is cut off, and memory stays that of the table.
+TEST(HostileFileKinds, StreamIsReadOnlyAsFarAsItsHeaderReaches)
+{
+    TempDir dir;
+    const std::string fifo = dir.File("stream");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    Bytes tnsp = TnspHeader(3);
+    for (int i = 0; i < 3; ++i) {
+        Bytes record(64, 0);
+        record[0] = static_cast<std::uint8_t>(i + 1);
+        tnsp.insert(tnsp.end(), record.begin(), record.end());
+    }
+    PutBytes(tnsp, {0x00, 0x00, 0xFF, 0xFF});
+    Bytes chfq = ChfqHeader(2, 1);
+    PutF64(chfq, 48.25);
+    PutF64(chfq, 55.25);
+    PutBytes(chfq, {0x00, 0x00, 0xFF, 0xFF});
+    PutF64(chfq, 471.25);
+
+    const auto result = RunInChildWithin(30, [&] {
+        std::string text;
+        std::size_t written = 0;
+        {
+            std::thread writer([&] { written = FeedFifo(fifo, tnsp); });
+            TunerSpecTable table(false);
+            FileError error;
+            const int iResult = table.Load(fifo.c_str(), &error, NonRegularFiles::ReadUpToLimit);
+            writer.join();
+            text += LoadResult(iResult, error) + " " + std::to_string(table.GetList()->iCount) + " " +
+                    std::to_string(table.EndMark()[3]) + (written < (64u << 20) ? " cut" : " read on");
+        }
+        {
+            std::thread writer([&] { written = FeedFifo(fifo, chfq); });
+            ChannelTable table(false);
+            FileError error;
+            const int iResult = table.Load(fifo.c_str(), &error, NonRegularFiles::ReadUpToLimit);
+            writer.join();
+            text += "|" + LoadResult(iResult, error) + " " + std::to_string(table.GetList(ChannelModeAir)->iCount) +
+                    " " + std::to_string(table.GetList(ChannelModeCable)->iCount) +
+                    (written < (64u << 20) ? " cut" : " read on");
+        }
+        return text;
+    });
+    ASSERT_TRUE(result) << "a reader did not stop";
+    EXPECT_EQ(*result, "1 0  3 255 cut|1 0  2 1 cut");
 }

@@ -3,6 +3,7 @@
 // and byte-level file access.
 
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <optional>
 #include <string>
@@ -43,6 +44,12 @@ using CsvRow = std::vector<std::string>;
 std::vector<CsvRow> ReadCsv(const std::string& path);
 // A file of the public data set in data/ (channel plans, country list, tuners).
 std::string DataFile(const std::string& name);
+
+// Runs body in a child process and returns the text it returned, or nothing
+// when the child did not end normally within the time limit (it is killed
+// then). For calls that must not block: a regression fails the test at the
+// limit instead of hanging it.
+std::optional<std::string> RunInChildWithin(int seconds, const std::function<std::string()>& body);
 
 // Sets an environment variable (nullptr unsets it) for the life of the object.
 class ScopedEnv

@@ -1,6 +1,7 @@
 #include "ToolProcess.h"
 
 #include <cerrno>
+#include <chrono>
 
 #include <csignal>
 
@@ -14,7 +15,7 @@
 namespace {
 
 ToolRun Run(const std::vector<std::string>& args, const std::string& workDir, const std::string& executable,
-            unsigned long fileSizeLimit);
+            unsigned long fileSizeLimit, int timeoutSeconds = 0);
 
 } // namespace
 
@@ -28,10 +29,15 @@ ToolRun RunToolOnFullDisk(const std::vector<std::string>& args, unsigned long fi
     return Run(args, "", VORNALIX_TOOL, fileSizeLimit);
 }
 
+ToolRun RunToolProcessWithin(const std::vector<std::string>& args, int seconds)
+{
+    return Run(args, "", VORNALIX_TOOL, 0, seconds);
+}
+
 namespace {
 
 ToolRun Run(const std::vector<std::string>& args, const std::string& workDir, const std::string& executable,
-            unsigned long fileSizeLimit)
+            unsigned long fileSizeLimit, int timeoutSeconds)
 {
     TempDir capture;
     const std::string outPath = capture.File("out");
@@ -69,10 +75,22 @@ ToolRun Run(const std::vector<std::string>& args, const std::string& workDir, co
     if (pid < 0)
         return run;
     int wstatus = 0;
-    pid_t waited;
-    do
-        waited = ::waitpid(pid, &wstatus, 0);
-    while (waited < 0 && errno == EINTR);
+    pid_t waited = 0;
+    if (timeoutSeconds > 0) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+        while (((waited = ::waitpid(pid, &wstatus, WNOHANG)) == 0 || (waited < 0 && errno == EINTR)) &&
+               std::chrono::steady_clock::now() < deadline)
+            ::usleep(10000);
+        if (waited <= 0) {
+            run.bTimedOut = true;
+            ::kill(pid, SIGKILL);
+        }
+    }
+    if (waited <= 0) {
+        do
+            waited = ::waitpid(pid, &wstatus, 0);
+        while (waited < 0 && errno == EINTR);
+    }
     if (waited < 0)
         return run;
     run.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;

@@ -7,6 +7,7 @@
 struct ToolRun
 {
     int status = -1; // exit status; -1 when the program did not exit normally
+    bool bTimedOut = false; // killed at the time limit
     std::string out;
     std::string err;
 };
@@ -19,3 +20,7 @@ ToolRun RunToolProcess(const std::vector<std::string>& args, const std::string& 
 // Runs the tool on a disk that is full after fileSizeLimit bytes of any file
 // it writes: its writes past that fail with EFBIG.
 ToolRun RunToolOnFullDisk(const std::vector<std::string>& args, unsigned long fileSizeLimit);
+
+// Runs the tool and kills it when it has not ended within the time limit, so
+// that a tool that blocks fails the test instead of hanging it.
+ToolRun RunToolProcessWithin(const std::vector<std::string>& args, int seconds);

@@ -24,7 +24,7 @@ bool ReadInput(const std::string& path, std::string& text, std::string& reason)
 {
     std::vector<std::uint8_t> bytes;
     FileError error;
-    if (!ReadFileBytes(path.c_str(), bytes, kMaxInputSize + 1, &error)) {
+    if (!ReadFileBytes(path.c_str(), bytes, kMaxInputSize + 1, &error, NonRegularFiles::ReadUpToLimit)) {
         reason = "cannot be read: " + error.text;
         return false;
     }

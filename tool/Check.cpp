@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <ostream>
 
 #include <sys/stat.h>
 
@@ -18,7 +19,27 @@
 
 namespace {
 
-using Findings = std::vector<std::string>;
+// Findings go out as they are found: a table of 100,000 entries can have
+// several for each, and holding them all would cost many times the table.
+class Findings
+{
+public:
+    // The name is printed with its control characters escaped, so that one
+    // finding stays one line.
+    Findings(std::ostream& out, const std::string& path) : m_out(out), m_path(PrintableText(path)) {}
+
+    void push_back(const std::string& finding)
+    {
+        m_out << m_path << ": " << finding << '\n';
+        m_bAny = true;
+    }
+    bool empty() const { return !m_bAny; }
+
+private:
+    std::ostream& m_out;
+    std::string m_path;
+    bool m_bAny = false;
+};
 
 constexpr std::uint16_t kMarker = 0xCB00;
 constexpr std::uint8_t kEndMark[4] = {0x00, 0x00, 0xFF, 0xFF};
@@ -193,9 +214,10 @@ void CheckTunerEntry(Findings& findings, const std::string& label, const TunerSp
 void CheckTunerTable(Findings& findings, const std::string& path, const TunerSpecTable& table)
 {
     // The table lowers its count to the records the file holds; the length is
-    // judged against the count the file states.
+    // judged against the count the file states. Only a regular file is looked
+    // at again: a FIFO read once would block a second open.
     std::vector<std::uint8_t> bytes;
-    TunerSpecHeader stored;
+    TunerSpecHeader stored = table.Header();
     if (ReadFileBytes(path.c_str(), bytes, TunerSpecHeader::kSize))
         ByteSource(bytes).Read(stored.bytes, TunerSpecHeader::kSize);
     const std::int32_t iCount = stored.iEntryCount();
@@ -320,14 +342,14 @@ int RunCheck(const Arguments& args, std::ostream& out, std::ostream& err)
     for (const std::string& path : options.operands) {
         TableKind kind;
         std::string reason;
-        Findings findings;
+        Findings findings(out, path);
+        // A table is read whole before its first finding, so a file that
+        // cannot be read has none.
         if (!ResolveTableKind(path, forced, kind, reason) || !CheckOne(path, kind, findings, reason)) {
             ReportProblem(err, path, reason);
             status = kExitFailure;
             continue;
         }
-        for (const std::string& finding : findings)
-            out << PrintableText(path) << ": " << finding << '\n';
         if (!findings.empty())
             status = std::max(status, static_cast<int>(kExitFindings));
     }

@@ -61,7 +61,7 @@ bool ResolveTableKind(const std::string& path, const std::optional<TableKind>& f
 bool LoadChannelTable(const std::string& path, ChannelTable& table, std::string& reason)
 {
     FileError error;
-    if (table.Load(path.c_str(), &error))
+    if (table.Load(path.c_str(), &error, NonRegularFiles::ReadUpToLimit))
         return true;
     reason = CannotRead(error);
     return false;
@@ -71,7 +71,7 @@ bool LoadTunerTable(const std::string& path, TunerSpecTable& table, std::string&
 {
     FileError error;
     // A count of 0 reads as 0 with no error: an empty table, not a failure.
-    if (table.Load(path.c_str(), &error) || error.code == 0)
+    if (table.Load(path.c_str(), &error, NonRegularFiles::ReadUpToLimit) || error.code == 0)
         return true;
     reason = CannotRead(error);
     return false;
@@ -80,7 +80,7 @@ bool LoadTunerTable(const std::string& path, TunerSpecTable& table, std::string&
 bool LoadLegacyTable(const std::string& path, LegacyChannelTable& table, std::string& reason)
 {
     FileError error;
-    if (table.Load(path.c_str(), &error))
+    if (table.Load(path.c_str(), &error, NonRegularFiles::ReadUpToLimit))
         return true;
     if (error.code != 0) {
         reason = CannotRead(error);

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "CDialog.h"
+#include "ExitWhenShown.h"
 #include "Strings.h"
 
 UserServices& DesktopServices()
@@ -54,6 +55,10 @@ std::optional<QString> QtUserServices::ChooseFile(const FileDialogRequest& reque
 void QtUserServices::ShowMessage(QWidget* pOwner, const QString& text, MessageIcon)
 {
     QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kProductName), text, QMessageBox::Ok, pOwner);
+    // A message box is a modal dialog too: a measured or tested run must not
+    // wait on it for a click.
+    if (ExitWhenShownRequested())
+        new ExitWhenShown(&box, [&box] { box.done(QMessageBox::Ok); });
     box.exec();
 }
 

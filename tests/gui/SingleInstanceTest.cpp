@@ -291,3 +291,38 @@ TEST(SingleInstance, TokenNeverLiesWhereAnotherUserCanPlantIt)
         Stop(unguarded);
     }
 }
+
+// A FIFO given on the command line, under any table's name or none, must not
+// freeze the program in open() while it holds the instance token: the editor
+// refuses it and the program ends as usual. Each run has a time limit, so a
+// program that blocks fails the test.
+TEST(SingleInstance, FifoOnTheCommandLineNeverFreezesTheProgram)
+{
+    QTemporaryDir runtime;
+    ASSERT_TRUE(runtime.isValid());
+    QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QProcessEnvironment env = IsolatedEnvironment(runtime.path());
+    env.insert("VORNALIX_EXIT_WHEN_SHOWN", "1");
+    const QString fifo = runtime.filePath("plan.ccf");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const char* name : {"tuners.tsf", "old.cft", "plan"})
+        ASSERT_TRUE(QFile::link(fifo, runtime.filePath(QString::fromLatin1(name))));
+
+    for (const char* name : {"plan.ccf", "tuners.tsf", "old.cft", "plan"}) {
+        QProcess process;
+        process.setProcessEnvironment(env);
+        process.start(VORNALIX_EXECUTABLE, {runtime.filePath(QString::fromLatin1(name))});
+        ASSERT_TRUE(process.waitForStarted(10000)) << name;
+        const bool bEnded = process.waitForFinished(30000);
+        if (!bEnded) {
+            process.kill();
+            process.waitForFinished(10000);
+        }
+        ASSERT_TRUE(bEnded) << name << ": the program froze on the FIFO";
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << name;
+        EXPECT_EQ(process.exitCode(), 0) << name;
+    }
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    SingleInstance after("VornalixTuner");
+    EXPECT_EQ(after.TryAcquire(), SingleInstance::Result::Acquired);
+}
