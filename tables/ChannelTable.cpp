@@ -4,6 +4,7 @@
 #include <new>
 
 #include "ByteOrder.h"
+#include "TableFormat.h"
 
 namespace {
 
@@ -39,8 +40,8 @@ void ChannelTableHeader::SetCableMin(std::uint16_t w) { le::WriteU16(bytes + kOf
 
 ChannelTable::ChannelTable(bool bWithLists)
 {
-    m_header.SetMarker(0xCB00);
-    m_header.SetMagic("CHFQ");
+    m_header.SetMarker(kTableMarker);
+    m_header.SetMagic(kChannelTableMagic);
     if (bWithLists) {
         RenewList(ChannelModeAir);
         RenewList(ChannelModeCable);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "ByteOrder.h"
+#include "TableFormat.h"
 
 namespace {
 
@@ -61,8 +62,8 @@ TunerSpecTable::~TunerSpecTable()
 void TunerSpecTable::SetNewTableHeader()
 {
     m_header = TunerSpecHeader();
-    m_header.SetMarker(0xCB00);
-    m_header.SetMagic("TNSP");
+    m_header.SetMarker(kTableMarker);
+    m_header.SetMagic(kTunerTableMagic);
     m_dwEndMark[0] = 0x00;
     m_dwEndMark[1] = 0x00;
     m_dwEndMark[2] = 0xFF;

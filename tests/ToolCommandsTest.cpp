@@ -230,12 +230,20 @@ TEST(ToolDump, TypeFromExtensionInAnyCaseOrFromOption)
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, std::string(kUkJson) + "\n");
 
+    // A name without a table's extension: the magic tells, as in the editors.
     const std::string bin = WriteFile(dir, "uk.bin", ccf);
     run = RunToolProcess({"dump", "--json", bin});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, std::string(kUkJson) + "\n");
+    Bytes unknownBytes = ccf;
+    unknownBytes[4] = 'X';
+    const std::string unknown = WriteFile(dir, "unknown.bin", unknownBytes);
+    run = RunToolProcess({"dump", "--json", unknown});
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "vornalix-tool: " + bin +
-                           ": unknown table type: the name does not end in .ccf, .cft or .tsf (use --type ccf|cft|tsf)\n");
+    EXPECT_EQ(run.err, "vornalix-tool: " + unknown +
+                           ": unknown table type: the name does not end in .ccf, .cft or .tsf and the file has no "
+                           "table magic (use --type ccf|cft|tsf)\n");
 
     run = RunToolProcess({"dump", "--json", "--type=ccf", bin});
     EXPECT_EQ(run.status, 0) << run.err;

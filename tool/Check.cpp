@@ -41,8 +41,6 @@ private:
     bool m_bAny = false;
 };
 
-constexpr std::uint16_t kMarker = 0xCB00;
-constexpr std::uint8_t kEndMark[4] = {0x00, 0x00, 0xFF, 0xFF};
 
 std::string Hex(long long value, int width)
 {
@@ -96,14 +94,14 @@ void CheckLength(Findings& findings, const std::string& path, std::uint64_t expe
 void CheckMarks(Findings& findings, std::uint16_t wMarker, std::uint16_t wReserved, std::uint32_t dwMagic,
                 const char (&magic)[5], const std::uint8_t* pEndMark)
 {
-    if (wMarker != kMarker)
-        findings.push_back("the marker is " + Hex(wMarker, 4) + ", not " + Hex(kMarker, 4));
+    if (wMarker != kTableMarker)
+        findings.push_back("the marker is " + Hex(wMarker, 4) + ", not " + Hex(kTableMarker, 4));
     if (wReserved != 0)
         findings.push_back("the reserved word is " + std::to_string(wReserved) + ", not 0");
     if (dwMagic != MagicOf(magic))
         findings.push_back("the magic is \"" + MagicText(dwMagic) + "\", not \"" + magic + "\"");
-    if (!std::equal(pEndMark, pEndMark + 4, kEndMark))
-        findings.push_back("the end mark is " + HexBytes(pEndMark, 4) + ", not " + HexBytes(kEndMark, 4));
+    if (!std::equal(pEndMark, pEndMark + 4, kTableEndMark))
+        findings.push_back("the end mark is " + HexBytes(pEndMark, 4) + ", not " + HexBytes(kTableEndMark, 4));
 }
 
 void CheckCountry(Findings& findings, std::int32_t iCode)
@@ -160,7 +158,7 @@ void CheckChannelTable(Findings& findings, const std::string& path, const Channe
                 ChannelTableHeader::kSize + 4 + 8 * (static_cast<std::uint64_t>(header.wAirMax()) + header.wCableMax()),
                 "its counts (air " + std::to_string(header.wAirMax()) + ", cable " +
                     std::to_string(header.wCableMax()) + ") call for");
-    CheckMarks(findings, header.wMarker(), header.wReserved(), header.dwMagic(), "CHFQ", table.EndMark());
+    CheckMarks(findings, header.wMarker(), header.wReserved(), header.dwMagic(), kChannelTableMagic, table.EndMark());
     CheckCountry(findings, header.iCountryCode());
     // After a load the maxima are the stored counts, the last channel numbers
     // the editor shows.
@@ -236,7 +234,7 @@ void CheckTunerTable(Findings& findings, const std::string& path, const TunerSpe
                     "its entry count " + std::to_string(iCount) + " calls for");
     }
     const TunerSpecHeader& header = table.Header();
-    CheckMarks(findings, header.wMarker(), header.wReserved(), header.dwMagic(), "TNSP", table.EndMark());
+    CheckMarks(findings, header.wMarker(), header.wReserved(), header.dwMagic(), kTunerTableMagic, table.EndMark());
 
     std::map<std::int32_t, std::int32_t> firstWithKey;
     std::int32_t iPosition = 0;

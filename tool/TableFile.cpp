@@ -1,7 +1,5 @@
 #include "TableFile.h"
 
-#include <algorithm>
-#include <cctype>
 
 namespace {
 
@@ -12,36 +10,6 @@ std::string CannotRead(const FileError& error)
 
 } // namespace
 
-const char* TableKindName(TableKind kind)
-{
-    switch (kind) {
-    case TableKind::Channel: return "ccf";
-    case TableKind::Legacy: return "cft";
-    case TableKind::Tuner: return "tsf";
-    }
-    return "";
-}
-
-std::optional<TableKind> TableKindFromName(const std::string& name)
-{
-    for (TableKind kind : {TableKind::Channel, TableKind::Legacy, TableKind::Tuner})
-        if (name == TableKindName(kind))
-            return kind;
-    return std::nullopt;
-}
-
-std::optional<TableKind> TableKindFromPath(const std::string& path)
-{
-    const auto slash = path.rfind('/');
-    const auto dot = path.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return std::nullopt;
-    std::string extension = path.substr(dot + 1);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return TableKindFromName(extension);
-}
-
 bool ResolveTableKind(const std::string& path, const std::optional<TableKind>& forced, TableKind& kind,
                       std::string& reason)
 {
@@ -49,12 +17,13 @@ bool ResolveTableKind(const std::string& path, const std::optional<TableKind>& f
         kind = *forced;
         return true;
     }
-    const auto fromPath = TableKindFromPath(path);
-    if (!fromPath) {
-        reason = "unknown table type: the name does not end in .ccf, .cft or .tsf (use --type ccf|cft|tsf)";
+    const auto detected = DetectTableKind(path);
+    if (!detected) {
+        reason = "unknown table type: the name does not end in .ccf, .cft or .tsf and the file has no table magic "
+                 "(use --type ccf|cft|tsf)";
         return false;
     }
-    kind = *fromPath;
+    kind = *detected;
     return true;
 }
 

@@ -7,24 +7,12 @@
 
 #include "ChannelTable.h"
 #include "LegacyChannelTable.h"
+#include "TableFormat.h"
 #include "TunerSpecTable.h"
 
-enum class TableKind
-{
-    Channel, // .ccf, CHFQ
-    Legacy,  // .cft
-    Tuner,   // .tsf, TNSP
-};
-
-// "ccf", "cft" or "tsf".
-const char* TableKindName(TableKind kind);
-// The kind a --type value names; none for anything else.
-std::optional<TableKind> TableKindFromName(const std::string& name);
-// The kind the file name's extension names, in any case; none otherwise.
-std::optional<TableKind> TableKindFromPath(const std::string& path);
-
-// The kind of a file: forced when given, else from its extension. False with a
-// reason when the extension says nothing.
+// The kind of a file: forced when given, else as every front end tells it
+// (DetectTableKind: the extension, then the magic). False with a reason when
+// neither says anything.
 bool ResolveTableKind(const std::string& path, const std::optional<TableKind>& forced, TableKind& kind,
                       std::string& reason);
 

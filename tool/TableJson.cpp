@@ -4,12 +4,12 @@
 #include <limits>
 #include <new>
 
+#include "TableFormat.h"
 #include "Numbers.h"
 #include "Printable.h"
 
 namespace {
 
-constexpr std::uint8_t kNewEndMark[4] = {0x00, 0x00, 0xFF, 0xFF};
 
 void WriteMagic(JsonWriter& json, std::uint32_t dwMagic)
 {
@@ -393,7 +393,7 @@ bool ChannelTableFromJson(const JsonValue& document, ChannelTable& table, std::s
     std::int64_t iMarker = 0xCB00, iReserved = 0, iCountry = 0;
     ChannelTableHeader header = table.Header();
     std::uint32_t dwMagic = header.dwMagic();
-    std::uint8_t endMark[4] = {kNewEndMark[0], kNewEndMark[1], kNewEndMark[2], kNewEndMark[3]};
+    std::uint8_t endMark[4] = {kTableEndMark[0], kTableEndMark[1], kTableEndMark[2], kTableEndMark[3]};
     if (!reader.String("format", true, pFormat))
         return false;
     if (*pFormat != "ccf")
@@ -421,7 +421,7 @@ bool TunerTableFromJson(const JsonValue& document, TunerSpecTable& table, std::s
     std::int64_t iMarker = 0xCB00, iReserved = 0, iCount = -1;
     TunerSpecHeader header = table.Header();
     std::uint32_t dwMagic = header.dwMagic();
-    std::uint8_t endMark[4] = {kNewEndMark[0], kNewEndMark[1], kNewEndMark[2], kNewEndMark[3]};
+    std::uint8_t endMark[4] = {kTableEndMark[0], kTableEndMark[1], kTableEndMark[2], kTableEndMark[3]};
     const JsonValue* pEntries = nullptr;
     if (!reader.String("format", true, pFormat))
         return false;

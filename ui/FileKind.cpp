@@ -1,32 +1,23 @@
 #include "FileKind.h"
 
 #include <QFile>
-#include <QFileInfo>
 
-#include <cstdint>
-#include <vector>
-
-#include "FileIO.h"
+#include "TableFormat.h"
 
 FileKind KindOfFile(const QString& path)
 {
-    const QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix == QLatin1String("ccf"))
-        return FileKind::ChannelTable;
-    if (suffix == QLatin1String("tsf"))
-        return FileKind::TunerTable;
-    if (suffix == QLatin1String("cft"))
-        return FileKind::LegacyTable;
-
-    // Read as the tables read: a FIFO or a device is not looked into, since
+    // Told as the tool tells it; a FIFO or a device is not looked into, since
     // opening it could block the program before any window is up.
-    std::vector<std::uint8_t> head;
-    if (!ReadFileBytes(QFile::encodeName(path).constData(), head, 8) || head.size() < 8)
+    const std::optional<TableKind> kind = DetectTableKind(QFile::encodeName(path).toStdString());
+    if (!kind)
         return FileKind::Unknown;
-    const QByteArray magic(reinterpret_cast<const char*>(head.data()) + 4, 4);
-    if (magic == "CHFQ")
+    switch (*kind) {
+    case TableKind::Channel:
         return FileKind::ChannelTable;
-    if (magic == "TNSP")
+    case TableKind::Tuner:
         return FileKind::TunerTable;
+    case TableKind::Legacy:
+        return FileKind::LegacyTable;
+    }
     return FileKind::Unknown;
 }
