@@ -19,7 +19,7 @@ bool ResolveTableKind(const std::string& path, const std::optional<TableKind>& f
 // Each loads into a table made without lists, as the editors' Load does.
 // False with a reason when the file could not be read: it cannot be opened,
 // the reader refuses it, or (for an old table) the legacy reader refuses it.
-// A TNSP file whose count is 0 is read: it is a table without entries. Unlike
+// A tuner table file whose count is 0 is read: it is a table without entries. Unlike
 // the editors, the tool reads a FIFO or a device named on purpose, as cat
 // would, though never further than the table's format can use.
 bool LoadChannelTable(const std::string& path, ChannelTable& table, std::string& reason);

@@ -390,7 +390,7 @@ bool ChannelTableFromJson(const JsonValue& document, ChannelTable& table, std::s
 {
     ObjectReader reader(document, "", error);
     const std::string* pFormat = nullptr;
-    std::int64_t iMarker = 0xCB00, iReserved = 0, iCountry = 0;
+    std::int64_t iMarker = kTableMarker, iReserved = 0, iCountry = 0;
     ChannelTableHeader header = table.Header();
     std::uint32_t dwMagic = header.dwMagic();
     std::uint8_t endMark[4] = {kTableEndMark[0], kTableEndMark[1], kTableEndMark[2], kTableEndMark[3]};
@@ -418,7 +418,7 @@ bool TunerTableFromJson(const JsonValue& document, TunerSpecTable& table, std::s
 {
     ObjectReader reader(document, "", error);
     const std::string* pFormat = nullptr;
-    std::int64_t iMarker = 0xCB00, iReserved = 0, iCount = -1;
+    std::int64_t iMarker = kTableMarker, iReserved = 0, iCount = -1;
     TunerSpecHeader header = table.Header();
     std::uint32_t dwMagic = header.dwMagic();
     std::uint8_t endMark[4] = {kTableEndMark[0], kTableEndMark[1], kTableEndMark[2], kTableEndMark[3]};

@@ -12,5 +12,5 @@ enum class FileKind
 };
 
 // By the extension, in any case; a file without a known extension by its
-// magic at offset 4 ("CHFQ" or "TNSP").
+// magic at offset 4 (DetectTableKind, the rule the tool uses too).
 FileKind KindOfFile(const QString& path);
