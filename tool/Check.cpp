@@ -162,9 +162,9 @@ void CheckChannelTable(Findings& findings, const std::string& path, const Channe
     CheckCountry(findings, header.iCountryCode());
     // After a load the maxima are the stored counts, the last channel numbers
     // the editor shows.
-    CheckChannels(findings, "air", ChannelFrequencies(table.GetList(ChannelModeAir)), header.wAirMin(),
+    CheckChannels(findings, "air", ChannelFrequencies(table.Channels(ChannelModeAir)), header.wAirMin(),
                   header.wAirMax());
-    CheckChannels(findings, "cable", ChannelFrequencies(table.GetList(ChannelModeCable)), header.wCableMin(),
+    CheckChannels(findings, "cable", ChannelFrequencies(table.Channels(ChannelModeCable)), header.wCableMin(),
                   header.wCableMax());
 }
 
@@ -239,9 +239,8 @@ void CheckTunerTable(Findings& findings, const std::string& path, const TunerSpe
     std::map<std::int32_t, std::int32_t> firstWithKey;
     std::int32_t iPosition = 0;
     std::int32_t iPreviousKey = 0;
-    const EntryList* pList = table.GetList();
-    for (const EntryNode* p = pList ? pList->pHead : nullptr; p; p = p->pNext) {
-        const TunerSpecEntry& e = static_cast<const TunerSpecNode*>(p)->entry;
+    for (const TunerSpecNode& node : table.Entries()) {
+        const TunerSpecEntry& e = node.entry;
         ++iPosition;
         const std::string label = "entry " + std::to_string(iPosition) + " (factory " +
                                   Hex(static_cast<std::uint32_t>(e.iFactory()), 2).substr(2) + ", tuner type " +
@@ -276,15 +275,9 @@ void CheckLegacyTable(Findings& findings, const std::string& path, const LegacyC
         findings.push_back("the trailer's cable maximum " + std::to_string(table.wCableMaxCh()) + " is above the " +
                            std::to_string(table.wCableCount()) + " cable entries of the header");
     CheckCountry(findings, table.iCountryCode());
-    const auto frequencies = [](const EntryList* pList) {
-        std::vector<double> out;
-        for (const EntryNode* p = pList ? pList->pHead : nullptr; p; p = p->pNext)
-            out.push_back(static_cast<double>(static_cast<const LegacyChannelNode*>(p)->fFrequency));
-        return out;
-    };
-    CheckChannels(findings, "air", frequencies(table.GetList(ChannelModeAir)), table.wAirMinCh(),
+    CheckChannels(findings, "air", LegacyFrequencies(table.Entries(ChannelModeAir)), table.wAirMinCh(),
                   table.wAirMaxCh());
-    CheckChannels(findings, "cable", frequencies(table.GetList(ChannelModeCable)), table.wCableMinCh(),
+    CheckChannels(findings, "cable", LegacyFrequencies(table.Entries(ChannelModeCable)), table.wCableMinCh(),
                   table.wCableMaxCh());
 }
 

@@ -17,21 +17,12 @@ void ExportChannels(std::ostream& out, const char* list, const std::vector<doubl
         out << list << ',' << (i + 1) << ',' << FormatDouble(frequencies[i]) << '\n';
 }
 
-std::vector<double> LegacyFrequencies(const EntryList* pList)
-{
-    std::vector<double> out;
-    for (const EntryNode* p = pList ? pList->pHead : nullptr; p; p = p->pNext)
-        out.push_back(static_cast<double>(static_cast<const LegacyChannelNode*>(p)->fFrequency));
-    return out;
-}
-
 void ExportTuners(std::ostream& out, const TunerSpecTable& table)
 {
     out << "factory,tuner_type,sort_key,low_band_start,mid_band_start,high_band_start,high_band_end,"
            "picture_carrier,picture_carrier2,low_code,mid_code,high_code,reserved\n";
-    const EntryList* pList = table.GetList();
-    for (const EntryNode* p = pList ? pList->pHead : nullptr; p; p = p->pNext) {
-        const TunerSpecEntry& e = static_cast<const TunerSpecNode*>(p)->entry;
+    for (const TunerSpecNode& node : table.Entries()) {
+        const TunerSpecEntry& e = node.entry;
         out << e.iFactory() << ',' << e.iTunerType() << ',' << TunerSortKey(e) << ','
             << FormatDouble(e.dbLowBandStart()) << ',' << FormatDouble(e.dbMidBandStart()) << ','
             << FormatDouble(e.dbHighBandStart()) << ',' << FormatDouble(e.dbHighBandEnd()) << ','
@@ -72,8 +63,8 @@ int RunExport(const Arguments& args, std::ostream& out, std::ostream& err)
         if (!LoadChannelTable(path, table, reason))
             break;
         out << kChannelHeader << '\n';
-        ExportChannels(out, "air", ChannelFrequencies(table.GetList(ChannelModeAir)));
-        ExportChannels(out, "cable", ChannelFrequencies(table.GetList(ChannelModeCable)));
+        ExportChannels(out, "air", ChannelFrequencies(table.Channels(ChannelModeAir)));
+        ExportChannels(out, "cable", ChannelFrequencies(table.Channels(ChannelModeCable)));
         return kExitSuccess;
     }
     case TableKind::Legacy: {
@@ -82,8 +73,8 @@ int RunExport(const Arguments& args, std::ostream& out, std::ostream& err)
         if (!LoadLegacyTable(path, table, reason))
             break;
         out << kChannelHeader << '\n';
-        ExportChannels(out, "air", LegacyFrequencies(table.GetList(ChannelModeAir)));
-        ExportChannels(out, "cable", LegacyFrequencies(table.GetList(ChannelModeCable)));
+        ExportChannels(out, "air", LegacyFrequencies(table.Entries(ChannelModeAir)));
+        ExportChannels(out, "cable", LegacyFrequencies(table.Entries(ChannelModeCable)));
         return kExitSuccess;
     }
     case TableKind::Tuner: {

@@ -58,24 +58,23 @@ std::string Frequency(double f)
     return text;
 }
 
-void ListChannels(std::ostream& out, const char* name, const EntryList* pList, std::uint16_t wMin,
+void ListChannels(std::ostream& out, const char* name, EntryRange<ChannelNode> channels, std::uint16_t wMin,
                   std::uint16_t wMax)
 {
-    const std::vector<double> frequencies = ChannelFrequencies(pList);
+    const std::vector<double> frequencies = ChannelFrequencies(channels);
     out << name << " channels: " << frequencies.size() << ", range " << wMin << " to " << wMax << '\n';
     for (std::size_t i = 0; i < frequencies.size(); ++i)
         out << "  " << name << ' ' << Printf("%03lld", static_cast<long long>(i + 1)) << "  "
             << Frequency(frequencies[i]) << '\n';
 }
 
-void ListLegacyChannels(std::ostream& out, const char* name, const EntryList* pList)
+void ListLegacyChannels(std::ostream& out, const char* name, EntryRange<LegacyChannelNode> entries)
 {
     std::int32_t iChannel = 0;
-    for (const EntryNode* p = pList ? pList->pHead : nullptr; p; p = p->pNext) {
-        const auto* pNode = static_cast<const LegacyChannelNode*>(p);
+    for (const LegacyChannelNode& node : entries) {
         out << "  " << name << ' ' << Printf("%03lld", ++iChannel) << "  "
-            << Frequency(static_cast<double>(pNode->fFrequency)) << "  words " << pNode->wExtra1 << ' '
-            << pNode->wExtra2 << '\n';
+            << Frequency(static_cast<double>(node.fFrequency)) << "  words " << node.wExtra1 << ' '
+            << node.wExtra2 << '\n';
     }
 }
 
@@ -90,8 +89,8 @@ void ListChannelTable(std::ostream& out, const ChannelTable& table)
     out << "magic: " << QuotedMagic(header.dwMagic()) << '\n';
     out << "country code: " << Country(header.iCountryCode()) << '\n';
     out << "end mark: " << HexBytes(table.EndMark(), 4) << '\n';
-    ListChannels(out, "air", table.GetList(ChannelModeAir), header.wAirMin(), header.wAirMax());
-    ListChannels(out, "cable", table.GetList(ChannelModeCable), header.wCableMin(), header.wCableMax());
+    ListChannels(out, "air", table.Channels(ChannelModeAir), header.wAirMin(), header.wAirMax());
+    ListChannels(out, "cable", table.Channels(ChannelModeCable), header.wCableMin(), header.wCableMax());
 }
 
 void ListTunerTable(std::ostream& out, const TunerSpecTable& table)
@@ -103,10 +102,9 @@ void ListTunerTable(std::ostream& out, const TunerSpecTable& table)
     out << "magic: " << QuotedMagic(header.dwMagic()) << '\n';
     out << "entry count: " << header.iEntryCount() << '\n';
     out << "end mark: " << HexBytes(table.EndMark(), TunerSpecTable::kEndMarkSize) << '\n';
-    const EntryList* pList = table.GetList();
     std::int32_t iPosition = 0;
-    for (const EntryNode* p = pList ? pList->pHead : nullptr; p; p = p->pNext) {
-        const TunerSpecEntry& e = static_cast<const TunerSpecNode*>(p)->entry;
+    for (const TunerSpecNode& node : table.Entries()) {
+        const TunerSpecEntry& e = node.entry;
         out << "entry " << Printf("%03lld", ++iPosition) << ": factory " << Hex(static_cast<unsigned>(e.iFactory()), 2)
             << ", tuner type " << Hex(static_cast<unsigned>(e.iTunerType()), 2) << ", sort key " << TunerSortKey(e)
             << '\n';
@@ -127,12 +125,11 @@ void ListLegacyTable(std::ostream& out, const LegacyChannelTable& table)
     out << "old channel table (cft)\n";
     out << "country code: " << Country(table.iCountryCode()) << '\n';
     out << "header counts: air " << table.wAirCount() << ", cable " << table.wCableCount() << '\n';
-    const EntryList* pAir = table.GetList(ChannelModeAir);
-    const EntryList* pCable = table.GetList(ChannelModeCable);
-    out << "air channels: " << (pAir ? pAir->iCount : 0) << ", range " << table.wAirMinCh() << " to "
-        << table.wAirMaxCh() << '\n';
-    ListLegacyChannels(out, "air", pAir);
-    out << "cable channels: " << (pCable ? pCable->iCount : 0) << ", range " << table.wCableMinCh() << " to "
-        << table.wCableMaxCh() << '\n';
-    ListLegacyChannels(out, "cable", pCable);
+    const EntryRange<LegacyChannelNode> air = table.Entries(ChannelModeAir);
+    const EntryRange<LegacyChannelNode> cable = table.Entries(ChannelModeCable);
+    out << "air channels: " << air.size() << ", range " << table.wAirMinCh() << " to " << table.wAirMaxCh() << '\n';
+    ListLegacyChannels(out, "air", air);
+    out << "cable channels: " << cable.size() << ", range " << table.wCableMinCh() << " to " << table.wCableMaxCh()
+        << '\n';
+    ListLegacyChannels(out, "cable", cable);
 }

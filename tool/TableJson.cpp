@@ -19,26 +19,25 @@ void WriteMagic(JsonWriter& json, std::uint32_t dwMagic)
     json.ByteString(bytes, sizeof bytes);
 }
 
-void WriteChannelList(JsonWriter& json, const EntryList* pList, std::uint16_t wMin, std::uint16_t wMax)
+void WriteChannelList(JsonWriter& json, EntryRange<ChannelNode> channels, std::uint16_t wMin, std::uint16_t wMax)
 {
     json.BeginObject();
     json.Key("min").Integer(wMin);
     json.Key("max").Integer(wMax);
     json.Key("frequencies").BeginArray();
-    for (double f : ChannelFrequencies(pList))
-        json.Double(f);
+    for (const ChannelNode& channel : channels)
+        json.Double(channel.dbFrequency);
     json.EndArray();
     json.EndObject();
 }
 
-void WriteLegacyList(JsonWriter& json, const EntryList* pList)
+void WriteLegacyList(JsonWriter& json, EntryRange<LegacyChannelNode> entries)
 {
     json.BeginArray();
-    for (const EntryNode* p = pList ? pList->pHead : nullptr; p; p = p->pNext) {
-        const auto* pNode = static_cast<const LegacyChannelNode*>(p);
+    for (const LegacyChannelNode& node : entries) {
         json.BeginObject();
-        json.Key("frequency").Double(static_cast<double>(pNode->fFrequency));
-        json.Key("words").BeginArray().Integer(pNode->wExtra1).Integer(pNode->wExtra2).EndArray();
+        json.Key("frequency").Double(static_cast<double>(node.fFrequency));
+        json.Key("words").BeginArray().Integer(node.wExtra1).Integer(node.wExtra2).EndArray();
         json.EndObject();
     }
     json.EndArray();
@@ -301,11 +300,21 @@ std::vector<std::uint8_t> TunerTableFileImage(const TunerSpecTable& table)
     return image;
 }
 
-std::vector<double> ChannelFrequencies(const EntryList* pList)
+std::vector<double> ChannelFrequencies(EntryRange<ChannelNode> channels)
 {
     std::vector<double> out;
-    for (const EntryNode* p = pList ? pList->pHead : nullptr; p; p = p->pNext)
-        out.push_back(static_cast<const ChannelNode*>(p)->dbFrequency);
+    out.reserve(static_cast<std::size_t>(channels.size()));
+    for (const ChannelNode& channel : channels)
+        out.push_back(channel.dbFrequency);
+    return out;
+}
+
+std::vector<double> LegacyFrequencies(EntryRange<LegacyChannelNode> entries)
+{
+    std::vector<double> out;
+    out.reserve(static_cast<std::size_t>(entries.size()));
+    for (const LegacyChannelNode& entry : entries)
+        out.push_back(static_cast<double>(entry.fFrequency));
     return out;
 }
 
@@ -321,9 +330,9 @@ void WriteChannelTableJson(JsonWriter& json, const ChannelTable& table)
     json.Key("country_code").Integer(header.iCountryCode());
     json.Key("end_mark").String(HexBytes(table.EndMark(), 4));
     json.Key("air");
-    WriteChannelList(json, table.GetList(ChannelModeAir), header.wAirMin(), header.wAirMax());
+    WriteChannelList(json, table.Channels(ChannelModeAir), header.wAirMin(), header.wAirMax());
     json.Key("cable");
-    WriteChannelList(json, table.GetList(ChannelModeCable), header.wCableMin(), header.wCableMax());
+    WriteChannelList(json, table.Channels(ChannelModeCable), header.wCableMin(), header.wCableMax());
     json.EndObject();
 }
 
@@ -339,9 +348,8 @@ void WriteTunerTableJson(JsonWriter& json, const TunerSpecTable& table)
     json.Key("entry_count").Integer(header.iEntryCount());
     json.Key("end_mark").String(HexBytes(table.EndMark(), TunerSpecTable::kEndMarkSize));
     json.Key("entries").BeginArray();
-    const EntryList* pList = table.GetList();
-    for (const EntryNode* p = pList ? pList->pHead : nullptr; p; p = p->pNext) {
-        const TunerSpecEntry& e = static_cast<const TunerSpecNode*>(p)->entry;
+    for (const TunerSpecNode& node : table.Entries()) {
+        const TunerSpecEntry& e = node.entry;
         json.BeginObject();
         json.Key("factory").Integer(e.iFactory());
         json.Key("tuner_type").Integer(e.iTunerType());
@@ -374,9 +382,9 @@ void WriteLegacyTableJson(JsonWriter& json, const LegacyChannelTable& table)
     json.Key("cable_min").Integer(table.wCableMinCh());
     json.Key("cable_max").Integer(table.wCableMaxCh());
     json.Key("air");
-    WriteLegacyList(json, table.GetList(ChannelModeAir));
+    WriteLegacyList(json, table.Entries(ChannelModeAir));
     json.Key("cable");
-    WriteLegacyList(json, table.GetList(ChannelModeCable));
+    WriteLegacyList(json, table.Entries(ChannelModeCable));
     json.EndObject();
 }
 

@@ -33,4 +33,5 @@ bool TunerTableFromJson(const JsonValue& document, TunerSpecTable& table, std::s
 std::vector<std::uint8_t> TunerTableFileImage(const TunerSpecTable& table);
 
 // The frequencies of one list, channel 1 first.
-std::vector<double> ChannelFrequencies(const EntryList* pList);
+std::vector<double> ChannelFrequencies(EntryRange<ChannelNode> channels);
+std::vector<double> LegacyFrequencies(EntryRange<LegacyChannelNode> entries);

@@ -148,11 +148,11 @@ void ListView::setSelectionModel(QItemSelectionModel* pSelectionModel)
     // rows' selection asks, at every repaint, whether each column is wholly
     // selected: a walk over every selected range. An empty selection of its own
     // spares that.
-    if (!m_pHeaderSelection || m_pHeaderSelection->model() != model()) {
-        delete m_pHeaderSelection;
-        m_pHeaderSelection = new QItemSelectionModel(model(), this);
+    if (!m_pColumnHeadingSelection || m_pColumnHeadingSelection->model() != model()) {
+        delete m_pColumnHeadingSelection;
+        m_pColumnHeadingSelection = new QItemSelectionModel(model(), this);
     }
-    horizontalHeader()->setSelectionModel(m_pHeaderSelection);
+    horizontalHeader()->setSelectionModel(m_pColumnHeadingSelection);
 }
 
 const std::vector<int>& ListView::SelectedRows() const

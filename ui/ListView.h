@@ -89,7 +89,7 @@ private:
     void ForgetSelectedRows() { m_bSelectedRowsKnown = false; }
 
     ListViewModel* m_pModel;
-    QItemSelectionModel* m_pHeaderSelection = nullptr;
+    QItemSelectionModel* m_pColumnHeadingSelection = nullptr;
     unsigned m_extendedStyle = 0;
     mutable std::vector<int> m_selectedRows;
     mutable bool m_bSelectedRowsKnown = false;
