@@ -217,3 +217,27 @@ std::optional<std::string> RunInChildWithin(int seconds, const std::function<std
         return std::nullopt;
     return text;
 }
+
+Bytes LegacyTableImage(std::int32_t country, const std::vector<float>& air, const std::vector<float>& cable,
+               std::uint16_t airMin, std::uint16_t airMax, std::uint16_t cableMin, std::uint16_t cableMax)
+{
+    Bytes b;
+    PutU32(b, 0);
+    PutI32(b, country);
+    b.insert(b.end(), 16, 0);
+    PutU16(b, static_cast<std::uint16_t>(air.size()));
+    PutU16(b, static_cast<std::uint16_t>(cable.size()));
+    PutU32(b, 0);
+    for (const auto* list : {&air, &cable})
+        for (float f : *list) {
+            PutF32(b, f);
+            PutU16(b, 0);
+            PutU16(b, 0);
+        }
+    PutU16(b, airMin);
+    PutU16(b, airMax);
+    PutU16(b, cableMin);
+    PutU16(b, cableMax);
+    b.insert(b.end(), 8, 0);
+    return b;
+}

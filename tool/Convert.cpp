@@ -2,31 +2,19 @@
 
 #include <algorithm>
 
-#include <sys/stat.h>
-
 #include "Commands.h"
 #include "Help.h"
+#include "LegacyConversion.h"
 #include "Options.h"
 #include "Printable.h"
 #include "TableFile.h"
 
 namespace {
 
-// The output rule keeps everything up to the last dot, so a file that is not
-// named .cft (say fr.ccf) would be written over itself.
-bool IsSameFile(const std::string& a, const std::string& b)
-{
-    struct stat sa;
-    struct stat sb;
-    if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0)
-        return false;
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
 int ConvertOne(const std::string& input, std::ostream& out, std::ostream& err)
 {
     const std::string output = LegacyOutputPath(input);
-    if (output == input || IsSameFile(input, output)) {
+    if (WouldReplaceInput(input, output)) {
         ReportProblem(err, input, "the output " + PrintableText(output) + " would replace the file itself; an old table is named .cft");
         return kExitFailure;
     }
@@ -37,17 +25,20 @@ int ConvertOne(const std::string& input, std::ostream& out, std::ostream& err)
         return kExitFailure;
     }
     ChannelTable table(false);
-    if (!table.ConvertFromLegacy(&legacy)) {
-        const EntryList* pAir = legacy.GetList(ChannelModeAir);
-        ReportProblem(err, input,
-                      pAir && pAir->iCount > 0
-                          ? std::string("cannot be converted: its channels could not be copied")
-                          : "cannot be converted: it has no air channels (the trailer's air maximum is 0)");
-        return kExitFindings;
-    }
     FileError error;
-    // The dialog does not look at the save; here a failed write is a failed conversion.
-    if (!table.Save(output.c_str(), &error)) {
+    switch (ConvertAndWrite(legacy, input, output, table, error)) {
+    case ConversionResult::Written:
+        break;
+    case ConversionResult::NotConvertible:
+        ReportProblem(err, input,
+                      legacy.Entries(ChannelModeAir).empty()
+                          ? "cannot be converted: it has no air channels (the trailer's air maximum is 0)"
+                          : std::string("cannot be converted: its channels could not be copied"));
+        return kExitFindings;
+    case ConversionResult::WouldReplaceInput:
+        ReportProblem(err, input, "the output " + PrintableText(output) + " would replace the file itself; an old table is named .cft");
+        return kExitFailure;
+    case ConversionResult::SaveFailed:
         ReportProblem(err, input, "cannot write " + PrintableText(output) + ": " + error.text);
         return kExitFindings;
     }

@@ -7,6 +7,7 @@
 #include "ChannelTable.h"
 #include "FileIO.h"
 #include "FileMessages.h"
+#include "LegacyConversion.h"
 #include "LegacyChannelTable.h"
 #include "UserServices.h"
 #include "resource.h"
@@ -63,6 +64,7 @@ bool CConvertDlg::OpenFile(const QString& chosen)
         return false;
     }
     m_pLegacyTable = std::move(pLoaded);
+    m_strInputPath = path;
     m_strOutputPath = LegacyOutputPath(path);
     if (!bLoaded)
         return false;
@@ -80,11 +82,20 @@ void CConvertDlg::OnOK()
     m_pChannelTable.reset(new (std::nothrow) ChannelTable(false));
     if (!m_pChannelTable)
         return;
-    if (!m_pChannelTable->ConvertFromLegacy(m_pLegacyTable.get()))
+    FileError error;
+    switch (ConvertAndWrite(*m_pLegacyTable, m_strInputPath, m_strOutputPath, *m_pChannelTable, error)) {
+    case ConversionResult::Written:
+        break;
+    case ConversionResult::NotConvertible:
         return;
-    // A save that fails is said so, and the dialog stays ready for another
-    // try once the folder is put right.
-    if (!m_pChannelTable->Save(m_strOutputPath.c_str())) {
+    case ConversionResult::WouldReplaceInput:
+        // Not a folder to put right: the old table's own name leads here.
+        error.text = "the converted table would replace the old table itself; an old table is named .cft";
+        SetDlgItemText(IDC_STATIC_STATUS, QString::fromLatin1(kStatusSaveFailed));
+        ShowFileError(Services(), this, FileAction::Save, QFile::decodeName(m_strOutputPath.c_str()), error);
+        return;
+    case ConversionResult::SaveFailed:
+        // Said so, and the dialog stays ready for another try once the folder is put right.
         SetDlgItemText(IDC_STATIC_STATUS, QString::fromLatin1(kStatusSaveFailed));
         return;
     }

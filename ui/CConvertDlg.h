@@ -33,5 +33,6 @@ private:
 
     std::unique_ptr<LegacyChannelTable> m_pLegacyTable;
     std::unique_ptr<ChannelTable> m_pChannelTable;
+    std::string m_strInputPath;
     std::string m_strOutputPath;
 };

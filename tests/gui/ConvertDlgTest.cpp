@@ -14,32 +14,6 @@
 
 namespace {
 
-// A .cft file image: 32-byte header with the two counts, the entries, then the
-// trailer with the minima and maxima.
-Bytes CftImage(std::int32_t country, const std::vector<float>& air, const std::vector<float>& cable,
-               std::uint16_t airMin, std::uint16_t airMax, std::uint16_t cableMin, std::uint16_t cableMax)
-{
-    Bytes b;
-    PutU32(b, 0);
-    PutI32(b, country);
-    b.insert(b.end(), 16, 0);
-    PutU16(b, static_cast<std::uint16_t>(air.size()));
-    PutU16(b, static_cast<std::uint16_t>(cable.size()));
-    PutU32(b, 0);
-    for (const auto* list : {&air, &cable})
-        for (float f : *list) {
-            PutF32(b, f);
-            PutU16(b, 0);
-            PutU16(b, 0);
-        }
-    PutU16(b, airMin);
-    PutU16(b, airMax);
-    PutU16(b, cableMin);
-    PutU16(b, cableMax);
-    b.insert(b.end(), 8, 0);
-    return b;
-}
-
 struct ConverterState
 {
     QString path;
@@ -106,7 +80,7 @@ TEST_F(ConvertDlgTest, OpensEmptyAndAsksForOldTables)
 TEST_F(ConvertDlgTest, LoadConvertAndWriteBesideTheInput)
 {
     // One cable entry is stored, but the trailer takes none of them.
-    const QString input = Write("fr.cft", CftImage(33, {55.25f, 175.26f, 0.0f}, {0.0f}, 1, 3, 0, 0));
+    const QString input = Write("fr.cft", LegacyTableImage(33, {55.25f, 175.26f, 0.0f}, {0.0f}, 1, 3, 0, 0));
     WriteAll(dir.File("fr.ccf"), Bytes{1, 2, 3}); // an older result, replaced without a question
 
     LoadFile(input);
@@ -127,7 +101,7 @@ TEST_F(ConvertDlgTest, LoadConvertAndWriteBesideTheInput)
 
 TEST_F(ConvertDlgTest, OutputKeepsEverythingUpToTheLastDot)
 {
-    const QString input = Write("a.b.cft", CftImage(1, {61.25f}, {67.25f}, 1, 1, 1, 1));
+    const QString input = Write("a.b.cft", LegacyTableImage(1, {61.25f}, {67.25f}, 1, 1, 1, 1));
     LoadFile(input);
     EXPECT_EQ(dialog.OutputPath(), dir.File("a.b.ccf"));
     Click(dialog, IDOK);
@@ -137,15 +111,15 @@ TEST_F(ConvertDlgTest, OutputKeepsEverythingUpToTheLastDot)
 
 TEST_F(ConvertDlgTest, ZeroCountsAreRefusedAndNothingChanges)
 {
-    const QString good = Write("good.cft", CftImage(1, {61.25f}, {67.25f}, 1, 1, 1, 1));
-    LoadFile(Write("noair.cft", CftImage(1, {}, {67.25f}, 0, 0, 1, 1)));
+    const QString good = Write("good.cft", LegacyTableImage(1, {61.25f}, {67.25f}, 1, 1, 1, 1));
+    LoadFile(Write("noair.cft", LegacyTableImage(1, {}, {67.25f}, 0, 0, 1, 1)));
     ExpectState(dialog, "", "Convert Status", true, false);
-    LoadFile(Write("nocable.cft", CftImage(1, {61.25f}, {}, 1, 1, 0, 0)));
+    LoadFile(Write("nocable.cft", LegacyTableImage(1, {61.25f}, {}, 1, 1, 0, 0)));
     ExpectState(dialog, "", "Convert Status", true, false);
 
     LoadFile(good);
     Click(dialog, IDOK);
-    LoadFile(Write("noair2.cft", CftImage(1, {}, {67.25f}, 0, 0, 1, 1)));
+    LoadFile(Write("noair2.cft", LegacyTableImage(1, {}, {67.25f}, 0, 0, 1, 1)));
     ExpectState(dialog, good, "Convert OK, Save to File", true, false); // keeps the previous path
 }
 
@@ -158,7 +132,7 @@ TEST_F(ConvertDlgTest, FileThatCannotBeReadSaysWhyAndChangesNothing)
     ExpectState(dialog, "", "Convert Status", true, false);
 
     // After a conversion, a failed load keeps the result and where it went.
-    const QString good = Write("good.cft", CftImage(1, {61.25f}, {67.25f}, 1, 1, 1, 1));
+    const QString good = Write("good.cft", LegacyTableImage(1, {61.25f}, {67.25f}, 1, 1, 1, 1));
     LoadFile(good);
     Click(dialog, IDOK);
     services.messages.clear();
@@ -170,13 +144,30 @@ TEST_F(ConvertDlgTest, FileThatCannotBeReadSaysWhyAndChangesNothing)
 
     // Files that are read but hold no channels are not errors.
     services.messages.clear();
-    LoadFile(Write("noair.cft", CftImage(1, {}, {67.25f}, 0, 0, 1, 1)));
+    LoadFile(Write("noair.cft", LegacyTableImage(1, {}, {67.25f}, 0, 0, 1, 1)));
     EXPECT_TRUE(services.messages.empty());
+}
+
+// The output keeps the name up to its last dot: an old table named .ccf would
+// be written over itself, and is not.
+TEST_F(ConvertDlgTest, OldTableNamedLikeItsOutputIsNotReplaced)
+{
+    const Bytes old = LegacyTableImage(33, {55.25f}, {60.5f}, 1, 1, 1, 1);
+    const QString input = Write("fr.ccf", old);
+    LoadFile(input);
+    EXPECT_EQ(dialog.OutputPath(), dir.File("fr.ccf"));
+    Click(dialog, IDOK);
+    EXPECT_EQ(ReadAll(dir.File("fr.ccf")), old);
+    ExpectState(dialog, input, "Convert OK, Save Failed", false, true);
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0], QString("Cannot save \"%1\": the converted table would replace the old table "
+                                            "itself; an old table is named .cft")
+                                        .arg(input));
 }
 
 TEST_F(ConvertDlgTest, EmptyAirListLoadsButDoesNotConvert)
 {
-    const QString input = Write("empty-air.cft", CftImage(1, {61.25f}, {67.25f}, 0, 0, 1, 1));
+    const QString input = Write("empty-air.cft", LegacyTableImage(1, {61.25f}, {67.25f}, 0, 0, 1, 1));
     LoadFile(input);
     ExpectState(dialog, input, "---", false, true);
     Click(dialog, IDOK);
@@ -188,7 +179,7 @@ TEST_F(ConvertDlgTest, EmptyAirListLoadsButDoesNotConvert)
 // folder is put right.
 TEST_F(ConvertDlgTest, FailedSaveIsReportedAndCanBeRetried)
 {
-    const QString input = Write("blocked.cft", CftImage(7, {49.75f}, {59.25f}, 1, 1, 1, 1));
+    const QString input = Write("blocked.cft", LegacyTableImage(7, {49.75f}, {59.25f}, 1, 1, 1, 1));
     std::filesystem::create_directory(dir.File("blocked.ccf")); // a folder where the file should go
     LoadFile(input);
     Click(dialog, IDOK);
@@ -203,7 +194,7 @@ TEST_F(ConvertDlgTest, FailedSaveIsReportedAndCanBeRetried)
 
 TEST_F(ConvertDlgTest, ExitClosesAndFreesTheTables)
 {
-    LoadFile(Write("x.cft", CftImage(7, {49.75f}, {59.25f}, 1, 1, 1, 1)));
+    LoadFile(Write("x.cft", LegacyTableImage(7, {49.75f}, {59.25f}, 1, 1, 1, 1)));
     Click(dialog, IDCANCEL);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_TRUE(dialog.IsDestroyed());
@@ -224,7 +215,7 @@ TEST(ConvertRealPlan, ConvertedPlanLoadsInTheEditor)
     ASSERT_GT(air.size(), 50u);
     const std::vector<float> cable(air.begin(), air.begin() + 10);
     WriteAll(dir.File("europe-west.cft"),
-             CftImage(49, air, cable, 1, static_cast<std::uint16_t>(air.size()), 1, 10));
+             LegacyTableImage(49, air, cable, 1, static_cast<std::uint16_t>(air.size()), 1, 10));
 
     CConvertDlg converter{services};
     converter.Create();

@@ -1,0 +1,27 @@
+#pragma once
+// Turning an old table into a new one written beside it: the steps the
+// converter dialog and the tool's convert command share.
+
+#include <string>
+
+#include "ChannelTable.h"
+#include "FileIO.h"
+#include "LegacyChannelTable.h"
+
+enum class ConversionResult
+{
+    Written,           // converted and saved under the output path
+    NotConvertible,    // the old table gave no channels to convert (an empty air list)
+    WouldReplaceInput, // the output path names the old table's own file: nothing written
+    SaveFailed,        // converted, but the file could not be written (the error says why)
+};
+
+// Whether writing `output` would replace the file `input`: the same name, or
+// the same file under another name (a link, "./a" for "a").
+bool WouldReplaceInput(const std::string& input, const std::string& output);
+
+// Converts the loaded old table into `result` and writes it to `output`, never
+// over the old table's own file. The converted table stays in `result`
+// whatever became of the save.
+ConversionResult ConvertAndWrite(const LegacyChannelTable& legacy, const std::string& input,
+                                 const std::string& output, ChannelTable& result, FileError& error);
