@@ -91,6 +91,10 @@ bool ActivationChannel::Listen()
     m_listenFd = fd;
     m_pListenNotifier = new QSocketNotifier(static_cast<qintptr>(fd), QSocketNotifier::Read, this);
     connect(m_pListenNotifier, &QSocketNotifier::activated, this, &ActivationChannel::OnNewConnection);
+    // Enabled already; said here so that the first call on a notifier is not
+    // made when descriptors have run out: a sanitizer build checks an object's
+    // type at its first call through a pipe, which then cannot be opened.
+    m_pListenNotifier->setEnabled(true);
     return true;
 }
 
