@@ -290,6 +290,12 @@ TEST(ActivationChannel, SilentPeersNeitherExhaustNorBlockIt)
 // hears the request that waited as soon as descriptors are free again.
 TEST(ActivationChannel, OutOfDescriptorsTheListenerRests)
 {
+#if defined(__SANITIZE_ADDRESS__)
+    // The sanitizers' runtime opens descriptors of its own (a pipe for each
+    // type check it has not seen before): with none to spare it reports
+    // errors that are its own, not the channel's.
+    GTEST_SKIP() << "no descriptor to spare leaves the sanitizer runtime without the ones it needs";
+#endif
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString socket = dir.filePath("VornalixTuner.lock.socket");
