@@ -1,15 +1,25 @@
 #!/usr/bin/env bash
-# Installs whatever Debian packages of scripts/packages.txt are missing; does
-# nothing (and needs no network) when all are there.
+# Installs whatever Debian packages are missing: those named as arguments, or
+# without arguments those of scripts/packages.txt. Does nothing (and needs no
+# network) when all are there.
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
+if (($#)); then
+    wanted=("$@")
+else
+    wanted=()
+    while read -r pkg; do
+        [[ -z "$pkg" || "$pkg" == \#* ]] && continue
+        wanted+=("$pkg")
+    done < "$here/packages.txt"
+fi
+
 missing=()
-while read -r pkg; do
-    [[ -z "$pkg" || "$pkg" == \#* ]] && continue
+for pkg in "${wanted[@]}"; do
     status=$(dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null || true)
     [[ "$status" == "install ok installed" ]] || missing+=("$pkg")
-done < "$here/packages.txt"
+done
 
 if ((${#missing[@]})); then
     echo "Installing: ${missing[*]}"

@@ -7,15 +7,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 seconds=${1:-60}
 "$root/scripts/deps.sh"
-FUZZ_PACKAGES="clang-14 libclang-rt-14-dev"
-missing=()
-for pkg in $FUZZ_PACKAGES; do
-    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
-done
-if ((${#missing[@]})); then
-    sudo=""; [[ $(id -u) -eq 0 ]] || sudo="sudo"
-    $sudo apt-get update -qq && $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+"$root/scripts/deps.sh" clang-14 libclang-rt-14-dev
 
 build=$root/build-fuzz
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \

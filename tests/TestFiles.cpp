@@ -241,3 +241,23 @@ Bytes LegacyTableImage(std::int32_t country, const std::vector<float>& air, cons
     b.insert(b.end(), 8, 0);
     return b;
 }
+
+Bytes ChannelTableImage(std::int32_t country, const std::vector<double>& air, const std::vector<double>& cable,
+                        std::uint16_t airMin, std::uint16_t cableMin)
+{
+    Bytes b;
+    PutU16(b, 0xCB00);
+    PutU16(b, 0);
+    PutBytes(b, {'C', 'H', 'F', 'Q'});
+    PutI32(b, country);
+    PutU16(b, static_cast<std::uint16_t>(air.size()));
+    PutU16(b, airMin);
+    PutU16(b, static_cast<std::uint16_t>(cable.size()));
+    PutU16(b, cableMin);
+    for (double f : air)
+        PutF64(b, f);
+    PutBytes(b, {0x00, 0x00, 0xFF, 0xFF});
+    for (double f : cable)
+        PutF64(b, f);
+    return b;
+}

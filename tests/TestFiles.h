@@ -39,6 +39,10 @@ void PutF32(Bytes& b, float v);
 void PutF64(Bytes& b, double v);
 void PutBytes(Bytes& b, std::initializer_list<std::uint8_t> bytes);
 
+// A .ccf file image written field by field: the counts are the list lengths,
+// the minima as given.
+Bytes ChannelTableImage(std::int32_t country, const std::vector<double>& air, const std::vector<double>& cable,
+                        std::uint16_t airMin, std::uint16_t cableMin);
 // An old table (.cft) image: header with the country and the list counts, the
 // entries of both lists, then the trailer's ranges.
 Bytes LegacyTableImage(std::int32_t country, const std::vector<float>& air, const std::vector<float>& cable,

@@ -35,20 +35,8 @@ Snapshot Take(ChannelTableDocument& doc)
 
 std::string WriteCcf(TempDir& dir, const std::string& name, std::int32_t country, const std::vector<double>& air)
 {
-    Bytes b;
-    PutU16(b, 0xCB00);
-    PutU16(b, 0);
-    PutBytes(b, {'C', 'H', 'F', 'Q'});
-    PutI32(b, country);
-    PutU16(b, static_cast<std::uint16_t>(air.size()));
-    PutU16(b, 1);
-    PutU16(b, 0);
-    PutU16(b, 0);
-    for (double f : air)
-        PutF64(b, f);
-    PutBytes(b, {0x00, 0x00, 0xFF, 0xFF});
     const std::string path = dir.File(name);
-    WriteAll(path, b);
+    WriteAll(path, ChannelTableImage(country, air, {}, 1, 0));
     return path;
 }
 

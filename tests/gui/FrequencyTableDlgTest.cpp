@@ -24,26 +24,10 @@ namespace {
 
 const char* const kFilter = "CCF Files (*.ccf)|*.ccf|All Files (*.*)|*.*||";
 
-// A .ccf file image written field by field: the counts are the list lengths,
-// the minima as given.
 Bytes CcfImage(std::int32_t country, const std::vector<double>& air, const std::vector<double>& cable,
                std::uint16_t airMin, std::uint16_t cableMin)
 {
-    Bytes b;
-    PutU16(b, 0xCB00);
-    PutU16(b, 0);
-    PutBytes(b, {'C', 'H', 'F', 'Q'});
-    PutI32(b, country);
-    PutU16(b, static_cast<std::uint16_t>(air.size()));
-    PutU16(b, airMin);
-    PutU16(b, static_cast<std::uint16_t>(cable.size()));
-    PutU16(b, cableMin);
-    for (double f : air)
-        PutF64(b, f);
-    PutBytes(b, {0x00, 0x00, 0xFF, 0xFF});
-    for (double f : cable)
-        PutF64(b, f);
-    return b;
+    return ChannelTableImage(country, air, cable, airMin, cableMin);
 }
 
 std::vector<double> Frequencies(const ChannelTable* pTable, std::int32_t iMode)
