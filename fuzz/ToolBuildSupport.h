@@ -52,6 +52,23 @@ inline bool Exists(const std::string& path)
     return ::access(path.c_str(), F_OK) == 0;
 }
 
+// Runs build into a fresh output. True when it wrote a table, silently; a
+// refusal must be one short line and leave no file behind.
+inline bool BuildWroteTable(const Arguments& args, const std::string& input, const std::string& output)
+{
+    ::unlink(output.c_str());
+    const CommandRun build = RunCommand(RunBuild, args);
+    if (build.status != kExitSuccess) {
+        CheckRefusal(build, input);
+        if (Exists(output))
+            std::abort();
+        return false;
+    }
+    if (!build.out.empty() || !build.err.empty())
+        std::abort();
+    return true;
+}
+
 inline std::string WriteText(const char* name, const std::string& text)
 {
     return WriteInput(name, reinterpret_cast<const std::uint8_t*>(text.data()), text.size());

@@ -13,6 +13,7 @@
 #include <QTimer>
 
 #include <cerrno>
+#include <memory>
 #include <cstring>
 #include <iostream>
 #include <vector>
@@ -250,6 +251,20 @@ UnderSilentPeers HoldSilentPeers(const PeerProcess& peers, const QSignalSpy& req
 
 constexpr int kSilentPeers = 400;
 
+// A channel listening on a socket in a folder of its own, with a spy on the
+// requests it hears.
+struct ListeningChannel
+{
+    QTemporaryDir dir;
+    QString socket = dir.filePath("VornalixTuner.lock.socket");
+    std::unique_ptr<ActivationChannel> pChannel = std::make_unique<ActivationChannel>(socket);
+    bool bListening = dir.isValid() && pChannel->Listen();
+    std::unique_ptr<QSignalSpy> pRequests =
+        std::make_unique<QSignalSpy>(pChannel.get(), &ActivationChannel::ActivationRequested);
+
+    bool IsReady() const { return bListening; }
+};
+
 } // namespace
 
 // 400 peers that connect and never speak, against a program allowed 256
@@ -260,14 +275,11 @@ TEST(ActivationChannel, SilentPeersNeitherExhaustNorBlockIt)
 {
     for (const bool bFewSpare : {false, true}) {
         SCOPED_TRACE(bFewSpare ? "four descriptors to spare" : "256 descriptors");
-        QTemporaryDir dir;
-        ASSERT_TRUE(dir.isValid());
-        const QString socket = dir.filePath("VornalixTuner.lock.socket");
-        ActivationChannel channel(socket);
-        ASSERT_TRUE(channel.Listen());
-        QSignalSpy requests(&channel, &ActivationChannel::ActivationRequested);
-        PeerProcess peers(socket, kSilentPeers, 0);
+        const ListeningChannel listening;
+        ASSERT_TRUE(listening.IsReady());
+        PeerProcess peers(listening.socket, kSilentPeers, 0);
         ASSERT_TRUE(peers.Started());
+        QSignalSpy& requests = *listening.pRequests;
 
         const rlim_t limit = bFewSpare ? LowestFreeDescriptor() + 4 : 256;
         const UnderSilentPeers held = HoldSilentPeers(peers, requests, limit, kSilentPeers);
@@ -296,14 +308,11 @@ TEST(ActivationChannel, OutOfDescriptorsTheListenerRests)
     // errors that are its own, not the channel's.
     GTEST_SKIP() << "no descriptor to spare leaves the sanitizer runtime without the ones it needs";
 #endif
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString socket = dir.filePath("VornalixTuner.lock.socket");
-    ActivationChannel channel(socket);
-    ASSERT_TRUE(channel.Listen());
-    QSignalSpy requests(&channel, &ActivationChannel::ActivationRequested);
-    PeerProcess peers(socket, kSilentPeers, 0);
+    const ListeningChannel listening;
+    ASSERT_TRUE(listening.IsReady());
+    PeerProcess peers(listening.socket, kSilentPeers, 0);
     ASSERT_TRUE(peers.Started());
+    QSignalSpy& requests = *listening.pRequests;
 
     const UnderSilentPeers held = HoldSilentPeers(peers, requests, LowestFreeDescriptor(), kSilentPeers);
     std::cout << "silent peers: " << kSilentPeers << ", no descriptor to spare, CPU while held "
