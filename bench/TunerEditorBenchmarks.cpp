@@ -24,17 +24,19 @@ constexpr int kEntries = 10000;
 // Entries with the even keys 2 to 20,000: factory 2i, tuner type 0.
 QString WriteTunerTable(const QTemporaryDir& dir)
 {
-    TunerSpecTable table(true);
+    std::vector<TunerSpecEntry> entries(kEntries);
     for (int i = 1; i <= kEntries; ++i) {
-        auto* pNode = new TunerSpecNode;
-        pNode->entry.SetFactory(2 * i);
-        pNode->entry.SetLowBandStart(44.0);
-        pNode->entry.SetMidBandStart(140.25);
-        pNode->entry.SetHighBandStart(463.25);
-        pNode->entry.SetHighBandEnd(958.0);
-        pNode->entry.SetPictureCarrier(38.9);
-        table.GetList()->AddTail(pNode);
+        TunerSpecEntry& entry = entries[static_cast<std::size_t>(i - 1)];
+        entry.SetFactory(2 * i);
+        entry.SetLowBandStart(44.0);
+        entry.SetMidBandStart(140.25);
+        entry.SetHighBandStart(463.25);
+        entry.SetHighBandEnd(958.0);
+        entry.SetPictureCarrier(38.9);
     }
+    TunerSpecTable table(true);
+    if (!table.AppendEntries(entries))
+        throw std::runtime_error("cannot hold the benchmark tuner table");
     const QString path = dir.filePath(QStringLiteral("tuners.tsf"));
     if (!table.Save(QFile::encodeName(path).constData()))
         throw std::runtime_error("cannot write the benchmark tuner table");

@@ -59,13 +59,18 @@ EntryList*& ChannelTable::ListSlot(std::int32_t iMode)
     return iMode == ChannelModeAir ? m_pAirList : m_pCableList;
 }
 
-EntryList* ChannelTable::GetList(std::int32_t iMode) const
+const EntryList* ChannelTable::GetList(std::int32_t iMode) const
 {
     if (iMode == ChannelModeAir)
         return m_pAirList;
     if (iMode == ChannelModeCable)
         return m_pCableList;
     return nullptr;
+}
+
+EntryList* ChannelTable::MutableList(std::int32_t iMode)
+{
+    return iMode == ChannelModeAir || iMode == ChannelModeCable ? ListSlot(iMode) : nullptr;
 }
 
 int ChannelTable::RenewList(std::int32_t iWhich)
@@ -225,7 +230,7 @@ int ChannelTable::SetCountryCode(std::int32_t iCode)
 
 int ChannelTable::AppendChannel(std::int32_t iMode, ChannelNode* pNode)
 {
-    EntryList* pList = GetList(iMode);
+    EntryList* pList = MutableList(iMode);
     if (!pList || !pNode || pList->iCount >= kMaxChannels)
         return 0;
     pList->AddTail(pNode);
@@ -233,9 +238,34 @@ int ChannelTable::AppendChannel(std::int32_t iMode, ChannelNode* pNode)
     return 1;
 }
 
+bool ChannelTable::AppendFrequencies(std::int32_t iMode, const std::vector<double>& frequencies)
+{
+    EntryList* pList = MutableList(iMode);
+    if (!pList || frequencies.size() > static_cast<std::size_t>(kMaxChannels - pList->iCount))
+        return false;
+    std::vector<ChannelNode*> nodes;
+    nodes.reserve(frequencies.size());
+    for (const double dbFrequency : frequencies) {
+        auto* pNode = new (std::nothrow) ChannelNode;
+        if (!pNode) {
+            for (ChannelNode* pMade : nodes)
+                delete pMade;
+            return false;
+        }
+        pNode->dbFrequency = dbFrequency;
+        nodes.push_back(pNode);
+    }
+    EntryList::Appender appender(*pList);
+    for (ChannelNode* pNode : nodes)
+        appender.Add(pNode);
+    appender.Finish();
+    UpdateRange(iMode);
+    return true;
+}
+
 int ChannelTable::InsertChannel(std::int32_t iMode, std::int32_t iChannel, ChannelNode* pNode)
 {
-    EntryList* pList = GetList(iMode);
+    EntryList* pList = MutableList(iMode);
     if (!pList || !pNode || iChannel < 1 || iChannel > pList->iCount || pList->iCount >= kMaxChannels)
         return 0;
     pList->InsertBefore(pNode, pList->GetAt(iChannel - 1));
@@ -245,7 +275,7 @@ int ChannelTable::InsertChannel(std::int32_t iMode, std::int32_t iChannel, Chann
 
 int ChannelTable::DeleteChannel(std::int32_t iMode, std::int32_t iChannel)
 {
-    EntryList* pList = GetList(iMode);
+    EntryList* pList = MutableList(iMode);
     if (!pList || iChannel < 1 || iChannel > pList->iCount)
         return 0;
     delete pList->RemoveAt(iChannel - 1);
@@ -264,7 +294,7 @@ double ChannelTable::GetFrequency(std::int32_t iMode, std::int32_t iChannel) con
 
 int ChannelTable::SetFrequency(std::int32_t iMode, std::int32_t iChannel, double dbFrequency)
 {
-    EntryList* pList = GetList(iMode);
+    EntryList* pList = MutableList(iMode);
     if (!pList || iChannel < 1 || iChannel > pList->iCount)
         return 0;
     EntryNode* pNode = pList->GetAt(iChannel - 1);
@@ -315,7 +345,7 @@ void ChannelTable::UpdateRange(std::int32_t iMode)
 
 std::int32_t ChannelTable::DeleteChannels(std::int32_t iMode, const std::vector<std::int32_t>& channels)
 {
-    EntryList* pList = GetList(iMode);
+    EntryList* pList = MutableList(iMode);
     if (!pList)
         return 0;
 

@@ -62,7 +62,9 @@ public:
     int ConvertFromLegacy(const LegacyChannelTable* pLegacy);
     int ConvertList(const EntryList* pLegacyList, EntryList* pChannelList);
 
-    EntryList* GetList(std::int32_t iMode) const;
+    // The list of a mode, read-only: the table changes its lists only through
+    // its own commands, which keep the header's range fields in step.
+    const EntryList* GetList(std::int32_t iMode) const;
     // The channels of a list in order; empty for a missing list or another mode.
     EntryRange<ChannelNode> Channels(std::int32_t iMode) const { return EntryRange<ChannelNode>(GetList(iMode)); }
     int GetRange(std::int32_t iMode, std::int32_t* piMin, std::int32_t* piMax) const;
@@ -74,6 +76,12 @@ public:
     int SetFrequency(std::int32_t iMode, std::int32_t iChannel, double dbFrequency);
     void UpdateRange(std::int32_t iMode);
     int RenewList(std::int32_t iWhich);
+
+    // Appends channels to a list as a description of a file lists them, and
+    // then computes the list's range once, as appending them one by one would.
+    // Nothing is appended (false) without the list, past kMaxChannels or out
+    // of memory.
+    bool AppendFrequencies(std::int32_t iMode, const std::vector<double>& frequencies);
 
     // Deletes the given channels (1-based, ascending, distinct) in one walk and
     // leaves exactly the lists and range fields that deleting them one by one,
@@ -93,6 +101,7 @@ public:
 
 private:
     EntryList*& ListSlot(std::int32_t iMode);
+    EntryList* MutableList(std::int32_t iMode);
     void SetRangeFields(std::int32_t iMode, std::uint16_t wMin, std::uint16_t wMax);
 
     EntryList* m_pAirList = nullptr;

@@ -64,7 +64,7 @@ void LegacyChannelTable::FreeLists()
     m_pCableList = nullptr;
 }
 
-EntryList* LegacyChannelTable::GetList(std::int32_t iMode) const
+const EntryList* LegacyChannelTable::GetList(std::int32_t iMode) const
 {
     if (iMode == ChannelModeAir)
         return m_pAirList;

@@ -41,7 +41,7 @@ public:
 
     // The air list for mode 0, the cable list for mode 1 (ChannelMode), none
     // for any other mode or when the list is absent.
-    EntryList* GetList(std::int32_t iMode) const;
+    const EntryList* GetList(std::int32_t iMode) const;
     EntryRange<LegacyChannelNode> Entries(std::int32_t iMode) const
     {
         return EntryRange<LegacyChannelNode>(GetList(iMode));

@@ -204,6 +204,28 @@ int TunerSpecTable::Load(const char* pszPath, FileError* pError, NonRegularFiles
     return 1;
 }
 
+bool TunerSpecTable::AppendEntries(const std::vector<TunerSpecEntry>& entries)
+{
+    if (!m_pList)
+        return false;
+    std::vector<TunerSpecNode*> nodes;
+    nodes.reserve(entries.size());
+    for (const TunerSpecEntry& entry : entries) {
+        auto* pNode = new (std::nothrow) TunerSpecNode;
+        if (!pNode) {
+            for (TunerSpecNode* pMade : nodes)
+                delete pMade;
+            return false;
+        }
+        pNode->entry = entry;
+        nodes.push_back(pNode);
+    }
+    EntryList::Appender appender(*m_pList);
+    for (TunerSpecNode* pNode : nodes)
+        appender.Add(pNode);
+    return true;
+}
+
 void TunerSpecTable::InsertInOrder(TunerSpecNode* pNode)
 {
     if (!pNode)

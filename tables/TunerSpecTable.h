@@ -57,7 +57,14 @@ public:
     // Removes and frees the entry at a 1-based position; 0 outside 1..count.
     int RemoveEntry(std::int32_t iPosition);
 
-    EntryList* GetList() const { return m_pList; }
+    // Appends entries in the order given, as a file lists them: no sorting, and
+    // a repeated key stays, so that a table rebuilt from a description of its
+    // file writes that file again. False, with nothing appended, without a
+    // list or out of memory.
+    bool AppendEntries(const std::vector<TunerSpecEntry>& entries);
+
+    // The list, read-only: the table changes it only through its own commands.
+    const EntryList* GetList() const { return m_pList; }
     // The entries in list order; empty when there is no list.
     EntryRange<TunerSpecNode> Entries() const { return EntryRange<TunerSpecNode>(m_pList); }
     const TunerSpecHeader& Header() const { return m_header; }

@@ -322,11 +322,14 @@ TEST(ChannelTableFile, LoadedListsAreThoseThatAppendingEachValueMakes)
         const std::uint16_t wAir = le::ReadU16(&padded[12]);
         const std::uint16_t wCable = le::ReadU16(&padded[16]);
         padded.resize(24 + 8 * (wAir + wCable), 0);
-        ChannelTable expected(true);
+        std::vector<double> air, cable;
         for (int i = 0; i < wAir; ++i)
-            expected.GetList(ChannelModeAir)->AddTail(Node(le::ReadF64(&padded[20 + 8 * i])));
+            air.push_back(le::ReadF64(&padded[20 + 8 * i]));
         for (int i = 0; i < wCable; ++i)
-            expected.GetList(ChannelModeCable)->AddTail(Node(le::ReadF64(&padded[24 + 8 * (wAir + i)])));
+            cable.push_back(le::ReadF64(&padded[24 + 8 * (wAir + i)]));
+        ChannelTable expected(true);
+        ASSERT_TRUE(expected.AppendFrequencies(ChannelModeAir, air));
+        ASSERT_TRUE(expected.AppendFrequencies(ChannelModeCable, cable));
 
         ChannelTable loaded(false);
         ASSERT_EQ(loaded.Load(dir.File("cut.ccf").c_str()), 1) << cut;
@@ -346,4 +349,35 @@ TEST(ChannelTableFile, LoadedListsAreThoseThatAppendingEachValueMakes)
         EXPECT_EQ(Bytes(loaded.EndMark(), loaded.EndMark() + 4),
                   Bytes(padded.begin() + 20 + 8 * wAir, padded.begin() + 24 + 8 * wAir)) << cut;
     }
+}
+
+// A table rebuilt from a description of its file takes whole lists at once:
+// they must end exactly as appending the channels one by one ends them, and a
+// list that would pass the file's count takes nothing.
+TEST(ChannelTableBuild, AppendedListsEndAsChannelByChannelAppending)
+{
+    const std::vector<std::vector<double>> lists = {
+        {}, {0.0, 0.0}, {0.0, 55.25, 0.0, 61.25, 0.0}, {48.25}, {-1.0, 0.0, std::nan(""), 7.0}};
+    for (const std::vector<double>& frequencies : lists) {
+        ChannelTable whole(true);
+        ChannelTable stepwise(true);
+        ASSERT_TRUE(whole.AppendFrequencies(ChannelModeCable, frequencies));
+        for (double f : frequencies)
+            ASSERT_EQ(stepwise.AppendChannel(ChannelModeCable, Node(f)), 1);
+        EXPECT_EQ(whole.FileImage(), stepwise.FileImage()) << frequencies.size();
+        EXPECT_TRUE(Frequencies(whole, ChannelModeAir).empty());
+    }
+
+    ChannelTable table(true);
+    Fill(table, ChannelModeAir, {0.0, 471.25});
+    const std::vector<std::uint8_t> before = table.FileImage();
+    EXPECT_FALSE(table.AppendFrequencies(ChannelModeAir, std::vector<double>(ChannelTable::kMaxChannels - 1, 1.0)));
+    EXPECT_EQ(table.FileImage(), before);
+    EXPECT_FALSE(table.AppendFrequencies(ChannelModeNone, {1.0}));
+    EXPECT_TRUE(table.AppendFrequencies(ChannelModeAir, std::vector<double>(ChannelTable::kMaxChannels - 2, 0.0)));
+    EXPECT_EQ(table.GetList(ChannelModeAir)->iCount, ChannelTable::kMaxChannels);
+    EXPECT_EQ(Range(table, ChannelModeAir), std::make_pair(2, 2));
+
+    ChannelTable noLists(false);
+    EXPECT_FALSE(noLists.AppendFrequencies(ChannelModeAir, {1.0}));
 }

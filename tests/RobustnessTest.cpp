@@ -324,19 +324,17 @@ TEST(MemoryBounds, LargestTunerTableIsTheEdge)
 
     // What cannot be loaded is never written.
     TunerSpecTable big(true);
-    for (std::size_t i = 0; i <= largest; ++i) {
-        auto* node = new TunerSpecNode;
-        node->entry.SetFactory(static_cast<std::int32_t>(i));
-        big.GetList()->AddTail(node);
-    }
+    std::vector<TunerSpecEntry> entries(largest + 1);
+    for (std::size_t i = 0; i <= largest; ++i)
+        entries[i].SetFactory(static_cast<std::int32_t>(i));
+    ASSERT_TRUE(big.AppendEntries(entries));
     WriteAll(dir.File("old.tsf"), Bytes{1, 2, 3});
     FileError error;
     EXPECT_EQ(big.Save(dir.File("old.tsf").c_str(), &error), 0);
     EXPECT_EQ(error.code, EFBIG);
     EXPECT_EQ(error.text, "the table has 100001 entries, more than the 100000 a tuner table may have");
     EXPECT_EQ(ReadAll(dir.File("old.tsf")), (Bytes{1, 2, 3}));
-    EntryNode* last = big.GetList()->RemoveAt(big.GetList()->iCount - 1);
-    delete last;
+    ASSERT_EQ(big.RemoveEntry(big.GetList()->iCount), 1);
     EXPECT_EQ(big.Save(dir.File("old.tsf").c_str(), &error), 1);
     EXPECT_EQ(ReadAll(dir.File("old.tsf")).size(), recordsEnd + 4);
 }

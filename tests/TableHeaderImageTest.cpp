@@ -78,11 +78,11 @@ TEST(TunerSpecHeaderImage, SaveWritesGivenFieldsAndEndMarkWithRealCount)
 {
     TempDir dir;
     TunerSpecTable table(true);
-    auto* node = new TunerSpecNode;
-    node->entry.SetFactory(3);
-    node->entry.SetTunerType(0x12);
-    node->entry.SetLowBandStart(std::numeric_limits<double>::infinity());
-    table.GetList()->AddTail(node);
+    TunerSpecEntry entry;
+    entry.SetFactory(3);
+    entry.SetTunerType(0x12);
+    entry.SetLowBandStart(std::numeric_limits<double>::infinity());
+    ASSERT_TRUE(table.AppendEntries({entry}));
 
     TunerSpecHeader header;
     header.SetMarker(0xFFFF);
@@ -99,7 +99,7 @@ TEST(TunerSpecHeaderImage, SaveWritesGivenFieldsAndEndMarkWithRealCount)
     Bytes expected;
     PutBytes(expected, {0xFF, 0xFF, 0x01, 0x00, 'S', 'N', 'S', 'P'});
     PutI32(expected, 1);
-    expected.insert(expected.end(), node->entry.bytes, node->entry.bytes + TunerSpecEntry::kSize);
+    expected.insert(expected.end(), entry.bytes, entry.bytes + TunerSpecEntry::kSize);
     PutBytes(expected, {0xAA, 0xBB, 0xCC, 0xDD});
     EXPECT_EQ(ReadAll(path), expected);
     EXPECT_EQ(table.Header().iEntryCount(), 1);

@@ -495,3 +495,27 @@ TEST(TunerSpecTableFile, RealTunerTableRoundTrips)
     }
     EXPECT_EQ(found, 63);
 }
+
+// Entries rebuilt from a description of a file keep the file's order and its
+// repeated keys, unlike entries added one by one in key order.
+TEST(TunerSpecTableBuild, AppendedEntriesKeepTheirOrderAndRepeatedKeys)
+{
+    std::vector<TunerSpecEntry> entries(3);
+    entries[0].SetFactory(0x20);
+    entries[1].SetFactory(0x10);
+    entries[2].SetFactory(0x20);
+    TunerSpecTable table(true);
+    ASSERT_TRUE(table.AppendEntries(entries));
+    ASSERT_TRUE(table.AppendEntries({}));
+    EXPECT_EQ(Keys(table), (std::vector<std::int32_t>{Key(0x20, 0), Key(0x10, 0), Key(0x20, 0)}));
+    EXPECT_EQ(CountBackwards(*table.GetList()), 3u);
+
+    TempDir dir;
+    ASSERT_EQ(table.Save(dir.File("kept.tsf").c_str()), 1);
+    TunerSpecTable loaded(false);
+    ASSERT_EQ(loaded.Load(dir.File("kept.tsf").c_str()), 1);
+    EXPECT_EQ(loaded.FileImage(), table.FileImage());
+
+    TunerSpecTable noList(false);
+    EXPECT_FALSE(noList.AppendEntries(entries));
+}

@@ -156,6 +156,7 @@ int BuildFromCsv(const std::string& input, const std::string& countryText, const
         ReportProblem(err, input, "line 1: the header must be list,channel,frequency_mhz");
         return kExitFailure;
     }
+    std::vector<double> air, cable;
     for (std::size_t i = 1; i < rows.size(); ++i) {
         const CsvRecord& row = rows[i];
         const std::string where = "line " + std::to_string(row.line) + ": ";
@@ -168,10 +169,11 @@ int BuildFromCsv(const std::string& input, const std::string& countryText, const
             ReportProblem(err, input, where + "the list must be air or cable, not " + QuotedExcerpt(list));
             return kExitFailure;
         }
-        EntryList* pList = table.GetList(list == "air" ? ChannelModeAir : ChannelModeCable);
+        std::vector<double>& frequencies = list == "air" ? air : cable;
+        const std::size_t expected = frequencies.size() + 1;
         std::int64_t iChannel = 0;
-        if (!ParseInteger(row.fields[1], iChannel) || iChannel != pList->iCount + 1) {
-            ReportProblem(err, input, where + list + " channel " + std::to_string(pList->iCount + 1) +
+        if (!ParseInteger(row.fields[1], iChannel) || iChannel < 0 || static_cast<std::size_t>(iChannel) != expected) {
+            ReportProblem(err, input, where + list + " channel " + std::to_string(expected) +
                                           " expected, found " + QuotedExcerpt(row.fields[1]));
             return kExitFailure;
         }
@@ -185,17 +187,13 @@ int BuildFromCsv(const std::string& input, const std::string& countryText, const
             ReportProblem(err, input, where + QuotedExcerpt(row.fields[2]) + " is not a frequency");
             return kExitFailure;
         }
-        auto* pNode = new (std::nothrow) ChannelNode;
-        if (!pNode) {
-            ReportProblem(err, input, where + "out of memory");
-            return kExitFailure;
-        }
-        pNode->dbFrequency = dbFrequency;
-        pList->AddTail(pNode);
+        frequencies.push_back(dbFrequency);
     }
     // The ranges the editor computes as channels are appended.
-    table.UpdateRange(ChannelModeAir);
-    table.UpdateRange(ChannelModeCable);
+    if (!table.AppendFrequencies(ChannelModeAir, air) || !table.AppendFrequencies(ChannelModeCable, cable)) {
+        ReportProblem(err, input, "out of memory");
+        return kExitFailure;
+    }
     return SaveChannelTable(table, output, err);
 }
 

@@ -216,28 +216,23 @@ bool ReadChannelList(ObjectReader& parent, const char* key, ChannelTable& table,
     if (pFrequencies->items.size() > static_cast<std::size_t>(ChannelTable::kMaxChannels))
         return reader.Fail(path, "holds more than " + std::to_string(ChannelTable::kMaxChannels) +
                                      " channels, more than a file can count");
-    EntryList* pList = table.GetList(iMode);
+    std::vector<double> frequencies(pFrequencies->items.size());
     for (std::size_t i = 0; i < pFrequencies->items.size(); ++i) {
-        double f = 0.0;
-        if (!reader.ReadDouble(pFrequencies->items[i], path + "[" + std::to_string(i) + "]", f))
+        if (!reader.ReadDouble(pFrequencies->items[i], path + "[" + std::to_string(i) + "]", frequencies[i]))
             return false;
-        auto* pNode = new (std::nothrow) ChannelNode;
-        if (!pNode)
-            return reader.Fail(path, "cannot be held: out of memory");
-        pNode->dbFrequency = f;
-        pList->AddTail(pNode);
     }
-    if (iMax >= 0 && iMax != pList->iCount)
-        return reader.Fail(reader.Path("max"), std::to_string(iMax) + " does not match the " +
-                                                   std::to_string(pList->iCount) +
+    const auto iCount = static_cast<std::int32_t>(frequencies.size());
+    if (iMax >= 0 && iMax != iCount)
+        return reader.Fail(reader.Path("max"), std::to_string(iMax) + " does not match the " + std::to_string(iCount) +
                                                    " frequencies (leave it out to take their number)");
+    if (!table.AppendFrequencies(iMode, frequencies))
+        return reader.Fail(path, "cannot be held: out of memory");
 
     // The range the editor would compute, unless the document says otherwise.
-    table.UpdateRange(iMode);
     std::int32_t iComputedMin = 0;
     table.GetRange(iMode, &iComputedMin, nullptr);
     const auto wMin = static_cast<std::uint16_t>(iMin >= 0 ? iMin : iComputedMin);
-    const auto wCount = static_cast<std::uint16_t>(pList->iCount);
+    const auto wCount = static_cast<std::uint16_t>(iCount);
     if (iMode == ChannelModeAir) {
         header.SetAirMin(wMin);
         header.SetAirMax(wCount);
@@ -455,22 +450,18 @@ bool TunerTableFromJson(const JsonValue& document, TunerSpecTable& table, std::s
 
     // Entries keep the document's order, as a loaded file keeps its own: no
     // sorting, and a repeated key stays, so that the file comes back as it was.
-    EntryList* pList = table.GetList();
+    std::vector<TunerSpecEntry> entries(pEntries->items.size());
     for (std::size_t i = 0; i < pEntries->items.size(); ++i) {
-        auto* pNode = new (std::nothrow) TunerSpecNode;
-        if (!pNode)
-            return reader.Fail("entries", "cannot be held: out of memory");
-        if (!ReadTunerEntry(pEntries->items[i], "entries[" + std::to_string(i) + "]", pNode->entry, error)) {
-            delete pNode;
+        if (!ReadTunerEntry(pEntries->items[i], "entries[" + std::to_string(i) + "]", entries[i], error))
             return false;
-        }
-        pList->AddTail(pNode);
     }
+    if (!table.AppendEntries(entries))
+        return reader.Fail("entries", "cannot be held: out of memory");
 
     header.SetMarker(static_cast<std::uint16_t>(iMarker));
     header.SetReserved(static_cast<std::uint16_t>(iReserved));
     header.SetMagic(dwMagic);
-    header.SetEntryCount(bNegativeCount ? static_cast<std::int32_t>(iCount) : pList->iCount);
+    header.SetEntryCount(bNegativeCount ? static_cast<std::int32_t>(iCount) : table.GetList()->iCount);
     table.SetHeaderImage(header, endMark);
     return true;
 }
