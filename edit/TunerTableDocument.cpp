@@ -42,11 +42,10 @@ std::vector<TunerRow> TunerTableDocument::Rows() const
 
 std::optional<TunerSpecEntry> TunerTableDocument::EntryAt(std::int32_t iRow) const
 {
-    if (!m_pTable || !m_pTable->GetList())
+    const TunerSpecEntry* pEntry = m_pTable ? m_pTable->EntryAt(iRow) : nullptr;
+    if (!pEntry)
         return std::nullopt;
-    if (const EntryNode* pNode = m_pTable->GetList()->GetAt(iRow))
-        return static_cast<const TunerSpecNode*>(pNode)->entry;
-    return std::nullopt;
+    return *pEntry;
 }
 
 void TunerTableDocument::Reset()

@@ -204,6 +204,12 @@ int TunerSpecTable::Load(const char* pszPath, FileError* pError, NonRegularFiles
     return 1;
 }
 
+const TunerSpecEntry* TunerSpecTable::EntryAt(std::int32_t iPosition) const
+{
+    const EntryNode* pNode = m_pList ? m_pList->GetAt(iPosition) : nullptr;
+    return pNode ? &static_cast<const TunerSpecNode*>(pNode)->entry : nullptr;
+}
+
 bool TunerSpecTable::AppendEntries(const std::vector<TunerSpecEntry>& entries)
 {
     if (!m_pList)

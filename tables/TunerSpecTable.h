@@ -65,6 +65,8 @@ public:
 
     // The list, read-only: the table changes it only through its own commands.
     const EntryList* GetList() const { return m_pList; }
+    // The entry at a 0-based position in list order; none outside the list.
+    const TunerSpecEntry* EntryAt(std::int32_t iPosition) const;
     // The entries in list order; empty when there is no list.
     EntryRange<TunerSpecNode> Entries() const { return EntryRange<TunerSpecNode>(m_pList); }
     const TunerSpecHeader& Header() const { return m_header; }

@@ -509,6 +509,12 @@ TEST(TunerSpecTableBuild, AppendedEntriesKeepTheirOrderAndRepeatedKeys)
     ASSERT_TRUE(table.AppendEntries({}));
     EXPECT_EQ(Keys(table), (std::vector<std::int32_t>{Key(0x20, 0), Key(0x10, 0), Key(0x20, 0)}));
     EXPECT_EQ(CountBackwards(*table.GetList()), 3u);
+    ASSERT_NE(table.EntryAt(1), nullptr);
+    EXPECT_EQ(table.EntryAt(1)->iFactory(), 0x10);
+    ASSERT_NE(table.EntryAt(2), nullptr);
+    EXPECT_EQ(table.EntryAt(2)->iFactory(), 0x20);
+    EXPECT_EQ(table.EntryAt(3), nullptr);
+    EXPECT_EQ(table.EntryAt(-1), nullptr);
 
     TempDir dir;
     ASSERT_EQ(table.Save(dir.File("kept.tsf").c_str()), 1);
