@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "EntryRange.h"
+#include "TableOperations.h"
 
 ChannelTableDocument::~ChannelTableDocument() = default;
 
@@ -66,8 +67,11 @@ bool ChannelTableDocument::Load(const std::string& path, FileError& error)
         error.Set(ENOMEM);
         return false;
     }
-    if (!pLoaded->Load(path.c_str(), &error))
+    TableLoadResult loaded = LoadTableFile(path, *pLoaded, NonRegularFiles::Refuse);
+    if (!loaded.Loaded()) {
+        error = std::move(loaded.error);
         return false;
+    }
     m_pTable = std::move(pLoaded);
     m_iTableOrigin = TableOriginLoaded;
     SetMode(ChannelModeAir);

@@ -6,6 +6,7 @@
 
 #include "EntryRange.h"
 #include "HexDigit.h"
+#include "TableOperations.h"
 #include "TypedNumbers.h"
 
 const char* const kCoverageErrorText = "Channel Coverage input error, try again!";
@@ -68,8 +69,9 @@ TunerLoadResult TunerTableDocument::Load(const std::string& path, FileError& err
         error.Set(ENOMEM);
         return m_pTable ? TunerLoadResult::KeptTable : TunerLoadResult::EmptyTable;
     }
-    pLoaded->Load(path.c_str(), &error);
-    if (error.code == 0) {
+    TableLoadResult loaded = LoadTableFile(path, *pLoaded, NonRegularFiles::Refuse);
+    error = std::move(loaded.error);
+    if (loaded.Loaded()) {
         m_pTable = std::move(pLoaded);
         return TunerLoadResult::Read;
     }

@@ -38,6 +38,11 @@ void ChannelTableHeader::SetAirMin(std::uint16_t w) { le::WriteU16(bytes + kOffA
 void ChannelTableHeader::SetCableMax(std::uint16_t w) { le::WriteU16(bytes + kOffCableMax, w); }
 void ChannelTableHeader::SetCableMin(std::uint16_t w) { le::WriteU16(bytes + kOffCableMin, w); }
 
+std::uint64_t ChannelTableLoadReport::StatedSize() const
+{
+    return ChannelTableHeader::kSize + 4 + 8 * (static_cast<std::uint64_t>(header.wAirMax()) + header.wCableMax());
+}
+
 ChannelTable::ChannelTable(bool bWithLists)
 {
     m_header.SetMarker(kTableMarker);
@@ -142,6 +147,7 @@ int ChannelTable::Load(const char* pszPath, FileError* pError, NonRegularFiles n
             pError->Set(EINVAL);
         return 0;
     }
+    m_lastLoad = ChannelTableLoadReport();
     if (!RenewList(ChannelModeAir) || !RenewList(ChannelModeCable)) {
         if (pError)
             pError->Set(ENOMEM);
@@ -155,14 +161,23 @@ int ChannelTable::Load(const char* pszPath, FileError* pError, NonRegularFiles n
     // beyond that is read.
     std::vector<std::uint8_t> bytes;
     FileReader reader;
-    if (!reader.Open(pszPath, nonRegular, pError) || !reader.ReadUpTo(bytes, ChannelTableHeader::kSize, pError))
+    if (!reader.Open(pszPath, nonRegular, pError))
         return 0;
-    ChannelTableHeader stated;
+    m_lastLoad.fileSize = reader.RegularFileSize();
+    if (!reader.ReadUpTo(bytes, ChannelTableHeader::kSize, pError))
+        return 0;
+    ChannelTableHeader& stated = m_lastLoad.header;
     ByteSource(bytes).Read(stated.bytes, ChannelTableHeader::kSize);
     const std::size_t used = ChannelTableHeader::kSize + sizeof m_dwEndMark +
                              8 * (static_cast<std::size_t>(stated.wAirMax()) + stated.wCableMax());
     if (!reader.ReadUpTo(bytes, used, pError))
         return 0;
+    const std::uint64_t endMarkAt = ChannelTableHeader::kSize + 8 * static_cast<std::uint64_t>(stated.wAirMax());
+    m_lastLoad.airRecords =
+        static_cast<std::uint32_t>(WholeRecordsWithin(bytes.size(), ChannelTableHeader::kSize, 8, stated.wAirMax()));
+    m_lastLoad.bEndMark = bytes.size() >= endMarkAt + sizeof m_dwEndMark;
+    m_lastLoad.cableRecords = static_cast<std::uint32_t>(
+        WholeRecordsWithin(bytes.size(), endMarkAt + sizeof m_dwEndMark, 8, stated.wCableMax()));
 
     // Nothing is validated: a short file leaves missing fields zero, and marker
     // and magic are kept as read so that a save writes them back.

@@ -3,6 +3,7 @@
 // CHFQ header and the end mark, read and written as a .ccf file.
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "EntryList.h"
@@ -40,6 +41,20 @@ public:
     void SetAirMin(std::uint16_t w);
     void SetCableMax(std::uint16_t w);
     void SetCableMin(std::uint16_t w);
+};
+
+// What the last Load found in its file, as the file held it: a check of the
+// file judges these, not the lists made from them.
+struct ChannelTableLoadReport
+{
+    ChannelTableHeader header;             // as stored; bytes past the end of the file read as 0
+    std::optional<std::uint64_t> fileSize; // a regular file's size; none for a FIFO or a device
+    std::uint32_t airRecords = 0;          // frequencies of the stored air count wholly inside the file
+    std::uint32_t cableRecords = 0;        // the same for the cable count
+    bool bEndMark = false;                 // the end mark lay wholly inside the file
+
+    // The length the stored counts call for: header, both lists, end mark.
+    std::uint64_t StatedSize() const;
 };
 
 class ChannelTable
@@ -91,6 +106,9 @@ public:
 
     const ChannelTableHeader& Header() const { return m_header; }
     const std::uint8_t* EndMark() const { return m_dwEndMark; }
+    // The file as the last Load read it (empty before any load; after a
+    // failed one, what was read before the failure).
+    const ChannelTableLoadReport& LastLoad() const { return m_lastLoad; }
     // Takes a stored header and end mark as a file held them, for a table that
     // is rebuilt from a description of its file. Nothing is checked or
     // recomputed; the next Save still stores the list lengths as the counts.
@@ -108,4 +126,5 @@ private:
     EntryList* m_pCableList = nullptr;
     ChannelTableHeader m_header;
     std::uint8_t m_dwEndMark[4] = {0x00, 0x00, 0xFF, 0xFF};
+    ChannelTableLoadReport m_lastLoad;
 };

@@ -315,6 +315,7 @@ bool FileReader::Open(const char* pszPath, NonRegularFiles nonRegular, FileError
         ::close(m_fd);
     m_fd = -1;
     m_sizeHint = 0;
+    m_regularSize.reset();
     if (!pszPath) {
         Fail(pError, EINVAL);
         return false;
@@ -353,6 +354,8 @@ bool FileReader::Open(const char* pszPath, NonRegularFiles nonRegular, FileError
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     m_fd = fd;
     m_sizeHint = S_ISREG(st.st_mode) && st.st_size > 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+    if (S_ISREG(st.st_mode))
+        m_regularSize = static_cast<std::uint64_t>(st.st_size);
     return true;
 }
 

@@ -20,6 +20,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,11 +61,27 @@ public:
     // Reads on until bytes holds total bytes or the data ends. Running out of
     // memory is a failure with ENOMEM, never an exception.
     bool ReadUpTo(std::vector<std::uint8_t>& bytes, std::size_t total, FileError* pError);
+    // The size of a regular file when it was opened; nothing for a FIFO or a
+    // device, whose length only reading to its end would tell.
+    std::optional<std::uint64_t> RegularFileSize() const { return m_regularSize; }
 
 private:
     int m_fd = -1;
     std::uint64_t m_sizeHint = 0; // the size of a regular file when it was opened
+    std::optional<std::uint64_t> m_regularSize;
 };
+
+// How many of `count` records of recordSize bytes each, the first at offset,
+// lie wholly inside the first `have` bytes of a file: what a load report
+// counts as present.
+inline std::uint64_t WholeRecordsWithin(std::uint64_t have, std::uint64_t offset, std::uint64_t recordSize,
+                                        std::uint64_t count)
+{
+    if (have <= offset)
+        return 0;
+    const std::uint64_t whole = (have - offset) / recordSize;
+    return whole < count ? whole : count;
+}
 
 // Reads at most maxBytes from the start of an existing file.
 bool ReadFileBytes(const char* pszPath, std::vector<std::uint8_t>& bytes, std::size_t maxBytes,

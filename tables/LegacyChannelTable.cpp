@@ -51,6 +51,12 @@ std::uint16_t ReadEntries(ByteSource& source, EntryList* pList, std::uint16_t wC
 
 } // namespace
 
+std::uint64_t LegacyTableLoadReport::StatedSize() const
+{
+    return LegacyChannelTable::kHeaderSize + LegacyChannelTable::kTrailerSize +
+           LegacyChannelTable::kEntrySize * (static_cast<std::uint64_t>(wAirCount) + wCableCount);
+}
+
 LegacyChannelTable::~LegacyChannelTable()
 {
     FreeLists();
@@ -107,12 +113,18 @@ int LegacyChannelTable::Load(const char* pszPath, FileError* pError, NonRegularF
             b = 0;
         return 0;
     };
-    if (!reader.Open(pszPath, nonRegular, pError) || !reader.ReadUpTo(bytes, kHeaderSize, pError))
+    m_lastLoad = LegacyTableLoadReport();
+    if (!reader.Open(pszPath, nonRegular, pError))
+        return 0;
+    m_lastLoad.fileSize = reader.RegularFileSize();
+    if (!reader.ReadUpTo(bytes, kHeaderSize, pError))
         return 0;
     ByteSource source(bytes);
     source.Read(m_header, kHeaderSize);
     const std::uint16_t wAir = wAirCount();
     const std::uint16_t wCable = wCableCount();
+    m_lastLoad.wAirCount = wAir;
+    m_lastLoad.wCableCount = wCable;
     if (wAir == 0 || wCable == 0)
         return 0;
 
@@ -128,6 +140,12 @@ int LegacyChannelTable::Load(const char* pszPath, FileError* pError, NonRegularF
                                             kHeaderSize + kEntrySize * (static_cast<std::size_t>(wAir) + wCableMaxCh()));
     if (!reader.ReadUpTo(bytes, entriesEnd, pError))
         return readFailed();
+    m_lastLoad.wAirMaxCh = wAirMaxCh();
+    m_lastLoad.wCableMaxCh = wCableMaxCh();
+    m_lastLoad.bTrailer = bytes.size() >= trailerAt + kTrailerSize;
+    m_lastLoad.airRecords = static_cast<std::uint32_t>(WholeRecordsWithin(bytes.size(), kHeaderSize, kEntrySize, wAir));
+    m_lastLoad.cableRecords = static_cast<std::uint32_t>(
+        WholeRecordsWithin(bytes.size(), kHeaderSize + kEntrySize * static_cast<std::uint64_t>(wAir), kEntrySize, wCable));
 
     m_pAirList = new (std::nothrow) EntryList;
     m_pCableList = new (std::nothrow) EntryList;

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "EntryList.h"
@@ -18,6 +19,24 @@ struct LegacyChannelNode : EntryNode, PoolAllocated<LegacyChannelNode>
     // The entry's two further words: kept with the entry, interpreted nowhere.
     std::uint16_t wExtra1 = 0;
     std::uint16_t wExtra2 = 0;
+};
+
+// What the last Load found in its file, as the file held it: the table takes
+// off its trailer's maxima the entries it could not hold, a check of the file
+// judges the stored ones.
+struct LegacyTableLoadReport
+{
+    std::uint16_t wAirCount = 0;           // the header's section counts
+    std::uint16_t wCableCount = 0;
+    std::uint16_t wAirMaxCh = 0;           // the trailer's maxima as stored
+    std::uint16_t wCableMaxCh = 0;
+    std::optional<std::uint64_t> fileSize; // a regular file's size; none for a FIFO or a device
+    std::uint32_t airRecords = 0;          // entries of the air section wholly inside the file
+    std::uint32_t cableRecords = 0;        // the same for the cable section
+    bool bTrailer = false;                 // the trailer lay wholly inside the file
+
+    // The length the header's counts call for: header, both sections, trailer.
+    std::uint64_t StatedSize() const;
 };
 
 class LegacyChannelTable
@@ -57,6 +76,9 @@ public:
 
     const std::uint8_t* HeaderImage() const { return m_header; }
     const std::uint8_t* TrailerImage() const { return m_trailer; }
+    // The file as the last Load read it (empty before any load; after a
+    // refused or failed one, what was read before it stopped).
+    const LegacyTableLoadReport& LastLoad() const { return m_lastLoad; }
 
 private:
     void FreeLists();
@@ -65,6 +87,7 @@ private:
     EntryList* m_pCableList = nullptr;
     std::uint8_t m_header[kHeaderSize] = {};
     std::uint8_t m_trailer[kTrailerSize] = {};
+    LegacyTableLoadReport m_lastLoad;
 };
 
 // Where the converter writes its result: the path up to and including the

@@ -41,6 +41,22 @@ std::string TooManyEntries()
            " tuner entries, the most a table may have";
 }
 
+// Which of the records and the end mark its stated count calls for lie wholly
+// inside the `have` bytes read.
+void NoteWhatIsPresent(TunerTableLoadReport& report, std::uint64_t have)
+{
+    const std::int32_t iCount = report.header.iEntryCount();
+    if (iCount < 0) {
+        report.bEndMark = have >= TunerSpecHeader::kSize + TunerSpecTable::kEndMarkSize;
+        return;
+    }
+    const auto count = static_cast<std::uint64_t>(iCount);
+    report.iRecords =
+        static_cast<std::int32_t>(WholeRecordsWithin(have, TunerSpecHeader::kSize, TunerSpecEntry::kSize, count));
+    report.bEndMark =
+        count > 0 && have >= TunerSpecHeader::kSize + TunerSpecEntry::kSize * count + TunerSpecTable::kEndMarkSize;
+}
+
 } // namespace
 
 std::int32_t TunerSpecHeader::iEntryCount() const { return le::ReadI32(bytes + kOffEntryCount); }
@@ -148,11 +164,15 @@ int TunerSpecTable::Load(const char* pszPath, FileError* pError, NonRegularFiles
     // is read, so a stream without end is read no further either.
     std::vector<std::uint8_t> bytes;
     FileReader reader;
-    bool bRead = reader.Open(pszPath, nonRegular, pError) && reader.ReadUpTo(bytes, TunerSpecHeader::kSize, pError);
+    m_lastLoad = TunerTableLoadReport();
+    bool bRead = reader.Open(pszPath, nonRegular, pError);
+    m_lastLoad.fileSize = reader.RegularFileSize();
+    bRead = bRead && reader.ReadUpTo(bytes, TunerSpecHeader::kSize, pError);
     if (bRead) {
-        TunerSpecHeader stated;
+        TunerSpecHeader& stated = m_lastLoad.header;
         ByteSource(bytes).Read(stated.bytes, TunerSpecHeader::kSize);
         bRead = reader.ReadUpTo(bytes, BytesWorthReading(stated.iEntryCount()), pError);
+        NoteWhatIsPresent(m_lastLoad, bytes.size());
         if (bRead && stated.iEntryCount() > kMaxEntries && bytes.size() > kLargestRecordsEnd) {
             if (pError)
                 pError->Set(EFBIG, TooManyEntries());

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "EntryList.h"
@@ -18,6 +19,20 @@ class TunerSpecHeader : public FileHeaderImage<12>
 public:
     std::int32_t iEntryCount() const;
     void SetEntryCount(std::int32_t i);
+};
+
+// What the last Load found in its file, as the file held it. The table lowers
+// its count to the records it made; a check of the file judges the count the
+// file states.
+struct TunerTableLoadReport
+{
+    TunerSpecHeader header;                // as stored; bytes past the end of the file read as 0
+    std::optional<std::uint64_t> fileSize; // a regular file's size; none for a FIFO or a device
+    std::int32_t iRecords = 0;             // records of the stored count wholly inside the file
+    // The end mark lay wholly inside the file: after the stated records, or
+    // right after the header for a negative count. A count of 0 reads the
+    // header alone, so no end mark is ever seen then.
+    bool bEndMark = false;
 };
 
 class TunerSpecTable
@@ -71,6 +86,9 @@ public:
     EntryRange<TunerSpecNode> Entries() const { return EntryRange<TunerSpecNode>(m_pList); }
     const TunerSpecHeader& Header() const { return m_header; }
     const std::uint8_t* EndMark() const { return m_dwEndMark; }
+    // The file as the last Load read it (empty before any load; after a
+    // failed one, what was read before the failure).
+    const TunerTableLoadReport& LastLoad() const { return m_lastLoad; }
     // Takes a stored header and end mark as a file held them, for a table that
     // is rebuilt from a description of its file. Nothing is checked; the next
     // Save still stores the list's count as the entry count.
@@ -86,4 +104,5 @@ private:
     EntryList* m_pList = nullptr;
     TunerSpecHeader m_header;
     std::uint8_t m_dwEndMark[kEndMarkSize] = {};
+    TunerTableLoadReport m_lastLoad;
 };

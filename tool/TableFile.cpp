@@ -1,14 +1,6 @@
 #include "TableFile.h"
 
-
-namespace {
-
-std::string CannotRead(const FileError& error)
-{
-    return "cannot be read: " + (error.text.empty() ? std::string("unknown error") : error.text);
-}
-
-} // namespace
+#include "TableOperations.h"
 
 bool ResolveTableKind(const std::string& path, const std::optional<TableKind>& forced, TableKind& kind,
                       std::string& reason)
@@ -27,35 +19,29 @@ bool ResolveTableKind(const std::string& path, const std::optional<TableKind>& f
     return true;
 }
 
+namespace {
+
+bool Loaded(const TableLoadResult& result, std::string& reason)
+{
+    if (result.Loaded())
+        return true;
+    reason = result.reason;
+    return false;
+}
+
+} // namespace
+
 bool LoadChannelTable(const std::string& path, ChannelTable& table, std::string& reason)
 {
-    FileError error;
-    if (table.Load(path.c_str(), &error, NonRegularFiles::ReadUpToLimit))
-        return true;
-    reason = CannotRead(error);
-    return false;
+    return Loaded(LoadTableFile(path, table, NonRegularFiles::ReadUpToLimit), reason);
 }
 
 bool LoadTunerTable(const std::string& path, TunerSpecTable& table, std::string& reason)
 {
-    FileError error;
-    // A count of 0 reads as 0 with no error: an empty table, not a failure.
-    if (table.Load(path.c_str(), &error, NonRegularFiles::ReadUpToLimit) || error.code == 0)
-        return true;
-    reason = CannotRead(error);
-    return false;
+    return Loaded(LoadTableFile(path, table, NonRegularFiles::ReadUpToLimit), reason);
 }
 
 bool LoadLegacyTable(const std::string& path, LegacyChannelTable& table, std::string& reason)
 {
-    FileError error;
-    if (table.Load(path.c_str(), &error, NonRegularFiles::ReadUpToLimit))
-        return true;
-    if (error.code != 0) {
-        reason = CannotRead(error);
-    } else {
-        reason = "not an old channel table: its header counts " + std::to_string(table.wAirCount()) +
-                 " air and " + std::to_string(table.wCableCount()) + " cable entries, and both must be above 0";
-    }
-    return false;
+    return Loaded(LoadTableFile(path, table, NonRegularFiles::ReadUpToLimit), reason);
 }

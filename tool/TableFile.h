@@ -16,12 +16,10 @@
 bool ResolveTableKind(const std::string& path, const std::optional<TableKind>& forced, TableKind& kind,
                       std::string& reason);
 
-// Each loads into a table made without lists, as the editors' Load does.
-// False with a reason when the file could not be read: it cannot be opened,
-// the reader refuses it, or (for an old table) the legacy reader refuses it.
-// A tuner table file whose count is 0 is read: it is a table without entries. Unlike
-// the editors, the tool reads a FIFO or a device named on purpose, as cat
-// would, though never further than the table's format can use.
+// Each loads into a table made without lists, as the editors' Load does, through
+// the one load every front end shares (LoadTableFile), with its reason when
+// that fails. Unlike the editors, the tool reads a FIFO or a device named on
+// purpose, as cat would, though never further than the table's format can use.
 bool LoadChannelTable(const std::string& path, ChannelTable& table, std::string& reason);
 bool LoadTunerTable(const std::string& path, TunerSpecTable& table, std::string& reason);
 bool LoadLegacyTable(const std::string& path, LegacyChannelTable& table, std::string& reason);

@@ -9,6 +9,7 @@
 #include "FileMessages.h"
 #include "LegacyConversion.h"
 #include "LegacyChannelTable.h"
+#include "TableOperations.h"
 #include "UserServices.h"
 #include "resource.h"
 
@@ -57,16 +58,15 @@ bool CConvertDlg::OpenFile(const QString& chosen)
     std::unique_ptr<LegacyChannelTable> pLoaded(new (std::nothrow) LegacyChannelTable);
     if (!pLoaded)
         return false;
-    FileError error;
-    const bool bLoaded = pLoaded->Load(path.c_str(), &error) != 0;
-    if (error.code != 0) {
-        ShowFileError(Services(), this, FileAction::Load, chosen, error);
+    const TableLoadResult loaded = LoadTableFile(path, *pLoaded, NonRegularFiles::Refuse);
+    if (loaded.status == TableLoadStatus::Unreadable) {
+        ShowFileError(Services(), this, FileAction::Load, chosen, loaded.error);
         return false;
     }
     m_pLegacyTable = std::move(pLoaded);
     m_strInputPath = path;
     m_strOutputPath = LegacyOutputPath(path);
-    if (!bLoaded)
+    if (!loaded.Loaded())
         return false;
     SetDlgItemText(IDC_STATIC_PATH, chosen);
     EnableDlgItem(IDC_BUTTON_LOAD_FILE, false);

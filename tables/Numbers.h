@@ -1,7 +1,7 @@
 #pragma once
-// Numbers as the tool writes and reads them: every double in the shortest
-// text that reads back to the same bits, so that a listing or a JSON document
-// says exactly what a file holds.
+// Numbers as the tool and the table checks write them, and as the tool reads
+// them: every double in the shortest text that reads back to the same bits, so
+// that a listing, a JSON document or a finding says exactly what a file holds.
 
 #include <cstdint>
 #include <string>

@@ -1,0 +1,289 @@
+#include "TableChecks.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <map>
+#include <optional>
+#include <utility>
+
+#include "CountryCatalogue.h"
+#include "Numbers.h"
+#include "TableFormat.h"
+
+namespace {
+
+// Hands findings to the sink, each as one severity, list and position.
+class Findings
+{
+public:
+    explicit Findings(const FindingSink& sink) : m_sink(sink) {}
+
+    void Add(std::int32_t iList, std::int32_t iPosition, std::string message) const
+    {
+        m_sink(TableFinding{FindingSeverity::Error, iList, iPosition, std::move(message)});
+    }
+    // A finding about the file or its header.
+    void AddForFile(std::string message) const { Add(ChannelModeNone, 0, std::move(message)); }
+
+private:
+    const FindingSink& m_sink;
+};
+
+std::string Hex(long long value, int width)
+{
+    char buffer[24];
+    std::snprintf(buffer, sizeof buffer, "0x%0*llX", width, value);
+    return buffer;
+}
+
+std::string MagicText(std::uint32_t dwMagic)
+{
+    std::string text;
+    for (int i = 0; i < 4; ++i) {
+        const auto b = static_cast<std::uint8_t>(dwMagic >> (8 * i));
+        if (b >= 0x20 && b < 0x7F) {
+            text += static_cast<char>(b);
+        } else {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\x%02x", b);
+            text += escape;
+        }
+    }
+    return text;
+}
+
+std::uint32_t MagicOf(const char (&magic)[5])
+{
+    std::uint32_t dw = 0;
+    for (int i = 3; i >= 0; --i)
+        dw = (dw << 8) | static_cast<std::uint8_t>(magic[i]);
+    return dw;
+}
+
+// reason says what asks for the expected length ("its counts (air 2, cable 0)
+// call for"). The length of a FIFO or a device is not known and not judged.
+void CheckLength(const Findings& findings, const std::optional<std::uint64_t>& fileSize, std::uint64_t expected,
+                 const std::string& reason)
+{
+    if (fileSize && *fileSize != expected)
+        findings.AddForFile("the file is " + std::to_string(*fileSize) + " bytes, but " + reason + " " +
+                            std::to_string(expected));
+}
+
+template <std::size_t Size>
+void CheckMarks(const Findings& findings, const FileHeaderImage<Size>& header, const char (&magic)[5],
+                const std::uint8_t* pEndMark)
+{
+    if (header.wMarker() != kTableMarker)
+        findings.AddForFile("the marker is " + Hex(header.wMarker(), 4) + ", not " + Hex(kTableMarker, 4));
+    if (header.wReserved() != 0)
+        findings.AddForFile("the reserved word is " + std::to_string(header.wReserved()) + ", not 0");
+    if (header.dwMagic() != MagicOf(magic))
+        findings.AddForFile("the magic is \"" + MagicText(header.dwMagic()) + "\", not \"" + magic + "\"");
+    if (!std::equal(pEndMark, pEndMark + 4, kTableEndMark))
+        findings.AddForFile("the end mark is " + HexBytes(pEndMark, 4) + ", not " + HexBytes(kTableEndMark, 4));
+}
+
+void CheckCountry(const Findings& findings, std::int32_t iCode)
+{
+    if (std::string(LookupCountry(iCode).pszCountry) == kUnknownCountryText)
+        findings.AddForFile("the country code " + std::to_string(iCode) + " is not in the country catalogue");
+}
+
+// One channel list: its values, their order, and the stored range against
+// the channels that carry a frequency. frequencyOf reads a node's frequency
+// as a double.
+template <typename Node, typename FrequencyOf>
+void CheckChannels(const Findings& findings, std::int32_t iList, EntryRange<Node> channels, FrequencyOf frequencyOf,
+                   std::uint16_t wMin, std::uint16_t wMax)
+{
+    const std::string name = iList == ChannelModeAir ? "air" : "cable";
+    std::int32_t first = 0;
+    std::int32_t last = 0;
+    std::int32_t previous = 0;
+    double previousFrequency = 0.0;
+    std::int32_t iChannel = 0;
+    for (const Node& node : channels) {
+        ++iChannel;
+        const double f = frequencyOf(node);
+        const std::string channel = name + " channel " + std::to_string(iChannel) + ": ";
+        if (!std::isfinite(f)) {
+            findings.Add(iList, iChannel, channel + "the frequency " + FormatDouble(f) + " is not a finite number");
+            continue;
+        }
+        if (f < 0.0)
+            findings.Add(iList, iChannel, channel + "the frequency " + FormatDouble(f) + " MHz is negative");
+        if (!(f > 0.0))
+            continue; // an empty slot
+        if (previous != 0 && !(f > previousFrequency))
+            findings.Add(iList, iChannel,
+                         channel + FormatDouble(f) + " MHz does not rise above channel " + std::to_string(previous) +
+                             " (" + FormatDouble(previousFrequency) + " MHz)");
+        previous = iChannel;
+        previousFrequency = f;
+        if (first == 0)
+            first = iChannel;
+        last = iChannel;
+    }
+    if (first == 0) {
+        if (wMin != 0)
+            findings.Add(iList, 0,
+                         name + ": the stored range starts at channel " + std::to_string(wMin) +
+                             ", but no channel has a frequency");
+        return;
+    }
+    if (wMin != first)
+        findings.Add(iList, 0,
+                     name + ": the stored range starts at channel " + std::to_string(wMin) +
+                         ", but the first channel with a frequency is " + std::to_string(first));
+    if (wMax != last)
+        findings.Add(iList, 0,
+                     name + ": the stored range ends at channel " + std::to_string(wMax) +
+                         ", but the last channel with a frequency is " + std::to_string(last));
+}
+
+double FrequencyOfChannel(const ChannelNode& node)
+{
+    return node.dbFrequency;
+}
+
+double FrequencyOfLegacyEntry(const LegacyChannelNode& node)
+{
+    return static_cast<double>(node.fFrequency);
+}
+
+bool IsTwoBcdDigits(std::int32_t code)
+{
+    return code >= 0 && code <= 0x99 && (code & 0xF) <= 9 && (code >> 4) <= 9;
+}
+
+void CheckTunerEntry(const Findings& findings, std::int32_t iPosition, const std::string& label,
+                     const TunerSpecEntry& e)
+{
+    const auto add = [&](const std::string& message) { findings.Add(ChannelModeNone, iPosition, label + message); };
+    if (!IsTwoBcdDigits(e.iFactory()))
+        add("the factory code " + std::to_string(e.iFactory()) + " (" +
+            Hex(static_cast<std::uint32_t>(e.iFactory()), 2) + ") is not two BCD digits");
+    if (!IsTwoBcdDigits(e.iTunerType()))
+        add("the tuner-type code " + std::to_string(e.iTunerType()) + " (" +
+            Hex(static_cast<std::uint32_t>(e.iTunerType()), 2) + ") is not two BCD digits");
+
+    const double edges[4] = {e.dbLowBandStart(), e.dbMidBandStart(), e.dbHighBandStart(), e.dbHighBandEnd()};
+    std::string list;
+    bool bAllAboveZero = true;
+    bool bRising = true;
+    for (int i = 0; i < 4; ++i) {
+        list += (i ? ", " : "") + FormatDouble(edges[i]);
+        bAllAboveZero = bAllAboveZero && edges[i] > 0.0 && std::isfinite(edges[i]);
+        if (i > 0)
+            bRising = bRising && edges[i] > edges[i - 1];
+    }
+    if (!bAllAboveZero)
+        add("the band edges are not all finite and above 0: " + list + " MHz");
+    else if (!bRising)
+        add("the band edges are out of order: " + list + " MHz");
+
+    const double pc = e.dbPictureCarrier();
+    if (pc == 0.0)
+        add("the picture carrier is 0");
+    else if (!(pc > 0.0) || !std::isfinite(pc))
+        add("the picture carrier " + FormatDouble(pc) + " is not a frequency above 0");
+    const double pc2 = e.dbPictureCarrier2();
+    if (!(pc2 >= 0.0) || !std::isfinite(pc2))
+        add("the picture carrier 2 " + FormatDouble(pc2) + " is neither 0 nor a frequency");
+    if (e.wReserved() != 0)
+        add("the reserved word is " + std::to_string(e.wReserved()) + ", not 0");
+}
+
+// The table lowers its count to the records the file holds; the length is
+// judged against the count the file states.
+void CheckTunerLength(const Findings& findings, const TunerTableLoadReport& report)
+{
+    const std::int32_t iCount = report.header.iEntryCount();
+    if (iCount < 0) {
+        findings.AddForFile("the entry count " + std::to_string(iCount) + " is negative");
+    } else if (iCount == 0) {
+        // A table saved without entries is its header alone.
+        if (report.fileSize && *report.fileSize != TunerSpecHeader::kSize &&
+            *report.fileSize != TunerSpecHeader::kSize + TunerSpecTable::kEndMarkSize)
+            findings.AddForFile("the file is " + std::to_string(*report.fileSize) +
+                                " bytes, but an entry count of 0 calls for " + std::to_string(TunerSpecHeader::kSize));
+    } else {
+        CheckLength(findings, report.fileSize,
+                    TunerSpecHeader::kSize + TunerSpecTable::kEndMarkSize +
+                        TunerSpecEntry::kSize * static_cast<std::uint64_t>(iCount),
+                    "its entry count " + std::to_string(iCount) + " calls for");
+    }
+}
+
+} // namespace
+
+void CheckChannelTable(const ChannelTable& table, const ChannelTableLoadReport& report, const FindingSink& sink)
+{
+    const Findings findings(sink);
+    const ChannelTableHeader& stored = report.header;
+    CheckLength(findings, report.fileSize, report.StatedSize(),
+                "its counts (air " + std::to_string(stored.wAirMax()) + ", cable " +
+                    std::to_string(stored.wCableMax()) + ") call for");
+    CheckMarks(findings, stored, kChannelTableMagic, table.EndMark());
+    CheckCountry(findings, stored.iCountryCode());
+    // The stored counts are the last channel numbers the editor shows.
+    CheckChannels(findings, ChannelModeAir, table.Channels(ChannelModeAir), FrequencyOfChannel, stored.wAirMin(),
+                  stored.wAirMax());
+    CheckChannels(findings, ChannelModeCable, table.Channels(ChannelModeCable), FrequencyOfChannel,
+                  stored.wCableMin(), stored.wCableMax());
+}
+
+void CheckTunerTable(const TunerSpecTable& table, const TunerTableLoadReport& report, const FindingSink& sink)
+{
+    const Findings findings(sink);
+    CheckTunerLength(findings, report);
+    CheckMarks(findings, report.header, kTunerTableMagic, table.EndMark());
+
+    std::map<std::int32_t, std::int32_t> firstWithKey;
+    std::int32_t iPosition = 0;
+    std::int32_t iPreviousKey = 0;
+    for (const TunerSpecNode& node : table.Entries()) {
+        const TunerSpecEntry& e = node.entry;
+        ++iPosition;
+        const std::string label = "entry " + std::to_string(iPosition) + " (factory " +
+                                  Hex(static_cast<std::uint32_t>(e.iFactory()), 2).substr(2) + ", tuner type " +
+                                  Hex(static_cast<std::uint32_t>(e.iTunerType()), 2).substr(2) + "): ";
+        CheckTunerEntry(findings, iPosition, label, e);
+        const std::int32_t key = TunerSortKey(e);
+        const auto seen = firstWithKey.find(key);
+        if (seen != firstWithKey.end())
+            findings.Add(ChannelModeNone, iPosition,
+                         label + "the sort key " + std::to_string(key) + " is already the key of entry " +
+                             std::to_string(seen->second));
+        else
+            firstWithKey.emplace(key, iPosition);
+        if (iPosition > 1 && key < iPreviousKey)
+            findings.Add(ChannelModeNone, iPosition,
+                         label + "the sort key " + std::to_string(key) + " is below the key " +
+                             std::to_string(iPreviousKey) + " of the entry before it");
+        iPreviousKey = key;
+    }
+}
+
+void CheckLegacyTable(const LegacyChannelTable& table, const LegacyTableLoadReport& report, const FindingSink& sink)
+{
+    const Findings findings(sink);
+    CheckLength(findings, report.fileSize, report.StatedSize(),
+                "its header counts (air " + std::to_string(report.wAirCount) + ", cable " +
+                    std::to_string(report.wCableCount) + ") call for");
+    if (report.wAirMaxCh > report.wAirCount)
+        findings.Add(ChannelModeAir, 0,
+                     "the trailer's air maximum " + std::to_string(report.wAirMaxCh) + " is above the " +
+                         std::to_string(report.wAirCount) + " air entries of the header");
+    if (report.wCableMaxCh > report.wCableCount)
+        findings.Add(ChannelModeCable, 0,
+                     "the trailer's cable maximum " + std::to_string(report.wCableMaxCh) + " is above the " +
+                         std::to_string(report.wCableCount) + " cable entries of the header");
+    CheckCountry(findings, table.iCountryCode());
+    CheckChannels(findings, ChannelModeAir, table.Entries(ChannelModeAir), FrequencyOfLegacyEntry, table.wAirMinCh(),
+                  report.wAirMaxCh);
+    CheckChannels(findings, ChannelModeCable, table.Entries(ChannelModeCable), FrequencyOfLegacyEntry,
+                  table.wCableMinCh(), report.wCableMaxCh);
+}

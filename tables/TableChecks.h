@@ -1,0 +1,46 @@
+#pragma once
+// What a person would want to know about a table before it ships: lengths
+// against the stored counts, header marks, the country code, the channels'
+// values and order against the stored ranges, and the tuner entries' band
+// edges, picture carriers, codes and sort keys. The command-line check prints
+// the findings; an editor can list them and select the row each names.
+//
+// Each check judges a loaded table together with the report of its load, so
+// that it sees the file as it was (its size, its stated counts) and not only
+// the lists made from it. Findings go to the sink one by one as they are
+// found: a table of 100,000 entries can have several for each, and holding
+// them all would cost many times the table.
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "ChannelTable.h"
+#include "LegacyChannelTable.h"
+#include "TunerSpecTable.h"
+
+// Every finding today is a fault that keeps a table from shipping.
+enum class FindingSeverity
+{
+    Error,
+};
+
+struct TableFinding
+{
+    FindingSeverity severity = FindingSeverity::Error;
+    // The channel list the finding is about (ChannelModeAir or
+    // ChannelModeCable); ChannelModeNone for the file, its header and the
+    // entries of a tuner table.
+    std::int32_t iList = ChannelModeNone;
+    // The 1-based channel of that list or entry of the tuner table; 0 for the
+    // file, its header, or a list's stored range.
+    std::int32_t iPosition = 0;
+    // One line, the same as the command-line check prints after the file name.
+    std::string message;
+};
+
+using FindingSink = std::function<void(const TableFinding&)>;
+
+void CheckChannelTable(const ChannelTable& table, const ChannelTableLoadReport& report, const FindingSink& sink);
+void CheckTunerTable(const TunerSpecTable& table, const TunerTableLoadReport& report, const FindingSink& sink);
+void CheckLegacyTable(const LegacyChannelTable& table, const LegacyTableLoadReport& report, const FindingSink& sink);

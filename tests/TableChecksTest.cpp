@@ -1,0 +1,255 @@
+// The table checks on crafted file images: every finding with its list, its
+// position and its text, in the order they are found.
+
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "TableChecks.h"
+#include "TestFiles.h"
+
+namespace {
+
+struct Found
+{
+    std::int32_t iList;
+    std::int32_t iPosition;
+    std::string message;
+
+    bool operator==(const Found& other) const
+    {
+        return iList == other.iList && iPosition == other.iPosition && message == other.message;
+    }
+};
+
+void PrintTo(const Found& f, std::ostream* os)
+{
+    *os << "{" << f.iList << ", " << f.iPosition << ", \"" << f.message << "\"}";
+}
+
+constexpr std::int32_t kNone = ChannelModeNone;
+constexpr std::int32_t kAir = ChannelModeAir;
+constexpr std::int32_t kCable = ChannelModeCable;
+
+// Collects what the sink is handed; every finding is an error today.
+class Collector
+{
+public:
+    FindingSink Sink()
+    {
+        return [this](const TableFinding& finding) {
+            EXPECT_EQ(finding.severity, FindingSeverity::Error);
+            found.push_back(Found{finding.iList, finding.iPosition, finding.message});
+        };
+    }
+    std::vector<Found> found;
+};
+
+std::vector<Found> CheckChannelFile(const TempDir& dir, const Bytes& image)
+{
+    WriteAll(dir.File("t.ccf"), image);
+    ChannelTable table(false);
+    EXPECT_EQ(table.Load(dir.File("t.ccf").c_str()), 1);
+    Collector collector;
+    CheckChannelTable(table, table.LastLoad(), collector.Sink());
+    return collector.found;
+}
+
+std::vector<Found> CheckLegacyFile(const TempDir& dir, const Bytes& image)
+{
+    WriteAll(dir.File("t.cft"), image);
+    LegacyChannelTable table;
+    EXPECT_EQ(table.Load(dir.File("t.cft").c_str()), 1);
+    Collector collector;
+    CheckLegacyTable(table, table.LastLoad(), collector.Sink());
+    return collector.found;
+}
+
+std::vector<Found> CheckTunerFile(const TempDir& dir, const Bytes& image)
+{
+    WriteAll(dir.File("t.tsf"), image);
+    TunerSpecTable table(false);
+    table.Load(dir.File("t.tsf").c_str());
+    Collector collector;
+    CheckTunerTable(table, table.LastLoad(), collector.Sink());
+    return collector.found;
+}
+
+// A record that passes every check; its key is factory + 100 * tuner type
+// for types below 0x10.
+TunerSpecEntry GoodTuner(std::int32_t factory, std::int32_t type)
+{
+    TunerSpecEntry e;
+    e.SetFactory(factory);
+    e.SetTunerType(type);
+    e.SetLowBandStart(48.25);
+    e.SetMidBandStart(160.0);
+    e.SetHighBandStart(442.0);
+    e.SetHighBandEnd(863.25);
+    e.SetPictureCarrier(45.75);
+    return e;
+}
+
+Bytes TnspImage(std::int32_t count, const std::vector<TunerSpecEntry>& entries)
+{
+    Bytes b;
+    PutBytes(b, {0x00, 0xCB, 0x00, 0x00, 'T', 'N', 'S', 'P'});
+    PutI32(b, count);
+    for (const TunerSpecEntry& e : entries)
+        b.insert(b.end(), e.bytes, e.bytes + TunerSpecEntry::kSize);
+    PutBytes(b, {0x00, 0x00, 0xFF, 0xFF});
+    return b;
+}
+
+} // namespace
+
+TEST(ChannelTableChecks, CleanTableFindsNothing)
+{
+    TempDir dir;
+    EXPECT_EQ(CheckChannelFile(dir, ChannelTableImage(44, {0.0, 48.25, 55.25}, {0.0}, 2, 0)), std::vector<Found>{});
+}
+
+TEST(ChannelTableChecks, ChannelsOfBothListsAtBothEnds)
+{
+    TempDir dir;
+    const double inf = std::numeric_limits<double>::infinity();
+    const Bytes image = ChannelTableImage(999, {-1.0, 55.25, 50.0}, {0.0, 60.0, inf}, 1, 2);
+    EXPECT_EQ(CheckChannelFile(dir, image),
+              (std::vector<Found>{
+                  {kNone, 0, "the country code 999 is not in the country catalogue"},
+                  {kAir, 1, "air channel 1: the frequency -1 MHz is negative"},
+                  {kAir, 3, "air channel 3: 50 MHz does not rise above channel 2 (55.25 MHz)"},
+                  {kAir, 0, "air: the stored range starts at channel 1, but the first channel with a frequency is 2"},
+                  {kCable, 3, "cable channel 3: the frequency inf is not a finite number"},
+                  {kCable, 0, "cable: the stored range ends at channel 3, but the last channel with a frequency is 2"},
+              }));
+}
+
+TEST(ChannelTableChecks, LengthMarksAndEmptyRanges)
+{
+    TempDir dir;
+    Bytes image = ChannelTableImage(44, {55.25}, {0.0}, 1, 3);
+    image[0] = 0x34; // marker 0x1234
+    image[1] = 0x12;
+    image[2] = 1; // reserved word
+    image[7] = 0x01; // magic "CHF\x01"
+    for (std::size_t i = 0; i < 4; ++i)
+        image[28 + i] = static_cast<std::uint8_t>(i + 1); // the end mark
+    PutBytes(image, {7, 7, 7});
+    EXPECT_EQ(CheckChannelFile(dir, image),
+              (std::vector<Found>{
+                  {kNone, 0, "the file is 43 bytes, but its counts (air 1, cable 1) call for 40"},
+                  {kNone, 0, "the marker is 0x1234, not 0xCB00"},
+                  {kNone, 0, "the reserved word is 1, not 0"},
+                  {kNone, 0, "the magic is \"CHF\\x01\", not \"CHFQ\""},
+                  {kNone, 0, "the end mark is 01020304, not 0000ffff"},
+                  {kCable, 0, "cable: the stored range starts at channel 3, but no channel has a frequency"},
+              }));
+}
+
+TEST(ChannelTableChecks, LengthIsJudgedOnlyWhereTheSizeIsKnown)
+{
+    TempDir dir;
+    // Two air channels counted, one held: the file is short of its counts.
+    Bytes image = ChannelTableImage(44, {48.25}, {}, 1, 0);
+    image[12] = 2;
+    WriteAll(dir.File("short.ccf"), image);
+    ChannelTable table(false);
+    ASSERT_EQ(table.Load(dir.File("short.ccf").c_str()), 1);
+    Collector sized;
+    CheckChannelTable(table, table.LastLoad(), sized.Sink());
+    ASSERT_FALSE(sized.found.empty());
+    EXPECT_EQ(sized.found[0], (Found{kNone, 0, "the file is 32 bytes, but its counts (air 2, cable 0) call for 40"}));
+
+    // The same bytes from a FIFO: its length is not known, so not judged.
+    ChannelTableLoadReport streamed = table.LastLoad();
+    streamed.fileSize.reset();
+    Collector unsized;
+    CheckChannelTable(table, streamed, unsized.Sink());
+    EXPECT_EQ(unsized.found, std::vector<Found>(sized.found.begin() + 1, sized.found.end()));
+}
+
+TEST(TunerTableChecks, BadEntriesAtBothEnds)
+{
+    TempDir dir;
+    TunerSpecEntry first = GoodTuner(0x1A, 0x01); // key 126
+    first.SetPictureCarrier(0.0);
+    const TunerSpecEntry middle = GoodTuner(0x02, 0x02); // key 202
+    TunerSpecEntry last = GoodTuner(0x03, 0x100);
+    last.SetMidBandStart(900.0);
+    last.SetPictureCarrier2(-2.0);
+    last.SetReserved(5);
+    const std::string e1 = "entry 1 (factory 1A, tuner type 01): ";
+    const std::string e3 = "entry 3 (factory 03, tuner type 100): ";
+    EXPECT_EQ(CheckTunerFile(dir, TnspImage(3, {first, middle, last})),
+              (std::vector<Found>{
+                  {kNone, 1, e1 + "the factory code 26 (0x1A) is not two BCD digits"},
+                  {kNone, 1, e1 + "the picture carrier is 0"},
+                  {kNone, 3, e3 + "the tuner-type code 256 (0x100) is not two BCD digits"},
+                  {kNone, 3, e3 + "the band edges are out of order: 48.25, 900, 442, 863.25 MHz"},
+                  {kNone, 3, e3 + "the picture carrier 2 -2 is neither 0 nor a frequency"},
+                  {kNone, 3, e3 + "the reserved word is 5, not 0"},
+                  {kNone, 3, e3 + "the sort key 163 is below the key 202 of the entry before it"},
+              }));
+}
+
+TEST(TunerTableChecks, SortKeysCountsAndLengths)
+{
+    TempDir dir;
+    // The key 122 twice, and falling.
+    const std::vector<TunerSpecEntry> entries = {GoodTuner(0x16, 0x01), GoodTuner(0x26, 0x01),
+                                                 GoodTuner(0x16, 0x01)};
+    EXPECT_EQ(CheckTunerFile(dir, TnspImage(3, entries)),
+              (std::vector<Found>{
+                  {kNone, 3, "entry 3 (factory 16, tuner type 01): the sort key 122 is already the key of entry 1"},
+                  {kNone, 3, "entry 3 (factory 16, tuner type 01): the sort key 122 is below the key 138 of the "
+                             "entry before it"},
+              }));
+
+    // A count above the records the file holds is judged as the file states it.
+    Bytes counted = TnspImage(2, {GoodTuner(0x01, 0x01)});
+    counted.resize(counted.size() - 4);
+    EXPECT_EQ(CheckTunerFile(dir, counted),
+              (std::vector<Found>{
+                  {kNone, 0, "the file is 76 bytes, but its entry count 2 calls for 144"},
+                  {kNone, 0, "the end mark is 00000000, not 0000ffff"},
+              }));
+
+    EXPECT_EQ(CheckTunerFile(dir, TnspImage(-1, {})),
+              (std::vector<Found>{{kNone, 0, "the entry count -1 is negative"}}));
+
+    // A table without entries is its header, with or without an end mark.
+    Bytes empty = TnspImage(0, {});
+    EXPECT_EQ(CheckTunerFile(dir, empty), std::vector<Found>{});
+    empty.resize(12);
+    EXPECT_EQ(CheckTunerFile(dir, empty), std::vector<Found>{});
+    EXPECT_EQ(CheckTunerFile(dir, TnspImage(0, {GoodTuner(0x01, 0x01)})),
+              (std::vector<Found>{{kNone, 0, "the file is 80 bytes, but an entry count of 0 calls for 12"}}));
+}
+
+TEST(LegacyTableChecks, TrailerMaximaLengthAndChannels)
+{
+    TempDir dir;
+    // The air maximum 4 reads one entry into the cable section.
+    Bytes image = LegacyTableImage(7, {55.25f, 62.25f, -3.0f}, {300.0f, 290.0f}, 1, 4, 1, 2);
+    PutBytes(image, {1, 2});
+    EXPECT_EQ(CheckLegacyFile(dir, image),
+              (std::vector<Found>{
+                  {kNone, 0, "the file is 90 bytes, but its header counts (air 3, cable 2) call for 88"},
+                  {kAir, 0, "the trailer's air maximum 4 is above the 3 air entries of the header"},
+                  {kAir, 3, "air channel 3: the frequency -3 MHz is negative"},
+                  {kCable, 2, "cable channel 2: 290 MHz does not rise above channel 1 (300 MHz)"},
+              }));
+
+    // The cable maximum 3 reads the trailer's first, zero, words as a third entry.
+    EXPECT_EQ(CheckLegacyFile(dir, LegacyTableImage(99999, {55.25f}, {300.0f, 0.0f}, 0, 0, 2, 3)),
+              (std::vector<Found>{
+                  {kCable, 0, "the trailer's cable maximum 3 is above the 2 cable entries of the header"},
+                  {kNone, 0, "the country code 99999 is not in the country catalogue"},
+                  {kCable, 0, "cable: the stored range starts at channel 2, but the first channel with a frequency is 1"},
+                  {kCable, 0, "cable: the stored range ends at channel 3, but the last channel with a frequency is 1"},
+              }));
+}
