@@ -120,6 +120,8 @@ void RowSelectionModel::Update(bool bQuietly)
     m_chosen = m_committed;
     if (ChangesRows(m_pendingCommand))
         m_chosen.Apply(m_pending, MergeOf(m_pendingCommand));
+    if (!model())
+        return;
 
     std::vector<std::pair<int, int>> spans;
     if (m_chosen.SpanCount() <= kWholeCopySpans || !m_window) {
