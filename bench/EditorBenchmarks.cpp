@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -269,6 +270,32 @@ void BM_Editor_CtrlClick30000Selected(benchmark::State& state)
     ReportRows(state, editor);
 }
 BENCHMARK(BM_Editor_CtrlClick30000Selected)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A page down by the scroll bar through a list whose 30,000 selected rows lie
+// apart: the rows that come on screen are drawn with their selection.
+void BM_Editor_PageDown30000Selected(benchmark::State& state)
+{
+    Editor editor;
+    std::vector<int> selected;
+    for (int row = 0; row < 60000; row += 2)
+        selected.push_back(row);
+    editor.LoadFull();
+    editor.List()->SetSelectedRows(selected);
+    QScrollBar* pBar = editor.List()->verticalScrollBar();
+    Editor::Settle();
+    for (auto _ : state) {
+        if (pBar->value() >= pBar->maximum()) {
+            state.PauseTiming();
+            pBar->setValue(0);
+            Editor::Settle();
+            state.ResumeTiming();
+        }
+        pBar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        Editor::Settle();
+    }
+    ReportRows(state, editor);
+}
+BENCHMARK(BM_Editor_PageDown30000Selected)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_Editor_SaveValue(benchmark::State& state)
 {

@@ -1,11 +1,14 @@
 #include "ListView.h"
 
 #include <algorithm>
+#include <limits>
 
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
+#include <QSignalBlocker>
 
 namespace {
 
@@ -21,7 +24,125 @@ Qt::Alignment AlignmentOf(int format)
     }
 }
 
+// How the rows of a select() command lie over the rows chosen before, as
+// Qt's selection model merges them.
+RowSelection::Merge MergeOf(QItemSelectionModel::SelectionFlags command)
+{
+    if (command & QItemSelectionModel::Deselect)
+        return RowSelection::Merge::Remove;
+    if (command & QItemSelectionModel::Toggle)
+        return RowSelection::Merge::Exchange;
+    return RowSelection::Merge::Add;
+}
+
+bool ChangesRows(QItemSelectionModel::SelectionFlags command)
+{
+    return command & (QItemSelectionModel::Select | QItemSelectionModel::Deselect | QItemSelectionModel::Toggle);
+}
+
 } // namespace
+
+RowSelectionModel::RowSelectionModel(QAbstractItemModel* pModel, QObject* pParent)
+    : QItemSelectionModel(pModel, pParent)
+{
+    // New columns are outside the copied ranges.
+    connect(pModel, &QAbstractItemModel::columnsInserted, this, [this] { Update(false); });
+}
+
+void RowSelectionModel::SetWindow(RowWindow window)
+{
+    m_window = std::move(window);
+    FollowWindow();
+}
+
+void RowSelectionModel::SelectOnly(const std::vector<int>& rows)
+{
+    m_committed.Clear();
+    m_pending.Clear();
+    const int rowCount = model() ? model()->rowCount() : 0;
+    for (int row : rows) {
+        if (row < rowCount)
+            m_pending.Apply(row, row, RowSelection::Merge::Add);
+    }
+    m_pendingCommand = QItemSelectionModel::ClearAndSelect;
+    Update(false);
+}
+
+void RowSelectionModel::FollowWindow()
+{
+    if (m_chosen.SpanCount() > kWholeCopySpans)
+        Update(true);
+}
+
+void RowSelectionModel::select(const QItemSelection& selection, QItemSelectionModel::SelectionFlags command)
+{
+    if (!model() || command == QItemSelectionModel::NoUpdate)
+        return;
+    if (command & QItemSelectionModel::Clear) {
+        m_committed.Clear();
+        m_pending.Clear();
+        m_pendingCommand = QItemSelectionModel::NoUpdate;
+    }
+    if (!(command & QItemSelectionModel::Current))
+        Finalize();
+    if (ChangesRows(command)) {
+        m_pending.Clear();
+        for (const QItemSelectionRange& range : selection) {
+            if (!range.isValid())
+                continue;
+            // A column holds a cell of every row.
+            if (command & QItemSelectionModel::Columns)
+                m_pending.Apply(0, model()->rowCount() - 1, RowSelection::Merge::Add);
+            else
+                m_pending.Apply(range.top(), range.bottom(), RowSelection::Merge::Add);
+        }
+        m_pendingCommand = command;
+    }
+    Update(false);
+}
+
+void RowSelectionModel::clear()
+{
+    select(QItemSelection(), QItemSelectionModel::Clear);
+    clearCurrentIndex();
+}
+
+void RowSelectionModel::Finalize()
+{
+    if (ChangesRows(m_pendingCommand))
+        m_committed.Apply(m_pending, MergeOf(m_pendingCommand));
+    m_pending.Clear();
+    m_pendingCommand = QItemSelectionModel::NoUpdate;
+}
+
+void RowSelectionModel::Update(bool bQuietly)
+{
+    m_chosen = m_committed;
+    if (ChangesRows(m_pendingCommand))
+        m_chosen.Apply(m_pending, MergeOf(m_pendingCommand));
+    if (!model())
+        return;
+
+    std::vector<std::pair<int, int>> spans;
+    if (m_chosen.SpanCount() <= kWholeCopySpans || !m_window) {
+        spans = m_chosen.Spans(0, std::numeric_limits<int>::max());
+    } else {
+        const auto [first, last] = m_window();
+        spans = m_chosen.Spans(first, last);
+        if (spans.empty()) {
+            const int row = m_chosen.NextAfter(-1);
+            spans.emplace_back(row, row);
+        }
+    }
+    QItemSelection copy;
+    copy.reserve(static_cast<qsizetype>(spans.size()));
+    const int lastColumn = std::max(0, model()->columnCount() - 1);
+    for (const auto& [top, bottom] : spans)
+        copy.append(QItemSelectionRange(model()->index(top, 0), model()->index(bottom, lastColumn)));
+
+    const QSignalBlocker blocker(bQuietly ? this : nullptr);
+    QItemSelectionModel::select(copy, QItemSelectionModel::ClearAndSelect);
+}
 
 int ListViewModel::InsertColumn(int column, const QString& heading, int format)
 {
@@ -83,6 +204,12 @@ ListView::ListView(QWidget* pParent, bool bSingleSelection) : QTableView(pParent
     connect(m_pModel, &QAbstractItemModel::columnsInserted, this, &ListView::ForgetSelectedRows);
     connect(m_pModel, &QAbstractItemModel::columnsRemoved, this, &ListView::ForgetSelectedRows);
     setModel(m_pModel);
+    // The view made a selection model of Qt's own with the model; the list's
+    // own takes its place.
+    QItemSelectionModel* pQtSelection = selectionModel();
+    setSelectionModel(new RowSelectionModel(m_pModel, this));
+    delete pQtSelection;
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &ListView::FollowSelectionWindow);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(bSingleSelection ? QAbstractItemView::SingleSelection : QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -144,6 +271,8 @@ void ListView::setSelectionModel(QItemSelectionModel* pSelectionModel)
     if (selectionModel())
         connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &ListView::ForgetSelectedRows);
     ForgetSelectedRows();
+    if (RowSelectionModel* pRows = RowSelectionOfList())
+        pRows->SetWindow([this] { return SelectionWindow(); });
     // The column headings show no selection, yet a header that shares the
     // rows' selection asks, at every repaint, whether each column is wholly
     // selected: a walk over every selected range. An empty selection of its own
@@ -153,6 +282,34 @@ void ListView::setSelectionModel(QItemSelectionModel* pSelectionModel)
         m_pColumnHeadingSelection = new QItemSelectionModel(model(), this);
     }
     horizontalHeader()->setSelectionModel(m_pColumnHeadingSelection);
+}
+
+RowSelectionModel* ListView::RowSelectionOfList() const
+{
+    return qobject_cast<RowSelectionModel*>(selectionModel());
+}
+
+std::pair<int, int> ListView::SelectionWindow() const
+{
+    // The rows on screen, a screenful above and below them, and some more for
+    // a small list view.
+    const int rowHeight = std::max(1, verticalHeader()->defaultSectionSize());
+    const int onScreen = viewport()->height() / rowHeight + 1;
+    const int margin = onScreen + 64;
+    const int first = std::max(0, rowAt(0));
+    return {first - margin, first + onScreen + margin};
+}
+
+void ListView::FollowSelectionWindow()
+{
+    if (RowSelectionModel* pRows = RowSelectionOfList())
+        pRows->FollowWindow();
+}
+
+void ListView::resizeEvent(QResizeEvent* event)
+{
+    QTableView::resizeEvent(event);
+    FollowSelectionWindow();
 }
 
 const std::vector<int>& ListView::SelectedRows() const
@@ -176,11 +333,15 @@ const std::vector<int>& ListView::SelectedRows() const
 
 std::vector<int> ListView::GetSelectedRows() const
 {
+    if (const RowSelectionModel* pRows = RowSelectionOfList())
+        return pRows->Chosen().Rows();
     return SelectedRows();
 }
 
 int ListView::GetNextSelected(int after) const
 {
+    if (const RowSelectionModel* pRows = RowSelectionOfList())
+        return pRows->Chosen().NextAfter(after);
     const std::vector<int>& rows = SelectedRows();
     const auto it = std::upper_bound(rows.begin(), rows.end(), after);
     return it == rows.end() ? -1 : *it;
@@ -188,11 +349,17 @@ int ListView::GetNextSelected(int after) const
 
 int ListView::GetSelectedCount() const
 {
+    if (const RowSelectionModel* pRows = RowSelectionOfList())
+        return pRows->Chosen().Count();
     return static_cast<int>(SelectedRows().size());
 }
 
 void ListView::SetSelectedRows(const std::vector<int>& rows)
 {
+    if (RowSelectionModel* pRows = RowSelectionOfList()) {
+        pRows->SelectOnly(rows);
+        return;
+    }
     QItemSelection selection;
     const int columns = std::max(1, m_pModel->columnCount());
     std::size_t i = 0;

@@ -5,10 +5,14 @@
 // for the rows on screen.
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include <QAbstractTableModel>
+#include <QItemSelectionModel>
 #include <QTableView>
+
+#include "RowSelection.h"
 
 // Column formats and extended styles as the dialogs name them.
 constexpr int LVCFMT_LEFT = 0;
@@ -41,6 +45,52 @@ private:
     std::vector<Column> m_columns;
     int m_rows = 0;
     RowTextFunction m_text;
+};
+
+// The rows' selection of a list, one bit per row. Every change reaches it
+// through select(), as Qt's views make it; Qt's views and accessibility read
+// the ranges of the base class, though, and a repaint walks every range for
+// each cell on screen. So the base holds a copy: every chosen row while the
+// choice forms few runs, otherwise the runs in a window around the rows on
+// screen (and at least one run while any row is chosen, so that the base
+// reports a selection). The list view moves the window as it scrolls.
+class RowSelectionModel : public QItemSelectionModel
+{
+    Q_OBJECT
+
+public:
+    // First and last row of the rows on screen and beside them.
+    using RowWindow = std::function<std::pair<int, int>()>;
+    // Up to this many runs of chosen rows are copied whole.
+    static constexpr int kWholeCopySpans = 256;
+
+    RowSelectionModel(QAbstractItemModel* pModel, QObject* pParent);
+
+    const RowSelection& Chosen() const { return m_chosen; }
+    void SetWindow(RowWindow window);
+    // The same as select() with these rows and ClearAndSelect, without a
+    // range per row on the way.
+    void SelectOnly(const std::vector<int>& rows);
+    // After a scroll or a resize: the copy follows the window, quietly (the
+    // rows that come on screen are painted anyway).
+    void FollowWindow();
+
+    using QItemSelectionModel::select;
+    void select(const QItemSelection& selection, QItemSelectionModel::SelectionFlags command) override;
+    void clear() override;
+
+private:
+    void Finalize();
+    void Update(bool bQuietly);
+
+    // As Qt keeps them: the rows of the last select() stay apart, with its
+    // command, until a select() that is not a Current one settles them, so a
+    // shift-click or a drag can replace them.
+    RowSelection m_committed;
+    RowSelection m_pending;
+    QItemSelectionModel::SelectionFlags m_pendingCommand = QItemSelectionModel::NoUpdate;
+    RowSelection m_chosen; // the two together
+    RowWindow m_window;
 };
 
 class ListView : public QTableView
@@ -79,12 +129,17 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // The selected rows, worked out from the selection model once after each
-    // change: a right click asks for the first selected row and the command
-    // that follows for all of them, and with tens of thousands of selected
-    // ranges each working-out costs milliseconds.
+    // The list's own selection model; null while another one was set.
+    RowSelectionModel* RowSelectionOfList() const;
+    std::pair<int, int> SelectionWindow() const;
+    void FollowSelectionWindow();
+
+    // With a selection model other than the list's own: the selected rows,
+    // worked out from its ranges once after each change, since with tens of
+    // thousands of ranges each working-out costs milliseconds.
     const std::vector<int>& SelectedRows() const;
     void ForgetSelectedRows() { m_bSelectedRowsKnown = false; }
 

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 #include <ostream>
+#include <set>
 
 #include <QComboBox>
 #include <QContextMenuEvent>
@@ -1047,4 +1048,83 @@ TEST_F(FrequencyTableDlgTest, LargestTableLoadsAndDeletes30000SelectedRows)
     Append("900");
     EXPECT_EQ(List()->GetItemCount(), kCount);
     EXPECT_EQ(TextOf(dlg, IDC_STATIC_CHANNEL_NUMBER), "65536");
+}
+
+TEST_F(FrequencyTableDlgTest, SelectAllThenDeleteEmptiesTheListAndLeavesNothingSelected)
+{
+    const std::vector<double> air = {55.25, 62.25, 175.25, 182.25, 189.25};
+    const std::vector<double> cable = {57.0, 63.0};
+    Load(WriteTable("all.ccf", 44, air, cable, 2, 1));
+    List()->setFocus();
+    QTest::keyClick(List(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(List()->GetSelectedCount(), 5);
+    RightClickRow(2, IDM_DELETE_ITEM);
+    EXPECT_EQ(Frequencies(dlg.Table(), ChannelModeAir), std::vector<double>{});
+    EXPECT_EQ(Frequencies(dlg.Table(), ChannelModeCable), cable);
+    EXPECT_EQ(List()->GetItemCount(), 0);
+    EXPECT_EQ(List()->GetSelectedCount(), 0);
+    EXPECT_FALSE(List()->selectionModel()->hasSelection());
+}
+
+TEST_F(FrequencyTableDlgTest, SelectionIsDroppedWhenTheListIsRebuilt)
+{
+    Load(WriteTable("rebuilt.ccf", 44, {55.25, 62.25, 175.25, 182.25}, {57.0}, 1, 1));
+    ClickRow(List(), 1);
+    ClickRow(List(), 3, Qt::LeftButton, Qt::ShiftModifier);
+    EXPECT_EQ(List()->GetSelectedRows(), (std::vector<int>{1, 2, 3}));
+    Append("189.25");
+    EXPECT_EQ(List()->GetItemCount(), 5);
+    EXPECT_EQ(List()->GetSelectedCount(), 0);
+    EXPECT_FALSE(List()->selectionModel()->hasSelection());
+    // A shift-click after the rebuild reaches from the clicked row, not from the old anchor.
+    ClickRow(List(), 4);
+    ClickRow(List(), 3, Qt::LeftButton, Qt::ShiftModifier);
+    EXPECT_EQ(List()->GetSelectedRows(), (std::vector<int>{3, 4}));
+}
+
+// The largest list, a selection with gaps made by clicks alone, among them
+// more separate runs than the list's selection copies whole; "Delete Item"
+// leaves exactly the channels not chosen.
+TEST_F(FrequencyTableDlgTest, LargestListDeletesAClickedSelectionWithGaps)
+{
+    constexpr int kCount = ChannelTable::kMaxChannels;
+    std::vector<double> air(kCount);
+    for (int i = 0; i < kCount; ++i)
+        air[static_cast<std::size_t>(i)] = 40.0 + 0.125 * i;
+    Load(WriteTable("gaps.ccf", 7, air, {60.0}, 1, 1));
+    ASSERT_EQ(List()->GetItemCount(), kCount);
+
+    std::set<int> chosen;
+    ClickRow(List(), 10);
+    ClickRow(List(), 300, Qt::LeftButton, Qt::ShiftModifier);
+    for (int row = 10; row <= 300; ++row)
+        chosen.insert(row);
+    ClickRow(List(), 150, Qt::LeftButton, Qt::ControlModifier);
+    chosen.erase(150);
+    for (int row = 1000; row < 1900; row += 3) {
+        ClickRow(List(), row, Qt::LeftButton, Qt::ControlModifier);
+        chosen.insert(row);
+    }
+    ClickRow(List(), 60000, Qt::LeftButton, Qt::ControlModifier);
+    ClickRow(List(), 60009, Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier);
+    for (int row = 60000; row <= 60009; ++row)
+        chosen.insert(row);
+    ClickRow(List(), 60005, Qt::LeftButton, Qt::ControlModifier);
+    chosen.erase(60005);
+    ClickRow(List(), kCount - 1, Qt::LeftButton, Qt::ControlModifier);
+    chosen.insert(kCount - 1);
+    ASSERT_EQ(List()->GetSelectedRows(), std::vector<int>(chosen.begin(), chosen.end()));
+
+    RightClickRow(60000, IDM_DELETE_ITEM);
+    EXPECT_EQ(dlg.SelIndex(), 11);
+    std::vector<double> expected;
+    for (int i = 0; i < kCount; ++i) {
+        if (chosen.count(i) == 0)
+            expected.push_back(air[static_cast<std::size_t>(i)]);
+    }
+    EXPECT_EQ(Frequencies(dlg.Table(), ChannelModeAir), expected);
+    EXPECT_EQ(Frequencies(dlg.Table(), ChannelModeCable), std::vector<double>{60.0});
+    ASSERT_EQ(List()->GetItemCount(), static_cast<int>(expected.size()));
+    EXPECT_EQ(List()->GetItemText(10, 1), QString::asprintf("%.5f", air[150]));
+    EXPECT_EQ(List()->GetSelectedCount(), 0);
 }
