@@ -9,6 +9,8 @@
 #include <system_error>
 #include <utility>
 
+#include <sys/stat.h>
+
 #include "ChannelTable.h"
 #include "Csv.h"
 #include "DataFolders.h"
@@ -190,8 +192,10 @@ bool ParsePlanIndex(std::string_view text, std::vector<ChannelPlan>& plans, Plan
         return false;
     for (std::size_t i = 1; i < rows.size(); ++i) {
         const std::vector<std::string>& fields = rows[i].fields;
-        if (fields[0].empty())
-            return Fail(problem, rows[i].line, "the plan name is empty");
+        // The name is the plan's file name in the index's folder, never a path.
+        const std::string& name = fields[0];
+        if (name.empty() || name[0] == '.' || name.find_first_of(std::string("/\0", 2)) != std::string::npos)
+            return Fail(problem, rows[i].line, Quoted(name) + " is not a plan name (a file name without \"/\")");
         ChannelPlan plan;
         plan.name = fields[0];
         plan.source = fields[1] + (fields[1].empty() || fields[2].empty() ? "" : "/") + fields[2];
@@ -342,6 +346,60 @@ void PlanLibrary::AddPlan(ChannelPlan plan)
         }
     }
     m_plans.push_back(std::move(plan));
+}
+
+namespace {
+
+// What a file or folder is now, as far as a change to it shows: its path, kind,
+// modification time and size; "-" for one that is not there.
+void AddFileState(std::string& signature, const std::string& path)
+{
+    struct stat info {};
+    signature += path;
+    if (::stat(path.c_str(), &info) != 0) {
+        signature += "|-\n";
+        return;
+    }
+    signature += '|' + std::to_string(info.st_mode) + '|' + std::to_string(info.st_mtim.tv_sec) + '.' +
+                 std::to_string(info.st_mtim.tv_nsec) + '|' + std::to_string(info.st_size) + '|' +
+                 std::to_string(info.st_ino) + '\n';
+}
+
+std::string LibrarySignature()
+{
+    std::string signature;
+    const std::string installed = PlanLibrary::InstalledFolder();
+    if (!installed.empty()) {
+        AddFileState(signature, installed);
+        AddFileState(signature, installed + "/" + PlanLibrary::kIndexFileName);
+        AddFileState(signature, installed + "/" + PlanLibrary::kCountriesFileName);
+    }
+    const std::string user = UserDataFolder();
+    if (user.empty())
+        return signature;
+    const std::string own = user + "/" + PlanLibrary::kFolderName;
+    AddFileState(signature, own);
+    std::vector<std::string> paths;
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(own, error), end; !error && it != end; it.increment(error))
+        paths.push_back(it->path().string());
+    std::sort(paths.begin(), paths.end());
+    for (const std::string& path : paths)
+        AddFileState(signature, path);
+    return signature;
+}
+
+} // namespace
+
+const PlanLibrary& PlanLibraryCache::Current()
+{
+    std::string signature = LibrarySignature();
+    if (!m_bRead || signature != m_signature) {
+        m_library = PlanLibrary::Load();
+        m_signature = std::move(signature);
+        m_bRead = true;
+    }
+    return m_library;
 }
 
 const ChannelPlan* PlanLibrary::FindPlan(std::string_view name) const

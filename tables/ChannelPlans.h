@@ -73,7 +73,8 @@ bool ParseChannelPlan(std::string_view text, ChannelPlan& plan, PlanProblem& pro
 
 // The index: "plan,source_repo,source_path,source_commit,source_section,..."
 // (the columns after the first five are not used). Each row gives a plan's
-// name, source and section.
+// name (its file name without ".csv": not empty, no "/", not beginning with
+// "."), source and section.
 bool ParsePlanIndex(std::string_view text, std::vector<ChannelPlan>& plans, PlanProblem& problem);
 
 // The country list: "country,calling_code,tv_system,plan,cable_plan,..."
@@ -124,4 +125,19 @@ private:
     std::vector<ChannelPlan> m_plans;
     std::vector<CountryPlans> m_countries;
     std::vector<PlanProblem> m_problems;
+};
+
+// The library Load() reads, kept between uses and read again only when a file
+// it comes from may have changed: the installed folder, its index and country
+// list, the person's plan folder and each of their plans, by modification time
+// and size. An editor opens its chooser often; the files rarely change.
+class PlanLibraryCache
+{
+public:
+    const PlanLibrary& Current();
+
+private:
+    std::string m_signature;
+    PlanLibrary m_library;
+    bool m_bRead = false;
 };

@@ -160,6 +160,14 @@ TEST(ChannelPlans, IndexAndCountryListsAreRead)
     EXPECT_EQ(plans[0].section, "section [a]");
     EXPECT_FALSE(ParsePlanIndex("plan,source\n", plans, problem));
     EXPECT_EQ(problem.line, 1u);
+    // A name is a file of the index's folder, never a path out of it.
+    for (const char* name : {"", "../../etc/passwd", "a/b", ".hidden"}) {
+        EXPECT_FALSE(ParsePlanIndex(std::string("plan,source_repo,source_path,source_commit,source_section\nok,r,p,c,s\n") +
+                                        name + ",r,p,c,s\n",
+                                    plans, problem))
+            << name;
+        EXPECT_EQ(problem.line, 3u);
+    }
 
     std::vector<CountryPlans> countries;
     ASSERT_TRUE(ParseCountryPlans("country,calling_code,tv_system,plan,cable_plan,x\n"
@@ -299,4 +307,26 @@ TEST(ChannelPlans, TheInstalledSetIsFoundWhereTheTunerCatalogueIs)
     // No country list beside that index: told, not fatal.
     ASSERT_EQ(library.Problems().size(), 1u);
     EXPECT_EQ(library.Problems()[0].path, dir.File("second/vornalix/plans/country-plans.csv"));
+}
+
+TEST(ChannelPlans, TheCacheReadsAgainOnlyWhenAFileChanged)
+{
+    TempDir dir;
+    const ScopedEnv dataHome("XDG_DATA_HOME", dir.Path().c_str());
+    const std::string own = dir.File("vornalix/plans");
+    PlanLibraryCache cache;
+    const PlanLibrary* pFirst = &cache.Current();
+    ASSERT_EQ(pFirst->Plans().size(), 73u);
+    const ChannelPlan* pPlan = pFirst->FindPlan("italy");
+    // Nothing changed: the same plans, not read again.
+    EXPECT_EQ(cache.Current().FindPlan("italy"), pPlan);
+
+    WriteText(own + "/mine.csv", "channel,frequency_mhz\n1,45.0\n");
+    EXPECT_EQ(cache.Current().Plans().size(), 74u);
+    // Changed in place (another size): read again.
+    WriteText(own + "/mine.csv", "channel,frequency_mhz\n1,45.0\n2,47.5\n");
+    ASSERT_NE(cache.Current().FindPlan("mine"), nullptr);
+    EXPECT_EQ(cache.Current().FindPlan("mine")->channels.size(), 2u);
+    std::filesystem::remove(own + "/mine.csv");
+    EXPECT_EQ(cache.Current().FindPlan("mine"), nullptr);
 }
