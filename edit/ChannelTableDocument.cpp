@@ -83,6 +83,43 @@ bool ChannelTableDocument::Save(const std::string& path, FileError& error)
     return m_pTable && m_pTable->Save(path.c_str(), &error);
 }
 
+bool ChannelTableDocument::NewFromPlan(const ChannelPlan& plan)
+{
+    const std::int32_t iMode = m_iMode == ChannelModeCable ? ChannelModeCable : ChannelModeAir;
+    std::unique_ptr<ChannelTable> pTable(new (std::nothrow) ChannelTable(true));
+    if (!pTable || !FillListFromPlan(*pTable, iMode, plan))
+        return false;
+    TakeNewTable(std::move(pTable), iMode);
+    return true;
+}
+
+bool ChannelTableDocument::NewFromCountry(const CountryPlans& country, const PlanLibrary& library)
+{
+    std::unique_ptr<ChannelTable> pTable(new (std::nothrow) ChannelTable(true));
+    if (!pTable)
+        return false;
+    const std::pair<std::int32_t, const std::string*> lists[] = {{ChannelModeAir, &country.airPlan},
+                                                                 {ChannelModeCable, &country.cablePlan}};
+    for (const auto& [iMode, pName] : lists) {
+        if (pName->empty())
+            continue;
+        const ChannelPlan* pPlan = library.FindPlan(*pName);
+        if (!pPlan || !FillListFromPlan(*pTable, iMode, *pPlan))
+            return false;
+    }
+    // The code as "Enter" takes one: only codes above 0 are stored.
+    pTable->SetCountryCode(country.iCallingCode);
+    TakeNewTable(std::move(pTable), ChannelModeAir);
+    return true;
+}
+
+void ChannelTableDocument::TakeNewTable(std::unique_ptr<ChannelTable> pTable, std::int32_t iMode)
+{
+    m_pTable = std::move(pTable);
+    m_iTableOrigin = TableOriginCreated;
+    SetMode(iMode);
+}
+
 void ChannelTableDocument::Reset()
 {
     m_pTable.reset();

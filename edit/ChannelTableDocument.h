@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "ChannelPlans.h"
 #include "ChannelTable.h"
 #include "FileIO.h"
 
@@ -67,6 +68,16 @@ public:
     // the table, its origin and the mode as they were.
     bool Load(const std::string& path, FileError& error);
     bool Save(const std::string& path, FileError& error);
+    // "New from Plan...": a new table in place of the current one, with the
+    // origin "Create New" gives, whose current list (air when no list is
+    // chosen yet) holds the plan's channels at their positions. False, with
+    // the table as it was, when the plan does not fit a list.
+    bool NewFromPlan(const ChannelPlan& plan);
+    // The same for a country: its broadcast plan fills the air list, its
+    // cable plan the cable list (either may be missing) and its calling code
+    // is the country code; the air list is shown. False, with the table as it
+    // was, when a plan the country names is not in the library.
+    bool NewFromCountry(const CountryPlans& country, const PlanLibrary& library);
     // Starts a fresh editing session: no table, origin None, no mode.
     void Reset();
 
@@ -84,6 +95,9 @@ public:
     bool SetCountryCode(std::int32_t iCode);
 
 private:
+    // Takes a table made from plans as "Create New" takes a new one.
+    void TakeNewTable(std::unique_ptr<ChannelTable> pTable, std::int32_t iMode);
+
     std::unique_ptr<ChannelTable> m_pTable;
     std::int32_t m_iMode = ChannelModeNone;
     std::int32_t m_iTableOrigin = TableOriginNone;

@@ -7,6 +7,7 @@ constexpr int IDD_FREQUENCY_TABLE = 102;
 constexpr int IDD_LAUNCHER = 130;
 constexpr int IDD_CONVERT = 131;
 constexpr int IDD_TUNER_EDIT = 132;
+constexpr int IDD_NEW_FROM_PLAN = 133;
 
 // Icon and strings
 constexpr int IDR_MAINFRAME = 128;
@@ -17,6 +18,9 @@ constexpr int IDM_ABOUTBOX = 16;
 constexpr int IDM_INSERT_BLANK_ITEM = 101;
 constexpr int IDM_DELETE_ITEM = 107;
 constexpr int IDM_DELETE_TUNER = 111;
+constexpr int IDM_NEW_FROM_PLAN = 115;
+// Its menu text, with the shortcut the channel table editor takes.
+constexpr const char* kNewFromPlanMenuText = "New from &Plan...\tCtrl+P";
 
 // Common buttons
 constexpr int IDOK = 1;
@@ -81,3 +85,10 @@ constexpr int IDC_STATIC_PICTURE_CARRIER = 1062;
 constexpr int IDC_STATIC_PICTURE_CARRIER2 = 1063;
 constexpr int IDC_BUTTON_SAVE_FILE = 1064;
 constexpr int IDC_BUTTON_LOAD_TUNER_FILE = 1065;
+
+// "New from Plan..." chooser
+constexpr int IDC_EDIT_PLAN_FILTER = 1070;
+constexpr int IDC_LIST_PLAN_COUNTRIES = 1071;
+constexpr int IDC_LIST_PLANS = 1072;
+constexpr int IDC_STATIC_PLAN_CHOICE = 1073;
+constexpr int IDC_STATIC_PLAN_PROBLEMS = 1074;

@@ -1,5 +1,7 @@
 #include "TunerCatalogue.h"
 
+#include "DataFolders.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -8,36 +10,6 @@
 #include <utility>
 
 #include <unistd.h>
-
-namespace {
-
-// The value of an environment variable that names a folder; empty when the
-// variable is unset or empty, or names a relative folder, which the XDG base
-// directory rules declare invalid: such a variable counts as unset.
-std::string AbsoluteFolder(const char* pszValue)
-{
-    if (!pszValue || pszValue[0] != '/')
-        return {};
-    return pszValue;
-}
-
-// The absolute folders of a colon-separated list, in its order.
-std::vector<std::string> AbsoluteFolders(const char* pszList)
-{
-    std::vector<std::string> folders;
-    const std::string list = pszList ? pszList : "";
-    std::size_t start = 0;
-    while (start < list.size()) {
-        const std::size_t colon = std::min(list.find(':', start), list.size());
-        const std::string folder = AbsoluteFolder(list.substr(start, colon - start).c_str());
-        if (!folder.empty())
-            folders.push_back(folder);
-        start = colon + 1;
-    }
-    return folders;
-}
-
-} // namespace
 
 std::int32_t BcdFromDecimal(std::int32_t a)
 {
@@ -56,57 +28,15 @@ std::string TunerCatalogue::SectionName(std::int32_t iFactoryCode)
 
 std::string TunerCatalogue::DefaultPath()
 {
-    std::vector<char> buffer(4096);
-    for (;;) {
-        const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-        if (n < 0)
-            return {};
-        if (static_cast<std::size_t>(n) < buffer.size()) {
-            const std::string exe(buffer.data(), static_cast<std::size_t>(n));
-            const auto slash = exe.rfind('/');
-            if (slash == std::string::npos)
-                return {};
-            return exe.substr(0, slash + 1) + kFileName;
-        }
-        // The link may have been cut to the buffer: try again with more room.
-        if (buffer.size() >= (std::size_t{1} << 20))
-            return {};
-        buffer.resize(buffer.size() * 2);
-    }
+    const std::string folder = ExecutableFolder();
+    return folder.empty() ? std::string() : folder + kFileName;
 }
 
 std::vector<std::string> TunerCatalogue::CandidatePaths()
 {
     std::vector<std::string> paths;
-    const auto add = [&paths](const std::string& folder) {
-        std::string path = (std::filesystem::path(folder) / kFileName).lexically_normal().string();
-        if (std::find(paths.begin(), paths.end(), path) == paths.end())
-            paths.push_back(std::move(path));
-    };
-
-    // A catalogue beside the program wins, so a copy of the program can carry its own.
-    const std::string beside = DefaultPath();
-    if (!beside.empty()) {
-        const std::string folder = beside.substr(0, beside.rfind('/') + 1);
-        add(folder);
-        // An installed program: <prefix>/bin/vornalix reads <prefix>/share/vornalix.
-        add(folder + "../share/vornalix");
-    }
-
-    std::string dataHome = AbsoluteFolder(std::getenv("XDG_DATA_HOME"));
-    if (dataHome.empty()) {
-        const std::string home = AbsoluteFolder(std::getenv("HOME"));
-        if (!home.empty())
-            dataHome = home + "/.local/share";
-    }
-    if (!dataHome.empty())
-        add(dataHome + "/vornalix");
-
-    std::vector<std::string> dataDirs = AbsoluteFolders(std::getenv("XDG_DATA_DIRS"));
-    if (dataDirs.empty())
-        dataDirs = AbsoluteFolders("/usr/local/share:/usr/share");
-    for (const std::string& folder : dataDirs)
-        add(folder + "/vornalix");
+    for (const std::string& folder : DataFolders())
+        paths.push_back(folder == "/" ? folder + kFileName : folder + "/" + kFileName);
     return paths;
 }
 

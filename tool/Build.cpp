@@ -207,6 +207,8 @@ int RunBuild(const Arguments& args, std::ostream& out, std::ostream& err)
                       {{"--output", "-o", true},
                        {"--csv", nullptr, true},
                        {"--country", nullptr, true},
+                       {"--plan", nullptr, true},
+                       {"--country-plan", nullptr, true},
                        {"--help", "-h", false}},
                       options, error))
         return ReportUsage(err, "build", error);
@@ -216,6 +218,15 @@ int RunBuild(const Arguments& args, std::ostream& out, std::ostream& err)
     if (!output || output->empty())
         return ReportUsage(err, "build", "no output file given (-o OUT)");
 
+    const auto plan = options.Value("--plan");
+    const auto countryPlan = options.Value("--country-plan");
+    if (plan || countryPlan) {
+        if (plan && countryPlan)
+            return ReportUsage(err, "build", "--plan and --country-plan: one at a time");
+        if (!options.operands.empty() || options.Has("--csv") || options.Has("--country"))
+            return ReportUsage(err, "build", "a table from a plan takes no JSON file, --csv or --country");
+        return BuildFromPlans(plan ? &*plan : nullptr, countryPlan ? &*countryPlan : nullptr, *output, err);
+    }
     if (const auto csv = options.Value("--csv")) {
         if (!options.operands.empty())
             return ReportUsage(err, "build", "--csv takes no JSON file");

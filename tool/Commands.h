@@ -28,3 +28,9 @@ int RunConvert(const Arguments& args, std::ostream& out, std::ostream& err);
 int RunCheck(const Arguments& args, std::ostream& out, std::ostream& err);
 int RunCountry(const Arguments& args, std::ostream& out, std::ostream& err);
 int RunCatalogue(const Arguments& args, std::ostream& out, std::ostream& err);
+int RunPlans(const Arguments& args, std::ostream& out, std::ostream& err);
+
+// build --plan NAME (pPlan) or --country-plan CODE_OR_NAME (pCountry): a new
+// table filled from the installed channel plans as the editor fills it.
+int BuildFromPlans(const std::string* pPlan, const std::string* pCountry, const std::string& output,
+                   std::ostream& err);

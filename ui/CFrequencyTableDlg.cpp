@@ -282,16 +282,20 @@ void CFrequencyTableDlg::OnSysCommand(unsigned nID)
 void CFrequencyTableDlg::contextMenuEvent(QContextMenuEvent* pEvent)
 {
     // Only the dialog's own surface (and the texts and frames on it) carries the
-    // About item; controls that act keep their own menus or none.
+    // About and "New from Plan..." items; controls that act keep their own menus or none.
     QWidget* pUnder = childAt(pEvent->pos());
     const bool bSurface = !pUnder || qobject_cast<QLabel*>(pUnder) || qobject_cast<QGroupBox*>(pUnder);
-    if (!bSurface || m_systemMenu.empty()) {
+    if (!bSurface) {
         CDialog::contextMenuEvent(pEvent);
         return;
     }
     pEvent->accept();
-    const int command = Services().TrackPopupMenu(this, m_systemMenu, pEvent->globalPos());
-    if (command != 0)
+    std::vector<MenuItem> items = m_systemMenu;
+    items.push_back(MenuItem{IDM_NEW_FROM_PLAN, QString::fromLatin1(kNewFromPlanMenuText)});
+    const int command = Services().TrackPopupMenu(this, items, pEvent->globalPos());
+    if (command == IDM_NEW_FROM_PLAN)
+        OnNewFromPlan();
+    else if (command != 0)
         OnSysCommand(static_cast<unsigned>(command));
 }
 
@@ -306,6 +310,10 @@ bool CFrequencyTableDlg::PreTranslateMessage(QWidget* pTarget, QKeyEvent* pEvent
     if ((pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter) &&
         focusWidget() == GetDlgItem(IDC_EDIT_FREQUENCY)) {
         OnAddToEnd();
+        return true;
+    }
+    if (pEvent->key() == Qt::Key_P && pEvent->modifiers() == Qt::ControlModifier) {
+        OnNewFromPlan();
         return true;
     }
     if (pEvent->key() == Qt::Key_F1 && pEvent->modifiers() == Qt::NoModifier && !m_systemMenu.empty()) {

@@ -28,6 +28,9 @@ public:
     // The About item stands where the title-bar menu would hold it; commands 16
     // to 31 open the About box.
     void OnSysCommand(unsigned nID);
+    // "New from Plan..." (the same menu and Ctrl+P): the chooser over the
+    // installed and own channel plans, then a new table filled from the choice.
+    void OnNewFromPlan();
 
     // State as the handlers leave it, for whoever drives the dialog.
     const ChannelTableDocument& Document() const { return m_document; }
@@ -58,6 +61,7 @@ private:
     void ShowCountry(std::int32_t iCode);
     QString TakeFrequencyText();
     FileDialogRequest TableFileRequest(bool bOpen) const;
+    void ShowTableFromPlan();
 
     // Message map.
     void OnSelEndOkMode();

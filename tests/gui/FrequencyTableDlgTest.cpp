@@ -948,7 +948,9 @@ TEST_F(FrequencyTableDlgTest, AboutItemInTheDialogMenuAndOnF1)
     QContextMenuEvent onLabel(QContextMenuEvent::Mouse, QPoint(2, 2), pSurface->mapToGlobal(QPoint(2, 2)));
     QApplication::sendEvent(pSurface, &onLabel);
     ASSERT_EQ(services.menus.size(), 1u);
-    EXPECT_TRUE(SameMenu(services.menus[0], {{0, ""}, {IDM_ABOUTBOX, "&About Vornalix..."}}));
+    EXPECT_TRUE(SameMenu(services.menus[0], {{0, ""},
+                                             {IDM_ABOUTBOX, "&About Vornalix..."},
+                                             {IDM_NEW_FROM_PLAN, "New from &Plan...\tCtrl+P"}}));
     EXPECT_EQ(services.modalDialogs, std::vector<QString>{"About Vornalix"});
 
     // No choice: no About box.

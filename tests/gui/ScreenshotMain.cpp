@@ -10,6 +10,7 @@
 #include "CConvertDlg.h"
 #include "CFrequencyTableDlg.h"
 #include "CLauncherDlg.h"
+#include "CPlanChooserDlg.h"
 #include "CTunerEditDlg.h"
 #include "FakeUserServices.h"
 #include "resource.h"
@@ -70,6 +71,26 @@ int main(int argc, char** argv)
         Press(editor, IDC_BUTTON_ENTER);
         Save(editor, folder, QStringLiteral("frequency-table-%1").arg(QString::fromLatin1(code)));
     }
+
+    // "New from Plan...": the whole list, then filtered to one country, then
+    // the editor filled from that country.
+    const PlanLibrary plans = PlanLibrary::Load();
+    CPlanChooserDlg chooser{services, plans};
+    Save(chooser, folder, QStringLiteral("plans-chooser"));
+    chooser.SetFilter(QStringLiteral("germ"));
+    Save(chooser, folder, QStringLiteral("plans-chooser-germ"));
+    CFrequencyTableDlg planned{services};
+    services.onRunModal = [](CDialog& dialog) {
+        auto& choosing = static_cast<CPlanChooserDlg&>(dialog);
+        choosing.Create();
+        choosing.SetFilter(QStringLiteral("germ"));
+        choosing.OnCommand(IDOK);
+        return IDOK;
+    };
+    planned.Create();
+    planned.OnNewFromPlan();
+    services.onRunModal = nullptr;
+    Save(planned, folder, QStringLiteral("plans-editor-germany"));
 
     CConvertDlg converter{services};
     converter.SetDlgItemText(IDC_STATIC_PATH, QStringLiteral("/home/user/plans/europe-west.cft"));

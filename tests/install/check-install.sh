@@ -24,6 +24,23 @@ fi
 if [[ -e "$source_dir/res/TunerSpec.inf" ]]; then
     need share/vornalix/TunerSpec.inf
 fi
+# The channel plans: every plan of data/ with the index and the country list,
+# found by the installed tool through ../share/vornalix from its folder.
+need share/vornalix/plans/channel-plans-index.csv
+need share/vornalix/plans/country-plans.csv
+need share/vornalix/plans/README.md
+plans=$(ls "$source_dir"/data/channel-plans/*.csv | wc -l)
+[[ $(ls "$prefix"/share/vornalix/plans/*.csv | wc -l) -eq $((plans + 2)) ]] || fail "plan files"
+if [[ -e "$build/tool/vornalix-tool" ]]; then
+    empty=$(mktemp -d -p "$prefix")
+    listing=$(XDG_DATA_HOME=$empty XDG_DATA_DIRS=$empty "$prefix/bin/vornalix-tool" plans) || fail "vornalix-tool plans"
+    grep -qx "plans: $plans" <<<"$listing" || fail "installed plans not listed"
+    grep -q "^Germany	49	PAL_B	ms-western-europe-broadcast	ms-western-europe-cable$" <<<"$listing" \
+        || fail "installed country list not listed"
+    for text in '^\.B plans' 'build \\-\\-plan' 'build \\-\\-country\\-plan'; do
+        grep -q "$text" "$prefix/share/man/man1/vornalix-tool.1" || fail "the manual lacks $text"
+    done
+fi
 need share/applications/io.vornalix.Vornalix.desktop
 need share/metainfo/io.vornalix.Vornalix.metainfo.xml
 need share/mime/packages/vornalix.xml

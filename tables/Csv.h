@@ -1,6 +1,7 @@
 #pragma once
 // Comma-separated text as spreadsheets write it: RFC 4180 quoting, LF or
-// CRLF line ends, an optional UTF-8 byte order mark.
+// CRLF line ends, an optional UTF-8 byte order mark. The tool's CSV tables and
+// the channel plans are read through it.
 
 #include <cstddef>
 #include <string>

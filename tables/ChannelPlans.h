@@ -1,0 +1,143 @@
+#pragma once
+// Standard channel plans: public per-country channel line-ups, each a CSV
+// file "channel,frequency_mhz", their index (where each plan comes from) and
+// the country list that names each country's broadcast and cable plan. The
+// plans are installed data, found by the rule of DataFolders.h in the folder
+// "plans"; a person's own plans lie in the "plans" folder of their own data
+// folder and are listed with the others.
+//
+// Channel numbers are positions. When every label of a plan is a whole number,
+// each channel goes to the position its label names and the positions in
+// between stay empty (0 MHz): broadcast channel 2 of a plan that starts at 2 is
+// channel 2. Otherwise ("E2", "S21", "T14", or labels that mix letters and
+// numbers) the channels take positions 1, 2, 3... in the plan's order.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class ChannelTable;
+
+struct PlanChannel
+{
+    std::string label; // the plan's own channel label, "2", "E2", "S21"
+    double dbFrequency = 0.0; // picture carrier in MHz
+};
+
+struct ChannelPlan
+{
+    std::string name;    // the file name without ".csv"
+    std::string source;  // where the numbers come from
+    std::string section; // the part of the source they come from
+    bool bOwn = false;   // a person's own plan rather than an installed one
+    std::vector<PlanChannel> channels;
+
+    // Every label is a whole number, so labels are positions (set by the reader).
+    bool bLabelsArePositions = false;
+
+    // The frequency of every position from 1 on, 0 for an empty slot.
+    std::vector<double> Positions() const;
+    // How many channels the list filled from this plan holds.
+    std::size_t PositionCount() const;
+};
+
+struct CountryPlans
+{
+    std::string name;
+    std::int32_t iCallingCode = 0;
+    std::string tvSystem;  // "PAL_B", "NTSC_M"
+    std::string airPlan;   // broadcast plan, empty when none was published
+    std::string cablePlan; // cable plan, empty when none was published
+};
+
+// A file that could not be read as what it should be: its path, the line
+// (0 for the file as a whole) and the reason.
+struct PlanProblem
+{
+    std::string path;
+    std::size_t line = 0;
+    std::string reason;
+
+    // "PATH: line N: REASON", or "PATH: REASON" for line 0.
+    std::string Text() const;
+};
+
+// The text of one plan file. False, with the line and the reason, for a header
+// other than "channel,frequency_mhz", a row without exactly two fields, an
+// empty label, a frequency that is not a decimal number of 0 or more, no rows,
+// or whole-number labels that do not rise from 1 to at most 65,535, and for a
+// plan that would fill more than 65,535 channels.
+bool ParseChannelPlan(std::string_view text, ChannelPlan& plan, PlanProblem& problem);
+
+// The index: "plan,source_repo,source_path,source_commit,source_section,..."
+// (the columns after the first five are not used). Each row gives a plan's
+// name (its file name without ".csv": not empty, no "/", not beginning with
+// "."), source and section.
+bool ParsePlanIndex(std::string_view text, std::vector<ChannelPlan>& plans, PlanProblem& problem);
+
+// The country list: "country,calling_code,tv_system,plan,cable_plan,..."
+// with a calling code from 1 to 2,147,483,647.
+bool ParseCountryPlans(std::string_view text, std::vector<CountryPlans>& countries, PlanProblem& problem);
+
+// Fills an empty list of a table with a plan's positions, and computes its
+// range as appending them one by one would. False when the table has no such
+// list or the list is not empty.
+bool FillListFromPlan(ChannelTable& table, std::int32_t iMode, const ChannelPlan& plan);
+
+class PlanLibrary
+{
+public:
+    static constexpr const char* kFolderName = "plans";
+    static constexpr const char* kIndexFileName = "channel-plans-index.csv";
+    static constexpr const char* kCountriesFileName = "country-plans.csv";
+
+    // The installed plans from the first data folder whose "plans" folder
+    // holds an index, then the person's own plans from the "plans" folder of
+    // their data folder.
+    static PlanLibrary Load();
+    // The same from given folders: installed is a "plans" folder (empty for
+    // none), own a folder of a person's plans (empty for none). An own plan
+    // takes the place of an installed plan of the same name.
+    static PlanLibrary Load(const std::string& installed, const std::string& own);
+    // The "plans" folder of the first data folder (DataFolders() by default)
+    // that holds an index; empty when none does.
+    static std::string InstalledFolder();
+    static std::string InstalledFolder(const std::vector<std::string>& dataFolders);
+
+    // Plans by name (installed and own together); countries in list order.
+    const std::vector<ChannelPlan>& Plans() const { return m_plans; }
+    const std::vector<CountryPlans>& Countries() const { return m_countries; }
+    // Files that could not be read, each reported once; the rest is listed.
+    const std::vector<PlanProblem>& Problems() const { return m_problems; }
+
+    const ChannelPlan* FindPlan(std::string_view name) const;
+    // A calling code gives the first country listed with it; otherwise the
+    // name, compared without regard to case.
+    const CountryPlans* FindCountry(std::string_view codeOrName) const;
+
+private:
+    void LoadInstalled(const std::string& folder);
+    void LoadOwn(const std::string& folder);
+    void AddPlan(ChannelPlan plan);
+
+    std::vector<ChannelPlan> m_plans;
+    std::vector<CountryPlans> m_countries;
+    std::vector<PlanProblem> m_problems;
+};
+
+// The library Load() reads, kept between uses and read again only when a file
+// it comes from may have changed: the installed folder, its index and country
+// list, the person's plan folder and each of their plans, by modification time
+// and size. An editor opens its chooser often; the files rarely change.
+class PlanLibraryCache
+{
+public:
+    const PlanLibrary& Current();
+
+private:
+    std::string m_signature;
+    PlanLibrary m_library;
+    bool m_bRead = false;
+};

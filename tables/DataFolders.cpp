@@ -1,0 +1,112 @@
+#include "DataFolders.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <utility>
+
+#include <unistd.h>
+
+namespace {
+
+// The value of an environment variable that names a folder; empty when the
+// variable is unset or empty, or names a relative folder, which the XDG base
+// directory rules declare invalid: such a variable counts as unset.
+std::string AbsoluteFolder(const char* pszValue)
+{
+    if (!pszValue || pszValue[0] != '/')
+        return {};
+    return pszValue;
+}
+
+// The absolute folders of a colon-separated list, in its order.
+std::vector<std::string> AbsoluteFolders(const char* pszList)
+{
+    std::vector<std::string> folders;
+    const std::string list = pszList ? pszList : "";
+    std::size_t start = 0;
+    while (start < list.size()) {
+        const std::size_t colon = std::min(list.find(':', start), list.size());
+        const std::string folder = AbsoluteFolder(list.substr(start, colon - start).c_str());
+        if (!folder.empty())
+            folders.push_back(folder);
+        start = colon + 1;
+    }
+    return folders;
+}
+
+std::string DataHome()
+{
+    std::string dataHome = AbsoluteFolder(std::getenv("XDG_DATA_HOME"));
+    if (dataHome.empty()) {
+        const std::string home = AbsoluteFolder(std::getenv("HOME"));
+        if (!home.empty())
+            dataHome = home + "/.local/share";
+    }
+    return dataHome;
+}
+
+std::string Normalised(const std::string& folder)
+{
+    std::string path = std::filesystem::path(folder).lexically_normal().string();
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    return path;
+}
+
+} // namespace
+
+std::string ExecutableFolder()
+{
+    std::vector<char> buffer(4096);
+    for (;;) {
+        const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (n < 0)
+            return {};
+        if (static_cast<std::size_t>(n) < buffer.size()) {
+            const std::string exe(buffer.data(), static_cast<std::size_t>(n));
+            const auto slash = exe.rfind('/');
+            if (slash == std::string::npos)
+                return {};
+            return exe.substr(0, slash + 1);
+        }
+        // The link may have been cut to the buffer: try again with more room.
+        if (buffer.size() >= (std::size_t{1} << 20))
+            return {};
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::vector<std::string> DataFolders()
+{
+    std::vector<std::string> folders;
+    const auto add = [&folders](const std::string& folder) {
+        std::string normal = Normalised(folder);
+        if (std::find(folders.begin(), folders.end(), normal) == folders.end())
+            folders.push_back(std::move(normal));
+    };
+
+    // Data beside the program wins, so a copy of the program can carry its own.
+    const std::string beside = ExecutableFolder();
+    if (!beside.empty()) {
+        add(beside);
+        // An installed program: <prefix>/bin/vornalix reads <prefix>/share/vornalix.
+        add(beside + "../share/vornalix");
+    }
+    const std::string dataHome = DataHome();
+    if (!dataHome.empty())
+        add(dataHome + "/vornalix");
+
+    std::vector<std::string> dataDirs = AbsoluteFolders(std::getenv("XDG_DATA_DIRS"));
+    if (dataDirs.empty())
+        dataDirs = AbsoluteFolders("/usr/local/share:/usr/share");
+    for (const std::string& folder : dataDirs)
+        add(folder + "/vornalix");
+    return folders;
+}
+
+std::string UserDataFolder()
+{
+    const std::string dataHome = DataHome();
+    return dataHome.empty() ? std::string() : Normalised(dataHome + "/vornalix");
+}

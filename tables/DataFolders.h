@@ -1,0 +1,25 @@
+#pragma once
+// Where the program's installed data (the tuner catalogue, the channel plans)
+// is looked for. Every reader of installed data uses this one rule, so that a
+// copy of the program, an installed program and a person's own data are found
+// the same way by the editors and by the tool.
+
+#include <string>
+#include <vector>
+
+// The folder of the running executable with a trailing "/"; empty when the
+// executable's path cannot be read.
+std::string ExecutableFolder();
+
+// The folders that may hold the program's data, in the order they are tried:
+// beside the executable; the installation's data folder, ../share/vornalix
+// beside the executable's folder; $XDG_DATA_HOME/vornalix (default
+// ~/.local/share); each folder of $XDG_DATA_DIRS (default
+// /usr/local/share:/usr/share) + /vornalix. A relative folder in those
+// variables is not used; a variable that names no absolute folder counts as
+// unset. Folders are normalised, without a trailing "/", and each is listed once.
+std::vector<std::string> DataFolders();
+
+// The person's own data folder, $XDG_DATA_HOME/vornalix (default
+// ~/.local/share/vornalix); empty when neither variable names an absolute folder.
+std::string UserDataFolder();

@@ -1,0 +1,111 @@
+// "New from Plan...": a document filled from a country's plans or from one
+// plan, as the channel editor's chooser and vornalix-tool build make it.
+#include <gtest/gtest.h>
+
+#include "ChannelPlans.h"
+#include "ChannelTableDocument.h"
+#include "TestFiles.h"
+
+namespace {
+
+const PlanLibrary& Library()
+{
+    static const PlanLibrary library = PlanLibrary::Load(VORNALIX_PLANS_DIR, "");
+    return library;
+}
+
+std::vector<double> List(ChannelTableDocument& doc, std::int32_t iMode)
+{
+    const std::int32_t iShown = doc.Mode();
+    doc.SetMode(iMode);
+    std::vector<double> frequencies = doc.CurrentFrequencies();
+    doc.SetMode(iShown);
+    return frequencies;
+}
+
+ChannelPlan Plan(const std::string& text)
+{
+    ChannelPlan plan;
+    PlanProblem problem;
+    EXPECT_TRUE(ParseChannelPlan(text, plan, problem)) << problem.reason;
+    return plan;
+}
+
+} // namespace
+
+TEST(ChannelPlanDocument, ACountryWithBothPlansSetsBothListsAndItsCode)
+{
+    const CountryPlans* pGermany = Library().FindCountry("Germany");
+    ASSERT_NE(pGermany, nullptr);
+    ChannelTableDocument doc;
+    ASSERT_TRUE(doc.NewFromCountry(*pGermany, Library()));
+    EXPECT_EQ(doc.Origin(), TableOriginCreated);
+    EXPECT_EQ(doc.Mode(), ChannelModeAir);
+    EXPECT_EQ(doc.CountryCode(), 49);
+    EXPECT_EQ(List(doc, ChannelModeAir), Library().FindPlan("ms-western-europe-broadcast")->Positions());
+    EXPECT_EQ(List(doc, ChannelModeCable), Library().FindPlan("ms-western-europe-cable")->Positions());
+    EXPECT_EQ(List(doc, ChannelModeAir).size(), 69u);
+    EXPECT_EQ(List(doc, ChannelModeCable).size(), 107u);
+    EXPECT_EQ(doc.Range(ChannelModeAir).iMin, 1);
+    EXPECT_EQ(doc.Range(ChannelModeAir).iMax, 69);
+
+    // "Create New" then keeps the table, as it keeps one it made itself.
+    ASSERT_TRUE(doc.CreateNew());
+    EXPECT_EQ(doc.CountryCode(), 49);
+    EXPECT_EQ(List(doc, ChannelModeCable).size(), 107u);
+}
+
+TEST(ChannelPlanDocument, AMissingPlanLeavesItsListEmpty)
+{
+    const CountryPlans* pRussia = Library().FindCountry("Russia");
+    ASSERT_NE(pRussia, nullptr);
+    ASSERT_TRUE(pRussia->cablePlan.empty());
+    ChannelTableDocument doc;
+    ASSERT_TRUE(doc.NewFromCountry(*pRussia, Library()));
+    EXPECT_EQ(doc.CountryCode(), 7);
+    EXPECT_EQ(List(doc, ChannelModeAir).size(), 69u);
+    EXPECT_TRUE(List(doc, ChannelModeCable).empty());
+    EXPECT_EQ(doc.Range(ChannelModeCable).iMax, 0);
+
+    // A plan the library does not hold leaves the document as it was.
+    CountryPlans unknown = *pRussia;
+    unknown.cablePlan = "no-such-plan";
+    ASSERT_TRUE(doc.Append(999.0));
+    EXPECT_FALSE(doc.NewFromCountry(unknown, Library()));
+    EXPECT_EQ(List(doc, ChannelModeAir).back(), 999.0);
+}
+
+TEST(ChannelPlanDocument, OnePlanFillsTheCurrentListOfANewTable)
+{
+    TempDir dir;
+    ChannelTableDocument doc;
+    // No list chosen yet: the air list.
+    ASSERT_TRUE(doc.NewFromPlan(Plan("channel,frequency_mhz\n2,55.25\n3,61.25\n")));
+    EXPECT_EQ(doc.Mode(), ChannelModeAir);
+    EXPECT_EQ(List(doc, ChannelModeAir), (std::vector<double>{0.0, 55.25, 61.25}));
+    EXPECT_EQ(doc.Range(ChannelModeAir).iMin, 2);
+    EXPECT_EQ(doc.Range(ChannelModeAir).iMax, 3);
+
+    // A loaded table is replaced; the cable list being shown is the one filled.
+    const std::string path = dir.File("loaded.ccf");
+    WriteAll(path, ChannelTableImage(44, {48.25}, {}, 1, 0));
+    FileError error;
+    ASSERT_TRUE(doc.Load(path, error));
+    doc.SetMode(ChannelModeCable);
+    ASSERT_TRUE(doc.NewFromPlan(Plan("channel,frequency_mhz\nS21,303.25\nS22,311.25\n")));
+    EXPECT_EQ(doc.Origin(), TableOriginCreated);
+    EXPECT_EQ(doc.Mode(), ChannelModeCable);
+    EXPECT_TRUE(List(doc, ChannelModeAir).empty());
+    EXPECT_EQ(List(doc, ChannelModeCable), (std::vector<double>{303.25, 311.25}));
+    EXPECT_EQ(doc.CountryCode(), 0);
+
+    // Saved, it is the file appending the same channels by hand gives.
+    ChannelTableDocument byHand;
+    ASSERT_TRUE(byHand.CreateNew());
+    byHand.SetMode(ChannelModeCable);
+    ASSERT_TRUE(byHand.Append(303.25));
+    ASSERT_TRUE(byHand.Append(311.25));
+    ASSERT_TRUE(doc.Save(dir.File("plan.ccf"), error));
+    ASSERT_TRUE(byHand.Save(dir.File("hand.ccf"), error));
+    EXPECT_EQ(ReadAll(dir.File("plan.ccf")), ReadAll(dir.File("hand.ccf")));
+}

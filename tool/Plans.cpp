@@ -1,0 +1,139 @@
+// plans: the standard channel plans and the countries that use them, as the
+// channel editor's "New from Plan..." lists them; build --plan and
+// --country-plan: a new table filled from them as the editor fills it.
+
+#include "ChannelPlans.h"
+#include "ChannelTableDocument.h"
+#include "Commands.h"
+#include "Help.h"
+#include "Json.h"
+#include "Options.h"
+#include "TableFormat.h"
+
+namespace {
+
+// Broken plan files are told, each on its own line; the listing goes on without them.
+void ReportPlanProblems(const PlanLibrary& library, std::ostream& err)
+{
+    for (const PlanProblem& problem : library.Problems())
+        ReportProblem(err, problem.path, problem.line == 0 ? problem.reason
+                                                           : "line " + std::to_string(problem.line) + ": " +
+                                                                 problem.reason);
+}
+
+const char* Numbering(const ChannelPlan& plan)
+{
+    return plan.bLabelsArePositions ? "labels are channel numbers" : "numbered from 1 in order";
+}
+
+void ListPlans(const PlanLibrary& library, std::ostream& out)
+{
+    out << "plans: " << library.Plans().size() << '\n';
+    for (const ChannelPlan& plan : library.Plans())
+        out << plan.name << '\t' << plan.channels.size() << '\t' << plan.channels.front().label << '\t'
+            << plan.channels.back().label << '\t' << Numbering(plan) << '\t' << plan.source << '\n';
+    out << "countries: " << library.Countries().size() << '\n';
+    for (const CountryPlans& country : library.Countries())
+        out << country.name << '\t' << country.iCallingCode << '\t' << country.tvSystem << '\t' << country.airPlan
+            << '\t' << country.cablePlan << '\n';
+}
+
+void WritePlansJson(const PlanLibrary& library, std::ostream& out)
+{
+    JsonWriter json;
+    json.BeginObject().Key("plans").BeginArray();
+    for (const ChannelPlan& plan : library.Plans()) {
+        json.BeginObject();
+        json.Key("name").String(plan.name);
+        json.Key("source").String(plan.source);
+        json.Key("section").String(plan.section);
+        json.Key("own").Integer(plan.bOwn ? 1 : 0);
+        json.Key("channels").Integer(static_cast<std::int64_t>(plan.channels.size()));
+        json.Key("positions").Integer(static_cast<std::int64_t>(plan.PositionCount()));
+        json.Key("labels_are_positions").Integer(plan.bLabelsArePositions ? 1 : 0);
+        json.Key("first").String(plan.channels.front().label);
+        json.Key("last").String(plan.channels.back().label);
+        json.EndObject();
+    }
+    json.EndArray().Key("countries").BeginArray();
+    for (const CountryPlans& country : library.Countries()) {
+        json.BeginObject();
+        json.Key("name").String(country.name);
+        json.Key("code").Integer(country.iCallingCode);
+        json.Key("tv_system").String(country.tvSystem);
+        json.Key("plan").String(country.airPlan);
+        json.Key("cable_plan").String(country.cablePlan);
+        json.EndObject();
+    }
+    json.EndArray().Key("problems").BeginArray();
+    for (const PlanProblem& problem : library.Problems())
+        json.String(problem.Text());
+    json.EndArray().EndObject();
+    out << json.Text() << '\n';
+}
+
+} // namespace
+
+int RunPlans(const Arguments& args, std::ostream& out, std::ostream& err)
+{
+    ParsedOptions options;
+    std::string error;
+    if (!ParseOptions(args, {{"--json", nullptr, false}, {"--help", "-h", false}}, options, error))
+        return ReportUsage(err, "plans", error);
+    if (options.Has("--help"))
+        return PrintHelp(out, "plans") ? kExitSuccess : kExitFailure;
+    if (!options.operands.empty())
+        return ReportUsage(err, "plans", "plans takes no arguments");
+
+    const PlanLibrary library = PlanLibrary::Load();
+    ReportPlanProblems(library, err);
+    if (options.Has("--json"))
+        WritePlansJson(library, out);
+    else
+        ListPlans(library, out);
+    return kExitSuccess;
+}
+
+int BuildFromPlans(const std::string* pPlan, const std::string* pCountry, const std::string& output,
+                   std::ostream& err)
+{
+    const auto named = TableKindFromPath(output);
+    if (named && *named != TableKind::Channel) {
+        ReportProblem(err, output,
+                      std::string("the name says ") + TableKindName(*named) + ", but the table is a ccf table");
+        return kExitFailure;
+    }
+    const PlanLibrary library = PlanLibrary::Load();
+    ChannelTableDocument document;
+    if (pPlan) {
+        const ChannelPlan* pFound = library.FindPlan(*pPlan);
+        if (!pFound) {
+            ReportPlanProblems(library, err);
+            ReportProblem(err, "", "no channel plan is named \"" + *pPlan + "\" (vornalix-tool plans lists them)");
+            return kExitFailure;
+        }
+        if (!document.NewFromPlan(*pFound)) {
+            ReportProblem(err, "", "the plan \"" + *pPlan + "\" does not fit a channel list");
+            return kExitFailure;
+        }
+    } else {
+        const CountryPlans* pFound = library.FindCountry(*pCountry);
+        if (!pFound) {
+            ReportPlanProblems(library, err);
+            ReportProblem(err, "", "no country has the calling code or name \"" + *pCountry +
+                                       "\" (vornalix-tool plans lists them)");
+            return kExitFailure;
+        }
+        if (!document.NewFromCountry(*pFound, library)) {
+            ReportPlanProblems(library, err);
+            ReportProblem(err, "", "the plans of " + pFound->name + " (" + pFound->airPlan + ", " +
+                                       pFound->cablePlan + ") cannot all be read");
+            return kExitFailure;
+        }
+    }
+    FileError saveError;
+    if (document.Save(output, saveError))
+        return kExitSuccess;
+    ReportProblem(err, output, "cannot be written: " + saveError.text);
+    return kExitFindings;
+}
