@@ -229,26 +229,11 @@ bool ParseCountryPlans(std::string_view text, std::vector<CountryPlans>& countri
 
 bool FillListFromPlan(ChannelTable& table, std::int32_t iMode, const ChannelPlan& plan)
 {
-    EntryList* pList = table.GetList(iMode);
+    const EntryList* pList = table.GetList(iMode);
     if (!pList || pList->iCount != 0)
         return false;
-    const std::vector<double> positions = plan.Positions();
-    if (positions.size() > static_cast<std::size_t>(ChannelTable::kMaxChannels))
-        return false;
-    {
-        EntryList::Appender append(*pList);
-        for (const double dbFrequency : positions) {
-            auto* pNode = new (std::nothrow) ChannelNode;
-            if (!pNode)
-                break;
-            pNode->dbFrequency = dbFrequency;
-            append.Add(pNode);
-        }
-    }
-    // Each append recomputes the range, and a list without a frequency keeps
-    // the fields it had: one update at the end leaves the same fields.
-    table.UpdateRange(iMode);
-    return static_cast<std::size_t>(pList->iCount) == positions.size();
+    // The range comes out as appending the channels one by one would leave it.
+    return table.AppendFrequencies(iMode, plan.Positions());
 }
 
 std::string PlanLibrary::InstalledFolder()
