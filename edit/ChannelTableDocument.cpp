@@ -1,12 +1,161 @@
 #include "ChannelTableDocument.h"
 
 #include <cerrno>
+#include <cstring>
 #include <new>
 #include <utility>
 
 #include "EntryRange.h"
 
+namespace {
+
+FrequencyBits BitsOf(double dbFrequency)
+{
+    FrequencyBits bits = 0;
+    std::memcpy(&bits, &dbFrequency, sizeof bits);
+    return bits;
+}
+
+void WriteFrequency(ChannelNode& node, FrequencyBits bits)
+{
+    std::memcpy(&node.dbFrequency, &bits, sizeof bits);
+}
+
+} // namespace
+
+bool ChannelDocumentFields::operator==(const ChannelDocumentFields& other) const
+{
+    return bHasTable == other.bHasTable && std::memcmp(header.bytes, other.header.bytes, sizeof header.bytes) == 0 &&
+           std::memcmp(endMark, other.endMark, sizeof endMark) == 0 && iOrigin == other.iOrigin &&
+           iMode == other.iMode;
+}
+
+std::size_t ChannelStep::Bytes() const
+{
+    return sizeof(ChannelStep) + name.capacity() + air.Bytes() + cable.Bytes() + ViewBytes(viewBefore) +
+           ViewBytes(viewAfter);
+}
+
 ChannelTableDocument::~ChannelTableDocument() = default;
+
+ChannelTableDocument::StepScope ChannelTableDocument::BeginStep(std::string name)
+{
+    if (m_iStepDepth++ == 0) {
+        m_pending.name = std::move(name);
+        m_pending.fields = Fields();
+        m_pending.air = ListBits(ChannelModeAir);
+        m_pending.cable = ListBits(ChannelModeCable);
+        m_pending.view = m_captureView ? m_captureView() : ViewImage();
+    }
+    return StepScope(*this);
+}
+
+void ChannelTableDocument::EndStep()
+{
+    if (--m_iStepDepth > 0)
+        return;
+    PendingStep pending = std::move(m_pending);
+    m_pending = PendingStep();
+    PushStep(std::move(pending));
+    // Whether the table is the one on disk is settled once the step is in place.
+    if (m_savedMark == SavedMark::Saved)
+        m_history.MarkSaved();
+    else if (m_savedMark == SavedMark::Unsaved)
+        m_history.ForgetSaved();
+    m_savedMark = SavedMark::Unchanged;
+}
+
+void ChannelTableDocument::PushStep(PendingStep pending)
+{
+    ChannelStep step;
+    step.after = Fields();
+    step.air = DiffSegments(pending.air, ListBits(ChannelModeAir));
+    step.cable = DiffSegments(pending.cable, ListBits(ChannelModeCable));
+    // A command that changed nothing (a refused input) is no step.
+    if (step.after == pending.fields && step.air.Empty() && step.cable.Empty())
+        return;
+    step.name = std::move(pending.name);
+    step.before = pending.fields;
+    step.viewBefore = std::move(pending.view);
+    step.viewAfter = m_captureView ? m_captureView() : ViewImage();
+    m_history.Push(std::move(step));
+    ++m_changeCount;
+}
+
+ChannelDocumentFields ChannelTableDocument::Fields() const
+{
+    ChannelDocumentFields fields;
+    fields.bHasTable = m_pTable != nullptr;
+    if (m_pTable) {
+        fields.header = m_pTable->Header();
+        std::memcpy(fields.endMark, m_pTable->EndMark(), sizeof fields.endMark);
+    }
+    fields.iOrigin = m_iTableOrigin;
+    fields.iMode = m_iMode;
+    return fields;
+}
+
+std::vector<FrequencyBits> ChannelTableDocument::ListBits(std::int32_t iMode) const
+{
+    std::vector<FrequencyBits> bits;
+    if (!m_pTable)
+        return bits;
+    const EntryRange<ChannelNode> channels = m_pTable->Channels(iMode);
+    bits.reserve(static_cast<std::size_t>(channels.size()));
+    for (const ChannelNode& channel : channels)
+        bits.push_back(BitsOf(channel.dbFrequency));
+    return bits;
+}
+
+bool ChannelTableDocument::ApplyStep(const ChannelStep& step, bool bForward)
+{
+    const ChannelDocumentFields& target = bForward ? step.after : step.before;
+    // Without a table the lists are put back into a new one; both lists exist
+    // in every table the editor holds.
+    if (!m_pTable) {
+        m_pTable.reset(new (std::nothrow) ChannelTable(true));
+        if (!m_pTable)
+            return false;
+    }
+    EntryList& air = *m_pTable->GetList(ChannelModeAir);
+    EntryList& cable = *m_pTable->GetList(ChannelModeCable);
+    if (!ApplySegment<ChannelNode>(air, step.air, bForward, WriteFrequency))
+        return false;
+    if (!ApplySegment<ChannelNode>(cable, step.cable, bForward, WriteFrequency)) {
+        // Out of memory half-way: the air list goes back, the step stays where it was.
+        ApplySegment<ChannelNode>(air, step.air, !bForward, WriteFrequency);
+        return false;
+    }
+    m_pTable->SetHeaderImage(target.header, target.endMark);
+    if (!target.bHasTable)
+        m_pTable.reset();
+    m_iTableOrigin = target.iOrigin;
+    m_iMode = target.iMode;
+    ++m_changeCount;
+    return true;
+}
+
+std::optional<ViewImage> ChannelTableDocument::Undo()
+{
+    if (!CanUndo())
+        return std::nullopt;
+    const ChannelStep& step = *m_history.ToUndo();
+    if (!ApplyStep(step, false))
+        return std::nullopt;
+    m_history.MovedBack();
+    return step.viewBefore;
+}
+
+std::optional<ViewImage> ChannelTableDocument::Redo()
+{
+    if (!CanRedo())
+        return std::nullopt;
+    const ChannelStep& step = *m_history.ToRedo();
+    if (!ApplyStep(step, true))
+        return std::nullopt;
+    m_history.MovedForward();
+    return step.viewAfter;
+}
 
 std::vector<double> ChannelTableDocument::CurrentFrequencies() const
 {
@@ -47,19 +196,43 @@ void ChannelTableDocument::SetMode(std::int32_t iMode)
 
 bool ChannelTableDocument::CreateNew()
 {
+    const StepScope step = BeginStep("Create New");
     if (m_iTableOrigin == TableOriginLoaded)
         m_pTable.reset();
-    if (!m_pTable) {
+    const bool bFresh = !m_pTable;
+    if (bFresh) {
         m_pTable.reset(new (std::nothrow) ChannelTable(true));
         if (!m_pTable)
             return false;
     }
     m_iTableOrigin = TableOriginCreated;
     SetMode(ChannelModeAir);
+    // A created table that is kept keeps its channels, and so whether they
+    // are saved; only a fresh empty table has nothing unsaved.
+    if (bFresh)
+        m_savedMark = SavedMark::Saved;
     return true;
 }
 
 bool ChannelTableDocument::Load(const std::string& path, FileError& error)
+{
+    const StepScope step = BeginStep("LoadFromFile");
+    if (!LoadTable(path, error))
+        return false;
+    m_savedMark = SavedMark::Saved;
+    return true;
+}
+
+bool ChannelTableDocument::Restore(const std::string& path, FileError& error)
+{
+    const StepScope step = BeginStep("Restore Unsaved Table");
+    if (!LoadTable(path, error))
+        return false;
+    m_savedMark = SavedMark::Unsaved;
+    return true;
+}
+
+bool ChannelTableDocument::LoadTable(const std::string& path, FileError& error)
 {
     std::unique_ptr<ChannelTable> pLoaded(new (std::nothrow) ChannelTable(false));
     if (!pLoaded) {
@@ -76,11 +249,17 @@ bool ChannelTableDocument::Load(const std::string& path, FileError& error)
 
 bool ChannelTableDocument::Save(const std::string& path, FileError& error)
 {
-    return m_pTable && m_pTable->Save(path.c_str(), &error);
+    if (!m_pTable || !m_pTable->Save(path.c_str(), &error))
+        return false;
+    m_history.MarkSaved();
+    ++m_changeCount;
+    return true;
 }
 
 void ChannelTableDocument::Reset()
 {
+    m_history.Clear();
+    ++m_changeCount;
     m_pTable.reset();
     m_iTableOrigin = TableOriginNone;
     m_iMode = ChannelModeNone;
@@ -90,6 +269,7 @@ void ChannelTableDocument::Reset()
 
 bool ChannelTableDocument::Append(double dbFrequency)
 {
+    const StepScope step = BeginStep("Add to the end");
     if (!m_pTable)
         return false;
     std::unique_ptr<ChannelNode> pNode(new (std::nothrow) ChannelNode);
@@ -104,11 +284,13 @@ bool ChannelTableDocument::Append(double dbFrequency)
 
 bool ChannelTableDocument::SetFrequency(std::int32_t iChannel, double dbFrequency)
 {
+    const StepScope step = BeginStep("Save value");
     return m_pTable && m_pTable->SetFrequency(m_iMode, iChannel, dbFrequency);
 }
 
 bool ChannelTableDocument::InsertBlank(std::int32_t iChannel)
 {
+    const StepScope step = BeginStep("Insert Blank Item");
     if (!m_pTable)
         return false;
     std::unique_ptr<ChannelNode> pNode(new (std::nothrow) ChannelNode);
@@ -123,15 +305,18 @@ bool ChannelTableDocument::InsertBlank(std::int32_t iChannel)
 
 bool ChannelTableDocument::Delete(std::int32_t iChannel)
 {
+    const StepScope step = BeginStep("Delete Item");
     return m_pTable && m_pTable->DeleteChannel(m_iMode, iChannel);
 }
 
 std::int32_t ChannelTableDocument::DeleteMany(const std::vector<std::int32_t>& channels)
 {
+    const StepScope step = BeginStep("Delete Item");
     return m_pTable ? m_pTable->DeleteChannels(m_iMode, channels) : 0;
 }
 
 bool ChannelTableDocument::SetCountryCode(std::int32_t iCode)
 {
+    const StepScope step = BeginStep("Country Code");
     return m_pTable && m_pTable->SetCountryCode(iCode);
 }

@@ -1,0 +1,204 @@
+#pragma once
+// Undo and redo for the editors' documents. A command is one step, however
+// many records it touches: before it runs, the document notes what it can
+// change (its lists as flat values, its header image and a few fields); after
+// it, only the difference is kept. For a list that is the common beginning
+// and end left out and the changed middle kept twice, as it was and as it
+// became, so a 30,000-row delete costs 30,000 values and undoing it re-links
+// 30,000 nodes. Because the difference is found by comparing, any later
+// command becomes undoable by running inside a step, without an inverse of
+// its own.
+
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <new>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "EntryList.h"
+
+// What a view showed around a step (display texts, enabled states, choices),
+// in an order only the view knows; restored with the step so that undo puts
+// the displays back exactly as they were.
+using ViewImage = std::vector<std::string>;
+
+// The changed middle of a list: from iStart on, `before` was replaced by `after`.
+template <class Value>
+struct SegmentChange
+{
+    std::int32_t iStart = 0;
+    std::vector<Value> before;
+    std::vector<Value> after;
+
+    bool Empty() const { return before.empty() && after.empty(); }
+    std::size_t Bytes() const { return (before.capacity() + after.capacity()) * sizeof(Value); }
+};
+
+template <class Value>
+SegmentChange<Value> DiffSegments(const std::vector<Value>& before, const std::vector<Value>& after)
+{
+    std::size_t prefix = 0;
+    const std::size_t shorter = before.size() < after.size() ? before.size() : after.size();
+    while (prefix < shorter && before[prefix] == after[prefix])
+        ++prefix;
+    std::size_t suffix = 0;
+    while (suffix < shorter - prefix && before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
+        ++suffix;
+    SegmentChange<Value> change;
+    change.iStart = static_cast<std::int32_t>(prefix);
+    change.before.assign(before.begin() + static_cast<std::ptrdiff_t>(prefix),
+                         before.end() - static_cast<std::ptrdiff_t>(suffix));
+    change.after.assign(after.begin() + static_cast<std::ptrdiff_t>(prefix),
+                        after.end() - static_cast<std::ptrdiff_t>(suffix));
+    return change;
+}
+
+// Replaces removeCount nodes from position iStart with new nodes holding
+// values, each filled by write(node, value). The new nodes are all made
+// before the list is touched: when memory runs out the list stays as it was
+// and false is returned.
+template <class Node, class Value, class Write>
+bool ReplaceSegment(EntryList& list, std::int32_t iStart, std::int32_t removeCount, const std::vector<Value>& values,
+                    Write write)
+{
+    if (iStart < 0 || removeCount < 0 || iStart + removeCount > list.iCount)
+        return false;
+    std::vector<std::unique_ptr<Node>> made;
+    made.reserve(values.size());
+    for (const Value& value : values) {
+        std::unique_ptr<Node> pNode(new (std::nothrow) Node);
+        if (!pNode)
+            return false;
+        write(*pNode, value);
+        made.push_back(std::move(pNode));
+    }
+
+    // The node in front of the segment, walked to from the nearer end.
+    EntryNode* pBefore = nullptr;
+    if (iStart > 0) {
+        if (iStart <= list.iCount / 2) {
+            pBefore = list.pHead;
+            for (std::int32_t i = 1; i < iStart; ++i)
+                pBefore = pBefore->pNext;
+        } else {
+            pBefore = list.pTail;
+            for (std::int32_t i = list.iCount; i > iStart; --i)
+                pBefore = pBefore->pPrev;
+        }
+    }
+    EntryNode* pRemove = pBefore ? pBefore->pNext : list.pHead;
+    for (std::int32_t i = 0; i < removeCount; ++i) {
+        EntryNode* pNext = pRemove->pNext;
+        delete pRemove;
+        pRemove = pNext;
+    }
+    EntryNode* pAfter = pRemove;
+
+    EntryNode* pLast = pBefore;
+    for (std::unique_ptr<Node>& pNode : made) {
+        EntryNode* pNew = pNode.release();
+        pNew->pPrev = pLast;
+        pNew->pNext = nullptr;
+        if (pLast)
+            pLast->pNext = pNew;
+        else
+            list.pHead = pNew;
+        pLast = pNew;
+    }
+    if (pLast)
+        pLast->pNext = pAfter;
+    else
+        list.pHead = pAfter;
+    if (pAfter)
+        pAfter->pPrev = pLast;
+    else
+        list.pTail = pLast;
+    list.iCount += static_cast<std::int32_t>(values.size()) - removeCount;
+    return true;
+}
+
+// Applies a segment change forwards (redo) or backwards (undo).
+template <class Node, class Value, class Write>
+bool ApplySegment(EntryList& list, const SegmentChange<Value>& change, bool bForward, Write write)
+{
+    const std::vector<Value>& gone = bForward ? change.before : change.after;
+    const std::vector<Value>& come = bForward ? change.after : change.before;
+    return ReplaceSegment<Node>(list, change.iStart, static_cast<std::int32_t>(gone.size()), come, write);
+}
+
+// The steps of one document, oldest first, and how far they are applied.
+// Bounded both ways: at most kMaxSteps steps and kMaxBytes bytes of
+// differences; the oldest go first, the newest step always stays.
+template <class Step>
+class UndoHistory
+{
+public:
+    static constexpr std::size_t kMaxSteps = 10000;
+    static constexpr std::size_t kMaxBytes = 64u * 1024 * 1024;
+
+    // A new step: whatever could be redone is gone.
+    void Push(Step step)
+    {
+        while (m_steps.size() > m_applied) {
+            m_bytes -= m_steps.back().Bytes();
+            m_steps.pop_back();
+        }
+        if (m_saved > Absolute())
+            m_saved = kNever;
+        m_bytes += step.Bytes();
+        m_steps.push_back(std::move(step));
+        ++m_applied;
+        while (m_steps.size() > 1 && (m_steps.size() > kMaxSteps || m_bytes > kMaxBytes)) {
+            m_bytes -= m_steps.front().Bytes();
+            m_steps.pop_front();
+            --m_applied;
+            ++m_dropped;
+        }
+    }
+
+    const Step* ToUndo() const { return m_applied > 0 ? &m_steps[m_applied - 1] : nullptr; }
+    const Step* ToRedo() const { return m_applied < m_steps.size() ? &m_steps[m_applied] : nullptr; }
+    void MovedBack() { --m_applied; }
+    void MovedForward() { ++m_applied; }
+
+    // The state reached now is the one on disk.
+    void MarkSaved() { m_saved = Absolute(); }
+    // The state on disk can no longer be reached by undo or redo.
+    void ForgetSaved() { m_saved = kNever; }
+    bool AtSaved() const { return m_saved == Absolute(); }
+
+    void Clear()
+    {
+        m_steps.clear();
+        m_applied = 0;
+        m_bytes = 0;
+        m_dropped = 0;
+        m_saved = kNever;
+    }
+
+    std::size_t UndoCount() const { return m_applied; }
+    std::size_t RedoCount() const { return m_steps.size() - m_applied; }
+    std::size_t Bytes() const { return m_bytes; }
+
+private:
+    static constexpr std::uint64_t kNever = ~std::uint64_t{0};
+    std::uint64_t Absolute() const { return m_dropped + m_applied; }
+
+    std::deque<Step> m_steps;
+    std::size_t m_applied = 0;
+    std::size_t m_bytes = 0;
+    // Steps dropped from the front, so that positions stay comparable.
+    std::uint64_t m_dropped = 0;
+    std::uint64_t m_saved = kNever;
+};
+
+inline std::size_t ViewBytes(const ViewImage& view)
+{
+    std::size_t bytes = view.capacity() * sizeof(std::string);
+    for (const std::string& text : view)
+        bytes += text.capacity();
+    return bytes;
+}
