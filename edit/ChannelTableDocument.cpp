@@ -40,6 +40,9 @@ ChannelTableDocument::~ChannelTableDocument() = default;
 
 ChannelTableDocument::StepScope ChannelTableDocument::BeginStep(std::string name)
 {
+    // A view's scope around a command is unnamed; the command inside names the step.
+    if (m_iStepDepth > 0 && m_pending.name.empty())
+        m_pending.name = name;
     if (m_iStepDepth++ == 0) {
         m_pending.name = std::move(name);
         m_pending.fields = Fields();

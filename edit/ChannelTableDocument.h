@@ -64,7 +64,8 @@ public:
     // Every change made while a scope is open is one step, named after the
     // command; scopes nest, the outermost one makes the step. A view opens
     // one around a command and its display updates, so that the step also
-    // records the displays as the command left them.
+    // records the displays as the command left them; a view's scope may be
+    // unnamed, the first named scope inside it names the step.
     class StepScope
     {
     public:

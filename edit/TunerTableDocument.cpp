@@ -52,6 +52,9 @@ TunerTableDocument::~TunerTableDocument() = default;
 
 TunerTableDocument::StepScope TunerTableDocument::BeginStep(std::string name)
 {
+    // A view's scope around a command is unnamed; the command inside names the step.
+    if (m_iStepDepth > 0 && m_pending.name.empty())
+        m_pending.name = name;
     if (m_iStepDepth++ == 0) {
         m_pending.name = std::move(name);
         m_pending.fields = Fields();

@@ -17,6 +17,13 @@ constexpr int IDM_ABOUTBOX = 16;
 constexpr int IDM_INSERT_BLANK_ITEM = 101;
 constexpr int IDM_DELETE_ITEM = 107;
 constexpr int IDM_DELETE_TUNER = 111;
+// Both editors' context menus, after the items above.
+constexpr int IDM_UNDO = 120;
+constexpr int IDM_REDO = 121;
+constexpr int IDM_RESTORE_UNSAVED = 122;
+// The recovery copies offered for restoring, newest first.
+constexpr int IDM_RESTORE_COPY_FIRST = 200;
+constexpr int IDM_RESTORE_COPY_LAST = 219;
 
 // Common buttons
 constexpr int IDOK = 1;

@@ -70,6 +70,7 @@ CFrequencyTableDlg::CFrequencyTableDlg(UserServices& services, QWidget* pParent)
     ListView* pList = GetListView(IDC_LIST_CHANNELS);
     connect(pList, &ListView::Clicked, this, [this] { OnClickList(); });
     connect(pList, &ListView::RightClicked, this, [this] { OnRightClickList(); });
+    InitHistory();
 }
 
 CFrequencyTableDlg::~CFrequencyTableDlg() = default;
@@ -197,6 +198,7 @@ void CFrequencyTableDlg::OnSelEndOkMode()
 
 void CFrequencyTableDlg::OnCreateNew()
 {
+    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
     if (!m_document.CreateNew())
         return;
     SetMode(ChannelModeAir);
@@ -219,6 +221,7 @@ bool CFrequencyTableDlg::OpenFile(const QString& path)
     // one on screen only once it has loaded: a file that cannot be read leaves
     // the current table, its origin and the display exactly as they were, and
     // the person is told why.
+    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
     FileError error;
     if (!m_document.Load(QFile::encodeName(path).toStdString(), error)) {
         ShowFileError(Services(), this, FileAction::Load, path, error);
@@ -251,6 +254,7 @@ void CFrequencyTableDlg::OnSaveToFile()
 
 void CFrequencyTableDlg::OnCountryCodeEnter()
 {
+    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
     if (!m_document.HasTable())
         return;
     const QString text = GetDlgItemText(IDC_EDIT_COUNTRY_CODE);
@@ -303,6 +307,8 @@ void CFrequencyTableDlg::OnDestroy()
 
 bool CFrequencyTableDlg::PreTranslateMessage(QWidget* pTarget, QKeyEvent* pEvent)
 {
+    if (HandleHistoryKey(pEvent))
+        return true;
     if ((pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter) &&
         focusWidget() == GetDlgItem(IDC_EDIT_FREQUENCY)) {
         OnAddToEnd();
@@ -327,6 +333,7 @@ QString CFrequencyTableDlg::TakeFrequencyText()
 
 void CFrequencyTableDlg::OnAddToEnd()
 {
+    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
     if (!m_document.HasTable())
         return;
     const QString text = TakeFrequencyText();
@@ -364,6 +371,7 @@ void CFrequencyTableDlg::ShowChannel(std::int32_t iChannel)
 
 void CFrequencyTableDlg::OnSaveValue()
 {
+    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
     if (!m_document.HasTable())
         return;
     const QString text = TakeFrequencyText();
@@ -381,10 +389,11 @@ void CFrequencyTableDlg::OnSaveValue()
 void CFrequencyTableDlg::OnRightClickList()
 {
     m_document.SetSelIndex(1 + GetListView(IDC_LIST_CHANNELS)->GetNextSelected(-1));
-    const std::vector<MenuItem> items = {
+    std::vector<MenuItem> items = {
         MenuItem{IDM_INSERT_BLANK_ITEM, QStringLiteral("Insert Blank Item")},
         MenuItem{IDM_DELETE_ITEM, QStringLiteral("Delete Item")},
     };
+    AppendHistoryItems(items);
     const int command = Services().TrackPopupMenu(this, items, QCursor::pos());
     if (command != 0)
         OnCommand(command);
@@ -392,6 +401,8 @@ void CFrequencyTableDlg::OnRightClickList()
 
 bool CFrequencyTableDlg::OnCommand(int id)
 {
+    if (OnHistoryCommand(id))
+        return CDialog::OnCommand(id);
     if (id == IDM_INSERT_BLANK_ITEM) {
         InsertBlankItem(m_document.SelIndex());
     } else if (id == IDM_DELETE_ITEM) {
@@ -415,6 +426,7 @@ bool CFrequencyTableDlg::OnCommand(int id)
 
 int CFrequencyTableDlg::InsertBlankItem(std::int32_t k)
 {
+    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
     if (!m_document.HasTable())
         return 0;
     m_document.InsertBlank(k);
@@ -428,6 +440,7 @@ int CFrequencyTableDlg::InsertBlankItem(std::int32_t k)
 
 int CFrequencyTableDlg::DeleteItem(std::int32_t k)
 {
+    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
     if (!m_document.HasTable())
         return 0;
     m_document.Delete(k);
@@ -441,6 +454,7 @@ int CFrequencyTableDlg::DeleteItem(std::int32_t k)
 
 int CFrequencyTableDlg::DeleteItems(const std::vector<std::int32_t>& indices)
 {
+    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
     if (!m_document.HasTable() || indices.empty())
         return 0;
     // One walk that leaves the list and its range exactly as deleting the

@@ -71,6 +71,16 @@ private:
     void OnClickList();
     void OnRightClickList();
 
+    // Undo and redo (CFrequencyTableDlgHistory.cpp).
+    void InitHistory();
+    ViewImage CaptureView() const;
+    void ShowHistoryState(const ViewImage& view);
+    void OnUndo();
+    void OnRedo();
+    bool OnHistoryCommand(int id);
+    bool HandleHistoryKey(QKeyEvent* pEvent);
+    void AppendHistoryItems(std::vector<MenuItem>& items) const;
+
     int InsertBlankItem(std::int32_t k);
     int DeleteItem(std::int32_t k);
     int DeleteItems(const std::vector<std::int32_t>& indices);

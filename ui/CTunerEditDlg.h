@@ -9,6 +9,7 @@
 #include "TunerCatalogue.h"
 #include "TunerSpecTable.h"
 #include "TunerTableDocument.h"
+#include "UserServices.h"
 
 // The tuner specification editor: builds a table of tuner models from the
 // factories and tuner types of the tuner catalogue and the band data typed
@@ -39,6 +40,7 @@ public:
 protected:
     bool OnInitDialog() override;
     void OnOK() override;
+    bool PreTranslateMessage(QWidget* pTarget, QKeyEvent* pEvent) override;
 
 private:
     void OnSelchangeComboFactory();
@@ -51,6 +53,16 @@ private:
     void OnKeydownListTuner(int key);
     void OnRclickListTuner();
     void OnDeleteTuner();
+
+    // Undo and redo (CTunerEditDlgHistory.cpp).
+    void InitHistory();
+    ViewImage CaptureView() const;
+    void ShowHistoryState(const ViewImage& view);
+    void OnUndo();
+    void OnRedo();
+    bool OnHistoryCommand(int id);
+    bool HandleHistoryKey(QKeyEvent* pEvent);
+    void AppendHistoryItems(std::vector<MenuItem>& items) const;
 
     void FillCombo(int id, const std::vector<CatalogueItem>& items);
     void EnableInputControls();
