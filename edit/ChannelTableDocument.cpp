@@ -38,23 +38,37 @@ std::size_t ChannelStep::Bytes() const
 
 ChannelTableDocument::~ChannelTableDocument() = default;
 
-ChannelTableDocument::StepScope ChannelTableDocument::BeginStep(std::string name)
+ChannelTableDocument::StepScope ChannelTableDocument::BeginStep(std::string name, unsigned lists)
 {
+    if (name.empty())
+        lists = NoLists;
     // A view's scope around a command is unnamed; the command inside names the step.
     if (m_iStepDepth > 0 && m_pending.name.empty())
         m_pending.name = name;
     if (m_iStepDepth++ == 0) {
         m_pending.name = std::move(name);
         m_pending.fields = Fields();
-        m_pending.air = ListBits(ChannelModeAir);
-        m_pending.cable = ListBits(ChannelModeCable);
         m_pending.view = m_captureView ? m_captureView() : ViewImage();
     }
+    m_scopeLists.push_back(lists);
+    if (lists & AirList)
+        m_airMirror.Ensure([this] { return ListBits(ChannelModeAir); });
+    if (lists & CableList)
+        m_cableMirror.Ensure([this] { return ListBits(ChannelModeCable); });
     return StepScope(*this);
+}
+
+unsigned ChannelTableDocument::CurrentList() const
+{
+    if (m_iMode == ChannelModeAir)
+        return AirList;
+    return m_iMode == ChannelModeCable ? CableList : NoLists;
 }
 
 void ChannelTableDocument::EndStep()
 {
+    TakeListChanges(m_scopeLists.back());
+    m_scopeLists.pop_back();
     if (--m_iStepDepth > 0)
         return;
     PendingStep pending = std::move(m_pending);
@@ -68,12 +82,28 @@ void ChannelTableDocument::EndStep()
     m_savedMark = SavedMark::Unchanged;
 }
 
+void ChannelTableDocument::TakeListChanges(unsigned lists)
+{
+    const auto take = [this](ListMirror<FrequencyBits>& mirror, SegmentChange<FrequencyBits>& change, unsigned list,
+                             std::int32_t iMode) {
+        if (m_pending.taken & list)
+            change = mirror.TakeChangeAfter(change, ListBits(iMode));
+        else
+            change = mirror.TakeChange(ListBits(iMode));
+        m_pending.taken |= list;
+    };
+    if (lists & AirList)
+        take(m_airMirror, m_pending.air, AirList, ChannelModeAir);
+    if (lists & CableList)
+        take(m_cableMirror, m_pending.cable, CableList, ChannelModeCable);
+}
+
 void ChannelTableDocument::PushStep(PendingStep pending)
 {
     ChannelStep step;
     step.after = Fields();
-    step.air = DiffSegments(pending.air, ListBits(ChannelModeAir));
-    step.cable = DiffSegments(pending.cable, ListBits(ChannelModeCable));
+    step.air = std::move(pending.air);
+    step.cable = std::move(pending.cable);
     // A command that changed nothing (a refused input) is no step.
     if (step.after == pending.fields && step.air.Empty() && step.cable.Empty())
         return;
@@ -129,6 +159,8 @@ bool ChannelTableDocument::ApplyStep(const ChannelStep& step, bool bForward)
         ApplySegment<ChannelNode>(air, step.air, !bForward, WriteFrequency);
         return false;
     }
+    m_airMirror.Apply(step.air, bForward);
+    m_cableMirror.Apply(step.cable, bForward);
     m_pTable->SetHeaderImage(target.header, target.endMark);
     if (!target.bHasTable)
         m_pTable.reset();
@@ -165,6 +197,16 @@ std::vector<double> ChannelTableDocument::CurrentFrequencies() const
     std::vector<double> frequencies;
     if (!m_pTable)
         return frequencies;
+    // The values the last step left are at hand without a walk of the list.
+    // Inside a command's scope the list may have changed since.
+    const ListMirror<FrequencyBits>& mirror = m_iMode == ChannelModeAir ? m_airMirror : m_cableMirror;
+    const bool bCurrent = m_scopeLists.empty() || m_scopeLists.back() == NoLists;
+    if (const std::vector<FrequencyBits>* pBits = bCurrent && CurrentList() != NoLists ? mirror.Values() : nullptr) {
+        frequencies.resize(pBits->size());
+        if (!pBits->empty())
+            std::memcpy(frequencies.data(), pBits->data(), pBits->size() * sizeof(double));
+        return frequencies;
+    }
     const EntryRange<ChannelNode> channels = m_pTable->Channels(m_iMode);
     frequencies.reserve(static_cast<std::size_t>(channels.size()));
     for (const ChannelNode& channel : channels)
@@ -262,6 +304,8 @@ bool ChannelTableDocument::Save(const std::string& path, FileError& error)
 void ChannelTableDocument::Reset()
 {
     m_history.Clear();
+    m_airMirror.Forget();
+    m_cableMirror.Forget();
     ++m_changeCount;
     m_pTable.reset();
     m_iTableOrigin = TableOriginNone;
@@ -272,7 +316,7 @@ void ChannelTableDocument::Reset()
 
 bool ChannelTableDocument::Append(double dbFrequency)
 {
-    const StepScope step = BeginStep("Add to the end");
+    const StepScope step = BeginStep("Add to the end", CurrentList());
     if (!m_pTable)
         return false;
     std::unique_ptr<ChannelNode> pNode(new (std::nothrow) ChannelNode);
@@ -287,13 +331,13 @@ bool ChannelTableDocument::Append(double dbFrequency)
 
 bool ChannelTableDocument::SetFrequency(std::int32_t iChannel, double dbFrequency)
 {
-    const StepScope step = BeginStep("Save value");
+    const StepScope step = BeginStep("Save value", CurrentList());
     return m_pTable && m_pTable->SetFrequency(m_iMode, iChannel, dbFrequency);
 }
 
 bool ChannelTableDocument::InsertBlank(std::int32_t iChannel)
 {
-    const StepScope step = BeginStep("Insert Blank Item");
+    const StepScope step = BeginStep("Insert Blank Item", CurrentList());
     if (!m_pTable)
         return false;
     std::unique_ptr<ChannelNode> pNode(new (std::nothrow) ChannelNode);
@@ -308,18 +352,18 @@ bool ChannelTableDocument::InsertBlank(std::int32_t iChannel)
 
 bool ChannelTableDocument::Delete(std::int32_t iChannel)
 {
-    const StepScope step = BeginStep("Delete Item");
+    const StepScope step = BeginStep("Delete Item", CurrentList());
     return m_pTable && m_pTable->DeleteChannel(m_iMode, iChannel);
 }
 
 std::int32_t ChannelTableDocument::DeleteMany(const std::vector<std::int32_t>& channels)
 {
-    const StepScope step = BeginStep("Delete Item");
+    const StepScope step = BeginStep("Delete Item", CurrentList());
     return m_pTable ? m_pTable->DeleteChannels(m_iMode, channels) : 0;
 }
 
 bool ChannelTableDocument::SetCountryCode(std::int32_t iCode)
 {
-    const StepScope step = BeginStep("Country Code");
+    const StepScope step = BeginStep("Country Code", NoLists);
     return m_pTable && m_pTable->SetCountryCode(iCode);
 }

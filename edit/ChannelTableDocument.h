@@ -139,7 +139,18 @@ public:
     // A recovery copy taken back: read as a load, but the table is unsaved.
     bool Restore(const std::string& path, FileError& error);
 
-    [[nodiscard]] StepScope BeginStep(std::string name);
+    // The lists a step may change: only those are compared at its end. A
+    // command that declares too few loses changes from its step.
+    enum StepLists : unsigned
+    {
+        NoLists = 0,
+        AirList = 1,
+        CableList = 2,
+        BothLists = AirList | CableList,
+    };
+    // A named scope is a command's and declares its lists (both unless told);
+    // an unnamed one is a view's and changes nothing itself.
+    [[nodiscard]] StepScope BeginStep(std::string name, unsigned lists = BothLists);
     // How a view records its displays for the steps; none by default.
     void SetViewCapture(std::function<ViewImage()> capture) { m_captureView = std::move(capture); }
 
@@ -167,8 +178,11 @@ private:
     {
         std::string name;
         ChannelDocumentFields fields;
-        std::vector<FrequencyBits> air, cable;
         ViewImage view;
+        // The lists' changes, taken as each command's scope ends, so that the
+        // mirrors are current for the view inside the step.
+        SegmentChange<FrequencyBits> air, cable;
+        unsigned taken = NoLists;
     };
     // What the step being made does to "saved": a load or a fresh table is
     // what is on disk, a restored copy never is.
@@ -181,14 +195,21 @@ private:
 
     bool LoadTable(const std::string& path, FileError& error);
     void EndStep();
+    void TakeListChanges(unsigned lists);
     void PushStep(PendingStep pending);
     ChannelDocumentFields Fields() const;
     std::vector<FrequencyBits> ListBits(std::int32_t iMode) const;
+    // The current list only, as the channel commands change no other.
+    unsigned CurrentList() const;
     bool ApplyStep(const ChannelStep& step, bool bForward);
 
     UndoHistory<ChannelStep> m_history;
     PendingStep m_pending;
+    // The lists as the last step left them.
+    ListMirror<FrequencyBits> m_airMirror, m_cableMirror;
     std::int32_t m_iStepDepth = 0;
+    // The lists each open scope declared, innermost last.
+    std::vector<unsigned> m_scopeLists;
     SavedMark m_savedMark = SavedMark::Unchanged;
     std::function<ViewImage()> m_captureView;
     std::uint64_t m_changeCount = 0;

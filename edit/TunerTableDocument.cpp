@@ -58,7 +58,7 @@ TunerTableDocument::StepScope TunerTableDocument::BeginStep(std::string name)
     if (m_iStepDepth++ == 0) {
         m_pending.name = std::move(name);
         m_pending.fields = Fields();
-        m_pending.entries = EntryImages();
+        m_entryMirror.Ensure([this] { return EntryImages(); });
         m_pending.view = m_captureView ? m_captureView() : ViewImage();
     }
     return StepScope(*this);
@@ -82,7 +82,7 @@ void TunerTableDocument::PushStep(PendingStep pending)
 {
     TunerStep step;
     step.after = Fields();
-    step.entries = DiffSegments(pending.entries, EntryImages());
+    step.entries = m_entryMirror.TakeChange(EntryImages());
     // A command that changed nothing (a refused entry, a taken key) is no step.
     if (step.after == pending.fields && step.entries.Empty())
         return;
@@ -134,6 +134,7 @@ bool TunerTableDocument::ApplyStep(const TunerStep& step, bool bForward)
     }
     if (!ApplySegment<TunerSpecNode>(*pTable->GetList(), step.entries, bForward, WriteEntry))
         return false;
+    m_entryMirror.Apply(step.entries, bForward);
     pTable->SetHeaderImage(target.header, target.endMark);
     if (pMade)
         m_pTable = std::move(pMade);
@@ -193,6 +194,7 @@ std::optional<TunerSpecEntry> TunerTableDocument::EntryAt(std::int32_t iRow) con
 void TunerTableDocument::Reset()
 {
     m_history.Clear();
+    m_entryMirror.Forget();
     ++m_changeCount;
     m_pTable.reset();
     m_iMenuPos = 0;

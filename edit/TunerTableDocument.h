@@ -162,7 +162,6 @@ private:
     {
         std::string name;
         TunerDocumentFields fields;
-        std::vector<TunerEntryImage> entries;
         ViewImage view;
     };
     enum class SavedMark
@@ -184,6 +183,8 @@ private:
 
     UndoHistory<TunerStep> m_history;
     PendingStep m_pending;
+    // The entries as the last step left them.
+    ListMirror<TunerEntryImage> m_entryMirror;
     std::int32_t m_iStepDepth = 0;
     SavedMark m_savedMark = SavedMark::Unchanged;
     std::function<ViewImage()> m_captureView;

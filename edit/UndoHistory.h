@@ -12,7 +12,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
-#include <memory>
 #include <new>
 #include <string>
 #include <utility>
@@ -57,23 +56,36 @@ SegmentChange<Value> DiffSegments(const std::vector<Value>& before, const std::v
 }
 
 // Replaces removeCount nodes from position iStart with new nodes holding
-// values, each filled by write(node, value). The new nodes are all made
-// before the list is touched: when memory runs out the list stays as it was
-// and false is returned.
+// values, each filled by write(node, value). The new nodes are made and
+// chained before the list is touched: when memory runs out the list stays as
+// it was and false is returned. Each node is touched once on the way in and
+// once on the way out, since a long list's nodes lie scattered in memory.
 template <class Node, class Value, class Write>
 bool ReplaceSegment(EntryList& list, std::int32_t iStart, std::int32_t removeCount, const std::vector<Value>& values,
                     Write write)
 {
-    if (iStart < 0 || removeCount < 0 || iStart + removeCount > list.iCount)
+    if (iStart < 0 || removeCount < 0 || iStart > list.iCount - removeCount)
         return false;
-    std::vector<std::unique_ptr<Node>> made;
-    made.reserve(values.size());
+    EntryNode* pFirstNew = nullptr;
+    EntryNode* pLastNew = nullptr;
     for (const Value& value : values) {
-        std::unique_ptr<Node> pNode(new (std::nothrow) Node);
-        if (!pNode)
+        Node* pNode = new (std::nothrow) Node;
+        if (!pNode) {
+            while (pFirstNew) {
+                EntryNode* pNext = pFirstNew->pNext;
+                delete pFirstNew;
+                pFirstNew = pNext;
+            }
             return false;
+        }
         write(*pNode, value);
-        made.push_back(std::move(pNode));
+        pNode->pPrev = pLastNew;
+        pNode->pNext = nullptr;
+        if (pLastNew)
+            pLastNew->pNext = pNode;
+        else
+            pFirstNew = pNode;
+        pLastNew = pNode;
     }
 
     // The node in front of the segment, walked to from the nearer end.
@@ -89,33 +101,27 @@ bool ReplaceSegment(EntryList& list, std::int32_t iStart, std::int32_t removeCou
                 pBefore = pBefore->pPrev;
         }
     }
-    EntryNode* pRemove = pBefore ? pBefore->pNext : list.pHead;
+    EntryNode* pAfter = pBefore ? pBefore->pNext : list.pHead;
     for (std::int32_t i = 0; i < removeCount; ++i) {
-        EntryNode* pNext = pRemove->pNext;
-        delete pRemove;
-        pRemove = pNext;
+        EntryNode* pNext = pAfter->pNext;
+        delete pAfter;
+        pAfter = pNext;
     }
-    EntryNode* pAfter = pRemove;
 
-    EntryNode* pLast = pBefore;
-    for (std::unique_ptr<Node>& pNode : made) {
-        EntryNode* pNew = pNode.release();
-        pNew->pPrev = pLast;
-        pNew->pNext = nullptr;
-        if (pLast)
-            pLast->pNext = pNew;
-        else
-            list.pHead = pNew;
-        pLast = pNew;
-    }
-    if (pLast)
-        pLast->pNext = pAfter;
+    EntryNode* pJoinFront = pFirstNew ? pFirstNew : pAfter;
+    EntryNode* pJoinBack = pLastNew ? pLastNew : pBefore;
+    if (pBefore)
+        pBefore->pNext = pJoinFront;
     else
-        list.pHead = pAfter;
+        list.pHead = pJoinFront;
+    if (pFirstNew)
+        pFirstNew->pPrev = pBefore;
+    if (pLastNew)
+        pLastNew->pNext = pAfter;
     if (pAfter)
-        pAfter->pPrev = pLast;
+        pAfter->pPrev = pJoinBack;
     else
-        list.pTail = pLast;
+        list.pTail = pJoinBack;
     list.iCount += static_cast<std::int32_t>(values.size()) - removeCount;
     return true;
 }
@@ -128,6 +134,60 @@ bool ApplySegment(EntryList& list, const SegmentChange<Value>& change, bool bFor
     const std::vector<Value>& come = bForward ? change.after : change.before;
     return ReplaceSegment<Node>(list, change.iStart, static_cast<std::int32_t>(gone.size()), come, write);
 }
+
+// The values of a list as the last step left them: a step then begins
+// without walking the list, and only its end walks it to find what changed.
+// Every change of the list must go through steps (or Apply) while it is valid.
+template <class Value>
+class ListMirror
+{
+public:
+    // Reads the list only when the mirror does not hold it yet.
+    template <class Read>
+    void Ensure(Read read)
+    {
+        if (!m_bValid) {
+            m_values = read();
+            m_bValid = true;
+        }
+    }
+    // What changed from the mirrored values to these; they are mirrored next.
+    SegmentChange<Value> TakeChange(std::vector<Value> after)
+    {
+        SegmentChange<Value> change = DiffSegments(m_values, after);
+        m_values = std::move(after);
+        m_bValid = true;
+        return change;
+    }
+    // The same for a second command in one step: the change from before the
+    // earlier one to now.
+    SegmentChange<Value> TakeChangeAfter(const SegmentChange<Value>& earlier, std::vector<Value> after)
+    {
+        Apply(earlier, false);
+        return TakeChange(std::move(after));
+    }
+    // Follows a step undone or redone on the list itself.
+    void Apply(const SegmentChange<Value>& change, bool bForward)
+    {
+        if (!m_bValid)
+            return;
+        const std::vector<Value>& gone = bForward ? change.before : change.after;
+        const std::vector<Value>& come = bForward ? change.after : change.before;
+        const auto at = m_values.begin() + change.iStart;
+        m_values.insert(m_values.erase(at, at + static_cast<std::ptrdiff_t>(gone.size())), come.begin(), come.end());
+    }
+    void Forget()
+    {
+        m_values.clear();
+        m_bValid = false;
+    }
+    // The list's values when the mirror holds them, else nullptr.
+    const std::vector<Value>* Values() const { return m_bValid ? &m_values : nullptr; }
+
+private:
+    std::vector<Value> m_values;
+    bool m_bValid = false;
+};
 
 // The steps of one document, oldest first, and how far they are applied.
 // Bounded both ways: at most kMaxSteps steps and kMaxBytes bytes of

@@ -161,9 +161,33 @@ public:
         const ChannelState before = StateOf(m_doc);
         Command(pick);
         m_model.Record(before, StateOf(m_doc));
+        ASSERT_NO_FATAL_FAILURE(CheckCurrentList());
     }
 
-    void CheckAll() { CheckWholeHistory(m_doc, m_model, StateOf); }
+    void CheckAll()
+    {
+        CheckWholeHistory(m_doc, m_model, StateOf);
+        CheckCurrentList();
+    }
+    // The list the view shows is the table's, bit for bit, whichever way it
+    // was obtained.
+    void CheckCurrentList()
+    {
+        std::vector<std::uint64_t> walked, shown;
+        if (const ChannelTable* pTable = m_doc.Table()) {
+            for (const ChannelNode& channel : pTable->Channels(m_doc.Mode()))
+                walked.push_back(Bits(channel.dbFrequency));
+        }
+        for (double db : m_doc.CurrentFrequencies())
+            shown.push_back(Bits(db));
+        ASSERT_EQ(shown, walked);
+    }
+    static std::uint64_t Bits(double db)
+    {
+        std::uint64_t bits = 0;
+        std::memcpy(&bits, &db, sizeof bits);
+        return bits;
+    }
     bool Load(const std::string& path)
     {
         const ChannelState before = StateOf(m_doc);
