@@ -112,7 +112,15 @@ void ChannelTableDocument::PushStep(PendingStep pending)
     step.viewBefore = std::move(pending.view);
     step.viewAfter = m_captureView ? m_captureView() : ViewImage();
     m_history.Push(std::move(step));
-    ++m_changeCount;
+    Changed(Change::Edited);
+}
+
+void ChannelTableDocument::Changed(Change change)
+{
+    if (change == Change::Edited)
+        ++m_changeCount;
+    if (m_changeListener)
+        m_changeListener(change);
 }
 
 ChannelDocumentFields ChannelTableDocument::Fields() const
@@ -166,7 +174,7 @@ bool ChannelTableDocument::ApplyStep(const ChannelStep& step, bool bForward)
         m_pTable.reset();
     m_iTableOrigin = target.iOrigin;
     m_iMode = target.iMode;
-    ++m_changeCount;
+    Changed(Change::Edited);
     return true;
 }
 
@@ -242,9 +250,11 @@ void ChannelTableDocument::SetMode(std::int32_t iMode)
 bool ChannelTableDocument::CreateNew()
 {
     const StepScope step = BeginStep("Create New");
+    const bool bFresh = !m_pTable || m_iTableOrigin == TableOriginLoaded;
+    if (bFresh && m_pTable)
+        Changed(Change::AboutToReplace);
     if (m_iTableOrigin == TableOriginLoaded)
         m_pTable.reset();
-    const bool bFresh = !m_pTable;
     if (bFresh) {
         m_pTable.reset(new (std::nothrow) ChannelTable(true));
         if (!m_pTable)
@@ -254,8 +264,11 @@ bool ChannelTableDocument::CreateNew()
     SetMode(ChannelModeAir);
     // A created table that is kept keeps its channels, and so whether they
     // are saved; only a fresh empty table has nothing unsaved.
-    if (bFresh)
+    if (bFresh) {
         m_savedMark = SavedMark::Saved;
+        m_source.clear();
+        Changed(Change::Replaced);
+    }
     return true;
 }
 
@@ -268,11 +281,12 @@ bool ChannelTableDocument::Load(const std::string& path, FileError& error)
     return true;
 }
 
-bool ChannelTableDocument::Restore(const std::string& path, FileError& error)
+bool ChannelTableDocument::Restore(const std::string& path, const std::string& source, FileError& error)
 {
     const StepScope step = BeginStep("Restore Unsaved Table");
     if (!LoadTable(path, error))
         return false;
+    m_source = source;
     m_savedMark = SavedMark::Unsaved;
     return true;
 }
@@ -284,11 +298,15 @@ bool ChannelTableDocument::LoadTable(const std::string& path, FileError& error)
         error.Set(ENOMEM);
         return false;
     }
+    if (m_pTable)
+        Changed(Change::AboutToReplace);
     if (!pLoaded->Load(path.c_str(), &error))
         return false;
     m_pTable = std::move(pLoaded);
     m_iTableOrigin = TableOriginLoaded;
+    m_source = path;
     SetMode(ChannelModeAir);
+    Changed(Change::Replaced);
     return true;
 }
 
@@ -297,7 +315,7 @@ bool ChannelTableDocument::Save(const std::string& path, FileError& error)
     if (!m_pTable || !m_pTable->Save(path.c_str(), &error))
         return false;
     m_history.MarkSaved();
-    ++m_changeCount;
+    Changed(Change::Edited);
     return true;
 }
 
@@ -306,7 +324,7 @@ void ChannelTableDocument::Reset()
     m_history.Clear();
     m_airMirror.Forget();
     m_cableMirror.Forget();
-    ++m_changeCount;
+    Changed(Change::Edited);
     m_pTable.reset();
     m_iTableOrigin = TableOriginNone;
     m_iMode = ChannelModeNone;

@@ -136,8 +136,11 @@ public:
     std::int32_t DeleteMany(const std::vector<std::int32_t>& channels);
     // Codes of 0 or less are refused by the table.
     bool SetCountryCode(std::int32_t iCode);
-    // A recovery copy taken back: read as a load, but the table is unsaved.
-    bool Restore(const std::string& path, FileError& error);
+    // A recovery copy taken back: read as a load, but the table is unsaved and
+    // comes from the source the copy names.
+    bool Restore(const std::string& path, const std::string& source, FileError& error);
+    // The file the table was loaded from; empty for a new table.
+    const std::string& Source() const { return m_source; }
 
     // The lists a step may change: only those are compared at its end. A
     // command that declares too few loses changes from its step.
@@ -173,7 +176,17 @@ public:
     // follows the document.
     std::uint64_t ChangeCount() const { return m_changeCount; }
 
+    enum class Change
+    {
+        Edited,         // the table changed (a step, undo, redo, a save)
+        AboutToReplace, // a load or a fresh "Create New" is about to drop the table
+        Replaced,       // ... and did: what follows is another table
+    };
+    // Told of every change, for whoever keeps a copy of the table.
+    void SetChangeListener(std::function<void(Change)> listener) { m_changeListener = std::move(listener); }
+
 private:
+    void Changed(Change change);
     struct PendingStep
     {
         std::string name;
@@ -213,6 +226,8 @@ private:
     SavedMark m_savedMark = SavedMark::Unchanged;
     std::function<ViewImage()> m_captureView;
     std::uint64_t m_changeCount = 0;
+    std::function<void(Change)> m_changeListener;
+    std::string m_source;
 
     std::unique_ptr<ChannelTable> m_pTable;
     std::int32_t m_iMode = ChannelModeNone;

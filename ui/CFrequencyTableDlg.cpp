@@ -71,9 +71,13 @@ CFrequencyTableDlg::CFrequencyTableDlg(UserServices& services, QWidget* pParent)
     connect(pList, &ListView::Clicked, this, [this] { OnClickList(); });
     connect(pList, &ListView::RightClicked, this, [this] { OnRightClickList(); });
     InitHistory();
+    InitRecovery();
 }
 
-CFrequencyTableDlg::~CFrequencyTableDlg() = default;
+CFrequencyTableDlg::~CFrequencyTableDlg()
+{
+    KeepRecoveryCopy();
+}
 
 bool CFrequencyTableDlg::OnInitDialog()
 {
@@ -227,6 +231,12 @@ bool CFrequencyTableDlg::OpenFile(const QString& path)
         ShowFileError(Services(), this, FileAction::Load, path, error);
         return false;
     }
+    ShowLoadedTable();
+    return true;
+}
+
+void CFrequencyTableDlg::ShowLoadedTable()
+{
     ShowRange(ChannelModeAir);
     ShowRange(ChannelModeCable);
 
@@ -239,7 +249,6 @@ bool CFrequencyTableDlg::OpenFile(const QString& path)
     ComboSetCurSel(IDC_COMBO_MODE, 0);
     SetMode(ChannelModeAir);
     RefreshList();
-    return true;
 }
 
 void CFrequencyTableDlg::OnSaveToFile()
@@ -301,6 +310,7 @@ void CFrequencyTableDlg::contextMenuEvent(QContextMenuEvent* pEvent)
 
 void CFrequencyTableDlg::OnDestroy()
 {
+    KeepRecoveryCopy();
     CDialog::OnDestroy();
     m_document.Reset();
 }
@@ -394,6 +404,7 @@ void CFrequencyTableDlg::OnRightClickList()
         MenuItem{IDM_DELETE_ITEM, QStringLiteral("Delete Item")},
     };
     AppendHistoryItems(items);
+    AppendRestoreItem(items);
     const int command = Services().TrackPopupMenu(this, items, QCursor::pos());
     if (command != 0)
         OnCommand(command);

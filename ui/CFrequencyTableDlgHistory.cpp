@@ -76,6 +76,8 @@ bool CFrequencyTableDlg::OnHistoryCommand(int id)
         OnUndo();
     else if (id == IDM_REDO)
         OnRedo();
+    else if (id == IDM_RESTORE_UNSAVED)
+        OnRestoreUnsavedTable();
     else
         return false;
     return true;

@@ -429,7 +429,7 @@ TEST(ChannelDocumentHistory, ModifiedFollowsLoadSaveCreateNewAndUndoToTheSavedSt
     EXPECT_FALSE(doc.Modified());
     ASSERT_TRUE(doc.CreateNew());
     EXPECT_FALSE(doc.Modified());
-    ASSERT_TRUE(doc.Restore(dir.File("a.ccf"), error));
+    ASSERT_TRUE(doc.Restore(dir.File("a.ccf"), "new", error));
     EXPECT_TRUE(doc.Modified());
     EXPECT_EQ(doc.UndoName(), "Restore Unsaved Table");
     EXPECT_EQ(doc.Origin(), TableOriginLoaded);
