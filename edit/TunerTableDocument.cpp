@@ -91,7 +91,15 @@ void TunerTableDocument::PushStep(PendingStep pending)
     step.viewBefore = std::move(pending.view);
     step.viewAfter = m_captureView ? m_captureView() : ViewImage();
     m_history.Push(std::move(step));
-    ++m_changeCount;
+    Changed(Change::Edited);
+}
+
+void TunerTableDocument::Changed(Change change)
+{
+    if (change == Change::Edited)
+        ++m_changeCount;
+    if (m_changeListener)
+        m_changeListener(change);
 }
 
 TunerDocumentFields TunerTableDocument::Fields() const
@@ -144,7 +152,7 @@ bool TunerTableDocument::ApplyStep(const TunerStep& step, bool bForward)
         m_pTable.reset(new (std::nothrow) TunerSpecTable(false));
     if (m_pTable)
         m_pTable->SetHeaderImage(target.header, target.endMark);
-    ++m_changeCount;
+    Changed(Change::Edited);
     return true;
 }
 
@@ -195,7 +203,7 @@ void TunerTableDocument::Reset()
 {
     m_history.Clear();
     m_entryMirror.Forget();
-    ++m_changeCount;
+    Changed(Change::Edited);
     m_pTable.reset();
     m_iMenuPos = 0;
 }
@@ -203,24 +211,35 @@ void TunerTableDocument::Reset()
 bool TunerTableDocument::CreateNew()
 {
     const StepScope step = BeginStep("Create New");
+    if (m_pTable)
+        Changed(Change::AboutToReplace);
     m_pTable.reset();
     m_pTable.reset(new (std::nothrow) TunerSpecTable(true));
     m_savedMark = SavedMark::Saved;
+    m_source.clear();
+    Changed(Change::Replaced);
     return m_pTable != nullptr;
 }
 
 TunerLoadResult TunerTableDocument::Load(const std::string& path, FileError& error)
 {
     const StepScope step = BeginStep("Load File");
+    if (m_pTable)
+        Changed(Change::AboutToReplace);
     const TunerLoadResult result = LoadTable(path, error);
-    if (result != TunerLoadResult::KeptTable)
+    if (result != TunerLoadResult::KeptTable) {
         m_savedMark = SavedMark::Saved;
+        m_source = result == TunerLoadResult::Read ? path : std::string();
+        Changed(Change::Replaced);
+    }
     return result;
 }
 
-bool TunerTableDocument::Restore(const std::string& path, FileError& error)
+bool TunerTableDocument::Restore(const std::string& path, const std::string& source, FileError& error)
 {
     const StepScope step = BeginStep("Restore Unsaved Table");
+    if (m_pTable)
+        Changed(Change::AboutToReplace);
     std::unique_ptr<TunerSpecTable> pLoaded(new (std::nothrow) TunerSpecTable(false));
     if (!pLoaded) {
         error.Set(ENOMEM);
@@ -232,6 +251,8 @@ bool TunerTableDocument::Restore(const std::string& path, FileError& error)
         return false;
     m_pTable = std::move(pLoaded);
     m_savedMark = SavedMark::Unsaved;
+    m_source = source;
+    Changed(Change::Replaced);
     return true;
 }
 
@@ -260,7 +281,7 @@ bool TunerTableDocument::Save(const std::string& path, FileError& error)
     if (!m_pTable->Save(path.c_str(), &error) && error.code != 0)
         return false;
     m_history.MarkSaved();
-    ++m_changeCount;
+    Changed(Change::Edited);
     return true;
 }
 

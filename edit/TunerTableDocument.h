@@ -136,8 +136,11 @@ public:
     AddInfoOutcome AddInfo(const TunerInput& input);
     // "Delete Tuner": removes the entry at MenuPos, which then returns to 0.
     bool DeleteTuner();
-    // A recovery copy taken back: read as a load, but the table is unsaved.
-    bool Restore(const std::string& path, FileError& error);
+    // A recovery copy taken back: read as a load, but the table is unsaved and
+    // comes from the source the copy names.
+    bool Restore(const std::string& path, const std::string& source, FileError& error);
+    // The file the table was loaded from; empty for a new table.
+    const std::string& Source() const { return m_source; }
 
     [[nodiscard]] StepScope BeginStep(std::string name);
     void SetViewCapture(std::function<ViewImage()> capture) { m_captureView = std::move(capture); }
@@ -157,7 +160,16 @@ public:
     bool Modified() const { return m_pTable && !m_history.AtSaved(); }
     std::uint64_t ChangeCount() const { return m_changeCount; }
 
+    enum class Change
+    {
+        Edited,         // the table changed (a step, undo, redo, a save)
+        AboutToReplace, // a load or "Create New" is about to drop the table
+        Replaced,       // ... and did: what follows is another table
+    };
+    void SetChangeListener(std::function<void(Change)> listener) { m_changeListener = std::move(listener); }
+
 private:
+    void Changed(Change change);
     struct PendingStep
     {
         std::string name;
@@ -189,6 +201,8 @@ private:
     SavedMark m_savedMark = SavedMark::Unchanged;
     std::function<ViewImage()> m_captureView;
     std::uint64_t m_changeCount = 0;
+    std::function<void(Change)> m_changeListener;
+    std::string m_source;
 };
 
 // Exactly four hexadecimal digits, the first the most significant.

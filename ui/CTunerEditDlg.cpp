@@ -63,9 +63,13 @@ CTunerEditDlg::CTunerEditDlg(UserServices& services, QWidget* pParent)
     connect(pList, &ListView::KeyDown, this, [this](int key) { OnKeydownListTuner(key); });
     connect(pList, &ListView::RightClicked, this, [this] { OnRclickListTuner(); });
     InitHistory();
+    InitRecovery();
 }
 
-CTunerEditDlg::~CTunerEditDlg() = default;
+CTunerEditDlg::~CTunerEditDlg()
+{
+    KeepRecoveryCopy();
+}
 
 bool CTunerEditDlg::OnInitDialog()
 {
@@ -91,6 +95,7 @@ void CTunerEditDlg::OnOK() {}
 
 bool CTunerEditDlg::DestroyWindow()
 {
+    KeepRecoveryCopy();
     m_catalogue.Close();
     m_document.Reset();
     return CDialog::DestroyWindow();
@@ -287,6 +292,7 @@ void CTunerEditDlg::OnRclickListTuner()
     m_document.SetMenuPos(GetListView(IDC_LIST_TUNERS)->GetNextSelected(-1) + 1);
     std::vector<MenuItem> items = {MenuItem{IDM_DELETE_TUNER, QStringLiteral("Delete Tuner")}};
     AppendHistoryItems(items);
+    AppendRestoreItem(items);
     const int command = Services().TrackPopupMenu(this, items, QCursor::pos());
     if (command != 0)
         OnCommand(command);

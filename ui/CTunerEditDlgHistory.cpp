@@ -65,6 +65,8 @@ bool CTunerEditDlg::OnHistoryCommand(int id)
         OnUndo();
     else if (id == IDM_REDO)
         OnRedo();
+    else if (id == IDM_RESTORE_UNSAVED)
+        OnRestoreUnsavedTable();
     else
         return false;
     return true;

@@ -618,7 +618,7 @@ TEST(TunerDocumentHistory, ModifiedFollowsLoadSaveCreateNewAndUndo)
     doc.AddInfo(Input(1, 1));
     EXPECT_EQ(doc.UndoCount(), steps + 1);
 
-    ASSERT_TRUE(doc.Restore(dir.File("a.tsf"), error));
+    ASSERT_TRUE(doc.Restore(dir.File("a.tsf"), "new", error));
     EXPECT_TRUE(doc.Modified());
     EXPECT_EQ(doc.UndoName(), "Restore Unsaved Table");
     ASSERT_EQ(doc.Load(dir.File("a.tsf"), error), TunerLoadResult::Read);

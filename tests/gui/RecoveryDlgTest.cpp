@@ -18,6 +18,7 @@
 #include <sys/stat.h>
 
 #include "CFrequencyTableDlg.h"
+#include "CTunerEditDlg.h"
 #include "ChannelTable.h"
 #include "FakeUserServices.h"
 #include "GuiTestSupport.h"
@@ -232,4 +233,60 @@ TEST(ChannelRecovery, AKilledProgramLeavesACopyThatRestoresTheSame)
     ASSERT_FALSE(had.empty());
     FakeUserServices services;
     EXPECT_EQ(RestoreAndSave(dir, services, "restored.ccf"), had);
+}
+
+TEST(TunerRecovery, ExitThenRestoreInANewEditorSavesWhatThePersonHad)
+{
+    TempDir dir;
+    const std::string catalogue = dir.File("TunerSpec.inf");
+    const std::string text = "[Factory]\nCount = 1\n12 = Philips\n\n[18]\nCount = 2\n7 = X\n2 = Y\n";
+    WriteAll(catalogue, Bytes(text.begin(), text.end()));
+    FakeUserServices services;
+    Bytes had;
+    {
+        CTunerEditDlg dlg(services);
+        dlg.SetCataloguePath(catalogue);
+        dlg.Create();
+        Click(dlg, IDC_BUTTON_CREATE_TABLE);
+        for (int type = 0; type < 2; ++type) {
+            auto* pFactory = Control<QComboBox>(dlg, IDC_COMBO_FACTORY);
+            pFactory->setCurrentIndex(0);
+            emit pFactory->activated(0);
+            auto* pType = Control<QComboBox>(dlg, IDC_COMBO_TUNER_TYPE);
+            pType->setCurrentIndex(type);
+            emit pType->activated(type);
+            const std::pair<int, const char*> inputs[] = {
+                {IDC_EDIT_LOW_BAND_START, "48.25"}, {IDC_EDIT_MID_BAND_START, "160"},
+                {IDC_EDIT_HIGH_BAND_START, "450"},  {IDC_EDIT_HIGH_BAND_END, "860"},
+                {IDC_EDIT_LOW_CODE, "00A1"},        {IDC_EDIT_MID_CODE, "0092"},
+                {IDC_EDIT_HIGH_CODE, "0034"},       {IDC_EDIT_PICTURE_CARRIER, "38.9"},
+                {IDC_EDIT_PICTURE_CARRIER2, "0"}};
+            for (const auto& [id, value] : inputs)
+                TypeInto(dlg, id, value);
+            Click(dlg, IDC_BUTTON_ADD_INFO);
+        }
+        ASSERT_EQ(dlg.Document().Rows().size(), 2u);
+        had = dlg.Document().Table()->FileImage();
+        Click(dlg, IDCANCEL);
+    }
+    const std::vector<RecoveryCopy> copies = ListRecoveryCopies("tsf");
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_EQ(copies[0].iFirstCount, 2);
+    EXPECT_TRUE(ListRecoveryCopies("ccf").empty());
+
+    CTunerEditDlg dlg(services);
+    dlg.SetCataloguePath(catalogue);
+    dlg.Create();
+    EXPECT_FALSE(dlg.Document().HasTable());
+    services.menuAnswers.push_back(IDM_RESTORE_UNSAVED);
+    services.menuAnswers.push_back(IDM_RESTORE_COPY_FIRST);
+    ClickRow(dlg.GetListView(IDC_LIST_TUNERS), 0, Qt::RightButton);
+    ASSERT_TRUE(dlg.Document().HasTable());
+    EXPECT_TRUE(dlg.Document().Modified());
+    EXPECT_EQ(dlg.GetListView(IDC_LIST_TUNERS)->GetItemCount(), 2);
+    const std::string path = dir.File("restored.tsf");
+    services.fileAnswers.push_back(QString::fromStdString(path));
+    Click(dlg, IDC_BUTTON_SAVE_FILE);
+    EXPECT_EQ(ReadAll(path), had);
+    EXPECT_TRUE(WaitFor([] { return ListRecoveryCopies("tsf").empty(); }));
 }
