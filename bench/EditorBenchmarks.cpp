@@ -23,6 +23,7 @@
 #include "CFrequencyTableDlg.h"
 #include "ChannelTable.h"
 #include "ListView.h"
+#include "RecoveryStore.h"
 #include "resource.h"
 
 namespace {
@@ -324,5 +325,176 @@ void BM_Editor_CountryEnter(benchmark::State& state)
     ReportRows(state, editor);
 }
 BENCHMARK(BM_Editor_CountryEnter)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+
+// Undo and redo of the largest steps, by key from the frequency edit. The
+// step is made, untimed, before each run; the timing covers the key until the
+// list view is rebuilt and the event queue has drained.
+enum class HistoryKeyPress
+{
+    Undo,
+    Redo,
+};
+
+template <class MakeStep>
+void TimeHistoryKey(benchmark::State& state, HistoryKeyPress press, MakeStep makeStep)
+{
+    Editor editor;
+    QWidget* pEdit = editor.Dlg().GetDlgItem(IDC_EDIT_FREQUENCY);
+    for (auto _ : state) {
+        state.PauseTiming();
+        makeStep(editor);
+        if (press == HistoryKeyPress::Redo)
+            QTest::keyClick(pEdit, Qt::Key_Z, Qt::ControlModifier);
+        pEdit->setFocus();
+        Editor::Settle();
+        state.ResumeTiming();
+        if (press == HistoryKeyPress::Undo)
+            QTest::keyClick(pEdit, Qt::Key_Z, Qt::ControlModifier);
+        else
+            QTest::keyClick(pEdit, Qt::Key_Y, Qt::ControlModifier);
+        Editor::Settle();
+    }
+    ReportRows(state, editor);
+}
+
+// Every other channel of the first 60,000 deleted in one step.
+void Delete30000(Editor& editor)
+{
+    static const std::vector<int> selected = [] {
+        std::vector<int> rows;
+        for (int row = 0; row < 60000; row += 2)
+            rows.push_back(row);
+        return rows;
+    }();
+    editor.LoadFull();
+    editor.List()->SetSelectedRows(selected);
+    editor.Services().menuAnswers.push_back(IDM_DELETE_ITEM);
+    Editor::Settle();
+    editor.ClickRow(0, Qt::RightButton);
+}
+
+void AppendToOneShort(Editor& editor)
+{
+    editor.LoadOneShort();
+    editor.Dlg().SetDlgItemText(IDC_EDIT_FREQUENCY, QStringLiteral("859.25"));
+    editor.Click(IDC_BUTTON_ADD);
+}
+
+// Both full lists dropped for an empty table: undo brings 131,070 channels back.
+void CreateNewAfterLoad(Editor& editor)
+{
+    editor.LoadFull();
+    editor.Click(IDC_BUTTON_CREATE_NEW);
+}
+
+void BM_Editor_UndoDelete30000(benchmark::State& state)
+{
+    TimeHistoryKey(state, HistoryKeyPress::Undo, Delete30000);
+}
+BENCHMARK(BM_Editor_UndoDelete30000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Editor_RedoDelete30000(benchmark::State& state)
+{
+    TimeHistoryKey(state, HistoryKeyPress::Redo, Delete30000);
+}
+BENCHMARK(BM_Editor_RedoDelete30000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Editor_UndoAppend(benchmark::State& state)
+{
+    TimeHistoryKey(state, HistoryKeyPress::Undo, AppendToOneShort);
+}
+BENCHMARK(BM_Editor_UndoAppend)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Editor_RedoAppend(benchmark::State& state)
+{
+    TimeHistoryKey(state, HistoryKeyPress::Redo, AppendToOneShort);
+}
+BENCHMARK(BM_Editor_RedoAppend)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Editor_UndoCreateNewAfterLoad(benchmark::State& state)
+{
+    TimeHistoryKey(state, HistoryKeyPress::Undo, CreateNewAfterLoad);
+}
+BENCHMARK(BM_Editor_UndoCreateNewAfterLoad)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Editor_RedoCreateNewAfterLoad(benchmark::State& state)
+{
+    TimeHistoryKey(state, HistoryKeyPress::Redo, CreateNewAfterLoad);
+}
+BENCHMARK(BM_Editor_RedoCreateNewAfterLoad)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The document's part of the same steps, without the list view: what undo
+// and redo themselves cost.
+void TimeDocumentHistory(benchmark::State& state, HistoryKeyPress press)
+{
+    QTemporaryDir dir;
+    const std::string path = QFile::encodeName(WriteTable(dir, QStringLiteral("full.ccf"), ChannelTable::kMaxChannels)).toStdString();
+    std::vector<std::int32_t> channels;
+    for (std::int32_t channel = 1; channel <= 60000; channel += 2)
+        channels.push_back(channel);
+    ChannelTableDocument document;
+    FileError error;
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (!document.Load(path, error))
+            throw std::runtime_error("cannot load the benchmark table");
+        document.DeleteMany(channels);
+        if (press == HistoryKeyPress::Redo)
+            document.Undo();
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(press == HistoryKeyPress::Undo ? document.Undo() : document.Redo());
+    }
+    state.counters["channels"] = static_cast<double>(document.CurrentFrequencies().size());
+}
+
+void BM_EditorDocument_UndoDelete30000(benchmark::State& state)
+{
+    TimeDocumentHistory(state, HistoryKeyPress::Undo);
+}
+BENCHMARK(BM_EditorDocument_UndoDelete30000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_EditorDocument_RedoDelete30000(benchmark::State& state)
+{
+    TimeDocumentHistory(state, HistoryKeyPress::Redo);
+}
+BENCHMARK(BM_EditorDocument_RedoDelete30000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The recovery copy of the largest table (65,535 + 65,535 channels): what the
+// interface thread does (take the file image, hand it to the writer), and the
+// whole write on the writer's thread with the safe save, for comparison.
+void TimeRecoveryCopy(benchmark::State& state, bool bWaitForDisk)
+{
+    QTemporaryDir dir;
+    const std::string path =
+        QFile::encodeName(WriteTable(dir, QStringLiteral("full.ccf"), ChannelTable::kMaxChannels)).toStdString();
+    ChannelTableDocument document;
+    FileError error;
+    if (!document.Load(path, error) || !document.SetFrequency(1, 859.25))
+        throw std::runtime_error("cannot make the benchmark table");
+    RecoveryWriter writer("ccf");
+    for (auto _ : state) {
+        writer.Write(document.Table()->FileImage(), path);
+        if (bWaitForDisk)
+            writer.Flush();
+        state.PauseTiming();
+        writer.Flush();
+        state.ResumeTiming();
+    }
+    writer.Remove();
+    state.counters["bytes"] = static_cast<double>(document.Table()->FileImage().size());
+}
+
+void BM_Editor_RecoveryCopyLargest(benchmark::State& state)
+{
+    TimeRecoveryCopy(state, false);
+}
+BENCHMARK(BM_Editor_RecoveryCopyLargest)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Editor_RecoveryCopyLargestOnDisk(benchmark::State& state)
+{
+    TimeRecoveryCopy(state, true);
+}
+BENCHMARK(BM_Editor_RecoveryCopyLargestOnDisk)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

@@ -145,4 +145,43 @@ void BM_TunerEditor_RowClick(benchmark::State& state)
 }
 BENCHMARK(BM_TunerEditor_RowClick)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// Undo of "Add Info" (one entry) and of "Create New" after a load (every
+// entry back), by key from the list; the step is made untimed before each run.
+template <class MakeStep>
+void TimeTunerUndo(benchmark::State& state, MakeStep makeStep)
+{
+    TunerEditor editor;
+    editor.Load();
+    editor.ChooseFactoryAndType();
+    ListView* pList = editor.List();
+    for (auto _ : state) {
+        state.PauseTiming();
+        makeStep(editor);
+        pList->setFocus();
+        TunerEditor::Settle();
+        state.ResumeTiming();
+        QTest::keyClick(pList, Qt::Key_Z, Qt::ControlModifier);
+        TunerEditor::Settle();
+    }
+    state.counters["rows"] = pList->GetItemCount();
+}
+
+void BM_TunerEditor_UndoAddInfo(benchmark::State& state)
+{
+    TimeTunerUndo(state, [](TunerEditor& editor) {
+        editor.Load();
+        QTest::mouseClick(editor.Dlg().GetDlgItem(IDC_BUTTON_ADD_INFO), Qt::LeftButton);
+    });
+}
+BENCHMARK(BM_TunerEditor_UndoAddInfo)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_TunerEditor_UndoCreateNewAfterLoad(benchmark::State& state)
+{
+    TimeTunerUndo(state, [](TunerEditor& editor) {
+        editor.Load();
+        QTest::mouseClick(editor.Dlg().GetDlgItem(IDC_BUTTON_CREATE_TABLE), Qt::LeftButton);
+    });
+}
+BENCHMARK(BM_TunerEditor_UndoCreateNewAfterLoad)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 } // namespace

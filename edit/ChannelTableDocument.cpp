@@ -1,19 +1,224 @@
 #include "ChannelTableDocument.h"
 
 #include <cerrno>
+#include <cstring>
 #include <new>
 #include <utility>
 
 #include "EntryRange.h"
 #include "TableOperations.h"
 
+namespace {
+
+FrequencyBits BitsOf(double dbFrequency)
+{
+    FrequencyBits bits = 0;
+    std::memcpy(&bits, &dbFrequency, sizeof bits);
+    return bits;
+}
+
+void WriteFrequency(ChannelNode& node, FrequencyBits bits)
+{
+    std::memcpy(&node.dbFrequency, &bits, sizeof bits);
+}
+
+} // namespace
+
+bool ChannelDocumentFields::operator==(const ChannelDocumentFields& other) const
+{
+    return bHasTable == other.bHasTable && std::memcmp(header.bytes, other.header.bytes, sizeof header.bytes) == 0 &&
+           std::memcmp(endMark, other.endMark, sizeof endMark) == 0 && iOrigin == other.iOrigin &&
+           iMode == other.iMode;
+}
+
+std::size_t ChannelStep::Bytes() const
+{
+    return sizeof(ChannelStep) + name.capacity() + air.Bytes() + cable.Bytes() + ViewBytes(viewBefore) +
+           ViewBytes(viewAfter);
+}
+
 ChannelTableDocument::~ChannelTableDocument() = default;
+
+ChannelTableDocument::StepScope ChannelTableDocument::BeginStep(std::string name, unsigned lists)
+{
+    if (name.empty())
+        lists = NoLists;
+    // A view's scope around a command is unnamed; the command inside names the step.
+    if (m_iStepDepth > 0 && m_pending.name.empty())
+        m_pending.name = name;
+    if (m_iStepDepth++ == 0) {
+        m_pending.name = std::move(name);
+        m_pending.fields = Fields();
+        m_pending.view = m_captureView ? m_captureView() : ViewImage();
+    }
+    m_scopeLists.push_back(lists);
+    if (lists & AirList)
+        m_airMirror.Ensure([this] { return ListBits(ChannelModeAir); });
+    if (lists & CableList)
+        m_cableMirror.Ensure([this] { return ListBits(ChannelModeCable); });
+    return StepScope(*this);
+}
+
+unsigned ChannelTableDocument::CurrentList() const
+{
+    if (m_iMode == ChannelModeAir)
+        return AirList;
+    return m_iMode == ChannelModeCable ? CableList : NoLists;
+}
+
+void ChannelTableDocument::EndStep()
+{
+    TakeListChanges(m_scopeLists.back());
+    m_scopeLists.pop_back();
+    if (--m_iStepDepth > 0)
+        return;
+    PendingStep pending = std::move(m_pending);
+    m_pending = PendingStep();
+    PushStep(std::move(pending));
+    // Whether the table is the one on disk is settled once the step is in place.
+    if (m_savedMark == SavedMark::Saved)
+        m_history.MarkSaved();
+    else if (m_savedMark == SavedMark::Unsaved)
+        m_history.ForgetSaved();
+    m_savedMark = SavedMark::Unchanged;
+}
+
+void ChannelTableDocument::TakeListChanges(unsigned lists)
+{
+    const auto take = [this](ListMirror<FrequencyBits>& mirror, SegmentChange<FrequencyBits>& change, unsigned list,
+                             std::int32_t iMode) {
+        if (m_pending.taken & list)
+            change = mirror.TakeChangeAfter(change, ListBits(iMode));
+        else
+            change = mirror.TakeChange(ListBits(iMode));
+        m_pending.taken |= list;
+    };
+    if (lists & AirList)
+        take(m_airMirror, m_pending.air, AirList, ChannelModeAir);
+    if (lists & CableList)
+        take(m_cableMirror, m_pending.cable, CableList, ChannelModeCable);
+}
+
+void ChannelTableDocument::PushStep(PendingStep pending)
+{
+    ChannelStep step;
+    step.after = Fields();
+    step.air = std::move(pending.air);
+    step.cable = std::move(pending.cable);
+    // A command that changed nothing (a refused input) is no step.
+    if (step.after == pending.fields && step.air.Empty() && step.cable.Empty())
+        return;
+    step.name = std::move(pending.name);
+    step.before = pending.fields;
+    step.viewBefore = std::move(pending.view);
+    step.viewAfter = m_captureView ? m_captureView() : ViewImage();
+    m_history.Push(std::move(step));
+    Changed(Change::Edited);
+}
+
+void ChannelTableDocument::Changed(Change change)
+{
+    if (change == Change::Edited)
+        ++m_changeCount;
+    if (m_changeListener)
+        m_changeListener(change);
+}
+
+ChannelDocumentFields ChannelTableDocument::Fields() const
+{
+    ChannelDocumentFields fields;
+    fields.bHasTable = m_pTable != nullptr;
+    if (m_pTable) {
+        fields.header = m_pTable->Header();
+        std::memcpy(fields.endMark, m_pTable->EndMark(), sizeof fields.endMark);
+    }
+    fields.iOrigin = m_iTableOrigin;
+    fields.iMode = m_iMode;
+    return fields;
+}
+
+std::vector<FrequencyBits> ChannelTableDocument::ListBits(std::int32_t iMode) const
+{
+    std::vector<FrequencyBits> bits;
+    if (!m_pTable)
+        return bits;
+    const EntryRange<ChannelNode> channels = m_pTable->Channels(iMode);
+    bits.reserve(static_cast<std::size_t>(channels.size()));
+    for (const ChannelNode& channel : channels)
+        bits.push_back(BitsOf(channel.dbFrequency));
+    return bits;
+}
+
+bool ChannelTableDocument::ApplyStep(const ChannelStep& step, bool bForward)
+{
+    const ChannelDocumentFields& target = bForward ? step.after : step.before;
+    // Without a table the lists are put back into a new one; both lists exist
+    // in every table the editor holds.
+    if (!m_pTable) {
+        m_pTable.reset(new (std::nothrow) ChannelTable(true));
+        if (!m_pTable)
+            return false;
+    }
+    const auto list = [this](std::int32_t iMode) {
+        return [this, iMode](std::int32_t iStart, std::int32_t removeCount, const std::vector<FrequencyBits>& values) {
+            return m_pTable->ReplaceChannels(iMode, iStart, removeCount, values, WriteFrequency);
+        };
+    };
+    if (!ApplySegment(step.air, bForward, list(ChannelModeAir)))
+        return false;
+    if (!ApplySegment(step.cable, bForward, list(ChannelModeCable))) {
+        // Out of memory half-way: the air list goes back, the step stays where it was.
+        ApplySegment(step.air, !bForward, list(ChannelModeAir));
+        return false;
+    }
+    m_airMirror.Apply(step.air, bForward);
+    m_cableMirror.Apply(step.cable, bForward);
+    m_pTable->SetHeaderImage(target.header, target.endMark);
+    if (!target.bHasTable)
+        m_pTable.reset();
+    m_iTableOrigin = target.iOrigin;
+    m_iMode = target.iMode;
+    Changed(Change::Edited);
+    return true;
+}
+
+std::optional<ViewImage> ChannelTableDocument::Undo()
+{
+    if (!CanUndo())
+        return std::nullopt;
+    const ChannelStep& step = *m_history.ToUndo();
+    if (!ApplyStep(step, false))
+        return std::nullopt;
+    m_history.MovedBack();
+    return step.viewBefore;
+}
+
+std::optional<ViewImage> ChannelTableDocument::Redo()
+{
+    if (!CanRedo())
+        return std::nullopt;
+    const ChannelStep& step = *m_history.ToRedo();
+    if (!ApplyStep(step, true))
+        return std::nullopt;
+    m_history.MovedForward();
+    return step.viewAfter;
+}
 
 std::vector<double> ChannelTableDocument::CurrentFrequencies() const
 {
     std::vector<double> frequencies;
     if (!m_pTable)
         return frequencies;
+    // The values the last step left are at hand without a walk of the list.
+    // Inside a command's scope the list may have changed since.
+    const ListMirror<FrequencyBits>& mirror = m_iMode == ChannelModeAir ? m_airMirror : m_cableMirror;
+    const bool bCurrent = m_scopeLists.empty() || m_scopeLists.back() == NoLists;
+    if (const std::vector<FrequencyBits>* pBits = bCurrent && CurrentList() != NoLists ? mirror.Values() : nullptr) {
+        frequencies.resize(pBits->size());
+        if (!pBits->empty())
+            std::memcpy(frequencies.data(), pBits->data(), pBits->size() * sizeof(double));
+        return frequencies;
+    }
     const EntryRange<ChannelNode> channels = m_pTable->Channels(m_iMode);
     frequencies.reserve(static_cast<std::size_t>(channels.size()));
     for (const ChannelNode& channel : channels)
@@ -48,25 +253,57 @@ void ChannelTableDocument::SetMode(std::int32_t iMode)
 
 bool ChannelTableDocument::CreateNew()
 {
+    const StepScope step = BeginStep("Create New");
+    const bool bFresh = !m_pTable || m_iTableOrigin == TableOriginLoaded;
+    if (bFresh && m_pTable)
+        Changed(Change::AboutToReplace);
     if (m_iTableOrigin == TableOriginLoaded)
         m_pTable.reset();
-    if (!m_pTable) {
+    if (bFresh) {
         m_pTable.reset(new (std::nothrow) ChannelTable(true));
         if (!m_pTable)
             return false;
     }
     m_iTableOrigin = TableOriginCreated;
     SetMode(ChannelModeAir);
+    // A created table that is kept keeps its channels, and so whether they
+    // are saved; only a fresh empty table has nothing unsaved.
+    if (bFresh) {
+        m_savedMark = SavedMark::Saved;
+        m_source.clear();
+        Changed(Change::Replaced);
+    }
     return true;
 }
 
 bool ChannelTableDocument::Load(const std::string& path, FileError& error)
+{
+    const StepScope step = BeginStep("LoadFromFile");
+    if (!LoadTable(path, error))
+        return false;
+    m_savedMark = SavedMark::Saved;
+    return true;
+}
+
+bool ChannelTableDocument::Restore(const std::string& path, const std::string& source, FileError& error)
+{
+    const StepScope step = BeginStep("Restore Unsaved Table");
+    if (!LoadTable(path, error))
+        return false;
+    m_source = source;
+    m_savedMark = SavedMark::Unsaved;
+    return true;
+}
+
+bool ChannelTableDocument::LoadTable(const std::string& path, FileError& error)
 {
     std::unique_ptr<ChannelTable> pLoaded(new (std::nothrow) ChannelTable(false));
     if (!pLoaded) {
         error.Set(ENOMEM);
         return false;
     }
+    if (m_pTable)
+        Changed(Change::AboutToReplace);
     TableLoadResult loaded = LoadTableFile(path, *pLoaded, NonRegularFiles::Refuse);
     if (!loaded.Loaded()) {
         error = std::move(loaded.error);
@@ -74,17 +311,24 @@ bool ChannelTableDocument::Load(const std::string& path, FileError& error)
     }
     m_pTable = std::move(pLoaded);
     m_iTableOrigin = TableOriginLoaded;
+    m_source = path;
     SetMode(ChannelModeAir);
+    Changed(Change::Replaced);
     return true;
 }
 
 bool ChannelTableDocument::Save(const std::string& path, FileError& error)
 {
-    return m_pTable && m_pTable->Save(path.c_str(), &error);
+    if (!m_pTable || !m_pTable->Save(path.c_str(), &error))
+        return false;
+    m_history.MarkSaved();
+    Changed(Change::Edited);
+    return true;
 }
 
 bool ChannelTableDocument::NewFromPlan(const ChannelPlan& plan)
 {
+    const StepScope step = BeginStep("New from Plan");
     const std::int32_t iMode = m_iMode == ChannelModeCable ? ChannelModeCable : ChannelModeAir;
     std::unique_ptr<ChannelTable> pTable(new (std::nothrow) ChannelTable(true));
     if (!pTable || !FillListFromPlan(*pTable, iMode, plan))
@@ -95,6 +339,7 @@ bool ChannelTableDocument::NewFromPlan(const ChannelPlan& plan)
 
 bool ChannelTableDocument::NewFromCountry(const CountryPlans& country, const PlanLibrary& library)
 {
+    const StepScope step = BeginStep("New from Plan");
     std::unique_ptr<ChannelTable> pTable(new (std::nothrow) ChannelTable(true));
     if (!pTable)
         return false;
@@ -115,13 +360,23 @@ bool ChannelTableDocument::NewFromCountry(const CountryPlans& country, const Pla
 
 void ChannelTableDocument::TakeNewTable(std::unique_ptr<ChannelTable> pTable, std::int32_t iMode)
 {
+    if (m_pTable)
+        Changed(Change::AboutToReplace);
     m_pTable = std::move(pTable);
     m_iTableOrigin = TableOriginCreated;
     SetMode(iMode);
+    // Its channels are in no file until the person saves them.
+    m_savedMark = SavedMark::Unsaved;
+    m_source.clear();
+    Changed(Change::Replaced);
 }
 
 void ChannelTableDocument::Reset()
 {
+    m_history.Clear();
+    m_airMirror.Forget();
+    m_cableMirror.Forget();
+    Changed(Change::Edited);
     m_pTable.reset();
     m_iTableOrigin = TableOriginNone;
     m_iMode = ChannelModeNone;
@@ -131,6 +386,7 @@ void ChannelTableDocument::Reset()
 
 bool ChannelTableDocument::Append(double dbFrequency)
 {
+    const StepScope step = BeginStep("Add to the end", CurrentList());
     if (!m_pTable)
         return false;
     std::unique_ptr<ChannelNode> pNode(new (std::nothrow) ChannelNode);
@@ -145,11 +401,13 @@ bool ChannelTableDocument::Append(double dbFrequency)
 
 bool ChannelTableDocument::SetFrequency(std::int32_t iChannel, double dbFrequency)
 {
+    const StepScope step = BeginStep("Save value", CurrentList());
     return m_pTable && m_pTable->SetFrequency(m_iMode, iChannel, dbFrequency);
 }
 
 bool ChannelTableDocument::InsertBlank(std::int32_t iChannel)
 {
+    const StepScope step = BeginStep("Insert Blank Item", CurrentList());
     if (!m_pTable)
         return false;
     std::unique_ptr<ChannelNode> pNode(new (std::nothrow) ChannelNode);
@@ -164,15 +422,18 @@ bool ChannelTableDocument::InsertBlank(std::int32_t iChannel)
 
 bool ChannelTableDocument::Delete(std::int32_t iChannel)
 {
+    const StepScope step = BeginStep("Delete Item", CurrentList());
     return m_pTable && m_pTable->DeleteChannel(m_iMode, iChannel);
 }
 
 std::int32_t ChannelTableDocument::DeleteMany(const std::vector<std::int32_t>& channels)
 {
+    const StepScope step = BeginStep("Delete Item", CurrentList());
     return m_pTable ? m_pTable->DeleteChannels(m_iMode, channels) : 0;
 }
 
 bool ChannelTableDocument::SetCountryCode(std::int32_t iCode)
 {
+    const StepScope step = BeginStep("Country Code", NoLists);
     return m_pTable && m_pTable->SetCountryCode(iCode);
 }

@@ -6,13 +6,17 @@
 // command reports as changed.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ChannelPlans.h"
 #include "ChannelTable.h"
 #include "FileIO.h"
+#include "UndoHistory.h"
 
 // How the table came to be.
 enum TableOrigin : std::int32_t
@@ -28,9 +32,59 @@ struct ChannelRange
     std::int32_t iMax = 0;
 };
 
+// Everything of a document that a step records besides the lists.
+struct ChannelDocumentFields
+{
+    bool bHasTable = false;
+    ChannelTableHeader header;
+    std::uint8_t endMark[4] = {};
+    std::int32_t iOrigin = TableOriginNone;
+    std::int32_t iMode = ChannelModeNone;
+
+    bool operator==(const ChannelDocumentFields& other) const;
+    bool operator!=(const ChannelDocumentFields& other) const { return !(*this == other); }
+};
+
+// A frequency as its 8 stored bytes, so that a change from one NaN to another
+// is still a change.
+using FrequencyBits = std::uint64_t;
+
+struct ChannelStep
+{
+    std::string name;
+    ChannelDocumentFields before, after;
+    SegmentChange<FrequencyBits> air, cable;
+    ViewImage viewBefore, viewAfter;
+
+    std::size_t Bytes() const;
+};
+
 class ChannelTableDocument
 {
 public:
+    // Every change made while a scope is open is one step, named after the
+    // command; scopes nest, the outermost one makes the step. A view opens
+    // one around a command and its display updates, so that the step also
+    // records the displays as the command left them; a view's scope may be
+    // unnamed, the first named scope inside it names the step.
+    class StepScope
+    {
+    public:
+        explicit StepScope(ChannelTableDocument& document) : m_pDocument(&document) {}
+        StepScope(StepScope&& other) noexcept : m_pDocument(std::exchange(other.m_pDocument, nullptr)) {}
+        StepScope(const StepScope&) = delete;
+        StepScope& operator=(const StepScope&) = delete;
+        StepScope& operator=(StepScope&&) = delete;
+        ~StepScope()
+        {
+            if (m_pDocument)
+                m_pDocument->EndStep();
+        }
+
+    private:
+        ChannelTableDocument* m_pDocument;
+    };
+
     ChannelTableDocument() = default;
     ChannelTableDocument(const ChannelTableDocument&) = delete;
     ChannelTableDocument& operator=(const ChannelTableDocument&) = delete;
@@ -93,10 +147,100 @@ public:
     std::int32_t DeleteMany(const std::vector<std::int32_t>& channels);
     // Codes of 0 or less are refused by the table.
     bool SetCountryCode(std::int32_t iCode);
+    // A recovery copy taken back: read as a load, but the table is unsaved and
+    // comes from the source the copy names.
+    bool Restore(const std::string& path, const std::string& source, FileError& error);
+    // The file the table was loaded from; empty for a new table.
+    const std::string& Source() const { return m_source; }
+
+    // The lists a step may change: only those are compared at its end. A
+    // command that declares too few loses changes from its step.
+    enum StepLists : unsigned
+    {
+        NoLists = 0,
+        AirList = 1,
+        CableList = 2,
+        BothLists = AirList | CableList,
+    };
+    // A named scope is a command's and declares its lists (both unless told);
+    // an unnamed one is a view's and changes nothing itself.
+    [[nodiscard]] StepScope BeginStep(std::string name, unsigned lists = BothLists);
+    // How a view records its displays for the steps; none by default.
+    void SetViewCapture(std::function<ViewImage()> capture) { m_captureView = std::move(capture); }
+
+    // Undo and redo give back the view's displays as they were before the
+    // step (undo) or after it (redo); nothing when there is nothing to do or
+    // a step is open.
+    std::optional<ViewImage> Undo();
+    std::optional<ViewImage> Redo();
+    bool CanUndo() const { return m_iStepDepth == 0 && m_history.ToUndo() != nullptr; }
+    bool CanRedo() const { return m_iStepDepth == 0 && m_history.ToRedo() != nullptr; }
+    std::string UndoName() const { return CanUndo() ? m_history.ToUndo()->name : std::string(); }
+    std::string RedoName() const { return CanRedo() ? m_history.ToRedo()->name : std::string(); }
+    std::size_t UndoCount() const { return m_history.UndoCount(); }
+    std::size_t RedoCount() const { return m_history.RedoCount(); }
+    std::size_t HistoryBytes() const { return m_history.Bytes(); }
+
+    // The table differs from what was last loaded, saved or newly created.
+    bool Modified() const { return m_pTable && !m_history.AtSaved(); }
+    // Counts every change of the table (steps, undo, redo), for whoever
+    // follows the document.
+    std::uint64_t ChangeCount() const { return m_changeCount; }
+
+    enum class Change
+    {
+        Edited,         // the table changed (a step, undo, redo, a save)
+        AboutToReplace, // a load or a fresh "Create New" is about to drop the table
+        Replaced,       // ... and did: what follows is another table
+    };
+    // Told of every change, for whoever keeps a copy of the table.
+    void SetChangeListener(std::function<void(Change)> listener) { m_changeListener = std::move(listener); }
 
 private:
     // Takes a table made from plans as "Create New" takes a new one.
     void TakeNewTable(std::unique_ptr<ChannelTable> pTable, std::int32_t iMode);
+    void Changed(Change change);
+    struct PendingStep
+    {
+        std::string name;
+        ChannelDocumentFields fields;
+        ViewImage view;
+        // The lists' changes, taken as each command's scope ends, so that the
+        // mirrors are current for the view inside the step.
+        SegmentChange<FrequencyBits> air, cable;
+        unsigned taken = NoLists;
+    };
+    // What the step being made does to "saved": a load or a fresh table is
+    // what is on disk, a restored copy never is.
+    enum class SavedMark
+    {
+        Unchanged,
+        Saved,
+        Unsaved,
+    };
+
+    bool LoadTable(const std::string& path, FileError& error);
+    void EndStep();
+    void TakeListChanges(unsigned lists);
+    void PushStep(PendingStep pending);
+    ChannelDocumentFields Fields() const;
+    std::vector<FrequencyBits> ListBits(std::int32_t iMode) const;
+    // The current list only, as the channel commands change no other.
+    unsigned CurrentList() const;
+    bool ApplyStep(const ChannelStep& step, bool bForward);
+
+    UndoHistory<ChannelStep> m_history;
+    PendingStep m_pending;
+    // The lists as the last step left them.
+    ListMirror<FrequencyBits> m_airMirror, m_cableMirror;
+    std::int32_t m_iStepDepth = 0;
+    // The lists each open scope declared, innermost last.
+    std::vector<unsigned> m_scopeLists;
+    SavedMark m_savedMark = SavedMark::Unchanged;
+    std::function<ViewImage()> m_captureView;
+    std::uint64_t m_changeCount = 0;
+    std::function<void(Change)> m_changeListener;
+    std::string m_source;
 
     std::unique_ptr<ChannelTable> m_pTable;
     std::int32_t m_iMode = ChannelModeNone;

@@ -1,6 +1,7 @@
 #include "TunerTableDocument.h"
 
 #include <cerrno>
+#include <cstring>
 #include <new>
 #include <utility>
 
@@ -27,7 +28,159 @@ bool ParseBandCode(const std::string& text, std::uint16_t& wCode)
     return true;
 }
 
+namespace {
+
+void WriteEntry(TunerSpecNode& node, const TunerEntryImage& image)
+{
+    std::memcpy(node.entry.bytes, image.data(), image.size());
+}
+
+} // namespace
+
+bool TunerDocumentFields::operator==(const TunerDocumentFields& other) const
+{
+    return bHasTable == other.bHasTable && bHasList == other.bHasList &&
+           std::memcmp(header.bytes, other.header.bytes, sizeof header.bytes) == 0 &&
+           std::memcmp(endMark, other.endMark, sizeof endMark) == 0;
+}
+
+std::size_t TunerStep::Bytes() const
+{
+    return sizeof(TunerStep) + name.capacity() + entries.Bytes() + ViewBytes(viewBefore) + ViewBytes(viewAfter);
+}
+
 TunerTableDocument::~TunerTableDocument() = default;
+
+TunerTableDocument::StepScope TunerTableDocument::BeginStep(std::string name)
+{
+    // A view's scope around a command is unnamed; the command inside names the step.
+    if (m_iStepDepth > 0 && m_pending.name.empty())
+        m_pending.name = name;
+    if (m_iStepDepth++ == 0) {
+        m_pending.name = std::move(name);
+        m_pending.fields = Fields();
+        m_entryMirror.Ensure([this] { return EntryImages(); });
+        m_pending.view = m_captureView ? m_captureView() : ViewImage();
+    }
+    return StepScope(*this);
+}
+
+void TunerTableDocument::EndStep()
+{
+    if (--m_iStepDepth > 0)
+        return;
+    PendingStep pending = std::move(m_pending);
+    m_pending = PendingStep();
+    PushStep(std::move(pending));
+    if (m_savedMark == SavedMark::Saved)
+        m_history.MarkSaved();
+    else if (m_savedMark == SavedMark::Unsaved)
+        m_history.ForgetSaved();
+    m_savedMark = SavedMark::Unchanged;
+}
+
+void TunerTableDocument::PushStep(PendingStep pending)
+{
+    TunerStep step;
+    step.after = Fields();
+    step.entries = m_entryMirror.TakeChange(EntryImages());
+    // A command that changed nothing (a refused entry, a taken key) is no step.
+    if (step.after == pending.fields && step.entries.Empty())
+        return;
+    step.name = std::move(pending.name);
+    step.before = pending.fields;
+    step.viewBefore = std::move(pending.view);
+    step.viewAfter = m_captureView ? m_captureView() : ViewImage();
+    m_history.Push(std::move(step));
+    Changed(Change::Edited);
+}
+
+void TunerTableDocument::Changed(Change change)
+{
+    if (change == Change::Edited)
+        ++m_changeCount;
+    if (m_changeListener)
+        m_changeListener(change);
+}
+
+TunerDocumentFields TunerTableDocument::Fields() const
+{
+    TunerDocumentFields fields;
+    fields.bHasTable = m_pTable != nullptr;
+    if (m_pTable) {
+        fields.bHasList = m_pTable->GetList() != nullptr;
+        fields.header = m_pTable->Header();
+        std::memcpy(fields.endMark, m_pTable->EndMark(), sizeof fields.endMark);
+    }
+    return fields;
+}
+
+std::vector<TunerEntryImage> TunerTableDocument::EntryImages() const
+{
+    std::vector<TunerEntryImage> images;
+    if (!m_pTable)
+        return images;
+    const EntryRange<TunerSpecNode> entries = m_pTable->Entries();
+    images.resize(static_cast<std::size_t>(entries.size()));
+    std::size_t i = 0;
+    for (const TunerSpecNode& node : entries)
+        std::memcpy(images[i++].data(), node.entry.bytes, TunerSpecEntry::kSize);
+    return images;
+}
+
+bool TunerTableDocument::ApplyStep(const TunerStep& step, bool bForward)
+{
+    const TunerDocumentFields& target = bForward ? step.after : step.before;
+    std::unique_ptr<TunerSpecTable> pMade;
+    TunerSpecTable* pTable = m_pTable.get();
+    if (!pTable || !pTable->GetList()) {
+        // The entries are put back into a table with a list; a table or list
+        // that was not there before is dropped again below.
+        pMade.reset(new (std::nothrow) TunerSpecTable(true));
+        if (!pMade || !pMade->GetList())
+            return false;
+        pTable = pMade.get();
+    }
+    const auto replace = [pTable](std::int32_t iStart, std::int32_t removeCount, const auto& values) {
+        return pTable->ReplaceEntries(iStart, removeCount, values, WriteEntry);
+    };
+    if (!ApplySegment(step.entries, bForward, replace))
+        return false;
+    m_entryMirror.Apply(step.entries, bForward);
+    pTable->SetHeaderImage(target.header, target.endMark);
+    if (pMade)
+        m_pTable = std::move(pMade);
+    if (!target.bHasTable)
+        m_pTable.reset();
+    else if (!target.bHasList)
+        m_pTable.reset(new (std::nothrow) TunerSpecTable(false));
+    if (m_pTable)
+        m_pTable->SetHeaderImage(target.header, target.endMark);
+    Changed(Change::Edited);
+    return true;
+}
+
+std::optional<ViewImage> TunerTableDocument::Undo()
+{
+    if (!CanUndo())
+        return std::nullopt;
+    const TunerStep& step = *m_history.ToUndo();
+    if (!ApplyStep(step, false))
+        return std::nullopt;
+    m_history.MovedBack();
+    return step.viewBefore;
+}
+
+std::optional<ViewImage> TunerTableDocument::Redo()
+{
+    if (!CanRedo())
+        return std::nullopt;
+    const TunerStep& step = *m_history.ToRedo();
+    if (!ApplyStep(step, true))
+        return std::nullopt;
+    m_history.MovedForward();
+    return step.viewAfter;
+}
 
 std::vector<TunerRow> TunerTableDocument::Rows() const
 {
@@ -51,18 +204,62 @@ std::optional<TunerSpecEntry> TunerTableDocument::EntryAt(std::int32_t iRow) con
 
 void TunerTableDocument::Reset()
 {
+    m_history.Clear();
+    m_entryMirror.Forget();
+    Changed(Change::Edited);
     m_pTable.reset();
     m_iMenuPos = 0;
 }
 
 bool TunerTableDocument::CreateNew()
 {
+    const StepScope step = BeginStep("Create New");
+    if (m_pTable)
+        Changed(Change::AboutToReplace);
     m_pTable.reset();
     m_pTable.reset(new (std::nothrow) TunerSpecTable(true));
+    m_savedMark = SavedMark::Saved;
+    m_source.clear();
+    Changed(Change::Replaced);
     return m_pTable != nullptr;
 }
 
 TunerLoadResult TunerTableDocument::Load(const std::string& path, FileError& error)
+{
+    const StepScope step = BeginStep("Load File");
+    if (m_pTable)
+        Changed(Change::AboutToReplace);
+    const TunerLoadResult result = LoadTable(path, error);
+    if (result != TunerLoadResult::KeptTable) {
+        m_savedMark = SavedMark::Saved;
+        m_source = result == TunerLoadResult::Read ? path : std::string();
+        Changed(Change::Replaced);
+    }
+    return result;
+}
+
+bool TunerTableDocument::Restore(const std::string& path, const std::string& source, FileError& error)
+{
+    const StepScope step = BeginStep("Restore Unsaved Table");
+    if (m_pTable)
+        Changed(Change::AboutToReplace);
+    std::unique_ptr<TunerSpecTable> pLoaded(new (std::nothrow) TunerSpecTable(false));
+    if (!pLoaded) {
+        error.Set(ENOMEM);
+        return false;
+    }
+    // A copy holds a table with entries, or a header alone for an empty one.
+    pLoaded->Load(path.c_str(), &error);
+    if (error.code != 0)
+        return false;
+    m_pTable = std::move(pLoaded);
+    m_savedMark = SavedMark::Unsaved;
+    m_source = source;
+    Changed(Change::Replaced);
+    return true;
+}
+
+TunerLoadResult TunerTableDocument::LoadTable(const std::string& path, FileError& error)
 {
     std::unique_ptr<TunerSpecTable> pLoaded(new (std::nothrow) TunerSpecTable(false));
     if (!pLoaded) {
@@ -85,11 +282,16 @@ bool TunerTableDocument::Save(const std::string& path, FileError& error)
 {
     if (!m_pTable)
         return false;
-    return m_pTable->Save(path.c_str(), &error) || error.code == 0;
+    if (!m_pTable->Save(path.c_str(), &error) && error.code != 0)
+        return false;
+    m_history.MarkSaved();
+    Changed(Change::Edited);
+    return true;
 }
 
 AddInfoOutcome TunerTableDocument::AddInfo(const TunerInput& input)
 {
+    const StepScope step = BeginStep("Add Info");
     AddInfoOutcome outcome;
     if (!m_pTable)
         return outcome;
@@ -159,6 +361,7 @@ AddInfoOutcome TunerTableDocument::AddInfo(const TunerInput& input)
 
 bool TunerTableDocument::DeleteTuner()
 {
+    const StepScope step = BeginStep("Delete Tuner");
     // Positions outside 1..count (no row selected at the right click) do nothing.
     if (!m_pTable || !m_pTable->RemoveEntry(m_iMenuPos))
         return false;

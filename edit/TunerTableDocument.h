@@ -3,14 +3,18 @@
 // the entry the row menu acts on, and the rules of the editor's commands,
 // "Add Info" with its checks and its two messages among them.
 
+#include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "FileIO.h"
 #include "TunerSpecTable.h"
+#include "UndoHistory.h"
 
 extern const char* const kCoverageErrorText; // "Channel Coverage input error, try again!"
 extern const char* const kBandCodeErrorText; // "Band Code input error, try again!"
@@ -48,9 +52,54 @@ enum class TunerLoadResult
     EmptyTable,    // the file could not be read and there was no table: a new, empty one
 };
 
+// Everything of a document that a step records besides the entries.
+struct TunerDocumentFields
+{
+    bool bHasTable = false;
+    bool bHasList = false;
+    TunerSpecHeader header;
+    std::uint8_t endMark[TunerSpecTable::kEndMarkSize] = {};
+
+    bool operator==(const TunerDocumentFields& other) const;
+    bool operator!=(const TunerDocumentFields& other) const { return !(*this == other); }
+};
+
+// One entry as its 64 stored bytes.
+using TunerEntryImage = std::array<std::uint8_t, TunerSpecEntry::kSize>;
+
+struct TunerStep
+{
+    std::string name;
+    TunerDocumentFields before, after;
+    SegmentChange<TunerEntryImage> entries;
+    ViewImage viewBefore, viewAfter;
+
+    std::size_t Bytes() const;
+};
+
 class TunerTableDocument
 {
 public:
+    // Every change made while a scope is open is one step, named after the
+    // command; scopes nest and the outermost one makes the step.
+    class StepScope
+    {
+    public:
+        explicit StepScope(TunerTableDocument& document) : m_pDocument(&document) {}
+        StepScope(StepScope&& other) noexcept : m_pDocument(std::exchange(other.m_pDocument, nullptr)) {}
+        StepScope(const StepScope&) = delete;
+        StepScope& operator=(const StepScope&) = delete;
+        StepScope& operator=(StepScope&&) = delete;
+        ~StepScope()
+        {
+            if (m_pDocument)
+                m_pDocument->EndStep();
+        }
+
+    private:
+        TunerTableDocument* m_pDocument;
+    };
+
     TunerTableDocument() = default;
     TunerTableDocument(const TunerTableDocument&) = delete;
     TunerTableDocument& operator=(const TunerTableDocument&) = delete;
@@ -87,10 +136,73 @@ public:
     AddInfoOutcome AddInfo(const TunerInput& input);
     // "Delete Tuner": removes the entry at MenuPos, which then returns to 0.
     bool DeleteTuner();
+    // A recovery copy taken back: read as a load, but the table is unsaved and
+    // comes from the source the copy names.
+    bool Restore(const std::string& path, const std::string& source, FileError& error);
+    // The file the table was loaded from; empty for a new table.
+    const std::string& Source() const { return m_source; }
+
+    [[nodiscard]] StepScope BeginStep(std::string name);
+    void SetViewCapture(std::function<ViewImage()> capture) { m_captureView = std::move(capture); }
+    // The view's displays as they were before the step undone or after the
+    // step redone; nothing when there is nothing to do or a step is open.
+    std::optional<ViewImage> Undo();
+    std::optional<ViewImage> Redo();
+    bool CanUndo() const { return m_iStepDepth == 0 && m_history.ToUndo() != nullptr; }
+    bool CanRedo() const { return m_iStepDepth == 0 && m_history.ToRedo() != nullptr; }
+    std::string UndoName() const { return CanUndo() ? m_history.ToUndo()->name : std::string(); }
+    std::string RedoName() const { return CanRedo() ? m_history.ToRedo()->name : std::string(); }
+    std::size_t UndoCount() const { return m_history.UndoCount(); }
+    std::size_t RedoCount() const { return m_history.RedoCount(); }
+    std::size_t HistoryBytes() const { return m_history.Bytes(); }
+
+    // The table differs from what was last loaded, saved or newly created.
+    bool Modified() const { return m_pTable && !m_history.AtSaved(); }
+    std::uint64_t ChangeCount() const { return m_changeCount; }
+
+    enum class Change
+    {
+        Edited,         // the table changed (a step, undo, redo, a save)
+        AboutToReplace, // a load or "Create New" is about to drop the table
+        Replaced,       // ... and did: what follows is another table
+    };
+    void SetChangeListener(std::function<void(Change)> listener) { m_changeListener = std::move(listener); }
 
 private:
+    void Changed(Change change);
+    struct PendingStep
+    {
+        std::string name;
+        TunerDocumentFields fields;
+        ViewImage view;
+    };
+    enum class SavedMark
+    {
+        Unchanged,
+        Saved,
+        Unsaved,
+    };
+
+    TunerLoadResult LoadTable(const std::string& path, FileError& error);
+    void EndStep();
+    void PushStep(PendingStep pending);
+    TunerDocumentFields Fields() const;
+    std::vector<TunerEntryImage> EntryImages() const;
+    bool ApplyStep(const TunerStep& step, bool bForward);
+
     std::unique_ptr<TunerSpecTable> m_pTable;
     std::int32_t m_iMenuPos = 0;
+
+    UndoHistory<TunerStep> m_history;
+    PendingStep m_pending;
+    // The entries as the last step left them.
+    ListMirror<TunerEntryImage> m_entryMirror;
+    std::int32_t m_iStepDepth = 0;
+    SavedMark m_savedMark = SavedMark::Unchanged;
+    std::function<ViewImage()> m_captureView;
+    std::uint64_t m_changeCount = 0;
+    std::function<void(Change)> m_changeListener;
+    std::string m_source;
 };
 
 // Exactly four hexadecimal digits, the first the most significant.

@@ -21,6 +21,13 @@ constexpr int IDM_DELETE_TUNER = 111;
 constexpr int IDM_NEW_FROM_PLAN = 115;
 // Its menu text, with the shortcut the channel table editor takes.
 constexpr const char* kNewFromPlanMenuText = "New from &Plan...\tCtrl+P";
+// Both editors' context menus, after the items above.
+constexpr int IDM_UNDO = 120;
+constexpr int IDM_REDO = 121;
+constexpr int IDM_RESTORE_UNSAVED = 122;
+// The recovery copies offered for restoring, newest first.
+constexpr int IDM_RESTORE_COPY_FIRST = 200;
+constexpr int IDM_RESTORE_COPY_LAST = 219;
 
 // Common buttons
 constexpr int IDOK = 1;

@@ -92,6 +92,18 @@ public:
     void UpdateRange(std::int32_t iMode);
     int RenewList(std::int32_t iWhich);
 
+    // Replaces removeCount channels from the 0-based position iStart with
+    // channels made from values, each filled by write(node, value), in one
+    // pass. The range fields stay as they are: whoever splices restores them.
+    // False, with the list unchanged, for positions outside it or out of memory.
+    template <class Value, class Write>
+    bool ReplaceChannels(std::int32_t iMode, std::int32_t iStart, std::int32_t removeCount,
+                         const std::vector<Value>& values, Write write)
+    {
+        EntryList* pList = MutableList(iMode);
+        return pList && ReplaceNodes<ChannelNode>(*pList, iStart, removeCount, values, write);
+    }
+
     // Appends channels to a list as a description of a file lists them, and
     // then computes the list's range once, as appending them one by one would.
     // Nothing is appended (false) without the list, past kMaxChannels or out

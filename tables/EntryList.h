@@ -4,6 +4,8 @@
 // as their own kind. Positions inside the list count from 0.
 
 #include <cstdint>
+#include <new>
+#include <vector>
 
 struct EntryNode
 {
@@ -108,3 +110,74 @@ private:
     EntryNode* m_pTail;
     std::int32_t m_iAdded = 0;
 };
+
+// Replaces removeCount nodes from position iStart with new nodes holding
+// values, each filled by write(node, value). The new nodes are made and
+// chained before the list is touched: when memory runs out the list stays as
+// it was and false is returned. Each node is touched once on the way in and
+// once on the way out, since a long list's nodes lie scattered in memory.
+template <class Node, class Value, class Write>
+bool ReplaceNodes(EntryList& list, std::int32_t iStart, std::int32_t removeCount, const std::vector<Value>& values,
+                    Write write)
+{
+    if (iStart < 0 || removeCount < 0 || iStart > list.iCount - removeCount)
+        return false;
+    EntryNode* pFirstNew = nullptr;
+    EntryNode* pLastNew = nullptr;
+    for (const Value& value : values) {
+        Node* pNode = new (std::nothrow) Node;
+        if (!pNode) {
+            while (pFirstNew) {
+                EntryNode* pNext = pFirstNew->pNext;
+                delete pFirstNew;
+                pFirstNew = pNext;
+            }
+            return false;
+        }
+        write(*pNode, value);
+        pNode->pPrev = pLastNew;
+        pNode->pNext = nullptr;
+        if (pLastNew)
+            pLastNew->pNext = pNode;
+        else
+            pFirstNew = pNode;
+        pLastNew = pNode;
+    }
+
+    // The node in front of the segment, walked to from the nearer end.
+    EntryNode* pBefore = nullptr;
+    if (iStart > 0) {
+        if (iStart <= list.iCount / 2) {
+            pBefore = list.pHead;
+            for (std::int32_t i = 1; i < iStart; ++i)
+                pBefore = pBefore->pNext;
+        } else {
+            pBefore = list.pTail;
+            for (std::int32_t i = list.iCount; i > iStart; --i)
+                pBefore = pBefore->pPrev;
+        }
+    }
+    EntryNode* pAfter = pBefore ? pBefore->pNext : list.pHead;
+    for (std::int32_t i = 0; i < removeCount; ++i) {
+        EntryNode* pNext = pAfter->pNext;
+        delete pAfter;
+        pAfter = pNext;
+    }
+
+    EntryNode* pJoinFront = pFirstNew ? pFirstNew : pAfter;
+    EntryNode* pJoinBack = pLastNew ? pLastNew : pBefore;
+    if (pBefore)
+        pBefore->pNext = pJoinFront;
+    else
+        list.pHead = pJoinFront;
+    if (pFirstNew)
+        pFirstNew->pPrev = pBefore;
+    if (pLastNew)
+        pLastNew->pNext = pAfter;
+    if (pAfter)
+        pAfter->pPrev = pJoinBack;
+    else
+        list.pTail = pJoinBack;
+    list.iCount += static_cast<std::int32_t>(values.size()) - removeCount;
+    return true;
+}

@@ -78,6 +78,16 @@ public:
     // list or out of memory.
     bool AppendEntries(const std::vector<TunerSpecEntry>& entries);
 
+    // Replaces removeCount entries from the 0-based position iStart with
+    // entries made from values, each filled by write(node, value), in list
+    // order and without sorting. The header stays as it is. False, with the
+    // list unchanged, for positions outside it or out of memory.
+    template <class Value, class Write>
+    bool ReplaceEntries(std::int32_t iStart, std::int32_t removeCount, const std::vector<Value>& values, Write write)
+    {
+        return m_pList && ReplaceNodes<TunerSpecNode>(*m_pList, iStart, removeCount, values, write);
+    }
+
     // The list, read-only: the table changes it only through its own commands.
     const EntryList* GetList() const { return m_pList; }
     // The entry at a 0-based position in list order; none outside the list.

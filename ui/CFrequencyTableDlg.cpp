@@ -70,9 +70,14 @@ CFrequencyTableDlg::CFrequencyTableDlg(UserServices& services, QWidget* pParent)
     ListView* pList = GetListView(IDC_LIST_CHANNELS);
     connect(pList, &ListView::Clicked, this, [this] { OnClickList(); });
     connect(pList, &ListView::RightClicked, this, [this] { OnRightClickList(); });
+    InitHistory();
+    InitRecovery();
 }
 
-CFrequencyTableDlg::~CFrequencyTableDlg() = default;
+CFrequencyTableDlg::~CFrequencyTableDlg()
+{
+    KeepRecoveryCopy();
+}
 
 bool CFrequencyTableDlg::OnInitDialog()
 {
@@ -197,6 +202,7 @@ void CFrequencyTableDlg::OnSelEndOkMode()
 
 void CFrequencyTableDlg::OnCreateNew()
 {
+    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
     if (!m_document.CreateNew())
         return;
     SetMode(ChannelModeAir);
@@ -219,11 +225,18 @@ bool CFrequencyTableDlg::OpenFile(const QString& path)
     // one on screen only once it has loaded: a file that cannot be read leaves
     // the current table, its origin and the display exactly as they were, and
     // the person is told why.
+    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
     FileError error;
     if (!m_document.Load(QFile::encodeName(path).toStdString(), error)) {
         ShowFileError(Services(), this, FileAction::Load, path, error);
         return false;
     }
+    ShowLoadedTable();
+    return true;
+}
+
+void CFrequencyTableDlg::ShowLoadedTable()
+{
     ShowRange(ChannelModeAir);
     ShowRange(ChannelModeCable);
 
@@ -236,7 +249,6 @@ bool CFrequencyTableDlg::OpenFile(const QString& path)
     ComboSetCurSel(IDC_COMBO_MODE, 0);
     SetMode(ChannelModeAir);
     RefreshList();
-    return true;
 }
 
 void CFrequencyTableDlg::OnSaveToFile()
@@ -251,6 +263,7 @@ void CFrequencyTableDlg::OnSaveToFile()
 
 void CFrequencyTableDlg::OnCountryCodeEnter()
 {
+    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
     if (!m_document.HasTable())
         return;
     const QString text = GetDlgItemText(IDC_EDIT_COUNTRY_CODE);
@@ -301,12 +314,15 @@ void CFrequencyTableDlg::contextMenuEvent(QContextMenuEvent* pEvent)
 
 void CFrequencyTableDlg::OnDestroy()
 {
+    KeepRecoveryCopy();
     CDialog::OnDestroy();
     m_document.Reset();
 }
 
 bool CFrequencyTableDlg::PreTranslateMessage(QWidget* pTarget, QKeyEvent* pEvent)
 {
+    if (HandleHistoryKey(pEvent))
+        return true;
     if ((pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter) &&
         focusWidget() == GetDlgItem(IDC_EDIT_FREQUENCY)) {
         OnAddToEnd();
@@ -335,6 +351,7 @@ QString CFrequencyTableDlg::TakeFrequencyText()
 
 void CFrequencyTableDlg::OnAddToEnd()
 {
+    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
     if (!m_document.HasTable())
         return;
     const QString text = TakeFrequencyText();
@@ -372,6 +389,7 @@ void CFrequencyTableDlg::ShowChannel(std::int32_t iChannel)
 
 void CFrequencyTableDlg::OnSaveValue()
 {
+    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
     if (!m_document.HasTable())
         return;
     const QString text = TakeFrequencyText();
@@ -389,10 +407,12 @@ void CFrequencyTableDlg::OnSaveValue()
 void CFrequencyTableDlg::OnRightClickList()
 {
     m_document.SetSelIndex(1 + GetListView(IDC_LIST_CHANNELS)->GetNextSelected(-1));
-    const std::vector<MenuItem> items = {
+    std::vector<MenuItem> items = {
         MenuItem{IDM_INSERT_BLANK_ITEM, QStringLiteral("Insert Blank Item")},
         MenuItem{IDM_DELETE_ITEM, QStringLiteral("Delete Item")},
     };
+    AppendHistoryItems(items);
+    AppendRestoreItem(items);
     const int command = Services().TrackPopupMenu(this, items, QCursor::pos());
     if (command != 0)
         OnCommand(command);
@@ -400,6 +420,8 @@ void CFrequencyTableDlg::OnRightClickList()
 
 bool CFrequencyTableDlg::OnCommand(int id)
 {
+    if (OnHistoryCommand(id))
+        return CDialog::OnCommand(id);
     if (id == IDM_INSERT_BLANK_ITEM) {
         InsertBlankItem(m_document.SelIndex());
     } else if (id == IDM_DELETE_ITEM) {
@@ -423,6 +445,7 @@ bool CFrequencyTableDlg::OnCommand(int id)
 
 int CFrequencyTableDlg::InsertBlankItem(std::int32_t k)
 {
+    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
     if (!m_document.HasTable())
         return 0;
     m_document.InsertBlank(k);
@@ -436,6 +459,7 @@ int CFrequencyTableDlg::InsertBlankItem(std::int32_t k)
 
 int CFrequencyTableDlg::DeleteItem(std::int32_t k)
 {
+    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
     if (!m_document.HasTable())
         return 0;
     m_document.Delete(k);
@@ -449,6 +473,7 @@ int CFrequencyTableDlg::DeleteItem(std::int32_t k)
 
 int CFrequencyTableDlg::DeleteItems(const std::vector<std::int32_t>& indices)
 {
+    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
     if (!m_document.HasTable() || indices.empty())
         return 0;
     // One walk that leaves the list and its range exactly as deleting the

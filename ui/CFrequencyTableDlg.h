@@ -10,9 +10,11 @@
 
 #include "CDialog.h"
 #include "ChannelTableDocument.h"
+#include "RecoveryStore.h"
 #include "UserServices.h"
 
 class QContextMenuEvent;
+class QTimer;
 
 class CFrequencyTableDlg : public CDialog
 {
@@ -75,6 +77,25 @@ private:
     void OnClickList();
     void OnRightClickList();
 
+    // Undo and redo (CFrequencyTableDlgHistory.cpp).
+    void InitHistory();
+    ViewImage CaptureView() const;
+    void ShowHistoryState(const ViewImage& view);
+    void OnUndo();
+    void OnRedo();
+    bool OnHistoryCommand(int id);
+    bool HandleHistoryKey(QKeyEvent* pEvent);
+    void AppendHistoryItems(std::vector<MenuItem>& items) const;
+
+    // Recovery copies (CFrequencyTableDlgRecovery.cpp).
+    void InitRecovery();
+    void OnDocumentChanged(ChannelTableDocument::Change change);
+    void WriteRecoveryCopy();
+    void KeepRecoveryCopy();
+    void AppendRestoreItem(std::vector<MenuItem>& items) const;
+    void OnRestoreUnsavedTable();
+    void ShowLoadedTable();
+
     int InsertBlankItem(std::int32_t k);
     int DeleteItem(std::int32_t k);
     int DeleteItems(const std::vector<std::int32_t>& indices);
@@ -83,4 +104,8 @@ private:
     // The table, its mode and origin, and the channels the clicks chose.
     ChannelTableDocument m_document;
     std::vector<MenuItem> m_systemMenu;
+    // The copy of the table while it has unsaved changes, written about a
+    // second after the last change.
+    std::unique_ptr<RecoveryWriter> m_pRecovery;
+    QTimer* m_pRecoveryTimer = nullptr;
 };

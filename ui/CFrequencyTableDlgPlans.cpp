@@ -13,6 +13,8 @@ void CFrequencyTableDlg::OnNewFromPlan()
     CPlanChooserDlg chooser(Services(), library, this);
     if (Services().RunModal(chooser) != IDOK)
         return;
+    // The new table and its displays are one step.
+    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
     bool bFilled = false;
     if (const CountryPlans* pCountry = chooser.ChosenCountry())
         bFilled = m_document.NewFromCountry(*pCountry, library);

@@ -62,9 +62,14 @@ CTunerEditDlg::CTunerEditDlg(UserServices& services, QWidget* pParent)
     connect(pList, &ListView::Clicked, this, [this] { OnClickListTuner(); });
     connect(pList, &ListView::KeyDown, this, [this](int key) { OnKeydownListTuner(key); });
     connect(pList, &ListView::RightClicked, this, [this] { OnRclickListTuner(); });
+    InitHistory();
+    InitRecovery();
 }
 
-CTunerEditDlg::~CTunerEditDlg() = default;
+CTunerEditDlg::~CTunerEditDlg()
+{
+    KeepRecoveryCopy();
+}
 
 bool CTunerEditDlg::OnInitDialog()
 {
@@ -90,6 +95,7 @@ void CTunerEditDlg::OnOK() {}
 
 bool CTunerEditDlg::DestroyWindow()
 {
+    KeepRecoveryCopy();
     m_catalogue.Close();
     m_document.Reset();
     return CDialog::DestroyWindow();
@@ -97,6 +103,8 @@ bool CTunerEditDlg::DestroyWindow()
 
 bool CTunerEditDlg::OnCommand(int id)
 {
+    if (OnHistoryCommand(id))
+        return CDialog::OnCommand(id);
     if (id == IDM_DELETE_TUNER)
         OnDeleteTuner();
     return CDialog::OnCommand(id);
@@ -142,6 +150,7 @@ void CTunerEditDlg::EnableInputControls()
 
 void CTunerEditDlg::OnCreateNew()
 {
+    const TunerTableDocument::StepScope step = m_document.BeginStep({});
     if (!m_document.CreateNew())
         return;
     EnableInputControls();
@@ -150,6 +159,7 @@ void CTunerEditDlg::OnCreateNew()
 
 void CTunerEditDlg::OnAddInfo()
 {
+    const TunerTableDocument::StepScope step = m_document.BeginStep({});
     if (!m_document.HasTable())
         return;
     TunerInput input;
@@ -253,6 +263,7 @@ bool CTunerEditDlg::OpenFile(const QString& path)
 {
     // A file that cannot be read says why and leaves the table as it was; with
     // no table yet, the person still gets an empty one to work on.
+    const TunerTableDocument::StepScope step = m_document.BeginStep({});
     FileError error;
     const TunerLoadResult result = m_document.Load(QFile::encodeName(path).toStdString(), error);
     if (result != TunerLoadResult::Read)
@@ -279,14 +290,17 @@ void CTunerEditDlg::OnKeydownListTuner(int) {}
 void CTunerEditDlg::OnRclickListTuner()
 {
     m_document.SetMenuPos(GetListView(IDC_LIST_TUNERS)->GetNextSelected(-1) + 1);
-    const int command =
-        Services().TrackPopupMenu(this, {MenuItem{IDM_DELETE_TUNER, QStringLiteral("Delete Tuner")}}, QCursor::pos());
+    std::vector<MenuItem> items = {MenuItem{IDM_DELETE_TUNER, QStringLiteral("Delete Tuner")}};
+    AppendHistoryItems(items);
+    AppendRestoreItem(items);
+    const int command = Services().TrackPopupMenu(this, items, QCursor::pos());
     if (command != 0)
         OnCommand(command);
 }
 
 void CTunerEditDlg::OnDeleteTuner()
 {
+    const TunerTableDocument::StepScope step = m_document.BeginStep({});
     // Positions outside 1..count (no row selected at the right click) do
     // nothing; the remembered entry, once gone, is forgotten.
     if (m_document.DeleteTuner())

@@ -6,9 +6,13 @@
 #include <vector>
 
 #include "CDialog.h"
+#include "RecoveryStore.h"
 #include "TunerCatalogue.h"
 #include "TunerSpecTable.h"
 #include "TunerTableDocument.h"
+#include "UserServices.h"
+
+class QTimer;
 
 // The tuner specification editor: builds a table of tuner models from the
 // factories and tuner types of the tuner catalogue and the band data typed
@@ -39,6 +43,7 @@ public:
 protected:
     bool OnInitDialog() override;
     void OnOK() override;
+    bool PreTranslateMessage(QWidget* pTarget, QKeyEvent* pEvent) override;
 
 private:
     void OnSelchangeComboFactory();
@@ -52,6 +57,24 @@ private:
     void OnRclickListTuner();
     void OnDeleteTuner();
 
+    // Undo and redo (CTunerEditDlgHistory.cpp).
+    void InitHistory();
+    ViewImage CaptureView() const;
+    void ShowHistoryState(const ViewImage& view);
+    void OnUndo();
+    void OnRedo();
+    bool OnHistoryCommand(int id);
+    bool HandleHistoryKey(QKeyEvent* pEvent);
+    void AppendHistoryItems(std::vector<MenuItem>& items) const;
+
+    // Recovery copies (CTunerEditDlgRecovery.cpp).
+    void InitRecovery();
+    void OnDocumentChanged(TunerTableDocument::Change change);
+    void WriteRecoveryCopy();
+    void KeepRecoveryCopy();
+    void AppendRestoreItem(std::vector<MenuItem>& items) const;
+    void OnRestoreUnsavedTable();
+
     void FillCombo(int id, const std::vector<CatalogueItem>& items);
     void EnableInputControls();
     void ShowEntry(const TunerSpecEntry& entry);
@@ -60,4 +83,7 @@ private:
     TunerCatalogue m_catalogue;
     std::string m_cataloguePath;
     TunerTableDocument m_document;
+    // The copy of the table while it has unsaved changes.
+    std::unique_ptr<RecoveryWriter> m_pRecovery;
+    QTimer* m_pRecoveryTimer = nullptr;
 };

@@ -72,6 +72,7 @@ int QtUserServices::TrackPopupMenu(QWidget* pOwner, const std::vector<MenuItem>&
         }
         QAction* action = menu.addAction(item.text);
         action->setData(item.command);
+        action->setEnabled(item.bEnabled);
     }
     QAction* chosen = menu.exec(globalPos);
     return chosen ? chosen->data().toInt() : 0;

@@ -28,6 +28,7 @@ struct MenuItem
 {
     int command = 0;   // 0 for a separator
     QString text;
+    bool bEnabled = true; // a greyed item cannot be chosen
 };
 
 enum class MessageIcon

@@ -27,6 +27,11 @@ int FakeUserServices::TrackPopupMenu(QWidget*, const std::vector<MenuItem>& item
         return 0;
     const int answer = menuAnswers.front();
     menuAnswers.pop_front();
+    // A greyed item cannot be chosen: the menu closes without a command.
+    for (const MenuItem& item : items) {
+        if (item.command == answer && !item.bEnabled)
+            return 0;
+    }
     return answer;
 }
 

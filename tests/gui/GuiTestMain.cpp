@@ -1,10 +1,31 @@
 // Entry point of the dialog tests: Qt's offscreen platform unless a display is
 // asked for, so the tests run (and are listed at build time) without one.
+// Each test gets a state folder of its own, so that the editors' recovery
+// copies never reach the user's and no test sees another's.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 
 #include <cstdlib>
+#include <memory>
+
+#include "TestFiles.h"
+
+namespace {
+
+class OwnStateFolder : public ::testing::EmptyTestEventListener
+{
+    void OnTestStart(const ::testing::TestInfo&) override
+    {
+        m_pFolder = std::make_unique<TempDir>();
+        qputenv("XDG_STATE_HOME", QByteArray::fromStdString(m_pFolder->Path()));
+    }
+    void OnTestEnd(const ::testing::TestInfo&) override { m_pFolder.reset(); }
+
+    std::unique_ptr<TempDir> m_pFolder;
+};
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -13,5 +34,8 @@ int main(int argc, char** argv)
     qunsetenv("QT_QPA_PLATFORMTHEME");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    // A child run of this program keeps the folder it was given.
+    if (qEnvironmentVariableIsEmpty("VORNALIX_RECOVERY_CHILD_DIR"))
+        ::testing::UnitTest::GetInstance()->listeners().Append(new OwnStateFolder);
     return RUN_ALL_TESTS();
 }

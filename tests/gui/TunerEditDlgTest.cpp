@@ -199,6 +199,20 @@ Details DetailsOf(const CDialog& dialog)
                    TextOf(dialog, IDC_STATIC_PICTURE_CARRIER), TextOf(dialog, IDC_STATIC_PICTURE_CARRIER2)};
 }
 
+// After the row menu's own item: a separator, then undo and redo, greyed
+// with the bare verb when there is nothing to undo or redo.
+void ExpectHistoryItems(const std::vector<MenuItem>& menu, const QString& undo, const QString& redo)
+{
+    ASSERT_EQ(menu.size(), 4u);
+    EXPECT_EQ(menu[1].command, 0);
+    EXPECT_EQ(menu[2].command, IDM_UNDO);
+    EXPECT_EQ(menu[2].text, undo);
+    EXPECT_EQ(menu[2].bEnabled, undo != "Undo");
+    EXPECT_EQ(menu[3].command, IDM_REDO);
+    EXPECT_EQ(menu[3].text, redo);
+    EXPECT_EQ(menu[3].bEnabled, redo != "Redo");
+}
+
 const Details kInitialDetails{"Unknow", "Unknow", "~", "~", "~", "0000", "0000", "0000", "0", "0"};
 
 class TunerEditDlgTest : public ::testing::Test
@@ -811,8 +825,9 @@ TEST_F(TunerEditDlgTest, MenuKeyAndShiftF10OpenTheRowMenuOnTheSelectedRow)
     pList->setFocus();
     QTest::keyClick(pList, Qt::Key_F10, Qt::ShiftModifier); // no command chosen
     ASSERT_EQ(services.menus.size(), 1u);
-    ASSERT_EQ(services.menus[0].size(), 1u);
+    ASSERT_EQ(services.menus[0].size(), 4u);
     EXPECT_EQ(services.menus[0][0].text, "Delete Tuner");
+    ExpectHistoryItems(services.menus[0], "Undo Load File", "Redo");
     EXPECT_EQ(dlg.MenuPos(), 3);
 
     ClickRow(pList, 1);
@@ -832,9 +847,10 @@ TEST_F(TunerEditDlgTest, DeleteTunerRemovesTheRememberedEntry)
     services.menuAnswers.push_back(IDM_DELETE_TUNER);
     ClickRow(pList, 1, Qt::RightButton);
     ASSERT_EQ(services.menus.size(), 1u);
-    ASSERT_EQ(services.menus[0].size(), 1u);
+    ASSERT_EQ(services.menus[0].size(), 4u);
     EXPECT_EQ(services.menus[0][0].command, 111);
     EXPECT_EQ(services.menus[0][0].text, "Delete Tuner");
+    ExpectHistoryItems(services.menus[0], "Undo Load File", "Redo");
     EXPECT_EQ(RowsOf(dlg), (std::vector<Row>{{"000", "12", "07"}, {"001", "12", "21"}}));
     EXPECT_EQ(dlg.MenuPos(), 0);
     // Delivered again without a new right click, the command has nothing to act on.

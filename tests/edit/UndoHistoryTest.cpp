@@ -1,0 +1,626 @@
+// Undo and redo on the editors' documents: random command sequences checked
+// against a model that remembers every state, byte for byte, and the bounds
+// and the saved state of the history.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "ChannelTableDocument.h"
+#include "TestFiles.h"
+#include "TunerTableDocument.h"
+
+namespace {
+
+// What a document is, as far as any command can tell: the file it would
+// save, its header and end mark as held (the range fields among them), and
+// the origin and mode.
+struct ChannelState
+{
+    bool bHasTable = false;
+    Bytes image;
+    Bytes header;
+    std::int32_t iOrigin = 0;
+    std::int32_t iMode = 0;
+
+    bool operator==(const ChannelState& o) const
+    {
+        return bHasTable == o.bHasTable && image == o.image && header == o.header && iOrigin == o.iOrigin &&
+               iMode == o.iMode;
+    }
+    bool operator!=(const ChannelState& o) const { return !(*this == o); }
+};
+
+ChannelState StateOf(const ChannelTableDocument& doc)
+{
+    ChannelState state;
+    state.bHasTable = doc.HasTable();
+    if (const ChannelTable* pTable = doc.Table()) {
+        state.image = pTable->FileImage();
+        state.header.assign(pTable->Header().bytes, pTable->Header().bytes + ChannelTableHeader::kSize);
+        state.header.insert(state.header.end(), pTable->EndMark(), pTable->EndMark() + 4);
+    }
+    state.iOrigin = doc.Origin();
+    state.iMode = doc.Mode();
+    return state;
+}
+
+// The model: every step as the states before and after it, and how many
+// are applied.
+template <class State>
+struct HistoryModel
+{
+    std::vector<std::pair<State, State>> steps;
+    std::size_t applied = 0;
+
+    void Record(const State& before, const State& after)
+    {
+        if (before == after)
+            return;
+        steps.resize(applied);
+        steps.emplace_back(before, after);
+        ++applied;
+    }
+};
+
+// Undoes every step, checking each state on the way down to the very first,
+// redoes every step up to the newest, then goes back to where it was.
+template <class Document, class State, class StateFn>
+void CheckWholeHistory(Document& doc, const HistoryModel<State>& model, StateFn stateOf)
+{
+    ASSERT_EQ(doc.UndoCount(), model.applied);
+    ASSERT_EQ(doc.RedoCount(), model.steps.size() - model.applied);
+    for (std::size_t k = model.applied; k > 0; --k) {
+        ASSERT_TRUE(doc.Undo().has_value());
+        ASSERT_TRUE(stateOf(doc) == model.steps[k - 1].first) << "undo of step " << k;
+    }
+    EXPECT_FALSE(doc.CanUndo());
+    EXPECT_FALSE(doc.Undo().has_value());
+    for (std::size_t k = 0; k < model.steps.size(); ++k) {
+        ASSERT_TRUE(doc.Redo().has_value());
+        ASSERT_TRUE(stateOf(doc) == model.steps[k].second) << "redo of step " << k + 1;
+    }
+    EXPECT_FALSE(doc.CanRedo());
+    EXPECT_FALSE(doc.Redo().has_value());
+    for (std::size_t k = model.steps.size(); k > model.applied; --k) {
+        ASSERT_TRUE(doc.Undo().has_value());
+        ASSERT_TRUE(stateOf(doc) == model.steps[k - 1].first);
+    }
+}
+
+unsigned Below(std::mt19937& rng, std::uint64_t n)
+{
+    return static_cast<unsigned>(rng() % n);
+}
+
+double RandomFrequency(std::mt19937& rng)
+{
+    switch (Below(rng, 8)) {
+    case 0:
+        return 0.0;
+    case 1:
+        return -1.5;
+    case 2: {
+        // A NaN with a payload of its own: kept bit for bit like any value.
+        std::uint64_t bits = 0x7FF8000000000000ull | Below(rng, 0x10000);
+        double db = 0;
+        std::memcpy(&db, &bits, sizeof db);
+        return db;
+    }
+    case 3:
+        return 55.25; // repeated values make the changed middle ambiguous
+    default:
+        return 40.0 + static_cast<double>(Below(rng, 80000)) / 100.0;
+    }
+}
+
+std::vector<double> Frequencies(std::size_t n, double dbFirst)
+{
+    std::vector<double> values(n);
+    for (std::size_t i = 0; i < n; ++i)
+        values[i] = dbFirst + 0.25 * static_cast<double>(i);
+    return values;
+}
+
+class ChannelHistoryProperty
+{
+public:
+    ChannelHistoryProperty(unsigned seed, std::vector<std::string> files) : m_rng(seed), m_files(std::move(files)) {}
+
+    // One random command, or an undo or a redo, with the model kept alongside.
+    void Step()
+    {
+        const unsigned pick = Below(m_rng, 100);
+        if (pick < 8) {
+            if (m_model.applied > 0) {
+                ASSERT_TRUE(m_doc.Undo().has_value());
+                --m_model.applied;
+                ASSERT_TRUE(StateOf(m_doc) == m_model.steps[m_model.applied].first);
+            }
+            return;
+        }
+        if (pick < 13) {
+            if (m_model.applied < m_model.steps.size()) {
+                ASSERT_TRUE(m_doc.Redo().has_value());
+                ASSERT_TRUE(StateOf(m_doc) == m_model.steps[m_model.applied].second);
+                ++m_model.applied;
+            }
+            return;
+        }
+        if (pick < 18) {
+            // Choosing a list is no change to the table and no step.
+            const std::size_t before = m_doc.UndoCount();
+            m_doc.SetMode(static_cast<std::int32_t>(Below(m_rng, 4)) - 1);
+            EXPECT_EQ(m_doc.UndoCount(), before);
+            return;
+        }
+        const ChannelState before = StateOf(m_doc);
+        Command(pick);
+        m_model.Record(before, StateOf(m_doc));
+        ASSERT_NO_FATAL_FAILURE(CheckCurrentList());
+    }
+
+    void CheckAll()
+    {
+        CheckWholeHistory(m_doc, m_model, StateOf);
+        CheckCurrentList();
+    }
+    // The list the view shows is the table's, bit for bit, whichever way it
+    // was obtained.
+    void CheckCurrentList()
+    {
+        std::vector<std::uint64_t> walked, shown;
+        if (const ChannelTable* pTable = m_doc.Table()) {
+            for (const ChannelNode& channel : pTable->Channels(m_doc.Mode()))
+                walked.push_back(Bits(channel.dbFrequency));
+        }
+        for (double db : m_doc.CurrentFrequencies())
+            shown.push_back(Bits(db));
+        ASSERT_EQ(shown, walked);
+    }
+    static std::uint64_t Bits(double db)
+    {
+        std::uint64_t bits = 0;
+        std::memcpy(&bits, &db, sizeof bits);
+        return bits;
+    }
+    bool Load(const std::string& path)
+    {
+        const ChannelState before = StateOf(m_doc);
+        FileError error;
+        const bool bLoaded = m_doc.Load(path, error);
+        m_model.Record(before, StateOf(m_doc));
+        return bLoaded;
+    }
+    ChannelTableDocument& Document() { return m_doc; }
+    std::size_t StepCount() const { return m_model.steps.size(); }
+
+private:
+    std::int32_t Count() const { return static_cast<std::int32_t>(m_doc.CurrentFrequencies().size()); }
+
+    // A channel number at the edges as often as inside, and just outside them.
+    std::int32_t Channel()
+    {
+        const std::int32_t n = Count();
+        switch (Below(m_rng, 6)) {
+        case 0:
+            return 1;
+        case 1:
+            return n;
+        case 2:
+            return n + 1;
+        case 3:
+            return 0;
+        default:
+            return n > 0 ? 1 + static_cast<std::int32_t>(Below(m_rng, static_cast<unsigned>(n))) : 1;
+        }
+    }
+
+    void Command(unsigned pick)
+    {
+        FileError error;
+        if (pick < 33) {
+            m_doc.Append(RandomFrequency(m_rng));
+        } else if (pick < 43) {
+            m_doc.SetFrequency(Channel(), RandomFrequency(m_rng));
+        } else if (pick < 53) {
+            m_doc.InsertBlank(Channel());
+        } else if (pick < 63) {
+            m_doc.Delete(Channel());
+        } else if (pick < 75) {
+            DeleteMany();
+        } else if (pick < 82) {
+            m_doc.SetCountryCode(static_cast<std::int32_t>(Below(m_rng, 5)) - 1);
+        } else if (pick < 90) {
+            m_doc.CreateNew();
+        } else {
+            // A file that is missing is a load that fails and changes nothing.
+            const std::size_t which = Below(m_rng, (m_files.size()) + 1);
+            m_doc.Load(which < m_files.size() ? m_files[which] : m_files[0] + ".missing", error);
+        }
+    }
+
+    // A run at the start, a run at the end, both ends, or scattered rows.
+    void DeleteMany()
+    {
+        const std::int32_t n = Count();
+        if (n == 0) {
+            m_doc.DeleteMany({1});
+            return;
+        }
+        std::vector<std::int32_t> channels;
+        const std::int32_t run = 1 + static_cast<std::int32_t>(Below(m_rng, static_cast<unsigned>(n)));
+        switch (Below(m_rng, 4)) {
+        case 0:
+            for (std::int32_t i = 1; i <= run; ++i)
+                channels.push_back(i);
+            break;
+        case 1:
+            for (std::int32_t i = n - run + 1; i <= n; ++i)
+                channels.push_back(i);
+            break;
+        case 2:
+            channels.push_back(1);
+            if (n > 1)
+                channels.push_back(n);
+            break;
+        default:
+            for (std::int32_t i = 1; i <= n; ++i)
+                if (Below(m_rng, 3) == 0)
+                    channels.push_back(i);
+            if (channels.empty())
+                channels.push_back(n);
+            break;
+        }
+        m_doc.DeleteMany(channels);
+    }
+
+    std::mt19937 m_rng;
+    std::vector<std::string> m_files;
+    ChannelTableDocument m_doc;
+    HistoryModel<ChannelState> m_model;
+};
+
+std::vector<std::string> WriteChannelFiles(const TempDir& dir, bool bLargest)
+{
+    std::vector<std::string> files;
+    const auto add = [&](const std::string& name, const Bytes& image) {
+        files.push_back(dir.File(name));
+        WriteAll(files.back(), image);
+    };
+    add("small.ccf", ChannelTableImage(44, Frequencies(12, 45.0), Frequencies(5, 100.0), 3, 1));
+    add("empty.ccf", ChannelTableImage(0, {}, {}, 0, 0));
+    add("cable-only.ccf", ChannelTableImage(-7, {}, Frequencies(40, 60.0), 0, 9));
+    if (bLargest)
+        add("largest.ccf", ChannelTableImage(1, Frequencies(65535, 40.0), Frequencies(65535, 47.0), 1, 65535));
+    return files;
+}
+
+} // namespace
+
+TEST(ChannelDocumentHistory, RandomCommandsUndoToTheFirstImageAndRedoToTheLast)
+{
+    TempDir dir;
+    const std::vector<std::string> files = WriteChannelFiles(dir, false);
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+        ChannelHistoryProperty property(seed, files);
+        for (int i = 0; i < 120; ++i) {
+            ASSERT_NO_FATAL_FAILURE(property.Step()) << "seed " << seed << " command " << i;
+            ASSERT_NO_FATAL_FAILURE(property.CheckAll()) << "seed " << seed << " command " << i;
+        }
+        EXPECT_GT(property.StepCount(), 25u) << "seed " << seed;
+    }
+}
+
+TEST(ChannelDocumentHistory, RandomCommandsOnTheLargestTableUndoAndRedoExactly)
+{
+    TempDir dir;
+    const std::vector<std::string> files = WriteChannelFiles(dir, true);
+    for (unsigned seed = 100; seed < 103; ++seed) {
+        ChannelHistoryProperty property(seed, files);
+        // Both lists full before anything else happens.
+        ASSERT_TRUE(property.Load(files.back()));
+        for (int i = 0; i < 14; ++i) {
+            ASSERT_NO_FATAL_FAILURE(property.Step()) << "seed " << seed << " command " << i;
+            ASSERT_NO_FATAL_FAILURE(property.CheckAll()) << "seed " << seed << " command " << i;
+        }
+    }
+}
+
+TEST(ChannelDocumentHistory, DeletionsAtBothEndsComeBackWithTheStoredRange)
+{
+    TempDir dir;
+    const std::string path = dir.File("t.ccf");
+    // A stored minimum of 5 that a deletion keeps.
+    WriteAll(path, ChannelTableImage(33, Frequencies(10, 50.0), {}, 5, 0));
+    ChannelTableDocument doc;
+    FileError error;
+    ASSERT_TRUE(doc.Load(path, error));
+    const Bytes loaded = ReadAll(path);
+    ASSERT_EQ(doc.Table()->FileImage(), loaded);
+    const ChannelRange range = doc.Range(ChannelModeAir);
+
+    EXPECT_TRUE(doc.Delete(1));
+    EXPECT_TRUE(doc.Delete(9));
+    EXPECT_EQ(doc.DeleteMany({1, 2, 3, 4, 5, 6, 7, 8}), 8);
+    EXPECT_TRUE(doc.CurrentFrequencies().empty());
+    EXPECT_EQ(doc.UndoName(), "Delete Item");
+    EXPECT_EQ(doc.UndoCount(), 4u); // the load, then the three deletions
+
+    ASSERT_TRUE(doc.Undo());
+    ASSERT_TRUE(doc.Undo());
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_EQ(doc.Table()->FileImage(), loaded);
+    EXPECT_EQ(doc.Range(ChannelModeAir).iMin, range.iMin);
+    EXPECT_EQ(doc.Range(ChannelModeAir).iMax, range.iMax);
+    EXPECT_FALSE(doc.Modified());
+    EXPECT_EQ(doc.RedoName(), "Delete Item");
+}
+
+TEST(ChannelDocumentHistory, UndoOfALoadOrCreateNewBringsBackTheReplacedTable)
+{
+    TempDir dir;
+    const std::string path = dir.File("t.ccf");
+    WriteAll(path, ChannelTableImage(49, Frequencies(3, 50.0), Frequencies(2, 80.0), 1, 1));
+    ChannelTableDocument doc;
+    ASSERT_TRUE(doc.CreateNew());
+    ASSERT_TRUE(doc.Append(61.25));
+    ASSERT_TRUE(doc.SetCountryCode(81));
+    const ChannelState created = StateOf(doc);
+    FileError error;
+    ASSERT_TRUE(doc.Load(path, error));
+    EXPECT_EQ(doc.Origin(), TableOriginLoaded);
+    ASSERT_TRUE(doc.CreateNew());
+    EXPECT_TRUE(doc.CurrentFrequencies().empty());
+    EXPECT_EQ(doc.UndoName(), "Create New");
+
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_EQ(doc.Origin(), TableOriginLoaded);
+    EXPECT_EQ(doc.Table()->FileImage(), ReadAll(path));
+    EXPECT_EQ(doc.UndoName(), "LoadFromFile");
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_TRUE(StateOf(doc) == created);
+    EXPECT_EQ(doc.CountryCode(), 81);
+    // Back past the first Create New: no table, as the editor opened.
+    ASSERT_TRUE(doc.Undo());
+    ASSERT_TRUE(doc.Undo());
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_FALSE(doc.HasTable());
+    EXPECT_EQ(doc.Origin(), TableOriginNone);
+    EXPECT_EQ(doc.Mode(), ChannelModeNone);
+    EXPECT_FALSE(doc.Modified());
+    EXPECT_FALSE(doc.CanUndo());
+}
+
+TEST(ChannelDocumentHistory, ModifiedFollowsLoadSaveCreateNewAndUndoToTheSavedStep)
+{
+    TempDir dir;
+    ChannelTableDocument doc;
+    EXPECT_FALSE(doc.Modified());
+    ASSERT_TRUE(doc.CreateNew());
+    EXPECT_FALSE(doc.Modified());
+    ASSERT_TRUE(doc.Append(50.0));
+    EXPECT_TRUE(doc.Modified());
+    FileError error;
+    ASSERT_TRUE(doc.Save(dir.File("a.ccf"), error));
+    EXPECT_FALSE(doc.Modified());
+    ASSERT_TRUE(doc.Append(51.0));
+    EXPECT_TRUE(doc.Modified());
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_FALSE(doc.Modified());
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_TRUE(doc.Modified());
+    ASSERT_TRUE(doc.Redo());
+    EXPECT_FALSE(doc.Modified());
+    // A new step after an undo makes the saved state unreachable by redo.
+    ASSERT_TRUE(doc.Undo());
+    ASSERT_TRUE(doc.Append(52.0));
+    EXPECT_TRUE(doc.Modified());
+    EXPECT_FALSE(doc.CanRedo());
+    // "Create New" that keeps the created table keeps its unsaved channels unsaved.
+    ASSERT_TRUE(doc.CreateNew());
+    EXPECT_TRUE(doc.Modified());
+
+    ASSERT_TRUE(doc.Load(dir.File("a.ccf"), error));
+    EXPECT_FALSE(doc.Modified());
+    ASSERT_TRUE(doc.CreateNew());
+    EXPECT_FALSE(doc.Modified());
+    ASSERT_TRUE(doc.Restore(dir.File("a.ccf"), "new", error));
+    EXPECT_TRUE(doc.Modified());
+    EXPECT_EQ(doc.UndoName(), "Restore Unsaved Table");
+    EXPECT_EQ(doc.Origin(), TableOriginLoaded);
+    // Refused input is no step.
+    const std::size_t steps = doc.UndoCount();
+    EXPECT_FALSE(doc.SetCountryCode(0));
+    EXPECT_FALSE(doc.Delete(99));
+    EXPECT_FALSE(doc.Load(dir.File("missing.ccf"), error));
+    EXPECT_EQ(doc.UndoCount(), steps);
+}
+
+TEST(ChannelDocumentHistory, KeepsAThousandStepsAndNoMoreThan64MiB)
+{
+    ChannelTableDocument doc;
+    ASSERT_TRUE(doc.CreateNew());
+    for (int i = 0; i < 1500; ++i)
+        ASSERT_TRUE(doc.Append(40.0 + i));
+    EXPECT_EQ(doc.UndoCount(), 1501u); // Create New and every append
+    EXPECT_LT(doc.HistoryBytes(), 1024u * 1024u);
+    doc.Reset();
+    EXPECT_EQ(doc.UndoCount(), 0u);
+
+    // Each load and Create New of the largest table holds about a MiB.
+    TempDir dir;
+    const std::string path = dir.File("largest.ccf");
+    WriteAll(path, ChannelTableImage(1, Frequencies(65535, 40.0), Frequencies(65535, 47.0), 1, 1));
+    FileError error;
+    for (int i = 0; i < 50; ++i) {
+        ASSERT_TRUE(doc.Load(path, error));
+        ASSERT_TRUE(doc.CreateNew());
+        ASSERT_TRUE(doc.Append(50.0));
+        ASSERT_LE(doc.HistoryBytes(), 64u * 1024u * 1024u);
+    }
+    EXPECT_LT(doc.UndoCount(), 150u);
+    EXPECT_GT(doc.UndoCount(), 60u);
+    EXPECT_GT(doc.HistoryBytes(), 48u * 1024u * 1024u);
+    // The oldest went first: what is left still undoes to a consistent table.
+    while (doc.CanUndo())
+        ASSERT_TRUE(doc.Undo());
+    ASSERT_TRUE(doc.HasTable());
+    EXPECT_EQ(doc.Table()->FileImage().size(), ChannelTableHeader::kSize + 4 + 8u * 65535u * 2u);
+}
+
+TEST(ChannelDocumentHistory, AViewsDisplaysComeBackWithTheStep)
+{
+    ChannelTableDocument doc;
+    std::string shown = "0";
+    doc.SetViewCapture([&shown] { return ViewImage{shown}; });
+    ASSERT_TRUE(doc.CreateNew());
+    {
+        const ChannelTableDocument::StepScope step = doc.BeginStep("Add to the end");
+        ASSERT_TRUE(doc.Append(55.25));
+        EXPECT_FALSE(doc.CanUndo()); // nothing is undone half-way through a command
+        shown = "2";
+    }
+    EXPECT_EQ(doc.UndoCount(), 2u);
+    EXPECT_EQ(doc.UndoName(), "Add to the end");
+    shown = "7";
+    EXPECT_EQ(doc.Undo(), ViewImage{"0"});
+    EXPECT_EQ(doc.Redo(), ViewImage{"2"});
+}
+
+// The tuner editor's documents.
+
+namespace {
+
+struct TunerState
+{
+    bool bHasTable = false;
+    Bytes image;
+    Bytes header;
+
+    bool operator==(const TunerState& o) const
+    {
+        return bHasTable == o.bHasTable && image == o.image && header == o.header;
+    }
+    bool operator!=(const TunerState& o) const { return !(*this == o); }
+};
+
+TunerState TunerStateOf(const TunerTableDocument& doc)
+{
+    TunerState state;
+    state.bHasTable = doc.HasTable();
+    if (const TunerSpecTable* pTable = doc.Table()) {
+        state.image = pTable->FileImage();
+        state.header.assign(pTable->Header().bytes, pTable->Header().bytes + TunerSpecHeader::kSize);
+        state.header.insert(state.header.end(), pTable->EndMark(), pTable->EndMark() + 4);
+    }
+    return state;
+}
+
+TunerInput Input(std::int32_t iFactory, std::int32_t iType, bool bValid = true)
+{
+    TunerInput in;
+    in.iFactory = iFactory;
+    in.iTunerType = iType;
+    in.lowBandStart = "48.25";
+    in.midBandStart = "160";
+    in.highBandStart = "450";
+    in.highBandEnd = bValid ? "860" : "0";
+    in.lowCode = "00a1";
+    in.midCode = "0092";
+    in.highCode = "0034";
+    in.pictureCarrier = "38.9";
+    in.pictureCarrier2 = "";
+    return in;
+}
+
+} // namespace
+
+TEST(TunerDocumentHistory, RandomCommandsUndoToTheFirstImageAndRedoToTheLast)
+{
+    TempDir dir;
+    TunerTableDocument source;
+    ASSERT_TRUE(source.CreateNew());
+    for (int i = 0; i < 30; ++i)
+        source.AddInfo(Input(1 + i % 4, i));
+    FileError error;
+    ASSERT_TRUE(source.Save(dir.File("thirty.tsf"), error));
+    const std::vector<std::string> files = {dir.File("thirty.tsf"), dir.File("missing.tsf")};
+
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+        std::mt19937 rng(seed);
+        TunerTableDocument doc;
+        HistoryModel<TunerState> model;
+        for (int i = 0; i < 120; ++i) {
+            const unsigned pick = Below(rng, 100);
+            if (pick < 10 && model.applied > 0) {
+                ASSERT_TRUE(doc.Undo().has_value());
+                --model.applied;
+                ASSERT_TRUE(TunerStateOf(doc) == model.steps[model.applied].first);
+            } else if (pick < 16 && model.applied < model.steps.size()) {
+                ASSERT_TRUE(doc.Redo().has_value());
+                ASSERT_TRUE(TunerStateOf(doc) == model.steps[model.applied].second);
+                ++model.applied;
+            } else if (pick >= 16) {
+                const TunerState before = TunerStateOf(doc);
+                FileError loadError;
+                if (pick < 60) {
+                    doc.AddInfo(Input(static_cast<std::int32_t>(Below(rng, 5)), static_cast<std::int32_t>(Below(rng, 40)),
+                                      Below(rng, 8) != 0));
+                } else if (pick < 82) {
+                    const std::int32_t n = static_cast<std::int32_t>(doc.Rows().size());
+                    const std::int32_t choices[] = {0, 1, n, n + 1,
+                                                    n > 0 ? 1 + static_cast<std::int32_t>(Below(rng, static_cast<std::uint64_t>(n))) : 1};
+                    doc.SetMenuPos(choices[Below(rng, 5)]);
+                    doc.DeleteTuner();
+                } else if (pick < 90) {
+                    doc.CreateNew();
+                } else {
+                    doc.Load(files[Below(rng, files.size())], loadError);
+                }
+                model.Record(before, TunerStateOf(doc));
+            }
+            ASSERT_NO_FATAL_FAILURE(CheckWholeHistory(doc, model, TunerStateOf)) << "seed " << seed << " at " << i;
+        }
+        EXPECT_GT(model.steps.size(), 30u);
+    }
+}
+
+TEST(TunerDocumentHistory, ModifiedFollowsLoadSaveCreateNewAndUndo)
+{
+    TempDir dir;
+    TunerTableDocument doc;
+    ASSERT_TRUE(doc.CreateNew());
+    EXPECT_FALSE(doc.Modified());
+    ASSERT_TRUE(doc.AddInfo(Input(1, 1)).bAdded);
+    EXPECT_TRUE(doc.Modified());
+    EXPECT_EQ(doc.UndoName(), "Add Info");
+    FileError error;
+    ASSERT_TRUE(doc.Save(dir.File("a.tsf"), error));
+    EXPECT_FALSE(doc.Modified());
+    doc.SetMenuPos(1);
+    ASSERT_TRUE(doc.DeleteTuner());
+    EXPECT_EQ(doc.UndoName(), "Delete Tuner");
+    EXPECT_TRUE(doc.Modified());
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_FALSE(doc.Modified());
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_TRUE(doc.Modified());
+    EXPECT_TRUE(doc.Rows().empty());
+    // A refused entry and a taken key are no steps.
+    const std::size_t steps = doc.UndoCount();
+    doc.AddInfo(Input(1, 1, false));
+    ASSERT_TRUE(doc.Redo());
+    doc.AddInfo(Input(1, 1));
+    EXPECT_EQ(doc.UndoCount(), steps + 1);
+
+    ASSERT_TRUE(doc.Restore(dir.File("a.tsf"), "new", error));
+    EXPECT_TRUE(doc.Modified());
+    EXPECT_EQ(doc.UndoName(), "Restore Unsaved Table");
+    ASSERT_EQ(doc.Load(dir.File("a.tsf"), error), TunerLoadResult::Read);
+    EXPECT_FALSE(doc.Modified());
+}

@@ -1,0 +1,292 @@
+// Recovery copies: a table with unsaved changes survives leaving the editor
+// and a killed program, and comes back through the row menu exactly.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <ctime>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QProcess>
+#include <QProcessEnvironment>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include "CFrequencyTableDlg.h"
+#include "CTunerEditDlg.h"
+#include "ChannelTable.h"
+#include "FakeUserServices.h"
+#include "GuiTestSupport.h"
+#include "RecoveryStore.h"
+#include "TestFiles.h"
+#include "resource.h"
+
+namespace {
+
+// Edits a new table the way a person would: Create New, channels in both
+// lists, a country code.
+void EditATable(CFrequencyTableDlg& dlg)
+{
+    Click(dlg, IDC_BUTTON_CREATE_NEW);
+    for (const char* frequency : {"55.25", "62.25", "0", "175.25"}) {
+        TypeInto(dlg, IDC_EDIT_FREQUENCY, frequency);
+        Click(dlg, IDC_BUTTON_ADD);
+    }
+    TypeInto(dlg, IDC_EDIT_COUNTRY_CODE, "44");
+    Click(dlg, IDC_BUTTON_ENTER);
+}
+
+// Waits, letting the editor's timer run, until the condition holds.
+template <class Condition>
+bool WaitFor(Condition condition, int ms = 5000)
+{
+    for (int waited = 0; waited < ms; waited += 20) {
+        if (condition())
+            return true;
+        QTest::qWait(20);
+    }
+    return condition();
+}
+
+// Opens a new editor, restores the newest copy through the row menu and saves
+// the table; returns the saved file's bytes.
+Bytes RestoreAndSave(const TempDir& dir, FakeUserServices& services, const std::string& name)
+{
+    CFrequencyTableDlg dlg(services);
+    dlg.Create();
+    // The editor opens as always: no table, no question.
+    EXPECT_FALSE(dlg.Table());
+    EXPECT_TRUE(services.messages.empty());
+    const std::size_t menus = services.menus.size();
+    services.menuAnswers.push_back(IDM_RESTORE_UNSAVED);
+    services.menuAnswers.push_back(IDM_RESTORE_COPY_FIRST);
+    ClickRow(dlg.GetListView(IDC_LIST_CHANNELS), 0, Qt::RightButton);
+    EXPECT_EQ(services.menus.size(), menus + 2);
+    if (services.menus.size() == menus + 2) {
+        EXPECT_EQ(services.menus[menus].back().text, "Restore Unsaved Table...");
+        EXPECT_EQ(services.menus[menus + 1].size(), 1u);
+    }
+    EXPECT_TRUE(dlg.Table());
+    EXPECT_TRUE(dlg.Document().Modified());
+    EXPECT_EQ(dlg.Document().UndoName(), "Restore Unsaved Table");
+    const std::string path = dir.File(name);
+    services.fileAnswers.push_back(QString::fromStdString(path));
+    Click(dlg, IDC_BUTTON_SAVE_TO_FILE);
+    EXPECT_FALSE(dlg.Document().Modified());
+    return ReadAll(path);
+}
+
+std::string StateFolder()
+{
+    return qEnvironmentVariable("XDG_STATE_HOME").toStdString();
+}
+
+} // namespace
+
+TEST(ChannelRecovery, ExitThenRestoreInANewEditorSavesWhatThePersonHad)
+{
+    FakeUserServices services;
+    Bytes had;
+    {
+        CFrequencyTableDlg dlg(services);
+        dlg.Create();
+        EditATable(dlg);
+        // The cable list too.
+        QComboBox* pCombo = Control<QComboBox>(dlg, IDC_COMBO_MODE);
+        pCombo->setFocus();
+        QTest::keyClick(pCombo, Qt::Key_Down);
+        TypeInto(dlg, IDC_EDIT_FREQUENCY, "303.25");
+        Click(dlg, IDC_BUTTON_ADD);
+        had = dlg.Table()->FileImage();
+        // Exit right away, before the copy's second is up.
+        Click(dlg, IDCANCEL);
+        EXPECT_TRUE(services.messages.empty());
+    }
+    const std::vector<RecoveryCopy> copies = ListRecoveryCopies("ccf");
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_EQ(copies[0].source, "new");
+    EXPECT_EQ(copies[0].iFirstCount, 4);
+    EXPECT_EQ(copies[0].iSecondCount, 1);
+    EXPECT_EQ(ReadAll(copies[0].path), had);
+    struct stat info{};
+    ASSERT_EQ(stat((StateFolder() + "/vornalix/recovery").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0700u);
+
+    TempDir dir;
+    EXPECT_EQ(RestoreAndSave(dir, services, "restored.ccf"), had);
+    // Restored and saved: no copy is left.
+    EXPECT_TRUE(WaitFor([] { return ListRecoveryCopies("ccf").empty(); }));
+}
+
+TEST(ChannelRecovery, TheCopyFollowsChangesAndGoesWhenSavedOrUndoneToTheSavedTable)
+{
+    FakeUserServices services;
+    CFrequencyTableDlg dlg(services);
+    dlg.Create();
+    EditATable(dlg);
+    ASSERT_TRUE(WaitFor([&] {
+        const std::vector<RecoveryCopy> copies = ListRecoveryCopies("ccf");
+        return copies.size() == 1 && ReadAll(copies[0].path) == dlg.Table()->FileImage();
+    }));
+
+    TempDir dir;
+    const std::string path = dir.File("saved.ccf");
+    services.fileAnswers.push_back(QString::fromStdString(path));
+    Click(dlg, IDC_BUTTON_SAVE_TO_FILE);
+    EXPECT_TRUE(WaitFor([] { return ListRecoveryCopies("ccf").empty(); }));
+
+    TypeInto(dlg, IDC_EDIT_FREQUENCY, "400");
+    Click(dlg, IDC_BUTTON_ADD);
+    ASSERT_TRUE(WaitFor([] { return ListRecoveryCopies("ccf").size() == 1; }));
+    QTest::keyClick(dlg.GetDlgItem(IDC_EDIT_FREQUENCY), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_FALSE(dlg.Document().Modified());
+    EXPECT_TRUE(WaitFor([] { return ListRecoveryCopies("ccf").empty(); }));
+
+    // A table replaced by a load keeps its copy; the loaded one has none.
+    TypeInto(dlg, IDC_EDIT_FREQUENCY, "500");
+    Click(dlg, IDC_BUTTON_ADD);
+    const Bytes unsaved = dlg.Table()->FileImage();
+    services.fileAnswers.push_back(QString::fromStdString(path));
+    Click(dlg, IDC_BUTTON_LOAD_FROM_FILE);
+    QTest::qWait(1300);
+    const std::vector<RecoveryCopy> copies = ListRecoveryCopies("ccf");
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_EQ(ReadAll(copies[0].path), unsaved);
+    // The editor offers it; its own table, just loaded, has no copy to offer.
+    services.menuAnswers.push_back(0);
+    ClickRow(dlg.GetListView(IDC_LIST_CHANNELS), 0, Qt::RightButton);
+    EXPECT_EQ(services.menus.back().back().text, "Restore Unsaved Table...");
+}
+
+TEST(ChannelRecovery, OldAndSurplusCopiesArePruned)
+{
+    const std::string folder = RecoveryFolder();
+    ASSERT_FALSE(folder.empty());
+    const Bytes image = ChannelTableImage(1, {55.25}, {}, 1, 0);
+    const std::time_t now = std::time(nullptr);
+    for (int i = 0; i < 24; ++i) {
+        const std::string path = folder + "/copy-" + std::to_string(i) + ".ccf";
+        WriteAll(path, image);
+        // Copy 0 is 31 days old, the others a minute apart.
+        const std::time_t when = i == 0 ? now - 31 * 24 * 3600 : now - 60 * i;
+        const timespec times[2] = {{when, 0}, {when, 0}};
+        ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    }
+    const std::vector<RecoveryCopy> copies = ListRecoveryCopies("ccf");
+    ASSERT_EQ(copies.size(), 20u);
+    EXPECT_EQ(copies.front().path, folder + "/copy-1.ccf");
+    EXPECT_EQ(copies.back().path, folder + "/copy-20.ccf");
+    EXPECT_FALSE(FileExists(folder + "/copy-0.ccf"));
+    EXPECT_FALSE(FileExists(folder + "/copy-21.ccf"));
+    EXPECT_TRUE(FileExists(folder + "/copy-20.ccf"));
+}
+
+// Run only as the child of the test below: edits a table, writes what it
+// holds beside the state folder, says so once its copy is on disk, and waits
+// to be killed.
+TEST(RecoveryChild, EditsAndWaitsToBeKilled)
+{
+    const QString dir = qEnvironmentVariable("VORNALIX_RECOVERY_CHILD_DIR");
+    if (dir.isEmpty())
+        GTEST_SKIP() << "run by ChannelRecovery.AKilledProgramLeavesACopyThatRestoresTheSame";
+    FakeUserServices services;
+    CFrequencyTableDlg dlg(services);
+    dlg.Create();
+    EditATable(dlg);
+    const Bytes had = dlg.Table()->FileImage();
+    WriteAll(dir.toStdString() + "/expected.ccf", had);
+    ASSERT_TRUE(WaitFor([&] {
+        const std::vector<RecoveryCopy> copies = ListRecoveryCopies("ccf");
+        return copies.size() == 1 && ReadAll(copies[0].path) == had;
+    }));
+    std::printf("ready\n");
+    std::fflush(stdout);
+    QTest::qWait(60000);
+}
+
+TEST(ChannelRecovery, AKilledProgramLeavesACopyThatRestoresTheSame)
+{
+    TempDir dir;
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_STATE_HOME", QString::fromStdString(StateFolder()));
+    environment.insert("VORNALIX_RECOVERY_CHILD_DIR", QString::fromStdString(dir.Path()));
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(),
+                {"--gtest_filter=RecoveryChild.EditsAndWaitsToBeKilled", "-platform", "offscreen"});
+    ASSERT_TRUE(child.waitForStarted(10000));
+    QByteArray output;
+    while (!output.contains("ready\n") && child.waitForReadyRead(20000))
+        output += child.readAllStandardOutput();
+    ASSERT_TRUE(output.contains("ready\n")) << output.toStdString();
+    ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
+    ASSERT_TRUE(child.waitForFinished(10000));
+    EXPECT_EQ(child.exitStatus(), QProcess::CrashExit);
+
+    const Bytes had = ReadAll(dir.File("expected.ccf"));
+    ASSERT_FALSE(had.empty());
+    FakeUserServices services;
+    EXPECT_EQ(RestoreAndSave(dir, services, "restored.ccf"), had);
+}
+
+TEST(TunerRecovery, ExitThenRestoreInANewEditorSavesWhatThePersonHad)
+{
+    TempDir dir;
+    const std::string catalogue = dir.File("TunerSpec.inf");
+    const std::string text = "[Factory]\nCount = 1\n12 = Philips\n\n[18]\nCount = 2\n7 = X\n2 = Y\n";
+    WriteAll(catalogue, Bytes(text.begin(), text.end()));
+    FakeUserServices services;
+    Bytes had;
+    {
+        CTunerEditDlg dlg(services);
+        dlg.SetCataloguePath(catalogue);
+        dlg.Create();
+        Click(dlg, IDC_BUTTON_CREATE_TABLE);
+        for (int type = 0; type < 2; ++type) {
+            auto* pFactory = Control<QComboBox>(dlg, IDC_COMBO_FACTORY);
+            pFactory->setCurrentIndex(0);
+            emit pFactory->activated(0);
+            auto* pType = Control<QComboBox>(dlg, IDC_COMBO_TUNER_TYPE);
+            pType->setCurrentIndex(type);
+            emit pType->activated(type);
+            const std::pair<int, const char*> inputs[] = {
+                {IDC_EDIT_LOW_BAND_START, "48.25"}, {IDC_EDIT_MID_BAND_START, "160"},
+                {IDC_EDIT_HIGH_BAND_START, "450"},  {IDC_EDIT_HIGH_BAND_END, "860"},
+                {IDC_EDIT_LOW_CODE, "00A1"},        {IDC_EDIT_MID_CODE, "0092"},
+                {IDC_EDIT_HIGH_CODE, "0034"},       {IDC_EDIT_PICTURE_CARRIER, "38.9"},
+                {IDC_EDIT_PICTURE_CARRIER2, "0"}};
+            for (const auto& [id, value] : inputs)
+                TypeInto(dlg, id, value);
+            Click(dlg, IDC_BUTTON_ADD_INFO);
+        }
+        ASSERT_EQ(dlg.Document().Rows().size(), 2u);
+        had = dlg.Document().Table()->FileImage();
+        Click(dlg, IDCANCEL);
+    }
+    const std::vector<RecoveryCopy> copies = ListRecoveryCopies("tsf");
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_EQ(copies[0].iFirstCount, 2);
+    EXPECT_TRUE(ListRecoveryCopies("ccf").empty());
+
+    CTunerEditDlg dlg(services);
+    dlg.SetCataloguePath(catalogue);
+    dlg.Create();
+    EXPECT_FALSE(dlg.Document().HasTable());
+    services.menuAnswers.push_back(IDM_RESTORE_UNSAVED);
+    services.menuAnswers.push_back(IDM_RESTORE_COPY_FIRST);
+    ClickRow(dlg.GetListView(IDC_LIST_TUNERS), 0, Qt::RightButton);
+    ASSERT_TRUE(dlg.Document().HasTable());
+    EXPECT_TRUE(dlg.Document().Modified());
+    EXPECT_EQ(dlg.GetListView(IDC_LIST_TUNERS)->GetItemCount(), 2);
+    const std::string path = dir.File("restored.tsf");
+    services.fileAnswers.push_back(QString::fromStdString(path));
+    Click(dlg, IDC_BUTTON_SAVE_FILE);
+    EXPECT_EQ(ReadAll(path), had);
+    EXPECT_TRUE(WaitFor([] { return ListRecoveryCopies("tsf").empty(); }));
+}
