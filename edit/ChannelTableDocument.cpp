@@ -365,8 +365,7 @@ void ChannelTableDocument::TakeNewTable(std::unique_ptr<ChannelTable> pTable, st
     m_pTable = std::move(pTable);
     m_iTableOrigin = TableOriginCreated;
     SetMode(iMode);
-    // Its channels are in no file until the person saves them.
-    m_savedMark = SavedMark::Unsaved;
+    // Its channels are in no file: the step moves away from the saved one.
     m_source.clear();
     Changed(Change::Replaced);
 }

@@ -109,3 +109,41 @@ TEST(ChannelPlanDocument, OnePlanFillsTheCurrentListOfANewTable)
     ASSERT_TRUE(byHand.Save(dir.File("hand.ccf"), error));
     EXPECT_EQ(ReadAll(dir.File("plan.ccf")), ReadAll(dir.File("hand.ccf")));
 }
+
+// A table from a plan replaces whatever was there in one step: undo brings
+// back the loaded table exactly and marks it saved again; redo the plan's.
+TEST(ChannelPlanDocument, ANewTableFromAPlanIsOneUndoableStep)
+{
+    TempDir dir;
+    const std::string loadedPath = dir.File("kept.ccf");
+    {
+        ChannelTableDocument source;
+        ASSERT_TRUE(source.CreateNew());
+        ASSERT_TRUE(source.Append(0.0));
+        ASSERT_TRUE(source.Append(471.25));
+        ASSERT_TRUE(source.SetCountryCode(44));
+        FileError error;
+        ASSERT_TRUE(source.Save(loadedPath, error));
+    }
+    ChannelTableDocument doc;
+    FileError error;
+    ASSERT_TRUE(doc.Load(loadedPath, error));
+    const std::vector<std::uint8_t> loaded = doc.Table()->FileImage();
+    EXPECT_FALSE(doc.Modified());
+
+    ASSERT_TRUE(doc.NewFromCountry(*Library().FindCountry("Germany"), Library()));
+    const std::vector<std::uint8_t> planned = doc.Table()->FileImage();
+    EXPECT_TRUE(doc.Modified());
+    EXPECT_EQ(doc.UndoName(), "New from Plan");
+    EXPECT_EQ(doc.UndoCount(), 2u); // the load, then the plan
+
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_EQ(doc.Table()->FileImage(), loaded);
+    EXPECT_EQ(doc.Origin(), TableOriginLoaded);
+    EXPECT_FALSE(doc.Modified());
+    ASSERT_TRUE(doc.Redo());
+    EXPECT_EQ(doc.Table()->FileImage(), planned);
+    EXPECT_EQ(doc.Origin(), TableOriginCreated);
+    EXPECT_EQ(doc.CountryCode(), 49);
+    EXPECT_TRUE(doc.Modified());
+}
