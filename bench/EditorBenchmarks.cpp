@@ -336,8 +336,7 @@ enum class HistoryKeyPress
     Redo,
 };
 
-template <class MakeStep>
-void TimeHistoryKey(benchmark::State& state, HistoryKeyPress press, MakeStep makeStep)
+template <class MakeStep> void TimeHistoryKey(benchmark::State& state, HistoryKeyPress press, MakeStep makeStep)
 {
     Editor editor;
     QWidget* pEdit = editor.Dlg().GetDlgItem(IDC_EDIT_FREQUENCY);
@@ -429,7 +428,8 @@ BENCHMARK(BM_Editor_RedoCreateNewAfterLoad)->Unit(benchmark::kMillisecond)->UseR
 void TimeDocumentHistory(benchmark::State& state, HistoryKeyPress press)
 {
     QTemporaryDir dir;
-    const std::string path = QFile::encodeName(WriteTable(dir, QStringLiteral("full.ccf"), ChannelTable::kMaxChannels)).toStdString();
+    const std::string path =
+        QFile::encodeName(WriteTable(dir, QStringLiteral("full.ccf"), ChannelTable::kMaxChannels)).toStdString();
     std::vector<std::int32_t> channels;
     for (std::int32_t channel = 1; channel <= 60000; channel += 2)
         channels.push_back(channel);

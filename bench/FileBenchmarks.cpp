@@ -224,8 +224,8 @@ void BM_Files_ConvertCft(benchmark::State& state)
         auto t0 = Clock::now();
         auto* pLegacy = new LegacyChannelTable;
         auto* pTable = new ChannelTable(false);
-        const int iDone = pLegacy->Load(files.cft.c_str()) && pTable->ConvertFromLegacy(pLegacy) &&
-                          pTable->Save(out.c_str());
+        const int iDone =
+            pLegacy->Load(files.cft.c_str()) && pTable->ConvertFromLegacy(pLegacy) && pTable->Save(out.c_str());
         auto t1 = Clock::now();
         if (!iDone || pTable->GetList(ChannelModeCable)->iCount != ChannelTable::kMaxChannels)
             state.SkipWithError("the table was not converted whole");

@@ -84,9 +84,11 @@ public:
             emit pCombo->activated(0);
         }
         const std::pair<int, const char*> fields[] = {
-            {IDC_EDIT_LOW_BAND_START, "44.00"},  {IDC_EDIT_MID_BAND_START, "140.25"}, {IDC_EDIT_HIGH_BAND_START, "463.25"},
-            {IDC_EDIT_HIGH_BAND_END, "958.00"},  {IDC_EDIT_LOW_CODE, "00A0"},         {IDC_EDIT_MID_CODE, "0090"},
-            {IDC_EDIT_HIGH_CODE, "0030"},        {IDC_EDIT_PICTURE_CARRIER, "38.90"}, {IDC_EDIT_PICTURE_CARRIER2, "0"}};
+            {IDC_EDIT_LOW_BAND_START, "44.00"},   {IDC_EDIT_MID_BAND_START, "140.25"},
+            {IDC_EDIT_HIGH_BAND_START, "463.25"}, {IDC_EDIT_HIGH_BAND_END, "958.00"},
+            {IDC_EDIT_LOW_CODE, "00A0"},          {IDC_EDIT_MID_CODE, "0090"},
+            {IDC_EDIT_HIGH_CODE, "0030"},         {IDC_EDIT_PICTURE_CARRIER, "38.90"},
+            {IDC_EDIT_PICTURE_CARRIER2, "0"}};
         for (const auto& [id, text] : fields)
             m_pDlg->SetDlgItemText(id, QString::fromLatin1(text));
         Settle();
@@ -147,8 +149,7 @@ BENCHMARK(BM_TunerEditor_RowClick)->Unit(benchmark::kMillisecond)->UseRealTime()
 
 // Undo of "Add Info" (one entry) and of "Create New" after a load (every
 // entry back), by key from the list; the step is made untimed before each run.
-template <class MakeStep>
-void TimeTunerUndo(benchmark::State& state, MakeStep makeStep)
+template <class MakeStep> void TimeTunerUndo(benchmark::State& state, MakeStep makeStep)
 {
     TunerEditor editor;
     editor.Load();

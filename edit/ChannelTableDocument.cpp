@@ -27,8 +27,7 @@ void WriteFrequency(ChannelNode& node, FrequencyBits bits)
 bool ChannelDocumentFields::operator==(const ChannelDocumentFields& other) const
 {
     return bHasTable == other.bHasTable && std::memcmp(header.bytes, other.header.bytes, sizeof header.bytes) == 0 &&
-           std::memcmp(endMark, other.endMark, sizeof endMark) == 0 && iOrigin == other.iOrigin &&
-           iMode == other.iMode;
+           std::memcmp(endMark, other.endMark, sizeof endMark) == 0 && iOrigin == other.iOrigin && iMode == other.iMode;
 }
 
 std::size_t ChannelStep::Bytes() const

@@ -13,8 +13,8 @@ bool WouldReplaceInput(const std::string& input, const std::string& output)
     return in.st_dev == out.st_dev && in.st_ino == out.st_ino;
 }
 
-ConversionResult ConvertAndWrite(const LegacyChannelTable& legacy, const std::string& input,
-                                 const std::string& output, ChannelTable& result, FileError& error)
+ConversionResult ConvertAndWrite(const LegacyChannelTable& legacy, const std::string& input, const std::string& output,
+                                 ChannelTable& result, FileError& error)
 {
     if (!result.ConvertFromLegacy(&legacy))
         return ConversionResult::NotConvertible;

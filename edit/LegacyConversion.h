@@ -23,5 +23,5 @@ bool WouldReplaceInput(const std::string& input, const std::string& output);
 // Converts the loaded old table into `result` and writes it to `output`, never
 // over the old table's own file. The converted table stays in `result`
 // whatever became of the save.
-ConversionResult ConvertAndWrite(const LegacyChannelTable& legacy, const std::string& input,
-                                 const std::string& output, ChannelTable& result, FileError& error);
+ConversionResult ConvertAndWrite(const LegacyChannelTable& legacy, const std::string& input, const std::string& output,
+                                 ChannelTable& result, FileError& error);

@@ -112,15 +112,18 @@ std::vector<RecoveryCopy> ListRecoveryCopies(const std::string& extension)
             continue;
         RecoveryCopy copy;
         copy.path = folder + "/" + name;
-        struct stat info{};
+        struct stat info
+        {
+        };
         if (stat(copy.path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
             continue;
         copy.iTime = static_cast<std::int64_t>(info.st_mtim.tv_sec);
         copies.push_back(std::move(copy));
     }
     closedir(pDir);
-    std::sort(copies.begin(), copies.end(),
-              [](const RecoveryCopy& a, const RecoveryCopy& b) { return a.iTime > b.iTime || (a.iTime == b.iTime && a.path > b.path); });
+    std::sort(copies.begin(), copies.end(), [](const RecoveryCopy& a, const RecoveryCopy& b) {
+        return a.iTime > b.iTime || (a.iTime == b.iTime && a.path > b.path);
+    });
 
     const std::int64_t iOldest = static_cast<std::int64_t>(std::time(nullptr)) - kRecoveryDays * 24 * 60 * 60;
     std::vector<RecoveryCopy> kept;

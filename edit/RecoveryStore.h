@@ -7,8 +7,8 @@
 // ".source" that holds where the table came from: its path, or "new". The
 // time is the image's modification time; the counts are read from its header.
 
-#include <cstdint>
 #include <condition_variable>
+#include <cstdint>
 #include <deque>
 #include <mutex>
 #include <optional>
@@ -18,8 +18,8 @@
 
 struct RecoveryCopy
 {
-    std::string path;   // the image
-    std::string source; // the table's file, or "new"
+    std::string path;       // the image
+    std::string source;     // the table's file, or "new"
     std::int64_t iTime = 0; // seconds since the epoch
     // Channel tables: the air and cable counts; tuner tables: the entries in iFirstCount.
     std::int64_t iFirstCount = 0;

@@ -47,9 +47,9 @@ struct TunerRow
 
 enum class TunerLoadResult
 {
-    Read,          // the file was read and its table replaced the current one
-    KeptTable,     // the file could not be read; the current table stays
-    EmptyTable,    // the file could not be read and there was no table: a new, empty one
+    Read,       // the file was read and its table replaced the current one
+    KeptTable,  // the file could not be read; the current table stays
+    EmptyTable, // the file could not be read and there was no table: a new, empty one
 };
 
 // Everything of a document that a step records besides the entries.

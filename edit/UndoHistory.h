@@ -24,8 +24,7 @@
 using ViewImage = std::vector<std::string>;
 
 // The changed middle of a list: from iStart on, `before` was replaced by `after`.
-template <class Value>
-struct SegmentChange
+template <class Value> struct SegmentChange
 {
     std::int32_t iStart = 0;
     std::vector<Value> before;
@@ -67,13 +66,11 @@ bool ApplySegment(const SegmentChange<Value>& change, bool bForward, Replace rep
 // The values of a list as the last step left them: a step then begins
 // without walking the list, and only its end walks it to find what changed.
 // Every change of the list must go through steps (or Apply) while it is valid.
-template <class Value>
-class ListMirror
+template <class Value> class ListMirror
 {
 public:
     // Reads the list only when the mirror does not hold it yet.
-    template <class Read>
-    void Ensure(Read read)
+    template <class Read> void Ensure(Read read)
     {
         if (!m_bValid) {
             m_values = read();
@@ -121,8 +118,7 @@ private:
 // The steps of one document, oldest first, and how far they are applied.
 // Bounded both ways: at most kMaxSteps steps and kMaxBytes bytes of
 // differences; the oldest go first, the newest step always stays.
-template <class Step>
-class UndoHistory
+template <class Step> class UndoHistory
 {
 public:
     static constexpr std::size_t kMaxSteps = 10000;

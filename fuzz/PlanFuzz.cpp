@@ -40,9 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto filled = [](double f) { return f > 0.0; };
     const auto first = std::find_if(positions.begin(), positions.end(), filled);
     const ChannelRange range = doc.Range(ChannelModeAir);
-    if (first == positions.end() ? range.iMin != 0 || range.iMax != 0
-                                 : range.iMin != (first - positions.begin()) + 1 ||
-                                       range.iMax != positions.rend() - std::find_if(positions.rbegin(), positions.rend(), filled))
+    if (first == positions.end()
+            ? range.iMin != 0 || range.iMax != 0
+            : range.iMin != (first - positions.begin()) + 1 ||
+                  range.iMax != positions.rend() - std::find_if(positions.rbegin(), positions.rend(), filled))
         std::abort();
 
     FileError error;

@@ -12,7 +12,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     const auto shortLine = [](const PlanProblem& problem) {
-        return !problem.reason.empty() && problem.reason.size() <= 200 && problem.reason.find('\n') == std::string::npos;
+        return !problem.reason.empty() && problem.reason.size() <= 200 &&
+               problem.reason.find('\n') == std::string::npos;
     };
 
     std::vector<ChannelPlan> plans;

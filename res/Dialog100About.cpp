@@ -15,5 +15,5 @@ const ControlTemplate kControls[] = {
 
 } // namespace
 
-extern const DialogTemplate kDialog100About = MakeDialogTemplate(IDD_ABOUTBOX, "About Vornalix", 218, 81,
-                                                                 DialogStyleNone, kControls);
+extern const DialogTemplate kDialog100About =
+    MakeDialogTemplate(IDD_ABOUTBOX, "About Vornalix", 218, 81, DialogStyleNone, kControls);

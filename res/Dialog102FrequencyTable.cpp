@@ -52,5 +52,5 @@ const ControlTemplate kControls[] = {
 
 } // namespace
 
-extern const DialogTemplate kDialog102FrequencyTable = MakeDialogTemplate(
-    IDD_FREQUENCY_TABLE, "Vornalix", 275, 315, DialogStyleAppWindow, kControls);
+extern const DialogTemplate kDialog102FrequencyTable =
+    MakeDialogTemplate(IDD_FREQUENCY_TABLE, "Vornalix", 275, 315, DialogStyleAppWindow, kControls);

@@ -13,5 +13,5 @@ const ControlTemplate kControls[] = {
 
 } // namespace
 
-extern const DialogTemplate kDialog130Launcher = MakeDialogTemplate(IDD_LAUNCHER, "Vornalix", 160, 109,
-                                                                    DialogStyleNone, kControls);
+extern const DialogTemplate kDialog130Launcher =
+    MakeDialogTemplate(IDD_LAUNCHER, "Vornalix", 160, 109, DialogStyleNone, kControls);

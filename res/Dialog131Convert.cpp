@@ -16,5 +16,5 @@ const ControlTemplate kControls[] = {
 
 } // namespace
 
-extern const DialogTemplate kDialog131Convert = MakeDialogTemplate(IDD_CONVERT, "Convert", 312, 89,
-                                                                   DialogStyleNone, kControls);
+extern const DialogTemplate kDialog131Convert =
+    MakeDialogTemplate(IDD_CONVERT, "Convert", 312, 89, DialogStyleNone, kControls);

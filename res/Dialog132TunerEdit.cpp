@@ -69,5 +69,5 @@ const ControlTemplate kControls[] = {
 
 } // namespace
 
-extern const DialogTemplate kDialog132TunerEdit = MakeDialogTemplate(IDD_TUNER_EDIT, "Tuner Specification Edit",
-                                                                     364, 430, DialogStyleNone, kControls);
+extern const DialogTemplate kDialog132TunerEdit =
+    MakeDialogTemplate(IDD_TUNER_EDIT, "Tuner Specification Edit", 364, 430, DialogStyleNone, kControls);

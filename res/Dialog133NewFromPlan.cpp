@@ -26,5 +26,5 @@ const ControlTemplate kControls[] = {
 
 } // namespace
 
-extern const DialogTemplate kDialog133NewFromPlan = MakeDialogTemplate(IDD_NEW_FROM_PLAN, "New from Plan", 420, 318,
-                                                                       DialogStyleNone, kControls);
+extern const DialogTemplate kDialog133NewFromPlan =
+    MakeDialogTemplate(IDD_NEW_FROM_PLAN, "New from Plan", 420, 318, DialogStyleNone, kControls);

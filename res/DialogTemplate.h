@@ -30,7 +30,7 @@ enum ControlStyle : unsigned
     StyleNumber = 1u << 6,      // edit accepts digits only
     StyleAutoHScroll = 1u << 7, // edit scrolls while typing
     StyleShowSelAlways = 1u << 8,
-    StyleSingleSel = 1u << 9,   // list view: one row at a time
+    StyleSingleSel = 1u << 9, // list view: one row at a time
     StyleBorder = 1u << 10,
     StyleVScroll = 1u << 11,
 };

@@ -11,9 +11,8 @@ extern const DialogTemplate kDialog133NewFromPlan;
 
 const DialogTemplate* FindDialogTemplate(int id)
 {
-    for (const DialogTemplate* tpl :
-         {&kDialog100About, &kDialog102FrequencyTable, &kDialog130Launcher, &kDialog131Convert, &kDialog132TunerEdit,
-          &kDialog133NewFromPlan}) {
+    for (const DialogTemplate* tpl : {&kDialog100About, &kDialog102FrequencyTable, &kDialog130Launcher,
+                                      &kDialog131Convert, &kDialog132TunerEdit, &kDialog133NewFromPlan}) {
         if (tpl->id == id)
             return tpl;
     }

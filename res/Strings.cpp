@@ -3,9 +3,7 @@
 const char* LoadResourceString(int id)
 {
     switch (id) {
-    case IDS_ABOUTBOX:
-        return "&About Vornalix...";
-    default:
-        return "";
+    case IDS_ABOUTBOX: return "&About Vornalix...";
+    default: return "";
     }
 }

@@ -68,8 +68,8 @@ bool ReadCsvTable(std::string_view text, const std::vector<std::string>& header,
     if (!ParseCsv(text, rows, error)) {
         // The CSV reader names the line in its message: "line N: reason".
         std::size_t line = 0;
-        const auto number = std::from_chars(error.data() + std::min<std::size_t>(5, error.size()),
-                                            error.data() + error.size(), line);
+        const auto number =
+            std::from_chars(error.data() + std::min<std::size_t>(5, error.size()), error.data() + error.size(), line);
         if (error.rfind("line ", 0) == 0 && number.ec == std::errc() && number.ptr[0] == ':')
             return Fail(problem, line, error.substr(static_cast<std::size_t>(number.ptr - error.data()) + 2));
         return Fail(problem, 0, error);
@@ -82,8 +82,9 @@ bool ReadCsvTable(std::string_view text, const std::vector<std::string>& header,
         return Fail(problem, 1, "the header must begin " + joined);
     for (std::size_t i = 1; i < rows.size(); ++i)
         if (rows[i].fields.size() < minimumFields)
-            return Fail(problem, rows[i].line, std::to_string(minimumFields) + " fields expected, found " +
-                                                   std::to_string(rows[i].fields.size()));
+            return Fail(problem, rows[i].line,
+                        std::to_string(minimumFields) + " fields expected, found " +
+                            std::to_string(rows[i].fields.size()));
     return true;
 }
 
@@ -125,7 +126,8 @@ std::vector<double> ChannelPlan::Positions() const
 {
     std::vector<double> positions(PositionCount(), 0.0);
     for (std::size_t i = 0; i < channels.size(); ++i) {
-        const std::size_t position = bLabelsArePositions ? static_cast<std::size_t>(WholeNumber(channels[i].label)) : i + 1;
+        const std::size_t position =
+            bLabelsArePositions ? static_cast<std::size_t>(WholeNumber(channels[i].label)) : i + 1;
         positions[position - 1] = channels[i].dbFrequency;
     }
     return positions;
@@ -157,7 +159,8 @@ bool ParseChannelPlan(std::string_view text, ChannelPlan& plan, PlanProblem& pro
         if (channel.label.empty())
             return Fail(problem, row.line, "the channel label is empty");
         if (!ReadFrequency(row.fields[1], channel.dbFrequency))
-            return Fail(problem, row.line, Quoted(row.fields[1]) + " is not a frequency in MHz (a decimal number, 0 or more)");
+            return Fail(problem, row.line,
+                        Quoted(row.fields[1]) + " is not a frequency in MHz (a decimal number, 0 or more)");
         bAllWhole = bAllWhole && WholeNumber(channel.label) >= 0;
         plan.channels.push_back(std::move(channel));
     }
@@ -171,11 +174,12 @@ bool ParseChannelPlan(std::string_view text, ChannelPlan& plan, PlanProblem& pro
             if (position < 1)
                 return Fail(problem, line, "channel 0: whole-number channels start at 1");
             if (position > kMaxPosition)
-                return Fail(problem, line, "channel " + Quoted(plan.channels[i].label) +
-                                               ": a list holds at most 65535 channels");
+                return Fail(problem, line,
+                            "channel " + Quoted(plan.channels[i].label) + ": a list holds at most 65535 channels");
             if (position <= previous)
-                return Fail(problem, line, "channel " + std::to_string(position) + " comes after channel " +
-                                               std::to_string(previous) + ": whole-number channels must rise");
+                return Fail(problem, line,
+                            "channel " + std::to_string(position) + " comes after channel " + std::to_string(previous) +
+                                ": whole-number channels must rise");
             previous = position;
         }
     }
@@ -339,7 +343,9 @@ namespace {
 // modification time and size; "-" for one that is not there.
 void AddFileState(std::string& signature, const std::string& path)
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     signature += path;
     if (::stat(path.c_str(), &info) != 0) {
         signature += "|-\n";
@@ -389,7 +395,8 @@ const PlanLibrary& PlanLibraryCache::Current()
 
 const ChannelPlan* PlanLibrary::FindPlan(std::string_view name) const
 {
-    const auto it = std::find_if(m_plans.begin(), m_plans.end(), [name](const ChannelPlan& plan) { return plan.name == name; });
+    const auto it =
+        std::find_if(m_plans.begin(), m_plans.end(), [name](const ChannelPlan& plan) { return plan.name == name; });
     return it == m_plans.end() ? nullptr : &*it;
 }
 

@@ -22,7 +22,7 @@ class ChannelTable;
 
 struct PlanChannel
 {
-    std::string label; // the plan's own channel label, "2", "E2", "S21"
+    std::string label;        // the plan's own channel label, "2", "E2", "S21"
     double dbFrequency = 0.0; // picture carrier in MHz
 };
 

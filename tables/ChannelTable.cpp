@@ -26,17 +26,47 @@ ChannelNode* AsChannel(EntryNode* pNode)
 
 } // namespace
 
-std::int32_t ChannelTableHeader::iCountryCode() const { return le::ReadI32(bytes + kOffCountry); }
-std::uint16_t ChannelTableHeader::wAirMax() const { return le::ReadU16(bytes + kOffAirMax); }
-std::uint16_t ChannelTableHeader::wAirMin() const { return le::ReadU16(bytes + kOffAirMin); }
-std::uint16_t ChannelTableHeader::wCableMax() const { return le::ReadU16(bytes + kOffCableMax); }
-std::uint16_t ChannelTableHeader::wCableMin() const { return le::ReadU16(bytes + kOffCableMin); }
+std::int32_t ChannelTableHeader::iCountryCode() const
+{
+    return le::ReadI32(bytes + kOffCountry);
+}
+std::uint16_t ChannelTableHeader::wAirMax() const
+{
+    return le::ReadU16(bytes + kOffAirMax);
+}
+std::uint16_t ChannelTableHeader::wAirMin() const
+{
+    return le::ReadU16(bytes + kOffAirMin);
+}
+std::uint16_t ChannelTableHeader::wCableMax() const
+{
+    return le::ReadU16(bytes + kOffCableMax);
+}
+std::uint16_t ChannelTableHeader::wCableMin() const
+{
+    return le::ReadU16(bytes + kOffCableMin);
+}
 
-void ChannelTableHeader::SetCountryCode(std::int32_t i) { le::WriteI32(bytes + kOffCountry, i); }
-void ChannelTableHeader::SetAirMax(std::uint16_t w) { le::WriteU16(bytes + kOffAirMax, w); }
-void ChannelTableHeader::SetAirMin(std::uint16_t w) { le::WriteU16(bytes + kOffAirMin, w); }
-void ChannelTableHeader::SetCableMax(std::uint16_t w) { le::WriteU16(bytes + kOffCableMax, w); }
-void ChannelTableHeader::SetCableMin(std::uint16_t w) { le::WriteU16(bytes + kOffCableMin, w); }
+void ChannelTableHeader::SetCountryCode(std::int32_t i)
+{
+    le::WriteI32(bytes + kOffCountry, i);
+}
+void ChannelTableHeader::SetAirMax(std::uint16_t w)
+{
+    le::WriteU16(bytes + kOffAirMax, w);
+}
+void ChannelTableHeader::SetAirMin(std::uint16_t w)
+{
+    le::WriteU16(bytes + kOffAirMin, w);
+}
+void ChannelTableHeader::SetCableMax(std::uint16_t w)
+{
+    le::WriteU16(bytes + kOffCableMax, w);
+}
+void ChannelTableHeader::SetCableMin(std::uint16_t w)
+{
+    le::WriteU16(bytes + kOffCableMin, w);
+}
 
 std::uint64_t ChannelTableLoadReport::StatedSize() const
 {

@@ -71,8 +71,7 @@ public:
     ~ChannelTable();
 
     int Save(const char* pszPath, FileError* pError = nullptr);
-    int Load(const char* pszPath, FileError* pError = nullptr,
-             NonRegularFiles nonRegular = NonRegularFiles::Refuse);
+    int Load(const char* pszPath, FileError* pError = nullptr, NonRegularFiles nonRegular = NonRegularFiles::Refuse);
 
     int ConvertFromLegacy(const LegacyChannelTable* pLegacy);
     int ConvertList(const EntryList* pLegacyList, EntryList* pChannelList);

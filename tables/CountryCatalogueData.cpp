@@ -4,26 +4,10 @@
 // returned, so the order decides which one that is.
 
 const TvSystemEntry TvSystemTable[kTvSystemCount] = {
-    {0x0, "DIGITAL"},
-    {0x1, "NTSC_M"},
-    {0x2, "NTSC_M_J"},
-    {0x4, "NTSC_433"},
-    {0x10, "PAL_B"},
-    {0x20, "PAL_D"},
-    {0x80, "PAL_H"},
-    {0x100, "PAL_I"},
-    {0x200, "PAL_M"},
-    {0x400, "PAL_N"},
-    {0x800, "PAL_60"},
-    {0x1000, "SECAM_B"},
-    {0x2000, "SECAM_D"},
-    {0x4000, "SECAM_G"},
-    {0x8000, "SECAM_H"},
-    {0x10000, "SECAM_K"},
-    {0x20000, "SECAM_K1"},
-    {0x40000, "SECAM_L"},
-    {0x80000, "SECAM_L1"},
-    {0x100000, "PAL_N_COMBO"},
+    {0x0, "DIGITAL"},     {0x1, "NTSC_M"},       {0x2, "NTSC_M_J"},    {0x4, "NTSC_433"},     {0x10, "PAL_B"},
+    {0x20, "PAL_D"},      {0x80, "PAL_H"},       {0x100, "PAL_I"},     {0x200, "PAL_M"},      {0x400, "PAL_N"},
+    {0x800, "PAL_60"},    {0x1000, "SECAM_B"},   {0x2000, "SECAM_D"},  {0x4000, "SECAM_G"},   {0x8000, "SECAM_H"},
+    {0x10000, "SECAM_K"}, {0x20000, "SECAM_K1"}, {0x40000, "SECAM_L"}, {0x80000, "SECAM_L1"}, {0x100000, "PAL_N_COMBO"},
 };
 
 const CountryEntry CountryCatalogue[kCountryCount] = {

@@ -118,7 +118,7 @@ private:
 // once on the way out, since a long list's nodes lie scattered in memory.
 template <class Node, class Value, class Write>
 bool ReplaceNodes(EntryList& list, std::int32_t iStart, std::int32_t removeCount, const std::vector<Value>& values,
-                    Write write)
+                  Write write)
 {
     if (iStart < 0 || removeCount < 0 || iStart > list.iCount - removeCount)
         return false;

@@ -13,8 +13,7 @@
 
 #include "EntryList.h"
 
-template <class Node>
-class EntryRange
+template <class Node> class EntryRange
 {
     static_assert(std::is_base_of_v<EntryNode, Node>, "a list holds EntryNode kinds only");
 

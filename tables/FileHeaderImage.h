@@ -8,8 +8,7 @@
 
 #include "ByteOrder.h"
 
-template <std::size_t Size>
-class FileHeaderImage
+template <std::size_t Size> class FileHeaderImage
 {
 public:
     static constexpr std::size_t kSize = Size;

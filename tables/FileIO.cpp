@@ -139,8 +139,8 @@ std::string RandomSuffix()
     static const char kChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     std::uint8_t random[6];
     if (::getrandom(random, sizeof random, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof random)) {
-        const auto seed = static_cast<std::uint64_t>(std::time(nullptr)) ^ (static_cast<std::uint64_t>(::getpid()) << 20) ^
-                          reinterpret_cast<std::uintptr_t>(&random);
+        const auto seed = static_cast<std::uint64_t>(std::time(nullptr)) ^
+                          (static_cast<std::uint64_t>(::getpid()) << 20) ^ reinterpret_cast<std::uintptr_t>(&random);
         for (std::size_t i = 0; i < sizeof random; ++i)
             random[i] = static_cast<std::uint8_t>(seed >> (8 * i));
     }

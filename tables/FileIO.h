@@ -88,10 +88,8 @@ bool ReadFileBytes(const char* pszPath, std::vector<std::uint8_t>& bytes, std::s
                    FileError* pError = nullptr, NonRegularFiles nonRegular = NonRegularFiles::Refuse);
 
 // Replaces (or creates) the file at pszPath with exactly the given bytes.
-bool WriteFileSafely(const char* pszPath, const std::uint8_t* pData, std::size_t size,
-                     FileError* pError = nullptr);
-inline bool WriteFileSafely(const char* pszPath, const std::vector<std::uint8_t>& bytes,
-                            FileError* pError = nullptr)
+bool WriteFileSafely(const char* pszPath, const std::uint8_t* pData, std::size_t size, FileError* pError = nullptr);
+inline bool WriteFileSafely(const char* pszPath, const std::vector<std::uint8_t>& bytes, FileError* pError = nullptr)
 {
     return WriteFileSafely(pszPath, bytes.data(), bytes.size(), pError);
 }

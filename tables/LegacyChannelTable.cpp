@@ -79,13 +79,34 @@ const EntryList* LegacyChannelTable::GetList(std::int32_t iMode) const
     return nullptr;
 }
 
-std::int32_t LegacyChannelTable::iCountryCode() const { return le::ReadI32(m_header + kOffCountry); }
-std::uint16_t LegacyChannelTable::wAirCount() const { return le::ReadU16(m_header + kOffAirCount); }
-std::uint16_t LegacyChannelTable::wCableCount() const { return le::ReadU16(m_header + kOffCableCount); }
-std::uint16_t LegacyChannelTable::wAirMinCh() const { return le::ReadU16(m_trailer + kOffAirMinCh); }
-std::uint16_t LegacyChannelTable::wAirMaxCh() const { return le::ReadU16(m_trailer + kOffAirMaxCh); }
-std::uint16_t LegacyChannelTable::wCableMinCh() const { return le::ReadU16(m_trailer + kOffCableMinCh); }
-std::uint16_t LegacyChannelTable::wCableMaxCh() const { return le::ReadU16(m_trailer + kOffCableMaxCh); }
+std::int32_t LegacyChannelTable::iCountryCode() const
+{
+    return le::ReadI32(m_header + kOffCountry);
+}
+std::uint16_t LegacyChannelTable::wAirCount() const
+{
+    return le::ReadU16(m_header + kOffAirCount);
+}
+std::uint16_t LegacyChannelTable::wCableCount() const
+{
+    return le::ReadU16(m_header + kOffCableCount);
+}
+std::uint16_t LegacyChannelTable::wAirMinCh() const
+{
+    return le::ReadU16(m_trailer + kOffAirMinCh);
+}
+std::uint16_t LegacyChannelTable::wAirMaxCh() const
+{
+    return le::ReadU16(m_trailer + kOffAirMaxCh);
+}
+std::uint16_t LegacyChannelTable::wCableMinCh() const
+{
+    return le::ReadU16(m_trailer + kOffCableMinCh);
+}
+std::uint16_t LegacyChannelTable::wCableMaxCh() const
+{
+    return le::ReadU16(m_trailer + kOffCableMaxCh);
+}
 
 int LegacyChannelTable::Load(const char* pszPath, FileError* pError, NonRegularFiles nonRegular)
 {
@@ -136,16 +157,17 @@ int LegacyChannelTable::Load(const char* pszPath, FileError* pError, NonRegularF
         return readFailed();
     source.SeekTo(trailerAt);
     source.Read(m_trailer, kTrailerSize);
-    const std::size_t entriesEnd = std::max(kHeaderSize + kEntrySize * static_cast<std::size_t>(wAirMaxCh()),
-                                            kHeaderSize + kEntrySize * (static_cast<std::size_t>(wAir) + wCableMaxCh()));
+    const std::size_t entriesEnd =
+        std::max(kHeaderSize + kEntrySize * static_cast<std::size_t>(wAirMaxCh()),
+                 kHeaderSize + kEntrySize * (static_cast<std::size_t>(wAir) + wCableMaxCh()));
     if (!reader.ReadUpTo(bytes, entriesEnd, pError))
         return readFailed();
     m_lastLoad.wAirMaxCh = wAirMaxCh();
     m_lastLoad.wCableMaxCh = wCableMaxCh();
     m_lastLoad.bTrailer = bytes.size() >= trailerAt + kTrailerSize;
     m_lastLoad.airRecords = static_cast<std::uint32_t>(WholeRecordsWithin(bytes.size(), kHeaderSize, kEntrySize, wAir));
-    m_lastLoad.cableRecords = static_cast<std::uint32_t>(
-        WholeRecordsWithin(bytes.size(), kHeaderSize + kEntrySize * static_cast<std::uint64_t>(wAir), kEntrySize, wCable));
+    m_lastLoad.cableRecords = static_cast<std::uint32_t>(WholeRecordsWithin(
+        bytes.size(), kHeaderSize + kEntrySize * static_cast<std::uint64_t>(wAir), kEntrySize, wCable));
 
     m_pAirList = new (std::nothrow) EntryList;
     m_pCableList = new (std::nothrow) EntryList;

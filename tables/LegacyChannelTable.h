@@ -26,9 +26,9 @@ struct LegacyChannelNode : EntryNode, PoolAllocated<LegacyChannelNode>
 // judges the stored ones.
 struct LegacyTableLoadReport
 {
-    std::uint16_t wAirCount = 0;           // the header's section counts
+    std::uint16_t wAirCount = 0; // the header's section counts
     std::uint16_t wCableCount = 0;
-    std::uint16_t wAirMaxCh = 0;           // the trailer's maxima as stored
+    std::uint16_t wAirMaxCh = 0; // the trailer's maxima as stored
     std::uint16_t wCableMaxCh = 0;
     std::optional<std::uint64_t> fileSize; // a regular file's size; none for a FIFO or a device
     std::uint32_t airRecords = 0;          // entries of the air section wholly inside the file
@@ -55,8 +55,7 @@ public:
     LegacyChannelTable& operator=(const LegacyChannelTable&) = delete;
     ~LegacyChannelTable();
 
-    int Load(const char* pszPath, FileError* pError = nullptr,
-             NonRegularFiles nonRegular = NonRegularFiles::Refuse);
+    int Load(const char* pszPath, FileError* pError = nullptr, NonRegularFiles nonRegular = NonRegularFiles::Refuse);
 
     // The air list for mode 0, the cable list for mode 1 (ChannelMode), none
     // for any other mode or when the list is absent.

@@ -109,8 +109,7 @@ private:
 // derived further (another size) goes to the general allocator instead.
 // Sanitizer builds give every node its own allocation, so that a node used
 // after it was freed is still caught.
-template <class Node>
-class PoolAllocated
+template <class Node> class PoolAllocated
 {
 public:
 #if defined(__SANITIZE_ADDRESS__)

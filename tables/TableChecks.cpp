@@ -231,8 +231,8 @@ void CheckChannelTable(const ChannelTable& table, const ChannelTableLoadReport& 
     // The stored counts are the last channel numbers the editor shows.
     CheckChannels(findings, ChannelModeAir, table.Channels(ChannelModeAir), FrequencyOfChannel, stored.wAirMin(),
                   stored.wAirMax());
-    CheckChannels(findings, ChannelModeCable, table.Channels(ChannelModeCable), FrequencyOfChannel,
-                  stored.wCableMin(), stored.wCableMax());
+    CheckChannels(findings, ChannelModeCable, table.Channels(ChannelModeCable), FrequencyOfChannel, stored.wCableMin(),
+                  stored.wCableMax());
 }
 
 void CheckTunerTable(const TunerSpecTable& table, const TunerTableLoadReport& report, const FindingSink& sink)

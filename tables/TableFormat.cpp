@@ -6,12 +6,9 @@
 const char* TableKindName(TableKind kind)
 {
     switch (kind) {
-    case TableKind::Channel:
-        return "ccf";
-    case TableKind::Legacy:
-        return "cft";
-    case TableKind::Tuner:
-        return "tsf";
+    case TableKind::Channel: return "ccf";
+    case TableKind::Legacy: return "cft";
+    case TableKind::Tuner: return "tsf";
     }
     return "";
 }

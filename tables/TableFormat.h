@@ -36,5 +36,4 @@ std::optional<TableKind> TableKindFromMagic(const std::uint8_t* pHead, std::size
 // The one rule every front end uses: the extension, and for a name without a
 // known one the magic. Only a regular file is looked into (unless streams are
 // allowed), so that probing never blocks on a FIFO or a device.
-std::optional<TableKind> DetectTableKind(const std::string& path,
-                                         NonRegularFiles nonRegular = NonRegularFiles::Refuse);
+std::optional<TableKind> DetectTableKind(const std::string& path, NonRegularFiles nonRegular = NonRegularFiles::Refuse);

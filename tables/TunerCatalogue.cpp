@@ -76,7 +76,7 @@ std::optional<std::vector<CatalogueItem>> TunerCatalogue::ReadTunerTypes(std::in
 }
 
 std::optional<std::vector<CatalogueItem>> TunerCatalogue::ReadList(const std::string& section, ListKind kind,
-                                                                  std::vector<std::int32_t>& codes)
+                                                                   std::vector<std::int32_t>& codes)
 {
     if (!m_inf.IsOpen())
         return std::nullopt;

@@ -19,31 +19,103 @@ constexpr std::size_t kOffReserved = 62;
 
 } // namespace
 
-std::int32_t TunerSpecEntry::iFactory() const { return le::ReadI32(bytes + kOffFactory); }
-std::int32_t TunerSpecEntry::iTunerType() const { return le::ReadI32(bytes + kOffTunerType); }
-double TunerSpecEntry::dbLowBandStart() const { return le::ReadF64(bytes + kOffLowBandStart); }
-double TunerSpecEntry::dbMidBandStart() const { return le::ReadF64(bytes + kOffMidBandStart); }
-double TunerSpecEntry::dbHighBandStart() const { return le::ReadF64(bytes + kOffHighBandStart); }
-double TunerSpecEntry::dbHighBandEnd() const { return le::ReadF64(bytes + kOffHighBandEnd); }
-double TunerSpecEntry::dbPictureCarrier() const { return le::ReadF64(bytes + kOffPictureCarrier); }
-double TunerSpecEntry::dbPictureCarrier2() const { return le::ReadF64(bytes + kOffPictureCarrier2); }
-std::uint16_t TunerSpecEntry::wLowCode() const { return le::ReadU16(bytes + kOffLowCode); }
-std::uint16_t TunerSpecEntry::wMidCode() const { return le::ReadU16(bytes + kOffMidCode); }
-std::uint16_t TunerSpecEntry::wHighCode() const { return le::ReadU16(bytes + kOffHighCode); }
-std::uint16_t TunerSpecEntry::wReserved() const { return le::ReadU16(bytes + kOffReserved); }
+std::int32_t TunerSpecEntry::iFactory() const
+{
+    return le::ReadI32(bytes + kOffFactory);
+}
+std::int32_t TunerSpecEntry::iTunerType() const
+{
+    return le::ReadI32(bytes + kOffTunerType);
+}
+double TunerSpecEntry::dbLowBandStart() const
+{
+    return le::ReadF64(bytes + kOffLowBandStart);
+}
+double TunerSpecEntry::dbMidBandStart() const
+{
+    return le::ReadF64(bytes + kOffMidBandStart);
+}
+double TunerSpecEntry::dbHighBandStart() const
+{
+    return le::ReadF64(bytes + kOffHighBandStart);
+}
+double TunerSpecEntry::dbHighBandEnd() const
+{
+    return le::ReadF64(bytes + kOffHighBandEnd);
+}
+double TunerSpecEntry::dbPictureCarrier() const
+{
+    return le::ReadF64(bytes + kOffPictureCarrier);
+}
+double TunerSpecEntry::dbPictureCarrier2() const
+{
+    return le::ReadF64(bytes + kOffPictureCarrier2);
+}
+std::uint16_t TunerSpecEntry::wLowCode() const
+{
+    return le::ReadU16(bytes + kOffLowCode);
+}
+std::uint16_t TunerSpecEntry::wMidCode() const
+{
+    return le::ReadU16(bytes + kOffMidCode);
+}
+std::uint16_t TunerSpecEntry::wHighCode() const
+{
+    return le::ReadU16(bytes + kOffHighCode);
+}
+std::uint16_t TunerSpecEntry::wReserved() const
+{
+    return le::ReadU16(bytes + kOffReserved);
+}
 
-void TunerSpecEntry::SetFactory(std::int32_t i) { le::WriteI32(bytes + kOffFactory, i); }
-void TunerSpecEntry::SetTunerType(std::int32_t i) { le::WriteI32(bytes + kOffTunerType, i); }
-void TunerSpecEntry::SetLowBandStart(double db) { le::WriteF64(bytes + kOffLowBandStart, db); }
-void TunerSpecEntry::SetMidBandStart(double db) { le::WriteF64(bytes + kOffMidBandStart, db); }
-void TunerSpecEntry::SetHighBandStart(double db) { le::WriteF64(bytes + kOffHighBandStart, db); }
-void TunerSpecEntry::SetHighBandEnd(double db) { le::WriteF64(bytes + kOffHighBandEnd, db); }
-void TunerSpecEntry::SetPictureCarrier(double db) { le::WriteF64(bytes + kOffPictureCarrier, db); }
-void TunerSpecEntry::SetPictureCarrier2(double db) { le::WriteF64(bytes + kOffPictureCarrier2, db); }
-void TunerSpecEntry::SetLowCode(std::uint16_t w) { le::WriteU16(bytes + kOffLowCode, w); }
-void TunerSpecEntry::SetMidCode(std::uint16_t w) { le::WriteU16(bytes + kOffMidCode, w); }
-void TunerSpecEntry::SetHighCode(std::uint16_t w) { le::WriteU16(bytes + kOffHighCode, w); }
-void TunerSpecEntry::SetReserved(std::uint16_t w) { le::WriteU16(bytes + kOffReserved, w); }
+void TunerSpecEntry::SetFactory(std::int32_t i)
+{
+    le::WriteI32(bytes + kOffFactory, i);
+}
+void TunerSpecEntry::SetTunerType(std::int32_t i)
+{
+    le::WriteI32(bytes + kOffTunerType, i);
+}
+void TunerSpecEntry::SetLowBandStart(double db)
+{
+    le::WriteF64(bytes + kOffLowBandStart, db);
+}
+void TunerSpecEntry::SetMidBandStart(double db)
+{
+    le::WriteF64(bytes + kOffMidBandStart, db);
+}
+void TunerSpecEntry::SetHighBandStart(double db)
+{
+    le::WriteF64(bytes + kOffHighBandStart, db);
+}
+void TunerSpecEntry::SetHighBandEnd(double db)
+{
+    le::WriteF64(bytes + kOffHighBandEnd, db);
+}
+void TunerSpecEntry::SetPictureCarrier(double db)
+{
+    le::WriteF64(bytes + kOffPictureCarrier, db);
+}
+void TunerSpecEntry::SetPictureCarrier2(double db)
+{
+    le::WriteF64(bytes + kOffPictureCarrier2, db);
+}
+void TunerSpecEntry::SetLowCode(std::uint16_t w)
+{
+    le::WriteU16(bytes + kOffLowCode, w);
+}
+void TunerSpecEntry::SetMidCode(std::uint16_t w)
+{
+    le::WriteU16(bytes + kOffMidCode, w);
+}
+void TunerSpecEntry::SetHighCode(std::uint16_t w)
+{
+    le::WriteU16(bytes + kOffHighCode, w);
+}
+void TunerSpecEntry::SetReserved(std::uint16_t w)
+{
+    le::WriteU16(bytes + kOffReserved, w);
+}
 
 std::int32_t TunerSortKey(const TunerSpecEntry& entry)
 {

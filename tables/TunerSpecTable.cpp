@@ -59,9 +59,15 @@ void NoteWhatIsPresent(TunerTableLoadReport& report, std::uint64_t have)
 
 } // namespace
 
-std::int32_t TunerSpecHeader::iEntryCount() const { return le::ReadI32(bytes + kOffEntryCount); }
+std::int32_t TunerSpecHeader::iEntryCount() const
+{
+    return le::ReadI32(bytes + kOffEntryCount);
+}
 
-void TunerSpecHeader::SetEntryCount(std::int32_t i) { le::WriteI32(bytes + kOffEntryCount, i); }
+void TunerSpecHeader::SetEntryCount(std::int32_t i)
+{
+    le::WriteI32(bytes + kOffEntryCount, i);
+}
 
 TunerSpecTable::TunerSpecTable(bool bWithList)
 {

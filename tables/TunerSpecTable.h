@@ -63,8 +63,7 @@ public:
     // 1 when a table was read; 0 without a path (table untouched), when the
     // file cannot be read, when it holds more than kMaxEntries records (EFBIG)
     // or when its count is 0.
-    int Load(const char* pszPath, FileError* pError = nullptr,
-             NonRegularFiles nonRegular = NonRegularFiles::Refuse);
+    int Load(const char* pszPath, FileError* pError = nullptr, NonRegularFiles nonRegular = NonRegularFiles::Refuse);
 
     // Takes the node: places it by TunerSortKey, or frees it when its key is
     // taken, when there is no list or when the walk finds no place.

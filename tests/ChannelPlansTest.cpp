@@ -97,13 +97,17 @@ TEST(ChannelPlans, BrokenPlansAreRefusedWithTheirLine)
         {"channel,frequency_mhz\n1,55.25\n2\n", 3, "2 fields expected, found 1"},
         {"channel,frequency_mhz\n1,55.25\n2,61.25,x\n", 3, "2 fields expected, found 3"},
         {"channel,frequency_mhz\n,55.25\n", 2, "the channel label is empty"},
-        {"channel,frequency_mhz\n1,55.25\n\n2,abc\n", 4, "\"abc\" is not a frequency in MHz (a decimal number, 0 or more)"},
+        {"channel,frequency_mhz\n1,55.25\n\n2,abc\n", 4,
+         "\"abc\" is not a frequency in MHz (a decimal number, 0 or more)"},
         {"channel,frequency_mhz\n1,-1\n", 2, "\"-1\" is not a frequency in MHz (a decimal number, 0 or more)"},
         {"channel,frequency_mhz\n1,inf\n", 2, "\"inf\" is not a frequency in MHz (a decimal number, 0 or more)"},
-        {"channel,frequency_mhz\n1,55.25MHz\n", 2, "\"55.25MHz\" is not a frequency in MHz (a decimal number, 0 or more)"},
+        {"channel,frequency_mhz\n1,55.25MHz\n", 2,
+         "\"55.25MHz\" is not a frequency in MHz (a decimal number, 0 or more)"},
         {"channel,frequency_mhz\n0,45.0\n1,55.25\n", 2, "channel 0: whole-number channels start at 1"},
-        {"channel,frequency_mhz\n3,45.0\n2,55.25\n", 3, "channel 2 comes after channel 3: whole-number channels must rise"},
-        {"channel,frequency_mhz\n3,45.0\n3,55.25\n", 3, "channel 3 comes after channel 3: whole-number channels must rise"},
+        {"channel,frequency_mhz\n3,45.0\n2,55.25\n", 3,
+         "channel 2 comes after channel 3: whole-number channels must rise"},
+        {"channel,frequency_mhz\n3,45.0\n3,55.25\n", 3,
+         "channel 3 comes after channel 3: whole-number channels must rise"},
         {"channel,frequency_mhz\n1,45.0\n65536,55.25\n", 3, "channel \"65536\": a list holds at most 65535 channels"},
         {"channel,frequency_mhz\n\"1,45.0\n", 2, "a quote is never closed"},
         {"channel,frequency_mhz\n\"1\"x,45.0\n", 2, "text after a closing quote"},
@@ -162,9 +166,10 @@ TEST(ChannelPlans, IndexAndCountryListsAreRead)
     EXPECT_EQ(problem.line, 1u);
     // A name is a file of the index's folder, never a path out of it.
     for (const char* name : {"", "../../etc/passwd", "a/b", ".hidden"}) {
-        EXPECT_FALSE(ParsePlanIndex(std::string("plan,source_repo,source_path,source_commit,source_section\nok,r,p,c,s\n") +
-                                        name + ",r,p,c,s\n",
-                                    plans, problem))
+        EXPECT_FALSE(
+            ParsePlanIndex(std::string("plan,source_repo,source_path,source_commit,source_section\nok,r,p,c,s\n") +
+                               name + ",r,p,c,s\n",
+                           plans, problem))
             << name;
         EXPECT_EQ(problem.line, 3u);
     }
@@ -180,13 +185,14 @@ TEST(ChannelPlans, IndexAndCountryListsAreRead)
     EXPECT_EQ(countries[0].airPlan, "air-plan");
     EXPECT_EQ(countries[0].cablePlan, "");
     for (const char* code : {"0", "-1", "x", "4294967296", ""}) {
-        EXPECT_FALSE(ParseCountryPlans(std::string("country,calling_code,tv_system,plan,cable_plan\nA,") + code +
-                                           ",PAL_B,p,q\n",
-                                       countries, problem))
+        EXPECT_FALSE(
+            ParseCountryPlans(std::string("country,calling_code,tv_system,plan,cable_plan\nA,") + code + ",PAL_B,p,q\n",
+                              countries, problem))
             << code;
         EXPECT_EQ(problem.line, 2u);
     }
-    EXPECT_FALSE(ParseCountryPlans("country,calling_code,tv_system,plan,cable_plan\nA,1,PAL_B,p\n", countries, problem));
+    EXPECT_FALSE(
+        ParseCountryPlans("country,calling_code,tv_system,plan,cable_plan\nA,1,PAL_B,p\n", countries, problem));
     EXPECT_EQ(problem.reason, "5 fields expected, found 4");
 }
 
@@ -256,7 +262,8 @@ TEST(ChannelPlans, OwnPlansAreListedAndBrokenOnesReportedWithoutStoppingTheList)
 
     const PlanLibrary library = PlanLibrary::Load(kInstalled, own);
     ASSERT_EQ(library.Problems().size(), 2u);
-    EXPECT_EQ(library.Problems()[0].Text(), own + "/a-broken.csv: line 3: \"abc\" is not a frequency in MHz (a decimal number, 0 or more)");
+    EXPECT_EQ(library.Problems()[0].Text(),
+              own + "/a-broken.csv: line 3: \"abc\" is not a frequency in MHz (a decimal number, 0 or more)");
     EXPECT_EQ(library.Problems()[1].Text(), own + "/z-header.csv: line 1: the header must begin channel,frequency_mhz");
     EXPECT_EQ(library.Plans().size(), 74u);
     EXPECT_TRUE(std::is_sorted(library.Plans().begin(), library.Plans().end(),
@@ -288,9 +295,9 @@ TEST(ChannelPlans, TheInstalledSetIsFoundWhereTheTunerCatalogueIs)
     // folder, the place of an installed program's data, and come first.
     const std::vector<std::string> folders = DataFolders();
     ASSERT_GE(folders.size(), 5u);
-    EXPECT_EQ(std::vector<std::string>(folders.end() - 3, folders.end()),
-              (std::vector<std::string>{dir.File("home/vornalix"), dir.File("first/vornalix"),
-                                        dir.File("second/vornalix")}));
+    EXPECT_EQ(
+        std::vector<std::string>(folders.end() - 3, folders.end()),
+        (std::vector<std::string>{dir.File("home/vornalix"), dir.File("first/vornalix"), dir.File("second/vornalix")}));
     EXPECT_TRUE(std::filesystem::equivalent(PlanLibrary::InstalledFolder(), kInstalled));
 
     // Without them, the first data folder whose plans have an index.

@@ -347,7 +347,8 @@ TEST(ChannelTableFile, LoadedListsAreThoseThatAppendingEachValueMakes)
             ASSERT_EQ(list->pTail, last);
         }
         EXPECT_EQ(Bytes(loaded.EndMark(), loaded.EndMark() + 4),
-                  Bytes(padded.begin() + 20 + 8 * wAir, padded.begin() + 24 + 8 * wAir)) << cut;
+                  Bytes(padded.begin() + 20 + 8 * wAir, padded.begin() + 24 + 8 * wAir))
+            << cut;
     }
 }
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <algorithm>
 #include <filesystem>
 #include <thread>
 
@@ -345,7 +345,8 @@ TEST(FileReading, OnlyRegularFilesUnlessStreamsAreAsked)
     // Asked for, a stream is read up to the limit and no further, and a folder
     // is still refused.
     EXPECT_EQ(ReadingOf("/dev/zero", NonRegularFiles::ReadUpToLimit, 300000), "read 300000");
-    EXPECT_EQ(ReadingOf(dir.Path(), NonRegularFiles::ReadUpToLimit), std::to_string(EISDIR) + " " + std::strerror(EISDIR));
+    EXPECT_EQ(ReadingOf(dir.Path(), NonRegularFiles::ReadUpToLimit),
+              std::to_string(EISDIR) + " " + std::strerror(EISDIR));
 }
 
 TEST(FileReading, ReaderTakesAFileInPiecesUpToEachLimit)
@@ -414,7 +415,13 @@ TEST(SafeSave, KilledSaveLeavesNothingBehind)
     RestoreCalls restore;
     const Bytes old = Pattern(5000, 3);
     const Bytes next = Pattern(1 << 20, 7);
-    enum class Kill { MidWrite, AtFsync, FileSizeLimit, TermAtRename };
+    enum class Kill
+    {
+        MidWrite,
+        AtFsync,
+        FileSizeLimit,
+        TermAtRename
+    };
     for (Kill kill : {Kill::MidWrite, Kill::AtFsync, Kill::FileSizeLimit, Kill::TermAtRename}) {
         TempDir dir;
         const std::string path = dir.File("plan.ccf");

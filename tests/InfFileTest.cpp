@@ -99,11 +99,8 @@ TEST(InfFileSyntax, KeylessLinesHaveAnEmptyKeyAndValuesFromOne)
                              "e = ,\n"
                              "q = \"\"\n"
                              " = value\n"));
-    EXPECT_EQ(SectionValues(inf, "S"), (Values{{"", "first", "second", "third"},
-                                                {"k"},
-                                                {"e", "", ""},
-                                                {"q", ""},
-                                                {"", "value"}}));
+    EXPECT_EQ(SectionValues(inf, "S"),
+              (Values{{"", "first", "second", "third"}, {"k"}, {"e", "", ""}, {"q", ""}, {"", "value"}}));
     InfFile::Context ctx;
     ASSERT_TRUE(inf.FindFirstLine("S", ctx));
     std::int32_t v = 77;
@@ -160,11 +157,11 @@ TEST(InfFileSyntax, BackslashAtTheEndContinuesTheLine)
                              "quoted = \"ends in \\\"\n"
                              "after = 1\n"));
     EXPECT_EQ(SectionValues(inf, "S"), (Values{{"list", "one", "two", "three"},
-                                                {"name", "long name"},
-                                                {"commented", "a b"},
-                                                {"path", "C:\\dir\\file"},
-                                                {"quoted", "ends in \\"},
-                                                {"after", "1"}}));
+                                               {"name", "long name"},
+                                               {"commented", "a b"},
+                                               {"path", "C:\\dir\\file"},
+                                               {"quoted", "ends in \\"},
+                                               {"after", "1"}}));
 }
 
 TEST(InfFileSyntax, CrLfLineEndsAndByteOrderMark)
@@ -214,11 +211,16 @@ TEST(InfFileSyntax, StringsAreSubstitutedWhenFieldsAreRead)
 TEST(InfFileFields, IntegersAreDecimalOrHexadecimalAndNothingElse)
 {
     const std::vector<std::pair<std::string, std::int32_t>> good = {
-        {"0", 0},           {"7", 7},
-        {"08", 8},          {"0012", 12},
-        {"-12", -12},       {"+7", 7},
-        {"0x1F", 31},       {"0X1f", 31},
-        {"-0x10", -16},     {"0x0", 0},
+        {"0", 0},
+        {"7", 7},
+        {"08", 8},
+        {"0012", 12},
+        {"-12", -12},
+        {"+7", 7},
+        {"0x1F", 31},
+        {"0X1f", 31},
+        {"-0x10", -16},
+        {"0x0", 0},
         {"2147483647", 2147483647},
         {"-2147483648", -2147483647 - 1},
         {"0x7FFFFFFF", 2147483647},
@@ -230,9 +232,10 @@ TEST(InfFileFields, IntegersAreDecimalOrHexadecimalAndNothingElse)
         EXPECT_TRUE(IntOf(text, v)) << text;
         EXPECT_EQ(v, expected) << text;
     }
-    const std::vector<std::string> bad = {"",   "12abc", "0x",  "0x1G", "-",          "+",          "1.5",
-                                          "1 2", "\" 5 \"", "x12", "2147483648", "-2147483649", "0x80000000",
-                                          "99999999999999999999", "--1", "0b101", "1e3"};
+    const std::vector<std::string> bad = {
+        "",    "12abc",   "0x",  "0x1G",       "-",           "+",          "1.5",
+        "1 2", "\" 5 \"", "x12", "2147483648", "-2147483649", "0x80000000", "99999999999999999999",
+        "--1", "0b101",   "1e3"};
     for (const std::string& text : bad) {
         std::int32_t v = -999;
         EXPECT_FALSE(IntOf(text, v)) << text;
@@ -251,12 +254,24 @@ TEST(InfFileFields, StringFieldsHoldAtMost511Characters)
     }();
     InfFile inf;
     ASSERT_TRUE(inf.OpenText("[S]\n"
-                             "a511 = " + ascii511 + "\n"
-                             "a512 = " + ascii511 + "n\n"
-                             "u511 = " + utf8_511 + "\n"
-                             "u512 = " + utf8_511 + "\xC3\xA9\n"
-                             "sub = " + std::string(500, 'x') + "%Twelve%\n"
-                             "sub11 = " + std::string(500, 'x') + "%Eleven%\n"
+                             "a511 = " +
+                             ascii511 +
+                             "\n"
+                             "a512 = " +
+                             ascii511 +
+                             "n\n"
+                             "u511 = " +
+                             utf8_511 +
+                             "\n"
+                             "u512 = " +
+                             utf8_511 +
+                             "\xC3\xA9\n"
+                             "sub = " +
+                             std::string(500, 'x') +
+                             "%Twelve%\n"
+                             "sub11 = " +
+                             std::string(500, 'x') +
+                             "%Eleven%\n"
                              "[Strings]\n"
                              "Twelve = 123456789012\n"
                              "Eleven = 12345678901\n"));

@@ -142,7 +142,8 @@ TEST(LegacyChannelTableLoad, ZeroSectionCountIsRefusedWithoutLists)
 {
     TempDir dir;
     for (const auto& counts : {std::make_pair(0, 40), std::make_pair(40, 0), std::make_pair(0, 0)}) {
-        Bytes image = LegacyHeader(33, static_cast<std::uint16_t>(counts.first), static_cast<std::uint16_t>(counts.second));
+        Bytes image =
+            LegacyHeader(33, static_cast<std::uint16_t>(counts.first), static_cast<std::uint16_t>(counts.second));
         PutEntries(image, std::vector<Entry>(40, {55.25f, 0, 0}));
         PutTrailer(image, 1, 40, 1, 40);
         WriteAll(dir.File("zero.cft"), image);
@@ -171,10 +172,10 @@ TEST(LegacyChannelTableLoad, MaximumBeyondItsSectionReadsOnAndPastTheEndReadsZer
     ASSERT_EQ(table.Load(dir.File("long.cft").c_str()), 1);
     const auto air = Entries(table, ChannelModeAir);
     ASSERT_EQ(air.size(), 7u);
-    EXPECT_EQ(air[2].f, 73.25f); // the cable section
+    EXPECT_EQ(air[2].f, 73.25f);                         // the cable section
     EXPECT_TRUE(SameBits(air[3].f, FloatOf(image, 56))); // the trailer itself
-    EXPECT_EQ(air[3].w1, 1);                            // wCableMinCh
-    EXPECT_EQ(air[3].w2, 1);                            // wCableMaxCh
+    EXPECT_EQ(air[3].w1, 1);                             // wCableMinCh
+    EXPECT_EQ(air[3].w2, 1);                             // wCableMaxCh
     EXPECT_TRUE(SameBits(air[4].f, FloatOf(image, 64)));
     for (int i = 5; i < 7; ++i) { // beyond the end of the file
         EXPECT_TRUE(SameBits(air[i].f, 0.0f)) << i;

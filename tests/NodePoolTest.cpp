@@ -51,8 +51,7 @@ public:
 };
 
 // How many nodes one allocation of block memory yields for a node type.
-template <class Node>
-std::size_t NodesPerAllocation()
+template <class Node> std::size_t NodesPerAllocation()
 {
     return Node::kPooled ? Node::Pool().SlotsPerBlock() : 1;
 }

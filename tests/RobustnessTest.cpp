@@ -30,8 +30,7 @@ std::size_t Allowance(std::size_t fileSize, std::size_t constant)
     return 4 * fileSize + constant;
 }
 
-template <class LoadFunction>
-std::size_t PeakOf(LoadFunction load)
+template <class LoadFunction> std::size_t PeakOf(LoadFunction load)
 {
     heap::ResetPeak();
     load();
@@ -198,8 +197,8 @@ TEST(MemoryBounds, CatalogueCountsDoNotAllocateBeyondTheSection)
 {
     TempDir dir;
     for (const char* count : {"65535", "2147483647", "-1"}) {
-        const std::string text = std::string("[Factory]\nCount = ") + count + "\n1 = A\n[01]\nCount = " + count +
-                                 "\n1 = X\n";
+        const std::string text =
+            std::string("[Factory]\nCount = ") + count + "\n1 = A\n[01]\nCount = " + count + "\n1 = X\n";
         WriteAll(dir.File("TunerSpec.inf"), Bytes(text.begin(), text.end()));
         TunerCatalogue catalogue;
         const std::size_t peak = PeakOf([&] {

@@ -134,7 +134,7 @@ TEST(ChannelTableChecks, LengthMarksAndEmptyRanges)
     Bytes image = ChannelTableImage(44, {55.25}, {0.0}, 1, 3);
     image[0] = 0x34; // marker 0x1234
     image[1] = 0x12;
-    image[2] = 1; // reserved word
+    image[2] = 1;    // reserved word
     image[7] = 0x01; // magic "CHF\x01"
     for (std::size_t i = 0; i < 4; ++i)
         image[28 + i] = static_cast<std::uint8_t>(i + 1); // the end mark
@@ -200,23 +200,22 @@ TEST(TunerTableChecks, SortKeysCountsAndLengths)
 {
     TempDir dir;
     // The key 122 twice, and falling.
-    const std::vector<TunerSpecEntry> entries = {GoodTuner(0x16, 0x01), GoodTuner(0x26, 0x01),
-                                                 GoodTuner(0x16, 0x01)};
+    const std::vector<TunerSpecEntry> entries = {GoodTuner(0x16, 0x01), GoodTuner(0x26, 0x01), GoodTuner(0x16, 0x01)};
     EXPECT_EQ(CheckTunerFile(dir, TnspImage(3, entries)),
               (std::vector<Found>{
                   {kNone, 3, "entry 3 (factory 16, tuner type 01): the sort key 122 is already the key of entry 1"},
-                  {kNone, 3, "entry 3 (factory 16, tuner type 01): the sort key 122 is below the key 138 of the "
-                             "entry before it"},
+                  {kNone, 3,
+                   "entry 3 (factory 16, tuner type 01): the sort key 122 is below the key 138 of the "
+                   "entry before it"},
               }));
 
     // A count above the records the file holds is judged as the file states it.
     Bytes counted = TnspImage(2, {GoodTuner(0x01, 0x01)});
     counted.resize(counted.size() - 4);
-    EXPECT_EQ(CheckTunerFile(dir, counted),
-              (std::vector<Found>{
-                  {kNone, 0, "the file is 76 bytes, but its entry count 2 calls for 144"},
-                  {kNone, 0, "the end mark is 00000000, not 0000ffff"},
-              }));
+    EXPECT_EQ(CheckTunerFile(dir, counted), (std::vector<Found>{
+                                                {kNone, 0, "the file is 76 bytes, but its entry count 2 calls for 144"},
+                                                {kNone, 0, "the end mark is 00000000, not 0000ffff"},
+                                            }));
 
     EXPECT_EQ(CheckTunerFile(dir, TnspImage(-1, {})),
               (std::vector<Found>{{kNone, 0, "the entry count -1 is negative"}}));
@@ -245,11 +244,12 @@ TEST(LegacyTableChecks, TrailerMaximaLengthAndChannels)
               }));
 
     // The cable maximum 3 reads the trailer's first, zero, words as a third entry.
-    EXPECT_EQ(CheckLegacyFile(dir, LegacyTableImage(99999, {55.25f}, {300.0f, 0.0f}, 0, 0, 2, 3)),
-              (std::vector<Found>{
-                  {kCable, 0, "the trailer's cable maximum 3 is above the 2 cable entries of the header"},
-                  {kNone, 0, "the country code 99999 is not in the country catalogue"},
-                  {kCable, 0, "cable: the stored range starts at channel 2, but the first channel with a frequency is 1"},
-                  {kCable, 0, "cable: the stored range ends at channel 3, but the last channel with a frequency is 1"},
-              }));
+    EXPECT_EQ(
+        CheckLegacyFile(dir, LegacyTableImage(99999, {55.25f}, {300.0f, 0.0f}, 0, 0, 2, 3)),
+        (std::vector<Found>{
+            {kCable, 0, "the trailer's cable maximum 3 is above the 2 cable entries of the header"},
+            {kNone, 0, "the country code 99999 is not in the country catalogue"},
+            {kCable, 0, "cable: the stored range starts at channel 2, but the first channel with a frequency is 1"},
+            {kCable, 0, "cable: the stored range ends at channel 3, but the last channel with a frequency is 1"},
+        }));
 }

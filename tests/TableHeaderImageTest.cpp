@@ -33,8 +33,8 @@ TEST(ChannelTableHeaderImage, SaveWritesGivenFieldsAndEndMarkWithRealCounts)
     header.SetReserved(0xBEEF);
     header.SetMagic(0x00FF225Cu); // bytes 5C 22 FF 00
     header.SetCountryCode(-44);
-    header.SetAirMax(9);  // not the list's length: the save corrects it
-    header.SetAirMin(7);  // kept as given, whatever the frequencies say
+    header.SetAirMax(9); // not the list's length: the save corrects it
+    header.SetAirMin(7); // kept as given, whatever the frequencies say
     header.SetCableMax(0);
     header.SetCableMin(65535);
     const std::uint8_t endMark[4] = {0x01, 0x02, 0x03, 0x04};

@@ -57,8 +57,8 @@ TEST(ChannelTableLoadReport, TruncatedFilesCountOnlyWholeRecords)
         bool bEndMark;
         std::uint32_t cable;
     } cuts[] = {
-        {63, 2, true, 2}, // inside the last cable frequency
-        {40, 2, true, 0}, // right after the end mark
+        {63, 2, true, 2},  // inside the last cable frequency
+        {40, 2, true, 0},  // right after the end mark
         {39, 2, false, 0}, // inside the end mark
         {35, 1, false, 0}, // inside the second air frequency
         {20, 0, false, 0}, // the header alone

@@ -194,7 +194,8 @@ std::optional<std::string> RunInChildWithin(int seconds, const std::function<std
     bool bEnded = false;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
     while (!bEnded) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0)
             break;
         pollfd pfd{fds[0], POLLIN, 0};
@@ -219,7 +220,7 @@ std::optional<std::string> RunInChildWithin(int seconds, const std::function<std
 }
 
 Bytes LegacyTableImage(std::int32_t country, const std::vector<float>& air, const std::vector<float>& cable,
-               std::uint16_t airMin, std::uint16_t airMax, std::uint16_t cableMin, std::uint16_t cableMax)
+                       std::uint16_t airMin, std::uint16_t airMax, std::uint16_t cableMin, std::uint16_t cableMax)
 {
     Bytes b;
     PutU32(b, 0);

@@ -46,7 +46,7 @@ Bytes ChannelTableImage(std::int32_t country, const std::vector<double>& air, co
 // An old table (.cft) image: header with the country and the list counts, the
 // entries of both lists, then the trailer's ranges.
 Bytes LegacyTableImage(std::int32_t country, const std::vector<float>& air, const std::vector<float>& cable,
-               std::uint16_t airMin, std::uint16_t airMax, std::uint16_t cableMin, std::uint16_t cableMax);
+                       std::uint16_t airMin, std::uint16_t airMax, std::uint16_t cableMin, std::uint16_t cableMax);
 
 // Rows of a comma-separated file with RFC 4180 quoting, header row included.
 using CsvRow = std::vector<std::string>;

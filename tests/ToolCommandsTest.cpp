@@ -6,8 +6,8 @@
 #include <limits>
 
 #include "ToolProcess.h"
-#include "VornalixVersion.h"
 #include "ToolTestFiles.h"
+#include "VornalixVersion.h"
 
 namespace {
 
@@ -297,7 +297,8 @@ TEST(ToolBuild, FromDumpedJsonGivesTheSameBytes)
 {
     TempDir dir;
     const Bytes ccf = UkTable().Build();
-    const std::string json = WriteText(dir, "uk.json", RunToolProcess({"dump", "--json", WriteFile(dir, "uk.ccf", ccf)}).out);
+    const std::string json =
+        WriteText(dir, "uk.json", RunToolProcess({"dump", "--json", WriteFile(dir, "uk.ccf", ccf)}).out);
     ToolRun run = RunToolProcess({"build", json, "-o", dir.File("out.ccf")});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "");
@@ -372,8 +373,8 @@ TEST(ToolBuild, LeftOutFieldsTakeTheValuesOfANewTable)
     EXPECT_EQ(ReadAll(dir.File("t.tsf")), tuners.Build());
 
     // No entries: the header alone, and that is what was asked for.
-    run = RunToolProcess({"build", WriteText(dir, "e.json", "{\"format\":\"tsf\",\"entries\":[]}"), "-o",
-                          dir.File("e.tsf")});
+    run = RunToolProcess(
+        {"build", WriteText(dir, "e.json", "{\"format\":\"tsf\",\"entries\":[]}"), "-o", dir.File("e.tsf")});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(ReadAll(dir.File("e.tsf")), TnspImage().Build());
 }
@@ -435,8 +436,9 @@ TEST(ToolBuild, UnknownKeysAreNamedShortAndOnOneLine)
 {
     TempDir dir;
     const auto refuse = [&dir](const std::string& key, const std::string& message) {
-        const std::string json = WriteText(dir, "bad.json", "{\"format\":\"ccf\",\"country_code\":1,\"air\":{\"" + key +
-                                                                "\":1,\"frequencies\":[]},\"cable\":{\"frequencies\":[]}}");
+        const std::string json = WriteText(dir, "bad.json",
+                                           "{\"format\":\"ccf\",\"country_code\":1,\"air\":{\"" + key +
+                                               "\":1,\"frequencies\":[]},\"cable\":{\"frequencies\":[]}}");
         const ToolRun run = RunToolProcess({"build", json, "-o", dir.File("o.ccf")});
         EXPECT_EQ(run.status, 2);
         EXPECT_EQ(run.err, "vornalix-tool: " + json + ": not a channel table: " + message + "\n");
@@ -664,10 +666,11 @@ TEST(ToolConvert, FailuresAndTheirStatus)
     EXPECT_EQ(run.err, "vornalix-tool: " + refused +
                            ": not an old channel table: its header counts 0 air and 3 cable entries, and both must "
                            "be above 0\n"
-                           "vornalix-tool: " + empty +
+                           "vornalix-tool: " +
+                           empty +
                            ": cannot be converted: it has no air channels (the trailer's air maximum is 0)\n"
-                           "vornalix-tool: " + dir.File("none.cft") +
-                           ": cannot be read: No such file or directory\n");
+                           "vornalix-tool: " +
+                           dir.File("none.cft") + ": cannot be read: No such file or directory\n");
 
     // A new table given by mistake would be written over itself.
     const Bytes ccf = UkTable().Build();
@@ -685,8 +688,8 @@ TEST(ToolConvert, FailuresAndTheirStatus)
     run = RunToolProcess({"convert", blocked});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.err, "vornalix-tool: " + blocked + ": cannot write " + dir.File("blocked.ccf") +
-                           ": Is a directory\n");
+    EXPECT_EQ(run.err,
+              "vornalix-tool: " + blocked + ": cannot write " + dir.File("blocked.ccf") + ": Is a directory\n");
     EXPECT_TRUE(std::filesystem::is_directory(dir.File("blocked.ccf")));
 }
 
@@ -752,15 +755,16 @@ TEST(ToolCheck, ChannelTableFindings)
     ToolRun run = RunToolProcess({"check", path});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "");
-    EXPECT_EQ(run.out, path + ": the file is 75 bytes, but its counts (air 6, cable 0) call for 72\n" +
-                           path + ": the country code 999 is not in the country catalogue\n" +
-                           path + ": air channel 3: the frequency -1 MHz is negative\n" +
-                           path + ": air channel 4: the frequency nan is not a finite number\n" +
-                           path + ": air channel 5: 50 MHz does not rise above channel 2 (55.25 MHz)\n" +
-                           path + ": air: the stored range starts at channel 1, but the first channel with a "
-                                  "frequency is 2\n" +
-                           path + ": air: the stored range ends at channel 6, but the last channel with a "
-                                  "frequency is 5\n");
+    EXPECT_EQ(run.out, path + ": the file is 75 bytes, but its counts (air 6, cable 0) call for 72\n" + path +
+                           ": the country code 999 is not in the country catalogue\n" + path +
+                           ": air channel 3: the frequency -1 MHz is negative\n" + path +
+                           ": air channel 4: the frequency nan is not a finite number\n" + path +
+                           ": air channel 5: 50 MHz does not rise above channel 2 (55.25 MHz)\n" + path +
+                           ": air: the stored range starts at channel 1, but the first channel with a "
+                           "frequency is 2\n" +
+                           path +
+                           ": air: the stored range ends at channel 6, but the last channel with a "
+                           "frequency is 5\n");
 
     ChfqImage marks = UkTable();
     marks.air = {55.25};
@@ -773,12 +777,12 @@ TEST(ToolCheck, ChannelTableFindings)
     const std::string markPath = WriteFile(dir, "marks.ccf", marks.Build());
     run = RunToolProcess({"check", markPath});
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, markPath + ": the marker is 0x1234, not 0xCB00\n" +
-                           markPath + ": the reserved word is 1, not 0\n" +
-                           markPath + ": the magic is \"CHF\\x01\", not \"CHFQ\"\n" +
-                           markPath + ": the end mark is 01020304, not 0000ffff\n" +
-                           markPath + ": cable: the stored range starts at channel 3, but no channel has a "
-                                      "frequency\n");
+    EXPECT_EQ(run.out, markPath + ": the marker is 0x1234, not 0xCB00\n" + markPath +
+                           ": the reserved word is 1, not 0\n" + markPath +
+                           ": the magic is \"CHF\\x01\", not \"CHFQ\"\n" + markPath +
+                           ": the end mark is 01020304, not 0000ffff\n" + markPath +
+                           ": cable: the stored range starts at channel 3, but no channel has a "
+                           "frequency\n");
 }
 
 TEST(ToolCheck, TunerTableFindings)
@@ -817,8 +821,9 @@ TEST(ToolCheck, TunerTableFindings)
                            "the picture carrier is 0\n" + path +
                            ": entry 3 (factory 10, tuner type 01): the sort key 116 is below the key 526 of the "
                            "entry before it\n" +
-                           path + ": entry 4 (factory 06, tuner type 11): the sort key 116 is already the key of "
-                                  "entry 3\n" +
+                           path +
+                           ": entry 4 (factory 06, tuner type 11): the sort key 116 is already the key of "
+                           "entry 3\n" +
                            e5 + "the tuner-type code 256 (0x100) is not two BCD digits\n" + e5 +
                            "the picture carrier 2 -2 is neither 0 nor a frequency\n" + e5 +
                            "the reserved word is 5, not 0\n");
@@ -934,8 +939,8 @@ TEST(ToolCatalogue, ListsFactoriesAndTunerTypes)
     const std::string noFactories = WriteText(dir, "empty.inf", "[18]\nCount = 0\n");
     run = RunToolProcess({"catalogue", noFactories});
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "vornalix-tool: " + noFactories +
-                           ": no factory list: section [Factory] with a Count line is missing\n");
+    EXPECT_EQ(run.err,
+              "vornalix-tool: " + noFactories + ": no factory list: section [Factory] with a Count line is missing\n");
 }
 
 TEST(ToolCatalogue, DefaultIsTheCatalogueBesideTheProgram)

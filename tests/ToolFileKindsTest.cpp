@@ -29,29 +29,30 @@ constexpr int kLimitSeconds = 60;
 class FifoWriter
 {
 public:
-    FifoWriter(const std::string& fifo, Bytes image) : m_thread([fifo, image = std::move(image)] {
-        sigset_t pipeSignal;
-        sigemptyset(&pipeSignal);
-        sigaddset(&pipeSignal, SIGPIPE);
-        pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
-        int fd = -1;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kLimitSeconds);
-        while (fd < 0 && std::chrono::steady_clock::now() < deadline) {
-            fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
-            if (fd < 0)
-                std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        if (fd < 0)
-            return;
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-        for (std::size_t done = 0; done < image.size();) {
-            const ssize_t n = ::write(fd, image.data() + done, image.size() - done);
-            if (n <= 0)
-                break;
-            done += static_cast<std::size_t>(n);
-        }
-        ::close(fd);
-    })
+    FifoWriter(const std::string& fifo, Bytes image)
+        : m_thread([fifo, image = std::move(image)] {
+              sigset_t pipeSignal;
+              sigemptyset(&pipeSignal);
+              sigaddset(&pipeSignal, SIGPIPE);
+              pthread_sigmask(SIG_BLOCK, &pipeSignal, nullptr);
+              int fd = -1;
+              const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(kLimitSeconds);
+              while (fd < 0 && std::chrono::steady_clock::now() < deadline) {
+                  fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+                  if (fd < 0)
+                      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+              }
+              if (fd < 0)
+                  return;
+              ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+              for (std::size_t done = 0; done < image.size();) {
+                  const ssize_t n = ::write(fd, image.data() + done, image.size() - done);
+                  if (n <= 0)
+                      break;
+                  done += static_cast<std::size_t>(n);
+              }
+              ::close(fd);
+          })
     {
     }
     ~FifoWriter() { m_thread.join(); }
@@ -124,7 +125,11 @@ TEST(ToolFileKinds, FifoNamedOnPurposeIsReadOnce)
     }
     ASSERT_FALSE(check.bTimedOut) << "check blocked on the FIFO";
     EXPECT_EQ(check.status, 1) << check.err;
-    EXPECT_NE(check.out.find(tsf + ": entry 2 (factory 01, tuner type 12): the sort key 211 is below the key 213 of the entry before it\n"), std::string::npos)
+    EXPECT_NE(
+        check.out.find(
+            tsf +
+            ": entry 2 (factory 01, tuner type 12): the sort key 211 is below the key 213 of the entry before it\n"),
+        std::string::npos)
         << check.out;
 
     ToolRun dump;
@@ -151,7 +156,8 @@ TEST(ToolFileKinds, TunerTableBeyondTheLargestIsAClearError)
     WriteAll(path, header);
     ASSERT_EQ(::truncate(path.c_str(), off_t{64} << 20), 0);
     const std::string refusal =
-        "vornalix-tool: " + path + ": cannot be read: it holds more than 100000 tuner entries, the most a table may have\n";
+        "vornalix-tool: " + path +
+        ": cannot be read: it holds more than 100000 tuner entries, the most a table may have\n";
     for (const char* command : {"check", "dump"}) {
         ToolRun run = RunToolProcessWithin({command, path}, kLimitSeconds);
         ASSERT_FALSE(run.bTimedOut) << command;

@@ -219,8 +219,8 @@ TEST(ToolCsv, QuotesLineEndsAndEmptyLines)
 {
     std::vector<CsvRecord> rows;
     std::string error;
-    ASSERT_TRUE(ParseCsv("\xEF\xBB\xBFlist,channel,frequency_mhz\r\n\r\nair,1,\"55.25\"\n\"a,\"\"b\"\"\nc\",,x\n",
-                         rows, error))
+    ASSERT_TRUE(
+        ParseCsv("\xEF\xBB\xBFlist,channel,frequency_mhz\r\n\r\nair,1,\"55.25\"\n\"a,\"\"b\"\"\nc\",,x\n", rows, error))
         << error;
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[0].line, 1u);

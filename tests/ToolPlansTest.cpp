@@ -122,8 +122,9 @@ TEST(ToolPlans, ListsWhatTheChooserShows)
                         "vadosnaprimer/xawtv3/frequencies/argentina.list @ 6fb68b45c3c9");
     EXPECT_EQ(lines[74], "countries: 240");
     EXPECT_EQ(lines[75], "United States of America\t1\tNTSC_M\tms-ntsc-broadcast\tms-ntsc-cable");
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "europe-west\t104\tE2\t69\tnumbered from 1 in order\t"
-                                                    "vadosnaprimer/xawtv3/frequencies/europe-west.list @ 6fb68b45c3c9"),
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "europe-west\t104\tE2\t69\tnumbered from 1 in order\t"
+                        "vadosnaprimer/xawtv3/frequencies/europe-west.list @ 6fb68b45c3c9"),
               lines.end());
     EXPECT_NE(std::find(lines.begin(), lines.end(), "Russia\t7\tSECAM_D\tms-eastern-europe-broadcast\t"), lines.end());
 
@@ -136,9 +137,8 @@ TEST(ToolPlans, ListsWhatTheChooserShows)
     ASSERT_EQ(document.Find("countries")->items.size(), 240u);
     EXPECT_EQ(document.Find("problems")->items.size(), 0u);
     const auto& items = document.Find("plans")->items;
-    const auto usAt = std::find_if(items.begin(), items.end(), [](const JsonValue& plan) {
-        return plan.Find("name")->text == "us-bcast";
-    });
+    const auto usAt = std::find_if(items.begin(), items.end(),
+                                   [](const JsonValue& plan) { return plan.Find("name")->text == "us-bcast"; });
     ASSERT_NE(usAt, items.end());
     const JsonValue& us = *usAt;
     EXPECT_EQ(us.Find("channels")->text, "82");
@@ -162,8 +162,9 @@ TEST(ToolPlans, OwnPlansAreListedAndBrokenOnesReportedWithoutStopping)
 
     const ToolRun run = RunToolProcess({"plans"});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.err, "vornalix-tool: " + own + "/bad.csv: line 2: \"x\" is not a frequency in MHz "
-                                                 "(a decimal number, 0 or more)\n");
+    EXPECT_EQ(run.err, "vornalix-tool: " + own +
+                           "/bad.csv: line 2: \"x\" is not a frequency in MHz "
+                           "(a decimal number, 0 or more)\n");
     const std::vector<std::string> lines = Lines(run.out);
     EXPECT_EQ(lines[0], "plans: 74");
     EXPECT_NE(std::find(lines.begin(), lines.end(),
@@ -186,7 +187,8 @@ TEST(ToolPlans, RefusesWhatItCannotBuild)
     EXPECT_EQ(run.err, "vornalix-tool: no channel plan is named \"atlantis\" (vornalix-tool plans lists them)\n");
     run = RunToolProcess({"build", "--country-plan", "999", "-o", output});
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "vornalix-tool: no country has the calling code or name \"999\" (vornalix-tool plans lists them)\n");
+    EXPECT_EQ(run.err,
+              "vornalix-tool: no country has the calling code or name \"999\" (vornalix-tool plans lists them)\n");
     run = RunToolProcess({"build", "--plan", "italy", "--country-plan", "39", "-o", output});
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("--plan and --country-plan: one at a time"), std::string::npos);

@@ -6,7 +6,7 @@
 
 struct ToolRun
 {
-    int status = -1; // exit status; -1 when the program did not exit normally
+    int status = -1;        // exit status; -1 when the program did not exit normally
     bool bTimedOut = false; // killed at the time limit
     std::string out;
     std::string err;

@@ -176,8 +176,8 @@ TEST(ToolRoundTrip, TunerTableWithANegativeCount)
             PutBytes(bytes, {0x00, 0xCB, 0x00, 0x00, 'T', 'N', 'S', 'P'});
             PutI32(bytes, count);
             bytes.insert(bytes.end(), endMark.begin(), endMark.end());
-            ExpectRoundTrip(bytes, "tsf", "count " + std::to_string(count) + ", end mark " +
-                                              std::to_string(endMark[0]));
+            ExpectRoundTrip(bytes, "tsf",
+                            "count " + std::to_string(count) + ", end mark " + std::to_string(endMark[0]));
         }
     }
 

@@ -119,7 +119,8 @@ TEST(TunerCatalogueRead, FactoriesInFileOrderFromTheLinesAfterCount)
     ASSERT_TRUE(catalogue.Open(WriteText(dir, "TunerSpec.inf", kCatalogue)));
     const auto factories = catalogue.ReadFactories();
     ASSERT_TRUE(factories.has_value());
-    EXPECT_EQ(Flat(factories), (Items{{0x12, "Philips Components"}, {0x05, "Temic"}, {0x03, "LG Innotek"}, {0x25, "Alps"}}));
+    EXPECT_EQ(Flat(factories),
+              (Items{{0x12, "Philips Components"}, {0x05, "Temic"}, {0x03, "LG Innotek"}, {0x25, "Alps"}}));
     EXPECT_EQ(catalogue.FactoryCodes(), (std::vector<std::int32_t>{0x12, 0x05, 0x03, 0x25}));
 }
 
@@ -240,8 +241,8 @@ TEST(TunerCatalogueRead, MissingFileOrSectionGivesNoList)
 TEST(TunerCatalogueRead, RealTunerNamesComeBackUnchanged)
 {
     const auto rows = ReadCsv(DataFile("tuners.csv"));
-    std::string text = "[Factory]\r\nCount = 1\r\n1 = \"Linux kernel\"\r\n[01]\r\nCount = " +
-                       std::to_string(rows.size() - 1) + "\r\n";
+    std::string text =
+        "[Factory]\r\nCount = 1\r\n1 = \"Linux kernel\"\r\n[01]\r\nCount = " + std::to_string(rows.size() - 1) + "\r\n";
     for (std::size_t i = 1; i < rows.size(); ++i) {
         std::string quoted;
         for (char c : rows[i][0])
@@ -284,8 +285,8 @@ TEST(TunerCatalogueOpen, DefaultPathIsBesideTheExecutable)
         GTEST_SKIP() << "a catalogue already lies in the build's share folder";
     TunerCatalogue catalogue;
     EXPECT_FALSE(catalogue.Open());
-    WriteAll(path, Bytes{'[', 'F', 'a', 'c', 't', 'o', 'r', 'y', ']', '\n', 'C', 'o', 'u', 'n', 't', '=', '1',
-                         '\n', '9', '=', 'N', 'i', 'n', 'e', '\n'});
+    WriteAll(path, Bytes{'[', 'F', 'a', 'c', 't',  'o', 'r', 'y', ']', '\n', 'C', 'o', 'u',
+                         'n', 't', '=', '1', '\n', '9', '=', 'N', 'i', 'n',  'e', '\n'});
     const bool opened = catalogue.Open();
     const auto factories = catalogue.ReadFactories();
     catalogue.Close();
@@ -312,10 +313,9 @@ TEST(TunerCatalogueOpen, CandidatesInLookUpOrder)
         const ScopedEnv dataDirs("XDG_DATA_DIRS", nullptr);
         const ScopedEnv home("HOME", "/home/someone");
         EXPECT_EQ(TunerCatalogue::CandidatePaths(),
-                  (std::vector<std::string>{exe + "/TunerSpec.inf", installed,
-                                            "/home/someone/.local/share/vornalix/TunerSpec.inf",
-                                            "/usr/local/share/vornalix/TunerSpec.inf",
-                                            "/usr/share/vornalix/TunerSpec.inf"}));
+                  (std::vector<std::string>{
+                      exe + "/TunerSpec.inf", installed, "/home/someone/.local/share/vornalix/TunerSpec.inf",
+                      "/usr/local/share/vornalix/TunerSpec.inf", "/usr/share/vornalix/TunerSpec.inf"}));
     }
     {
         // Relative folders are invalid and count as unset; a folder named twice is looked in once.
@@ -323,9 +323,9 @@ TEST(TunerCatalogueOpen, CandidatesInLookUpOrder)
         const ScopedEnv dataDirs("XDG_DATA_DIRS", "share:more");
         const ScopedEnv home("HOME", "/usr/share/../local");
         EXPECT_EQ(TunerCatalogue::CandidatePaths(),
-                  (std::vector<std::string>{exe + "/TunerSpec.inf", installed, "/usr/local/.local/share/vornalix/TunerSpec.inf",
-                                            "/usr/local/share/vornalix/TunerSpec.inf",
-                                            "/usr/share/vornalix/TunerSpec.inf"}));
+                  (std::vector<std::string>{
+                      exe + "/TunerSpec.inf", installed, "/usr/local/.local/share/vornalix/TunerSpec.inf",
+                      "/usr/local/share/vornalix/TunerSpec.inf", "/usr/share/vornalix/TunerSpec.inf"}));
         const ScopedEnv noHome("HOME", nullptr);
         const std::vector<std::string> paths = TunerCatalogue::CandidatePaths();
         ASSERT_EQ(paths.size(), 4u);
@@ -335,7 +335,8 @@ TEST(TunerCatalogueOpen, CandidatesInLookUpOrder)
 
 TEST(TunerCatalogueOpen, FirstReadableCandidateWins)
 {
-    if (FileExists(TunerCatalogue::DefaultPath()) || FileExists(ExecutableFolder() + "/../share/vornalix/TunerSpec.inf"))
+    if (FileExists(TunerCatalogue::DefaultPath()) ||
+        FileExists(ExecutableFolder() + "/../share/vornalix/TunerSpec.inf"))
         GTEST_SKIP() << "a catalogue already lies beside the test program";
     TempDir dir;
     const ScopedEnv dataHome("XDG_DATA_HOME", dir.File("home").c_str());

@@ -41,8 +41,8 @@ bool OutputNameFits(const std::string& output, TableKind kind, std::string& reas
 {
     const auto named = TableKindFromPath(output);
     if (named && *named != kind) {
-        reason = std::string("the name says ") + TableKindName(*named) + ", but the table is a " +
-                 TableKindName(kind) + " table";
+        reason = std::string("the name says ") + TableKindName(*named) + ", but the table is a " + TableKindName(kind) +
+                 " table";
         return false;
     }
     return true;
@@ -115,15 +115,15 @@ int BuildFromJson(const std::string& input, const std::string& output, std::ostr
         ReportProblem(err, input, "old tables (cft) are read only: convert the .cft file instead");
         return kExitFailure;
     }
-    ReportProblem(err, input, document.type == JsonValue::Type::Object
-                                  ? "\"format\" must be \"ccf\" or \"tsf\""
-                                  : "not a table: the document must be one object, as dump --json writes it "
-                                    "for one file");
+    ReportProblem(err, input,
+                  document.type == JsonValue::Type::Object
+                      ? "\"format\" must be \"ccf\" or \"tsf\""
+                      : "not a table: the document must be one object, as dump --json writes it "
+                        "for one file");
     return kExitFailure;
 }
 
-int BuildFromCsv(const std::string& input, const std::string& countryText, const std::string& output,
-                 std::ostream& err)
+int BuildFromCsv(const std::string& input, const std::string& countryText, const std::string& output, std::ostream& err)
 {
     std::int64_t iCountry = 0;
     if (!ParseInteger(countryText, iCountry) || iCountry > std::numeric_limits<std::int32_t>::max() ||
@@ -173,13 +173,14 @@ int BuildFromCsv(const std::string& input, const std::string& countryText, const
         const std::size_t expected = frequencies.size() + 1;
         std::int64_t iChannel = 0;
         if (!ParseInteger(row.fields[1], iChannel) || iChannel < 0 || static_cast<std::size_t>(iChannel) != expected) {
-            ReportProblem(err, input, where + list + " channel " + std::to_string(expected) +
-                                          " expected, found " + QuotedExcerpt(row.fields[1]));
+            ReportProblem(err, input,
+                          where + list + " channel " + std::to_string(expected) + " expected, found " +
+                              QuotedExcerpt(row.fields[1]));
             return kExitFailure;
         }
         if (iChannel > ChannelTable::kMaxChannels) {
-            ReportProblem(err, input, where + "a list holds at most " + std::to_string(ChannelTable::kMaxChannels) +
-                                          " channels");
+            ReportProblem(err, input,
+                          where + "a list holds at most " + std::to_string(ChannelTable::kMaxChannels) + " channels");
             return kExitFailure;
         }
         double dbFrequency = 0.0;

@@ -32,5 +32,4 @@ int RunPlans(const Arguments& args, std::ostream& out, std::ostream& err);
 
 // build --plan NAME (pPlan) or --country-plan CODE_OR_NAME (pCountry): a new
 // table filled from the installed channel plans as the editor fills it.
-int BuildFromPlans(const std::string* pPlan, const std::string* pCountry, const std::string& output,
-                   std::ostream& err);
+int BuildFromPlans(const std::string* pPlan, const std::string* pCountry, const std::string& output, std::ostream& err);

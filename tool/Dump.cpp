@@ -58,8 +58,8 @@ int RunDump(const Arguments& args, std::ostream& out, std::ostream& err)
 {
     ParsedOptions options;
     std::string error;
-    if (!ParseOptions(args, {{"--json", nullptr, false}, {"--type", nullptr, true}, {"--help", "-h", false}},
-                      options, error))
+    if (!ParseOptions(args, {{"--json", nullptr, false}, {"--type", nullptr, true}, {"--help", "-h", false}}, options,
+                      error))
         return ReportUsage(err, "dump", error);
     if (options.Has("--help"))
         return PrintHelp(out, "dump") ? kExitSuccess : kExitFailure;

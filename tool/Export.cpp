@@ -26,8 +26,8 @@ void ExportTuners(std::ostream& out, const TunerSpecTable& table)
         out << e.iFactory() << ',' << e.iTunerType() << ',' << TunerSortKey(e) << ','
             << FormatDouble(e.dbLowBandStart()) << ',' << FormatDouble(e.dbMidBandStart()) << ','
             << FormatDouble(e.dbHighBandStart()) << ',' << FormatDouble(e.dbHighBandEnd()) << ','
-            << FormatDouble(e.dbPictureCarrier()) << ',' << FormatDouble(e.dbPictureCarrier2()) << ','
-            << e.wLowCode() << ',' << e.wMidCode() << ',' << e.wHighCode() << ',' << e.wReserved() << '\n';
+            << FormatDouble(e.dbPictureCarrier()) << ',' << FormatDouble(e.dbPictureCarrier2()) << ',' << e.wLowCode()
+            << ',' << e.wMidCode() << ',' << e.wHighCode() << ',' << e.wReserved() << '\n';
     }
 }
 

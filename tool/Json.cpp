@@ -128,13 +128,9 @@ private:
         if (AtEnd())
             return Fail("unexpected end of the document");
         switch (Peek()) {
-        case '{':
-            return ParseObject(value, depth);
-        case '[':
-            return ParseArray(value, depth);
-        case '"':
-            value.type = JsonValue::Type::String;
-            return ParseString(value.text);
+        case '{': return ParseObject(value, depth);
+        case '[': return ParseArray(value, depth);
+        case '"': value.type = JsonValue::Type::String; return ParseString(value.text);
         case 't':
             value.type = JsonValue::Type::Bool;
             value.boolean = true;
@@ -143,11 +139,8 @@ private:
             value.type = JsonValue::Type::Bool;
             value.boolean = false;
             return Literal("false");
-        case 'n':
-            value.type = JsonValue::Type::Null;
-            return Literal("null");
-        default:
-            return ParseNumber(value);
+        case 'n': value.type = JsonValue::Type::Null; return Literal("null");
+        default: return ParseNumber(value);
         }
     }
 
@@ -297,9 +290,7 @@ private:
                 AppendUtf8(out, unit);
                 break;
             }
-            default:
-                --m_pos;
-                return Fail("unknown escape");
+            default: --m_pos; return Fail("unknown escape");
             }
         }
     }

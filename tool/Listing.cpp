@@ -73,8 +73,8 @@ void ListLegacyChannels(std::ostream& out, const char* name, EntryRange<LegacyCh
     std::int32_t iChannel = 0;
     for (const LegacyChannelNode& node : entries) {
         out << "  " << name << ' ' << Printf("%03lld", ++iChannel) << "  "
-            << Frequency(static_cast<double>(node.fFrequency)) << "  words " << node.wExtra1 << ' '
-            << node.wExtra2 << '\n';
+            << Frequency(static_cast<double>(node.fFrequency)) << "  words " << node.wExtra1 << ' ' << node.wExtra2
+            << '\n';
     }
 }
 
@@ -114,8 +114,8 @@ void ListTunerTable(std::ostream& out, const TunerSpecTable& table)
             << " MHz, code " << Hex(e.wMidCode(), 4) << '\n';
         out << "  high band: " << FormatDouble(e.dbHighBandStart()) << " to " << FormatDouble(e.dbHighBandEnd())
             << " MHz, code " << Hex(e.wHighCode(), 4) << '\n';
-        out << "  picture carrier: " << FormatDouble(e.dbPictureCarrier()) << " MHz, picture carrier 2: "
-            << FormatDouble(e.dbPictureCarrier2()) << " MHz\n";
+        out << "  picture carrier: " << FormatDouble(e.dbPictureCarrier())
+            << " MHz, picture carrier 2: " << FormatDouble(e.dbPictureCarrier2()) << " MHz\n";
         out << "  reserved: " << e.wReserved() << '\n';
     }
 }

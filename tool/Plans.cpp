@@ -16,9 +16,9 @@ namespace {
 void ReportPlanProblems(const PlanLibrary& library, std::ostream& err)
 {
     for (const PlanProblem& problem : library.Problems())
-        ReportProblem(err, problem.path, problem.line == 0 ? problem.reason
-                                                           : "line " + std::to_string(problem.line) + ": " +
-                                                                 problem.reason);
+        ReportProblem(err, problem.path,
+                      problem.line == 0 ? problem.reason
+                                        : "line " + std::to_string(problem.line) + ": " + problem.reason);
 }
 
 const char* Numbering(const ChannelPlan& plan)
@@ -94,8 +94,7 @@ int RunPlans(const Arguments& args, std::ostream& out, std::ostream& err)
     return kExitSuccess;
 }
 
-int BuildFromPlans(const std::string* pPlan, const std::string* pCountry, const std::string& output,
-                   std::ostream& err)
+int BuildFromPlans(const std::string* pPlan, const std::string* pCountry, const std::string& output, std::ostream& err)
 {
     const auto named = TableKindFromPath(output);
     if (named && *named != TableKind::Channel) {
@@ -120,14 +119,16 @@ int BuildFromPlans(const std::string* pPlan, const std::string* pCountry, const 
         const CountryPlans* pFound = library.FindCountry(*pCountry);
         if (!pFound) {
             ReportPlanProblems(library, err);
-            ReportProblem(err, "", "no country has the calling code or name \"" + *pCountry +
-                                       "\" (vornalix-tool plans lists them)");
+            ReportProblem(err, "",
+                          "no country has the calling code or name \"" + *pCountry +
+                              "\" (vornalix-tool plans lists them)");
             return kExitFailure;
         }
         if (!document.NewFromCountry(*pFound, library)) {
             ReportPlanProblems(library, err);
-            ReportProblem(err, "", "the plans of " + pFound->name + " (" + pFound->airPlan + ", " +
-                                       pFound->cablePlan + ") cannot all be read");
+            ReportProblem(err, "",
+                          "the plans of " + pFound->name + " (" + pFound->airPlan + ", " + pFound->cablePlan +
+                              ") cannot all be read");
             return kExitFailure;
         }
     }

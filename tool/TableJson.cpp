@@ -4,9 +4,9 @@
 #include <limits>
 #include <new>
 
-#include "TableFormat.h"
 #include "Numbers.h"
 #include "Printable.h"
+#include "TableFormat.h"
 
 namespace {
 
@@ -52,8 +52,8 @@ public:
         : m_value(value), m_path(std::move(path)), m_error(error)
     {
         if (value.type != JsonValue::Type::Object)
-            Fail(m_path.empty() ? "the document" : m_path, std::string("must be an object, not ") +
-                                                               JsonTypeName(value.type));
+            Fail(m_path.empty() ? "the document" : m_path,
+                 std::string("must be an object, not ") + JsonTypeName(value.type));
     }
 
     bool Ok() const { return m_bOk; }
@@ -401,8 +401,8 @@ bool ChannelTableFromJson(const JsonValue& document, ChannelTable& table, std::s
         return false;
     if (*pFormat != "ccf")
         return reader.Fail("format", "must be \"ccf\" for a channel table");
-    if (!reader.Integer("marker", false, 0, 65535, iMarker) || !reader.Integer("reserved", false, 0, 65535, iReserved) ||
-        !ReadMagic(reader, dwMagic) ||
+    if (!reader.Integer("marker", false, 0, 65535, iMarker) ||
+        !reader.Integer("reserved", false, 0, 65535, iReserved) || !ReadMagic(reader, dwMagic) ||
         !reader.Integer("country_code", true, std::numeric_limits<std::int32_t>::min(),
                         std::numeric_limits<std::int32_t>::max(), iCountry) ||
         !ReadEndMark(reader, endMark) || !ReadChannelList(reader, "air", table, ChannelModeAir, header, error) ||
@@ -431,8 +431,8 @@ bool TunerTableFromJson(const JsonValue& document, TunerSpecTable& table, std::s
     if (*pFormat != "tsf")
         return reader.Fail("format", "must be \"tsf\" for a tuner table");
     const bool bHasCount = document.Find("entry_count") != nullptr;
-    if (!reader.Integer("marker", false, 0, 65535, iMarker) || !reader.Integer("reserved", false, 0, 65535, iReserved) ||
-        !ReadMagic(reader, dwMagic) ||
+    if (!reader.Integer("marker", false, 0, 65535, iMarker) ||
+        !reader.Integer("reserved", false, 0, 65535, iReserved) || !ReadMagic(reader, dwMagic) ||
         !reader.Integer("entry_count", false, std::numeric_limits<std::int32_t>::min(),
                         std::numeric_limits<std::int32_t>::max(), iCount) ||
         !ReadEndMark(reader, endMark) || !reader.Array("entries", pEntries) || !reader.Finish())

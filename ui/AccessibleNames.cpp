@@ -57,7 +57,8 @@ void NameControlsByLabels(QWidget* pDialog, const DialogTemplate& tpl, const std
             const bool sameRow = r.top() <= rect.bottom() && r.bottom() >= rect.top();
             if (sameRow && r.right() < rect.left() && (!left.first || r.x() > left.first->x))
                 left = label;
-            const bool column = std::abs(r.x() - rect.x()) <= 4 && r.bottom() < rect.top() && rect.top() - r.bottom() <= 20;
+            const bool column =
+                std::abs(r.x() - rect.x()) <= 4 && r.bottom() < rect.top() && rect.top() - r.bottom() <= 20;
             if (column && (!above.first || r.y() > above.first->y))
                 above = label;
         }

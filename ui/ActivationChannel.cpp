@@ -45,8 +45,8 @@ struct ActivationChannel::Connection
 };
 
 ActivationChannel::ActivationChannel(const QString& socketPath, QObject* pParent)
-    : QObject(pParent), m_socketPath(socketPath), m_pExpiryTimer(new QTimer(this)),
-      m_pResumeTimer(new QTimer(this)), m_pRaiseTimer(new QTimer(this))
+    : QObject(pParent), m_socketPath(socketPath), m_pExpiryTimer(new QTimer(this)), m_pResumeTimer(new QTimer(this)),
+      m_pRaiseTimer(new QTimer(this))
 {
     m_clock.start();
     m_pExpiryTimer->setSingleShot(true);
@@ -135,9 +135,7 @@ bool ActivationChannel::AcceptOne()
             }
             PauseAccepting();
             return false;
-        default:
-            PauseAccepting();
-            return false;
+        default: PauseAccepting(); return false;
         }
     }
     // A newcomer is more likely a genuine start than the oldest, silent peer.

@@ -2,5 +2,4 @@
 
 #include "resource.h"
 
-CAboutDlg::CAboutDlg(UserServices& services, QWidget* pParent)
-    : CDialog(IDD_ABOUTBOX, services, pParent) {}
+CAboutDlg::CAboutDlg(UserServices& services, QWidget* pParent) : CDialog(IDD_ABOUTBOX, services, pParent) {}

@@ -7,8 +7,8 @@
 #include "ChannelTable.h"
 #include "FileIO.h"
 #include "FileMessages.h"
-#include "LegacyConversion.h"
 #include "LegacyChannelTable.h"
+#include "LegacyConversion.h"
 #include "TableOperations.h"
 #include "UserServices.h"
 #include "resource.h"
@@ -84,10 +84,8 @@ void CConvertDlg::OnOK()
         return;
     FileError error;
     switch (ConvertAndWrite(*m_pLegacyTable, m_strInputPath, m_strOutputPath, *m_pChannelTable, error)) {
-    case ConversionResult::Written:
-        break;
-    case ConversionResult::NotConvertible:
-        return;
+    case ConversionResult::Written: break;
+    case ConversionResult::NotConvertible: return;
     case ConversionResult::WouldReplaceInput:
         // Not a folder to put right: the old table's own name leads here.
         error.text = "the converted table would replace the old table itself; an old table is named .cft";

@@ -29,7 +29,7 @@ const DialogTemplate& TemplateOrEmpty(int id)
 
 Qt::Alignment TextAlignment(unsigned styles)
 {
-    Qt::Alignment alignment = (styles & StyleCenter) ? Qt::AlignHCenter
+    Qt::Alignment alignment = (styles & StyleCenter)  ? Qt::AlignHCenter
                               : (styles & StyleRight) ? Qt::AlignRight
                                                       : Qt::AlignLeft;
     return alignment | ((styles & StyleVCenter) ? Qt::AlignVCenter : Qt::AlignTop);
@@ -118,9 +118,7 @@ QWidget* CDialog::CreateControl(const ControlTemplate& control)
         pWidget = pLabel;
         break;
     }
-    case ControlKind::GroupBox:
-        pWidget = new QGroupBox(text, this);
-        break;
+    case ControlKind::GroupBox: pWidget = new QGroupBox(text, this); break;
     case ControlKind::Edit: {
         auto* pEdit = new QLineEdit(text, this);
         pEdit->setFrame(control.styles & StyleBorder);
@@ -139,9 +137,7 @@ QWidget* CDialog::CreateControl(const ControlTemplate& control)
         pCombo->setGeometry(rect.x(), rect.y(), rect.width(), pCombo->sizeHint().height());
         return pCombo;
     }
-    case ControlKind::ListView:
-        pWidget = new ListView(this, control.styles & StyleSingleSel);
-        break;
+    case ControlKind::ListView: pWidget = new ListView(this, control.styles & StyleSingleSel); break;
     case ControlKind::Icon: {
         auto* pLabel = new QLabel(this);
         pLabel->setPixmap(ApplicationIcon().pixmap(32, 32));
@@ -192,8 +188,7 @@ void CDialog::SetDlgItemText(int id, const QString& text)
         pLabel->setText(text);
         if (IsDisplay(pLabel))
             NotifyDisplayTextChanged(pLabel, oldText, text);
-    }
-    else if (auto* pButton = qobject_cast<QAbstractButton*>(pWidget))
+    } else if (auto* pButton = qobject_cast<QAbstractButton*>(pWidget))
         pButton->setText(text);
     else if (auto* pGroup = qobject_cast<QGroupBox*>(pWidget))
         pGroup->setTitle(text);

@@ -57,8 +57,7 @@ public:
     // The control with this id as the widget class it must be. A wrong id or
     // class is a mistake in the dialog's code: debug builds stop on it at once
     // instead of letting a text come back empty or a call do nothing.
-    template <class Widget>
-    Widget* Control(int id) const
+    template <class Widget> Widget* Control(int id) const
     {
         auto* pWidget = qobject_cast<Widget*>(Item(id));
         Q_ASSERT_X(pWidget, "CDialog::Control", "the control is of another class");

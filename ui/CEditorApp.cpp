@@ -5,9 +5,9 @@
 
 #include "ActivationChannel.h"
 #include "CLauncherDlg.h"
-#include "UserServices.h"
 #include "SingleInstance.h"
 #include "Strings.h"
+#include "UserServices.h"
 
 CEditorApp theApp;
 

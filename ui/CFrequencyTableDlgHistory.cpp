@@ -12,13 +12,12 @@ namespace {
 
 // The displays a command may change, in the order a view image holds them.
 constexpr int kShownTexts[] = {
-    IDC_STATIC_MODE,    IDC_STATIC_CHANNEL_NUMBER, IDC_STATIC_COUNTRY_CODE, IDC_STATIC_COUNTRY,
-    IDC_STATIC_TV_SYSTEM, IDC_STATIC_AIR_MIN,      IDC_STATIC_AIR_MAX,      IDC_STATIC_CABLE_MIN,
-    IDC_STATIC_CABLE_MAX,
+    IDC_STATIC_MODE,    IDC_STATIC_CHANNEL_NUMBER, IDC_STATIC_COUNTRY_CODE, IDC_STATIC_COUNTRY,   IDC_STATIC_TV_SYSTEM,
+    IDC_STATIC_AIR_MIN, IDC_STATIC_AIR_MAX,        IDC_STATIC_CABLE_MIN,    IDC_STATIC_CABLE_MAX,
 };
 // The table and channel controls, which the first table enables.
 constexpr int kSwitchedControls[] = {
-    IDC_COMBO_MODE, IDC_EDIT_COUNTRY_CODE, IDC_BUTTON_ENTER, IDC_EDIT_FREQUENCY,
+    IDC_COMBO_MODE, IDC_EDIT_COUNTRY_CODE, IDC_BUTTON_ENTER,      IDC_EDIT_FREQUENCY,
     IDC_BUTTON_ADD, IDC_BUTTON_RESET,      IDC_BUTTON_SAVE_VALUE,
 };
 constexpr std::size_t kViewSize = std::size(kShownTexts) + std::size(kSwitchedControls) + 1;
@@ -86,14 +85,9 @@ bool CFrequencyTableDlg::OnHistoryCommand(int id)
 bool CFrequencyTableDlg::HandleHistoryKey(QKeyEvent* pEvent)
 {
     switch (HistoryKeyOf(pEvent)) {
-    case HistoryKey::Undo:
-        OnUndo();
-        return true;
-    case HistoryKey::Redo:
-        OnRedo();
-        return true;
-    case HistoryKey::None:
-        break;
+    case HistoryKey::Undo: OnUndo(); return true;
+    case HistoryKey::Redo: OnRedo(); return true;
+    case HistoryKey::None: break;
     }
     return false;
 }

@@ -29,9 +29,7 @@ void CFrequencyTableDlg::InitRecovery()
 void CFrequencyTableDlg::OnDocumentChanged(ChannelTableDocument::Change change)
 {
     switch (change) {
-    case ChannelTableDocument::Change::Edited:
-        m_pRecoveryTimer->start();
-        break;
+    case ChannelTableDocument::Change::Edited: m_pRecoveryTimer->start(); break;
     case ChannelTableDocument::Change::AboutToReplace:
         // The table being dropped keeps its copy, up to its last change.
         if (m_pRecoveryTimer->isActive()) {
@@ -39,9 +37,7 @@ void CFrequencyTableDlg::OnDocumentChanged(ChannelTableDocument::Change change)
             WriteRecoveryCopy();
         }
         break;
-    case ChannelTableDocument::Change::Replaced:
-        m_pRecovery->StartNewCopy();
-        break;
+    case ChannelTableDocument::Change::Replaced: m_pRecovery->StartNewCopy(); break;
     }
 }
 

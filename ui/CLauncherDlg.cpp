@@ -9,8 +9,7 @@
 #include "UserServices.h"
 #include "resource.h"
 
-CLauncherDlg::CLauncherDlg(UserServices& services, QWidget* pParent)
-    : CDialog(IDD_LAUNCHER, services, pParent)
+CLauncherDlg::CLauncherDlg(UserServices& services, QWidget* pParent) : CDialog(IDD_LAUNCHER, services, pParent)
 {
     OnClicked(IDC_BUTTON_FREQUENCY_EDIT, [this] { OnFrequencyTableEdit(); });
     OnClicked(IDC_BUTTON_TUNER_EDIT, [this] { OnTunerSpecificationEdit(); });
@@ -59,7 +58,6 @@ void CLauncherDlg::RunEditorFor(const QString& path, FileKind kind)
         Services().RunModal(dlg);
         break;
     }
-    case FileKind::Unknown:
-        break;
+    case FileKind::Unknown: break;
     }
 }

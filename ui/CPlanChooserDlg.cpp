@@ -124,32 +124,24 @@ void CPlanChooserDlg::SetFilter(const QString& text)
 
 void CPlanChooserDlg::ShowRows()
 {
-    GetListView(IDC_LIST_PLAN_COUNTRIES)->SetRows(static_cast<int>(m_shownCountries.size()), [this](int row, int column) {
-        const CountryPlans& country = *m_shownCountries[static_cast<std::size_t>(row)];
-        switch (column) {
-        case 0:
-            return Text(country.name);
-        case 1:
-            return QString::number(country.iCallingCode);
-        case 2:
-            return Text(country.tvSystem);
-        case 3:
-            return country.airPlan.empty() ? QStringLiteral("--") : Text(country.airPlan);
-        default:
-            return country.cablePlan.empty() ? QStringLiteral("--") : Text(country.cablePlan);
-        }
-    });
+    GetListView(IDC_LIST_PLAN_COUNTRIES)
+        ->SetRows(static_cast<int>(m_shownCountries.size()), [this](int row, int column) {
+            const CountryPlans& country = *m_shownCountries[static_cast<std::size_t>(row)];
+            switch (column) {
+            case 0: return Text(country.name);
+            case 1: return QString::number(country.iCallingCode);
+            case 2: return Text(country.tvSystem);
+            case 3: return country.airPlan.empty() ? QStringLiteral("--") : Text(country.airPlan);
+            default: return country.cablePlan.empty() ? QStringLiteral("--") : Text(country.cablePlan);
+            }
+        });
     GetListView(IDC_LIST_PLANS)->SetRows(static_cast<int>(m_shownPlans.size()), [this](int row, int column) {
         const ChannelPlan& plan = *m_shownPlans[static_cast<std::size_t>(row)];
         switch (column) {
-        case 0:
-            return Text(plan.name);
-        case 1:
-            return QString::number(plan.channels.size());
-        case 2:
-            return Labels(plan);
-        default:
-            return Text(plan.source);
+        case 0: return Text(plan.name);
+        case 1: return QString::number(plan.channels.size());
+        case 2: return Labels(plan);
+        default: return Text(plan.source);
         }
     });
 }

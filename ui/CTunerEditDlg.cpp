@@ -227,14 +227,10 @@ void CTunerEditDlg::RefreshTableList()
     GetListView(IDC_LIST_TUNERS)->SetRows(count, [rows = std::move(rows)](int row, int column) {
         const TunerRow& codes = rows[static_cast<std::size_t>(row)];
         switch (column) {
-        case 0:
-            return QString::asprintf("%03i", row);
-        case 1:
-            return Hex2(codes.iFactory);
-        case 2:
-            return Hex2(codes.iTunerType);
-        default:
-            return QString();
+        case 0: return QString::asprintf("%03i", row);
+        case 1: return Hex2(codes.iFactory);
+        case 2: return Hex2(codes.iTunerType);
+        default: return QString();
         }
     });
 }

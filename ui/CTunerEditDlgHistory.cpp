@@ -13,8 +13,8 @@ namespace {
 
 // The details area, in the order a view image holds it.
 constexpr int kShownTexts[] = {
-    IDC_STATIC_FACTORY,  IDC_STATIC_TUNER_TYPE, IDC_STATIC_LOW_RANGE,       IDC_STATIC_MID_RANGE,
-    IDC_STATIC_HIGH_RANGE, IDC_STATIC_LOW_CODE, IDC_STATIC_MID_CODE,        IDC_STATIC_HIGH_CODE,
+    IDC_STATIC_FACTORY,         IDC_STATIC_TUNER_TYPE,       IDC_STATIC_LOW_RANGE, IDC_STATIC_MID_RANGE,
+    IDC_STATIC_HIGH_RANGE,      IDC_STATIC_LOW_CODE,         IDC_STATIC_MID_CODE,  IDC_STATIC_HIGH_CODE,
     IDC_STATIC_PICTURE_CARRIER, IDC_STATIC_PICTURE_CARRIER2,
 };
 
@@ -75,14 +75,9 @@ bool CTunerEditDlg::OnHistoryCommand(int id)
 bool CTunerEditDlg::HandleHistoryKey(QKeyEvent* pEvent)
 {
     switch (HistoryKeyOf(pEvent)) {
-    case HistoryKey::Undo:
-        OnUndo();
-        return true;
-    case HistoryKey::Redo:
-        OnRedo();
-        return true;
-    case HistoryKey::None:
-        break;
+    case HistoryKey::Undo: OnUndo(); return true;
+    case HistoryKey::Redo: OnRedo(); return true;
+    case HistoryKey::None: break;
     }
     return false;
 }

@@ -29,9 +29,7 @@ void CTunerEditDlg::InitRecovery()
 void CTunerEditDlg::OnDocumentChanged(TunerTableDocument::Change change)
 {
     switch (change) {
-    case TunerTableDocument::Change::Edited:
-        m_pRecoveryTimer->start();
-        break;
+    case TunerTableDocument::Change::Edited: m_pRecoveryTimer->start(); break;
     case TunerTableDocument::Change::AboutToReplace:
         // The table being dropped keeps its copy, up to its last change.
         if (m_pRecoveryTimer->isActive()) {
@@ -39,9 +37,7 @@ void CTunerEditDlg::OnDocumentChanged(TunerTableDocument::Change change)
             WriteRecoveryCopy();
         }
         break;
-    case TunerTableDocument::Change::Replaced:
-        m_pRecovery->StartNewCopy();
-        break;
+    case TunerTableDocument::Change::Replaced: m_pRecovery->StartNewCopy(); break;
     }
 }
 

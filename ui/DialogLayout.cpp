@@ -22,8 +22,8 @@ DialogBaseUnits BaseUnitsOf(const QFont& font)
 {
     const QFontMetrics metrics(font);
     // The average width of the 52 letters, rounded as the original platform rounds it.
-    const int letters = metrics.horizontalAdvance(
-        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const int letters =
+        metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     return DialogBaseUnits{static_cast<double>((letters / 26 + 1) / 2), static_cast<double>(metrics.height())};
 }
 
@@ -48,18 +48,11 @@ DialogBaseUnits FitCaptions(const DialogTemplate& tpl, const QFont& font, Dialog
                 continue;
             margin = 2;
             break;
-        case ControlKind::DisplayText:
-            margin = kDisplayTextMargin;
-            break;
+        case ControlKind::DisplayText: margin = kDisplayTextMargin; break;
         case ControlKind::PushButton:
-        case ControlKind::DefPushButton:
-            margin = 12;
-            break;
-        case ControlKind::GroupBox:
-            margin = 16;
-            break;
-        default:
-            continue;
+        case ControlKind::DefPushButton: margin = 12; break;
+        case ControlKind::GroupBox: margin = 16; break;
+        default: continue;
         }
         const int need = metrics.horizontalAdvance(QString::fromLatin1(control.text)) + margin;
         units.cx = std::max(units.cx, need * 4.0 / control.cx);
@@ -109,20 +102,15 @@ namespace {
 int GrowthCost(ControlKind kind)
 {
     switch (kind) {
-    case ControlKind::GroupBox:
-        return 0;
+    case ControlKind::GroupBox: return 0;
     case ControlKind::Label:
-    case ControlKind::DisplayText:
-        return 1;
-    case ControlKind::Edit:
-        return 3;
+    case ControlKind::DisplayText: return 1;
+    case ControlKind::Edit: return 3;
     case ControlKind::PushButton:
     case ControlKind::DefPushButton:
-    case ControlKind::ComboDropList:
-        return 10;
+    case ControlKind::ComboDropList: return 10;
     case ControlKind::ListView:
-    case ControlKind::Icon:
-        return 20;
+    case ControlKind::Icon: return 20;
     }
     return 20;
 }

@@ -24,10 +24,8 @@ public:
             const QString caption = widget()->accessibleName();
             return caption.isEmpty() ? Shown() : caption;
         }
-        case QAccessible::Value:
-            return Shown();
-        default:
-            return QAccessibleWidget::text(t);
+        case QAccessible::Value: return Shown();
+        default: return QAccessibleWidget::text(t);
         }
     }
 
@@ -52,7 +50,8 @@ public:
     {
         const QString shown = Shown();
         startOffset = std::clamp(startOffset, 0, static_cast<int>(shown.size()));
-        endOffset = endOffset < 0 ? static_cast<int>(shown.size()) : std::clamp(endOffset, startOffset, static_cast<int>(shown.size()));
+        endOffset = endOffset < 0 ? static_cast<int>(shown.size())
+                                  : std::clamp(endOffset, startOffset, static_cast<int>(shown.size()));
         return shown.mid(startOffset, endOffset - startOffset);
     }
     int characterCount() const override { return static_cast<int>(Shown().size()); }
@@ -95,8 +94,8 @@ private:
         const QLabel* pLabel = Label();
         const QFontMetrics metrics = pLabel->fontMetrics();
         const QSize size(metrics.horizontalAdvance(Shown()), metrics.height());
-        const QRect contents = pLabel->contentsRect().adjusted(pLabel->margin(), pLabel->margin(), -pLabel->margin(),
-                                                               -pLabel->margin());
+        const QRect contents =
+            pLabel->contentsRect().adjusted(pLabel->margin(), pLabel->margin(), -pLabel->margin(), -pLabel->margin());
         return QStyle::alignedRect(pLabel->layoutDirection(), pLabel->alignment(), size, contents);
     }
 };

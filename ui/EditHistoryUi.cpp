@@ -64,17 +64,16 @@ const RecoveryCopy* ChooseRecoveryCopy(UserServices& services, QWidget* pOwner, 
                                        bool bChannelTables)
 {
     std::vector<MenuItem> items;
-    const std::size_t count =
-        std::min<std::size_t>(copies.size(), IDM_RESTORE_COPY_LAST - IDM_RESTORE_COPY_FIRST + 1);
+    const std::size_t count = std::min<std::size_t>(copies.size(), IDM_RESTORE_COPY_LAST - IDM_RESTORE_COPY_FIRST + 1);
     for (std::size_t i = 0; i < count; ++i) {
         const RecoveryCopy& copy = copies[i];
         const QString when = QDateTime::fromSecsSinceEpoch(copy.iTime).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
         const QString source = copy.source == "new" ? QStringLiteral("new table")
                                                     : QFileInfo(QString::fromStdString(copy.source)).fileName();
-        const QString counts = bChannelTables ? QStringLiteral("%1 antenna, %2 cable channels")
-                                                    .arg(copy.iFirstCount)
-                                                    .arg(copy.iSecondCount)
-                                              : QStringLiteral("%1 tuners").arg(copy.iFirstCount);
+        const QString counts =
+            bChannelTables
+                ? QStringLiteral("%1 antenna, %2 cable channels").arg(copy.iFirstCount).arg(copy.iSecondCount)
+                : QStringLiteral("%1 tuners").arg(copy.iFirstCount);
         items.push_back(MenuItem{IDM_RESTORE_COPY_FIRST + static_cast<int>(i),
                                  when + QStringLiteral(" - ") + source + QStringLiteral(" - ") + counts});
     }

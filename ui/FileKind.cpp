@@ -12,12 +12,9 @@ FileKind KindOfFile(const QString& path)
     if (!kind)
         return FileKind::Unknown;
     switch (*kind) {
-    case TableKind::Channel:
-        return FileKind::ChannelTable;
-    case TableKind::Tuner:
-        return FileKind::TunerTable;
-    case TableKind::Legacy:
-        return FileKind::LegacyTable;
+    case TableKind::Channel: return FileKind::ChannelTable;
+    case TableKind::Tuner: return FileKind::TunerTable;
+    case TableKind::Legacy: return FileKind::LegacyTable;
     }
     return FileKind::Unknown;
 }

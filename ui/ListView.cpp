@@ -15,12 +15,9 @@ namespace {
 Qt::Alignment AlignmentOf(int format)
 {
     switch (format) {
-    case LVCFMT_RIGHT:
-        return Qt::AlignRight | Qt::AlignVCenter;
-    case LVCFMT_CENTER:
-        return Qt::AlignCenter;
-    default:
-        return Qt::AlignLeft | Qt::AlignVCenter;
+    case LVCFMT_RIGHT: return Qt::AlignRight | Qt::AlignVCenter;
+    case LVCFMT_CENTER: return Qt::AlignCenter;
+    default: return Qt::AlignLeft | Qt::AlignVCenter;
     }
 }
 

@@ -121,9 +121,9 @@ public:
     void setSelectionModel(QItemSelectionModel* pSelectionModel) override;
 
 signals:
-    void Clicked();             // left button released over the list
-    void RightClicked();        // right button released over the list, the menu key or Shift+F10
-    void KeyDown(int key);      // before the list's own key handling
+    void Clicked();        // left button released over the list
+    void RightClicked();   // right button released over the list, the menu key or Shift+F10
+    void KeyDown(int key); // before the list's own key handling
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;

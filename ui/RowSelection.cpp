@@ -122,15 +122,9 @@ void RowSelection::Apply(int first, int last, Merge merge)
         if (index == static_cast<std::size_t>(last) / kWordBits)
             bits &= ~BitsFrom(last % kWordBits + 1);
         switch (merge) {
-        case Merge::Add:
-            m_words[index] |= bits;
-            break;
-        case Merge::Remove:
-            m_words[index] &= ~bits;
-            break;
-        case Merge::Exchange:
-            m_words[index] ^= bits;
-            break;
+        case Merge::Add: m_words[index] |= bits; break;
+        case Merge::Remove: m_words[index] &= ~bits; break;
+        case Merge::Exchange: m_words[index] ^= bits; break;
         }
     }
     Trim();
@@ -143,15 +137,9 @@ void RowSelection::Apply(const RowSelection& other, Merge merge)
     const std::size_t words = std::min(m_words.size(), other.m_words.size());
     for (std::size_t index = 0; index < words; ++index) {
         switch (merge) {
-        case Merge::Add:
-            m_words[index] |= other.m_words[index];
-            break;
-        case Merge::Remove:
-            m_words[index] &= ~other.m_words[index];
-            break;
-        case Merge::Exchange:
-            m_words[index] ^= other.m_words[index];
-            break;
+        case Merge::Add: m_words[index] |= other.m_words[index]; break;
+        case Merge::Remove: m_words[index] &= ~other.m_words[index]; break;
+        case Merge::Exchange: m_words[index] ^= other.m_words[index]; break;
         }
     }
     Trim();

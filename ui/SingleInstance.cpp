@@ -16,7 +16,9 @@ namespace {
 // nobody else can have put anything in it, nor take it away.
 bool IsPrivateFolder(const QString& folder)
 {
-    struct stat info{};
+    struct stat info
+    {
+    };
     return ::lstat(QFile::encodeName(folder).constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
            info.st_uid == ::geteuid() && (info.st_mode & (S_IRWXG | S_IRWXO)) == 0;
 }

@@ -18,9 +18,9 @@ public:
 
     enum class Result
     {
-        Acquired,       // this process holds the token
-        HeldElsewhere,  // another running instance holds it
-        Unavailable,    // the token could not be made; run unguarded
+        Acquired,      // this process holds the token
+        HeldElsewhere, // another running instance holds it
+        Unavailable,   // the token could not be made; run unguarded
     };
     Result TryAcquire();
     void Release();

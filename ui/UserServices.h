@@ -14,11 +14,11 @@ class QWidget;
 
 struct FileDialogRequest
 {
-    bool bOpen = true;      // open or save variant
-    QString defaultExt;     // appended to a typed name without extension
-    QString fileName;       // initial file name
-    unsigned flags = 0;     // OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT as the dialogs pass them
-    QString filter;         // "Name (*.ext)|*.ext|...||"
+    bool bOpen = true;  // open or save variant
+    QString defaultExt; // appended to a typed name without extension
+    QString fileName;   // initial file name
+    unsigned flags = 0; // OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT as the dialogs pass them
+    QString filter;     // "Name (*.ext)|*.ext|...||"
 };
 
 constexpr unsigned OFN_HIDEREADONLY = 0x4;
@@ -26,7 +26,7 @@ constexpr unsigned OFN_OVERWRITEPROMPT = 0x2;
 
 struct MenuItem
 {
-    int command = 0;   // 0 for a separator
+    int command = 0; // 0 for a separator
     QString text;
     bool bEnabled = true; // a greyed item cannot be chosen
 };

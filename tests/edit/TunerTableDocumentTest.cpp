@@ -46,7 +46,8 @@ TEST(TunerTableDocument, AddInfoPlacesEntriesInKeyOrderAndRefusesATakenKey)
     EXPECT_TRUE(doc.AddInfo(Valid(0x05, 0x01)).bAdded);
     EXPECT_TRUE(doc.AddInfo(Valid(0x12, 0x07)).bAdded);
     // Keys 105, 138 and 718: factory + 10 x the type's high digits + 100 x its low digit.
-    EXPECT_EQ(Keys(doc), (std::vector<std::pair<std::int32_t, std::int32_t>>{{0x05, 0x01}, {0x12, 0x21}, {0x12, 0x07}}));
+    EXPECT_EQ(Keys(doc),
+              (std::vector<std::pair<std::int32_t, std::int32_t>>{{0x05, 0x01}, {0x12, 0x21}, {0x12, 0x07}}));
 
     TunerInput again = Valid(0x12, 0x07);
     again.lowBandStart = "50";
@@ -67,7 +68,7 @@ TEST(TunerTableDocument, EachCheckRefusesWithItsMessageInOrder)
     const std::string coverage = "Channel Coverage input error, try again!";
     const std::string bandCode = "Band Code input error, try again!";
     std::string TunerInput::*edges[] = {&TunerInput::lowBandStart, &TunerInput::midBandStart,
-                                         &TunerInput::highBandStart, &TunerInput::highBandEnd};
+                                        &TunerInput::highBandStart, &TunerInput::highBandEnd};
     for (auto field : edges) {
         for (const char* bad : {"", "0", "-1", "0x1A", "inf", "nan", "1e400", "MHz"}) {
             TunerInput in = Valid(1, 1);

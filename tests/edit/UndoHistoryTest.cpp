@@ -51,8 +51,7 @@ ChannelState StateOf(const ChannelTableDocument& doc)
 
 // The model: every step as the states before and after it, and how many
 // are applied.
-template <class State>
-struct HistoryModel
+template <class State> struct HistoryModel
 {
     std::vector<std::pair<State, State>> steps;
     std::size_t applied = 0;
@@ -100,10 +99,8 @@ unsigned Below(std::mt19937& rng, std::uint64_t n)
 double RandomFrequency(std::mt19937& rng)
 {
     switch (Below(rng, 8)) {
-    case 0:
-        return 0.0;
-    case 1:
-        return -1.5;
+    case 0: return 0.0;
+    case 1: return -1.5;
     case 2: {
         // A NaN with a payload of its own: kept bit for bit like any value.
         std::uint64_t bits = 0x7FF8000000000000ull | Below(rng, 0x10000);
@@ -111,10 +108,8 @@ double RandomFrequency(std::mt19937& rng)
         std::memcpy(&db, &bits, sizeof db);
         return db;
     }
-    case 3:
-        return 55.25; // repeated values make the changed middle ambiguous
-    default:
-        return 40.0 + static_cast<double>(Below(rng, 80000)) / 100.0;
+    case 3: return 55.25; // repeated values make the changed middle ambiguous
+    default: return 40.0 + static_cast<double>(Below(rng, 80000)) / 100.0;
     }
 }
 
@@ -207,16 +202,11 @@ private:
     {
         const std::int32_t n = Count();
         switch (Below(m_rng, 6)) {
-        case 0:
-            return 1;
-        case 1:
-            return n;
-        case 2:
-            return n + 1;
-        case 3:
-            return 0;
-        default:
-            return n > 0 ? 1 + static_cast<std::int32_t>(Below(m_rng, static_cast<unsigned>(n))) : 1;
+        case 0: return 1;
+        case 1: return n;
+        case 2: return n + 1;
+        case 3: return 0;
+        default: return n > 0 ? 1 + static_cast<std::int32_t>(Below(m_rng, static_cast<unsigned>(n))) : 1;
         }
     }
 
@@ -569,12 +559,13 @@ TEST(TunerDocumentHistory, RandomCommandsUndoToTheFirstImageAndRedoToTheLast)
                 const TunerState before = TunerStateOf(doc);
                 FileError loadError;
                 if (pick < 60) {
-                    doc.AddInfo(Input(static_cast<std::int32_t>(Below(rng, 5)), static_cast<std::int32_t>(Below(rng, 40)),
-                                      Below(rng, 8) != 0));
+                    doc.AddInfo(Input(static_cast<std::int32_t>(Below(rng, 5)),
+                                      static_cast<std::int32_t>(Below(rng, 40)), Below(rng, 8) != 0));
                 } else if (pick < 82) {
                     const std::int32_t n = static_cast<std::int32_t>(doc.Rows().size());
-                    const std::int32_t choices[] = {0, 1, n, n + 1,
-                                                    n > 0 ? 1 + static_cast<std::int32_t>(Below(rng, static_cast<std::uint64_t>(n))) : 1};
+                    const std::int32_t choices[] = {
+                        0, 1, n, n + 1,
+                        n > 0 ? 1 + static_cast<std::int32_t>(Below(rng, static_cast<std::uint64_t>(n))) : 1};
                     doc.SetMenuPos(choices[Below(rng, 5)]);
                     doc.DeleteTuner();
                 } else if (pick < 90) {

@@ -13,9 +13,9 @@
 #include <QTimer>
 
 #include <cerrno>
-#include <memory>
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <vector>
 
 #include <fcntl.h>
@@ -315,8 +315,8 @@ TEST(ActivationChannel, OutOfDescriptorsTheListenerRests)
     QSignalSpy& requests = *listening.pRequests;
 
     const UnderSilentPeers held = HoldSilentPeers(peers, requests, LowestFreeDescriptor(), kSilentPeers);
-    std::cout << "silent peers: " << kSilentPeers << ", no descriptor to spare, CPU while held "
-              << held.cpuShare * 100 << " %\n";
+    std::cout << "silent peers: " << kSilentPeers << ", no descriptor to spare, CPU while held " << held.cpuShare * 100
+              << " %\n";
     EXPECT_LT(held.cpuShare, 0.10) << "the channel spins on a failing accept";
     EXPECT_EQ(held.activationMs, -1) << "a connection was taken without a descriptor";
 
@@ -357,8 +357,8 @@ TEST(ActivationChannel, BurstOfRequestsRaisesTheWindowABoundedNumberOfTimes)
     QTest::qWait(ActivationChannel::kRaiseIntervalMs * 2);
 
     const qint64 burstMs = lastHeardMs - startMs;
-    std::cout << kBurst << " requests in " << burstMs << " ms: " << requests.count() << " heard, "
-              << raises.count() << " raises\n";
+    std::cout << kBurst << " requests in " << burstMs << " ms: " << requests.count() << " heard, " << raises.count()
+              << " raises\n";
     EXPECT_EQ(requests.count(), kBurst);
     EXPECT_GE(raises.count(), 1);
     EXPECT_LE(raises.count(), 2 + burstMs / ActivationChannel::kRaiseIntervalMs);

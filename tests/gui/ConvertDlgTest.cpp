@@ -7,8 +7,8 @@
 #include "CConvertDlg.h"
 #include "CFrequencyTableDlg.h"
 #include "ChannelTable.h"
-#include "GuiTestSupport.h"
 #include "FakeUserServices.h"
+#include "GuiTestSupport.h"
 #include "TestFiles.h"
 #include "resource.h"
 
@@ -127,8 +127,9 @@ TEST_F(ConvertDlgTest, FileThatCannotBeReadSaysWhyAndChangesNothing)
 {
     const QString missing = QString::fromStdString(dir.File("missing.cft"));
     LoadFile(missing);
-    EXPECT_EQ(services.messages, std::vector<QString>{QString("Cannot load \"%1\": %2")
-                                                          .arg(missing, QString::fromLocal8Bit(std::strerror(ENOENT)))});
+    EXPECT_EQ(services.messages,
+              std::vector<QString>{
+                  QString("Cannot load \"%1\": %2").arg(missing, QString::fromLocal8Bit(std::strerror(ENOENT)))});
     ExpectState(dialog, "", "Convert Status", true, false);
 
     // After a conversion, a failed load keeps the result and where it went.
@@ -138,7 +139,8 @@ TEST_F(ConvertDlgTest, FileThatCannotBeReadSaysWhyAndChangesNothing)
     services.messages.clear();
     LoadFile(QString::fromStdString(dir.Path())); // a folder
     ASSERT_EQ(services.messages.size(), 1u);
-    EXPECT_TRUE(services.messages[0].startsWith(QString("Cannot load \"%1\": ").arg(QString::fromStdString(dir.Path()))));
+    EXPECT_TRUE(
+        services.messages[0].startsWith(QString("Cannot load \"%1\": ").arg(QString::fromStdString(dir.Path()))));
     ExpectState(dialog, good, "Convert OK, Save to File", true, false);
     EXPECT_EQ(dialog.OutputPath(), dir.File("good.ccf"));
 

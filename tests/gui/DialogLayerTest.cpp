@@ -12,12 +12,12 @@
 #include <algorithm>
 #include <tuple>
 
-#include "VornalixVersion.h"
 #include "CAboutDlg.h"
 #include "CLauncherDlg.h"
-#include "GuiTestSupport.h"
 #include "FakeUserServices.h"
+#include "GuiTestSupport.h"
 #include "UserServices.h"
+#include "VornalixVersion.h"
 #include "resource.h"
 
 namespace {
@@ -79,7 +79,8 @@ TEST(DialogLayer, EveryControlWithAnIdIsFoundByIt)
             EXPECT_EQ(dialog.GetDlgItem(control.id), pWidget);
             EXPECT_EQ(pWidget->isHidden(), (control.styles & StyleHidden) != 0) << control.id;
             EXPECT_EQ(pWidget->isEnabled(), (control.styles & StyleDisabled) == 0) << control.id;
-            EXPECT_EQ(pWidget->pos(), DialogUnitsToPixels(units, control.x, control.y, control.cx, control.cy).topLeft())
+            EXPECT_EQ(pWidget->pos(),
+                      DialogUnitsToPixels(units, control.x, control.y, control.cx, control.cy).topLeft())
                 << control.id;
             if (control.text && control.kind != ControlKind::ComboDropList) {
                 EXPECT_EQ(dialog.GetDlgItemText(control.id), QString::fromLatin1(control.text)) << control.id;
@@ -346,7 +347,8 @@ TEST(Accessibility, ControlsAreNamedByTheirLabels)
     };
     for (const auto& [dialogId, controlId, name] : expected) {
         CDialog dialog(dialogId, services);
-        EXPECT_EQ(dialog.GetDlgItem(controlId)->accessibleName(), name) << "dialog " << dialogId << " control " << controlId;
+        EXPECT_EQ(dialog.GetDlgItem(controlId)->accessibleName(), name)
+            << "dialog " << dialogId << " control " << controlId;
     }
 }
 

@@ -109,8 +109,7 @@ void ExpectNoOverlaps(const CDialog& dialog)
 }
 
 // Runs the check under the usual font and under a large one.
-template <class Check>
-void AtTwoFontSizes(Check check)
+template <class Check> void AtTwoFontSizes(Check check)
 {
     const QFont original = QApplication::font();
     check();

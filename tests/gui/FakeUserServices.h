@@ -11,7 +11,6 @@
 class FakeUserServices : public UserServices
 {
 public:
-
     // Answers, taken in order; an empty queue answers "cancel" / "no command".
     std::deque<std::optional<QString>> fileAnswers;
     std::deque<int> menuAnswers;

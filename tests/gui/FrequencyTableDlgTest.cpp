@@ -381,7 +381,8 @@ TEST_F(FrequencyTableDlgTest, FailedLoadKeepsTableOriginAndDisplay)
     EXPECT_EQ(Rows(), (std::vector<std::string>{"001|48.25000", "002|--", "003|60.50000"}));
     EXPECT_EQ(TextOf(dlg, IDC_STATIC_COUNTRY), "USA");
     ASSERT_EQ(services.messages.size(), 1u);
-    EXPECT_TRUE(services.messages[0].startsWith(QString("Cannot load \"%1\": ").arg(QString::fromStdString(dir.Path()))))
+    EXPECT_TRUE(
+        services.messages[0].startsWith(QString("Cannot load \"%1\": ").arg(QString::fromStdString(dir.Path()))))
         << services.messages[0].toStdString();
 }
 
@@ -389,8 +390,8 @@ TEST_F(FrequencyTableDlgTest, FailedLoadKeepsTableOriginAndDisplay)
 TEST_F(FrequencyTableDlgTest, FailedLoadSaysWhy)
 {
     const std::string missing = dir.File("missing.ccf");
-    const QString expected =
-        QString("Cannot load \"%1\": %2").arg(QString::fromStdString(missing), QString::fromLocal8Bit(std::strerror(ENOENT)));
+    const QString expected = QString("Cannot load \"%1\": %2")
+                                 .arg(QString::fromStdString(missing), QString::fromLocal8Bit(std::strerror(ENOENT)));
     Load(missing);
     EXPECT_EQ(services.messages, std::vector<QString>{expected});
 
@@ -804,8 +805,8 @@ TEST_F(FrequencyTableDlgTest, MenuKeyAndShiftF10OpenTheRowMenuOnTheSelectedRow)
     ASSERT_EQ(services.menus.size(), 1u);
     EXPECT_TRUE(SameMenu(services.menus[0], WithHistory(kRowMenu, "LoadFromFile", "")));
     EXPECT_EQ(dlg.SelIndex(), 3);
-    EXPECT_EQ(Rows(), (std::vector<std::string>{"001|10.00000", "002|20.00000", "003|--", "004|30.00000",
-                                                "005|40.00000"}));
+    EXPECT_EQ(Rows(),
+              (std::vector<std::string>{"001|10.00000", "002|20.00000", "003|--", "004|30.00000", "005|40.00000"}));
 
     ClickRow(List(), 0);
     List()->setFocus();
@@ -818,8 +819,9 @@ TEST_F(FrequencyTableDlgTest, MenuKeyAndShiftF10OpenTheRowMenuOnTheSelectedRow)
     EXPECT_EQ(Rows(), (std::vector<std::string>{"001|20.00000", "002|--", "003|30.00000", "004|40.00000"}));
 
     // F10 alone and with other modifiers is no menu key.
-    for (Qt::KeyboardModifiers modifiers : {Qt::KeyboardModifiers(Qt::NoModifier), Qt::KeyboardModifiers(Qt::ControlModifier),
-                                            Qt::KeyboardModifiers(Qt::ShiftModifier | Qt::ControlModifier)})
+    for (Qt::KeyboardModifiers modifiers :
+         {Qt::KeyboardModifiers(Qt::NoModifier), Qt::KeyboardModifiers(Qt::ControlModifier),
+          Qt::KeyboardModifiers(Qt::ShiftModifier | Qt::ControlModifier)})
         QTest::keyClick(List(), Qt::Key_F10, modifiers);
     EXPECT_EQ(services.menus.size(), 2u);
 }
@@ -911,7 +913,8 @@ TEST_F(FrequencyTableDlgTest, FailedSaveSaysSo)
     EXPECT_FALSE(FileExists(path));
     ASSERT_EQ(services.messages.size(), 1u);
     EXPECT_EQ(services.messages[0],
-              QString("Cannot save \"%1\": %2").arg(QString::fromStdString(path), QString::fromLocal8Bit(std::strerror(ENOENT))));
+              QString("Cannot save \"%1\": %2")
+                  .arg(QString::fromStdString(path), QString::fromLocal8Bit(std::strerror(ENOENT))));
     EXPECT_EQ(Rows(), std::vector<std::string>{"001|55.25000"});
 
     Save(dir.File("ok.ccf"));
@@ -958,9 +961,9 @@ TEST_F(FrequencyTableDlgTest, AboutItemInTheDialogMenuAndOnF1)
     QContextMenuEvent onLabel(QContextMenuEvent::Mouse, QPoint(2, 2), pSurface->mapToGlobal(QPoint(2, 2)));
     QApplication::sendEvent(pSurface, &onLabel);
     ASSERT_EQ(services.menus.size(), 1u);
-    EXPECT_TRUE(SameMenu(services.menus[0], {{0, ""},
-                                             {IDM_ABOUTBOX, "&About Vornalix..."},
-                                             {IDM_NEW_FROM_PLAN, "New from &Plan...\tCtrl+P"}}));
+    EXPECT_TRUE(
+        SameMenu(services.menus[0],
+                 {{0, ""}, {IDM_ABOUTBOX, "&About Vornalix..."}, {IDM_NEW_FROM_PLAN, "New from &Plan...\tCtrl+P"}}));
     EXPECT_EQ(services.modalDialogs, std::vector<QString>{"About Vornalix"});
 
     // No choice: no About box.

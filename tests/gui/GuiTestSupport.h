@@ -18,8 +18,7 @@ inline void PrintTo(const QString& text, std::ostream* os)
     *os << '"' << text.toStdString() << '"';
 }
 
-template <class Widget>
-Widget* Control(const CDialog& dialog, int id)
+template <class Widget> Widget* Control(const CDialog& dialog, int id)
 {
     auto* pWidget = dialog.findChild<Widget*>(QString::number(id));
     EXPECT_NE(pWidget, nullptr) << "no control " << id;

@@ -199,6 +199,7 @@ TEST_F(PlanChooserTest, OwnPlansAreOfferedAndBrokenOnesNamed)
     };
     ChooseMenuItem();
     EXPECT_EQ(problems.toStdString(),
-              "Not listed (1): " + own + "/broken.csv: line 2: \"abc\" is not a frequency in MHz (a decimal number, 0 or more)");
+              "Not listed (1): " + own +
+                  "/broken.csv: line 2: \"abc\" is not a frequency in MHz (a decimal number, 0 or more)");
     EXPECT_EQ(EditorRows(5), (std::vector<std::string>{"001|175.25000", "002|183.25000"}));
 }

@@ -42,8 +42,7 @@ void EditATable(CFrequencyTableDlg& dlg)
 }
 
 // Waits, letting the editor's timer run, until the condition holds.
-template <class Condition>
-bool WaitFor(Condition condition, int ms = 5000)
+template <class Condition> bool WaitFor(Condition condition, int ms = 5000)
 {
     for (int waited = 0; waited < ms; waited += 20) {
         if (condition())
@@ -113,7 +112,9 @@ TEST(ChannelRecovery, ExitThenRestoreInANewEditorSavesWhatThePersonHad)
     EXPECT_EQ(copies[0].iFirstCount, 4);
     EXPECT_EQ(copies[0].iSecondCount, 1);
     EXPECT_EQ(ReadAll(copies[0].path), had);
-    struct stat info{};
+    struct stat info
+    {
+    };
     ASSERT_EQ(stat((StateFolder() + "/vornalix/recovery").c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
 

@@ -106,7 +106,7 @@ int main(int argc, char** argv)
     emit tuner.ComboBox(IDC_COMBO_TUNER_TYPE)->activated(1);
     const std::pair<int, const char*> fields[] = {
         {IDC_EDIT_LOW_BAND_START, "44.00"}, {IDC_EDIT_MID_BAND_START, "140.25"}, {IDC_EDIT_HIGH_BAND_START, "463.25"},
-        {IDC_EDIT_HIGH_BAND_END, "958.00"}, {IDC_EDIT_LOW_CODE, "00A0"},        {IDC_EDIT_MID_CODE, "0090"},
+        {IDC_EDIT_HIGH_BAND_END, "958.00"}, {IDC_EDIT_LOW_CODE, "00A0"},         {IDC_EDIT_MID_CODE, "0090"},
         {IDC_EDIT_HIGH_CODE, "0030"},       {IDC_EDIT_PICTURE_CARRIER, "38.90"}, {IDC_EDIT_PICTURE_CARRIER2, "0"}};
     for (const auto& [id, text] : fields)
         tuner.SetDlgItemText(id, QString::fromLatin1(text));

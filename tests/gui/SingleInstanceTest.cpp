@@ -56,7 +56,8 @@ public:
     explicit PlantedToken(const QString& folder)
         : m_lockPath(folder + "/VornalixTuner.lock"), m_socketPath(m_lockPath + ".socket"), m_lock(m_lockPath)
     {
-        m_bLockHeld = m_lock.tryLock(0) && ::chown(QFile::encodeName(m_lockPath).constData(), kOtherUser, kOtherUser) == 0;
+        m_bLockHeld =
+            m_lock.tryLock(0) && ::chown(QFile::encodeName(m_lockPath).constData(), kOtherUser, kOtherUser) == 0;
         const QByteArray name = QFile::encodeName(m_socketPath);
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
@@ -150,7 +151,9 @@ TEST(SingleInstance, SecondStartWithAFileEndsAtOnceAndLeavesTheFirstRunning)
     const QString table = runtime.filePath("plan.ccf");
     QFile file(table);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray("\x00\xcb\x00\x00" "CHFQ\x2c\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\xff\xff", 24));
+    file.write(QByteArray("\x00\xcb\x00\x00"
+                          "CHFQ\x2c\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\xff\xff",
+                          24));
     file.close();
 
     QProcess first;
@@ -195,7 +198,9 @@ TEST(SingleInstance, ExitWhenShownEndsOnceTheWindowsArePainted)
     const QString table = runtime.filePath("plan.ccf");
     QFile file(table);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(QByteArray("\x00\xcb\x00\x00" "CHFQ\x2c\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\xff\xff", 24));
+    file.write(QByteArray("\x00\xcb\x00\x00"
+                          "CHFQ\x2c\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\xff\xff",
+                          24));
     file.close();
 
     for (const QStringList& arguments : {QStringList{}, QStringList{table}}) {
@@ -233,10 +238,12 @@ TEST(SingleInstance, TokenNeverLiesWhereAnotherUserCanPlantIt)
     const QString runtime = temp.filePath("runtime");
     const passwd* pUser = ::getpwuid(::geteuid());
     ASSERT_NE(pUser, nullptr);
-    for (const QString& folder : {runtime, temp.filePath(QStringLiteral("runtime-") + QString::fromLocal8Bit(pUser->pw_name))}) {
+    for (const QString& folder :
+         {runtime, temp.filePath(QStringLiteral("runtime-") + QString::fromLocal8Bit(pUser->pw_name))}) {
         ASSERT_TRUE(QDir().mkdir(folder));
         ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0700), 0);
-        ASSERT_EQ(::chown(QFile::encodeName(folder).constData(), PlantedToken::kOtherUser, PlantedToken::kOtherUser), 0);
+        ASSERT_EQ(::chown(QFile::encodeName(folder).constData(), PlantedToken::kOtherUser, PlantedToken::kOtherUser),
+                  0);
     }
     QProcessEnvironment env = IsolatedEnvironment(runtime);
     env.insert("TMPDIR", temp.path());
@@ -262,7 +269,9 @@ TEST(SingleInstance, TokenNeverLiesWhereAnotherUserCanPlantIt)
         made.removeOne(entry);
     ASSERT_EQ(made.size(), 1) << made.join(' ').toStdString();
     const QString own = temp.filePath(made.front());
-    struct stat info{};
+    struct stat info
+    {
+    };
     ASSERT_EQ(::lstat(QFile::encodeName(own).constData(), &info), 0);
     EXPECT_TRUE(S_ISDIR(info.st_mode));
     EXPECT_EQ(info.st_uid, ::geteuid());

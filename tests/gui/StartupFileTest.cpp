@@ -2,11 +2,11 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QSignalSpy>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -22,9 +22,9 @@
 #include "CFrequencyTableDlg.h"
 #include "CLauncherDlg.h"
 #include "ChannelTable.h"
-#include "GuiTestSupport.h"
 #include "FakeUserServices.h"
 #include "FileKind.h"
+#include "GuiTestSupport.h"
 #include "TestFiles.h"
 #include "resource.h"
 
@@ -218,8 +218,9 @@ TEST(Activation, OnlyTheWholeRequestLineActivates)
         ::close(split);
 
         // Other lines, a line cut off by the end of the stream, endless text: nothing.
-        for (const char* text : {"hello\n", "activate", "activate-now\n",
-                                 "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa"}) {
+        for (const char* text :
+             {"hello\n", "activate", "activate-now\n",
+              "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa"}) {
             const int fd = ConnectTo(socket);
             ASSERT_GE(fd, 0);
             Send(fd, text);
@@ -308,17 +309,17 @@ TEST(StartupFile, CommandLineNamesThatBeginWithADashAreFiles)
     WriteChannelTable(dir, "-x.ccf");
     const QString work = QString::fromStdString(dir.Path());
     const QStringList japan{"001|55.25000", "002|62.25000", "003|--"};
-    for (const QStringList& arguments : {QStringList{"vornalix", "-x.ccf"}, QStringList{"vornalix", "--", "-x.ccf"},
-                                         QStringList{"vornalix", "--unknown", "-x.ccf"},
-                                         QStringList{"vornalix", "--", "-x.ccf", "-y.ccf"}}) {
+    for (const QStringList& arguments :
+         {QStringList{"vornalix", "-x.ccf"}, QStringList{"vornalix", "--", "-x.ccf"},
+          QStringList{"vornalix", "--unknown", "-x.ccf"}, QStringList{"vornalix", "--", "-x.ccf", "-y.ccf"}}) {
         SCOPED_TRACE(arguments.join(' ').toStdString());
         const AppRun run = RunApp(work, arguments);
         EXPECT_EQ(run.dialogs, std::vector<QString>{"Vornalix"});
         EXPECT_EQ(run.rows, japan);
     }
     // An option that names no file is not one.
-    for (const QStringList& arguments : {QStringList{"vornalix", "-y.ccf"}, QStringList{"vornalix", "--"},
-                                         QStringList{"vornalix", "-x"}}) {
+    for (const QStringList& arguments :
+         {QStringList{"vornalix", "-y.ccf"}, QStringList{"vornalix", "--"}, QStringList{"vornalix", "-x"}}) {
         SCOPED_TRACE(arguments.join(' ').toStdString());
         EXPECT_TRUE(RunApp(work, arguments).dialogs.empty());
     }
@@ -371,7 +372,8 @@ TEST(StartupFile, ProgramOpensFilesNamedLikeOptions)
     const long launcherOnly = PeakMemoryOfRun(work, {});
     ASSERT_GT(launcherOnly, 0);
     constexpr long kTableKiB = 4096; // the table alone is 131,070 nodes of 32 bytes
-    for (const QStringList& arguments : {QStringList{"-x.ccf"}, QStringList{"--", "-x.ccf"}, QStringList{"--", "-reverse"}}) {
+    for (const QStringList& arguments :
+         {QStringList{"-x.ccf"}, QStringList{"--", "-x.ccf"}, QStringList{"--", "-reverse"}}) {
         const long peak = PeakMemoryOfRun(work, arguments);
         EXPECT_GT(peak, launcherOnly + kTableKiB) << arguments.join(' ').toStdString() << ": the table was not opened";
     }

@@ -61,9 +61,9 @@ enum Factory
     Six = 4,     // code 0x06
 };
 
-const std::vector<int> kInputControls = {IDC_COMBO_FACTORY,        IDC_COMBO_TUNER_TYPE,    IDC_EDIT_LOW_BAND_START,
-                                         IDC_EDIT_MID_BAND_START,  IDC_EDIT_HIGH_BAND_START, IDC_EDIT_HIGH_BAND_END,
-                                         IDC_EDIT_HIGH_CODE,       IDC_EDIT_LOW_CODE,       IDC_EDIT_MID_CODE,
+const std::vector<int> kInputControls = {IDC_COMBO_FACTORY,        IDC_COMBO_TUNER_TYPE,      IDC_EDIT_LOW_BAND_START,
+                                         IDC_EDIT_MID_BAND_START,  IDC_EDIT_HIGH_BAND_START,  IDC_EDIT_HIGH_BAND_END,
+                                         IDC_EDIT_HIGH_CODE,       IDC_EDIT_LOW_CODE,         IDC_EDIT_MID_CODE,
                                          IDC_EDIT_PICTURE_CARRIER, IDC_EDIT_PICTURE_CARRIER2, IDC_BUTTON_ADD_INFO};
 
 const QString kCoverageMessage = "Channel Coverage input error, try again!";
@@ -192,10 +192,10 @@ void PrintTo(const Details& d, std::ostream* os)
 
 Details DetailsOf(const CDialog& dialog)
 {
-    return Details{TextOf(dialog, IDC_STATIC_FACTORY),   TextOf(dialog, IDC_STATIC_TUNER_TYPE),
-                   TextOf(dialog, IDC_STATIC_LOW_RANGE), TextOf(dialog, IDC_STATIC_MID_RANGE),
-                   TextOf(dialog, IDC_STATIC_HIGH_RANGE), TextOf(dialog, IDC_STATIC_LOW_CODE),
-                   TextOf(dialog, IDC_STATIC_MID_CODE),  TextOf(dialog, IDC_STATIC_HIGH_CODE),
+    return Details{TextOf(dialog, IDC_STATIC_FACTORY),         TextOf(dialog, IDC_STATIC_TUNER_TYPE),
+                   TextOf(dialog, IDC_STATIC_LOW_RANGE),       TextOf(dialog, IDC_STATIC_MID_RANGE),
+                   TextOf(dialog, IDC_STATIC_HIGH_RANGE),      TextOf(dialog, IDC_STATIC_LOW_CODE),
+                   TextOf(dialog, IDC_STATIC_MID_CODE),        TextOf(dialog, IDC_STATIC_HIGH_CODE),
                    TextOf(dialog, IDC_STATIC_PICTURE_CARRIER), TextOf(dialog, IDC_STATIC_PICTURE_CARRIER2)};
 }
 
@@ -495,7 +495,7 @@ TEST_F(TunerEditDlgTest, AddInfoWithoutTableOrChoiceChangesNothing)
     Details expected = kInitialDetails;
     expected.factory = "Philips";
     EXPECT_EQ(DetailsOf(dlg), expected); // the tuner type display is not touched by a factory choice
-    Click(dlg, IDC_BUTTON_ADD_INFO); // no tuner type
+    Click(dlg, IDC_BUTTON_ADD_INFO);     // no tuner type
     EXPECT_EQ(DetailsOf(dlg), expected);
     // Bad input is not even looked at without a choice.
     TypeInto(dlg, IDC_EDIT_LOW_BAND_START, "");
@@ -589,9 +589,8 @@ TEST_F(TunerEditDlgTest, BandCodesAreExactlyFourHexDigits)
         in.midCode = midCode;
         in.highCode = highCode;
         Add(Philips, 0, in);
-        EXPECT_EQ(services.messages, std::vector<QString>{kBandCodeMessage}) << lowCode.toStdString() << " "
-                                                                             << midCode.toStdString() << " "
-                                                                             << highCode.toStdString();
+        EXPECT_EQ(services.messages, std::vector<QString>{kBandCodeMessage})
+            << lowCode.toStdString() << " " << midCode.toStdString() << " " << highCode.toStdString();
         EXPECT_EQ(DetailsOf(dlg), chosenOnly); // a refused entry is not shown
         EXPECT_EQ(dlg.GetListView(IDC_LIST_TUNERS)->GetItemCount(), 0);
         // What was typed stays for correction.
@@ -861,7 +860,8 @@ TEST_F(TunerEditDlgTest, DeleteTunerRemovesTheRememberedEntry)
     pList->SetSelectedRows({});
     const QRect last = pList->visualRect(pList->model()->index(1, 0));
     services.menuAnswers.push_back(IDM_DELETE_TUNER);
-    QTest::mouseClick(pList->viewport(), Qt::RightButton, Qt::NoModifier, QPoint(last.center().x(), last.bottom() + 40));
+    QTest::mouseClick(pList->viewport(), Qt::RightButton, Qt::NoModifier,
+                      QPoint(last.center().x(), last.bottom() + 40));
     EXPECT_EQ(services.menus.size(), 2u);
     EXPECT_EQ(dlg.MenuPos(), 0);
     EXPECT_EQ(RowsOf(dlg).size(), 2u);
@@ -897,7 +897,8 @@ TEST_F(TunerEditDlgTest, SaveThatCannotWriteSaysSoAndNamesTheFile)
     Click(dlg, IDC_BUTTON_SAVE_FILE);
     ASSERT_EQ(services.messages.size(), 1u);
     EXPECT_EQ(services.messages[0],
-              QString("Cannot save \"%1\": %2").arg(QString::fromStdString(path), QString::fromLocal8Bit(std::strerror(ENOENT))));
+              QString("Cannot save \"%1\": %2")
+                  .arg(QString::fromStdString(path), QString::fromLocal8Bit(std::strerror(ENOENT))));
 
     // Cancelling the file dialog writes nothing and says nothing.
     services.fileAnswers.push_back(std::nullopt);
@@ -919,8 +920,8 @@ TEST_F(TunerEditDlgTest, LoadThenSaveWritesTheSameBytes)
     // An entry added to a loaded list lands by the walk over its file order:
     // key 116 goes behind 105, whose successor 718 is larger.
     Add(Ten, 0);
-    EXPECT_EQ(RowsOf(dlg), (std::vector<Row>{{"000", "05", "01"}, {"001", "10", "01"}, {"002", "12", "07"},
-                                             {"003", "12", "21"}}));
+    EXPECT_EQ(RowsOf(dlg),
+              (std::vector<Row>{{"000", "05", "01"}, {"001", "10", "01"}, {"002", "12", "07"}, {"003", "12", "21"}}));
     const auto codes = CodesInFile(SaveToFile("added.tsf"));
     EXPECT_EQ(codes, (std::vector<std::pair<std::int32_t, std::int32_t>>{
                          {0x05, 0x01}, {0x10, 0x01}, {0x12, 0x07}, {0x12, 0x21}}));

@@ -42,16 +42,16 @@ void PrintTo(const ChannelScreen& screen, std::ostream* os)
     *os << "{";
     for (const QString& text : screen.texts)
         *os << text.toStdString() << " ";
-    *os << "| choice " << screen.iModeChoice << " | " << screen.rows.size() << " rows, image "
-        << screen.image.size() << " bytes}";
+    *os << "| choice " << screen.iModeChoice << " | " << screen.rows.size() << " rows, image " << screen.image.size()
+        << " bytes}";
 }
 
 ChannelScreen ScreenOf(CFrequencyTableDlg& dlg)
 {
     ChannelScreen screen;
-    for (int id : {IDC_STATIC_MODE, IDC_STATIC_CHANNEL_NUMBER, IDC_STATIC_COUNTRY_CODE, IDC_STATIC_COUNTRY,
-                   IDC_STATIC_TV_SYSTEM, IDC_STATIC_AIR_MIN, IDC_STATIC_AIR_MAX, IDC_STATIC_CABLE_MIN,
-                   IDC_STATIC_CABLE_MAX})
+    for (int id :
+         {IDC_STATIC_MODE, IDC_STATIC_CHANNEL_NUMBER, IDC_STATIC_COUNTRY_CODE, IDC_STATIC_COUNTRY, IDC_STATIC_TV_SYSTEM,
+          IDC_STATIC_AIR_MIN, IDC_STATIC_AIR_MAX, IDC_STATIC_CABLE_MIN, IDC_STATIC_CABLE_MAX})
         screen.texts.push_back(TextOf(dlg, id));
     for (int id : {IDC_COMBO_MODE, IDC_EDIT_COUNTRY_CODE, IDC_BUTTON_ENTER, IDC_EDIT_FREQUENCY, IDC_BUTTON_ADD,
                    IDC_BUTTON_RESET, IDC_BUTTON_SAVE_VALUE})
@@ -84,8 +84,7 @@ protected:
         ClickRow(List(), row, Qt::RightButton);
     }
     // Runs a command and remembers the screens before and after it.
-    template <class Command>
-    void Step(Command command)
+    template <class Command> void Step(Command command)
     {
         const ChannelScreen before = ScreenOf(dlg);
         command();
@@ -269,10 +268,9 @@ void PrepareTuner(CTunerEditDlg& dlg, int factory, int type, const QString& low)
     Choose(dlg, IDC_COMBO_FACTORY, factory);
     Choose(dlg, IDC_COMBO_TUNER_TYPE, type);
     const std::pair<int, QString> inputs[] = {
-        {IDC_EDIT_LOW_BAND_START, low},      {IDC_EDIT_MID_BAND_START, "160"}, {IDC_EDIT_HIGH_BAND_START, "450"},
-        {IDC_EDIT_HIGH_BAND_END, "860"},     {IDC_EDIT_LOW_CODE, "00A1"},     {IDC_EDIT_MID_CODE, "0092"},
-        {IDC_EDIT_HIGH_CODE, "0034"},        {IDC_EDIT_PICTURE_CARRIER, "38.9"},
-        {IDC_EDIT_PICTURE_CARRIER2, "0"},
+        {IDC_EDIT_LOW_BAND_START, low},  {IDC_EDIT_MID_BAND_START, "160"},   {IDC_EDIT_HIGH_BAND_START, "450"},
+        {IDC_EDIT_HIGH_BAND_END, "860"}, {IDC_EDIT_LOW_CODE, "00A1"},        {IDC_EDIT_MID_CODE, "0092"},
+        {IDC_EDIT_HIGH_CODE, "0034"},    {IDC_EDIT_PICTURE_CARRIER, "38.9"}, {IDC_EDIT_PICTURE_CARRIER2, "0"},
     };
     for (const auto& [id, text] : inputs)
         TypeInto(dlg, id, text);
