@@ -87,9 +87,9 @@ void ChannelTableDocument::TakeListChanges(unsigned lists)
     const auto take = [this](ListMirror<FrequencyBits>& mirror, SegmentChange<FrequencyBits>& change, unsigned list,
                              std::int32_t iMode) {
         if (m_pending.taken & list)
-            change = mirror.TakeChangeAfter(change, ListBits(iMode));
+            change = mirror.TakeChangeAfter(change, ListAfterCommand(iMode));
         else
-            change = mirror.TakeChange(ListBits(iMode));
+            change = mirror.TakeChange(ListAfterCommand(iMode));
         m_pending.taken |= list;
     };
     if (lists & AirList)
@@ -134,6 +134,14 @@ ChannelDocumentFields ChannelTableDocument::Fields() const
     fields.iOrigin = m_iTableOrigin;
     fields.iMode = m_iMode;
     return fields;
+}
+
+std::vector<FrequencyBits> ChannelTableDocument::ListAfterCommand(std::int32_t iMode)
+{
+    if (m_iKnownMode != iMode)
+        return ListBits(iMode);
+    m_iKnownMode = ChannelModeNone;
+    return std::move(m_knownAfter);
 }
 
 std::vector<FrequencyBits> ChannelTableDocument::ListBits(std::int32_t iMode) const
@@ -427,7 +435,30 @@ bool ChannelTableDocument::Delete(std::int32_t iChannel)
 std::int32_t ChannelTableDocument::DeleteMany(const std::vector<std::int32_t>& channels)
 {
     const StepScope step = BeginStep("Delete Item", CurrentList());
-    return m_pTable ? m_pTable->DeleteChannels(m_iMode, channels) : 0;
+    if (!m_pTable)
+        return 0;
+    const std::int32_t iDeleted = m_pTable->DeleteChannels(m_iMode, channels);
+    // The list left is the mirrored one without the deleted channels, picked
+    // as the table picks them: the step's end then need not walk the nodes.
+    const ListMirror<FrequencyBits>& mirror = m_iMode == ChannelModeAir ? m_airMirror : m_cableMirror;
+    const std::vector<FrequencyBits>* pBefore = mirror.Values();
+    if (iDeleted == 0 || !pBefore)
+        return iDeleted;
+    std::vector<FrequencyBits> after;
+    after.reserve(pBefore->size());
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < pBefore->size(); ++i) {
+        const auto iChannel = static_cast<std::int32_t>(i + 1);
+        while (next < channels.size() && channels[next] < iChannel)
+            ++next;
+        if (next == channels.size() || channels[next] != iChannel)
+            after.push_back((*pBefore)[i]);
+    }
+    if (after.size() + static_cast<std::size_t>(iDeleted) == pBefore->size()) {
+        m_iKnownMode = m_iMode;
+        m_knownAfter = std::move(after);
+    }
+    return iDeleted;
 }
 
 bool ChannelTableDocument::SetCountryCode(std::int32_t iCode)

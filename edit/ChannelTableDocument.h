@@ -225,6 +225,9 @@ private:
     void PushStep(PendingStep pending);
     ChannelDocumentFields Fields() const;
     std::vector<FrequencyBits> ListBits(std::int32_t iMode) const;
+    // The list as a command left it: what the command worked out itself when
+    // it could (deleting many channels from a long list), else a walk.
+    std::vector<FrequencyBits> ListAfterCommand(std::int32_t iMode);
     // The current list only, as the channel commands change no other.
     unsigned CurrentList() const;
     bool ApplyStep(const ChannelStep& step, bool bForward);
@@ -233,6 +236,9 @@ private:
     PendingStep m_pending;
     // The lists as the last step left them.
     ListMirror<FrequencyBits> m_airMirror, m_cableMirror;
+    // A list's values as the command of the innermost scope knows them to be.
+    std::int32_t m_iKnownMode = ChannelModeNone;
+    std::vector<FrequencyBits> m_knownAfter;
     std::int32_t m_iStepDepth = 0;
     // The lists each open scope declared, innermost last.
     std::vector<unsigned> m_scopeLists;

@@ -264,6 +264,11 @@ private:
                     channels.push_back(i);
             if (channels.empty())
                 channels.push_back(n);
+            // Numbers outside the list are refused, as the table refuses them.
+            if (Below(m_rng, 2) == 0) {
+                channels.insert(channels.begin(), 0);
+                channels.push_back(n + 1);
+            }
             break;
         }
         m_doc.DeleteMany(channels);
