@@ -10,7 +10,7 @@
 
 #include "CDialog.h"
 #include "ChannelTableDocument.h"
-#include "RecoveryStore.h"
+#include "DocumentRecovery.h"
 #include "UserServices.h"
 
 class QContextMenuEvent;
@@ -89,8 +89,6 @@ private:
 
     // Recovery copies (CFrequencyTableDlgRecovery.cpp).
     void InitRecovery();
-    void OnDocumentChanged(ChannelTableDocument::Change change);
-    void WriteRecoveryCopy();
     void KeepRecoveryCopy();
     void AppendRestoreItem(std::vector<MenuItem>& items) const;
     void OnRestoreUnsavedTable();
@@ -106,6 +104,5 @@ private:
     std::vector<MenuItem> m_systemMenu;
     // The copy of the table while it has unsaved changes, written about a
     // second after the last change.
-    std::unique_ptr<RecoveryWriter> m_pRecovery;
-    QTimer* m_pRecoveryTimer = nullptr;
+    std::unique_ptr<DocumentRecovery<ChannelTableDocument>> m_pRecovery;
 };

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "CDialog.h"
-#include "RecoveryStore.h"
+#include "DocumentRecovery.h"
 #include "TunerCatalogue.h"
 #include "TunerSpecTable.h"
 #include "TunerTableDocument.h"
@@ -69,8 +69,6 @@ private:
 
     // Recovery copies (CTunerEditDlgRecovery.cpp).
     void InitRecovery();
-    void OnDocumentChanged(TunerTableDocument::Change change);
-    void WriteRecoveryCopy();
     void KeepRecoveryCopy();
     void AppendRestoreItem(std::vector<MenuItem>& items) const;
     void OnRestoreUnsavedTable();
@@ -84,6 +82,5 @@ private:
     std::string m_cataloguePath;
     TunerTableDocument m_document;
     // The copy of the table while it has unsaved changes.
-    std::unique_ptr<RecoveryWriter> m_pRecovery;
-    QTimer* m_pRecoveryTimer = nullptr;
+    std::unique_ptr<DocumentRecovery<TunerTableDocument>> m_pRecovery;
 };

@@ -5,73 +5,29 @@
 #include "CTunerEditDlg.h"
 
 #include <QFile>
-#include <QTimer>
 
-#include "EditHistoryUi.h"
+#include "DocumentRecovery.h"
 #include "FileMessages.h"
-
-namespace {
-
-constexpr int kRecoveryDelayMs = 1000;
-
-} // namespace
 
 void CTunerEditDlg::InitRecovery()
 {
-    m_pRecovery = std::make_unique<RecoveryWriter>("tsf");
-    m_pRecoveryTimer = new QTimer(this);
-    m_pRecoveryTimer->setSingleShot(true);
-    m_pRecoveryTimer->setInterval(kRecoveryDelayMs);
-    connect(m_pRecoveryTimer, &QTimer::timeout, this, [this] { WriteRecoveryCopy(); });
-    m_document.SetChangeListener([this](TunerTableDocument::Change change) { OnDocumentChanged(change); });
-}
-
-void CTunerEditDlg::OnDocumentChanged(TunerTableDocument::Change change)
-{
-    switch (change) {
-    case TunerTableDocument::Change::Edited: m_pRecoveryTimer->start(); break;
-    case TunerTableDocument::Change::AboutToReplace:
-        // The table being dropped keeps its copy, up to its last change.
-        if (m_pRecoveryTimer->isActive()) {
-            m_pRecoveryTimer->stop();
-            WriteRecoveryCopy();
-        }
-        break;
-    case TunerTableDocument::Change::Replaced: m_pRecovery->StartNewCopy(); break;
-    }
-}
-
-void CTunerEditDlg::WriteRecoveryCopy()
-{
-    // The image is taken here, the writing is done by the writer's thread.
-    if (m_document.Modified())
-        m_pRecovery->Write(m_document.Table()->FileImage(), m_document.Source().empty() ? "new" : m_document.Source());
-    else
-        m_pRecovery->Remove();
+    m_pRecovery = std::make_unique<DocumentRecovery<TunerTableDocument>>(this, m_document, "tsf");
 }
 
 void CTunerEditDlg::KeepRecoveryCopy()
 {
-    if (!m_pRecovery)
-        return;
-    // Leaving the editor drops the table, never its copy: the last change is
-    // written now and nothing later removes it.
-    m_document.SetChangeListener(nullptr);
-    if (m_pRecoveryTimer->isActive()) {
-        m_pRecoveryTimer->stop();
-        WriteRecoveryCopy();
-    }
-    m_pRecovery->Flush();
+    if (m_pRecovery)
+        m_pRecovery->Keep();
 }
 
 void CTunerEditDlg::AppendRestoreItem(std::vector<MenuItem>& items) const
 {
-    AppendRestoreMenuItem(items, !RestorableCopies("tsf", m_pRecovery->CurrentPath()).empty());
+    AppendRestoreMenuItem(items, !m_pRecovery->RestorableCopies().empty());
 }
 
 void CTunerEditDlg::OnRestoreUnsavedTable()
 {
-    const std::vector<RecoveryCopy> copies = RestorableCopies("tsf", m_pRecovery->CurrentPath());
+    const std::vector<RecoveryCopy> copies = m_pRecovery->RestorableCopies();
     const RecoveryCopy* pCopy = ChooseRecoveryCopy(Services(), this, copies, false);
     if (!pCopy)
         return;
