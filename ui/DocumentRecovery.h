@@ -14,8 +14,7 @@
 #include "EditHistoryUi.h"
 #include "RecoveryStore.h"
 
-template <class Document>
-class DocumentRecovery
+template <class Document> class DocumentRecovery
 {
 public:
     static constexpr int kDelayMs = 1000;
