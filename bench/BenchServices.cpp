@@ -32,3 +32,12 @@ int BenchServices::RunModal(CDialog& dialog)
     dialog.EndDialog(IDCANCEL);
     return IDCANCEL;
 }
+
+std::optional<std::vector<QString>> BenchServices::AskValues(QWidget*, const ValuesRequest&)
+{
+    if (valueAnswers.empty())
+        return std::nullopt;
+    std::vector<QString> answer = valueAnswers.front();
+    valueAnswers.pop_front();
+    return answer;
+}

@@ -16,10 +16,12 @@ public:
     // Taken in order; an empty queue answers "cancel" / "no command".
     std::deque<QString> fileAnswers;
     std::deque<int> menuAnswers;
+    std::deque<std::vector<QString>> valueAnswers;
     int messageCount = 0;
 
     std::optional<QString> ChooseFile(const FileDialogRequest& request) override;
     void ShowMessage(QWidget* pOwner, const QString& text, MessageIcon icon) override;
     int TrackPopupMenu(QWidget* pOwner, const std::vector<MenuItem>& items, const QPoint& globalPos) override;
     int RunModal(CDialog& dialog) override;
+    std::optional<std::vector<QString>> AskValues(QWidget* pOwner, const ValuesRequest& request) override;
 };

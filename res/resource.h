@@ -25,9 +25,28 @@ constexpr const char* kNewFromPlanMenuText = "New from &Plan...\tCtrl+P";
 constexpr int IDM_UNDO = 120;
 constexpr int IDM_REDO = 121;
 constexpr int IDM_RESTORE_UNSAVED = 122;
+// The editors' menu bars, beside the buttons' own ids.
+constexpr int IDM_SAVE = 140;
+constexpr int IDM_IMPORT = 141;
+constexpr int IDM_EXPORT = 142;
+constexpr int IDM_GOTO_CHANNEL = 143;
+constexpr int IDM_FIND_FREQUENCY = 144;
+constexpr int IDM_SELECT_ALL = 145;
+constexpr int IDM_CHECK_TABLE = 146;
+// The channel editor's commands on the selected rows.
+constexpr int IDM_MOVE_UP = 150;
+constexpr int IDM_MOVE_DOWN = 151;
+constexpr int IDM_MOVE_TO_CHANNEL = 152;
+constexpr int IDM_OFFSET_FREQUENCIES = 153;
+constexpr int IDM_CLEAR_TO_EMPTY = 154;
+constexpr int IDM_SORT_SELECTION = 155;
+constexpr int IDM_FILL_RASTER = 156;
 // The recovery copies offered for restoring, newest first.
 constexpr int IDM_RESTORE_COPY_FIRST = 200;
 constexpr int IDM_RESTORE_COPY_LAST = 219;
+// The recent files of the File menu, newest first.
+constexpr int IDM_RECENT_FIRST = 230;
+constexpr int IDM_RECENT_LAST = 239;
 
 // Common buttons
 constexpr int IDOK = 1;

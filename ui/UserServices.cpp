@@ -1,7 +1,12 @@
 #include "UserServices.h"
 
 #include <QAction>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QStringList>
@@ -81,4 +86,32 @@ int QtUserServices::TrackPopupMenu(QWidget* pOwner, const std::vector<MenuItem>&
 int QtUserServices::RunModal(CDialog& dialog)
 {
     return dialog.DoModal();
+}
+
+std::optional<std::vector<QString>> QtUserServices::AskValues(QWidget* pOwner, const ValuesRequest& request)
+{
+    QDialog form(pOwner);
+    form.setWindowTitle(request.title);
+    auto* pLayout = new QFormLayout(&form);
+    std::vector<QLineEdit*> edits;
+    for (const ValueField& field : request.fields) {
+        auto* pEdit = new QLineEdit(field.initial, &form);
+        pEdit->selectAll();
+        auto* pLabel = new QLabel(field.label, &form);
+        pLabel->setBuddy(pEdit);
+        pLayout->addRow(pLabel, pEdit);
+        edits.push_back(pEdit);
+    }
+    auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &form);
+    QObject::connect(pButtons, &QDialogButtonBox::accepted, &form, &QDialog::accept);
+    QObject::connect(pButtons, &QDialogButtonBox::rejected, &form, &QDialog::reject);
+    pLayout->addRow(pButtons);
+    if (ExitWhenShownRequested())
+        new ExitWhenShown(&form, [&form] { form.reject(); });
+    if (form.exec() != QDialog::Accepted)
+        return std::nullopt;
+    std::vector<QString> values;
+    for (const QLineEdit* pEdit : edits)
+        values.push_back(pEdit->text());
+    return values;
 }

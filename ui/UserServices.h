@@ -31,6 +31,19 @@ struct MenuItem
     bool bEnabled = true; // a greyed item cannot be chosen
 };
 
+// One value a command asks for: "Go to channel", "Offset (MHz)".
+struct ValueField
+{
+    QString label; // with a mnemonic, "&Channel:"
+    QString initial;
+};
+
+struct ValuesRequest
+{
+    QString title; // the command, "Go to Channel"
+    std::vector<ValueField> fields;
+};
+
 enum class MessageIcon
 {
     Exclamation,
@@ -46,6 +59,9 @@ public:
     // Shows the menu with its top left corner at globalPos; the chosen command, 0 for none.
     virtual int TrackPopupMenu(QWidget* pOwner, const std::vector<MenuItem>& items, const QPoint& globalPos) = 0;
     virtual int RunModal(CDialog& dialog) = 0;
+    // Asks for the request's values in one small form; the texts typed, one
+    // per field, or nothing when the person cancels.
+    virtual std::optional<std::vector<QString>> AskValues(QWidget* pOwner, const ValuesRequest& request) = 0;
 };
 
 // The desktop's own services, for the program's first dialog; every dialog
@@ -62,4 +78,5 @@ public:
     void ShowMessage(QWidget* pOwner, const QString& text, MessageIcon icon) override;
     int TrackPopupMenu(QWidget* pOwner, const std::vector<MenuItem>& items, const QPoint& globalPos) override;
     int RunModal(CDialog& dialog) override;
+    std::optional<std::vector<QString>> AskValues(QWidget* pOwner, const ValuesRequest& request) override;
 };

@@ -44,3 +44,13 @@ int FakeUserServices::RunModal(CDialog& dialog)
     dialog.EndDialog(2);
     return 2;
 }
+
+std::optional<std::vector<QString>> FakeUserServices::AskValues(QWidget*, const ValuesRequest& request)
+{
+    valueRequests.push_back(request);
+    if (valueAnswers.empty())
+        return std::nullopt;
+    std::optional<std::vector<QString>> answer = valueAnswers.front();
+    valueAnswers.pop_front();
+    return answer;
+}

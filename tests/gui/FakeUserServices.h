@@ -14,6 +14,8 @@ public:
     // Answers, taken in order; an empty queue answers "cancel" / "no command".
     std::deque<std::optional<QString>> fileAnswers;
     std::deque<int> menuAnswers;
+    // The texts typed into each form asked for; nothing cancels it.
+    std::deque<std::optional<std::vector<QString>>> valueAnswers;
     // Runs instead of a child dialog's modal loop; the default closes it at once.
     std::function<int(CDialog&)> onRunModal;
 
@@ -21,9 +23,11 @@ public:
     std::vector<QString> messages;
     std::vector<std::vector<MenuItem>> menus;
     std::vector<QString> modalDialogs; // titles of the child dialogs run
+    std::vector<ValuesRequest> valueRequests;
 
     std::optional<QString> ChooseFile(const FileDialogRequest& request) override;
     void ShowMessage(QWidget* pOwner, const QString& text, MessageIcon icon) override;
     int TrackPopupMenu(QWidget* pOwner, const std::vector<MenuItem>& items, const QPoint& globalPos) override;
     int RunModal(CDialog& dialog) override;
+    std::optional<std::vector<QString>> AskValues(QWidget* pOwner, const ValuesRequest& request) override;
 };
