@@ -1,6 +1,7 @@
 #include "ChannelTableDocument.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -111,12 +112,15 @@ void ChannelTableDocument::PushStep(PendingStep pending)
     step.before = pending.fields;
     step.viewBefore = std::move(pending.view);
     step.viewAfter = m_captureView ? m_captureView() : ViewImage();
+    step.bReplacesTable = pending.bReplacesTable;
     m_history.Push(std::move(step));
     Changed(Change::Edited);
 }
 
 void ChannelTableDocument::Changed(Change change)
 {
+    if (change == Change::Replaced && m_iStepDepth > 0)
+        m_pending.bReplacesTable = true;
     if (change == Change::Edited)
         ++m_changeCount;
     if (m_changeListener)
@@ -196,6 +200,8 @@ std::optional<ViewImage> ChannelTableDocument::Undo()
     const ChannelStep& step = *m_history.ToUndo();
     if (!ApplyStep(step, false))
         return std::nullopt;
+    if (step.bReplacesTable)
+        m_savePath.clear();
     m_history.MovedBack();
     return step.viewBefore;
 }
@@ -207,8 +213,27 @@ std::optional<ViewImage> ChannelTableDocument::Redo()
     const ChannelStep& step = *m_history.ToRedo();
     if (!ApplyStep(step, true))
         return std::nullopt;
+    if (step.bReplacesTable)
+        m_savePath.clear();
     m_history.MovedForward();
     return step.viewAfter;
+}
+
+std::int32_t ChannelTableDocument::NearestChannel(double dbFrequency) const
+{
+    const std::vector<double> frequencies = CurrentFrequencies();
+    std::int32_t iNearest = 0;
+    double dbBest = 0.0;
+    for (std::size_t i = 0; i < frequencies.size(); ++i) {
+        if (!(frequencies[i] > 0.0))
+            continue;
+        const double dbDistance = std::fabs(frequencies[i] - dbFrequency);
+        if (iNearest == 0 || dbDistance < dbBest) {
+            iNearest = static_cast<std::int32_t>(i + 1);
+            dbBest = dbDistance;
+        }
+    }
+    return iNearest;
 }
 
 std::vector<double> ChannelTableDocument::CurrentFrequencies() const
@@ -278,6 +303,7 @@ bool ChannelTableDocument::CreateNew()
     if (bFresh) {
         m_savedMark = SavedMark::Saved;
         m_source.clear();
+        m_savePath.clear();
         Changed(Change::Replaced);
     }
     return true;
@@ -298,6 +324,7 @@ bool ChannelTableDocument::Restore(const std::string& path, const std::string& s
     if (!LoadTable(path, error))
         return false;
     m_source = source;
+    m_savePath = source;
     m_savedMark = SavedMark::Unsaved;
     return true;
 }
@@ -319,6 +346,7 @@ bool ChannelTableDocument::LoadTable(const std::string& path, FileError& error)
     m_pTable = std::move(pLoaded);
     m_iTableOrigin = TableOriginLoaded;
     m_source = path;
+    m_savePath = path;
     SetMode(ChannelModeAir);
     Changed(Change::Replaced);
     return true;
@@ -329,6 +357,7 @@ bool ChannelTableDocument::Save(const std::string& path, FileError& error)
     if (!m_pTable || !m_pTable->Save(path.c_str(), &error))
         return false;
     m_history.MarkSaved();
+    m_savePath = path;
     Changed(Change::Edited);
     return true;
 }
@@ -374,6 +403,7 @@ void ChannelTableDocument::TakeNewTable(std::unique_ptr<ChannelTable> pTable, st
     SetMode(iMode);
     // Its channels are in no file: the step moves away from the saved one.
     m_source.clear();
+    m_savePath.clear();
     Changed(Change::Replaced);
 }
 
@@ -384,6 +414,7 @@ void ChannelTableDocument::Reset()
     m_cableMirror.Forget();
     Changed(Change::Edited);
     m_pTable.reset();
+    m_savePath.clear();
     m_iTableOrigin = TableOriginNone;
     m_iMode = ChannelModeNone;
     m_iEditIndex = 0;

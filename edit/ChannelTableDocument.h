@@ -55,6 +55,8 @@ struct ChannelStep
     ChannelDocumentFields before, after;
     SegmentChange<FrequencyBits> air, cable;
     ViewImage viewBefore, viewAfter;
+    // The step put another table in place (a load, a fresh table).
+    bool bReplacesTable = false;
 
     std::size_t Bytes() const;
 };
@@ -105,6 +107,10 @@ public:
     // The frequencies of the current list, in channel order.
     std::vector<double> CurrentFrequencies() const;
     double Frequency(std::int32_t iChannel) const;
+    // The channel of the current list whose frequency lies nearest to this one,
+    // the lowest of equals; 0 when no channel has a frequency (empty slots and
+    // values that are not above 0 are skipped).
+    std::int32_t NearestChannel(double dbFrequency) const;
     // The stored range of a list; {0, 0} without a table or for another mode.
     ChannelRange Range(std::int32_t iMode) const;
     std::int32_t CountryCode() const;
@@ -152,6 +158,11 @@ public:
     bool Restore(const std::string& path, const std::string& source, FileError& error);
     // The file the table was loaded from; empty for a new table.
     const std::string& Source() const { return m_source; }
+    // The file "Save" writes to: the one the table was loaded from or last
+    // saved to; empty when "Save" must ask. Undoing or redoing a step that
+    // put another table in place empties it, so that no table is ever
+    // written over the file of another.
+    const std::string& SavePath() const { return m_savePath; }
 
     // The lists a step may change: only those are compared at its end. A
     // command that declares too few loses changes from its step.
@@ -209,6 +220,7 @@ private:
         // mirrors are current for the view inside the step.
         SegmentChange<FrequencyBits> air, cable;
         unsigned taken = NoLists;
+        bool bReplacesTable = false;
     };
     // What the step being made does to "saved": a load or a fresh table is
     // what is on disk, a restored copy never is.
@@ -247,6 +259,7 @@ private:
     std::uint64_t m_changeCount = 0;
     std::function<void(Change)> m_changeListener;
     std::string m_source;
+    std::string m_savePath;
 
     std::unique_ptr<ChannelTable> m_pTable;
     std::int32_t m_iMode = ChannelModeNone;

@@ -91,12 +91,15 @@ void TunerTableDocument::PushStep(PendingStep pending)
     step.before = pending.fields;
     step.viewBefore = std::move(pending.view);
     step.viewAfter = m_captureView ? m_captureView() : ViewImage();
+    step.bReplacesTable = pending.bReplacesTable;
     m_history.Push(std::move(step));
     Changed(Change::Edited);
 }
 
 void TunerTableDocument::Changed(Change change)
 {
+    if (change == Change::Replaced && m_iStepDepth > 0)
+        m_pending.bReplacesTable = true;
     if (change == Change::Edited)
         ++m_changeCount;
     if (m_changeListener)
@@ -167,6 +170,8 @@ std::optional<ViewImage> TunerTableDocument::Undo()
     const TunerStep& step = *m_history.ToUndo();
     if (!ApplyStep(step, false))
         return std::nullopt;
+    if (step.bReplacesTable)
+        m_savePath.clear();
     m_history.MovedBack();
     return step.viewBefore;
 }
@@ -178,6 +183,8 @@ std::optional<ViewImage> TunerTableDocument::Redo()
     const TunerStep& step = *m_history.ToRedo();
     if (!ApplyStep(step, true))
         return std::nullopt;
+    if (step.bReplacesTable)
+        m_savePath.clear();
     m_history.MovedForward();
     return step.viewAfter;
 }
@@ -208,6 +215,7 @@ void TunerTableDocument::Reset()
     m_entryMirror.Forget();
     Changed(Change::Edited);
     m_pTable.reset();
+    m_savePath.clear();
     m_iMenuPos = 0;
 }
 
@@ -220,6 +228,7 @@ bool TunerTableDocument::CreateNew()
     m_pTable.reset(new (std::nothrow) TunerSpecTable(true));
     m_savedMark = SavedMark::Saved;
     m_source.clear();
+    m_savePath.clear();
     Changed(Change::Replaced);
     return m_pTable != nullptr;
 }
@@ -233,6 +242,7 @@ TunerLoadResult TunerTableDocument::Load(const std::string& path, FileError& err
     if (result != TunerLoadResult::KeptTable) {
         m_savedMark = SavedMark::Saved;
         m_source = result == TunerLoadResult::Read ? path : std::string();
+        m_savePath = m_source;
         Changed(Change::Replaced);
     }
     return result;
@@ -255,6 +265,7 @@ bool TunerTableDocument::Restore(const std::string& path, const std::string& sou
     m_pTable = std::move(pLoaded);
     m_savedMark = SavedMark::Unsaved;
     m_source = source;
+    m_savePath = source;
     Changed(Change::Replaced);
     return true;
 }
@@ -285,6 +296,7 @@ bool TunerTableDocument::Save(const std::string& path, FileError& error)
     if (!m_pTable->Save(path.c_str(), &error) && error.code != 0)
         return false;
     m_history.MarkSaved();
+    m_savePath = path;
     Changed(Change::Edited);
     return true;
 }

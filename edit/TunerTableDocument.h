@@ -73,6 +73,8 @@ struct TunerStep
     TunerDocumentFields before, after;
     SegmentChange<TunerEntryImage> entries;
     ViewImage viewBefore, viewAfter;
+    // The step put another table in place (a load, a new table).
+    bool bReplacesTable = false;
 
     std::size_t Bytes() const;
 };
@@ -141,6 +143,10 @@ public:
     bool Restore(const std::string& path, const std::string& source, FileError& error);
     // The file the table was loaded from; empty for a new table.
     const std::string& Source() const { return m_source; }
+    // The file "Save" writes to: the one the table was loaded from or last
+    // saved to; empty when "Save" must ask. Undoing or redoing a step that
+    // put another table in place empties it.
+    const std::string& SavePath() const { return m_savePath; }
 
     [[nodiscard]] StepScope BeginStep(std::string name);
     void SetViewCapture(std::function<ViewImage()> capture) { m_captureView = std::move(capture); }
@@ -175,6 +181,7 @@ private:
         std::string name;
         TunerDocumentFields fields;
         ViewImage view;
+        bool bReplacesTable = false;
     };
     enum class SavedMark
     {
@@ -203,6 +210,7 @@ private:
     std::uint64_t m_changeCount = 0;
     std::function<void(Change)> m_changeListener;
     std::string m_source;
+    std::string m_savePath;
 };
 
 // Exactly four hexadecimal digits, the first the most significant.

@@ -10,3 +10,17 @@ const char* LoadResourceString(int id);
 constexpr const char* kVersionText = VORNALIX_VERSION;
 constexpr const char* kProductName = "Vornalix";
 constexpr const char* kSingleInstanceName = "VornalixTuner";
+
+// What the editors' menu commands say.
+constexpr const char* kRecentFileMissingText = "\"%1\" is no longer there; it is removed from the recent files.";
+constexpr const char* kGoToChannelTitle = "Go to Channel";
+constexpr const char* kGoToChannelLabel = "&Channel:";
+constexpr const char* kNoSuchChannelText = "There is no channel %1 in this list; it holds channels 1 to %2.";
+constexpr const char* kEmptyListText = "The list holds no channels.";
+constexpr const char* kFindFrequencyTitle = "Find Frequency";
+constexpr const char* kFindFrequencyLabel = "&Frequency (MHz):";
+constexpr const char* kNotAFrequencyText = "\"%1\" is not a frequency.";
+constexpr const char* kNoFrequencyInListText = "No channel of this list has a frequency.";
+// The recent files' lists of the two editors.
+constexpr const char* kChannelRecentKind = "channel-tables";
+constexpr const char* kTunerRecentKind = "tuner-tables";

@@ -8,10 +8,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 
 #include "AccessibleNames.h"
+#include "DialogMenuBar.h"
 #include "DisplayAccessible.h"
 #include "ExitWhenShown.h"
 #include "ListView.h"
@@ -330,6 +332,7 @@ void CDialog::InitDialog()
         return;
     m_bInitialized = true;
     const bool bSetFocus = OnInitDialog();
+    PlaceMenuBar();
     if (!m_startupFile.isEmpty())
         OpenFile(m_startupFile);
     if (!bSetFocus)
@@ -405,8 +408,59 @@ bool CDialog::HandleDialogKey(QKeyEvent* pEvent)
     return true;
 }
 
+QWidget* CDialog::ClientArea() const
+{
+    return m_pClient ? m_pClient : const_cast<CDialog*>(this);
+}
+
+DialogMenuBar& CDialog::AddMenuBar(const MenuBarTemplate& bar)
+{
+    if (!m_pClient) {
+        // The controls move, in their stacking order, onto an area of the
+        // template's size, so that each keeps its template position on it.
+        const QList<QWidget*> controls = findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+        m_pClient = new QWidget(this);
+        m_pClient->setGeometry(rect());
+        for (QWidget* pControl : controls) {
+            const bool bHidden = pControl->isHidden();
+            const QRect geometry = pControl->geometry();
+            pControl->setParent(m_pClient);
+            pControl->setGeometry(geometry);
+            pControl->setVisible(!bHidden);
+        }
+    }
+    m_pMenuBar = std::make_unique<DialogMenuBar>(bar, this, [this](int command) { OnCommand(command); });
+    m_pMenuBar->SetBeforeShow([this] { UpdateCommandStates(); });
+    return *m_pMenuBar;
+}
+
+void CDialog::PlaceMenuBar()
+{
+    if (!m_pMenuBar)
+        return;
+    const QSize client = m_pClient->size();
+    QMenuBar* pBar = m_pMenuBar->Bar();
+    const int height =
+        pBar->heightForWidth(client.width()) > 0 ? pBar->heightForWidth(client.width()) : pBar->sizeHint().height();
+    pBar->setGeometry(0, 0, client.width(), height);
+    m_pClient->move(0, height);
+    setFixedSize(client.width(), client.height() + height);
+    UpdateCommandStates();
+}
+
+bool CDialog::event(QEvent* pEvent)
+{
+    if (pEvent->type() == QEvent::ShortcutOverride)
+        UpdateCommandStates();
+    return QDialog::event(pEvent);
+}
+
 bool CDialog::eventFilter(QObject* pWatched, QEvent* pEvent)
 {
+    // A key is offered to the focus widget before it is tried as a shortcut:
+    // the items' states are made current first.
+    if (pEvent->type() == QEvent::ShortcutOverride)
+        UpdateCommandStates();
     if (pEvent->type() == QEvent::KeyPress && pWatched->isWidgetType()) {
         auto* pKey = static_cast<QKeyEvent*>(pEvent);
         if (PreTranslateMessage(static_cast<QWidget*>(pWatched), pKey))

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include <QDialog>
@@ -15,7 +16,9 @@
 #include "ApplicationIcon.h"
 #include "DialogLayout.h"
 #include "DialogTemplate.h"
+#include "EditorMenus.h"
 
+class DialogMenuBar;
 class ListView;
 class UserServices;
 class QComboBox;
@@ -85,6 +88,12 @@ public:
     // What speaks to the person for this dialog and the dialogs it opens.
     UserServices& Services() const { return m_services; }
 
+    // The widget the controls lie on at their template positions: the dialog
+    // itself, or the area below its menu bar.
+    QWidget* ClientArea() const;
+    // The dialog's menu bar; nullptr for a dialog without one.
+    DialogMenuBar* MenuBar() const { return m_pMenuBar.get(); }
+
 protected:
     virtual bool OnInitDialog();
     virtual void OnOK();
@@ -97,6 +106,15 @@ protected:
     // Binds a command id to a handler; the message map of each dialog.
     void OnClicked(int id, std::function<void()> handler);
 
+    // A menu bar above the controls, whose items are delivered as commands;
+    // the dialog grows by the bar's height when it is initialised.
+    DialogMenuBar& AddMenuBar(const MenuBarTemplate& bar);
+    // Makes the menu bar's items current (enabled, texts); called before a
+    // menu opens and before a key is tried as a shortcut.
+    virtual void UpdateCommandStates() {}
+
+    bool event(QEvent* pEvent) override;
+
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
     void keyPressEvent(QKeyEvent* pEvent) override;
     void closeEvent(QCloseEvent* pEvent) override;
@@ -108,6 +126,7 @@ private:
     QWidget* CreateControl(const ControlTemplate& control);
     bool HandleDialogKey(QKeyEvent* pEvent);
     void InitDialog();
+    void PlaceMenuBar();
 
     UserServices& m_services;
     const DialogTemplate& m_template;
@@ -120,4 +139,6 @@ private:
     bool m_bDestroyed = false;
     bool m_bInModalLoop = false;
     QString m_startupFile;
+    QWidget* m_pClient = nullptr;
+    std::unique_ptr<DialogMenuBar> m_pMenuBar;
 };

@@ -72,6 +72,7 @@ CFrequencyTableDlg::CFrequencyTableDlg(UserServices& services, QWidget* pParent)
     connect(pList, &ListView::RightClicked, this, [this] { OnRightClickList(); });
     InitHistory();
     InitRecovery();
+    InitMenus();
 }
 
 CFrequencyTableDlg::~CFrequencyTableDlg()
@@ -232,6 +233,7 @@ bool CFrequencyTableDlg::OpenFile(const QString& path)
         return false;
     }
     ShowLoadedTable();
+    RememberFile(path);
     return true;
 }
 
@@ -259,6 +261,8 @@ void CFrequencyTableDlg::OnSaveToFile()
     FileError error;
     if (!m_document.Save(QFile::encodeName(*path).toStdString(), error))
         ShowFileError(Services(), this, FileAction::Save, *path, error);
+    else
+        RememberFile(*path);
 }
 
 void CFrequencyTableDlg::OnCountryCodeEnter()
@@ -297,7 +301,8 @@ void CFrequencyTableDlg::contextMenuEvent(QContextMenuEvent* pEvent)
     // Only the dialog's own surface (and the texts and frames on it) carries the
     // About and "New from Plan..." items; controls that act keep their own menus or none.
     QWidget* pUnder = childAt(pEvent->pos());
-    const bool bSurface = !pUnder || qobject_cast<QLabel*>(pUnder) || qobject_cast<QGroupBox*>(pUnder);
+    const bool bSurface =
+        !pUnder || pUnder == ClientArea() || qobject_cast<QLabel*>(pUnder) || qobject_cast<QGroupBox*>(pUnder);
     if (!bSurface) {
         CDialog::contextMenuEvent(pEvent);
         return;

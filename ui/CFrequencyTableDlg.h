@@ -94,6 +94,17 @@ private:
     void OnRestoreUnsavedTable();
     void ShowLoadedTable();
 
+    // The menu bar (CFrequencyTableDlgMenus.cpp).
+    void InitMenus();
+    void UpdateCommandStates() override;
+    void RememberFile(const QString& path);
+    void OnSave();
+    void OnOpenRecent(int index);
+    void OnGoToChannel();
+    void OnFindFrequency();
+    // Selects the channel's row alone, shows it, and shows the channel as a click would.
+    void SelectChannel(std::int32_t iChannel);
+
     int InsertBlankItem(std::int32_t k);
     int DeleteItem(std::int32_t k);
     int DeleteItems(const std::vector<std::int32_t>& indices);

@@ -10,6 +10,8 @@
 
 #include "FileMessages.h"
 #include "ListView.h"
+#include "RecentFiles.h"
+#include "Strings.h"
 #include "UserServices.h"
 #include "resource.h"
 
@@ -64,6 +66,7 @@ CTunerEditDlg::CTunerEditDlg(UserServices& services, QWidget* pParent)
     connect(pList, &ListView::RightClicked, this, [this] { OnRclickListTuner(); });
     InitHistory();
     InitRecovery();
+    InitMenus();
 }
 
 CTunerEditDlg::~CTunerEditDlg()
@@ -246,6 +249,8 @@ void CTunerEditDlg::OnSaveFile()
     // know the entries are not saved.
     if (!m_document.Save(QFile::encodeName(*path).toStdString(), error))
         ShowFileError(Services(), this, FileAction::Save, *path, error);
+    else
+        RecentFiles(QString::fromLatin1(kTunerRecentKind)).Add(*path);
 }
 
 void CTunerEditDlg::OnLoadFile()
@@ -268,6 +273,8 @@ bool CTunerEditDlg::OpenFile(const QString& path)
         return false;
     RefreshTableList();
     EnableInputControls();
+    if (result == TunerLoadResult::Read)
+        RecentFiles(QString::fromLatin1(kTunerRecentKind)).Add(path);
     return result == TunerLoadResult::Read;
 }
 

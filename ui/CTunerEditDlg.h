@@ -58,6 +58,10 @@ private:
     void OnDeleteTuner();
 
     // Undo and redo (CTunerEditDlgHistory.cpp).
+    // The menu bar (CTunerEditDlgMenus.cpp).
+    void InitMenus();
+    void UpdateCommandStates() override;
+
     void InitHistory();
     ViewImage CaptureView() const;
     void ShowHistoryState(const ViewImage& view);

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 
+#include "DialogMenuBar.h"
 #include "RecoveryStore.h"
 #include "resource.h"
 
@@ -41,6 +42,14 @@ MenuItem HistoryItem(int command, const char* pszVerb, const std::string& name)
 std::vector<MenuItem> HistoryMenuItems(const std::string& undoName, const std::string& redoName)
 {
     return {MenuItem{0, QString()}, HistoryItem(IDM_UNDO, "Undo", undoName), HistoryItem(IDM_REDO, "Redo", redoName)};
+}
+
+void UpdateHistoryItems(DialogMenuBar& bar, const std::string& undoName, const std::string& redoName)
+{
+    for (const MenuItem& item : {HistoryItem(IDM_UNDO, "&Undo", undoName), HistoryItem(IDM_REDO, "&Redo", redoName)}) {
+        bar.SetText(item.command, item.text);
+        bar.SetEnabled(item.command, item.bEnabled);
+    }
 }
 
 std::vector<RecoveryCopy> RestorableCopies(const std::string& extension, const std::string& ownPath)

@@ -20,6 +20,9 @@ HistoryKey HistoryKeyOf(const QKeyEvent* pEvent);
 // A separator, then "Undo <what>" and "Redo <what>", each greyed with its
 // bare verb when there is nothing to undo or redo (an empty name).
 std::vector<MenuItem> HistoryMenuItems(const std::string& undoName, const std::string& redoName);
+// The same for a menu bar's Edit menu: "&Undo <what>" and "&Redo <what>".
+class DialogMenuBar;
+void UpdateHistoryItems(DialogMenuBar& bar, const std::string& undoName, const std::string& redoName);
 
 // Recovery copies offered for restoring: every copy with this extension but
 // the editor's own current one.

@@ -77,15 +77,18 @@ void ExpectHolds(const CDialog& dialog, int id, const std::vector<QString>& text
 }
 
 // Controls whose template rectangles lie apart lie apart on the screen, and
-// every control lies inside the dialog.
+// every control lies inside the dialog's area for controls (below its menu
+// bar, when it has one), which lies inside the dialog.
 void ExpectNoOverlaps(const CDialog& dialog)
 {
     const DialogTemplate& tpl = dialog.Template();
+    const QWidget* pArea = dialog.ClientArea();
+    EXPECT_TRUE(dialog.rect().contains(QRect(pArea->mapTo(&dialog, QPoint(0, 0)), pArea->size())));
     std::vector<std::pair<QRect, QRect>> placed; // template units, pixels
-    for (QWidget* pChild : dialog.findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+    for (QWidget* pChild : pArea->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
         if (qobject_cast<QGroupBox*>(pChild) || pChild->isHidden())
             continue;
-        EXPECT_TRUE(dialog.rect().contains(pChild->geometry())) << pChild->objectName().toStdString();
+        EXPECT_TRUE(pArea->rect().contains(pChild->geometry())) << pChild->objectName().toStdString();
         const QRect pixels = pChild->geometry();
         for (std::size_t i = 0; i < tpl.controlCount; ++i) {
             const ControlTemplate& c = tpl.controls[i];

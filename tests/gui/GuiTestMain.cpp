@@ -1,7 +1,8 @@
 // Entry point of the dialog tests: Qt's offscreen platform unless a display is
 // asked for, so the tests run (and are listed at build time) without one.
-// Each test gets a state folder of its own, so that the editors' recovery
-// copies never reach the user's and no test sees another's.
+// Each test gets a state and a config folder of its own, so that the editors'
+// recovery copies and recent files never reach the user's and no test sees
+// another's.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -19,6 +20,8 @@ class OwnStateFolder : public ::testing::EmptyTestEventListener
     {
         m_pFolder = std::make_unique<TempDir>();
         qputenv("XDG_STATE_HOME", QByteArray::fromStdString(m_pFolder->Path()));
+        // The recent files too stay with the test.
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(m_pFolder->File("config")));
     }
     void OnTestEnd(const ::testing::TestInfo&) override { m_pFolder.reset(); }
 

@@ -1,0 +1,397 @@
+// The editors' menu bars, driven through their actions and through the keys
+// the desktop binds to them: the items do what the buttons do, Save writes
+// to the file the table came from, Open Recent follows what was opened and
+// saved, and the bar leaves the controls where their templates put them.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
+
+#include "CFrequencyTableDlg.h"
+#include "CTunerEditDlg.h"
+#include "DialogMenuBar.h"
+#include "FakeUserServices.h"
+#include "GuiTestSupport.h"
+#include "TestFiles.h"
+#include "resource.h"
+
+namespace {
+
+QAction* ActionOf(const CDialog& dialog, int command)
+{
+    QAction* pAction = dialog.MenuBar() ? dialog.MenuBar()->Action(command) : nullptr;
+    EXPECT_NE(pAction, nullptr) << "no menu item " << command;
+    return pAction;
+}
+
+// Opens every menu as a person would, so that its items are made current.
+void OpenMenus(const CDialog& dialog)
+{
+    for (QAction* pTitle : dialog.MenuBar()->Bar()->actions()) {
+        QMenu* pMenu = pTitle->menu();
+        emit pMenu->aboutToShow();
+        for (QAction* pItem : pMenu->actions()) {
+            if (pItem->menu())
+                emit pItem->menu()->aboutToShow();
+        }
+    }
+}
+
+void Trigger(const CDialog& dialog, int command)
+{
+    OpenMenus(dialog);
+    QAction* pAction = ActionOf(dialog, command);
+    ASSERT_NE(pAction, nullptr);
+    ASSERT_TRUE(pAction->isEnabled()) << "menu item " << command << " is greyed";
+    pAction->trigger();
+}
+
+QString Keys(const QList<QKeySequence>& keys)
+{
+    QStringList texts;
+    for (const QKeySequence& key : keys)
+        texts << key.toString();
+    return texts.join(", ");
+}
+
+// The keys the desktop binds to a standard command.
+QString Keys(QKeySequence::StandardKey key)
+{
+    return Keys(QKeySequence::keyBindings(key));
+}
+
+QStringList ItemTexts(const CDialog& dialog, int menu)
+{
+    QStringList texts;
+    for (QAction* pItem : dialog.MenuBar()->Bar()->actions().at(menu)->menu()->actions()) {
+        QString text = pItem->isSeparator() ? QStringLiteral("-") : pItem->text();
+        if (!pItem->shortcuts().isEmpty())
+            text += QLatin1Char('\t') + Keys(pItem->shortcuts());
+        texts << text;
+    }
+    return texts;
+}
+
+QStringList RecentItems(const CDialog& dialog)
+{
+    OpenMenus(dialog);
+    for (QAction* pItem : dialog.MenuBar()->Bar()->actions().at(0)->menu()->actions()) {
+        if (pItem->menu()) {
+            QStringList texts;
+            for (QAction* pFile : pItem->menu()->actions())
+                texts << pFile->text() + (pFile->isEnabled() ? "" : " (greyed)");
+            return texts;
+        }
+    }
+    return {};
+}
+
+// The window takes keys from the desktop: its shortcuts work.
+void Activate(CDialog& dialog)
+{
+    dialog.show();
+    QApplication::setActiveWindow(&dialog);
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+}
+
+class ChannelMenuBarTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        dlg.Create();
+        WriteAll(first, ChannelTableImage(49, {48.25, 55.25, 62.25}, {}, 1, 0));
+        WriteAll(second, ChannelTableImage(33, {175.25, 182.25}, {112.25}, 1, 1));
+    }
+
+    ListView* List() { return dlg.GetListView(IDC_LIST_CHANNELS); }
+
+    TempDir dir;
+    const std::string first = dir.File("first.ccf");
+    const std::string second = dir.File("second.ccf");
+    FakeUserServices services;
+    CFrequencyTableDlg dlg{services};
+};
+
+TEST_F(ChannelMenuBarTest, MenusTitlesItemsAndKeys)
+{
+    QStringList titles;
+    for (QAction* pTitle : dlg.MenuBar()->Bar()->actions())
+        titles << pTitle->text();
+    EXPECT_EQ(titles, QStringList({"&File", "&Edit", "&Table", "&Help"}));
+    EXPECT_EQ(ItemTexts(dlg, 0), QStringList({"&New\tCtrl+N", "New from &Plan...\tCtrl+P", "&Open...\tCtrl+O",
+                                              "Open &Recent", "-", "&Save\tCtrl+S", "Save &As...\tCtrl+Shift+S", "-",
+                                              "&Import...", "&Export...", "-", "&Close\t" + Keys(QKeySequence::Close)}));
+    EXPECT_EQ(ItemTexts(dlg, 2), QStringList({"&Check Table\tF7", "Con&vert Old Table..."}));
+    EXPECT_EQ(ItemTexts(dlg, 3), QStringList({"&About Vornalix...\tF1"}));
+    const QStringList edit = ItemTexts(dlg, 1);
+    EXPECT_TRUE(edit.contains("&Go to Channel...\tCtrl+G"));
+    EXPECT_TRUE(edit.contains("&Find Frequency...\tCtrl+F"));
+    EXPECT_TRUE(edit.contains("Select &All\tCtrl+A"));
+    EXPECT_TRUE(edit.contains("Move &Up\tAlt+Up"));
+    // Undo and Redo name their step, greyed with the bare verb when there is none.
+    OpenMenus(dlg);
+    EXPECT_EQ(ActionOf(dlg, IDM_UNDO)->text(), "&Undo");
+    EXPECT_FALSE(ActionOf(dlg, IDM_UNDO)->isEnabled());
+    Trigger(dlg, IDC_BUTTON_CREATE_NEW);
+    TypeInto(dlg, IDC_EDIT_FREQUENCY, "48.25");
+    Click(dlg, IDC_BUTTON_ADD);
+    OpenMenus(dlg);
+    EXPECT_EQ(ActionOf(dlg, IDM_UNDO)->text(), "&Undo Add to the end");
+    EXPECT_TRUE(ActionOf(dlg, IDM_UNDO)->isEnabled());
+    Trigger(dlg, IDM_UNDO);
+    EXPECT_EQ(List()->GetItemCount(), 0);
+    OpenMenus(dlg);
+    EXPECT_EQ(ActionOf(dlg, IDM_REDO)->text(), "&Redo Add to the end");
+    Trigger(dlg, IDM_REDO);
+    EXPECT_EQ(List()->GetItemCount(), 1);
+}
+
+TEST_F(ChannelMenuBarTest, ControlsKeepTheirTemplatePlacesBelowTheBar)
+{
+    const QWidget* pArea = dlg.ClientArea();
+    ASSERT_NE(pArea, &dlg);
+    const int barHeight = dlg.MenuBar()->Bar()->height();
+    EXPECT_GT(barHeight, 0);
+    EXPECT_EQ(pArea->pos(), QPoint(0, barHeight));
+    EXPECT_EQ(dlg.height(), pArea->height() + barHeight);
+    EXPECT_EQ(pArea->size(), dlg.Layout().ToPixels(0, 0, dlg.Template().cx, dlg.Template().cy).size());
+    const DialogTemplate& tpl = dlg.Template();
+    for (std::size_t i = 0; i < tpl.controlCount; ++i) {
+        const ControlTemplate& control = tpl.controls[i];
+        if (control.id == IDC_STATIC)
+            continue;
+        QWidget* pControl = dlg.GetDlgItem(control.id);
+        EXPECT_EQ(pControl->parentWidget(), pArea) << control.id;
+        EXPECT_EQ(pControl->pos(), dlg.Layout().ToPixels(control.x, control.y, control.cx, control.cy).topLeft())
+            << control.id;
+        EXPECT_EQ(pControl->isHidden(), (control.styles & StyleHidden) != 0) << control.id;
+    }
+}
+
+TEST_F(ChannelMenuBarTest, ItemsDoWhatTheButtonsDo)
+{
+    services.fileAnswers.push_back(QString::fromStdString(first));
+    Trigger(dlg, IDC_BUTTON_LOAD_FROM_FILE);
+    ASSERT_NE(dlg.Table(), nullptr);
+    EXPECT_EQ(dlg.Table()->FileImage(), ReadAll(first));
+    EXPECT_EQ(dlg.Origin(), TableOriginLoaded);
+
+    const std::string copy = dir.File("copy.ccf");
+    services.fileAnswers.push_back(QString::fromStdString(copy));
+    Trigger(dlg, IDC_BUTTON_SAVE_TO_FILE);
+    EXPECT_EQ(ReadAll(copy), ReadAll(first));
+    EXPECT_FALSE(services.fileRequests.back().bOpen);
+
+    Trigger(dlg, IDC_BUTTON_CREATE_NEW);
+    EXPECT_EQ(List()->GetItemCount(), 0);
+    EXPECT_EQ(dlg.Origin(), TableOriginCreated);
+
+    Trigger(dlg, IDC_BUTTON_CONVERT);
+    Trigger(dlg, IDM_ABOUTBOX);
+    EXPECT_EQ(services.modalDialogs, std::vector<QString>({"Convert", "About Vornalix"}));
+
+    Trigger(dlg, IDCANCEL);
+    EXPECT_TRUE(dlg.IsDestroyed() || dlg.Result() == IDCANCEL);
+}
+
+TEST_F(ChannelMenuBarTest, SaveWritesToTheFileOfTheTableAndAsksOnlyWithoutOne)
+{
+    // A new table has no file: Save asks, as Save As does.
+    Trigger(dlg, IDC_BUTTON_CREATE_NEW);
+    const std::string fresh = dir.File("fresh.ccf");
+    services.fileAnswers.push_back(QString::fromStdString(fresh));
+    Trigger(dlg, IDM_SAVE);
+    ASSERT_EQ(services.fileRequests.size(), 1u);
+    EXPECT_TRUE(FileExists(fresh));
+
+    // After a load, Save writes over the loaded file without asking.
+    services.fileAnswers.push_back(QString::fromStdString(first));
+    Trigger(dlg, IDC_BUTTON_LOAD_FROM_FILE);
+    TypeInto(dlg, IDC_EDIT_FREQUENCY, "69.25");
+    Click(dlg, IDC_BUTTON_ADD);
+    const std::size_t asked = services.fileRequests.size();
+    Trigger(dlg, IDM_SAVE);
+    EXPECT_EQ(services.fileRequests.size(), asked);
+    EXPECT_EQ(ReadAll(first), dlg.Table()->FileImage());
+    EXPECT_FALSE(dlg.Document().Modified());
+
+    // Undoing the load brings back a table that is not that file's: Save asks again.
+    services.fileAnswers.push_back(QString::fromStdString(second));
+    Trigger(dlg, IDC_BUTTON_LOAD_FROM_FILE);
+    const Bytes secondImage = ReadAll(second);
+    Trigger(dlg, IDM_UNDO);
+    EXPECT_EQ(dlg.Table()->FileImage(), ReadAll(first));
+    Trigger(dlg, IDM_SAVE); // cancelled
+    EXPECT_EQ(services.fileRequests.size(), asked + 2);
+    EXPECT_EQ(ReadAll(second), secondImage);
+}
+
+TEST_F(ChannelMenuBarTest, OpenRecentListsFilesNewestFirstAndDropsMissingOnes)
+{
+    EXPECT_EQ(RecentItems(dlg), QStringList({"No Recent Files (greyed)"}));
+    for (const std::string& path : {first, second}) {
+        services.fileAnswers.push_back(QString::fromStdString(path));
+        Trigger(dlg, IDC_BUTTON_LOAD_FROM_FILE);
+    }
+    const QString firstPath = QString::fromStdString(first), secondPath = QString::fromStdString(second);
+    EXPECT_EQ(RecentItems(dlg), QStringList({"&1 " + secondPath, "&2 " + firstPath}));
+
+    // The second entry opens the first file, which goes to the top.
+    Trigger(dlg, IDM_RECENT_FIRST + 1);
+    EXPECT_EQ(dlg.Table()->FileImage(), ReadAll(first));
+    EXPECT_EQ(RecentItems(dlg), QStringList({"&1 " + firstPath, "&2 " + secondPath}));
+
+    // A file that is gone is said so and leaves the list; the table stays.
+    std::remove(second.c_str());
+    Trigger(dlg, IDM_RECENT_FIRST + 1);
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_TRUE(services.messages[0].contains(secondPath));
+    EXPECT_EQ(dlg.Table()->FileImage(), ReadAll(first));
+    EXPECT_EQ(RecentItems(dlg), QStringList({"&1 " + firstPath}));
+
+    // A file saved under a new name joins the list; the list keeps ten.
+    for (int i = 0; i < 12; ++i) {
+        services.fileAnswers.push_back(QString::fromStdString(dir.File("s" + std::to_string(i) + ".ccf")));
+        Trigger(dlg, IDC_BUTTON_SAVE_TO_FILE);
+    }
+    const QStringList recent = RecentItems(dlg);
+    ASSERT_EQ(recent.size(), 10);
+    EXPECT_EQ(recent.front(), "&1 " + QString::fromStdString(dir.File("s11.ccf")));
+    EXPECT_EQ(recent.back(), "1&0 " + QString::fromStdString(dir.File("s2.ccf")));
+}
+
+TEST_F(ChannelMenuBarTest, GoToChannelAndFindFrequencySelectAndShowTheRow)
+{
+    services.fileAnswers.push_back(QString::fromStdString(first));
+    Trigger(dlg, IDC_BUTTON_LOAD_FROM_FILE);
+
+    services.valueAnswers.push_back(std::vector<QString>{"3"});
+    Trigger(dlg, IDM_GOTO_CHANNEL);
+    ASSERT_EQ(services.valueRequests.size(), 1u);
+    EXPECT_EQ(services.valueRequests[0].title, "Go to Channel");
+    EXPECT_EQ(List()->GetSelectedRows(), std::vector<int>{2});
+    EXPECT_EQ(dlg.EditIndex(), 3);
+    EXPECT_EQ(TextOf(dlg, IDC_STATIC_CHANNEL_NUMBER), "3");
+    EXPECT_EQ(TextOf(dlg, IDC_EDIT_FREQUENCY), "62.25000");
+
+    // Outside the list, or not a number: said so, the selection stays.
+    for (const char* typed : {"4", "0", "two", ""}) {
+        services.valueAnswers.push_back(std::vector<QString>{typed});
+        Trigger(dlg, IDM_GOTO_CHANNEL);
+        EXPECT_EQ(List()->GetSelectedRows(), std::vector<int>{2}) << typed;
+    }
+    EXPECT_EQ(services.messages.size(), 4u);
+
+    // The nearest channel, the lower of two equally near.
+    services.valueAnswers.push_back(std::vector<QString>{"51.75"});
+    Trigger(dlg, IDM_FIND_FREQUENCY);
+    EXPECT_EQ(List()->GetSelectedRows(), std::vector<int>{0});
+    services.valueAnswers.push_back(std::vector<QString>{"1000"});
+    Trigger(dlg, IDM_FIND_FREQUENCY);
+    EXPECT_EQ(List()->GetSelectedRows(), std::vector<int>{2});
+    services.valueAnswers.push_back(std::vector<QString>{"55.3"});
+    Trigger(dlg, IDM_FIND_FREQUENCY);
+    EXPECT_EQ(List()->GetSelectedRows(), std::vector<int>{1});
+    services.valueAnswers.push_back(std::vector<QString>{"nan"});
+    Trigger(dlg, IDM_FIND_FREQUENCY);
+    EXPECT_EQ(services.messages.size(), 5u);
+    // Cancelled: nothing happens.
+    Trigger(dlg, IDM_FIND_FREQUENCY);
+    EXPECT_EQ(List()->GetSelectedRows(), std::vector<int>{1});
+
+    Trigger(dlg, IDM_SELECT_ALL);
+    EXPECT_EQ(List()->GetSelectedRows(), std::vector<int>({0, 1, 2}));
+}
+
+TEST_F(ChannelMenuBarTest, ShortcutsFromTheKeyboard)
+{
+    Activate(dlg);
+    QWidget* pButton = dlg.GetDlgItem(IDC_BUTTON_CREATE_NEW);
+    pButton->setFocus();
+    QTest::keyClick(pButton, Qt::Key_N, Qt::ControlModifier);
+    ASSERT_NE(dlg.Table(), nullptr);
+    EXPECT_EQ(dlg.Origin(), TableOriginCreated);
+
+    services.fileAnswers.push_back(QString::fromStdString(first));
+    QTest::keyClick(pButton, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(dlg.Table()->FileImage(), ReadAll(first));
+
+    List()->setFocus();
+    services.valueAnswers.push_back(std::vector<QString>{"2"});
+    QTest::keyClick(List(), Qt::Key_G, Qt::ControlModifier);
+    EXPECT_EQ(List()->GetSelectedRows(), std::vector<int>{1});
+    services.valueAnswers.push_back(std::vector<QString>{"62"});
+    QTest::keyClick(List(), Qt::Key_F, Qt::ControlModifier);
+    EXPECT_EQ(List()->GetSelectedRows(), std::vector<int>{2});
+    QTest::keyClick(List(), Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(List()->GetSelectedCount(), 3);
+
+    // Ctrl+S writes the loaded file without asking.
+    services.messages.clear();
+    services.valueAnswers.push_back(std::vector<QString>{"1"});
+    QTest::keyClick(List(), Qt::Key_G, Qt::ControlModifier);
+    TypeInto(dlg, IDC_EDIT_FREQUENCY, "49.75");
+    Click(dlg, IDC_BUTTON_SAVE_VALUE);
+    const std::size_t asked = services.fileRequests.size();
+    List()->setFocus();
+    QTest::keyClick(List(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(services.fileRequests.size(), asked);
+    EXPECT_EQ(ReadAll(first), ChannelTableImage(49, {49.75, 55.25, 62.25}, {}, 1, 0));
+
+    // Ctrl+Shift+S asks for a name.
+    QTest::keyClick(List(), Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(services.fileRequests.size(), asked + 1);
+
+    QTest::keyClick(List(), Qt::Key_W, Qt::ControlModifier);
+    EXPECT_EQ(dlg.Result(), IDCANCEL);
+}
+
+class TunerMenuBarTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { dlg.Create(); }
+
+    TempDir dir;
+    FakeUserServices services;
+    CTunerEditDlg dlg{services};
+};
+
+TEST_F(TunerMenuBarTest, FileCommandsSaveToTheLoadedFileAndF1ShowsAbout)
+{
+    QStringList titles;
+    for (QAction* pTitle : dlg.MenuBar()->Bar()->actions())
+        titles << pTitle->text();
+    EXPECT_EQ(titles, QStringList({"&File", "&Edit", "&Table", "&Help"}));
+    EXPECT_EQ(ItemTexts(dlg, 0),
+              QStringList({"&New\tCtrl+N", "&Open...\tCtrl+O", "Open &Recent", "-", "&Save\tCtrl+S",
+                           "Save &As...\tCtrl+Shift+S", "-", "&Import...", "&Export...", "-", "&Close\t" + Keys(QKeySequence::Close)}));
+
+    Trigger(dlg, IDC_BUTTON_CREATE_TABLE);
+    ASSERT_TRUE(dlg.Document().HasTable());
+    const std::string path = dir.File("t.tsf");
+    services.fileAnswers.push_back(QString::fromStdString(path));
+    Trigger(dlg, IDM_SAVE); // no file yet: asks
+    ASSERT_TRUE(FileExists(path));
+    EXPECT_EQ(RecentItems(dlg), QStringList({"&1 " + QString::fromStdString(path)}));
+
+    Trigger(dlg, IDC_BUTTON_CREATE_TABLE);
+    services.fileAnswers.push_back(QString::fromStdString(path));
+    Trigger(dlg, IDC_BUTTON_LOAD_TUNER_FILE);
+    const std::size_t asked = services.fileRequests.size();
+    std::remove(path.c_str());
+    Trigger(dlg, IDM_SAVE);
+    EXPECT_EQ(services.fileRequests.size(), asked);
+    EXPECT_TRUE(FileExists(path));
+
+    Activate(dlg);
+    QWidget* pList = dlg.GetDlgItem(IDC_LIST_TUNERS);
+    pList->setFocus();
+    QTest::keyClick(pList, Qt::Key_F1);
+    EXPECT_EQ(services.modalDialogs, std::vector<QString>{"About Vornalix"});
+}
+
+} // namespace

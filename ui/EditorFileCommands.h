@@ -1,0 +1,41 @@
+#pragma once
+// The File menu's commands that both editors take alike: "Save" to the file
+// the table came from and the recent files of the editor's kind.
+
+#include <functional>
+#include <string>
+
+#include <QFile>
+#include <QString>
+
+#include "FileIO.h"
+#include "FileMessages.h"
+#include "RecentFiles.h"
+#include "UserServices.h"
+
+// Writes the document to its save path, or asks for one (saveAs) when it has
+// none; a file written goes to the top of the recent files.
+template <class Document>
+void SaveToKnownFile(Document& document, UserServices& services, QWidget* pOwner, const QString& recentKind,
+                     const std::function<void()>& saveAs)
+{
+    if (!document.HasTable())
+        return;
+    const std::string target = document.SavePath();
+    if (target.empty()) {
+        saveAs();
+        return;
+    }
+    const QString path = QFile::decodeName(QByteArray::fromStdString(target));
+    FileError error;
+    if (!document.Save(target, error)) {
+        ShowFileError(services, pOwner, FileAction::Save, path, error);
+        return;
+    }
+    RecentFiles(recentKind).Add(path);
+}
+
+// Opens the recent file at this index with open; a file that is gone is
+// taken off the list, and the person is told.
+void OpenRecentFile(UserServices& services, QWidget* pOwner, const QString& recentKind, int index,
+                    const std::function<bool(const QString&)>& open);
