@@ -208,3 +208,61 @@ TEST(ChannelTableDocument, SaveWritesTheFileAndReportsAFolderThatIsNotThere)
     EXPECT_FALSE(doc.Save(dir.File("no-folder/out.ccf"), failed));
     EXPECT_EQ(failed.code, ENOENT);
 }
+
+namespace {
+
+// The file "Save" writes to follows the table: set by a load or a save,
+// emptied by a fresh table and by undoing or redoing a step that put
+// another table in place, kept by edits and their undo.
+TEST(ChannelTableDocumentSavePath, FollowsTheTableThroughLoadsSavesAndUndo)
+{
+    TempDir dir;
+    const std::string a = WriteCcf(dir, "a.ccf", 49, {48.25});
+    const std::string b = WriteCcf(dir, "b.ccf", 33, {175.25});
+    ChannelTableDocument doc;
+    EXPECT_EQ(doc.SavePath(), "");
+    ASSERT_TRUE(doc.CreateNew());
+    EXPECT_EQ(doc.SavePath(), "");
+    FileError error;
+    const std::string saved = dir.File("saved.ccf");
+    ASSERT_TRUE(doc.Save(saved, error));
+    EXPECT_EQ(doc.SavePath(), saved);
+    ASSERT_TRUE(doc.Load(a, error));
+    EXPECT_EQ(doc.SavePath(), a);
+    ASSERT_TRUE(doc.Append(55.25));
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_EQ(doc.SavePath(), a); // an edit leaves the table the file's
+    ASSERT_TRUE(doc.Redo());
+    ASSERT_TRUE(doc.Load(b, error));
+    EXPECT_EQ(doc.SavePath(), b);
+    ASSERT_TRUE(doc.Undo()); // the table of a is back, but no file is sure to be it
+    EXPECT_EQ(doc.SavePath(), "");
+    ASSERT_TRUE(doc.Redo());
+    EXPECT_EQ(doc.SavePath(), "");
+    // A failed load changes nothing.
+    ASSERT_TRUE(doc.Save(b, error));
+    EXPECT_FALSE(doc.Load(dir.File("missing.ccf"), error));
+    EXPECT_EQ(doc.SavePath(), b);
+    // A fresh table over a loaded one has no file.
+    ASSERT_TRUE(doc.CreateNew());
+    EXPECT_EQ(doc.SavePath(), "");
+    doc.Reset();
+    EXPECT_EQ(doc.SavePath(), "");
+}
+
+TEST(ChannelTableDocumentNearest, NearestChannelSkipsEmptySlotsAndTakesTheLowerOfEquals)
+{
+    TempDir dir;
+    ChannelTableDocument doc;
+    EXPECT_EQ(doc.NearestChannel(100.0), 0);
+    FileError error;
+    ASSERT_TRUE(doc.Load(WriteCcf(dir, "n.ccf", 1, {0.0, 100.0, -5.0, 110.0, 0.0}), error));
+    EXPECT_EQ(doc.NearestChannel(0.0), 2);
+    EXPECT_EQ(doc.NearestChannel(105.0), 2);
+    EXPECT_EQ(doc.NearestChannel(105.1), 4);
+    EXPECT_EQ(doc.NearestChannel(1e9), 4);
+    doc.SetMode(ChannelModeCable);
+    EXPECT_EQ(doc.NearestChannel(100.0), 0);
+}
+
+} // namespace

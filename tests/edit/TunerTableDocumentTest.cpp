@@ -152,3 +152,31 @@ TEST(TunerTableDocument, EmptyTableSavesItsHeaderWithoutError)
     EXPECT_FALSE(doc.Save(dir.File("none/empty.tsf"), failed));
     EXPECT_EQ(failed.code, ENOENT);
 }
+
+TEST(TunerTableDocument, SavePathFollowsLoadsAndSavesAndIsDroppedWhenUndoSwapsTables)
+{
+    TempDir dir;
+    TunerTableDocument doc;
+    FileError error;
+    ASSERT_TRUE(doc.CreateNew());
+    ASSERT_TRUE(doc.AddInfo(Valid(1, 1)).bAdded);
+    EXPECT_EQ(doc.SavePath(), "");
+    const std::string one = dir.File("one.tsf"), two = dir.File("two.tsf");
+    ASSERT_TRUE(doc.Save(one, error));
+    EXPECT_EQ(doc.SavePath(), one);
+    ASSERT_TRUE(doc.AddInfo(Valid(2, 1)).bAdded);
+    ASSERT_TRUE(doc.Save(two, error));
+    ASSERT_EQ(doc.Load(one, error), TunerLoadResult::Read);
+    EXPECT_EQ(doc.SavePath(), one);
+    ASSERT_TRUE(doc.AddInfo(Valid(3, 1)).bAdded);
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_EQ(doc.SavePath(), one);
+    ASSERT_TRUE(doc.Undo()); // back to the table saved as two.tsf
+    EXPECT_EQ(doc.SavePath(), "");
+    // A file that cannot be read keeps the table and its file.
+    ASSERT_TRUE(doc.Save(two, error));
+    EXPECT_EQ(doc.Load(dir.File("missing.tsf"), error), TunerLoadResult::KeptTable);
+    EXPECT_EQ(doc.SavePath(), two);
+    ASSERT_TRUE(doc.CreateNew());
+    EXPECT_EQ(doc.SavePath(), "");
+}

@@ -122,9 +122,10 @@ TEST_F(ChannelMenuBarTest, MenusTitlesItemsAndKeys)
     for (QAction* pTitle : dlg.MenuBar()->Bar()->actions())
         titles << pTitle->text();
     EXPECT_EQ(titles, QStringList({"&File", "&Edit", "&Table", "&Help"}));
-    EXPECT_EQ(ItemTexts(dlg, 0), QStringList({"&New\tCtrl+N", "New from &Plan...\tCtrl+P", "&Open...\tCtrl+O",
-                                              "Open &Recent", "-", "&Save\tCtrl+S", "Save &As...\tCtrl+Shift+S", "-",
-                                              "&Import...", "&Export...", "-", "&Close\t" + Keys(QKeySequence::Close)}));
+    EXPECT_EQ(ItemTexts(dlg, 0),
+              QStringList({"&New\tCtrl+N", "New from &Plan...\tCtrl+P", "&Open...\tCtrl+O", "Open &Recent", "-",
+                           "&Save\tCtrl+S", "Save &As...\tCtrl+Shift+S", "-", "&Import...", "&Export...", "-",
+                           "&Close\t" + Keys(QKeySequence::Close)}));
     EXPECT_EQ(ItemTexts(dlg, 2), QStringList({"&Check Table\tF7", "Con&vert Old Table..."}));
     EXPECT_EQ(ItemTexts(dlg, 3), QStringList({"&About Vornalix...\tF1"}));
     const QStringList edit = ItemTexts(dlg, 1);
@@ -366,9 +367,9 @@ TEST_F(TunerMenuBarTest, FileCommandsSaveToTheLoadedFileAndF1ShowsAbout)
     for (QAction* pTitle : dlg.MenuBar()->Bar()->actions())
         titles << pTitle->text();
     EXPECT_EQ(titles, QStringList({"&File", "&Edit", "&Table", "&Help"}));
-    EXPECT_EQ(ItemTexts(dlg, 0),
-              QStringList({"&New\tCtrl+N", "&Open...\tCtrl+O", "Open &Recent", "-", "&Save\tCtrl+S",
-                           "Save &As...\tCtrl+Shift+S", "-", "&Import...", "&Export...", "-", "&Close\t" + Keys(QKeySequence::Close)}));
+    EXPECT_EQ(ItemTexts(dlg, 0), QStringList({"&New\tCtrl+N", "&Open...\tCtrl+O", "Open &Recent", "-", "&Save\tCtrl+S",
+                                              "Save &As...\tCtrl+Shift+S", "-", "&Import...", "&Export...", "-",
+                                              "&Close\t" + Keys(QKeySequence::Close)}));
 
     Trigger(dlg, IDC_BUTTON_CREATE_TABLE);
     ASSERT_TRUE(dlg.Document().HasTable());
