@@ -58,7 +58,7 @@ const MenuItemTemplate kChannelTable[] = {
 };
 
 const MenuItemTemplate kHelp[] = {
-    Item(IDM_ABOUTBOX, "&About Vornalix...\tF1"),
+    Item(IDM_ABOUTBOX, "&About Vornalix...", StandardShortcut::None, "F1"),
 };
 
 const MenuTemplate kChannelMenus[] = {
@@ -93,16 +93,11 @@ const MenuItemTemplate kTunerTable[] = {
     Item(IDM_CHECK_TABLE, "&Check Table", StandardShortcut::None, "F7"),
 };
 
-// The tuner editor has no key of its own for the About box: the item's is F1.
-const MenuItemTemplate kTunerHelp[] = {
-    Item(IDM_ABOUTBOX, "&About Vornalix...", StandardShortcut::None, "F1"),
-};
-
 const MenuTemplate kTunerMenus[] = {
     Menu("&File", kTunerFile),
     Menu("&Edit", kTunerEdit),
     Menu("&Table", kTunerTable),
-    Menu("&Help", kTunerHelp),
+    Menu("&Help", kHelp),
 };
 
 } // namespace

@@ -33,11 +33,12 @@ struct MenuItemTemplate
 {
     MenuItemKind kind = MenuItemKind::Command;
     int command = 0;
-    const char* text = nullptr; // with its mnemonic, "&Open..."
+    // With its mnemonic, "&Open..."; a key after a tab is the item's shortcut,
+    // as in the dialog menus ("New from &Plan...\tCtrl+P").
+    const char* text = nullptr;
     StandardShortcut standard = StandardShortcut::None;
     // A key of the editor's own ("Ctrl+G"), or the key of a standard command
-    // for a desktop that binds none. A key the dialog already handles itself
-    // is only named, after a tab in text.
+    // for a desktop that binds none.
     const char* key = nullptr;
 };
 

@@ -71,15 +71,23 @@ void DialogMenuBar::AddMenu(const MenuTemplate& menuTemplate)
             SetRecentFiles({});
             break;
         case MenuItemKind::Command: {
-            QAction* pAction = pMenu->addAction(MenuItemText(item));
+            // A key named after a tab is the item's shortcut: the bar shows it
+            // in its own column and a screen reader reads the name alone.
+            QString text = MenuItemText(item);
+            QString key = item.key ? QString::fromLatin1(item.key) : QString();
+            if (const qsizetype tab = text.indexOf(QLatin1Char('\t')); tab >= 0) {
+                key = text.mid(tab + 1);
+                text.truncate(tab);
+            }
+            QAction* pAction = pMenu->addAction(text);
             const int command = item.command;
             pAction->setObjectName(QStringLiteral("menu-%1").arg(command));
             // A desktop that binds no key to a standard command gets the item's own.
             const QList<QKeySequence> standardKeys = QKeySequence::keyBindings(QtStandardKey(item.standard));
             if (!standardKeys.isEmpty())
                 pAction->setShortcuts(standardKeys);
-            else if (item.key)
-                pAction->setShortcut(QKeySequence(QString::fromLatin1(item.key)));
+            else if (!key.isEmpty())
+                pAction->setShortcut(QKeySequence(key));
             QObject::connect(pAction, &QAction::triggered, m_pBar, [this, command] { m_onCommand(command); });
             m_actions[command] = pAction;
             break;

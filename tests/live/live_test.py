@@ -334,18 +334,21 @@ class LiveTest:
         self.keys(key)
         deadline = time.monotonic() + STEP_TIMEOUT
         menu = None
+        seen = []
         while menu is None and time.monotonic() < deadline:
             for candidate in self.tree.popup_items():
                 try:
                     names = [candidate.getChildAtIndex(i).name for i in range(candidate.childCount)]
                     names = [name for name in names if name]
+                    if names not in seen:
+                        seen.append(names)
                     if names[:len(items)] == items and self.tree.showing(candidate):
                         menu = candidate
                 except Exception:
                     pass
             time.sleep(0.1)
         if menu is None:
-            raise TimeoutError("no menu %s shown after %s" % (items, key))
+            raise TimeoutError("no menu %s shown after %s; menus seen: %s" % (items, key, seen))
         self.keys("Escape")
         deadline = time.monotonic() + STEP_TIMEOUT
         while time.monotonic() < deadline:
@@ -416,6 +419,21 @@ class LiveTest:
                 self.keys("ctrl+y")
                 self.display_shows("Antenna Max CH", "4")
             self.check("Ctrl+Z takes the blank channel back and Ctrl+Y puts it in again", undo_and_redo_by_keyboard)
+
+            file_menu = ["New", "New from Plan...", "Open...", "Open Recent", "Save", "Save As...", "Import...",
+                         "Export...", "Close"]
+            self.check("Alt+F opens the File menu of the menu bar", lambda: self.menu_appears("alt+f", file_menu))
+            self.check("Alt+E opens the Edit menu, its Undo naming the step",
+                       lambda: self.menu_appears("alt+e", ["Undo Insert Blank Item", "Redo"]))
+
+            def go_to_channel_by_keyboard():
+                self.select_row("001")
+                self.keys("ctrl+g")
+                self.tree.wait_for(self.named("Channel:", "text", "entry"), 'the "Channel:" field')
+                self.session.xdotool("type", "--delay", 40, "3")
+                self.keys("Return")
+                self.display_shows("Channel Number", "3")
+            self.check("Ctrl+G asks for a channel and shows it", go_to_channel_by_keyboard)
         finally:
             self.session.stop(program)
 
