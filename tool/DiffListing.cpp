@@ -2,8 +2,10 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "Listing.h"
 #include "Numbers.h"
@@ -12,30 +14,31 @@
 namespace {
 
 // Two tables of the largest size can differ in every channel: the lines are
-// put together in one buffer and handed to the stream in large blocks.
+// put together in one block of memory, numbers written straight into it, and
+// handed to the stream a block at a time.
 class LineBuffer
 {
 public:
-    explicit LineBuffer(std::ostream& out) : m_out(out) { m_text.reserve(kBlock + 512); }
+    explicit LineBuffer(std::ostream& out) : m_out(out), m_buffer(kBlock) {}
     ~LineBuffer() { Flush(); }
     LineBuffer(const LineBuffer&) = delete;
     LineBuffer& operator=(const LineBuffer&) = delete;
 
     LineBuffer& operator<<(std::string_view text)
     {
-        m_text += text;
+        Put(text.data(), text.size());
         return *this;
     }
     LineBuffer& operator<<(char c)
     {
-        m_text += c;
+        Room(1)[0] = c;
+        ++m_used;
         return *this;
     }
     LineBuffer& Integer(long long value)
     {
-        char buffer[24];
-        const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-        m_text.append(buffer, result.ptr);
+        char* p = Room(kNumberRoom);
+        m_used += static_cast<std::size_t>(std::to_chars(p, p + kNumberRoom, value).ptr - p);
         return *this;
     }
     // FormatDouble's form, without a string of its own for every finite value.
@@ -43,29 +46,28 @@ public:
     {
         if (!std::isfinite(value))
             return *this << FormatDouble(value);
-        char buffer[32];
-        const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-        m_text.append(buffer, result.ptr);
+        char* p = Room(kNumberRoom);
+        m_used += static_cast<std::size_t>(std::to_chars(p, p + kNumberRoom, value).ptr - p);
         return *this;
     }
     // At least `width` digits, as "%0*X" writes them.
     LineBuffer& Hex(unsigned value, int width)
     {
-        char buffer[16];
-        auto result = std::to_chars(buffer, buffer + sizeof buffer, value, 16);
-        for (auto digits = result.ptr - buffer; digits < width; ++digits)
-            m_text += '0';
-        for (char* p = buffer; p != result.ptr; ++p)
-            m_text += static_cast<char>(*p >= 'a' ? *p - 'a' + 'A' : *p);
+        char digits[16];
+        const char* pEnd = std::to_chars(digits, digits + sizeof digits, value, 16).ptr;
+        for (auto count = pEnd - digits; count < width; ++count)
+            *this << '0';
+        for (const char* p = digits; p != pEnd; ++p)
+            *this << static_cast<char>(*p >= 'a' ? *p - 'a' + 'A' : *p);
         return *this;
     }
     // A channel number as the listings write it: at least three digits.
     LineBuffer& Channel(std::int32_t iChannel)
     {
         if (iChannel < 100)
-            m_text += '0';
+            *this << '0';
         if (iChannel < 10)
-            m_text += '0';
+            *this << '0';
         return Integer(iChannel);
     }
     // A frequency as dump lists it: "55.25 MHz", "0 MHz (empty)".
@@ -78,22 +80,44 @@ public:
     }
     void EndLine()
     {
-        m_text += '\n';
-        if (m_text.size() >= kBlock)
+        *this << '\n';
+        if (m_used >= kBlock - kLineRoom)
             Flush();
     }
 
 private:
     static constexpr std::size_t kBlock = 64 * 1024;
+    // Every line is far shorter than this, so most lines fit whole in a block.
+    static constexpr std::size_t kLineRoom = 4096;
+    // The longest integer or shortest double to_chars writes.
+    static constexpr std::size_t kNumberRoom = 32;
 
+    // Room for count more bytes at the end of the block.
+    char* Room(std::size_t count)
+    {
+        if (count > m_buffer.size() - m_used)
+            Flush();
+        return m_buffer.data() + m_used;
+    }
+    void Put(const char* p, std::size_t count)
+    {
+        if (count > m_buffer.size()) {
+            Flush();
+            m_out.write(p, static_cast<std::streamsize>(count));
+            return;
+        }
+        std::memcpy(Room(count), p, count);
+        m_used += count;
+    }
     void Flush()
     {
-        m_out.write(m_text.data(), static_cast<std::streamsize>(m_text.size()));
-        m_text.clear();
+        m_out.write(m_buffer.data(), static_cast<std::streamsize>(m_used));
+        m_used = 0;
     }
 
     std::ostream& m_out;
-    std::string m_text;
+    std::vector<char> m_buffer;
+    std::size_t m_used = 0;
 };
 
 std::uint32_t MagicValue(const std::array<std::uint8_t, 4>& bytes)
