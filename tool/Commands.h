@@ -10,7 +10,7 @@
 enum ExitStatus : int
 {
     kExitSuccess = 0,
-    // check found something, or a conversion or a write failed
+    // check found something, diff found differences, or a conversion or a write failed
     kExitFindings = 1,
     // a file could not be read, or the arguments are wrong
     kExitFailure = 2,
@@ -26,6 +26,7 @@ int RunBuild(const Arguments& args, std::ostream& out, std::ostream& err);
 int RunExport(const Arguments& args, std::ostream& out, std::ostream& err);
 int RunConvert(const Arguments& args, std::ostream& out, std::ostream& err);
 int RunCheck(const Arguments& args, std::ostream& out, std::ostream& err);
+int RunDiff(const Arguments& args, std::ostream& out, std::ostream& err);
 int RunCountry(const Arguments& args, std::ostream& out, std::ostream& err);
 int RunCatalogue(const Arguments& args, std::ostream& out, std::ostream& err);
 int RunPlans(const Arguments& args, std::ostream& out, std::ostream& err);

@@ -23,24 +23,6 @@ std::string Hex(unsigned value, int width)
     return buffer;
 }
 
-// The magic's four bytes in quotes; bytes outside printable ASCII, the quote
-// and the backslash as \xNN.
-std::string QuotedMagic(std::uint32_t dwMagic)
-{
-    std::string text = "\"";
-    for (int i = 0; i < 4; ++i) {
-        const auto b = static_cast<std::uint8_t>(dwMagic >> (8 * i));
-        if (b >= 0x20 && b < 0x7F && b != '"' && b != '\\') {
-            text += static_cast<char>(b);
-        } else {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\x%02x", b);
-            text += escape;
-        }
-    }
-    return text + "\"";
-}
-
 std::string Country(std::int32_t iCode)
 {
     const CountryLookup names = LookupCountry(iCode);
@@ -132,4 +114,20 @@ void ListLegacyTable(std::ostream& out, const LegacyChannelTable& table)
     out << "cable channels: " << cable.size() << ", range " << table.wCableMinCh() << " to " << table.wCableMaxCh()
         << '\n';
     ListLegacyChannels(out, "cable", cable);
+}
+
+std::string QuotedMagic(std::uint32_t dwMagic)
+{
+    std::string text = "\"";
+    for (int i = 0; i < 4; ++i) {
+        const auto b = static_cast<std::uint8_t>(dwMagic >> (8 * i));
+        if (b >= 0x20 && b < 0x7F && b != '"' && b != '\\') {
+            text += static_cast<char>(b);
+        } else {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\x%02x", b);
+            text += escape;
+        }
+    }
+    return text + "\"";
 }

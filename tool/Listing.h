@@ -2,7 +2,9 @@
 // The readable listings of dump: one line per field and per channel or entry,
 // so that a line diff of two listings shows exactly what changed.
 
+#include <cstdint>
 #include <ostream>
+#include <string>
 
 #include "ChannelTable.h"
 #include "LegacyChannelTable.h"
@@ -11,3 +13,7 @@
 void ListChannelTable(std::ostream& out, const ChannelTable& table);
 void ListTunerTable(std::ostream& out, const TunerSpecTable& table);
 void ListLegacyTable(std::ostream& out, const LegacyChannelTable& table);
+
+// The magic's four bytes in quotes, the first byte lowest in dwMagic; bytes
+// outside printable ASCII, the quote and the backslash as \xNN.
+std::string QuotedMagic(std::uint32_t dwMagic);

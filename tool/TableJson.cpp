@@ -331,6 +331,25 @@ void WriteChannelTableJson(JsonWriter& json, const ChannelTable& table)
     json.EndObject();
 }
 
+void WriteTunerEntryJson(JsonWriter& json, const TunerSpecEntry& e)
+{
+    json.BeginObject();
+    json.Key("factory").Integer(e.iFactory());
+    json.Key("tuner_type").Integer(e.iTunerType());
+    json.Key("sort_key").Integer(TunerSortKey(e));
+    json.Key("low_band_start").Double(e.dbLowBandStart());
+    json.Key("mid_band_start").Double(e.dbMidBandStart());
+    json.Key("high_band_start").Double(e.dbHighBandStart());
+    json.Key("high_band_end").Double(e.dbHighBandEnd());
+    json.Key("picture_carrier").Double(e.dbPictureCarrier());
+    json.Key("picture_carrier2").Double(e.dbPictureCarrier2());
+    json.Key("low_code").Integer(e.wLowCode());
+    json.Key("mid_code").Integer(e.wMidCode());
+    json.Key("high_code").Integer(e.wHighCode());
+    json.Key("reserved").Integer(e.wReserved());
+    json.EndObject();
+}
+
 void WriteTunerTableJson(JsonWriter& json, const TunerSpecTable& table)
 {
     const TunerSpecHeader& header = table.Header();
@@ -343,24 +362,8 @@ void WriteTunerTableJson(JsonWriter& json, const TunerSpecTable& table)
     json.Key("entry_count").Integer(header.iEntryCount());
     json.Key("end_mark").String(HexBytes(table.EndMark(), TunerSpecTable::kEndMarkSize));
     json.Key("entries").BeginArray();
-    for (const TunerSpecNode& node : table.Entries()) {
-        const TunerSpecEntry& e = node.entry;
-        json.BeginObject();
-        json.Key("factory").Integer(e.iFactory());
-        json.Key("tuner_type").Integer(e.iTunerType());
-        json.Key("sort_key").Integer(TunerSortKey(e));
-        json.Key("low_band_start").Double(e.dbLowBandStart());
-        json.Key("mid_band_start").Double(e.dbMidBandStart());
-        json.Key("high_band_start").Double(e.dbHighBandStart());
-        json.Key("high_band_end").Double(e.dbHighBandEnd());
-        json.Key("picture_carrier").Double(e.dbPictureCarrier());
-        json.Key("picture_carrier2").Double(e.dbPictureCarrier2());
-        json.Key("low_code").Integer(e.wLowCode());
-        json.Key("mid_code").Integer(e.wMidCode());
-        json.Key("high_code").Integer(e.wHighCode());
-        json.Key("reserved").Integer(e.wReserved());
-        json.EndObject();
-    }
+    for (const TunerSpecNode& node : table.Entries())
+        WriteTunerEntryJson(json, node.entry);
     json.EndArray();
     json.EndObject();
 }

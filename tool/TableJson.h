@@ -12,6 +12,8 @@
 void WriteChannelTableJson(JsonWriter& json, const ChannelTable& table);
 void WriteTunerTableJson(JsonWriter& json, const TunerSpecTable& table);
 void WriteLegacyTableJson(JsonWriter& json, const LegacyChannelTable& table);
+// One entry of a tuner table's "entries", with its sort key.
+void WriteTunerEntryJson(JsonWriter& json, const TunerSpecEntry& entry);
 
 // The "format" of a document: "ccf", "tsf", "cft", or empty when it has none.
 std::string JsonTableFormat(const JsonValue& document);
