@@ -70,12 +70,6 @@ bool ReadFrequency(const std::string& text, double& value)
     return result.ec == std::errc() && result.ptr == end && std::isfinite(value) && value >= 0.0;
 }
 
-// Where a field of a row stands, for a message about it.
-CsvPosition FieldAt(std::string_view text, const CsvRecord& row, std::size_t field)
-{
-    return CsvFieldPosition(text, row, field);
-}
-
 bool ReadCsvTable(std::string_view text, const std::vector<std::string>& header, std::size_t minimumFields,
                   std::vector<CsvRecord>& rows, PlanProblem& problem)
 {
@@ -90,11 +84,11 @@ bool ReadCsvTable(std::string_view text, const std::vector<std::string>& header,
     const std::vector<std::string>& names = rows.front().fields;
     for (std::size_t i = 0; i < header.size(); ++i)
         if (i >= names.size() || names[i] != header[i])
-            return Fail(problem, FieldAt(text, rows.front(), std::min(i, names.size())),
+            return Fail(problem, CsvFieldPosition(text, rows.front(), std::min(i, names.size())),
                         "the header must begin " + joined);
     for (std::size_t i = 1; i < rows.size(); ++i)
         if (rows[i].fields.size() < minimumFields)
-            return Fail(problem, FieldAt(text, rows[i], rows[i].fields.size()),
+            return Fail(problem, CsvFieldPosition(text, rows[i], rows[i].fields.size()),
                         std::to_string(minimumFields) + " fields expected, found " +
                             std::to_string(rows[i].fields.size()));
     return true;
@@ -153,11 +147,11 @@ bool ParseChannelPlan(std::string_view text, ChannelPlan& plan, PlanProblem& pro
     if (!ReadCsvTable(text, {"channel", "frequency_mhz"}, 2, rows, problem))
         return false;
     if (rows.front().fields.size() != 2)
-        return Fail(problem, FieldAt(text, rows.front(), 2), "the header must be channel,frequency_mhz");
+        return Fail(problem, CsvFieldPosition(text, rows.front(), 2), "the header must be channel,frequency_mhz");
     if (rows.size() < 2 && !rules.bMayBeEmpty)
         return Fail(problem, 0, "holds no channels");
     if (rows.size() - 1 > static_cast<std::size_t>(kMaxPosition))
-        return Fail(problem, FieldAt(text, rows[static_cast<std::size_t>(kMaxPosition) + 1], 0),
+        return Fail(problem, CsvFieldPosition(text, rows[static_cast<std::size_t>(kMaxPosition) + 1], 0),
                     "a list holds at most 65535 channels");
 
     plan.channels.reserve(rows.size() - 1);
@@ -165,15 +159,15 @@ bool ParseChannelPlan(std::string_view text, ChannelPlan& plan, PlanProblem& pro
     for (std::size_t i = 1; i < rows.size(); ++i) {
         const CsvRecord& row = rows[i];
         if (row.fields.size() != 2)
-            return Fail(problem, FieldAt(text, row, std::min<std::size_t>(row.fields.size(), 2)),
+            return Fail(problem, CsvFieldPosition(text, row, std::min<std::size_t>(row.fields.size(), 2)),
                         "2 fields expected, found " + std::to_string(row.fields.size()));
         PlanChannel channel;
         channel.label = row.fields[0];
         if (channel.label.empty())
-            return Fail(problem, FieldAt(text, row, 0), "the channel label is empty");
+            return Fail(problem, CsvFieldPosition(text, row, 0), "the channel label is empty");
         if (rules.bAnyFrequency ? !ParseDouble(row.fields[1], channel.dbFrequency)
                                 : !ReadFrequency(row.fields[1], channel.dbFrequency))
-            return Fail(problem, FieldAt(text, row, 1),
+            return Fail(problem, CsvFieldPosition(text, row, 1),
                         Quoted(row.fields[1]) + (rules.bAnyFrequency
                                                      ? " is not a frequency in MHz (a decimal number, inf, -inf or nan)"
                                                      : " is not a frequency in MHz (a decimal number, 0 or more)"));
@@ -186,7 +180,7 @@ bool ParseChannelPlan(std::string_view text, ChannelPlan& plan, PlanProblem& pro
         std::int64_t previous = 0;
         for (std::size_t i = 0; i < plan.channels.size(); ++i) {
             const std::int64_t position = WholeNumber(plan.channels[i].label);
-            const CsvPosition where = FieldAt(text, rows[i + 1], 0);
+            const CsvPosition where = CsvFieldPosition(text, rows[i + 1], 0);
             if (position < 1)
                 return Fail(problem, where, "channel 0: whole-number channels start at 1");
             if (position > kMaxPosition)
@@ -226,7 +220,7 @@ bool ParsePlanIndex(std::string_view text, std::vector<ChannelPlan>& plans, Plan
         // The name is the plan's file name in the index's folder, never a path.
         const std::string& name = fields[0];
         if (name.empty() || name[0] == '.' || name.find_first_of(std::string("/\0", 2)) != std::string::npos)
-            return Fail(problem, FieldAt(text, rows[i], 0),
+            return Fail(problem, CsvFieldPosition(text, rows[i], 0),
                         Quoted(name) + " is not a plan name (a file name without \"/\")");
         ChannelPlan plan;
         plan.name = fields[0];
@@ -248,12 +242,12 @@ bool ParseCountryPlans(std::string_view text, std::vector<CountryPlans>& countri
     for (std::size_t i = 1; i < rows.size(); ++i) {
         const std::vector<std::string>& fields = rows[i].fields;
         if (fields[0].empty())
-            return Fail(problem, FieldAt(text, rows[i], 0), "the country name is empty");
+            return Fail(problem, CsvFieldPosition(text, rows[i], 0), "the country name is empty");
         std::int32_t iCode = 0;
         const char* const end = fields[1].data() + fields[1].size();
         const auto result = std::from_chars(fields[1].data(), end, iCode);
         if (result.ec != std::errc() || result.ptr != end || iCode < 1)
-            return Fail(problem, FieldAt(text, rows[i], 1),
+            return Fail(problem, CsvFieldPosition(text, rows[i], 1),
                         Quoted(fields[1]) + " is not a calling code (a whole number above 0)");
         countries.push_back(CountryPlans{fields[0], iCode, fields[2], fields[3], fields[4]});
     }

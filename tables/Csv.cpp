@@ -1,5 +1,7 @@
 #include "Csv.h"
 
+#include <utility>
+
 namespace {
 
 std::string_view WithoutByteOrderMark(std::string_view text)
@@ -37,7 +39,7 @@ bool ParseCsv(std::string_view text, std::vector<CsvRecord>& rows, CsvError& err
         row.fields.push_back(field);
         field.clear();
         if (bRowHasText)
-            rows.push_back(row);
+            rows.push_back(std::move(row));
         row = CsvRecord();
         row.line = line;
         row.offset = nextOffset;

@@ -232,7 +232,12 @@ bool ReadChannelList(ObjectReader& parent, const char* key, ChannelTable& table,
                            *pFrequencies);
     std::vector<double> frequencies(pFrequencies->items.size());
     for (std::size_t i = 0; i < pFrequencies->items.size(); ++i) {
-        if (!reader.ReadDouble(pFrequencies->items[i], path + "[" + std::to_string(i) + "]", frequencies[i]))
+        // A plain number needs no path; it is spelled out only for a message,
+        // as a list may hold 65,535 of them.
+        const JsonValue& item = pFrequencies->items[i];
+        if (item.type == JsonValue::Type::Number && ParseDouble(item.text, frequencies[i]))
+            continue;
+        if (!reader.ReadDouble(item, path + "[" + std::to_string(i) + "]", frequencies[i]))
             return false;
     }
     const auto iCount = static_cast<std::int32_t>(frequencies.size());
