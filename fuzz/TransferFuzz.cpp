@@ -64,8 +64,14 @@ void ChannelTableJson(std::string_view text)
         std::abort();
 
     ChannelTableDocument doc;
-    if (!doc.CreateNew() || !doc.Append(55.25) || !doc.Import(std::move(pTable)) || doc.Table()->FileImage() != image)
+    if (!doc.CreateNew() || !doc.Append(55.25))
         std::abort();
+    // A table that is the one held already changes nothing and is no step.
+    const std::size_t steps = doc.UndoCount();
+    if (!doc.Import(std::move(pTable)) || doc.Table()->FileImage() != image)
+        std::abort();
+    if (doc.UndoCount() == steps)
+        return;
     if (!doc.Undo() || doc.CurrentFrequencies() != std::vector<double>{55.25} || !doc.Redo() ||
         doc.Table()->FileImage() != image)
         std::abort();
@@ -89,8 +95,13 @@ void TunerTableJson(std::string_view text)
         std::abort();
 
     TunerTableDocument doc;
-    if (!doc.CreateNew() || !doc.Import(std::move(pTable)) || TunerTableFileImage(*doc.Table()) != image)
+    if (!doc.CreateNew())
         std::abort();
+    const std::size_t steps = doc.UndoCount();
+    if (!doc.Import(std::move(pTable)) || TunerTableFileImage(*doc.Table()) != image)
+        std::abort();
+    if (doc.UndoCount() == steps)
+        return;
     if (!doc.Undo() || doc.Table()->GetList()->iCount != 0 || !doc.Redo() || TunerTableFileImage(*doc.Table()) != image)
         std::abort();
 }
