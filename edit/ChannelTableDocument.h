@@ -164,6 +164,21 @@ public:
     // written over the file of another.
     const std::string& SavePath() const { return m_savePath; }
 
+    // ---- Import (edit/ChannelTableDocumentTransfer.cpp; the files and their
+    // formats are edit/TableTransfer.h) ----
+    // A table read from a JSON document takes the place of the current one as
+    // a successful "LoadFromFile" does (origin Loaded, the air list shown),
+    // one step that undo takes back; but it comes from no table file: Source()
+    // is empty, so that "SaveToFile" asks for a name, and it is unsaved.
+    // False, with nothing changed, without a table or for one without both lists.
+    bool Import(std::unique_ptr<ChannelTable> pTable);
+    // The list of a mode (air or cable) replaced by the given frequencies, one
+    // step; its range comes out as appending them one by one to an empty list
+    // computes it. False, with nothing changed, without a table, for another
+    // mode, for more than 65,535 channels or out of memory.
+    bool ReplaceList(std::int32_t iMode, const std::vector<double>& frequencies);
+    // ---- end of Import ----
+
     // The lists a step may change: only those are compared at its end. A
     // command that declares too few loses changes from its step.
     enum StepLists : unsigned

@@ -148,6 +148,15 @@ public:
     // put another table in place empties it.
     const std::string& SavePath() const { return m_savePath; }
 
+    // ---- Import (edit/TunerTableDocumentTransfer.cpp; the files and their
+    // formats are edit/TableTransfer.h) ----
+    // A table read from a JSON document takes the place of the current one as
+    // a successful "Load File" does, one step that undo takes back; but it
+    // comes from no table file: Source() is empty and it is unsaved. False,
+    // with nothing changed, for no table or one without a list.
+    bool Import(std::unique_ptr<TunerSpecTable> pTable);
+    // ---- end of Import ----
+
     [[nodiscard]] StepScope BeginStep(std::string name);
     void SetViewCapture(std::function<ViewImage()> capture) { m_captureView = std::move(capture); }
     // The view's displays as they were before the step undone or after the

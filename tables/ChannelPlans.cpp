@@ -15,6 +15,7 @@
 #include "Csv.h"
 #include "DataFolders.h"
 #include "FileIO.h"
+#include "Numbers.h"
 
 namespace {
 
@@ -25,7 +26,15 @@ constexpr std::int64_t kMaxPosition = 65535;
 bool Fail(PlanProblem& problem, std::size_t line, std::string reason)
 {
     problem.line = line;
+    problem.column = 0;
     problem.reason = std::move(reason);
+    return false;
+}
+
+bool Fail(PlanProblem& problem, CsvPosition where, std::string reason)
+{
+    Fail(problem, where.line, std::move(reason));
+    problem.column = where.column;
     return false;
 }
 
@@ -64,25 +73,22 @@ bool ReadFrequency(const std::string& text, double& value)
 bool ReadCsvTable(std::string_view text, const std::vector<std::string>& header, std::size_t minimumFields,
                   std::vector<CsvRecord>& rows, PlanProblem& problem)
 {
-    std::string error;
-    if (!ParseCsv(text, rows, error)) {
-        // The CSV reader names the line in its message: "line N: reason".
-        std::size_t line = 0;
-        const auto number =
-            std::from_chars(error.data() + std::min<std::size_t>(5, error.size()), error.data() + error.size(), line);
-        if (error.rfind("line ", 0) == 0 && number.ec == std::errc() && number.ptr[0] == ':')
-            return Fail(problem, line, error.substr(static_cast<std::size_t>(number.ptr - error.data()) + 2));
-        return Fail(problem, 0, error);
-    }
+    CsvError error;
+    if (!ParseCsv(text, rows, error))
+        return Fail(problem, error.where, error.reason);
     std::string joined;
     for (const std::string& name : header)
         joined += (joined.empty() ? "" : ",") + name;
-    if (rows.empty() || rows.front().fields.size() < header.size() ||
-        !std::equal(header.begin(), header.end(), rows.front().fields.begin()))
-        return Fail(problem, 1, "the header must begin " + joined);
+    if (rows.empty())
+        return Fail(problem, CsvPosition{1, 1}, "the header must begin " + joined);
+    const std::vector<std::string>& names = rows.front().fields;
+    for (std::size_t i = 0; i < header.size(); ++i)
+        if (i >= names.size() || names[i] != header[i])
+            return Fail(problem, CsvFieldPosition(text, rows.front(), std::min(i, names.size())),
+                        "the header must begin " + joined);
     for (std::size_t i = 1; i < rows.size(); ++i)
         if (rows[i].fields.size() < minimumFields)
-            return Fail(problem, rows[i].line,
+            return Fail(problem, CsvFieldPosition(text, rows[i], rows[i].fields.size()),
                         std::to_string(minimumFields) + " fields expected, found " +
                             std::to_string(rows[i].fields.size()));
     return true;
@@ -133,7 +139,7 @@ std::vector<double> ChannelPlan::Positions() const
     return positions;
 }
 
-bool ParseChannelPlan(std::string_view text, ChannelPlan& plan, PlanProblem& problem)
+bool ParseChannelPlan(std::string_view text, ChannelPlan& plan, PlanProblem& problem, const PlanTextRules& rules)
 {
     plan.channels.clear();
     plan.bLabelsArePositions = false;
@@ -141,11 +147,11 @@ bool ParseChannelPlan(std::string_view text, ChannelPlan& plan, PlanProblem& pro
     if (!ReadCsvTable(text, {"channel", "frequency_mhz"}, 2, rows, problem))
         return false;
     if (rows.front().fields.size() != 2)
-        return Fail(problem, 1, "the header must be channel,frequency_mhz");
-    if (rows.size() < 2)
+        return Fail(problem, CsvFieldPosition(text, rows.front(), 2), "the header must be channel,frequency_mhz");
+    if (rows.size() < 2 && !rules.bMayBeEmpty)
         return Fail(problem, 0, "holds no channels");
     if (rows.size() - 1 > static_cast<std::size_t>(kMaxPosition))
-        return Fail(problem, rows[static_cast<std::size_t>(kMaxPosition) + 1].line,
+        return Fail(problem, CsvFieldPosition(text, rows[static_cast<std::size_t>(kMaxPosition) + 1], 0),
                     "a list holds at most 65535 channels");
 
     plan.channels.reserve(rows.size() - 1);
@@ -153,14 +159,18 @@ bool ParseChannelPlan(std::string_view text, ChannelPlan& plan, PlanProblem& pro
     for (std::size_t i = 1; i < rows.size(); ++i) {
         const CsvRecord& row = rows[i];
         if (row.fields.size() != 2)
-            return Fail(problem, row.line, "2 fields expected, found " + std::to_string(row.fields.size()));
+            return Fail(problem, CsvFieldPosition(text, row, std::min<std::size_t>(row.fields.size(), 2)),
+                        "2 fields expected, found " + std::to_string(row.fields.size()));
         PlanChannel channel;
         channel.label = row.fields[0];
         if (channel.label.empty())
-            return Fail(problem, row.line, "the channel label is empty");
-        if (!ReadFrequency(row.fields[1], channel.dbFrequency))
-            return Fail(problem, row.line,
-                        Quoted(row.fields[1]) + " is not a frequency in MHz (a decimal number, 0 or more)");
+            return Fail(problem, CsvFieldPosition(text, row, 0), "the channel label is empty");
+        if (rules.bAnyFrequency ? !ParseDouble(row.fields[1], channel.dbFrequency)
+                                : !ReadFrequency(row.fields[1], channel.dbFrequency))
+            return Fail(problem, CsvFieldPosition(text, row, 1),
+                        Quoted(row.fields[1]) + (rules.bAnyFrequency
+                                                     ? " is not a frequency in MHz (a decimal number, inf, -inf or nan)"
+                                                     : " is not a frequency in MHz (a decimal number, 0 or more)"));
         bAllWhole = bAllWhole && WholeNumber(channel.label) >= 0;
         plan.channels.push_back(std::move(channel));
     }
@@ -170,14 +180,14 @@ bool ParseChannelPlan(std::string_view text, ChannelPlan& plan, PlanProblem& pro
         std::int64_t previous = 0;
         for (std::size_t i = 0; i < plan.channels.size(); ++i) {
             const std::int64_t position = WholeNumber(plan.channels[i].label);
-            const std::size_t line = rows[i + 1].line;
+            const CsvPosition where = CsvFieldPosition(text, rows[i + 1], 0);
             if (position < 1)
-                return Fail(problem, line, "channel 0: whole-number channels start at 1");
+                return Fail(problem, where, "channel 0: whole-number channels start at 1");
             if (position > kMaxPosition)
-                return Fail(problem, line,
+                return Fail(problem, where,
                             "channel " + Quoted(plan.channels[i].label) + ": a list holds at most 65535 channels");
             if (position <= previous)
-                return Fail(problem, line,
+                return Fail(problem, where,
                             "channel " + std::to_string(position) + " comes after channel " + std::to_string(previous) +
                                 ": whole-number channels must rise");
             previous = position;
@@ -185,6 +195,17 @@ bool ParseChannelPlan(std::string_view text, ChannelPlan& plan, PlanProblem& pro
     }
     plan.bLabelsArePositions = bAllWhole;
     return true;
+}
+
+void AppendChannelRows(std::string& out, std::string_view prefix, const std::vector<double>& frequencies)
+{
+    for (std::size_t i = 0; i < frequencies.size(); ++i) {
+        out += prefix;
+        out += std::to_string(i + 1);
+        out += ',';
+        out += FormatDouble(frequencies[i]);
+        out += '\n';
+    }
 }
 
 bool ParsePlanIndex(std::string_view text, std::vector<ChannelPlan>& plans, PlanProblem& problem)
@@ -199,7 +220,8 @@ bool ParsePlanIndex(std::string_view text, std::vector<ChannelPlan>& plans, Plan
         // The name is the plan's file name in the index's folder, never a path.
         const std::string& name = fields[0];
         if (name.empty() || name[0] == '.' || name.find_first_of(std::string("/\0", 2)) != std::string::npos)
-            return Fail(problem, rows[i].line, Quoted(name) + " is not a plan name (a file name without \"/\")");
+            return Fail(problem, CsvFieldPosition(text, rows[i], 0),
+                        Quoted(name) + " is not a plan name (a file name without \"/\")");
         ChannelPlan plan;
         plan.name = fields[0];
         plan.source = fields[1] + (fields[1].empty() || fields[2].empty() ? "" : "/") + fields[2];
@@ -220,12 +242,13 @@ bool ParseCountryPlans(std::string_view text, std::vector<CountryPlans>& countri
     for (std::size_t i = 1; i < rows.size(); ++i) {
         const std::vector<std::string>& fields = rows[i].fields;
         if (fields[0].empty())
-            return Fail(problem, rows[i].line, "the country name is empty");
+            return Fail(problem, CsvFieldPosition(text, rows[i], 0), "the country name is empty");
         std::int32_t iCode = 0;
         const char* const end = fields[1].data() + fields[1].size();
         const auto result = std::from_chars(fields[1].data(), end, iCode);
         if (result.ec != std::errc() || result.ptr != end || iCode < 1)
-            return Fail(problem, rows[i].line, Quoted(fields[1]) + " is not a calling code (a whole number above 0)");
+            return Fail(problem, CsvFieldPosition(text, rows[i], 1),
+                        Quoted(fields[1]) + " is not a calling code (a whole number above 0)");
         countries.push_back(CountryPlans{fields[0], iCode, fields[2], fields[3], fields[4]});
     }
     return true;

@@ -59,17 +59,39 @@ struct PlanProblem
     std::string path;
     std::size_t line = 0;
     std::string reason;
+    std::size_t column = 0; // where on the line, from 1; 0 when not known
 
     // "PATH: line N: REASON", or "PATH: REASON" for line 0.
     std::string Text() const;
 };
 
-// The text of one plan file. False, with the line and the reason, for a header
-// other than "channel,frequency_mhz", a row without exactly two fields, an
-// empty label, a frequency that is not a decimal number of 0 or more, no rows,
-// or whole-number labels that do not rise from 1 to at most 65,535, and for a
-// plan that would fill more than 65,535 channels.
-bool ParseChannelPlan(std::string_view text, ChannelPlan& plan, PlanProblem& problem);
+// What a plan text may hold beyond the rules of the plan files.
+struct PlanTextRules
+{
+    // Any frequency a table may hold, in the forms FormatDouble writes
+    // ("-1", "inf", "nan"), and not only decimal numbers of 0 or more: a list
+    // exported from a table comes back as it was.
+    bool bAnyFrequency = false;
+    // No rows after the header: an empty list.
+    bool bMayBeEmpty = false;
+};
+
+// The text of one plan file. False, with the line, the column and the reason,
+// for a header other than "channel,frequency_mhz", a row without exactly two
+// fields, an empty label, a frequency that is not a decimal number of 0 or
+// more, no rows, or whole-number labels that do not rise from 1 to at most
+// 65,535, and for a plan that would fill more than 65,535 channels.
+bool ParseChannelPlan(std::string_view text, ChannelPlan& plan, PlanProblem& problem,
+                      const PlanTextRules& rules = PlanTextRules());
+
+// The header of a plan file, and of a list exported as one.
+constexpr const char* kPlanHeader = "channel,frequency_mhz";
+
+// One CSV row per position from 1 on, every slot written, the frequency in
+// FormatDouble's form: "PREFIXN,FREQUENCY\n". vornalix-tool's export writes
+// them after "air," and "cable,", the editors' list export with no prefix
+// under kPlanHeader, which ParseChannelPlan reads back.
+void AppendChannelRows(std::string& out, std::string_view prefix, const std::vector<double>& frequencies);
 
 // The index: "plan,source_repo,source_path,source_commit,source_section,..."
 // (the columns after the first five are not used). Each row gives a plan's

@@ -11,10 +11,33 @@
 struct CsvRecord
 {
     std::size_t line = 0; // where the row starts, from 1
+    // Where the row starts in the text after any byte order mark, so that the
+    // place of one of its fields can be found again (CsvFieldPosition).
+    std::size_t offset = 0;
     std::vector<std::string> fields;
 };
 
+// A place in the text: line and column from 1, the column counted in bytes
+// (a byte order mark is not counted).
+struct CsvPosition
+{
+    std::size_t line = 0;
+    std::size_t column = 0;
+};
+
+struct CsvError
+{
+    CsvPosition where;
+    std::string reason; // "a quote is never closed"
+};
+
 // Rows in order; lines that are entirely empty are left out. False, with the
-// line in the message, for a quote that is never closed or text after a
-// closing quote.
+// line in the message ("line N: reason"), for a quote that is never closed or
+// text after a closing quote.
 bool ParseCsv(std::string_view text, std::vector<CsvRecord>& rows, std::string& error);
+bool ParseCsv(std::string_view text, std::vector<CsvRecord>& rows, CsvError& error);
+
+// Where field `field` of a row read from text begins; for field ==
+// row.fields.size(), the place just after the row's last field, where a
+// missing field would go. Found by reading the row again: for messages only.
+CsvPosition CsvFieldPosition(std::string_view text, const CsvRecord& row, std::size_t field);

@@ -14,26 +14,19 @@
 #include "Printable.h"
 #include "TableFile.h"
 #include "TableJson.h"
+#include "TableTransfer.h"
 
 namespace {
 
-// Far beyond the largest table any file can hold (65,535 channels per list).
-constexpr std::size_t kMaxInputSize = 512u * 1024u * 1024u;
-
+// The input's text, read as the editors read a file to import, but a FIFO or
+// a device named on purpose is read too.
 bool ReadInput(const std::string& path, std::string& text, std::string& reason)
 {
-    std::vector<std::uint8_t> bytes;
-    FileError error;
-    if (!ReadFileBytes(path.c_str(), bytes, kMaxInputSize + 1, &error, NonRegularFiles::ReadUpToLimit)) {
-        reason = "cannot be read: " + error.text;
-        return false;
-    }
-    if (bytes.size() > kMaxInputSize) {
-        reason = "cannot be read: larger than " + std::to_string(kMaxInputSize / (1024 * 1024)) + " MiB";
-        return false;
-    }
-    text.assign(bytes.begin(), bytes.end());
-    return true;
+    TransferError error;
+    if (ImportFromFile(path, text, error, NonRegularFiles::ReadUpToLimit))
+        return true;
+    reason = error.reason;
+    return false;
 }
 
 // An output whose name says one table type must not receive another.

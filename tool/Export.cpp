@@ -1,5 +1,6 @@
 // export: a table as CSV for spreadsheets.
 
+#include "ChannelPlans.h"
 #include "Commands.h"
 #include "Help.h"
 #include "Numbers.h"
@@ -11,10 +12,12 @@ namespace {
 
 constexpr const char* kChannelHeader = "list,channel,frequency_mhz";
 
+// The rows the editors' list export writes too, after the list's name.
 void ExportChannels(std::ostream& out, const char* list, const std::vector<double>& frequencies)
 {
-    for (std::size_t i = 0; i < frequencies.size(); ++i)
-        out << list << ',' << (i + 1) << ',' << FormatDouble(frequencies[i]) << '\n';
+    std::string rows;
+    AppendChannelRows(rows, std::string(list) + ",", frequencies);
+    out << rows;
 }
 
 void ExportTuners(std::ostream& out, const TunerSpecTable& table)

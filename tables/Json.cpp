@@ -85,23 +85,14 @@ public:
         return true;
     }
 
-    std::string Error() const { return m_error; }
+    const JsonParseError& Error() const { return m_error; }
 
 private:
     bool Fail(const std::string& message)
     {
-        if (m_error.empty()) {
-            std::size_t line = 1;
-            std::size_t column = 1;
-            for (std::size_t i = 0; i < m_pos && i < m_text.size(); ++i) {
-                if (m_text[i] == '\n') {
-                    ++line;
-                    column = 1;
-                } else {
-                    ++column;
-                }
-            }
-            m_error = "line " + std::to_string(line) + ", column " + std::to_string(column) + ": " + message;
+        if (m_error.reason.empty()) {
+            m_error.where = JsonPositionOf(m_text, m_pos);
+            m_error.reason = message;
         }
         return false;
     }
@@ -127,6 +118,7 @@ private:
     {
         if (AtEnd())
             return Fail("unexpected end of the document");
+        value.offset = m_pos;
         switch (Peek()) {
         case '{': return ParseObject(value, depth);
         case '[': return ParseArray(value, depth);
@@ -331,7 +323,7 @@ private:
 
     std::string_view m_text;
     std::size_t m_pos = 0;
-    std::string m_error;
+    JsonParseError m_error;
 };
 
 } // namespace
@@ -485,13 +477,37 @@ const JsonValue* JsonValue::Find(std::string_view key) const
     return nullptr;
 }
 
-bool ParseJson(std::string_view text, JsonValue& value, std::string& error)
+JsonTextPosition JsonPositionOf(std::string_view text, std::size_t offset)
+{
+    JsonTextPosition position;
+    for (std::size_t i = 0; i < offset && i < text.size(); ++i) {
+        if (text[i] == '\n') {
+            ++position.line;
+            position.column = 1;
+        } else {
+            ++position.column;
+        }
+    }
+    return position;
+}
+
+bool ParseJson(std::string_view text, JsonValue& value, JsonParseError& error)
 {
     Parser parser(text);
     value = JsonValue();
     if (parser.ParseDocument(value))
         return true;
     error = parser.Error();
+    return false;
+}
+
+bool ParseJson(std::string_view text, JsonValue& value, std::string& error)
+{
+    JsonParseError parseError;
+    if (ParseJson(text, value, parseError))
+        return true;
+    error = "line " + std::to_string(parseError.where.line) + ", column " + std::to_string(parseError.where.column) +
+            ": " + parseError.reason;
     return false;
 }
 

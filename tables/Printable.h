@@ -1,6 +1,7 @@
 #pragma once
-// Text from outside the tool (file names, fields and keys of input files) as
-// the tool prints it in its output and messages.
+// Text from outside the program (file names, fields and keys of input files)
+// as the tool prints it in its output and messages, and as the editors' import
+// quotes it in its reasons.
 
 #include <cstddef>
 #include <string>

@@ -1,7 +1,7 @@
 #pragma once
-// Compact JSON as the tool writes it (keys in the order written, no white
-// space, one document per line) and a strict reader for the documents the
-// tool builds tables from.
+// Compact JSON as vornalix-tool and the editors' export write it (keys in the
+// order written, no white space, one document per line) and a strict reader
+// for the documents tables are built from.
 
 #include <cstddef>
 #include <cstdint>
@@ -60,6 +60,9 @@ public:
 
     Type type = Type::Null;
     bool boolean = false;
+    // Where the value begins in the text it was read from (a byte offset), so
+    // that a reader of the document can say where a value it refuses stands.
+    std::size_t offset = 0;
     // A number's text exactly as written (read it with ParseDouble or
     // ParseInteger), or a string's content in UTF-8.
     std::string text;
@@ -69,10 +72,25 @@ public:
     const JsonValue* Find(std::string_view key) const;
 };
 
+// A place in a text: line and column from 1, the column counted in bytes.
+struct JsonTextPosition
+{
+    std::size_t line = 1;
+    std::size_t column = 1;
+};
+JsonTextPosition JsonPositionOf(std::string_view text, std::size_t offset);
+
+struct JsonParseError
+{
+    JsonTextPosition where;
+    std::string reason; // "unexpected character"
+};
+
 // The whole text must be one JSON value, with white space around it at most.
 // Duplicate keys in an object and strings that are not valid UTF-8 are
 // refused. On failure, error says where ("line 3, column 14: ...").
 bool ParseJson(std::string_view text, JsonValue& value, std::string& error);
+bool ParseJson(std::string_view text, JsonValue& value, JsonParseError& error);
 
 // The reverse of JsonWriter::ByteString: false when a character is above U+00FF.
 bool BytesFromJsonString(std::string_view utf8, std::vector<std::uint8_t>& bytes);

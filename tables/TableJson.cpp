@@ -19,11 +19,14 @@ void WriteMagic(JsonWriter& json, std::uint32_t dwMagic)
     json.ByteString(bytes, sizeof bytes);
 }
 
-void WriteChannelList(JsonWriter& json, EntryRange<ChannelNode> channels, std::uint16_t wMin, std::uint16_t wMax)
+// "max" is what the file holds there: the list's length, which Save stores.
+// A table loaded from a file holds the same in its header; in a table being
+// edited the header holds the range's last channel until it is saved.
+void WriteChannelList(JsonWriter& json, EntryRange<ChannelNode> channels, std::uint16_t wMin)
 {
     json.BeginObject();
     json.Key("min").Integer(wMin);
-    json.Key("max").Integer(wMax);
+    json.Key("max").Integer(channels.size());
     json.Key("frequencies").BeginArray();
     for (const ChannelNode& channel : channels)
         json.Double(channel.dbFrequency);
@@ -48,13 +51,16 @@ void WriteLegacyList(JsonWriter& json, EntryRange<LegacyChannelNode> entries)
 class ObjectReader
 {
 public:
-    ObjectReader(const JsonValue& value, std::string path, std::string& error)
-        : m_value(value), m_path(std::move(path)), m_error(error)
+    ObjectReader(const JsonValue& value, std::string path, std::string& error, std::size_t* pErrorOffset)
+        : m_value(value), m_path(std::move(path)), m_error(error), m_pErrorOffset(pErrorOffset)
     {
         if (value.type != JsonValue::Type::Object)
             Fail(m_path.empty() ? "the document" : m_path,
-                 std::string("must be an object, not ") + JsonTypeName(value.type));
+                 std::string("must be an object, not ") + JsonTypeName(value.type), value);
     }
+
+    const JsonValue& Value() const { return m_value; }
+    std::size_t* ErrorOffset() const { return m_pErrorOffset; }
 
     bool Ok() const { return m_bOk; }
 
@@ -65,7 +71,7 @@ public:
             return nullptr;
         const JsonValue* pValue = m_value.Find(key);
         if (!pValue && bRequired)
-            Fail(Path(key), "is missing");
+            Fail(Path(key), "is missing", m_value);
         return pValue;
     }
 
@@ -91,7 +97,7 @@ public:
         if (!pValue)
             return m_bOk;
         if (pValue->type != JsonValue::Type::String)
-            return Fail(Path(key), std::string("must be a string, not ") + JsonTypeName(pValue->type));
+            return Fail(Path(key), std::string("must be a string, not ") + JsonTypeName(pValue->type), *pValue);
         out = &pValue->text;
         return true;
     }
@@ -102,7 +108,7 @@ public:
         if (!pValue)
             return false;
         if (pValue->type != JsonValue::Type::Array)
-            return Fail(Path(key), std::string("must be an array, not ") + JsonTypeName(pValue->type));
+            return Fail(Path(key), std::string("must be an array, not ") + JsonTypeName(pValue->type), *pValue);
         out = pValue;
         return true;
     }
@@ -117,7 +123,7 @@ public:
             for (const char* key : m_known)
                 bKnown = bKnown || member.first == key;
             if (!bKnown)
-                return Fail(Path(KeyForMessage(member.first)), "is not a field of this table");
+                return Fail(Path(KeyForMessage(member.first)), "is not a field of this table", member.second);
         }
         return true;
     }
@@ -138,7 +144,7 @@ public:
     {
         std::int64_t v = 0;
         if (value.type != JsonValue::Type::Number || !ParseInteger(value.text, v) || v < min || v > max)
-            return Fail(path, "must be an integer from " + std::to_string(min) + " to " + std::to_string(max));
+            return Fail(path, "must be an integer from " + std::to_string(min) + " to " + std::to_string(max), value);
         out = v;
         return true;
     }
@@ -148,18 +154,22 @@ public:
         double v = 0.0;
         if (value.type == JsonValue::Type::Number) {
             if (!ParseDouble(value.text, v))
-                return Fail(path, "is beyond the range of a double");
+                return Fail(path, "is beyond the range of a double", value);
         } else if (value.type != JsonValue::Type::String || !ParseDouble(value.text, v) || std::isfinite(v)) {
-            return Fail(path, "must be a number, or one of the strings \"nan\", \"inf\", \"-inf\"");
+            return Fail(path, "must be a number, or one of the strings \"nan\", \"inf\", \"-inf\"", value);
         }
         out = v;
         return true;
     }
 
-    bool Fail(const std::string& path, const std::string& message)
+    // at: the value the message is about, whose place in the text is reported.
+    bool Fail(const std::string& path, const std::string& message, const JsonValue& at)
     {
-        if (m_bOk)
+        if (m_bOk) {
             m_error = path + " " + message;
+            if (m_pErrorOffset)
+                *m_pErrorOffset = at.offset;
+        }
         m_bOk = false;
         return false;
     }
@@ -168,6 +178,7 @@ private:
     const JsonValue& m_value;
     std::string m_path;
     std::string& m_error;
+    std::size_t* m_pErrorOffset;
     std::vector<const char*> m_known;
     bool m_bOk = true;
 };
@@ -179,7 +190,7 @@ bool ReadMagic(ObjectReader& reader, std::uint32_t& dwMagic)
         return reader.Ok();
     std::vector<std::uint8_t> bytes;
     if (!BytesFromJsonString(*pText, bytes) || bytes.size() != 4)
-        return reader.Fail("magic", "must be 4 characters, each from U+0000 to U+00FF");
+        return reader.Fail("magic", "must be 4 characters, each from U+0000 to U+00FF", *reader.Value().Find("magic"));
     dwMagic = 0;
     for (int i = 3; i >= 0; --i)
         dwMagic = (dwMagic << 8) | bytes[static_cast<std::size_t>(i)];
@@ -192,7 +203,8 @@ bool ReadEndMark(ObjectReader& reader, std::uint8_t (&endMark)[4])
     if (!reader.String("end_mark", false, pText) || !pText)
         return reader.Ok();
     if (!ParseHexBytes(*pText, endMark, 4))
-        return reader.Fail("end_mark", "must be 8 hex digits, the 4 bytes in file order");
+        return reader.Fail("end_mark", "must be 8 hex digits, the 4 bytes in file order",
+                           *reader.Value().Find("end_mark"));
     return true;
 }
 
@@ -204,7 +216,7 @@ bool ReadChannelList(ObjectReader& parent, const char* key, ChannelTable& table,
     const JsonValue* pListValue = parent.Member(key, true);
     if (!pListValue)
         return false;
-    ObjectReader reader(*pListValue, key, error);
+    ObjectReader reader(*pListValue, key, error, parent.ErrorOffset());
     std::int64_t iMin = -1;
     std::int64_t iMax = -1;
     const JsonValue* pFrequencies = nullptr;
@@ -214,19 +226,28 @@ bool ReadChannelList(ObjectReader& parent, const char* key, ChannelTable& table,
 
     const std::string path = reader.Path("frequencies");
     if (pFrequencies->items.size() > static_cast<std::size_t>(ChannelTable::kMaxChannels))
-        return reader.Fail(path, "holds more than " + std::to_string(ChannelTable::kMaxChannels) +
-                                     " channels, more than a file can count");
+        return reader.Fail(path,
+                           "holds more than " + std::to_string(ChannelTable::kMaxChannels) +
+                               " channels, more than a file can count",
+                           *pFrequencies);
     std::vector<double> frequencies(pFrequencies->items.size());
     for (std::size_t i = 0; i < pFrequencies->items.size(); ++i) {
-        if (!reader.ReadDouble(pFrequencies->items[i], path + "[" + std::to_string(i) + "]", frequencies[i]))
+        // A plain number needs no path; it is spelled out only for a message,
+        // as a list may hold 65,535 of them.
+        const JsonValue& item = pFrequencies->items[i];
+        if (item.type == JsonValue::Type::Number && ParseDouble(item.text, frequencies[i]))
+            continue;
+        if (!reader.ReadDouble(item, path + "[" + std::to_string(i) + "]", frequencies[i]))
             return false;
     }
     const auto iCount = static_cast<std::int32_t>(frequencies.size());
     if (iMax >= 0 && iMax != iCount)
-        return reader.Fail(reader.Path("max"), std::to_string(iMax) + " does not match the " + std::to_string(iCount) +
-                                                   " frequencies (leave it out to take their number)");
+        return reader.Fail(reader.Path("max"),
+                           std::to_string(iMax) + " does not match the " + std::to_string(iCount) +
+                               " frequencies (leave it out to take their number)",
+                           *pListValue->Find("max"));
     if (!table.AppendFrequencies(iMode, frequencies))
-        return reader.Fail(path, "cannot be held: out of memory");
+        return reader.Fail(path, "cannot be held: out of memory", *pFrequencies);
 
     // The range the editor would compute, unless the document says otherwise.
     std::int32_t iComputedMin = 0;
@@ -243,11 +264,12 @@ bool ReadChannelList(ObjectReader& parent, const char* key, ChannelTable& table,
     return true;
 }
 
-bool ReadTunerEntry(const JsonValue& value, const std::string& path, TunerSpecEntry& entry, std::string& error)
+bool ReadTunerEntry(const JsonValue& value, const std::string& path, TunerSpecEntry& entry, std::string& error,
+                    std::size_t* pErrorOffset)
 {
     constexpr std::int64_t kI32Min = std::numeric_limits<std::int32_t>::min();
     constexpr std::int64_t kI32Max = std::numeric_limits<std::int32_t>::max();
-    ObjectReader reader(value, path, error);
+    ObjectReader reader(value, path, error, pErrorOffset);
     std::int64_t iFactory = 0, iTunerType = 0, iSortKey = 0, iLow = 0, iMid = 0, iHigh = 0, iReserved = 0;
     double dbLow = 0, dbMid = 0, dbHigh = 0, dbEnd = 0, dbPc = 0, dbPc2 = 0;
     const bool bHasSortKey = value.Find("sort_key") != nullptr;
@@ -277,9 +299,10 @@ bool ReadTunerEntry(const JsonValue& value, const std::string& path, TunerSpecEn
     // The key follows from the codes; a different one means the codes or the
     // key were edited by hand and no longer agree.
     if (bHasSortKey && iSortKey != TunerSortKey(entry))
-        return reader.Fail(reader.Path("sort_key"), std::to_string(iSortKey) + " is not the key of its codes (" +
-                                                        std::to_string(TunerSortKey(entry)) +
-                                                        "); leave it out to take theirs");
+        return reader.Fail(reader.Path("sort_key"),
+                           std::to_string(iSortKey) + " is not the key of its codes (" +
+                               std::to_string(TunerSortKey(entry)) + "); leave it out to take theirs",
+                           *value.Find("sort_key"));
     return true;
 }
 
@@ -325,9 +348,9 @@ void WriteChannelTableJson(JsonWriter& json, const ChannelTable& table)
     json.Key("country_code").Integer(header.iCountryCode());
     json.Key("end_mark").String(HexBytes(table.EndMark(), 4));
     json.Key("air");
-    WriteChannelList(json, table.Channels(ChannelModeAir), header.wAirMin(), header.wAirMax());
+    WriteChannelList(json, table.Channels(ChannelModeAir), header.wAirMin());
     json.Key("cable");
-    WriteChannelList(json, table.Channels(ChannelModeCable), header.wCableMin(), header.wCableMax());
+    WriteChannelList(json, table.Channels(ChannelModeCable), header.wCableMin());
     json.EndObject();
 }
 
@@ -392,9 +415,9 @@ std::string JsonTableFormat(const JsonValue& document)
     return pFormat && pFormat->type == JsonValue::Type::String ? pFormat->text : std::string();
 }
 
-bool ChannelTableFromJson(const JsonValue& document, ChannelTable& table, std::string& error)
+bool ChannelTableFromJson(const JsonValue& document, ChannelTable& table, std::string& error, std::size_t* pErrorOffset)
 {
-    ObjectReader reader(document, "", error);
+    ObjectReader reader(document, "", error, pErrorOffset);
     const std::string* pFormat = nullptr;
     std::int64_t iMarker = kTableMarker, iReserved = 0, iCountry = 0;
     ChannelTableHeader header = table.Header();
@@ -403,7 +426,7 @@ bool ChannelTableFromJson(const JsonValue& document, ChannelTable& table, std::s
     if (!reader.String("format", true, pFormat))
         return false;
     if (*pFormat != "ccf")
-        return reader.Fail("format", "must be \"ccf\" for a channel table");
+        return reader.Fail("format", "must be \"ccf\" for a channel table", *document.Find("format"));
     if (!reader.Integer("marker", false, 0, 65535, iMarker) ||
         !reader.Integer("reserved", false, 0, 65535, iReserved) || !ReadMagic(reader, dwMagic) ||
         !reader.Integer("country_code", true, std::numeric_limits<std::int32_t>::min(),
@@ -420,9 +443,9 @@ bool ChannelTableFromJson(const JsonValue& document, ChannelTable& table, std::s
     return true;
 }
 
-bool TunerTableFromJson(const JsonValue& document, TunerSpecTable& table, std::string& error)
+bool TunerTableFromJson(const JsonValue& document, TunerSpecTable& table, std::string& error, std::size_t* pErrorOffset)
 {
-    ObjectReader reader(document, "", error);
+    ObjectReader reader(document, "", error, pErrorOffset);
     const std::string* pFormat = nullptr;
     std::int64_t iMarker = kTableMarker, iReserved = 0, iCount = -1;
     TunerSpecHeader header = table.Header();
@@ -432,7 +455,7 @@ bool TunerTableFromJson(const JsonValue& document, TunerSpecTable& table, std::s
     if (!reader.String("format", true, pFormat))
         return false;
     if (*pFormat != "tsf")
-        return reader.Fail("format", "must be \"tsf\" for a tuner table");
+        return reader.Fail("format", "must be \"tsf\" for a tuner table", *document.Find("format"));
     const bool bHasCount = document.Find("entry_count") != nullptr;
     if (!reader.Integer("marker", false, 0, 65535, iMarker) ||
         !reader.Integer("reserved", false, 0, 65535, iReserved) || !ReadMagic(reader, dwMagic) ||
@@ -445,21 +468,22 @@ bool TunerTableFromJson(const JsonValue& document, TunerSpecTable& table, std::s
     // written back as it was.
     const bool bNegativeCount = bHasCount && iCount < 0 && pEntries->items.empty();
     if (bHasCount && !bNegativeCount && iCount != static_cast<std::int64_t>(pEntries->items.size()))
-        return reader.Fail("entry_count", std::to_string(iCount) + " does not match the " +
-                                              std::to_string(pEntries->items.size()) +
-                                              " entries (leave it out to take their number)");
+        return reader.Fail("entry_count",
+                           std::to_string(iCount) + " does not match the " + std::to_string(pEntries->items.size()) +
+                               " entries (leave it out to take their number)",
+                           *document.Find("entry_count"));
     if (pEntries->items.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
-        return reader.Fail("entries", "holds more entries than a file can count");
+        return reader.Fail("entries", "holds more entries than a file can count", *pEntries);
 
     // Entries keep the document's order, as a loaded file keeps its own: no
     // sorting, and a repeated key stays, so that the file comes back as it was.
     std::vector<TunerSpecEntry> entries(pEntries->items.size());
     for (std::size_t i = 0; i < pEntries->items.size(); ++i) {
-        if (!ReadTunerEntry(pEntries->items[i], "entries[" + std::to_string(i) + "]", entries[i], error))
+        if (!ReadTunerEntry(pEntries->items[i], "entries[" + std::to_string(i) + "]", entries[i], error, pErrorOffset))
             return false;
     }
     if (!table.AppendEntries(entries))
-        return reader.Fail("entries", "cannot be held: out of memory");
+        return reader.Fail("entries", "cannot be held: out of memory", *pEntries);
 
     header.SetMarker(static_cast<std::uint16_t>(iMarker));
     header.SetReserved(static_cast<std::uint16_t>(iReserved));

@@ -25,9 +25,12 @@ std::string JsonTableFormat(const JsonValue& document);
 // negative "entry_count" with no entries: a file may hold one, and it is kept
 // in the header (TunerSpecTable::Save would store 0). False with a
 // message naming the offending field when the document does not describe a
-// table; the table is then not to be used.
-bool ChannelTableFromJson(const JsonValue& document, ChannelTable& table, std::string& error);
-bool TunerTableFromJson(const JsonValue& document, TunerSpecTable& table, std::string& error);
+// table; the table is then not to be used. pErrorOffset, when given, receives
+// where the offending value begins in the text (JsonValue::offset).
+bool ChannelTableFromJson(const JsonValue& document, ChannelTable& table, std::string& error,
+                          std::size_t* pErrorOffset = nullptr);
+bool TunerTableFromJson(const JsonValue& document, TunerSpecTable& table, std::string& error,
+                        std::size_t* pErrorOffset = nullptr);
 
 // The bytes of the file a tuner table read from JSON stands for: its own file
 // image, or for a negative count the header with that count and the end mark,

@@ -1,0 +1,116 @@
+// File > Import... and File > Export... of the channel table editor's
+// document at the largest lists (65,535 channels each): from reading the file
+// until the document's step has ended (an import), or from the table until
+// the file is written through the safe save (an export). The view's rebuild
+// after an import is what BM_Editor_Load measures.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "BenchFiles.h"
+#include "ChannelTableDocument.h"
+#include "TableTransfer.h"
+
+namespace {
+
+// The largest table, loaded into a document.
+void LoadLargest(ChannelTableDocument& document)
+{
+    FileError error;
+    if (!document.Load(BenchFiles::Get().chfq, error))
+        throw std::runtime_error("cannot load the benchmark table: " + error.text);
+}
+
+// Two lists of 65,535 channels that differ in every channel, so that each
+// import changes the whole list.
+std::vector<std::string> ListFiles()
+{
+    ChannelTableDocument document;
+    LoadLargest(document);
+    std::vector<std::string> paths;
+    for (int i = 0; i < 2; ++i) {
+        std::vector<double> frequencies = document.CurrentFrequencies();
+        for (double& dbFrequency : frequencies)
+            dbFrequency += 0.25 * i;
+        paths.push_back(BenchFiles::Get().Scratch("list" + std::to_string(i) + ".csv"));
+        TransferError error;
+        if (!ExportChannelListFile(paths.back(), frequencies, error))
+            throw std::runtime_error(TransferMessage(paths.back(), error));
+    }
+    return paths;
+}
+
+void BM_Editor_ImportListCsv(benchmark::State& state)
+{
+    const std::vector<std::string> paths = ListFiles();
+    ChannelTableDocument document;
+    LoadLargest(document);
+    std::size_t next = 0;
+    for (auto _ : state) {
+        std::vector<double> frequencies;
+        TransferError error;
+        const std::string& path = paths[next++ % paths.size()];
+        if (!ImportChannelListFile(path, frequencies, error) || !document.ReplaceList(document.Mode(), frequencies))
+            throw std::runtime_error(TransferMessage(path, error));
+    }
+    state.counters["channels"] = static_cast<double>(document.CurrentFrequencies().size());
+}
+BENCHMARK(BM_Editor_ImportListCsv)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Editor_ImportJson(benchmark::State& state)
+{
+    // The largest table and the same table with every frequency moved, in turn.
+    ChannelTableDocument document;
+    LoadLargest(document);
+    const std::vector<std::string> paths = {BenchFiles::Get().Scratch("table0.json"),
+                                            BenchFiles::Get().Scratch("table1.json")};
+    TransferError error;
+    if (!ExportChannelTableFile(paths[0], *document.Table(), error))
+        throw std::runtime_error(TransferMessage(paths[0], error));
+    std::vector<double> moved = document.CurrentFrequencies();
+    for (double& dbFrequency : moved)
+        dbFrequency += 0.25;
+    if (!document.ReplaceList(ChannelModeAir, moved) || !ExportChannelTableFile(paths[1], *document.Table(), error))
+        throw std::runtime_error(TransferMessage(paths[1], error));
+
+    std::size_t next = 0;
+    for (auto _ : state) {
+        std::unique_ptr<ChannelTable> pTable;
+        const std::string& path = paths[next++ % paths.size()];
+        if (!ImportChannelTableFile(path, pTable, error) || !document.Import(std::move(pTable)))
+            throw std::runtime_error(TransferMessage(path, error));
+    }
+    state.counters["channels"] = static_cast<double>(document.CurrentFrequencies().size());
+}
+BENCHMARK(BM_Editor_ImportJson)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Editor_ExportListCsv(benchmark::State& state)
+{
+    ChannelTableDocument document;
+    LoadLargest(document);
+    const std::string path = BenchFiles::Get().Scratch("exported.csv");
+    for (auto _ : state) {
+        TransferError error;
+        if (!ExportChannelListFile(path, document.CurrentFrequencies(), error))
+            throw std::runtime_error(TransferMessage(path, error));
+    }
+}
+BENCHMARK(BM_Editor_ExportListCsv)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Editor_ExportJson(benchmark::State& state)
+{
+    ChannelTableDocument document;
+    LoadLargest(document);
+    const std::string path = BenchFiles::Get().Scratch("exported.json");
+    for (auto _ : state) {
+        TransferError error;
+        if (!ExportChannelTableFile(path, *document.Table(), error))
+            throw std::runtime_error(TransferMessage(path, error));
+    }
+}
+BENCHMARK(BM_Editor_ExportJson)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace

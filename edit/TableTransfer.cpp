@@ -1,0 +1,177 @@
+#include "TableTransfer.h"
+
+#include <new>
+#include <utility>
+
+#include "ChannelPlans.h"
+#include "Json.h"
+#include "Printable.h"
+#include "TableJson.h"
+
+namespace {
+
+bool Fail(TransferError& error, std::size_t line, std::size_t column, std::string reason)
+{
+    error.line = line;
+    error.column = column;
+    error.reason = std::move(reason);
+    return false;
+}
+
+// The document of a text, or false with the parser's place and reason.
+bool ParseDocument(std::string_view text, JsonValue& document, TransferError& error)
+{
+    JsonParseError parseError;
+    if (ParseJson(text, document, parseError))
+        return true;
+    return Fail(error, parseError.where.line, parseError.where.column, "not valid JSON: " + parseError.reason);
+}
+
+// A table reader's refusal, placed at the value it refused.
+bool TableRefused(std::string_view text, std::size_t offset, const char* what, const std::string& reason,
+                  TransferError& error)
+{
+    const JsonTextPosition where = JsonPositionOf(text, offset);
+    return Fail(error, where.line, where.column, std::string(what) + reason);
+}
+
+template <class Table, class Read>
+bool ReadTableJson(std::string_view text, std::unique_ptr<Table>& table, TransferError& error, const char* what,
+                   Read read)
+{
+    table.reset();
+    JsonValue document;
+    if (!ParseDocument(text, document, error))
+        return false;
+    std::unique_ptr<Table> pRead(new (std::nothrow) Table(true));
+    if (!pRead)
+        return Fail(error, 0, 0, "cannot be held: out of memory");
+    std::string reason;
+    std::size_t offset = 0;
+    if (!read(document, *pRead, reason, &offset))
+        return TableRefused(text, offset, what, reason, error);
+    table = std::move(pRead);
+    return true;
+}
+
+std::string JsonLine(const JsonWriter& json)
+{
+    return json.Text() + '\n';
+}
+
+} // namespace
+
+std::string TransferMessage(const std::string& path, const TransferError& error)
+{
+    std::string message = PrintableText(path) + ": ";
+    if (error.line > 0) {
+        message += "line " + std::to_string(error.line);
+        if (error.column > 0)
+            message += ", column " + std::to_string(error.column);
+        message += ": ";
+    }
+    return message + error.reason;
+}
+
+std::string ChannelTableJsonText(const ChannelTable& table)
+{
+    JsonWriter json;
+    WriteChannelTableJson(json, table);
+    return JsonLine(json);
+}
+
+std::string TunerTableJsonText(const TunerSpecTable& table)
+{
+    JsonWriter json;
+    WriteTunerTableJson(json, table);
+    return JsonLine(json);
+}
+
+bool ReadChannelTableJson(std::string_view text, std::unique_ptr<ChannelTable>& table, TransferError& error)
+{
+    return ReadTableJson(text, table, error, "not a channel table: ",
+                         [](const JsonValue& document, ChannelTable& read, std::string& reason, std::size_t* pOffset) {
+                             return ChannelTableFromJson(document, read, reason, pOffset);
+                         });
+}
+
+bool ReadTunerTableJson(std::string_view text, std::unique_ptr<TunerSpecTable>& table, TransferError& error)
+{
+    return ReadTableJson(text, table, error, "not a tuner table: ",
+                         [](const JsonValue& document, TunerSpecTable& read, std::string& reason,
+                            std::size_t* pOffset) { return TunerTableFromJson(document, read, reason, pOffset); });
+}
+
+std::string ChannelListCsvText(const std::vector<double>& frequencies)
+{
+    std::string text = std::string(kPlanHeader) + '\n';
+    AppendChannelRows(text, "", frequencies);
+    return text;
+}
+
+bool ReadChannelListCsv(std::string_view text, std::vector<double>& frequencies, TransferError& error)
+{
+    ChannelPlan plan;
+    PlanProblem problem;
+    PlanTextRules rules;
+    rules.bAnyFrequency = true;
+    rules.bMayBeEmpty = true;
+    if (!ParseChannelPlan(text, plan, problem, rules))
+        return Fail(error, problem.line, problem.column, problem.reason);
+    frequencies = plan.Positions();
+    return true;
+}
+
+bool ImportFromFile(const std::string& path, std::string& text, TransferError& error, NonRegularFiles nonRegular)
+{
+    std::vector<std::uint8_t> bytes;
+    FileError fileError;
+    if (!ReadFileBytes(path.c_str(), bytes, kMaxTransferFileSize + 1, &fileError, nonRegular))
+        return Fail(error, 0, 0, "cannot be read: " + fileError.text);
+    if (bytes.size() > kMaxTransferFileSize)
+        return Fail(error, 0, 0,
+                    "cannot be read: larger than " + std::to_string(kMaxTransferFileSize / (1024 * 1024)) + " MiB");
+    text.assign(bytes.begin(), bytes.end());
+    return true;
+}
+
+bool ExportToFile(const std::string& path, std::string_view text, TransferError& error)
+{
+    FileError fileError;
+    if (WriteFileSafely(path.c_str(), reinterpret_cast<const std::uint8_t*>(text.data()), text.size(), &fileError))
+        return true;
+    return Fail(error, 0, 0, "cannot be written: " + fileError.text);
+}
+
+bool ImportChannelTableFile(const std::string& path, std::unique_ptr<ChannelTable>& table, TransferError& error)
+{
+    std::string text;
+    return ImportFromFile(path, text, error) && ReadChannelTableJson(text, table, error);
+}
+
+bool ImportTunerTableFile(const std::string& path, std::unique_ptr<TunerSpecTable>& table, TransferError& error)
+{
+    std::string text;
+    return ImportFromFile(path, text, error) && ReadTunerTableJson(text, table, error);
+}
+
+bool ImportChannelListFile(const std::string& path, std::vector<double>& frequencies, TransferError& error)
+{
+    std::string text;
+    return ImportFromFile(path, text, error) && ReadChannelListCsv(text, frequencies, error);
+}
+
+bool ExportChannelTableFile(const std::string& path, const ChannelTable& table, TransferError& error)
+{
+    return ExportToFile(path, ChannelTableJsonText(table), error);
+}
+
+bool ExportTunerTableFile(const std::string& path, const TunerSpecTable& table, TransferError& error)
+{
+    return ExportToFile(path, TunerTableJsonText(table), error);
+}
+
+bool ExportChannelListFile(const std::string& path, const std::vector<double>& frequencies, TransferError& error)
+{
+    return ExportToFile(path, ChannelListCsvText(frequencies), error);
+}

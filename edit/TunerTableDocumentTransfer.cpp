@@ -1,0 +1,18 @@
+// File > Import... in the tuner editor: a whole table from JSON, one step
+// (the file is read by TableTransfer).
+#include <utility>
+
+#include "TunerTableDocument.h"
+
+bool TunerTableDocument::Import(std::unique_ptr<TunerSpecTable> pTable)
+{
+    const StepScope step = BeginStep("Import");
+    if (!pTable || !pTable->GetList())
+        return false;
+    if (m_pTable)
+        Changed(Change::AboutToReplace);
+    m_pTable = std::move(pTable);
+    m_source.clear();
+    Changed(Change::Replaced);
+    return true;
+}

@@ -1,0 +1,71 @@
+// The editors' import and export and vornalix-tool are one implementation:
+// the editors' JSON is what "dump --json" writes, "build" makes the same file
+// from it, and a list's CSV rows are the rows "export" writes for it.
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <memory>
+
+#include "ChannelPlans.h"
+#include "TableJson.h"
+#include "TableTransfer.h"
+#include "ToolProcess.h"
+#include "ToolTestFiles.h"
+
+TEST(ToolTransfer, EditorExportIsTheToolsDumpAndBuildsTheSameFile)
+{
+    TempDir dir;
+    ChfqImage channels;
+    channels.magic = {0x00, '"', 0x80, 0xFF};
+    channels.airMin = 9;
+    channels.air = {0.0, 55.25, std::numeric_limits<double>::quiet_NaN(), -std::numeric_limits<double>::infinity()};
+    channels.cable = {112.25};
+    const std::string ccf = WriteFile(dir, "table.ccf", channels.Build());
+    TnspImage tuners;
+    tuners.records.resize(3);
+    tuners.records[1].factory = -7;
+    tuners.records[2].pc2 = std::numeric_limits<double>::infinity();
+    const std::string tsf = WriteFile(dir, "table.tsf", tuners.Build());
+
+    ChannelTable channelTable(false);
+    ASSERT_TRUE(channelTable.Load(ccf.c_str()));
+    TunerSpecTable tunerTable(false);
+    ASSERT_TRUE(tunerTable.Load(tsf.c_str()));
+    const std::string channelJson = ChannelTableJsonText(channelTable);
+    const std::string tunerJson = TunerTableJsonText(tunerTable);
+    EXPECT_EQ(RunToolProcess({"dump", "--json", ccf}).out, channelJson);
+    EXPECT_EQ(RunToolProcess({"dump", "--json", tsf}).out, tunerJson);
+
+    TransferError error;
+    ASSERT_TRUE(ExportChannelTableFile(dir.File("channels.json"), channelTable, error));
+    ASSERT_TRUE(ExportTunerTableFile(dir.File("tuners.json"), tunerTable, error));
+    ASSERT_EQ(RunToolProcess({"build", dir.File("channels.json"), "-o", dir.File("built.ccf")}).status, 0);
+    ASSERT_EQ(RunToolProcess({"build", dir.File("tuners.json"), "-o", dir.File("built.tsf")}).status, 0);
+    EXPECT_EQ(ReadAll(dir.File("built.ccf")), channels.Build());
+    EXPECT_EQ(ReadAll(dir.File("built.tsf")), tuners.Build());
+
+    // And the other way: what the tool dumps, the editors import.
+    std::unique_ptr<ChannelTable> pImported;
+    ASSERT_TRUE(ReadChannelTableJson(RunToolProcess({"dump", "--json", ccf}).out, pImported, error)) << error.reason;
+    EXPECT_EQ(pImported->FileImage(), channels.Build());
+}
+
+TEST(ToolTransfer, ListRowsAreTheRowsOfTheToolsExport)
+{
+    TempDir dir;
+    ChfqImage channels;
+    channels.air = {0.0, 55.25, std::numeric_limits<double>::quiet_NaN(), -0.0, 1e-300};
+    const std::string ccf = WriteFile(dir, "table.ccf", channels.Build());
+    const std::string listCsv = ChannelListCsvText(channels.air);
+    const std::string header = std::string(kPlanHeader) + "\n";
+    ASSERT_EQ(listCsv.substr(0, header.size()), header);
+
+    std::string toolRows;
+    std::string rows = listCsv.substr(header.size());
+    for (std::size_t start = 0; start < rows.size();) {
+        const std::size_t end = rows.find('\n', start) + 1;
+        toolRows += "air," + rows.substr(start, end - start);
+        start = end;
+    }
+    EXPECT_EQ(RunToolProcess({"export", ccf}).out, "list,channel,frequency_mhz\n" + toolRows);
+}
