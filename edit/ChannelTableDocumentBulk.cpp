@@ -49,8 +49,7 @@ const std::vector<FrequencyBits>* ChannelTableDocument::BulkListBefore(const std
         return nullptr;
     // The command's scope declared the current list, so its mirror is there
     // and current.
-    const std::vector<FrequencyBits>* pBefore =
-        (m_iMode == ChannelModeAir ? m_airMirror : m_cableMirror).Values();
+    const std::vector<FrequencyBits>* pBefore = (m_iMode == ChannelModeAir ? m_airMirror : m_cableMirror).Values();
     if (!pBefore)
         return nullptr;
     const auto count = static_cast<std::int32_t>(pBefore->size());

@@ -323,8 +323,9 @@ bool ChannelTable::ReplaceRun(std::int32_t iMode, std::int32_t iStart, std::int3
             AsChannel(p)->dbFrequency = dbFrequency;
             p = p->pNext;
         }
-    } else if (!ReplaceNodes<ChannelNode>(*pList, iStart, removeCount, frequencies,
-                                          [](ChannelNode& node, double dbFrequency) { node.dbFrequency = dbFrequency; })) {
+    } else if (!ReplaceNodes<ChannelNode>(
+                   *pList, iStart, removeCount, frequencies,
+                   [](ChannelNode& node, double dbFrequency) { node.dbFrequency = dbFrequency; })) {
         return false;
     }
     UpdateRange(iMode);

@@ -176,8 +176,9 @@ void CFrequencyTableDlg::OnMoveToChannel()
     const std::vector<std::int32_t> channels = SelectedChannels();
     if (!m_document.HasTable() || channels.empty())
         return;
-    const std::optional<std::vector<QString>> values = AskBulkValues(
-        QStringLiteral("Move to Channel"), {ValueField{QStringLiteral("&Channel:"), QString::number(channels.front())}});
+    const std::optional<std::vector<QString>> values =
+        AskBulkValues(QStringLiteral("Move to Channel"),
+                      {ValueField{QStringLiteral("&Channel:"), QString::number(channels.front())}});
     if (!values)
         return;
     const auto highest = static_cast<std::int32_t>(m_document.CurrentFrequencies().size() - channels.size() + 1);
@@ -248,11 +249,12 @@ void CFrequencyTableDlg::OnFillRaster()
     const std::optional<std::int32_t> count = ReadWholeNumber((*values)[2]);
     if (!count || *count < 1 || *count > room) {
         ShowBulkMessage(
-            room < 1 ? QStringLiteral("The list already holds %1 channels, the most it may hold.")
-                           .arg(ChannelTable::kMaxChannels)
-                     : QStringLiteral("The count must be a whole number from 1 to %1: a list holds at most %2 channels.")
-                           .arg(room)
-                           .arg(ChannelTable::kMaxChannels));
+            room < 1
+                ? QStringLiteral("The list already holds %1 channels, the most it may hold.")
+                      .arg(ChannelTable::kMaxChannels)
+                : QStringLiteral("The count must be a whole number from 1 to %1: a list holds at most %2 channels.")
+                      .arg(room)
+                      .arg(ChannelTable::kMaxChannels));
         return;
     }
     const ChannelTableDocument::StepScope step = m_document.BeginStep({});

@@ -250,8 +250,7 @@ TEST_F(ChannelBulkCommands, MoveToChannelPutsTheChosenRowsInOrderFromTheTarget)
     const Channels gaps = {2, 5, 8};
     for (const std::int32_t target : {1, 3, 6}) {
         Channels moved;
-        ExpectStep([&] { moved = doc.MoveToChannel(gaps, target); }, ModelMoveTo(air, gaps, target),
-                   "Move to Channel");
+        ExpectStep([&] { moved = doc.MoveToChannel(gaps, target); }, ModelMoveTo(air, gaps, target), "Move to Channel");
         EXPECT_EQ(moved, (Channels{target, target + 1, target + 2}));
         ASSERT_TRUE(doc.Undo());
     }
@@ -329,8 +328,7 @@ TEST_F(ChannelBulkCommands, FillRasterAppendsOrInsertsAndIsRefusedWholePastTheLi
     EXPECT_EQ(added, (Channels{4, 5, 6, 7}));
     EXPECT_EQ(doc.CurrentFrequencies().back(), 133.25);
     ASSERT_TRUE(doc.Undo());
-    ExpectStep([&] { added = doc.FillRaster({1, 3}, 47.0, 0.5, 2); }, ModelFill(air, {1}, 47.0, 0.5, 2),
-               "Fill Raster");
+    ExpectStep([&] { added = doc.FillRaster({1, 3}, 47.0, 0.5, 2); }, ModelFill(air, {1}, 47.0, 0.5, 2), "Fill Raster");
     EXPECT_EQ(added, (Channels{1, 2}));
     EXPECT_EQ(doc.Range(ChannelModeAir).iMin, 1);
     ASSERT_TRUE(doc.Undo());
@@ -386,8 +384,8 @@ TEST_F(ChannelBulkCommands, EveryCommandAtTheLargestListWithThirtyThousandChosen
 {
     air = Numbered(ChannelTable::kMaxChannels);
     Load(air);
-    Channels chosen = Every(2, 40001, 2);                 // 20,000 runs of one
-    const Channels block = Every(50001, 60000);           // and one run of 10,000
+    Channels chosen = Every(2, 40001, 2);       // 20,000 runs of one
+    const Channels block = Every(50001, 60000); // and one run of 10,000
     chosen.insert(chosen.end(), block.begin(), block.end());
     ASSERT_EQ(chosen.size(), 30000u);
 

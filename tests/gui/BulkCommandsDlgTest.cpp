@@ -225,8 +225,9 @@ TEST_F(BulkCommandsDlgTest, FillRasterAppendsOrInsertsAndRefusesAListPastTheLimi
     EXPECT_EQ(Shown(), (Texts{"10.00000", "5.00000", "4.50000", "20.00000", "112.25000", "120.25000", "128.25000"}));
     EXPECT_EQ(Selected(), (std::vector<int>{1, 2}));
 
-    for (const std::vector<QString>& bad : {std::vector<QString>{"x", "8", "1"}, std::vector<QString>{"1", "8", "0"},
-                                            std::vector<QString>{"1", "8", "2.5"}, std::vector<QString>{"1", "inf", "1"}})
+    for (const std::vector<QString>& bad :
+         {std::vector<QString>{"x", "8", "1"}, std::vector<QString>{"1", "8", "0"},
+          std::vector<QString>{"1", "8", "2.5"}, std::vector<QString>{"1", "inf", "1"}})
         Run(IDM_FILL_RASTER, bad);
     EXPECT_EQ(services.messages.size(), 4u);
     EXPECT_EQ(List()->GetItemCount(), 7);
