@@ -281,4 +281,45 @@ private:
     std::int32_t m_iTableOrigin = TableOriginNone;
     std::int32_t m_iSelIndex = 0;
     std::int32_t m_iEditIndex = 0;
+
+    // ---- Bulk edits of the chosen channels (ChannelTableDocumentBulk.cpp) ----
+    // Each works on the given channels of the current list, 1-based, ascending
+    // and distinct, each one in the list (anything else is refused and changes
+    // nothing); each is one step named after its command and recomputes the
+    // list's range once at its end, as inserting and deleting compute it.
+public:
+    // The chosen channels move by one as a block: each run of them past the
+    // channel in front of it (up) or behind it (down). A choice that touches
+    // the list's edge in that direction moves nothing. Returns where the
+    // chosen channels are afterwards; empty when nothing moved.
+    std::vector<std::int32_t> MoveUp(const std::vector<std::int32_t>& channels);
+    std::vector<std::int32_t> MoveDown(const std::vector<std::int32_t>& channels);
+    // The chosen channels, in their order, taken out and put back so that the
+    // first lands at iTarget (1 to the number of channels not chosen, + 1).
+    // Returns their channels afterwards; empty when refused.
+    std::vector<std::int32_t> MoveToChannel(const std::vector<std::int32_t>& channels, std::int32_t iTarget);
+    // dbOffset is added to every chosen frequency that is not 0; empty slots
+    // stay empty.
+    bool OffsetFrequencies(const std::vector<std::int32_t>& channels, double dbOffset);
+    // The chosen channels become empty slots (0 MHz) where they are.
+    bool ClearToEmptySlot(const std::vector<std::int32_t>& channels);
+    // The chosen channels' frequencies in ascending order over the chosen
+    // positions; empty slots (not above 0) last, in the order they had.
+    bool SortByFrequency(const std::vector<std::int32_t>& channels);
+    // count channels dbStart, dbStart + dbStep, ...: appended when no channel
+    // is given, else inserted at the first one given. Refused whole when count
+    // is below 1 or the list would pass ChannelTable::kMaxChannels. Returns
+    // the new channels; empty when refused.
+    std::vector<std::int32_t> FillRaster(const std::vector<std::int32_t>& channels, double dbStart, double dbStep,
+                                         std::int32_t count);
+
+private:
+    // The current list as the last step left it, for a bulk command to work
+    // on; null when no table is there or the channels are not valid for it.
+    const std::vector<FrequencyBits>* BulkListBefore(const std::vector<std::int32_t>& channels) const;
+    // Puts a list worked out from BulkListBefore in place: only the run that
+    // differs is written into the table, the range is recomputed, and the
+    // step takes the list as given instead of walking the nodes.
+    bool PutBulkList(std::vector<FrequencyBits> after);
+    // ---- end of the bulk edits ----
 };

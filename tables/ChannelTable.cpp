@@ -308,6 +308,30 @@ bool ChannelTable::AppendFrequencies(std::int32_t iMode, const std::vector<doubl
     return true;
 }
 
+bool ChannelTable::ReplaceRun(std::int32_t iMode, std::int32_t iStart, std::int32_t removeCount,
+                              const std::vector<double>& frequencies)
+{
+    EntryList* pList = MutableList(iMode);
+    if (!pList || iStart < 0 || removeCount < 0 || iStart > pList->iCount - removeCount ||
+        frequencies.size() > static_cast<std::size_t>(kMaxChannels - (pList->iCount - removeCount)))
+        return false;
+    if (frequencies.size() == static_cast<std::size_t>(removeCount)) {
+        // Reordering and rewriting channels keeps the list's shape: the nodes
+        // stay where they are and only their frequencies change.
+        EntryNode* p = removeCount > 0 ? pList->GetAt(iStart) : nullptr;
+        for (const double dbFrequency : frequencies) {
+            AsChannel(p)->dbFrequency = dbFrequency;
+            p = p->pNext;
+        }
+    } else if (!ReplaceNodes<ChannelNode>(
+                   *pList, iStart, removeCount, frequencies,
+                   [](ChannelNode& node, double dbFrequency) { node.dbFrequency = dbFrequency; })) {
+        return false;
+    }
+    UpdateRange(iMode);
+    return true;
+}
+
 int ChannelTable::InsertChannel(std::int32_t iMode, std::int32_t iChannel, ChannelNode* pNode)
 {
     EntryList* pList = MutableList(iMode);

@@ -103,6 +103,15 @@ public:
         return pList && ReplaceNodes<ChannelNode>(*pList, iStart, removeCount, values, write);
     }
 
+    // Replaces removeCount channels from the 0-based position iStart with
+    // channels of these frequencies and then recomputes the list's range once,
+    // as the structural edits do. A run replaced by as many channels keeps its
+    // nodes and only takes the new frequencies. False, with the list and range
+    // unchanged, for positions outside the list, a list that would pass
+    // kMaxChannels or out of memory.
+    bool ReplaceRun(std::int32_t iMode, std::int32_t iStart, std::int32_t removeCount,
+                    const std::vector<double>& frequencies);
+
     // Appends channels to a list as a description of a file lists them, and
     // then computes the list's range once, as appending them one by one would.
     // Nothing is appended (false) without the list, past kMaxChannels or out

@@ -94,6 +94,7 @@ bool CFrequencyTableDlg::OnInitDialog()
     pList->SetExtendedStyle(pList->GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
 
     InitColumns();
+    InitBulkCommands();
     EnableTableControls(false);
     EnableChannelControls(false);
     return true;
@@ -326,7 +327,7 @@ void CFrequencyTableDlg::OnDestroy()
 
 bool CFrequencyTableDlg::PreTranslateMessage(QWidget* pTarget, QKeyEvent* pEvent)
 {
-    if (HandleHistoryKey(pEvent))
+    if (HandleHistoryKey(pEvent) || HandleBulkKey(pEvent))
         return true;
     if ((pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter) &&
         focusWidget() == GetDlgItem(IDC_EDIT_FREQUENCY)) {
@@ -416,6 +417,7 @@ void CFrequencyTableDlg::OnRightClickList()
         MenuItem{IDM_INSERT_BLANK_ITEM, QStringLiteral("Insert Blank Item")},
         MenuItem{IDM_DELETE_ITEM, QStringLiteral("Delete Item")},
     };
+    AppendBulkItems(items);
     AppendHistoryItems(items);
     AppendRestoreItem(items);
     const int command = Services().TrackPopupMenu(this, items, QCursor::pos());

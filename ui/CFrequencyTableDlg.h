@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include <QIcon>
@@ -104,6 +105,25 @@ private:
     void OnFindFrequency();
     // Selects the channel's row alone, shows it, and shows the channel as a click would.
     void SelectChannel(std::int32_t iChannel);
+    // ---- Bulk edits of the selected rows (CFrequencyTableDlgBulk.cpp) ----
+    void InitBulkCommands();
+    // The row menu's bulk items, behind its own items.
+    void AppendBulkItems(std::vector<MenuItem>& items) const;
+    // Alt+Up and Alt+Down in the list move the selected rows.
+    bool HandleBulkKey(QKeyEvent* pEvent);
+    std::vector<std::int32_t> SelectedChannels() const;
+    // The range and the list shown again, with these channels selected.
+    void ShowBulkResult(const std::vector<std::int32_t>& selected);
+    std::optional<std::vector<QString>> AskBulkValues(const QString& title, std::vector<ValueField> fields);
+    void ShowBulkMessage(const QString& text);
+    void OnMoveUp();
+    void OnMoveDown();
+    void OnMoveToChannel();
+    void OnOffsetFrequencies();
+    void OnClearToEmptySlot();
+    void OnSortSelection();
+    void OnFillRaster();
+    // ---- end of the bulk edits ----
 
     int InsertBlankItem(std::int32_t k);
     int DeleteItem(std::int32_t k);

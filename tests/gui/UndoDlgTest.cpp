@@ -168,17 +168,23 @@ TEST_F(ChannelUndoTest, EveryCommandUndoesAndRedoesWithItsDisplaysByKey)
     }
 }
 
+// The row menu: its own two items, a separator, the seven bulk edits, a
+// separator, then undo and redo.
+constexpr std::size_t kRowMenuSize = 13;
+constexpr std::size_t kUndoItem = 11;
+constexpr std::size_t kRedoItem = 12;
+
 TEST_F(ChannelUndoTest, TheRowMenuOffersUndoAndRedoByName)
 {
     const std::string path = dir.File("t.ccf");
     WriteAll(path, ChannelTableImage(44, {10, 20, 30}, {}, 1, 0));
     RightClickRow(0, 0);
     ASSERT_EQ(services.menus.size(), 1u);
-    ASSERT_EQ(services.menus[0].size(), 5u);
-    EXPECT_EQ(services.menus[0][3].text, "Undo");
-    EXPECT_FALSE(services.menus[0][3].bEnabled);
-    EXPECT_EQ(services.menus[0][4].text, "Redo");
-    EXPECT_FALSE(services.menus[0][4].bEnabled);
+    ASSERT_EQ(services.menus[0].size(), kRowMenuSize);
+    EXPECT_EQ(services.menus[0][kUndoItem].text, "Undo");
+    EXPECT_FALSE(services.menus[0][kUndoItem].bEnabled);
+    EXPECT_EQ(services.menus[0][kRedoItem].text, "Redo");
+    EXPECT_FALSE(services.menus[0][kRedoItem].bEnabled);
 
     Load(path);
     ClickRow(List(), 1);
@@ -186,17 +192,17 @@ TEST_F(ChannelUndoTest, TheRowMenuOffersUndoAndRedoByName)
     RightClickRow(1, IDM_DELETE_ITEM);
     const ChannelScreen deleted = ScreenOf(dlg);
     RightClickRow(0, IDM_UNDO);
-    EXPECT_EQ(services.menus.back()[3].text, "Undo Delete Item");
-    EXPECT_TRUE(services.menus.back()[3].bEnabled);
+    EXPECT_EQ(services.menus.back()[kUndoItem].text, "Undo Delete Item");
+    EXPECT_TRUE(services.menus.back()[kUndoItem].bEnabled);
     EXPECT_EQ(ScreenOf(dlg), loaded);
     RightClickRow(0, IDM_REDO);
-    EXPECT_EQ(services.menus.back()[3].text, "Undo LoadFromFile");
-    EXPECT_EQ(services.menus.back()[4].text, "Redo Delete Item");
-    EXPECT_TRUE(services.menus.back()[4].bEnabled);
+    EXPECT_EQ(services.menus.back()[kUndoItem].text, "Undo LoadFromFile");
+    EXPECT_EQ(services.menus.back()[kRedoItem].text, "Redo Delete Item");
+    EXPECT_TRUE(services.menus.back()[kRedoItem].bEnabled);
     EXPECT_EQ(ScreenOf(dlg), deleted);
     // A greyed item cannot be chosen.
     RightClickRow(0, IDM_REDO);
-    EXPECT_FALSE(services.menus.back()[4].bEnabled);
+    EXPECT_FALSE(services.menus.back()[kRedoItem].bEnabled);
     EXPECT_EQ(ScreenOf(dlg), deleted);
 }
 

@@ -339,7 +339,9 @@ class LiveTest:
             for candidate in self.tree.popup_items():
                 try:
                     names = [candidate.getChildAtIndex(i).name for i in range(candidate.childCount)]
-                    names = [name for name in names if name]
+                    # A shortcut shown beside an item ("Move Up\tAlt+Up") is not
+                    # part of its name everywhere.
+                    names = [name.split("\t")[0] for name in names if name]
                     if names not in seen:
                         seen.append(names)
                     if names[:len(items)] == items and self.tree.showing(candidate):
@@ -396,7 +398,9 @@ class LiveTest:
                 self.display_shows("Antenna Max CH", "3")
             self.check("three channels are appended with Enter", add_channels)
 
-            row_menu = ["Insert Blank Item", "Delete Item", "Undo Add to the end", "Redo"]
+            row_menu = ["Insert Blank Item", "Delete Item", "Move Up", "Move Down", "Move to Channel...",
+                        "Offset Frequencies...", "Clear to Empty Slot", "Sort Selection by Frequency",
+                        "Fill Raster...", "Undo Add to the end", "Redo"]
             self.check("Shift+F10 opens the row menu", lambda: (
                 self.select_row("002"), self.menu_appears("shift+F10", row_menu)))
             self.check("the menu key opens the row menu", lambda: (

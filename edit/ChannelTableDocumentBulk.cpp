@@ -1,0 +1,225 @@
+// The bulk edits of the channel table editor: moving, offsetting, clearing and
+// sorting the chosen channels of the current list, and filling in a regular
+// raster of channels. Each works out the new list from the values the last
+// step left (no walk of the nodes), writes only the run that differs into the
+// table and hands the step its after-list, so that even 30,000 chosen channels
+// of a 65,535-channel list cost a few copies of an array.
+#include "ChannelTableDocument.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+namespace {
+
+double FrequencyOf(FrequencyBits bits)
+{
+    double dbFrequency = 0.0;
+    std::memcpy(&dbFrequency, &bits, sizeof dbFrequency);
+    return dbFrequency;
+}
+
+FrequencyBits BitsOf(double dbFrequency)
+{
+    FrequencyBits bits = 0;
+    std::memcpy(&bits, &dbFrequency, sizeof bits);
+    return bits;
+}
+
+// 0-based positions of 1-based channels.
+std::size_t At(std::int32_t iChannel)
+{
+    return static_cast<std::size_t>(iChannel - 1);
+}
+
+std::vector<std::int32_t> Shifted(const std::vector<std::int32_t>& channels, std::int32_t by)
+{
+    std::vector<std::int32_t> moved;
+    moved.reserve(channels.size());
+    for (const std::int32_t iChannel : channels)
+        moved.push_back(iChannel + by);
+    return moved;
+}
+
+} // namespace
+
+const std::vector<FrequencyBits>* ChannelTableDocument::BulkListBefore(const std::vector<std::int32_t>& channels) const
+{
+    if (!m_pTable || CurrentList() == NoLists)
+        return nullptr;
+    // The command's scope declared the current list, so its mirror is there
+    // and current.
+    const std::vector<FrequencyBits>* pBefore = (m_iMode == ChannelModeAir ? m_airMirror : m_cableMirror).Values();
+    if (!pBefore)
+        return nullptr;
+    const auto count = static_cast<std::int32_t>(pBefore->size());
+    std::int32_t iPrevious = 0;
+    for (const std::int32_t iChannel : channels) {
+        if (iChannel <= iPrevious || iChannel > count)
+            return nullptr;
+        iPrevious = iChannel;
+    }
+    return pBefore;
+}
+
+bool ChannelTableDocument::PutBulkList(std::vector<FrequencyBits> after)
+{
+    const std::vector<FrequencyBits>& before = *(m_iMode == ChannelModeAir ? m_airMirror : m_cableMirror).Values();
+    const std::size_t shorter = std::min(before.size(), after.size());
+    std::size_t prefix = 0;
+    while (prefix < shorter && before[prefix] == after[prefix])
+        ++prefix;
+    std::size_t suffix = 0;
+    while (suffix < shorter - prefix && before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
+        ++suffix;
+    std::vector<double> run;
+    run.reserve(after.size() - prefix - suffix);
+    for (std::size_t i = prefix; i < after.size() - suffix; ++i)
+        run.push_back(FrequencyOf(after[i]));
+    if (!m_pTable->ReplaceRun(m_iMode, static_cast<std::int32_t>(prefix),
+                              static_cast<std::int32_t>(before.size() - prefix - suffix), run))
+        return false;
+    m_iKnownMode = m_iMode;
+    m_knownAfter = std::move(after);
+    return true;
+}
+
+std::vector<std::int32_t> ChannelTableDocument::MoveUp(const std::vector<std::int32_t>& channels)
+{
+    const StepScope step = BeginStep("Move Up", CurrentList());
+    const std::vector<FrequencyBits>* pBefore = BulkListBefore(channels);
+    if (!pBefore || channels.empty() || channels.front() == 1)
+        return {};
+    std::vector<FrequencyBits> after = *pBefore;
+    // Ascending, each chosen channel trades places with the one in front:
+    // along a run the channel in front of it travels to the run's end.
+    for (const std::int32_t iChannel : channels)
+        std::swap(after[At(iChannel) - 1], after[At(iChannel)]);
+    if (!PutBulkList(std::move(after)))
+        return {};
+    return Shifted(channels, -1);
+}
+
+std::vector<std::int32_t> ChannelTableDocument::MoveDown(const std::vector<std::int32_t>& channels)
+{
+    const StepScope step = BeginStep("Move Down", CurrentList());
+    const std::vector<FrequencyBits>* pBefore = BulkListBefore(channels);
+    if (!pBefore || channels.empty() || At(channels.back()) + 1 == pBefore->size())
+        return {};
+    std::vector<FrequencyBits> after = *pBefore;
+    for (auto it = channels.rbegin(); it != channels.rend(); ++it)
+        std::swap(after[At(*it)], after[At(*it) + 1]);
+    if (!PutBulkList(std::move(after)))
+        return {};
+    return Shifted(channels, 1);
+}
+
+std::vector<std::int32_t> ChannelTableDocument::MoveToChannel(const std::vector<std::int32_t>& channels,
+                                                              std::int32_t iTarget)
+{
+    const StepScope step = BeginStep("Move to Channel", CurrentList());
+    const std::vector<FrequencyBits>* pBefore = BulkListBefore(channels);
+    if (!pBefore || channels.empty())
+        return {};
+    const std::size_t kept = pBefore->size() - channels.size();
+    if (iTarget < 1 || At(iTarget) > kept)
+        return {};
+    std::vector<FrequencyBits> taken;
+    std::vector<FrequencyBits> rest;
+    taken.reserve(channels.size());
+    rest.reserve(kept);
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < pBefore->size(); ++i) {
+        if (next < channels.size() && At(channels[next]) == i) {
+            taken.push_back((*pBefore)[i]);
+            ++next;
+        } else {
+            rest.push_back((*pBefore)[i]);
+        }
+    }
+    std::vector<FrequencyBits> after;
+    after.reserve(pBefore->size());
+    const auto split = rest.begin() + static_cast<std::ptrdiff_t>(At(iTarget));
+    after.insert(after.end(), rest.begin(), split);
+    after.insert(after.end(), taken.begin(), taken.end());
+    after.insert(after.end(), split, rest.end());
+    if (!PutBulkList(std::move(after)))
+        return {};
+    std::vector<std::int32_t> moved(channels.size());
+    for (std::size_t i = 0; i < moved.size(); ++i)
+        moved[i] = iTarget + static_cast<std::int32_t>(i);
+    return moved;
+}
+
+bool ChannelTableDocument::OffsetFrequencies(const std::vector<std::int32_t>& channels, double dbOffset)
+{
+    const StepScope step = BeginStep("Offset Frequencies", CurrentList());
+    const std::vector<FrequencyBits>* pBefore = BulkListBefore(channels);
+    if (!pBefore || channels.empty())
+        return false;
+    std::vector<FrequencyBits> after = *pBefore;
+    for (const std::int32_t iChannel : channels) {
+        const double dbFrequency = FrequencyOf(after[At(iChannel)]);
+        if (dbFrequency != 0.0)
+            after[At(iChannel)] = BitsOf(dbFrequency + dbOffset);
+    }
+    return PutBulkList(std::move(after));
+}
+
+bool ChannelTableDocument::ClearToEmptySlot(const std::vector<std::int32_t>& channels)
+{
+    const StepScope step = BeginStep("Clear to Empty Slot", CurrentList());
+    const std::vector<FrequencyBits>* pBefore = BulkListBefore(channels);
+    if (!pBefore || channels.empty())
+        return false;
+    std::vector<FrequencyBits> after = *pBefore;
+    for (const std::int32_t iChannel : channels)
+        after[At(iChannel)] = BitsOf(0.0);
+    return PutBulkList(std::move(after));
+}
+
+bool ChannelTableDocument::SortByFrequency(const std::vector<std::int32_t>& channels)
+{
+    const StepScope step = BeginStep("Sort Selection by Frequency", CurrentList());
+    const std::vector<FrequencyBits>* pBefore = BulkListBefore(channels);
+    if (!pBefore || channels.empty())
+        return false;
+    std::vector<double> chosen;
+    chosen.reserve(channels.size());
+    for (const std::int32_t iChannel : channels)
+        chosen.push_back(FrequencyOf((*pBefore)[At(iChannel)]));
+    // Not above 0 is an empty slot, as everywhere: 0, negative values and NaN
+    // keep their order behind the channels that carry a frequency.
+    const auto firstEmpty =
+        std::stable_partition(chosen.begin(), chosen.end(), [](double dbFrequency) { return dbFrequency > 0.0; });
+    std::stable_sort(chosen.begin(), firstEmpty);
+    std::vector<FrequencyBits> after = *pBefore;
+    for (std::size_t i = 0; i < channels.size(); ++i)
+        after[At(channels[i])] = BitsOf(chosen[i]);
+    return PutBulkList(std::move(after));
+}
+
+std::vector<std::int32_t> ChannelTableDocument::FillRaster(const std::vector<std::int32_t>& channels, double dbStart,
+                                                           double dbStep, std::int32_t count)
+{
+    const StepScope step = BeginStep("Fill Raster", CurrentList());
+    const std::vector<FrequencyBits>* pBefore = BulkListBefore(channels);
+    if (!pBefore || count < 1 ||
+        static_cast<std::size_t>(count) > static_cast<std::size_t>(ChannelTable::kMaxChannels) - pBefore->size())
+        return {};
+    const std::size_t at = channels.empty() ? pBefore->size() : At(channels.front());
+    std::vector<FrequencyBits> after;
+    after.reserve(pBefore->size() + static_cast<std::size_t>(count));
+    after.insert(after.end(), pBefore->begin(), pBefore->begin() + static_cast<std::ptrdiff_t>(at));
+    // Each channel from the start and its own multiple of the step, so that
+    // no rounding adds up along a long raster.
+    for (std::int32_t i = 0; i < count; ++i)
+        after.push_back(BitsOf(dbStart + i * dbStep));
+    after.insert(after.end(), pBefore->begin() + static_cast<std::ptrdiff_t>(at), pBefore->end());
+    if (!PutBulkList(std::move(after)))
+        return {};
+    std::vector<std::int32_t> added(static_cast<std::size_t>(count));
+    for (std::int32_t i = 0; i < count; ++i)
+        added[static_cast<std::size_t>(i)] = static_cast<std::int32_t>(at) + 1 + i;
+    return added;
+}

@@ -1,0 +1,264 @@
+// The bulk edits in the channel table editor: moving the selected rows (Move
+// Up / Move Down, also Alt+Up / Alt+Down in the list, and Move to Channel...),
+// offsetting, clearing and sorting their frequencies, and filling in a raster
+// of channels. Each runs as one step of the document, then the list and the
+// range are shown again and the rows stay selected where they went.
+#include "CFrequencyTableDlg.h"
+
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <string_view>
+
+#include <QKeyEvent>
+
+#include "ListView.h"
+#include "resource.h"
+
+namespace {
+
+// The row menu's bulk items, in the order they are shown.
+struct BulkItem
+{
+    int command;
+    const char* pszText;
+    bool bNeedsRows; // greyed while no row is selected
+};
+constexpr BulkItem kBulkItems[] = {
+    {IDM_MOVE_UP, "Move &Up\tAlt+Up", true},
+    {IDM_MOVE_DOWN, "Move &Down\tAlt+Down", true},
+    {IDM_MOVE_TO_CHANNEL, "&Move to Channel...", true},
+    {IDM_OFFSET_FREQUENCIES, "&Offset Frequencies...", true},
+    {IDM_CLEAR_TO_EMPTY, "&Clear to Empty Slot", true},
+    {IDM_SORT_SELECTION, "&Sort Selection by Frequency", true},
+    {IDM_FILL_RASTER, "&Fill Raster...", false},
+};
+
+// A typed value must be a number as a whole: in a form of several values a
+// stray character is a mistake to be pointed out, not a 0 to be stored.
+std::string_view WithoutPlusSign(const QByteArray& text)
+{
+    std::string_view view(text.constData(), static_cast<std::size_t>(text.size()));
+    if (!view.empty() && view.front() == '+' && (view.size() == 1 || view[1] != '-'))
+        view.remove_prefix(1);
+    return view;
+}
+
+std::optional<double> ReadMegahertz(const QString& text)
+{
+    const QByteArray latin = text.trimmed().toLatin1();
+    const std::string_view view = WithoutPlusSign(latin);
+    double value = 0.0;
+    const auto [pEnd, error] = std::from_chars(view.data(), view.data() + view.size(), value);
+    if (view.empty() || error != std::errc() || pEnd != view.data() + view.size() || !std::isfinite(value))
+        return std::nullopt;
+    return value;
+}
+
+std::optional<std::int32_t> ReadWholeNumber(const QString& text)
+{
+    const QByteArray latin = text.trimmed().toLatin1();
+    const std::string_view view = WithoutPlusSign(latin);
+    std::int32_t value = 0;
+    const auto [pEnd, error] = std::from_chars(view.data(), view.data() + view.size(), value);
+    if (view.empty() || error != std::errc() || pEnd != view.data() + view.size())
+        return std::nullopt;
+    return value;
+}
+
+std::vector<int> RowsOf(const std::vector<std::int32_t>& channels)
+{
+    std::vector<int> rows;
+    rows.reserve(channels.size());
+    for (const std::int32_t iChannel : channels)
+        rows.push_back(iChannel - 1);
+    return rows;
+}
+
+} // namespace
+
+void CFrequencyTableDlg::InitBulkCommands()
+{
+    OnClicked(IDM_MOVE_UP, [this] { OnMoveUp(); });
+    OnClicked(IDM_MOVE_DOWN, [this] { OnMoveDown(); });
+    OnClicked(IDM_MOVE_TO_CHANNEL, [this] { OnMoveToChannel(); });
+    OnClicked(IDM_OFFSET_FREQUENCIES, [this] { OnOffsetFrequencies(); });
+    OnClicked(IDM_CLEAR_TO_EMPTY, [this] { OnClearToEmptySlot(); });
+    OnClicked(IDM_SORT_SELECTION, [this] { OnSortSelection(); });
+    OnClicked(IDM_FILL_RASTER, [this] { OnFillRaster(); });
+}
+
+void CFrequencyTableDlg::AppendBulkItems(std::vector<MenuItem>& items) const
+{
+    const bool bRows = m_document.HasTable() && GetListView(IDC_LIST_CHANNELS)->GetNextSelected(-1) >= 0;
+    items.push_back(MenuItem{0, QString()});
+    for (const BulkItem& item : kBulkItems)
+        items.push_back(MenuItem{item.command, QString::fromLatin1(item.pszText),
+                                 m_document.HasTable() && (bRows || !item.bNeedsRows)});
+}
+
+bool CFrequencyTableDlg::HandleBulkKey(QKeyEvent* pEvent)
+{
+    // Only in the list: Alt+Down in the mode's drop-down list opens it.
+    if ((pEvent->modifiers() & ~Qt::KeypadModifier) != Qt::AltModifier ||
+        focusWidget() != GetDlgItem(IDC_LIST_CHANNELS))
+        return false;
+    if (pEvent->key() == Qt::Key_Up)
+        OnMoveUp();
+    else if (pEvent->key() == Qt::Key_Down)
+        OnMoveDown();
+    else
+        return false;
+    return true;
+}
+
+std::vector<std::int32_t> CFrequencyTableDlg::SelectedChannels() const
+{
+    std::vector<std::int32_t> channels;
+    for (const int row : GetListView(IDC_LIST_CHANNELS)->GetSelectedRows())
+        channels.push_back(row + 1);
+    return channels;
+}
+
+void CFrequencyTableDlg::ShowBulkResult(const std::vector<std::int32_t>& selected)
+{
+    ShowRange(m_document.Mode());
+    RefreshList();
+    ListView* pList = GetListView(IDC_LIST_CHANNELS);
+    pList->SetSelectedRows(RowsOf(selected));
+    if (!selected.empty()) {
+        pList->EnsureVisible(selected.front() - 1);
+        ShowChannelNumber(selected.front());
+    }
+}
+
+std::optional<std::vector<QString>> CFrequencyTableDlg::AskBulkValues(const QString& title,
+                                                                      std::vector<ValueField> fields)
+{
+    ValuesRequest request;
+    request.title = title;
+    request.fields = std::move(fields);
+    std::optional<std::vector<QString>> values = Services().AskValues(this, request);
+    if (values && values->size() != request.fields.size())
+        return std::nullopt;
+    return values;
+}
+
+void CFrequencyTableDlg::ShowBulkMessage(const QString& text)
+{
+    Services().ShowMessage(this, text, MessageIcon::Exclamation);
+}
+
+void CFrequencyTableDlg::OnMoveUp()
+{
+    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
+    const std::vector<std::int32_t> channels = SelectedChannels();
+    if (!m_document.HasTable() || channels.empty())
+        return;
+    const std::vector<std::int32_t> moved = m_document.MoveUp(channels);
+    if (!moved.empty())
+        ShowBulkResult(moved);
+}
+
+void CFrequencyTableDlg::OnMoveDown()
+{
+    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
+    const std::vector<std::int32_t> channels = SelectedChannels();
+    if (!m_document.HasTable() || channels.empty())
+        return;
+    const std::vector<std::int32_t> moved = m_document.MoveDown(channels);
+    if (!moved.empty())
+        ShowBulkResult(moved);
+}
+
+void CFrequencyTableDlg::OnMoveToChannel()
+{
+    const std::vector<std::int32_t> channels = SelectedChannels();
+    if (!m_document.HasTable() || channels.empty())
+        return;
+    const std::optional<std::vector<QString>> values =
+        AskBulkValues(QStringLiteral("Move to Channel"),
+                      {ValueField{QStringLiteral("&Channel:"), QString::number(channels.front())}});
+    if (!values)
+        return;
+    const auto highest = static_cast<std::int32_t>(m_document.CurrentFrequencies().size() - channels.size() + 1);
+    const std::optional<std::int32_t> target = ReadWholeNumber((*values)[0]);
+    if (!target || *target < 1 || *target > highest) {
+        ShowBulkMessage(QStringLiteral("The channel must be a whole number from 1 to %1.").arg(highest));
+        return;
+    }
+    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
+    const std::vector<std::int32_t> moved = m_document.MoveToChannel(channels, *target);
+    if (!moved.empty())
+        ShowBulkResult(moved);
+}
+
+void CFrequencyTableDlg::OnOffsetFrequencies()
+{
+    const std::vector<std::int32_t> channels = SelectedChannels();
+    if (!m_document.HasTable() || channels.empty())
+        return;
+    const std::optional<std::vector<QString>> values =
+        AskBulkValues(QStringLiteral("Offset Frequencies"), {ValueField{QStringLiteral("&Offset (MHz):"), QString()}});
+    if (!values)
+        return;
+    const std::optional<double> offset = ReadMegahertz((*values)[0]);
+    if (!offset) {
+        ShowBulkMessage(QStringLiteral("The offset must be a number of MHz, such as +0.25 or -1."));
+        return;
+    }
+    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
+    if (m_document.OffsetFrequencies(channels, *offset))
+        ShowBulkResult(channels);
+}
+
+void CFrequencyTableDlg::OnClearToEmptySlot()
+{
+    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
+    const std::vector<std::int32_t> channels = SelectedChannels();
+    if (m_document.HasTable() && !channels.empty() && m_document.ClearToEmptySlot(channels))
+        ShowBulkResult(channels);
+}
+
+void CFrequencyTableDlg::OnSortSelection()
+{
+    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
+    const std::vector<std::int32_t> channels = SelectedChannels();
+    if (m_document.HasTable() && !channels.empty() && m_document.SortByFrequency(channels))
+        ShowBulkResult(channels);
+}
+
+void CFrequencyTableDlg::OnFillRaster()
+{
+    if (!m_document.HasTable())
+        return;
+    const std::vector<std::int32_t> channels = SelectedChannels();
+    const std::optional<std::vector<QString>> values =
+        AskBulkValues(QStringLiteral("Fill Raster"), {ValueField{QStringLiteral("&Start (MHz):"), QString()},
+                                                      ValueField{QStringLiteral("S&tep (MHz):"), QString()},
+                                                      ValueField{QStringLiteral("&Count:"), QString()}});
+    if (!values)
+        return;
+    const std::optional<double> start = ReadMegahertz((*values)[0]);
+    const std::optional<double> stepMHz = ReadMegahertz((*values)[1]);
+    if (!start || !stepMHz) {
+        ShowBulkMessage(QStringLiteral("The start and the step must be numbers of MHz, such as 112.25 and 8."));
+        return;
+    }
+    const auto room = static_cast<std::int32_t>(ChannelTable::kMaxChannels - m_document.CurrentFrequencies().size());
+    const std::optional<std::int32_t> count = ReadWholeNumber((*values)[2]);
+    if (!count || *count < 1 || *count > room) {
+        ShowBulkMessage(
+            room < 1
+                ? QStringLiteral("The list already holds %1 channels, the most it may hold.")
+                      .arg(ChannelTable::kMaxChannels)
+                : QStringLiteral("The count must be a whole number from 1 to %1: a list holds at most %2 channels.")
+                      .arg(room)
+                      .arg(ChannelTable::kMaxChannels));
+        return;
+    }
+    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
+    const std::vector<std::int32_t> added = m_document.FillRaster(channels, *start, *stepMHz, *count);
+    if (!added.empty())
+        ShowBulkResult(added);
+}
