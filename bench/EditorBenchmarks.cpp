@@ -22,6 +22,7 @@
 #include "BenchServices.h"
 #include "CFrequencyTableDlg.h"
 #include "ChannelTable.h"
+#include "DuplicateFrequencies.h"
 #include "ListView.h"
 #include "RecoveryStore.h"
 #include "resource.h"
@@ -593,5 +594,59 @@ void BM_Editor_RecoveryCopyLargestOnDisk(benchmark::State& state)
     TimeRecoveryCopy(state, true);
 }
 BENCHMARK(BM_Editor_RecoveryCopyLargestOnDisk)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Duplicate frequencies: every channel of a 65,535-channel list shares its
+// frequency with one other channel (channel i and i + 32,768), so the index
+// pairs every row and every row on screen is marked.
+std::vector<double> RepeatingFrequencies()
+{
+    std::vector<double> frequencies;
+    for (std::int32_t i = 0; i < ChannelTable::kMaxChannels; ++i)
+        frequencies.push_back(45.0 + 0.0625 * (i % 32768));
+    return frequencies;
+}
+
+void BM_Editor_DuplicateIndex65535(benchmark::State& state)
+{
+    const std::vector<double> frequencies = RepeatingFrequencies();
+    std::int64_t paired = 0;
+    for (auto _ : state) {
+        const DuplicateFrequencies duplicates(frequencies);
+        paired = duplicates.OtherOf(40000);
+        benchmark::DoNotOptimize(paired);
+    }
+    if (paired != 40000 - 32768)
+        state.SkipWithError("the index paired the wrong channels");
+}
+BENCHMARK(BM_Editor_DuplicateIndex65535)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// "Save value" on a list whose every row is marked, with the marked rows on
+// screen: the list rebuilt with its index and marks, and painted. Each run
+// makes channel 40,001 unique or a duplicate again, in turn.
+void BM_Editor_DuplicateMarks65535(benchmark::State& state)
+{
+    Editor editor;
+    QTemporaryDir dir;
+    ChannelTable table(true);
+    if (!table.AppendFrequencies(ChannelModeAir, RepeatingFrequencies()) || !table.SetCountryCode(44) ||
+        !table.Save(QFile::encodeName(dir.filePath(QStringLiteral("repeating.ccf"))).constData()))
+        throw std::runtime_error("cannot write the benchmark table");
+    editor.Services().fileAnswers.push_back(dir.filePath(QStringLiteral("repeating.ccf")));
+    editor.Click(IDC_BUTTON_LOAD_FROM_FILE);
+    Editor::Settle();
+    editor.ClickRow(40000, Qt::LeftButton);
+    Editor::Settle();
+    const QString values[] = {QStringLiteral("1000.25"), QString::number(45.0 + 0.0625 * (40000 % 32768), 'f', 5)};
+    std::size_t k = 0;
+    for (auto _ : state) {
+        editor.Dlg().SetDlgItemText(IDC_EDIT_FREQUENCY, values[k++ % 2]);
+        editor.Click(IDC_BUTTON_SAVE_VALUE);
+        Editor::Settle();
+    }
+    if (editor.List()->GetItemMark(39999).kind != RowMark::Kind::Warning)
+        state.SkipWithError("the rows are not marked");
+    ReportRows(state, editor);
+}
+BENCHMARK(BM_Editor_DuplicateMarks65535)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

@@ -1,8 +1,12 @@
-// CHFQ reading, then the edits and the save a person would make on what was read.
+// CHFQ reading and its check, then the edits and the save a person would make
+// on what was read, and the check of the edited table in memory against the
+// check of the file it saved.
+#include <string>
 #include <vector>
 
 #include "ChannelTable.h"
 #include "FuzzSupport.h"
+#include "TableChecks.h"
 
 // The air and cable counts of the CHFQ header.
 constexpr std::size_t kAirCountOffset = 12;
@@ -27,6 +31,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ChannelTable table(false);
     if (!table.Load(input.c_str()))
         std::abort(); // an existing file always loads
+    CheckChannelTable(table, table.LastLoad(), [](const TableFinding& finding) {
+        if (finding.message.empty() || (finding.severity == FindingSeverity::Warning && finding.iPosition < 2))
+            std::abort(); // a repeated frequency is never the first channel's
+    });
 
     for (int mode : {ChannelModeAir, ChannelModeCable}) {
         std::int32_t lo = 0, hi = 0;
@@ -46,5 +54,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ChannelTable again(false);
     if (!again.Load(output.c_str()) || again.FileImage() != table.FileImage())
         std::abort(); // what was saved reads back the same
+
+    std::vector<std::string> inMemory;
+    std::vector<std::string> saved;
+    CheckChannelTableInMemory(table, [&inMemory](const TableFinding& f) { inMemory.push_back(f.message); });
+    CheckChannelTable(again, again.LastLoad(), [&saved](const TableFinding& f) { saved.push_back(f.message); });
+    if (inMemory != saved)
+        std::abort(); // the editor's check finds what the tool finds in the saved file
     return 0;
 }

@@ -24,3 +24,20 @@ constexpr const char* kNoFrequencyInListText = "No channel of this list has a fr
 // The recent files' lists of the two editors.
 constexpr const char* kChannelRecentKind = "channel-tables";
 constexpr const char* kTunerRecentKind = "tuner-tables";
+
+// The channel table editor's note on a row whose frequency another channel of
+// the list holds too; %1 is that channel's number.
+constexpr const char* kSameFrequencyNote = "Same frequency as channel %1";
+
+// The findings window of "Check Table".
+constexpr const char* kFindingsTitle = "Table Check";
+constexpr const char* kFindingsSeverityHeading = "Severity";
+constexpr const char* kFindingsListHeading = "List";
+constexpr const char* kFindingsChannelHeading = "Channel";
+constexpr const char* kFindingsEntryHeading = "Entry";
+constexpr const char* kFindingsMessageHeading = "Message";
+constexpr const char* kFindingsError = "Error";
+constexpr const char* kFindingsWarning = "Warning";
+constexpr const char* kFindingsNone = "No findings.";
+// Above the findings: how many errors (%1) and warnings (%2) there are.
+constexpr const char* kFindingsCount = "Errors: %1, warnings: %2";

@@ -6,8 +6,10 @@
 #include <map>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "CountryCatalogue.h"
+#include "DuplicateFrequencies.h"
 #include "Numbers.h"
 #include "TableFormat.h"
 
@@ -22,6 +24,10 @@ public:
     void Add(std::int32_t iList, std::int32_t iPosition, std::string message) const
     {
         m_sink(TableFinding{FindingSeverity::Error, iList, iPosition, std::move(message)});
+    }
+    void AddWarning(std::int32_t iList, std::int32_t iPosition, std::string message) const
+    {
+        m_sink(TableFinding{FindingSeverity::Warning, iList, iPosition, std::move(message)});
     }
     // A finding about the file or its header.
     void AddForFile(std::string message) const { Add(ChannelModeNone, 0, std::move(message)); }
@@ -103,28 +109,38 @@ void CheckChannels(const Findings& findings, std::int32_t iList, EntryRange<Node
     std::int32_t last = 0;
     std::int32_t previous = 0;
     double previousFrequency = 0.0;
+    std::vector<double> frequencies;
+    for (const Node& node : channels)
+        frequencies.push_back(frequencyOf(node));
+    const DuplicateFrequencies duplicates(frequencies);
+
     std::int32_t iChannel = 0;
-    for (const Node& node : channels) {
+    for (const double f : frequencies) {
         ++iChannel;
-        const double f = frequencyOf(node);
         const std::string channel = name + " channel " + std::to_string(iChannel) + ": ";
         if (!std::isfinite(f)) {
             findings.Add(iList, iChannel, channel + "the frequency " + FormatDouble(f) + " is not a finite number");
-            continue;
+        } else {
+            if (f < 0.0)
+                findings.Add(iList, iChannel, channel + "the frequency " + FormatDouble(f) + " MHz is negative");
+            if (f > 0.0) { // not an empty slot
+                if (previous != 0 && !(f > previousFrequency))
+                    findings.Add(iList, iChannel,
+                                 channel + FormatDouble(f) + " MHz does not rise above channel " +
+                                     std::to_string(previous) + " (" + FormatDouble(previousFrequency) + " MHz)");
+                previous = iChannel;
+                previousFrequency = f;
+                if (first == 0)
+                    first = iChannel;
+                last = iChannel;
+            }
         }
-        if (f < 0.0)
-            findings.Add(iList, iChannel, channel + "the frequency " + FormatDouble(f) + " MHz is negative");
-        if (!(f > 0.0))
-            continue; // an empty slot
-        if (previous != 0 && !(f > previousFrequency))
-            findings.Add(iList, iChannel,
-                         channel + FormatDouble(f) + " MHz does not rise above channel " + std::to_string(previous) +
-                             " (" + FormatDouble(previousFrequency) + " MHz)");
-        previous = iChannel;
-        previousFrequency = f;
-        if (first == 0)
-            first = iChannel;
-        last = iChannel;
+        // Each later channel names the first one with its frequency.
+        const auto position = static_cast<std::size_t>(iChannel - 1);
+        if (duplicates.RepeatsEarlier(position))
+            findings.AddWarning(iList, iChannel,
+                                channel + FormatDouble(f) + " MHz also at channel " +
+                                    std::to_string(duplicates.OtherOf(position) + 1));
     }
     if (first == 0) {
         if (wMin != 0)
@@ -286,4 +302,44 @@ void CheckLegacyTable(const LegacyChannelTable& table, const LegacyTableLoadRepo
                   report.wAirMaxCh);
     CheckChannels(findings, ChannelModeCable, table.Entries(ChannelModeCable), FrequencyOfLegacyEntry,
                   table.wCableMinCh(), report.wCableMaxCh);
+}
+
+namespace {
+
+// The report of a load of the file image that saving the table now would write.
+template <class Report> void ReportOfImage(const std::vector<std::uint8_t>& image, Report& report)
+{
+    constexpr std::size_t kHeaderSize = decltype(report.header)::kSize;
+    if (image.size() >= kHeaderSize)
+        std::copy(image.begin(), image.begin() + kHeaderSize, report.header.bytes);
+    report.fileSize = image.size();
+}
+
+} // namespace
+
+void CheckChannelTableInMemory(const ChannelTable& table, const FindingSink& sink)
+{
+    const std::vector<std::uint8_t> image = table.FileImage();
+    ChannelTableLoadReport report;
+    report.header = table.Header();
+    if (!image.empty()) {
+        ReportOfImage(image, report);
+        report.airRecords = report.header.wAirMax();
+        report.cableRecords = report.header.wCableMax();
+        report.bEndMark = true;
+    }
+    CheckChannelTable(table, report, sink);
+}
+
+void CheckTunerTableInMemory(const TunerSpecTable& table, const FindingSink& sink)
+{
+    const std::vector<std::uint8_t> image = table.FileImage();
+    TunerTableLoadReport report;
+    report.header = table.Header();
+    if (!image.empty()) {
+        ReportOfImage(image, report);
+        report.iRecords = std::max(0, report.header.iEntryCount());
+        report.bEndMark = report.iRecords > 0;
+    }
+    CheckTunerTable(table, report, sink);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // What a person would want to know about a table before it ships: lengths
 // against the stored counts, header marks, the country code, the channels'
-// values and order against the stored ranges, and the tuner entries' band
+// values and order against the stored ranges, frequencies that two channels
+// of a list share (a warning: DuplicateFrequencies), and the tuner entries' band
 // edges, picture carriers, codes and sort keys. The command-line check prints
 // the findings; an editor can list them and select the row each names.
 //
@@ -19,10 +20,13 @@
 #include "LegacyChannelTable.h"
 #include "TunerSpecTable.h"
 
-// Every finding today is a fault that keeps a table from shipping.
 enum class FindingSeverity
 {
+    // A fault that keeps a table from shipping.
     Error,
+    // Worth a look, yet a table may be right with it (the same frequency on
+    // two channels of a list).
+    Warning,
 };
 
 struct TableFinding
@@ -44,3 +48,10 @@ using FindingSink = std::function<void(const TableFinding&)>;
 void CheckChannelTable(const ChannelTable& table, const ChannelTableLoadReport& report, const FindingSink& sink);
 void CheckTunerTable(const TunerSpecTable& table, const TunerTableLoadReport& report, const FindingSink& sink);
 void CheckLegacyTable(const LegacyChannelTable& table, const LegacyTableLoadReport& report, const FindingSink& sink);
+
+// A table being edited, judged as the file that saving it now would write:
+// the report is made from that file image (its header with the lists' counts,
+// its length, its end mark), so an editor finds what the command-line check
+// of the saved file would print, in the same order.
+void CheckChannelTableInMemory(const ChannelTable& table, const FindingSink& sink);
+void CheckTunerTableInMemory(const TunerSpecTable& table, const FindingSink& sink);

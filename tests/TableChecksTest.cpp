@@ -253,3 +253,149 @@ TEST(LegacyTableChecks, TrailerMaximaLengthAndChannels)
             {kCable, 0, "cable: the stored range ends at channel 3, but the last channel with a frequency is 1"},
         }));
 }
+
+namespace {
+
+struct Graded
+{
+    FindingSeverity severity;
+    Found found;
+
+    bool operator==(const Graded& other) const { return severity == other.severity && found == other.found; }
+};
+
+void PrintTo(const Graded& g, std::ostream* os)
+{
+    *os << (g.severity == FindingSeverity::Warning ? "warning " : "error ");
+    PrintTo(g.found, os);
+}
+
+constexpr FindingSeverity kError = FindingSeverity::Error;
+constexpr FindingSeverity kWarning = FindingSeverity::Warning;
+
+FindingSink GradingSink(std::vector<Graded>& graded)
+{
+    return [&graded](const TableFinding& f) {
+        graded.push_back(Graded{f.severity, Found{f.iList, f.iPosition, f.message}});
+    };
+}
+
+} // namespace
+
+TEST(ChannelTableChecks, RepeatedFrequenciesAreWarningsNamingTheFirstChannel)
+{
+    TempDir dir;
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    // Empty slots (0, -0), negative values and NaN never repeat anything.
+    const Bytes image = ChannelTableImage(44, {55.25, 62.25, 0.0, 55.25, -0.0, 0.0, 62.25, 55.25},
+                                          {-1.0, -1.0, nan, nan, inf, 300.0, inf}, 1, 5);
+    WriteAll(dir.File("t.ccf"), image);
+    ChannelTable table(false);
+    ASSERT_EQ(table.Load(dir.File("t.ccf").c_str()), 1);
+    std::vector<Graded> graded;
+    CheckChannelTable(table, table.LastLoad(), GradingSink(graded));
+    EXPECT_EQ(graded, (std::vector<Graded>{
+                          {kError, {kAir, 4, "air channel 4: 55.25 MHz does not rise above channel 2 (62.25 MHz)"}},
+                          {kWarning, {kAir, 4, "air channel 4: 55.25 MHz also at channel 1"}},
+                          {kWarning, {kAir, 7, "air channel 7: 62.25 MHz also at channel 2"}},
+                          {kError, {kAir, 8, "air channel 8: 55.25 MHz does not rise above channel 7 (62.25 MHz)"}},
+                          {kWarning, {kAir, 8, "air channel 8: 55.25 MHz also at channel 1"}},
+                          {kError, {kCable, 1, "cable channel 1: the frequency -1 MHz is negative"}},
+                          {kError, {kCable, 2, "cable channel 2: the frequency -1 MHz is negative"}},
+                          {kError, {kCable, 3, "cable channel 3: the frequency nan is not a finite number"}},
+                          {kError, {kCable, 4, "cable channel 4: the frequency nan is not a finite number"}},
+                          {kError, {kCable, 5, "cable channel 5: the frequency inf is not a finite number"}},
+                          {kError, {kCable, 7, "cable channel 7: the frequency inf is not a finite number"}},
+                          {kWarning, {kCable, 7, "cable channel 7: inf MHz also at channel 5"}},
+                          {kError,
+                           {kCable, 0,
+                            "cable: the stored range starts at channel 5, but the first channel with a "
+                            "frequency is 6"}},
+                          {kError,
+                           {kCable, 0,
+                            "cable: the stored range ends at channel 7, but the last channel with a "
+                            "frequency is 6"}},
+                      }));
+}
+
+TEST(LegacyTableChecks, RepeatedFrequenciesAsTheirFloatsCompare)
+{
+    TempDir dir;
+    WriteAll(dir.File("t.cft"), LegacyTableImage(7, {55.25f, 62.25f, 55.25f}, {300.0f, 300.0f}, 1, 3, 1, 2));
+    LegacyChannelTable table;
+    ASSERT_EQ(table.Load(dir.File("t.cft").c_str()), 1);
+    std::vector<Graded> graded;
+    CheckLegacyTable(table, table.LastLoad(), GradingSink(graded));
+    EXPECT_EQ(graded, (std::vector<Graded>{
+                          {kError, {kAir, 3, "air channel 3: 55.25 MHz does not rise above channel 2 (62.25 MHz)"}},
+                          {kWarning, {kAir, 3, "air channel 3: 55.25 MHz also at channel 1"}},
+                          {kError, {kCable, 2, "cable channel 2: 300 MHz does not rise above channel 1 (300 MHz)"}},
+                          {kWarning, {kCable, 2, "cable channel 2: 300 MHz also at channel 1"}},
+                      }));
+}
+
+TEST(ChannelTableChecks, InMemoryFindsWhatTheSavedFileGives)
+{
+    TempDir dir;
+    ChannelTable table(true);
+    ASSERT_TRUE(table.AppendFrequencies(ChannelModeAir, {0.0, 48.25, 55.25, 48.25, 0.0}));
+    ASSERT_TRUE(table.AppendFrequencies(ChannelModeCable, {-2.0, 120.0}));
+    ASSERT_EQ(table.SetCountryCode(999), 1);
+    std::vector<Graded> inMemory;
+    CheckChannelTableInMemory(table, GradingSink(inMemory));
+
+    ASSERT_EQ(table.Save(dir.File("saved.ccf").c_str()), 1);
+    ChannelTable saved(false);
+    ASSERT_EQ(saved.Load(dir.File("saved.ccf").c_str()), 1);
+    std::vector<Graded> fromFile;
+    CheckChannelTable(saved, saved.LastLoad(), GradingSink(fromFile));
+    EXPECT_EQ(inMemory, fromFile);
+    // The counts the save stores are the ranges' ends it judges.
+    EXPECT_EQ(inMemory, (std::vector<Graded>{
+                            {kError, {kNone, 0, "the country code 999 is not in the country catalogue"}},
+                            {kError, {kAir, 4, "air channel 4: 48.25 MHz does not rise above channel 3 (55.25 MHz)"}},
+                            {kWarning, {kAir, 4, "air channel 4: 48.25 MHz also at channel 2"}},
+                            {kError,
+                             {kAir, 0,
+                              "air: the stored range ends at channel 5, but the last channel with a "
+                              "frequency is 4"}},
+                            {kError, {kCable, 1, "cable channel 1: the frequency -2 MHz is negative"}},
+                        }));
+
+    // A new table without channels lacks only its country.
+    std::vector<Graded> fresh;
+    CheckChannelTableInMemory(ChannelTable(true), GradingSink(fresh));
+    EXPECT_EQ(fresh, (std::vector<Graded>{{kError, {kNone, 0, "the country code 0 is not in the country catalogue"}}}));
+}
+
+TEST(TunerTableChecks, InMemoryFindsWhatTheSavedFileGives)
+{
+    TempDir dir;
+    TunerSpecTable table(true);
+    std::vector<Graded> fresh;
+    CheckTunerTableInMemory(table, GradingSink(fresh));
+    EXPECT_EQ(fresh, std::vector<Graded>{});
+
+    TunerSpecEntry bad = GoodTuner(0x1A, 0x01);
+    bad.SetPictureCarrier(0.0);
+    // Keys 101, 126, 122: the last falls.
+    ASSERT_TRUE(table.AppendEntries({GoodTuner(0x01, 0x01), bad, GoodTuner(0x16, 0x01)}));
+    std::vector<Graded> inMemory;
+    CheckTunerTableInMemory(table, GradingSink(inMemory));
+    ASSERT_EQ(table.Save(dir.File("saved.tsf").c_str()), 1);
+    TunerSpecTable saved(false);
+    ASSERT_EQ(saved.Load(dir.File("saved.tsf").c_str()), 1);
+    std::vector<Graded> fromFile;
+    CheckTunerTable(saved, saved.LastLoad(), GradingSink(fromFile));
+    EXPECT_EQ(inMemory, fromFile);
+    const std::string e2 = "entry 2 (factory 1A, tuner type 01): ";
+    EXPECT_EQ(inMemory, (std::vector<Graded>{
+                            {kError, {kNone, 2, e2 + "the factory code 26 (0x1A) is not two BCD digits"}},
+                            {kError, {kNone, 2, e2 + "the picture carrier is 0"}},
+                            {kError,
+                             {kNone, 3,
+                              "entry 3 (factory 16, tuner type 01): the sort key 122 is below the key 126 of the "
+                              "entry before it"}},
+                        }));
+}

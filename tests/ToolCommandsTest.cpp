@@ -785,6 +785,36 @@ TEST(ToolCheck, ChannelTableFindings)
                            "frequency\n");
 }
 
+TEST(ToolCheck, RepeatedFrequenciesAreWarningsThatCount)
+{
+    TempDir dir;
+    ChfqImage image = UkTable();
+    image.air = {0.0, 175.25, 182.25, 0.0, -0.0, 189.25, 175.25};
+    image.airMin = 2;
+    image.cable = {300.0, 300.0};
+    image.cableMin = 1;
+    const std::string path = WriteFile(dir, "twice.ccf", image.Build());
+    const ToolRun run = RunToolProcess({"check", path});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, path + ": air channel 7: 175.25 MHz does not rise above channel 6 (189.25 MHz)\n" + path +
+                           ": warning: air channel 7: 175.25 MHz also at channel 2\n" + path +
+                           ": cable channel 2: 300 MHz does not rise above channel 1 (300 MHz)\n" + path +
+                           ": warning: cable channel 2: 300 MHz also at channel 1\n");
+
+    // Old tables too, their entries compared as the floats they store.
+    CftImage old;
+    old.air = {{55.25f}, {62.25f}, {55.25f}};
+    old.airMax = 3;
+    old.cable = {{300.0f}};
+    old.cableMax = 1;
+    const std::string oldPath = WriteFile(dir, "twice.cft", old.Build());
+    const ToolRun oldRun = RunToolProcess({"check", oldPath});
+    EXPECT_EQ(oldRun.status, 1) << oldRun.err;
+    EXPECT_EQ(oldRun.out, oldPath + ": air channel 3: 55.25 MHz does not rise above channel 2 (62.25 MHz)\n" + oldPath +
+                              ": warning: air channel 3: 55.25 MHz also at channel 1\n");
+}
+
 TEST(ToolCheck, TunerTableFindings)
 {
     TempDir dir;

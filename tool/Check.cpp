@@ -13,7 +13,8 @@
 namespace {
 
 // Prints each finding as it is found, after the file's name with its control
-// characters escaped, so that one finding stays one line.
+// characters escaped, so that one finding stays one line; a warning says so
+// after the name. Warnings count as findings for the exit status, as errors do.
 class FindingPrinter
 {
 public:
@@ -21,7 +22,8 @@ public:
 
     void operator()(const TableFinding& finding)
     {
-        m_out << m_path << ": " << finding.message << '\n';
+        m_out << m_path << ": " << (finding.severity == FindingSeverity::Warning ? "warning: " : "") << finding.message
+              << '\n';
         m_bAny = true;
     }
     bool Any() const { return m_bAny; }

@@ -118,7 +118,9 @@ const HelpText kCommandHelp[] = {
               "match the channels with a frequency; for tuners, band edges out of order,\n"
               "a picture carrier of 0, repeated or falling sort keys and factory or\n"
               "tuner-type codes that are not two BCD digits; for old tables, trailer\n"
-              "maxima above the header's counts. Exit status 1 when anything was found.\n"
+              "maxima above the header's counts. The same frequency on two channels of a\n"
+              "list is a warning, \"FILE: warning: finding\", for each later channel.\n"
+              "Exit status 1 when anything was found, warnings included.\n"
               "\n"
               "  --type T      read every FILE as a T table (ccf, cft or tsf)\n"},
     {"diff", "Usage: vornalix-tool diff [--json] [--type ccf|tsf] A B\n"

@@ -151,13 +151,17 @@ void CFrequencyTableDlg::RefreshList()
     // the walk.
     std::vector<double> frequencies = m_document.CurrentFrequencies();
     const int rows = static_cast<int>(frequencies.size());
-    pList->SetRows(rows, [frequencies = std::move(frequencies)](int row, int column) {
-        if (column == 0)
-            return QString::asprintf("%03i", row + 1);
-        const double dbFrequency = frequencies[static_cast<std::size_t>(row)];
-        // Not greater than 0 covers empty slots, negative values and NaN alike.
-        return dbFrequency > 0.0 ? QString::asprintf("%.5f", dbFrequency) : QStringLiteral("--");
-    });
+    RowMarkFunction marks = DuplicateMarks(frequencies);
+    pList->SetRows(
+        rows,
+        [frequencies = std::move(frequencies)](int row, int column) {
+            if (column == 0)
+                return QString::asprintf("%03i", row + 1);
+            const double dbFrequency = frequencies[static_cast<std::size_t>(row)];
+            // Not greater than 0 covers empty slots, negative values and NaN alike.
+            return dbFrequency > 0.0 ? QString::asprintf("%.5f", dbFrequency) : QStringLiteral("--");
+        },
+        std::move(marks));
 }
 
 void CFrequencyTableDlg::ShowChannelNumber(std::int32_t n)

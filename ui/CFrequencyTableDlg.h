@@ -12,6 +12,7 @@
 #include "CDialog.h"
 #include "ChannelTableDocument.h"
 #include "DocumentRecovery.h"
+#include "ListView.h"
 #include "UserServices.h"
 
 class QContextMenuEvent;
@@ -58,6 +59,8 @@ private:
     void EnableChannelControls(bool bEnable);
     void SetMode(std::int32_t i);
     void RefreshList();
+    // The rows' marks for a list's frequencies (CFrequencyTableDlgMarks.cpp).
+    static RowMarkFunction DuplicateMarks(const std::vector<double>& frequencies);
     void ShowChannelNumber(std::int32_t n);
     ChannelRange ShowRange(std::int32_t iMode);
     void ShowChannel(std::int32_t iChannel);

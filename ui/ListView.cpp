@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include <QBrush>
+#include <QColor>
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -35,6 +37,28 @@ RowSelection::Merge MergeOf(QItemSelectionModel::SelectionFlags command)
 bool ChangesRows(QItemSelectionModel::SelectionFlags command)
 {
     return command & (QItemSelectionModel::Select | QItemSelectionModel::Deselect | QItemSelectionModel::Toggle);
+}
+
+bool IsMarkRole(int role)
+{
+    return role == Qt::BackgroundRole || role == Qt::ForegroundRole || role == Qt::ToolTipRole ||
+           role == Qt::AccessibleDescriptionRole;
+}
+
+// A marked row keeps its texts and columns; it is set apart by an amber
+// background with dark text, readable under a light and a dark palette alike
+// (a selected row shows the selection's colours, as every row does).
+QVariant MarkData(const RowMark& mark, int role)
+{
+    if (mark.kind == RowMark::Kind::None)
+        return {};
+    switch (role) {
+    case Qt::BackgroundRole: return QBrush(QColor(255, 224, 130));
+    case Qt::ForegroundRole: return QBrush(QColor(40, 30, 0));
+    case Qt::ToolTipRole:
+    case Qt::AccessibleDescriptionRole: return mark.note;
+    default: return {};
+    }
 }
 
 } // namespace
@@ -150,11 +174,12 @@ int ListViewModel::InsertColumn(int column, const QString& heading, int format)
     return column;
 }
 
-void ListViewModel::SetRows(int count, RowTextFunction text)
+void ListViewModel::SetRows(int count, RowTextFunction text, RowMarkFunction mark)
 {
     beginResetModel();
     m_rows = std::max(0, count);
     m_text = std::move(text);
+    m_mark = std::move(mark);
     endResetModel();
 }
 
@@ -176,7 +201,14 @@ QVariant ListViewModel::data(const QModelIndex& index, int role) const
         return m_text ? m_text(index.row(), index.column()) : QString();
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(m_columns[static_cast<std::size_t>(index.column())].alignment);
+    if (m_mark && IsMarkRole(role))
+        return MarkData(m_mark(index.row()), role);
     return {};
+}
+
+RowMark ListViewModel::Mark(int row) const
+{
+    return m_mark && row >= 0 && row < m_rows ? m_mark(row) : RowMark{};
 }
 
 QVariant ListViewModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -248,9 +280,9 @@ void ListView::DeleteAllItems()
     SetRows(0, nullptr);
 }
 
-void ListView::SetRows(int count, RowTextFunction text)
+void ListView::SetRows(int count, RowTextFunction text, RowMarkFunction mark)
 {
-    m_pModel->SetRows(count, std::move(text));
+    m_pModel->SetRows(count, std::move(text), std::move(mark));
     // Whatever the order in which the reset reached the selection model.
     ForgetSelectedRows();
 }
@@ -258,6 +290,11 @@ void ListView::SetRows(int count, RowTextFunction text)
 QString ListView::GetItemText(int row, int column) const
 {
     return m_pModel->data(m_pModel->index(row, column), Qt::DisplayRole).toString();
+}
+
+RowMark ListView::GetItemMark(int row) const
+{
+    return m_pModel->Mark(row);
 }
 
 void ListView::setSelectionModel(QItemSelectionModel* pSelectionModel)

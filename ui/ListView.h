@@ -23,13 +23,30 @@ constexpr unsigned LVS_EX_FULLROWSELECT = 0x20;
 
 using RowTextFunction = std::function<QString(int row, int column)>;
 
+// How a row stands out from the others, and why: the note is its tooltip and
+// what a screen reader reads as the row's cells' description.
+struct RowMark
+{
+    enum class Kind
+    {
+        None,
+        Warning,
+    };
+    Kind kind = Kind::None;
+    QString note;
+};
+// Asked only for the rows on screen, as the texts are.
+using RowMarkFunction = std::function<RowMark(int row)>;
+
 class ListViewModel : public QAbstractTableModel
 {
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
     int InsertColumn(int column, const QString& heading, int format);
-    void SetRows(int count, RowTextFunction text);
+    // The rows' marks, if any, come with the rows and go with them.
+    void SetRows(int count, RowTextFunction text, RowMarkFunction mark = nullptr);
+    RowMark Mark(int row) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -45,6 +62,7 @@ private:
     std::vector<Column> m_columns;
     int m_rows = 0;
     RowTextFunction m_text;
+    RowMarkFunction m_mark;
 };
 
 // The rows' selection of a list, one bit per row. Every change reaches it
@@ -106,8 +124,10 @@ public:
 
     int GetItemCount() const;
     void DeleteAllItems();
-    // Replaces every row: count rows whose texts the function gives.
-    void SetRows(int count, RowTextFunction text);
+    // Replaces every row: count rows whose texts the function gives, marked
+    // where the mark function, if any, says so.
+    void SetRows(int count, RowTextFunction text, RowMarkFunction mark = nullptr);
+    RowMark GetItemMark(int row) const;
     QString GetItemText(int row, int column) const;
 
     // Next selected row after the given one (-1 starts before the first); -1 when none.

@@ -11,8 +11,10 @@
 #include "CFrequencyTableDlg.h"
 #include "CLauncherDlg.h"
 #include "CPlanChooserDlg.h"
+#include "CTableFindingsWindow.h"
 #include "CTunerEditDlg.h"
 #include "FakeUserServices.h"
+#include "TableChecks.h"
 #include "resource.h"
 
 namespace {
@@ -71,6 +73,29 @@ int main(int argc, char** argv)
         Press(editor, IDC_BUTTON_ENTER);
         Save(editor, folder, QStringLiteral("frequency-table-%1").arg(QString::fromLatin1(code)));
     }
+
+    // Rows whose frequency another channel holds too, and the findings of
+    // the table's check in their window.
+    CFrequencyTableDlg repeated{services};
+    repeated.Create();
+    Press(repeated, IDC_BUTTON_CREATE_NEW);
+    for (const char* text : {"55.25", "62.25", "0", "55.25", "175.25", "62.25", "182.25"}) {
+        repeated.SetDlgItemText(IDC_EDIT_FREQUENCY, QString::fromLatin1(text));
+        Press(repeated, IDC_BUTTON_ADD);
+    }
+    repeated.SetDlgItemText(IDC_EDIT_COUNTRY_CODE, QStringLiteral("44"));
+    Press(repeated, IDC_BUTTON_ENTER);
+    Save(repeated, folder, QStringLiteral("frequency-table-repeated"));
+    std::vector<TableFinding> findings;
+    CheckChannelTableInMemory(*repeated.Table(), [&findings](const TableFinding& f) { findings.push_back(f); });
+    CTableFindingsWindow findingsWindow(&repeated);
+    findingsWindow.ShowFindings(findings, FindingKind::Channel);
+    QApplication::processEvents();
+    findingsWindow.grab().save(folder + QStringLiteral("/table-check.png"));
+    findingsWindow.SetFindings({}, FindingKind::Channel);
+    QApplication::processEvents();
+    findingsWindow.grab().save(folder + QStringLiteral("/table-check-none.png"));
+    findingsWindow.close();
 
     // "New from Plan...": the whole list, then filtered to one country, then
     // the editor filled from that country.

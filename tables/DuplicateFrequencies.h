@@ -1,0 +1,43 @@
+#pragma once
+// Which channels of one list share a frequency. Every channel whose frequency
+// is above 0 takes part (0, -0, negative values and NaN mark empty slots and
+// are never the same as anything); two channels share a frequency when their
+// stored doubles are equal. Built in one pass over the list with a hash table,
+// so that the editor can rebuild it with every change of a list of 65,535
+// channels and the check can use the same answers.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class DuplicateFrequencies
+{
+public:
+    static constexpr std::int32_t kNone = -1;
+
+    DuplicateFrequencies() = default;
+    explicit DuplicateFrequencies(const std::vector<double>& frequencies);
+
+    // Whether a frequency takes part at all.
+    static bool TakesPart(double frequency) { return frequency > 0.0; }
+
+    // The 0-based position of the first other channel holding the same
+    // frequency as the one at position: for the first of several channels the
+    // second one, for every later one the first; kNone when it is alone, an
+    // empty slot, or outside the list.
+    std::int32_t OtherOf(std::size_t position) const { return position < m_other.size() ? m_other[position] : kNone; }
+    // Whether the channel at position repeats a frequency held by a channel
+    // before it (the one OtherOf names).
+    bool RepeatsEarlier(std::size_t position) const
+    {
+        const std::int32_t other = OtherOf(position);
+        return other != kNone && static_cast<std::size_t>(other) < position;
+    }
+    // Whether any two channels share a frequency.
+    bool Any() const { return m_bAny; }
+    std::size_t Size() const { return m_other.size(); }
+
+private:
+    std::vector<std::int32_t> m_other;
+    bool m_bAny = false;
+};

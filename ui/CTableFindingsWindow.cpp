@@ -1,0 +1,200 @@
+#include "CTableFindingsWindow.h"
+
+#include <algorithm>
+#include <utility>
+
+#include <QAbstractTableModel>
+#include <QApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QStyle>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include "Strings.h"
+
+namespace {
+
+enum Column
+{
+    kSeverityColumn,
+    kListColumn,
+    kPositionColumn,
+    kMessageColumn,
+    kColumnCount,
+};
+
+QString Latin1(const char* text)
+{
+    return QString::fromLatin1(text);
+}
+
+// The editors' own names of the lists.
+QString ListName(std::int32_t iList)
+{
+    switch (iList) {
+    case ChannelModeAir: return QStringLiteral("Antenna");
+    case ChannelModeCable: return QStringLiteral("Cable");
+    default: return QString();
+    }
+}
+
+} // namespace
+
+// The findings as rows; texts are made only for the rows on screen, so a
+// check of 100,000 tuner entries fills the window at once.
+class FindingsModel : public QAbstractTableModel
+{
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    void SetFindings(const std::vector<TableFinding>& findings, FindingKind kind)
+    {
+        beginResetModel();
+        m_findings = findings;
+        m_kind = kind;
+        endResetModel();
+        // The heading of the position column follows the kind.
+        emit headerDataChanged(Qt::Horizontal, kPositionColumn, kPositionColumn);
+    }
+    const TableFinding& Finding(int row) const { return m_findings[static_cast<std::size_t>(row)]; }
+    int Count(FindingSeverity severity) const
+    {
+        return static_cast<int>(std::count_if(m_findings.begin(), m_findings.end(),
+                                              [severity](const TableFinding& f) { return f.severity == severity; }));
+    }
+
+    int rowCount(const QModelIndex& parent = QModelIndex()) const override
+    {
+        return parent.isValid() ? 0 : static_cast<int>(m_findings.size());
+    }
+    int columnCount(const QModelIndex& parent = QModelIndex()) const override
+    {
+        return parent.isValid() ? 0 : kColumnCount;
+    }
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (!index.isValid() || index.row() >= rowCount())
+            return {};
+        const TableFinding& finding = Finding(index.row());
+        const bool bWarning = finding.severity == FindingSeverity::Warning;
+        if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole) {
+            switch (index.column()) {
+            case kSeverityColumn: return Latin1(bWarning ? kFindingsWarning : kFindingsError);
+            case kListColumn: return ListName(finding.iList);
+            case kPositionColumn: return finding.iPosition > 0 ? QString::number(finding.iPosition) : QString();
+            case kMessageColumn: return QString::fromStdString(finding.message);
+            default: return {};
+            }
+        }
+        if (role == Qt::DecorationRole && index.column() == kSeverityColumn)
+            return QApplication::style()->standardIcon(bWarning ? QStyle::SP_MessageBoxWarning
+                                                                : QStyle::SP_MessageBoxCritical);
+        if (role == Qt::ToolTipRole && index.column() == kMessageColumn)
+            return QString::fromStdString(finding.message);
+        if (role == Qt::TextAlignmentRole && index.column() == kPositionColumn)
+            return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+        return {};
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+            return {};
+        switch (section) {
+        case kSeverityColumn: return Latin1(kFindingsSeverityHeading);
+        case kListColumn: return Latin1(kFindingsListHeading);
+        case kPositionColumn:
+            return Latin1(m_kind == FindingKind::Tuner ? kFindingsEntryHeading : kFindingsChannelHeading);
+        case kMessageColumn: return Latin1(kFindingsMessageHeading);
+        default: return {};
+        }
+    }
+
+private:
+    std::vector<TableFinding> m_findings;
+    FindingKind m_kind = FindingKind::Channel;
+};
+
+CTableFindingsWindow::CTableFindingsWindow(QWidget* pParent)
+    : QWidget(pParent, Qt::Window), m_pModel(new FindingsModel(this)), m_pSummary(new QLabel(this)),
+      m_pView(new QTreeView(this))
+{
+    setWindowTitle(Latin1(kFindingsTitle));
+    setWindowModality(Qt::NonModal);
+    setObjectName(QStringLiteral("TableFindings"));
+
+    m_pSummary->setObjectName(QStringLiteral("FindingsSummary"));
+    m_pView->setObjectName(QStringLiteral("FindingsList"));
+    m_pView->setAccessibleName(Latin1(kFindingsTitle));
+    m_pView->setModel(m_pModel);
+    m_pView->setRootIsDecorated(false);
+    m_pView->setUniformRowHeights(true);
+    m_pView->setAllColumnsShowFocus(true);
+    m_pView->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_pView->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_pView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_pView->setTextElideMode(Qt::ElideRight);
+    m_pView->header()->setStretchLastSection(true);
+    m_pView->header()->setSectionsMovable(false);
+    // Room for the widest text each short column holds, at any font and scale.
+    const QFontMetrics metrics = m_pView->fontMetrics();
+    const int iconRoom = m_pView->style()->pixelMetric(QStyle::PM_SmallIconSize) + metrics.horizontalAdvance(u' ') * 3;
+    const int padding = metrics.horizontalAdvance(QStringLiteral("MM"));
+    m_pView->setColumnWidth(kSeverityColumn, iconRoom + padding +
+                                                 std::max(metrics.horizontalAdvance(Latin1(kFindingsWarning)),
+                                                          metrics.horizontalAdvance(Latin1(kFindingsSeverityHeading))));
+    m_pView->setColumnWidth(kListColumn, padding + metrics.horizontalAdvance(QStringLiteral("Antenna")));
+    m_pView->setColumnWidth(kPositionColumn, padding + metrics.horizontalAdvance(Latin1(kFindingsChannelHeading)));
+    connect(m_pView, &QAbstractItemView::activated, this, [this](const QModelIndex& index) { Activate(index.row()); });
+
+    auto* pLayout = new QVBoxLayout(this);
+    pLayout->addWidget(m_pSummary);
+    pLayout->addWidget(m_pView, 1);
+    resize(metrics.horizontalAdvance(QLatin1Char('x')) * 100, metrics.height() * 18);
+    SetFindings({}, FindingKind::Channel);
+}
+
+CTableFindingsWindow::~CTableFindingsWindow() = default;
+
+void CTableFindingsWindow::SetFindings(const std::vector<TableFinding>& findings, FindingKind kind)
+{
+    m_pModel->SetFindings(findings, kind);
+    if (findings.empty()) {
+        m_pSummary->setText(Latin1(kFindingsNone));
+    } else {
+        m_pSummary->setText(Latin1(kFindingsCount)
+                                .arg(m_pModel->Count(FindingSeverity::Error))
+                                .arg(m_pModel->Count(FindingSeverity::Warning)));
+        m_pView->setCurrentIndex(m_pModel->index(0, 0));
+    }
+    m_pView->setAccessibleDescription(m_pSummary->text());
+}
+
+void CTableFindingsWindow::ShowFindings(const std::vector<TableFinding>& findings, FindingKind kind)
+{
+    SetFindings(findings, kind);
+    show();
+    raise();
+    activateWindow();
+    m_pView->setFocus();
+}
+
+QString CTableFindingsWindow::SummaryText() const
+{
+    return m_pSummary->text();
+}
+
+int CTableFindingsWindow::FindingCount() const
+{
+    return m_pModel->rowCount();
+}
+
+void CTableFindingsWindow::Activate(int row)
+{
+    if (row < 0 || row >= m_pModel->rowCount() || !onActivate)
+        return;
+    const TableFinding& finding = m_pModel->Finding(row);
+    onActivate(finding.iList, finding.iPosition);
+}

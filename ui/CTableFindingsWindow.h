@@ -1,0 +1,66 @@
+#pragma once
+// The findings of a table check in a window of their own beside the editor:
+// one row per finding (severity, list, channel or entry, message), in the
+// order the check found them. The window is not modal: the person keeps
+// editing while it is open, and the editor refills it when it checks again.
+// Activating a row (double click, Enter) hands its list and position to the
+// editor, which selects that row.
+//
+// An editor uses it so:
+//
+//     std::vector<TableFinding> findings;
+//     CheckChannelTableInMemory(*Table(), [&](const TableFinding& f) { findings.push_back(f); });
+//     m_pFindings->onActivate = [this](int list, int position) { ... select the row ... };
+//     m_pFindings->ShowFindings(findings, FindingKind::Channel);
+
+#include <functional>
+#include <vector>
+
+#include <QWidget>
+
+#include "TableChecks.h"
+
+class QLabel;
+class QTreeView;
+class FindingsModel;
+
+// What the positions of the findings count: channels of a channel table's
+// lists (or of an old table's), or entries of a tuner table.
+enum class FindingKind
+{
+    Channel,
+    Tuner,
+};
+
+class CTableFindingsWindow : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // A window of its own over pParent (the editor), never modal.
+    explicit CTableFindingsWindow(QWidget* pParent = nullptr);
+    ~CTableFindingsWindow() override;
+
+    // Replaces the findings shown, keeping the window as it is (shown or not).
+    void SetFindings(const std::vector<TableFinding>& findings, FindingKind kind);
+    // Replaces them and brings the window to the front.
+    void ShowFindings(const std::vector<TableFinding>& findings, FindingKind kind);
+
+    // Called when a row is activated, with the finding's list (ChannelModeAir,
+    // ChannelModeCable, or ChannelModeNone for the file, its header and tuner
+    // entries) and its 1-based channel or entry, 0 when it names none (the
+    // file, the header, a list's stored range).
+    std::function<void(int list, int position)> onActivate;
+
+    // What the window shows, for whoever drives it.
+    QTreeView* FindingsView() const { return m_pView; }
+    QString SummaryText() const;
+    int FindingCount() const;
+
+private:
+    void Activate(int row);
+
+    FindingsModel* m_pModel;
+    QLabel* m_pSummary;
+    QTreeView* m_pView;
+};
