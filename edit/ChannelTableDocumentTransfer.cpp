@@ -16,6 +16,8 @@ bool ChannelTableDocument::Import(std::unique_ptr<ChannelTable> pTable)
     m_pTable = std::move(pTable);
     m_iTableOrigin = TableOriginLoaded;
     m_source.clear();
+    // No table file holds it: "Save" asks for one.
+    m_savePath.clear();
     SetMode(ChannelModeAir);
     Changed(Change::Replaced);
     return true;

@@ -13,6 +13,8 @@ bool TunerTableDocument::Import(std::unique_ptr<TunerSpecTable> pTable)
         Changed(Change::AboutToReplace);
     m_pTable = std::move(pTable);
     m_source.clear();
+    // No table file holds it: "Save" asks for one.
+    m_savePath.clear();
     Changed(Change::Replaced);
     return true;
 }

@@ -7,11 +7,19 @@ namespace {
 constexpr MenuItemTemplate Item(int command, const char* text, StandardShortcut standard = StandardShortcut::None,
                                 const char* key = nullptr)
 {
-    return MenuItemTemplate{MenuItemKind::Command, command, text, standard, key};
+    return MenuItemTemplate{MenuItemKind::Command, command, text, standard, key, KeyScope::Window};
 }
 
-constexpr MenuItemTemplate kSeparator{MenuItemKind::Separator, 0, nullptr, StandardShortcut::None, nullptr};
-constexpr MenuItemTemplate kRecentFiles{MenuItemKind::RecentFiles, 0, nullptr, StandardShortcut::None, nullptr};
+// An item whose key the dialog takes itself where it applies.
+constexpr MenuItemTemplate ItemNamingKey(int command, const char* text, const char* key)
+{
+    return MenuItemTemplate{MenuItemKind::Command, command, text, StandardShortcut::None, key, KeyScope::Dialog};
+}
+
+constexpr MenuItemTemplate kSeparator{MenuItemKind::Separator, 0,       nullptr,
+                                      StandardShortcut::None,  nullptr, KeyScope::Window};
+constexpr MenuItemTemplate kRecentFiles{MenuItemKind::RecentFiles, 0,       nullptr,
+                                        StandardShortcut::None,    nullptr, KeyScope::Window};
 
 template <std::size_t N> constexpr MenuTemplate Menu(const char* title, const MenuItemTemplate (&items)[N])
 {
@@ -38,8 +46,8 @@ const MenuItemTemplate kChannelEdit[] = {
     Item(IDM_UNDO, "&Undo", StandardShortcut::Undo),
     Item(IDM_REDO, "&Redo", StandardShortcut::Redo),
     kSeparator,
-    Item(IDM_MOVE_UP, "Move &Up", StandardShortcut::None, "Alt+Up"),
-    Item(IDM_MOVE_DOWN, "Move &Down", StandardShortcut::None, "Alt+Down"),
+    ItemNamingKey(IDM_MOVE_UP, "Move &Up", "Alt+Up"),
+    ItemNamingKey(IDM_MOVE_DOWN, "Move &Down", "Alt+Down"),
     Item(IDM_MOVE_TO_CHANNEL, "&Move to Channel..."),
     Item(IDM_OFFSET_FREQUENCIES, "&Offset Frequencies..."),
     Item(IDM_CLEAR_TO_EMPTY, "C&lear to Empty Slot"),

@@ -29,6 +29,15 @@ enum class MenuItemKind
     RecentFiles,
 };
 
+// Where an item's key works.
+enum class KeyScope
+{
+    Window, // anywhere in the editor: the item's shortcut
+    // Only where the dialog takes the key itself (Alt+Up in the list, while the
+    // mode's drop-down keeps Alt+Down): the item names the key.
+    Dialog,
+};
+
 struct MenuItemTemplate
 {
     MenuItemKind kind = MenuItemKind::Command;
@@ -40,6 +49,7 @@ struct MenuItemTemplate
     // A key of the editor's own ("Ctrl+G"), or the key of a standard command
     // for a desktop that binds none.
     const char* key = nullptr;
+    KeyScope keyScope = KeyScope::Window;
 };
 
 struct MenuTemplate

@@ -41,3 +41,11 @@ constexpr const char* kFindingsWarning = "Warning";
 constexpr const char* kFindingsNone = "No findings.";
 // Above the findings: how many errors (%1) and warnings (%2) there are.
 constexpr const char* kFindingsCount = "Errors: %1, warnings: %2";
+
+// Import... and Export... of the editors.
+constexpr const char* kChannelTransferFilter =
+    "JSON Tables (*.json)|*.json|CSV Channel Lists (*.csv)|*.csv|All Files (*.*)|*.*||";
+constexpr const char* kTunerTransferFilter = "JSON Tables (*.json)|*.json|All Files (*.*)|*.*||";
+// %1 is the file with the place in it and the reason.
+constexpr const char* kCannotImportText = "Cannot import %1";
+constexpr const char* kCannotExportText = "Cannot export %1";

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include <QIcon>
+#include <QPointer>
 
 #include "CDialog.h"
 #include "ChannelTableDocument.h"
@@ -15,6 +16,7 @@
 #include "ListView.h"
 #include "UserServices.h"
 
+class CTableFindingsWindow;
 class QContextMenuEvent;
 class QTimer;
 
@@ -108,6 +110,12 @@ private:
     void OnFindFrequency();
     // Selects the channel's row alone, shows it, and shows the channel as a click would.
     void SelectChannel(std::int32_t iChannel);
+    // Import, export and the check (CFrequencyTableDlgTransfer.cpp).
+    void OnImport();
+    void OnExport();
+    void OnCheckTable();
+    // A finding activated in the check's window: its list, and its channel selected.
+    void ShowFinding(std::int32_t iList, std::int32_t iChannel);
     // ---- Bulk edits of the selected rows (CFrequencyTableDlgBulk.cpp) ----
     void InitBulkCommands();
     // The row menu's bulk items, behind its own items.
@@ -139,4 +147,6 @@ private:
     // The copy of the table while it has unsaved changes, written about a
     // second after the last change.
     std::unique_ptr<DocumentRecovery<ChannelTableDocument>> m_pRecovery;
+    // The findings of the last "Check Table", in a window of their own.
+    QPointer<CTableFindingsWindow> m_pFindings;
 };

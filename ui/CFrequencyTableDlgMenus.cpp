@@ -32,6 +32,9 @@ void CFrequencyTableDlg::InitMenus()
     OnClicked(IDM_NEW_FROM_PLAN, [this] { OnNewFromPlan(); });
     OnClicked(IDM_ABOUTBOX, [this] { OnSysCommand(IDM_ABOUTBOX); });
     OnClicked(IDM_SAVE, [this] { OnSave(); });
+    OnClicked(IDM_IMPORT, [this] { OnImport(); });
+    OnClicked(IDM_EXPORT, [this] { OnExport(); });
+    OnClicked(IDM_CHECK_TABLE, [this] { OnCheckTable(); });
     OnClicked(IDM_GOTO_CHANNEL, [this] { OnGoToChannel(); });
     OnClicked(IDM_FIND_FREQUENCY, [this] { OnFindFrequency(); });
     OnClicked(IDM_SELECT_ALL, [this] { GetListView(IDC_LIST_CHANNELS)->selectAll(); });

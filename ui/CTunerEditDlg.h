@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include <QPointer>
+
 #include "CDialog.h"
 #include "DocumentRecovery.h"
 #include "TunerCatalogue.h"
@@ -12,6 +14,7 @@
 #include "TunerTableDocument.h"
 #include "UserServices.h"
 
+class CTableFindingsWindow;
 class QTimer;
 
 // The tuner specification editor: builds a table of tuner models from the
@@ -61,6 +64,11 @@ private:
     // The menu bar (CTunerEditDlgMenus.cpp).
     void InitMenus();
     void UpdateCommandStates() override;
+    void OnImport();
+    void OnExport();
+    void OnCheckTable();
+    // A finding activated in the check's window: its entry selected and shown.
+    void ShowFinding(std::int32_t iEntry);
 
     void InitHistory();
     ViewImage CaptureView() const;
@@ -87,4 +95,6 @@ private:
     TunerTableDocument m_document;
     // The copy of the table while it has unsaved changes.
     std::unique_ptr<DocumentRecovery<TunerTableDocument>> m_pRecovery;
+    // The findings of the last "Check Table", in a window of their own.
+    QPointer<CTableFindingsWindow> m_pFindings;
 };

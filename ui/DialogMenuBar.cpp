@@ -88,6 +88,10 @@ void DialogMenuBar::AddMenu(const MenuTemplate& menuTemplate)
                 pAction->setShortcuts(standardKeys);
             else if (!key.isEmpty())
                 pAction->setShortcut(QKeySequence(key));
+            // Shown beside the item, but taken only by the open menu: the
+            // dialog handles the key where it applies.
+            if (item.keyScope == KeyScope::Dialog)
+                pAction->setShortcutContext(Qt::WidgetShortcut);
             QObject::connect(pAction, &QAction::triggered, m_pBar, [this, command] { m_onCommand(command); });
             m_actions[command] = pAction;
             break;

@@ -35,6 +35,16 @@ void SaveToKnownFile(Document& document, UserServices& services, QWidget* pOwner
     RecentFiles(recentKind).Add(path);
 }
 
+// The file chooser of Import... and Export...: JSON tables, and for the
+// channel table editor CSV lists too.
+FileDialogRequest TransferFileRequest(bool bOpen, bool bCsvLists);
+// Whether a chosen import or export file is a CSV list (by its name).
+bool IsCsvFile(const QString& path);
+// "Cannot import FILE: line L, column C: reason" with the exclamation icon.
+struct TransferError;
+void ShowTransferError(UserServices& services, QWidget* pOwner, bool bImport, const std::string& path,
+                       const TransferError& error);
+
 // Opens the recent file at this index with open; a file that is gone is
 // taken off the list, and the person is told.
 void OpenRecentFile(UserServices& services, QWidget* pOwner, const QString& recentKind, int index,

@@ -9,12 +9,17 @@
 #include <QMenu>
 #include <QMenuBar>
 
+#include <QTreeView>
+
 #include "CFrequencyTableDlg.h"
+#include "CTableFindingsWindow.h"
 #include "CTunerEditDlg.h"
 #include "DialogMenuBar.h"
 #include "FakeUserServices.h"
 #include "GuiTestSupport.h"
+#include "TableTransfer.h"
 #include "TestFiles.h"
+#include "TunerTableDocument.h"
 #include "resource.h"
 
 namespace {
@@ -351,6 +356,121 @@ TEST_F(ChannelMenuBarTest, ShortcutsFromTheKeyboard)
     EXPECT_EQ(dlg.Result(), IDCANCEL);
 }
 
+TEST_F(ChannelMenuBarTest, ExportAndImportBackGiveTheSameTableAndRefusalsChangeNothing)
+{
+    services.fileAnswers.push_back(QString::fromStdString(second));
+    Trigger(dlg, IDC_BUTTON_LOAD_FROM_FILE);
+    const Bytes image = ReadAll(second);
+
+    // The whole table as the tool's JSON; the current list as CSV.
+    const std::string json = dir.File("t.json"), csv = dir.File("air.csv");
+    services.fileAnswers.push_back(QString::fromStdString(json));
+    Trigger(dlg, IDM_EXPORT);
+    services.fileAnswers.push_back(QString::fromStdString(csv));
+    Trigger(dlg, IDM_EXPORT);
+    const Bytes jsonBytes = ReadAll(json);
+    EXPECT_EQ(std::string(jsonBytes.begin(), jsonBytes.end()), ChannelTableJsonText(*dlg.Table()));
+    const Bytes csvBytes = ReadAll(csv);
+    EXPECT_EQ(std::string(csvBytes.begin(), csvBytes.end()), "channel,frequency_mhz\n1,175.25\n2,182.25\n");
+
+    Trigger(dlg, IDC_BUTTON_CREATE_NEW);
+    services.fileAnswers.push_back(QString::fromStdString(json));
+    Trigger(dlg, IDM_IMPORT);
+    ASSERT_NE(dlg.Table(), nullptr);
+    EXPECT_EQ(dlg.Table()->FileImage(), image);
+    EXPECT_EQ(TextOf(dlg, IDC_STATIC_COUNTRY_CODE), "33");
+    EXPECT_EQ(List()->GetItemCount(), 2);
+    EXPECT_TRUE(dlg.Document().Modified());
+    EXPECT_EQ(dlg.Document().SavePath(), ""); // an import comes from no table file
+    // Undo gives back the new table the import replaced.
+    Trigger(dlg, IDM_UNDO);
+    EXPECT_EQ(dlg.Origin(), TableOriginCreated);
+    EXPECT_EQ(List()->GetItemCount(), 0);
+
+    // The CSV list goes into the list being edited, here the cable list.
+    auto* pCombo = Control<QComboBox>(dlg, IDC_COMBO_MODE);
+    pCombo->setFocus();
+    QTest::keyClick(pCombo, Qt::Key_Down);
+    ASSERT_EQ(dlg.Mode(), ChannelModeCable);
+    services.fileAnswers.push_back(QString::fromStdString(csv));
+    Trigger(dlg, IDM_IMPORT);
+    EXPECT_EQ(dlg.Mode(), ChannelModeCable);
+    EXPECT_EQ(dlg.Document().CurrentFrequencies(), std::vector<double>({175.25, 182.25}));
+    EXPECT_EQ(TextOf(dlg, IDC_STATIC_CABLE_MAX), "2");
+
+    // A broken file names its place and leaves the table as it was.
+    const Bytes before = dlg.Table()->FileImage();
+    const std::string broken = dir.File("broken.json");
+    WriteAll(broken, Bytes{'{', '\n', '"', 'f', 'o', 'r', 'm', 'a', 't', '"', ':', ' ', 'c', 'c', 'f', '}'});
+    services.fileAnswers.push_back(QString::fromStdString(broken));
+    Trigger(dlg, IDM_IMPORT);
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_TRUE(
+        services.messages[0].startsWith("Cannot import " + QString::fromStdString(broken) + ": line 2, column "))
+        << services.messages[0].toStdString();
+    EXPECT_EQ(dlg.Table()->FileImage(), before);
+}
+
+TEST_F(ChannelMenuBarTest, CheckTableListsFindingsAndActivatingOneSelectsItsChannel)
+{
+    WriteAll(first, ChannelTableImage(49, {48.25, 55.25, 62.25}, {112.25, 119.25, 112.25}, 1, 1));
+    services.fileAnswers.push_back(QString::fromStdString(first));
+    Trigger(dlg, IDC_BUTTON_LOAD_FROM_FILE);
+    Trigger(dlg, IDM_CHECK_TABLE);
+    auto* pWindow = dlg.findChild<CTableFindingsWindow*>();
+    ASSERT_NE(pWindow, nullptr);
+    EXPECT_TRUE(pWindow->isVisible());
+    EXPECT_FALSE(pWindow->isModal());
+    ASSERT_GE(pWindow->FindingCount(), 1);
+
+    // The finding on cable channel 3 (its frequency again) selects that row of the cable list.
+    QTreeView* pView = pWindow->FindingsView();
+    int row = -1;
+    for (int i = 0; i < pView->model()->rowCount(); ++i) {
+        if (pView->model()->index(i, 3).data().toString().contains("also at channel 1"))
+            row = i;
+    }
+    ASSERT_GE(row, 0);
+    pView->setCurrentIndex(pView->model()->index(row, 0));
+    QTest::keyClick(pView, Qt::Key_Return);
+    EXPECT_EQ(dlg.Mode(), ChannelModeCable);
+    EXPECT_EQ(List()->GetSelectedRows(), std::vector<int>{2});
+    EXPECT_EQ(TextOf(dlg, IDC_STATIC_CHANNEL_NUMBER), "3");
+
+    // Checking again refills the same window; a table without faults says so.
+    Trigger(dlg, IDC_BUTTON_CREATE_NEW);
+    TypeInto(dlg, IDC_EDIT_COUNTRY_CODE, "44");
+    Click(dlg, IDC_BUTTON_ENTER);
+    TypeInto(dlg, IDC_EDIT_FREQUENCY, "48.25");
+    Click(dlg, IDC_BUTTON_ADD);
+    Trigger(dlg, IDM_CHECK_TABLE);
+    EXPECT_EQ(dlg.findChildren<CTableFindingsWindow*>().size(), 1);
+    EXPECT_EQ(pWindow->FindingCount(), 0);
+    EXPECT_EQ(pWindow->SummaryText(), "No findings.");
+}
+
+TEST_F(ChannelMenuBarTest, MoveKeysAreTheListsOwnAndTheMenuOnlyNamesThem)
+{
+    for (int command : {IDM_MOVE_UP, IDM_MOVE_DOWN}) {
+        QAction* pAction = ActionOf(dlg, command);
+        ASSERT_NE(pAction, nullptr);
+        EXPECT_FALSE(pAction->shortcut().isEmpty());
+        EXPECT_EQ(pAction->shortcutContext(), Qt::WidgetShortcut);
+    }
+    services.fileAnswers.push_back(QString::fromStdString(first));
+    Trigger(dlg, IDC_BUTTON_LOAD_FROM_FILE);
+    Activate(dlg);
+    ClickRow(List(), 1);
+    QTest::keyClick(List(), Qt::Key_Up, Qt::AltModifier);
+    EXPECT_EQ(dlg.Document().CurrentFrequencies(), std::vector<double>({55.25, 48.25, 62.25}));
+    // In the mode's drop-down Alt+Down is the drop-down's: the list stays.
+    QWidget* pCombo = dlg.GetDlgItem(IDC_COMBO_MODE);
+    pCombo->setFocus();
+    QTest::keyClick(pCombo, Qt::Key_Down, Qt::AltModifier);
+    EXPECT_EQ(dlg.Document().CurrentFrequencies(), std::vector<double>({55.25, 48.25, 62.25}));
+    Control<QComboBox>(dlg, IDC_COMBO_MODE)->hidePopup();
+}
+
 class TunerMenuBarTest : public ::testing::Test
 {
 protected:
@@ -393,6 +513,71 @@ TEST_F(TunerMenuBarTest, FileCommandsSaveToTheLoadedFileAndF1ShowsAbout)
     pList->setFocus();
     QTest::keyClick(pList, Qt::Key_F1);
     EXPECT_EQ(services.modalDialogs, std::vector<QString>{"About Vornalix"});
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(TunerMenuBarTest, ExportImportAndCheckTable)
+{
+    // Two tuners, written by the editor's own rules.
+    const std::string path = dir.File("two.tsf");
+    {
+        TunerTableDocument doc;
+        ASSERT_TRUE(doc.CreateNew());
+        for (std::int32_t iType : {1, 2}) {
+            TunerInput in;
+            in.iFactory = 3;
+            in.iTunerType = iType;
+            in.lowBandStart = "44";
+            in.midBandStart = "160";
+            in.highBandStart = "454";
+            in.highBandEnd = "863";
+            in.lowCode = "00A1";
+            in.midCode = "0092";
+            in.highCode = "0034";
+            in.pictureCarrier = "45.75";
+            ASSERT_TRUE(doc.AddInfo(in).bAdded);
+        }
+        FileError error;
+        ASSERT_TRUE(doc.Save(path, error));
+    }
+    services.fileAnswers.push_back(QString::fromStdString(path));
+    Trigger(dlg, IDC_BUTTON_LOAD_TUNER_FILE);
+    const std::string json = dir.File("two.json");
+    services.fileAnswers.push_back(QString::fromStdString(json));
+    Trigger(dlg, IDM_EXPORT);
+    EXPECT_EQ(services.fileRequests.back().filter, "JSON Tables (*.json)|*.json|All Files (*.*)|*.*||");
+
+    Trigger(dlg, IDC_BUTTON_CREATE_TABLE);
+    EXPECT_EQ(dlg.GetListView(IDC_LIST_TUNERS)->GetItemCount(), 0);
+    services.fileAnswers.push_back(QString::fromStdString(json));
+    Trigger(dlg, IDM_IMPORT);
+    ASSERT_TRUE(dlg.Document().HasTable());
+    EXPECT_EQ(dlg.Document().Table()->FileImage(), ReadAll(path));
+    EXPECT_EQ(dlg.GetListView(IDC_LIST_TUNERS)->GetItemCount(), 2);
+    Trigger(dlg, IDM_UNDO);
+    EXPECT_EQ(dlg.GetListView(IDC_LIST_TUNERS)->GetItemCount(), 0);
+    Trigger(dlg, IDM_REDO);
+
+    // A tuner table is no CSV list: refused with its place, the table kept.
+    const std::string csv = dir.File("list.csv");
+    WriteAll(csv, Bytes{'c', 'h', 'a', 'n', 'n', 'e', 'l', '\n'});
+    services.fileAnswers.push_back(QString::fromStdString(csv));
+    Trigger(dlg, IDM_IMPORT);
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_TRUE(services.messages[0].startsWith("Cannot import " + QString::fromStdString(csv) + ": line 1"))
+        << services.messages[0].toStdString();
+    EXPECT_EQ(dlg.GetListView(IDC_LIST_TUNERS)->GetItemCount(), 2);
+
+    Trigger(dlg, IDM_CHECK_TABLE);
+    auto* pWindow = dlg.findChild<CTableFindingsWindow*>();
+    ASSERT_NE(pWindow, nullptr);
+    EXPECT_TRUE(pWindow->isVisible());
+    // A finding's entry is selected and its details shown, as a click would.
+    pWindow->onActivate(ChannelModeNone, 2);
+    EXPECT_EQ(dlg.GetListView(IDC_LIST_TUNERS)->GetSelectedRows(), std::vector<int>{1});
 }
 
 } // namespace
