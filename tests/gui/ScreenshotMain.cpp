@@ -1,9 +1,12 @@
 // Renders every dialog to a PNG (offscreen unless a display is asked for), in
 // a state that shows its controls filled in: for looking at layouts at any
 // scale factor (QT_SCALE_FACTOR=2) and palette.
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPalette>
 
 #include "CAboutDlg.h"
@@ -13,6 +16,7 @@
 #include "CPlanChooserDlg.h"
 #include "CTableFindingsWindow.h"
 #include "CTunerEditDlg.h"
+#include "DialogMenuBar.h"
 #include "FakeUserServices.h"
 #include "TableChecks.h"
 #include "resource.h"
@@ -67,6 +71,17 @@ int main(int argc, char** argv)
     editor.SetDlgItemText(IDC_EDIT_COUNTRY_CODE, QStringLiteral("44"));
     Press(editor, IDC_BUTTON_ENTER);
     Save(editor, folder, QStringLiteral("frequency-table"));
+    // The menu bar's menus as they open over the editor.
+    const QStringList menuNames = {QStringLiteral("file"), QStringLiteral("edit"), QStringLiteral("table"),
+                                   QStringLiteral("help")};
+    const QList<QAction*> titles = editor.MenuBar()->Bar()->actions();
+    for (int i = 0; i < titles.size() && i < menuNames.size(); ++i) {
+        QMenu* pMenu = titles[i]->menu();
+        pMenu->popup(editor.mapToGlobal(QPoint(0, editor.MenuBar()->Bar()->height())));
+        QApplication::processEvents();
+        pMenu->grab().save(folder + QStringLiteral("/frequency-table-menu-") + menuNames[i] + QStringLiteral(".png"));
+        pMenu->hide();
+    }
     // The longest names of the country catalogue.
     for (const char* code : {"389", "1852"}) {
         editor.SetDlgItemText(IDC_EDIT_COUNTRY_CODE, QString::fromLatin1(code));
