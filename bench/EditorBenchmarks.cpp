@@ -10,10 +10,13 @@
 #include <stdexcept>
 #include <vector>
 
+#include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -22,6 +25,7 @@
 #include "BenchServices.h"
 #include "CFrequencyTableDlg.h"
 #include "ChannelTable.h"
+#include "DialogMenuBar.h"
 #include "DuplicateFrequencies.h"
 #include "ListView.h"
 #include "RecoveryStore.h"
@@ -329,6 +333,56 @@ void BM_Editor_CountryEnter(benchmark::State& state)
     ReportRows(state, editor);
 }
 BENCHMARK(BM_Editor_CountryEnter)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The menu bar's commands on a full list, each through its menu item with the
+// form's answer ready: a far channel, the nearest frequency (a walk of the
+// list), every row selected, and the check of 65,535 + 65,535 channels with
+// its findings shown.
+void TimeMenuCommand(benchmark::State& state, int command, const std::vector<QString>& answers)
+{
+    Editor editor;
+    editor.LoadFull();
+    Editor::Settle();
+    // The menu opens before its item is chosen, which makes the items current.
+    QAction* pAction = editor.Dlg().MenuBar()->Action(command);
+    for (QAction* pTitle : editor.Dlg().MenuBar()->Bar()->actions())
+        emit pTitle->menu()->aboutToShow();
+    if (!pAction->isEnabled())
+        state.SkipWithError("the item is greyed");
+    for (auto _ : state) {
+        if (!answers.empty())
+            editor.Services().valueAnswers.push_back(answers);
+        pAction->trigger();
+        Editor::Settle();
+    }
+    if (editor.Services().messageCount != 0)
+        state.SkipWithError("the command refused its answer");
+    ReportRows(state, editor);
+}
+
+void BM_Editor_GoToChannel(benchmark::State& state)
+{
+    TimeMenuCommand(state, IDM_GOTO_CHANNEL, {QStringLiteral("60000")});
+}
+BENCHMARK(BM_Editor_GoToChannel)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Editor_FindFrequency(benchmark::State& state)
+{
+    TimeMenuCommand(state, IDM_FIND_FREQUENCY, {QStringLiteral("9999")});
+}
+BENCHMARK(BM_Editor_FindFrequency)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Editor_SelectAll(benchmark::State& state)
+{
+    TimeMenuCommand(state, IDM_SELECT_ALL, {});
+}
+BENCHMARK(BM_Editor_SelectAll)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Editor_CheckTable(benchmark::State& state)
+{
+    TimeMenuCommand(state, IDM_CHECK_TABLE, {});
+}
+BENCHMARK(BM_Editor_CheckTable)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The bulk edits on 30,000 selected rows of a 65,535-channel list (every other
 // row from row 2 to row 60,000, so that each moves past an unselected
