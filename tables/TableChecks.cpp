@@ -110,6 +110,7 @@ void CheckChannels(const Findings& findings, std::int32_t iList, EntryRange<Node
     std::int32_t previous = 0;
     double previousFrequency = 0.0;
     std::vector<double> frequencies;
+    frequencies.reserve(static_cast<std::size_t>(channels.size()));
     for (const Node& node : channels)
         frequencies.push_back(frequencyOf(node));
     const DuplicateFrequencies duplicates(frequencies);
@@ -117,16 +118,17 @@ void CheckChannels(const Findings& findings, std::int32_t iList, EntryRange<Node
     std::int32_t iChannel = 0;
     for (const double f : frequencies) {
         ++iChannel;
-        const std::string channel = name + " channel " + std::to_string(iChannel) + ": ";
+        // Made only for a finding: most channels of a long list have none.
+        const auto channel = [&name, iChannel] { return name + " channel " + std::to_string(iChannel) + ": "; };
         if (!std::isfinite(f)) {
-            findings.Add(iList, iChannel, channel + "the frequency " + FormatDouble(f) + " is not a finite number");
+            findings.Add(iList, iChannel, channel() + "the frequency " + FormatDouble(f) + " is not a finite number");
         } else {
             if (f < 0.0)
-                findings.Add(iList, iChannel, channel + "the frequency " + FormatDouble(f) + " MHz is negative");
+                findings.Add(iList, iChannel, channel() + "the frequency " + FormatDouble(f) + " MHz is negative");
             if (f > 0.0) { // not an empty slot
                 if (previous != 0 && !(f > previousFrequency))
                     findings.Add(iList, iChannel,
-                                 channel + FormatDouble(f) + " MHz does not rise above channel " +
+                                 channel() + FormatDouble(f) + " MHz does not rise above channel " +
                                      std::to_string(previous) + " (" + FormatDouble(previousFrequency) + " MHz)");
                 previous = iChannel;
                 previousFrequency = f;
@@ -139,7 +141,7 @@ void CheckChannels(const Findings& findings, std::int32_t iList, EntryRange<Node
         const auto position = static_cast<std::size_t>(iChannel - 1);
         if (duplicates.RepeatsEarlier(position))
             findings.AddWarning(iList, iChannel,
-                                channel + FormatDouble(f) + " MHz also at channel " +
+                                channel() + FormatDouble(f) + " MHz also at channel " +
                                     std::to_string(duplicates.OtherOf(position) + 1));
     }
     if (first == 0) {
