@@ -75,6 +75,38 @@ std::string NewCopyPath(const std::string& extension)
            std::to_string(sequence++) + "." + extension;
 }
 
+std::int64_t OldestKeptTime()
+{
+    return static_cast<std::int64_t>(std::time(nullptr)) - kRecoveryDays * 24 * 60 * 60;
+}
+
+// Hands each regular file of the folder with this extension, with its path and
+// time, to visit until visit returns false.
+template <class Visit> void ForEachCopyFile(const std::string& extension, Visit visit)
+{
+    const std::string folder = RecoveryFolder();
+    DIR* pDir = folder.empty() ? nullptr : opendir(folder.c_str());
+    if (!pDir)
+        return;
+    const std::string suffix = "." + extension;
+    while (const dirent* pEntry = readdir(pDir)) {
+        const std::string name = pEntry->d_name;
+        if (!EndsWith(name, suffix))
+            continue;
+        RecoveryCopy copy;
+        copy.path = folder + "/" + name;
+        struct stat info
+        {
+        };
+        if (stat(copy.path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+            continue;
+        copy.iTime = static_cast<std::int64_t>(info.st_mtim.tv_sec);
+        if (!visit(std::move(copy)))
+            break;
+    }
+    closedir(pDir);
+}
+
 } // namespace
 
 std::string RecoveryFolder()
@@ -102,30 +134,15 @@ void RemoveRecoveryCopy(const std::string& imagePath)
 std::vector<RecoveryCopy> ListRecoveryCopies(const std::string& extension)
 {
     std::vector<RecoveryCopy> copies;
-    const std::string folder = RecoveryFolder();
-    DIR* pDir = folder.empty() ? nullptr : opendir(folder.c_str());
-    if (!pDir)
-        return copies;
-    while (const dirent* pEntry = readdir(pDir)) {
-        const std::string name = pEntry->d_name;
-        if (!EndsWith(name, "." + extension))
-            continue;
-        RecoveryCopy copy;
-        copy.path = folder + "/" + name;
-        struct stat info
-        {
-        };
-        if (stat(copy.path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-            continue;
-        copy.iTime = static_cast<std::int64_t>(info.st_mtim.tv_sec);
+    ForEachCopyFile(extension, [&copies](RecoveryCopy copy) {
         copies.push_back(std::move(copy));
-    }
-    closedir(pDir);
+        return true;
+    });
     std::sort(copies.begin(), copies.end(), [](const RecoveryCopy& a, const RecoveryCopy& b) {
         return a.iTime > b.iTime || (a.iTime == b.iTime && a.path > b.path);
     });
 
-    const std::int64_t iOldest = static_cast<std::int64_t>(std::time(nullptr)) - kRecoveryDays * 24 * 60 * 60;
+    const std::int64_t iOldest = OldestKeptTime();
     std::vector<RecoveryCopy> kept;
     for (RecoveryCopy& copy : copies) {
         if (kept.size() >= kRecoveryCopiesKept || copy.iTime < iOldest) {
@@ -137,6 +154,17 @@ std::vector<RecoveryCopy> ListRecoveryCopies(const std::string& extension)
         kept.push_back(std::move(copy));
     }
     return kept;
+}
+
+bool AnyRecoveryCopy(const std::string& extension, const std::string& ownPath)
+{
+    const std::int64_t iOldest = OldestKeptTime();
+    bool bAny = false;
+    ForEachCopyFile(extension, [&](const RecoveryCopy& copy) {
+        bAny = copy.path != ownPath && copy.iTime >= iOldest;
+        return !bAny;
+    });
+    return bAny;
 }
 
 RecoveryWriter::RecoveryWriter(std::string extension)

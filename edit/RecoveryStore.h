@@ -34,6 +34,10 @@ std::string RecoveryFolder();
 // The copies with this extension ("ccf", "tsf"), newest first. Copies older
 // than 30 days, or beyond the newest 20, are removed first.
 std::vector<RecoveryCopy> ListRecoveryCopies(const std::string& extension);
+// Whether a copy with this extension, other than ownPath and not older than
+// 30 days, exists: only the folder's names and times are read, so that a menu
+// can ask on every opening.
+bool AnyRecoveryCopy(const std::string& extension, const std::string& ownPath);
 void RemoveRecoveryCopy(const std::string& imagePath);
 
 // One editor's copy. The image is taken by the caller (on the interface

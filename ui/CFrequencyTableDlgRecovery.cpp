@@ -22,7 +22,7 @@ void CFrequencyTableDlg::KeepRecoveryCopy()
 
 void CFrequencyTableDlg::AppendRestoreItem(std::vector<MenuItem>& items) const
 {
-    AppendRestoreMenuItem(items, !m_pRecovery->RestorableCopies().empty());
+    AppendRestoreMenuItem(items, m_pRecovery->AnyRestorableCopy());
 }
 
 void CFrequencyTableDlg::OnRestoreUnsavedTable()

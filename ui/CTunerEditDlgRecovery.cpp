@@ -22,7 +22,7 @@ void CTunerEditDlg::KeepRecoveryCopy()
 
 void CTunerEditDlg::AppendRestoreItem(std::vector<MenuItem>& items) const
 {
-    AppendRestoreMenuItem(items, !m_pRecovery->RestorableCopies().empty());
+    AppendRestoreMenuItem(items, m_pRecovery->AnyRestorableCopy());
 }
 
 void CTunerEditDlg::OnRestoreUnsavedTable()

@@ -45,6 +45,8 @@ public:
     {
         return ::RestorableCopies(m_extension, m_writer.CurrentPath());
     }
+    // Whether there is any, without reading the copies.
+    bool AnyRestorableCopy() const { return AnyRecoveryCopy(m_extension, m_writer.CurrentPath()); }
 
 private:
     void OnChanged(typename Document::Change change)

@@ -187,6 +187,32 @@ TEST(ChannelRecovery, OldAndSurplusCopiesArePruned)
     EXPECT_TRUE(FileExists(folder + "/copy-20.ccf"));
 }
 
+// The row menu asks on every opening whether to offer "Restore Unsaved
+// Table...": the answer counts neither the editor's own copy, nor copies of the
+// other table kind, nor copies past the age they are kept to.
+TEST(ChannelRecovery, TheMenuOffersRestoringOnlyForAnotherKeptCopy)
+{
+    const std::string folder = RecoveryFolder();
+    ASSERT_FALSE(folder.empty());
+    const std::string own = folder + "/own.ccf";
+    WriteAll(own, ChannelTableImage(1, {55.25}, {}, 1, 0));
+    WriteAll(folder + "/tuner.tsf", Bytes(16, 0));
+    EXPECT_FALSE(AnyRecoveryCopy("ccf", own));
+
+    const std::string old = folder + "/old.ccf";
+    WriteAll(old, ChannelTableImage(1, {55.25}, {}, 1, 0));
+    const std::time_t when = std::time(nullptr) - 31 * 24 * 3600;
+    const timespec times[2] = {{when, 0}, {when, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, old.c_str(), times, 0), 0);
+    EXPECT_FALSE(AnyRecoveryCopy("ccf", own));
+    // Asking removes nothing; pruning is the listing's job.
+    EXPECT_TRUE(FileExists(old));
+
+    EXPECT_TRUE(AnyRecoveryCopy("tsf", own));
+    WriteAll(folder + "/other.ccf", ChannelTableImage(1, {62.25}, {}, 1, 0));
+    EXPECT_TRUE(AnyRecoveryCopy("ccf", own));
+}
+
 // Run only as the child of the test below: edits a table, writes what it
 // holds beside the state folder, says so once its copy is on disk, and waits
 // to be killed.
