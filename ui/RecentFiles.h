@@ -1,7 +1,9 @@
 #pragma once
 // The files an editor opened or saved last, newest first, kept with QSettings
 // in the user's config folder ($XDG_CONFIG_HOME/vornalix/recent-files.conf),
-// one list per kind of table.
+// one list per kind of table. Writing the settings file takes a millisecond or
+// two, so it is done on a thread of its own, in order; until it is done, this
+// process reads the lists it asked to write.
 
 #include <QString>
 #include <QStringList>
@@ -18,6 +20,8 @@ public:
     // Puts the file first; the list keeps the newest kMaxFiles.
     void Add(const QString& path);
     void Remove(const QString& path);
+    // Waits until every list asked to be written is in its file.
+    static void Flush();
 
 private:
     void Store(const QStringList& files);

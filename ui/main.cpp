@@ -5,6 +5,7 @@
 
 #include "CDialog.h"
 #include "CEditorApp.h"
+#include "RecentFiles.h"
 #include "Strings.h"
 
 int main(int argc, char* argv[])
@@ -23,5 +24,7 @@ int main(int argc, char* argv[])
     QStringList arguments = QApplication::arguments();
     for (int i = endOfOptions; i < argc; ++i)
         arguments << QFile::decodeName(argv[i]);
-    return theApp.InitInstance(arguments) ? QApplication::exec() : 0;
+    const int result = theApp.InitInstance(arguments) ? QApplication::exec() : 0;
+    RecentFiles::Flush();
+    return result;
 }

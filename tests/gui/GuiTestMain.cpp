@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "RecentFiles.h"
 #include "TestFiles.h"
 
 namespace {
@@ -23,7 +24,12 @@ class OwnStateFolder : public ::testing::EmptyTestEventListener
         // The recent files too stay with the test.
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(m_pFolder->File("config")));
     }
-    void OnTestEnd(const ::testing::TestInfo&) override { m_pFolder.reset(); }
+    void OnTestEnd(const ::testing::TestInfo&) override
+    {
+        // The recent files are written in the background; they land before their folder goes.
+        RecentFiles::Flush();
+        m_pFolder.reset();
+    }
 
     std::unique_ptr<TempDir> m_pFolder;
 };

@@ -8,6 +8,8 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSettings>
+#include <QStandardPaths>
 
 #include <QTreeView>
 
@@ -17,6 +19,8 @@
 #include "DialogMenuBar.h"
 #include "FakeUserServices.h"
 #include "GuiTestSupport.h"
+#include "RecentFiles.h"
+#include "Strings.h"
 #include "TableTransfer.h"
 #include "TestFiles.h"
 #include "TunerTableDocument.h"
@@ -268,6 +272,17 @@ TEST_F(ChannelMenuBarTest, OpenRecentListsFilesNewestFirstAndDropsMissingOnes)
     ASSERT_EQ(recent.size(), 10);
     EXPECT_EQ(recent.front(), "&1 " + QString::fromStdString(dir.File("s11.ccf")));
     EXPECT_EQ(recent.back(), "1&0 " + QString::fromStdString(dir.File("s2.ccf")));
+
+    // The list is written in the background and reaches the settings file,
+    // where the next start of the program reads it.
+    RecentFiles::Flush();
+    const QSettings settings(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+                                 QStringLiteral("/vornalix/recent-files.conf"),
+                             QSettings::IniFormat);
+    const QStringList stored = settings.value(QString::fromLatin1(kChannelRecentKind)).toStringList();
+    ASSERT_EQ(stored.size(), 10);
+    EXPECT_EQ(stored.front(), QString::fromStdString(dir.File("s11.ccf")));
+    EXPECT_EQ(stored.back(), QString::fromStdString(dir.File("s2.ccf")));
 }
 
 TEST_F(ChannelMenuBarTest, GoToChannelAndFindFrequencySelectAndShowTheRow)
