@@ -28,10 +28,28 @@ std::size_t SlotCountFor(std::size_t count)
     return slots;
 }
 
+// Whether the frequencies taking part rise strictly from one to the next, so
+// that none can repeat.
+bool RiseStrictly(const std::vector<double>& frequencies)
+{
+    double last = 0.0;
+    for (const double f : frequencies) {
+        if (!DuplicateFrequencies::TakesPart(f))
+            continue;
+        if (!(f > last))
+            return false;
+        last = f;
+    }
+    return true;
+}
+
 } // namespace
 
-DuplicateFrequencies::DuplicateFrequencies(const std::vector<double>& frequencies) : m_other(frequencies.size(), kNone)
+DuplicateFrequencies::DuplicateFrequencies(const std::vector<double>& frequencies) : m_size(frequencies.size())
 {
+    if (RiseStrictly(frequencies))
+        return;
+    m_other.assign(frequencies.size(), kNone);
     // Open addressing with linear probing; each slot holds the position of the
     // first channel with its frequency.
     const std::size_t slotCount = SlotCountFor(frequencies.size());

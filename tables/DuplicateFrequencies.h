@@ -4,7 +4,9 @@
 // are never the same as anything); two channels share a frequency when their
 // stored doubles are equal. Built in one pass over the list with a hash table,
 // so that the editor can rebuild it with every change of a list of 65,535
-// channels and the check can use the same answers.
+// channels and the check can use the same answers. Most lists rise from
+// channel to channel; for them one comparison per channel shows that nothing
+// repeats, and the hash table is not needed.
 
 #include <cstddef>
 #include <cstdint>
@@ -35,9 +37,11 @@ public:
     }
     // Whether any two channels share a frequency.
     bool Any() const { return m_bAny; }
-    std::size_t Size() const { return m_other.size(); }
+    std::size_t Size() const { return m_size; }
 
 private:
+    // Holds a position per channel only when some frequency repeats.
     std::vector<std::int32_t> m_other;
+    std::size_t m_size = 0;
     bool m_bAny = false;
 };

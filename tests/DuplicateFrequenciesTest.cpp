@@ -114,3 +114,29 @@ TEST(DuplicateFrequencies, FullListOfOneFrequencyAndOfDistinctOnes)
     for (std::size_t i = 1; i + 1 < kMax; ++i)
         ASSERT_EQ(last.OtherOf(i), kNone) << i;
 }
+
+// A list that rises from channel to channel needs no hash table; any value
+// that breaks the rise, anywhere, sends the list through the full search.
+TEST(DuplicateFrequencies, RisingListsHaveNoRepeatsAndABreakAnywhereIsSearched)
+{
+    std::vector<double> list;
+    for (int i = 0; i < 65535; ++i)
+        list.push_back(i % 7 == 3 ? 0.0 : 45.0 + 0.0625 * i);
+    const DuplicateFrequencies rising(list);
+    EXPECT_FALSE(rising.Any());
+    EXPECT_EQ(rising.Size(), list.size());
+    EXPECT_EQ(rising.OtherOf(65534), kNone);
+
+    // The last channel repeats the first: both ends name each other.
+    list.back() = list.front();
+    const DuplicateFrequencies lastRepeatsFirst(list);
+    EXPECT_TRUE(lastRepeatsFirst.Any());
+    EXPECT_EQ(lastRepeatsFirst.OtherOf(0), 65534);
+    EXPECT_EQ(lastRepeatsFirst.OtherOf(65534), 0);
+    EXPECT_EQ(lastRepeatsFirst.OtherOf(1), kNone);
+
+    // Two equal neighbours, with an empty slot between them.
+    EXPECT_EQ(OthersOf({48.25, 0.0, 48.25, 55.25}), (std::vector<std::int32_t>{2, kNone, 0, kNone}));
+    // Falling back without repeating, as between two bands.
+    EXPECT_FALSE(DuplicateFrequencies(std::vector<double>{175.25, 182.25, 55.25, 62.25, 189.25}).Any());
+}
