@@ -1,5 +1,6 @@
 #include "ChannelTableDocument.h"
 
+#include <cassert>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -145,7 +146,23 @@ std::vector<FrequencyBits> ChannelTableDocument::ListAfterCommand(std::int32_t i
     if (m_iKnownMode != iMode)
         return ListBits(iMode);
     m_iKnownMode = ChannelModeNone;
+    // What a command worked out must be what its list holds, or undo would
+    // put back something else; debug builds, which the sanitizer build runs
+    // every test with, check it.
+    assert(m_knownAfter == ListBits(iMode));
     return std::move(m_knownAfter);
+}
+
+template <class Edit> void ChannelTableDocument::KnowCurrentListAfter(Edit edit)
+{
+    const ListMirror<FrequencyBits>& mirror = m_iMode == ChannelModeAir ? m_airMirror : m_cableMirror;
+    const std::vector<FrequencyBits>* pBefore = mirror.Values();
+    if (!pBefore || CurrentList() == NoLists)
+        return;
+    std::vector<FrequencyBits> after = *pBefore;
+    edit(after);
+    m_iKnownMode = m_iMode;
+    m_knownAfter = std::move(after);
 }
 
 std::vector<FrequencyBits> ChannelTableDocument::ListBits(std::int32_t iMode) const
@@ -433,13 +450,19 @@ bool ChannelTableDocument::Append(double dbFrequency)
     if (!m_pTable->AppendChannel(m_iMode, pNode.get()))
         return false;
     pNode.release();
+    KnowCurrentListAfter([dbFrequency](std::vector<FrequencyBits>& bits) { bits.push_back(BitsOf(dbFrequency)); });
     return true;
 }
 
 bool ChannelTableDocument::SetFrequency(std::int32_t iChannel, double dbFrequency)
 {
     const StepScope step = BeginStep("Save value", CurrentList());
-    return m_pTable && m_pTable->SetFrequency(m_iMode, iChannel, dbFrequency);
+    if (!m_pTable || !m_pTable->SetFrequency(m_iMode, iChannel, dbFrequency))
+        return false;
+    KnowCurrentListAfter([iChannel, dbFrequency](std::vector<FrequencyBits>& bits) {
+        bits[static_cast<std::size_t>(iChannel - 1)] = BitsOf(dbFrequency);
+    });
+    return true;
 }
 
 bool ChannelTableDocument::InsertBlank(std::int32_t iChannel)
@@ -454,13 +477,18 @@ bool ChannelTableDocument::InsertBlank(std::int32_t iChannel)
     if (!m_pTable->InsertChannel(m_iMode, iChannel, pNode.get()))
         return false;
     pNode.release();
+    KnowCurrentListAfter(
+        [iChannel](std::vector<FrequencyBits>& bits) { bits.insert(bits.begin() + (iChannel - 1), BitsOf(0.0)); });
     return true;
 }
 
 bool ChannelTableDocument::Delete(std::int32_t iChannel)
 {
     const StepScope step = BeginStep("Delete Item", CurrentList());
-    return m_pTable && m_pTable->DeleteChannel(m_iMode, iChannel);
+    if (!m_pTable || !m_pTable->DeleteChannel(m_iMode, iChannel))
+        return false;
+    KnowCurrentListAfter([iChannel](std::vector<FrequencyBits>& bits) { bits.erase(bits.begin() + (iChannel - 1)); });
+    return true;
 }
 
 std::int32_t ChannelTableDocument::DeleteMany(const std::vector<std::int32_t>& channels)

@@ -253,8 +253,12 @@ private:
     ChannelDocumentFields Fields() const;
     std::vector<FrequencyBits> ListBits(std::int32_t iMode) const;
     // The list as a command left it: what the command worked out itself when
-    // it could (deleting many channels from a long list), else a walk.
+    // it could, else a walk.
     std::vector<FrequencyBits> ListAfterCommand(std::int32_t iMode);
+    // A command that changed the current list as edit changes its mirrored
+    // values tells so: the step's end then takes them without a walk of the
+    // nodes. Nothing is known without a mirror.
+    template <class Edit> void KnowCurrentListAfter(Edit edit);
     // The current list only, as the channel commands change no other.
     unsigned CurrentList() const;
     bool ApplyStep(const ChannelStep& step, bool bForward);
