@@ -4,9 +4,11 @@
 // table's size get a fresh copy of the table, untimed, before each run.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <random>
 #include <stdexcept>
 #include <vector>
 
@@ -673,6 +675,24 @@ void BM_Editor_DuplicateIndex65535(benchmark::State& state)
         state.SkipWithError("the index paired the wrong channels");
 }
 BENCHMARK(BM_Editor_DuplicateIndex65535)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same frequencies in a scattered order, so that the list does not rise
+// in a few bands and the index is built with its hash table: the slowest case.
+void BM_Editor_DuplicateIndexScattered65535(benchmark::State& state)
+{
+    std::vector<double> frequencies = RepeatingFrequencies();
+    std::mt19937 random(65535);
+    std::shuffle(frequencies.begin(), frequencies.end(), random);
+    std::int64_t paired = DuplicateFrequencies::kNone;
+    for (auto _ : state) {
+        const DuplicateFrequencies duplicates(frequencies);
+        paired = duplicates.OtherOf(0);
+        benchmark::DoNotOptimize(paired);
+    }
+    if (paired == DuplicateFrequencies::kNone || frequencies[static_cast<std::size_t>(paired)] != frequencies[0])
+        state.SkipWithError("the index paired the wrong channels");
+}
+BENCHMARK(BM_Editor_DuplicateIndexScattered65535)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // "Save value" on a list whose every row is marked, with the marked rows on
 // screen: the list rebuilt with its index and marks, and painted. Each run

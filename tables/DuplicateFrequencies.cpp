@@ -28,18 +28,39 @@ std::size_t SlotCountFor(std::size_t count)
     return slots;
 }
 
-// Whether the frequencies taking part rise strictly from one to the next, so
-// that none can repeat.
-bool RiseStrictly(const std::vector<double>& frequencies)
+// The positions of the channels taking part, in order, cut into runs along
+// which the frequency rises strictly: starts[r] is where run r begins in
+// positions, and starts ends with positions.size().
+struct RisingRuns
 {
+    std::vector<std::int32_t> positions;
+    std::vector<double> values; // the frequency at each of positions, read in order
+    std::vector<std::size_t> starts;
+
+    std::size_t Count() const { return starts.size() - 1; }
+};
+
+// The runs of a list, or false once there are more than maxRuns of them.
+bool CutIntoRisingRuns(const std::vector<double>& frequencies, std::size_t maxRuns, RisingRuns& runs)
+{
+    runs.positions.reserve(frequencies.size());
+    runs.values.reserve(frequencies.size());
+    runs.starts.push_back(0);
     double last = 0.0;
-    for (const double f : frequencies) {
+    for (std::size_t i = 0; i < frequencies.size(); ++i) {
+        const double f = frequencies[i];
         if (!DuplicateFrequencies::TakesPart(f))
             continue;
-        if (!(f > last))
-            return false;
+        if (!(f > last) && !runs.positions.empty()) {
+            if (runs.starts.size() == maxRuns)
+                return false;
+            runs.starts.push_back(runs.positions.size());
+        }
+        runs.positions.push_back(static_cast<std::int32_t>(i));
+        runs.values.push_back(f);
         last = f;
     }
+    runs.starts.push_back(runs.positions.size());
     return true;
 }
 
@@ -47,8 +68,47 @@ bool RiseStrictly(const std::vector<double>& frequencies)
 
 DuplicateFrequencies::DuplicateFrequencies(const std::vector<double>& frequencies) : m_size(frequencies.size())
 {
-    if (RiseStrictly(frequencies))
+    RisingRuns runs;
+    if (!CutIntoRisingRuns(frequencies, kMostRunsMerged, runs)) {
+        FindWithHashTable(frequencies);
         return;
+    }
+    // Within a run nothing repeats; across runs the repeats are found by
+    // walking each pair of runs side by side, as a merge does.
+    for (std::size_t a = 0; a + 1 < runs.Count(); ++a) {
+        for (std::size_t b = a + 1; b < runs.Count(); ++b) {
+            std::size_t x = runs.starts[a], y = runs.starts[b];
+            while (x < runs.starts[a + 1] && y < runs.starts[b + 1]) {
+                const double fa = runs.values[x];
+                const double fb = runs.values[y];
+                if (fa < fb) {
+                    ++x;
+                } else if (fb < fa) {
+                    ++y;
+                } else {
+                    Pair(runs.positions[x++], runs.positions[y++]);
+                }
+            }
+        }
+    }
+}
+
+// Runs are taken in order and each pair of them in order, so the first pair
+// found for a channel holds the channel it is to name: for a later channel the
+// earliest one with its frequency, for the first one the next.
+void DuplicateFrequencies::Pair(std::int32_t earlier, std::int32_t later)
+{
+    if (m_other.empty())
+        m_other.assign(m_size, kNone);
+    if (m_other[static_cast<std::size_t>(later)] == kNone)
+        m_other[static_cast<std::size_t>(later)] = earlier;
+    if (m_other[static_cast<std::size_t>(earlier)] == kNone)
+        m_other[static_cast<std::size_t>(earlier)] = later;
+    m_bAny = true;
+}
+
+void DuplicateFrequencies::FindWithHashTable(const std::vector<double>& frequencies)
+{
     m_other.assign(frequencies.size(), kNone);
     // Open addressing with linear probing; each slot holds the position of the
     // first channel with its frequency.

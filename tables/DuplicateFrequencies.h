@@ -5,8 +5,8 @@
 // stored doubles are equal. Built in one pass over the list with a hash table,
 // so that the editor can rebuild it with every change of a list of 65,535
 // channels and the check can use the same answers. Most lists rise from
-// channel to channel; for them one comparison per channel shows that nothing
-// repeats, and the hash table is not needed.
+// channel to channel, or do so in a few bands; for them the repeats are found
+// by reading the list in order, band against band, without the hash table.
 
 #include <cstddef>
 #include <cstdint>
@@ -40,6 +40,15 @@ public:
     std::size_t Size() const { return m_size; }
 
 private:
+    // Lists cut into at most this many rising runs are searched run against
+    // run, which reads each run in order (each run is read once per other run,
+    // so few runs cost less than the hash table's scattered reads); others go
+    // through the hash table.
+    static constexpr std::size_t kMostRunsMerged = 8;
+
+    void Pair(std::int32_t earlier, std::int32_t later);
+    void FindWithHashTable(const std::vector<double>& frequencies);
+
     // Holds a position per channel only when some frequency repeats.
     std::vector<std::int32_t> m_other;
     std::size_t m_size = 0;
