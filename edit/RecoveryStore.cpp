@@ -131,7 +131,8 @@ void RemoveRecoveryCopy(const std::string& imagePath)
     unlink((imagePath + kSourceSuffix).c_str());
 }
 
-std::vector<RecoveryCopy> ListRecoveryCopies(const std::string& extension)
+// The copies kept, newest first, with path and time; the others are removed.
+std::vector<RecoveryCopy> PruneRecoveryCopies(const std::string& extension)
 {
     std::vector<RecoveryCopy> copies;
     ForEachCopyFile(extension, [&copies](RecoveryCopy copy) {
@@ -145,13 +146,20 @@ std::vector<RecoveryCopy> ListRecoveryCopies(const std::string& extension)
     const std::int64_t iOldest = OldestKeptTime();
     std::vector<RecoveryCopy> kept;
     for (RecoveryCopy& copy : copies) {
-        if (kept.size() >= kRecoveryCopiesKept || copy.iTime < iOldest) {
+        if (kept.size() >= kRecoveryCopiesKept || copy.iTime < iOldest)
             RemoveRecoveryCopy(copy.path);
-            continue;
-        }
+        else
+            kept.push_back(std::move(copy));
+    }
+    return kept;
+}
+
+std::vector<RecoveryCopy> ListRecoveryCopies(const std::string& extension)
+{
+    std::vector<RecoveryCopy> kept = PruneRecoveryCopies(extension);
+    for (RecoveryCopy& copy : kept) {
         copy.source = ReadSource(copy.path);
         ReadCounts(copy, extension == "ccf");
-        kept.push_back(std::move(copy));
     }
     return kept;
 }
@@ -245,7 +253,7 @@ void RecoveryWriter::Run()
     }
 }
 
-void RecoveryWriter::Do(const Job& job)
+void RecoveryWriter::Do(const Job& job) const
 {
     if (job.bRemove) {
         RemoveRecoveryCopy(job.path);
@@ -253,6 +261,8 @@ void RecoveryWriter::Do(const Job& job)
     }
     // The source first: a copy is listed by its image, which then always has it.
     const std::vector<std::uint8_t> source(job.source.begin(), job.source.end());
-    if (WriteFileSafely((job.path + kSourceSuffix).c_str(), source))
-        WriteFileSafely(job.path.c_str(), job.image);
+    if (WriteFileSafely((job.path + kSourceSuffix).c_str(), source) && WriteFileSafely(job.path.c_str(), job.image)) {
+        // Copies nobody restores would pile up: each new one prunes the others.
+        PruneRecoveryCopies(m_extension);
+    }
 }

@@ -34,6 +34,9 @@ std::string RecoveryFolder();
 // The copies with this extension ("ccf", "tsf"), newest first. Copies older
 // than 30 days, or beyond the newest 20, are removed first.
 std::vector<RecoveryCopy> ListRecoveryCopies(const std::string& extension);
+// Only the removing, which every new copy does too, so that copies nobody
+// restores do not pile up; returns the copies kept, with path and time.
+std::vector<RecoveryCopy> PruneRecoveryCopies(const std::string& extension);
 // Whether a copy with this extension, other than ownPath and not older than
 // 30 days, exists: only the folder's names and times are read, so that a menu
 // can ask on every opening.
@@ -70,7 +73,7 @@ private:
         std::string source;
     };
     void Run();
-    static void Do(const Job& job);
+    void Do(const Job& job) const;
 
     std::string m_extension;
     std::string m_path;

@@ -187,6 +187,32 @@ TEST(ChannelRecovery, OldAndSurplusCopiesArePruned)
     EXPECT_TRUE(FileExists(folder + "/copy-20.ccf"));
 }
 
+// Copies nobody restores do not pile up: writing a new one prunes the others
+// to the newest 20, the new one among them.
+TEST(ChannelRecovery, EachNewCopyPrunesTheSurplus)
+{
+    const std::string folder = RecoveryFolder();
+    ASSERT_FALSE(folder.empty());
+    const Bytes image = ChannelTableImage(1, {55.25}, {}, 1, 0);
+    const std::time_t now = std::time(nullptr);
+    for (int i = 0; i < 24; ++i) {
+        const std::string path = folder + "/copy-" + std::to_string(i) + ".ccf";
+        WriteAll(path, image);
+        const timespec times[2] = {{now - 60 * (i + 1), 0}, {now - 60 * (i + 1), 0}};
+        ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    }
+    FakeUserServices services;
+    CFrequencyTableDlg dlg(services);
+    dlg.Create();
+    EditATable(dlg);
+    ASSERT_TRUE(WaitFor([&] { return !FileExists(folder + "/copy-19.ccf"); }));
+    EXPECT_TRUE(FileExists(folder + "/copy-18.ccf"));
+    EXPECT_FALSE(FileExists(folder + "/copy-23.ccf"));
+    const std::vector<RecoveryCopy> copies = ListRecoveryCopies("ccf");
+    ASSERT_EQ(copies.size(), 20u);
+    EXPECT_EQ(ReadAll(copies.front().path), dlg.Table()->FileImage());
+}
+
 // The row menu asks on every opening whether to offer "Restore Unsaved
 // Table...": the answer counts neither the editor's own copy, nor copies of the
 // other table kind, nor copies past the age they are kept to.
