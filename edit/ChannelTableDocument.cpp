@@ -1,5 +1,6 @@
 #include "ChannelTableDocument.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cerrno>
 #include <cmath>
@@ -24,6 +25,17 @@ void WriteFrequency(ChannelNode& node, FrequencyBits bits)
     std::memcpy(&node.dbFrequency, &bits, sizeof bits);
 }
 
+// What a table and the mirrors of its lists take, about.
+std::size_t HeldBytes(const ChannelTable* pTable)
+{
+    if (!pTable)
+        return 0;
+    const auto channels = static_cast<std::size_t>(pTable->Channels(ChannelModeAir).size()) +
+                          static_cast<std::size_t>(pTable->Channels(ChannelModeCable).size());
+    // A node (they come from a pool, without a heap block each) and its value in a mirror.
+    return sizeof(ChannelTable) + channels * (sizeof(ChannelNode) + sizeof(FrequencyBits));
+}
+
 } // namespace
 
 bool ChannelDocumentFields::operator==(const ChannelDocumentFields& other) const
@@ -35,7 +47,7 @@ bool ChannelDocumentFields::operator==(const ChannelDocumentFields& other) const
 std::size_t ChannelStep::Bytes() const
 {
     return sizeof(ChannelStep) + name.capacity() + air.Bytes() + cable.Bytes() + ViewBytes(viewBefore) +
-           ViewBytes(viewAfter);
+           ViewBytes(viewAfter) + held.iBytes;
 }
 
 ChannelTableDocument::~ChannelTableDocument() = default;
@@ -88,6 +100,16 @@ void ChannelTableDocument::TakeListChanges(unsigned lists)
 {
     const auto take = [this](ListMirror<FrequencyBits>& mirror, SegmentChange<FrequencyBits>& change, unsigned list,
                              std::int32_t iMode) {
+        if (m_knownEdit.iMode == iMode && !(m_pending.taken & list) && mirror.Values()) {
+            m_knownEdit.iMode = ChannelModeNone;
+            change = mirror.TakeEdit(m_knownEdit.iStart, m_knownEdit.removeCount, std::move(m_knownEdit.values));
+            m_pending.taken |= list;
+            // What a command tells must be what its list holds, or undo would
+            // put back something else; debug builds check it.
+            assert(*mirror.Values() == ListBits(iMode));
+            return;
+        }
+        m_knownEdit.iMode = ChannelModeNone;
         if (m_pending.taken & list)
             change = mirror.TakeChangeAfter(change, ListAfterCommand(iMode));
         else
@@ -106,9 +128,15 @@ void ChannelTableDocument::PushStep(PendingStep pending)
     step.after = Fields();
     step.air = std::move(pending.air);
     step.cable = std::move(pending.cable);
-    // A command that changed nothing (a refused input) is no step.
-    if (step.after == pending.fields && step.air.Empty() && step.cable.Empty())
+    // A command that changed nothing (a refused input) is no step; one that
+    // put another table in place is one, whatever the tables hold.
+    if (!pending.bExchangesTable && step.after == pending.fields && step.air.Empty() && step.cable.Empty())
         return;
+    step.bExchangesTable = pending.bExchangesTable;
+    if (step.bExchangesTable) {
+        step.held = std::move(pending.held);
+        step.held.iBytes = std::max(HeldBytes(step.held.pTable.get()), HeldBytes(m_pTable.get()));
+    }
     step.name = std::move(pending.name);
     step.before = pending.fields;
     step.viewBefore = std::move(pending.view);
@@ -153,16 +181,15 @@ std::vector<FrequencyBits> ChannelTableDocument::ListAfterCommand(std::int32_t i
     return std::move(m_knownAfter);
 }
 
-template <class Edit> void ChannelTableDocument::KnowCurrentListAfter(Edit edit)
+void ChannelTableDocument::KnowCurrentListEdit(std::int32_t iStart, std::int32_t removeCount,
+                                               std::vector<FrequencyBits> values)
 {
-    const ListMirror<FrequencyBits>& mirror = m_iMode == ChannelModeAir ? m_airMirror : m_cableMirror;
-    const std::vector<FrequencyBits>* pBefore = mirror.Values();
-    if (!pBefore || CurrentList() == NoLists)
+    if (CurrentList() == NoLists)
         return;
-    std::vector<FrequencyBits> after = *pBefore;
-    edit(after);
-    m_iKnownMode = m_iMode;
-    m_knownAfter = std::move(after);
+    m_knownEdit.iMode = m_iMode;
+    m_knownEdit.iStart = iStart;
+    m_knownEdit.removeCount = removeCount;
+    m_knownEdit.values = std::move(values);
 }
 
 std::vector<FrequencyBits> ChannelTableDocument::ListBits(std::int32_t iMode) const
@@ -177,21 +204,15 @@ std::vector<FrequencyBits> ChannelTableDocument::ListBits(std::int32_t iMode) co
     return bits;
 }
 
-bool ChannelTableDocument::ApplyStep(const ChannelStep& step, bool bForward)
+bool ChannelTableDocument::ApplyListChanges(const ChannelStep& step, bool bForward)
 {
-    const ChannelDocumentFields& target = bForward ? step.after : step.before;
-    // Without a table the lists are put back into a new one; both lists exist
-    // in every table the editor holds.
-    if (!m_pTable) {
-        m_pTable.reset(new (std::nothrow) ChannelTable(true));
-        if (!m_pTable)
-            return false;
-    }
     const auto list = [this](std::int32_t iMode) {
         return [this, iMode](std::int32_t iStart, std::int32_t removeCount, const std::vector<FrequencyBits>& values) {
             return m_pTable->ReplaceChannels(iMode, iStart, removeCount, values, WriteFrequency);
         };
     };
+    if (step.air.Empty() && step.cable.Empty())
+        return true;
     if (!ApplySegment(step.air, bForward, list(ChannelModeAir)))
         return false;
     if (!ApplySegment(step.cable, bForward, list(ChannelModeCable))) {
@@ -201,7 +222,46 @@ bool ChannelTableDocument::ApplyStep(const ChannelStep& step, bool bForward)
     }
     m_airMirror.Apply(step.air, bForward);
     m_cableMirror.Apply(step.cable, bForward);
-    m_pTable->SetHeaderImage(target.header, target.endMark);
+    return true;
+}
+
+void ChannelTableDocument::ExchangeTable(HeldChannelTable& held)
+{
+    std::swap(m_pTable, held.pTable);
+    std::swap(m_airMirror, held.air);
+    std::swap(m_cableMirror, held.cable);
+}
+
+bool ChannelTableDocument::ApplyStep(ChannelStep& step, bool bForward)
+{
+    const ChannelDocumentFields& target = bForward ? step.after : step.before;
+    if (step.bExchangesTable) {
+        // The lists' changes belong to the table the step put in place: they
+        // are taken back before it goes, and made again once it is back.
+        if (bForward) {
+            ExchangeTable(step.held);
+            if (!ApplyListChanges(step, true)) {
+                ExchangeTable(step.held);
+                return false;
+            }
+        } else {
+            if (!ApplyListChanges(step, false))
+                return false;
+            ExchangeTable(step.held);
+        }
+    } else {
+        // Without a table the lists are put back into a new one; both lists
+        // exist in every table the editor holds.
+        if (!m_pTable) {
+            m_pTable.reset(new (std::nothrow) ChannelTable(true));
+            if (!m_pTable)
+                return false;
+        }
+        if (!ApplyListChanges(step, bForward))
+            return false;
+    }
+    if (m_pTable)
+        m_pTable->SetHeaderImage(target.header, target.endMark);
     if (!target.bHasTable)
         m_pTable.reset();
     m_iTableOrigin = target.iOrigin;
@@ -214,7 +274,7 @@ std::optional<ViewImage> ChannelTableDocument::Undo()
 {
     if (!CanUndo())
         return std::nullopt;
-    const ChannelStep& step = *m_history.ToUndo();
+    ChannelStep& step = *m_history.ToUndo();
     if (!ApplyStep(step, false))
         return std::nullopt;
     if (step.bReplacesTable)
@@ -227,7 +287,7 @@ std::optional<ViewImage> ChannelTableDocument::Redo()
 {
     if (!CanRedo())
         return std::nullopt;
-    const ChannelStep& step = *m_history.ToRedo();
+    ChannelStep& step = *m_history.ToRedo();
     if (!ApplyStep(step, true))
         return std::nullopt;
     if (step.bReplacesTable)
@@ -258,11 +318,15 @@ std::vector<double> ChannelTableDocument::CurrentFrequencies() const
     std::vector<double> frequencies;
     if (!m_pTable)
         return frequencies;
-    // The values the last step left are at hand without a walk of the list.
-    // Inside a command's scope the list may have changed since.
-    const ListMirror<FrequencyBits>& mirror = m_iMode == ChannelModeAir ? m_airMirror : m_cableMirror;
-    const bool bCurrent = m_scopeLists.empty() || m_scopeLists.back() == NoLists;
-    if (const std::vector<FrequencyBits>* pBits = bCurrent && CurrentList() != NoLists ? mirror.Values() : nullptr) {
+    // The values the last step left are at hand without a walk of the list;
+    // a list not mirrored yet is mirrored by this walk. Inside a command's
+    // scope the list may have changed since.
+    ListMirror<FrequencyBits>& mirror = m_iMode == ChannelModeAir ? m_airMirror : m_cableMirror;
+    const bool bCurrent = CurrentList() != NoLists && std::all_of(m_scopeLists.begin(), m_scopeLists.end(),
+                                                                  [](unsigned lists) { return lists == NoLists; });
+    if (bCurrent)
+        mirror.Ensure([this] { return ListBits(m_iMode); });
+    if (const std::vector<FrequencyBits>* pBits = bCurrent ? mirror.Values() : nullptr) {
         frequencies.resize(pBits->size());
         if (!pBits->empty())
             std::memcpy(frequencies.data(), pBits->data(), pBits->size() * sizeof(double));
@@ -300,18 +364,49 @@ void ChannelTableDocument::SetMode(std::int32_t iMode)
     m_iMode = iMode == ChannelModeAir || iMode == ChannelModeCable ? iMode : ChannelModeNone;
 }
 
+// A step that has changed no list yet, inside no scope that may change one,
+// keeps the table it replaces and exchanges the two on undo and redo; the new
+// table's lists are mirrored when first read. Otherwise the lists are compared
+// now, as at a step's end, and the replaced table goes.
+void ChannelTableDocument::PutTable(std::unique_ptr<ChannelTable> pTable)
+{
+    const bool bNoListsChanging =
+        m_pending.taken == NoLists &&
+        std::all_of(m_scopeLists.begin(), m_scopeLists.end(), [](unsigned lists) { return lists == NoLists; });
+    if (m_iStepDepth > 0 && bNoListsChanging) {
+        if (!m_pending.bExchangesTable) {
+            m_pending.bExchangesTable = true;
+            m_pending.held.pTable = std::move(m_pTable);
+            m_pending.held.air = std::move(m_airMirror);
+            m_pending.held.cable = std::move(m_cableMirror);
+        }
+        m_pTable = std::move(pTable);
+        m_airMirror.Forget();
+        m_cableMirror.Forget();
+        return;
+    }
+    m_airMirror.Ensure([this] { return ListBits(ChannelModeAir); });
+    m_cableMirror.Ensure([this] { return ListBits(ChannelModeCable); });
+    m_pTable = std::move(pTable);
+    if (m_iStepDepth > 0)
+        TakeListChanges(BothLists);
+}
+
 bool ChannelTableDocument::CreateNew()
 {
-    const StepScope step = BeginStep("Create New");
+    const StepScope step = BeginStep("Create New", NoLists);
     const bool bFresh = !m_pTable || m_iTableOrigin == TableOriginLoaded;
     if (bFresh && m_pTable)
         Changed(Change::AboutToReplace);
-    if (m_iTableOrigin == TableOriginLoaded)
-        m_pTable.reset();
     if (bFresh) {
-        m_pTable.reset(new (std::nothrow) ChannelTable(true));
-        if (!m_pTable)
+        std::unique_ptr<ChannelTable> pTable(new (std::nothrow) ChannelTable(true));
+        if (!pTable) {
+            // As before: a loaded table is dropped even when no new one can be made.
+            if (m_iTableOrigin == TableOriginLoaded)
+                PutTable(nullptr);
             return false;
+        }
+        PutTable(std::move(pTable));
     }
     m_iTableOrigin = TableOriginCreated;
     SetMode(ChannelModeAir);
@@ -328,7 +423,7 @@ bool ChannelTableDocument::CreateNew()
 
 bool ChannelTableDocument::Load(const std::string& path, FileError& error)
 {
-    const StepScope step = BeginStep("LoadFromFile");
+    const StepScope step = BeginStep("LoadFromFile", NoLists);
     if (!LoadTable(path, error))
         return false;
     m_savedMark = SavedMark::Saved;
@@ -337,7 +432,7 @@ bool ChannelTableDocument::Load(const std::string& path, FileError& error)
 
 bool ChannelTableDocument::Restore(const std::string& path, const std::string& source, FileError& error)
 {
-    const StepScope step = BeginStep("Restore Unsaved Table");
+    const StepScope step = BeginStep("Restore Unsaved Table", NoLists);
     if (!LoadTable(path, error))
         return false;
     m_source = source;
@@ -360,7 +455,7 @@ bool ChannelTableDocument::LoadTable(const std::string& path, FileError& error)
         error = std::move(loaded.error);
         return false;
     }
-    m_pTable = std::move(pLoaded);
+    PutTable(std::move(pLoaded));
     m_iTableOrigin = TableOriginLoaded;
     m_source = path;
     m_savePath = path;
@@ -381,7 +476,7 @@ bool ChannelTableDocument::Save(const std::string& path, FileError& error)
 
 bool ChannelTableDocument::NewFromPlan(const ChannelPlan& plan)
 {
-    const StepScope step = BeginStep("New from Plan");
+    const StepScope step = BeginStep("New from Plan", NoLists);
     const std::int32_t iMode = m_iMode == ChannelModeCable ? ChannelModeCable : ChannelModeAir;
     std::unique_ptr<ChannelTable> pTable(new (std::nothrow) ChannelTable(true));
     if (!pTable || !FillListFromPlan(*pTable, iMode, plan))
@@ -392,7 +487,7 @@ bool ChannelTableDocument::NewFromPlan(const ChannelPlan& plan)
 
 bool ChannelTableDocument::NewFromCountry(const CountryPlans& country, const PlanLibrary& library)
 {
-    const StepScope step = BeginStep("New from Plan");
+    const StepScope step = BeginStep("New from Plan", NoLists);
     std::unique_ptr<ChannelTable> pTable(new (std::nothrow) ChannelTable(true));
     if (!pTable)
         return false;
@@ -415,7 +510,7 @@ void ChannelTableDocument::TakeNewTable(std::unique_ptr<ChannelTable> pTable, st
 {
     if (m_pTable)
         Changed(Change::AboutToReplace);
-    m_pTable = std::move(pTable);
+    PutTable(std::move(pTable));
     m_iTableOrigin = TableOriginCreated;
     SetMode(iMode);
     // Its channels are in no file: the step moves away from the saved one.
@@ -450,7 +545,8 @@ bool ChannelTableDocument::Append(double dbFrequency)
     if (!m_pTable->AppendChannel(m_iMode, pNode.get()))
         return false;
     pNode.release();
-    KnowCurrentListAfter([dbFrequency](std::vector<FrequencyBits>& bits) { bits.push_back(BitsOf(dbFrequency)); });
+    const auto iCount = static_cast<std::int32_t>(m_pTable->Channels(m_iMode).size());
+    KnowCurrentListEdit(iCount - 1, 0, {BitsOf(dbFrequency)});
     return true;
 }
 
@@ -459,9 +555,7 @@ bool ChannelTableDocument::SetFrequency(std::int32_t iChannel, double dbFrequenc
     const StepScope step = BeginStep("Save value", CurrentList());
     if (!m_pTable || !m_pTable->SetFrequency(m_iMode, iChannel, dbFrequency))
         return false;
-    KnowCurrentListAfter([iChannel, dbFrequency](std::vector<FrequencyBits>& bits) {
-        bits[static_cast<std::size_t>(iChannel - 1)] = BitsOf(dbFrequency);
-    });
+    KnowCurrentListEdit(iChannel - 1, 1, {BitsOf(dbFrequency)});
     return true;
 }
 
@@ -477,8 +571,7 @@ bool ChannelTableDocument::InsertBlank(std::int32_t iChannel)
     if (!m_pTable->InsertChannel(m_iMode, iChannel, pNode.get()))
         return false;
     pNode.release();
-    KnowCurrentListAfter(
-        [iChannel](std::vector<FrequencyBits>& bits) { bits.insert(bits.begin() + (iChannel - 1), BitsOf(0.0)); });
+    KnowCurrentListEdit(iChannel - 1, 0, {BitsOf(0.0)});
     return true;
 }
 
@@ -487,7 +580,7 @@ bool ChannelTableDocument::Delete(std::int32_t iChannel)
     const StepScope step = BeginStep("Delete Item", CurrentList());
     if (!m_pTable || !m_pTable->DeleteChannel(m_iMode, iChannel))
         return false;
-    KnowCurrentListAfter([iChannel](std::vector<FrequencyBits>& bits) { bits.erase(bits.begin() + (iChannel - 1)); });
+    KnowCurrentListEdit(iChannel - 1, 1, {});
     return true;
 }
 

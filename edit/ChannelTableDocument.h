@@ -49,14 +49,31 @@ struct ChannelDocumentFields
 // is still a change.
 using FrequencyBits = std::uint64_t;
 
+// The table a step put aside when it put another in place, with its lists as
+// they were mirrored: undo and redo exchange it with the document's table, so
+// that taking back a load re-links no node and walks no list.
+struct HeldChannelTable
+{
+    std::unique_ptr<ChannelTable> pTable;
+    ListMirror<FrequencyBits> air, cable;
+    // Fixed when the step is made, for the larger of the two tables, so that
+    // the history's count stays right whichever of them the step holds.
+    std::size_t iBytes = 0;
+};
+
 struct ChannelStep
 {
     std::string name;
     ChannelDocumentFields before, after;
+    // Changes of the lists; in a step that exchanges tables, of the lists of
+    // the table it put in place.
     SegmentChange<FrequencyBits> air, cable;
     ViewImage viewBefore, viewAfter;
     // The step put another table in place (a load, a fresh table).
     bool bReplacesTable = false;
+    // ... and holds the other of the two tables.
+    bool bExchangesTable = false;
+    HeldChannelTable held;
 
     std::size_t Bytes() const;
 };
@@ -236,6 +253,8 @@ private:
         SegmentChange<FrequencyBits> air, cable;
         unsigned taken = NoLists;
         bool bReplacesTable = false;
+        bool bExchangesTable = false;
+        HeldChannelTable held;
     };
     // What the step being made does to "saved": a load or a fresh table is
     // what is on disk, a restored copy never is.
@@ -255,21 +274,34 @@ private:
     // The list as a command left it: what the command worked out itself when
     // it could, else a walk.
     std::vector<FrequencyBits> ListAfterCommand(std::int32_t iMode);
-    // A command that changed the current list as edit changes its mirrored
-    // values tells so: the step's end then takes them without a walk of the
-    // nodes. Nothing is known without a mirror.
-    template <class Edit> void KnowCurrentListAfter(Edit edit);
+    // A command that changed the current list from channel index iStart on,
+    // removeCount channels replaced by values, tells so: the step's end then
+    // takes the change without a walk of the nodes or a comparison.
+    void KnowCurrentListEdit(std::int32_t iStart, std::int32_t removeCount, std::vector<FrequencyBits> values);
     // The current list only, as the channel commands change no other.
     unsigned CurrentList() const;
-    bool ApplyStep(const ChannelStep& step, bool bForward);
+    bool ApplyStep(ChannelStep& step, bool bForward);
+    bool ApplyListChanges(const ChannelStep& step, bool bForward);
+    void ExchangeTable(HeldChannelTable& held);
+    // Another table takes the current one's place: see PutTable in the .cpp.
+    void PutTable(std::unique_ptr<ChannelTable> pTable);
 
     UndoHistory<ChannelStep> m_history;
     PendingStep m_pending;
-    // The lists as the last step left them.
-    ListMirror<FrequencyBits> m_airMirror, m_cableMirror;
+    // The lists as the last step left them; a list not mirrored yet is taken
+    // into its mirror by the first read of it between commands.
+    mutable ListMirror<FrequencyBits> m_airMirror, m_cableMirror;
     // A list's values as the command of the innermost scope knows them to be.
     std::int32_t m_iKnownMode = ChannelModeNone;
     std::vector<FrequencyBits> m_knownAfter;
+    // ... or the change it made, for a small one.
+    struct KnownEdit
+    {
+        std::int32_t iMode = ChannelModeNone;
+        std::int32_t iStart = 0;
+        std::int32_t removeCount = 0;
+        std::vector<FrequencyBits> values;
+    } m_knownEdit;
     std::int32_t m_iStepDepth = 0;
     // The lists each open scope declared, innermost last.
     std::vector<unsigned> m_scopeLists;

@@ -7,13 +7,13 @@
 
 bool ChannelTableDocument::Import(std::unique_ptr<ChannelTable> pTable)
 {
-    const StepScope step = BeginStep("Import");
+    const StepScope step = BeginStep("Import", NoLists);
     // Undo and redo put lists back into both lists of the table held.
     if (!pTable || !pTable->GetList(ChannelModeAir) || !pTable->GetList(ChannelModeCable))
         return false;
     if (m_pTable)
         Changed(Change::AboutToReplace);
-    m_pTable = std::move(pTable);
+    PutTable(std::move(pTable));
     m_iTableOrigin = TableOriginLoaded;
     m_source.clear();
     // No table file holds it: "Save" asks for one.

@@ -92,6 +92,22 @@ public:
         Apply(earlier, false);
         return TakeChange(std::move(after));
     }
+    // A change a command knows it made, from iStart on: removeCount values
+    // replaced by values. It is applied to the mirrored values (the mirror
+    // must hold them) and given back as a step's change, without comparing.
+    SegmentChange<Value> TakeEdit(std::int32_t iStart, std::int32_t removeCount, std::vector<Value> values)
+    {
+        SegmentChange<Value> change;
+        change.iStart = iStart;
+        const auto at = m_values.begin() + iStart;
+        change.before.assign(at, at + removeCount);
+        change.after = std::move(values);
+        // Writing what was there changes nothing.
+        if (change.before == change.after)
+            return SegmentChange<Value>();
+        Apply(change, true);
+        return change;
+    }
     // Follows a step undone or redone on the list itself.
     void Apply(const SegmentChange<Value>& change, bool bForward)
     {
@@ -146,6 +162,9 @@ public:
 
     const Step* ToUndo() const { return m_applied > 0 ? &m_steps[m_applied - 1] : nullptr; }
     const Step* ToRedo() const { return m_applied < m_steps.size() ? &m_steps[m_applied] : nullptr; }
+    // A step that holds what it exchanges with the document changes as it is applied.
+    Step* ToUndo() { return m_applied > 0 ? &m_steps[m_applied - 1] : nullptr; }
+    Step* ToRedo() { return m_applied < m_steps.size() ? &m_steps[m_applied] : nullptr; }
     void MovedBack() { --m_applied; }
     void MovedForward() { ++m_applied; }
 

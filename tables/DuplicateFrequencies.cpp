@@ -64,10 +64,27 @@ bool CutIntoRisingRuns(const std::vector<double>& frequencies, std::size_t maxRu
     return true;
 }
 
+// Whether the frequencies taking part rise strictly from one to the next, so
+// that none can repeat: the common case, told without making runs.
+bool RiseStrictly(const std::vector<double>& frequencies)
+{
+    double last = 0.0;
+    for (const double f : frequencies) {
+        if (!DuplicateFrequencies::TakesPart(f))
+            continue;
+        if (!(f > last))
+            return false;
+        last = f;
+    }
+    return true;
+}
+
 } // namespace
 
 DuplicateFrequencies::DuplicateFrequencies(const std::vector<double>& frequencies) : m_size(frequencies.size())
 {
+    if (RiseStrictly(frequencies))
+        return;
     RisingRuns runs;
     if (!CutIntoRisingRuns(frequencies, kMostRunsMerged, runs)) {
         FindWithHashTable(frequencies);

@@ -35,7 +35,8 @@ void CFrequencyTableDlg::OnImport()
             ShowTransferError(Services(), this, true, path, error);
             return;
         }
-        const ChannelTableDocument::StepScope step = m_document.BeginStep({});
+        // One step named after the import, even when it first makes a table.
+        const ChannelTableDocument::StepScope step = m_document.BeginStep("Import", ChannelTableDocument::NoLists);
         // A list needs a table to go into: a new one, as "Create New" makes it.
         if (!m_document.HasTable())
             OnCreateNew();

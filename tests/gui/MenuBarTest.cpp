@@ -426,6 +426,30 @@ TEST_F(ChannelMenuBarTest, ExportAndImportBackGiveTheSameTableAndRefusalsChangeN
     EXPECT_EQ(dlg.Table()->FileImage(), before);
 }
 
+// A list imported into an editor that holds no table yet goes into a new one,
+// as "Create New" makes it; the whole import is one step, named after it.
+TEST_F(ChannelMenuBarTest, ImportingAListWithoutATableIsOneImportStep)
+{
+    const std::string csv = dir.File("plan.csv");
+    const std::string text = "channel,frequency_mhz\n2,55.25\n4,67.25\n";
+    WriteAll(csv, Bytes(text.begin(), text.end()));
+    services.fileAnswers.push_back(QString::fromStdString(csv));
+    Trigger(dlg, IDM_IMPORT);
+    ASSERT_TRUE(dlg.Document().HasTable());
+    EXPECT_EQ(dlg.Origin(), TableOriginCreated);
+    EXPECT_EQ(dlg.Document().CurrentFrequencies(), std::vector<double>({0.0, 55.25, 0.0, 67.25}));
+    EXPECT_EQ(dlg.Document().UndoName(), "Import");
+    EXPECT_EQ(dlg.Document().UndoCount(), 1u);
+
+    Trigger(dlg, IDM_UNDO);
+    EXPECT_FALSE(dlg.Document().HasTable());
+    EXPECT_EQ(List()->GetItemCount(), 0);
+    Trigger(dlg, IDM_REDO);
+    EXPECT_EQ(dlg.Document().CurrentFrequencies(), std::vector<double>({0.0, 55.25, 0.0, 67.25}));
+    EXPECT_EQ(List()->GetItemCount(), 4);
+    EXPECT_EQ(TextOf(dlg, IDC_STATIC_AIR_MAX), "4");
+}
+
 TEST_F(ChannelMenuBarTest, CheckTableListsFindingsAndActivatingOneSelectsItsChannel)
 {
     WriteAll(first, ChannelTableImage(49, {48.25, 55.25, 62.25}, {112.25, 119.25, 112.25}, 1, 1));
