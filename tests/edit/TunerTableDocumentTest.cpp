@@ -6,25 +6,14 @@
 #include <vector>
 
 #include "TestFiles.h"
+#include "TunerInputs.h"
 #include "TunerTableDocument.h"
 
 namespace {
 
 TunerInput Valid(std::int32_t iFactory, std::int32_t iType)
 {
-    TunerInput in;
-    in.iFactory = iFactory;
-    in.iTunerType = iType;
-    in.lowBandStart = "44";
-    in.midBandStart = "160";
-    in.highBandStart = "454";
-    in.highBandEnd = "863";
-    in.lowCode = "00A1";
-    in.midCode = "0092";
-    in.highCode = "0034";
-    in.pictureCarrier = "45.75";
-    in.pictureCarrier2 = "";
-    return in;
+    return ValidTunerInput(iFactory, iType);
 }
 
 std::vector<std::pair<std::int32_t, std::int32_t>> Keys(const TunerTableDocument& doc)

@@ -13,6 +13,7 @@
 
 #include <QTreeView>
 
+#include "../edit/TunerInputs.h"
 #include "CFrequencyTableDlg.h"
 #include "CTableFindingsWindow.h"
 #include "CTunerEditDlg.h"
@@ -565,20 +566,8 @@ TEST_F(TunerMenuBarTest, ExportImportAndCheckTable)
     {
         TunerTableDocument doc;
         ASSERT_TRUE(doc.CreateNew());
-        for (std::int32_t iType : {1, 2}) {
-            TunerInput in;
-            in.iFactory = 3;
-            in.iTunerType = iType;
-            in.lowBandStart = "44";
-            in.midBandStart = "160";
-            in.highBandStart = "454";
-            in.highBandEnd = "863";
-            in.lowCode = "00A1";
-            in.midCode = "0092";
-            in.highCode = "0034";
-            in.pictureCarrier = "45.75";
-            ASSERT_TRUE(doc.AddInfo(in).bAdded);
-        }
+        for (std::int32_t iType : {1, 2})
+            ASSERT_TRUE(doc.AddInfo(ValidTunerInput(3, iType)).bAdded);
         FileError error;
         ASSERT_TRUE(doc.Save(path, error));
     }

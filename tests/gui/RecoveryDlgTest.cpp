@@ -52,6 +52,25 @@ template <class Condition> bool WaitFor(Condition condition, int ms = 5000)
     return condition();
 }
 
+// Sets a file's time this many seconds into the past.
+void SetAge(const std::string& path, std::time_t seconds)
+{
+    const std::time_t when = std::time(nullptr) - seconds;
+    const timespec times[2] = {{when, 0}, {when, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+// Copies copy-0.ccf ... of one channel table in the folder, copy i ageOf(i) seconds old.
+template <class Age> void PlantCopies(const std::string& folder, int count, Age ageOf)
+{
+    const Bytes image = ChannelTableImage(1, {55.25}, {}, 1, 0);
+    for (int i = 0; i < count; ++i) {
+        const std::string path = folder + "/copy-" + std::to_string(i) + ".ccf";
+        WriteAll(path, image);
+        ASSERT_NO_FATAL_FAILURE(SetAge(path, ageOf(i)));
+    }
+}
+
 // Opens a new editor, restores the newest copy through the row menu and saves
 // the table; returns the saved file's bytes.
 Bytes RestoreAndSave(const TempDir& dir, FakeUserServices& services, const std::string& name)
@@ -168,16 +187,8 @@ TEST(ChannelRecovery, OldAndSurplusCopiesArePruned)
 {
     const std::string folder = RecoveryFolder();
     ASSERT_FALSE(folder.empty());
-    const Bytes image = ChannelTableImage(1, {55.25}, {}, 1, 0);
-    const std::time_t now = std::time(nullptr);
-    for (int i = 0; i < 24; ++i) {
-        const std::string path = folder + "/copy-" + std::to_string(i) + ".ccf";
-        WriteAll(path, image);
-        // Copy 0 is 31 days old, the others a minute apart.
-        const std::time_t when = i == 0 ? now - 31 * 24 * 3600 : now - 60 * i;
-        const timespec times[2] = {{when, 0}, {when, 0}};
-        ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
-    }
+    // Copy 0 is 31 days old, the others a minute apart.
+    ASSERT_NO_FATAL_FAILURE(PlantCopies(folder, 24, [](int i) { return i == 0 ? 31 * 24 * 3600 : 60 * i; }));
     const std::vector<RecoveryCopy> copies = ListRecoveryCopies("ccf");
     ASSERT_EQ(copies.size(), 20u);
     EXPECT_EQ(copies.front().path, folder + "/copy-1.ccf");
@@ -193,14 +204,7 @@ TEST(ChannelRecovery, EachNewCopyPrunesTheSurplus)
 {
     const std::string folder = RecoveryFolder();
     ASSERT_FALSE(folder.empty());
-    const Bytes image = ChannelTableImage(1, {55.25}, {}, 1, 0);
-    const std::time_t now = std::time(nullptr);
-    for (int i = 0; i < 24; ++i) {
-        const std::string path = folder + "/copy-" + std::to_string(i) + ".ccf";
-        WriteAll(path, image);
-        const timespec times[2] = {{now - 60 * (i + 1), 0}, {now - 60 * (i + 1), 0}};
-        ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
-    }
+    ASSERT_NO_FATAL_FAILURE(PlantCopies(folder, 24, [](int i) { return 60 * (i + 1); }));
     FakeUserServices services;
     CFrequencyTableDlg dlg(services);
     dlg.Create();
@@ -227,9 +231,7 @@ TEST(ChannelRecovery, TheMenuOffersRestoringOnlyForAnotherKeptCopy)
 
     const std::string old = folder + "/old.ccf";
     WriteAll(old, ChannelTableImage(1, {55.25}, {}, 1, 0));
-    const std::time_t when = std::time(nullptr) - 31 * 24 * 3600;
-    const timespec times[2] = {{when, 0}, {when, 0}};
-    ASSERT_EQ(utimensat(AT_FDCWD, old.c_str(), times, 0), 0);
+    ASSERT_NO_FATAL_FAILURE(SetAge(old, 31 * 24 * 3600));
     EXPECT_FALSE(AnyRecoveryCopy("ccf", own));
     // Asking removes nothing; pruning is the listing's job.
     EXPECT_TRUE(FileExists(old));
