@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <utility>
 
+#include <pwd.h>
 #include <unistd.h>
 
 namespace {
@@ -35,15 +36,34 @@ std::vector<std::string> AbsoluteFolders(const char* pszList)
     return folders;
 }
 
+// The user database's home folder of the real user, as the XDG rules name
+// the fallback when HOME is unset.
+std::string PasswdHome()
+{
+    long bufferSize = sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(bufferSize > 0 ? static_cast<std::size_t>(bufferSize) : 16384);
+    passwd entry{};
+    passwd* pResult = nullptr;
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &pResult) != 0 || !pResult)
+        return {};
+    return AbsoluteFolder(pResult->pw_dir);
+}
+
+// $variable when it names an absolute folder, else the home folder + fallback.
+std::string BaseFolder(const char* pszVariable, const char* pszBelowHome)
+{
+    std::string folder = AbsoluteFolder(std::getenv(pszVariable));
+    if (folder.empty()) {
+        const std::string home = HomeFolder();
+        if (!home.empty())
+            folder = home + pszBelowHome;
+    }
+    return folder;
+}
+
 std::string DataHome()
 {
-    std::string dataHome = AbsoluteFolder(std::getenv("XDG_DATA_HOME"));
-    if (dataHome.empty()) {
-        const std::string home = AbsoluteFolder(std::getenv("HOME"));
-        if (!home.empty())
-            dataHome = home + "/.local/share";
-    }
-    return dataHome;
+    return BaseFolder("XDG_DATA_HOME", "/.local/share");
 }
 
 std::string Normalised(const std::string& folder)
@@ -103,6 +123,24 @@ std::vector<std::string> DataFolders()
     for (const std::string& folder : dataDirs)
         add(folder + "/vornalix");
     return folders;
+}
+
+std::string HomeFolder()
+{
+    std::string home = AbsoluteFolder(std::getenv("HOME"));
+    return home.empty() ? PasswdHome() : home;
+}
+
+std::string ConfigHome()
+{
+    const std::string folder = BaseFolder("XDG_CONFIG_HOME", "/.config");
+    return folder.empty() ? folder : Normalised(folder);
+}
+
+std::string StateHome()
+{
+    const std::string folder = BaseFolder("XDG_STATE_HOME", "/.local/state");
+    return folder.empty() ? folder : Normalised(folder);
 }
 
 std::string UserDataFolder()

@@ -20,6 +20,16 @@ std::string ExecutableFolder();
 // unset. Folders are normalised, without a trailing "/", and each is listed once.
 std::vector<std::string> DataFolders();
 
+// The person's home folder: $HOME when it names an absolute folder, else the
+// home folder the user database gives the real user; empty when neither does.
+std::string HomeFolder();
+
+// The XDG base folders: $XDG_CONFIG_HOME (default ~/.config) and
+// $XDG_STATE_HOME (default ~/.local/state), normalised, without a trailing
+// "/". A relative value counts as unset; empty when no home folder is known.
+std::string ConfigHome();
+std::string StateHome();
+
 // The person's own data folder, $XDG_DATA_HOME/vornalix (default
 // ~/.local/share/vornalix); empty when neither variable names an absolute folder.
 std::string UserDataFolder();

@@ -10,9 +10,11 @@
 #include <string>
 #include <vector>
 
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "DataFolders.h"
 #include "TestFiles.h"
 #include "TunerCatalogue.h"
 #include "TunerSpecEntry.h"
@@ -326,10 +328,14 @@ TEST(TunerCatalogueOpen, CandidatesInLookUpOrder)
                   (std::vector<std::string>{
                       exe + "/TunerSpec.inf", installed, "/usr/local/.local/share/vornalix/TunerSpec.inf",
                       "/usr/local/share/vornalix/TunerSpec.inf", "/usr/share/vornalix/TunerSpec.inf"}));
+        // Without HOME the user database names the home folder.
         const ScopedEnv noHome("HOME", nullptr);
         const std::vector<std::string> paths = TunerCatalogue::CandidatePaths();
-        ASSERT_EQ(paths.size(), 4u);
-        EXPECT_EQ(paths[2], "/usr/local/share/vornalix/TunerSpec.inf");
+        const passwd* pUser = getpwuid(getuid());
+        ASSERT_NE(pUser, nullptr);
+        ASSERT_EQ(paths.size(), 5u);
+        EXPECT_EQ(paths[2], std::string(pUser->pw_dir) + "/.local/share/vornalix/TunerSpec.inf");
+        EXPECT_EQ(HomeFolder(), pUser->pw_dir);
     }
 }
 
