@@ -17,6 +17,11 @@ void BenchServices::ShowMessage(QWidget*, const QString&, MessageIcon)
     ++messageCount;
 }
 
+void BenchServices::ShowNote(QWidget*, const QString&)
+{
+    ++messageCount;
+}
+
 int BenchServices::TrackPopupMenu(QWidget*, const std::vector<MenuItem>&, const QPoint&)
 {
     if (menuAnswers.empty())

@@ -21,6 +21,7 @@ public:
 
     std::optional<QString> ChooseFile(const FileDialogRequest& request) override;
     void ShowMessage(QWidget* pOwner, const QString& text, MessageIcon icon) override;
+    void ShowNote(QWidget* pOwner, const QString& text) override;
     int TrackPopupMenu(QWidget* pOwner, const std::vector<MenuItem>& items, const QPoint& globalPos) override;
     int RunModal(CDialog& dialog) override;
     std::optional<std::vector<QString>> AskValues(QWidget* pOwner, const ValuesRequest& request) override;

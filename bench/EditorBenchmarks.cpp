@@ -628,7 +628,7 @@ void TimeRecoveryCopy(benchmark::State& state, bool bWaitForDisk)
         throw std::runtime_error("cannot make the benchmark table");
     RecoveryWriter writer("ccf");
     for (auto _ : state) {
-        writer.Write(document.Table()->FileImage(), path);
+        writer.Write(document.Table()->FileImage(), RecoverySource{path, IdentityOf(path)});
         if (bWaitForDisk)
             writer.Flush();
         state.PauseTiming();

@@ -278,7 +278,7 @@ std::optional<ViewImage> ChannelTableDocument::Undo()
     if (!ApplyStep(step, false))
         return std::nullopt;
     if (step.bReplacesTable)
-        m_savePath.clear();
+        m_saveFile.Clear();
     m_history.MovedBack();
     return step.viewBefore;
 }
@@ -291,7 +291,7 @@ std::optional<ViewImage> ChannelTableDocument::Redo()
     if (!ApplyStep(step, true))
         return std::nullopt;
     if (step.bReplacesTable)
-        m_savePath.clear();
+        m_saveFile.Clear();
     m_history.MovedForward();
     return step.viewAfter;
 }
@@ -415,7 +415,7 @@ bool ChannelTableDocument::CreateNew()
     if (bFresh) {
         m_savedMark = SavedMark::Saved;
         m_source.clear();
-        m_savePath.clear();
+        m_saveFile.Clear();
         Changed(Change::Replaced);
     }
     return true;
@@ -430,18 +430,18 @@ bool ChannelTableDocument::Load(const std::string& path, FileError& error)
     return true;
 }
 
-bool ChannelTableDocument::Restore(const std::string& path, const std::string& source, FileError& error)
+bool ChannelTableDocument::Restore(const std::string& path, const RestoreOrigin& origin, FileError& error)
 {
     const StepScope step = BeginStep("Restore Unsaved Table", NoLists);
-    if (!LoadTable(path, error))
+    if (!LoadTable(path, error, true))
         return false;
-    m_source = source;
-    m_savePath = source;
+    m_source = origin.source;
+    m_saveFile.Tie(origin.savePath, origin.identity);
     m_savedMark = SavedMark::Unsaved;
     return true;
 }
 
-bool ChannelTableDocument::LoadTable(const std::string& path, FileError& error)
+bool ChannelTableDocument::LoadTable(const std::string& path, FileError& error, bool bWholeImageOnly)
 {
     std::unique_ptr<ChannelTable> pLoaded(new (std::nothrow) ChannelTable(false));
     if (!pLoaded) {
@@ -455,10 +455,14 @@ bool ChannelTableDocument::LoadTable(const std::string& path, FileError& error)
         error = std::move(loaded.error);
         return false;
     }
+    if (bWholeImageOnly && !IsWholeTableImage(pLoaded->LastLoad())) {
+        error.Set(EINVAL, "not a whole channel table: the copy is damaged");
+        return false;
+    }
     PutTable(std::move(pLoaded));
     m_iTableOrigin = TableOriginLoaded;
     m_source = path;
-    m_savePath = path;
+    m_saveFile.Tie(path);
     SetMode(ChannelModeAir);
     Changed(Change::Replaced);
     return true;
@@ -469,7 +473,7 @@ bool ChannelTableDocument::Save(const std::string& path, FileError& error)
     if (!m_pTable || !m_pTable->Save(path.c_str(), &error))
         return false;
     m_history.MarkSaved();
-    m_savePath = path;
+    m_saveFile.Tie(path);
     Changed(Change::Edited);
     return true;
 }
@@ -515,7 +519,7 @@ void ChannelTableDocument::TakeNewTable(std::unique_ptr<ChannelTable> pTable, st
     SetMode(iMode);
     // Its channels are in no file: the step moves away from the saved one.
     m_source.clear();
-    m_savePath.clear();
+    m_saveFile.Clear();
     Changed(Change::Replaced);
 }
 
@@ -526,7 +530,7 @@ void ChannelTableDocument::Reset()
     m_cableMirror.Forget();
     Changed(Change::Edited);
     m_pTable.reset();
-    m_savePath.clear();
+    m_saveFile.Clear();
     m_iTableOrigin = TableOriginNone;
     m_iMode = ChannelModeNone;
     m_iEditIndex = 0;

@@ -16,6 +16,8 @@
 #include "ChannelPlans.h"
 #include "ChannelTable.h"
 #include "FileIO.h"
+#include "FileIdentity.h"
+#include "RecoveryStore.h"
 #include "UndoHistory.h"
 
 // How the table came to be.
@@ -172,14 +174,19 @@ public:
     bool SetCountryCode(std::int32_t iCode);
     // A recovery copy taken back: read as a load, but the table is unsaved and
     // comes from the source the copy names.
-    bool Restore(const std::string& path, const std::string& source, FileError& error);
+    // A copy that is not a whole table image is refused. "Save" writes to the
+    // origin's save path, or asks when it has none.
+    bool Restore(const std::string& path, const RestoreOrigin& origin, FileError& error);
     // The file the table was loaded from; empty for a new table.
     const std::string& Source() const { return m_source; }
     // The file "Save" writes to: the one the table was loaded from or last
     // saved to; empty when "Save" must ask. Undoing or redoing a step that
     // put another table in place empties it, so that no table is ever
     // written over the file of another.
-    const std::string& SavePath() const { return m_savePath; }
+    const std::string& SavePath() const { return m_saveFile.Path(); }
+    // That file with its canonical path and identity as it was when the table
+    // was last read from or written to it, for the recovery copy to record.
+    const TiedFile& SaveFile() const { return m_saveFile; }
 
     // ---- Import (edit/ChannelTableDocumentTransfer.cpp; the files and their
     // formats are edit/TableTransfer.h) ----
@@ -265,7 +272,8 @@ private:
         Unsaved,
     };
 
-    bool LoadTable(const std::string& path, FileError& error);
+    // bWholeImageOnly: a recovery copy, refused unless it is a whole table image.
+    bool LoadTable(const std::string& path, FileError& error, bool bWholeImageOnly = false);
     void EndStep();
     void TakeListChanges(unsigned lists);
     void PushStep(PendingStep pending);
@@ -310,7 +318,7 @@ private:
     std::uint64_t m_changeCount = 0;
     std::function<void(Change)> m_changeListener;
     std::string m_source;
-    std::string m_savePath;
+    TiedFile m_saveFile;
 
     std::unique_ptr<ChannelTable> m_pTable;
     std::int32_t m_iMode = ChannelModeNone;

@@ -17,7 +17,7 @@ bool ChannelTableDocument::Import(std::unique_ptr<ChannelTable> pTable)
     m_iTableOrigin = TableOriginLoaded;
     m_source.clear();
     // No table file holds it: "Save" asks for one.
-    m_savePath.clear();
+    m_saveFile.Clear();
     SetMode(ChannelModeAir);
     Changed(Change::Replaced);
     return true;

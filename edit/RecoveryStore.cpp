@@ -3,180 +3,566 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <cstdlib>
+#include <climits>
+#include <cstring>
 #include <ctime>
+#include <map>
 #include <utility>
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "ChannelTable.h"
+#include "DataFolders.h"
 #include "FileIO.h"
+#include "Printable.h"
 #include "TunerSpecTable.h"
 
 namespace {
 
 const char* const kSourceSuffix = ".source";
-
-bool MakeFolder(const std::string& path)
-{
-    if (mkdir(path.c_str(), 0700) == 0 || errno == EEXIST)
-        return true;
-    if (errno != ENOENT)
-        return false;
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos || slash == 0 || !MakeFolder(path.substr(0, slash)))
-        return false;
-    return mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
-}
+const char* const kSourceHeader = "vornalix recovery copy 1";
+// A ".source" holds a header, a kind, a path of at most PATH_MAX bytes and four numbers.
+constexpr std::size_t kMaxSourceBytes = 8 * 1024;
 
 bool EndsWith(const std::string& text, const std::string& end)
 {
     return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
-std::string ReadSource(const std::string& imagePath)
+bool StartsWith(const std::string& text, const std::string& start)
 {
-    std::vector<std::uint8_t> bytes;
-    if (!ReadFileBytes((imagePath + kSourceSuffix).c_str(), bytes, 64 * 1024))
-        return "new";
-    return std::string(bytes.begin(), bytes.end());
+    return text.compare(0, start.size(), start) == 0;
 }
 
-// The counts a copy's header states.
-void ReadCounts(RecoveryCopy& copy, bool bChannelTable)
+std::string BaseName(const std::string& path)
 {
-    std::vector<std::uint8_t> bytes;
-    if (!ReadFileBytes(copy.path.c_str(), bytes, ChannelTableHeader::kSize))
-        return;
-    bytes.resize(ChannelTableHeader::kSize, 0);
-    if (bChannelTable) {
-        ChannelTableHeader header;
-        std::copy(bytes.begin(), bytes.end(), header.bytes);
-        copy.iFirstCount = header.wAirMax();
-        copy.iSecondCount = header.wCableMax();
-    } else {
-        TunerSpecHeader header;
-        std::copy(bytes.begin(), bytes.begin() + TunerSpecHeader::kSize, header.bytes);
-        copy.iFirstCount = header.iEntryCount();
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string StateFolderProblem(const std::string& folder, const std::string& reason)
+{
+    return "Unsaved changes are not kept in recovery copies: " + PrintableText(folder) + " " + reason + ".";
+}
+
+// Makes the state folder and the folders above it where missing, each 0700 as
+// the base directory rules ask; existing folders are left as they are.
+bool MakeFolders(const std::string& path)
+{
+    if (mkdir(path.c_str(), 0700) == 0 || errno == EEXIST)
+        return true;
+    if (errno != ENOENT)
+        return false;
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos || slash == 0 || !MakeFolders(path.substr(0, slash)))
+        return false;
+    return mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+// The folder's reason for being refused, empty when it is private to the user.
+std::string PrivacyProblem(int fd)
+{
+    struct stat info
+    {
+    };
+    if (fstat(fd, &info) != 0)
+        return std::string("cannot be examined (") + std::strerror(errno) + ")";
+    if (info.st_uid != geteuid())
+        return "belongs to another user";
+    if ((info.st_mode & 077) != 0)
+        return "is open to other users";
+    return {};
+}
+
+bool AllDigits(const std::string& text, std::size_t begin, std::size_t end)
+{
+    if (begin >= end || end - begin > 20)
+        return false;
+    return std::all_of(text.begin() + static_cast<std::ptrdiff_t>(begin),
+                       text.begin() + static_cast<std::ptrdiff_t>(end), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool IsAlphanumeric(char c)
+{
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// ".NAME.XXXXXX": the hidden name the safe save gives a new file until it is
+// renamed over NAME.
+bool IsTemporaryOf(const std::string& name, const std::string& extension)
+{
+    constexpr std::size_t kSuffix = 7; // "." and six characters
+    if (name.size() < 1 + kSuffix || name[0] != '.' || name[name.size() - kSuffix] != '.')
+        return false;
+    if (!std::all_of(name.end() - (kSuffix - 1), name.end(), IsAlphanumeric))
+        return false;
+    std::string target = name.substr(1, name.size() - 1 - kSuffix);
+    if (EndsWith(target, kSourceSuffix))
+        target.resize(target.size() - std::strlen(kSourceSuffix));
+    return IsRecoveryCopyName(target, extension);
+}
+
+// What the folder holds under the names the program gives it.
+struct FolderEntry
+{
+    enum class Kind
+    {
+        Image,
+        Source,
+        Temporary,
+    } kind;
+    std::string name;
+    std::int64_t iTime = 0;
+};
+
+// The regular files of the folder with names of this extension's copies, their
+// ".source" files and temporaries; links and every other name are ignored.
+std::vector<FolderEntry> OwnEntries(const RecoveryFolderHandle& folder, const std::string& extension)
+{
+    std::vector<FolderEntry> entries;
+    const int fd = dup(folder.Fd());
+    DIR* pDir = fd >= 0 ? fdopendir(fd) : nullptr;
+    if (!pDir) {
+        if (fd >= 0)
+            close(fd);
+        return entries;
     }
+    while (const dirent* pEntry = readdir(pDir)) {
+        FolderEntry entry{FolderEntry::Kind::Image, pEntry->d_name, 0};
+        if (IsRecoveryCopyName(entry.name, extension))
+            entry.kind = FolderEntry::Kind::Image;
+        else if (EndsWith(entry.name, kSourceSuffix) &&
+                 IsRecoveryCopyName(entry.name.substr(0, entry.name.size() - std::strlen(kSourceSuffix)), extension))
+            entry.kind = FolderEntry::Kind::Source;
+        else if (IsTemporaryOf(entry.name, extension))
+            entry.kind = FolderEntry::Kind::Temporary;
+        else
+            continue;
+        struct stat info
+        {
+        };
+        if (fstatat(folder.Fd(), entry.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode))
+            continue;
+        entry.iTime = static_cast<std::int64_t>(info.st_mtim.tv_sec);
+        entries.push_back(std::move(entry));
+    }
+    closedir(pDir);
+    return entries;
 }
 
-std::string NewCopyPath(const std::string& extension)
+std::int64_t Now()
 {
-    static std::atomic<unsigned> sequence{0};
-    const std::string folder = RecoveryFolder();
-    if (folder.empty())
-        return std::string();
-    timespec now{};
-    clock_gettime(CLOCK_REALTIME, &now);
-    return folder + "/" + std::to_string(now.tv_sec) + "-" + std::to_string(getpid()) + "-" +
-           std::to_string(sequence++) + "." + extension;
+    return static_cast<std::int64_t>(std::time(nullptr));
 }
 
 std::int64_t OldestKeptTime()
 {
-    return static_cast<std::int64_t>(std::time(nullptr)) - kRecoveryDays * 24 * 60 * 60;
+    return Now() - kRecoveryDays * 24 * 60 * 60;
 }
 
-// Hands each regular file of the folder with this extension, with its path and
-// time, to visit until visit returns false.
-template <class Visit> void ForEachCopyFile(const std::string& extension, Visit visit)
+void RemoveCopyFiles(const RecoveryFolderHandle& folder, const std::string& name)
 {
-    const std::string folder = RecoveryFolder();
-    DIR* pDir = folder.empty() ? nullptr : opendir(folder.c_str());
-    if (!pDir)
-        return;
-    const std::string suffix = "." + extension;
-    while (const dirent* pEntry = readdir(pDir)) {
-        const std::string name = pEntry->d_name;
-        if (!EndsWith(name, suffix))
+    unlinkat(folder.Fd(), name.c_str(), 0);
+    unlinkat(folder.Fd(), (name + kSourceSuffix).c_str(), 0);
+}
+
+std::vector<RecoveryCopy> Prune(const RecoveryFolderHandle& folder, const std::string& extension)
+{
+    const std::vector<FolderEntry> entries = OwnEntries(folder, extension);
+    std::vector<RecoveryCopy> copies;
+    for (const FolderEntry& entry : entries) {
+        if (entry.kind != FolderEntry::Kind::Image)
             continue;
         RecoveryCopy copy;
-        copy.path = folder + "/" + name;
-        struct stat info
-        {
-        };
-        if (stat(copy.path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-            continue;
-        copy.iTime = static_cast<std::int64_t>(info.st_mtim.tv_sec);
-        if (!visit(std::move(copy)))
-            break;
-    }
-    closedir(pDir);
-}
-
-} // namespace
-
-std::string RecoveryFolder()
-{
-    std::string base;
-    if (const char* pszState = std::getenv("XDG_STATE_HOME"); pszState && pszState[0] == '/')
-        base = pszState;
-    else if (const char* pszHome = std::getenv("HOME"); pszHome && pszHome[0] == '/')
-        base = std::string(pszHome) + "/.local/state";
-    else
-        return std::string();
-    const std::string folder = base + "/vornalix/recovery";
-    if (!MakeFolder(folder))
-        return std::string();
-    chmod(folder.c_str(), 0700);
-    return folder;
-}
-
-void RemoveRecoveryCopy(const std::string& imagePath)
-{
-    unlink(imagePath.c_str());
-    unlink((imagePath + kSourceSuffix).c_str());
-}
-
-// The copies kept, newest first, with path and time; the others are removed.
-std::vector<RecoveryCopy> PruneRecoveryCopies(const std::string& extension)
-{
-    std::vector<RecoveryCopy> copies;
-    ForEachCopyFile(extension, [&copies](RecoveryCopy copy) {
+        copy.name = entry.name;
+        copy.path = folder.Path() + "/" + entry.name;
+        copy.iTime = entry.iTime;
         copies.push_back(std::move(copy));
-        return true;
-    });
+    }
     std::sort(copies.begin(), copies.end(), [](const RecoveryCopy& a, const RecoveryCopy& b) {
-        return a.iTime > b.iTime || (a.iTime == b.iTime && a.path > b.path);
+        return a.iTime > b.iTime || (a.iTime == b.iTime && a.name > b.name);
     });
 
     const std::int64_t iOldest = OldestKeptTime();
     std::vector<RecoveryCopy> kept;
     for (RecoveryCopy& copy : copies) {
         if (kept.size() >= kRecoveryCopiesKept || copy.iTime < iOldest)
-            RemoveRecoveryCopy(copy.path);
+            RemoveCopyFiles(folder, copy.name);
         else
             kept.push_back(std::move(copy));
+    }
+
+    // What a killed program left: temporaries, and ".source" files whose
+    // image was never written; young ones may belong to a copy being written.
+    const std::int64_t iLeftover = Now() - kRecoveryLeftoverSeconds;
+    for (const FolderEntry& entry : entries) {
+        if (entry.iTime >= iLeftover)
+            continue;
+        if (entry.kind == FolderEntry::Kind::Temporary)
+            unlinkat(folder.Fd(), entry.name.c_str(), 0);
+        if (entry.kind == FolderEntry::Kind::Source) {
+            const std::string image = entry.name.substr(0, entry.name.size() - std::strlen(kSourceSuffix));
+            struct stat info
+            {
+            };
+            if (fstatat(folder.Fd(), image.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT)
+                unlinkat(folder.Fd(), entry.name.c_str(), 0);
+        }
     }
     return kept;
 }
 
+// The ".source" beside a copy, read strictly; a missing one reads as unknown.
+void ReadSource(const RecoveryFolderHandle& folder, RecoveryCopy& copy, const std::string& extension)
+{
+    std::vector<std::uint8_t> bytes;
+    copy.source.clear();
+    if (!ReadFileBytes(folder.At(copy.name + kSourceSuffix).c_str(), bytes, kMaxSourceBytes + 1) ||
+        bytes.size() > kMaxSourceBytes)
+        return;
+    ParseRecoverySource(std::string(bytes.begin(), bytes.end()), extension, copy);
+}
+
+} // namespace
+
+bool IsWholeTableImage(const ChannelTableLoadReport& report)
+{
+    return report.fileSize &&
+           TableKindFromMagic(report.header.bytes, sizeof report.header.bytes) == TableKind::Channel &&
+           *report.fileSize == report.StatedSize() && report.airRecords == report.header.wAirMax() &&
+           report.cableRecords == report.header.wCableMax() && report.bEndMark;
+}
+
+bool IsWholeTableImage(const TunerTableLoadReport& report)
+{
+    const std::int32_t iCount = report.header.iEntryCount();
+    if (!report.fileSize || iCount < 0 ||
+        TableKindFromMagic(report.header.bytes, sizeof report.header.bytes) != TableKind::Tuner)
+        return false;
+    if (iCount == 0)
+        return *report.fileSize == TunerSpecHeader::kSize;
+    const std::uint64_t stated = TunerSpecHeader::kSize + TunerSpecEntry::kSize * static_cast<std::uint64_t>(iCount) +
+                                 TunerSpecTable::kEndMarkSize;
+    return *report.fileSize == stated && report.iRecords == iCount && report.bEndMark;
+}
+
+namespace {
+
+// Reads the copy through its table's reader: its counts, or that it is damaged.
+void ReadImage(const RecoveryFolderHandle& folder, RecoveryCopy& copy, const std::string& extension)
+{
+    FileError error;
+    const std::string path = folder.At(copy.name);
+    if (extension == "ccf") {
+        ChannelTable table(false);
+        table.Load(path.c_str(), &error);
+        copy.bDamaged = error.code != 0 || !IsWholeTableImage(table.LastLoad());
+        copy.iFirstCount = table.LastLoad().header.wAirMax();
+        copy.iSecondCount = table.LastLoad().header.wCableMax();
+    } else {
+        TunerSpecTable table(false);
+        table.Load(path.c_str(), &error);
+        copy.bDamaged = error.code != 0 || !IsWholeTableImage(table.LastLoad());
+        copy.iFirstCount = table.LastLoad().header.iEntryCount();
+    }
+    if (copy.bDamaged) {
+        copy.iFirstCount = 0;
+        copy.iSecondCount = 0;
+    }
+}
+
+std::string NewCopyName(const std::string& extension)
+{
+    static std::atomic<unsigned> sequence{0};
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    return std::to_string(now.tv_sec) + "-" + std::to_string(getpid()) + "-" + std::to_string(sequence++) + "." +
+           extension;
+}
+
+// The folder as named, without looking at it.
+std::string RecoveryFolderName()
+{
+    const std::string base = StateHome();
+    return base.empty() ? base : base + "/vornalix/recovery";
+}
+
+bool ParseNumber(const std::string& text, std::uint64_t& value)
+{
+    if (!AllDigits(text, 0, text.size()))
+        return false;
+    value = 0;
+    for (const char c : text) {
+        const auto digit = static_cast<std::uint64_t>(c - '0');
+        if (value > (UINT64_MAX - digit) / 10)
+            return false;
+        value = value * 10 + digit;
+    }
+    return true;
+}
+
+std::optional<FileIdentity> ParseIdentity(const std::string& line)
+{
+    std::vector<std::uint64_t> numbers;
+    std::size_t start = 0;
+    while (start <= line.size()) {
+        const std::size_t space = std::min(line.find(' ', start), line.size());
+        std::uint64_t value = 0;
+        if (!ParseNumber(line.substr(start, space - start), value))
+            return std::nullopt;
+        numbers.push_back(value);
+        start = space + 1;
+    }
+    if (numbers.size() != 4 || numbers[3] > static_cast<std::uint64_t>(INT64_MAX))
+        return std::nullopt;
+    return FileIdentity{numbers[0], numbers[1], numbers[2], static_cast<std::int64_t>(numbers[3])};
+}
+
+// An absolute path without control characters, as a ".source" line holds it.
+bool IsRecordablePath(const std::string& path)
+{
+    return !path.empty() && path[0] == '/' && path.size() <= PATH_MAX &&
+           std::none_of(path.begin(), path.end(), [](char c) {
+               const auto byte = static_cast<unsigned char>(c);
+               return byte < 0x20 || byte == 0x7f;
+           });
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+} // namespace
+
+RecoveryFolderHandle RecoveryFolderHandle::Open()
+{
+    RecoveryFolderHandle handle;
+    const std::string base = StateHome();
+    if (base.empty()) {
+        handle.m_problem = "Unsaved changes are not kept in recovery copies: no state folder is known "
+                           "(XDG_STATE_HOME and HOME are unset and the user has no home folder).";
+        return handle;
+    }
+    handle.m_path = base + "/vornalix/recovery";
+    if (!MakeFolders(base)) {
+        handle.m_problem = StateFolderProblem(base, std::string("cannot be made (") + std::strerror(errno) + ")");
+        return handle;
+    }
+    int fd = open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    std::string folder = base;
+    for (const char* pszName : {"vornalix", "recovery"}) {
+        if (fd < 0)
+            break;
+        folder += std::string("/") + pszName;
+        if (mkdirat(fd, pszName, 0700) != 0 && errno != EEXIST) {
+            handle.m_problem = StateFolderProblem(folder, std::string("cannot be made (") + std::strerror(errno) + ")");
+            close(fd);
+            return handle;
+        }
+        const int next = openat(fd, pszName, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const int openErrno = errno;
+        close(fd);
+        fd = next;
+        if (fd < 0) {
+            handle.m_problem =
+                StateFolderProblem(folder, openErrno == ELOOP || openErrno == ENOTDIR
+                                               ? "is a symbolic link or no folder"
+                                               : std::string("cannot be opened (") + std::strerror(openErrno) + ")");
+            return handle;
+        }
+    }
+    if (fd < 0) {
+        handle.m_problem = StateFolderProblem(base, std::string("cannot be opened (") + std::strerror(errno) + ")");
+        return handle;
+    }
+    const std::string problem = PrivacyProblem(fd);
+    if (!problem.empty()) {
+        handle.m_problem = StateFolderProblem(handle.m_path, problem);
+        close(fd);
+        return handle;
+    }
+    handle.m_fd = fd;
+    return handle;
+}
+
+RecoveryFolderHandle::RecoveryFolderHandle(RecoveryFolderHandle&& other) noexcept
+    : m_fd(std::exchange(other.m_fd, -1)), m_path(std::move(other.m_path)), m_problem(std::move(other.m_problem))
+{
+}
+
+RecoveryFolderHandle& RecoveryFolderHandle::operator=(RecoveryFolderHandle&& other) noexcept
+{
+    if (this != &other) {
+        if (m_fd >= 0)
+            close(m_fd);
+        m_fd = std::exchange(other.m_fd, -1);
+        m_path = std::move(other.m_path);
+        m_problem = std::move(other.m_problem);
+    }
+    return *this;
+}
+
+RecoveryFolderHandle::~RecoveryFolderHandle()
+{
+    if (m_fd >= 0)
+        close(m_fd);
+}
+
+std::string RecoveryFolderHandle::At(const std::string& name) const
+{
+    // The descriptor's entry in /proc reaches the folder that was opened and
+    // checked, whatever its path names by now.
+    static const bool bProc = access("/proc/self/fd", X_OK) == 0;
+    if (m_fd < 0)
+        return {};
+    return bProc ? "/proc/self/fd/" + std::to_string(m_fd) + "/" + name : m_path + "/" + name;
+}
+
+std::string RecoveryFolder()
+{
+    const RecoveryFolderHandle folder = RecoveryFolderHandle::Open();
+    return folder.IsOpen() ? folder.Path() : std::string();
+}
+
+bool IsRecoveryCopyName(const std::string& name, const std::string& extension)
+{
+    // "SECONDS-PID-SEQUENCE.EXT"
+    if (!EndsWith(name, "." + extension))
+        return false;
+    const std::size_t end = name.size() - extension.size() - 1;
+    const std::size_t first = name.find('-');
+    const std::size_t second = first == std::string::npos ? first : name.find('-', first + 1);
+    return second != std::string::npos && second < end && AllDigits(name, 0, first) &&
+           AllDigits(name, first + 1, second) && AllDigits(name, second + 1, end);
+}
+
+void RemoveRecoveryCopy(const std::string& imagePath)
+{
+    const std::string name = BaseName(imagePath);
+    if (!IsRecoveryCopyName(name, "ccf") && !IsRecoveryCopyName(name, "tsf"))
+        return;
+    const RecoveryFolderHandle folder = RecoveryFolderHandle::Open();
+    if (folder.IsOpen())
+        RemoveCopyFiles(folder, name);
+}
+
+std::vector<RecoveryCopy> PruneRecoveryCopies(const std::string& extension)
+{
+    const RecoveryFolderHandle folder = RecoveryFolderHandle::Open();
+    return folder.IsOpen() ? Prune(folder, extension) : std::vector<RecoveryCopy>();
+}
+
 std::vector<RecoveryCopy> ListRecoveryCopies(const std::string& extension)
 {
-    std::vector<RecoveryCopy> kept = PruneRecoveryCopies(extension);
+    const RecoveryFolderHandle folder = RecoveryFolderHandle::Open();
+    if (!folder.IsOpen())
+        return {};
+    std::vector<RecoveryCopy> kept = Prune(folder, extension);
     for (RecoveryCopy& copy : kept) {
-        copy.source = ReadSource(copy.path);
-        ReadCounts(copy, extension == "ccf");
+        ReadSource(folder, copy, extension);
+        ReadImage(folder, copy, extension);
     }
     return kept;
 }
 
 bool AnyRecoveryCopy(const std::string& extension, const std::string& ownPath)
 {
+    const RecoveryFolderHandle folder = RecoveryFolderHandle::Open();
+    if (!folder.IsOpen())
+        return false;
+    const std::string ownName = BaseName(ownPath);
     const std::int64_t iOldest = OldestKeptTime();
-    bool bAny = false;
-    ForEachCopyFile(extension, [&](const RecoveryCopy& copy) {
-        bAny = copy.path != ownPath && copy.iTime >= iOldest;
-        return !bAny;
+    const std::vector<FolderEntry> entries = OwnEntries(folder, extension);
+    return std::any_of(entries.begin(), entries.end(), [&](const FolderEntry& entry) {
+        return entry.kind == FolderEntry::Kind::Image && entry.name != ownName && entry.iTime >= iOldest;
     });
-    return bAny;
+}
+
+std::string RecoverySourceText(const RecoverySource& source, const std::string& extension)
+{
+    std::string text = std::string(kSourceHeader) + "\nkind " + extension + "\n";
+    if (source.path.empty())
+        return text + "new\n";
+    if (!IsRecordablePath(source.path))
+        return text + "unknown\n";
+    text += "path " + source.path + "\n";
+    if (source.identity) {
+        const FileIdentity& id = *source.identity;
+        text += "file " + std::to_string(id.device) + " " + std::to_string(id.inode) + " " + std::to_string(id.size) +
+                " " + std::to_string(id.modifiedNs) + "\n";
+    }
+    return text;
+}
+
+void ParseRecoverySource(const std::string& text, const std::string& extension, RecoveryCopy& copy)
+{
+    copy.source.clear();
+    copy.sourceIdentity.reset();
+    // Earlier versions wrote the path alone, as it was typed, or "new": only
+    // an absolute path is taken from them, and never as a file to save to.
+    if (!StartsWith(text, std::string(kSourceHeader) + "\n")) {
+        if (text == "new")
+            copy.source = "new";
+        else if (IsRecordablePath(text))
+            copy.source = text;
+        return;
+    }
+    if (text.empty() || text.back() != '\n')
+        return;
+    const std::vector<std::string> lines = Lines(text);
+    if (lines.size() < 3 || lines.size() > 4 || lines[1] != "kind " + extension)
+        return;
+    if (lines[2] == "new" && lines.size() == 3) {
+        copy.source = "new";
+        return;
+    }
+    if (!StartsWith(lines[2], "path ") || !IsRecordablePath(lines[2].substr(5)))
+        return;
+    std::optional<FileIdentity> identity;
+    if (lines.size() == 4) {
+        if (!StartsWith(lines[3], "file "))
+            return;
+        identity = ParseIdentity(lines[3].substr(5));
+        if (!identity)
+            return;
+    }
+    copy.source = lines[2].substr(5);
+    copy.sourceIdentity = identity;
+}
+
+RestoreOrigin RestoreOriginOf(const RecoveryCopy& copy, TableKind kind)
+{
+    RestoreOrigin origin;
+    if (copy.source.empty() || copy.source == "new" || copy.source[0] != '/')
+        return origin;
+    origin.source = copy.source;
+    if (!copy.sourceIdentity || DetectTableKind(copy.source) != kind)
+        return origin;
+    const std::optional<FileIdentity> now = IdentityOf(copy.source);
+    if (!now || *now != *copy.sourceIdentity)
+        return origin;
+    origin.savePath = copy.source;
+    origin.identity = now;
+    return origin;
 }
 
 RecoveryWriter::RecoveryWriter(std::string extension)
-    : m_extension(std::move(extension)), m_path(NewCopyPath(m_extension)), m_thread([this] { Run(); })
+    : m_extension(std::move(extension)), m_name(NewCopyName(m_extension)), m_thread([this] { Run(); })
 {
 }
 
@@ -190,33 +576,35 @@ RecoveryWriter::~RecoveryWriter()
     m_thread.join();
 }
 
-void RecoveryWriter::Write(std::vector<std::uint8_t> image, std::string source)
+void RecoveryWriter::SetProblemListener(ProblemListener listener)
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_path.empty())
-        return;
+    m_problemListener = std::move(listener);
+}
+
+void RecoveryWriter::Write(std::vector<std::uint8_t> image, RecoverySource source)
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
     // A newer image of the same copy makes the waiting one useless.
-    if (!m_jobs.empty() && m_jobs.back().path == m_path)
+    if (!m_jobs.empty() && m_jobs.back().name == m_name)
         m_jobs.pop_back();
-    m_jobs.push_back(Job{false, m_path, std::move(image), std::move(source)});
+    m_jobs.push_back(Job{false, m_name, std::move(image), std::move(source)});
     m_wake.notify_one();
 }
 
 void RecoveryWriter::Remove()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_path.empty())
-        return;
-    if (!m_jobs.empty() && m_jobs.back().path == m_path)
+    if (!m_jobs.empty() && m_jobs.back().name == m_name)
         m_jobs.pop_back();
-    m_jobs.push_back(Job{true, m_path, {}, {}});
+    m_jobs.push_back(Job{true, m_name, {}, {}});
     m_wake.notify_one();
 }
 
 void RecoveryWriter::StartNewCopy()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_path = NewCopyPath(m_extension);
+    m_name = NewCopyName(m_extension);
 }
 
 void RecoveryWriter::Flush()
@@ -228,7 +616,7 @@ void RecoveryWriter::Flush()
 std::string RecoveryWriter::CurrentPath() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_path;
+    return RecoveryFolderName() + "/" + m_name;
 }
 
 void RecoveryWriter::Run()
@@ -245,24 +633,45 @@ void RecoveryWriter::Run()
         m_jobs.pop_front();
         m_bBusy = true;
         lock.unlock();
-        Do(job);
+        const std::optional<std::string> problem = Do(job);
         lock.lock();
+        // Each problem is told once, and its end once.
+        if (problem && *problem != m_lastProblem) {
+            m_lastProblem = *problem;
+            if (m_problemListener) {
+                const ProblemListener listener = m_problemListener;
+                lock.unlock();
+                listener(*problem);
+                lock.lock();
+            }
+        }
         m_bBusy = false;
         if (m_jobs.empty())
             m_idle.notify_all();
     }
 }
 
-void RecoveryWriter::Do(const Job& job) const
+std::optional<std::string> RecoveryWriter::Do(const Job& job) const
 {
+    const RecoveryFolderHandle folder = RecoveryFolderHandle::Open();
     if (job.bRemove) {
-        RemoveRecoveryCopy(job.path);
-        return;
+        if (folder.IsOpen())
+            RemoveCopyFiles(folder, job.name);
+        return std::nullopt;
     }
-    // The source first: a copy is listed by its image, which then always has it.
-    const std::vector<std::uint8_t> source(job.source.begin(), job.source.end());
-    if (WriteFileSafely((job.path + kSourceSuffix).c_str(), source) && WriteFileSafely(job.path.c_str(), job.image)) {
-        // Copies nobody restores would pile up: each new one prunes the others.
-        PruneRecoveryCopies(m_extension);
+    if (!folder.IsOpen())
+        return folder.Problem();
+    // The source first: a copy is listed by its image, which then always has
+    // it; a source whose image never came is removed by a later pruning.
+    const std::string text = RecoverySourceText(job.source, m_extension);
+    const std::vector<std::uint8_t> source(text.begin(), text.end());
+    FileError error;
+    if (!WriteFileSafely(folder.At(job.name + kSourceSuffix).c_str(), source, &error) ||
+        !WriteFileSafely(folder.At(job.name).c_str(), job.image, &error)) {
+        return "The unsaved changes could not be kept in a recovery copy in " + PrintableText(folder.Path()) + ": " +
+               error.text + ".";
     }
+    // Copies nobody restores would pile up: each new one prunes the others.
+    Prune(folder, m_extension);
+    return std::string();
 }

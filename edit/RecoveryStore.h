@@ -2,25 +2,39 @@
 // Recovery copies of tables with unsaved changes, so that no work is lost
 // when an editor is left, a table is replaced or the program is killed. A copy
 // is the table's exact file image (.ccf or .tsf) in the user's state folder,
-// $XDG_STATE_HOME/vornalix/recovery/ (~/.local/state/... by default, mode
-// 0700), written with the safe save, beside a file of the same name plus
-// ".source" that holds where the table came from: its path, or "new". The
-// time is the image's modification time; the counts are read from its header.
+// $XDG_STATE_HOME/vornalix/recovery/ (~/.local/state/... by default), beside
+// a file of the same name plus ".source" that records where the table came
+// from: the file "Save" wrote to, by its canonical path and its identity, or
+// that it is new. The time is the image's modification time.
+//
+// Everything the folder holds is treated as hostile. The folder is used only
+// when it is the user's own, private (no rights for group or others) and no
+// symbolic link; every file is reached under the folder as it was opened and
+// checked. Only names the program gives its copies are listed or removed. A
+// copy is restored only when it is a whole table image, and a restored table
+// is saved back to its file only when that file is still the one it was.
 
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "FileIdentity.h"
+#include "TableFormat.h"
+
 struct RecoveryCopy
 {
-    std::string path;       // the image
-    std::string source;     // the table's file, or "new"
-    std::int64_t iTime = 0; // seconds since the epoch
+    std::string path;                           // the image, under the folder as named
+    std::string name;                           // its file name
+    std::string source;                         // "new", the absolute path of the table's file, or empty when unknown
+    std::optional<FileIdentity> sourceIdentity; // of that file when the copy was taken
+    bool bDamaged = false;                      // not a whole table image: never restored
+    std::int64_t iTime = 0;                     // seconds since the epoch
     // Channel tables: the air and cable counts; tuner tables: the entries in iFirstCount.
     std::int64_t iFirstCount = 0;
     std::int64_t iSecondCount = 0;
@@ -28,20 +42,90 @@ struct RecoveryCopy
 
 constexpr std::size_t kRecoveryCopiesKept = 20;
 constexpr std::int64_t kRecoveryDays = 30;
+// A temporary file or a ".source" without its image younger than this may
+// belong to a copy being written right now; older ones are left overs of a
+// killed program and are removed.
+constexpr std::int64_t kRecoveryLeftoverSeconds = 10 * 60;
 
-// The folder, made (mode 0700) when missing; empty when it cannot be made.
+// The recovery folder opened for use: made where missing (mode 0700), then
+// held open once it is seen to be a folder of the user's own, private and no
+// symbolic link, so that every file is reached under that folder.
+class RecoveryFolderHandle
+{
+public:
+    static RecoveryFolderHandle Open();
+    RecoveryFolderHandle(RecoveryFolderHandle&& other) noexcept;
+    RecoveryFolderHandle& operator=(RecoveryFolderHandle&& other) noexcept;
+    RecoveryFolderHandle(const RecoveryFolderHandle&) = delete;
+    RecoveryFolderHandle& operator=(const RecoveryFolderHandle&) = delete;
+    ~RecoveryFolderHandle();
+
+    bool IsOpen() const { return m_fd >= 0; }
+    int Fd() const { return m_fd; }
+    // The folder as named; empty when no state folder is known.
+    const std::string& Path() const { return m_path; }
+    // Why it is not open, one sentence naming the folder; empty when it is.
+    const std::string& Problem() const { return m_problem; }
+    // A path that reaches the file of this name in the folder as opened.
+    std::string At(const std::string& name) const;
+
+private:
+    RecoveryFolderHandle() = default;
+    int m_fd = -1;
+    std::string m_path;
+    std::string m_problem;
+};
+
+// The folder's path when it can be used (see RecoveryFolderHandle); empty otherwise.
 std::string RecoveryFolder();
 // The copies with this extension ("ccf", "tsf"), newest first. Copies older
-// than 30 days, or beyond the newest 20, are removed first.
+// than 30 days, or beyond the newest 20, are removed first, and so are the
+// left overs of copies whose writing was killed.
 std::vector<RecoveryCopy> ListRecoveryCopies(const std::string& extension);
 // Only the removing, which every new copy does too, so that copies nobody
-// restores do not pile up; returns the copies kept, with path and time.
+// restores do not pile up; returns the copies kept, with path, name and time.
 std::vector<RecoveryCopy> PruneRecoveryCopies(const std::string& extension);
-// Whether a copy with this extension, other than ownPath and not older than
-// 30 days, exists: only the folder's names and times are read, so that a menu
-// can ask on every opening.
+// Whether a copy with this extension, other than the one named by ownPath
+// and not older than 30 days, exists: only the folder's names and times are
+// read, so that a menu can ask on every opening.
 bool AnyRecoveryCopy(const std::string& extension, const std::string& ownPath);
 void RemoveRecoveryCopy(const std::string& imagePath);
+
+// Whether a name is one the program gives the copies of this extension.
+bool IsRecoveryCopyName(const std::string& name, const std::string& extension);
+
+// Where a table came from, as a copy records it: the file "Save" writes to,
+// by its canonical path and identity, or nothing for a table in no file.
+struct RecoverySource
+{
+    std::string path; // absolute; empty for a new table
+    std::optional<FileIdentity> identity;
+};
+// The ".source" text of a copy of this extension, and the reading of one;
+// what cannot be read strictly, or names another kind, reads as unknown
+// (source empty).
+std::string RecoverySourceText(const RecoverySource& source, const std::string& extension);
+void ParseRecoverySource(const std::string& text, const std::string& extension, RecoveryCopy& copy);
+
+// What a restored table may do with the file its copy names.
+struct RestoreOrigin
+{
+    std::string source;                   // the table's file for showing; empty for none
+    std::string savePath;                 // where "Save" writes; empty when it must ask
+    std::optional<FileIdentity> identity; // of savePath now
+};
+// "Save" goes back to the copy's file only when its path is absolute, names a
+// table of the copy's kind, and the file there is still the one it was when
+// the copy was taken; otherwise it asks, so that a restore never overwrites
+// another file or newer work.
+RestoreOrigin RestoreOriginOf(const RecoveryCopy& copy, TableKind kind);
+
+// A whole table image as a copy must be: marker and magic of its kind, and
+// exactly the records and size its counts call for.
+struct ChannelTableLoadReport;
+struct TunerTableLoadReport;
+bool IsWholeTableImage(const ChannelTableLoadReport& report);
+bool IsWholeTableImage(const TunerTableLoadReport& report);
 
 // One editor's copy. The image is taken by the caller (on the interface
 // thread); the writing happens on a thread of its own, the newest request
@@ -49,12 +133,17 @@ void RemoveRecoveryCopy(const std::string& imagePath);
 class RecoveryWriter
 {
 public:
+    // Told, on the writer's thread, why a copy could not be written; empty
+    // once one was written again.
+    using ProblemListener = std::function<void(const std::string& problem)>;
+
     explicit RecoveryWriter(std::string extension);
     ~RecoveryWriter(); // finishes what was asked
     RecoveryWriter(const RecoveryWriter&) = delete;
     RecoveryWriter& operator=(const RecoveryWriter&) = delete;
 
-    void Write(std::vector<std::uint8_t> image, std::string source);
+    void SetProblemListener(ProblemListener listener);
+    void Write(std::vector<std::uint8_t> image, RecoverySource source);
     // Removes the current copy, once what was asked before is done.
     void Remove();
     // Later writes go to a new copy; the current one stays as it is.
@@ -68,20 +157,23 @@ private:
     struct Job
     {
         bool bRemove = false;
-        std::string path;
+        std::string name;
         std::vector<std::uint8_t> image;
-        std::string source;
+        RecoverySource source;
     };
     void Run();
-    void Do(const Job& job) const;
+    // The problem met, empty when a copy was written; nothing for a removal.
+    std::optional<std::string> Do(const Job& job) const;
 
     std::string m_extension;
-    std::string m_path;
+    std::string m_name;
     mutable std::mutex m_mutex;
     std::condition_variable m_wake;
     std::condition_variable m_idle;
     std::deque<Job> m_jobs;
     bool m_bBusy = false;
     bool m_bStop = false;
+    ProblemListener m_problemListener;
+    std::string m_lastProblem;
     std::thread m_thread;
 };

@@ -171,7 +171,7 @@ std::optional<ViewImage> TunerTableDocument::Undo()
     if (!ApplyStep(step, false))
         return std::nullopt;
     if (step.bReplacesTable)
-        m_savePath.clear();
+        m_saveFile.Clear();
     m_history.MovedBack();
     return step.viewBefore;
 }
@@ -184,7 +184,7 @@ std::optional<ViewImage> TunerTableDocument::Redo()
     if (!ApplyStep(step, true))
         return std::nullopt;
     if (step.bReplacesTable)
-        m_savePath.clear();
+        m_saveFile.Clear();
     m_history.MovedForward();
     return step.viewAfter;
 }
@@ -215,7 +215,7 @@ void TunerTableDocument::Reset()
     m_entryMirror.Forget();
     Changed(Change::Edited);
     m_pTable.reset();
-    m_savePath.clear();
+    m_saveFile.Clear();
     m_iMenuPos = 0;
 }
 
@@ -228,7 +228,7 @@ bool TunerTableDocument::CreateNew()
     m_pTable.reset(new (std::nothrow) TunerSpecTable(true));
     m_savedMark = SavedMark::Saved;
     m_source.clear();
-    m_savePath.clear();
+    m_saveFile.Clear();
     Changed(Change::Replaced);
     return m_pTable != nullptr;
 }
@@ -242,17 +242,15 @@ TunerLoadResult TunerTableDocument::Load(const std::string& path, FileError& err
     if (result != TunerLoadResult::KeptTable) {
         m_savedMark = SavedMark::Saved;
         m_source = result == TunerLoadResult::Read ? path : std::string();
-        m_savePath = m_source;
+        m_saveFile.Tie(m_source);
         Changed(Change::Replaced);
     }
     return result;
 }
 
-bool TunerTableDocument::Restore(const std::string& path, const std::string& source, FileError& error)
+bool TunerTableDocument::Restore(const std::string& path, const RestoreOrigin& origin, FileError& error)
 {
     const StepScope step = BeginStep("Restore Unsaved Table");
-    if (m_pTable)
-        Changed(Change::AboutToReplace);
     std::unique_ptr<TunerSpecTable> pLoaded(new (std::nothrow) TunerSpecTable(false));
     if (!pLoaded) {
         error.Set(ENOMEM);
@@ -262,10 +260,16 @@ bool TunerTableDocument::Restore(const std::string& path, const std::string& sou
     pLoaded->Load(path.c_str(), &error);
     if (error.code != 0)
         return false;
+    if (!IsWholeTableImage(pLoaded->LastLoad())) {
+        error.Set(EINVAL, "not a whole tuner table: the copy is damaged");
+        return false;
+    }
+    if (m_pTable)
+        Changed(Change::AboutToReplace);
     m_pTable = std::move(pLoaded);
     m_savedMark = SavedMark::Unsaved;
-    m_source = source;
-    m_savePath = source;
+    m_source = origin.source;
+    m_saveFile.Tie(origin.savePath, origin.identity);
     Changed(Change::Replaced);
     return true;
 }
@@ -296,7 +300,7 @@ bool TunerTableDocument::Save(const std::string& path, FileError& error)
     if (!m_pTable->Save(path.c_str(), &error) && error.code != 0)
         return false;
     m_history.MarkSaved();
-    m_savePath = path;
+    m_saveFile.Tie(path);
     Changed(Change::Edited);
     return true;
 }

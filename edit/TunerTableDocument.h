@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "FileIO.h"
+#include "FileIdentity.h"
+#include "RecoveryStore.h"
 #include "TunerSpecTable.h"
 #include "UndoHistory.h"
 
@@ -140,13 +142,18 @@ public:
     bool DeleteTuner();
     // A recovery copy taken back: read as a load, but the table is unsaved and
     // comes from the source the copy names.
-    bool Restore(const std::string& path, const std::string& source, FileError& error);
+    // A copy that is not a whole table image is refused. "Save" writes to the
+    // origin's save path, or asks when it has none.
+    bool Restore(const std::string& path, const RestoreOrigin& origin, FileError& error);
     // The file the table was loaded from; empty for a new table.
     const std::string& Source() const { return m_source; }
     // The file "Save" writes to: the one the table was loaded from or last
     // saved to; empty when "Save" must ask. Undoing or redoing a step that
     // put another table in place empties it.
-    const std::string& SavePath() const { return m_savePath; }
+    const std::string& SavePath() const { return m_saveFile.Path(); }
+    // That file with its canonical path and identity as it was when the table
+    // was last read from or written to it, for the recovery copy to record.
+    const TiedFile& SaveFile() const { return m_saveFile; }
 
     // ---- Import (edit/TunerTableDocumentTransfer.cpp; the files and their
     // formats are edit/TableTransfer.h) ----
@@ -219,7 +226,7 @@ private:
     std::uint64_t m_changeCount = 0;
     std::function<void(Change)> m_changeListener;
     std::string m_source;
-    std::string m_savePath;
+    TiedFile m_saveFile;
 };
 
 // Exactly four hexadecimal digits, the first the most significant.

@@ -14,7 +14,7 @@ bool TunerTableDocument::Import(std::unique_ptr<TunerSpecTable> pTable)
     m_pTable = std::move(pTable);
     m_source.clear();
     // No table file holds it: "Save" asks for one.
-    m_savePath.clear();
+    m_saveFile.Clear();
     Changed(Change::Replaced);
     return true;
 }

@@ -11,7 +11,8 @@
 
 void CFrequencyTableDlg::InitRecovery()
 {
-    m_pRecovery = std::make_unique<DocumentRecovery<ChannelTableDocument>>(this, m_document, "ccf");
+    m_pRecovery = std::make_unique<DocumentRecovery<ChannelTableDocument>>(
+        this, m_document, "ccf", [this](const QString& problem) { Services().ShowNote(this, problem); });
 }
 
 void CFrequencyTableDlg::KeepRecoveryCopy()
@@ -27,17 +28,5 @@ void CFrequencyTableDlg::AppendRestoreItem(std::vector<MenuItem>& items) const
 
 void CFrequencyTableDlg::OnRestoreUnsavedTable()
 {
-    const std::vector<RecoveryCopy> copies = m_pRecovery->RestorableCopies();
-    const RecoveryCopy* pCopy = ChooseRecoveryCopy(Services(), this, copies, true);
-    if (!pCopy)
-        return;
-    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
-    FileError error;
-    if (!m_document.Restore(pCopy->path, pCopy->source == "new" ? std::string() : pCopy->source, error)) {
-        ShowFileError(Services(), this, FileAction::Load, QFile::decodeName(pCopy->path.c_str()), error);
-        return;
-    }
-    ShowLoadedTable();
-    // The table is back in the editor, unsaved: its copy is this editor's now.
-    RemoveRecoveryCopy(pCopy->path);
+    m_pRecovery->RestoreChosenCopy(Services(), this, [this] { ShowLoadedTable(); });
 }

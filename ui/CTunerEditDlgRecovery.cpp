@@ -11,7 +11,8 @@
 
 void CTunerEditDlg::InitRecovery()
 {
-    m_pRecovery = std::make_unique<DocumentRecovery<TunerTableDocument>>(this, m_document, "tsf");
+    m_pRecovery = std::make_unique<DocumentRecovery<TunerTableDocument>>(
+        this, m_document, "tsf", [this](const QString& problem) { Services().ShowNote(this, problem); });
 }
 
 void CTunerEditDlg::KeepRecoveryCopy()
@@ -27,18 +28,8 @@ void CTunerEditDlg::AppendRestoreItem(std::vector<MenuItem>& items) const
 
 void CTunerEditDlg::OnRestoreUnsavedTable()
 {
-    const std::vector<RecoveryCopy> copies = m_pRecovery->RestorableCopies();
-    const RecoveryCopy* pCopy = ChooseRecoveryCopy(Services(), this, copies, false);
-    if (!pCopy)
-        return;
-    const TunerTableDocument::StepScope step = m_document.BeginStep({});
-    FileError error;
-    if (!m_document.Restore(pCopy->path, pCopy->source == "new" ? std::string() : pCopy->source, error)) {
-        ShowFileError(Services(), this, FileAction::Load, QFile::decodeName(pCopy->path.c_str()), error);
-        return;
-    }
-    RefreshTableList();
-    EnableInputControls();
-    // The table is back in the editor, unsaved: its copy is this editor's now.
-    RemoveRecoveryCopy(pCopy->path);
+    m_pRecovery->RestoreChosenCopy(Services(), this, [this] {
+        RefreshTableList();
+        EnableInputControls();
+    });
 }

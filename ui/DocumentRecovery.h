@@ -4,15 +4,19 @@
 // when the editor is left or the table replaced, and removed once the table is
 // saved or back at its saved state. Both editors keep theirs through this.
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include <QFile>
 #include <QObject>
 #include <QTimer>
 
 #include "EditHistoryUi.h"
+#include "FileMessages.h"
 #include "RecoveryStore.h"
+#include "UserServices.h"
 
 template <class Document> class DocumentRecovery
 {
@@ -20,13 +24,27 @@ public:
     static constexpr int kDelayMs = 1000;
 
     // extension: "ccf" or "tsf"; the timer belongs to the owner's widget.
-    DocumentRecovery(QObject* pOwner, Document& document, const char* extension)
+    // onProblem is told, on the interface thread, why a copy could not be
+    // written, once for each new reason, so that the person knows the work
+    // is not safe yet; nothing waits for an answer.
+    DocumentRecovery(QObject* pOwner, Document& document, const char* extension,
+                     std::function<void(const QString& problem)> onProblem)
         : m_document(document), m_extension(extension), m_writer(extension), m_pTimer(new QTimer(pOwner))
     {
         m_pTimer->setSingleShot(true);
         m_pTimer->setInterval(kDelayMs);
         QObject::connect(m_pTimer, &QTimer::timeout, pOwner, [this] { Write(); });
         m_document.SetChangeListener([this](typename Document::Change change) { OnChanged(change); });
+        // The writer's thread hands the problem to the interface thread; a
+        // problem told after the editor is gone is dropped with its timer.
+        QTimer* pContext = m_pTimer;
+        m_writer.SetProblemListener([pContext, onProblem = std::move(onProblem)](const std::string& problem) {
+            if (problem.empty() || !onProblem)
+                return;
+            const QString text = QString::fromStdString(problem);
+            QMetaObject::invokeMethod(
+                pContext, [onProblem, text] { onProblem(text); }, Qt::QueuedConnection);
+        });
     }
     DocumentRecovery(const DocumentRecovery&) = delete;
     DocumentRecovery& operator=(const DocumentRecovery&) = delete;
@@ -47,6 +65,31 @@ public:
     }
     // Whether there is any, without reading the copies.
     bool AnyRestorableCopy() const { return AnyRecoveryCopy(m_extension, m_writer.CurrentPath()); }
+
+    // "Restore Unsaved Table...": the person chooses a copy, which comes back
+    // into the document as one step; onRestored shows it inside that step.
+    // A damaged copy, or one that cannot be read, is refused with its reason.
+    void RestoreChosenCopy(UserServices& services, QWidget* pOwner, const std::function<void()>& onRestored)
+    {
+        const std::vector<RecoveryCopy> copies = RestorableCopies();
+        const RecoveryCopy* pCopy = ChooseRecoveryCopy(services, pOwner, copies, m_extension == "ccf");
+        if (!pCopy)
+            return;
+        const typename Document::StepScope step = m_document.BeginStep({});
+        // The copy is read under the folder as it is checked now.
+        const RecoveryFolderHandle folder = RecoveryFolderHandle::Open();
+        const TableKind kind = m_extension == "ccf" ? TableKind::Channel : TableKind::Tuner;
+        FileError error;
+        if (!folder.IsOpen())
+            error.Set(EACCES, folder.Problem());
+        if (!folder.IsOpen() || !m_document.Restore(folder.At(pCopy->name), RestoreOriginOf(*pCopy, kind), error)) {
+            ShowFileError(services, pOwner, FileAction::Load, QFile::decodeName(pCopy->path.c_str()), error);
+            return;
+        }
+        onRestored();
+        // The table is back in the editor, unsaved: its copy is this editor's now.
+        RemoveRecoveryCopy(pCopy->path);
+    }
 
 private:
     void OnChanged(typename Document::Change change)
@@ -70,9 +113,12 @@ private:
     void Write()
     {
         // The image is taken here, the writing is done by the writer's thread.
-        if (m_document.Modified())
-            m_writer.Write(m_document.Table()->FileImage(), m_document.Source().empty() ? "new" : m_document.Source());
-        else
+        // The copy records the file "Save" writes to, as the table last
+        // read or wrote it, so that a restore goes back only to that file.
+        if (m_document.Modified()) {
+            const TiedFile& file = m_document.SaveFile();
+            m_writer.Write(m_document.Table()->FileImage(), RecoverySource{file.Canonical(), file.Identity()});
+        } else
             m_writer.Remove();
     }
 

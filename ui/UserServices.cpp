@@ -67,6 +67,15 @@ void QtUserServices::ShowMessage(QWidget* pOwner, const QString& text, MessageIc
     box.exec();
 }
 
+void QtUserServices::ShowNote(QWidget* pOwner, const QString& text)
+{
+    auto* pBox =
+        new QMessageBox(QMessageBox::Warning, QString::fromLatin1(kProductName), text, QMessageBox::Ok, pOwner);
+    pBox->setAttribute(Qt::WA_DeleteOnClose);
+    pBox->setWindowModality(Qt::NonModal);
+    pBox->show();
+}
+
 int QtUserServices::TrackPopupMenu(QWidget* pOwner, const std::vector<MenuItem>& items, const QPoint& globalPos)
 {
     QMenu menu(pOwner);

@@ -56,6 +56,9 @@ public:
     // The chosen full path, or nothing when the person cancels.
     virtual std::optional<QString> ChooseFile(const FileDialogRequest& request) = 0;
     virtual void ShowMessage(QWidget* pOwner, const QString& text, MessageIcon icon) = 0;
+    // Tells the person something without a question and without waiting: the
+    // note stays beside its owner until closed, and the owner goes on working.
+    virtual void ShowNote(QWidget* pOwner, const QString& text) = 0;
     // Shows the menu with its top left corner at globalPos; the chosen command, 0 for none.
     virtual int TrackPopupMenu(QWidget* pOwner, const std::vector<MenuItem>& items, const QPoint& globalPos) = 0;
     virtual int RunModal(CDialog& dialog) = 0;
@@ -76,6 +79,7 @@ class QtUserServices : public UserServices
 public:
     std::optional<QString> ChooseFile(const FileDialogRequest& request) override;
     void ShowMessage(QWidget* pOwner, const QString& text, MessageIcon icon) override;
+    void ShowNote(QWidget* pOwner, const QString& text) override;
     int TrackPopupMenu(QWidget* pOwner, const std::vector<MenuItem>& items, const QPoint& globalPos) override;
     int RunModal(CDialog& dialog) override;
     std::optional<std::vector<QString>> AskValues(QWidget* pOwner, const ValuesRequest& request) override;

@@ -465,7 +465,7 @@ TEST(ChannelDocumentHistory, ModifiedFollowsLoadSaveCreateNewAndUndoToTheSavedSt
     EXPECT_FALSE(doc.Modified());
     ASSERT_TRUE(doc.CreateNew());
     EXPECT_FALSE(doc.Modified());
-    ASSERT_TRUE(doc.Restore(dir.File("a.ccf"), "new", error));
+    ASSERT_TRUE(doc.Restore(dir.File("a.ccf"), RestoreOrigin(), error));
     EXPECT_TRUE(doc.Modified());
     EXPECT_EQ(doc.UndoName(), "Restore Unsaved Table");
     EXPECT_EQ(doc.Origin(), TableOriginLoaded);
@@ -664,7 +664,7 @@ TEST(TunerDocumentHistory, ModifiedFollowsLoadSaveCreateNewAndUndo)
     doc.AddInfo(Input(1, 1));
     EXPECT_EQ(doc.UndoCount(), steps + 1);
 
-    ASSERT_TRUE(doc.Restore(dir.File("a.tsf"), "new", error));
+    ASSERT_TRUE(doc.Restore(dir.File("a.tsf"), RestoreOrigin(), error));
     EXPECT_TRUE(doc.Modified());
     EXPECT_EQ(doc.UndoName(), "Restore Unsaved Table");
     ASSERT_EQ(doc.Load(dir.File("a.tsf"), error), TunerLoadResult::Read);

@@ -20,6 +20,11 @@ void FakeUserServices::ShowMessage(QWidget*, const QString& text, MessageIcon)
     messages.push_back(text);
 }
 
+void FakeUserServices::ShowNote(QWidget*, const QString& text)
+{
+    notes.push_back(text);
+}
+
 int FakeUserServices::TrackPopupMenu(QWidget*, const std::vector<MenuItem>& items, const QPoint&)
 {
     menus.push_back(items);

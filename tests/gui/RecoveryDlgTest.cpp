@@ -9,17 +9,22 @@
 #include <string>
 #include <vector>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QProcess>
 #include <QProcessEnvironment>
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "CFrequencyTableDlg.h"
 #include "CTunerEditDlg.h"
 #include "ChannelTable.h"
+#include "ChannelTableDocument.h"
+#include "DocumentRecovery.h"
 #include "FakeUserServices.h"
 #include "GuiTestSupport.h"
 #include "RecoveryStore.h"
@@ -60,12 +65,18 @@ void SetAge(const std::string& path, std::time_t seconds)
     ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
 }
 
-// Copies copy-0.ccf ... of one channel table in the folder, copy i ageOf(i) seconds old.
+// The path of planted copy i, named as the program names its copies.
+std::string CopyPath(const std::string& folder, int i, const char* extension = "ccf")
+{
+    return folder + "/" + std::to_string(1700000000 + i) + "-1-0." + extension;
+}
+
+// Copies of one channel table in the folder, copy i ageOf(i) seconds old.
 template <class Age> void PlantCopies(const std::string& folder, int count, Age ageOf)
 {
     const Bytes image = ChannelTableImage(1, {55.25}, {}, 1, 0);
     for (int i = 0; i < count; ++i) {
-        const std::string path = folder + "/copy-" + std::to_string(i) + ".ccf";
+        const std::string path = CopyPath(folder, i);
         WriteAll(path, image);
         ASSERT_NO_FATAL_FAILURE(SetAge(path, ageOf(i)));
     }
@@ -191,11 +202,11 @@ TEST(ChannelRecovery, OldAndSurplusCopiesArePruned)
     ASSERT_NO_FATAL_FAILURE(PlantCopies(folder, 24, [](int i) { return i == 0 ? 31 * 24 * 3600 : 60 * i; }));
     const std::vector<RecoveryCopy> copies = ListRecoveryCopies("ccf");
     ASSERT_EQ(copies.size(), 20u);
-    EXPECT_EQ(copies.front().path, folder + "/copy-1.ccf");
-    EXPECT_EQ(copies.back().path, folder + "/copy-20.ccf");
-    EXPECT_FALSE(FileExists(folder + "/copy-0.ccf"));
-    EXPECT_FALSE(FileExists(folder + "/copy-21.ccf"));
-    EXPECT_TRUE(FileExists(folder + "/copy-20.ccf"));
+    EXPECT_EQ(copies.front().path, CopyPath(folder, 1));
+    EXPECT_EQ(copies.back().path, CopyPath(folder, 20));
+    EXPECT_FALSE(FileExists(CopyPath(folder, 0)));
+    EXPECT_FALSE(FileExists(CopyPath(folder, 21)));
+    EXPECT_TRUE(FileExists(CopyPath(folder, 20)));
 }
 
 // Copies nobody restores do not pile up: writing a new one prunes the others
@@ -209,9 +220,9 @@ TEST(ChannelRecovery, EachNewCopyPrunesTheSurplus)
     CFrequencyTableDlg dlg(services);
     dlg.Create();
     EditATable(dlg);
-    ASSERT_TRUE(WaitFor([&] { return !FileExists(folder + "/copy-19.ccf"); }));
-    EXPECT_TRUE(FileExists(folder + "/copy-18.ccf"));
-    EXPECT_FALSE(FileExists(folder + "/copy-23.ccf"));
+    ASSERT_TRUE(WaitFor([&] { return !FileExists(CopyPath(folder, 19)); }));
+    EXPECT_TRUE(FileExists(CopyPath(folder, 18)));
+    EXPECT_FALSE(FileExists(CopyPath(folder, 23)));
     const std::vector<RecoveryCopy> copies = ListRecoveryCopies("ccf");
     ASSERT_EQ(copies.size(), 20u);
     EXPECT_EQ(ReadAll(copies.front().path), dlg.Table()->FileImage());
@@ -224,12 +235,14 @@ TEST(ChannelRecovery, TheMenuOffersRestoringOnlyForAnotherKeptCopy)
 {
     const std::string folder = RecoveryFolder();
     ASSERT_FALSE(folder.empty());
-    const std::string own = folder + "/own.ccf";
+    const std::string own = CopyPath(folder, 0);
     WriteAll(own, ChannelTableImage(1, {55.25}, {}, 1, 0));
-    WriteAll(folder + "/tuner.tsf", Bytes(16, 0));
+    WriteAll(CopyPath(folder, 1, "tsf"), Bytes(16, 0));
+    // Names the program never gives its copies are not copies.
+    WriteAll(folder + "/notes.ccf", ChannelTableImage(1, {55.25}, {}, 1, 0));
     EXPECT_FALSE(AnyRecoveryCopy("ccf", own));
 
-    const std::string old = folder + "/old.ccf";
+    const std::string old = CopyPath(folder, 2);
     WriteAll(old, ChannelTableImage(1, {55.25}, {}, 1, 0));
     ASSERT_NO_FATAL_FAILURE(SetAge(old, 31 * 24 * 3600));
     EXPECT_FALSE(AnyRecoveryCopy("ccf", own));
@@ -237,7 +250,7 @@ TEST(ChannelRecovery, TheMenuOffersRestoringOnlyForAnotherKeptCopy)
     EXPECT_TRUE(FileExists(old));
 
     EXPECT_TRUE(AnyRecoveryCopy("tsf", own));
-    WriteAll(folder + "/other.ccf", ChannelTableImage(1, {62.25}, {}, 1, 0));
+    WriteAll(CopyPath(folder, 3), ChannelTableImage(1, {62.25}, {}, 1, 0));
     EXPECT_TRUE(AnyRecoveryCopy("ccf", own));
 }
 
@@ -344,4 +357,241 @@ TEST(TunerRecovery, ExitThenRestoreInANewEditorSavesWhatThePersonHad)
     Click(dlg, IDC_BUTTON_SAVE_FILE);
     EXPECT_EQ(ReadAll(path), had);
     EXPECT_TRUE(WaitFor([] { return ListRecoveryCopies("tsf").empty(); }));
+}
+
+namespace {
+
+// Runs in another working folder for the life of the object.
+class ScopedWorkingFolder
+{
+public:
+    explicit ScopedWorkingFolder(const std::string& folder) : m_old(QDir::currentPath())
+    {
+        EXPECT_TRUE(QDir::setCurrent(QString::fromStdString(folder)));
+    }
+    ~ScopedWorkingFolder() { QDir::setCurrent(m_old); }
+    ScopedWorkingFolder(const ScopedWorkingFolder&) = delete;
+    ScopedWorkingFolder& operator=(const ScopedWorkingFolder&) = delete;
+
+private:
+    QString m_old;
+};
+
+// Opens the restore menu of a new channel editor and takes the copy at index.
+void RestoreCopy(CFrequencyTableDlg& dlg, FakeUserServices& services, int index)
+{
+    services.menuAnswers.push_back(IDM_RESTORE_UNSAVED);
+    services.menuAnswers.push_back(IDM_RESTORE_COPY_FIRST + index);
+    ClickRow(dlg.GetListView(IDC_LIST_CHANNELS), 0, Qt::RightButton);
+}
+
+// Ctrl+S, as a person presses it in the active editor.
+void PressSave(CFrequencyTableDlg& dlg)
+{
+    dlg.show();
+    QApplication::setActiveWindow(&dlg);
+    dlg.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dlg));
+    ListView* pList = dlg.GetListView(IDC_LIST_CHANNELS);
+    pList->setFocus();
+    QTest::keyClick(pList, Qt::Key_S, Qt::ControlModifier);
+}
+
+// Loads "us.ccf" by the name typed in the working folder, adds a channel and
+// leaves the editor, which keeps the copy; returns the table it had.
+Bytes EditUsAndLeave(FakeUserServices& services)
+{
+    CFrequencyTableDlg dlg(services);
+    dlg.Create();
+    services.fileAnswers.push_back(QStringLiteral("us.ccf"));
+    Click(dlg, IDC_BUTTON_LOAD_FROM_FILE);
+    EXPECT_TRUE(dlg.Table());
+    TypeInto(dlg, IDC_EDIT_FREQUENCY, "471.25");
+    Click(dlg, IDC_BUTTON_ADD);
+    const Bytes had = dlg.Table() ? dlg.Table()->FileImage() : Bytes();
+    Click(dlg, IDCANCEL);
+    return had;
+}
+
+} // namespace
+
+// A table loaded by a relative name in one folder, restored in another that
+// holds a different file of the same name: Save goes back to the first file,
+// never to the one the name now reaches.
+TEST(ChannelRecovery, ARestoredTableSavesBackToItsOwnFileFromAnyFolder)
+{
+    TempDir dir;
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir.File("a"))));
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(dir.File("b"))));
+    const Bytes first = ChannelTableImage(1, {55.25}, {}, 1, 0);
+    const Bytes other = ChannelTableImage(2, {62.25, 175.25}, {}, 1, 0);
+    WriteAll(dir.File("a/us.ccf"), first);
+    WriteAll(dir.File("b/us.ccf"), other);
+    FakeUserServices services;
+    Bytes had;
+    {
+        const ScopedWorkingFolder inA(dir.File("a"));
+        had = EditUsAndLeave(services);
+    }
+    ASSERT_FALSE(had.empty());
+
+    const ScopedWorkingFolder inB(dir.File("b"));
+    CFrequencyTableDlg dlg(services);
+    dlg.Create();
+    RestoreCopy(dlg, services, 0);
+    ASSERT_TRUE(dlg.Table());
+    // The menu named the file the table came from.
+    EXPECT_TRUE(services.menus.back()[0].text.contains(QStringLiteral(" - us.ccf - 2 antenna, 0 cable channels")))
+        << services.menus.back()[0].text.toStdString();
+    const std::size_t asked = services.fileRequests.size();
+    PressSave(dlg);
+    EXPECT_EQ(services.fileRequests.size(), asked);
+    EXPECT_FALSE(dlg.Document().Modified());
+    EXPECT_EQ(ReadAll(dir.File("a/us.ccf")), had);
+    EXPECT_EQ(ReadAll(dir.File("b/us.ccf")), other);
+}
+
+// The file changed on disk after the copy was taken: the restore never
+// silently overwrites that newer work; Save asks instead.
+TEST(ChannelRecovery, ARestoredTableWhoseFileChangedSinceAsksWhereToSave)
+{
+    TempDir dir;
+    WriteAll(dir.File("us.ccf"), ChannelTableImage(1, {55.25}, {}, 1, 0));
+    FakeUserServices services;
+    {
+        const ScopedWorkingFolder here(dir.Path());
+        ASSERT_FALSE(EditUsAndLeave(services).empty());
+    }
+    const Bytes newer = ChannelTableImage(3, {48.25, 55.25, 62.25}, {}, 1, 0);
+    WriteAll(dir.File("us.ccf"), newer);
+
+    CFrequencyTableDlg dlg(services);
+    dlg.Create();
+    RestoreCopy(dlg, services, 0);
+    ASSERT_TRUE(dlg.Table());
+    EXPECT_EQ(dlg.Document().SavePath(), "");
+    const std::size_t asked = services.fileRequests.size();
+    PressSave(dlg); // asks, and is cancelled
+    EXPECT_EQ(services.fileRequests.size(), asked + 1);
+    EXPECT_TRUE(dlg.Document().Modified());
+    EXPECT_EQ(ReadAll(dir.File("us.ccf")), newer);
+}
+
+// A ".source" that names a tuner table, even with that file's identity,
+// never makes a channel table's Save write over it.
+TEST(ChannelRecovery, ACopyThatNamesATunerTableNeverSavesOverIt)
+{
+    TempDir dir;
+    const std::string tuner = dir.File("tuner.tsf");
+    const Bytes tunerImage{0x00, 0xCB, 0, 0, 'T', 'N', 'S', 'P', 0, 0, 0, 0};
+    WriteAll(tuner, tunerImage);
+    const std::string folder = RecoveryFolder();
+    ASSERT_FALSE(folder.empty());
+    WriteAll(CopyPath(folder, 0), ChannelTableImage(1, {55.25}, {}, 1, 0));
+    const std::string source = RecoverySourceText(RecoverySource{tuner, IdentityOf(tuner)}, "ccf");
+    WriteAll(CopyPath(folder, 0) + ".source", Bytes(source.begin(), source.end()));
+
+    FakeUserServices services;
+    CFrequencyTableDlg dlg(services);
+    dlg.Create();
+    RestoreCopy(dlg, services, 0);
+    ASSERT_TRUE(dlg.Table());
+    const std::size_t asked = services.fileRequests.size();
+    PressSave(dlg);
+    EXPECT_EQ(services.fileRequests.size(), asked + 1);
+    EXPECT_EQ(ReadAll(tuner), tunerImage);
+}
+
+// What a copy's files hold is shown short and printable, and a copy that is
+// no whole table is listed as damaged and cannot be restored.
+TEST(ChannelRecovery, HostileCopiesAreShownSafelyAndDamagedOnesNeverRestored)
+{
+    const std::string folder = RecoveryFolder();
+    ASSERT_FALSE(folder.empty());
+    const Bytes table = ChannelTableImage(1, {55.25}, {}, 1, 0);
+    const std::string longName = "/tmp/" + std::string(200, 'n') + ".ccf";
+    const std::string sources[] = {
+        std::string("\x01\x02\xff\x1b[2J\x07", 8),                         // binary
+        "/" + std::string(5000, 'x'),                                      // longer than any path
+        RecoverySourceText(RecoverySource{longName, std::nullopt}, "ccf"), // long but sound
+        "new\n",                                                           // a name with a line end
+        RecoverySourceText(RecoverySource{"/tmp/bell\x07.ccf", std::nullopt}, "ccf"),
+    };
+    for (int i = 0; i < 5; ++i) {
+        WriteAll(CopyPath(folder, i), table);
+        WriteAll(CopyPath(folder, i) + ".source", Bytes(sources[i].begin(), sources[i].end()));
+        ASSERT_NO_FATAL_FAILURE(SetAge(CopyPath(folder, i), 100 - i));
+    }
+    Bytes garbage(5000);
+    for (std::size_t i = 0; i < garbage.size(); ++i)
+        garbage[i] = static_cast<std::uint8_t>(i * 37 + 11);
+    WriteAll(CopyPath(folder, 5), garbage);
+    ASSERT_NO_FATAL_FAILURE(SetAge(CopyPath(folder, 5), 200));
+
+    FakeUserServices services;
+    CFrequencyTableDlg dlg(services);
+    dlg.Create();
+    // Newest first: the five tables, then the garbage, which is the oldest.
+    RestoreCopy(dlg, services, 5);
+    EXPECT_FALSE(dlg.Table());
+    EXPECT_TRUE(services.messages.empty());
+    const std::vector<MenuItem>& items = services.menus.back();
+    ASSERT_EQ(items.size(), 6u);
+    for (const MenuItem& item : items) {
+        EXPECT_LT(item.text.size(), 110) << item.text.toStdString();
+        for (const QChar c : item.text)
+            EXPECT_TRUE(c.unicode() >= 0x20 && c.unicode() != 0x7f) << item.text.toStdString();
+    }
+    EXPECT_TRUE(items[0].text.endsWith(QStringLiteral(" - unknown file - 1 antenna, 0 cable channels")))
+        << items[0].text.toStdString();
+    EXPECT_TRUE(items[1].text.contains(QStringLiteral(" - unknown file - "))) << items[1].text.toStdString();
+    EXPECT_TRUE(items[2].text.contains(QChar(0x2026))) << items[2].text.toStdString();
+    EXPECT_TRUE(items[3].text.contains(QStringLiteral(" - unknown file - "))) << items[3].text.toStdString();
+    EXPECT_TRUE(items[4].text.contains(QStringLiteral(" - unknown file - "))) << items[4].text.toStdString();
+    EXPECT_TRUE(items[5].text.endsWith(QStringLiteral(" - damaged copy"))) << items[5].text.toStdString();
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(items[static_cast<std::size_t>(i)].bEnabled);
+    EXPECT_FALSE(items[5].bEnabled);
+
+    // A restored copy of an unknown file asks where to save, and names no
+    // file of its own: never one called "new\n".
+    RestoreCopy(dlg, services, 3);
+    ASSERT_TRUE(dlg.Table());
+    EXPECT_EQ(dlg.Document().SavePath(), "");
+    EXPECT_EQ(dlg.Document().Source(), "");
+}
+
+// With a recovery folder that cannot be used, the editor says so once,
+// without a question, names the folder, and goes on; leaving asks nothing.
+TEST(ChannelRecovery, AnEditorSaysOnceWhenItsCopiesCannotBeKept)
+{
+    TempDir dir;
+    const std::string state = StateFolder();
+    ASSERT_TRUE(QDir().mkpath(QString::fromStdString(state + "/vornalix")));
+    ASSERT_EQ(symlink(dir.Path().c_str(), (state + "/vornalix/recovery").c_str()), 0);
+    WriteAll(dir.File("mine.ccf"), ChannelTableImage(1, {55.25}, {}, 1, 0));
+    ASSERT_EQ(chmod(dir.Path().c_str(), 0755), 0);
+
+    FakeUserServices services;
+    {
+        CFrequencyTableDlg dlg(services);
+        dlg.Create();
+        EditATable(dlg);
+        ASSERT_TRUE(WaitFor([&] { return !services.notes.empty(); }));
+        EXPECT_TRUE(services.notes[0].contains(QString::fromStdString(state + "/vornalix/recovery")))
+            << services.notes[0].toStdString();
+        TypeInto(dlg, IDC_EDIT_FREQUENCY, "400");
+        Click(dlg, IDC_BUTTON_ADD);
+        QTest::qWait(DocumentRecovery<ChannelTableDocument>::kDelayMs + 300);
+        EXPECT_EQ(services.notes.size(), 1u);
+        EXPECT_TRUE(services.messages.empty());
+        Click(dlg, IDCANCEL);
+        EXPECT_TRUE(services.messages.empty());
+    }
+    struct stat info
+    {
+    };
+    ASSERT_EQ(stat(dir.Path().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0755u);
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"mine.ccf"});
 }

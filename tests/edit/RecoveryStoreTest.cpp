@@ -1,0 +1,434 @@
+// The recovery folder and its copies as hostile input: a folder that is a
+// link or not the user's own is never used, only the program's own names are
+// listed or removed, a ".source" is read strictly, a damaged copy is never
+// restored as data, and a copy that cannot be written is told.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "ChannelTableDocument.h"
+#include "FileIO.h"
+#include "RecoveryStore.h"
+#include "TestFiles.h"
+#include "TunerSpecTable.h"
+
+namespace {
+
+// A state folder of the test's own, as XDG_STATE_HOME.
+class RecoveryStoreTest : public ::testing::Test
+{
+protected:
+    TempDir m_dir;
+    ScopedEnv m_state{"XDG_STATE_HOME", m_dir.File("state").c_str()};
+
+    std::string Recovery() const { return m_dir.File("state/vornalix/recovery"); }
+    void MakeRecoveryFolder() const
+    {
+        ASSERT_EQ(mkdir(m_dir.File("state").c_str(), 0700), 0);
+        ASSERT_EQ(mkdir(m_dir.File("state/vornalix").c_str(), 0700), 0);
+    }
+};
+
+mode_t ModeOf(const std::string& path)
+{
+    struct stat info
+    {
+    };
+    return lstat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+void SetAge(const std::string& path, std::time_t seconds)
+{
+    const std::time_t when = std::time(nullptr) - seconds;
+    const timespec times[2] = {{when, 0}, {when, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0);
+}
+
+const Bytes& SmallTable()
+{
+    static const Bytes image = ChannelTableImage(1, {55.25, 62.25}, {175.25}, 1, 1);
+    return image;
+}
+
+// Writes a copy and waits until the writer is done with it.
+void WriteOnce(RecoveryWriter& writer, const Bytes& image)
+{
+    writer.Write(image, RecoverySource{});
+    writer.Flush();
+}
+
+// The names in a folder, "." and ".." left out.
+std::vector<std::string> EntriesOf(const std::string& folder)
+{
+    std::vector<std::string> names;
+    if (DIR* pDir = opendir(folder.c_str())) {
+        while (const dirent* pEntry = readdir(pDir)) {
+            const std::string name = pEntry->d_name;
+            if (name != "." && name != "..")
+                names.push_back(name);
+        }
+        closedir(pDir);
+    }
+    return names;
+}
+
+} // namespace
+
+TEST_F(RecoveryStoreTest, AFolderMadeByTheProgramIsPrivate)
+{
+    const RecoveryFolderHandle folder = RecoveryFolderHandle::Open();
+    ASSERT_TRUE(folder.IsOpen()) << folder.Problem();
+    EXPECT_EQ(folder.Path(), Recovery());
+    EXPECT_EQ(ModeOf(Recovery()), 0700u);
+    EXPECT_EQ(ModeOf(m_dir.File("state/vornalix")), 0700u);
+    EXPECT_EQ(RecoveryFolder(), Recovery());
+}
+
+// A recovery folder that is a link to the person's own tables: nothing is
+// made private, listed, pruned or written there.
+TEST_F(RecoveryStoreTest, AFolderThatIsALinkIsNeverUsed)
+{
+    ASSERT_NO_FATAL_FAILURE(MakeRecoveryFolder());
+    const std::string tables = m_dir.File("tables");
+    ASSERT_EQ(mkdir(tables.c_str(), 0755), 0);
+    std::vector<std::string> names;
+    for (int i = 0; i < 24; ++i) {
+        // Even names the program would give its own copies are not touched there.
+        names.push_back(std::to_string(1000 + i) + "-1-0.ccf");
+        WriteAll(tables + "/" + names.back(), SmallTable());
+        ASSERT_NO_FATAL_FAILURE(SetAge(tables + "/" + names.back(), i == 0 ? 40 * 24 * 3600 : 60 * i));
+    }
+    WriteAll(tables + "/us.ccf", SmallTable());
+    ASSERT_EQ(symlink(tables.c_str(), Recovery().c_str()), 0);
+
+    const RecoveryFolderHandle folder = RecoveryFolderHandle::Open();
+    EXPECT_FALSE(folder.IsOpen());
+    EXPECT_NE(folder.Problem().find(Recovery()), std::string::npos) << folder.Problem();
+    EXPECT_NE(folder.Problem().find("symbolic link"), std::string::npos) << folder.Problem();
+    EXPECT_EQ(RecoveryFolder(), "");
+    EXPECT_TRUE(ListRecoveryCopies("ccf").empty());
+    EXPECT_FALSE(AnyRecoveryCopy("ccf", ""));
+
+    std::vector<std::string> told;
+    {
+        RecoveryWriter writer("ccf");
+        writer.SetProblemListener([&told](const std::string& problem) { told.push_back(problem); });
+        WriteOnce(writer, SmallTable());
+        WriteOnce(writer, SmallTable());
+    }
+    // Said once, naming the folder.
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find(Recovery()), std::string::npos);
+    EXPECT_EQ(ModeOf(tables), 0755u);
+    for (const std::string& name : names)
+        EXPECT_TRUE(FileExists(tables + "/" + name)) << name;
+    EXPECT_EQ(m_dir.Entries().size(), 2u);
+    EXPECT_EQ(ReadAll(tables + "/us.ccf"), SmallTable());
+}
+
+TEST_F(RecoveryStoreTest, AFolderOpenToOthersIsNeitherUsedNorChanged)
+{
+    ASSERT_NO_FATAL_FAILURE(MakeRecoveryFolder());
+    ASSERT_EQ(mkdir(Recovery().c_str(), 0700), 0);
+    ASSERT_EQ(chmod(Recovery().c_str(), 0777), 0);
+    const RecoveryFolderHandle folder = RecoveryFolderHandle::Open();
+    EXPECT_FALSE(folder.IsOpen());
+    EXPECT_NE(folder.Problem().find("open to other users"), std::string::npos) << folder.Problem();
+    {
+        RecoveryWriter writer("ccf");
+        writer.Write(SmallTable(), RecoverySource{});
+        writer.Flush();
+    }
+    EXPECT_EQ(ModeOf(Recovery()), 0777u);
+    EXPECT_TRUE(EntriesOf(Recovery()).empty());
+}
+
+TEST_F(RecoveryStoreTest, AFolderOfAnotherUserIsNotUsed)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root can give a folder to another user";
+    ASSERT_NO_FATAL_FAILURE(MakeRecoveryFolder());
+    ASSERT_EQ(mkdir(Recovery().c_str(), 0700), 0);
+    // As a folder the user nobody (65534) made for everyone.
+    ASSERT_EQ(chown(Recovery().c_str(), 65534, 65534), 0);
+    ASSERT_EQ(chmod(Recovery().c_str(), 0777), 0);
+    const RecoveryFolderHandle folder = RecoveryFolderHandle::Open();
+    EXPECT_FALSE(folder.IsOpen());
+    EXPECT_NE(folder.Problem().find("another user"), std::string::npos) << folder.Problem();
+    {
+        RecoveryWriter writer("ccf");
+        writer.Write(SmallTable(), RecoverySource{});
+        writer.Flush();
+    }
+    EXPECT_TRUE(EntriesOf(Recovery()).empty());
+    // The same folder, private but still another's: not used either.
+    ASSERT_EQ(chmod(Recovery().c_str(), 0700), 0);
+    EXPECT_FALSE(RecoveryFolderHandle::Open().IsOpen());
+}
+
+// The base directory rules: a relative XDG_STATE_HOME is ignored for
+// ~/.local/state, and without HOME the user database names the home folder.
+TEST_F(RecoveryStoreTest, TheStateFolderFollowsTheBaseDirectoryRules)
+{
+    const ScopedEnv home("HOME", m_dir.File("home").c_str());
+    {
+        const ScopedEnv relative("XDG_STATE_HOME", "state");
+        const RecoveryFolderHandle folder = RecoveryFolderHandle::Open();
+        EXPECT_EQ(folder.Path(), m_dir.File("home/.local/state/vornalix/recovery"));
+        EXPECT_TRUE(folder.IsOpen()) << folder.Problem();
+        EXPECT_EQ(ModeOf(m_dir.File("home/.local/state")), 0700u);
+    }
+    const ScopedEnv noState("XDG_STATE_HOME", nullptr);
+    const ScopedEnv noHome("HOME", nullptr);
+    const passwd* pUser = getpwuid(getuid());
+    ASSERT_NE(pUser, nullptr);
+    EXPECT_EQ(
+        RecoveryWriter("ccf").CurrentPath().rfind(std::string(pUser->pw_dir) + "/.local/state/vornalix/recovery/", 0),
+        0u);
+}
+
+// Only names the program gives its copies are listed and pruned; left overs of
+// a killed write (temporaries, a ".source" without its image) go once they are
+// old enough not to belong to a copy being written.
+TEST_F(RecoveryStoreTest, PruningRemovesOnlyTheProgramsOwnFilesAndItsLeftovers)
+{
+    const std::string folder = RecoveryFolderHandle::Open().Path();
+    ASSERT_FALSE(folder.empty());
+    for (const char* name : {"notes.ccf", "copy-1.ccf", "us.ccf.source", "12-34.ccf", ".hidden.ccf.abcdef"}) {
+        WriteAll(folder + "/" + name, SmallTable());
+        ASSERT_NO_FATAL_FAILURE(SetAge(folder + "/" + name, 40 * 24 * 3600));
+    }
+    for (int i = 0; i < 22; ++i) {
+        const std::string name = folder + "/" + std::to_string(1000 + i) + "-7-0.ccf";
+        WriteAll(name, SmallTable());
+        WriteAll(name + ".source", Bytes{'n', 'e', 'w'});
+        ASSERT_NO_FATAL_FAILURE(SetAge(name, 60 * (i + 1)));
+    }
+    const std::string oldTemporary = folder + "/.5-7-0.ccf.Ab12Cd";
+    const std::string youngTemporary = folder + "/.6-7-0.ccf.source.Zz9yX8";
+    const std::string oldOrphan = folder + "/7-7-0.ccf.source";
+    const std::string youngOrphan = folder + "/8-7-0.ccf.source";
+    for (const std::string& path : {oldTemporary, youngTemporary, oldOrphan, youngOrphan})
+        WriteAll(path, SmallTable());
+    ASSERT_NO_FATAL_FAILURE(SetAge(oldTemporary, kRecoveryLeftoverSeconds + 60));
+    ASSERT_NO_FATAL_FAILURE(SetAge(oldOrphan, kRecoveryLeftoverSeconds + 60));
+
+    const std::vector<RecoveryCopy> copies = ListRecoveryCopies("ccf");
+    ASSERT_EQ(copies.size(), 20u);
+    EXPECT_EQ(copies.front().name, "1000-7-0.ccf");
+    EXPECT_EQ(copies.back().name, "1019-7-0.ccf");
+    EXPECT_FALSE(FileExists(folder + "/1020-7-0.ccf"));
+    EXPECT_FALSE(FileExists(folder + "/1020-7-0.ccf.source"));
+    EXPECT_FALSE(FileExists(oldTemporary));
+    EXPECT_FALSE(FileExists(oldOrphan));
+    EXPECT_TRUE(FileExists(youngTemporary));
+    EXPECT_TRUE(FileExists(youngOrphan));
+    for (const char* name : {"notes.ccf", "copy-1.ccf", "us.ccf.source", "12-34.ccf", ".hidden.ccf.abcdef"})
+        EXPECT_TRUE(FileExists(folder + "/" + name)) << name;
+    // Copies of the other kind are not this listing's.
+    EXPECT_TRUE(ListRecoveryCopies("tsf").empty());
+}
+
+TEST_F(RecoveryStoreTest, CopyNamesAreTheProgramsOwnOnly)
+{
+    EXPECT_TRUE(IsRecoveryCopyName("1765000000-4242-0.ccf", "ccf"));
+    EXPECT_TRUE(IsRecoveryCopyName("1-2-3.tsf", "tsf"));
+    for (const char* name : {"1-2-3.tsf", "us.ccf", "1-2.ccf", "1-2-3.ccf.source", "-1-2-3.ccf", "1-2-3-.ccf",
+                             "1--3.ccf", "a-2-3.ccf", "1-2-3.CCF", "123456789012345678901-2-3.ccf", ".ccf"})
+        EXPECT_FALSE(IsRecoveryCopyName(name, "ccf")) << name;
+}
+
+// What a ".source" may say, read strictly: anything else is an unknown file,
+// and a kind other than the copy's is never taken.
+TEST(RecoverySourceText, IsReadStrictly)
+{
+    const FileIdentity identity{2049, 1234567, 131092, 1765000000123456789};
+    RecoveryCopy copy;
+    ParseRecoverySource(RecoverySourceText(RecoverySource{"/home/ann/us.ccf", identity}, "ccf"), "ccf", copy);
+    EXPECT_EQ(copy.source, "/home/ann/us.ccf");
+    ASSERT_TRUE(copy.sourceIdentity);
+    EXPECT_EQ(*copy.sourceIdentity, identity);
+    EXPECT_EQ(RecoverySourceText(RecoverySource{"/home/ann/us.ccf", identity}, "ccf"),
+              "vornalix recovery copy 1\nkind ccf\npath /home/ann/us.ccf\nfile 2049 1234567 131092 "
+              "1765000000123456789\n");
+
+    ParseRecoverySource(RecoverySourceText(RecoverySource{}, "tsf"), "tsf", copy);
+    EXPECT_EQ(copy.source, "new");
+    EXPECT_FALSE(copy.sourceIdentity);
+
+    // A path no line can hold is recorded as unknown, never cut.
+    ParseRecoverySource(RecoverySourceText(RecoverySource{"/tmp/a\nb.ccf", identity}, "ccf"), "ccf", copy);
+    EXPECT_EQ(copy.source, "");
+
+    const std::string header = "vornalix recovery copy 1\n";
+    const std::string garbage[] = {
+        header + "kind tsf\npath /home/ann/tuner.tsf\n", // another kind than the copy's
+        header + "kind ccf\npath us.ccf\n",              // relative
+        header + "kind ccf\npath /a.ccf\nfile 1 2 3\n",  // three numbers
+        header + "kind ccf\npath /a.ccf\nfile 1 2 3 -4\n",
+        header + "kind ccf\npath /a.ccf\nfile 1 2 3 99999999999999999999\n",
+        header + "kind ccf\npath /a.ccf\nfile 1 2 3 4\nmore\n",
+        header + "kind ccf\npath /a.ccf",      // no end of line
+        header + "kind ccf\nnew\nnew\n",       // more after new
+        header + "kind ccf\npath /a\x1b[2J\n", // control characters
+        header + "kind ccf\npath /" + std::string(5000, 'x') + "\n",
+        "new\n", // the old form with a line end: not a name to save to
+        "us.ccf",
+        "../us.ccf",
+        std::string("\x01\x02\xff\xfe/garbage", 13),
+        "",
+    };
+    for (const std::string& text : garbage) {
+        copy.source = "was";
+        copy.sourceIdentity = identity;
+        ParseRecoverySource(text, "ccf", copy);
+        EXPECT_EQ(copy.source, "") << text.substr(0, 80);
+        EXPECT_FALSE(copy.sourceIdentity) << text.substr(0, 80);
+    }
+    // The form earlier versions wrote: "new", or an absolute path shown but
+    // without an identity, so that Save asks.
+    ParseRecoverySource("new", "ccf", copy);
+    EXPECT_EQ(copy.source, "new");
+    ParseRecoverySource("/home/ann/us.ccf", "ccf", copy);
+    EXPECT_EQ(copy.source, "/home/ann/us.ccf");
+    EXPECT_FALSE(copy.sourceIdentity);
+}
+
+// Save goes back to the copy's file only while it is the same file, of the
+// copy's kind, at an absolute path.
+TEST(RecoveryRestoreOrigin, SavesBackOnlyToTheSameFile)
+{
+    TempDir dir;
+    const std::string us = dir.File("us.ccf");
+    WriteAll(us, SmallTable());
+    RecoveryCopy copy;
+    copy.source = us;
+    copy.sourceIdentity = IdentityOf(us);
+    ASSERT_TRUE(copy.sourceIdentity);
+
+    RestoreOrigin origin = RestoreOriginOf(copy, TableKind::Channel);
+    EXPECT_EQ(origin.savePath, us);
+    EXPECT_EQ(origin.source, us);
+    // Another kind of copy never writes there.
+    EXPECT_EQ(RestoreOriginOf(copy, TableKind::Tuner).savePath, "");
+
+    // Changed on disk since the copy was taken: newer work is not overwritten.
+    Bytes newer = SmallTable();
+    newer.back() ^= 1;
+    WriteAll(us, newer);
+    origin = RestoreOriginOf(copy, TableKind::Channel);
+    EXPECT_EQ(origin.savePath, "");
+    EXPECT_EQ(origin.source, us);
+
+    // Replaced by another file of the same size and time: another inode.
+    copy.sourceIdentity = IdentityOf(us);
+    const std::string other = dir.File("other.ccf");
+    WriteAll(other, newer);
+    ASSERT_EQ(rename(other.c_str(), us.c_str()), 0);
+    EXPECT_EQ(RestoreOriginOf(copy, TableKind::Channel).savePath, "");
+
+    // A tuner table named by a channel table's copy, even with its identity.
+    const std::string tuner = dir.File("tuner.tsf");
+    WriteAll(tuner, Bytes{0x00, 0xCB, 0, 0, 'T', 'N', 'S', 'P', 0, 0, 0, 0});
+    copy.source = tuner;
+    copy.sourceIdentity = IdentityOf(tuner);
+    EXPECT_EQ(RestoreOriginOf(copy, TableKind::Channel).savePath, "");
+    EXPECT_EQ(RestoreOriginOf(copy, TableKind::Tuner).savePath, tuner);
+
+    // No identity recorded (an earlier version's copy), or a new table.
+    copy.source = us;
+    copy.sourceIdentity.reset();
+    EXPECT_EQ(RestoreOriginOf(copy, TableKind::Channel).savePath, "");
+    copy.source = "new";
+    EXPECT_EQ(RestoreOriginOf(copy, TableKind::Channel).source, "");
+}
+
+// A copy must be a whole table image: garbage and cut copies are listed as
+// damaged and never come back as channels.
+TEST_F(RecoveryStoreTest, DamagedCopiesAreListedAsSuchAndNeverRestored)
+{
+    const std::string folder = RecoveryFolderHandle::Open().Path();
+    ASSERT_FALSE(folder.empty());
+    Bytes garbage(4096);
+    for (std::size_t i = 0; i < garbage.size(); ++i)
+        garbage[i] = static_cast<std::uint8_t>(i * 131 + 7);
+    Bytes cut = SmallTable();
+    cut.resize(cut.size() - 3);
+    Bytes longer = SmallTable();
+    longer.push_back(0);
+    Bytes wrongMagic = SmallTable();
+    wrongMagic[4] = 'X';
+    const std::pair<const char*, Bytes> images[] = {{"1-1-1.ccf", garbage},
+                                                    {"2-1-1.ccf", cut},
+                                                    {"3-1-1.ccf", longer},
+                                                    {"4-1-1.ccf", wrongMagic},
+                                                    {"5-1-1.ccf", SmallTable()}};
+    for (const auto& [name, image] : images)
+        WriteAll(folder + "/" + name, image);
+
+    const std::vector<RecoveryCopy> copies = ListRecoveryCopies("ccf");
+    ASSERT_EQ(copies.size(), 5u);
+    for (const RecoveryCopy& copy : copies) {
+        const bool bWhole = copy.name == "5-1-1.ccf";
+        EXPECT_EQ(copy.bDamaged, !bWhole) << copy.name;
+        EXPECT_EQ(copy.iFirstCount, bWhole ? 2 : 0) << copy.name;
+        EXPECT_EQ(copy.iSecondCount, bWhole ? 1 : 0) << copy.name;
+        // Without a ".source" the table's file is unknown.
+        EXPECT_EQ(copy.source, "") << copy.name;
+
+        ChannelTableDocument document;
+        FileError error;
+        const RecoveryFolderHandle handle = RecoveryFolderHandle::Open();
+        EXPECT_EQ(document.Restore(handle.At(copy.name), RestoreOrigin(), error), bWhole) << copy.name;
+        EXPECT_EQ(document.HasTable(), bWhole) << copy.name;
+        if (!bWhole) {
+            EXPECT_NE(error.text.find("damaged"), std::string::npos) << error.text;
+        }
+    }
+}
+
+// A copy that cannot be written is told once for each new reason, and its end
+// once; the editor goes on.
+TEST_F(RecoveryStoreTest, AFailedCopyIsToldOnce)
+{
+    std::vector<std::string> told;
+    {
+        RecoveryWriter writer("ccf");
+        writer.SetProblemListener([&told](const std::string& problem) { told.push_back(problem); });
+        SaveSystemCalls().write = [](int, const void*, std::size_t) -> ssize_t {
+            errno = ENOSPC;
+            return -1;
+        };
+        WriteOnce(writer, SmallTable());
+        WriteOnce(writer, SmallTable());
+        ResetSaveSystemCalls();
+        ASSERT_EQ(told.size(), 1u);
+        EXPECT_NE(told[0].find(Recovery()), std::string::npos) << told[0];
+        EXPECT_NE(told[0].find("No space left on device"), std::string::npos) << told[0];
+        // Written again: the problem is over, and a new one is told again.
+        WriteOnce(writer, SmallTable());
+        ASSERT_EQ(told.size(), 2u);
+        EXPECT_EQ(told[1], "");
+        EXPECT_EQ(ListRecoveryCopies("ccf").size(), 1u);
+        SaveSystemCalls().fsync = [](int) -> int {
+            errno = EIO;
+            return -1;
+        };
+        WriteOnce(writer, SmallTable());
+        ResetSaveSystemCalls();
+        ASSERT_EQ(told.size(), 3u);
+        EXPECT_NE(told[2].find("Input/output error"), std::string::npos) << told[2];
+        writer.Remove();
+        writer.Flush();
+    }
+    EXPECT_TRUE(ListRecoveryCopies("ccf").empty());
+}
