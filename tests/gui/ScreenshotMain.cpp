@@ -7,7 +7,9 @@
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPalette>
+#include <QTemporaryDir>
 
 #include "CAboutDlg.h"
 #include "CConvertDlg.h"
@@ -17,7 +19,10 @@
 #include "CTableFindingsWindow.h"
 #include "CTunerEditDlg.h"
 #include "DialogMenuBar.h"
+#include "EditHistoryUi.h"
 #include "FakeUserServices.h"
+#include "FileIO.h"
+#include "RecoveryStore.h"
 #include "TableChecks.h"
 #include "resource.h"
 
@@ -33,6 +38,52 @@ void Save(CDialog& dialog, const QString& folder, const QString& name)
 void Press(CDialog& dialog, int id)
 {
     dialog.OnCommand(id);
+}
+
+// The restore menu over copies with hostile names and a damaged one, and the
+// note an editor shows when its copies cannot be kept; in a state folder of
+// their own.
+void SaveRecoveryShots(FakeUserServices& services, const QString& folder)
+{
+    QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", state.path().toLocal8Bit());
+    const std::string recovery = RecoveryFolder();
+    const auto plant = [&recovery](int i, const std::vector<std::uint8_t>& image, const std::string& source) {
+        const std::string name = recovery + "/" + std::to_string(1765000000 + i) + "-1-0.ccf";
+        WriteFileSafely(name.c_str(), image);
+        WriteFileSafely((name + ".source").c_str(), std::vector<std::uint8_t>(source.begin(), source.end()));
+    };
+    ChannelTable table(true);
+    table.AppendFrequencies(ChannelModeAir, {55.25, 62.25, 175.25});
+    const std::vector<std::uint8_t> image = table.FileImage();
+    plant(4, image, RecoverySourceText(RecoverySource{"/home/user/tables/us.ccf", std::nullopt}, "ccf"));
+    plant(3, image,
+          RecoverySourceText(RecoverySource{"/home/user/" + std::string(120, 'n') + ".ccf", std::nullopt}, "ccf"));
+    plant(2, image, std::string("\x1b[2J\x07/tmp/x", 13));
+    plant(1, image, RecoverySourceText(RecoverySource{}, "ccf"));
+    plant(0, std::vector<std::uint8_t>(4096, 0x5a), "garbage");
+
+    CFrequencyTableDlg editor{services};
+    editor.Create();
+    services.menuAnswers.push_back(0);
+    ChooseRecoveryCopy(services, &editor, ListRecoveryCopies("ccf"), true);
+    if (!services.menus.empty()) {
+        QMenu menu;
+        for (const MenuItem& item : services.menus.back())
+            menu.addAction(item.text)->setEnabled(item.bEnabled);
+        menu.resize(menu.sizeHint());
+        menu.grab().save(folder + QStringLiteral("/restore-menu.png"));
+    }
+    QtUserServices desktop;
+    desktop.ShowNote(&editor, QStringLiteral("Unsaved changes are not kept in recovery copies: "
+                                             "/home/user/.local/state/vornalix/recovery is a symbolic link or no "
+                                             "folder."));
+    QApplication::processEvents();
+    for (QMessageBox* pNote : editor.findChildren<QMessageBox*>()) {
+        pNote->grab().save(folder + QStringLiteral("/recovery-note.png"));
+        pNote->close();
+    }
+    qunsetenv("XDG_STATE_HOME");
 }
 
 } // namespace
@@ -152,5 +203,7 @@ int main(int argc, char** argv)
         tuner.SetDlgItemText(id, QString::fromLatin1(text));
     Press(tuner, IDC_BUTTON_ADD_INFO);
     Save(tuner, folder, QStringLiteral("tuner-edit"));
+
+    SaveRecoveryShots(services, folder);
     return 0;
 }
