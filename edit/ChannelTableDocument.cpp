@@ -443,6 +443,12 @@ bool ChannelTableDocument::Restore(const std::string& path, const RestoreOrigin&
 
 bool ChannelTableDocument::LoadTable(const std::string& path, FileError& error, bool bWholeImageOnly)
 {
+    const auto refuseDamaged = [&error] {
+        error.Set(EINVAL, "not a whole channel table: the copy is damaged");
+        return false;
+    };
+    if (bWholeImageOnly && !HasWholeImageSize(path, TableKind::Channel))
+        return refuseDamaged();
     std::unique_ptr<ChannelTable> pLoaded(new (std::nothrow) ChannelTable(false));
     if (!pLoaded) {
         error.Set(ENOMEM);
@@ -455,10 +461,8 @@ bool ChannelTableDocument::LoadTable(const std::string& path, FileError& error, 
         error = std::move(loaded.error);
         return false;
     }
-    if (bWholeImageOnly && !IsWholeTableImage(pLoaded->LastLoad())) {
-        error.Set(EINVAL, "not a whole channel table: the copy is damaged");
-        return false;
-    }
+    if (bWholeImageOnly && !IsWholeTableImage(pLoaded->LastLoad()))
+        return refuseDamaged();
     PutTable(std::move(pLoaded));
     m_iTableOrigin = TableOriginLoaded;
     m_source = path;

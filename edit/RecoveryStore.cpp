@@ -236,17 +236,50 @@ bool IsWholeTableImage(const ChannelTableLoadReport& report)
            report.cableRecords == report.header.wCableMax() && report.bEndMark;
 }
 
+namespace {
+
+// The size of a whole tuner table of this many entries: the header alone
+// for none, else the records and the end mark after it.
+std::uint64_t TunerImageSize(std::int32_t iCount)
+{
+    return iCount == 0 ? TunerSpecHeader::kSize
+                       : TunerSpecHeader::kSize + TunerSpecEntry::kSize * static_cast<std::uint64_t>(iCount) +
+                             TunerSpecTable::kEndMarkSize;
+}
+
+} // namespace
+
 bool IsWholeTableImage(const TunerTableLoadReport& report)
 {
     const std::int32_t iCount = report.header.iEntryCount();
     if (!report.fileSize || iCount < 0 ||
         TableKindFromMagic(report.header.bytes, sizeof report.header.bytes) != TableKind::Tuner)
         return false;
-    if (iCount == 0)
-        return *report.fileSize == TunerSpecHeader::kSize;
-    const std::uint64_t stated = TunerSpecHeader::kSize + TunerSpecEntry::kSize * static_cast<std::uint64_t>(iCount) +
-                                 TunerSpecTable::kEndMarkSize;
-    return *report.fileSize == stated && report.iRecords == iCount && report.bEndMark;
+    return *report.fileSize == TunerImageSize(iCount) &&
+           (iCount == 0 || (report.iRecords == iCount && report.bEndMark));
+}
+
+namespace {
+
+} // namespace
+
+bool HasWholeImageSize(const std::string& path, TableKind kind)
+{
+    const bool bChannelTable = kind == TableKind::Channel;
+    FileReader reader;
+    std::vector<std::uint8_t> head;
+    const std::size_t headerSize = bChannelTable ? ChannelTableHeader::kSize : TunerSpecHeader::kSize;
+    if (!reader.Open(path.c_str(), NonRegularFiles::Refuse, nullptr) || !reader.ReadUpTo(head, headerSize, nullptr) ||
+        head.size() != headerSize || !reader.RegularFileSize())
+        return false;
+    if (bChannelTable) {
+        ChannelTableLoadReport report;
+        std::copy(head.begin(), head.end(), report.header.bytes);
+        return *reader.RegularFileSize() == report.StatedSize();
+    }
+    TunerSpecHeader header;
+    std::copy(head.begin(), head.end(), header.bytes);
+    return header.iEntryCount() >= 0 && *reader.RegularFileSize() == TunerImageSize(header.iEntryCount());
 }
 
 namespace {
@@ -256,7 +289,11 @@ void ReadImage(const RecoveryFolderHandle& folder, RecoveryCopy& copy, const std
 {
     FileError error;
     const std::string path = folder.At(copy.name);
-    if (extension == "ccf") {
+    const bool bChannelTable = extension == "ccf";
+    copy.bDamaged = true;
+    if (!HasWholeImageSize(path, bChannelTable ? TableKind::Channel : TableKind::Tuner)) {
+        // Damaged as it stands: no lists are made of it.
+    } else if (bChannelTable) {
         ChannelTable table(false);
         table.Load(path.c_str(), &error);
         copy.bDamaged = error.code != 0 || !IsWholeTableImage(table.LastLoad());

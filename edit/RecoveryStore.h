@@ -126,6 +126,10 @@ struct ChannelTableLoadReport;
 struct TunerTableLoadReport;
 bool IsWholeTableImage(const ChannelTableLoadReport& report);
 bool IsWholeTableImage(const TunerTableLoadReport& report);
+// Whether the file's header and size could be a whole image of the kind: told
+// before the table is read, so that a copy whose counts call for more than it
+// holds costs no lists.
+bool HasWholeImageSize(const std::string& path, TableKind kind);
 
 // One editor's copy. The image is taken by the caller (on the interface
 // thread); the writing happens on a thread of its own, the newest request

@@ -251,6 +251,12 @@ TunerLoadResult TunerTableDocument::Load(const std::string& path, FileError& err
 bool TunerTableDocument::Restore(const std::string& path, const RestoreOrigin& origin, FileError& error)
 {
     const StepScope step = BeginStep("Restore Unsaved Table");
+    const auto refuseDamaged = [&error] {
+        error.Set(EINVAL, "not a whole tuner table: the copy is damaged");
+        return false;
+    };
+    if (!HasWholeImageSize(path, TableKind::Tuner))
+        return refuseDamaged();
     std::unique_ptr<TunerSpecTable> pLoaded(new (std::nothrow) TunerSpecTable(false));
     if (!pLoaded) {
         error.Set(ENOMEM);
@@ -260,10 +266,8 @@ bool TunerTableDocument::Restore(const std::string& path, const RestoreOrigin& o
     pLoaded->Load(path.c_str(), &error);
     if (error.code != 0)
         return false;
-    if (!IsWholeTableImage(pLoaded->LastLoad())) {
-        error.Set(EINVAL, "not a whole tuner table: the copy is damaged");
-        return false;
-    }
+    if (!IsWholeTableImage(pLoaded->LastLoad()))
+        return refuseDamaged();
     if (m_pTable)
         Changed(Change::AboutToReplace);
     m_pTable = std::move(pLoaded);
