@@ -11,9 +11,10 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    // The editors' recovery copies go to a folder of the run's own.
-    QTemporaryDir stateFolder;
+    // The editors' recovery copies and recent files go to folders of the run's own.
+    QTemporaryDir stateFolder, configFolder;
     qputenv("XDG_STATE_HOME", QFile::encodeName(stateFolder.path()));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(configFolder.path()));
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

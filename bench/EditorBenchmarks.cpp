@@ -10,11 +10,13 @@
 #include <new>
 #include <random>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QMenu>
@@ -30,6 +32,7 @@
 #include "DialogMenuBar.h"
 #include "DuplicateFrequencies.h"
 #include "ListView.h"
+#include "RecentFiles.h"
 #include "RecoveryStore.h"
 #include "resource.h"
 
@@ -361,6 +364,46 @@ void TimeMenuCommand(benchmark::State& state, int command, const std::vector<QSt
         state.SkipWithError("the command refused its answer");
     ReportRows(state, editor);
 }
+
+// Opening the File menu reads the recent files anew: timed with the largest
+// settings file the program reads, other keys filling it up to the limit and
+// the editor's ten files last.
+void BM_Editor_OpenMenuWithLargestRecentFiles(benchmark::State& state)
+{
+    QTemporaryDir config;
+    const QByteArray savedConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    std::string ours = "channel-tables=";
+    for (int i = 0; i < RecentFiles::kMaxFiles; ++i)
+        ours += (i > 0 ? ", /home/anna/tables/table-" : "/home/anna/tables/table-") + std::to_string(i) + ".ccf";
+    ours += '\n';
+    std::string text = "[General]\n";
+    for (int i = 0;; ++i) {
+        const std::string line = "other-" + std::to_string(i) + "=/home/anna/tables/some-other-table.ccf\n";
+        if (text.size() + line.size() + ours.size() > RecentFiles::kMaxSettingsBytes)
+            break;
+        text += line;
+    }
+    text += ours;
+    QDir(config.path()).mkpath(QStringLiteral("vornalix"));
+    QFile file(RecentFiles::SettingsFile());
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()))
+        state.SkipWithError("cannot write the settings file");
+    file.close();
+    {
+        Editor editor;
+        QMenu* pFileMenu = editor.Dlg().MenuBar()->Bar()->actions().front()->menu();
+        for (auto _ : state) {
+            emit pFileMenu->aboutToShow();
+            Editor::Settle();
+        }
+        if (editor.Dlg().MenuBar()->RecentFileList().size() != RecentFiles::kMaxFiles)
+            state.SkipWithError("the recent files were not read");
+    }
+    qputenv("XDG_CONFIG_HOME", savedConfig);
+}
+BENCHMARK(BM_Editor_OpenMenuWithLargestRecentFiles)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_Editor_GoToChannel(benchmark::State& state)
 {

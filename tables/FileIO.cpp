@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <new>
@@ -86,11 +87,49 @@ std::string ResolveLinks(std::string path)
     return path;
 }
 
-mode_t ModeForNewFile()
-{
+// The umask the program was loaded with, read while no thread of its own can
+// run yet: umask() reads the mask only by setting it, and a thread creating a
+// file in that moment would get the mask set for the read.
+const mode_t g_umaskAtLoad = [] {
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    return 0666 & ~mask;
+    return mask;
+}();
+
+// The process's umask as the kernel reports it in /proc/self/status (Linux
+// 4.7 and later), which reads it without changing it and follows any later
+// change; where /proc does not tell, the umask the program was loaded with.
+mode_t CurrentUmask()
+{
+    const int fd = ::open("/proc/self/status", O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return g_umaskAtLoad;
+    // The line comes second, after the name: the first kilobyte holds it.
+    char text[1024];
+    std::size_t have = 0;
+    while (have < sizeof text - 1) {
+        const ssize_t n = ::read(fd, text + have, sizeof text - 1 - have);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        have += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    text[have] = '\0';
+    const char* pLine = std::strstr(text, "\nUmask:");
+    if (!pLine)
+        return g_umaskAtLoad;
+    char* pEnd = nullptr;
+    const unsigned long mask = std::strtoul(pLine + 7, &pEnd, 8);
+    if (pEnd == pLine + 7 || mask > 0777)
+        return g_umaskAtLoad;
+    return static_cast<mode_t>(mask);
+}
+
+mode_t ModeForNewFile()
+{
+    return 0666 & ~CurrentUmask();
 }
 
 bool WriteAll(int fd, const std::uint8_t* pData, std::size_t size)

@@ -13,7 +13,8 @@
 // only just before it is renamed over the target, so that a killed save leaves
 // nothing behind. A symbolic link is followed, so the link stays and its target
 // is replaced; an existing file keeps its permission bits and, where the
-// process may, its owner and group. A target that exists but is not a regular
+// process may, its owner and group; a new file gets 0666 less the umask, read
+// without changing it, so that saves on other threads never see it changed. A target that exists but is not a regular
 // file is refused. Where the folder does not let the process create a file but
 // the target lets it be written, the target is written in place instead.
 

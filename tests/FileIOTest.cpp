@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <thread>
 
 #include <fcntl.h>
@@ -147,6 +149,18 @@ int NoUnnamedFiles(const char*, mode_t)
 
 constexpr uid_t kNobody = 65534;
 
+// For saves whose durability is not what a test is about: the saves stay short.
+int NoFsync(int)
+{
+    return 0;
+}
+
+mode_t ModeOf(const std::string& path)
+{
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
 } // namespace
 
 TEST(SafeSave, ReplacesContentAndKeepsPermissions)
@@ -172,6 +186,67 @@ TEST(SafeSave, NewFileGetsUsualPermissions)
     struct stat st;
     ASSERT_EQ(::stat(dir.File("n.bin").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 07777, 0644u);
+}
+
+// Each new file gets 0666 less the umask of the moment, in an unnamed file and
+// in a named one alike.
+TEST(SafeSave, NewFileModeFollowsTheUmaskOfTheMoment)
+{
+    RestoreCalls restore;
+    for (const bool bUnnamed : {true, false}) {
+        ResetSaveSystemCalls();
+        if (!bUnnamed)
+            SaveSystemCalls().openUnnamed = NoUnnamedFiles;
+        for (const mode_t mask : {mode_t{022}, mode_t{077}, mode_t{002}}) {
+            TempDir dir;
+            const std::string path = dir.File("n.bin");
+            const mode_t old = ::umask(mask);
+            const bool bSaved = WriteFileSafely(path.c_str(), Bytes{1});
+            ::umask(old);
+            ASSERT_TRUE(bSaved) << bUnnamed << " " << mask;
+            EXPECT_EQ(ModeOf(path), 0666 & ~mask) << bUnnamed << " " << mask;
+            EXPECT_EQ(dir.Entries(), std::vector<std::string>{"n.bin"});
+        }
+    }
+}
+
+// Saves on two threads at once, while a third thread creates files the
+// ordinary way: no save changes the process's umask, not even for a moment,
+// so every new file gets the mode that umask gives.
+TEST(SafeSave, SavesOnTwoThreadsLeaveTheUmaskAlone)
+{
+    RestoreCalls restore;
+    SaveSystemCalls().fsync = NoFsync;
+    constexpr int kSavesPerThread = 5000;
+    // In a memory-backed folder a save takes microseconds: the threads meet often.
+    const ScopedEnv memoryBacked("TMPDIR", ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : std::getenv("TMPDIR"));
+    TempDir dir;
+    const auto saveMany = [&dir](char thread) {
+        for (int i = 0; i < kSavesPerThread; ++i)
+            WriteFileSafely(dir.File(thread + std::to_string(i)).c_str(), Bytes{1});
+    };
+    std::atomic<bool> bSaving{true};
+    const auto createWhileSaving = [&dir, &bSaving] {
+        for (int i = 0; bSaving; ++i)
+            ::close(::open(dir.File("c" + std::to_string(i)).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
+    };
+    const mode_t old = ::umask(022);
+    std::thread creating(createWhileSaving);
+    std::thread first(saveMany, 'a'), second(saveMany, 'b');
+    first.join();
+    second.join();
+    bSaving = false;
+    creating.join();
+    const mode_t after = ::umask(old);
+    EXPECT_EQ(after, 022u);
+    const std::vector<std::string> names = dir.Entries();
+    EXPECT_EQ(std::count_if(names.begin(), names.end(), [](const std::string& name) { return name[0] != 'c'; }),
+              2 * kSavesPerThread);
+    std::map<char, int> wrongModes;
+    for (const std::string& name : names)
+        if (ModeOf(dir.File(name)) != 0644)
+            ++wrongModes[name[0]];
+    EXPECT_EQ(wrongModes, (std::map<char, int>{}));
 }
 
 TEST(SafeSave, WritesThroughSymbolicLink)

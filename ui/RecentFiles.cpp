@@ -1,14 +1,24 @@
 #include "RecentFiles.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <map>
 #include <mutex>
+#include <set>
+#include <string>
 #include <utility>
+#include <vector>
+
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFileInfo>
-#include <QHash>
-#include <QSettings>
-#include <QStandardPaths>
 #include <QThreadPool>
+
+#include "DataFolders.h"
+#include "FileIO.h"
+#include "RecentFilesText.h"
 
 namespace {
 
@@ -26,15 +36,15 @@ std::mutex& PendingMutex()
     return mutex;
 }
 
-QHash<QString, PendingList>& PendingLists()
+std::map<std::string, PendingList>& PendingLists()
 {
-    static QHash<QString, PendingList> lists;
+    static std::map<std::string, PendingList> lists;
     return lists;
 }
 
-QString PendingKey(const QString& settingsFile, const QString& kind)
+std::string PendingKey(const std::string& settingsFile, const QString& kind)
 {
-    return settingsFile + QLatin1Char('\n') + kind;
+    return settingsFile + '\n' + kind.toStdString();
 }
 
 // One thread, so that the writes land in the order they were asked for; its
@@ -49,12 +59,101 @@ QThreadPool& Writer()
     return pool;
 }
 
-// The file is named anew on each use: the config folder is the desktop's
-// setting of the moment, not the one of the first use.
-QString SettingsFile()
+// Why no files are kept, said on standard error once for each settings file
+// (or for the lack of one), however often the lists are read or written.
+void SayOnce(const std::string& settingsFile, const std::string& reason)
 {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/vornalix/recent-files.conf");
+    static std::mutex mutex;
+    static std::set<std::string> said;
+    const std::lock_guard<std::mutex> lock(mutex);
+    if (!said.insert(settingsFile).second)
+        return;
+    if (settingsFile.empty())
+        std::fprintf(stderr, "vornalix: recent files are not kept: %s\n", reason.c_str());
+    else
+        std::fprintf(stderr, "vornalix: recent files are not kept: %s: %s\n", settingsFile.c_str(), reason.c_str());
+}
+
+// The file is named anew on each use: the config folder is the environment's
+// setting of the moment, not the one of the first use.
+std::string SettingsPath()
+{
+    const std::string configHome = ConfigHome();
+    if (configHome.empty()) {
+        SayOnce({}, "no config folder is known (neither XDG_CONFIG_HOME nor a home folder)");
+        return {};
+    }
+    return configHome + "/vornalix/recent-files.conf";
+}
+
+std::string_view TextOf(const std::vector<std::uint8_t>& bytes)
+{
+    return std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+// The bytes of the settings file, none when there is none yet; nothing, and
+// the reason said, when it is refused.
+std::optional<std::vector<std::uint8_t>> ReadSettings(const std::string& settingsFile)
+{
+    FileReader reader;
+    FileError error;
+    // Refused before it is opened unless it is a regular file.
+    if (!reader.Open(settingsFile.c_str(), NonRegularFiles::Refuse, &error)) {
+        if (error.code == ENOENT)
+            return std::vector<std::uint8_t>();
+        SayOnce(settingsFile, error.text);
+        return std::nullopt;
+    }
+    constexpr std::uint64_t kLimit = RecentFiles::kMaxSettingsBytes;
+    static_assert(kLimit % (1024 * 1024) == 0, "the limit is said in MiB");
+    const std::string tooLarge = "it is larger than " + std::to_string(kLimit / (1024 * 1024)) + " MiB";
+    if (reader.RegularFileSize().value_or(kLimit + 1) > kLimit) {
+        SayOnce(settingsFile, tooLarge);
+        return std::nullopt;
+    }
+    std::vector<std::uint8_t> bytes;
+    if (!reader.ReadUpTo(bytes, kLimit + 1, &error)) {
+        SayOnce(settingsFile, error.text);
+        return std::nullopt;
+    }
+    // It may have grown since it was opened.
+    if (bytes.size() > kLimit) {
+        SayOnce(settingsFile, tooLarge);
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+// The folder and those above it that are missing, made private (0700) as the
+// XDG base directory rules ask of a config folder the program makes.
+bool MakeFolders(const std::string& path)
+{
+    if (::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST)
+        return true;
+    const std::size_t slash = path.find_last_of('/');
+    if (errno != ENOENT || slash == std::string::npos || slash == 0 || !MakeFolders(path.substr(0, slash)))
+        return false;
+    return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
+}
+
+// On the writer thread: the kind's list put into the file as it is now, its
+// other lists kept. A file that is refused for reading is not written over.
+void WriteList(const std::string& settingsFile, const std::string& kind, std::vector<std::string> files)
+{
+    const std::optional<std::vector<std::uint8_t>> bytes = ReadSettings(settingsFile);
+    if (!bytes)
+        return;
+    RecentFileLists lists = ReadRecentFileLists(TextOf(*bytes));
+    lists[kind] = std::move(files);
+    if (!MakeFolders(settingsFile.substr(0, settingsFile.find_last_of('/')))) {
+        SayOnce(settingsFile, std::string("its folder cannot be made: ") + std::strerror(errno));
+        return;
+    }
+    const std::string newText = RecentFileListsText(lists);
+    FileError error;
+    if (!WriteFileSafely(settingsFile.c_str(), reinterpret_cast<const std::uint8_t*>(newText.data()), newText.size(),
+                         &error))
+        SayOnce(settingsFile, error.text);
 }
 
 QString Absolute(const QString& path)
@@ -64,60 +163,81 @@ QString Absolute(const QString& path)
 
 } // namespace
 
-QStringList RecentFiles::Files() const
+QString RecentFiles::SettingsFile()
 {
-    const QString settingsFile = SettingsFile();
+    return QString::fromStdString(SettingsPath());
+}
+
+std::optional<QStringList> RecentFiles::Load() const
+{
+    const std::string settingsFile = SettingsPath();
+    if (settingsFile.empty())
+        return std::nullopt;
     {
         const std::lock_guard<std::mutex> lock(PendingMutex());
-        const auto pending = PendingLists().constFind(PendingKey(settingsFile, m_kind));
-        if (pending != PendingLists().constEnd())
-            return pending->files;
+        const auto pending = PendingLists().find(PendingKey(settingsFile, m_kind));
+        if (pending != PendingLists().end())
+            return pending->second.files;
     }
-    const QSettings settings(settingsFile, QSettings::IniFormat);
-    QStringList files = settings.value(m_kind).toStringList();
-    files.removeAll(QString());
-    files.removeDuplicates();
-    while (files.size() > kMaxFiles)
-        files.removeLast();
+    const std::optional<std::vector<std::uint8_t>> bytes = ReadSettings(settingsFile);
+    if (!bytes)
+        return std::nullopt;
+    QStringList files;
+    for (const std::string& file : ReadRecentFileList(TextOf(*bytes), m_kind.toStdString())) {
+        if (files.size() == kMaxFiles)
+            break;
+        const QString path = QString::fromStdString(file);
+        if (!path.isEmpty() && !files.contains(path))
+            files << path;
+    }
     return files;
+}
+
+QStringList RecentFiles::Files() const
+{
+    return Load().value_or(QStringList());
 }
 
 void RecentFiles::Add(const QString& path)
 {
+    std::optional<QStringList> files = Load();
+    if (!files)
+        return;
     const QString file = Absolute(path);
-    QStringList files = Files();
-    files.removeAll(file);
-    files.prepend(file);
-    while (files.size() > kMaxFiles)
-        files.removeLast();
-    Store(files);
+    files->removeAll(file);
+    files->prepend(file);
+    while (files->size() > kMaxFiles)
+        files->removeLast();
+    Store(*files);
 }
 
 void RecentFiles::Remove(const QString& path)
 {
-    QStringList files = Files();
-    if (files.removeAll(path) + files.removeAll(Absolute(path)) > 0)
-        Store(files);
+    std::optional<QStringList> files = Load();
+    if (files && files->removeAll(path) + files->removeAll(Absolute(path)) > 0)
+        Store(*files);
 }
 
 void RecentFiles::Store(const QStringList& files)
 {
-    const QString settingsFile = SettingsFile();
-    const QString key = PendingKey(settingsFile, m_kind);
+    const std::string settingsFile = SettingsPath();
+    if (settingsFile.empty())
+        return;
+    const std::string key = PendingKey(settingsFile, m_kind);
     {
         const std::lock_guard<std::mutex> lock(PendingMutex());
         PendingList& pending = PendingLists()[key];
         pending.files = files;
         ++pending.iWrites;
     }
-    Writer().start([settingsFile, kind = m_kind, key, files] {
-        {
-            QSettings settings(settingsFile, QSettings::IniFormat);
-            settings.setValue(kind, files);
-        }
+    std::vector<std::string> paths;
+    for (const QString& file : files)
+        paths.push_back(file.toStdString());
+    Writer().start([settingsFile, kind = m_kind.toStdString(), key, paths = std::move(paths)]() mutable {
+        WriteList(settingsFile, kind, std::move(paths));
         const std::lock_guard<std::mutex> lock(PendingMutex());
         const auto pending = PendingLists().find(key);
-        if (pending != PendingLists().end() && --pending->iWrites == 0)
+        if (pending != PendingLists().end() && --pending->second.iWrites == 0)
             PendingLists().erase(pending);
     });
 }
