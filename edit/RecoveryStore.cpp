@@ -48,19 +48,6 @@ std::string StateFolderProblem(const std::string& folder, const std::string& rea
     return "Unsaved changes are not kept in recovery copies: " + PrintableText(folder) + " " + reason + ".";
 }
 
-// Makes the state folder and the folders above it where missing, each 0700 as
-// the base directory rules ask; existing folders are left as they are.
-bool MakeFolders(const std::string& path)
-{
-    if (mkdir(path.c_str(), 0700) == 0 || errno == EEXIST)
-        return true;
-    if (errno != ENOENT)
-        return false;
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos || slash == 0 || !MakeFolders(path.substr(0, slash)))
-        return false;
-    return mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
-}
 
 // The folder's reason for being refused, empty when it is private to the user.
 std::string PrivacyProblem(int fd)
@@ -396,7 +383,7 @@ RecoveryFolderHandle RecoveryFolderHandle::Open()
         return handle;
     }
     handle.m_path = base + "/vornalix/recovery";
-    if (!MakeFolders(base)) {
+    if (!MakeBaseFolders(base)) {
         handle.m_problem = StateFolderProblem(base, std::string("cannot be made (") + std::strerror(errno) + ")");
         return handle;
     }

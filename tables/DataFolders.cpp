@@ -1,11 +1,13 @@
 #include "DataFolders.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <utility>
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -141,6 +143,16 @@ std::string StateHome()
 {
     const std::string folder = BaseFolder("XDG_STATE_HOME", "/.local/state");
     return folder.empty() ? folder : Normalised(folder);
+}
+
+bool MakeBaseFolders(const std::string& path)
+{
+    if (::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST)
+        return true;
+    const std::size_t slash = path.find_last_of('/');
+    if (errno != ENOENT || slash == std::string::npos || slash == 0 || !MakeBaseFolders(path.substr(0, slash)))
+        return false;
+    return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
 std::string UserDataFolder()

@@ -30,6 +30,11 @@ std::string HomeFolder();
 std::string ConfigHome();
 std::string StateHome();
 
+// Makes the folder and the folders above it where missing, each mode 0700 as
+// the base directory rules ask of the folders a program makes; existing
+// folders are left as they are. False, with errno set, when one cannot be made.
+bool MakeBaseFolders(const std::string& path);
+
 // The person's own data folder, $XDG_DATA_HOME/vornalix (default
 // ~/.local/share/vornalix); empty when neither variable names an absolute folder.
 std::string UserDataFolder();

@@ -124,17 +124,6 @@ std::optional<std::vector<std::uint8_t>> ReadSettings(const std::string& setting
     return bytes;
 }
 
-// The folder and those above it that are missing, made private (0700) as the
-// XDG base directory rules ask of a config folder the program makes.
-bool MakeFolders(const std::string& path)
-{
-    if (::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST)
-        return true;
-    const std::size_t slash = path.find_last_of('/');
-    if (errno != ENOENT || slash == std::string::npos || slash == 0 || !MakeFolders(path.substr(0, slash)))
-        return false;
-    return ::mkdir(path.c_str(), 0700) == 0 || errno == EEXIST;
-}
 
 // On the writer thread: the kind's list put into the file as it is now, its
 // other lists kept. A file that is refused for reading is not written over.
@@ -145,7 +134,7 @@ void WriteList(const std::string& settingsFile, const std::string& kind, std::ve
         return;
     RecentFileLists lists = ReadRecentFileLists(TextOf(*bytes));
     lists[kind] = std::move(files);
-    if (!MakeFolders(settingsFile.substr(0, settingsFile.find_last_of('/')))) {
+    if (!MakeBaseFolders(settingsFile.substr(0, settingsFile.find_last_of('/')))) {
         SayOnce(settingsFile, std::string("its folder cannot be made: ") + std::strerror(errno));
         return;
     }
