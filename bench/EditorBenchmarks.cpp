@@ -694,6 +694,35 @@ void BM_Editor_RecoveryCopyLargestOnDisk(benchmark::State& state)
 }
 BENCHMARK(BM_Editor_RecoveryCopyLargestOnDisk)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// "Restore Unsaved Table..." over the most copies kept, each of the largest
+// table with its source: the listing the menu is made from (pruning, each
+// copy's source read strictly and its image judged whole).
+void BM_Editor_ListRecoveryCopiesLargest(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const std::string path =
+        QFile::encodeName(WriteTable(dir, QStringLiteral("full.ccf"), ChannelTable::kMaxChannels)).toStdString();
+    ChannelTableDocument document;
+    FileError error;
+    if (!document.Load(path, error))
+        throw std::runtime_error("cannot make the benchmark table");
+    std::vector<std::unique_ptr<RecoveryWriter>> writers;
+    for (std::size_t i = 0; i < kRecoveryCopiesKept; ++i) {
+        writers.push_back(std::make_unique<RecoveryWriter>("ccf"));
+        writers.back()->Write(document.Table()->FileImage(), RecoverySource{path, IdentityOf(path)});
+        writers.back()->Flush();
+    }
+    std::size_t listed = 0;
+    for (auto _ : state)
+        listed = ListRecoveryCopies("ccf").size();
+    for (const std::unique_ptr<RecoveryWriter>& pWriter : writers) {
+        pWriter->Remove();
+        pWriter->Flush();
+    }
+    state.counters["copies"] = static_cast<double>(listed);
+}
+BENCHMARK(BM_Editor_ListRecoveryCopiesLargest)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // Duplicate frequencies: every channel of a 65,535-channel list shares its
 // frequency with one other channel (channel i and i + 32,768), so the index
 // pairs every row and every row on screen is marked.

@@ -447,7 +447,7 @@ bool ChannelTableDocument::LoadTable(const std::string& path, FileError& error, 
         error.Set(EINVAL, "not a whole channel table: the copy is damaged");
         return false;
     };
-    if (bWholeImageOnly && !HasWholeImageSize(path, TableKind::Channel))
+    if (bWholeImageOnly && !WholeImageCounts(path, TableKind::Channel))
         return refuseDamaged();
     std::unique_ptr<ChannelTable> pLoaded(new (std::nothrow) ChannelTable(false));
     if (!pLoaded) {

@@ -250,52 +250,41 @@ namespace {
 
 } // namespace
 
-bool HasWholeImageSize(const std::string& path, TableKind kind)
+std::optional<RecoveryImageCounts> WholeImageCounts(const std::string& path, TableKind kind)
 {
     const bool bChannelTable = kind == TableKind::Channel;
     FileReader reader;
     std::vector<std::uint8_t> head;
     const std::size_t headerSize = bChannelTable ? ChannelTableHeader::kSize : TunerSpecHeader::kSize;
     if (!reader.Open(path.c_str(), NonRegularFiles::Refuse, nullptr) || !reader.ReadUpTo(head, headerSize, nullptr) ||
-        head.size() != headerSize || !reader.RegularFileSize())
-        return false;
+        head.size() != headerSize || !reader.RegularFileSize() || TableKindFromMagic(head.data(), head.size()) != kind)
+        return std::nullopt;
+    // A file of exactly the size its counts call for holds every record and
+    // the end mark: the reader takes nothing else from it.
     if (bChannelTable) {
         ChannelTableLoadReport report;
         std::copy(head.begin(), head.end(), report.header.bytes);
-        return *reader.RegularFileSize() == report.StatedSize();
+        if (*reader.RegularFileSize() != report.StatedSize())
+            return std::nullopt;
+        return RecoveryImageCounts{report.header.wAirMax(), report.header.wCableMax()};
     }
     TunerSpecHeader header;
     std::copy(head.begin(), head.end(), header.bytes);
-    return header.iEntryCount() >= 0 && *reader.RegularFileSize() == TunerImageSize(header.iEntryCount());
+    if (header.iEntryCount() < 0 || *reader.RegularFileSize() != TunerImageSize(header.iEntryCount()))
+        return std::nullopt;
+    return RecoveryImageCounts{header.iEntryCount(), 0};
 }
 
 namespace {
 
-// Reads the copy through its table's reader: its counts, or that it is damaged.
+// The copy's counts from its header, or that it is damaged.
 void ReadImage(const RecoveryFolderHandle& folder, RecoveryCopy& copy, const std::string& extension)
 {
-    FileError error;
-    const std::string path = folder.At(copy.name);
-    const bool bChannelTable = extension == "ccf";
-    copy.bDamaged = true;
-    if (!HasWholeImageSize(path, bChannelTable ? TableKind::Channel : TableKind::Tuner)) {
-        // Damaged as it stands: no lists are made of it.
-    } else if (bChannelTable) {
-        ChannelTable table(false);
-        table.Load(path.c_str(), &error);
-        copy.bDamaged = error.code != 0 || !IsWholeTableImage(table.LastLoad());
-        copy.iFirstCount = table.LastLoad().header.wAirMax();
-        copy.iSecondCount = table.LastLoad().header.wCableMax();
-    } else {
-        TunerSpecTable table(false);
-        table.Load(path.c_str(), &error);
-        copy.bDamaged = error.code != 0 || !IsWholeTableImage(table.LastLoad());
-        copy.iFirstCount = table.LastLoad().header.iEntryCount();
-    }
-    if (copy.bDamaged) {
-        copy.iFirstCount = 0;
-        copy.iSecondCount = 0;
-    }
+    const std::optional<RecoveryImageCounts> counts =
+        WholeImageCounts(folder.At(copy.name), extension == "ccf" ? TableKind::Channel : TableKind::Tuner);
+    copy.bDamaged = !counts;
+    copy.iFirstCount = counts ? counts->iFirst : 0;
+    copy.iSecondCount = counts ? counts->iSecond : 0;
 }
 
 std::string NewCopyName(const std::string& extension)

@@ -126,10 +126,16 @@ struct ChannelTableLoadReport;
 struct TunerTableLoadReport;
 bool IsWholeTableImage(const ChannelTableLoadReport& report);
 bool IsWholeTableImage(const TunerTableLoadReport& report);
-// Whether the file's header and size could be a whole image of the kind: told
-// before the table is read, so that a copy whose counts call for more than it
-// holds costs no lists.
-bool HasWholeImageSize(const std::string& path, TableKind kind);
+// The counts of a file that is a whole image of the kind by its header
+// (marker and magic) and its size; nothing for any other file. Only the
+// header is read, so that listing copies stays quick and a copy whose counts
+// call for more than it holds costs no lists.
+struct RecoveryImageCounts
+{
+    std::int64_t iFirst = 0;  // air channels, or tuner entries
+    std::int64_t iSecond = 0; // cable channels
+};
+std::optional<RecoveryImageCounts> WholeImageCounts(const std::string& path, TableKind kind);
 
 // One editor's copy. The image is taken by the caller (on the interface
 // thread); the writing happens on a thread of its own, the newest request

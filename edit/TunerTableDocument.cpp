@@ -255,7 +255,7 @@ bool TunerTableDocument::Restore(const std::string& path, const RestoreOrigin& o
         error.Set(EINVAL, "not a whole tuner table: the copy is damaged");
         return false;
     };
-    if (!HasWholeImageSize(path, TableKind::Tuner))
+    if (!WholeImageCounts(path, TableKind::Tuner))
         return refuseDamaged();
     std::unique_ptr<TunerSpecTable> pLoaded(new (std::nothrow) TunerSpecTable(false));
     if (!pLoaded) {
