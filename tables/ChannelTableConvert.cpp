@@ -3,6 +3,7 @@
 #include "ChannelTable.h"
 
 #include <new>
+#include <optional>
 #include <typeinfo>
 
 #include "LegacyChannelTable.h"
@@ -40,19 +41,27 @@ int ChannelTable::ConvertList(const EntryList* pLegacyList, EntryList* pChannelL
     if (pLegacyList->iCount > kMaxChannels - pChannelList->iCount)
         return 0;
 
-    EntryList::Appender append(*pChannelList);
+    // Only old entries are copied. An exact type check: a dynamic_cast per
+    // node would cost more than the rest of the copy.
     const EntryNode* p = pLegacyList->pHead;
-    for (std::int32_t i = 0; i < pLegacyList->iCount; ++i, p = p->pNext) {
-        // Only old entries are copied. An exact type check: a dynamic_cast
-        // per node would cost more than the rest of the copy.
+    const auto nextFrequency = [&p](std::size_t) -> std::optional<float> {
         if (!p || typeid(*p) != typeid(LegacyChannelNode))
+            return std::nullopt;
+        const float fFrequency = static_cast<const LegacyChannelNode*>(p)->fFrequency;
+        p = p->pNext;
+        return fFrequency;
+    };
+    // Widened exactly: 175.26f stays 175.2599945068359375, the float's own value.
+    const auto widen = [](ChannelNode& node, float fFrequency) { node.dbFrequency = static_cast<double>(fFrequency); };
+
+    EntryList::Appender append(*pChannelList);
+    std::size_t left = static_cast<std::size_t>(pLegacyList->iCount);
+    while (left > 0) {
+        const auto run = ChannelNode::AllocateRun(left);
+        // The copy ends where memory runs out or the list holds something else.
+        if (!run.pFirst || AppendNodesInRun<ChannelNode>(append, run, nextFrequency, widen) < run.count)
             return 0;
-        auto* pNode = new (std::nothrow) ChannelNode;
-        if (!pNode)
-            return 0;
-        // Widened exactly: 175.26f stays 175.2599945068359375, the float's own value.
-        pNode->dbFrequency = static_cast<double>(static_cast<const LegacyChannelNode*>(p)->fFrequency);
-        append.Add(pNode);
+        left -= run.count;
     }
     return 1;
 }

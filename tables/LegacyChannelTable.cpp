@@ -18,35 +18,48 @@ constexpr std::size_t kOffAirMaxCh = 2;
 constexpr std::size_t kOffCableMinCh = 4;
 constexpr std::size_t kOffCableMaxCh = 6;
 
+// One entry as the file stores it.
+struct LegacyEntry
+{
+    float fFrequency;
+    std::uint16_t wExtra1;
+    std::uint16_t wExtra2;
+};
+
+LegacyEntry DecodeEntry(const std::uint8_t* pRecord)
+{
+    return {le::ReadF32(pRecord), le::ReadU16(pRecord + 4), le::ReadU16(pRecord + 6)};
+}
+
 // Reads wCount entries from the source into the list. An entry whose node
 // cannot be made is still consumed, so the rest stays in step; the returned
 // number of such entries is taken off the trailer's maximum.
 std::uint16_t ReadEntries(ByteSource& source, EntryList* pList, std::uint16_t wCount)
 {
-    std::uint16_t wSkipped = 0;
-    EntryList::Appender append(*pList);
+    const std::uint64_t at = source.Position();
     // Entries that lie wholly inside the file are decoded in place.
     const std::uint8_t* pRecords = source.Peek(LegacyChannelTable::kEntrySize * wCount);
-    for (std::uint32_t i = 0; i < wCount; ++i) {
-        std::uint8_t buffer[LegacyChannelTable::kEntrySize];
-        const std::uint8_t* pRecord = buffer;
-        if (pRecords)
-            pRecord = pRecords + LegacyChannelTable::kEntrySize * i;
-        else
-            source.Read(buffer, sizeof buffer);
-        auto* pNode = new (std::nothrow) LegacyChannelNode;
-        if (!pNode) {
-            ++wSkipped;
-            continue;
+    const auto entryAt = [&source, pRecords, at](std::size_t i) {
+        if (pRecords) {
+            // Making the nodes of the first list pushes the second list's
+            // bytes out of the cache: the bytes ahead are asked for early.
+            __builtin_prefetch(pRecords + LegacyChannelTable::kEntrySize * i + 2048);
+            return DecodeEntry(pRecords + LegacyChannelTable::kEntrySize * i);
         }
-        pNode->fFrequency = le::ReadF32(pRecord);
-        pNode->wExtra1 = le::ReadU16(pRecord + 4);
-        pNode->wExtra2 = le::ReadU16(pRecord + 6);
-        append.Add(pNode);
-    }
-    if (pRecords)
-        source.Skip(LegacyChannelTable::kEntrySize * static_cast<std::uint64_t>(wCount));
-    return wSkipped;
+        std::uint8_t record[LegacyChannelTable::kEntrySize];
+        source.SeekTo(at + LegacyChannelTable::kEntrySize * static_cast<std::uint64_t>(i));
+        source.Read(record, sizeof record);
+        return DecodeEntry(record);
+    };
+    EntryList::Appender append(*pList);
+    const std::size_t skipped =
+        AppendNewNodes<LegacyChannelNode>(append, wCount, entryAt, [](LegacyChannelNode& node, LegacyEntry entry) {
+            node.fFrequency = entry.fFrequency;
+            node.wExtra1 = entry.wExtra1;
+            node.wExtra2 = entry.wExtra2;
+        });
+    source.SeekTo(at + LegacyChannelTable::kEntrySize * static_cast<std::uint64_t>(wCount));
+    return static_cast<std::uint16_t>(skipped);
 }
 
 } // namespace

@@ -27,18 +27,23 @@ void ResetNodeBlockCalls()
     g_calls = kRealCalls;
 }
 
-void* NodePool::AllocateNewBlock() noexcept
+bool NodePool::AddBlock() noexcept
 {
     const std::size_t bytes = sizeof(BlockHeader) + SlotsPerBlock() * m_slotBytes;
     void* p = g_calls.allocate(bytes);
     if (!p)
-        return nullptr;
+        return false;
     auto* pBlock = static_cast<BlockHeader*>(p);
     pBlock->pNext = m_pBlocks;
     m_pBlocks = pBlock;
     m_pBump = reinterpret_cast<char*>(pBlock + 1);
     m_pBumpEnd = reinterpret_cast<char*>(pBlock) + bytes;
-    return Allocate();
+    return true;
+}
+
+void* NodePool::AllocateNewBlock() noexcept
+{
+    return AddBlock() ? Allocate() : nullptr;
 }
 
 void NodePool::ReleaseBlocks() noexcept

@@ -55,6 +55,37 @@ public:
         return AllocateNewBlock();
     }
 
+    // Slots that lie one after another in memory.
+    struct SlotRun
+    {
+        char* pFirst = nullptr; // nullptr when no slot is to be had
+        std::size_t count = 0;
+        std::size_t slotBytes = 0;
+    };
+
+    // For a loader that makes many nodes at once: up to `wanted` of the slots
+    // Allocate would hand out next, as far as they lie one after another. That
+    // is the fresh rest of the newest block, else a single freed slot, else
+    // the first slots of a new block; none when no block can be had (the next
+    // call tries again, as Allocate does). A loader then takes thousands of
+    // slots in one call instead of one call per node.
+    SlotRun AllocateRun(std::size_t wanted) noexcept
+    {
+        if (wanted == 0)
+            return {};
+        if (m_pBump == m_pBumpEnd) {
+            if (m_pFree)
+                return {static_cast<char*>(Allocate()), 1, m_slotBytes};
+            if (!AddBlock())
+                return {};
+        }
+        const std::size_t fresh = static_cast<std::size_t>(m_pBumpEnd - m_pBump) / m_slotBytes;
+        const SlotRun run{m_pBump, wanted < fresh ? wanted : fresh, m_slotBytes};
+        m_pBump += run.count * m_slotBytes;
+        m_live += run.count;
+        return run;
+    }
+
     void Release(void* p) noexcept
     {
         if (!p)
@@ -92,6 +123,9 @@ private:
     };
 
     void* AllocateNewBlock() noexcept;
+    // Makes a new block the newest one, all of its slots fresh; false when no
+    // block can be had.
+    bool AddBlock() noexcept;
     void ReleaseBlocks() noexcept;
 
     std::size_t m_slotBytes;
@@ -142,6 +176,20 @@ public:
             Pool().Release(p);
         else
             NodeBlockSystemCalls().release(p);
+    }
+
+    // Slots for up to `wanted` nodes of this type one after another, as
+    // NodePool::AllocateRun gives them; a node built in one with placement new
+    // is deleted like any other. Sanitizer builds take one allocation of its
+    // own per call, as `new` would.
+    static NodePool::SlotRun AllocateRun(std::size_t wanted) noexcept
+    {
+        if (kPooled)
+            return Pool().AllocateRun(wanted);
+        if (wanted == 0)
+            return {};
+        auto* p = static_cast<char*>(NodeBlockSystemCalls().allocate(sizeof(Node)));
+        return {p, p ? std::size_t{1} : std::size_t{0}, sizeof(Node)};
     }
 
     static NodePool& Pool()

@@ -50,6 +50,32 @@ public:
     MemoryRunsOut& operator=(const MemoryRunsOut&) = delete;
 };
 
+// Block memory of which exactly one allocation fails: the one numbered
+// `failing` (from 0) while the object lives; the others succeed.
+int g_failingAllocation = -1;
+int g_allocationsMade = 0;
+
+void* AllocateFailingOnce(std::size_t bytes) noexcept
+{
+    if (g_allocationsMade++ == g_failingAllocation)
+        return nullptr;
+    return ::operator new(bytes, std::nothrow);
+}
+
+class OneAllocationFails
+{
+public:
+    explicit OneAllocationFails(int failing)
+    {
+        g_failingAllocation = failing;
+        g_allocationsMade = 0;
+        NodeBlockSystemCalls() = NodeBlockCalls{AllocateFailingOnce, PlainRelease};
+    }
+    ~OneAllocationFails() { ResetNodeBlockCalls(); }
+    OneAllocationFails(const OneAllocationFails&) = delete;
+    OneAllocationFails& operator=(const OneAllocationFails&) = delete;
+};
+
 // How many nodes one allocation of block memory yields for a node type.
 template <class Node> std::size_t NodesPerAllocation()
 {
@@ -303,4 +329,221 @@ TEST(PooledNodes, TunerTableLoadSkipsNodesThatCannotBeMade)
     EXPECT_EQ(static_cast<const TunerSpecNode*>(list->pTail)->entry.iFactory(), static_cast<std::int32_t>(made) - 1);
     EXPECT_EQ(table.Header().iEntryCount(), static_cast<std::int32_t>(made));
     EXPECT_EQ(Bytes(table.EndMark(), table.EndMark() + 4), (Bytes{0x00, 0x00, 0xEE, 0xFF}));
+}
+
+TEST(NodePool, RunsAreTheNextSlotsAsFarAsTheyLieTogether)
+{
+    NodePool pool(32);
+    EXPECT_EQ(pool.AllocateRun(0).count, 0u);
+    EXPECT_EQ(pool.BlockCount(), 0u); // asking for nothing takes no block
+
+    const NodePool::SlotRun first = pool.AllocateRun(10);
+    ASSERT_NE(first.pFirst, nullptr);
+    EXPECT_EQ(first.count, 10u);
+    EXPECT_EQ(first.slotBytes, 32u);
+    EXPECT_EQ(pool.LiveCount(), 10u);
+    EXPECT_EQ(pool.BlockCount(), 1u);
+    // The slot Allocate hands out next lies right behind the run.
+    void* next = pool.Allocate();
+    EXPECT_EQ(static_cast<char*>(next), first.pFirst + 10 * 32);
+
+    // A run never reaches past its block: the rest of it, then a new block.
+    const NodePool::SlotRun rest = pool.AllocateRun(pool.SlotsPerBlock());
+    EXPECT_EQ(rest.pFirst, first.pFirst + 11 * 32);
+    EXPECT_EQ(rest.count, pool.SlotsPerBlock() - 11);
+    EXPECT_EQ(pool.BlockCount(), 1u);
+    const NodePool::SlotRun second = pool.AllocateRun(pool.SlotsPerBlock());
+    ASSERT_NE(second.pFirst, nullptr);
+    EXPECT_EQ(second.count, pool.SlotsPerBlock());
+    EXPECT_EQ(pool.BlockCount(), 2u);
+    EXPECT_EQ(pool.LiveCount(), 2 * pool.SlotsPerBlock());
+
+    // With no fresh slot left, a freed slot comes back alone, before any new block.
+    pool.Release(first.pFirst + 3 * 32);
+    const NodePool::SlotRun freed = pool.AllocateRun(5);
+    EXPECT_EQ(freed.pFirst, first.pFirst + 3 * 32);
+    EXPECT_EQ(freed.count, 1u);
+    EXPECT_EQ(pool.BlockCount(), 2u);
+
+    {
+        MemoryRunsOut memory(0);
+        const NodePool::SlotRun none = pool.AllocateRun(5);
+        EXPECT_EQ(none.pFirst, nullptr);
+        EXPECT_EQ(none.count, 0u);
+        EXPECT_EQ(pool.LiveCount(), 2 * pool.SlotsPerBlock());
+    }
+    const NodePool::SlotRun again = pool.AllocateRun(5); // memory is back
+    EXPECT_EQ(again.count, 5u);
+    EXPECT_EQ(pool.BlockCount(), 3u);
+
+    for (const NodePool::SlotRun& run : {first, rest, second, again})
+        for (std::size_t i = 0; i < run.count; ++i)
+            pool.Release(run.pFirst + i * run.slotBytes);
+    pool.Release(next);
+    EXPECT_EQ(pool.LiveCount(), 0u);
+    EXPECT_EQ(pool.BlockCount(), 0u);
+}
+
+// A loader takes its nodes a run at a time. When one block cannot be had,
+// exactly the node that needed it is left out; the next one takes a new block
+// and the rest follow with their own values, whether the list lies wholly
+// inside the file or runs past its end.
+TEST(PooledNodes, ChannelTableLoadLeavesOutOnlyTheNodeWhoseMemoryFailed)
+{
+    ASSERT_EQ(ChannelNode::Pool().LiveCount(), 0u);
+    const std::uint16_t nAir = 5000;
+    const std::size_t missing = NodesPerAllocation<ChannelNode>(); // the first node of the second allocation
+    ASSERT_LT(missing, nAir);
+    Bytes whole{0x00, 0xCB, 0x00, 0x00, 'C', 'H', 'F', 'Q'};
+    PutI32(whole, 44);
+    PutU16(whole, nAir);
+    PutU16(whole, 1);
+    PutU16(whole, 2);
+    PutU16(whole, 1);
+    for (int i = 1; i <= nAir; ++i)
+        PutF64(whole, i);
+    PutBytes(whole, {0x12, 0x34, 0x56, 0x78});
+    PutF64(whole, 7000.5);
+    PutF64(whole, 8000.5);
+
+    TempDir dir;
+    for (const std::size_t inFile : {std::size_t{nAir}, missing + 600}) {
+        const bool bShort = inFile < nAir;
+        Bytes file = whole;
+        if (bShort)
+            file.resize(20 + 8 * inFile);
+        WriteAll(dir.File("t.ccf"), file);
+
+        ChannelTable table(false);
+        {
+            OneAllocationFails memory(1);
+            ASSERT_EQ(table.Load(dir.File("t.ccf").c_str()), 1);
+        }
+        std::vector<double> expected;
+        for (std::size_t i = 0; i < nAir; ++i)
+            if (i != missing)
+                expected.push_back(i < inFile ? static_cast<double>(i + 1) : 0.0);
+        ExpectWellFormed(*table.GetList(ChannelModeAir));
+        ExpectWellFormed(*table.GetList(ChannelModeCable));
+        EXPECT_EQ(Frequencies(table.GetList(ChannelModeAir)), expected) << inFile;
+        const std::vector<double> cable = bShort ? std::vector<double>{0.0, 0.0} : std::vector<double>{7000.5, 8000.5};
+        EXPECT_EQ(Frequencies(table.GetList(ChannelModeCable)), cable);
+        EXPECT_EQ(table.Header().wAirMax(), nAir - 1);
+        EXPECT_EQ(table.Header().wCableMax(), 2);
+        const Bytes endMark = bShort ? Bytes{0, 0, 0, 0} : Bytes{0x12, 0x34, 0x56, 0x78};
+        EXPECT_EQ(Bytes(table.EndMark(), table.EndMark() + 4), endMark);
+        // The report judges the file, not the lists made from it.
+        EXPECT_EQ(table.LastLoad().header.wAirMax(), nAir);
+        EXPECT_EQ(table.LastLoad().airRecords, inFile);
+        EXPECT_EQ(ChannelNode::Pool().LiveCount(), ChannelNode::kPooled ? nAir - 1 + 2 : 0u);
+    }
+    EXPECT_EQ(ChannelNode::Pool().LiveCount(), 0u);
+}
+
+TEST(PooledNodes, LegacyTableLoadLeavesOutOnlyTheNodeWhoseMemoryFailed)
+{
+    const std::uint16_t nAir = 5000;
+    const std::size_t missing = NodesPerAllocation<LegacyChannelNode>();
+    ASSERT_LT(missing, nAir);
+    Bytes whole(32, 0);
+    whole[24] = static_cast<std::uint8_t>(nAir & 0xFF);
+    whole[25] = static_cast<std::uint8_t>(nAir >> 8);
+    whole[26] = 1;
+    for (int i = 1; i <= nAir + 1; ++i) {
+        PutF32(whole, static_cast<float>(i));
+        PutU16(whole, static_cast<std::uint16_t>(i));
+        PutU16(whole, 7);
+    }
+    PutU16(whole, 1);
+    PutU16(whole, nAir);
+    PutU16(whole, 1);
+    PutU16(whole, 1);
+    PutBytes(whole, {0, 0, 0, 0, 0, 0, 0, 0});
+
+    TempDir dir;
+    // Whole, and with the trailer's maximum reaching past the end of the file
+    // (a larger stated maximum than the section, read on into the bytes beyond).
+    for (const bool bPastTheEnd : {false, true}) {
+        Bytes file = whole;
+        const std::size_t inFile = bPastTheEnd ? missing + 600 : nAir;
+        if (bPastTheEnd) {
+            // One air and one cable entry in the sections, so the trailer lies
+            // where the third entry's frequency was, and the air maximum
+            // reaches on past the end of the file.
+            file[24] = 1;
+            file[25] = 0;
+            file.resize(32 + 8 * inFile);
+            const Bytes trailer{1, 0, static_cast<std::uint8_t>(nAir & 0xFF), static_cast<std::uint8_t>(nAir >> 8)};
+            std::copy(trailer.begin(), trailer.end(), file.begin() + 32 + 16);
+        }
+        WriteAll(dir.File("t.cft"), file);
+
+        LegacyChannelTable table;
+        {
+            OneAllocationFails memory(1);
+            ASSERT_EQ(table.Load(dir.File("t.cft").c_str()), 1);
+        }
+        const EntryList* air = table.GetList(ChannelModeAir);
+        ExpectWellFormed(*air);
+        ASSERT_EQ(air->iCount, nAir - 1);
+        EXPECT_EQ(table.wAirMaxCh(), nAir - 1);
+        std::size_t i = 0;
+        for (const LegacyChannelNode& node : table.Entries(ChannelModeAir)) {
+            if (i == missing)
+                ++i;
+            // Each node holds the entry at its own place; past the end of the file, zeros.
+            const std::size_t at = 32 + 8 * i;
+            ASSERT_EQ(node.fFrequency, i < inFile ? le::ReadF32(&file[at]) : 0.0f) << i << " " << bPastTheEnd;
+            ASSERT_EQ(node.wExtra1, i < inFile ? le::ReadU16(&file[at + 4]) : 0) << i << " " << bPastTheEnd;
+            ASSERT_EQ(node.wExtra2, i < inFile ? 7 : 0) << i << " " << bPastTheEnd;
+            ++i;
+        }
+    }
+}
+
+// Converting takes the new nodes a run at a time too: where memory runs out
+// the copy ends, and where the list holds another kind of node the slots taken
+// for the rest of the run go back, so no memory stays counted for nodes that
+// were never made.
+TEST(PooledNodes, ConversionEndsWhereMemoryRunsOutAndGivesBackUnusedSlots)
+{
+    ASSERT_EQ(ChannelNode::Pool().LiveCount(), 0u);
+    const int n = 5000;
+    EntryList legacy;
+    for (int i = 1; i <= n; ++i) {
+        auto* pNode = new LegacyChannelNode;
+        pNode->fFrequency = static_cast<float>(i) + 0.25f;
+        legacy.AddTail(pNode);
+    }
+    ChannelTable table(true);
+    {
+        EntryList target;
+        {
+            OneAllocationFails memory(1);
+            EXPECT_EQ(table.ConvertList(&legacy, &target), 0);
+        }
+        const std::size_t made = NodesPerAllocation<ChannelNode>();
+        ASSERT_LT(made, static_cast<std::size_t>(n));
+        ExpectWellFormed(target);
+        std::vector<double> expected;
+        for (std::size_t i = 1; i <= made; ++i)
+            expected.push_back(static_cast<double>(static_cast<float>(i) + 0.25f));
+        EXPECT_EQ(Frequencies(&target), expected);
+        EXPECT_EQ(ChannelNode::Pool().LiveCount(), ChannelNode::kPooled ? made : 0u);
+    }
+    EXPECT_EQ(ChannelNode::Pool().LiveCount(), 0u);
+
+    // Another kind of node in the middle of the list.
+    auto* pStranger = new ChannelNode;
+    legacy.InsertBefore(pStranger, legacy.GetAt(n / 2));
+    {
+        EntryList target;
+        EXPECT_EQ(table.ConvertList(&legacy, &target), 0);
+        ExpectWellFormed(target);
+        EXPECT_EQ(target.iCount, n / 2);
+        EXPECT_EQ(static_cast<const ChannelNode*>(target.pTail)->dbFrequency,
+                  static_cast<double>(static_cast<float>(n / 2) + 0.25f));
+        EXPECT_EQ(ChannelNode::Pool().LiveCount(), ChannelNode::kPooled ? n / 2 + 1u : 0u);
+    }
+    EXPECT_EQ(ChannelNode::Pool().LiveCount(), ChannelNode::kPooled ? 1u : 0u);
 }
