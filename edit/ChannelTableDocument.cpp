@@ -485,7 +485,37 @@ bool ChannelTableDocument::NewFromPlan(const ChannelPlan& plan)
     return true;
 }
 
-bool ChannelTableDocument::NewFromCountry(const CountryPlans& country, const PlanLibrary& library)
+namespace {
+
+// One list of a country's table from the plan of that name, read now.
+bool FillListFromListedPlan(ChannelTable& table, std::int32_t iMode, const ListedPlan* pListed, const std::string& name,
+                            PlanProblem* pProblem)
+{
+    PlanProblem problem;
+    ChannelPlan plan;
+    bool bFilled = false;
+    if (!pListed)
+        problem.reason = "no channel plan is named \"" + name + "\"";
+    else if (ReadListedPlan(*pListed, plan, problem)) {
+        bFilled = FillListFromPlan(table, iMode, plan);
+        if (!bFilled)
+            problem.reason = "the plan does not fit a channel list";
+    }
+    if (!bFilled && pProblem)
+        *pProblem = std::move(problem);
+    return bFilled;
+}
+
+} // namespace
+
+bool ChannelTableDocument::NewFromPlan(const ListedPlan& plan, PlanProblem& problem)
+{
+    ChannelPlan read;
+    return ReadListedPlan(plan, read, problem) && NewFromPlan(read);
+}
+
+bool ChannelTableDocument::NewFromCountry(const CountryPlans& country, const PlanLibrary& library,
+                                          PlanProblem* pProblem)
 {
     const StepScope step = BeginStep("New from Plan", NoLists);
     std::unique_ptr<ChannelTable> pTable(new (std::nothrow) ChannelTable(true));
@@ -496,8 +526,7 @@ bool ChannelTableDocument::NewFromCountry(const CountryPlans& country, const Pla
     for (const auto& [iMode, pName] : lists) {
         if (pName->empty())
             continue;
-        const ChannelPlan* pPlan = library.FindPlan(*pName);
-        if (!pPlan || !FillListFromPlan(*pTable, iMode, *pPlan))
+        if (!FillListFromListedPlan(*pTable, iMode, library.FindPlan(*pName), *pName, pProblem))
             return false;
     }
     // The code as "Enter" takes one: only codes above 0 are stored.

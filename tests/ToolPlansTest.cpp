@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <sstream>
 
+#include <sys/stat.h>
+
 #include "ChannelPlans.h"
 #include "ChannelTableDocument.h"
 #include "Json.h"
@@ -50,14 +52,15 @@ TEST(ToolPlans, EveryPlanBuildsTheBytesTheEditorFills)
     PrivateDataHome home;
     TempDir dir;
     ASSERT_EQ(Library().Plans().size(), 73u);
-    for (const ChannelPlan& plan : Library().Plans()) {
+    for (const ListedPlan& plan : Library().Plans()) {
         SCOPED_TRACE(plan.name);
         const std::string output = dir.File(plan.name + ".ccf");
         const ToolRun build = RunToolProcess({"build", "--plan", plan.name, "-o", output});
         ASSERT_EQ(build.status, 0) << build.err;
         EXPECT_EQ(build.err, "");
         ChannelTableDocument doc;
-        ASSERT_TRUE(doc.NewFromPlan(plan));
+        PlanProblem problem;
+        ASSERT_TRUE(doc.NewFromPlan(plan, problem)) << problem.Text();
         EXPECT_EQ(ReadAll(output), EditorImage(doc));
     }
 }
@@ -175,6 +178,43 @@ TEST(ToolPlans, OwnPlansAreListedAndBrokenOnesReportedWithoutStopping)
     const ToolRun build = RunToolProcess({"build", "--plan", "my-town", "-o", dir.File("t.ccf")});
     ASSERT_EQ(build.status, 0) << build.err;
     EXPECT_EQ(ReadAll(dir.File("t.ccf")), ChannelTableImage(0, {0, 0, 175.25, 0, 191.25}, {}, 3, 0));
+}
+
+// Own plan files too large for any plan are refused by their size, FIFOs and
+// devices without being opened; the rest are listed.
+TEST(ToolPlans, OversizedAndSpecialOwnPlansAreRefusedWithoutBlocking)
+{
+    PrivateDataHome home;
+    const std::string own = home.PlanFolder();
+    std::filesystem::create_directories(own);
+    const std::string mine = "channel,frequency_mhz\n3,175.25\n";
+    WriteAll(own + "/mine.csv", Bytes(mine.begin(), mine.end()));
+    for (const char* huge : {"huge-1.csv", "huge-2.csv"}) {
+        std::string text = "channel,frequency_mhz\n";
+        for (int i = 1; i <= 65535; ++i)
+            text += std::string(200, 'L') + std::to_string(i) + ",175.25\n";
+        ASSERT_LE(text.size(), std::size_t{16} << 20);
+        WriteAll(own + "/" + huge, Bytes(text.begin(), text.end()));
+    }
+    ASSERT_EQ(::mkfifo((own + "/pipe.csv").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", own + "/zero.csv");
+
+    const ToolRun run = RunToolProcessWithin({"plans"}, 30);
+    ASSERT_FALSE(run.bTimedOut) << "the listing blocked";
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Lines(run.out)[0], "plans: 74");
+    const std::string tooLarge =
+        ": cannot be read: larger than 6750135 bytes, the most a plan of 65535 channels takes\n";
+    EXPECT_EQ(run.err, "vornalix-tool: " + own + "/huge-1.csv" + tooLarge + "vornalix-tool: " + own + "/huge-2.csv" +
+                           tooLarge + "vornalix-tool: " + own +
+                           "/pipe.csv: cannot be read: it is a FIFO, not a regular file\n"
+                           "vornalix-tool: " +
+                           own + "/zero.csv: cannot be read: it is a character device, not a regular file\n");
+    TempDir dir;
+    const ToolRun build = RunToolProcessWithin({"build", "--plan", "pipe", "-o", dir.File("p.ccf")}, 30);
+    ASSERT_FALSE(build.bTimedOut);
+    EXPECT_EQ(build.status, 2);
+    EXPECT_FALSE(FileExists(dir.File("p.ccf")));
 }
 
 TEST(ToolPlans, RefusesWhatItCannotBuild)

@@ -12,26 +12,30 @@
 
 namespace {
 
+void ReportPlanProblem(std::ostream& err, const PlanProblem& problem)
+{
+    ReportProblem(err, problem.path,
+                  problem.line == 0 ? problem.reason : "line " + std::to_string(problem.line) + ": " + problem.reason);
+}
+
 // Broken plan files are told, each on its own line; the listing goes on without them.
 void ReportPlanProblems(const PlanLibrary& library, std::ostream& err)
 {
     for (const PlanProblem& problem : library.Problems())
-        ReportProblem(err, problem.path,
-                      problem.line == 0 ? problem.reason
-                                        : "line " + std::to_string(problem.line) + ": " + problem.reason);
+        ReportPlanProblem(err, problem);
 }
 
-const char* Numbering(const ChannelPlan& plan)
+const char* Numbering(const PlanOutline& outline)
 {
-    return plan.bLabelsArePositions ? "labels are channel numbers" : "numbered from 1 in order";
+    return outline.bLabelsArePositions ? "labels are channel numbers" : "numbered from 1 in order";
 }
 
 void ListPlans(const PlanLibrary& library, std::ostream& out)
 {
     out << "plans: " << library.Plans().size() << '\n';
-    for (const ChannelPlan& plan : library.Plans())
-        out << plan.name << '\t' << plan.channels.size() << '\t' << plan.channels.front().label << '\t'
-            << plan.channels.back().label << '\t' << Numbering(plan) << '\t' << plan.source << '\n';
+    for (const ListedPlan& plan : library.Plans())
+        out << plan.name << '\t' << plan.outline.channelCount << '\t' << plan.outline.firstLabel << '\t'
+            << plan.outline.lastLabel << '\t' << Numbering(plan.outline) << '\t' << plan.source << '\n';
     out << "countries: " << library.Countries().size() << '\n';
     for (const CountryPlans& country : library.Countries())
         out << country.name << '\t' << country.iCallingCode << '\t' << country.tvSystem << '\t' << country.airPlan
@@ -42,17 +46,17 @@ void WritePlansJson(const PlanLibrary& library, std::ostream& out)
 {
     JsonWriter json;
     json.BeginObject().Key("plans").BeginArray();
-    for (const ChannelPlan& plan : library.Plans()) {
+    for (const ListedPlan& plan : library.Plans()) {
         json.BeginObject();
         json.Key("name").String(plan.name);
         json.Key("source").String(plan.source);
         json.Key("section").String(plan.section);
         json.Key("own").Integer(plan.bOwn ? 1 : 0);
-        json.Key("channels").Integer(static_cast<std::int64_t>(plan.channels.size()));
-        json.Key("positions").Integer(static_cast<std::int64_t>(plan.PositionCount()));
-        json.Key("labels_are_positions").Integer(plan.bLabelsArePositions ? 1 : 0);
-        json.Key("first").String(plan.channels.front().label);
-        json.Key("last").String(plan.channels.back().label);
+        json.Key("channels").Integer(static_cast<std::int64_t>(plan.outline.channelCount));
+        json.Key("positions").Integer(static_cast<std::int64_t>(plan.outline.positionCount));
+        json.Key("labels_are_positions").Integer(plan.outline.bLabelsArePositions ? 1 : 0);
+        json.Key("first").String(plan.outline.firstLabel);
+        json.Key("last").String(plan.outline.lastLabel);
         json.EndObject();
     }
     json.EndArray().Key("countries").BeginArray();
@@ -104,15 +108,16 @@ int BuildFromPlans(const std::string* pPlan, const std::string* pCountry, const 
     }
     const PlanLibrary library = PlanLibrary::Load();
     ChannelTableDocument document;
+    PlanProblem problem;
     if (pPlan) {
-        const ChannelPlan* pFound = library.FindPlan(*pPlan);
+        const ListedPlan* pFound = library.FindPlan(*pPlan);
         if (!pFound) {
             ReportPlanProblems(library, err);
             ReportProblem(err, "", "no channel plan is named \"" + *pPlan + "\" (vornalix-tool plans lists them)");
             return kExitFailure;
         }
-        if (!document.NewFromPlan(*pFound)) {
-            ReportProblem(err, "", "the plan \"" + *pPlan + "\" does not fit a channel list");
+        if (!document.NewFromPlan(*pFound, problem)) {
+            ReportPlanProblem(err, problem);
             return kExitFailure;
         }
     } else {
@@ -124,8 +129,11 @@ int BuildFromPlans(const std::string* pPlan, const std::string* pCountry, const 
                               "\" (vornalix-tool plans lists them)");
             return kExitFailure;
         }
-        if (!document.NewFromCountry(*pFound, library)) {
+        if (!document.NewFromCountry(*pFound, library, &problem)) {
             ReportPlanProblems(library, err);
+            // A plan listed but changed or gone since.
+            if (!problem.path.empty())
+                ReportPlanProblem(err, problem);
             ReportProblem(err, "",
                           "the plans of " + pFound->name + " (" + pFound->airPlan + ", " + pFound->cablePlan +
                               ") cannot all be read");
