@@ -180,6 +180,61 @@ TEST(ToolPlans, OwnPlansAreListedAndBrokenOnesReportedWithoutStopping)
     EXPECT_EQ(ReadAll(dir.File("t.ccf")), ChannelTableImage(0, {0, 0, 175.25, 0, 191.25}, {}, 3, 0));
 }
 
+// A name, a label or a path from a person's files can hold any byte: the
+// listing prints each in its printable form, so that none splits its line or
+// drives the terminal; JSON holds each exactly, every control character escaped.
+TEST(ToolPlans, OwnPlanNamesAndLabelsArePrintedInTheirPrintableForm)
+{
+    PrivateDataHome home;
+    const std::string own = home.PlanFolder();
+    std::filesystem::create_directories(own);
+    const std::string name = "evil\n\x1b[31mred\a";
+    const std::string plan = "channel,frequency_mhz\n\"\x1b]0;pwned\a\",55.25\n\"K\t2\",61.25\n";
+    WriteAll(own + "/" + name + ".csv", Bytes(plan.begin(), plan.end()));
+    const std::string broken = "channel,frequency_mhz\n1,x\n";
+    WriteAll(own + "/bad\x1b[2J.csv", Bytes(broken.begin(), broken.end()));
+
+    const ToolRun run = RunToolProcess({"plans"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.find_first_of("\x1b\a\r"), std::string::npos);
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 1u + 74u + 1u + 240u);
+    EXPECT_EQ(lines[0], "plans: 74");
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "evil\\n\\x1b[31mred\\x07\t2\t\\x1b]0;pwned\\x07\tK\\t2\tnumbered from 1 in order\town plan, " +
+                            own + "/evil\\n\\x1b[31mred\\x07.csv"),
+              lines.end())
+        << run.out;
+    EXPECT_EQ(run.err, "vornalix-tool: " + own +
+                           "/bad\\x1b[2J.csv: line 2: \"x\" is not a frequency in MHz (a decimal number, 0 or more)\n");
+
+    const ToolRun json = RunToolProcess({"plans", "--json"});
+    ASSERT_EQ(json.status, 0) << json.err;
+    EXPECT_EQ(json.out.find_first_of(std::string("\x1b\a\r\t", 4)), std::string::npos);
+    EXPECT_EQ(json.out.find('\n'), json.out.size() - 1);
+    JsonValue document;
+    std::string error;
+    ASSERT_TRUE(ParseJson(json.out, document, error)) << error;
+    const auto& items = document.Find("plans")->items;
+    const auto evil = std::find_if(items.begin(), items.end(),
+                                   [&](const JsonValue& item) { return item.Find("name")->text == name; });
+    ASSERT_NE(evil, items.end());
+    EXPECT_EQ(evil->Find("first")->text, "\x1b]0;pwned\a");
+    EXPECT_EQ(evil->Find("last")->text, "K\t2");
+    ASSERT_EQ(document.Find("problems")->items.size(), 1u);
+    EXPECT_EQ(document.Find("problems")->items[0].text,
+              own + "/bad\\x1b[2J.csv: line 2: \"x\" is not a frequency in MHz (a decimal number, 0 or more)");
+
+    // The plan builds by its real name; a name asked for is quoted printably.
+    TempDir dir;
+    const ToolRun build = RunToolProcess({"build", "--plan", name, "-o", dir.File("evil.ccf")});
+    ASSERT_EQ(build.status, 0) << build.err;
+    EXPECT_EQ(ReadAll(dir.File("evil.ccf")), ChannelTableImage(0, {55.25, 61.25}, {}, 1, 0));
+    const ToolRun missing = RunToolProcess({"build", "--plan", "x\x1b[2J", "-o", dir.File("x.ccf")});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.err.find('\x1b'), std::string::npos) << missing.err;
+}
+
 // Own plan files too large for any plan are refused by their size, FIFOs and
 // devices without being opened; the rest are listed.
 TEST(ToolPlans, OversizedAndSpecialOwnPlansAreRefusedWithoutBlocking)

@@ -8,6 +8,7 @@
 #include "Help.h"
 #include "Json.h"
 #include "Options.h"
+#include "Printable.h"
 #include "TableFormat.h"
 
 namespace {
@@ -30,18 +31,24 @@ const char* Numbering(const PlanOutline& outline)
     return outline.bLabelsArePositions ? "labels are channel numbers" : "numbered from 1 in order";
 }
 
+// Every field that comes from a file (a name, a label, a path) in its
+// printable form, so that no field can end the line, add a column or reach the
+// terminal as a control sequence.
 void ListPlans(const PlanLibrary& library, std::ostream& out)
 {
     out << "plans: " << library.Plans().size() << '\n';
     for (const ListedPlan& plan : library.Plans())
-        out << plan.name << '\t' << plan.outline.channelCount << '\t' << plan.outline.firstLabel << '\t'
-            << plan.outline.lastLabel << '\t' << Numbering(plan.outline) << '\t' << plan.source << '\n';
+        out << PrintableText(plan.name) << '\t' << plan.outline.channelCount << '\t'
+            << PrintableText(plan.outline.firstLabel) << '\t' << PrintableText(plan.outline.lastLabel) << '\t'
+            << Numbering(plan.outline) << '\t' << PrintableText(plan.source) << '\n';
     out << "countries: " << library.Countries().size() << '\n';
     for (const CountryPlans& country : library.Countries())
-        out << country.name << '\t' << country.iCallingCode << '\t' << country.tvSystem << '\t' << country.airPlan
-            << '\t' << country.cablePlan << '\n';
+        out << PrintableText(country.name) << '\t' << country.iCallingCode << '\t' << PrintableText(country.tvSystem)
+            << '\t' << PrintableText(country.airPlan) << '\t' << PrintableText(country.cablePlan) << '\n';
 }
 
+// Names and labels are JSON strings, which hold any text exactly and escape
+// every control character; the problems are the lines standard error gets.
 void WritePlansJson(const PlanLibrary& library, std::ostream& out)
 {
     JsonWriter json;
@@ -71,7 +78,7 @@ void WritePlansJson(const PlanLibrary& library, std::ostream& out)
     }
     json.EndArray().Key("problems").BeginArray();
     for (const PlanProblem& problem : library.Problems())
-        json.String(problem.Text());
+        json.String(PrintableText(problem.Text()));
     json.EndArray().EndObject();
     out << json.Text() << '\n';
 }
@@ -113,7 +120,8 @@ int BuildFromPlans(const std::string* pPlan, const std::string* pCountry, const 
         const ListedPlan* pFound = library.FindPlan(*pPlan);
         if (!pFound) {
             ReportPlanProblems(library, err);
-            ReportProblem(err, "", "no channel plan is named \"" + *pPlan + "\" (vornalix-tool plans lists them)");
+            ReportProblem(
+                err, "", "no channel plan is named \"" + PrintableText(*pPlan) + "\" (vornalix-tool plans lists them)");
             return kExitFailure;
         }
         if (!document.NewFromPlan(*pFound, problem)) {
@@ -125,7 +133,7 @@ int BuildFromPlans(const std::string* pPlan, const std::string* pCountry, const 
         if (!pFound) {
             ReportPlanProblems(library, err);
             ReportProblem(err, "",
-                          "no country has the calling code or name \"" + *pCountry +
+                          "no country has the calling code or name \"" + PrintableText(*pCountry) +
                               "\" (vornalix-tool plans lists them)");
             return kExitFailure;
         }
@@ -135,8 +143,8 @@ int BuildFromPlans(const std::string* pPlan, const std::string* pCountry, const 
             if (!problem.path.empty())
                 ReportPlanProblem(err, problem);
             ReportProblem(err, "",
-                          "the plans of " + pFound->name + " (" + pFound->airPlan + ", " + pFound->cablePlan +
-                              ") cannot all be read");
+                          "the plans of " + PrintableText(pFound->name) + " (" + PrintableText(pFound->airPlan) + ", " +
+                              PrintableText(pFound->cablePlan) + ") cannot all be read");
             return kExitFailure;
         }
     }
