@@ -63,9 +63,48 @@ std::int64_t WholeNumber(const std::string& text)
     return value;
 }
 
-// A plain decimal number as the plans write them ("55.25", "7.0", "1e2").
+// Digits with at most one point between them ("175.25"), of at most 15 digits
+// in all, read the quick way: the digits as a whole number and a power of ten
+// are both exact in a double, so their quotient is the double nearest the
+// number, the one from_chars gives. False for any other text.
+bool ReadShortDecimal(const std::string& text, double& value)
+{
+    static constexpr std::size_t kMostDigits = 15;
+    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    std::uint64_t digits = 0;
+    std::size_t count = 0;
+    // Digits up to the end or a non-digit; false past the most digits.
+    const auto readDigits = [&] {
+        for (; p < end && static_cast<unsigned char>(*p - '0') < 10; ++p) {
+            if (++count > kMostDigits)
+                return false;
+            digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+        }
+        return true;
+    };
+    if (!readDigits())
+        return false;
+    const std::size_t whole = count;
+    if (p < end && *p == '.' && whole > 0) {
+        ++p;
+        if (!readDigits() || count == whole)
+            return false;
+    }
+    if (p != end || whole == 0)
+        return false;
+    value = static_cast<double>(digits) / kPowersOfTen[count - whole];
+    return true;
+}
+
+// A plain decimal number as the plans write them ("55.25", "7.0", "1e2"). A
+// plan has up to 65,535 of them, most short: those are read the quick way.
 bool ReadFrequency(const std::string& text, double& value)
 {
+    if (ReadShortDecimal(text, value))
+        return true;
     const char* const end = text.data() + text.size();
     const auto result = std::from_chars(text.data(), end, value, std::chars_format::general);
     return result.ec == std::errc() && result.ptr == end && std::isfinite(value) && value >= 0.0;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
@@ -153,6 +154,41 @@ TEST(ChannelPlans, BrokenPlansAreRefusedWithTheirLine)
         Parsed("channel,frequency_mhz\nABCDEFGHIJKLMNOPQRSTUVWXYZ012345,55.25000000000000000000000000000\n");
     EXPECT_EQ(longest.channels.at(0).label.size(), kMaxPlanLabelBytes);
     EXPECT_EQ(longest.channels.at(0).dbFrequency, 55.25);
+}
+
+// Short decimals are read the quick way, the rest by the library: each is the
+// double nearest the number written, bit for bit what strtod gives.
+TEST(ChannelPlans, FrequenciesAreTheDoublesNearestTheirDigits)
+{
+    const char* const frequencies[] = {"0",
+                                       "0.1",
+                                       "55.25",
+                                       "175.25999450683594",
+                                       "999999999999999",
+                                       "99999999999999.9",
+                                       "0.00000000000001",
+                                       "0.000000000000001",
+                                       "1234567890123456",
+                                       "9007199254740993",
+                                       "862.1875",
+                                       "0000000000000862.1875",
+                                       "7.",
+                                       ".5",
+                                       "1e2",
+                                       "2.5E-3"};
+    std::string text = "channel,frequency_mhz\n";
+    for (const char* frequency : frequencies)
+        text += std::string("K,") + frequency + "\n";
+    const ChannelPlan plan = Parsed(text);
+    ASSERT_EQ(plan.channels.size(), std::size(frequencies));
+    for (std::size_t i = 0; i < plan.channels.size(); ++i) {
+        const double expected = std::strtod(frequencies[i], nullptr);
+        EXPECT_EQ(std::memcmp(&plan.channels[i].dbFrequency, &expected, sizeof expected), 0) << frequencies[i];
+    }
+    for (const char* wrong : {"1.2.3", "5..5", "-0.5", "1,5", "0x10", "1.5 ", "."})
+        EXPECT_NE(Refused(std::string("channel,frequency_mhz\nK,\"") + wrong + "\"\n").reason.find("not a frequency"),
+                  std::string::npos)
+            << wrong;
 }
 
 TEST(ChannelPlans, TheOutlineIsWhatReadingThePlanGives)
