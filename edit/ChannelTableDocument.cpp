@@ -476,10 +476,15 @@ bool ChannelTableDocument::Save(const std::string& path, FileError& error)
 
 bool ChannelTableDocument::NewFromPlan(const ChannelPlan& plan)
 {
+    return NewFromPositions(plan.Positions());
+}
+
+bool ChannelTableDocument::NewFromPositions(const std::vector<double>& positions)
+{
     const StepScope step = BeginStep("New from Plan", NoLists);
     const std::int32_t iMode = m_iMode == ChannelModeCable ? ChannelModeCable : ChannelModeAir;
     std::unique_ptr<ChannelTable> pTable(new (std::nothrow) ChannelTable(true));
-    if (!pTable || !FillListFromPlan(*pTable, iMode, plan))
+    if (!pTable || !FillListFromPositions(*pTable, iMode, positions))
         return false;
     TakeNewTable(std::move(pTable), iMode);
     return true;
@@ -492,12 +497,12 @@ bool FillListFromListedPlan(ChannelTable& table, std::int32_t iMode, const Liste
                             PlanProblem* pProblem)
 {
     PlanProblem problem;
-    ChannelPlan plan;
+    std::vector<double> positions;
     bool bFilled = false;
     if (!pListed)
         problem.reason = "no channel plan is named \"" + name + "\"";
-    else if (ReadListedPlan(*pListed, plan, problem)) {
-        bFilled = FillListFromPlan(table, iMode, plan);
+    else if (ReadListedPlan(*pListed, positions, problem)) {
+        bFilled = FillListFromPositions(table, iMode, positions);
         if (!bFilled)
             problem.reason = "the plan does not fit a channel list";
     }
@@ -510,8 +515,8 @@ bool FillListFromListedPlan(ChannelTable& table, std::int32_t iMode, const Liste
 
 bool ChannelTableDocument::NewFromPlan(const ListedPlan& plan, PlanProblem& problem)
 {
-    ChannelPlan read;
-    return ReadListedPlan(plan, read, problem) && NewFromPlan(read);
+    std::vector<double> positions;
+    return ReadListedPlan(plan, positions, problem) && NewFromPositions(positions);
 }
 
 bool ChannelTableDocument::NewFromCountry(const CountryPlans& country, const PlanLibrary& library,

@@ -245,6 +245,8 @@ public:
     void SetChangeListener(std::function<void(Change)> listener) { m_changeListener = std::move(listener); }
 
 private:
+    // A new table whose current list holds a plan's positions.
+    bool NewFromPositions(const std::vector<double>& positions);
     // Takes a table made from plans as "Create New" takes a new one.
     void TakeNewTable(std::unique_ptr<ChannelTable> pTable, std::int32_t iMode);
     void Changed(Change change);

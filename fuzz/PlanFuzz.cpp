@@ -28,13 +28,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
 
-    // The listing keeps the outline; the channels read when it is chosen match it.
+    // The listing keeps the outline the reader gives; the positions read when
+    // the plan is chosen are the plan's.
     const ListedPlan& listed = library.Plans().front();
     ChannelPlan plan;
     PlanProblem problem;
-    if (!ReadListedPlan(listed, plan, problem) || OutlineOf(plan) != listed.outline)
+    std::vector<double> positions;
+    if (!ParseChannelPlan(std::string_view(reinterpret_cast<const char*>(data), size), plan, problem) ||
+        OutlineOf(plan) != listed.outline || !ReadListedPlan(listed, positions, problem) ||
+        positions != plan.Positions())
         std::abort();
-    const std::vector<double> positions = plan.Positions();
     if (plan.channels.empty() || positions.size() != plan.PositionCount() || positions.size() > kMaxPlanChannels ||
         positions.size() < plan.channels.size() || size > kMaxPlanFileBytes)
         std::abort();

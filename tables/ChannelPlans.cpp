@@ -40,7 +40,7 @@ bool Fail(PlanProblem& problem, CsvPosition where, std::string reason)
 }
 
 // A field quoted for a message, cut short so that a line stays one line.
-std::string Quoted(const std::string& field)
+std::string Quoted(std::string_view field)
 {
     std::string text;
     for (const char c : field.substr(0, 24))
@@ -50,7 +50,7 @@ std::string Quoted(const std::string& field)
 
 // Digits only, as a position; -1 for anything else, kMaxPosition + 1 for a
 // number beyond any position.
-std::int64_t WholeNumber(const std::string& text)
+std::int64_t WholeNumber(std::string_view text)
 {
     if (text.empty())
         return -1;
@@ -67,7 +67,7 @@ std::int64_t WholeNumber(const std::string& text)
 // in all, read the quick way: the digits as a whole number and a power of ten
 // are both exact in a double, so their quotient is the double nearest the
 // number, the one from_chars gives. False for any other text.
-bool ReadShortDecimal(const std::string& text, double& value)
+bool ReadShortDecimal(std::string_view text, double& value)
 {
     static constexpr std::size_t kMostDigits = 15;
     static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
@@ -101,7 +101,7 @@ bool ReadShortDecimal(const std::string& text, double& value)
 
 // A plain decimal number as the plans write them ("55.25", "7.0", "1e2"). A
 // plan has up to 65,535 of them, most short: those are read the quick way.
-bool ReadFrequency(const std::string& text, double& value)
+bool ReadFrequency(std::string_view text, double& value)
 {
     if (ReadShortDecimal(text, value))
         return true;
@@ -112,7 +112,8 @@ bool ReadFrequency(const std::string& text, double& value)
 
 // The header row of a CSV table (nullptr for a text without rows) must begin
 // with the names given.
-bool CheckHeader(std::string_view text, const CsvRecord* pHeader, const std::vector<std::string>& header,
+template <typename Row>
+bool CheckHeader(std::string_view text, const Row* pHeader, const std::vector<std::string>& header,
                  PlanProblem& problem)
 {
     std::string joined;
@@ -120,7 +121,7 @@ bool CheckHeader(std::string_view text, const CsvRecord* pHeader, const std::vec
         joined += (joined.empty() ? "" : ",") + name;
     if (!pHeader)
         return Fail(problem, CsvPosition{1, 1}, "the header must begin " + joined);
-    const std::vector<std::string>& names = pHeader->fields;
+    const auto& names = pHeader->fields;
     for (std::size_t i = 0; i < header.size(); ++i)
         if (i >= names.size() || names[i] != header[i])
             return Fail(problem, CsvFieldPosition(text, *pHeader, std::min(i, names.size())),
@@ -189,7 +190,8 @@ std::string_view TextOf(const std::vector<std::uint8_t>& bytes)
 }
 
 // The rows of a plan text, read one at a time, each checked as it comes and
-// its channel handed to take(label, frequency): a plan is read in one pass
+// its channel handed to take(label, position, frequency), the position the
+// label names when it is a whole number, else -1: a plan is read in one pass
 // without holding its rows. Whether the labels are positions is known only at
 // the end, so the first breach of the rule that whole-number labels rise is
 // kept until then: it counts only when every label is a whole number.
@@ -220,8 +222,8 @@ bool ReadPlanRows(std::string_view text, const PlanTextRules& rules, bool& bLabe
         if (row.fields.size() != 2)
             return Fail(problem, CsvFieldPosition(text, row, std::min<std::size_t>(row.fields.size(), 2)),
                         "2 fields expected, found " + std::to_string(row.fields.size()));
-        std::string& label = row.fields[0];
-        const std::string& frequencyText = row.fields[1];
+        const std::string_view label = row.fields[0];
+        const std::string_view frequencyText = row.fields[1];
         if (label.empty())
             return Fail(problem, CsvFieldPosition(text, row, 0), "the channel label is empty");
         if (label.size() > kMaxPlanLabelBytes)
@@ -253,7 +255,7 @@ bool ReadPlanRows(std::string_view text, const PlanTextRules& rules, bool& bLabe
                 breachAt = CsvFieldPosition(text, row, 0);
             previous = position;
         }
-        take(label, dbFrequency);
+        take(label, position, dbFrequency);
     }
     if (reader.Failed())
         return Fail(problem, error.where, error.reason);
@@ -303,9 +305,10 @@ bool ParseChannelPlan(std::string_view text, ChannelPlan& plan, PlanProblem& pro
     plan.channels.clear();
     plan.bLabelsArePositions = false;
     bool bLabelsArePositions = false;
-    const bool bRead = ReadPlanRows(text, rules, bLabelsArePositions, problem, [&](std::string& label, double f) {
-        plan.channels.push_back(PlanChannel{std::move(label), f});
-    });
+    const bool bRead =
+        ReadPlanRows(text, rules, bLabelsArePositions, problem, [&](std::string_view label, std::int64_t, double f) {
+            plan.channels.push_back(PlanChannel{std::string(label), f});
+        });
     if (!bRead) {
         plan.channels.clear();
         return false;
@@ -314,20 +317,41 @@ bool ParseChannelPlan(std::string_view text, ChannelPlan& plan, PlanProblem& pro
     return true;
 }
 
+namespace {
+
+// The outline of a plan taken channel by channel as its rows are read.
+class OutlineTaker
+{
+public:
+    void Take(std::string_view label)
+    {
+        if (m_outline.channelCount++ == 0)
+            m_outline.firstLabel = label;
+        m_outline.lastLabel = label;
+    }
+    PlanOutline Finish(bool bLabelsArePositions)
+    {
+        m_outline.bLabelsArePositions = bLabelsArePositions;
+        m_outline.positionCount = m_outline.channelCount == 0 ? 0
+                                  : bLabelsArePositions ? static_cast<std::size_t>(WholeNumber(m_outline.lastLabel))
+                                                        : m_outline.channelCount;
+        return std::move(m_outline);
+    }
+
+private:
+    PlanOutline m_outline;
+};
+
+} // namespace
+
 bool OutlineChannelPlan(std::string_view text, PlanOutline& outline, PlanProblem& problem, const PlanTextRules& rules)
 {
-    PlanOutline read;
-    const bool bRead = ReadPlanRows(text, rules, read.bLabelsArePositions, problem, [&](std::string& label, double) {
-        if (read.channelCount++ == 0)
-            read.firstLabel = label;
-        read.lastLabel = label;
-    });
-    if (!bRead)
+    OutlineTaker taker;
+    bool bLabelsArePositions = false;
+    if (!ReadPlanRows(text, rules, bLabelsArePositions, problem,
+                      [&](std::string_view label, std::int64_t, double) { taker.Take(label); }))
         return false;
-    read.positionCount = read.channelCount == 0     ? 0
-                         : read.bLabelsArePositions ? static_cast<std::size_t>(WholeNumber(read.lastLabel))
-                                                    : read.channelCount;
-    outline = std::move(read);
+    outline = taker.Finish(bLabelsArePositions);
     return true;
 }
 
@@ -408,13 +432,18 @@ bool ParseCountryPlans(std::string_view text, std::vector<CountryPlans>& countri
     return true;
 }
 
-bool FillListFromPlan(ChannelTable& table, std::int32_t iMode, const ChannelPlan& plan)
+bool FillListFromPositions(ChannelTable& table, std::int32_t iMode, const std::vector<double>& positions)
 {
     const EntryList* pList = table.GetList(iMode);
     if (!pList || pList->iCount != 0)
         return false;
     // The range comes out as appending the channels one by one would leave it.
-    return table.AppendFrequencies(iMode, plan.Positions());
+    return table.AppendFrequencies(iMode, positions);
+}
+
+bool FillListFromPlan(ChannelTable& table, std::int32_t iMode, const ChannelPlan& plan)
+{
+    return FillListFromPositions(table, iMode, plan.Positions());
 }
 
 std::string PlanLibrary::InstalledFolder()
@@ -591,7 +620,7 @@ bool PlanFileStamp::operator==(const PlanFileStamp& other) const
            modifiedSeconds == other.modifiedSeconds && modifiedNanoseconds == other.modifiedNanoseconds;
 }
 
-bool ReadListedPlan(const ListedPlan& listed, ChannelPlan& plan, PlanProblem& problem)
+bool ReadListedPlan(const ListedPlan& listed, std::vector<double>& positions, PlanProblem& problem)
 {
     problem = PlanProblem();
     problem.path = listed.path;
@@ -601,17 +630,36 @@ bool ReadListedPlan(const ListedPlan& listed, ChannelPlan& plan, PlanProblem& pr
     if (now != listed.stamp)
         return Fail(problem, 0, "has changed since the plans were listed");
     std::vector<std::uint8_t> bytes;
-    ChannelPlan read;
-    if (!ReadPlanFile(listed.path, bytes, problem) || !ParseChannelPlan(TextOf(bytes), read, problem))
+    if (!ReadPlanFile(listed.path, bytes, problem))
         return false;
+    // The frequencies in the plan's order, each with the position its label
+    // names; which of the two orders holds is known once every row is read.
+    OutlineTaker taker;
+    std::vector<double> frequencies;
+    std::vector<std::uint16_t> named;
+    frequencies.reserve(listed.outline.channelCount);
+    named.reserve(listed.outline.channelCount);
+    bool bLabelsArePositions = false;
+    if (!ReadPlanRows(TextOf(bytes), PlanTextRules(), bLabelsArePositions, problem,
+                      [&](std::string_view label, std::int64_t position, double f) {
+                          taker.Take(label);
+                          frequencies.push_back(f);
+                          named.push_back(position > 0 && position <= kMaxPosition
+                                              ? static_cast<std::uint16_t>(position)
+                                              : std::uint16_t{0});
+                      }))
+        return false;
+    const PlanOutline outline = taker.Finish(bLabelsArePositions);
     // Changed while the stamp stayed (rewritten within the clock's step).
-    if (OutlineOf(read) != listed.outline)
+    if (outline != listed.outline)
         return Fail(problem, 0, "has changed since the plans were listed");
-    read.name = listed.name;
-    read.source = listed.source;
-    read.section = listed.section;
-    read.bOwn = listed.bOwn;
-    plan = std::move(read);
+    if (!bLabelsArePositions) {
+        positions = std::move(frequencies);
+        return true;
+    }
+    positions.assign(outline.positionCount, 0.0);
+    for (std::size_t i = 0; i < frequencies.size(); ++i)
+        positions[named[i] - 1u] = frequencies[i];
     return true;
 }
 

@@ -159,11 +159,11 @@ bool OutlineChannelPlan(std::string_view text, PlanOutline& outline, PlanProblem
                         const PlanTextRules& rules = PlanTextRules());
 PlanOutline OutlineOf(const ChannelPlan& plan);
 
-// The channels of a listed plan, read from its file when it is chosen. False,
-// with the file and the reason, when the file is gone, is no longer the file
-// that was listed (changed since, replaced), or no longer reads as the plan
-// that was listed.
-bool ReadListedPlan(const ListedPlan& listed, ChannelPlan& plan, PlanProblem& problem);
+// The channels of a listed plan at their positions (ChannelPlan::Positions),
+// read from its file when it is chosen. False, with the file and the reason,
+// when the file is gone, is no longer the file that was listed (changed since,
+// replaced), or no longer reads as the plan that was listed.
+bool ReadListedPlan(const ListedPlan& listed, std::vector<double>& positions, PlanProblem& problem);
 
 // The header of a plan file, and of a list exported as one.
 constexpr const char* kPlanHeader = "channel,frequency_mhz";
@@ -188,6 +188,7 @@ bool ParseCountryPlans(std::string_view text, std::vector<CountryPlans>& countri
 // range as appending them one by one would. False when the table has no such
 // list or the list is not empty.
 bool FillListFromPlan(ChannelTable& table, std::int32_t iMode, const ChannelPlan& plan);
+bool FillListFromPositions(ChannelTable& table, std::int32_t iMode, const std::vector<double>& positions);
 
 class PlanLibrary
 {

@@ -62,16 +62,16 @@ std::vector<std::uint8_t> AppendedImage(const std::vector<double>& air, const st
 
 const std::string kInstalled = VORNALIX_PLANS_DIR;
 
-// The channels of a listed plan, read as choosing it reads them.
-ChannelPlan Chosen(const ListedPlan* pListed)
+// The positions of a listed plan, read as choosing it reads them.
+std::vector<double> Chosen(const ListedPlan* pListed)
 {
-    ChannelPlan plan;
+    std::vector<double> positions;
     PlanProblem problem;
     EXPECT_NE(pListed, nullptr);
     if (pListed) {
-        EXPECT_TRUE(ReadListedPlan(*pListed, plan, problem)) << problem.Text();
+        EXPECT_TRUE(ReadListedPlan(*pListed, positions, problem)) << problem.Text();
     }
-    return plan;
+    return positions;
 }
 
 } // namespace
@@ -303,8 +303,14 @@ TEST(ChannelPlans, EveryShippedPlanIsListedAsItsIndexSays)
         EXPECT_EQ(pPlan->outline.lastLabel, index[i][6]);
         EXPECT_EQ(std::to_string(pPlan->outline.channelCount), index[i][7]);
         EXPECT_FALSE(pPlan->bOwn);
-        // What the listing shows is what choosing the plan reads.
-        EXPECT_EQ(OutlineOf(Chosen(pPlan)), pPlan->outline);
+        // What the listing shows is the plan's file, and choosing it reads its positions.
+        const std::vector<CsvRow> rows = ReadCsv(kInstalled + "/" + index[i][0] + ".csv");
+        std::string text = "channel,frequency_mhz\n";
+        for (std::size_t row = 1; row < rows.size(); ++row)
+            text += rows[row][0] + "," + rows[row][1] + "\n";
+        const ChannelPlan plan = Parsed(text);
+        EXPECT_EQ(OutlineOf(plan), pPlan->outline);
+        EXPECT_EQ(Chosen(pPlan), plan.Positions());
         channels += pPlan->outline.channelCount;
     }
     EXPECT_EQ(channels, 6275u);
@@ -314,16 +320,19 @@ TEST(ChannelPlans, EveryShippedPlanIsListedAsItsIndexSays)
         for (const std::string* pName : {&country.airPlan, &country.cablePlan})
             EXPECT_TRUE(pName->empty() || library.FindPlan(*pName)) << country.name << ": " << *pName;
 
-    const ChannelPlan us = Chosen(library.FindPlan("us-bcast"));
-    EXPECT_TRUE(us.bLabelsArePositions);
-    EXPECT_EQ(us.Positions().size(), 83u);
-    EXPECT_EQ(library.FindPlan("us-bcast")->outline.positionCount, 83u);
-    EXPECT_EQ(us.Positions()[0], 0.0);
-    EXPECT_EQ(us.Positions()[1], 55.25);
-    const ChannelPlan europe = Chosen(library.FindPlan("europe-west"));
-    EXPECT_FALSE(europe.bLabelsArePositions);
-    EXPECT_EQ(europe.Positions()[0], 48.25);
-    EXPECT_EQ(europe.source, "vadosnaprimer/xawtv3/frequencies/europe-west.list @ 6fb68b45c3c9");
+    const ListedPlan* pUs = library.FindPlan("us-bcast");
+    ASSERT_NE(pUs, nullptr);
+    EXPECT_TRUE(pUs->outline.bLabelsArePositions);
+    EXPECT_EQ(pUs->outline.positionCount, 83u);
+    const std::vector<double> us = Chosen(pUs);
+    ASSERT_EQ(us.size(), 83u);
+    EXPECT_EQ(us[0], 0.0);
+    EXPECT_EQ(us[1], 55.25);
+    const ListedPlan* pEurope = library.FindPlan("europe-west");
+    ASSERT_NE(pEurope, nullptr);
+    EXPECT_FALSE(pEurope->outline.bLabelsArePositions);
+    EXPECT_EQ(Chosen(pEurope)[0], 48.25);
+    EXPECT_EQ(pEurope->source, "vadosnaprimer/xawtv3/frequencies/europe-west.list @ 6fb68b45c3c9");
 }
 
 TEST(ChannelPlans, CountriesAreFoundByCodeOrName)
@@ -364,7 +373,7 @@ TEST(ChannelPlans, OwnPlansAreListedAndBrokenOnesReportedWithoutStoppingTheList)
     ASSERT_NE(pMine, nullptr);
     EXPECT_TRUE(pMine->bOwn);
     EXPECT_EQ(pMine->source, "own plan, " + own + "/mine.csv");
-    EXPECT_EQ(Chosen(pMine).Positions(), (std::vector<double>{0.0, 55.25, 0.0, 67.25}));
+    EXPECT_EQ(Chosen(pMine), (std::vector<double>{0.0, 55.25, 0.0, 67.25}));
     // An own plan with a standard plan's name takes its place.
     ASSERT_NE(library.FindPlan("us-bcast"), nullptr);
     EXPECT_TRUE(library.FindPlan("us-bcast")->bOwn);
@@ -395,7 +404,7 @@ TEST(ChannelPlans, OwnPlanFilesAreBoundedBeforeTheyAreRead)
     EXPECT_EQ(listed.name, "largest");
     EXPECT_EQ(listed.outline.channelCount, kMaxPlanChannels);
     EXPECT_EQ(listed.outline.lastLabel, std::string(kMaxPlanLabelBytes, '"'));
-    EXPECT_EQ(Chosen(&listed).Positions(), std::vector<double>(kMaxPlanChannels, 55.25));
+    EXPECT_EQ(Chosen(&listed), std::vector<double>(kMaxPlanChannels, 55.25));
     const std::string tooLarge = ": cannot be read: larger than 6750135 bytes, the most a plan of 65535 channels takes";
     ASSERT_EQ(library.Problems().size(), 2u);
     EXPECT_EQ(library.Problems()[0].Text(), own + "/one-more.csv" + tooLarge);
@@ -468,12 +477,10 @@ TEST(ChannelPlans, AChosenPlanIsReadAgainAndRefusedWhenItChangedOrWent)
     const PlanLibrary library = PlanLibrary::Load("", own);
     ASSERT_EQ(library.Plans().size(), 1u);
     const ListedPlan listed = library.Plans().front();
-    ChannelPlan plan;
+    std::vector<double> plan;
     PlanProblem problem;
     ASSERT_TRUE(ReadListedPlan(listed, plan, problem)) << problem.Text();
-    EXPECT_EQ(plan.Positions(), (std::vector<double>{45.0, 47.5}));
-    EXPECT_EQ(plan.name, "mine");
-    EXPECT_TRUE(plan.bOwn);
+    EXPECT_EQ(plan, (std::vector<double>{45.0, 47.5}));
 
     // Rewritten in place, the same size: its time tells.
     struct timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(listed.stamp.modifiedSeconds) + 5, 0}};
@@ -492,7 +499,7 @@ TEST(ChannelPlans, AChosenPlanIsReadAgainAndRefusedWhenItChangedOrWent)
     std::filesystem::remove(path);
     ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
     const auto fifo = RunInChildWithin(10, [&] {
-        ChannelPlan read;
+        std::vector<double> read;
         PlanProblem why;
         return ReadListedPlan(listed, read, why) ? std::string("read") : why.Text();
     });
@@ -501,8 +508,8 @@ TEST(ChannelPlans, AChosenPlanIsReadAgainAndRefusedWhenItChangedOrWent)
     std::filesystem::remove(path);
     EXPECT_FALSE(ReadListedPlan(listed, plan, problem));
     EXPECT_EQ(problem.Text(), path + ": is gone since the plans were listed");
-    // A failed read leaves the plan read before.
-    EXPECT_EQ(plan.Positions(), (std::vector<double>{45.0, 47.5}));
+    // A failed read leaves the positions read before.
+    EXPECT_EQ(plan, (std::vector<double>{45.0, 47.5}));
 }
 
 TEST(ChannelPlans, TheInstalledSetIsFoundWhereTheTunerCatalogueIs)

@@ -33,17 +33,17 @@ ChannelPlan Plan(const std::string& text)
     return plan;
 }
 
-// The channels of a plan of the installed set, read as choosing it reads them.
-ChannelPlan Chosen(const std::string& name)
+// The positions of a plan of the installed set, read as choosing it reads them.
+std::vector<double> Chosen(const std::string& name)
 {
-    ChannelPlan plan;
+    std::vector<double> positions;
     PlanProblem problem;
     const ListedPlan* pListed = Library().FindPlan(name);
     EXPECT_NE(pListed, nullptr) << name;
     if (pListed) {
-        EXPECT_TRUE(ReadListedPlan(*pListed, plan, problem)) << problem.Text();
+        EXPECT_TRUE(ReadListedPlan(*pListed, positions, problem)) << problem.Text();
     }
-    return plan;
+    return positions;
 }
 
 } // namespace
@@ -57,8 +57,8 @@ TEST(ChannelPlanDocument, ACountryWithBothPlansSetsBothListsAndItsCode)
     EXPECT_EQ(doc.Origin(), TableOriginCreated);
     EXPECT_EQ(doc.Mode(), ChannelModeAir);
     EXPECT_EQ(doc.CountryCode(), 49);
-    EXPECT_EQ(List(doc, ChannelModeAir), Chosen("ms-western-europe-broadcast").Positions());
-    EXPECT_EQ(List(doc, ChannelModeCable), Chosen("ms-western-europe-cable").Positions());
+    EXPECT_EQ(List(doc, ChannelModeAir), Chosen("ms-western-europe-broadcast"));
+    EXPECT_EQ(List(doc, ChannelModeCable), Chosen("ms-western-europe-cable"));
     EXPECT_EQ(List(doc, ChannelModeAir).size(), 69u);
     EXPECT_EQ(List(doc, ChannelModeCable).size(), 107u);
     EXPECT_EQ(doc.Range(ChannelModeAir).iMin, 1);
