@@ -3,10 +3,13 @@
 // when their files changed), and "Fill" with the largest standard plan and
 // with a person's own plan of 65,535 channels chosen, timed from the click
 // until the chooser is gone and the editor's list is rebuilt and painted. The
-// plans are the build tree's installed set.
+// plans are the build tree's installed set. Then the same opening, and the
+// listing alone, with 40 own plans each of the largest size a plan file may
+// have, and with 40 of 16 MiB, beyond it.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -94,11 +97,16 @@ public:
     PlanEditor& operator=(const PlanEditor&) = delete;
 
     // A plan of the person's own with every position a list holds.
-    void WriteLimitPlan()
+    std::string OwnFolder()
     {
         const std::string folder = m_home->path().toStdString() + "/vornalix/plans";
         QDir().mkpath(QString::fromStdString(folder));
-        std::ofstream out(folder + "/limit.csv");
+        return folder;
+    }
+
+    void WriteLimitPlan()
+    {
+        std::ofstream out(OwnFolder() + "/limit.csv");
         out << "channel,frequency_mhz\n";
         for (std::int32_t i = 1; i <= 65535; ++i)
             out << i << ',' << 45.0 + 0.0625 * i << '\n';
@@ -115,6 +123,32 @@ public:
     }
 
     int Rows() { return m_pDlg->GetListView(IDC_LIST_CHANNELS)->GetItemCount(); }
+
+    // count plans of the person's own, each the same file under its own name,
+    // written row by row so that the benchmark's own memory stays small.
+    std::uintmax_t WriteOwnPlans(std::size_t count, void (*writePlan)(std::ostream&))
+    {
+        const std::string first = OwnFolder() + "/own-00.csv";
+        {
+            std::ofstream out(first, std::ios::binary);
+            writePlan(out);
+        }
+        for (std::size_t i = 1; i < count; ++i)
+            std::filesystem::create_hard_link(first,
+                                              OwnFolder() + "/own-" + (i < 10 ? "0" : "") + std::to_string(i) + ".csv");
+        return std::filesystem::file_size(first);
+    }
+
+    // A file that is no plan comes or goes: the folder changed, so the next
+    // opening reads every plan again.
+    void ChangeOwnFolder()
+    {
+        const std::string path = OwnFolder() + "/notes.txt";
+        if (std::filesystem::exists(path))
+            std::filesystem::remove(path);
+        else
+            std::ofstream(path) << "notes";
+    }
 
 private:
     std::unique_ptr<QTemporaryDir> m_home;
@@ -160,5 +194,65 @@ void BM_Plans_FillFromOwnPlanAtTheLimit(benchmark::State& state)
     state.counters["rows"] = editor.Rows();
 }
 BENCHMARK(BM_Plans_FillFromOwnPlanAtTheLimit)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The largest plan file: the most channels, each label the longest and
+// written the longest way (every byte a doubled quote), the frequency the
+// longest, both quoted, CRLF line ends; a byte order mark and a quoted header.
+void WriteLargestPlan(std::ostream& out)
+{
+    out << "\xEF\xBB\xBF\"channel\",\"frequency_mhz\"\r\n";
+    const std::string row = "\"" + std::string(2 * kMaxPlanLabelBytes, '"') + "\",\"55.25" +
+                            std::string(kMaxPlanFrequencyBytes - 5, '0') + "\"\r\n";
+    for (std::size_t i = 0; i < kMaxPlanChannels; ++i)
+        out << row;
+}
+
+// 16 MiB, as a plan file could be before plan files were bounded: the most
+// channels with labels of 240 bytes.
+void WriteOversizedPlan(std::ostream& out)
+{
+    out << "channel,frequency_mhz\n";
+    for (std::size_t i = 1; i <= kMaxPlanChannels; ++i) {
+        const std::string number = std::to_string(i);
+        out << "L" << std::string(239 - number.size(), '0') << number << ",100.000000000\n";
+    }
+}
+
+constexpr std::size_t kOwnPlans = 40;
+
+void WriteOwnPlans(PlanEditor& editor, benchmark::State& state)
+{
+    const bool bOversized = state.range(0) != 0;
+    const std::uintmax_t bytes = editor.WriteOwnPlans(kOwnPlans, bOversized ? WriteOversizedPlan : WriteLargestPlan);
+    state.SetLabel(std::to_string(kOwnPlans) +
+                   (bOversized ? " own plans of 16 MiB" : " own plans of the largest size"));
+    state.counters["plan_bytes"] = static_cast<double>(bytes);
+}
+
+// The listing alone: every own plan file looked at, read when it may be a plan.
+void BM_Plans_ListOwnPlans(benchmark::State& state)
+{
+    PlanEditor editor;
+    WriteOwnPlans(editor, state);
+    std::size_t plans = 0;
+    for (auto _ : state)
+        plans = PlanLibrary::Load().Plans().size();
+    state.counters["plans"] = static_cast<double>(plans);
+}
+BENCHMARK(BM_Plans_ListOwnPlans)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Ctrl+P until the chooser is painted, the own plans read again each time.
+void BM_Plans_OpenChooserWithOwnPlans(benchmark::State& state)
+{
+    PlanEditor editor;
+    WriteOwnPlans(editor, state);
+    for (auto _ : state) {
+        state.PauseTiming();
+        editor.ChangeOwnFolder();
+        state.ResumeTiming();
+        editor.PressCtrlP(QString());
+    }
+}
+BENCHMARK(BM_Plans_OpenChooserWithOwnPlans)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

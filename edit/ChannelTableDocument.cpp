@@ -484,16 +484,51 @@ bool ChannelTableDocument::Save(const std::string& path, FileError& error)
 
 bool ChannelTableDocument::NewFromPlan(const ChannelPlan& plan)
 {
+    return NewFromPositions(plan.Positions());
+}
+
+bool ChannelTableDocument::NewFromPositions(const std::vector<double>& positions)
+{
     const StepScope step = BeginStep("New from Plan", NoLists);
     const std::int32_t iMode = m_iMode == ChannelModeCable ? ChannelModeCable : ChannelModeAir;
     std::unique_ptr<ChannelTable> pTable(new (std::nothrow) ChannelTable(true));
-    if (!pTable || !FillListFromPlan(*pTable, iMode, plan))
+    if (!pTable || !FillListFromPositions(*pTable, iMode, positions))
         return false;
     TakeNewTable(std::move(pTable), iMode);
     return true;
 }
 
-bool ChannelTableDocument::NewFromCountry(const CountryPlans& country, const PlanLibrary& library)
+namespace {
+
+// One list of a country's table from the plan of that name, read now.
+bool FillListFromListedPlan(ChannelTable& table, std::int32_t iMode, const ListedPlan* pListed, const std::string& name,
+                            PlanProblem* pProblem)
+{
+    PlanProblem problem;
+    std::vector<double> positions;
+    bool bFilled = false;
+    if (!pListed)
+        problem.reason = "no channel plan is named \"" + name + "\"";
+    else if (ReadListedPlan(*pListed, positions, problem)) {
+        bFilled = FillListFromPositions(table, iMode, positions);
+        if (!bFilled)
+            problem.reason = "the plan does not fit a channel list";
+    }
+    if (!bFilled && pProblem)
+        *pProblem = std::move(problem);
+    return bFilled;
+}
+
+} // namespace
+
+bool ChannelTableDocument::NewFromPlan(const ListedPlan& plan, PlanProblem& problem)
+{
+    std::vector<double> positions;
+    return ReadListedPlan(plan, positions, problem) && NewFromPositions(positions);
+}
+
+bool ChannelTableDocument::NewFromCountry(const CountryPlans& country, const PlanLibrary& library,
+                                          PlanProblem* pProblem)
 {
     const StepScope step = BeginStep("New from Plan", NoLists);
     std::unique_ptr<ChannelTable> pTable(new (std::nothrow) ChannelTable(true));
@@ -504,8 +539,7 @@ bool ChannelTableDocument::NewFromCountry(const CountryPlans& country, const Pla
     for (const auto& [iMode, pName] : lists) {
         if (pName->empty())
             continue;
-        const ChannelPlan* pPlan = library.FindPlan(*pName);
-        if (!pPlan || !FillListFromPlan(*pTable, iMode, *pPlan))
+        if (!FillListFromListedPlan(*pTable, iMode, library.FindPlan(*pName), *pName, pProblem))
             return false;
     }
     // The code as "Enter" takes one: only codes above 0 are stored.

@@ -152,11 +152,16 @@ public:
     // chosen yet) holds the plan's channels at their positions. False, with
     // the table as it was, when the plan does not fit a list.
     bool NewFromPlan(const ChannelPlan& plan);
+    // The same for a plan of a listing, whose channels are read now. False,
+    // with the table as it was and the problem, when they cannot be read: the
+    // file is gone or changed since it was listed.
+    bool NewFromPlan(const ListedPlan& plan, PlanProblem& problem);
     // The same for a country: its broadcast plan fills the air list, its
     // cable plan the cable list (either may be missing) and its calling code
     // is the country code; the air list is shown. False, with the table as it
-    // was, when a plan the country names is not in the library.
-    bool NewFromCountry(const CountryPlans& country, const PlanLibrary& library);
+    // was, when a plan the country names is not in the library or cannot be
+    // read (with the problem when pProblem is given).
+    bool NewFromCountry(const CountryPlans& country, const PlanLibrary& library, PlanProblem* pProblem = nullptr);
     // Starts a fresh editing session: no table, origin None, no mode.
     void Reset();
 
@@ -247,6 +252,8 @@ public:
     void SetChangeListener(std::function<void(Change)> listener) { m_changeListener = std::move(listener); }
 
 private:
+    // A new table whose current list holds a plan's positions.
+    bool NewFromPositions(const std::vector<double>& positions);
     // Takes a table made from plans as "Create New" takes a new one.
     void TakeNewTable(std::unique_ptr<ChannelTable> pTable, std::int32_t iMode);
     void Changed(Change change);

@@ -1,6 +1,7 @@
 // The channel plan reader: a plan file among a person's own plans is listed
-// or reported in one short line, never both; a listed plan fills a new table
-// whose list, saved and loaded again, holds exactly the plan's positions.
+// or reported in one short line, never both; a listed plan, read again when
+// chosen, has the outline the listing kept and fills a new table whose list,
+// saved and loaded again, holds exactly the plan's positions.
 #include <algorithm>
 
 #include <sys/stat.h>
@@ -27,13 +28,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
 
-    const ChannelPlan& plan = library.Plans().front();
-    const std::vector<double> positions = plan.Positions();
-    if (plan.channels.empty() || positions.size() != plan.PositionCount() || positions.size() > 65535 ||
-        positions.size() < plan.channels.size())
+    // The listing keeps the outline the reader gives; the positions read when
+    // the plan is chosen are the plan's.
+    const ListedPlan& listed = library.Plans().front();
+    ChannelPlan plan;
+    PlanProblem problem;
+    std::vector<double> positions;
+    if (!ParseChannelPlan(std::string_view(reinterpret_cast<const char*>(data), size), plan, problem) ||
+        OutlineOf(plan) != listed.outline || !ReadListedPlan(listed, positions, problem) ||
+        positions != plan.Positions())
         std::abort();
+    if (plan.channels.empty() || positions.size() != plan.PositionCount() || positions.size() > kMaxPlanChannels ||
+        positions.size() < plan.channels.size() || size > kMaxPlanFileBytes)
+        std::abort();
+    for (const PlanChannel& channel : plan.channels)
+        if (channel.label.empty() || channel.label.size() > kMaxPlanLabelBytes)
+            std::abort();
     ChannelTableDocument doc;
-    if (!doc.NewFromPlan(plan) || doc.CurrentFrequencies() != positions)
+    if (!doc.NewFromPlan(listed, problem) || doc.CurrentFrequencies() != positions)
         std::abort();
 
     // The range is the first and last channel with a frequency, as appending gives it.

@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
     if (library.Countries().size() != countries.size())
         std::abort();
-    for (const ChannelPlan& plan : library.Plans())
+    for (const ListedPlan& plan : library.Plans())
         if (std::find_if(plans.begin(), plans.end(), [&](const ChannelPlan& p) { return p.name == plan.name; }) ==
             plans.end())
             std::abort();

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <filesystem>
 #include <new>
+#include <optional>
 #include <system_error>
 #include <utility>
 
@@ -19,9 +20,9 @@
 
 namespace {
 
-// Far beyond the largest plan a list can hold (65,535 rows of a few bytes).
-constexpr std::size_t kMaxPlanFileSize = 16u * 1024u * 1024u;
-constexpr std::int64_t kMaxPosition = 65535;
+// The index and the country list: far beyond the rows they need.
+constexpr std::size_t kMaxListFileSize = 16u * 1024u * 1024u;
+constexpr std::int64_t kMaxPosition = static_cast<std::int64_t>(kMaxPlanChannels);
 
 bool Fail(PlanProblem& problem, std::size_t line, std::string reason)
 {
@@ -39,7 +40,7 @@ bool Fail(PlanProblem& problem, CsvPosition where, std::string reason)
 }
 
 // A field quoted for a message, cut short so that a line stays one line.
-std::string Quoted(const std::string& field)
+std::string Quoted(std::string_view field)
 {
     std::string text;
     for (const char c : field.substr(0, 24))
@@ -49,7 +50,7 @@ std::string Quoted(const std::string& field)
 
 // Digits only, as a position; -1 for anything else, kMaxPosition + 1 for a
 // number beyond any position.
-std::int64_t WholeNumber(const std::string& text)
+std::int64_t WholeNumber(std::string_view text)
 {
     if (text.empty())
         return -1;
@@ -62,12 +63,70 @@ std::int64_t WholeNumber(const std::string& text)
     return value;
 }
 
-// A plain decimal number as the plans write them ("55.25", "7.0", "1e2").
-bool ReadFrequency(const std::string& text, double& value)
+// Digits with at most one point between them ("175.25"), of at most 15 digits
+// in all, read the quick way: the digits as a whole number and a power of ten
+// are both exact in a double, so their quotient is the double nearest the
+// number, the one from_chars gives. False for any other text.
+bool ReadShortDecimal(std::string_view text, double& value)
 {
+    static constexpr std::size_t kMostDigits = 15;
+    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    std::uint64_t digits = 0;
+    std::size_t count = 0;
+    // Digits up to the end or a non-digit; false past the most digits.
+    const auto readDigits = [&] {
+        for (; p < end && static_cast<unsigned char>(*p - '0') < 10; ++p) {
+            if (++count > kMostDigits)
+                return false;
+            digits = digits * 10 + static_cast<std::uint64_t>(*p - '0');
+        }
+        return true;
+    };
+    if (!readDigits())
+        return false;
+    const std::size_t whole = count;
+    if (p < end && *p == '.' && whole > 0) {
+        ++p;
+        if (!readDigits() || count == whole)
+            return false;
+    }
+    if (p != end || whole == 0)
+        return false;
+    value = static_cast<double>(digits) / kPowersOfTen[count - whole];
+    return true;
+}
+
+// A plain decimal number as the plans write them ("55.25", "7.0", "1e2"). A
+// plan has up to 65,535 of them, most short: those are read the quick way.
+bool ReadFrequency(std::string_view text, double& value)
+{
+    if (ReadShortDecimal(text, value))
+        return true;
     const char* const end = text.data() + text.size();
     const auto result = std::from_chars(text.data(), end, value, std::chars_format::general);
     return result.ec == std::errc() && result.ptr == end && std::isfinite(value) && value >= 0.0;
+}
+
+// The header row of a CSV table (nullptr for a text without rows) must begin
+// with the names given.
+template <typename Row>
+bool CheckHeader(std::string_view text, const Row* pHeader, const std::vector<std::string>& header,
+                 PlanProblem& problem)
+{
+    std::string joined;
+    for (const std::string& name : header)
+        joined += (joined.empty() ? "" : ",") + name;
+    if (!pHeader)
+        return Fail(problem, CsvPosition{1, 1}, "the header must begin " + joined);
+    const auto& names = pHeader->fields;
+    for (std::size_t i = 0; i < header.size(); ++i)
+        if (i >= names.size() || names[i] != header[i])
+            return Fail(problem, CsvFieldPosition(text, *pHeader, std::min(i, names.size())),
+                        "the header must begin " + joined);
+    return true;
 }
 
 bool ReadCsvTable(std::string_view text, const std::vector<std::string>& header, std::size_t minimumFields,
@@ -76,16 +135,8 @@ bool ReadCsvTable(std::string_view text, const std::vector<std::string>& header,
     CsvError error;
     if (!ParseCsv(text, rows, error))
         return Fail(problem, error.where, error.reason);
-    std::string joined;
-    for (const std::string& name : header)
-        joined += (joined.empty() ? "" : ",") + name;
-    if (rows.empty())
-        return Fail(problem, CsvPosition{1, 1}, "the header must begin " + joined);
-    const std::vector<std::string>& names = rows.front().fields;
-    for (std::size_t i = 0; i < header.size(); ++i)
-        if (i >= names.size() || names[i] != header[i])
-            return Fail(problem, CsvFieldPosition(text, rows.front(), std::min(i, names.size())),
-                        "the header must begin " + joined);
+    if (!CheckHeader(text, rows.empty() ? nullptr : &rows.front(), header, problem))
+        return false;
     for (std::size_t i = 1; i < rows.size(); ++i)
         if (rows[i].fields.size() < minimumFields)
             return Fail(problem, CsvFieldPosition(text, rows[i], rows[i].fields.size()),
@@ -94,16 +145,125 @@ bool ReadCsvTable(std::string_view text, const std::vector<std::string>& header,
     return true;
 }
 
-bool ReadTextFile(const std::string& path, std::string& text, PlanProblem& problem)
+// A whole file of at most maxBytes. A larger one is refused by its size before
+// any of it is read (or as soon as reading passes maxBytes, should it grow), and
+// a FIFO or a device is refused without being opened, so that nothing waits on it.
+bool ReadBoundedFile(const std::string& path, std::size_t maxBytes, const std::string& tooLarge,
+                     std::vector<std::uint8_t>& bytes, PlanProblem& problem)
 {
     problem.path = path;
-    std::vector<std::uint8_t> bytes;
+    bytes.clear();
+    FileReader reader;
     FileError error;
-    if (!ReadFileBytes(path.c_str(), bytes, kMaxPlanFileSize + 1, &error))
+    if (!reader.Open(path.c_str(), NonRegularFiles::Refuse, &error))
         return Fail(problem, 0, "cannot be read: " + error.text);
-    if (bytes.size() > kMaxPlanFileSize)
-        return Fail(problem, 0, "cannot be read: larger than 16 MiB");
+    const std::optional<std::uint64_t> size = reader.RegularFileSize();
+    if (size && *size > maxBytes)
+        return Fail(problem, 0, "cannot be read: " + tooLarge);
+    if (!reader.ReadUpTo(bytes, maxBytes + 1, &error))
+        return Fail(problem, 0, "cannot be read: " + error.text);
+    if (bytes.size() > maxBytes)
+        return Fail(problem, 0, "cannot be read: " + tooLarge);
+    return true;
+}
+
+bool ReadListFile(const std::string& path, std::string& text, PlanProblem& problem)
+{
+    std::vector<std::uint8_t> bytes;
+    if (!ReadBoundedFile(path, kMaxListFileSize, "larger than 16 MiB", bytes, problem))
+        return false;
     text.assign(bytes.begin(), bytes.end());
+    return true;
+}
+
+bool ReadPlanFile(const std::string& path, std::vector<std::uint8_t>& bytes, PlanProblem& problem)
+{
+    return ReadBoundedFile(path, kMaxPlanFileBytes,
+                           "larger than " + std::to_string(kMaxPlanFileBytes) + " bytes, the most a plan of " +
+                               std::to_string(kMaxPlanChannels) + " channels takes",
+                           bytes, problem);
+}
+
+std::string_view TextOf(const std::vector<std::uint8_t>& bytes)
+{
+    return std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
+
+// The rows of a plan text, read one at a time, each checked as it comes and
+// its channel handed to take(label, position, frequency), the position the
+// label names when it is a whole number, else -1: a plan is read in one pass
+// without holding its rows. Whether the labels are positions is known only at
+// the end, so the first breach of the rule that whole-number labels rise is
+// kept until then: it counts only when every label is a whole number.
+template <typename TakeChannel>
+bool ReadPlanRows(std::string_view text, const PlanTextRules& rules, bool& bLabelsArePositions, PlanProblem& problem,
+                  TakeChannel take)
+{
+    bLabelsArePositions = false;
+    CsvReader reader(text);
+    CsvRecord row;
+    CsvError error;
+    const bool bHeader = reader.Next(row, error);
+    if (reader.Failed())
+        return Fail(problem, error.where, error.reason);
+    if (!CheckHeader(text, bHeader ? &row : nullptr, {"channel", "frequency_mhz"}, problem))
+        return false;
+    if (row.fields.size() != 2)
+        return Fail(problem, CsvFieldPosition(text, row, 2), "the header must be channel,frequency_mhz");
+
+    std::size_t count = 0;
+    bool bAllWhole = true;
+    std::int64_t previous = 0;
+    std::string breach;
+    CsvPosition breachAt;
+    while (reader.Next(row, error)) {
+        if (++count > kMaxPlanChannels)
+            return Fail(problem, CsvFieldPosition(text, row, 0), "a list holds at most 65535 channels");
+        if (row.fields.size() != 2)
+            return Fail(problem, CsvFieldPosition(text, row, std::min<std::size_t>(row.fields.size(), 2)),
+                        "2 fields expected, found " + std::to_string(row.fields.size()));
+        const std::string_view label = row.fields[0];
+        const std::string_view frequencyText = row.fields[1];
+        if (label.empty())
+            return Fail(problem, CsvFieldPosition(text, row, 0), "the channel label is empty");
+        if (label.size() > kMaxPlanLabelBytes)
+            return Fail(problem, CsvFieldPosition(text, row, 0),
+                        "the channel label is longer than " + std::to_string(kMaxPlanLabelBytes) + " bytes");
+        if (frequencyText.size() > kMaxPlanFrequencyBytes)
+            return Fail(problem, CsvFieldPosition(text, row, 1),
+                        Quoted(frequencyText) + " is longer than a frequency needs (" +
+                            std::to_string(kMaxPlanFrequencyBytes) + " characters at most)");
+        double dbFrequency = 0.0;
+        if (rules.bAnyFrequency ? !ParseDouble(frequencyText, dbFrequency) : !ReadFrequency(frequencyText, dbFrequency))
+            return Fail(problem, CsvFieldPosition(text, row, 1),
+                        Quoted(frequencyText) + (rules.bAnyFrequency
+                                                     ? " is not a frequency in MHz (a decimal number, inf, -inf or nan)"
+                                                     : " is not a frequency in MHz (a decimal number, 0 or more)"));
+
+        // Whole-number labels are positions: they must name positions of a list, in order.
+        const std::int64_t position = WholeNumber(label);
+        bAllWhole = bAllWhole && position >= 0;
+        if (bAllWhole && breach.empty()) {
+            if (position < 1)
+                breach = "channel 0: whole-number channels start at 1";
+            else if (position > kMaxPosition)
+                breach = "channel " + Quoted(label) + ": a list holds at most 65535 channels";
+            else if (position <= previous)
+                breach = "channel " + std::to_string(position) + " comes after channel " + std::to_string(previous) +
+                         ": whole-number channels must rise";
+            if (!breach.empty())
+                breachAt = CsvFieldPosition(text, row, 0);
+            previous = position;
+        }
+        take(label, position, dbFrequency);
+    }
+    if (reader.Failed())
+        return Fail(problem, error.where, error.reason);
+    if (count == 0 && !rules.bMayBeEmpty)
+        return Fail(problem, 0, "holds no channels");
+    if (bAllWhole && !breach.empty())
+        return Fail(problem, breachAt, breach);
+    bLabelsArePositions = bAllWhole;
     return true;
 }
 
@@ -118,7 +278,8 @@ bool EqualWithoutCase(std::string_view a, std::string_view b)
 
 std::string PlanProblem::Text() const
 {
-    return line == 0 ? path + ": " + reason : path + ": line " + std::to_string(line) + ": " + reason;
+    const std::string where = path.empty() ? std::string() : path + ": ";
+    return line == 0 ? where + reason : where + "line " + std::to_string(line) + ": " + reason;
 }
 
 std::size_t ChannelPlan::PositionCount() const
@@ -143,58 +304,75 @@ bool ParseChannelPlan(std::string_view text, ChannelPlan& plan, PlanProblem& pro
 {
     plan.channels.clear();
     plan.bLabelsArePositions = false;
-    std::vector<CsvRecord> rows;
-    if (!ReadCsvTable(text, {"channel", "frequency_mhz"}, 2, rows, problem))
+    bool bLabelsArePositions = false;
+    const bool bRead =
+        ReadPlanRows(text, rules, bLabelsArePositions, problem, [&](std::string_view label, std::int64_t, double f) {
+            plan.channels.push_back(PlanChannel{std::string(label), f});
+        });
+    if (!bRead) {
+        plan.channels.clear();
         return false;
-    if (rows.front().fields.size() != 2)
-        return Fail(problem, CsvFieldPosition(text, rows.front(), 2), "the header must be channel,frequency_mhz");
-    if (rows.size() < 2 && !rules.bMayBeEmpty)
-        return Fail(problem, 0, "holds no channels");
-    if (rows.size() - 1 > static_cast<std::size_t>(kMaxPosition))
-        return Fail(problem, CsvFieldPosition(text, rows[static_cast<std::size_t>(kMaxPosition) + 1], 0),
-                    "a list holds at most 65535 channels");
-
-    plan.channels.reserve(rows.size() - 1);
-    bool bAllWhole = true;
-    for (std::size_t i = 1; i < rows.size(); ++i) {
-        const CsvRecord& row = rows[i];
-        if (row.fields.size() != 2)
-            return Fail(problem, CsvFieldPosition(text, row, std::min<std::size_t>(row.fields.size(), 2)),
-                        "2 fields expected, found " + std::to_string(row.fields.size()));
-        PlanChannel channel;
-        channel.label = row.fields[0];
-        if (channel.label.empty())
-            return Fail(problem, CsvFieldPosition(text, row, 0), "the channel label is empty");
-        if (rules.bAnyFrequency ? !ParseDouble(row.fields[1], channel.dbFrequency)
-                                : !ReadFrequency(row.fields[1], channel.dbFrequency))
-            return Fail(problem, CsvFieldPosition(text, row, 1),
-                        Quoted(row.fields[1]) + (rules.bAnyFrequency
-                                                     ? " is not a frequency in MHz (a decimal number, inf, -inf or nan)"
-                                                     : " is not a frequency in MHz (a decimal number, 0 or more)"));
-        bAllWhole = bAllWhole && WholeNumber(channel.label) >= 0;
-        plan.channels.push_back(std::move(channel));
     }
-
-    // Whole-number labels are positions: they must name positions of a list, in order.
-    if (bAllWhole) {
-        std::int64_t previous = 0;
-        for (std::size_t i = 0; i < plan.channels.size(); ++i) {
-            const std::int64_t position = WholeNumber(plan.channels[i].label);
-            const CsvPosition where = CsvFieldPosition(text, rows[i + 1], 0);
-            if (position < 1)
-                return Fail(problem, where, "channel 0: whole-number channels start at 1");
-            if (position > kMaxPosition)
-                return Fail(problem, where,
-                            "channel " + Quoted(plan.channels[i].label) + ": a list holds at most 65535 channels");
-            if (position <= previous)
-                return Fail(problem, where,
-                            "channel " + std::to_string(position) + " comes after channel " + std::to_string(previous) +
-                                ": whole-number channels must rise");
-            previous = position;
-        }
-    }
-    plan.bLabelsArePositions = bAllWhole;
+    plan.bLabelsArePositions = bLabelsArePositions;
     return true;
+}
+
+namespace {
+
+// The outline of a plan taken channel by channel as its rows are read.
+class OutlineTaker
+{
+public:
+    void Take(std::string_view label)
+    {
+        if (m_outline.channelCount++ == 0)
+            m_outline.firstLabel = label;
+        m_outline.lastLabel = label;
+    }
+    PlanOutline Finish(bool bLabelsArePositions)
+    {
+        m_outline.bLabelsArePositions = bLabelsArePositions;
+        m_outline.positionCount = m_outline.channelCount == 0 ? 0
+                                  : bLabelsArePositions ? static_cast<std::size_t>(WholeNumber(m_outline.lastLabel))
+                                                        : m_outline.channelCount;
+        return std::move(m_outline);
+    }
+
+private:
+    PlanOutline m_outline;
+};
+
+} // namespace
+
+bool OutlineChannelPlan(std::string_view text, PlanOutline& outline, PlanProblem& problem, const PlanTextRules& rules)
+{
+    OutlineTaker taker;
+    bool bLabelsArePositions = false;
+    if (!ReadPlanRows(text, rules, bLabelsArePositions, problem,
+                      [&](std::string_view label, std::int64_t, double) { taker.Take(label); }))
+        return false;
+    outline = taker.Finish(bLabelsArePositions);
+    return true;
+}
+
+PlanOutline OutlineOf(const ChannelPlan& plan)
+{
+    PlanOutline outline;
+    outline.channelCount = plan.channels.size();
+    outline.positionCount = plan.PositionCount();
+    if (!plan.channels.empty()) {
+        outline.firstLabel = plan.channels.front().label;
+        outline.lastLabel = plan.channels.back().label;
+    }
+    outline.bLabelsArePositions = plan.bLabelsArePositions;
+    return outline;
+}
+
+bool PlanOutline::operator==(const PlanOutline& other) const
+{
+    return channelCount == other.channelCount && positionCount == other.positionCount &&
+           firstLabel == other.firstLabel && lastLabel == other.lastLabel &&
+           bLabelsArePositions == other.bLabelsArePositions;
 }
 
 void AppendChannelRows(std::string& out, std::string_view prefix, const std::vector<double>& frequencies)
@@ -254,13 +432,18 @@ bool ParseCountryPlans(std::string_view text, std::vector<CountryPlans>& countri
     return true;
 }
 
-bool FillListFromPlan(ChannelTable& table, std::int32_t iMode, const ChannelPlan& plan)
+bool FillListFromPositions(ChannelTable& table, std::int32_t iMode, const std::vector<double>& positions)
 {
     const EntryList* pList = table.GetList(iMode);
     if (!pList || pList->iCount != 0)
         return false;
     // The range comes out as appending the channels one by one would leave it.
-    return table.AppendFrequencies(iMode, plan.Positions());
+    return table.AppendFrequencies(iMode, positions);
+}
+
+bool FillListFromPlan(ChannelTable& table, std::int32_t iMode, const ChannelPlan& plan)
+{
+    return FillListFromPositions(table, iMode, plan.Positions());
 }
 
 std::string PlanLibrary::InstalledFolder()
@@ -296,7 +479,7 @@ PlanLibrary PlanLibrary::Load(const std::string& installed, const std::string& o
     if (!own.empty() && !bSameFolder)
         library.LoadOwn(own);
     std::sort(library.m_plans.begin(), library.m_plans.end(),
-              [](const ChannelPlan& a, const ChannelPlan& b) { return a.name < b.name; });
+              [](const ListedPlan& a, const ListedPlan& b) { return a.name < b.name; });
     return library;
 }
 
@@ -305,59 +488,179 @@ void PlanLibrary::LoadInstalled(const std::string& folder)
     std::string text;
     PlanProblem problem;
     const std::string countries = folder + "/" + kCountriesFileName;
-    if (!ReadTextFile(countries, text, problem) || !ParseCountryPlans(text, m_countries, problem))
+    if (!ReadListFile(countries, text, problem) || !ParseCountryPlans(text, m_countries, problem))
         m_problems.push_back(problem);
 
     problem = PlanProblem();
     std::vector<ChannelPlan> indexed;
     const std::string index = folder + "/" + kIndexFileName;
-    if (!ReadTextFile(index, text, problem) || !ParsePlanIndex(text, indexed, problem)) {
+    if (!ReadListFile(index, text, problem) || !ParsePlanIndex(text, indexed, problem)) {
         m_problems.push_back(problem);
         return;
     }
     for (ChannelPlan& plan : indexed) {
-        problem = PlanProblem();
-        if (ReadTextFile(folder + "/" + plan.name + ".csv", text, problem) && ParseChannelPlan(text, plan, problem))
-            AddPlan(std::move(plan));
-        else
-            m_problems.push_back(problem);
+        ListedPlan listed;
+        listed.name = std::move(plan.name);
+        listed.source = std::move(plan.source);
+        listed.section = std::move(plan.section);
+        listed.path = folder + "/" + listed.name + ".csv";
+        ListPlan(std::move(listed));
     }
 }
+
+namespace {
+
+bool IsOwnPlanFile(const std::filesystem::path& path)
+{
+    const std::string fileName = path.filename().string();
+    return path.extension() == ".csv" && fileName != PlanLibrary::kIndexFileName &&
+           fileName != PlanLibrary::kCountriesFileName;
+}
+
+// The first kMaxOwnPlans plan files of a folder by name, in that order, and
+// how many more the folder holds. However many files it holds, no more than
+// twice the plans listed are kept at any time.
+std::vector<std::string> FirstOwnPlanPaths(const std::string& folder, std::size_t& more)
+{
+    std::vector<std::string> paths;
+    more = 0;
+    const auto keepFirst = [&paths, &more] {
+        if (paths.size() <= kMaxOwnPlans)
+            return;
+        std::nth_element(paths.begin(), paths.begin() + kMaxOwnPlans, paths.end());
+        more += paths.size() - kMaxOwnPlans;
+        paths.resize(kMaxOwnPlans);
+    };
+    std::error_code error;
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        if (!IsOwnPlanFile(it->path()))
+            continue;
+        paths.push_back(it->path().string());
+        if (paths.size() == 2 * kMaxOwnPlans)
+            keepFirst();
+    }
+    keepFirst();
+    std::sort(paths.begin(), paths.end());
+    return paths;
+}
+
+} // namespace
 
 void PlanLibrary::LoadOwn(const std::string& folder)
 {
-    std::vector<std::string> paths;
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        const std::filesystem::path& path = it->path();
-        const std::string fileName = path.filename().string();
-        if (path.extension() == ".csv" && fileName != kIndexFileName && fileName != kCountriesFileName)
-            paths.push_back(path.string());
-    }
-    std::sort(paths.begin(), paths.end());
-    for (const std::string& path : paths) {
-        std::string text;
-        PlanProblem problem;
-        ChannelPlan plan;
+    std::size_t more = 0;
+    for (const std::string& path : FirstOwnPlanPaths(folder, more)) {
+        ListedPlan plan;
         plan.name = std::filesystem::path(path).stem().string();
         plan.source = "own plan, " + path;
         plan.bOwn = true;
-        if (ReadTextFile(path, text, problem) && ParseChannelPlan(text, plan, problem))
-            AddPlan(std::move(plan));
-        else
-            m_problems.push_back(problem);
+        plan.path = path;
+        ListPlan(std::move(plan));
+    }
+    if (more > 0) {
+        PlanProblem problem;
+        problem.path = folder;
+        problem.reason = std::to_string(more) + (more == 1 ? " more plan file is" : " more plan files are") +
+                         " not listed: the first " + std::to_string(kMaxOwnPlans) + " by name are";
+        m_problems.push_back(std::move(problem));
     }
 }
 
-void PlanLibrary::AddPlan(ChannelPlan plan)
+void PlanLibrary::ListPlan(ListedPlan plan)
 {
-    for (ChannelPlan& existing : m_plans) {
+    // The look comes before the read: a change made while the file is read
+    // shows as a change when the plan is chosen.
+    plan.stamp = PlanFileStamp::Of(plan.path);
+    m_readFiles.emplace_back(plan.path, plan.stamp);
+    std::vector<std::uint8_t> bytes;
+    PlanProblem problem;
+    if (ReadPlanFile(plan.path, bytes, problem) && OutlineChannelPlan(TextOf(bytes), plan.outline, problem))
+        AddPlan(std::move(plan));
+    else
+        m_problems.push_back(std::move(problem));
+}
+
+void PlanLibrary::AddPlan(ListedPlan plan)
+{
+    for (ListedPlan& existing : m_plans) {
         if (existing.name == plan.name) {
             existing = std::move(plan);
             return;
         }
     }
     m_plans.push_back(std::move(plan));
+}
+
+bool PlanLibrary::PlanFilesChanged() const
+{
+    return std::any_of(m_readFiles.begin(), m_readFiles.end(),
+                       [](const auto& file) { return PlanFileStamp::Of(file.first) != file.second; });
+}
+
+PlanFileStamp PlanFileStamp::Of(const std::string& path)
+{
+    PlanFileStamp stamp;
+    struct stat info
+    {
+    };
+    if (::stat(path.c_str(), &info) != 0)
+        return stamp;
+    stamp.bPresent = true;
+    stamp.device = static_cast<std::uint64_t>(info.st_dev);
+    stamp.inode = static_cast<std::uint64_t>(info.st_ino);
+    stamp.size = static_cast<std::uint64_t>(info.st_size);
+    stamp.modifiedSeconds = static_cast<std::int64_t>(info.st_mtim.tv_sec);
+    stamp.modifiedNanoseconds = static_cast<std::int64_t>(info.st_mtim.tv_nsec);
+    return stamp;
+}
+
+bool PlanFileStamp::operator==(const PlanFileStamp& other) const
+{
+    return bPresent == other.bPresent && device == other.device && inode == other.inode && size == other.size &&
+           modifiedSeconds == other.modifiedSeconds && modifiedNanoseconds == other.modifiedNanoseconds;
+}
+
+bool ReadListedPlan(const ListedPlan& listed, std::vector<double>& positions, PlanProblem& problem)
+{
+    problem = PlanProblem();
+    problem.path = listed.path;
+    const PlanFileStamp now = PlanFileStamp::Of(listed.path);
+    if (!now.bPresent)
+        return Fail(problem, 0, "is gone since the plans were listed");
+    if (now != listed.stamp)
+        return Fail(problem, 0, "has changed since the plans were listed");
+    std::vector<std::uint8_t> bytes;
+    if (!ReadPlanFile(listed.path, bytes, problem))
+        return false;
+    // The frequencies in the plan's order, each with the position its label
+    // names; which of the two orders holds is known once every row is read.
+    OutlineTaker taker;
+    std::vector<double> frequencies;
+    std::vector<std::uint16_t> named;
+    frequencies.reserve(listed.outline.channelCount);
+    named.reserve(listed.outline.channelCount);
+    bool bLabelsArePositions = false;
+    if (!ReadPlanRows(TextOf(bytes), PlanTextRules(), bLabelsArePositions, problem,
+                      [&](std::string_view label, std::int64_t position, double f) {
+                          taker.Take(label);
+                          frequencies.push_back(f);
+                          named.push_back(position > 0 && position <= kMaxPosition
+                                              ? static_cast<std::uint16_t>(position)
+                                              : std::uint16_t{0});
+                      }))
+        return false;
+    const PlanOutline outline = taker.Finish(bLabelsArePositions);
+    // Changed while the stamp stayed (rewritten within the clock's step).
+    if (outline != listed.outline)
+        return Fail(problem, 0, "has changed since the plans were listed");
+    if (!bLabelsArePositions) {
+        positions = std::move(frequencies);
+        return true;
+    }
+    positions.assign(outline.positionCount, 0.0);
+    for (std::size_t i = 0; i < frequencies.size(); ++i)
+        positions[named[i] - 1u] = frequencies[i];
+    return true;
 }
 
 namespace {
@@ -379,7 +682,11 @@ void AddFileState(std::string& signature, const std::string& path)
                  std::to_string(info.st_ino) + '\n';
 }
 
-std::string LibrarySignature()
+// The folders and lists a library comes from: a plan added to, removed from or
+// renamed in the person's folder changes the folder. The plan files themselves
+// are looked at through the library (PlanFilesChanged), so that a folder of
+// many files costs no more than the plans listed.
+std::string FolderSignature()
 {
     std::string signature;
     const std::string installed = PlanLibrary::InstalledFolder();
@@ -389,17 +696,8 @@ std::string LibrarySignature()
         AddFileState(signature, installed + "/" + PlanLibrary::kCountriesFileName);
     }
     const std::string user = UserDataFolder();
-    if (user.empty())
-        return signature;
-    const std::string own = user + "/" + PlanLibrary::kFolderName;
-    AddFileState(signature, own);
-    std::vector<std::string> paths;
-    std::error_code error;
-    for (std::filesystem::directory_iterator it(own, error), end; !error && it != end; it.increment(error))
-        paths.push_back(it->path().string());
-    std::sort(paths.begin(), paths.end());
-    for (const std::string& path : paths)
-        AddFileState(signature, path);
+    if (!user.empty())
+        AddFileState(signature, user + "/" + PlanLibrary::kFolderName);
     return signature;
 }
 
@@ -407,19 +705,19 @@ std::string LibrarySignature()
 
 const PlanLibrary& PlanLibraryCache::Current()
 {
-    std::string signature = LibrarySignature();
-    if (!m_bRead || signature != m_signature) {
+    std::string folders = FolderSignature();
+    if (!m_bRead || folders != m_folders || m_library.PlanFilesChanged()) {
         m_library = PlanLibrary::Load();
-        m_signature = std::move(signature);
+        m_folders = std::move(folders);
         m_bRead = true;
     }
     return m_library;
 }
 
-const ChannelPlan* PlanLibrary::FindPlan(std::string_view name) const
+const ListedPlan* PlanLibrary::FindPlan(std::string_view name) const
 {
     const auto it =
-        std::find_if(m_plans.begin(), m_plans.end(), [name](const ChannelPlan& plan) { return plan.name == name; });
+        std::find_if(m_plans.begin(), m_plans.end(), [name](const ListedPlan& plan) { return plan.name == name; });
     return it == m_plans.end() ? nullptr : &*it;
 }
 

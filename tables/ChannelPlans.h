@@ -11,14 +11,38 @@
 // between stay empty (0 MHz): broadcast channel 2 of a plan that starts at 2 is
 // channel 2. Otherwise ("E2", "S21", "T14", or labels that mix letters and
 // numbers) the channels take positions 1, 2, 3... in the plan's order.
+//
+// A listing keeps of each plan only what is shown of it (ListedPlan): its
+// channels are read from its file when it is chosen (ReadListedPlan).
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class ChannelTable;
+
+// What a plan may hold: as many channels as a list holds, labels of a few
+// dozen bytes at most ("S21", "E12", "K 69 (UHF)") and frequencies of at most
+// 32 characters (FormatDouble's longest form takes 24).
+constexpr std::size_t kMaxPlanChannels = 65535;
+constexpr std::size_t kMaxPlanLabelBytes = 32;
+constexpr std::size_t kMaxPlanFrequencyBytes = 32;
+
+// The largest plan file that is read: every plan within those limits fits,
+// however it is written. A byte order mark and the header quoted
+// ("channel","frequency_mhz" and CRLF), then per channel the label quoted with
+// every byte of it a doubled quote, a comma, the frequency quoted, and CRLF.
+// A larger file is refused by its size, before any of it is read.
+constexpr std::size_t kMaxPlanHeaderBytes = 3 + 25 + 2;
+constexpr std::size_t kMaxPlanRowBytes = (2 + 2 * kMaxPlanLabelBytes) + 1 + (2 + kMaxPlanFrequencyBytes) + 2;
+constexpr std::size_t kMaxPlanFileBytes = kMaxPlanHeaderBytes + kMaxPlanChannels * kMaxPlanRowBytes;
+
+// At most this many of a person's own plan files are looked at, the first by
+// name; the rest are not listed, and the listing says how many they are.
+constexpr std::size_t kMaxOwnPlans = 100;
 
 struct PlanChannel
 {
@@ -43,6 +67,49 @@ struct ChannelPlan
     std::size_t PositionCount() const;
 };
 
+// What is shown of a plan without its channels: how many it has, the list
+// it fills, and its first and last label.
+struct PlanOutline
+{
+    std::size_t channelCount = 0;
+    std::size_t positionCount = 0; // PositionCount() of the plan
+    std::string firstLabel;
+    std::string lastLabel;
+    bool bLabelsArePositions = false;
+
+    bool operator==(const PlanOutline& other) const;
+    bool operator!=(const PlanOutline& other) const { return !(*this == other); }
+};
+
+// A file as it was when it was read: a later look tells whether it changed.
+struct PlanFileStamp
+{
+    bool bPresent = false;
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::uint64_t size = 0;
+    std::int64_t modifiedSeconds = 0;
+    std::int64_t modifiedNanoseconds = 0;
+
+    // The file at path as it is now (not present when it cannot be looked at).
+    static PlanFileStamp Of(const std::string& path);
+    bool operator==(const PlanFileStamp& other) const;
+    bool operator!=(const PlanFileStamp& other) const { return !(*this == other); }
+};
+
+// A plan as a listing keeps it: what the chooser and vornalix-tool plans show
+// of it, and the file its channels are read from once it is chosen.
+struct ListedPlan
+{
+    std::string name;    // the file name without ".csv"
+    std::string source;  // where the numbers come from
+    std::string section; // the part of the source they come from
+    bool bOwn = false;   // a person's own plan rather than an installed one
+    std::string path;    // its file
+    PlanOutline outline;
+    PlanFileStamp stamp; // its file when it was listed
+};
+
 struct CountryPlans
 {
     std::string name;
@@ -61,7 +128,8 @@ struct PlanProblem
     std::string reason;
     std::size_t column = 0; // where on the line, from 1; 0 when not known
 
-    // "PATH: line N: REASON", or "PATH: REASON" for line 0.
+    // "PATH: line N: REASON", or "PATH: REASON" for line 0; without "PATH: "
+    // when the problem is no file's.
     std::string Text() const;
 };
 
@@ -78,11 +146,24 @@ struct PlanTextRules
 
 // The text of one plan file. False, with the line, the column and the reason,
 // for a header other than "channel,frequency_mhz", a row without exactly two
-// fields, an empty label, a frequency that is not a decimal number of 0 or
-// more, no rows, or whole-number labels that do not rise from 1 to at most
-// 65,535, and for a plan that would fill more than 65,535 channels.
+// fields, an empty label or one longer than kMaxPlanLabelBytes, a frequency
+// that is not a decimal number of 0 or more or is longer than
+// kMaxPlanFrequencyBytes, no rows, or whole-number labels that do not rise
+// from 1 to at most 65,535, and for a plan that would fill more than 65,535
+// channels.
 bool ParseChannelPlan(std::string_view text, ChannelPlan& plan, PlanProblem& problem,
                       const PlanTextRules& rules = PlanTextRules());
+// The same reading of the text, keeping only its outline: what a listing of
+// many plans keeps of each.
+bool OutlineChannelPlan(std::string_view text, PlanOutline& outline, PlanProblem& problem,
+                        const PlanTextRules& rules = PlanTextRules());
+PlanOutline OutlineOf(const ChannelPlan& plan);
+
+// The channels of a listed plan at their positions (ChannelPlan::Positions),
+// read from its file when it is chosen. False, with the file and the reason,
+// when the file is gone, is no longer the file that was listed (changed since,
+// replaced), or no longer reads as the plan that was listed.
+bool ReadListedPlan(const ListedPlan& listed, std::vector<double>& positions, PlanProblem& problem);
 
 // The header of a plan file, and of a list exported as one.
 constexpr const char* kPlanHeader = "channel,frequency_mhz";
@@ -107,6 +188,7 @@ bool ParseCountryPlans(std::string_view text, std::vector<CountryPlans>& countri
 // range as appending them one by one would. False when the table has no such
 // list or the list is not empty.
 bool FillListFromPlan(ChannelTable& table, std::int32_t iMode, const ChannelPlan& plan);
+bool FillListFromPositions(ChannelTable& table, std::int32_t iMode, const std::vector<double>& positions);
 
 class PlanLibrary
 {
@@ -121,7 +203,11 @@ public:
     static PlanLibrary Load();
     // The same from given folders: installed is a "plans" folder (empty for
     // none), own a folder of a person's plans (empty for none). An own plan
-    // takes the place of an installed plan of the same name.
+    // takes the place of an installed plan of the same name. Each plan file
+    // is read once and only its outline kept; of the own folder the first
+    // kMaxOwnPlans plan files by name are read, and the rest named in one
+    // problem. Only regular files are read: a FIFO or a device is refused
+    // without being opened.
     static PlanLibrary Load(const std::string& installed, const std::string& own);
     // The "plans" folder of the first data folder (DataFolders() by default)
     // that holds an index; empty when none does.
@@ -129,37 +215,45 @@ public:
     static std::string InstalledFolder(const std::vector<std::string>& dataFolders);
 
     // Plans by name (installed and own together); countries in list order.
-    const std::vector<ChannelPlan>& Plans() const { return m_plans; }
+    const std::vector<ListedPlan>& Plans() const { return m_plans; }
     const std::vector<CountryPlans>& Countries() const { return m_countries; }
     // Files that could not be read, each reported once; the rest is listed.
     const std::vector<PlanProblem>& Problems() const { return m_problems; }
 
-    const ChannelPlan* FindPlan(std::string_view name) const;
+    const ListedPlan* FindPlan(std::string_view name) const;
     // A calling code gives the first country listed with it; otherwise the
     // name, compared without regard to case.
     const CountryPlans* FindCountry(std::string_view codeOrName) const;
 
+    // Whether a plan file that was read, listed or not, is not as it was.
+    bool PlanFilesChanged() const;
+
 private:
     void LoadInstalled(const std::string& folder);
     void LoadOwn(const std::string& folder);
-    void AddPlan(ChannelPlan plan);
+    // Reads one plan file into the list, or its problem into the problems.
+    void ListPlan(ListedPlan plan);
+    void AddPlan(ListedPlan plan);
 
-    std::vector<ChannelPlan> m_plans;
+    std::vector<ListedPlan> m_plans;
     std::vector<CountryPlans> m_countries;
     std::vector<PlanProblem> m_problems;
+    // Every plan file read and how it was then.
+    std::vector<std::pair<std::string, PlanFileStamp>> m_readFiles;
 };
 
 // The library Load() reads, kept between uses and read again only when a file
 // it comes from may have changed: the installed folder, its index and country
-// list, the person's plan folder and each of their plans, by modification time
-// and size. An editor opens its chooser often; the files rarely change.
+// list, the person's plan folder (a plan added, removed or renamed) and each
+// plan file read, by modification time and size. An editor opens its chooser
+// often; the files rarely change.
 class PlanLibraryCache
 {
 public:
     const PlanLibrary& Current();
 
 private:
-    std::string m_signature;
+    std::string m_folders;
     PlanLibrary m_library;
     bool m_bRead = false;
 };

@@ -20,74 +20,110 @@ std::size_t ColumnOf(std::string_view text, std::size_t offset)
 
 } // namespace
 
+CsvReader::CsvReader(std::string_view text) : m_text(WithoutByteOrderMark(text)) {}
+
+bool CsvReader::Fail(CsvError& error, std::size_t line, std::size_t offset, const char* reason)
+{
+    error.where = CsvPosition{line, ColumnOf(m_text, offset)};
+    error.reason = reason;
+    m_bFailed = true;
+    m_bEnded = true;
+    return false;
+}
+
+bool CsvReader::ReadQuoted(std::string& field, CsvError& error)
+{
+    const std::size_t quoteLine = m_line;
+    const std::size_t quoteOffset = m_pos;
+    for (++m_pos;;) {
+        // The text up to the next quote, taken at once.
+        std::size_t quote = m_pos;
+        while (quote < m_text.size() && m_text[quote] != '"') {
+            m_line += m_text[quote] == '\n' ? 1 : 0;
+            ++quote;
+        }
+        if (quote == m_text.size())
+            return Fail(error, quoteLine, quoteOffset, "a quote is never closed");
+        if (quote > m_pos)
+            field.append(m_text.data() + m_pos, quote - m_pos);
+        m_pos = quote + 1;
+        if (m_pos < m_text.size() && m_text[m_pos] == '"') {
+            field += '"';
+            ++m_pos;
+            continue;
+        }
+        break;
+    }
+    const char next = m_pos < m_text.size() ? m_text[m_pos] : '\n';
+    if (next != ',' && next != '\n' && next != '\r')
+        return Fail(error, m_line, m_pos, "text after a closing quote");
+    return true;
+}
+
+bool CsvReader::Next(CsvRecord& row, CsvError& error)
+{
+    while (!m_bEnded) {
+        row.line = m_line;
+        row.offset = m_pos;
+        std::size_t count = 0;
+        bool bRowHasText = false;
+        const auto nextField = [&row, &count]() -> std::string& {
+            if (row.fields.size() <= count)
+                row.fields.emplace_back();
+            std::string& field = row.fields[count++];
+            field.clear();
+            return field;
+        };
+        std::string* pField = &nextField();
+        for (;;) {
+            if (m_pos >= m_text.size()) {
+                m_bEnded = true;
+                break;
+            }
+            const char c = m_text[m_pos];
+            if (c == '"' && pField->empty()) {
+                bRowHasText = true;
+                if (!ReadQuoted(*pField, error))
+                    return false;
+            } else if (c == ',') {
+                ++m_pos;
+                bRowHasText = true;
+                pField = &nextField();
+            } else if (c == '\n') {
+                ++m_pos;
+                ++m_line;
+                break;
+            } else if (c == '\r' && m_pos + 1 < m_text.size() && m_text[m_pos + 1] == '\n') {
+                ++m_pos;
+            } else {
+                // Plain text runs to the next comma or line end; a quote
+                // inside a field that has begun is text as well.
+                std::size_t end = m_pos + 1;
+                while (end < m_text.size() && m_text[end] != ',' && m_text[end] != '\n' && m_text[end] != '\r')
+                    ++end;
+                pField->append(m_text.data() + m_pos, end - m_pos);
+                m_pos = end;
+                bRowHasText = true;
+            }
+        }
+        if (bRowHasText) {
+            row.fields.resize(count);
+            return true;
+        }
+    }
+    return false;
+}
+
 bool ParseCsv(std::string_view text, std::vector<CsvRecord>& rows, CsvError& error)
 {
     rows.clear();
-    text = WithoutByteOrderMark(text);
-    const auto fail = [&](std::size_t line, std::size_t offset, const char* reason) {
-        error.where = CsvPosition{line, ColumnOf(text, offset)};
-        error.reason = reason;
-        return false;
-    };
-
-    std::size_t line = 1;
+    CsvReader reader(text);
     CsvRecord row;
-    row.line = 1;
-    std::string field;
-    bool bRowHasText = false;
-    const auto endRow = [&](std::size_t nextOffset) {
-        row.fields.push_back(field);
-        field.clear();
-        if (bRowHasText)
-            rows.push_back(std::move(row));
+    while (reader.Next(row, error)) {
+        rows.push_back(std::move(row));
         row = CsvRecord();
-        row.line = line;
-        row.offset = nextOffset;
-        bRowHasText = false;
-    };
-
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '"' && field.empty()) {
-            const std::size_t quoteLine = line;
-            const std::size_t quoteOffset = i;
-            bRowHasText = true;
-            for (++i;; ++i) {
-                if (i >= text.size())
-                    return fail(quoteLine, quoteOffset, "a quote is never closed");
-                if (text[i] == '"') {
-                    if (i + 1 < text.size() && text[i + 1] == '"') {
-                        field += '"';
-                        ++i;
-                        continue;
-                    }
-                    break;
-                }
-                if (text[i] == '\n')
-                    ++line;
-                field += text[i];
-            }
-            const char next = i + 1 < text.size() ? text[i + 1] : '\n';
-            if (next != ',' && next != '\n' && next != '\r')
-                return fail(line, i + 1, "text after a closing quote");
-            continue;
-        }
-        if (c == ',') {
-            row.fields.push_back(field);
-            field.clear();
-            bRowHasText = true;
-        } else if (c == '\n') {
-            ++line;
-            endRow(i + 1);
-        } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-            continue;
-        } else {
-            field += c;
-            bRowHasText = true;
-        }
     }
-    endRow(text.size());
-    return true;
+    return !reader.Failed();
 }
 
 bool ParseCsv(std::string_view text, std::vector<CsvRecord>& rows, std::string& error)

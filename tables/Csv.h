@@ -31,6 +31,34 @@ struct CsvError
     std::string reason; // "a quote is never closed"
 };
 
+// The rows of a text one at a time, each read into the same record so that
+// its fields' storage is used again: a reader that keeps little of each row
+// reads a large text without holding all of it as rows.
+class CsvReader
+{
+public:
+    explicit CsvReader(std::string_view text);
+
+    // The next row; lines that are entirely empty are passed over. False at
+    // the end of the text, and for a quote that is never closed or text after
+    // a closing quote, with the error (Failed() tells which).
+    bool Next(CsvRecord& row, CsvError& error);
+    bool Failed() const { return m_bFailed; }
+    // The text after any byte order mark, in which rows' offsets count.
+    std::string_view Text() const { return m_text; }
+
+private:
+    bool Fail(CsvError& error, std::size_t line, std::size_t offset, const char* reason);
+    // A quoted field from the opening quote at the position on.
+    bool ReadQuoted(std::string& field, CsvError& error);
+
+    std::string_view m_text;
+    std::size_t m_pos = 0;
+    std::size_t m_line = 1;
+    bool m_bEnded = false;
+    bool m_bFailed = false;
+};
+
 // Rows in order; lines that are entirely empty are left out. False, with the
 // line in the message ("line N: reason"), for a quote that is never closed or
 // text after a closing quote.

@@ -6,9 +6,15 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <set>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include "ChannelPlans.h"
 #include "ChannelTable.h"
@@ -55,6 +61,18 @@ std::vector<std::uint8_t> AppendedImage(const std::vector<double>& air, const st
 }
 
 const std::string kInstalled = VORNALIX_PLANS_DIR;
+
+// The positions of a listed plan, read as choosing it reads them.
+std::vector<double> Chosen(const ListedPlan* pListed)
+{
+    std::vector<double> positions;
+    PlanProblem problem;
+    EXPECT_NE(pListed, nullptr);
+    if (pListed) {
+        EXPECT_TRUE(ReadListedPlan(*pListed, positions, problem)) << problem.Text();
+    }
+    return positions;
+}
 
 } // namespace
 
@@ -111,15 +129,87 @@ TEST(ChannelPlans, BrokenPlansAreRefusedWithTheirLine)
         {"channel,frequency_mhz\n1,45.0\n65536,55.25\n", 3, "channel \"65536\": a list holds at most 65535 channels"},
         {"channel,frequency_mhz\n\"1,45.0\n", 2, "a quote is never closed"},
         {"channel,frequency_mhz\n\"1\"x,45.0\n", 2, "text after a closing quote"},
+        // A label needs a few dozen bytes, a frequency no more than 32 characters.
+        {"channel,frequency_mhz\nK1,45.0\nABCDEFGHIJKLMNOPQRSTUVWXYZ0123456,55.25\n", 3,
+         "the channel label is longer than 32 bytes"},
+        {"channel,frequency_mhz\nK1,55.250000000000000000000000000000\n", 2,
+         "\"55.250000000000000000000...\" is longer than a frequency needs (32 characters at most)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         const PlanProblem problem = Refused(c.text);
         EXPECT_EQ(problem.line, c.line);
         EXPECT_EQ(problem.reason, c.reason);
+        // A listing's outline refuses the same text for the same reason.
+        PlanOutline outline;
+        PlanProblem outlineProblem;
+        EXPECT_FALSE(OutlineChannelPlan(c.text, outline, outlineProblem));
+        EXPECT_EQ(outlineProblem.Text(), problem.Text());
+        EXPECT_EQ(outlineProblem.column, problem.column);
     }
-    // The last position a list has is still a position.
+    // The last position a list has is still a position; the longest label and
+    // frequency are still read.
     EXPECT_EQ(Parsed("channel,frequency_mhz\n65535,55.25\n").PositionCount(), 65535u);
+    const ChannelPlan longest =
+        Parsed("channel,frequency_mhz\nABCDEFGHIJKLMNOPQRSTUVWXYZ012345,55.25000000000000000000000000000\n");
+    EXPECT_EQ(longest.channels.at(0).label.size(), kMaxPlanLabelBytes);
+    EXPECT_EQ(longest.channels.at(0).dbFrequency, 55.25);
+}
+
+// Short decimals are read the quick way, the rest by the library: each is the
+// double nearest the number written, bit for bit what strtod gives.
+TEST(ChannelPlans, FrequenciesAreTheDoublesNearestTheirDigits)
+{
+    const char* const frequencies[] = {"0",
+                                       "0.1",
+                                       "55.25",
+                                       "175.25999450683594",
+                                       "999999999999999",
+                                       "99999999999999.9",
+                                       "0.00000000000001",
+                                       "0.000000000000001",
+                                       "1234567890123456",
+                                       "9007199254740993",
+                                       "862.1875",
+                                       "0000000000000862.1875",
+                                       "7.",
+                                       ".5",
+                                       "1e2",
+                                       "2.5E-3"};
+    std::string text = "channel,frequency_mhz\n";
+    for (const char* frequency : frequencies)
+        text += std::string("K,") + frequency + "\n";
+    const ChannelPlan plan = Parsed(text);
+    ASSERT_EQ(plan.channels.size(), std::size(frequencies));
+    for (std::size_t i = 0; i < plan.channels.size(); ++i) {
+        const double expected = std::strtod(frequencies[i], nullptr);
+        EXPECT_EQ(std::memcmp(&plan.channels[i].dbFrequency, &expected, sizeof expected), 0) << frequencies[i];
+    }
+    for (const char* wrong : {"1.2.3", "5..5", "-0.5", "1,5", "0x10", "1.5 ", "."})
+        EXPECT_NE(Refused(std::string("channel,frequency_mhz\nK,\"") + wrong + "\"\n").reason.find("not a frequency"),
+                  std::string::npos)
+            << wrong;
+}
+
+TEST(ChannelPlans, TheOutlineIsWhatReadingThePlanGives)
+{
+    for (const char* text : {"channel,frequency_mhz\n2,55.25\n3,61.25\n5,77.25\n",
+                             "\xEF\xBB\xBF\"channel\",\"frequency_mhz\"\r\n\"E\"\"2\",48.25\r\nS21,\"303.25\"\r\n",
+                             "channel,frequency_mhz\n5,100.0\n0,45.0\nT7,7.0\n5,120.5\n"}) {
+        SCOPED_TRACE(text);
+        PlanOutline outline;
+        PlanProblem problem;
+        ASSERT_TRUE(OutlineChannelPlan(text, outline, problem)) << problem.Text();
+        EXPECT_EQ(outline, OutlineOf(Parsed(text)));
+    }
+    PlanOutline outline;
+    PlanProblem problem;
+    ASSERT_TRUE(OutlineChannelPlan("channel,frequency_mhz\n2,55.25\n3,61.25\n5,77.25\n", outline, problem));
+    EXPECT_EQ(outline.channelCount, 3u);
+    EXPECT_EQ(outline.positionCount, 5u);
+    EXPECT_EQ(outline.firstLabel, "2");
+    EXPECT_EQ(outline.lastLabel, "5");
+    EXPECT_TRUE(outline.bLabelsArePositions);
 }
 
 TEST(ChannelPlans, ProblemTextNamesFileAndLine)
@@ -207,13 +297,21 @@ TEST(ChannelPlans, EveryShippedPlanIsListedAsItsIndexSays)
     ASSERT_EQ(index.size(), 74u);
     std::size_t channels = 0;
     for (std::size_t i = 1; i < index.size(); ++i) {
-        const ChannelPlan* pPlan = library.FindPlan(index[i][0]);
+        const ListedPlan* pPlan = library.FindPlan(index[i][0]);
         ASSERT_NE(pPlan, nullptr) << index[i][0];
-        EXPECT_EQ(pPlan->channels.front().label, index[i][5]);
-        EXPECT_EQ(pPlan->channels.back().label, index[i][6]);
-        EXPECT_EQ(std::to_string(pPlan->channels.size()), index[i][7]);
+        EXPECT_EQ(pPlan->outline.firstLabel, index[i][5]);
+        EXPECT_EQ(pPlan->outline.lastLabel, index[i][6]);
+        EXPECT_EQ(std::to_string(pPlan->outline.channelCount), index[i][7]);
         EXPECT_FALSE(pPlan->bOwn);
-        channels += pPlan->channels.size();
+        // What the listing shows is the plan's file, and choosing it reads its positions.
+        const std::vector<CsvRow> rows = ReadCsv(kInstalled + "/" + index[i][0] + ".csv");
+        std::string text = "channel,frequency_mhz\n";
+        for (std::size_t row = 1; row < rows.size(); ++row)
+            text += rows[row][0] + "," + rows[row][1] + "\n";
+        const ChannelPlan plan = Parsed(text);
+        EXPECT_EQ(OutlineOf(plan), pPlan->outline);
+        EXPECT_EQ(Chosen(pPlan), plan.Positions());
+        channels += pPlan->outline.channelCount;
     }
     EXPECT_EQ(channels, 6275u);
 
@@ -222,16 +320,18 @@ TEST(ChannelPlans, EveryShippedPlanIsListedAsItsIndexSays)
         for (const std::string* pName : {&country.airPlan, &country.cablePlan})
             EXPECT_TRUE(pName->empty() || library.FindPlan(*pName)) << country.name << ": " << *pName;
 
-    const ChannelPlan* pUs = library.FindPlan("us-bcast");
+    const ListedPlan* pUs = library.FindPlan("us-bcast");
     ASSERT_NE(pUs, nullptr);
-    EXPECT_TRUE(pUs->bLabelsArePositions);
-    EXPECT_EQ(pUs->Positions().size(), 83u);
-    EXPECT_EQ(pUs->Positions()[0], 0.0);
-    EXPECT_EQ(pUs->Positions()[1], 55.25);
-    const ChannelPlan* pEurope = library.FindPlan("europe-west");
+    EXPECT_TRUE(pUs->outline.bLabelsArePositions);
+    EXPECT_EQ(pUs->outline.positionCount, 83u);
+    const std::vector<double> us = Chosen(pUs);
+    ASSERT_EQ(us.size(), 83u);
+    EXPECT_EQ(us[0], 0.0);
+    EXPECT_EQ(us[1], 55.25);
+    const ListedPlan* pEurope = library.FindPlan("europe-west");
     ASSERT_NE(pEurope, nullptr);
-    EXPECT_FALSE(pEurope->bLabelsArePositions);
-    EXPECT_EQ(pEurope->Positions()[0], 48.25);
+    EXPECT_FALSE(pEurope->outline.bLabelsArePositions);
+    EXPECT_EQ(Chosen(pEurope)[0], 48.25);
     EXPECT_EQ(pEurope->source, "vadosnaprimer/xawtv3/frequencies/europe-west.list @ 6fb68b45c3c9");
 }
 
@@ -267,17 +367,149 @@ TEST(ChannelPlans, OwnPlansAreListedAndBrokenOnesReportedWithoutStoppingTheList)
     EXPECT_EQ(library.Problems()[1].Text(), own + "/z-header.csv: line 1: the header must begin channel,frequency_mhz");
     EXPECT_EQ(library.Plans().size(), 74u);
     EXPECT_TRUE(std::is_sorted(library.Plans().begin(), library.Plans().end(),
-                               [](const ChannelPlan& a, const ChannelPlan& b) { return a.name < b.name; }));
+                               [](const ListedPlan& a, const ListedPlan& b) { return a.name < b.name; }));
 
-    const ChannelPlan* pMine = library.FindPlan("mine");
+    const ListedPlan* pMine = library.FindPlan("mine");
     ASSERT_NE(pMine, nullptr);
     EXPECT_TRUE(pMine->bOwn);
     EXPECT_EQ(pMine->source, "own plan, " + own + "/mine.csv");
-    EXPECT_EQ(pMine->Positions(), (std::vector<double>{0.0, 55.25, 0.0, 67.25}));
+    EXPECT_EQ(Chosen(pMine), (std::vector<double>{0.0, 55.25, 0.0, 67.25}));
     // An own plan with a standard plan's name takes its place.
     ASSERT_NE(library.FindPlan("us-bcast"), nullptr);
     EXPECT_TRUE(library.FindPlan("us-bcast")->bOwn);
-    EXPECT_EQ(library.FindPlan("us-bcast")->channels.size(), 1u);
+    EXPECT_EQ(library.FindPlan("us-bcast")->outline.channelCount, 1u);
+}
+
+// Every plan within the limits fits the file bound however it is written: the
+// longest way of writing the most channels is read, one byte more is refused
+// by its size, and so is a file of a gigabyte, whose bytes are never read.
+TEST(ChannelPlans, OwnPlanFilesAreBoundedBeforeTheyAreRead)
+{
+    TempDir dir;
+    const std::string own = dir.File("plans");
+    std::string largest = "\xEF\xBB\xBF\"channel\",\"frequency_mhz\"\r\n";
+    const std::string label = "\"" + std::string(2 * kMaxPlanLabelBytes, '"') + "\"";
+    const std::string frequency = "\"" + std::string("55.25") + std::string(kMaxPlanFrequencyBytes - 5, '0') + "\"";
+    for (std::size_t i = 0; i < kMaxPlanChannels; ++i)
+        largest += label + "," + frequency + "\r\n";
+    ASSERT_EQ(largest.size(), kMaxPlanFileBytes);
+    WriteText(own + "/largest.csv", largest);
+    WriteText(own + "/one-more.csv", largest + "\n");
+    WriteText(own + "/sparse.csv", "channel,frequency_mhz\n1,55.25\n");
+    ASSERT_EQ(::truncate((own + "/sparse.csv").c_str(), off_t{1} << 30), 0);
+
+    const PlanLibrary library = PlanLibrary::Load("", own);
+    ASSERT_EQ(library.Plans().size(), 1u);
+    const ListedPlan& listed = library.Plans().front();
+    EXPECT_EQ(listed.name, "largest");
+    EXPECT_EQ(listed.outline.channelCount, kMaxPlanChannels);
+    EXPECT_EQ(listed.outline.lastLabel, std::string(kMaxPlanLabelBytes, '"'));
+    EXPECT_EQ(Chosen(&listed), std::vector<double>(kMaxPlanChannels, 55.25));
+    const std::string tooLarge = ": cannot be read: larger than 6750135 bytes, the most a plan of 65535 channels takes";
+    ASSERT_EQ(library.Problems().size(), 2u);
+    EXPECT_EQ(library.Problems()[0].Text(), own + "/one-more.csv" + tooLarge);
+    EXPECT_EQ(library.Problems()[1].Text(), own + "/sparse.csv" + tooLarge);
+}
+
+// However many files the person's folder holds, the first 100 plan files by
+// name are read; the rest are counted in one problem.
+TEST(ChannelPlans, AtMostAHundredOwnPlansAreListedAndTheRestCounted)
+{
+    TempDir dir;
+    const std::string own = dir.File("plans");
+    for (int i = 102; i >= 0; --i) {
+        char name[16];
+        std::snprintf(name, sizeof name, "p%03d.csv", i);
+        WriteText(own + "/" + name, "channel,frequency_mhz\n1," + std::to_string(45 + i) + "\n");
+    }
+    WriteText(own + "/notes.txt", "not a plan");
+    const PlanLibrary library = PlanLibrary::Load("", own);
+    ASSERT_EQ(library.Plans().size(), kMaxOwnPlans);
+    EXPECT_EQ(library.Plans().front().name, "p000");
+    EXPECT_EQ(library.Plans().back().name, "p099");
+    ASSERT_EQ(library.Problems().size(), 1u);
+    EXPECT_EQ(library.Problems()[0].Text(), own + ": 3 more plan files are not listed: the first 100 by name are");
+}
+
+// A FIFO blocks open() until a writer comes, a device may never end: neither
+// is opened, whether a plan, a link to one, or the installed country list.
+TEST(ChannelPlans, FifosAndDevicesAreRefusedWithoutBlocking)
+{
+    TempDir dir;
+    const std::string own = dir.File("home/vornalix/plans");
+    const std::string installed = dir.File("installed");
+    WriteText(own + "/mine.csv", "channel,frequency_mhz\n1,45.0\n");
+    ASSERT_EQ(::mkfifo((own + "/fifo.csv").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", own + "/zero.csv");
+    WriteText(installed + "/channel-plans-index.csv",
+              "plan,source_repo,source_path,source_commit,source_section\nonly,r,p,c,s\n");
+    WriteText(installed + "/only.csv", "channel,frequency_mhz\n1,47.0\n");
+    ASSERT_EQ(::mkfifo((installed + "/country-plans.csv").c_str(), 0600), 0);
+    const ScopedEnv dataHome("XDG_DATA_HOME", dir.File("home").c_str());
+
+    const auto listed = RunInChildWithin(10, [&] {
+        std::string text;
+        const PlanLibrary library = PlanLibrary::Load(installed, own);
+        for (const ListedPlan& plan : library.Plans())
+            text += plan.name + "\n";
+        for (const PlanProblem& problem : library.Problems())
+            text += problem.Text() + "\n";
+        // The editor's cache looks at the same files.
+        PlanLibraryCache cache;
+        text += std::to_string(cache.Current().Plans().size());
+        return text;
+    });
+    ASSERT_TRUE(listed) << "the listing blocked";
+    EXPECT_EQ(*listed, "mine\nonly\n" + installed +
+                           "/country-plans.csv: cannot be read: it is a FIFO, not a regular file\n" + own +
+                           "/fifo.csv: cannot be read: it is a FIFO, not a regular file\n" + own +
+                           "/zero.csv: cannot be read: it is a character device, not a regular file\n74");
+}
+
+// The listing keeps no channels: a plan chosen is read again, and a file that
+// changed or went since it was listed is refused rather than read as listed.
+TEST(ChannelPlans, AChosenPlanIsReadAgainAndRefusedWhenItChangedOrWent)
+{
+    TempDir dir;
+    const std::string own = dir.File("plans");
+    const std::string path = own + "/mine.csv";
+    WriteText(path, "channel,frequency_mhz\nK1,45.0\nK2,47.5\n");
+    const PlanLibrary library = PlanLibrary::Load("", own);
+    ASSERT_EQ(library.Plans().size(), 1u);
+    const ListedPlan listed = library.Plans().front();
+    std::vector<double> plan;
+    PlanProblem problem;
+    ASSERT_TRUE(ReadListedPlan(listed, plan, problem)) << problem.Text();
+    EXPECT_EQ(plan, (std::vector<double>{45.0, 47.5}));
+
+    // Rewritten in place, the same size: its time tells.
+    struct timespec times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(listed.stamp.modifiedSeconds) + 5, 0}};
+    WriteText(path, "channel,frequency_mhz\nK1,45.0\nK3,47.5\n");
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    EXPECT_FALSE(ReadListedPlan(listed, plan, problem));
+    EXPECT_EQ(problem.Text(), path + ": has changed since the plans were listed");
+    // Its time put back: what it now holds is not the plan listed.
+    times[1] = {static_cast<time_t>(listed.stamp.modifiedSeconds), static_cast<long>(listed.stamp.modifiedNanoseconds)};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    ASSERT_EQ(PlanFileStamp::Of(path), listed.stamp);
+    EXPECT_FALSE(ReadListedPlan(listed, plan, problem));
+    EXPECT_EQ(problem.Text(), path + ": has changed since the plans were listed");
+
+    // Replaced by a FIFO: refused without waiting on it.
+    std::filesystem::remove(path);
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    const auto fifo = RunInChildWithin(10, [&] {
+        std::vector<double> read;
+        PlanProblem why;
+        return ReadListedPlan(listed, read, why) ? std::string("read") : why.Text();
+    });
+    ASSERT_TRUE(fifo) << "reading the plan blocked";
+    EXPECT_EQ(*fifo, path + ": has changed since the plans were listed");
+    std::filesystem::remove(path);
+    EXPECT_FALSE(ReadListedPlan(listed, plan, problem));
+    EXPECT_EQ(problem.Text(), path + ": is gone since the plans were listed");
+    // A failed read leaves the positions read before.
+    EXPECT_EQ(plan, (std::vector<double>{45.0, 47.5}));
 }
 
 TEST(ChannelPlans, TheInstalledSetIsFoundWhereTheTunerCatalogueIs)
@@ -324,7 +556,7 @@ TEST(ChannelPlans, TheCacheReadsAgainOnlyWhenAFileChanged)
     PlanLibraryCache cache;
     const PlanLibrary* pFirst = &cache.Current();
     ASSERT_EQ(pFirst->Plans().size(), 73u);
-    const ChannelPlan* pPlan = pFirst->FindPlan("italy");
+    const ListedPlan* pPlan = pFirst->FindPlan("italy");
     // Nothing changed: the same plans, not read again.
     EXPECT_EQ(cache.Current().FindPlan("italy"), pPlan);
 
@@ -333,7 +565,16 @@ TEST(ChannelPlans, TheCacheReadsAgainOnlyWhenAFileChanged)
     // Changed in place (another size): read again.
     WriteText(own + "/mine.csv", "channel,frequency_mhz\n1,45.0\n2,47.5\n");
     ASSERT_NE(cache.Current().FindPlan("mine"), nullptr);
-    EXPECT_EQ(cache.Current().FindPlan("mine")->channels.size(), 2u);
+    EXPECT_EQ(cache.Current().FindPlan("mine")->outline.channelCount, 2u);
     std::filesystem::remove(own + "/mine.csv");
     EXPECT_EQ(cache.Current().FindPlan("mine"), nullptr);
+
+    // A broken plan mended in place, the same size: read again once its time moved.
+    WriteText(own + "/mended.csv", "channel,frequency_mhz\n1,4x.0\n");
+    ASSERT_EQ(cache.Current().Problems().size(), 1u);
+    WriteText(own + "/mended.csv", "channel,frequency_mhz\n1,45.0\n");
+    const struct timespec later[2] = {{0, UTIME_OMIT}, {std::time(nullptr) + 5, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, (own + "/mended.csv").c_str(), later, 0), 0);
+    EXPECT_TRUE(cache.Current().Problems().empty());
+    EXPECT_NE(cache.Current().FindPlan("mended"), nullptr);
 }

@@ -15,6 +15,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "ChannelPlans.h"
 #include "ChannelTable.h"
 #include "HeapCounter.h"
 #include "LegacyChannelTable.h"
@@ -208,6 +209,49 @@ TEST(MemoryBounds, CatalogueCountsDoNotAllocateBeyondTheSection)
         });
         EXPECT_LE(peak, Allowance(text.size(), 64u << 10)) << "count " << count;
     }
+}
+
+// A person's own channel plans: listing many plans of the most channels holds
+// only what the listing shows of each, and reads them one at a time, so that
+// neither what stays nor the peak grows with the plans' channels.
+TEST(MemoryBounds, OwnPlanListingKeepsNoChannels)
+{
+    TempDir dir;
+    std::string text = "channel,frequency_mhz\n";
+    for (int i = 1; i <= 65535; ++i)
+        text += "S" + std::to_string(i) + "," + std::to_string(45 + i % 800) + ".25\n";
+    const std::size_t plans = 8;
+    for (std::size_t i = 0; i < plans; ++i)
+        WriteAll(dir.File("plan" + std::to_string(i) + ".csv"), Bytes(text.begin(), text.end()));
+
+    const std::size_t before = heap::InUse();
+    std::size_t held = 0;
+    const std::size_t peak = PeakOf([&] {
+        const PlanLibrary library = PlanLibrary::Load("", dir.Path());
+        held = heap::InUse() - before;
+        EXPECT_EQ(library.Plans().size(), plans);
+        EXPECT_TRUE(library.Problems().empty());
+    });
+    EXPECT_LE(held, std::size_t{64} << 10);
+    EXPECT_LE(peak, Allowance(text.size(), 1u << 20));
+}
+
+// A plan file beyond the largest a plan takes is refused by its size: none of
+// its gigabyte is read.
+TEST(MemoryBounds, OwnPlanBeyondTheLargestIsRefusedWithoutReadingIt)
+{
+    TempDir dir;
+    const std::string head = "channel,frequency_mhz\n1,55.25\n";
+    MakeSparseFile(dir.File("huge.csv"), Bytes(head.begin(), head.end()), off_t{1} << 30);
+    std::string reason;
+    const std::size_t peak = PeakOf([&] {
+        const PlanLibrary library = PlanLibrary::Load("", dir.Path());
+        EXPECT_TRUE(library.Plans().empty());
+        ASSERT_EQ(library.Problems().size(), 1u);
+        reason = library.Problems()[0].reason;
+    });
+    EXPECT_EQ(reason, "cannot be read: larger than 6750135 bytes, the most a plan of 65535 channels takes");
+    EXPECT_LE(peak, std::size_t{64} << 10);
 }
 
 // Every table's save on a disk that fills up: result 0 with the reason, the old

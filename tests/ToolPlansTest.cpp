@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <sstream>
 
+#include <sys/stat.h>
+
 #include "ChannelPlans.h"
 #include "ChannelTableDocument.h"
 #include "Json.h"
@@ -50,14 +52,15 @@ TEST(ToolPlans, EveryPlanBuildsTheBytesTheEditorFills)
     PrivateDataHome home;
     TempDir dir;
     ASSERT_EQ(Library().Plans().size(), 73u);
-    for (const ChannelPlan& plan : Library().Plans()) {
+    for (const ListedPlan& plan : Library().Plans()) {
         SCOPED_TRACE(plan.name);
         const std::string output = dir.File(plan.name + ".ccf");
         const ToolRun build = RunToolProcess({"build", "--plan", plan.name, "-o", output});
         ASSERT_EQ(build.status, 0) << build.err;
         EXPECT_EQ(build.err, "");
         ChannelTableDocument doc;
-        ASSERT_TRUE(doc.NewFromPlan(plan));
+        PlanProblem problem;
+        ASSERT_TRUE(doc.NewFromPlan(plan, problem)) << problem.Text();
         EXPECT_EQ(ReadAll(output), EditorImage(doc));
     }
 }
@@ -175,6 +178,98 @@ TEST(ToolPlans, OwnPlansAreListedAndBrokenOnesReportedWithoutStopping)
     const ToolRun build = RunToolProcess({"build", "--plan", "my-town", "-o", dir.File("t.ccf")});
     ASSERT_EQ(build.status, 0) << build.err;
     EXPECT_EQ(ReadAll(dir.File("t.ccf")), ChannelTableImage(0, {0, 0, 175.25, 0, 191.25}, {}, 3, 0));
+}
+
+// A name, a label or a path from a person's files can hold any byte: the
+// listing prints each in its printable form, so that none splits its line or
+// drives the terminal; JSON holds each exactly, every control character escaped.
+TEST(ToolPlans, OwnPlanNamesAndLabelsArePrintedInTheirPrintableForm)
+{
+    PrivateDataHome home;
+    const std::string own = home.PlanFolder();
+    std::filesystem::create_directories(own);
+    const std::string name = "evil\n\x1b[31mred\a";
+    const std::string plan = "channel,frequency_mhz\n\"\x1b]0;pwned\a\",55.25\n\"K\t2\",61.25\n";
+    WriteAll(own + "/" + name + ".csv", Bytes(plan.begin(), plan.end()));
+    const std::string broken = "channel,frequency_mhz\n1,x\n";
+    WriteAll(own + "/bad\x1b[2J.csv", Bytes(broken.begin(), broken.end()));
+
+    const ToolRun run = RunToolProcess({"plans"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.find_first_of("\x1b\a\r"), std::string::npos);
+    const std::vector<std::string> lines = Lines(run.out);
+    ASSERT_EQ(lines.size(), 1u + 74u + 1u + 240u);
+    EXPECT_EQ(lines[0], "plans: 74");
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "evil\\n\\x1b[31mred\\x07\t2\t\\x1b]0;pwned\\x07\tK\\t2\tnumbered from 1 in order\town plan, " +
+                            own + "/evil\\n\\x1b[31mred\\x07.csv"),
+              lines.end())
+        << run.out;
+    EXPECT_EQ(run.err, "vornalix-tool: " + own +
+                           "/bad\\x1b[2J.csv: line 2: \"x\" is not a frequency in MHz (a decimal number, 0 or more)\n");
+
+    const ToolRun json = RunToolProcess({"plans", "--json"});
+    ASSERT_EQ(json.status, 0) << json.err;
+    EXPECT_EQ(json.out.find_first_of(std::string("\x1b\a\r\t", 4)), std::string::npos);
+    EXPECT_EQ(json.out.find('\n'), json.out.size() - 1);
+    JsonValue document;
+    std::string error;
+    ASSERT_TRUE(ParseJson(json.out, document, error)) << error;
+    const auto& items = document.Find("plans")->items;
+    const auto evil = std::find_if(items.begin(), items.end(),
+                                   [&](const JsonValue& item) { return item.Find("name")->text == name; });
+    ASSERT_NE(evil, items.end());
+    EXPECT_EQ(evil->Find("first")->text, "\x1b]0;pwned\a");
+    EXPECT_EQ(evil->Find("last")->text, "K\t2");
+    ASSERT_EQ(document.Find("problems")->items.size(), 1u);
+    EXPECT_EQ(document.Find("problems")->items[0].text,
+              own + "/bad\\x1b[2J.csv: line 2: \"x\" is not a frequency in MHz (a decimal number, 0 or more)");
+
+    // The plan builds by its real name; a name asked for is quoted printably.
+    TempDir dir;
+    const ToolRun build = RunToolProcess({"build", "--plan", name, "-o", dir.File("evil.ccf")});
+    ASSERT_EQ(build.status, 0) << build.err;
+    EXPECT_EQ(ReadAll(dir.File("evil.ccf")), ChannelTableImage(0, {55.25, 61.25}, {}, 1, 0));
+    const ToolRun missing = RunToolProcess({"build", "--plan", "x\x1b[2J", "-o", dir.File("x.ccf")});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.err.find('\x1b'), std::string::npos) << missing.err;
+}
+
+// Own plan files too large for any plan are refused by their size, FIFOs and
+// devices without being opened; the rest are listed.
+TEST(ToolPlans, OversizedAndSpecialOwnPlansAreRefusedWithoutBlocking)
+{
+    PrivateDataHome home;
+    const std::string own = home.PlanFolder();
+    std::filesystem::create_directories(own);
+    const std::string mine = "channel,frequency_mhz\n3,175.25\n";
+    WriteAll(own + "/mine.csv", Bytes(mine.begin(), mine.end()));
+    for (const char* huge : {"huge-1.csv", "huge-2.csv"}) {
+        std::string text = "channel,frequency_mhz\n";
+        for (int i = 1; i <= 65535; ++i)
+            text += std::string(200, 'L') + std::to_string(i) + ",175.25\n";
+        ASSERT_LE(text.size(), std::size_t{16} << 20);
+        WriteAll(own + "/" + huge, Bytes(text.begin(), text.end()));
+    }
+    ASSERT_EQ(::mkfifo((own + "/pipe.csv").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", own + "/zero.csv");
+
+    const ToolRun run = RunToolProcessWithin({"plans"}, 30);
+    ASSERT_FALSE(run.bTimedOut) << "the listing blocked";
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Lines(run.out)[0], "plans: 74");
+    const std::string tooLarge =
+        ": cannot be read: larger than 6750135 bytes, the most a plan of 65535 channels takes\n";
+    EXPECT_EQ(run.err, "vornalix-tool: " + own + "/huge-1.csv" + tooLarge + "vornalix-tool: " + own + "/huge-2.csv" +
+                           tooLarge + "vornalix-tool: " + own +
+                           "/pipe.csv: cannot be read: it is a FIFO, not a regular file\n"
+                           "vornalix-tool: " +
+                           own + "/zero.csv: cannot be read: it is a character device, not a regular file\n");
+    TempDir dir;
+    const ToolRun build = RunToolProcessWithin({"build", "--plan", "pipe", "-o", dir.File("p.ccf")}, 30);
+    ASSERT_FALSE(build.bTimedOut);
+    EXPECT_EQ(build.status, 2);
+    EXPECT_FALSE(FileExists(dir.File("p.ccf")));
 }
 
 TEST(ToolPlans, RefusesWhatItCannotBuild)

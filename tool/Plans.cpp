@@ -8,51 +8,62 @@
 #include "Help.h"
 #include "Json.h"
 #include "Options.h"
+#include "Printable.h"
 #include "TableFormat.h"
 
 namespace {
+
+void ReportPlanProblem(std::ostream& err, const PlanProblem& problem)
+{
+    ReportProblem(err, problem.path,
+                  problem.line == 0 ? problem.reason : "line " + std::to_string(problem.line) + ": " + problem.reason);
+}
 
 // Broken plan files are told, each on its own line; the listing goes on without them.
 void ReportPlanProblems(const PlanLibrary& library, std::ostream& err)
 {
     for (const PlanProblem& problem : library.Problems())
-        ReportProblem(err, problem.path,
-                      problem.line == 0 ? problem.reason
-                                        : "line " + std::to_string(problem.line) + ": " + problem.reason);
+        ReportPlanProblem(err, problem);
 }
 
-const char* Numbering(const ChannelPlan& plan)
+const char* Numbering(const PlanOutline& outline)
 {
-    return plan.bLabelsArePositions ? "labels are channel numbers" : "numbered from 1 in order";
+    return outline.bLabelsArePositions ? "labels are channel numbers" : "numbered from 1 in order";
 }
 
+// Every field that comes from a file (a name, a label, a path) in its
+// printable form, so that no field can end the line, add a column or reach the
+// terminal as a control sequence.
 void ListPlans(const PlanLibrary& library, std::ostream& out)
 {
     out << "plans: " << library.Plans().size() << '\n';
-    for (const ChannelPlan& plan : library.Plans())
-        out << plan.name << '\t' << plan.channels.size() << '\t' << plan.channels.front().label << '\t'
-            << plan.channels.back().label << '\t' << Numbering(plan) << '\t' << plan.source << '\n';
+    for (const ListedPlan& plan : library.Plans())
+        out << PrintableText(plan.name) << '\t' << plan.outline.channelCount << '\t'
+            << PrintableText(plan.outline.firstLabel) << '\t' << PrintableText(plan.outline.lastLabel) << '\t'
+            << Numbering(plan.outline) << '\t' << PrintableText(plan.source) << '\n';
     out << "countries: " << library.Countries().size() << '\n';
     for (const CountryPlans& country : library.Countries())
-        out << country.name << '\t' << country.iCallingCode << '\t' << country.tvSystem << '\t' << country.airPlan
-            << '\t' << country.cablePlan << '\n';
+        out << PrintableText(country.name) << '\t' << country.iCallingCode << '\t' << PrintableText(country.tvSystem)
+            << '\t' << PrintableText(country.airPlan) << '\t' << PrintableText(country.cablePlan) << '\n';
 }
 
+// Names and labels are JSON strings, which hold any text exactly and escape
+// every control character; the problems are the lines standard error gets.
 void WritePlansJson(const PlanLibrary& library, std::ostream& out)
 {
     JsonWriter json;
     json.BeginObject().Key("plans").BeginArray();
-    for (const ChannelPlan& plan : library.Plans()) {
+    for (const ListedPlan& plan : library.Plans()) {
         json.BeginObject();
         json.Key("name").String(plan.name);
         json.Key("source").String(plan.source);
         json.Key("section").String(plan.section);
         json.Key("own").Integer(plan.bOwn ? 1 : 0);
-        json.Key("channels").Integer(static_cast<std::int64_t>(plan.channels.size()));
-        json.Key("positions").Integer(static_cast<std::int64_t>(plan.PositionCount()));
-        json.Key("labels_are_positions").Integer(plan.bLabelsArePositions ? 1 : 0);
-        json.Key("first").String(plan.channels.front().label);
-        json.Key("last").String(plan.channels.back().label);
+        json.Key("channels").Integer(static_cast<std::int64_t>(plan.outline.channelCount));
+        json.Key("positions").Integer(static_cast<std::int64_t>(plan.outline.positionCount));
+        json.Key("labels_are_positions").Integer(plan.outline.bLabelsArePositions ? 1 : 0);
+        json.Key("first").String(plan.outline.firstLabel);
+        json.Key("last").String(plan.outline.lastLabel);
         json.EndObject();
     }
     json.EndArray().Key("countries").BeginArray();
@@ -67,7 +78,7 @@ void WritePlansJson(const PlanLibrary& library, std::ostream& out)
     }
     json.EndArray().Key("problems").BeginArray();
     for (const PlanProblem& problem : library.Problems())
-        json.String(problem.Text());
+        json.String(PrintableText(problem.Text()));
     json.EndArray().EndObject();
     out << json.Text() << '\n';
 }
@@ -104,15 +115,17 @@ int BuildFromPlans(const std::string* pPlan, const std::string* pCountry, const 
     }
     const PlanLibrary library = PlanLibrary::Load();
     ChannelTableDocument document;
+    PlanProblem problem;
     if (pPlan) {
-        const ChannelPlan* pFound = library.FindPlan(*pPlan);
+        const ListedPlan* pFound = library.FindPlan(*pPlan);
         if (!pFound) {
             ReportPlanProblems(library, err);
-            ReportProblem(err, "", "no channel plan is named \"" + *pPlan + "\" (vornalix-tool plans lists them)");
+            ReportProblem(
+                err, "", "no channel plan is named \"" + PrintableText(*pPlan) + "\" (vornalix-tool plans lists them)");
             return kExitFailure;
         }
-        if (!document.NewFromPlan(*pFound)) {
-            ReportProblem(err, "", "the plan \"" + *pPlan + "\" does not fit a channel list");
+        if (!document.NewFromPlan(*pFound, problem)) {
+            ReportPlanProblem(err, problem);
             return kExitFailure;
         }
     } else {
@@ -120,15 +133,18 @@ int BuildFromPlans(const std::string* pPlan, const std::string* pCountry, const 
         if (!pFound) {
             ReportPlanProblems(library, err);
             ReportProblem(err, "",
-                          "no country has the calling code or name \"" + *pCountry +
+                          "no country has the calling code or name \"" + PrintableText(*pCountry) +
                               "\" (vornalix-tool plans lists them)");
             return kExitFailure;
         }
-        if (!document.NewFromCountry(*pFound, library)) {
+        if (!document.NewFromCountry(*pFound, library, &problem)) {
             ReportPlanProblems(library, err);
+            // A plan listed but changed or gone since.
+            if (!problem.path.empty())
+                ReportPlanProblem(err, problem);
             ReportProblem(err, "",
-                          "the plans of " + pFound->name + " (" + pFound->airPlan + ", " + pFound->cablePlan +
-                              ") cannot all be read");
+                          "the plans of " + PrintableText(pFound->name) + " (" + PrintableText(pFound->airPlan) + ", " +
+                              PrintableText(pFound->cablePlan) + ") cannot all be read");
             return kExitFailure;
         }
     }

@@ -3,6 +3,7 @@
 
 #include "CFrequencyTableDlg.h"
 #include "CPlanChooserDlg.h"
+#include "Printable.h"
 #include "resource.h"
 
 void CFrequencyTableDlg::OnNewFromPlan()
@@ -15,14 +16,19 @@ void CFrequencyTableDlg::OnNewFromPlan()
         return;
     // The new table and its displays are one step.
     const ChannelTableDocument::StepScope step = m_document.BeginStep({});
+    // The chosen plans' channels are read now: a file may have changed or
+    // gone since the chooser listed it.
+    PlanProblem problem;
     bool bFilled = false;
     if (const CountryPlans* pCountry = chooser.ChosenCountry())
-        bFilled = m_document.NewFromCountry(*pCountry, library);
-    else if (const ChannelPlan* pPlan = chooser.ChosenPlan())
-        bFilled = m_document.NewFromPlan(*pPlan);
+        bFilled = m_document.NewFromCountry(*pCountry, library, &problem);
+    else if (const ListedPlan* pPlan = chooser.ChosenPlan())
+        bFilled = m_document.NewFromPlan(*pPlan, problem);
     if (!bFilled) {
-        Services().ShowMessage(this, QStringLiteral("The table could not be filled from the chosen plan."),
-                               MessageIcon::Exclamation);
+        QString message = QStringLiteral("The table could not be filled from the chosen plan.");
+        if (!problem.reason.empty())
+            message += QStringLiteral("\n\n") + QString::fromStdString(PrintableText(problem.Text()));
+        Services().ShowMessage(this, message, MessageIcon::Exclamation);
         return;
     }
     ShowTableFromPlan();

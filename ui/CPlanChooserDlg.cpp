@@ -7,6 +7,7 @@
 #include <QLineEdit>
 
 #include "ListView.h"
+#include "Printable.h"
 #include "resource.h"
 
 namespace {
@@ -21,19 +22,25 @@ bool Holds(const std::string& text, const QString& part)
     return part.isEmpty() || Text(text).contains(part, Qt::CaseInsensitive);
 }
 
-QString Labels(const ChannelPlan& plan)
+QString Labels(const ListedPlan& plan)
 {
-    return Text(plan.channels.front().label) + QStringLiteral(" to ") + Text(plan.channels.back().label);
+    return Text(plan.outline.firstLabel) + QStringLiteral(" to ") + Text(plan.outline.lastLabel);
 }
 
 QString PlanSummary(const std::string& name, const PlanLibrary& library)
 {
     if (name.empty())
         return QStringLiteral("none published");
-    const ChannelPlan* pPlan = library.FindPlan(name);
+    const ListedPlan* pPlan = library.FindPlan(name);
     if (!pPlan)
         return Text(name) + QStringLiteral(" (not available)");
-    return QStringLiteral("%1 (%2 channels, %3)").arg(Text(name)).arg(pPlan->PositionCount()).arg(Labels(*pPlan));
+    return QStringLiteral("%1 (%2 channels, %3)").arg(Text(name)).arg(pPlan->outline.positionCount).arg(Labels(*pPlan));
+}
+
+// A problem on one line whatever the file's name holds.
+QString ProblemText(const PlanProblem& problem)
+{
+    return Text(PrintableText(problem.Text()));
 }
 
 } // namespace
@@ -78,14 +85,14 @@ bool CPlanChooserDlg::OnInitDialog()
     if (!m_library.Problems().empty())
         problems = QStringLiteral("Not listed (%1): %2")
                        .arg(m_library.Problems().size())
-                       .arg(Text(m_library.Problems().front().Text()));
+                       .arg(ProblemText(m_library.Problems().front()));
     else if (m_library.Plans().empty())
         problems = QStringLiteral("No channel plans were found.");
     SetDlgItemText(IDC_STATIC_PLAN_PROBLEMS, problems);
     if (!m_library.Problems().empty()) {
         QString all;
         for (const PlanProblem& problem : m_library.Problems())
-            all += Text(problem.Text()) + QLatin1Char('\n');
+            all += ProblemText(problem) + QLatin1Char('\n');
         GetDlgItem(IDC_STATIC_PLAN_PROBLEMS)->setToolTip(all.trimmed());
     }
     SetFilter(QString());
@@ -111,7 +118,7 @@ void CPlanChooserDlg::SetFilter(const QString& text)
         }
     }
     m_shownPlans.clear();
-    for (const ChannelPlan& plan : m_library.Plans())
+    for (const ListedPlan& plan : m_library.Plans())
         if (Holds(plan.name, part) || Holds(plan.source, part) ||
             std::find(usedPlans.begin(), usedPlans.end(), plan.name) != usedPlans.end())
             m_shownPlans.push_back(&plan);
@@ -136,10 +143,10 @@ void CPlanChooserDlg::ShowRows()
             }
         });
     GetListView(IDC_LIST_PLANS)->SetRows(static_cast<int>(m_shownPlans.size()), [this](int row, int column) {
-        const ChannelPlan& plan = *m_shownPlans[static_cast<std::size_t>(row)];
+        const ListedPlan& plan = *m_shownPlans[static_cast<std::size_t>(row)];
         switch (column) {
         case 0: return Text(plan.name);
-        case 1: return QString::number(plan.channels.size());
+        case 1: return QString::number(plan.outline.channelCount);
         case 2: return Labels(plan);
         default: return Text(plan.source);
         }
@@ -204,7 +211,7 @@ void CPlanChooserDlg::ShowChoice()
     else if (m_pChosenPlan)
         text = QStringLiteral("%1: %2 channels, labels %3, into the list being edited")
                    .arg(Text(m_pChosenPlan->name))
-                   .arg(m_pChosenPlan->PositionCount())
+                   .arg(m_pChosenPlan->outline.positionCount)
                    .arg(Labels(*m_pChosenPlan));
     SetDlgItemText(IDC_STATIC_PLAN_CHOICE, text);
     EnableDlgItem(IDOK, m_pChosenCountry || m_pChosenPlan);

@@ -28,10 +28,10 @@ public:
 
     // What "Fill" takes: a country, a plan, or nothing.
     const CountryPlans* ChosenCountry() const { return m_pChosenCountry; }
-    const ChannelPlan* ChosenPlan() const { return m_pChosenPlan; }
+    const ListedPlan* ChosenPlan() const { return m_pChosenPlan; }
     // The rows shown, in order.
     const std::vector<const CountryPlans*>& ShownCountries() const { return m_shownCountries; }
-    const std::vector<const ChannelPlan*>& ShownPlans() const { return m_shownPlans; }
+    const std::vector<const ListedPlan*>& ShownPlans() const { return m_shownPlans; }
 
 protected:
     bool OnInitDialog() override;
@@ -44,8 +44,8 @@ private:
 
     const PlanLibrary& m_library;
     std::vector<const CountryPlans*> m_shownCountries;
-    std::vector<const ChannelPlan*> m_shownPlans;
+    std::vector<const ListedPlan*> m_shownPlans;
     const CountryPlans* m_pChosenCountry = nullptr;
-    const ChannelPlan* m_pChosenPlan = nullptr;
+    const ListedPlan* m_pChosenPlan = nullptr;
     bool m_bChoosing = false; // a choice is being shown: selection signals are its own
 };

@@ -2,6 +2,8 @@
 // plan, as the channel editor's chooser and vornalix-tool build make it.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "ChannelPlans.h"
 #include "ChannelTableDocument.h"
 #include "TestFiles.h"
@@ -31,6 +33,19 @@ ChannelPlan Plan(const std::string& text)
     return plan;
 }
 
+// The positions of a plan of the installed set, read as choosing it reads them.
+std::vector<double> Chosen(const std::string& name)
+{
+    std::vector<double> positions;
+    PlanProblem problem;
+    const ListedPlan* pListed = Library().FindPlan(name);
+    EXPECT_NE(pListed, nullptr) << name;
+    if (pListed) {
+        EXPECT_TRUE(ReadListedPlan(*pListed, positions, problem)) << problem.Text();
+    }
+    return positions;
+}
+
 } // namespace
 
 TEST(ChannelPlanDocument, ACountryWithBothPlansSetsBothListsAndItsCode)
@@ -42,8 +57,8 @@ TEST(ChannelPlanDocument, ACountryWithBothPlansSetsBothListsAndItsCode)
     EXPECT_EQ(doc.Origin(), TableOriginCreated);
     EXPECT_EQ(doc.Mode(), ChannelModeAir);
     EXPECT_EQ(doc.CountryCode(), 49);
-    EXPECT_EQ(List(doc, ChannelModeAir), Library().FindPlan("ms-western-europe-broadcast")->Positions());
-    EXPECT_EQ(List(doc, ChannelModeCable), Library().FindPlan("ms-western-europe-cable")->Positions());
+    EXPECT_EQ(List(doc, ChannelModeAir), Chosen("ms-western-europe-broadcast"));
+    EXPECT_EQ(List(doc, ChannelModeCable), Chosen("ms-western-europe-cable"));
     EXPECT_EQ(List(doc, ChannelModeAir).size(), 69u);
     EXPECT_EQ(List(doc, ChannelModeCable).size(), 107u);
     EXPECT_EQ(doc.Range(ChannelModeAir).iMin, 1);
@@ -146,4 +161,48 @@ TEST(ChannelPlanDocument, ANewTableFromAPlanIsOneUndoableStep)
     EXPECT_EQ(doc.Origin(), TableOriginCreated);
     EXPECT_EQ(doc.CountryCode(), 49);
     EXPECT_TRUE(doc.Modified());
+}
+
+// The chooser's listing keeps no channels: they are read when the plan is
+// chosen, and a plan whose file changed or went since it was listed leaves the
+// table as it was and says why.
+TEST(ChannelPlanDocument, APlanChangedOrGoneSinceItWasListedLeavesTheTable)
+{
+    TempDir dir;
+    const std::string own = dir.File("plans");
+    std::filesystem::create_directories(own);
+    const std::string path = own + "/mine.csv";
+    const auto write = [&path](const std::string& text) { WriteAll(path, Bytes(text.begin(), text.end())); };
+    write("channel,frequency_mhz\nK1,45.0\n");
+    const PlanLibrary listed = PlanLibrary::Load("", own);
+    ASSERT_NE(listed.FindPlan("mine"), nullptr);
+
+    ChannelTableDocument doc;
+    ASSERT_TRUE(doc.CreateNew());
+    ASSERT_TRUE(doc.Append(999.0));
+    const std::vector<std::uint8_t> before = doc.Table()->FileImage();
+    const std::size_t undoSteps = doc.UndoCount();
+    CountryPlans country{"Land", 99, "PAL_B", "mine", ""};
+
+    write("channel,frequency_mhz\nK1,45.0\nK2,47.5\n");
+    PlanProblem problem;
+    EXPECT_FALSE(doc.NewFromPlan(*listed.FindPlan("mine"), problem));
+    EXPECT_EQ(problem.Text(), path + ": has changed since the plans were listed");
+    problem = PlanProblem();
+    EXPECT_FALSE(doc.NewFromCountry(country, listed, &problem));
+    EXPECT_EQ(problem.Text(), path + ": has changed since the plans were listed");
+    std::filesystem::remove(path);
+    EXPECT_FALSE(doc.NewFromPlan(*listed.FindPlan("mine"), problem));
+    EXPECT_EQ(problem.Text(), path + ": is gone since the plans were listed");
+    country.airPlan = "no-such-plan";
+    EXPECT_FALSE(doc.NewFromCountry(country, listed, &problem));
+    EXPECT_EQ(problem.Text(), "no channel plan is named \"no-such-plan\"");
+    EXPECT_EQ(doc.Table()->FileImage(), before);
+    EXPECT_EQ(doc.UndoCount(), undoSteps);
+
+    // Listed again, the plan as it is now fills the table.
+    write("channel,frequency_mhz\nK1,45.0\nK2,47.5\n");
+    const PlanLibrary again = PlanLibrary::Load("", own);
+    ASSERT_TRUE(doc.NewFromPlan(*again.FindPlan("mine"), problem)) << problem.Text();
+    EXPECT_EQ(doc.CurrentFrequencies(), (std::vector<double>{45.0, 47.5}));
 }

@@ -6,6 +6,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QContextMenuEvent>
 #include <QLabel>
 
@@ -202,4 +205,80 @@ TEST_F(PlanChooserTest, OwnPlansAreOfferedAndBrokenOnesNamed)
               "Not listed (1): " + own +
                   "/broken.csv: line 2: \"abc\" is not a frequency in MHz (a decimal number, 0 or more)");
     EXPECT_EQ(EditorRows(5), (std::vector<std::string>{"001|175.25000", "002|183.25000"}));
+}
+
+// The chooser lists no plan's channels: "Fill" reads them, and a plan whose
+// file changed while the chooser was open is refused with the reason, the
+// editor's table as it was.
+TEST_F(PlanChooserTest, APlanChangedWhileTheChooserIsOpenIsRefusedWithAMessage)
+{
+    const std::string own = home.File("vornalix/plans");
+    std::filesystem::create_directories(own);
+    std::ofstream(own + "/my-town.csv") << "channel,frequency_mhz\nK1,175.25\nK2,183.25\n";
+    Click(dlg, IDC_BUTTON_CREATE_NEW);
+    dlg.SetDlgItemText(IDC_EDIT_FREQUENCY, "55.25");
+    Click(dlg, IDC_BUTTON_ADD);
+    services.onRunModal = [&](CDialog& dialog) {
+        auto& chooser = dynamic_cast<CPlanChooserDlg&>(dialog);
+        chooser.Create();
+        TypeInto(chooser, IDC_EDIT_PLAN_FILTER, "my-town");
+        EXPECT_EQ(Names(Plans(chooser)), std::vector<std::string>{"my-town"});
+        EXPECT_EQ(Plans(chooser)->GetItemText(0, 1), "2");
+        std::ofstream(own + "/my-town.csv") << "channel,frequency_mhz\nK1,175.25\nK2,183.25\nK3,191.25\n";
+        Click(chooser, IDOK);
+        return chooser.Result();
+    };
+    ChooseMenuItem();
+    ASSERT_EQ(services.modalDialogs.size(), 1u);
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0].toStdString(), "The table could not be filled from the chosen plan.\n\n" + own +
+                                                      "/my-town.csv: has changed since the plans were listed");
+    EXPECT_EQ(EditorRows(5), std::vector<std::string>{"001|55.25000"});
+
+    // Opened again, the chooser lists the plan as it is now, and it fills.
+    services.onRunModal = [&](CDialog& dialog) {
+        auto& chooser = dynamic_cast<CPlanChooserDlg&>(dialog);
+        chooser.Create();
+        TypeInto(chooser, IDC_EDIT_PLAN_FILTER, "my-town");
+        EXPECT_EQ(Plans(chooser)->GetItemText(0, 1), "3");
+        Click(chooser, IDOK);
+        return chooser.Result();
+    };
+    ChooseMenuItem();
+    EXPECT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(EditorRows(5), (std::vector<std::string>{"001|175.25000", "002|183.25000", "003|191.25000"}));
+}
+
+// Files no plan can be (too large for the most channels, a FIFO, a device)
+// are named beside the lists, never read, and the other plans are offered.
+TEST_F(PlanChooserTest, OversizedAndSpecialOwnPlansAreNamedAndNotRead)
+{
+    const std::string own = home.File("vornalix/plans");
+    std::filesystem::create_directories(own);
+    std::ofstream(own + "/my-town.csv") << "channel,frequency_mhz\nK1,175.25\n";
+    std::ofstream(own + "/huge.csv") << "channel,frequency_mhz\nK1,175.25\n";
+    ASSERT_EQ(::truncate((own + "/huge.csv").c_str(), off_t{1} << 30), 0);
+    ASSERT_EQ(::mkfifo((own + "/pipe.csv").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", own + "/zero.csv");
+    QString problems;
+    QString allProblems;
+    int plans = 0;
+    services.onRunModal = [&](CDialog& dialog) {
+        auto& chooser = dynamic_cast<CPlanChooserDlg&>(dialog);
+        chooser.Create();
+        problems = TextOf(chooser, IDC_STATIC_PLAN_PROBLEMS);
+        allProblems = chooser.GetDlgItem(IDC_STATIC_PLAN_PROBLEMS)->toolTip();
+        plans = Plans(chooser)->GetItemCount();
+        Click(chooser, IDCANCEL);
+        return chooser.Result();
+    };
+    ChooseMenuItem();
+    EXPECT_EQ(plans, 74);
+    EXPECT_EQ(problems.toStdString(),
+              "Not listed (3): " + own +
+                  "/huge.csv: cannot be read: larger than 6750135 bytes, the most a plan of 65535 channels takes");
+    EXPECT_EQ(allProblems.toStdString(),
+              own + "/huge.csv: cannot be read: larger than 6750135 bytes, the most a plan of 65535 channels takes\n" +
+                  own + "/pipe.csv: cannot be read: it is a FIFO, not a regular file\n" + own +
+                  "/zero.csv: cannot be read: it is a character device, not a regular file");
 }
