@@ -70,12 +70,40 @@ bool ReadFrequency(const std::string& text, double& value)
     return result.ec == std::errc() && result.ptr == end && std::isfinite(value) && value >= 0.0;
 }
 
-bool ReadCsvTable(std::string_view text, const std::vector<std::string>& header, std::size_t minimumFields,
-                  std::vector<CsvRecord>& rows, PlanProblem& problem)
+// How much of a CSV table is kept: rows past keptRows (the header counted)
+// and fields past keptFields are read and counted, not kept, so that a text of
+// millions of rows or commas costs a bounded amount of memory.
+struct CsvTableLimits
 {
-    CsvError error;
-    if (!ParseCsv(text, rows, error))
-        return Fail(problem, error.where, error.reason);
+    std::size_t keptRows = static_cast<std::size_t>(-1);
+    std::size_t keptFields = CsvReader::kEveryField;
+};
+
+// The rows of a CSV table, header first, and how many there are. A fault of
+// the text is found wherever it lies before anything is said about the rows,
+// then the header, then the first row short of fields, as the whole text read
+// at once would be judged.
+bool ReadCsvTable(std::string_view text, const std::vector<std::string>& header, std::size_t minimumFields,
+                  std::vector<CsvRecord>& rows, std::size_t& rowCount, PlanProblem& problem,
+                  const CsvTableLimits& limits = CsvTableLimits())
+{
+    rows.clear();
+    rowCount = 0;
+    CsvReader reader(text, std::max(limits.keptFields, header.size()));
+    CsvRecord row;
+    CsvRecord shortRow;
+    bool bShortRow = false;
+    while (reader.Next(row)) {
+        if (rowCount > 0 && !bShortRow && row.fieldCount < minimumFields) {
+            shortRow = row;
+            bShortRow = true;
+        }
+        if (rows.size() < limits.keptRows)
+            rows.push_back(row);
+        ++rowCount;
+    }
+    if (reader.Failed())
+        return Fail(problem, reader.Error().where, reader.Error().reason);
     std::string joined;
     for (const std::string& name : header)
         joined += (joined.empty() ? "" : ",") + name;
@@ -86,11 +114,9 @@ bool ReadCsvTable(std::string_view text, const std::vector<std::string>& header,
         if (i >= names.size() || names[i] != header[i])
             return Fail(problem, CsvFieldPosition(text, rows.front(), std::min(i, names.size())),
                         "the header must begin " + joined);
-    for (std::size_t i = 1; i < rows.size(); ++i)
-        if (rows[i].fields.size() < minimumFields)
-            return Fail(problem, CsvFieldPosition(text, rows[i], rows[i].fields.size()),
-                        std::to_string(minimumFields) + " fields expected, found " +
-                            std::to_string(rows[i].fields.size()));
+    if (bShortRow)
+        return Fail(problem, CsvFieldPosition(text, shortRow, shortRow.fieldCount),
+                    std::to_string(minimumFields) + " fields expected, found " + std::to_string(shortRow.fieldCount));
     return true;
 }
 
@@ -143,26 +169,33 @@ bool ParseChannelPlan(std::string_view text, ChannelPlan& plan, PlanProblem& pro
 {
     plan.channels.clear();
     plan.bLabelsArePositions = false;
+    // A list holds at most kMaxPosition channels: the row after them is kept
+    // only to say where the list overflows, and of each row only the label and
+    // the frequency, so that any text costs at most a list's worth of rows.
+    CsvTableLimits limits;
+    limits.keptRows = static_cast<std::size_t>(kMaxPosition) + 2;
+    limits.keptFields = 2;
     std::vector<CsvRecord> rows;
-    if (!ReadCsvTable(text, {"channel", "frequency_mhz"}, 2, rows, problem))
+    std::size_t rowCount = 0;
+    if (!ReadCsvTable(text, {"channel", "frequency_mhz"}, 2, rows, rowCount, problem, limits))
         return false;
-    if (rows.front().fields.size() != 2)
+    if (rows.front().fieldCount != 2)
         return Fail(problem, CsvFieldPosition(text, rows.front(), 2), "the header must be channel,frequency_mhz");
-    if (rows.size() < 2 && !rules.bMayBeEmpty)
+    if (rowCount < 2 && !rules.bMayBeEmpty)
         return Fail(problem, 0, "holds no channels");
-    if (rows.size() - 1 > static_cast<std::size_t>(kMaxPosition))
+    if (rowCount - 1 > static_cast<std::size_t>(kMaxPosition))
         return Fail(problem, CsvFieldPosition(text, rows[static_cast<std::size_t>(kMaxPosition) + 1], 0),
                     "a list holds at most 65535 channels");
 
     plan.channels.reserve(rows.size() - 1);
     bool bAllWhole = true;
     for (std::size_t i = 1; i < rows.size(); ++i) {
-        const CsvRecord& row = rows[i];
-        if (row.fields.size() != 2)
-            return Fail(problem, CsvFieldPosition(text, row, std::min<std::size_t>(row.fields.size(), 2)),
-                        "2 fields expected, found " + std::to_string(row.fields.size()));
+        CsvRecord& row = rows[i];
+        if (row.fieldCount != 2)
+            return Fail(problem, CsvFieldPosition(text, row, std::min<std::size_t>(row.fieldCount, 2)),
+                        "2 fields expected, found " + std::to_string(row.fieldCount));
         PlanChannel channel;
-        channel.label = row.fields[0];
+        channel.label = std::move(row.fields[0]);
         if (channel.label.empty())
             return Fail(problem, CsvFieldPosition(text, row, 0), "the channel label is empty");
         if (rules.bAnyFrequency ? !ParseDouble(row.fields[1], channel.dbFrequency)
@@ -180,14 +213,14 @@ bool ParseChannelPlan(std::string_view text, ChannelPlan& plan, PlanProblem& pro
         std::int64_t previous = 0;
         for (std::size_t i = 0; i < plan.channels.size(); ++i) {
             const std::int64_t position = WholeNumber(plan.channels[i].label);
-            const CsvPosition where = CsvFieldPosition(text, rows[i + 1], 0);
+            const auto where = [&] { return CsvFieldPosition(text, rows[i + 1], 0); };
             if (position < 1)
-                return Fail(problem, where, "channel 0: whole-number channels start at 1");
+                return Fail(problem, where(), "channel 0: whole-number channels start at 1");
             if (position > kMaxPosition)
-                return Fail(problem, where,
+                return Fail(problem, where(),
                             "channel " + Quoted(plan.channels[i].label) + ": a list holds at most 65535 channels");
             if (position <= previous)
-                return Fail(problem, where,
+                return Fail(problem, where(),
                             "channel " + std::to_string(position) + " comes after channel " + std::to_string(previous) +
                                 ": whole-number channels must rise");
             previous = position;
@@ -212,8 +245,9 @@ bool ParsePlanIndex(std::string_view text, std::vector<ChannelPlan>& plans, Plan
 {
     plans.clear();
     std::vector<CsvRecord> rows;
+    std::size_t rowCount = 0;
     if (!ReadCsvTable(text, {"plan", "source_repo", "source_path", "source_commit", "source_section"}, 5, rows,
-                      problem))
+                      rowCount, problem))
         return false;
     for (std::size_t i = 1; i < rows.size(); ++i) {
         const std::vector<std::string>& fields = rows[i].fields;
@@ -237,7 +271,8 @@ bool ParseCountryPlans(std::string_view text, std::vector<CountryPlans>& countri
 {
     countries.clear();
     std::vector<CsvRecord> rows;
-    if (!ReadCsvTable(text, {"country", "calling_code", "tv_system", "plan", "cable_plan"}, 5, rows, problem))
+    std::size_t rowCount = 0;
+    if (!ReadCsvTable(text, {"country", "calling_code", "tv_system", "plan", "cable_plan"}, 5, rows, rowCount, problem))
         return false;
     for (std::size_t i = 1; i < rows.size(); ++i) {
         const std::vector<std::string>& fields = rows[i].fields;

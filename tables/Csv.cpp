@@ -1,5 +1,6 @@
 #include "Csv.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -20,74 +21,130 @@ std::size_t ColumnOf(std::string_view text, std::size_t offset)
 
 } // namespace
 
+CsvReader::CsvReader(std::string_view text, std::size_t keptFields)
+    : m_text(WithoutByteOrderMark(text)), m_keptFields(keptFields)
+{
+}
+
+bool CsvReader::Fail(std::size_t line, std::size_t offset, const char* reason)
+{
+    m_error.where = CsvPosition{line, ColumnOf(m_text, offset)};
+    m_error.reason = reason;
+    m_bEnded = true;
+    return false;
+}
+
+bool CsvReader::Next(CsvRecord& row)
+{
+    while (!m_bEnded) {
+        if (ReadRow(row))
+            return true;
+    }
+    return false;
+}
+
+// One line of the text, its line end included; true when it holds anything
+// (a comma or a quote counts), false for an empty line, at the end of the
+// text and at a fault.
+bool CsvReader::ReadRow(CsvRecord& row)
+{
+    row.line = m_line;
+    row.offset = m_pos;
+    row.fields.clear();
+    row.fieldCount = 0;
+    bool bRowHasText = false;
+    const std::size_t size = m_text.size();
+    for (;;) {
+        std::string* pField = row.fieldCount < m_keptFields ? &row.fields.emplace_back() : nullptr;
+        ++row.fieldCount;
+        // A quote opens a quoted field only before anything else of the field.
+        bool bFieldHasText = false;
+        for (;;) {
+            if (m_pos >= size) {
+                m_bEnded = true;
+                return bRowHasText;
+            }
+            const char c = m_text[m_pos];
+            if (c == '"' && !bFieldHasText) {
+                bRowHasText = true;
+                if (!ReadQuoted(pField, bFieldHasText))
+                    return false;
+                continue;
+            }
+            if (c == ',') {
+                ++m_pos;
+                bRowHasText = true;
+                break;
+            }
+            if (c == '\n') {
+                ++m_pos;
+                ++m_line;
+                return bRowHasText;
+            }
+            if (c == '\r' && m_pos + 1 < size && m_text[m_pos + 1] == '\n') {
+                ++m_pos;
+                continue;
+            }
+            // Plain text, a lone CR or a quote inside a field included, up to
+            // the next comma or line end.
+            std::size_t end = m_pos + 1;
+            while (end < size && m_text[end] != ',' && m_text[end] != '\n' && m_text[end] != '\r')
+                ++end;
+            if (pField)
+                pField->append(m_text.data() + m_pos, end - m_pos);
+            bFieldHasText = true;
+            bRowHasText = true;
+            m_pos = end;
+        }
+    }
+}
+
+// A quoted field from its opening quote at m_pos: doubled quotes are one
+// quote, line ends are part of the field. After the closing quote only a
+// comma or a line end may follow.
+bool CsvReader::ReadQuoted(std::string* pField, bool& bFieldHasText)
+{
+    const std::size_t quoteLine = m_line;
+    const std::size_t quoteOffset = m_pos;
+    const std::size_t size = m_text.size();
+    for (++m_pos;;) {
+        if (m_pos >= size)
+            return Fail(quoteLine, quoteOffset, "a quote is never closed");
+        if (m_text[m_pos] == '"') {
+            if (m_pos + 1 >= size || m_text[m_pos + 1] != '"')
+                break;
+            if (pField)
+                *pField += '"';
+            bFieldHasText = true;
+            m_pos += 2;
+            continue;
+        }
+        const std::size_t end = std::min(m_text.find('"', m_pos), size);
+        const std::string_view run = m_text.substr(m_pos, end - m_pos);
+        m_line += static_cast<std::size_t>(std::count(run.begin(), run.end(), '\n'));
+        if (pField)
+            pField->append(run);
+        bFieldHasText = true;
+        m_pos = end;
+    }
+    const char next = m_pos + 1 < size ? m_text[m_pos + 1] : '\n';
+    if (next != ',' && next != '\n' && next != '\r')
+        return Fail(m_line, m_pos + 1, "text after a closing quote");
+    ++m_pos;
+    return true;
+}
+
 bool ParseCsv(std::string_view text, std::vector<CsvRecord>& rows, CsvError& error)
 {
     rows.clear();
-    text = WithoutByteOrderMark(text);
-    const auto fail = [&](std::size_t line, std::size_t offset, const char* reason) {
-        error.where = CsvPosition{line, ColumnOf(text, offset)};
-        error.reason = reason;
-        return false;
-    };
-
-    std::size_t line = 1;
+    CsvReader reader(text);
     CsvRecord row;
-    row.line = 1;
-    std::string field;
-    bool bRowHasText = false;
-    const auto endRow = [&](std::size_t nextOffset) {
-        row.fields.push_back(field);
-        field.clear();
-        if (bRowHasText)
-            rows.push_back(std::move(row));
-        row = CsvRecord();
-        row.line = line;
-        row.offset = nextOffset;
-        bRowHasText = false;
-    };
-
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '"' && field.empty()) {
-            const std::size_t quoteLine = line;
-            const std::size_t quoteOffset = i;
-            bRowHasText = true;
-            for (++i;; ++i) {
-                if (i >= text.size())
-                    return fail(quoteLine, quoteOffset, "a quote is never closed");
-                if (text[i] == '"') {
-                    if (i + 1 < text.size() && text[i + 1] == '"') {
-                        field += '"';
-                        ++i;
-                        continue;
-                    }
-                    break;
-                }
-                if (text[i] == '\n')
-                    ++line;
-                field += text[i];
-            }
-            const char next = i + 1 < text.size() ? text[i + 1] : '\n';
-            if (next != ',' && next != '\n' && next != '\r')
-                return fail(line, i + 1, "text after a closing quote");
-            continue;
-        }
-        if (c == ',') {
-            row.fields.push_back(field);
-            field.clear();
-            bRowHasText = true;
-        } else if (c == '\n') {
-            ++line;
-            endRow(i + 1);
-        } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-            continue;
-        } else {
-            field += c;
-            bRowHasText = true;
-        }
-    }
-    endRow(text.size());
-    return true;
+    while (reader.Next(row))
+        rows.push_back(row);
+    if (!reader.Failed())
+        return true;
+    error = reader.Error();
+    return false;
 }
 
 bool ParseCsv(std::string_view text, std::vector<CsvRecord>& rows, std::string& error)
@@ -104,7 +161,7 @@ CsvPosition CsvFieldPosition(std::string_view text, const CsvRecord& row, std::s
     text = WithoutByteOrderMark(text);
     std::size_t line = row.line;
     std::size_t i = row.offset;
-    // Skips the fields before the one asked for, as ParseCsv reads them.
+    // Skips the fields before the one asked for, as CsvReader reads them.
     for (std::size_t skipped = 0; skipped < field && i < text.size(); ++skipped) {
         if (text[i] == '"') {
             for (++i; i < text.size(); ++i) {
@@ -124,7 +181,7 @@ CsvPosition CsvFieldPosition(std::string_view text, const CsvRecord& row, std::s
             ++i;
         // The comma before the field asked for is passed, but not the end of
         // the row when the place after its last field is asked for.
-        const bool bNextExists = skipped + 1 < field || field < row.fields.size();
+        const bool bNextExists = skipped + 1 < field || field < row.fieldCount;
         if (bNextExists && i < text.size() && text[i] == ',')
             ++i;
     }
