@@ -14,11 +14,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!BuildWroteTable({input, "-o", output}, input, output))
         return 0;
 
-    JsonValue document;
-    std::string error;
-    if (!ParseJson(std::string_view(reinterpret_cast<const char*>(data), size), document, error))
+    TableJsonDocument document;
+    JsonParseError error;
+    if (!document.Read(std::string_view(reinterpret_cast<const char*>(data), size), error))
         std::abort(); // build took it
-    const std::string format = JsonTableFormat(document);
+    const std::string format = JsonTableFormat(document.Root());
     const CommandRun dump = RunCommand(RunDump, {"--json", "--type", format, output});
     if (dump.status != kExitSuccess || !dump.err.empty())
         std::abort();
