@@ -70,54 +70,123 @@ bool ReadFrequency(const std::string& text, double& value)
     return result.ec == std::errc() && result.ptr == end && std::isfinite(value) && value >= 0.0;
 }
 
-// How much of a CSV table is kept: rows past keptRows (the header counted)
-// and fields past keptFields are read and counted, not kept, so that a text of
-// millions of rows or commas costs a bounded amount of memory.
-struct CsvTableLimits
+// The header row (none for a text without rows) must begin with the names given.
+bool HeaderBegins(std::string_view text, const CsvRecord* pHeader, const std::vector<std::string>& header,
+                  PlanProblem& problem)
 {
-    std::size_t keptRows = static_cast<std::size_t>(-1);
-    std::size_t keptFields = CsvReader::kEveryField;
-};
-
-// The rows of a CSV table, header first, and how many there are. A fault of
-// the text is found wherever it lies before anything is said about the rows,
-// then the header, then the first row short of fields, as the whole text read
-// at once would be judged.
-bool ReadCsvTable(std::string_view text, const std::vector<std::string>& header, std::size_t minimumFields,
-                  std::vector<CsvRecord>& rows, std::size_t& rowCount, PlanProblem& problem,
-                  const CsvTableLimits& limits = CsvTableLimits())
-{
-    rows.clear();
-    rowCount = 0;
-    CsvReader reader(text, std::max(limits.keptFields, header.size()));
-    CsvRecord row;
-    CsvRecord shortRow;
-    bool bShortRow = false;
-    while (reader.Next(row)) {
-        if (rowCount > 0 && !bShortRow && row.fieldCount < minimumFields) {
-            shortRow = row;
-            bShortRow = true;
-        }
-        if (rows.size() < limits.keptRows)
-            rows.push_back(row);
-        ++rowCount;
-    }
-    if (reader.Failed())
-        return Fail(problem, reader.Error().where, reader.Error().reason);
     std::string joined;
     for (const std::string& name : header)
         joined += (joined.empty() ? "" : ",") + name;
-    if (rows.empty())
+    if (!pHeader)
         return Fail(problem, CsvPosition{1, 1}, "the header must begin " + joined);
-    const std::vector<std::string>& names = rows.front().fields;
+    const std::vector<std::string>& names = pHeader->fields;
     for (std::size_t i = 0; i < header.size(); ++i)
         if (i >= names.size() || names[i] != header[i])
-            return Fail(problem, CsvFieldPosition(text, rows.front(), std::min(i, names.size())),
+            return Fail(problem, CsvFieldPosition(text, *pHeader, std::min(i, names.size())),
                         "the header must begin " + joined);
-    if (bShortRow)
-        return Fail(problem, CsvFieldPosition(text, shortRow, shortRow.fieldCount),
-                    std::to_string(minimumFields) + " fields expected, found " + std::to_string(shortRow.fieldCount));
     return true;
+}
+
+bool FailFieldCount(std::string_view text, const CsvRecord& row, std::size_t expected, PlanProblem& problem)
+{
+    return Fail(problem, CsvFieldPosition(text, row, std::min(row.fieldCount, expected)),
+                std::to_string(expected) + " fields expected, found " + std::to_string(row.fieldCount));
+}
+
+bool ReadCsvTable(std::string_view text, const std::vector<std::string>& header, std::size_t minimumFields,
+                  std::vector<CsvRecord>& rows, PlanProblem& problem)
+{
+    CsvError error;
+    if (!ParseCsv(text, rows, error))
+        return Fail(problem, error.where, error.reason);
+    if (!HeaderBegins(text, rows.empty() ? nullptr : &rows.front(), header, problem))
+        return false;
+    for (std::size_t i = 1; i < rows.size(); ++i)
+        if (rows[i].fieldCount < minimumFields)
+            return FailFieldCount(text, rows[i], minimumFields, problem);
+    return true;
+}
+
+// What reading a plan's text row by row found besides its channels, so that
+// its refusals come in the order a reading of the whole text would give them:
+// a fault of the text, the header, a row short of fields, the number of rows,
+// then the first row whose fields are refused.
+struct PlanRows
+{
+    CsvRecord header;
+    bool bHeader = false;
+    std::size_t count = 0; // rows after the header
+    CsvRecord firstShort;  // the first of them with fewer than two fields
+    bool bShort = false;
+    CsvRecord pastLimit; // the row after the most a list holds
+    PlanProblem refusal; // the first row among those whose fields are refused
+    bool bRefused = false;
+    bool bAllWhole = true; // every label a whole number
+};
+
+// The channel of one row, or false with the row's refusal.
+bool ReadPlanChannel(std::string_view text, CsvRecord& row, const PlanTextRules& rules, PlanChannel& channel,
+                     PlanProblem& problem)
+{
+    if (row.fieldCount != 2)
+        return FailFieldCount(text, row, 2, problem);
+    channel.label = std::move(row.fields[0]);
+    if (channel.label.empty())
+        return Fail(problem, CsvFieldPosition(text, row, 0), "the channel label is empty");
+    if (rules.bAnyFrequency ? !ParseDouble(row.fields[1], channel.dbFrequency)
+                            : !ReadFrequency(row.fields[1], channel.dbFrequency))
+        return Fail(problem, CsvFieldPosition(text, row, 1),
+                    Quoted(row.fields[1]) + (rules.bAnyFrequency
+                                                 ? " is not a frequency in MHz (a decimal number, inf, -inf or nan)"
+                                                 : " is not a frequency in MHz (a decimal number, 0 or more)"));
+    return true;
+}
+
+// Reads a plan's text once, its channels into the plan until a row is refused
+// or a list is full; the rest is read only for its faults and its shape, with
+// no field kept, so that any text costs at most a list's worth of channels.
+bool ReadPlanRows(std::string_view text, const PlanTextRules& rules, ChannelPlan& plan, PlanRows& rows, CsvError& error)
+{
+    CsvReader reader(text, 2);
+    CsvRecord row;
+    while (reader.Next(row)) {
+        if (!rows.bHeader) {
+            rows.header = row;
+            rows.bHeader = true;
+            continue;
+        }
+        ++rows.count;
+        if (!rows.bShort && row.fieldCount < 2) {
+            rows.firstShort = row;
+            rows.bShort = true;
+        }
+        if (rows.count == static_cast<std::size_t>(kMaxPosition) + 1)
+            rows.pastLimit = row;
+        if (rows.bRefused || rows.count > static_cast<std::size_t>(kMaxPosition))
+            continue;
+        PlanChannel channel;
+        rows.bRefused = !ReadPlanChannel(text, row, rules, channel, rows.refusal);
+        if (rows.bRefused || rows.count == static_cast<std::size_t>(kMaxPosition)) {
+            reader.KeepFields(0);
+            if (rows.bRefused)
+                continue;
+        }
+        rows.bAllWhole = rows.bAllWhole && WholeNumber(channel.label) >= 0;
+        plan.channels.push_back(std::move(channel));
+    }
+    error = reader.Error();
+    return !reader.Failed();
+}
+
+// Where the label of channel `index` (from 0) stands: found by reading the
+// text again, for a message.
+CsvPosition LabelPosition(std::string_view text, std::size_t index)
+{
+    CsvReader reader(text, 0);
+    CsvRecord row;
+    for (std::size_t i = 0; i <= index + 1; ++i)
+        reader.Next(row);
+    return CsvFieldPosition(text, row, 0);
 }
 
 bool ReadTextFile(const std::string& path, std::string& text, PlanProblem& problem)
@@ -169,64 +238,45 @@ bool ParseChannelPlan(std::string_view text, ChannelPlan& plan, PlanProblem& pro
 {
     plan.channels.clear();
     plan.bLabelsArePositions = false;
-    // A list holds at most kMaxPosition channels: the row after them is kept
-    // only to say where the list overflows, and of each row only the label and
-    // the frequency, so that any text costs at most a list's worth of rows.
-    CsvTableLimits limits;
-    limits.keptRows = static_cast<std::size_t>(kMaxPosition) + 2;
-    limits.keptFields = 2;
-    std::vector<CsvRecord> rows;
-    std::size_t rowCount = 0;
-    if (!ReadCsvTable(text, {"channel", "frequency_mhz"}, 2, rows, rowCount, problem, limits))
+    PlanRows rows;
+    CsvError error;
+    if (!ReadPlanRows(text, rules, plan, rows, error))
+        return Fail(problem, error.where, error.reason);
+    if (!HeaderBegins(text, rows.bHeader ? &rows.header : nullptr, {"channel", "frequency_mhz"}, problem))
         return false;
-    if (rows.front().fieldCount != 2)
-        return Fail(problem, CsvFieldPosition(text, rows.front(), 2), "the header must be channel,frequency_mhz");
-    if (rowCount < 2 && !rules.bMayBeEmpty)
+    if (rows.bShort)
+        return FailFieldCount(text, rows.firstShort, 2, problem);
+    if (rows.header.fieldCount != 2)
+        return Fail(problem, CsvFieldPosition(text, rows.header, 2), "the header must be channel,frequency_mhz");
+    if (rows.count == 0 && !rules.bMayBeEmpty)
         return Fail(problem, 0, "holds no channels");
-    if (rowCount - 1 > static_cast<std::size_t>(kMaxPosition))
-        return Fail(problem, CsvFieldPosition(text, rows[static_cast<std::size_t>(kMaxPosition) + 1], 0),
-                    "a list holds at most 65535 channels");
-
-    plan.channels.reserve(rows.size() - 1);
-    bool bAllWhole = true;
-    for (std::size_t i = 1; i < rows.size(); ++i) {
-        CsvRecord& row = rows[i];
-        if (row.fieldCount != 2)
-            return Fail(problem, CsvFieldPosition(text, row, std::min<std::size_t>(row.fieldCount, 2)),
-                        "2 fields expected, found " + std::to_string(row.fieldCount));
-        PlanChannel channel;
-        channel.label = std::move(row.fields[0]);
-        if (channel.label.empty())
-            return Fail(problem, CsvFieldPosition(text, row, 0), "the channel label is empty");
-        if (rules.bAnyFrequency ? !ParseDouble(row.fields[1], channel.dbFrequency)
-                                : !ReadFrequency(row.fields[1], channel.dbFrequency))
-            return Fail(problem, CsvFieldPosition(text, row, 1),
-                        Quoted(row.fields[1]) + (rules.bAnyFrequency
-                                                     ? " is not a frequency in MHz (a decimal number, inf, -inf or nan)"
-                                                     : " is not a frequency in MHz (a decimal number, 0 or more)"));
-        bAllWhole = bAllWhole && WholeNumber(channel.label) >= 0;
-        plan.channels.push_back(std::move(channel));
+    if (rows.count > static_cast<std::size_t>(kMaxPosition))
+        return Fail(problem, CsvFieldPosition(text, rows.pastLimit, 0), "a list holds at most 65535 channels");
+    if (rows.bRefused) {
+        problem.line = rows.refusal.line;
+        problem.column = rows.refusal.column;
+        problem.reason = std::move(rows.refusal.reason);
+        return false;
     }
 
     // Whole-number labels are positions: they must name positions of a list, in order.
-    if (bAllWhole) {
+    if (rows.bAllWhole) {
         std::int64_t previous = 0;
         for (std::size_t i = 0; i < plan.channels.size(); ++i) {
             const std::int64_t position = WholeNumber(plan.channels[i].label);
-            const auto where = [&] { return CsvFieldPosition(text, rows[i + 1], 0); };
             if (position < 1)
-                return Fail(problem, where(), "channel 0: whole-number channels start at 1");
+                return Fail(problem, LabelPosition(text, i), "channel 0: whole-number channels start at 1");
             if (position > kMaxPosition)
-                return Fail(problem, where(),
+                return Fail(problem, LabelPosition(text, i),
                             "channel " + Quoted(plan.channels[i].label) + ": a list holds at most 65535 channels");
             if (position <= previous)
-                return Fail(problem, where(),
+                return Fail(problem, LabelPosition(text, i),
                             "channel " + std::to_string(position) + " comes after channel " + std::to_string(previous) +
                                 ": whole-number channels must rise");
             previous = position;
         }
     }
-    plan.bLabelsArePositions = bAllWhole;
+    plan.bLabelsArePositions = rows.bAllWhole;
     return true;
 }
 
@@ -245,9 +295,8 @@ bool ParsePlanIndex(std::string_view text, std::vector<ChannelPlan>& plans, Plan
 {
     plans.clear();
     std::vector<CsvRecord> rows;
-    std::size_t rowCount = 0;
     if (!ReadCsvTable(text, {"plan", "source_repo", "source_path", "source_commit", "source_section"}, 5, rows,
-                      rowCount, problem))
+                      problem))
         return false;
     for (std::size_t i = 1; i < rows.size(); ++i) {
         const std::vector<std::string>& fields = rows[i].fields;
@@ -271,8 +320,7 @@ bool ParseCountryPlans(std::string_view text, std::vector<CountryPlans>& countri
 {
     countries.clear();
     std::vector<CsvRecord> rows;
-    std::size_t rowCount = 0;
-    if (!ReadCsvTable(text, {"country", "calling_code", "tv_system", "plan", "cable_plan"}, 5, rows, rowCount, problem))
+    if (!ReadCsvTable(text, {"country", "calling_code", "tv_system", "plan", "cable_plan"}, 5, rows, problem))
         return false;
     for (std::size_t i = 1; i < rows.size(); ++i) {
         const std::vector<std::string>& fields = rows[i].fields;
