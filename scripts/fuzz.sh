@@ -24,6 +24,41 @@ scratch=/dev/shm
 run_tmp=""
 trap 'if [[ -n $run_tmp ]]; then rm -rf "$run_tmp"; fi' EXIT
 
+# The JSON and CSV readers also start from texts of a table's largest size and
+# beyond: 200,000 keys in one object, both lists of 65,535 channels, a row of a
+# million commas, 100,000 rows. They are made here, not kept in the repository,
+# and -max_len lets the fuzzer keep and mutate inputs of their size.
+large_max_len=4194304
+make_large_seeds() {
+    local kind=$1 dir=$2
+    mkdir -p "$dir"
+    case $kind in
+    json | transfer)
+        awk 'BEGIN { printf "{\"format\":\"ccf\",\"country_code\":1,\"air\":{\"frequencies\":[]},\"cable\":{\"frequencies\":[]}"
+                     for (i = 0; i < 200000; i++) printf ",\"k%d\":%d", i, i; print "}" }' >"$dir/keys.json"
+        awk 'BEGIN { printf "{\"format\":\"ccf\",\"country_code\":44"
+                     for (l = 0; l < 2; l++) {
+                         printf ",\"%s\":{\"frequencies\":[", l ? "cable" : "air"
+                         for (i = 1; i <= 65535; i++) printf "%s%.2f", (i > 1 ? "," : ""), 40 + i / 4
+                         printf "]}" }
+                     print "}" }' >"$dir/largest.json"
+        ;;
+    esac
+    case $kind in
+    csv)
+        awk 'BEGIN { print "list,channel,frequency_mhz"
+                     for (l = 0; l < 2; l++) for (i = 1; i <= 65535; i++) printf "%s,%d,%.2f\n", l ? "cable" : "air", i, 40 + i / 4 }' \
+            >"$dir/largest.csv"
+        awk 'BEGIN { print "list,channel,frequency_mhz"; for (i = 0; i < 1000000; i++) printf ","; print "" }' >"$dir/commas.csv"
+        ;;
+    transfer)
+        awk 'BEGIN { print "channel,frequency_mhz"; for (i = 1; i <= 100000; i++) printf "%d,%.2f\n", i, 40 + i / 4 }' \
+            >"$dir/rows.csv"
+        awk 'BEGIN { print "channel,frequency_mhz"; for (i = 0; i < 1000000; i++) printf ","; print "" }' >"$dir/commas.csv"
+        ;;
+    esac
+}
+
 export ASAN_OPTIONS=max_allocation_size_mb=256:quarantine_size_mb=16:detect_leaks=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 status=0
@@ -39,11 +74,19 @@ for fuzzer in "$build"/fuzz/fuzz_*; do
     run_tmp=$(mktemp -d "$scratch/vornalix-fuzz-run.XXXXXX")
     export TMPDIR=$run_tmp
     common=(-rss_limit_mb=512 -timeout=5 "${dict[@]}" -artifact_prefix="$build/$name-")
+    large=$build/large-seeds/$kind
+    make_large_seeds "$kind" "$large"
+    if [[ -n $(ls -A "$large") ]]; then
+        common+=(-max_len=$large_max_len)
+        seed_dirs=("$seeds" "$large")
+    else
+        seed_dirs=("$seeds")
+    fi
     ok=true
-    if ! timeout -k 10 120 "$fuzzer" "${common[@]}" -runs=0 "$seeds" >"$build/$name-seeds.log" 2>&1; then
+    if ! timeout -k 10 120 "$fuzzer" "${common[@]}" -runs=0 "${seed_dirs[@]}" >"$build/$name-seeds.log" 2>&1; then
         tail -40 "$build/$name-seeds.log"; ok=false
     elif ! timeout -k 10 $((seconds + 60)) "$fuzzer" "${common[@]}" -max_total_time="$seconds" -print_final_stats=1 \
-        "$work" "$seeds" >"$build/$name.log" 2>&1; then
+        "$work" "${seed_dirs[@]}" >"$build/$name.log" 2>&1; then
         tail -40 "$build/$name.log"; ok=false
     fi
     rm -rf "$run_tmp"; run_tmp=""; unset TMPDIR
