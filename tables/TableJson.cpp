@@ -336,7 +336,9 @@ bool IsEntryKey(std::string_view key)
                          "reserved"});
 }
 
-JsonValue ScalarValue(JsonValue::Type type, std::string_view text, std::size_t offset)
+// A value as it is kept on its own: a scalar with its text, a container
+// without its content.
+JsonValue LoneValue(JsonValue::Type type, std::string_view text, std::size_t offset)
 {
     JsonValue value;
     value.type = type;
@@ -350,10 +352,10 @@ JsonValue ScalarValue(JsonValue::Type type, std::string_view text, std::size_t o
 
 } // namespace
 
-// Fills a TableJsonDocument while the text is read. The objects it reads (the
-// top object, "air" and "cable", each entry) are frames; any other container
-// is skipped, only its depth counted, once its type and place are noted where
-// a reader could name it.
+// Fills a TableJsonDocument while the text is read. The containers it reads
+// (the top object, "air" and "cable", their "frequencies", "entries" and each
+// entry) are frames; any other container is skipped, only its depth counted,
+// once its type and place are noted where a table reader could name it.
 class TableJsonDocument::Reader : public JsonHandler
 {
 public:
@@ -377,9 +379,9 @@ public:
         if (!m_frames.empty() && m_frames.back().role == Role::Frequencies)
             return AddFrequency(type, text, offset);
         if (!m_frames.empty() && m_frames.back().role == Role::Entries)
-            return AddEntryThatIsNoObject(ScalarValue(type, text, offset));
+            return AddEntryThatIsNoObject(LoneValue(type, text, offset));
         if (JsonValue* pValue = NewValue())
-            *pValue = ScalarValue(type, text, offset);
+            *pValue = LoneValue(type, text, offset);
     }
 
 private:
@@ -401,42 +403,48 @@ private:
 
     void BeginContainer(JsonValue::Type type, std::size_t offset)
     {
-        if (m_skipped > 0) {
-            ++m_skipped;
+        if (m_skipped == 0 && BeginReadContainer(type, offset))
             return;
+        ++m_skipped; // its content is not read
+    }
+
+    // True when the container that begins now is read, as a new frame. Its
+    // type and place are kept where a table reader may name it.
+    bool BeginReadContainer(JsonValue::Type type, std::size_t offset)
+    {
+        const bool bObject = type == JsonValue::Type::Object;
+        if (m_frames.empty()) {
+            m_document.m_root = LoneValue(type, {}, offset);
+            return bObject && Push(Role::Top, &m_document.m_root, 0);
         }
-        const Role parent = m_frames.empty() ? Role::Top : m_frames.back().role;
-        const std::size_t list = m_frames.empty() ? 0 : m_frames.back().list;
-        if (!m_frames.empty() && parent == Role::Frequencies) {
+        const Frame parent = m_frames.back();
+        if (parent.role == Role::Frequencies) {
             AddFrequency(type, {}, offset);
-            ++m_skipped;
-            return;
+            return false;
         }
-        if (!m_frames.empty() && parent == Role::Entries) {
-            if (type == JsonValue::Type::Object)
+        if (parent.role == Role::Entries) {
+            if (bObject)
                 return BeginEntry(offset);
-            AddEntryThatIsNoObject(ScalarValue(type, {}, offset));
-            ++m_skipped;
-            return;
+            AddEntryThatIsNoObject(LoneValue(type, {}, offset));
+            return false;
         }
         JsonValue* pValue = NewValue();
-        if (!pValue) {
-            ++m_skipped;
-            return;
-        }
-        pValue->type = type;
-        pValue->offset = offset;
-        const bool bObject = type == JsonValue::Type::Object;
-        if (m_frames.empty() && bObject)
-            m_frames.push_back(Frame{Role::Top, pValue, 0, false});
-        else if (parent == Role::Top && bObject && (m_key == "air" || m_key == "cable"))
-            m_frames.push_back(Frame{Role::List, pValue, m_key == "air" ? 0u : 1u, false});
-        else if (parent == Role::List && !bObject && m_key == "frequencies")
-            m_frames.push_back(Frame{Role::Frequencies, nullptr, list, false});
-        else if (parent == Role::Top && !m_frames.empty() && !bObject && m_key == "entries")
-            m_frames.push_back(Frame{Role::Entries, nullptr, 0, false});
-        else
-            ++m_skipped; // kept as its type and place alone
+        if (!pValue)
+            return false;
+        *pValue = LoneValue(type, {}, offset);
+        if (parent.role == Role::Top && bObject && (m_key == "air" || m_key == "cable"))
+            return Push(Role::List, pValue, m_key == "air" ? 0 : 1);
+        if (parent.role == Role::List && !bObject && m_key == "frequencies")
+            return Push(Role::Frequencies, nullptr, parent.list);
+        if (parent.role == Role::Top && !bObject && m_key == "entries")
+            return Push(Role::Entries, nullptr, 0);
+        return false;
+    }
+
+    bool Push(Role role, JsonValue* pObject, std::size_t list)
+    {
+        m_frames.push_back(Frame{role, pObject, list, false});
+        return true;
     }
 
     void EndContainer()
@@ -485,7 +493,7 @@ private:
         }
         read.bRefused = true;
         read.refusedIndex = index;
-        read.refusedItem = ScalarValue(type, text, offset);
+        read.refusedItem = LoneValue(type, text, offset);
     }
 
     // Whether the entry now counted is still to be read: none is after a
@@ -496,17 +504,16 @@ private:
         return !read.bRefused && read.count <= static_cast<std::size_t>(TunerSpecTable::kMaxEntries);
     }
 
-    void BeginEntry(std::size_t offset)
+    // True when the entry that begins now is read.
+    bool BeginEntry(std::size_t offset)
     {
         ++m_document.m_entries.count;
-        if (!TakesNextEntry()) {
-            ++m_skipped;
-            return;
-        }
+        if (!TakesNextEntry())
+            return false;
         m_entry.members.clear();
         m_entry.type = JsonValue::Type::Object;
         m_entry.offset = offset;
-        m_frames.push_back(Frame{Role::Entry, &m_entry, 0, false});
+        return Push(Role::Entry, &m_entry, 0);
     }
 
     void EndEntry() { TakeEntry(m_entry); }
