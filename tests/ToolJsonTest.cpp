@@ -10,6 +10,7 @@
 #include "Csv.h"
 #include "Json.h"
 #include "Numbers.h"
+#include "TableJson.h"
 
 namespace {
 
@@ -274,6 +275,12 @@ TEST(ToolJsonReader, EachKeyCostsAFewComparisonsHoweverLargeItsObject)
     ASSERT_TRUE(ReadJson(ManyKeys(keys), handler, error, &counts)) << error.Text();
     EXPECT_EQ(handler.keys, keys);
     EXPECT_LE(counts.keyComparisons, 4 * keys);
+    // The same through the reader of build and of the editors' import.
+    TableJsonDocument document;
+    JsonReadCounts tableCounts;
+    ASSERT_TRUE(document.Read(ManyKeys(keys), error, &tableCounts)) << error.Text();
+    EXPECT_LE(tableCounts.keyComparisons, 4 * keys);
+    EXPECT_EQ(document.Root().members.size(), 1u); // only the first key a table does not know
 
     // Many small objects: each is checked on its own.
     std::string entries = "[";
