@@ -379,7 +379,7 @@ public:
         if (!m_frames.empty() && m_frames.back().role == Role::Frequencies)
             return AddFrequency(type, text, offset);
         if (!m_frames.empty() && m_frames.back().role == Role::Entries)
-            return AddEntryThatIsNoObject(LoneValue(type, text, offset));
+            return AddEntryThatIsNoObject(type, text, offset);
         if (JsonValue* pValue = NewValue())
             *pValue = LoneValue(type, text, offset);
     }
@@ -425,7 +425,7 @@ private:
         if (parent.role == Role::Entries) {
             if (bObject)
                 return BeginEntry(offset);
-            AddEntryThatIsNoObject(LoneValue(type, {}, offset));
+            AddEntryThatIsNoObject(type, {}, offset);
             return false;
         }
         JsonValue* pValue = NewValue();
@@ -518,11 +518,11 @@ private:
 
     void EndEntry() { TakeEntry(m_entry); }
 
-    void AddEntryThatIsNoObject(const JsonValue& item)
+    void AddEntryThatIsNoObject(JsonValue::Type type, std::string_view text, std::size_t offset)
     {
         ++m_document.m_entries.count;
         if (TakesNextEntry())
-            TakeEntry(item);
+            TakeEntry(LoneValue(type, text, offset));
     }
 
     void TakeEntry(const JsonValue& item)
