@@ -87,6 +87,31 @@ void BM_Editor_ImportJson(benchmark::State& state)
 }
 BENCHMARK(BM_Editor_ImportJson)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// A document of 200,000 keys in one object, as a hand-made or hostile file may
+// hold: each key is checked against the others before the table refuses the
+// first it does not know, so the time is the reader's check for duplicates.
+void BM_Editor_ImportJson200000Keys(benchmark::State& state)
+{
+    constexpr int kKeys = 200000;
+    std::string text = "{\"format\":\"ccf\",\"country_code\":1,\"air\":{\"frequencies\":[]},"
+                       "\"cable\":{\"frequencies\":[]}";
+    for (int i = 0; i < kKeys; ++i)
+        text += ",\"key" + std::to_string(i) + "\":" + std::to_string(i);
+    text += "}";
+    const std::string path = BenchFiles::Get().Scratch("keys.json");
+    TransferError error;
+    if (!ExportToFile(path, text, error))
+        throw std::runtime_error(TransferMessage(path, error));
+    const std::string refusal = "not a channel table: key0 is not a field of this table";
+    for (auto _ : state) {
+        std::unique_ptr<ChannelTable> pTable;
+        if (ImportChannelTableFile(path, pTable, error) || error.reason != refusal)
+            state.SkipWithError("the document was not refused for its first unknown key");
+    }
+    state.counters["keys"] = kKeys;
+}
+BENCHMARK(BM_Editor_ImportJson200000Keys)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void BM_Editor_ExportListCsv(benchmark::State& state)
 {
     ChannelTableDocument document;

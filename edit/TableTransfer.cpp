@@ -18,11 +18,11 @@ bool Fail(TransferError& error, std::size_t line, std::size_t column, std::strin
     return false;
 }
 
-// The document of a text, or false with the parser's place and reason.
-bool ParseDocument(std::string_view text, JsonValue& document, TransferError& error)
+// A table's document read from a text, or false with the reader's place and reason.
+bool ReadDocument(std::string_view text, TableJsonDocument& document, TransferError& error)
 {
     JsonParseError parseError;
-    if (ParseJson(text, document, parseError))
+    if (document.Read(text, parseError))
         return true;
     return Fail(error, parseError.where.line, parseError.where.column, "not valid JSON: " + parseError.reason);
 }
@@ -40,8 +40,8 @@ bool ReadTableJson(std::string_view text, std::unique_ptr<Table>& table, Transfe
                    Read read)
 {
     table.reset();
-    JsonValue document;
-    if (!ParseDocument(text, document, error))
+    TableJsonDocument document;
+    if (!ReadDocument(text, document, error))
         return false;
     std::unique_ptr<Table> pRead(new (std::nothrow) Table(true));
     if (!pRead)
@@ -90,15 +90,14 @@ std::string TunerTableJsonText(const TunerSpecTable& table)
 bool ReadChannelTableJson(std::string_view text, std::unique_ptr<ChannelTable>& table, TransferError& error)
 {
     return ReadTableJson(text, table, error, "not a channel table: ",
-                         [](const JsonValue& document, ChannelTable& read, std::string& reason, std::size_t* pOffset) {
-                             return ChannelTableFromJson(document, read, reason, pOffset);
-                         });
+                         [](const TableJsonDocument& document, ChannelTable& read, std::string& reason,
+                            std::size_t* pOffset) { return ChannelTableFromJson(document, read, reason, pOffset); });
 }
 
 bool ReadTunerTableJson(std::string_view text, std::unique_ptr<TunerSpecTable>& table, TransferError& error)
 {
     return ReadTableJson(text, table, error, "not a tuner table: ",
-                         [](const JsonValue& document, TunerSpecTable& read, std::string& reason,
+                         [](const TableJsonDocument& document, TunerSpecTable& read, std::string& reason,
                             std::size_t* pOffset) { return TunerTableFromJson(document, read, reason, pOffset); });
 }
 
@@ -122,16 +121,17 @@ bool ReadChannelListCsv(std::string_view text, std::vector<double>& frequencies,
     return true;
 }
 
-bool ImportFromFile(const std::string& path, std::string& text, TransferError& error, NonRegularFiles nonRegular)
+bool ImportFromFile(const std::string& path, std::vector<std::uint8_t>& bytes, TransferError& error,
+                    NonRegularFiles nonRegular)
 {
-    std::vector<std::uint8_t> bytes;
     FileError fileError;
     if (!ReadFileBytes(path.c_str(), bytes, kMaxTransferFileSize + 1, &fileError, nonRegular))
         return Fail(error, 0, 0, "cannot be read: " + fileError.text);
-    if (bytes.size() > kMaxTransferFileSize)
+    if (bytes.size() > kMaxTransferFileSize) {
+        bytes.clear();
         return Fail(error, 0, 0,
                     "cannot be read: larger than " + std::to_string(kMaxTransferFileSize / (1024 * 1024)) + " MiB");
-    text.assign(bytes.begin(), bytes.end());
+    }
     return true;
 }
 
@@ -145,20 +145,20 @@ bool ExportToFile(const std::string& path, std::string_view text, TransferError&
 
 bool ImportChannelTableFile(const std::string& path, std::unique_ptr<ChannelTable>& table, TransferError& error)
 {
-    std::string text;
-    return ImportFromFile(path, text, error) && ReadChannelTableJson(text, table, error);
+    std::vector<std::uint8_t> bytes;
+    return ImportFromFile(path, bytes, error) && ReadChannelTableJson(TextOf(bytes), table, error);
 }
 
 bool ImportTunerTableFile(const std::string& path, std::unique_ptr<TunerSpecTable>& table, TransferError& error)
 {
-    std::string text;
-    return ImportFromFile(path, text, error) && ReadTunerTableJson(text, table, error);
+    std::vector<std::uint8_t> bytes;
+    return ImportFromFile(path, bytes, error) && ReadTunerTableJson(TextOf(bytes), table, error);
 }
 
 bool ImportChannelListFile(const std::string& path, std::vector<double>& frequencies, TransferError& error)
 {
-    std::string text;
-    return ImportFromFile(path, text, error) && ReadChannelListCsv(text, frequencies, error);
+    std::vector<std::uint8_t> bytes;
+    return ImportFromFile(path, bytes, error) && ReadChannelListCsv(TextOf(bytes), frequencies, error);
 }
 
 bool ExportChannelTableFile(const std::string& path, const ChannelTable& table, TransferError& error)

@@ -8,6 +8,7 @@
 // same file image byte for byte.
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -56,11 +57,16 @@ bool ReadChannelListCsv(std::string_view text, std::vector<double>& frequencies,
 // (100,000 tuner entries are about 30 MB of JSON).
 constexpr std::size_t kMaxTransferFileSize = 512u * 1024u * 1024u;
 
-// The text of a file to import. The editors refuse a FIFO or a device;
-// vornalix-tool reads one named on purpose. The reason is "cannot be read:
-// ..." as the tool words it.
-bool ImportFromFile(const std::string& path, std::string& text, TransferError& error,
+// The bytes of a file to import, as the file was read (TextOf gives them as
+// text without a copy: the readers hold no more than the file and what they
+// make of it). The editors refuse a FIFO or a device; vornalix-tool reads one
+// named on purpose. The reason is "cannot be read: ..." as the tool words it.
+bool ImportFromFile(const std::string& path, std::vector<std::uint8_t>& bytes, TransferError& error,
                     NonRegularFiles nonRegular = NonRegularFiles::Refuse);
+inline std::string_view TextOf(const std::vector<std::uint8_t>& bytes)
+{
+    return std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+}
 // Writes an export through the safe save: a failure leaves the old file.
 bool ExportToFile(const std::string& path, std::string_view text, TransferError& error);
 

@@ -200,45 +200,72 @@ bool ReadPlanRows(std::string_view text, const PlanTextRules& rules, bool& bLabe
                   TakeChannel take)
 {
     bLabelsArePositions = false;
-    CsvReader reader(text);
+    // Two fields of a row are all a plan uses; the rest are only counted.
+    CsvReader reader(text, 2);
     CsvRecord row;
-    CsvError error;
-    const bool bHeader = reader.Next(row, error);
-    if (reader.Failed())
-        return Fail(problem, error.where, error.reason);
-    if (!CheckHeader(text, bHeader ? &row : nullptr, {"channel", "frequency_mhz"}, problem))
+    // A refusal is kept while the rest of the text is read, for its faults
+    // come first: a fault of the text anywhere, then the header, then a row
+    // of the wrong number of fields anywhere, then the first refused channel.
+    PlanProblem shape;   // the header, or a row's number of fields
+    PlanProblem content; // the first channel refused
+    const auto refuse = [&](PlanProblem& kept, CsvPosition where, std::string reason) {
+        if (kept.reason.empty())
+            Fail(kept, where, std::move(reason));
+        // Nothing more is taken: the rest is read for its faults alone.
+        reader.KeepFields(0);
         return false;
-    if (row.fields.size() != 2)
-        return Fail(problem, CsvFieldPosition(text, row, 2), "the header must be channel,frequency_mhz");
+    };
+    const bool bHeader = reader.Next(row);
+    if (!reader.Failed()) {
+        if (!CheckHeader(text, bHeader ? &row : nullptr, {"channel", "frequency_mhz"}, shape))
+            refuse(shape, CsvPosition{shape.line, shape.column}, shape.reason);
+        else if (row.fieldCount != 2)
+            refuse(shape, CsvFieldPosition(text, row, 2), "the header must be channel,frequency_mhz");
+    }
 
     std::size_t count = 0;
     bool bAllWhole = true;
     std::int64_t previous = 0;
     std::string breach;
     CsvPosition breachAt;
-    while (reader.Next(row, error)) {
-        if (++count > kMaxPlanChannels)
-            return Fail(problem, CsvFieldPosition(text, row, 0), "a list holds at most 65535 channels");
-        if (row.fields.size() != 2)
-            return Fail(problem, CsvFieldPosition(text, row, std::min<std::size_t>(row.fields.size(), 2)),
-                        "2 fields expected, found " + std::to_string(row.fields.size()));
+    while (!reader.Failed() && reader.Next(row)) {
+        if (row.fieldCount != 2) {
+            refuse(shape, CsvFieldPosition(text, row, std::min<std::size_t>(row.fieldCount, 2)),
+                   "2 fields expected, found " + std::to_string(row.fieldCount));
+            continue;
+        }
+        if (!shape.reason.empty() || !content.reason.empty())
+            continue;
+        if (++count > kMaxPlanChannels) {
+            refuse(content, CsvFieldPosition(text, row, 0), "a list holds at most 65535 channels");
+            continue;
+        }
         const std::string_view label = row.fields[0];
         const std::string_view frequencyText = row.fields[1];
-        if (label.empty())
-            return Fail(problem, CsvFieldPosition(text, row, 0), "the channel label is empty");
-        if (label.size() > kMaxPlanLabelBytes)
-            return Fail(problem, CsvFieldPosition(text, row, 0),
-                        "the channel label is longer than " + std::to_string(kMaxPlanLabelBytes) + " bytes");
-        if (frequencyText.size() > kMaxPlanFrequencyBytes)
-            return Fail(problem, CsvFieldPosition(text, row, 1),
-                        Quoted(frequencyText) + " is longer than a frequency needs (" +
-                            std::to_string(kMaxPlanFrequencyBytes) + " characters at most)");
+        if (label.empty()) {
+            refuse(content, CsvFieldPosition(text, row, 0), "the channel label is empty");
+            continue;
+        }
+        if (label.size() > kMaxPlanLabelBytes) {
+            refuse(content, CsvFieldPosition(text, row, 0),
+                   "the channel label is longer than " + std::to_string(kMaxPlanLabelBytes) + " bytes");
+            continue;
+        }
+        if (frequencyText.size() > kMaxPlanFrequencyBytes) {
+            refuse(content, CsvFieldPosition(text, row, 1),
+                   Quoted(frequencyText) + " is longer than a frequency needs (" +
+                       std::to_string(kMaxPlanFrequencyBytes) + " characters at most)");
+            continue;
+        }
         double dbFrequency = 0.0;
-        if (rules.bAnyFrequency ? !ParseDouble(frequencyText, dbFrequency) : !ReadFrequency(frequencyText, dbFrequency))
-            return Fail(problem, CsvFieldPosition(text, row, 1),
-                        Quoted(frequencyText) + (rules.bAnyFrequency
-                                                     ? " is not a frequency in MHz (a decimal number, inf, -inf or nan)"
-                                                     : " is not a frequency in MHz (a decimal number, 0 or more)"));
+        if (rules.bAnyFrequency ? !ParseDouble(frequencyText, dbFrequency)
+                                : !ReadFrequency(frequencyText, dbFrequency)) {
+            refuse(content, CsvFieldPosition(text, row, 1),
+                   Quoted(frequencyText) + (rules.bAnyFrequency
+                                                ? " is not a frequency in MHz (a decimal number, inf, -inf or nan)"
+                                                : " is not a frequency in MHz (a decimal number, 0 or more)"));
+            continue;
+        }
 
         // Whole-number labels are positions: they must name positions of a list, in order.
         const std::int64_t position = WholeNumber(label);
@@ -258,7 +285,13 @@ bool ReadPlanRows(std::string_view text, const PlanTextRules& rules, bool& bLabe
         take(label, position, dbFrequency);
     }
     if (reader.Failed())
-        return Fail(problem, error.where, error.reason);
+        return Fail(problem, reader.Error().where, reader.Error().reason);
+    for (const PlanProblem* pKept : {&shape, &content}) {
+        if (!pKept->reason.empty()) {
+            Fail(problem, CsvPosition{pKept->line, pKept->column}, pKept->reason);
+            return false;
+        }
+    }
     if (count == 0 && !rules.bMayBeEmpty)
         return Fail(problem, 0, "holds no channels");
     if (bAllWhole && !breach.empty())

@@ -1,5 +1,6 @@
 #include "Csv.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -20,98 +21,117 @@ std::size_t ColumnOf(std::string_view text, std::size_t offset)
 
 } // namespace
 
-CsvReader::CsvReader(std::string_view text) : m_text(WithoutByteOrderMark(text)) {}
-
-bool CsvReader::Fail(CsvError& error, std::size_t line, std::size_t offset, const char* reason)
+CsvReader::CsvReader(std::string_view text, std::size_t keptFields)
+    : m_text(WithoutByteOrderMark(text)), m_keptFields(keptFields)
 {
-    error.where = CsvPosition{line, ColumnOf(m_text, offset)};
-    error.reason = reason;
-    m_bFailed = true;
+}
+
+bool CsvReader::Fail(std::size_t line, std::size_t offset, const char* reason)
+{
+    m_error.where = CsvPosition{line, ColumnOf(m_text, offset)};
+    m_error.reason = reason;
     m_bEnded = true;
     return false;
 }
 
-bool CsvReader::ReadQuoted(std::string& field, CsvError& error)
+bool CsvReader::Next(CsvRecord& row)
+{
+    while (!m_bEnded) {
+        if (ReadRow(row))
+            return true;
+    }
+    return false;
+}
+
+// One line of the text, its line end included; true when it holds anything
+// (a comma or a quote counts), false for an empty line, at the end of the
+// text and at a fault.
+bool CsvReader::ReadRow(CsvRecord& row)
+{
+    row.line = m_line;
+    row.offset = m_pos;
+    row.fields.clear();
+    row.fieldCount = 0;
+    bool bRowHasText = false;
+    const std::size_t size = m_text.size();
+    for (;;) {
+        std::string* pField = row.fieldCount < m_keptFields ? &row.fields.emplace_back() : nullptr;
+        ++row.fieldCount;
+        // A quote opens a quoted field only before anything else of the field.
+        bool bFieldHasText = false;
+        for (;;) {
+            if (m_pos >= size) {
+                m_bEnded = true;
+                return bRowHasText;
+            }
+            const char c = m_text[m_pos];
+            if (c == '"' && !bFieldHasText) {
+                bRowHasText = true;
+                if (!ReadQuoted(pField, bFieldHasText))
+                    return false;
+                continue;
+            }
+            if (c == ',') {
+                ++m_pos;
+                bRowHasText = true;
+                break;
+            }
+            if (c == '\n') {
+                ++m_pos;
+                ++m_line;
+                return bRowHasText;
+            }
+            if (c == '\r' && m_pos + 1 < size && m_text[m_pos + 1] == '\n') {
+                ++m_pos;
+                continue;
+            }
+            // Plain text, a lone CR or a quote inside a field included, up to
+            // the next comma or line end.
+            std::size_t end = m_pos + 1;
+            while (end < size && m_text[end] != ',' && m_text[end] != '\n' && m_text[end] != '\r')
+                ++end;
+            if (pField)
+                pField->append(m_text.data() + m_pos, end - m_pos);
+            bFieldHasText = true;
+            bRowHasText = true;
+            m_pos = end;
+        }
+    }
+}
+
+// A quoted field from its opening quote at m_pos: doubled quotes are one
+// quote, line ends are part of the field. After the closing quote only a
+// comma or a line end may follow.
+bool CsvReader::ReadQuoted(std::string* pField, bool& bFieldHasText)
 {
     const std::size_t quoteLine = m_line;
     const std::size_t quoteOffset = m_pos;
+    const std::size_t size = m_text.size();
     for (++m_pos;;) {
-        // The text up to the next quote, taken at once.
-        std::size_t quote = m_pos;
-        while (quote < m_text.size() && m_text[quote] != '"') {
-            m_line += m_text[quote] == '\n' ? 1 : 0;
-            ++quote;
-        }
-        if (quote == m_text.size())
-            return Fail(error, quoteLine, quoteOffset, "a quote is never closed");
-        if (quote > m_pos)
-            field.append(m_text.data() + m_pos, quote - m_pos);
-        m_pos = quote + 1;
-        if (m_pos < m_text.size() && m_text[m_pos] == '"') {
-            field += '"';
-            ++m_pos;
+        if (m_pos >= size)
+            return Fail(quoteLine, quoteOffset, "a quote is never closed");
+        if (m_text[m_pos] == '"') {
+            if (m_pos + 1 >= size || m_text[m_pos + 1] != '"')
+                break;
+            if (pField)
+                *pField += '"';
+            bFieldHasText = true;
+            m_pos += 2;
             continue;
         }
-        break;
+        const std::size_t end = std::min(m_text.find('"', m_pos), size);
+        const std::string_view run = m_text.substr(m_pos, end - m_pos);
+        m_line += static_cast<std::size_t>(std::count(run.begin(), run.end(), '\n'));
+        if (pField)
+            pField->append(run);
+        bFieldHasText = true;
+        m_pos = end;
     }
-    const char next = m_pos < m_text.size() ? m_text[m_pos] : '\n';
+    const char next = m_pos + 1 < size ? m_text[m_pos + 1] : '\n';
     if (next != ',' && next != '\n' && next != '\r')
-        return Fail(error, m_line, m_pos, "text after a closing quote");
+        return Fail(m_line, m_pos + 1, "text after a closing quote");
+    ++m_pos;
     return true;
-}
-
-bool CsvReader::Next(CsvRecord& row, CsvError& error)
-{
-    while (!m_bEnded) {
-        row.line = m_line;
-        row.offset = m_pos;
-        std::size_t count = 0;
-        bool bRowHasText = false;
-        const auto nextField = [&row, &count]() -> std::string& {
-            if (row.fields.size() <= count)
-                row.fields.emplace_back();
-            std::string& field = row.fields[count++];
-            field.clear();
-            return field;
-        };
-        std::string* pField = &nextField();
-        for (;;) {
-            if (m_pos >= m_text.size()) {
-                m_bEnded = true;
-                break;
-            }
-            const char c = m_text[m_pos];
-            if (c == '"' && pField->empty()) {
-                bRowHasText = true;
-                if (!ReadQuoted(*pField, error))
-                    return false;
-            } else if (c == ',') {
-                ++m_pos;
-                bRowHasText = true;
-                pField = &nextField();
-            } else if (c == '\n') {
-                ++m_pos;
-                ++m_line;
-                break;
-            } else if (c == '\r' && m_pos + 1 < m_text.size() && m_text[m_pos + 1] == '\n') {
-                ++m_pos;
-            } else {
-                // Plain text runs to the next comma or line end; a quote
-                // inside a field that has begun is text as well.
-                std::size_t end = m_pos + 1;
-                while (end < m_text.size() && m_text[end] != ',' && m_text[end] != '\n' && m_text[end] != '\r')
-                    ++end;
-                pField->append(m_text.data() + m_pos, end - m_pos);
-                m_pos = end;
-                bRowHasText = true;
-            }
-        }
-        if (bRowHasText) {
-            row.fields.resize(count);
-            return true;
-        }
-    }
-    return false;
 }
 
 bool ParseCsv(std::string_view text, std::vector<CsvRecord>& rows, CsvError& error)
@@ -119,11 +139,12 @@ bool ParseCsv(std::string_view text, std::vector<CsvRecord>& rows, CsvError& err
     rows.clear();
     CsvReader reader(text);
     CsvRecord row;
-    while (reader.Next(row, error)) {
-        rows.push_back(std::move(row));
-        row = CsvRecord();
-    }
-    return !reader.Failed();
+    while (reader.Next(row))
+        rows.push_back(row);
+    if (!reader.Failed())
+        return true;
+    error = reader.Error();
+    return false;
 }
 
 bool ParseCsv(std::string_view text, std::vector<CsvRecord>& rows, std::string& error)
@@ -140,7 +161,7 @@ CsvPosition CsvFieldPosition(std::string_view text, const CsvRecord& row, std::s
     text = WithoutByteOrderMark(text);
     std::size_t line = row.line;
     std::size_t i = row.offset;
-    // Skips the fields before the one asked for, as ParseCsv reads them.
+    // Skips the fields before the one asked for, as CsvReader reads them.
     for (std::size_t skipped = 0; skipped < field && i < text.size(); ++skipped) {
         if (text[i] == '"') {
             for (++i; i < text.size(); ++i) {
@@ -160,7 +181,7 @@ CsvPosition CsvFieldPosition(std::string_view text, const CsvRecord& row, std::s
             ++i;
         // The comma before the field asked for is passed, but not the end of
         // the row when the place after its last field is asked for.
-        const bool bNextExists = skipped + 1 < field || field < row.fields.size();
+        const bool bNextExists = skipped + 1 < field || field < row.fieldCount;
         if (bNextExists && i < text.size() && text[i] == ',')
             ++i;
     }

@@ -15,6 +15,9 @@ struct CsvRecord
     // place of one of its fields can be found again (CsvFieldPosition).
     std::size_t offset = 0;
     std::vector<std::string> fields;
+    // How many fields the row holds, kept or not: a CsvReader told to keep
+    // only the first few still counts the rest.
+    std::size_t fieldCount = 0;
 };
 
 // A place in the text: line and column from 1, the column counted in bytes
@@ -31,41 +34,48 @@ struct CsvError
     std::string reason; // "a quote is never closed"
 };
 
-// The rows of a text one at a time, each read into the same record so that
-// its fields' storage is used again: a reader that keeps little of each row
-// reads a large text without holding all of it as rows.
+// Reads the rows of a text one at a time into the same record, so that a
+// reader that takes what it needs from each row holds one row, however long
+// the text. Fields past keptFields are read and counted (fieldCount) but not
+// kept: a row of millions of commas costs no memory. Lines that are entirely
+// empty are left out, as ParseCsv leaves them out.
 class CsvReader
 {
 public:
-    explicit CsvReader(std::string_view text);
+    static constexpr std::size_t kEveryField = static_cast<std::size_t>(-1);
 
-    // The next row; lines that are entirely empty are passed over. False at
-    // the end of the text, and for a quote that is never closed or text after
-    // a closing quote, with the error (Failed() tells which).
-    bool Next(CsvRecord& row, CsvError& error);
-    bool Failed() const { return m_bFailed; }
-    // The text after any byte order mark, in which rows' offsets count.
-    std::string_view Text() const { return m_text; }
+    explicit CsvReader(std::string_view text, std::size_t keptFields = kEveryField);
+
+    // The next row; false at the end of the text or at a fault of the text,
+    // which Error() then holds (a quote that is never closed, text after a
+    // closing quote).
+    bool Next(CsvRecord& row);
+    bool Failed() const { return !m_error.reason.empty(); }
+    const CsvError& Error() const { return m_error; }
+    // Fields kept of the rows still to come; 0 reads on only for faults.
+    void KeepFields(std::size_t count) { m_keptFields = count; }
 
 private:
-    bool Fail(CsvError& error, std::size_t line, std::size_t offset, const char* reason);
-    // A quoted field from the opening quote at the position on.
-    bool ReadQuoted(std::string& field, CsvError& error);
+    bool ReadRow(CsvRecord& row);
+    bool ReadQuoted(std::string* pField, bool& bFieldHasText);
+    bool Fail(std::size_t line, std::size_t offset, const char* reason);
 
-    std::string_view m_text;
+    std::string_view m_text; // after any byte order mark
+    std::size_t m_keptFields;
     std::size_t m_pos = 0;
     std::size_t m_line = 1;
     bool m_bEnded = false;
-    bool m_bFailed = false;
+    CsvError m_error;
 };
 
 // Rows in order; lines that are entirely empty are left out. False, with the
 // line in the message ("line N: reason"), for a quote that is never closed or
-// text after a closing quote.
+// text after a closing quote. Every row is kept: for texts of a known small
+// size (CsvReader reads any text).
 bool ParseCsv(std::string_view text, std::vector<CsvRecord>& rows, std::string& error);
 bool ParseCsv(std::string_view text, std::vector<CsvRecord>& rows, CsvError& error);
 
 // Where field `field` of a row read from text begins; for field ==
-// row.fields.size(), the place just after the row's last field, where a
-// missing field would go. Found by reading the row again: for messages only.
+// row.fieldCount, the place just after the row's last field, where a missing
+// field would go. Found by reading the row again: for messages only.
 CsvPosition CsvFieldPosition(std::string_view text, const CsvRecord& row, std::size_t field);

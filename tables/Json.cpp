@@ -1,6 +1,8 @@
 #include "Json.h"
 
 #include <cmath>
+#include <functional>
+#include <limits>
 
 #include "Numbers.h"
 #include "Printable.h"
@@ -69,15 +71,42 @@ void AppendUtf8(std::string& out, std::uint32_t cp)
     }
 }
 
+// The keys of one object, each by where it begins in the text (the offset of
+// its opening quote), for the check for duplicates: keys are compared by
+// their decoded text, read again from the text when needed, so that a key
+// costs 4 to 12 bytes here whatever its length. The first few are compared in
+// order; past them the keys go into a hash table with open addressing.
+struct KeySet
+{
+    static constexpr std::size_t kListed = 16;
+    std::vector<std::uint32_t> listed; // the keys in order, while there are few
+    std::vector<std::uint32_t> slots;  // the hash table after that: offset + 1, 0 for a free slot
+    std::size_t hashedCount = 0;
+    bool bHashed = false;
+
+    void Clear()
+    {
+        listed.clear();
+        hashedCount = 0;
+        bHashed = false;
+    }
+};
+
 class Parser
 {
 public:
-    explicit Parser(std::string_view text) : m_text(text) {}
-
-    bool ParseDocument(JsonValue& value)
+    Parser(std::string_view text, JsonHandler& handler, JsonReadCounts& counts)
+        : m_text(text), m_handler(handler), m_counts(counts), m_keySets(kMaxDepth + 1)
     {
+    }
+
+    bool ParseDocument()
+    {
+        // Keys are kept as 32-bit offsets.
+        if (m_text.size() >= std::numeric_limits<std::uint32_t>::max())
+            return Fail("the document is 4 GiB or larger");
         SkipSpace();
-        if (!ParseValue(value, 0))
+        if (!ParseValue(0))
             return false;
         SkipSpace();
         if (m_pos != m_text.size())
@@ -106,66 +135,75 @@ private:
             ++m_pos;
     }
 
-    bool Literal(std::string_view word)
+    bool Literal(std::string_view word, JsonValue::Type type)
     {
         if (m_text.substr(m_pos, word.size()) != word)
             return Fail("unexpected character");
+        m_handler.Scalar(type, word, m_pos);
         m_pos += word.size();
         return true;
     }
 
-    bool ParseValue(JsonValue& value, int depth)
+    bool ParseValue(int depth)
     {
         if (AtEnd())
             return Fail("unexpected end of the document");
-        value.offset = m_pos;
+        const std::size_t offset = m_pos;
         switch (Peek()) {
-        case '{': return ParseObject(value, depth);
-        case '[': return ParseArray(value, depth);
-        case '"': value.type = JsonValue::Type::String; return ParseString(value.text);
-        case 't':
-            value.type = JsonValue::Type::Bool;
-            value.boolean = true;
-            return Literal("true");
-        case 'f':
-            value.type = JsonValue::Type::Bool;
-            value.boolean = false;
-            return Literal("false");
-        case 'n': value.type = JsonValue::Type::Null; return Literal("null");
-        default: return ParseNumber(value);
+        case '{': return ParseObject(depth);
+        case '[': return ParseArray(depth);
+        case '"':
+            if (!ParseString(m_string))
+                return false;
+            m_handler.Scalar(JsonValue::Type::String, m_string, offset);
+            return true;
+        case 't': return Literal("true", JsonValue::Type::Bool);
+        case 'f': return Literal("false", JsonValue::Type::Bool);
+        case 'n': return Literal("null", JsonValue::Type::Null);
+        default: {
+            std::string_view number;
+            if (!ParseNumber(number))
+                return false;
+            m_handler.Scalar(JsonValue::Type::Number, number, offset);
+            return true;
+        }
         }
     }
 
-    bool ParseObject(JsonValue& value, int depth)
+    bool ParseObject(int depth)
     {
         if (depth >= kMaxDepth)
             return Fail("nested too deeply");
-        value.type = JsonValue::Type::Object;
+        m_handler.BeginObject(m_pos);
         ++m_pos;
         SkipSpace();
         if (!AtEnd() && Peek() == '}') {
             ++m_pos;
+            m_handler.EndObject();
             return true;
         }
+        // The objects at one depth take turns with the same set: an object's
+        // members lie one depth further in.
+        KeySet& keys = m_keySets[static_cast<std::size_t>(depth)];
+        keys.Clear();
         for (;;) {
             SkipSpace();
             if (AtEnd() || Peek() != '"')
                 return Fail("expected a key in double quotes");
             const std::size_t keyPos = m_pos;
-            std::string key;
-            if (!ParseString(key))
+            if (!ParseString(m_key))
                 return false;
-            if (value.Find(key)) {
+            if (!AddKey(keys, keyPos, m_key)) {
                 m_pos = keyPos;
-                return Fail("duplicate key " + QuotedExcerpt(key));
+                return Fail("duplicate key " + QuotedExcerpt(m_key));
             }
             SkipSpace();
             if (AtEnd() || Peek() != ':')
                 return Fail("expected ':'");
             ++m_pos;
             SkipSpace();
-            value.members.emplace_back(std::move(key), JsonValue());
-            if (!ParseValue(value.members.back().second, depth + 1))
+            m_handler.Key(m_key);
+            if (!ParseValue(depth + 1))
                 return false;
             SkipSpace();
             if (AtEnd())
@@ -176,27 +214,28 @@ private:
             }
             if (Peek() == '}') {
                 ++m_pos;
+                m_handler.EndObject();
                 return true;
             }
             return Fail("expected ',' or '}'");
         }
     }
 
-    bool ParseArray(JsonValue& value, int depth)
+    bool ParseArray(int depth)
     {
         if (depth >= kMaxDepth)
             return Fail("nested too deeply");
-        value.type = JsonValue::Type::Array;
+        m_handler.BeginArray(m_pos);
         ++m_pos;
         SkipSpace();
         if (!AtEnd() && Peek() == ']') {
             ++m_pos;
+            m_handler.EndArray();
             return true;
         }
         for (;;) {
             SkipSpace();
-            value.items.emplace_back();
-            if (!ParseValue(value.items.back(), depth + 1))
+            if (!ParseValue(depth + 1))
                 return false;
             SkipSpace();
             if (AtEnd())
@@ -207,10 +246,102 @@ private:
             }
             if (Peek() == ']') {
                 ++m_pos;
+                m_handler.EndArray();
                 return true;
             }
             return Fail("expected ',' or ']'");
         }
+    }
+
+    // True when key is new in its object, and then adds it.
+    bool AddKey(KeySet& keys, std::size_t keyPos, std::string_view key)
+    {
+        const auto offset = static_cast<std::uint32_t>(keyPos);
+        if (!keys.bHashed) {
+            for (const std::uint32_t other : keys.listed)
+                if (SameKey(other, key))
+                    return false;
+            keys.listed.push_back(offset);
+            if (keys.listed.size() > KeySet::kListed)
+                HashKeys(keys);
+            return true;
+        }
+        // At most 70 % of the slots taken: a few probes per key.
+        if (10 * (keys.hashedCount + 1) > 7 * keys.slots.size())
+            GrowHashTable(keys);
+        const std::size_t mask = keys.slots.size() - 1;
+        for (std::size_t i = HashOf(key) & mask;; i = (i + 1) & mask) {
+            if (keys.slots[i] == 0) {
+                keys.slots[i] = offset + 1;
+                ++keys.hashedCount;
+                return true;
+            }
+            if (SameKey(keys.slots[i] - 1, key))
+                return false;
+        }
+    }
+
+    static std::size_t HashOf(std::string_view key) { return std::hash<std::string_view>()(key); }
+
+    // Puts a key known to be new into a table with a free slot.
+    void PlaceKey(std::vector<std::uint32_t>& slots, std::uint32_t offset)
+    {
+        const std::size_t mask = slots.size() - 1;
+        std::size_t i = HashOf(KeyTextAt(offset)) & mask;
+        while (slots[i] != 0)
+            i = (i + 1) & mask;
+        slots[i] = offset + 1;
+    }
+
+    void HashKeys(KeySet& keys)
+    {
+        keys.slots.assign(4 * KeySet::kListed, 0);
+        for (const std::uint32_t offset : keys.listed)
+            PlaceKey(keys.slots, offset);
+        keys.hashedCount = keys.listed.size();
+        keys.listed.clear();
+        keys.bHashed = true;
+    }
+
+    void GrowHashTable(KeySet& keys)
+    {
+        std::vector<std::uint32_t> grown(2 * keys.slots.size(), 0);
+        for (const std::uint32_t slot : keys.slots)
+            if (slot != 0)
+                PlaceKey(grown, slot - 1);
+        keys.slots.swap(grown);
+    }
+
+    // Whether the earlier key whose quote stands at offset reads as key.
+    bool SameKey(std::size_t offset, std::string_view key)
+    {
+        ++m_counts.keyComparisons;
+        // A key read before is a whole string: its closing quote ends the loop.
+        const char* raw = m_text.data() + offset + 1;
+        for (std::size_t i = 0;; ++i) {
+            if (raw[i] == '\\')
+                return KeyTextAt(offset) == key;
+            if (raw[i] == '"')
+                return i == key.size();
+            if (i >= key.size() || raw[i] != key[i])
+                return false;
+        }
+    }
+
+    // The decoded text of the key whose quote stands at offset: the text
+    // itself when it holds no escape.
+    std::string_view KeyTextAt(std::size_t offset)
+    {
+        std::size_t end = offset + 1;
+        while (m_text[end] != '"' && m_text[end] != '\\')
+            ++end;
+        if (m_text[end] == '"')
+            return m_text.substr(offset + 1, end - offset - 1);
+        const std::size_t pos = m_pos;
+        m_pos = offset;
+        ParseString(m_keyAgain); // read once already: cannot fail
+        m_pos = pos;
+        return m_keyAgain;
     }
 
     bool Hex4(std::uint32_t& unit)
@@ -226,6 +357,9 @@ private:
         return true;
     }
 
+    // Printable ASCII other than the quote and the backslash: copied as it is.
+    static bool IsPlain(char c) { return c >= 0x20 && c < 0x7F && c != '"' && c != '\\'; }
+
     bool ParseString(std::string& out)
     {
         ++m_pos; // the opening quote
@@ -234,6 +368,13 @@ private:
             if (AtEnd())
                 return Fail("unterminated string");
             const char c = Peek();
+            if (IsPlain(c)) {
+                const std::size_t start = m_pos;
+                while (++m_pos < m_text.size() && IsPlain(Peek())) {
+                }
+                out.append(m_text.data() + start, m_pos - start);
+                continue;
+            }
             if (c == '"') {
                 ++m_pos;
                 return true;
@@ -287,7 +428,7 @@ private:
         }
     }
 
-    bool ParseNumber(JsonValue& value)
+    bool ParseNumber(std::string_view& number)
     {
         const std::size_t start = m_pos;
         const auto digits = [this]() {
@@ -316,14 +457,60 @@ private:
             if (digits() == 0)
                 return Fail("digits expected in the exponent");
         }
-        value.type = JsonValue::Type::Number;
-        value.text = std::string(m_text.substr(start, m_pos - start));
+        number = m_text.substr(start, m_pos - start);
         return true;
     }
 
     std::string_view m_text;
+    JsonHandler& m_handler;
+    JsonReadCounts& m_counts;
     std::size_t m_pos = 0;
     JsonParseError m_error;
+    std::vector<KeySet> m_keySets; // one per depth
+    std::string m_string;          // the last string value read
+    std::string m_key;             // the last key read
+    std::string m_keyAgain;        // an earlier key, decoded again to compare it
+};
+
+// Keeps a whole document as JsonValues.
+class DocumentBuilder : public JsonHandler
+{
+public:
+    explicit DocumentBuilder(JsonValue& root) : m_root(root) {}
+
+    void BeginObject(std::size_t offset) override { m_open.push_back(&NewValue(JsonValue::Type::Object, offset)); }
+    void Key(std::string_view key) override { m_key.assign(key); }
+    void EndObject() override { m_open.pop_back(); }
+    void BeginArray(std::size_t offset) override { m_open.push_back(&NewValue(JsonValue::Type::Array, offset)); }
+    void EndArray() override { m_open.pop_back(); }
+    void Scalar(JsonValue::Type type, std::string_view text, std::size_t offset) override
+    {
+        JsonValue& value = NewValue(type, offset);
+        if (type == JsonValue::Type::Bool)
+            value.boolean = text == "true";
+        else if (type != JsonValue::Type::Null)
+            value.text.assign(text);
+    }
+
+private:
+    // The root, the next item of the open array or the member of the key
+    // just read. A container's address holds while it is open: its parent
+    // grows only after it has ended.
+    JsonValue& NewValue(JsonValue::Type type, std::size_t offset)
+    {
+        JsonValue* pValue = &m_root;
+        if (!m_open.empty() && m_open.back()->type == JsonValue::Type::Array)
+            pValue = &m_open.back()->items.emplace_back();
+        else if (!m_open.empty())
+            pValue = &m_open.back()->members.emplace_back(std::move(m_key), JsonValue()).second;
+        pValue->type = type;
+        pValue->offset = offset;
+        return *pValue;
+    }
+
+    JsonValue& m_root;
+    std::vector<JsonValue*> m_open;
+    std::string m_key;
 };
 
 } // namespace
@@ -491,14 +678,26 @@ JsonTextPosition JsonPositionOf(std::string_view text, std::size_t offset)
     return position;
 }
 
-bool ParseJson(std::string_view text, JsonValue& value, JsonParseError& error)
+std::string JsonParseError::Text() const
 {
-    Parser parser(text);
-    value = JsonValue();
-    if (parser.ParseDocument(value))
+    return "line " + std::to_string(where.line) + ", column " + std::to_string(where.column) + ": " + reason;
+}
+
+bool ReadJson(std::string_view text, JsonHandler& handler, JsonParseError& error, JsonReadCounts* pCounts)
+{
+    JsonReadCounts counts;
+    Parser parser(text, handler, pCounts ? *pCounts : counts);
+    if (parser.ParseDocument())
         return true;
     error = parser.Error();
     return false;
+}
+
+bool ParseJson(std::string_view text, JsonValue& value, JsonParseError& error)
+{
+    value = JsonValue();
+    DocumentBuilder builder(value);
+    return ReadJson(text, builder, error);
 }
 
 bool ParseJson(std::string_view text, JsonValue& value, std::string& error)
@@ -506,8 +705,7 @@ bool ParseJson(std::string_view text, JsonValue& value, std::string& error)
     JsonParseError parseError;
     if (ParseJson(text, value, parseError))
         return true;
-    error = "line " + std::to_string(parseError.where.line) + ", column " + std::to_string(parseError.where.column) +
-            ": " + parseError.reason;
+    error = parseError.Text();
     return false;
 }
 

@@ -84,11 +84,48 @@ struct JsonParseError
 {
     JsonTextPosition where;
     std::string reason; // "unexpected character"
+
+    // "line 3, column 14: unexpected character"
+    std::string Text() const;
+};
+
+// Receives a document as ReadJson reads it, value by value in document order,
+// so that a reader keeps only what it needs: a document of millions of values
+// then costs what the reader keeps, not a JsonValue for each.
+class JsonHandler
+{
+public:
+    virtual ~JsonHandler() = default;
+    // offset: where the value begins in the text, as JsonValue::offset.
+    virtual void BeginObject(std::size_t offset) = 0;
+    // The key of the member whose value comes next, in UTF-8.
+    virtual void Key(std::string_view key) = 0;
+    virtual void EndObject() = 0;
+    virtual void BeginArray(std::size_t offset) = 0;
+    virtual void EndArray() = 0;
+    // Null, Bool, Number or String: a number's text exactly as written, a
+    // string's content in UTF-8, or "true", "false", "null".
+    virtual void Scalar(JsonValue::Type type, std::string_view text, std::size_t offset) = 0;
+};
+
+// Work the reader did, to show that it follows the length of the text.
+struct JsonReadCounts
+{
+    // Comparisons of a key with another key of its object, in the check for
+    // duplicates: a few per key, however many keys an object holds.
+    std::size_t keyComparisons = 0;
 };
 
 // The whole text must be one JSON value, with white space around it at most.
 // Duplicate keys in an object and strings that are not valid UTF-8 are
-// refused. On failure, error says where ("line 3, column 14: ...").
+// refused. Time and memory follow the length of the text (the check for
+// duplicate keys hashes the keys of large objects). The handler is told of
+// everything before a fault, which ends the reading; texts of 4 GiB and more
+// are refused.
+bool ReadJson(std::string_view text, JsonHandler& handler, JsonParseError& error, JsonReadCounts* pCounts = nullptr);
+
+// The same, kept whole as a JsonValue. On failure, error says where
+// ("line 3, column 14: ...").
 bool ParseJson(std::string_view text, JsonValue& value, std::string& error);
 bool ParseJson(std::string_view text, JsonValue& value, JsonParseError& error);
 

@@ -46,6 +46,18 @@ void WriteLegacyList(JsonWriter& json, EntryRange<LegacyChannelNode> entries)
     json.EndArray();
 }
 
+// A double as a document holds one: a number, or a non-finite value as one of
+// FormatDouble's strings ("nan", "inf", "-inf", "nan:" and its bits).
+bool DoubleFromJson(JsonValue::Type type, std::string_view text, double& value)
+{
+    double v = 0.0;
+    if (type == JsonValue::Type::Number ? !ParseDouble(text, v)
+                                        : type != JsonValue::Type::String || !ParseDouble(text, v) || std::isfinite(v))
+        return false;
+    value = v;
+    return true;
+}
+
 // Reads the members of one JSON object, naming each by its path in messages
 // ("air.frequencies[3]"), and refuses keys it was not asked about.
 class ObjectReader
@@ -151,15 +163,11 @@ public:
 
     bool ReadDouble(const JsonValue& value, const std::string& path, double& out)
     {
-        double v = 0.0;
-        if (value.type == JsonValue::Type::Number) {
-            if (!ParseDouble(value.text, v))
-                return Fail(path, "is beyond the range of a double", value);
-        } else if (value.type != JsonValue::Type::String || !ParseDouble(value.text, v) || std::isfinite(v)) {
-            return Fail(path, "must be a number, or one of the strings \"nan\", \"inf\", \"-inf\"", value);
-        }
-        out = v;
-        return true;
+        if (DoubleFromJson(value.type, value.text, out))
+            return true;
+        if (value.type == JsonValue::Type::Number)
+            return Fail(path, "is beyond the range of a double", value);
+        return Fail(path, "must be a number, or one of the strings \"nan\", \"inf\", \"-inf\"", value);
     }
 
     // at: the value the message is about, whose place in the text is reported.
@@ -210,8 +218,8 @@ bool ReadEndMark(ObjectReader& reader, std::uint8_t (&endMark)[4])
 
 // One list of a channel table: its frequencies go into the list, the range
 // fields into the header once the list is complete.
-bool ReadChannelList(ObjectReader& parent, const char* key, ChannelTable& table, std::int32_t iMode,
-                     ChannelTableHeader& header, std::string& error)
+bool ReadChannelList(ObjectReader& parent, const char* key, const TableJsonDocument::Frequencies& read,
+                     ChannelTable& table, std::int32_t iMode, ChannelTableHeader& header, std::string& error)
 {
     const JsonValue* pListValue = parent.Member(key, true);
     if (!pListValue)
@@ -225,28 +233,23 @@ bool ReadChannelList(ObjectReader& parent, const char* key, ChannelTable& table,
         return false;
 
     const std::string path = reader.Path("frequencies");
-    if (pFrequencies->items.size() > static_cast<std::size_t>(ChannelTable::kMaxChannels))
+    if (read.count > static_cast<std::size_t>(ChannelTable::kMaxChannels))
         return reader.Fail(path,
                            "holds more than " + std::to_string(ChannelTable::kMaxChannels) +
                                " channels, more than a file can count",
                            *pFrequencies);
-    std::vector<double> frequencies(pFrequencies->items.size());
-    for (std::size_t i = 0; i < pFrequencies->items.size(); ++i) {
-        // A plain number needs no path; it is spelled out only for a message,
-        // as a list may hold 65,535 of them.
-        const JsonValue& item = pFrequencies->items[i];
-        if (item.type == JsonValue::Type::Number && ParseDouble(item.text, frequencies[i]))
-            continue;
-        if (!reader.ReadDouble(item, path + "[" + std::to_string(i) + "]", frequencies[i]))
-            return false;
-    }
-    const auto iCount = static_cast<std::int32_t>(frequencies.size());
+    // A refused item is spelled out only now, for the message.
+    double dbRefused = 0.0;
+    if (read.bRefused &&
+        !reader.ReadDouble(read.refusedItem, path + "[" + std::to_string(read.refusedIndex) + "]", dbRefused))
+        return false;
+    const auto iCount = static_cast<std::int32_t>(read.count);
     if (iMax >= 0 && iMax != iCount)
         return reader.Fail(reader.Path("max"),
                            std::to_string(iMax) + " does not match the " + std::to_string(iCount) +
                                " frequencies (leave it out to take their number)",
                            *pListValue->Find("max"));
-    if (!table.AppendFrequencies(iMode, frequencies))
+    if (!table.AppendFrequencies(iMode, read.values))
         return reader.Fail(path, "cannot be held: out of memory", *pFrequencies);
 
     // The range the editor would compute, unless the document says otherwise.
@@ -306,7 +309,249 @@ bool ReadTunerEntry(const JsonValue& value, const std::string& path, TunerSpecEn
     return true;
 }
 
+bool IsOneOf(std::string_view key, std::initializer_list<std::string_view> keys)
+{
+    for (const std::string_view known : keys)
+        if (key == known)
+            return true;
+    return false;
+}
+
+// The members of the top object that a channel or a tuner table reads.
+bool IsTableKey(std::string_view key)
+{
+    return IsOneOf(key, {"format", "marker", "reserved", "magic", "country_code", "end_mark", "air", "cable",
+                         "entry_count", "entries"});
+}
+
+bool IsListKey(std::string_view key)
+{
+    return IsOneOf(key, {"min", "max", "frequencies"});
+}
+
+bool IsEntryKey(std::string_view key)
+{
+    return IsOneOf(key, {"factory", "tuner_type", "sort_key", "low_band_start", "mid_band_start", "high_band_start",
+                         "high_band_end", "picture_carrier", "picture_carrier2", "low_code", "mid_code", "high_code",
+                         "reserved"});
+}
+
+// A value as it is kept on its own: a scalar with its text, a container
+// without its content.
+JsonValue LoneValue(JsonValue::Type type, std::string_view text, std::size_t offset)
+{
+    JsonValue value;
+    value.type = type;
+    value.offset = offset;
+    if (type == JsonValue::Type::Bool)
+        value.boolean = text == "true";
+    else if (type != JsonValue::Type::Null)
+        value.text.assign(text);
+    return value;
+}
+
 } // namespace
+
+// Fills a TableJsonDocument while the text is read. The containers it reads
+// (the top object, "air" and "cable", their "frequencies", "entries" and each
+// entry) are frames; any other container is skipped, only its depth counted,
+// once its type and place are noted where a table reader could name it.
+class TableJsonDocument::Reader : public JsonHandler
+{
+public:
+    explicit Reader(TableJsonDocument& document) : m_document(document) {}
+
+    void BeginObject(std::size_t offset) override { BeginContainer(JsonValue::Type::Object, offset); }
+    void BeginArray(std::size_t offset) override { BeginContainer(JsonValue::Type::Array, offset); }
+    void EndObject() override { EndContainer(); }
+    void EndArray() override { EndContainer(); }
+
+    void Key(std::string_view key) override
+    {
+        if (m_skipped == 0)
+            m_key.assign(key);
+    }
+
+    void Scalar(JsonValue::Type type, std::string_view text, std::size_t offset) override
+    {
+        if (m_skipped > 0)
+            return;
+        if (!m_frames.empty() && m_frames.back().role == Role::Frequencies)
+            return AddFrequency(type, text, offset);
+        if (!m_frames.empty() && m_frames.back().role == Role::Entries)
+            return AddEntryThatIsNoObject(type, text, offset);
+        if (JsonValue* pValue = NewValue())
+            *pValue = LoneValue(type, text, offset);
+    }
+
+private:
+    enum class Role
+    {
+        Top,         // the document's object
+        List,        // "air" or "cable" of the top object
+        Frequencies, // "frequencies" of a list
+        Entries,     // "entries" of the top object
+        Entry,       // one item of "entries"
+    };
+    struct Frame
+    {
+        Role role;
+        JsonValue* pObject; // Top, List, Entry: where its members go
+        std::size_t list;   // List, Frequencies: 0 for air, 1 for cable
+        bool bUnknownKept;  // the first member of a key the table does not read is kept
+    };
+
+    void BeginContainer(JsonValue::Type type, std::size_t offset)
+    {
+        if (m_skipped == 0 && BeginReadContainer(type, offset))
+            return;
+        ++m_skipped; // its content is not read
+    }
+
+    // True when the container that begins now is read, as a new frame. Its
+    // type and place are kept where a table reader may name it.
+    bool BeginReadContainer(JsonValue::Type type, std::size_t offset)
+    {
+        const bool bObject = type == JsonValue::Type::Object;
+        if (m_frames.empty()) {
+            m_document.m_root = LoneValue(type, {}, offset);
+            return bObject && Push(Role::Top, &m_document.m_root, 0);
+        }
+        const Frame parent = m_frames.back();
+        if (parent.role == Role::Frequencies) {
+            AddFrequency(type, {}, offset);
+            return false;
+        }
+        if (parent.role == Role::Entries) {
+            if (bObject)
+                return BeginEntry(offset);
+            AddEntryThatIsNoObject(type, {}, offset);
+            return false;
+        }
+        JsonValue* pValue = NewValue();
+        if (!pValue)
+            return false;
+        *pValue = LoneValue(type, {}, offset);
+        if (parent.role == Role::Top && bObject && (m_key == "air" || m_key == "cable"))
+            return Push(Role::List, pValue, m_key == "air" ? 0 : 1);
+        if (parent.role == Role::List && !bObject && m_key == "frequencies")
+            return Push(Role::Frequencies, nullptr, parent.list);
+        if (parent.role == Role::Top && !bObject && m_key == "entries")
+            return Push(Role::Entries, nullptr, 0);
+        return false;
+    }
+
+    bool Push(Role role, JsonValue* pObject, std::size_t list)
+    {
+        m_frames.push_back(Frame{role, pObject, list, false});
+        return true;
+    }
+
+    void EndContainer()
+    {
+        if (m_skipped > 0) {
+            --m_skipped;
+            return;
+        }
+        const Role role = m_frames.back().role;
+        m_frames.pop_back();
+        if (role == Role::Entry)
+            EndEntry();
+    }
+
+    // Where the value that begins now is kept: the document itself, or a
+    // member of the object being read when a table reads that key or it is
+    // the first key no table reads; nullptr when it is not kept.
+    JsonValue* NewValue()
+    {
+        if (m_frames.empty())
+            return &m_document.m_root;
+        Frame& frame = m_frames.back();
+        const bool bKnown = frame.role == Role::Top    ? IsTableKey(m_key)
+                            : frame.role == Role::List ? IsListKey(m_key)
+                                                       : IsEntryKey(m_key);
+        if (!bKnown) {
+            if (frame.bUnknownKept)
+                return nullptr;
+            frame.bUnknownKept = true;
+        }
+        return &frame.pObject->members.emplace_back(m_key, JsonValue()).second;
+    }
+
+    // An item of "frequencies": its value while the list may still be taken,
+    // else only counted.
+    void AddFrequency(JsonValue::Type type, std::string_view text, std::size_t offset)
+    {
+        Frequencies& read = m_document.m_lists[m_frames.back().list];
+        const std::size_t index = read.count++;
+        if (read.bRefused || index >= static_cast<std::size_t>(ChannelTable::kMaxChannels))
+            return;
+        double dbFrequency = 0.0;
+        if (DoubleFromJson(type, text, dbFrequency)) {
+            read.values.push_back(dbFrequency);
+            return;
+        }
+        read.bRefused = true;
+        read.refusedIndex = index;
+        read.refusedItem = LoneValue(type, text, offset);
+    }
+
+    // Whether the entry now counted is still to be read: none is after a
+    // refused one or past the most a table holds.
+    bool TakesNextEntry()
+    {
+        const Entries& read = m_document.m_entries;
+        return !read.bRefused && read.count <= static_cast<std::size_t>(TunerSpecTable::kMaxEntries);
+    }
+
+    // True when the entry that begins now is read.
+    bool BeginEntry(std::size_t offset)
+    {
+        ++m_document.m_entries.count;
+        if (!TakesNextEntry())
+            return false;
+        m_entry.members.clear();
+        m_entry.type = JsonValue::Type::Object;
+        m_entry.offset = offset;
+        return Push(Role::Entry, &m_entry, 0);
+    }
+
+    void EndEntry() { TakeEntry(m_entry); }
+
+    void AddEntryThatIsNoObject(JsonValue::Type type, std::string_view text, std::size_t offset)
+    {
+        ++m_document.m_entries.count;
+        if (TakesNextEntry())
+            TakeEntry(LoneValue(type, text, offset));
+    }
+
+    void TakeEntry(const JsonValue& item)
+    {
+        Entries& read = m_document.m_entries;
+        TunerSpecEntry entry;
+        const std::string path = "entries[" + std::to_string(read.count - 1) + "]";
+        if (ReadTunerEntry(item, path, entry, read.refusal, &read.refusalOffset))
+            read.entries.push_back(entry);
+        else
+            read.bRefused = true;
+    }
+
+    TableJsonDocument& m_document;
+    std::vector<Frame> m_frames;
+    std::size_t m_skipped = 0; // depth inside a container that is not read
+    std::string m_key;         // the key of the member whose value comes next
+    JsonValue m_entry;         // the entry being read
+};
+
+bool TableJsonDocument::Read(std::string_view text, JsonParseError& error, JsonReadCounts* pCounts)
+{
+    *this = TableJsonDocument();
+    Reader reader(*this);
+    if (ReadJson(text, reader, error, pCounts))
+        return true;
+    *this = TableJsonDocument();
+    return false;
+}
 
 std::vector<std::uint8_t> TunerTableFileImage(const TunerSpecTable& table)
 {
@@ -415,9 +660,10 @@ std::string JsonTableFormat(const JsonValue& document)
     return pFormat && pFormat->type == JsonValue::Type::String ? pFormat->text : std::string();
 }
 
-bool ChannelTableFromJson(const JsonValue& document, ChannelTable& table, std::string& error, std::size_t* pErrorOffset)
+bool ChannelTableFromJson(const TableJsonDocument& document, ChannelTable& table, std::string& error,
+                          std::size_t* pErrorOffset)
 {
-    ObjectReader reader(document, "", error, pErrorOffset);
+    ObjectReader reader(document.Root(), "", error, pErrorOffset);
     const std::string* pFormat = nullptr;
     std::int64_t iMarker = kTableMarker, iReserved = 0, iCountry = 0;
     ChannelTableHeader header = table.Header();
@@ -426,13 +672,17 @@ bool ChannelTableFromJson(const JsonValue& document, ChannelTable& table, std::s
     if (!reader.String("format", true, pFormat))
         return false;
     if (*pFormat != "ccf")
-        return reader.Fail("format", "must be \"ccf\" for a channel table", *document.Find("format"));
+        return reader.Fail("format", "must be \"ccf\" for a channel table", *document.Root().Find("format"));
     if (!reader.Integer("marker", false, 0, 65535, iMarker) ||
         !reader.Integer("reserved", false, 0, 65535, iReserved) || !ReadMagic(reader, dwMagic) ||
         !reader.Integer("country_code", true, std::numeric_limits<std::int32_t>::min(),
                         std::numeric_limits<std::int32_t>::max(), iCountry) ||
-        !ReadEndMark(reader, endMark) || !ReadChannelList(reader, "air", table, ChannelModeAir, header, error) ||
-        !ReadChannelList(reader, "cable", table, ChannelModeCable, header, error) || !reader.Finish())
+        !ReadEndMark(reader, endMark) ||
+        !ReadChannelList(reader, "air", document.ListFrequencies(ChannelModeAir), table, ChannelModeAir, header,
+                         error) ||
+        !ReadChannelList(reader, "cable", document.ListFrequencies(ChannelModeCable), table, ChannelModeCable, header,
+                         error) ||
+        !reader.Finish())
         return false;
 
     header.SetMarker(static_cast<std::uint16_t>(iMarker));
@@ -443,9 +693,11 @@ bool ChannelTableFromJson(const JsonValue& document, ChannelTable& table, std::s
     return true;
 }
 
-bool TunerTableFromJson(const JsonValue& document, TunerSpecTable& table, std::string& error, std::size_t* pErrorOffset)
+bool TunerTableFromJson(const TableJsonDocument& document, TunerSpecTable& table, std::string& error,
+                        std::size_t* pErrorOffset)
 {
-    ObjectReader reader(document, "", error, pErrorOffset);
+    const JsonValue& root = document.Root();
+    ObjectReader reader(root, "", error, pErrorOffset);
     const std::string* pFormat = nullptr;
     std::int64_t iMarker = kTableMarker, iReserved = 0, iCount = -1;
     TunerSpecHeader header = table.Header();
@@ -455,34 +707,38 @@ bool TunerTableFromJson(const JsonValue& document, TunerSpecTable& table, std::s
     if (!reader.String("format", true, pFormat))
         return false;
     if (*pFormat != "tsf")
-        return reader.Fail("format", "must be \"tsf\" for a tuner table", *document.Find("format"));
-    const bool bHasCount = document.Find("entry_count") != nullptr;
+        return reader.Fail("format", "must be \"tsf\" for a tuner table", *root.Find("format"));
+    const bool bHasCount = root.Find("entry_count") != nullptr;
     if (!reader.Integer("marker", false, 0, 65535, iMarker) ||
         !reader.Integer("reserved", false, 0, 65535, iReserved) || !ReadMagic(reader, dwMagic) ||
         !reader.Integer("entry_count", false, std::numeric_limits<std::int32_t>::min(),
                         std::numeric_limits<std::int32_t>::max(), iCount) ||
         !ReadEndMark(reader, endMark) || !reader.Array("entries", pEntries) || !reader.Finish())
         return false;
+    const TableJsonDocument::Entries& read = document.TunerEntries();
     // A file may hold a negative count: it has no records and reads as an
     // empty table, and the count stays in the header so that the file can be
     // written back as it was.
-    const bool bNegativeCount = bHasCount && iCount < 0 && pEntries->items.empty();
-    if (bHasCount && !bNegativeCount && iCount != static_cast<std::int64_t>(pEntries->items.size()))
+    const bool bNegativeCount = bHasCount && iCount < 0 && read.count == 0;
+    if (bHasCount && !bNegativeCount && iCount != static_cast<std::int64_t>(read.count))
         return reader.Fail("entry_count",
-                           std::to_string(iCount) + " does not match the " + std::to_string(pEntries->items.size()) +
+                           std::to_string(iCount) + " does not match the " + std::to_string(read.count) +
                                " entries (leave it out to take their number)",
-                           *document.Find("entry_count"));
-    if (pEntries->items.size() > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
-        return reader.Fail("entries", "holds more entries than a file can count", *pEntries);
-
+                           *root.Find("entry_count"));
+    if (read.count > static_cast<std::size_t>(TunerSpecTable::kMaxEntries))
+        return reader.Fail("entries",
+                           "holds more than " + std::to_string(TunerSpecTable::kMaxEntries) +
+                               " entries, the most a table may have",
+                           *pEntries);
+    if (read.bRefused) {
+        error = read.refusal;
+        if (pErrorOffset)
+            *pErrorOffset = read.refusalOffset;
+        return false;
+    }
     // Entries keep the document's order, as a loaded file keeps its own: no
     // sorting, and a repeated key stays, so that the file comes back as it was.
-    std::vector<TunerSpecEntry> entries(pEntries->items.size());
-    for (std::size_t i = 0; i < pEntries->items.size(); ++i) {
-        if (!ReadTunerEntry(pEntries->items[i], "entries[" + std::to_string(i) + "]", entries[i], error, pErrorOffset))
-            return false;
-    }
-    if (!table.AppendEntries(entries))
+    if (!table.AppendEntries(read.entries))
         return reader.Fail("entries", "cannot be held: out of memory", *pEntries);
 
     header.SetMarker(static_cast<std::uint16_t>(iMarker));

@@ -10,6 +10,7 @@
 #include "Csv.h"
 #include "Json.h"
 #include "Numbers.h"
+#include "TableJson.h"
 
 namespace {
 
@@ -234,4 +235,132 @@ TEST(ToolCsv, QuotesLineEndsAndEmptyLines)
     EXPECT_EQ(error, "line 2: a quote is never closed");
     EXPECT_FALSE(ParseCsv("a,\"b\"c\n", rows, error));
     EXPECT_EQ(error, "line 1: text after a closing quote");
+}
+
+namespace {
+
+// Counts what the reader hands on, keeping nothing.
+class CountingHandler : public JsonHandler
+{
+public:
+    void BeginObject(std::size_t) override {}
+    void Key(std::string_view) override { ++keys; }
+    void EndObject() override {}
+    void BeginArray(std::size_t) override {}
+    void EndArray() override {}
+    void Scalar(JsonValue::Type, std::string_view, std::size_t) override { ++scalars; }
+
+    std::size_t keys = 0;
+    std::size_t scalars = 0;
+};
+
+// One object of `count` keys "k0", "k1", ... holding 0, then `last`.
+std::string ManyKeys(std::size_t count, const std::string& last = "")
+{
+    std::string text = "{";
+    for (std::size_t i = 0; i < count; ++i)
+        text += (i ? ",\"k" : "\"k") + std::to_string(i) + "\":0";
+    return text + last + "}";
+}
+
+} // namespace
+
+TEST(ToolJsonReader, EachKeyCostsAFewComparisonsHoweverLargeItsObject)
+{
+    // Checking a key against every earlier one would make 2e10 comparisons.
+    const std::size_t keys = 200000;
+    CountingHandler handler;
+    JsonReadCounts counts;
+    JsonParseError error;
+    ASSERT_TRUE(ReadJson(ManyKeys(keys), handler, error, &counts)) << error.Text();
+    EXPECT_EQ(handler.keys, keys);
+    EXPECT_LE(counts.keyComparisons, 4 * keys);
+    // The same through the reader of build and of the editors' import.
+    TableJsonDocument document;
+    JsonReadCounts tableCounts;
+    ASSERT_TRUE(document.Read(ManyKeys(keys), error, &tableCounts)) << error.Text();
+    EXPECT_LE(tableCounts.keyComparisons, 4 * keys);
+    EXPECT_EQ(document.Root().members.size(), 1u); // only the first key a table does not know
+
+    // Many small objects: each is checked on its own.
+    std::string entries = "[";
+    for (std::size_t i = 0; i < keys / 10; ++i)
+        entries += (i ? "," : "") + ManyKeys(10);
+    JsonReadCounts small;
+    ASSERT_TRUE(ReadJson(entries + "]", handler, error, &small)) << error.Text();
+    EXPECT_EQ(small.keyComparisons, keys / 10 * 45);
+
+    // A repeat among hashed keys is found where it stands, through escapes
+    // in the later key or in the earlier one.
+    const std::string repeated = ManyKeys(keys, ",\"k\\u00317\":1");
+    JsonReadCounts repeatCounts;
+    EXPECT_FALSE(ReadJson(repeated, handler, error, &repeatCounts));
+    EXPECT_EQ(error.Text(),
+              "line 1, column " + std::to_string(repeated.rfind("\"k\\u") + 1) + ": duplicate key \"k17\"");
+    EXPECT_LE(repeatCounts.keyComparisons, 4 * keys);
+    const std::string escapedFirst = "{\"a\\\\b\":1," + ManyKeys(40, ",\"a\\u005cb\":2").substr(1);
+    EXPECT_EQ(ParseError(escapedFirst),
+              "line 1, column " + std::to_string(escapedFirst.rfind("\"a\\u") + 1) + ": duplicate key \"a\\\\b\"");
+}
+
+TEST(ToolJsonReader, TheDocumentsValuesComeInOrderWithTheirPlaces)
+{
+    struct Recorder : public JsonHandler
+    {
+        void BeginObject(std::size_t offset) override { log += "{" + std::to_string(offset); }
+        void Key(std::string_view key) override { log += " " + std::string(key) + ":"; }
+        void EndObject() override { log += "}"; }
+        void BeginArray(std::size_t offset) override { log += "[" + std::to_string(offset); }
+        void EndArray() override { log += "]"; }
+        void Scalar(JsonValue::Type type, std::string_view text, std::size_t offset) override
+        {
+            log += " " + std::string(JsonTypeName(type)) + "=" + std::string(text) + "@" + std::to_string(offset);
+        }
+        std::string log;
+    } recorder;
+    JsonParseError error;
+    ASSERT_TRUE(ReadJson("{\"a\": [1.50, \"x\\ny\"], \"b\\u0021\": {\"c\": null}, \"d\": true}", recorder, error));
+    EXPECT_EQ(recorder.log, "{0 a:[6 a number=1.50@7 a string=x\ny@13] b!:{33 c: null=null@39} d: a boolean=true@51}");
+
+    // What comes before a fault is handed on; nothing after it.
+    Recorder partial;
+    EXPECT_FALSE(ReadJson("[1, 2, x, 3]", partial, error));
+    EXPECT_EQ(partial.log, "[0 a number=1@1 a number=2@4");
+    EXPECT_EQ(error.Text(), "line 1, column 8: unexpected character");
+}
+
+TEST(ToolCsv, RowsComeOneAtATimeAndFieldsPastTheLimitAreOnlyCounted)
+{
+    const std::string text = "\xEF\xBB\xBF"
+                             "a,b,c,d\r\n\n\"x,\"\"y\"\"\n\",2\n,,,,,\nlast";
+    CsvReader reader(text, 2);
+    CsvRecord row;
+    ASSERT_TRUE(reader.Next(row));
+    EXPECT_EQ(row.fields, (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(row.fieldCount, 4u);
+    EXPECT_EQ(row.line, 1u);
+    ASSERT_TRUE(reader.Next(row));
+    EXPECT_EQ(row.fields, (std::vector<std::string>{"x,\"y\"\n", "2"}));
+    EXPECT_EQ(row.fieldCount, 2u);
+    EXPECT_EQ(row.line, 3u);
+    reader.KeepFields(0);
+    ASSERT_TRUE(reader.Next(row));
+    EXPECT_TRUE(row.fields.empty());
+    EXPECT_EQ(row.fieldCount, 6u);
+    EXPECT_EQ(row.line, 5u);
+    EXPECT_EQ(CsvFieldPosition(text, row, 6).column, 6u);
+    ASSERT_TRUE(reader.Next(row));
+    EXPECT_EQ(row.line, 6u);
+    EXPECT_FALSE(reader.Next(row));
+    EXPECT_FALSE(reader.Failed());
+
+    // A fault ends the rows wherever it lies.
+    CsvReader faulty("a\nb\n\"c\nd");
+    ASSERT_TRUE(faulty.Next(row));
+    ASSERT_TRUE(faulty.Next(row));
+    EXPECT_FALSE(faulty.Next(row));
+    ASSERT_TRUE(faulty.Failed());
+    EXPECT_EQ(faulty.Error().where.line, 3u);
+    EXPECT_EQ(faulty.Error().where.column, 1u);
+    EXPECT_EQ(faulty.Error().reason, "a quote is never closed");
 }

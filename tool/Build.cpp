@@ -20,10 +20,10 @@ namespace {
 
 // The input's text, read as the editors read a file to import, but a FIFO or
 // a device named on purpose is read too.
-bool ReadInput(const std::string& path, std::string& text, std::string& reason)
+bool ReadInput(const std::string& path, std::vector<std::uint8_t>& bytes, std::string& reason)
 {
     TransferError error;
-    if (ImportFromFile(path, text, error, NonRegularFiles::ReadUpToLimit))
+    if (ImportFromFile(path, bytes, error, NonRegularFiles::ReadUpToLimit))
         return true;
     reason = error.reason;
     return false;
@@ -63,19 +63,20 @@ bool SaveTunerTable(TunerSpecTable& table, const std::string& output, FileError&
 
 int BuildFromJson(const std::string& input, const std::string& output, std::ostream& err)
 {
-    std::string text;
+    std::vector<std::uint8_t> bytes;
     std::string reason;
-    if (!ReadInput(input, text, reason)) {
+    if (!ReadInput(input, bytes, reason)) {
         ReportProblem(err, input, reason);
         return kExitFailure;
     }
-    JsonValue document;
-    std::string error;
-    if (!ParseJson(text, document, error)) {
-        ReportProblem(err, input, "not valid JSON: " + error);
+    TableJsonDocument document;
+    JsonParseError parseError;
+    if (!document.Read(TextOf(bytes), parseError)) {
+        ReportProblem(err, input, "not valid JSON: " + parseError.Text());
         return kExitFailure;
     }
-    const std::string format = JsonTableFormat(document);
+    std::string error;
+    const std::string format = JsonTableFormat(document.Root());
     if (format == "ccf") {
         if (!OutputNameFits(output, TableKind::Channel, reason)) {
             ReportProblem(err, output, reason);
@@ -109,11 +110,68 @@ int BuildFromJson(const std::string& input, const std::string& output, std::ostr
         return kExitFailure;
     }
     ReportProblem(err, input,
-                  document.type == JsonValue::Type::Object
+                  document.Root().type == JsonValue::Type::Object
                       ? "\"format\" must be \"ccf\" or \"tsf\""
                       : "not a table: the document must be one object, as dump --json writes it "
                         "for one file");
     return kExitFailure;
+}
+
+// The refusal of one row of a channel plan, or empty when the row's channel
+// was added to its list.
+std::string ReadChannelRow(const CsvRecord& row, std::vector<double>& air, std::vector<double>& cable)
+{
+    const std::string where = "line " + std::to_string(row.line) + ": ";
+    if (row.fieldCount != 3)
+        return where + "3 fields expected, found " + std::to_string(row.fieldCount);
+    const std::string& list = row.fields[0];
+    if (list != "air" && list != "cable")
+        return where + "the list must be air or cable, not " + QuotedExcerpt(list);
+    std::vector<double>& frequencies = list == "air" ? air : cable;
+    const std::size_t expected = frequencies.size() + 1;
+    std::int64_t iChannel = 0;
+    if (!ParseInteger(row.fields[1], iChannel) || iChannel < 0 || static_cast<std::size_t>(iChannel) != expected)
+        return where + list + " channel " + std::to_string(expected) + " expected, found " +
+               QuotedExcerpt(row.fields[1]);
+    if (iChannel > ChannelTable::kMaxChannels)
+        return where + "a list holds at most " + std::to_string(ChannelTable::kMaxChannels) + " channels";
+    double dbFrequency = 0.0;
+    if (!ParseDouble(row.fields[2], dbFrequency))
+        return where + QuotedExcerpt(row.fields[2]) + " is not a frequency";
+    frequencies.push_back(dbFrequency);
+    return {};
+}
+
+// The lists of a CSV channel plan "list,channel,frequency_mhz", read row by
+// row: a list stops at its limit, so memory stays within the text and two
+// full lists. A fault of the text is reported wherever it lies, before any
+// refused row, so after a refusal the text is read on for faults alone.
+bool ReadChannelCsv(std::string_view text, std::vector<double>& air, std::vector<double>& cable, std::string& reason)
+{
+    const std::vector<std::string> header = {"list", "channel", "frequency_mhz"};
+    CsvReader reader(text, header.size());
+    CsvRecord row;
+    std::string refusal;
+    bool bHeader = true;
+    while (reader.Next(row)) {
+        if (bHeader) {
+            bHeader = false;
+            if (row.fieldCount != header.size() || row.fields != header)
+                refusal = "line 1: the header must be list,channel,frequency_mhz";
+        } else if (refusal.empty()) {
+            refusal = ReadChannelRow(row, air, cable);
+        }
+        if (!refusal.empty())
+            reader.KeepFields(0);
+    }
+    if (reader.Failed()) {
+        reason = "line " + std::to_string(reader.Error().where.line) + ": " + reader.Error().reason;
+        return false;
+    }
+    if (bHeader)
+        refusal = "line 1: the header must be list,channel,frequency_mhz";
+    reason = refusal;
+    return refusal.empty();
 }
 
 int BuildFromCsv(const std::string& input, const std::string& countryText, const std::string& output, std::ostream& err)
@@ -133,55 +191,15 @@ int BuildFromCsv(const std::string& input, const std::string& countryText, const
     if (!table.SetCountryCode(static_cast<std::int32_t>(iCountry)))
         return ReportUsage(err, "build", "--country must be above 0");
 
-    std::string text;
-    if (!ReadInput(input, text, reason)) {
+    std::vector<std::uint8_t> bytes;
+    if (!ReadInput(input, bytes, reason)) {
         ReportProblem(err, input, reason);
         return kExitFailure;
     }
-    std::vector<CsvRecord> rows;
-    std::string error;
-    if (!ParseCsv(text, rows, error)) {
-        ReportProblem(err, input, error);
-        return kExitFailure;
-    }
-    const std::vector<std::string> header = {"list", "channel", "frequency_mhz"};
-    if (rows.empty() || rows.front().fields != header) {
-        ReportProblem(err, input, "line 1: the header must be list,channel,frequency_mhz");
-        return kExitFailure;
-    }
     std::vector<double> air, cable;
-    for (std::size_t i = 1; i < rows.size(); ++i) {
-        const CsvRecord& row = rows[i];
-        const std::string where = "line " + std::to_string(row.line) + ": ";
-        if (row.fields.size() != 3) {
-            ReportProblem(err, input, where + "3 fields expected, found " + std::to_string(row.fields.size()));
-            return kExitFailure;
-        }
-        const std::string& list = row.fields[0];
-        if (list != "air" && list != "cable") {
-            ReportProblem(err, input, where + "the list must be air or cable, not " + QuotedExcerpt(list));
-            return kExitFailure;
-        }
-        std::vector<double>& frequencies = list == "air" ? air : cable;
-        const std::size_t expected = frequencies.size() + 1;
-        std::int64_t iChannel = 0;
-        if (!ParseInteger(row.fields[1], iChannel) || iChannel < 0 || static_cast<std::size_t>(iChannel) != expected) {
-            ReportProblem(err, input,
-                          where + list + " channel " + std::to_string(expected) + " expected, found " +
-                              QuotedExcerpt(row.fields[1]));
-            return kExitFailure;
-        }
-        if (iChannel > ChannelTable::kMaxChannels) {
-            ReportProblem(err, input,
-                          where + "a list holds at most " + std::to_string(ChannelTable::kMaxChannels) + " channels");
-            return kExitFailure;
-        }
-        double dbFrequency = 0.0;
-        if (!ParseDouble(row.fields[2], dbFrequency)) {
-            ReportProblem(err, input, where + QuotedExcerpt(row.fields[2]) + " is not a frequency");
-            return kExitFailure;
-        }
-        frequencies.push_back(dbFrequency);
+    if (!ReadChannelCsv(TextOf(bytes), air, cable, reason)) {
+        ReportProblem(err, input, reason);
+        return kExitFailure;
     }
     // The ranges the editor computes as channels are appended.
     if (!table.AppendFrequencies(ChannelModeAir, air) || !table.AppendFrequencies(ChannelModeCable, cable)) {

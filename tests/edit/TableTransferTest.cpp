@@ -543,3 +543,63 @@ TEST(TableTransfer, TunerImportIsOneStepThatUndoTakesBack)
     EXPECT_FALSE(doc.Import(std::unique_ptr<TunerSpecTable>(new TunerSpecTable(false))));
     EXPECT_EQ(doc.UndoCount(), 2u);
 }
+
+TEST(TableTransfer, LongTextsAreJudgedWholeThoughOnlyATablesWorthIsKept)
+{
+    // Rows and items past a list's limit are only counted, yet a fault of the
+    // text anywhere is still named before any refused row or value.
+    std::string rows = "channel,frequency_mhz\n";
+    for (int channel = 1; channel <= 70000; ++channel)
+        rows += std::to_string(channel) + ",1\n";
+    const struct
+    {
+        std::string text;
+        std::size_t line, column;
+        std::string reason;
+    } csv[] = {
+        {rows, 65537, 1, "a list holds at most 65535 channels"},
+        {rows + "5,\"1\n", 70002, 3, "a quote is never closed"},
+        {rows + "70001\n", 70002, 6, "2 fields expected, found 1"},
+        {"channel,frequency_mhz\n1,x\n" + rows.substr(22) + "1\n", 70003, 2, "2 fields expected, found 1"},
+    };
+    for (const auto& c : csv) {
+        std::vector<double> read = {7.0};
+        TransferError error;
+        EXPECT_FALSE(ReadChannelListCsv(c.text, read, error));
+        EXPECT_EQ(error.line, c.line);
+        EXPECT_EQ(error.column, c.column);
+        EXPECT_EQ(error.reason, c.reason);
+        EXPECT_EQ(read, std::vector<double>{7.0});
+    }
+
+    std::string items;
+    for (int i = 0; i < 70000; ++i)
+        items += i == 66000 ? "\"x\"," : "1,";
+    items.pop_back();
+    const std::string head = "{\"format\":\"ccf\",\"country_code\":1,\"cable\":{\"frequencies\":[]},\"air\":{\n";
+    std::unique_ptr<ChannelTable> pTable;
+    TransferError error;
+    EXPECT_FALSE(ReadChannelTableJson(head + "\"frequencies\":[" + items + "]}}", pTable, error));
+    EXPECT_EQ(error.reason, "not a channel table: air.frequencies holds more than 65535 channels, more than a file "
+                            "can count");
+    EXPECT_EQ(error.line, 2u);
+    EXPECT_EQ(error.column, 15u);
+    EXPECT_FALSE(ReadChannelTableJson(head + "\"frequencies\":[" + items + ",]}}", pTable, error));
+    EXPECT_EQ(error.reason, "not valid JSON: unexpected character");
+    EXPECT_EQ(error.column, 15 + items.size() + 2);
+    EXPECT_EQ(pTable, nullptr);
+
+    // The most entries a tuner table may have, as the loader refuses more.
+    std::string entries;
+    for (int i = 0; i <= TunerSpecTable::kMaxEntries; ++i)
+        entries += i ? ",{}" : "{}";
+    std::unique_ptr<TunerSpecTable> pTuner;
+    EXPECT_FALSE(ReadTunerTableJson("{\"format\":\"tsf\",\n\"entries\":[" + entries + "]}", pTuner, error));
+    EXPECT_EQ(error.reason, "not a tuner table: entries holds more than 100000 entries, the most a table may have");
+    EXPECT_EQ(error.line, 2u);
+    EXPECT_EQ(error.column, 11u);
+    EXPECT_EQ(pTuner, nullptr);
+    entries.resize(entries.size() - 3);
+    EXPECT_FALSE(ReadTunerTableJson("{\"format\":\"tsf\",\"entries\":[" + entries + "]}", pTuner, error));
+    EXPECT_EQ(error.reason, "not a tuner table: entries[0].factory is missing");
+}
