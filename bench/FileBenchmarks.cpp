@@ -220,6 +220,25 @@ void BM_Files_SaveTnsp(benchmark::State& state)
 }
 BENCHMARK(BM_Files_SaveTnsp)->Unit(benchmark::kMillisecond)->UseManualTime();
 
+// One conversion as the converter makes it; the tables are dropped outside the
+// timed part, by the caller.
+struct Conversion
+{
+    std::unique_ptr<LegacyChannelTable> pLegacy;
+    std::unique_ptr<ChannelTable> pTable;
+    bool bWhole = false;
+};
+
+Conversion Convert(const std::string& cft, const std::string& out)
+{
+    Conversion conversion{std::make_unique<LegacyChannelTable>(), std::make_unique<ChannelTable>(false), false};
+    conversion.bWhole = conversion.pLegacy->Load(cft.c_str()) &&
+                        conversion.pTable->ConvertFromLegacy(conversion.pLegacy.get()) &&
+                        conversion.pTable->Save(out.c_str()) &&
+                        conversion.pTable->GetList(ChannelModeCable)->iCount == ChannelTable::kMaxChannels;
+    return conversion;
+}
+
 // What the converter does: load the old table, convert it, save the result
 // beside it. The floor reads the old bytes, widens the floats and writes the
 // new file's bytes.
@@ -232,12 +251,9 @@ void BM_Files_ConvertCft(benchmark::State& state)
     FloorTimes times;
     for (auto _ : state) {
         auto t0 = Clock::now();
-        auto* pLegacy = new LegacyChannelTable;
-        auto* pTable = new ChannelTable(false);
-        const int iDone =
-            pLegacy->Load(files.cft.c_str()) && pTable->ConvertFromLegacy(pLegacy) && pTable->Save(out.c_str());
+        Conversion conversion = Convert(files.cft, out);
         auto t1 = Clock::now();
-        if (!iDone || pTable->GetList(ChannelModeCable)->iCount != ChannelTable::kMaxChannels)
+        if (!conversion.bWhole)
             state.SkipWithError("the table was not converted whole");
         std::vector<double> values = ReadLegacyFloor(files.cft, size);
         WriteFloor(floorOut, values, ChannelTableHeader::kSize, 4, WriteFloorKind::Plain);
@@ -245,8 +261,7 @@ void BM_Files_ConvertCft(benchmark::State& state)
         values = ReadLegacyFloor(files.cft, size);
         WriteFloor(floorOut, values, ChannelTableHeader::kSize, 4, WriteFloorKind::Synced);
         auto t3 = Clock::now();
-        delete pTable;
-        delete pLegacy;
+        conversion = Conversion();
         times.table += Seconds(t0, t1);
         times.floor += Seconds(t1, t2);
         times.floorSynced += Seconds(t2, t3);
@@ -271,18 +286,14 @@ void BM_Files_ConvertCftDurable(benchmark::State& state)
     double floorSeconds = 0;
     for (auto _ : state) {
         auto t0 = Clock::now();
-        auto* pLegacy = new LegacyChannelTable;
-        auto* pTable = new ChannelTable(false);
-        const int iDone =
-            pLegacy->Load(files.cft.c_str()) && pTable->ConvertFromLegacy(pLegacy) && pTable->Save(out.c_str());
+        Conversion conversion = Convert(files.cft, out);
         auto t1 = Clock::now();
-        if (!iDone || pTable->GetList(ChannelModeCable)->iCount != ChannelTable::kMaxChannels)
+        if (!conversion.bWhole)
             state.SkipWithError("the table was not converted whole");
         const std::vector<double> values = ReadLegacyFloor(files.cft, size);
         WriteFloor(floorOut, values, ChannelTableHeader::kSize, 4, WriteFloorKind::Durable);
         auto t2 = Clock::now();
-        delete pTable;
-        delete pLegacy;
+        conversion = Conversion();
         tableSeconds += Seconds(t0, t1);
         floorSeconds += Seconds(t1, t2);
         state.SetIterationTime(Seconds(t0, t1));
