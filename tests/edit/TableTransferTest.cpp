@@ -147,6 +147,18 @@ std::vector<double> Longest()
     return frequencies;
 }
 
+// A list's CSV refused at this place, with the list given left as it was.
+void ExpectListCsvRefused(const std::string& text, std::size_t line, std::size_t column, const std::string& reason)
+{
+    std::vector<double> read = {7.0};
+    TransferError error;
+    EXPECT_FALSE(ReadChannelListCsv(text, read, error));
+    EXPECT_EQ(error.line, line);
+    EXPECT_EQ(error.column, column);
+    EXPECT_EQ(error.reason, reason);
+    EXPECT_EQ(read, std::vector<double>{7.0});
+}
+
 } // namespace
 
 TEST(TableTransfer, ChannelTableExportedAndImportedSavesTheSameBytes)
@@ -328,13 +340,7 @@ TEST(TableTransfer, RefusedTextsNameLineAndColumn)
     };
     for (const Case& c : csv) {
         SCOPED_TRACE(c.text);
-        std::vector<double> read = {7.0};
-        TransferError error;
-        EXPECT_FALSE(ReadChannelListCsv(c.text, read, error));
-        EXPECT_EQ(error.line, c.line);
-        EXPECT_EQ(error.column, c.column);
-        EXPECT_EQ(error.reason, c.reason);
-        EXPECT_EQ(read, std::vector<double>{7.0});
+        ExpectListCsvRefused(c.text, c.line, c.column, c.reason);
     }
 
     const Case json[] = {
@@ -562,15 +568,8 @@ TEST(TableTransfer, LongTextsAreJudgedWholeThoughOnlyATablesWorthIsKept)
         {rows + "70001\n", 70002, 6, "2 fields expected, found 1"},
         {"channel,frequency_mhz\n1,x\n" + rows.substr(22) + "1\n", 70003, 2, "2 fields expected, found 1"},
     };
-    for (const auto& c : csv) {
-        std::vector<double> read = {7.0};
-        TransferError error;
-        EXPECT_FALSE(ReadChannelListCsv(c.text, read, error));
-        EXPECT_EQ(error.line, c.line);
-        EXPECT_EQ(error.column, c.column);
-        EXPECT_EQ(error.reason, c.reason);
-        EXPECT_EQ(read, std::vector<double>{7.0});
-    }
+    for (const auto& c : csv)
+        ExpectListCsvRefused(c.text, c.line, c.column, c.reason);
 
     std::string items;
     for (int i = 0; i < 70000; ++i)
