@@ -41,13 +41,12 @@ std::size_t HeldBytes(const ChannelTable* pTable)
 bool ChannelDocumentFields::operator==(const ChannelDocumentFields& other) const
 {
     return bHasTable == other.bHasTable && std::memcmp(header.bytes, other.header.bytes, sizeof header.bytes) == 0 &&
-           std::memcmp(endMark, other.endMark, sizeof endMark) == 0 && iOrigin == other.iOrigin && iMode == other.iMode;
+           std::memcmp(endMark, other.endMark, sizeof endMark) == 0 && iOrigin == other.iOrigin;
 }
 
 std::size_t ChannelStep::Bytes() const
 {
-    return sizeof(ChannelStep) + name.capacity() + air.Bytes() + cable.Bytes() + ViewBytes(viewBefore) +
-           ViewBytes(viewAfter) + held.iBytes;
+    return sizeof(ChannelStep) + name.capacity() + air.Bytes() + cable.Bytes() + held.iBytes;
 }
 
 ChannelTableDocument::~ChannelTableDocument() = default;
@@ -57,14 +56,13 @@ ChannelTableDocument::StepScope ChannelTableDocument::BeginStep(std::string name
     if (name.empty())
         lists = NoLists;
     // A view's scope around a command is unnamed; the command inside names the step.
-    if (m_iStepDepth > 0 && m_pending.name.empty())
+    if (InScope() && m_pending.name.empty())
         m_pending.name = name;
-    if (m_iStepDepth++ == 0) {
+    if (OpenScope()) {
         m_pending.name = std::move(name);
         m_pending.fields = Fields();
-        m_pending.view = m_captureView ? m_captureView() : ViewImage();
     }
-    m_scopeLists.push_back(lists);
+    m_scopes.push_back(MarkScope(lists));
     if (lists & AirList)
         m_airMirror.Ensure([this] { return ListBits(ChannelModeAir); });
     if (lists & CableList)
@@ -79,21 +77,38 @@ unsigned ChannelTableDocument::CurrentList() const
     return m_iMode == ChannelModeCable ? CableList : NoLists;
 }
 
+std::int32_t ChannelTableDocument::CurrentCount() const
+{
+    return m_pTable && CurrentList() != NoLists ? m_pTable->Channels(m_iMode).size() : 0;
+}
+
+ChannelTableDocument::ScopeMark ChannelTableDocument::MarkScope(unsigned lists) const
+{
+    return ScopeMark{lists, m_pTable.get(), m_iMode, CurrentCount()};
+}
+
+void ChannelTableDocument::NoteListShape(const ScopeMark& before)
+{
+    if (m_pTable.get() == before.pTable && m_iMode == before.iMode && CurrentCount() == before.iCount)
+        return;
+    ++m_listShape;
+    ShownChanged();
+}
+
 void ChannelTableDocument::EndStep()
 {
-    TakeListChanges(m_scopeLists.back());
-    m_scopeLists.pop_back();
-    if (--m_iStepDepth > 0)
+    const ScopeMark mark = m_scopes.back();
+    TakeListChanges(mark.lists);
+    if (mark.lists != NoLists)
+        ++m_listVersion;
+    m_scopes.pop_back();
+    NoteListShape(mark);
+    if (!CloseScope())
         return;
     PendingStep pending = std::move(m_pending);
     m_pending = PendingStep();
-    PushStep(std::move(pending));
-    // Whether the table is the one on disk is settled once the step is in place.
-    if (m_savedMark == SavedMark::Saved)
-        m_history.MarkSaved();
-    else if (m_savedMark == SavedMark::Unsaved)
-        m_history.ForgetSaved();
-    m_savedMark = SavedMark::Unchanged;
+    std::optional<ChannelStep> step = MakeStep(std::move(pending));
+    FinishStep(step ? &*step : nullptr);
 }
 
 void ChannelTableDocument::TakeListChanges(unsigned lists)
@@ -122,7 +137,7 @@ void ChannelTableDocument::TakeListChanges(unsigned lists)
         take(m_cableMirror, m_pending.cable, CableList, ChannelModeCable);
 }
 
-void ChannelTableDocument::PushStep(PendingStep pending)
+std::optional<ChannelStep> ChannelTableDocument::MakeStep(PendingStep pending)
 {
     ChannelStep step;
     step.after = Fields();
@@ -131,7 +146,7 @@ void ChannelTableDocument::PushStep(PendingStep pending)
     // A command that changed nothing (a refused input) is no step; one that
     // put another table in place is one, whatever the tables hold.
     if (!pending.bExchangesTable && step.after == pending.fields && step.air.Empty() && step.cable.Empty())
-        return;
+        return std::nullopt;
     step.bExchangesTable = pending.bExchangesTable;
     if (step.bExchangesTable) {
         step.held = std::move(pending.held);
@@ -139,21 +154,17 @@ void ChannelTableDocument::PushStep(PendingStep pending)
     }
     step.name = std::move(pending.name);
     step.before = pending.fields;
-    step.viewBefore = std::move(pending.view);
-    step.viewAfter = m_captureView ? m_captureView() : ViewImage();
     step.bReplacesTable = pending.bReplacesTable;
-    m_history.Push(std::move(step));
-    Changed(Change::Edited);
+    return step;
 }
 
-void ChannelTableDocument::Changed(Change change)
+void ChannelTableDocument::Changed(DocumentChange change)
 {
-    if (change == Change::Replaced && m_iStepDepth > 0)
+    if (change == DocumentChange::Replaced && InScope())
         m_pending.bReplacesTable = true;
-    if (change == Change::Edited)
-        ++m_changeCount;
-    if (m_changeListener)
-        m_changeListener(change);
+    if (change == DocumentChange::Replaced)
+        ShowTableCode();
+    Announce(change);
 }
 
 ChannelDocumentFields ChannelTableDocument::Fields() const
@@ -165,7 +176,6 @@ ChannelDocumentFields ChannelTableDocument::Fields() const
         std::memcpy(fields.endMark, m_pTable->EndMark(), sizeof fields.endMark);
     }
     fields.iOrigin = m_iTableOrigin;
-    fields.iMode = m_iMode;
     return fields;
 }
 
@@ -265,35 +275,86 @@ bool ChannelTableDocument::ApplyStep(ChannelStep& step, bool bForward)
     if (!target.bHasTable)
         m_pTable.reset();
     m_iTableOrigin = target.iOrigin;
-    m_iMode = target.iMode;
-    Changed(Change::Edited);
     return true;
 }
 
-std::optional<ViewImage> ChannelTableDocument::Undo()
+bool ChannelTableDocument::UndoOrRedo(bool bForward)
 {
-    if (!CanUndo())
-        return std::nullopt;
-    ChannelStep& step = *m_history.ToUndo();
-    if (!ApplyStep(step, false))
-        return std::nullopt;
+    if (bForward ? !CanRedo() : !CanUndo())
+        return false;
+    ChannelStep& step = bForward ? *m_history.ToRedo() : *m_history.ToUndo();
+    const ScopeMark before = MarkScope(NoLists);
+    const std::int32_t iCodeBefore = CountryCode();
+    if (!ApplyStep(step, bForward))
+        return false;
     if (step.bReplacesTable)
         m_saveFile.Clear();
-    m_history.MovedBack();
-    return step.viewBefore;
+    if (bForward)
+        m_history.MovedForward();
+    else
+        m_history.MovedBack();
+    ++m_listVersion;
+    // A step that changed only the list not shown shows it, so that what was
+    // taken back or made again can be seen.
+    if (m_pTable && !step.bExchangesTable && step.air.Empty() != step.cable.Empty() && CurrentList() != NoLists)
+        m_iMode = step.air.Empty() ? ChannelModeCable : ChannelModeAir;
+    NoteListShape(before);
+    if (step.bExchangesTable || CountryCode() != iCodeBefore)
+        ShowTableCode();
+    Announce(DocumentChange::Edited);
+    return true;
 }
 
-std::optional<ViewImage> ChannelTableDocument::Redo()
+bool ChannelTableDocument::Undo()
 {
-    if (!CanRedo())
-        return std::nullopt;
-    ChannelStep& step = *m_history.ToRedo();
-    if (!ApplyStep(step, true))
-        return std::nullopt;
-    if (step.bReplacesTable)
-        m_saveFile.Clear();
-    m_history.MovedForward();
-    return step.viewAfter;
+    return UndoOrRedo(false);
+}
+
+bool ChannelTableDocument::Redo()
+{
+    return UndoOrRedo(true);
+}
+
+void ChannelTableDocument::ShowTableCode()
+{
+    const std::int32_t iCode = CountryCode();
+    m_shownCode = ShownCode{std::to_string(iCode), iCode};
+}
+
+void ChannelTableDocument::SetEditIndex(std::int32_t iChannel)
+{
+    if (m_iEditIndex == iChannel)
+        return;
+    m_iEditIndex = iChannel;
+    ShownChanged();
+}
+
+void ChannelTableDocument::SetSelIndex(std::int32_t iChannel)
+{
+    if (m_iSelIndex == iChannel)
+        return;
+    m_iSelIndex = iChannel;
+    ShownChanged();
+}
+
+void ChannelTableDocument::SetShownChannel(std::int32_t iChannel)
+{
+    if (m_iShownChannel == iChannel)
+        return;
+    m_iShownChannel = iChannel;
+    ShownChanged();
+}
+
+bool ChannelTableDocument::EnterCountryCode(const std::string& typed, std::int32_t iCode)
+{
+    const StepScope step = BeginStep("Country Code", NoLists);
+    const bool bTaken = m_pTable && m_pTable->SetCountryCode(iCode);
+    const ShownCode shown{typed, typed.empty() ? 0 : iCode};
+    if (!(shown == m_shownCode)) {
+        m_shownCode = shown;
+        ShownChanged();
+    }
+    return bTaken;
 }
 
 std::int32_t ChannelTableDocument::NearestChannel(double dbFrequency) const
@@ -322,8 +383,9 @@ std::vector<double> ChannelTableDocument::CurrentFrequencies() const
     // a list not mirrored yet is mirrored by this walk. Inside a command's
     // scope the list may have changed since.
     ListMirror<FrequencyBits>& mirror = m_iMode == ChannelModeAir ? m_airMirror : m_cableMirror;
-    const bool bCurrent = CurrentList() != NoLists && std::all_of(m_scopeLists.begin(), m_scopeLists.end(),
-                                                                  [](unsigned lists) { return lists == NoLists; });
+    const bool bCurrent =
+        CurrentList() != NoLists &&
+        std::all_of(m_scopes.begin(), m_scopes.end(), [](const ScopeMark& scope) { return scope.lists == NoLists; });
     if (bCurrent)
         mirror.Ensure([this] { return ListBits(m_iMode); });
     if (const std::vector<FrequencyBits>* pBits = bCurrent ? mirror.Values() : nullptr) {
@@ -361,7 +423,10 @@ void ChannelTableDocument::SetMode(std::int32_t iMode)
 {
     if (iMode < 0)
         return;
+    const ScopeMark before = MarkScope(NoLists);
     m_iMode = iMode == ChannelModeAir || iMode == ChannelModeCable ? iMode : ChannelModeNone;
+    if (m_iMode != before.iMode)
+        NoteListShape(before);
 }
 
 // A step that has changed no list yet, inside no scope that may change one,
@@ -372,8 +437,8 @@ void ChannelTableDocument::PutTable(std::unique_ptr<ChannelTable> pTable)
 {
     const bool bNoListsChanging =
         m_pending.taken == NoLists &&
-        std::all_of(m_scopeLists.begin(), m_scopeLists.end(), [](unsigned lists) { return lists == NoLists; });
-    if (m_iStepDepth > 0 && bNoListsChanging) {
+        std::all_of(m_scopes.begin(), m_scopes.end(), [](const ScopeMark& scope) { return scope.lists == NoLists; });
+    if (InScope() && bNoListsChanging) {
         if (!m_pending.bExchangesTable) {
             m_pending.bExchangesTable = true;
             m_pending.held.pTable = std::move(m_pTable);
@@ -381,6 +446,7 @@ void ChannelTableDocument::PutTable(std::unique_ptr<ChannelTable> pTable)
             m_pending.held.cable = std::move(m_cableMirror);
         }
         m_pTable = std::move(pTable);
+        ++m_listVersion;
         m_airMirror.Forget();
         m_cableMirror.Forget();
         return;
@@ -388,7 +454,8 @@ void ChannelTableDocument::PutTable(std::unique_ptr<ChannelTable> pTable)
     m_airMirror.Ensure([this] { return ListBits(ChannelModeAir); });
     m_cableMirror.Ensure([this] { return ListBits(ChannelModeCable); });
     m_pTable = std::move(pTable);
-    if (m_iStepDepth > 0)
+    ++m_listVersion;
+    if (InScope())
         TakeListChanges(BothLists);
 }
 
@@ -397,11 +464,12 @@ bool ChannelTableDocument::CreateNew()
     const StepScope step = BeginStep("Create New", NoLists);
     const bool bFresh = !m_pTable || m_iTableOrigin == TableOriginLoaded;
     if (bFresh && m_pTable)
-        Changed(Change::AboutToReplace);
+        Changed(DocumentChange::AboutToReplace);
     if (bFresh) {
         std::unique_ptr<ChannelTable> pTable(new (std::nothrow) ChannelTable(true));
         if (!pTable) {
-            // As before: a loaded table is dropped even when no new one can be made.
+            // A loaded table is dropped even when no new one can be made, so
+            // that "Create New" never leaves a table that came from a file.
             if (m_iTableOrigin == TableOriginLoaded)
                 PutTable(nullptr);
             return false;
@@ -413,10 +481,10 @@ bool ChannelTableDocument::CreateNew()
     // A created table that is kept keeps its channels, and so whether they
     // are saved; only a fresh empty table has nothing unsaved.
     if (bFresh) {
-        m_savedMark = SavedMark::Saved;
+        MarkStepSaved();
         m_source.clear();
         m_saveFile.Clear();
-        Changed(Change::Replaced);
+        Changed(DocumentChange::Replaced);
     }
     return true;
 }
@@ -426,7 +494,7 @@ bool ChannelTableDocument::Load(const std::string& path, FileError& error)
     const StepScope step = BeginStep("LoadFromFile", NoLists);
     if (!LoadTable(path, error))
         return false;
-    m_savedMark = SavedMark::Saved;
+    MarkStepSaved();
     return true;
 }
 
@@ -437,7 +505,7 @@ bool ChannelTableDocument::Restore(const std::string& path, const RestoreOrigin&
         return false;
     m_source = origin.source;
     m_saveFile.Tie(origin.savePath, origin.identity);
-    m_savedMark = SavedMark::Unsaved;
+    MarkStepUnsaved();
     return true;
 }
 
@@ -455,7 +523,7 @@ bool ChannelTableDocument::LoadTable(const std::string& path, FileError& error, 
         return false;
     }
     if (m_pTable)
-        Changed(Change::AboutToReplace);
+        Changed(DocumentChange::AboutToReplace);
     TableLoadResult loaded = LoadTableFile(path, *pLoaded, NonRegularFiles::Refuse);
     if (!loaded.Loaded()) {
         error = std::move(loaded.error);
@@ -468,7 +536,7 @@ bool ChannelTableDocument::LoadTable(const std::string& path, FileError& error, 
     m_source = path;
     m_saveFile.Tie(path);
     SetMode(ChannelModeAir);
-    Changed(Change::Replaced);
+    Changed(DocumentChange::Replaced);
     return true;
 }
 
@@ -478,7 +546,7 @@ bool ChannelTableDocument::Save(const std::string& path, FileError& error)
         return false;
     m_history.MarkSaved();
     m_saveFile.Tie(path);
-    Changed(Change::Edited);
+    Changed(DocumentChange::Edited);
     return true;
 }
 
@@ -551,14 +619,14 @@ bool ChannelTableDocument::NewFromCountry(const CountryPlans& country, const Pla
 void ChannelTableDocument::TakeNewTable(std::unique_ptr<ChannelTable> pTable, std::int32_t iMode)
 {
     if (m_pTable)
-        Changed(Change::AboutToReplace);
+        Changed(DocumentChange::AboutToReplace);
     PutTable(std::move(pTable));
     m_iTableOrigin = TableOriginCreated;
     SetMode(iMode);
     // Its channels are in no file: the step moves away from the saved one.
     m_source.clear();
     m_saveFile.Clear();
-    Changed(Change::Replaced);
+    Changed(DocumentChange::Replaced);
 }
 
 void ChannelTableDocument::Reset()
@@ -566,13 +634,17 @@ void ChannelTableDocument::Reset()
     m_history.Clear();
     m_airMirror.Forget();
     m_cableMirror.Forget();
-    Changed(Change::Edited);
     m_pTable.reset();
     m_saveFile.Clear();
     m_iTableOrigin = TableOriginNone;
     m_iMode = ChannelModeNone;
     m_iEditIndex = 0;
     m_iSelIndex = 0;
+    m_iShownChannel = 0;
+    m_shownCode = ShownCode();
+    ++m_listShape;
+    ++m_listVersion;
+    Changed(DocumentChange::Edited);
 }
 
 bool ChannelTableDocument::Append(double dbFrequency)
@@ -657,6 +729,5 @@ std::int32_t ChannelTableDocument::DeleteMany(const std::vector<std::int32_t>& c
 
 bool ChannelTableDocument::SetCountryCode(std::int32_t iCode)
 {
-    const StepScope step = BeginStep("Country Code", NoLists);
-    return m_pTable && m_pTable->SetCountryCode(iCode);
+    return EnterCountryCode(std::to_string(iCode), iCode);
 }

@@ -15,6 +15,7 @@
 
 #include "ChannelPlans.h"
 #include "ChannelTable.h"
+#include "DocumentHistory.h"
 #include "FileIO.h"
 #include "FileIdentity.h"
 #include "RecoveryStore.h"
@@ -41,7 +42,6 @@ struct ChannelDocumentFields
     ChannelTableHeader header;
     std::uint8_t endMark[4] = {};
     std::int32_t iOrigin = TableOriginNone;
-    std::int32_t iMode = ChannelModeNone;
 
     bool operator==(const ChannelDocumentFields& other) const;
     bool operator!=(const ChannelDocumentFields& other) const { return !(*this == other); }
@@ -70,7 +70,6 @@ struct ChannelStep
     // Changes of the lists; in a step that exchanges tables, of the lists of
     // the table it put in place.
     SegmentChange<FrequencyBits> air, cable;
-    ViewImage viewBefore, viewAfter;
     // The step put another table in place (a load, a fresh table).
     bool bReplacesTable = false;
     // ... and holds the other of the two tables.
@@ -80,32 +79,9 @@ struct ChannelStep
     std::size_t Bytes() const;
 };
 
-class ChannelTableDocument
+class ChannelTableDocument : public DocumentHistory<ChannelStep>
 {
 public:
-    // Every change made while a scope is open is one step, named after the
-    // command; scopes nest, the outermost one makes the step. A view opens
-    // one around a command and its display updates, so that the step also
-    // records the displays as the command left them; a view's scope may be
-    // unnamed, the first named scope inside it names the step.
-    class StepScope
-    {
-    public:
-        explicit StepScope(ChannelTableDocument& document) : m_pDocument(&document) {}
-        StepScope(StepScope&& other) noexcept : m_pDocument(std::exchange(other.m_pDocument, nullptr)) {}
-        StepScope(const StepScope&) = delete;
-        StepScope& operator=(const StepScope&) = delete;
-        StepScope& operator=(StepScope&&) = delete;
-        ~StepScope()
-        {
-            if (m_pDocument)
-                m_pDocument->EndStep();
-        }
-
-    private:
-        ChannelTableDocument* m_pDocument;
-    };
-
     ChannelTableDocument() = default;
     ChannelTableDocument(const ChannelTableDocument&) = delete;
     ChannelTableDocument& operator=(const ChannelTableDocument&) = delete;
@@ -117,11 +93,36 @@ public:
     std::int32_t Origin() const { return m_iTableOrigin; }
 
     // The channel "Save value" writes (the last clicked row + 1; 0 for none).
+    // It keeps its value until the next click, across every command.
     std::int32_t EditIndex() const { return m_iEditIndex; }
-    void SetEditIndex(std::int32_t iChannel) { m_iEditIndex = iChannel; }
+    void SetEditIndex(std::int32_t iChannel);
     // The channel the row menu acts on (the first selected row + 1 at the right click).
     std::int32_t SelIndex() const { return m_iSelIndex; }
-    void SetSelIndex(std::int32_t iChannel) { m_iSelIndex = iChannel; }
+    void SetSelIndex(std::int32_t iChannel);
+    // The number the Channel Number display shows; each command says which.
+    std::int32_t ShownChannel() const { return m_iShownChannel; }
+    void SetShownChannel(std::int32_t iChannel);
+    // The country code as the Country Code display shows it: as typed at the
+    // last "Enter", even a code the table refused, else the table's own code
+    // as a load, a new table, undo or redo left it.
+    struct ShownCode
+    {
+        std::string text;
+        std::int32_t iCode = 0;
+        bool operator==(const ShownCode& other) const { return text == other.text && iCode == other.iCode; }
+    };
+    const ShownCode& ShownCountryCode() const { return m_shownCode; }
+    // "Enter" with the typed text and the code read from it; returns whether
+    // the table took the code (codes of 0 or less are refused, and shown).
+    bool EnterCountryCode(const std::string& typed, std::int32_t iCode);
+    // Counts the changes of which list is shown or of its length (another
+    // table, another mode, channels added or removed, undo and redo of
+    // such): while it stays, channel n is still the n-th of the same list,
+    // so a display of channel n need only show its value again.
+    std::uint64_t ListShape() const { return m_listShape; }
+    // Counts every change that may have changed a list's values, so that a
+    // view walks a list again only when this moved.
+    std::uint64_t ListVersion() const { return m_listVersion; }
 
     // The frequencies of the current list, in channel order.
     std::vector<double> CurrentFrequencies() const;
@@ -135,7 +136,8 @@ public:
     std::int32_t CountryCode() const;
 
     // Air for 0, cable for 1, none for any other value but a negative one,
-    // which is ignored.
+    // which is ignored. Undo and redo keep the list shown, but for a step
+    // that changed only the other list, which is then shown.
     void SetMode(std::int32_t iMode);
 
     // "Create New": a loaded table is dropped, a created one is kept with its
@@ -220,48 +222,26 @@ public:
     // A named scope is a command's and declares its lists (both unless told);
     // an unnamed one is a view's and changes nothing itself.
     [[nodiscard]] StepScope BeginStep(std::string name, unsigned lists = BothLists);
-    // How a view records its displays for the steps; none by default.
-    void SetViewCapture(std::function<ViewImage()> capture) { m_captureView = std::move(capture); }
 
-    // Undo and redo give back the view's displays as they were before the
-    // step (undo) or after it (redo); nothing when there is nothing to do or
-    // a step is open.
-    std::optional<ViewImage> Undo();
-    std::optional<ViewImage> Redo();
-    bool CanUndo() const { return m_iStepDepth == 0 && m_history.ToUndo() != nullptr; }
-    bool CanRedo() const { return m_iStepDepth == 0 && m_history.ToRedo() != nullptr; }
-    std::string UndoName() const { return CanUndo() ? m_history.ToUndo()->name : std::string(); }
-    std::string RedoName() const { return CanRedo() ? m_history.ToRedo()->name : std::string(); }
-    std::size_t UndoCount() const { return m_history.UndoCount(); }
-    std::size_t RedoCount() const { return m_history.RedoCount(); }
-    std::size_t HistoryBytes() const { return m_history.Bytes(); }
+    // Each puts the table back as the step found it (undo) or left it (redo);
+    // false when there is nothing to do, a step is open or memory ran out.
+    bool Undo();
+    bool Redo();
 
     // The table differs from what was last loaded, saved or newly created.
     bool Modified() const { return m_pTable && !m_history.AtSaved(); }
-    // Counts every change of the table (steps, undo, redo), for whoever
-    // follows the document.
-    std::uint64_t ChangeCount() const { return m_changeCount; }
-
-    enum class Change
-    {
-        Edited,         // the table changed (a step, undo, redo, a save)
-        AboutToReplace, // a load or a fresh "Create New" is about to drop the table
-        Replaced,       // ... and did: what follows is another table
-    };
-    // Told of every change, for whoever keeps a copy of the table.
-    void SetChangeListener(std::function<void(Change)> listener) { m_changeListener = std::move(listener); }
 
 private:
     // A new table whose current list holds a plan's positions.
     bool NewFromPositions(const std::vector<double>& positions);
     // Takes a table made from plans as "Create New" takes a new one.
     void TakeNewTable(std::unique_ptr<ChannelTable> pTable, std::int32_t iMode);
-    void Changed(Change change);
+    void Changed(DocumentChange change);
+    void EndStep() override;
     struct PendingStep
     {
         std::string name;
         ChannelDocumentFields fields;
-        ViewImage view;
         // The lists' changes, taken as each command's scope ends, so that the
         // mirrors are current for the view inside the step.
         SegmentChange<FrequencyBits> air, cable;
@@ -270,20 +250,27 @@ private:
         bool bExchangesTable = false;
         HeldChannelTable held;
     };
-    // What the step being made does to "saved": a load or a fresh table is
-    // what is on disk, a restored copy never is.
-    enum class SavedMark
+    // What a command's scope began from, to learn whether the edit target
+    // still names the same channel at its end.
+    struct ScopeMark
     {
-        Unchanged,
-        Saved,
-        Unsaved,
+        unsigned lists = NoLists;
+        const ChannelTable* pTable = nullptr;
+        std::int32_t iMode = ChannelModeNone;
+        std::int32_t iCount = 0;
     };
+    ScopeMark MarkScope(unsigned lists) const;
+    // Counts a change of the list shown or of its length since the mark.
+    void NoteListShape(const ScopeMark& before);
+    // Channels in the current list.
+    std::int32_t CurrentCount() const;
+    void ShowTableCode();
 
     // bWholeImageOnly: a recovery copy, refused unless it is a whole table image.
     bool LoadTable(const std::string& path, FileError& error, bool bWholeImageOnly = false);
-    void EndStep();
     void TakeListChanges(unsigned lists);
-    void PushStep(PendingStep pending);
+    // The step a finished command makes; none when it changed nothing.
+    std::optional<ChannelStep> MakeStep(PendingStep pending);
     ChannelDocumentFields Fields() const;
     std::vector<FrequencyBits> ListBits(std::int32_t iMode) const;
     // The list as a command left it: what the command worked out itself when
@@ -296,12 +283,12 @@ private:
     // The current list only, as the channel commands change no other.
     unsigned CurrentList() const;
     bool ApplyStep(ChannelStep& step, bool bForward);
+    bool UndoOrRedo(bool bForward);
     bool ApplyListChanges(const ChannelStep& step, bool bForward);
     void ExchangeTable(HeldChannelTable& held);
     // Another table takes the current one's place: see PutTable in the .cpp.
     void PutTable(std::unique_ptr<ChannelTable> pTable);
 
-    UndoHistory<ChannelStep> m_history;
     PendingStep m_pending;
     // The lists as the last step left them; a list not mirrored yet is taken
     // into its mirror by the first read of it between commands.
@@ -317,13 +304,8 @@ private:
         std::int32_t removeCount = 0;
         std::vector<FrequencyBits> values;
     } m_knownEdit;
-    std::int32_t m_iStepDepth = 0;
-    // The lists each open scope declared, innermost last.
-    std::vector<unsigned> m_scopeLists;
-    SavedMark m_savedMark = SavedMark::Unchanged;
-    std::function<ViewImage()> m_captureView;
-    std::uint64_t m_changeCount = 0;
-    std::function<void(Change)> m_changeListener;
+    // What each open scope declared and began from, innermost last.
+    std::vector<ScopeMark> m_scopes;
     std::string m_source;
     TiedFile m_saveFile;
 
@@ -332,6 +314,10 @@ private:
     std::int32_t m_iTableOrigin = TableOriginNone;
     std::int32_t m_iSelIndex = 0;
     std::int32_t m_iEditIndex = 0;
+    std::int32_t m_iShownChannel = 0;
+    ShownCode m_shownCode;
+    std::uint64_t m_listShape = 0;
+    std::uint64_t m_listVersion = 0;
 
     // ---- Bulk edits of the chosen channels (ChannelTableDocumentBulk.cpp) ----
     // Each works on the given channels of the current list, 1-based, ascending

@@ -46,7 +46,7 @@ bool TunerDocumentFields::operator==(const TunerDocumentFields& other) const
 
 std::size_t TunerStep::Bytes() const
 {
-    return sizeof(TunerStep) + name.capacity() + entries.Bytes() + ViewBytes(viewBefore) + ViewBytes(viewAfter);
+    return sizeof(TunerStep) + name.capacity() + entries.Bytes();
 }
 
 TunerTableDocument::~TunerTableDocument() = default;
@@ -54,56 +54,61 @@ TunerTableDocument::~TunerTableDocument() = default;
 TunerTableDocument::StepScope TunerTableDocument::BeginStep(std::string name)
 {
     // A view's scope around a command is unnamed; the command inside names the step.
-    if (m_iStepDepth > 0 && m_pending.name.empty())
+    if (InScope() && m_pending.name.empty())
         m_pending.name = name;
-    if (m_iStepDepth++ == 0) {
+    if (OpenScope()) {
         m_pending.name = std::move(name);
         m_pending.fields = Fields();
         m_entryMirror.Ensure([this] { return EntryImages(); });
-        m_pending.view = m_captureView ? m_captureView() : ViewImage();
     }
     return StepScope(*this);
 }
 
 void TunerTableDocument::EndStep()
 {
-    if (--m_iStepDepth > 0)
+    if (!CloseScope())
         return;
     PendingStep pending = std::move(m_pending);
     m_pending = PendingStep();
-    PushStep(std::move(pending));
-    if (m_savedMark == SavedMark::Saved)
-        m_history.MarkSaved();
-    else if (m_savedMark == SavedMark::Unsaved)
-        m_history.ForgetSaved();
-    m_savedMark = SavedMark::Unchanged;
+    std::optional<TunerStep> step = MakeStep(std::move(pending));
+    FinishStep(step ? &*step : nullptr);
 }
 
-void TunerTableDocument::PushStep(PendingStep pending)
+std::optional<TunerStep> TunerTableDocument::MakeStep(PendingStep pending)
 {
     TunerStep step;
     step.after = Fields();
     step.entries = m_entryMirror.TakeChange(EntryImages());
     // A command that changed nothing (a refused entry, a taken key) is no step.
     if (step.after == pending.fields && step.entries.Empty())
-        return;
+        return std::nullopt;
     step.name = std::move(pending.name);
     step.before = pending.fields;
-    step.viewBefore = std::move(pending.view);
-    step.viewAfter = m_captureView ? m_captureView() : ViewImage();
     step.bReplacesTable = pending.bReplacesTable;
-    m_history.Push(std::move(step));
-    Changed(Change::Edited);
+    return step;
 }
 
-void TunerTableDocument::Changed(Change change)
+void TunerTableDocument::Changed(DocumentChange change)
 {
-    if (change == Change::Replaced && m_iStepDepth > 0)
+    if (change == DocumentChange::Replaced && InScope())
         m_pending.bReplacesTable = true;
-    if (change == Change::Edited)
-        ++m_changeCount;
-    if (m_changeListener)
-        m_changeListener(change);
+    Announce(change);
+}
+
+void TunerTableDocument::ShowEntry(const TunerSpecEntry& entry)
+{
+    m_shownEntry = entry;
+    ShownChanged();
+}
+
+bool TunerTableDocument::InTable(const TunerSpecEntry& entry) const
+{
+    if (!m_pTable)
+        return false;
+    for (const TunerSpecNode& node : m_pTable->Entries())
+        if (std::memcmp(node.entry.bytes, entry.bytes, TunerSpecEntry::kSize) == 0)
+            return true;
+    return false;
 }
 
 TunerDocumentFields TunerTableDocument::Fields() const
@@ -159,34 +164,36 @@ bool TunerTableDocument::ApplyStep(const TunerStep& step, bool bForward)
         m_pTable.reset(new (std::nothrow) TunerSpecTable(false));
     if (m_pTable)
         m_pTable->SetHeaderImage(target.header, target.endMark);
-    Changed(Change::Edited);
     return true;
 }
 
-std::optional<ViewImage> TunerTableDocument::Undo()
+bool TunerTableDocument::UndoOrRedo(bool bForward)
 {
-    if (!CanUndo())
-        return std::nullopt;
-    const TunerStep& step = *m_history.ToUndo();
-    if (!ApplyStep(step, false))
-        return std::nullopt;
+    if (bForward ? !CanRedo() : !CanUndo())
+        return false;
+    const TunerStep& step = bForward ? *m_history.ToRedo() : *m_history.ToUndo();
+    if (!ApplyStep(step, bForward))
+        return false;
     if (step.bReplacesTable)
         m_saveFile.Clear();
-    m_history.MovedBack();
-    return step.viewBefore;
+    if (bForward)
+        m_history.MovedForward();
+    else
+        m_history.MovedBack();
+    if (m_shownEntry && !InTable(*m_shownEntry))
+        m_shownEntry.reset();
+    Announce(DocumentChange::Edited);
+    return true;
 }
 
-std::optional<ViewImage> TunerTableDocument::Redo()
+bool TunerTableDocument::Undo()
 {
-    if (!CanRedo())
-        return std::nullopt;
-    const TunerStep& step = *m_history.ToRedo();
-    if (!ApplyStep(step, true))
-        return std::nullopt;
-    if (step.bReplacesTable)
-        m_saveFile.Clear();
-    m_history.MovedForward();
-    return step.viewAfter;
+    return UndoOrRedo(false);
+}
+
+bool TunerTableDocument::Redo()
+{
+    return UndoOrRedo(true);
 }
 
 std::vector<TunerRow> TunerTableDocument::Rows() const
@@ -213,23 +220,24 @@ void TunerTableDocument::Reset()
 {
     m_history.Clear();
     m_entryMirror.Forget();
-    Changed(Change::Edited);
     m_pTable.reset();
     m_saveFile.Clear();
     m_iMenuPos = 0;
+    m_shownEntry.reset();
+    Changed(DocumentChange::Edited);
 }
 
 bool TunerTableDocument::CreateNew()
 {
     const StepScope step = BeginStep("Create New");
     if (m_pTable)
-        Changed(Change::AboutToReplace);
+        Changed(DocumentChange::AboutToReplace);
     m_pTable.reset();
     m_pTable.reset(new (std::nothrow) TunerSpecTable(true));
-    m_savedMark = SavedMark::Saved;
+    MarkStepSaved();
     m_source.clear();
     m_saveFile.Clear();
-    Changed(Change::Replaced);
+    Changed(DocumentChange::Replaced);
     return m_pTable != nullptr;
 }
 
@@ -237,13 +245,13 @@ TunerLoadResult TunerTableDocument::Load(const std::string& path, FileError& err
 {
     const StepScope step = BeginStep("Load File");
     if (m_pTable)
-        Changed(Change::AboutToReplace);
+        Changed(DocumentChange::AboutToReplace);
     const TunerLoadResult result = LoadTable(path, error);
     if (result != TunerLoadResult::KeptTable) {
-        m_savedMark = SavedMark::Saved;
+        MarkStepSaved();
         m_source = result == TunerLoadResult::Read ? path : std::string();
         m_saveFile.Tie(m_source);
-        Changed(Change::Replaced);
+        Changed(DocumentChange::Replaced);
     }
     return result;
 }
@@ -269,12 +277,12 @@ bool TunerTableDocument::Restore(const std::string& path, const RestoreOrigin& o
     if (!IsWholeTableImage(pLoaded->LastLoad()))
         return refuseDamaged();
     if (m_pTable)
-        Changed(Change::AboutToReplace);
+        Changed(DocumentChange::AboutToReplace);
     m_pTable = std::move(pLoaded);
-    m_savedMark = SavedMark::Unsaved;
+    MarkStepUnsaved();
     m_source = origin.source;
     m_saveFile.Tie(origin.savePath, origin.identity);
-    Changed(Change::Replaced);
+    Changed(DocumentChange::Replaced);
     return true;
 }
 
@@ -305,7 +313,7 @@ bool TunerTableDocument::Save(const std::string& path, FileError& error)
         return false;
     m_history.MarkSaved();
     m_saveFile.Tie(path);
-    Changed(Change::Edited);
+    Changed(DocumentChange::Edited);
     return true;
 }
 

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "DocumentHistory.h"
 #include "FileIO.h"
 #include "FileIdentity.h"
 #include "RecoveryStore.h"
@@ -74,36 +75,15 @@ struct TunerStep
     std::string name;
     TunerDocumentFields before, after;
     SegmentChange<TunerEntryImage> entries;
-    ViewImage viewBefore, viewAfter;
     // The step put another table in place (a load, a new table).
     bool bReplacesTable = false;
 
     std::size_t Bytes() const;
 };
 
-class TunerTableDocument
+class TunerTableDocument : public DocumentHistory<TunerStep>
 {
 public:
-    // Every change made while a scope is open is one step, named after the
-    // command; scopes nest and the outermost one makes the step.
-    class StepScope
-    {
-    public:
-        explicit StepScope(TunerTableDocument& document) : m_pDocument(&document) {}
-        StepScope(StepScope&& other) noexcept : m_pDocument(std::exchange(other.m_pDocument, nullptr)) {}
-        StepScope(const StepScope&) = delete;
-        StepScope& operator=(const StepScope&) = delete;
-        StepScope& operator=(StepScope&&) = delete;
-        ~StepScope()
-        {
-            if (m_pDocument)
-                m_pDocument->EndStep();
-        }
-
-    private:
-        TunerTableDocument* m_pDocument;
-    };
-
     TunerTableDocument() = default;
     TunerTableDocument(const TunerTableDocument&) = delete;
     TunerTableDocument& operator=(const TunerTableDocument&) = delete;
@@ -118,6 +98,11 @@ public:
     // The 1-based position the row menu acts on; 0 for none.
     std::int32_t MenuPos() const { return m_iMenuPos; }
     void SetMenuPos(std::int32_t iPosition) { m_iMenuPos = iPosition; }
+    // The entry the details area shows: the last one clicked or added, also
+    // one whose key was taken. Undo and redo forget it when they take it
+    // out of the table, so that no details of a gone entry stay shown.
+    const std::optional<TunerSpecEntry>& ShownEntry() const { return m_shownEntry; }
+    void ShowEntry(const TunerSpecEntry& entry);
 
     // No table, no menu position: as the editor opens and after it closes.
     void Reset();
@@ -165,50 +150,28 @@ public:
     // ---- end of Import ----
 
     [[nodiscard]] StepScope BeginStep(std::string name);
-    void SetViewCapture(std::function<ViewImage()> capture) { m_captureView = std::move(capture); }
-    // The view's displays as they were before the step undone or after the
-    // step redone; nothing when there is nothing to do or a step is open.
-    std::optional<ViewImage> Undo();
-    std::optional<ViewImage> Redo();
-    bool CanUndo() const { return m_iStepDepth == 0 && m_history.ToUndo() != nullptr; }
-    bool CanRedo() const { return m_iStepDepth == 0 && m_history.ToRedo() != nullptr; }
-    std::string UndoName() const { return CanUndo() ? m_history.ToUndo()->name : std::string(); }
-    std::string RedoName() const { return CanRedo() ? m_history.ToRedo()->name : std::string(); }
-    std::size_t UndoCount() const { return m_history.UndoCount(); }
-    std::size_t RedoCount() const { return m_history.RedoCount(); }
-    std::size_t HistoryBytes() const { return m_history.Bytes(); }
+    // Each puts the table back as the step found it (undo) or left it (redo);
+    // false when there is nothing to do, a step is open or memory ran out.
+    bool Undo();
+    bool Redo();
 
     // The table differs from what was last loaded, saved or newly created.
     bool Modified() const { return m_pTable && !m_history.AtSaved(); }
-    std::uint64_t ChangeCount() const { return m_changeCount; }
-
-    enum class Change
-    {
-        Edited,         // the table changed (a step, undo, redo, a save)
-        AboutToReplace, // a load or "Create New" is about to drop the table
-        Replaced,       // ... and did: what follows is another table
-    };
-    void SetChangeListener(std::function<void(Change)> listener) { m_changeListener = std::move(listener); }
 
 private:
-    void Changed(Change change);
+    void Changed(DocumentChange change);
+    void EndStep() override;
     struct PendingStep
     {
         std::string name;
         TunerDocumentFields fields;
-        ViewImage view;
         bool bReplacesTable = false;
-    };
-    enum class SavedMark
-    {
-        Unchanged,
-        Saved,
-        Unsaved,
     };
 
     TunerLoadResult LoadTable(const std::string& path, FileError& error);
-    void EndStep();
-    void PushStep(PendingStep pending);
+    std::optional<TunerStep> MakeStep(PendingStep pending);
+    bool UndoOrRedo(bool bForward);
+    bool InTable(const TunerSpecEntry& entry) const;
     TunerDocumentFields Fields() const;
     std::vector<TunerEntryImage> EntryImages() const;
     bool ApplyStep(const TunerStep& step, bool bForward);
@@ -216,15 +179,10 @@ private:
     std::unique_ptr<TunerSpecTable> m_pTable;
     std::int32_t m_iMenuPos = 0;
 
-    UndoHistory<TunerStep> m_history;
+    std::optional<TunerSpecEntry> m_shownEntry;
     PendingStep m_pending;
     // The entries as the last step left them.
     ListMirror<TunerEntryImage> m_entryMirror;
-    std::int32_t m_iStepDepth = 0;
-    SavedMark m_savedMark = SavedMark::Unchanged;
-    std::function<ViewImage()> m_captureView;
-    std::uint64_t m_changeCount = 0;
-    std::function<void(Change)> m_changeListener;
     std::string m_source;
     TiedFile m_saveFile;
 };

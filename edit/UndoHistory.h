@@ -18,11 +18,6 @@
 #include <vector>
 
 
-// What a view showed around a step (display texts, enabled states, choices),
-// in an order only the view knows; restored with the step so that undo puts
-// the displays back exactly as they were.
-using ViewImage = std::vector<std::string>;
-
 // The changed middle of a list: from iStart on, `before` was replaced by `after`.
 template <class Value> struct SegmentChange
 {
@@ -198,11 +193,3 @@ private:
     std::uint64_t m_dropped = 0;
     std::uint64_t m_saved = kNever;
 };
-
-inline std::size_t ViewBytes(const ViewImage& view)
-{
-    std::size_t bytes = view.capacity() * sizeof(std::string);
-    for (const std::string& text : view)
-        bytes += text.capacity();
-    return bytes;
-}

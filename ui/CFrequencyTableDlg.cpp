@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 
 #include "CAboutDlg.h"
 #include "CConvertDlg.h"
@@ -70,7 +71,13 @@ CFrequencyTableDlg::CFrequencyTableDlg(UserServices& services, QWidget* pParent)
     ListView* pList = GetListView(IDC_LIST_CHANNELS);
     connect(pList, &ListView::Clicked, this, [this] { OnClickList(); });
     connect(pList, &ListView::RightClicked, this, [this] { OnRightClickList(); });
-    InitHistory();
+    // Typing in the Frequency field makes its text the person's own.
+    connect(qobject_cast<QLineEdit*>(GetDlgItem(IDC_EDIT_FREQUENCY)), &QLineEdit::textEdited, this,
+            [this] { m_shownFrequency.reset(); });
+    m_iDocumentListener = m_document.Subscribe([this](DocumentChange change) {
+        if (change == DocumentChange::Edited || change == DocumentChange::Shown)
+            ShowDocument();
+    });
     InitRecovery();
     InitMenus();
 }
@@ -108,8 +115,99 @@ void CFrequencyTableDlg::InitColumns()
     m_document.Reset();
 }
 
+void CFrequencyTableDlg::ShowDocument()
+{
+    // Until the first table the template's texts stay; from then on every
+    // display shows the document, also when undo took the table back.
+    if (!m_bTableControlsEnabled) {
+        if (!m_document.HasTable())
+            return;
+        EnableTableControls(true);
+        EnableChannelControls(true);
+    }
+    ShowModeText();
+    if (m_document.HasTable()) {
+        ShowRange(ChannelModeAir);
+        ShowRange(ChannelModeCable);
+    } else {
+        for (int id : {IDC_STATIC_AIR_MIN, IDC_STATIC_AIR_MAX, IDC_STATIC_CABLE_MIN, IDC_STATIC_CABLE_MAX})
+            SetDlgItemText(id, QString());
+    }
+    ShowCountryCode();
+    SetDlgItemText(IDC_STATIC_CHANNEL_NUMBER, QString::asprintf("%i", m_document.ShownChannel()));
+    ShowTargetFrequency();
+    const ShownList list{m_document.Table(), m_document.ListVersion(), m_document.Mode()};
+    if (m_shownList && *m_shownList == list)
+        return;
+    m_shownList = list;
+    if (!m_document.HasTable()) {
+        GetListView(IDC_LIST_CHANNELS)->SetRows(0, [](int, int) { return QString(); });
+        return;
+    }
+    ListView* pList = GetListView(IDC_LIST_CHANNELS);
+    // One walk of the list into a snapshot; the rows' texts are made from it
+    // only when a row is drawn, so a list of 65,535 channels costs no more than
+    // the walk.
+    std::vector<double> frequencies = m_document.CurrentFrequencies();
+    const int rows = static_cast<int>(frequencies.size());
+    RowMarkFunction marks = DuplicateMarks(frequencies);
+    pList->SetRows(
+        rows,
+        [frequencies = std::move(frequencies)](int row, int column) {
+            if (column == 0)
+                return QString::asprintf("%03i", row + 1);
+            const double dbFrequency = frequencies[static_cast<std::size_t>(row)];
+            // Not greater than 0 covers empty slots, negative values and NaN alike.
+            return dbFrequency > 0.0 ? QString::asprintf("%.5f", dbFrequency) : QStringLiteral("--");
+        },
+        std::move(marks));
+}
+
+void CFrequencyTableDlg::ShowModeText()
+{
+    QString text;
+    if (m_document.Mode() == ChannelModeAir)
+        text = QStringLiteral("Antenna");
+    else if (m_document.Mode() == ChannelModeCable)
+        text = QStringLiteral("Cable");
+    else
+        text = QStringLiteral("Unknow");
+    SetDlgItemText(IDC_STATIC_MODE, text);
+    if (m_document.Mode() == ChannelModeAir || m_document.Mode() == ChannelModeCable)
+        ComboSetCurSel(IDC_COMBO_MODE, m_document.Mode());
+}
+
+void CFrequencyTableDlg::ShowCountryCode()
+{
+    const ChannelTableDocument::ShownCode& code = m_document.ShownCountryCode();
+    SetDlgItemText(IDC_STATIC_COUNTRY_CODE, QString::fromStdString(code.text));
+    ShowCountry(code.iCode);
+}
+
+void CFrequencyTableDlg::ShowTargetFrequency()
+{
+    if (!m_shownFrequency)
+        return;
+    // The value stays only while the field, the Channel Number display and
+    // the edit target all name the same channel of the same list.
+    const std::int32_t iChannel = m_shownFrequency->iChannel;
+    const bool bSameChannel = m_shownFrequency->listShape == m_document.ListShape() &&
+                              m_document.EditIndex() == iChannel && m_document.ShownChannel() == iChannel &&
+                              m_document.HasTable();
+    QString text;
+    if (bSameChannel) {
+        const double dbFrequency = m_document.Frequency(iChannel);
+        text = dbFrequency > 0.0 ? QString::asprintf("%.5f", dbFrequency) : QString();
+    } else
+        m_shownFrequency.reset();
+    if (GetDlgItemText(IDC_EDIT_FREQUENCY) != text)
+        SetDlgItemText(IDC_EDIT_FREQUENCY, text);
+}
+
 void CFrequencyTableDlg::EnableTableControls(bool bEnable)
 {
+    if (bEnable)
+        m_bTableControlsEnabled = true;
     EnableDlgItem(IDC_COMBO_MODE, bEnable);
     EnableDlgItem(IDC_EDIT_COUNTRY_CODE, bEnable);
     EnableDlgItem(IDC_BUTTON_ENTER, bEnable);
@@ -130,42 +228,18 @@ void CFrequencyTableDlg::SetMode(std::int32_t i)
     if (i < 0)
         return;
     m_document.SetMode(i);
-    QString text;
-    if (m_document.Mode() == ChannelModeAir)
-        text = QStringLiteral("Antenna");
-    else if (m_document.Mode() == ChannelModeCable)
-        text = QStringLiteral("Cable");
-    else
-        text = QStringLiteral("Unknow");
-    SetDlgItemText(IDC_STATIC_MODE, text);
+    ShowModeText();
 }
 
 void CFrequencyTableDlg::RefreshList()
 {
-    if (!m_document.HasTable())
-        return;
-    ListView* pList = GetListView(IDC_LIST_CHANNELS);
-
-    // One walk of the list into a snapshot; the rows' texts are made from it
-    // only when a row is drawn, so a list of 65,535 channels costs no more than
-    // the walk.
-    std::vector<double> frequencies = m_document.CurrentFrequencies();
-    const int rows = static_cast<int>(frequencies.size());
-    RowMarkFunction marks = DuplicateMarks(frequencies);
-    pList->SetRows(
-        rows,
-        [frequencies = std::move(frequencies)](int row, int column) {
-            if (column == 0)
-                return QString::asprintf("%03i", row + 1);
-            const double dbFrequency = frequencies[static_cast<std::size_t>(row)];
-            // Not greater than 0 covers empty slots, negative values and NaN alike.
-            return dbFrequency > 0.0 ? QString::asprintf("%.5f", dbFrequency) : QStringLiteral("--");
-        },
-        std::move(marks));
+    if (m_document.HasTable())
+        ShowDocument();
 }
 
 void CFrequencyTableDlg::ShowChannelNumber(std::int32_t n)
 {
+    m_document.SetShownChannel(n);
     SetDlgItemText(IDC_STATIC_CHANNEL_NUMBER, QString::asprintf("%i", n));
 }
 
@@ -199,7 +273,9 @@ FileDialogRequest CFrequencyTableDlg::TableFileRequest(bool bOpen) const
 
 void CFrequencyTableDlg::OnSelEndOkMode()
 {
+    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
     SetMode(ComboGetCurSel(IDC_COMBO_MODE));
+    m_shownFrequency.reset();
     SetDlgItemText(IDC_EDIT_FREQUENCY, QString());
     RefreshList();
     ShowChannelNumber(1);
@@ -247,9 +323,7 @@ void CFrequencyTableDlg::ShowLoadedTable()
     ShowRange(ChannelModeAir);
     ShowRange(ChannelModeCable);
 
-    const std::int32_t iCountryCode = m_document.CountryCode();
-    SetDlgItemText(IDC_STATIC_COUNTRY_CODE, Decimal(iCountryCode));
-    ShowCountry(iCountryCode);
+    ShowCountryCode();
 
     EnableTableControls(true);
     EnableChannelControls(true);
@@ -277,14 +351,13 @@ void CFrequencyTableDlg::OnCountryCodeEnter()
         return;
     const QString text = GetDlgItemText(IDC_EDIT_COUNTRY_CODE);
     SetDlgItemText(IDC_EDIT_COUNTRY_CODE, QString());
-    std::int32_t iCode = 0;
-    if (!text.isEmpty()) {
-        iCode = TextToLong(text);
-        // Codes of 0 or less are refused by the table; the display still shows what was typed.
-        m_document.SetCountryCode(iCode);
-    }
-    SetDlgItemText(IDC_STATIC_COUNTRY_CODE, text);
-    ShowCountry(iCode);
+    // Codes of 0 or less are refused by the table; the display still shows
+    // what was typed, and an empty text stores nothing.
+    if (text.isEmpty())
+        m_document.EnterCountryCode(std::string(), 0);
+    else
+        m_document.EnterCountryCode(text.toStdString(), TextToLong(text));
+    ShowCountryCode();
 }
 
 void CFrequencyTableDlg::OnConvert()
@@ -326,6 +399,7 @@ void CFrequencyTableDlg::OnDestroy()
 {
     KeepRecoveryCopy();
     CDialog::OnDestroy();
+    m_document.Unsubscribe(m_iDocumentListener);
     m_document.Reset();
 }
 
@@ -355,6 +429,7 @@ bool CFrequencyTableDlg::PreTranslateMessage(QWidget* pTarget, QKeyEvent* pEvent
 QString CFrequencyTableDlg::TakeFrequencyText()
 {
     const QString text = GetDlgItemText(IDC_EDIT_FREQUENCY);
+    m_shownFrequency.reset();
     SetDlgItemText(IDC_EDIT_FREQUENCY, QString());
     return text;
 }
@@ -378,12 +453,14 @@ void CFrequencyTableDlg::OnAddToEnd()
 
 void CFrequencyTableDlg::OnReset()
 {
+    m_shownFrequency.reset();
     SetDlgItemText(IDC_EDIT_FREQUENCY, QString());
     GotoDlgCtrl(IDC_EDIT_FREQUENCY);
 }
 
 void CFrequencyTableDlg::OnClickList()
 {
+    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
     m_document.SetEditIndex(1 + GetListView(IDC_LIST_CHANNELS)->GetNextSelected(-1));
     ShowChannel(m_document.EditIndex());
 }
@@ -395,6 +472,7 @@ void CFrequencyTableDlg::ShowChannel(std::int32_t iChannel)
     const double dbFrequency = m_document.Frequency(iChannel);
     ShowChannelNumber(iChannel);
     SetDlgItemText(IDC_EDIT_FREQUENCY, dbFrequency > 0.0 ? QString::asprintf("%.5f", dbFrequency) : QString());
+    m_shownFrequency = ShownFrequency{iChannel, m_document.ListShape()};
 }
 
 void CFrequencyTableDlg::OnSaveValue()

@@ -57,6 +57,14 @@ private slots:
 
 private:
     void InitColumns();
+    // Every display as the document holds it; cheap when nothing changed,
+    // so that each handler and the document's announcements may call it.
+    void ShowDocument();
+    void ShowModeText();
+    void ShowCountryCode();
+    // The Frequency field keeps the value it shows for the edit target in
+    // step with the document, or is cleared once that channel is another one.
+    void ShowTargetFrequency();
     void EnableTableControls(bool bEnable);
     void EnableChannelControls(bool bEnable);
     void SetMode(std::int32_t i);
@@ -84,9 +92,6 @@ private:
     void OnRightClickList();
 
     // Undo and redo (CFrequencyTableDlgHistory.cpp).
-    void InitHistory();
-    ViewImage CaptureView() const;
-    void ShowHistoryState(const ViewImage& view);
     void OnUndo();
     void OnRedo();
     bool OnHistoryCommand(int id);
@@ -143,6 +148,29 @@ private:
     QIcon m_hIcon;
     // The table, its mode and origin, and the channels the clicks chose.
     ChannelTableDocument m_document;
+    int m_iDocumentListener = 0;
+    // The controls a table enables stay enabled while the dialog lives.
+    bool m_bTableControlsEnabled = false;
+    // The list as last shown, to walk it again only when it may have changed.
+    struct ShownList
+    {
+        const ChannelTable* pTable = nullptr;
+        std::uint64_t version = 0;
+        std::int32_t iMode = ChannelModeNone;
+        bool operator==(const ShownList& other) const
+        {
+            return pTable == other.pTable && version == other.version && iMode == other.iMode;
+        }
+    };
+    std::optional<ShownList> m_shownList;
+    // The channel whose value the Frequency field shows, while it shows one
+    // (not once the person types or a command clears it).
+    struct ShownFrequency
+    {
+        std::int32_t iChannel = 0;
+        std::uint64_t listShape = 0;
+    };
+    std::optional<ShownFrequency> m_shownFrequency;
     std::vector<MenuItem> m_systemMenu;
     // The copy of the table while it has unsaved changes, written about a
     // second after the last change.

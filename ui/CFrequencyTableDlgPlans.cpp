@@ -38,9 +38,7 @@ void CFrequencyTableDlg::ShowTableFromPlan()
 {
     ShowRange(ChannelModeAir);
     ShowRange(ChannelModeCable);
-    const std::int32_t iCountryCode = m_document.CountryCode();
-    SetDlgItemText(IDC_STATIC_COUNTRY_CODE, QString::number(iCountryCode));
-    ShowCountry(iCountryCode);
+    ShowCountryCode();
 
     const std::int32_t iMode = m_document.Mode();
     EnableTableControls(true);

@@ -64,7 +64,10 @@ CTunerEditDlg::CTunerEditDlg(UserServices& services, QWidget* pParent)
     connect(pList, &ListView::Clicked, this, [this] { OnClickListTuner(); });
     connect(pList, &ListView::KeyDown, this, [this](int key) { OnKeydownListTuner(key); });
     connect(pList, &ListView::RightClicked, this, [this] { OnRclickListTuner(); });
-    InitHistory();
+    m_iDocumentListener = m_document.Subscribe([this](DocumentChange change) {
+        if (change == DocumentChange::Edited)
+            ShowDocument();
+    });
     InitRecovery();
     InitMenus();
 }
@@ -100,6 +103,7 @@ bool CTunerEditDlg::DestroyWindow()
 {
     KeepRecoveryCopy();
     m_catalogue.Close();
+    m_document.Unsubscribe(m_iDocumentListener);
     m_document.Reset();
     return CDialog::DestroyWindow();
 }
@@ -157,7 +161,6 @@ void CTunerEditDlg::OnCreateNew()
     if (!m_document.CreateNew())
         return;
     EnableInputControls();
-    RefreshTableList();
 }
 
 void CTunerEditDlg::OnAddInfo()
@@ -195,11 +198,29 @@ void CTunerEditDlg::OnAddInfo()
         return;
     // The entry is shown even when the table refused it for a key already taken.
     ShowEntry(*outcome.entry);
-    RefreshTableList();
+}
+
+void CTunerEditDlg::ShowDocument()
+{
+    if (m_document.HasTable())
+        EnableInputControls();
+    if (m_bEntryShown && !m_document.ShownEntry()) {
+        for (int id : {IDC_STATIC_FACTORY, IDC_STATIC_TUNER_TYPE, IDC_STATIC_LOW_RANGE, IDC_STATIC_MID_RANGE,
+                       IDC_STATIC_HIGH_RANGE, IDC_STATIC_LOW_CODE, IDC_STATIC_MID_CODE, IDC_STATIC_HIGH_CODE,
+                       IDC_STATIC_PICTURE_CARRIER, IDC_STATIC_PICTURE_CARRIER2})
+            SetDlgItemText(id, QString());
+        m_bEntryShown = false;
+    }
+    if (m_document.HasTable())
+        RefreshTableList();
+    else
+        GetListView(IDC_LIST_TUNERS)->SetRows(0, [](int, int) { return QString(); });
 }
 
 void CTunerEditDlg::ShowEntry(const TunerSpecEntry& entry)
 {
+    m_document.ShowEntry(entry);
+    m_bEntryShown = true;
     // A factory code that the catalogue does not list leaves the name shown before.
     for (int i = 0; i < ComboGetCount(IDC_COMBO_FACTORY); ++i) {
         if (ComboGetItemData(IDC_COMBO_FACTORY, i) == entry.iFactory()) {
@@ -271,7 +292,6 @@ bool CTunerEditDlg::OpenFile(const QString& path)
         ShowFileError(Services(), this, FileAction::Load, path, error);
     if (result == TunerLoadResult::KeptTable || !m_document.HasTable())
         return false;
-    RefreshTableList();
     EnableInputControls();
     if (result == TunerLoadResult::Read)
         RecentFiles(QString::fromLatin1(kTunerRecentKind)).Add(path);
@@ -305,7 +325,7 @@ void CTunerEditDlg::OnDeleteTuner()
 {
     const TunerTableDocument::StepScope step = m_document.BeginStep({});
     // Positions outside 1..count (no row selected at the right click) do
-    // nothing; the remembered entry, once gone, is forgotten.
-    if (m_document.DeleteTuner())
-        RefreshTableList();
+    // nothing; the remembered entry, once gone, is forgotten. The list
+    // follows the document's announcement.
+    m_document.DeleteTuner();
 }

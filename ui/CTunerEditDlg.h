@@ -70,9 +70,6 @@ private:
     // A finding activated in the check's window: its entry selected and shown.
     void ShowFinding(std::int32_t iEntry);
 
-    void InitHistory();
-    ViewImage CaptureView() const;
-    void ShowHistoryState(const ViewImage& view);
     void OnUndo();
     void OnRedo();
     bool OnHistoryCommand(int id);
@@ -88,11 +85,16 @@ private:
     void FillCombo(int id, const std::vector<CatalogueItem>& items);
     void EnableInputControls();
     void ShowEntry(const TunerSpecEntry& entry);
+    // The list and the details as the document holds them, after each change it announces.
+    void ShowDocument();
     void RefreshTableList();
 
     TunerCatalogue m_catalogue;
     std::string m_cataloguePath;
     TunerTableDocument m_document;
+    int m_iDocumentListener = 0;
+    // The details area shows an entry (cleared when undo takes it away).
+    bool m_bEntryShown = false;
     // The copy of the table while it has unsaved changes.
     std::unique_ptr<DocumentRecovery<TunerTableDocument>> m_pRecovery;
     // The findings of the last "Check Table", in a window of their own.

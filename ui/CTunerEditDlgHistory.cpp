@@ -1,6 +1,5 @@
-// Undo and redo in the tuner editor: the keys, the row menu's items, and the
-// details area put back with each step. The input controls stay enabled once
-// a table was made, whatever is undone.
+// Undo and redo in the tuner editor: the keys and the row menu's items. The
+// input controls stay enabled once a table was made, whatever is undone.
 #include "CTunerEditDlg.h"
 
 #include <QKeyEvent>
@@ -9,54 +8,15 @@
 #include "ListView.h"
 #include "resource.h"
 
-namespace {
-
-// The details area, in the order a view image holds it.
-constexpr int kShownTexts[] = {
-    IDC_STATIC_FACTORY,         IDC_STATIC_TUNER_TYPE,       IDC_STATIC_LOW_RANGE, IDC_STATIC_MID_RANGE,
-    IDC_STATIC_HIGH_RANGE,      IDC_STATIC_LOW_CODE,         IDC_STATIC_MID_CODE,  IDC_STATIC_HIGH_CODE,
-    IDC_STATIC_PICTURE_CARRIER, IDC_STATIC_PICTURE_CARRIER2,
-};
-
-} // namespace
-
-void CTunerEditDlg::InitHistory()
-{
-    m_document.SetViewCapture([this] { return CaptureView(); });
-}
-
-ViewImage CTunerEditDlg::CaptureView() const
-{
-    ViewImage view;
-    view.reserve(std::size(kShownTexts));
-    for (int id : kShownTexts)
-        view.push_back(GetDlgItemText(id).toStdString());
-    return view;
-}
-
-void CTunerEditDlg::ShowHistoryState(const ViewImage& view)
-{
-    if (view.size() == std::size(kShownTexts)) {
-        std::size_t i = 0;
-        for (int id : kShownTexts)
-            SetDlgItemText(id, QString::fromStdString(view[i++]));
-    }
-    if (m_document.HasTable())
-        RefreshTableList();
-    else
-        GetListView(IDC_LIST_TUNERS)->SetRows(0, [](int, int) { return QString(); });
-}
-
+// The list and the details follow the document's announcement of each undo and redo.
 void CTunerEditDlg::OnUndo()
 {
-    if (const std::optional<ViewImage> view = m_document.Undo())
-        ShowHistoryState(*view);
+    m_document.Undo();
 }
 
 void CTunerEditDlg::OnRedo()
 {
-    if (const std::optional<ViewImage> view = m_document.Redo())
-        ShowHistoryState(*view);
+    m_document.Redo();
 }
 
 bool CTunerEditDlg::OnHistoryCommand(int id)

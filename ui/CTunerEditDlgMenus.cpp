@@ -63,10 +63,8 @@ void CTunerEditDlg::OnImport()
         return;
     }
     const TunerTableDocument::StepScope step = m_document.BeginStep({});
-    if (!m_document.Import(std::move(pTable)))
-        return;
-    RefreshTableList();
-    EnableInputControls();
+    if (m_document.Import(std::move(pTable)))
+        EnableInputControls();
 }
 
 void CTunerEditDlg::OnExport()

@@ -28,8 +28,5 @@ void CTunerEditDlg::AppendRestoreItem(std::vector<MenuItem>& items) const
 
 void CTunerEditDlg::OnRestoreUnsavedTable()
 {
-    m_pRecovery->RestoreChosenCopy(Services(), this, [this] {
-        RefreshTableList();
-        EnableInputControls();
-    });
+    m_pRecovery->RestoreChosenCopy(Services(), this, [this] { EnableInputControls(); });
 }

@@ -13,6 +13,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include "DocumentHistory.h"
 #include "EditHistoryUi.h"
 #include "FileMessages.h"
 #include "RecoveryStore.h"
@@ -34,7 +35,7 @@ public:
         m_pTimer->setSingleShot(true);
         m_pTimer->setInterval(kDelayMs);
         QObject::connect(m_pTimer, &QTimer::timeout, pOwner, [this] { Write(); });
-        m_document.SetChangeListener([this](typename Document::Change change) { OnChanged(change); });
+        m_iListener = m_document.Subscribe([this](DocumentChange change) { OnChanged(change); });
         // The writer's thread hands the problem to the interface thread; a
         // problem told after the editor is gone is dropped with its timer.
         QTimer* pContext = m_pTimer;
@@ -53,7 +54,7 @@ public:
     // written now and nothing later removes it.
     void Keep()
     {
-        m_document.SetChangeListener(nullptr);
+        m_document.Unsubscribe(m_iListener);
         WritePending();
         m_writer.Flush();
     }
@@ -92,13 +93,14 @@ public:
     }
 
 private:
-    void OnChanged(typename Document::Change change)
+    void OnChanged(DocumentChange change)
     {
         switch (change) {
-        case Document::Change::Edited: m_pTimer->start(); break;
+        case DocumentChange::Edited: m_pTimer->start(); break;
         // The table being dropped keeps its copy, up to its last change.
-        case Document::Change::AboutToReplace: WritePending(); break;
-        case Document::Change::Replaced: m_writer.StartNewCopy(); break;
+        case DocumentChange::AboutToReplace: WritePending(); break;
+        case DocumentChange::Replaced: m_writer.StartNewCopy(); break;
+        case DocumentChange::Shown: break;
         }
     }
 
@@ -123,6 +125,7 @@ private:
     }
 
     Document& m_document;
+    int m_iListener = 0;
     std::string m_extension;
     RecoveryWriter m_writer;
     QTimer* m_pTimer;

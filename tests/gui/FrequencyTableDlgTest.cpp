@@ -16,6 +16,7 @@
 #include "CFrequencyTableDlg.h"
 #include "CLauncherDlg.h"
 #include "ChannelTable.h"
+#include "CountryCatalogue.h"
 #include "FakeUserServices.h"
 #include "GuiTestSupport.h"
 #include "TestFiles.h"
@@ -228,9 +229,11 @@ TEST_F(FrequencyTableDlgTest, CreateNewEnablesBothGroupsAndShowsAnEmptyAirList)
     for (int id : {IDC_COMBO_MODE, IDC_EDIT_COUNTRY_CODE, IDC_BUTTON_ENTER, IDC_EDIT_FREQUENCY, IDC_BUTTON_ADD,
                    IDC_BUTTON_RESET, IDC_BUTTON_SAVE_VALUE})
         EXPECT_TRUE(EnabledOf(dlg, id)) << id;
-    // The displays that Create New does not write keep their template texts.
-    EXPECT_EQ(TextOf(dlg, IDC_STATIC_COUNTRY), "Country");
-    EXPECT_EQ(TextOf(dlg, IDC_STATIC_AIR_MAX), "");
+    // Every display shows the new table: no country yet, empty lists.
+    EXPECT_EQ(TextOf(dlg, IDC_STATIC_COUNTRY_CODE), "0");
+    EXPECT_EQ(TextOf(dlg, IDC_STATIC_COUNTRY), QString::fromLatin1(LookupCountry(0).pszCountry));
+    EXPECT_EQ(TextOf(dlg, IDC_STATIC_AIR_MAX), "0");
+    EXPECT_EQ(TextOf(dlg, IDC_STATIC_CABLE_MIN), "0");
 }
 
 TEST_F(FrequencyTableDlgTest, CreateNewTwiceKeepsTheChannelsAndTheCountryCode)
@@ -295,7 +298,7 @@ TEST_F(FrequencyTableDlgTest, LoadShowsStoredRangesCountryAndTheAirList)
     EXPECT_EQ(Rows(), (std::vector<std::string>{"001|48.50000", "002|--", "003|175.25000"}));
 }
 
-TEST_F(FrequencyTableDlgTest, LoadRefillsAndCreateNewAfterLoadStartsEmptyKeepingTheDisplays)
+TEST_F(FrequencyTableDlgTest, LoadRefillsAndCreateNewAfterLoadStartsEmptyShowingTheNewTable)
 {
     Load(WriteTable("a.ccf", 1, {48.25}, {}, 1, 0));
     EXPECT_EQ(Rows(), std::vector<std::string>{"001|48.25000"});
@@ -309,13 +312,13 @@ TEST_F(FrequencyTableDlgTest, LoadRefillsAndCreateNewAfterLoadStartsEmptyKeeping
     EXPECT_EQ(List()->GetItemCount(), 0);
     EXPECT_TRUE(Frequencies(dlg.Table(), ChannelModeAir).empty());
     EXPECT_EQ(dlg.Table()->Header().iCountryCode(), 0);
-    EXPECT_EQ(TextOf(dlg, IDC_STATIC_AIR_MAX), "2");
-    EXPECT_EQ(TextOf(dlg, IDC_STATIC_AIR_MIN), "1");
+    // No display keeps the loaded table's values beside the new one.
+    EXPECT_EQ(TextOf(dlg, IDC_STATIC_AIR_MAX), "0");
+    EXPECT_EQ(TextOf(dlg, IDC_STATIC_AIR_MIN), "0");
     EXPECT_EQ(TextOf(dlg, IDC_STATIC_CABLE_MAX), "0");
     EXPECT_EQ(TextOf(dlg, IDC_STATIC_CABLE_MIN), "0");
-    EXPECT_EQ(TextOf(dlg, IDC_STATIC_COUNTRY_CODE), "44");
-    EXPECT_EQ(TextOf(dlg, IDC_STATIC_COUNTRY), "United Kingdom");
-    EXPECT_EQ(TextOf(dlg, IDC_STATIC_TV_SYSTEM), "PAL_I");
+    EXPECT_EQ(TextOf(dlg, IDC_STATIC_COUNTRY_CODE), "0");
+    EXPECT_EQ(TextOf(dlg, IDC_STATIC_COUNTRY), QString::fromLatin1(LookupCountry(0).pszCountry));
 }
 
 TEST_F(FrequencyTableDlgTest, LoadAfterCreateNewDiscardsTheCreatedTable)

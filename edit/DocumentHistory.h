@@ -1,0 +1,187 @@
+#pragma once
+// What both editors' documents share: the steps of their history, the scopes
+// that make one step of a command however many changes it makes, whether the
+// table is the one on disk, and the announcements of every change to any
+// number of listeners (the view, the recovery copy, the findings, ...).
+//
+// A step holds changes of the table only: undoing one puts the table back,
+// and every listener shows again what the document then holds.
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "UndoHistory.h"
+
+enum class DocumentChange
+{
+    Edited,         // the table changed: a step, undo, redo, a save, a reset
+    AboutToReplace, // a load or a fresh table is about to drop the table
+    Replaced,       // ... and did: what follows is another table
+    Shown,          // only the list shown or the edit and menu targets changed
+};
+
+// Listeners of one document. A listener may subscribe or unsubscribe others,
+// itself included, while it is told; one unsubscribed then is not told.
+class DocumentListeners
+{
+public:
+    using Listener = std::function<void(DocumentChange)>;
+
+    int Subscribe(Listener listener)
+    {
+        m_listeners.push_back(Entry{++m_iLastId, std::move(listener)});
+        return m_iLastId;
+    }
+    void Unsubscribe(int id)
+    {
+        for (Entry& entry : m_listeners)
+            if (entry.id == id)
+                entry.listener = nullptr;
+    }
+    void Tell(DocumentChange change)
+    {
+        // By position, as listeners subscribed while telling are told next time.
+        const std::size_t count = m_listeners.size();
+        for (std::size_t i = 0; i < count; ++i) {
+            const Listener listener = m_listeners[i].listener;
+            if (listener)
+                listener(change);
+        }
+        m_listeners.erase(
+            std::remove_if(m_listeners.begin(), m_listeners.end(), [](const Entry& entry) { return !entry.listener; }),
+            m_listeners.end());
+    }
+
+private:
+    struct Entry
+    {
+        int id;
+        Listener listener;
+    };
+    std::vector<Entry> m_listeners;
+    int m_iLastId = 0;
+};
+
+// Ends a scope of the document that began it.
+class StepScopeOwner
+{
+public:
+    virtual void EndStep() = 0;
+
+protected:
+    ~StepScopeOwner() = default;
+};
+
+// The history of a document whose steps are Step (with name and Bytes()).
+template <class Step> class DocumentHistory : public StepScopeOwner
+{
+public:
+    // Every change made while a scope is open is one step, named after the
+    // command; scopes nest, the outermost one makes the step. A view opens an
+    // unnamed one around a command and its targets, so that its listeners
+    // are told once, when all is done.
+    using Change = DocumentChange;
+
+    class StepScope
+    {
+    public:
+        explicit StepScope(StepScopeOwner& owner) : m_pOwner(&owner) {}
+        StepScope(StepScope&& other) noexcept : m_pOwner(std::exchange(other.m_pOwner, nullptr)) {}
+        StepScope(const StepScope&) = delete;
+        StepScope& operator=(const StepScope&) = delete;
+        StepScope& operator=(StepScope&&) = delete;
+        ~StepScope()
+        {
+            if (m_pOwner)
+                m_pOwner->EndStep();
+        }
+
+    private:
+        StepScopeOwner* m_pOwner;
+    };
+
+    bool CanUndo() const { return m_iStepDepth == 0 && m_history.ToUndo() != nullptr; }
+    bool CanRedo() const { return m_iStepDepth == 0 && m_history.ToRedo() != nullptr; }
+    std::string UndoName() const { return CanUndo() ? m_history.ToUndo()->name : std::string(); }
+    std::string RedoName() const { return CanRedo() ? m_history.ToRedo()->name : std::string(); }
+    std::size_t UndoCount() const { return m_history.UndoCount(); }
+    std::size_t RedoCount() const { return m_history.RedoCount(); }
+    std::size_t HistoryBytes() const { return m_history.Bytes(); }
+    // Counts every change of the table (steps, undo, redo, saves).
+    std::uint64_t ChangeCount() const { return m_changeCount; }
+
+    // Listeners are told of every change after it is complete; AboutToReplace
+    // while the old table is still there.
+    int Subscribe(DocumentListeners::Listener listener) { return m_listeners.Subscribe(std::move(listener)); }
+    void Unsubscribe(int id) { m_listeners.Unsubscribe(id); }
+
+protected:
+    DocumentHistory() = default;
+    ~DocumentHistory() = default;
+
+    // What the step being made does to "saved": a load or a fresh table is
+    // what is on disk, a restored copy never is.
+    enum class SavedMark
+    {
+        Unchanged,
+        Saved,
+        Unsaved,
+    };
+
+    // True for the outermost scope, which records the state the step begins from.
+    bool OpenScope() { return m_iStepDepth++ == 0; }
+    // True when the outermost scope closes.
+    bool CloseScope() { return --m_iStepDepth == 0; }
+    bool InScope() const { return m_iStepDepth > 0; }
+
+    // The outermost scope ends: the step (when the command changed anything)
+    // goes into the history, "saved" is settled, and the listeners are told.
+    void FinishStep(Step* pStep)
+    {
+        if (pStep)
+            m_history.Push(std::move(*pStep));
+        if (m_savedMark == SavedMark::Saved)
+            m_history.MarkSaved();
+        else if (m_savedMark == SavedMark::Unsaved)
+            m_history.ForgetSaved();
+        m_savedMark = SavedMark::Unchanged;
+        if (pStep)
+            Announce(DocumentChange::Edited);
+        else if (m_bShownChanged)
+            Announce(DocumentChange::Shown);
+        m_bShownChanged = false;
+    }
+    void MarkStepSaved() { m_savedMark = SavedMark::Saved; }
+    void MarkStepUnsaved() { m_savedMark = SavedMark::Unsaved; }
+
+    // The list shown or a target changed: told now, or at the end of the step.
+    void ShownChanged()
+    {
+        if (InScope())
+            m_bShownChanged = true;
+        else
+            Announce(DocumentChange::Shown);
+    }
+    void Announce(DocumentChange change)
+    {
+        if (change == DocumentChange::Edited) {
+            ++m_changeCount;
+            m_bShownChanged = false;
+        }
+        m_listeners.Tell(change);
+    }
+
+    UndoHistory<Step> m_history;
+
+private:
+    std::int32_t m_iStepDepth = 0;
+    SavedMark m_savedMark = SavedMark::Unchanged;
+    bool m_bShownChanged = false;
+    std::uint64_t m_changeCount = 0;
+    DocumentListeners m_listeners;
+};
