@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "RecentFiles.h"
+
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -15,6 +17,9 @@ int main(int argc, char** argv)
     QTemporaryDir stateFolder, configFolder;
     qputenv("XDG_STATE_HOME", QFile::encodeName(stateFolder.path()));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(configFolder.path()));
+    // The recent files are written in the background, as the program does;
+    // the writer ends, its lists written, before their folder goes.
+    RecentFilesWriter recentFilesWriter;
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

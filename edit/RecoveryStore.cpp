@@ -7,6 +7,7 @@
 #include <cstring>
 #include <ctime>
 #include <map>
+#include <new>
 #include <utility>
 
 #include <dirent.h>
@@ -26,6 +27,18 @@ const char* const kSourceSuffix = ".source";
 const char* const kSourceHeader = "vornalix recovery copy 1";
 // A ".source" holds a header, a kind, a path of at most PATH_MAX bytes and four numbers.
 constexpr std::size_t kMaxSourceBytes = 8 * 1024;
+
+// Held by every operation on the folder for its whole length (see the header).
+std::mutex g_folderMutex;
+std::function<void(RecoveryFolderStep)> g_folderProbe;
+
+using FolderLock = std::lock_guard<std::mutex>;
+
+void Probe(RecoveryFolderStep step)
+{
+    if (g_folderProbe)
+        g_folderProbe(step);
+}
 
 bool EndsWith(const std::string& text, const std::string& end)
 {
@@ -469,6 +482,7 @@ void RemoveRecoveryCopy(const std::string& imagePath)
     const std::string name = BaseName(imagePath);
     if (!IsRecoveryCopyName(name, "ccf") && !IsRecoveryCopyName(name, "tsf"))
         return;
+    const FolderLock lock(g_folderMutex);
     const RecoveryFolderHandle folder = RecoveryFolderHandle::Open();
     if (folder.IsOpen())
         RemoveCopyFiles(folder, name);
@@ -476,16 +490,19 @@ void RemoveRecoveryCopy(const std::string& imagePath)
 
 std::vector<RecoveryCopy> PruneRecoveryCopies(const std::string& extension)
 {
+    const FolderLock lock(g_folderMutex);
     const RecoveryFolderHandle folder = RecoveryFolderHandle::Open();
     return folder.IsOpen() ? Prune(folder, extension) : std::vector<RecoveryCopy>();
 }
 
 std::vector<RecoveryCopy> ListRecoveryCopies(const std::string& extension)
 {
+    const FolderLock lock(g_folderMutex);
     const RecoveryFolderHandle folder = RecoveryFolderHandle::Open();
     if (!folder.IsOpen())
         return {};
     std::vector<RecoveryCopy> kept = Prune(folder, extension);
+    Probe(RecoveryFolderStep::CopiesListed);
     for (RecoveryCopy& copy : kept) {
         ReadSource(folder, copy, extension);
         ReadImage(folder, copy, extension);
@@ -495,6 +512,7 @@ std::vector<RecoveryCopy> ListRecoveryCopies(const std::string& extension)
 
 bool AnyRecoveryCopy(const std::string& extension, const std::string& ownPath)
 {
+    const FolderLock lock(g_folderMutex);
     const RecoveryFolderHandle folder = RecoveryFolderHandle::Open();
     if (!folder.IsOpen())
         return false;
@@ -574,6 +592,51 @@ RestoreOrigin RestoreOriginOf(const RecoveryCopy& copy, TableKind kind)
     return origin;
 }
 
+bool RestoreRecoveryCopy(const std::string& name, TableKind kind, const RecoveryCopyReader& read, FileError& error)
+{
+    const std::string extension = kind == TableKind::Channel ? "ccf" : "tsf";
+    if (!IsRecoveryCopyName(name, extension)) {
+        error.Set(EINVAL, "it is no recovery copy");
+        return false;
+    }
+    const FolderLock lock(g_folderMutex);
+    const RecoveryFolderHandle folder = RecoveryFolderHandle::Open();
+    if (!folder.IsOpen()) {
+        error.Set(EACCES, folder.Problem());
+        return false;
+    }
+    // Gone since it was listed (restored or pruned elsewhere): said so, not
+    // taken for a damaged copy.
+    struct stat info
+    {
+    };
+    if (fstatat(folder.Fd(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
+        error.Set(errno);
+        return false;
+    }
+    try {
+        RecoveryCopy copy;
+        copy.name = name;
+        copy.path = folder.Path() + "/" + name;
+        ReadSource(folder, copy, extension);
+        Probe(RecoveryFolderStep::RestoreSource);
+        if (!read(folder.At(name), RestoreOriginOf(copy, kind), error))
+            return false;
+    } catch (const std::bad_alloc&) {
+        // The copy stays for a later try; the reader's table is its own.
+        error.Set(ENOMEM);
+        return false;
+    }
+    RemoveCopyFiles(folder, name);
+    return true;
+}
+
+void SetRecoveryFolderProbe(std::function<void(RecoveryFolderStep step)> probe)
+{
+    const FolderLock lock(g_folderMutex);
+    g_folderProbe = std::move(probe);
+}
+
 RecoveryWriter::RecoveryWriter(std::string extension)
     : m_extension(std::move(extension)), m_name(NewCopyName(m_extension)), m_thread([this] { Run(); })
 {
@@ -646,7 +709,7 @@ void RecoveryWriter::Run()
         m_jobs.pop_front();
         m_bBusy = true;
         lock.unlock();
-        const std::optional<std::string> problem = Do(job);
+        const std::optional<std::string> problem = DoOrTellWhy(job);
         lock.lock();
         // Each problem is told once, and its end once.
         if (problem && *problem != m_lastProblem) {
@@ -664,8 +727,24 @@ void RecoveryWriter::Run()
     }
 }
 
+std::optional<std::string> RecoveryWriter::DoOrTellWhy(const Job& job) const
+{
+    // Running out of memory is a copy not written, told like any other
+    // problem: nothing may leave the writer's thread as an exception.
+    try {
+        return Do(job);
+    } catch (const std::bad_alloc&) {
+        return job.bRemove ? std::optional<std::string>()
+                           : std::optional<std::string>("The unsaved changes could not be kept in a recovery copy: "
+                                                        "there is not enough memory.");
+    }
+}
+
 std::optional<std::string> RecoveryWriter::Do(const Job& job) const
 {
+    // The ".source", the image and the pruning after them are one step to
+    // every other use of the folder.
+    const FolderLock lock(g_folderMutex);
     const RecoveryFolderHandle folder = RecoveryFolderHandle::Open();
     if (job.bRemove) {
         if (folder.IsOpen())

@@ -13,6 +13,14 @@
 // checked. Only names the program gives its copies are listed or removed. A
 // copy is restored only when it is a whole table image, and a restored table
 // is saved back to its file only when that file is still the one it was.
+//
+// The interface thread lists, restores and removes copies while each editor's
+// writer thread writes and prunes them. Every one of these operations holds
+// the folder (one lock for the process) from its first look to its last
+// change, so that none sees another half done: a listed copy is read with its
+// ".source" whole, a copy being restored is not pruned until it is read, and
+// a copy is never read between its ".source" and its image being written.
+// The price is that the interface may wait for one copy being written.
 
 #include <condition_variable>
 #include <cstdint>
@@ -24,6 +32,7 @@
 #include <thread>
 #include <vector>
 
+#include "FileIO.h"
 #include "FileIdentity.h"
 #include "TableFormat.h"
 
@@ -120,6 +129,25 @@ struct RestoreOrigin
 // another file or newer work.
 RestoreOrigin RestoreOriginOf(const RecoveryCopy& copy, TableKind kind);
 
+// Brings back the copy of this name (as listed) while the folder is held:
+// its ".source" is read as it is now, and `read` is given a path that reaches
+// the image under the folder as checked and what the table may do with its
+// file; it returns whether it took the table. A copy taken is removed in the
+// same hold: the table is its reader's now. A copy gone since it was listed,
+// or a folder that cannot be used, fails with the reason in error.
+using RecoveryCopyReader =
+    std::function<bool(const std::string& imagePath, const RestoreOrigin& origin, FileError& error)>;
+bool RestoreRecoveryCopy(const std::string& name, TableKind kind, const RecoveryCopyReader& read, FileError& error);
+
+// For tests: where an operation holding the folder lets a test try another
+// one from a second thread, to show that it waits. Never set in the program.
+enum class RecoveryFolderStep
+{
+    CopiesListed,  // ListRecoveryCopies: pruned, before the copies are read
+    RestoreSource, // RestoreRecoveryCopy: the ".source" read, before the image is
+};
+void SetRecoveryFolderProbe(std::function<void(RecoveryFolderStep step)> probe);
+
 // A whole table image as a copy must be: marker and magic of its kind, and
 // exactly the records and size its counts call for.
 struct ChannelTableLoadReport;
@@ -174,6 +202,8 @@ private:
     void Run();
     // The problem met, empty when a copy was written; nothing for a removal.
     std::optional<std::string> Do(const Job& job) const;
+    // The same, with running out of memory as the problem met.
+    std::optional<std::string> DoOrTellWhy(const Job& job) const;
 
     std::string m_extension;
     std::string m_name;

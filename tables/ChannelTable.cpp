@@ -214,8 +214,8 @@ int ChannelTable::Load(const char* pszPath, FileError* pError, NonRegularFiles n
     ByteSource source(bytes);
     source.Read(m_header.bytes, ChannelTableHeader::kSize);
 
-    // Reads a list of wCount frequencies from the offset `at`; returns how
-    // many of them could not be given a node.
+    // Reads a list of wCount frequencies from the offset `at`; false when
+    // memory ran out.
     const auto readList = [&source](EntryList* pList, std::uint64_t at, std::uint16_t wCount) {
         source.SeekTo(at);
         // A list that lies wholly inside the file is decoded in place.
@@ -233,17 +233,25 @@ int ChannelTable::Load(const char* pszPath, FileError* pError, NonRegularFiles n
             source.Read(field, sizeof field);
             return le::ReadF64(field);
         };
-        const std::size_t skipped = AppendNewNodes<ChannelNode>(
+        const bool bMade = AppendNewNodes<ChannelNode>(
             append, wCount, frequencyAt, [](ChannelNode& node, double dbFrequency) { node.dbFrequency = dbFrequency; });
         source.SeekTo(at + 8 * static_cast<std::uint64_t>(wCount));
-        return static_cast<std::uint16_t>(skipped);
+        return bMade;
     };
 
-    const std::uint16_t wAir = m_header.wAirMax();
-    m_header.SetAirMax(static_cast<std::uint16_t>(wAir - readList(m_pAirList, ChannelTableHeader::kSize, wAir)));
+    const bool bAirRead = readList(m_pAirList, ChannelTableHeader::kSize, m_header.wAirMax());
     source.Read(m_dwEndMark, sizeof m_dwEndMark);
-    const std::uint16_t wCable = m_header.wCableMax();
-    m_header.SetCableMax(static_cast<std::uint16_t>(wCable - readList(m_pCableList, source.Position(), wCable)));
+    if (!bAirRead || !readList(m_pCableList, source.Position(), m_header.wCableMax())) {
+        // No channel is dropped: a table that cannot be held whole is not read.
+        RenewList(ChannelModeAir);
+        RenewList(ChannelModeCable);
+        m_header = ChannelTableHeader();
+        for (auto& b : m_dwEndMark)
+            b = 0;
+        if (pError)
+            pError->Set(ENOMEM);
+        return 0;
+    }
     return 1;
 }
 

@@ -13,8 +13,9 @@ int ChannelTable::ConvertFromLegacy(const LegacyChannelTable* pLegacy)
     if (!pLegacy)
         return 0;
 
-    // The ranges are taken over as the old file recorded them, not recomputed
-    // from the frequencies.
+    // The channel ranges are taken over as the .cft table records them, not
+    // recomputed from the frequencies, so that the converted table states the
+    // same ranges as the table it came from.
     m_header.SetCountryCode(pLegacy->iCountryCode());
     m_header.SetAirMax(pLegacy->wAirMaxCh());
     m_header.SetAirMin(pLegacy->wAirMinCh());

@@ -147,26 +147,21 @@ std::size_t AppendNodesInRun(EntryList::Appender& append, const SlotRun& run, Va
 // pool (PoolAllocated) a run of slots at a time: a loader that makes tens of
 // thousands of nodes then spends its time writing the nodes rather than on one
 // trip to the pool per node. The i-th node takes valueOf(i) through
-// fill(node, value). A node whose memory cannot be had is left out, without a
-// call to either, and the rest still follow in order; returns the number left
-// out.
+// fill(node, value). When memory runs out no further node is made: returns
+// false, and the caller fails as a whole (a table is never read short).
 template <class Node, class ValueOf, class Fill>
-std::size_t AppendNewNodes(EntryList::Appender& append, std::size_t count, ValueOf valueOf, Fill fill)
+bool AppendNewNodes(EntryList::Appender& append, std::size_t count, ValueOf valueOf, Fill fill)
 {
-    std::size_t leftOut = 0;
     std::size_t i = 0;
     while (i < count) {
         const auto run = Node::AllocateRun(count - i);
-        if (!run.pFirst) {
-            ++leftOut;
-            ++i;
-            continue;
-        }
+        if (!run.pFirst)
+            return false;
         AppendNodesInRun<Node>(
             append, run, [&valueOf, i](std::size_t k) { return std::optional(valueOf(i + k)); }, fill);
         i += run.count;
     }
-    return leftOut;
+    return true;
 }
 
 // Replaces removeCount nodes from position iStart with new nodes holding

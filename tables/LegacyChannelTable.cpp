@@ -34,7 +34,7 @@ LegacyEntry DecodeEntry(const std::uint8_t* pRecord)
 // Reads wCount entries from the source into the list. An entry whose node
 // cannot be made is still consumed, so the rest stays in step; the returned
 // number of such entries is taken off the trailer's maximum.
-std::uint16_t ReadEntries(ByteSource& source, EntryList* pList, std::uint16_t wCount)
+bool ReadEntries(ByteSource& source, EntryList* pList, std::uint16_t wCount)
 {
     const std::uint64_t at = source.Position();
     // Entries that lie wholly inside the file are decoded in place.
@@ -52,14 +52,14 @@ std::uint16_t ReadEntries(ByteSource& source, EntryList* pList, std::uint16_t wC
         return DecodeEntry(record);
     };
     EntryList::Appender append(*pList);
-    const std::size_t skipped =
+    const bool bMade =
         AppendNewNodes<LegacyChannelNode>(append, wCount, entryAt, [](LegacyChannelNode& node, LegacyEntry entry) {
             node.fFrequency = entry.fFrequency;
             node.wExtra1 = entry.wExtra1;
             node.wExtra2 = entry.wExtra2;
         });
     source.SeekTo(at + LegacyChannelTable::kEntrySize * static_cast<std::uint64_t>(wCount));
-    return static_cast<std::uint16_t>(skipped);
+    return bMade;
 }
 
 } // namespace
@@ -182,19 +182,24 @@ int LegacyChannelTable::Load(const char* pszPath, FileError* pError, NonRegularF
     m_lastLoad.cableRecords = static_cast<std::uint32_t>(WholeRecordsWithin(
         bytes.size(), kHeaderSize + kEntrySize * static_cast<std::uint64_t>(wAir), kEntrySize, wCable));
 
+    // No entry is dropped: a table that cannot be held whole is not read, and
+    // is left without lists, as a refused file is.
+    const auto outOfMemory = [this, &pError, &readFailed] {
+        FreeLists();
+        if (pError)
+            pError->Set(ENOMEM);
+        return readFailed();
+    };
     m_pAirList = new (std::nothrow) EntryList;
     m_pCableList = new (std::nothrow) EntryList;
-
+    if (!m_pAirList || !m_pCableList)
+        return outOfMemory();
     source.SeekTo(kHeaderSize);
-    if (m_pAirList && wAirMaxCh() > 0) {
-        const std::uint16_t wSkipped = ReadEntries(source, m_pAirList, wAirMaxCh());
-        le::WriteU16(m_trailer + kOffAirMaxCh, static_cast<std::uint16_t>(wAirMaxCh() - wSkipped));
-    }
+    if (!ReadEntries(source, m_pAirList, wAirMaxCh()))
+        return outOfMemory();
     source.SeekTo(kHeaderSize + kEntrySize * static_cast<std::uint64_t>(wAir));
-    if (m_pCableList && wCableMaxCh() > 0) {
-        const std::uint16_t wSkipped = ReadEntries(source, m_pCableList, wCableMaxCh());
-        le::WriteU16(m_trailer + kOffCableMaxCh, static_cast<std::uint16_t>(wCableMaxCh() - wSkipped));
-    }
+    if (!ReadEntries(source, m_pCableList, wCableMaxCh()))
+        return outOfMemory();
     return 1;
 }
 

@@ -7,9 +7,25 @@
 // order once more), and gives every block back once the last node of its type
 // is gone, so a closed editor keeps nothing.
 //
-// Allocation failure stays what it always was: Allocate returns nullptr when
-// no slot is free and no block can be had, and `new (std::nothrow)` of a node
-// type then yields nullptr. Like the tables, a pool is used from one thread.
+// Allocate returns nullptr when no slot is free and no block can be had, and
+// `new (std::nothrow)` of a node type then yields nullptr. Like the tables, a
+// pool is used from one thread.
+//
+// Running out of memory, the rule of tables/ and edit/:
+// - It is an ordinary failure of the operation that met it, reported through
+//   that operation's failure result (false, 0, nullptr, an empty image) with
+//   ENOMEM in its FileError where it has one. The int results of the table
+//   classes mean exactly that: 1 done, 0 failed.
+// - Nodes are made with `new (std::nothrow)` (through these pools) and a null
+//   node fails the operation. Containers and strings may throw std::bad_alloc;
+//   it is caught at the edge of the operation that can report it (a reader, a
+//   save, a command, a thread's loop). No exception leaves a thread of ours
+//   or reaches Qt's event loop.
+// - Nothing is half done and nothing is dropped: a reader that cannot hold the
+//   whole file fails as a whole and leaves its table empty; a command makes
+//   everything it needs before it changes the table (ReplaceNodes), so a
+//   failed one leaves the document unchanged; the editor says why and keeps
+//   the table, its file and its recovery copy.
 
 #include <cstddef>
 #include <new>

@@ -211,18 +211,29 @@ int TunerSpecTable::Load(const char* pszPath, FileError* pError, NonRegularFiles
         // beyond the file's size cannot make memory run away. A record cut
         // short by the end reads its missing bytes as zero.
         std::int32_t iMade = 0;
-        EntryList::Appender append(*m_pList);
-        for (std::int32_t i = 0; i < iCount && source.Remaining() > 0; ++i) {
-            auto* pNode = new (std::nothrow) TunerSpecNode;
-            if (!pNode) {
-                source.Skip(TunerSpecEntry::kSize);
-                continue;
+        bool bWhole = true;
+        {
+            EntryList::Appender append(*m_pList);
+            for (std::int32_t i = 0; i < iCount && source.Remaining() > 0; ++i) {
+                auto* pNode = new (std::nothrow) TunerSpecNode;
+                if (!pNode) {
+                    bWhole = false;
+                    break;
+                }
+                source.Read(pNode->entry.bytes, TunerSpecEntry::kSize);
+                append.Add(pNode);
+                ++iMade;
             }
-            source.Read(pNode->entry.bytes, TunerSpecEntry::kSize);
-            append.Add(pNode);
-            ++iMade;
         }
-        append.Finish();
+        if (!bWhole) {
+            // No entry is dropped: a table that cannot be held whole is not
+            // read, and is left empty as an unreadable file is.
+            m_pList->RemoveAll();
+            SetNewTableHeader();
+            if (pError)
+                pError->Set(ENOMEM);
+            return 0;
+        }
         m_header.SetEntryCount(iMade);
     }
     // For a negative count the end mark is the 4 bytes after the header.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -219,9 +220,10 @@ TEST(PooledNodes, NewMakesZeroedNodesAndFailsAsNewDoes)
     EXPECT_THROW(delete new ChannelNode, std::bad_alloc);
 }
 
-// A node that cannot be made while a file is read is skipped: its bytes are
-// consumed, so the rest of the file stays in step, and the stored count drops.
-TEST(PooledNodes, ChannelTableLoadSkipsNodesThatCannotBeMade)
+// A table whose nodes cannot all be made is not read at all (ENOMEM): none of
+// its entries is dropped, and it is left empty as an unreadable file leaves
+// it. With memory back the same file is read whole.
+TEST(PooledNodes, ChannelTableLoadFailsWholeWhenNodesCannotBeMade)
 {
     const std::uint16_t nAir = 3000;
     Bytes file{0x00, 0xCB, 0x00, 0x00, 'C', 'H', 'F', 'Q'};
@@ -238,33 +240,29 @@ TEST(PooledNodes, ChannelTableLoadSkipsNodesThatCannotBeMade)
     TempDir dir;
     WriteAll(dir.File("t.ccf"), file);
 
+    ASSERT_LT(NodesPerAllocation<ChannelNode>(), nAir);
     ChannelTable table(false);
     {
         MemoryRunsOut memory(1);
-        ASSERT_EQ(table.Load(dir.File("t.ccf").c_str()), 1);
+        FileError error;
+        EXPECT_EQ(table.Load(dir.File("t.ccf").c_str(), &error), 0);
+        EXPECT_EQ(error.code, ENOMEM);
     }
-    const std::size_t made = std::min<std::size_t>(nAir, NodesPerAllocation<ChannelNode>());
-    ASSERT_LT(made, nAir);
-    std::vector<double> expected;
-    for (std::size_t i = 1; i <= made; ++i)
-        expected.push_back(static_cast<double>(i));
     ExpectWellFormed(*table.GetList(ChannelModeAir));
     ExpectWellFormed(*table.GetList(ChannelModeCable));
-    EXPECT_EQ(Frequencies(table.GetList(ChannelModeAir)), expected);
+    EXPECT_TRUE(Frequencies(table.GetList(ChannelModeAir)).empty());
     EXPECT_TRUE(Frequencies(table.GetList(ChannelModeCable)).empty());
-    EXPECT_EQ(table.Header().wAirMax(), made);
+    EXPECT_EQ(table.Header().wAirMax(), 0);
     EXPECT_EQ(table.Header().wCableMax(), 0);
-    EXPECT_EQ(Bytes(table.EndMark(), table.EndMark() + 4), (Bytes{0x12, 0x34, 0x56, 0x78}));
 
-    // Memory back: the table saves what it holds, consistently.
+    // Memory back: the file is read whole and saves the same bytes.
+    ASSERT_EQ(table.Load(dir.File("t.ccf").c_str()), 1);
+    EXPECT_EQ(table.GetList(ChannelModeAir)->iCount, nAir);
     ASSERT_EQ(table.Save(dir.File("out.ccf").c_str()), 1);
-    const Bytes saved = ReadAll(dir.File("out.ccf"));
-    ASSERT_EQ(saved.size(), 24 + 8 * made);
-    EXPECT_EQ(le::ReadU16(&saved[12]), made);
-    EXPECT_EQ(le::ReadU16(&saved[16]), 0);
+    EXPECT_EQ(ReadAll(dir.File("out.ccf")), file);
 }
 
-TEST(PooledNodes, LegacyTableLoadSkipsNodesThatCannotBeMade)
+TEST(PooledNodes, LegacyTableLoadFailsWholeWhenNodesCannotBeMade)
 {
     const std::uint16_t nAir = 3000;
     Bytes file(32, 0);
@@ -284,25 +282,30 @@ TEST(PooledNodes, LegacyTableLoadSkipsNodesThatCannotBeMade)
     TempDir dir;
     WriteAll(dir.File("t.cft"), file);
 
+    ASSERT_LT(NodesPerAllocation<LegacyChannelNode>(), nAir);
     LegacyChannelTable table;
     {
         MemoryRunsOut memory(1);
-        ASSERT_EQ(table.Load(dir.File("t.cft").c_str()), 1);
+        FileError error;
+        EXPECT_EQ(table.Load(dir.File("t.cft").c_str(), &error), 0);
+        EXPECT_EQ(error.code, ENOMEM);
     }
-    const std::size_t made = std::min<std::size_t>(nAir, NodesPerAllocation<LegacyChannelNode>());
-    ASSERT_LT(made, nAir);
+    // Without lists, so that it cannot be converted into a shorter table.
+    EXPECT_EQ(table.GetList(ChannelModeAir), nullptr);
+    EXPECT_EQ(table.GetList(ChannelModeCable), nullptr);
+    EXPECT_EQ(table.wAirMaxCh(), 0);
+
+    ASSERT_EQ(table.Load(dir.File("t.cft").c_str()), 1);
     const EntryList* air = table.GetList(ChannelModeAir);
     ExpectWellFormed(*air);
-    ASSERT_EQ(air->iCount, static_cast<std::int32_t>(made));
+    ASSERT_EQ(air->iCount, nAir);
     const auto* last = static_cast<const LegacyChannelNode*>(air->pTail);
-    EXPECT_EQ(last->fFrequency, static_cast<float>(made));
-    EXPECT_EQ(last->wExtra1, made);
-    EXPECT_EQ(table.wAirMaxCh(), made);
-    EXPECT_EQ(table.GetList(ChannelModeCable)->iCount, 0);
-    EXPECT_EQ(table.wCableMaxCh(), 0);
+    EXPECT_EQ(last->fFrequency, static_cast<float>(nAir));
+    EXPECT_EQ(last->wExtra1, nAir);
+    EXPECT_EQ(table.GetList(ChannelModeCable)->iCount, 2);
 }
 
-TEST(PooledNodes, TunerTableLoadSkipsNodesThatCannotBeMade)
+TEST(PooledNodes, TunerTableLoadFailsWholeWhenNodesCannotBeMade)
 {
     const std::int32_t n = 2000;
     Bytes file{0x00, 0xCB, 0x00, 0x00, 'T', 'N', 'S', 'P'};
@@ -316,18 +319,23 @@ TEST(PooledNodes, TunerTableLoadSkipsNodesThatCannotBeMade)
     TempDir dir;
     WriteAll(dir.File("t.tsf"), file);
 
+    ASSERT_LT(NodesPerAllocation<TunerSpecNode>(), static_cast<std::size_t>(n));
     TunerSpecTable table(false);
     {
         MemoryRunsOut memory(1);
-        ASSERT_EQ(table.Load(dir.File("t.tsf").c_str()), 1);
+        FileError error;
+        EXPECT_EQ(table.Load(dir.File("t.tsf").c_str(), &error), 0);
+        EXPECT_EQ(error.code, ENOMEM);
     }
-    const std::size_t made = std::min<std::size_t>(n, NodesPerAllocation<TunerSpecNode>());
-    ASSERT_LT(made, static_cast<std::size_t>(n));
+    ExpectWellFormed(*table.GetList());
+    EXPECT_EQ(table.GetList()->iCount, 0);
+    EXPECT_EQ(table.Header().iEntryCount(), 0);
+
+    ASSERT_EQ(table.Load(dir.File("t.tsf").c_str()), 1);
     const EntryList* list = table.GetList();
     ExpectWellFormed(*list);
-    ASSERT_EQ(list->iCount, static_cast<std::int32_t>(made));
-    EXPECT_EQ(static_cast<const TunerSpecNode*>(list->pTail)->entry.iFactory(), static_cast<std::int32_t>(made) - 1);
-    EXPECT_EQ(table.Header().iEntryCount(), static_cast<std::int32_t>(made));
+    ASSERT_EQ(list->iCount, n);
+    EXPECT_EQ(static_cast<const TunerSpecNode*>(list->pTail)->entry.iFactory(), n - 1);
     EXPECT_EQ(Bytes(table.EndMark(), table.EndMark() + 4), (Bytes{0x00, 0x00, 0xEE, 0xFF}));
 }
 
@@ -385,14 +393,14 @@ TEST(NodePool, RunsAreTheNextSlotsAsFarAsTheyLieTogether)
 }
 
 // A loader takes its nodes a run at a time. When one block cannot be had,
-// exactly the node that needed it is left out; the next one takes a new block
-// and the rest follow with their own values, whether the list lies wholly
-// inside the file or runs past its end.
-TEST(PooledNodes, ChannelTableLoadLeavesOutOnlyTheNodeWhoseMemoryFailed)
+// after others were, the load fails as a whole (ENOMEM) and gives back every
+// node it made, whether the list lies wholly inside the file or runs past its
+// end; with memory back the same file is read whole.
+TEST(PooledNodes, ChannelTableLoadFailsWholeWhenABlockAfterOthersFails)
 {
     ASSERT_EQ(ChannelNode::Pool().LiveCount(), 0u);
     const std::uint16_t nAir = 5000;
-    const std::size_t missing = NodesPerAllocation<ChannelNode>(); // the first node of the second allocation
+    const std::size_t missing = NodesPerAllocation<ChannelNode>(); // the first node of the second allocation fails
     ASSERT_LT(missing, nAir);
     Bytes whole{0x00, 0xCB, 0x00, 0x00, 'C', 'H', 'F', 'Q'};
     PutI32(whole, 44);
@@ -417,30 +425,28 @@ TEST(PooledNodes, ChannelTableLoadLeavesOutOnlyTheNodeWhoseMemoryFailed)
         ChannelTable table(false);
         {
             OneAllocationFails memory(1);
-            ASSERT_EQ(table.Load(dir.File("t.ccf").c_str()), 1);
+            FileError error;
+            EXPECT_EQ(table.Load(dir.File("t.ccf").c_str(), &error), 0) << inFile;
+            EXPECT_EQ(error.code, ENOMEM) << inFile;
         }
-        std::vector<double> expected;
-        for (std::size_t i = 0; i < nAir; ++i)
-            if (i != missing)
-                expected.push_back(i < inFile ? static_cast<double>(i + 1) : 0.0);
+        EXPECT_EQ(ChannelNode::Pool().LiveCount(), 0u) << inFile;
         ExpectWellFormed(*table.GetList(ChannelModeAir));
         ExpectWellFormed(*table.GetList(ChannelModeCable));
+        EXPECT_EQ(table.GetList(ChannelModeAir)->iCount, 0) << inFile;
+        EXPECT_EQ(table.Header().wAirMax(), 0) << inFile;
+
+        ASSERT_EQ(table.Load(dir.File("t.ccf").c_str()), 1);
+        std::vector<double> expected;
+        for (std::size_t i = 0; i < nAir; ++i)
+            expected.push_back(i < inFile ? static_cast<double>(i + 1) : 0.0);
         EXPECT_EQ(Frequencies(table.GetList(ChannelModeAir)), expected) << inFile;
-        const std::vector<double> cable = bShort ? std::vector<double>{0.0, 0.0} : std::vector<double>{7000.5, 8000.5};
-        EXPECT_EQ(Frequencies(table.GetList(ChannelModeCable)), cable);
-        EXPECT_EQ(table.Header().wAirMax(), nAir - 1);
+        EXPECT_EQ(table.Header().wAirMax(), nAir);
         EXPECT_EQ(table.Header().wCableMax(), 2);
-        const Bytes endMark = bShort ? Bytes{0, 0, 0, 0} : Bytes{0x12, 0x34, 0x56, 0x78};
-        EXPECT_EQ(Bytes(table.EndMark(), table.EndMark() + 4), endMark);
-        // The report judges the file, not the lists made from it.
-        EXPECT_EQ(table.LastLoad().header.wAirMax(), nAir);
-        EXPECT_EQ(table.LastLoad().airRecords, inFile);
-        EXPECT_EQ(ChannelNode::Pool().LiveCount(), ChannelNode::kPooled ? nAir - 1 + 2 : 0u);
     }
     EXPECT_EQ(ChannelNode::Pool().LiveCount(), 0u);
 }
 
-TEST(PooledNodes, LegacyTableLoadLeavesOutOnlyTheNodeWhoseMemoryFailed)
+TEST(PooledNodes, LegacyTableLoadFailsWholeWhenABlockAfterOthersFails)
 {
     const std::uint16_t nAir = 5000;
     const std::size_t missing = NodesPerAllocation<LegacyChannelNode>();
@@ -481,16 +487,19 @@ TEST(PooledNodes, LegacyTableLoadLeavesOutOnlyTheNodeWhoseMemoryFailed)
         LegacyChannelTable table;
         {
             OneAllocationFails memory(1);
-            ASSERT_EQ(table.Load(dir.File("t.cft").c_str()), 1);
+            FileError error;
+            EXPECT_EQ(table.Load(dir.File("t.cft").c_str(), &error), 0) << bPastTheEnd;
+            EXPECT_EQ(error.code, ENOMEM) << bPastTheEnd;
         }
+        EXPECT_EQ(LegacyChannelNode::Pool().LiveCount(), 0u) << bPastTheEnd;
+        EXPECT_EQ(table.GetList(ChannelModeAir), nullptr) << bPastTheEnd;
+
+        ASSERT_EQ(table.Load(dir.File("t.cft").c_str()), 1);
         const EntryList* air = table.GetList(ChannelModeAir);
         ExpectWellFormed(*air);
-        ASSERT_EQ(air->iCount, nAir - 1);
-        EXPECT_EQ(table.wAirMaxCh(), nAir - 1);
+        ASSERT_EQ(air->iCount, nAir);
         std::size_t i = 0;
         for (const LegacyChannelNode& node : table.Entries(ChannelModeAir)) {
-            if (i == missing)
-                ++i;
             // Each node holds the entry at its own place; past the end of the file, zeros.
             const std::size_t at = 32 + 8 * i;
             ASSERT_EQ(node.fFrequency, i < inFile ? le::ReadF32(&file[at]) : 0.0f) << i << " " << bPastTheEnd;

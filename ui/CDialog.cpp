@@ -337,7 +337,8 @@ void CDialog::InitDialog()
         OpenFile(m_startupFile);
     if (!bSetFocus)
         return;
-    // The framework's initial focus: the first control in template order that takes the Tab key.
+    // The focus starts where the Tab order does: the first control in template
+    // order that takes the Tab key.
     for (std::size_t i = 0; i < m_template.controlCount; ++i) {
         QWidget* pWidget = GetDlgItem(m_template.controls[i].id);
         if (pWidget && pWidget->isEnabled() && !pWidget->isHidden() && (pWidget->focusPolicy() & Qt::TabFocus)) {

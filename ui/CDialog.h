@@ -1,9 +1,10 @@
 #pragma once
-// The dialog base that takes the place of the original dialog framework: it
-// builds a dialog's controls from its template in res/, finds every control by
-// its id (also the control's objectName, "1040"), offers the control operations
-// the dialogs use, and routes buttons, menu commands and the dialog keys
-// (Enter, Escape) to overridable handlers as the framework did.
+// The base of every dialog: it builds a dialog's controls from its template in
+// res/, finds every control by its id (also the control's objectName, "1040"),
+// offers the control operations the dialogs use, and routes buttons, menu
+// commands and the dialog keys (Enter, Escape) through OnCommand to the
+// handlers registered with OnClicked, or to OnOK and OnCancel, so that each
+// dialog answers a command in one place whichever way it was given.
 
 #include <cstdint>
 #include <functional>
@@ -49,7 +50,9 @@ public:
     // where the dialog has no such command.
     virtual bool OpenFile(const QString& path);
 
-    // Delivers a command (button click or menu choice) as the framework did.
+    // Delivers a command (button click or menu choice) by its id: to the
+    // handler registered for it, else IDOK to OnOK and IDCANCEL to OnCancel;
+    // false when nothing handles it.
     virtual bool OnCommand(int id);
 
     const DialogTemplate& Template() const { return m_template; }

@@ -5,6 +5,7 @@
 
 #include "ActivationChannel.h"
 #include "CLauncherDlg.h"
+#include "RecentFiles.h"
 #include "SingleInstance.h"
 #include "Strings.h"
 #include "UserServices.h"
@@ -25,6 +26,19 @@ QString FileArgument(const QStringList& arguments)
 
 CEditorApp::CEditorApp() : m_services(DesktopServices()) {}
 
+CEditorApp::CEditorApp(UserServices& services) : m_services(services) {}
+
+CEditorApp::~CEditorApp()
+{
+    ExitInstance();
+}
+
+int CEditorApp::ExitInstance()
+{
+    m_pRecentFilesWriter.reset();
+    return 0;
+}
+
 bool CEditorApp::InitInstance()
 {
     return InitInstance(QApplication::arguments());
@@ -41,6 +55,9 @@ bool CEditorApp::InitInstance(const QStringList& arguments)
         ActivationChannel::NotifyRunningInstance(socketPath);
         return false;
     }
+
+    // The editors keep their recent files in the background.
+    m_pRecentFilesWriter = std::make_unique<RecentFilesWriter>();
 
     // The channel lies beside the token; without the token the program runs
     // unguarded and unreachable.

@@ -30,7 +30,6 @@ public:
     const CountryPlans* ChosenCountry() const { return m_pChosenCountry; }
     const ListedPlan* ChosenPlan() const { return m_pChosenPlan; }
     // The rows shown, in order.
-    const std::vector<const CountryPlans*>& ShownCountries() const { return m_shownCountries; }
     const std::vector<const ListedPlan*>& ShownPlans() const { return m_shownPlans; }
 
 protected:

@@ -21,7 +21,8 @@ QRect TemplateUnitRect(const ControlTemplate& control)
 DialogBaseUnits BaseUnitsOf(const QFont& font)
 {
     const QFontMetrics metrics(font);
-    // The average width of the 52 letters, rounded as the original platform rounds it.
+    // The average width of the 52 letters in whole pixels, a half rounded up:
+    // the unit the dialog templates' coordinates were laid out in.
     const int letters =
         metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     return DialogBaseUnits{static_cast<double>((letters / 26 + 1) / 2), static_cast<double>(metrics.height())};

@@ -77,19 +77,19 @@ public:
         if (!pCopy)
             return;
         const typename Document::StepScope step = m_document.BeginStep({});
-        // The copy is read under the folder as it is checked now.
-        const RecoveryFolderHandle folder = RecoveryFolderHandle::Open();
+        // The copy is read, and then removed, under the folder as it is
+        // checked now, with no writer pruning it meanwhile. The table is back
+        // in the editor, unsaved: its copy is this editor's now.
         const TableKind kind = m_extension == "ccf" ? TableKind::Channel : TableKind::Tuner;
         FileError error;
-        if (!folder.IsOpen())
-            error.Set(EACCES, folder.Problem());
-        if (!folder.IsOpen() || !m_document.Restore(folder.At(pCopy->name), RestoreOriginOf(*pCopy, kind), error)) {
+        const auto read = [this](const std::string& path, const RestoreOrigin& origin, FileError& readError) {
+            return m_document.Restore(path, origin, readError);
+        };
+        if (!RestoreRecoveryCopy(pCopy->name, kind, read, error)) {
             ShowFileError(services, pOwner, FileAction::Load, QFile::decodeName(pCopy->path.c_str()), error);
             return;
         }
         onRestored();
-        // The table is back in the editor, unsaved: its copy is this editor's now.
-        RemoveRecoveryCopy(pCopy->path);
     }
 
 private:

@@ -14,7 +14,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QThreadPool>
 
 #include "DataFolders.h"
 #include "FileIO.h"
@@ -47,17 +46,9 @@ std::string PendingKey(const std::string& settingsFile, const QString& kind)
     return settingsFile + '\n' + kind.toStdString();
 }
 
-// One thread, so that the writes land in the order they were asked for; its
-// destruction at exit waits for the last one.
-QThreadPool& Writer()
-{
-    static QThreadPool& pool = []() -> QThreadPool& {
-        static QThreadPool one;
-        one.setMaxThreadCount(1);
-        return one;
-    }();
-    return pool;
-}
+// The writer RecentFiles hands its writes to, if any (see RecentFilesWriter).
+std::mutex g_writerMutex;
+RecentFilesWriter* g_pWriter = nullptr;
 
 // Why no files are kept, said on standard error once for each settings file
 // (or for the lack of one), however often the lists are read or written.
@@ -222,16 +213,83 @@ void RecentFiles::Store(const QStringList& files)
     std::vector<std::string> paths;
     for (const QString& file : files)
         paths.push_back(file.toStdString());
-    Writer().start([settingsFile, kind = m_kind.toStdString(), key, paths = std::move(paths)]() mutable {
+    auto write = [settingsFile, kind = m_kind.toStdString(), key, paths = std::move(paths)]() mutable {
         WriteList(settingsFile, kind, std::move(paths));
         const std::lock_guard<std::mutex> lock(PendingMutex());
         const auto pending = PendingLists().find(key);
         if (pending != PendingLists().end() && --pending->second.iWrites == 0)
             PendingLists().erase(pending);
-    });
+    };
+    {
+        const std::lock_guard<std::mutex> lock(g_writerMutex);
+        if (g_pWriter) {
+            g_pWriter->Post(std::move(write));
+            return;
+        }
+    }
+    write();
 }
 
 void RecentFiles::Flush()
 {
-    Writer().waitForDone();
+    const std::lock_guard<std::mutex> lock(g_writerMutex);
+    if (g_pWriter)
+        g_pWriter->Flush();
+}
+
+RecentFilesWriter::RecentFilesWriter() : m_thread([this] { Run(); })
+{
+    const std::lock_guard<std::mutex> lock(g_writerMutex);
+    m_pPrevious = std::exchange(g_pWriter, this);
+}
+
+RecentFilesWriter::~RecentFilesWriter()
+{
+    {
+        // Later writes go to the writer before this one, or are made at once.
+        const std::lock_guard<std::mutex> lock(g_writerMutex);
+        if (g_pWriter == this)
+            g_pWriter = m_pPrevious;
+    }
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_bStop = true;
+    }
+    m_wake.notify_one();
+    m_thread.join();
+}
+
+void RecentFilesWriter::Post(std::function<void()> write)
+{
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        m_writes.push_back(std::move(write));
+    }
+    m_wake.notify_one();
+}
+
+void RecentFilesWriter::Flush()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_idle.wait(lock, [this] { return m_writes.empty() && !m_bBusy; });
+}
+
+void RecentFilesWriter::Run()
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_bStop || !m_writes.empty(); });
+        // Everything asked is written before the thread ends.
+        if (m_writes.empty())
+            return;
+        std::function<void()> write = std::move(m_writes.front());
+        m_writes.pop_front();
+        m_bBusy = true;
+        lock.unlock();
+        write();
+        lock.lock();
+        m_bBusy = false;
+        if (m_writes.empty())
+            m_idle.notify_all();
+    }
 }

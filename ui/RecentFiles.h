@@ -3,8 +3,9 @@
 // config folder ($XDG_CONFIG_HOME/vornalix/recent-files.conf, by default under
 // ~/.config), one list per kind of table, in the INI text QSettings writes
 // (RecentFilesText). Writing the settings file takes a millisecond or two, so
-// it is done on a thread of its own, in order; until it is done, this process
-// reads the lists it asked to write.
+// while a RecentFilesWriter exists it is done on that writer's thread, in
+// order; until it is done, this process reads the lists it asked to write.
+// Without a writer a list is written at once, on the thread that changed it.
 //
 // The settings file is read as every file of the editors is: only a regular
 // file (a symbolic link to one is followed), refused before it is opened
@@ -13,12 +14,49 @@
 // lists are empty and the reason is said once on standard error. With no
 // config folder known (no XDG_CONFIG_HOME, no home folder) no files are kept.
 
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <utility>
 
 #include <QString>
 #include <QStringList>
+
+// The thread that writes the recent-files lists, in the order they were
+// asked for. Its owner controls its life: the application object makes one
+// when it starts and ends it before the QApplication goes; a test or
+// benchmark may make its own. While it exists RecentFiles hands it every
+// write; ending it writes everything asked and joins its thread. Writers
+// nest: one made while another exists takes over until it ends.
+class RecentFilesWriter
+{
+public:
+    RecentFilesWriter();
+    ~RecentFilesWriter();
+    RecentFilesWriter(const RecentFilesWriter&) = delete;
+    RecentFilesWriter& operator=(const RecentFilesWriter&) = delete;
+
+    // Runs the write on the thread, after those asked before it.
+    void Post(std::function<void()> write);
+    // Waits until every write asked is done.
+    void Flush();
+
+private:
+    void Run();
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::condition_variable m_idle;
+    std::deque<std::function<void()>> m_writes;
+    bool m_bBusy = false;
+    bool m_bStop = false;
+    RecentFilesWriter* m_pPrevious = nullptr;
+    std::thread m_thread;
+};
 
 class RecentFiles
 {

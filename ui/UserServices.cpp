@@ -21,9 +21,9 @@ UserServices& DesktopServices()
     return desktop;
 }
 
-QString QtFileFilter(const QString& mfcFilter)
+QString QtFileFilter(const QString& filterText)
 {
-    const QStringList parts = mfcFilter.split(QLatin1Char('|'));
+    const QStringList parts = filterText.split(QLatin1Char('|'));
     QStringList filters;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
         if (parts[i].isEmpty())
@@ -31,7 +31,7 @@ QString QtFileFilter(const QString& mfcFilter)
         QString name = parts[i];
         QString patterns = parts[i + 1];
         patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-        // "*.*" means every file on the original platform; on this one it would
+        // "*.*" in a filter text means every file; Qt's file dialog would
         // match only names with a dot.
         patterns.replace(QStringLiteral("*.*"), QStringLiteral("*"));
         const qsizetype open = name.lastIndexOf(QLatin1Char('('));

@@ -72,7 +72,7 @@ public:
 UserServices& DesktopServices();
 
 // "Name (*.a)|*.a|All Files (*.*)|*.*||" in the form Qt's file dialog takes.
-QString QtFileFilter(const QString& mfcFilter);
+QString QtFileFilter(const QString& filterText);
 
 class QtUserServices : public UserServices
 {

@@ -5,7 +5,6 @@
 
 #include "CDialog.h"
 #include "CEditorApp.h"
-#include "RecentFiles.h"
 #include "Strings.h"
 
 int main(int argc, char* argv[])
@@ -24,7 +23,9 @@ int main(int argc, char* argv[])
     QStringList arguments = QApplication::arguments();
     for (int i = endOfOptions; i < argc; ++i)
         arguments << QFile::decodeName(argv[i]);
-    const int result = theApp.InitInstance(arguments) ? QApplication::exec() : 0;
-    RecentFiles::Flush();
-    return result;
+    // The whole program runs inside InitInstance, which returns FALSE when
+    // the launcher closes: there is no event loop left to enter.
+    theApp.InitInstance(arguments);
+    // The application object's threads end before the QApplication does.
+    return theApp.ExitInstance();
 }

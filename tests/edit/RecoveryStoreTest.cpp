@@ -5,7 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
 #include <ctime>
+#include <future>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -80,6 +83,56 @@ std::vector<std::string> EntriesOf(const std::string& folder)
     }
     return names;
 }
+
+// kRecoveryCopiesKept copies, each with its ".source" and an image of its
+// own, the oldest first; names and images are returned in that order.
+std::vector<std::pair<std::string, Bytes>> FillWithCopies(const std::string& folder)
+{
+    std::vector<std::pair<std::string, Bytes>> copies;
+    const std::string source = RecoverySourceText(RecoverySource{}, "ccf");
+    for (std::size_t i = 0; i < kRecoveryCopiesKept; ++i) {
+        const std::string name = std::to_string(1000 + i) + "-1-0.ccf";
+        const Bytes image = ChannelTableImage(1, {55.25 + static_cast<double>(i)}, {}, 1, 0);
+        WriteAll(folder + "/" + name, image);
+        WriteAll(folder + "/" + name + ".source", Bytes(source.begin(), source.end()));
+        const std::time_t age = static_cast<std::time_t>(60 * (kRecoveryCopiesKept - i));
+        SetAge(folder + "/" + name, age);
+        SetAge(folder + "/" + name + ".source", age);
+        copies.emplace_back(name, image);
+    }
+    return copies;
+}
+
+// At the probe's step, a writer on its own thread writes a new copy, whose
+// pruning removes the oldest of kRecoveryCopiesKept, and is given half a
+// second to finish: it must wait for the folder instead.
+class RivalWriter
+{
+public:
+    explicit RivalWriter(RecoveryFolderStep step)
+    {
+        SetRecoveryFolderProbe([this, step](RecoveryFolderStep now) {
+            if (now != step || m_finished)
+                return;
+            m_writer.Write(SmallTable(), RecoverySource{});
+            m_flushed = std::async(std::launch::async, [this] { m_writer.Flush(); });
+            m_finished = m_flushed.wait_for(std::chrono::milliseconds(500)) == std::future_status::ready;
+        });
+    }
+    ~RivalWriter() { SetRecoveryFolderProbe(nullptr); }
+    RivalWriter(const RivalWriter&) = delete;
+    RivalWriter& operator=(const RivalWriter&) = delete;
+
+    // Whether it came at all, and whether it finished inside the operation.
+    bool Came() const { return m_flushed.valid(); }
+    std::optional<bool> FinishedInside() const { return m_finished; }
+    void Finish() { m_flushed.wait(); }
+
+private:
+    RecoveryWriter m_writer{"ccf"};
+    std::future<void> m_flushed;
+    std::optional<bool> m_finished;
+};
 
 } // namespace
 
@@ -431,4 +484,107 @@ TEST_F(RecoveryStoreTest, AFailedCopyIsToldOnce)
         writer.Flush();
     }
     EXPECT_TRUE(ListRecoveryCopies("ccf").empty());
+}
+
+// A writer's pruning that comes while the copies are listed waits until they
+// are read: no listed copy is read after it is gone, which would show a whole
+// copy as damaged and without its source.
+TEST_F(RecoveryStoreTest, APruningWaitsForTheListing)
+{
+    const std::string folder = RecoveryFolder();
+    ASSERT_FALSE(folder.empty());
+    const std::vector<std::pair<std::string, Bytes>> made = FillWithCopies(folder);
+    std::vector<RecoveryCopy> copies;
+    {
+        RivalWriter rival(RecoveryFolderStep::CopiesListed);
+        copies = ListRecoveryCopies("ccf");
+        ASSERT_TRUE(rival.Came());
+        EXPECT_EQ(rival.FinishedInside(), false);
+        rival.Finish();
+    }
+    ASSERT_EQ(copies.size(), kRecoveryCopiesKept);
+    for (const RecoveryCopy& copy : copies) {
+        EXPECT_FALSE(copy.bDamaged) << copy.name;
+        EXPECT_EQ(copy.source, "new") << copy.name;
+        EXPECT_EQ(copy.iFirstCount, 1) << copy.name;
+    }
+    // The pruning came after the listing: the oldest copy is gone now.
+    EXPECT_EQ(copies.back().name, made.front().first);
+    EXPECT_FALSE(FileExists(folder + "/" + made.front().first));
+    EXPECT_EQ(ListRecoveryCopies("ccf").size(), kRecoveryCopiesKept);
+}
+
+// A copy being restored is not pruned until it is read, and the restore
+// removes it once its table is taken.
+TEST_F(RecoveryStoreTest, APruningWaitsForTheRestore)
+{
+    const std::string folder = RecoveryFolder();
+    ASSERT_FALSE(folder.empty());
+    const std::vector<std::pair<std::string, Bytes>> made = FillWithCopies(folder);
+    const std::string& oldest = made.front().first;
+    ChannelTableDocument document;
+    const auto read = [&document](const std::string& path, const RestoreOrigin& origin, FileError& error) {
+        return document.Restore(path, origin, error);
+    };
+    FileError error;
+    {
+        RivalWriter rival(RecoveryFolderStep::RestoreSource);
+        EXPECT_TRUE(RestoreRecoveryCopy(oldest, TableKind::Channel, read, error)) << error.text;
+        ASSERT_TRUE(rival.Came());
+        EXPECT_EQ(rival.FinishedInside(), false);
+        rival.Finish();
+    }
+    ASSERT_TRUE(document.HasTable());
+    EXPECT_EQ(document.Table()->FileImage(), made.front().second);
+    EXPECT_FALSE(FileExists(folder + "/" + oldest));
+    EXPECT_FALSE(FileExists(folder + "/" + oldest + ".source"));
+    // The other copies and the rival's new one are kept.
+    EXPECT_EQ(ListRecoveryCopies("ccf").size(), kRecoveryCopiesKept);
+}
+
+// A restore reads the ".source" as it is when the copy is read; a copy that
+// is gone, or that its reader refuses, fails with the reason and is kept.
+TEST_F(RecoveryStoreTest, ARestoreReadsTheCopyAndItsSourceAsTheyAreNow)
+{
+    const std::string folder = RecoveryFolder();
+    ASSERT_FALSE(folder.empty());
+    const std::string table = m_dir.File("us.ccf");
+    WriteAll(table, SmallTable());
+    const std::string name = "2000-1-0.ccf";
+    WriteAll(folder + "/" + name, SmallTable());
+    const std::string source = RecoverySourceText(RecoverySource{table, IdentityOf(table)}, "ccf");
+    WriteAll(folder + "/" + name + ".source", Bytes(source.begin(), source.end()));
+
+    Bytes readImage;
+    RestoreOrigin readOrigin;
+    const auto refuse = [&](const std::string& path, const RestoreOrigin& origin, FileError& error) {
+        readImage = ReadAll(path);
+        readOrigin = origin;
+        error.Set(EINVAL, "refused");
+        return false;
+    };
+    FileError error;
+    EXPECT_FALSE(RestoreRecoveryCopy(name, TableKind::Channel, refuse, error));
+    EXPECT_EQ(error.text, "refused");
+    EXPECT_EQ(readImage, SmallTable());
+    EXPECT_EQ(readOrigin.savePath, table);
+    EXPECT_TRUE(FileExists(folder + "/" + name));
+
+    ChannelTableDocument document;
+    const auto take = [&document](const std::string& path, const RestoreOrigin& origin, FileError& readError) {
+        return document.Restore(path, origin, readError);
+    };
+    // A tuner copy of that name is no copy of this kind.
+    error = FileError();
+    EXPECT_FALSE(RestoreRecoveryCopy(name, TableKind::Tuner, take, error));
+    EXPECT_NE(error.code, 0);
+    EXPECT_TRUE(RestoreRecoveryCopy(name, TableKind::Channel, take, error)) << error.text;
+    EXPECT_EQ(document.SaveFile().Canonical(), CanonicalPath(table));
+    EXPECT_FALSE(FileExists(folder + "/" + name));
+    EXPECT_FALSE(FileExists(folder + "/" + name + ".source"));
+
+    // Gone since it was listed.
+    error = FileError();
+    EXPECT_FALSE(RestoreRecoveryCopy(name, TableKind::Channel, take, error));
+    EXPECT_EQ(error.code, ENOENT) << error.text;
 }

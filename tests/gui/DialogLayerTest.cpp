@@ -352,7 +352,7 @@ TEST(Accessibility, ControlsAreNamedByTheirLabels)
     }
 }
 
-// The Tab key visits the controls in template order, as on the original platform.
+// The Tab key visits the controls in template order.
 TEST(Accessibility, TabOrderFollowsTheTemplate)
 {
     FakeUserServices services;

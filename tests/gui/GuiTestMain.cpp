@@ -8,12 +8,33 @@
 #include <QApplication>
 
 #include <cstdlib>
+#include <cstring>
+#include <map>
 #include <memory>
+#include <string>
 
+#include "ChildRole.h"
 #include "RecentFiles.h"
 #include "TestFiles.h"
 
 namespace {
+
+const char* const kChildRolePrefix = "--child-role=";
+
+std::map<std::string, int (*)()>& ChildRoles()
+{
+    static std::map<std::string, int (*)()> roles;
+    return roles;
+}
+
+// The role an argument names, empty for none.
+std::string ChildRoleOf(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if (std::strncmp(argv[i], kChildRolePrefix, std::strlen(kChildRolePrefix)) == 0)
+            return argv[i] + std::strlen(kChildRolePrefix);
+    return {};
+}
 
 class OwnStateFolder : public ::testing::EmptyTestEventListener
 {
@@ -36,15 +57,29 @@ class OwnStateFolder : public ::testing::EmptyTestEventListener
 
 } // namespace
 
+bool RegisterChildRole(const char* pszName, int (*pBody)())
+{
+    return ChildRoles().emplace(pszName, pBody).second;
+}
+
+QString ChildRoleArgument(const char* pszName)
+{
+    return QString::fromLatin1(kChildRolePrefix) + QString::fromLatin1(pszName);
+}
+
 int main(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qunsetenv("QT_QPA_PLATFORMTHEME");
     QApplication app(argc, argv);
+    // A child run of this program plays its role, in the folders it was given.
+    const std::string role = ChildRoleOf(argc, argv);
+    if (!role.empty()) {
+        const auto found = ChildRoles().find(role);
+        return found == ChildRoles().end() ? EXIT_FAILURE : found->second();
+    }
     ::testing::InitGoogleTest(&argc, argv);
-    // A child run of this program keeps the folder it was given.
-    if (qEnvironmentVariableIsEmpty("VORNALIX_RECOVERY_CHILD_DIR"))
-        ::testing::UnitTest::GetInstance()->listeners().Append(new OwnStateFolder);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new OwnStateFolder);
     return RUN_ALL_TESTS();
 }

@@ -352,3 +352,67 @@ TEST_F(RecentFilesTest, WithoutHomeTheUserDatabaseHomeIsUsed)
     EXPECT_EQ(current.Entries(), std::vector<std::string>());
     EXPECT_EQ(std::filesystem::exists("/.config/vornalix/recent-files.conf"), bRootConfigBefore);
 }
+
+namespace {
+
+// The threads this process runs now.
+std::size_t ThreadCount()
+{
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/task"))
+        ++count;
+    return count;
+}
+
+} // namespace
+
+// With a writer the lists are written on its thread, in the order asked, and
+// read back at once as asked; its end writes them all and joins its thread,
+// so that no thread of the recent files outlives its owner.
+TEST_F(RecentFilesTest, AWriterWritesInOrderAndLeavesNoThreadBehind)
+{
+    const std::size_t before = ThreadCount();
+    QStringList expected;
+    {
+        RecentFilesWriter writer;
+        EXPECT_EQ(ThreadCount(), before + 1);
+        RecentFiles recent(QString::fromLatin1(kKind));
+        for (int i = 0; i < 3 * RecentFiles::kMaxFiles; ++i) {
+            const QString file = QStringLiteral("/tables/%1.ccf").arg(i);
+            recent.Add(file);
+            expected.prepend(file);
+        }
+        expected = expected.mid(0, RecentFiles::kMaxFiles);
+        EXPECT_EQ(recent.Files(), expected);
+    }
+    EXPECT_EQ(ThreadCount(), before);
+    std::vector<std::string> written;
+    for (const QString& file : expected)
+        written.push_back(file.toStdString());
+    EXPECT_EQ(ReadRecentFileLists(TextOf(settingsFile)), (RecentFileLists{{kKind, written}}));
+}
+
+// Without a writer (a test or a benchmark that makes none) a list is in its
+// file as soon as it is changed; a writer made inside another takes over
+// until it ends.
+TEST_F(RecentFilesTest, WithoutAWriterTheListIsWrittenAtOnce)
+{
+    RecentFiles recent(QString::fromLatin1(kKind));
+    recent.Add(QStringLiteral("/tables/first.ccf"));
+    EXPECT_EQ(ReadRecentFileLists(TextOf(settingsFile)), (RecentFileLists{{kKind, {"/tables/first.ccf"}}}));
+    {
+        RecentFilesWriter outer;
+        {
+            RecentFilesWriter inner;
+            recent.Add(QStringLiteral("/tables/second.ccf"));
+        }
+        // The inner writer wrote it before it ended.
+        EXPECT_EQ(ReadRecentFileLists(TextOf(settingsFile)),
+                  (RecentFileLists{{kKind, {"/tables/second.ccf", "/tables/first.ccf"}}}));
+        recent.Remove(QStringLiteral("/tables/first.ccf"));
+        RecentFiles::Flush();
+        EXPECT_EQ(ReadRecentFileLists(TextOf(settingsFile)), (RecentFileLists{{kKind, {"/tables/second.ccf"}}}));
+    }
+    recent.Remove(QStringLiteral("/tables/second.ccf"));
+    EXPECT_EQ(ReadRecentFileLists(TextOf(settingsFile)), (RecentFileLists{{kKind, {}}}));
+}

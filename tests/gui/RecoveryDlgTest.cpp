@@ -4,6 +4,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <memory>
 #include <string>
@@ -24,6 +25,7 @@
 #include "CTunerEditDlg.h"
 #include "ChannelTable.h"
 #include "ChannelTableDocument.h"
+#include "ChildRole.h"
 #include "DocumentRecovery.h"
 #include "FakeUserServices.h"
 #include "GuiTestSupport.h"
@@ -254,28 +256,37 @@ TEST(ChannelRecovery, TheMenuOffersRestoringOnlyForAnotherKeptCopy)
     EXPECT_TRUE(AnyRecoveryCopy("ccf", own));
 }
 
-// Run only as the child of the test below: edits a table, writes what it
-// holds beside the state folder, says so once its copy is on disk, and waits
-// to be killed.
-TEST(RecoveryChild, EditsAndWaitsToBeKilled)
+namespace {
+
+// The child of the test below, a role and no test: edits a table, writes
+// what it holds beside the state folder, says so once its copy is on disk,
+// and waits to be killed.
+int EditAndWaitToBeKilled()
 {
     const QString dir = qEnvironmentVariable("VORNALIX_RECOVERY_CHILD_DIR");
     if (dir.isEmpty())
-        GTEST_SKIP() << "run by ChannelRecovery.AKilledProgramLeavesACopyThatRestoresTheSame";
+        return EXIT_FAILURE;
     FakeUserServices services;
     CFrequencyTableDlg dlg(services);
     dlg.Create();
     EditATable(dlg);
     const Bytes had = dlg.Table()->FileImage();
     WriteAll(dir.toStdString() + "/expected.ccf", had);
-    ASSERT_TRUE(WaitFor([&] {
+    const bool bWritten = WaitFor([&] {
         const std::vector<RecoveryCopy> copies = ListRecoveryCopies("ccf");
         return copies.size() == 1 && ReadAll(copies[0].path) == had;
-    }));
+    });
+    if (!bWritten)
+        return EXIT_FAILURE;
     std::printf("ready\n");
     std::fflush(stdout);
     QTest::qWait(60000);
+    return EXIT_SUCCESS;
 }
+
+const bool kEditAndWaitToBeKilled = RegisterChildRole("edit-and-wait-to-be-killed", EditAndWaitToBeKilled);
+
+} // namespace
 
 TEST(ChannelRecovery, AKilledProgramLeavesACopyThatRestoresTheSame)
 {
@@ -286,8 +297,9 @@ TEST(ChannelRecovery, AKilledProgramLeavesACopyThatRestoresTheSame)
     environment.insert("VORNALIX_RECOVERY_CHILD_DIR", QString::fromStdString(dir.Path()));
     environment.insert("QT_QPA_PLATFORM", "offscreen");
     child.setProcessEnvironment(environment);
+    ASSERT_TRUE(kEditAndWaitToBeKilled);
     child.start(QCoreApplication::applicationFilePath(),
-                {"--gtest_filter=RecoveryChild.EditsAndWaitsToBeKilled", "-platform", "offscreen"});
+                {ChildRoleArgument("edit-and-wait-to-be-killed"), "-platform", "offscreen"});
     ASSERT_TRUE(child.waitForStarted(10000));
     QByteArray output;
     while (!output.contains("ready\n") && child.waitForReadyRead(20000))

@@ -1,0 +1,12 @@
+#pragma once
+// Work a test has this program do in a child process (one to be killed, for
+// example). A role is registered by name instead of being a test of its own,
+// so that it is never listed or run as a test: the test program runs the
+// role named by its argument "--child-role=NAME" and nothing else.
+
+#include <QString>
+
+// Registers a role while the program starts; the result initialises a static.
+bool RegisterChildRole(const char* pszName, int (*pBody)());
+// The argument that makes a run of the test program play the role.
+QString ChildRoleArgument(const char* pszName);
