@@ -244,6 +244,8 @@ void ChannelTableDocument::ExchangeTable(HeldChannelTable& held)
 
 bool ChannelTableDocument::ApplyStep(ChannelStep& step, bool bForward)
 {
+    m_beforeApplied = MarkScope(NoLists);
+    m_iCodeBeforeApplied = CountryCode();
     const ChannelDocumentFields& target = bForward ? step.after : step.before;
     if (step.bExchangesTable) {
         // The lists' changes belong to the table the step put in place: they
@@ -278,41 +280,18 @@ bool ChannelTableDocument::ApplyStep(ChannelStep& step, bool bForward)
     return true;
 }
 
-bool ChannelTableDocument::UndoOrRedo(bool bForward)
+void ChannelTableDocument::StepApplied(const ChannelStep& step)
 {
-    if (bForward ? !CanRedo() : !CanUndo())
-        return false;
-    ChannelStep& step = bForward ? *m_history.ToRedo() : *m_history.ToUndo();
-    const ScopeMark before = MarkScope(NoLists);
-    const std::int32_t iCodeBefore = CountryCode();
-    if (!ApplyStep(step, bForward))
-        return false;
     if (step.bReplacesTable)
         m_saveFile.Clear();
-    if (bForward)
-        m_history.MovedForward();
-    else
-        m_history.MovedBack();
     ++m_listVersion;
     // A step that changed only the list not shown shows it, so that what was
     // taken back or made again can be seen.
     if (m_pTable && !step.bExchangesTable && step.air.Empty() != step.cable.Empty() && CurrentList() != NoLists)
         m_iMode = step.air.Empty() ? ChannelModeCable : ChannelModeAir;
-    NoteListShape(before);
-    if (step.bExchangesTable || CountryCode() != iCodeBefore)
+    NoteListShape(m_beforeApplied);
+    if (step.bExchangesTable || CountryCode() != m_iCodeBeforeApplied)
         ShowTableCode();
-    Announce(DocumentChange::Edited);
-    return true;
-}
-
-bool ChannelTableDocument::Undo()
-{
-    return UndoOrRedo(false);
-}
-
-bool ChannelTableDocument::Redo()
-{
-    return UndoOrRedo(true);
 }
 
 void ChannelTableDocument::ShowTableCode()

@@ -83,8 +83,6 @@ class ChannelTableDocument : public DocumentHistory<ChannelStep>
 {
 public:
     ChannelTableDocument() = default;
-    ChannelTableDocument(const ChannelTableDocument&) = delete;
-    ChannelTableDocument& operator=(const ChannelTableDocument&) = delete;
     ~ChannelTableDocument();
 
     const ChannelTable* Table() const { return m_pTable.get(); }
@@ -223,11 +221,6 @@ public:
     // an unnamed one is a view's and changes nothing itself.
     [[nodiscard]] StepScope BeginStep(std::string name, unsigned lists = BothLists);
 
-    // Each puts the table back as the step found it (undo) or left it (redo);
-    // false when there is nothing to do, a step is open or memory ran out.
-    bool Undo();
-    bool Redo();
-
     // The table differs from what was last loaded, saved or newly created.
     bool Modified() const { return m_pTable && !m_history.AtSaved(); }
 
@@ -282,8 +275,11 @@ private:
     void KnowCurrentListEdit(std::int32_t iStart, std::int32_t removeCount, std::vector<FrequencyBits> values);
     // The current list only, as the channel commands change no other.
     unsigned CurrentList() const;
-    bool ApplyStep(ChannelStep& step, bool bForward);
-    bool UndoOrRedo(bool bForward);
+    bool ApplyStep(ChannelStep& step, bool bForward) override;
+    void StepApplied(const ChannelStep& step) override;
+    // The list shown and the country code as an undo or redo found them.
+    ScopeMark m_beforeApplied;
+    std::int32_t m_iCodeBeforeApplied = 0;
     bool ApplyListChanges(const ChannelStep& step, bool bForward);
     void ExchangeTable(HeldChannelTable& held);
     // Another table takes the current one's place: see PutTable in the .cpp.

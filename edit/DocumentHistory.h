@@ -105,6 +105,15 @@ public:
         StepScopeOwner* m_pOwner;
     };
 
+    DocumentHistory(const DocumentHistory&) = delete;
+    DocumentHistory& operator=(const DocumentHistory&) = delete;
+
+    // Each puts the table back as the step found it (undo) or left it (redo)
+    // and tells the listeners; false when there is nothing to do, a step is
+    // open or memory ran out (the table then stays as it was).
+    bool Undo() { return ApplyHistoryStep(false); }
+    bool Redo() { return ApplyHistoryStep(true); }
+
     bool CanUndo() const { return m_iStepDepth == 0 && m_history.ToUndo() != nullptr; }
     bool CanRedo() const { return m_iStepDepth == 0 && m_history.ToRedo() != nullptr; }
     std::string UndoName() const { return CanUndo() ? m_history.ToUndo()->name : std::string(); }
@@ -132,6 +141,11 @@ protected:
         Saved,
         Unsaved,
     };
+
+    // The document's part of undo and redo: the table changed as the step
+    // says, then whatever follows from that in the document.
+    virtual bool ApplyStep(Step& step, bool bForward) = 0;
+    virtual void StepApplied(const Step& step) = 0;
 
     // True for the outermost scope, which records the state the step begins from.
     bool OpenScope() { return m_iStepDepth++ == 0; }
@@ -179,6 +193,22 @@ protected:
     UndoHistory<Step> m_history;
 
 private:
+    bool ApplyHistoryStep(bool bForward)
+    {
+        if (bForward ? !CanRedo() : !CanUndo())
+            return false;
+        Step& step = bForward ? *m_history.ToRedo() : *m_history.ToUndo();
+        if (!ApplyStep(step, bForward))
+            return false;
+        if (bForward)
+            m_history.MovedForward();
+        else
+            m_history.MovedBack();
+        StepApplied(step);
+        Announce(DocumentChange::Edited);
+        return true;
+    }
+
     std::int32_t m_iStepDepth = 0;
     SavedMark m_savedMark = SavedMark::Unchanged;
     bool m_bShownChanged = false;

@@ -136,7 +136,7 @@ std::vector<TunerEntryImage> TunerTableDocument::EntryImages() const
     return images;
 }
 
-bool TunerTableDocument::ApplyStep(const TunerStep& step, bool bForward)
+bool TunerTableDocument::ApplyStep(TunerStep& step, bool bForward)
 {
     const TunerDocumentFields& target = bForward ? step.after : step.before;
     std::unique_ptr<TunerSpecTable> pMade;
@@ -167,33 +167,12 @@ bool TunerTableDocument::ApplyStep(const TunerStep& step, bool bForward)
     return true;
 }
 
-bool TunerTableDocument::UndoOrRedo(bool bForward)
+void TunerTableDocument::StepApplied(const TunerStep& step)
 {
-    if (bForward ? !CanRedo() : !CanUndo())
-        return false;
-    const TunerStep& step = bForward ? *m_history.ToRedo() : *m_history.ToUndo();
-    if (!ApplyStep(step, bForward))
-        return false;
     if (step.bReplacesTable)
         m_saveFile.Clear();
-    if (bForward)
-        m_history.MovedForward();
-    else
-        m_history.MovedBack();
     if (m_shownEntry && !InTable(*m_shownEntry))
         m_shownEntry.reset();
-    Announce(DocumentChange::Edited);
-    return true;
-}
-
-bool TunerTableDocument::Undo()
-{
-    return UndoOrRedo(false);
-}
-
-bool TunerTableDocument::Redo()
-{
-    return UndoOrRedo(true);
 }
 
 std::vector<TunerRow> TunerTableDocument::Rows() const

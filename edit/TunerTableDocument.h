@@ -85,8 +85,6 @@ class TunerTableDocument : public DocumentHistory<TunerStep>
 {
 public:
     TunerTableDocument() = default;
-    TunerTableDocument(const TunerTableDocument&) = delete;
-    TunerTableDocument& operator=(const TunerTableDocument&) = delete;
     ~TunerTableDocument();
 
     const TunerSpecTable* Table() const { return m_pTable.get(); }
@@ -150,11 +148,6 @@ public:
     // ---- end of Import ----
 
     [[nodiscard]] StepScope BeginStep(std::string name);
-    // Each puts the table back as the step found it (undo) or left it (redo);
-    // false when there is nothing to do, a step is open or memory ran out.
-    bool Undo();
-    bool Redo();
-
     // The table differs from what was last loaded, saved or newly created.
     bool Modified() const { return m_pTable && !m_history.AtSaved(); }
 
@@ -170,11 +163,11 @@ private:
 
     TunerLoadResult LoadTable(const std::string& path, FileError& error);
     std::optional<TunerStep> MakeStep(PendingStep pending);
-    bool UndoOrRedo(bool bForward);
+    bool ApplyStep(TunerStep& step, bool bForward) override;
+    void StepApplied(const TunerStep& step) override;
     bool InTable(const TunerSpecEntry& entry) const;
     TunerDocumentFields Fields() const;
     std::vector<TunerEntryImage> EntryImages() const;
-    bool ApplyStep(const TunerStep& step, bool bForward);
 
     std::unique_ptr<TunerSpecTable> m_pTable;
     std::int32_t m_iMenuPos = 0;
