@@ -37,7 +37,7 @@ template <class Dialog> struct EditorCommand
     }
 
     int id;
-    const char* text; // with its mnemonic, "&Clear to Empty Slot"
+    const char* text; // with its mnemonic, "&Open..."
     CommandKey key;
     // Empty: always enabled.
     Rule enabled;
@@ -61,7 +61,7 @@ template <class Dialog> struct EditorMenuLayout
 // The text of a command as it stands now: its caption, and the step's name after it.
 QString CommandText(const char* caption, const std::string& stepName);
 // The text of a row-menu item: the command's text and, after a tab, the keys
-// of its own that no desktop standard gives ("Move U&p\tAlt+Up").
+// of its own that no desktop standard gives ("New from &Plan...\tCtrl+P").
 QString RowMenuText(const QString& text, const CommandKey& key);
 // Whether the key pressed is one of these; a keypad's flag changes no key.
 bool IsKeyOf(const QKeyEvent* pEvent, const QList<QKeySequence>& keys);
