@@ -1,10 +1,10 @@
 #pragma once
-// The menu bars of the channel table editor and the tuner editor, as data:
-// every menu, item, mnemonic and shortcut. The items name the commands the
-// editors already take (the buttons' ids among them), so that an item and its
-// button do the same thing.
+// What the editors' menus are made of, as data: the desktop's standard keys,
+// where a key works, and a menu bar as its menus and items. The commands
+// themselves (texts, keys, rules and handlers) are the editors' registries
+// (ui/EditorCommands.h), from which the bars are built.
 
-#include <cstddef>
+#include <vector>
 
 // Shortcuts that follow the desktop's conventions; the desktop says which keys.
 enum class StandardShortcut
@@ -29,45 +29,59 @@ enum class MenuItemKind
     RecentFiles,
 };
 
-// Where an item's key works.
+// Where a command's key works.
 enum class KeyScope
 {
-    Window, // anywhere in the editor: the item's shortcut
-    // Only where the dialog takes the key itself (Alt+Up in the list, while the
-    // mode's drop-down keeps Alt+Down): the item names the key.
-    Dialog,
+    // The item's shortcut anywhere in the editor; a focused field that uses
+    // the key itself keeps it (Ctrl+A selects the field's text).
+    Window,
+    // Taken by the editor wherever the focus is, fields included: the undo
+    // keys act on the table, never on the text of a field.
+    Editor,
+    // Only in the list (Alt+Up and Alt+Down; the mode's drop-down keeps
+    // Alt+Down to open itself).
+    List,
+};
+
+struct CommandKey
+{
+    constexpr CommandKey(StandardShortcut standard_ = StandardShortcut::None, const char* keys_ = nullptr,
+                         KeyScope scope_ = KeyScope::Window)
+        : standard(standard_), keys(keys_), scope(scope_)
+    {
+    }
+
+    StandardShortcut standard;
+    // The editor's own keys, beside the desktop's for a standard command:
+    // "Ctrl+G", or several as "Ctrl+Shift+Z; Ctrl+Y".
+    const char* keys;
+    KeyScope scope;
 };
 
 struct MenuItemTemplate
 {
     MenuItemKind kind = MenuItemKind::Command;
     int command = 0;
-    // With its mnemonic, "&Open..."; a key after a tab is the item's shortcut,
-    // as in the dialog menus ("New from &Plan...\tCtrl+P").
-    const char* text = nullptr;
-    StandardShortcut standard = StandardShortcut::None;
-    // A key of the editor's own ("Ctrl+G"), or the key of a standard command
-    // for a desktop that binds none.
-    const char* key = nullptr;
-    KeyScope keyScope = KeyScope::Window;
+    const char* text = nullptr; // with its mnemonic, "&Open..."
+    CommandKey key;
 };
 
 struct MenuTemplate
 {
     const char* title; // with its mnemonic, "&File"
-    const MenuItemTemplate* items;
-    std::size_t itemCount;
+    std::vector<MenuItemTemplate> items;
 };
 
 struct MenuBarTemplate
 {
-    const MenuTemplate* menus;
-    std::size_t menuCount;
+    std::vector<MenuTemplate> menus;
 };
 
-const MenuBarTemplate& ChannelEditorMenuBar();
-const MenuBarTemplate& TunerEditorMenuBar();
-
+// The menus' titles, the same in both editors.
+extern const char* const kFileMenuTitle;
+extern const char* const kEditMenuTitle;
+extern const char* const kTableMenuTitle;
+extern const char* const kHelpMenuTitle;
 // The Open Recent submenu's own title and the text of an empty list.
 extern const char* const kOpenRecentMenuText;
 extern const char* const kNoRecentFilesText;

@@ -19,8 +19,6 @@ constexpr int IDM_INSERT_BLANK_ITEM = 101;
 constexpr int IDM_DELETE_ITEM = 107;
 constexpr int IDM_DELETE_TUNER = 111;
 constexpr int IDM_NEW_FROM_PLAN = 115;
-// Its menu text, with the shortcut the channel table editor takes.
-constexpr const char* kNewFromPlanMenuText = "New from &Plan...\tCtrl+P";
 // Both editors' context menus, after the items above.
 constexpr int IDM_UNDO = 120;
 constexpr int IDM_REDO = 121;

@@ -101,7 +101,6 @@ bool CFrequencyTableDlg::OnInitDialog()
     pList->SetExtendedStyle(pList->GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
 
     InitColumns();
-    InitBulkCommands();
     EnableTableControls(false);
     EnableChannelControls(false);
     return true;
@@ -387,7 +386,7 @@ void CFrequencyTableDlg::contextMenuEvent(QContextMenuEvent* pEvent)
     }
     pEvent->accept();
     std::vector<MenuItem> items = m_systemMenu;
-    items.push_back(MenuItem{IDM_NEW_FROM_PLAN, QString::fromLatin1(kNewFromPlanMenuText)});
+    items.push_back(Commands().Item(*this, IDM_NEW_FROM_PLAN));
     const int command = Services().TrackPopupMenu(this, items, pEvent->globalPos());
     if (command == IDM_NEW_FROM_PLAN)
         OnNewFromPlan();
@@ -405,19 +404,12 @@ void CFrequencyTableDlg::OnDestroy()
 
 bool CFrequencyTableDlg::PreTranslateMessage(QWidget* pTarget, QKeyEvent* pEvent)
 {
-    if (HandleHistoryKey(pEvent) || HandleBulkKey(pEvent))
+    // The registry's keys: undo and redo, Ctrl+P, F1, and the list's Alt+Up and Alt+Down.
+    if (Commands().HandleKey(*this, pEvent, focusWidget() == GetDlgItem(IDC_LIST_CHANNELS)))
         return true;
     if ((pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter) &&
         focusWidget() == GetDlgItem(IDC_EDIT_FREQUENCY)) {
         OnAddToEnd();
-        return true;
-    }
-    if (pEvent->key() == Qt::Key_P && pEvent->modifiers() == Qt::ControlModifier) {
-        OnNewFromPlan();
-        return true;
-    }
-    if (pEvent->key() == Qt::Key_F1 && pEvent->modifiers() == Qt::NoModifier && !m_systemMenu.empty()) {
-        OnSysCommand(IDM_ABOUTBOX);
         return true;
     }
     return CDialog::PreTranslateMessage(pTarget, pEvent);
@@ -495,12 +487,7 @@ void CFrequencyTableDlg::OnSaveValue()
 void CFrequencyTableDlg::OnRightClickList()
 {
     m_document.SetSelIndex(1 + GetListView(IDC_LIST_CHANNELS)->GetNextSelected(-1));
-    std::vector<MenuItem> items = {
-        MenuItem{IDM_INSERT_BLANK_ITEM, QStringLiteral("Insert Blank Item")},
-        MenuItem{IDM_DELETE_ITEM, QStringLiteral("Delete Item")},
-    };
-    AppendBulkItems(items);
-    AppendHistoryItems(items);
+    std::vector<MenuItem> items = Commands().RowMenu(*this);
     AppendRestoreItem(items);
     const int command = Services().TrackPopupMenu(this, items, QCursor::pos());
     if (command != 0)
@@ -509,27 +496,8 @@ void CFrequencyTableDlg::OnRightClickList()
 
 bool CFrequencyTableDlg::OnCommand(int id)
 {
-    if (OnHistoryCommand(id))
-        return CDialog::OnCommand(id);
-    if (id == IDM_INSERT_BLANK_ITEM) {
-        InsertBlankItem(m_document.SelIndex());
-    } else if (id == IDM_DELETE_ITEM) {
-        // One query of the selection in ascending order serves both the count
-        // and the indices; asking row by row for the next one would cost a
-        // scan of the selection per row.
-        const std::vector<int> rows = GetListView(IDC_LIST_CHANNELS)->GetSelectedRows();
-        const auto uiSelectedCount = static_cast<std::uint32_t>(rows.size());
-        if (uiSelectedCount == 1) {
-            DeleteItem(m_document.SelIndex());
-        } else if (uiSelectedCount > 1) {
-            std::vector<std::int32_t> indices;
-            indices.reserve(rows.size());
-            for (int row : rows)
-                indices.push_back(row + 1);
-            DeleteItems(indices);
-        }
-    }
-    return CDialog::OnCommand(id);
+    // The registry's commands, then the buttons'.
+    return Commands().Run(*this, id) || CDialog::OnCommand(id);
 }
 
 int CFrequencyTableDlg::InsertBlankItem(std::int32_t k)

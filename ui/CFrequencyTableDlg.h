@@ -13,6 +13,7 @@
 #include "CDialog.h"
 #include "ChannelTableDocument.h"
 #include "DocumentRecovery.h"
+#include "EditorCommands.h"
 #include "ListView.h"
 #include "UserServices.h"
 
@@ -56,6 +57,8 @@ private slots:
     void OnConvert();
 
 private:
+    friend struct SharedEditorCommands;
+
     void InitColumns();
     // Every display as the document holds it; cheap when nothing changed,
     // so that each handler and the document's announcements may call it.
@@ -94,9 +97,6 @@ private:
     // Undo and redo (CFrequencyTableDlgHistory.cpp).
     void OnUndo();
     void OnRedo();
-    bool OnHistoryCommand(int id);
-    bool HandleHistoryKey(QKeyEvent* pEvent);
-    void AppendHistoryItems(std::vector<MenuItem>& items) const;
 
     // Recovery copies (CFrequencyTableDlgRecovery.cpp).
     void InitRecovery();
@@ -105,7 +105,9 @@ private:
     void OnRestoreUnsavedTable();
     void ShowLoadedTable();
 
-    // The menu bar (CFrequencyTableDlgMenus.cpp).
+    // The commands of the menu bar, the row menu and the keys, each once
+    // (CFrequencyTableDlgMenus.cpp).
+    static const EditorCommands<CFrequencyTableDlg>& Commands();
     void InitMenus();
     void UpdateCommandStates() override;
     void RememberFile(const QString& path);
@@ -115,6 +117,10 @@ private:
     void OnFindFrequency();
     // Selects the channel's row alone, shows it, and shows the channel as a click would.
     void SelectChannel(std::int32_t iChannel);
+    // The row menu's own items: a blank channel at the row clicked, and the
+    // selected channels deleted.
+    void OnInsertBlankItem();
+    void OnDeleteSelectedItems();
     // Import, export and the check (CFrequencyTableDlgTransfer.cpp).
     void OnImport();
     void OnExport();
@@ -122,11 +128,8 @@ private:
     // A finding activated in the check's window: its list, and its channel selected.
     void ShowFinding(std::int32_t iList, std::int32_t iChannel);
     // ---- Bulk edits of the selected rows (CFrequencyTableDlgBulk.cpp) ----
-    void InitBulkCommands();
-    // The row menu's bulk items, behind its own items.
-    void AppendBulkItems(std::vector<MenuItem>& items) const;
-    // Alt+Up and Alt+Down in the list move the selected rows.
-    bool HandleBulkKey(QKeyEvent* pEvent);
+    // Their commands, in the Edit menu and in the row menu behind its own items.
+    static CommandGroup<CFrequencyTableDlg> BulkCommands();
     std::vector<std::int32_t> SelectedChannels() const;
     // The range and the list shown again, with these channels selected.
     void ShowBulkResult(const std::vector<std::int32_t>& selected);

@@ -10,29 +10,10 @@
 #include <optional>
 #include <string_view>
 
-#include <QKeyEvent>
-
 #include "ListView.h"
 #include "resource.h"
 
 namespace {
-
-// The row menu's bulk items, in the order they are shown.
-struct BulkItem
-{
-    int command;
-    const char* pszText;
-    bool bNeedsRows; // greyed while no row is selected
-};
-constexpr BulkItem kBulkItems[] = {
-    {IDM_MOVE_UP, "Move &Up\tAlt+Up", true},
-    {IDM_MOVE_DOWN, "Move &Down\tAlt+Down", true},
-    {IDM_MOVE_TO_CHANNEL, "&Move to Channel...", true},
-    {IDM_OFFSET_FREQUENCIES, "&Offset Frequencies...", true},
-    {IDM_CLEAR_TO_EMPTY, "&Clear to Empty Slot", true},
-    {IDM_SORT_SELECTION, "&Sort Selection by Frequency", true},
-    {IDM_FILL_RASTER, "&Fill Raster...", false},
-};
 
 // A typed value must be a number as a whole: in a form of several values a
 // stray character is a mistake to be pointed out, not a 0 to be stored.
@@ -77,39 +58,26 @@ std::vector<int> RowsOf(const std::vector<std::int32_t>& channels)
 
 } // namespace
 
-void CFrequencyTableDlg::InitBulkCommands()
+CommandGroup<CFrequencyTableDlg> CFrequencyTableDlg::BulkCommands()
 {
-    OnClicked(IDM_MOVE_UP, [this] { OnMoveUp(); });
-    OnClicked(IDM_MOVE_DOWN, [this] { OnMoveDown(); });
-    OnClicked(IDM_MOVE_TO_CHANNEL, [this] { OnMoveToChannel(); });
-    OnClicked(IDM_OFFSET_FREQUENCIES, [this] { OnOffsetFrequencies(); });
-    OnClicked(IDM_CLEAR_TO_EMPTY, [this] { OnClearToEmptySlot(); });
-    OnClicked(IDM_SORT_SELECTION, [this] { OnSortSelection(); });
-    OnClicked(IDM_FILL_RASTER, [this] { OnFillRaster(); });
-}
-
-void CFrequencyTableDlg::AppendBulkItems(std::vector<MenuItem>& items) const
-{
-    const bool bRows = m_document.HasTable() && GetListView(IDC_LIST_CHANNELS)->GetNextSelected(-1) >= 0;
-    items.push_back(MenuItem{0, QString()});
-    for (const BulkItem& item : kBulkItems)
-        items.push_back(MenuItem{item.command, QString::fromLatin1(item.pszText),
-                                 m_document.HasTable() && (bRows || !item.bNeedsRows)});
-}
-
-bool CFrequencyTableDlg::HandleBulkKey(QKeyEvent* pEvent)
-{
-    // Only in the list: Alt+Down in the mode's drop-down list opens it.
-    if ((pEvent->modifiers() & ~Qt::KeypadModifier) != Qt::AltModifier ||
-        focusWidget() != GetDlgItem(IDC_LIST_CHANNELS))
-        return false;
-    if (pEvent->key() == Qt::Key_Up)
-        OnMoveUp();
-    else if (pEvent->key() == Qt::Key_Down)
-        OnMoveDown();
-    else
-        return false;
-    return true;
+    using Dialog = CFrequencyTableDlg;
+    const auto hasRows = [](const Dialog& dialog) {
+        return dialog.m_document.HasTable() && dialog.GetListView(IDC_LIST_CHANNELS)->GetNextSelected(-1) >= 0;
+    };
+    // Alt+Up and Alt+Down are the list's: in the mode's drop-down Alt+Down opens it.
+    return {
+        {IDM_MOVE_UP, "Move U&p", {StandardShortcut::None, "Alt+Up", KeyScope::List}, hasRows, &Dialog::OnMoveUp},
+        {IDM_MOVE_DOWN,
+         "Move &Down",
+         {StandardShortcut::None, "Alt+Down", KeyScope::List},
+         hasRows,
+         &Dialog::OnMoveDown},
+        {IDM_MOVE_TO_CHANNEL, "&Move to Channel...", {}, hasRows, &Dialog::OnMoveToChannel},
+        {IDM_OFFSET_FREQUENCIES, "&Offset Frequencies...", {}, hasRows, &Dialog::OnOffsetFrequencies},
+        {IDM_CLEAR_TO_EMPTY, "&Clear to Empty Slot", {}, hasRows, &Dialog::OnClearToEmptySlot},
+        {IDM_SORT_SELECTION, "&Sort Selection by Frequency", {}, hasRows, &Dialog::OnSortSelection},
+        {IDM_FILL_RASTER, "F&ill Raster...", {}, SharedEditorCommands::HasTable<Dialog>, &Dialog::OnFillRaster},
+    };
 }
 
 std::vector<std::int32_t> CFrequencyTableDlg::SelectedChannels() const

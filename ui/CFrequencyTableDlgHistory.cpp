@@ -1,9 +1,8 @@
-// Undo and redo in the channel table editor: the keys and the row menu's items.
+// Undo and redo in the channel table editor. The displays follow the
+// document's announcement of each step; the commands, their items and keys
+// are the editor's registry's.
 #include "CFrequencyTableDlg.h"
 
-#include <QKeyEvent>
-
-#include "EditHistoryUi.h"
 #include "ListView.h"
 #include "resource.h"
 
@@ -16,33 +15,4 @@ void CFrequencyTableDlg::OnUndo()
 void CFrequencyTableDlg::OnRedo()
 {
     m_document.Redo();
-}
-
-bool CFrequencyTableDlg::OnHistoryCommand(int id)
-{
-    if (id == IDM_UNDO)
-        OnUndo();
-    else if (id == IDM_REDO)
-        OnRedo();
-    else if (id == IDM_RESTORE_UNSAVED)
-        OnRestoreUnsavedTable();
-    else
-        return false;
-    return true;
-}
-
-bool CFrequencyTableDlg::HandleHistoryKey(QKeyEvent* pEvent)
-{
-    switch (HistoryKeyOf(pEvent)) {
-    case HistoryKey::Undo: OnUndo(); return true;
-    case HistoryKey::Redo: OnRedo(); return true;
-    case HistoryKey::None: break;
-    }
-    return false;
-}
-
-void CFrequencyTableDlg::AppendHistoryItems(std::vector<MenuItem>& items) const
-{
-    for (MenuItem& item : HistoryMenuItems(m_document.UndoName(), m_document.RedoName()))
-        items.push_back(std::move(item));
 }

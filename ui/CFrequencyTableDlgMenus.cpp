@@ -1,13 +1,14 @@
-// The channel table editor's menu bar: the commands of the buttons and the
-// dialog menu under File, Edit, Table and Help with the desktop's keys, and
-// the commands only the bar offers (Save, Open Recent, Go to Channel, Find
-// Frequency, Select All).
+// The channel table editor's commands: its registry, from which come the
+// menu bar (File, Edit, Table and Help with the desktop's keys), the row
+// menu and the keys the editor takes itself; and the commands only the menus
+// offer (Save, Open Recent, Go to Channel, Find Frequency, the row menu's
+// own items).
 
 #include <cmath>
 
 #include "CFrequencyTableDlg.h"
 #include "DialogMenuBar.h"
-#include "EditHistoryUi.h"
+#include "EditorCommands.h"
 #include "EditorFileCommands.h"
 #include "ListView.h"
 #include "Numbers.h"
@@ -26,33 +27,80 @@ QString Text(const char* text)
 
 } // namespace
 
+const EditorCommands<CFrequencyTableDlg>& CFrequencyTableDlg::Commands()
+{
+    using Dialog = CFrequencyTableDlg;
+    using Shared = SharedEditorCommands;
+    const auto hasTable = Shared::HasTable<Dialog>;
+    // The row menu's own items lead it, with the captions they always had.
+    const CommandGroup<Dialog> rowItems = {
+        {IDM_INSERT_BLANK_ITEM, "Insert Blank Item", {}, {}, &Dialog::OnInsertBlankItem},
+        {IDM_DELETE_ITEM, "Delete Item", {}, {}, &Dialog::OnDeleteSelectedItems},
+    };
+    static const EditorCommands<Dialog> commands(
+        {
+            Shared::FileMenu<Dialog>(IDC_BUTTON_CREATE_NEW, IDC_BUTTON_LOAD_FROM_FILE, IDC_BUTTON_SAVE_TO_FILE,
+                                     {{IDM_NEW_FROM_PLAN,
+                                       "New from &Plan...",
+                                       {StandardShortcut::None, "Ctrl+P", KeyScope::Editor},
+                                       {},
+                                       &Dialog::OnNewFromPlan}}),
+            {kEditMenuTitle,
+             {Shared::History<Dialog>(),
+              BulkCommands(),
+              {{IDM_GOTO_CHANNEL,
+                "&Go to Channel...",
+                {StandardShortcut::None, "Ctrl+G"},
+                hasTable,
+                &Dialog::OnGoToChannel},
+               {IDM_FIND_FREQUENCY,
+                "&Find Frequency...",
+                {StandardShortcut::Find},
+                hasTable,
+                &Dialog::OnFindFrequency}},
+              {Shared::SelectAll<Dialog>(IDC_LIST_CHANNELS)}}},
+            {kTableMenuTitle, {{Shared::CheckTable<Dialog>(), {IDC_BUTTON_CONVERT, "Con&vert Old Table..."}}}},
+            Shared::HelpMenu<Dialog>(),
+        },
+        {rowItems, BulkCommands(), Shared::History<Dialog>()}, {Shared::Restore<Dialog>()});
+    return commands;
+}
+
 void CFrequencyTableDlg::InitMenus()
 {
-    AddMenuBar(ChannelEditorMenuBar()).SetRecentKind(Text(kRecentKind));
-    OnClicked(IDM_NEW_FROM_PLAN, [this] { OnNewFromPlan(); });
-    OnClicked(IDM_ABOUTBOX, [this] { OnSysCommand(IDM_ABOUTBOX); });
-    OnClicked(IDM_SAVE, [this] { OnSave(); });
-    OnClicked(IDM_IMPORT, [this] { OnImport(); });
-    OnClicked(IDM_EXPORT, [this] { OnExport(); });
-    OnClicked(IDM_CHECK_TABLE, [this] { OnCheckTable(); });
-    OnClicked(IDM_GOTO_CHANNEL, [this] { OnGoToChannel(); });
-    OnClicked(IDM_FIND_FREQUENCY, [this] { OnFindFrequency(); });
-    OnClicked(IDM_SELECT_ALL, [this] { GetListView(IDC_LIST_CHANNELS)->selectAll(); });
+    AddMenuBar(Commands().BarTemplate()).SetRecentKind(Text(kRecentKind));
     for (int command = IDM_RECENT_FIRST; command <= IDM_RECENT_LAST; ++command)
         OnClicked(command, [this, command] { OnOpenRecent(command - IDM_RECENT_FIRST); });
 }
 
 void CFrequencyTableDlg::UpdateCommandStates()
 {
-    DialogMenuBar* pBar = MenuBar();
-    if (!pBar)
+    if (DialogMenuBar* pBar = MenuBar())
+        Commands().UpdateBar(*pBar, *this);
+}
+
+void CFrequencyTableDlg::OnInsertBlankItem()
+{
+    InsertBlankItem(m_document.SelIndex());
+}
+
+void CFrequencyTableDlg::OnDeleteSelectedItems()
+{
+    // One query of the selection in ascending order serves both the count
+    // and the indices; asking row by row for the next one would cost a
+    // scan of the selection per row.
+    const std::vector<int> rows = GetListView(IDC_LIST_CHANNELS)->GetSelectedRows();
+    if (rows.size() == 1) {
+        DeleteItem(m_document.SelIndex());
         return;
-    const bool bTable = m_document.HasTable();
-    for (int command : {IDM_SAVE, IDC_BUTTON_SAVE_TO_FILE, IDM_EXPORT, IDM_CHECK_TABLE, IDM_GOTO_CHANNEL,
-                        IDM_FIND_FREQUENCY, IDM_SELECT_ALL, IDM_MOVE_UP, IDM_MOVE_DOWN, IDM_MOVE_TO_CHANNEL,
-                        IDM_OFFSET_FREQUENCIES, IDM_CLEAR_TO_EMPTY, IDM_SORT_SELECTION, IDM_FILL_RASTER})
-        pBar->SetEnabled(command, bTable);
-    UpdateHistoryItems(*pBar, m_document.UndoName(), m_document.RedoName());
+    }
+    if (rows.empty())
+        return;
+    std::vector<std::int32_t> indices;
+    indices.reserve(rows.size());
+    for (int row : rows)
+        indices.push_back(row + 1);
+    DeleteItems(indices);
 }
 
 void CFrequencyTableDlg::RememberFile(const QString& path)

@@ -110,11 +110,8 @@ bool CTunerEditDlg::DestroyWindow()
 
 bool CTunerEditDlg::OnCommand(int id)
 {
-    if (OnHistoryCommand(id))
-        return CDialog::OnCommand(id);
-    if (id == IDM_DELETE_TUNER)
-        OnDeleteTuner();
-    return CDialog::OnCommand(id);
+    // The registry's commands, then the buttons'.
+    return Commands().Run(*this, id) || CDialog::OnCommand(id);
 }
 
 void CTunerEditDlg::FillCombo(int id, const std::vector<CatalogueItem>& items)
@@ -313,8 +310,7 @@ void CTunerEditDlg::OnKeydownListTuner(int) {}
 void CTunerEditDlg::OnRclickListTuner()
 {
     m_document.SetMenuPos(GetListView(IDC_LIST_TUNERS)->GetNextSelected(-1) + 1);
-    std::vector<MenuItem> items = {MenuItem{IDM_DELETE_TUNER, QStringLiteral("Delete Tuner")}};
-    AppendHistoryItems(items);
+    std::vector<MenuItem> items = Commands().RowMenu(*this);
     AppendRestoreItem(items);
     const int command = Services().TrackPopupMenu(this, items, QCursor::pos());
     if (command != 0)

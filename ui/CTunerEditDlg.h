@@ -9,6 +9,7 @@
 
 #include "CDialog.h"
 #include "DocumentRecovery.h"
+#include "EditorCommands.h"
 #include "TunerCatalogue.h"
 #include "TunerSpecTable.h"
 #include "TunerTableDocument.h"
@@ -49,6 +50,8 @@ protected:
     bool PreTranslateMessage(QWidget* pTarget, QKeyEvent* pEvent) override;
 
 private:
+    friend struct SharedEditorCommands;
+
     void OnSelchangeComboFactory();
     void OnSelchangeComboTunerType();
     void OnCreateNew();
@@ -60,21 +63,21 @@ private:
     void OnRclickListTuner();
     void OnDeleteTuner();
 
-    // Undo and redo (CTunerEditDlgHistory.cpp).
-    // The menu bar (CTunerEditDlgMenus.cpp).
+    // The commands of the menu bar, the row menu and the keys, each once
+    // (CTunerEditDlgMenus.cpp).
+    static const EditorCommands<CTunerEditDlg>& Commands();
     void InitMenus();
     void UpdateCommandStates() override;
+    void OnSave();
     void OnImport();
     void OnExport();
     void OnCheckTable();
     // A finding activated in the check's window: its entry selected and shown.
     void ShowFinding(std::int32_t iEntry);
 
+    // Undo and redo (CTunerEditDlgHistory.cpp).
     void OnUndo();
     void OnRedo();
-    bool OnHistoryCommand(int id);
-    bool HandleHistoryKey(QKeyEvent* pEvent);
-    void AppendHistoryItems(std::vector<MenuItem>& items) const;
 
     // Recovery copies (CTunerEditDlgRecovery.cpp).
     void InitRecovery();

@@ -1,14 +1,14 @@
-// The tuner editor's menu bar: the buttons' commands under File with the
-// desktop's keys, Save to the file the table came from, the recent files,
-// Undo, Redo and Select All, and the About box under Help.
+// The tuner editor's commands: its registry, from which come the menu bar
+// (the buttons' commands under File with the desktop's keys, Save to the file
+// the table came from, the recent files, Undo, Redo and Select All, the About
+// box under Help), the row menu and the keys the editor takes itself.
 
 #include <QFile>
 
-#include "CAboutDlg.h"
 #include "CTableFindingsWindow.h"
 #include "CTunerEditDlg.h"
 #include "DialogMenuBar.h"
-#include "EditHistoryUi.h"
+#include "EditorCommands.h"
 #include "EditorFileCommands.h"
 #include "ListView.h"
 #include "Strings.h"
@@ -16,21 +16,26 @@
 #include "TableTransfer.h"
 #include "resource.h"
 
+const EditorCommands<CTunerEditDlg>& CTunerEditDlg::Commands()
+{
+    using Dialog = CTunerEditDlg;
+    using Shared = SharedEditorCommands;
+    static const EditorCommands<Dialog> commands(
+        {
+            Shared::FileMenu<Dialog>(IDC_BUTTON_CREATE_TABLE, IDC_BUTTON_LOAD_TUNER_FILE, IDC_BUTTON_SAVE_FILE),
+            {kEditMenuTitle, {Shared::History<Dialog>(), {Shared::SelectAll<Dialog>(IDC_LIST_TUNERS)}}},
+            {kTableMenuTitle, {{Shared::CheckTable<Dialog>()}}},
+            Shared::HelpMenu<Dialog>(),
+        },
+        {{{IDM_DELETE_TUNER, "Delete Tuner", {}, {}, &Dialog::OnDeleteTuner}}, Shared::History<Dialog>()},
+        {Shared::Restore<Dialog>()});
+    return commands;
+}
+
 void CTunerEditDlg::InitMenus()
 {
     const QString recentKind = QString::fromLatin1(kTunerRecentKind);
-    AddMenuBar(TunerEditorMenuBar()).SetRecentKind(recentKind);
-    OnClicked(IDM_SAVE, [this, recentKind] {
-        SaveToKnownFile(m_document, Services(), this, recentKind, [this] { OnSaveFile(); });
-    });
-    OnClicked(IDM_IMPORT, [this] { OnImport(); });
-    OnClicked(IDM_EXPORT, [this] { OnExport(); });
-    OnClicked(IDM_CHECK_TABLE, [this] { OnCheckTable(); });
-    OnClicked(IDM_SELECT_ALL, [this] { GetListView(IDC_LIST_TUNERS)->selectAll(); });
-    OnClicked(IDM_ABOUTBOX, [this] {
-        CAboutDlg about(Services());
-        Services().RunModal(about);
-    });
+    AddMenuBar(Commands().BarTemplate()).SetRecentKind(recentKind);
     for (int command = IDM_RECENT_FIRST; command <= IDM_RECENT_LAST; ++command) {
         OnClicked(command, [this, recentKind, command] {
             OpenRecentFile(Services(), this, recentKind, command - IDM_RECENT_FIRST,
@@ -41,13 +46,19 @@ void CTunerEditDlg::InitMenus()
 
 void CTunerEditDlg::UpdateCommandStates()
 {
-    DialogMenuBar* pBar = MenuBar();
-    if (!pBar)
-        return;
-    const bool bTable = m_document.HasTable();
-    for (int command : {IDM_SAVE, IDC_BUTTON_SAVE_FILE, IDM_EXPORT, IDM_CHECK_TABLE, IDM_SELECT_ALL})
-        pBar->SetEnabled(command, bTable);
-    UpdateHistoryItems(*pBar, m_document.UndoName(), m_document.RedoName());
+    if (DialogMenuBar* pBar = MenuBar())
+        Commands().UpdateBar(*pBar, *this);
+}
+
+bool CTunerEditDlg::PreTranslateMessage(QWidget* pTarget, QKeyEvent* pEvent)
+{
+    return Commands().HandleKey(*this, pEvent, focusWidget() == GetDlgItem(IDC_LIST_TUNERS)) ||
+           CDialog::PreTranslateMessage(pTarget, pEvent);
+}
+
+void CTunerEditDlg::OnSave()
+{
+    SaveToKnownFile(m_document, Services(), this, QString::fromLatin1(kTunerRecentKind), [this] { OnSaveFile(); });
 }
 
 void CTunerEditDlg::OnImport()

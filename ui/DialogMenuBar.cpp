@@ -40,17 +40,24 @@ QString RecentFileText(int index, const QString& path)
 
 } // namespace
 
-QString MenuItemText(const MenuItemTemplate& item)
+QList<QKeySequence> CommandKeys(const CommandKey& key)
 {
-    return item.text ? QString::fromLatin1(item.text) : QString();
+    QList<QKeySequence> keys = QKeySequence::keyBindings(QtStandardKey(key.standard));
+    if (key.keys) {
+        for (const QKeySequence& own : QKeySequence::listFromString(QString::fromLatin1(key.keys))) {
+            if (!keys.contains(own))
+                keys.push_back(own);
+        }
+    }
+    return keys;
 }
 
 DialogMenuBar::DialogMenuBar(const MenuBarTemplate& bar, QWidget* pParent, std::function<void(int)> onCommand)
     : m_pBar(new QMenuBar(pParent)), m_onCommand(std::move(onCommand))
 {
     m_pBar->setNativeMenuBar(false);
-    for (std::size_t i = 0; i < bar.menuCount; ++i)
-        AddMenu(bar.menus[i]);
+    for (const MenuTemplate& menu : bar.menus)
+        AddMenu(menu);
 }
 
 void DialogMenuBar::AddMenu(const MenuTemplate& menuTemplate)
@@ -62,8 +69,7 @@ void DialogMenuBar::AddMenu(const MenuTemplate& menuTemplate)
         if (!m_recentKind.isEmpty())
             SetRecentFiles(RecentFiles(m_recentKind).Files());
     });
-    for (std::size_t i = 0; i < menuTemplate.itemCount; ++i) {
-        const MenuItemTemplate& item = menuTemplate.items[i];
+    for (const MenuItemTemplate& item : menuTemplate.items) {
         switch (item.kind) {
         case MenuItemKind::Separator: pMenu->addSeparator(); break;
         case MenuItemKind::RecentFiles:
@@ -71,26 +77,15 @@ void DialogMenuBar::AddMenu(const MenuTemplate& menuTemplate)
             SetRecentFiles({});
             break;
         case MenuItemKind::Command: {
-            // A key named after a tab is the item's shortcut: the bar shows it
-            // in its own column and a screen reader reads the name alone.
-            QString text = MenuItemText(item);
-            QString key = item.key ? QString::fromLatin1(item.key) : QString();
-            if (const qsizetype tab = text.indexOf(QLatin1Char('\t')); tab >= 0) {
-                key = text.mid(tab + 1);
-                text.truncate(tab);
-            }
-            QAction* pAction = pMenu->addAction(text);
+            // The shortcut is the item's own: the bar shows it in its own
+            // column and a screen reader reads the name alone.
+            QAction* pAction = pMenu->addAction(QString::fromLatin1(item.text));
             const int command = item.command;
             pAction->setObjectName(QStringLiteral("menu-%1").arg(command));
-            // A desktop that binds no key to a standard command gets the item's own.
-            const QList<QKeySequence> standardKeys = QKeySequence::keyBindings(QtStandardKey(item.standard));
-            if (!standardKeys.isEmpty())
-                pAction->setShortcuts(standardKeys);
-            else if (!key.isEmpty())
-                pAction->setShortcut(QKeySequence(key));
+            pAction->setShortcuts(CommandKeys(item.key));
             // Shown beside the item, but taken only by the open menu: the
             // dialog handles the key where it applies.
-            if (item.keyScope == KeyScope::Dialog)
+            if (item.key.scope != KeyScope::Window)
                 pAction->setShortcutContext(Qt::WidgetShortcut);
             QObject::connect(pAction, &QAction::triggered, m_pBar, [this, command] { m_onCommand(command); });
             m_actions[command] = pAction;

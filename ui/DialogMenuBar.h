@@ -3,10 +3,14 @@
 // command to the dialog as the button of the same id would, the standard
 // shortcuts come from the desktop's key bindings, and the dialog sets what is
 // enabled and what Undo and Redo say before a menu opens or a key is tried.
+// Keys the editor takes itself (KeyScope::Editor and List) are only named by
+// their items: the dialog handles them, one way wherever the focus is.
 
 #include <functional>
 #include <map>
 
+#include <QKeySequence>
+#include <QList>
 #include <QStringList>
 
 #include "EditorMenus.h"
@@ -34,6 +38,7 @@ public:
     // from IDM_RECENT_FIRST, newest first.
     void SetRecentKind(const QString& kind) { m_recentKind = kind; }
     void SetRecentFiles(const QStringList& files);
+    // The files the submenu lists now.
     const QStringList& RecentFileList() const { return m_recentFiles; }
 
 private:
@@ -48,5 +53,6 @@ private:
     QString m_recentKind;
 };
 
-// The item's text as the template gives it, for tests and the accessible tree.
-QString MenuItemText(const MenuItemTemplate& item);
+// The keys of a command: the desktop's for its standard command, then the
+// editor's own that the desktop does not bind already.
+QList<QKeySequence> CommandKeys(const CommandKey& key);

@@ -1,28 +1,12 @@
 #pragma once
-// What both editors share for undo and redo: the keys and the menu items.
+// What both editors share for restoring an unsaved table: the copies offered
+// and the row menu's item. Undo and redo are commands of the editors'
+// registries (EditorCommands.h).
 
 #include <string>
 #include <vector>
 
 #include "UserServices.h"
-
-class QKeyEvent;
-
-enum class HistoryKey
-{
-    None,
-    Undo, // Ctrl+Z
-    Redo, // Ctrl+Shift+Z or Ctrl+Y
-};
-
-HistoryKey HistoryKeyOf(const QKeyEvent* pEvent);
-
-// A separator, then "Undo <what>" and "Redo <what>", each greyed with its
-// bare verb when there is nothing to undo or redo (an empty name).
-std::vector<MenuItem> HistoryMenuItems(const std::string& undoName, const std::string& redoName);
-// The same for a menu bar's Edit menu: "&Undo <what>" and "&Redo <what>".
-class DialogMenuBar;
-void UpdateHistoryItems(DialogMenuBar& bar, const std::string& undoName, const std::string& redoName);
 
 // Recovery copies offered for restoring: every copy with this extension but
 // the editor's own current one.

@@ -73,16 +73,16 @@ TEST_F(BulkCommandsDlgTest, TheRowMenuKeepsItsItemsFirstAndOffersTheBulkEditsBef
         {IDM_INSERT_BLANK_ITEM, "Insert Blank Item"},
         {IDM_DELETE_ITEM, "Delete Item"},
         {0, ""},
-        {IDM_MOVE_UP, "Move &Up\tAlt+Up"},
+        {IDM_MOVE_UP, "Move U&p\tAlt+Up"},
         {IDM_MOVE_DOWN, "Move &Down\tAlt+Down"},
         {IDM_MOVE_TO_CHANNEL, "&Move to Channel..."},
         {IDM_OFFSET_FREQUENCIES, "&Offset Frequencies..."},
         {IDM_CLEAR_TO_EMPTY, "&Clear to Empty Slot"},
         {IDM_SORT_SELECTION, "&Sort Selection by Frequency"},
-        {IDM_FILL_RASTER, "&Fill Raster..."},
+        {IDM_FILL_RASTER, "F&ill Raster..."},
         {0, ""},
-        {IDM_UNDO, "Undo LoadFromFile"},
-        {IDM_REDO, "Redo"},
+        {IDM_UNDO, "&Undo LoadFromFile"},
+        {IDM_REDO, "&Redo"},
     };
     ASSERT_EQ(menu.size(), expected.size());
     for (std::size_t i = 0; i < menu.size(); ++i) {

@@ -142,16 +142,16 @@ bool SameMenu(const std::vector<MenuItem>& a, const std::vector<MenuItem>& b)
 std::vector<MenuItem> WithHistory(std::vector<MenuItem> items, const QString& undo, const QString& redo)
 {
     items.push_back({0, QString()});
-    items.push_back({IDM_MOVE_UP, "Move &Up\tAlt+Up"});
+    items.push_back({IDM_MOVE_UP, "Move U&p\tAlt+Up"});
     items.push_back({IDM_MOVE_DOWN, "Move &Down\tAlt+Down"});
     items.push_back({IDM_MOVE_TO_CHANNEL, "&Move to Channel..."});
     items.push_back({IDM_OFFSET_FREQUENCIES, "&Offset Frequencies..."});
     items.push_back({IDM_CLEAR_TO_EMPTY, "&Clear to Empty Slot"});
     items.push_back({IDM_SORT_SELECTION, "&Sort Selection by Frequency"});
-    items.push_back({IDM_FILL_RASTER, "&Fill Raster..."});
+    items.push_back({IDM_FILL_RASTER, "F&ill Raster..."});
     items.push_back({0, QString()});
-    items.push_back({IDM_UNDO, undo.isEmpty() ? "Undo" : "Undo " + undo, !undo.isEmpty()});
-    items.push_back({IDM_REDO, redo.isEmpty() ? "Redo" : "Redo " + redo, !redo.isEmpty()});
+    items.push_back({IDM_UNDO, undo.isEmpty() ? "&Undo" : "&Undo " + undo, !undo.isEmpty()});
+    items.push_back({IDM_REDO, redo.isEmpty() ? "&Redo" : "&Redo " + redo, !redo.isEmpty()});
     return items;
 }
 

@@ -142,7 +142,7 @@ TEST_F(ChannelMenuBarTest, MenusTitlesItemsAndKeys)
     EXPECT_TRUE(edit.contains("&Go to Channel...\tCtrl+G"));
     EXPECT_TRUE(edit.contains("&Find Frequency...\tCtrl+F"));
     EXPECT_TRUE(edit.contains("Select &All\tCtrl+A"));
-    EXPECT_TRUE(edit.contains("Move &Up\tAlt+Up"));
+    EXPECT_TRUE(edit.contains("Move U&p\tAlt+Up"));
     // Undo and Redo name their step, greyed with the bare verb when there is none.
     OpenMenus(dlg);
     EXPECT_EQ(ActionOf(dlg, IDM_UNDO)->text(), "&Undo");

@@ -207,10 +207,10 @@ void ExpectHistoryItems(const std::vector<MenuItem>& menu, const QString& undo, 
     EXPECT_EQ(menu[1].command, 0);
     EXPECT_EQ(menu[2].command, IDM_UNDO);
     EXPECT_EQ(menu[2].text, undo);
-    EXPECT_EQ(menu[2].bEnabled, undo != "Undo");
+    EXPECT_EQ(menu[2].bEnabled, undo != "&Undo");
     EXPECT_EQ(menu[3].command, IDM_REDO);
     EXPECT_EQ(menu[3].text, redo);
-    EXPECT_EQ(menu[3].bEnabled, redo != "Redo");
+    EXPECT_EQ(menu[3].bEnabled, redo != "&Redo");
 }
 
 const Details kInitialDetails{"Unknow", "Unknow", "~", "~", "~", "0000", "0000", "0000", "0", "0"};
@@ -826,7 +826,7 @@ TEST_F(TunerEditDlgTest, MenuKeyAndShiftF10OpenTheRowMenuOnTheSelectedRow)
     ASSERT_EQ(services.menus.size(), 1u);
     ASSERT_EQ(services.menus[0].size(), 4u);
     EXPECT_EQ(services.menus[0][0].text, "Delete Tuner");
-    ExpectHistoryItems(services.menus[0], "Undo Load File", "Redo");
+    ExpectHistoryItems(services.menus[0], "&Undo Load File", "&Redo");
     EXPECT_EQ(dlg.MenuPos(), 3);
 
     ClickRow(pList, 1);
@@ -849,7 +849,7 @@ TEST_F(TunerEditDlgTest, DeleteTunerRemovesTheRememberedEntry)
     ASSERT_EQ(services.menus[0].size(), 4u);
     EXPECT_EQ(services.menus[0][0].command, 111);
     EXPECT_EQ(services.menus[0][0].text, "Delete Tuner");
-    ExpectHistoryItems(services.menus[0], "Undo Load File", "Redo");
+    ExpectHistoryItems(services.menus[0], "&Undo Load File", "&Redo");
     EXPECT_EQ(RowsOf(dlg), (std::vector<Row>{{"000", "12", "07"}, {"001", "12", "21"}}));
     EXPECT_EQ(dlg.MenuPos(), 0);
     // Delivered again without a new right click, the command has nothing to act on.

@@ -205,9 +205,9 @@ TEST_F(ChannelUndoTest, TheRowMenuOffersUndoAndRedoByName)
     RightClickRow(0, 0);
     ASSERT_EQ(services.menus.size(), 1u);
     ASSERT_EQ(services.menus[0].size(), kRowMenuSize);
-    EXPECT_EQ(services.menus[0][kUndoItem].text, "Undo");
+    EXPECT_EQ(services.menus[0][kUndoItem].text, "&Undo");
     EXPECT_FALSE(services.menus[0][kUndoItem].bEnabled);
-    EXPECT_EQ(services.menus[0][kRedoItem].text, "Redo");
+    EXPECT_EQ(services.menus[0][kRedoItem].text, "&Redo");
     EXPECT_FALSE(services.menus[0][kRedoItem].bEnabled);
 
     Load(path);
@@ -216,12 +216,12 @@ TEST_F(ChannelUndoTest, TheRowMenuOffersUndoAndRedoByName)
     RightClickRow(1, IDM_DELETE_ITEM);
     const ChannelScreen deleted = ScreenOf(dlg);
     RightClickRow(0, IDM_UNDO);
-    EXPECT_EQ(services.menus.back()[kUndoItem].text, "Undo Delete Item");
+    EXPECT_EQ(services.menus.back()[kUndoItem].text, "&Undo Delete Item");
     EXPECT_TRUE(services.menus.back()[kUndoItem].bEnabled);
     EXPECT_EQ(TableOf(ScreenOf(dlg)), TableOf(loaded));
     RightClickRow(0, IDM_REDO);
-    EXPECT_EQ(services.menus.back()[kUndoItem].text, "Undo LoadFromFile");
-    EXPECT_EQ(services.menus.back()[kRedoItem].text, "Redo Delete Item");
+    EXPECT_EQ(services.menus.back()[kUndoItem].text, "&Undo LoadFromFile");
+    EXPECT_EQ(services.menus.back()[kRedoItem].text, "&Redo Delete Item");
     EXPECT_TRUE(services.menus.back()[kRedoItem].bEnabled);
     EXPECT_EQ(ScreenOf(dlg), deleted);
     // A greyed item cannot be chosen.
@@ -360,7 +360,7 @@ TEST(TunerUndoTest, AddDeleteCreateAndLoadUndoAndRedoWithTheDetails)
 
     services.menuAnswers.push_back(IDM_REDO);
     ClickRow(pList, 0, Qt::RightButton);
-    EXPECT_EQ(services.menus.back()[3].text, "Redo Create New");
+    EXPECT_EQ(services.menus.back()[3].text, "&Redo Create New");
     ASSERT_TRUE(TableOf(ScreenOf(dlg)) == TableOf(steps[0].second));
     for (std::size_t k = 1; k < steps.size(); ++k) {
         QWidget* pEdit = dlg.GetDlgItem(IDC_EDIT_LOW_BAND_START);
@@ -371,5 +371,5 @@ TEST(TunerUndoTest, AddDeleteCreateAndLoadUndoAndRedoWithTheDetails)
     }
     services.menuAnswers.push_back(0);
     ClickRow(pList, 0, Qt::RightButton);
-    EXPECT_EQ(services.menus.back()[2].text, "Undo Load File");
+    EXPECT_EQ(services.menus.back()[2].text, "&Undo Load File");
 }
