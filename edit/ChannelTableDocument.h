@@ -21,6 +21,18 @@
 #include "RecoveryStore.h"
 #include "UndoHistory.h"
 
+// The names of the bulk edits of chosen channels: each one's undo step, and
+// in the editor its menu item and the title of the form it asks with.
+namespace BulkEditName {
+inline constexpr char kMoveUp[] = "Move Up";
+inline constexpr char kMoveDown[] = "Move Down";
+inline constexpr char kMoveToChannel[] = "Move to Channel";
+inline constexpr char kOffsetFrequencies[] = "Offset Frequencies";
+inline constexpr char kClearToEmptySlot[] = "Clear to Empty Slot";
+inline constexpr char kSortByFrequency[] = "Sort Selection by Frequency";
+inline constexpr char kFillRaster[] = "Fill Raster";
+} // namespace BulkEditName
+
 // How the table came to be.
 enum TableOrigin : std::int32_t
 {

@@ -86,7 +86,7 @@ bool ChannelTableDocument::PutBulkList(std::vector<FrequencyBits> after)
 
 std::vector<std::int32_t> ChannelTableDocument::MoveUp(const std::vector<std::int32_t>& channels)
 {
-    const StepScope step = BeginStep("Move Up", CurrentList());
+    const StepScope step = BeginStep(BulkEditName::kMoveUp, CurrentList());
     const std::vector<FrequencyBits>* pBefore = BulkListBefore(channels);
     if (!pBefore || channels.empty() || channels.front() == 1)
         return {};
@@ -102,7 +102,7 @@ std::vector<std::int32_t> ChannelTableDocument::MoveUp(const std::vector<std::in
 
 std::vector<std::int32_t> ChannelTableDocument::MoveDown(const std::vector<std::int32_t>& channels)
 {
-    const StepScope step = BeginStep("Move Down", CurrentList());
+    const StepScope step = BeginStep(BulkEditName::kMoveDown, CurrentList());
     const std::vector<FrequencyBits>* pBefore = BulkListBefore(channels);
     if (!pBefore || channels.empty() || At(channels.back()) + 1 == pBefore->size())
         return {};
@@ -117,7 +117,7 @@ std::vector<std::int32_t> ChannelTableDocument::MoveDown(const std::vector<std::
 std::vector<std::int32_t> ChannelTableDocument::MoveToChannel(const std::vector<std::int32_t>& channels,
                                                               std::int32_t iTarget)
 {
-    const StepScope step = BeginStep("Move to Channel", CurrentList());
+    const StepScope step = BeginStep(BulkEditName::kMoveToChannel, CurrentList());
     const std::vector<FrequencyBits>* pBefore = BulkListBefore(channels);
     if (!pBefore || channels.empty())
         return {};
@@ -153,7 +153,7 @@ std::vector<std::int32_t> ChannelTableDocument::MoveToChannel(const std::vector<
 
 bool ChannelTableDocument::OffsetFrequencies(const std::vector<std::int32_t>& channels, double dbOffset)
 {
-    const StepScope step = BeginStep("Offset Frequencies", CurrentList());
+    const StepScope step = BeginStep(BulkEditName::kOffsetFrequencies, CurrentList());
     const std::vector<FrequencyBits>* pBefore = BulkListBefore(channels);
     if (!pBefore || channels.empty())
         return false;
@@ -168,7 +168,7 @@ bool ChannelTableDocument::OffsetFrequencies(const std::vector<std::int32_t>& ch
 
 bool ChannelTableDocument::ClearToEmptySlot(const std::vector<std::int32_t>& channels)
 {
-    const StepScope step = BeginStep("Clear to Empty Slot", CurrentList());
+    const StepScope step = BeginStep(BulkEditName::kClearToEmptySlot, CurrentList());
     const std::vector<FrequencyBits>* pBefore = BulkListBefore(channels);
     if (!pBefore || channels.empty())
         return false;
@@ -180,7 +180,7 @@ bool ChannelTableDocument::ClearToEmptySlot(const std::vector<std::int32_t>& cha
 
 bool ChannelTableDocument::SortByFrequency(const std::vector<std::int32_t>& channels)
 {
-    const StepScope step = BeginStep("Sort Selection by Frequency", CurrentList());
+    const StepScope step = BeginStep(BulkEditName::kSortByFrequency, CurrentList());
     const std::vector<FrequencyBits>* pBefore = BulkListBefore(channels);
     if (!pBefore || channels.empty())
         return false;
@@ -202,7 +202,7 @@ bool ChannelTableDocument::SortByFrequency(const std::vector<std::int32_t>& chan
 std::vector<std::int32_t> ChannelTableDocument::FillRaster(const std::vector<std::int32_t>& channels, double dbStart,
                                                            double dbStep, std::int32_t count)
 {
-    const StepScope step = BeginStep("Fill Raster", CurrentList());
+    const StepScope step = BeginStep(BulkEditName::kFillRaster, CurrentList());
     const std::vector<FrequencyBits>* pBefore = BulkListBefore(channels);
     if (!pBefore || count < 1 ||
         static_cast<std::size_t>(count) > static_cast<std::size_t>(ChannelTable::kMaxChannels) - pBefore->size())

@@ -1,5 +1,5 @@
 // The bulk edits in the channel table editor: moving the selected rows (Move
-// Up / Move Down, also Alt+Up / Alt+Down in the list, and Move to Channel...),
+// Up / Move Down, also Alt+Up / Alt+Down in the list, and moving them to a channel),
 // offsetting, clearing and sorting their frequencies, and filling in a raster
 // of channels. Each runs as one step of the document, then the list and the
 // range are shown again and the rows stay selected where they went.
@@ -14,6 +14,17 @@
 #include "resource.h"
 
 namespace {
+
+// A bulk edit's menu item: its name with the mnemonic before the first
+// `letter`, and "..." when it asks for values first.
+std::string MenuText(const char* name, char letter, bool bAsks = false)
+{
+    std::string text = name;
+    const std::size_t at = text.find(letter);
+    if (at != std::string::npos)
+        text.insert(at, 1, '&');
+    return bAsks ? text + "..." : text;
+}
 
 // A typed value must be a number as a whole: in a form of several values a
 // stray character is a mistake to be pointed out, not a 0 to be stored.
@@ -66,17 +77,29 @@ CommandGroup<CFrequencyTableDlg> CFrequencyTableDlg::BulkCommands()
     };
     // Alt+Up and Alt+Down are the list's: in the mode's drop-down Alt+Down opens it.
     return {
-        {IDM_MOVE_UP, "Move U&p", {StandardShortcut::None, "Alt+Up", KeyScope::List}, hasRows, &Dialog::OnMoveUp},
+        {IDM_MOVE_UP,
+         MenuText(BulkEditName::kMoveUp, 'p'),
+         {StandardShortcut::None, "Alt+Up", KeyScope::List},
+         hasRows,
+         &Dialog::OnMoveUp},
         {IDM_MOVE_DOWN,
-         "Move &Down",
+         MenuText(BulkEditName::kMoveDown, 'D'),
          {StandardShortcut::None, "Alt+Down", KeyScope::List},
          hasRows,
          &Dialog::OnMoveDown},
-        {IDM_MOVE_TO_CHANNEL, "&Move to Channel...", {}, hasRows, &Dialog::OnMoveToChannel},
-        {IDM_OFFSET_FREQUENCIES, "&Offset Frequencies...", {}, hasRows, &Dialog::OnOffsetFrequencies},
-        {IDM_CLEAR_TO_EMPTY, "&Clear to Empty Slot", {}, hasRows, &Dialog::OnClearToEmptySlot},
-        {IDM_SORT_SELECTION, "&Sort Selection by Frequency", {}, hasRows, &Dialog::OnSortSelection},
-        {IDM_FILL_RASTER, "F&ill Raster...", {}, SharedEditorCommands::HasTable<Dialog>, &Dialog::OnFillRaster},
+        {IDM_MOVE_TO_CHANNEL, MenuText(BulkEditName::kMoveToChannel, 'M', true), {}, hasRows, &Dialog::OnMoveToChannel},
+        {IDM_OFFSET_FREQUENCIES,
+         MenuText(BulkEditName::kOffsetFrequencies, 'O', true),
+         {},
+         hasRows,
+         &Dialog::OnOffsetFrequencies},
+        {IDM_CLEAR_TO_EMPTY, MenuText(BulkEditName::kClearToEmptySlot, 'C'), {}, hasRows, &Dialog::OnClearToEmptySlot},
+        {IDM_SORT_SELECTION, MenuText(BulkEditName::kSortByFrequency, 'S'), {}, hasRows, &Dialog::OnSortSelection},
+        {IDM_FILL_RASTER,
+         MenuText(BulkEditName::kFillRaster, 'i', true),
+         {},
+         SharedEditorCommands::HasTable<Dialog>,
+         &Dialog::OnFillRaster},
     };
 }
 
@@ -145,7 +168,7 @@ void CFrequencyTableDlg::OnMoveToChannel()
     if (!m_document.HasTable() || channels.empty())
         return;
     const std::optional<std::vector<QString>> values =
-        AskBulkValues(QStringLiteral("Move to Channel"),
+        AskBulkValues(QString::fromLatin1(BulkEditName::kMoveToChannel),
                       {ValueField{QStringLiteral("&Channel:"), QString::number(channels.front())}});
     if (!values)
         return;
@@ -167,7 +190,8 @@ void CFrequencyTableDlg::OnOffsetFrequencies()
     if (!m_document.HasTable() || channels.empty())
         return;
     const std::optional<std::vector<QString>> values =
-        AskBulkValues(QStringLiteral("Offset Frequencies"), {ValueField{QStringLiteral("&Offset (MHz):"), QString()}});
+        AskBulkValues(QString::fromLatin1(BulkEditName::kOffsetFrequencies),
+                      {ValueField{QStringLiteral("&Offset (MHz):"), QString()}});
     if (!values)
         return;
     const std::optional<double> offset = ReadMegahertz((*values)[0]);
@@ -201,10 +225,10 @@ void CFrequencyTableDlg::OnFillRaster()
     if (!m_document.HasTable())
         return;
     const std::vector<std::int32_t> channels = SelectedChannels();
-    const std::optional<std::vector<QString>> values =
-        AskBulkValues(QStringLiteral("Fill Raster"), {ValueField{QStringLiteral("&Start (MHz):"), QString()},
-                                                      ValueField{QStringLiteral("S&tep (MHz):"), QString()},
-                                                      ValueField{QStringLiteral("&Count:"), QString()}});
+    const std::optional<std::vector<QString>> values = AskBulkValues(
+        QString::fromLatin1(BulkEditName::kFillRaster),
+        {ValueField{QStringLiteral("&Start (MHz):"), QString()}, ValueField{QStringLiteral("S&tep (MHz):"), QString()},
+         ValueField{QStringLiteral("&Count:"), QString()}});
     if (!values)
         return;
     const std::optional<double> start = ReadMegahertz((*values)[0]);

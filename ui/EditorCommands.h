@@ -29,15 +29,22 @@ template <class Dialog> struct EditorCommand
     using Handler = std::function<void(Dialog&)>;
     using StepName = std::function<std::string(const Dialog&)>;
 
+    // A null text (the recent files' place) is an empty one.
     EditorCommand(int id_, const char* text_, CommandKey key_ = {}, Rule enabled_ = {}, Handler handler_ = {},
                   StepName stepName_ = {}, MenuItemKind kind_ = MenuItemKind::Command)
-        : id(id_), text(text_), key(key_), enabled(std::move(enabled_)), handler(std::move(handler_)),
+        : EditorCommand(id_, std::string(text_ ? text_ : ""), key_, std::move(enabled_), std::move(handler_),
+                        std::move(stepName_), kind_)
+    {
+    }
+    EditorCommand(int id_, std::string text_, CommandKey key_ = {}, Rule enabled_ = {}, Handler handler_ = {},
+                  StepName stepName_ = {}, MenuItemKind kind_ = MenuItemKind::Command)
+        : id(id_), text(std::move(text_)), key(key_), enabled(std::move(enabled_)), handler(std::move(handler_)),
           stepName(std::move(stepName_)), kind(kind_)
     {
     }
 
     int id;
-    const char* text; // with its mnemonic, "&Open..."
+    std::string text; // with its mnemonic, "&Open..."
     CommandKey key;
     // Empty: always enabled.
     Rule enabled;
@@ -96,7 +103,8 @@ public:
                 if (!shown.items.empty())
                     shown.items.push_back(MenuItemTemplate{MenuItemKind::Separator, 0, nullptr, {}});
                 for (const EditorCommand<Dialog>& command : group)
-                    shown.items.push_back(MenuItemTemplate{command.kind, command.id, command.text, command.key});
+                    shown.items.push_back(MenuItemTemplate{
+                        command.kind, command.id, command.text.empty() ? nullptr : command.text.c_str(), command.key});
             }
         }
         return bar;
@@ -171,7 +179,7 @@ private:
     }
     static QString TextOf(const EditorCommand<Dialog>& command, const Dialog& dialog)
     {
-        return CommandText(command.text, command.stepName ? command.stepName(dialog) : std::string());
+        return CommandText(command.text.c_str(), command.stepName ? command.stepName(dialog) : std::string());
     }
     static MenuItem ItemOf(const EditorCommand<Dialog>& command, const Dialog& dialog)
     {
