@@ -78,13 +78,13 @@ CFrequencyTableDlg::CFrequencyTableDlg(UserServices& services, QWidget* pParent)
         if (change == DocumentChange::Edited || change == DocumentChange::Shown)
             ShowDocument();
     });
-    InitRecovery();
+    m_pRecovery = std::make_unique<DocumentRecovery<ChannelTableDocument>>(this, services, m_document, "ccf");
     InitMenus();
 }
 
 CFrequencyTableDlg::~CFrequencyTableDlg()
 {
-    KeepRecoveryCopy();
+    m_pRecovery->Keep();
 }
 
 bool CFrequencyTableDlg::OnInitDialog()
@@ -396,7 +396,7 @@ void CFrequencyTableDlg::contextMenuEvent(QContextMenuEvent* pEvent)
 
 void CFrequencyTableDlg::OnDestroy()
 {
-    KeepRecoveryCopy();
+    m_pRecovery->Keep();
     CDialog::OnDestroy();
     m_document.Unsubscribe(m_iDocumentListener);
     m_document.Reset();
@@ -488,7 +488,7 @@ void CFrequencyTableDlg::OnRightClickList()
 {
     m_document.SetSelIndex(1 + GetListView(IDC_LIST_CHANNELS)->GetNextSelected(-1));
     std::vector<MenuItem> items = Commands().RowMenu(*this);
-    AppendRestoreItem(items);
+    m_pRecovery->AppendRestoreItem(items);
     const int command = Services().TrackPopupMenu(this, items, QCursor::pos());
     if (command != 0)
         OnCommand(command);

@@ -98,11 +98,6 @@ private:
     void OnUndo();
     void OnRedo();
 
-    // Recovery copies (CFrequencyTableDlgRecovery.cpp).
-    void InitRecovery();
-    void KeepRecoveryCopy();
-    void AppendRestoreItem(std::vector<MenuItem>& items) const;
-    void OnRestoreUnsavedTable();
     void ShowLoadedTable();
 
     // The commands of the menu bar, the row menu and the keys, each once

@@ -68,13 +68,13 @@ CTunerEditDlg::CTunerEditDlg(UserServices& services, QWidget* pParent)
         if (change == DocumentChange::Edited)
             ShowDocument();
     });
-    InitRecovery();
+    m_pRecovery = std::make_unique<DocumentRecovery<TunerTableDocument>>(this, services, m_document, "tsf");
     InitMenus();
 }
 
 CTunerEditDlg::~CTunerEditDlg()
 {
-    KeepRecoveryCopy();
+    m_pRecovery->Keep();
 }
 
 bool CTunerEditDlg::OnInitDialog()
@@ -101,7 +101,7 @@ void CTunerEditDlg::OnOK() {}
 
 bool CTunerEditDlg::DestroyWindow()
 {
-    KeepRecoveryCopy();
+    m_pRecovery->Keep();
     m_catalogue.Close();
     m_document.Unsubscribe(m_iDocumentListener);
     m_document.Reset();
@@ -311,7 +311,7 @@ void CTunerEditDlg::OnRclickListTuner()
 {
     m_document.SetMenuPos(GetListView(IDC_LIST_TUNERS)->GetNextSelected(-1) + 1);
     std::vector<MenuItem> items = Commands().RowMenu(*this);
-    AppendRestoreItem(items);
+    m_pRecovery->AppendRestoreItem(items);
     const int command = Services().TrackPopupMenu(this, items, QCursor::pos());
     if (command != 0)
         OnCommand(command);

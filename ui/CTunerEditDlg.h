@@ -79,11 +79,6 @@ private:
     void OnUndo();
     void OnRedo();
 
-    // Recovery copies (CTunerEditDlgRecovery.cpp).
-    void InitRecovery();
-    void KeepRecoveryCopy();
-    void AppendRestoreItem(std::vector<MenuItem>& items) const;
-    void OnRestoreUnsavedTable();
 
     void FillCombo(int id, const std::vector<CatalogueItem>& items);
     void EnableInputControls();

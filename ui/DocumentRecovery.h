@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QObject>
 #include <QTimer>
+#include <QWidget>
 
 #include "DocumentHistory.h"
 #include "EditHistoryUi.h"
@@ -25,12 +26,12 @@ public:
     static constexpr int kDelayMs = 1000;
 
     // extension: "ccf" or "tsf"; the timer belongs to the owner's widget.
-    // onProblem is told, on the interface thread, why a copy could not be
-    // written, once for each new reason, so that the person knows the work
-    // is not safe yet; nothing waits for an answer.
-    DocumentRecovery(QObject* pOwner, Document& document, const char* extension,
-                     std::function<void(const QString& problem)> onProblem)
-        : m_document(document), m_extension(extension), m_writer(extension), m_pTimer(new QTimer(pOwner))
+    // Why a copy could not be written is shown to the person in a note, on
+    // the interface thread, once for each new reason, so that they know the
+    // work is not safe yet; nothing waits for an answer.
+    DocumentRecovery(QWidget* pOwner, UserServices& services, Document& document, const char* extension)
+        : m_pOwner(pOwner), m_services(services), m_document(document), m_extension(extension), m_writer(extension),
+          m_pTimer(new QTimer(pOwner))
     {
         m_pTimer->setSingleShot(true);
         m_pTimer->setInterval(kDelayMs);
@@ -39,12 +40,12 @@ public:
         // The writer's thread hands the problem to the interface thread; a
         // problem told after the editor is gone is dropped with its timer.
         QTimer* pContext = m_pTimer;
-        m_writer.SetProblemListener([pContext, onProblem = std::move(onProblem)](const std::string& problem) {
-            if (problem.empty() || !onProblem)
+        m_writer.SetProblemListener([this, pContext](const std::string& problem) {
+            if (problem.empty())
                 return;
             const QString text = QString::fromStdString(problem);
             QMetaObject::invokeMethod(
-                pContext, [onProblem, text] { onProblem(text); }, Qt::QueuedConnection);
+                pContext, [this, text] { m_services.ShowNote(m_pOwner, text); }, Qt::QueuedConnection);
         });
     }
     DocumentRecovery(const DocumentRecovery&) = delete;
@@ -66,12 +67,16 @@ public:
     }
     // Whether there is any, without reading the copies.
     bool AnyRestorableCopy() const { return AnyRecoveryCopy(m_extension, m_writer.CurrentPath()); }
+    // "Restore Unsaved Table..." for a row menu, when there is a copy to restore.
+    void AppendRestoreItem(std::vector<MenuItem>& items) const { AppendRestoreMenuItem(items, AnyRestorableCopy()); }
 
     // "Restore Unsaved Table...": the person chooses a copy, which comes back
-    // into the document as one step; onRestored shows it inside that step.
-    // A damaged copy, or one that cannot be read, is refused with its reason.
-    void RestoreChosenCopy(UserServices& services, QWidget* pOwner, const std::function<void()>& onRestored)
+    // into the document as one step; the views follow the document. A
+    // damaged copy, or one that cannot be read, is refused with its reason.
+    void RestoreChosenCopy()
     {
+        UserServices& services = m_services;
+        QWidget* pOwner = m_pOwner;
         const std::vector<RecoveryCopy> copies = RestorableCopies();
         const RecoveryCopy* pCopy = ChooseRecoveryCopy(services, pOwner, copies, m_extension == "ccf");
         if (!pCopy)
@@ -85,11 +90,8 @@ public:
         const auto read = [this](const std::string& path, const RestoreOrigin& origin, FileError& readError) {
             return m_document.Restore(path, origin, readError);
         };
-        if (!RestoreRecoveryCopy(pCopy->name, kind, read, error)) {
+        if (!RestoreRecoveryCopy(pCopy->name, kind, read, error))
             ShowFileError(services, pOwner, FileAction::Load, QFile::decodeName(pCopy->path.c_str()), error);
-            return;
-        }
-        onRestored();
     }
 
 private:
@@ -124,6 +126,8 @@ private:
             m_writer.Remove();
     }
 
+    QWidget* m_pOwner;
+    UserServices& m_services;
     Document& m_document;
     int m_iListener = 0;
     std::string m_extension;

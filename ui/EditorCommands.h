@@ -266,7 +266,7 @@ struct SharedEditorCommands
     // a copy to restore (AppendRestoreMenuItem).
     template <class Dialog> static EditorCommand<Dialog> Restore()
     {
-        return {IDM_RESTORE_UNSAVED, nullptr, {}, {}, &Dialog::OnRestoreUnsavedTable};
+        return {IDM_RESTORE_UNSAVED, nullptr, {}, {}, [](Dialog& dialog) { dialog.m_pRecovery->RestoreChosenCopy(); }};
     }
 
     template <class Dialog> static EditorCommand<Dialog> SelectAll(int listId)
