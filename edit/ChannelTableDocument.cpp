@@ -139,6 +139,8 @@ void ChannelTableDocument::TakeListChanges(unsigned lists)
 
 std::optional<ChannelStep> ChannelTableDocument::MakeStep(PendingStep pending)
 {
+    // Asked first, so that a step that changed nothing leaves nothing behind.
+    const bool bReplacesTable = TakeStepReplacesTable();
     ChannelStep step;
     step.after = Fields();
     step.air = std::move(pending.air);
@@ -154,14 +156,12 @@ std::optional<ChannelStep> ChannelTableDocument::MakeStep(PendingStep pending)
     }
     step.name = std::move(pending.name);
     step.before = pending.fields;
-    step.bReplacesTable = pending.bReplacesTable;
+    step.bReplacesTable = bReplacesTable;
     return step;
 }
 
 void ChannelTableDocument::Changed(DocumentChange change)
 {
-    if (change == DocumentChange::Replaced && InScope())
-        m_pending.bReplacesTable = true;
     if (change == DocumentChange::Replaced)
         ShowTableCode();
     Announce(change);

@@ -251,7 +251,6 @@ private:
         // mirrors are current for the view inside the step.
         SegmentChange<FrequencyBits> air, cable;
         unsigned taken = NoLists;
-        bool bReplacesTable = false;
         bool bExchangesTable = false;
         HeldChannelTable held;
     };

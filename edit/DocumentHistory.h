@@ -151,6 +151,8 @@ protected:
     bool OpenScope() { return m_iStepDepth++ == 0; }
     // True when the outermost scope closes.
     bool CloseScope() { return --m_iStepDepth == 0; }
+    // Whether the step being finished put another table in place; asked once.
+    bool TakeStepReplacesTable() { return std::exchange(m_bStepReplacesTable, false); }
     bool InScope() const { return m_iStepDepth > 0; }
 
     // The outermost scope ends: the step (when the command changed anything)
@@ -183,6 +185,8 @@ protected:
     }
     void Announce(DocumentChange change)
     {
+        if (change == DocumentChange::Replaced && InScope())
+            m_bStepReplacesTable = true;
         if (change == DocumentChange::Edited) {
             ++m_changeCount;
             m_bShownChanged = false;
@@ -212,6 +216,7 @@ private:
     std::int32_t m_iStepDepth = 0;
     SavedMark m_savedMark = SavedMark::Unchanged;
     bool m_bShownChanged = false;
+    bool m_bStepReplacesTable = false;
     std::uint64_t m_changeCount = 0;
     DocumentListeners m_listeners;
 };

@@ -76,6 +76,8 @@ void TunerTableDocument::EndStep()
 
 std::optional<TunerStep> TunerTableDocument::MakeStep(PendingStep pending)
 {
+    // Asked first, so that a step that changed nothing leaves nothing behind.
+    const bool bReplacesTable = TakeStepReplacesTable();
     TunerStep step;
     step.after = Fields();
     step.entries = m_entryMirror.TakeChange(EntryImages());
@@ -84,15 +86,8 @@ std::optional<TunerStep> TunerTableDocument::MakeStep(PendingStep pending)
         return std::nullopt;
     step.name = std::move(pending.name);
     step.before = pending.fields;
-    step.bReplacesTable = pending.bReplacesTable;
+    step.bReplacesTable = bReplacesTable;
     return step;
-}
-
-void TunerTableDocument::Changed(DocumentChange change)
-{
-    if (change == DocumentChange::Replaced && InScope())
-        m_pending.bReplacesTable = true;
-    Announce(change);
 }
 
 void TunerTableDocument::ShowEntry(const TunerSpecEntry& entry)
@@ -203,20 +198,20 @@ void TunerTableDocument::Reset()
     m_saveFile.Clear();
     m_iMenuPos = 0;
     m_shownEntry.reset();
-    Changed(DocumentChange::Edited);
+    Announce(DocumentChange::Edited);
 }
 
 bool TunerTableDocument::CreateNew()
 {
     const StepScope step = BeginStep("Create New");
     if (m_pTable)
-        Changed(DocumentChange::AboutToReplace);
+        Announce(DocumentChange::AboutToReplace);
     m_pTable.reset();
     m_pTable.reset(new (std::nothrow) TunerSpecTable(true));
     MarkStepSaved();
     m_source.clear();
     m_saveFile.Clear();
-    Changed(DocumentChange::Replaced);
+    Announce(DocumentChange::Replaced);
     return m_pTable != nullptr;
 }
 
@@ -224,13 +219,13 @@ TunerLoadResult TunerTableDocument::Load(const std::string& path, FileError& err
 {
     const StepScope step = BeginStep("Load File");
     if (m_pTable)
-        Changed(DocumentChange::AboutToReplace);
+        Announce(DocumentChange::AboutToReplace);
     const TunerLoadResult result = LoadTable(path, error);
     if (result != TunerLoadResult::KeptTable) {
         MarkStepSaved();
         m_source = result == TunerLoadResult::Read ? path : std::string();
         m_saveFile.Tie(m_source);
-        Changed(DocumentChange::Replaced);
+        Announce(DocumentChange::Replaced);
     }
     return result;
 }
@@ -256,12 +251,12 @@ bool TunerTableDocument::Restore(const std::string& path, const RestoreOrigin& o
     if (!IsWholeTableImage(pLoaded->LastLoad()))
         return refuseDamaged();
     if (m_pTable)
-        Changed(DocumentChange::AboutToReplace);
+        Announce(DocumentChange::AboutToReplace);
     m_pTable = std::move(pLoaded);
     MarkStepUnsaved();
     m_source = origin.source;
     m_saveFile.Tie(origin.savePath, origin.identity);
-    Changed(DocumentChange::Replaced);
+    Announce(DocumentChange::Replaced);
     return true;
 }
 
@@ -292,7 +287,7 @@ bool TunerTableDocument::Save(const std::string& path, FileError& error)
         return false;
     m_history.MarkSaved();
     m_saveFile.Tie(path);
-    Changed(DocumentChange::Edited);
+    Announce(DocumentChange::Edited);
     return true;
 }
 

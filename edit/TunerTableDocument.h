@@ -152,13 +152,11 @@ public:
     bool Modified() const { return m_pTable && !m_history.AtSaved(); }
 
 private:
-    void Changed(DocumentChange change);
     void EndStep() override;
     struct PendingStep
     {
         std::string name;
         TunerDocumentFields fields;
-        bool bReplacesTable = false;
     };
 
     TunerLoadResult LoadTable(const std::string& path, FileError& error);

@@ -10,11 +10,11 @@ bool TunerTableDocument::Import(std::unique_ptr<TunerSpecTable> pTable)
     if (!pTable || !pTable->GetList())
         return false;
     if (m_pTable)
-        Changed(DocumentChange::AboutToReplace);
+        Announce(DocumentChange::AboutToReplace);
     m_pTable = std::move(pTable);
     m_source.clear();
     // No table file holds it: "Save" asks for one.
     m_saveFile.Clear();
-    Changed(DocumentChange::Replaced);
+    Announce(DocumentChange::Replaced);
     return true;
 }
