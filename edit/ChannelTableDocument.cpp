@@ -95,7 +95,7 @@ void ChannelTableDocument::NoteListShape(const ScopeMark& before)
     ShownChanged();
 }
 
-void ChannelTableDocument::EndStep()
+void ChannelTableDocument::ScopeEnding()
 {
     const ScopeMark mark = m_scopes.back();
     TakeListChanges(mark.lists);
@@ -103,12 +103,6 @@ void ChannelTableDocument::EndStep()
         ++m_listVersion;
     m_scopes.pop_back();
     NoteListShape(mark);
-    if (!CloseScope())
-        return;
-    PendingStep pending = std::move(m_pending);
-    m_pending = PendingStep();
-    std::optional<ChannelStep> step = MakeStep(std::move(pending));
-    FinishStep(step ? &*step : nullptr);
 }
 
 void ChannelTableDocument::TakeListChanges(unsigned lists)
@@ -137,8 +131,9 @@ void ChannelTableDocument::TakeListChanges(unsigned lists)
         take(m_cableMirror, m_pending.cable, CableList, ChannelModeCable);
 }
 
-std::optional<ChannelStep> ChannelTableDocument::MakeStep(PendingStep pending)
+std::optional<ChannelStep> ChannelTableDocument::MakeStep()
 {
+    PendingStep pending = std::exchange(m_pending, PendingStep());
     // Asked first, so that a step that changed nothing leaves nothing behind.
     const bool bReplacesTable = TakeStepReplacesTable();
     ChannelStep step;
@@ -523,9 +518,8 @@ bool ChannelTableDocument::Save(const std::string& path, FileError& error)
 {
     if (!m_pTable || !m_pTable->Save(path.c_str(), &error))
         return false;
-    m_history.MarkSaved();
     m_saveFile.Tie(path);
-    Changed(DocumentChange::Edited);
+    Written();
     return true;
 }
 

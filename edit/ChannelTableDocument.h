@@ -94,7 +94,6 @@ struct ChannelStep
 class ChannelTableDocument : public DocumentHistory<ChannelStep>
 {
 public:
-    ChannelTableDocument() = default;
     ~ChannelTableDocument();
 
     const ChannelTable* Table() const { return m_pTable.get(); }
@@ -242,7 +241,7 @@ private:
     // Takes a table made from plans as "Create New" takes a new one.
     void TakeNewTable(std::unique_ptr<ChannelTable> pTable, std::int32_t iMode);
     void Changed(DocumentChange change);
-    void EndStep() override;
+    void ScopeEnding() override;
     struct PendingStep
     {
         std::string name;
@@ -274,7 +273,7 @@ private:
     bool LoadTable(const std::string& path, FileError& error, bool bWholeImageOnly = false);
     void TakeListChanges(unsigned lists);
     // The step a finished command makes; none when it changed nothing.
-    std::optional<ChannelStep> MakeStep(PendingStep pending);
+    std::optional<ChannelStep> MakeStep() override;
     ChannelDocumentFields Fields() const;
     std::vector<FrequencyBits> ListBits(std::int32_t iMode) const;
     // The list as a command left it: what the command worked out itself when

@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -142,6 +143,20 @@ protected:
         Unsaved,
     };
 
+    // A scope ends: the document's own work for it (a command's scope takes
+    // its changes), then, for the outermost one, the step it makes, if any.
+    void EndStep() final
+    {
+        ScopeEnding();
+        if (!CloseScope())
+            return;
+        std::optional<Step> step = MakeStep();
+        FinishStep(step ? &*step : nullptr);
+    }
+    virtual void ScopeEnding() {}
+    // The step the finished command makes; none when it changed nothing.
+    virtual std::optional<Step> MakeStep() = 0;
+
     // The document's part of undo and redo: the table changed as the step
     // says, then whatever follows from that in the document.
     virtual bool ApplyStep(Step& step, bool bForward) = 0;
@@ -173,6 +188,12 @@ protected:
         m_bShownChanged = false;
     }
     void MarkStepSaved() { m_savedMark = SavedMark::Saved; }
+    // The table was just written to its file: the state now is the saved one.
+    void Written()
+    {
+        m_history.MarkSaved();
+        Announce(DocumentChange::Edited);
+    }
     void MarkStepUnsaved() { m_savedMark = SavedMark::Unsaved; }
 
     // The list shown or a target changed: told now, or at the end of the step.

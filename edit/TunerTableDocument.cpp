@@ -64,18 +64,9 @@ TunerTableDocument::StepScope TunerTableDocument::BeginStep(std::string name)
     return StepScope(*this);
 }
 
-void TunerTableDocument::EndStep()
+std::optional<TunerStep> TunerTableDocument::MakeStep()
 {
-    if (!CloseScope())
-        return;
-    PendingStep pending = std::move(m_pending);
-    m_pending = PendingStep();
-    std::optional<TunerStep> step = MakeStep(std::move(pending));
-    FinishStep(step ? &*step : nullptr);
-}
-
-std::optional<TunerStep> TunerTableDocument::MakeStep(PendingStep pending)
-{
+    PendingStep pending = std::exchange(m_pending, PendingStep());
     // Asked first, so that a step that changed nothing leaves nothing behind.
     const bool bReplacesTable = TakeStepReplacesTable();
     TunerStep step;
@@ -285,9 +276,8 @@ bool TunerTableDocument::Save(const std::string& path, FileError& error)
         return false;
     if (!m_pTable->Save(path.c_str(), &error) && error.code != 0)
         return false;
-    m_history.MarkSaved();
     m_saveFile.Tie(path);
-    Announce(DocumentChange::Edited);
+    Written();
     return true;
 }
 

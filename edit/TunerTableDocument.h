@@ -84,7 +84,6 @@ struct TunerStep
 class TunerTableDocument : public DocumentHistory<TunerStep>
 {
 public:
-    TunerTableDocument() = default;
     ~TunerTableDocument();
 
     const TunerSpecTable* Table() const { return m_pTable.get(); }
@@ -152,7 +151,6 @@ public:
     bool Modified() const { return m_pTable && !m_history.AtSaved(); }
 
 private:
-    void EndStep() override;
     struct PendingStep
     {
         std::string name;
@@ -160,7 +158,7 @@ private:
     };
 
     TunerLoadResult LoadTable(const std::string& path, FileError& error);
-    std::optional<TunerStep> MakeStep(PendingStep pending);
+    std::optional<TunerStep> MakeStep() override;
     bool ApplyStep(TunerStep& step, bool bForward) override;
     void StepApplied(const TunerStep& step) override;
     bool InTable(const TunerSpecEntry& entry) const;
