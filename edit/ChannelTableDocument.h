@@ -135,6 +135,8 @@ public:
 
     // The frequencies of the current list, in channel order.
     std::vector<double> CurrentFrequencies() const;
+    // How many channels the current list holds, without copying it.
+    std::int32_t CurrentCount() const;
     double Frequency(std::int32_t iChannel) const;
     // The channel of the current list whose frequency lies nearest to this one,
     // the lowest of equals; 0 when no channel has a frequency (empty slots and
@@ -265,8 +267,6 @@ private:
     ScopeMark MarkScope(unsigned lists) const;
     // Counts a change of the list shown or of its length since the mark.
     void NoteListShape(const ScopeMark& before);
-    // Channels in the current list.
-    std::int32_t CurrentCount() const;
     void ShowTableCode();
 
     // bWholeImageOnly: a recovery copy, refused unless it is a whole table image.

@@ -512,7 +512,10 @@ std::vector<RecoveryCopy> ListRecoveryCopies(const std::string& extension)
 
 bool AnyRecoveryCopy(const std::string& extension, const std::string& ownPath)
 {
-    const FolderLock lock(g_folderMutex);
+    // Only names are looked at, to decide whether a menu offers "Restore":
+    // no copy is read or removed, so this takes no turn in the folder and
+    // never waits for a copy being written (and synced) to be done. What it
+    // finds may be gone when the person chooses; the list then says so.
     const RecoveryFolderHandle folder = RecoveryFolderHandle::Open();
     if (!folder.IsOpen())
         return false;

@@ -172,7 +172,7 @@ void CFrequencyTableDlg::OnMoveToChannel()
                       {ValueField{QStringLiteral("&Channel:"), QString::number(channels.front())}});
     if (!values)
         return;
-    const auto highest = static_cast<std::int32_t>(m_document.CurrentFrequencies().size() - channels.size() + 1);
+    const auto highest = m_document.CurrentCount() - static_cast<std::int32_t>(channels.size()) + 1;
     const std::optional<std::int32_t> target = ReadWholeNumber((*values)[0]);
     if (!target || *target < 1 || *target > highest) {
         ShowBulkMessage(QStringLiteral("The channel must be a whole number from 1 to %1.").arg(highest));
@@ -237,7 +237,7 @@ void CFrequencyTableDlg::OnFillRaster()
         ShowBulkMessage(QStringLiteral("The start and the step must be numbers of MHz, such as 112.25 and 8."));
         return;
     }
-    const auto room = static_cast<std::int32_t>(ChannelTable::kMaxChannels - m_document.CurrentFrequencies().size());
+    const auto room = ChannelTable::kMaxChannels - m_document.CurrentCount();
     const std::optional<std::int32_t> count = ReadWholeNumber((*values)[2]);
     if (!count || *count < 1 || *count > room) {
         ShowBulkMessage(

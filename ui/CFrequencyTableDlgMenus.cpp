@@ -132,7 +132,7 @@ void CFrequencyTableDlg::OnGoToChannel()
 {
     if (!m_document.HasTable())
         return;
-    const std::int32_t iCount = static_cast<std::int32_t>(m_document.CurrentFrequencies().size());
+    const std::int32_t iCount = m_document.CurrentCount();
     if (iCount == 0) {
         Services().ShowMessage(this, Text(kEmptyListText), MessageIcon::Exclamation);
         return;

@@ -94,7 +94,7 @@ void CFrequencyTableDlg::ShowFinding(std::int32_t iList, std::int32_t iChannel)
         ComboSetCurSel(IDC_COMBO_MODE, iList);
         OnSelEndOkMode();
     }
-    const auto count = static_cast<std::int32_t>(m_document.CurrentFrequencies().size());
+    const auto count = m_document.CurrentCount();
     if (iChannel >= 1 && iChannel <= count)
         SelectChannel(iChannel);
     activateWindow();
