@@ -199,7 +199,7 @@ protected:
     // The list shown or a target changed: told now, or at the end of the step.
     void ShownChanged()
     {
-        if (InScope())
+        if (InScope() || m_bApplyingStep)
             m_bShownChanged = true;
         else
             Announce(DocumentChange::Shown);
@@ -229,7 +229,10 @@ private:
             m_history.MovedForward();
         else
             m_history.MovedBack();
+        // What follows in the document is told with the step, once.
+        m_bApplyingStep = true;
         StepApplied(step);
+        m_bApplyingStep = false;
         Announce(DocumentChange::Edited);
         return true;
     }
@@ -238,6 +241,7 @@ private:
     SavedMark m_savedMark = SavedMark::Unchanged;
     bool m_bShownChanged = false;
     bool m_bStepReplacesTable = false;
+    bool m_bApplyingStep = false;
     std::uint64_t m_changeCount = 0;
     DocumentListeners m_listeners;
 };

@@ -186,7 +186,11 @@ void CDialog::SetDlgItemText(int id, const QString& text)
     if (auto* pEdit = qobject_cast<QLineEdit*>(pWidget))
         pEdit->setText(text);
     else if (auto* pLabel = qobject_cast<QLabel*>(pWidget)) {
+        // Displays are shown again after every change of the document; one
+        // that already shows the text neither changes nor tells.
         const QString oldText = pLabel->text();
+        if (oldText == text)
+            return;
         pLabel->setText(text);
         if (IsDisplay(pLabel))
             NotifyDisplayTextChanged(pLabel, oldText, text);
