@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <string>
 
@@ -49,6 +50,43 @@ std::size_t ExponentEnd(std::string_view text, std::size_t at)
     return end > digits ? end : at;
 }
 
+// The exponent's value, clamped far beyond any double's range so that a long
+// run of digits cannot overflow.
+std::int64_t ExponentValue(std::string_view text, std::size_t at, std::size_t end)
+{
+    if (at >= end)
+        return 0;
+    ++at; // the 'e'
+    const bool bNegative = text[at] == '-';
+    if (IsSign(text, at))
+        ++at;
+    constexpr std::int64_t kClamp = 1000000000;
+    std::int64_t value = 0;
+    for (; at < end && value < kClamp; ++at)
+        value = value * 10 + (text[at] - '0');
+    return bNegative ? -value : value;
+}
+
+// Whether a plain decimal number with at least one non-zero digit is below 1
+// in magnitude: the power of ten of its first non-zero digit is negative.
+// Of the numbers too far out of range to read, these are the ones too small.
+bool BelowOne(std::string_view text, std::size_t start, std::size_t mantissaEnd, std::size_t end)
+{
+    std::int64_t iPower = 0;
+    const std::size_t point = text.find('.', start);
+    const std::size_t integerEnd = point < mantissaEnd ? point : mantissaEnd;
+    std::size_t at = start;
+    while (at < mantissaEnd && (text[at] == '0' || text[at] == '.'))
+        ++at;
+    if (at >= mantissaEnd)
+        return true;
+    if (at < integerEnd)
+        iPower = static_cast<std::int64_t>(integerEnd - at) - 1;
+    else
+        iPower = -static_cast<std::int64_t>(at - integerEnd);
+    return iPower + ExponentValue(text, mantissaEnd, end) < 0;
+}
+
 } // namespace
 
 double ReadTypedDecimal(std::string_view text)
@@ -67,6 +105,7 @@ double ReadTypedDecimal(std::string_view text)
     }
     if (digitCount == 0)
         return 0.0;
+    const std::size_t mantissaEnd = end;
     end = ExponentEnd(text, end);
 
     // The text is now known to be a plain decimal number, which from_chars
@@ -74,7 +113,10 @@ double ReadTypedDecimal(std::string_view text)
     double value = 0.0;
     const auto result = std::from_chars(text.data() + start, text.data() + end, value, std::chars_format::general);
     if (result.ec == std::errc::result_out_of_range) {
-        // Too small reads as the zero it rounds to; too large has no value.
+        // Too small reads as the zero it rounds to, keeping its sign as the C
+        // library's conversion does; too large has no value.
+        if (BelowOne(text, start, mantissaEnd, end))
+            return bNegative ? -0.0 : 0.0;
         return 0.0;
     }
     if (result.ec != std::errc() || !std::isfinite(value))

@@ -72,6 +72,33 @@ TEST(TypedNumbers, MagnitudesBeyondADoubleReadAsZero)
     EXPECT_EQ(ReadTypedDecimal("99999999999999999999"), 1e20);
 }
 
+// A magnitude too small for a double is the zero it rounds to, with its sign,
+// as the C library's conversion gives it; too large has no value whatever the
+// sign. Which of the two a number is depends on where its first non-zero digit
+// stands, however the digits and the exponent share the power of ten.
+TEST(TypedNumbers, TooSmallKeepsItsSign)
+{
+    const auto expectZeroWithSign = [](const std::string& text, bool bNegative) {
+        const double value = ReadTypedDecimal(text);
+        EXPECT_EQ(value, 0.0) << text;
+        EXPECT_EQ(std::signbit(value), bNegative) << text;
+    };
+    expectZeroWithSign("-1e-400", true);
+    expectZeroWithSign("  -1e-400 MHz", true);
+    expectZeroWithSign("-0.0001e-330", true);
+    expectZeroWithSign("-" + std::string(400, '0') + "1e-400", true);
+    expectZeroWithSign("-0." + std::string(400, '0') + "1", true);
+    expectZeroWithSign("-123456789e-99999999999999999999", true);
+    expectZeroWithSign("+1e-400", false);
+    expectZeroWithSign("1e-400", false);
+    expectZeroWithSign("-0", true);
+    // The first digit's power decides, not the exponent alone: these are huge.
+    expectZeroWithSign("-1" + std::string(400, '0') + "e-10", false);
+    expectZeroWithSign("-1000e306", false);
+    // Below the smallest normal number a double still holds the value.
+    EXPECT_EQ(ReadTypedDecimal("-4.9406564584124654e-324"), -std::numeric_limits<double>::denorm_min());
+}
+
 TEST(TypedNumbers, IntegerReadsDecimalDigitsClampedTo32Bits)
 {
     EXPECT_EQ(ReadTypedInteger("44"), 44);
