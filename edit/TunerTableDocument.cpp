@@ -7,6 +7,7 @@
 
 #include "EntryRange.h"
 #include "HexDigit.h"
+#include "TableFormat.h"
 #include "TableOperations.h"
 #include "TypedNumbers.h"
 
@@ -241,6 +242,11 @@ bool TunerTableDocument::Restore(const std::string& path, const RestoreOrigin& o
         return false;
     if (!IsWholeTableImage(pLoaded->LastLoad()))
         return refuseDamaged();
+    // The copy of an empty table is its header alone, without the end mark
+    // the table held; it gets a new table's, so that entries added later save
+    // as a whole file.
+    if (pLoaded->Header().iEntryCount() == 0)
+        pLoaded->SetHeaderImage(pLoaded->Header(), kTableEndMark);
     if (m_pTable)
         Announce(DocumentChange::AboutToReplace);
     m_pTable = std::move(pLoaded);

@@ -257,7 +257,9 @@ void CheckTunerTable(const TunerSpecTable& table, const TunerTableLoadReport& re
 {
     const Findings findings(sink);
     CheckTunerLength(findings, report);
-    CheckMarks(findings, report.header, kTunerTableMagic, table.EndMark());
+    // A table without entries is its header alone: it has no end mark to judge.
+    const bool bHasEndMark = report.header.iEntryCount() != 0;
+    CheckMarks(findings, report.header, kTunerTableMagic, bHasEndMark ? table.EndMark() : kTableEndMark);
 
     std::map<std::int32_t, std::int32_t> firstWithKey;
     std::int32_t iPosition = 0;

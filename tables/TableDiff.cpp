@@ -47,6 +47,16 @@ HeaderFieldValue Bytes(const std::array<std::uint8_t, 4>& bytes)
     return value;
 }
 
+HeaderFieldValue UnreadBytes(const TunerSpecTable& table)
+{
+    HeaderFieldValue value;
+    if (const auto& unread = table.LastLoad().unreadEndMark) {
+        value.iValue = 1;
+        value.bytes = *unread;
+    }
+    return value;
+}
+
 bool SameValue(const HeaderFieldValue& a, const HeaderFieldValue& b)
 {
     return a.iValue == b.iValue && a.iMax == b.iMax && a.bytes == b.bytes;
@@ -295,6 +305,7 @@ TunerTableDiff CompareTunerTables(const TunerSpecTable& before, const TunerSpecT
         NoteHeader(diff.header, HeaderField::EntryCount, Number(a.iEntryCount()), Number(b.iEntryCount()));
     NoteHeader(diff.header, HeaderField::EndMark, Bytes(FourBytes(before.EndMark())),
                Bytes(FourBytes(after.EndMark())));
+    NoteHeader(diff.header, HeaderField::UnreadEndMark, UnreadBytes(before), UnreadBytes(after));
 
     const std::vector<KeyedEntry> keyedBefore = KeyedEntries(before);
     // At most every entry of both differs; the room is only touched as it is used.

@@ -31,6 +31,9 @@ enum class HeaderField : std::uint8_t
     CountryCode, // channel tables
     EntryCount,  // tuner tables
     EndMark,
+    // tuner tables whose entry count is 0: the four bytes after the header
+    // that the table does not read; iValue is 1 when the file holds them.
+    UnreadEndMark,
     AirRange,   // channel tables: the stored first and last air channel
     CableRange, // channel tables: the same for cable
 };

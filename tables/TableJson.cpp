@@ -205,14 +205,13 @@ bool ReadMagic(ObjectReader& reader, std::uint32_t& dwMagic)
     return true;
 }
 
-bool ReadEndMark(ObjectReader& reader, std::uint8_t (&endMark)[4])
+bool ReadEndMark(ObjectReader& reader, std::uint8_t (&endMark)[4], const char* pszKey = "end_mark")
 {
     const std::string* pText = nullptr;
-    if (!reader.String("end_mark", false, pText) || !pText)
+    if (!reader.String(pszKey, false, pText) || !pText)
         return reader.Ok();
     if (!ParseHexBytes(*pText, endMark, 4))
-        return reader.Fail("end_mark", "must be 8 hex digits, the 4 bytes in file order",
-                           *reader.Value().Find("end_mark"));
+        return reader.Fail(pszKey, "must be 8 hex digits, the 4 bytes in file order", *reader.Value().Find(pszKey));
     return true;
 }
 
@@ -320,8 +319,8 @@ bool IsOneOf(std::string_view key, std::initializer_list<std::string_view> keys)
 // The members of the top object that a channel or a tuner table reads.
 bool IsTableKey(std::string_view key)
 {
-    return IsOneOf(key, {"format", "marker", "reserved", "magic", "country_code", "end_mark", "air", "cable",
-                         "entry_count", "entries"});
+    return IsOneOf(key, {"format", "marker", "reserved", "magic", "country_code", "end_mark", "unread_end_mark", "air",
+                         "cable", "entry_count", "entries"});
 }
 
 bool IsListKey(std::string_view key)
@@ -556,6 +555,12 @@ bool TableJsonDocument::Read(std::string_view text, JsonParseError& error, JsonR
 std::vector<std::uint8_t> TunerTableFileImage(const TunerSpecTable& table)
 {
     const TunerSpecHeader& header = table.Header();
+    if (header.iEntryCount() == 0 && table.Entries().size() == 0) {
+        std::vector<std::uint8_t> image(header.bytes, header.bytes + TunerSpecHeader::kSize);
+        if (const auto& unread = table.LastLoad().unreadEndMark)
+            image.insert(image.end(), unread->begin(), unread->end());
+        return image;
+    }
     if (header.iEntryCount() >= 0)
         return table.FileImage();
     std::vector<std::uint8_t> image(header.bytes, header.bytes + TunerSpecHeader::kSize);
@@ -629,6 +634,8 @@ void WriteTunerTableJson(JsonWriter& json, const TunerSpecTable& table)
     WriteMagic(json, header.dwMagic());
     json.Key("entry_count").Integer(header.iEntryCount());
     json.Key("end_mark").String(HexBytes(table.EndMark(), TunerSpecTable::kEndMarkSize));
+    if (const auto& unread = table.LastLoad().unreadEndMark)
+        json.Key("unread_end_mark").String(HexBytes(unread->data(), unread->size()));
     json.Key("entries").BeginArray();
     for (const TunerSpecNode& node : table.Entries())
         WriteTunerEntryJson(json, node.entry);
@@ -703,6 +710,7 @@ bool TunerTableFromJson(const TableJsonDocument& document, TunerSpecTable& table
     TunerSpecHeader header = table.Header();
     std::uint32_t dwMagic = header.dwMagic();
     std::uint8_t endMark[4] = {kTableEndMark[0], kTableEndMark[1], kTableEndMark[2], kTableEndMark[3]};
+    std::uint8_t unreadEndMark[4] = {};
     const JsonValue* pEntries = nullptr;
     if (!reader.String("format", true, pFormat))
         return false;
@@ -713,9 +721,13 @@ bool TunerTableFromJson(const TableJsonDocument& document, TunerSpecTable& table
         !reader.Integer("reserved", false, 0, 65535, iReserved) || !ReadMagic(reader, dwMagic) ||
         !reader.Integer("entry_count", false, std::numeric_limits<std::int32_t>::min(),
                         std::numeric_limits<std::int32_t>::max(), iCount) ||
-        !ReadEndMark(reader, endMark) || !reader.Array("entries", pEntries) || !reader.Finish())
+        !ReadEndMark(reader, endMark) || !ReadEndMark(reader, unreadEndMark, "unread_end_mark") ||
+        !reader.Array("entries", pEntries) || !reader.Finish())
         return false;
     const TableJsonDocument::Entries& read = document.TunerEntries();
+    const JsonValue* pUnread = root.Find("unread_end_mark");
+    if (pUnread && (read.count != 0 || (bHasCount && iCount != 0)))
+        return reader.Fail("unread_end_mark", "belongs only to a table whose entry count is 0", *pUnread);
     // A file may hold a negative count: it has no records and reads as an
     // empty table, and the count stays in the header so that the file can be
     // written back as it was.
@@ -746,5 +758,7 @@ bool TunerTableFromJson(const TableJsonDocument& document, TunerSpecTable& table
     header.SetMagic(dwMagic);
     header.SetEntryCount(bNegativeCount ? static_cast<std::int32_t>(iCount) : table.GetList()->iCount);
     table.SetHeaderImage(header, endMark);
+    if (pUnread)
+        table.SetUnreadEndMark({unreadEndMark[0], unreadEndMark[1], unreadEndMark[2], unreadEndMark[3]});
     return true;
 }

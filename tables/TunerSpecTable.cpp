@@ -1,6 +1,8 @@
 #include "TunerSpecTable.h"
 
+#include <array>
 #include <cerrno>
+#include <cstring>
 #include <new>
 #include <string>
 
@@ -16,38 +18,42 @@ std::int32_t KeyOf(const EntryNode* pNode)
     return TunerSortKey(static_cast<const TunerSpecNode*>(pNode)->entry);
 }
 
-// Where the records of the largest table end.
-constexpr std::size_t kLargestRecordsEnd =
-    TunerSpecHeader::kSize + TunerSpecEntry::kSize * static_cast<std::size_t>(TunerSpecTable::kMaxEntries);
-
 // How far a file with this count can be of use: its records and the end mark.
-// For a count beyond the largest table, one byte past that table's records
-// tells whether the file really holds more.
+// A count beyond the largest table is refused without reading on.
 std::size_t BytesWorthReading(std::int32_t iCount)
 {
-    if (iCount == 0)
-        return TunerSpecHeader::kSize;
-    if (iCount < 0)
+    // A count of 0 or below: the table reads no end mark for 0, but the four
+    // bytes after the header are still reported as what the file holds there.
+    if (iCount <= 0)
         return TunerSpecHeader::kSize + TunerSpecTable::kEndMarkSize;
     if (iCount > TunerSpecTable::kMaxEntries)
-        return kLargestRecordsEnd + 1;
+        return TunerSpecHeader::kSize;
     return TunerSpecHeader::kSize + TunerSpecEntry::kSize * static_cast<std::size_t>(iCount) +
            TunerSpecTable::kEndMarkSize;
 }
 
-std::string TooManyEntries()
+std::string TooManyEntries(std::int32_t iCount)
 {
-    return "it holds more than " + std::to_string(TunerSpecTable::kMaxEntries) +
-           " tuner entries, the most a table may have";
+    return "its entry count " + std::to_string(iCount) + " is more than the " +
+           std::to_string(TunerSpecTable::kMaxEntries) + " tuner entries a table may have";
 }
 
 // Which of the records and the end mark its stated count calls for lie wholly
 // inside the `have` bytes read.
-void NoteWhatIsPresent(TunerTableLoadReport& report, std::uint64_t have)
+void NoteWhatIsPresent(TunerTableLoadReport& report, const std::vector<std::uint8_t>& bytes)
 {
+    const std::uint64_t have = bytes.size();
     const std::int32_t iCount = report.header.iEntryCount();
     if (iCount < 0) {
         report.bEndMark = have >= TunerSpecHeader::kSize + TunerSpecTable::kEndMarkSize;
+        return;
+    }
+    if (iCount == 0) {
+        if (have >= TunerSpecHeader::kSize + TunerSpecTable::kEndMarkSize) {
+            std::array<std::uint8_t, TunerSpecTable::kEndMarkSize> unread{};
+            std::memcpy(unread.data(), bytes.data() + TunerSpecHeader::kSize, unread.size());
+            report.unreadEndMark = unread;
+        }
         return;
     }
     const auto count = static_cast<std::uint64_t>(iCount);
@@ -178,10 +184,10 @@ int TunerSpecTable::Load(const char* pszPath, FileError* pError, NonRegularFiles
         TunerSpecHeader& stated = m_lastLoad.header;
         ByteSource(bytes).Read(stated.bytes, TunerSpecHeader::kSize);
         bRead = reader.ReadUpTo(bytes, BytesWorthReading(stated.iEntryCount()), pError);
-        NoteWhatIsPresent(m_lastLoad, bytes.size());
-        if (bRead && stated.iEntryCount() > kMaxEntries && bytes.size() > kLargestRecordsEnd) {
+        NoteWhatIsPresent(m_lastLoad, bytes);
+        if (bRead && stated.iEntryCount() > kMaxEntries) {
             if (pError)
-                pError->Set(EFBIG, TooManyEntries());
+                pError->Set(EFBIG, TooManyEntries(stated.iEntryCount()));
             bRead = false;
         }
     }
@@ -198,23 +204,23 @@ int TunerSpecTable::Load(const char* pszPath, FileError* pError, NonRegularFiles
     ByteSource source(bytes);
     source.Read(m_header.bytes, TunerSpecHeader::kSize);
     const std::int32_t iCount = m_header.iEntryCount();
-    if (iCount == 0) {
-        // Nothing was read for the end mark; a later save must still end the
-        // file with a valid one.
-        m_dwEndMark[2] = 0xFF;
-        m_dwEndMark[3] = 0xFF;
+    // A count of 0 is a table without entries: nothing past the header is
+    // read, so the end mark stays zero, as it does for a file that cannot be
+    // opened. What the file holds there is in the load report.
+    if (iCount == 0)
         return 0;
-    }
 
     if (iCount > 0) {
-        // Records are made only while they start inside the file: a count far
-        // beyond the file's size cannot make memory run away. A record cut
-        // short by the end reads its missing bytes as zero.
+        // Every record the count states is made: whatever part of a record
+        // lies beyond the end of the file reads as zero, so a file cut short
+        // still yields its stated number of entries, the missing ones
+        // all-zero. A count above the largest table was refused above, so
+        // memory stays bounded by that table whatever the file holds.
         std::int32_t iMade = 0;
         bool bWhole = true;
         {
             EntryList::Appender append(*m_pList);
-            for (std::int32_t i = 0; i < iCount && source.Remaining() > 0; ++i) {
+            for (std::int32_t i = 0; i < iCount; ++i) {
                 auto* pNode = new (std::nothrow) TunerSpecNode;
                 if (!pNode) {
                     bWhole = false;

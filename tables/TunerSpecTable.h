@@ -2,6 +2,7 @@
 // The tuner specification table: its records in key order as they are added,
 // the 12-byte TNSP header and the end mark, read and written as a .tsf file.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -33,6 +34,10 @@ struct TunerTableLoadReport
     // right after the header for a negative count. A count of 0 reads the
     // header alone, so no end mark is ever seen then.
     bool bEndMark = false;
+    // For a count of 0: the four bytes that follow the header, when the file
+    // holds them. The table does not read them; a tool that reports or copies
+    // the file does.
+    std::optional<std::array<std::uint8_t, 4>> unreadEndMark;
 };
 
 class TunerSpecTable
@@ -45,9 +50,9 @@ public:
     // of the catalogue allow about a hundredth of that.
     static constexpr std::int32_t kMaxEntries = 100000;
     // A file is read only as far as its count reaches, and never beyond the
-    // records of the largest table: records are made only while they start
-    // inside the file, so memory follows what the file holds, whatever its
-    // count claims.
+    // records of the largest table. A count above that table is refused, so a
+    // count can make at most kMaxEntries entries, the ones the file does not
+    // hold all-zero.
     static constexpr std::size_t kMaxFileSize =
         TunerSpecHeader::kSize + TunerSpecEntry::kSize * static_cast<std::size_t>(kMaxEntries) + kEndMarkSize;
 
@@ -98,6 +103,9 @@ public:
     // The file as the last Load read it (empty before any load; after a
     // failed one, what was read before the failure).
     const TunerTableLoadReport& LastLoad() const { return m_lastLoad; }
+    // A table built from a description of a file rather than read from one
+    // records the bytes that file held after an empty header.
+    void SetUnreadEndMark(const std::array<std::uint8_t, kEndMarkSize>& bytes) { m_lastLoad.unreadEndMark = bytes; }
     // Takes a stored header and end mark as a file held them, for a table that
     // is rebuilt from a description of its file. Nothing is checked; the next
     // Save still stores the list's count as the entry count.

@@ -209,13 +209,19 @@ TEST(TunerTableChecks, SortKeysCountsAndLengths)
                    "entry before it"},
               }));
 
-    // A count above the records the file holds is judged as the file states it.
+    // A count above the records the file holds is judged as the file states
+    // it, and the entry the file lacks is there, all zero, to be judged too.
     Bytes counted = TnspImage(2, {GoodTuner(0x01, 0x01)});
     counted.resize(counted.size() - 4);
-    EXPECT_EQ(CheckTunerFile(dir, counted), (std::vector<Found>{
-                                                {kNone, 0, "the file is 76 bytes, but its entry count 2 calls for 144"},
-                                                {kNone, 0, "the end mark is 00000000, not 0000ffff"},
-                                            }));
+    const std::string zeroEntry = "entry 2 (factory 00, tuner type 00): ";
+    EXPECT_EQ(CheckTunerFile(dir, counted),
+              (std::vector<Found>{
+                  {kNone, 0, "the file is 76 bytes, but its entry count 2 calls for 144"},
+                  {kNone, 0, "the end mark is 00000000, not 0000ffff"},
+                  {kNone, 2, zeroEntry + "the band edges are not all finite and above 0: 0, 0, 0, 0 MHz"},
+                  {kNone, 2, zeroEntry + "the picture carrier is 0"},
+                  {kNone, 2, zeroEntry + "the sort key 0 is below the key 101 of the entry before it"},
+              }));
 
     EXPECT_EQ(CheckTunerFile(dir, TnspImage(-1, {})),
               (std::vector<Found>{{kNone, 0, "the entry count -1 is negative"}}));

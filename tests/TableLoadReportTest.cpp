@@ -136,11 +136,12 @@ TEST(TunerTableLoadReport, StoredCountRecordsAndEndMark)
     TempDir dir;
     TunerSpecTable table(false);
 
-    // A count of three over one record and no end mark: the table lowers its
-    // count to the record it made, the report keeps the stored three.
+    // A count of three over one record and no end mark: the table makes the
+    // three entries, the report says only one was there.
     WriteAll(dir.File("short.tsf"), TnspFile(3, 1, false));
     ASSERT_EQ(table.Load(dir.File("short.tsf").c_str()), 1);
-    EXPECT_EQ(table.Header().iEntryCount(), 1);
+    EXPECT_EQ(table.Header().iEntryCount(), 3);
+    EXPECT_EQ(table.GetList()->iCount, 3);
     EXPECT_EQ(table.LastLoad().header.iEntryCount(), 3);
     EXPECT_EQ(table.LastLoad().iRecords, 1);
     EXPECT_FALSE(table.LastLoad().bEndMark);
@@ -180,12 +181,17 @@ TEST(TunerTableLoadReport, NegativeAndZeroCounts)
     ASSERT_EQ(table.Load(dir.File("negative-bare.tsf").c_str()), 1);
     EXPECT_FALSE(table.LastLoad().bEndMark);
 
-    // A count of 0 reads the header alone, whatever follows it.
+    // A count of 0 reads the header alone, whatever follows it; the four
+    // bytes after the header are reported as what the file holds there.
     WriteAll(dir.File("zero.tsf"), TnspFile(0, 1, true));
     EXPECT_EQ(table.Load(dir.File("zero.tsf").c_str()), 0);
     EXPECT_EQ(table.LastLoad().header.iEntryCount(), 0);
     EXPECT_EQ(table.LastLoad().iRecords, 0);
     EXPECT_FALSE(table.LastLoad().bEndMark);
+    ASSERT_TRUE(table.LastLoad().unreadEndMark.has_value());
+    const Bytes zeroImage = TnspFile(0, 1, true);
+    EXPECT_EQ(Bytes(table.LastLoad().unreadEndMark->begin(), table.LastLoad().unreadEndMark->end()),
+              Bytes(zeroImage.begin() + 12, zeroImage.begin() + 16));
     EXPECT_EQ(table.LastLoad().fileSize, std::optional<std::uint64_t>(12 + 64 + 4));
 }
 

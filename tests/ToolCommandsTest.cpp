@@ -258,11 +258,12 @@ TEST(ToolDump, TypeFromExtensionInAnyCaseOrFromOption)
 TEST(ToolDump, EmptyTunerTableAndUnreadableFiles)
 {
     TempDir dir;
-    // A count of 0: the header alone, as the editor saves an empty table.
+    // A count of 0: the header alone, as the editor saves an empty table. The
+    // table reads nothing past the header, so its end mark is zero.
     ToolRun run = RunToolProcess({"dump", "--json", WriteFile(dir, "empty.tsf", TnspImage().Build())});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "{\"format\":\"tsf\",\"marker\":51968,\"reserved\":0,\"magic\":\"TNSP\",\"entry_count\":0,"
-                       "\"end_mark\":\"0000ffff\",\"entries\":[]}\n");
+                       "\"end_mark\":\"00000000\",\"entries\":[]}\n");
 
     const std::string missing = dir.File("missing.ccf");
     run = RunToolProcess({"dump", missing});
@@ -858,15 +859,20 @@ TEST(ToolCheck, TunerTableFindings)
                            "the picture carrier 2 -2 is neither 0 nor a frequency\n" + e5 +
                            "the reserved word is 5, not 0\n");
 
-    // Two entries counted, one held and no end mark.
+    // Two entries counted, one held and no end mark: the second entry reads
+    // as all zero and is judged with the rest.
     Bytes shortFile = OneTuner().Build();
     shortFile[8] = 2;
     shortFile.resize(shortFile.size() - 4);
     const std::string shortPath = WriteFile(dir, "short.tsf", shortFile);
     run = RunToolProcess({"check", shortPath});
     EXPECT_EQ(run.status, 1);
+    const std::string zero = shortPath + ": entry 2 (factory 00, tuner type 00): ";
     EXPECT_EQ(run.out, shortPath + ": the file is 76 bytes, but its entry count 2 calls for 144\n" + shortPath +
-                           ": the end mark is 00000000, not 0000ffff\n");
+                           ": the end mark is 00000000, not 0000ffff\n" + zero +
+                           "the band edges are not all finite and above 0: 0, 0, 0, 0 MHz\n" + zero +
+                           "the picture carrier is 0\n" + zero +
+                           "the sort key 0 is below the key 213 of the entry before it\n");
 }
 
 TEST(ToolCheck, OldTableFindingsAndStatusOfMixedRuns)

@@ -157,7 +157,7 @@ TEST(ToolFileKinds, TunerTableBeyondTheLargestIsAClearError)
     ASSERT_EQ(::truncate(path.c_str(), off_t{64} << 20), 0);
     const std::string refusal =
         "vornalix-tool: " + path +
-        ": cannot be read: it holds more than 100000 tuner entries, the most a table may have\n";
+        ": cannot be read: its entry count 2147483647 is more than the 100000 tuner entries a table may have\n";
     for (const char* command : {"check", "dump"}) {
         ToolRun run = RunToolProcessWithin({command, path}, kLimitSeconds);
         ASSERT_FALSE(run.bTimedOut) << command;

@@ -165,6 +165,59 @@ TEST(ToolRoundTrip, TunerTables)
     ExpectRoundTrip(noise.Build(), "tsf", "random records");
 }
 
+// A count of 0: the table reads the header alone and holds a zero end mark.
+// The bytes a file has after such a header are listed, compared and kept by
+// dump --json, so build writes the file back as it was.
+TEST(ToolRoundTrip, TunerTableWithACountOfZero)
+{
+    TempDir dir;
+    const auto emptyWith = [](const std::vector<std::uint8_t>& after) {
+        Bytes bytes;
+        PutBytes(bytes, {0x00, 0xCB, 0x00, 0x00, 'T', 'N', 'S', 'P'});
+        PutI32(bytes, 0);
+        bytes.insert(bytes.end(), after.begin(), after.end());
+        return bytes;
+    };
+    const Bytes ends = emptyWith({0x00, 0x00, 0xFF, 0xFF});
+    const Bytes odd = emptyWith({0x12, 0x34, 0x56, 0x78});
+    ExpectRoundTrip(ends, "tsf", "count 0 and the usual end mark after it");
+    ExpectRoundTrip(odd, "tsf", "count 0 and other bytes after it");
+    ExpectRoundTrip(emptyWith({}), "tsf", "count 0, the header alone");
+
+    const std::string endsPath = WriteFile(dir, "ends.tsf", ends);
+    ToolRun run = RunToolProcess({"dump", endsPath});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "tuner specification table (tsf)\nmarker: 0xCB00\nreserved: 0\nmagic: \"TNSP\"\n"
+                       "entry count: 0\nend mark: 00000000\n"
+                       "after the header, not read (entry count 0): 0000ffff\n");
+    run = RunToolProcess({"dump", "--json", endsPath});
+    EXPECT_EQ(run.out, "{\"format\":\"tsf\",\"marker\":51968,\"reserved\":0,\"magic\":\"TNSP\",\"entry_count\":0,"
+                       "\"end_mark\":\"00000000\",\"unread_end_mark\":\"0000ffff\",\"entries\":[]}\n");
+
+    // Two empty tables that differ only there are not the same file.
+    const std::string oddPath = WriteFile(dir, "odd.tsf", odd);
+    run = RunToolProcess({"diff", endsPath, oddPath});
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(run.out, "after the header, not read (entry count 0): 0000ffff -> 12345678\n");
+    run = RunToolProcess({"diff", endsPath, WriteFile(dir, "bare.tsf", emptyWith({}))});
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_EQ(run.out, "after the header, not read (entry count 0): 0000ffff -> none\n");
+    run = RunToolProcess({"diff", endsPath, WriteFile(dir, "same.tsf", ends)});
+    EXPECT_EQ(run.status, 0) << run.err;
+
+    // Only a table without entries has such bytes.
+    const std::string json =
+        WriteText(dir, "bad.json",
+                  "{\"format\":\"tsf\",\"unread_end_mark\":\"0000ffff\",\"entries\":[{\"factory\":3,"
+                  "\"tuner_type\":18,\"low_band_start\":1,\"mid_band_start\":2,\"high_band_start\":3,"
+                  "\"high_band_end\":4,\"picture_carrier\":5,\"low_code\":1,\"mid_code\":2,\"high_code\":3}]}");
+    run = RunToolProcess({"build", json, "-o", dir.File("out.tsf")});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "vornalix-tool: " + json +
+                           ": not a tuner table: unread_end_mark belongs only to a table whose entry count is 0\n");
+    EXPECT_FALSE(FileExists(dir.File("out.tsf")));
+}
+
 TEST(ToolRoundTrip, TunerTableWithANegativeCount)
 {
     // A negative count: no records, and the 4 bytes after the header are the

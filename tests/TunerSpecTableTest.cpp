@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <limits>
 #include <string>
@@ -233,12 +234,27 @@ TEST(TunerSpecTableFile, CountZeroAndNegativeCount)
     EXPECT_EQ(table.Load(dir.File("zero.tsf").c_str()), 0);
     EXPECT_EQ(table.GetList()->iCount, 0);
     EXPECT_EQ(table.Header().dwMagic(), 0x51515151u); // header as read
-    // Entries added later still save with a valid end mark.
+    // Nothing past the header is read: the end mark is zero, as for a file
+    // that cannot be opened, and the bytes the file holds there are reported.
+    EXPECT_EQ(Bytes(table.EndMark(), table.EndMark() + 4), Bytes(4, 0));
+    ASSERT_TRUE(table.LastLoad().unreadEndMark.has_value());
+    EXPECT_EQ(Bytes(table.LastLoad().unreadEndMark->begin(), table.LastLoad().unreadEndMark->end()),
+              Bytes(zero.begin() + 12, zero.begin() + 16));
+    // The empty table saves as its header alone; entries added later are
+    // written with the end mark the table holds.
+    ASSERT_EQ(table.Save(dir.File("empty-again.tsf").c_str()), 0);
+    EXPECT_EQ(ReadAll(dir.File("empty-again.tsf")), Bytes(zero.begin(), zero.begin() + 12));
     table.InsertInOrder(Tuner(1, 0));
     ASSERT_EQ(table.Save(dir.File("after-zero.tsf").c_str()), 1);
     const Bytes saved = ReadAll(dir.File("after-zero.tsf"));
     ASSERT_EQ(saved.size(), 80u);
-    EXPECT_EQ(Bytes(saved.end() - 4, saved.end()), (Bytes{0x00, 0x00, 0xFF, 0xFF}));
+    EXPECT_EQ(Bytes(saved.end() - 4, saved.end()), Bytes(4, 0));
+
+    // A header-only file has nothing after the header to report.
+    WriteAll(dir.File("header-only.tsf"), Bytes(zero.begin(), zero.begin() + 12));
+    EXPECT_EQ(table.Load(dir.File("header-only.tsf").c_str()), 0);
+    EXPECT_FALSE(table.LastLoad().unreadEndMark.has_value());
+    EXPECT_EQ(Bytes(table.EndMark(), table.EndMark() + 4), Bytes(4, 0));
 
     Bytes negative = TnspHeader(-3);
     PutBytes(negative, {0x01, 0x02, 0x03, 0x04});
@@ -250,40 +266,54 @@ TEST(TunerSpecTableFile, CountZeroAndNegativeCount)
     EXPECT_EQ(Bytes(table.EndMark(), table.EndMark() + 4), (Bytes{0x01, 0x02, 0x03, 0x04}));
 }
 
-TEST(TunerSpecTableFile, ShortFileMakesOnlyTheRecordsItHolds)
+TEST(TunerSpecTableFile, ShortFileStillYieldsItsStatedEntries)
 {
     TempDir dir;
-    // A count of two billion in an 80-byte file: the record after the first
-    // begins in the end mark and is the last one that starts inside the file.
-    Bytes huge = TnspHeader(2000000000);
-    PutRecordWithKey(huge, 42);
-    PutBytes(huge, {0x00, 0x00, 0xFF, 0xFF});
-    ASSERT_EQ(huge.size(), 80u);
-    WriteAll(dir.File("huge.tsf"), huge);
-
+    // A count of three over one record and four bytes: the second record
+    // holds those four bytes and zeros, the third is all zero, and the end
+    // mark lies beyond the file.
+    Bytes three = TnspHeader(3);
+    PutRecordWithKey(three, 42);
+    PutBytes(three, {0x00, 0x00, 0xFF, 0xFF});
+    WriteAll(dir.File("three.tsf"), three);
     TunerSpecTable table(false);
-    ASSERT_EQ(table.Load(dir.File("huge.tsf").c_str()), 1);
+    ASSERT_EQ(table.Load(dir.File("three.tsf").c_str()), 1);
     const EntryList& list = *table.GetList();
-    ASSERT_EQ(list.iCount, 2);
-    EXPECT_EQ(CountBackwards(list), 2u);
-    EXPECT_EQ(table.Header().iEntryCount(), 2);
-    const TunerSpecEntry& partial = static_cast<const TunerSpecNode*>(list.pTail)->entry;
+    ASSERT_EQ(list.iCount, 3);
+    EXPECT_EQ(CountBackwards(list), 3u);
+    EXPECT_EQ(table.Header().iEntryCount(), 3);
     Bytes expectedPartial = {0x00, 0x00, 0xFF, 0xFF};
     expectedPartial.resize(64, 0);
-    EXPECT_EQ(Bytes(partial.bytes, partial.bytes + 64), expectedPartial);
+    const TunerSpecEntry* pSecond = table.EntryAt(1); // 0-based
+    ASSERT_NE(pSecond, nullptr);
+    EXPECT_EQ(Bytes(pSecond->bytes, pSecond->bytes + 64), expectedPartial);
+    const TunerSpecEntry& last = static_cast<const TunerSpecNode*>(list.pTail)->entry;
+    EXPECT_EQ(Bytes(last.bytes, last.bytes + 64), Bytes(64, 0));
     EXPECT_EQ(Bytes(table.EndMark(), table.EndMark() + 4), Bytes(4, 0)); // beyond the end
+    // Saved, the table is whole: three records and the end mark it holds.
+    ASSERT_EQ(table.Save(dir.File("three-saved.tsf").c_str()), 1);
+    EXPECT_EQ(ReadAll(dir.File("three-saved.tsf")).size(), 12u + 3 * 64 + 4);
 
-    // Three whole records, a count of five: the fourth starts in the end mark,
-    // the fifth would start beyond the file and is not made.
-    Bytes five = TnspHeader(5);
-    for (int key : {10, 20, 30})
-        PutRecordWithKey(five, key);
-    PutBytes(five, {0x00, 0x00, 0xFF, 0xFF});
-    WriteAll(dir.File("five.tsf"), five);
-    ASSERT_EQ(table.Load(dir.File("five.tsf").c_str()), 1);
-    EXPECT_EQ(table.GetList()->iCount, 4);
-    EXPECT_EQ(table.Header().iEntryCount(), 4);
-    EXPECT_EQ(Keys(table), (std::vector<std::int32_t>{10, 20, 30, -65536}));
+    // The largest table from its header alone: every entry made, all zero.
+    WriteAll(dir.File("largest.tsf"), TnspHeader(TunerSpecTable::kMaxEntries));
+    ASSERT_EQ(table.Load(dir.File("largest.tsf").c_str()), 1);
+    EXPECT_EQ(table.GetList()->iCount, TunerSpecTable::kMaxEntries);
+    EXPECT_EQ(Keys(table).back(), 0);
+
+    // One more than the largest table is refused, whatever the file holds,
+    // and leaves an empty table that saves as a new one.
+    FileError error;
+    WriteAll(dir.File("beyond.tsf"), TnspHeader(TunerSpecTable::kMaxEntries + 1));
+    EXPECT_EQ(table.Load(dir.File("beyond.tsf").c_str(), &error), 0);
+    EXPECT_EQ(error.code, EFBIG);
+    EXPECT_EQ(error.text, "its entry count 100001 is more than the 100000 tuner entries a table may have");
+    EXPECT_EQ(table.GetList()->iCount, 0);
+    Bytes huge = TnspHeader(2000000000);
+    PutRecordWithKey(huge, 42);
+    WriteAll(dir.File("huge.tsf"), huge);
+    EXPECT_EQ(table.Load(dir.File("huge.tsf").c_str(), &error), 0);
+    EXPECT_EQ(error.code, EFBIG);
+    EXPECT_EQ(table.GetList()->iCount, 0);
 
     // A single record cut short keeps what is there and zeros the rest.
     Bytes cut = TnspHeader(1);
@@ -297,11 +327,12 @@ TEST(TunerSpecTableFile, ShortFileMakesOnlyTheRecordsItHolds)
     EXPECT_EQ(e.dbLowBandStart(), 0.0);
     EXPECT_EQ(e.wReserved(), 0);
 
-    // Header only, count one: nothing starts inside the file.
+    // Header only, count one: the one entry is all zero.
     WriteAll(dir.File("bare.tsf"), TnspHeader(1));
     ASSERT_EQ(table.Load(dir.File("bare.tsf").c_str()), 1);
-    EXPECT_EQ(table.GetList()->iCount, 0);
-    EXPECT_EQ(table.Header().iEntryCount(), 0);
+    EXPECT_EQ(table.GetList()->iCount, 1);
+    EXPECT_EQ(table.Header().iEntryCount(), 1);
+    EXPECT_EQ(table.LastLoad().iRecords, 0);
 }
 
 TEST(TunerSpecTableFile, LargeTableLoadsWhole)

@@ -53,10 +53,11 @@ int SaveChannelTable(ChannelTable& table, const std::string& output, std::ostrea
 // The table's own save stores the list's count; for a table without entries
 // it writes the header alone and reports 0 with no error, and that file is
 // what was asked for. A negative count, which only a file can hold, is written
-// back with the header and end mark through the same safe save.
+// back with the header and end mark through the same safe save, and so are
+// the unread bytes a description gives after an empty header.
 bool SaveTunerTable(TunerSpecTable& table, const std::string& output, FileError& error)
 {
-    if (table.Header().iEntryCount() < 0)
+    if (table.Header().iEntryCount() < 0 || table.LastLoad().unreadEndMark)
         return WriteFileSafely(output.c_str(), TunerTableFileImage(table), &error);
     return table.Save(output.c_str(), &error) || error.code == 0;
 }

@@ -137,6 +137,7 @@ const char* HeaderFieldText(HeaderField field)
     case HeaderField::CountryCode: return "country code";
     case HeaderField::EntryCount: return "entry count";
     case HeaderField::EndMark: return "end mark";
+    case HeaderField::UnreadEndMark: return "after the header, not read (entry count 0)";
     case HeaderField::AirRange: return "air range";
     case HeaderField::CableRange: return "cable range";
     }
@@ -152,6 +153,7 @@ const char* HeaderFieldKey(HeaderField field)
     case HeaderField::CountryCode: return "country_code";
     case HeaderField::EntryCount: return "entry_count";
     case HeaderField::EndMark: return "end_mark";
+    case HeaderField::UnreadEndMark: return "unread_end_mark";
     case HeaderField::AirRange: return "air_range";
     case HeaderField::CableRange: return "cable_range";
     }
@@ -168,6 +170,9 @@ void PutHeaderValue(LineBuffer& line, HeaderField field, const HeaderFieldValue&
         return;
     case HeaderField::Magic: line << QuotedMagic(MagicValue(value.bytes)); return;
     case HeaderField::EndMark: line << HexBytes(value.bytes.data(), value.bytes.size()); return;
+    case HeaderField::UnreadEndMark:
+        line << (value.iValue ? HexBytes(value.bytes.data(), value.bytes.size()) : std::string("none"));
+        return;
     case HeaderField::AirRange:
     case HeaderField::CableRange:
         line.Integer(value.iValue) << " to ";
@@ -195,6 +200,12 @@ void WriteHeaderValueJson(JsonWriter& json, HeaderField field, const HeaderField
     switch (field) {
     case HeaderField::Magic: json.ByteString(value.bytes.data(), value.bytes.size()); return;
     case HeaderField::EndMark: json.String(HexBytes(value.bytes.data(), value.bytes.size())); return;
+    case HeaderField::UnreadEndMark:
+        if (value.iValue)
+            json.String(HexBytes(value.bytes.data(), value.bytes.size()));
+        else
+            json.Null();
+        return;
     case HeaderField::AirRange:
     case HeaderField::CableRange:
         json.BeginObject().Key("min").Integer(value.iValue).Key("max").Integer(value.iMax).EndObject();

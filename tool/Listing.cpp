@@ -84,6 +84,8 @@ void ListTunerTable(std::ostream& out, const TunerSpecTable& table)
     out << "magic: " << QuotedMagic(header.dwMagic()) << '\n';
     out << "entry count: " << header.iEntryCount() << '\n';
     out << "end mark: " << HexBytes(table.EndMark(), TunerSpecTable::kEndMarkSize) << '\n';
+    if (const auto& unread = table.LastLoad().unreadEndMark)
+        out << "after the header, not read (entry count 0): " << HexBytes(unread->data(), unread->size()) << '\n';
     std::int32_t iPosition = 0;
     for (const TunerSpecNode& node : table.Entries()) {
         const TunerSpecEntry& e = node.entry;

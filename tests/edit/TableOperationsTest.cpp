@@ -74,7 +74,8 @@ TEST(TableOperations, UnreadableFilesSayWhy)
     huge.resize(TunerSpecTable::kMaxFileSize + 64);
     WriteAll(dir.File("huge.tsf"), huge);
     ExpectUnreadable(LoadTableFile(dir.File("huge.tsf"), tuners, NonRegularFiles::Refuse), EFBIG,
-                     "cannot be read: it holds more than 100000 tuner entries, the most a table may have");
+                     "cannot be read: its entry count 100001 is more than the 100000 tuner entries a table may "
+                     "have");
 }
 
 // The editors refuse a device without opening it; the tool reads one named on

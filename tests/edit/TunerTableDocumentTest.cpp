@@ -142,6 +142,32 @@ TEST(TunerTableDocument, EmptyTableSavesItsHeaderWithoutError)
     EXPECT_EQ(failed.code, ENOENT);
 }
 
+// A file with a count of 0 is read as it stands: no end mark is read, so the
+// table holds a zero one and writes it once entries are added. The recovery
+// copy of an empty table is such a header too, but it stood for a table with
+// a whole end mark, and the restored table gets one.
+TEST(TunerTableDocument, AnEmptyFileHoldsAZeroEndMarkAnEmptyCopyRestoresAWholeOne)
+{
+    TempDir dir;
+    TunerTableDocument doc;
+    doc.CreateNew();
+    FileError error;
+    ASSERT_TRUE(doc.Save(dir.File("empty.tsf"), error));
+    const auto savedEndMark = [&](const std::string& name) {
+        FileError saveError;
+        EXPECT_TRUE(doc.AddInfo(Valid(5, 1)).bAdded);
+        EXPECT_TRUE(doc.Save(dir.File(name), saveError)) << saveError.text;
+        const Bytes saved = ReadAll(dir.File(name));
+        return saved.size() == 80u ? Bytes(saved.end() - 4, saved.end()) : saved;
+    };
+
+    ASSERT_EQ(doc.Load(dir.File("empty.tsf"), error), TunerLoadResult::Read);
+    EXPECT_EQ(savedEndMark("loaded.tsf"), Bytes(4, 0));
+
+    ASSERT_TRUE(doc.Restore(dir.File("empty.tsf"), RestoreOrigin(), error)) << error.text;
+    EXPECT_EQ(savedEndMark("restored.tsf"), (Bytes{0x00, 0x00, 0xFF, 0xFF}));
+}
+
 TEST(TunerTableDocument, SavePathFollowsLoadsAndSavesAndIsDroppedWhenUndoSwapsTables)
 {
     TempDir dir;
