@@ -40,7 +40,8 @@ enum class FindingSeverity
     // A fault that keeps a table from shipping.
     Error,
     // Worth a look, yet a table may be right with it (the same frequency on
-    // two channels of a list).
+    // two channels of a list, a channel out of frequency order, a calling
+    // code the catalogue does not name).
     Warning,
 };
 
