@@ -91,10 +91,46 @@ void CheckMarks(const Findings& findings, const FileHeaderImage<Size>& header, c
         findings.AddForFile("the end mark is " + HexBytes(pEndMark, 4) + ", not " + HexBytes(kTableEndMark, 4));
 }
 
+// A code of 0 or less is no calling code: the editor never stores one, and a
+// new table has 0 until its country is entered. A code above 0 that the
+// catalogue does not name may still be a country's calling code: the standard
+// plans' country list has countries the catalogue lacks (238 Cape Verde, 376
+// Andorra), and the editor takes any code above 0. That one is worth a look
+// (the editor shows " -- " for it) and no more.
 void CheckCountry(const Findings& findings, std::int32_t iCode)
 {
-    if (std::string(LookupCountry(iCode).pszCountry) == kUnknownCountryText)
-        findings.AddForFile("the country code " + std::to_string(iCode) + " is not in the country catalogue");
+    if (std::string(LookupCountry(iCode).pszCountry) != kUnknownCountryText)
+        return;
+    std::string message = "the country code " + std::to_string(iCode) + " is not in the country catalogue";
+    if (iCode <= 0)
+        findings.AddForFile(std::move(message));
+    else
+        findings.AddWarning(ChannelModeNone, 0, std::move(message));
+}
+
+// Whether a channel takes part in the list's order and stored range: it
+// carries a frequency (0 and -0 are empty slots; negative and non-finite
+// values are findings of their own).
+bool CarriesFrequency(double f)
+{
+    return f > 0.0 && std::isfinite(f);
+}
+
+// The first position from "from" on whose channel carries a frequency, or the
+// list's length when none does.
+std::size_t NextCarrying(const std::vector<double>& frequencies, std::size_t from)
+{
+    while (from < frequencies.size() && !CarriesFrequency(frequencies[from]))
+        ++from;
+    return from;
+}
+
+// The order rule of TableChecks.h: a channel whose neighbours rise from one
+// to the other while it lies outside them. Equal to a neighbour is a repeated
+// frequency, a warning of its own.
+bool IsOutOfPlace(double before, double f, double after)
+{
+    return before < after && (f < before || f > after);
 }
 
 // One channel list: its values, their order, and the stored range against
@@ -120,22 +156,25 @@ void CheckChannels(const Findings& findings, std::int32_t iList, EntryRange<Node
         ++iChannel;
         // Made only for a finding: most channels of a long list have none.
         const auto channel = [&name, iChannel] { return name + " channel " + std::to_string(iChannel) + ": "; };
-        if (!std::isfinite(f)) {
+        if (!std::isfinite(f))
             findings.Add(iList, iChannel, channel() + "the frequency " + FormatDouble(f) + " is not a finite number");
-        } else {
-            if (f < 0.0)
-                findings.Add(iList, iChannel, channel() + "the frequency " + FormatDouble(f) + " MHz is negative");
-            if (f > 0.0) { // not an empty slot
-                if (previous != 0 && !(f > previousFrequency))
-                    findings.Add(iList, iChannel,
-                                 channel() + FormatDouble(f) + " MHz does not rise above channel " +
-                                     std::to_string(previous) + " (" + FormatDouble(previousFrequency) + " MHz)");
-                previous = iChannel;
-                previousFrequency = f;
-                if (first == 0)
-                    first = iChannel;
-                last = iChannel;
-            }
+        else if (f < 0.0)
+            findings.Add(iList, iChannel, channel() + "the frequency " + FormatDouble(f) + " MHz is negative");
+        if (CarriesFrequency(f)) {
+            // The scan stops at the next channel with a frequency, where the
+            // next scan starts: the list is read about twice in all.
+            const std::size_t next = NextCarrying(frequencies, static_cast<std::size_t>(iChannel));
+            if (previous != 0 && next < frequencies.size() && IsOutOfPlace(previousFrequency, f, frequencies[next]))
+                findings.AddWarning(iList, iChannel,
+                                    channel() + FormatDouble(f) + " MHz is out of order between channel " +
+                                        std::to_string(previous) + " (" + FormatDouble(previousFrequency) +
+                                        " MHz) and channel " + std::to_string(next + 1) + " (" +
+                                        FormatDouble(frequencies[next]) + " MHz)");
+            previous = iChannel;
+            previousFrequency = f;
+            if (first == 0)
+                first = iChannel;
+            last = iChannel;
         }
         // Each later channel names the first one with its frequency.
         const auto position = static_cast<std::size_t>(iChannel - 1);

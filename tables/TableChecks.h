@@ -1,10 +1,25 @@
 #pragma once
 // What a person would want to know about a table before it ships: lengths
 // against the stored counts, header marks, the country code, the channels'
-// values and order against the stored ranges, frequencies that two channels
-// of a list share (a warning: DuplicateFrequencies), and the tuner entries' band
-// edges, picture carriers, codes and sort keys. The command-line check prints
-// the findings; an editor can list them and select the row each names.
+// values against the stored ranges, channels out of frequency order and
+// frequencies that two channels of a list share (warnings, the latter by
+// DuplicateFrequencies), and the tuner entries' band edges, picture carriers,
+// codes and sort keys. The command-line check prints the findings; an editor
+// can list them and select the row each names.
+//
+// Frequency order. Real channel plans do not rise from end to end: a plan's
+// numbering may begin above its next channel (US cable channel 1 at 73.25 MHz
+// before channel 2 at 55.25), go back to a lower band and rise again (US cable
+// 14 to 22 after 13, its channels 95 to 99 in the FM band after 94; OIRT
+// channels, then CCIR ones; cable channels after broadcast ones), or keep a
+// sub-band at its end. A fall in frequency is therefore no fault by itself.
+// What a mistyped or misplaced channel looks like is one channel out of place
+// in a rising stretch: the nearest channels with a frequency before and after
+// it rise from one to the other, and it lies below the one or above the other
+// ("55.25, 61.25, 6.725, 77.25", or two neighbours swapped). That is a warning,
+// one per channel out of place; channels with a neighbour on one side only
+// (the first and last with a frequency) are not judged, since a plan may begin
+// or end on a channel of another band. No shipped plan has such a channel.
 //
 // Each check judges a loaded table together with the report of its load, so
 // that it sees the file as it was (its size, its stated counts) and not only
@@ -25,7 +40,8 @@ enum class FindingSeverity
     // A fault that keeps a table from shipping.
     Error,
     // Worth a look, yet a table may be right with it (the same frequency on
-    // two channels of a list).
+    // two channels of a list, a channel out of frequency order, a calling
+    // code the catalogue does not name).
     Warning,
 };
 

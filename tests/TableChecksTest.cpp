@@ -116,12 +116,11 @@ TEST(ChannelTableChecks, ChannelsOfBothListsAtBothEnds)
 {
     TempDir dir;
     const double inf = std::numeric_limits<double>::infinity();
-    const Bytes image = ChannelTableImage(999, {-1.0, 55.25, 50.0}, {0.0, 60.0, inf}, 1, 2);
+    const Bytes image = ChannelTableImage(0, {-1.0, 55.25, 50.0}, {0.0, 60.0, inf}, 1, 2);
     EXPECT_EQ(CheckChannelFile(dir, image),
               (std::vector<Found>{
-                  {kNone, 0, "the country code 999 is not in the country catalogue"},
+                  {kNone, 0, "the country code 0 is not in the country catalogue"},
                   {kAir, 1, "air channel 1: the frequency -1 MHz is negative"},
-                  {kAir, 3, "air channel 3: 50 MHz does not rise above channel 2 (55.25 MHz)"},
                   {kAir, 0, "air: the stored range starts at channel 1, but the first channel with a frequency is 2"},
                   {kCable, 3, "cable channel 3: the frequency inf is not a finite number"},
                   {kCable, 0, "cable: the stored range ends at channel 3, but the last channel with a frequency is 2"},
@@ -246,15 +245,14 @@ TEST(LegacyTableChecks, TrailerMaximaLengthAndChannels)
                   {kNone, 0, "the file is 90 bytes, but its header counts (air 3, cable 2) call for 88"},
                   {kAir, 0, "the trailer's air maximum 4 is above the 3 air entries of the header"},
                   {kAir, 3, "air channel 3: the frequency -3 MHz is negative"},
-                  {kCable, 2, "cable channel 2: 290 MHz does not rise above channel 1 (300 MHz)"},
               }));
 
     // The cable maximum 3 reads the trailer's first, zero, words as a third entry.
     EXPECT_EQ(
-        CheckLegacyFile(dir, LegacyTableImage(99999, {55.25f}, {300.0f, 0.0f}, 0, 0, 2, 3)),
+        CheckLegacyFile(dir, LegacyTableImage(-7, {55.25f}, {300.0f, 0.0f}, 0, 0, 2, 3)),
         (std::vector<Found>{
             {kCable, 0, "the trailer's cable maximum 3 is above the 2 cable entries of the header"},
-            {kNone, 0, "the country code 99999 is not in the country catalogue"},
+            {kNone, 0, "the country code -7 is not in the country catalogue"},
             {kCable, 0, "cable: the stored range starts at channel 2, but the first channel with a frequency is 1"},
             {kCable, 0, "cable: the stored range ends at channel 3, but the last channel with a frequency is 1"},
         }));
@@ -302,10 +300,8 @@ TEST(ChannelTableChecks, RepeatedFrequenciesAreWarningsNamingTheFirstChannel)
     std::vector<Graded> graded;
     CheckChannelTable(table, table.LastLoad(), GradingSink(graded));
     EXPECT_EQ(graded, (std::vector<Graded>{
-                          {kError, {kAir, 4, "air channel 4: 55.25 MHz does not rise above channel 2 (62.25 MHz)"}},
                           {kWarning, {kAir, 4, "air channel 4: 55.25 MHz also at channel 1"}},
                           {kWarning, {kAir, 7, "air channel 7: 62.25 MHz also at channel 2"}},
-                          {kError, {kAir, 8, "air channel 8: 55.25 MHz does not rise above channel 7 (62.25 MHz)"}},
                           {kWarning, {kAir, 8, "air channel 8: 55.25 MHz also at channel 1"}},
                           {kError, {kCable, 1, "cable channel 1: the frequency -1 MHz is negative"}},
                           {kError, {kCable, 2, "cable channel 2: the frequency -1 MHz is negative"}},
@@ -334,9 +330,7 @@ TEST(LegacyTableChecks, RepeatedFrequenciesAsTheirFloatsCompare)
     std::vector<Graded> graded;
     CheckLegacyTable(table, table.LastLoad(), GradingSink(graded));
     EXPECT_EQ(graded, (std::vector<Graded>{
-                          {kError, {kAir, 3, "air channel 3: 55.25 MHz does not rise above channel 2 (62.25 MHz)"}},
                           {kWarning, {kAir, 3, "air channel 3: 55.25 MHz also at channel 1"}},
-                          {kError, {kCable, 2, "cable channel 2: 300 MHz does not rise above channel 1 (300 MHz)"}},
                           {kWarning, {kCable, 2, "cable channel 2: 300 MHz also at channel 1"}},
                       }));
 }
@@ -359,8 +353,7 @@ TEST(ChannelTableChecks, InMemoryFindsWhatTheSavedFileGives)
     EXPECT_EQ(inMemory, fromFile);
     // The counts the save stores are the ranges' ends it judges.
     EXPECT_EQ(inMemory, (std::vector<Graded>{
-                            {kError, {kNone, 0, "the country code 999 is not in the country catalogue"}},
-                            {kError, {kAir, 4, "air channel 4: 48.25 MHz does not rise above channel 3 (55.25 MHz)"}},
+                            {kWarning, {kNone, 0, "the country code 999 is not in the country catalogue"}},
                             {kWarning, {kAir, 4, "air channel 4: 48.25 MHz also at channel 2"}},
                             {kError,
                              {kAir, 0,
@@ -404,4 +397,128 @@ TEST(TunerTableChecks, InMemoryFindsWhatTheSavedFileGives)
                               "entry 3 (factory 16, tuner type 01): the sort key 122 is below the key 126 of the "
                               "entry before it"}},
                         }));
+}
+
+namespace {
+
+// The findings of a table with these air channels and a known country, as
+// the editor's check finds them; the check of the saved file must agree.
+std::vector<Graded> CheckAirList(const std::vector<double>& air)
+{
+    ChannelTable table(true);
+    EXPECT_TRUE(table.AppendFrequencies(ChannelModeAir, air));
+    EXPECT_EQ(table.SetCountryCode(1), 1);
+    std::vector<Graded> inMemory;
+    CheckChannelTableInMemory(table, GradingSink(inMemory));
+
+    TempDir dir;
+    EXPECT_EQ(table.Save(dir.File("order.ccf").c_str()), 1);
+    ChannelTable saved(false);
+    EXPECT_EQ(saved.Load(dir.File("order.ccf").c_str()), 1);
+    std::vector<Graded> fromFile;
+    CheckChannelTable(saved, saved.LastLoad(), GradingSink(fromFile));
+    EXPECT_EQ(inMemory, fromFile);
+    return inMemory;
+}
+
+} // namespace
+
+TEST(ChannelTableChecks, FallsThatPlansHaveAreNoFinding)
+{
+    // US cable: channel 1 above channel 2, 14 to 22 below 13, 95 to 99 in the
+    // FM band after 94, and a sub-band at the end.
+    EXPECT_EQ(CheckAirList({73.25, 55.25, 61.25, 67.25, 77.25, 205.25, 211.25, 121.25, 127.25, 169.25, 217.25, 643.25,
+                            91.25, 97.25, 115.25, 649.25, 799.25, 8.25, 14.25}),
+              std::vector<Graded>{});
+    // A first channel far above the rest (a cable plan's index 1 at 855.25),
+    // and a last one far below them: a one-channel band at either end.
+    EXPECT_EQ(CheckAirList({855.25, 48.25, 55.25}), std::vector<Graded>{});
+    EXPECT_EQ(CheckAirList({48.25, 55.25, 8.25}), std::vector<Graded>{});
+    // Broadcast channels, then cable channels from a lower band, with empty
+    // slots between them.
+    EXPECT_EQ(CheckAirList({49.75, 0.0, 59.25, 216.25, 223.25, 0.0, 0.0, 111.25, 119.25}), std::vector<Graded>{});
+    // A run of one repeated value is repeats, not disorder.
+    EXPECT_EQ(CheckAirList({224.25, 305.25, 305.25, 305.25, 471.25}),
+              (std::vector<Graded>{{kWarning, {kAir, 3, "air channel 3: 305.25 MHz also at channel 2"}},
+                                   {kWarning, {kAir, 4, "air channel 4: 305.25 MHz also at channel 2"}}}));
+}
+
+TEST(ChannelTableChecks, OneChannelOutOfPlaceIsAWarning)
+{
+    // Mistyped low, and mistyped high: only that channel is named.
+    EXPECT_EQ(
+        CheckAirList({55.25, 61.25, 6.725, 77.25}),
+        (std::vector<Graded>{{kWarning,
+                              {kAir, 3,
+                               "air channel 3: 6.725 MHz is out of order between channel 2 (61.25 MHz) and channel 4 "
+                               "(77.25 MHz)"}}}));
+    EXPECT_EQ(
+        CheckAirList({55.25, 612.5, 67.25, 77.25}),
+        (std::vector<Graded>{{kWarning,
+                              {kAir, 2,
+                               "air channel 2: 612.5 MHz is out of order between channel 1 (55.25 MHz) and channel 3 "
+                               "(67.25 MHz)"}}}));
+    // Two neighbours swapped: both.
+    EXPECT_EQ(
+        CheckAirList({55.25, 67.25, 61.25, 77.25}),
+        (std::vector<Graded>{{kWarning,
+                              {kAir, 2,
+                               "air channel 2: 67.25 MHz is out of order between channel 1 (55.25 MHz) and channel 3 "
+                               "(61.25 MHz)"}},
+                             {kWarning,
+                              {kAir, 3,
+                               "air channel 3: 61.25 MHz is out of order between channel 2 (67.25 MHz) and channel 4 "
+                               "(77.25 MHz)"}}}));
+    // The neighbours are the nearest channels with a frequency; empty slots,
+    // negative and non-finite values are passed over.
+    EXPECT_EQ(
+        CheckAirList({55.25, 0.0, -1.0, 500.0, 0.0, 77.25}),
+        (std::vector<Graded>{{kError, {kAir, 3, "air channel 3: the frequency -1 MHz is negative"}},
+                             {kWarning,
+                              {kAir, 4,
+                               "air channel 4: 500 MHz is out of order between channel 1 (55.25 MHz) and channel 6 "
+                               "(77.25 MHz)"}}}));
+}
+
+TEST(LegacyTableChecks, OrderAsTheirFloatsCompare)
+{
+    TempDir dir;
+    WriteAll(dir.File("t.cft"), LegacyTableImage(7, {73.25f, 55.25f, 61.25f}, {300.0f, 30.0f, 310.0f}, 1, 3, 1, 3));
+    LegacyChannelTable table;
+    ASSERT_EQ(table.Load(dir.File("t.cft").c_str()), 1);
+    std::vector<Graded> graded;
+    CheckLegacyTable(table, table.LastLoad(), GradingSink(graded));
+    EXPECT_EQ(graded, (std::vector<Graded>{
+                          {kWarning,
+                           {kCable, 2,
+                            "cable channel 2: 30 MHz is out of order between channel 1 (300 MHz) and channel 3 "
+                            "(310 MHz)"}},
+                      }));
+}
+
+TEST(ChannelTableChecks, ACodeAboveZeroTheCatalogueLacksIsAWarning)
+{
+    TempDir dir;
+    const auto checkCountry = [&dir](std::int32_t iCode) {
+        WriteAll(dir.File("t.ccf"), ChannelTableImage(iCode, {48.25}, {}, 1, 0));
+        ChannelTable table(false);
+        EXPECT_EQ(table.Load(dir.File("t.ccf").c_str()), 1);
+        std::vector<Graded> graded;
+        CheckChannelTable(table, table.LastLoad(), GradingSink(graded));
+        return graded;
+    };
+    EXPECT_EQ(checkCountry(44), std::vector<Graded>{});
+    // Calling codes of countries that the standard plans know and the
+    // catalogue does not (Cape Verde, Andorra), and a code of no country.
+    for (const std::int32_t iCode : {238, 376, 999})
+        EXPECT_EQ(checkCountry(iCode),
+                  (std::vector<Graded>{
+                      {kWarning,
+                       {kNone, 0, "the country code " + std::to_string(iCode) + " is not in the country catalogue"}}}));
+    // No calling code at all: a table whose country was never entered.
+    for (const std::int32_t iCode : {0, -49})
+        EXPECT_EQ(checkCountry(iCode),
+                  (std::vector<Graded>{
+                      {kError,
+                       {kNone, 0, "the country code " + std::to_string(iCode) + " is not in the country catalogue"}}}));
 }
