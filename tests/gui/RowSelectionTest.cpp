@@ -13,11 +13,13 @@
 #include "CDialog.h"
 #include "CFrequencyTableDlg.h"
 #include "CTableFindingsWindow.h"
+#include "CTunerEditDlg.h"
 #include "ChannelTable.h"
 #include "FakeUserServices.h"
 #include "GuiTestSupport.h"
 #include "RowSelection.h"
 #include "TestFiles.h"
+#include "TunerSpecTable.h"
 #include "resource.h"
 
 namespace {
@@ -355,4 +357,29 @@ TEST_F(CurrentRowTest, ShiftArrowsExtendFromTheRowGoToFindAndFindingsChoose)
     EXPECT_EQ(List()->GetSelectedRows(), std::vector<int>{19});
     PressShift(Qt::Key_Down, 2);
     EXPECT_EQ(List()->GetSelectedRows(), Run(19, 21));
+}
+
+// The same for a finding of the tuner editor's check.
+TEST(CurrentRow, ShiftArrowsExtendFromTheTunerEntryAFindingChooses)
+{
+    FakeUserServices services;
+    TempDir dir;
+    TunerSpecTable table(true);
+    ASSERT_TRUE(table.AppendEntries(std::vector<TunerSpecEntry>(6)));
+    ASSERT_EQ(table.Save(dir.File("tuners.tsf").c_str()), 1);
+    CTunerEditDlg editor{services};
+    editor.Create();
+    ASSERT_TRUE(editor.OpenFile(QString::fromStdString(dir.File("tuners.tsf"))));
+    ListView* pList = editor.GetListView(IDC_LIST_TUNERS);
+    ASSERT_EQ(pList->GetItemCount(), 6);
+    pList->SetCurrentRow(0);
+
+    editor.OnCommand(IDM_CHECK_TABLE);
+    auto* pFindings = editor.findChild<CTableFindingsWindow*>();
+    ASSERT_NE(pFindings, nullptr);
+    pFindings->onActivate(ChannelModeNone, 3);
+    EXPECT_EQ(pList->currentIndex().row(), 2);
+    for (int i = 0; i < 2; ++i)
+        QTest::keyClick(pList, Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(pList->GetSelectedRows(), (std::vector<int>{2, 3, 4}));
 }
