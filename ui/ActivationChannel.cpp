@@ -12,16 +12,17 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
 
 namespace {
 
-const QByteArray kActivate = QByteArrayLiteral("activate\n");
-// Nothing longer is a request; a peer that sends more is cut off.
-constexpr qsizetype kMaxLine = 64;
+// Bytes read from a peer at a time.
+constexpr std::size_t kReadChunk = 4096;
 
 bool AddressOf(const QString& path, sockaddr_un& address)
 {
@@ -40,7 +41,8 @@ struct ActivationChannel::Connection
 {
     int fd = -1;
     QSocketNotifier* pNotifier = nullptr;
-    QByteArray received;
+    ActivationRequestReader request;
+    bool bActivationHeard = false;
     qint64 deadlineMs = 0; // on the channel's clock
 };
 
@@ -156,25 +158,38 @@ bool ActivationChannel::AcceptOne()
 
 void ActivationChannel::OnReadable(Connection* pConnection)
 {
-    char buffer[kMaxLine];
+    char buffer[kReadChunk];
     for (;;) {
         const ssize_t n = ::read(pConnection->fd, buffer, sizeof buffer);
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-            return; // the rest of the line is still on its way
+            return; // the rest of the request is still on its way
+        ActivationRequestReader& request = pConnection->request;
         if (n > 0)
-            pConnection->received.append(buffer, static_cast<qsizetype>(n));
-        const qsizetype newline = pConnection->received.indexOf('\n');
-        if (n > 0 && newline < 0 && pConnection->received.size() < kMaxLine)
-            continue;
-        // A whole line, the end of the stream, an error or too much: the
-        // conversation is over either way.
-        const bool bActivate = newline >= 0 && pConnection->received.left(newline + 1) == kActivate;
-        Close(pConnection);
-        if (bActivate)
+            request.Take(std::string_view(buffer, static_cast<std::size_t>(n)));
+        else
+            request.End(); // the end of the stream, or an error
+        const bool bNewlyActivated = request.Activated() && !pConnection->bActivationHeard;
+        pConnection->bActivationHeard = request.Activated();
+        const bool bOver = request.Status() != ActivationRequestReader::State::Reading;
+        QStringList files;
+        if (request.Status() == ActivationRequestReader::State::Finished) {
+            for (const std::string& path : request.Paths())
+                files << QFile::decodeName(QByteArray::fromStdString(path));
+        }
+        // The conversation ends before anyone hears of it, so that nothing
+        // done on hearing it can touch a connection that is gone.
+        if (bOver)
+            Close(pConnection);
+        if (bNewlyActivated)
             emit ActivationRequested();
-        return;
+        if (!files.isEmpty())
+            emit OpenRequested(files);
+        // After the first line the window comes up at once; the notifier
+        // fires again for the rest of the request.
+        if (bOver || bNewlyActivated)
+            return;
     }
 }
 
@@ -242,6 +257,15 @@ void ActivationChannel::OnRaiseIntervalOver()
 
 bool ActivationChannel::NotifyRunningInstance(const QString& socketPath, int timeoutMs)
 {
+    return NotifyRunningInstance(socketPath, QStringList(), timeoutMs);
+}
+
+bool ActivationChannel::NotifyRunningInstance(const QString& socketPath, const QStringList& files, int timeoutMs)
+{
+    std::vector<std::string> paths;
+    for (const QString& file : files)
+        paths.push_back(QFile::encodeName(QDir::cleanPath(QFileInfo(file).absoluteFilePath())).toStdString());
+    const std::string request = ActivationRequest(paths);
     sockaddr_un address;
     if (!AddressOf(socketPath, address))
         return false;
@@ -256,8 +280,8 @@ bool ActivationChannel::NotifyRunningInstance(const QString& socketPath, int tim
     ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
     bool bSent = false;
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
-        const char* p = kActivate.constData();
-        std::size_t left = static_cast<std::size_t>(kActivate.size());
+        const char* p = request.data();
+        std::size_t left = request.size();
         while (left > 0) {
             // MSG_NOSIGNAL: a listener that went away must not end this process.
             const ssize_t n = ::send(fd, p, left, MSG_NOSIGNAL);

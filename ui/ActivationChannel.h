@@ -1,13 +1,15 @@
 #pragma once
 // How a second start reaches the running instance: the running one listens on a
-// local socket named after the single-instance token; a second start sends one
-// line there and ends, and the running instance brings its window to the front.
+// local socket named after the single-instance token; a second start sends its
+// request there (ActivationMessage.h: come to the front, and the files named
+// on its command line) and ends, and the running instance brings its window
+// to the front and opens the files.
 //
 // Plain Unix-domain sockets watched by Qt's event loop: Qt's own local sockets
 // live in its network module, whose libraries (Kerberos, proxy support and
 // more) would add milliseconds to every start for one line of text.
 //
-// A second start sends its line as soon as it is connected, so a peer that
+// A second start sends its request as soon as it is connected, so a peer that
 // stays silent is not one: it is let go after a short time, and only a few
 // peers are served at once, the oldest giving way to a newcomer. Running out
 // of descriptors never makes the listener spin: it lets a peer go or waits.
@@ -20,6 +22,9 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QString>
+#include <QStringList>
+
+#include "ActivationMessage.h"
 
 class QSocketNotifier;
 class QTimer;
@@ -29,7 +34,7 @@ class ActivationChannel : public QObject
     Q_OBJECT
 
 public:
-    // How long a peer may stay connected without sending its whole line.
+    // How long a peer may stay connected without sending its whole request.
     static constexpr int kIdleLimitMs = 1000;
     // Peers served at once.
     static constexpr std::size_t kMaxPeers = 16;
@@ -50,12 +55,18 @@ public:
     bool Listen();
     // Asks the instance listening on socketPath to come to the front.
     static bool NotifyRunningInstance(const QString& socketPath, int timeoutMs = 2000);
+    // ...and to open these files; a relative path is taken from this
+    // process's working folder, since the running instance has its own.
+    static bool NotifyRunningInstance(const QString& socketPath, const QStringList& files, int timeoutMs = 2000);
     // Raises the dialog on top (the innermost modal one), as the request asks.
     static void BringToFront();
 
 signals:
-    // Every whole request line heard.
+    // Every request heard, as soon as its first line is in.
     void ActivationRequested();
+    // The files of a whole, well-formed request that names any: absolute
+    // paths, in the order given.
+    void OpenRequested(const QStringList& files);
     // The window is to come to the front: at once for a request after a quiet
     // spell, then at most once per kRaiseIntervalMs for all the requests heard
     // meanwhile, the last of them included.

@@ -3,6 +3,8 @@
 #include <new>
 
 #include <QFile>
+#include <QKeyEvent>
+#include <QPushButton>
 
 #include "ChannelTable.h"
 #include "FileIO.h"
@@ -33,6 +35,29 @@ CConvertDlg::CConvertDlg(UserServices& services, QWidget* pParent)
     : CDialog(IDD_CONVERT, services, pParent, StatusTexts())
 {
     OnClicked(IDC_BUTTON_LOAD_FILE, [this] { OnLoadFile(); });
+    // "Convert Now" is not the default button here: Enter works only the
+    // button that has the focus, so that it can never end the converter by
+    // surprise.
+    Control<QPushButton>(IDOK)->setDefault(false);
+}
+
+bool CConvertDlg::PreTranslateMessage(QWidget*, QKeyEvent* pEvent)
+{
+    const bool bEnter = pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter;
+    if (!bEnter)
+        return false;
+    // Enter on a button presses it (the dialog's own handling); anywhere else it does nothing.
+    auto* pButton = qobject_cast<QPushButton*>(focusWidget());
+    return !pButton || !pButton->isEnabled();
+}
+
+// The focus leaves a button about to be disabled for the one that leads on,
+// rather than falling to the next one in the Tab order, "Exit", where the
+// next Enter would end the dialog.
+void CConvertDlg::HandFocusOn(int fromId, int toId)
+{
+    if (focusWidget() == GetDlgItem(fromId))
+        GotoDlgCtrl(toId);
 }
 
 CConvertDlg::~CConvertDlg() = default;
@@ -69,8 +94,9 @@ bool CConvertDlg::OpenFile(const QString& chosen)
     if (!loaded.Loaded())
         return false;
     SetDlgItemText(IDC_STATIC_PATH, chosen);
-    EnableDlgItem(IDC_BUTTON_LOAD_FILE, false);
     EnableDlgItem(IDOK, true);
+    HandFocusOn(IDC_BUTTON_LOAD_FILE, IDOK);
+    EnableDlgItem(IDC_BUTTON_LOAD_FILE, false);
     SetDlgItemText(IDC_STATIC_STATUS, QString::fromLatin1(kStatusLoaded));
     return true;
 }
@@ -98,8 +124,9 @@ void CConvertDlg::OnOK()
         return;
     }
     SetDlgItemText(IDC_STATIC_STATUS, QString::fromLatin1(kStatusSaved));
-    EnableDlgItem(IDOK, false);
     EnableDlgItem(IDC_BUTTON_LOAD_FILE, true);
+    HandFocusOn(IDOK, IDC_BUTTON_LOAD_FILE);
+    EnableDlgItem(IDOK, false);
 }
 
 bool CConvertDlg::DestroyWindow()

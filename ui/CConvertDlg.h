@@ -27,9 +27,11 @@ public:
 protected:
     // "Convert Now": converts and saves; the dialog stays open.
     void OnOK() override;
+    bool PreTranslateMessage(QWidget* pTarget, QKeyEvent* pEvent) override;
 
 private:
     void OnLoadFile();
+    void HandFocusOn(int fromId, int toId);
 
     std::unique_ptr<LegacyChannelTable> m_pLegacyTable;
     std::unique_ptr<ChannelTable> m_pChannelTable;

@@ -12,16 +12,23 @@
 
 CEditorApp theApp;
 
-QString FileArgument(const QStringList& arguments)
+QStringList FileArguments(const QStringList& arguments)
 {
+    QStringList files;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
         if (argument == QStringLiteral("--"))
-            return i + 1 < arguments.size() ? arguments[i + 1] : QString();
+            return files + arguments.mid(i + 1);
         if (!argument.startsWith(QLatin1Char('-')) || QFileInfo::exists(argument))
-            return argument;
+            files << argument;
     }
-    return {};
+    return files;
+}
+
+QString FileArgument(const QStringList& arguments)
+{
+    const QStringList files = FileArguments(arguments);
+    return files.isEmpty() ? QString() : files.front();
 }
 
 CEditorApp::CEditorApp() : m_services(DesktopServices()) {}
@@ -49,10 +56,10 @@ bool CEditorApp::InitInstance(const QStringList& arguments)
     SingleInstance token(QString::fromLatin1(kSingleInstanceName));
     const QString socketPath = token.LockPath() + QStringLiteral(".socket");
     const SingleInstance::Result held = token.TryAcquire();
-    // Another instance running: ask it to come to the front and end silently,
-    // without a window.
+    // Another instance running: ask it to come to the front and to open the
+    // files named, if any, and end silently, without a window.
     if (held == SingleInstance::Result::HeldElsewhere) {
-        ActivationChannel::NotifyRunningInstance(socketPath);
+        ActivationChannel::NotifyRunningInstance(socketPath, FileArguments(arguments));
         return false;
     }
 
@@ -67,6 +74,7 @@ bool CEditorApp::InitInstance(const QStringList& arguments)
         channel.Listen();
 
     CLauncherDlg launcher(m_services);
+    QObject::connect(&channel, &ActivationChannel::OpenRequested, &launcher, &CLauncherDlg::OpenFilesFromAnotherStart);
     const QString file = FileArgument(arguments);
     if (!file.isEmpty())
         launcher.SetStartupFile(file);

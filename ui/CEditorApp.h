@@ -36,9 +36,11 @@ private:
     std::unique_ptr<RecentFilesWriter> m_pRecentFilesWriter;
 };
 
-// The file a command line names, empty for none: the first argument after
-// "--", or else the first argument that is not an option. A name that begins
-// with '-' is an option unless a file of that name exists.
+// The files a command line names, in order: every argument after "--", and
+// before it every argument that is not an option. A name that begins with '-'
+// is an option unless a file of that name exists.
+QStringList FileArguments(const QStringList& arguments);
+// The first of them, empty for none.
 QString FileArgument(const QStringList& arguments);
 
 extern CEditorApp theApp;

@@ -121,7 +121,8 @@ void CFrequencyTableDlg::OnOpenRecent(int index)
 void CFrequencyTableDlg::SelectChannel(std::int32_t iChannel)
 {
     ListView* pList = GetListView(IDC_LIST_CHANNELS);
-    pList->SetSelectedRows({iChannel - 1});
+    // The current row as well as the selection, so that Shift+arrows extend from it.
+    pList->SetCurrentRow(iChannel - 1);
     pList->EnsureVisible(iChannel - 1);
     pList->setFocus(Qt::ShortcutFocusReason);
     // As a click on the row: the channel is shown for "Save value".

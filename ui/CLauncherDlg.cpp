@@ -1,5 +1,6 @@
 #include "CLauncherDlg.h"
 
+#include <QApplication>
 #include <QTimer>
 
 #include "CConvertDlg.h"
@@ -9,10 +10,50 @@
 #include "UserServices.h"
 #include "resource.h"
 
-CLauncherDlg::CLauncherDlg(UserServices& services, QWidget* pParent) : CDialog(IDD_LAUNCHER, services, pParent)
+namespace {
+
+// The open, shown dialog of this class, if any.
+template <class Dialog> Dialog* OpenDialogOf()
+{
+    for (QWidget* pWindow : QApplication::topLevelWidgets()) {
+        auto* pDialog = qobject_cast<Dialog*>(pWindow);
+        if (pDialog && pDialog->isVisible() && !pDialog->IsDestroyed())
+            return pDialog;
+    }
+    return nullptr;
+}
+
+// The dialog that takes a file of this kind, when one is open.
+CDialog* OpenDialogFor(FileKind kind)
+{
+    switch (kind) {
+    case FileKind::ChannelTable: return OpenDialogOf<CFrequencyTableDlg>();
+    case FileKind::TunerTable: return OpenDialogOf<CTunerEditDlg>();
+    case FileKind::LegacyTable: return OpenDialogOf<CConvertDlg>();
+    case FileKind::Unknown: break;
+    }
+    return nullptr;
+}
+
+// True while a dialog other than the launcher and the ones that take files
+// is on top: a file dialog or a message, whose caller still counts on the
+// table it was opened over.
+bool IsOtherDialogOnTop()
+{
+    QWidget* pTop = QApplication::activeModalWidget();
+    return pTop && !qobject_cast<CLauncherDlg*>(pTop) && !qobject_cast<CFrequencyTableDlg*>(pTop) &&
+           !qobject_cast<CTunerEditDlg*>(pTop) && !qobject_cast<CConvertDlg*>(pTop);
+}
+
+} // namespace
+
+CLauncherDlg::CLauncherDlg(UserServices& services, QWidget* pParent)
+    : CDialog(IDD_LAUNCHER, services, pParent), m_pWaitingFilesTimer(new QTimer(this))
 {
     OnClicked(IDC_BUTTON_FREQUENCY_EDIT, [this] { OnFrequencyTableEdit(); });
     OnClicked(IDC_BUTTON_TUNER_EDIT, [this] { OnTunerSpecificationEdit(); });
+    m_pWaitingFilesTimer->setSingleShot(true);
+    connect(m_pWaitingFilesTimer, &QTimer::timeout, this, &CLauncherDlg::OpenWaitingFiles);
 }
 
 void CLauncherDlg::OnFrequencyTableEdit()
@@ -59,5 +100,37 @@ void CLauncherDlg::RunEditorFor(const QString& path, FileKind kind)
         break;
     }
     case FileKind::Unknown: break;
+    }
+}
+
+void CLauncherDlg::OpenFilesFromAnotherStart(const QStringList& paths)
+{
+    m_waitingFiles += paths;
+    // Not from inside the caller (the activation channel hearing its peer):
+    // a new editor runs its own modal loop.
+    m_pWaitingFilesTimer->start(0);
+}
+
+void CLauncherDlg::OpenWaitingFiles()
+{
+    while (!m_waitingFiles.isEmpty()) {
+        if (IsOtherDialogOnTop()) {
+            m_pWaitingFilesTimer->start(kWaitingFilesRetryMs);
+            return;
+        }
+        const QString path = m_waitingFiles.takeFirst();
+        const FileKind kind = KindOfFile(path);
+        if (kind == FileKind::Unknown)
+            continue; // as on the command line of the first start
+        if (CDialog* pOpen = OpenDialogFor(kind)) {
+            pOpen->OpenFile(path);
+            continue;
+        }
+        // The editor opens on top of whatever is open and runs until it is
+        // closed; the files after this one go into it once it is up.
+        if (!m_waitingFiles.isEmpty())
+            m_pWaitingFilesTimer->start(0);
+        RunEditorFor(path, kind);
+        return;
     }
 }

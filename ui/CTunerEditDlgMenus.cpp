@@ -109,7 +109,7 @@ void CTunerEditDlg::ShowFinding(std::int32_t iEntry)
     ListView* pList = GetListView(IDC_LIST_TUNERS);
     if (iEntry < 1 || iEntry > pList->GetItemCount())
         return;
-    pList->SetSelectedRows({iEntry - 1});
+    pList->SetCurrentRow(iEntry - 1);
     pList->EnsureVisible(iEntry - 1);
     // As a click on the row: the entry's details are shown.
     OnClickListTuner();

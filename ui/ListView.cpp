@@ -407,6 +407,25 @@ void ListView::SetSelectedRows(const std::vector<int>& rows)
     selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
 }
 
+void ListView::SetCurrentRow(int row)
+{
+    if (row < 0 || row >= m_pModel->rowCount())
+        return;
+    // Only the view's own setCurrentIndex sets the anchor as well. It asks
+    // selectionCommand how to select, which would follow the modifier keys
+    // held at that moment; the row is to stand alone whatever is held.
+    m_bSettingCurrentRow = true;
+    setCurrentIndex(m_pModel->index(row, 0));
+    m_bSettingCurrentRow = false;
+}
+
+QItemSelectionModel::SelectionFlags ListView::selectionCommand(const QModelIndex& index, const QEvent* event) const
+{
+    if (m_bSettingCurrentRow)
+        return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+    return QTableView::selectionCommand(index, event);
+}
+
 void ListView::EnsureVisible(int row)
 {
     if (row < 0 || row >= m_pModel->rowCount())

@@ -135,6 +135,10 @@ public:
     int GetSelectedCount() const;
     std::vector<int> GetSelectedRows() const; // ascending
     void SetSelectedRows(const std::vector<int>& rows);
+    // Selects only this row and makes it the current row and the anchor of
+    // the selection, as a click on it does: Shift with an arrow key or a click
+    // then extends the selection from it. No effect for an index that is not a row.
+    void SetCurrentRow(int row);
     // Scrolls a row fully into view; no effect for an index that is not a row.
     void EnsureVisible(int row);
 
@@ -150,6 +154,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                         const QEvent* event = nullptr) const override;
 
 private:
     // The list's own selection model; null while another one was set.
@@ -168,4 +174,5 @@ private:
     unsigned m_extendedStyle = 0;
     mutable std::vector<int> m_selectedRows;
     mutable bool m_bSelectedRowsKnown = false;
+    bool m_bSettingCurrentRow = false;
 };

@@ -28,6 +28,7 @@
 #include <unistd.h>
 
 #include "ActivationChannel.h"
+#include "ActivationMessage.h"
 
 namespace {
 
@@ -374,4 +375,183 @@ TEST(ActivationChannel, BurstOfRequestsRaisesTheWindowABoundedNumberOfTimes)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     EXPECT_EQ(raises.count(), before + 1);
     EXPECT_LT(lastRaiseMs - askedMs, ActivationChannel::kRaiseIntervalMs / 2);
+}
+
+namespace {
+
+struct ReadRequest
+{
+    ActivationRequestReader::State state;
+    bool bActivated;
+    std::vector<std::string> paths;
+};
+
+// A request read whole, or a byte at a time: both must read alike.
+ReadRequest Read(const std::string& bytes, bool bByteAtATime = false)
+{
+    ActivationRequestReader reader;
+    if (bByteAtATime) {
+        for (const char c : bytes)
+            reader.Take(std::string_view(&c, 1));
+    } else {
+        reader.Take(bytes);
+    }
+    reader.End();
+    return {reader.Status(), reader.Activated(), reader.Paths()};
+}
+
+} // namespace
+
+// Paths with spaces, newlines, percent signs and letters beyond ASCII travel as
+// lines of printable ASCII and arrive as they were sent, in order.
+TEST(ActivationMessage, PathsArriveAsSentInLinesOfPrintableAscii)
+{
+    EXPECT_EQ(ActivationRequest({}), "activate\n"); // a start without files, as ever
+    const std::vector<std::string> paths{"/home/ana/Kanäle 2024/de.ccf", "/tmp/two\nlines%20.tsf",
+                                         "/tmp/\xE6\x97\xA5\xE6\x9C\xAC.cft", "/a"};
+    const std::string request = ActivationRequest(paths);
+    EXPECT_EQ(request.rfind("activate\nopen /home/ana/Kan%C3%A4le%202024/de.ccf\nopen /tmp/two%0Alines%2520.tsf\n", 0),
+              0u)
+        << request;
+    for (const char c : request)
+        EXPECT_TRUE(c == '\n' || (c >= 0x20 && c < 0x7F)) << static_cast<int>(c);
+    for (const bool bByteAtATime : {false, true}) {
+        const ReadRequest read = Read(request, bByteAtATime);
+        EXPECT_EQ(read.state, ActivationRequestReader::State::Finished);
+        EXPECT_TRUE(read.bActivated);
+        EXPECT_EQ(read.paths, paths);
+    }
+    // Without files the first line is the whole request.
+    const ReadRequest plain = Read("activate\n");
+    EXPECT_EQ(plain.state, ActivationRequestReader::State::Finished);
+    EXPECT_TRUE(plain.bActivated);
+    EXPECT_TRUE(plain.paths.empty());
+}
+
+// The sender leaves out what a request may not carry, and stops at its bounds.
+TEST(ActivationMessage, SenderKeepsToTheBounds)
+{
+    EXPECT_EQ(Read(ActivationRequest({"relative.ccf", "/ok.ccf", std::string("/nul\0.ccf", 9), "/bad\xFF.ccf"})).paths,
+              std::vector<std::string>{"/ok.ccf"});
+    std::vector<std::string> many;
+    for (int i = 0; i < 20; ++i)
+        many.push_back("/t/" + std::to_string(i) + ".ccf");
+    const std::vector<std::string> first(many.begin(), many.begin() + activation::kMaxPaths);
+    EXPECT_EQ(Read(ActivationRequest(many)).paths, first);
+
+    // The longest paths, of a two-byte letter that takes six bytes escaped:
+    // as many as fit.
+    std::string letters;
+    for (std::size_t i = 0; i < (activation::kMaxPathBytes - 1) / 2; ++i)
+        letters += "\xC3\xA4";
+    const std::vector<std::string> longPaths(8, "/" + letters);
+    ASSERT_EQ(longPaths.front().size(), activation::kMaxPathBytes);
+    const std::string request = ActivationRequest(longPaths);
+    EXPECT_LE(request.size(), activation::kMaxRequestBytes);
+    const ReadRequest read = Read(request);
+    EXPECT_EQ(read.state, ActivationRequestReader::State::Finished);
+    EXPECT_EQ(read.paths.size(), 5u); // each line takes about 12 KiB of the 64
+    EXPECT_EQ(read.paths.front(), longPaths.front());
+    EXPECT_TRUE(IsSendablePath(std::string(activation::kMaxPathBytes, '/')));
+    EXPECT_FALSE(IsSendablePath(std::string(activation::kMaxPathBytes + 1, '/')));
+}
+
+// A hostile peer's requests: one bad line refuses every file of the request.
+TEST(ActivationMessage, MalformedRequestsOpenNothing)
+{
+    using State = ActivationRequestReader::State;
+    const std::string tooLong = "/" + std::string(activation::kMaxPathBytes, 'x');
+    std::string tooMany = "activate\n";
+    for (std::size_t i = 0; i <= activation::kMaxPaths; ++i)
+        tooMany += "open /" + std::to_string(i) + "\n";
+    tooMany += "end\n";
+    const struct
+    {
+        std::string bytes;
+        bool bActivated;
+    } cases[] = {
+        {"open /a.ccf\nend\n", false},                 // no "activate" first
+        {"activate now\nopen /a.ccf\nend\n", false},   // nor anything like it
+        {"activate\nopen a.ccf\nend\n", true},         // relative
+        {"activate\nopen \nend\n", true},              // empty
+        {"activate\nopen /a%00.ccf\nend\n", true},     // NUL
+        {"activate\nopen /a%FF.ccf\nend\n", true},     // not UTF-8
+        {"activate\nopen /%C0%AF\nend\n", true},       // an overlong form
+        {"activate\nopen /%ED%A0%80\nend\n", true},    // a surrogate
+        {"activate\nopen /%F4%90%80%80\nend\n", true}, // past U+10FFFF
+        {"activate\nopen /a%4\nend\n", true},          // a cut escape
+        {"activate\nopen /a%G0\nend\n", true},         // not hex
+        {"activate\nopen /a b\nend\n", true},          // a space not escaped
+        {"activate\nopen /a\x01\nend\n", true},        // a control byte not escaped
+        {"activate\nopen /\xC3\xA4\nend\n", true},     // a byte beyond ASCII not escaped
+        {"activate\nopen /a.ccf\r\nend\n", true},      // a carriage return
+        {"activate\nopen " + tooLong + "\nend\n", true},
+        {tooMany, true},
+        {"activate\nopen /a.ccf\nhello\nend\n", true},                         // an unknown line
+        {"activate\nopen /a.ccf\n", true},                                     // cut off before "end"
+        {"activate\nopen /a.ccf\nend", true},                                  // "end" cut off
+        {"activate\nopen /a.ccf\nop", true},                                   // a line cut off
+        {"activate\n" + std::string(activation::kMaxRequestBytes, 'o'), true}, // endless
+        {"", false},
+    };
+    for (const auto& c : cases) {
+        for (const bool bByteAtATime : {false, true}) {
+            const ReadRequest read = Read(c.bytes, bByteAtATime);
+            const std::string shown = c.bytes.substr(0, 60);
+            EXPECT_EQ(read.state, State::Refused) << shown;
+            EXPECT_EQ(read.bActivated, c.bActivated) << shown;
+            EXPECT_TRUE(read.paths.empty()) << shown;
+        }
+    }
+    // Once refused, nothing more is taken.
+    ActivationRequestReader reader;
+    reader.Take("activate\nopen x\nactivate\nopen /a.ccf\nend\n");
+    EXPECT_EQ(reader.Status(), State::Refused);
+    EXPECT_TRUE(reader.Paths().empty());
+}
+
+namespace {
+
+// Sends these bytes to the socket and ends the stream.
+bool SendRaw(const QString& socket, const std::string& bytes)
+{
+    const sockaddr_un address = AddressOf(socket);
+    const int fd = child::Connect(address);
+    if (fd < 0)
+        return false;
+    const bool bSent = ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
+    ::close(fd);
+    return bSent;
+}
+
+} // namespace
+
+// Over the socket: a relative path is made absolute by the sender, a
+// malformed request opens nothing, and the listener goes on serving.
+TEST(ActivationChannel, FilesOfASecondStartReachTheRunningInstance)
+{
+    const ListeningChannel listening;
+    ASSERT_TRUE(listening.IsReady());
+    QSignalSpy opens(listening.pChannel.get(), &ActivationChannel::OpenRequested);
+    QSignalSpy& requests = *listening.pRequests;
+
+    ASSERT_TRUE(SendRaw(listening.socket, "activate\nopen /a.ccf\nopen b.ccf\nend\n"));
+    ASSERT_TRUE(requests.wait(5000));
+    QTest::qWait(100);
+    EXPECT_EQ(opens.count(), 0); // a relative path refuses the request; the window still came up
+
+    ASSERT_TRUE(ActivationChannel::NotifyRunningInstance(listening.socket, {"/x/de.ccf", "tuners.tsf", "../old.cft"}));
+    ASSERT_TRUE(opens.wait(5000));
+    ASSERT_EQ(opens.count(), 1);
+    const QDir here = QDir::current();
+    EXPECT_EQ(opens.at(0).at(0).toStringList(),
+              (QStringList{"/x/de.ccf", here.filePath("tuners.tsf"), QDir::cleanPath(here.filePath("../old.cft"))}));
+    EXPECT_EQ(requests.count(), 2);
+
+    // A start without files is heard as before, and opens nothing.
+    ASSERT_TRUE(ActivationChannel::NotifyRunningInstance(listening.socket));
+    for (int i = 0; i < 100 && requests.count() < 3; ++i)
+        requests.wait(50);
+    EXPECT_EQ(requests.count(), 3);
+    EXPECT_EQ(opens.count(), 1);
 }

@@ -245,3 +245,47 @@ TEST(ConvertFromEditor, ConverterButtonOpensTheConverter)
     Click(editor, IDC_BUTTON_CONVERT);
     EXPECT_EQ(services.modalDialogs, std::vector<QString>{"Convert"});
 }
+
+// Enter works the button that has the focus and nothing else: the focus moves
+// on to the button that leads on (Load File, then Convert Now, then Load File
+// again), never to Exit, so Enter never ends the converter; only Exit, Escape
+// and the close box do.
+TEST_F(ConvertDlgTest, EnterNeverClosesTheConverter)
+{
+    for (QPushButton* pButton : dialog.findChildren<QPushButton*>()) {
+        EXPECT_FALSE(pButton->isDefault()) << pButton->text().toStdString();
+        EXPECT_FALSE(pButton->autoDefault()) << pButton->text().toStdString();
+    }
+    const QString input = Write("de.cft", LegacyTableImage(49, {48.25f, 55.25f}, {112.25f}, 1, 2, 1, 1));
+    const auto pressEnter = [this] {
+        QWidget* pFocus = dialog.focusWidget();
+        QTest::keyClick(pFocus ? pFocus : static_cast<QWidget*>(&dialog), Qt::Key_Return);
+    };
+
+    dialog.GotoDlgCtrl(IDC_BUTTON_LOAD_FILE);
+    services.fileAnswers.push_back(input);
+    pressEnter(); // Load File
+    ExpectState(dialog, input, "---", false, true);
+    EXPECT_EQ(dialog.focusWidget(), dialog.GetDlgItem(IDOK));
+
+    // Enter elsewhere than on a button converts nothing.
+    dialog.focusWidget()->clearFocus();
+    QTest::keyClick(&dialog, Qt::Key_Return);
+    ExpectState(dialog, input, "---", false, true);
+    dialog.GotoDlgCtrl(IDOK);
+
+    pressEnter(); // Convert Now
+    ExpectState(dialog, input, "Convert OK, Save to File", true, false);
+    EXPECT_TRUE(FileExists(dir.File("de.ccf")));
+    EXPECT_EQ(dialog.focusWidget(), dialog.GetDlgItem(IDC_BUTTON_LOAD_FILE));
+
+    pressEnter(); // Load File again; its file dialog is cancelled
+    pressEnter();
+    EXPECT_EQ(services.fileRequests.size(), 3u);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_FALSE(dialog.IsDestroyed());
+
+    QTest::keyClick(dialog.focusWidget(), Qt::Key_Escape);
+    EXPECT_TRUE(dialog.IsDestroyed());
+    EXPECT_EQ(dialog.Result(), IDCANCEL);
+}

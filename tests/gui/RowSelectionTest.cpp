@@ -8,12 +8,18 @@
 
 #include <QApplication>
 #include <QScrollBar>
+#include <QTreeView>
 
 #include "CDialog.h"
+#include "CFrequencyTableDlg.h"
+#include "CTableFindingsWindow.h"
+#include "CTunerEditDlg.h"
 #include "ChannelTable.h"
 #include "FakeUserServices.h"
 #include "GuiTestSupport.h"
 #include "RowSelection.h"
+#include "TestFiles.h"
+#include "TunerSpecTable.h"
 #include "resource.h"
 
 namespace {
@@ -260,4 +266,120 @@ TEST_F(TwinLists, TensOfThousandsOfRunsAnswerAsQtsModelWherever)
     EXPECT_FALSE(Ours()->selectionModel()->hasSelection());
     ClickRow(Ours(), 3);
     EXPECT_EQ(Ours()->GetSelectedRows(), std::vector<int>{3});
+}
+
+namespace {
+
+// An editor with 30 air channels, 100 MHz and 7 MHz apart; channel 20 has
+// the frequency of channel 19, which the table check reports.
+class CurrentRowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ChannelTable table(true);
+        for (int i = 1; i <= 30; ++i) {
+            auto* node = new ChannelNode;
+            node->dbFrequency = 100.0 + 7.0 * (i == 20 ? 18 : i - 1);
+            table.AppendChannel(ChannelModeAir, node);
+        }
+        table.SetCountryCode(49);
+        ASSERT_EQ(table.Save(dir.File("de.ccf").c_str()), 1);
+        editor.Create();
+        services.fileAnswers.push_back(QString::fromStdString(dir.File("de.ccf")));
+        editor.OnCommand(IDC_BUTTON_LOAD_FROM_FILE);
+        ASSERT_EQ(List()->GetItemCount(), 30);
+    }
+
+    ListView* List() const { return editor.GetListView(IDC_LIST_CHANNELS); }
+
+    // Rows first to last, as the selection holds them.
+    static std::vector<int> Run(int first, int last)
+    {
+        std::vector<int> rows;
+        for (int row = first; row <= last; ++row)
+            rows.push_back(row);
+        return rows;
+    }
+
+    void PressShift(Qt::Key key, int times)
+    {
+        for (int i = 0; i < times; ++i)
+            QTest::keyClick(List(), key, Qt::ShiftModifier);
+    }
+
+    FakeUserServices services;
+    TempDir dir;
+    CFrequencyTableDlg editor{services};
+};
+
+} // namespace
+
+// The row Go to Channel, Find Frequency or a finding chooses becomes the
+// current row and the anchor: Shift+arrows extend the selection from it,
+// not from wherever the current row was before.
+TEST_F(CurrentRowTest, ShiftArrowsExtendFromTheRowGoToFindAndFindingsChoose)
+{
+    services.valueAnswers.push_back(std::vector<QString>{"13"});
+    editor.OnCommand(IDM_GOTO_CHANNEL);
+    EXPECT_EQ(List()->currentIndex().row(), 12);
+    PressShift(Qt::Key_Down, 7);
+    EXPECT_EQ(List()->GetSelectedRows(), Run(12, 19));
+
+    // Channel 26 is at 275 MHz.
+    services.valueAnswers.push_back(std::vector<QString>{"274.9"});
+    editor.OnCommand(IDM_FIND_FREQUENCY);
+    EXPECT_EQ(List()->GetSelectedRows(), std::vector<int>{25});
+    PressShift(Qt::Key_Up, 3);
+    EXPECT_EQ(List()->GetSelectedRows(), Run(22, 25));
+
+    // Set on the list itself: the row stands alone and anchors the selection.
+    List()->SetCurrentRow(3);
+    EXPECT_EQ(List()->GetSelectedRows(), std::vector<int>{3});
+    PressShift(Qt::Key_Down, 2);
+    EXPECT_EQ(List()->GetSelectedRows(), Run(3, 5));
+    List()->SetCurrentRow(30); // not a row: nothing changes
+    EXPECT_EQ(List()->GetSelectedRows(), Run(3, 5));
+
+    // The check's finding on channel 20, activated with Enter.
+    editor.OnCommand(IDM_CHECK_TABLE);
+    CTableFindingsWindow* pFindings = editor.findChild<CTableFindingsWindow*>();
+    ASSERT_NE(pFindings, nullptr);
+    QAbstractItemView* pView = pFindings->FindingsView();
+    int findingRow = -1;
+    for (int row = 0; row < pView->model()->rowCount() && findingRow < 0; ++row) {
+        if (pView->model()->data(pView->model()->index(row, 3)).toString().contains("channel 20"))
+            findingRow = row;
+    }
+    ASSERT_GE(findingRow, 0);
+    pView->setCurrentIndex(pView->model()->index(findingRow, 0));
+    QTest::keyClick(pView, Qt::Key_Return);
+    EXPECT_EQ(List()->GetSelectedRows(), std::vector<int>{19});
+    PressShift(Qt::Key_Down, 2);
+    EXPECT_EQ(List()->GetSelectedRows(), Run(19, 21));
+}
+
+// The same for a finding of the tuner editor's check.
+TEST(CurrentRow, ShiftArrowsExtendFromTheTunerEntryAFindingChooses)
+{
+    FakeUserServices services;
+    TempDir dir;
+    TunerSpecTable table(true);
+    ASSERT_TRUE(table.AppendEntries(std::vector<TunerSpecEntry>(6)));
+    ASSERT_EQ(table.Save(dir.File("tuners.tsf").c_str()), 1);
+    CTunerEditDlg editor{services};
+    editor.Create();
+    ASSERT_TRUE(editor.OpenFile(QString::fromStdString(dir.File("tuners.tsf"))));
+    ListView* pList = editor.GetListView(IDC_LIST_TUNERS);
+    ASSERT_EQ(pList->GetItemCount(), 6);
+    pList->SetCurrentRow(0);
+
+    editor.OnCommand(IDM_CHECK_TABLE);
+    auto* pFindings = editor.findChild<CTableFindingsWindow*>();
+    ASSERT_NE(pFindings, nullptr);
+    pFindings->onActivate(ChannelModeNone, 3);
+    EXPECT_EQ(pList->currentIndex().row(), 2);
+    for (int i = 0; i < 2; ++i)
+        QTest::keyClick(pList, Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(pList->GetSelectedRows(), (std::vector<int>{2, 3, 4}));
 }

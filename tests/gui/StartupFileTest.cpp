@@ -21,6 +21,7 @@
 #include "CEditorApp.h"
 #include "CFrequencyTableDlg.h"
 #include "CLauncherDlg.h"
+#include "CTunerEditDlg.h"
 #include "ChannelTable.h"
 #include "FakeUserServices.h"
 #include "FileKind.h"
@@ -30,15 +31,16 @@
 
 namespace {
 
-std::string WriteChannelTable(const TempDir& dir, const std::string& name)
+std::string WriteChannelTable(const TempDir& dir, const std::string& name,
+                              const std::vector<double>& frequencies = {55.25, 62.25, 0.0}, int countryCode = 81)
 {
     ChannelTable table(true);
-    for (double f : {55.25, 62.25, 0.0}) {
+    for (double f : frequencies) {
         auto* node = new ChannelNode;
         node->dbFrequency = f;
         table.AppendChannel(ChannelModeAir, node);
     }
-    table.SetCountryCode(81);
+    table.SetCountryCode(countryCode);
     const std::string path = dir.File(name);
     EXPECT_EQ(table.Save(path.c_str()), 1);
     return path;
@@ -378,4 +380,144 @@ TEST(StartupFile, ProgramOpensFilesNamedLikeOptions)
         EXPECT_GT(peak, launcherOnly + kTableKiB) << arguments.join(' ').toStdString() << ": the table was not opened";
     }
     EXPECT_LT(PeakMemoryOfRun(work, {"-y.ccf"}), launcherOnly + kTableKiB) << "the measure does not tell";
+}
+
+namespace {
+
+// The channel rows a dialog's list shows, "number|frequency".
+QStringList ChannelRows(const CDialog& dialog)
+{
+    QStringList rows;
+    ListView* list = dialog.GetListView(IDC_LIST_CHANNELS);
+    for (int i = 0; list && i < list->GetItemCount(); ++i)
+        rows << list->GetItemText(i, 0) + "|" + list->GetItemText(i, 1);
+    return rows;
+}
+
+// Runs the event loop until the condition holds, at most 10 s.
+template <class Condition> bool WaitFor(Condition condition)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!condition() && timer.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return condition();
+}
+
+} // namespace
+
+// The real program started a second time with a file, from another folder,
+// while this instance's channel table editor is open: the editor loads it as
+// its load command would, and undo brings back the table it replaced. A second
+// start without files opens nothing.
+TEST(StartupFile, SecondStartOpensItsFileInTheRunningEditor)
+{
+    TempDir dir;
+    const QString japan = QString::fromStdString(WriteChannelTable(dir, "japan.ccf"));
+    WriteChannelTable(dir, "de-v2.ccf", {48.25, 55.25}, 49);
+    QTemporaryDir runtime;
+    QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    const auto startAgain = [&](const QStringList& arguments) {
+        QProcess second;
+        second.setProcessEnvironment(env);
+        second.setWorkingDirectory(QString::fromStdString(dir.Path()));
+        second.start(VORNALIX_EXECUTABLE, arguments);
+        EXPECT_TRUE(second.waitForFinished(10000)) << "the second start kept running";
+        EXPECT_EQ(second.exitCode(), 0);
+    };
+
+    const QStringList japanRows{"001|55.25000", "002|62.25000", "003|--"};
+    const QStringList germanRows{"001|48.25000", "002|55.25000"};
+    QStringList loaded, undone, afterPlainStart;
+    FakeUserServices services;
+    services.onRunModal = [&](CDialog& dialog) {
+        dialog.Create();
+        services.fileAnswers.push_back(japan);
+        dialog.OnCommand(IDC_BUTTON_LOAD_FROM_FILE);
+        EXPECT_EQ(ChannelRows(dialog), japanRows);
+        startAgain({"de-v2.ccf"});
+        WaitFor([&] { return ChannelRows(dialog) != japanRows; });
+        loaded = ChannelRows(dialog);
+        dialog.OnCommand(IDM_UNDO);
+        undone = ChannelRows(dialog);
+        startAgain({});
+        QTest::qWait(300);
+        afterPlainStart = ChannelRows(dialog);
+        dialog.EndDialog(IDCANCEL);
+        return IDCANCEL;
+    };
+    QTimer::singleShot(100, [] {
+        if (auto* pLauncher = qobject_cast<CLauncherDlg*>(QApplication::activeModalWidget())) {
+            pLauncher->OnCommand(IDC_BUTTON_FREQUENCY_EDIT);
+            pLauncher->EndDialog(IDOK);
+        }
+    });
+    CEditorApp app(services);
+    EXPECT_FALSE(app.InitInstance({"vornalix"}));
+    qputenv("XDG_RUNTIME_DIR", savedRuntime);
+
+    EXPECT_EQ(services.modalDialogs, std::vector<QString>{"Vornalix"}); // the one editor, no other
+    EXPECT_EQ(loaded, germanRows);
+    EXPECT_EQ(undone, japanRows);
+    EXPECT_EQ(afterPlainStart, japanRows);
+}
+
+// Where each file of another start goes: into the open editor of its kind,
+// else into one opened on top of whatever is open; while some other dialog
+// is on top, it waits for that to close.
+TEST(StartupFile, FilesOfAnotherStartGoToTheEditorOfTheirKind)
+{
+    TempDir dir;
+    const QString japan = QString::fromStdString(WriteChannelTable(dir, "japan.ccf"));
+    const QString german = QString::fromStdString(WriteChannelTable(dir, "de.ccf", {48.25, 55.25}, 49));
+    WriteAll(dir.File("notes.txt"), Bytes{'h', 'e', 'l', 'l', 'o', '!', '!', '!'});
+    FakeUserServices services;
+    QStringList rowsOnTop;
+    services.onRunModal = [&](CDialog& dialog) {
+        dialog.Create();
+        rowsOnTop = ChannelRows(dialog);
+        dialog.EndDialog(IDCANCEL);
+        return IDCANCEL;
+    };
+    CLauncherDlg launcher{services};
+    launcher.Create();
+
+    // Only the tuner editor is open: the channel table editor opens on top of
+    // it with the file; a file of no known kind is passed over.
+    {
+        CTunerEditDlg tuner{services};
+        tuner.Create();
+        launcher.OpenFilesFromAnotherStart({QString::fromStdString(dir.File("notes.txt")), japan});
+        ASSERT_TRUE(WaitFor([&] { return !services.modalDialogs.empty(); }));
+        EXPECT_EQ(services.modalDialogs, std::vector<QString>{"Vornalix"});
+        EXPECT_EQ(rowsOnTop, (QStringList{"001|55.25000", "002|62.25000", "003|--"}));
+        tuner.EndDialog(IDCANCEL);
+    }
+
+    // The channel table editor is open: the files load into it, one after the
+    // other, and no other dialog opens.
+    CFrequencyTableDlg editor{services};
+    editor.Create();
+    launcher.OpenFilesFromAnotherStart({japan, german});
+    ASSERT_TRUE(WaitFor([&] { return ChannelRows(editor).size() == 2; }));
+    EXPECT_EQ(ChannelRows(editor), (QStringList{"001|48.25000", "002|55.25000"}));
+    editor.OnCommand(IDM_UNDO);
+    EXPECT_EQ(ChannelRows(editor).size(), 3);
+    EXPECT_EQ(services.modalDialogs.size(), 1u);
+
+    // A message is open over the editor: the file waits until it is closed.
+    QDialog message;
+    message.setWindowModality(Qt::ApplicationModal);
+    message.show();
+    ASSERT_EQ(QApplication::activeModalWidget(), &message);
+    launcher.OpenFilesFromAnotherStart({german});
+    QTest::qWait(2 * CLauncherDlg::kWaitingFilesRetryMs);
+    EXPECT_EQ(ChannelRows(editor).size(), 3);
+    message.hide();
+    EXPECT_TRUE(WaitFor([&] { return ChannelRows(editor).size() == 2; }));
+    editor.EndDialog(IDCANCEL);
 }

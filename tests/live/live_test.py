@@ -14,6 +14,7 @@ import json
 import os
 import shutil
 import signal
+import struct
 import subprocess
 import sys
 import tempfile
@@ -100,6 +101,13 @@ class Session:
                                    stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT)
         self.processes.append(process)
         return process
+
+    def run_again(self, *args):
+        """A second start of the program, from the run's folder; its exit status."""
+        env = dict(self.env)
+        env["QT_QPA_PLATFORM"] = "xcb"
+        return subprocess.run([self.program] + list(args), env=env, cwd=self.tmp, stdin=subprocess.DEVNULL,
+                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30).returncode
 
     def stop(self, process):
         if process.poll() is None:
@@ -362,6 +370,48 @@ class LiveTest:
             time.sleep(0.1)
         raise TimeoutError("the menu %s still shows after Escape" % items)
 
+    def wait_until(self, condition, what, timeout=STEP_TIMEOUT):
+        deadline = time.monotonic() + timeout
+        last = None
+        while time.monotonic() < deadline:
+            self.tree.pump()
+            try:
+                if condition():
+                    return
+            except Exception as error:
+                last = error
+            time.sleep(0.2)
+        raise TimeoutError("not so after %.0f s: %s%s" % (timeout, what, " (%s)" % last if last else ""))
+
+    def list_table(self):
+        return self.tree.wait_for(lambda node: self.tree.role(node) == "table" and self.tree.showing(node),
+                                  "the list")
+
+    def list_rows(self):
+        """The list's rows, the texts of their first two cells."""
+        table = self.list_table().queryTable()
+        return [tuple(table.getAccessibleAt(row, column).name for column in range(min(2, table.nColumns)))
+                for row in range(table.nRows)]
+
+    def selected_rows(self):
+        """The indexes of the list's selected rows, as a screen reader learns them."""
+        return sorted(self.list_table().queryTable().getSelectedRows())
+
+    def ask_value(self, key, field, text):
+        """A key that asks for one value, and the value typed and confirmed."""
+        self.keys(key)
+        self.tree.wait_for(self.named(field, "text", "entry"), 'the "%s" field' % field)
+        self.session.xdotool("type", "--delay", 40, text)
+        self.keys("Return")
+
+    def dialog_appears(self, name):
+        """A dialog whose title begins with the name shows; Escape closes it again."""
+        found = lambda node: self.tree.role(node) == "dialog" and node.name.startswith(name) \
+            and self.tree.showing(node)
+        self.tree.wait_for(found, 'the dialog "%s"' % name)
+        self.keys("Escape")
+        self.tree.wait_gone(found, 'the dialog "%s"' % name)
+
     def select_row(self, cell_text):
         cell = self.tree.wait_for(self.named(cell_text, "table cell"), 'list cell "%s"' % cell_text)
         self.click(cell)
@@ -438,6 +488,143 @@ class LiveTest:
                 self.keys("Return")
                 self.display_shows("Channel Number", "3")
             self.check("Ctrl+G asks for a channel and shows it", go_to_channel_by_keyboard)
+
+            # The list: 55.25, --, 62.25, 175.25.
+            def go_to_then_extend():
+                self.select_row("001")
+                self.ask_value("ctrl+g", "Channel:", "2")
+                self.display_shows("Channel Number", "2")
+                self.keys("shift+Down", "shift+Down")
+                self.wait_until(lambda: self.selected_rows() == [1, 2, 3], "channels 2 to 4 selected")
+            self.check("Shift+Down extends the selection from the channel Go to Channel chose", go_to_then_extend)
+
+            def find_then_extend():
+                self.select_row("001")
+                self.ask_value("ctrl+f", "Frequency (MHz):", "175.25")
+                self.display_shows("Channel Number", "4")
+                self.keys("shift+Up")
+                self.wait_until(lambda: self.selected_rows() == [2, 3], "channels 3 and 4 selected")
+            self.check("Shift+Up extends the selection from the channel Find Frequency chose", find_then_extend)
+
+            self.menu_letters()
+        finally:
+            self.session.stop(program)
+
+    def menu_letters(self):
+        """The Edit menu's letters, those of the pairs that once shared one first,
+        and the same letters in the row menu. The list: 55.25, --, 62.25, 175.25."""
+        frequencies = lambda: [row[1] for row in self.list_rows()]
+        before = ["55.25000", "--", "62.25000", "175.25000"]
+        moved = ["55.25000", "62.25000", "--", "175.25000"]
+
+        def move_up_undo_redo():
+            self.wait_until(lambda: frequencies() == before, "the list as it was")
+            self.select_row("003")
+            self.keys("alt+e", "p")
+            self.wait_until(lambda: frequencies() == moved, "channel 3 moved up")
+            self.keys("alt+e", "u")
+            self.wait_until(lambda: frequencies() == before, "the move undone")
+            self.keys("alt+e", "r")
+            self.wait_until(lambda: frequencies() == moved, "the move redone")
+        self.check("Alt+E then P moves up, U undoes, R redoes", move_up_undo_redo)
+        self.check("Alt+E then O opens Offset Frequencies", lambda: (
+            self.select_row("001"), self.keys("alt+e", "o"), self.dialog_appears("Offset Frequencies")))
+        self.check("Alt+E then I opens Fill Raster", lambda: (
+            self.select_row("001"), self.keys("alt+e", "i"), self.dialog_appears("Fill Raster")))
+
+        def sort_selection():
+            self.select_row("001")
+            self.keys("shift+Down", "shift+Down", "shift+Down")
+            self.wait_until(lambda: self.selected_rows() == [0, 1, 2, 3], "every channel selected")
+            self.keys("alt+e", "s")
+            self.wait_until(lambda: frequencies() == ["55.25000", "62.25000", "175.25000", "--"], "the list sorted")
+            self.keys("ctrl+z")
+            self.wait_until(lambda: frequencies() == moved, "the sort undone")
+        self.check("Alt+E then S sorts the selection", sort_selection)
+
+        def row_menu_letters():
+            self.select_row("002")
+            self.keys("Menu")
+            time.sleep(1)
+            self.keys("p")
+            self.wait_until(lambda: frequencies() == ["62.25000", "55.25000", "--", "175.25000"],
+                            "channel 2 moved up from the row menu")
+            self.keys("Menu")
+            time.sleep(1)
+            self.keys("u")
+            self.wait_until(lambda: frequencies() == moved, "undone from the row menu")
+            self.select_row("001")
+            self.keys("Menu")
+            time.sleep(1)
+            self.keys("o")
+            self.dialog_appears("Offset Frequencies")
+        self.check("the row menu answers the same letters", row_menu_letters)
+
+    def open_in_running_instance(self):
+        """A second start with files while the channel editor is open, and the
+        converter it opens, which Enter never closes."""
+        source = os.path.join(self.session.tmp, "de-v2.json")
+        with open(source, "w") as f:
+            json.dump({"format": "ccf", "country_code": 49,
+                       "air": {"frequencies": [48.25, 55.25, 62.25, 175.25, 182.25]},
+                       "cable": {"frequencies": [112.25]}}, f)
+        subprocess.run([self.session.tool, "build", source, "-o", os.path.join(self.session.tmp, "de-v2.ccf")],
+                       check=True, timeout=30, stdout=subprocess.DEVNULL)
+        # An old table: a header, one air and one cable entry, the trailer.
+        old = struct.pack("<Ii16xHHI", 0, 33, 2, 1, 0)
+        for frequency in (55.25, 62.25, 112.25):
+            old += struct.pack("<fHH", frequency, 0, 0)
+        old += struct.pack("<HHHH8x", 1, 2, 1, 1)
+        with open(os.path.join(self.session.tmp, "fr.cft"), "wb") as f:
+            f.write(old)
+
+        program = self.session.start_program()
+        try:
+            self.check("the channel editor opens from the launcher", lambda: (
+                self.tree.wait_for(self.named("Frequency Table Edit", "push button"), "the launcher", timeout=40),
+                self.press_button("Frequency Table Edit"),
+                self.tree.wait_for(self.named("Create New", "push button"), "the channel editor")))
+
+            def second_start_loads():
+                status = self.session.run_again("de-v2.ccf")
+                if status != 0:
+                    raise AssertionError("the second start ended with %d" % status)
+                self.display_shows("Country", "Germany")
+                self.display_shows("Antenna Max CH", "5")
+                self.tree.wait_for(self.named("182.25000", "table cell"), "the fifth channel")
+            self.check("vornalix FILE loads the table into the running editor", second_start_loads)
+
+            def second_start_without_files():
+                if self.session.run_again() != 0:
+                    raise AssertionError("the second start failed")
+                time.sleep(1)
+                self.display_shows("Antenna Max CH", "5")
+            self.check("a second start without files changes nothing", second_start_without_files)
+
+            def old_table_opens_converter():
+                if self.session.run_again("fr.cft") != 0:
+                    raise AssertionError("the second start failed")
+                self.tree.wait_for(self.named("Convert Now", "push button"), "the converter")
+                self.tree.wait_for(lambda node: self.tree.text(node) == "---", "the converter loaded")
+            self.check("an old table opens the converter on top of the editor", old_table_opens_converter)
+
+            def enter_keeps_converter():
+                self.keys("Return")
+                self.tree.wait_for(lambda node: self.tree.text(node) == "Convert OK, Save to File",
+                                   "the conversion done")
+                if not os.path.exists(os.path.join(self.session.tmp, "fr.ccf")):
+                    raise AssertionError("fr.ccf was not written")
+                # Enter now works Load File, whose file dialog Escape closes.
+                self.keys("Return")
+                time.sleep(2)
+                self.keys("Escape")
+                time.sleep(1)
+                self.tree.wait_for(self.named("Exit", "push button"), "the converter still open")
+                self.tree.wait_for(lambda node: self.tree.text(node) == "Convert OK, Save to File",
+                                   "the converter's status")
+                self.press_button("Exit")
+                self.tree.wait_gone(self.named("Convert Now", "push button"), "the converter")
+            self.check("Enter after a conversion leaves the converter open", enter_keeps_converter)
         finally:
             self.session.stop(program)
 
@@ -485,6 +672,7 @@ def main():
         test = LiveTest(session, Tree(pyatspi))
         test.channel_editor()
         test.tuner_editor()
+        test.open_in_running_instance()
     except SetupError as error:
         print("live: set-up failed: %s" % error, flush=True)
     finally:
