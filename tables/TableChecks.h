@@ -3,7 +3,8 @@
 // against the stored counts, header marks, the country code, the channels'
 // values and order against the stored ranges, frequencies that two channels
 // of a list share (a warning: DuplicateFrequencies), and the tuner entries' band
-// edges, picture carriers, codes and sort keys. The command-line check prints
+// edges, picture carriers, codes and sort keys (band edges and carriers outside
+// the plausible ranges of TunerPlausibility.h are warnings). The command-line check prints
 // the findings; an editor can list them and select the row each names.
 //
 // Each check judges a loaded table together with the report of its load, so

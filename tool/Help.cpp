@@ -120,8 +120,10 @@ const HelpText kCommandHelp[] = {
               "a picture carrier of 0, repeated or falling sort keys and factory or\n"
               "tuner-type codes that are not two BCD digits; for old tables, trailer\n"
               "maxima above the header's counts. The same frequency on two channels of a\n"
-              "list is a warning, \"FILE: warning: finding\", for each later channel.\n"
-              "Exit status 1 when anything was found, warnings included.\n"
+              "list is a warning, \"FILE: warning: finding\", for each later channel; so\n"
+              "are a tuner entry's band edges outside 40 to 1000 MHz and picture carriers\n"
+              "outside 32 to 60 MHz. Exit status 1 when anything was found, warnings\n"
+              "included.\n"
               "\n"
               "  --type T      read every FILE as a T table (ccf, cft or tsf)\n"},
     {"diff", "Usage: vornalix-tool diff [--json] [--type ccf|tsf] A B\n"
