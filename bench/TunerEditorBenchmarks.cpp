@@ -1,9 +1,11 @@
-// The tuner editor on a table of 10,000 entries, timed from the person's click
-// until the list is rebuilt and the event queue has drained.
+// The tuner editor on a table of 10,000 entries, and of the largest table
+// (100,000) for Replace Entry, timed from the person's click until the list is
+// rebuilt and the event queue has drained.
 #include <benchmark/benchmark.h>
 
 #include <memory>
 #include <stdexcept>
+#include <utility>
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -21,11 +23,11 @@ namespace {
 
 constexpr int kEntries = 10000;
 
-// Entries with the even keys 2 to 20,000: factory 2i, tuner type 0.
-QString WriteTunerTable(const QTemporaryDir& dir)
+// Entries with the even keys 2 to 2 * count: factory 2i, tuner type 0.
+QString WriteTunerTable(const QTemporaryDir& dir, int count)
 {
-    std::vector<TunerSpecEntry> entries(kEntries);
-    for (int i = 1; i <= kEntries; ++i) {
+    std::vector<TunerSpecEntry> entries(static_cast<std::size_t>(count));
+    for (int i = 1; i <= count; ++i) {
         TunerSpecEntry& entry = entries[static_cast<std::size_t>(i - 1)];
         entry.SetFactory(2 * i);
         entry.SetLowBandStart(44.0);
@@ -50,15 +52,19 @@ QString WriteCatalogue(const QTemporaryDir& dir)
     if (!file.open(QIODevice::WriteOnly))
         throw std::runtime_error("cannot write the benchmark catalogue");
     // Factory 12499 has the code 19993 and, with tuner type 0, the odd key
-    // 19993: an added entry walks nearly the whole list to its place.
-    file.write("[Factory]\nCount = 1\n12499 = Bench\n[19993]\nCount = 1\n0 = Type\n");
+    // 19993: an added entry walks nearly the whole list to its place. Factory
+    // 124996 has the code 199990, the key of the entry 99,995 of the largest
+    // table: Replace Entry walks nearly all of it to find that key.
+    file.write("[Factory]\nCount = 2\n12499 = Bench\n124996 = Last\n"
+               "[19993]\nCount = 1\n0 = Type\n[199990]\nCount = 1\n0 = Type\n");
     return path;
 }
 
 class TunerEditor
 {
 public:
-    TunerEditor() : m_table(WriteTunerTable(m_dir)), m_catalogue(WriteCatalogue(m_dir))
+    explicit TunerEditor(int count = kEntries)
+        : m_table(WriteTunerTable(m_dir, count)), m_catalogue(WriteCatalogue(m_dir))
     {
         m_pDlg = std::make_unique<CTunerEditDlg>(m_services);
         m_pDlg->SetCataloguePath(QFile::encodeName(m_catalogue).toStdString());
@@ -76,12 +82,13 @@ public:
         Settle();
     }
 
-    void ChooseFactoryAndType()
+    // The factory at this index of the catalogue (0: Bench, 1: Last) and its tuner type.
+    void ChooseFactoryAndType(int iFactory = 0)
     {
-        for (int id : {IDC_COMBO_FACTORY, IDC_COMBO_TUNER_TYPE}) {
+        for (auto [id, index] : {std::pair{IDC_COMBO_FACTORY, iFactory}, std::pair{IDC_COMBO_TUNER_TYPE, 0}}) {
             QComboBox* pCombo = m_pDlg->ComboBox(id);
-            pCombo->setCurrentIndex(0);
-            emit pCombo->activated(0);
+            pCombo->setCurrentIndex(index);
+            emit pCombo->activated(index);
         }
         const std::pair<int, const char*> fields[] = {
             {IDC_EDIT_LOW_BAND_START, "44.00"},   {IDC_EDIT_MID_BAND_START, "140.25"},
@@ -184,5 +191,28 @@ void BM_TunerEditor_UndoCreateNewAfterLoad(benchmark::State& state)
     });
 }
 BENCHMARK(BM_TunerEditor_UndoCreateNewAfterLoad)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Replace Entry on the largest table: the entry of the inputs' key is the
+// 99,995th; each run changes its mid band start, so that each is a step.
+void BM_TunerEditor_ReplaceEntryLargest(benchmark::State& state)
+{
+    TunerEditor editor(TunerSpecTable::kMaxEntries);
+    editor.Load();
+    editor.ChooseFactoryAndType(1);
+    bool bOdd = false;
+    for (auto _ : state) {
+        state.PauseTiming();
+        bOdd = !bOdd;
+        editor.Dlg().SetDlgItemText(IDC_EDIT_MID_BAND_START, QString::fromLatin1(bOdd ? "141.25" : "140.25"));
+        TunerEditor::Settle();
+        state.ResumeTiming();
+        editor.Dlg().OnCommand(IDM_REPLACE_ENTRY);
+        TunerEditor::Settle();
+    }
+    if (editor.Dlg().Document().UndoName() != "Replace Entry")
+        state.SkipWithError("Replace Entry replaced nothing");
+    state.counters["rows"] = editor.List()->GetItemCount();
+}
+BENCHMARK(BM_TunerEditor_ReplaceEntryLargest)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
