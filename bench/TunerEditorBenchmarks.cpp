@@ -16,6 +16,7 @@
 #include "BenchServices.h"
 #include "CTunerEditDlg.h"
 #include "ListView.h"
+#include "TableChecks.h"
 #include "TunerSpecTable.h"
 #include "resource.h"
 
@@ -214,5 +215,45 @@ void BM_TunerEditor_ReplaceEntryLargest(benchmark::State& state)
     state.counters["rows"] = editor.List()->GetItemCount();
 }
 BENCHMARK(BM_TunerEditor_ReplaceEntryLargest)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The table check of the largest table in memory, as "Check Table" runs it:
+// the entries of the editor benchmarks (factory codes 2i, most of them not two
+// BCD digits, so that most entries have a finding), and the same with every
+// entry's bands and carrier implausible (two warnings more each).
+void TimeTunerCheck(benchmark::State& state, double dbScale)
+{
+    std::vector<TunerSpecEntry> entries(static_cast<std::size_t>(TunerSpecTable::kMaxEntries));
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        TunerSpecEntry& entry = entries[i];
+        entry.SetFactory(2 * static_cast<std::int32_t>(i + 1));
+        entry.SetLowBandStart(44.0 * dbScale);
+        entry.SetMidBandStart(140.25 * dbScale);
+        entry.SetHighBandStart(463.25 * dbScale);
+        entry.SetHighBandEnd(958.0 * dbScale);
+        entry.SetPictureCarrier(38.9 * dbScale);
+    }
+    TunerSpecTable table(true);
+    if (!table.AppendEntries(entries))
+        throw std::runtime_error("cannot hold the benchmark tuner table");
+    std::size_t findings = 0;
+    for (auto _ : state) {
+        findings = 0;
+        CheckTunerTableInMemory(table, [&findings](const TableFinding&) { ++findings; });
+        benchmark::DoNotOptimize(findings);
+    }
+    state.counters["findings"] = static_cast<double>(findings);
+}
+
+void BM_TunerCheck_Largest(benchmark::State& state)
+{
+    TimeTunerCheck(state, 1.0);
+}
+BENCHMARK(BM_TunerCheck_Largest)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_TunerCheck_LargestAllWarned(benchmark::State& state)
+{
+    TimeTunerCheck(state, 0.01);
+}
+BENCHMARK(BM_TunerCheck_LargestAllWarned)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

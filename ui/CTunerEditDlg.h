@@ -76,6 +76,9 @@ private:
     void OnFillFromTunerData();
     // The entry of the first selected row, when there is one.
     std::optional<TunerSpecEntry> SelectedEntry() const;
+    // Whether there is one, without walking the list to it: the rule of Copy
+    // to Inputs, asked at every key press.
+    bool HasSelectedEntry() const;
     // The shipped tuner that the chosen factory and tuner type name; none
     // without both chosen or when no shipped tuner is theirs.
     const ShippedTuner* ChosenShippedTuner() const;

@@ -40,6 +40,12 @@ std::optional<TunerSpecEntry> CTunerEditDlg::SelectedEntry() const
     return m_document.EntryAt(GetListView(IDC_LIST_TUNERS)->GetNextSelected(-1));
 }
 
+bool CTunerEditDlg::HasSelectedEntry() const
+{
+    const int row = GetListView(IDC_LIST_TUNERS)->GetNextSelected(-1);
+    return m_document.HasTable() && row >= 0 && row < m_document.Table()->Entries().size();
+}
+
 const ShippedTuner* CTunerEditDlg::ChosenShippedTuner() const
 {
     const int iFactoryIndex = ComboGetCurSel(IDC_COMBO_FACTORY);

@@ -24,12 +24,11 @@ const EditorCommands<CTunerEditDlg>& CTunerEditDlg::Commands()
     // Copy to Inputs needs an entry to copy: the first selected one, which is
     // also the one the row menu opens on. Replace Entry needs a table; what
     // the inputs hold is judged when it runs, with Add Info's messages.
-    static const EditorCommand<Dialog> copyToInputs = {
-        IDM_COPY_TO_INPUTS,
-        "&Copy to Inputs",
-        {},
-        [](const Dialog& dialog) { return dialog.SelectedEntry().has_value(); },
-        &Dialog::OnCopyToInputs};
+    static const EditorCommand<Dialog> copyToInputs = {IDM_COPY_TO_INPUTS,
+                                                       "&Copy to Inputs",
+                                                       {},
+                                                       [](const Dialog& dialog) { return dialog.HasSelectedEntry(); },
+                                                       &Dialog::OnCopyToInputs};
     static const EditorCommand<Dialog> replaceEntry = {
         IDM_REPLACE_ENTRY, "R&eplace Entry", {}, Shared::HasTable<Dialog>, &Dialog::OnReplaceEntry};
     // Enabled while the chosen factory and tuner type name a shipped tuner.
