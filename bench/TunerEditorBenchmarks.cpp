@@ -1,9 +1,11 @@
-// The tuner editor on a table of 10,000 entries, timed from the person's click
-// until the list is rebuilt and the event queue has drained.
+// The tuner editor on a table of 10,000 entries, and of the largest table
+// (100,000) for Replace Entry, timed from the person's click until the list is
+// rebuilt and the event queue has drained.
 #include <benchmark/benchmark.h>
 
 #include <memory>
 #include <stdexcept>
+#include <utility>
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -14,6 +16,7 @@
 #include "BenchServices.h"
 #include "CTunerEditDlg.h"
 #include "ListView.h"
+#include "TableChecks.h"
 #include "TunerSpecTable.h"
 #include "resource.h"
 
@@ -21,11 +24,11 @@ namespace {
 
 constexpr int kEntries = 10000;
 
-// Entries with the even keys 2 to 20,000: factory 2i, tuner type 0.
-QString WriteTunerTable(const QTemporaryDir& dir)
+// Entries with the even keys 2 to 2 * count: factory 2i, tuner type 0.
+QString WriteTunerTable(const QTemporaryDir& dir, int count)
 {
-    std::vector<TunerSpecEntry> entries(kEntries);
-    for (int i = 1; i <= kEntries; ++i) {
+    std::vector<TunerSpecEntry> entries(static_cast<std::size_t>(count));
+    for (int i = 1; i <= count; ++i) {
         TunerSpecEntry& entry = entries[static_cast<std::size_t>(i - 1)];
         entry.SetFactory(2 * i);
         entry.SetLowBandStart(44.0);
@@ -50,15 +53,19 @@ QString WriteCatalogue(const QTemporaryDir& dir)
     if (!file.open(QIODevice::WriteOnly))
         throw std::runtime_error("cannot write the benchmark catalogue");
     // Factory 12499 has the code 19993 and, with tuner type 0, the odd key
-    // 19993: an added entry walks nearly the whole list to its place.
-    file.write("[Factory]\nCount = 1\n12499 = Bench\n[19993]\nCount = 1\n0 = Type\n");
+    // 19993: an added entry walks nearly the whole list to its place. Factory
+    // 124996 has the code 199990, the key of the entry 99,995 of the largest
+    // table: Replace Entry walks nearly all of it to find that key.
+    file.write("[Factory]\nCount = 2\n12499 = Bench\n124996 = Last\n"
+               "[19993]\nCount = 1\n0 = Type\n[199990]\nCount = 1\n0 = Type\n");
     return path;
 }
 
 class TunerEditor
 {
 public:
-    TunerEditor() : m_table(WriteTunerTable(m_dir)), m_catalogue(WriteCatalogue(m_dir))
+    explicit TunerEditor(int count = kEntries)
+        : m_table(WriteTunerTable(m_dir, count)), m_catalogue(WriteCatalogue(m_dir))
     {
         m_pDlg = std::make_unique<CTunerEditDlg>(m_services);
         m_pDlg->SetCataloguePath(QFile::encodeName(m_catalogue).toStdString());
@@ -76,12 +83,13 @@ public:
         Settle();
     }
 
-    void ChooseFactoryAndType()
+    // The factory at this index of the catalogue (0: Bench, 1: Last) and its tuner type.
+    void ChooseFactoryAndType(int iFactory = 0)
     {
-        for (int id : {IDC_COMBO_FACTORY, IDC_COMBO_TUNER_TYPE}) {
+        for (auto [id, index] : {std::pair{IDC_COMBO_FACTORY, iFactory}, std::pair{IDC_COMBO_TUNER_TYPE, 0}}) {
             QComboBox* pCombo = m_pDlg->ComboBox(id);
-            pCombo->setCurrentIndex(0);
-            emit pCombo->activated(0);
+            pCombo->setCurrentIndex(index);
+            emit pCombo->activated(index);
         }
         const std::pair<int, const char*> fields[] = {
             {IDC_EDIT_LOW_BAND_START, "44.00"},   {IDC_EDIT_MID_BAND_START, "140.25"},
@@ -184,5 +192,68 @@ void BM_TunerEditor_UndoCreateNewAfterLoad(benchmark::State& state)
     });
 }
 BENCHMARK(BM_TunerEditor_UndoCreateNewAfterLoad)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Replace Entry on the largest table: the entry of the inputs' key is the
+// 99,995th; each run changes its mid band start, so that each is a step.
+void BM_TunerEditor_ReplaceEntryLargest(benchmark::State& state)
+{
+    TunerEditor editor(TunerSpecTable::kMaxEntries);
+    editor.Load();
+    editor.ChooseFactoryAndType(1);
+    bool bOdd = false;
+    for (auto _ : state) {
+        state.PauseTiming();
+        bOdd = !bOdd;
+        editor.Dlg().SetDlgItemText(IDC_EDIT_MID_BAND_START, QString::fromLatin1(bOdd ? "141.25" : "140.25"));
+        TunerEditor::Settle();
+        state.ResumeTiming();
+        editor.Dlg().OnCommand(IDM_REPLACE_ENTRY);
+        TunerEditor::Settle();
+    }
+    if (editor.Dlg().Document().UndoName() != "Replace Entry")
+        state.SkipWithError("Replace Entry replaced nothing");
+    state.counters["rows"] = editor.List()->GetItemCount();
+}
+BENCHMARK(BM_TunerEditor_ReplaceEntryLargest)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The table check of the largest table in memory, as "Check Table" runs it:
+// the entries of the editor benchmarks (factory codes 2i, most of them not two
+// BCD digits, so that most entries have a finding), and the same with every
+// entry's bands and carrier implausible (two warnings more each).
+void TimeTunerCheck(benchmark::State& state, double dbScale)
+{
+    std::vector<TunerSpecEntry> entries(static_cast<std::size_t>(TunerSpecTable::kMaxEntries));
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        TunerSpecEntry& entry = entries[i];
+        entry.SetFactory(2 * static_cast<std::int32_t>(i + 1));
+        entry.SetLowBandStart(44.0 * dbScale);
+        entry.SetMidBandStart(140.25 * dbScale);
+        entry.SetHighBandStart(463.25 * dbScale);
+        entry.SetHighBandEnd(958.0 * dbScale);
+        entry.SetPictureCarrier(38.9 * dbScale);
+    }
+    TunerSpecTable table(true);
+    if (!table.AppendEntries(entries))
+        throw std::runtime_error("cannot hold the benchmark tuner table");
+    std::size_t findings = 0;
+    for (auto _ : state) {
+        findings = 0;
+        CheckTunerTableInMemory(table, [&findings](const TableFinding&) { ++findings; });
+        benchmark::DoNotOptimize(findings);
+    }
+    state.counters["findings"] = static_cast<double>(findings);
+}
+
+void BM_TunerCheck_Largest(benchmark::State& state)
+{
+    TimeTunerCheck(state, 1.0);
+}
+BENCHMARK(BM_TunerCheck_Largest)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_TunerCheck_LargestAllWarned(benchmark::State& state)
+{
+    TimeTunerCheck(state, 0.01);
+}
+BENCHMARK(BM_TunerCheck_LargestAllWarned)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "TunerTableDocument.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -13,6 +14,14 @@
 
 const char* const kCoverageErrorText = "Channel Coverage input error, try again!";
 const char* const kBandCodeErrorText = "Band Code input error, try again!";
+
+std::string NoEntryToReplaceText(const TunerSpecEntry& entry)
+{
+    char text[96];
+    std::snprintf(text, sizeof text, "There is no entry of factory %02X, tuner type %02X to replace.",
+                  static_cast<unsigned>(entry.iFactory()), static_cast<unsigned>(entry.iTunerType()));
+    return text;
+}
 
 bool ParseBandCode(const std::string& text, std::uint16_t& wCode)
 {
@@ -287,16 +296,8 @@ bool TunerTableDocument::Save(const std::string& path, FileError& error)
     return true;
 }
 
-AddInfoOutcome TunerTableDocument::AddInfo(const TunerInput& input)
+std::string ReadTunerInput(const TunerInput& input, TunerSpecEntry& entry)
 {
-    const StepScope step = BeginStep("Add Info");
-    AddInfoOutcome outcome;
-    if (!m_pTable)
-        return outcome;
-    std::unique_ptr<TunerSpecNode> pNode(new (std::nothrow) TunerSpecNode);
-    if (!pNode)
-        return outcome;
-    TunerSpecEntry& entry = pNode->entry;
     entry.SetFactory(input.iFactory);
     entry.SetTunerType(input.iTunerType);
 
@@ -313,10 +314,8 @@ AddInfoOutcome TunerTableDocument::AddInfo(const TunerInput& input)
     };
     for (const auto& field : coverage) {
         const double dbValue = ReadTypedDecimal(field.text);
-        if (!(dbValue > 0)) {
-            outcome.message = kCoverageErrorText;
-            return outcome;
-        }
+        if (!(dbValue > 0))
+            return kCoverageErrorText;
         (entry.*field.set)(dbValue);
     }
 
@@ -331,29 +330,77 @@ AddInfoOutcome TunerTableDocument::AddInfo(const TunerInput& input)
     };
     for (const auto& field : codes) {
         std::uint16_t wCode = 0;
-        if (!ParseBandCode(field.text, wCode)) {
-            outcome.message = kBandCodeErrorText;
-            return outcome;
-        }
+        if (!ParseBandCode(field.text, wCode))
+            return kBandCodeErrorText;
         (entry.*field.set)(wCode);
     }
 
     // A missing first picture carrier is told with the band code message.
     const double dbPictureCarrier = ReadTypedDecimal(input.pictureCarrier);
-    if (!(dbPictureCarrier > 0)) {
-        outcome.message = kBandCodeErrorText;
-        return outcome;
-    }
+    if (!(dbPictureCarrier > 0))
+        return kBandCodeErrorText;
     entry.SetPictureCarrier(dbPictureCarrier);
     // A tuner without a second picture carrier stores 0.
     const double dbPictureCarrier2 = ReadTypedDecimal(input.pictureCarrier2);
     if (dbPictureCarrier2 > 0)
         entry.SetPictureCarrier2(dbPictureCarrier2);
+    return std::string();
+}
 
-    outcome.entry = entry;
+AddInfoOutcome TunerTableDocument::AddInfo(const TunerInput& input)
+{
+    const StepScope step = BeginStep("Add Info");
+    AddInfoOutcome outcome;
+    if (!m_pTable)
+        return outcome;
+    std::unique_ptr<TunerSpecNode> pNode(new (std::nothrow) TunerSpecNode);
+    if (!pNode)
+        return outcome;
+    outcome.message = ReadTunerInput(input, pNode->entry);
+    if (!outcome.message.empty())
+        return outcome;
+
+    outcome.entry = pNode->entry;
     const std::int32_t iBefore = m_pTable->Entries().size();
     m_pTable->InsertInOrder(pNode.release());
     outcome.bAdded = m_pTable->Entries().size() > iBefore;
+    return outcome;
+}
+
+std::int32_t TunerTableDocument::PositionOfKey(std::int32_t iKey) const
+{
+    std::int32_t iPosition = 0;
+    for (const TunerSpecNode& node : m_pTable->Entries()) {
+        if (TunerSortKey(node.entry) == iKey)
+            return iPosition;
+        ++iPosition;
+    }
+    return -1;
+}
+
+ReplaceEntryOutcome TunerTableDocument::ReplaceEntry(const TunerInput& input)
+{
+    const StepScope step = BeginStep("Replace Entry");
+    ReplaceEntryOutcome outcome;
+    if (!m_pTable || !m_pTable->GetList())
+        return outcome;
+    TunerSpecEntry entry;
+    outcome.message = ReadTunerInput(input, entry);
+    if (!outcome.message.empty())
+        return outcome;
+    // The table knows an entry by its key: the one that has it is replaced,
+    // where it stands, even in a loaded table out of key order.
+    const std::int32_t iPosition = PositionOfKey(TunerSortKey(entry));
+    if (iPosition < 0) {
+        outcome.message = NoEntryToReplaceText(entry);
+        return outcome;
+    }
+    TunerEntryImage image;
+    std::memcpy(image.data(), entry.bytes, image.size());
+    if (!m_pTable->ReplaceEntries(iPosition, 1, std::vector<TunerEntryImage>{image}, WriteEntry))
+        return outcome;
+    outcome.entry = entry;
+    outcome.bReplaced = true;
     return outcome;
 }
 

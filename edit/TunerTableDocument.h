@@ -41,6 +41,24 @@ struct AddInfoOutcome
     bool bAdded = false;
 };
 
+struct ReplaceEntryOutcome
+{
+    // Add Info's message when the input was refused, or the message that no
+    // entry has the input's key; empty otherwise.
+    std::string message;
+    // The entry that took the place of the one with its key.
+    std::optional<TunerSpecEntry> entry;
+    bool bReplaced = false;
+};
+
+// "There is no entry of factory 12, tuner type 07 to replace."
+std::string NoEntryToReplaceText(const TunerSpecEntry& entry);
+
+// Add Info's checks of an input, in its order: fills the entry and returns an
+// empty text, or returns the message of the first check that fails (the entry
+// is then partly filled and of no use).
+std::string ReadTunerInput(const TunerInput& input, TunerSpecEntry& entry);
+
 // The codes a row of the table list shows.
 struct TunerRow
 {
@@ -120,6 +138,11 @@ public:
     // greater than 0 is stored as 0. The entry then goes in key order unless
     // its key is taken.
     AddInfoOutcome AddInfo(const TunerInput& input);
+    // "Replace Entry": the input is checked as "Add Info" checks it, with the
+    // same messages, and its entry takes the place of the entry with the same
+    // key, as one step. When no entry has that key, a message says so and
+    // nothing changes. Without a table, nothing happens and nothing is said.
+    ReplaceEntryOutcome ReplaceEntry(const TunerInput& input);
     // "Delete Tuner": removes the entry at MenuPos, which then returns to 0.
     bool DeleteTuner();
     // A recovery copy taken back: read as a load, but the table is unsaved and
@@ -162,6 +185,8 @@ private:
     bool ApplyStep(TunerStep& step, bool bForward) override;
     void StepApplied(const TunerStep& step) override;
     bool InTable(const TunerSpecEntry& entry) const;
+    // The 0-based position of the first entry with this key; -1 for none.
+    std::int32_t PositionOfKey(std::int32_t iKey) const;
     TunerDocumentFields Fields() const;
     std::vector<TunerEntryImage> EntryImages() const;
 

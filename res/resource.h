@@ -39,6 +39,10 @@ constexpr int IDM_OFFSET_FREQUENCIES = 153;
 constexpr int IDM_CLEAR_TO_EMPTY = 154;
 constexpr int IDM_SORT_SELECTION = 155;
 constexpr int IDM_FILL_RASTER = 156;
+// The tuner editor's commands between the list and the inputs.
+constexpr int IDM_COPY_TO_INPUTS = 160;
+constexpr int IDM_REPLACE_ENTRY = 161;
+constexpr int IDM_FILL_FROM_TUNER_DATA = 162;
 // The recovery copies offered for restoring, newest first.
 constexpr int IDM_RESTORE_COPY_FIRST = 200;
 constexpr int IDM_RESTORE_COPY_LAST = 219;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <utility>
@@ -12,6 +13,7 @@
 #include "DuplicateFrequencies.h"
 #include "Numbers.h"
 #include "TableFormat.h"
+#include "TunerPlausibility.h"
 
 namespace {
 
@@ -210,6 +212,12 @@ double FrequencyOfLegacyEntry(const LegacyChannelNode& node)
     return static_cast<double>(node.fFrequency);
 }
 
+// "40 to 1000 MHz"
+std::string RangeText(const FrequencyRange& range)
+{
+    return FormatDouble(range.dbLow) + " to " + FormatDouble(range.dbHigh) + " MHz";
+}
+
 bool IsTwoBcdDigits(std::int32_t code)
 {
     return code >= 0 && code <= 0x99 && (code & 0xF) <= 9 && (code >> 4) <= 9;
@@ -240,15 +248,28 @@ void CheckTunerEntry(const Findings& findings, std::int32_t iPosition, const std
         add("the band edges are not all finite and above 0: " + list + " MHz");
     else if (!bRising)
         add("the band edges are out of order: " + list + " MHz");
+    // Frequencies, yet implausible ones: worth a look, not a fault.
+    const auto warn = [&](const std::string& message) {
+        findings.AddWarning(ChannelModeNone, iPosition, label + message);
+    };
+    if (bAllAboveZero &&
+        !std::all_of(std::begin(edges), std::end(edges), [](double db) { return kTunerBandRange.Holds(db); }))
+        warn("the band edges " + list + " MHz reach outside the TV tuning range of " + RangeText(kTunerBandRange));
 
     const double pc = e.dbPictureCarrier();
     if (pc == 0.0)
         add("the picture carrier is 0");
     else if (!(pc > 0.0) || !std::isfinite(pc))
         add("the picture carrier " + FormatDouble(pc) + " is not a frequency above 0");
+    else if (!kPictureCarrierRange.Holds(pc))
+        warn("the picture carrier " + FormatDouble(pc) + " MHz is outside the intermediate-frequency range of " +
+             RangeText(kPictureCarrierRange));
     const double pc2 = e.dbPictureCarrier2();
     if (!(pc2 >= 0.0) || !std::isfinite(pc2))
         add("the picture carrier 2 " + FormatDouble(pc2) + " is neither 0 nor a frequency");
+    else if (pc2 > 0.0 && !kPictureCarrierRange.Holds(pc2))
+        warn("the picture carrier 2 " + FormatDouble(pc2) + " MHz is outside the intermediate-frequency range of " +
+             RangeText(kPictureCarrierRange));
     if (e.wReserved() != 0)
         add("the reserved word is " + std::to_string(e.wReserved()) + ", not 0");
 }

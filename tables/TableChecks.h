@@ -4,8 +4,9 @@
 // values against the stored ranges, channels out of frequency order and
 // frequencies that two channels of a list share (warnings, the latter by
 // DuplicateFrequencies), and the tuner entries' band edges, picture carriers,
-// codes and sort keys. The command-line check prints the findings; an editor
-// can list them and select the row each names.
+// codes and sort keys (band edges and carriers outside the plausible ranges of
+// TunerPlausibility.h are warnings). The command-line check prints the
+// findings; an editor can list them and select the row each names.
 //
 // Frequency order. Real channel plans do not rise from end to end: a plan's
 // numbering may begin above its next channel (US cable channel 1 at 73.25 MHz

@@ -521,4 +521,53 @@ TEST(ChannelTableChecks, ACodeAboveZeroTheCatalogueLacksIsAWarning)
                   (std::vector<Graded>{
                       {kError,
                        {kNone, 0, "the country code " + std::to_string(iCode) + " is not in the country catalogue"}}}));
+
+// Frequencies an entry can hold yet hardly means: band edges outside the TV
+// tuning range of 40 to 1000 MHz and picture carriers outside the
+// intermediate-frequency range of 32 to 60 MHz are warnings. On a limit is
+// inside; each case is one entry, the keys 101 to 109 rising.
+TEST(TunerTableChecks, ImplausibleFrequenciesAreWarningsAtTheirLimits)
+{
+    std::vector<TunerSpecEntry> entries;
+    const auto entry = [&entries](double low, double mid, double high, double end, double pc, double pc2) {
+        TunerSpecEntry e = GoodTuner(static_cast<std::int32_t>(entries.size()) + 1, 0x01);
+        e.SetLowBandStart(low);
+        e.SetMidBandStart(mid);
+        e.SetHighBandStart(high);
+        e.SetHighBandEnd(end);
+        e.SetPictureCarrier(pc);
+        e.SetPictureCarrier2(pc2);
+        entries.push_back(e);
+    };
+    entry(40, 160, 442, 1000, 32, 60);        // every value on its limit
+    entry(39.99, 160, 442, 1000, 60, 32);     // the band starts just below
+    entry(40, 160, 442, 1000.01, 38.9, 0);    // the band ends just above
+    entry(48.25, 160, 442, 863.25, 31.99, 0); // the carrier just below
+    entry(48.25, 160, 442, 863.25, 60.01, 0);
+    entry(48.25, 160, 442, 863.25, 38.9, 31.99); // the second carrier just below and above
+    entry(48.25, 160, 442, 863.25, 38.9, 60.01);
+    entry(1, 2, 3, 4, 5, 0);                  // bands and carrier in no TV tuner's range
+    entry(48.25, 1160, 442, 863.25, 38.9, 0); // out of order too: that stays an error
+
+    TunerSpecTable table(true);
+    ASSERT_TRUE(table.AppendEntries(entries));
+    std::vector<Graded> found;
+    CheckTunerTableInMemory(table, GradingSink(found));
+    const auto at = [](int i) {
+        return "entry " + std::to_string(i) + " (factory 0" + std::to_string(i) + ", tuner type 01): ";
+    };
+    const std::string tuning = " MHz reach outside the TV tuning range of 40 to 1000 MHz";
+    const std::string intermediate = " MHz is outside the intermediate-frequency range of 32 to 60 MHz";
+    EXPECT_EQ(found, (std::vector<Graded>{
+                         {kWarning, {kNone, 2, at(2) + "the band edges 39.99, 160, 442, 1000" + tuning}},
+                         {kWarning, {kNone, 3, at(3) + "the band edges 40, 160, 442, 1000.01" + tuning}},
+                         {kWarning, {kNone, 4, at(4) + "the picture carrier 31.99" + intermediate}},
+                         {kWarning, {kNone, 5, at(5) + "the picture carrier 60.01" + intermediate}},
+                         {kWarning, {kNone, 6, at(6) + "the picture carrier 2 31.99" + intermediate}},
+                         {kWarning, {kNone, 7, at(7) + "the picture carrier 2 60.01" + intermediate}},
+                         {kWarning, {kNone, 8, at(8) + "the band edges 1, 2, 3, 4" + tuning}},
+                         {kWarning, {kNone, 8, at(8) + "the picture carrier 5" + intermediate}},
+                         {kError, {kNone, 9, at(9) + "the band edges are out of order: 48.25, 1160, 442, 863.25 MHz"}},
+                         {kWarning, {kNone, 9, at(9) + "the band edges 48.25, 1160, 442, 863.25" + tuning}},
+                     }));
 }

@@ -124,8 +124,9 @@ const HelpText kCommandHelp[] = {
               "channel; a channel out of order, lying outside the two nearest channels\n"
               "with a frequency when those rise from one to the other (a list may fall\n"
               "back to a lower band and rise again, as real plans do; the first and last\n"
-              "channel are not judged). Exit status 1 when anything was found, warnings\n"
-              "included.\n"
+              "channel are not judged); a tuner entry's band edges outside 40 to 1000 MHz\n"
+              "and picture carriers outside 32 to 60 MHz. Exit status 1 when anything was\n"
+              "found, warnings included.\n"
               "\n"
               "  --type T      read every FILE as a T table (ccf, cft or tsf)\n"},
     {"diff", "Usage: vornalix-tool diff [--json] [--type ccf|tsf] A B\n"

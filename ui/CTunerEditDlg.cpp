@@ -131,6 +131,11 @@ void CTunerEditDlg::OnSelchangeComboFactory()
         return;
     const std::int32_t iFactory = ComboGetItemData(IDC_COMBO_FACTORY, index);
     SetDlgItemText(IDC_STATIC_FACTORY, ComboGetLBText(IDC_COMBO_FACTORY, index));
+    FillTunerTypes(iFactory);
+}
+
+void CTunerEditDlg::FillTunerTypes(std::int32_t iFactory)
+{
     // A factory without a list of its own leaves the tuner types of the previous one.
     if (const auto types = m_catalogue.ReadTunerTypes(iFactory))
         FillCombo(IDC_COMBO_TUNER_TYPE, *types);
@@ -165,14 +170,30 @@ void CTunerEditDlg::OnAddInfo()
     const TunerTableDocument::StepScope step = m_document.BeginStep({});
     if (!m_document.HasTable())
         return;
+    const std::optional<TunerInput> input = ReadInputs();
+    if (!input)
+        return;
+    const AddInfoOutcome outcome = m_document.AddInfo(*input);
+    if (!outcome.message.empty()) {
+        Services().ShowMessage(this, QString::fromStdString(outcome.message), MessageIcon::Exclamation);
+        return;
+    }
+    if (!outcome.entry)
+        return;
+    // The entry is shown even when the table refused it for a key already taken.
+    ShowEntry(*outcome.entry);
+}
+
+std::optional<TunerInput> CTunerEditDlg::ReadInputs() const
+{
     TunerInput input;
     const int iFactoryIndex = ComboGetCurSel(IDC_COMBO_FACTORY);
     if (iFactoryIndex < 0)
-        return;
+        return std::nullopt;
     input.iFactory = ComboGetItemData(IDC_COMBO_FACTORY, iFactoryIndex);
     const int iTypeIndex = ComboGetCurSel(IDC_COMBO_TUNER_TYPE);
     if (iTypeIndex < 0)
-        return;
+        return std::nullopt;
     input.iTunerType = ComboGetItemData(IDC_COMBO_TUNER_TYPE, iTypeIndex);
 
     const auto text = [this](int id) { return GetDlgItemText(id).toStdString(); };
@@ -185,16 +206,7 @@ void CTunerEditDlg::OnAddInfo()
     input.highCode = text(IDC_EDIT_HIGH_CODE);
     input.pictureCarrier = text(IDC_EDIT_PICTURE_CARRIER);
     input.pictureCarrier2 = text(IDC_EDIT_PICTURE_CARRIER2);
-
-    const AddInfoOutcome outcome = m_document.AddInfo(input);
-    if (!outcome.message.empty()) {
-        Services().ShowMessage(this, QString::fromStdString(outcome.message), MessageIcon::Exclamation);
-        return;
-    }
-    if (!outcome.entry)
-        return;
-    // The entry is shown even when the table refused it for a key already taken.
-    ShowEntry(*outcome.entry);
+    return input;
 }
 
 void CTunerEditDlg::ShowDocument()

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "CDialog.h"
 #include "DocumentRecovery.h"
 #include "EditorCommands.h"
+#include "ShippedTuners.h"
 #include "TunerCatalogue.h"
 #include "TunerSpecTable.h"
 #include "TunerTableDocument.h"
@@ -62,6 +64,40 @@ private:
     void OnKeydownListTuner(int key);
     void OnRclickListTuner();
     void OnDeleteTuner();
+
+    // Between the list and the inputs (CTunerEditDlgInputs.cpp).
+    // "Copy to Inputs": the first selected entry's values into the inputs.
+    void OnCopyToInputs();
+    // "Replace Entry": the inputs, checked as "Add Info" checks them, replace
+    // the entry with their key.
+    void OnReplaceEntry();
+    // "Fill from Tuner Data": the chosen shipped tuner's bands, codes and
+    // carrier into the inputs.
+    void OnFillFromTunerData();
+    // The entry of the first selected row, when there is one.
+    std::optional<TunerSpecEntry> SelectedEntry() const;
+    // Whether there is one, without walking the list to it: the rule of Copy
+    // to Inputs, asked at every key press.
+    bool HasSelectedEntry() const;
+    // The shipped tuner that the chosen factory and tuner type name; none
+    // without both chosen or when no shipped tuner is theirs.
+    const ShippedTuner* ChosenShippedTuner() const;
+    // The chosen factory and tuner type with the texts of the inputs; none
+    // while either is not chosen.
+    std::optional<TunerInput> ReadInputs() const;
+    // The factory and tuner type of these codes chosen in the combo boxes
+    // (none chosen for a code they do not list).
+    void ChooseCodes(std::int32_t iFactory, std::int32_t iTunerType);
+    // The tuner types of a factory into their combo box; a factory without a
+    // list of its own leaves those of the previous one.
+    void FillTunerTypes(std::int32_t iFactory);
+    struct InputTexts
+    {
+        double dbLowBandStart, dbMidBandStart, dbHighBandStart, dbHighBandEnd;
+        std::uint16_t wLowCode, wMidCode, wHighCode;
+        double dbPictureCarrier, dbPictureCarrier2;
+    };
+    void SetInputTexts(const InputTexts& values);
 
     // The commands of the menu bar, the row menu and the keys, each once
     // (CTunerEditDlgMenus.cpp).

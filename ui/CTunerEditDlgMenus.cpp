@@ -1,7 +1,8 @@
 // The tuner editor's commands: its registry, from which come the menu bar
 // (the buttons' commands under File with the desktop's keys, Save to the file
-// the table came from, the recent files, Undo, Redo and Select All, the About
-// box under Help), the row menu and the keys the editor takes itself.
+// the table came from, the recent files, Undo, Redo, the commands between the
+// list and the inputs and Select All, the About box under Help), the row menu
+// and the keys the editor takes itself.
 
 #include <QFile>
 
@@ -20,14 +21,35 @@ const EditorCommands<CTunerEditDlg>& CTunerEditDlg::Commands()
 {
     using Dialog = CTunerEditDlg;
     using Shared = SharedEditorCommands;
+    // Copy to Inputs needs an entry to copy: the first selected one, which is
+    // also the one the row menu opens on. Replace Entry needs a table; what
+    // the inputs hold is judged when it runs, with Add Info's messages.
+    static const EditorCommand<Dialog> copyToInputs = {IDM_COPY_TO_INPUTS,
+                                                       "&Copy to Inputs",
+                                                       {},
+                                                       [](const Dialog& dialog) { return dialog.HasSelectedEntry(); },
+                                                       &Dialog::OnCopyToInputs};
+    static const EditorCommand<Dialog> replaceEntry = {
+        IDM_REPLACE_ENTRY, "R&eplace Entry", {}, Shared::HasTable<Dialog>, &Dialog::OnReplaceEntry};
+    // Enabled while the chosen factory and tuner type name a shipped tuner.
+    static const EditorCommand<Dialog> fillFromTunerData = {
+        IDM_FILL_FROM_TUNER_DATA,
+        "Fill from &Tuner Data",
+        {},
+        [](const Dialog& dialog) { return dialog.ChosenShippedTuner() != nullptr; },
+        &Dialog::OnFillFromTunerData};
     static const EditorCommands<Dialog> commands(
         {
             Shared::FileMenu<Dialog>(IDC_BUTTON_CREATE_TABLE, IDC_BUTTON_LOAD_TUNER_FILE, IDC_BUTTON_SAVE_FILE),
-            {kEditMenuTitle, {Shared::History<Dialog>(), {Shared::SelectAll<Dialog>(IDC_LIST_TUNERS)}}},
+            {kEditMenuTitle,
+             {Shared::History<Dialog>(),
+              {copyToInputs, fillFromTunerData, replaceEntry},
+              {Shared::SelectAll<Dialog>(IDC_LIST_TUNERS)}}},
             {kTableMenuTitle, {{Shared::CheckTable<Dialog>()}}},
             Shared::HelpMenu<Dialog>(),
         },
-        {{{IDM_DELETE_TUNER, "Delete Tuner", {}, {}, &Dialog::OnDeleteTuner}}, Shared::History<Dialog>()},
+        {{{IDM_DELETE_TUNER, "Delete Tuner", {}, {}, &Dialog::OnDeleteTuner}, copyToInputs, replaceEntry},
+         Shared::History<Dialog>()},
         {Shared::Restore<Dialog>()});
     return commands;
 }

@@ -195,3 +195,82 @@ TEST(TunerTableDocument, SavePathFollowsLoadsAndSavesAndIsDroppedWhenUndoSwapsTa
     ASSERT_TRUE(doc.CreateNew());
     EXPECT_EQ(doc.SavePath(), "");
 }
+
+// Replace Entry: Add Info's checks and messages, then the entry of the input's
+// key replaced where it stands, one step that undo and redo take back and forth.
+TEST(TunerTableDocument, ReplaceEntryChecksAsAddInfoAndReplacesTheEntryOfItsKey)
+{
+    TunerTableDocument doc;
+    EXPECT_EQ(doc.ReplaceEntry(Valid(1, 1)).message, ""); // no table: nothing said
+    ASSERT_TRUE(doc.CreateNew());
+    ASSERT_TRUE(doc.AddInfo(Valid(0x05, 0x01)).bAdded);
+    ASSERT_TRUE(doc.AddInfo(Valid(0x12, 0x21)).bAdded);
+    ASSERT_TRUE(doc.AddInfo(Valid(0x12, 0x07)).bAdded);
+    const std::size_t undoCount = doc.UndoCount();
+
+    // Each refusal of Add Info, with its message; nothing changes.
+    TunerInput badEdge = Valid(0x12, 0x21);
+    badEdge.midBandStart = "0";
+    badEdge.lowCode = "bad";
+    EXPECT_EQ(doc.ReplaceEntry(badEdge).message, "Channel Coverage input error, try again!");
+    TunerInput badCode = Valid(0x12, 0x21);
+    badCode.highCode = "12G4";
+    EXPECT_EQ(doc.ReplaceEntry(badCode).message, "Band Code input error, try again!");
+    TunerInput noCarrier = Valid(0x12, 0x21);
+    noCarrier.pictureCarrier = "";
+    EXPECT_EQ(doc.ReplaceEntry(noCarrier).message, "Band Code input error, try again!");
+    // A key no entry has is told and adds nothing.
+    const ReplaceEntryOutcome missing = doc.ReplaceEntry(Valid(0x12, 0x08));
+    EXPECT_EQ(missing.message, "There is no entry of factory 12, tuner type 08 to replace.");
+    EXPECT_FALSE(missing.bReplaced);
+    EXPECT_EQ(doc.UndoCount(), undoCount);
+    EXPECT_EQ(doc.EntryAt(1)->dbMidBandStart(), 160.0);
+
+    TunerInput changed = Valid(0x12, 0x21);
+    changed.midBandStart = "170.5";
+    changed.pictureCarrier2 = "41.25";
+    const ReplaceEntryOutcome replaced = doc.ReplaceEntry(changed);
+    EXPECT_TRUE(replaced.message.empty());
+    EXPECT_TRUE(replaced.bReplaced);
+    ASSERT_TRUE(replaced.entry.has_value());
+    EXPECT_EQ(replaced.entry->dbMidBandStart(), 170.5);
+    EXPECT_EQ(Keys(doc),
+              (std::vector<std::pair<std::int32_t, std::int32_t>>{{0x05, 0x01}, {0x12, 0x21}, {0x12, 0x07}}));
+    EXPECT_EQ(doc.EntryAt(1)->dbMidBandStart(), 170.5);
+    EXPECT_EQ(doc.EntryAt(1)->dbPictureCarrier2(), 41.25);
+    EXPECT_EQ(doc.UndoCount(), undoCount + 1);
+    EXPECT_EQ(doc.UndoName(), "Replace Entry");
+
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_EQ(doc.EntryAt(1)->dbMidBandStart(), 160.0);
+    EXPECT_EQ(doc.EntryAt(1)->dbPictureCarrier2(), 0.0);
+    ASSERT_TRUE(doc.Redo());
+    EXPECT_EQ(doc.EntryAt(1)->dbMidBandStart(), 170.5);
+}
+
+// Keys are shared by different code pairs (0x10/0x01 and 0x06/0x11 give 116),
+// and a loaded table need not be in key order: the entry holding the key is
+// replaced where it stands.
+TEST(TunerTableDocument, ReplaceEntryFindsItsKeyAnywhere)
+{
+    TempDir dir;
+    TunerSpecTable written(true);
+    std::vector<TunerSpecEntry> entries(3);
+    const std::int32_t codes[3][2] = {{0x09, 0x01}, {0x06, 0x11}, {0x01, 0x01}}; // keys 109, 116, 101
+    for (int i = 0; i < 3; ++i) {
+        entries[i].SetFactory(codes[i][0]);
+        entries[i].SetTunerType(codes[i][1]);
+    }
+    ASSERT_TRUE(written.AppendEntries(entries));
+    ASSERT_EQ(written.Save(dir.File("unordered.tsf").c_str()), 1);
+    TunerTableDocument doc;
+    FileError error;
+    ASSERT_EQ(doc.Load(dir.File("unordered.tsf"), error), TunerLoadResult::Read);
+
+    ASSERT_TRUE(doc.ReplaceEntry(Valid(0x10, 0x01)).bReplaced);
+    EXPECT_EQ(Keys(doc),
+              (std::vector<std::pair<std::int32_t, std::int32_t>>{{0x09, 0x01}, {0x10, 0x01}, {0x01, 0x01}}));
+    ASSERT_TRUE(doc.ReplaceEntry(Valid(0x01, 0x01)).bReplaced);
+    EXPECT_EQ(doc.EntryAt(2)->dbHighBandEnd(), 863.0);
+    EXPECT_EQ(doc.EntryAt(0)->dbHighBandEnd(), 0.0);
+}

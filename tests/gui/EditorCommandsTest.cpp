@@ -288,16 +288,21 @@ protected:
 
 TEST_F(TunerCommandsTest, UndoAndRedoReadAndEnableAsTheBarsAndNoLetterIsTwice)
 {
-    EXPECT_EQ(ExpectRowMenuAsBar(dlg, RowMenu()), 2);
+    // Copy to Inputs, Replace Entry, Undo and Redo are the bar's too.
+    EXPECT_EQ(ExpectRowMenuAsBar(dlg, RowMenu()), 4);
     Click(dlg, IDC_BUTTON_CREATE_TABLE);
     const std::vector<MenuItem>& menu = RowMenu();
-    EXPECT_EQ(ExpectRowMenuAsBar(dlg, menu), 2);
+    EXPECT_EQ(ExpectRowMenuAsBar(dlg, menu), 4);
     ExpectNoMnemonicTwice(dlg, menu);
-    ASSERT_EQ(menu.size(), 4u);
+    ASSERT_EQ(menu.size(), 6u);
     EXPECT_EQ(menu[0].text, "Delete Tuner");
-    EXPECT_EQ(menu[2].text, "&Undo Create New");
-    EXPECT_EQ(menu[3].text, "&Redo");
-    EXPECT_FALSE(menu[3].bEnabled);
+    EXPECT_EQ(menu[1].text, "&Copy to Inputs");
+    EXPECT_FALSE(menu[1].bEnabled); // no entry to copy
+    EXPECT_EQ(menu[2].text, "R&eplace Entry");
+    EXPECT_TRUE(menu[2].bEnabled);
+    EXPECT_EQ(menu[4].text, "&Undo Create New");
+    EXPECT_EQ(menu[5].text, "&Redo");
+    EXPECT_FALSE(menu[5].bEnabled);
 }
 
 } // namespace

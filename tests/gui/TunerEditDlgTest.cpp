@@ -9,11 +9,15 @@
 #include <tuple>
 #include <vector>
 
+#include <QAction>
 #include <QContextMenuEvent>
 #include <QHeaderView>
+#include <QMenu>
+#include <QMenuBar>
 
 #include "CLauncherDlg.h"
 #include "CTunerEditDlg.h"
+#include "DialogMenuBar.h"
 #include "FakeUserServices.h"
 #include "GuiTestSupport.h"
 #include "TestFiles.h"
@@ -199,18 +203,21 @@ Details DetailsOf(const CDialog& dialog)
                    TextOf(dialog, IDC_STATIC_PICTURE_CARRIER), TextOf(dialog, IDC_STATIC_PICTURE_CARRIER2)};
 }
 
-// After the row menu's own item: a separator, then undo and redo, greyed
-// with the bare verb when there is nothing to undo or redo.
+// After the row menu's own items (Delete Tuner, Copy to Inputs, Replace
+// Entry): a separator, then undo and redo, greyed with the bare verb when
+// there is nothing to undo or redo.
 void ExpectHistoryItems(const std::vector<MenuItem>& menu, const QString& undo, const QString& redo)
 {
-    ASSERT_EQ(menu.size(), 4u);
-    EXPECT_EQ(menu[1].command, 0);
-    EXPECT_EQ(menu[2].command, IDM_UNDO);
-    EXPECT_EQ(menu[2].text, undo);
-    EXPECT_EQ(menu[2].bEnabled, undo != "&Undo");
-    EXPECT_EQ(menu[3].command, IDM_REDO);
-    EXPECT_EQ(menu[3].text, redo);
-    EXPECT_EQ(menu[3].bEnabled, redo != "&Redo");
+    ASSERT_EQ(menu.size(), 6u);
+    EXPECT_EQ(menu[1].command, IDM_COPY_TO_INPUTS);
+    EXPECT_EQ(menu[2].command, IDM_REPLACE_ENTRY);
+    EXPECT_EQ(menu[3].command, 0);
+    EXPECT_EQ(menu[4].command, IDM_UNDO);
+    EXPECT_EQ(menu[4].text, undo);
+    EXPECT_EQ(menu[4].bEnabled, undo != "&Undo");
+    EXPECT_EQ(menu[5].command, IDM_REDO);
+    EXPECT_EQ(menu[5].text, redo);
+    EXPECT_EQ(menu[5].bEnabled, redo != "&Redo");
 }
 
 const Details kInitialDetails{"Unknow", "Unknow", "~", "~", "~", "0000", "0000", "0000", "0", "0"};
@@ -824,7 +831,7 @@ TEST_F(TunerEditDlgTest, MenuKeyAndShiftF10OpenTheRowMenuOnTheSelectedRow)
     pList->setFocus();
     QTest::keyClick(pList, Qt::Key_F10, Qt::ShiftModifier); // no command chosen
     ASSERT_EQ(services.menus.size(), 1u);
-    ASSERT_EQ(services.menus[0].size(), 4u);
+    ASSERT_EQ(services.menus[0].size(), 6u);
     EXPECT_EQ(services.menus[0][0].text, "Delete Tuner");
     ExpectHistoryItems(services.menus[0], "&Undo Load File", "&Redo");
     EXPECT_EQ(dlg.MenuPos(), 3);
@@ -846,7 +853,7 @@ TEST_F(TunerEditDlgTest, DeleteTunerRemovesTheRememberedEntry)
     services.menuAnswers.push_back(IDM_DELETE_TUNER);
     ClickRow(pList, 1, Qt::RightButton);
     ASSERT_EQ(services.menus.size(), 1u);
-    ASSERT_EQ(services.menus[0].size(), 4u);
+    ASSERT_EQ(services.menus[0].size(), 6u);
     EXPECT_EQ(services.menus[0][0].command, 111);
     EXPECT_EQ(services.menus[0][0].text, "Delete Tuner");
     ExpectHistoryItems(services.menus[0], "&Undo Load File", "&Redo");
@@ -984,4 +991,220 @@ TEST(TunerEditDlgLauncher, TunerSpecificationEditRunsTheEditor)
     Click(launcher, IDC_BUTTON_TUNER_EDIT);
     EXPECT_EQ(services.modalDialogs, std::vector<QString>{"Tuner Specification Edit"});
     EXPECT_TRUE(launcher.isVisible());
+}
+
+namespace {
+
+// The menu bar's item of a command, its state made current as when its menu opens.
+QAction* BarAction(const CDialog& dialog, int command)
+{
+    for (QAction* pTitle : dialog.MenuBar()->Bar()->actions())
+        emit pTitle->menu()->aboutToShow();
+    QAction* pAction = dialog.MenuBar()->Action(command);
+    EXPECT_NE(pAction, nullptr) << command;
+    return pAction;
+}
+
+// The row menu's item of a command, as the last menu shown offered it.
+MenuItem RowMenuItem(const FakeUserServices& services, int command)
+{
+    EXPECT_FALSE(services.menus.empty());
+    for (const MenuItem& item : services.menus.back())
+        if (item.command == command)
+            return item;
+    ADD_FAILURE() << "no row menu item " << command;
+    return MenuItem{};
+}
+
+// What the nine input fields hold, in the order TypeInputs types them.
+std::vector<QString> InputTexts(const CDialog& dialog)
+{
+    std::vector<QString> texts;
+    for (int id : {IDC_EDIT_LOW_BAND_START, IDC_EDIT_MID_BAND_START, IDC_EDIT_HIGH_BAND_START, IDC_EDIT_HIGH_BAND_END,
+                   IDC_EDIT_LOW_CODE, IDC_EDIT_MID_CODE, IDC_EDIT_HIGH_CODE, IDC_EDIT_PICTURE_CARRIER,
+                   IDC_EDIT_PICTURE_CARRIER2})
+        texts.push_back(TextOf(dialog, id));
+    return texts;
+}
+
+using Texts = std::vector<QString>;
+
+} // namespace
+
+TEST_F(TunerEditDlgTest, CopyToInputsPutsTheSelectedEntryIntoTheInputs)
+{
+    LoadFile(WriteTsf("three.tsf", kThree));
+    ListView* pList = dlg.GetListView(IDC_LIST_TUNERS);
+    EXPECT_FALSE(BarAction(dlg, IDM_COPY_TO_INPUTS)->isEnabled()); // no row selected
+
+    // From the row menu: the entry right-clicked, factory and tuner type chosen as its codes.
+    services.menuAnswers.push_back(IDM_COPY_TO_INPUTS);
+    ClickRow(pList, 1, Qt::RightButton);
+    const MenuItem item = RowMenuItem(services, IDM_COPY_TO_INPUTS);
+    EXPECT_EQ(item.text, "&Copy to Inputs");
+    EXPECT_TRUE(item.bEnabled);
+    EXPECT_EQ(dlg.ComboGetCurSel(IDC_COMBO_FACTORY), Temic);
+    ASSERT_EQ(dlg.ComboGetCount(IDC_COMBO_TUNER_TYPE), 1);
+    EXPECT_EQ(dlg.ComboGetCurSel(IDC_COMBO_TUNER_TYPE), 0);
+    EXPECT_EQ(InputTexts(dlg), (Texts{"53", "157.25", "451.25", "803", "8EA2", "8E92", "8E32", "45.75", "41.25"}));
+
+    // From the bar: the selected entry; the factory's tuner types are read for it.
+    ClickRow(pList, 2);
+    QAction* pCopy = BarAction(dlg, IDM_COPY_TO_INPUTS);
+    ASSERT_TRUE(pCopy->isEnabled());
+    pCopy->trigger();
+    EXPECT_EQ(dlg.ComboGetCurSel(IDC_COMBO_FACTORY), Philips);
+    ASSERT_EQ(dlg.ComboGetCount(IDC_COMBO_TUNER_TYPE), 3);
+    EXPECT_EQ(dlg.ComboGetCurSel(IDC_COMBO_TUNER_TYPE), 2); // Twenty-one, code 0x21
+    EXPECT_EQ(InputTexts(dlg), (Texts{"50.87", "160", "442", "858", "8651", "8652", "8654", "58.75", ""}));
+
+    // Copied unchanged, the inputs give the same entry back: replacing it changes nothing.
+    const std::size_t undoCount = dlg.Document().UndoCount();
+    dlg.OnCommand(IDM_REPLACE_ENTRY);
+    EXPECT_EQ(dlg.Document().UndoCount(), undoCount);
+    EXPECT_EQ(ReadAll(SaveToFile("same.tsf")), TsfImage(kThree));
+    EXPECT_TRUE(services.messages.empty());
+}
+
+TEST_F(TunerEditDlgTest, CopyToInputsOfAFactoryTheCatalogueLacksChoosesNone)
+{
+    LoadFile(WriteTsf("foreign.tsf", {{0x77, 0x01, 44, 140.25, 463.25, 958, 38.9, 0, 1, 2, 3}}));
+    Choose(dlg, IDC_COMBO_FACTORY, Philips);
+    Choose(dlg, IDC_COMBO_TUNER_TYPE, 0);
+    ListView* pList = dlg.GetListView(IDC_LIST_TUNERS);
+    ClickRow(pList, 0);
+    BarAction(dlg, IDM_COPY_TO_INPUTS)->trigger();
+    EXPECT_EQ(dlg.ComboGetCurSel(IDC_COMBO_FACTORY), -1);
+    EXPECT_EQ(dlg.ComboGetCurSel(IDC_COMBO_TUNER_TYPE), -1);
+    EXPECT_EQ(InputTexts(dlg), (Texts{"44", "140.25", "463.25", "958", "0001", "0002", "0003", "38.9", ""}));
+    // Without a factory chosen, Replace Entry is as silent as Add Info.
+    BarAction(dlg, IDM_REPLACE_ENTRY)->trigger();
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_EQ(dlg.Document().UndoName(), "Load File");
+}
+
+TEST_F(TunerEditDlgTest, ReplaceEntryRefusesAsAddInfoOrReplacesAsOneStep)
+{
+    // Without a table there is nothing to replace in.
+    ListView* pList = dlg.GetListView(IDC_LIST_TUNERS);
+    services.menuAnswers.push_back(0);
+    QTest::mouseClick(pList->viewport(), Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
+    EXPECT_FALSE(RowMenuItem(services, IDM_REPLACE_ENTRY).bEnabled);
+    EXPECT_FALSE(BarAction(dlg, IDM_REPLACE_ENTRY)->isEnabled());
+
+    const std::string original = WriteTsf("three.tsf", kThree);
+    LoadFile(original);
+    QAction* pReplace = BarAction(dlg, IDM_REPLACE_ENTRY);
+    EXPECT_TRUE(pReplace->isEnabled()); // with a table, whatever the inputs hold
+    ClickRow(pList, 1);
+    BarAction(dlg, IDM_COPY_TO_INPUTS)->trigger();
+
+    // A bad input: Add Info's message, nothing changed, nothing to undo.
+    TypeInto(dlg, IDC_EDIT_PICTURE_CARRIER, "");
+    services.menuAnswers.push_back(IDM_REPLACE_ENTRY);
+    ClickRow(pList, 1, Qt::RightButton);
+    EXPECT_EQ(services.messages, (std::vector<QString>{kBandCodeMessage}));
+    TypeInto(dlg, IDC_EDIT_PICTURE_CARRIER, "45.75");
+    TypeInto(dlg, IDC_EDIT_HIGH_BAND_END, "x");
+    BarAction(dlg, IDM_REPLACE_ENTRY)->trigger();
+    EXPECT_EQ(services.messages, (std::vector<QString>{kBandCodeMessage, kCoverageMessage}));
+    EXPECT_EQ(dlg.Document().UndoName(), "Load File");
+    EXPECT_EQ(ReadAll(SaveToFile("unchanged.tsf")), ReadAll(original));
+
+    // A good one replaces the entry of its key where it stands and shows it.
+    TypeInto(dlg, IDC_EDIT_HIGH_BAND_END, "863.25");
+    TypeInto(dlg, IDC_EDIT_LOW_CODE, "00a1");
+    BarAction(dlg, IDM_REPLACE_ENTRY)->trigger();
+    EXPECT_EQ(services.messages.size(), 2u);
+    std::vector<Record> replaced = kThree;
+    replaced[1].end = 863.25;
+    replaced[1].lowCode = 0x00A1;
+    EXPECT_EQ(ReadAll(SaveToFile("replaced.tsf")), TsfImage(replaced));
+    EXPECT_EQ(RowsOf(dlg), (std::vector<Row>{{"000", "12", "07"}, {"001", "05", "01"}, {"002", "12", "21"}}));
+    EXPECT_EQ(TextOf(dlg, IDC_STATIC_HIGH_RANGE), "451.25 ~ 863.25 MHz");
+    EXPECT_EQ(TextOf(dlg, IDC_STATIC_LOW_CODE), "A1");
+    EXPECT_EQ(BarAction(dlg, IDM_UNDO)->text(), "&Undo Replace Entry");
+
+    // One undo puts the entry back, redo replaces it again.
+    BarAction(dlg, IDM_UNDO)->trigger();
+    EXPECT_EQ(ReadAll(SaveToFile("undone.tsf")), ReadAll(original));
+    BarAction(dlg, IDM_REDO)->trigger();
+    EXPECT_EQ(ReadAll(SaveToFile("redone.tsf")), TsfImage(replaced));
+
+    // A key no entry has: said so, nothing changed.
+    Choose(dlg, IDC_COMBO_FACTORY, Ten);
+    Choose(dlg, IDC_COMBO_TUNER_TYPE, 0); // code 0x01: key 116
+    BarAction(dlg, IDM_REPLACE_ENTRY)->trigger();
+    ASSERT_EQ(services.messages.size(), 3u);
+    EXPECT_EQ(services.messages[2], "There is no entry of factory 10, tuner type 01 to replace.");
+    EXPECT_EQ(ReadAll(SaveToFile("still.tsf")), TsfImage(replaced));
+    EXPECT_EQ(dlg.Document().UndoName(), "Replace Entry");
+}
+
+TEST_F(TunerEditDlgTest, FillFromTunerDataNeedsAShippedTunerOfTheChosenFactory)
+{
+    Click(dlg, IDC_BUTTON_CREATE_TABLE);
+    EXPECT_FALSE(BarAction(dlg, IDM_FILL_FROM_TUNER_DATA)->isEnabled()); // nothing chosen
+    Choose(dlg, IDC_COMBO_FACTORY, Temic);
+    Choose(dlg, IDC_COMBO_TUNER_TYPE, 0); // "Temic PAL": no shipped tuner has that name
+    EXPECT_FALSE(BarAction(dlg, IDM_FILL_FROM_TUNER_DATA)->isEnabled());
+
+    // A shipped tuner's name, under its own maker and under another.
+    const std::string catalogue = WriteText(dir.File("makers.inf"), "[Factory]\nCount = 2\n"
+                                                                    "2 = Temic\n3 = Alps\n"
+                                                                    "[02]\nCount = 1\n0 = \"Temic PAL (4002 FH5)\"\n"
+                                                                    "[03]\nCount = 1\n0 = \"Temic PAL (4002 FH5)\"\n");
+    FakeUserServices otherServices;
+    CTunerEditDlg other{otherServices};
+    other.SetCataloguePath(catalogue);
+    other.Create();
+    Click(other, IDC_BUTTON_CREATE_TABLE);
+    Choose(other, IDC_COMBO_FACTORY, 1);
+    Choose(other, IDC_COMBO_TUNER_TYPE, 0);
+    EXPECT_FALSE(BarAction(other, IDM_FILL_FROM_TUNER_DATA)->isEnabled());
+    Choose(other, IDC_COMBO_FACTORY, 0);
+    EXPECT_FALSE(BarAction(other, IDM_FILL_FROM_TUNER_DATA)->isEnabled()); // no tuner type chosen yet
+    Choose(other, IDC_COMBO_TUNER_TYPE, 0);
+    EXPECT_TRUE(BarAction(other, IDM_FILL_FROM_TUNER_DATA)->isEnabled());
+}
+
+// With the catalogue that ships: choosing fills nothing by itself; the
+// command fills the tuner's bands, codes and carrier of data/tuners.csv, and
+// Add Info takes them.
+TEST(TunerEditDlgShippedTuners, FillFromTunerDataFillsTheBandsOfDataTunersCsv)
+{
+    TempDir dir;
+    FakeUserServices services;
+    CTunerEditDlg dlg{services};
+    dlg.SetCataloguePath(VORNALIX_SAMPLE_CATALOGUE);
+    dlg.Create();
+    Click(dlg, IDC_BUTTON_CREATE_TABLE);
+    TypeInto(dlg, IDC_EDIT_PICTURE_CARRIER2, "41.25");
+    ASSERT_EQ(dlg.ComboGetLBText(IDC_COMBO_FACTORY, 1), "Temic");
+    Choose(dlg, IDC_COMBO_FACTORY, 1);
+    ASSERT_EQ(dlg.ComboGetLBText(IDC_COMBO_TUNER_TYPE, 0), "00 -- Temic PAL (4002 FH5)");
+    Choose(dlg, IDC_COMBO_TUNER_TYPE, 0);
+    EXPECT_EQ(InputTexts(dlg), (Texts{"", "", "", "", "", "", "", "", "41.25"}));
+
+    QAction* pFill = BarAction(dlg, IDM_FILL_FROM_TUNER_DATA);
+    EXPECT_EQ(pFill->text(), "Fill from &Tuner Data");
+    ASSERT_TRUE(pFill->isEnabled());
+    pFill->trigger();
+    // data/tuners.csv: Temic PAL (4002 FH5),44.0,140.25,463.25,958.0,8E02,8E04,8E01,8E,38.9375
+    EXPECT_EQ(InputTexts(dlg), (Texts{"44", "140.25", "463.25", "958", "8E02", "8E04", "8E01", "38.9375", ""}));
+
+    Click(dlg, IDC_BUTTON_ADD_INFO);
+    EXPECT_TRUE(services.messages.empty());
+    const std::optional<TunerSpecEntry> added = dlg.Document().EntryAt(0);
+    ASSERT_TRUE(added.has_value());
+    EXPECT_EQ(added->iFactory(), 0x02);
+    EXPECT_EQ(added->iTunerType(), 0x00);
+    EXPECT_EQ(added->dbMidBandStart(), 140.25);
+    EXPECT_EQ(added->wLowCode(), 0x8E02);
+    EXPECT_EQ(added->dbPictureCarrier(), 38.9375);
+    EXPECT_EQ(added->dbPictureCarrier2(), 0.0);
+
+    // Another factory's list comes without a choice: nothing to fill from.
+    Choose(dlg, IDC_COMBO_FACTORY, 0);
+    EXPECT_FALSE(BarAction(dlg, IDM_FILL_FROM_TUNER_DATA)->isEnabled());
 }
