@@ -2,7 +2,7 @@
 
 #include "CDialog.h"
 
-std::optional<QString> FakeUserServices::ChooseFile(const FileDialogRequest& request)
+std::optional<FileChoice> FakeUserServices::ChooseFileAndFilter(const FileDialogRequest& request)
 {
     fileRequests.push_back(request);
     if (fileAnswers.empty())
@@ -10,9 +10,14 @@ std::optional<QString> FakeUserServices::ChooseFile(const FileDialogRequest& req
     const bool bChosen = fileAnswers.front().has_value();
     const QString path = bChosen ? *fileAnswers.front() : QString();
     fileAnswers.pop_front();
+    int iFilter = 0;
+    if (!fileFilterAnswers.empty()) {
+        iFilter = fileFilterAnswers.front();
+        fileFilterAnswers.pop_front();
+    }
     if (!bChosen)
         return std::nullopt;
-    return path;
+    return FileChoice{path, iFilter};
 }
 
 void FakeUserServices::ShowMessage(QWidget*, const QString& text, MessageIcon)
