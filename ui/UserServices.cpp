@@ -58,12 +58,12 @@ QString FilterExtension(const QString& filterText, int iFilter)
     return extension.contains(QLatin1Char('*')) || extension.contains(QLatin1Char('?')) ? QString() : extension;
 }
 
-std::optional<QString> UserServices::ChooseFile(const FileDialogRequest& request)
+std::optional<FileChoice> UserServices::ChooseFileAndFilter(const FileDialogRequest& request)
 {
-    const std::optional<FileChoice> choice = ChooseFileAndFilter(request);
-    if (!choice)
+    const std::optional<QString> path = ChooseFile(request);
+    if (!path)
         return std::nullopt;
-    return choice->path;
+    return FileChoice{*path, 0};
 }
 
 namespace {
@@ -77,6 +77,14 @@ QString SuffixUnderFilter(const FileDialogRequest& request, int iFilter)
 }
 
 } // namespace
+
+std::optional<QString> QtUserServices::ChooseFile(const FileDialogRequest& request)
+{
+    const std::optional<FileChoice> choice = ChooseFileAndFilter(request);
+    if (!choice)
+        return std::nullopt;
+    return choice->path;
+}
 
 std::optional<FileChoice> QtUserServices::ChooseFileAndFilter(const FileDialogRequest& request)
 {

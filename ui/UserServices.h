@@ -68,12 +68,13 @@ class UserServices
 {
 public:
     virtual ~UserServices() = default;
-    // The chosen full path and filter, or nothing when the person cancels.
-    // A name typed without an extension is given the chosen filter's (the
-    // request's defaultExt for a filter without one).
-    virtual std::optional<FileChoice> ChooseFileAndFilter(const FileDialogRequest& request) = 0;
-    // The chosen full path alone.
-    std::optional<QString> ChooseFile(const FileDialogRequest& request);
+    // The chosen full path, or nothing when the person cancels.
+    virtual std::optional<QString> ChooseFile(const FileDialogRequest& request) = 0;
+    // The chosen full path and the filter it was chosen under. A name typed
+    // without an extension is given the chosen filter's (the request's
+    // defaultExt for a filter without one). Services that cannot tell the
+    // filter answer ChooseFile's path under the first.
+    virtual std::optional<FileChoice> ChooseFileAndFilter(const FileDialogRequest& request);
     virtual void ShowMessage(QWidget* pOwner, const QString& text, MessageIcon icon) = 0;
     // Tells the person something without a question and without waiting: the
     // note stays beside its owner until closed, and the owner goes on working.
@@ -96,6 +97,7 @@ QString QtFileFilter(const QString& filterText);
 class QtUserServices : public UserServices
 {
 public:
+    std::optional<QString> ChooseFile(const FileDialogRequest& request) override;
     std::optional<FileChoice> ChooseFileAndFilter(const FileDialogRequest& request) override;
     void ShowMessage(QWidget* pOwner, const QString& text, MessageIcon icon) override;
     void ShowNote(QWidget* pOwner, const QString& text) override;

@@ -2,6 +2,14 @@
 
 #include "CDialog.h"
 
+std::optional<QString> FakeUserServices::ChooseFile(const FileDialogRequest& request)
+{
+    const std::optional<FileChoice> choice = ChooseFileAndFilter(request);
+    if (!choice)
+        return std::nullopt;
+    return choice->path;
+}
+
 std::optional<FileChoice> FakeUserServices::ChooseFileAndFilter(const FileDialogRequest& request)
 {
     fileRequests.push_back(request);

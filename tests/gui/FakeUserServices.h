@@ -29,6 +29,7 @@ public:
     std::vector<QString> modalDialogs; // titles of the child dialogs run
     std::vector<ValuesRequest> valueRequests;
 
+    std::optional<QString> ChooseFile(const FileDialogRequest& request) override;
     std::optional<FileChoice> ChooseFileAndFilter(const FileDialogRequest& request) override;
     void ShowMessage(QWidget* pOwner, const QString& text, MessageIcon icon) override;
     void ShowNote(QWidget* pOwner, const QString& text) override;
