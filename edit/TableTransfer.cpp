@@ -3,7 +3,6 @@
 #include <new>
 #include <utility>
 
-#include "ChannelPlans.h"
 #include "Json.h"
 #include "Printable.h"
 #include "TableJson.h"
@@ -61,16 +60,19 @@ std::string JsonLine(const JsonWriter& json)
 
 } // namespace
 
+std::string TransferPlace(const TransferError& error)
+{
+    if (error.line == 0)
+        return {};
+    std::string place = "line " + std::to_string(error.line);
+    if (error.column > 0)
+        place += ", column " + std::to_string(error.column);
+    return place + ": ";
+}
+
 std::string TransferMessage(const std::string& path, const TransferError& error)
 {
-    std::string message = PrintableText(path) + ": ";
-    if (error.line > 0) {
-        message += "line " + std::to_string(error.line);
-        if (error.column > 0)
-            message += ", column " + std::to_string(error.column);
-        message += ": ";
-    }
-    return message + error.reason;
+    return PrintableText(path) + ": " + TransferPlace(error) + error.reason;
 }
 
 std::string ChannelTableJsonText(const ChannelTable& table)
@@ -103,21 +105,23 @@ bool ReadTunerTableJson(std::string_view text, std::unique_ptr<TunerSpecTable>& 
 
 std::string ChannelListCsvText(const std::vector<double>& frequencies)
 {
-    std::string text = std::string(kPlanHeader) + '\n';
-    AppendChannelRows(text, "", frequencies);
-    return text;
+    return ChannelCsvText(frequencies);
+}
+
+bool ReadChannelListsCsv(std::string_view text, std::int32_t iUnnamedMode, ChannelCsvLists& lists, TransferError& error)
+{
+    CsvError csvError;
+    if (ReadChannelCsv(text, iUnnamedMode, lists, csvError))
+        return true;
+    return Fail(error, csvError.where.line, csvError.where.column, csvError.reason);
 }
 
 bool ReadChannelListCsv(std::string_view text, std::vector<double>& frequencies, TransferError& error)
 {
-    ChannelPlan plan;
-    PlanProblem problem;
-    PlanTextRules rules;
-    rules.bAnyFrequency = true;
-    rules.bMayBeEmpty = true;
-    if (!ParseChannelPlan(text, plan, problem, rules))
-        return Fail(error, problem.line, problem.column, problem.reason);
-    frequencies = plan.Positions();
+    ChannelCsvLists lists;
+    if (!ReadChannelListsCsv(text, ChannelModeAir, lists, error))
+        return false;
+    frequencies = std::move(lists.air);
     return true;
 }
 
@@ -159,6 +163,13 @@ bool ImportChannelListFile(const std::string& path, std::vector<double>& frequen
 {
     std::vector<std::uint8_t> bytes;
     return ImportFromFile(path, bytes, error) && ReadChannelListCsv(TextOf(bytes), frequencies, error);
+}
+
+bool ImportChannelListsFile(const std::string& path, std::int32_t iUnnamedMode, ChannelCsvLists& lists,
+                            TransferError& error)
+{
+    std::vector<std::uint8_t> bytes;
+    return ImportFromFile(path, bytes, error) && ReadChannelListsCsv(TextOf(bytes), iUnnamedMode, lists, error);
 }
 
 bool ExportChannelTableFile(const std::string& path, const ChannelTable& table, TransferError& error)

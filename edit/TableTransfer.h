@@ -1,11 +1,11 @@
 #pragma once
 // Import and export for the editors, in the formats of vornalix-tool: a whole
 // table as the JSON document "dump --json" writes for one file (and "build"
-// reads back), and one channel list as a CSV plan "channel,frequency_mhz".
-// The tool and the editors share the writers and readers underneath
-// (TableJson, the plan reader of ChannelPlans), so that a file exported by
-// one is imported by the other, and exporting then importing gives back the
-// same file image byte for byte.
+// reads back), and channel lists as CSV (ChannelCsv.h: one list
+// "channel,frequency_mhz", or both "list,channel,frequency_mhz"). The tool and
+// the editors share the writers and readers underneath (TableJson,
+// ChannelCsv), so that a file exported by one is imported by the other, and
+// exporting then importing gives back the same file image byte for byte.
 
 #include <cstddef>
 #include <cstdint>
@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ChannelCsv.h"
 #include "ChannelTable.h"
 #include "FileIO.h"
 #include "TunerSpecTable.h"
@@ -31,6 +32,8 @@ struct TransferError
 // The one-line message for a person: "FILE: line L, column C: reason", with
 // the line and column left out when they are not known.
 std::string TransferMessage(const std::string& path, const TransferError& error);
+// The place alone, "line L, column C: ", or empty when not known.
+std::string TransferPlace(const TransferError& error);
 
 // The JSON document of a table, exactly as "vornalix-tool dump --json" writes
 // it for the table's file, line end included.
@@ -47,10 +50,14 @@ bool ReadTunerTableJson(std::string_view text, std::unique_ptr<TunerSpecTable>& 
 // channel = position from 1, empty slots included, the frequency in
 // FormatDouble's form (so that NaN and infinities come back as they were).
 std::string ChannelListCsvText(const std::vector<double>& frequencies);
-// The list such a text stands for, read as a channel plan is: whole-number
-// labels are positions and the positions in between are empty slots (0 MHz),
-// other labels are numbered 1, 2, 3... in order. It may be empty and may hold
-// any value FormatDouble writes; more than 65,535 channels are refused.
+// The lists a CSV text holds (ReadChannelCsv): both lists of a text with a
+// list column, else one list, the one iUnnamedMode names. On failure the
+// error names the place and lists is left as it was.
+bool ReadChannelListsCsv(std::string_view text, std::int32_t iUnnamedMode, ChannelCsvLists& lists,
+                         TransferError& error);
+// The one list of a text without a list column, or the air list of one with
+// it: read as ReadChannelListsCsv reads it. It may be empty and may hold any
+// value FormatDouble writes; more than 65,535 channels are refused.
 bool ReadChannelListCsv(std::string_view text, std::vector<double>& frequencies, TransferError& error);
 
 // Import files are read whole up to this size, far beyond the largest table
@@ -74,6 +81,8 @@ bool ExportToFile(const std::string& path, std::string_view text, TransferError&
 bool ImportChannelTableFile(const std::string& path, std::unique_ptr<ChannelTable>& table, TransferError& error);
 bool ImportTunerTableFile(const std::string& path, std::unique_ptr<TunerSpecTable>& table, TransferError& error);
 bool ImportChannelListFile(const std::string& path, std::vector<double>& frequencies, TransferError& error);
+bool ImportChannelListsFile(const std::string& path, std::int32_t iUnnamedMode, ChannelCsvLists& lists,
+                            TransferError& error);
 bool ExportChannelTableFile(const std::string& path, const ChannelTable& table, TransferError& error);
 bool ExportTunerTableFile(const std::string& path, const TunerSpecTable& table, TransferError& error);
 bool ExportChannelListFile(const std::string& path, const std::vector<double>& frequencies, TransferError& error);

@@ -1,11 +1,16 @@
-// The tool's CSV reader under build --csv: a channel plan becomes a channel
+// The tool's CSV reader under build --csv: channel lists become a channel
 // table through the real command, and the table exported as CSV builds the
-// same bytes again. A refused plan writes nothing and says why in one short
+// same bytes again. The editor's import reads the same text into the same
+// lists, or refuses it as the tool does: one CSV family for both. A refused plan writes nothing and says why in one short
 // line. scripts/fuzz.sh adds inputs of the lists' full size and a row of a
 // million commas, which the reader must take row by row.
 #include <algorithm>
+#include <cstring>
 
+#include "ChannelTable.h"
 #include "Csv.h"
+#include "TableJson.h"
+#include "TableTransfer.h"
 #include "ToolBuildSupport.h"
 
 namespace {
@@ -43,6 +48,26 @@ void CheckRows(std::string_view text)
         std::abort();
 }
 
+bool SameBits(const std::vector<double>& a, const std::vector<double>& b)
+{
+    return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0);
+}
+
+// What the editor's import makes of the text is what the tool built from it.
+void CheckEditorReadsTheSame(std::string_view text, bool bBuilt, const std::string& output)
+{
+    ChannelCsvLists lists;
+    TransferError error;
+    if (ReadChannelListsCsv(text, ChannelModeAir, lists, error) != bBuilt)
+        std::abort();
+    if (!bBuilt)
+        return;
+    ChannelTable table(false);
+    if (!table.Load(output.c_str()) || !SameBits(ChannelFrequencies(table.Channels(ChannelModeAir)), lists.air) ||
+        !SameBits(ChannelFrequencies(table.Channels(ChannelModeCable)), lists.cable))
+        std::abort();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -51,7 +76,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const std::string input = WriteInput("in.csv", data, size);
     const std::string output = FuzzPath("out.ccf");
-    if (!BuildWroteTable({"--csv", input, "--country", "33", "-o", output}, input, output))
+    const bool bBuilt = BuildWroteTable({"--csv", input, "--country", "33", "-o", output}, input, output);
+    CheckEditorReadsTheSame(std::string_view(reinterpret_cast<const char*>(data), size), bBuilt, output);
+    if (!bBuilt)
         return 0;
 
     const CommandRun exported = RunCommand(RunExport, {output});

@@ -1,7 +1,8 @@
 // The editors' import readers, each fed the same input: a JSON document for
 // either table kind and a CSV list. What one of them takes is exported again
 // and reads back to the same table or list, taken by a document it is one
-// step that undo takes back; what it refuses leaves nothing behind and is
+// step that undo takes back (a CSV with a list column gives both lists, one
+// without it the list asked for); what it refuses leaves nothing behind and is
 // placed on a line and column of the input, in a one-line message.
 #include <cstdlib>
 #include <cstring>
@@ -135,6 +136,27 @@ void ChannelListCsv(std::string_view text)
         std::abort();
 }
 
+// Both lists of a text with a list column, or the cable list of one without:
+// written back in the form that says which, they read back the same.
+void ChannelListsCsv(std::string_view text)
+{
+    ChannelCsvLists lists;
+    lists.air = {1.0};
+    TransferError error;
+    if (!ReadChannelListsCsv(text, ChannelModeCable, lists, error)) {
+        if (lists.air != std::vector<double>{1.0} || !lists.cable.empty())
+            std::abort();
+        CheckRefusal(text, error);
+        return;
+    }
+    if ((!lists.bListColumn && !lists.air.empty()) || lists.air.size() > 65535u || lists.cable.size() > 65535u)
+        std::abort();
+    ChannelCsvLists again;
+    if (!ReadChannelListsCsv(ChannelCsvText(lists.air, lists.cable), ChannelModeAir, again, error) ||
+        !again.bListColumn || Bits(again.air) != Bits(lists.air) || Bits(again.cable) != Bits(lists.cable))
+        std::abort();
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
@@ -143,5 +165,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ChannelTableJson(text);
     TunerTableJson(text);
     ChannelListCsv(text);
+    ChannelListsCsv(text);
     return 0;
 }

@@ -188,7 +188,7 @@ TEST(TextReaderMemory, CsvOfMillionsOfFieldsOrRowsCostsASmallMultipleOfItsText)
     const BuildRun build = Build({"--csv", plan, "--country", "1", "-o", dir.File("out.ccf")});
     EXPECT_EQ(build.status, kExitFailure);
     EXPECT_LE(build.peak, Allowance(size));
-    EXPECT_EQ(build.err,
-              "vornalix-tool: " + plan + ": line 2: 3 fields expected, found " + std::to_string(size + 1) + "\n");
+    EXPECT_EQ(build.err, "vornalix-tool: " + plan + ": line 2, column 4: 3 fields expected, found " +
+                             std::to_string(size + 1) + "\n");
     EXPECT_FALSE(FileExists(dir.File("out.ccf")));
 }

@@ -507,12 +507,18 @@ TEST(ToolBuild, ChannelTableFromCsv)
         EXPECT_EQ(bad.err, "vornalix-tool: " + path + ": " + message + "\n") << text;
         EXPECT_FALSE(FileExists(dir.File("bad.ccf")));
     };
-    refuse("channel,frequency_mhz\n1,55.25\n", "line 1: the header must be list,channel,frequency_mhz");
-    refuse("list,channel,frequency_mhz\nair,1,55.25\nair,3,62.25\n", "line 3: air channel 2 expected, found \"3\"");
-    refuse("list,channel,frequency_mhz\ncable,0,55.25\n", "line 2: cable channel 1 expected, found \"0\"");
-    refuse("list,channel,frequency_mhz\nsat,1,55.25\n", "line 2: the list must be air or cable, not \"sat\"");
-    refuse("list,channel,frequency_mhz\nair,1,55.25 MHz\n", "line 2: \"55.25 MHz\" is not a frequency");
-    refuse("list,channel,frequency_mhz\nair,1\n", "line 2: 3 fields expected, found 2");
+    refuse("channel,frequency_mhz\n1,55.25\n,1\n", "line 3, column 1: the channel label is empty");
+    refuse("list,channel,frequency_mhz\nair,1,55.25\nair,1,62.25\n",
+           "line 3, column 5: air channel 1 comes after channel 1: whole-number channels must rise");
+    refuse("list,channel,frequency_mhz\ncable,0,55.25\n",
+           "line 2, column 7: cable channel 0: whole-number channels start at 1");
+    refuse("list,channel,frequency_mhz\nsat,1,55.25\n", "line 2, column 1: the list must be air or cable, not \"sat\"");
+    refuse("list,channel,frequency_mhz\nair,1,55.25 MHz\n",
+           "line 2, column 7: \"55.25 MHz\" is not a frequency in MHz (a decimal number, inf, -inf or nan)");
+    refuse("list,channel,frequency_mhz\nair,1\n", "line 2, column 6: 3 fields expected, found 2");
+    refuse("channel,frequency\n1,55.25\n",
+           "line 1, column 1: the header has no frequency_mhz column (channel and frequency_mhz are needed, list may "
+           "be added)");
 
     run = RunToolProcess({"build", "--csv", csv, "--country", "0", "-o", dir.File("x.ccf")});
     EXPECT_EQ(run.status, 2);
@@ -536,19 +542,20 @@ TEST(ToolBuild, CsvMessagesQuoteAShortPrefixOfAField)
     // A field of 10 MB: the message quotes its first 40 bytes and its length.
     const std::string huge(10 * 1024 * 1024, '7');
     refuse("list,channel,frequency_mhz\nair,1," + huge + "\n",
-           "line 2: \"" + huge.substr(0, 40) + "\"... (10485760 bytes) is not a frequency");
+           "line 2, column 7: \"" + huge.substr(0, 40) +
+               "\"... (10485760 bytes) is not a frequency in MHz (a decimal number, inf, -inf or nan)");
     refuse("list,channel,frequency_mhz\nair," + huge + ",55.25\n",
-           "line 2: air channel 1 expected, found \"" + huge.substr(0, 40) + "\"... (10485760 bytes)");
+           "line 2, column 5: the channel label is longer than 32 bytes");
     // Exactly 40 bytes are quoted whole.
     refuse("list,channel,frequency_mhz\n" + huge.substr(0, 40) + ",1,55.25\n",
-           "line 2: the list must be air or cable, not \"" + huge.substr(0, 40) + "\"");
+           "line 2, column 1: the list must be air or cable, not \"" + huge.substr(0, 40) + "\"");
     // The cut does not split a character: "\u00e9" is two bytes, the 40th and 41st.
     const std::string accents = std::string(39, 'a') + "\xC3\xA9" + std::string(20, 'b');
     refuse("list,channel,frequency_mhz\n" + accents + ",1,55.25\n",
-           "line 2: the list must be air or cable, not \"" + std::string(39, 'a') + "\"... (61 bytes)");
+           "line 2, column 1: the list must be air or cable, not \"" + std::string(39, 'a') + "\"... (61 bytes)");
     // A quoted field may hold line ends and escapes: the message stays one line.
     refuse("list,channel,frequency_mhz\n\"air\nsat\\\x1b[2J\",1,55.25\n",
-           "line 2: the list must be air or cable, not \"air\\nsat\\\\\\x1b[2J\"");
+           "line 2, column 1: the list must be air or cable, not \"air\\nsat\\\\\\x1b[2J\"");
 }
 
 TEST(ToolExport, ChannelAndTunerCsv)

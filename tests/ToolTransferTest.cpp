@@ -69,3 +69,50 @@ TEST(ToolTransfer, ListRowsAreTheRowsOfTheToolsExport)
     }
     EXPECT_EQ(RunToolProcess({"export", ccf}).out, "list,channel,frequency_mhz\n" + toolRows);
 }
+
+// One CSV family: build --csv reads the editor's one-list export (no list
+// column) into the list --list names, air by default, and the columns of
+// either form in any order.
+TEST(ToolTransfer, BuildReadsTheEditorsOneListCsvIntoTheListAskedFor)
+{
+    TempDir dir;
+    const std::vector<double> list = {0.0, 55.25, std::numeric_limits<double>::quiet_NaN(), 62.25};
+    const std::string csv = WriteText(dir, "list.csv", ChannelListCsvText(list));
+    ASSERT_EQ(RunToolProcess({"build", "--csv", csv, "--country", "33", "-o", dir.File("air.ccf")}).status, 0);
+    ASSERT_EQ(RunToolProcess({"build", "--csv", csv, "--country", "33", "--list", "cable", "-o", dir.File("cable.ccf")})
+                  .status,
+              0);
+    ChfqImage expected;
+    expected.country = 33;
+    expected.air = list;
+    expected.airMin = 2;
+    EXPECT_EQ(ReadAll(dir.File("air.ccf")), expected.Build());
+    expected.cable = list;
+    expected.cableMin = 2;
+    expected.air = {};
+    expected.airMin = 0;
+    EXPECT_EQ(ReadAll(dir.File("cable.ccf")), expected.Build());
+
+    // Columns by name in any order, an extra one passed over.
+    const std::string shuffled =
+        WriteText(dir, "shuffled.csv", "frequency_mhz,note,channel,list\n175.25,x,1,cable\n55.25,,2,air\n");
+    ASSERT_EQ(RunToolProcess({"build", "--csv", shuffled, "--country", "33", "-o", dir.File("s.ccf")}).status, 0);
+    ChfqImage both;
+    both.country = 33;
+    both.air = {0.0, 55.25};
+    both.airMin = 2;
+    both.cable = {175.25};
+    both.cableMin = 1;
+    EXPECT_EQ(ReadAll(dir.File("s.ccf")), both.Build());
+
+    // --list is for a file without a list column, and names air or cable.
+    ToolRun run =
+        RunToolProcess({"build", "--csv", shuffled, "--country", "33", "--list", "air", "-o", dir.File("x.ccf")});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "vornalix-tool: " + shuffled +
+                           ": the file names each row's list (a list column): --list is for a file without one\n");
+    run = RunToolProcess({"build", "--csv", csv, "--country", "33", "--list", "sat", "-o", dir.File("x.ccf")});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "vornalix-tool: --list sat is not a list (air or cable) (see vornalix-tool build --help)\n");
+    EXPECT_FALSE(FileExists(dir.File("x.ccf")));
+}

@@ -1,5 +1,5 @@
 // build: a .ccf or .tsf written through the table's own Save, from the JSON
-// that dump --json gives or from a CSV channel plan.
+// that dump --json gives or from channel lists as CSV (ChannelCsv.h).
 
 #include <limits>
 #include <new>
@@ -118,65 +118,23 @@ int BuildFromJson(const std::string& input, const std::string& output, std::ostr
     return kExitFailure;
 }
 
-// The refusal of one row of a channel plan, or empty when the row's channel
-// was added to its list.
-std::string ReadChannelRow(const CsvRecord& row, std::vector<double>& air, std::vector<double>& cable)
+// The list a CSV without a list column fills: "air" or "cable", air unless told.
+bool ListOfOption(const std::optional<std::string>& option, std::int32_t& iMode)
 {
-    const std::string where = "line " + std::to_string(row.line) + ": ";
-    if (row.fieldCount != 3)
-        return where + "3 fields expected, found " + std::to_string(row.fieldCount);
-    const std::string& list = row.fields[0];
-    if (list != "air" && list != "cable")
-        return where + "the list must be air or cable, not " + QuotedExcerpt(list);
-    std::vector<double>& frequencies = list == "air" ? air : cable;
-    const std::size_t expected = frequencies.size() + 1;
-    std::int64_t iChannel = 0;
-    if (!ParseInteger(row.fields[1], iChannel) || iChannel < 0 || static_cast<std::size_t>(iChannel) != expected)
-        return where + list + " channel " + std::to_string(expected) + " expected, found " +
-               QuotedExcerpt(row.fields[1]);
-    if (iChannel > ChannelTable::kMaxChannels)
-        return where + "a list holds at most " + std::to_string(ChannelTable::kMaxChannels) + " channels";
-    double dbFrequency = 0.0;
-    if (!ParseDouble(row.fields[2], dbFrequency))
-        return where + QuotedExcerpt(row.fields[2]) + " is not a frequency";
-    frequencies.push_back(dbFrequency);
-    return {};
+    if (!option || *option == "air") {
+        iMode = ChannelModeAir;
+        return true;
+    }
+    iMode = ChannelModeCable;
+    return *option == "cable";
 }
 
-// The lists of a CSV channel plan "list,channel,frequency_mhz", read row by
-// row: a list stops at its limit, so memory stays within the text and two
-// full lists. A fault of the text is reported wherever it lies, before any
-// refused row, so after a refusal the text is read on for faults alone.
-bool ReadChannelCsv(std::string_view text, std::vector<double>& air, std::vector<double>& cable, std::string& reason)
+int BuildFromCsv(const std::string& input, const std::string& countryText, const std::optional<std::string>& list,
+                 const std::string& output, std::ostream& err)
 {
-    const std::vector<std::string> header = {"list", "channel", "frequency_mhz"};
-    CsvReader reader(text, header.size());
-    CsvRecord row;
-    std::string refusal;
-    bool bHeader = true;
-    while (reader.Next(row)) {
-        if (bHeader) {
-            bHeader = false;
-            if (row.fieldCount != header.size() || row.fields != header)
-                refusal = "line 1: the header must be list,channel,frequency_mhz";
-        } else if (refusal.empty()) {
-            refusal = ReadChannelRow(row, air, cable);
-        }
-        if (!refusal.empty())
-            reader.KeepFields(0);
-    }
-    if (reader.Failed()) {
-        reason = "line " + std::to_string(reader.Error().where.line) + ": " + reader.Error().reason;
-        return false;
-    }
-    if (bHeader)
-        refusal = "line 1: the header must be list,channel,frequency_mhz";
-    reason = refusal;
-    return refusal.empty();
-}
-
-int BuildFromCsv(const std::string& input, const std::string& countryText, const std::string& output, std::ostream& err)
-{
+    std::int32_t iUnnamedMode = ChannelModeAir;
+    if (!ListOfOption(list, iUnnamedMode))
+        return ReportUsage(err, "build", "--list " + *list + " is not a list (air or cable)");
     std::int64_t iCountry = 0;
     if (!ParseInteger(countryText, iCountry) || iCountry > std::numeric_limits<std::int32_t>::max() ||
         iCountry < std::numeric_limits<std::int32_t>::min())
@@ -197,13 +155,20 @@ int BuildFromCsv(const std::string& input, const std::string& countryText, const
         ReportProblem(err, input, reason);
         return kExitFailure;
     }
-    std::vector<double> air, cable;
-    if (!ReadChannelCsv(TextOf(bytes), air, cable, reason)) {
-        ReportProblem(err, input, reason);
+    ChannelCsvLists lists;
+    TransferError error;
+    if (!ReadChannelListsCsv(TextOf(bytes), iUnnamedMode, lists, error)) {
+        ReportProblem(err, input, TransferPlace(error) + error.reason);
+        return kExitFailure;
+    }
+    // A file that names its rows' lists says where they go: --list would be ignored.
+    if (lists.bListColumn && list) {
+        ReportProblem(err, input, "the file names each row's list (a list column): --list is for a file without one");
         return kExitFailure;
     }
     // The ranges the editor computes as channels are appended.
-    if (!table.AppendFrequencies(ChannelModeAir, air) || !table.AppendFrequencies(ChannelModeCable, cable)) {
+    if (!table.AppendFrequencies(ChannelModeAir, lists.air) ||
+        !table.AppendFrequencies(ChannelModeCable, lists.cable)) {
         ReportProblem(err, input, "out of memory");
         return kExitFailure;
     }
@@ -219,6 +184,7 @@ int RunBuild(const Arguments& args, std::ostream& out, std::ostream& err)
     if (!ParseOptions(args,
                       {{"--output", "-o", true},
                        {"--csv", nullptr, true},
+                       {"--list", nullptr, true},
                        {"--country", nullptr, true},
                        {"--plan", nullptr, true},
                        {"--country-plan", nullptr, true},
@@ -236,7 +202,7 @@ int RunBuild(const Arguments& args, std::ostream& out, std::ostream& err)
     if (plan || countryPlan) {
         if (plan && countryPlan)
             return ReportUsage(err, "build", "--plan and --country-plan: one at a time");
-        if (!options.operands.empty() || options.Has("--csv") || options.Has("--country"))
+        if (!options.operands.empty() || options.Has("--csv") || options.Has("--country") || options.Has("--list"))
             return ReportUsage(err, "build", "a table from a plan takes no JSON file, --csv or --country");
         return BuildFromPlans(plan ? &*plan : nullptr, countryPlan ? &*countryPlan : nullptr, *output, err);
     }
@@ -246,8 +212,10 @@ int RunBuild(const Arguments& args, std::ostream& out, std::ostream& err)
         const auto country = options.Value("--country");
         if (!country)
             return ReportUsage(err, "build", "--csv needs --country CODE");
-        return BuildFromCsv(*csv, *country, *output, err);
+        return BuildFromCsv(*csv, *country, options.Value("--list"), *output, err);
     }
+    if (options.Has("--list"))
+        return ReportUsage(err, "build", "--list goes with --csv");
     if (options.Has("--country"))
         return ReportUsage(err, "build", "--country goes with --csv; a JSON document carries its own code");
     if (options.operands.size() != 1)

@@ -1,6 +1,7 @@
-// export: a table as CSV for spreadsheets.
+// export: a table as CSV for spreadsheets; a channel table in the form
+// build --csv and the editors' Import... read (ChannelCsv.h).
 
-#include "ChannelPlans.h"
+#include "ChannelCsv.h"
 #include "Commands.h"
 #include "Help.h"
 #include "Numbers.h"
@@ -10,15 +11,6 @@
 
 namespace {
 
-constexpr const char* kChannelHeader = "list,channel,frequency_mhz";
-
-// The rows the editors' list export writes too, after the list's name.
-void ExportChannels(std::ostream& out, const char* list, const std::vector<double>& frequencies)
-{
-    std::string rows;
-    AppendChannelRows(rows, std::string(list) + ",", frequencies);
-    out << rows;
-}
 
 void ExportTuners(std::ostream& out, const TunerSpecTable& table)
 {
@@ -65,9 +57,8 @@ int RunExport(const Arguments& args, std::ostream& out, std::ostream& err)
         ChannelTable table(false);
         if (!LoadChannelTable(path, table, reason))
             break;
-        out << kChannelHeader << '\n';
-        ExportChannels(out, "air", ChannelFrequencies(table.Channels(ChannelModeAir)));
-        ExportChannels(out, "cable", ChannelFrequencies(table.Channels(ChannelModeCable)));
+        out << ChannelCsvText(ChannelFrequencies(table.Channels(ChannelModeAir)),
+                              ChannelFrequencies(table.Channels(ChannelModeCable)));
         return kExitSuccess;
     }
     case TableKind::Legacy: {
@@ -75,9 +66,8 @@ int RunExport(const Arguments& args, std::ostream& out, std::ostream& err)
         LegacyChannelTable table;
         if (!LoadLegacyTable(path, table, reason))
             break;
-        out << kChannelHeader << '\n';
-        ExportChannels(out, "air", LegacyFrequencies(table.Entries(ChannelModeAir)));
-        ExportChannels(out, "cable", LegacyFrequencies(table.Entries(ChannelModeCable)));
+        out << ChannelCsvText(LegacyFrequencies(table.Entries(ChannelModeAir)),
+                              LegacyFrequencies(table.Entries(ChannelModeCable)));
         return kExitSuccess;
     }
     case TableKind::Tuner: {

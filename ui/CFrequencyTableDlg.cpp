@@ -16,6 +16,7 @@
 #include "CConvertDlg.h"
 #include "ChannelTable.h"
 #include "CountryCatalogue.h"
+#include "EditorFileCommands.h"
 #include "FileMessages.h"
 #include "ListView.h"
 #include "Strings.h"
@@ -261,13 +262,8 @@ void CFrequencyTableDlg::ShowCountry(std::int32_t iCode)
 
 FileDialogRequest CFrequencyTableDlg::TableFileRequest(bool bOpen) const
 {
-    FileDialogRequest request;
-    request.bOpen = bOpen;
-    request.defaultExt = QStringLiteral("ccf");
-    request.fileName = QStringLiteral("Vornalix");
-    request.flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
-    request.filter = QString::fromLatin1(kTableFileFilter);
-    return request;
+    return CommandFileRequest(bOpen ? FileCommand::Open : FileCommand::SaveAs, FileNamesOf(m_document),
+                              QString::fromLatin1(kTableFileFilter), QStringLiteral("ccf"));
 }
 
 void CFrequencyTableDlg::OnSelEndOkMode()

@@ -119,6 +119,8 @@ private:
     // Import, export and the check (CFrequencyTableDlgTransfer.cpp).
     void OnImport();
     void OnExport();
+    // The lists of a CSV file, as Import... takes them.
+    void ImportLists(const std::string& path);
     void OnCheckTable();
     // A finding activated in the check's window: its list, and its channel selected.
     void ShowFinding(std::int32_t iList, std::int32_t iChannel);

@@ -1,5 +1,6 @@
 // Import... and Export... of the channel table editor: a whole table as JSON,
-// or the list being edited as CSV, in the formats of vornalix-tool; and Check
+// or channel lists as CSV (the list being edited is exported), in the formats
+// of vornalix-tool; and Check
 // Table, whose findings list selects the row each names.
 
 #include <QFile>
@@ -24,27 +25,15 @@ std::string LocalPath(const QString& path)
 
 void CFrequencyTableDlg::OnImport()
 {
-    const std::optional<QString> chosen = Services().ChooseFile(TransferFileRequest(true, true));
+    const FileDialogRequest request = TransferFileRequest(FileCommand::Import, FileNamesOf(m_document), true);
+    const std::optional<FileChoice> chosen = Services().ChooseFileAndFilter(request);
     if (!chosen)
         return;
-    const std::string path = LocalPath(*chosen);
+    const TransferTarget target = ResolveTransferTarget(request, *chosen);
+    const std::string path = LocalPath(target.path);
     TransferError error;
-    if (IsCsvFile(*chosen)) {
-        std::vector<double> frequencies;
-        if (!ImportChannelListFile(path, frequencies, error)) {
-            ShowTransferError(Services(), this, true, path, error);
-            return;
-        }
-        // One step named after the import, even when it first makes a table.
-        const ChannelTableDocument::StepScope step = m_document.BeginStep("Import", ChannelTableDocument::NoLists);
-        // A list needs a table to go into: a new one, as "Create New" makes it.
-        if (!m_document.HasTable())
-            OnCreateNew();
-        if (!m_document.ReplaceList(m_document.Mode(), frequencies))
-            return;
-        ShowRange(m_document.Mode());
-        RefreshList();
-        ShowChannelNumber(1);
+    if (target.format == TransferFormat::Csv) {
+        ImportLists(path);
         return;
     }
     std::unique_ptr<ChannelTable> pTable;
@@ -57,17 +46,48 @@ void CFrequencyTableDlg::OnImport()
         ShowLoadedTable();
 }
 
+// A CSV file's lists: a file with a list column replaces both lists (a list
+// it gives no rows is emptied), one without it the list shown.
+void CFrequencyTableDlg::ImportLists(const std::string& path)
+{
+    ChannelCsvLists lists;
+    TransferError error;
+    // The list shown, or the air list a new table will show.
+    const std::int32_t iTarget = m_document.HasTable() ? m_document.Mode() : ChannelModeAir;
+    if (!ImportChannelListsFile(path, iTarget, lists, error)) {
+        ShowTransferError(Services(), this, true, path, error);
+        return;
+    }
+    // One step named after the import, even when it first makes a table.
+    const ChannelTableDocument::StepScope step = m_document.BeginStep("Import", ChannelTableDocument::NoLists);
+    // A list needs a table to go into: a new one, as "Create New" makes it.
+    if (!m_document.HasTable())
+        OnCreateNew();
+    for (const std::int32_t iMode : {ChannelModeAir, ChannelModeCable}) {
+        if ((lists.bListColumn || iMode == iTarget) && !m_document.ReplaceList(iMode, lists.Of(iMode)))
+            return;
+    }
+    ShowRange(ChannelModeAir);
+    ShowRange(ChannelModeCable);
+    RefreshList();
+    ShowChannelNumber(1);
+}
+
 void CFrequencyTableDlg::OnExport()
 {
     if (!m_document.HasTable())
         return;
-    const std::optional<QString> chosen = Services().ChooseFile(TransferFileRequest(false, true));
+    const FileDialogRequest request = TransferFileRequest(FileCommand::Export, FileNamesOf(m_document), true);
+    const std::optional<FileChoice> chosen = Services().ChooseFileAndFilter(request);
     if (!chosen)
         return;
-    const std::string path = LocalPath(*chosen);
+    // The list shown, without a list column: the one list the editor edits.
+    const TransferTarget target = ResolveTransferTarget(request, *chosen);
+    const std::string path = LocalPath(target.path);
     TransferError error;
-    const bool bWritten = IsCsvFile(*chosen) ? ExportChannelListFile(path, m_document.CurrentFrequencies(), error)
-                                             : ExportChannelTableFile(path, *m_document.Table(), error);
+    const bool bWritten = target.format == TransferFormat::Csv
+                              ? ExportChannelListFile(path, m_document.CurrentFrequencies(), error)
+                              : ExportChannelTableFile(path, *m_document.Table(), error);
     if (!bWritten)
         ShowTransferError(Services(), this, false, path, error);
 }

@@ -8,6 +8,7 @@
 #include <QCursor>
 #include <QFile>
 
+#include "EditorFileCommands.h"
 #include "FileMessages.h"
 #include "ListView.h"
 #include "RecentFiles.h"
@@ -27,11 +28,10 @@ QString BandRange(double dbFrom, double dbTo)
     return QString::asprintf("%.2f ~ %.2f MHz", dbFrom, dbTo);
 }
 
-FileDialogRequest TunerFileRequest(bool bOpen)
+FileDialogRequest TunerFileRequest(FileCommand command, const TunerTableDocument& document)
 {
-    return FileDialogRequest{bOpen, QStringLiteral("tsf"), QStringLiteral("Vornalix"),
-                             OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
-                             QStringLiteral("TSF Files (*.tsf)|*.tsf|All Files (*.*)|*.*||")};
+    return CommandFileRequest(command, FileNamesOf(document),
+                              QStringLiteral("TSF Files (*.tsf)|*.tsf|All Files (*.*)|*.*||"), QStringLiteral("tsf"));
 }
 
 // The details' formats at their widest: band edges and picture carriers of
@@ -270,7 +270,7 @@ void CTunerEditDlg::RefreshTableList()
 
 void CTunerEditDlg::OnSaveFile()
 {
-    const std::optional<QString> path = Services().ChooseFile(TunerFileRequest(false));
+    const std::optional<QString> path = Services().ChooseFile(TunerFileRequest(FileCommand::SaveAs, m_document));
     if (!path || !m_document.HasTable())
         return;
     FileError error;
@@ -285,7 +285,7 @@ void CTunerEditDlg::OnSaveFile()
 
 void CTunerEditDlg::OnLoadFile()
 {
-    const std::optional<QString> path = Services().ChooseFile(TunerFileRequest(true));
+    const std::optional<QString> path = Services().ChooseFile(TunerFileRequest(FileCommand::Open, m_document));
     if (path)
         OpenFile(*path);
 }

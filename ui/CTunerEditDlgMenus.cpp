@@ -85,7 +85,8 @@ void CTunerEditDlg::OnSave()
 
 void CTunerEditDlg::OnImport()
 {
-    const std::optional<QString> chosen = Services().ChooseFile(TransferFileRequest(true, false));
+    const std::optional<QString> chosen =
+        Services().ChooseFile(TransferFileRequest(FileCommand::Import, FileNamesOf(m_document), false));
     if (!chosen)
         return;
     const std::string path = QFile::encodeName(*chosen).toStdString();
@@ -104,10 +105,11 @@ void CTunerEditDlg::OnExport()
 {
     if (!m_document.HasTable())
         return;
-    const std::optional<QString> chosen = Services().ChooseFile(TransferFileRequest(false, false));
+    const FileDialogRequest request = TransferFileRequest(FileCommand::Export, FileNamesOf(m_document), false);
+    const std::optional<FileChoice> chosen = Services().ChooseFileAndFilter(request);
     if (!chosen)
         return;
-    const std::string path = QFile::encodeName(*chosen).toStdString();
+    const std::string path = QFile::encodeName(ResolveTransferTarget(request, *chosen).path).toStdString();
     TransferError error;
     if (!ExportTunerTableFile(path, *m_document.Table(), error))
         ShowTransferError(Services(), this, false, path, error);

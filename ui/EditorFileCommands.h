@@ -35,11 +35,60 @@ void SaveToKnownFile(Document& document, UserServices& services, QWidget* pOwner
     RecentFiles(recentKind).Add(path);
 }
 
-// The file chooser of Import... and Export...: JSON tables, and for the
-// channel table editor CSV lists too.
-FileDialogRequest TransferFileRequest(bool bOpen, bool bCsvLists);
-// Whether a chosen import or export file is a CSV list (by its name).
-bool IsCsvFile(const QString& path);
+// The commands that open a file dialog; each dialog is titled after its command.
+enum class FileCommand
+{
+    Open,
+    SaveAs,
+    Import,
+    Export,
+};
+
+// What the file dialogs propose for a table: the file it was loaded from or
+// saved to (savePath), or for a table of no file a name of its own
+// (newTableName, without extension: the channel table's country; empty for
+// none).
+struct TableFileNames
+{
+    std::string savePath;
+    QString newTableName;
+};
+
+class ChannelTableDocument;
+class TunerTableDocument;
+// A channel table of no file is named after its country (by its country
+// code, from the country catalogue); a tuner table of no file has no name.
+TableFileNames FileNamesOf(const ChannelTableDocument& document);
+TableFileNames FileNamesOf(const TunerTableDocument& document);
+
+// The file chooser of a command, titled after it, with the filter and the
+// extension given. Open and Import propose no name, so that their button
+// waits for a file to be picked, but the folder of the table's file; Save As
+// proposes the table's file, Export its name with the extension of the first
+// filter (both, for a table of no file, newTableName with that extension).
+FileDialogRequest CommandFileRequest(FileCommand command, const TableFileNames& names, const QString& filter,
+                                     const QString& defaultExt);
+// The same for Import... and Export...: JSON tables, and for the channel
+// table editor CSV lists too.
+FileDialogRequest TransferFileRequest(FileCommand command, const TableFileNames& names, bool bCsvLists);
+
+// The format of an import or export file.
+enum class TransferFormat
+{
+    Json,
+    Csv,
+};
+struct TransferTarget
+{
+    QString path;
+    TransferFormat format = TransferFormat::Json;
+};
+// The file and format a transfer dialog's choice stands for. A name ending in
+// .json or .csv (in any case) says its format, whatever filter was shown: a
+// file's name never belies what it holds. Any other name takes the format of
+// the chosen filter (JSON under "All Files"), and an export's name without an
+// extension is given that format's.
+TransferTarget ResolveTransferTarget(const FileDialogRequest& request, const FileChoice& choice);
 // "Cannot import FILE: line L, column C: reason" with the exclamation icon.
 struct TransferError;
 void ShowTransferError(UserServices& services, QWidget* pOwner, bool bImport, const std::string& path,

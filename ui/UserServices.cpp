@@ -1,9 +1,12 @@
 #include "UserServices.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -42,19 +45,77 @@ QString QtFileFilter(const QString& filterText)
     return filters.join(QStringLiteral(";;"));
 }
 
+QString FilterExtension(const QString& filterText, int iFilter)
+{
+    const QStringList parts = filterText.split(QLatin1Char('|'));
+    const int index = 2 * iFilter + 1;
+    if (iFilter < 0 || index >= parts.size() || parts[index - 1].isEmpty())
+        return {};
+    const QString first = parts[index].split(QLatin1Char(';')).constFirst().trimmed();
+    if (!first.startsWith(QStringLiteral("*.")))
+        return {};
+    const QString extension = first.mid(2);
+    return extension.contains(QLatin1Char('*')) || extension.contains(QLatin1Char('?')) ? QString() : extension;
+}
+
+std::optional<FileChoice> UserServices::ChooseFileAndFilter(const FileDialogRequest& request)
+{
+    const std::optional<QString> path = ChooseFile(request);
+    if (!path)
+        return std::nullopt;
+    return FileChoice{*path, 0};
+}
+
+namespace {
+
+// The extension a name typed without one is given under the filter at this
+// index: the filter's own, or the request's default for "All Files".
+QString SuffixUnderFilter(const FileDialogRequest& request, int iFilter)
+{
+    const QString extension = FilterExtension(request.filter, iFilter);
+    return extension.isEmpty() ? request.defaultExt : extension;
+}
+
+} // namespace
+
 std::optional<QString> QtUserServices::ChooseFile(const FileDialogRequest& request)
 {
+    const std::optional<FileChoice> choice = ChooseFileAndFilter(request);
+    if (!choice)
+        return std::nullopt;
+    return choice->path;
+}
+
+std::optional<FileChoice> QtUserServices::ChooseFileAndFilter(const FileDialogRequest& request)
+{
     QFileDialog dialog(nullptr);
+    if (!request.title.isEmpty())
+        dialog.setWindowTitle(request.title);
     dialog.setAcceptMode(request.bOpen ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dialog.setFileMode(request.bOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    dialog.setNameFilter(QtFileFilter(request.filter));
-    dialog.setDefaultSuffix(request.defaultExt);
+    const QStringList filters = QtFileFilter(request.filter).split(QStringLiteral(";;"));
+    dialog.setNameFilters(filters);
+    // The suffix follows the filter shown, so that a plain name takes the
+    // extension of the format chosen; Qt's own dialog and the desktop's
+    // (GTK) one both report a change of filter through filterSelected.
+    dialog.setDefaultSuffix(SuffixUnderFilter(request, 0));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
+        dialog.setDefaultSuffix(SuffixUnderFilter(request, static_cast<int>(filters.indexOf(filter))));
+    });
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !(request.flags & OFN_OVERWRITEPROMPT));
+    if (!request.directory.isEmpty())
+        dialog.setDirectory(request.directory);
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
-    return dialog.selectedFiles().constFirst();
+    FileChoice choice;
+    choice.path = dialog.selectedFiles().constFirst();
+    choice.iFilter = std::max(0, static_cast<int>(filters.indexOf(dialog.selectedNameFilter())));
+    // A desktop dialog that does not add the suffix itself still gets it.
+    if (!request.bOpen && QFileInfo(choice.path).suffix().isEmpty() && !choice.path.endsWith(QLatin1Char('.')))
+        choice.path += QLatin1Char('.') + SuffixUnderFilter(request, choice.iFilter);
+    return choice;
 }
 
 void QtUserServices::ShowMessage(QWidget* pOwner, const QString& text, MessageIcon)

@@ -16,10 +16,25 @@ struct FileDialogRequest
 {
     bool bOpen = true;  // open or save variant
     QString defaultExt; // appended to a typed name without extension
-    QString fileName;   // initial file name
+    QString fileName;   // initial file name, a full path or a name; empty for none
     unsigned flags = 0; // OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT as the dialogs pass them
     QString filter;     // "Name (*.ext)|*.ext|...||"
+    QString title;      // the command's name, "Save As", "Export"; empty for the desktop's own
+    QString directory;  // the folder shown when fileName gives none; empty for the current one
 };
+
+// What the person chose in a file dialog: the full path, and the filter shown
+// when they chose it (its index in the request's filter, from 0).
+struct FileChoice
+{
+    QString path;
+    int iFilter = 0;
+};
+
+// The extension of a filter's first pattern ("json" of "JSON Tables
+// (*.json)|*.json"), empty for one without ("*.*"); for the filter at index
+// iFilter of a request's filter text.
+QString FilterExtension(const QString& filterText, int iFilter);
 
 constexpr unsigned OFN_HIDEREADONLY = 0x4;
 constexpr unsigned OFN_OVERWRITEPROMPT = 0x2;
@@ -55,6 +70,11 @@ public:
     virtual ~UserServices() = default;
     // The chosen full path, or nothing when the person cancels.
     virtual std::optional<QString> ChooseFile(const FileDialogRequest& request) = 0;
+    // The chosen full path and the filter it was chosen under. A name typed
+    // without an extension is given the chosen filter's (the request's
+    // defaultExt for a filter without one). Services that cannot tell the
+    // filter answer ChooseFile's path under the first.
+    virtual std::optional<FileChoice> ChooseFileAndFilter(const FileDialogRequest& request);
     virtual void ShowMessage(QWidget* pOwner, const QString& text, MessageIcon icon) = 0;
     // Tells the person something without a question and without waiting: the
     // note stays beside its owner until closed, and the owner goes on working.
@@ -78,6 +98,7 @@ class QtUserServices : public UserServices
 {
 public:
     std::optional<QString> ChooseFile(const FileDialogRequest& request) override;
+    std::optional<FileChoice> ChooseFileAndFilter(const FileDialogRequest& request) override;
     void ShowMessage(QWidget* pOwner, const QString& text, MessageIcon icon) override;
     void ShowNote(QWidget* pOwner, const QString& text) override;
     int TrackPopupMenu(QWidget* pOwner, const std::vector<MenuItem>& items, const QPoint& globalPos) override;

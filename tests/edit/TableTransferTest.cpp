@@ -313,6 +313,86 @@ TEST(TableTransfer, ChannelListCsvIsReadAsAPlan)
     EXPECT_TRUE(read.empty());
 }
 
+// One CSV family for both front ends: columns by name in any order, a list
+// column for both lists, one list (the one asked for) without it.
+TEST(ChannelCsv, ColumnsAreFoundByNameAndOtherColumnsPassedOver)
+{
+    ChannelCsvLists lists;
+    TransferError error;
+    ASSERT_TRUE(ReadChannelListsCsv("frequency_mhz,note,channel\r\n55.25,\"a, b\",2\r\n62.25,,3\r\n", ChannelModeCable,
+                                    lists, error))
+        << error.reason;
+    EXPECT_FALSE(lists.bListColumn);
+    EXPECT_EQ(lists.cable, (std::vector<double>{0.0, 55.25, 62.25}));
+    EXPECT_TRUE(lists.air.empty());
+
+    // The tool's export: both lists, whichever list was asked for.
+    ASSERT_TRUE(ReadChannelListsCsv("note,list,frequency_mhz,channel\nx,cable,175.25,1\n,air,55.25,E2\n,air,62.25,E3\n",
+                                    ChannelModeCable, lists, error))
+        << error.reason;
+    EXPECT_TRUE(lists.bListColumn);
+    EXPECT_EQ(lists.air, (std::vector<double>{55.25, 62.25}));
+    EXPECT_EQ(lists.cable, (std::vector<double>{175.25}));
+}
+
+TEST(ChannelCsv, BothListsWrittenReadBackBitForBit)
+{
+    const std::vector<double> air = {0.0, 55.25, std::numeric_limits<double>::quiet_NaN(), FromBits(0xfff0000000000001),
+                                     -0.0};
+    const std::vector<double> cable = {std::numeric_limits<double>::infinity(), 112.25};
+    const std::string text = ChannelCsvText(air, cable);
+    EXPECT_EQ(text.substr(0, 38), "list,channel,frequency_mhz\nair,1,0\nair");
+    ChannelCsvLists lists;
+    TransferError error;
+    ASSERT_TRUE(ReadChannelListsCsv(text, ChannelModeAir, lists, error)) << error.reason;
+    ASSERT_EQ(lists.air.size(), air.size());
+    EXPECT_EQ(std::memcmp(lists.air.data(), air.data(), air.size() * sizeof(double)), 0);
+    EXPECT_EQ(lists.cable, cable);
+    // A table with an empty list writes no rows for it, and reads back empty.
+    ASSERT_TRUE(ReadChannelListsCsv(ChannelCsvText({}, cable), ChannelModeAir, lists, error)) << error.reason;
+    EXPECT_TRUE(lists.air.empty());
+    EXPECT_EQ(lists.cable, cable);
+}
+
+TEST(ChannelCsv, RefusalsNameThePlaceAndLeaveTheListsAlone)
+{
+    struct Case
+    {
+        std::string text;
+        std::size_t line, column;
+        std::string reason;
+    };
+    const Case cases[] = {
+        {"list,channel,frequency_mhz\nsat,1,5\n", 2, 1, "the list must be air or cable, not \"sat\""},
+        {"list,channel,frequency_mhz\ncable,3,1\nair,1,1\ncable,2,1\n", 4, 7,
+         "cable channel 2 comes after channel 3: whole-number channels must rise"},
+        {"list,channel,frequency_mhz,note\nair,1,1\n", 2, 8, "4 fields expected, found 3"},
+        {"list,frequency_mhz\nair,1\n", 1, 1,
+         "the header has no channel column (channel and frequency_mhz are needed, list may be added)"},
+        {"channel,frequency_mhz,list,list\n", 1, 28, "the header names the column list twice"},
+        {"channel,frequency_mhz" + std::string(15, ',') + "\n", 1, 37, "the header has more than 16 columns"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        ChannelCsvLists lists;
+        lists.cable = {7.0};
+        TransferError error;
+        EXPECT_FALSE(ReadChannelListsCsv(c.text, ChannelModeAir, lists, error));
+        EXPECT_EQ(error.line, c.line);
+        EXPECT_EQ(error.column, c.column);
+        EXPECT_EQ(error.reason, c.reason);
+        EXPECT_EQ(lists.cable, std::vector<double>{7.0});
+        EXPECT_FALSE(lists.bListColumn);
+    }
+    // A breach of one list counts not when the other's labels are letters.
+    ChannelCsvLists lists;
+    TransferError error;
+    EXPECT_TRUE(ReadChannelListsCsv("list,channel,frequency_mhz\nair,E3,1\nair,E2,2\ncable,1,3\n", ChannelModeAir,
+                                    lists, error))
+        << error.reason;
+    EXPECT_EQ(lists.air, (std::vector<double>{1.0, 2.0}));
+}
+
 TEST(TableTransfer, RefusedTextsNameLineAndColumn)
 {
     struct Case
@@ -322,9 +402,10 @@ TEST(TableTransfer, RefusedTextsNameLineAndColumn)
         const char* reason;
     };
     const Case csv[] = {
-        {"", 1, 1, "the header must begin channel,frequency_mhz"},
-        {"channel,frequency\n1,2\n", 1, 9, "the header must begin channel,frequency_mhz"},
-        {"channel,frequency_mhz,x\n", 1, 23, "the header must be channel,frequency_mhz"},
+        {"", 1, 1, "the header must name the columns channel and frequency_mhz"},
+        {"channel,frequency\n1,2\n", 1, 1,
+         "the header has no frequency_mhz column (channel and frequency_mhz are needed, list may be added)"},
+        {"channel,frequency_mhz,channel\n", 1, 23, "the header names the column channel twice"},
         {"channel,frequency_mhz\n1,55.25\n2,abc\n", 3, 3,
          "\"abc\" is not a frequency in MHz (a decimal number, inf, -inf or nan)"},
         {"channel,frequency_mhz\n1,55.25,9\n", 2, 9, "2 fields expected, found 3"},

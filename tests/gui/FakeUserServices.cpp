@@ -4,15 +4,28 @@
 
 std::optional<QString> FakeUserServices::ChooseFile(const FileDialogRequest& request)
 {
+    const std::optional<FileChoice> choice = ChooseFileAndFilter(request);
+    if (!choice)
+        return std::nullopt;
+    return choice->path;
+}
+
+std::optional<FileChoice> FakeUserServices::ChooseFileAndFilter(const FileDialogRequest& request)
+{
     fileRequests.push_back(request);
     if (fileAnswers.empty())
         return std::nullopt;
     const bool bChosen = fileAnswers.front().has_value();
     const QString path = bChosen ? *fileAnswers.front() : QString();
     fileAnswers.pop_front();
+    int iFilter = 0;
+    if (!fileFilterAnswers.empty()) {
+        iFilter = fileFilterAnswers.front();
+        fileFilterAnswers.pop_front();
+    }
     if (!bChosen)
         return std::nullopt;
-    return path;
+    return FileChoice{path, iFilter};
 }
 
 void FakeUserServices::ShowMessage(QWidget*, const QString& text, MessageIcon)

@@ -13,6 +13,9 @@ class FakeUserServices : public UserServices
 public:
     // Answers, taken in order; an empty queue answers "cancel" / "no command".
     std::deque<std::optional<QString>> fileAnswers;
+    // The filter each chosen file was chosen under, taken in order with
+    // fileAnswers; an empty queue answers the first filter.
+    std::deque<int> fileFilterAnswers;
     std::deque<int> menuAnswers;
     // The texts typed into each form asked for; nothing cancels it.
     std::deque<std::optional<std::vector<QString>>> valueAnswers;
@@ -27,6 +30,7 @@ public:
     std::vector<ValuesRequest> valueRequests;
 
     std::optional<QString> ChooseFile(const FileDialogRequest& request) override;
+    std::optional<FileChoice> ChooseFileAndFilter(const FileDialogRequest& request) override;
     void ShowMessage(QWidget* pOwner, const QString& text, MessageIcon icon) override;
     void ShowNote(QWidget* pOwner, const QString& text) override;
     int TrackPopupMenu(QWidget* pOwner, const std::vector<MenuItem>& items, const QPoint& globalPos) override;

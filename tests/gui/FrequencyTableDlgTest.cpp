@@ -273,8 +273,10 @@ TEST_F(FrequencyTableDlgTest, LoadShowsStoredRangesCountryAndTheAirList)
     ASSERT_EQ(services.fileRequests.size(), 1u);
     const FileDialogRequest& request = services.fileRequests[0];
     EXPECT_TRUE(request.bOpen);
+    EXPECT_EQ(request.title, "Open");
     EXPECT_EQ(request.defaultExt, "ccf");
-    EXPECT_EQ(request.fileName, "Vornalix");
+    // Nothing proposed, so that the dialog's button waits for a file.
+    EXPECT_EQ(request.fileName, "");
     EXPECT_EQ(request.flags, 6u);
     EXPECT_EQ(request.filter, kFilter);
 
@@ -872,8 +874,10 @@ TEST_F(FrequencyTableDlgTest, SaveWritesTheTableByteByByte)
     ASSERT_EQ(services.fileRequests.size(), 1u);
     const FileDialogRequest& request = services.fileRequests[0];
     EXPECT_FALSE(request.bOpen);
+    EXPECT_EQ(request.title, "Save As");
     EXPECT_EQ(request.defaultExt, "ccf");
-    EXPECT_EQ(request.fileName, "Vornalix");
+    // A table of no file is proposed under its country's name.
+    EXPECT_EQ(request.fileName, "United Kingdom.ccf");
     EXPECT_EQ(request.flags, 6u);
     EXPECT_EQ(request.filter, kFilter);
 

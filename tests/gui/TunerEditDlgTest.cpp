@@ -479,8 +479,9 @@ TEST_F(TunerEditDlgTest, LoadFileEnablesTheInputsOnceAFileWasChosen)
     ASSERT_EQ(services.fileRequests.size(), 5u);
     const FileDialogRequest& request = services.fileRequests.back();
     EXPECT_TRUE(request.bOpen);
+    EXPECT_EQ(request.title, "Open");
     EXPECT_EQ(request.defaultExt, "tsf");
-    EXPECT_EQ(request.fileName, "Vornalix");
+    EXPECT_EQ(request.fileName, "");
     EXPECT_EQ(request.flags, 6u);
     EXPECT_EQ(request.filter, "TSF Files (*.tsf)|*.tsf|All Files (*.*)|*.*||");
 }
@@ -571,8 +572,10 @@ TEST_F(TunerEditDlgTest, AddInfoShowsTheEntryAndWritesItByteForByte)
     ASSERT_EQ(services.fileRequests.size(), 1u);
     const FileDialogRequest& request = services.fileRequests[0];
     EXPECT_FALSE(request.bOpen);
+    EXPECT_EQ(request.title, "Save As");
     EXPECT_EQ(request.defaultExt, "tsf");
-    EXPECT_EQ(request.fileName, "Vornalix");
+    // A new tuner table has no name of its own to propose.
+    EXPECT_EQ(request.fileName, "");
     EXPECT_EQ(request.flags, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
     EXPECT_EQ(request.filter, "TSF Files (*.tsf)|*.tsf|All Files (*.*)|*.*||");
 }
