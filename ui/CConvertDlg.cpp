@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "ChannelTable.h"
+#include "EditorFileCommands.h"
 #include "FileIO.h"
 #include "FileMessages.h"
 #include "LegacyChannelTable.h"
@@ -64,12 +65,11 @@ CConvertDlg::~CConvertDlg() = default;
 
 void CConvertDlg::OnLoadFile()
 {
-    FileDialogRequest request;
-    request.bOpen = true;
-    request.defaultExt = QStringLiteral("cft");
-    request.fileName = QStringLiteral("Vornalix");
-    request.flags = OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
-    request.filter = QStringLiteral("CFT Files (*.cft)|*.cft||");
+    // Titled after the command and opened in the folder of the last table
+    // loaded, with no name typed in for the person, so Open works at once.
+    const FileDialogRequest request = CommandFileRequest(FileCommand::Open, TableFileNames{m_strInputPath, QString()},
+                                                         QStringLiteral("CFT Files (*.cft)|*.cft||"),
+                                                         QStringLiteral("cft"));
     const std::optional<QString> chosen = Services().ChooseFile(request);
     if (chosen)
         OpenFile(*chosen);

@@ -71,7 +71,10 @@ TEST_F(ConvertDlgTest, OpensEmptyAndAsksForOldTables)
     const FileDialogRequest& request = services.fileRequests[0];
     EXPECT_TRUE(request.bOpen);
     EXPECT_EQ(request.defaultExt, "cft");
-    EXPECT_EQ(request.fileName, "Vornalix");
+    // No name typed in for the person: the dialog's Open button works at once.
+    EXPECT_EQ(request.fileName, "");
+    EXPECT_EQ(request.title, "Open");
+    EXPECT_EQ(request.directory, "");
     EXPECT_EQ(request.flags, 6u);
     EXPECT_EQ(request.filter, "CFT Files (*.cft)|*.cft||");
     ExpectState(dialog, "", "Convert Status", true, false);
@@ -88,6 +91,12 @@ TEST_F(ConvertDlgTest, LoadConvertAndWriteBesideTheInput)
     Click(dialog, IDOK);
     ExpectState(dialog, input, "Convert OK, Save to File", true, false);
     EXPECT_TRUE(dialog.isVisible());
+    // The next Load File opens in the folder of the table just converted.
+    Click(dialog, IDC_BUTTON_LOAD_FILE); // cancelled
+    ASSERT_EQ(services.fileRequests.size(), 2u);
+    EXPECT_EQ(services.fileRequests[1].directory, QString::fromStdString(dir.Path()));
+    EXPECT_EQ(services.fileRequests[1].fileName, "");
+    ExpectState(dialog, input, "Convert OK, Save to File", true, false);
 
     ChannelTable result(false);
     ASSERT_EQ(result.Load(dir.File("fr.ccf").c_str()), 1);
