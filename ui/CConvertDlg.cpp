@@ -67,9 +67,9 @@ void CConvertDlg::OnLoadFile()
 {
     // Titled after the command and opened in the folder of the last table
     // loaded, with no name typed in for the person, so Open works at once.
-    const FileDialogRequest request = CommandFileRequest(FileCommand::Open, TableFileNames{m_strInputPath, QString()},
-                                                         QStringLiteral("CFT Files (*.cft)|*.cft||"),
-                                                         QStringLiteral("cft"));
+    const FileDialogRequest request =
+        CommandFileRequest(FileCommand::Open, TableFileNames{m_strInputPath, QString()},
+                           QStringLiteral("CFT Files (*.cft)|*.cft||"), QStringLiteral("cft"));
     const std::optional<QString> chosen = Services().ChooseFile(request);
     if (chosen)
         OpenFile(*chosen);
