@@ -86,6 +86,23 @@ void SaveRecoveryShots(FakeUserServices& services, const QString& folder)
     qunsetenv("XDG_STATE_HOME");
 }
 
+// The menu bar's menus as they open over an editor: NAME-menu-file.png...
+void SaveMenus(CDialog& editor, const QString& folder, const QString& name)
+{
+    const QList<QAction*> titles = editor.MenuBar()->Bar()->actions();
+    for (QAction* pTitle : titles) {
+        QMenu* pMenu = pTitle->menu();
+        if (!pMenu)
+            continue;
+        pMenu->popup(editor.mapToGlobal(QPoint(0, editor.MenuBar()->Bar()->height())));
+        QApplication::processEvents();
+        const QString menuName = pTitle->text().remove(QLatin1Char('&')).toLower();
+        pMenu->grab().save(folder + QLatin1Char('/') + name + QStringLiteral("-menu-") + menuName +
+                           QStringLiteral(".png"));
+        pMenu->hide();
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -122,17 +139,7 @@ int main(int argc, char** argv)
     editor.SetDlgItemText(IDC_EDIT_COUNTRY_CODE, QStringLiteral("44"));
     Press(editor, IDC_BUTTON_ENTER);
     Save(editor, folder, QStringLiteral("frequency-table"));
-    // The menu bar's menus as they open over the editor.
-    const QStringList menuNames = {QStringLiteral("file"), QStringLiteral("edit"), QStringLiteral("table"),
-                                   QStringLiteral("help")};
-    const QList<QAction*> titles = editor.MenuBar()->Bar()->actions();
-    for (int i = 0; i < titles.size() && i < menuNames.size(); ++i) {
-        QMenu* pMenu = titles[i]->menu();
-        pMenu->popup(editor.mapToGlobal(QPoint(0, editor.MenuBar()->Bar()->height())));
-        QApplication::processEvents();
-        pMenu->grab().save(folder + QStringLiteral("/frequency-table-menu-") + menuNames[i] + QStringLiteral(".png"));
-        pMenu->hide();
-    }
+    SaveMenus(editor, folder, QStringLiteral("frequency-table"));
     // The longest names of the country catalogue.
     for (const char* code : {"389", "1852"}) {
         editor.SetDlgItemText(IDC_EDIT_COUNTRY_CODE, QString::fromLatin1(code));
@@ -203,6 +210,8 @@ int main(int argc, char** argv)
         tuner.SetDlgItemText(id, QString::fromLatin1(text));
     Press(tuner, IDC_BUTTON_ADD_INFO);
     Save(tuner, folder, QStringLiteral("tuner-edit"));
+    tuner.GetListView(IDC_LIST_TUNERS)->SetCurrentRow(0);
+    SaveMenus(tuner, folder, QStringLiteral("tuner-edit"));
 
     SaveRecoveryShots(services, folder);
     return 0;
