@@ -5,6 +5,7 @@
 // after an import is what BM_Editor_Load measures.
 #include <benchmark/benchmark.h>
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -24,9 +25,11 @@ void LoadLargest(ChannelTableDocument& document)
         throw std::runtime_error("cannot load the benchmark table: " + error.text);
 }
 
-// Two lists of 65,535 channels that differ in every channel, so that each
-// import changes the whole list.
-std::vector<std::string> ListFiles()
+// Two CSV files of 65,535 channels that differ in every channel, so that each
+// import changes the whole list: NAME0.csv and NAME1.csv, each the text that
+// csvText makes of the shifted list.
+std::vector<std::string> ListFiles(const std::string& name,
+                                   const std::function<std::string(const std::vector<double>&)>& csvText)
 {
     ChannelTableDocument document;
     LoadLargest(document);
@@ -35,9 +38,9 @@ std::vector<std::string> ListFiles()
         std::vector<double> frequencies = document.CurrentFrequencies();
         for (double& dbFrequency : frequencies)
             dbFrequency += 0.25 * i;
-        paths.push_back(BenchFiles::Get().Scratch("list" + std::to_string(i) + ".csv"));
+        paths.push_back(BenchFiles::Get().Scratch(name + std::to_string(i) + ".csv"));
         TransferError error;
-        if (!ExportChannelListFile(paths.back(), frequencies, error))
+        if (!ExportToFile(paths.back(), csvText(frequencies), error))
             throw std::runtime_error(TransferMessage(paths.back(), error));
     }
     return paths;
@@ -45,7 +48,8 @@ std::vector<std::string> ListFiles()
 
 void BM_Editor_ImportListCsv(benchmark::State& state)
 {
-    const std::vector<std::string> paths = ListFiles();
+    const std::vector<std::string> paths =
+        ListFiles("list", [](const std::vector<double>& frequencies) { return ChannelListCsvText(frequencies); });
     ChannelTableDocument document;
     LoadLargest(document);
     std::size_t next = 0;
@@ -64,18 +68,10 @@ BENCHMARK(BM_Editor_ImportListCsv)->Unit(benchmark::kMillisecond)->UseRealTime()
 // lists of 65,535 channels read and put in place as one step.
 void BM_Editor_ImportBothListsCsv(benchmark::State& state)
 {
+    const std::vector<std::string> paths = ListFiles(
+        "lists", [](const std::vector<double>& frequencies) { return ChannelCsvText(frequencies, frequencies); });
     ChannelTableDocument document;
     LoadLargest(document);
-    std::vector<std::string> paths;
-    for (int i = 0; i < 2; ++i) {
-        std::vector<double> frequencies = document.CurrentFrequencies();
-        for (double& dbFrequency : frequencies)
-            dbFrequency += 0.25 * i;
-        paths.push_back(BenchFiles::Get().Scratch("lists" + std::to_string(i) + ".csv"));
-        TransferError error;
-        if (!ExportToFile(paths.back(), ChannelCsvText(frequencies, frequencies), error))
-            throw std::runtime_error(TransferMessage(paths.back(), error));
-    }
     std::size_t next = 0;
     for (auto _ : state) {
         ChannelCsvLists lists;

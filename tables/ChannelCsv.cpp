@@ -35,15 +35,7 @@ struct CsvColumns
 // number beyond any position.
 std::int64_t WholeNumber(std::string_view text)
 {
-    if (text.empty())
-        return -1;
-    std::int64_t value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9')
-            return -1;
-        value = std::min(value * 10 + (c - '0'), kMaxPosition + 1);
-    }
-    return value;
+    return ParsePosition(text, kMaxPosition);
 }
 
 // The channels of one list as the rows give them, with what is needed to tell

@@ -52,15 +52,7 @@ std::string Quoted(std::string_view field)
 // number beyond any position.
 std::int64_t WholeNumber(std::string_view text)
 {
-    if (text.empty())
-        return -1;
-    std::int64_t value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9')
-            return -1;
-        value = std::min(value * 10 + (c - '0'), kMaxPosition + 1);
-    }
-    return value;
+    return ParsePosition(text, kMaxPosition);
 }
 
 // Digits with at most one point between them ("175.25"), of at most 15 digits

@@ -1,5 +1,6 @@
 #include "Numbers.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -124,4 +125,17 @@ bool ParseHexBytes(std::string_view text, std::uint8_t* bytes, std::size_t count
         bytes[i] = static_cast<std::uint8_t>(hi * 16 + lo);
     }
     return true;
+}
+
+std::int64_t ParsePosition(std::string_view text, std::int64_t limit)
+{
+    if (text.empty())
+        return -1;
+    std::int64_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9')
+            return -1;
+        value = std::min(value * 10 + (c - '0'), limit + 1);
+    }
+    return value;
 }

@@ -22,6 +22,11 @@ bool ParseDouble(std::string_view text, double& value);
 // A decimal integer: an optional "-" and digits, nothing else.
 bool ParseInteger(std::string_view text, std::int64_t& value);
 
+// A channel's position in a plan or a CSV: digits only, nothing else. -1 for
+// any other text (empty included), limit + 1 for a number above limit, so
+// that a long run of digits cannot overflow.
+std::int64_t ParsePosition(std::string_view text, std::int64_t limit);
+
 // Lowercase hex digits of bytes in the order given ("0000ffff").
 std::string HexBytes(const std::uint8_t* bytes, std::size_t count);
 // Exactly 2 * count hex digits of either case; false otherwise.
