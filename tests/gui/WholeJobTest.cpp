@@ -101,9 +101,9 @@ HistoryItems HistoryOf(const CDialog& dialog)
 Texts DisplaysOf(const CDialog& dlg)
 {
     Texts texts;
-    for (int id : {IDC_STATIC_MODE, IDC_STATIC_CHANNEL_NUMBER, IDC_EDIT_FREQUENCY, IDC_STATIC_COUNTRY_CODE,
-                   IDC_STATIC_COUNTRY, IDC_STATIC_TV_SYSTEM, IDC_STATIC_AIR_MIN, IDC_STATIC_AIR_MAX,
-                   IDC_STATIC_CABLE_MIN, IDC_STATIC_CABLE_MAX})
+    for (int id :
+         {IDC_STATIC_MODE, IDC_STATIC_CHANNEL_NUMBER, IDC_EDIT_FREQUENCY, IDC_STATIC_COUNTRY_CODE, IDC_STATIC_COUNTRY,
+          IDC_STATIC_TV_SYSTEM, IDC_STATIC_AIR_MIN, IDC_STATIC_AIR_MAX, IDC_STATIC_CABLE_MIN, IDC_STATIC_CABLE_MAX})
         texts.push_back(TextOf(dlg, id));
     return texts;
 }
@@ -434,7 +434,8 @@ TEST_F(WholeJobTest, ACountrysChannelTableFromItsPlanToAFileAndBackAfterACrash)
     ASSERT_EQ(services.menus.size(), menus + 2);
     EXPECT_EQ(services.menus[menus].back().text, "Restore Unsaved Table...");
     ASSERT_EQ(services.menus[menus + 1].size(), 1u);
-    EXPECT_TRUE(services.menus[menus + 1][0].text.contains("Germany.ccf")) << services.menus[menus + 1][0].text.toStdString();
+    EXPECT_TRUE(services.menus[menus + 1][0].text.contains("Germany.ccf"))
+        << services.menus[menus + 1][0].text.toStdString();
     EXPECT_EQ(RowsOf(*dlg, IDC_LIST_CHANNELS), unsavedRows);
     EXPECT_EQ(DisplaysOf(*dlg)[3], "49");
     EXPECT_EQ(DisplaysOf(*dlg)[4], "Germany");
@@ -458,9 +459,9 @@ namespace {
 const char* const kCatalogue = "[Factory]\nCount = 1\n12 = Philips\n\n[18]\nCount = 2\n7 = X\n2 = Y\n";
 
 // The tuner editor's nine input fields: band edges, band codes, picture carriers.
-const int kTunerInputs[] = {IDC_EDIT_LOW_BAND_START,  IDC_EDIT_MID_BAND_START,  IDC_EDIT_HIGH_BAND_START,
-                            IDC_EDIT_HIGH_BAND_END,   IDC_EDIT_LOW_CODE,        IDC_EDIT_MID_CODE,
-                            IDC_EDIT_HIGH_CODE,       IDC_EDIT_PICTURE_CARRIER, IDC_EDIT_PICTURE_CARRIER2};
+const int kTunerInputs[] = {IDC_EDIT_LOW_BAND_START, IDC_EDIT_MID_BAND_START,  IDC_EDIT_HIGH_BAND_START,
+                            IDC_EDIT_HIGH_BAND_END,  IDC_EDIT_LOW_CODE,        IDC_EDIT_MID_CODE,
+                            IDC_EDIT_HIGH_CODE,      IDC_EDIT_PICTURE_CARRIER, IDC_EDIT_PICTURE_CARRIER2};
 
 Texts TunerInputsOf(const CDialog& dlg)
 {
