@@ -521,6 +521,7 @@ TEST(ChannelTableChecks, ACodeAboveZeroTheCatalogueLacksIsAWarning)
                   (std::vector<Graded>{
                       {kError,
                        {kNone, 0, "the country code " + std::to_string(iCode) + " is not in the country catalogue"}}}));
+}
 
 // Frequencies an entry can hold yet hardly means: band edges outside the TV
 // tuning range of 40 to 1000 MHz and picture carriers outside the
