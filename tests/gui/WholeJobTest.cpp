@@ -304,6 +304,7 @@ TEST_F(WholeJobTest, ACountrysChannelTableFromItsPlanToAFileAndBackAfterACrash)
     EXPECT_EQ(HistoryOf(*dlg), (HistoryItems{"&Undo Save value", true, "&Redo", false}));
 
     // Channels 5 to 12 the same way: each frequency 1 MHz up, the rows still selected.
+    const Texts beforeOffset = RowsOf(*dlg, IDC_LIST_CHANNELS);
     GoToChannel(5);
     PressShiftDown(7);
     EXPECT_EQ(Channels()->GetSelectedRows(), RowRun(4, 11));
@@ -320,8 +321,8 @@ TEST_F(WholeJobTest, ACountrysChannelTableFromItsPlanToAFileAndBackAfterACrash)
 
     // Undo puts the rows back and names the step before; Redo does it again.
     Trigger(*dlg, IDM_UNDO);
+    EXPECT_EQ(RowsOf(*dlg, IDC_LIST_CHANNELS), beforeOffset);
     EXPECT_EQ(Row(4), "005|175.25000");
-    EXPECT_EQ(Row(11), "012|224.25000");
     EXPECT_EQ(Row(1), "002|50.50000");
     EXPECT_EQ(HistoryOf(*dlg), (HistoryItems{"&Undo Save value", true, "&Redo Offset Frequencies", true}));
     Trigger(*dlg, IDM_REDO);
@@ -355,6 +356,10 @@ TEST_F(WholeJobTest, ACountrysChannelTableFromItsPlanToAFileAndBackAfterACrash)
     run = RunToolProcess({"check", saved});
     EXPECT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_EQ(run.out, "");
+    // The editor's own check of the edited table agrees: the window refilled, empty.
+    Trigger(*dlg, IDM_CHECK_TABLE);
+    EXPECT_EQ(dlg->findChildren<CTableFindingsWindow*>().size(), 1);
+    EXPECT_EQ(pFindings->FindingCount(), 0) << FindingsOf(*pFindings).front().toStdString();
 
     // 4. Export as CSV, a plain name under the CSV filter.
     services.fileAnswers.push_back(QString::fromStdString(dir.File("germany-air")));
@@ -366,7 +371,9 @@ TEST_F(WholeJobTest, ACountrysChannelTableFromItsPlanToAFileAndBackAfterACrash)
     const std::vector<CsvRow> csvRows = ReadCsv(csv);
     ASSERT_EQ(csvRows.size(), 70u);
     EXPECT_EQ(csvRows[0], (CsvRow{"channel", "frequency_mhz"}));
+    EXPECT_EQ(csvRows[2], (CsvRow{"2", "50.5"}));
     EXPECT_EQ(csvRows[5], (CsvRow{"5", "176.25"}));
+    EXPECT_EQ(csvRows[13], (CsvRow{"13", "0"}));
     // Exporting changes nothing the person sees.
     EXPECT_EQ(RowsOf(*dlg, IDC_LIST_CHANNELS), offsetRows);
     EXPECT_FALSE(dlg->Document().Modified());
