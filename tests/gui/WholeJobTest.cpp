@@ -567,6 +567,7 @@ TEST(WholeJob, ATunerTableFromNothingToACheckedFile)
     TypeInto(dlg, IDC_EDIT_LOW_CODE, "0004");
     Trigger(dlg, IDM_REPLACE_ENTRY);
     EXPECT_TRUE(services.messages.empty());
+    EXPECT_EQ(TextOf(dlg, IDC_STATIC_LOW_CODE), "4"); // the replaced entry shown at once
     const Texts replaced = RowsOf(dlg, IDC_LIST_TUNERS);
     EXPECT_EQ(replaced, added); // in its place, under the same key
     ClickRow(pList, xRow);
@@ -576,11 +577,14 @@ TEST(WholeJob, ATunerTableFromNothingToACheckedFile)
     // Undo gives the old code back; Redo the new one.
     Trigger(dlg, IDM_UNDO);
     EXPECT_EQ(RowsOf(dlg, IDC_LIST_TUNERS), added);
+    // The details never go on showing the entry undo took away.
+    EXPECT_NE(TextOf(dlg, IDC_STATIC_LOW_CODE), "4");
     ClickRow(pList, xRow);
     EXPECT_EQ(TextOf(dlg, IDC_STATIC_LOW_CODE), "1");
     EXPECT_EQ(HistoryOf(dlg), (HistoryItems{"&Undo Add Info", true, "&Redo Replace Entry", true}));
     Trigger(dlg, IDM_REDO);
     EXPECT_EQ(RowsOf(dlg, IDC_LIST_TUNERS), replaced);
+    EXPECT_NE(TextOf(dlg, IDC_STATIC_LOW_CODE), "1");
     ClickRow(pList, xRow);
     EXPECT_EQ(TextOf(dlg, IDC_STATIC_LOW_CODE), "4");
     EXPECT_EQ(HistoryOf(dlg), (HistoryItems{"&Undo Replace Entry", true, "&Redo", false}));
