@@ -322,11 +322,14 @@ TEST_F(WholeJobTest, ACountrysChannelTableFromItsPlanToAFileAndBackAfterACrash)
     // Undo puts the rows back and names the step before; Redo does it again.
     Trigger(*dlg, IDM_UNDO);
     EXPECT_EQ(RowsOf(*dlg, IDC_LIST_CHANNELS), beforeOffset);
+    // The channel shown follows the table undo put back: channel 5, its old frequency.
+    EXPECT_EQ(DisplaysOf(*dlg), (Texts{"Antenna", "5", "175.25000", "49", "Germany", "PAL_B", "1", "69", "1", "107"}));
     EXPECT_EQ(Row(4), "005|175.25000");
     EXPECT_EQ(Row(1), "002|50.50000");
     EXPECT_EQ(HistoryOf(*dlg), (HistoryItems{"&Undo Save value", true, "&Redo Offset Frequencies", true}));
     Trigger(*dlg, IDM_REDO);
     EXPECT_EQ(RowsOf(*dlg, IDC_LIST_CHANNELS), offsetRows);
+    EXPECT_EQ(DisplaysOf(*dlg), (Texts{"Antenna", "5", "176.25000", "49", "Germany", "PAL_B", "1", "69", "1", "107"}));
     EXPECT_EQ(HistoryOf(*dlg), (HistoryItems{"&Undo Offset Frequencies", true, "&Redo", false}));
     EXPECT_EQ(DisplaysOf(*dlg)[3], "49");
 
