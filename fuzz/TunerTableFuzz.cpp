@@ -10,8 +10,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const EntryList* list = table.GetList();
     if (!list)
         std::abort(); // a load with a path always leaves a list
-    // Records are made only while they start inside the file.
-    if (static_cast<std::size_t>(list->iCount) > size / TunerSpecEntry::kSize + 1)
+    // Every entry a count up to the largest table states is made, whatever
+    // the file holds; a larger count is refused and leaves the table empty.
+    const std::int32_t iStated = table.LastLoad().header.iEntryCount();
+    const bool bMadeAsStated = iStated > 0 && iStated <= TunerSpecTable::kMaxEntries;
+    if (list->iCount > TunerSpecTable::kMaxEntries || (bMadeAsStated && list->iCount != iStated) ||
+        (!bMadeAsStated && list->iCount != 0))
         std::abort();
 
     for (std::int32_t factory : {0x01, 0x12, -5, 0x7FFFFFFF}) {
