@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QIcon>
 #include <QKeyEvent>
@@ -55,6 +57,19 @@ CDialog::CDialog(int templateId, UserServices& services, QWidget* pParent, const
 }
 
 CDialog::~CDialog() = default;
+
+void CDialog::ShowTableFileInTitle(const std::string& savePath, bool bModified)
+{
+    const QString templateTitle = QString::fromLatin1(m_template.title);
+    const QString modifiedMark = bModified ? QStringLiteral("*") : QString();
+    QString title = templateTitle + modifiedMark;
+    if (!savePath.empty()) {
+        const QString name = QFileInfo(QFile::decodeName(QByteArray::fromStdString(savePath))).fileName();
+        title = name + modifiedMark + QStringLiteral(" \u2013 ") + templateTitle;
+    }
+    if (title != windowTitle())
+        setWindowTitle(title);
+}
 
 void CDialog::BuildControls(const DisplayTexts& displayTexts)
 {

@@ -1,4 +1,6 @@
 #pragma once
+
+#include <string>
 // The base of every dialog: it builds a dialog's controls from its template in
 // res/, finds every control by its id (also the control's objectName, "1040"),
 // offers the control operations the dialogs use, and routes buttons, menu
@@ -56,6 +58,10 @@ public:
     virtual bool OnCommand(int id);
 
     const DialogTemplate& Template() const { return m_template; }
+    // An editor's title names the file its table saves to, "de.ccf – Vornalix",
+    // with "*" after the name while the table has unsaved changes; without a
+    // file it is the template's title, with the "*" once there is a change.
+    void ShowTableFileInTitle(const std::string& savePath, bool bModified);
     const DialogBaseUnits& BaseUnits() const { return m_layout.units; }
     const DialogLayout& Layout() const { return m_layout; }
     // The control with this id, or nullptr when the template has none.

@@ -117,6 +117,7 @@ void CFrequencyTableDlg::InitColumns()
 
 void CFrequencyTableDlg::ShowDocument()
 {
+    ShowTableFileInTitle(m_document.SavePath(), m_document.Modified());
     // Until the first table the template's texts stay; from then on every
     // display shows the document, also when undo took the table back.
     if (!m_bTableControlsEnabled) {

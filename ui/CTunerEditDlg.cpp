@@ -211,6 +211,7 @@ std::optional<TunerInput> CTunerEditDlg::ReadInputs() const
 
 void CTunerEditDlg::ShowDocument()
 {
+    ShowTableFileInTitle(m_document.SavePath(), m_document.Modified());
     if (m_document.HasTable())
         EnableInputControls();
     if (m_bEntryShown && !m_document.ShownEntry()) {

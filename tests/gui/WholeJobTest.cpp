@@ -187,7 +187,12 @@ template <class Condition> bool WaitFor(Condition condition, int ms = 5000)
     return condition();
 }
 
+// The editor's title: the template's until the table has a file, then the
+// file's name; "*" after it while there are unsaved changes.
 const QString kTitle = "Vornalix";
+const QString kTitleUnsaved = "Vornalix*";
+const QString kTitleSaved = QStringLiteral("Germany.ccf \u2013 Vornalix");
+const QString kTitleSavedEdited = QStringLiteral("Germany.ccf* \u2013 Vornalix");
 
 class WholeJobTest : public ::testing::Test
 {
@@ -267,7 +272,7 @@ TEST_F(WholeJobTest, ACountrysChannelTableFromItsPlanToAFileAndBackAfterACrash)
     EXPECT_EQ(Row(0), "001|48.25000");
     EXPECT_EQ(Row(12), "013|--");
     EXPECT_EQ(Row(20), "021|471.25000");
-    EXPECT_EQ(dlg->windowTitle(), kTitle);
+    EXPECT_EQ(dlg->windowTitle(), kTitleUnsaved);
     EXPECT_EQ(HistoryOf(*dlg), (HistoryItems{"&Undo New from Plan", true, "&Redo", false}));
 
     // Check Table: the findings window beside the editor, without an error.
@@ -343,7 +348,7 @@ TEST_F(WholeJobTest, ACountrysChannelTableFromItsPlanToAFileAndBackAfterACrash)
     EXPECT_TRUE(services.messages.empty());
     EXPECT_FALSE(dlg->Document().Modified());
     EXPECT_EQ(ReadAll(saved), dlg->Table()->FileImage());
-    EXPECT_EQ(dlg->windowTitle(), kTitle);
+    EXPECT_EQ(dlg->windowTitle(), kTitleSaved);
     EXPECT_EQ(RowsOf(*dlg, IDC_LIST_CHANNELS), offsetRows);
 
     ToolRun run = RunToolProcess({"dump", "--json", saved});
@@ -425,6 +430,7 @@ TEST_F(WholeJobTest, ACountrysChannelTableFromItsPlanToAFileAndBackAfterACrash)
     Click(*dlg, IDC_BUTTON_SAVE_VALUE);
     EXPECT_EQ(Row(2), "003|56.00000");
     EXPECT_TRUE(dlg->Document().Modified());
+    EXPECT_EQ(dlg->windowTitle(), kTitleSavedEdited);
     const Texts unsavedRows = RowsOf(*dlg, IDC_LIST_CHANNELS);
     const Bytes unsaved = dlg->Table()->FileImage();
     ASSERT_TRUE(WaitFor([&] {
@@ -439,6 +445,7 @@ TEST_F(WholeJobTest, ACountrysChannelTableFromItsPlanToAFileAndBackAfterACrash)
     dlg = std::make_unique<CFrequencyTableDlg>(services);
     dlg->Create();
     EXPECT_EQ(Channels()->GetItemCount(), 0);
+    EXPECT_EQ(dlg->windowTitle(), kTitle);
     services.menuAnswers.push_back(IDM_RESTORE_UNSAVED);
     services.menuAnswers.push_back(IDM_RESTORE_COPY_FIRST);
     const std::size_t menus = services.menus.size();
@@ -453,6 +460,7 @@ TEST_F(WholeJobTest, ACountrysChannelTableFromItsPlanToAFileAndBackAfterACrash)
     EXPECT_EQ(DisplaysOf(*dlg)[4], "Germany");
     EXPECT_EQ(DisplaysOf(*dlg)[9], "107");
     EXPECT_TRUE(dlg->Document().Modified());
+    EXPECT_EQ(dlg->windowTitle(), kTitleSavedEdited);
     EXPECT_EQ(HistoryOf(*dlg), (HistoryItems{"&Undo Restore Unsaved Table", true, "&Redo", false}));
     EXPECT_EQ(ChannelControlsEnabled(*dlg), std::vector<bool>(8, true));
 
@@ -463,6 +471,7 @@ TEST_F(WholeJobTest, ACountrysChannelTableFromItsPlanToAFileAndBackAfterACrash)
     EXPECT_TRUE(services.messages.empty());
     EXPECT_EQ(ReadAll(saved), unsaved);
     EXPECT_FALSE(dlg->Document().Modified());
+    EXPECT_EQ(dlg->windowTitle(), kTitleSaved);
     EXPECT_TRUE(WaitFor([] { return ListRecoveryCopies("ccf").empty(); }));
 }
 
@@ -595,10 +604,18 @@ TEST(WholeJob, ATunerTableFromNothingToACheckedFile)
     // Save: the file the tool finds nothing in, holding the replaced code.
     const std::string path = dir.File("tuners.tsf");
     services.fileAnswers.push_back(QString::fromStdString(path));
+    EXPECT_EQ(dlg.windowTitle(), "Tuner Specification Edit*");
     Click(dlg, IDC_BUTTON_SAVE_FILE);
     EXPECT_TRUE(services.messages.empty());
     EXPECT_EQ(ReadAll(path), dlg.Document().Table()->FileImage());
     EXPECT_FALSE(dlg.Document().Modified());
+    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("tuners.tsf \u2013 Tuner Specification Edit"));
+    // An undo after the save is an unsaved change; a redo back to the saved
+    // table is none.
+    Trigger(dlg, IDM_UNDO);
+    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("tuners.tsf* \u2013 Tuner Specification Edit"));
+    Trigger(dlg, IDM_REDO);
+    EXPECT_EQ(dlg.windowTitle(), QStringLiteral("tuners.tsf \u2013 Tuner Specification Edit"));
     ToolRun run = RunToolProcess({"check", path});
     EXPECT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_EQ(run.out, "");

@@ -592,6 +592,8 @@ class LiveTest:
                 self.display_shows("Country", "Germany")
                 self.display_shows("Antenna Max CH", "5")
                 self.tree.wait_for(self.named("182.25000", "table cell"), "the fifth channel")
+                # The window's title names the file, without "*": it is as saved.
+                self.tree.wait_for(self.named("de-v2.ccf \u2013 Vornalix", "dialog"), "the title naming the file")
             self.check("vornalix FILE loads the table into the running editor", second_start_loads)
 
             def second_start_without_files():
