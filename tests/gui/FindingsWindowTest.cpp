@@ -28,20 +28,6 @@ std::vector<TableFinding> ChannelFindings()
     };
 }
 
-// Every row's texts, "|" between the columns.
-std::vector<QString> Rows(const CTableFindingsWindow& window)
-{
-    std::vector<QString> rows;
-    const QAbstractItemModel* pModel = window.FindingsView()->model();
-    for (int row = 0; row < pModel->rowCount(); ++row) {
-        QStringList cells;
-        for (int column = 0; column < pModel->columnCount(); ++column)
-            cells << pModel->data(pModel->index(row, column)).toString();
-        rows.push_back(cells.join(QLatin1Char('|')));
-    }
-    return rows;
-}
-
 QStringList Headings(const CTableFindingsWindow& window)
 {
     QStringList headings;
@@ -83,12 +69,13 @@ TEST(FindingsWindow, ListsTheFindingsAndBlocksNothing)
     EXPECT_TRUE(editor.Table());
 
     EXPECT_EQ(Headings(window), (QStringList{"Severity", "List", "Channel", "Message"}));
-    EXPECT_EQ(Rows(window), (std::vector<QString>{
-                                "Error|||the country code 999 is not in the country catalogue",
-                                "Error|Antenna|4|air channel 4: 55.25 MHz does not rise above channel 2 (62.25 MHz)",
-                                "Warning|Antenna|4|air channel 4: 55.25 MHz also at channel 1",
-                                "Warning|Cable|7|cable channel 7: 300 MHz also at channel 5",
-                            }));
+    EXPECT_EQ(FindingRows(window),
+              (std::vector<QString>{
+                  "Error|||the country code 999 is not in the country catalogue",
+                  "Error|Antenna|4|air channel 4: 55.25 MHz does not rise above channel 2 (62.25 MHz)",
+                  "Warning|Antenna|4|air channel 4: 55.25 MHz also at channel 1",
+                  "Warning|Cable|7|cable channel 7: 300 MHz also at channel 5",
+              }));
     EXPECT_EQ(window.FindingCount(), 4);
     EXPECT_EQ(window.SummaryText(), "Errors: 2, warnings: 2");
     EXPECT_TRUE(window.findChild<QLabel*>("FindingsSummary")->isVisible());
@@ -139,7 +126,7 @@ TEST(FindingsWindow, NoFindingsTunerEntriesAndRefills)
     const std::string entry = "entry 3 (factory 16, tuner type 01): the sort key 122 is already the key of entry 1";
     window.SetFindings({{FindingSeverity::Error, ChannelModeNone, 3, entry}}, FindingKind::Tuner);
     EXPECT_EQ(Headings(window), (QStringList{"Severity", "List", "Entry", "Message"}));
-    EXPECT_EQ(Rows(window), (std::vector<QString>{"Error||3|" + QString::fromStdString(entry)}));
+    EXPECT_EQ(FindingRows(window), (std::vector<QString>{"Error||3|" + QString::fromStdString(entry)}));
     EXPECT_EQ(window.SummaryText(), "Errors: 1, warnings: 0");
 
     // The editor checks again: the new findings replace the old ones.

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QProcess>
 
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -65,6 +67,35 @@ bool RegisterChildRole(const char* pszName, int (*pBody)())
 QString ChildRoleArgument(const char* pszName)
 {
     return QString::fromLatin1(kChildRolePrefix) + QString::fromLatin1(pszName);
+}
+
+bool RunChildRoleUntilReadyThenKill(const char* pszName, const QProcessEnvironment& extra)
+{
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(extra);
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(), {ChildRoleArgument(pszName), "-platform", "offscreen"});
+    if (!child.waitForStarted(10000)) {
+        ADD_FAILURE() << "the child " << pszName << " did not start";
+        return false;
+    }
+    QByteArray output;
+    while (!output.contains("ready\n") && child.waitForReadyRead(20000))
+        output += child.readAllStandardOutput();
+    if (!output.contains("ready\n")) {
+        ADD_FAILURE() << "the child " << pszName << " never got ready: " << output.toStdString();
+        child.kill();
+        child.waitForFinished(10000);
+        return false;
+    }
+    ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
+    if (!child.waitForFinished(10000) || child.exitStatus() != QProcess::CrashExit) {
+        ADD_FAILURE() << "the child " << pszName << " did not die of its kill";
+        return false;
+    }
+    return true;
 }
 
 int main(int argc, char** argv)

@@ -5,11 +5,15 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStringList>
 #include <QTest>
+#include <QTreeView>
 
 #include <ostream>
+#include <vector>
 
 #include "CDialog.h"
+#include "CTableFindingsWindow.h"
 #include "ListView.h"
 
 // Readable QStrings in test failure messages.
@@ -72,4 +76,18 @@ inline void ClickRow(ListView* pList, int row, Qt::MouseButton button = Qt::Left
     pList->EnsureVisible(row);
     const QRect rect = pList->visualRect(pList->model()->index(row, 0));
     QTest::mouseClick(pList->viewport(), button, modifiers, rect.center());
+}
+
+// The rows the Table Check window lists, "|" between the columns.
+inline std::vector<QString> FindingRows(const CTableFindingsWindow& window)
+{
+    std::vector<QString> rows;
+    const QAbstractItemModel* pModel = window.FindingsView()->model();
+    for (int row = 0; row < pModel->rowCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < pModel->columnCount(); ++column)
+            cells << pModel->data(pModel->index(row, column)).toString();
+        rows.push_back(cells.join(QLatin1Char('|')));
+    }
+    return rows;
 }

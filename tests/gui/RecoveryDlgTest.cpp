@@ -2,7 +2,6 @@
 // and a killed program, and comes back through the row menu exactly.
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -14,7 +13,6 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QProcess>
 #include <QProcessEnvironment>
 
 #include <fcntl.h>
@@ -291,23 +289,11 @@ const bool kEditAndWaitToBeKilled = RegisterChildRole("edit-and-wait-to-be-kille
 TEST(ChannelRecovery, AKilledProgramLeavesACopyThatRestoresTheSame)
 {
     TempDir dir;
-    QProcess child;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environment;
     environment.insert("XDG_STATE_HOME", QString::fromStdString(StateFolder()));
     environment.insert("VORNALIX_RECOVERY_CHILD_DIR", QString::fromStdString(dir.Path()));
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    child.setProcessEnvironment(environment);
     ASSERT_TRUE(kEditAndWaitToBeKilled);
-    child.start(QCoreApplication::applicationFilePath(),
-                {ChildRoleArgument("edit-and-wait-to-be-killed"), "-platform", "offscreen"});
-    ASSERT_TRUE(child.waitForStarted(10000));
-    QByteArray output;
-    while (!output.contains("ready\n") && child.waitForReadyRead(20000))
-        output += child.readAllStandardOutput();
-    ASSERT_TRUE(output.contains("ready\n")) << output.toStdString();
-    ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
-    ASSERT_TRUE(child.waitForFinished(10000));
-    EXPECT_EQ(child.exitStatus(), QProcess::CrashExit);
+    ASSERT_TRUE(RunChildRoleUntilReadyThenKill("edit-and-wait-to-be-killed", environment));
 
     const Bytes had = ReadAll(dir.File("expected.ccf"));
     ASSERT_FALSE(had.empty());

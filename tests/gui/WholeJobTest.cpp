@@ -6,7 +6,6 @@
 // the person sees is checked after every step.
 #include <gtest/gtest.h>
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -21,7 +20,6 @@
 #include <QJsonObject>
 #include <QMenu>
 #include <QMenuBar>
-#include <QProcess>
 #include <QProcessEnvironment>
 #include <QTreeView>
 
@@ -139,20 +137,6 @@ std::vector<int> RowRun(int first, int last)
     std::vector<int> rows;
     for (int row = first; row <= last; ++row)
         rows.push_back(row);
-    return rows;
-}
-
-// The findings the Table Check window lists, "|" between the columns.
-Texts FindingsOf(const CTableFindingsWindow& window)
-{
-    Texts rows;
-    const QAbstractItemModel* pModel = window.FindingsView()->model();
-    for (int row = 0; row < pModel->rowCount(); ++row) {
-        QStringList cells;
-        for (int column = 0; column < pModel->columnCount(); ++column)
-            cells << pModel->data(pModel->index(row, column)).toString();
-        rows.push_back(cells.join(QLatin1Char('|')));
-    }
     return rows;
 }
 
@@ -281,9 +265,9 @@ TEST_F(WholeJobTest, ACountrysChannelTableFromItsPlanToAFileAndBackAfterACrash)
     ASSERT_NE(pFindings, nullptr);
     EXPECT_TRUE(pFindings->isVisible());
     EXPECT_EQ(pFindings->windowTitle(), "Table Check");
-    for (const QString& finding : FindingsOf(*pFindings))
+    for (const QString& finding : FindingRows(*pFindings))
         EXPECT_FALSE(finding.startsWith("error", Qt::CaseInsensitive)) << finding.toStdString();
-    EXPECT_EQ(pFindings->FindingCount(), 0) << FindingsOf(*pFindings).front().toStdString();
+    EXPECT_EQ(pFindings->FindingCount(), 0) << FindingRows(*pFindings).front().toStdString();
 
     // 2. A frequency typed into channel 2 and saved as its value.
     ClickRow(Channels(), 1);
@@ -367,7 +351,7 @@ TEST_F(WholeJobTest, ACountrysChannelTableFromItsPlanToAFileAndBackAfterACrash)
     // The editor's own check of the edited table agrees: the window refilled, empty.
     Trigger(*dlg, IDM_CHECK_TABLE);
     EXPECT_EQ(dlg->findChildren<CTableFindingsWindow*>().size(), 1);
-    EXPECT_EQ(pFindings->FindingCount(), 0) << FindingsOf(*pFindings).front().toStdString();
+    EXPECT_EQ(pFindings->FindingCount(), 0) << FindingRows(*pFindings).front().toStdString();
 
     // 4. Export as CSV, a plain name under the CSV filter.
     services.fileAnswers.push_back(QString::fromStdString(dir.File("germany-air")));
@@ -744,23 +728,11 @@ TEST(WholeJob, AKilledEditorsWorkComesBackAndSavesToItsFile)
     ASSERT_EQ(run.status, 0) << run.err;
     const Bytes before = ReadAll(table);
 
-    QProcess child;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment environment;
     environment.insert("XDG_STATE_HOME", qEnvironmentVariable("XDG_STATE_HOME"));
     environment.insert(kChildDirVariable, QString::fromStdString(dir.Path()));
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    child.setProcessEnvironment(environment);
     ASSERT_TRUE(kEditGermanyAndWaitToBeKilled);
-    child.start(QCoreApplication::applicationFilePath(),
-                {ChildRoleArgument("edit-germany-and-wait-to-be-killed"), "-platform", "offscreen"});
-    ASSERT_TRUE(child.waitForStarted(10000));
-    QByteArray output;
-    while (!output.contains("ready\n") && child.waitForReadyRead(20000))
-        output += child.readAllStandardOutput();
-    ASSERT_TRUE(output.contains("ready\n")) << output.toStdString();
-    ::kill(static_cast<pid_t>(child.processId()), SIGKILL);
-    ASSERT_TRUE(child.waitForFinished(10000));
-    EXPECT_EQ(child.exitStatus(), QProcess::CrashExit);
+    ASSERT_TRUE(RunChildRoleUntilReadyThenKill("edit-germany-and-wait-to-be-killed", environment));
 
     // The file is as it was; the copy holds the work.
     EXPECT_EQ(ReadAll(table), before);
