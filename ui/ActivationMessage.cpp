@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "HexDigit.h"
+
 namespace {
 
 constexpr std::string_view kActivateLine = "activate";
@@ -12,17 +14,6 @@ constexpr std::string_view kEndLine = "end";
 bool IsPlain(unsigned char c)
 {
     return c > 0x20 && c < 0x7F && c != '%';
-}
-
-int HexValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
 }
 
 // The length of the UTF-8 sequence at the start of `text`, 0 when it is not a
@@ -107,8 +98,8 @@ std::optional<std::string> PercentDecoded(std::string_view encoded)
         }
         if (encoded.size() - i < 3)
             return std::nullopt;
-        const int high = HexValue(encoded[i + 1]);
-        const int low = HexValue(encoded[i + 2]);
+        const int high = HexDigitValue(encoded[i + 1]);
+        const int low = HexDigitValue(encoded[i + 2]);
         if (high < 0 || low < 0)
             return std::nullopt;
         bytes += static_cast<char>(high * 16 + low);
