@@ -4,6 +4,9 @@
 // so that it is never listed or run as a test: the test program runs the
 // role named by its argument "--child-role=NAME" and nothing else.
 
+#include <cstdint>
+#include <vector>
+
 #include <QProcessEnvironment>
 #include <QString>
 
@@ -17,3 +20,7 @@ QString ChildRoleArgument(const char* pszName);
 // kills it with SIGKILL, as a person's program dies. False, with a test
 // failure that says why, when the child never got ready or did not die.
 bool RunChildRoleUntilReadyThenKill(const char* pszName, const QProcessEnvironment& extra);
+
+// The child's side: once the one channel-table recovery copy holds `image`,
+// prints "ready" and waits to be killed. EXIT_FAILURE when the copy never came.
+int ReadyOnceTheRecoveryCopyHolds(const std::vector<std::uint8_t>& image);

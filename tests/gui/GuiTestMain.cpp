@@ -9,6 +9,7 @@
 #include <QProcess>
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -16,7 +17,9 @@
 #include <string>
 
 #include "ChildRole.h"
+#include "GuiTestSupport.h"
 #include "RecentFiles.h"
+#include "RecoveryStore.h"
 #include "TestFiles.h"
 
 namespace {
@@ -96,6 +99,20 @@ bool RunChildRoleUntilReadyThenKill(const char* pszName, const QProcessEnvironme
         return false;
     }
     return true;
+}
+
+int ReadyOnceTheRecoveryCopyHolds(const std::vector<std::uint8_t>& image)
+{
+    const bool bWritten = WaitFor([&] {
+        const std::vector<RecoveryCopy> copies = ListRecoveryCopies("ccf");
+        return copies.size() == 1 && ReadAll(copies[0].path) == image;
+    });
+    if (!bWritten)
+        return EXIT_FAILURE;
+    std::printf("ready\n");
+    std::fflush(stdout);
+    QTest::qWait(60000);
+    return EXIT_SUCCESS;
 }
 
 int main(int argc, char** argv)

@@ -91,3 +91,15 @@ inline std::vector<QString> FindingRows(const CTableFindingsWindow& window)
     }
     return rows;
 }
+
+// Runs the event loop, so that timers and queued work go on, until the
+// condition holds or `ms` have passed; the condition's last answer.
+template <class Condition> bool WaitFor(Condition condition, int ms = 5000)
+{
+    for (int waited = 0; waited < ms; waited += 20) {
+        if (condition())
+            return true;
+        QTest::qWait(20);
+    }
+    return condition();
+}

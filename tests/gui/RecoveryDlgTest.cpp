@@ -46,17 +46,6 @@ void EditATable(CFrequencyTableDlg& dlg)
     Click(dlg, IDC_BUTTON_ENTER);
 }
 
-// Waits, letting the editor's timer run, until the condition holds.
-template <class Condition> bool WaitFor(Condition condition, int ms = 5000)
-{
-    for (int waited = 0; waited < ms; waited += 20) {
-        if (condition())
-            return true;
-        QTest::qWait(20);
-    }
-    return condition();
-}
-
 // Sets a file's time this many seconds into the past.
 void SetAge(const std::string& path, std::time_t seconds)
 {
@@ -270,16 +259,7 @@ int EditAndWaitToBeKilled()
     EditATable(dlg);
     const Bytes had = dlg.Table()->FileImage();
     WriteAll(dir.toStdString() + "/expected.ccf", had);
-    const bool bWritten = WaitFor([&] {
-        const std::vector<RecoveryCopy> copies = ListRecoveryCopies("ccf");
-        return copies.size() == 1 && ReadAll(copies[0].path) == had;
-    });
-    if (!bWritten)
-        return EXIT_FAILURE;
-    std::printf("ready\n");
-    std::fflush(stdout);
-    QTest::qWait(60000);
-    return EXIT_SUCCESS;
+    return ReadyOnceTheRecoveryCopyHolds(had);
 }
 
 const bool kEditAndWaitToBeKilled = RegisterChildRole("edit-and-wait-to-be-killed", EditAndWaitToBeKilled);

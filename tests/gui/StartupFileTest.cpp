@@ -394,16 +394,6 @@ QStringList ChannelRows(const CDialog& dialog)
     return rows;
 }
 
-// Runs the event loop until the condition holds, at most 10 s.
-template <class Condition> bool WaitFor(Condition condition)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition() && timer.elapsed() < 10000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return condition();
-}
-
 } // namespace
 
 // The real program started a second time with a file, from another folder,
@@ -440,7 +430,7 @@ TEST(StartupFile, SecondStartOpensItsFileInTheRunningEditor)
         dialog.OnCommand(IDC_BUTTON_LOAD_FROM_FILE);
         EXPECT_EQ(ChannelRows(dialog), japanRows);
         startAgain({"de-v2.ccf"});
-        WaitFor([&] { return ChannelRows(dialog) != japanRows; });
+        WaitFor([&] { return ChannelRows(dialog) != japanRows; }, 10000);
         loaded = ChannelRows(dialog);
         dialog.OnCommand(IDM_UNDO);
         undone = ChannelRows(dialog);
@@ -492,7 +482,7 @@ TEST(StartupFile, FilesOfAnotherStartGoToTheEditorOfTheirKind)
         CTunerEditDlg tuner{services};
         tuner.Create();
         launcher.OpenFilesFromAnotherStart({QString::fromStdString(dir.File("notes.txt")), japan});
-        ASSERT_TRUE(WaitFor([&] { return !services.modalDialogs.empty(); }));
+        ASSERT_TRUE(WaitFor([&] { return !services.modalDialogs.empty(); }, 10000));
         EXPECT_EQ(services.modalDialogs, std::vector<QString>{"Vornalix"});
         EXPECT_EQ(rowsOnTop, (QStringList{"001|55.25000", "002|62.25000", "003|--"}));
         tuner.EndDialog(IDCANCEL);
@@ -503,7 +493,7 @@ TEST(StartupFile, FilesOfAnotherStartGoToTheEditorOfTheirKind)
     CFrequencyTableDlg editor{services};
     editor.Create();
     launcher.OpenFilesFromAnotherStart({japan, german});
-    ASSERT_TRUE(WaitFor([&] { return ChannelRows(editor).size() == 2; }));
+    ASSERT_TRUE(WaitFor([&] { return ChannelRows(editor).size() == 2; }, 10000));
     EXPECT_EQ(ChannelRows(editor), (QStringList{"001|48.25000", "002|55.25000"}));
     editor.OnCommand(IDM_UNDO);
     EXPECT_EQ(ChannelRows(editor).size(), 3);
@@ -518,6 +508,6 @@ TEST(StartupFile, FilesOfAnotherStartGoToTheEditorOfTheirKind)
     QTest::qWait(2 * CLauncherDlg::kWaitingFilesRetryMs);
     EXPECT_EQ(ChannelRows(editor).size(), 3);
     message.hide();
-    EXPECT_TRUE(WaitFor([&] { return ChannelRows(editor).size() == 2; }));
+    EXPECT_TRUE(WaitFor([&] { return ChannelRows(editor).size() == 2; }, 10000));
     editor.EndDialog(IDCANCEL);
 }

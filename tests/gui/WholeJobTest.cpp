@@ -160,17 +160,6 @@ std::vector<double> ShownFrequencies(const CDialog& dlg)
     return frequencies;
 }
 
-// Waits, letting the editor's timers run, until the condition holds.
-template <class Condition> bool WaitFor(Condition condition, int ms = 5000)
-{
-    for (int waited = 0; waited < ms; waited += 20) {
-        if (condition())
-            return true;
-        QTest::qWait(20);
-    }
-    return condition();
-}
-
 // The editor's title: the template's until the table has a file, then the
 // file's name; "*" after it while there are unsaved changes.
 const QString kTitle = "Vornalix";
@@ -700,16 +689,7 @@ int EditGermanyAndWaitToBeKilled()
     const Texts shown = RowsOf(dlg, IDC_LIST_CHANNELS);
     const QByteArray rows = QStringList(shown.begin(), shown.end()).join('\n').toUtf8();
     WriteAll(dir + "/rows.txt", Bytes(rows.begin(), rows.end()));
-    const bool bWritten = WaitFor([&] {
-        const std::vector<RecoveryCopy> copies = ListRecoveryCopies("ccf");
-        return copies.size() == 1 && ReadAll(copies[0].path) == had;
-    });
-    if (!bWritten)
-        return EXIT_FAILURE;
-    std::printf("ready\n");
-    std::fflush(stdout);
-    QTest::qWait(60000);
-    return EXIT_SUCCESS;
+    return ReadyOnceTheRecoveryCopyHolds(had);
 }
 
 const bool kEditGermanyAndWaitToBeKilled =
