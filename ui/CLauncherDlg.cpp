@@ -105,7 +105,11 @@ void CLauncherDlg::RunEditorFor(const QString& path, FileKind kind)
 
 void CLauncherDlg::OpenFilesFromAnotherStart(const QStringList& paths)
 {
-    m_waitingFiles += paths;
+    for (const QString& path : paths) {
+        if (m_waitingFiles.size() >= kMaxWaitingFiles)
+            break;
+        m_waitingFiles.append(path);
+    }
     // Not from inside the caller (the activation channel hearing its peer):
     // a new editor runs its own modal loop.
     m_pWaitingFilesTimer->start(0);

@@ -25,9 +25,14 @@ public:
     // other dialog is on top (a file dialog, a message), the files wait for it
     // to close.
     void OpenFilesFromAnotherStart(const QStringList& paths);
+    int WaitingFileCount() const { return static_cast<int>(m_waitingFiles.size()); }
 
     // How often waiting files look whether their editor is free.
     static constexpr int kWaitingFilesRetryMs = 250;
+    // At most this many files wait: while a prompt stays open, later starts
+    // cannot make the queue, or the loads after it, grow without end; files
+    // beyond it are passed over, as a start that cannot reach this one is.
+    static constexpr int kMaxWaitingFiles = 64;
 
 private:
     void OnFrequencyTableEdit();

@@ -507,7 +507,14 @@ TEST(StartupFile, FilesOfAnotherStartGoToTheEditorOfTheirKind)
     launcher.OpenFilesFromAnotherStart({german});
     QTest::qWait(2 * CLauncherDlg::kWaitingFilesRetryMs);
     EXPECT_EQ(ChannelRows(editor).size(), 3);
+    // Starts that keep coming while it is open fill the queue to its bound
+    // and no further: the files past it are passed over.
+    for (int i = 0; i < CLauncherDlg::kMaxWaitingFiles; ++i)
+        launcher.OpenFilesFromAnotherStart({japan, german});
+    EXPECT_EQ(launcher.WaitingFileCount(), CLauncherDlg::kMaxWaitingFiles);
     message.hide();
-    EXPECT_TRUE(WaitFor([&] { return ChannelRows(editor).size() == 2; }, 10000));
+    // The German file and 63 of the rest, the last of them a Japanese one.
+    EXPECT_TRUE(WaitFor([&] { return launcher.WaitingFileCount() == 0; }, 30000));
+    EXPECT_EQ(ChannelRows(editor).size(), 3);
     editor.EndDialog(IDCANCEL);
 }
