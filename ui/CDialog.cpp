@@ -13,6 +13,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QVBoxLayout>
 
 #include "AccessibleNames.h"
 #include "DialogMenuBar.h"
@@ -451,21 +452,49 @@ DialogMenuBar& CDialog::AddMenuBar(const MenuBarTemplate& bar)
     }
     m_pMenuBar = std::make_unique<DialogMenuBar>(bar, this, [this](int command) { OnCommand(command); });
     m_pMenuBar->SetBeforeShow([this] { UpdateCommandStates(); });
+    BuildFrame();
     return *m_pMenuBar;
+}
+
+void CDialog::BuildFrame()
+{
+    // The frame lays out the bar, the top bars, the controls' area at its
+    // template size and the status line, one below the other.
+    m_pFrameLayout = new QVBoxLayout(this);
+    m_pFrameLayout->setContentsMargins(0, 0, 0, 0);
+    m_pFrameLayout->setSpacing(0);
+    m_pFrameLayout->setMenuBar(m_pMenuBar->Bar());
+    auto* pTopBars = new QWidget(this);
+    m_pTopBarLayout = new QVBoxLayout(pTopBars);
+    m_pTopBarLayout->setContentsMargins(0, 0, 0, 0);
+    m_pTopBarLayout->setSpacing(0);
+    m_pFrameLayout->addWidget(pTopBars);
+    m_pClient->setFixedSize(m_pClient->size());
+    m_pFrameLayout->addWidget(m_pClient);
+    m_pFrameLayout->setSizeConstraint(QLayout::SetFixedSize);
+    setMinimumSize(0, 0);
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
 }
 
 void CDialog::PlaceMenuBar()
 {
     if (!m_pMenuBar)
         return;
-    const QSize client = m_pClient->size();
-    QMenuBar* pBar = m_pMenuBar->Bar();
-    const int height =
-        pBar->heightForWidth(client.width()) > 0 ? pBar->heightForWidth(client.width()) : pBar->sizeHint().height();
-    pBar->setGeometry(0, 0, client.width(), height);
-    m_pClient->move(0, height);
-    setFixedSize(client.width(), client.height() + height);
+    m_pFrameLayout->activate();
     UpdateCommandStates();
+}
+
+void CDialog::AddTopBar(QWidget* pBar)
+{
+    Q_ASSERT_X(m_pMenuBar, "CDialog::AddTopBar", "only an editor's frame has top bars");
+    m_pTopBarLayout->addWidget(pBar);
+}
+
+void CDialog::SetStatusLine(QWidget* pStatusLine)
+{
+    Q_ASSERT_X(m_pMenuBar, "CDialog::SetStatusLine", "only an editor's frame has a status line");
+    m_pStatusLine = pStatusLine;
+    m_pFrameLayout->addWidget(pStatusLine);
 }
 
 bool CDialog::event(QEvent* pEvent)

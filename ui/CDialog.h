@@ -103,6 +103,14 @@ public:
     // The dialog's menu bar; nullptr for a dialog without one.
     DialogMenuBar* MenuBar() const { return m_pMenuBar.get(); }
 
+    // An editor's frame, once it has a menu bar: from the top, the menu bar,
+    // the bars added here (shown while they are visible), the controls, and
+    // the status line. Both take the dialog's whole width; the controls keep
+    // their template places on their own area.
+    void AddTopBar(QWidget* pBar);
+    void SetStatusLine(QWidget* pStatusLine);
+    QWidget* StatusLine() const { return m_pStatusLine; }
+
 protected:
     virtual bool OnInitDialog();
     virtual void OnOK();
@@ -135,6 +143,7 @@ private:
     QWidget* CreateControl(const ControlTemplate& control);
     bool HandleDialogKey(QKeyEvent* pEvent);
     void InitDialog();
+    void BuildFrame();
     void PlaceMenuBar();
 
     UserServices& m_services;
@@ -149,5 +158,8 @@ private:
     bool m_bInModalLoop = false;
     QString m_startupFile;
     QWidget* m_pClient = nullptr;
+    class QVBoxLayout* m_pFrameLayout = nullptr;
+    class QVBoxLayout* m_pTopBarLayout = nullptr;
+    QWidget* m_pStatusLine = nullptr;
     std::unique_ptr<DialogMenuBar> m_pMenuBar;
 };
