@@ -13,6 +13,12 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
+#include <QResizeEvent>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QShowEvent>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "AccessibleNames.h"
@@ -20,6 +26,7 @@
 #include "DisplayAccessible.h"
 #include "ExitWhenShown.h"
 #include "ListView.h"
+#include "WindowSizes.h"
 #include "resource.h"
 
 namespace {
@@ -44,6 +51,41 @@ bool IsEnterKey(const QKeyEvent* pEvent)
 {
     return pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter;
 }
+
+// The controls' area of an editor: as large as its template wants it, and
+// willing to be smaller, scrolling, where the screen has less room.
+class ControlsScrollArea : public QScrollArea
+{
+public:
+    using QScrollArea::QScrollArea;
+
+    QSize sizeHint() const override
+    {
+        const int frame = 2 * frameWidth();
+        return widget() ? widget()->minimumSize() + QSize(frame, frame) : QScrollArea::sizeHint();
+    }
+    QSize minimumSizeHint() const override { return {0, 0}; }
+
+protected:
+    bool event(QEvent* pEvent) override
+    {
+        // A scroll bar only where the area is smaller than the controls need,
+        // decided before the scroll area lays out its parts for the new size:
+        // its own decision follows a queued call, which leaves a bar standing
+        // for a moment where none is needed.
+        if (pEvent->type() == QEvent::Resize && widget()) {
+            const QSize need = widget()->minimumSize();
+            const QSize have = static_cast<QResizeEvent*>(pEvent)->size();
+            bool bVertical = have.height() < need.height();
+            const bool bHorizontal =
+                have.width() < need.width() + (bVertical ? verticalScrollBar()->sizeHint().width() : 0);
+            bVertical = have.height() < need.height() + (bHorizontal ? horizontalScrollBar()->sizeHint().height() : 0);
+            setHorizontalScrollBarPolicy(bHorizontal ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+            setVerticalScrollBarPolicy(bVertical ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+        }
+        return QScrollArea::event(pEvent);
+    }
+};
 
 } // namespace
 
@@ -76,12 +118,15 @@ void CDialog::BuildControls(const DisplayTexts& displayTexts)
 {
     m_layout = FitDisplayTexts(m_template, font(), FitCaptions(m_template, font(), BaseUnitsOf(font())), displayTexts);
     const QRect client = m_layout.ToPixels(0, 0, m_template.cx, m_template.cy);
+    m_templateSize = client.size();
     setFixedSize(client.size());
 
+    const std::vector<ControlGrowth> growth = GrowthOfControls(m_template);
     std::vector<QWidget*> frames;
     for (std::size_t i = 0; i < m_template.controlCount; ++i) {
         const ControlTemplate& control = m_template.controls[i];
         QWidget* pWidget = CreateControl(control);
+        m_placed.push_back(PlacedControl{pWidget, pWidget->geometry(), growth[i]});
         if (control.kind == ControlKind::Label)
             pWidget->setProperty("vornalixTemplateIndex", static_cast<uint>(i));
         if (control.id != IDC_STATIC) {
@@ -388,6 +433,7 @@ int CDialog::DoModal()
 
 void CDialog::EndDialog(int result)
 {
+    RememberSize();
     m_result = result;
     if (m_bInModalLoop) {
         done(result);
@@ -399,6 +445,7 @@ void CDialog::EndDialog(int result)
 
 bool CDialog::DestroyWindow()
 {
+    RememberSize();
     if (!m_bDestroyed) {
         m_bDestroyed = true;
         OnDestroy();
@@ -458,8 +505,8 @@ DialogMenuBar& CDialog::AddMenuBar(const MenuBarTemplate& bar)
 
 void CDialog::BuildFrame()
 {
-    // The frame lays out the bar, the top bars, the controls' area at its
-    // template size and the status line, one below the other.
+    // The frame lays out the bar, the top bars, the controls' area (at least
+    // its template size, in a scroller) and the status line, one below the other.
     m_pFrameLayout = new QVBoxLayout(this);
     m_pFrameLayout->setContentsMargins(0, 0, 0, 0);
     m_pFrameLayout->setSpacing(0);
@@ -469,18 +516,99 @@ void CDialog::BuildFrame()
     m_pTopBarLayout->setContentsMargins(0, 0, 0, 0);
     m_pTopBarLayout->setSpacing(0);
     m_pFrameLayout->addWidget(pTopBars);
-    m_pClient->setFixedSize(m_pClient->size());
-    m_pFrameLayout->addWidget(m_pClient);
-    m_pFrameLayout->setSizeConstraint(QLayout::SetFixedSize);
+    m_pClient->setMinimumSize(m_templateSize);
+    const bool bGrows = GrowingControl(m_template) >= 0;
+    if (!bGrows)
+        m_pClient->setMaximumSize(m_templateSize);
+    m_pScroller = new ControlsScrollArea(this);
+    m_pScroller->setFrameShape(QFrame::NoFrame);
+    m_pScroller->setWidgetResizable(true);
+    m_pScroller->setWidget(m_pClient);
+    m_pClient->installEventFilter(this);
+    m_pFrameLayout->addWidget(m_pScroller, 1);
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    if (bGrows)
+        setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint);
+    TakeNaturalSize();
+    // A control that takes the focus, by Tab or by the program, is scrolled into view.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* pNow) {
+        if (pNow && m_pClient->isAncestorOf(pNow))
+            m_pScroller->ensureWidgetVisible(pNow, 4, 4);
+    });
+}
+
+void CDialog::TakeNaturalSize()
+{
+    // Until it opens the window has its natural size, the controls' area its
+    // template size, unscrolled.
+    m_pFrameLayout->activate();
+    resize(m_pFrameLayout->totalSizeHint());
+}
+
+void CDialog::FollowClientSize()
+{
+    const QSize extra = m_pClient->size() - m_templateSize;
+    for (const PlacedControl& control : m_placed)
+        control.pWidget->setGeometry(GrownRect(control.placed, control.growth, extra));
+}
+
+void CDialog::OpenAtRememberedSize()
+{
+    m_pFrameLayout->activate();
+    const QSize natural = m_pFrameLayout->totalSizeHint();
+    const QSize available = screen()->availableGeometry().size();
+    const QSize minimum = natural.boundedTo(available);
+    setMinimumSize(minimum);
+    const std::optional<WindowSize> remembered = RememberedWindowSize(m_template.id);
+    resize(OpeningSize(minimum, remembered, available));
+    if (remembered && remembered->bMaximized && GrowingControl(m_template) >= 0)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void CDialog::KeepInsideAvailableArea()
+{
+    // The window manager's frame is known only once the window is shown: a
+    // window that would reach past the available area is made smaller and moved in.
+    const QRect available = screen()->availableGeometry();
+    if (isMaximized() || isFullScreen() || available.contains(frameGeometry()))
+        return;
+    const QSize decoration = frameGeometry().size() - size();
+    const QSize fitting = size().boundedTo(available.size() - decoration);
+    setMinimumSize(minimumSize().boundedTo(fitting));
+    resize(fitting);
+    QRect frame(frameGeometry().topLeft(), fitting + decoration);
+    frame.moveRight(std::min(frame.right(), available.right()));
+    frame.moveBottom(std::min(frame.bottom(), available.bottom()));
+    frame.moveLeft(std::max(frame.left(), available.left()));
+    frame.moveTop(std::max(frame.top(), available.top()));
+    move(frame.topLeft());
+}
+
+void CDialog::RememberSize() const
+{
+    if (!m_pScroller || !isVisible())
+        return;
+    const QRect normal = normalGeometry();
+    const QSize size = isMaximized() && normal.isValid() ? normal.size() : this->size();
+    RememberWindowSize(m_template.id, WindowSize{size.width(), size.height(), isMaximized()});
+}
+
+void CDialog::showEvent(QShowEvent* pEvent)
+{
+    QDialog::showEvent(pEvent);
+    if (!m_pScroller || m_bFittedToScreen)
+        return;
+    m_bFittedToScreen = true;
+    // Once the window manager has framed the window.
+    QTimer::singleShot(100, this, [this] { KeepInsideAvailableArea(); });
 }
 
 void CDialog::PlaceMenuBar()
 {
     if (!m_pMenuBar)
         return;
-    m_pFrameLayout->activate();
+    OpenAtRememberedSize();
     UpdateCommandStates();
 }
 
@@ -488,6 +616,7 @@ void CDialog::AddTopBar(QWidget* pBar)
 {
     Q_ASSERT_X(m_pMenuBar, "CDialog::AddTopBar", "only an editor's frame has top bars");
     m_pTopBarLayout->addWidget(pBar);
+    TakeNaturalSize();
 }
 
 void CDialog::SetStatusLine(QWidget* pStatusLine)
@@ -495,6 +624,7 @@ void CDialog::SetStatusLine(QWidget* pStatusLine)
     Q_ASSERT_X(m_pMenuBar, "CDialog::SetStatusLine", "only an editor's frame has a status line");
     m_pStatusLine = pStatusLine;
     m_pFrameLayout->addWidget(pStatusLine);
+    TakeNaturalSize();
 }
 
 bool CDialog::event(QEvent* pEvent)
@@ -506,6 +636,8 @@ bool CDialog::event(QEvent* pEvent)
 
 bool CDialog::eventFilter(QObject* pWatched, QEvent* pEvent)
 {
+    if (pWatched == m_pClient && pEvent->type() == QEvent::Resize)
+        FollowClientSize();
     // A key is offered to the focus widget before it is tried as a shortcut:
     // the items' states are made current first.
     if (pEvent->type() == QEvent::ShortcutOverride)

@@ -26,6 +26,7 @@ class ListView;
 class UserServices;
 class QComboBox;
 class QKeyEvent;
+class QShowEvent;
 
 class CDialog : public QDialog
 {
@@ -107,9 +108,19 @@ public:
     // the bars added here (shown while they are visible), the controls, and
     // the status line. Both take the dialog's whole width; the controls keep
     // their template places on their own area.
+    //
+    // The frame opens at its natural size, the controls' area at its template
+    // size, which is also its least size; a larger window gives the area its
+    // extra room by the rule of GrowthOfControls (DialogLayout.h): the list
+    // grows, nothing else does. Where the screen's available area is smaller,
+    // the window opens no larger than it and the controls' area scrolls, the
+    // focused control brought into view. The size and the maximized state are
+    // remembered per template (WindowSizes.h) when the window closes.
     void AddTopBar(QWidget* pBar);
     void SetStatusLine(QWidget* pStatusLine);
     QWidget* StatusLine() const { return m_pStatusLine; }
+    // Where the controls' area scrolls; nullptr for a dialog without a frame.
+    class QScrollArea* ControlsScroller() const { return m_pScroller; }
 
 protected:
     virtual bool OnInitDialog();
@@ -134,6 +145,7 @@ protected:
 
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
     void keyPressEvent(QKeyEvent* pEvent) override;
+    void showEvent(QShowEvent* pEvent) override;
     void closeEvent(QCloseEvent* pEvent) override;
 
 private:
@@ -145,6 +157,11 @@ private:
     void InitDialog();
     void BuildFrame();
     void PlaceMenuBar();
+    void TakeNaturalSize();
+    void OpenAtRememberedSize();
+    void KeepInsideAvailableArea();
+    void RememberSize() const;
+    void FollowClientSize();
 
     UserServices& m_services;
     const DialogTemplate& m_template;
@@ -162,4 +179,15 @@ private:
     class QVBoxLayout* m_pTopBarLayout = nullptr;
     QWidget* m_pStatusLine = nullptr;
     std::unique_ptr<DialogMenuBar> m_pMenuBar;
+    class QScrollArea* m_pScroller = nullptr;
+    // Each control with its place at the template size and how it follows a larger area.
+    struct PlacedControl
+    {
+        QWidget* pWidget;
+        QRect placed;
+        ControlGrowth growth;
+    };
+    std::vector<PlacedControl> m_placed;
+    QSize m_templateSize;
+    bool m_bFittedToScreen = false;
 };

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QScreen>
 #include <QStyle>
 #include <QTreeView>
 #include <QVBoxLayout>
@@ -172,9 +173,42 @@ void CTableFindingsWindow::SetFindings(const std::vector<TableFinding>& findings
     m_pView->setAccessibleDescription(m_pSummary->text());
 }
 
+QRect PlaceBeside(const QRect& editor, const QSize& size, const QRect& available)
+{
+    const QSize fitting = size.boundedTo(available.size());
+    QRect place(QPoint(editor.right() + 1, editor.top()), fitting);
+    if (place.right() > available.right()) {
+        place.moveRight(editor.left() - 1);
+        if (place.left() < available.left())
+            place.moveTopLeft(editor.topLeft());
+    }
+    // Inside the available area, whatever the editor's own place.
+    place.moveRight(std::min(place.right(), available.right()));
+    place.moveBottom(std::min(place.bottom(), available.bottom()));
+    place.moveLeft(std::max(place.left(), available.left()));
+    place.moveTop(std::max(place.top(), available.top()));
+    return place;
+}
+
+void CTableFindingsWindow::MoveBesideParent()
+{
+    QWidget* pEditor = parentWidget() ? parentWidget()->window() : nullptr;
+    QScreen* pScreen = pEditor ? pEditor->screen() : screen();
+    if (!pEditor || !pScreen)
+        return;
+    // The frame the window manager adds, as far as it is known before the
+    // window is shown: that of the editor.
+    const QSize decoration = pEditor->frameGeometry().size() - pEditor->size();
+    const QRect frame = PlaceBeside(pEditor->frameGeometry(), size() + decoration, pScreen->availableGeometry());
+    resize(frame.size() - decoration);
+    move(frame.topLeft());
+}
+
 void CTableFindingsWindow::ShowFindings(const std::vector<TableFinding>& findings, FindingKind kind)
 {
     SetFindings(findings, kind);
+    if (!isVisible())
+        MoveBesideParent();
     show();
     raise();
     activateWindow();

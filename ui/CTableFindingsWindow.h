@@ -32,6 +32,12 @@ enum class FindingKind
     Tuner,
 };
 
+// Where a window of `size` (with its frame) opens beside `editor` (the
+// editor's frame): right of it where the available area has room, else left
+// of it, else over it; always wholly inside `available`, shrunk to it where
+// it is larger.
+QRect PlaceBeside(const QRect& editor, const QSize& size, const QRect& available);
+
 class CTableFindingsWindow : public QWidget
 {
     Q_OBJECT
@@ -59,6 +65,8 @@ public:
 
 private:
     void Activate(int row);
+    // Opens beside the window it belongs to, inside its screen's available area.
+    void MoveBesideParent();
 
     FindingsModel* m_pModel;
     QLabel* m_pSummary;

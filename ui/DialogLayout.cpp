@@ -161,3 +161,63 @@ DialogLayout FitDisplayTexts(const DialogTemplate& tpl, const QFont& font, const
     }
     return layout;
 }
+
+int GrowingControl(const DialogTemplate& tpl)
+{
+    for (std::size_t i = 0; i < tpl.controlCount; ++i) {
+        if (tpl.controls[i].kind == ControlKind::ListView)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+namespace {
+
+// The outermost group box around the control, or the control itself: what
+// decides how it moves.
+const ControlTemplate& MovingUnitOf(const DialogTemplate& tpl, const ControlTemplate& control)
+{
+    const ControlTemplate* pUnit = &control;
+    const QRect rect = TemplateUnitRect(control);
+    for (std::size_t i = 0; i < tpl.controlCount; ++i) {
+        const ControlTemplate& group = tpl.controls[i];
+        if (&group == &control || group.kind != ControlKind::GroupBox)
+            continue;
+        const QRect groupRect = TemplateUnitRect(group);
+        if (groupRect.contains(rect) && (pUnit == &control || groupRect.contains(TemplateUnitRect(*pUnit))))
+            pUnit = &group;
+    }
+    return *pUnit;
+}
+
+} // namespace
+
+std::vector<ControlGrowth> GrowthOfControls(const DialogTemplate& tpl)
+{
+    std::vector<ControlGrowth> growth(tpl.controlCount);
+    const int growing = GrowingControl(tpl);
+    if (growing < 0)
+        return growth;
+    const ControlTemplate& list = tpl.controls[growing];
+    const int right = list.x + list.cx;
+    const int bottom = list.y + list.cy;
+    for (std::size_t i = 0; i < tpl.controlCount; ++i) {
+        if (static_cast<int>(i) == growing) {
+            growth[i].bGrows = true;
+            continue;
+        }
+        const ControlTemplate& unit = MovingUnitOf(tpl, tpl.controls[i]);
+        growth[i].bMovesRight = unit.x >= right;
+        growth[i].bMovesDown = unit.y >= bottom;
+    }
+    return growth;
+}
+
+QRect GrownRect(const QRect& placed, const ControlGrowth& growth, const QSize& extra)
+{
+    const int dx = std::max(0, extra.width());
+    const int dy = std::max(0, extra.height());
+    if (growth.bGrows)
+        return placed.adjusted(0, 0, dx, dy);
+    return placed.translated(growth.bMovesRight ? dx : 0, growth.bMovesDown ? dy : 0);
+}

@@ -63,3 +63,24 @@ DialogLayout FitDisplayTexts(const DialogTemplate& tpl, const QFont& font, const
 // A control's rectangle in dialog units as it stands on screen: a drop-down
 // list's template height is that of its open list; closed, it is one line.
 QRect TemplateUnitRect(const ControlTemplate& control);
+
+// How a dialog grows past its template size. Its one list (the template's
+// first list view) takes all the extra width and height, and nothing else
+// grows: a control whose left edge lies at or right of the list's right edge
+// moves right with that edge, one whose top lies at or below the list's bottom
+// edge moves down with it, and a control inside a group box moves as its
+// outermost group box does, so that a group stays whole. Everything else keeps
+// its template place. A template without a list does not grow.
+struct ControlGrowth
+{
+    bool bGrows = false;
+    bool bMovesRight = false;
+    bool bMovesDown = false;
+};
+// The growth of each control of the template, by template index.
+std::vector<ControlGrowth> GrowthOfControls(const DialogTemplate& tpl);
+// The index of the control that grows, -1 when the template has no list.
+int GrowingControl(const DialogTemplate& tpl);
+// Where a control placed at `placed` at the template size stands when the
+// dialog's area for controls is `extra` larger (extra never below 0).
+QRect GrownRect(const QRect& placed, const ControlGrowth& growth, const QSize& extra);

@@ -167,7 +167,7 @@ TEST_F(ChannelMenuBarTest, ControlsKeepTheirTemplatePlacesBelowTheBar)
     ASSERT_NE(pArea, &dlg);
     const int barHeight = dlg.MenuBar()->Bar()->height();
     EXPECT_GT(barHeight, 0);
-    EXPECT_EQ(pArea->pos(), QPoint(0, barHeight));
+    EXPECT_EQ(pArea->mapTo(&dlg, QPoint(0, 0)), QPoint(0, barHeight));
     EXPECT_EQ(dlg.height(), pArea->height() + barHeight);
     EXPECT_EQ(pArea->size(), dlg.Layout().ToPixels(0, 0, dlg.Template().cx, dlg.Template().cy).size());
     const DialogTemplate& tpl = dlg.Template();
