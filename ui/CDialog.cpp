@@ -172,7 +172,12 @@ QWidget* CDialog::CreateControl(const ControlTemplate& control)
     case ControlKind::DisplayText: {
         auto* pLabel = new QLabel(text, this);
         pLabel->setTextFormat(Qt::PlainText);
-        pLabel->setAlignment(TextAlignment(control.styles));
+        // A display's value stands in the middle of its frame, vertically too,
+        // whatever room the frame has over one line of text.
+        const Qt::Alignment alignment = TextAlignment(control.styles);
+        pLabel->setAlignment(control.kind == ControlKind::DisplayText
+                                 ? (alignment & Qt::AlignHorizontal_Mask) | Qt::AlignVCenter
+                                 : alignment);
         pLabel->setWordWrap(control.kind == ControlKind::Label && control.cy > 12);
         if (control.styles & StyleSunken)
             pLabel->setFrameStyle(QFrame::Panel | QFrame::Sunken);

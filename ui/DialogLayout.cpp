@@ -1,7 +1,6 @@
 #include "DialogLayout.h"
 
 #include <algorithm>
-#include <limits>
 
 #include <QFontMetrics>
 
@@ -83,8 +82,8 @@ int DialogLayout::X(int x) const
 {
     int px = qRound(x * units.cx / 4.0);
     for (const ColumnStretch& stretch : stretches) {
-        if (x >= stretch.at)
-            px += stretch.extra;
+        const int inside = std::clamp(x - stretch.at, 0, stretch.span);
+        px += static_cast<int>(static_cast<long long>(stretch.extra) * inside / stretch.span);
     }
     return px;
 }
@@ -97,85 +96,9 @@ QRect DialogLayout::ToPixels(int x, int y, int cx, int cy) const
 
 namespace {
 
-// What it costs that a control grows with a stretched column: nothing for a
-// frame or a text, a little for an edit, much for what a person presses or
-// reads as a block.
-int GrowthCost(ControlKind kind)
-{
-    switch (kind) {
-    case ControlKind::GroupBox: return 0;
-    case ControlKind::Label:
-    case ControlKind::DisplayText: return 1;
-    case ControlKind::Edit: return 3;
-    case ControlKind::PushButton:
-    case ControlKind::DefPushButton:
-    case ControlKind::ComboDropList: return 10;
-    case ControlKind::ListView:
-    case ControlKind::Icon: return 20;
-    }
-    return 20;
-}
-
-// The column inside the display whose stretching grows the cheapest controls;
-// of equal ones the rightmost, which moves the fewest.
-int CheapestColumn(const DialogTemplate& tpl, const ControlTemplate& display)
-{
-    int best = display.x + display.cx;
-    int bestCost = std::numeric_limits<int>::max();
-    for (int at = display.x + display.cx; at > display.x; --at) {
-        int cost = 0;
-        for (std::size_t i = 0; i < tpl.controlCount; ++i) {
-            const ControlTemplate& control = tpl.controls[i];
-            if (&control == &display || (control.styles & StyleHidden))
-                continue;
-            if (control.x < at && at <= control.x + control.cx)
-                cost += GrowthCost(control.kind);
-        }
-        if (cost < bestCost) {
-            bestCost = cost;
-            best = at;
-        }
-    }
-    return best;
-}
-
-} // namespace
-
-DialogLayout FitDisplayTexts(const DialogTemplate& tpl, const QFont& font, const DialogBaseUnits& units,
-                             const DisplayTexts& texts)
-{
-    DialogLayout layout{units, {}};
-    const QFontMetrics metrics(font);
-    for (std::size_t i = 0; i < tpl.controlCount; ++i) {
-        const ControlTemplate& control = tpl.controls[i];
-        const auto it = texts.find(control.id);
-        if (control.kind != ControlKind::DisplayText || it == texts.end())
-            continue;
-        int widest = 0;
-        for (const QString& text : it->second)
-            widest = std::max(widest, metrics.horizontalAdvance(text));
-        const int need = widest + kDisplayTextMargin;
-        const int have = layout.ToPixels(control.x, 0, control.cx, 0).width();
-        if (need > have)
-            layout.stretches.push_back(ColumnStretch{CheapestColumn(tpl, control), need - have});
-    }
-    return layout;
-}
-
-int GrowingControl(const DialogTemplate& tpl)
-{
-    for (std::size_t i = 0; i < tpl.controlCount; ++i) {
-        if (tpl.controls[i].kind == ControlKind::ListView)
-            return static_cast<int>(i);
-    }
-    return -1;
-}
-
-namespace {
-
-// The outermost group box around the control, or the control itself: what
-// decides how it moves.
-const ControlTemplate& MovingUnitOf(const DialogTemplate& tpl, const ControlTemplate& control)
+// The outermost group box around the control, or the control itself: the
+// unit of the form it belongs to.
+const ControlTemplate& OutermostGroupOf(const DialogTemplate& tpl, const ControlTemplate& control)
 {
     const ControlTemplate* pUnit = &control;
     const QRect rect = TemplateUnitRect(control);
@@ -192,6 +115,43 @@ const ControlTemplate& MovingUnitOf(const DialogTemplate& tpl, const ControlTemp
 
 } // namespace
 
+DialogLayout FitDisplayTexts(const DialogTemplate& tpl, const QFont& font, const DialogBaseUnits& units,
+                             const DisplayTexts& texts)
+{
+    DialogLayout layout{units, {}};
+    const QFontMetrics metrics(font);
+    for (std::size_t i = 0; i < tpl.controlCount; ++i) {
+        const ControlTemplate& control = tpl.controls[i];
+        const auto it = texts.find(control.id);
+        if (control.kind != ControlKind::DisplayText || it == texts.end() || control.cx <= 0)
+            continue;
+        int widest = 0;
+        for (const QString& text : it->second)
+            widest = std::max(widest, metrics.horizontalAdvance(text));
+        const int need = widest + kDisplayTextMargin;
+        const int have = layout.ToPixels(control.x, 0, control.cx, 0).width();
+        if (need <= have)
+            continue;
+        // The display's own columns widen evenly: whatever lies within them
+        // (the Max CH and Min CH displays under the country's) widens in
+        // proportion, and the dialog grows by no more than the display needs.
+        layout.stretches.push_back(ColumnStretch{control.x, control.cx, need - have});
+        // Rounding inside the span may leave the display a pixel short.
+        while (layout.ToPixels(control.x, 0, control.cx, 0).width() < need)
+            ++layout.stretches.back().extra;
+    }
+    return layout;
+}
+
+int GrowingControl(const DialogTemplate& tpl)
+{
+    for (std::size_t i = 0; i < tpl.controlCount; ++i) {
+        if (tpl.controls[i].kind == ControlKind::ListView)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
 std::vector<ControlGrowth> GrowthOfControls(const DialogTemplate& tpl)
 {
     std::vector<ControlGrowth> growth(tpl.controlCount);
@@ -206,7 +166,8 @@ std::vector<ControlGrowth> GrowthOfControls(const DialogTemplate& tpl)
             growth[i].bGrows = true;
             continue;
         }
-        const ControlTemplate& unit = MovingUnitOf(tpl, tpl.controls[i]);
+        // A control inside a group box moves as the group does.
+        const ControlTemplate& unit = OutermostGroupOf(tpl, tpl.controls[i]);
         growth[i].bMovesRight = unit.x >= right;
         growth[i].bMovesDown = unit.y >= bottom;
     }

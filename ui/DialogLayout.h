@@ -35,11 +35,13 @@ using DisplayTexts = std::map<int, std::vector<QString>>;
 // the widest number a format can give is among them, whatever the font.
 std::vector<QString> TextsInEveryDigit(const QString& pattern, const QString& digits = QStringLiteral("0123456789"));
 
-// Extra pixels for the dialog from a column on: everything that begins at or
-// right of it moves right, whatever reaches across it grows.
+// Extra pixels for the dialog over a span of columns: the extra is spread
+// evenly over the span, so that what lies inside it widens in proportion,
+// and everything right of the span moves right by all of it.
 struct ColumnStretch
 {
-    int at; // dialog units
+    int at;   // dialog units
+    int span; // dialog units, at least 1
     int extra;
 };
 
@@ -55,8 +57,10 @@ struct DialogLayout
     QRect ToPixels(int x, int y, int cx, int cy) const;
 };
 // Widens each display of the template whose possible texts would be cut, by
-// stretching the column inside it where the fewest controls that act must
-// grow with it (frames and displays grow freely, buttons and lists should not).
+// spreading the extra evenly over the display's own columns: what lies within
+// them widens in proportion (the displays of one row under it keep their
+// relative widths), what lies right of them moves right, and the dialog grows
+// by no more than the display needs.
 DialogLayout FitDisplayTexts(const DialogTemplate& tpl, const QFont& font, const DialogBaseUnits& units,
                              const DisplayTexts& texts);
 

@@ -15,6 +15,7 @@
 #include <QGroupBox>
 #include <QImage>
 #include <QMenuBar>
+#include <QPainter>
 #include <QProcess>
 #include <QScreen>
 #include <QScrollArea>
@@ -411,4 +412,102 @@ TEST(FindingsPlace, TableCheckOpensInsideTheScreen)
     pFindings->resize(pFindings->size() + QSize(100, 100));
     QApplication::processEvents();
     EXPECT_EQ(pFindings->FindingsView()->size(), listBefore + QSize(100, 100));
+}
+
+namespace {
+
+// The rows of a label's rendering, inside its contents, that hold ink of its text.
+std::pair<int, int> InkRows(QLabel* pLabel)
+{
+    const QImage image = pLabel->grab().toImage();
+    const QRect contents = pLabel->contentsRect();
+    const QColor ground = pLabel->palette().color(pLabel->backgroundRole());
+    int first = -1;
+    int last = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = contents.left(); x <= contents.right(); ++x) {
+            if (std::abs(image.pixelColor(x, y).lightness() - ground.lightness()) > 80 && contents.contains(x, y)) {
+                first = first < 0 ? y : first;
+                last = y;
+                break;
+            }
+        }
+    }
+    return {first, last};
+}
+
+// Where the ink of a text lies in a line box of the font's height, drawn unclipped.
+std::pair<int, int> InkInLineBox(const QFont& font, const QString& text)
+{
+    const QFontMetrics metrics(font);
+    QImage image(metrics.horizontalAdvance(text) + 8, metrics.height(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setFont(font);
+    painter.setPen(Qt::black);
+    painter.drawText(QRect(QPoint(0, 0), image.size()), Qt::AlignLeft | Qt::AlignVCenter, text);
+    painter.end();
+    int first = -1;
+    int last = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (image.pixelColor(x, y).lightness() < 128) {
+                first = first < 0 ? y : first;
+                last = y;
+                break;
+            }
+        }
+    }
+    return {first, image.height() - 1 - last};
+}
+
+// Every sunken display shows a text with descenders whole and in the middle
+// of its frame: the line box the ink belongs to has as much room above as below.
+void ExpectDisplaysCentred(CDialog& dialog)
+{
+    const QString text = QStringLiteral("Germany jq 8");
+    const DialogTemplate& tpl = dialog.Template();
+    for (std::size_t i = 0; i < tpl.controlCount; ++i) {
+        const ControlTemplate& c = tpl.controls[i];
+        if (c.kind != ControlKind::DisplayText || !(c.styles & StyleSunken))
+            continue;
+        auto* pLabel = dialog.Control<QLabel>(c.id);
+        const QString oldText = pLabel->text();
+        pLabel->setText(text);
+        const QFontMetrics metrics = pLabel->fontMetrics();
+        const QRect contents = pLabel->contentsRect();
+        EXPECT_GE(contents.height(), metrics.height()) << c.id;
+        const auto [inkTop, inkBottom] = InkRows(pLabel);
+        const auto [aboveInk, belowInk] = InkInLineBox(pLabel->font(), text);
+        ASSERT_GE(inkTop, 0) << c.id;
+        // The whole ink shows: as tall as drawn unclipped.
+        EXPECT_EQ(inkBottom - inkTop + 1, metrics.height() - aboveInk - belowInk) << c.id;
+        const int roomAbove = inkTop - aboveInk - contents.top();
+        const int roomBelow = contents.bottom() - (inkBottom + belowInk);
+        EXPECT_GE(roomAbove, 0) << c.id;
+        EXPECT_GE(roomBelow, 0) << c.id;
+        EXPECT_LE(std::abs(roomAbove - roomBelow), 1)
+            << "display " << c.id << ": " << roomAbove << " above, " << roomBelow << " below";
+        pLabel->setText(oldText);
+    }
+}
+
+} // namespace
+
+TEST(DisplayCentring, ValuesStandInTheMiddleOfTheirFrames)
+{
+    const QFont original = QApplication::font();
+    for (const double scale : {1.0, 1.6}) {
+        QFont font = original;
+        font.setPointSizeF(original.pointSizeF() * scale);
+        QApplication::setFont(font);
+        FakeUserServices services;
+        CFrequencyTableDlg channel{services};
+        channel.Create();
+        ExpectDisplaysCentred(channel);
+        CTunerEditDlg tuner{services};
+        tuner.Create();
+        ExpectDisplaysCentred(tuner);
+    }
+    QApplication::setFont(original);
 }
