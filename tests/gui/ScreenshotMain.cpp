@@ -1,14 +1,21 @@
 // Renders every dialog to a PNG (offscreen unless a display is asked for), in
 // a state that shows its controls filled in: for looking at layouts at any
 // scale factor (QT_SCALE_FACTOR=2) and palette.
+//
+//     vornalix-screenshots DIR [dark] [--screen=WIDTHxHEIGHT]
+//
+// --screen sets the offscreen screen's size; the editors are also shown
+// resized larger and as large as the screen (NAME-larger.png, NAME-screen.png).
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPalette>
+#include <QScreen>
 #include <QTemporaryDir>
 
 #include "CAboutDlg.h"
@@ -103,12 +110,58 @@ void SaveMenus(CDialog& editor, const QString& folder, const QString& name)
     }
 }
 
+// The editor at its opening size, larger by a third, and as large as the
+// screen's available area.
+void SaveSizes(CDialog& editor, const QString& folder, const QString& name)
+{
+    editor.Create();
+    QApplication::processEvents();
+    editor.grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
+    const QSize opening = editor.size();
+    const QSize available = editor.screen()->availableGeometry().size();
+    editor.resize((opening * 4 / 3).boundedTo(available));
+    QApplication::processEvents();
+    editor.grab().save(folder + QLatin1Char('/') + name + QStringLiteral("-larger.png"));
+    editor.resize(available);
+    QApplication::processEvents();
+    editor.grab().save(folder + QLatin1Char('/') + name + QStringLiteral("-screen.png"));
+    editor.resize(opening);
+    QApplication::processEvents();
+}
+
+// An offscreen screen of the size asked for ("1366x768"), by the platform's
+// configuration file.
+void UseScreenSize(const QString& size, const QString& configFile)
+{
+    const QStringList sides = size.split(QLatin1Char('x'));
+    if (sides.size() != 2)
+        return;
+    QFile file(configFile);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    file.write(QStringLiteral("{\"screens\":[{\"name\":\"shot\",\"x\":0,\"y\":0,\"width\":%1,\"height\":%2,"
+                              "\"logicalDpi\":96,\"logicalBaseDpi\":96,\"dpr\":1}]}")
+                   .arg(sides[0].toInt())
+                   .arg(sides[1].toInt())
+                   .toUtf8());
+    file.close();
+    qputenv("QT_QPA_PLATFORM", QByteArray("offscreen:configfile=") + QFile::encodeName(configFile));
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    // The pictures neither read nor change the person's remembered window sizes.
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    for (int i = 1; i < argc; ++i) {
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        if (arg.startsWith(QLatin1String("--screen=")))
+            UseScreenSize(arg.mid(9), config.filePath(QStringLiteral("screen.json")));
+    }
     QApplication app(argc, argv);
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(folder);
@@ -138,7 +191,7 @@ int main(int argc, char** argv)
     }
     editor.SetDlgItemText(IDC_EDIT_COUNTRY_CODE, QStringLiteral("44"));
     Press(editor, IDC_BUTTON_ENTER);
-    Save(editor, folder, QStringLiteral("frequency-table"));
+    SaveSizes(editor, folder, QStringLiteral("frequency-table"));
     SaveMenus(editor, folder, QStringLiteral("frequency-table"));
     // The longest names of the country catalogue.
     for (const char* code : {"389", "1852"}) {
@@ -209,7 +262,7 @@ int main(int argc, char** argv)
     for (const auto& [id, text] : fields)
         tuner.SetDlgItemText(id, QString::fromLatin1(text));
     Press(tuner, IDC_BUTTON_ADD_INFO);
-    Save(tuner, folder, QStringLiteral("tuner-edit"));
+    SaveSizes(tuner, folder, QStringLiteral("tuner-edit"));
     tuner.GetListView(IDC_LIST_TUNERS)->SetCurrentRow(0);
     SaveMenus(tuner, folder, QStringLiteral("tuner-edit"));
 

@@ -54,16 +54,50 @@ class Session:
         self.processes.append(process)
         return process
 
+    # A laptop's screen, with a desktop panel's strip along the bottom kept
+    # free by the window manager.
+    SCREEN = (1366, 768)
+    PANEL = 32
+
     def start_display(self):
         read_end, write_end = os.pipe()
-        self.start(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
-                    "-noreset"], pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.start(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "%dx%dx24" % self.SCREEN, "-nolisten",
+                    "tcp", "-noreset"], pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         number = read_line(read_end, 20)
         os.close(read_end)
         if not number.strip().isdigit():
             raise SetupError("Xvfb gave no display number")
         self.env["DISPLAY"] = ":" + number.strip()
+        self.start_window_manager()
+
+    def start_window_manager(self):
+        """Openbox, so that maximizing, focus and the work area are real."""
+        config = os.path.join(self.tmp, "openbox-rc.xml")
+        with open(config, "w") as f:
+            f.write("""<?xml version="1.0" encoding="UTF-8"?>
+<openbox_config xmlns="http://openbox.org/3.4/rc">
+  <margins><top>0</top><bottom>%d</bottom><left>0</left><right>0</right></margins>
+  <focus><focusNew>yes</focusNew><followMouse>no</followMouse></focus>
+  <placement><policy>Smart</policy></placement>
+  <mouse><context name="Client"><mousebind button="Left" action="Press">
+    <action name="Focus"/><action name="Raise"/></mousebind></context></mouse>
+</openbox_config>
+""" % self.PANEL)
+        self.start(["openbox", "--config-file", config], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + 20
+        while time.monotonic() < deadline:
+            if self.work_area():
+                return
+            time.sleep(0.2)
+        raise SetupError("the window manager did not come up")
+
+    def work_area(self):
+        """The work area the window manager keeps (x, y, width, height), or None."""
+        reply = subprocess.run(["xprop", "-root", "_NET_WORKAREA"], env=self.env, capture_output=True, text=True,
+                               timeout=10)
+        numbers = [int(n) for n in reply.stdout.replace(",", " ").split("=")[-1].split() if n.isdigit()]
+        return tuple(numbers[:4]) if reply.returncode == 0 and len(numbers) >= 4 else None
 
     def start_session_bus(self):
         process = self.start(["dbus-daemon", "--session", "--nofork", "--nopidfile", "--print-address=1"],
@@ -630,6 +664,104 @@ class LiveTest:
         finally:
             self.session.stop(program)
 
+    def extents(self, node):
+        e = node.queryComponent().getExtents(self.pyatspi_coords())
+        return e.x, e.y, e.width, e.height
+
+    def pyatspi_coords(self):
+        return self.tree.pyatspi.DESKTOP_COORDS
+
+    def active_window(self):
+        out = subprocess.run(["xdotool", "getactivewindow"], env=self.session.env, capture_output=True, text=True,
+                             timeout=15)
+        return out.stdout.strip()
+
+    def window(self):
+        """Both editors grow and maximize with only their list growing, open inside the work area, and every
+        control of the tuner editor can be brought on screen."""
+        area = self.session.work_area()
+
+        def inside_work_area(box):
+            x, y, w, h = box
+            ax, ay, aw, ah = area
+            return x >= ax and y >= ay and x + w <= ax + aw and y + h <= ay + ah
+
+        def grows_with_its_list(opener, list_name, fixed_names):
+            window = self.active_window()
+            table = self.list_table()
+            fixed = [self.tree.wait_for(self.named(n, "push button"), n) for n in fixed_names]
+            before = self.extents(table)
+            sizes = [self.extents(f)[2:] for f in fixed]
+            if not inside_work_area(before):
+                raise AssertionError("%s opened outside the work area %s: %s" % (opener, area, before))
+            # Larger by hand, as the window manager resizes it.
+            geometry = subprocess.run(["xdotool", "getwindowgeometry", window], env=self.session.env,
+                                      capture_output=True, text=True, timeout=15).stdout
+            width, height = [int(v) for v in geometry.split("Geometry:")[1].split()[0].split("x")]
+            self.session.xdotool("windowsize", window, width + 150, min(height + 20, area[3] - 40))
+            time.sleep(1)
+            grown = self.extents(table)
+            if grown[2] < before[2] + 100:
+                raise AssertionError("the list did not grow with the window: %s then %s" % (before, grown))
+            for f, size in zip(fixed, sizes):
+                if self.extents(f)[2:] != size:
+                    raise AssertionError("%s changed size: %s then %s" % (f.name, size, self.extents(f)[2:]))
+            # Maximized the list takes the room.
+            subprocess.run(["wmctrl", "-i", "-r", window, "-b", "add,maximized_vert,maximized_horz"],
+                           env=self.session.env, check=True, timeout=15)
+            time.sleep(1.5)
+            big = self.extents(table)
+            if big[2] < grown[2] + 200 or not inside_work_area(big):
+                raise AssertionError("maximized, the list is %s (work area %s)" % (big, area))
+            subprocess.run(["wmctrl", "-i", "-r", window, "-b", "remove,maximized_vert,maximized_horz"],
+                           env=self.session.env, check=True, timeout=15)
+            time.sleep(1)
+
+        program = self.session.start_program()
+        try:
+            self.check("window: the work area leaves the panel's strip free",
+                       lambda: self.wait_until(lambda: area and area[3] == Session.SCREEN[1] - Session.PANEL,
+                                               "a work area of %s" % (area,)))
+            self.tree.wait_for(self.named("Frequency Table Edit", "push button"), "the launcher", timeout=40)
+            self.press_button("Frequency Table Edit")
+            self.tree.wait_for(self.named("Create New", "push button"), "the channel editor")
+            time.sleep(1)
+            self.check("window: the channel editor grows and maximizes, only its list growing",
+                       lambda: grows_with_its_list("the channel editor", "Frequency Table",
+                                                   ["Exit", "Create New", "SaveToFile"]))
+            self.press_button("Exit")
+            self.tree.wait_for(self.named("Tuner Specification Edit", "push button"), "the launcher")
+            self.press_button("Tuner Specification Edit")
+            self.tree.wait_for(self.named("Add Info", "push button"), "the tuner editor")
+            time.sleep(1)
+
+            def every_control_on_screen():
+                editor = self.tree.wait_for(self.named("Add Info", "push button"), "the tuner editor")
+                # A new table enables the drop-down lists below the fold.
+                self.press_button("Create New")
+                time.sleep(0.5)
+                # Every control Tab reaches comes into view inside the work area when it has the focus.
+                seen = set()
+                for _ in range(40):
+                    self.keys("Tab")
+                    time.sleep(0.15)
+                    focused = [n for n in self.tree.find_all(
+                        lambda node: node.getState().contains(self.tree.pyatspi.STATE_FOCUSED))]
+                    for node in focused:
+                        box = self.extents(node)
+                        if box[2] > 0 and not inside_work_area(box):
+                            raise AssertionError("%s (%s) has the focus off screen at %s" % (
+                                node.name, self.tree.role(node), box))
+                        seen.add((node.name, self.tree.role(node)))
+                if len(seen) < 7 or ("Exit", "push button") not in seen:
+                    raise AssertionError("Tab reached only %s" % sorted(seen))
+                del editor
+            self.check("window: every control of the tuner editor comes on screen with Tab", every_control_on_screen)
+            self.check("window: the tuner editor grows and maximizes, only its list growing",
+                       lambda: grows_with_its_list("the tuner editor", "Tuner Table", ["Exit", "Add Info", "Load File"]))
+        finally:
+            self.session.stop(program)
+
     def tuner_editor(self):
         table = os.path.join(self.session.tmp, "tuners.tsf")
         entry = {"factory": 0x12, "tuner_type": 0x07, "low_band_start": 48.25, "mid_band_start": 160.0,
@@ -675,6 +807,7 @@ def main():
         test.channel_editor()
         test.tuner_editor()
         test.open_in_running_instance()
+        test.window()
     except SetupError as error:
         print("live: set-up failed: %s" % error, flush=True)
     finally:
