@@ -34,6 +34,7 @@
 #include "ListView.h"
 #include "RecentFiles.h"
 #include "RecoveryStore.h"
+#include "WindowSizes.h"
 #include "resource.h"
 
 namespace {
@@ -164,6 +165,37 @@ void BM_Editor_Load(benchmark::State& state)
     ReportRows(state, editor);
 }
 BENCHMARK(BM_Editor_Load)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A new editor window: its controls, its frame with the scroller and the
+// remembered size read back, shown and settled.
+void BM_Editor_OpenWindow(benchmark::State& state)
+{
+    BenchServices services;
+    RememberWindowSize(IDD_FREQUENCY_TABLE, WindowSize{900, 700, false});
+    for (auto _ : state) {
+        CFrequencyTableDlg dlg{services};
+        dlg.Create();
+        Editor::Settle();
+    }
+}
+BENCHMARK(BM_Editor_OpenWindow)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Resizing the editor with both lists full: the list takes the room, the
+// other controls move, and the list lays out its rows anew.
+void BM_Editor_ResizeWithFullList(benchmark::State& state)
+{
+    Editor editor;
+    editor.LoadFull();
+    const QSize opening = editor.Dlg().size();
+    bool bLarger = false;
+    for (auto _ : state) {
+        bLarger = !bLarger;
+        editor.Dlg().resize(bLarger ? opening + QSize(160, 120) : opening);
+        Editor::Settle();
+    }
+    ReportRows(state, editor);
+}
+BENCHMARK(BM_Editor_ResizeWithFullList)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_Editor_ModeSwitch(benchmark::State& state)
 {

@@ -561,8 +561,12 @@ void CDialog::FollowClientSize()
 void CDialog::OpenAtRememberedSize()
 {
     m_pFrameLayout->activate();
-    const QSize natural = m_pFrameLayout->totalSizeHint();
+    QSize natural = m_pFrameLayout->totalSizeHint();
     const QSize available = screen()->availableGeometry().size();
+    // Lower than its controls need, the area scrolls up and down: room for
+    // that scroll bar too, so that it needs none across.
+    if (natural.height() > available.height())
+        natural.rwidth() += m_pScroller->verticalScrollBar()->sizeHint().width();
     const QSize minimum = natural.boundedTo(available);
     setMinimumSize(minimum);
     const std::optional<WindowSize> remembered = RememberedWindowSize(m_template.id);
