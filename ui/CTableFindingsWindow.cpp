@@ -11,6 +11,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "AccessibleTree.h"
 #include "Strings.h"
 
 namespace {
@@ -122,6 +123,7 @@ CTableFindingsWindow::CTableFindingsWindow(QWidget* pParent)
       m_pView(new QTreeView(this))
 {
     setWindowTitle(Latin1(kFindingsTitle));
+    ReadAsWindow(this);
     setWindowModality(Qt::NonModal);
     setObjectName(QStringLiteral("TableFindings"));
 
