@@ -750,6 +750,22 @@ class LiveTest:
                 self.select_row("001")
                 if app_menus():
                     raise AssertionError("a menu is among the application's children before one opens")
+                # What the application tells of its children, as a screen reader hears it.
+                changes = []
+
+                def on_children_changed(event):
+                    try:
+                        if self.tree.role(event.source) != "application":
+                            return
+                    except Exception:
+                        return
+                    try:
+                        role = self.tree.role(event.any_data)
+                    except Exception:
+                        role = None  # the menu's object may be gone already
+                    changes.append((event.type.split(":")[-1], "menu" if role and "menu" in role else role))
+                self.tree.pyatspi.Registry.registerEventListener(on_children_changed, "object:children-changed")
+                told = lambda kind, roles: lambda: any(k == kind and role in roles for k, role in changes)
                 self.keys("shift+F10")
                 menu = []
                 self.wait_until(lambda: menu.extend(app_menus()) or menu, "the row menu among the application's children")
@@ -759,8 +775,12 @@ class LiveTest:
                 got = {name: items.get(name) for name in expected}
                 if got != expected:
                     raise AssertionError("row menu items read %s, all: %s" % (got, items))
+                self.wait_until(told("add", ["menu"]), "the application telling of the menu added (%s)" % changes)
                 self.keys("Escape")
                 self.wait_until(lambda: not app_menus(), "the row menu gone from the application's children")
+                self.wait_until(told("remove", ["menu", None]),
+                                "the application telling of the menu removed (%s)" % changes)
+                self.tree.pyatspi.Registry.deregisterEventListener(on_children_changed, "object:children-changed")
             self.check("a11y: the open row menu, its items and their states are in the application's tree",
                        row_menu_in_tree)
 
