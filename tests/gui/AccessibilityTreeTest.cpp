@@ -79,6 +79,10 @@ TEST(AccessibleTree, InputsAreNamedByWhatIsReadBesideThem)
     };
     for (const auto& [id, name] : channelNames)
         EXPECT_EQ(NameOf(channels.GetDlgItem(id)), name) << id;
+    // The item it shows is its value.
+    QAccessibleInterface* pMode = Interface(channels.GetDlgItem(IDC_COMBO_MODE));
+    EXPECT_EQ(pMode->role(), QAccessible::ComboBox);
+    EXPECT_EQ(pMode->text(QAccessible::Value), "Antenna");
 
     CTunerEditDlg tuners{services};
     tuners.Create();

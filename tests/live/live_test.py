@@ -768,7 +768,8 @@ class LiveTest:
                 told = lambda kind, roles: lambda: any(k == kind and role in roles for k, role in changes)
                 self.keys("shift+F10")
                 menu = []
-                self.wait_until(lambda: menu.extend(app_menus()) or menu, "the row menu among the application's children")
+                self.wait_until(lambda: menu.extend(app_menus()) or menu,
+                                "the row menu among the application's children")
                 items = dict(items_of(menu[0]))
                 # Nothing has been undone: Redo cannot be chosen; a blank can be inserted.
                 expected = {"Insert Blank Item": True, "Undo Insert Blank Item": True, "Redo": False}
