@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QWidget>
 
+#include "AccessibleTexts.h"
 #include "DialogLayout.h"
 
 namespace {
@@ -75,4 +76,29 @@ void NameControlsByLabels(QWidget* pDialog, const DialogTemplate& tpl, const std
         if (QLabel* pBuddy = left.second ? left.second : above.second)
             pBuddy->setBuddy(pWidget);
     }
+    // Where the labels give a poor name, the dialog's data has a better one.
+    for (int i = 0; i < kFixedAccessibleNameCount; ++i) {
+        const FixedAccessibleName& fixed = kFixedAccessibleNames[i];
+        if (fixed.dialogId != tpl.id)
+            continue;
+        if (QWidget* pWidget = widgetOf(fixed.controlId))
+            pWidget->setAccessibleName(QString::fromLatin1(fixed.name));
+    }
+}
+
+QString SpokenChannelCell(int, int column, const QString& shown)
+{
+    if (column != 1)
+        return shown;
+    if (shown == QLatin1String("--"))
+        return QString::fromLatin1(kSpokenEmptySlot);
+    // "55.25000" is read "55.25 MHz", "800.00000" "800 MHz".
+    QString number = shown;
+    if (number.contains(QLatin1Char('.'))) {
+        while (number.endsWith(QLatin1Char('0')))
+            number.chop(1);
+        if (number.endsWith(QLatin1Char('.')))
+            number.chop(1);
+    }
+    return number + QLatin1Char(' ') + QString::fromLatin1(kSpokenFrequencyUnit);
 }

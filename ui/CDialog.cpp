@@ -22,6 +22,8 @@
 #include <QVBoxLayout>
 
 #include "AccessibleNames.h"
+#include "AccessibleTexts.h"
+#include "AccessibleTree.h"
 #include "DialogMenuBar.h"
 #include "DisplayAccessible.h"
 #include "ExitWhenShown.h"
@@ -93,6 +95,10 @@ CDialog::CDialog(int templateId, UserServices& services, QWidget* pParent, const
     : QDialog(pParent), m_services(services), m_template(TemplateOrEmpty(templateId))
 {
     setWindowTitle(QString::fromLatin1(m_template.title));
+    // Screen readers tell the windows apart by name where their titles are alike.
+    if (const char* windowName = AccessibleWindowName(m_template.id))
+        setAccessibleName(QString::fromLatin1(windowName));
+    LeaveHiddenChildrenOut(this);
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     setFont(QApplication::font());
@@ -103,15 +109,22 @@ CDialog::~CDialog() = default;
 
 void CDialog::ShowTableFileInTitle(const std::string& savePath, bool bModified)
 {
-    const QString templateTitle = QString::fromLatin1(m_template.title);
     const QString modifiedMark = bModified ? QStringLiteral("*") : QString();
-    QString title = templateTitle + modifiedMark;
-    if (!savePath.empty()) {
-        const QString name = QFileInfo(QFile::decodeName(QByteArray::fromStdString(savePath))).fileName();
-        title = name + modifiedMark + QStringLiteral(" \u2013 ") + templateTitle;
-    }
+    const QString name =
+        savePath.empty() ? QString() : QFileInfo(QFile::decodeName(QByteArray::fromStdString(savePath))).fileName();
+    const auto titled = [&](const QString& windowName) {
+        return name.isEmpty() ? windowName + modifiedMark
+                              : name + modifiedMark + QStringLiteral(" \u2013 ") + windowName;
+    };
+    const QString title = titled(QString::fromLatin1(m_template.title));
     if (title != windowTitle())
         setWindowTitle(title);
+    // What a screen reader hears says the same of the file under the window's own name.
+    if (const char* windowName = AccessibleWindowName(m_template.id)) {
+        const QString accessibleTitle = titled(QString::fromLatin1(windowName));
+        if (accessibleTitle != accessibleName())
+            setAccessibleName(accessibleTitle);
+    }
 }
 
 void CDialog::BuildControls(const DisplayTexts& displayTexts)
@@ -203,6 +216,7 @@ QWidget* CDialog::CreateControl(const ControlTemplate& control)
         pCombo->setCurrentIndex(-1);
         pCombo->setMaxVisibleItems(std::max(5, rect.height() / std::max(1, pCombo->fontMetrics().height())));
         pCombo->setGeometry(rect.x(), rect.y(), rect.width(), pCombo->sizeHint().height());
+        NameByLabel(pCombo);
         return pCombo;
     }
     case ControlKind::ListView: pWidget = new ListView(this, control.styles & StyleSingleSel); break;
@@ -493,6 +507,7 @@ DialogMenuBar& CDialog::AddMenuBar(const MenuBarTemplate& bar)
         // template's size, so that each keeps its template position on it.
         const QList<QWidget*> controls = findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
         m_pClient = new QWidget(this);
+        LeaveHiddenChildrenOut(m_pClient);
         m_pClient->setGeometry(rect());
         for (QWidget* pControl : controls) {
             const bool bHidden = pControl->isHidden();

@@ -62,6 +62,9 @@ public:
     // An editor's title names the file its table saves to, "de.ccf – Vornalix",
     // with "*" after the name while the table has unsaved changes; without a
     // file it is the template's title, with the "*" once there is a change.
+    // The window's accessible name, where the dialog has one of its own
+    // (AccessibleWindowName), says the same: "de.ccf* – Vornalix channel
+    // table editor".
     void ShowTableFileInTitle(const std::string& savePath, bool bModified);
     const DialogBaseUnits& BaseUnits() const { return m_layout.units; }
     const DialogLayout& Layout() const { return m_layout; }

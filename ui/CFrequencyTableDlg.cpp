@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "AccessibleNames.h"
 #include "CAboutDlg.h"
 #include "CConvertDlg.h"
 #include "ChannelTable.h"
@@ -161,7 +162,7 @@ void CFrequencyTableDlg::ShowDocument()
             // Not greater than 0 covers empty slots, negative values and NaN alike.
             return dbFrequency > 0.0 ? QString::asprintf("%.5f", dbFrequency) : QStringLiteral("--");
         },
-        std::move(marks));
+        std::move(marks), SpokenChannelCell);
 }
 
 void CFrequencyTableDlg::ShowModeText()

@@ -12,6 +12,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "AccessibleTree.h"
 #include "Strings.h"
 
 namespace {
@@ -123,6 +124,7 @@ CTableFindingsWindow::CTableFindingsWindow(QWidget* pParent)
       m_pView(new QTreeView(this))
 {
     setWindowTitle(Latin1(kFindingsTitle));
+    ReadAsWindow(this);
     setWindowModality(Qt::NonModal);
     setObjectName(QStringLiteral("TableFindings"));
 

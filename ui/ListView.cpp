@@ -174,12 +174,13 @@ int ListViewModel::InsertColumn(int column, const QString& heading, int format)
     return column;
 }
 
-void ListViewModel::SetRows(int count, RowTextFunction text, RowMarkFunction mark)
+void ListViewModel::SetRows(int count, RowTextFunction text, RowMarkFunction mark, SpokenTextFunction spoken)
 {
     beginResetModel();
     m_rows = std::max(0, count);
     m_text = std::move(text);
     m_mark = std::move(mark);
+    m_spoken = std::move(spoken);
     endResetModel();
 }
 
@@ -197,8 +198,12 @@ QVariant ListViewModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= m_rows || index.column() >= static_cast<int>(m_columns.size()))
         return {};
-    if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
-        return m_text ? m_text(index.row(), index.column()) : QString();
+    if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole) {
+        const QString shown = m_text ? m_text(index.row(), index.column()) : QString();
+        if (role == Qt::AccessibleTextRole && m_spoken)
+            return m_spoken(index.row(), index.column(), shown);
+        return shown;
+    }
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(m_columns[static_cast<std::size_t>(index.column())].alignment);
     if (m_mark && IsMarkRole(role))
@@ -280,9 +285,9 @@ void ListView::DeleteAllItems()
     SetRows(0, nullptr);
 }
 
-void ListView::SetRows(int count, RowTextFunction text, RowMarkFunction mark)
+void ListView::SetRows(int count, RowTextFunction text, RowMarkFunction mark, SpokenTextFunction spoken)
 {
-    m_pModel->SetRows(count, std::move(text), std::move(mark));
+    m_pModel->SetRows(count, std::move(text), std::move(mark), std::move(spoken));
     // Whatever the order in which the reset reached the selection model.
     ForgetSelectedRows();
 }

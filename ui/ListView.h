@@ -22,6 +22,10 @@ constexpr unsigned LVS_EX_GRIDLINES = 0x1;
 constexpr unsigned LVS_EX_FULLROWSELECT = 0x20;
 
 using RowTextFunction = std::function<QString(int row, int column)>;
+// What a screen reader reads for a cell that shows the text shown, where the
+// shown text alone reads poorly ("--" for an empty slot). Asked only for the
+// cells a screen reader reads.
+using SpokenTextFunction = std::function<QString(int row, int column, const QString& shown)>;
 
 // How a row stands out from the others, and why: the note is its tooltip and
 // what a screen reader reads as the row's cells' description.
@@ -44,8 +48,8 @@ public:
     using QAbstractTableModel::QAbstractTableModel;
 
     int InsertColumn(int column, const QString& heading, int format);
-    // The rows' marks, if any, come with the rows and go with them.
-    void SetRows(int count, RowTextFunction text, RowMarkFunction mark = nullptr);
+    // The rows' marks and spoken texts, if any, come with the rows and go with them.
+    void SetRows(int count, RowTextFunction text, RowMarkFunction mark = nullptr, SpokenTextFunction spoken = nullptr);
     RowMark Mark(int row) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -63,6 +67,7 @@ private:
     int m_rows = 0;
     RowTextFunction m_text;
     RowMarkFunction m_mark;
+    SpokenTextFunction m_spoken;
 };
 
 // The rows' selection of a list, one bit per row. Every change reaches it
@@ -125,8 +130,9 @@ public:
     int GetItemCount() const;
     void DeleteAllItems();
     // Replaces every row: count rows whose texts the function gives, marked
-    // where the mark function, if any, says so.
-    void SetRows(int count, RowTextFunction text, RowMarkFunction mark = nullptr);
+    // where the mark function, if any, says so, and read as the spoken
+    // function, if any, says (else as shown).
+    void SetRows(int count, RowTextFunction text, RowMarkFunction mark = nullptr, SpokenTextFunction spoken = nullptr);
     RowMark GetItemMark(int row) const;
     QString GetItemText(int row, int column) const;
 

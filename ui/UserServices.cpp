@@ -137,9 +137,12 @@ void QtUserServices::ShowNote(QWidget* pOwner, const QString& text)
     pBox->show();
 }
 
-int QtUserServices::TrackPopupMenu(QWidget* pOwner, const std::vector<MenuItem>& items, const QPoint& globalPos)
+int QtUserServices::TrackPopupMenu(QWidget*, const std::vector<MenuItem>& items, const QPoint& globalPos)
 {
-    QMenu menu(pOwner);
+    // A menu of no window: the screen reader finds it among the application's
+    // children while it is open (see AccessibleTree.h), where a menu of the
+    // list would name a parent that does not list it.
+    QMenu menu;
     for (const MenuItem& item : items) {
         if (item.command == 0) {
             menu.addSeparator();

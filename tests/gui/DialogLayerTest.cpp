@@ -337,7 +337,7 @@ TEST(Accessibility, ControlsAreNamedByTheirLabels)
         {IDD_FREQUENCY_TABLE, IDC_LIST_CHANNELS, "Frequency Table"},
         {IDD_TUNER_EDIT, IDC_EDIT_LOW_BAND_START, "Low Band Start"},
         {IDD_TUNER_EDIT, IDC_EDIT_PICTURE_CARRIER2, "Picture Carrier 2"},
-        {IDD_TUNER_EDIT, IDC_EDIT_LOW_CODE, "Low"},
+        {IDD_TUNER_EDIT, IDC_EDIT_LOW_CODE, "Low band code"},
         {IDD_TUNER_EDIT, IDC_COMBO_FACTORY, "Factory"},
         {IDD_TUNER_EDIT, IDC_COMBO_TUNER_TYPE, "Tuner Type"},
         {IDD_TUNER_EDIT, IDC_STATIC_TUNER_TYPE, "Tuner Type"},

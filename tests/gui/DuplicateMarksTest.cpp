@@ -89,13 +89,13 @@ TEST_F(DuplicateMarksTest, RowsSharingAFrequencyAreMarkedWithTheOtherChannel)
     EXPECT_NE(marked.color(), List()->palette().color(QPalette::Base));
     EXPECT_FALSE(pModel->data(pModel->index(2, 1), Qt::BackgroundRole).isValid());
 
-    // What a screen reader reads of a cell: its text and, for a marked row, the note.
+    // What a screen reader reads of a cell: its spoken text and, for a marked row, the note.
     QAccessibleInterface* pTable = QAccessible::queryAccessibleInterface(List());
     ASSERT_NE(pTable, nullptr);
     ASSERT_NE(pTable->tableInterface(), nullptr);
     QAccessibleInterface* pCell = pTable->tableInterface()->cellAt(3, 1);
     ASSERT_NE(pCell, nullptr);
-    EXPECT_EQ(pCell->text(QAccessible::Name), "55.25000");
+    EXPECT_EQ(pCell->text(QAccessible::Name), "55.25 MHz");
     EXPECT_EQ(pCell->text(QAccessible::Description), Same(1));
     QAccessibleInterface* pPlain = pTable->tableInterface()->cellAt(2, 1);
     ASSERT_NE(pPlain, nullptr);

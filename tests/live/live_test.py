@@ -450,6 +450,17 @@ class LiveTest:
         cell = self.tree.wait_for(self.named(cell_text, "table cell"), 'list cell "%s"' % cell_text)
         self.click(cell)
 
+    def x_window_titles(self):
+        """The titles of the program's windows as X has them, as a window list shows them."""
+        found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "."], env=self.session.env,
+                               capture_output=True, text=True, timeout=15)
+        titles = []
+        for window in found.stdout.split():
+            name = subprocess.run(["xdotool", "getwindowname", window], env=self.session.env,
+                                  capture_output=True, text=True, timeout=15)
+            titles.append(name.stdout.rstrip("\n"))
+        return titles
+
     # The runs.
 
     def channel_editor(self):
@@ -496,7 +507,7 @@ class LiveTest:
                 time.sleep(1)
                 self.keys("Down", "Return")
                 self.tree.wait_for(self.named("004", "table cell"), "a fourth row")
-                self.tree.wait_for(self.named("--", "table cell"), "the blank channel")
+                self.tree.wait_for(self.named("empty", "table cell"), "the blank channel")
                 self.display_shows("Channel Number", "2")
             self.check("a blank channel is inserted at the selected row by keyboard", insert_by_keyboard)
 
@@ -548,8 +559,8 @@ class LiveTest:
         """The Edit menu's letters, those of the pairs that once shared one first,
         and the same letters in the row menu. The list: 55.25, --, 62.25, 175.25."""
         frequencies = lambda: [row[1] for row in self.list_rows()]
-        before = ["55.25000", "--", "62.25000", "175.25000"]
-        moved = ["55.25000", "62.25000", "--", "175.25000"]
+        before = ["55.25 MHz", "empty", "62.25 MHz", "175.25 MHz"]
+        moved = ["55.25 MHz", "62.25 MHz", "empty", "175.25 MHz"]
 
         def move_up_undo_redo():
             self.wait_until(lambda: frequencies() == before, "the list as it was")
@@ -571,7 +582,8 @@ class LiveTest:
             self.keys("shift+Down", "shift+Down", "shift+Down")
             self.wait_until(lambda: self.selected_rows() == [0, 1, 2, 3], "every channel selected")
             self.keys("alt+e", "s")
-            self.wait_until(lambda: frequencies() == ["55.25000", "62.25000", "175.25000", "--"], "the list sorted")
+            self.wait_until(lambda: frequencies() == ["55.25 MHz", "62.25 MHz", "175.25 MHz", "empty"],
+                            "the list sorted")
             self.keys("ctrl+z")
             self.wait_until(lambda: frequencies() == moved, "the sort undone")
         self.check("Alt+E then S sorts the selection", sort_selection)
@@ -581,7 +593,7 @@ class LiveTest:
             self.keys("Menu")
             time.sleep(1)
             self.keys("p")
-            self.wait_until(lambda: frequencies() == ["62.25000", "55.25000", "--", "175.25000"],
+            self.wait_until(lambda: frequencies() == ["62.25 MHz", "55.25 MHz", "empty", "175.25 MHz"],
                             "channel 2 moved up from the row menu")
             self.keys("Menu")
             time.sleep(1)
@@ -625,9 +637,13 @@ class LiveTest:
                     raise AssertionError("the second start ended with %d" % status)
                 self.display_shows("Country", "Germany")
                 self.display_shows("Antenna Max CH", "5")
-                self.tree.wait_for(self.named("182.25000", "table cell"), "the fifth channel")
-                # The window's title names the file, without "*": it is as saved.
-                self.tree.wait_for(self.named("de-v2.ccf \u2013 Vornalix", "dialog"), "the title naming the file")
+                self.tree.wait_for(self.named("182.25 MHz", "table cell"), "the fifth channel")
+                # The window's name and title name the file, without "*": it is as saved.
+                self.tree.wait_for(self.named("de-v2.ccf \u2013 Vornalix channel table editor", "dialog"),
+                                   "the window's name naming the file")
+                titles = self.x_window_titles()
+                if "de-v2.ccf \u2013 Vornalix" not in titles:
+                    raise AssertionError("no X window titled \"de-v2.ccf \u2013 Vornalix\" in %s" % titles)
             self.check("vornalix FILE loads the table into the running editor", second_start_loads)
 
             def second_start_without_files():
@@ -785,6 +801,181 @@ class LiveTest:
         finally:
             self.session.stop(program)
 
+    def accessibility(self):
+        """What a screen reader reads: the windows' names beside their unchanged
+        titles, the inputs named by their labels, no hidden buttons, the open
+        row and bar menus in the application's tree with their items' states,
+        the findings window as a window, and the list cells' spoken texts."""
+        program = self.session.start_program()
+        app_menus = lambda: [node for node in (self.tree.application().getChildAtIndex(i)
+                                               for i in range(self.tree.application().childCount))
+                             if node is not None and self.tree.role(node) in ("menu", "popup menu")]
+        shown_children = lambda node: [node.getChildAtIndex(i) for i in range(node.childCount)]
+
+        def items_of(menu):
+            """Each item's name and whether it can be chosen, separators left out."""
+            items = []
+            for item in shown_children(menu):
+                if item is None or self.tree.role(item) == "separator":
+                    continue
+                items.append((item.name.split("\t")[0],
+                              item.getState().contains(self.tree.pyatspi.STATE_ENABLED)))
+            return items
+
+        def title_is(title):
+            titles = self.x_window_titles()
+            if title not in titles:
+                raise AssertionError('no X window titled "%s" in %s' % (title, titles))
+
+        def not_in_tree(root, name):
+            hidden = [node for node in self.tree.nodes(root)
+                      if node.name == name and self.tree.role(node) == "push button"]
+            if hidden:
+                raise AssertionError('a button "%s" is in the tree: %s' % (name, hidden))
+
+        try:
+            def launcher_named():
+                launcher = self.tree.wait_for(self.named("Vornalix launcher", "dialog"), "the launcher", timeout=40)
+                title_is("Vornalix")
+                not_in_tree(launcher, "Cancel")
+                self.tree.wait_for(self.named("OK", "push button"), "the launcher's OK")
+            self.check("a11y: the launcher is named apart from its title, without its hidden Cancel", launcher_named)
+
+            editor = []
+
+            def editor_named():
+                self.press_button("Frequency Table Edit")
+                editor.append(self.tree.wait_for(self.named("Vornalix channel table editor", "dialog"),
+                                                 "the channel editor"))
+                title_is("Vornalix")
+                not_in_tree(editor[0], "OK")
+            self.check("a11y: the channel editor is named apart from its title, without its hidden OK", editor_named)
+
+            def inputs_named():
+                self.press_button("Create New")
+                self.display_shows("Mode", "Antenna")
+                combo = self.tree.wait_for(lambda node: self.tree.role(node) == "combo box" and self.tree.showing(node),
+                                           "the Mode drop-down")
+                if combo.name != "Mode":
+                    raise AssertionError('the drop-down showing "Antenna" is named "%s"' % combo.name)
+                for name in ("Frequency", "Country Code"):
+                    self.tree.wait_for(self.named(name, "text", "entry"), 'the field "%s"' % name)
+            self.check('a11y: the inputs are named by their labels, the Mode drop-down "Mode"', inputs_named)
+
+            def cells_spoken():
+                self.type_into("Frequency", "55.25")
+                self.keys("Return")
+                self.tree.wait_for(self.named("55.25 MHz", "table cell"), 'the cell "55.25 MHz"')
+                # A table with unsaved changes and no file yet.
+                self.tree.wait_for(self.named("Vornalix channel table editor*", "dialog"), "the name with its *")
+                title_is("Vornalix*")
+                self.select_row("001")
+                self.keys("shift+F10")
+                time.sleep(1)
+                self.keys("Down", "Return")
+                self.tree.wait_for(self.named("empty", "table cell"), 'the cell "empty"')
+                self.wait_until(lambda: self.list_rows() == [("001", "empty"), ("002", "55.25 MHz")],
+                                "the rows read 001 empty, 002 55.25 MHz")
+            self.check('a11y: list cells read "empty" and "55.25 MHz", numbers as shown', cells_spoken)
+
+            def row_menu_in_tree():
+                self.select_row("001")
+                if app_menus():
+                    raise AssertionError("a menu is among the application's children before one opens")
+                # What the application tells of its children, as a screen reader hears it.
+                changes = []
+
+                def on_children_changed(event):
+                    try:
+                        if self.tree.role(event.source) != "application":
+                            return
+                    except Exception:
+                        return
+                    try:
+                        role = self.tree.role(event.any_data)
+                    except Exception:
+                        role = None  # the menu's object may be gone already
+                    changes.append((event.type.split(":")[-1], "menu" if role and "menu" in role else role))
+                self.tree.pyatspi.Registry.registerEventListener(on_children_changed, "object:children-changed")
+                told = lambda kind, roles: lambda: any(k == kind and role in roles for k, role in changes)
+                self.keys("shift+F10")
+                menu = []
+                self.wait_until(lambda: menu.extend(app_menus()) or menu,
+                                "the row menu among the application's children")
+                items = dict(items_of(menu[0]))
+                # Nothing has been undone: Redo cannot be chosen; a blank can be inserted.
+                expected = {"Insert Blank Item": True, "Undo Insert Blank Item": True, "Redo": False}
+                got = {name: items.get(name) for name in expected}
+                if got != expected:
+                    raise AssertionError("row menu items read %s, all: %s" % (got, items))
+                self.wait_until(told("add", ["menu"]), "the application telling of the menu added (%s)" % changes)
+                self.keys("Escape")
+                self.wait_until(lambda: not app_menus(), "the row menu gone from the application's children")
+                self.wait_until(told("remove", ["menu", None]),
+                                "the application telling of the menu removed (%s)" % changes)
+                self.tree.pyatspi.Registry.deregisterEventListener(on_children_changed, "object:children-changed")
+            self.check("a11y: the open row menu, its items and their states are in the application's tree",
+                       row_menu_in_tree)
+
+            def bar_menu_in_tree():
+                self.keys("alt+e")
+                found = []
+
+                def bar_menu_shown():
+                    found[:] = [node for node in self.tree.nodes(editor[0])
+                                if self.tree.role(node) in ("menu", "popup menu") and self.tree.showing(node)
+                                and [name for name, _ in items_of(node)][:2] == ["Undo Insert Blank Item", "Redo"]]
+                    return found
+                self.wait_until(bar_menu_shown, "the open Edit menu in the editor's tree")
+                # Nothing has been undone: Redo cannot be chosen.
+                states = items_of(found[0])[:2]
+                if states != [("Undo Insert Blank Item", True), ("Redo", False)]:
+                    raise AssertionError("the Edit menu's items read %s" % states)
+                self.keys("Escape")
+                self.wait_until(lambda: not bar_menu_shown(), "the Edit menu closed")
+            self.check("a11y: the open Edit menu and its items' states are in the application's tree",
+                       bar_menu_in_tree)
+
+            def findings_window():
+                self.keys("F7")
+                window = self.tree.wait_for(lambda node: node.name == "Table Check" and self.tree.showing(node)
+                                            and self.tree.role(node) in ("frame", "window", "dialog"),
+                                            'the window "Table Check"')
+                windows = [(node.name, self.tree.role(node)) for node in shown_children(self.tree.application())]
+                if (window.name, self.tree.role(window)) not in windows:
+                    raise AssertionError("the findings window is not among the application's windows %s" % windows)
+            self.check("a11y: the findings window reads as a window named by its title", findings_window)
+        finally:
+            self.session.stop(program)
+
+        table = os.path.join(self.session.tmp, "a11y.tsf")
+        source = os.path.join(self.session.tmp, "a11y.json")
+        with open(source, "w") as f:
+            json.dump({"format": "tsf", "entries": [{
+                "factory": 0x12, "tuner_type": 0x07, "low_band_start": 48.25, "mid_band_start": 160.0,
+                "high_band_start": 450.0, "high_band_end": 863.25, "picture_carrier": 38.9, "low_code": 0xA1,
+                "mid_code": 0x92, "high_code": 0x34}]}, f)
+        subprocess.run([self.session.tool, "build", source, "-o", table], check=True, timeout=30,
+                       stdout=subprocess.DEVNULL)
+        program = self.session.start_program(table)
+        try:
+            def tuner_editor_named():
+                editor = self.tree.wait_for(self.named("a11y.tsf \u2013 Vornalix tuner table editor", "dialog"),
+                                            "the tuner editor named with its file", timeout=40)
+                title_is("a11y.tsf \u2013 Tuner Specification Edit")
+                not_in_tree(editor, "OK")
+                inputs = [node.name for node in self.tree.nodes(editor) if self.tree.role(node) in ("text", "entry")]
+                for name in ("Low Band Start", "High Band End", "Low band code", "Mid band code", "High band code",
+                             "Picture Carrier", "Picture Carrier 2"):
+                    if name not in inputs:
+                        raise AssertionError('no field "%s" among %s' % (name, inputs))
+                combos = [node.name for node in self.tree.nodes(editor) if self.tree.role(node) == "combo box"]
+                if sorted(combos) != ["Factory", "Tuner Type"]:
+                    raise AssertionError("the drop-downs are named %s" % combos)
+            self.check("a11y: the tuner editor's name, title, band code fields and drop-downs", tuner_editor_named)
+        finally:
+            self.session.stop(program)
+
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
@@ -808,6 +999,7 @@ def main():
         test.tuner_editor()
         test.open_in_running_instance()
         test.window()
+        test.accessibility()
     except SetupError as error:
         print("live: set-up failed: %s" % error, flush=True)
     finally:

@@ -1,0 +1,261 @@
+// What a screen reader reads of the editors through Qt's accessibility
+// interfaces: the inputs' names, the windows' names, no hidden controls, the
+// findings window as a window, the list cells' spoken texts and the open
+// popup menus among the application's children.
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QApplication>
+#include <QMenu>
+#include <QTimer>
+
+#include "CConvertDlg.h"
+#include "CFrequencyTableDlg.h"
+#include "CLauncherDlg.h"
+#include "CTableFindingsWindow.h"
+#include "CTunerEditDlg.h"
+#include "FakeUserServices.h"
+#include "GuiTestSupport.h"
+#include "UserServices.h"
+#include "resource.h"
+
+namespace {
+
+QAccessibleInterface* Interface(QObject* pObject)
+{
+    QAccessibleInterface* pInterface = QAccessible::queryAccessibleInterface(pObject);
+    EXPECT_NE(pInterface, nullptr);
+    return pInterface;
+}
+
+QString NameOf(QObject* pObject)
+{
+    QAccessibleInterface* pInterface = Interface(pObject);
+    return pInterface ? pInterface->text(QAccessible::Name) : QString();
+}
+
+// Every interface under the root, depth first.
+void Walk(QAccessibleInterface* pRoot, std::vector<QAccessibleInterface*>& found, int depth = 0)
+{
+    if (!pRoot || depth > 12)
+        return;
+    found.push_back(pRoot);
+    for (int i = 0; i < pRoot->childCount(); ++i)
+        Walk(pRoot->child(i), found, depth + 1);
+}
+
+std::vector<QAccessibleInterface*> TreeOf(QObject* pRoot)
+{
+    std::vector<QAccessibleInterface*> found;
+    Walk(Interface(pRoot), found);
+    return found;
+}
+
+bool InTree(QObject* pRoot, QObject* pObject)
+{
+    for (QAccessibleInterface* pInterface : TreeOf(pRoot)) {
+        if (pInterface->object() == pObject)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+// Each input is named by what a sighted person reads beside it, read through
+// the interface a screen reader asks, not only the widget's property.
+TEST(AccessibleTree, InputsAreNamedByWhatIsReadBesideThem)
+{
+    FakeUserServices services;
+    CFrequencyTableDlg channels{services};
+    channels.Create();
+    Click(channels, IDC_BUTTON_CREATE_NEW); // the Mode drop-down now shows "Antenna"
+    ASSERT_EQ(channels.ComboBox(IDC_COMBO_MODE)->currentText(), "Antenna");
+    const std::vector<std::pair<int, QString>> channelNames = {
+        {IDC_COMBO_MODE, "Mode"},
+        {IDC_EDIT_FREQUENCY, "Frequency"},
+        {IDC_EDIT_COUNTRY_CODE, "Country Code"},
+        {IDC_LIST_CHANNELS, "Frequency Table"},
+    };
+    for (const auto& [id, name] : channelNames)
+        EXPECT_EQ(NameOf(channels.GetDlgItem(id)), name) << id;
+    // The item it shows is its value.
+    QAccessibleInterface* pMode = Interface(channels.GetDlgItem(IDC_COMBO_MODE));
+    EXPECT_EQ(pMode->role(), QAccessible::ComboBox);
+    EXPECT_EQ(pMode->text(QAccessible::Value), "Antenna");
+
+    CTunerEditDlg tuners{services};
+    tuners.Create();
+    const std::vector<std::pair<int, QString>> tunerNames = {
+        {IDC_COMBO_FACTORY, "Factory"},
+        {IDC_COMBO_TUNER_TYPE, "Tuner Type"},
+        {IDC_EDIT_LOW_BAND_START, "Low Band Start"},
+        {IDC_EDIT_MID_BAND_START, "Mid Band Start"},
+        {IDC_EDIT_HIGH_BAND_START, "High Band Start"},
+        {IDC_EDIT_HIGH_BAND_END, "High Band End"},
+        {IDC_EDIT_LOW_CODE, "Low band code"},
+        {IDC_EDIT_MID_CODE, "Mid band code"},
+        {IDC_EDIT_HIGH_CODE, "High band code"},
+        {IDC_EDIT_PICTURE_CARRIER, "Picture Carrier"},
+        {IDC_EDIT_PICTURE_CARRIER2, "Picture Carrier 2"},
+        {IDC_LIST_TUNERS, "Tuner Table"},
+    };
+    for (const auto& [id, name] : tunerNames)
+        EXPECT_EQ(NameOf(tuners.GetDlgItem(id)), name) << id;
+}
+
+// The window names tell the editors and the launcher apart, and keep the
+// file and its "*"; the titles on screen stay as they were.
+TEST(AccessibleTree, WindowsHaveDistinctNamesBesideTheirTitles)
+{
+    FakeUserServices services;
+    CLauncherDlg launcher{services};
+    CFrequencyTableDlg channels{services};
+    CTunerEditDlg tuners{services};
+    EXPECT_EQ(launcher.windowTitle(), "Vornalix");
+    EXPECT_EQ(NameOf(&launcher), "Vornalix launcher");
+    EXPECT_EQ(channels.windowTitle(), "Vornalix");
+    EXPECT_EQ(NameOf(&channels), "Vornalix channel table editor");
+    EXPECT_EQ(tuners.windowTitle(), "Tuner Specification Edit");
+    EXPECT_EQ(NameOf(&tuners), "Vornalix tuner table editor");
+
+    channels.ShowTableFileInTitle("/tmp/de.ccf", true);
+    EXPECT_EQ(channels.windowTitle(), "de.ccf* \u2013 Vornalix");
+    EXPECT_EQ(NameOf(&channels), "de.ccf* \u2013 Vornalix channel table editor");
+    channels.ShowTableFileInTitle("/tmp/de.ccf", false);
+    EXPECT_EQ(NameOf(&channels), "de.ccf \u2013 Vornalix channel table editor");
+    channels.ShowTableFileInTitle("", true);
+    EXPECT_EQ(channels.windowTitle(), "Vornalix*");
+    EXPECT_EQ(NameOf(&channels), "Vornalix channel table editor*");
+    tuners.ShowTableFileInTitle("/tmp/t.tsf", true);
+    EXPECT_EQ(NameOf(&tuners), "t.tsf* \u2013 Vornalix tuner table editor");
+    EXPECT_EQ(Interface(&tuners)->role(), QAccessible::Dialog);
+}
+
+// A control the dialog never shows is not read; every shown one is.
+TEST(AccessibleTree, HiddenControlsAreLeftOut)
+{
+    FakeUserServices services;
+    CLauncherDlg launcher{services};
+    CFrequencyTableDlg channels{services};
+    CTunerEditDlg tuners{services};
+    const std::vector<std::pair<CDialog*, int>> hidden = {{&launcher, IDCANCEL}, {&channels, IDOK}, {&tuners, IDOK}};
+    for (const auto& [pDialog, id] : hidden) {
+        for (bool bShown : {false, true}) {
+            if (bShown)
+                pDialog->Create();
+            EXPECT_FALSE(InTree(pDialog, pDialog->GetDlgItem(id))) << pDialog->Template().id << " " << id;
+            EXPECT_TRUE(InTree(pDialog, pDialog->GetDlgItem(IDCANCEL == id ? IDOK : IDCANCEL)))
+                << pDialog->Template().id;
+        }
+    }
+    // Shown controls stay, wherever they lie (the editors' lie below the menu bar).
+    for (int id : {IDC_LIST_CHANNELS, IDC_COMBO_MODE, IDC_EDIT_FREQUENCY, IDC_BUTTON_ADD, IDC_STATIC_COUNTRY})
+        EXPECT_TRUE(InTree(&channels, channels.GetDlgItem(id))) << id;
+    for (int id : {IDC_BUTTON_FREQUENCY_EDIT, IDC_BUTTON_TUNER_EDIT})
+        EXPECT_TRUE(InTree(&launcher, launcher.GetDlgItem(id))) << id;
+    // A control the dialog shows later comes into the tree then.
+    channels.GetDlgItem(IDOK)->show();
+    EXPECT_TRUE(InTree(&channels, channels.GetDlgItem(IDOK)));
+}
+
+TEST(AccessibleTree, FindingsWindowIsAWindowNamedByItsTitle)
+{
+    FakeUserServices services;
+    CFrequencyTableDlg editor{services};
+    editor.Create();
+    CTableFindingsWindow window(&editor);
+    window.ShowFindings({}, FindingKind::Channel);
+    QAccessibleInterface* pWindow = Interface(&window);
+    ASSERT_NE(pWindow, nullptr);
+    EXPECT_EQ(pWindow->role(), QAccessible::Window);
+    EXPECT_EQ(pWindow->text(QAccessible::Name), "Table Check");
+    EXPECT_TRUE(InTree(&window, window.FindingsView()));
+}
+
+// The cells show the table's own texts; a screen reader hears what they mean.
+TEST(AccessibleTree, ChannelCellsReadAsEmptyOrMegahertz)
+{
+    FakeUserServices services;
+    CFrequencyTableDlg dlg{services};
+    dlg.Create();
+    Click(dlg, IDC_BUTTON_CREATE_NEW);
+    for (const QString frequency : {"55.25", "--", "182.2", "471.25", "800"}) {
+        if (frequency == "--") {
+            dlg.GetListView(IDC_LIST_CHANNELS)->SetCurrentRow(0);
+            services.menuAnswers.push_back(IDM_INSERT_BLANK_ITEM);
+            ClickRow(dlg.GetListView(IDC_LIST_CHANNELS), 0, Qt::RightButton);
+            continue;
+        }
+        TypeInto(dlg, IDC_EDIT_FREQUENCY, frequency);
+        Click(dlg, IDC_BUTTON_ADD);
+    }
+    ListView* pList = dlg.GetListView(IDC_LIST_CHANNELS);
+    ASSERT_EQ(pList->GetItemCount(), 5);
+    QAccessibleTableInterface* pCells = Interface(pList)->tableInterface();
+    ASSERT_NE(pCells, nullptr);
+    const std::vector<std::tuple<QString, QString, QString>> expected = {
+        {"001", "--", "empty"},
+        {"002", "55.25000", "55.25 MHz"},
+        {"003", "182.20000", "182.2 MHz"},
+        {"004", "471.25000", "471.25 MHz"},
+        {"005", "800.00000", "800 MHz"},
+    };
+    for (int row = 0; row < 5; ++row) {
+        const auto& [number, shown, spoken] = expected[static_cast<std::size_t>(row)];
+        EXPECT_EQ(pList->GetItemText(row, 0), number);
+        EXPECT_EQ(pList->GetItemText(row, 1), shown);
+        EXPECT_EQ(pList->model()->data(pList->model()->index(row, 1), Qt::DisplayRole).toString(), shown);
+        EXPECT_EQ(pCells->cellAt(row, 0)->text(QAccessible::Name), number);
+        EXPECT_EQ(pCells->cellAt(row, 1)->text(QAccessible::Name), spoken);
+    }
+}
+
+// While the row menu is open it is one of the application's children, with
+// its items and their states; once closed it is gone again.
+TEST(AccessibleTree, OpenRowMenuIsAChildOfTheApplication)
+{
+    FakeUserServices fake;
+    CFrequencyTableDlg dlg{fake};
+    dlg.Create();
+    QtUserServices services;
+    QAccessibleInterface* pApp = Interface(qApp);
+    ASSERT_NE(pApp, nullptr);
+    const auto openMenus = [pApp] {
+        std::vector<QAccessibleInterface*> menus;
+        for (int i = 0; i < pApp->childCount(); ++i) {
+            QAccessibleInterface* pChild = pApp->child(i);
+            if (pChild && pChild->role() == QAccessible::PopupMenu) {
+                menus.push_back(pChild);
+                EXPECT_EQ(pApp->indexOfChild(pChild), i);
+            }
+        }
+        return menus;
+    };
+    EXPECT_TRUE(openMenus().empty());
+    QStringList names;
+    std::vector<bool> enabled;
+    QAccessibleInterface* pMenuParent = nullptr;
+    QTimer::singleShot(0, [&] {
+        const auto menus = openMenus();
+        if (menus.size() == 1) {
+            pMenuParent = menus[0]->parent();
+            for (int i = 0; i < menus[0]->childCount(); ++i) {
+                QAccessibleInterface* pItem = menus[0]->child(i);
+                if (pItem->role() == QAccessible::Separator)
+                    continue;
+                names << pItem->text(QAccessible::Name);
+                enabled.push_back(!pItem->state().disabled);
+            }
+        }
+        if (QWidget* pPopup = QApplication::activePopupWidget())
+            pPopup->close();
+    });
+    const std::vector<MenuItem> items = {
+        {IDM_INSERT_BLANK_ITEM, "Insert Blank Item", true}, {0, {}, true}, {IDM_DELETE_ITEM, "Delete Item", false}};
+    EXPECT_EQ(services.TrackPopupMenu(dlg.GetListView(IDC_LIST_CHANNELS), items, QPoint(10, 10)), 0);
+    EXPECT_EQ(names, QStringList({"Insert Blank Item", "Delete Item"}));
+    EXPECT_EQ(enabled, std::vector<bool>({true, false}));
+    EXPECT_EQ(pMenuParent, pApp);
+    EXPECT_TRUE(openMenus().empty());
+}
