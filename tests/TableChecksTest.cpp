@@ -389,7 +389,8 @@ TEST(ChannelTableChecks, AnImageCutShortIsJudgedOnWhatItHolds)
     ASSERT_FALSE(found.empty());
     EXPECT_EQ(found[0].found.message.rfind("the file is 32 bytes", 0), 0u) << found[0].found.message;
     // A header alone, and nothing at all, are judged without reading past them.
-    Bytes header(table.FileImage().begin(), table.FileImage().begin() + ChannelTableHeader::kSize);
+    const Bytes whole = table.FileImage();
+    const Bytes header(whole.begin(), whole.begin() + ChannelTableHeader::kSize);
     std::vector<Graded> fromHeader;
     CheckChannelTableImage(header, GradingSink(fromHeader));
     EXPECT_FALSE(fromHeader.empty());

@@ -412,11 +412,12 @@ void CFrequencyTableDlg::OnSysCommand(unsigned nID)
 
 void CFrequencyTableDlg::contextMenuEvent(QContextMenuEvent* pEvent)
 {
-    // Only the dialog's own surface (and the texts and frames on it) carries the
-    // About and "New from Plan..." items; controls that act keep their own menus or none.
+    // Only the dialog's own surface (and the texts and frames on it, the status
+    // line's included) carries the About and "New from Plan..." items;
+    // controls that act keep their own menus or none.
     QWidget* pUnder = childAt(pEvent->pos());
-    const bool bSurface =
-        !pUnder || pUnder == ClientArea() || qobject_cast<QLabel*>(pUnder) || qobject_cast<QGroupBox*>(pUnder);
+    const bool bSurface = !pUnder || pUnder == ClientArea() || pUnder == StatusLine() ||
+                          qobject_cast<QLabel*>(pUnder) || qobject_cast<QGroupBox*>(pUnder);
     if (!bSurface) {
         CDialog::contextMenuEvent(pEvent);
         return;

@@ -42,7 +42,7 @@ ElidedLabel::ElidedLabel(QWidget* pParent) : QLabel(pParent)
 
 void ElidedLabel::SetFullText(const QString& text)
 {
-    if (text == m_fullText && !text.isEmpty())
+    if (text == m_fullText)
         return;
     m_fullText = text;
     setToolTip(text);
@@ -59,8 +59,11 @@ void ElidedLabel::resizeEvent(QResizeEvent* pEvent)
 void ElidedLabel::Elide()
 {
     const QString shown = fontMetrics().elidedText(m_fullText, Qt::ElideMiddle, contentsRect().width());
-    if (shown != text())
-        setText(shown);
+    const QString oldText = text();
+    if (shown == oldText)
+        return;
+    setText(shown);
+    NotifyDisplayTextChanged(this, oldText, shown);
 }
 
 EditorStatusLine::EditorStatusLine(TableKind kind, QWidget* pParent)
@@ -97,7 +100,11 @@ EditorStatusLine::EditorStatusLine(TableKind kind, QWidget* pParent)
     m_pCheck->setText(QString());
     m_pNoteTimer->setSingleShot(true);
     m_pNoteTimer->setInterval(kNoteMs);
-    connect(m_pNoteTimer, &QTimer::timeout, m_pNote, &QLabel::clear);
+    connect(m_pNoteTimer, &QTimer::timeout, this, [this] {
+        const QString oldText = m_pNote->text();
+        m_pNote->clear();
+        NotifyDisplayTextChanged(m_pNote, oldText, QString());
+    });
 
     // The worker's results come back to this thread; once the line is gone
     // they are dropped with it.
@@ -115,16 +122,19 @@ EditorStatusLine::~EditorStatusLine()
 
 void EditorStatusLine::ShowFile(bool bHasTable, const std::string& savePath)
 {
-    if (!bHasTable && savePath.empty() && m_pFile->FullText().isEmpty())
-        return;
-    m_pFile->SetFullText(savePath.empty() ? QStringLiteral("New table")
-                                          : QFile::decodeName(QByteArray::fromStdString(savePath)));
+    QString text;
+    if (bHasTable)
+        text = savePath.empty() ? QStringLiteral("New table") : QFile::decodeName(QByteArray::fromStdString(savePath));
+    m_pFile->SetFullText(text);
 }
 
 void EditorStatusLine::ShowList(const QString& text)
 {
-    if (m_pList->text() != text)
-        m_pList->setText(text);
+    const QString oldText = m_pList->text();
+    if (oldText == text)
+        return;
+    m_pList->setText(text);
+    NotifyDisplayTextChanged(m_pList, oldText, text);
 }
 
 QString EditorStatusLine::ListText() const
@@ -185,6 +195,8 @@ void EditorStatusLine::SetCheckText(const QString& text)
 
 void EditorStatusLine::ShowNote(const QString& text)
 {
+    const QString oldText = m_pNote->text();
     m_pNote->setText(text);
+    NotifyDisplayTextChanged(m_pNote, oldText, text);
     m_pNoteTimer->start();
 }

@@ -57,8 +57,8 @@ public:
     EditorStatusLine(TableKind kind, QWidget* pParent = nullptr);
     ~EditorStatusLine() override;
 
-    // Before the first table nothing shows; then the file the table saves to,
-    // or "New table" for a table of no file.
+    // The file the table saves to, or "New table" for a table of no file;
+    // nothing without a table (before the first, or once undo took it back).
     void ShowFile(bool bHasTable, const std::string& savePath);
     void ShowList(const QString& text);
     // The check of the table in this state: the image is taken (takeImage)

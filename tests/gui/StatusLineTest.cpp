@@ -153,6 +153,15 @@ TEST_F(ChannelStatusLineTest, ANewTableHasNoFileAndTheFullPathOnlyWhenItDoesNotF
     Click(dlg, IDC_BUTTON_CREATE_NEW);
     EXPECT_EQ(pLine->FileText(), "New table");
     EXPECT_EQ(pLine->ListText(), "Antenna: 0 channels, 0–0");
+    ASSERT_TRUE(WaitForCheck(*pLine));
+    EXPECT_EQ(pLine->CheckText(), "1 error"); // the country code is not entered yet
+    // Undo takes the table back: the line is empty again.
+    ASSERT_TRUE(dlg.OnCommand(IDM_UNDO));
+    EXPECT_FALSE(dlg.Document().HasTable());
+    EXPECT_EQ(pLine->FileText(), "");
+    EXPECT_EQ(pLine->FileLabel()->text(), "");
+    EXPECT_EQ(pLine->ListText(), "");
+    EXPECT_EQ(pLine->CheckText(), "");
 
     const std::string deep = dir.File(std::string(30, 'a') + "/" + std::string(30, 'b') + "/" + std::string(30, 'c') +
                                       "/the-table-with-a-long-name.ccf");
