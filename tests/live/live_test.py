@@ -666,7 +666,11 @@ class LiveTest:
                        stdout=subprocess.DEVNULL)
 
         def part(name):
-            return self.tree.wait_for(self.named(name), 'the status line\'s "%s"' % name)
+            # Not the menu bar's "File" menu: the status line's parts are a
+            # button and displays.
+            return self.tree.wait_for(
+                lambda node: self.named(name)(node) and not self.tree.role(node).startswith("menu"),
+                'the status line\'s "%s"' % name)
 
         def window_title():
             return subprocess.run(["xdotool", "search", "--name", "status.ccf", "getwindowname"],
