@@ -2,10 +2,13 @@
 // editor: the file, the list shown, the live check summary and the notes.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QPushButton>
 #include <QTimer>
@@ -243,6 +246,30 @@ TEST_F(ChannelStatusLineTest, ACopyThatCannotBeWrittenIsNoted)
     Click(dlg, IDC_BUTTON_ADD);
     ASSERT_TRUE(WaitFor([&] { return !services.notes.empty(); }));
     EXPECT_EQ(pLine->NoteText(), "Recovery copy could not be written: " + services.notes[0]);
+}
+
+TEST_F(ChannelStatusLineTest, ARestoredCopyIsNotedWithTheTimeItWasTaken)
+{
+    // An editor left with unsaved changes keeps its copy.
+    {
+        CFrequencyTableDlg first(services);
+        first.Create();
+        Click(first, IDC_BUTTON_CREATE_NEW);
+        TypeInto(first, IDC_EDIT_FREQUENCY, "55.25");
+        Click(first, IDC_BUTTON_ADD);
+        Click(first, IDCANCEL);
+    }
+    Click(dlg, IDC_BUTTON_CREATE_NEW);
+    services.menuAnswers.push_back(IDM_RESTORE_UNSAVED);
+    services.menuAnswers.push_back(IDM_RESTORE_COPY_FIRST);
+    ClickRow(dlg.GetListView(IDC_LIST_CHANNELS), 0, Qt::RightButton);
+    ASSERT_EQ(dlg.Document().CurrentFrequencies(), std::vector<double>{55.25});
+    const QString note = pLine->NoteText();
+    ASSERT_TRUE(note.startsWith("Restored a copy from ")) << note.toStdString();
+    const QDateTime taken =
+        QDateTime::fromString(note.mid(int(std::strlen("Restored a copy from "))), "yyyy-MM-dd HH:mm");
+    ASSERT_TRUE(taken.isValid()) << note.toStdString();
+    EXPECT_LE(std::abs(taken.secsTo(QDateTime::currentDateTime())), 120);
 }
 
 TEST(TunerStatusLine, FollowsLoadDeleteUndoSaveExportAndCheck)
