@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "ByteOrder.h"
 #include "CountryCatalogue.h"
 #include "DuplicateFrequencies.h"
 #include "Numbers.h"
@@ -139,7 +140,16 @@ bool IsOutOfPlace(double before, double f, double after)
 // the channels that carry a frequency. frequencyOf reads a node's frequency
 // as a double.
 template <typename Node, typename FrequencyOf>
-void CheckChannels(const Findings& findings, std::int32_t iList, EntryRange<Node> channels, FrequencyOf frequencyOf,
+std::vector<double> FrequenciesOf(EntryRange<Node> channels, FrequencyOf frequencyOf)
+{
+    std::vector<double> frequencies;
+    frequencies.reserve(static_cast<std::size_t>(channels.size()));
+    for (const Node& node : channels)
+        frequencies.push_back(frequencyOf(node));
+    return frequencies;
+}
+
+void CheckChannels(const Findings& findings, std::int32_t iList, const std::vector<double>& frequencies,
                    std::uint16_t wMin, std::uint16_t wMax)
 {
     const std::string name = iList == ChannelModeAir ? "air" : "cable";
@@ -147,10 +157,6 @@ void CheckChannels(const Findings& findings, std::int32_t iList, EntryRange<Node
     std::int32_t last = 0;
     std::int32_t previous = 0;
     double previousFrequency = 0.0;
-    std::vector<double> frequencies;
-    frequencies.reserve(static_cast<std::size_t>(channels.size()));
-    for (const Node& node : channels)
-        frequencies.push_back(frequencyOf(node));
     const DuplicateFrequencies duplicates(frequencies);
 
     std::int32_t iChannel = 0;
@@ -295,37 +301,36 @@ void CheckTunerLength(const Findings& findings, const TunerTableLoadReport& repo
     }
 }
 
-} // namespace
-
-void CheckChannelTable(const ChannelTable& table, const ChannelTableLoadReport& report, const FindingSink& sink)
+// The checks of a channel table's file and lists, however the lists are held.
+void CheckChannelLists(const Findings& findings, const ChannelTableLoadReport& report, const std::uint8_t* pEndMark,
+                       const std::vector<double>& air, const std::vector<double>& cable)
 {
-    const Findings findings(sink);
     const ChannelTableHeader& stored = report.header;
     CheckLength(findings, report.fileSize, report.StatedSize(),
                 "its counts (air " + std::to_string(stored.wAirMax()) + ", cable " +
                     std::to_string(stored.wCableMax()) + ") call for");
-    CheckMarks(findings, stored, kChannelTableMagic, table.EndMark());
+    CheckMarks(findings, stored, kChannelTableMagic, pEndMark);
     CheckCountry(findings, stored.iCountryCode());
     // The stored counts are the last channel numbers the editor shows.
-    CheckChannels(findings, ChannelModeAir, table.Channels(ChannelModeAir), FrequencyOfChannel, stored.wAirMin(),
-                  stored.wAirMax());
-    CheckChannels(findings, ChannelModeCable, table.Channels(ChannelModeCable), FrequencyOfChannel, stored.wCableMin(),
-                  stored.wCableMax());
+    CheckChannels(findings, ChannelModeAir, air, stored.wAirMin(), stored.wAirMax());
+    CheckChannels(findings, ChannelModeCable, cable, stored.wCableMin(), stored.wCableMax());
 }
 
-void CheckTunerTable(const TunerSpecTable& table, const TunerTableLoadReport& report, const FindingSink& sink)
+// The checks of a tuner table's file and entries; forEachEntry(visit) hands
+// visit every entry in list order, however the entries are held.
+template <class ForEachEntry>
+void CheckTunerEntries(const Findings& findings, const TunerTableLoadReport& report, const std::uint8_t* pEndMark,
+                       ForEachEntry forEachEntry)
 {
-    const Findings findings(sink);
     CheckTunerLength(findings, report);
     // A table without entries is its header alone: it has no end mark to judge.
     const bool bHasEndMark = report.header.iEntryCount() != 0;
-    CheckMarks(findings, report.header, kTunerTableMagic, bHasEndMark ? table.EndMark() : kTableEndMark);
+    CheckMarks(findings, report.header, kTunerTableMagic, bHasEndMark ? pEndMark : kTableEndMark);
 
     std::map<std::int32_t, std::int32_t> firstWithKey;
     std::int32_t iPosition = 0;
     std::int32_t iPreviousKey = 0;
-    for (const TunerSpecNode& node : table.Entries()) {
-        const TunerSpecEntry& e = node.entry;
+    forEachEntry([&](const TunerSpecEntry& e) {
         ++iPosition;
         const std::string label = "entry " + std::to_string(iPosition) + " (factory " +
                                   Hex(static_cast<std::uint32_t>(e.iFactory()), 2).substr(2) + ", tuner type " +
@@ -344,7 +349,24 @@ void CheckTunerTable(const TunerSpecTable& table, const TunerTableLoadReport& re
                          label + "the sort key " + std::to_string(key) + " is below the key " +
                              std::to_string(iPreviousKey) + " of the entry before it");
         iPreviousKey = key;
-    }
+    });
+}
+
+} // namespace
+
+void CheckChannelTable(const ChannelTable& table, const ChannelTableLoadReport& report, const FindingSink& sink)
+{
+    CheckChannelLists(Findings(sink), report, table.EndMark(),
+                      FrequenciesOf(table.Channels(ChannelModeAir), FrequencyOfChannel),
+                      FrequenciesOf(table.Channels(ChannelModeCable), FrequencyOfChannel));
+}
+
+void CheckTunerTable(const TunerSpecTable& table, const TunerTableLoadReport& report, const FindingSink& sink)
+{
+    CheckTunerEntries(Findings(sink), report, table.EndMark(), [&table](const auto& visit) {
+        for (const TunerSpecNode& node : table.Entries())
+            visit(node.entry);
+    });
 }
 
 void CheckLegacyTable(const LegacyChannelTable& table, const LegacyTableLoadReport& report, const FindingSink& sink)
@@ -362,9 +384,9 @@ void CheckLegacyTable(const LegacyChannelTable& table, const LegacyTableLoadRepo
                      "the trailer's cable maximum " + std::to_string(report.wCableMaxCh) + " is above the " +
                          std::to_string(report.wCableCount) + " cable entries of the header");
     CheckCountry(findings, table.iCountryCode());
-    CheckChannels(findings, ChannelModeAir, table.Entries(ChannelModeAir), FrequencyOfLegacyEntry, table.wAirMinCh(),
-                  report.wAirMaxCh);
-    CheckChannels(findings, ChannelModeCable, table.Entries(ChannelModeCable), FrequencyOfLegacyEntry,
+    CheckChannels(findings, ChannelModeAir, FrequenciesOf(table.Entries(ChannelModeAir), FrequencyOfLegacyEntry),
+                  table.wAirMinCh(), report.wAirMaxCh);
+    CheckChannels(findings, ChannelModeCable, FrequenciesOf(table.Entries(ChannelModeCable), FrequencyOfLegacyEntry),
                   table.wCableMinCh(), report.wCableMaxCh);
 }
 
@@ -406,4 +428,66 @@ void CheckTunerTableInMemory(const TunerSpecTable& table, const FindingSink& sin
         report.bEndMark = report.iRecords > 0;
     }
     CheckTunerTable(table, report, sink);
+}
+
+namespace {
+
+// The records of a list that lie wholly inside an image, from the offset at.
+std::size_t RecordsWithin(std::size_t imageSize, std::uint64_t at, std::size_t recordSize, std::uint64_t stated)
+{
+    if (at >= imageSize)
+        return 0;
+    return static_cast<std::size_t>(std::min<std::uint64_t>(stated, (imageSize - at) / recordSize));
+}
+
+std::vector<double> FrequenciesInImage(const std::vector<std::uint8_t>& image, std::uint64_t at, std::uint16_t wCount)
+{
+    const std::size_t count = RecordsWithin(image.size(), at, 8, wCount);
+    std::vector<double> frequencies(count);
+    for (std::size_t i = 0; i < count; ++i)
+        frequencies[i] = le::ReadF64(image.data() + at + 8 * i);
+    return frequencies;
+}
+
+} // namespace
+
+void CheckChannelTableImage(const std::vector<std::uint8_t>& image, const FindingSink& sink)
+{
+    ChannelTableLoadReport report;
+    ReportOfImage(image, report);
+    const ChannelTableHeader& stated = report.header;
+    const std::uint64_t endMarkAt = ChannelTableHeader::kSize + 8 * static_cast<std::uint64_t>(stated.wAirMax());
+    const std::uint64_t cableAt = endMarkAt + 4;
+    std::vector<double> air = FrequenciesInImage(image, ChannelTableHeader::kSize, stated.wAirMax());
+    std::vector<double> cable = FrequenciesInImage(image, cableAt, stated.wCableMax());
+    report.airRecords = static_cast<std::uint32_t>(air.size());
+    report.cableRecords = static_cast<std::uint32_t>(cable.size());
+    report.bEndMark = image.size() >= cableAt;
+    std::uint8_t endMark[4] = {};
+    if (report.bEndMark)
+        std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(endMarkAt), 4, endMark);
+    CheckChannelLists(Findings(sink), report, endMark, air, cable);
+}
+
+void CheckTunerTableImage(const std::vector<std::uint8_t>& image, const FindingSink& sink)
+{
+    TunerTableLoadReport report;
+    ReportOfImage(image, report);
+    const std::int32_t iCount = std::max(0, report.header.iEntryCount());
+    const std::size_t count =
+        RecordsWithin(image.size(), TunerSpecHeader::kSize, TunerSpecEntry::kSize, static_cast<std::uint64_t>(iCount));
+    report.iRecords = static_cast<std::int32_t>(count);
+    const std::uint64_t endMarkAt = TunerSpecHeader::kSize + TunerSpecEntry::kSize * count;
+    report.bEndMark = count > 0 && image.size() >= endMarkAt + TunerSpecTable::kEndMarkSize;
+    std::uint8_t endMark[TunerSpecTable::kEndMarkSize] = {};
+    if (report.bEndMark)
+        std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(endMarkAt), sizeof endMark, endMark);
+    CheckTunerEntries(Findings(sink), report, endMark, [&image, count](const auto& visit) {
+        TunerSpecEntry entry;
+        for (std::size_t i = 0; i < count; ++i) {
+            std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(TunerSpecHeader::kSize + TunerSpecEntry::kSize * i),
+                        TunerSpecEntry::kSize, entry.bytes);
+            visit(entry);
+        }
+    });
 }

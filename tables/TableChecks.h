@@ -31,6 +31,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "ChannelTable.h"
 #include "LegacyChannelTable.h"
@@ -72,3 +73,10 @@ void CheckLegacyTable(const LegacyChannelTable& table, const LegacyTableLoadRepo
 // of the saved file would print, in the same order.
 void CheckChannelTableInMemory(const ChannelTable& table, const FindingSink& sink);
 void CheckTunerTableInMemory(const TunerSpecTable& table, const FindingSink& sink);
+
+// The same judgement of a file image such a table's FileImage() made, without
+// the table: an image is plain bytes, so another thread may check it while the
+// table goes on changing. An image that is not whole is judged on the records
+// it holds.
+void CheckChannelTableImage(const std::vector<std::uint8_t>& image, const FindingSink& sink);
+void CheckTunerTableImage(const std::vector<std::uint8_t>& image, const FindingSink& sink);

@@ -351,6 +351,10 @@ TEST(ChannelTableChecks, InMemoryFindsWhatTheSavedFileGives)
     std::vector<Graded> fromFile;
     CheckChannelTable(saved, saved.LastLoad(), GradingSink(fromFile));
     EXPECT_EQ(inMemory, fromFile);
+    // The image alone, without the table, is judged alike.
+    std::vector<Graded> fromImage;
+    CheckChannelTableImage(table.FileImage(), GradingSink(fromImage));
+    EXPECT_EQ(fromImage, inMemory);
     // The counts the save stores are the ranges' ends it judges.
     EXPECT_EQ(inMemory, (std::vector<Graded>{
                             {kWarning, {kNone, 0, "the country code 999 is not in the country catalogue"}},
@@ -366,6 +370,33 @@ TEST(ChannelTableChecks, InMemoryFindsWhatTheSavedFileGives)
     std::vector<Graded> fresh;
     CheckChannelTableInMemory(ChannelTable(true), GradingSink(fresh));
     EXPECT_EQ(fresh, (std::vector<Graded>{{kError, {kNone, 0, "the country code 0 is not in the country catalogue"}}}));
+    std::vector<Graded> freshImage;
+    CheckChannelTableImage(ChannelTable(true).FileImage(), GradingSink(freshImage));
+    EXPECT_EQ(freshImage, fresh);
+}
+
+TEST(ChannelTableChecks, AnImageCutShortIsJudgedOnWhatItHolds)
+{
+    ChannelTable table(true);
+    ASSERT_TRUE(table.AppendFrequencies(ChannelModeAir, {48.25, 55.25, 62.25}));
+    ASSERT_EQ(table.SetCountryCode(49), 1);
+    Bytes image = table.FileImage();
+    // The header and one and a half air channels: the length is wrong, and
+    // only the whole channel is judged.
+    image.resize(ChannelTableHeader::kSize + 12);
+    std::vector<Graded> found;
+    CheckChannelTableImage(image, GradingSink(found));
+    ASSERT_FALSE(found.empty());
+    EXPECT_EQ(found[0].found.message.rfind("the file is 32 bytes", 0), 0u) << found[0].found.message;
+    // A header alone, and nothing at all, are judged without reading past them.
+    const Bytes whole = table.FileImage();
+    const Bytes header(whole.begin(), whole.begin() + ChannelTableHeader::kSize);
+    std::vector<Graded> fromHeader;
+    CheckChannelTableImage(header, GradingSink(fromHeader));
+    EXPECT_FALSE(fromHeader.empty());
+    std::vector<Graded> fromNothing;
+    CheckChannelTableImage({}, GradingSink(fromNothing));
+    EXPECT_FALSE(fromNothing.empty());
 }
 
 TEST(TunerTableChecks, InMemoryFindsWhatTheSavedFileGives)
@@ -388,6 +419,20 @@ TEST(TunerTableChecks, InMemoryFindsWhatTheSavedFileGives)
     std::vector<Graded> fromFile;
     CheckTunerTable(saved, saved.LastLoad(), GradingSink(fromFile));
     EXPECT_EQ(inMemory, fromFile);
+    std::vector<Graded> fromImage;
+    CheckTunerTableImage(table.FileImage(), GradingSink(fromImage));
+    EXPECT_EQ(fromImage, inMemory);
+    std::vector<Graded> freshImage;
+    CheckTunerTableImage(TunerSpecTable(true).FileImage(), GradingSink(freshImage));
+    EXPECT_EQ(freshImage, fresh);
+    // An image cut in its second entry: the first entry alone, and the length is wrong.
+    Bytes cut = table.FileImage();
+    cut.resize(TunerSpecHeader::kSize + TunerSpecEntry::kSize + 10);
+    std::vector<Graded> fromCut;
+    CheckTunerTableImage(cut, GradingSink(fromCut));
+    ASSERT_FALSE(fromCut.empty());
+    for (const Graded& g : fromCut)
+        EXPECT_LE(g.found.iPosition, 1) << g.found.message;
     const std::string e2 = "entry 2 (factory 1A, tuner type 01): ";
     EXPECT_EQ(inMemory, (std::vector<Graded>{
                             {kError, {kNone, 2, e2 + "the factory code 26 (0x1A) is not two BCD digits"}},

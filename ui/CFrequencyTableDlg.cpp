@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 
 #include "AccessibleNames.h"
 #include "CAboutDlg.h"
@@ -18,6 +19,7 @@
 #include "ChannelTable.h"
 #include "CountryCatalogue.h"
 #include "EditorFileCommands.h"
+#include "EditorStatusLine.h"
 #include "FileMessages.h"
 #include "ListView.h"
 #include "Strings.h"
@@ -82,6 +84,41 @@ CFrequencyTableDlg::CFrequencyTableDlg(UserServices& services, QWidget* pParent)
     });
     m_pRecovery = std::make_unique<DocumentRecovery<ChannelTableDocument>>(this, services, m_document, "ccf");
     InitMenus();
+    InitStatusLine();
+}
+
+void CFrequencyTableDlg::InitStatusLine()
+{
+    m_pStatusLine = new EditorStatusLine(TableKind::Channel, this);
+    SetStatusLine(m_pStatusLine);
+    // Activating the summary is Table > Check Table: a click, or Enter on it
+    // as on any button of the dialog, which presses the command its name gives.
+    m_pStatusLine->CheckButton()->setObjectName(QString::number(IDM_CHECK_TABLE));
+    connect(m_pStatusLine, &EditorStatusLine::CheckActivated, this, [this] { OnCommand(IDM_CHECK_TABLE); });
+    m_pRecovery->SetStatusLine(m_pStatusLine);
+}
+
+void CFrequencyTableDlg::ShowStatusLine()
+{
+    m_pStatusLine->ShowFile(m_document.HasTable(), m_document.SavePath());
+    m_pStatusLine->CheckTable(m_document.Table(), m_document.ChangeCount(),
+                              [this] { return m_document.Table()->FileImage(); });
+    if (!m_document.HasTable()) {
+        m_pStatusLine->ShowList(QString());
+        return;
+    }
+    const std::int32_t iMode = m_document.Mode();
+    if (iMode != ChannelModeAir && iMode != ChannelModeCable)
+        return;
+    // As the Mode, Min and Max displays give it: "Antenna: 69 channels, 1–69".
+    const ChannelRange range = m_document.Range(iMode);
+    const std::int32_t count = m_document.CurrentCount();
+    m_pStatusLine->ShowList(QStringLiteral("%1: %2 %3, %4–%5")
+                                .arg(iMode == ChannelModeAir ? QStringLiteral("Antenna") : QStringLiteral("Cable"))
+                                .arg(count)
+                                .arg(count == 1 ? QStringLiteral("channel") : QStringLiteral("channels"))
+                                .arg(range.iMin)
+                                .arg(range.iMax));
 }
 
 CFrequencyTableDlg::~CFrequencyTableDlg()
@@ -119,6 +156,7 @@ void CFrequencyTableDlg::InitColumns()
 void CFrequencyTableDlg::ShowDocument()
 {
     ShowTableFileInTitle(m_document.SavePath(), m_document.Modified());
+    ShowStatusLine();
     // Until the first table the template's texts stay; from then on every
     // display shows the document, also when undo took the table back.
     if (!m_bTableControlsEnabled) {
@@ -337,8 +375,10 @@ void CFrequencyTableDlg::OnSaveToFile()
     FileError error;
     if (!m_document.Save(QFile::encodeName(*path).toStdString(), error))
         ShowFileError(Services(), this, FileAction::Save, *path, error);
-    else
+    else {
         RememberFile(*path);
+        m_pStatusLine->ShowNote(SavedNote(*path));
+    }
 }
 
 void CFrequencyTableDlg::OnCountryCodeEnter()
@@ -373,11 +413,12 @@ void CFrequencyTableDlg::OnSysCommand(unsigned nID)
 
 void CFrequencyTableDlg::contextMenuEvent(QContextMenuEvent* pEvent)
 {
-    // Only the dialog's own surface (and the texts and frames on it) carries the
-    // About and "New from Plan..." items; controls that act keep their own menus or none.
+    // Only the dialog's own surface (and the texts and frames on it, the status
+    // line's included) carries the About and "New from Plan..." items;
+    // controls that act keep their own menus or none.
     QWidget* pUnder = childAt(pEvent->pos());
-    const bool bSurface =
-        !pUnder || pUnder == ClientArea() || qobject_cast<QLabel*>(pUnder) || qobject_cast<QGroupBox*>(pUnder);
+    const bool bSurface = !pUnder || pUnder == ClientArea() || pUnder == StatusLine() ||
+                          qobject_cast<QLabel*>(pUnder) || qobject_cast<QGroupBox*>(pUnder);
     if (!bSurface) {
         CDialog::contextMenuEvent(pEvent);
         return;

@@ -18,6 +18,7 @@
 #include "UserServices.h"
 
 class CTableFindingsWindow;
+class EditorStatusLine;
 class QContextMenuEvent;
 class QTimer;
 
@@ -63,6 +64,9 @@ private:
     // Every display as the document holds it; cheap when nothing changed,
     // so that each handler and the document's announcements may call it.
     void ShowDocument();
+    // The status line below the controls follows the document with the rest.
+    void InitStatusLine();
+    void ShowStatusLine();
     void ShowModeText();
     void ShowCountryCode();
     // The Frequency field keeps the value it shows for the edit target in
@@ -177,4 +181,5 @@ private:
     std::unique_ptr<DocumentRecovery<ChannelTableDocument>> m_pRecovery;
     // The findings of the last "Check Table", in a window of their own.
     QPointer<CTableFindingsWindow> m_pFindings;
+    EditorStatusLine* m_pStatusLine = nullptr;
 };

@@ -7,9 +7,11 @@
 #include <cmath>
 
 #include "CFrequencyTableDlg.h"
+
 #include "DialogMenuBar.h"
 #include "EditorCommands.h"
 #include "EditorFileCommands.h"
+#include "EditorStatusLine.h"
 #include "ListView.h"
 #include "Numbers.h"
 #include "RecentFiles.h"
@@ -110,7 +112,8 @@ void CFrequencyTableDlg::RememberFile(const QString& path)
 
 void CFrequencyTableDlg::OnSave()
 {
-    SaveToKnownFile(m_document, Services(), this, Text(kRecentKind), [this] { OnSaveToFile(); });
+    if (SaveToKnownFile(m_document, Services(), this, Text(kRecentKind), [this] { OnSaveToFile(); }))
+        m_pStatusLine->ShowNote(SavedNote(QFile::decodeName(QByteArray::fromStdString(m_document.SavePath()))));
 }
 
 void CFrequencyTableDlg::OnOpenRecent(int index)

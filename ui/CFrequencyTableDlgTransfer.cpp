@@ -9,6 +9,7 @@
 #include "CFrequencyTableDlg.h"
 #include "CTableFindingsWindow.h"
 #include "EditorFileCommands.h"
+#include "EditorStatusLine.h"
 #include "ListView.h"
 #include "TableChecks.h"
 #include "TableTransfer.h"
@@ -90,6 +91,8 @@ void CFrequencyTableDlg::OnExport()
                               : ExportChannelTableFile(path, *m_document.Table(), error);
     if (!bWritten)
         ShowTransferError(Services(), this, false, path, error);
+    else
+        m_pStatusLine->ShowNote(ExportedNote(target.path));
 }
 
 void CFrequencyTableDlg::OnCheckTable()

@@ -7,8 +7,10 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QFile>
+#include <QPushButton>
 
 #include "EditorFileCommands.h"
+#include "EditorStatusLine.h"
 #include "FileMessages.h"
 #include "ListView.h"
 #include "RecentFiles.h"
@@ -70,6 +72,32 @@ CTunerEditDlg::CTunerEditDlg(UserServices& services, QWidget* pParent)
     });
     m_pRecovery = std::make_unique<DocumentRecovery<TunerTableDocument>>(this, services, m_document, "tsf");
     InitMenus();
+    InitStatusLine();
+}
+
+void CTunerEditDlg::InitStatusLine()
+{
+    m_pStatusLine = new EditorStatusLine(TableKind::Tuner, this);
+    SetStatusLine(m_pStatusLine);
+    // Activating the summary is Table > Check Table: a click, or Enter on it
+    // as on any button of the dialog, which presses the command its name gives.
+    m_pStatusLine->CheckButton()->setObjectName(QString::number(IDM_CHECK_TABLE));
+    connect(m_pStatusLine, &EditorStatusLine::CheckActivated, this, [this] { OnCommand(IDM_CHECK_TABLE); });
+    m_pRecovery->SetStatusLine(m_pStatusLine);
+}
+
+void CTunerEditDlg::ShowStatusLine()
+{
+    m_pStatusLine->ShowFile(m_document.HasTable(), m_document.SavePath());
+    m_pStatusLine->CheckTable(m_document.Table(), m_document.ChangeCount(),
+                              [this] { return m_document.Table()->FileImage(); });
+    if (!m_document.HasTable()) {
+        m_pStatusLine->ShowList(QString());
+        return;
+    }
+    const auto count = static_cast<long long>(m_document.Table()->Entries().size());
+    m_pStatusLine->ShowList(
+        QStringLiteral("%1 %2").arg(count).arg(count == 1 ? QStringLiteral("tuner") : QStringLiteral("tuners")));
 }
 
 CTunerEditDlg::~CTunerEditDlg()
@@ -212,6 +240,7 @@ std::optional<TunerInput> CTunerEditDlg::ReadInputs() const
 void CTunerEditDlg::ShowDocument()
 {
     ShowTableFileInTitle(m_document.SavePath(), m_document.Modified());
+    ShowStatusLine();
     if (m_document.HasTable())
         EnableInputControls();
     if (m_bEntryShown && !m_document.ShownEntry()) {
@@ -280,8 +309,10 @@ void CTunerEditDlg::OnSaveFile()
     // know the entries are not saved.
     if (!m_document.Save(QFile::encodeName(*path).toStdString(), error))
         ShowFileError(Services(), this, FileAction::Save, *path, error);
-    else
+    else {
         RecentFiles(QString::fromLatin1(kTunerRecentKind)).Add(*path);
+        m_pStatusLine->ShowNote(SavedNote(*path));
+    }
 }
 
 void CTunerEditDlg::OnLoadFile()

@@ -18,6 +18,7 @@
 #include "UserServices.h"
 
 class CTableFindingsWindow;
+class EditorStatusLine;
 class QTimer;
 
 // The tuner specification editor: builds a table of tuner models from the
@@ -121,6 +122,9 @@ private:
     void ShowEntry(const TunerSpecEntry& entry);
     // The list and the details as the document holds them, after each change it announces.
     void ShowDocument();
+    // The status line below the controls follows the document with the rest.
+    void InitStatusLine();
+    void ShowStatusLine();
     void RefreshTableList();
 
     TunerCatalogue m_catalogue;
@@ -133,4 +137,5 @@ private:
     std::unique_ptr<DocumentRecovery<TunerTableDocument>> m_pRecovery;
     // The findings of the last "Check Table", in a window of their own.
     QPointer<CTableFindingsWindow> m_pFindings;
+    EditorStatusLine* m_pStatusLine = nullptr;
 };

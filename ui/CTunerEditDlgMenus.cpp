@@ -8,9 +8,11 @@
 
 #include "CTableFindingsWindow.h"
 #include "CTunerEditDlg.h"
+
 #include "DialogMenuBar.h"
 #include "EditorCommands.h"
 #include "EditorFileCommands.h"
+#include "EditorStatusLine.h"
 #include "ListView.h"
 #include "Strings.h"
 #include "TableChecks.h"
@@ -80,7 +82,8 @@ bool CTunerEditDlg::PreTranslateMessage(QWidget* pTarget, QKeyEvent* pEvent)
 
 void CTunerEditDlg::OnSave()
 {
-    SaveToKnownFile(m_document, Services(), this, QString::fromLatin1(kTunerRecentKind), [this] { OnSaveFile(); });
+    if (SaveToKnownFile(m_document, Services(), this, QString::fromLatin1(kTunerRecentKind), [this] { OnSaveFile(); }))
+        m_pStatusLine->ShowNote(SavedNote(QFile::decodeName(QByteArray::fromStdString(m_document.SavePath()))));
 }
 
 void CTunerEditDlg::OnImport()
@@ -113,6 +116,8 @@ void CTunerEditDlg::OnExport()
     TransferError error;
     if (!ExportTunerTableFile(path, *m_document.Table(), error))
         ShowTransferError(Services(), this, false, path, error);
+    else
+        m_pStatusLine->ShowNote(ExportedNote(QFile::decodeName(QByteArray::fromStdString(path))));
 }
 
 void CTunerEditDlg::OnCheckTable()

@@ -11,11 +11,13 @@
 
 #include <QFile>
 #include <QObject>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
 #include "DocumentHistory.h"
 #include "EditHistoryUi.h"
+#include "EditorStatusLine.h"
 #include "FileMessages.h"
 #include "RecoveryStore.h"
 #include "UserServices.h"
@@ -45,11 +47,21 @@ public:
                 return;
             const QString text = QString::fromStdString(problem);
             QMetaObject::invokeMethod(
-                pContext, [this, text] { m_services.ShowNote(m_pOwner, text); }, Qt::QueuedConnection);
+                pContext,
+                [this, text] {
+                    m_services.ShowNote(m_pOwner, text);
+                    if (m_pStatusLine)
+                        m_pStatusLine->ShowNote(RecoveryProblemNote(text));
+                },
+                Qt::QueuedConnection);
         });
     }
     DocumentRecovery(const DocumentRecovery&) = delete;
     DocumentRecovery& operator=(const DocumentRecovery&) = delete;
+
+    // The editor's status line, which also shows each problem and each copy
+    // restored as a note.
+    void SetStatusLine(EditorStatusLine* pStatusLine) { m_pStatusLine = pStatusLine; }
 
     // Leaving the editor drops the table, never its copy: the last change is
     // written now and nothing later removes it.
@@ -77,6 +89,7 @@ public:
     {
         UserServices& services = m_services;
         QWidget* pOwner = m_pOwner;
+        const QPointer<EditorStatusLine> pStatusLine = m_pStatusLine;
         const std::vector<RecoveryCopy> copies = RestorableCopies();
         const RecoveryCopy* pCopy = ChooseRecoveryCopy(services, pOwner, copies, m_extension == "ccf");
         if (!pCopy)
@@ -92,6 +105,8 @@ public:
         };
         if (!RestoreRecoveryCopy(pCopy->name, kind, read, error))
             ShowFileError(services, pOwner, FileAction::Load, QFile::decodeName(pCopy->path.c_str()), error);
+        else if (pStatusLine)
+            pStatusLine->ShowNote(RestoredNote(pCopy->iTime));
     }
 
 private:
@@ -133,4 +148,5 @@ private:
     std::string m_extension;
     RecoveryWriter m_writer;
     QTimer* m_pTimer;
+    EditorStatusLine* m_pStatusLine = nullptr;
 };

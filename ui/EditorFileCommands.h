@@ -14,25 +14,27 @@
 #include "UserServices.h"
 
 // Writes the document to its save path, or asks for one (saveAs) when it has
-// none; a file written goes to the top of the recent files.
+// none; a file written goes to the top of the recent files. True when it
+// wrote the file itself (not through saveAs).
 template <class Document>
-void SaveToKnownFile(Document& document, UserServices& services, QWidget* pOwner, const QString& recentKind,
+bool SaveToKnownFile(Document& document, UserServices& services, QWidget* pOwner, const QString& recentKind,
                      const std::function<void()>& saveAs)
 {
     if (!document.HasTable())
-        return;
+        return false;
     const std::string target = document.SavePath();
     if (target.empty()) {
         saveAs();
-        return;
+        return false;
     }
     const QString path = QFile::decodeName(QByteArray::fromStdString(target));
     FileError error;
     if (!document.Save(target, error)) {
         ShowFileError(services, pOwner, FileAction::Save, path, error);
-        return;
+        return false;
     }
     RecentFiles(recentKind).Add(path);
+    return true;
 }
 
 // The commands that open a file dialog; each dialog is titled after its command.

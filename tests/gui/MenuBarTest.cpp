@@ -168,7 +168,12 @@ TEST_F(ChannelMenuBarTest, ControlsKeepTheirTemplatePlacesBelowTheBar)
     const int barHeight = dlg.MenuBar()->Bar()->height();
     EXPECT_GT(barHeight, 0);
     EXPECT_EQ(pArea->mapTo(&dlg, QPoint(0, 0)), QPoint(0, barHeight));
-    EXPECT_EQ(dlg.height(), pArea->height() + barHeight);
+    // Below the controls the status line takes the dialog's whole width.
+    const QWidget* pStatusLine = dlg.StatusLine();
+    ASSERT_NE(pStatusLine, nullptr);
+    EXPECT_GT(pStatusLine->height(), 0);
+    EXPECT_EQ(pStatusLine->geometry(), QRect(0, barHeight + pArea->height(), dlg.width(), pStatusLine->height()));
+    EXPECT_EQ(dlg.height(), pArea->height() + barHeight + pStatusLine->height());
     EXPECT_EQ(pArea->size(), dlg.Layout().ToPixels(0, 0, dlg.Template().cx, dlg.Template().cy).size());
     const DialogTemplate& tpl = dlg.Template();
     for (std::size_t i = 0; i < tpl.controlCount; ++i) {

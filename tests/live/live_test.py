@@ -976,6 +976,65 @@ class LiveTest:
         finally:
             self.session.stop(program)
 
+    def status_line(self):
+        """The status line below the channel editor's controls, read as a
+        screen reader reads it, after a load, an edit and a save; and its
+        check summary, which opens the findings window."""
+        table = os.path.join(self.session.tmp, "status.ccf")
+        source = os.path.join(self.session.tmp, "status.json")
+        with open(source, "w") as f:
+            json.dump({"format": "ccf", "country_code": 49,
+                       "air": {"frequencies": [48.25, 55.25, 62.25]}, "cable": {"frequencies": [112.25]}}, f)
+        subprocess.run([self.session.tool, "build", source, "-o", table], check=True, timeout=30,
+                       stdout=subprocess.DEVNULL)
+
+        def part(name):
+            # Not the menu bar's "File" menu: the status line's parts are a
+            # button and displays.
+            return self.tree.wait_for(
+                lambda node: self.named(name)(node) and not self.tree.role(node).startswith("menu"),
+                'the status line\'s "%s"' % name)
+
+        def window_title():
+            return subprocess.run(["xdotool", "search", "--name", "status.ccf", "getwindowname"],
+                                  env=self.session.env, timeout=15, capture_output=True, text=True).stdout
+
+        def summary_is(text):
+            self.wait_until(lambda: part("Check").description == text, 'the summary "%s"' % text)
+
+        program = self.session.start_program(table)
+        try:
+            def loaded():
+                self.wait_until(lambda: part("File").description == table, "the file's whole path")
+                self.wait_until(lambda: self.tree.text(part("List")) == "Antenna: 3 channels, 1\u20133",
+                                "the list shown")
+                summary_is("No problems")
+                self.wait_until(lambda: "status.ccf \u2013" in window_title(), "the title without *")
+            self.check("the status line shows the file, the list and the check after a load", loaded)
+
+            def edited():
+                self.type_into("Frequency", "55.25")
+                self.keys("Return")
+                self.wait_until(lambda: self.tree.text(part("List")) == "Antenna: 4 channels, 1\u20134",
+                                "the list grown")
+                summary_is("1 warning")
+                self.wait_until(lambda: "status.ccf*" in window_title(), "the title with *")
+            self.check("an edit changes the list and the check summary", edited)
+
+            def saved():
+                self.keys("ctrl+s")
+                self.wait_until(lambda: self.tree.text(part("Note")) == "Saved status.ccf", "the note")
+                self.wait_until(lambda: "status.ccf*" not in window_title(), "the title without *")
+            self.check("a save leaves its note", saved)
+
+            def summary_opens_findings():
+                self.click(part("Check"))
+                self.tree.wait_for(lambda node: node.name == "Table Check" and self.tree.showing(node),
+                                   "the findings window")
+            self.check("activating the check summary opens the findings window", summary_opens_findings)
+        finally:
+            self.session.stop(program)
+
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
@@ -1000,6 +1059,7 @@ def main():
         test.open_in_running_instance()
         test.window()
         test.accessibility()
+        test.status_line()
     except SetupError as error:
         print("live: set-up failed: %s" % error, flush=True)
     finally:
