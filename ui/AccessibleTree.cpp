@@ -33,8 +33,8 @@ Kind KindOf(const QObject* pObject)
 }
 
 // The open popups whose interface names the application as its parent: a
-// menu opened for no window. Menus of a menu bar and drop-down lists are
-// children of their bar item or list already.
+// menu opened for no window, the window of an open drop-down list. A menu of
+// a menu bar is a child of its bar item already.
 std::vector<QAccessibleInterface*> OpenPopups()
 {
     std::vector<QAccessibleInterface*> popups;

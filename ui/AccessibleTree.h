@@ -1,9 +1,10 @@
 #pragma once
 // The accessibility tree of the program as a screen reader walks it, where
 // Qt's own interfaces fall short:
-// - an open popup menu that belongs to no window (the row menus) is a child
-//   of the application while it is open, and the application tells of it
-//   coming and going, as it tells of its windows;
+// - an open popup that names the application as its parent (a row menu,
+//   which belongs to no window; the window of an open drop-down list) is a
+//   child of the application while it is open, and the application tells of
+//   it coming and going, as it tells of its windows;
 // - a dialog leaves the controls it keeps hidden out of its children;
 // - a drop-down list is named by its label, not by the item it shows;
 // - a window of our own made from a plain widget reads as a window.

@@ -259,3 +259,36 @@ TEST(AccessibleTree, OpenRowMenuIsAChildOfTheApplication)
     EXPECT_EQ(pMenuParent, pApp);
     EXPECT_TRUE(openMenus().empty());
 }
+
+// Each child the application lists names the application as its parent, and
+// each open popup that does so is listed: the window of an open drop-down
+// list too, while it is open.
+TEST(AccessibleTree, OpenDropDownListIsAmongTheApplicationsChildren)
+{
+    FakeUserServices services;
+    CFrequencyTableDlg dlg{services};
+    dlg.Create();
+    QComboBox* pMode = dlg.ComboBox(IDC_COMBO_MODE);
+    QAccessibleInterface* pCombo = Interface(pMode);
+    QAccessibleInterface* pApp = Interface(qApp);
+    const auto listed = [pApp](QObject* pObject) {
+        bool bListed = false;
+        for (int i = 0; i < pApp->childCount(); ++i) {
+            QAccessibleInterface* pChild = pApp->child(i);
+            EXPECT_EQ(pChild->parent(), pApp) << pChild->object()->metaObject()->className();
+            EXPECT_EQ(pApp->indexOfChild(pChild), i);
+            bListed = bListed || pChild->object() == pObject;
+        }
+        return bListed;
+    };
+    pMode->showPopup();
+    QWidget* pDropDown = pMode->view()->window();
+    ASSERT_TRUE(pDropDown->isVisible());
+    EXPECT_TRUE(pCombo->state().expanded);
+    EXPECT_EQ(pCombo->child(0)->object(), pMode->view());
+    EXPECT_TRUE(listed(pDropDown));
+    EXPECT_TRUE(listed(&dlg));
+    pMode->hidePopup();
+    EXPECT_TRUE(pCombo->state().collapsed);
+    EXPECT_FALSE(listed(pDropDown));
+}
