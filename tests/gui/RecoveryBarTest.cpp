@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QProcessEnvironment>
 #include <QPushButton>
+#include <QTreeWidget>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -30,6 +31,7 @@
 #include "GuiTestSupport.h"
 #include "ListView.h"
 #include "RecoveryBar.h"
+#include "RecoveryCopiesDlg.h"
 #include "RecoveryStore.h"
 #include "TestFiles.h"
 #include "ToolProcess.h"
@@ -489,4 +491,54 @@ TEST(RecoveryBar, AFileOfAnotherOwnerIsNeverOffered)
     CFrequencyTableDlg dlg(services);
     dlg.Create();
     EXPECT_FALSE(BarShown(dlg));
+}
+
+// The desktop's list itself: a row for each copy, the first rows of the one
+// selected, and a discarded copy shown as such, no longer restorable.
+TEST(RecoveryBar, TheListDialogPreviewsTheSelectedCopyAndMarksADiscardedOne)
+{
+    const std::string folder = RecoveryFolder();
+    ASSERT_FALSE(folder.empty());
+    ASSERT_NO_FATAL_FAILURE(Plant(CopyPath(folder, 0), ChannelTableImage(1, {55.25, 62.25}, {}, 1, 0), 100));
+    ASSERT_NO_FATAL_FAILURE(Plant(CopyPath(folder, 1), Bytes(64, 0x20), 200));
+    std::vector<std::string> discarded;
+    RecoveryCopyActions actions;
+    actions.list = [] { return ListRecoveryCopies("ccf"); };
+    actions.restore = [](const RecoveryCopy&) { return false; };
+    actions.discard = [&discarded](const std::vector<RecoveryCopy>& copies) {
+        for (const RecoveryCopy& copy : copies)
+            discarded.push_back(copy.name);
+    };
+    RecoveryCopiesList list(actions, actions.list());
+    RecoveryCopiesDlg dialog(list, nullptr);
+    const QList<QTreeWidget*> trees = dialog.findChildren<QTreeWidget*>();
+    ASSERT_EQ(trees.size(), 2);
+    QTreeWidget* pCopies = trees[0]->accessibleName() == "Kept copies" ? trees[0] : trees[1];
+    QTreeWidget* pPreview = pCopies == trees[0] ? trees[1] : trees[0];
+    ASSERT_EQ(pCopies->topLevelItemCount(), 2);
+    EXPECT_EQ(pCopies->topLevelItem(0)->text(2), "2 antenna and 0 cable channels");
+    EXPECT_EQ(pCopies->topLevelItem(1)->text(2), "damaged copy");
+    // The newest is selected at once and its rows are shown.
+    ASSERT_EQ(pPreview->topLevelItemCount(), 2);
+    EXPECT_EQ(pPreview->topLevelItem(1)->text(2), "62.25000");
+    QPushButton* pRestore = nullptr;
+    QPushButton* pDiscard = nullptr;
+    for (QPushButton* pButton : dialog.findChildren<QPushButton*>()) {
+        if (pButton->text() == "&Restore")
+            pRestore = pButton;
+        if (pButton->text() == "&Discard")
+            pDiscard = pButton;
+    }
+    ASSERT_TRUE(pRestore && pDiscard);
+    EXPECT_TRUE(pRestore->isEnabled());
+    pCopies->setCurrentItem(pCopies->topLevelItem(1));
+    EXPECT_FALSE(pRestore->isEnabled());
+    EXPECT_EQ(pPreview->topLevelItemCount(), 0);
+    pCopies->setCurrentItem(pCopies->topLevelItem(0));
+    QTest::mouseClick(pDiscard, Qt::LeftButton);
+    EXPECT_EQ(discarded, std::vector<std::string>{"1700000000-1-0.ccf"});
+    EXPECT_EQ(pCopies->topLevelItem(0)->text(2), "discarded");
+    EXPECT_FALSE(pRestore->isEnabled());
+    EXPECT_FALSE(pDiscard->isEnabled());
+    EXPECT_EQ(pPreview->topLevelItemCount(), 0);
 }
