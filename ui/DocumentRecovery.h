@@ -89,8 +89,6 @@ public:
         editor.AddTopBar(m_pBar);
         m_pBar->Offer(RestorableCopies());
     }
-    // The bar, once offered; nullptr before.
-    RecoveryBar* Bar() const { return m_pBar; }
     // Where restoring and discarding say what they did; a note by default.
     void SetNoteHook(std::function<void(const QString&)> note) { m_note = std::move(note); }
 
@@ -121,7 +119,7 @@ public:
             ShowFileError(m_services, m_pOwner, FileAction::Load, QFile::decodeName(copy.path.c_str()), error);
             return false;
         }
-        m_note(QStringLiteral("Restored the unsaved table ") + ShownCopy(copy, m_actions.bChannelTables) +
+        m_note(QStringLiteral("Restored unsaved work: ") + ShownCopy(copy, m_actions.bChannelTables) +
                QStringLiteral("."));
         return true;
     }
@@ -137,8 +135,8 @@ public:
         if (removed == 0)
             return;
         m_note(removed == 1 && copies.size() == 1
-                   ? QStringLiteral("Discarded the unsaved table ") +
-                         ShownCopy(copies.front(), m_actions.bChannelTables) + QStringLiteral(".")
+                   ? QStringLiteral("Discarded unsaved work: ") + ShownCopy(copies.front(), m_actions.bChannelTables) +
+                         QStringLiteral(".")
                    : QStringLiteral("Discarded %1 unsaved tables.").arg(removed));
     }
 

@@ -186,7 +186,7 @@ TEST(RecoveryBar, AKilledProgramsWorkIsOfferedAndRestoredAsOneStep)
     EXPECT_FALSE(BarShown(dlg));
     EXPECT_FALSE(FileExists(kept[0].path));
     ASSERT_EQ(services.notes.size(), 1u);
-    EXPECT_EQ(services.notes[0], "Restored the unsaved table de.ccf, " + when + ", 69 antenna and 107 cable channels.");
+    EXPECT_EQ(services.notes[0], "Restored unsaved work: de.ccf, " + when + ", 69 antenna and 107 cable channels.");
 
     // Undo takes the restore back: the editor is as it opened.
     QTest::keyClick(dlg.GetDlgItem(IDC_EDIT_FREQUENCY), Qt::Key_Z, Qt::ControlModifier);
@@ -353,9 +353,9 @@ TEST(RecoveryBar, ShowAllPreviewsDiscardsAndRestores)
     EXPECT_FALSE(FileExists(CopyPath(folder, 0)));
     EXPECT_TRUE(FileExists(CopyPath(folder, 2)));
     ASSERT_EQ(services.notes.size(), 2u);
-    EXPECT_TRUE(services.notes[0].startsWith(QStringLiteral("Discarded the unsaved table unknown file, ")))
+    EXPECT_TRUE(services.notes[0].startsWith(QStringLiteral("Discarded unsaved work: unknown file, ")))
         << services.notes[0].toStdString();
-    EXPECT_TRUE(services.notes[1].startsWith(QStringLiteral("Restored the unsaved table de.ccf, ")))
+    EXPECT_TRUE(services.notes[1].startsWith(QStringLiteral("Restored unsaved work: de.ccf, ")))
         << services.notes[1].toStdString();
     // What is left is the damaged copy: offered, but it cannot be restored.
     ASSERT_TRUE(BarShown(dlg));
