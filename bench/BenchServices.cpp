@@ -46,3 +46,5 @@ std::optional<std::vector<QString>> BenchServices::AskValues(QWidget*, const Val
     valueAnswers.pop_front();
     return answer;
 }
+
+void BenchServices::ShowRecoveryCopies(QWidget*, RecoveryCopiesList&) {}

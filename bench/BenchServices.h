@@ -25,4 +25,6 @@ public:
     int TrackPopupMenu(QWidget* pOwner, const std::vector<MenuItem>& items, const QPoint& globalPos) override;
     int RunModal(CDialog& dialog) override;
     std::optional<std::vector<QString>> AskValues(QWidget* pOwner, const ValuesRequest& request) override;
+    // Closes the list at once.
+    void ShowRecoveryCopies(QWidget* pOwner, RecoveryCopiesList& list) override;
 };

@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "ByteOrder.h"
 #include "ChannelTable.h"
 #include "DataFolders.h"
 #include "FileIO.h"
@@ -118,8 +119,9 @@ struct FolderEntry
     std::int64_t iTime = 0;
 };
 
-// The regular files of the folder with names of this extension's copies, their
-// ".source" files and temporaries; links and every other name are ignored.
+// The regular files of the folder, of the user's own, with names of this
+// extension's copies, their ".source" files and temporaries; links and
+// every other name are ignored.
 std::vector<FolderEntry> OwnEntries(const RecoveryFolderHandle& folder, const std::string& extension)
 {
     std::vector<FolderEntry> entries;
@@ -144,7 +146,9 @@ std::vector<FolderEntry> OwnEntries(const RecoveryFolderHandle& folder, const st
         struct stat info
         {
         };
-        if (fstatat(folder.Fd(), entry.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode))
+        // A file another user put there is none of this person's copies.
+        if (fstatat(folder.Fd(), entry.name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode) ||
+            info.st_uid != geteuid())
             continue;
         entry.iTime = static_cast<std::int64_t>(info.st_mtim.tv_sec);
         entries.push_back(std::move(entry));
@@ -261,31 +265,92 @@ bool IsWholeTableImage(const TunerTableLoadReport& report)
 
 namespace {
 
-} // namespace
-
-std::optional<RecoveryImageCounts> WholeImageCounts(const std::string& path, TableKind kind)
+// The counts a header calls for, when the file's size is exactly what they
+// call for: such a file holds every record and the end mark.
+std::optional<RecoveryImageCounts> CountsOfWholeImage(const std::vector<std::uint8_t>& head, std::uint64_t fileSize,
+                                                      TableKind kind)
 {
     const bool bChannelTable = kind == TableKind::Channel;
-    FileReader reader;
-    std::vector<std::uint8_t> head;
     const std::size_t headerSize = bChannelTable ? ChannelTableHeader::kSize : TunerSpecHeader::kSize;
-    if (!reader.Open(path.c_str(), NonRegularFiles::Refuse, nullptr) || !reader.ReadUpTo(head, headerSize, nullptr) ||
-        head.size() != headerSize || !reader.RegularFileSize() || TableKindFromMagic(head.data(), head.size()) != kind)
+    if (head.size() != headerSize || TableKindFromMagic(head.data(), head.size()) != kind)
         return std::nullopt;
-    // A file of exactly the size its counts call for holds every record and
-    // the end mark: the reader takes nothing else from it.
     if (bChannelTable) {
         ChannelTableLoadReport report;
         std::copy(head.begin(), head.end(), report.header.bytes);
-        if (*reader.RegularFileSize() != report.StatedSize())
+        if (fileSize != report.StatedSize())
             return std::nullopt;
         return RecoveryImageCounts{report.header.wAirMax(), report.header.wCableMax()};
     }
     TunerSpecHeader header;
     std::copy(head.begin(), head.end(), header.bytes);
-    if (header.iEntryCount() < 0 || *reader.RegularFileSize() != TunerImageSize(header.iEntryCount()))
+    if (header.iEntryCount() < 0 || fileSize != TunerImageSize(header.iEntryCount()))
         return std::nullopt;
     return RecoveryImageCounts{header.iEntryCount(), 0};
+}
+
+std::size_t HeaderSizeOf(TableKind kind)
+{
+    return kind == TableKind::Channel ? ChannelTableHeader::kSize : TunerSpecHeader::kSize;
+}
+
+} // namespace
+
+std::optional<RecoveryImageCounts> WholeImageCounts(const std::string& path, TableKind kind)
+{
+    FileReader reader;
+    std::vector<std::uint8_t> head;
+    if (!reader.Open(path.c_str(), NonRegularFiles::Refuse, nullptr) ||
+        !reader.ReadUpTo(head, HeaderSizeOf(kind), nullptr) || !reader.RegularFileSize())
+        return std::nullopt;
+    return CountsOfWholeImage(head, *reader.RegularFileSize(), kind);
+}
+
+namespace {
+
+void AppendChannelRows(const ImageBytesAt& readAt, std::uint64_t offset, std::int64_t iCount, bool bCable,
+                       std::size_t maxRows, std::vector<RecoveryChannelRow>& rows)
+{
+    const std::size_t count =
+        static_cast<std::size_t>(std::min<std::int64_t>(iCount, static_cast<std::int64_t>(maxRows)));
+    std::vector<std::uint8_t> bytes(count * 8);
+    if (count == 0 || !readAt(offset, bytes.size(), bytes.data()))
+        return;
+    for (std::size_t i = 0; i < count; ++i)
+        rows.push_back(RecoveryChannelRow{bCable, static_cast<std::uint32_t>(i + 1), le::ReadF64(&bytes[i * 8])});
+}
+
+} // namespace
+
+RecoveryPreview PreviewOfImage(std::uint64_t fileSize, const ImageBytesAt& readAt, TableKind kind, std::size_t maxRows)
+{
+    RecoveryPreview preview;
+    std::vector<std::uint8_t> head(HeaderSizeOf(kind));
+    if (fileSize < head.size() || !readAt(0, head.size(), head.data()))
+        return preview;
+    const std::optional<RecoveryImageCounts> counts = CountsOfWholeImage(head, fileSize, kind);
+    if (!counts)
+        return preview;
+    preview.bWhole = true;
+    preview.counts = *counts;
+    if (kind == TableKind::Channel) {
+        // The air records follow the header, the end mark follows them, then the cable records.
+        const std::uint64_t airOffset = ChannelTableHeader::kSize;
+        const std::uint64_t cableOffset = airOffset + 8 * static_cast<std::uint64_t>(counts->iFirst) + 4;
+        AppendChannelRows(readAt, airOffset, counts->iFirst, false, maxRows, preview.channels);
+        AppendChannelRows(readAt, cableOffset, counts->iSecond, true, maxRows, preview.channels);
+        return preview;
+    }
+    const std::size_t count =
+        static_cast<std::size_t>(std::min<std::int64_t>(counts->iFirst, static_cast<std::int64_t>(maxRows)));
+    TunerSpecEntry entry;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!readAt(TunerSpecHeader::kSize + i * TunerSpecEntry::kSize, TunerSpecEntry::kSize, entry.bytes))
+            break;
+        preview.tuners.push_back(RecoveryTunerRow{entry.iFactory(), entry.iTunerType(), entry.dbLowBandStart(),
+                                                  entry.dbMidBandStart(), entry.dbHighBandStart(),
+                                                  entry.dbHighBandEnd()});
+    }
+    return preview;
 }
 
 namespace {
@@ -632,6 +697,67 @@ bool RestoreRecoveryCopy(const std::string& name, TableKind kind, const Recovery
     }
     RemoveCopyFiles(folder, name);
     return true;
+}
+
+RecoveryPreview ReadRecoveryPreview(const std::string& name, TableKind kind, std::size_t maxRows)
+{
+    const std::string extension = kind == TableKind::Channel ? "ccf" : "tsf";
+    if (!IsRecoveryCopyName(name, extension))
+        return {};
+    const FolderLock lock(g_folderMutex);
+    const RecoveryFolderHandle folder = RecoveryFolderHandle::Open();
+    if (!folder.IsOpen())
+        return {};
+    // Opened relative to the folder as checked, refusing a link; without
+    // waiting, in case a FIFO took the name; and read only when it is a
+    // regular file of the user's own.
+    const int fd = openat(folder.Fd(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    struct stat info
+    {
+    };
+    RecoveryPreview preview;
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == geteuid()) {
+        const auto readAt = [fd](std::uint64_t offset, std::size_t size, std::uint8_t* pOut) {
+            std::size_t done = 0;
+            while (done < size) {
+                const ssize_t got = pread(fd, pOut + done, size - done, static_cast<off_t>(offset + done));
+                if (got < 0 && errno == EINTR)
+                    continue;
+                if (got <= 0)
+                    return false;
+                done += static_cast<std::size_t>(got);
+            }
+            return true;
+        };
+        try {
+            preview = PreviewOfImage(static_cast<std::uint64_t>(info.st_size), readAt, kind, maxRows);
+        } catch (const std::bad_alloc&) {
+            preview = RecoveryPreview();
+        }
+    }
+    close(fd);
+    return preview;
+}
+
+std::size_t DiscardRecoveryCopies(const std::vector<std::string>& names, const std::string& extension,
+                                  const std::string& ownPath)
+{
+    const std::string ownName = BaseName(ownPath);
+    const FolderLock lock(g_folderMutex);
+    const RecoveryFolderHandle folder = RecoveryFolderHandle::Open();
+    if (!folder.IsOpen())
+        return 0;
+    std::size_t removed = 0;
+    for (const std::string& name : names) {
+        if (name == ownName || !IsRecoveryCopyName(name, extension))
+            continue;
+        if (unlinkat(folder.Fd(), name.c_str(), 0) == 0)
+            ++removed;
+        unlinkat(folder.Fd(), (name + kSourceSuffix).c_str(), 0);
+    }
+    return removed;
 }
 
 void SetRecoveryFolderProbe(std::function<void(RecoveryFolderStep step)> probe)

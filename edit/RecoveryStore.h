@@ -165,6 +165,50 @@ struct RecoveryImageCounts
 };
 std::optional<RecoveryImageCounts> WholeImageCounts(const std::string& path, TableKind kind);
 
+// What a person sees of a copy before restoring it: its first rows, read
+// from the file's start, never more than the rows need.
+struct RecoveryChannelRow
+{
+    bool bCable = false;
+    std::uint32_t iChannel = 0; // 1-based in its list
+    double dbFrequency = 0.0;
+};
+struct RecoveryTunerRow
+{
+    std::int32_t iFactory = 0;
+    std::int32_t iTunerType = 0;
+    double dbLowBandStart = 0.0;
+    double dbMidBandStart = 0.0;
+    double dbHighBandStart = 0.0;
+    double dbHighBandEnd = 0.0;
+};
+struct RecoveryPreview
+{
+    bool bWhole = false; // a whole table image of its kind; nothing else is read from another file
+    RecoveryImageCounts counts;
+    std::vector<RecoveryChannelRow> channels; // the first of the air list, then the first of the cable list
+    std::vector<RecoveryTunerRow> tuners;
+};
+constexpr std::size_t kRecoveryPreviewRows = 16;
+// Reads `size` bytes at `offset` of an image into pOut; false when it cannot.
+using ImageBytesAt = std::function<bool(std::uint64_t offset, std::size_t size, std::uint8_t* pOut)>;
+// The preview of an image of fileSize bytes: at most maxRows rows per list,
+// and only of a whole image (by header and size, as WholeImageCounts judges).
+RecoveryPreview PreviewOfImage(std::uint64_t fileSize, const ImageBytesAt& readAt, TableKind kind, std::size_t maxRows);
+// The preview of the copy of this name (as listed), read while the folder is
+// held, under the folder as checked: only a regular file of the program's own
+// names, never through a link and never waiting on a FIFO. A copy gone,
+// unreadable or damaged has a preview that is not whole.
+RecoveryPreview ReadRecoveryPreview(const std::string& name, TableKind kind,
+                                    std::size_t maxRows = kRecoveryPreviewRows);
+
+// Removes the copies of these names (as listed) in one hold of the folder,
+// but never the one named by ownPath: a person discarding what an earlier run
+// left never loses the work of the editor they are in. Names the program
+// does not give its copies are passed over. Returns how many were removed.
+std::size_t DiscardRecoveryCopies(const std::vector<std::string>& names, const std::string& extension,
+                                  const std::string& ownPath);
+
 // One editor's copy. The image is taken by the caller (on the interface
 // thread); the writing happens on a thread of its own, the newest request
 // replacing any that has not started yet.

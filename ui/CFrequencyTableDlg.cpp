@@ -85,6 +85,8 @@ CFrequencyTableDlg::CFrequencyTableDlg(UserServices& services, QWidget* pParent)
     m_pRecovery = std::make_unique<DocumentRecovery<ChannelTableDocument>>(this, services, m_document, "ccf");
     InitMenus();
     InitStatusLine();
+    // Unsaved work an earlier run left is offered once the frame is built.
+    m_pRecovery->OfferKeptCopies(*this);
 }
 
 void CFrequencyTableDlg::InitStatusLine()

@@ -73,6 +73,8 @@ CTunerEditDlg::CTunerEditDlg(UserServices& services, QWidget* pParent)
     m_pRecovery = std::make_unique<DocumentRecovery<TunerTableDocument>>(this, services, m_document, "tsf");
     InitMenus();
     InitStatusLine();
+    // Unsaved work an earlier run left is offered once the frame is built.
+    m_pRecovery->OfferKeptCopies(*this);
 }
 
 void CTunerEditDlg::InitStatusLine()

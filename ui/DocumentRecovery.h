@@ -3,6 +3,8 @@
 // changes a copy of it is written about a second after the last change, kept
 // when the editor is left or the table replaced, and removed once the table is
 // saved or back at its saved state. Both editors keep theirs through this.
+// It also offers, in a bar at the top of the editor, the copies earlier runs
+// left, and restores or discards them.
 
 #include <functional>
 #include <memory>
@@ -11,14 +13,16 @@
 
 #include <QFile>
 #include <QObject>
-#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
+#include "CDialog.h"
 #include "DocumentHistory.h"
 #include "EditHistoryUi.h"
 #include "EditorStatusLine.h"
 #include "FileMessages.h"
+#include "RecoveryBar.h"
+#include "RecoveryCopiesList.h"
 #include "RecoveryStore.h"
 #include "UserServices.h"
 
@@ -55,12 +59,24 @@ public:
                 },
                 Qt::QueuedConnection);
         });
+        m_actions.bChannelTables = m_extension == "ccf";
+        m_actions.list = [this] { return RestorableCopies(); };
+        m_actions.restore = [this](const RecoveryCopy& copy) { return RestoreCopy(copy); };
+        m_actions.discard = [this](const std::vector<RecoveryCopy>& copies) { DiscardCopies(copies); };
+        // What a restore or a discard did goes to the status line, once the
+        // editor has one.
+        m_note = [this](const QString& text) {
+            if (m_pStatusLine)
+                m_pStatusLine->ShowNote(text);
+            else
+                m_services.ShowNote(m_pOwner, text);
+        };
     }
     DocumentRecovery(const DocumentRecovery&) = delete;
     DocumentRecovery& operator=(const DocumentRecovery&) = delete;
 
-    // The editor's status line, which also shows each problem and each copy
-    // restored as a note.
+    // The editor's status line, which also shows each problem as a note, and
+    // what each restore and discard did.
     void SetStatusLine(EditorStatusLine* pStatusLine) { m_pStatusLine = pStatusLine; }
 
     // Leaving the editor drops the table, never its copy: the last change is
@@ -82,18 +98,32 @@ public:
     // "Restore Unsaved Table..." for a row menu, when there is a copy to restore.
     void AppendRestoreItem(std::vector<MenuItem>& items) const { AppendRestoreMenuItem(items, AnyRestorableCopy()); }
 
-    // "Restore Unsaved Table...": the person chooses a copy, which comes back
-    // into the document as one step; the views follow the document. A
-    // damaged copy, or one that cannot be read, is refused with its reason.
+    // Offers the copies earlier runs left in a bar at the top of the editor,
+    // once its frame is built; the editor opens as always, with no question.
+    void OfferKeptCopies(CDialog& editor)
+    {
+        m_pBar = new RecoveryBar(
+            m_actions, [this] { RestoreChosenCopy(); }, &editor);
+        editor.AddTopBar(m_pBar);
+        m_pBar->Offer(RestorableCopies());
+    }
+    // Where restoring and discarding say what they did; a note by default.
+    void SetNoteHook(std::function<void(const QString&)> note) { m_note = std::move(note); }
+
+    // "Restore Unsaved Table..." and the bar's "Show All...": the person sees
+    // every copy with its first rows, and restores or discards copies.
     void RestoreChosenCopy()
     {
-        UserServices& services = m_services;
-        QWidget* pOwner = m_pOwner;
-        const QPointer<EditorStatusLine> pStatusLine = m_pStatusLine;
-        const std::vector<RecoveryCopy> copies = RestorableCopies();
-        const RecoveryCopy* pCopy = ChooseRecoveryCopy(services, pOwner, copies, m_extension == "ccf");
-        if (!pCopy)
-            return;
+        RecoveryCopiesList list(m_actions, RestorableCopies());
+        m_services.ShowRecoveryCopies(m_pOwner, list);
+        if (m_pBar)
+            m_pBar->Refresh();
+    }
+
+    // The copy comes back into the document as one step; the views follow
+    // the document. A copy that cannot be read is refused with its reason.
+    bool RestoreCopy(const RecoveryCopy& copy)
+    {
         const typename Document::StepScope step = m_document.BeginStep({});
         // The copy is read, and then removed, under the folder as it is
         // checked now, with no writer pruning it meanwhile. The table is back
@@ -103,10 +133,29 @@ public:
         const auto read = [this](const std::string& path, const RestoreOrigin& origin, FileError& readError) {
             return m_document.Restore(path, origin, readError);
         };
-        if (!RestoreRecoveryCopy(pCopy->name, kind, read, error))
-            ShowFileError(services, pOwner, FileAction::Load, QFile::decodeName(pCopy->path.c_str()), error);
-        else if (pStatusLine)
-            pStatusLine->ShowNote(RestoredNote(pCopy->iTime));
+        if (!RestoreRecoveryCopy(copy.name, kind, read, error)) {
+            ShowFileError(m_services, m_pOwner, FileAction::Load, QFile::decodeName(copy.path.c_str()), error);
+            return false;
+        }
+        m_note(QStringLiteral("Restored unsaved work: ") + ShownCopy(copy, m_actions.bChannelTables) +
+               QStringLiteral("."));
+        return true;
+    }
+
+    // The person chose to drop these copies: no question, and never this
+    // editor's own.
+    void DiscardCopies(const std::vector<RecoveryCopy>& copies)
+    {
+        std::vector<std::string> names;
+        for (const RecoveryCopy& copy : copies)
+            names.push_back(copy.name);
+        const std::size_t removed = DiscardRecoveryCopies(names, m_extension, m_writer.CurrentPath());
+        if (removed == 0)
+            return;
+        m_note(removed == 1 && copies.size() == 1
+                   ? QStringLiteral("Discarded unsaved work: ") + ShownCopy(copies.front(), m_actions.bChannelTables) +
+                         QStringLiteral(".")
+                   : QStringLiteral("Discarded %1 unsaved tables.").arg(removed));
     }
 
 private:
@@ -148,5 +197,8 @@ private:
     std::string m_extension;
     RecoveryWriter m_writer;
     QTimer* m_pTimer;
-    EditorStatusLine* m_pStatusLine = nullptr;
+    RecoveryCopyActions m_actions;
+    RecoveryBar* m_pBar = nullptr; // a child of the editor
+    std::function<void(const QString&)> m_note;
+    EditorStatusLine* m_pStatusLine = nullptr; // a child of the editor
 };

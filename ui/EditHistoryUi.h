@@ -14,6 +14,3 @@ struct RecoveryCopy;
 std::vector<RecoveryCopy> RestorableCopies(const std::string& extension, const std::string& ownPath);
 // A separator and "Restore Unsaved Table..." when there is a copy to restore.
 void AppendRestoreMenuItem(std::vector<MenuItem>& items, bool bCopies);
-// Lists the copies (time, source, counts) in a menu and returns the chosen one.
-const RecoveryCopy* ChooseRecoveryCopy(UserServices& services, QWidget* pOwner, const std::vector<RecoveryCopy>& copies,
-                                       bool bChannelTables);

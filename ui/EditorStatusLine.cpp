@@ -22,12 +22,6 @@ QString ExportedNote(const QString& path)
     return QStringLiteral("Exported %1").arg(QFileInfo(path).fileName());
 }
 
-QString RestoredNote(std::int64_t iTakenSeconds)
-{
-    const QDateTime taken = QDateTime::fromSecsSinceEpoch(iTakenSeconds);
-    return QStringLiteral("Restored a copy from %1").arg(taken.toString(QStringLiteral("yyyy-MM-dd HH:mm")));
-}
-
 QString RecoveryProblemNote(const QString& problem)
 {
     return QStringLiteral("Recovery copy could not be written: %1").arg(problem);
@@ -199,4 +193,5 @@ void EditorStatusLine::ShowNote(const QString& text)
     m_pNote->setText(text);
     NotifyDisplayTextChanged(m_pNote, oldText, text);
     m_pNoteTimer->start();
+    emit NoteShown(text);
 }

@@ -41,8 +41,6 @@ private:
 // The notes after a save and an export, naming the file written: "Saved de.ccf".
 QString SavedNote(const QString& path);
 QString ExportedNote(const QString& path);
-// The note after a recovery copy came back, with the time it was taken.
-QString RestoredNote(std::int64_t iTakenSeconds);
 // The note when a recovery copy could not be written.
 QString RecoveryProblemNote(const QString& problem);
 
@@ -84,6 +82,8 @@ public:
 signals:
     // The summary was activated (click, Enter, Space).
     void CheckActivated();
+    // A note shows.
+    void NoteShown(const QString& text);
     // A new summary shows (after each check whose counts differ).
     void CheckSummaryChanged(const QString& summary);
 

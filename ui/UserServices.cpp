@@ -16,6 +16,7 @@
 
 #include "CDialog.h"
 #include "ExitWhenShown.h"
+#include "RecoveryCopiesDlg.h"
 #include "Strings.h"
 
 UserServices& DesktopServices()
@@ -187,4 +188,10 @@ std::optional<std::vector<QString>> QtUserServices::AskValues(QWidget* pOwner, c
     for (const QLineEdit* pEdit : edits)
         values.push_back(pEdit->text());
     return values;
+}
+
+void QtUserServices::ShowRecoveryCopies(QWidget* pOwner, RecoveryCopiesList& list)
+{
+    RecoveryCopiesDlg dialog(list, pOwner);
+    dialog.exec();
 }

@@ -11,6 +11,7 @@
 
 class CDialog;
 class QWidget;
+class RecoveryCopiesList;
 
 struct FileDialogRequest
 {
@@ -85,6 +86,10 @@ public:
     // Asks for the request's values in one small form; the texts typed, one
     // per field, or nothing when the person cancels.
     virtual std::optional<std::vector<QString>> AskValues(QWidget* pOwner, const ValuesRequest& request) = 0;
+    // Lists the kept copies of unsaved tables with a preview of the one
+    // selected; the person restores or discards copies through `list` until
+    // they close it or a restore succeeds.
+    virtual void ShowRecoveryCopies(QWidget* pOwner, RecoveryCopiesList& list) = 0;
 };
 
 // The desktop's own services, for the program's first dialog; every dialog
@@ -104,4 +109,5 @@ public:
     int TrackPopupMenu(QWidget* pOwner, const std::vector<MenuItem>& items, const QPoint& globalPos) override;
     int RunModal(CDialog& dialog) override;
     std::optional<std::vector<QString>> AskValues(QWidget* pOwner, const ValuesRequest& request) override;
+    void ShowRecoveryCopies(QWidget* pOwner, RecoveryCopiesList& list) override;
 };

@@ -72,3 +72,38 @@ std::optional<std::vector<QString>> FakeUserServices::AskValues(QWidget*, const 
     valueAnswers.pop_front();
     return answer;
 }
+
+namespace {
+
+std::vector<RecoveryListRow> RowsOf(const RecoveryCopiesList& list)
+{
+    std::vector<RecoveryListRow> rows;
+    for (std::size_t i = 0; i < list.Count(); ++i)
+        rows.push_back(list.Row(i));
+    return rows;
+}
+
+} // namespace
+
+void FakeUserServices::ShowRecoveryCopies(QWidget*, RecoveryCopiesList& list)
+{
+    recoveryLists.push_back(RecoveryListShown{RowsOf(list), {}, {}});
+    RecoveryListShown& shown = recoveryLists.back();
+    std::vector<RecoveryListStep> steps;
+    if (!recoveryListAnswers.empty()) {
+        steps = recoveryListAnswers.front();
+        recoveryListAnswers.pop_front();
+    }
+    for (const RecoveryListStep& step : steps) {
+        // A row the list does not have cannot be selected.
+        if (step.index >= list.Count())
+            continue;
+        if (step.action == RecoveryListStep::Action::Preview)
+            shown.previews.push_back(list.Preview(step.index));
+        else if (step.action == RecoveryListStep::Action::Discard)
+            list.Discard(step.index);
+        else if (list.Restore(step.index))
+            break;
+    }
+    shown.rowsAtClose = RowsOf(list);
+}

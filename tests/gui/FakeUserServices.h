@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "RecoveryCopiesList.h"
 #include "UserServices.h"
 
 class FakeUserServices : public UserServices
@@ -19,6 +20,19 @@ public:
     std::deque<int> menuAnswers;
     // The texts typed into each form asked for; nothing cancels it.
     std::deque<std::optional<std::vector<QString>>> valueAnswers;
+    // What the person does in each list of kept copies, in order; an empty
+    // queue closes the list at once. A Restore that succeeds ends the list.
+    struct RecoveryListStep
+    {
+        enum class Action
+        {
+            Preview,
+            Restore,
+            Discard,
+        } action;
+        std::size_t index;
+    };
+    std::deque<std::vector<RecoveryListStep>> recoveryListAnswers;
     // Runs instead of a child dialog's modal loop; the default closes it at once.
     std::function<int(CDialog&)> onRunModal;
 
@@ -28,6 +42,15 @@ public:
     std::vector<std::vector<MenuItem>> menus;
     std::vector<QString> modalDialogs; // titles of the child dialogs run
     std::vector<ValuesRequest> valueRequests;
+    // Each list of kept copies shown: its rows when it opened and when it
+    // closed, and the previews looked at.
+    struct RecoveryListShown
+    {
+        std::vector<RecoveryListRow> rows;
+        std::vector<RecoveryPreviewTable> previews;
+        std::vector<RecoveryListRow> rowsAtClose;
+    };
+    std::vector<RecoveryListShown> recoveryLists;
 
     std::optional<QString> ChooseFile(const FileDialogRequest& request) override;
     std::optional<FileChoice> ChooseFileAndFilter(const FileDialogRequest& request) override;
@@ -36,4 +59,5 @@ public:
     int TrackPopupMenu(QWidget* pOwner, const std::vector<MenuItem>& items, const QPoint& globalPos) override;
     int RunModal(CDialog& dialog) override;
     std::optional<std::vector<QString>> AskValues(QWidget* pOwner, const ValuesRequest& request) override;
+    void ShowRecoveryCopies(QWidget* pOwner, RecoveryCopiesList& list) override;
 };

@@ -81,13 +81,17 @@ Bytes RestoreAndSave(const TempDir& dir, FakeUserServices& services, const std::
     EXPECT_FALSE(dlg.Table());
     EXPECT_TRUE(services.messages.empty());
     const std::size_t menus = services.menus.size();
+    const std::size_t lists = services.recoveryLists.size();
     services.menuAnswers.push_back(IDM_RESTORE_UNSAVED);
-    services.menuAnswers.push_back(IDM_RESTORE_COPY_FIRST);
+    services.recoveryListAnswers.push_back({{FakeUserServices::RecoveryListStep::Action::Restore, 0}});
     ClickRow(dlg.GetListView(IDC_LIST_CHANNELS), 0, Qt::RightButton);
-    EXPECT_EQ(services.menus.size(), menus + 2);
-    if (services.menus.size() == menus + 2) {
+    EXPECT_EQ(services.menus.size(), menus + 1);
+    if (services.menus.size() == menus + 1) {
         EXPECT_EQ(services.menus[menus].back().text, "Restore Unsaved Table...");
-        EXPECT_EQ(services.menus[menus + 1].size(), 1u);
+    }
+    EXPECT_EQ(services.recoveryLists.size(), lists + 1);
+    if (services.recoveryLists.size() == lists + 1) {
+        EXPECT_EQ(services.recoveryLists.back().rows.size(), 1u);
     }
     EXPECT_TRUE(dlg.Table());
     EXPECT_TRUE(dlg.Document().Modified());
@@ -325,7 +329,7 @@ TEST(TunerRecovery, ExitThenRestoreInANewEditorSavesWhatThePersonHad)
     dlg.Create();
     EXPECT_FALSE(dlg.Document().HasTable());
     services.menuAnswers.push_back(IDM_RESTORE_UNSAVED);
-    services.menuAnswers.push_back(IDM_RESTORE_COPY_FIRST);
+    services.recoveryListAnswers.push_back({{FakeUserServices::RecoveryListStep::Action::Restore, 0}});
     ClickRow(dlg.GetListView(IDC_LIST_TUNERS), 0, Qt::RightButton);
     ASSERT_TRUE(dlg.Document().HasTable());
     EXPECT_TRUE(dlg.Document().Modified());
@@ -355,11 +359,12 @@ private:
     QString m_old;
 };
 
-// Opens the restore menu of a new channel editor and takes the copy at index.
+// Opens the list of kept copies of a new channel editor and restores the copy at index.
 void RestoreCopy(CFrequencyTableDlg& dlg, FakeUserServices& services, int index)
 {
     services.menuAnswers.push_back(IDM_RESTORE_UNSAVED);
-    services.menuAnswers.push_back(IDM_RESTORE_COPY_FIRST + index);
+    services.recoveryListAnswers.push_back(
+        {{FakeUserServices::RecoveryListStep::Action::Restore, static_cast<std::size_t>(index)}});
     ClickRow(dlg.GetListView(IDC_LIST_CHANNELS), 0, Qt::RightButton);
 }
 
@@ -418,9 +423,10 @@ TEST(ChannelRecovery, ARestoredTableSavesBackToItsOwnFileFromAnyFolder)
     dlg.Create();
     RestoreCopy(dlg, services, 0);
     ASSERT_TRUE(dlg.Table());
-    // The menu named the file the table came from.
-    EXPECT_TRUE(services.menus.back()[0].text.contains(QStringLiteral(" - us.ccf - 2 antenna, 0 cable channels")))
-        << services.menus.back()[0].text.toStdString();
+    // The list named the file the table came from.
+    ASSERT_FALSE(services.recoveryLists.empty());
+    const QString row = services.recoveryLists.back().rows.at(0).Text();
+    EXPECT_TRUE(row.contains(QStringLiteral(" - us.ccf - 2 antenna and 0 cable channels"))) << row.toStdString();
     const std::size_t asked = services.fileRequests.size();
     PressSave(dlg);
     EXPECT_EQ(services.fileRequests.size(), asked);
@@ -513,23 +519,24 @@ TEST(ChannelRecovery, HostileCopiesAreShownSafelyAndDamagedOnesNeverRestored)
     RestoreCopy(dlg, services, 5);
     EXPECT_FALSE(dlg.Table());
     EXPECT_TRUE(services.messages.empty());
-    const std::vector<MenuItem>& items = services.menus.back();
-    ASSERT_EQ(items.size(), 6u);
-    for (const MenuItem& item : items) {
-        EXPECT_LT(item.text.size(), 110) << item.text.toStdString();
-        for (const QChar c : item.text)
-            EXPECT_TRUE(c.unicode() >= 0x20 && c.unicode() != 0x7f) << item.text.toStdString();
+    ASSERT_FALSE(services.recoveryLists.empty());
+    const std::vector<RecoveryListRow>& rows = services.recoveryLists.back().rows;
+    ASSERT_EQ(rows.size(), 6u);
+    for (const RecoveryListRow& row : rows) {
+        EXPECT_LT(row.Text().size(), 110) << row.Text().toStdString();
+        for (const QChar c : row.Text())
+            EXPECT_TRUE(c.unicode() >= 0x20 && c.unicode() != 0x7f) << row.Text().toStdString();
     }
-    EXPECT_TRUE(items[0].text.endsWith(QStringLiteral(" - unknown file - 1 antenna, 0 cable channels")))
-        << items[0].text.toStdString();
-    EXPECT_TRUE(items[1].text.contains(QStringLiteral(" - unknown file - "))) << items[1].text.toStdString();
-    EXPECT_TRUE(items[2].text.contains(QChar(0x2026))) << items[2].text.toStdString();
-    EXPECT_TRUE(items[3].text.contains(QStringLiteral(" - unknown file - "))) << items[3].text.toStdString();
-    EXPECT_TRUE(items[4].text.contains(QStringLiteral(" - unknown file - "))) << items[4].text.toStdString();
-    EXPECT_TRUE(items[5].text.endsWith(QStringLiteral(" - damaged copy"))) << items[5].text.toStdString();
+    EXPECT_TRUE(rows[0].Text().endsWith(QStringLiteral(" - unknown file - 1 antenna and 0 cable channels")))
+        << rows[0].Text().toStdString();
+    EXPECT_TRUE(rows[1].Text().contains(QStringLiteral(" - unknown file - "))) << rows[1].Text().toStdString();
+    EXPECT_TRUE(rows[2].Text().contains(QChar(0x2026))) << rows[2].Text().toStdString();
+    EXPECT_TRUE(rows[3].Text().contains(QStringLiteral(" - unknown file - "))) << rows[3].Text().toStdString();
+    EXPECT_TRUE(rows[4].Text().contains(QStringLiteral(" - unknown file - "))) << rows[4].Text().toStdString();
+    EXPECT_TRUE(rows[5].Text().endsWith(QStringLiteral(" - damaged copy"))) << rows[5].Text().toStdString();
     for (int i = 0; i < 5; ++i)
-        EXPECT_TRUE(items[static_cast<std::size_t>(i)].bEnabled);
-    EXPECT_FALSE(items[5].bEnabled);
+        EXPECT_TRUE(rows[static_cast<std::size_t>(i)].bRestorable);
+    EXPECT_FALSE(rows[5].bRestorable);
 
     // A restored copy of an unknown file asks where to save, and names no
     // file of its own: never one called "new\n".

@@ -29,6 +29,8 @@
 #include "EditHistoryUi.h"
 #include "FakeUserServices.h"
 #include "FileIO.h"
+#include "RecoveryCopiesDlg.h"
+#include "RecoveryCopiesList.h"
 #include "RecoveryStore.h"
 #include "TableChecks.h"
 #include "resource.h"
@@ -47,7 +49,7 @@ void Press(CDialog& dialog, int id)
     dialog.OnCommand(id);
 }
 
-// The restore menu over copies with hostile names and a damaged one, and the
+// The kept copies' bar and list over copies with hostile names and a damaged one, and the
 // note an editor shows when its copies cannot be kept; in a state folder of
 // their own.
 void SaveRecoveryShots(FakeUserServices& services, const QString& folder)
@@ -72,15 +74,16 @@ void SaveRecoveryShots(FakeUserServices& services, const QString& folder)
 
     CFrequencyTableDlg editor{services};
     editor.Create();
-    services.menuAnswers.push_back(0);
-    ChooseRecoveryCopy(services, &editor, ListRecoveryCopies("ccf"), true);
-    if (!services.menus.empty()) {
-        QMenu menu;
-        for (const MenuItem& item : services.menus.back())
-            menu.addAction(item.text)->setEnabled(item.bEnabled);
-        menu.resize(menu.sizeHint());
-        menu.grab().save(folder + QStringLiteral("/restore-menu.png"));
-    }
+    // The bar that offers them, and the list "Show All..." opens.
+    editor.grab().save(folder + QStringLiteral("/recovery-bar.png"));
+    RecoveryCopyActions actions;
+    actions.list = [] { return ListRecoveryCopies("ccf"); };
+    RecoveryCopiesList list(actions, ListRecoveryCopies("ccf"));
+    RecoveryCopiesDlg copies(list, &editor);
+    copies.show();
+    QApplication::processEvents();
+    copies.grab().save(folder + QStringLiteral("/recovery-list.png"));
+    copies.close();
     QtUserServices desktop;
     desktop.ShowNote(&editor, QStringLiteral("Unsaved changes are not kept in recovery copies: "
                                              "/home/user/.local/state/vornalix/recovery is a symbolic link or no "

@@ -261,15 +261,19 @@ TEST_F(ChannelStatusLineTest, ARestoredCopyIsNotedWithTheTimeItWasTaken)
     }
     Click(dlg, IDC_BUTTON_CREATE_NEW);
     services.menuAnswers.push_back(IDM_RESTORE_UNSAVED);
-    services.menuAnswers.push_back(IDM_RESTORE_COPY_FIRST);
+    services.recoveryListAnswers.push_back({{FakeUserServices::RecoveryListStep::Action::Restore, 0}});
     ClickRow(dlg.GetListView(IDC_LIST_CHANNELS), 0, Qt::RightButton);
     ASSERT_EQ(dlg.Document().CurrentFrequencies(), std::vector<double>{55.25});
+    // The note says what came back: its table, when it was taken, its counts.
     const QString note = pLine->NoteText();
-    ASSERT_TRUE(note.startsWith("Restored a copy from ")) << note.toStdString();
-    const QDateTime taken =
-        QDateTime::fromString(note.mid(int(std::strlen("Restored a copy from "))), "yyyy-MM-dd HH:mm");
+    const QString prefix = QStringLiteral("Restored unsaved work: new table, ");
+    ASSERT_TRUE(note.startsWith(prefix)) << note.toStdString();
+    EXPECT_TRUE(note.endsWith(QStringLiteral(", 1 antenna and 0 cable channels."))) << note.toStdString();
+    const QDateTime taken = QDateTime::fromString(note.mid(prefix.size(), 16), "yyyy-MM-dd HH:mm");
     ASSERT_TRUE(taken.isValid()) << note.toStdString();
     EXPECT_LE(std::abs(taken.secsTo(QDateTime::currentDateTime())), 120);
+    // It is shown in the status line, not in a note of its own.
+    EXPECT_TRUE(services.notes.empty());
 }
 
 TEST(TunerStatusLine, FollowsLoadDeleteUndoSaveExportAndCheck)

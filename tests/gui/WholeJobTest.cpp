@@ -420,14 +420,15 @@ TEST_F(WholeJobTest, ACountrysChannelTableFromItsPlanToAFileAndBackAfterACrash)
     EXPECT_EQ(Channels()->GetItemCount(), 0);
     EXPECT_EQ(dlg->windowTitle(), kTitle);
     services.menuAnswers.push_back(IDM_RESTORE_UNSAVED);
-    services.menuAnswers.push_back(IDM_RESTORE_COPY_FIRST);
+    services.recoveryListAnswers.push_back({{FakeUserServices::RecoveryListStep::Action::Restore, 0}});
     const std::size_t menus = services.menus.size();
+    const std::size_t lists = services.recoveryLists.size();
     ClickRow(Channels(), 0, Qt::RightButton);
-    ASSERT_EQ(services.menus.size(), menus + 2);
+    ASSERT_EQ(services.menus.size(), menus + 1);
     EXPECT_EQ(services.menus[menus].back().text, "Restore Unsaved Table...");
-    ASSERT_EQ(services.menus[menus + 1].size(), 1u);
-    EXPECT_TRUE(services.menus[menus + 1][0].text.contains("Germany.ccf"))
-        << services.menus[menus + 1][0].text.toStdString();
+    ASSERT_EQ(services.recoveryLists.size(), lists + 1);
+    ASSERT_EQ(services.recoveryLists.back().rows.size(), 1u);
+    EXPECT_EQ(services.recoveryLists.back().rows[0].source, "Germany.ccf");
     EXPECT_EQ(RowsOf(*dlg, IDC_LIST_CHANNELS), unsavedRows);
     EXPECT_EQ(DisplaysOf(*dlg)[3], "49");
     EXPECT_EQ(DisplaysOf(*dlg)[4], "Germany");
@@ -733,12 +734,13 @@ TEST(WholeJob, AKilledEditorsWorkComesBackAndSavesToItsFile)
     EXPECT_EQ(dlg.GetListView(IDC_LIST_CHANNELS)->GetItemCount(), 0);
     EXPECT_EQ(HistoryOf(dlg), (HistoryItems{"&Undo", false, "&Redo", false}));
     services.menuAnswers.push_back(IDM_RESTORE_UNSAVED);
-    services.menuAnswers.push_back(IDM_RESTORE_COPY_FIRST);
+    services.recoveryListAnswers.push_back({{FakeUserServices::RecoveryListStep::Action::Restore, 0}});
     ClickRow(dlg.GetListView(IDC_LIST_CHANNELS), 0, Qt::RightButton);
-    ASSERT_EQ(services.menus.size(), 2u);
+    ASSERT_EQ(services.menus.size(), 1u);
     EXPECT_EQ(services.menus[0].back().text, "Restore Unsaved Table...");
-    ASSERT_EQ(services.menus[1].size(), 1u);
-    EXPECT_TRUE(services.menus[1][0].text.contains("Germany.ccf")) << services.menus[1][0].text.toStdString();
+    ASSERT_EQ(services.recoveryLists.size(), 1u);
+    ASSERT_EQ(services.recoveryLists[0].rows.size(), 1u);
+    EXPECT_EQ(services.recoveryLists[0].rows[0].source, "Germany.ccf");
     EXPECT_EQ(RowsOf(dlg, IDC_LIST_CHANNELS), hadRows);
     EXPECT_EQ(DisplaysOf(dlg), (Texts{"Antenna", "0", "", "49", "Germany", "PAL_B", "1", "69", "1", "107"}));
     EXPECT_TRUE(dlg.Document().Modified());

@@ -1035,6 +1035,62 @@ class LiveTest:
         finally:
             self.session.stop(program)
 
+    def lost_work(self):
+        """Unsaved work of a killed program: the next start's editor offers it
+        in a bar, and Restore brings it back, unsaved."""
+        table = os.path.join(self.session.tmp, "de.ccf")
+        subprocess.run([self.session.tool, "build", "--country-plan", "Germany", "-o", table], check=True,
+                       timeout=30, stdout=subprocess.DEVNULL)
+        # A state folder of this run's own, so that no other run's copies are offered.
+        state = os.path.join(self.session.tmp, "lost-work-state")
+        recovery = os.path.join(state, "vornalix", "recovery")
+        saved_state = self.session.env.get("XDG_STATE_HOME")
+        self.session.env["XDG_STATE_HOME"] = state
+        program = self.session.start_program(table)
+        try:
+            def edit_then_kill():
+                # A long list's rows are read through its table, not as children of the tree.
+                self.wait_until(lambda: len(self.list_rows()) == 69, "the table's 69 antenna channels", timeout=40)
+                self.type_into("Frequency", "859.25")
+                self.keys("Return")
+                self.wait_until(lambda: len(self.list_rows()) == 70, "the channel added")
+                self.wait_until(lambda: any(name.endswith(".ccf") for name in os.listdir(recovery)),
+                                "the recovery copy written")
+                os.kill(program.pid, signal.SIGKILL)
+                program.wait(10)
+            self.check("unsaved work has a copy when the program is killed", edit_then_kill)
+        finally:
+            self.session.stop(program)
+        program = self.session.start_program()
+        try:
+            bar_text = lambda node: node.name.startswith("Unsaved work from an earlier session: de.ccf, ") \
+                and node.name.endswith(", 70 antenna and 107 cable channels") and self.tree.showing(node)
+
+            def bar_offers_the_work():
+                self.press_button("Frequency Table Edit")
+                self.tree.wait_for(self.named("Create New", "push button"), "the channel editor")
+                self.tree.wait_for(bar_text, "the bar telling of the unsaved work")
+                self.tree.wait_for(self.named("Show All...", "push button"), "the bar's Show All...")
+                self.tree.wait_for(self.named("Discard", "push button"), "the bar's Discard")
+            self.check("the channel editor's bar offers the killed program's work", bar_offers_the_work)
+
+            def restore_brings_it_back():
+                self.press_button("Restore")
+                self.wait_until(lambda: ("070", "859.25000") in self.list_rows(), "channel 70 at 859.25 MHz")
+                rows = self.list_rows()
+                if len(rows) != 70 or rows[0][0] != "001":
+                    raise AssertionError("restored rows: %s" % rows[:3])
+                self.tree.wait_gone(bar_text, "the bar, once nothing is left to offer")
+                self.wait_until(lambda: any("de.ccf*" in title for title in self.x_window_titles()),
+                                'a window title with "de.ccf*"')
+            self.check("Restore in the bar brings the work back, unsaved", restore_brings_it_back)
+        finally:
+            self.session.stop(program)
+            if saved_state is None:
+                self.session.env.pop("XDG_STATE_HOME", None)
+            else:
+                self.session.env["XDG_STATE_HOME"] = saved_state
+
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
@@ -1060,6 +1116,7 @@ def main():
         test.window()
         test.accessibility()
         test.status_line()
+        test.lost_work()
     except SetupError as error:
         print("live: set-up failed: %s" % error, flush=True)
     finally:
