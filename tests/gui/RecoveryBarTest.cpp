@@ -25,9 +25,9 @@
 
 #include "CFrequencyTableDlg.h"
 #include "CTunerEditDlg.h"
-#include "EditorStatusLine.h"
 #include "ChannelTable.h"
 #include "ChildRole.h"
+#include "EditorStatusLine.h"
 #include "FakeUserServices.h"
 #include "GuiTestSupport.h"
 #include "ListView.h"

@@ -77,8 +77,10 @@ void ExpectOnlyTheListGrows(CDialog& dialog, int listId, const QSize& wanted)
     const std::map<QWidget*, QRect> before = Geometries(dialog);
     const QSize areaBefore = dialog.ClientArea()->size();
     // As far as the screen lets the window grow.
-    const QSize room = dialog.screen()->availableGeometry().size() - dialog.frameGeometry().size();
-    const QSize extra = wanted.boundedTo(room);
+    // A few pixels are kept clear of the screen's edge, where the platform
+    // may hold a window back.
+    const QSize room = dialog.screen()->availableGeometry().size() - dialog.frameGeometry().size() - QSize(8, 8);
+    const QSize extra = wanted.boundedTo(room).expandedTo(QSize(0, 0));
     ASSERT_GT(extra.width() + extra.height(), 0);
     dialog.resize(dialog.size() + extra);
     QApplication::processEvents();
@@ -130,8 +132,9 @@ int TunerEditorFitsTheScreen()
     QTest::qWait(300); // the window is fitted into the screen once it is framed
     const QRect available = dlg.screen()->availableGeometry();
     const QSize natural = dlg.minimumSizeHint().expandedTo(dlg.sizeHint());
-    const bool bSmall =
-        dlg.ControlsScroller()->sizeHint().height() + dlg.MenuBar()->Bar()->height() > available.height();
+    const bool bSmall = dlg.ControlsScroller()->sizeHint().height() + dlg.MenuBar()->Bar()->height() +
+                            dlg.StatusLine()->sizeHint().height() >
+                        available.height();
     const int scrollRange = dlg.ControlsScroller()->verticalScrollBar()->maximum();
     const QRect frame = dlg.frameGeometry();
     std::printf("screen %dx%d, window %dx%d at %d,%d, natural %dx%d, scroll range %d\n", available.width(),
