@@ -65,7 +65,6 @@ private:
     // so that each handler and the document's announcements may call it.
     void ShowDocument();
     // The status line below the controls follows the document with the rest.
-    void InitStatusLine();
     void ShowStatusLine();
     void ShowModeText();
     void ShowCountryCode();

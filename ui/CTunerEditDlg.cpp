@@ -72,27 +72,15 @@ CTunerEditDlg::CTunerEditDlg(UserServices& services, QWidget* pParent)
     });
     m_pRecovery = std::make_unique<DocumentRecovery<TunerTableDocument>>(this, services, m_document, "tsf");
     InitMenus();
-    InitStatusLine();
+    m_pStatusLine = AddStatusLine(*this, TableKind::Tuner);
+    m_pRecovery->SetStatusLine(m_pStatusLine);
     // Unsaved work an earlier run left is offered once the frame is built.
     m_pRecovery->OfferKeptCopies(*this);
 }
 
-void CTunerEditDlg::InitStatusLine()
-{
-    m_pStatusLine = new EditorStatusLine(TableKind::Tuner, this);
-    SetStatusLine(m_pStatusLine);
-    // Activating the summary is Table > Check Table: a click, or Enter on it
-    // as on any button of the dialog, which presses the command its name gives.
-    m_pStatusLine->CheckButton()->setObjectName(QString::number(IDM_CHECK_TABLE));
-    connect(m_pStatusLine, &EditorStatusLine::CheckActivated, this, [this] { OnCommand(IDM_CHECK_TABLE); });
-    m_pRecovery->SetStatusLine(m_pStatusLine);
-}
-
 void CTunerEditDlg::ShowStatusLine()
 {
-    m_pStatusLine->ShowFile(m_document.HasTable(), m_document.SavePath());
-    m_pStatusLine->CheckTable(m_document.Table(), m_document.ChangeCount(),
-                              [this] { return m_document.Table()->FileImage(); });
+    ShowFileAndCheck(*m_pStatusLine, m_document);
     if (!m_document.HasTable()) {
         m_pStatusLine->ShowList(QString());
         return;

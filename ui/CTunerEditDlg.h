@@ -123,7 +123,6 @@ private:
     // The list and the details as the document holds them, after each change it announces.
     void ShowDocument();
     // The status line below the controls follows the document with the rest.
-    void InitStatusLine();
     void ShowStatusLine();
     void RefreshTableList();
 

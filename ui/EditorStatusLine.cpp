@@ -10,7 +10,9 @@
 #include <QResizeEvent>
 #include <QTimer>
 
+#include "CDialog.h"
 #include "DisplayAccessible.h"
+#include "resource.h"
 
 QString SavedNote(const QString& path)
 {
@@ -194,4 +196,14 @@ void EditorStatusLine::ShowNote(const QString& text)
     NotifyDisplayTextChanged(m_pNote, oldText, text);
     m_pNoteTimer->start();
     emit NoteShown(text);
+}
+
+EditorStatusLine* AddStatusLine(CDialog& editor, TableKind kind)
+{
+    auto* pLine = new EditorStatusLine(kind, &editor);
+    editor.SetStatusLine(pLine);
+    pLine->CheckButton()->setObjectName(QString::number(IDM_CHECK_TABLE));
+    QObject::connect(pLine, &EditorStatusLine::CheckActivated, &editor,
+                     [&editor] { editor.OnCommand(IDM_CHECK_TABLE); });
+    return pLine;
 }

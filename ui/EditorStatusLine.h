@@ -17,6 +17,7 @@
 
 #include "CheckSummary.h"
 
+class CDialog;
 class QPushButton;
 class QTimer;
 
@@ -103,3 +104,15 @@ private:
     std::uint64_t m_shownVersion = 0;
     std::unique_ptr<CheckWorker> m_pWorker;
 };
+
+// Puts a status line below the editor's controls. Activating its summary is
+// the editor's Table > Check Table: a click, or Enter on it as on any button
+// of the dialog, which presses the command its name gives.
+EditorStatusLine* AddStatusLine(CDialog& editor, TableKind kind);
+
+// The file and the check summary of the document as it stands.
+template <class Document> void ShowFileAndCheck(EditorStatusLine& line, const Document& document)
+{
+    line.ShowFile(document.HasTable(), document.SavePath());
+    line.CheckTable(document.Table(), document.ChangeCount(), [&document] { return document.Table()->FileImage(); });
+}

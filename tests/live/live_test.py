@@ -1076,7 +1076,7 @@ class LiveTest:
 
             def restore_brings_it_back():
                 self.press_button("Restore")
-                self.wait_until(lambda: ("070", "859.25000") in self.list_rows(), "channel 70 at 859.25 MHz")
+                self.wait_until(lambda: ("070", "859.25 MHz") in self.list_rows(), "channel 70 at 859.25 MHz")
                 rows = self.list_rows()
                 if len(rows) != 70 or rows[0][0] != "001":
                     raise AssertionError("restored rows: %s" % rows[:3])
