@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
@@ -17,6 +18,7 @@
 #include <QPalette>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include "CAboutDlg.h"
 #include "CConvertDlg.h"
@@ -27,6 +29,7 @@
 #include "CTunerEditDlg.h"
 #include "DialogMenuBar.h"
 #include "EditHistoryUi.h"
+#include "EditorStatusLine.h"
 #include "FakeUserServices.h"
 #include "FileIO.h"
 #include "RecoveryCopiesDlg.h"
@@ -37,10 +40,24 @@
 
 namespace {
 
+// An editor's status line shows the check of the table as it stands, not
+// "Checking...", once its worker is done.
+void WaitForTheCheck(CDialog& dialog)
+{
+    auto* pLine = qobject_cast<EditorStatusLine*>(dialog.StatusLine());
+    const QDeadlineTimer deadline(3000);
+    while (pLine && !pLine->IsCheckCurrent() && !deadline.hasExpired()) {
+        QApplication::processEvents();
+        QThread::msleep(10);
+    }
+    QApplication::processEvents();
+}
+
 void Save(CDialog& dialog, const QString& folder, const QString& name)
 {
     dialog.Create();
     QApplication::processEvents();
+    WaitForTheCheck(dialog);
     dialog.grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
 }
 
@@ -54,6 +71,7 @@ void Press(CDialog& dialog, int id)
 // their own.
 void SaveRecoveryShots(FakeUserServices& services, const QString& folder)
 {
+    const QByteArray previousState = qgetenv("XDG_STATE_HOME");
     QTemporaryDir state;
     qputenv("XDG_STATE_HOME", state.path().toLocal8Bit());
     const std::string recovery = RecoveryFolder();
@@ -93,7 +111,7 @@ void SaveRecoveryShots(FakeUserServices& services, const QString& folder)
         pNote->grab().save(folder + QStringLiteral("/recovery-note.png"));
         pNote->close();
     }
-    qunsetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", previousState);
 }
 
 // The menu bar's menus as they open over an editor: NAME-menu-file.png...
@@ -119,6 +137,7 @@ void SaveSizes(CDialog& editor, const QString& folder, const QString& name)
 {
     editor.Create();
     QApplication::processEvents();
+    WaitForTheCheck(editor);
     editor.grab().save(folder + QLatin1Char('/') + name + QStringLiteral(".png"));
     const QSize opening = editor.size();
     const QSize available = editor.screen()->availableGeometry().size();
@@ -155,9 +174,12 @@ void UseScreenSize(const QString& size, const QString& configFile)
 
 int main(int argc, char** argv)
 {
-    // The pictures neither read nor change the person's remembered window sizes.
+    // The pictures neither read nor change the person's remembered window
+    // sizes, nor offer or leave behind recovery copies.
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    QTemporaryDir state;
+    qputenv("XDG_STATE_HOME", state.path().toLocal8Bit());
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     for (int i = 1; i < argc; ++i) {
