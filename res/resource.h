@@ -43,9 +43,6 @@ constexpr int IDM_FILL_RASTER = 156;
 constexpr int IDM_COPY_TO_INPUTS = 160;
 constexpr int IDM_REPLACE_ENTRY = 161;
 constexpr int IDM_FILL_FROM_TUNER_DATA = 162;
-// The recovery copies offered for restoring, newest first.
-constexpr int IDM_RESTORE_COPY_FIRST = 200;
-constexpr int IDM_RESTORE_COPY_LAST = 219;
 // The recent files of the File menu, newest first.
 constexpr int IDM_RECENT_FIRST = 230;
 constexpr int IDM_RECENT_LAST = 239;
