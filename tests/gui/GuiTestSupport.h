@@ -92,6 +92,21 @@ inline std::vector<QString> FindingRows(const CTableFindingsWindow& window)
     return rows;
 }
 
+// Every row of a dialog's list, "|" between its columns.
+inline std::vector<QString> ListRowTexts(const CDialog& dialog, int listId)
+{
+    ListView* pList = dialog.GetListView(listId);
+    std::vector<QString> rows;
+    const int columns = pList->model()->columnCount();
+    for (int row = 0; row < pList->GetItemCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < columns; ++column)
+            cells << pList->GetItemText(row, column);
+        rows.push_back(cells.join(QLatin1Char('|')));
+    }
+    return rows;
+}
+
 // Runs the event loop, so that timers and queued work go on, until the
 // condition holds or `ms` have passed; the condition's last answer.
 template <class Condition> bool WaitFor(Condition condition, int ms = 5000)

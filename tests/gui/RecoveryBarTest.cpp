@@ -114,15 +114,6 @@ void Plant(const std::string& path, const Bytes& image, std::time_t age)
     ASSERT_NO_FATAL_FAILURE(SetAge(path, age));
 }
 
-Texts ListRows(const CDialog& dlg, int listId)
-{
-    ListView* pList = dlg.GetListView(listId);
-    Texts rows;
-    for (int row = 0; row < pList->GetItemCount(); ++row)
-        rows.push_back(pList->GetItemText(row, 0) + QLatin1Char('|') + pList->GetItemText(row, 1));
-    return rows;
-}
-
 const char* const kChildDirVariable = "VORNALIX_RECOVERY_BAR_CHILD_DIR";
 
 // The child of the killed-program test, a role and no test: loads the
@@ -143,7 +134,7 @@ int EditTheTableAndWaitToBeKilled()
     Click(dlg, IDC_BUTTON_SAVE_VALUE);
     if (!dlg.Table() || !dlg.Document().Modified())
         return EXIT_FAILURE;
-    const Texts shown = ListRows(dlg, IDC_LIST_CHANNELS);
+    const Texts shown = ListRowTexts(dlg, IDC_LIST_CHANNELS);
     const QByteArray rows = QStringList(shown.begin(), shown.end()).join('\n').toUtf8();
     WriteAll(dir + "/rows.txt", Bytes(rows.begin(), rows.end()));
     return ReadyOnceTheRecoveryCopyHolds(dlg.Table()->FileImage());
@@ -191,7 +182,7 @@ TEST(RecoveryBar, AKilledProgramsWorkIsOfferedAndRestoredAsOneStep)
 
     ClickBarButton(dlg, QStringLiteral("Restore"));
     ASSERT_TRUE(dlg.Table());
-    const Texts restored = ListRows(dlg, IDC_LIST_CHANNELS);
+    const Texts restored = ListRowTexts(dlg, IDC_LIST_CHANNELS);
     EXPECT_EQ(QStringList(restored.begin(), restored.end()), hadRows);
     EXPECT_TRUE(dlg.Document().Modified());
     EXPECT_TRUE(dlg.windowTitle().contains(QStringLiteral("de.ccf*"))) << dlg.windowTitle().toStdString();

@@ -116,21 +116,6 @@ std::vector<bool> ChannelControlsEnabled(const CDialog& dlg)
     return enabled;
 }
 
-// Every row of a list, "|" between its columns.
-Texts RowsOf(const CDialog& dlg, int listId)
-{
-    ListView* pList = dlg.GetListView(listId);
-    Texts rows;
-    const int columns = pList->model()->columnCount();
-    for (int row = 0; row < pList->GetItemCount(); ++row) {
-        QStringList cells;
-        for (int column = 0; column < columns; ++column)
-            cells << pList->GetItemText(row, column);
-        rows.push_back(cells.join(QLatin1Char('|')));
-    }
-    return rows;
-}
-
 // Rows first to last, as a selection holds them.
 std::vector<int> RowRun(int first, int last)
 {
@@ -275,14 +260,14 @@ TEST_F(WholeJobTest, ACountrysChannelTableFromItsPlanToAFileAndBackAfterACrash)
     PressShiftDown(7);
     EXPECT_EQ(Channels()->GetSelectedRows(), RowRun(12, 19));
     // An offset passes over empty slots: nothing changes and nothing is to undo.
-    const Texts beforeEmptyOffset = RowsOf(*dlg, IDC_LIST_CHANNELS);
+    const Texts beforeEmptyOffset = ListRowTexts(*dlg, IDC_LIST_CHANNELS);
     OffsetSelection("+1");
-    EXPECT_EQ(RowsOf(*dlg, IDC_LIST_CHANNELS), beforeEmptyOffset);
+    EXPECT_EQ(ListRowTexts(*dlg, IDC_LIST_CHANNELS), beforeEmptyOffset);
     EXPECT_EQ(Channels()->GetSelectedRows(), RowRun(12, 19));
     EXPECT_EQ(HistoryOf(*dlg), (HistoryItems{"&Undo Save value", true, "&Redo", false}));
 
     // Channels 5 to 12 the same way: each frequency 1 MHz up, the rows still selected.
-    const Texts beforeOffset = RowsOf(*dlg, IDC_LIST_CHANNELS);
+    const Texts beforeOffset = ListRowTexts(*dlg, IDC_LIST_CHANNELS);
     GoToChannel(5);
     PressShiftDown(7);
     EXPECT_EQ(Channels()->GetSelectedRows(), RowRun(4, 11));
@@ -295,18 +280,18 @@ TEST_F(WholeJobTest, ACountrysChannelTableFromItsPlanToAFileAndBackAfterACrash)
     EXPECT_EQ(DisplaysOf(*dlg)[6], "1");
     EXPECT_EQ(DisplaysOf(*dlg)[7], "69");
     EXPECT_EQ(HistoryOf(*dlg), (HistoryItems{"&Undo Offset Frequencies", true, "&Redo", false}));
-    const Texts offsetRows = RowsOf(*dlg, IDC_LIST_CHANNELS);
+    const Texts offsetRows = ListRowTexts(*dlg, IDC_LIST_CHANNELS);
 
     // Undo puts the rows back and names the step before; Redo does it again.
     Trigger(*dlg, IDM_UNDO);
-    EXPECT_EQ(RowsOf(*dlg, IDC_LIST_CHANNELS), beforeOffset);
+    EXPECT_EQ(ListRowTexts(*dlg, IDC_LIST_CHANNELS), beforeOffset);
     // The channel shown follows the table undo put back: channel 5, its old frequency.
     EXPECT_EQ(DisplaysOf(*dlg), (Texts{"Antenna", "5", "175.25000", "49", "Germany", "PAL_B", "1", "69", "1", "107"}));
     EXPECT_EQ(Row(4), "005|175.25000");
     EXPECT_EQ(Row(1), "002|50.50000");
     EXPECT_EQ(HistoryOf(*dlg), (HistoryItems{"&Undo Save value", true, "&Redo Offset Frequencies", true}));
     Trigger(*dlg, IDM_REDO);
-    EXPECT_EQ(RowsOf(*dlg, IDC_LIST_CHANNELS), offsetRows);
+    EXPECT_EQ(ListRowTexts(*dlg, IDC_LIST_CHANNELS), offsetRows);
     EXPECT_EQ(DisplaysOf(*dlg), (Texts{"Antenna", "5", "176.25000", "49", "Germany", "PAL_B", "1", "69", "1", "107"}));
     EXPECT_EQ(HistoryOf(*dlg), (HistoryItems{"&Undo Offset Frequencies", true, "&Redo", false}));
     EXPECT_EQ(DisplaysOf(*dlg)[3], "49");
@@ -322,7 +307,7 @@ TEST_F(WholeJobTest, ACountrysChannelTableFromItsPlanToAFileAndBackAfterACrash)
     EXPECT_FALSE(dlg->Document().Modified());
     EXPECT_EQ(ReadAll(saved), dlg->Table()->FileImage());
     EXPECT_EQ(dlg->windowTitle(), kTitleSaved);
-    EXPECT_EQ(RowsOf(*dlg, IDC_LIST_CHANNELS), offsetRows);
+    EXPECT_EQ(ListRowTexts(*dlg, IDC_LIST_CHANNELS), offsetRows);
 
     ToolRun run = RunToolProcess({"dump", "--json", saved});
     ASSERT_EQ(run.status, 0) << run.err;
@@ -356,7 +341,7 @@ TEST_F(WholeJobTest, ACountrysChannelTableFromItsPlanToAFileAndBackAfterACrash)
     EXPECT_EQ(csvRows[5], (CsvRow{"5", "176.25"}));
     EXPECT_EQ(csvRows[13], (CsvRow{"13", "0"}));
     // Exporting changes nothing the person sees.
-    EXPECT_EQ(RowsOf(*dlg, IDC_LIST_CHANNELS), offsetRows);
+    EXPECT_EQ(ListRowTexts(*dlg, IDC_LIST_CHANNELS), offsetRows);
     EXPECT_FALSE(dlg->Document().Modified());
 
     run = RunToolProcess({"build", "--csv", csv, "--country", "49", "-o", dir.File("x.ccf")});
@@ -387,7 +372,7 @@ TEST_F(WholeJobTest, ACountrysChannelTableFromItsPlanToAFileAndBackAfterACrash)
         otherServices.fileAnswers.push_back(QString::fromStdString(csv));
         Trigger(fresh, IDM_IMPORT);
         EXPECT_TRUE(otherServices.messages.empty());
-        EXPECT_EQ(RowsOf(fresh, IDC_LIST_CHANNELS), offsetRows);
+        EXPECT_EQ(ListRowTexts(fresh, IDC_LIST_CHANNELS), offsetRows);
         EXPECT_EQ(DisplaysOf(fresh)[6], "1");
         EXPECT_EQ(DisplaysOf(fresh)[7], "69");
         EXPECT_EQ(HistoryOf(fresh), (HistoryItems{"&Undo Import", true, "&Redo", false}));
@@ -404,7 +389,7 @@ TEST_F(WholeJobTest, ACountrysChannelTableFromItsPlanToAFileAndBackAfterACrash)
     EXPECT_EQ(Row(2), "003|56.00000");
     EXPECT_TRUE(dlg->Document().Modified());
     EXPECT_EQ(dlg->windowTitle(), kTitleSavedEdited);
-    const Texts unsavedRows = RowsOf(*dlg, IDC_LIST_CHANNELS);
+    const Texts unsavedRows = ListRowTexts(*dlg, IDC_LIST_CHANNELS);
     const Bytes unsaved = dlg->Table()->FileImage();
     ASSERT_TRUE(WaitFor([&] {
         const std::vector<RecoveryCopy> copies = ListRecoveryCopies("ccf");
@@ -429,7 +414,7 @@ TEST_F(WholeJobTest, ACountrysChannelTableFromItsPlanToAFileAndBackAfterACrash)
     ASSERT_EQ(services.recoveryLists.size(), lists + 1);
     ASSERT_EQ(services.recoveryLists.back().rows.size(), 1u);
     EXPECT_EQ(services.recoveryLists.back().rows[0].source, "Germany.ccf");
-    EXPECT_EQ(RowsOf(*dlg, IDC_LIST_CHANNELS), unsavedRows);
+    EXPECT_EQ(ListRowTexts(*dlg, IDC_LIST_CHANNELS), unsavedRows);
     EXPECT_EQ(DisplaysOf(*dlg)[3], "49");
     EXPECT_EQ(DisplaysOf(*dlg)[4], "Germany");
     EXPECT_EQ(DisplaysOf(*dlg)[9], "107");
@@ -532,7 +517,7 @@ TEST(WholeJob, ATunerTableFromNothingToACheckedFile)
     TypeTunerInputs(dlg, second);
     Click(dlg, IDC_BUTTON_ADD_INFO);
     EXPECT_TRUE(services.messages.empty());
-    const Texts added = RowsOf(dlg, IDC_LIST_TUNERS);
+    const Texts added = ListRowTexts(dlg, IDC_LIST_TUNERS);
     // Listed by their key: tuner type 02 before 07.
     EXPECT_EQ(added, (Texts{"000|12|02", "001|12|07"}));
     EXPECT_EQ(HistoryOf(dlg), (HistoryItems{"&Undo Add Info", true, "&Redo", false}));
@@ -554,7 +539,7 @@ TEST(WholeJob, ATunerTableFromNothingToACheckedFile)
     Trigger(dlg, IDM_REPLACE_ENTRY);
     EXPECT_TRUE(services.messages.empty());
     EXPECT_EQ(TextOf(dlg, IDC_STATIC_LOW_CODE), "4"); // the replaced entry shown at once
-    const Texts replaced = RowsOf(dlg, IDC_LIST_TUNERS);
+    const Texts replaced = ListRowTexts(dlg, IDC_LIST_TUNERS);
     EXPECT_EQ(replaced, added); // in its place, under the same key
     ClickRow(pList, xRow);
     EXPECT_EQ(TextOf(dlg, IDC_STATIC_LOW_CODE), "4");
@@ -562,14 +547,14 @@ TEST(WholeJob, ATunerTableFromNothingToACheckedFile)
 
     // Undo gives the old code back; Redo the new one.
     Trigger(dlg, IDM_UNDO);
-    EXPECT_EQ(RowsOf(dlg, IDC_LIST_TUNERS), added);
+    EXPECT_EQ(ListRowTexts(dlg, IDC_LIST_TUNERS), added);
     // The details never go on showing the entry undo took away.
     EXPECT_NE(TextOf(dlg, IDC_STATIC_LOW_CODE), "4");
     ClickRow(pList, xRow);
     EXPECT_EQ(TextOf(dlg, IDC_STATIC_LOW_CODE), "1");
     EXPECT_EQ(HistoryOf(dlg), (HistoryItems{"&Undo Add Info", true, "&Redo Replace Entry", true}));
     Trigger(dlg, IDM_REDO);
-    EXPECT_EQ(RowsOf(dlg, IDC_LIST_TUNERS), replaced);
+    EXPECT_EQ(ListRowTexts(dlg, IDC_LIST_TUNERS), replaced);
     EXPECT_NE(TextOf(dlg, IDC_STATIC_LOW_CODE), "1");
     ClickRow(pList, xRow);
     EXPECT_EQ(TextOf(dlg, IDC_STATIC_LOW_CODE), "4");
@@ -651,13 +636,13 @@ TEST(WholeJob, AnOldTableConvertedOpensInTheChannelEditor)
     services.fileAnswers.push_back(QString::fromStdString(dir.File("de.ccf")));
     Trigger(editor, IDC_BUTTON_LOAD_FROM_FILE);
     EXPECT_TRUE(services.messages.empty());
-    EXPECT_EQ(RowsOf(editor, IDC_LIST_CHANNELS), (Texts{"001|48.25000", "002|55.25000", "003|175.25999"}));
+    EXPECT_EQ(ListRowTexts(editor, IDC_LIST_CHANNELS), (Texts{"001|48.25000", "002|55.25000", "003|175.25999"}));
     // A load leaves the channel number as it was: the fresh editor's 0.
     EXPECT_EQ(DisplaysOf(editor), (Texts{"Antenna", "0", "", "49", "Germany", "PAL_B", "1", "3", "1", "2"}));
     EXPECT_EQ(editor.Table()->GetFrequency(ChannelModeAir, 3), static_cast<double>(175.26f));
     Control<QComboBox>(editor, IDC_COMBO_MODE)->setCurrentIndex(1);
     emit Control<QComboBox>(editor, IDC_COMBO_MODE)->activated(1);
-    EXPECT_EQ(RowsOf(editor, IDC_LIST_CHANNELS), (Texts{"001|112.25000", "002|119.25000"}));
+    EXPECT_EQ(ListRowTexts(editor, IDC_LIST_CHANNELS), (Texts{"001|112.25000", "002|119.25000"}));
     EXPECT_EQ(TextOf(editor, IDC_STATIC_MODE), "Cable");
     EXPECT_EQ(HistoryOf(editor), (HistoryItems{"&Undo LoadFromFile", true, "&Redo", false}));
 }
@@ -687,7 +672,7 @@ int EditGermanyAndWaitToBeKilled()
         return EXIT_FAILURE;
     const Bytes had = dlg.Table()->FileImage();
     WriteAll(dir + "/expected.ccf", had);
-    const Texts shown = RowsOf(dlg, IDC_LIST_CHANNELS);
+    const Texts shown = ListRowTexts(dlg, IDC_LIST_CHANNELS);
     const QByteArray rows = QStringList(shown.begin(), shown.end()).join('\n').toUtf8();
     WriteAll(dir + "/rows.txt", Bytes(rows.begin(), rows.end()));
     return ReadyOnceTheRecoveryCopyHolds(had);
@@ -741,7 +726,7 @@ TEST(WholeJob, AKilledEditorsWorkComesBackAndSavesToItsFile)
     ASSERT_EQ(services.recoveryLists.size(), 1u);
     ASSERT_EQ(services.recoveryLists[0].rows.size(), 1u);
     EXPECT_EQ(services.recoveryLists[0].rows[0].source, "Germany.ccf");
-    EXPECT_EQ(RowsOf(dlg, IDC_LIST_CHANNELS), hadRows);
+    EXPECT_EQ(ListRowTexts(dlg, IDC_LIST_CHANNELS), hadRows);
     EXPECT_EQ(DisplaysOf(dlg), (Texts{"Antenna", "0", "", "49", "Germany", "PAL_B", "1", "69", "1", "107"}));
     EXPECT_TRUE(dlg.Document().Modified());
     EXPECT_EQ(HistoryOf(dlg), (HistoryItems{"&Undo Restore Unsaved Table", true, "&Redo", false}));
