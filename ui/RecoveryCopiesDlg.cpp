@@ -54,7 +54,12 @@ void RecoveryCopiesDlg::ShowRows()
         if (!row.bRestorable)
             pItem->setForeground(2, palette().brush(QPalette::Disabled, QPalette::Text));
     }
-    m_pCopies->header()->resizeSections(QHeaderView::ResizeToContents);
+    // The time and the counts show whole; a long table name gives way.
+    QHeaderView* pHeader = m_pCopies->header();
+    pHeader->setStretchLastSection(false);
+    pHeader->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    pHeader->setSectionResizeMode(1, QHeaderView::Stretch);
+    pHeader->setSectionResizeMode(2, QHeaderView::ResizeToContents);
     if (selected >= 0 && selected < m_pCopies->topLevelItemCount())
         m_pCopies->setCurrentItem(m_pCopies->topLevelItem(selected));
 }
