@@ -90,6 +90,12 @@ CFrequencyTableDlg::CFrequencyTableDlg(UserServices& services, QWidget* pParent)
     m_pRecovery->OfferKeptCopies(*this);
 }
 
+void CFrequencyTableDlg::ChooseTuner(std::optional<TunerChoice> choice)
+{
+    m_chosenTuner = std::move(choice);
+    emit TunerChosen();
+}
+
 void CFrequencyTableDlg::ShowStatusLine()
 {
     ShowFileAndCheck(*m_pStatusLine, m_document);

@@ -15,6 +15,7 @@
 #include "DocumentRecovery.h"
 #include "EditorCommands.h"
 #include "ListView.h"
+#include "TunerChoice.h"
 #include "UserServices.h"
 
 class CTableFindingsWindow;
@@ -47,6 +48,14 @@ public:
     std::int32_t Origin() const { return m_document.Origin(); }
     std::int32_t SelIndex() const { return m_document.SelIndex(); }
     std::int32_t EditIndex() const { return m_document.EditIndex(); }
+
+    // The tuner the table is judged against, kept while the editor is open.
+    const std::optional<TunerChoice>& ChosenTuner() const { return m_chosenTuner; }
+    void ChooseTuner(std::optional<TunerChoice> choice);
+
+signals:
+    // Another tuner is chosen, or none.
+    void TunerChosen();
 
 protected:
     bool OnInitDialog() override;
@@ -181,4 +190,5 @@ private:
     // The findings of the last "Check Table", in a window of their own.
     QPointer<CTableFindingsWindow> m_pFindings;
     EditorStatusLine* m_pStatusLine = nullptr;
+    std::optional<TunerChoice> m_chosenTuner;
 };

@@ -1,0 +1,233 @@
+#include "TunerCoverage.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+#include "ChannelTable.h"
+#include "Numbers.h"
+#include "TunerSpecTable.h"
+
+namespace {
+
+std::size_t IndexOf(TunerBand band)
+{
+    return static_cast<std::size_t>(band);
+}
+
+constexpr TunerBand kBands[kTunerBandCount] = {TunerBand::Low, TunerBand::Mid, TunerBand::High};
+
+std::vector<double> FrequenciesOf(const ChannelTable& table, std::int32_t iMode)
+{
+    std::vector<double> frequencies;
+    const auto channels = table.Channels(iMode);
+    frequencies.reserve(static_cast<std::size_t>(channels.size()));
+    for (const ChannelNode& node : channels)
+        frequencies.push_back(node.dbFrequency);
+    return frequencies;
+}
+
+void Tally(BandTally& tally, double dbFrequency)
+{
+    if (tally.channels == 0 || dbFrequency < tally.dbLowest)
+        tally.dbLowest = dbFrequency;
+    if (tally.channels == 0 || dbFrequency > tally.dbHighest)
+        tally.dbHighest = dbFrequency;
+    ++tally.channels;
+}
+
+void CoverList(CoverageReport& report, std::int32_t iList, const std::vector<double>& frequencies,
+               const TunerBands& tuner)
+{
+    std::int32_t iChannel = 0;
+    for (const double f : frequencies) {
+        ++iChannel;
+        if (!IsChannelFrequency(f)) {
+            ++report.emptySlots;
+            continue;
+        }
+        ++report.channels;
+        if (const std::optional<TunerBand> band = tuner.BandOf(f))
+            Tally(report.bands[IndexOf(*band)], f);
+        else
+            report.uncovered.push_back({iList, iChannel, f, tuner.GapOf(f)});
+    }
+}
+
+} // namespace
+
+const char* TunerBandName(TunerBand band)
+{
+    switch (band) {
+    case TunerBand::Low: return "low";
+    case TunerBand::Mid: return "mid";
+    case TunerBand::High: return "high";
+    }
+    return "";
+}
+
+const char* CoverageGapName(CoverageGap gap)
+{
+    switch (gap) {
+    case CoverageGap::Below: return "below";
+    case CoverageGap::Between: return "between";
+    case CoverageGap::Above: return "above";
+    }
+    return "";
+}
+
+bool BandSpan::IsEmpty() const
+{
+    // NaN edges compare false and leave the band empty.
+    return !(bEndIncluded ? dbStart <= dbEnd : dbStart < dbEnd);
+}
+
+bool BandSpan::Holds(double dbFrequency) const
+{
+    return dbFrequency >= dbStart && (bEndIncluded ? dbFrequency <= dbEnd : dbFrequency < dbEnd);
+}
+
+TunerBands::TunerBands(const TunerSpecEntry& entry)
+{
+    const double low = entry.dbLowBandStart();
+    const double mid = entry.dbMidBandStart();
+    const double high = entry.dbHighBandStart();
+    const double end = entry.dbHighBandEnd();
+    m_spans[IndexOf(TunerBand::Low)] = {low, mid, false, entry.wLowCode()};
+    m_spans[IndexOf(TunerBand::Mid)] = {mid, high, false, entry.wMidCode()};
+    m_spans[IndexOf(TunerBand::High)] = {high, end, true, entry.wHighCode()};
+    m_bEdgesInOrder = low <= mid && mid <= high && high <= end;
+    for (const BandSpan& span : m_spans) {
+        if (span.IsEmpty())
+            continue;
+        m_dbLowest = m_bHasBand ? std::min(m_dbLowest, span.dbStart) : span.dbStart;
+        m_dbHighest = m_bHasBand ? std::max(m_dbHighest, span.dbEnd) : span.dbEnd;
+        m_bHasBand = true;
+    }
+}
+
+std::optional<TunerBand> TunerBands::BandOf(double dbFrequency) const
+{
+    if (!IsChannelFrequency(dbFrequency))
+        return std::nullopt;
+    for (const TunerBand band : kBands) {
+        if (Span(band).Holds(dbFrequency))
+            return band;
+    }
+    return std::nullopt;
+}
+
+CoverageGap TunerBands::GapOf(double dbFrequency) const
+{
+    if (!m_bHasBand || dbFrequency < m_dbLowest)
+        return CoverageGap::Below;
+    if (dbFrequency > m_dbHighest || (dbFrequency == m_dbHighest && !Span(TunerBand::High).Holds(dbFrequency)))
+        return CoverageGap::Above;
+    return CoverageGap::Between;
+}
+
+bool IsChannelFrequency(double dbFrequency)
+{
+    return dbFrequency > 0.0;
+}
+
+CoverageReport CoverLists(const std::vector<double>& air, const std::vector<double>& cable, const TunerBands& tuner)
+{
+    CoverageReport report;
+    CoverList(report, ChannelModeAir, air, tuner);
+    CoverList(report, ChannelModeCable, cable, tuner);
+    return report;
+}
+
+CoverageReport CoverTable(const ChannelTable& table, const TunerBands& tuner)
+{
+    return CoverLists(FrequenciesOf(table, ChannelModeAir), FrequenciesOf(table, ChannelModeCable), tuner);
+}
+
+std::string UncoveredMessage(const UncoveredChannel& channel, const TunerBands& tuner)
+{
+    std::string text = std::string(channel.iList == ChannelModeAir ? "air" : "cable") + " channel " +
+                       std::to_string(channel.iChannel) + ": " + FormatDouble(channel.dbFrequency) + " MHz ";
+    if (!tuner.HasBand())
+        return text + "is not tuned: the tuner has no band, its edges are out of order";
+    switch (channel.gap) {
+    case CoverageGap::Below:
+        return text + "is below the tuner's lowest band, which starts at " + FormatDouble(tuner.Lowest()) + " MHz";
+    case CoverageGap::Above:
+        return text + "is above the tuner's highest band, which ends at " + FormatDouble(tuner.Highest()) + " MHz";
+    case CoverageGap::Between: break;
+    }
+    return text + "falls between the tuner's bands, whose edges are out of order";
+}
+
+std::string TunerCodesText(const TunerSpecEntry& entry)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%02X:%02X", static_cast<unsigned>(entry.iFactory()),
+                  static_cast<unsigned>(entry.iTunerType()));
+    return text;
+}
+
+SortedFrequencies::SortedFrequencies(const std::vector<double>& air, const std::vector<double>& cable)
+{
+    m_frequencies.reserve(air.size() + cable.size());
+    for (const std::vector<double>* pList : {&air, &cable}) {
+        for (const double f : *pList) {
+            if (IsChannelFrequency(f))
+                m_frequencies.push_back(f);
+        }
+    }
+    Sort();
+}
+
+SortedFrequencies::SortedFrequencies(const ChannelTable& table)
+    : SortedFrequencies(FrequenciesOf(table, ChannelModeAir), FrequenciesOf(table, ChannelModeCable))
+{
+}
+
+void SortedFrequencies::Sort()
+{
+    std::sort(m_frequencies.begin(), m_frequencies.end());
+}
+
+std::size_t SortedFrequencies::CountCovered(const TunerBands& tuner) const
+{
+    // The bands in order of their starts, each counted from where the one
+    // before stopped, so that overlapping bands of a tuner with edges out of
+    // order count no channel twice. Positions in the sorted channels, not
+    // frequencies, mark where counting stopped: the high band's end is
+    // included, whatever double it is.
+    std::vector<const BandSpan*> spans;
+    for (const TunerBand band : kBands) {
+        if (!tuner.Span(band).IsEmpty())
+            spans.push_back(&tuner.Span(band));
+    }
+    std::sort(spans.begin(), spans.end(), [](const BandSpan* a, const BandSpan* b) { return a->dbStart < b->dbStart; });
+    std::size_t covered = 0;
+    auto countedTo = m_frequencies.begin();
+    for (const BandSpan* pSpan : spans) {
+        const auto first =
+            std::max(countedTo, std::lower_bound(m_frequencies.begin(), m_frequencies.end(), pSpan->dbStart));
+        const auto last = pSpan->bEndIncluded
+                              ? std::upper_bound(m_frequencies.begin(), m_frequencies.end(), pSpan->dbEnd)
+                              : std::lower_bound(m_frequencies.begin(), m_frequencies.end(), pSpan->dbEnd);
+        if (first < last) {
+            covered += static_cast<std::size_t>(last - first);
+            countedTo = last;
+        }
+    }
+    return covered;
+}
+
+std::vector<std::int32_t> TunersCoveringAll(const TunerSpecTable& tuners, const SortedFrequencies& channels)
+{
+    std::vector<std::int32_t> positions;
+    std::int32_t iPosition = 0;
+    for (const TunerSpecNode& node : tuners.Entries()) {
+        ++iPosition;
+        if (channels.CountCovered(TunerBands(node.entry)) == channels.size())
+            positions.push_back(iPosition);
+    }
+    return positions;
+}

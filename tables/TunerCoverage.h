@@ -1,0 +1,167 @@
+#pragma once
+// Which band of a tuner tunes each channel of a channel table, and which
+// channels no band reaches.
+//
+// A tuner entry has four band edges. Its bands are
+//
+//     low   Low Band Start  <= f <  Mid Band Start
+//     mid   Mid Band Start  <= f <  High Band Start
+//     high  High Band Start <= f <= High Band End
+//
+// so each inner edge belongs to the band that starts there, as a tuner that
+// switches bands at an edge tunes the edge itself with the upper band, and
+// High Band End is the last frequency the tuner reaches. A band whose start is
+// not below its end (edges out of order, or NaN) is empty. Where bands of a
+// tuner with edges out of order overlap, a frequency belongs to the first of
+// low, mid and high that holds it: the band a tuner's switch would pick going
+// up from low.
+//
+// A channel is a slot with a frequency above 0 (the tables' rule for an empty
+// slot); NaN is no frequency. Infinity is a frequency, above every band.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "TunerSpecEntry.h"
+
+class ChannelTable;
+class TunerSpecTable;
+
+enum class TunerBand
+{
+    Low,
+    Mid,
+    High,
+};
+constexpr std::size_t kTunerBandCount = 3;
+
+// "low", "mid", "high".
+const char* TunerBandName(TunerBand band);
+
+// Where an uncovered channel lies: below every band, above every band, or in
+// a gap between bands (only a tuner with edges out of order has one).
+enum class CoverageGap
+{
+    Below,
+    Between,
+    Above,
+};
+
+// "below", "between", "above".
+const char* CoverageGapName(CoverageGap gap);
+
+struct BandSpan
+{
+    double dbStart = 0.0;
+    double dbEnd = 0.0;
+    // The high band holds its end, the others stop before theirs.
+    bool bEndIncluded = false;
+    std::uint16_t wCode = 0;
+
+    bool IsEmpty() const;
+    bool Holds(double dbFrequency) const;
+};
+
+// A tuner's three bands, as an entry's edges and codes give them.
+class TunerBands
+{
+public:
+    TunerBands() = default;
+    explicit TunerBands(const TunerSpecEntry& entry);
+
+    const BandSpan& Span(TunerBand band) const { return m_spans[static_cast<std::size_t>(band)]; }
+    // Low Band Start <= Mid Band Start <= High Band Start <= High Band End,
+    // none of them NaN.
+    bool EdgesInOrder() const { return m_bEdgesInOrder; }
+    // The band that tunes the frequency, none for an uncovered one or a slot
+    // without a frequency.
+    std::optional<TunerBand> BandOf(double dbFrequency) const;
+    // Where an uncovered frequency lies against the bands that are not empty
+    // (Below when every band is empty).
+    CoverageGap GapOf(double dbFrequency) const;
+    // Some band is not empty.
+    bool HasBand() const { return m_bHasBand; }
+    // The lowest start and highest end of the bands that are not empty; 0 and
+    // 0 when all are empty.
+    double Lowest() const { return m_dbLowest; }
+    double Highest() const { return m_dbHighest; }
+
+private:
+    std::array<BandSpan, kTunerBandCount> m_spans{};
+    bool m_bEdgesInOrder = false;
+    bool m_bHasBand = false;
+    double m_dbLowest = 0.0;
+    double m_dbHighest = 0.0;
+};
+
+// A slot of a channel list holds a channel: a frequency above 0.
+bool IsChannelFrequency(double dbFrequency);
+
+struct UncoveredChannel
+{
+    std::int32_t iList = 0;    // ChannelModeAir or ChannelModeCable
+    std::int32_t iChannel = 0; // 1-based
+    double dbFrequency = 0.0;
+    CoverageGap gap = CoverageGap::Below;
+};
+
+struct BandTally
+{
+    std::size_t channels = 0;
+    // The lowest and highest frequency the band tunes; 0 while it tunes none.
+    double dbLowest = 0.0;
+    double dbHighest = 0.0;
+};
+
+// A channel table against one tuner: per band how many channels it tunes,
+// and the channels no band reaches, air list first, each in channel order.
+struct CoverageReport
+{
+    std::array<BandTally, kTunerBandCount> bands{};
+    std::vector<UncoveredChannel> uncovered;
+    std::size_t channels = 0; // channels with a frequency, both lists
+    std::size_t emptySlots = 0;
+
+    const BandTally& Tally(TunerBand band) const { return bands[static_cast<std::size_t>(band)]; }
+    bool CoversAll() const { return uncovered.empty(); }
+};
+
+// The lists as frequencies, air first: what an editor's document and a
+// table's image both give without the table's nodes.
+CoverageReport CoverLists(const std::vector<double>& air, const std::vector<double>& cable, const TunerBands& tuner);
+CoverageReport CoverTable(const ChannelTable& table, const TunerBands& tuner);
+
+// One line about an uncovered channel, the same in the tool and the editor:
+// "Antenna channel 5 (45.75 MHz) lies below the tuner's lowest band, which starts at 48.25 MHz".
+std::string UncoveredMessage(const UncoveredChannel& channel, const TunerBands& tuner);
+
+// A tuner named by its codes, as the tool and the findings print it: "03:12".
+std::string TunerCodesText(const TunerSpecEntry& entry);
+
+// The channels' frequencies sorted, so that a tuner's coverage is counted by
+// searching its band edges, not by walking every channel: the question "which
+// of 100,000 tuners tune all of these channels" costs a few binary searches
+// per tuner.
+class SortedFrequencies
+{
+public:
+    SortedFrequencies(const std::vector<double>& air, const std::vector<double>& cable);
+    explicit SortedFrequencies(const ChannelTable& table);
+
+    std::size_t size() const { return m_frequencies.size(); }
+    // How many of the channels the tuner's bands tune.
+    std::size_t CountCovered(const TunerBands& tuner) const;
+
+private:
+    void Sort();
+
+    std::vector<double> m_frequencies;
+};
+
+// The 1-based positions of the tuner table's entries whose bands tune every
+// channel, in table order.
+std::vector<std::int32_t> TunersCoveringAll(const TunerSpecTable& tuners, const SortedFrequencies& channels);

@@ -1,0 +1,225 @@
+// A channel table against a tuner's bands: each channel's band, the channels
+// no band reaches and the tuners that tune every channel, against a model
+// written straight from the band rule.
+
+#include <cmath>
+#include <limits>
+#include <random>
+
+#include <gtest/gtest.h>
+
+#include "ChannelTable.h"
+#include "TunerCoverage.h"
+#include "TunerSpecTable.h"
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+
+TunerSpecEntry Tuner(double low, double mid, double high, double end, std::uint16_t wLow = 0xA1,
+                     std::uint16_t wMid = 0xA2, std::uint16_t wHigh = 0xA4)
+{
+    TunerSpecEntry entry;
+    entry.SetFactory(0x03);
+    entry.SetTunerType(0x12);
+    entry.SetLowBandStart(low);
+    entry.SetMidBandStart(mid);
+    entry.SetHighBandStart(high);
+    entry.SetHighBandEnd(end);
+    entry.SetLowCode(wLow);
+    entry.SetMidCode(wMid);
+    entry.SetHighCode(wHigh);
+    return entry;
+}
+
+// The band rule as written: low from Low Band Start up to Mid Band Start, mid
+// up to High Band Start, high up to High Band End inclusive; first band wins.
+std::optional<TunerBand> ModelBand(const TunerSpecEntry& e, double f)
+{
+    if (!(f > 0.0))
+        return std::nullopt;
+    if (f >= e.dbLowBandStart() && f < e.dbMidBandStart())
+        return TunerBand::Low;
+    if (f >= e.dbMidBandStart() && f < e.dbHighBandStart())
+        return TunerBand::Mid;
+    if (f >= e.dbHighBandStart() && f <= e.dbHighBandEnd())
+        return TunerBand::High;
+    return std::nullopt;
+}
+
+TEST(TunerCoverage, EachInnerEdgeBelongsToTheBandThatStartsThere)
+{
+    const TunerBands bands(Tuner(44.0, 140.25, 463.25, 958.0));
+    EXPECT_TRUE(bands.EdgesInOrder());
+    EXPECT_EQ(bands.BandOf(44.0), TunerBand::Low);
+    EXPECT_EQ(bands.BandOf(140.25), TunerBand::Mid);
+    EXPECT_EQ(bands.BandOf(std::nextafter(140.25, 0.0)), TunerBand::Low);
+    EXPECT_EQ(bands.BandOf(463.25), TunerBand::High);
+    EXPECT_EQ(bands.BandOf(std::nextafter(463.25, 0.0)), TunerBand::Mid);
+    // High Band End is the last frequency tuned.
+    EXPECT_EQ(bands.BandOf(958.0), TunerBand::High);
+    EXPECT_EQ(bands.BandOf(std::nextafter(958.0, kInfinity)), std::nullopt);
+    EXPECT_EQ(bands.BandOf(std::nextafter(44.0, 0.0)), std::nullopt);
+    EXPECT_EQ(bands.Span(TunerBand::Mid).wCode, 0xA2);
+}
+
+TEST(TunerCoverage, EmptySlotsAndNaNAreNoChannelsButInfinityIsAboveEveryBand)
+{
+    const TunerBands bands(Tuner(44.0, 140.25, 463.25, 958.0));
+    const CoverageReport report = CoverLists({0.0, 55.25, -3.0, kNaN}, {kInfinity, 0.0, 500.0}, bands);
+    EXPECT_EQ(report.channels, 3u);
+    EXPECT_EQ(report.emptySlots, 4u);
+    ASSERT_EQ(report.uncovered.size(), 1u);
+    EXPECT_EQ(report.uncovered[0].iList, ChannelModeCable);
+    EXPECT_EQ(report.uncovered[0].iChannel, 1);
+    EXPECT_EQ(report.uncovered[0].gap, CoverageGap::Above);
+    EXPECT_EQ(report.Tally(TunerBand::Low).channels, 1u);
+    EXPECT_EQ(report.Tally(TunerBand::Mid).channels, 0u);
+    EXPECT_EQ(report.Tally(TunerBand::High).channels, 1u);
+    EXPECT_EQ(report.Tally(TunerBand::High).dbLowest, 500.0);
+}
+
+TEST(TunerCoverage, UncoveredChannelsAreNamedBelowAndAboveInListOrder)
+{
+    const TunerBands bands(Tuner(48.25, 160.0, 450.0, 855.25));
+    const CoverageReport report = CoverLists({45.75, 48.25, 855.25, 863.25}, {40.0}, bands);
+    ASSERT_EQ(report.uncovered.size(), 3u);
+    EXPECT_EQ(UncoveredMessage(report.uncovered[0], bands),
+              "air channel 1: 45.75 MHz is below the tuner's lowest band, which starts at 48.25 MHz");
+    EXPECT_EQ(UncoveredMessage(report.uncovered[1], bands),
+              "air channel 4: 863.25 MHz is above the tuner's highest band, which ends at 855.25 MHz");
+    EXPECT_EQ(report.uncovered[2].iList, ChannelModeCable);
+    EXPECT_EQ(report.uncovered[2].gap, CoverageGap::Below);
+    EXPECT_FALSE(report.CoversAll());
+    EXPECT_EQ(report.Tally(TunerBand::Low).dbLowest, 48.25);
+    EXPECT_EQ(report.Tally(TunerBand::High).dbHighest, 855.25);
+}
+
+TEST(TunerCoverage, EdgesOutOfOrderLeaveBandsEmptyOrOverlappingAndGaps)
+{
+    // Mid starts below low: the low band is empty, the mid band runs from 50.
+    const TunerBands lowEmpty(Tuner(100.0, 50.0, 200.0, 300.0));
+    EXPECT_FALSE(lowEmpty.EdgesInOrder());
+    EXPECT_TRUE(lowEmpty.Span(TunerBand::Low).IsEmpty());
+    EXPECT_EQ(lowEmpty.BandOf(60.0), TunerBand::Mid);
+    EXPECT_EQ(lowEmpty.Lowest(), 50.0);
+
+    // High starts inside low: low and high overlap, low wins, no mid band.
+    const TunerBands overlapping(Tuner(10.0, 100.0, 50.0, 200.0));
+    EXPECT_EQ(overlapping.BandOf(70.0), TunerBand::Low);
+    EXPECT_EQ(overlapping.BandOf(150.0), TunerBand::High);
+    const SortedFrequencies channels({20.0, 70.0, 150.0, 200.0}, {});
+    EXPECT_EQ(channels.CountCovered(overlapping), 4u);
+
+    // High Band End below High Band Start: the high band is empty and its
+    // start is a gap above the mid band.
+    const TunerBands highEmpty(Tuner(50.0, 100.0, 200.0, 150.0));
+    EXPECT_TRUE(highEmpty.Span(TunerBand::High).IsEmpty());
+    EXPECT_EQ(highEmpty.GapOf(200.0), CoverageGap::Above);
+    EXPECT_EQ(highEmpty.Highest(), 200.0);
+
+    // NaN edges empty the bands they bound.
+    const TunerBands nanMid(Tuner(50.0, kNaN, 200.0, 300.0));
+    EXPECT_FALSE(nanMid.EdgesInOrder());
+    EXPECT_EQ(nanMid.BandOf(60.0), std::nullopt);
+    EXPECT_EQ(nanMid.GapOf(60.0), CoverageGap::Below);
+    EXPECT_EQ(nanMid.BandOf(250.0), TunerBand::High);
+
+    const TunerBands none(Tuner(kNaN, kNaN, kNaN, kNaN));
+    EXPECT_FALSE(none.HasBand());
+    const CoverageReport report = CoverLists({55.25}, {}, none);
+    ASSERT_EQ(report.uncovered.size(), 1u);
+    EXPECT_EQ(UncoveredMessage(report.uncovered[0], none),
+              "air channel 1: 55.25 MHz is not tuned: the tuner has no band, its edges are out of order");
+}
+
+TEST(TunerCoverage, AGapBetweenBandsIsBetween)
+{
+    // Low [300, 400), mid [400, 100) empty, high [100, 200]: nothing tunes
+    // 200 to 300.
+    const TunerBands holed(Tuner(300.0, 400.0, 100.0, 200.0));
+    EXPECT_EQ(holed.Lowest(), 100.0);
+    EXPECT_EQ(holed.Highest(), 400.0);
+    const CoverageReport report = CoverLists({250.0, 50.0, 450.0, 400.0}, {}, holed);
+    ASSERT_EQ(report.uncovered.size(), 4u);
+    EXPECT_EQ(report.uncovered[0].gap, CoverageGap::Between);
+    EXPECT_EQ(report.uncovered[1].gap, CoverageGap::Below);
+    EXPECT_EQ(report.uncovered[2].gap, CoverageGap::Above);
+    // The low band stops before its end.
+    EXPECT_EQ(report.uncovered[3].gap, CoverageGap::Above);
+    EXPECT_EQ(UncoveredMessage(report.uncovered[0], holed),
+              "air channel 1: 250 MHz falls between the tuner's bands, whose edges are out of order");
+}
+
+TEST(TunerCoverage, AgreesWithTheModelOnRandomTunersAndChannels)
+{
+    std::mt19937 random(27);
+    // Edges and frequencies drawn from a few values, so that channels often
+    // lie exactly on an edge and edges often fall out of order.
+    const double values[] = {0.0, 44.0, 48.25, 140.25, 160.0, 463.25, 855.25, 958.0, kNaN, -5.0, kInfinity};
+    std::uniform_int_distribution<std::size_t> pick(0, std::size(values) - 1);
+    for (int round = 0; round < 2000; ++round) {
+        const TunerSpecEntry entry =
+            Tuner(values[pick(random)], values[pick(random)], values[pick(random)], values[pick(random)]);
+        const TunerBands bands(entry);
+        std::vector<double> air;
+        std::vector<double> cable;
+        for (int i = 0; i < 6; ++i) {
+            air.push_back(values[pick(random)]);
+            cable.push_back(values[pick(random)]);
+        }
+        const CoverageReport report = CoverLists(air, cable, bands);
+        std::size_t modelCovered = 0;
+        std::size_t modelChannels = 0;
+        std::vector<std::pair<std::int32_t, std::int32_t>> modelUncovered;
+        for (const auto& [iList, list] : {std::pair{ChannelModeAir, &air}, std::pair{ChannelModeCable, &cable}}) {
+            for (std::size_t i = 0; i < list->size(); ++i) {
+                const double f = (*list)[i];
+                EXPECT_EQ(bands.BandOf(f), ModelBand(entry, f));
+                if (!(f > 0.0))
+                    continue;
+                ++modelChannels;
+                if (ModelBand(entry, f))
+                    ++modelCovered;
+                else
+                    modelUncovered.emplace_back(iList, static_cast<std::int32_t>(i + 1));
+            }
+        }
+        EXPECT_EQ(report.channels, modelChannels);
+        ASSERT_EQ(report.uncovered.size(), modelUncovered.size());
+        for (std::size_t i = 0; i < modelUncovered.size(); ++i) {
+            EXPECT_EQ(report.uncovered[i].iList, modelUncovered[i].first);
+            EXPECT_EQ(report.uncovered[i].iChannel, modelUncovered[i].second);
+        }
+        EXPECT_EQ(SortedFrequencies(air, cable).CountCovered(bands), modelCovered);
+    }
+}
+
+TEST(TunerCoverage, TunersCoveringEveryChannelAreFoundInTableOrder)
+{
+    ChannelTable channels(true);
+    for (const double f : {48.25, 140.25, 463.25, 855.25}) {
+        auto* pNode = new ChannelNode;
+        pNode->dbFrequency = f;
+        ASSERT_EQ(channels.AppendChannel(ChannelModeAir, pNode), 1);
+    }
+    auto* pEmpty = new ChannelNode;
+    ASSERT_EQ(channels.AppendChannel(ChannelModeCable, pEmpty), 1);
+
+    TunerSpecTable tuners(true);
+    ASSERT_TRUE(tuners.AppendEntries({
+        Tuner(44.0, 140.25, 463.25, 958.0), // every channel
+        Tuner(48.5, 140.25, 463.25, 958.0), // misses 48.25
+        Tuner(44.0, 140.25, 463.25, 855.0), // misses 855.25
+        Tuner(48.25, 140.0, 460.0, 855.25), // every channel, on its edges
+        Tuner(kNaN, 140.25, 463.25, 958.0), // no low band
+    }));
+    const SortedFrequencies sorted(channels);
+    EXPECT_EQ(sorted.size(), 4u);
+    EXPECT_EQ(TunersCoveringAll(tuners, sorted), (std::vector<std::int32_t>{1, 4}));
+    EXPECT_TRUE(CoverTable(channels, TunerBands(tuners.Entries().begin()->entry)).CoversAll());
+    EXPECT_EQ(TunerCodesText(tuners.Entries().begin()->entry), "03:12");
+}
+
+} // namespace
