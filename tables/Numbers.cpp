@@ -28,6 +28,47 @@ double FromBits(std::uint64_t bits)
     return value;
 }
 
+// The shortest text of a value that a decimal of at most five places names
+// exactly, as std::to_chars writes it, without its general search: tables'
+// frequencies are such values, and listings format hundreds of thousands.
+// In [0.001, 10000) the fixed form is never longer than the exponent form, so
+// to_chars writes the fixed one; and two decimals of at most five places lie
+// at least 1e-5 apart while doubles there lie less than 2e-12 apart, so the
+// one decimal that reads back as the value is also the shortest. False for
+// any other value, which takes the general way.
+bool FormatFiveDecimals(double value, std::string& text)
+{
+    const double magnitude = std::fabs(value);
+    if (!(magnitude >= 0.001 && magnitude < 10000.0))
+        return false;
+    constexpr double kScale = 100000.0;
+    const double scaled = std::nearbyint(magnitude * kScale);
+    // The decimal scaled/1e5 reads back as the double nearest it, which is
+    // this division, correctly rounded.
+    if (scaled / kScale != magnitude)
+        return false;
+    auto units = static_cast<std::uint64_t>(scaled);
+    char digits[24];
+    char* p = digits + sizeof digits;
+    int places = 5;
+    while (places > 0 && units % 10 == 0) {
+        units /= 10;
+        --places;
+    }
+    for (int i = 0; i < places; ++i, units /= 10)
+        *--p = static_cast<char>('0' + units % 10);
+    if (places > 0)
+        *--p = '.';
+    do {
+        *--p = static_cast<char>('0' + units % 10);
+        units /= 10;
+    } while (units > 0);
+    if (value < 0)
+        *--p = '-';
+    text.assign(p, digits + sizeof digits);
+    return true;
+}
+
 } // namespace
 
 std::string FormatDouble(double value)
@@ -43,6 +84,9 @@ std::string FormatDouble(double value)
     }
     if (std::isinf(value))
         return value > 0 ? "inf" : "-inf";
+    std::string text;
+    if (FormatFiveDecimals(value, text))
+        return text;
     char buffer[32];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return std::string(buffer, result.ptr);

@@ -1,11 +1,13 @@
 #include "TunerCoverage.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <limits>
 
 #include "ChannelTable.h"
+#include "HexDigit.h"
 #include "Numbers.h"
 #include "TunerSpecTable.h"
 
@@ -145,20 +147,37 @@ CoverageReport CoverTable(const ChannelTable& table, const TunerBands& tuner)
     return CoverLists(FrequenciesOf(table, ChannelModeAir), FrequenciesOf(table, ChannelModeCable), tuner);
 }
 
+UncoveredWording::UncoveredWording(const TunerBands& tuner)
+{
+    if (!tuner.HasBand()) {
+        m_below = m_between = m_above = "is not tuned: the tuner has no band, its edges are out of order";
+        return;
+    }
+    m_below = "is below the tuner's lowest band, which starts at " + FormatDouble(tuner.Lowest()) + " MHz";
+    m_between = "falls between the tuner's bands, whose edges are out of order";
+    m_above = "is above the tuner's highest band, which ends at " + FormatDouble(tuner.Highest()) + " MHz";
+}
+
+void UncoveredWording::Append(std::string& text, const UncoveredChannel& channel) const
+{
+    text += channel.iList == ChannelModeAir ? "air channel " : "cable channel ";
+    char number[16];
+    text.append(number, std::to_chars(number, number + sizeof number, channel.iChannel).ptr);
+    text += ": ";
+    text += FormatDouble(channel.dbFrequency);
+    text += " MHz ";
+    switch (channel.gap) {
+    case CoverageGap::Below: text += m_below; break;
+    case CoverageGap::Between: text += m_between; break;
+    case CoverageGap::Above: text += m_above; break;
+    }
+}
+
 std::string UncoveredMessage(const UncoveredChannel& channel, const TunerBands& tuner)
 {
-    std::string text = std::string(channel.iList == ChannelModeAir ? "air" : "cable") + " channel " +
-                       std::to_string(channel.iChannel) + ": " + FormatDouble(channel.dbFrequency) + " MHz ";
-    if (!tuner.HasBand())
-        return text + "is not tuned: the tuner has no band, its edges are out of order";
-    switch (channel.gap) {
-    case CoverageGap::Below:
-        return text + "is below the tuner's lowest band, which starts at " + FormatDouble(tuner.Lowest()) + " MHz";
-    case CoverageGap::Above:
-        return text + "is above the tuner's highest band, which ends at " + FormatDouble(tuner.Highest()) + " MHz";
-    case CoverageGap::Between: break;
-    }
-    return text + "falls between the tuner's bands, whose edges are out of order";
+    std::string text;
+    UncoveredWording(tuner).Append(text, channel);
+    return text;
 }
 
 std::string TunerCodesText(const TunerSpecEntry& entry)
@@ -167,6 +186,41 @@ std::string TunerCodesText(const TunerSpecEntry& entry)
     std::snprintf(text, sizeof text, "%02X:%02X", static_cast<unsigned>(entry.iFactory()),
                   static_cast<unsigned>(entry.iTunerType()));
     return text;
+}
+
+namespace {
+
+bool ParseHexCode(std::string_view text, std::int32_t& code)
+{
+    if (text.empty() || text.size() > 8)
+        return false;
+    std::uint32_t value = 0;
+    for (const char c : text) {
+        const int digit = HexDigitValue(c);
+        if (digit < 0)
+            return false;
+        value = value * 16 + static_cast<std::uint32_t>(digit);
+    }
+    code = static_cast<std::int32_t>(value);
+    return true;
+}
+
+} // namespace
+
+bool ParseTunerCodes(std::string_view text, std::int32_t& iFactory, std::int32_t& iTunerType)
+{
+    const std::size_t colon = text.find(':');
+    return colon != std::string_view::npos && ParseHexCode(text.substr(0, colon), iFactory) &&
+           ParseHexCode(text.substr(colon + 1), iTunerType);
+}
+
+const TunerSpecEntry* FindTuner(const TunerSpecTable& tuners, std::int32_t iFactory, std::int32_t iTunerType)
+{
+    for (const TunerSpecNode& node : tuners.Entries()) {
+        if (node.entry.iFactory() == iFactory && node.entry.iTunerType() == iTunerType)
+            return &node.entry;
+    }
+    return nullptr;
 }
 
 SortedFrequencies::SortedFrequencies(const std::vector<double>& air, const std::vector<double>& cable)

@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "TunerSpecEntry.h"
@@ -136,11 +137,35 @@ CoverageReport CoverLists(const std::vector<double>& air, const std::vector<doub
 CoverageReport CoverTable(const ChannelTable& table, const TunerBands& tuner);
 
 // One line about an uncovered channel, the same in the tool and the editor:
-// "Antenna channel 5 (45.75 MHz) lies below the tuner's lowest band, which starts at 48.25 MHz".
+// "air channel 5: 45.75 MHz is below the tuner's lowest band, which starts at 48.25 MHz".
 std::string UncoveredMessage(const UncoveredChannel& channel, const TunerBands& tuner);
+
+// The same lines for many channels of one tuner: the words about the tuner's
+// edges are made once, and each line is appended where it goes, so that a
+// listing of 131,070 uncovered channels formats only their own numbers.
+class UncoveredWording
+{
+public:
+    explicit UncoveredWording(const TunerBands& tuner);
+    void Append(std::string& text, const UncoveredChannel& channel) const;
+
+private:
+    // What follows "<frequency> MHz " for a channel below, between and above.
+    std::string m_below;
+    std::string m_between;
+    std::string m_above;
+};
 
 // A tuner named by its codes, as the tool and the findings print it: "03:12".
 std::string TunerCodesText(const TunerSpecEntry& entry);
+
+// Reads "FF:TT", a factory and a tuner-type code in hex (one to eight digits
+// each, any case), as TunerCodesText writes them.
+bool ParseTunerCodes(std::string_view text, std::int32_t& iFactory, std::int32_t& iTunerType);
+
+// The first entry of the table, in file order, with these codes; a file may
+// hold a pair twice. Nullptr when none has them.
+const TunerSpecEntry* FindTuner(const TunerSpecTable& tuners, std::int32_t iFactory, std::int32_t iTunerType);
 
 // The channels' frequencies sorted, so that a tuner's coverage is counted by
 // searching its band edges, not by walking every channel: the question "which

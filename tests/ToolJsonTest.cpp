@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -54,6 +56,41 @@ TEST(ToolNumbers, ShortestFormsAndNonFiniteNames)
     // The NaN that 0.0 / 0.0 gives on x86 has the sign bit set.
     EXPECT_EQ(FormatDouble(FromBits(0xFFF8000000000000ull)), "nan:fff8000000000000");
     EXPECT_EQ(FormatDouble(FromBits(0x7FF0000000000001ull)), "nan:7ff0000000000001");
+}
+
+// Frequencies of a few decimals take a quicker way to their text: it must be
+// to_chars's text for every value, those near the quick way's edges above all.
+TEST(ToolNumbers, FrequenciesOfFewDecimalsReadAsToCharsWritesThem)
+{
+    const auto toChars = [](double value) {
+        char buffer[32];
+        return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+    };
+    std::vector<double> values = {0.001,      0.00099999, 0.0010000000000000002,
+                                  9999.99999, 10000.0,    9999.999999,
+                                  1000.0,     100.0,      0.01,
+                                  0.1,        0.3,        0.00123,
+                                  48.25,      863.25,     4141.9375,
+                                  8283.875,   0.1 + 0.2,  1e-5,
+                                  5e-4,       12345.5,    99999.0};
+    for (std::int64_t units = 1; units < 1000000000; units = units * 3 + 7)
+        values.push_back(static_cast<double>(units) / 100000.0);
+    for (std::int64_t units = 0; units < 50000; ++units)
+        values.push_back(45.0 + 0.0625 * static_cast<double>(units) / 16.0 + static_cast<double>(units % 7) * 1e-5);
+    std::mt19937_64 random(5);
+    for (int i = 0; i < 50000; ++i) {
+        values.push_back(std::uniform_real_distribution<double>(0.0, 12000.0)(random));
+        values.push_back(static_cast<double>(random() % 2000000000) / 100000.0);
+    }
+    const std::size_t count = values.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        values.push_back(std::nextafter(values[i], 0.0));
+        values.push_back(std::nextafter(values[i], 1e9));
+    }
+    for (const double value : values) {
+        ASSERT_EQ(FormatDouble(value), toChars(value)) << std::hexfloat << value;
+        ASSERT_EQ(FormatDouble(-value), toChars(-value)) << std::hexfloat << -value;
+    }
 }
 
 TEST(ToolNumbers, EveryBitPatternReadsBackUnchanged)

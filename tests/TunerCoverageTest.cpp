@@ -222,4 +222,19 @@ TEST(TunerCoverage, TunersCoveringEveryChannelAreFoundInTableOrder)
     EXPECT_EQ(TunerCodesText(tuners.Entries().begin()->entry), "03:12");
 }
 
+
+TEST(TunerCoverage, TunerCodesReadAsTheyAreWritten)
+{
+    std::int32_t iFactory = -1;
+    std::int32_t iType = -1;
+    EXPECT_TRUE(ParseTunerCodes("03:12", iFactory, iType));
+    EXPECT_EQ(iFactory, 0x03);
+    EXPECT_EQ(iType, 0x12);
+    EXPECT_TRUE(ParseTunerCodes("fFfFfFfF:a", iFactory, iType));
+    EXPECT_EQ(iFactory, -1);
+    EXPECT_EQ(iType, 0xA);
+    for (const char* bad : {"", ":", "03", "03:", ":12", "03:12:", "123456789:1", "g1:2", "03 :12", "-3:12"})
+        EXPECT_FALSE(ParseTunerCodes(bad, iFactory, iType)) << bad;
+}
+
 } // namespace

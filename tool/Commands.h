@@ -10,7 +10,8 @@
 enum ExitStatus : int
 {
     kExitSuccess = 0,
-    // check found something, diff found differences, or a conversion or a write failed
+    // check found something, diff found differences, coverage found channels
+    // no tuner tunes, or a conversion or a write failed
     kExitFindings = 1,
     // a file could not be read, or the arguments are wrong
     kExitFailure = 2,
@@ -30,6 +31,7 @@ int RunDiff(const Arguments& args, std::ostream& out, std::ostream& err);
 int RunCountry(const Arguments& args, std::ostream& out, std::ostream& err);
 int RunCatalogue(const Arguments& args, std::ostream& out, std::ostream& err);
 int RunPlans(const Arguments& args, std::ostream& out, std::ostream& err);
+int RunCoverage(const Arguments& args, std::ostream& out, std::ostream& err);
 
 // build --plan NAME (pPlan) or --country-plan CODE_OR_NAME (pCountry): a new
 // table filled from the installed channel plans as the editor fills it.

@@ -100,7 +100,6 @@ int RunDiff(const Arguments& args, std::ostream& out, std::ostream& err)
     case TableKind::Legacy: break;
     }
     ReportProblem(err, "",
-                  "old channel tables (cft) are not compared: convert both (vornalix-tool convert) and compare the "
-                  ".ccf files");
+                  OldTableRefusal("compared", "convert both (vornalix-tool convert) and compare the .ccf files"));
     return kExitFailure;
 }

@@ -45,3 +45,8 @@ bool LoadLegacyTable(const std::string& path, LegacyChannelTable& table, std::st
 {
     return Loaded(LoadTableFile(path, table, NonRegularFiles::ReadUpToLimit), reason);
 }
+
+std::string OldTableRefusal(const std::string& notDone, const std::string& instead)
+{
+    return "old channel tables (cft) are not " + notDone + ": " + instead;
+}

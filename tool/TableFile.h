@@ -23,3 +23,8 @@ bool ResolveTableKind(const std::string& path, const std::optional<TableKind>& f
 bool LoadChannelTable(const std::string& path, ChannelTable& table, std::string& reason);
 bool LoadTunerTable(const std::string& path, TunerSpecTable& table, std::string& reason);
 bool LoadLegacyTable(const std::string& path, LegacyChannelTable& table, std::string& reason);
+
+// Why an old channel table (.cft) is refused by a command that takes channel
+// tables: "old channel tables (cft) are not compared: convert both
+// (vornalix-tool convert) and compare the .ccf files".
+std::string OldTableRefusal(const std::string& notDone, const std::string& instead);
