@@ -16,9 +16,11 @@ void PlanLabels::SortedPlan::Take(const ChannelPlan& plan)
         if (channel.dbFrequency > 0.0)
             sorted.push_back(Entry{channel.dbFrequency, channel.label});
     }
-    // Stable: of channels at one frequency the first in the plan answers.
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [](const Entry& a, const Entry& b) { return a.dbFrequency < b.dbFrequency; });
+    // Stable: of channels at one frequency the first in the plan answers. Most
+    // plans rise already, and a look saves them the sort.
+    const auto lower = [](const Entry& a, const Entry& b) { return a.dbFrequency < b.dbFrequency; };
+    if (!std::is_sorted(sorted.begin(), sorted.end(), lower))
+        std::stable_sort(sorted.begin(), sorted.end(), lower);
 }
 
 const PlanLabels::SortedPlan::Entry* PlanLabels::SortedPlan::Nearest(double dbFrequency) const

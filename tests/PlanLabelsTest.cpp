@@ -92,6 +92,12 @@ TEST(PlanLabels, LettersAndNumbersAreThePlansOwnLabels)
     EXPECT_EQ(LabelsOf(labels, ChannelModeAir, {175.25, 224.25, 48.25}), (Labels{"E5", "K12", "E2"}));
     // Of two channels at one frequency the first in the plan answers.
     EXPECT_EQ(LabelsOf(labels, ChannelModeCable, {303.25, 311.25}), (Labels{"S21", "7"}));
+    // A plan that does not rise is found all the same, its first channel of a frequency answering.
+    const ChannelPlan falling =
+        Plan("falling", "channel,frequency_mhz\nK9,203.25\nK5,175.25\nX5,175.25\nK7,189.25\nK2,55.25\n");
+    const PlanLabels unsorted(&falling, nullptr);
+    EXPECT_EQ(LabelsOf(unsorted, ChannelModeAir, {55.25, 175.25, 189.25, 203.25, 182.25}),
+              (Labels{"K2", "K5", "K7", "K9", kNone}));
     // Only the air and the cable list have labels.
     EXPECT_EQ(labels.Label(2, 175.25), kNone);
     EXPECT_EQ(labels.Label(-1, 175.25), kNone);
