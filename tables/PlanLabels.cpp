@@ -10,11 +10,20 @@ void PlanLabels::SortedPlan::Take(const ChannelPlan& plan)
 {
     name = plan.name;
     sorted.clear();
+    labels.clear();
     sorted.reserve(plan.channels.size());
+    std::size_t labelBytes = 0;
+    for (const PlanChannel& channel : plan.channels)
+        labelBytes += channel.label.size();
+    // At most 65,535 labels of at most 32 bytes: the offsets fit 32 bits.
+    labels.reserve(labelBytes);
     for (const PlanChannel& channel : plan.channels) {
         // An empty slot of a plan numbered by position names no frequency.
-        if (channel.dbFrequency > 0.0)
-            sorted.push_back(Entry{channel.dbFrequency, channel.label});
+        if (!(channel.dbFrequency > 0.0))
+            continue;
+        sorted.push_back(Entry{channel.dbFrequency, static_cast<std::uint32_t>(labels.size()),
+                               static_cast<std::uint32_t>(channel.label.size())});
+        labels += channel.label;
     }
     // Stable: of channels at one frequency the first in the plan answers. Most
     // plans rise already, and a look saves them the sort.
@@ -90,7 +99,7 @@ PlanLabels PlanLabels::ForCountry(std::int32_t iCallingCode, const PlanLibrary& 
 std::optional<PlanLabels::Match> PlanLabels::Find(std::int32_t iList, double dbFrequency) const
 {
     const auto matchOf = [](const SortedPlan& plan, const SortedPlan::Entry* pEntry, bool bBroadcast) {
-        return Match{pEntry->label, plan.name, bBroadcast};
+        return Match{plan.LabelOf(*pEntry), plan.name, bBroadcast};
     };
     if (iList == ChannelModeCable) {
         if (const SortedPlan::Entry* pEntry = m_cable.Nearest(dbFrequency))

@@ -72,19 +72,27 @@ public:
     bool Empty() const { return m_broadcast.sorted.empty() && m_cable.sorted.empty(); }
 
 private:
-    // One plan's channels by frequency, ascending; equal frequencies in plan order.
+    // One plan's channels by frequency, ascending; equal frequencies in plan
+    // order. The labels lie end to end in one text, so that an entry is 16
+    // bytes and a plan of 65,535 channels makes two allocations, not 65,535.
     struct SortedPlan
     {
         struct Entry
         {
             double dbFrequency = 0.0;
-            std::string label;
+            std::uint32_t labelStart = 0;
+            std::uint32_t labelSize = 0;
         };
         std::string name;
+        std::string labels;
         std::vector<Entry> sorted;
 
         void Take(const ChannelPlan& plan);
         const Entry* Nearest(double dbFrequency) const;
+        std::string_view LabelOf(const Entry& entry) const
+        {
+            return std::string_view(labels).substr(entry.labelStart, entry.labelSize);
+        }
     };
 
     SortedPlan m_broadcast;
