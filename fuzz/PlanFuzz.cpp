@@ -1,14 +1,19 @@
 // The channel plan reader: a plan file among a person's own plans is listed
 // or reported in one short line, never both; a listed plan, read again when
 // chosen, has the outline the listing kept and fills a new table whose list,
-// saved and loaded again, holds exactly the plan's positions.
+// saved and loaded again, holds exactly the plan's positions; read with its
+// labels, every channel of it with a frequency has a label from the plan.
 #include <algorithm>
+#include <cmath>
+#include <map>
+#include <string_view>
 
 #include <sys/stat.h>
 
 #include "ChannelPlans.h"
 #include "ChannelTableDocument.h"
 #include "FuzzSupport.h"
+#include "PlanLabels.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -44,6 +49,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const PlanChannel& channel : plan.channels)
         if (channel.label.empty() || channel.label.size() > kMaxPlanLabelBytes)
             std::abort();
+    // The labels a view asks for: read from the file as the plan, and every
+    // channel with a frequency named by a channel of the plan at that frequency.
+    ChannelPlan labelled;
+    if (!ReadChannelPlanFile(listed.path, labelled, problem) || labelled.channels.size() != plan.channels.size())
+        std::abort();
+    labelled.name = listed.name;
+    const PlanLabels labels(&labelled, nullptr);
+    std::multimap<std::string_view, double> frequenciesOfLabel;
+    for (const PlanChannel& channel : plan.channels)
+        frequenciesOfLabel.emplace(channel.label, channel.dbFrequency);
+    for (const PlanChannel& channel : plan.channels) {
+        const std::optional<PlanLabels::Match> match = labels.Find(ChannelModeCable, channel.dbFrequency);
+        if (!(channel.dbFrequency > 0.0) || !std::isfinite(channel.dbFrequency)) {
+            if (match)
+                std::abort();
+            continue;
+        }
+        if (!match || !match->bBroadcastPlan || match->planName != listed.name)
+            std::abort();
+        const auto [begin, end] = frequenciesOfLabel.equal_range(match->label);
+        if (std::none_of(begin, end, [&](const auto& named) {
+                return std::fabs(named.second - channel.dbFrequency) <= PlanLabels::kLabelTolerance;
+            }))
+            std::abort();
+    }
+
     ChannelTableDocument doc;
     if (!doc.NewFromPlan(listed, problem) || doc.CurrentFrequencies() != positions)
         std::abort();

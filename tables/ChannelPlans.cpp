@@ -688,6 +688,17 @@ bool ReadListedPlan(const ListedPlan& listed, std::vector<double>& positions, Pl
     return true;
 }
 
+bool ReadChannelPlanFile(const std::string& path, ChannelPlan& plan, PlanProblem& problem)
+{
+    problem = PlanProblem();
+    plan.channels.clear();
+    plan.bLabelsArePositions = false;
+    std::vector<std::uint8_t> bytes;
+    if (!ReadPlanFile(path, bytes, problem))
+        return false;
+    return ParseChannelPlan(TextOf(bytes), plan, problem);
+}
+
 namespace {
 
 // What a file or folder is now, as far as a change to it shows: its path, kind,

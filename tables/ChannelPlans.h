@@ -165,6 +165,12 @@ PlanOutline OutlineOf(const ChannelPlan& plan);
 // replaced), or no longer reads as the plan that was listed.
 bool ReadListedPlan(const ListedPlan& listed, std::vector<double>& positions, PlanProblem& problem);
 
+// A plan file read whole, with its labels: refused, as the listing refuses
+// it, when it is larger than kMaxPlanFileBytes (by its size, before any of it
+// is read), is not a regular file (a FIFO or a device is not opened), or does
+// not read as a plan. For whoever needs the labels of a plan as it is now.
+bool ReadChannelPlanFile(const std::string& path, ChannelPlan& plan, PlanProblem& problem);
+
 // The header of a plan file, and of a list exported as one.
 constexpr const char* kPlanHeader = "channel,frequency_mhz";
 

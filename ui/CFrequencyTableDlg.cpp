@@ -172,7 +172,7 @@ void CFrequencyTableDlg::ShowDocument()
     ShowCountryCode();
     SetDlgItemText(IDC_STATIC_CHANNEL_NUMBER, QString::asprintf("%i", m_document.ShownChannel()));
     ShowTargetFrequency();
-    const ShownList list{m_document.Table(), m_document.ListVersion(), m_document.Mode()};
+    const ShownList list{m_document.Table(), m_document.ListVersion(), m_document.Mode(), m_document.CountryCode()};
     if (m_shownList && *m_shownList == list)
         return;
     m_shownList = list;
@@ -184,19 +184,20 @@ void CFrequencyTableDlg::ShowDocument()
     // One walk of the list into a snapshot; the rows' texts are made from it
     // only when a row is drawn, so a list of 65,535 channels costs no more than
     // the walk.
-    std::vector<double> frequencies = m_document.CurrentFrequencies();
-    const int rows = static_cast<int>(frequencies.size());
-    RowMarkFunction marks = DuplicateMarks(frequencies);
+    auto frequencies = std::make_shared<const std::vector<double>>(m_document.CurrentFrequencies());
+    const int rows = static_cast<int>(frequencies->size());
+    RowMarkFunction marks = DuplicateMarks(*frequencies);
+    RowDescriptionFunction descriptions = PlanLabelDescriptions(frequencies);
     pList->SetRows(
         rows,
         [frequencies = std::move(frequencies)](int row, int column) {
             if (column == 0)
                 return QString::asprintf("%03i", row + 1);
-            const double dbFrequency = frequencies[static_cast<std::size_t>(row)];
+            const double dbFrequency = (*frequencies)[static_cast<std::size_t>(row)];
             // Not greater than 0 covers empty slots, negative values and NaN alike.
             return dbFrequency > 0.0 ? QString::asprintf("%.5f", dbFrequency) : QStringLiteral("--");
         },
-        std::move(marks), SpokenChannelCell);
+        std::move(marks), SpokenChannelCell, std::move(descriptions));
 }
 
 void CFrequencyTableDlg::ShowModeText()

@@ -19,6 +19,7 @@
 #include "UserServices.h"
 
 class CTableFindingsWindow;
+class PlanLabels;
 class EditorStatusLine;
 class QContextMenuEvent;
 class QTimer;
@@ -86,6 +87,11 @@ private:
     void RefreshList();
     // The rows' marks for a list's frequencies (CFrequencyTableDlgMarks.cpp).
     static RowMarkFunction DuplicateMarks(const std::vector<double>& frequencies);
+    // The rows' descriptions: the label a plan of the table's country gives a
+    // row's frequency (CFrequencyTableDlgPlans.cpp); null when none can.
+    RowDescriptionFunction PlanLabelDescriptions(std::shared_ptr<const std::vector<double>> frequencies);
+    // The labels of the table's country, read again only when the code changed.
+    std::shared_ptr<const PlanLabels> CountryPlanLabels();
     void ShowChannelNumber(std::int32_t n);
     ChannelRange ShowRange(std::int32_t iMode);
     void ShowChannel(std::int32_t iChannel);
@@ -169,12 +175,18 @@ private:
         const ChannelTable* pTable = nullptr;
         std::uint64_t version = 0;
         std::int32_t iMode = ChannelModeNone;
+        // The rows' plan labels follow the country.
+        std::int32_t iCountryCode = 0;
         bool operator==(const ShownList& other) const
         {
-            return pTable == other.pTable && version == other.version && iMode == other.iMode;
+            return pTable == other.pTable && version == other.version && iMode == other.iMode &&
+                   iCountryCode == other.iCountryCode;
         }
     };
     std::optional<ShownList> m_shownList;
+    // The plan labels of the country they were made for.
+    std::shared_ptr<const PlanLabels> m_pPlanLabels;
+    std::int32_t m_iPlanLabelsCode = 0;
     // The channel whose value the Frequency field shows, while it shows one
     // (not once the person types or a command clears it).
     struct ShownFrequency

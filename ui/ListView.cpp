@@ -39,26 +39,24 @@ bool ChangesRows(QItemSelectionModel::SelectionFlags command)
     return command & (QItemSelectionModel::Select | QItemSelectionModel::Deselect | QItemSelectionModel::Toggle);
 }
 
-bool IsMarkRole(int role)
+bool IsColourRole(int role)
 {
-    return role == Qt::BackgroundRole || role == Qt::ForegroundRole || role == Qt::ToolTipRole ||
-           role == Qt::AccessibleDescriptionRole;
+    return role == Qt::BackgroundRole || role == Qt::ForegroundRole;
+}
+
+bool IsNoteRole(int role)
+{
+    return role == Qt::ToolTipRole || role == Qt::AccessibleDescriptionRole;
 }
 
 // A marked row keeps its texts and columns; it is set apart by an amber
 // background with dark text, readable under a light and a dark palette alike
 // (a selected row shows the selection's colours, as every row does).
-QVariant MarkData(const RowMark& mark, int role)
+QVariant MarkColour(const RowMark& mark, int role)
 {
     if (mark.kind == RowMark::Kind::None)
         return {};
-    switch (role) {
-    case Qt::BackgroundRole: return QBrush(QColor(255, 224, 130));
-    case Qt::ForegroundRole: return QBrush(QColor(40, 30, 0));
-    case Qt::ToolTipRole:
-    case Qt::AccessibleDescriptionRole: return mark.note;
-    default: return {};
-    }
+    return role == Qt::BackgroundRole ? QBrush(QColor(255, 224, 130)) : QBrush(QColor(40, 30, 0));
 }
 
 } // namespace
@@ -174,13 +172,15 @@ int ListViewModel::InsertColumn(int column, const QString& heading, int format)
     return column;
 }
 
-void ListViewModel::SetRows(int count, RowTextFunction text, RowMarkFunction mark, SpokenTextFunction spoken)
+void ListViewModel::SetRows(int count, RowTextFunction text, RowMarkFunction mark, SpokenTextFunction spoken,
+                            RowDescriptionFunction description)
 {
     beginResetModel();
     m_rows = std::max(0, count);
     m_text = std::move(text);
     m_mark = std::move(mark);
     m_spoken = std::move(spoken);
+    m_description = std::move(description);
     endResetModel();
 }
 
@@ -206,14 +206,31 @@ QVariant ListViewModel::data(const QModelIndex& index, int role) const
     }
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(m_columns[static_cast<std::size_t>(index.column())].alignment);
-    if (m_mark && IsMarkRole(role))
-        return MarkData(m_mark(index.row()), role);
+    if (m_mark && IsColourRole(role))
+        return MarkColour(m_mark(index.row()), role);
+    if (IsNoteRole(role)) {
+        const QString note = Note(index.row());
+        return note.isEmpty() ? QVariant() : QVariant(note);
+    }
     return {};
 }
 
 RowMark ListViewModel::Mark(int row) const
 {
     return m_mark && row >= 0 && row < m_rows ? m_mark(row) : RowMark{};
+}
+
+QString ListViewModel::Note(int row) const
+{
+    if (row < 0 || row >= m_rows)
+        return {};
+    const RowMark mark = Mark(row);
+    const QString markNote = mark.kind == RowMark::Kind::None ? QString() : mark.note;
+    const QString description = m_description ? m_description(row) : QString();
+    if (markNote.isEmpty() || description.isEmpty())
+        return markNote.isEmpty() ? description : markNote;
+    // The mark first: it asks for attention, the description only informs.
+    return markNote + QLatin1Char('\n') + description;
 }
 
 QVariant ListViewModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -285,9 +302,10 @@ void ListView::DeleteAllItems()
     SetRows(0, nullptr);
 }
 
-void ListView::SetRows(int count, RowTextFunction text, RowMarkFunction mark, SpokenTextFunction spoken)
+void ListView::SetRows(int count, RowTextFunction text, RowMarkFunction mark, SpokenTextFunction spoken,
+                       RowDescriptionFunction description)
 {
-    m_pModel->SetRows(count, std::move(text), std::move(mark), std::move(spoken));
+    m_pModel->SetRows(count, std::move(text), std::move(mark), std::move(spoken), std::move(description));
     // Whatever the order in which the reset reached the selection model.
     ForgetSelectedRows();
 }
@@ -300,6 +318,11 @@ QString ListView::GetItemText(int row, int column) const
 RowMark ListView::GetItemMark(int row) const
 {
     return m_pModel->Mark(row);
+}
+
+QString ListView::GetItemNote(int row) const
+{
+    return m_pModel->Note(row);
 }
 
 void ListView::setSelectionModel(QItemSelectionModel* pSelectionModel)

@@ -41,6 +41,11 @@ struct RowMark
 };
 // Asked only for the rows on screen, as the texts are.
 using RowMarkFunction = std::function<RowMark(int row)>;
+// What more there is to say of a row, whether it stands out or not ("Channel
+// 5 in broadcast plan ..."): its tooltip and its cells' description, after a
+// mark's note when it has one. Asked only when a tooltip is shown or a screen
+// reader reads the row, never for every row.
+using RowDescriptionFunction = std::function<QString(int row)>;
 
 class ListViewModel : public QAbstractTableModel
 {
@@ -48,9 +53,13 @@ public:
     using QAbstractTableModel::QAbstractTableModel;
 
     int InsertColumn(int column, const QString& heading, int format);
-    // The rows' marks and spoken texts, if any, come with the rows and go with them.
-    void SetRows(int count, RowTextFunction text, RowMarkFunction mark = nullptr, SpokenTextFunction spoken = nullptr);
+    // The rows' marks, spoken texts and descriptions, if any, come with the
+    // rows and go with them.
+    void SetRows(int count, RowTextFunction text, RowMarkFunction mark = nullptr, SpokenTextFunction spoken = nullptr,
+                 RowDescriptionFunction description = nullptr);
     RowMark Mark(int row) const;
+    // The tooltip and description of a row: its mark's note and its description.
+    QString Note(int row) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -68,6 +77,7 @@ private:
     RowTextFunction m_text;
     RowMarkFunction m_mark;
     SpokenTextFunction m_spoken;
+    RowDescriptionFunction m_description;
 };
 
 // The rows' selection of a list, one bit per row. Every change reaches it
@@ -130,10 +140,14 @@ public:
     int GetItemCount() const;
     void DeleteAllItems();
     // Replaces every row: count rows whose texts the function gives, marked
-    // where the mark function, if any, says so, and read as the spoken
-    // function, if any, says (else as shown).
-    void SetRows(int count, RowTextFunction text, RowMarkFunction mark = nullptr, SpokenTextFunction spoken = nullptr);
+    // where the mark function, if any, says so, read as the spoken function,
+    // if any, says (else as shown), and described as the description
+    // function, if any, says.
+    void SetRows(int count, RowTextFunction text, RowMarkFunction mark = nullptr, SpokenTextFunction spoken = nullptr,
+                 RowDescriptionFunction description = nullptr);
     RowMark GetItemMark(int row) const;
+    // The row's tooltip, which is also its cells' description; empty for none.
+    QString GetItemNote(int row) const;
     QString GetItemText(int row, int column) const;
 
     // Next selected row after the given one (-1 starts before the first); -1 when none.

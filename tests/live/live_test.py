@@ -606,6 +606,47 @@ class LiveTest:
             self.dialog_appears("Offset Frequencies")
         self.check("the row menu answers the same letters", row_menu_letters)
 
+    def plan_labels(self):
+        """A row whose frequency a plan of the table's country names says so in
+        its description, as a screen reader reads it, and follows the country code."""
+        def descriptions():
+            table = self.list_table().queryTable()
+            return [table.getAccessibleAt(row, 1).description for row in range(table.nRows)]
+
+        program = self.session.start_program()
+        try:
+            self.tree.wait_for(self.named("Frequency Table Edit", "push button"), "the launcher", timeout=40)
+            self.press_button("Frequency Table Edit")
+            self.tree.wait_for(self.named("Create New", "push button"), "the channel editor")
+
+            def germany():
+                self.press_button("Create New")
+                self.display_shows("Mode", "Antenna")
+                self.type_into("Country Code", "49")
+                self.press_button("Enter")
+                self.display_shows("Country Code", "49")
+                for frequency in ("175.25", "178"):
+                    self.type_into("Frequency", frequency)
+                    self.keys("Return")
+                self.tree.wait_for(self.named("002", "table cell"), "two channels in the list")
+                self.wait_until(lambda: descriptions() == ["Channel 5 in broadcast plan ms-western-europe-broadcast",
+                                                           ""], "the first row named by the German plan")
+            self.check("plan labels: a row's description names its channel in the country's plan", germany)
+
+            def united_kingdom_and_back():
+                self.type_into("Country Code", "44")
+                self.press_button("Enter")
+                self.display_shows("Country Code", "44")
+                self.wait_until(lambda: descriptions() == ["Channel 4 in broadcast plan ms-united-kingdom-broadcast",
+                                                           ""], "the first row named by the British plan")
+                self.keys("ctrl+z")
+                self.display_shows("Country Code", "49")
+                self.wait_until(lambda: descriptions()[0] == "Channel 5 in broadcast plan ms-western-europe-broadcast",
+                                "the German label back after undo")
+            self.check("plan labels: the descriptions follow the country code and its undo", united_kingdom_and_back)
+        finally:
+            self.session.stop(program)
+
     def open_in_running_instance(self):
         """A second start with files while the channel editor is open, and the
         converter it opens, which Enter never closes."""
@@ -1117,6 +1158,7 @@ def main():
         test.accessibility()
         test.status_line()
         test.lost_work()
+        test.plan_labels()
     except SetupError as error:
         print("live: set-up failed: %s" % error, flush=True)
     finally:
