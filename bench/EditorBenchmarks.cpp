@@ -14,10 +14,12 @@
 #include <vector>
 
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -554,6 +556,55 @@ void BM_Editor_FillRaster(benchmark::State& state)
     ReportRows(state, editor);
 }
 BENCHMARK(BM_Editor_FillRaster)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Copy and Paste through Qt's clipboard, by key in the list: 30,000 selected
+// rows of a 65,535-channel list copied, and 30,000 values pasted into a list
+// of 35,535 channels, which then holds 65,535.
+void BM_Clipboard_Copy30000(benchmark::State& state)
+{
+    Editor editor;
+    editor.LoadFull();
+    editor.List()->SetSelectedRows(EveryOtherFromTheSecond());
+    editor.List()->setFocus();
+    for (auto _ : state) {
+        state.PauseTiming();
+        QGuiApplication::clipboard()->clear();
+        Editor::Settle();
+        state.ResumeTiming();
+        QTest::keyClick(editor.List(), Qt::Key_C, Qt::ControlModifier);
+        Editor::Settle();
+    }
+    if (QGuiApplication::clipboard()->text().count(QLatin1Char('\n')) != 30000)
+        state.SkipWithError("the 30,000 rows were not copied");
+    ReportRows(state, editor);
+}
+BENCHMARK(BM_Clipboard_Copy30000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Clipboard_Paste30000(benchmark::State& state)
+{
+    constexpr std::int32_t kPasted = 30000;
+    Editor editor;
+    QTemporaryDir dir;
+    const QString table = WriteTable(dir, QStringLiteral("room.ccf"), ChannelTable::kMaxChannels - kPasted);
+    QString values;
+    for (std::int32_t i = 0; i < kPasted; ++i)
+        values += QString::number(471.25 + 0.0625 * i, 'g', 10) + QLatin1Char('\n');
+    for (auto _ : state) {
+        state.PauseTiming();
+        editor.Services().fileAnswers.push_back(table);
+        editor.Click(IDC_BUTTON_LOAD_FROM_FILE);
+        QGuiApplication::clipboard()->setText(values);
+        editor.List()->setFocus();
+        Editor::Settle();
+        state.ResumeTiming();
+        QTest::keyClick(editor.List(), Qt::Key_V, Qt::ControlModifier);
+        Editor::Settle();
+    }
+    if (editor.List()->GetItemCount() != ChannelTable::kMaxChannels || editor.Services().messageCount != 0)
+        state.SkipWithError("the 30,000 values were not pasted");
+    ReportRows(state, editor);
+}
+BENCHMARK(BM_Clipboard_Paste30000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 
 // Undo and redo of the largest steps, by key from the frequency edit. The

@@ -365,4 +365,15 @@ private:
     // step takes the list as given instead of walking the nodes.
     bool PutBulkList(std::vector<FrequencyBits> after);
     // ---- end of the bulk edits ----
+
+    // ---- Paste (edit/ChannelTableDocumentClipboard.cpp) ----
+public:
+    // The frequencies as new channels of the current list, the first taking
+    // channel iBefore (1 to the count + 1, which appends): one step named
+    // kPasteStepName. Refused whole, with nothing changed, without a table,
+    // for no frequencies, for a channel out of that range or when the list would pass
+    // ChannelTable::kMaxChannels. Returns the new channels; empty when refused.
+    static constexpr const char* kPasteStepName = "Paste";
+    std::vector<std::int32_t> PasteChannels(std::int32_t iBefore, const std::vector<double>& frequencies);
+    // ---- end of Paste ----
 };

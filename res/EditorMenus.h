@@ -19,6 +19,8 @@ enum class StandardShortcut
     Redo,
     Find,
     SelectAll,
+    Copy,
+    Paste,
 };
 
 enum class MenuItemKind

@@ -53,3 +53,13 @@ constexpr const char* kTunerTransferFilter = "JSON Tables (*.json)|*.json|All Fi
 // %1 is the file with the place in it and the reason.
 constexpr const char* kCannotImportText = "Cannot import %1";
 constexpr const char* kCannotExportText = "Cannot export %1";
+
+// Copy and Paste of channel rows. A line of the pasted text that does not
+// read: its line (%1) and why (%2).
+constexpr const char* kPasteFaultText = "Line %1: %2.";
+// Pasting more channels (%2) than the list (%1 channels) has room for below %3.
+constexpr const char* kPasteTooManyText =
+    "The list holds %1 channels; %2 more would pass the %3 channels a list may hold. Nothing was pasted.";
+// The status line's note after a copy of one channel, and of %1 channels.
+constexpr const char* kCopiedOneNote = "1 channel copied";
+constexpr const char* kCopiedNote = "%1 channels copied";

@@ -12,7 +12,7 @@ build=${1:-${VORNALIX_BUILD_DIR:-$root/build}}
 build=$(cd "$build" && pwd)
 
 "$root/scripts/deps.sh" xvfb xauth xdotool dbus dbus-x11 at-spi2-core python3-pyatspi gir1.2-atspi-2.0 python3-gi \
-    openbox wmctrl x11-utils
+    openbox wmctrl x11-utils xclip
 
 # The driver starts and ends everything itself; the bound is for a hang no
 # timeout inside it foresaw.

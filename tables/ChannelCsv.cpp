@@ -258,6 +258,23 @@ std::string ChannelCsvText(const std::vector<double>& air, const std::vector<dou
     return text;
 }
 
+std::string ChannelRowsText(const std::vector<double>& frequencies, const std::vector<std::int32_t>& channels,
+                            ChannelRowsForm form)
+{
+    const char separator = form == ChannelRowsForm::Csv ? ',' : '\t';
+    std::string text = form == ChannelRowsForm::Csv ? std::string(kChannelCsvHeader) + '\n' : std::string();
+    // "65535", a separator, a frequency such as 863.25 and a line end: 16
+    // bytes cover most rows.
+    text.reserve(text.size() + channels.size() * 16);
+    for (const std::int32_t iChannel : channels) {
+        text += std::to_string(iChannel);
+        text += separator;
+        text += FormatDouble(frequencies[static_cast<std::size_t>(iChannel) - 1]);
+        text += '\n';
+    }
+    return text;
+}
+
 bool ReadChannelCsv(std::string_view text, std::int32_t iUnnamedMode, ChannelCsvLists& lists, CsvError& error)
 {
     ChannelCsvReader reader(text, iUnnamedMode);

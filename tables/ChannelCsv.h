@@ -53,6 +53,19 @@ std::string ChannelCsvText(const std::vector<double>& frequencies);
 // Both lists of a table: kChannelCsvListsHeader, the air rows, the cable rows.
 std::string ChannelCsvText(const std::vector<double>& air, const std::vector<double>& cable);
 
+// Chosen channels of one list, a row each with the channel's number and its
+// frequency, FormatDouble's as in the forms above (an empty slot as its own
+// value, 0 for most): as CSV under kChannelCsvHeader, or as tab-separated
+// rows without a header, which a spreadsheet pastes into two columns.
+// channels are 1-based, each one within frequencies.
+enum class ChannelRowsForm
+{
+    Csv,
+    TabSeparated,
+};
+std::string ChannelRowsText(const std::vector<double>& frequencies, const std::vector<std::int32_t>& channels,
+                            ChannelRowsForm form);
+
 // The lists a text holds; the rows of a text without a list column go to the
 // list iUnnamedMode names (ChannelModeAir or ChannelModeCable). False, with
 // the place (line and column from 1) and the reason, for a fault of the text,

@@ -21,8 +21,8 @@ std::size_t ColumnOf(std::string_view text, std::size_t offset)
 
 } // namespace
 
-CsvReader::CsvReader(std::string_view text, std::size_t keptFields)
-    : m_text(WithoutByteOrderMark(text)), m_keptFields(keptFields)
+CsvReader::CsvReader(std::string_view text, std::size_t keptFields, char separator)
+    : m_text(WithoutByteOrderMark(text)), m_keptFields(keptFields), m_separator(separator)
 {
 }
 
@@ -71,7 +71,7 @@ bool CsvReader::ReadRow(CsvRecord& row)
                     return false;
                 continue;
             }
-            if (c == ',') {
+            if (c == m_separator) {
                 ++m_pos;
                 bRowHasText = true;
                 break;
@@ -86,9 +86,9 @@ bool CsvReader::ReadRow(CsvRecord& row)
                 continue;
             }
             // Plain text, a lone CR or a quote inside a field included, up to
-            // the next comma or line end.
+            // the next separator or line end.
             std::size_t end = m_pos + 1;
-            while (end < size && m_text[end] != ',' && m_text[end] != '\n' && m_text[end] != '\r')
+            while (end < size && m_text[end] != m_separator && m_text[end] != '\n' && m_text[end] != '\r')
                 ++end;
             if (pField)
                 pField->append(m_text.data() + m_pos, end - m_pos);
@@ -101,7 +101,7 @@ bool CsvReader::ReadRow(CsvRecord& row)
 
 // A quoted field from its opening quote at m_pos: doubled quotes are one
 // quote, line ends are part of the field. After the closing quote only a
-// comma or a line end may follow.
+// separator or a line end may follow.
 bool CsvReader::ReadQuoted(std::string* pField, bool& bFieldHasText)
 {
     const std::size_t quoteLine = m_line;
@@ -128,7 +128,7 @@ bool CsvReader::ReadQuoted(std::string* pField, bool& bFieldHasText)
         m_pos = end;
     }
     const char next = m_pos + 1 < size ? m_text[m_pos + 1] : '\n';
-    if (next != ',' && next != '\n' && next != '\r')
+    if (next != m_separator && next != '\n' && next != '\r')
         return Fail(m_line, m_pos + 1, "text after a closing quote");
     ++m_pos;
     return true;
@@ -156,7 +156,7 @@ bool ParseCsv(std::string_view text, std::vector<CsvRecord>& rows, std::string& 
     return false;
 }
 
-CsvPosition CsvFieldPosition(std::string_view text, const CsvRecord& row, std::size_t field)
+CsvPosition CsvFieldPosition(std::string_view text, const CsvRecord& row, std::size_t field, char separator)
 {
     text = WithoutByteOrderMark(text);
     std::size_t line = row.line;
@@ -176,13 +176,13 @@ CsvPosition CsvFieldPosition(std::string_view text, const CsvRecord& row, std::s
             }
             ++i;
         }
-        while (i < text.size() && text[i] != ',' && text[i] != '\n' &&
+        while (i < text.size() && text[i] != separator && text[i] != '\n' &&
                !(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
             ++i;
         // The comma before the field asked for is passed, but not the end of
         // the row when the place after its last field is asked for.
         const bool bNextExists = skipped + 1 < field || field < row.fieldCount;
-        if (bNextExists && i < text.size() && text[i] == ',')
+        if (bNextExists && i < text.size() && text[i] == separator)
             ++i;
     }
     return CsvPosition{line, ColumnOf(text, i)};

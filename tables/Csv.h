@@ -1,7 +1,8 @@
 #pragma once
 // Comma-separated text as spreadsheets write it: RFC 4180 quoting, LF or
 // CRLF line ends, an optional UTF-8 byte order mark. The tool's CSV tables and
-// the channel plans are read through it.
+// the channel plans are read through it; so is the text of the clipboard,
+// whose fields a tab or a semicolon may separate instead of a comma.
 
 #include <cstddef>
 #include <string>
@@ -44,7 +45,7 @@ class CsvReader
 public:
     static constexpr std::size_t kEveryField = static_cast<std::size_t>(-1);
 
-    explicit CsvReader(std::string_view text, std::size_t keptFields = kEveryField);
+    explicit CsvReader(std::string_view text, std::size_t keptFields = kEveryField, char separator = ',');
 
     // The next row; false at the end of the text or at a fault of the text,
     // which Error() then holds (a quote that is never closed, text after a
@@ -62,6 +63,7 @@ private:
 
     std::string_view m_text; // after any byte order mark
     std::size_t m_keptFields;
+    char m_separator;
     std::size_t m_pos = 0;
     std::size_t m_line = 1;
     bool m_bEnded = false;
@@ -78,4 +80,4 @@ bool ParseCsv(std::string_view text, std::vector<CsvRecord>& rows, CsvError& err
 // Where field `field` of a row read from text begins; for field ==
 // row.fieldCount, the place just after the row's last field, where a missing
 // field would go. Found by reading the row again: for messages only.
-CsvPosition CsvFieldPosition(std::string_view text, const CsvRecord& row, std::size_t field);
+CsvPosition CsvFieldPosition(std::string_view text, const CsvRecord& row, std::size_t field, char separator = ',');

@@ -158,6 +158,16 @@ private:
     void OnSortSelection();
     void OnFillRaster();
     // ---- end of the bulk edits ----
+    // ---- Copy and Paste of rows (CFrequencyTableDlgClipboard.cpp) ----
+    // Their commands, in the Edit menu after Undo and Redo. In a text field
+    // their keys stay the field's own.
+    static CommandGroup<CFrequencyTableDlg> ClipboardCommands();
+    void OnCopyRows();
+    void OnPasteRows();
+    // The channel the first pasted value becomes: the current row's, else
+    // the one after the last.
+    std::int32_t PasteTarget() const;
+    // ---- end of Copy and Paste ----
 
     int InsertBlankItem(std::int32_t k);
     int DeleteItem(std::int32_t k);

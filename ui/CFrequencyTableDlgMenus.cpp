@@ -49,6 +49,7 @@ const EditorCommands<CFrequencyTableDlg>& CFrequencyTableDlg::Commands()
                                        &Dialog::OnNewFromPlan}}),
             {kEditMenuTitle,
              {Shared::History<Dialog>(),
+              ClipboardCommands(),
               BulkCommands(),
               {{IDM_GOTO_CHANNEL,
                 "&Go to Channel...",

@@ -22,6 +22,8 @@ QKeySequence::StandardKey QtStandardKey(StandardShortcut shortcut)
     case StandardShortcut::Redo: return QKeySequence::Redo;
     case StandardShortcut::Find: return QKeySequence::Find;
     case StandardShortcut::SelectAll: return QKeySequence::SelectAll;
+    case StandardShortcut::Copy: return QKeySequence::Copy;
+    case StandardShortcut::Paste: return QKeySequence::Paste;
     case StandardShortcut::None: break;
     }
     return QKeySequence::UnknownKey;

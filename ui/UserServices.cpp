@@ -15,9 +15,16 @@
 #include <QStringList>
 
 #include "CDialog.h"
+#include "ClipboardService.h"
 #include "ExitWhenShown.h"
 #include "RecoveryCopiesDlg.h"
 #include "Strings.h"
+
+ClipboardService& UserServices::Clipboard()
+{
+    static DesktopClipboard desktop;
+    return desktop;
+}
 
 UserServices& DesktopServices()
 {

@@ -10,6 +10,7 @@
 #include <QString>
 
 class CDialog;
+class ClipboardService;
 class QWidget;
 class RecoveryCopiesList;
 
@@ -90,6 +91,9 @@ public:
     // selected; the person restores or discards copies through `list` until
     // they close it or a restore succeeds.
     virtual void ShowRecoveryCopies(QWidget* pOwner, RecoveryCopiesList& list) = 0;
+    // The clipboard Copy and Paste use: the desktop's unless a service puts
+    // another in its place.
+    virtual ClipboardService& Clipboard();
 };
 
 // The desktop's own services, for the program's first dialog; every dialog

@@ -107,3 +107,8 @@ void FakeUserServices::ShowRecoveryCopies(QWidget*, RecoveryCopiesList& list)
     }
     shown.rowsAtClose = RowsOf(list);
 }
+
+ClipboardService& FakeUserServices::Clipboard()
+{
+    return pClipboard ? *pClipboard : UserServices::Clipboard();
+}

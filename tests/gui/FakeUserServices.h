@@ -35,6 +35,8 @@ public:
     std::deque<std::vector<RecoveryListStep>> recoveryListAnswers;
     // Runs instead of a child dialog's modal loop; the default closes it at once.
     std::function<int(CDialog&)> onRunModal;
+    // The clipboard of Copy and Paste; Qt's own (offscreen) unless set.
+    ClipboardService* pClipboard = nullptr;
 
     std::vector<FileDialogRequest> fileRequests;
     std::vector<QString> messages;
@@ -60,4 +62,5 @@ public:
     int RunModal(CDialog& dialog) override;
     std::optional<std::vector<QString>> AskValues(QWidget* pOwner, const ValuesRequest& request) override;
     void ShowRecoveryCopies(QWidget* pOwner, RecoveryCopiesList& list) override;
+    ClipboardService& Clipboard() override;
 };

@@ -1076,6 +1076,55 @@ class LiveTest:
         finally:
             self.session.stop(program)
 
+    def clipboard(self):
+        """Copy and Paste of channel rows with the desktop's keys: the rows
+        selected in the list, read back from the X clipboard by xclip as
+        another program reads them, and a list of values that xclip put on
+        the clipboard pasted before the current row and read through AT-SPI."""
+        table = os.path.join(self.session.tmp, "clipboard.ccf")
+        source = os.path.join(self.session.tmp, "clipboard.json")
+        with open(source, "w") as f:
+            json.dump({"format": "ccf", "country_code": 44,
+                       "air": {"frequencies": [48.25, 55.25, 62.25, 175.25]}, "cable": {"frequencies": [112.25]}}, f)
+        subprocess.run([self.session.tool, "build", source, "-o", table], check=True, timeout=30,
+                       stdout=subprocess.DEVNULL)
+        frequencies = lambda: [row[1] for row in self.list_rows()]
+
+        def read_clipboard():
+            return subprocess.run(["xclip", "-o", "-selection", "clipboard"], env=self.session.env,
+                                  capture_output=True, text=True, timeout=15).stdout
+
+        def put_clipboard(text):
+            # xclip stays behind to serve the text until another owner takes
+            # the clipboard; the session ends it with the display.
+            subprocess.run(["xclip", "-i", "-selection", "clipboard"], env=self.session.env, input=text, text=True,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=15, check=True)
+
+        program = self.session.start_program(table)
+        try:
+            def copy_rows():
+                self.wait_until(lambda: frequencies() == ["48.25 MHz", "55.25 MHz", "62.25 MHz", "175.25 MHz"],
+                                "the list loaded")
+                self.select_row("002")
+                self.keys("shift+Down")
+                self.wait_until(lambda: self.selected_rows() == [1, 2], "channels 2 and 3 selected")
+                self.keys("ctrl+c")
+                self.wait_until(lambda: read_clipboard() == "2\t55.25\n3\t62.25\n", "the two rows on the clipboard")
+            self.check("Ctrl+C in the list puts the selected rows on the clipboard", copy_rows)
+
+            def paste_values():
+                put_clipboard("471.25\n479.25\n")
+                self.select_row("001")
+                self.keys("ctrl+v")
+                self.wait_until(lambda: frequencies() == ["471.25 MHz", "479.25 MHz", "48.25 MHz", "55.25 MHz",
+                                                          "62.25 MHz", "175.25 MHz"], "the values before channel 1")
+                self.wait_until(lambda: self.selected_rows() == [0, 1], "the pasted rows selected")
+                self.keys("ctrl+z")
+                self.wait_until(lambda: len(frequencies()) == 4, "the paste undone")
+            self.check("Ctrl+V pastes a list of values before the current row, one step", paste_values)
+        finally:
+            self.session.stop(program)
+
     def lost_work(self):
         """Unsaved work of a killed program: the next start's editor offers it
         in a bar, and Restore brings it back, unsaved."""
@@ -1159,6 +1208,7 @@ def main():
         test.status_line()
         test.lost_work()
         test.plan_labels()
+        test.clipboard()
     except SetupError as error:
         print("live: set-up failed: %s" % error, flush=True)
     finally:

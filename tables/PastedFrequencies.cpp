@@ -1,0 +1,222 @@
+#include "PastedFrequencies.h"
+
+#include <algorithm>
+#include <cctype>
+#include <utility>
+
+#include "Csv.h"
+#include "Numbers.h"
+#include "Printable.h"
+
+namespace {
+
+constexpr std::size_t kNoColumn = static_cast<std::size_t>(-1);
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+std::string_view Trimmed(std::string_view text)
+{
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+// The separator of the first line that holds anything but blanks: a tab when
+// it has one (spreadsheets copy so, and a tab is never part of a value), else
+// a semicolon (a CSV of a locale whose decimal mark is the comma), else a comma.
+char SeparatorOf(std::string_view text)
+{
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        const std::string_view line = text.substr(start, end - start);
+        if (!Trimmed(line).empty())
+            return line.find('\t') != std::string_view::npos  ? '\t'
+                   : line.find(';') != std::string_view::npos ? ';'
+                                                              : ',';
+        start = end + 1;
+    }
+    return ',';
+}
+
+// Letters and digits alone, in lower case: "Frequency (MHz)" -> "frequencymhz".
+std::string HeadingKey(std::string_view heading)
+{
+    std::string key;
+    for (const char c : heading) {
+        if (std::isalnum(static_cast<unsigned char>(c)))
+            key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return key;
+}
+
+bool NamesFrequency(std::string_view heading)
+{
+    const std::string key = HeadingKey(heading);
+    if (key.empty())
+        return false;
+    for (const char* name : kFrequencyColumnNames) {
+        if (key == HeadingKey(name))
+            return true;
+    }
+    return false;
+}
+
+bool EndsWithMegahertz(std::string_view text)
+{
+    if (text.size() < 3)
+        return false;
+    const std::string_view unit = text.substr(text.size() - 3);
+    return std::tolower(static_cast<unsigned char>(unit[0])) == 'm' &&
+           std::tolower(static_cast<unsigned char>(unit[1])) == 'h' &&
+           std::tolower(static_cast<unsigned char>(unit[2])) == 'z';
+}
+
+// A value as a person or a spreadsheet writes it: "+" before and "MHz" after
+// a number are allowed, nothing else. Where commas do not separate fields, a
+// single comma may be the decimal mark ("175,25" from a spreadsheet of a
+// locale that writes so).
+bool ReadValue(std::string_view field, bool bDecimalComma, double& value)
+{
+    std::string_view text = Trimmed(field);
+    if (EndsWithMegahertz(text))
+        text = Trimmed(text.substr(0, text.size() - 3));
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && (text.front() == '+' || text.front() == '-'))
+            return false;
+    }
+    const std::size_t comma = bDecimalComma ? text.find(',') : std::string_view::npos;
+    if (comma != std::string_view::npos && text.find(',', comma + 1) == std::string_view::npos &&
+        text.find('.') == std::string_view::npos) {
+        std::string pointed(text);
+        pointed[comma] = '.';
+        return ParseDouble(pointed, value);
+    }
+    return !text.empty() && ParseDouble(text, value);
+}
+
+bool IsBlankRow(const CsvRecord& row)
+{
+    if (row.fieldCount > row.fields.size())
+        return false;
+    for (const std::string& field : row.fields) {
+        if (!Trimmed(field).empty())
+            return false;
+    }
+    return true;
+}
+
+// The last field of the row that reads as a value; kNoColumn when none does.
+std::size_t LastValueColumn(const CsvRecord& row, bool bDecimalComma)
+{
+    double value = 0.0;
+    for (std::size_t i = row.fields.size(); i-- > 0;) {
+        if (ReadValue(row.fields[i], bDecimalComma, value))
+            return i;
+    }
+    return kNoColumn;
+}
+
+// The last field of a row that holds no value, for the fault's message.
+std::string_view LastFilledField(const CsvRecord& row)
+{
+    for (std::size_t i = row.fields.size(); i-- > 0;) {
+        if (!Trimmed(row.fields[i]).empty())
+            return Trimmed(row.fields[i]);
+    }
+    return {};
+}
+
+std::string NotAFrequency(std::string_view text)
+{
+    return QuotedExcerpt(text) + " is not a frequency";
+}
+
+class PastedTextReader
+{
+public:
+    explicit PastedTextReader(std::string_view text)
+        : m_separator(SeparatorOf(text)), m_reader(text, kMaxPastedColumns, m_separator)
+    {
+    }
+
+    bool Read(std::vector<double>& frequencies, PastedTextFault& fault);
+
+private:
+    // The first row names the columns when a heading of it names the
+    // frequency, or when it has several fields and none of them is a value.
+    bool TakeHeadings(const CsvRecord& row);
+    bool TakeValue(const CsvRecord& row, PastedTextFault& fault);
+    static bool Fail(PastedTextFault& fault, std::size_t line, std::string reason)
+    {
+        fault = PastedTextFault{line, std::move(reason)};
+        return false;
+    }
+
+    const char m_separator;
+    CsvReader m_reader;
+    std::size_t m_column = kNoColumn;
+    std::vector<double> m_values;
+};
+
+bool PastedTextReader::TakeHeadings(const CsvRecord& row)
+{
+    for (std::size_t i = 0; i < row.fields.size(); ++i) {
+        if (NamesFrequency(row.fields[i])) {
+            m_column = i;
+            return true;
+        }
+    }
+    return row.fieldCount > 1 && LastValueColumn(row, m_separator != ',') == kNoColumn;
+}
+
+bool PastedTextReader::TakeValue(const CsvRecord& row, PastedTextFault& fault)
+{
+    if (m_column == kNoColumn) {
+        m_column = LastValueColumn(row, m_separator != ',');
+        if (m_column == kNoColumn)
+            return Fail(fault, row.line, NotAFrequency(LastFilledField(row)));
+    }
+    const std::string_view field = m_column < row.fields.size() ? Trimmed(row.fields[m_column]) : std::string_view();
+    if (field.empty())
+        return Fail(fault, row.line, "no frequency in column " + std::to_string(m_column + 1));
+    double value = 0.0;
+    if (!ReadValue(field, m_separator != ',', value))
+        return Fail(fault, row.line, NotAFrequency(field));
+    m_values.push_back(value);
+    return true;
+}
+
+bool PastedTextReader::Read(std::vector<double>& frequencies, PastedTextFault& fault)
+{
+    CsvRecord row;
+    bool bFirstRow = true;
+    while (m_reader.Next(row)) {
+        if (row.fieldCount > kMaxPastedColumns)
+            return Fail(fault, row.line, "more than " + std::to_string(kMaxPastedColumns) + " columns");
+        if (IsBlankRow(row))
+            continue;
+        if (std::exchange(bFirstRow, false) && TakeHeadings(row))
+            continue;
+        if (!TakeValue(row, fault))
+            return false;
+    }
+    if (m_reader.Failed())
+        return Fail(fault, m_reader.Error().where.line, m_reader.Error().reason);
+    frequencies = std::move(m_values);
+    return true;
+}
+
+} // namespace
+
+bool ReadPastedFrequencies(std::string_view text, std::vector<double>& frequencies, PastedTextFault& fault)
+{
+    PastedTextReader reader(text);
+    return reader.Read(frequencies, fault);
+}

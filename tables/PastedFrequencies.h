@@ -1,0 +1,40 @@
+#pragma once
+// Frequencies pasted into a channel list from the clipboard's text, as a
+// spreadsheet, a text editor or the channel editor's own Copy put them there:
+// one value per line, or rows of several columns that tabs, commas or
+// semicolons separate (the first line's separator holds for the whole text;
+// fields may be quoted as in CSV, and CR LF line ends are line ends).
+//
+// The frequency column is the one whose heading in the first row is one of
+// kFrequencyColumnNames; without such a heading it is the last column of the
+// first row of values that holds a number (a first row of several columns
+// without any number is a heading and is passed over). Values take the forms
+// ParseDouble reads ("55.25", "-1", "inf", "nan:..."), so that what Copy wrote
+// comes back exactly, and may carry a "+" before and "MHz" after them; in a
+// text that tabs or semicolons separate, a comma may be the decimal mark
+// ("175,25"). Lines with nothing but blanks are passed over.
+//
+// The text is read one row at a time, only its first kMaxPastedColumns fields
+// kept: memory stays within the values read.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The headings that name the frequency column, compared without regard to
+// case, blanks and punctuation: "Frequency (MHz)" is frequency_mhz.
+inline constexpr const char* kFrequencyColumnNames[] = {"frequency", "frequency_mhz", "freq", "freq_mhz", "mhz"};
+constexpr std::size_t kMaxPastedColumns = 64;
+
+struct PastedTextFault
+{
+    std::size_t line = 0; // from 1
+    std::string reason;   // "\"abc\" is not a frequency"
+};
+
+// The frequencies in the order of their lines; false, with the first fault's
+// line and reason, for a value that is not a frequency, a row without one, a
+// row of more than kMaxPastedColumns fields or a fault of the quoting.
+// frequencies is left as it was on failure.
+bool ReadPastedFrequencies(std::string_view text, std::vector<double>& frequencies, PastedTextFault& fault);

@@ -1,0 +1,85 @@
+// Copy and Paste of channel rows in the channel table editor. Copy puts the
+// selected rows of the list shown on the clipboard, as tab-separated channel
+// numbers and frequencies that a spreadsheet pastes into two columns and as
+// the tool's CSV; Paste reads frequencies from the clipboard's text (a value
+// per line, or a table copied from a spreadsheet or a CSV file) and inserts
+// them before the current row as one step. Both keep the desktop's keys,
+// which a focused text field keeps for its own text.
+#include "CFrequencyTableDlg.h"
+
+#include "ChannelCsv.h"
+#include "ClipboardService.h"
+#include "EditorStatusLine.h"
+#include "ListView.h"
+#include "PastedFrequencies.h"
+#include "Strings.h"
+#include "resource.h"
+
+CommandGroup<CFrequencyTableDlg> CFrequencyTableDlg::ClipboardCommands()
+{
+    using Dialog = CFrequencyTableDlg;
+    const auto hasRows = [](const Dialog& dialog) {
+        return dialog.m_document.HasTable() && dialog.GetListView(IDC_LIST_CHANNELS)->GetNextSelected(-1) >= 0;
+    };
+    // The clipboard is not asked whether it holds text before the command
+    // runs: on X11 that is a round trip to another program at every key.
+    // KeyScope::Window: a focused field keeps Ctrl+C and Ctrl+V for its text.
+    return {
+        {IDM_COPY_ROWS, "Cop&y", {StandardShortcut::Copy}, hasRows, &Dialog::OnCopyRows},
+        {IDM_PASTE_ROWS,
+         "Pas&te",
+         {StandardShortcut::Paste},
+         SharedEditorCommands::HasTable<Dialog>,
+         &Dialog::OnPasteRows},
+    };
+}
+
+void CFrequencyTableDlg::OnCopyRows()
+{
+    const std::vector<std::int32_t> channels = SelectedChannels();
+    if (!m_document.HasTable() || channels.empty())
+        return;
+    const std::vector<double> frequencies = m_document.CurrentFrequencies();
+    const std::string tabs = ChannelRowsText(frequencies, channels, ChannelRowsForm::TabSeparated);
+    const std::string csv = ChannelRowsText(frequencies, channels, ChannelRowsForm::Csv);
+    Services().Clipboard().PutRows(QString::fromStdString(tabs), QByteArray::fromStdString(csv));
+    m_pStatusLine->ShowNote(channels.size() == 1 ? QString::fromLatin1(kCopiedOneNote)
+                                                 : QString::fromLatin1(kCopiedNote).arg(channels.size()));
+}
+
+std::int32_t CFrequencyTableDlg::PasteTarget() const
+{
+    const QModelIndex current = GetListView(IDC_LIST_CHANNELS)->currentIndex();
+    return current.isValid() ? current.row() + 1 : m_document.CurrentCount() + 1;
+}
+
+void CFrequencyTableDlg::OnPasteRows()
+{
+    if (!m_document.HasTable())
+        return;
+    const QString text = Services().Clipboard().Text();
+    if (text.trimmed().isEmpty())
+        return;
+    std::vector<double> frequencies;
+    PastedTextFault fault;
+    if (!ReadPastedFrequencies(text.toStdString(), frequencies, fault)) {
+        ShowBulkMessage(QString::fromLatin1(kPasteFaultText)
+                            .arg(static_cast<qulonglong>(fault.line))
+                            .arg(QString::fromStdString(fault.reason)));
+        return;
+    }
+    if (frequencies.empty())
+        return;
+    const std::int32_t iCount = m_document.CurrentCount();
+    if (frequencies.size() > static_cast<std::size_t>(ChannelTable::kMaxChannels - iCount)) {
+        ShowBulkMessage(QString::fromLatin1(kPasteTooManyText)
+                            .arg(iCount)
+                            .arg(static_cast<qulonglong>(frequencies.size()))
+                            .arg(ChannelTable::kMaxChannels));
+        return;
+    }
+    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
+    const std::vector<std::int32_t> added = m_document.PasteChannels(PasteTarget(), frequencies);
+    if (!added.empty())
+        ShowBulkResult(added);
+}
