@@ -43,11 +43,14 @@ QString Refusal(const QString& name, const QString& why)
     return QStringLiteral("Cannot open \"%1\": %2.").arg(name, why);
 }
 
-// Why the path cannot be opened, empty when it is a table file to open. The
-// file system's facts come from stat alone; only a regular file is looked
-// into, by KindOfFile, for a magic where its name has no table extension.
+// Why the path cannot be opened, empty when it is a table file to open. A
+// dragged file is told by its name, and only a table's name is asked of the
+// file system (by stat): no file is opened, so that neither a FIFO nor a
+// drag of a whole folder's files holds the window up.
 QString WhyNotOpened(const QString& path)
 {
+    if (KindOfFileByName(path) == FileKind::Unknown)
+        return Refusal(path, QStringLiteral("not a channel table (.ccf), tuner table (.tsf) or old table (.cft)"));
     const QFileInfo info(path);
     if (!info.exists())
         return Refusal(path, QStringLiteral("no such file"));
@@ -55,8 +58,6 @@ QString WhyNotOpened(const QString& path)
         return Refusal(path, QStringLiteral("it is a folder"));
     if (!info.isFile())
         return Refusal(path, QStringLiteral("not a regular file"));
-    if (KindOfFile(path) == FileKind::Unknown)
-        return Refusal(path, QStringLiteral("not a channel table (.ccf), tuner table (.tsf) or old table (.cft)"));
     return {};
 }
 
@@ -68,7 +69,7 @@ QString WhyNotOpened(const QUrl& url)
 }
 
 // Whether the drag holds a file to open; the files after the first such one
-// are not looked at, so that a drag of a whole folder's files enters quickly.
+// are not looked at.
 bool HoldsTableFile(const QMimeData& mimeData)
 {
     const QList<QUrl> urls = mimeData.urls();

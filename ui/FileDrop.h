@@ -20,8 +20,9 @@ struct DraggedFiles
     QStringList tables;  // local paths of table files the program opens, in their order
     QStringList refused; // for each of the others, why: "Cannot open "x": it is a folder."
 };
-// A URL is taken when it names a local regular file whose kind KindOfFile
-// knows; anything else is refused with its reason.
+// A URL is taken when it names a local regular file with a table's
+// extension (.ccf, .tsf, .cft in any case); anything else is refused with its
+// reason.
 DraggedFiles SortDraggedFiles(const QMimeData& mimeData);
 
 // Makes a window and its controls that take drops of their own (the text

@@ -24,6 +24,7 @@
 #include "ChannelTable.h"
 #include "FakeUserServices.h"
 #include "FileDrop.h"
+#include "FileKind.h"
 #include "GuiTestSupport.h"
 #include "RecoveryStore.h"
 #include "TestFiles.h"
@@ -197,6 +198,21 @@ private:
 
 } // namespace
 
+// A dragged file's kind is told by its name alone, the file untouched; the
+// command line's rule looks into a file without a table's name.
+TEST(FileKind, ByNameAloneForDraggedFiles)
+{
+    TempDir dir;
+    WriteAll(dir.File("plan"), Bytes{0x00, 0xCB, 0x00, 0x00, 'C', 'H', 'F', 'Q'});
+    const QString unnamed = QString::fromStdString(dir.File("plan"));
+    EXPECT_EQ(KindOfFile(unnamed), FileKind::ChannelTable);
+    EXPECT_EQ(KindOfFileByName(unnamed), FileKind::Unknown);
+    EXPECT_EQ(KindOfFileByName("/x/PLAN.CCF"), FileKind::ChannelTable);
+    EXPECT_EQ(KindOfFileByName("/x/tuners.Tsf"), FileKind::TunerTable);
+    EXPECT_EQ(KindOfFileByName("/x/old.cft"), FileKind::LegacyTable);
+    EXPECT_EQ(KindOfFileByName("/x/old.cft.txt"), FileKind::Unknown);
+}
+
 // Each window shows acceptance only for files it will open: tables by their
 // names, as a copy; never for other files, folders, FIFOs, missing files or
 // URLs of no file here, and a drag holding one table among them is taken.
@@ -207,6 +223,9 @@ TEST(FileDrop, WindowsTakeOnlyTableFilesTheyWillOpen)
     const QString tuners = WriteTunerTable(dir, "tuners.TSF");
     const QString old = WriteOldTable(dir, "old.cft");
     const NotTables others(dir);
+    // A channel table under a name without its extension.
+    ASSERT_TRUE(QFile::copy(japan, QString::fromStdString(dir.File("japan"))));
+    const QString unnamed = QString::fromStdString(dir.File("japan"));
     FakeUserServices services;
     CLauncherDlg launcher{services};
     launcher.Create();
@@ -221,6 +240,7 @@ TEST(FileDrop, WindowsTakeOnlyTableFilesTheyWillOpen)
         for (const QString& other : others.All())
             EXPECT_FALSE(TakesDrag(pWindow, {other})) << name.toStdString() << ": " << other.toStdString();
         EXPECT_FALSE(TakesDrag(pWindow, others.All()));
+        EXPECT_FALSE(TakesDrag(pWindow, {unnamed})) << "a table is told by its name alone";
         EXPECT_TRUE(TakesDrag(pWindow, QStringList(others.All()) << japan));
     }
     // Over a text field the window's rule holds, not the field's taking of text.
