@@ -28,14 +28,20 @@ CLauncherDlg* FileRouter()
     return nullptr;
 }
 
-// A file URL of another machine ("file://server/x.ccf") is not a path here.
-bool IsOnThisComputer(const QUrl& url)
+// The path of a file URL of this computer ("file:///x.ccf", also with the
+// host "localhost" or this computer's name), empty for any other URL: one of
+// another machine ("file://server/x.ccf") is not a path here.
+QString LocalPathOf(const QUrl& url)
 {
     if (!url.isLocalFile())
-        return false;
+        return {};
     const QString host = url.host();
-    return host.isEmpty() || host == QStringLiteral("localhost") ||
-           host.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) == 0;
+    if (host.isEmpty())
+        return url.toLocalFile();
+    const bool bThisComputer = host.compare(QStringLiteral("localhost"), Qt::CaseInsensitive) == 0 ||
+                               host.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) == 0;
+    // With a host, toLocalFile gives a network share's "//host/path".
+    return bThisComputer ? url.path() : QString();
 }
 
 QString Refusal(const QString& name, const QString& why)
@@ -63,9 +69,10 @@ QString WhyNotOpened(const QString& path)
 
 QString WhyNotOpened(const QUrl& url)
 {
-    if (!IsOnThisComputer(url))
+    const QString path = LocalPathOf(url);
+    if (path.isEmpty())
         return Refusal(url.toDisplayString(), QStringLiteral("not a file on this computer"));
-    return WhyNotOpened(url.toLocalFile());
+    return WhyNotOpened(path);
 }
 
 // Whether the drag holds a file to open; the files after the first such one
@@ -101,7 +108,7 @@ DraggedFiles SortDraggedFiles(const QMimeData& mimeData)
     for (const QUrl& url : mimeData.urls()) {
         const QString why = WhyNotOpened(url);
         if (why.isEmpty())
-            files.tables << url.toLocalFile();
+            files.tables << LocalPathOf(url);
         else
             files.refused << why;
     }

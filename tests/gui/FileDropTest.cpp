@@ -242,6 +242,7 @@ TEST(FileDrop, WindowsTakeOnlyTableFilesTheyWillOpen)
         EXPECT_FALSE(TakesDrag(pWindow, others.All()));
         EXPECT_FALSE(TakesDrag(pWindow, {unnamed})) << "a table is told by its name alone";
         EXPECT_TRUE(TakesDrag(pWindow, QStringList(others.All()) << japan));
+        EXPECT_TRUE(TakesDrag(pWindow, {"file://localhost" + japan}));
     }
     // Over a text field the window's rule holds, not the field's taking of text.
     EXPECT_TRUE(TakesDrag(channels.GetDlgItem(IDC_EDIT_FREQUENCY), {japan}));
@@ -368,7 +369,7 @@ TEST(FileDrop, SeveralFilesOpenInTurnAndTheRefusedAreNamed)
     QTest::qWait(50);
     EXPECT_TRUE(services.messages.empty());
 
-    EXPECT_TRUE(DropOn(&editor, QStringList{japan} << others.All() << tuners << german));
+    EXPECT_TRUE(DropOn(&editor, QStringList{japan} << others.All() << tuners << "file://localhost" + german));
     ASSERT_TRUE(WaitFor([&] { return Rows(editor, IDC_LIST_CHANNELS) == kGermanRows; }));
     EXPECT_EQ(services.modalDialogs, std::vector<QString>{"Tuner Specification Edit"});
     ASSERT_EQ(opened.shown.size(), 1);
