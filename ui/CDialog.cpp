@@ -27,6 +27,7 @@
 #include "DialogMenuBar.h"
 #include "DisplayAccessible.h"
 #include "ExitWhenShown.h"
+#include "FileDrop.h"
 #include "ListView.h"
 #include "WindowSizes.h"
 #include "resource.h"
@@ -365,6 +366,11 @@ ListView* CDialog::GetListView(int id) const
 void CDialog::OnClicked(int id, std::function<void()> handler)
 {
     m_handlers[id] = std::move(handler);
+}
+
+void CDialog::AcceptTableFileDrops()
+{
+    new FileDropTarget(*this, m_services);
 }
 
 bool CDialog::OnCommand(int id)

@@ -134,6 +134,10 @@ protected:
     // true consumes it.
     virtual bool PreTranslateMessage(QWidget* pTarget, QKeyEvent* pEvent);
 
+    // Table files dragged from a file manager onto the window open as the
+    // files of a later start do (FileDrop.h).
+    void AcceptTableFileDrops();
+
     // Binds a command id to a handler; the message map of each dialog.
     void OnClicked(int id, std::function<void()> handler);
 

@@ -88,6 +88,7 @@ CFrequencyTableDlg::CFrequencyTableDlg(UserServices& services, QWidget* pParent)
     m_pRecovery->SetStatusLine(m_pStatusLine);
     // Unsaved work an earlier run left is offered once the frame is built.
     m_pRecovery->OfferKeptCopies(*this);
+    AcceptTableFileDrops();
 }
 
 void CFrequencyTableDlg::ChooseTuner(std::optional<TunerChoice> choice)

@@ -54,6 +54,7 @@ CLauncherDlg::CLauncherDlg(UserServices& services, QWidget* pParent)
     OnClicked(IDC_BUTTON_TUNER_EDIT, [this] { OnTunerSpecificationEdit(); });
     m_pWaitingFilesTimer->setSingleShot(true);
     connect(m_pWaitingFilesTimer, &QTimer::timeout, this, &CLauncherDlg::OpenWaitingFiles);
+    AcceptTableFileDrops();
 }
 
 void CLauncherDlg::OnFrequencyTableEdit()

@@ -23,7 +23,7 @@ public:
     // (the converter for an old table), else into a new one on top of
     // whatever is open, as the launcher's button would open it. While some
     // other dialog is on top (a file dialog, a message), the files wait for it
-    // to close.
+    // to close. Table files dropped on the launcher or an editor go this way too.
     void OpenFilesFromAnotherStart(const QStringList& paths);
     int WaitingFileCount() const { return static_cast<int>(m_waitingFiles.size()); }
 

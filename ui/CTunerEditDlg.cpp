@@ -76,6 +76,7 @@ CTunerEditDlg::CTunerEditDlg(UserServices& services, QWidget* pParent)
     m_pRecovery->SetStatusLine(m_pStatusLine);
     // Unsaved work an earlier run left is offered once the frame is built.
     m_pRecovery->OfferKeptCopies(*this);
+    AcceptTableFileDrops();
 }
 
 void CTunerEditDlg::ShowStatusLine()

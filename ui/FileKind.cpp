@@ -4,11 +4,10 @@
 
 #include "TableFormat.h"
 
-FileKind KindOfFile(const QString& path)
+namespace {
+
+FileKind FileKindOf(const std::optional<TableKind>& kind)
 {
-    // Told as the tool tells it; a FIFO or a device is not looked into, since
-    // opening it could block the program before any window is up.
-    const std::optional<TableKind> kind = DetectTableKind(QFile::encodeName(path).toStdString());
     if (!kind)
         return FileKind::Unknown;
     switch (*kind) {
@@ -17,4 +16,18 @@ FileKind KindOfFile(const QString& path)
     case TableKind::Legacy: return FileKind::LegacyTable;
     }
     return FileKind::Unknown;
+}
+
+} // namespace
+
+FileKind KindOfFile(const QString& path)
+{
+    // Told as the tool tells it; a FIFO or a device is not looked into, since
+    // opening it could block the program before any window is up.
+    return FileKindOf(DetectTableKind(QFile::encodeName(path).toStdString()));
+}
+
+FileKind KindOfFileByName(const QString& path)
+{
+    return FileKindOf(TableKindFromPath(QFile::encodeName(path).toStdString()));
 }

@@ -1181,6 +1181,116 @@ class LiveTest:
             else:
                 self.session.env["XDG_STATE_HOME"] = saved_state
 
+    def drag_and_drop(self):
+        """Table files dragged from a file manager and dropped on the running
+        channel editor, through the X server's drag and drop protocol (XDND): a
+        stand-in for the file manager starts a real drag, xdotool moves the
+        pointer and lets go over the editor's list."""
+        source_program = os.path.join(self.session.build, "tests", "vornalix-drag-source")
+        if not os.access(source_program, os.X_OK):
+            def missing():
+                raise AssertionError("%s is missing: build first" % source_program)
+            self.check("the drag source is built", missing)
+            return
+        folder = os.path.join(self.session.tmp, "dropped")
+        os.mkdir(folder)
+        source = os.path.join(folder, "nl.json")
+        with open(source, "w") as f:
+            json.dump({"format": "ccf", "country_code": 31,
+                       "air": {"frequencies": [48.25, 55.25, 62.25, 175.25]}, "cable": {"frequencies": []}}, f)
+        dutch = os.path.join(folder, "nl-drop.ccf")
+        subprocess.run([self.session.tool, "build", source, "-o", dutch], check=True, timeout=30,
+                       stdout=subprocess.DEVNULL)
+        # One tuner entry, factory 03 and tuner type 12.
+        tuners = os.path.join(folder, "drop.tsf")
+        with open(tuners, "wb") as f:
+            f.write(struct.pack("<4s4sIII", b"\x00\xcb\x00\x00", b"TNSP", 1, 0x03, 0x12) + bytes(56)
+                    + b"\x00\x00\xff\xff")
+        notes = os.path.join(folder, "notes.txt")
+        with open(notes, "w") as f:
+            f.write("not a table\n")
+
+        def drag(files, target):
+            """Drags the files from the stand-in onto the centre of the target
+            node; the action the target took, as the source learned it."""
+            env = dict(self.session.env)
+            env["QT_QPA_PLATFORM"] = "xcb"
+            dragger = subprocess.Popen([source_program] + files, env=env, start_new_session=True,
+                                       stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+            self.session.processes.append(dragger)
+            try:
+                found = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name",
+                                        "^vornalix drag source$"], env=self.session.env, capture_output=True,
+                                       text=True, timeout=STEP_TIMEOUT)
+                window = found.stdout.split()[0]
+                # Beside the target, where it covers nothing the drop needs.
+                tx, ty = self.tree.centre(target)
+                area = self.session.work_area()
+                x = area[0] + 10 if tx > area[0] + area[2] // 2 else area[0] + area[2] - 230
+                self.session.xdotool("windowmove", window, x, area[1] + area[3] - 170)
+                time.sleep(0.5)
+                geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window], env=self.session.env,
+                                          capture_output=True, text=True, timeout=15).stdout
+                values = dict(line.split("=", 1) for line in geometry.split() if "=" in line)
+                sx = int(values["X"]) + int(values["WIDTH"]) // 2
+                sy = int(values["Y"]) + int(values["HEIGHT"]) // 2
+                self.session.xdotool("mousemove", sx, sy)
+                time.sleep(0.3)
+                self.session.xdotool("mousedown", 1)
+                time.sleep(0.5)
+                for step in range(1, 11):
+                    self.session.xdotool("mousemove", sx + (tx - sx) * step // 10, sy + (ty - sy) * step // 10)
+                    time.sleep(0.1)
+                time.sleep(0.5)
+                self.session.xdotool("mouseup", 1)
+                return read_line(dragger.stdout.fileno(), STEP_TIMEOUT).strip()
+            finally:
+                self.session.stop(dragger)
+
+        program = self.session.start_program()
+        try:
+            self.check("the channel editor opens for the drops", lambda: (
+                self.tree.wait_for(self.named("Frequency Table Edit", "push button"), "the launcher", timeout=40),
+                self.press_button("Frequency Table Edit"),
+                self.tree.wait_for(self.named("Create New", "push button"), "the channel editor")))
+
+            def channel_table_loads():
+                taken = drag([dutch], self.list_table())
+                if taken != "copy":
+                    raise AssertionError("the editor answered the drop with %r, not a copy" % taken)
+                self.display_shows("Country", "Netherlands")
+                self.tree.wait_for(self.named("175.25 MHz", "table cell"), "the fourth channel")
+                self.wait_until(lambda: "nl-drop.ccf \u2013 Vornalix" in self.x_window_titles(),
+                                'an X window titled "nl-drop.ccf \u2013 Vornalix"')
+                if len(self.list_rows()) != 4:
+                    raise AssertionError("rows after the drop: %s" % self.list_rows())
+            self.check("a channel table dropped on the channel editor loads into it", channel_table_loads)
+
+            def other_files_refused():
+                taken = drag([notes], self.list_table())
+                if taken != "ignore":
+                    raise AssertionError("a text file's drop was answered with %r" % taken)
+                self.display_shows("Country", "Netherlands")
+                if len(self.list_rows()) != 4:
+                    raise AssertionError("rows after the refused drop: %s" % self.list_rows())
+            self.check("a file that is no table is refused by the editor", other_files_refused)
+
+            def tuner_table_opens_tuner_editor():
+                taken = drag([tuners], self.list_table())
+                if taken != "copy":
+                    raise AssertionError("the editor answered the drop with %r, not a copy" % taken)
+                self.tree.wait_for(self.named("Add Info", "push button"), "the tuner editor")
+                self.tree.wait_for(self.named("03", "table cell"), "the dropped tuner entry's factory")
+                self.wait_until(lambda: "drop.tsf \u2013 Tuner Specification Edit" in self.x_window_titles(),
+                                'an X window titled "drop.tsf \u2013 Tuner Specification Edit"')
+                self.keys("Escape")
+                self.tree.wait_gone(self.named("Add Info", "push button"), "the tuner editor")
+                self.display_shows("Country", "Netherlands")
+            self.check("a tuner table dropped on the channel editor opens the tuner editor",
+                       tuner_table_opens_tuner_editor)
+        finally:
+            self.session.stop(program)
+
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
@@ -1209,6 +1319,7 @@ def main():
         test.lost_work()
         test.plan_labels()
         test.clipboard()
+        test.drag_and_drop()
     except SetupError as error:
         print("live: set-up failed: %s" % error, flush=True)
     finally:

@@ -1,0 +1,192 @@
+#include "FileDrop.h"
+
+#include <algorithm>
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QSysInfo>
+#include <QTimer>
+#include <QUrl>
+#include <QWidget>
+
+#include "CLauncherDlg.h"
+#include "FileKind.h"
+#include "UserServices.h"
+
+namespace {
+
+// The program's launcher, which routes every file the program is handed.
+CLauncherDlg* FileRouter()
+{
+    for (QWidget* pWindow : QApplication::topLevelWidgets()) {
+        auto* pLauncher = qobject_cast<CLauncherDlg*>(pWindow);
+        if (pLauncher && !pLauncher->IsDestroyed())
+            return pLauncher;
+    }
+    return nullptr;
+}
+
+// The path of a file URL of this computer ("file:///x.ccf", also with the
+// host "localhost" or this computer's name), empty for any other URL: one of
+// another machine ("file://server/x.ccf") is not a path here.
+QString LocalPathOf(const QUrl& url)
+{
+    if (!url.isLocalFile())
+        return {};
+    const QString host = url.host();
+    if (host.isEmpty())
+        return url.toLocalFile();
+    const bool bThisComputer = host.compare(QStringLiteral("localhost"), Qt::CaseInsensitive) == 0 ||
+                               host.compare(QSysInfo::machineHostName(), Qt::CaseInsensitive) == 0;
+    // With a host, toLocalFile gives a network share's "//host/path".
+    return bThisComputer ? url.path() : QString();
+}
+
+QString Refusal(const QString& name, const QString& why)
+{
+    return QStringLiteral("Cannot open \"%1\": %2.").arg(name, why);
+}
+
+// Why the path cannot be opened, empty when it is a table file to open. A
+// dragged file is told by its name, and only a table's name is asked of the
+// file system (by stat): no file is opened, so that neither a FIFO nor a
+// drag of a whole folder's files holds the window up.
+QString WhyNotOpened(const QString& path)
+{
+    if (KindOfFileByName(path) == FileKind::Unknown)
+        return Refusal(path, QStringLiteral("not a channel table (.ccf), tuner table (.tsf) or old table (.cft)"));
+    const QFileInfo info(path);
+    if (!info.exists())
+        return Refusal(path, QStringLiteral("no such file"));
+    if (info.isDir())
+        return Refusal(path, QStringLiteral("it is a folder"));
+    if (!info.isFile())
+        return Refusal(path, QStringLiteral("not a regular file"));
+    return {};
+}
+
+QString WhyNotOpened(const QUrl& url)
+{
+    const QString path = LocalPathOf(url);
+    if (path.isEmpty())
+        return Refusal(url.toDisplayString(), QStringLiteral("not a file on this computer"));
+    return WhyNotOpened(path);
+}
+
+// Whether the drag holds a file to open; the files after the first such one
+// are not looked at.
+bool HoldsTableFile(const QMimeData& mimeData)
+{
+    const QList<QUrl> urls = mimeData.urls();
+    return std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return WhyNotOpened(url).isEmpty(); });
+}
+
+bool HoldsUrls(const QEvent* pEvent)
+{
+    const QMimeData* pData = static_cast<const QDropEvent*>(pEvent)->mimeData();
+    return pData && pData->hasUrls();
+}
+
+// Opening a file never moves it: a file manager that is told "moved"
+// removes its own copy.
+bool TakeAsCopy(QDropEvent& event)
+{
+    if (!(event.possibleActions() & Qt::CopyAction))
+        return false;
+    event.setDropAction(Qt::CopyAction);
+    event.accept();
+    return true;
+}
+
+} // namespace
+
+DraggedFiles SortDraggedFiles(const QMimeData& mimeData)
+{
+    DraggedFiles files;
+    for (const QUrl& url : mimeData.urls()) {
+        const QString why = WhyNotOpened(url);
+        if (why.isEmpty())
+            files.tables << LocalPathOf(url);
+        else
+            files.refused << why;
+    }
+    return files;
+}
+
+FileDropTarget::FileDropTarget(QWidget& window, UserServices& services)
+    : QObject(&window), m_window(window), m_services(services)
+{
+    // The text fields take drops of their own and would take a file's URL as
+    // text: they are watched too, so that a table file dropped on one opens.
+    window.setAcceptDrops(true);
+    window.installEventFilter(this);
+    for (QWidget* pChild : window.findChildren<QWidget*>())
+        if (pChild->acceptDrops())
+            pChild->installEventFilter(this);
+}
+
+bool FileDropTarget::eventFilter(QObject* pWatched, QEvent* pEvent)
+{
+    switch (pEvent->type()) {
+    case QEvent::DragEnter:
+        if (!HoldsUrls(pEvent))
+            break;
+        OnDragEnter(*static_cast<QDropEvent*>(pEvent));
+        return true;
+    case QEvent::DragMove:
+        if (!HoldsUrls(pEvent))
+            break;
+        if (!m_bTakingDrag || !TakeAsCopy(*static_cast<QDropEvent*>(pEvent)))
+            pEvent->ignore();
+        return true;
+    case QEvent::DragLeave: m_bTakingDrag = false; break;
+    case QEvent::Drop:
+        if (!HoldsUrls(pEvent))
+            break;
+        OnDrop(*static_cast<QDropEvent*>(pEvent));
+        return true;
+    default: break;
+    }
+    return QObject::eventFilter(pWatched, pEvent);
+}
+
+void FileDropTarget::OnDragEnter(QDropEvent& event)
+{
+    m_bTakingDrag = FileRouter() && HoldsTableFile(*event.mimeData()) && TakeAsCopy(event);
+    if (!m_bTakingDrag)
+        event.ignore();
+}
+
+void FileDropTarget::OnDrop(QDropEvent& event)
+{
+    m_bTakingDrag = false;
+    // Told again: the files may have changed since the drag entered.
+    const DraggedFiles files = SortDraggedFiles(*event.mimeData());
+    CLauncherDlg* pRouter = FileRouter();
+    if (!pRouter || files.tables.isEmpty() || !TakeAsCopy(event)) {
+        event.ignore();
+        Refuse(files.refused);
+        return;
+    }
+    // The files refused are told first: the files to open wait while the
+    // message is up, as they wait for any dialog on top. They open once the
+    // file manager has its answer, since an editor opened for one runs a
+    // modal loop of its own.
+    Refuse(files.refused);
+    pRouter->OpenFilesFromAnotherStart(files.tables);
+}
+
+void FileDropTarget::Refuse(const QStringList& reasons)
+{
+    if (reasons.isEmpty())
+        return;
+    // A whole folder's files dropped make a message that still fits the screen.
+    QStringList lines = reasons.mid(0, kMaxRefusalsNamed);
+    if (reasons.size() > kMaxRefusalsNamed)
+        lines << QStringLiteral("%1 more files cannot be opened either.").arg(reasons.size() - kMaxRefusalsNamed);
+    QTimer::singleShot(0, &m_window, [this, text = lines.join(QLatin1Char('\n'))] {
+        m_services.ShowMessage(&m_window, text, MessageIcon::Exclamation);
+    });
+}
