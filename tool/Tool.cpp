@@ -8,9 +8,9 @@ int RunTool(const Arguments& args, std::ostream& out, std::ostream& err)
 {
     using Command = int (*)(const Arguments&, std::ostream&, std::ostream&);
     static const std::map<std::string, Command> kCommands = {
-        {"dump", RunDump},       {"build", RunBuild},         {"export", RunExport},
-        {"convert", RunConvert}, {"check", RunCheck},         {"diff", RunDiff},
-        {"country", RunCountry}, {"catalogue", RunCatalogue}, {"plans", RunPlans},
+        {"dump", RunDump},   {"build", RunBuild}, {"export", RunExport},   {"convert", RunConvert},
+        {"check", RunCheck}, {"diff", RunDiff},   {"country", RunCountry}, {"catalogue", RunCatalogue},
+        {"plans", RunPlans}, {"chart", RunChart},
     };
 
     if (args.empty()) {
