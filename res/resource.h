@@ -117,3 +117,6 @@ constexpr int IDC_LIST_PLAN_COUNTRIES = 1071;
 constexpr int IDC_LIST_PLANS = 1072;
 constexpr int IDC_STATIC_PLAN_CHOICE = 1073;
 constexpr int IDC_STATIC_PLAN_PROBLEMS = 1074;
+
+// band chart
+constexpr int IDM_BAND_CHART = 197;

@@ -179,6 +179,11 @@ void BandChart::SetAxis()
         m_dbAxisStart = lowest - span / 2;
         m_dbAxisEnd = lowest + span / 2;
     }
+    // Frequencies near the largest double leave no room beside them.
+    if (!std::isfinite(m_dbAxisStart) || !std::isfinite(m_dbAxisEnd) || !(m_dbAxisEnd - m_dbAxisStart < HUGE_VAL)) {
+        m_dbAxisStart = lowest;
+        m_dbAxisEnd = highest > lowest ? highest : lowest + 1.0;
+    }
 }
 
 const ChartLane& BandChart::Lane(std::int32_t iList) const

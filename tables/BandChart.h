@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "ChannelTable.h"
 #include "TunerCoverage.h"
 
 // A plan label for a channel of a list ("E5", "S21"), none where no plan names it.

@@ -75,6 +75,11 @@ TEST(BandChart, EmptyChartLooksAtTheTvBands)
     const BandChart single({100.0}, {});
     EXPECT_LT(single.AxisStart(), 100.0);
     EXPECT_GT(single.AxisEnd(), 100.0);
+    // Frequencies near the largest double still give a finite axis that holds them.
+    const BandChart huge({1.0, 1.79e308}, {});
+    EXPECT_TRUE(std::isfinite(huge.AxisEnd() - huge.AxisStart()));
+    EXPECT_LE(huge.AxisStart(), 1.0);
+    EXPECT_GE(huge.AxisEnd(), 1.79e308);
 }
 
 TEST(BandChart, RepeatedFrequenciesAreMarkedWithinTheirListOnly)
