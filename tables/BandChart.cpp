@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "ChannelTable.h"
 #include "DuplicateFrequencies.h"
@@ -27,26 +28,28 @@ ChartLane MakeLane(std::int32_t iList, const std::vector<double>& frequencies, c
     ChartLane lane;
     lane.iList = iList;
     const DuplicateFrequencies repeats(frequencies);
-    lane.marks.reserve(frequencies.size());
-    for (std::size_t i = 0; i < frequencies.size(); ++i) {
-        const double f = frequencies[i];
-        if (!IsChartFrequency(f))
-            continue;
-        ChartMark mark;
+    // The order is found on small pairs, then the marks are made once in it.
+    // Most lists already rise; only the others pay for the sort.
+    std::vector<std::pair<double, std::int32_t>> order;
+    order.reserve(frequencies.size());
+    for (std::size_t i = 0; i < frequencies.size(); ++i)
+        if (IsChartFrequency(frequencies[i]))
+            order.emplace_back(frequencies[i], static_cast<std::int32_t>(i));
+    if (!std::is_sorted(order.begin(), order.end()))
+        std::sort(order.begin(), order.end()); // equal frequencies by channel: stable
+    lane.marks.resize(order.size());
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        const auto [f, i] = order[k];
+        ChartMark& mark = lane.marks[k];
         mark.dbFrequency = f;
-        mark.iChannel = static_cast<std::int32_t>(i + 1);
-        mark.bRepeated = repeats.OtherOf(i) != DuplicateFrequencies::kNone;
+        mark.iChannel = i + 1;
+        mark.bRepeated = repeats.OtherOf(static_cast<std::size_t>(i)) != DuplicateFrequencies::kNone;
         mark.bUncovered = pTuner && !pTuner->BandOf(f);
         if (labels) {
             if (std::optional<std::string> label = labels(iList, f))
                 mark.label = std::move(*label);
         }
-        lane.marks.push_back(std::move(mark));
     }
-    // Most lists already rise; only the others pay for the sort.
-    const auto byFrequency = [](const ChartMark& a, const ChartMark& b) { return a.dbFrequency < b.dbFrequency; };
-    if (!std::is_sorted(lane.marks.begin(), lane.marks.end(), byFrequency))
-        std::stable_sort(lane.marks.begin(), lane.marks.end(), byFrequency);
 
     std::vector<double> steps;
     steps.reserve(lane.marks.size());

@@ -271,6 +271,7 @@ void BandChartView::Paint(QPainter& painter, const QSize& size) const
         const auto firstGap = std::lower_bound(lane.gaps.begin(), lane.gaps.end(), layout.dbStart,
                                                [](const ChartGap& gap, double f) { return gap.dbEnd < f; });
         int gapsEnd = -1;
+        const int shortestGapText = metrics.horizontalAdvance(QStringLiteral("8 MHz")) + 4;
         for (auto gap = firstGap; gap != lane.gaps.end() && gap->dbStart <= layout.dbEnd; ++gap) {
             const int x1 = static_cast<int>(std::max<double>(layout.X(gap->dbStart), layout.left));
             const int x2 = static_cast<int>(std::min<double>(layout.X(gap->dbEnd), layout.right));
@@ -278,6 +279,9 @@ void BandChartView::Paint(QPainter& painter, const QSize& size) const
                 continue; // within a pixel column already shaded
             painter.fillRect(QRect(x1, gapTop, std::max(1, x2 - x1), layout.lineHeight), gapFill);
             gapsEnd = x2;
+            // Its width in MHz only where even the shortest text fits.
+            if (x2 - x1 < shortestGapText)
+                continue;
             const QString width = Latin1(MegahertzText(gap->Width()));
             if (metrics.horizontalAdvance(width) + 4 < x2 - x1) {
                 painter.setPen(text);
