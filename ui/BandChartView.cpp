@@ -70,13 +70,15 @@ struct BandChartView::Layout
 
 BandChartView::BandChartView(QWidget* pParent) : QWidget(pParent)
 {
+    // Before anything tells assistive technologies of the widget, which
+    // would make it an interface of Qt's own.
+    InstallBandChartAccessible();
     setObjectName(QStringLiteral("BandChartView"));
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(false);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(320, 200);
     setAccessibleName(QStringLiteral("Band chart"));
-    InstallBandChartAccessible();
     ShowWholeAxis();
 }
 
