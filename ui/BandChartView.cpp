@@ -272,24 +272,39 @@ void BandChartView::Paint(QPainter& painter, const QSize& size) const
         const int gapTop = layout.MarkBottom(lane01) + 2;
         const auto firstGap = std::lower_bound(lane.gaps.begin(), lane.gaps.end(), layout.dbStart,
                                                [](const ChartGap& gap, double f) { return gap.dbEnd < f; });
-        int gapsEnd = -1;
+        // Gaps that meet on screen are shaded as one run, so that thousands
+        // of narrow gaps cost a few rectangles.
         const int shortestGapText = metrics.horizontalAdvance(QStringLiteral("8 MHz")) + 4;
+        int runStart = 0;
+        int runEnd = -1;
+        const auto shadeRun = [&] {
+            if (runEnd >= runStart)
+                painter.fillRect(QRect(runStart, gapTop, std::max(1, runEnd - runStart), layout.lineHeight), gapFill);
+        };
+        painter.setPen(text);
         for (auto gap = firstGap; gap != lane.gaps.end() && gap->dbStart <= layout.dbEnd; ++gap) {
             const int x1 = static_cast<int>(std::max<double>(layout.X(gap->dbStart), layout.left));
             const int x2 = static_cast<int>(std::min<double>(layout.X(gap->dbEnd), layout.right));
-            if (x2 <= gapsEnd)
-                continue; // within a pixel column already shaded
-            painter.fillRect(QRect(x1, gapTop, std::max(1, x2 - x1), layout.lineHeight), gapFill);
-            gapsEnd = x2;
+            if (x1 <= runEnd + 1) {
+                runEnd = std::max(runEnd, x2);
+            } else {
+                shadeRun();
+                runStart = x1;
+                runEnd = x2;
+            }
             // Its width in MHz only where even the shortest text fits.
             if (x2 - x1 < shortestGapText)
                 continue;
             const QString width = Latin1(MegahertzText(gap->Width()));
             if (metrics.horizontalAdvance(width) + 4 < x2 - x1) {
-                painter.setPen(text);
+                shadeRun(); // under the text
+                runStart = x2;
+                runEnd = x2 - 1;
+                painter.fillRect(QRect(x1, gapTop, x2 - x1, layout.lineHeight), gapFill);
                 painter.drawText(QRect(x1, gapTop, x2 - x1, layout.lineHeight), Qt::AlignCenter, width);
             }
         }
+        shadeRun();
 
         // The marks, one line per pixel column.
         const std::size_t first = lane.LowerBound(layout.dbStart);

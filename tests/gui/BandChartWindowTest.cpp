@@ -357,6 +357,33 @@ TEST_F(BandChartWindowTest, ExportWritesSvgAndPngOfTheChosenSize)
     EXPECT_EQ(services.messages.back(), "A PNG is 100 to 16384 pixels wide and high.");
 }
 
+// A gap is shaded between its two channels and nowhere else in the lane.
+TEST_F(BandChartWindowTest, GapsAreShadedBetweenTheirChannels)
+{
+    Load({100.0, 108.0, 116.0, 124.0, 200.0, 208.0}, {});
+    CBandChartWindow* pWindow = OpenChart();
+    ASSERT_NE(pWindow, nullptr);
+    BandChartView* pView = pWindow->View();
+    ASSERT_EQ(pView->Chart().Lane(ChannelModeAir).gaps.size(), 1u);
+    QPalette palette = pView->palette();
+    palette.setColor(QPalette::Base, Qt::white);
+    pView->setPalette(palette);
+    const QImage image = pView->grab().toImage();
+    const QColor gapFill(251, 225, 225);
+    const auto shadedAt = [&](int x) {
+        for (int y = 0; y < image.height(); ++y)
+            if (image.pixelColor(x, y) == gapFill)
+                return true;
+        return false;
+    };
+    const int gapStart = pView->MarkPosition(ChannelModeAir, 4)->x();
+    const int gapEnd = pView->MarkPosition(ChannelModeAir, 5)->x();
+    EXPECT_TRUE(shadedAt(gapStart + 2));
+    EXPECT_TRUE(shadedAt(gapEnd - 2));
+    EXPECT_FALSE(shadedAt(pView->MarkPosition(ChannelModeAir, 2)->x()));
+    EXPECT_FALSE(shadedAt(gapEnd + 4));
+}
+
 TEST(BandChartSvgXml, HostileLabelsAndTitlesStillParse)
 {
     const ChannelLabelFunction labels = [](std::int32_t, double f) -> std::optional<std::string> {
