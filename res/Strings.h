@@ -63,3 +63,19 @@ constexpr const char* kPasteTooManyText =
 // The status line's note after a copy of one channel, and of %1 channels.
 constexpr const char* kCopiedOneNote = "1 channel copied";
 constexpr const char* kCopiedNote = "%1 channels copied";
+// The band chart of the channel editor (Table > Band Chart).
+constexpr const char* kBandChartMenuItem = "&Band Chart";
+constexpr const char* kBandChartTitle = "Band Chart";
+// %1 is the table's file name.
+constexpr const char* kBandChartTitleOf = "Band Chart \u2013 %1";
+constexpr const char* kBandChartExport = "&Export...";
+constexpr const char* kBandChartExportFilter = "SVG Images (*.svg)|*.svg|PNG Images (*.png)|*.png||";
+// %1 and %2: the marks of the air and the cable list.
+constexpr const char* kBandChartSummary = "Air: %1 channels, cable: %2 channels";
+// %1 the tuner's codes, %2 how many channels it does not tune.
+constexpr const char* kBandChartUncovered = "tuner %1 does not tune %2";
+constexpr const char* kBandChartPngTitle = "Export PNG";
+constexpr const char* kBandChartPngWidth = "&Width (pixels):";
+constexpr const char* kBandChartPngHeight = "&Height (pixels):";
+// %1 is the largest side.
+constexpr const char* kBandChartBadPngSize = "A PNG is 100 to %1 pixels wide and high.";

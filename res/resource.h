@@ -121,3 +121,5 @@ constexpr int IDC_STATIC_PLAN_PROBLEMS = 1074;
 // clipboard: the channel editor's Copy and Paste of rows
 constexpr int IDM_COPY_ROWS = 190;
 constexpr int IDM_PASTE_ROWS = 191;
+// band chart
+constexpr int IDM_BAND_CHART = 197;

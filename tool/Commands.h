@@ -32,6 +32,7 @@ int RunCountry(const Arguments& args, std::ostream& out, std::ostream& err);
 int RunCatalogue(const Arguments& args, std::ostream& out, std::ostream& err);
 int RunPlans(const Arguments& args, std::ostream& out, std::ostream& err);
 int RunCoverage(const Arguments& args, std::ostream& out, std::ostream& err);
+int RunChart(const Arguments& args, std::ostream& out, std::ostream& err);
 
 // build --plan NAME (pPlan) or --country-plan CODE_OR_NAME (pCountry): a new
 // table filled from the installed channel plans as the editor fills it.

@@ -35,6 +35,8 @@ const char kProgramHelp[] = "Usage: vornalix-tool COMMAND [OPTIONS] [ARGUMENTS]\
                             "  plans [--json]                        the standard channel plans and countries\n"
                             "  coverage [--json] [--tuner FF:TT] TABLE.ccf TUNERS.tsf\n"
                             "                                        which tuner band tunes each channel\n"
+                            "  chart FILE.ccf [--tuner T.tsf:FF:TT] -o OUT.svg\n"
+                            "                                        the channels on the frequency axis as SVG\n"
                             "\n"
                             "  --help        this text; COMMAND --help (or help COMMAND) explains one\n"
                             "                command\n"
@@ -277,6 +279,29 @@ const HelpText kCommandHelp[] = {
                  "                for several tuners {\"channels\":N,\"tuners\":[{\"entry\":..,\n"
                  "                \"factory\":..,\"tuner_type\":..,\"codes\":..,\"tuned\":..,\n"
                  "                \"outside\":..}],\"covering_all\":[ENTRY..]} (entries count from 1)\n"},
+    {"chart", "Usage: vornalix-tool chart FILE.ccf [--tuner TUNERS.tsf:FF:TT] -o OUT.svg\n"
+              "\n"
+              "Draws the channel table's band chart, the one the channel editor shows in\n"
+              "Table > Band Chart, as an SVG file: the air and the cable list as two\n"
+              "lanes with one mark per channel with a frequency (its id \"air-5\",\n"
+              "\"cable-12\"), labelled with its channel number; the TV bands (VHF I,\n"
+              "Band II FM, VHF III, UHF) behind them; frequencies two channels of a list\n"
+              "share marked as repeated; and gaps, steps between neighbouring channels\n"
+              "wider than 1.5 times the list's usual (median) spacing, with their width\n"
+              "in MHz. Empty slots have no mark.\n"
+              "\n"
+              "With --tuner, the tuner of factory FF and tuner type TT (two hex digits\n"
+              "each, as dump prints them) from the tuner table: its three bands as spans\n"
+              "with their codes (\"low 8E01\") and the channels none of its bands tunes\n"
+              "marked as outside the tuner. Old tables (.cft) are not charted: convert\n"
+              "them first.\n"
+              "\n"
+              "Exit status 0 when the chart was written, 1 when it could not be written,\n"
+              "2 when a file cannot be read, the tuner is not in the tuner table or the\n"
+              "arguments are wrong.\n"
+              "\n"
+              "  -o, --output OUT  the SVG file to write (replaced safely if it exists)\n"
+              "  --tuner T:FF:TT   judge the channels against that tuner of T\n"},
 };
 
 } // namespace

@@ -94,6 +94,7 @@ CFrequencyTableDlg::CFrequencyTableDlg(UserServices& services, QWidget* pParent)
 void CFrequencyTableDlg::ChooseTuner(std::optional<TunerChoice> choice)
 {
     m_chosenTuner = std::move(choice);
+    ++m_tunerChoices;
     emit TunerChosen();
 }
 

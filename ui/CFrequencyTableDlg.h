@@ -18,6 +18,7 @@
 #include "TunerChoice.h"
 #include "UserServices.h"
 
+class CBandChartWindow;
 class CTableFindingsWindow;
 class PlanLabels;
 class EditorStatusLine;
@@ -53,6 +54,9 @@ public:
     // The tuner the table is judged against, kept while the editor is open.
     const std::optional<TunerChoice>& ChosenTuner() const { return m_chosenTuner; }
     void ChooseTuner(std::optional<TunerChoice> choice);
+
+    // The band chart's window while it exists (Table > Band Chart).
+    CBandChartWindow* BandChartWindow() const;
 
 signals:
     // Another tuner is chosen, or none.
@@ -142,6 +146,12 @@ private:
     void OnCheckTable();
     // A finding activated in the check's window: its list, and its channel selected.
     void ShowFinding(std::int32_t iList, std::int32_t iChannel);
+    // Table > Band Chart (CFrequencyTableDlgChart.cpp): the chart's window,
+    // made at the first call, follows the document and the chosen tuner.
+    void OnBandChart();
+    // The chart of the table as it is now; cheap when neither the lists nor
+    // the tuner changed since the last.
+    void ShowBandChart();
     // ---- Bulk edits of the selected rows (CFrequencyTableDlgBulk.cpp) ----
     // Their commands, in the Edit menu and in the row menu behind its own items.
     static CommandGroup<CFrequencyTableDlg> BulkCommands();
@@ -213,4 +223,19 @@ private:
     QPointer<CTableFindingsWindow> m_pFindings;
     EditorStatusLine* m_pStatusLine = nullptr;
     std::optional<TunerChoice> m_chosenTuner;
+    // The band chart and what it was last made from.
+    QPointer<CBandChartWindow> m_pBandChart;
+    struct ChartedLists
+    {
+        const ChannelTable* pTable = nullptr;
+        std::uint64_t listVersion = 0;
+        std::uint64_t tunerChoice = 0;
+        bool operator==(const ChartedLists& other) const
+        {
+            return pTable == other.pTable && listVersion == other.listVersion && tunerChoice == other.tunerChoice;
+        }
+    };
+    std::optional<ChartedLists> m_chartedLists;
+    // Counts the tuners chosen, so that the chart learns of each new choice.
+    std::uint64_t m_tunerChoices = 0;
 };

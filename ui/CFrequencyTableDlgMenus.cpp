@@ -62,7 +62,10 @@ const EditorCommands<CFrequencyTableDlg>& CFrequencyTableDlg::Commands()
                 hasTable,
                 &Dialog::OnFindFrequency}},
               {Shared::SelectAll<Dialog>(IDC_LIST_CHANNELS)}}},
-            {kTableMenuTitle, {{Shared::CheckTable<Dialog>(), {IDC_BUTTON_CONVERT, "Con&vert Old Table..."}}}},
+            {kTableMenuTitle,
+             {{Shared::CheckTable<Dialog>(),
+               {IDM_BAND_CHART, kBandChartMenuItem, {}, {}, &Dialog::OnBandChart},
+               {IDC_BUTTON_CONVERT, "Con&vert Old Table..."}}}},
             Shared::HelpMenu<Dialog>(),
         },
         {rowItems, BulkCommands(), Shared::History<Dialog>()}, {Shared::Restore<Dialog>()});

@@ -21,6 +21,7 @@
 #include <QThread>
 
 #include "CAboutDlg.h"
+#include "CBandChartWindow.h"
 #include "CConvertDlg.h"
 #include "CFrequencyTableDlg.h"
 #include "CLauncherDlg.h"
@@ -247,6 +248,29 @@ int main(int argc, char** argv)
     QApplication::processEvents();
     findingsWindow.grab().save(folder + QStringLiteral("/table-check-none.png"));
     findingsWindow.close();
+
+    // The band chart of that table, then against a tuner that misses its
+    // highest channel.
+    repeated.OnCommand(IDM_BAND_CHART);
+    if (CBandChartWindow* pChart = repeated.BandChartWindow()) {
+        QApplication::processEvents();
+        pChart->grab().save(folder + QStringLiteral("/band-chart.png"));
+        TunerChoice tuner;
+        tuner.entry.SetFactory(0x03);
+        tuner.entry.SetTunerType(0x12);
+        tuner.entry.SetLowBandStart(48.25);
+        tuner.entry.SetMidBandStart(140.25);
+        tuner.entry.SetHighBandStart(168.25);
+        tuner.entry.SetHighBandEnd(180.0);
+        tuner.entry.SetLowCode(0x8E01);
+        tuner.entry.SetMidCode(0x8E02);
+        tuner.entry.SetHighCode(0x8E04);
+        tuner.factoryName = "Philips";
+        repeated.ChooseTuner(tuner);
+        QApplication::processEvents();
+        pChart->grab().save(folder + QStringLiteral("/band-chart-tuner.png"));
+        pChart->close();
+    }
 
     // "New from Plan...": the whole list, then filtered to one country, then
     // the editor filled from that country.

@@ -1291,6 +1291,42 @@ class LiveTest:
         finally:
             self.session.stop(program)
 
+    def band_chart(self):
+        """Table > Band Chart opened by keys in the channel editor: its window's
+        title, and its marks read through AT-SPI as a screen reader reads them."""
+        table = os.path.join(self.session.tmp, "chart.ccf")
+        source = os.path.join(self.session.tmp, "chart.json")
+        with open(source, "w") as f:
+            json.dump({"format": "ccf", "country_code": 49,
+                       "air": {"frequencies": [48.25, 0, 55.25, 175.25]}, "cable": {"frequencies": [112.25]}}, f)
+        subprocess.run([self.session.tool, "build", source, "-o", table], check=True, timeout=30,
+                       stdout=subprocess.DEVNULL)
+        title = "Band Chart \u2013 chart.ccf"
+        program = self.session.start_program(table)
+        try:
+            def chart_opens_by_keys():
+                self.tree.wait_for(self.named("175.25 MHz", "table cell"), "the loaded table")
+                self.keys("alt+t", "b")
+                self.tree.wait_for(lambda node: node.name == title and self.tree.showing(node),
+                                   'the window "%s"' % title)
+                self.wait_until(lambda: title in self.x_window_titles(), 'an X window titled "%s"' % title)
+            self.check("Table > Band Chart opens by keys, titled after the table", chart_opens_by_keys)
+
+            def marks_read_as_a_list():
+                chart = self.tree.wait_for(lambda node: node.name == "Band chart" and self.tree.role(node) == "list",
+                                           "the chart as a list")
+                names = [chart.getChildAtIndex(i).name for i in range(chart.childCount)]
+                expected = ["air channel 1, 48.25 MHz", "air channel 3, 55.25 MHz", "air channel 4, 175.25 MHz",
+                            "cable channel 1, 112.25 MHz"]
+                if names != expected:
+                    raise AssertionError("marks read: %s" % names)
+                if self.tree.role(chart.getChildAtIndex(0)) != "list item":
+                    raise AssertionError("a mark reads as %s" % self.tree.role(chart.getChildAtIndex(0)))
+            self.check("the chart's marks read as list items", marks_read_as_a_list)
+        finally:
+            self.session.stop(program)
+
+
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
@@ -1320,6 +1356,7 @@ def main():
         test.plan_labels()
         test.clipboard()
         test.drag_and_drop()
+        test.band_chart()
     except SetupError as error:
         print("live: set-up failed: %s" % error, flush=True)
     finally:

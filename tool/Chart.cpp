@@ -1,0 +1,143 @@
+// chart: a channel table's band chart as SVG, optionally against one tuner of
+// a tuner table (BandChart.h draws the same model as the editor's chart).
+
+#include <cstdint>
+#include <optional>
+
+#include "BandChart.h"
+#include "Commands.h"
+#include "Help.h"
+#include "HexDigit.h"
+#include "Options.h"
+#include "Printable.h"
+#include "TableFile.h"
+#include "TableJson.h"
+
+namespace {
+
+struct TunerArgument
+{
+    std::string path;
+    std::int32_t iFactory = 0;
+    std::int32_t iTunerType = 0;
+};
+
+// One or two hex digits, as the tool prints a code ("03", "1A").
+std::optional<std::int32_t> ParseCode(const std::string& text)
+{
+    if (text.empty() || text.size() > 2)
+        return std::nullopt;
+    std::int32_t value = 0;
+    for (const char c : text) {
+        const int digit = HexDigitValue(c);
+        if (digit < 0)
+            return std::nullopt;
+        value = value * 16 + digit;
+    }
+    return value;
+}
+
+// "TUNERS.tsf:FF:TT", split at its last two colons so that the path may hold colons.
+std::optional<TunerArgument> ParseTunerArgument(const std::string& text)
+{
+    const std::size_t second = text.rfind(':');
+    if (second == std::string::npos || second == 0)
+        return std::nullopt;
+    const std::size_t first = text.rfind(':', second - 1);
+    if (first == std::string::npos || first == 0)
+        return std::nullopt;
+    const auto factory = ParseCode(text.substr(first + 1, second - first - 1));
+    const auto type = ParseCode(text.substr(second + 1));
+    if (!factory || !type)
+        return std::nullopt;
+    return TunerArgument{text.substr(0, first), *factory, *type};
+}
+
+// The file's own name, as the chart's title.
+std::string BaseName(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The tuner the argument names, or a message on err (exit status 2).
+bool LoadChartTuner(const TunerArgument& argument, std::optional<ChartTuner>& tuner, std::ostream& err)
+{
+    TunerSpecTable table(false);
+    std::string reason;
+    if (!LoadTunerTable(argument.path, table, reason)) {
+        ReportProblem(err, argument.path, reason);
+        return false;
+    }
+    for (const TunerSpecNode& node : table.Entries()) {
+        if (node.entry.iFactory() == argument.iFactory && node.entry.iTunerType() == argument.iTunerType) {
+            tuner = ChartTuner{node.entry, TunerCodesText(node.entry)};
+            return true;
+        }
+    }
+    TunerSpecEntry wanted;
+    wanted.SetFactory(argument.iFactory);
+    wanted.SetTunerType(argument.iTunerType);
+    ReportProblem(err, argument.path, "no tuner " + TunerCodesText(wanted) + " (factory:tuner type) in the file");
+    return false;
+}
+
+} // namespace
+
+int RunChart(const Arguments& args, std::ostream& out, std::ostream& err)
+{
+    ParsedOptions options;
+    std::string error;
+    if (!ParseOptions(args, {{"--tuner", nullptr, true}, {"--output", "-o", true}, {"--help", "-h", false}}, options,
+                      error))
+        return ReportUsage(err, "chart", error);
+    if (options.Has("--help"))
+        return PrintHelp(out, "chart") ? kExitSuccess : kExitFailure;
+    if (options.operands.size() != 1)
+        return ReportUsage(err, "chart", options.operands.empty() ? "no file given" : "one table at a time");
+    const std::optional<std::string> output = options.Value("--output");
+    if (!output || output->empty())
+        return ReportUsage(err, "chart", "no output file given (-o chart.svg)");
+    std::optional<TunerArgument> tunerArgument;
+    if (const auto text = options.Value("--tuner")) {
+        tunerArgument = ParseTunerArgument(*text);
+        if (!tunerArgument)
+            return ReportUsage(err, "chart", "--tuner takes TUNERS.tsf:FF:TT (factory and tuner type in hex)");
+    }
+
+    const std::string& path = options.operands.front();
+    TableKind kind;
+    std::string reason;
+    if (!ResolveTableKind(path, std::nullopt, kind, reason)) {
+        ReportProblem(err, path, reason);
+        return kExitFailure;
+    }
+    if (kind == TableKind::Legacy) {
+        ReportProblem(err, "",
+                      "old channel tables (cft) are not charted: convert it (vornalix-tool convert) and chart the "
+                      ".ccf file");
+        return kExitFailure;
+    }
+    if (kind == TableKind::Tuner) {
+        ReportProblem(err, path, "a tuner table (tsf) has no channels to chart; give it with --tuner");
+        return kExitFailure;
+    }
+    ChannelTable table(false);
+    if (!LoadChannelTable(path, table, reason)) {
+        ReportProblem(err, path, reason);
+        return kExitFailure;
+    }
+    std::optional<ChartTuner> tuner;
+    if (tunerArgument && !LoadChartTuner(*tunerArgument, tuner, err))
+        return kExitFailure;
+
+    const BandChart chart(ChannelFrequencies(table.Channels(ChannelModeAir)),
+                          ChannelFrequencies(table.Channels(ChannelModeCable)), tuner);
+    const std::string svg = BandChartSvg(chart, BaseName(path));
+    FileError writeError;
+    if (!WriteFileSafely(output->c_str(), reinterpret_cast<const std::uint8_t*>(svg.data()), svg.size(), &writeError)) {
+        ReportProblem(err, *output, "cannot be written: " + writeError.text);
+        return kExitFindings;
+    }
+    return kExitSuccess;
+}

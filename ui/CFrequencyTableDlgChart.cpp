@@ -1,0 +1,79 @@
+// Table > Band Chart of the channel table editor: the chart's window beside
+// the editor, following every change of the document (undo and redo
+// included) and of the chosen tuner; a click on a mark selects its row.
+
+#include <QFile>
+#include <QFileInfo>
+
+#include "CBandChartWindow.h"
+#include "CFrequencyTableDlg.h"
+#include "TableJson.h"
+
+namespace {
+
+// What the window's title names: the table's file, or for a table of no file
+// the name Save As would propose.
+QString TableName(const TableFileNames& names)
+{
+    if (!names.savePath.empty())
+        return QFileInfo(QFile::decodeName(QByteArray::fromStdString(names.savePath))).fileName();
+    if (!names.newTableName.isEmpty())
+        return names.newTableName + QStringLiteral(".ccf");
+    return QStringLiteral("Untitled");
+}
+
+} // namespace
+
+CBandChartWindow* CFrequencyTableDlg::BandChartWindow() const
+{
+    return m_pBandChart;
+}
+
+void CFrequencyTableDlg::OnBandChart()
+{
+    if (!m_pBandChart) {
+        m_pBandChart = new CBandChartWindow(Services(), this);
+        m_pBandChart->onActivate = [this](std::int32_t iList, std::int32_t iChannel) { ShowFinding(iList, iChannel); };
+        // The chart listens as every view does; the document lives as long
+        // as the editor and the window with it.
+        m_document.Subscribe([this](DocumentChange change) {
+            if (change == DocumentChange::Edited || change == DocumentChange::Replaced)
+                ShowBandChart();
+        });
+        connect(this, &CFrequencyTableDlg::TunerChosen, m_pBandChart, [this] { ShowBandChart(); });
+        m_chartedLists.reset();
+    }
+    m_pBandChart->ShowWindow();
+    ShowBandChart();
+}
+
+void CFrequencyTableDlg::ShowBandChart()
+{
+    // A closed chart is brought up to date when it is opened again.
+    if (!m_pBandChart || !m_pBandChart->isVisible())
+        return;
+    const ChartedLists now{m_document.Table(), m_document.ListVersion(), m_tunerChoices};
+    const TableFileNames names = FileNamesOf(m_document);
+    if (m_chartedLists && *m_chartedLists == now) {
+        // A save may still have named the table anew.
+        m_pBandChart->SetTitleName(TableName(names), names);
+        return;
+    }
+    m_chartedLists = now;
+    std::optional<ChartTuner> tuner;
+    if (m_chosenTuner) {
+        std::string title = TunerCodesText(m_chosenTuner->entry);
+        for (const std::string* pName : {&m_chosenTuner->factoryName, &m_chosenTuner->typeName})
+            if (!pName->empty())
+                title += " " + *pName;
+        tuner = ChartTuner{m_chosenTuner->entry, title};
+    }
+    const ChannelTable* pTable = m_document.Table();
+    if (!pTable) {
+        m_pBandChart->SetChart(BandChart({}, {}, tuner), TableName(names), names);
+        return;
+    }
+    m_pBandChart->SetChart(BandChart(ChannelFrequencies(pTable->Channels(ChannelModeAir)),
+                                     ChannelFrequencies(pTable->Channels(ChannelModeCable)), tuner),
+                           TableName(names), names);
+}
