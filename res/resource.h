@@ -117,3 +117,6 @@ constexpr int IDC_LIST_PLAN_COUNTRIES = 1071;
 constexpr int IDC_LIST_PLANS = 1072;
 constexpr int IDC_STATIC_PLAN_CHOICE = 1073;
 constexpr int IDC_STATIC_PLAN_PROBLEMS = 1074;
+
+// Check against tuner: Table > Check Against Tuner... of the channel table editor.
+constexpr int IDM_CHECK_AGAINST_TUNER = 176;

@@ -107,3 +107,15 @@ void FakeUserServices::ShowRecoveryCopies(QWidget*, RecoveryCopiesList& list)
     }
     shown.rowsAtClose = RowsOf(list);
 }
+
+std::optional<std::size_t> FakeUserServices::ChooseTuner(QWidget* pOwner, const TunerChooserRequest& request)
+{
+    tunerRequests.push_back(request);
+    if (onChooseTuner)
+        return onChooseTuner(pOwner, request);
+    if (tunerAnswers.empty())
+        return std::nullopt;
+    const std::optional<std::size_t> answer = tunerAnswers.front();
+    tunerAnswers.pop_front();
+    return answer;
+}

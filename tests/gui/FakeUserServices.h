@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "RecoveryCopiesList.h"
+#include "TunerChooser.h"
 #include "UserServices.h"
 
 class FakeUserServices : public UserServices
@@ -35,6 +36,11 @@ public:
     std::deque<std::vector<RecoveryListStep>> recoveryListAnswers;
     // Runs instead of a child dialog's modal loop; the default closes it at once.
     std::function<int(CDialog&)> onRunModal;
+    // The tuner chosen in each tuner chooser, in order; nothing cancels it,
+    // and an empty queue cancels too.
+    std::deque<std::optional<std::size_t>> tunerAnswers;
+    // Runs instead of those answers when set: the person at the chooser.
+    std::function<std::optional<std::size_t>(QWidget*, const TunerChooserRequest&)> onChooseTuner;
 
     std::vector<FileDialogRequest> fileRequests;
     std::vector<QString> messages;
@@ -51,6 +57,8 @@ public:
         std::vector<RecoveryListRow> rowsAtClose;
     };
     std::vector<RecoveryListShown> recoveryLists;
+    // Each tuner chooser shown, as it was asked.
+    std::vector<TunerChooserRequest> tunerRequests;
 
     std::optional<QString> ChooseFile(const FileDialogRequest& request) override;
     std::optional<FileChoice> ChooseFileAndFilter(const FileDialogRequest& request) override;
@@ -60,4 +68,5 @@ public:
     int RunModal(CDialog& dialog) override;
     std::optional<std::vector<QString>> AskValues(QWidget* pOwner, const ValuesRequest& request) override;
     void ShowRecoveryCopies(QWidget* pOwner, RecoveryCopiesList& list) override;
+    std::optional<std::size_t> ChooseTuner(QWidget* pOwner, const TunerChooserRequest& request) override;
 };
