@@ -48,3 +48,12 @@ std::optional<std::vector<QString>> BenchServices::AskValues(QWidget*, const Val
 }
 
 void BenchServices::ShowRecoveryCopies(QWidget*, RecoveryCopiesList&) {}
+
+std::optional<std::size_t> BenchServices::ChooseTuner(QWidget*, const TunerChooserRequest&)
+{
+    if (tunerAnswers.empty())
+        return std::nullopt;
+    const std::size_t answer = tunerAnswers.front();
+    tunerAnswers.pop_front();
+    return answer;
+}

@@ -17,6 +17,7 @@ public:
     std::deque<QString> fileAnswers;
     std::deque<int> menuAnswers;
     std::deque<std::vector<QString>> valueAnswers;
+    std::deque<std::size_t> tunerAnswers;
     int messageCount = 0;
 
     std::optional<QString> ChooseFile(const FileDialogRequest& request) override;
@@ -27,4 +28,5 @@ public:
     std::optional<std::vector<QString>> AskValues(QWidget* pOwner, const ValuesRequest& request) override;
     // Closes the list at once.
     void ShowRecoveryCopies(QWidget* pOwner, RecoveryCopiesList& list) override;
+    std::optional<std::size_t> ChooseTuner(QWidget* pOwner, const TunerChooserRequest& request) override;
 };

@@ -5,16 +5,22 @@
 
 #include "TableChecks.h"
 
-FindingCounts CountFindingsInImage(TableKind kind, const std::vector<std::uint8_t>& image)
+FindingCounts CountFindingsInImage(TableKind kind, const std::vector<std::uint8_t>& image, const TunerBands* pTuner)
 {
     FindingCounts counts;
     const FindingSink count = [&counts](const TableFinding& finding) {
         ++(finding.severity == FindingSeverity::Error ? counts.errors : counts.warnings);
     };
-    if (kind == TableKind::Tuner)
+    if (kind == TableKind::Tuner) {
         CheckTunerTableImage(image, count);
-    else
-        CheckChannelTableImage(image, count);
+        return counts;
+    }
+    CheckChannelTableImage(image, count);
+    if (pTuner) {
+        const ImageChannelLists lists = ChannelListsInImage(image);
+        counts.outside = CoverLists(lists.air, lists.cable, *pTuner).uncovered.size();
+        counts.errors += counts.outside;
+    }
     return counts;
 }
 
@@ -39,6 +45,14 @@ std::string FindingCountsText(const FindingCounts& counts)
     return text;
 }
 
+std::string FindingCountsText(const FindingCounts& counts, const std::string& tunerCodes)
+{
+    if (counts.errors == 0 && counts.warnings == 0)
+        return "No problems with tuner " + tunerCodes;
+    const std::string outside = counts.outside == 0 ? "none" : Counted(counts.outside, "channel", "channels");
+    return FindingCountsText(counts) + " (" + outside + " outside tuner " + tunerCodes + ")";
+}
+
 CheckWorker::CheckWorker(TableKind kind, ResultListener listener)
     : m_kind(kind), m_listener(std::move(listener)), m_thread([this] { Run(); })
 {
@@ -55,11 +69,11 @@ CheckWorker::~CheckWorker()
     m_thread.join();
 }
 
-void CheckWorker::Check(std::uint64_t version, std::vector<std::uint8_t> image)
+void CheckWorker::Check(std::uint64_t version, std::vector<std::uint8_t> image, std::optional<TunerBands> tuner)
 {
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
-        m_pending = Job{version, std::move(image)};
+        m_pending = Job{version, std::move(image), tuner};
     }
     m_wake.notify_one();
 }
@@ -90,7 +104,7 @@ void CheckWorker::Run()
         // Out of memory this check has no result; the next image tries again.
         std::optional<FindingCounts> counts;
         try {
-            counts = CountFindingsInImage(m_kind, job.image);
+            counts = CountFindingsInImage(m_kind, job.image, job.tuner ? &*job.tuner : nullptr);
         } catch (const std::bad_alloc&) {
         }
         job.image = {};

@@ -1,12 +1,16 @@
 // The table check of a file image, as the editors' status line runs it on its
-// worker: any bytes as a channel table image and as a tuner table image. A
-// finding never names a channel or entry the image does not hold. Seeds: the
-// chfq and tnsp corpora.
+// worker: any bytes as a channel table image and as a tuner table image, and
+// the image's channel lists judged against a tuner made of its first 64 bytes.
+// A finding never names a channel or entry the image does not hold, nor an
+// uncovered channel one its lists lack. Seeds: the chfq and tnsp corpora.
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "FuzzSupport.h"
 #include "TableChecks.h"
+#include "TunerCoverage.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
@@ -20,5 +24,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     };
     CheckChannelTableImage(image, within(8));
     CheckTunerTableImage(image, within(TunerSpecEntry::kSize));
+
+    const ImageChannelLists lists = ChannelListsInImage(image);
+    if ((lists.air.size() + lists.cable.size()) * 8 > size)
+        std::abort();
+    TunerSpecEntry entry;
+    std::memcpy(entry.bytes, data, std::min(size, TunerSpecEntry::kSize));
+    const TunerBands tuner(entry);
+    const CoverageReport report = CoverLists(lists.air, lists.cable, tuner);
+    if (report.channels + report.emptySlots != lists.air.size() + lists.cable.size())
+        std::abort();
+    for (const UncoveredChannel& channel : report.uncovered) {
+        const auto& list = channel.iList == ChannelModeAir ? lists.air : lists.cable;
+        if (channel.iChannel < 1 || static_cast<std::size_t>(channel.iChannel) > list.size() ||
+            tuner.BandOf(channel.dbFrequency))
+            std::abort();
+        UncoveredMessage(channel, tuner);
+    }
     return 0;
 }

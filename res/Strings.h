@@ -79,3 +79,16 @@ constexpr const char* kBandChartPngWidth = "&Width (pixels):";
 constexpr const char* kBandChartPngHeight = "&Height (pixels):";
 // %1 is the largest side.
 constexpr const char* kBandChartBadPngSize = "A PNG is 100 to %1 pixels wide and high.";
+// Table > Check Against Tuner... of the channel table editor.
+constexpr const char* kCheckAgainstTunerTitle = "Check Against Tuner";
+constexpr const char* kTunerFileFilter = "TSF Files (*.tsf)|*.tsf|All Files (*.*)|*.*||";
+// A tuner table that holds no tuner to choose; %1 is the file.
+constexpr const char* kNoTunersText = "\"%1\" holds no tuners to check against.";
+// The findings window's summary with a tuner: %1 the tuner's codes and names,
+// %2 how many channels lie outside its bands.
+constexpr const char* kAgainstTunerText = "Against tuner %1: %2";
+constexpr const char* kNoChannelOutsideText = "no channel outside";
+constexpr const char* kOneChannelOutsideText = "1 channel outside";
+constexpr const char* kChannelsOutsideText = "%1 channels outside";
+// That line before the counts: %1 the line, %2 the counts.
+constexpr const char* kFindingsJudgedAgainst = "%1. %2";

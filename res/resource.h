@@ -123,3 +123,5 @@ constexpr int IDM_COPY_ROWS = 190;
 constexpr int IDM_PASTE_ROWS = 191;
 // band chart
 constexpr int IDM_BAND_CHART = 197;
+// Check against tuner: Table > Check Against Tuner... of the channel table editor.
+constexpr int IDM_CHECK_AGAINST_TUNER = 176;

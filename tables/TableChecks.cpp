@@ -449,24 +449,39 @@ std::vector<double> FrequenciesInImage(const std::vector<std::uint8_t>& image, s
     return frequencies;
 }
 
+// Where the end mark after the air list lies, as the header states the list's length.
+std::uint64_t EndMarkOffset(const ChannelTableHeader& stated)
+{
+    return ChannelTableHeader::kSize + 8 * static_cast<std::uint64_t>(stated.wAirMax());
+}
+
 } // namespace
 
 void CheckChannelTableImage(const std::vector<std::uint8_t>& image, const FindingSink& sink)
 {
     ChannelTableLoadReport report;
     ReportOfImage(image, report);
-    const ChannelTableHeader& stated = report.header;
-    const std::uint64_t endMarkAt = ChannelTableHeader::kSize + 8 * static_cast<std::uint64_t>(stated.wAirMax());
+    const std::uint64_t endMarkAt = EndMarkOffset(report.header);
     const std::uint64_t cableAt = endMarkAt + 4;
-    std::vector<double> air = FrequenciesInImage(image, ChannelTableHeader::kSize, stated.wAirMax());
-    std::vector<double> cable = FrequenciesInImage(image, cableAt, stated.wCableMax());
-    report.airRecords = static_cast<std::uint32_t>(air.size());
-    report.cableRecords = static_cast<std::uint32_t>(cable.size());
+    ImageChannelLists lists = ChannelListsInImage(image);
+    report.airRecords = static_cast<std::uint32_t>(lists.air.size());
+    report.cableRecords = static_cast<std::uint32_t>(lists.cable.size());
     report.bEndMark = image.size() >= cableAt;
     std::uint8_t endMark[4] = {};
     if (report.bEndMark)
         std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(endMarkAt), 4, endMark);
-    CheckChannelLists(Findings(sink), report, endMark, air, cable);
+    CheckChannelLists(Findings(sink), report, endMark, lists.air, lists.cable);
+}
+
+ImageChannelLists ChannelListsInImage(const std::vector<std::uint8_t>& image)
+{
+    ChannelTableLoadReport report;
+    ReportOfImage(image, report);
+    const ChannelTableHeader& stated = report.header;
+    ImageChannelLists lists;
+    lists.air = FrequenciesInImage(image, ChannelTableHeader::kSize, stated.wAirMax());
+    lists.cable = FrequenciesInImage(image, EndMarkOffset(stated) + 4, stated.wCableMax());
+    return lists;
 }
 
 void CheckTunerTableImage(const std::vector<std::uint8_t>& image, const FindingSink& sink)

@@ -80,3 +80,14 @@ void CheckTunerTableInMemory(const TunerSpecTable& table, const FindingSink& sin
 // it holds.
 void CheckChannelTableImage(const std::vector<std::uint8_t>& image, const FindingSink& sink);
 void CheckTunerTableImage(const std::vector<std::uint8_t>& image, const FindingSink& sink);
+
+// The channel lists of a channel table's image as CheckChannelTableImage
+// judges them: the records of each list that lie wholly inside the image, so
+// that a further judgement of the same image (against a tuner) sees the same
+// channels.
+struct ImageChannelLists
+{
+    std::vector<double> air;
+    std::vector<double> cable;
+};
+ImageChannelLists ChannelListsInImage(const std::vector<std::uint8_t>& image);

@@ -95,6 +95,14 @@ void CFrequencyTableDlg::ChooseTuner(std::optional<TunerChoice> choice)
 {
     m_chosenTuner = std::move(choice);
     ++m_tunerChoices;
+    // The summary follows the tuner as it follows the table: it judges the
+    // table against the choice until another is made.
+    if (m_pStatusLine) {
+        m_pStatusLine->JudgeAgainstTuner(m_chosenTuner ? std::optional<TunerBands>(m_chosenTuner->Bands())
+                                                       : std::nullopt,
+                                         m_chosenTuner ? TunerCodesText(m_chosenTuner->entry) : std::string());
+        ShowStatusLine();
+    }
     emit TunerChosen();
 }
 

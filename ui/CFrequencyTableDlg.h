@@ -5,12 +5,14 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include <QIcon>
 #include <QPointer>
 
 #include "CDialog.h"
+#include "CTableFindingsWindow.h"
 #include "ChannelTableDocument.h"
 #include "DocumentRecovery.h"
 #include "EditorCommands.h"
@@ -54,6 +56,9 @@ public:
     // The tuner the table is judged against, kept while the editor is open.
     const std::optional<TunerChoice>& ChosenTuner() const { return m_chosenTuner; }
     void ChooseTuner(std::optional<TunerChoice> choice);
+    // The tuner catalogue that names the tuners offered by "Check Against
+    // Tuner...", instead of the one the tuner editor would find.
+    void SetCataloguePath(const std::string& path) { m_cataloguePath = path; }
 
     // The band chart's window while it exists (Table > Band Chart).
     CBandChartWindow* BandChartWindow() const;
@@ -179,6 +184,18 @@ private:
     std::int32_t PasteTarget() const;
     // ---- end of Copy and Paste ----
 
+    // ---- Check Against Tuner (CFrequencyTableDlgCoverage.cpp) ----
+    // Table > Check Against Tuner...: a tuner table chosen and read, one of
+    // its tuners chosen, and the table checked against it.
+    void OnCheckAgainstTuner();
+    // The tuner the person chooses from the tuner table at path; nothing when
+    // the file cannot be read (which is said), holds no tuner, or the person cancels.
+    std::optional<TunerChoice> AskTunerFrom(const QString& path);
+    // The channels outside the chosen tuner's bands, for the findings window
+    // to list after the table's own findings; nothing without a tuner.
+    std::optional<TunerFindings> ChosenTunerFindings() const;
+    // ---- end of Check Against Tuner ----
+
     int InsertBlankItem(std::int32_t k);
     int DeleteItem(std::int32_t k);
     int DeleteItems(const std::vector<std::int32_t>& indices);
@@ -238,4 +255,7 @@ private:
     std::optional<ChartedLists> m_chartedLists;
     // Counts the tuners chosen, so that the chart learns of each new choice.
     std::uint64_t m_tunerChoices = 0;
+    // The tuner table of the last choice, offered again by the next "Check Against Tuner...".
+    QString m_lastTunerTable;
+    std::string m_cataloguePath;
 };

@@ -105,7 +105,8 @@ void CFrequencyTableDlg::OnCheckTable()
         m_pFindings = new CTableFindingsWindow(this);
         m_pFindings->onActivate = [this](int list, int position) { ShowFinding(list, position); };
     }
-    m_pFindings->ShowFindings(findings, FindingKind::Channel);
+    // With a tuner chosen, the channels it cannot tune follow the table's own findings.
+    m_pFindings->ShowFindings(std::move(findings), FindingKind::Channel, ChosenTunerFindings());
 }
 
 void CFrequencyTableDlg::ShowFinding(std::int32_t iList, std::int32_t iChannel)

@@ -1,6 +1,7 @@
 #include "CTableFindingsWindow.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include <QAbstractTableModel>
@@ -50,25 +51,35 @@ class FindingsModel : public QAbstractTableModel
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
-    void SetFindings(const std::vector<TableFinding>& findings, FindingKind kind)
+    void SetFindings(std::vector<TableFinding> findings, FindingKind kind, std::optional<TunerFindings> tuner)
     {
         beginResetModel();
-        m_findings = findings;
+        m_findings = std::move(findings);
+        m_tuner = std::move(tuner);
         m_kind = kind;
         endResetModel();
         // The heading of the position column follows the kind.
         emit headerDataChanged(Qt::Horizontal, kPositionColumn, kPositionColumn);
     }
-    const TableFinding& Finding(int row) const { return m_findings[static_cast<std::size_t>(row)]; }
+    // The table's own findings, then the tuner's, whose text is made here.
+    TableFinding Finding(int row) const
+    {
+        const auto index = static_cast<std::size_t>(row);
+        if (index < m_findings.size())
+            return m_findings[index];
+        return UncoveredFinding(m_tuner->uncovered[index - m_findings.size()], m_tuner->tuner);
+    }
     int Count(FindingSeverity severity) const
     {
-        return static_cast<int>(std::count_if(m_findings.begin(), m_findings.end(),
-                                              [severity](const TableFinding& f) { return f.severity == severity; }));
+        const auto own = std::count_if(m_findings.begin(), m_findings.end(),
+                                       [severity](const TableFinding& f) { return f.severity == severity; });
+        const std::size_t tuner = severity == FindingSeverity::Error ? UncoveredCount() : 0;
+        return static_cast<int>(static_cast<std::size_t>(own) + tuner);
     }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override
     {
-        return parent.isValid() ? 0 : static_cast<int>(m_findings.size());
+        return parent.isValid() ? 0 : static_cast<int>(m_findings.size() + UncoveredCount());
     }
     int columnCount(const QModelIndex& parent = QModelIndex()) const override
     {
@@ -79,7 +90,7 @@ public:
     {
         if (!index.isValid() || index.row() >= rowCount())
             return {};
-        const TableFinding& finding = Finding(index.row());
+        const TableFinding finding = Finding(index.row());
         const bool bWarning = finding.severity == FindingSeverity::Warning;
         if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole) {
             switch (index.column()) {
@@ -115,9 +126,21 @@ public:
     }
 
 private:
+    std::size_t UncoveredCount() const { return m_tuner ? m_tuner->uncovered.size() : 0; }
+
     std::vector<TableFinding> m_findings;
+    std::optional<TunerFindings> m_tuner;
     FindingKind m_kind = FindingKind::Channel;
 };
+
+TableFinding UncoveredFinding(const UncoveredChannel& channel, const TunerBands& tuner)
+{
+    // An error, not a warning: the product cannot tune this channel with the
+    // tuner at all, so the table does not work with it as it stands. A
+    // warning is for what may be right (a shared frequency, a channel out of
+    // order); a channel no band reaches never is.
+    return {FindingSeverity::Error, channel.iList, channel.iChannel, UncoveredMessage(channel, tuner)};
+}
 
 CTableFindingsWindow::CTableFindingsWindow(QWidget* pParent)
     : QWidget(pParent, Qt::Window), m_pModel(new FindingsModel(this)), m_pSummary(new QLabel(this)),
@@ -129,6 +152,9 @@ CTableFindingsWindow::CTableFindingsWindow(QWidget* pParent)
     setObjectName(QStringLiteral("TableFindings"));
 
     m_pSummary->setObjectName(QStringLiteral("FindingsSummary"));
+    // A summary that names a tuner may be longer than the window is wide.
+    m_pSummary->setWordWrap(true);
+    m_pSummary->setTextFormat(Qt::PlainText);
     m_pView->setObjectName(QStringLiteral("FindingsList"));
     m_pView->setAccessibleName(Latin1(kFindingsTitle));
     m_pView->setModel(m_pModel);
@@ -161,17 +187,23 @@ CTableFindingsWindow::CTableFindingsWindow(QWidget* pParent)
 
 CTableFindingsWindow::~CTableFindingsWindow() = default;
 
-void CTableFindingsWindow::SetFindings(const std::vector<TableFinding>& findings, FindingKind kind)
+void CTableFindingsWindow::SetFindings(std::vector<TableFinding> findings, FindingKind kind,
+                                       std::optional<TunerFindings> tuner)
 {
-    m_pModel->SetFindings(findings, kind);
-    if (findings.empty()) {
-        m_pSummary->setText(Latin1(kFindingsNone));
+    const QString judgedAgainst = tuner ? tuner->judgedAgainst : QString();
+    m_pModel->SetFindings(std::move(findings), kind, std::move(tuner));
+    QString summary;
+    if (m_pModel->rowCount() == 0) {
+        summary = Latin1(kFindingsNone);
     } else {
-        m_pSummary->setText(Latin1(kFindingsCount)
-                                .arg(m_pModel->Count(FindingSeverity::Error))
-                                .arg(m_pModel->Count(FindingSeverity::Warning)));
+        summary = Latin1(kFindingsCount)
+                      .arg(m_pModel->Count(FindingSeverity::Error))
+                      .arg(m_pModel->Count(FindingSeverity::Warning));
         m_pView->setCurrentIndex(m_pModel->index(0, 0));
     }
+    if (!judgedAgainst.isEmpty())
+        summary = Latin1(kFindingsJudgedAgainst).arg(judgedAgainst, summary);
+    m_pSummary->setText(summary);
     m_pView->setAccessibleDescription(m_pSummary->text());
 }
 
@@ -206,9 +238,10 @@ void CTableFindingsWindow::MoveBesideParent()
     move(frame.topLeft());
 }
 
-void CTableFindingsWindow::ShowFindings(const std::vector<TableFinding>& findings, FindingKind kind)
+void CTableFindingsWindow::ShowFindings(std::vector<TableFinding> findings, FindingKind kind,
+                                        std::optional<TunerFindings> tuner)
 {
-    SetFindings(findings, kind);
+    SetFindings(std::move(findings), kind, std::move(tuner));
     if (!isVisible())
         MoveBesideParent();
     show();
@@ -231,6 +264,6 @@ void CTableFindingsWindow::Activate(int row)
 {
     if (row < 0 || row >= m_pModel->rowCount() || !onActivate)
         return;
-    const TableFinding& finding = m_pModel->Finding(row);
+    const TableFinding finding = m_pModel->Finding(row);
     onActivate(finding.iList, finding.iPosition);
 }

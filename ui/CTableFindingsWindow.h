@@ -14,15 +14,32 @@
 //     m_pFindings->ShowFindings(findings, FindingKind::Channel);
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include <QWidget>
 
 #include "TableChecks.h"
+#include "TunerCoverage.h"
 
 class QLabel;
 class QTreeView;
 class FindingsModel;
+
+// The channels of a channel table that the tuner it was judged against
+// cannot tune, listed after the table's own findings. Each row's text is made
+// only while the row is shown, so that 100,000 of them cost the window no
+// more than their positions.
+struct TunerFindings
+{
+    TunerBands tuner;
+    std::vector<UncoveredChannel> uncovered;
+    // Leads the summary: "Against tuner 03:12 Philips FI1216MF: 3 channels outside".
+    QString judgedAgainst;
+};
+
+// The finding of one of those channels, as its row shows it.
+TableFinding UncoveredFinding(const UncoveredChannel& channel, const TunerBands& tuner);
 
 // What the positions of the findings count: channels of a channel table's
 // lists (or of an old table's), or entries of a tuner table.
@@ -47,10 +64,15 @@ public:
     explicit CTableFindingsWindow(QWidget* pParent = nullptr);
     ~CTableFindingsWindow() override;
 
-    // Replaces the findings shown, keeping the window as it is (shown or not).
-    void SetFindings(const std::vector<TableFinding>& findings, FindingKind kind);
+    // Replaces the findings shown, keeping the window as it is (shown or not):
+    // the table's own, then those of a tuner it was judged against, if any,
+    // whose line leads the summary. The findings are taken by value, so that
+    // a check's own list moves in without a copy of every message.
+    void SetFindings(std::vector<TableFinding> findings, FindingKind kind,
+                     std::optional<TunerFindings> tuner = std::nullopt);
     // Replaces them and brings the window to the front.
-    void ShowFindings(const std::vector<TableFinding>& findings, FindingKind kind);
+    void ShowFindings(std::vector<TableFinding> findings, FindingKind kind,
+                      std::optional<TunerFindings> tuner = std::nullopt);
 
     // Called when a row is activated, with the finding's list (ChannelModeAir,
     // ChannelModeCable, or ChannelModeNone for the file, its header and tuner

@@ -151,8 +151,9 @@ QString EditorStatusLine::NoteText() const
 void EditorStatusLine::CheckTable(const void* pTable, std::uint64_t changeCount,
                                   const std::function<std::vector<std::uint8_t>()>& takeImage)
 {
-    if (pTable == m_pCheckedTable && changeCount == m_checkedChangeCount)
+    if (pTable == m_pCheckedTable && changeCount == m_checkedChangeCount && !m_bTunerChanged)
         return;
+    m_bTunerChanged = false;
     m_pCheckedTable = pTable;
     m_checkedChangeCount = changeCount;
     ++m_version;
@@ -167,7 +168,16 @@ void EditorStatusLine::CheckTable(const void* pTable, std::uint64_t changeCount,
     m_pCheck->show();
     if (m_pCheck->text().isEmpty())
         SetCheckText(QStringLiteral("Checking…"));
-    m_pWorker->Check(m_version, takeImage());
+    m_pWorker->Check(m_version, takeImage(), m_tuner);
+}
+
+void EditorStatusLine::JudgeAgainstTuner(std::optional<TunerBands> bands, const std::string& codes)
+{
+    m_tuner = std::move(bands);
+    m_tunerCodes = m_tuner ? codes : std::string();
+    m_bTunerChanged = true;
+    // A result the worker still owes is for the tuner before: it never shows.
+    ++m_version;
 }
 
 void EditorStatusLine::ShowCounts(std::uint64_t version, const FindingCounts& counts)
@@ -176,7 +186,9 @@ void EditorStatusLine::ShowCounts(std::uint64_t version, const FindingCounts& co
     if (version != m_version)
         return;
     m_shownVersion = version;
-    SetCheckText(QString::fromStdString(FindingCountsText(counts)));
+    // The version rule keeps the result and the tuner shown together: a
+    // change of tuner made every older result stale.
+    SetCheckText(QString::fromStdString(m_tuner ? FindingCountsText(counts, m_tunerCodes) : FindingCountsText(counts)));
 }
 
 void EditorStatusLine::SetCheckText(const QString& text)

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -65,6 +66,11 @@ public:
     // without a table (pTable nullptr) the summary is empty.
     void CheckTable(const void* pTable, std::uint64_t changeCount,
                     const std::function<std::vector<std::uint8_t>()>& takeImage);
+    // The tuner a channel table is judged against besides its own checks
+    // (its bands, and its codes for the summary: "03:12"), or none. The
+    // summary of the last check no longer counts; the next CheckTable checks
+    // again, even when the table did not change.
+    void JudgeAgainstTuner(std::optional<TunerBands> bands, const std::string& codes);
     // A note, until the next one or for kNoteMs.
     void ShowNote(const QString& text);
 
@@ -102,6 +108,10 @@ private:
     std::uint64_t m_checkedChangeCount = 0;
     std::uint64_t m_version = 0;
     std::uint64_t m_shownVersion = 0;
+    std::optional<TunerBands> m_tuner;
+    std::string m_tunerCodes;
+    // Another tuner was chosen since the last image was taken.
+    bool m_bTunerChanged = false;
     std::unique_ptr<CheckWorker> m_pWorker;
 };
 

@@ -15,6 +15,7 @@
 #include <QStringList>
 
 #include "CDialog.h"
+#include "CTunerChooserDlg.h"
 #include "ClipboardService.h"
 #include "ExitWhenShown.h"
 #include "RecoveryCopiesDlg.h"
@@ -201,4 +202,14 @@ void QtUserServices::ShowRecoveryCopies(QWidget* pOwner, RecoveryCopiesList& lis
 {
     RecoveryCopiesDlg dialog(list, pOwner);
     dialog.exec();
+}
+
+std::optional<std::size_t> QtUserServices::ChooseTuner(QWidget* pOwner, const TunerChooserRequest& request)
+{
+    CTunerChooserDlg dialog(request, pOwner);
+    if (ExitWhenShownRequested())
+        new ExitWhenShown(&dialog, [&dialog] { dialog.reject(); });
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.SelectedIndex();
 }

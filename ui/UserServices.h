@@ -3,6 +3,7 @@
 // popup menus, modal runs of child dialogs) goes through this one interface, so
 // that tests replace it with canned answers and never block on a window.
 
+#include <cstddef>
 #include <optional>
 #include <vector>
 
@@ -13,6 +14,7 @@ class CDialog;
 class ClipboardService;
 class QWidget;
 class RecoveryCopiesList;
+struct TunerChooserRequest;
 
 struct FileDialogRequest
 {
@@ -94,6 +96,10 @@ public:
     // The clipboard Copy and Paste use: the desktop's unless a service puts
     // another in its place.
     virtual ClipboardService& Clipboard();
+    // Offers the tuners of a tuner table (ui/TunerChooser.h), the request's
+    // preselected one selected; the index of the entry chosen, or nothing
+    // when the person cancels.
+    virtual std::optional<std::size_t> ChooseTuner(QWidget* pOwner, const TunerChooserRequest& request) = 0;
 };
 
 // The desktop's own services, for the program's first dialog; every dialog
@@ -114,4 +120,5 @@ public:
     int RunModal(CDialog& dialog) override;
     std::optional<std::vector<QString>> AskValues(QWidget* pOwner, const ValuesRequest& request) override;
     void ShowRecoveryCopies(QWidget* pOwner, RecoveryCopiesList& list) override;
+    std::optional<std::size_t> ChooseTuner(QWidget* pOwner, const TunerChooserRequest& request) override;
 };

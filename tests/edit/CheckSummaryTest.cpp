@@ -12,6 +12,7 @@
 #include "ChannelTable.h"
 #include "CheckSummary.h"
 #include "TableChecks.h"
+#include "TunerCoverage.h"
 #include "TunerSpecTable.h"
 
 namespace {
@@ -70,6 +71,84 @@ TEST(CheckSummary, CountsWhatTheTableCheckFinds)
     });
     EXPECT_GT(inMemory.errors, 0u);
     EXPECT_EQ(CountFindingsInImage(TableKind::Tuner, tuners.FileImage()), inMemory);
+}
+
+namespace {
+
+// A tuner of 03:12 that tunes 48.25 to 863.25 MHz.
+TunerBands Tuner0312()
+{
+    TunerSpecEntry entry;
+    entry.SetFactory(0x03);
+    entry.SetTunerType(0x12);
+    entry.SetLowBandStart(48.25);
+    entry.SetMidBandStart(170.0);
+    entry.SetHighBandStart(450.0);
+    entry.SetHighBandEnd(863.25);
+    return TunerBands(entry);
+}
+
+} // namespace
+
+TEST(CheckSummary, TextsWithATunerNameItAndCountTheChannelsOutside)
+{
+    EXPECT_EQ(FindingCountsText({0, 0, 0}, "03:12"), "No problems with tuner 03:12");
+    EXPECT_EQ(FindingCountsText({1, 0, 1}, "03:12"), "1 error (1 channel outside tuner 03:12)");
+    EXPECT_EQ(FindingCountsText({2, 1, 2}, "03:12"), "2 errors, 1 warning (2 channels outside tuner 03:12)");
+    EXPECT_EQ(FindingCountsText({1, 1, 0}, "01:05"), "1 error, 1 warning (none outside tuner 01:05)");
+    EXPECT_EQ(FindingCountsText({0, 3, 0}, "01:05"), "3 warnings (none outside tuner 01:05)");
+}
+
+// Each channel of either list that no band tunes is one more error, edges
+// included in the band that starts there and at the high band's end; an empty
+// slot is no channel. The image's lists are those the table check judges.
+TEST(CheckSummary, ChannelsOutsideTheTunerAreErrorsOfTheirOwn)
+{
+    ChannelTable table(true);
+    ASSERT_TRUE(table.AppendFrequencies(ChannelModeAir, {48.24, 48.25, 170.0, 863.25, 863.26}));
+    ASSERT_TRUE(table.AppendFrequencies(ChannelModeCable, {0.0, 40.0, 450.0}));
+    ASSERT_EQ(table.SetCountryCode(49), 1);
+    const TunerBands tuner = Tuner0312();
+    const FindingCounts own = CountFindingsInImage(TableKind::Channel, table.FileImage());
+    const FindingCounts judged = CountFindingsInImage(TableKind::Channel, table.FileImage(), &tuner);
+    EXPECT_EQ(own.outside, 0u);
+    EXPECT_EQ(judged.outside, 3u);
+    EXPECT_EQ(judged.errors, own.errors + 3);
+    EXPECT_EQ(judged.warnings, own.warnings);
+    // A tuner judges nothing of a tuner table.
+    TunerSpecTable tuners(true);
+    EXPECT_EQ(CountFindingsInImage(TableKind::Tuner, tuners.FileImage(), &tuner),
+              CountFindingsInImage(TableKind::Tuner, tuners.FileImage()));
+
+    // An image cut short in the cable list: only its whole records count, as
+    // the check reads them.
+    std::vector<std::uint8_t> image = table.FileImage();
+    image.resize(image.size() - 8 - 3);
+    const ImageChannelLists lists = ChannelListsInImage(image);
+    EXPECT_EQ(lists.air, (std::vector<double>{48.24, 48.25, 170.0, 863.25, 863.26}));
+    EXPECT_EQ(lists.cable.size(), 1u);
+    EXPECT_EQ(CountFindingsInImage(TableKind::Channel, image, &tuner).outside, 2u);
+}
+
+TEST(CheckWorker, JudgesTheImageAgainstTheTunerItIsGiven)
+{
+    std::mutex mutex;
+    std::vector<FindingCounts> results;
+    CheckWorker worker(TableKind::Channel, [&](std::uint64_t, const FindingCounts& counts) {
+        const std::lock_guard<std::mutex> lock(mutex);
+        results.push_back(counts);
+    });
+    ChannelTable table(true);
+    ASSERT_TRUE(table.AppendFrequencies(ChannelModeAir, {45.25, 55.25, 900.0}));
+    ASSERT_EQ(table.SetCountryCode(49), 1);
+    worker.Check(1, table.FileImage(), Tuner0312());
+    worker.WaitUntilIdle();
+    worker.Check(2, table.FileImage());
+    worker.WaitUntilIdle();
+    const std::lock_guard<std::mutex> lock(mutex);
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(results[0], (FindingCounts{2, 0, 2}));
+    EXPECT_EQ(results[1], (FindingCounts{0, 0, 0}));
 }
 
 TEST(CheckWorker, TellsEachResultWithItsVersionAndChecksOnlyTheNewestWaiting)

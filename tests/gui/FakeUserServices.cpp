@@ -112,3 +112,15 @@ ClipboardService& FakeUserServices::Clipboard()
 {
     return pClipboard ? *pClipboard : UserServices::Clipboard();
 }
+
+std::optional<std::size_t> FakeUserServices::ChooseTuner(QWidget* pOwner, const TunerChooserRequest& request)
+{
+    tunerRequests.push_back(request);
+    if (onChooseTuner)
+        return onChooseTuner(pOwner, request);
+    if (tunerAnswers.empty())
+        return std::nullopt;
+    const std::optional<std::size_t> answer = tunerAnswers.front();
+    tunerAnswers.pop_front();
+    return answer;
+}

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "RecoveryCopiesList.h"
+#include "TunerChooser.h"
 #include "UserServices.h"
 
 class FakeUserServices : public UserServices
@@ -37,6 +38,11 @@ public:
     std::function<int(CDialog&)> onRunModal;
     // The clipboard of Copy and Paste; Qt's own (offscreen) unless set.
     ClipboardService* pClipboard = nullptr;
+    // The tuner chosen in each tuner chooser, in order; nothing cancels it,
+    // and an empty queue cancels too.
+    std::deque<std::optional<std::size_t>> tunerAnswers;
+    // Runs instead of those answers when set: the person at the chooser.
+    std::function<std::optional<std::size_t>(QWidget*, const TunerChooserRequest&)> onChooseTuner;
 
     std::vector<FileDialogRequest> fileRequests;
     std::vector<QString> messages;
@@ -53,6 +59,8 @@ public:
         std::vector<RecoveryListRow> rowsAtClose;
     };
     std::vector<RecoveryListShown> recoveryLists;
+    // Each tuner chooser shown, as it was asked.
+    std::vector<TunerChooserRequest> tunerRequests;
 
     std::optional<QString> ChooseFile(const FileDialogRequest& request) override;
     std::optional<FileChoice> ChooseFileAndFilter(const FileDialogRequest& request) override;
@@ -63,4 +71,5 @@ public:
     std::optional<std::vector<QString>> AskValues(QWidget* pOwner, const ValuesRequest& request) override;
     void ShowRecoveryCopies(QWidget* pOwner, RecoveryCopiesList& list) override;
     ClipboardService& Clipboard() override;
+    std::optional<std::size_t> ChooseTuner(QWidget* pOwner, const TunerChooserRequest& request) override;
 };

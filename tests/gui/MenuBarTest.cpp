@@ -136,7 +136,8 @@ TEST_F(ChannelMenuBarTest, MenusTitlesItemsAndKeys)
               QStringList({"&New\tCtrl+N", "New from &Plan...\tCtrl+P", "&Open...\tCtrl+O", "Open &Recent", "-",
                            "&Save\tCtrl+S", "Save &As...\tCtrl+Shift+S", "-", "&Import...", "&Export...", "-",
                            "&Close\t" + Keys(QKeySequence::Close)}));
-    EXPECT_EQ(ItemTexts(dlg, 2), QStringList({"&Check Table\tF7", "&Band Chart", "Con&vert Old Table..."}));
+    EXPECT_EQ(ItemTexts(dlg, 2), QStringList({"&Check Table\tF7", "Check &Against Tuner...\tShift+F7", "&Band Chart",
+                                              "Con&vert Old Table..."}));
     EXPECT_EQ(ItemTexts(dlg, 3), QStringList({"&About Vornalix...\tF1"}));
     const QStringList edit = ItemTexts(dlg, 1);
     EXPECT_TRUE(edit.contains("&Go to Channel...\tCtrl+G"));

@@ -1328,6 +1328,93 @@ class LiveTest:
 
 
 
+    def check_against_tuner(self):
+        """Table > Check Against Tuner... from the keyboard: the file dialog
+        answered with a tuner table the test writes, the second of its tuners
+        chosen in the chooser, and the findings window's rows and the status
+        line's summary read as a screen reader reads them."""
+        table = os.path.join(self.session.tmp, "against.ccf")
+        source = os.path.join(self.session.tmp, "against.json")
+        with open(source, "w") as f:
+            json.dump({"format": "ccf", "country_code": 49,
+                       "air": {"frequencies": [45.25, 55.25, 62.25, 900.25]},
+                       "cable": {"frequencies": [112.25, 40.25]}}, f)
+        subprocess.run([self.session.tool, "build", source, "-o", table], check=True, timeout=30,
+                       stdout=subprocess.DEVNULL)
+        tuners = os.path.join(self.session.tmp, "against.tsf")
+        tuners_source = os.path.join(self.session.tmp, "against-tuners.json")
+
+        def tuner(factory, tuner_type, low, mid, high, end):
+            return {"factory": factory, "tuner_type": tuner_type, "low_band_start": low, "mid_band_start": mid,
+                    "high_band_start": high, "high_band_end": end, "picture_carrier": 38.9, "low_code": 0xA0,
+                    "mid_code": 0x90, "high_code": 0x30}
+        with open(tuners_source, "w") as f:
+            json.dump({"format": "tsf", "entries": [tuner(0x01, 0x05, 100.0, 200.0, 300.0, 500.0),
+                                                    tuner(0x03, 0x12, 48.25, 170.0, 450.0, 863.25)]}, f)
+        subprocess.run([self.session.tool, "build", tuners_source, "-o", tuners], check=True, timeout=30,
+                       stdout=subprocess.DEVNULL)
+
+        def summary():
+            check = self.tree.wait_for(lambda node: node.name == "Check" and self.tree.role(node) == "push button"
+                                       and self.tree.showing(node), "the status line's check summary")
+            return check.description
+
+        def findings_view():
+            return self.tree.wait_for(lambda node: node.name == "Table Check" and self.tree.showing(node)
+                                      and self.tree.role(node) in ("tree table", "table", "tree"),
+                                      "the findings list")
+
+        def finding_rows():
+            table = findings_view().queryTable()
+            return [tuple(table.getAccessibleAt(row, column).name for column in range(table.nColumns))
+                    for row in range(table.nRows)]
+
+        expected = [
+            ("Error", "Antenna", "1", "air channel 1: 45.25 MHz is below the tuner's lowest band, "
+                                      "which starts at 48.25 MHz"),
+            ("Error", "Antenna", "4", "air channel 4: 900.25 MHz is above the tuner's highest band, "
+                                      "which ends at 863.25 MHz"),
+            ("Error", "Cable", "2", "cable channel 2: 40.25 MHz is below the tuner's lowest band, "
+                                    "which starts at 48.25 MHz"),
+        ]
+        program = self.session.start_program(table)
+        try:
+            def choose_through_the_menu():
+                self.wait_until(lambda: summary() == "No problems", "the summary of the table alone", timeout=40)
+                # Alt+T opens the Table menu, A its "Check Against Tuner...".
+                self.keys("alt+t")
+                time.sleep(0.5)
+                self.keys("a")
+                self.tree.wait_for(lambda node: self.tree.role(node) in ("dialog", "file chooser")
+                                   and node.name == "Check Against Tuner" and self.tree.showing(node),
+                                   "the file dialog")
+                time.sleep(0.5)
+                self.session.xdotool("type", "--delay", 40, tuners)
+                self.keys("Return")
+                chooser = self.tree.wait_for(self.named("Tuners"), "the tuner chooser's list")
+                rows = chooser.queryTable().nRows
+                if rows != 2:
+                    raise AssertionError("the chooser lists %d tuners" % rows)
+                self.keys("Down", "Return")
+                self.tree.wait_gone(self.named("Tuners"), "the tuner chooser")
+            self.check("Check Against Tuner: a tuner table and its tuner chosen by keys", choose_through_the_menu)
+
+            def findings_listed():
+                self.wait_until(lambda: finding_rows() == expected, "the channels outside tuner 03:12 listed")
+                # Named by the catalogue beside the program, as the tuner editor names it.
+                description = findings_view().description
+                if not description.startswith("Against tuner 03:12 Alps TSBE5: 3 channels outside. Errors: 3"):
+                    raise AssertionError("the findings' summary reads %r" % description)
+            self.check("Check Against Tuner: the findings window lists the channels outside", findings_listed)
+
+            def summary_names_the_tuner():
+                self.wait_until(lambda: summary() == "3 errors (3 channels outside tuner 03:12)",
+                                "the summary naming the tuner")
+            self.check("Check Against Tuner: the status line counts the channels outside", summary_names_the_tuner)
+        finally:
+            self.session.stop(program)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--build", required=True, help="the build folder with ui/vornalix and tool/vornalix-tool")
@@ -1357,6 +1444,7 @@ def main():
         test.clipboard()
         test.drag_and_drop()
         test.band_chart()
+        test.check_against_tuner()
     except SetupError as error:
         print("live: set-up failed: %s" % error, flush=True)
     finally:

@@ -1,0 +1,114 @@
+#include "TunerChooser.h"
+
+#include <cstring>
+#include <set>
+
+#include "ShippedTuners.h"
+#include "TunerCatalogue.h"
+
+TunerNames TunerNames::Read(TunerCatalogue& catalogue, const std::vector<TunerSpecEntry>& entries)
+{
+    TunerNames names;
+    if (!catalogue.IsOpen())
+        return names;
+    std::set<std::int32_t> used;
+    for (const TunerSpecEntry& entry : entries)
+        used.insert(entry.iFactory());
+    const auto factories = catalogue.ReadFactories();
+    if (!factories)
+        return names;
+    for (const CatalogueItem& factory : *factories) {
+        if (used.count(factory.code) == 0 || !names.FactoryName(factory.code).empty())
+            continue;
+        names.AddFactory(factory.code, factory.text);
+        if (const auto types = catalogue.ReadTunerTypes(factory.code)) {
+            for (const CatalogueItem& type : *types)
+                names.AddType(factory.code, type.code, std::string(TunerTypeName(type.text)));
+        }
+    }
+    return names;
+}
+
+std::string TunerNames::FactoryName(std::int32_t iFactory) const
+{
+    const auto found = m_factories.find(iFactory);
+    return found == m_factories.end() ? std::string() : found->second;
+}
+
+std::string TunerNames::TypeName(std::int32_t iFactory, std::int32_t iTunerType) const
+{
+    const auto found = m_types.find({iFactory, iTunerType});
+    return found == m_types.end() ? std::string() : found->second;
+}
+
+void TunerNames::AddFactory(std::int32_t iFactory, std::string name)
+{
+    m_factories.emplace(iFactory, std::move(name));
+}
+
+void TunerNames::AddType(std::int32_t iFactory, std::int32_t iTunerType, std::string name)
+{
+    // The first line of a code counts, as the first the tuner editor lists.
+    m_types.emplace(std::make_pair(iFactory, iTunerType), std::move(name));
+}
+
+namespace {
+
+// The name begins with the word: "Philips" in "Philips PAL_I (...)".
+bool BeginsWithWord(const std::string& name, const std::string& word)
+{
+    return !word.empty() && name.compare(0, word.size(), word) == 0 &&
+           (name.size() == word.size() || name[word.size()] == ' ');
+}
+
+} // namespace
+
+std::string TunerLabel(const TunerSpecEntry& entry, const std::string& factoryName, const std::string& typeName)
+{
+    std::string label = TunerCodesText(entry);
+    std::string name;
+    if (typeName.empty() || BeginsWithWord(typeName, factoryName))
+        name = typeName.empty() ? factoryName : typeName;
+    else
+        name = factoryName.empty() ? typeName : factoryName + ' ' + typeName;
+    if (!name.empty())
+        label += ' ' + name;
+    return label;
+}
+
+std::string TunerLabel(const TunerChoice& choice)
+{
+    return TunerLabel(choice.entry, choice.factoryName, choice.typeName);
+}
+
+namespace {
+
+bool SameEdges(const TunerSpecEntry& a, const TunerSpecEntry& b)
+{
+    // Compared as stored bytes, so that NaN edges match themselves.
+    constexpr std::size_t kEdgesAt = 8;
+    constexpr std::size_t kEdgesSize = 4 * sizeof(double);
+    return std::memcmp(a.bytes + kEdgesAt, b.bytes + kEdgesAt, kEdgesSize) == 0;
+}
+
+} // namespace
+
+std::optional<std::size_t> PreviousChoiceIn(const std::vector<TunerSpecEntry>& entries, const TunerSpecEntry& previous)
+{
+    std::optional<std::size_t> sameCodes;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const TunerSpecEntry& entry = entries[i];
+        if (entry.iFactory() != previous.iFactory() || entry.iTunerType() != previous.iTunerType())
+            continue;
+        if (SameEdges(entry, previous))
+            return i;
+        if (!sameCodes)
+            sameCodes = i;
+    }
+    return sameCodes;
+}
+
+QString BandEdgesText(double dbStart, double dbEnd)
+{
+    return QString::asprintf("%.2f ~ %.2f MHz", dbStart, dbEnd);
+}

@@ -1,0 +1,70 @@
+#pragma once
+// What "Check Against Tuner..." offers the person to choose from: the tuners
+// of one tuner table, each by its factory and tuner type codes, the names a
+// tuner catalogue gives those codes (where it gives any) and its band edges,
+// and the one chosen before. The chooser only chooses; the channel editor
+// judges its table against the choice.
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <QString>
+
+#include "TunerChoice.h"
+#include "TunerSpecEntry.h"
+
+class TunerCatalogue;
+
+// The catalogue's names of the factories and tuner types a tuner table uses.
+class TunerNames
+{
+public:
+    // Reads from an open catalogue the factories, and the tuner types of only
+    // those factories that the entries name, so that a table of 100,000
+    // entries costs one read per factory, not per entry. A closed catalogue
+    // gives no names.
+    static TunerNames Read(TunerCatalogue& catalogue, const std::vector<TunerSpecEntry>& entries);
+
+    // Empty when the catalogue names none.
+    std::string FactoryName(std::int32_t iFactory) const;
+    // The tuner type's name without the number the catalogue puts before it
+    // ("Philips PAL_I (FI1246 and compatibles)", not "01 -- Philips ...").
+    std::string TypeName(std::int32_t iFactory, std::int32_t iTunerType) const;
+
+    void AddFactory(std::int32_t iFactory, std::string name);
+    void AddType(std::int32_t iFactory, std::int32_t iTunerType, std::string name);
+
+private:
+    std::map<std::int32_t, std::string> m_factories;
+    std::map<std::pair<std::int32_t, std::int32_t>, std::string> m_types;
+};
+
+// A tuner as the findings and the chooser name it: its codes, then the
+// catalogue's names ("03:12 Philips FI1216MF"). A tuner type's name that
+// begins with its factory's name stands alone, so that the maker is not
+// named twice; without names, the codes alone.
+std::string TunerLabel(const TunerSpecEntry& entry, const std::string& factoryName, const std::string& typeName);
+std::string TunerLabel(const TunerChoice& choice);
+
+struct TunerChooserRequest
+{
+    QString title;                       // the command, "Check Against Tuner"
+    QString tablePath;                   // the .tsf the tuners come from
+    std::vector<TunerSpecEntry> entries; // in table order
+    TunerNames names;
+    // The row chosen when the chooser opens.
+    std::optional<std::size_t> preselected;
+};
+
+// The entry of a tuner table that a previous choice names again: the first of
+// the same factory and tuner type, with the same band edges if the table holds
+// one so; none when the table holds neither.
+std::optional<std::size_t> PreviousChoiceIn(const std::vector<TunerSpecEntry>& entries, const TunerSpecEntry& previous);
+
+// The band edges of a row of the chooser, as the tuner editor shows them: "48.25 ~ 170.00 MHz".
+QString BandEdgesText(double dbStart, double dbEnd);
