@@ -46,7 +46,10 @@ ChartLane MakeLane(std::int32_t iList, const std::vector<double>& frequencies, c
         mark.bRepeated = repeats.OtherOf(static_cast<std::size_t>(i)) != DuplicateFrequencies::kNone;
         mark.bUncovered = pTuner && !pTuner->BandOf(f);
         if (labels) {
-            if (std::optional<std::string> label = labels(iList, f))
+            // A plan that numbers its channels as the list does adds nothing
+            // to the channel number.
+            std::optional<std::string> label = labels(iList, f);
+            if (label && *label != std::to_string(mark.iChannel))
                 mark.label = std::move(*label);
         }
     }
@@ -209,7 +212,7 @@ std::string ChartMarkText(std::int32_t iList, const ChartMark& mark)
     std::string text = std::string(ChartLaneName(iList)) + " channel " + std::to_string(mark.iChannel) + ", " +
                        MegahertzText(mark.dbFrequency);
     if (!mark.label.empty())
-        text += ", " + mark.label;
+        text += ", plan channel " + mark.label;
     if (mark.bRepeated)
         text += ", repeated";
     if (mark.bUncovered)

@@ -165,7 +165,14 @@ TEST(BandChart, LabelsComeFromTheFunctionPerListAndFrequency)
     EXPECT_EQ(chart.Lane(ChannelModeAir).marks[1].label, "E5");
     EXPECT_EQ(chart.Lane(ChannelModeAir).marks[0].label, "");
     EXPECT_EQ(chart.Lane(ChannelModeCable).marks[0].label, "S303");
-    EXPECT_EQ(ChartMarkText(ChannelModeAir, chart.Lane(ChannelModeAir).marks[1]), "air channel 1, 175.25 MHz, E5");
+    // A plan that numbers channels as the list does names nothing new.
+    const BandChart positional({48.25, 55.25}, {}, std::nullopt, [](std::int32_t, double f) {
+        return std::optional<std::string>(f == 55.25 ? "2" : "7");
+    });
+    EXPECT_EQ(positional.Lane(ChannelModeAir).marks[1].label, "");
+    EXPECT_EQ(positional.Lane(ChannelModeAir).marks[0].label, "7");
+    EXPECT_EQ(ChartMarkText(ChannelModeAir, chart.Lane(ChannelModeAir).marks[1]),
+              "air channel 1, 175.25 MHz, plan channel E5");
 }
 
 TEST(BandChart, MarkTextsSayWhatAMarkIs)
@@ -176,7 +183,8 @@ TEST(BandChart, MarkTextsSayWhatAMarkIs)
     mark.label = "E5";
     mark.bRepeated = true;
     mark.bUncovered = true;
-    EXPECT_EQ(ChartMarkText(ChannelModeAir, mark), "air channel 5, 175.25 MHz, E5, repeated, outside the tuner");
+    EXPECT_EQ(ChartMarkText(ChannelModeAir, mark),
+              "air channel 5, 175.25 MHz, plan channel E5, repeated, outside the tuner");
     mark.label.clear();
     mark.bRepeated = false;
     EXPECT_EQ(ChartMarkText(ChannelModeCable, mark), "cable channel 5, 175.25 MHz, outside the tuner");

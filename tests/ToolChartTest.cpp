@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
@@ -93,7 +94,7 @@ TEST(ToolChart, RefusesOldTablesUnknownTunersAndBadArguments)
     EXPECT_EQ(run.err, "vornalix-tool: " + tsf + ": no tuner 03:13 (factory:tuner type) in the file\n");
 
     for (const std::string& bad :
-         std::vector<std::string>{tsf, tsf + ":03", tsf + ":3G:12", tsf + ":03:123", ":03:12"}) {
+         std::vector<std::string>{tsf, tsf + ":03", tsf + ":3G:12", tsf + ":03:123456789", ":03:12"}) {
         run = RunToolProcess({"chart", ccf, "--tuner", bad, "-o", svgPath});
         EXPECT_EQ(run.status, 2) << bad;
         EXPECT_NE(run.err.find("--tuner takes TUNERS.tsf:FF:TT"), std::string::npos) << bad;
@@ -124,4 +125,29 @@ TEST(ToolChart, AnUnwritableOutputIsExitStatusOne)
     const ToolRun run = RunToolProcess({"chart", ccf, "-o", dir.Path() + "/missing/out.svg"});
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("cannot be written"), std::string::npos);
+}
+
+// The marks name the channels the table's country's plans give, as the
+// editor's rows do: here a plan of the person's own in place of the
+// installed broadcast plan of Germany's.
+TEST(ToolChart, MarksNameTheirChannelInTheCountrysPlan)
+{
+    TempDir home;
+    ASSERT_EQ(::mkdir(home.File("vornalix").c_str(), 0700), 0);
+    ASSERT_EQ(::mkdir(home.File("vornalix/plans").c_str(), 0700), 0);
+    WriteText(home, "vornalix/plans/ms-western-europe-broadcast.csv",
+              std::string("channel,frequency_mhz\nE2,48.25\nE5,175.25\n"));
+    const ScopedEnv dataHome{"XDG_DATA_HOME", home.Path().c_str()};
+    TempDir dir;
+    ChfqImage table;
+    table.country = 49;
+    table.air = {48.25, 55.25, 62.25, 64.0, 175.25};
+    const std::string ccf = WriteFile(dir, "de.ccf", table.Build());
+    const std::string svgPath = dir.File("de.svg");
+    const ToolRun run = RunToolProcess({"chart", ccf, "-o", svgPath});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string svg = ReadText(svgPath);
+    EXPECT_NE(svg.find("<title>air channel 5, 175.25 MHz, plan channel E5</title>"), std::string::npos) << svg;
+    EXPECT_NE(svg.find("<title>air channel 2, 55.25 MHz</title>"), std::string::npos);
+    EXPECT_EQ(Count(svg, "plan channel"), 2u);
 }

@@ -7,11 +7,12 @@
 #include "BandChart.h"
 #include "Commands.h"
 #include "Help.h"
-#include "HexDigit.h"
 #include "Options.h"
+#include "PlanLabels.h"
 #include "Printable.h"
 #include "TableFile.h"
 #include "TableJson.h"
+#include "TunerCoverage.h"
 
 namespace {
 
@@ -22,22 +23,8 @@ struct TunerArgument
     std::int32_t iTunerType = 0;
 };
 
-// One or two hex digits, as the tool prints a code ("03", "1A").
-std::optional<std::int32_t> ParseCode(const std::string& text)
-{
-    if (text.empty() || text.size() > 2)
-        return std::nullopt;
-    std::int32_t value = 0;
-    for (const char c : text) {
-        const int digit = HexDigitValue(c);
-        if (digit < 0)
-            return std::nullopt;
-        value = value * 16 + digit;
-    }
-    return value;
-}
-
-// "TUNERS.tsf:FF:TT", split at its last two colons so that the path may hold colons.
+// "TUNERS.tsf:FF:TT", split at its last two colons so that the path may
+// hold colons; the codes read as coverage's --tuner reads them.
 std::optional<TunerArgument> ParseTunerArgument(const std::string& text)
 {
     const std::size_t second = text.rfind(':');
@@ -46,11 +33,10 @@ std::optional<TunerArgument> ParseTunerArgument(const std::string& text)
     const std::size_t first = text.rfind(':', second - 1);
     if (first == std::string::npos || first == 0)
         return std::nullopt;
-    const auto factory = ParseCode(text.substr(first + 1, second - first - 1));
-    const auto type = ParseCode(text.substr(second + 1));
-    if (!factory || !type)
+    TunerArgument argument{text.substr(0, first), 0, 0};
+    if (!ParseTunerCodes(std::string_view(text).substr(first + 1), argument.iFactory, argument.iTunerType))
         return std::nullopt;
-    return TunerArgument{text.substr(0, first), *factory, *type};
+    return argument;
 }
 
 // The file's own name, as the chart's title.
@@ -69,11 +55,9 @@ bool LoadChartTuner(const TunerArgument& argument, std::optional<ChartTuner>& tu
         ReportProblem(err, argument.path, reason);
         return false;
     }
-    for (const TunerSpecNode& node : table.Entries()) {
-        if (node.entry.iFactory() == argument.iFactory && node.entry.iTunerType() == argument.iTunerType) {
-            tuner = ChartTuner{node.entry, TunerCodesText(node.entry)};
-            return true;
-        }
+    if (const TunerSpecEntry* pEntry = FindTuner(table, argument.iFactory, argument.iTunerType)) {
+        tuner = ChartTuner{*pEntry, TunerCodesText(*pEntry)};
+        return true;
     }
     TunerSpecEntry wanted;
     wanted.SetFactory(argument.iFactory);
@@ -114,8 +98,7 @@ int RunChart(const Arguments& args, std::ostream& out, std::ostream& err)
     }
     if (kind == TableKind::Legacy) {
         ReportProblem(err, "",
-                      "old channel tables (cft) are not charted: convert it (vornalix-tool convert) and chart the "
-                      ".ccf file");
+                      OldTableRefusal("charted", "convert it (vornalix-tool convert) and chart the .ccf file"));
         return kExitFailure;
     }
     if (kind == TableKind::Tuner) {
@@ -131,8 +114,11 @@ int RunChart(const Arguments& args, std::ostream& out, std::ostream& err)
     if (tunerArgument && !LoadChartTuner(*tunerArgument, tuner, err))
         return kExitFailure;
 
-    const BandChart chart(ChannelFrequencies(table.Channels(ChannelModeAir)),
-                          ChannelFrequencies(table.Channels(ChannelModeCable)), tuner);
+    // The channels' names in the country's standard plans, as the editor's chart shows them.
+    const PlanLabels labels = PlanLabels::ForCountry(table.Header().iCountryCode(), PlanLibrary::Load());
+    const BandChart chart(
+        ChannelFrequencies(table.Channels(ChannelModeAir)), ChannelFrequencies(table.Channels(ChannelModeCable)), tuner,
+        [&labels](std::int32_t iList, double dbFrequency) { return labels.Label(iList, dbFrequency); });
     const std::string svg = BandChartSvg(chart, BaseName(path));
     FileError writeError;
     if (!WriteFileSafely(output->c_str(), reinterpret_cast<const std::uint8_t*>(svg.data()), svg.size(), &writeError)) {

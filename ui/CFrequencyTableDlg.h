@@ -247,9 +247,12 @@ private:
         const ChannelTable* pTable = nullptr;
         std::uint64_t listVersion = 0;
         std::uint64_t tunerChoice = 0;
+        // The country names the marks through its plans.
+        std::int32_t iCountryCode = 0;
         bool operator==(const ChartedLists& other) const
         {
-            return pTable == other.pTable && listVersion == other.listVersion && tunerChoice == other.tunerChoice;
+            return pTable == other.pTable && listVersion == other.listVersion && tunerChoice == other.tunerChoice &&
+                   iCountryCode == other.iCountryCode;
         }
     };
     std::optional<ChartedLists> m_chartedLists;

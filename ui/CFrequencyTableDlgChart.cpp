@@ -7,6 +7,7 @@
 
 #include "CBandChartWindow.h"
 #include "CFrequencyTableDlg.h"
+#include "PlanLabels.h"
 #include "TableJson.h"
 
 namespace {
@@ -52,7 +53,7 @@ void CFrequencyTableDlg::ShowBandChart()
     // A closed chart is brought up to date when it is opened again.
     if (!m_pBandChart || !m_pBandChart->isVisible())
         return;
-    const ChartedLists now{m_document.Table(), m_document.ListVersion(), m_tunerChoices};
+    const ChartedLists now{m_document.Table(), m_document.ListVersion(), m_tunerChoices, m_document.CountryCode()};
     const TableFileNames names = FileNamesOf(m_document);
     if (m_chartedLists && *m_chartedLists == now) {
         // A save may still have named the table anew.
@@ -73,7 +74,11 @@ void CFrequencyTableDlg::ShowBandChart()
         m_pBandChart->SetChart(BandChart({}, {}, tuner), TableName(names), names);
         return;
     }
-    m_pBandChart->SetChart(BandChart(ChannelFrequencies(pTable->Channels(ChannelModeAir)),
-                                     ChannelFrequencies(pTable->Channels(ChannelModeCable)), tuner),
-                           TableName(names), names);
+    // The marks name the channels the country's plans give, as the rows' tooltips do.
+    const std::shared_ptr<const PlanLabels> labels = CountryPlanLabels();
+    m_pBandChart->SetChart(
+        BandChart(ChannelFrequencies(pTable->Channels(ChannelModeAir)),
+                  ChannelFrequencies(pTable->Channels(ChannelModeCable)), tuner,
+                  [&labels](std::int32_t iList, double dbFrequency) { return labels->Label(iList, dbFrequency); }),
+        TableName(names), names);
 }

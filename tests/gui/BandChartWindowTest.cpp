@@ -283,17 +283,21 @@ TEST_F(BandChartWindowTest, ScreenReadersReadTheMarksAsAList)
         EXPECT_FALSE(pMark->rect().isEmpty());
         names << pMark->text(QAccessible::Name);
     }
+    // The table's country (44) names the frequencies in its plans: channel 3
+    // at 48.25 MHz is the plan's channel 1.
     EXPECT_EQ(names,
-              (QStringList{"air channel 3, 48.25 MHz", "air channel 1, 175.25 MHz", "cable channel 1, 112.25 MHz"}));
+              (QStringList{"air channel 3, 48.25 MHz, plan channel 1", "air channel 1, 175.25 MHz, plan channel 5",
+                           "cable channel 1, 112.25 MHz, plan channel 11"}));
     // Asked again, the same interface.
     EXPECT_EQ(pChart->child(1), pChart->child(1));
     EXPECT_EQ(pChart->child(3), nullptr);
 
     dlg.ChooseTuner(Tuner(100.0, 160.0, 450.0, 860.0));
-    EXPECT_EQ(pChart->child(0)->text(QAccessible::Name), "air channel 3, 48.25 MHz, outside the tuner");
+    EXPECT_EQ(pChart->child(0)->text(QAccessible::Name), "air channel 3, 48.25 MHz, plan channel 1, outside the tuner");
     Append("48.25");
     ASSERT_EQ(pChart->childCount(), 4);
-    EXPECT_EQ(pChart->child(1)->text(QAccessible::Name), "air channel 4, 48.25 MHz, repeated, outside the tuner");
+    EXPECT_EQ(pChart->child(1)->text(QAccessible::Name),
+              "air channel 4, 48.25 MHz, plan channel 1, repeated, outside the tuner");
 }
 
 TEST_F(BandChartWindowTest, ManyMarksMakeTheirInterfacesOnlyWhenAsked)
@@ -396,7 +400,8 @@ TEST(BandChartSvgXml, HostileLabelsAndTitlesStillParse)
     const SvgContent svg = ReadSvg(QByteArray::fromStdString(text));
     ASSERT_TRUE(svg.bValid) << svg.error.toStdString();
     EXPECT_EQ(svg.markIds, (QStringList{"air-1", "air-3", "cable-2"}));
-    EXPECT_TRUE(svg.texts.contains(QString::fromUtf8("air channel 1, 48.25 MHz, <E2 & \"x\">\uFFFD\uFFFD")));
+    EXPECT_TRUE(
+        svg.texts.contains(QString::fromUtf8("air channel 1, 48.25 MHz, plan channel <E2 & \"x\">\uFFFD\uFFFD")));
     EXPECT_TRUE(svg.texts.contains(QString::fromUtf8("a]]>b<c\uFFFD\uFFFD")));
 }
 
