@@ -1,5 +1,9 @@
 #include "BenchServices.h"
 
+#include <cstdint>
+
+#include <QCoreApplication>
+
 #include "CDialog.h"
 #include "resource.h"
 
@@ -56,4 +60,36 @@ std::optional<std::size_t> BenchServices::ChooseTuner(QWidget*, const TunerChoos
     const std::size_t answer = tunerAnswers.front();
     tunerAnswers.pop_front();
     return answer;
+}
+
+namespace {
+
+// Counts every event the application delivers, to tell when the queue is idle.
+class EventCounter : public QObject
+{
+public:
+    EventCounter() { QCoreApplication::instance()->installEventFilter(this); }
+    std::uint64_t delivered = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent*) override
+    {
+        ++delivered;
+        return false;
+    }
+};
+
+} // namespace
+
+void SettleEvents()
+{
+    // Made once and kept: the application outlives every benchmark.
+    static EventCounter* const pCounter = new EventCounter;
+    for (int round = 0; round < 1000; ++round) {
+        const std::uint64_t before = pCounter->delivered;
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::processEvents();
+        if (pCounter->delivered == before)
+            return;
+    }
 }

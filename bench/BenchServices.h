@@ -30,3 +30,7 @@ public:
     void ShowRecoveryCopies(QWidget* pOwner, RecoveryCopiesList& list) override;
     std::optional<std::size_t> ChooseTuner(QWidget* pOwner, const TunerChooserRequest& request) override;
 };
+
+// Delivers events until a whole round delivers none: a list view's deferred
+// layout, the repaint it asks for and whatever that posts in turn.
+void SettleEvents();

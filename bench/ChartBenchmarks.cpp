@@ -60,14 +60,6 @@ const BandChart& LargestChart()
     return chart;
 }
 
-void Settle()
-{
-    for (int round = 0; round < 100; ++round) {
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
-    }
-}
-
 // A 1920 x 600 chart, painted as the widget paints itself.
 void PaintInto(benchmark::State& state, BandChartView& view)
 {
@@ -145,17 +137,17 @@ void EditOneChannel(benchmark::State& state, bool bWithChart)
     dlg.ChooseTuner(TunerChoice{"tuners.tsf", LargestTuner().entry, {}, {}});
     if (bWithChart)
         dlg.OnCommand(IDM_BAND_CHART);
-    Settle();
+    SettleEvents();
     ListView* pList = dlg.GetListView(IDC_LIST_CHANNELS);
     pList->EnsureVisible(1000);
     QTest::mouseClick(pList->viewport(), Qt::LeftButton, Qt::NoModifier,
                       pList->visualRect(pList->model()->index(1000, 0)).center());
-    Settle();
+    SettleEvents();
     int step = 0;
     for (auto _ : state) {
         dlg.SetDlgItemText(IDC_EDIT_FREQUENCY, QString::number(500.0 + (++step % 100)));
         QTest::mouseClick(dlg.GetDlgItem(IDC_BUTTON_SAVE_VALUE), Qt::LeftButton);
-        Settle();
+        SettleEvents();
     }
     if (bWithChart && dlg.BandChartWindow())
         state.counters["marks"] = static_cast<double>(dlg.BandChartWindow()->View()->Chart().MarkCount());

@@ -56,19 +56,11 @@ std::string WriteTuner(TunerReach reach)
     return path;
 }
 
-void Settle()
-{
-    for (int round = 0; round < 100; ++round) {
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
-    }
-}
-
 void LoadLargest(CFrequencyTableDlg& dlg, BenchServices& services)
 {
     services.fileAnswers.push_back(QString::fromStdString(BenchFiles::Get().chfq));
     QTest::mouseClick(dlg.GetDlgItem(IDC_BUTTON_LOAD_FROM_FILE), Qt::LeftButton);
-    Settle();
+    SettleEvents();
 }
 
 EditorStatusLine& StatusLineOf(const CDialog& dlg)

@@ -41,29 +41,6 @@
 
 namespace {
 
-// Counts every event the application delivers, to tell when the queue is idle.
-class EventCounter : public QObject
-{
-public:
-    EventCounter() { QCoreApplication::instance()->installEventFilter(this); }
-    ~EventCounter() override
-    {
-        if (QCoreApplication::instance())
-            QCoreApplication::instance()->removeEventFilter(this);
-    }
-    EventCounter(const EventCounter&) = delete;
-    EventCounter& operator=(const EventCounter&) = delete;
-
-    std::uint64_t delivered = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent*) override
-    {
-        ++delivered;
-        return false;
-    }
-};
-
 // Writes a table whose two lists hold the given number of channels each.
 QString WriteTable(const QTemporaryDir& dir, const QString& name, std::int32_t iChannels)
 {
@@ -124,19 +101,7 @@ public:
     void LoadOneShort() { Load(m_oneShort); }
     void LoadHalf() { Load(m_half); }
 
-    // Delivers events until a whole round delivers none: the list view's
-    // deferred layout, the repaint it asks for and whatever that posts in turn.
-    static void Settle()
-    {
-        static EventCounter counter;
-        for (int round = 0; round < 1000; ++round) {
-            const std::uint64_t before = counter.delivered;
-            QCoreApplication::sendPostedEvents();
-            QCoreApplication::processEvents();
-            if (counter.delivered == before)
-                return;
-        }
-    }
+    static void Settle() { SettleEvents(); }
 
 private:
     void Load(const QString& path)

@@ -27,34 +27,6 @@
 
 namespace {
 
-// Counts every event the application delivers, to tell when the queue is idle.
-class EventCounter : public QObject
-{
-public:
-    EventCounter() { QCoreApplication::instance()->installEventFilter(this); }
-    std::uint64_t delivered = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent*) override
-    {
-        ++delivered;
-        return false;
-    }
-};
-
-// Delivers events until a whole round delivers none (painting included).
-void Settle()
-{
-    static EventCounter* const pCounter = new EventCounter;
-    for (int round = 0; round < 1000; ++round) {
-        const std::uint64_t before = pCounter->delivered;
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
-        if (pCounter->delivered == before)
-            return;
-    }
-}
-
 // The chooser is shown and painted, then either cancelled or filled from the
 // plan named by the filter.
 class ChooserServices : public BenchServices
@@ -68,13 +40,13 @@ public:
     {
         auto& chooser = static_cast<CPlanChooserDlg&>(dialog);
         chooser.Create();
-        Settle();
+        SettleEvents();
         if (filter.isEmpty()) {
             chooser.EndDialog(IDCANCEL);
             return IDCANCEL;
         }
         chooser.SetFilter(filter);
-        Settle();
+        SettleEvents();
         pFillTiming->ResumeTiming();
         chooser.OnCommand(IDOK);
         return chooser.Result();
@@ -90,7 +62,7 @@ public:
         qputenv("XDG_DATA_HOME", m_home->path().toLocal8Bit());
         m_pDlg = std::make_unique<CFrequencyTableDlg>(m_services);
         m_pDlg->Create();
-        Settle();
+        SettleEvents();
     }
     ~PlanEditor() { qunsetenv("XDG_DATA_HOME"); }
     PlanEditor(const PlanEditor&) = delete;
@@ -119,7 +91,7 @@ public:
         if (pFillTiming)
             pFillTiming->PauseTiming();
         QTest::keyClick(m_pDlg->GetDlgItem(IDC_EDIT_FREQUENCY), Qt::Key_P, Qt::ControlModifier);
-        Settle();
+        SettleEvents();
     }
 
     int Rows() { return m_pDlg->GetListView(IDC_LIST_CHANNELS)->GetItemCount(); }

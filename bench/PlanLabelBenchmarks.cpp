@@ -29,33 +29,6 @@
 
 namespace {
 
-// Delivers events until a whole round delivers none (painting included).
-class EventCounter : public QObject
-{
-public:
-    EventCounter() { QCoreApplication::instance()->installEventFilter(this); }
-    std::uint64_t delivered = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent*) override
-    {
-        ++delivered;
-        return false;
-    }
-};
-
-void Settle()
-{
-    static EventCounter* const pCounter = new EventCounter;
-    for (int round = 0; round < 1000; ++round) {
-        const std::uint64_t before = pCounter->delivered;
-        QCoreApplication::sendPostedEvents();
-        QCoreApplication::processEvents();
-        if (pCounter->delivered == before)
-            return;
-    }
-}
-
 // 65,535 channels from 45 MHz in steps of 62.5 kHz: every fourth one lies on
 // a quarter megahertz, where the European plans put their channels.
 double NthFrequency(std::int32_t i)
@@ -152,7 +125,7 @@ public:
         m_pDlg->Create();
         m_services.fileAnswers.push_back(path);
         QTest::mouseClick(m_pDlg->GetDlgItem(IDC_BUTTON_LOAD_FROM_FILE), Qt::LeftButton);
-        Settle();
+        SettleEvents();
     }
     CFrequencyTableDlg& Dlg() { return *m_pDlg; }
     ListView* List() { return m_pDlg->GetListView(IDC_LIST_CHANNELS); }
@@ -174,14 +147,14 @@ void BM_Editor_RowTooltip(benchmark::State& state)
     const int first = static_cast<int>((471.25 - NthFrequency(0)) / 0.0625);
     pList->EnsureVisible(first + 4);
     pList->EnsureVisible(first);
-    Settle();
+    SettleEvents();
     int shown = 0;
     for (auto _ : state) {
         const int row = first + (shown++ % 4);
         const QPoint at = pList->visualRect(pList->model()->index(row, 1)).center();
         QHelpEvent event(QEvent::ToolTip, at, pList->viewport()->mapToGlobal(at));
         QCoreApplication::sendEvent(pList->viewport(), &event);
-        Settle();
+        SettleEvents();
     }
     // 1 when the first row is labelled and the next is not, as they should be.
     state.counters["labelled"] = !pList->GetItemNote(first).isEmpty() && pList->GetItemNote(first + 1).isEmpty();
@@ -198,7 +171,7 @@ void BM_Editor_CountryChangeRelabels(benchmark::State& state)
         bGermany = !bGermany;
         editor.Dlg().SetDlgItemText(IDC_EDIT_COUNTRY_CODE, bGermany ? QStringLiteral("49") : QStringLiteral("44"));
         QTest::mouseClick(editor.Dlg().GetDlgItem(IDC_BUTTON_ENTER), Qt::LeftButton);
-        Settle();
+        SettleEvents();
     }
     state.counters["rows"] = editor.List()->GetItemCount();
 }

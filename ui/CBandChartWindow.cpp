@@ -86,22 +86,10 @@ QString CBandChartWindow::SummaryText() const
     return m_pSummary->text();
 }
 
-void CBandChartWindow::MoveBesideParent()
-{
-    QWidget* pEditor = parentWidget() ? parentWidget()->window() : nullptr;
-    QScreen* pScreen = pEditor ? pEditor->screen() : screen();
-    if (!pEditor || !pScreen)
-        return;
-    const QSize decoration = pEditor->frameGeometry().size() - pEditor->size();
-    const QRect frame = PlaceBeside(pEditor->frameGeometry(), size() + decoration, pScreen->availableGeometry());
-    resize(frame.size() - decoration);
-    move(frame.topLeft());
-}
-
 void CBandChartWindow::ShowWindow()
 {
     if (!isVisible())
-        MoveBesideParent();
+        MoveBesideEditor(*this);
     show();
     raise();
     activateWindow();

@@ -137,7 +137,6 @@ public:
     std::function<void(std::int32_t iList, std::int32_t iChannel)> onActivate;
 
 private:
-    void MoveBesideParent();
     bool WritePng(const QString& path);
 
     UserServices& m_services;

@@ -224,18 +224,18 @@ QRect PlaceBeside(const QRect& editor, const QSize& size, const QRect& available
     return place;
 }
 
-void CTableFindingsWindow::MoveBesideParent()
+void MoveBesideEditor(QWidget& window)
 {
-    QWidget* pEditor = parentWidget() ? parentWidget()->window() : nullptr;
-    QScreen* pScreen = pEditor ? pEditor->screen() : screen();
+    QWidget* pEditor = window.parentWidget() ? window.parentWidget()->window() : nullptr;
+    QScreen* pScreen = pEditor ? pEditor->screen() : window.screen();
     if (!pEditor || !pScreen)
         return;
     // The frame the window manager adds, as far as it is known before the
     // window is shown: that of the editor.
     const QSize decoration = pEditor->frameGeometry().size() - pEditor->size();
-    const QRect frame = PlaceBeside(pEditor->frameGeometry(), size() + decoration, pScreen->availableGeometry());
-    resize(frame.size() - decoration);
-    move(frame.topLeft());
+    const QRect frame = PlaceBeside(pEditor->frameGeometry(), window.size() + decoration, pScreen->availableGeometry());
+    window.resize(frame.size() - decoration);
+    window.move(frame.topLeft());
 }
 
 void CTableFindingsWindow::ShowFindings(std::vector<TableFinding> findings, FindingKind kind,
@@ -243,7 +243,7 @@ void CTableFindingsWindow::ShowFindings(std::vector<TableFinding> findings, Find
 {
     SetFindings(std::move(findings), kind, std::move(tuner));
     if (!isVisible())
-        MoveBesideParent();
+        MoveBesideEditor(*this);
     show();
     raise();
     activateWindow();

@@ -55,6 +55,10 @@ enum class FindingKind
 // it is larger.
 QRect PlaceBeside(const QRect& editor, const QSize& size, const QRect& available);
 
+// Moves and sizes a window of an editor (its parent) to PlaceBeside's place,
+// inside the available area of the editor's screen.
+void MoveBesideEditor(QWidget& window);
+
 class CTableFindingsWindow : public QWidget
 {
     Q_OBJECT
@@ -87,8 +91,6 @@ public:
 
 private:
     void Activate(int row);
-    // Opens beside the window it belongs to, inside its screen's available area.
-    void MoveBesideParent();
 
     FindingsModel* m_pModel;
     QLabel* m_pSummary;

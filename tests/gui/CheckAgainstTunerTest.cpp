@@ -17,6 +17,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "CBandChartWindow.h"
 #include "CFrequencyTableDlg.h"
 #include "CTableFindingsWindow.h"
 #include "CTunerChooserDlg.h"
@@ -24,6 +25,7 @@
 #include "EditorStatusLine.h"
 #include "FakeUserServices.h"
 #include "GuiTestSupport.h"
+#include "ListView.h"
 #include "TestFiles.h"
 #include "TunerChooser.h"
 #include "TunerSpecTable.h"
@@ -467,4 +469,58 @@ TEST(TunerLabels, CodesAloneWithoutNamesAndTheMakerNamedOnce)
     EXPECT_EQ(TunerLabel(kPhilips, "Philips", "FI1216MF"), "03:12 Philips FI1216MF");
     EXPECT_EQ(TunerLabel(kPhilips, "Philips", "PhilipsX 1"), "03:12 Philips PhilipsX 1");
     EXPECT_EQ(TunerLabel(kPhilips, "", "FI1216MF"), "03:12 FI1216MF");
+}
+
+// The whole job across the features that judge a table against a tuner: a
+// table loaded, its band chart open, a tuner chosen, channels moved out of
+// the tuner's bands by a bulk edit, undo, save. After each step what a person
+// sees: the status line's summary, the chart's marks, the title, the file.
+TEST_F(CheckAgainstTunerTest, ChartSummaryAndFileFollowABulkEditOutOfTheTunerAndItsUndo)
+{
+    ASSERT_NO_FATAL_FAILURE(Load({48.25, 55.25, 175.25, 471.25}, {112.25}));
+    const Bytes loaded = ReadAll(tablePath);
+    EditorStatusLine& line = StatusLineOf(dlg);
+
+    ASSERT_TRUE(dlg.OnCommand(IDM_BAND_CHART));
+    CBandChartWindow* pChart = dlg.BandChartWindow();
+    ASSERT_NE(pChart, nullptr);
+    EXPECT_EQ(pChart->View()->Chart().MarkCount(), 5u);
+    EXPECT_EQ(pChart->View()->Chart().UncoveredCount(), 0u);
+
+    CheckAgainst(WriteTuners(tunersPath, {kPhilips}), 0);
+    ASSERT_TRUE(dlg.ChosenTuner());
+    ASSERT_TRUE(WaitForCheck(line));
+    const QString tunedSummary = line.CheckText();
+    EXPECT_TRUE(tunedSummary.contains("tuner 03:12")) << tunedSummary.toStdString();
+    EXPECT_FALSE(tunedSummary.contains("outside tuner")) << tunedSummary.toStdString();
+    EXPECT_EQ(pChart->View()->Chart().UncoveredCount(), 0u);
+    EXPECT_EQ(pChart->windowTitle(), "Band Chart \u2013 de.ccf");
+
+    // Channels 3 and 4 moved up by 500 MHz: 471.25 leaves the high band's end.
+    ListView* pList = dlg.GetListView(IDC_LIST_CHANNELS);
+    pList->setFocus();
+    pList->SetSelectedRows({2, 3});
+    services.valueAnswers.push_back(std::vector<QString>{"+500"});
+    ASSERT_TRUE(dlg.OnCommand(IDM_OFFSET_FREQUENCIES));
+    EXPECT_EQ(dlg.Table()->GetFrequency(ChannelModeAir, 4), 971.25);
+    ASSERT_TRUE(WaitForCheck(line));
+    EXPECT_TRUE(line.CheckText().contains("1 channel outside tuner 03:12")) << line.CheckText().toStdString();
+    EXPECT_EQ(pChart->View()->Chart().UncoveredCount(), 1u);
+    EXPECT_TRUE(dlg.windowTitle().startsWith("de.ccf*")) << dlg.windowTitle().toStdString();
+
+    // Undo gives back the table, the summary and the chart; the tuner stays.
+    ASSERT_TRUE(dlg.OnCommand(IDM_UNDO));
+    EXPECT_EQ(dlg.Table()->GetFrequency(ChannelModeAir, 4), 471.25);
+    ASSERT_TRUE(WaitForCheck(line));
+    EXPECT_EQ(line.CheckText(), tunedSummary);
+    EXPECT_EQ(pChart->View()->Chart().UncoveredCount(), 0u);
+    ASSERT_TRUE(dlg.ChosenTuner());
+
+    // Redo, then Save: the file on disk holds the moved channels.
+    ASSERT_TRUE(dlg.OnCommand(IDM_REDO));
+    ASSERT_TRUE(dlg.OnCommand(IDM_SAVE));
+    EXPECT_EQ(ReadAll(tablePath), ChannelTableImage(49, {48.25, 55.25, 675.25, 971.25}, {112.25}, 1, 1));
+    EXPECT_NE(ReadAll(tablePath), loaded);
+    EXPECT_TRUE(dlg.windowTitle().startsWith("de.ccf \u2013")) << dlg.windowTitle().toStdString();
+    EXPECT_EQ(pChart->View()->Chart().UncoveredCount(), 1u);
 }
