@@ -9,6 +9,7 @@
 #include "ChannelTable.h"
 #include "HexDigit.h"
 #include "Numbers.h"
+#include "TableJson.h"
 #include "TunerSpecTable.h"
 
 namespace {
@@ -19,16 +20,6 @@ std::size_t IndexOf(TunerBand band)
 }
 
 constexpr TunerBand kBands[kTunerBandCount] = {TunerBand::Low, TunerBand::Mid, TunerBand::High};
-
-std::vector<double> FrequenciesOf(const ChannelTable& table, std::int32_t iMode)
-{
-    std::vector<double> frequencies;
-    const auto channels = table.Channels(iMode);
-    frequencies.reserve(static_cast<std::size_t>(channels.size()));
-    for (const ChannelNode& node : channels)
-        frequencies.push_back(node.dbFrequency);
-    return frequencies;
-}
 
 void Tally(BandTally& tally, double dbFrequency)
 {
@@ -144,7 +135,8 @@ CoverageReport CoverLists(const std::vector<double>& air, const std::vector<doub
 
 CoverageReport CoverTable(const ChannelTable& table, const TunerBands& tuner)
 {
-    return CoverLists(FrequenciesOf(table, ChannelModeAir), FrequenciesOf(table, ChannelModeCable), tuner);
+    return CoverLists(ChannelFrequencies(table.Channels(ChannelModeAir)),
+                      ChannelFrequencies(table.Channels(ChannelModeCable)), tuner);
 }
 
 UncoveredWording::UncoveredWording(const TunerBands& tuner)
@@ -236,7 +228,8 @@ SortedFrequencies::SortedFrequencies(const std::vector<double>& air, const std::
 }
 
 SortedFrequencies::SortedFrequencies(const ChannelTable& table)
-    : SortedFrequencies(FrequenciesOf(table, ChannelModeAir), FrequenciesOf(table, ChannelModeCable))
+    : SortedFrequencies(ChannelFrequencies(table.Channels(ChannelModeAir)),
+                        ChannelFrequencies(table.Channels(ChannelModeCable)))
 {
 }
 

@@ -14,6 +14,7 @@
 #include "Options.h"
 #include "Printable.h"
 #include "TableFile.h"
+#include "TableJson.h"
 #include "TunerCoverage.h"
 
 namespace {
@@ -127,14 +128,6 @@ void ListChannels(ChunkedText& out, std::int32_t iList, const std::vector<double
     }
 }
 
-std::vector<double> FrequenciesOf(const ChannelTable& table, std::int32_t iList)
-{
-    std::vector<double> frequencies;
-    for (const ChannelNode& node : table.Channels(iList))
-        frequencies.push_back(node.dbFrequency);
-    return frequencies;
-}
-
 std::string ChannelsText(std::size_t count)
 {
     return std::to_string(count) + (count == 1 ? " channel" : " channels");
@@ -143,8 +136,8 @@ std::string ChannelsText(std::size_t count)
 int ListOneTuner(const ChannelTable& table, const TunerSpecEntry& entry, std::ostream& out)
 {
     const TunerBands bands(entry);
-    const std::vector<double> air = FrequenciesOf(table, ChannelModeAir);
-    const std::vector<double> cable = FrequenciesOf(table, ChannelModeCable);
+    const std::vector<double> air = ChannelFrequencies(table.Channels(ChannelModeAir));
+    const std::vector<double> cable = ChannelFrequencies(table.Channels(ChannelModeCable));
     const CoverageReport report = CoverLists(air, cable, bands);
     ChunkedText text(out);
     text.Text() += TunerLine(entry, bands);
@@ -204,8 +197,8 @@ void WriteChannelsJson(JsonWriter& json, std::int32_t iList, const std::vector<d
 int WriteOneTunerJson(const ChannelTable& table, const TunerSpecEntry& entry, std::ostream& out)
 {
     const TunerBands bands(entry);
-    const std::vector<double> air = FrequenciesOf(table, ChannelModeAir);
-    const std::vector<double> cable = FrequenciesOf(table, ChannelModeCable);
+    const std::vector<double> air = ChannelFrequencies(table.Channels(ChannelModeAir));
+    const std::vector<double> cable = ChannelFrequencies(table.Channels(ChannelModeCable));
     const CoverageReport report = CoverLists(air, cable, bands);
     JsonWriter json;
     json.BeginObject().Key("tuner");
