@@ -22,7 +22,44 @@ int OpenUnnamed(const char* pszFolder, mode_t mode)
     return ::open(pszFolder, O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
 }
 
-const FileSystemCalls kRealCalls = {::write, ::fsync, ::rename, OpenUnnamed};
+bool LacksRenameFlags(int errnoValue)
+{
+    return errnoValue == EINVAL || errnoValue == ENOSYS || errnoValue == EOPNOTSUPP;
+}
+
+// Puts the new file at `to` only if what is there at that moment is a regular
+// file or nothing: a device, a FIFO or a link planted after the save looked
+// is never replaced. The exchange makes the look and the replacing one step:
+// whatever stood at `to` comes to `from`, where it is looked at, and an
+// exchange back undoes the whole when it was not a regular file. File
+// systems without these flags get the look just before a plain rename.
+int PutInPlace(const char* from, const char* to)
+{
+    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EEXIST && !LacksRenameFlags(errno))
+        return -1;
+    if (errno == EEXIST && ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_EXCHANGE) == 0) {
+        struct stat replaced;
+        if (::lstat(from, &replaced) == 0 && S_ISREG(replaced.st_mode)) {
+            ::unlink(from);
+            return 0;
+        }
+        ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_EXCHANGE);
+        errno = EINVAL;
+        return -1;
+    }
+    if (!LacksRenameFlags(errno))
+        return -1;
+    struct stat there;
+    if (::lstat(to, &there) == 0 && !S_ISREG(there.st_mode)) {
+        errno = EINVAL;
+        return -1;
+    }
+    return ::rename(from, to);
+}
+
+const FileSystemCalls kRealCalls = {::write, ::fsync, PutInPlace, OpenUnnamed};
 FileSystemCalls g_calls = kRealCalls;
 
 void Fail(FileError* pError, int errnoValue)
@@ -31,10 +68,26 @@ void Fail(FileError* pError, int errnoValue)
         pError->Set(errnoValue);
 }
 
+// A read that would wait: said as what it means for the person.
+void FailRead(FileError* pError, int errnoValue)
+{
+    if (errnoValue == EAGAIN || errnoValue == EWOULDBLOCK) {
+        if (pError)
+            pError->Set(EAGAIN, "reading it would wait for data that may never come");
+        return;
+    }
+    Fail(pError, errnoValue);
+}
+
 // A file that is not a regular one, in words that follow "Cannot load ...: ".
 // A folder keeps the system's wording, as it always had.
 void FailNotRegular(FileError* pError, mode_t mode)
 {
+    if (S_ISLNK(mode)) {
+        if (pError)
+            pError->Set(EINVAL, "it is a symbolic link, not a regular file");
+        return;
+    }
     if (S_ISDIR(mode)) {
         Fail(pError, EISDIR);
         return;
@@ -221,39 +274,6 @@ void KeepOwner(int fd, const struct stat& old)
         return; // the new file keeps the process's own: nothing else is allowed
 }
 
-// For a target in a folder where the process may not create a file: the target
-// itself is rewritten, which its own permissions may allow. This cannot keep
-// the old content when the disk fails part way; the failure is reported.
-bool WriteInPlace(const std::string& target, const std::uint8_t* pData, std::size_t size, FileError* pError)
-{
-    const int fd = ::open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
-        Fail(pError, errno);
-        return false;
-    }
-    struct stat st;
-    if (::fstat(fd, &st) != 0) {
-        Fail(pError, errno);
-        ::close(fd);
-        return false;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        FailNotRegular(pError, st.st_mode);
-        ::close(fd);
-        return false;
-    }
-    int savedErrno = 0;
-    if (!WriteAll(fd, pData, size) || ::ftruncate(fd, static_cast<off_t>(size)) != 0 || g_calls.fsync(fd) != 0)
-        savedErrno = errno;
-    if (::close(fd) != 0 && savedErrno == 0)
-        savedErrno = errno;
-    if (savedErrno != 0) {
-        Fail(pError, savedErrno);
-        return false;
-    }
-    return true;
-}
-
 // The new content in a file of its own beside the target: unnamed where the
 // file system allows it, else under a hidden temporary name.
 class NewFile
@@ -389,8 +409,10 @@ bool FileReader::Open(const char* pszPath, NonRegularFiles nonRegular, FileError
         ::close(fd);
         return false;
     }
-    if (bRegularOnly)
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    // O_NONBLOCK stays set: it changes nothing for a file on a disk, and a
+    // file that only looks regular but whose reads wait for data (a kernel
+    // pipe such as tracefs's trace_pipe, /proc/kmsg) fails at once instead of
+    // holding the reader up for ever.
     m_fd = fd;
     m_sizeHint = S_ISREG(st.st_mode) && st.st_size > 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
     if (S_ISREG(st.st_mode))
@@ -422,7 +444,7 @@ bool FileReader::ReadUpTo(std::vector<std::uint8_t>& bytes, std::size_t total, F
             if (n < 0) {
                 const int e = errno;
                 bytes.resize(have);
-                Fail(pError, e);
+                FailRead(pError, e);
                 return false;
             }
             if (n == 0)
@@ -439,7 +461,7 @@ bool FileReader::ReadUpTo(std::vector<std::uint8_t>& bytes, std::size_t total, F
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0) {
-                Fail(pError, errno);
+                FailRead(pError, errno);
                 return false;
             }
             if (n == 0)
@@ -495,8 +517,14 @@ bool WriteFileSafely(const char* pszPath, const std::uint8_t* pData, std::size_t
         if (savedErrno != 0) {
             if (bUnnamed && LacksUnnamedFiles(savedErrno))
                 continue;
-            if (bExists && LacksPermission(savedErrno))
-                return WriteInPlace(target, pData, size, pError);
+            // Rewriting the file itself would leave half a table behind when
+            // the program is killed during the write: it is refused instead.
+            if (bExists && LacksPermission(savedErrno)) {
+                if (pError)
+                    pError->Set(savedErrno, "its folder does not let a new file be made beside it, so it cannot "
+                                            "be replaced safely; save it in another folder");
+                return false;
+            }
             Fail(pError, savedErrno);
             return false;
         }
@@ -519,7 +547,13 @@ bool WriteFileSafely(const char* pszPath, const std::uint8_t* pData, std::size_t
                 savedErrno = file.RenameOver(target);
             if (savedErrno != 0) {
                 file.Discard();
-                Fail(pError, savedErrno);
+                // Something other than a regular file took the name while
+                // the new content was written: it stays, and is named.
+                struct stat now;
+                if (::lstat(target.c_str(), &now) == 0 && !S_ISREG(now.st_mode))
+                    FailNotRegular(pError, now.st_mode);
+                else
+                    Fail(pError, savedErrno);
                 return false;
             }
         }

@@ -14,9 +14,12 @@
 // nothing behind. A symbolic link is followed, so the link stays and its target
 // is replaced; an existing file keeps its permission bits and, where the
 // process may, its owner and group; a new file gets 0666 less the umask, read
-// without changing it, so that saves on other threads never see it changed. A target that exists but is not a regular
-// file is refused. Where the folder does not let the process create a file but
-// the target lets it be written, the target is written in place instead.
+// without changing it, so that saves on other threads never see it changed.
+// Only a regular file is ever replaced: one that is something else when the
+// save looks is refused, and so is one that became something else by the
+// moment of the rename (the rename exchanges the two and exchanges them back).
+// A target in a folder where the process may not create a file is refused
+// too, since rewriting it in place could leave half a file behind.
 
 #include <cstddef>
 #include <cstdint>
@@ -137,6 +140,7 @@ struct FileSystemCalls
 {
     ssize_t (*write)(int fd, const void* buf, std::size_t count);
     int (*fsync)(int fd);
+    // Puts the finished file in the target's place (see PutInPlace in the .cpp).
     int (*rename)(const char* from, const char* to);
     // Opens an unnamed file (O_TMPFILE) in a folder.
     int (*openUnnamed)(const char* pszFolder, mode_t mode);

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <thread>
 
@@ -558,10 +559,11 @@ TEST(SafeSave, FileSystemWithoutUnnamedFilesUsesANamedOne)
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"plan.ccf"});
 }
 
-// A person may write a file in a folder where they may not create one: the
-// table is then saved in place, as it may be, and a file they may not write
-// either is refused with the reason.
-TEST(SafeSave, FolderWithoutWritePermissionIsWrittenInPlace)
+// A file that may be written in a folder where no file may be made is never
+// rewritten in place, which a kill during the write would leave torn: the
+// save is refused with the reason, and so is one of a file that may not be
+// written either.
+TEST(SafeSave, FolderWithoutWritePermissionIsRefusedNotWrittenInPlace)
 {
     TempDir dir;
     const std::string path = dir.File("plan.ccf");
@@ -596,18 +598,19 @@ TEST(SafeSave, FolderWithoutWritePermissionIsWrittenInPlace)
         FileError saved, refused;
         const int iSaved = table.Save(path.c_str(), &saved);
         const int iRefused = table.Save(locked.c_str(), &refused);
-        return std::to_string(iSaved) + " " + std::to_string(saved.code) + " " + std::to_string(iRefused) + " " +
-               std::to_string(refused.code);
+        return std::to_string(iSaved) + " " + std::to_string(saved.code) + " " + saved.text + "\n" +
+               std::to_string(iRefused) + " " + std::to_string(refused.code);
     });
     ::chmod(dir.Path().c_str(), 0755);
     ASSERT_TRUE(result);
     if (*result == "no-drop" || *result == "no-reach") {
         GTEST_SKIP() << "cannot run the save as an unprivileged user here: " << *result;
     }
-    EXPECT_EQ(*result, "1 0 0 " + std::to_string(EACCES));
-    const Bytes saved = ReadAll(path);
-    ASSERT_EQ(saved.size(), 24u + 3 * 8u);
-    EXPECT_NE(saved, oldImage);
+    EXPECT_EQ(*result, "0 " + std::to_string(EACCES) +
+                           " its folder does not let a new file be made beside it, so it cannot be replaced "
+                           "safely; save it in another folder\n0 " +
+                           std::to_string(EACCES));
+    EXPECT_EQ(ReadAll(path), oldImage);
     EXPECT_EQ(ReadAll(locked), oldImage);
     struct stat st;
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
@@ -636,4 +639,98 @@ TEST(SafeSave, ReplacedFileKeepsItsOwnerAndGroupWhereThatIsAllowed)
     ASSERT_TRUE(WriteFileSafely(dir.File("new.ccf").c_str(), Bytes{1}));
     ASSERT_EQ(::stat(dir.File("new.ccf").c_str(), &st), 0);
     EXPECT_EQ(st.st_uid, 0u);
+}
+
+namespace {
+
+// The real step of putting the new file in place, and what a test plants at
+// the target just before it.
+int (*g_realPutInPlace)(const char*, const char*) = nullptr;
+std::function<void(const std::string& target)> g_plantBeforeRename;
+
+int PlantThenPutInPlace(const char* from, const char* to)
+{
+    g_plantBeforeRename(to);
+    return g_realPutInPlace(from, to);
+}
+
+} // namespace
+
+// The target is looked at when the save begins, and again at the very moment
+// the new file takes its place: a device, a FIFO or a link that took the
+// name in between is left as it is and named, and nothing is left beside it.
+TEST(SafeSave, WhatTookTheNameWhileTheFileWasWrittenIsNeverReplaced)
+{
+    RestoreCalls restore;
+    g_realPutInPlace = SaveSystemCalls().rename;
+    SaveSystemCalls().rename = PlantThenPutInPlace;
+    struct Plant
+    {
+        const char* name;
+        std::function<bool(const std::string& target, const std::string& folder)> make;
+        const char* kind;
+        const char* reason;
+    };
+    const std::vector<Plant> plants = {
+        {"a FIFO",
+         [](const std::string& target, const std::string&) {
+             return ::unlink(target.c_str()) == 0 && ::mkfifo(target.c_str(), 0600) == 0;
+         },
+         "fifo", "it is a FIFO, not a regular file"},
+        {"a link to a device",
+         [](const std::string& target, const std::string& folder) {
+             return MakeNullDevice(folder + "/null") && ::unlink(target.c_str()) == 0 &&
+                    ::symlink("null", target.c_str()) == 0;
+         },
+         "link", "it is a symbolic link, not a regular file"},
+        {"a device",
+         [](const std::string& target, const std::string&) {
+             return ::unlink(target.c_str()) == 0 && MakeNullDevice(target);
+         },
+         "chr", "it is a character device, not a regular file"},
+    };
+    for (const Plant& plant : plants) {
+        TempDir dir;
+        const std::string path = dir.File("plan.ccf");
+        WriteAll(path, Bytes{1, 2, 3});
+        bool bPlanted = false;
+        g_plantBeforeRename = [&](const std::string& target) { bPlanted = plant.make(target, dir.Path()); };
+        FileError error;
+        const bool bWritten = WriteFileSafely(path.c_str(), Bytes(5000, 7), &error);
+        if (!bPlanted)
+            continue; // a device node needs root
+        EXPECT_FALSE(bWritten) << plant.name;
+        EXPECT_EQ(error.text, plant.reason) << plant.name;
+        EXPECT_EQ(KindAt(path), plant.kind) << plant.name;
+        if (std::string(plant.kind) == "link") {
+            EXPECT_EQ(KindAt(dir.File("null")), "chr");
+        }
+        for (const std::string& entry : dir.Entries())
+            EXPECT_TRUE(entry == "plan.ccf" || entry == "null") << plant.name << ": " << entry;
+    }
+}
+
+// A file that looks regular but whose reads wait for data (a kernel pipe
+// reached through a link) fails at once with the reason, however it is
+// reached; reading it must never hold the program up.
+TEST(FileReading, AFileWhoseReadsWaitFailsAtOnce)
+{
+    const WaitingFile waiting;
+    if (waiting.Path().empty())
+        GTEST_SKIP() << "no tracefs can be mounted here";
+    TempDir dir;
+    std::filesystem::create_symlink(waiting.Path(), dir.File("plan.ccf"));
+    const auto result = RunInChildWithin(20, [&] {
+        Bytes bytes;
+        FileError error;
+        const bool bRead = ReadFileBytes(dir.File("plan.ccf").c_str(), bytes, 1 << 20, &error);
+        ChannelTable table(false);
+        const int iLoaded = table.Load(dir.File("plan.ccf").c_str());
+        return std::string(bRead ? "read " : "refused ") + error.text + "\n" + std::to_string(iLoaded);
+    });
+    ASSERT_TRUE(result) << "reading a file whose reads wait blocked";
+    // With tracing on, the pipe may hold data, which is then read at once.
+    if (result->rfind("read", 0) != 0) {
+        EXPECT_EQ(*result, "refused reading it would wait for data that may never come\n0");
+    }
 }

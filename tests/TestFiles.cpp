@@ -12,6 +12,9 @@
 
 #include <poll.h>
 #include <signal.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -261,4 +264,21 @@ Bytes ChannelTableImage(std::int32_t country, const std::vector<double>& air, co
     for (double f : cable)
         PutF64(b, f);
     return b;
+}
+
+WaitingFile::WaitingFile()
+{
+    if (::mount("nodev", m_mountPoint.Path().c_str(), "tracefs", MS_NOSUID | MS_NODEV | MS_NOEXEC, nullptr) == 0)
+        m_path = m_mountPoint.File("trace_pipe");
+}
+
+WaitingFile::~WaitingFile()
+{
+    if (!m_path.empty())
+        ::umount2(m_mountPoint.Path().c_str(), MNT_DETACH);
+}
+
+bool MakeNullDevice(const std::string& path)
+{
+    return ::mknod(path.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0;
 }

@@ -60,6 +60,29 @@ std::string DataFile(const std::string& name);
 // limit instead of hanging it.
 std::optional<std::string> RunInChildWithin(int seconds, const std::function<std::string()>& body);
 
+// A file that looks regular but whose reads wait for data: the kernel's
+// trace_pipe, on a tracefs mounted for the life of the object where the
+// process may mount one (root). Path() is empty where it may not.
+class WaitingFile
+{
+public:
+    WaitingFile();
+    ~WaitingFile();
+    WaitingFile(const WaitingFile&) = delete;
+    WaitingFile& operator=(const WaitingFile&) = delete;
+
+    const std::string& Path() const { return m_path; }
+
+private:
+    TempDir m_mountPoint;
+    std::string m_path;
+};
+
+// A character device of its own with the numbers of /dev/null, where the
+// process may make one (root): a test never points a writer at the system's.
+// False where it may not.
+bool MakeNullDevice(const std::string& path);
+
 // Sets an environment variable (nullptr unsets it) for the life of the object.
 class ScopedEnv
 {
