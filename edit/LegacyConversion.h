@@ -21,7 +21,9 @@ enum class ConversionResult
 bool WouldReplaceInput(const std::string& input, const std::string& output);
 
 // Converts the loaded old table into `result` and writes it to `output`, never
-// over the old table's own file. The converted table stays in `result`
-// whatever became of the save.
+// over the old table's own file. An existing file at `output` whose content
+// differs from the new table is kept in the desktop's Trash first (its path
+// there in *pKeptInTrash); when it cannot be, nothing is written. The
+// converted table stays in `result` whatever became of the save.
 ConversionResult ConvertAndWrite(const LegacyChannelTable& legacy, const std::string& input, const std::string& output,
-                                 ChannelTable& result, FileError& error);
+                                 ChannelTable& result, FileError& error, std::string* pKeptInTrash = nullptr);

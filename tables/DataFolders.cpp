@@ -63,11 +63,6 @@ std::string BaseFolder(const char* pszVariable, const char* pszBelowHome)
     return folder;
 }
 
-std::string DataHome()
-{
-    return BaseFolder("XDG_DATA_HOME", "/.local/share");
-}
-
 std::string Normalised(const std::string& folder)
 {
     std::string path = std::filesystem::path(folder).lexically_normal().string();
@@ -136,6 +131,12 @@ std::string HomeFolder()
 std::string ConfigHome()
 {
     const std::string folder = BaseFolder("XDG_CONFIG_HOME", "/.config");
+    return folder.empty() ? folder : Normalised(folder);
+}
+
+std::string DataHome()
+{
+    const std::string folder = BaseFolder("XDG_DATA_HOME", "/.local/share");
     return folder.empty() ? folder : Normalised(folder);
 }
 

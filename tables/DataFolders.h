@@ -24,10 +24,12 @@ std::vector<std::string> DataFolders();
 // home folder the user database gives the real user; empty when neither does.
 std::string HomeFolder();
 
-// The XDG base folders: $XDG_CONFIG_HOME (default ~/.config) and
-// $XDG_STATE_HOME (default ~/.local/state), normalised, without a trailing
-// "/". A relative value counts as unset; empty when no home folder is known.
+// The XDG base folders: $XDG_CONFIG_HOME (default ~/.config),
+// $XDG_DATA_HOME (default ~/.local/share) and $XDG_STATE_HOME (default
+// ~/.local/state), normalised, without a trailing "/". A relative value
+// counts as unset; empty when no home folder is known.
 std::string ConfigHome();
+std::string DataHome();
 std::string StateHome();
 
 // Makes the folder and the folders above it where missing, each mode 0700 as

@@ -621,13 +621,19 @@ TEST(ToolExport, ChannelAndTunerCsv)
 TEST(ToolConvert, WritesBesideEachFileAsTheConverterDoes)
 {
     TempDir dir;
+    const ScopedEnv dataHome("XDG_DATA_HOME", dir.File("share").c_str());
     const std::string cft = WriteFile(dir, "ru.cft", OldTable().Build());
     WriteText(dir, "ru.ccf", "older file, replaced");
     const std::string dotted = WriteFile(dir, "a.b.CFT", OldTable().Build());
     ToolRun run = RunToolProcess({"convert", cft, dotted});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, cft + " -> " + dir.File("ru.ccf") + "\n" + dotted + " -> " + dir.File("a.b.ccf") + "\n");
-    EXPECT_EQ(run.err, "");
+    // The file it replaced differed: it is in the Trash, and said to be.
+    EXPECT_EQ(run.err, "vornalix-tool: " + dir.File("ru.ccf") +
+                           ": the earlier file, which differed, is in the Trash as " +
+                           dir.File("share/Trash/files/ru.ccf") + "\n");
+    const Bytes trashed = ReadAll(dir.File("share/Trash/files/ru.ccf"));
+    EXPECT_EQ(std::string(trashed.begin(), trashed.end()), "older file, replaced");
 
     Bytes expected;
     PutBytes(expected, {0x00, 0xCB, 0x00, 0x00, 'C', 'H', 'F', 'Q'});
@@ -706,6 +712,8 @@ TEST(ToolConvert, FailuresAndTheirStatus)
 TEST(ToolFailingDisk, BuildAndConvertKeepTheOldFile)
 {
     TempDir dir;
+    TempDir trash;
+    const ScopedEnv dataHome("XDG_DATA_HOME", trash.Path().c_str());
     const Bytes old{9, 9, 9};
     // Tables larger than the room on the disk; the messages still fit.
     ChfqImage big = UkTable();

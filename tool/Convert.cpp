@@ -28,8 +28,13 @@ int ConvertOne(const std::string& input, std::ostream& out, std::ostream& err)
     }
     ChannelTable table(false);
     FileError error;
-    switch (ConvertAndWrite(legacy, input, output, table, error)) {
-    case ConversionResult::Written: break;
+    std::string keptInTrash;
+    switch (ConvertAndWrite(legacy, input, output, table, error, &keptInTrash)) {
+    case ConversionResult::Written:
+        if (!keptInTrash.empty())
+            ReportProblem(err, output,
+                          "the earlier file, which differed, is in the Trash as " + PrintableText(keptInTrash));
+        break;
     case ConversionResult::NotConvertible:
         ReportProblem(err, input,
                       legacy.Entries(ChannelModeAir).empty()

@@ -80,3 +80,48 @@ TEST(LegacyConversion, AnEmptyAirListOrAFailedSaveIsTold)
     EXPECT_EQ(error.code, ENOENT);
     EXPECT_EQ(result.Channels(ChannelModeAir).size(), 2); // the conversion itself stands
 }
+
+// Converting again replaces the new table without a question, but a table
+// mended by hand since goes to the Trash first, with where it was; one that
+// is what the conversion writes again is simply replaced.
+TEST(LegacyConversion, AnEditedTableItReplacesGoesToTheTrash)
+{
+    TempDir dir;
+    const ScopedEnv dataHome("XDG_DATA_HOME", dir.File("share").c_str());
+    WriteAll(dir.File("uk.cft"), Plan());
+    LegacyChannelTable legacy;
+    ASSERT_EQ(legacy.Load(dir.File("uk.cft").c_str()), 1);
+    const std::string output = dir.File("uk.ccf");
+    ChannelTable result(false);
+    FileError error;
+    std::string kept;
+    ASSERT_EQ(ConvertAndWrite(legacy, dir.File("uk.cft"), output, result, error, &kept), ConversionResult::Written);
+    EXPECT_EQ(kept, "");
+    const Bytes converted = ReadAll(output);
+    // The same again: nothing to keep.
+    ASSERT_EQ(ConvertAndWrite(legacy, dir.File("uk.cft"), output, result, error, &kept), ConversionResult::Written);
+    EXPECT_EQ(kept, "");
+    EXPECT_FALSE(FileExists(dir.File("share/Trash/files/uk.ccf")));
+
+    Bytes mended = converted;
+    mended[20] ^= 1; // a person's fix of the first frequency
+    WriteAll(output, mended);
+    for (const char* pszName : {"uk.ccf", "uk.2.ccf"}) {
+        ASSERT_EQ(ConvertAndWrite(legacy, dir.File("uk.cft"), output, result, error, &kept), ConversionResult::Written);
+        EXPECT_EQ(ReadAll(output), converted);
+        EXPECT_EQ(kept, dir.File("share/Trash/files/") + pszName);
+        EXPECT_EQ(ReadAll(kept), mended);
+        const Bytes info = ReadAll(dir.File("share/Trash/info/") + pszName + ".trashinfo");
+        const std::string text(info.begin(), info.end());
+        const std::string expected = "[Trash Info]\nPath=" + output + "\nDeletionDate=";
+        EXPECT_EQ(text.substr(0, expected.size()), expected);
+        EXPECT_EQ(text.size(), expected.size() + 20); // "2026-12-09T08:17:28\n"
+        WriteAll(output, mended);
+    }
+
+    // Without a Trash to keep it in, the mended table is not replaced.
+    const ScopedEnv noTrash("XDG_DATA_HOME", dir.File("uk.cft/share").c_str());
+    EXPECT_EQ(ConvertAndWrite(legacy, dir.File("uk.cft"), output, result, error, &kept), ConversionResult::SaveFailed);
+    EXPECT_EQ(error.text.rfind("the file there could not be kept in the Trash (", 0), 0u) << error.text;
+    EXPECT_EQ(ReadAll(output), mended);
+}

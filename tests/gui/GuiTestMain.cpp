@@ -49,6 +49,8 @@ class OwnStateFolder : public ::testing::EmptyTestEventListener
         qputenv("XDG_STATE_HOME", QByteArray::fromStdString(m_pFolder->Path()));
         // The recent files too stay with the test.
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(m_pFolder->File("config")));
+        // ... and so does the Trash the program puts replaced and discarded files in.
+        qputenv("XDG_DATA_HOME", QByteArray::fromStdString(m_pFolder->File("share")));
     }
     void OnTestEnd(const ::testing::TestInfo&) override
     {
