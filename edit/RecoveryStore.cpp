@@ -20,11 +20,17 @@
 #include "DataFolders.h"
 #include "FileIO.h"
 #include "Printable.h"
+#include "Trash.h"
 #include "TunerSpecTable.h"
 
 namespace {
 
 const char* const kSourceSuffix = ".source";
+// Held (an open file description's write lock) by the writer of a copy for as
+// long as it lives, in this or any other process on any machine that shares
+// the folder: a copy whose lock is held is an editor's work now, never offered,
+// pruned or discarded.
+const char* const kLockSuffix = ".lock";
 const char* const kSourceHeader = "vornalix recovery copy 1";
 // A ".source" holds a header, a kind, a path of at most PATH_MAX bytes and four numbers.
 constexpr std::size_t kMaxSourceBytes = 8 * 1024;
@@ -113,6 +119,7 @@ struct FolderEntry
     {
         Image,
         Source,
+        Lock,
         Temporary,
     } kind;
     std::string name;
@@ -139,6 +146,9 @@ std::vector<FolderEntry> OwnEntries(const RecoveryFolderHandle& folder, const st
         else if (EndsWith(entry.name, kSourceSuffix) &&
                  IsRecoveryCopyName(entry.name.substr(0, entry.name.size() - std::strlen(kSourceSuffix)), extension))
             entry.kind = FolderEntry::Kind::Source;
+        else if (EndsWith(entry.name, kLockSuffix) &&
+                 IsRecoveryCopyName(entry.name.substr(0, entry.name.size() - std::strlen(kLockSuffix)), extension))
+            entry.kind = FolderEntry::Kind::Lock;
         else if (IsTemporaryOf(entry.name, extension))
             entry.kind = FolderEntry::Kind::Temporary;
         else
@@ -167,10 +177,38 @@ std::int64_t OldestKeptTime()
     return Now() - kRecoveryDays * 24 * 60 * 60;
 }
 
+// A copy's time as pruning and listing count it: one in the future (a clock
+// set back, a restored backup) counts as now.
+std::int64_t CountedTime(std::int64_t iTime)
+{
+    return std::min(iTime, Now());
+}
+
+// Whether the writer of the copy of this name holds its lock now.
+bool IsLive(const RecoveryFolderHandle& folder, const std::string& name)
+{
+    const int fd = openat(folder.Fd(), (name + kLockSuffix).c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat info
+    {
+    };
+    struct flock probe
+    {
+    };
+    probe.l_type = F_WRLCK;
+    probe.l_whence = SEEK_SET;
+    const bool bLive = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && fcntl(fd, F_OFD_GETLK, &probe) == 0 &&
+                       probe.l_type != F_UNLCK;
+    close(fd);
+    return bLive;
+}
+
 void RemoveCopyFiles(const RecoveryFolderHandle& folder, const std::string& name)
 {
     unlinkat(folder.Fd(), name.c_str(), 0);
     unlinkat(folder.Fd(), (name + kSourceSuffix).c_str(), 0);
+    unlinkat(folder.Fd(), (name + kLockSuffix).c_str(), 0);
 }
 
 std::vector<RecoveryCopy> Prune(const RecoveryFolderHandle& folder, const std::string& extension)
@@ -183,20 +221,30 @@ std::vector<RecoveryCopy> Prune(const RecoveryFolderHandle& folder, const std::s
         RecoveryCopy copy;
         copy.name = entry.name;
         copy.path = folder.Path() + "/" + entry.name;
-        copy.iTime = entry.iTime;
+        copy.iTime = CountedTime(entry.iTime);
+        copy.bLive = IsLive(folder, entry.name);
         copies.push_back(std::move(copy));
     }
     std::sort(copies.begin(), copies.end(), [](const RecoveryCopy& a, const RecoveryCopy& b) {
         return a.iTime > b.iTime || (a.iTime == b.iTime && a.name > b.name);
     });
 
+    // The copies of tables open now are never pruned, and take their places
+    // among the newest first.
     const std::int64_t iOldest = OldestKeptTime();
+    std::size_t iRoom = kRecoveryCopiesKept;
+    for (const RecoveryCopy& copy : copies)
+        iRoom -= copy.bLive && iRoom > 0 ? 1 : 0;
     std::vector<RecoveryCopy> kept;
     for (RecoveryCopy& copy : copies) {
-        if (kept.size() >= kRecoveryCopiesKept || copy.iTime < iOldest)
-            RemoveCopyFiles(folder, copy.name);
-        else
+        if (copy.bLive) {
             kept.push_back(std::move(copy));
+        } else if (iRoom == 0 || copy.iTime < iOldest) {
+            RemoveCopyFiles(folder, copy.name);
+        } else {
+            --iRoom;
+            kept.push_back(std::move(copy));
+        }
     }
 
     // What a killed program left: temporaries, and ".source" files whose
@@ -207,8 +255,12 @@ std::vector<RecoveryCopy> Prune(const RecoveryFolderHandle& folder, const std::s
             continue;
         if (entry.kind == FolderEntry::Kind::Temporary)
             unlinkat(folder.Fd(), entry.name.c_str(), 0);
-        if (entry.kind == FolderEntry::Kind::Source) {
-            const std::string image = entry.name.substr(0, entry.name.size() - std::strlen(kSourceSuffix));
+        if (entry.kind == FolderEntry::Kind::Source || entry.kind == FolderEntry::Kind::Lock) {
+            const std::size_t suffix =
+                std::strlen(entry.kind == FolderEntry::Kind::Source ? kSourceSuffix : kLockSuffix);
+            const std::string image = entry.name.substr(0, entry.name.size() - suffix);
+            if (IsLive(folder, image))
+                continue;
             struct stat info
             {
             };
@@ -219,15 +271,48 @@ std::vector<RecoveryCopy> Prune(const RecoveryFolderHandle& folder, const std::s
     return kept;
 }
 
-// The ".source" beside a copy, read strictly; a missing one reads as unknown.
+// A file of the folder, only when it is a regular file of the user's own
+// and no link: opened relative to the folder as checked, without waiting in
+// case a FIFO took the name. Nothing when it is another file or larger.
+std::optional<std::string> ReadOwnFile(const RecoveryFolderHandle& folder, const std::string& name,
+                                       std::size_t maxBytes)
+{
+    const int fd = openat(folder.Fd(), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat info
+    {
+    };
+    std::optional<std::string> text;
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == geteuid() &&
+        static_cast<std::uint64_t>(info.st_size) <= maxBytes) {
+        std::string bytes(maxBytes + 1, '\0');
+        std::size_t have = 0;
+        for (;;) {
+            const ssize_t n = read(fd, bytes.data() + have, bytes.size() - have);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0 || (have += static_cast<std::size_t>(n)) == bytes.size())
+                break;
+        }
+        if (have <= maxBytes) {
+            bytes.resize(have);
+            text = std::move(bytes);
+        }
+    }
+    close(fd);
+    return text;
+}
+
+// The ".source" beside a copy, read strictly; a missing one, or one that is
+// a link or no regular file of the user's own, reads as unknown.
 void ReadSource(const RecoveryFolderHandle& folder, RecoveryCopy& copy, const std::string& extension)
 {
-    std::vector<std::uint8_t> bytes;
     copy.source.clear();
-    if (!ReadFileBytes(folder.At(copy.name + kSourceSuffix).c_str(), bytes, kMaxSourceBytes + 1) ||
-        bytes.size() > kMaxSourceBytes)
-        return;
-    ParseRecoverySource(std::string(bytes.begin(), bytes.end()), extension, copy);
+    copy.sourceIdentity.reset();
+    const std::optional<std::string> text = ReadOwnFile(folder, copy.name + kSourceSuffix, kMaxSourceBytes);
+    if (text)
+        ParseRecoverySource(*text, extension, copy);
 }
 
 } // namespace
@@ -588,7 +673,8 @@ bool AnyRecoveryCopy(const std::string& extension, const std::string& ownPath)
     const std::int64_t iOldest = OldestKeptTime();
     const std::vector<FolderEntry> entries = OwnEntries(folder, extension);
     return std::any_of(entries.begin(), entries.end(), [&](const FolderEntry& entry) {
-        return entry.kind == FolderEntry::Kind::Image && entry.name != ownName && entry.iTime >= iOldest;
+        return entry.kind == FolderEntry::Kind::Image && entry.name != ownName && CountedTime(entry.iTime) >= iOldest &&
+               !IsLive(folder, entry.name);
     });
 }
 
@@ -682,6 +768,14 @@ bool RestoreRecoveryCopy(const std::string& name, TableKind kind, const Recovery
         error.Set(errno);
         return false;
     }
+    if (!S_ISREG(info.st_mode) || info.st_uid != geteuid()) {
+        error.Set(EINVAL, "it is no recovery copy");
+        return false;
+    }
+    if (IsLive(folder, name)) {
+        error.Set(EBUSY, "it is the unsaved work of an editor that is open now");
+        return false;
+    }
     try {
         RecoveryCopy copy;
         copy.name = name;
@@ -751,11 +845,21 @@ std::size_t DiscardRecoveryCopies(const std::vector<std::string>& names, const s
         return 0;
     std::size_t removed = 0;
     for (const std::string& name : names) {
-        if (name == ownName || !IsRecoveryCopyName(name, extension))
+        if (name == ownName || !IsRecoveryCopyName(name, extension) || IsLive(folder, name))
             continue;
-        if (unlinkat(folder.Fd(), name.c_str(), 0) == 0)
-            ++removed;
+        struct stat info
+        {
+        };
+        if (fstatat(folder.Fd(), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(info.st_mode))
+            continue;
+        // To the desktop's Trash, so that a wrong click can be mended there;
+        // where there is none to be had, the copy stays.
+        FileError error;
+        if (MoveToTrash(folder.At(name), error, folder.Path() + "/" + name).empty())
+            continue;
+        ++removed;
         unlinkat(folder.Fd(), (name + kSourceSuffix).c_str(), 0);
+        unlinkat(folder.Fd(), (name + kLockSuffix).c_str(), 0);
     }
     return removed;
 }
@@ -779,6 +883,8 @@ RecoveryWriter::~RecoveryWriter()
     }
     m_wake.notify_one();
     m_thread.join();
+    // An editor gone with unsaved work leaves its copy to be offered.
+    ReleaseLock();
 }
 
 void RecoveryWriter::SetProblemListener(ProblemListener listener)
@@ -856,7 +962,7 @@ void RecoveryWriter::Run()
     }
 }
 
-std::optional<std::string> RecoveryWriter::DoOrTellWhy(const Job& job) const
+std::optional<std::string> RecoveryWriter::DoOrTellWhy(const Job& job)
 {
     // Running out of memory is a copy not written, told like any other
     // problem: nothing may leave the writer's thread as an exception.
@@ -869,7 +975,37 @@ std::optional<std::string> RecoveryWriter::DoOrTellWhy(const Job& job) const
     }
 }
 
-std::optional<std::string> RecoveryWriter::Do(const Job& job) const
+void RecoveryWriter::HoldLock(const RecoveryFolderHandle& folder, const std::string& name)
+{
+    if (m_lockFd >= 0 && m_lockedName == name)
+        return;
+    ReleaseLock();
+    const int fd =
+        openat(folder.Fd(), (name + kLockSuffix).c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return; // the copy is still written, only not known to be live
+    struct flock lock
+    {
+    };
+    lock.l_type = F_WRLCK;
+    lock.l_whence = SEEK_SET;
+    if (fcntl(fd, F_OFD_SETLK, &lock) != 0) {
+        close(fd);
+        return;
+    }
+    m_lockFd = fd;
+    m_lockedName = name;
+}
+
+void RecoveryWriter::ReleaseLock()
+{
+    if (m_lockFd >= 0)
+        close(m_lockFd);
+    m_lockFd = -1;
+    m_lockedName.clear();
+}
+
+std::optional<std::string> RecoveryWriter::Do(const Job& job)
 {
     // The ".source", the image and the pruning after them are one step to
     // every other use of the folder.
@@ -878,10 +1014,14 @@ std::optional<std::string> RecoveryWriter::Do(const Job& job) const
     if (job.bRemove) {
         if (folder.IsOpen())
             RemoveCopyFiles(folder, job.name);
+        if (job.name == m_lockedName)
+            ReleaseLock();
         return std::nullopt;
     }
     if (!folder.IsOpen())
         return folder.Problem();
+    // Before the image exists, so that no other instance ever sees it unheld.
+    HoldLock(folder, job.name);
     // The source first: a copy is listed by its image, which then always has
     // it; a source whose image never came is removed by a later pruning.
     const std::string text = RecoverySourceText(job.source, m_extension);

@@ -43,6 +43,7 @@ struct RecoveryCopy
     std::string source;                         // "new", the absolute path of the table's file, or empty when unknown
     std::optional<FileIdentity> sourceIdentity; // of that file when the copy was taken
     bool bDamaged = false;                      // not a whole table image: never restored
+    bool bLive = false;                         // its writer, an editor open now, holds it
     std::int64_t iTime = 0;                     // seconds since the epoch
     // Channel tables: the air and cable counts; tuner tables: the entries in iFirstCount.
     std::int64_t iFirstCount = 0;
@@ -89,7 +90,9 @@ private:
 std::string RecoveryFolder();
 // The copies with this extension ("ccf", "tsf"), newest first. Copies older
 // than 30 days, or beyond the newest 20, are removed first, and so are the
-// left overs of copies whose writing was killed.
+// left overs of copies whose writing was killed; a time in the future counts
+// as now. The copy of a table open now (bLive: its writer holds it, in this
+// instance or another) is listed too, but never removed and never offered.
 std::vector<RecoveryCopy> ListRecoveryCopies(const std::string& extension);
 // Only the removing, which every new copy does too, so that copies nobody
 // restores do not pile up; returns the copies kept, with path, name and time.
@@ -202,10 +205,12 @@ RecoveryPreview PreviewOfImage(std::uint64_t fileSize, const ImageBytesAt& readA
 RecoveryPreview ReadRecoveryPreview(const std::string& name, TableKind kind,
                                     std::size_t maxRows = kRecoveryPreviewRows);
 
-// Removes the copies of these names (as listed) in one hold of the folder,
-// but never the one named by ownPath: a person discarding what an earlier run
-// left never loses the work of the editor they are in. Names the program
-// does not give its copies are passed over. Returns how many were removed.
+// Moves the copies of these names (as listed) to the desktop's Trash in one
+// hold of the folder, but never the one named by ownPath nor any whose
+// writer lives: a person discarding what an earlier run left never loses the
+// work of an editor open now, in this instance or another. Names the program
+// does not give its copies are passed over, and a copy the Trash cannot take
+// stays. Returns how many were removed.
 std::size_t DiscardRecoveryCopies(const std::vector<std::string>& names, const std::string& extension,
                                   const std::string& ownPath);
 
@@ -245,9 +250,9 @@ private:
     };
     void Run();
     // The problem met, empty when a copy was written; nothing for a removal.
-    std::optional<std::string> Do(const Job& job) const;
+    std::optional<std::string> Do(const Job& job);
     // The same, with running out of memory as the problem met.
-    std::optional<std::string> DoOrTellWhy(const Job& job) const;
+    std::optional<std::string> DoOrTellWhy(const Job& job);
 
     std::string m_extension;
     std::string m_name;
@@ -259,5 +264,11 @@ private:
     bool m_bStop = false;
     ProblemListener m_problemListener;
     std::string m_lastProblem;
+    // The lock of the copy being written, held from before its first image
+    // until it is removed or the writer ends; the writer's thread alone uses it.
+    void HoldLock(const RecoveryFolderHandle& folder, const std::string& name);
+    void ReleaseLock();
+    int m_lockFd = -1;
+    std::string m_lockedName;
     std::thread m_thread;
 };

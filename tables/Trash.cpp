@@ -151,8 +151,8 @@ std::string ReserveName(const TrashFolders& trash, const std::string& originalPa
     for (int attempt = 1; attempt <= 1000; ++attempt) {
         const std::string candidate = Candidate(name, attempt);
         const std::string infoName = candidate + ".trashinfo";
-        const Fd info(::openat(trash.info.Get(), infoName.c_str(),
-                               O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+        const Fd info(
+            ::openat(trash.info.Get(), infoName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
         if (!info.IsOpen()) {
             if (errno == EEXIST)
                 continue;
@@ -224,8 +224,8 @@ std::string TrashInfoText(const std::string& absolutePath, long long deletionTim
     for (const char c : absolutePath) {
         const auto byte = static_cast<unsigned char>(c);
         const bool bPlain = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
-                            (byte >= '0' && byte <= '9') || byte == '/' || byte == '-' || byte == '_' ||
-                            byte == '.' || byte == '~';
+                            (byte >= '0' && byte <= '9') || byte == '/' || byte == '-' || byte == '_' || byte == '.' ||
+                            byte == '~';
         if (bPlain) {
             escaped += c;
         } else {
@@ -242,7 +242,7 @@ std::string TrashInfoText(const std::string& absolutePath, long long deletionTim
     return "[Trash Info]\nPath=" + escaped + "\nDeletionDate=" + date + "\n";
 }
 
-std::string MoveToTrash(const std::string& path, FileError& error)
+std::string MoveToTrash(const std::string& path, FileError& error, const std::string& recordedPath)
 {
     struct stat info;
     if (::lstat(path.c_str(), &info) != 0) {
@@ -252,7 +252,7 @@ std::string MoveToTrash(const std::string& path, FileError& error)
     TrashFolders trash;
     if (!OpenTrash(trash, error))
         return {};
-    const std::string name = ReserveName(trash, path, error);
+    const std::string name = ReserveName(trash, recordedPath.empty() ? path : recordedPath, error);
     if (name.empty())
         return {};
     if (::renameat(AT_FDCWD, path.c_str(), trash.files.Get(), name.c_str()) == 0)

@@ -17,10 +17,12 @@
 #include "FileIO.h"
 
 // Moves the file at path into the Trash. Its name is taken as given; the
-// file is never reached through a link in its last component. Returns the
-// path it has in the Trash, empty with the reason in error when it could not
-// be trashed (the file then stays where it was).
-std::string MoveToTrash(const std::string& path, FileError& error);
+// file is never reached through a link in its last component. The Trash
+// records it as having been at recordedPath, or at path when none is given
+// (a caller reaching a folder through a descriptor names it as the person
+// knows it). Returns the path it has in the Trash, empty with the reason in
+// error when it could not be trashed (the file then stays where it was).
+std::string MoveToTrash(const std::string& path, FileError& error, const std::string& recordedPath = {});
 
 // Puts the content of the file at path (through links) into the Trash and
 // leaves the file where it is, for a caller about to replace it: on the same

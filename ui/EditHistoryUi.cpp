@@ -13,7 +13,7 @@ std::vector<RecoveryCopy> RestorableCopies(const std::string& extension, const s
     std::vector<RecoveryCopy> copies = ListRecoveryCopies(extension);
     const std::string ownName = QFileInfo(QFile::decodeName(ownPath.c_str())).fileName().toStdString();
     copies.erase(std::remove_if(copies.begin(), copies.end(),
-                                [&ownName](const RecoveryCopy& copy) { return copy.name == ownName; }),
+                                [&ownName](const RecoveryCopy& copy) { return copy.name == ownName || copy.bLive; }),
                  copies.end());
     return copies;
 }

@@ -4,6 +4,7 @@
 // restored as data, and a copy that cannot be written is told.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <ctime>
@@ -587,4 +588,88 @@ TEST_F(RecoveryStoreTest, ARestoreReadsTheCopyAndItsSourceAsTheyAreNow)
     error = FileError();
     EXPECT_FALSE(RestoreRecoveryCopy(name, TableKind::Channel, take, error));
     EXPECT_EQ(error.code, ENOENT) << error.text;
+}
+
+// A clock set back, or a folder restored from a backup, leaves copies whose
+// times lie in the future. They count as now: the copy of the table being
+// edited is never pruned for them, however many there are.
+TEST_F(RecoveryStoreTest, CopiesFromTheFutureNeverPruneTheCopyBeingWritten)
+{
+    MakeRecoveryFolder();
+    RecoveryWriter writer("ccf");
+    WriteOnce(writer, SmallTable());
+    const std::vector<std::pair<std::string, Bytes>> future = FillWithCopies(Recovery());
+    for (const auto& [name, image] : future)
+        SetAge(Recovery() + "/" + name, -24 * 60 * 60);
+    WriteOnce(writer, ChannelTableImage(1, {48.25}, {}, 1, 0));
+    EXPECT_EQ(ReadAll(writer.CurrentPath()), ChannelTableImage(1, {48.25}, {}, 1, 0));
+    const std::vector<RecoveryCopy> listed = ListRecoveryCopies("ccf");
+    ASSERT_EQ(listed.size(), kRecoveryCopiesKept);
+    EXPECT_TRUE(std::any_of(listed.begin(), listed.end(),
+                            [&](const RecoveryCopy& copy) { return copy.path == writer.CurrentPath() && copy.bLive; }));
+    EXPECT_TRUE(std::all_of(listed.begin(), listed.end(),
+                            [](const RecoveryCopy& copy) { return copy.iTime <= std::time(nullptr); }));
+}
+
+// A copy whose writer lives, in this instance or another that shares the
+// folder, is listed as live and can be neither discarded nor restored from
+// elsewhere; once its writer is gone it is offered, and a discard sends it to
+// the desktop's Trash, which records where it was.
+TEST_F(RecoveryStoreTest, ALiveCopyIsNeverTakenAndADiscardedOneGoesToTheTrash)
+{
+    const ScopedEnv dataHome("XDG_DATA_HOME", m_dir.File("share").c_str());
+    std::string name;
+    {
+        RecoveryWriter writer("ccf");
+        WriteOnce(writer, SmallTable());
+        name = writer.CurrentPath().substr(Recovery().size() + 1);
+        // Another instance knows nothing of this writer: no own path.
+        EXPECT_EQ(DiscardRecoveryCopies({name}, "ccf", ""), 0u);
+        FileError error;
+        EXPECT_FALSE(RestoreRecoveryCopy(
+            name, TableKind::Channel, [](const std::string&, const RestoreOrigin&, FileError&) { return true; },
+            error));
+        EXPECT_EQ(error.text, "it is the unsaved work of an editor that is open now");
+        ASSERT_EQ(ListRecoveryCopies("ccf").size(), 1u);
+        EXPECT_TRUE(ListRecoveryCopies("ccf")[0].bLive);
+        EXPECT_EQ(ReadAll(Recovery() + "/" + name), SmallTable());
+    }
+    // The editor closed with its work unsaved: the copy is an earlier session's now.
+    ASSERT_EQ(ListRecoveryCopies("ccf").size(), 1u);
+    EXPECT_FALSE(ListRecoveryCopies("ccf")[0].bLive);
+    EXPECT_EQ(DiscardRecoveryCopies({name}, "ccf", ""), 1u);
+    EXPECT_TRUE(EntriesOf(Recovery()).empty());
+    EXPECT_EQ(ReadAll(m_dir.File("share/Trash/files/" + name)), SmallTable());
+    const Bytes info = ReadAll(m_dir.File("share/Trash/info/" + name + ".trashinfo"));
+    const std::string path = "Path=" + Recovery() + "/" + name + "\n";
+    EXPECT_NE(std::string(info.begin(), info.end()).find(path), std::string::npos);
+}
+
+// A ".source" that is a link is never followed: it reads as an unknown file,
+// so that a restored table never saves to a file a planted link names.
+TEST_F(RecoveryStoreTest, ASourceThatIsALinkReadsAsUnknown)
+{
+    MakeRecoveryFolder();
+    ASSERT_EQ(mkdir(Recovery().c_str(), 0700), 0);
+    WriteAll(m_dir.File("other.ccf"), SmallTable());
+    const std::optional<FileIdentity> identity = IdentityOf(m_dir.File("other.ccf"));
+    ASSERT_TRUE(identity);
+    const std::string text = RecoverySourceText(RecoverySource{m_dir.File("other.ccf"), identity}, "ccf");
+    WriteAll(m_dir.File("planted.source"), Bytes(text.begin(), text.end()));
+    WriteAll(Recovery() + "/100-1-0.ccf", SmallTable());
+    ASSERT_EQ(symlink(m_dir.File("planted.source").c_str(), (Recovery() + "/100-1-0.ccf.source").c_str()), 0);
+    const std::vector<RecoveryCopy> listed = ListRecoveryCopies("ccf");
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].source, "");
+    RestoreOrigin seen;
+    FileError error;
+    EXPECT_TRUE(RestoreRecoveryCopy(
+        "100-1-0.ccf", TableKind::Channel,
+        [&seen](const std::string&, const RestoreOrigin& origin, FileError&) {
+            seen = origin;
+            return true;
+        },
+        error));
+    EXPECT_EQ(seen.savePath, "");
+    EXPECT_EQ(seen.source, "");
 }
