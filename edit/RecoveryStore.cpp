@@ -899,7 +899,7 @@ void RecoveryWriter::Write(std::vector<std::uint8_t> image, RecoverySource sourc
     // A newer image of the same copy makes the waiting one useless.
     if (!m_jobs.empty() && m_jobs.back().name == m_name)
         m_jobs.pop_back();
-    m_jobs.push_back(Job{false, m_name, std::move(image), std::move(source)});
+    m_jobs.push_back(Job{Job::Kind::Write, m_name, std::move(image), std::move(source)});
     m_wake.notify_one();
 }
 
@@ -908,13 +908,17 @@ void RecoveryWriter::Remove()
     std::lock_guard<std::mutex> lock(m_mutex);
     if (!m_jobs.empty() && m_jobs.back().name == m_name)
         m_jobs.pop_back();
-    m_jobs.push_back(Job{true, m_name, {}, {}});
+    m_jobs.push_back(Job{Job::Kind::Remove, m_name, {}, {}});
     m_wake.notify_one();
 }
 
 void RecoveryWriter::StartNewCopy()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
+    // The copy left behind is no longer this editor's work: once what was
+    // asked of it is written, it may be offered like any other.
+    m_jobs.push_back(Job{Job::Kind::LetGo, m_name, {}, {}});
+    m_wake.notify_one();
     m_name = NewCopyName(m_extension);
 }
 
@@ -969,9 +973,10 @@ std::optional<std::string> RecoveryWriter::DoOrTellWhy(const Job& job)
     try {
         return Do(job);
     } catch (const std::bad_alloc&) {
-        return job.bRemove ? std::optional<std::string>()
-                           : std::optional<std::string>("The unsaved changes could not be kept in a recovery copy: "
-                                                        "there is not enough memory.");
+        return job.kind != Job::Kind::Write
+                   ? std::optional<std::string>()
+                   : std::optional<std::string>("The unsaved changes could not be kept in a recovery copy: "
+                                                "there is not enough memory.");
     }
 }
 
@@ -1007,11 +1012,16 @@ void RecoveryWriter::ReleaseLock()
 
 std::optional<std::string> RecoveryWriter::Do(const Job& job)
 {
+    if (job.kind == Job::Kind::LetGo) {
+        if (job.name == m_lockedName)
+            ReleaseLock();
+        return std::nullopt;
+    }
     // The ".source", the image and the pruning after them are one step to
     // every other use of the folder.
     const FolderLock lock(g_folderMutex);
     const RecoveryFolderHandle folder = RecoveryFolderHandle::Open();
-    if (job.bRemove) {
+    if (job.kind == Job::Kind::Remove) {
         if (folder.IsOpen())
             RemoveCopyFiles(folder, job.name);
         if (job.name == m_lockedName)

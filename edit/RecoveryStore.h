@@ -243,13 +243,19 @@ public:
 private:
     struct Job
     {
-        bool bRemove = false;
+        enum class Kind
+        {
+            Write,
+            Remove,
+            LetGo
+        };
+        Kind kind = Kind::Write;
         std::string name;
         std::vector<std::uint8_t> image;
         RecoverySource source;
     };
     void Run();
-    // The problem met, empty when a copy was written; nothing for a removal.
+    // The problem met, empty when a copy was written; nothing for the others.
     std::optional<std::string> Do(const Job& job);
     // The same, with running out of memory as the problem met.
     std::optional<std::string> DoOrTellWhy(const Job& job);
