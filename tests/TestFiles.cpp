@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include <iterator>
 #include <stdexcept>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/mount.h>
@@ -281,4 +283,34 @@ WaitingFile::~WaitingFile()
 bool MakeNullDevice(const std::string& path)
 {
     return ::mknod(path.c_str(), S_IFCHR | 0666, ::makedev(1, 3)) == 0;
+}
+
+CapturedStderr::CapturedStderr() : m_saved(::dup(2))
+{
+    std::fflush(stderr);
+    const int fd = ::open(m_dir.File("stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    ::dup2(fd, 2);
+    ::close(fd);
+}
+
+CapturedStderr::~CapturedStderr()
+{
+    Restore();
+}
+
+std::string CapturedStderr::Text()
+{
+    Restore();
+    std::ifstream in(m_dir.File("stderr"), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void CapturedStderr::Restore()
+{
+    if (m_saved < 0)
+        return;
+    std::fflush(stderr);
+    ::dup2(m_saved, 2);
+    ::close(m_saved);
+    m_saved = -1;
 }

@@ -83,6 +83,25 @@ private:
 // False where it may not.
 bool MakeNullDevice(const std::string& path);
 
+// What the process writes to standard error while the object lives.
+class CapturedStderr
+{
+public:
+    CapturedStderr();
+    ~CapturedStderr();
+    CapturedStderr(const CapturedStderr&) = delete;
+    CapturedStderr& operator=(const CapturedStderr&) = delete;
+
+    // What was written until now; later writes go to standard error again.
+    std::string Text();
+
+private:
+    void Restore();
+
+    TempDir m_dir;
+    int m_saved;
+};
+
 // Sets an environment variable (nullptr unsets it) for the life of the object.
 class ScopedEnv
 {

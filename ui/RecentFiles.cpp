@@ -12,11 +12,10 @@
 
 #include <sys/stat.h>
 
-#include <QDir>
-#include <QFileInfo>
 
 #include "DataFolders.h"
 #include "FileIO.h"
+#include "FileNames.h"
 #include "RecentFilesText.h"
 
 namespace {
@@ -124,6 +123,12 @@ void WriteList(const std::string& settingsFile, const std::string& kind, std::ve
     if (!bytes)
         return;
     RecentFileLists lists = ReadRecentFileLists(TextOf(*bytes));
+    // A file that is not wholly ours (comments, other groups, a link to
+    // someone's notes) would keep only our lines: it is left as it is.
+    if (!bytes->empty() && RecentFileListsText(lists) != TextOf(*bytes)) {
+        SayOnce(settingsFile, "it holds text this program did not write, which a write would lose");
+        return;
+    }
     lists[kind] = std::move(files);
     if (!MakeBaseFolders(settingsFile.substr(0, settingsFile.find_last_of('/')))) {
         SayOnce(settingsFile, std::string("its folder cannot be made: ") + std::strerror(errno));
@@ -136,9 +141,11 @@ void WriteList(const std::string& settingsFile, const std::string& kind, std::ve
         SayOnce(settingsFile, error.text);
 }
 
+// One name per file, whatever way it was reached: links and ".." resolved
+// by the kernel, not as text.
 QString Absolute(const QString& path)
 {
-    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    return CanonicalFileName(path);
 }
 
 } // namespace

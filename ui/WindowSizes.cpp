@@ -15,13 +15,16 @@
 
 namespace {
 
-// Why sizes are not kept, said once for each file however often it is used.
+const char kNotOurText[] = "it holds text this program did not write, which a write would lose";
+
+// Why sizes are not kept, said once for each file and reason however often
+// it is used.
 void SayOnce(const std::string& file, const std::string& reason)
 {
     static std::mutex mutex;
     static std::set<std::string> said;
     const std::lock_guard<std::mutex> lock(mutex);
-    if (said.insert(file).second)
+    if (said.insert(file + '\n' + reason).second)
         std::fprintf(stderr, "vornalix: window sizes are not kept: %s: %s\n", file.c_str(), reason.c_str());
 }
 
@@ -92,6 +95,12 @@ void RememberWindowSize(int dialogId, const WindowSize& size)
     if (!text)
         return;
     WindowSizes sizes = ReadWindowSizes(*text);
+    // A file that is not wholly ours (a link to someone's notes, say) would
+    // keep only our lines: it is left as it is.
+    if (WindowSizesText(sizes) != *text) {
+        SayOnce(file, kNotOurText);
+        return;
+    }
     sizes[dialogId] = WindowSize{std::clamp(size.width, 1, kMaxWindowSide), std::clamp(size.height, 1, kMaxWindowSide),
                                  size.bMaximized};
     if (!MakeBaseFolders(file.substr(0, file.find_last_of('/')))) {

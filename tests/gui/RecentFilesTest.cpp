@@ -66,42 +66,6 @@ void WriteText(const std::string& path, const std::string& text)
     WriteAll(path, Bytes(text.begin(), text.end()));
 }
 
-// What the program writes to standard error while the object lives.
-class CapturedStderr
-{
-public:
-    CapturedStderr() : m_saved(::dup(2))
-    {
-        std::fflush(stderr);
-        const int fd = ::open(m_dir.File("stderr").c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-        ::dup2(fd, 2);
-        ::close(fd);
-    }
-    ~CapturedStderr() { Restore(); }
-    CapturedStderr(const CapturedStderr&) = delete;
-    CapturedStderr& operator=(const CapturedStderr&) = delete;
-
-    std::string Text()
-    {
-        Restore();
-        return TextOf(m_dir.File("stderr"));
-    }
-
-private:
-    void Restore()
-    {
-        if (m_saved < 0)
-            return;
-        std::fflush(stderr);
-        ::dup2(m_saved, 2);
-        ::close(m_saved);
-        m_saved = -1;
-    }
-
-    TempDir m_dir;
-    int m_saved;
-};
-
 std::string SettingsFileIn(const std::string& configHome)
 {
     return configHome + "/vornalix/recent-files.conf";
@@ -226,7 +190,9 @@ TEST_F(RecentFilesTest, SpecialSettingsFileIsNeitherReadNorWrittenAndNeverBlocks
             ::close(fd);
             reason = "it is a socket, not a regular file";
         } else {
-            std::filesystem::create_symlink("/dev/null", path);
+            if (!MakeNullDevice(home.File("null")))
+                continue; // this user may not make a device
+            std::filesystem::create_symlink(home.File("null"), path);
             reason = "it is a character device, not a regular file";
         }
         const auto kind = std::filesystem::symlink_status(path).type();
@@ -252,8 +218,25 @@ TEST_F(RecentFilesTest, SpecialSettingsFileIsNeitherReadNorWrittenAndNeverBlocks
             << kase;
     }
 
-    // A link to a regular file is read, and the file it names is written.
+    // A link to someone's notes is read as holding no files, and never
+    // written over: a write would keep only the program's own lines.
     TempDir elsewhere;
+    const std::string notes = "My notes\n[General]\nchannel-tables=/a.ccf\n; a comment\n[Other]\nkey=1\n";
+    WriteText(elsewhere.File("notes.txt"), notes);
+    std::filesystem::create_symlink(elsewhere.File("notes.txt"), settingsFile);
+    {
+        CapturedStderr said;
+        RecentFiles recent(QString::fromLatin1(kKind));
+        recent.Add(QStringLiteral("/tables/new.ccf"));
+        recent.Add(QStringLiteral("/tables/other.ccf"));
+        RecentFiles::Flush();
+        EXPECT_EQ(TextOf(elsewhere.File("notes.txt")), notes);
+        EXPECT_EQ(said.Text(), "vornalix: recent files are not kept: " + settingsFile +
+                                   ": it holds text this program did not write, which a write would lose\n");
+    }
+    std::filesystem::remove(settingsFile);
+
+    // A link to a file of the program's own text is read, and the file it names is written.
     WriteText(elsewhere.File("mine.conf"), "[General]\nchannel-tables=/kept/first.ccf\n");
     std::filesystem::create_symlink(elsewhere.File("mine.conf"), settingsFile);
     RecentFiles recent(QString::fromLatin1(kKind));

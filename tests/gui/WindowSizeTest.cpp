@@ -379,6 +379,22 @@ TEST(WindowSizesFile, RefusedFilesAreNeitherReadNorWrittenOver)
     EXPECT_TRUE(std::filesystem::is_symlink(path));
     EXPECT_EQ(RememberedWindowSize(IDD_FREQUENCY_TABLE), (WindowSize{500, 400, false}));
     EXPECT_EQ(RememberedWindowSize(IDD_TUNER_EDIT), (WindowSize{800, 700, false}));
+
+    // A link to someone's notes is never written over, and why is said once.
+    const std::string notes = elsewhere.File("notes.txt");
+    std::ofstream(notes) << "My notes\n102 900 700\nline two\n";
+    std::filesystem::remove(path);
+    std::filesystem::create_symlink(notes, path);
+    CapturedStderr said;
+    for (int width : {500, 600}) {
+        CFrequencyTableDlg dlg{services};
+        dlg.Create();
+        dlg.resize(width, 700);
+        dlg.EndDialog(IDCANCEL);
+    }
+    EXPECT_EQ(ReadSizesFile(), "My notes\n102 900 700\nline two\n");
+    EXPECT_EQ(said.Text(), "vornalix: window sizes are not kept: " + path +
+                               ": it holds text this program did not write, which a write would lose\n");
 }
 
 // Right of the editor where there is room, else left, else over it; always
