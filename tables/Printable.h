@@ -13,6 +13,10 @@
 // prints goes through here.
 std::string PrintableText(std::string_view text);
 
+// The same, and each byte that is not part of valid UTF-8 as \xNN: a file
+// name shown where it must say exactly which bytes it holds.
+std::string PrintableName(std::string_view text);
+
 // A field or key for a message: PrintableText in double quotes. Text longer
 // than kExcerptBytes is cut there (at a UTF-8 character boundary) and followed
 // by its length, so that a runaway field of megabytes still gives a short

@@ -12,12 +12,12 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
+
+#include "FileNames.h"
 
 namespace {
 
@@ -264,7 +264,7 @@ bool ActivationChannel::NotifyRunningInstance(const QString& socketPath, const Q
 {
     std::vector<std::string> paths;
     for (const QString& file : files)
-        paths.push_back(QFile::encodeName(QDir::cleanPath(QFileInfo(file).absoluteFilePath())).toStdString());
+        paths.push_back(QFile::encodeName(AbsoluteFileName(file)).toStdString());
     const std::string request = ActivationRequest(paths);
     sockaddr_un address;
     if (!AddressOf(socketPath, address))

@@ -28,6 +28,7 @@
 #include "DisplayAccessible.h"
 #include "ExitWhenShown.h"
 #include "FileDrop.h"
+#include "FileNames.h"
 #include "ListView.h"
 #include "WindowSizes.h"
 #include "resource.h"
@@ -111,8 +112,11 @@ CDialog::~CDialog() = default;
 void CDialog::ShowTableFileInTitle(const std::string& savePath, bool bModified)
 {
     const QString modifiedMark = bModified ? QStringLiteral("*") : QString();
+    // A newline or an escape in the name would break the title.
     const QString name =
-        savePath.empty() ? QString() : QFileInfo(QFile::decodeName(QByteArray::fromStdString(savePath))).fileName();
+        savePath.empty()
+            ? QString()
+            : PrintableFileName(QByteArray::fromStdString(savePath.substr(savePath.find_last_of('/') + 1)));
     const auto titled = [&](const QString& windowName) {
         return name.isEmpty() ? windowName + modifiedMark
                               : name + modifiedMark + QStringLiteral(" \u2013 ") + windowName;

@@ -1,10 +1,14 @@
 #include "CEditorApp.h"
 
+#include <cstdio>
+
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 
 #include "ActivationChannel.h"
 #include "CLauncherDlg.h"
+#include "FileNames.h"
 #include "RecentFiles.h"
 #include "SingleInstance.h"
 #include "Strings.h"
@@ -17,10 +21,13 @@ QStringList FileArguments(const QStringList& arguments)
     QStringList files;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
-        if (argument == QStringLiteral("--"))
-            return files + arguments.mid(i + 1);
+        if (argument == QStringLiteral("--")) {
+            for (const QString& file : arguments.mid(i + 1))
+                files << AbsoluteFileName(file);
+            return files;
+        }
         if (!argument.startsWith(QLatin1Char('-')) || QFileInfo::exists(argument))
-            files << argument;
+            files << AbsoluteFileName(argument);
     }
     return files;
 }
@@ -29,6 +36,25 @@ QString FileArgument(const QStringList& arguments)
 {
     const QStringList files = FileArguments(arguments);
     return files.isEmpty() ? QString() : files.front();
+}
+
+CommandLine ReadCommandLine(const QList<QByteArray>& arguments)
+{
+    CommandLine commandLine;
+    bool bAfterOptions = false;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QByteArray& bytes = arguments[i];
+        const std::optional<QString> argument = DecodedFileName(bytes);
+        // The program's own name is no file: it stays first, however named.
+        if (i == 0)
+            commandLine.arguments << QFile::decodeName(bytes);
+        else if (argument)
+            commandLine.arguments << *argument;
+        else if (bAfterOptions || !bytes.startsWith('-'))
+            commandLine.unnamableFiles << bytes;
+        bAfterOptions = bAfterOptions || (i > 0 && bytes == "--");
+    }
+    return commandLine;
 }
 
 CEditorApp::CEditorApp() : m_services(DesktopServices()) {}
@@ -51,7 +77,7 @@ bool CEditorApp::InitInstance()
     return InitInstance(QApplication::arguments());
 }
 
-bool CEditorApp::InitInstance(const QStringList& arguments)
+bool CEditorApp::InitInstance(const QStringList& arguments, const QList<QByteArray>& unnamableFiles)
 {
     SingleInstance token(QString::fromLatin1(kSingleInstanceName));
     const QString socketPath = token.LockPath() + QStringLiteral(".socket");
@@ -59,6 +85,10 @@ bool CEditorApp::InitInstance(const QStringList& arguments)
     // Another instance running: ask it to come to the front and to open the
     // files named, if any, and end silently, without a window.
     if (held == SingleInstance::Result::HeldElsewhere) {
+        // A name the running instance could not be sent is refused here, where
+        // it was given.
+        for (const QByteArray& name : unnamableFiles)
+            std::fprintf(stderr, "vornalix: %s\n", UndecodableNameText(name).toUtf8().constData());
         ActivationChannel::NotifyRunningInstance(socketPath, FileArguments(arguments));
         return false;
     }
@@ -75,6 +105,8 @@ bool CEditorApp::InitInstance(const QStringList& arguments)
 
     CLauncherDlg launcher(m_services);
     QObject::connect(&channel, &ActivationChannel::OpenRequested, &launcher, &CLauncherDlg::OpenFilesFromAnotherStart);
+    if (!unnamableFiles.isEmpty())
+        launcher.RefuseUnnamableFiles(unnamableFiles);
     const QString file = FileArgument(arguments);
     if (!file.isEmpty())
         launcher.SetStartupFile(file);

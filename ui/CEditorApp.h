@@ -26,7 +26,9 @@ public:
     bool InitInstance();
     // The same for the command line given: the program, then its arguments
     // without Qt's own options.
-    bool InitInstance(const QStringList& arguments);
+    // Names on it that are not valid UTF-8 come apart, as their bytes, to be
+    // refused: decoded they would name a look-alike.
+    bool InitInstance(const QStringList& arguments, const QList<QByteArray>& unnamableFiles = {});
     // Joins the threads InitInstance started, once their work is written;
     // returns the program's exit code.
     int ExitInstance();
@@ -36,11 +38,21 @@ private:
     std::unique_ptr<RecentFilesWriter> m_pRecentFilesWriter;
 };
 
-// The files a command line names, in order: every argument after "--", and
-// before it every argument that is not an option. A name that begins with '-'
-// is an option unless a file of that name exists.
+// The files a command line names, in order, made absolute: every argument
+// after "--", and before it every argument that is not an option. A name that
+// begins with '-' is an option unless a file of that name exists.
 QStringList FileArguments(const QStringList& arguments);
 // The first of them, empty for none.
 QString FileArgument(const QStringList& arguments);
+
+// A command line as the bytes it was given in: the arguments that are valid
+// UTF-8, and apart from them the names that are not (an option that is not
+// is passed over).
+struct CommandLine
+{
+    QStringList arguments;
+    QList<QByteArray> unnamableFiles;
+};
+CommandLine ReadCommandLine(const QList<QByteArray>& arguments);
 
 extern CEditorApp theApp;

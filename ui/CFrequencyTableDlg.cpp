@@ -18,6 +18,7 @@
 #include "CConvertDlg.h"
 #include "ChannelTable.h"
 #include "CountryCatalogue.h"
+#include "DiskChangeBar.h"
 #include "EditorFileCommands.h"
 #include "EditorStatusLine.h"
 #include "FileMessages.h"
@@ -81,6 +82,8 @@ CFrequencyTableDlg::CFrequencyTableDlg(UserServices& services, QWidget* pParent)
     m_iDocumentListener = m_document.Subscribe([this](DocumentChange change) {
         if (change == DocumentChange::Edited || change == DocumentChange::Shown)
             ShowDocument();
+        if (m_pDiskChangeBar && (change == DocumentChange::Edited || change == DocumentChange::Replaced))
+            m_pDiskChangeBar->Follow();
     });
     m_pRecovery = std::make_unique<DocumentRecovery<ChannelTableDocument>>(this, services, m_document, "ccf");
     InitMenus();
@@ -88,6 +91,9 @@ CFrequencyTableDlg::CFrequencyTableDlg(UserServices& services, QWidget* pParent)
     m_pRecovery->SetStatusLine(m_pStatusLine);
     // Unsaved work an earlier run left is offered once the frame is built.
     m_pRecovery->OfferKeptCopies(*this);
+    m_pDiskChangeBar = new DiskChangeBar([this]() -> const TiedFile& { return m_document.SaveFile(); },
+                                         [this](const QString& path) { OpenFile(path); }, this);
+    AddTopBar(m_pDiskChangeBar);
     AcceptTableFileDrops();
 }
 

@@ -20,6 +20,8 @@
 #include "TunerChoice.h"
 #include "UserServices.h"
 
+class DiskChangeBar;
+
 class CBandChartWindow;
 class CTableFindingsWindow;
 class PlanLabels;
@@ -235,6 +237,7 @@ private:
     std::vector<MenuItem> m_systemMenu;
     // The copy of the table while it has unsaved changes, written about a
     // second after the last change.
+    DiskChangeBar* m_pDiskChangeBar = nullptr;
     std::unique_ptr<DocumentRecovery<ChannelTableDocument>> m_pRecovery;
     // The findings of the last "Check Table", in a window of their own.
     QPointer<CTableFindingsWindow> m_pFindings;

@@ -7,6 +7,7 @@
 #include "CFrequencyTableDlg.h"
 #include "CTunerEditDlg.h"
 #include "FileKind.h"
+#include "FileNames.h"
 #include "UserServices.h"
 #include "resource.h"
 
@@ -116,8 +117,38 @@ void CLauncherDlg::OpenFilesFromAnotherStart(const QStringList& paths)
     m_pWaitingFilesTimer->start(0);
 }
 
+void CLauncherDlg::RefuseUnnamableFiles(const QList<QByteArray>& names)
+{
+    for (const QByteArray& name : names) {
+        if (m_refusedNames.size() >= kMaxWaitingFiles)
+            break;
+        m_refusedNames.append(name);
+    }
+    m_pWaitingFilesTimer->start(0);
+}
+
+void CLauncherDlg::TellRefusedNames()
+{
+    QString text = UndecodableNameText(m_refusedNames.front());
+    const qsizetype iMore = m_refusedNames.size() - 1;
+    if (iMore == 1)
+        text += QStringLiteral(" One more such name was refused too.");
+    else if (iMore > 1)
+        text += QStringLiteral(" %1 more such names were refused too.").arg(iMore);
+    m_refusedNames.clear();
+    QWidget* pTop = QApplication::activeModalWidget();
+    Services().ShowMessage(pTop ? pTop : this, text, MessageIcon::Exclamation);
+}
+
 void CLauncherDlg::OpenWaitingFiles()
 {
+    if (!m_refusedNames.isEmpty()) {
+        if (IsOtherDialogOnTop()) {
+            m_pWaitingFilesTimer->start(kWaitingFilesRetryMs);
+            return;
+        }
+        TellRefusedNames();
+    }
     while (!m_waitingFiles.isEmpty()) {
         if (IsOtherDialogOnTop()) {
             m_pWaitingFilesTimer->start(kWaitingFilesRetryMs);

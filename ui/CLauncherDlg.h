@@ -26,6 +26,9 @@ public:
     // to close. Table files dropped on the launcher or an editor go this way too.
     void OpenFilesFromAnotherStart(const QStringList& paths);
     int WaitingFileCount() const { return static_cast<int>(m_waitingFiles.size()); }
+    // Names handed in that are not valid UTF-8: each is refused with a
+    // message that shows it escaped, once nothing else is on top.
+    void RefuseUnnamableFiles(const QList<QByteArray>& names);
 
     // How often waiting files look whether their editor is free.
     static constexpr int kWaitingFilesRetryMs = 250;
@@ -39,7 +42,9 @@ private:
     void OnTunerSpecificationEdit();
     void RunEditorFor(const QString& path, FileKind kind);
     void OpenWaitingFiles();
+    void TellRefusedNames();
 
     QStringList m_waitingFiles;
+    QList<QByteArray> m_refusedNames;
     QTimer* m_pWaitingFilesTimer = nullptr;
 };

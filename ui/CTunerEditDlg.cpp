@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QPushButton>
 
+#include "DiskChangeBar.h"
 #include "EditorFileCommands.h"
 #include "EditorStatusLine.h"
 #include "FileMessages.h"
@@ -69,6 +70,8 @@ CTunerEditDlg::CTunerEditDlg(UserServices& services, QWidget* pParent)
     m_iDocumentListener = m_document.Subscribe([this](DocumentChange change) {
         if (change == DocumentChange::Edited)
             ShowDocument();
+        if (m_pDiskChangeBar && (change == DocumentChange::Edited || change == DocumentChange::Replaced))
+            m_pDiskChangeBar->Follow();
     });
     m_pRecovery = std::make_unique<DocumentRecovery<TunerTableDocument>>(this, services, m_document, "tsf");
     InitMenus();
@@ -76,6 +79,9 @@ CTunerEditDlg::CTunerEditDlg(UserServices& services, QWidget* pParent)
     m_pRecovery->SetStatusLine(m_pStatusLine);
     // Unsaved work an earlier run left is offered once the frame is built.
     m_pRecovery->OfferKeptCopies(*this);
+    m_pDiskChangeBar = new DiskChangeBar([this]() -> const TiedFile& { return m_document.SaveFile(); },
+                                         [this](const QString& path) { OpenFile(path); }, this);
+    AddTopBar(m_pDiskChangeBar);
     AcceptTableFileDrops();
 }
 

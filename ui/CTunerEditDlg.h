@@ -17,6 +17,8 @@
 #include "TunerTableDocument.h"
 #include "UserServices.h"
 
+class DiskChangeBar;
+
 class CTableFindingsWindow;
 class EditorStatusLine;
 class QTimer;
@@ -133,6 +135,7 @@ private:
     // The details area shows an entry (cleared when undo takes it away).
     bool m_bEntryShown = false;
     // The copy of the table while it has unsaved changes.
+    DiskChangeBar* m_pDiskChangeBar = nullptr;
     std::unique_ptr<DocumentRecovery<TunerTableDocument>> m_pRecovery;
     // The findings of the last "Check Table", in a window of their own.
     QPointer<CTableFindingsWindow> m_pFindings;

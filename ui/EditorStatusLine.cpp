@@ -12,16 +12,17 @@
 
 #include "CDialog.h"
 #include "DisplayAccessible.h"
+#include "FileNames.h"
 #include "resource.h"
 
 QString SavedNote(const QString& path)
 {
-    return QStringLiteral("Saved %1").arg(QFileInfo(path).fileName());
+    return QStringLiteral("Saved %1").arg(PrintableFileName(QFileInfo(path).fileName()));
 }
 
 QString ExportedNote(const QString& path)
 {
-    return QStringLiteral("Exported %1").arg(QFileInfo(path).fileName());
+    return QStringLiteral("Exported %1").arg(PrintableFileName(QFileInfo(path).fileName()));
 }
 
 QString RecoveryProblemNote(const QString& problem)
@@ -120,7 +121,7 @@ void EditorStatusLine::ShowFile(bool bHasTable, const std::string& savePath)
 {
     QString text;
     if (bHasTable)
-        text = savePath.empty() ? QStringLiteral("New table") : QFile::decodeName(QByteArray::fromStdString(savePath));
+        text = savePath.empty() ? QStringLiteral("New table") : PrintableFileName(QByteArray::fromStdString(savePath));
     m_pFile->SetFullText(text);
 }
 

@@ -1,10 +1,14 @@
 #include "FileDrop.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <QDropEvent>
-#include <QFileInfo>
+#include <QFile>
 #include <QMimeData>
 #include <QSysInfo>
 #include <QTimer>
@@ -13,6 +17,7 @@
 
 #include "CLauncherDlg.h"
 #include "FileKind.h"
+#include "FileNames.h"
 #include "UserServices.h"
 
 namespace {
@@ -46,7 +51,7 @@ QString LocalPathOf(const QUrl& url)
 
 QString Refusal(const QString& name, const QString& why)
 {
-    return QStringLiteral("Cannot open \"%1\": %2.").arg(name, why);
+    return QStringLiteral("Cannot open \"%1\": %2.").arg(PrintableFileName(name), why);
 }
 
 // Why the path cannot be opened, empty when it is a table file to open. A
@@ -57,14 +62,27 @@ QString WhyNotOpened(const QString& path)
 {
     if (KindOfFileByName(path) == FileKind::Unknown)
         return Refusal(path, QStringLiteral("not a channel table (.ccf), tuner table (.tsf) or old table (.cft)"));
-    const QFileInfo info(path);
-    if (!info.exists())
-        return Refusal(path, QStringLiteral("no such file"));
-    if (info.isDir())
+    struct stat status
+    {
+    };
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0) {
+        // A loop of links is no missing file: the person would look in vain.
+        const int error = errno;
+        return Refusal(path, error == ENOENT ? QStringLiteral("no such file")
+                                             : QString::fromLocal8Bit(std::strerror(error)).toLower());
+    }
+    if (S_ISDIR(status.st_mode))
         return Refusal(path, QStringLiteral("it is a folder"));
-    if (!info.isFile())
+    if (!S_ISREG(status.st_mode))
         return Refusal(path, QStringLiteral("not a regular file"));
     return {};
+}
+
+// The bytes a file URL names: its percent-escapes undone as bytes, which
+// decoding to text would turn into a look-alike where they are not UTF-8.
+QByteArray PathBytesOf(const QUrl& url)
+{
+    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
 }
 
 QString WhyNotOpened(const QUrl& url)
@@ -72,6 +90,9 @@ QString WhyNotOpened(const QUrl& url)
     const QString path = LocalPathOf(url);
     if (path.isEmpty())
         return Refusal(url.toDisplayString(), QStringLiteral("not a file on this computer"));
+    const QByteArray bytes = PathBytesOf(url);
+    if (!DecodedFileName(bytes))
+        return UndecodableNameText(bytes);
     return WhyNotOpened(path);
 }
 

@@ -1,12 +1,14 @@
 #include "FileMessages.h"
 
 #include "FileIO.h"
+#include "FileNames.h"
 #include "UserServices.h"
 
 QString FileErrorText(FileAction action, const QString& path, const FileError& error)
 {
     const QString verb = action == FileAction::Load ? QStringLiteral("load") : QStringLiteral("save");
-    return QStringLiteral("Cannot %1 \"%2\": %3").arg(verb, path, QString::fromLocal8Bit(error.text.c_str()));
+    return QStringLiteral("Cannot %1 \"%2\": %3")
+        .arg(verb, PrintableFileName(path), QString::fromLocal8Bit(error.text.c_str()));
 }
 
 void ShowFileError(UserServices& services, QWidget* pOwner, FileAction action, const QString& path,

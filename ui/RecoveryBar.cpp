@@ -3,50 +3,21 @@
 #include <algorithm>
 #include <utility>
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 
-namespace {
-
-QPushButton* BarButton(const QString& text, QWidget* pParent)
-{
-    auto* pButton = new QPushButton(text, pParent);
-    // Reached with Tab, but a click or the bar appearing never takes the
-    // focus from where the person types; nor is it ever the dialog's default.
-    pButton->setFocusPolicy(Qt::TabFocus);
-    pButton->setAutoDefault(false);
-    pButton->setDefault(false);
-    return pButton;
-}
-
-} // namespace
+#include "TopBar.h"
 
 RecoveryBar::RecoveryBar(const RecoveryCopyActions& actions, std::function<void()> showAll, QWidget* pParent)
     : QFrame(pParent), m_actions(actions), m_showAll(std::move(showAll))
 {
-    setObjectName(QStringLiteral("RecoveryBar"));
-    setAccessibleName(QStringLiteral("Unsaved work"));
-    setFrameShape(QFrame::StyledPanel);
-    setAutoFillBackground(true);
-    setBackgroundRole(QPalette::ToolTipBase);
-    m_pText = new QLabel(this);
-    m_pText->setForegroundRole(QPalette::ToolTipText);
-    m_pText->setWordWrap(true);
-    m_pText->setTextFormat(Qt::PlainText);
-    m_pRestore = BarButton(QStringLiteral("Restore"), this);
-    m_pShowAll = BarButton(QStringLiteral("Show All..."), this);
-    m_pDiscard = BarButton(QStringLiteral("Discard"), this);
-    auto* pLayout = new QHBoxLayout(this);
-    pLayout->setContentsMargins(6, 3, 6, 3);
-    pLayout->addWidget(m_pText, 1);
-    pLayout->addWidget(m_pRestore);
-    pLayout->addWidget(m_pShowAll);
-    pLayout->addWidget(m_pDiscard);
+    m_pText = MakeTopBar(*this, QStringLiteral("RecoveryBar"), QStringLiteral("Unsaved work"));
+    m_pRestore = AddTopBarButton(*this, QStringLiteral("Restore"));
+    m_pShowAll = AddTopBarButton(*this, QStringLiteral("Show All..."));
+    m_pDiscard = AddTopBarButton(*this, QStringLiteral("Discard"));
     connect(m_pRestore, &QPushButton::clicked, this, [this] { RestoreNewest(); });
     connect(m_pShowAll, &QPushButton::clicked, this, [this] { m_showAll(); });
     connect(m_pDiscard, &QPushButton::clicked, this, [this] { DiscardOffered(); });
-    hide();
 }
 
 void RecoveryBar::Offer(std::vector<RecoveryCopy> copies)

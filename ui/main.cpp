@@ -20,12 +20,17 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QString::fromLatin1(kProductName));
     QApplication::setApplicationVersion(QString::fromLatin1(kVersionText));
     QApplication::setWindowIcon(ApplicationIcon());
-    QStringList arguments = QApplication::arguments();
+    // The arguments as the bytes given, not as Qt decodes them: a name that
+    // is not valid UTF-8 must not become a look-alike.
+    QList<QByteArray> bytes;
+    for (int i = 0; i < qtArgc; ++i)
+        bytes << QByteArray(argv[i]);
     for (int i = endOfOptions; i < argc; ++i)
-        arguments << QFile::decodeName(argv[i]);
+        bytes << QByteArray(argv[i]);
+    const CommandLine commandLine = ReadCommandLine(bytes);
     // The whole program runs inside InitInstance, which returns FALSE when
     // the launcher closes: there is no event loop left to enter.
-    theApp.InitInstance(arguments);
+    theApp.InitInstance(commandLine.arguments, commandLine.unnamableFiles);
     // The application object's threads end before the QApplication does.
     return theApp.ExitInstance();
 }

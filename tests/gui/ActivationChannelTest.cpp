@@ -545,7 +545,7 @@ TEST(ActivationChannel, FilesOfASecondStartReachTheRunningInstance)
     ASSERT_EQ(opens.count(), 1);
     const QDir here = QDir::current();
     EXPECT_EQ(opens.at(0).at(0).toStringList(),
-              (QStringList{"/x/de.ccf", here.filePath("tuners.tsf"), QDir::cleanPath(here.filePath("../old.cft"))}));
+              (QStringList{"/x/de.ccf", here.path() + "/tuners.tsf", here.path() + "/../old.cft"}));
     EXPECT_EQ(requests.count(), 2);
 
     // A start without files is heard as before, and opens nothing.

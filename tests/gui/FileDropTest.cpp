@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <filesystem>
 #include <functional>
 #include <thread>
 
@@ -408,6 +409,20 @@ TEST(FileDrop, SeveralFilesOpenInTurnAndTheRefusedAreNamed)
     EXPECT_EQ(lines.back(), "2 more files cannot be opened either.");
     EXPECT_TRUE(WaitFor([&] { return Rows(editor, IDC_LIST_CHANNELS) == kGermanRows; }));
     EXPECT_FALSE(watch.OpenedForReading());
+
+    // A loop of links is no missing file, and a name that is not UTF-8 is
+    // refused, not taken for the look-alike beside it.
+    const QString loop = QString::fromStdString(dir.File("loop.ccf"));
+    std::filesystem::create_symlink("loop.ccf", dir.File("loop.ccf"));
+    WriteChannelTable(dir, "bad\xef\xbf\xbd.ccf", {48.25}, 49);
+    EXPECT_TRUE(DropOn(&editor, {loop, "file://" + QString::fromStdString(dir.Path()) + "/bad%FF.ccf", japan}));
+    ASSERT_TRUE(WaitFor([&] { return services.messages.size() == 4; }));
+    EXPECT_EQ(services.messages.back(), "Cannot open \"" + loop +
+                                            "\": too many levels of symbolic links.\nCannot open \"" +
+                                            QString::fromStdString(dir.Path()) +
+                                            "/bad\\xff.ccf\": its name is not valid UTF-8, so it would be taken for "
+                                            "another file.");
+    EXPECT_TRUE(WaitFor([&] { return Rows(editor, IDC_LIST_CHANNELS) == kJapanRows; }));
     editor.EndDialog(IDCANCEL);
 }
 

@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include <cstring>
+#include <filesystem>
 
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -23,9 +24,12 @@
 #include "CLauncherDlg.h"
 #include "CTunerEditDlg.h"
 #include "ChannelTable.h"
+#include "EditorStatusLine.h"
 #include "FakeUserServices.h"
 #include "FileKind.h"
 #include "GuiTestSupport.h"
+#include "RecentFiles.h"
+#include "Strings.h"
 #include "TestFiles.h"
 #include "resource.h"
 
@@ -264,9 +268,11 @@ struct AppRun
 {
     std::vector<QString> dialogs;
     QStringList rows;
+    QStringList files; // what each editor's status line named
+    std::vector<QString> messages;
 };
 
-AppRun RunApp(const QString& workDir, const QStringList& arguments)
+AppRun RunApp(const QString& workDir, const QStringList& arguments, const QList<QByteArray>& unnamable = {})
 {
     AppRun run;
     QTemporaryDir runtime;
@@ -282,6 +288,8 @@ AppRun RunApp(const QString& workDir, const QStringList& arguments)
         ListView* list = dialog.GetListView(IDC_LIST_CHANNELS);
         for (int i = 0; list && i < list->GetItemCount(); ++i)
             run.rows << list->GetItemText(i, 0) + "|" + list->GetItemText(i, 1);
+        if (auto* pLine = qobject_cast<EditorStatusLine*>(dialog.StatusLine()))
+            run.files << pLine->FileText();
         dialog.EndDialog(IDCANCEL);
         return IDCANCEL;
     };
@@ -293,8 +301,9 @@ AppRun RunApp(const QString& workDir, const QStringList& arguments)
     });
     closer.start(300);
     CEditorApp app(services);
-    EXPECT_FALSE(app.InitInstance(arguments));
+    EXPECT_FALSE(app.InitInstance(arguments, unnamable));
     run.dialogs = services.modalDialogs;
+    run.messages = services.messages;
 
     QDir::setCurrent(savedDir);
     qputenv("XDG_RUNTIME_DIR", savedRuntime);
@@ -302,6 +311,47 @@ AppRun RunApp(const QString& workDir, const QStringList& arguments)
 }
 
 } // namespace
+
+// The file named is the file the kernel opens: ".." after a linked folder
+// leads out of the folder linked to, never back beside the link, and the
+// name is kept whole from the command line to the editor, its title and its
+// recent files. A relative name is made absolute where it is handed in.
+TEST(StartupFile, TheFileNamedIsTheOneOpenedAndRemembered)
+{
+    TempDir dir;
+    std::filesystem::create_directories(dir.File("deep/a/b"));
+    std::filesystem::create_directory_symlink("deep/a/b", dir.File("linkdir"));
+    WriteChannelTable(dir, "deep/a/x.ccf");
+    WriteChannelTable(dir, "x.ccf", {48.25, 55.25}, 49);
+    const QString work = QString::fromStdString(dir.Path());
+
+    const AppRun linked = RunApp(work, {"vornalix", "linkdir/../x.ccf"});
+    EXPECT_EQ(linked.rows, (QStringList{"001|55.25000", "002|62.25000", "003|--"}));
+    EXPECT_EQ(linked.files, QStringList{work + "/linkdir/../x.ccf"});
+    EXPECT_EQ(RecentFiles(QString::fromLatin1(kChannelRecentKind)).Files().value(0),
+              QString::fromStdString(dir.File("deep/a/x.ccf")));
+
+    const AppRun relative = RunApp(work, {"vornalix", "./x.ccf"});
+    EXPECT_EQ(relative.rows, (QStringList{"001|48.25000", "002|55.25000"}));
+    EXPECT_EQ(relative.files, QStringList{work + "/x.ccf"});
+}
+
+// A name that is not valid UTF-8 would decode to a look-alike (U+FFFD) that
+// may be another file: it is refused with its bytes shown, and nothing opens.
+TEST(StartupFile, ANameThatIsNotUtf8IsRefusedNotTakenForALookAlike)
+{
+    const CommandLine read = ReadCommandLine({"vornalix", "bad\xff.ccf", "-\xfe", "--", "-\xfd.ccf", "ok.ccf"});
+    EXPECT_EQ(read.arguments, (QStringList{"vornalix", "--", "ok.ccf"}));
+    EXPECT_EQ(read.unnamableFiles, (QList<QByteArray>{"bad\xff.ccf", "-\xfd.ccf"}));
+
+    TempDir dir;
+    WriteChannelTable(dir, "bad\xef\xbf\xbd.ccf");
+    const AppRun run = RunApp(QString::fromStdString(dir.Path()), {"vornalix"}, {"bad\xff.ccf", "b\x1b.ccf\xc0"});
+    EXPECT_TRUE(run.dialogs.empty());
+    EXPECT_EQ(run.messages, std::vector<QString>{"Cannot open \"bad\\xff.ccf\": its name is not valid UTF-8, so it "
+                                                 "would be taken for another file. One more such name was refused "
+                                                 "too."});
+}
 
 // A file whose name begins with '-' opens like any other, given as it is when
 // it exists, and anything after "--" is a file; other options are skipped.

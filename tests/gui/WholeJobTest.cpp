@@ -31,6 +31,7 @@
 #include "ChannelTable.h"
 #include "ChildRole.h"
 #include "DialogMenuBar.h"
+#include "DiskChangeBar.h"
 #include "FakeUserServices.h"
 #include "GuiTestSupport.h"
 #include "RecoveryStore.h"
@@ -645,6 +646,60 @@ TEST(WholeJob, AnOldTableConvertedOpensInTheChannelEditor)
     EXPECT_EQ(ListRowTexts(editor, IDC_LIST_CHANNELS), (Texts{"001|112.25000", "002|119.25000"}));
     EXPECT_EQ(TextOf(editor, IDC_STATIC_MODE), "Cable");
     EXPECT_EQ(HistoryOf(editor), (HistoryItems{"&Undo LoadFromFile", true, "&Redo", false}));
+
+    // A fix saved, then the old table converted again: the fix goes to the
+    // Trash, and the editor says that its file changed, without a question.
+    Control<QComboBox>(editor, IDC_COMBO_MODE)->setCurrentIndex(0);
+    emit Control<QComboBox>(editor, IDC_COMBO_MODE)->activated(0);
+    ClickRow(editor.GetListView(IDC_LIST_CHANNELS), 2);
+    TypeInto(editor, IDC_EDIT_FREQUENCY, "175.25");
+    Click(editor, IDC_BUTTON_SAVE_VALUE);
+    Trigger(editor, IDM_SAVE);
+    const Bytes fixed = ReadAll(dir.File("de.ccf"));
+    const auto* pBar = editor.findChild<DiskChangeBar*>();
+    ASSERT_NE(pBar, nullptr);
+    EXPECT_TRUE(pBar->isHidden()); // its own save is no change
+    const auto convertAgain = [&] {
+        services.onRunModal = [&](CDialog& dialog) {
+            dialog.Create();
+            services.fileAnswers.push_back(QString::fromStdString(old));
+            Click(dialog, IDC_BUTTON_LOAD_FILE);
+            Click(dialog, IDOK);
+            dialog.EndDialog(IDCANCEL);
+            return IDCANCEL;
+        };
+        Trigger(editor, IDC_BUTTON_CONVERT);
+        services.onRunModal = nullptr;
+    };
+    convertAgain();
+    const Texts fixedRows{"001|48.25000", "002|55.25000", "003|175.25000"};
+    const Texts convertedRows{"001|48.25000", "002|55.25000", "003|175.25999"};
+    const std::string trash = qEnvironmentVariable("XDG_DATA_HOME").toStdString() + "/Trash/files/";
+    EXPECT_EQ(ReadAll(trash + "de.ccf"), fixed);
+    ASSERT_TRUE(WaitFor([&] { return !pBar->isHidden(); }));
+    EXPECT_EQ(pBar->Text(), "de.ccf changed on disk");
+    EXPECT_EQ(ListRowTexts(editor, IDC_LIST_CHANNELS), fixedRows);
+    EXPECT_EQ(services.messages, Texts{});
+
+    // Keep This Version: the bar goes, and Save writes the fix over the file.
+    const_cast<DiskChangeBar*>(pBar)->KeepThisVersion();
+    EXPECT_TRUE(pBar->isHidden());
+    Trigger(editor, IDM_SAVE);
+    EXPECT_EQ(ReadAll(dir.File("de.ccf")), fixed);
+    QTest::qWait(50);
+    EXPECT_TRUE(pBar->isHidden());
+
+    // Converted once more, the fix is kept again; Reload takes the file as it
+    // is now, as one step that Undo takes back.
+    convertAgain();
+    EXPECT_EQ(ReadAll(trash + "de.2.ccf"), fixed);
+    ASSERT_TRUE(WaitFor([&] { return !pBar->isHidden(); }));
+    const_cast<DiskChangeBar*>(pBar)->Reload();
+    EXPECT_EQ(ListRowTexts(editor, IDC_LIST_CHANNELS), convertedRows);
+    EXPECT_TRUE(pBar->isHidden());
+    EXPECT_FALSE(editor.Document().Modified());
+    Trigger(editor, IDM_UNDO);
+    EXPECT_EQ(ListRowTexts(editor, IDC_LIST_CHANNELS), fixedRows);
 }
 
 namespace {
