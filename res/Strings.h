@@ -62,6 +62,7 @@ constexpr const char* kPasteTooManyText =
     "The list holds %1 channels; %2 more would pass the %3 channels a list may hold. Nothing was pasted.";
 // The status line's note after a copy of one channel, and of %1 channels.
 constexpr const char* kCopiedOneNote = "1 channel copied";
+constexpr const char* kClipboardSilentNote = "The clipboard did not answer";
 constexpr const char* kCopiedNote = "%1 channels copied";
 // The band chart of the channel editor (Table > Band Chart).
 constexpr const char* kBandChartMenuItem = "&Band Chart";

@@ -57,6 +57,11 @@ void CFrequencyTableDlg::OnPasteRows()
 {
     if (!m_document.HasTable())
         return;
+    // A stopped or hung owner would freeze the window: it is asked first.
+    if (!Services().Clipboard().Answers()) {
+        m_pStatusLine->ShowNote(QString::fromLatin1(kClipboardSilentNote));
+        return;
+    }
     const QString text = Services().Clipboard().Text();
     if (text.trimmed().isEmpty())
         return;

@@ -17,6 +17,12 @@ public:
     virtual void PutRows(const QString& plainText, const QByteArray& csv) = 0;
     // The clipboard's plain text, else its CSV as text; empty when it holds neither.
     virtual QString Text() const = 0;
+    // Whether the program that owns the clipboard answers within
+    // kAnswerLimitMs: one that is stopped or hung would hold Text() up for
+    // many seconds, with the window frozen.
+    virtual bool Answers() const { return true; }
+
+    static constexpr int kAnswerLimitMs = 1000;
 };
 
 class DesktopClipboard final : public ClipboardService
@@ -24,4 +30,8 @@ class DesktopClipboard final : public ClipboardService
 public:
     void PutRows(const QString& plainText, const QByteArray& csv) override;
     QString Text() const override;
+    // On X, asks the owner which types it offers, on a connection of its own,
+    // and waits at most kAnswerLimitMs; elsewhere, and when this program is
+    // the owner, true.
+    bool Answers() const override;
 };

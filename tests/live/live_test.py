@@ -1122,6 +1122,32 @@ class LiveTest:
                 self.keys("ctrl+z")
                 self.wait_until(lambda: len(frequencies()) == 4, "the paste undone")
             self.check("Ctrl+V pastes a list of values before the current row, one step", paste_values)
+
+            def silent_owner():
+                # xclip in the foreground, stopped once it owns the clipboard:
+                # it never answers, and the paste must not wait for it.
+                before = frequencies()
+                owner = subprocess.Popen(["xclip", "-quiet", "-i", "-selection", "clipboard"], env=self.session.env,
+                                         stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                try:
+                    owner.stdin.write(b"500.25\n")
+                    owner.stdin.close()
+                    self.wait_until(lambda: read_clipboard() == "500.25\n", "xclip owning the clipboard")
+                    os.kill(owner.pid, signal.SIGSTOP)
+                    self.keys("ctrl+v")
+                    note = self.tree.wait_for(
+                        lambda node: self.named("Note")(node) and not self.tree.role(node).startswith("menu"),
+                        "the status line's note")
+                    self.wait_until(lambda: self.tree.text(note) == "The clipboard did not answer",
+                                    "the note that the clipboard did not answer", timeout=5)
+                    if frequencies() != before:
+                        raise AssertionError("the list changed: %s" % frequencies())
+                finally:
+                    os.kill(owner.pid, signal.SIGCONT)
+                    owner.kill()
+                    owner.wait(5)
+            self.check("Ctrl+V with a clipboard owner that never answers says so within a second or two",
+                       silent_owner)
         finally:
             self.session.stop(program)
 
