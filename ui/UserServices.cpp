@@ -18,6 +18,7 @@
 #include "CTunerChooserDlg.h"
 #include "ClipboardService.h"
 #include "ExitWhenShown.h"
+#include "FileDialogIcons.h"
 #include "RecoveryCopiesDlg.h"
 #include "Strings.h"
 
@@ -97,7 +98,11 @@ std::optional<QString> QtUserServices::ChooseFile(const FileDialogRequest& reque
 
 std::optional<FileChoice> QtUserServices::ChooseFileAndFilter(const FileDialogRequest& request)
 {
+    // Given before any folder is listed, since the listing asks it of every
+    // entry, and living longer than the dialog.
+    NameOnlyIconProvider icons;
     QFileDialog dialog(nullptr);
+    dialog.setIconProvider(&icons);
     if (!request.title.isEmpty())
         dialog.setWindowTitle(request.title);
     dialog.setAcceptMode(request.bOpen ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
