@@ -80,6 +80,20 @@ void BM_Chart_DrawLargest(benchmark::State& state)
 }
 BENCHMARK(BM_Chart_DrawLargest)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// Export as PNG at the largest size the export takes: painting and encoding.
+void BM_Chart_PngLargest(benchmark::State& state)
+{
+    BandChartView view;
+    view.resize(1920, 600);
+    view.SetChart(LargestChart());
+    const int side = static_cast<int>(state.range(0));
+    std::size_t bytes = 0;
+    for (auto _ : state)
+        bytes = static_cast<std::size_t>(view.PngImage(QSize(side, side)).size());
+    state.counters["png_bytes"] = static_cast<double>(bytes);
+}
+BENCHMARK(BM_Chart_PngLargest)->Arg(4096)->Arg(8192)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
 // Zoomed in so that each channel has room for its number: labels at their most.
 void BM_Chart_DrawLargestZoomed(benchmark::State& state)
 {

@@ -10,6 +10,8 @@
 #include <cmath>
 
 #include <QApplication>
+#include <QBuffer>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -209,6 +211,67 @@ std::optional<BandChartView::MarkRef> BandChartView::MarkAt(const QPoint& point)
     return std::nullopt;
 }
 
+QByteArray BandChartView::PngImage(const QSize& size) const
+{
+    // Opaque: the chart fills its whole area, and the encoder then keeps no
+    // alpha channel.
+    QImage image(size, QImage::Format_RGB32);
+    if (image.isNull())
+        return {};
+    {
+        QPainter painter(&image);
+        Paint(painter, image.size());
+    }
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
+        return {};
+    return bytes;
+}
+
+std::vector<BandChartView::ChannelLabel> BandChartView::ChannelLabels(std::int32_t iList, const QSize& size) const
+{
+    const Layout layout = LayoutFor(size);
+    const int lane01 = iList == ChannelModeCable ? 1 : 0;
+    return LabelsOf(m_chart.Lane(iList), layout.laneTop[lane01], layout);
+}
+
+// Where they have room: the next candidate is the first mark whose label,
+// were it as wide as the last, would start past the last one's end. A wider
+// one (10000 after 9999, a plan label) that would still touch it is passed
+// over the same way, measured by its own width.
+std::vector<BandChartView::ChannelLabel> BandChartView::LabelsOf(const ChartLane& lane, int top,
+                                                                 const Layout& layout) const
+{
+    const QFontMetrics metrics = fontMetrics();
+    const int gap = metrics.horizontalAdvance(u' ');
+    const std::size_t end = lane.UpperBound(layout.dbEnd);
+    std::vector<ChannelLabel> labels;
+    int lastRight = INT_MIN / 2;
+    for (std::size_t i = lane.LowerBound(layout.dbStart); i < end;) {
+        const ChartMark& mark = lane.marks[i];
+        QString text = QString::number(mark.iChannel);
+        if (!mark.label.empty())
+            text += u' ' + Latin1(mark.label);
+        const int width = metrics.horizontalAdvance(text);
+        const int x = static_cast<int>(std::floor(layout.X(mark.dbFrequency)));
+        const QRect box(x - width / 2, top, width, layout.lineHeight);
+        if (box.left() <= lastRight + gap) {
+            const std::size_t past = lane.UpperBound(layout.FrequencyAt(lastRight + gap + 1 + width / 2.0));
+            i = std::max(past, i + 1);
+            continue;
+        }
+        if (box.left() >= layout.left - width / 2 && box.right() <= layout.right + width / 2) {
+            labels.push_back(ChannelLabel{box, text});
+            lastRight = box.right();
+        }
+        const std::size_t next = lane.UpperBound(layout.FrequencyAt(box.right() + gap + width / 2.0));
+        i = std::max(next, i + 1);
+    }
+    return labels;
+}
+
 void BandChartView::Paint(QPainter& painter, const QSize& size) const
 {
     const Layout layout = LayoutFor(size);
@@ -341,23 +404,9 @@ void BandChartView::Paint(QPainter& painter, const QSize& size) const
         painter.setPen(QPen(kUncoveredColour, 1));
         painter.drawLines(uncovered);
 
-        // Channel numbers (and plan labels) where they have room: the next
-        // candidate is the first mark past the end of the last label.
         painter.setPen(text);
-        const int gap = metrics.horizontalAdvance(u' ');
-        for (std::size_t i = first; i < end;) {
-            const ChartMark& mark = lane.marks[i];
-            QString label = QString::number(mark.iChannel);
-            if (!mark.label.empty())
-                label += u' ' + Latin1(mark.label);
-            const int width = metrics.horizontalAdvance(label);
-            const int x = static_cast<int>(std::floor(layout.X(mark.dbFrequency)));
-            const QRect box(x - width / 2, top, width, layout.lineHeight);
-            if (box.left() >= layout.left - width / 2 && box.right() <= layout.right + width / 2)
-                painter.drawText(box, Qt::AlignCenter, label);
-            const std::size_t next = lane.UpperBound(layout.FrequencyAt(box.right() + gap + width / 2.0));
-            i = std::max(next, i + 1);
-        }
+        for (const ChannelLabel& label : LabelsOf(lane, top, layout))
+            painter.drawText(label.box, Qt::AlignCenter, label.text);
     }
 
     // The axis with round frequencies.

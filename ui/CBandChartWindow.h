@@ -19,6 +19,7 @@
 #include <functional>
 #include <optional>
 #include <unordered_map>
+#include <vector>
 
 #include <QAccessible>
 #include <QColor>
@@ -63,6 +64,9 @@ public:
     // Where a channel's mark is drawn (the middle of its line), none when it
     // has none or lies outside the span shown.
     std::optional<QPoint> MarkPosition(std::int32_t iList, std::int32_t iChannel) const;
+    // The chart painted at this size, as a PNG file's bytes; empty when the
+    // image cannot be had (memory).
+    QByteArray PngImage(const QSize& size) const;
     // The mark under a point (within a few pixels), as list and channel.
     struct MarkRef
     {
@@ -75,6 +79,14 @@ public:
 
     // Paints the chart into any painter at any size: the widget, and Export's PNG.
     void Paint(QPainter& painter, const QSize& size) const;
+    // The channel numbers (and plan labels) of a lane painted at this size,
+    // each with its box: only where it has room, none overlapping another.
+    struct ChannelLabel
+    {
+        QRect box;
+        QString text;
+    };
+    std::vector<ChannelLabel> ChannelLabels(std::int32_t iList, const QSize& size) const;
 
     // The marks as the accessible list's children: air marks first, then
     // cable, each by frequency.
@@ -100,6 +112,7 @@ protected:
 private:
     struct Layout;
     Layout LayoutFor(const QSize& size) const;
+    std::vector<ChannelLabel> LabelsOf(const ChartLane& lane, int top, const Layout& layout) const;
     void ForgetMarkInterfaces();
 
     BandChart m_chart;

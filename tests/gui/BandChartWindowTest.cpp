@@ -353,12 +353,14 @@ TEST_F(BandChartWindowTest, ExportWritesSvgAndPngOfTheChosenSize)
 
     // A size out of bounds is refused, and nothing is written.
     const QString refused = QString::fromStdString(dir.File("refused.png"));
-    services.fileAnswers.push_back(refused);
-    services.valueAnswers.push_back(std::vector<QString>{"20", "300"});
-    pWindow->OnExport();
-    EXPECT_FALSE(QFile::exists(refused));
-    ASSERT_FALSE(services.messages.empty());
-    EXPECT_EQ(services.messages.back(), "A PNG is 100 to 16384 pixels wide and high.");
+    for (const std::vector<QString>& size : {std::vector<QString>{"20", "300"}, std::vector<QString>{"4097", "300"}}) {
+        services.fileAnswers.push_back(refused);
+        services.valueAnswers.push_back(size);
+        pWindow->OnExport();
+        EXPECT_FALSE(QFile::exists(refused));
+        ASSERT_FALSE(services.messages.empty());
+        EXPECT_EQ(services.messages.back(), "A PNG is 100 to 4096 pixels wide and high.");
+    }
 }
 
 // A gap is shaded between its two channels and nowhere else in the lane.
@@ -461,3 +463,32 @@ TEST_F(BandChartWindowTest, PaintsEachLanesColourAtItsMarksInLightAndDarkAtScale
 }
 
 } // namespace
+
+// At the limits, labels of every width (one to five digits, plan labels of
+// two lengths) are drawn only where they touch no other, at every zoom.
+TEST(BandChartLabels, NeverOverlapAtTheLargestTablesAtAnyZoom)
+{
+    std::vector<double> air(ChannelTable::kMaxChannels);
+    for (std::size_t i = 0; i < air.size(); ++i)
+        air[i] = 45.0 + 0.0125 * static_cast<double>(i);
+    // Every third channel has a plan label, of one or two digits.
+    const ChannelLabelFunction labels = [](std::int32_t, double dbFrequency) -> std::optional<std::string> {
+        const auto step = static_cast<long>(std::lround((dbFrequency - 45.0) / 0.0125));
+        if (step % 3 != 0)
+            return std::nullopt;
+        return "E" + std::to_string(step % 100);
+    };
+    BandChartView view;
+    view.resize(1920, 600);
+    view.SetChart(BandChart(air, {48.25, 55.25}, std::nullopt, labels));
+    for (const auto& [dbStart, dbEnd] :
+         std::vector<std::pair<double, double>>{{45.0, 865.0}, {100.0, 102.0}, {170.0, 170.3}, {800.0, 800.05}}) {
+        view.SetView(dbStart, dbEnd);
+        const std::vector<BandChartView::ChannelLabel> shown = view.ChannelLabels(ChannelModeAir, view.size());
+        ASSERT_GT(shown.size(), 3u) << dbStart;
+        for (std::size_t i = 1; i < shown.size(); ++i) {
+            EXPECT_LT(shown[i - 1].box.right(), shown[i].box.left())
+                << dbStart << ": " << shown[i - 1].text.toStdString() << " touches " << shown[i].text.toStdString();
+        }
+    }
+}
