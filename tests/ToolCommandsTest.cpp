@@ -1014,3 +1014,37 @@ TEST(ToolCatalogue, DefaultIsTheCatalogueBesideTheProgram)
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, kCatalogueJson);
 }
+
+// Every writer of the tool pointed at a link to a character device (one of
+// the test's own, never the system's /dev/null) refuses it, says why, and
+// leaves the link and the device as they were.
+TEST(ToolWriters, ALinkToACharacterDeviceIsNeverWrittenThrough)
+{
+    TempDir dir;
+    if (!MakeNullDevice(dir.File("null")))
+        GTEST_SKIP() << "this user may not make a device";
+    const ScopedEnv dataHome("XDG_DATA_HOME", dir.File("share").c_str());
+    const std::string json = WriteText(dir, "de.json",
+                                       "{\"format\":\"ccf\",\"country_code\":49,\"air\":{\"frequencies\":[48.25]},"
+                                       "\"cable\":{\"frequencies\":[]}}");
+    ASSERT_EQ(RunToolProcess({"build", json, "-o", dir.File("de.ccf")}).status, 0);
+    WriteAll(dir.File("fr.cft"), LegacyTableImage(33, {48.25f}, {112.25f}, 1, 1, 1, 1));
+    for (const char* pszLink : {"out.ccf", "out.svg", "fr.ccf"})
+        std::filesystem::create_symlink("null", dir.File(pszLink));
+
+    const std::vector<std::vector<std::string>> writers = {
+        {"build", json, "-o", dir.File("out.ccf")},
+        {"chart", dir.File("de.ccf"), "-o", dir.File("out.svg")},
+        {"convert", dir.File("fr.cft")},
+    };
+    for (const std::vector<std::string>& args : writers) {
+        const ToolRun run = RunToolProcess(args);
+        EXPECT_NE(run.status, 0) << args[0];
+        EXPECT_NE(run.err.find("it is a character device, not a regular file"), std::string::npos)
+            << args[0] << ": " << run.err;
+    }
+    for (const char* pszLink : {"out.ccf", "out.svg", "fr.ccf"})
+        EXPECT_TRUE(std::filesystem::is_symlink(dir.File(pszLink))) << pszLink;
+    EXPECT_TRUE(std::filesystem::is_character_file(dir.File("null")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("share/Trash")));
+}

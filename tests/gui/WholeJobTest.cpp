@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -794,4 +795,40 @@ TEST(WholeJob, AKilledEditorsWorkComesBackAndSavesToItsFile)
     EXPECT_TRUE(WaitFor([] { return ListRecoveryCopies("ccf").empty(); }));
     run = RunToolProcess({"check", table});
     EXPECT_EQ(run.status, 0) << run.out << run.err;
+}
+
+// Every writer of the editors pointed at a link to a character device (one of
+// the test's own): Save To File and Export refuse it with its reason, the
+// window sizes are not kept in it, and the link and the device stay.
+TEST(WholeJob, NoWriterOfTheEditorsWritesThroughALinkToADevice)
+{
+    TempDir dir;
+    if (!MakeNullDevice(dir.File("null")))
+        GTEST_SKIP() << "this user may not make a device";
+    const std::string sizes = qEnvironmentVariable("XDG_CONFIG_HOME").toStdString() + "/vornalix/window-sizes.conf";
+    std::filesystem::create_directories(std::filesystem::path(sizes).parent_path());
+    for (const std::string& link : {dir.File("out.ccf"), dir.File("out.csv"), sizes})
+        std::filesystem::create_symlink(dir.File("null"), link);
+    WriteAll(dir.File("de.ccf"), ChannelTableImage(49, {48.25, 55.25}, {112.25}, 1, 1));
+    FakeUserServices services;
+    {
+        CFrequencyTableDlg editor(services);
+        editor.Create();
+        services.fileAnswers.push_back(QString::fromStdString(dir.File("de.ccf")));
+        Trigger(editor, IDC_BUTTON_LOAD_FROM_FILE);
+        for (const auto& [command, name] : {std::pair<int, const char*>{IDC_BUTTON_SAVE_TO_FILE, "out.ccf"},
+                                            std::pair<int, const char*>{IDM_EXPORT, "out.csv"}}) {
+            services.fileAnswers.push_back(QString::fromStdString(dir.File(name)));
+            Trigger(editor, command);
+            ASSERT_FALSE(services.messages.empty()) << name;
+            EXPECT_TRUE(services.messages.back().contains("it is a character device, not a regular file"))
+                << services.messages.back().toStdString();
+        }
+        editor.resize(editor.width() + 40, editor.height() + 40);
+        editor.EndDialog(IDCANCEL);
+    }
+    EXPECT_EQ(services.messages.size(), 2u);
+    for (const std::string& link : {dir.File("out.ccf"), dir.File("out.csv"), sizes})
+        EXPECT_TRUE(std::filesystem::is_symlink(link)) << link;
+    EXPECT_TRUE(std::filesystem::is_character_file(dir.File("null")));
 }
