@@ -30,8 +30,8 @@ QString AbsoluteFileName(const QString& path)
 QString CanonicalFileName(const QString& path)
 {
     const QString absolute = AbsoluteFileName(path);
-    const std::unique_ptr<char, decltype(&std::free)> resolved(::realpath(QFile::encodeName(absolute).constData(), nullptr),
-                                                               &std::free);
+    const std::unique_ptr<char, decltype(&std::free)> resolved(
+        ::realpath(QFile::encodeName(absolute).constData(), nullptr), &std::free);
     return resolved ? QFile::decodeName(resolved.get()) : absolute;
 }
 
