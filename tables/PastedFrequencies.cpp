@@ -146,7 +146,7 @@ public:
     {
     }
 
-    bool Read(std::vector<double>& frequencies, PastedTextFault& fault);
+    bool Read(PastedFrequencies& pasted, PastedTextFault& fault);
 
 private:
     // The first row names the columns when a heading of it names the
@@ -162,7 +162,7 @@ private:
     const char m_separator;
     CsvReader m_reader;
     std::size_t m_column = kNoColumn;
-    std::vector<double> m_values;
+    PastedFrequencies m_pasted;
 };
 
 bool PastedTextReader::TakeHeadings(const CsvRecord& row)
@@ -189,15 +189,15 @@ bool PastedTextReader::TakeValue(const CsvRecord& row, PastedTextFault& fault)
     double value = 0.0;
     if (!ReadValue(field, m_separator != ',', value))
         return Fail(fault, row.line, NotAFrequency(field));
-    m_values.push_back(value);
+    m_pasted.frequencies.push_back(value);
     return true;
 }
 
-bool PastedTextReader::Read(std::vector<double>& frequencies, PastedTextFault& fault)
+bool PastedTextReader::Read(PastedFrequencies& pasted, PastedTextFault& fault)
 {
     CsvRecord row;
     bool bFirstRow = true;
-    while (m_reader.Next(row)) {
+    while (m_pasted.frequencies.size() <= kMaxPastedFrequencies && m_reader.Next(row)) {
         if (row.fieldCount > kMaxPastedColumns)
             return Fail(fault, row.line, "more than " + std::to_string(kMaxPastedColumns) + " columns");
         if (IsBlankRow(row))
@@ -209,14 +209,24 @@ bool PastedTextReader::Read(std::vector<double>& frequencies, PastedTextFault& f
     }
     if (m_reader.Failed())
         return Fail(fault, m_reader.Error().where.line, m_reader.Error().reason);
-    frequencies = std::move(m_values);
+    m_pasted.bStoppedAtLimit = m_pasted.frequencies.size() > kMaxPastedFrequencies;
+    pasted = std::move(m_pasted);
     return true;
 }
 
 } // namespace
 
-bool ReadPastedFrequencies(std::string_view text, std::vector<double>& frequencies, PastedTextFault& fault)
+bool ReadPastedFrequencies(std::string_view text, PastedFrequencies& pasted, PastedTextFault& fault)
 {
     PastedTextReader reader(text);
-    return reader.Read(frequencies, fault);
+    return reader.Read(pasted, fault);
+}
+
+bool ReadPastedFrequencies(std::string_view text, std::vector<double>& frequencies, PastedTextFault& fault)
+{
+    PastedFrequencies pasted;
+    if (!ReadPastedFrequencies(text, pasted, fault))
+        return false;
+    frequencies = std::move(pasted.frequencies);
+    return true;
 }

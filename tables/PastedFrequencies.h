@@ -15,7 +15,10 @@
 // ("175,25"). Lines with nothing but blanks are passed over.
 //
 // The text is read one row at a time, only its first kMaxPastedColumns fields
-// kept: memory stays within the values read.
+// kept, and no further than the value after the kMaxPastedFrequencies-th:
+// memory stays within the values read, time within the rows read. Callers
+// refuse a text longer than kMaxPastedTextBytes before reading it (or turning
+// it into UTF-8): no list's frequencies take so much.
 
 #include <cstddef>
 #include <string>
@@ -26,6 +29,10 @@
 // case, blanks and punctuation: "Frequency (MHz)" is frequency_mhz.
 inline constexpr const char* kFrequencyColumnNames[] = {"frequency", "frequency_mhz", "freq", "freq_mhz", "mhz"};
 constexpr std::size_t kMaxPastedColumns = 64;
+// The most channels of a list (ChannelTable::kMaxChannels): one value more
+// tells that the text holds more than a list may.
+constexpr std::size_t kMaxPastedFrequencies = 65535;
+constexpr std::size_t kMaxPastedTextBytes = 16 * 1024 * 1024;
 
 struct PastedTextFault
 {
@@ -33,8 +40,21 @@ struct PastedTextFault
     std::string reason;   // "\"abc\" is not a frequency"
 };
 
-// The frequencies in the order of their lines; false, with the first fault's
-// line and reason, for a value that is not a frequency, a row without one, a
-// row of more than kMaxPastedColumns fields or a fault of the quoting.
-// frequencies is left as it was on failure.
+struct PastedFrequencies
+{
+    // In the order of their lines; at most kMaxPastedFrequencies + 1.
+    std::vector<double> frequencies;
+    // Reading stopped at the value after the kMaxPastedFrequencies-th: the
+    // text holds more frequencies than a list may, how many more is not
+    // known, and nothing after that value (a fault neither) was read.
+    bool bStoppedAtLimit = false;
+};
+
+// The frequencies; false, with the first fault's line and reason, for a
+// value that is not a frequency, a row without one, a row of more than
+// kMaxPastedColumns fields or a fault of the quoting. pasted is left as it
+// was on failure.
+bool ReadPastedFrequencies(std::string_view text, PastedFrequencies& pasted, PastedTextFault& fault);
+// The frequencies alone, as above: more than kMaxPastedFrequencies of them
+// when the text holds more than a list may.
 bool ReadPastedFrequencies(std::string_view text, std::vector<double>& frequencies, PastedTextFault& fault);

@@ -34,6 +34,23 @@ PastedTextFault FaultOf(const std::string& text)
 
 using Values = std::vector<double>;
 
+PastedFrequencies PastedWithColumn(const std::string& text)
+{
+    PastedFrequencies pasted;
+    PastedTextFault fault;
+    EXPECT_TRUE(ReadPastedFrequencies(text, pasted, fault)) << "line " << fault.line << ": " << fault.reason;
+    return pasted;
+}
+
+// count values, one per line, each its line number in MHz, then `tail`.
+std::string Numbered(std::size_t count, const std::string& tail)
+{
+    std::string text;
+    for (std::size_t i = 1; i <= count; ++i)
+        text += std::to_string(i) + "\n";
+    return text + tail;
+}
+
 TEST(PastedFrequencies, OneValuePerLineWithAnyLineEnd)
 {
     EXPECT_EQ(Pasted("55.25\n62.25\n175.25\n"), Values({55.25, 62.25, 175.25}));
@@ -102,6 +119,27 @@ TEST(PastedFrequencies, ABadLineIsNamedWithItsReason)
     EXPECT_EQ(FaultOf("abc\n48.25\n").line, 1u);
     EXPECT_EQ(FaultOf("+-5\n").reason, "\"+-5\" is not a frequency");
     EXPECT_EQ(FaultOf(std::string(100, '\t') + "1\n").reason, "more than 64 columns");
+}
+
+TEST(PastedFrequencies, ReadingStopsAtTheValueAfterTheMostAListHolds)
+{
+    // The most a list holds are all read, and so is what follows them.
+    PastedTextFault fault = FaultOf(Numbered(kMaxPastedFrequencies, "abc\n"));
+    EXPECT_EQ(fault.line, kMaxPastedFrequencies + 1);
+    PastedFrequencies pasted = PastedWithColumn(Numbered(kMaxPastedFrequencies, "\n\n"));
+    EXPECT_EQ(pasted.frequencies.size(), kMaxPastedFrequencies);
+    EXPECT_FALSE(pasted.bStoppedAtLimit);
+    EXPECT_EQ(pasted.frequencies.back(), 65535.0);
+
+    // One value more: nothing after it is read, a fault neither.
+    for (const std::string& tail : {std::string("65537\nabc\n\"open"), std::string()}) {
+        pasted = PastedWithColumn(Numbered(kMaxPastedFrequencies + 1, tail));
+        EXPECT_EQ(pasted.frequencies.size(), kMaxPastedFrequencies + 1);
+        EXPECT_TRUE(pasted.bStoppedAtLimit);
+        EXPECT_EQ(pasted.frequencies.back(), 65536.0);
+    }
+    // The first entry point tells it by the count, as callers test it.
+    EXPECT_EQ(Pasted(Numbered(70000, "x\n")).size(), kMaxPastedFrequencies + 1);
 }
 
 TEST(PastedFrequencies, NothingButBlanksIsNoValue)
