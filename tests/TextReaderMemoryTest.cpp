@@ -198,7 +198,7 @@ TEST(TextReaderMemory, CsvOfMillionsOfFieldsOrRowsCostsASmallMultipleOfItsText)
 // the cost is the values, however long the text.
 TEST(TextReaderMemory, PastedTextOfManyMegabytesCostsTheValuesOfOneList)
 {
-    for (const std::string line : {"175.25\n", "5\t175.25\tBBC One\n"}) {
+    for (const std::string line : {"175.25\n", "175,25\n", "5\t175.25\tBBC One\n"}) {
         SCOPED_TRACE(line);
         std::string text;
         text.reserve(32 * kMiB + line.size());
