@@ -5,17 +5,12 @@
 
 #include <sys/stat.h>
 
+#include "FileIdentity.h"
 #include "Trash.h"
 
 bool WouldReplaceInput(const std::string& input, const std::string& output)
 {
-    if (input == output)
-        return true;
-    struct stat in;
-    struct stat out;
-    if (::stat(input.c_str(), &in) != 0 || ::stat(output.c_str(), &out) != 0)
-        return false;
-    return in.st_dev == out.st_dev && in.st_ino == out.st_ino;
+    return IsSameFile(input, output);
 }
 
 namespace {

@@ -16,8 +16,8 @@ enum class ConversionResult
     SaveFailed,        // converted, but the file could not be written (the error says why)
 };
 
-// Whether writing `output` would replace the file `input`: the same name, or
-// the same file under another name (a link, "./a" for "a").
+// Whether writing `output` would replace the file `input`: the same file under
+// this name or another (a link, "./a" for "a"); IsSameFile decides.
 bool WouldReplaceInput(const std::string& input, const std::string& output);
 
 // Converts the loaded old table into `result` and writes it to `output`, never

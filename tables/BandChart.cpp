@@ -8,6 +8,7 @@
 #include "ChannelTable.h"
 #include "DuplicateFrequencies.h"
 #include "Numbers.h"
+#include "TunerPlausibility.h"
 
 namespace {
 
@@ -16,6 +17,11 @@ constexpr double kEmptyAxisStart = 40.0;
 constexpr double kEmptyAxisEnd = 870.0;
 // Room left beside the outermost marks, as a share of the span.
 constexpr double kAxisRoom = 0.02;
+// The frequencies a tuner's edges may stretch the axis to: from 0 to twice
+// the top of the tuning range. An edge beyond (a value in kHz, a huge or
+// infinite one) leaves the channels readable; its span runs to the axis' end.
+constexpr double kTunerAxisLow = 0.0;
+constexpr double kTunerAxisHigh = 2 * kTunerBandRange.dbHigh;
 
 bool IsChartFrequency(double dbFrequency)
 {
@@ -167,10 +173,12 @@ void BandChart::SetAxis()
         highest = std::max(highest, lane.marks.back().dbFrequency);
     }
     for (const ChartTunerSpan& span : m_tunerSpans) {
-        if (!std::isfinite(span.dbStart) || !std::isfinite(span.dbEnd))
-            continue;
-        lowest = std::min(lowest, span.dbStart);
-        highest = std::max(highest, span.dbEnd);
+        const double start = std::max(span.dbStart, kTunerAxisLow);
+        const double end = std::min(span.dbEnd, kTunerAxisHigh);
+        if (!(start <= end))
+            continue; // wholly outside, or NaN
+        lowest = std::min(lowest, start);
+        highest = std::max(highest, end);
     }
     if (lowest > highest) {
         m_dbAxisStart = kEmptyAxisStart;

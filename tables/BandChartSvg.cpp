@@ -113,8 +113,12 @@ private:
             m_out.append(buffer, std::min(static_cast<std::size_t>(n), sizeof buffer - 1));
     }
 
+    // Coordinates and sizes; every one lies within the view, so one that
+    // does not (none should) is written as 0, never as "nan" or "inf".
     static std::string Number(double value)
     {
+        if (!std::isfinite(value))
+            value = 0.0;
         char buffer[32];
         std::snprintf(buffer, sizeof buffer, "%.2f", value);
         std::string text = buffer;
@@ -125,12 +129,24 @@ private:
         return text;
     }
 
-    // The x of a frequency; frequencies off the axis stay at its ends.
+    // The x of a frequency; frequencies off the axis, infinite ones too, stay
+    // at its ends, and every x within the view. Halves keep the differences
+    // of frequencies near the largest double finite.
     double X(double dbFrequency) const
     {
-        const double start = m_chart.AxisStart();
-        const double share = (dbFrequency - start) / (m_chart.AxisEnd() - start);
-        return kMargin + std::clamp(share, -0.01, 1.01) * m_plotWidth;
+        const double start = m_chart.AxisStart() / 2;
+        double share = (dbFrequency / 2 - start) / (m_chart.AxisEnd() / 2 - start);
+        if (std::isnan(share))
+            share = dbFrequency > m_chart.AxisEnd() ? 1.01 : -0.01;
+        const double x = kMargin + std::clamp(share, -0.01, 1.01) * m_plotWidth;
+        return std::clamp(x, 0.0, static_cast<double>(m_width));
+    }
+
+    // A tuner span's edge in its tooltip: one that is not a finite number is
+    // said to be so.
+    static std::string EdgeText(double dbEdge)
+    {
+        return std::isfinite(dbEdge) ? MegahertzText(dbEdge) : std::string("an edge that is not a finite number");
     }
 
     void WriteStyle()
@@ -176,8 +192,8 @@ private:
             const double x2 = X(span.dbEnd);
             m_out += "<rect class=\"tuner-span\" id=\"tuner-" + std::string(TunerBandName(span.band)) + "\" x=\"" +
                      Number(x1) + "\" y=\"" + Number(kTunerTop) + "\" width=\"" + Number(x2 - x1) + "\" height=\"" +
-                     Number(kTunerHeight) + "\"><title>" + XmlEscaped(span.caption) + ", " +
-                     MegahertzText(span.dbStart) + " to " + MegahertzText(span.dbEnd) + "</title></rect>\n";
+                     Number(kTunerHeight) + "\"><title>" + XmlEscaped(span.caption) + ", " + EdgeText(span.dbStart) +
+                     " to " + EdgeText(span.dbEnd) + "</title></rect>\n";
             m_out += "<text class=\"tuner-caption\" x=\"" + Number(x1 + 3) + "\" y=\"" + Number(kTunerTop + 13) +
                      "\">" + XmlEscaped(span.caption) + "</text>\n";
         }

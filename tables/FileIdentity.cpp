@@ -20,6 +20,19 @@ std::optional<FileIdentity> IdentityOf(const std::string& path)
     return identity;
 }
 
+bool IsSameFile(const std::string& first, const std::string& second)
+{
+    struct stat one
+    {
+    };
+    struct stat other
+    {
+    };
+    if (first.empty() || second.empty() || ::stat(first.c_str(), &one) != 0 || ::stat(second.c_str(), &other) != 0)
+        return false;
+    return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
+}
+
 std::string CanonicalPath(const std::string& path)
 {
     if (path.empty())

@@ -25,6 +25,11 @@ struct FileIdentity
 // there is none or it is not a regular file.
 std::optional<FileIdentity> IdentityOf(const std::string& path);
 
+// Whether the two paths name one existing file (the same device and inode,
+// links followed): a path to a file that does not exist names no file, and so
+// is never the same as another.
+bool IsSameFile(const std::string& first, const std::string& second);
+
 // The absolute path of an existing file with every link, "." and ".." resolved;
 // empty when it cannot be resolved.
 std::string CanonicalPath(const std::string& path);

@@ -81,7 +81,7 @@ bool EndsWithMegahertz(std::string_view text)
 // a number are allowed, nothing else. Where commas do not separate fields, a
 // single comma may be the decimal mark ("175,25" from a spreadsheet of a
 // locale that writes so).
-bool ReadValue(std::string_view field, bool bDecimalComma, double& value)
+bool ReadValue(std::string_view field, bool bDecimalComma, double& value, bool* pReadComma = nullptr)
 {
     std::string_view text = Trimmed(field);
     if (EndsWithMegahertz(text))
@@ -96,7 +96,11 @@ bool ReadValue(std::string_view field, bool bDecimalComma, double& value)
         text.find('.') == std::string_view::npos) {
         std::string pointed(text);
         pointed[comma] = '.';
-        return ParseDouble(pointed, value);
+        if (!ParseDouble(pointed, value))
+            return false;
+        if (pReadComma)
+            *pReadComma = true;
+        return true;
     }
     return !text.empty() && ParseDouble(text, value);
 }
@@ -138,21 +142,56 @@ std::string NotAFrequency(std::string_view text)
     return QuotedExcerpt(text) + " is not a frequency";
 }
 
+bool IsDigits(std::string_view text)
+{
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// Where commas separate: a row of digits, a comma and digits ("175,25",
+// "+175,25 MHz"), which may be one value with a decimal comma or two fields.
+bool MayHoldDecimalComma(const CsvRecord& row)
+{
+    if (row.fieldCount != 2 || row.fields.size() != 2)
+        return false;
+    std::string_view whole = Trimmed(row.fields[0]);
+    std::string_view fraction = Trimmed(row.fields[1]);
+    if (!whole.empty() && whole.front() == '+')
+        whole.remove_prefix(1);
+    if (EndsWithMegahertz(fraction))
+        fraction = Trimmed(fraction.substr(0, fraction.size() - 3));
+    return IsDigits(whole) && IsDigits(fraction);
+}
+
+// The row as it was written, its two fields joined again by their comma.
+std::string Rejoined(const CsvRecord& row)
+{
+    return row.fields[0] + ',' + row.fields[1];
+}
+
+// How a text that commas separate is read, from its rows up to the value
+// after the last a list may hold.
+struct CommaLayout
+{
+    bool bSingleColumn = false; // "175,25" is one value
+    // A row that may be either, in a text that does not say: the fault.
+    std::size_t doubtfulLine = 0;
+    std::string doubtfulText;
+};
+
 class PastedTextReader
 {
 public:
-    explicit PastedTextReader(std::string_view text)
-        : m_separator(SeparatorOf(text)), m_reader(text, kMaxPastedColumns, m_separator)
-    {
-    }
+    explicit PastedTextReader(std::string_view text);
 
-    bool Read(std::vector<double>& frequencies, PastedTextFault& fault);
+    bool Read(PastedFrequencies& pasted, PastedTextFault& fault);
 
 private:
     // The first row names the columns when a heading of it names the
     // frequency, or when it has several fields and none of them is a value.
-    bool TakeHeadings(const CsvRecord& row);
+    bool IsHeadingRow(const CsvRecord& row, std::size_t& column) const;
     bool TakeValue(const CsvRecord& row, PastedTextFault& fault);
+    // Reads the rows once to tell whether "175,25" is one value or two fields.
+    CommaLayout LayoutOfCommaText(std::string_view text) const;
     static bool Fail(PastedTextFault& fault, std::size_t line, std::string reason)
     {
         fault = PastedTextFault{line, std::move(reason)};
@@ -160,26 +199,89 @@ private:
     }
 
     const char m_separator;
+    const bool m_bCommaInValues; // a comma in a field may be the decimal mark
     CsvReader m_reader;
+    CommaLayout m_layout;
     std::size_t m_column = kNoColumn;
-    std::vector<double> m_values;
+    std::vector<std::string> m_headings;
+    PastedFrequencies m_pasted;
 };
 
-bool PastedTextReader::TakeHeadings(const CsvRecord& row)
+PastedTextReader::PastedTextReader(std::string_view text)
+    : m_separator(SeparatorOf(text)), m_bCommaInValues(m_separator != ','),
+      m_reader(text, kMaxPastedColumns, m_separator)
+{
+    if (m_separator == ',')
+        m_layout = LayoutOfCommaText(text);
+}
+
+bool PastedTextReader::IsHeadingRow(const CsvRecord& row, std::size_t& column) const
 {
     for (std::size_t i = 0; i < row.fields.size(); ++i) {
         if (NamesFrequency(row.fields[i])) {
-            m_column = i;
+            column = i;
             return true;
         }
     }
-    return row.fieldCount > 1 && LastValueColumn(row, m_separator != ',') == kNoColumn;
+    return row.fieldCount > 1 && LastValueColumn(row, m_bCommaInValues) == kNoColumn;
+}
+
+CommaLayout PastedTextReader::LayoutOfCommaText(std::string_view text) const
+{
+    CsvReader reader(text, kMaxPastedColumns, ',');
+    CsvRecord row;
+    std::size_t headingFields = 0;
+    bool bFirstRow = true;
+    bool bSingleValues = false;
+    CommaLayout doubtful;
+    std::size_t values = 0;
+    while (values <= kMaxPastedFrequencies && reader.Next(row) && row.fieldCount <= kMaxPastedColumns) {
+        if (IsBlankRow(row))
+            continue;
+        std::size_t column = kNoColumn;
+        if (std::exchange(bFirstRow, false) && IsHeadingRow(row, column)) {
+            headingFields = row.fieldCount;
+            continue;
+        }
+        ++values;
+        if (MayHoldDecimalComma(row)) {
+            if (doubtful.doubtfulLine == 0) {
+                doubtful.doubtfulLine = row.line;
+                doubtful.doubtfulText = Rejoined(row);
+            }
+        } else if (row.fieldCount > 1) {
+            return {}; // the text has columns
+        } else {
+            bSingleValues = true;
+        }
+    }
+    if (doubtful.doubtfulLine == 0 || headingFields > 1)
+        return {};
+    if (headingFields == 1 || !bSingleValues)
+        return CommaLayout{true, 0, {}};
+    return doubtful;
 }
 
 bool PastedTextReader::TakeValue(const CsvRecord& row, PastedTextFault& fault)
 {
+    if (m_layout.bSingleColumn && MayHoldDecimalComma(row)) {
+        m_column = 0;
+        double value = 0.0;
+        const std::string written = Rejoined(row);
+        if (!ReadValue(written, true, value))
+            return Fail(fault, row.line, NotAFrequency(written));
+        m_pasted.column.bDecimalComma = true;
+        m_pasted.frequencies.push_back(value);
+        return true;
+    }
+    if (row.line == m_layout.doubtfulLine) {
+        return Fail(fault, row.line,
+                    QuotedExcerpt(m_layout.doubtfulText) +
+                        " may be one frequency with a decimal comma or two columns; write its decimal mark as a "
+                        "point");
+    }
     if (m_column == kNoColumn) {
-        m_column = LastValueColumn(row, m_separator != ',');
+        m_column = LastValueColumn(row, m_bCommaInValues);
         if (m_column == kNoColumn)
             return Fail(fault, row.line, NotAFrequency(LastFilledField(row)));
     }
@@ -187,36 +289,53 @@ bool PastedTextReader::TakeValue(const CsvRecord& row, PastedTextFault& fault)
     if (field.empty())
         return Fail(fault, row.line, "no frequency in column " + std::to_string(m_column + 1));
     double value = 0.0;
-    if (!ReadValue(field, m_separator != ',', value))
+    if (!ReadValue(field, m_bCommaInValues, value, &m_pasted.column.bDecimalComma))
         return Fail(fault, row.line, NotAFrequency(field));
-    m_values.push_back(value);
+    m_pasted.frequencies.push_back(value);
     return true;
 }
 
-bool PastedTextReader::Read(std::vector<double>& frequencies, PastedTextFault& fault)
+bool PastedTextReader::Read(PastedFrequencies& pasted, PastedTextFault& fault)
 {
     CsvRecord row;
     bool bFirstRow = true;
-    while (m_reader.Next(row)) {
+    while (m_pasted.frequencies.size() <= kMaxPastedFrequencies && m_reader.Next(row)) {
         if (row.fieldCount > kMaxPastedColumns)
             return Fail(fault, row.line, "more than " + std::to_string(kMaxPastedColumns) + " columns");
         if (IsBlankRow(row))
             continue;
-        if (std::exchange(bFirstRow, false) && TakeHeadings(row))
+        if (std::exchange(bFirstRow, false) && IsHeadingRow(row, m_column)) {
+            m_headings = row.fields;
             continue;
+        }
         if (!TakeValue(row, fault))
             return false;
     }
     if (m_reader.Failed())
         return Fail(fault, m_reader.Error().where.line, m_reader.Error().reason);
-    frequencies = std::move(m_values);
+    m_pasted.bStoppedAtLimit = m_pasted.frequencies.size() > kMaxPastedFrequencies;
+    if (m_column != kNoColumn) {
+        m_pasted.column.index = m_column;
+        if (m_column < m_headings.size())
+            m_pasted.column.heading = std::string(Trimmed(m_headings[m_column]));
+    }
+    pasted = std::move(m_pasted);
     return true;
 }
 
 } // namespace
 
-bool ReadPastedFrequencies(std::string_view text, std::vector<double>& frequencies, PastedTextFault& fault)
+bool ReadPastedFrequencies(std::string_view text, PastedFrequencies& pasted, PastedTextFault& fault)
 {
     PastedTextReader reader(text);
-    return reader.Read(frequencies, fault);
+    return reader.Read(pasted, fault);
+}
+
+bool ReadPastedFrequencies(std::string_view text, std::vector<double>& frequencies, PastedTextFault& fault)
+{
+    PastedFrequencies pasted;
+    if (!ReadPastedFrequencies(text, pasted, fault))
+        return false;
+    frequencies = std::move(pasted.frequencies);
+    return true;
 }

@@ -14,8 +14,20 @@
 // text that tabs or semicolons separate, a comma may be the decimal mark
 // ("175,25"). Lines with nothing but blanks are passed over.
 //
+// Where commas separate, "175,25" may be one value with a decimal comma or two
+// fields. It is one value when the text is a single column: every line of
+// values is digits, a comma and digits ("+" before and "MHz" after allowed),
+// or the text's heading is one field. It is two fields when the text has
+// columns: a heading of several fields, or a line of several fields that is
+// not of that form ("5,175.25"). A text of such lines among lines of one
+// value each, without a heading, could be either and is refused at the first
+// of them.
+//
 // The text is read one row at a time, only its first kMaxPastedColumns fields
-// kept: memory stays within the values read.
+// kept, and no further than the value after the kMaxPastedFrequencies-th:
+// memory stays within the values read, time within the rows read. Callers
+// refuse a text longer than kMaxPastedTextBytes before reading it (or turning
+// it into UTF-8): no list's frequencies take so much.
 
 #include <cstddef>
 #include <string>
@@ -26,6 +38,10 @@
 // case, blanks and punctuation: "Frequency (MHz)" is frequency_mhz.
 inline constexpr const char* kFrequencyColumnNames[] = {"frequency", "frequency_mhz", "freq", "freq_mhz", "mhz"};
 constexpr std::size_t kMaxPastedColumns = 64;
+// The most channels of a list (ChannelTable::kMaxChannels): one value more
+// tells that the text holds more than a list may.
+constexpr std::size_t kMaxPastedFrequencies = 65535;
+constexpr std::size_t kMaxPastedTextBytes = 16 * 1024 * 1024;
 
 struct PastedTextFault
 {
@@ -33,8 +49,31 @@ struct PastedTextFault
     std::string reason;   // "\"abc\" is not a frequency"
 };
 
-// The frequencies in the order of their lines; false, with the first fault's
-// line and reason, for a value that is not a frequency, a row without one, a
-// row of more than kMaxPastedColumns fields or a fault of the quoting.
-// frequencies is left as it was on failure.
+// The column the frequencies were taken from, for the status line to tell.
+struct PastedColumn
+{
+    std::size_t index = 0;      // from 0; messages count from 1
+    std::string heading;        // its heading in the first row, blanks trimmed; empty without one
+    bool bDecimalComma = false; // a comma was read as the decimal mark in one value or more
+};
+
+struct PastedFrequencies
+{
+    // In the order of their lines; at most kMaxPastedFrequencies + 1.
+    std::vector<double> frequencies;
+    // Reading stopped at the value after the kMaxPastedFrequencies-th: the
+    // text holds more frequencies than a list may, how many more is not
+    // known, and nothing after that value (a fault neither) was read.
+    bool bStoppedAtLimit = false;
+    PastedColumn column; // when frequencies is not empty or a heading named the column
+};
+
+// The frequencies and the column they came from; false, with the first
+// fault's line and reason, for a value that is not a frequency, a row without
+// one, a row of more than kMaxPastedColumns fields, a line that may be one
+// value or two fields (above) or a fault of the quoting. pasted is left as it
+// was on failure.
+bool ReadPastedFrequencies(std::string_view text, PastedFrequencies& pasted, PastedTextFault& fault);
+// The frequencies alone, as above: more than kMaxPastedFrequencies of them
+// when the text holds more than a list may.
 bool ReadPastedFrequencies(std::string_view text, std::vector<double>& frequencies, PastedTextFault& fault);

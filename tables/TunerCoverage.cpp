@@ -70,6 +70,28 @@ const char* CoverageGapName(CoverageGap gap)
     return "";
 }
 
+const char* TunerEdgeName(TunerEdge edge)
+{
+    switch (edge) {
+    case TunerEdge::LowBandStart: return "low band start";
+    case TunerEdge::MidBandStart: return "mid band start";
+    case TunerEdge::HighBandStart: return "high band start";
+    case TunerEdge::HighBandEnd: return "high band end";
+    }
+    return "";
+}
+
+const char* TunerEdgeKey(TunerEdge edge)
+{
+    switch (edge) {
+    case TunerEdge::LowBandStart: return "low_band_start";
+    case TunerEdge::MidBandStart: return "mid_band_start";
+    case TunerEdge::HighBandStart: return "high_band_start";
+    case TunerEdge::HighBandEnd: return "high_band_end";
+    }
+    return "";
+}
+
 bool BandSpan::IsEmpty() const
 {
     // NaN edges compare false and leave the band empty.
@@ -98,6 +120,29 @@ TunerBands::TunerBands(const TunerSpecEntry& entry)
         m_dbHighest = m_bHasBand ? std::max(m_dbHighest, span.dbEnd) : span.dbEnd;
         m_bHasBand = true;
     }
+}
+
+double TunerBands::Edge(TunerEdge edge) const
+{
+    // Each band starts at its own edge; the high band also ends at the last.
+    switch (edge) {
+    case TunerEdge::LowBandStart: return Span(TunerBand::Low).dbStart;
+    case TunerEdge::MidBandStart: return Span(TunerBand::Mid).dbStart;
+    case TunerEdge::HighBandStart: return Span(TunerBand::High).dbStart;
+    case TunerEdge::HighBandEnd: return Span(TunerBand::High).dbEnd;
+    }
+    return 0.0;
+}
+
+std::vector<TunerEdge> TunerBands::NonFiniteEdges() const
+{
+    std::vector<TunerEdge> edges;
+    for (const TunerEdge edge :
+         {TunerEdge::LowBandStart, TunerEdge::MidBandStart, TunerEdge::HighBandStart, TunerEdge::HighBandEnd}) {
+        if (!std::isfinite(Edge(edge)))
+            edges.push_back(edge);
+    }
+    return edges;
 }
 
 std::optional<TunerBand> TunerBands::BandOf(double dbFrequency) const
@@ -139,15 +184,36 @@ CoverageReport CoverTable(const ChannelTable& table, const TunerBands& tuner)
                       ChannelFrequencies(table.Channels(ChannelModeCable)), tuner);
 }
 
+std::string NonFiniteEdgesText(const TunerBands& tuner)
+{
+    const std::vector<TunerEdge> edges = tuner.NonFiniteEdges();
+    if (edges.empty())
+        return {};
+    if (edges.size() == 1)
+        return std::string("its ") + TunerEdgeName(edges.front()) + " is not a finite number";
+    std::string text = "its band edges are not finite numbers: ";
+    for (std::size_t i = 0; i < edges.size(); ++i)
+        text += std::string(i == 0 ? "" : ", ") + TunerEdgeName(edges[i]);
+    return text;
+}
+
 UncoveredWording::UncoveredWording(const TunerBands& tuner)
 {
+    // The edges that make a tuner's bands what they are, when they are not
+    // numbers to print: named, never written as "inf" or "nan".
+    const std::string notFinite = NonFiniteEdgesText(tuner);
     if (!tuner.HasBand()) {
-        m_below = m_between = m_above = "is not tuned: the tuner has no band, its edges are out of order";
+        m_below = m_between = m_above =
+            "is not tuned: the tuner has no band, " + (notFinite.empty() ? "its edges are out of order" : notFinite);
         return;
     }
-    m_below = "is below the tuner's lowest band, which starts at " + FormatDouble(tuner.Lowest()) + " MHz";
+    m_below = std::isfinite(tuner.Lowest())
+                  ? "is below the tuner's lowest band, which starts at " + FormatDouble(tuner.Lowest()) + " MHz"
+                  : "is below the tuner's lowest band, whose start is not a finite number";
     m_between = "falls between the tuner's bands, whose edges are out of order";
-    m_above = "is above the tuner's highest band, which ends at " + FormatDouble(tuner.Highest()) + " MHz";
+    m_above = std::isfinite(tuner.Highest())
+                  ? "is above the tuner's highest band, which ends at " + FormatDouble(tuner.Highest()) + " MHz"
+                  : "is above the tuner's highest band, whose end is not a finite number";
 }
 
 void UncoveredWording::Append(std::string& text, const UncoveredChannel& channel) const

@@ -55,6 +55,20 @@ enum class CoverageGap
 // "below", "between", "above".
 const char* CoverageGapName(CoverageGap gap);
 
+// The four band edges of an entry, in the order of its fields.
+enum class TunerEdge
+{
+    LowBandStart,
+    MidBandStart,
+    HighBandStart,
+    HighBandEnd,
+};
+constexpr std::size_t kTunerEdgeCount = 4;
+
+// "low band start", and "low_band_start" as the JSON forms name the field.
+const char* TunerEdgeName(TunerEdge edge);
+const char* TunerEdgeKey(TunerEdge edge);
+
 struct BandSpan
 {
     double dbStart = 0.0;
@@ -78,6 +92,10 @@ public:
     // Low Band Start <= Mid Band Start <= High Band Start <= High Band End,
     // none of them NaN.
     bool EdgesInOrder() const { return m_bEdgesInOrder; }
+    double Edge(TunerEdge edge) const;
+    // The edges that are not finite numbers (infinite or NaN), in field order:
+    // a file can hold them, no tuner tunes by them.
+    std::vector<TunerEdge> NonFiniteEdges() const;
     // The band that tunes the frequency, none for an uncovered one or a slot
     // without a frequency.
     std::optional<TunerBand> BandOf(double dbFrequency) const;
@@ -135,6 +153,11 @@ struct CoverageReport
 // table's image both give without the table's nodes.
 CoverageReport CoverLists(const std::vector<double>& air, const std::vector<double>& cable, const TunerBands& tuner);
 CoverageReport CoverTable(const ChannelTable& table, const TunerBands& tuner);
+
+// What is wrong with a tuner whose edges are not all finite numbers: "its
+// band edges are not finite numbers: low band start, high band end" ("its
+// high band end is not a finite number" for one); empty when they all are.
+std::string NonFiniteEdgesText(const TunerBands& tuner);
 
 // One line about an uncovered channel, the same in the tool and the editor:
 // "air channel 5: 45.75 MHz is below the tuner's lowest band, which starts at 48.25 MHz".

@@ -152,6 +152,25 @@ TEST(BandChart, TunerWithAnEmptyBandShowsOnlyItsOthers)
     EXPECT_GT(chart.AxisEnd(), 800.0);
 }
 
+TEST(BandChart, TunerEdgesFarOutsideTheTuningRangeDoNotStretchTheAxis)
+{
+    // The axis holds the channels and the tuner's edges from 0 to 2000 MHz,
+    // whatever doubles the edges are: its width stays finite for the editor's view.
+    for (const double far : {1e308, kInfinity, 863250.0}) {
+        const BandChart chart({48.25, 500.0}, {}, ChartTuner{Tuner(-far, 160.0, 442.0, far), "03:12"});
+        ASSERT_EQ(chart.TunerSpans().size(), 3u);
+        EXPECT_TRUE(std::isfinite(chart.AxisEnd() - chart.AxisStart())) << far;
+        EXPECT_LE(chart.AxisStart(), 0.0);
+        EXPECT_GT(chart.AxisStart(), -100.0);
+        EXPECT_GE(chart.AxisEnd(), 2000.0);
+        EXPECT_LT(chart.AxisEnd(), 2100.0);
+    }
+    // A tuner wholly beyond leaves the axis to the channels.
+    const BandChart beyond({48.25, 500.0}, {}, ChartTuner{Tuner(1e308, 1e308, 1e308, 1e308), "03:12"});
+    EXPECT_LT(beyond.AxisEnd(), 520.0);
+    EXPECT_GT(beyond.AxisStart(), 30.0);
+}
+
 TEST(BandChart, LabelsComeFromTheFunctionPerListAndFrequency)
 {
     const ChannelLabelFunction labels = [](std::int32_t iList, double f) -> std::optional<std::string> {

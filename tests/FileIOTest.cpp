@@ -23,6 +23,7 @@
 
 #include "ChannelTable.h"
 #include "FileIO.h"
+#include "FileIdentity.h"
 #include "TestFiles.h"
 
 namespace {
@@ -163,6 +164,27 @@ mode_t ModeOf(const std::string& path)
 }
 
 } // namespace
+
+// One file under any name; a copy, or a name with no file, is another.
+TEST(FileIdentity, SameFileIsTheSameInodeUnderAnyName)
+{
+    TempDir dir;
+    const std::string table = dir.File("a.ccf");
+    WriteAll(table, {1, 2, 3});
+    WriteAll(dir.File("copy.ccf"), {1, 2, 3});
+    ASSERT_EQ(::symlink(table.c_str(), dir.File("link").c_str()), 0);
+    ASSERT_EQ(::link(table.c_str(), dir.File("hard.ccf").c_str()), 0);
+    EXPECT_TRUE(IsSameFile(table, table));
+    EXPECT_TRUE(IsSameFile(dir.File("link"), table));
+    EXPECT_TRUE(IsSameFile(table, dir.Path() + "/./a.ccf"));
+    EXPECT_TRUE(IsSameFile(dir.File("hard.ccf"), dir.File("link")));
+    EXPECT_FALSE(IsSameFile(table, dir.File("copy.ccf")));
+    EXPECT_FALSE(IsSameFile(dir.File("new.ccf"), dir.File("new.ccf")));
+    EXPECT_FALSE(IsSameFile("", ""));
+    // A link to no file names none.
+    ASSERT_EQ(::symlink(dir.File("gone").c_str(), dir.File("dangling").c_str()), 0);
+    EXPECT_FALSE(IsSameFile(dir.File("dangling"), dir.File("dangling")));
+}
 
 TEST(SafeSave, ReplacesContentAndKeepsPermissions)
 {

@@ -34,6 +34,31 @@ PastedTextFault FaultOf(const std::string& text)
 
 using Values = std::vector<double>;
 
+PastedFrequencies PastedWithColumn(const std::string& text)
+{
+    PastedFrequencies pasted;
+    PastedTextFault fault;
+    EXPECT_TRUE(ReadPastedFrequencies(text, pasted, fault)) << "line " << fault.line << ": " << fault.reason;
+    return pasted;
+}
+
+void ExpectColumn(const std::string& text, std::size_t index, const std::string& heading, bool bDecimalComma)
+{
+    const PastedColumn column = PastedWithColumn(text).column;
+    EXPECT_EQ(column.index, index) << text;
+    EXPECT_EQ(column.heading, heading) << text;
+    EXPECT_EQ(column.bDecimalComma, bDecimalComma) << text;
+}
+
+// count values, one per line, each its line number in MHz, then `tail`.
+std::string Numbered(std::size_t count, const std::string& tail)
+{
+    std::string text;
+    for (std::size_t i = 1; i <= count; ++i)
+        text += std::to_string(i) + "\n";
+    return text + tail;
+}
+
 TEST(PastedFrequencies, OneValuePerLineWithAnyLineEnd)
 {
     EXPECT_EQ(Pasted("55.25\n62.25\n175.25\n"), Values({55.25, 62.25, 175.25}));
@@ -102,6 +127,84 @@ TEST(PastedFrequencies, ABadLineIsNamedWithItsReason)
     EXPECT_EQ(FaultOf("abc\n48.25\n").line, 1u);
     EXPECT_EQ(FaultOf("+-5\n").reason, "\"+-5\" is not a frequency");
     EXPECT_EQ(FaultOf(std::string(100, '\t') + "1\n").reason, "more than 64 columns");
+}
+
+TEST(PastedFrequencies, ASingleColumnOfDecimalCommasIsReadAsOneValuePerLine)
+{
+    EXPECT_EQ(Pasted("175,25\n182,25\n189,25\n"), Values({175.25, 182.25, 189.25}));
+    EXPECT_EQ(Pasted("\n+175,25 MHz\r\n  182,5\n\n"), Values({175.25, 182.5}));
+    // A heading of one field says the text has one column.
+    EXPECT_EQ(Pasted("Frequency (MHz)\n175,25\n182\n189.25\n"), Values({175.25, 182.0, 189.25}));
+    EXPECT_EQ(Pasted("MHz\n48,25\n"), Values({48.25}));
+}
+
+TEST(PastedFrequencies, CommasSeparateWhereTheTextHasColumns)
+{
+    // A heading of two fields, or a row whose comma cannot be a decimal mark.
+    EXPECT_EQ(Pasted("Channel,MHz\n5,175\n6,182\n"), Values({175.0, 182.0}));
+    EXPECT_EQ(Pasted("5,175.25\n6,182\n"), Values({175.25, 182.0}));
+    EXPECT_EQ(Pasted("6,182\n7,189\n5,175.25,BBC\n"), Values({182.0, 189.0, 175.25}));
+    EXPECT_EQ(Pasted("channel,frequency_mhz\n1,0\n2,48\n"), Values({0.0, 48.0}));
+}
+
+TEST(PastedFrequencies, ALineThatMayBeOneValueOrTwoIsRefused)
+{
+    const std::string reason = " may be one frequency with a decimal comma or two columns; write its decimal mark as "
+                               "a point";
+    PastedTextFault fault = FaultOf("182.25\n\n175,25\n189,25\n");
+    EXPECT_EQ(fault.line, 3u);
+    EXPECT_EQ(fault.reason, "\"175,25\"" + reason);
+    fault = FaultOf("175,25\n182\n");
+    EXPECT_EQ(fault.line, 1u);
+    EXPECT_EQ(fault.reason, "\"175,25\"" + reason);
+    // A bad value before it is the first fault.
+    fault = FaultOf("182\nabc\n175,25\n");
+    EXPECT_EQ(fault.line, 2u);
+    EXPECT_EQ(fault.reason, "\"abc\" is not a frequency");
+}
+
+TEST(PastedFrequencies, TheColumnTakenIsTold)
+{
+    ExpectColumn("55.25\n62.25\n", 0, "", false);
+    ExpectColumn("Channel\tFrequency (MHz)\r\n5\t175.25\r\n", 1, "Frequency (MHz)", false);
+    ExpectColumn("5\t175.25\tBBC One\n6\t182.25\tITV\n", 1, "", false);
+    ExpectColumn("Ch,Value,Note\n2,55.25,a\n", 1, "Value", false);
+    ExpectColumn("MHz;channel\n55,25;2\n", 0, "MHz", true);
+    ExpectColumn("1;48.25\n2;55,25\n", 1, "", true);
+    ExpectColumn(" MHz \n175,25\n", 0, "MHz", true);
+    ExpectColumn("175,25\n182,25\n", 0, "", true);
+    ExpectColumn("Channel,MHz\n5,175\n", 1, "MHz", false);
+    // A heading alone names its column.
+    ExpectColumn("channel\tfreq\n", 1, "freq", false);
+}
+
+TEST(PastedFrequencies, ReadingStopsAtTheValueAfterTheMostAListHolds)
+{
+    // The most a list holds are all read, and so is what follows them.
+    PastedTextFault fault = FaultOf(Numbered(kMaxPastedFrequencies, "abc\n"));
+    EXPECT_EQ(fault.line, kMaxPastedFrequencies + 1);
+    PastedFrequencies pasted = PastedWithColumn(Numbered(kMaxPastedFrequencies, "\n\n"));
+    EXPECT_EQ(pasted.frequencies.size(), kMaxPastedFrequencies);
+    EXPECT_FALSE(pasted.bStoppedAtLimit);
+    EXPECT_EQ(pasted.frequencies.back(), 65535.0);
+
+    // One value more: nothing after it is read, a fault neither.
+    for (const std::string& tail : {std::string("65537\nabc\n\"open"), std::string()}) {
+        pasted = PastedWithColumn(Numbered(kMaxPastedFrequencies + 1, tail));
+        EXPECT_EQ(pasted.frequencies.size(), kMaxPastedFrequencies + 1);
+        EXPECT_TRUE(pasted.bStoppedAtLimit);
+        EXPECT_EQ(pasted.frequencies.back(), 65536.0);
+    }
+    // The first entry point tells it by the count, as callers test it.
+    EXPECT_EQ(Pasted(Numbered(70000, "x\n")).size(), kMaxPastedFrequencies + 1);
+    // Comma-separated rows, which are read twice, stop there too.
+    std::string rows;
+    for (std::size_t i = 0; i <= kMaxPastedFrequencies; ++i)
+        rows += "175,25\n";
+    pasted = PastedWithColumn(rows + "182\n");
+    EXPECT_EQ(pasted.frequencies.size(), kMaxPastedFrequencies + 1);
+    EXPECT_TRUE(pasted.column.bDecimalComma);
+    EXPECT_EQ(pasted.frequencies.back(), 175.25);
 }
 
 TEST(PastedFrequencies, NothingButBlanksIsNoValue)

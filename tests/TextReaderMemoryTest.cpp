@@ -12,6 +12,7 @@
 #include "ChannelTable.h"
 #include "Commands.h"
 #include "HeapCounter.h"
+#include "PastedFrequencies.h"
 #include "TableTransfer.h"
 #include "TestFiles.h"
 #include "TunerSpecTable.h"
@@ -191,4 +192,26 @@ TEST(TextReaderMemory, CsvOfMillionsOfFieldsOrRowsCostsASmallMultipleOfItsText)
     EXPECT_EQ(build.err, "vornalix-tool: " + plan + ": line 2, column 4: 3 fields expected, found " +
                              std::to_string(size + 1) + "\n");
     EXPECT_FALSE(FileExists(dir.File("out.ccf")));
+}
+
+// Pasted text: reading stops at the value after the most a list holds, so
+// the cost is the values, however long the text.
+TEST(TextReaderMemory, PastedTextOfManyMegabytesCostsTheValuesOfOneList)
+{
+    for (const std::string line : {"175.25\n", "175,25\n", "5\t175.25\tBBC One\n"}) {
+        SCOPED_TRACE(line);
+        std::string text;
+        text.reserve(32 * kMiB + line.size());
+        while (text.size() < 32 * kMiB)
+            text += line;
+        PastedFrequencies pasted;
+        PastedTextFault fault;
+        bool bRead = false;
+        const std::size_t peak = PeakOf([&] { bRead = ReadPastedFrequencies(text, pasted, fault); });
+        ASSERT_TRUE(bRead) << fault.reason;
+        EXPECT_TRUE(pasted.bStoppedAtLimit);
+        EXPECT_EQ(pasted.frequencies.size(), kMaxPastedFrequencies + 1);
+        EXPECT_EQ(pasted.frequencies.back(), 175.25);
+        EXPECT_LE(peak, 4 * (kMaxPastedFrequencies + 1) * sizeof(double));
+    }
 }

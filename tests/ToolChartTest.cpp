@@ -2,7 +2,13 @@
 // one mark per channel with a frequency, the tuner's spans when one is named;
 // old tables, tuners not in the file and malformed tuner names are refused.
 
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstdlib>
 #include <fstream>
+#include <limits>
+#include <regex>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -150,4 +156,68 @@ TEST(ToolChart, MarksNameTheirChannelInTheCountrysPlan)
     EXPECT_NE(svg.find("<title>air channel 5, 175.25 MHz, plan channel E5</title>"), std::string::npos) << svg;
     EXPECT_NE(svg.find("<title>air channel 2, 55.25 MHz</title>"), std::string::npos);
     EXPECT_EQ(Count(svg, "plan channel"), 2u);
+}
+
+// Tuner edges of any double: huge, infinite or NaN. The SVG stays valid: every
+// coordinate a number within the view, the marks still in frequency order,
+// no "nan" or "inf" anywhere, an edge that is no number said to be none.
+TEST(ToolChart, TunerEdgesOfAnyDoubleKeepEveryCoordinateInTheView)
+{
+    TempDir dir;
+    ChfqImage table;
+    table.air = {48.25, 175.25, 500.0};
+    table.cable = {112.25};
+    const std::string ccf = WriteFile(dir, "de.ccf", table.Build());
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const std::vector<std::array<double, 4>> edges = {
+        {-1e308, 160.0, 442.0, 1e308}, {-inf, 160.0, 442.0, inf},        {nan, 160.0, 442.0, nan},
+        {1e308, 1e308, 1e308, 1e308},  {-1e308, -1e308, -1e308, -1e308}, {48.25, inf, nan, nan},
+    };
+    TnspImage tuners;
+    for (std::size_t i = 0; i < edges.size(); ++i) {
+        TnspRecord record;
+        record.tunerType = static_cast<std::int32_t>(0x20 + i);
+        record.low = edges[i][0];
+        record.mid = edges[i][1];
+        record.high = edges[i][2];
+        record.end = edges[i][3];
+        tuners.records.push_back(record);
+    }
+    const std::string tsf = WriteFile(dir, "tuners.tsf", tuners.Build());
+    const std::regex coordinate(" (x|x1|x2|width)=\"([^\"]*)\"");
+    for (std::size_t i = 0; i < edges.size(); ++i) {
+        // Tuner types 0x20 to 0x25: "03:20" to "03:25".
+        const std::string codes = "03:" + std::to_string(20 + i);
+        SCOPED_TRACE(codes);
+        const std::string svgPath = dir.File("chart.svg");
+        const ToolRun run = RunToolProcess({"chart", "--tuner", tsf + ":" + codes, ccf, "-o", svgPath});
+        ASSERT_EQ(run.status, 0) << run.err;
+        std::string svg = ReadText(svgPath);
+        std::transform(svg.begin(), svg.end(), svg.begin(), [](unsigned char c) { return std::tolower(c); });
+        EXPECT_EQ(svg.find("nan"), std::string::npos);
+        EXPECT_EQ(svg.find("inf"), std::string::npos);
+        std::size_t coordinates = 0;
+        for (auto it = std::sregex_iterator(svg.begin(), svg.end(), coordinate); it != std::sregex_iterator(); ++it) {
+            const std::string text = (*it)[2];
+            char* pEnd = nullptr;
+            const double value = std::strtod(text.c_str(), &pEnd);
+            EXPECT_TRUE(*pEnd == '\0' && value >= 0.0 && value <= 1400.0) << (*it)[0];
+            ++coordinates;
+        }
+        EXPECT_GT(coordinates, 40u);
+        double previous = -1.0;
+        for (const char* id : {"air-1\"", "air-2\"", "air-3\""}) {
+            const std::size_t at = svg.find(id);
+            ASSERT_NE(at, std::string::npos);
+            const double x = std::strtod(svg.c_str() + svg.find("x1=\"", at) + 4, nullptr);
+            EXPECT_GT(x, previous) << id;
+            previous = x;
+        }
+    }
+    const ToolRun run = RunToolProcess({"chart", "--tuner", tsf + ":03:21", ccf, "-o", dir.File("inf.svg")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string svg = ReadText(dir.File("inf.svg"));
+    EXPECT_NE(svg.find("<title>low 1, an edge that is not a finite number to 160 MHz</title>"), std::string::npos);
+    EXPECT_NE(svg.find("<title>high 8, 442 MHz to an edge that is not a finite number</title>"), std::string::npos);
 }

@@ -162,6 +162,82 @@ TEST(ToolCoverage, JsonIsOneDocumentWithTheChannelsBandsAndOutside)
               "air channel 3: 160 MHz falls between the tuner's bands, whose edges are out of order");
 }
 
+// Edges that are infinite or NaN are never printed as "inf" or "nan": the
+// tuner's line, and the JSON, name them; huge finite ones print as they are.
+TEST(ToolCoverage, EdgesThatAreNotFiniteNumbersAreNamedNotPrinted)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const CoverageFiles files({Tuner(0x03, 0x12, -inf, 160.0, 442.0, inf), Tuner(0x04, 0x12, nan, nan, nan, nan),
+                               Tuner(0x05, 0x12, -1e308, 160.0, 442.0, 1e308)});
+    const auto expectNoInfOrNan = [](const std::string& text) {
+        EXPECT_EQ(text.find("inf"), std::string::npos) << text;
+        EXPECT_EQ(text.find("nan"), std::string::npos) << text;
+    };
+    ToolRun run = RunToolProcess({"coverage", "--tuner", "03:12", files.table, files.tuners});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.substr(0, run.out.find('\n')),
+              "tuner 03:12: low ? to 160 MHz (code 8E01), mid 160 to 442 MHz (code 8E02), high 442 to ? MHz (code "
+              "8E04); its band edges are not finite numbers: low band start, high band end");
+    expectNoInfOrNan(run.out);
+
+    run = RunToolProcess({"coverage", "--tuner", "04:12", files.table, files.tuners});
+    EXPECT_EQ(run.status, 1) << run.err;
+    const std::string allEdges = "its band edges are not finite numbers: low band start, mid band start, high band "
+                                 "start, high band end";
+    EXPECT_EQ(run.out.substr(0, run.out.find('\n')), "tuner 04:12: low: none, mid: none, high: none; " + allEdges);
+    EXPECT_NE(run.out.find("cable channel 3: 871.25 MHz is not tuned: the tuner has no band, " + allEdges + "\n"),
+              std::string::npos)
+        << run.out;
+    expectNoInfOrNan(run.out);
+
+    run = RunToolProcess({"coverage", "--tuner", "05:12", files.table, files.tuners});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out.substr(0, run.out.find('\n')), "tuner 05:12: low -1e+308 to 160 MHz (code 8E01), mid 160 to "
+                                                     "442 MHz (code 8E02), high 442 to 1e+308 MHz (code 8E04)");
+    expectNoInfOrNan(run.out);
+
+    run = RunToolProcess({"coverage", files.table, files.tuners});
+    EXPECT_EQ(run.out, "tuner 03:12: 7 of 7 channels tuned; its band edges are not finite numbers: low band start, "
+                       "high band end\n"
+                       "tuner 04:12: 0 of 7 channels tuned, 7 outside; " +
+                           allEdges +
+                           "\n"
+                           "tuner 05:12: 7 of 7 channels tuned\n"
+                           "tuners tuning every channel: 03:12, 05:12\n");
+
+    // The JSON keeps its numbers as it writes any double, and adds the names.
+    JsonValue document;
+    std::string error;
+    run = RunToolProcess({"coverage", "--json", "--tuner", "04:12", files.table, files.tuners});
+    ASSERT_TRUE(ParseJson(run.out, document, error)) << error;
+    const JsonValue* pTuner = document.Find("tuner");
+    ASSERT_NE(pTuner, nullptr);
+    ASSERT_NE(pTuner->Find("edges_not_finite"), nullptr);
+    ASSERT_EQ(pTuner->Find("edges_not_finite")->items.size(), 4u);
+    EXPECT_EQ(pTuner->Find("edges_not_finite")->items[3].text, "high_band_end");
+    ASSERT_NE(pTuner->Find("edges_problem"), nullptr);
+    EXPECT_EQ(pTuner->Find("edges_problem")->text, allEdges);
+    EXPECT_EQ(document.Find("outside")->items[0].Find("message")->text,
+              "air channel 1: 48.25 MHz is not tuned: the tuner has no band, " + allEdges);
+    run = RunToolProcess({"coverage", "--json", "--tuner", "05:12", files.table, files.tuners});
+    ASSERT_TRUE(ParseJson(run.out, document, error)) << error;
+    ASSERT_NE(document.Find("tuner")->Find("edges_not_finite"), nullptr);
+    EXPECT_TRUE(document.Find("tuner")->Find("edges_not_finite")->items.empty());
+    EXPECT_EQ(document.Find("tuner")->Find("edges_problem"), nullptr);
+
+    run = RunToolProcess({"coverage", "--json", files.table, files.tuners});
+    ASSERT_TRUE(ParseJson(run.out, document, error)) << error;
+    const std::vector<JsonValue>& listed = document.Find("tuners")->items;
+    ASSERT_EQ(listed.size(), 3u);
+    ASSERT_NE(listed[0].Find("edges_not_finite"), nullptr);
+    EXPECT_EQ(listed[0].Find("edges_not_finite")->items[0].text, "low_band_start");
+    ASSERT_NE(listed[0].Find("edges_problem"), nullptr);
+    EXPECT_EQ(listed[0].Find("edges_problem")->text,
+              "its band edges are not finite numbers: low band start, high band end");
+    EXPECT_EQ(listed[2].Find("edges_not_finite"), nullptr);
+}
+
 TEST(ToolCoverage, UnreadableFilesUnknownTunersAndOldTablesExitTwo)
 {
     const CoverageFiles files({Tuner(0x03, 0x12, 48.25, 160.0, 442.0, 863.25)});

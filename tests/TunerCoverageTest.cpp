@@ -130,8 +130,43 @@ TEST(TunerCoverage, EdgesOutOfOrderLeaveBandsEmptyOrOverlappingAndGaps)
     EXPECT_FALSE(none.HasBand());
     const CoverageReport report = CoverLists({55.25}, {}, none);
     ASSERT_EQ(report.uncovered.size(), 1u);
+    // NaN edges have no order: the message names them instead.
     EXPECT_EQ(UncoveredMessage(report.uncovered[0], none),
+              "air channel 1: 55.25 MHz is not tuned: the tuner has no band, its band edges are not finite numbers: "
+              "low band start, mid band start, high band start, high band end");
+    // Finite edges out of order that leave no band are said to be so.
+    const TunerBands reversed(Tuner(300.0, 200.0, 100.0, 50.0));
+    EXPECT_EQ(UncoveredMessage(CoverLists({55.25}, {}, reversed).uncovered[0], reversed),
               "air channel 1: 55.25 MHz is not tuned: the tuner has no band, its edges are out of order");
+}
+
+TEST(TunerCoverage, EdgesThatAreNotFiniteNumbersAreNamedNotPrinted)
+{
+    const TunerBands finite(Tuner(-1e308, 160.0, 442.0, 1e308));
+    EXPECT_TRUE(finite.NonFiniteEdges().empty());
+    EXPECT_EQ(NonFiniteEdgesText(finite), "");
+
+    const TunerBands infinite(Tuner(-kInfinity, 160.0, 442.0, kInfinity));
+    EXPECT_EQ(infinite.NonFiniteEdges(), std::vector<TunerEdge>({TunerEdge::LowBandStart, TunerEdge::HighBandEnd}));
+    EXPECT_EQ(NonFiniteEdgesText(infinite), "its band edges are not finite numbers: low band start, high band end");
+    EXPECT_EQ(NonFiniteEdgesText(TunerBands(Tuner(48.25, kNaN, 442.0, 863.25))),
+              "its mid band start is not a finite number");
+    EXPECT_STREQ(TunerEdgeKey(TunerEdge::HighBandStart), "high_band_start");
+
+    // A low band up to infinity, the other bands empty: infinity lies above it.
+    const TunerBands open(Tuner(48.25, kInfinity, kNaN, kNaN));
+    CoverageReport report = CoverLists({kInfinity, 45.75}, {}, open);
+    ASSERT_EQ(report.uncovered.size(), 2u);
+    EXPECT_EQ(UncoveredMessage(report.uncovered[0], open),
+              "air channel 1: inf MHz is above the tuner's highest band, whose end is not a finite number");
+    EXPECT_EQ(UncoveredMessage(report.uncovered[1], open),
+              "air channel 2: 45.75 MHz is below the tuner's lowest band, which starts at 48.25 MHz");
+    // A high band of infinity alone: everything else lies below it.
+    const TunerBands far(Tuner(kNaN, kNaN, kInfinity, kInfinity));
+    report = CoverLists({55.25}, {}, far);
+    ASSERT_EQ(report.uncovered.size(), 1u);
+    EXPECT_EQ(UncoveredMessage(report.uncovered[0], far),
+              "air channel 1: 55.25 MHz is below the tuner's lowest band, whose start is not a finite number");
 }
 
 TEST(TunerCoverage, AGapBetweenBandsIsBetween)

@@ -212,6 +212,8 @@ int RunBuild(const Arguments& args, std::ostream& out, std::ostream& err)
         const auto country = options.Value("--country");
         if (!country)
             return ReportUsage(err, "build", "--csv needs --country CODE");
+        if (OutputReplacesInput({*csv}, *output, err))
+            return kExitFailure;
         return BuildFromCsv(*csv, *country, options.Value("--list"), *output, err);
     }
     if (options.Has("--list"))
@@ -220,5 +222,7 @@ int RunBuild(const Arguments& args, std::ostream& out, std::ostream& err)
         return ReportUsage(err, "build", "--country goes with --csv; a JSON document carries its own code");
     if (options.operands.size() != 1)
         return ReportUsage(err, "build", options.operands.empty() ? "no JSON file given" : "one JSON file at a time");
+    if (OutputReplacesInput(options.operands, *output, err))
+        return kExitFailure;
     return BuildFromJson(options.operands.front(), *output, err);
 }

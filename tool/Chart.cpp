@@ -90,6 +90,11 @@ int RunChart(const Arguments& args, std::ostream& out, std::ostream& err)
     }
 
     const std::string& path = options.operands.front();
+    std::vector<std::string> inputs{path};
+    if (tunerArgument)
+        inputs.push_back(tunerArgument->path);
+    if (OutputReplacesInput(inputs, *output, err))
+        return kExitFailure;
     TableKind kind;
     std::string reason;
     if (!ResolveTableKind(path, std::nullopt, kind, reason)) {

@@ -15,9 +15,7 @@ int ConvertOne(const std::string& input, std::ostream& out, std::ostream& err)
 {
     const std::string output = LegacyOutputPath(input);
     if (WouldReplaceInput(input, output)) {
-        ReportProblem(err, input,
-                      "the output " + PrintableText(output) +
-                          " would replace the file itself; an old table is named .cft");
+        ReportProblem(err, input, ReplacesInputReason(output) + "; an old table is named .cft");
         return kExitFailure;
     }
     LegacyChannelTable legacy;
@@ -42,9 +40,7 @@ int ConvertOne(const std::string& input, std::ostream& out, std::ostream& err)
                           : std::string("cannot be converted: its channels could not be copied"));
         return kExitFindings;
     case ConversionResult::WouldReplaceInput:
-        ReportProblem(err, input,
-                      "the output " + PrintableText(output) +
-                          " would replace the file itself; an old table is named .cft");
+        ReportProblem(err, input, ReplacesInputReason(output) + "; an old table is named .cft");
         return kExitFailure;
     case ConversionResult::SaveFailed:
         ReportProblem(err, input, "cannot write " + PrintableText(output) + ": " + error.text);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <ostream>
 
 #include "Commands.h"
@@ -51,8 +52,16 @@ void AppendChannelNumber(std::string& text, std::int32_t iChannel)
 
 constexpr TunerBand kBands[kTunerBandCount] = {TunerBand::Low, TunerBand::Mid, TunerBand::High};
 
+// A band edge as the tuner line writes it: "?" for one that is not a finite
+// number, which the line then names.
+std::string EdgeText(double dbEdge)
+{
+    return std::isfinite(dbEdge) ? FormatDouble(dbEdge) : std::string("?");
+}
+
 // "tuner 03:12: low 44 to 140.25 MHz (code 8E01), mid ..., high ..."; an
-// empty band is "low: none".
+// empty band is "low: none". Edges that are not finite numbers are named
+// after the bands; NaN ones put no edges out of order, as they have no order.
 std::string TunerLine(const TunerSpecEntry& entry, const TunerBands& bands)
 {
     std::string line = "tuner " + TunerCodesText(entry) + ":";
@@ -62,13 +71,27 @@ std::string TunerLine(const TunerSpecEntry& entry, const TunerBands& bands)
         line += separator;
         line += TunerBandName(band);
         line += span.IsEmpty() ? std::string(": none")
-                               : " " + FormatDouble(span.dbStart) + " to " + FormatDouble(span.dbEnd) + " MHz (code " +
+                               : " " + EdgeText(span.dbStart) + " to " + EdgeText(span.dbEnd) + " MHz (code " +
                                      CodeText(span.wCode) + ")";
         separator = ", ";
     }
-    if (!bands.EdgesInOrder())
+    const std::vector<TunerEdge> notFinite = bands.NonFiniteEdges();
+    const bool bNaN = std::any_of(notFinite.begin(), notFinite.end(),
+                                  [&bands](TunerEdge edge) { return std::isnan(bands.Edge(edge)); });
+    if (!bands.EdgesInOrder() && !bNaN)
         line += "; its band edges are out of order";
+    if (!notFinite.empty())
+        line += "; " + NonFiniteEdgesText(bands);
     return line;
+}
+
+// "edges_not_finite": the JSON names of the edges that are not finite numbers.
+void WriteNonFiniteEdgesJson(JsonWriter& json, const TunerBands& bands)
+{
+    json.Key("edges_not_finite").BeginArray();
+    for (const TunerEdge edge : bands.NonFiniteEdges())
+        json.String(TunerEdgeKey(edge));
+    json.EndArray();
 }
 
 // Text written out whenever a few pages of it are ready: a listing of
@@ -166,6 +189,9 @@ void WriteTunerJson(JsonWriter& json, const TunerSpecEntry& entry, const TunerBa
 {
     json.BeginObject().Key("factory").Integer(entry.iFactory()).Key("tuner_type").Integer(entry.iTunerType());
     json.Key("codes").String(TunerCodesText(entry)).Key("edges_in_order").Integer(bands.EdgesInOrder() ? 1 : 0);
+    WriteNonFiniteEdgesJson(json, bands);
+    if (const std::string problem = NonFiniteEdgesText(bands); !problem.empty())
+        json.Key("edges_problem").String(problem);
     json.Key("bands").BeginArray();
     for (const TunerBand band : kBands) {
         const BandSpan& span = bands.Span(band);
@@ -247,8 +273,11 @@ int ListEveryTuner(const ChannelTable& table, const TunerSpecTable& tuners, bool
     std::int32_t iPosition = 0;
     for (const TunerSpecNode& node : tuners.Entries()) {
         ++iPosition;
-        const std::size_t tuned = channels.CountCovered(TunerBands(node.entry));
+        const TunerBands bands(node.entry);
+        const std::size_t tuned = channels.CountCovered(bands);
         const std::string codes = TunerCodesText(node.entry);
+        // Only a tuner with such edges says so: the others' lines stay as short.
+        const std::string problem = NonFiniteEdgesText(bands);
         if (tuned == channels.size()) {
             coveringAll.push_back(iPosition);
             coveringCodes += (coveringCodes.empty() ? " " : ", ") + codes;
@@ -257,13 +286,20 @@ int ListEveryTuner(const ChannelTable& table, const TunerSpecTable& tuners, bool
             json.BeginObject().Key("entry").Integer(iPosition).Key("factory").Integer(node.entry.iFactory());
             json.Key("tuner_type").Integer(node.entry.iTunerType()).Key("codes").String(codes);
             json.Key("tuned").Integer(static_cast<std::int64_t>(tuned));
-            json.Key("outside").Integer(static_cast<std::int64_t>(channels.size() - tuned)).EndObject();
+            json.Key("outside").Integer(static_cast<std::int64_t>(channels.size() - tuned));
+            if (!problem.empty()) {
+                WriteNonFiniteEdgesJson(json, bands);
+                json.Key("edges_problem").String(problem);
+            }
+            json.EndObject();
             continue;
         }
         text.Text() +=
             "tuner " + codes + ": " + std::to_string(tuned) + " of " + ChannelsText(channels.size()) + " tuned";
         if (tuned != channels.size())
             text.Text() += ", " + std::to_string(channels.size() - tuned) + " outside";
+        if (!problem.empty())
+            text.Text() += "; " + problem;
         text.EndLine();
     }
     if (bJson) {

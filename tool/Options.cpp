@@ -1,6 +1,7 @@
 #include "Options.h"
 
 #include "Commands.h"
+#include "FileIdentity.h"
 #include "Printable.h"
 
 std::optional<std::string> ParsedOptions::Value(const std::string& name) const
@@ -69,6 +70,22 @@ void ReportProblem(std::ostream& err, const std::string& file, const std::string
     if (!file.empty())
         err << PrintableText(file) << ": ";
     err << reason << '\n';
+}
+
+std::string ReplacesInputReason(const std::string& output)
+{
+    return "the output " + PrintableText(output) + " would replace the file itself";
+}
+
+bool OutputReplacesInput(const std::vector<std::string>& inputs, const std::string& output, std::ostream& err)
+{
+    for (const std::string& input : inputs) {
+        if (IsSameFile(input, output)) {
+            ReportProblem(err, input, ReplacesInputReason(output));
+            return true;
+        }
+    }
+    return false;
 }
 
 int ReportUsage(std::ostream& err, const std::string& command, const std::string& reason)

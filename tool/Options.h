@@ -35,5 +35,13 @@ bool ParseOptions(const std::vector<std::string>& args, const std::vector<Option
 // "vornalix-tool: FILE: reason", or "vornalix-tool: reason" without a file;
 // the file's name as PrintableText gives it.
 void ReportProblem(std::ostream& err, const std::string& file, const std::string& reason);
+// "the output OUT would replace the file itself": why a command writes
+// nothing when its output is one of the files it reads.
+std::string ReplacesInputReason(const std::string& output);
+// Whether output is the same file as one of the inputs (IsSameFile); when it
+// is, says so for that input on err, and the command writes nothing and exits
+// with kExitFailure.
+bool OutputReplacesInput(const std::vector<std::string>& inputs, const std::string& output, std::ostream& err);
+
 // A usage mistake: the reason and a pointer to the help of the subcommand.
 int ReportUsage(std::ostream& err, const std::string& command, const std::string& reason);

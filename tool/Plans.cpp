@@ -114,6 +114,13 @@ int BuildFromPlans(const std::string* pPlan, const std::string* pCountry, const 
         return kExitFailure;
     }
     const PlanLibrary library = PlanLibrary::Load();
+    // The files the table is made from: the index and country list, and the
+    // plans its lists are filled from.
+    std::vector<std::string> inputs;
+    if (const std::string installed = PlanLibrary::InstalledFolder(); !installed.empty()) {
+        inputs.push_back(installed + "/" + PlanLibrary::kIndexFileName);
+        inputs.push_back(installed + "/" + PlanLibrary::kCountriesFileName);
+    }
     ChannelTableDocument document;
     PlanProblem problem;
     if (pPlan) {
@@ -124,6 +131,9 @@ int BuildFromPlans(const std::string* pPlan, const std::string* pCountry, const 
                 err, "", "no channel plan is named \"" + PrintableText(*pPlan) + "\" (vornalix-tool plans lists them)");
             return kExitFailure;
         }
+        inputs.push_back(pFound->path);
+        if (OutputReplacesInput(inputs, output, err))
+            return kExitFailure;
         if (!document.NewFromPlan(*pFound, problem)) {
             ReportPlanProblem(err, problem);
             return kExitFailure;
@@ -137,6 +147,12 @@ int BuildFromPlans(const std::string* pPlan, const std::string* pCountry, const 
                               "\" (vornalix-tool plans lists them)");
             return kExitFailure;
         }
+        for (const std::string* pName : {&pFound->airPlan, &pFound->cablePlan}) {
+            if (const ListedPlan* pPlanFile = pName->empty() ? nullptr : library.FindPlan(*pName))
+                inputs.push_back(pPlanFile->path);
+        }
+        if (OutputReplacesInput(inputs, output, err))
+            return kExitFailure;
         if (!document.NewFromCountry(*pFound, library, &problem)) {
             ReportPlanProblems(library, err);
             // A plan listed but changed or gone since.
