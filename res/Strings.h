@@ -60,6 +60,17 @@ constexpr const char* kPasteFaultText = "Line %1: %2.";
 // Pasting more channels (%2) than the list (%1 channels) has room for below %3.
 constexpr const char* kPasteTooManyText =
     "The list holds %1 channels; %2 more would pass the %3 channels a list may hold. Nothing was pasted.";
+// A text larger than any list's frequencies take (%1 MiB), and one of more
+// frequencies (over %1) than a list may hold at all.
+constexpr const char* kPasteTooLargeText =
+    "The clipboard holds more than %1 MiB of text, more than any list's frequencies take. Nothing was pasted.";
+constexpr const char* kPasteFarTooManyText =
+    "The clipboard holds more than %1 frequencies, more than a list may hold. Nothing was pasted.";
+// The status line's note after a paste: how many channels (%1, %2 the word),
+// from which column (%3, from 1) and its heading, if any (%4).
+constexpr const char* kPastedNote = "%1 %2 pasted from column %3";
+constexpr const char* kPastedHeadingNote = "%1 %2 pasted from column %3 \"%4\"";
+constexpr const char* kPastedDecimalCommaNote = ", decimal commas read";
 // The status line's note after a copy of one channel, and of %1 channels.
 constexpr const char* kCopiedOneNote = "1 channel copied";
 constexpr const char* kClipboardSilentNote = "The clipboard did not answer";

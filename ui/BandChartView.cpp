@@ -304,7 +304,8 @@ void BandChartView::Paint(QPainter& painter, const QSize& size) const
         const QColor tunerFill = bDark ? QColor(150, 110, 40) : QColor(242, 227, 196);
         const QColor tunerEdge = bDark ? QColor(220, 170, 80) : QColor(176, 128, 48);
         for (const ChartTunerSpan& span : m_chart.TunerSpans()) {
-            if (span.dbEnd < layout.dbStart || span.dbStart > layout.dbEnd)
+            // Written so that a span with an edge that is no number is passed over.
+            if (!(span.dbEnd >= layout.dbStart && span.dbStart <= layout.dbEnd))
                 continue;
             const int x1 = static_cast<int>(std::max<double>(layout.X(span.dbStart), layout.left));
             const int x2 = static_cast<int>(std::min<double>(layout.X(span.dbEnd), layout.right));

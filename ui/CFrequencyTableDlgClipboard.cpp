@@ -15,6 +15,26 @@
 #include "Strings.h"
 #include "resource.h"
 
+namespace {
+
+// "3 channels pasted from column 2 "Frequency (MHz)", decimal commas read".
+QString PastedNote(std::size_t count, const PastedColumn& column)
+{
+    const QString channels = count == 1 ? QStringLiteral("channel") : QStringLiteral("channels");
+    QString note = column.heading.empty()
+                       ? QString::fromLatin1(kPastedNote).arg(count).arg(channels).arg(column.index + 1)
+                       : QString::fromLatin1(kPastedHeadingNote)
+                             .arg(count)
+                             .arg(channels)
+                             .arg(column.index + 1)
+                             .arg(QString::fromStdString(column.heading));
+    if (column.bDecimalComma)
+        note += QString::fromLatin1(kPastedDecimalCommaNote);
+    return note;
+}
+
+} // namespace
+
 CommandGroup<CFrequencyTableDlg> CFrequencyTableDlg::ClipboardCommands()
 {
     using Dialog = CFrequencyTableDlg;
@@ -65,16 +85,32 @@ void CFrequencyTableDlg::OnPasteRows()
     const QString text = Services().Clipboard().Text();
     if (text.trimmed().isEmpty())
         return;
-    std::vector<double> frequencies;
+    // No list's frequencies take so much: refused before it is converted.
+    const QString tooLarge = QString::fromLatin1(kPasteTooLargeText).arg(kMaxPastedTextBytes / (1024 * 1024));
+    if (static_cast<std::size_t>(text.size()) > kMaxPastedTextBytes) {
+        ShowBulkMessage(tooLarge);
+        return;
+    }
+    const std::string utf8 = text.toStdString();
+    if (utf8.size() > kMaxPastedTextBytes) {
+        ShowBulkMessage(tooLarge);
+        return;
+    }
+    PastedFrequencies pasted;
     PastedTextFault fault;
-    if (!ReadPastedFrequencies(text.toStdString(), frequencies, fault)) {
+    if (!ReadPastedFrequencies(utf8, pasted, fault)) {
         ShowBulkMessage(QString::fromLatin1(kPasteFaultText)
                             .arg(static_cast<qulonglong>(fault.line))
                             .arg(QString::fromStdString(fault.reason)));
         return;
     }
+    const std::vector<double>& frequencies = pasted.frequencies;
     if (frequencies.empty())
         return;
+    if (pasted.bStoppedAtLimit) {
+        ShowBulkMessage(QString::fromLatin1(kPasteFarTooManyText).arg(kMaxPastedFrequencies));
+        return;
+    }
     const std::int32_t iCount = m_document.CurrentCount();
     if (frequencies.size() > static_cast<std::size_t>(ChannelTable::kMaxChannels - iCount)) {
         ShowBulkMessage(QString::fromLatin1(kPasteTooManyText)
@@ -85,6 +121,8 @@ void CFrequencyTableDlg::OnPasteRows()
     }
     const ChannelTableDocument::StepScope step = m_document.BeginStep({});
     const std::vector<std::int32_t> added = m_document.PasteChannels(PasteTarget(), frequencies);
-    if (!added.empty())
-        ShowBulkResult(added);
+    if (added.empty())
+        return;
+    ShowBulkResult(added);
+    m_pStatusLine->ShowNote(PastedNote(added.size(), pasted.column));
 }

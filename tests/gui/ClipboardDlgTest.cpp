@@ -25,6 +25,7 @@
 #include "EditorStatusLine.h"
 #include "FakeUserServices.h"
 #include "GuiTestSupport.h"
+#include "PastedFrequencies.h"
 #include "TableJson.h"
 #include "TestFiles.h"
 #include "resource.h"
@@ -295,9 +296,11 @@ public:
         csvRows = csv;
     }
     QString Text() const override { return plain; }
+    bool Answers() const override { return bAnswers; }
 
     QString plain;
     QByteArray csvRows;
+    bool bAnswers = true;
 };
 
 TEST_F(ClipboardDlgTest, CopyAndPasteGoThroughTheServicesClipboard)
@@ -313,6 +316,42 @@ TEST_F(ClipboardDlgTest, CopyAndPasteGoThroughTheServicesClipboard)
     EXPECT_EQ(Clipboard()->text(), "999");
     PasteKey();
     EXPECT_EQ(Shown(), Values({48.25, 48.25, 55.25}));
+}
+
+// The status line says which column a paste took; a text larger than any
+// list's, one of more values than a list may hold, and a clipboard whose
+// owner does not answer paste nothing and say so.
+TEST_F(ClipboardDlgTest, APasteSaysWhichColumnItTookOrWhyItTookNothing)
+{
+    RecordingClipboard clipboard;
+    services.pClipboard = &clipboard;
+    EditorStatusLine* pLine = qobject_cast<EditorStatusLine*>(dlg.StatusLine());
+    ASSERT_NE(pLine, nullptr);
+    Load({48.25});
+    const auto paste = [&](const QString& text) {
+        clipboard.plain = text;
+        PasteKey();
+    };
+    paste("Channel;Frequency (MHz)\n5;175,25\n6;182,25\n");
+    EXPECT_EQ(Shown(), Values({48.25, 175.25, 182.25}));
+    EXPECT_EQ(pLine->NoteText(), "2 channels pasted from column 2 \"Frequency (MHz)\", decimal commas read");
+    paste("189,25\n");
+    EXPECT_EQ(pLine->NoteText(), "1 channel pasted from column 1, decimal commas read");
+    EXPECT_EQ(Shown(), Values({48.25, 175.25, 182.25, 189.25}));
+
+    const std::vector<std::uint8_t> before = Image();
+    paste(QString(static_cast<qsizetype>(kMaxPastedTextBytes) + 1, QLatin1Char('1')));
+    paste(QStringLiteral("1\n").repeated(70000));
+    EXPECT_EQ(services.messages,
+              std::vector<QString>({"The clipboard holds more than 16 MiB of text, more than any list's frequencies "
+                                    "take. Nothing was pasted.",
+                                    "The clipboard holds more than 65535 frequencies, more than a list may hold. "
+                                    "Nothing was pasted."}));
+    clipboard.bAnswers = false;
+    paste("1\n");
+    EXPECT_EQ(pLine->NoteText(), "The clipboard did not answer");
+    EXPECT_EQ(Image(), before);
+    EXPECT_EQ(services.messages.size(), 2u);
 }
 
 TEST_F(ClipboardDlgTest, WholeJobCopyAirRowsIntoTheCableListAndSave)
