@@ -34,6 +34,7 @@
 #include "DialogMenuBar.h"
 #include "DuplicateFrequencies.h"
 #include "ListView.h"
+#include "PastedFrequencies.h"
 #include "RecentFiles.h"
 #include "RecoveryStore.h"
 #include "WindowSizes.h"
@@ -570,6 +571,23 @@ void BM_Clipboard_Paste30000(benchmark::State& state)
     ReportRows(state, editor);
 }
 BENCHMARK(BM_Clipboard_Paste30000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The largest clipboard text Paste reads (16 MiB of one value per line, far
+// more than a list holds): read until the value after the 65,535th, and refused.
+void BM_Clipboard_PasteLargestText(benchmark::State& state)
+{
+    std::string text;
+    for (int i = 0; text.size() + 16 <= kMaxPastedTextBytes; ++i)
+        text += std::to_string(471.25 + 0.0625 * (i % 4096)) + '\n';
+    PastedFrequencies pasted;
+    for (auto _ : state) {
+        PastedTextFault fault;
+        if (!ReadPastedFrequencies(text, pasted, fault) || !pasted.bStoppedAtLimit)
+            state.SkipWithError("the text was not read to the limit");
+    }
+    state.counters["text_mib"] = static_cast<double>(text.size()) / (1024.0 * 1024.0);
+}
+BENCHMARK(BM_Clipboard_PasteLargestText)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 
 // Undo and redo of the largest steps, by key from the frequency edit. The

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzzers with clang and runs each over its corpus and then for the
-# given number of seconds more (default 60; for the JSON and CSV readers a
-# third of it from large inputs). A crash, a leak, a time-out or the memory
+# given number of seconds more (default 60; for the JSON, CSV and paste
+# readers a third of it from large inputs). A crash, a leak, a time-out or the memory
 # limit fails the run. New inputs that reach new code stay in build-fuzz/.
 # Each run's executions per second, from libFuzzer's last line, are printed.
 set -euo pipefail
@@ -51,6 +51,11 @@ make_large_seeds() {
                      for (l = 0; l < 2; l++) for (i = 1; i <= 65535; i++) printf "%s,%d,%.2f\n", l ? "cable" : "air", i, 40 + i / 4 }' \
             >"$dir/largest.csv"
         awk 'BEGIN { print "list,channel,frequency_mhz"; for (i = 0; i < 1000000; i++) printf ","; print "" }' >"$dir/commas.csv"
+        ;;
+    paste)
+        # Past the most a list holds, and a single column of decimal commas.
+        awk 'BEGIN { for (i = 1; i <= 100000; i++) printf "%.2f\n", 40 + i / 4 }' >"$dir/past-limit.txt"
+        awk 'BEGIN { for (i = 1; i <= 65535; i++) printf "%d,%02d\n", 40 + i / 4, i % 100 }' >"$dir/decimal-commas.txt"
         ;;
     transfer)
         awk 'BEGIN { print "channel,frequency_mhz"; for (i = 1; i <= 100000; i++) printf "%d,%.2f\n", i, 40 + i / 4 }' \
