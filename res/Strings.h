@@ -17,6 +17,9 @@ constexpr const char* kGoToChannelTitle = "Go to Channel";
 constexpr const char* kGoToChannelLabel = "&Channel:";
 constexpr const char* kNoSuchChannelText = "There is no channel %1 in this list; it holds channels 1 to %2.";
 constexpr const char* kEmptyListText = "The list holds no channels.";
+// Add Info of a factory (%1) and tuner type (%2) the tuner table holds already.
+constexpr const char* kEntryTakenText =
+    "Tuner input error, %1 / %2 is in the table already: Replace Entry changes an entry.";
 constexpr const char* kFindFrequencyTitle = "Find Frequency";
 constexpr const char* kFindFrequencyLabel = "&Frequency (MHz):";
 constexpr const char* kNotAFrequencyText = "\"%1\" is not a frequency.";

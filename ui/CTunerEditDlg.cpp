@@ -205,8 +205,15 @@ void CTunerEditDlg::OnAddInfo()
     }
     if (!outcome.entry)
         return;
-    // The entry is shown even when the table refused it for a key already taken.
+    // The entry is shown even when the table refused it for a key already
+    // taken; the person is then told that nothing was added.
     ShowEntry(*outcome.entry);
+    if (!outcome.bAdded) {
+        const QString factory = ComboGetLBText(IDC_COMBO_FACTORY, ComboGetCurSel(IDC_COMBO_FACTORY));
+        const QString tunerType = ComboGetLBText(IDC_COMBO_TUNER_TYPE, ComboGetCurSel(IDC_COMBO_TUNER_TYPE));
+        Services().ShowMessage(this, QString::fromLatin1(kEntryTakenText).arg(factory, tunerType),
+                               MessageIcon::Exclamation);
+    }
 }
 
 std::optional<TunerInput> CTunerEditDlg::ReadInputs() const

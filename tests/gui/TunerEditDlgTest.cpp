@@ -578,6 +578,16 @@ TEST_F(TunerEditDlgTest, AddInfoShowsTheEntryAndWritesItByteForByte)
     EXPECT_EQ(request.fileName, "");
     EXPECT_EQ(request.flags, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
     EXPECT_EQ(request.filter, "TSF Files (*.tsf)|*.tsf|All Files (*.*)|*.*||");
+
+    // Add Info again for the same tuner: its values are shown, as always, but
+    // the table keeps its entry, and the person is told so.
+    Inputs changed;
+    changed.low = "45";
+    Add(Philips, 0, changed);
+    EXPECT_EQ(DetailsOf(dlg).lowRange, "45.00 ~ 140.25 MHz");
+    EXPECT_EQ(services.messages, std::vector<QString>{"Tuner input error, Philips / 07 -- X is in the table already: "
+                                                      "Replace Entry changes an entry."});
+    EXPECT_EQ(ReadAll(SaveToFile("still-one.tsf")), expected);
 }
 
 TEST_F(TunerEditDlgTest, BandCodesAreExactlyFourHexDigits)
@@ -716,7 +726,10 @@ TEST_F(TunerEditDlgTest, KeyAlreadyTakenShowsTheEntryButAddsNothing)
     second.low = "55.25";
     second.highCode = "0ABC";
     Add(Philips, 0, second);
-    EXPECT_TRUE(services.messages.empty());
+    // Shown, but said to be refused.
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_TRUE(services.messages.back().startsWith("Tuner input error, Philips / 07"))
+        << services.messages.back().toStdString();
     EXPECT_EQ(TextOf(dlg, IDC_STATIC_LOW_RANGE), "55.25 ~ 140.25 MHz");
     EXPECT_EQ(TextOf(dlg, IDC_STATIC_HIGH_CODE), "ABC");
     EXPECT_EQ(RowsOf(dlg), (std::vector<Row>{{"000", "12", "07"}}));
@@ -724,6 +737,9 @@ TEST_F(TunerEditDlgTest, KeyAlreadyTakenShowsTheEntryButAddsNothing)
     // Different codes, same key: factory 0x10 with type 0x01 and factory 0x06 with type 0x11 both give 116.
     Add(Ten, 0);
     Add(Six, 0);
+    ASSERT_EQ(services.messages.size(), 2u);
+    EXPECT_TRUE(services.messages.back().startsWith("Tuner input error, Six / 11"))
+        << services.messages.back().toStdString();
     EXPECT_EQ(TextOf(dlg, IDC_STATIC_FACTORY), "Six");
     EXPECT_EQ(TextOf(dlg, IDC_STATIC_TUNER_TYPE), "11");
     EXPECT_EQ(RowsOf(dlg), (std::vector<Row>{{"000", "10", "01"}, {"001", "12", "07"}}));
