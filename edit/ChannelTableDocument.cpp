@@ -568,6 +568,21 @@ bool ChannelTableDocument::NewFromPlan(const ListedPlan& plan, PlanProblem& prob
     return ReadListedPlan(plan, positions, problem) && NewFromPositions(positions);
 }
 
+bool ChannelTableDocument::FillListFromPlan(const ListedPlan& plan, PlanProblem& problem)
+{
+    if (!m_pTable)
+        return false;
+    std::vector<double> positions;
+    if (!ReadListedPlan(plan, positions, problem))
+        return false;
+    const std::int32_t iMode = m_iMode == ChannelModeCable ? ChannelModeCable : ChannelModeAir;
+    if (!ReplaceListAs("Fill This List", iMode, positions)) {
+        problem.reason = "the plan does not fit a channel list";
+        return false;
+    }
+    return true;
+}
+
 bool ChannelTableDocument::NewFromCountry(const CountryPlans& country, const PlanLibrary& library,
                                           PlanProblem* pProblem)
 {

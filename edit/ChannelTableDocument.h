@@ -175,6 +175,12 @@ public:
     // was, when a plan the country names is not in the library or cannot be
     // read (with the problem when pProblem is given).
     bool NewFromCountry(const CountryPlans& country, const PlanLibrary& library, PlanProblem* pProblem = nullptr);
+    // "Fill This List" of the chooser: the list shown (air when none is
+    // chosen yet) replaced by a plan's channels at their positions, as one
+    // step; the other list, the country code and the file stay. False, with
+    // nothing changed, without a table, or with the problem when the plan's
+    // channels cannot be read.
+    bool FillListFromPlan(const ListedPlan& plan, PlanProblem& problem);
     // Starts a fresh editing session: no table, origin None, no mode.
     void Reset();
 
@@ -240,6 +246,8 @@ public:
 private:
     // A new table whose current list holds a plan's positions.
     bool NewFromPositions(const std::vector<double>& positions);
+    // ReplaceList as a step of this name.
+    bool ReplaceListAs(const char* pszStep, std::int32_t iMode, const std::vector<double>& frequencies);
     // Takes a table made from plans as "Create New" takes a new one.
     void TakeNewTable(std::unique_ptr<ChannelTable> pTable, std::int32_t iMode);
     void Changed(DocumentChange change);

@@ -25,9 +25,15 @@ bool ChannelTableDocument::Import(std::unique_ptr<ChannelTable> pTable)
 
 bool ChannelTableDocument::ReplaceList(std::int32_t iMode, const std::vector<double>& frequencies)
 {
+    return ReplaceListAs("Import", iMode, frequencies);
+}
+
+bool ChannelTableDocument::ReplaceListAs(const char* pszStep, std::int32_t iMode,
+                                         const std::vector<double>& frequencies)
+{
     if (iMode != ChannelModeAir && iMode != ChannelModeCable)
         return false;
-    const StepScope step = BeginStep("Import", iMode == ChannelModeAir ? AirList : CableList);
+    const StepScope step = BeginStep(pszStep, iMode == ChannelModeAir ? AirList : CableList);
     const EntryList* pList = m_pTable ? m_pTable->GetList(iMode) : nullptr;
     if (!pList || frequencies.size() > static_cast<std::size_t>(ChannelTable::kMaxChannels))
         return false;

@@ -20,7 +20,8 @@ const ControlTemplate kControls[] = {
      8, 236, 404, 18, StyleNone},
     {IDC_STATIC_PLAN_CHOICE, ControlKind::DisplayText, "", 8, 257, 404, 20, StyleSunken | StyleVCenter},
     {IDC_STATIC_PLAN_PROBLEMS, ControlKind::DisplayText, "", 8, 281, 404, 10, StyleNone},
-    {IDOK, ControlKind::DefPushButton, "Fill", 306, 296, 50, 14, StyleDisabled},
+    {IDC_BUTTON_FILL_LIST, ControlKind::PushButton, "Fill This List", 236, 296, 64, 14, StyleDisabled},
+    {IDOK, ControlKind::DefPushButton, "New Table", 306, 296, 50, 14, StyleDisabled},
     {IDCANCEL, ControlKind::PushButton, "Cancel", 362, 296, 50, 14, StyleNone},
 };
 

@@ -117,6 +117,7 @@ constexpr int IDC_LIST_PLAN_COUNTRIES = 1071;
 constexpr int IDC_LIST_PLANS = 1072;
 constexpr int IDC_STATIC_PLAN_CHOICE = 1073;
 constexpr int IDC_STATIC_PLAN_PROBLEMS = 1074;
+constexpr int IDC_BUTTON_FILL_LIST = 1075;
 
 // clipboard: the channel editor's Copy and Paste of rows
 constexpr int IDM_COPY_ROWS = 190;

@@ -58,16 +58,19 @@ RowDescriptionFunction CFrequencyTableDlg::PlanLabelDescriptions(std::shared_ptr
 void CFrequencyTableDlg::OnNewFromPlan()
 {
     const PlanLibrary& library = EditorPlanLibrary();
-    CPlanChooserDlg chooser(Services(), library, this);
-    if (Services().RunModal(chooser) != IDOK)
+    CPlanChooserDlg chooser(Services(), library, m_document.HasTable(), this);
+    const int iChoice = Services().RunModal(chooser);
+    if (iChoice != IDOK && iChoice != IDC_BUTTON_FILL_LIST)
         return;
-    // The new table and its displays are one step.
+    // The new table or list and its displays are one step.
     const ChannelTableDocument::StepScope step = m_document.BeginStep({});
     // The chosen plans' channels are read now: a file may have changed or
     // gone since the chooser listed it.
     PlanProblem problem;
     bool bFilled = false;
-    if (const CountryPlans* pCountry = chooser.ChosenCountry())
+    if (iChoice == IDC_BUTTON_FILL_LIST && chooser.ChosenPlan())
+        bFilled = m_document.FillListFromPlan(*chooser.ChosenPlan(), problem);
+    else if (const CountryPlans* pCountry = chooser.ChosenCountry())
         bFilled = m_document.NewFromCountry(*pCountry, library, &problem);
     else if (const ListedPlan* pPlan = chooser.ChosenPlan())
         bFilled = m_document.NewFromPlan(*pPlan, problem);

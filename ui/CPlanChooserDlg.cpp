@@ -45,9 +45,14 @@ QString ProblemText(const PlanProblem& problem)
 
 } // namespace
 
-CPlanChooserDlg::CPlanChooserDlg(UserServices& services, const PlanLibrary& library, QWidget* pParent)
-    : CDialog(IDD_NEW_FROM_PLAN, services, pParent), m_library(library)
+CPlanChooserDlg::CPlanChooserDlg(UserServices& services, const PlanLibrary& library, bool bCanFillList,
+                                 QWidget* pParent)
+    : CDialog(IDD_NEW_FROM_PLAN, services, pParent), m_library(library), m_bCanFillList(bCanFillList)
 {
+    OnClicked(IDC_BUTTON_FILL_LIST, [this] {
+        if (m_bCanFillList && m_pChosenPlan)
+            EndDialog(IDC_BUTTON_FILL_LIST);
+    });
 }
 
 bool CPlanChooserDlg::OnInitDialog()
@@ -209,10 +214,12 @@ void CPlanChooserDlg::ShowChoice()
                    .arg(Text(m_pChosenCountry->tvSystem), PlanSummary(m_pChosenCountry->airPlan, m_library),
                         PlanSummary(m_pChosenCountry->cablePlan, m_library));
     else if (m_pChosenPlan)
-        text = QStringLiteral("%1: %2 channels, labels %3, into the list being edited")
+        text = QStringLiteral("%1: %2 channels, labels %3")
                    .arg(Text(m_pChosenPlan->name))
                    .arg(m_pChosenPlan->outline.positionCount)
                    .arg(Labels(*m_pChosenPlan));
     SetDlgItemText(IDC_STATIC_PLAN_CHOICE, text);
     EnableDlgItem(IDOK, m_pChosenCountry || m_pChosenPlan);
+    // A country fills both lists and names the code: only a new table takes it.
+    EnableDlgItem(IDC_BUTTON_FILL_LIST, m_bCanFillList && m_pChosenPlan);
 }

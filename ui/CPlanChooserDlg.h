@@ -14,7 +14,11 @@ class CPlanChooserDlg : public CDialog
     Q_OBJECT
 
 public:
-    CPlanChooserDlg(UserServices& services, const PlanLibrary& library, QWidget* pParent = nullptr);
+    // bCanFillList: the editor has a table, whose list shown a plan may fill
+    // ("Fill This List", which ends the chooser with IDC_BUTTON_FILL_LIST);
+    // "New Table" (IDOK) makes a new table of a country or a plan.
+    CPlanChooserDlg(UserServices& services, const PlanLibrary& library, bool bCanFillList = false,
+                    QWidget* pParent = nullptr);
 
     // Shows only the countries whose name, calling code or TV system holds
     // the text (in any case), or that use a plan whose name does, and the
@@ -46,5 +50,6 @@ private:
     std::vector<const ListedPlan*> m_shownPlans;
     const CountryPlans* m_pChosenCountry = nullptr;
     const ListedPlan* m_pChosenPlan = nullptr;
+    bool m_bCanFillList = false;
     bool m_bChoosing = false; // a choice is being shown: selection signals are its own
 };

@@ -159,6 +159,38 @@ TEST_F(PlanChooserTest, OnePlanFillsTheListBeingEditedFromCtrlP)
     EXPECT_EQ(dlg.Table()->GetList(ChannelModeAir)->iCount, 0);
 }
 
+// "Fill This List" replaces the list shown alone, as one step: the other list,
+// the country code and the file stay. Before a table, and for a country,
+// only "New Table" is offered.
+TEST_F(PlanChooserTest, FillThisListReplacesOnlyTheListShown)
+{
+    const auto choose = [&](const char* filter, int button) {
+        services.onRunModal = [&, filter, button](CDialog& dialog) {
+            auto& chooser = dynamic_cast<CPlanChooserDlg&>(dialog);
+            chooser.Create();
+            TypeInto(chooser, IDC_EDIT_PLAN_FILTER, filter);
+            EXPECT_EQ(EnabledOf(chooser, IDC_BUTTON_FILL_LIST), button == IDC_BUTTON_FILL_LIST) << filter;
+            Click(chooser, button);
+            return chooser.Result();
+        };
+        QTest::keyClick(dlg.GetDlgItem(IDC_EDIT_FREQUENCY), Qt::Key_P, Qt::ControlModifier);
+    };
+    choose("germ", IDOK);
+    ASSERT_EQ(dlg.Table()->GetList(ChannelModeAir)->iCount, 69);
+    Control<QComboBox>(dlg, IDC_COMBO_MODE)->setCurrentIndex(1);
+    emit Control<QComboBox>(dlg, IDC_COMBO_MODE)->activated(1);
+    choose("us-bcast", IDC_BUTTON_FILL_LIST);
+    EXPECT_EQ(EditorRows(3), (std::vector<std::string>{"001|--", "002|55.25000", "003|61.25000"}));
+    EXPECT_EQ(TextOf(dlg, IDC_STATIC_CABLE_MAX), "83");
+    EXPECT_EQ(TextOf(dlg, IDC_STATIC_AIR_MAX), "69");
+    EXPECT_EQ(TextOf(dlg, IDC_STATIC_COUNTRY_CODE), "49");
+    EXPECT_EQ(dlg.Table()->GetList(ChannelModeAir)->iCount, 69);
+    EXPECT_EQ(dlg.Document().UndoName(), "Fill This List");
+    dlg.OnCommand(IDM_UNDO);
+    EXPECT_EQ(dlg.Table()->GetList(ChannelModeCable)->iCount, 107);
+    EXPECT_EQ(dlg.Document().UndoName(), "New from Plan");
+}
+
 TEST_F(PlanChooserTest, CancelAndAnEmptyFilterResultChangeNothing)
 {
     Click(dlg, IDC_BUTTON_CREATE_NEW);
