@@ -57,6 +57,51 @@ CommandLine ReadCommandLine(const QList<QByteArray>& arguments)
     return commandLine;
 }
 
+namespace {
+
+QString UsageText()
+{
+    return QStringLiteral("Usage: vornalix [OPTION]... [FILE]...\n"
+                          "Edits channel frequency tables (.ccf) and tuner specification tables (.tsf),\n"
+                          "and converts old channel tables (.cft). Each FILE opens in the editor of its kind.\n"
+                          "\n"
+                          "  -h, --help     show this help and exit\n"
+                          "  -v, --version  show the version and exit\n"
+                          "  --             every argument after it is a file\n"
+                          "\n"
+                          "Qt's own options (-platform, -style, -reverse...) are taken as Qt takes them.\n");
+}
+
+} // namespace
+
+std::optional<CommandLineAnswer> InformationalAnswer(const QList<QByteArray>& arguments)
+{
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QByteArray& argument = arguments[i];
+        if (argument == "--")
+            break;
+        if (argument == "-h" || argument == "--help" || argument == "-?")
+            return CommandLineAnswer{UsageText(), false, 0};
+        if (argument == "-v" || argument == "--version")
+            return CommandLineAnswer{QStringLiteral("vornalix %1\n").arg(QString::fromLatin1(kVersionText)), false, 0};
+    }
+    return std::nullopt;
+}
+
+std::optional<CommandLineAnswer> UnknownOptionAnswer(const QStringList& arguments)
+{
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == QStringLiteral("--"))
+            break;
+        if (argument.size() > 1 && argument.startsWith(QLatin1Char('-')) && !QFileInfo::exists(argument))
+            return CommandLineAnswer{
+                QStringLiteral("vornalix: unknown option %1\n").arg(PrintableFileName(argument)) + UsageText(), true,
+                2};
+    }
+    return std::nullopt;
+}
+
 CEditorApp::CEditorApp() : m_services(DesktopServices()) {}
 
 CEditorApp::CEditorApp(UserServices& services) : m_services(services) {}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 
 #include <QStringList>
 
@@ -54,5 +55,21 @@ struct CommandLine
     QList<QByteArray> unnamableFiles;
 };
 CommandLine ReadCommandLine(const QList<QByteArray>& arguments);
+
+// What the program prints instead of running, as Qt programs do: the usage
+// for "-h"/"--help", the version for "-v"/"--version" (both to standard
+// output, exit 0, answered before any display is needed), or the usage to
+// standard error for an option it does not know (exit 2). Only options before
+// "--" count; a name beginning with '-' that names an existing file is a file.
+struct CommandLineAnswer
+{
+    QString text;
+    bool bError = false;
+    int exitCode = 0;
+};
+// Before Qt has taken its own options: help and version only.
+std::optional<CommandLineAnswer> InformationalAnswer(const QList<QByteArray>& arguments);
+// After Qt has taken its own options: any other option is unknown.
+std::optional<CommandLineAnswer> UnknownOptionAnswer(const QStringList& arguments);
 
 extern CEditorApp theApp;

@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <cstring>
 
 #include <QApplication>
@@ -7,8 +8,24 @@
 #include "CEditorApp.h"
 #include "Strings.h"
 
+namespace {
+
+int Answer(const CommandLineAnswer& answer)
+{
+    std::fputs(answer.text.toLocal8Bit().constData(), answer.bError ? stderr : stdout);
+    return answer.exitCode;
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
+    // Help and version need no display: answered before Qt starts.
+    QList<QByteArray> given;
+    for (int i = 0; i < argc; ++i)
+        given << QByteArray(argv[i]);
+    if (const std::optional<CommandLineAnswer> answer = InformationalAnswer(given))
+        return Answer(*answer);
     // Qt takes its own options (-platform, -style, -reverse...) out of the
     // command line it is given; what follows "--" are file names, so Qt is
     // given only what comes before.
@@ -28,6 +45,8 @@ int main(int argc, char* argv[])
     for (int i = endOfOptions; i < argc; ++i)
         bytes << QByteArray(argv[i]);
     const CommandLine commandLine = ReadCommandLine(bytes);
+    if (const std::optional<CommandLineAnswer> answer = UnknownOptionAnswer(commandLine.arguments))
+        return Answer(*answer);
     // The whole program runs inside InitInstance, which returns FALSE when
     // the launcher closes: there is no event loop left to enter.
     theApp.InitInstance(commandLine.arguments, commandLine.unnamableFiles);

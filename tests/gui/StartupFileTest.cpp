@@ -568,3 +568,38 @@ TEST(StartupFile, FilesOfAnotherStartGoToTheEditorOfTheirKind)
     EXPECT_EQ(ChannelRows(editor).size(), 3);
     editor.EndDialog(IDCANCEL);
 }
+
+// --help and --version answer as Qt programs do, with no display at all; an
+// option the program does not know is refused with the usage.
+TEST(StartupFile, HelpAndVersionNeedNoDisplayAndUnknownOptionsAreRefused)
+{
+    const auto run = [](const QStringList& arguments, bool bDisplay) {
+        QProcess program;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("DISPLAY");
+        env.remove("WAYLAND_DISPLAY");
+        if (bDisplay)
+            env.insert("QT_QPA_PLATFORM", "offscreen");
+        else
+            env.remove("QT_QPA_PLATFORM");
+        program.setProcessEnvironment(env);
+        program.start(VORNALIX_EXECUTABLE, arguments);
+        EXPECT_TRUE(program.waitForFinished(10000));
+        return std::make_tuple(program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1,
+                               QString::fromUtf8(program.readAllStandardOutput()),
+                               QString::fromUtf8(program.readAllStandardError()));
+    };
+    for (const char* pszHelp : {"--help", "-h"}) {
+        const auto [status, out, err] = run({pszHelp}, false);
+        EXPECT_EQ(status, 0) << pszHelp << err.toStdString();
+        EXPECT_TRUE(out.startsWith("Usage: vornalix [OPTION]... [FILE]...\n")) << out.toStdString();
+    }
+    const auto [versionStatus, version, versionErr] = run({"--version"}, false);
+    EXPECT_EQ(versionStatus, 0) << versionErr.toStdString();
+    EXPECT_TRUE(QRegularExpression("^vornalix [0-9]+(\\.[0-9]+)+\n$").match(version).hasMatch())
+        << version.toStdString();
+    const auto [unknownStatus, unknownOut, unknownErr] = run({"--bogus"}, true);
+    EXPECT_EQ(unknownStatus, 2);
+    EXPECT_TRUE(unknownOut.isEmpty());
+    EXPECT_TRUE(unknownErr.contains("vornalix: unknown option --bogus\nUsage: vornalix")) << unknownErr.toStdString();
+}
