@@ -179,8 +179,7 @@ void CFrequencyTableDlg::ShowDocument()
     }
     ShowModeText();
     if (m_document.HasTable()) {
-        ShowRange(ChannelModeAir);
-        ShowRange(ChannelModeCable);
+        ShowRangesOfChangedLists();
     } else {
         for (int id : {IDC_STATIC_AIR_MIN, IDC_STATIC_AIR_MAX, IDC_STATIC_CABLE_MIN, IDC_STATIC_CABLE_MAX})
             SetDlgItemText(id, QString());
@@ -294,6 +293,26 @@ void CFrequencyTableDlg::ShowChannelNumber(std::int32_t n)
 {
     m_document.SetShownChannel(n);
     SetDlgItemText(IDC_STATIC_CHANNEL_NUMBER, QString::asprintf("%i", n));
+}
+
+void CFrequencyTableDlg::ShowRangesOfChangedLists()
+{
+    // A save changes no list and shows nothing; a command shows the range of
+    // the list it changed itself, and a range never shown stays empty (after
+    // "Create New"). An undo or redo shows both, as a load does, and so does
+    // a table read in by other ways than the load command (a restore, an
+    // import, a drop).
+    if (m_document.ListVersion() == m_rangesAtListVersion)
+        return;
+    m_rangesAtListVersion = m_document.ListVersion();
+    const bool bReadIn = m_document.Table() != m_pRangesTable && m_document.Origin() == TableOriginLoaded;
+    m_pRangesTable = m_document.Table();
+    const std::pair<std::int32_t, int> lists[] = {{ChannelModeAir, IDC_STATIC_AIR_MAX},
+                                                 {ChannelModeCable, IDC_STATIC_CABLE_MAX}};
+    for (const auto& [iMode, maxId] : lists) {
+        if (m_bHistoryMove || bReadIn || !GetDlgItemText(maxId).isEmpty())
+            ShowRange(iMode);
+    }
 }
 
 ChannelRange CFrequencyTableDlg::ShowRange(std::int32_t iMode)

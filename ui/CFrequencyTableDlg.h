@@ -105,6 +105,7 @@ private:
     std::shared_ptr<const PlanLabels> CountryPlanLabels();
     void ShowChannelNumber(std::int32_t n);
     ChannelRange ShowRange(std::int32_t iMode);
+    void ShowRangesOfChangedLists();
     void ShowChannel(std::int32_t iChannel);
     void ShowCountry(std::int32_t iCode);
     QString TakeFrequencyText();
@@ -223,6 +224,11 @@ private:
         }
     };
     std::optional<ShownList> m_shownList;
+    // The list version the range statics were last brought up to date at,
+    // and whether the change being shown is an undo or redo.
+    std::uint64_t m_rangesAtListVersion = 0;
+    const ChannelTable* m_pRangesTable = nullptr;
+    bool m_bHistoryMove = false;
     // The plan labels of the country they were made for.
     std::shared_ptr<const PlanLabels> m_pPlanLabels;
     std::int32_t m_iPlanLabelsCode = 0;

@@ -9,10 +9,14 @@
 // The displays follow the document's announcement of each undo and redo.
 void CFrequencyTableDlg::OnUndo()
 {
+    m_bHistoryMove = true;
     m_document.Undo();
+    m_bHistoryMove = false;
 }
 
 void CFrequencyTableDlg::OnRedo()
 {
+    m_bHistoryMove = true;
     m_document.Redo();
+    m_bHistoryMove = false;
 }

@@ -153,8 +153,9 @@ TEST(DisplayAccessibility, ChannelEditorDisplaysTellCaptionAndShownTextAsTheyCha
     Click(dlg, IDC_BUTTON_ADD);
     ExpectReads(dlg, IDC_STATIC_AIR_MIN, "Antenna Min CH", "1");
     ExpectReads(dlg, IDC_STATIC_AIR_MAX, "Antenna Max CH", "1");
-    // Every range shows the table's: the empty cable list's too.
-    ExpectReads(dlg, IDC_STATIC_CABLE_MAX, "Cable Max CH", "0");
+    // An append shows its own list's range alone: the cable list's, never
+    // shown since the editor opened, stays empty.
+    ExpectReads(dlg, IDC_STATIC_CABLE_MAX, "Cable Max CH", "");
     ExpectReads(dlg, IDC_STATIC_CHANNEL_NUMBER, "Channel Number", "2");
 
     // The text interface places each character where the display draws it.

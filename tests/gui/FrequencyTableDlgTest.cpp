@@ -229,11 +229,33 @@ TEST_F(FrequencyTableDlgTest, CreateNewEnablesBothGroupsAndShowsAnEmptyAirList)
     for (int id : {IDC_COMBO_MODE, IDC_EDIT_COUNTRY_CODE, IDC_BUTTON_ENTER, IDC_EDIT_FREQUENCY, IDC_BUTTON_ADD,
                    IDC_BUTTON_RESET, IDC_BUTTON_SAVE_VALUE})
         EXPECT_TRUE(EnabledOf(dlg, id)) << id;
-    // Every display shows the new table: no country yet, empty lists.
+    // No country yet; the range statics keep their empty template texts
+    // until a command shows a list's range.
     EXPECT_EQ(TextOf(dlg, IDC_STATIC_COUNTRY_CODE), "0");
     EXPECT_EQ(TextOf(dlg, IDC_STATIC_COUNTRY), QString::fromLatin1(LookupCountry(0).pszCountry));
-    EXPECT_EQ(TextOf(dlg, IDC_STATIC_AIR_MAX), "0");
-    EXPECT_EQ(TextOf(dlg, IDC_STATIC_CABLE_MIN), "0");
+    EXPECT_EQ(TextOf(dlg, IDC_STATIC_AIR_MAX), "");
+    EXPECT_EQ(TextOf(dlg, IDC_STATIC_CABLE_MIN), "");
+}
+
+// An append shows the range of its own list alone, and SaveToFile shows
+// nothing, though the file's counts become the table's maxima.
+TEST_F(FrequencyTableDlgTest, AppendsShowTheirListsRangeAndASaveShowsNothing)
+{
+    Click(dlg, IDC_BUTTON_CREATE_NEW);
+    for (const char* pszValue : {"0", "55.25", "0", "62.25", "0"}) {
+        TypeInto(dlg, IDC_EDIT_FREQUENCY, pszValue);
+        Click(dlg, IDC_BUTTON_ADD);
+    }
+    const auto ranges = [this] {
+        return std::vector<QString>{TextOf(dlg, IDC_STATIC_AIR_MIN), TextOf(dlg, IDC_STATIC_AIR_MAX),
+                                    TextOf(dlg, IDC_STATIC_CABLE_MIN), TextOf(dlg, IDC_STATIC_CABLE_MAX)};
+    };
+    EXPECT_EQ(ranges(), (std::vector<QString>{"2", "4", "", ""}));
+    services.fileAnswers.push_back(QString::fromStdString(dir.File("saved.ccf")));
+    Click(dlg, IDC_BUTTON_SAVE_TO_FILE);
+    ASSERT_TRUE(services.messages.empty());
+    EXPECT_EQ(dlg.Table()->Header().wAirMax(), 5);
+    EXPECT_EQ(ranges(), (std::vector<QString>{"2", "4", "", ""}));
 }
 
 TEST_F(FrequencyTableDlgTest, CreateNewTwiceKeepsTheChannelsAndTheCountryCode)

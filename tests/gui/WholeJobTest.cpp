@@ -369,7 +369,7 @@ TEST_F(WholeJobTest, ACountrysChannelTableFromItsPlanToAFileAndBackAfterACrash)
         fresh.Create();
         Trigger(fresh, IDC_BUTTON_CREATE_NEW);
         EXPECT_EQ(fresh.GetListView(IDC_LIST_CHANNELS)->GetItemCount(), 0);
-        EXPECT_EQ(DisplaysOf(fresh), (Texts{"Antenna", "1", "", "0", " -- ", " -- ", "0", "0", "0", "0"}));
+        EXPECT_EQ(DisplaysOf(fresh), (Texts{"Antenna", "1", "", "0", " -- ", " -- ", "", "", "", ""}));
         EXPECT_EQ(HistoryOf(fresh), (HistoryItems{"&Undo Create New", true, "&Redo", false}));
         otherServices.fileAnswers.push_back(QString::fromStdString(csv));
         Trigger(fresh, IDM_IMPORT);
