@@ -458,6 +458,10 @@ void ListView::EnsureVisible(int row)
 {
     if (row < 0 || row >= m_pModel->rowCount())
         return;
+    // Rows just added are laid out, and the scroll range grown for them,
+    // first: else the last row is scrolled to the old end and stays cut.
+    executeDelayedItemsLayout();
+    updateGeometries();
     scrollTo(m_pModel->index(row, 0), QAbstractItemView::EnsureVisible);
 }
 

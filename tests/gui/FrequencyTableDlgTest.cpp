@@ -258,6 +258,22 @@ TEST_F(FrequencyTableDlgTest, AppendsShowTheirListsRangeAndASaveShowsNothing)
     EXPECT_EQ(ranges(), (std::vector<QString>{"2", "4", "", ""}));
 }
 
+// Each appended row is scrolled wholly into view, however long the list.
+TEST_F(FrequencyTableDlgTest, AnAppendedRowIsWhollyInView)
+{
+    dlg.show();
+    Click(dlg, IDC_BUTTON_CREATE_NEW);
+    ListView* pList = List();
+    for (int i = 0; i < 40; ++i) {
+        TypeInto(dlg, IDC_EDIT_FREQUENCY, QString::number(48.25 + i));
+        Click(dlg, IDC_BUTTON_ADD);
+        const QRect row = pList->visualRect(pList->model()->index(i, 0));
+        ASSERT_TRUE(pList->viewport()->rect().contains(row)) << "row " << i << " at " << row.top() << ".."
+                                                              << row.bottom() << " of "
+                                                              << pList->viewport()->height();
+    }
+}
+
 TEST_F(FrequencyTableDlgTest, CreateNewTwiceKeepsTheChannelsAndTheCountryCode)
 {
     Click(dlg, IDC_BUTTON_CREATE_NEW);
