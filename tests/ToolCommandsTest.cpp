@@ -513,10 +513,10 @@ TEST(ToolBuild, ChannelTableFromCsv)
     refuse("list,channel,frequency_mhz\ncable,0,55.25\n",
            "line 2, column 7: cable channel 0: whole-number channels start at 1");
     refuse("list,channel,frequency_mhz\nsat,1,55.25\n", "line 2, column 1: the list must be air or cable, not \"sat\"");
-    refuse("list,channel,frequency_mhz\nair,1,55.25 MHz\n",
-           "line 2, column 7: \"55.25 MHz\" is not a frequency in MHz (a decimal number, inf, -inf or nan)");
+    refuse("list,channel,frequency_mhz\nair,1,55.25 kHz\n",
+           "line 2, column 7: \"55.25 kHz\" is not a frequency in MHz (a decimal number, inf, -inf or nan)");
     refuse("list,channel,frequency_mhz\nair,1\n", "line 2, column 6: 3 fields expected, found 2");
-    refuse("channel,frequency\n1,55.25\n",
+    refuse("channel,frequency_khz\n1,55.25\n",
            "line 1, column 1: the header has no frequency_mhz column (channel and frequency_mhz are needed, list may "
            "be added)");
 
