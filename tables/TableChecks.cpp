@@ -14,6 +14,7 @@
 #include "DuplicateFrequencies.h"
 #include "Numbers.h"
 #include "TableFormat.h"
+#include "TunerCoverage.h"
 #include "TunerPlausibility.h"
 
 namespace {
@@ -327,23 +328,33 @@ void CheckTunerEntries(const Findings& findings, const TunerTableLoadReport& rep
     const bool bHasEndMark = report.header.iEntryCount() != 0;
     CheckMarks(findings, report.header, kTunerTableMagic, bHasEndMark ? pEndMark : kTableEndMark);
 
-    std::map<std::int32_t, std::int32_t> firstWithKey;
+    // The first entry of each sort key: its row and codes, for its name.
+    struct FirstEntry
+    {
+        std::size_t row;
+        std::int32_t iFactory;
+        std::int32_t iTunerType;
+    };
+    std::map<std::int32_t, FirstEntry> firstWithKey;
     std::int32_t iPosition = 0;
     std::int32_t iPreviousKey = 0;
     forEachEntry([&](const TunerSpecEntry& e) {
         ++iPosition;
-        const std::string label = "entry " + std::to_string(iPosition) + " (factory " +
-                                  Hex(static_cast<std::uint32_t>(e.iFactory()), 2).substr(2) + ", tuner type " +
-                                  Hex(static_cast<std::uint32_t>(e.iTunerType()), 2).substr(2) + "): ";
+        const std::string label = TunerEntryName(static_cast<std::size_t>(iPosition - 1), e) + ": ";
         CheckTunerEntry(findings, iPosition, label, e);
         const std::int32_t key = TunerSortKey(e);
         const auto seen = firstWithKey.find(key);
-        if (seen != firstWithKey.end())
+        if (seen != firstWithKey.end()) {
+            TunerSpecEntry first;
+            first.SetFactory(seen->second.iFactory);
+            first.SetTunerType(seen->second.iTunerType);
             findings.Add(ChannelModeNone, iPosition,
-                         label + "the sort key " + std::to_string(key) + " is already the key of entry " +
-                             std::to_string(seen->second));
-        else
-            firstWithKey.emplace(key, iPosition);
+                         label + "the sort key " + std::to_string(key) + " is already the key of " +
+                             TunerEntryName(seen->second.row, first));
+        } else {
+            firstWithKey.emplace(key,
+                                 FirstEntry{static_cast<std::size_t>(iPosition - 1), e.iFactory(), e.iTunerType()});
+        }
         if (iPosition > 1 && key < iPreviousKey)
             findings.Add(ChannelModeNone, iPosition,
                          label + "the sort key " + std::to_string(key) + " is below the key " +

@@ -247,6 +247,13 @@ std::string TunerCodesText(const TunerSpecEntry& entry)
     return text;
 }
 
+std::string TunerEntryName(std::size_t row, const TunerSpecEntry& entry)
+{
+    char number[32];
+    std::snprintf(number, sizeof number, "%03zu", row);
+    return std::string("entry ") + number + " (" + TunerCodesText(entry) + ")";
+}
+
 namespace {
 
 std::string_view WithoutBlanks(std::string_view text)

@@ -181,6 +181,12 @@ private:
 
 // A tuner named by its codes, as the tool and the findings print it: "03:12".
 std::string TunerCodesText(const TunerSpecEntry& entry);
+// An entry of a tuner table as the tuner editor's list names it, its row
+// counted from 000, with its codes: "entry 005 (01:02)" for the sixth entry,
+// of factory 01 and tuner type 02. The findings and the tool's listings name
+// entries so.
+std::string TunerEntryName(std::size_t row, const TunerSpecEntry& entry);
+
 // A tuner named by its codes and the names a tuner catalogue gives them, each
 // name once: "03:12 Philips FI1216 MK2". A type name that begins with its
 // factory's name as a word (any case) is not prefixed with it again: factory

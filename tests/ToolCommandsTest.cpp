@@ -194,7 +194,7 @@ TEST(ToolDump, ListingForDiffs)
                                      "magic: \"TN\\x01\\x22\"\n"
                                      "entry count: 1\n"
                                      "end mark: 0000ffff\n"
-                                     "entry 001: factory 03, tuner type 12, sort key 213\n"
+                                     "entry 000 (03:12): sort key 213\n"
                                      "  low band: 48.25 to 160 MHz, code 0001\n"
                                      "  mid band: 160 to 442 MHz, code 0002\n"
                                      "  high band: 442 to 863.25 MHz, code 0008\n"
@@ -861,19 +861,15 @@ TEST(ToolCheck, TunerTableFindings)
     ToolRun run = RunToolProcess({"check", path});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "");
-    const std::string e2 = path + ": entry 2 (factory 1A, tuner type 05): ";
-    const std::string e5 = path + ": entry 5 (factory 03, tuner type 100): ";
-    EXPECT_EQ(run.out, e2 + "the factory code 26 (0x1A) is not two BCD digits\n" + e2 +
-                           "the band edges are out of order: 48.25, 442, 160, 863.25 MHz\n" + e2 +
-                           "the picture carrier is 0\n" + path +
-                           ": entry 3 (factory 10, tuner type 01): the sort key 116 is below the key 526 of the "
-                           "entry before it\n" +
-                           path +
-                           ": entry 4 (factory 06, tuner type 11): the sort key 116 is already the key of "
-                           "entry 3\n" +
-                           e5 + "the tuner-type code 256 (0x100) is not two BCD digits\n" + e5 +
-                           "the picture carrier 2 -2 is neither 0 nor a frequency\n" + e5 +
-                           "the reserved word is 5, not 0\n");
+    const std::string e2 = path + ": entry 001 (1A:05): ";
+    const std::string e5 = path + ": entry 004 (03:100): ";
+    EXPECT_EQ(run.out,
+              e2 + "the factory code 26 (0x1A) is not two BCD digits\n" + e2 +
+                  "the band edges are out of order: 48.25, 442, 160, 863.25 MHz\n" + e2 + "the picture carrier is 0\n" +
+                  path + ": entry 002 (10:01): the sort key 116 is below the key 526 of the entry before it\n" + path +
+                  ": entry 003 (06:11): the sort key 116 is already the key of entry 002 (10:01)\n" + e5 +
+                  "the tuner-type code 256 (0x100) is not two BCD digits\n" + e5 +
+                  "the picture carrier 2 -2 is neither 0 nor a frequency\n" + e5 + "the reserved word is 5, not 0\n");
 
     // Two entries counted, one held and no end mark: the second entry reads
     // as all zero and is judged with the rest.
@@ -883,7 +879,7 @@ TEST(ToolCheck, TunerTableFindings)
     const std::string shortPath = WriteFile(dir, "short.tsf", shortFile);
     run = RunToolProcess({"check", shortPath});
     EXPECT_EQ(run.status, 1);
-    const std::string zero = shortPath + ": entry 2 (factory 00, tuner type 00): ";
+    const std::string zero = shortPath + ": entry 001 (00:00): ";
     EXPECT_EQ(run.out, shortPath + ": the file is 76 bytes, but its entry count 2 calls for 144\n" + shortPath +
                            ": the end mark is 00000000, not 0000ffff\n" + zero +
                            "the band edges are not all finite and above 0: 0, 0, 0, 0 MHz\n" + zero +
