@@ -34,18 +34,25 @@ constexpr std::int32_t kNone = ChannelModeNone;
 constexpr std::int32_t kAir = ChannelModeAir;
 constexpr std::int32_t kCable = ChannelModeCable;
 
-// Collects what the sink is handed; every finding is an error today.
+// Collects what the sink is handed; every finding is an error unless told.
 class Collector
 {
 public:
+    explicit Collector(bool bErrorsOnly = true) : m_bErrorsOnly(bErrorsOnly) {}
+
     FindingSink Sink()
     {
         return [this](const TableFinding& finding) {
-            EXPECT_EQ(finding.severity, FindingSeverity::Error);
+            if (m_bErrorsOnly) {
+                EXPECT_EQ(finding.severity, FindingSeverity::Error);
+            }
             found.push_back(Found{finding.iList, finding.iPosition, finding.message});
         };
     }
     std::vector<Found> found;
+
+private:
+    bool m_bErrorsOnly;
 };
 
 std::vector<Found> CheckChannelFile(const TempDir& dir, const Bytes& image)
@@ -158,7 +165,8 @@ TEST(ChannelTableChecks, LengthIsJudgedOnlyWhereTheSizeIsKnown)
     WriteAll(dir.File("short.ccf"), image);
     ChannelTable table(false);
     ASSERT_EQ(table.Load(dir.File("short.ccf").c_str()), 1);
-    Collector sized;
+    // The second channel is the end mark's bytes, 2.12e-314 MHz: a warning too.
+    Collector sized(false);
     CheckChannelTable(table, table.LastLoad(), sized.Sink());
     ASSERT_FALSE(sized.found.empty());
     EXPECT_EQ(sized.found[0], (Found{kNone, 0, "the file is 32 bytes, but its counts (air 2, cable 0) call for 40"}));
@@ -166,7 +174,7 @@ TEST(ChannelTableChecks, LengthIsJudgedOnlyWhereTheSizeIsKnown)
     // The same bytes from a FIFO: its length is not known, so not judged.
     ChannelTableLoadReport streamed = table.LastLoad();
     streamed.fileSize.reset();
-    Collector unsized;
+    Collector unsized(false);
     CheckChannelTable(table, streamed, unsized.Sink());
     EXPECT_EQ(unsized.found, std::vector<Found>(sized.found.begin() + 1, sized.found.end()));
 }

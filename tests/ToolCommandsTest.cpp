@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <limits>
 
@@ -830,6 +831,55 @@ TEST(ToolCheck, RepeatedFrequenciesAreWarningsThatCount)
     const ToolRun oldRun = RunToolProcess({"check", oldPath});
     EXPECT_EQ(oldRun.status, 1) << oldRun.err;
     EXPECT_EQ(oldRun.out, oldPath + ": warning: air channel 3: 55.25 MHz also at channel 1\n");
+}
+
+// A converted table keeps its floats exactly, and the check of it names
+// each frequency that is not a whole number of kHz with the one it is near;
+// of many, the first ten of a list and a count of the rest.
+TEST(ToolCheck, FrequenciesOffTheKilohertzRasterAreWarnings)
+{
+    TempDir dir;
+    CftImage old;
+    old.country = 44;
+    old.air = {{543.3f}, {0.0f}, {55.25f}, {175.26f}};
+    old.airMax = 4;
+    old.cable = {{112.25f}};
+    old.cableMax = 1;
+    const std::string cft = WriteFile(dir, "uk.cft", old.Build());
+    const ToolRun converted = RunToolProcess({"convert", cft});
+    ASSERT_EQ(converted.status, 0) << converted.err;
+    const std::string ccf = dir.File("uk.ccf");
+    EXPECT_NE(RunToolProcess({"dump", ccf}).out.find("air 001  543.2999877929688 MHz\n"), std::string::npos);
+    ToolRun run = RunToolProcess({"check", ccf});
+    EXPECT_EQ(run.status, 1);
+    const std::string warning = ccf + ": warning: air channel ";
+    EXPECT_EQ(run.out, warning + "1: 543.29999 MHz, close to 543.3 MHz, is not a whole number of kHz\n" + warning +
+                           "4: 175.25999 MHz, close to 175.26 MHz, is not a whole number of kHz\n");
+    // The old table itself: its floats cannot hold most whole kHz.
+    EXPECT_EQ(RunToolProcess({"check", cft}).out, "");
+
+    // 65,535 floats of 512 to 540 MHz a 16384th of a MHz apart, on the
+    // raster only where they are an eighth of a MHz.
+    ChfqImage many = UkTable();
+    many.air.clear();
+    many.cable.clear();
+    std::size_t off = 0;
+    for (int i = 0; i < 65535; ++i) {
+        many.air.push_back(512.0 + i * 7 / 16384.0);
+        off += (i * 7) % 2048 != 0 ? 1 : 0;
+    }
+    many.airMin = 1;
+    const std::string manyPath = WriteFile(dir, "many.ccf", many.Build());
+    run = RunToolProcess({"check", manyPath});
+    EXPECT_EQ(run.status, 1);
+    const std::string out = run.out;
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 11) << out.substr(0, 2000);
+    EXPECT_NE(out.find(manyPath + ": warning: air channel 2: 512.00043 MHz, close to 512 MHz, is not"),
+              std::string::npos);
+    EXPECT_NE(out.find(manyPath + ": warning: air: " + std::to_string(off - 10) +
+                       " more frequencies are not a whole number of kHz; the first 10 are named\n"),
+              std::string::npos)
+        << out;
 }
 
 TEST(ToolCheck, TunerTableFindings)
