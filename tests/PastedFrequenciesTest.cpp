@@ -10,7 +10,6 @@
 
 #include "ChannelCsv.h"
 #include "Csv.h"
-#include "CsvDialect.h"
 #include "PastedFrequencies.h"
 
 namespace {
@@ -250,35 +249,6 @@ TEST(CsvSeparators, TabsAndSemicolonsSeparateAsCommasDo)
     CsvRecord row;
     EXPECT_FALSE(reader.Next(row));
     EXPECT_EQ(reader.Error().reason, "text after a closing quote");
-}
-
-// The rules every reader of columns of text shares.
-TEST(CsvDialect, SeparatorsHeadingsAndValues)
-{
-    // The first line with anything but blanks decides, what quotes hold aside.
-    EXPECT_EQ(CsvSeparatorOf(" \t\r\n\na,b;c\td\n"), '\t');
-    EXPECT_EQ(CsvSeparatorOf("a,b;c\n1\t2\n"), ';');
-    EXPECT_EQ(CsvSeparatorOf("\"a;\nb\"\"\t\",c\n1;2\n"), ',');
-    EXPECT_EQ(CsvSeparatorOf("a\"b;\",c\n"), ';'); // a quote inside a field opens nothing
-    EXPECT_EQ(CsvSeparatorOf(""), ',');
-
-    const std::vector<std::string> header = {"Ch", "note", "Frequency (MHz)", "frequency_mhz", "CHANNEL", "MHz"};
-    std::size_t second = 0;
-    EXPECT_EQ(FindCsvColumn(header, kFrequencyColumn, &second), 3u); // its own name first
-    EXPECT_EQ(second, kNoCsvColumn);
-    EXPECT_EQ(FindCsvColumn(header, kChannelColumn, &second), 0u);
-    EXPECT_EQ(second, 4u);
-    EXPECT_EQ(FindCsvColumn(header, kListColumn, &second), kNoCsvColumn);
-    EXPECT_FALSE(HeadingNamesColumn("(--)", kFrequencyColumn));
-
-    double value = 0.0;
-    bool bComma = false;
-    EXPECT_TRUE(ReadCsvValue(" +48,25 mhz ", true, value, &bComma));
-    EXPECT_EQ(value, 48.25);
-    EXPECT_TRUE(bComma);
-    EXPECT_FALSE(ReadCsvValue("48,25", false, value));
-    EXPECT_FALSE(ReadCsvValue("1,048.25", true, value));
-    EXPECT_FALSE(ReadCsvValue(" MHz", true, value));
 }
 
 } // namespace

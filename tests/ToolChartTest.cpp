@@ -58,21 +58,19 @@ std::vector<Attributes> ElementsWithClasses(const std::string& svg)
 // classes it all has, by the number of classes they name, then in order.
 Attributes StyleOf(const std::string& svg, const std::string& classList)
 {
-    std::set<std::string> classes;
-    std::istringstream words(classList);
-    for (std::string word; words >> word;)
-        classes.insert(word);
+    const std::string classes = " " + classList + " ";
     const std::size_t start = svg.find("<style>");
     const std::string sheet = svg.substr(start, svg.find("</style>") - start);
-    std::multimap<std::size_t, std::string> rules;
+    std::multimap<std::size_t, std::string> rules; // by the number of classes named
     const std::regex rule("((?:\\.[a-z-]+)+)\\{([^}]*)\\}");
+    const std::regex name("\\.([a-z-]+)");
     for (std::sregex_iterator it(sheet.begin(), sheet.end(), rule), end; it != end; ++it) {
-        std::istringstream selector(std::regex_replace((*it)[1].str(), std::regex("\\."), " "));
+        const std::string selector = (*it)[1];
         std::size_t named = 0;
-        bool bApplies = true;
-        for (std::string name; selector >> name; ++named)
-            bApplies = bApplies && classes.count(name) > 0;
-        if (bApplies)
+        std::size_t held = 0;
+        for (std::sregex_iterator n(selector.begin(), selector.end(), name); n != end; ++n, ++named)
+            held += classes.find(" " + (*n)[1].str() + " ") != std::string::npos ? 1 : 0;
+        if (held == named)
             rules.emplace(named, (*it)[2]);
     }
     Attributes paint;

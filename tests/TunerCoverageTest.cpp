@@ -278,13 +278,7 @@ TEST(TunerCoverage, TunerTitlesNameTheFactoryOnce)
     TunerSpecEntry entry;
     entry.SetFactory(0x03);
     entry.SetTunerType(0x12);
-    struct Case
-    {
-        const char* factory;
-        const char* type;
-        const char* title;
-    };
-    const Case cases[] = {
+    const char* const cases[][3] = {
         {"Temic", "Temic PAL (4002 FH5)", "03:12 Temic PAL (4002 FH5)"},
         {"Philips", "FI1216 MK2", "03:12 Philips FI1216 MK2"},
         {" temic ", "TEMIC 4002", "03:12 TEMIC 4002"},
@@ -294,8 +288,8 @@ TEST(TunerCoverage, TunerTitlesNameTheFactoryOnce)
         {"Philips", "", "03:12 Philips"},
         {"", "", "03:12"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(TunerTitle(entry, c.factory, c.type), c.title) << c.factory << "/" << c.type;
+    for (const auto& c : cases)
+        EXPECT_EQ(TunerTitle(entry, c[0], c[1]), c[2]) << c[0] << "/" << c[1];
 }
 
 } // namespace
