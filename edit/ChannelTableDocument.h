@@ -18,6 +18,7 @@
 #include "DocumentHistory.h"
 #include "FileIO.h"
 #include "FileIdentity.h"
+#include "FrequencySteps.h"
 #include "RecoveryStore.h"
 #include "UndoHistory.h"
 
@@ -31,6 +32,7 @@ inline constexpr char kOffsetFrequencies[] = "Offset Frequencies";
 inline constexpr char kClearToEmptySlot[] = "Clear to Empty Slot";
 inline constexpr char kSortByFrequency[] = "Sort Selection by Frequency";
 inline constexpr char kFillRaster[] = "Fill Raster";
+inline constexpr char kRoundFrequencies[] = "Round Frequencies";
 } // namespace BulkEditName
 
 // How the table came to be.
@@ -352,6 +354,10 @@ public:
     // dbOffset is added to every chosen frequency that is not 0; empty slots
     // stay empty.
     bool OffsetFrequencies(const std::vector<std::int32_t>& channels, double dbOffset);
+    // Each chosen frequency rounded to the step (RoundedToStep of
+    // tables/FrequencySteps.h): empty slots, NaN and infinities stay as they
+    // are, and no channel becomes an empty slot.
+    bool RoundFrequencies(const std::vector<std::int32_t>& channels, FrequencyStep rasterStep);
     // The chosen channels become empty slots (0 MHz) where they are.
     bool ClearToEmptySlot(const std::vector<std::int32_t>& channels);
     // The chosen channels' frequencies in ascending order over the chosen

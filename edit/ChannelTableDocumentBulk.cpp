@@ -166,6 +166,18 @@ bool ChannelTableDocument::OffsetFrequencies(const std::vector<std::int32_t>& ch
     return PutBulkList(std::move(after));
 }
 
+bool ChannelTableDocument::RoundFrequencies(const std::vector<std::int32_t>& channels, FrequencyStep rasterStep)
+{
+    const StepScope step = BeginStep(BulkEditName::kRoundFrequencies, CurrentList());
+    const std::vector<FrequencyBits>* pBefore = BulkListBefore(channels);
+    if (!pBefore || channels.empty())
+        return false;
+    std::vector<FrequencyBits> after = *pBefore;
+    for (const std::int32_t iChannel : channels)
+        after[At(iChannel)] = BitsOf(RoundedToStep(FrequencyOf(after[At(iChannel)]), rasterStep));
+    return PutBulkList(std::move(after));
+}
+
 bool ChannelTableDocument::ClearToEmptySlot(const std::vector<std::int32_t>& channels)
 {
     const StepScope step = BeginStep(BulkEditName::kClearToEmptySlot, CurrentList());

@@ -17,4 +17,6 @@ struct TunerChoice
     std::string typeName;    // the catalogue's name of its tuner type; empty when none is known
 
     TunerBands Bands() const { return TunerBands(entry); }
+    // "03:12 Temic PAL (4002 FH5)": the codes and the names, each name once (TunerTitle).
+    std::string Title() const { return TunerTitle(entry, factoryName, typeName); }
 };

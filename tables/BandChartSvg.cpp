@@ -26,9 +26,47 @@ constexpr int kHeight = 310;
 // left after the previous one, at about 6.5 units per character.
 constexpr double kCharWidth = 6.5;
 
+// The paint of each kind of element. The style sheet gives it by class, and
+// each element carries it again as presentation attributes: renderers without
+// CSS (ImageMagick's) paint those, and the style sheet, where it is read,
+// gives the same.
 const char* const kLaneColour[2] = {"#1f6fc5", "#1a8a4a"};
 const char* const kRepeatedColour = "#d08700";
 const char* const kUncoveredColour = "#d02020";
+const char* const kBandFill = "#eef0f4";
+const char* const kBandNameFill = "#555";
+const char* const kTunerSpanFill = "#f2e3c4";
+const char* const kTunerSpanStroke = "#b08030";
+const char* const kGapFill = "#fbe9e9";
+const char* const kGapWidthFill = "#a33";
+const char* const kTickStroke = "#888";
+const char* const kMarkWidth = "1.5";
+const char* const kRepeatedMarkWidth = "3";
+const char* const kUncoveredDashes = "3 2";
+
+std::string Attribute(const char* name, const char* value)
+{
+    return std::string(" ") + name + "=\"" + value + "\"";
+}
+
+const std::string& TunerSpanPaint()
+{
+    static const std::string paint = Attribute("fill", kTunerSpanFill) + Attribute("stroke", kTunerSpanStroke);
+    return paint;
+}
+
+// A mark's paint as the style sheet's rules give it: its lane's colour, or
+// amber for a repeated frequency, red (and dashes) outside the tuner, which
+// comes last and wins.
+std::string MarkPaint(const ChartMark& mark, std::int32_t iList)
+{
+    const char* stroke = mark.bUncovered ? kUncoveredColour : mark.bRepeated ? kRepeatedColour : kLaneColour[iList];
+    std::string paint =
+        Attribute("stroke", stroke) + Attribute("stroke-width", mark.bRepeated ? kRepeatedMarkWidth : kMarkWidth);
+    if (mark.bUncovered)
+        paint += Attribute("stroke-dasharray", kUncoveredDashes);
+    return paint;
+}
 
 void AppendUtf8Replacement(std::string& out)
 {
@@ -83,8 +121,8 @@ public:
 
     std::string Write(const std::string& title)
     {
-        // About 150 bytes per mark.
-        m_out.reserve(4096 + m_chart.MarkCount() * 160);
+        // About 190 bytes per mark.
+        m_out.reserve(4096 + m_chart.MarkCount() * 200);
         m_out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
         Append("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%d\" height=\"%d\" viewBox=\"0 0 %d %d\" "
                "font-family=\"sans-serif\" font-size=\"11\">\n",
@@ -151,17 +189,13 @@ private:
 
     void WriteStyle()
     {
-        m_out += "<style>\n"
-                 ".band{fill:#eef0f4}.band-name{fill:#555}.tuner-span{fill:#f2e3c4;stroke:#b08030}"
-                 ".gap{fill:#fbe9e9}.gap-width{fill:#a33}.mark.air{stroke:";
-        m_out += kLaneColour[0];
-        m_out += "}.mark.cable{stroke:";
-        m_out += kLaneColour[1];
-        m_out += "}.mark{stroke-width:1.5}.mark.repeated{stroke-width:3;stroke:";
-        m_out += kRepeatedColour;
-        m_out += "}.mark.uncovered{stroke-dasharray:3 2;stroke:";
-        m_out += kUncoveredColour;
-        m_out += "}.tick{stroke:#888}.lane-name{font-weight:bold}\n</style>\n";
+        m_out += std::string("<style>\n") + ".band{fill:" + kBandFill + "}.band-name{fill:" + kBandNameFill +
+                 "}.tuner-span{fill:" + kTunerSpanFill + ";stroke:" + kTunerSpanStroke + "}.gap{fill:" + kGapFill +
+                 "}.gap-width{fill:" + kGapWidthFill + "}.mark.air{stroke:" + kLaneColour[0] +
+                 "}.mark.cable{stroke:" + kLaneColour[1] + "}.mark{stroke-width:" + kMarkWidth +
+                 "}.mark.repeated{stroke-width:" + kRepeatedMarkWidth + ";stroke:" + kRepeatedColour +
+                 "}.mark.uncovered{stroke-dasharray:" + kUncoveredDashes + ";stroke:" + kUncoveredColour +
+                 "}.tick{stroke:" + kTickStroke + "}.lane-name{font-weight:bold}\n</style>\n";
     }
 
     void WriteBands()
@@ -174,10 +208,11 @@ private:
             const double x2 = X(band.dbEnd);
             m_out += "<rect class=\"band\" id=\"band-" + std::string(band.id) + "\" x=\"" + Number(x1) + "\" y=\"" +
                      Number(kBandTop) + "\" width=\"" + Number(x2 - x1) + "\" height=\"" +
-                     Number(kLaneTop[1] + kLaneHeight - kBandTop) + "\"><title>" + band.name + ", " +
-                     MegahertzText(band.dbStart) + " to " + MegahertzText(band.dbEnd) + "</title></rect>\n";
-            m_out += "<text class=\"band-name\" x=\"" + Number(x1 + 3) + "\" y=\"" + Number(kBandTextY) + "\">" +
-                     band.name + "</text>\n";
+                     Number(kLaneTop[1] + kLaneHeight - kBandTop) + "\"" + Attribute("fill", kBandFill) + "><title>" +
+                     band.name + ", " + MegahertzText(band.dbStart) + " to " + MegahertzText(band.dbEnd) +
+                     "</title></rect>\n";
+            m_out += "<text class=\"band-name\" x=\"" + Number(x1 + 3) + "\" y=\"" + Number(kBandTextY) + "\"" +
+                     Attribute("fill", kBandNameFill) + ">" + band.name + "</text>\n";
         }
         m_out += "</g>\n";
     }
@@ -192,8 +227,8 @@ private:
             const double x2 = X(span.dbEnd);
             m_out += "<rect class=\"tuner-span\" id=\"tuner-" + std::string(TunerBandName(span.band)) + "\" x=\"" +
                      Number(x1) + "\" y=\"" + Number(kTunerTop) + "\" width=\"" + Number(x2 - x1) + "\" height=\"" +
-                     Number(kTunerHeight) + "\"><title>" + XmlEscaped(span.caption) + ", " + EdgeText(span.dbStart) +
-                     " to " + EdgeText(span.dbEnd) + "</title></rect>\n";
+                     Number(kTunerHeight) + "\"" + TunerSpanPaint() + "><title>" + XmlEscaped(span.caption) + ", " +
+                     EdgeText(span.dbStart) + " to " + EdgeText(span.dbEnd) + "</title></rect>\n";
             m_out += "<text class=\"tuner-caption\" x=\"" + Number(x1 + 3) + "\" y=\"" + Number(kTunerTop + 13) +
                      "\">" + XmlEscaped(span.caption) + "</text>\n";
         }
@@ -207,16 +242,16 @@ private:
         const char* name = ChartLaneName(iList);
         const int top = kLaneTop[iList];
         m_out += std::string("<g class=\"lane\" id=\"lane-") + name + "\">\n";
-        m_out +=
-            "<text class=\"lane-name\" x=\"4\" y=\"" + Number(top + kLaneHeight / 2 + 4) + "\">" + name + "</text>\n";
+        m_out += "<text class=\"lane-name\" x=\"4\" y=\"" + Number(top + kLaneHeight / 2 + 4) +
+                 "\" font-weight=\"bold\">" + name + "</text>\n";
         for (const ChartGap& gap : lane.gaps) {
             const double x1 = X(gap.dbStart);
             const double x2 = X(gap.dbEnd);
             m_out += "<rect class=\"gap\" x=\"" + Number(x1) + "\" y=\"" + Number(top + kLaneHeight - 14) +
-                     "\" width=\"" + Number(x2 - x1) + "\" height=\"14\"/>";
+                     "\" width=\"" + Number(x2 - x1) + "\" height=\"14\"" + Attribute("fill", kGapFill) + "/>";
             m_out += "<text class=\"gap-width\" x=\"" + Number((x1 + x2) / 2) + "\" y=\"" +
-                     Number(top + kLaneHeight - 3) + "\" text-anchor=\"middle\" font-size=\"9\">" +
-                     MegahertzText(gap.Width()) + "</text>\n";
+                     Number(top + kLaneHeight - 3) + "\" text-anchor=\"middle\" font-size=\"9\"" +
+                     Attribute("fill", kGapWidthFill) + ">" + MegahertzText(gap.Width()) + "</text>\n";
         }
         double labelsEnd = -1e9;
         for (const ChartMark& mark : lane.marks) {
@@ -228,8 +263,8 @@ private:
                 m_out += " uncovered";
             m_out += "\" id=\"" + std::string(name) + "-" + std::to_string(mark.iChannel) + "\" x1=\"" + Number(x) +
                      "\" y1=\"" + Number(top + 14) + "\" x2=\"" + Number(x) + "\" y2=\"" +
-                     Number(top + kLaneHeight - 16) + "\"><title>" + XmlEscaped(ChartMarkText(iList, mark)) +
-                     "</title></line>\n";
+                     Number(top + kLaneHeight - 16) + "\"" + MarkPaint(mark, iList) + "><title>" +
+                     XmlEscaped(ChartMarkText(iList, mark)) + "</title></line>\n";
             // The channel number (and plan label) only where it does not run
             // into the one before.
             std::string label = std::to_string(mark.iChannel);
@@ -253,8 +288,9 @@ private:
         for (const double tick : AxisTicks(m_chart.AxisStart(), m_chart.AxisEnd(), m_plotWidth / 80)) {
             const double x = X(tick);
             m_out += "<line class=\"tick\" x1=\"" + Number(x) + "\" y1=\"" + Number(kAxisY) + "\" x2=\"" + Number(x) +
-                     "\" y2=\"" + Number(kAxisY + 5) + "\"/><text class=\"tick-label\" x=\"" + Number(x) + "\" y=\"" +
-                     Number(kAxisY + 17) + "\" text-anchor=\"middle\">" + MegahertzText(tick) + "</text>\n";
+                     "\" y2=\"" + Number(kAxisY + 5) + "\"" + Attribute("stroke", kTickStroke) +
+                     "/><text class=\"tick-label\" x=\"" + Number(x) + "\" y=\"" + Number(kAxisY + 17) +
+                     "\" text-anchor=\"middle\">" + MegahertzText(tick) + "</text>\n";
         }
         m_out += "</g>\n";
     }
@@ -282,12 +318,12 @@ private:
             x += 150;
         }
         m_out += "<rect class=\"gap\" x=\"" + Number(x) + "\" y=\"" + Number(kLegendY - 10) +
-                 "\" width=\"20\" height=\"12\"/><text x=\"" + Number(x + 24) + "\" y=\"" + Number(kLegendY) +
-                 "\">gap wider than " + FormatFactor() + " the usual spacing</text>\n";
+                 "\" width=\"20\" height=\"12\"" + Attribute("fill", kGapFill) + "/><text x=\"" + Number(x + 24) +
+                 "\" y=\"" + Number(kLegendY) + "\">gap wider than " + FormatFactor() + " the usual spacing</text>\n";
         x += 260;
         m_out += "<rect class=\"tuner-span\" x=\"" + Number(x) + "\" y=\"" + Number(kLegendY - 10) +
-                 "\" width=\"20\" height=\"12\"/><text x=\"" + Number(x + 24) + "\" y=\"" + Number(kLegendY) +
-                 "\">tuner band and code</text>\n";
+                 "\" width=\"20\" height=\"12\"" + TunerSpanPaint() + "/><text x=\"" + Number(x + 24) + "\" y=\"" +
+                 Number(kLegendY) + "\">tuner band and code</text>\n";
         m_out += "</g>\n";
     }
 

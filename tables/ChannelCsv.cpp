@@ -5,12 +5,13 @@
 
 #include "ChannelPlans.h"
 #include "ChannelTable.h"
+#include "CsvDialect.h"
 #include "Numbers.h"
 #include "Printable.h"
 
 namespace {
 
-constexpr std::size_t kNoColumn = static_cast<std::size_t>(-1);
+constexpr std::size_t kNoColumn = kNoCsvColumn;
 constexpr std::int64_t kMaxPosition = ChannelTable::kMaxChannels;
 
 const char* const kListNames[] = {"air", "cable"};
@@ -64,20 +65,30 @@ class ChannelCsvReader
 {
 public:
     ChannelCsvReader(std::string_view text, std::int32_t iUnnamedMode)
-        : m_text(text), m_reader(text, kMaxChannelCsvColumns), m_iUnnamedMode(iUnnamedMode)
+        : m_text(text), m_separator(CsvSeparatorOf(text)), m_reader(text, kMaxChannelCsvColumns, m_separator),
+          m_iUnnamedMode(iUnnamedMode)
     {
     }
 
     bool Read(ChannelCsvLists& lists, CsvError& error);
 
 private:
+    enum class HeaderFault
+    {
+        None,
+        Twice,   // a column named twice
+        Missing, // no channel or no frequency column
+    };
     void ReadHeader();
+    HeaderFault FindColumns(CsvColumns& columns, CsvError& fault) const;
+    bool ReadHeaderOfCommas();
     void ReadRow();
     void TakeChannel(ListRows& list, const std::string& listPrefix, std::string_view label, double dbFrequency);
     void Refuse(CsvError& kept, CsvPosition where, std::string reason);
-    CsvPosition FieldPlace(std::size_t field) const { return CsvFieldPosition(m_text, m_row, field); }
+    CsvPosition FieldPlace(std::size_t field) const { return CsvFieldPosition(m_text, m_row, field, m_separator); }
 
     std::string_view m_text;
+    char m_separator;
     CsvReader m_reader;
     CsvRecord m_row;
     std::int32_t m_iUnnamedMode;
@@ -95,6 +106,58 @@ void ChannelCsvReader::Refuse(CsvError& kept, CsvPosition where, std::string rea
     m_reader.KeepFields(0);
 }
 
+// The columns the header row names, by their headings (CsvDialect.h), or the
+// fault of a column named twice or of no channel or frequency column.
+ChannelCsvReader::HeaderFault ChannelCsvReader::FindColumns(CsvColumns& columns, CsvError& fault) const
+{
+    columns = CsvColumns{};
+    columns.count = m_row.fieldCount;
+    const std::pair<const CsvColumnNames*, std::size_t*> wanted[] = {
+        {&kListColumn, &columns.list}, {&kChannelColumn, &columns.channel}, {&kFrequencyColumn, &columns.frequency}};
+    std::size_t twice = kNoColumn;
+    const char* twiceName = nullptr;
+    for (const auto& [pNames, pColumn] : wanted) {
+        std::size_t second = kNoColumn;
+        *pColumn = FindCsvColumn(m_row.fields, *pNames, &second);
+        if (second < twice) {
+            twice = second;
+            twiceName = pNames->name;
+        }
+    }
+    if (twiceName) {
+        fault = CsvError{FieldPlace(twice), std::string("the header names the column ") + twiceName + " twice"};
+        return HeaderFault::Twice;
+    }
+    if (columns.channel == kNoColumn || columns.frequency == kNoColumn) {
+        fault =
+            CsvError{CsvPosition{m_row.line, 1},
+                     std::string("the header has no ") + (columns.channel == kNoColumn ? "channel" : "frequency_mhz") +
+                         " column (channel and frequency_mhz are needed, list may be added)"};
+        return HeaderFault::Missing;
+    }
+    return HeaderFault::None;
+}
+
+// A CSV of commas whose heading holds a tab or a semicolon: the separator the
+// text seems to have names no columns, its commas do.
+bool ChannelCsvReader::ReadHeaderOfCommas()
+{
+    const CsvRecord first = m_row;
+    CsvReader commas(m_text, kMaxChannelCsvColumns, ',');
+    CsvColumns columns;
+    CsvError fault;
+    m_separator = ',';
+    if (commas.Next(m_row) && m_row.fieldCount <= kMaxChannelCsvColumns &&
+        FindColumns(columns, fault) == HeaderFault::None) {
+        m_reader = commas;
+        m_columns = columns;
+        return true;
+    }
+    m_separator = m_reader.Separator();
+    m_row = first;
+    return false;
+}
+
 void ChannelCsvReader::ReadHeader()
 {
     if (!m_reader.Next(m_row)) {
@@ -107,25 +170,10 @@ void ChannelCsvReader::ReadHeader()
                "the header has more than " + std::to_string(kMaxChannelCsvColumns) + " columns");
         return;
     }
-    m_columns.count = m_row.fieldCount;
-    for (std::size_t i = 0; i < m_row.fields.size(); ++i) {
-        const std::string& name = m_row.fields[i];
-        std::size_t* pColumn = name == "list"            ? &m_columns.list
-                               : name == "channel"       ? &m_columns.channel
-                               : name == "frequency_mhz" ? &m_columns.frequency
-                                                         : nullptr;
-        if (!pColumn)
-            continue;
-        if (*pColumn != kNoColumn) {
-            Refuse(m_shape, FieldPlace(i), "the header names the column " + name + " twice");
-            return;
-        }
-        *pColumn = i;
-    }
-    if (m_columns.channel == kNoColumn || m_columns.frequency == kNoColumn) {
-        Refuse(m_shape, CsvPosition{m_row.line, 1},
-               std::string("the header has no ") + (m_columns.channel == kNoColumn ? "channel" : "frequency_mhz") +
-                   " column (channel and frequency_mhz are needed, list may be added)");
+    CsvError fault;
+    const HeaderFault found = FindColumns(m_columns, fault);
+    if (found != HeaderFault::None && !(found == HeaderFault::Missing && m_separator != ',' && ReadHeaderOfCommas())) {
+        Refuse(m_shape, fault.where, fault.reason);
         return;
     }
     m_reader.KeepFields(m_columns.Kept());
@@ -168,7 +216,8 @@ void ChannelCsvReader::ReadRow()
         return;
     }
     double dbFrequency = 0.0;
-    if (frequencyText.size() > kMaxChannelCsvFrequencyBytes || !ParseDouble(frequencyText, dbFrequency)) {
+    if (frequencyText.size() > kMaxChannelCsvFrequencyBytes ||
+        !ReadCsvValue(frequencyText, m_separator != ',', dbFrequency)) {
         Refuse(m_content, FieldPlace(m_columns.frequency),
                QuotedExcerpt(frequencyText) + " is not a frequency in MHz (a decimal number, inf, -inf or nan)");
         return;

@@ -3,12 +3,21 @@
 // vornalix-tool's build --csv and export read and write, so that either reads
 // what the other writes.
 //
-// The first row names the columns; they are found by name, in any order:
-//   channel        required: the channel's label
-//   frequency_mhz  required: its frequency in MHz
+// The text is read as CsvDialect.h tells, as Paste reads the clipboard: its
+// fields separated by commas, semicolons or tabs, its headings matched
+// without regard to case, blanks and punctuation, and where commas do not
+// separate, a comma may be a frequency's decimal mark ("1;48,25", as a
+// spreadsheet of a German locale saves it). A header that names no columns
+// with the separator found but does with commas is a CSV of commas.
+//
+// The first row names the columns; they are found by their headings, in any
+// order (the tool writes the names on the left):
+//   channel        required: the channel's label ("Channel", "Ch")
+//   frequency_mhz  required: its frequency in MHz ("Frequency (MHz)", "MHz")
 //   list           optional: "air" or "cable", the list the row belongs to
 // Other columns (a note, a name) are passed over, up to kMaxChannelCsvColumns
-// columns in all; a column named twice is refused. Every row holds as many
+// columns in all; a column named twice is refused (a heading written as the
+// column's name comes before others that name it). Every row holds as many
 // fields as the header.
 //
 // A text with a list column holds both lists of a table (a list without rows
@@ -20,7 +29,8 @@
 // is a whole number each is the channel's position (they rise from 1; the
 // positions in between are empty slots of 0 MHz), otherwise the channels are
 // numbered 1, 2, 3... in order. Frequencies take any form FormatDouble writes
-// ("55.25", "-1", "inf", "nan:..."), so a list comes back exactly as it was.
+// ("55.25", "-1", "inf", "nan:..."), so a list comes back exactly as it was,
+// and the forms ReadCsvValue reads besides ("+55.25 MHz", "55,25").
 //
 // The text is read one row at a time and only the fields the columns name are
 // kept: memory stays within the two lists, however the text is written.

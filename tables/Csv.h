@@ -55,6 +55,7 @@ public:
     const CsvError& Error() const { return m_error; }
     // Fields kept of the rows still to come; 0 reads on only for faults.
     void KeepFields(std::size_t count) { m_keptFields = count; }
+    char Separator() const { return m_separator; }
 
 private:
     bool ReadRow(CsvRecord& row);

@@ -1,138 +1,43 @@
 #include "PastedFrequencies.h"
 
 #include <algorithm>
-#include <cctype>
 #include <utility>
 
 #include "Csv.h"
+#include "CsvDialect.h"
 #include "Numbers.h"
 #include "Printable.h"
 
 namespace {
-
-constexpr std::size_t kNoColumn = static_cast<std::size_t>(-1);
-
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\r';
-}
-
-std::string_view Trimmed(std::string_view text)
-{
-    while (!text.empty() && IsBlank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && IsBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
-// The separator of the first line that holds anything but blanks: a tab when
-// it has one (spreadsheets copy so, and a tab is never part of a value), else
-// a semicolon (a CSV of a locale whose decimal mark is the comma), else a comma.
-char SeparatorOf(std::string_view text)
-{
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = std::min(text.find('\n', start), text.size());
-        const std::string_view line = text.substr(start, end - start);
-        if (!Trimmed(line).empty())
-            return line.find('\t') != std::string_view::npos  ? '\t'
-                   : line.find(';') != std::string_view::npos ? ';'
-                                                              : ',';
-        start = end + 1;
-    }
-    return ',';
-}
-
-// Letters and digits alone, in lower case: "Frequency (MHz)" -> "frequencymhz".
-std::string HeadingKey(std::string_view heading)
-{
-    std::string key;
-    for (const char c : heading) {
-        if (std::isalnum(static_cast<unsigned char>(c)))
-            key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return key;
-}
-
-bool NamesFrequency(std::string_view heading)
-{
-    const std::string key = HeadingKey(heading);
-    if (key.empty())
-        return false;
-    for (const char* name : kFrequencyColumnNames) {
-        if (key == HeadingKey(name))
-            return true;
-    }
-    return false;
-}
-
-bool EndsWithMegahertz(std::string_view text)
-{
-    if (text.size() < 3)
-        return false;
-    const std::string_view unit = text.substr(text.size() - 3);
-    return std::tolower(static_cast<unsigned char>(unit[0])) == 'm' &&
-           std::tolower(static_cast<unsigned char>(unit[1])) == 'h' &&
-           std::tolower(static_cast<unsigned char>(unit[2])) == 'z';
-}
-
-// A value as a person or a spreadsheet writes it: "+" before and "MHz" after
-// a number are allowed, nothing else. Where commas do not separate fields, a
-// single comma may be the decimal mark ("175,25" from a spreadsheet of a
-// locale that writes so).
-bool ReadValue(std::string_view field, bool bDecimalComma, double& value, bool* pReadComma = nullptr)
-{
-    std::string_view text = Trimmed(field);
-    if (EndsWithMegahertz(text))
-        text = Trimmed(text.substr(0, text.size() - 3));
-    if (!text.empty() && text.front() == '+') {
-        text.remove_prefix(1);
-        if (!text.empty() && (text.front() == '+' || text.front() == '-'))
-            return false;
-    }
-    const std::size_t comma = bDecimalComma ? text.find(',') : std::string_view::npos;
-    if (comma != std::string_view::npos && text.find(',', comma + 1) == std::string_view::npos &&
-        text.find('.') == std::string_view::npos) {
-        std::string pointed(text);
-        pointed[comma] = '.';
-        if (!ParseDouble(pointed, value))
-            return false;
-        if (pReadComma)
-            *pReadComma = true;
-        return true;
-    }
-    return !text.empty() && ParseDouble(text, value);
-}
 
 bool IsBlankRow(const CsvRecord& row)
 {
     if (row.fieldCount > row.fields.size())
         return false;
     for (const std::string& field : row.fields) {
-        if (!Trimmed(field).empty())
+        if (!TrimmedCsvField(field).empty())
             return false;
     }
     return true;
 }
 
-// The last field of the row that reads as a value; kNoColumn when none does.
+// The last field of the row that reads as a value; kNoCsvColumn when none does.
 std::size_t LastValueColumn(const CsvRecord& row, bool bDecimalComma)
 {
     double value = 0.0;
     for (std::size_t i = row.fields.size(); i-- > 0;) {
-        if (ReadValue(row.fields[i], bDecimalComma, value))
+        if (ReadCsvValue(row.fields[i], bDecimalComma, value))
             return i;
     }
-    return kNoColumn;
+    return kNoCsvColumn;
 }
 
 // The last field of a row that holds no value, for the fault's message.
 std::string_view LastFilledField(const CsvRecord& row)
 {
     for (std::size_t i = row.fields.size(); i-- > 0;) {
-        if (!Trimmed(row.fields[i]).empty())
-            return Trimmed(row.fields[i]);
+        if (!TrimmedCsvField(row.fields[i]).empty())
+            return TrimmedCsvField(row.fields[i]);
     }
     return {};
 }
@@ -153,12 +58,10 @@ bool MayHoldDecimalComma(const CsvRecord& row)
 {
     if (row.fieldCount != 2 || row.fields.size() != 2)
         return false;
-    std::string_view whole = Trimmed(row.fields[0]);
-    std::string_view fraction = Trimmed(row.fields[1]);
+    std::string_view whole = TrimmedCsvField(row.fields[0]);
+    const std::string_view fraction = WithoutMegahertz(row.fields[1]);
     if (!whole.empty() && whole.front() == '+')
         whole.remove_prefix(1);
-    if (EndsWithMegahertz(fraction))
-        fraction = Trimmed(fraction.substr(0, fraction.size() - 3));
     return IsDigits(whole) && IsDigits(fraction);
 }
 
@@ -202,13 +105,13 @@ private:
     const bool m_bCommaInValues; // a comma in a field may be the decimal mark
     CsvReader m_reader;
     CommaLayout m_layout;
-    std::size_t m_column = kNoColumn;
+    std::size_t m_column = kNoCsvColumn;
     std::vector<std::string> m_headings;
     PastedFrequencies m_pasted;
 };
 
 PastedTextReader::PastedTextReader(std::string_view text)
-    : m_separator(SeparatorOf(text)), m_bCommaInValues(m_separator != ','),
+    : m_separator(CsvSeparatorOf(text)), m_bCommaInValues(m_separator != ','),
       m_reader(text, kMaxPastedColumns, m_separator)
 {
     if (m_separator == ',')
@@ -217,13 +120,12 @@ PastedTextReader::PastedTextReader(std::string_view text)
 
 bool PastedTextReader::IsHeadingRow(const CsvRecord& row, std::size_t& column) const
 {
-    for (std::size_t i = 0; i < row.fields.size(); ++i) {
-        if (NamesFrequency(row.fields[i])) {
-            column = i;
-            return true;
-        }
+    const std::size_t named = FindCsvColumn(row.fields, kFrequencyColumn);
+    if (named != kNoCsvColumn) {
+        column = named;
+        return true;
     }
-    return row.fieldCount > 1 && LastValueColumn(row, m_bCommaInValues) == kNoColumn;
+    return row.fieldCount > 1 && LastValueColumn(row, m_bCommaInValues) == kNoCsvColumn;
 }
 
 CommaLayout PastedTextReader::LayoutOfCommaText(std::string_view text) const
@@ -238,7 +140,7 @@ CommaLayout PastedTextReader::LayoutOfCommaText(std::string_view text) const
     while (values <= kMaxPastedFrequencies && reader.Next(row) && row.fieldCount <= kMaxPastedColumns) {
         if (IsBlankRow(row))
             continue;
-        std::size_t column = kNoColumn;
+        std::size_t column = kNoCsvColumn;
         if (std::exchange(bFirstRow, false) && IsHeadingRow(row, column)) {
             headingFields = row.fieldCount;
             continue;
@@ -268,7 +170,7 @@ bool PastedTextReader::TakeValue(const CsvRecord& row, PastedTextFault& fault)
         m_column = 0;
         double value = 0.0;
         const std::string written = Rejoined(row);
-        if (!ReadValue(written, true, value))
+        if (!ReadCsvValue(written, true, value))
             return Fail(fault, row.line, NotAFrequency(written));
         m_pasted.column.bDecimalComma = true;
         m_pasted.frequencies.push_back(value);
@@ -280,16 +182,17 @@ bool PastedTextReader::TakeValue(const CsvRecord& row, PastedTextFault& fault)
                         " may be one frequency with a decimal comma or two columns; write its decimal mark as a "
                         "point");
     }
-    if (m_column == kNoColumn) {
+    if (m_column == kNoCsvColumn) {
         m_column = LastValueColumn(row, m_bCommaInValues);
-        if (m_column == kNoColumn)
+        if (m_column == kNoCsvColumn)
             return Fail(fault, row.line, NotAFrequency(LastFilledField(row)));
     }
-    const std::string_view field = m_column < row.fields.size() ? Trimmed(row.fields[m_column]) : std::string_view();
+    const std::string_view field =
+        m_column < row.fields.size() ? TrimmedCsvField(row.fields[m_column]) : std::string_view();
     if (field.empty())
         return Fail(fault, row.line, "no frequency in column " + std::to_string(m_column + 1));
     double value = 0.0;
-    if (!ReadValue(field, m_bCommaInValues, value, &m_pasted.column.bDecimalComma))
+    if (!ReadCsvValue(field, m_bCommaInValues, value, &m_pasted.column.bDecimalComma))
         return Fail(fault, row.line, NotAFrequency(field));
     m_pasted.frequencies.push_back(value);
     return true;
@@ -314,10 +217,10 @@ bool PastedTextReader::Read(PastedFrequencies& pasted, PastedTextFault& fault)
     if (m_reader.Failed())
         return Fail(fault, m_reader.Error().where.line, m_reader.Error().reason);
     m_pasted.bStoppedAtLimit = m_pasted.frequencies.size() > kMaxPastedFrequencies;
-    if (m_column != kNoColumn) {
+    if (m_column != kNoCsvColumn) {
         m_pasted.column.index = m_column;
         if (m_column < m_headings.size())
-            m_pasted.column.heading = std::string(Trimmed(m_headings[m_column]));
+            m_pasted.column.heading = std::string(TrimmedCsvField(m_headings[m_column]));
     }
     pasted = std::move(m_pasted);
     return true;

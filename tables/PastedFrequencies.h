@@ -2,17 +2,19 @@
 // Frequencies pasted into a channel list from the clipboard's text, as a
 // spreadsheet, a text editor or the channel editor's own Copy put them there:
 // one value per line, or rows of several columns that tabs, commas or
-// semicolons separate (the first line's separator holds for the whole text;
-// fields may be quoted as in CSV, and CR LF line ends are line ends).
+// semicolons separate (found as CsvDialect.h finds them, the first line's
+// separator holding for the whole text; fields may be quoted as in CSV, and
+// CR LF line ends are line ends).
 //
-// The frequency column is the one whose heading in the first row is one of
-// kFrequencyColumnNames; without such a heading it is the last column of the
+// The frequency column is the one whose heading in the first row names it
+// (CsvDialect.h, kFrequencyColumnNames); without such a heading it is the last column of the
 // first row of values that holds a number (a first row of several columns
-// without any number is a heading and is passed over). Values take the forms
-// ParseDouble reads ("55.25", "-1", "inf", "nan:..."), so that what Copy wrote
-// comes back exactly, and may carry a "+" before and "MHz" after them; in a
-// text that tabs or semicolons separate, a comma may be the decimal mark
-// ("175,25"). Lines with nothing but blanks are passed over.
+// without any number is a heading and is passed over). Values are read as
+// ReadCsvValue reads them: the forms ParseDouble reads ("55.25", "-1", "inf",
+// "nan:..."), so that what Copy wrote comes back exactly, with a "+" before
+// and "MHz" after them allowed; in a text that tabs or semicolons separate, a
+// comma may be the decimal mark ("175,25"). Lines with nothing but blanks are
+// passed over.
 //
 // Where commas separate, "175,25" may be one value with a decimal comma or two
 // fields. It is one value when the text is a single column: every line of
@@ -34,9 +36,8 @@
 #include <string_view>
 #include <vector>
 
-// The headings that name the frequency column, compared without regard to
-// case, blanks and punctuation: "Frequency (MHz)" is frequency_mhz.
-inline constexpr const char* kFrequencyColumnNames[] = {"frequency", "frequency_mhz", "freq", "freq_mhz", "mhz"};
+#include "CsvDialect.h"
+
 constexpr std::size_t kMaxPastedColumns = 64;
 // The most channels of a list (ChannelTable::kMaxChannels): one value more
 // tells that the text holds more than a list may.

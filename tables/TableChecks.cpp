@@ -12,8 +12,10 @@
 #include "ByteOrder.h"
 #include "CountryCatalogue.h"
 #include "DuplicateFrequencies.h"
+#include "FrequencySteps.h"
 #include "Numbers.h"
 #include "TableFormat.h"
+#include "TunerCoverage.h"
 #include "TunerPlausibility.h"
 
 namespace {
@@ -149,9 +151,36 @@ std::vector<double> FrequenciesOf(EntryRange<Node> channels, FrequencyOf frequen
     return frequencies;
 }
 
-void CheckChannels(const Findings& findings, std::int32_t iList, const std::vector<double>& frequencies,
-                   std::uint16_t wMin, std::uint16_t wMax)
+// At most this many channels of a list are named for a frequency that is not
+// a whole number of kHz; the rest are counted in one finding, so that a list
+// converted from 65,535 floats gives a few lines, not 65,535.
+constexpr std::size_t kMaxNamedOffRaster = 10;
+
+// "543.29999 MHz, close to 543.3 MHz": the value as the editor's list shows
+// it, with five decimals (in full where those would show the whole kHz), and
+// the nearest whole kHz.
+std::string OffRasterText(double f)
 {
+    const double near = NearestWholeKilohertz(f);
+    char shown[64];
+    char nearShown[64];
+    std::snprintf(shown, sizeof shown, "%.5f", f);
+    std::snprintf(nearShown, sizeof nearShown, "%.5f", near);
+    const std::string value = std::string(shown) != nearShown ? std::string(shown) : FormatDouble(f);
+    return value + " MHz, close to " + FormatDouble(near) + " MHz";
+}
+
+// How the channels' values are judged besides their order and range.
+enum class RasterCheck
+{
+    WholeKilohertz, // a frequency that is not a whole number of kHz is a warning
+    None,           // an old table's 32-bit floats hold few values on the raster
+};
+
+void CheckChannels(const Findings& findings, std::int32_t iList, const std::vector<double>& frequencies,
+                   std::uint16_t wMin, std::uint16_t wMax, RasterCheck raster)
+{
+    std::size_t offRaster = 0;
     const std::string name = iList == ChannelModeAir ? "air" : "cable";
     std::int32_t first = 0;
     std::int32_t last = 0;
@@ -184,6 +213,8 @@ void CheckChannels(const Findings& findings, std::int32_t iList, const std::vect
                 first = iChannel;
             last = iChannel;
         }
+        if (raster == RasterCheck::WholeKilohertz && !IsWholeKilohertz(f) && ++offRaster <= kMaxNamedOffRaster)
+            findings.AddWarning(iList, iChannel, channel() + OffRasterText(f) + ", is not a whole number of kHz");
         // Each later channel names the first one with its frequency.
         const auto position = static_cast<std::size_t>(iChannel - 1);
         if (duplicates.RepeatsEarlier(position))
@@ -191,6 +222,12 @@ void CheckChannels(const Findings& findings, std::int32_t iList, const std::vect
                                 channel() + FormatDouble(f) + " MHz also at channel " +
                                     std::to_string(duplicates.OtherOf(position) + 1));
     }
+    if (offRaster > kMaxNamedOffRaster)
+        findings.AddWarning(iList, 0,
+                            name + ": " + std::to_string(offRaster - kMaxNamedOffRaster) + " more " +
+                                (offRaster - kMaxNamedOffRaster == 1 ? "frequency is" : "frequencies are") +
+                                " not a whole number of kHz; the first " + std::to_string(kMaxNamedOffRaster) +
+                                " are named");
     if (first == 0) {
         if (wMin != 0)
             findings.Add(iList, 0,
@@ -312,8 +349,9 @@ void CheckChannelLists(const Findings& findings, const ChannelTableLoadReport& r
     CheckMarks(findings, stored, kChannelTableMagic, pEndMark);
     CheckCountry(findings, stored.iCountryCode());
     // The stored counts are the last channel numbers the editor shows.
-    CheckChannels(findings, ChannelModeAir, air, stored.wAirMin(), stored.wAirMax());
-    CheckChannels(findings, ChannelModeCable, cable, stored.wCableMin(), stored.wCableMax());
+    CheckChannels(findings, ChannelModeAir, air, stored.wAirMin(), stored.wAirMax(), RasterCheck::WholeKilohertz);
+    CheckChannels(findings, ChannelModeCable, cable, stored.wCableMin(), stored.wCableMax(),
+                  RasterCheck::WholeKilohertz);
 }
 
 // The checks of a tuner table's file and entries; forEachEntry(visit) hands
@@ -327,23 +365,33 @@ void CheckTunerEntries(const Findings& findings, const TunerTableLoadReport& rep
     const bool bHasEndMark = report.header.iEntryCount() != 0;
     CheckMarks(findings, report.header, kTunerTableMagic, bHasEndMark ? pEndMark : kTableEndMark);
 
-    std::map<std::int32_t, std::int32_t> firstWithKey;
+    // The first entry of each sort key: its row and codes, for its name.
+    struct FirstEntry
+    {
+        std::size_t row;
+        std::int32_t iFactory;
+        std::int32_t iTunerType;
+    };
+    std::map<std::int32_t, FirstEntry> firstWithKey;
     std::int32_t iPosition = 0;
     std::int32_t iPreviousKey = 0;
     forEachEntry([&](const TunerSpecEntry& e) {
         ++iPosition;
-        const std::string label = "entry " + std::to_string(iPosition) + " (factory " +
-                                  Hex(static_cast<std::uint32_t>(e.iFactory()), 2).substr(2) + ", tuner type " +
-                                  Hex(static_cast<std::uint32_t>(e.iTunerType()), 2).substr(2) + "): ";
+        const std::string label = TunerEntryName(static_cast<std::size_t>(iPosition - 1), e) + ": ";
         CheckTunerEntry(findings, iPosition, label, e);
         const std::int32_t key = TunerSortKey(e);
         const auto seen = firstWithKey.find(key);
-        if (seen != firstWithKey.end())
+        if (seen != firstWithKey.end()) {
+            TunerSpecEntry first;
+            first.SetFactory(seen->second.iFactory);
+            first.SetTunerType(seen->second.iTunerType);
             findings.Add(ChannelModeNone, iPosition,
-                         label + "the sort key " + std::to_string(key) + " is already the key of entry " +
-                             std::to_string(seen->second));
-        else
-            firstWithKey.emplace(key, iPosition);
+                         label + "the sort key " + std::to_string(key) + " is already the key of " +
+                             TunerEntryName(seen->second.row, first));
+        } else {
+            firstWithKey.emplace(key,
+                                 FirstEntry{static_cast<std::size_t>(iPosition - 1), e.iFactory(), e.iTunerType()});
+        }
         if (iPosition > 1 && key < iPreviousKey)
             findings.Add(ChannelModeNone, iPosition,
                          label + "the sort key " + std::to_string(key) + " is below the key " +
@@ -385,9 +433,9 @@ void CheckLegacyTable(const LegacyChannelTable& table, const LegacyTableLoadRepo
                          std::to_string(report.wCableCount) + " cable entries of the header");
     CheckCountry(findings, table.iCountryCode());
     CheckChannels(findings, ChannelModeAir, FrequenciesOf(table.Entries(ChannelModeAir), FrequencyOfLegacyEntry),
-                  table.wAirMinCh(), report.wAirMaxCh);
+                  table.wAirMinCh(), report.wAirMaxCh, RasterCheck::None);
     CheckChannels(findings, ChannelModeCable, FrequenciesOf(table.Entries(ChannelModeCable), FrequencyOfLegacyEntry),
-                  table.wCableMinCh(), report.wCableMaxCh);
+                  table.wCableMinCh(), report.wCableMaxCh, RasterCheck::None);
 }
 
 namespace {

@@ -3,7 +3,9 @@
 // against the stored counts, header marks, the country code, the channels'
 // values against the stored ranges, channels out of frequency order and
 // frequencies that two channels of a list share (warnings, the latter by
-// DuplicateFrequencies), and the tuner entries' band edges, picture carriers,
+// DuplicateFrequencies), a channel table's frequencies that are not a whole
+// number of kHz (warnings, FrequencySteps: the first ten of a list named, the
+// rest counted in one finding), and the tuner entries' band edges, picture carriers,
 // codes and sort keys (band edges and carriers outside the plausible ranges of
 // TunerPlausibility.h are warnings). The command-line check prints the
 // findings; an editor can list them and select the row each names.

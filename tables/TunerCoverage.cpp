@@ -1,6 +1,7 @@
 #include "TunerCoverage.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -244,6 +245,50 @@ std::string TunerCodesText(const TunerSpecEntry& entry)
     std::snprintf(text, sizeof text, "%02X:%02X", static_cast<unsigned>(entry.iFactory()),
                   static_cast<unsigned>(entry.iTunerType()));
     return text;
+}
+
+std::string TunerEntryName(std::size_t row, const TunerSpecEntry& entry)
+{
+    char number[32];
+    std::snprintf(number, sizeof number, "%03zu", row);
+    return std::string("entry ") + number + " (" + TunerCodesText(entry) + ")";
+}
+
+namespace {
+
+std::string_view WithoutBlanks(std::string_view text)
+{
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+        text.remove_prefix(1);
+    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+        text.remove_suffix(1);
+    return text;
+}
+
+// "Temic" in "Temic PAL (4002 FH5)" and in "TEMIC", not in "Temical".
+bool BeginsWithWord(std::string_view name, std::string_view word)
+{
+    if (word.empty() || name.size() < word.size())
+        return false;
+    for (std::size_t i = 0; i < word.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(name[i])) != std::tolower(static_cast<unsigned char>(word[i])))
+            return false;
+    }
+    return name.size() == word.size() || !std::isalnum(static_cast<unsigned char>(name[word.size()]));
+}
+
+} // namespace
+
+std::string TunerTitle(const TunerSpecEntry& entry, std::string_view factoryName, std::string_view typeName)
+{
+    const std::string_view factory = WithoutBlanks(factoryName);
+    const std::string_view type = WithoutBlanks(typeName);
+    std::string title = TunerCodesText(entry);
+    if (!factory.empty() && !BeginsWithWord(type, factory))
+        title.append(" ").append(factory);
+    if (!type.empty())
+        title.append(" ").append(type);
+    return title;
 }
 
 namespace {

@@ -181,6 +181,19 @@ private:
 
 // A tuner named by its codes, as the tool and the findings print it: "03:12".
 std::string TunerCodesText(const TunerSpecEntry& entry);
+// An entry of a tuner table as the tuner editor's list names it, its row
+// counted from 000, with its codes: "entry 005 (01:02)" for the sixth entry,
+// of factory 01 and tuner type 02. The findings and the tool's listings name
+// entries so.
+std::string TunerEntryName(std::size_t row, const TunerSpecEntry& entry);
+
+// A tuner named by its codes and the names a tuner catalogue gives them, each
+// name once: "03:12 Philips FI1216 MK2". A type name that begins with its
+// factory's name as a word (any case) is not prefixed with it again: factory
+// "Temic", type "Temic PAL (4002 FH5)" is "03:12 Temic PAL (4002 FH5)". An
+// empty name is left out; without names the title is the codes alone. The
+// band chart's title of its tuner, the tuner chooser's and the status line's.
+std::string TunerTitle(const TunerSpecEntry& entry, std::string_view factoryName, std::string_view typeName);
 
 // Reads "FF:TT", a factory and a tuner-type code in hex (one to eight digits
 // each, any case), as TunerCodesText writes them.

@@ -80,6 +80,8 @@ TEST(PastedFrequencies, QuotedCsvFieldsAreUnquoted)
 {
     EXPECT_EQ(Pasted("\"channel\",\"frequency_mhz\"\n\"E2\",\"48.25\"\n\"E3, Band I\",\"55.25\"\n"),
               Values({48.25, 55.25}));
+    // What quotes hold separates nothing, a semicolon neither.
+    EXPECT_EQ(Pasted("\"E3; Band I\",55.25\n\"E4\",62.25\n"), Values({55.25, 62.25}));
 }
 
 TEST(PastedFrequencies, WithoutAHeadingTheLastNumberColumnIsTheFrequency)

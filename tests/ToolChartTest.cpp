@@ -8,7 +8,9 @@
 #include <cstdlib>
 #include <fstream>
 #include <limits>
+#include <map>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <sys/stat.h>
 
@@ -35,7 +37,84 @@ std::size_t Count(const std::string& text, const std::string& what)
     return n;
 }
 
+// Each element's attributes by name, its classes among them as "class".
+using Attributes = std::map<std::string, std::string>;
+
+std::vector<Attributes> ElementsWithClasses(const std::string& svg)
+{
+    std::vector<Attributes> elements;
+    const std::regex element("<[a-z]+( [^<>]*class=\"[^<>]*)>");
+    const std::regex attribute("([a-z-]+)=\"([^\"]*)\"");
+    for (std::sregex_iterator it(svg.begin(), svg.end(), element), end; it != end; ++it) {
+        const std::string text = (*it)[1];
+        Attributes& attributes = elements.emplace_back();
+        for (std::sregex_iterator a(text.begin(), text.end(), attribute); a != end; ++a)
+            attributes[(*a)[1]] = (*a)[2];
+    }
+    return elements;
+}
+
+// What the style sheet gives an element of these classes: the rules whose
+// classes it all has, by the number of classes they name, then in order.
+Attributes StyleOf(const std::string& svg, const std::string& classList)
+{
+    const std::string classes = " " + classList + " ";
+    const std::size_t start = svg.find("<style>");
+    const std::string sheet = svg.substr(start, svg.find("</style>") - start);
+    std::multimap<std::size_t, std::string> rules; // by the number of classes named
+    const std::regex rule("((?:\\.[a-z-]+)+)\\{([^}]*)\\}");
+    const std::regex name("\\.([a-z-]+)");
+    for (std::sregex_iterator it(sheet.begin(), sheet.end(), rule), end; it != end; ++it) {
+        const std::string selector = (*it)[1];
+        std::size_t named = 0;
+        std::size_t held = 0;
+        for (std::sregex_iterator n(selector.begin(), selector.end(), name); n != end; ++n, ++named)
+            held += classes.find(" " + (*n)[1].str() + " ") != std::string::npos ? 1 : 0;
+        if (held == named)
+            rules.emplace(named, (*it)[2]);
+    }
+    Attributes paint;
+    for (const auto& [named, declarations] : rules) {
+        std::istringstream list(declarations);
+        for (std::string declaration; std::getline(list, declaration, ';');)
+            paint[declaration.substr(0, declaration.find(':'))] = declaration.substr(declaration.find(':') + 1);
+    }
+    return paint;
+}
+
 } // namespace
+
+// Renderers without CSS paint what the attributes say: every element the
+// style sheet paints carries the same paint itself.
+TEST(ToolChart, ElementsCarryTheirStyleAsAttributes)
+{
+    TempDir dir;
+    ChfqImage table;
+    table.air = {48.25, 55.25, 55.25, 900.0, 30.0, 900.0};
+    table.cable = {112.25, 400.0};
+    const std::string ccf = WriteFile(dir, "de.ccf", table.Build());
+    TnspImage tuners;
+    tuners.records.emplace_back();
+    const std::string tsf = WriteFile(dir, "tuners.tsf", tuners.Build());
+    const std::string svgPath = dir.Path() + "/de.svg";
+    const ToolRun run = RunToolProcess({"chart", "--tuner", tsf + ":03:12", ccf, "-o", svgPath});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string svg = ReadText(svgPath);
+
+    std::map<std::string, std::size_t> painted; // by class list
+    for (const Attributes& element : ElementsWithClasses(svg)) {
+        const Attributes style = StyleOf(svg, element.at("class"));
+        for (const auto& [property, value] : style) {
+            const auto found = element.find(property);
+            EXPECT_TRUE(found != element.end() && found->second == value)
+                << element.at("class") << " " << property << " should be " << value;
+        }
+        painted[element.at("class")] += style.empty() ? 0 : 1;
+    }
+    for (const char* kind : {"band", "band-name", "tuner-span", "gap", "gap-width", "tick", "lane-name", "mark air",
+                             "mark air repeated", "mark air uncovered", "mark air repeated uncovered", "mark cable"})
+        EXPECT_GT(painted[kind], 0u) << kind;
+}
 
 TEST(ToolChart, WritesOneMarkPerChannelAndTheTunersSpans)
 {

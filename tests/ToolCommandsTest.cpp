@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <limits>
 
@@ -194,7 +195,7 @@ TEST(ToolDump, ListingForDiffs)
                                      "magic: \"TN\\x01\\x22\"\n"
                                      "entry count: 1\n"
                                      "end mark: 0000ffff\n"
-                                     "entry 001: factory 03, tuner type 12, sort key 213\n"
+                                     "entry 000 (03:12): sort key 213\n"
                                      "  low band: 48.25 to 160 MHz, code 0001\n"
                                      "  mid band: 160 to 442 MHz, code 0002\n"
                                      "  high band: 442 to 863.25 MHz, code 0008\n"
@@ -513,10 +514,10 @@ TEST(ToolBuild, ChannelTableFromCsv)
     refuse("list,channel,frequency_mhz\ncable,0,55.25\n",
            "line 2, column 7: cable channel 0: whole-number channels start at 1");
     refuse("list,channel,frequency_mhz\nsat,1,55.25\n", "line 2, column 1: the list must be air or cable, not \"sat\"");
-    refuse("list,channel,frequency_mhz\nair,1,55.25 MHz\n",
-           "line 2, column 7: \"55.25 MHz\" is not a frequency in MHz (a decimal number, inf, -inf or nan)");
+    refuse("list,channel,frequency_mhz\nair,1,55.25 kHz\n",
+           "line 2, column 7: \"55.25 kHz\" is not a frequency in MHz (a decimal number, inf, -inf or nan)");
     refuse("list,channel,frequency_mhz\nair,1\n", "line 2, column 6: 3 fields expected, found 2");
-    refuse("channel,frequency\n1,55.25\n",
+    refuse("channel,frequency_khz\n1,55.25\n",
            "line 1, column 1: the header has no frequency_mhz column (channel and frequency_mhz are needed, list may "
            "be added)");
 
@@ -832,6 +833,55 @@ TEST(ToolCheck, RepeatedFrequenciesAreWarningsThatCount)
     EXPECT_EQ(oldRun.out, oldPath + ": warning: air channel 3: 55.25 MHz also at channel 1\n");
 }
 
+// A converted table keeps its floats exactly, and the check of it names
+// each frequency that is not a whole number of kHz with the one it is near;
+// of many, the first ten of a list and a count of the rest.
+TEST(ToolCheck, FrequenciesOffTheKilohertzRasterAreWarnings)
+{
+    TempDir dir;
+    CftImage old;
+    old.country = 44;
+    old.air = {{543.3f}, {0.0f}, {55.25f}, {175.26f}};
+    old.airMax = 4;
+    old.cable = {{112.25f}};
+    old.cableMax = 1;
+    const std::string cft = WriteFile(dir, "uk.cft", old.Build());
+    const ToolRun converted = RunToolProcess({"convert", cft});
+    ASSERT_EQ(converted.status, 0) << converted.err;
+    const std::string ccf = dir.File("uk.ccf");
+    EXPECT_NE(RunToolProcess({"dump", ccf}).out.find("air 001  543.2999877929688 MHz\n"), std::string::npos);
+    ToolRun run = RunToolProcess({"check", ccf});
+    EXPECT_EQ(run.status, 1);
+    const std::string warning = ccf + ": warning: air channel ";
+    EXPECT_EQ(run.out, warning + "1: 543.29999 MHz, close to 543.3 MHz, is not a whole number of kHz\n" + warning +
+                           "4: 175.25999 MHz, close to 175.26 MHz, is not a whole number of kHz\n");
+    // The old table itself: its floats cannot hold most whole kHz.
+    EXPECT_EQ(RunToolProcess({"check", cft}).out, "");
+
+    // 65,535 floats of 512 to 540 MHz a 16384th of a MHz apart, on the
+    // raster only where they are an eighth of a MHz.
+    ChfqImage many = UkTable();
+    many.air.clear();
+    many.cable.clear();
+    std::size_t off = 0;
+    for (int i = 0; i < 65535; ++i) {
+        many.air.push_back(512.0 + i * 7 / 16384.0);
+        off += (i * 7) % 2048 != 0 ? 1 : 0;
+    }
+    many.airMin = 1;
+    const std::string manyPath = WriteFile(dir, "many.ccf", many.Build());
+    run = RunToolProcess({"check", manyPath});
+    EXPECT_EQ(run.status, 1);
+    const std::string out = run.out;
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 11) << out.substr(0, 2000);
+    EXPECT_NE(out.find(manyPath + ": warning: air channel 2: 512.00043 MHz, close to 512 MHz, is not"),
+              std::string::npos);
+    EXPECT_NE(out.find(manyPath + ": warning: air: " + std::to_string(off - 10) +
+                       " more frequencies are not a whole number of kHz; the first 10 are named\n"),
+              std::string::npos)
+        << out;
+}
+
 TEST(ToolCheck, TunerTableFindings)
 {
     TempDir dir;
@@ -861,19 +911,15 @@ TEST(ToolCheck, TunerTableFindings)
     ToolRun run = RunToolProcess({"check", path});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "");
-    const std::string e2 = path + ": entry 2 (factory 1A, tuner type 05): ";
-    const std::string e5 = path + ": entry 5 (factory 03, tuner type 100): ";
-    EXPECT_EQ(run.out, e2 + "the factory code 26 (0x1A) is not two BCD digits\n" + e2 +
-                           "the band edges are out of order: 48.25, 442, 160, 863.25 MHz\n" + e2 +
-                           "the picture carrier is 0\n" + path +
-                           ": entry 3 (factory 10, tuner type 01): the sort key 116 is below the key 526 of the "
-                           "entry before it\n" +
-                           path +
-                           ": entry 4 (factory 06, tuner type 11): the sort key 116 is already the key of "
-                           "entry 3\n" +
-                           e5 + "the tuner-type code 256 (0x100) is not two BCD digits\n" + e5 +
-                           "the picture carrier 2 -2 is neither 0 nor a frequency\n" + e5 +
-                           "the reserved word is 5, not 0\n");
+    const std::string e2 = path + ": entry 001 (1A:05): ";
+    const std::string e5 = path + ": entry 004 (03:100): ";
+    EXPECT_EQ(run.out,
+              e2 + "the factory code 26 (0x1A) is not two BCD digits\n" + e2 +
+                  "the band edges are out of order: 48.25, 442, 160, 863.25 MHz\n" + e2 + "the picture carrier is 0\n" +
+                  path + ": entry 002 (10:01): the sort key 116 is below the key 526 of the entry before it\n" + path +
+                  ": entry 003 (06:11): the sort key 116 is already the key of entry 002 (10:01)\n" + e5 +
+                  "the tuner-type code 256 (0x100) is not two BCD digits\n" + e5 +
+                  "the picture carrier 2 -2 is neither 0 nor a frequency\n" + e5 + "the reserved word is 5, not 0\n");
 
     // Two entries counted, one held and no end mark: the second entry reads
     // as all zero and is judged with the rest.
@@ -883,7 +929,7 @@ TEST(ToolCheck, TunerTableFindings)
     const std::string shortPath = WriteFile(dir, "short.tsf", shortFile);
     run = RunToolProcess({"check", shortPath});
     EXPECT_EQ(run.status, 1);
-    const std::string zero = shortPath + ": entry 2 (factory 00, tuner type 00): ";
+    const std::string zero = shortPath + ": entry 001 (00:00): ";
     EXPECT_EQ(run.out, shortPath + ": the file is 76 bytes, but its entry count 2 calls for 144\n" + shortPath +
                            ": the end mark is 00000000, not 0000ffff\n" + zero +
                            "the band edges are not all finite and above 0: 0, 0, 0, 0 MHz\n" + zero +

@@ -126,9 +126,7 @@ TEST(ToolFileKinds, FifoNamedOnPurposeIsReadOnce)
     ASSERT_FALSE(check.bTimedOut) << "check blocked on the FIFO";
     EXPECT_EQ(check.status, 1) << check.err;
     EXPECT_NE(
-        check.out.find(
-            tsf +
-            ": entry 2 (factory 01, tuner type 12): the sort key 211 is below the key 213 of the entry before it\n"),
+        check.out.find(tsf + ": entry 001 (01:12): the sort key 211 is below the key 213 of the entry before it\n"),
         std::string::npos)
         << check.out;
 

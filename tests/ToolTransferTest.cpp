@@ -116,3 +116,21 @@ TEST(ToolTransfer, BuildReadsTheEditorsOneListCsvIntoTheListAskedFor)
     EXPECT_EQ(run.err, "vornalix-tool: --list sat is not a list (air or cable) (see vornalix-tool build --help)\n");
     EXPECT_FALSE(FileExists(dir.File("x.ccf")));
 }
+
+// A list saved by a spreadsheet of a German locale builds the table the same
+// list of points does.
+TEST(ToolTransfer, BuildReadsSemicolonsAndDecimalCommas)
+{
+    TempDir dir;
+    const std::string csv = WriteText(dir, "de.csv", "Kanal;Channel;Frequency (MHz)\r\nE2;2;48,25\r\nE3;3;55,25\r\n");
+    const ToolRun run = RunToolProcess({"build", "--csv", csv, "--country", "49", "-o", dir.File("de.ccf")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    ChfqImage expected;
+    expected.country = 49;
+    expected.air = {0.0, 48.25, 55.25};
+    expected.airMin = 2;
+    EXPECT_EQ(ReadAll(dir.File("de.ccf")), expected.Build());
+    // Its export is the tool's own CSV, as before.
+    EXPECT_EQ(RunToolProcess({"export", dir.File("de.ccf")}).out,
+              "list,channel,frequency_mhz\nair,1,0\nair,2,48.25\nair,3,55.25\n");
+}

@@ -41,8 +41,8 @@ TEST(ToolCheck, ImplausibleTunerFrequenciesAreWarnings)
     run = RunToolProcess({"check", path});
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "");
-    const std::string e1 = path + ": warning: entry 1 (factory 03, tuner type 12): ";
-    const std::string e2 = path + ": warning: entry 2 (factory 04, tuner type 12): ";
+    const std::string e1 = path + ": warning: entry 000 (03:12): ";
+    const std::string e2 = path + ": warning: entry 001 (04:12): ";
     EXPECT_EQ(run.out, e1 + "the band edges 1, 2, 3, 4 MHz reach outside the TV tuning range of 40 to 1000 MHz\n" + e1 +
                            "the picture carrier 5 MHz is outside the intermediate-frequency range of 32 to 60 MHz\n" +
                            e2 +

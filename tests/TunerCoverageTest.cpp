@@ -272,4 +272,24 @@ TEST(TunerCoverage, TunerCodesReadAsTheyAreWritten)
         EXPECT_FALSE(ParseTunerCodes(bad, iFactory, iType)) << bad;
 }
 
+// A tuner's title names each name once, as the chart's legend and summary show it.
+TEST(TunerCoverage, TunerTitlesNameTheFactoryOnce)
+{
+    TunerSpecEntry entry;
+    entry.SetFactory(0x03);
+    entry.SetTunerType(0x12);
+    const char* const cases[][3] = {
+        {"Temic", "Temic PAL (4002 FH5)", "03:12 Temic PAL (4002 FH5)"},
+        {"Philips", "FI1216 MK2", "03:12 Philips FI1216 MK2"},
+        {" temic ", "TEMIC 4002", "03:12 TEMIC 4002"},
+        {"Temic", "Temical 1", "03:12 Temic Temical 1"},
+        {"Temic", "Temic", "03:12 Temic"},
+        {"", "FI1216", "03:12 FI1216"},
+        {"Philips", "", "03:12 Philips"},
+        {"", "", "03:12"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(TunerTitle(entry, c[0], c[1]), c[2]) << c[0] << "/" << c[1];
+}
+
 } // namespace

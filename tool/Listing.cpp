@@ -6,6 +6,7 @@
 #include "CountryCatalogue.h"
 #include "Numbers.h"
 #include "TableJson.h"
+#include "TunerCoverage.h"
 
 namespace {
 
@@ -86,12 +87,10 @@ void ListTunerTable(std::ostream& out, const TunerSpecTable& table)
     out << "end mark: " << HexBytes(table.EndMark(), TunerSpecTable::kEndMarkSize) << '\n';
     if (const auto& unread = table.LastLoad().unreadEndMark)
         out << "after the header, not read (entry count 0): " << HexBytes(unread->data(), unread->size()) << '\n';
-    std::int32_t iPosition = 0;
+    std::size_t row = 0;
     for (const TunerSpecNode& node : table.Entries()) {
         const TunerSpecEntry& e = node.entry;
-        out << "entry " << Printf("%03lld", ++iPosition) << ": factory " << Hex(static_cast<unsigned>(e.iFactory()), 2)
-            << ", tuner type " << Hex(static_cast<unsigned>(e.iTunerType()), 2) << ", sort key " << TunerSortKey(e)
-            << '\n';
+        out << TunerEntryName(row++, e) << ": sort key " << TunerSortKey(e) << '\n';
         out << "  low band: " << FormatDouble(e.dbLowBandStart()) << " to " << FormatDouble(e.dbMidBandStart())
             << " MHz, code " << Hex(e.wLowCode(), 4) << '\n';
         out << "  mid band: " << FormatDouble(e.dbMidBandStart()) << " to " << FormatDouble(e.dbHighBandStart())

@@ -62,13 +62,8 @@ void CFrequencyTableDlg::ShowBandChart()
     }
     m_chartedLists = now;
     std::optional<ChartTuner> tuner;
-    if (m_chosenTuner) {
-        std::string title = TunerCodesText(m_chosenTuner->entry);
-        for (const std::string* pName : {&m_chosenTuner->factoryName, &m_chosenTuner->typeName})
-            if (!pName->empty())
-                title += " " + *pName;
-        tuner = ChartTuner{m_chosenTuner->entry, title};
-    }
+    if (m_chosenTuner)
+        tuner = ChartTuner{m_chosenTuner->entry, m_chosenTuner->Title()};
     const ChannelTable* pTable = m_document.Table();
     if (!pTable) {
         m_pBandChart->SetChart(BandChart({}, {}, tuner), TableName(names), names);

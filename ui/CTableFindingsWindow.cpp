@@ -96,7 +96,7 @@ public:
             switch (index.column()) {
             case kSeverityColumn: return Latin1(bWarning ? kFindingsWarning : kFindingsError);
             case kListColumn: return ListName(finding.iList);
-            case kPositionColumn: return finding.iPosition > 0 ? QString::number(finding.iPosition) : QString();
+            case kPositionColumn: return PositionText(finding.iPosition);
             case kMessageColumn: return QString::fromStdString(finding.message);
             default: return {};
             }
@@ -126,6 +126,14 @@ public:
     }
 
 private:
+    // A channel by its number; an entry by its row as the tuner editor's
+    // list counts it, from 000, as the findings' messages name it.
+    QString PositionText(std::int32_t iPosition) const
+    {
+        if (iPosition <= 0)
+            return {};
+        return m_kind == FindingKind::Tuner ? QString::asprintf("%03d", iPosition - 1) : QString::number(iPosition);
+    }
     std::size_t UncoveredCount() const { return m_tuner ? m_tuner->uncovered.size() : 0; }
 
     std::vector<TableFinding> m_findings;

@@ -52,33 +52,14 @@ void TunerNames::AddType(std::int32_t iFactory, std::int32_t iTunerType, std::st
     m_types.emplace(std::make_pair(iFactory, iTunerType), std::move(name));
 }
 
-namespace {
-
-// The name begins with the word: "Philips" in "Philips PAL_I (...)".
-bool BeginsWithWord(const std::string& name, const std::string& word)
-{
-    return !word.empty() && name.compare(0, word.size(), word) == 0 &&
-           (name.size() == word.size() || name[word.size()] == ' ');
-}
-
-} // namespace
-
 std::string TunerLabel(const TunerSpecEntry& entry, const std::string& factoryName, const std::string& typeName)
 {
-    std::string label = TunerCodesText(entry);
-    std::string name;
-    if (typeName.empty() || BeginsWithWord(typeName, factoryName))
-        name = typeName.empty() ? factoryName : typeName;
-    else
-        name = factoryName.empty() ? typeName : factoryName + ' ' + typeName;
-    if (!name.empty())
-        label += ' ' + name;
-    return label;
+    return TunerTitle(entry, factoryName, typeName);
 }
 
 std::string TunerLabel(const TunerChoice& choice)
 {
-    return TunerLabel(choice.entry, choice.factoryName, choice.typeName);
+    return choice.Title();
 }
 
 namespace {

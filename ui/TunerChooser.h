@@ -44,10 +44,9 @@ private:
     std::map<std::pair<std::int32_t, std::int32_t>, std::string> m_types;
 };
 
-// A tuner as the findings and the chooser name it: its codes, then the
-// catalogue's names ("03:12 Philips FI1216MF"). A tuner type's name that
-// begins with its factory's name stands alone, so that the maker is not
-// named twice; without names, the codes alone.
+// A tuner as the findings, the chooser and the band chart name it: its codes,
+// then the catalogue's names ("03:12 Philips FI1216MF"), each name once
+// (TunerTitle of tables/TunerCoverage.h).
 std::string TunerLabel(const TunerSpecEntry& entry, const std::string& factoryName, const std::string& typeName);
 std::string TunerLabel(const TunerChoice& choice);
 

@@ -84,6 +84,15 @@ List ModelOffset(List list, const Channels& channels, double offset)
     return list;
 }
 
+// To a quarter MHz, ties away from zero: exact for eighths of a MHz.
+List ModelRoundToQuarter(List list, const Channels& channels)
+{
+    for (const std::int32_t c : channels)
+        if (list[c - 1] != 0.0)
+            list[c - 1] = std::round(list[c - 1] * 4) / 4;
+    return list;
+}
+
 List ModelClear(List list, const Channels& channels)
 {
     for (const std::int32_t c : channels)
@@ -307,6 +316,19 @@ TEST_F(ChannelBulkCommands, OffsetClearAndSortKeepEmptySlotsAndRecomputeTheRange
     EXPECT_EQ(doc.Range(ChannelModeAir).iMax, 5);
 }
 
+TEST_F(ChannelBulkCommands, RoundFrequenciesIsOneStepThatKeepsEmptySlots)
+{
+    air = {0, static_cast<double>(543.3f), -0.0, 55.2501, 0.0004, 175.25};
+    Load(air);
+    ExpectStep([&] { EXPECT_TRUE(doc.RoundFrequencies(Every(1, 6), FrequencyStep::Kilohertz1)); },
+               List{0, 543.3, -0.0, 55.25, 0.0004, 175.25}, "Round Frequencies");
+    ExpectStep(
+        [&] {
+            doc.RoundFrequencies({2, 4}, FrequencyStep::Kilohertz250);
+        },
+        List{0, 543.25, -0.0, 55.25, 0.0004, 175.25}, "Round Frequencies");
+}
+
 TEST_F(ChannelBulkCommands, SortKeepsNotANumberWithTheEmptySlots)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
@@ -357,6 +379,7 @@ TEST_F(ChannelBulkCommands, ChoicesThatAreNotAscendingDistinctChannelsOfTheListA
             EXPECT_FALSE(doc.OffsetFrequencies(bad, 1.0));
             EXPECT_FALSE(doc.ClearToEmptySlot(bad));
             EXPECT_FALSE(doc.SortByFrequency(bad));
+            EXPECT_FALSE(doc.RoundFrequencies(bad, FrequencyStep::Kilohertz1));
             EXPECT_TRUE(doc.FillRaster(bad, 1.0, 1.0, 1).empty());
         });
     }
@@ -400,6 +423,9 @@ TEST_F(ChannelBulkCommands, EveryCommandAtTheLargestListWithThirtyThousandChosen
     ExpectStep([&] { doc.ClearToEmptySlot(chosen); }, ModelClear(air, chosen), "Clear to Empty Slot");
     ASSERT_TRUE(doc.Undo());
     ExpectStep([&] { doc.SortByFrequency(chosen); }, ModelSort(air, chosen), "Sort Selection by Frequency");
+    ASSERT_TRUE(doc.Undo());
+    ExpectStep([&] { doc.RoundFrequencies(chosen, FrequencyStep::Kilohertz250); }, ModelRoundToQuarter(air, chosen),
+               "Round Frequencies");
     ASSERT_TRUE(doc.Undo());
     // The last channel is the last of the range after a move down of the end.
     ExpectStep([&] { doc.MoveDown({ChannelTable::kMaxChannels - 1}); },

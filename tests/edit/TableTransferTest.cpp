@@ -393,6 +393,42 @@ TEST(ChannelCsv, RefusalsNameThePlaceAndLeaveTheListsAlone)
     EXPECT_EQ(lists.air, (std::vector<double>{1.0, 2.0}));
 }
 
+// Files read as the clipboard is read: the separator found as Paste finds it,
+// decimal commas where commas do not separate, headings as a person writes them.
+TEST(ChannelCsv, SpreadsheetsOfAnyLocaleAreReadAsPasteReadsThem)
+{
+    struct Case
+    {
+        std::string text;
+        std::vector<double> air, cable;
+    };
+    const Case cases[] = {
+        {"channel;frequency_mhz\r\n1;48,25\r\n2;\"55,25\"\r\n3;62.25\r\n", {48.25, 55.25, 62.25}, {}},
+        {"Channel\tFrequency (MHz)\n2\t+48,25 MHz\n", {0.0, 48.25}, {}},
+        {"CH;MHz;List\nE2;175,25;cable\n", {}, {175.25}},
+        {"channel,Frequency\n1, 55.25 \n", {55.25}, {}},
+        // The column's own name before a heading that also names it.
+        {"freq,channel,frequency_mhz\n9,1,48.25\n", {48.25}, {}},
+        // Commas separate where the heading's semicolon or tab is in a field.
+        {"channel,frequency_mhz,\"note; b\"\n1,48.25,a;b\n", {48.25}, {}},
+        {"channel,frequency_mhz,note\tb\n1,48.25,a\n", {48.25}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        ChannelCsvLists lists;
+        TransferError error;
+        ASSERT_TRUE(ReadChannelListsCsv(c.text, ChannelModeAir, lists, error)) << TransferPlace(error) << error.reason;
+        EXPECT_EQ(lists.air, c.air);
+        EXPECT_EQ(lists.cable, c.cable);
+    }
+    // Where commas separate, a comma is no decimal mark; places count in the text's own separator.
+    ExpectListCsvRefused("channel,frequency_mhz\n1,\"48,25\"\n", 2, 3,
+                         "\"48,25\" is not a frequency in MHz (a decimal number, inf, -inf or nan)");
+    ExpectListCsvRefused("channel;frequency_mhz\n1;48,25\n22;4,8,5\n", 3, 4,
+                         "\"4,8,5\" is not a frequency in MHz (a decimal number, inf, -inf or nan)");
+    ExpectListCsvRefused("Freq;channel;MHz\n", 1, 14, "the header names the column frequency_mhz twice");
+}
+
 TEST(TableTransfer, RefusedTextsNameLineAndColumn)
 {
     struct Case
@@ -403,7 +439,7 @@ TEST(TableTransfer, RefusedTextsNameLineAndColumn)
     };
     const Case csv[] = {
         {"", 1, 1, "the header must name the columns channel and frequency_mhz"},
-        {"channel,frequency\n1,2\n", 1, 1,
+        {"channel,frequency_khz\n1,2\n", 1, 1,
          "the header has no frequency_mhz column (channel and frequency_mhz are needed, list may be added)"},
         {"channel,frequency_mhz,channel\n", 1, 23, "the header names the column channel twice"},
         {"channel,frequency_mhz\n1,55.25\n2,abc\n", 3, 3,

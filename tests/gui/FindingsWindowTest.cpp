@@ -123,10 +123,10 @@ TEST(FindingsWindow, NoFindingsTunerEntriesAndRefills)
     QTest::keyClick(window.FindingsView(), Qt::Key_Return);
     EXPECT_EQ(activations, 0);
 
-    const std::string entry = "entry 3 (factory 16, tuner type 01): the sort key 122 is already the key of entry 1";
+    const std::string entry = "entry 002 (16:01): the sort key 122 is already the key of entry 000 (16:01)";
     window.SetFindings({{FindingSeverity::Error, ChannelModeNone, 3, entry}}, FindingKind::Tuner);
     EXPECT_EQ(Headings(window), (QStringList{"Severity", "List", "Entry", "Message"}));
-    EXPECT_EQ(FindingRows(window), (std::vector<QString>{"Error||3|" + QString::fromStdString(entry)}));
+    EXPECT_EQ(FindingRows(window), (std::vector<QString>{"Error||002|" + QString::fromStdString(entry)}));
     EXPECT_EQ(window.SummaryText(), "Errors: 1, warnings: 0");
 
     // The editor checks again: the new findings replace the old ones.

@@ -582,7 +582,7 @@ TEST(WholeJob, ATunerTableFromNothingToACheckedFile)
     EXPECT_EQ(run.out, "");
     run = RunToolProcess({"dump", path});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("entry 002: factory 12, tuner type 07, sort key 718\n"
+    EXPECT_NE(run.out.find("entry 001 (12:07): sort key 718\n"
                            "  low band: 48.25 to 160 MHz, code 0004\n"),
               std::string::npos)
         << run.out;
