@@ -14,9 +14,9 @@
 #include "Numbers.h"
 #include "Options.h"
 #include "Printable.h"
-#include "TableFile.h"
 #include "TableJson.h"
 #include "TunerCoverage.h"
+#include "TunerOperands.h"
 
 namespace {
 
@@ -83,15 +83,6 @@ std::string TunerLine(const TunerSpecEntry& entry, const TunerBands& bands)
     if (!notFinite.empty())
         line += "; " + NonFiniteEdgesText(bands);
     return line;
-}
-
-// "edges_not_finite": the JSON names of the edges that are not finite numbers.
-void WriteNonFiniteEdgesJson(JsonWriter& json, const TunerBands& bands)
-{
-    json.Key("edges_not_finite").BeginArray();
-    for (const TunerEdge edge : bands.NonFiniteEdges())
-        json.String(TunerEdgeKey(edge));
-    json.EndArray();
 }
 
 // Text written out whenever a few pages of it are ready: a listing of
@@ -314,47 +305,6 @@ int ListEveryTuner(const ChannelTable& table, const TunerSpecTable& tuners, bool
     text.EndLine();
     text.Flush();
     return coveringAll.empty() ? kExitFindings : kExitSuccess;
-}
-
-// The channel table must be a .ccf: an old table is refused as diff refuses it.
-bool LoadChannelOperand(const std::string& path, ChannelTable& table, std::ostream& err)
-{
-    TableKind kind;
-    std::string reason;
-    if (!ResolveTableKind(path, std::nullopt, kind, reason)) {
-        ReportProblem(err, path, reason);
-        return false;
-    }
-    if (kind == TableKind::Legacy) {
-        ReportProblem(
-            err, "",
-            OldTableRefusal("judged against tuners", "convert it (vornalix-tool convert) and judge the .ccf file"));
-        return false;
-    }
-    if (kind != TableKind::Channel) {
-        ReportProblem(err, path, "not a channel table (ccf)");
-        return false;
-    }
-    if (!LoadChannelTable(path, table, reason)) {
-        ReportProblem(err, path, reason);
-        return false;
-    }
-    return true;
-}
-
-bool LoadTunerOperand(const std::string& path, TunerSpecTable& tuners, std::ostream& err)
-{
-    TableKind kind;
-    std::string reason;
-    if (!ResolveTableKind(path, std::nullopt, kind, reason) || kind != TableKind::Tuner) {
-        ReportProblem(err, path, reason.empty() ? "not a tuner table (tsf)" : reason);
-        return false;
-    }
-    if (!LoadTunerTable(path, tuners, reason)) {
-        ReportProblem(err, path, reason);
-        return false;
-    }
-    return true;
 }
 
 } // namespace
