@@ -351,20 +351,36 @@ void SortedFrequencies::Sort()
 
 std::size_t SortedFrequencies::CountCovered(const TunerBands& tuner) const
 {
-    // The bands in order of their starts, each counted from where the one
-    // before stopped, so that overlapping bands of a tuner with edges out of
-    // order count no channel twice. Positions in the sorted channels, not
-    // frequencies, mark where counting stopped: the high band's end is
-    // included, whatever double it is.
-    std::vector<const BandSpan*> spans;
+    // Edges in order, as nearly every tuner has them: the bands join end to
+    // start, so together they hold Low Band Start up to and including High
+    // Band End, whichever of them are empty. Two searches, not six.
+    if (tuner.EdgesInOrder()) {
+        const auto first =
+            std::lower_bound(m_frequencies.begin(), m_frequencies.end(), tuner.Edge(TunerEdge::LowBandStart));
+        const auto last = std::upper_bound(first, m_frequencies.end(), tuner.Edge(TunerEdge::HighBandEnd));
+        return static_cast<std::size_t>(last - first);
+    }
+    // Otherwise the bands in order of their starts, each counted from where
+    // the one before stopped, so that overlapping bands of a tuner with edges
+    // out of order count no channel twice. Positions in the sorted channels,
+    // not frequencies, mark where counting stopped: the high band's end is
+    // included, whatever double it is. The bands lie in an array, not on the
+    // heap: the matrix asks this for every pair of table and tuner.
+    std::array<const BandSpan*, kTunerBandCount> spans{};
+    std::size_t spanCount = 0;
     for (const TunerBand band : kBands) {
         if (!tuner.Span(band).IsEmpty())
-            spans.push_back(&tuner.Span(band));
+            spans[spanCount++] = &tuner.Span(band);
     }
-    std::sort(spans.begin(), spans.end(), [](const BandSpan* a, const BandSpan* b) { return a->dbStart < b->dbStart; });
+    // Sorted by their starts in place; three at most.
+    for (std::size_t i = 1; i < spanCount; ++i) {
+        for (std::size_t j = i; j > 0 && spans[j]->dbStart < spans[j - 1]->dbStart; --j)
+            std::swap(spans[j], spans[j - 1]);
+    }
     std::size_t covered = 0;
     auto countedTo = m_frequencies.begin();
-    for (const BandSpan* pSpan : spans) {
+    for (std::size_t i = 0; i < spanCount; ++i) {
+        const BandSpan* pSpan = spans[i];
         const auto first =
             std::max(countedTo, std::lower_bound(m_frequencies.begin(), m_frequencies.end(), pSpan->dbStart));
         const auto last = pSpan->bEndIncluded
@@ -388,4 +404,46 @@ std::vector<std::int32_t> TunersCoveringAll(const TunerSpecTable& tuners, const 
             positions.push_back(iPosition);
     }
     return positions;
+}
+
+std::size_t CountOutside(const SortedFrequencies& channels, const TunerBands& tuner)
+{
+    return channels.size() - channels.CountCovered(tuner);
+}
+
+std::vector<TunerBands> BandsOfTuners(const TunerSpecTable& tuners)
+{
+    std::vector<TunerBands> bands;
+    bands.reserve(static_cast<std::size_t>(tuners.Entries().size()));
+    for (const TunerSpecNode& node : tuners.Entries())
+        bands.emplace_back(node.entry);
+    return bands;
+}
+
+CoverageMatrix::CoverageMatrix(const std::vector<SortedFrequencies>& tables, const std::vector<TunerBands>& tuners)
+    : m_tables(tables.size()), m_tuners(tuners.size())
+{
+    m_outside.reserve(m_tables * m_tuners);
+    for (const SortedFrequencies& table : tables) {
+        for (const TunerBands& tuner : tuners)
+            m_outside.push_back(CountOutside(table, tuner));
+    }
+}
+
+bool CoverageMatrix::TableIsTunedWhole(std::size_t table) const
+{
+    for (std::size_t tuner = 0; tuner < m_tuners; ++tuner) {
+        if (Outside(table, tuner) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool CoverageMatrix::TunerTunesEveryTable(std::size_t tuner) const
+{
+    for (std::size_t table = 0; table < m_tables; ++table) {
+        if (Outside(table, tuner) != 0)
+            return false;
+    }
+    return true;
 }

@@ -226,3 +226,39 @@ private:
 // The 1-based positions of the tuner table's entries whose bands tune every
 // channel, in table order.
 std::vector<std::int32_t> TunersCoveringAll(const TunerSpecTable& tuners, const SortedFrequencies& channels);
+
+// How many of the channels the tuner's bands do not tune: the count the tool
+// and the editors give for a tuner against a table (0: it tunes them all).
+std::size_t CountOutside(const SortedFrequencies& channels, const TunerBands& tuner);
+
+// The bands of each entry of a tuner table, in table order.
+std::vector<TunerBands> BandsOfTuners(const TunerSpecTable& tuners);
+
+// Many channel tables against many tuners at once: for each pair, how many of
+// the table's channels lie outside the tuner's bands, counted as
+// CountOutside counts them. The tables come with their channels sorted once
+// and the tuners with their bands made once, so that a pair costs a few
+// binary searches on the tuner's band edges, never a walk of its channels:
+// two for a tuner whose edges are in order, at most six for one whose are
+// not, so that 240 tables against 1,000 tuners are 240,000 pairs of a few
+// searches each. Time follows tables x tuners x log(channels of a table);
+// memory one count per pair.
+class CoverageMatrix
+{
+public:
+    CoverageMatrix(const std::vector<SortedFrequencies>& tables, const std::vector<TunerBands>& tuners);
+
+    std::size_t TableCount() const { return m_tables; }
+    std::size_t TunerCount() const { return m_tuners; }
+    // The channels of table (0-based, in the order given) outside tuner's bands.
+    std::size_t Outside(std::size_t table, std::size_t tuner) const { return m_outside[table * m_tuners + tuner]; }
+    // Some tuner tunes every channel of the table.
+    bool TableIsTunedWhole(std::size_t table) const;
+    // The tuner tunes every channel of every table.
+    bool TunerTunesEveryTable(std::size_t tuner) const;
+
+private:
+    std::size_t m_tables = 0;
+    std::size_t m_tuners = 0;
+    std::vector<std::size_t> m_outside; // a row of tuners per table
+};

@@ -2,6 +2,7 @@
 // no band reaches and the tuners that tune every channel, against a model
 // written straight from the band rule.
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <random>
@@ -255,6 +256,61 @@ TEST(TunerCoverage, TunersCoveringEveryChannelAreFoundInTableOrder)
     EXPECT_EQ(TunersCoveringAll(tuners, sorted), (std::vector<std::int32_t>{1, 4}));
     EXPECT_TRUE(CoverTable(channels, TunerBands(tuners.Entries().begin()->entry)).CoversAll());
     EXPECT_EQ(TunerCodesText(tuners.Entries().begin()->entry), "03:12");
+}
+
+// Many tables against many tuners, each pair counted against the band rule
+// channel by channel: tables with channels on each edge of the first tuner
+// and a step either side of it, empty slots and channels in both lists, and
+// tuners whose edges are out of order, NaN or drawn at random from those edges.
+TEST(TunerCoverage, MatrixCountsEachPairAsTheModelDoes)
+{
+    const double edges[] = {48.25, 160.0, 442.0, 863.25};
+    std::vector<double> onEdges;
+    for (const double edge : edges) {
+        for (const double f : {edge, std::nextafter(edge, 0.0), std::nextafter(edge, kInfinity)})
+            onEdges.push_back(f);
+    }
+    const std::vector<std::pair<std::vector<double>, std::vector<double>>> lists = {
+        {onEdges, {0.0, 45.0, kNaN, 0.0, 900.0}},
+        {{0.0, 100.0, 300.0}, {100.0, 870.0}},
+        {{}, {0.0}},
+        {{160.0, 442.0}, {}},
+    };
+    std::vector<TunerSpecEntry> entries = {Tuner(48.25, 160.0, 442.0, 863.25), Tuner(300.0, 400.0, 100.0, 159.8),
+                                           Tuner(kNaN, 160.0, 442.0, 900.0), Tuner(40.0, 40.0, 40.0, 1000.0)};
+    std::mt19937 random(5);
+    std::uniform_int_distribution<std::size_t> pick(0, onEdges.size() - 1);
+    for (int i = 0; i < 60; ++i)
+        entries.push_back(
+            Tuner(onEdges[pick(random)], onEdges[pick(random)], onEdges[pick(random)], onEdges[pick(random)]));
+    TunerSpecTable tuners(true);
+    ASSERT_TRUE(tuners.AppendEntries(entries));
+
+    std::vector<SortedFrequencies> tables;
+    for (const auto& [air, cable] : lists)
+        tables.emplace_back(air, cable);
+    const CoverageMatrix matrix(tables, BandsOfTuners(tuners));
+    ASSERT_EQ(matrix.TableCount(), lists.size());
+    ASSERT_EQ(matrix.TunerCount(), entries.size());
+    std::vector<bool> tunesEveryTable(entries.size(), true);
+    for (std::size_t t = 0; t < lists.size(); ++t) {
+        bool bTunedWhole = false;
+        for (std::size_t u = 0; u < entries.size(); ++u) {
+            std::size_t outside = 0;
+            for (const std::vector<double>* pList : {&lists[t].first, &lists[t].second}) {
+                outside += static_cast<std::size_t>(std::count_if(
+                    pList->begin(), pList->end(), [&](double f) { return f > 0.0 && !ModelBand(entries[u], f); }));
+            }
+            EXPECT_EQ(matrix.Outside(t, u), outside) << "table " << t << ", tuner " << u;
+            bTunedWhole = bTunedWhole || outside == 0;
+            tunesEveryTable[u] = tunesEveryTable[u] && outside == 0;
+        }
+        EXPECT_EQ(matrix.TableIsTunedWhole(t), bTunedWhole) << t;
+    }
+    for (std::size_t u = 0; u < entries.size(); ++u)
+        EXPECT_EQ(matrix.TunerTunesEveryTable(u), tunesEveryTable[u]) << u;
+    // The steps below its lowest and above its highest edge, and 45 and 900 MHz.
+    EXPECT_EQ(matrix.Outside(0, 0), 4u);
 }
 
 
