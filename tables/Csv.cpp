@@ -187,3 +187,18 @@ CsvPosition CsvFieldPosition(std::string_view text, const CsvRecord& row, std::s
     }
     return CsvPosition{line, ColumnOf(text, i)};
 }
+
+void AppendCsvField(std::string& out, std::string_view field)
+{
+    if (field.find_first_of(",\";\t\r\n") == std::string_view::npos) {
+        out += field;
+        return;
+    }
+    out += '"';
+    for (const char c : field) {
+        if (c == '"')
+            out += '"';
+        out += c;
+    }
+    out += '"';
+}

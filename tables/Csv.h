@@ -82,3 +82,10 @@ bool ParseCsv(std::string_view text, std::vector<CsvRecord>& rows, CsvError& err
 // row.fieldCount, the place just after the row's last field, where a missing
 // field would go. Found by reading the row again: for messages only.
 CsvPosition CsvFieldPosition(std::string_view text, const CsvRecord& row, std::size_t field, char separator = ',');
+
+// Appends a field as CsvReader reads it back, whatever it holds: in double
+// quotes, each quote doubled, when it holds a comma, a quote or a line end, or
+// a semicolon or a tab, which a reader that tells the separator from the text
+// (CsvDialect) could take for one; as it is otherwise. For the tool's CSV of
+// text from outside, such as a file's path.
+void AppendCsvField(std::string& out, std::string_view field);

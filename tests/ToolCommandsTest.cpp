@@ -82,7 +82,7 @@ TEST(ToolProgram, VersionHelpAndBadArguments)
     run = RunToolProcess({"--help"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out.rfind("Usage: vornalix-tool COMMAND", 0), 0u) << run.out;
-    for (const char* command : {"dump", "build", "export", "convert", "check", "country", "catalogue"}) {
+    for (const char* command : {"dump", "build", "export", "convert", "check", "country", "catalogue", "matrix"}) {
         run = RunToolProcess({command, "--help"});
         EXPECT_EQ(run.status, 0) << command;
         EXPECT_EQ(run.out.rfind(std::string("Usage: vornalix-tool ") + command, 0), 0u) << run.out;

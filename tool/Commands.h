@@ -11,7 +11,8 @@ enum ExitStatus : int
 {
     kExitSuccess = 0,
     // check found something, diff found differences, coverage found channels
-    // no tuner tunes, or a conversion or a write failed
+    // no tuner tunes, matrix a table no tuner tunes whole, or a conversion or
+    // a write failed
     kExitFindings = 1,
     // a file could not be read, or the arguments are wrong
     kExitFailure = 2,
@@ -32,6 +33,7 @@ int RunCountry(const Arguments& args, std::ostream& out, std::ostream& err);
 int RunCatalogue(const Arguments& args, std::ostream& out, std::ostream& err);
 int RunPlans(const Arguments& args, std::ostream& out, std::ostream& err);
 int RunCoverage(const Arguments& args, std::ostream& out, std::ostream& err);
+int RunMatrix(const Arguments& args, std::ostream& out, std::ostream& err);
 int RunChart(const Arguments& args, std::ostream& out, std::ostream& err);
 
 // build --plan NAME (pPlan) or --country-plan CODE_OR_NAME (pCountry): a new

@@ -10,7 +10,7 @@ int RunTool(const Arguments& args, std::ostream& out, std::ostream& err)
     static const std::map<std::string, Command> kCommands = {
         {"dump", RunDump},   {"build", RunBuild},       {"export", RunExport},   {"convert", RunConvert},
         {"check", RunCheck}, {"diff", RunDiff},         {"country", RunCountry}, {"catalogue", RunCatalogue},
-        {"plans", RunPlans}, {"coverage", RunCoverage}, {"chart", RunChart},
+        {"plans", RunPlans}, {"coverage", RunCoverage}, {"matrix", RunMatrix},   {"chart", RunChart},
     };
 
     if (args.empty()) {
