@@ -1,12 +1,14 @@
 // A channel table against tuners at the formats' limits: 65,535 + 65,535
 // channels and a tuner table of 100,000 entries. The tool's coverage command
 // is timed whole, reading both files and writing its text to /dev/null as it
-// would write to a file; the model's parts are timed on loaded tables.
+// would write to a file; the model's parts are timed on loaded tables, and
+// the matrix of many tables against many tuners on tables made in memory.
 #include <benchmark/benchmark.h>
 
 #include <fstream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "BenchFiles.h"
 #include "ChannelTable.h"
@@ -83,9 +85,52 @@ void BM_Coverage_TunersCoveringAllLargest(benchmark::State& state)
     }
 }
 
+// 240 tables of a country's size (200 channels, air list) and 1,000 tuners,
+// every tenth with its edges out of order, made here rather than read.
+struct MatrixInputs
+{
+    std::vector<std::vector<double>> tables;
+    std::vector<TunerBands> tuners;
+
+    MatrixInputs()
+    {
+        for (int t = 0; t < 240; ++t) {
+            std::vector<double> channels;
+            for (int c = 0; c < 200; ++c)
+                channels.push_back(45.25 + 4.0 * c + 0.25 * (t % 8));
+            tables.push_back(channels);
+        }
+        for (int u = 0; u < 1000; ++u) {
+            TunerSpecEntry entry;
+            entry.SetLowBandStart(44.0 + 0.5 * (u % 10));
+            entry.SetMidBandStart(u % 10 == 0 ? 470.0 : 160.0);
+            entry.SetHighBandStart(442.0);
+            entry.SetHighBandEnd(800.0 + 2.0 * (u % 40));
+            tuners.emplace_back(entry);
+        }
+    }
+};
+
+// Every table against every tuner, the channels sorted once per table: a
+// few binary searches per pair.
+void BM_Coverage_Matrix240Tables1000Tuners(benchmark::State& state)
+{
+    const MatrixInputs inputs;
+    for (auto _ : state) {
+        std::vector<SortedFrequencies> sorted;
+        sorted.reserve(inputs.tables.size());
+        for (const std::vector<double>& channels : inputs.tables)
+            sorted.emplace_back(channels, std::vector<double>());
+        const CoverageMatrix matrix(sorted, inputs.tuners);
+        std::size_t first = matrix.Outside(0, 0);
+        benchmark::DoNotOptimize(first);
+    }
+}
+
 } // namespace
 
 BENCHMARK(BM_Tool_Coverage_OneTuner)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Tool_Coverage_EveryTuner)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Coverage_OneTunerLargest)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Coverage_TunersCoveringAllLargest)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Coverage_Matrix240Tables1000Tuners)->Unit(benchmark::kMillisecond);
