@@ -95,9 +95,9 @@ std::optional<CommandLineAnswer> UnknownOptionAnswer(const QStringList& argument
         if (argument == QStringLiteral("--"))
             break;
         if (argument.size() > 1 && argument.startsWith(QLatin1Char('-')) && !QFileInfo::exists(argument))
-            return CommandLineAnswer{
-                QStringLiteral("vornalix: unknown option %1\n").arg(PrintableFileName(argument)) + UsageText(), true,
-                2};
+            return CommandLineAnswer{QStringLiteral("vornalix: unknown option %1\n").arg(PrintableFileName(argument)) +
+                                         UsageText(),
+                                     true, 2};
     }
     return std::nullopt;
 }

@@ -308,7 +308,7 @@ void CFrequencyTableDlg::ShowRangesOfChangedLists()
     const bool bReadIn = m_document.Table() != m_pRangesTable && m_document.Origin() == TableOriginLoaded;
     m_pRangesTable = m_document.Table();
     const std::pair<std::int32_t, int> lists[] = {{ChannelModeAir, IDC_STATIC_AIR_MAX},
-                                                 {ChannelModeCable, IDC_STATIC_CABLE_MAX}};
+                                                  {ChannelModeCable, IDC_STATIC_CABLE_MAX}};
     for (const auto& [iMode, maxId] : lists) {
         if (m_bHistoryMove || bReadIn || !GetDlgItemText(maxId).isEmpty())
             ShowRange(iMode);

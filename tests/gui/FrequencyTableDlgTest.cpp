@@ -268,9 +268,8 @@ TEST_F(FrequencyTableDlgTest, AnAppendedRowIsWhollyInView)
         TypeInto(dlg, IDC_EDIT_FREQUENCY, QString::number(48.25 + i));
         Click(dlg, IDC_BUTTON_ADD);
         const QRect row = pList->visualRect(pList->model()->index(i, 0));
-        ASSERT_TRUE(pList->viewport()->rect().contains(row)) << "row " << i << " at " << row.top() << ".."
-                                                              << row.bottom() << " of "
-                                                              << pList->viewport()->height();
+        ASSERT_TRUE(pList->viewport()->rect().contains(row))
+            << "row " << i << " at " << row.top() << ".." << row.bottom() << " of " << pList->viewport()->height();
     }
 }
 
