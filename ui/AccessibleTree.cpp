@@ -25,6 +25,7 @@ enum class Kind
     ShownChildren,
     NamedCombo,
     Window,
+    StatusBar,
 };
 
 Kind KindOf(const QObject* pObject)
@@ -210,6 +211,14 @@ public:
     explicit WindowAccessible(QWidget* pWindow) : QAccessibleWidget(pWindow, QAccessible::Window) {}
 };
 
+// What a screen reader's "read the status bar" looks for: its parts stay its
+// children.
+class StatusBarAccessible : public QAccessibleWidget
+{
+public:
+    explicit StatusBarAccessible(QWidget* pWidget) : QAccessibleWidget(pWidget, QAccessible::StatusBar) {}
+};
+
 QAccessibleInterface* TreeFactory(const QString&, QObject* pObject)
 {
     if (pObject && pObject == qApp)
@@ -224,6 +233,7 @@ QAccessibleInterface* TreeFactory(const QString&, QObject* pObject)
         return pCombo ? new NamedComboAccessible(pCombo) : nullptr;
     }
     case Kind::Window: return new WindowAccessible(pWidget);
+    case Kind::StatusBar: return new StatusBarAccessible(pWidget);
     default: return nullptr;
     }
 }
@@ -267,6 +277,12 @@ void NameByLabel(QComboBox* pCombo)
 {
     SetKind(pCombo, Kind::NamedCombo);
     ForgetInterfaceOfAnotherKind<NamedComboAccessible>(pCombo);
+}
+
+void ReadAsStatusBar(QWidget* pWidget)
+{
+    SetKind(pWidget, Kind::StatusBar);
+    ForgetInterfaceOfAnotherKind<StatusBarAccessible>(pWidget);
 }
 
 void ReadAsWindow(QWidget* pWindow)

@@ -24,3 +24,5 @@ void LeaveHiddenChildrenOut(QWidget* pWidget);
 void NameByLabel(QComboBox* pCombo);
 // The widget, a window of its own, reads as a window named by its title.
 void ReadAsWindow(QWidget* pWindow);
+// The widget reads as a status bar.
+void ReadAsStatusBar(QWidget* pWidget);

@@ -10,6 +10,7 @@
 #include <QResizeEvent>
 #include <QTimer>
 
+#include "AccessibleTree.h"
 #include "CDialog.h"
 #include "DisplayAccessible.h"
 #include "FileNames.h"
@@ -68,6 +69,8 @@ EditorStatusLine::EditorStatusLine(TableKind kind, QWidget* pParent)
       m_pNote(new QLabel(this)), m_pNoteTimer(new QTimer(this))
 {
     setObjectName(QStringLiteral("statusLine"));
+    setAccessibleName(QStringLiteral("Status"));
+    ReadAsStatusBar(this);
     auto* pLayout = new QHBoxLayout(this);
     pLayout->setContentsMargins(6, 2, 6, 2);
     pLayout->setSpacing(12);

@@ -130,6 +130,26 @@ TEST(AccessibleTree, WindowsHaveDistinctNamesBesideTheirTitles)
     tuners.ShowTableFileInTitle("/tmp/t.tsf", true);
     EXPECT_EQ(NameOf(&tuners), "t.tsf* \u2013 Vornalix tuner table editor");
     EXPECT_EQ(Interface(&tuners)->role(), QAccessible::Dialog);
+    // A newline or an escape in a name cannot break the title.
+    channels.ShowTableFileInTitle("/tmp/a\nb\x1b.ccf", false);
+    EXPECT_EQ(channels.windowTitle(), "a\\nb\\x1b.ccf \u2013 Vornalix");
+}
+
+// Each editor's status line is what "read the status bar" finds: a status
+// bar whose parts are its children.
+TEST(AccessibleTree, TheStatusLineReadsAsAStatusBar)
+{
+    FakeUserServices services;
+    CFrequencyTableDlg channels{services};
+    CTunerEditDlg tuners{services};
+    for (CDialog* pDialog : std::initializer_list<CDialog*>{&channels, &tuners}) {
+        pDialog->Create();
+        QAccessibleInterface* pLine = Interface(pDialog->StatusLine());
+        ASSERT_NE(pLine, nullptr);
+        EXPECT_EQ(pLine->role(), QAccessible::StatusBar);
+        EXPECT_EQ(pLine->text(QAccessible::Name), "Status");
+        EXPECT_GE(pLine->childCount(), 3);
+    }
 }
 
 // A control the dialog never shows is not read; every shown one is.
