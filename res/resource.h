@@ -39,6 +39,7 @@ constexpr int IDM_OFFSET_FREQUENCIES = 153;
 constexpr int IDM_CLEAR_TO_EMPTY = 154;
 constexpr int IDM_SORT_SELECTION = 155;
 constexpr int IDM_FILL_RASTER = 156;
+constexpr int IDM_ROUND_FREQUENCIES = 157;
 // The tuner editor's commands between the list and the inputs.
 constexpr int IDM_COPY_TO_INPUTS = 160;
 constexpr int IDM_REPLACE_ENTRY = 161;

@@ -172,6 +172,7 @@ private:
     void OnMoveDown();
     void OnMoveToChannel();
     void OnOffsetFrequencies();
+    void OnRoundFrequencies();
     void OnClearToEmptySlot();
     void OnSortSelection();
     void OnFillRaster();

@@ -93,6 +93,11 @@ CommandGroup<CFrequencyTableDlg> CFrequencyTableDlg::BulkCommands()
          {},
          hasRows,
          &Dialog::OnOffsetFrequencies},
+        {IDM_ROUND_FREQUENCIES,
+         MenuText(BulkEditName::kRoundFrequencies, 'n', true),
+         {},
+         hasRows,
+         &Dialog::OnRoundFrequencies},
         {IDM_CLEAR_TO_EMPTY, MenuText(BulkEditName::kClearToEmptySlot, 'C'), {}, hasRows, &Dialog::OnClearToEmptySlot},
         {IDM_SORT_SELECTION, MenuText(BulkEditName::kSortByFrequency, 'S'), {}, hasRows, &Dialog::OnSortSelection},
         {IDM_FILL_RASTER,
@@ -201,6 +206,32 @@ void CFrequencyTableDlg::OnOffsetFrequencies()
     }
     const ChannelTableDocument::StepScope step = m_document.BeginStep({});
     if (m_document.OffsetFrequencies(channels, *offset))
+        ShowBulkResult(channels);
+}
+
+void CFrequencyTableDlg::OnRoundFrequencies()
+{
+    const std::vector<std::int32_t> channels = SelectedChannels();
+    if (!m_document.HasTable() || channels.empty())
+        return;
+    const std::optional<std::vector<QString>> values =
+        AskBulkValues(QString::fromLatin1(BulkEditName::kRoundFrequencies),
+                      {ValueField{QStringLiteral("&To a step of (kHz: 1, 50 or 250):"), QStringLiteral("1")}});
+    if (!values)
+        return;
+    const QString step = (*values)[0].trimmed();
+    std::optional<FrequencyStep> rasterStep;
+    for (const FrequencyStep candidate :
+         {FrequencyStep::Kilohertz1, FrequencyStep::Kilohertz50, FrequencyStep::Kilohertz250}) {
+        if (step == QString::number(static_cast<int>(candidate)))
+            rasterStep = candidate;
+    }
+    if (!rasterStep) {
+        ShowBulkMessage(QStringLiteral("The step is 1, 50 or 250 kHz."));
+        return;
+    }
+    const ChannelTableDocument::StepScope scope = m_document.BeginStep({});
+    if (m_document.RoundFrequencies(channels, *rasterStep))
         ShowBulkResult(channels);
 }
 

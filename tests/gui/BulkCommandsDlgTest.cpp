@@ -77,6 +77,7 @@ TEST_F(BulkCommandsDlgTest, TheRowMenuKeepsItsItemsFirstAndOffersTheBulkEditsBef
         {IDM_MOVE_DOWN, "Move &Down\tAlt+Down"},
         {IDM_MOVE_TO_CHANNEL, "&Move to Channel..."},
         {IDM_OFFSET_FREQUENCIES, "&Offset Frequencies..."},
+        {IDM_ROUND_FREQUENCIES, "Rou&nd Frequencies..."},
         {IDM_CLEAR_TO_EMPTY, "&Clear to Empty Slot"},
         {IDM_SORT_SELECTION, "&Sort Selection by Frequency"},
         {IDM_FILL_RASTER, "F&ill Raster..."},
@@ -172,6 +173,26 @@ TEST_F(BulkCommandsDlgTest, MoveToChannelAsksForTheChannelAndRefusesWhatIsNotOne
     Run(IDM_MOVE_TO_CHANNEL, {" +1 "});
     EXPECT_EQ(Shown(), (Texts{"10.00000", "30.00000", "20.00000", "40.00000", "50.00000"}));
     EXPECT_EQ(Selected(), (std::vector<int>{0, 1}));
+}
+
+// A converted table's float noise rounded away, for the selection alone, as
+// one step; a step that is not offered is refused.
+TEST_F(BulkCommandsDlgTest, RoundFrequenciesRoundsTheSelectionToTheStepAsked)
+{
+    Load({static_cast<double>(543.3f), 48.2625, static_cast<double>(175.26f)});
+    Select({0, 1});
+    Run(IDM_ROUND_FREQUENCIES, {"7"});
+    EXPECT_EQ(services.messages, std::vector<QString>{"The step is 1, 50 or 250 kHz."});
+    Run(IDM_ROUND_FREQUENCIES, {"1"});
+    EXPECT_EQ(services.valueRequests.back().title, "Round Frequencies");
+    EXPECT_EQ(dlg.Table()->GetFrequency(ChannelModeAir, 1), 543.3);
+    EXPECT_EQ(dlg.Table()->GetFrequency(ChannelModeAir, 2), 48.263);
+    EXPECT_EQ(dlg.Table()->GetFrequency(ChannelModeAir, 3), static_cast<double>(175.26f));
+    EXPECT_EQ(dlg.Document().UndoName(), "Round Frequencies");
+    Run(IDM_ROUND_FREQUENCIES, {"250"});
+    EXPECT_EQ(Shown(), (Texts{"543.25000", "48.25000", "175.25999"}));
+    dlg.OnCommand(IDM_UNDO);
+    EXPECT_EQ(Shown(), (Texts{"543.30000", "48.26300", "175.25999"}));
 }
 
 TEST_F(BulkCommandsDlgTest, OffsetClearAndSortChangeTheSelectedRowsOnly)

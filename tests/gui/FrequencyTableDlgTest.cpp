@@ -146,6 +146,7 @@ std::vector<MenuItem> WithHistory(std::vector<MenuItem> items, const QString& un
     items.push_back({IDM_MOVE_DOWN, "Move &Down\tAlt+Down"});
     items.push_back({IDM_MOVE_TO_CHANNEL, "&Move to Channel..."});
     items.push_back({IDM_OFFSET_FREQUENCIES, "&Offset Frequencies..."});
+    items.push_back({IDM_ROUND_FREQUENCIES, "Rou&nd Frequencies..."});
     items.push_back({IDM_CLEAR_TO_EMPTY, "&Clear to Empty Slot"});
     items.push_back({IDM_SORT_SELECTION, "&Sort Selection by Frequency"});
     items.push_back({IDM_FILL_RASTER, "F&ill Raster..."});

@@ -192,11 +192,11 @@ TEST_F(ChannelUndoTest, EveryCommandUndoesAndRedoesWithItsDisplaysByKey)
     }
 }
 
-// The row menu: its own two items, a separator, the seven bulk edits, a
+// The row menu: its own two items, a separator, the eight bulk edits, a
 // separator, then undo and redo.
-constexpr std::size_t kRowMenuSize = 13;
-constexpr std::size_t kUndoItem = 11;
-constexpr std::size_t kRedoItem = 12;
+constexpr std::size_t kRowMenuSize = 14;
+constexpr std::size_t kUndoItem = 12;
+constexpr std::size_t kRedoItem = 13;
 
 TEST_F(ChannelUndoTest, TheRowMenuOffersUndoAndRedoByName)
 {
