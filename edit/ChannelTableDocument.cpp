@@ -61,6 +61,7 @@ ChannelTableDocument::StepScope ChannelTableDocument::BeginStep(std::string name
     if (OpenScope()) {
         m_pending.name = std::move(name);
         m_pending.fields = Fields();
+        m_pending.file = m_saveFile;
     }
     m_scopes.push_back(MarkScope(lists));
     if (lists & AirList)
@@ -152,6 +153,10 @@ std::optional<ChannelStep> ChannelTableDocument::MakeStep()
     step.name = std::move(pending.name);
     step.before = pending.fields;
     step.bReplacesTable = bReplacesTable;
+    if (bReplacesTable) {
+        step.fileBefore = std::move(pending.file);
+        step.fileAfter = m_saveFile;
+    }
     return step;
 }
 
@@ -272,13 +277,13 @@ bool ChannelTableDocument::ApplyStep(ChannelStep& step, bool bForward)
     if (!target.bHasTable)
         m_pTable.reset();
     m_iTableOrigin = target.iOrigin;
+    if (step.bReplacesTable)
+        m_saveFile = bForward ? step.fileAfter : step.fileBefore;
     return true;
 }
 
 void ChannelTableDocument::StepApplied(const ChannelStep& step)
 {
-    if (step.bReplacesTable)
-        m_saveFile.Clear();
     ++m_listVersion;
     // A step that changed only the list not shown shows it, so that what was
     // taken back or made again can be seen.

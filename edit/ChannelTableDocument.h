@@ -84,8 +84,11 @@ struct ChannelStep
     // Changes of the lists; in a step that exchanges tables, of the lists of
     // the table it put in place.
     SegmentChange<FrequencyBits> air, cable;
-    // The step put another table in place (a load, a fresh table).
+    // The step put another table in place (a load, a fresh table), and the
+    // file each of the two tables was tied to: undo and redo tie the table
+    // they bring back to its own file again.
     bool bReplacesTable = false;
+    TiedFile fileBefore, fileAfter;
     // ... and holds the other of the two tables.
     bool bExchangesTable = false;
     HeldChannelTable held;
@@ -207,8 +210,9 @@ public:
     const std::string& Source() const { return m_source; }
     // The file "Save" writes to: the one the table was loaded from or last
     // saved to; empty when "Save" must ask. Undoing or redoing a step that
-    // put another table in place empties it, so that no table is ever
-    // written over the file of another.
+    // put another table in place ties the table it brings back to that
+    // table's own file again, so that no table is ever written over the
+    // file of another.
     const std::string& SavePath() const { return m_saveFile.Path(); }
     // That file with its canonical path and identity as it was when the table
     // was last read from or written to it, for the recovery copy to record.
@@ -258,6 +262,7 @@ private:
     {
         std::string name;
         ChannelDocumentFields fields;
+        TiedFile file;
         // The lists' changes, taken as each command's scope ends, so that the
         // mirrors are current for the view inside the step.
         SegmentChange<FrequencyBits> air, cable;

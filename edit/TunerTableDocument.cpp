@@ -69,6 +69,7 @@ TunerTableDocument::StepScope TunerTableDocument::BeginStep(std::string name)
     if (OpenScope()) {
         m_pending.name = std::move(name);
         m_pending.fields = Fields();
+        m_pending.file = m_saveFile;
         m_entryMirror.Ensure([this] { return EntryImages(); });
     }
     return StepScope(*this);
@@ -88,6 +89,10 @@ std::optional<TunerStep> TunerTableDocument::MakeStep()
     step.name = std::move(pending.name);
     step.before = pending.fields;
     step.bReplacesTable = bReplacesTable;
+    if (bReplacesTable) {
+        step.fileBefore = std::move(pending.file);
+        step.fileAfter = m_saveFile;
+    }
     return step;
 }
 
@@ -160,13 +165,13 @@ bool TunerTableDocument::ApplyStep(TunerStep& step, bool bForward)
         m_pTable.reset(new (std::nothrow) TunerSpecTable(false));
     if (m_pTable)
         m_pTable->SetHeaderImage(target.header, target.endMark);
+    if (step.bReplacesTable)
+        m_saveFile = bForward ? step.fileAfter : step.fileBefore;
     return true;
 }
 
-void TunerTableDocument::StepApplied(const TunerStep& step)
+void TunerTableDocument::StepApplied(const TunerStep&)
 {
-    if (step.bReplacesTable)
-        m_saveFile.Clear();
     if (m_shownEntry && !InTable(*m_shownEntry))
         m_shownEntry.reset();
 }

@@ -93,8 +93,10 @@ struct TunerStep
     std::string name;
     TunerDocumentFields before, after;
     SegmentChange<TunerEntryImage> entries;
-    // The step put another table in place (a load, a new table).
+    // The step put another table in place (a load, a new table), and the
+    // file each of the two tables was tied to.
     bool bReplacesTable = false;
+    TiedFile fileBefore, fileAfter;
 
     std::size_t Bytes() const;
 };
@@ -154,7 +156,8 @@ public:
     const std::string& Source() const { return m_source; }
     // The file "Save" writes to: the one the table was loaded from or last
     // saved to; empty when "Save" must ask. Undoing or redoing a step that
-    // put another table in place empties it.
+    // put another table in place ties the table it brings back to its own
+    // file again.
     const std::string& SavePath() const { return m_saveFile.Path(); }
     // That file with its canonical path and identity as it was when the table
     // was last read from or written to it, for the recovery copy to record.
@@ -178,6 +181,7 @@ private:
     {
         std::string name;
         TunerDocumentFields fields;
+        TiedFile file;
     };
 
     TunerLoadResult LoadTable(const std::string& path, FileError& error);

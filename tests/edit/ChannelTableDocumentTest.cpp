@@ -235,10 +235,11 @@ TEST(ChannelTableDocumentSavePath, FollowsTheTableThroughLoadsSavesAndUndo)
     ASSERT_TRUE(doc.Redo());
     ASSERT_TRUE(doc.Load(b, error));
     EXPECT_EQ(doc.SavePath(), b);
-    ASSERT_TRUE(doc.Undo()); // the table of a is back, but no file is sure to be it
-    EXPECT_EQ(doc.SavePath(), "");
+    ASSERT_TRUE(doc.Undo()); // the table of a is back, and with it its file
+    EXPECT_EQ(doc.SavePath(), a);
+    EXPECT_EQ(doc.SaveFile().Identity(), IdentityOf(a));
     ASSERT_TRUE(doc.Redo());
-    EXPECT_EQ(doc.SavePath(), "");
+    EXPECT_EQ(doc.SavePath(), b);
     // A failed load changes nothing.
     ASSERT_TRUE(doc.Save(b, error));
     EXPECT_FALSE(doc.Load(dir.File("missing.ccf"), error));

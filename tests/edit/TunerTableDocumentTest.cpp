@@ -168,7 +168,7 @@ TEST(TunerTableDocument, AnEmptyFileHoldsAZeroEndMarkAnEmptyCopyRestoresAWholeOn
     EXPECT_EQ(savedEndMark("restored.tsf"), (Bytes{0x00, 0x00, 0xFF, 0xFF}));
 }
 
-TEST(TunerTableDocument, SavePathFollowsLoadsAndSavesAndIsDroppedWhenUndoSwapsTables)
+TEST(TunerTableDocument, SavePathFollowsLoadsSavesAndTheTablesUndoBringsBack)
 {
     TempDir dir;
     TunerTableDocument doc;
@@ -186,8 +186,10 @@ TEST(TunerTableDocument, SavePathFollowsLoadsAndSavesAndIsDroppedWhenUndoSwapsTa
     ASSERT_TRUE(doc.AddInfo(Valid(3, 1)).bAdded);
     ASSERT_TRUE(doc.Undo());
     EXPECT_EQ(doc.SavePath(), one);
-    ASSERT_TRUE(doc.Undo()); // back to the table saved as two.tsf
-    EXPECT_EQ(doc.SavePath(), "");
+    ASSERT_TRUE(doc.Undo()); // back to the table saved as two.tsf, tied to it again
+    EXPECT_EQ(doc.SavePath(), two);
+    ASSERT_TRUE(doc.Redo());
+    EXPECT_EQ(doc.SavePath(), one);
     // A file that cannot be read keeps the table and its file.
     ASSERT_TRUE(doc.Save(two, error));
     EXPECT_EQ(doc.Load(dir.File("missing.tsf"), error), TunerLoadResult::KeptTable);

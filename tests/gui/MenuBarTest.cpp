@@ -236,14 +236,19 @@ TEST_F(ChannelMenuBarTest, SaveWritesToTheFileOfTheTableAndAsksOnlyWithoutOne)
     EXPECT_EQ(ReadAll(first), dlg.Table()->FileImage());
     EXPECT_FALSE(dlg.Document().Modified());
 
-    // Undoing the load brings back a table that is not that file's: Save asks again.
+    // Undoing a load brings back the table before it, tied to its own file:
+    // Save writes that file without asking, and never the other.
     services.fileAnswers.push_back(QString::fromStdString(second));
     Trigger(dlg, IDC_BUTTON_LOAD_FROM_FILE);
     const Bytes secondImage = ReadAll(second);
     Trigger(dlg, IDM_UNDO);
     EXPECT_EQ(dlg.Table()->FileImage(), ReadAll(first));
-    Trigger(dlg, IDM_SAVE); // cancelled
-    EXPECT_EQ(services.fileRequests.size(), asked + 2);
+    EXPECT_EQ(dlg.Document().SavePath(), first);
+    TypeInto(dlg, IDC_EDIT_FREQUENCY, "77.25");
+    Click(dlg, IDC_BUTTON_ADD);
+    Trigger(dlg, IDM_SAVE);
+    EXPECT_EQ(services.fileRequests.size(), asked + 1);
+    EXPECT_EQ(ReadAll(first), dlg.Table()->FileImage());
     EXPECT_EQ(ReadAll(second), secondImage);
 }
 

@@ -786,6 +786,13 @@ TEST(WholeJob, AKilledEditorsWorkComesBackAndSavesToItsFile)
     EXPECT_EQ(DisplaysOf(dlg), (Texts{"Antenna", "0", "", "49", "Germany", "PAL_B", "1", "69", "1", "107"}));
     EXPECT_TRUE(dlg.Document().Modified());
     EXPECT_EQ(HistoryOf(dlg), (HistoryItems{"&Undo Restore Unsaved Table", true, "&Redo", false}));
+    // Undo and redo of the restore keep the restored table tied to its file.
+    const std::string tied = dlg.Document().SavePath();
+    ASSERT_FALSE(tied.empty());
+    Trigger(dlg, IDM_UNDO);
+    Trigger(dlg, IDM_REDO);
+    EXPECT_EQ(dlg.Document().SavePath(), tied);
+    EXPECT_EQ(ListRowTexts(dlg, IDC_LIST_CHANNELS), hadRows);
 
     Trigger(dlg, IDM_SAVE);
     EXPECT_TRUE(services.fileRequests.empty());
