@@ -84,6 +84,8 @@ CFrequencyTableDlg::CFrequencyTableDlg(UserServices& services, QWidget* pParent)
             ShowDocument();
         if (m_pDiskChangeBar && (change == DocumentChange::Edited || change == DocumentChange::Replaced))
             m_pDiskChangeBar->Follow();
+        if (m_pFindingsTimer && m_pFindings && m_pFindings->isVisible() && change == DocumentChange::Edited)
+            m_pFindingsTimer->start();
     });
     m_pRecovery = std::make_unique<DocumentRecovery<ChannelTableDocument>>(this, services, m_document, "ccf");
     InitMenus();

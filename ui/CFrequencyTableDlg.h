@@ -248,6 +248,9 @@ private:
     std::unique_ptr<DocumentRecovery<ChannelTableDocument>> m_pRecovery;
     // The findings of the last "Check Table", in a window of their own.
     QPointer<CTableFindingsWindow> m_pFindings;
+    // The open Table Check window is checked again once edits pause.
+    QTimer* m_pFindingsTimer = nullptr;
+    void RefreshFindings();
     EditorStatusLine* m_pStatusLine = nullptr;
     std::optional<TunerChoice> m_chosenTuner;
     // The band chart and what it was last made from.

@@ -7,6 +7,7 @@
 #include <QPointer>
 
 #include "CFrequencyTableDlg.h"
+
 #include "CTableFindingsWindow.h"
 #include "EditorFileCommands.h"
 #include "EditorStatusLine.h"
@@ -14,6 +15,7 @@
 #include "TableChecks.h"
 #include "TableTransfer.h"
 #include "resource.h"
+#include <QTimer>
 
 namespace {
 
@@ -104,9 +106,26 @@ void CFrequencyTableDlg::OnCheckTable()
     if (!m_pFindings) {
         m_pFindings = new CTableFindingsWindow(this);
         m_pFindings->onActivate = [this](int list, int position) { ShowFinding(list, position); };
+        m_pFindingsTimer = new QTimer(m_pFindings);
+        m_pFindingsTimer->setSingleShot(true);
+        m_pFindingsTimer->setInterval(150);
+        connect(m_pFindingsTimer, &QTimer::timeout, this, [this] { RefreshFindings(); });
     }
     // With a tuner chosen, the channels it cannot tune follow the table's own findings.
     m_pFindings->ShowFindings(std::move(findings), FindingKind::Channel, ChosenTunerFindings());
+}
+
+// As the status line follows the document, so does the open Table Check
+// window: checked again, without taking the focus, once edits pause.
+void CFrequencyTableDlg::RefreshFindings()
+{
+    if (!m_pFindings || !m_pFindings->isVisible())
+        return;
+    std::vector<TableFinding> findings;
+    if (m_document.HasTable()) {
+        CheckChannelTableInMemory(*m_document.Table(), [&findings](const TableFinding& f) { findings.push_back(f); });
+    }
+    m_pFindings->SetFindings(std::move(findings), FindingKind::Channel, ChosenTunerFindings());
 }
 
 void CFrequencyTableDlg::ShowFinding(std::int32_t iList, std::int32_t iChannel)

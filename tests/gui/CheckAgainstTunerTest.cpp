@@ -219,6 +219,18 @@ TEST_F(CheckAgainstTunerTest, CheckTableAndTheSummaryButtonJudgeAgainstTheChosen
     EXPECT_EQ(FindingRows(*pWindow), rows);
     EXPECT_EQ(pWindow->SummaryText(), summary);
     EXPECT_EQ(dlg.findChildren<CTableFindingsWindow*>().size(), 1);
+
+    // The open window follows the table, as the status line does: an edit
+    // that takes a channel inside the tuner, and its undo.
+    ClickRow(dlg.GetListView(IDC_LIST_CHANNELS), 2);
+    TypeInto(dlg, IDC_EDIT_FREQUENCY, "175.25");
+    Click(dlg, IDC_BUTTON_SAVE_VALUE);
+    EXPECT_TRUE(WaitFor([&] {
+        return pWindow->SummaryText() ==
+               "Against tuner 03:12 Philips FI1216MF: 1 channel outside. Errors: 1, warnings: 0";
+    })) << pWindow->SummaryText().toStdString();
+    dlg.OnCommand(IDM_UNDO);
+    EXPECT_TRUE(WaitFor([&] { return pWindow->SummaryText() == summary; })) << pWindow->SummaryText().toStdString();
 }
 
 // The status line's summary counts the channels outside the tuner and names
