@@ -392,7 +392,10 @@ public:
     // kPasteStepName. Refused whole, with nothing changed, without a table,
     // for no frequencies, for a channel out of that range or when the list would pass
     // ChannelTable::kMaxChannels. Returns the new channels; empty when refused.
+    // pszStep names the step another way ("Paste at End").
     static constexpr const char* kPasteStepName = "Paste";
-    std::vector<std::int32_t> PasteChannels(std::int32_t iBefore, const std::vector<double>& frequencies);
+    static constexpr const char* kPasteAtEndStepName = "Paste at End";
+    std::vector<std::int32_t> PasteChannels(std::int32_t iBefore, const std::vector<double>& frequencies,
+                                            const char* pszStep = kPasteStepName);
     // ---- end of Paste ----
 };

@@ -6,10 +6,10 @@
 
 #include "ChannelTableDocument.h"
 
-std::vector<std::int32_t> ChannelTableDocument::PasteChannels(std::int32_t iBefore,
-                                                              const std::vector<double>& frequencies)
+std::vector<std::int32_t>
+ChannelTableDocument::PasteChannels(std::int32_t iBefore, const std::vector<double>& frequencies, const char* pszStep)
 {
-    const StepScope step = BeginStep(kPasteStepName, CurrentList());
+    const StepScope step = BeginStep(pszStep, CurrentList());
     const std::vector<FrequencyBits>* pBefore = BulkListBefore({});
     if (!pBefore || frequencies.empty() || iBefore < 1 || static_cast<std::size_t>(iBefore) > pBefore->size() + 1 ||
         frequencies.size() > static_cast<std::size_t>(ChannelTable::kMaxChannels) - pBefore->size())

@@ -123,6 +123,7 @@ constexpr int IDC_BUTTON_FILL_LIST = 1075;
 // clipboard: the channel editor's Copy and Paste of rows
 constexpr int IDM_COPY_ROWS = 190;
 constexpr int IDM_PASTE_ROWS = 191;
+constexpr int IDM_PASTE_AT_END = 192;
 // band chart
 constexpr int IDM_BAND_CHART = 197;
 // Check against tuner: Table > Check Against Tuner... of the channel table editor.

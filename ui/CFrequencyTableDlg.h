@@ -183,6 +183,8 @@ private:
     static CommandGroup<CFrequencyTableDlg> ClipboardCommands();
     void OnCopyRows();
     void OnPasteRows();
+    void OnPasteRowsAtEnd();
+    void PasteRows(bool bAtEnd);
     // The channel the first pasted value becomes: the current row's, else
     // the one after the last.
     std::int32_t PasteTarget() const;

@@ -51,6 +51,8 @@ CommandGroup<CFrequencyTableDlg> CFrequencyTableDlg::ClipboardCommands()
          {StandardShortcut::Paste},
          SharedEditorCommands::HasTable<Dialog>,
          &Dialog::OnPasteRows},
+        // With a row selected, Paste goes before it: this appends.
+        {IDM_PASTE_AT_END, "Paste at &End", {}, SharedEditorCommands::HasTable<Dialog>, &Dialog::OnPasteRowsAtEnd},
     };
 }
 
@@ -74,6 +76,16 @@ std::int32_t CFrequencyTableDlg::PasteTarget() const
 }
 
 void CFrequencyTableDlg::OnPasteRows()
+{
+    PasteRows(false);
+}
+
+void CFrequencyTableDlg::OnPasteRowsAtEnd()
+{
+    PasteRows(true);
+}
+
+void CFrequencyTableDlg::PasteRows(bool bAtEnd)
 {
     if (!m_document.HasTable())
         return;
@@ -120,7 +132,9 @@ void CFrequencyTableDlg::OnPasteRows()
         return;
     }
     const ChannelTableDocument::StepScope step = m_document.BeginStep({});
-    const std::vector<std::int32_t> added = m_document.PasteChannels(PasteTarget(), frequencies);
+    const std::vector<std::int32_t> added =
+        bAtEnd ? m_document.PasteChannels(iCount + 1, frequencies, ChannelTableDocument::kPasteAtEndStepName)
+               : m_document.PasteChannels(PasteTarget(), frequencies);
     if (added.empty())
         return;
     ShowBulkResult(added);

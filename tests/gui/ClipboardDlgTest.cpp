@@ -217,6 +217,20 @@ TEST_F(ClipboardDlgTest, PastesBeforeTheCurrentRowOrAfterTheLast)
     EXPECT_EQ(TextOf(dlg, IDC_STATIC_AIR_MAX), "6");
 }
 
+// With a row selected, Edit > Paste at End still appends, as its own step.
+TEST_F(ClipboardDlgTest, PasteAtEndAppendsWhateverRowIsCurrent)
+{
+    Load({48.25, 55.25, 62.25});
+    List()->SetCurrentRow(2);
+    Clipboard()->setText("7\n8\n");
+    MenuItem(IDM_PASTE_AT_END)->trigger();
+    EXPECT_EQ(Shown(), Values({48.25, 55.25, 62.25, 7, 8}));
+    EXPECT_EQ(List()->GetSelectedRows(), std::vector<int>({3, 4}));
+    EXPECT_EQ(MenuItem(IDM_UNDO)->text(), "&Undo Paste at End");
+    MenuItem(IDM_UNDO)->trigger();
+    EXPECT_EQ(Shown(), Values({48.25, 55.25, 62.25}));
+}
+
 TEST_F(ClipboardDlgTest, APasteThatWouldPassTheLongestListIsRefused)
 {
     Load(Values(ChannelTable::kMaxChannels - 1, 48.25));
