@@ -494,7 +494,8 @@ class LiveTest:
             self.check("three channels are appended with Enter", add_channels)
 
             row_menu = ["Insert Blank Item", "Delete Item", "Move Up", "Move Down", "Move to Channel...",
-                        "Offset Frequencies...", "Clear to Empty Slot", "Sort Selection by Frequency",
+                        "Offset Frequencies...", "Round Frequencies...", "Clear to Empty Slot",
+                        "Sort Selection by Frequency",
                         "Fill Raster...", "Undo Add to the end", "Redo"]
             self.check("Shift+F10 opens the row menu", lambda: (
                 self.select_row("002"), self.menu_appears("shift+F10", row_menu)))
