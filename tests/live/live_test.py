@@ -1123,10 +1123,33 @@ class LiveTest:
                 self.keys("ctrl+z")
                 self.wait_until(lambda: len(frequencies()) == 4, "the paste undone")
             self.check("Ctrl+V pastes a list of values before the current row, one step", paste_values)
+        finally:
+            self.session.stop(program)
 
+    def silent_clipboard(self):
+        """Ctrl+V while the clipboard's owner never answers (xclip stopped
+        once it owns the clipboard): the window stays live and says so. Run
+        last: the stopped owner may hold up other programs' selections."""
+        table = os.path.join(self.session.tmp, "silent.ccf")
+        source = os.path.join(self.session.tmp, "silent.json")
+        with open(source, "w") as f:
+            json.dump({"format": "ccf", "country_code": 44,
+                       "air": {"frequencies": [48.25, 55.25]}, "cable": {"frequencies": [112.25]}}, f)
+        subprocess.run([self.session.tool, "build", source, "-o", table], check=True, timeout=30,
+                       stdout=subprocess.DEVNULL)
+        frequencies = lambda: [row[1] for row in self.list_rows()]
+
+        def read_clipboard():
+            return subprocess.run(["xclip", "-o", "-selection", "clipboard"], env=self.session.env,
+                                  capture_output=True, text=True, timeout=15).stdout
+
+        program = self.session.start_program(table)
+        try:
             def silent_owner():
                 # xclip in the foreground, stopped once it owns the clipboard:
                 # it never answers, and the paste must not wait for it.
+                self.wait_until(lambda: frequencies() == ["48.25 MHz", "55.25 MHz"], "the list loaded")
+                self.select_row("001")
                 before = frequencies()
                 owner = subprocess.Popen(["xclip", "-quiet", "-i", "-selection", "clipboard"], env=self.session.env,
                                          stdin=subprocess.PIPE, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -1474,6 +1497,7 @@ def main():
         test.drag_and_drop()
         test.band_chart()
         test.check_against_tuner()
+        test.silent_clipboard()
     except SetupError as error:
         print("live: set-up failed: %s" % error, flush=True)
     finally:
