@@ -27,6 +27,8 @@ void AppendPrintable(std::string& out, char c)
     }
 }
 
+} // namespace
+
 // The length of the well-formed UTF-8 sequence at the start of text (no
 // overlong forms, surrogates or code points beyond U+10FFFF), 0 if none.
 std::size_t Utf8SequenceLength(std::string_view text)
@@ -58,8 +60,6 @@ std::size_t Utf8SequenceLength(std::string_view text)
     }
     return length;
 }
-
-} // namespace
 
 std::string PrintableText(std::string_view text)
 {

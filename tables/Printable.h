@@ -17,6 +17,10 @@ std::string PrintableText(std::string_view text);
 // name shown where it must say exactly which bytes it holds.
 std::string PrintableName(std::string_view text);
 
+// The length of the well-formed UTF-8 sequence at the start of text (no
+// overlong forms, surrogates or code points beyond U+10FFFF), 0 if none.
+std::size_t Utf8SequenceLength(std::string_view text);
+
 // A field or key for a message: PrintableText in double quotes. Text longer
 // than kExcerptBytes is cut there (at a UTF-8 character boundary) and followed
 // by its length, so that a runaway field of megabytes still gives a short

@@ -142,8 +142,8 @@ bool WriteAllTo(int fd, const char* pData, std::size_t size)
     return true;
 }
 
-// Reserves a name in the Trash by making its info file, which is what the
-// specification makes the atomic step; the name, or empty with the reason.
+// Reserves a name in the Trash by making its info file, the step the
+// freedesktop.org rules make atomic; the name, or empty with the reason.
 std::string ReserveName(const TrashFolders& trash, const std::string& originalPath, FileError& error)
 {
     const std::string name = BaseName(originalPath);

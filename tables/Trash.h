@@ -1,6 +1,5 @@
 #pragma once
-// The desktop's Trash, as the freedesktop.org Trash specification lays it
-// out: $XDG_DATA_HOME/Trash (default ~/.local/share/Trash) with the file in
+// The desktop's Trash, as freedesktop.org's rules for it lay it out: $XDG_DATA_HOME/Trash (default ~/.local/share/Trash) with the file in
 // files/ and, under the same name plus ".trashinfo" in info/, where it was
 // and when it went, so that a file manager puts it back. Plain C++ without Qt,
 // since the command-line tool trashes the files it replaces too.
@@ -8,7 +7,7 @@
 // A file the program replaces or discards goes there instead of into
 // nothing, so that a wrong click or a conversion run again can be mended from
 // the desktop. Only the home Trash is used: a file on another file system is
-// copied into it, as the specification allows, rather than into a Trash of
+// copied into it, as those rules allow, rather than into a Trash of
 // that file system's own. The folders are made where missing (mode 0700) and
 // are used only when they are the user's own folders, not links.
 

@@ -12,21 +12,6 @@
 
 namespace {
 
-TnspRecord Tuner(std::int32_t factory, std::int32_t tunerType, double low, double mid, double high, double end)
-{
-    TnspRecord record;
-    record.factory = factory;
-    record.tunerType = tunerType;
-    record.low = low;
-    record.mid = mid;
-    record.high = high;
-    record.end = end;
-    record.lowCode = 0x8E01;
-    record.midCode = 0x8E02;
-    record.highCode = 0x8E04;
-    return record;
-}
-
 // Channels on each edge of the tuner 03:12 (48.25, 160, 442, 863.25), one
 // below, one above, an empty slot and a NaN.
 ChfqImage EdgeChannels()
@@ -58,7 +43,7 @@ struct CoverageFiles
 
 TEST(ToolCoverage, OneTunerListsEveryChannelsBandAndTheChannelsOutside)
 {
-    const CoverageFiles files({Tuner(0x03, 0x12, 48.25, 160.0, 442.0, 863.25)});
+    const CoverageFiles files({TunerWithBands(0x03, 0x12, 48.25, 160.0, 442.0, 863.25)});
     // The only tuner of the table needs no --tuner.
     const ToolRun run = RunToolProcess({"coverage", files.table, files.tuners});
     EXPECT_EQ(run.status, 1) << run.err;
@@ -83,8 +68,8 @@ TEST(ToolCoverage, OneTunerListsEveryChannelsBandAndTheChannelsOutside)
 
 TEST(ToolCoverage, ATunerThatTunesEveryChannelExitsZero)
 {
-    const CoverageFiles files(
-        {Tuner(0x05, 0x01, 48.25, 160.0, 442.0, 863.25), Tuner(0x03, 0x12, 44.0, 160.0, 442.0, 958.0)});
+    const CoverageFiles files({TunerWithBands(0x05, 0x01, 48.25, 160.0, 442.0, 863.25),
+                               TunerWithBands(0x03, 0x12, 44.0, 160.0, 442.0, 958.0)});
     ToolRun run = RunToolProcess({"coverage", "--tuner", "03:12", files.table, files.tuners});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("cable 001: 45.75 MHz low 8E01\n"), std::string::npos) << run.out;
@@ -99,9 +84,9 @@ TEST(ToolCoverage, ATunerThatTunesEveryChannelExitsZero)
 TEST(ToolCoverage, EveryTunerOfATableIsCountedAndThoseTuningAllNamed)
 {
     const CoverageFiles files({
-        Tuner(0x05, 0x01, 48.25, 160.0, 442.0, 863.25),
-        Tuner(0x03, 0x12, 44.0, 160.0, 442.0, 958.0),
-        Tuner(0x07, 0x21, 40.0, 160.0, 442.0, 871.25),
+        TunerWithBands(0x05, 0x01, 48.25, 160.0, 442.0, 863.25),
+        TunerWithBands(0x03, 0x12, 44.0, 160.0, 442.0, 958.0),
+        TunerWithBands(0x07, 0x21, 40.0, 160.0, 442.0, 871.25),
     });
     ToolRun run = RunToolProcess({"coverage", files.table, files.tuners});
     EXPECT_EQ(run.status, 0) << run.err;
@@ -117,7 +102,8 @@ TEST(ToolCoverage, EveryTunerOfATableIsCountedAndThoseTuningAllNamed)
                        "\"tuned\":7,\"outside\":0},{\"entry\":3,\"factory\":7,\"tuner_type\":33,\"codes\":\"07:21\","
                        "\"tuned\":7,\"outside\":0}],\"covering_all\":[2,3]}\n");
 
-    const CoverageFiles none({Tuner(0x05, 0x01, 48.25, 160.0, 442.0, 863.25), Tuner(0x06, 0x01, 50, 160, 442, 958)});
+    const CoverageFiles none(
+        {TunerWithBands(0x05, 0x01, 48.25, 160.0, 442.0, 863.25), TunerWithBands(0x06, 0x01, 50, 160, 442, 958)});
     run = RunToolProcess({"coverage", none.table, none.tuners});
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_NE(run.out.find("tuners tuning every channel: none\n"), std::string::npos) << run.out;
@@ -127,7 +113,7 @@ TEST(ToolCoverage, JsonIsOneDocumentWithTheChannelsBandsAndOutside)
 {
     // Edges out of order: low 300 to 400, the mid band empty, high 100 to
     // 159.8, so that nothing tunes 159.8 to 300 MHz.
-    const CoverageFiles files({Tuner(0x03, 0x12, 300.0, 400.0, 100.0, 159.8)});
+    const CoverageFiles files({TunerWithBands(0x03, 0x12, 300.0, 400.0, 100.0, 159.8)});
     const ToolRun run = RunToolProcess({"coverage", "--json", "--tuner", "03:12", files.table, files.tuners});
     EXPECT_EQ(run.status, 1) << run.err;
     ASSERT_FALSE(run.out.empty());
@@ -168,8 +154,9 @@ TEST(ToolCoverage, EdgesThatAreNotFiniteNumbersAreNamedNotPrinted)
 {
     const double inf = std::numeric_limits<double>::infinity();
     const double nan = std::numeric_limits<double>::quiet_NaN();
-    const CoverageFiles files({Tuner(0x03, 0x12, -inf, 160.0, 442.0, inf), Tuner(0x04, 0x12, nan, nan, nan, nan),
-                               Tuner(0x05, 0x12, -1e308, 160.0, 442.0, 1e308)});
+    const CoverageFiles files({TunerWithBands(0x03, 0x12, -inf, 160.0, 442.0, inf),
+                               TunerWithBands(0x04, 0x12, nan, nan, nan, nan),
+                               TunerWithBands(0x05, 0x12, -1e308, 160.0, 442.0, 1e308)});
     const auto expectNoInfOrNan = [](const std::string& text) {
         EXPECT_EQ(text.find("inf"), std::string::npos) << text;
         EXPECT_EQ(text.find("nan"), std::string::npos) << text;
@@ -240,7 +227,7 @@ TEST(ToolCoverage, EdgesThatAreNotFiniteNumbersAreNamedNotPrinted)
 
 TEST(ToolCoverage, UnreadableFilesUnknownTunersAndOldTablesExitTwo)
 {
-    const CoverageFiles files({Tuner(0x03, 0x12, 48.25, 160.0, 442.0, 863.25)});
+    const CoverageFiles files({TunerWithBands(0x03, 0x12, 48.25, 160.0, 442.0, 863.25)});
     ToolRun run = RunToolProcess({"coverage", "--tuner", "07:12", files.table, files.tuners});
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.out, "");

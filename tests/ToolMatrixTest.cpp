@@ -12,18 +12,6 @@
 
 namespace {
 
-TnspRecord Tuner(std::int32_t factory, std::int32_t tunerType, double low, double mid, double high, double end)
-{
-    TnspRecord record;
-    record.factory = factory;
-    record.tunerType = tunerType;
-    record.low = low;
-    record.mid = mid;
-    record.high = high;
-    record.end = end;
-    return record;
-}
-
 ChfqImage Table(std::int32_t country, std::vector<double> air, std::vector<double> cable)
 {
     ChfqImage image;
@@ -59,9 +47,9 @@ struct MatrixFiles
     TempDir dir;
 };
 
-const TnspRecord kNarrow = Tuner(0x05, 0x01, 48.25, 160.0, 442.0, 863.25); // misses 45.75
-const TnspRecord kWide = Tuner(0x03, 0x12, 44.0, 160.0, 442.0, 958.0);     // tunes both
-const TnspRecord kUhf = Tuner(0x07, 0x21, 470.0, 480.0, 490.0, 500.0);     // the Zurich table alone
+const TnspRecord kNarrow = TunerWithBands(0x05, 0x01, 48.25, 160.0, 442.0, 863.25); // misses 45.75
+const TnspRecord kWide = TunerWithBands(0x03, 0x12, 44.0, 160.0, 442.0, 958.0);     // tunes both
+const TnspRecord kUhf = TunerWithBands(0x07, 0x21, 470.0, 480.0, 490.0, 500.0);     // the Zurich table alone
 
 } // namespace
 
@@ -78,7 +66,8 @@ TEST(ToolMatrix, ListingHasARowPerTableAndAColumnPerTuner)
                        "tuners tuning every table: 03:12\n");
 
     // No tuner tunes de whole; one whose low band start is NaN is named.
-    files.Tuners({kNarrow, Tuner(0x04, 0x12, std::numeric_limits<double>::quiet_NaN(), 160.0, 442.0, 958.0), kUhf});
+    files.Tuners(
+        {kNarrow, TunerWithBands(0x04, 0x12, std::numeric_limits<double>::quiet_NaN(), 160.0, 442.0, 958.0), kUhf});
     run = files.Run({"z\xc3\xbcrich.ccf", "de.ccf", "tuners.tsf"});
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_EQ(run.out, "table       country  channels  05:01  04:12  07:21\n"

@@ -67,6 +67,23 @@ struct TnspRecord
     }
 };
 
+// A tuner of these codes and band edges, with the band codes 8E01, 8E02, 8E04.
+inline TnspRecord TunerWithBands(std::int32_t factory, std::int32_t tunerType, double low, double mid, double high,
+                                 double end)
+{
+    TnspRecord record;
+    record.factory = factory;
+    record.tunerType = tunerType;
+    record.low = low;
+    record.mid = mid;
+    record.high = high;
+    record.end = end;
+    record.lowCode = 0x8E01;
+    record.midCode = 0x8E02;
+    record.highCode = 0x8E04;
+    return record;
+}
+
 struct TnspImage
 {
     std::uint16_t marker = 0xCB00;

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "HexDigit.h"
+#include "Printable.h"
 
 namespace {
 
@@ -14,43 +15,6 @@ constexpr std::string_view kEndLine = "end";
 bool IsPlain(unsigned char c)
 {
     return c > 0x20 && c < 0x7F && c != '%';
-}
-
-// The length of the UTF-8 sequence at the start of `text`, 0 when it is not a
-// valid one (overlong forms, surrogates and code points past U+10FFFF are not).
-std::size_t Utf8SequenceLength(std::string_view text)
-{
-    const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    if (lead < 0x80)
-        return 1;
-    std::size_t length = 0;
-    unsigned char low = 0x80; // the bounds of the second byte
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        if (lead == 0xE0)
-            low = 0xA0; // overlong
-        if (lead == 0xED)
-            high = 0x9F; // surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        if (lead == 0xF0)
-            low = 0x90; // overlong
-        if (lead == 0xF4)
-            high = 0x8F; // past U+10FFFF
-    } else {
-        return 0;
-    }
-    if (text.size() < length || byte(1) < low || byte(1) > high)
-        return 0;
-    for (std::size_t i = 2; i < length; ++i) {
-        if (byte(i) < 0x80 || byte(i) > 0xBF)
-            return 0;
-    }
-    return length;
 }
 
 bool IsValidUtf8(std::string_view text)

@@ -1091,10 +1091,6 @@ class LiveTest:
                        stdout=subprocess.DEVNULL)
         frequencies = lambda: [row[1] for row in self.list_rows()]
 
-        def read_clipboard():
-            return subprocess.run(["xclip", "-o", "-selection", "clipboard"], env=self.session.env,
-                                  capture_output=True, text=True, timeout=15).stdout
-
         def put_clipboard(text):
             # xclip stays behind to serve the text until another owner takes
             # the clipboard; the session ends it with the display.
@@ -1110,7 +1106,7 @@ class LiveTest:
                 self.keys("shift+Down")
                 self.wait_until(lambda: self.selected_rows() == [1, 2], "channels 2 and 3 selected")
                 self.keys("ctrl+c")
-                self.wait_until(lambda: read_clipboard() == "2\t55.25\n3\t62.25\n", "the two rows on the clipboard")
+                self.wait_until(lambda: self.read_clipboard() == "2\t55.25\n3\t62.25\n", "the two rows on the clipboard")
             self.check("Ctrl+C in the list puts the selected rows on the clipboard", copy_rows)
 
             def paste_values():
@@ -1126,6 +1122,11 @@ class LiveTest:
         finally:
             self.session.stop(program)
 
+    def read_clipboard(self):
+        """The X clipboard's text, as another program reads it."""
+        return subprocess.run(["xclip", "-o", "-selection", "clipboard"], env=self.session.env,
+                              capture_output=True, text=True, timeout=15).stdout
+
     def silent_clipboard(self):
         """Ctrl+V while the clipboard's owner never answers (xclip stopped
         once it owns the clipboard): the window stays live and says so. Run
@@ -1138,10 +1139,6 @@ class LiveTest:
         subprocess.run([self.session.tool, "build", source, "-o", table], check=True, timeout=30,
                        stdout=subprocess.DEVNULL)
         frequencies = lambda: [row[1] for row in self.list_rows()]
-
-        def read_clipboard():
-            return subprocess.run(["xclip", "-o", "-selection", "clipboard"], env=self.session.env,
-                                  capture_output=True, text=True, timeout=15).stdout
 
         program = self.session.start_program(table)
         try:
@@ -1156,7 +1153,7 @@ class LiveTest:
                 try:
                     owner.stdin.write(b"500.25\n")
                     owner.stdin.close()
-                    self.wait_until(lambda: read_clipboard() == "500.25\n", "xclip owning the clipboard")
+                    self.wait_until(lambda: self.read_clipboard() == "500.25\n", "xclip owning the clipboard")
                     os.kill(owner.pid, signal.SIGSTOP)
                     self.keys("ctrl+v")
                     note = self.tree.wait_for(
