@@ -98,9 +98,8 @@ QString WhyNotOpened(const QUrl& url)
 
 // Whether the drag holds a file to open; the files after the first such one
 // are not looked at.
-bool HoldsTableFile(const QMimeData& mimeData)
+bool HoldsTableFile(const QList<QUrl>& urls)
 {
-    const QList<QUrl> urls = mimeData.urls();
     return std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return WhyNotOpened(url).isEmpty(); });
 }
 
@@ -123,10 +122,10 @@ bool TakeAsCopy(QDropEvent& event)
 
 } // namespace
 
-DraggedFiles SortDraggedFiles(const QMimeData& mimeData)
+DraggedFiles SortDraggedFiles(const QList<QUrl>& urls)
 {
     DraggedFiles files;
-    for (const QUrl& url : mimeData.urls()) {
+    for (const QUrl& url : urls) {
         const QString why = WhyNotOpened(url);
         if (why.isEmpty())
             files.tables << LocalPathOf(url);
@@ -159,10 +158,9 @@ bool FileDropTarget::eventFilter(QObject* pWatched, QEvent* pEvent)
     case QEvent::DragMove:
         if (!HoldsUrls(pEvent))
             break;
-        if (!m_bTakingDrag || !TakeAsCopy(*static_cast<QDropEvent*>(pEvent)))
-            pEvent->ignore();
+        OnDragMove(*static_cast<QDropEvent*>(pEvent));
         return true;
-    case QEvent::DragLeave: m_bTakingDrag = false; break;
+    case QEvent::DragLeave: ForgetDrag(); break;
     case QEvent::Drop:
         if (!HoldsUrls(pEvent))
             break;
@@ -173,18 +171,49 @@ bool FileDropTarget::eventFilter(QObject* pWatched, QEvent* pEvent)
     return QObject::eventFilter(pWatched, pEvent);
 }
 
+bool FileDropTarget::ReadDraggedUrls(const QMimeData& mimeData)
+{
+    // Under X the URLs are asked of the dragging program for each read, and
+    // its answer depends on the position it sent last: a read while a newer
+    // position is under way comes back empty. The URLs of one drag never
+    // change, so a read that came through stands for the whole drag.
+    const QList<QUrl> urls = mimeData.urls();
+    if (!urls.isEmpty())
+        m_draggedUrls = urls;
+    return !m_draggedUrls.isEmpty();
+}
+
 void FileDropTarget::OnDragEnter(QDropEvent& event)
 {
-    m_bTakingDrag = FileRouter() && HoldsTableFile(*event.mimeData()) && TakeAsCopy(event);
-    if (!m_bTakingDrag)
+    ForgetDrag();
+    if (!FileRouter()) {
+        event.ignore();
+        return;
+    }
+    // A drag whose URLs could not be read yet is taken until a move reads
+    // them: refusing its entering would leave the window deaf to its moves.
+    const bool bRead = ReadDraggedUrls(*event.mimeData());
+    m_bTakingDrag = !bRead || HoldsTableFile(m_draggedUrls);
+    if (!m_bTakingDrag || !TakeAsCopy(event)) {
+        m_bTakingDrag = false;
+        event.ignore();
+    }
+}
+
+void FileDropTarget::OnDragMove(QDropEvent& event)
+{
+    if (m_bTakingDrag && m_draggedUrls.isEmpty() && ReadDraggedUrls(*event.mimeData()))
+        m_bTakingDrag = HoldsTableFile(m_draggedUrls);
+    if (!m_bTakingDrag || m_draggedUrls.isEmpty() || !TakeAsCopy(event))
         event.ignore();
 }
 
 void FileDropTarget::OnDrop(QDropEvent& event)
 {
-    m_bTakingDrag = false;
     // Told again: the files may have changed since the drag entered.
-    const DraggedFiles files = SortDraggedFiles(*event.mimeData());
+    ReadDraggedUrls(*event.mimeData());
+    const DraggedFiles files = SortDraggedFiles(m_draggedUrls);
+    ForgetDrag();
     CLauncherDlg* pRouter = FileRouter();
     if (!pRouter || files.tables.isEmpty() || !TakeAsCopy(event)) {
         event.ignore();
@@ -197,6 +226,12 @@ void FileDropTarget::OnDrop(QDropEvent& event)
     // modal loop of its own.
     Refuse(files.refused);
     pRouter->OpenFilesFromAnotherStart(files.tables);
+}
+
+void FileDropTarget::ForgetDrag()
+{
+    m_bTakingDrag = false;
+    m_draggedUrls.clear();
 }
 
 void FileDropTarget::Refuse(const QStringList& reasons)

@@ -5,8 +5,10 @@
 // OpenFilesFromAnotherStart): into the open editor of its kind, else into the
 // editor the launcher opens for it, an old table into the converter.
 
+#include <QList>
 #include <QObject>
 #include <QStringList>
+#include <QUrl>
 
 class QDropEvent;
 class QMimeData;
@@ -23,7 +25,7 @@ struct DraggedFiles
 // A URL is taken when it names a local regular file with a table's
 // extension (.ccf, .tsf, .cft in any case); anything else is refused with its
 // reason.
-DraggedFiles SortDraggedFiles(const QMimeData& mimeData);
+DraggedFiles SortDraggedFiles(const QList<QUrl>& urls);
 
 // Makes a window and its controls that take drops of their own (the text
 // fields) a target for table files. While files are dragged over it the
@@ -43,12 +45,17 @@ protected:
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
 
 private:
+    bool ReadDraggedUrls(const QMimeData& mimeData);
     void OnDragEnter(QDropEvent& event);
+    void OnDragMove(QDropEvent& event);
     void OnDrop(QDropEvent& event);
+    void ForgetDrag();
     void Refuse(const QStringList& reasons);
 
     QWidget& m_window;
     UserServices& m_services;
-    // The answer to the drag now over the window, given at its entering.
+    // The answer to the drag now over the window, given once its URLs were read.
     bool m_bTakingDrag = false;
+    // The drag's URLs as last read from it: empty until a read came through.
+    QList<QUrl> m_draggedUrls;
 };

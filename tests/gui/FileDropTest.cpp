@@ -7,7 +7,9 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <thread>
+#include <tuple>
 
 #include <QApplication>
 #include <QDropEvent>
@@ -293,6 +295,74 @@ TEST(FileDrop, ChannelTableDroppedOnTheChannelEditorLoadsAsOneStep)
     EXPECT_EQ(editor.Table()->FileImage(), unsaved);
     EXPECT_TRUE(services.modalDialogs.empty()); // loaded in place, no other editor
     EXPECT_TRUE(services.messages.empty());
+    editor.EndDialog(IDCANCEL);
+}
+
+// Dragged files whose URLs come through only on some reads, as under X,
+// where the dragging program answers a read only for the position it sent
+// last: reads numbered in `answered` (from 1) give the URLs, the others nothing.
+class DragDataReadAtTimes : public QMimeData
+{
+public:
+    DragDataReadAtTimes(const QString& path, std::set<int> answered)
+        : m_urls{QUrl::fromLocalFile(path).toEncoded() + "\r\n"}, m_answered(std::move(answered))
+    {
+    }
+    QStringList formats() const override { return {QStringLiteral("text/uri-list")}; }
+    bool hasFormat(const QString& type) const override { return formats().contains(type); }
+
+protected:
+    QVariant retrieveData(const QString&, QMetaType) const override
+    {
+        return m_answered.count(++m_reads) ? QVariant(m_urls) : QVariant();
+    }
+
+private:
+    QByteArray m_urls;
+    std::set<int> m_answered;
+    mutable int m_reads = 0;
+};
+
+// A read that comes back empty neither refuses the drag nor loses its drop:
+// the URLs of one drag, once read, stand for all of it.
+TEST(FileDrop, AReadOfTheDragThatComesBackEmptyLosesNoDrop)
+{
+    TempDir dir;
+    const QString german = WriteChannelTable(dir, "de.ccf", {48.25, 55.25}, 49);
+    const QString notes = QString::fromStdString(dir.File("notes.txt"));
+    WriteAll(notes.toStdString(), {'x'});
+    FakeUserServices services;
+    CLauncherDlg launcher{services};
+    launcher.Create();
+    CFrequencyTableDlg editor{services};
+    editor.Create();
+    const auto drag = [&](const QString& path, std::set<int> answered) {
+        DragDataReadAtTimes data(path, std::move(answered));
+        QDragEnterEvent enter(QPoint(5, 5), kFileManagerActions, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&editor, &enter);
+        QDragMoveEvent move(QPoint(6, 6), kFileManagerActions, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&editor, &move);
+        QDropEvent drop(QPointF(6, 6), kFileManagerActions, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&editor, &drop);
+        return std::make_tuple(enter.isAccepted(), move.isAccepted(), drop.isAccepted());
+    };
+    // Read at the entering only; the drop's read comes back empty.
+    EXPECT_EQ(drag(german, {1}), std::make_tuple(true, true, true));
+    ASSERT_TRUE(WaitFor([&] { return Rows(editor, IDC_LIST_CHANNELS) == kGermanRows; }));
+    Click(editor, IDC_BUTTON_CREATE_NEW);
+    // Read at the first move only: the entering is taken until then.
+    EXPECT_EQ(drag(german, {2}), std::make_tuple(true, true, true));
+    ASSERT_TRUE(WaitFor([&] { return Rows(editor, IDC_LIST_CHANNELS) == kGermanRows; }));
+    // A drag read late that holds no table is refused at that read.
+    EXPECT_EQ(drag(notes, {2}), std::make_tuple(true, false, false));
+    ASSERT_TRUE(WaitFor([&] { return services.messages.size() == 1; }));
+    EXPECT_TRUE(services.messages.back().startsWith("Cannot open \"" + notes + "\": not a channel table"));
+    // Never read: nothing is taken and nothing is said.
+    Click(editor, IDC_BUTTON_CREATE_NEW);
+    EXPECT_EQ(drag(german, {}), std::make_tuple(true, false, false));
+    QApplication::processEvents();
+    EXPECT_TRUE(Rows(editor, IDC_LIST_CHANNELS).isEmpty());
+    EXPECT_EQ(services.messages.size(), 1u);
     editor.EndDialog(IDCANCEL);
 }
 
