@@ -24,6 +24,8 @@ constexpr int IDM_UNDO = 120;
 constexpr int IDM_REDO = 121;
 constexpr int IDM_RESTORE_UNSAVED = 122;
 // The editors' menu bars, beside the buttons' own ids.
+constexpr int IDM_OPEN = 138;
+constexpr int IDM_SAVE_AS = 139;
 constexpr int IDM_SAVE = 140;
 constexpr int IDM_IMPORT = 141;
 constexpr int IDM_EXPORT = 142;

@@ -65,11 +65,10 @@ CConvertDlg::~CConvertDlg() = default;
 
 void CConvertDlg::OnLoadFile()
 {
-    // Titled after the command and opened in the folder of the last table
-    // loaded, with no name typed in for the person, so Open works at once.
+    // Titled after the command and opened in the folder of the last table loaded.
     const FileDialogRequest request =
-        CommandFileRequest(FileCommand::Open, TableFileNames{m_strInputPath, QString()},
-                           QStringLiteral("CFT Files (*.cft)|*.cft||"), QStringLiteral("cft"));
+        ButtonFileRequest(CommandFileRequest(FileCommand::Open, TableFileNames{m_strInputPath, QString()},
+                                             QStringLiteral("CFT Files (*.cft)|*.cft||"), QStringLiteral("cft")));
     const std::optional<QString> chosen = Services().ChooseFile(request);
     if (chosen)
         OpenFile(*chosen);

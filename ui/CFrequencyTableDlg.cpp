@@ -365,7 +365,17 @@ void CFrequencyTableDlg::OnCreateNew()
 
 void CFrequencyTableDlg::OnLoadFromFile()
 {
-    const std::optional<QString> path = Services().ChooseFile(TableFileRequest(true));
+    OpenChosenFile(ButtonFileRequest(TableFileRequest(true)));
+}
+
+void CFrequencyTableDlg::OnOpen()
+{
+    OpenChosenFile(TableFileRequest(true));
+}
+
+void CFrequencyTableDlg::OpenChosenFile(const FileDialogRequest& request)
+{
+    const std::optional<QString> path = Services().ChooseFile(request);
     if (path)
         OpenFile(*path);
 }
@@ -403,7 +413,17 @@ void CFrequencyTableDlg::ShowLoadedTable()
 
 void CFrequencyTableDlg::OnSaveToFile()
 {
-    const std::optional<QString> path = Services().ChooseFile(TableFileRequest(false));
+    SaveToChosenFile(ButtonFileRequest(TableFileRequest(false)));
+}
+
+void CFrequencyTableDlg::OnSaveAs()
+{
+    SaveToChosenFile(TableFileRequest(false));
+}
+
+void CFrequencyTableDlg::SaveToChosenFile(const FileDialogRequest& request)
+{
+    const std::optional<QString> path = Services().ChooseFile(request);
     if (!path || !m_document.HasTable())
         return;
     FileError error;

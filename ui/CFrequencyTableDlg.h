@@ -116,9 +116,13 @@ private:
     void OnSelEndOkMode();
     void OnCountryCodeEnter();
     void OnSaveToFile();
+    void OnSaveAs();
+    void SaveToChosenFile(const FileDialogRequest& request);
     void OnCreateNew();
     void OnAddToEnd();
     void OnLoadFromFile();
+    void OnOpen();
+    void OpenChosenFile(const FileDialogRequest& request);
     void OnReset();
     void OnSaveValue();
     void OnClickList();

@@ -41,12 +41,11 @@ const EditorCommands<CFrequencyTableDlg>& CFrequencyTableDlg::Commands()
     };
     static const EditorCommands<Dialog> commands(
         {
-            Shared::FileMenu<Dialog>(IDC_BUTTON_CREATE_NEW, IDC_BUTTON_LOAD_FROM_FILE, IDC_BUTTON_SAVE_TO_FILE,
-                                     {{IDM_NEW_FROM_PLAN,
-                                       "New from &Plan...",
-                                       {StandardShortcut::None, "Ctrl+P", KeyScope::Editor},
-                                       {},
-                                       &Dialog::OnNewFromPlan}}),
+            Shared::FileMenu<Dialog>(IDC_BUTTON_CREATE_NEW, {{IDM_NEW_FROM_PLAN,
+                                                              "New from &Plan...",
+                                                              {StandardShortcut::None, "Ctrl+P", KeyScope::Editor},
+                                                              {},
+                                                              &Dialog::OnNewFromPlan}}),
             {kEditMenuTitle,
              {Shared::History<Dialog>(),
               ClipboardCommands(),
@@ -121,7 +120,7 @@ void CFrequencyTableDlg::RememberFile(const QString& path)
 
 void CFrequencyTableDlg::OnSave()
 {
-    if (SaveToKnownFile(m_document, Services(), this, Text(kRecentKind), [this] { OnSaveToFile(); }))
+    if (SaveToKnownFile(m_document, Services(), this, Text(kRecentKind), [this] { OnSaveAs(); }))
         m_pStatusLine->ShowNote(SavedNote(QFile::decodeName(QByteArray::fromStdString(m_document.SavePath()))));
 }
 

@@ -304,7 +304,17 @@ void CTunerEditDlg::RefreshTableList()
 
 void CTunerEditDlg::OnSaveFile()
 {
-    const std::optional<QString> path = Services().ChooseFile(TunerFileRequest(FileCommand::SaveAs, m_document));
+    SaveToChosenFile(ButtonFileRequest(TunerFileRequest(FileCommand::SaveAs, m_document)));
+}
+
+void CTunerEditDlg::OnSaveAs()
+{
+    SaveToChosenFile(TunerFileRequest(FileCommand::SaveAs, m_document));
+}
+
+void CTunerEditDlg::SaveToChosenFile(const FileDialogRequest& request)
+{
+    const std::optional<QString> path = Services().ChooseFile(request);
     if (!path || !m_document.HasTable())
         return;
     FileError error;
@@ -321,7 +331,17 @@ void CTunerEditDlg::OnSaveFile()
 
 void CTunerEditDlg::OnLoadFile()
 {
-    const std::optional<QString> path = Services().ChooseFile(TunerFileRequest(FileCommand::Open, m_document));
+    OpenChosenFile(ButtonFileRequest(TunerFileRequest(FileCommand::Open, m_document)));
+}
+
+void CTunerEditDlg::OnOpen()
+{
+    OpenChosenFile(TunerFileRequest(FileCommand::Open, m_document));
+}
+
+void CTunerEditDlg::OpenChosenFile(const FileDialogRequest& request)
+{
+    const std::optional<QString> path = Services().ChooseFile(request);
     if (path)
         OpenFile(*path);
 }

@@ -62,7 +62,11 @@ private:
     void OnCreateNew();
     void OnAddInfo();
     void OnSaveFile();
+    void OnSaveAs();
+    void SaveToChosenFile(const FileDialogRequest& request);
     void OnLoadFile();
+    void OnOpen();
+    void OpenChosenFile(const FileDialogRequest& request);
     void OnClickListTuner();
     void OnKeydownListTuner(int key);
     void OnRclickListTuner();

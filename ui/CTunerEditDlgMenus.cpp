@@ -42,7 +42,7 @@ const EditorCommands<CTunerEditDlg>& CTunerEditDlg::Commands()
         &Dialog::OnFillFromTunerData};
     static const EditorCommands<Dialog> commands(
         {
-            Shared::FileMenu<Dialog>(IDC_BUTTON_CREATE_TABLE, IDC_BUTTON_LOAD_TUNER_FILE, IDC_BUTTON_SAVE_FILE),
+            Shared::FileMenu<Dialog>(IDC_BUTTON_CREATE_TABLE),
             {kEditMenuTitle,
              {Shared::History<Dialog>(),
               {copyToInputs, fillFromTunerData, replaceEntry},
@@ -82,7 +82,7 @@ bool CTunerEditDlg::PreTranslateMessage(QWidget* pTarget, QKeyEvent* pEvent)
 
 void CTunerEditDlg::OnSave()
 {
-    if (SaveToKnownFile(m_document, Services(), this, QString::fromLatin1(kTunerRecentKind), [this] { OnSaveFile(); }))
+    if (SaveToKnownFile(m_document, Services(), this, QString::fromLatin1(kTunerRecentKind), [this] { OnSaveAs(); }))
         m_pStatusLine->ShowNote(SavedNote(QFile::decodeName(QByteArray::fromStdString(m_document.SavePath()))));
 }
 

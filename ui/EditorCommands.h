@@ -221,20 +221,25 @@ struct SharedEditorCommands
     template <class Dialog> static bool HasTable(const Dialog& dialog) { return dialog.Document().HasTable(); }
 
     // File: New, what comes after it (New from Plan...), Open..., Open
-    // Recent; Save, Save As...; Import..., Export...; Close. New, Open and
-    // Save As are the editor's buttons.
-    template <class Dialog>
-    static EditorMenuLayout<Dialog> FileMenu(int newId, int openId, int saveAsId, CommandGroup<Dialog> afterNew = {})
+    // Recent; Save, Save As...; Import..., Export...; Close. New is the
+    // editor's button; Open... and Save As... do what its file buttons do,
+    // their choosers proposing the table's own file instead of the button's
+    // "Vornalix".
+    template <class Dialog> static EditorMenuLayout<Dialog> FileMenu(int newId, CommandGroup<Dialog> afterNew = {})
     {
         CommandGroup<Dialog> open = {{newId, "&New", {StandardShortcut::New}}};
         for (EditorCommand<Dialog>& command : afterNew)
             open.push_back(std::move(command));
-        open.push_back({openId, "&Open...", {StandardShortcut::Open}});
+        open.push_back({IDM_OPEN, "&Open...", {StandardShortcut::Open}, {}, &Dialog::OnOpen});
         open.push_back({0, nullptr, {}, {}, {}, {}, MenuItemKind::RecentFiles});
         return {kFileMenuTitle,
                 {std::move(open),
                  {{IDM_SAVE, "&Save", {StandardShortcut::Save}, HasTable<Dialog>, &Dialog::OnSave},
-                  {saveAsId, "Save &As...", {StandardShortcut::SaveAs, "Ctrl+Shift+S"}, HasTable<Dialog>}},
+                  {IDM_SAVE_AS,
+                   "Save &As...",
+                   {StandardShortcut::SaveAs, "Ctrl+Shift+S"},
+                   HasTable<Dialog>,
+                   &Dialog::OnSaveAs}},
                  {{IDM_IMPORT, "&Import...", {}, {}, &Dialog::OnImport},
                   {IDM_EXPORT, "&Export...", {}, HasTable<Dialog>, &Dialog::OnExport}},
                  {{IDCANCEL, "&Close", {StandardShortcut::Close}}}}};

@@ -91,6 +91,12 @@ FileDialogRequest CommandFileRequest(FileCommand command, const TableFileNames& 
     return request;
 }
 
+FileDialogRequest ButtonFileRequest(FileDialogRequest request)
+{
+    request.fileName = QString::fromLatin1(kProductName);
+    return request;
+}
+
 FileDialogRequest TransferFileRequest(FileCommand command, const TableFileNames& names, bool bCsvLists)
 {
     return CommandFileRequest(command, names,

@@ -70,6 +70,10 @@ TableFileNames FileNamesOf(const TunerTableDocument& document);
 // filter (both, for a table of no file, newTableName with that extension).
 FileDialogRequest CommandFileRequest(FileCommand command, const TableFileNames& names, const QString& filter,
                                      const QString& defaultExt);
+// The chooser of one of the editors' own file buttons (Load From File, Save
+// To File, Load File, Save File): the command's, with "Vornalix" as the name
+// typed in.
+FileDialogRequest ButtonFileRequest(FileDialogRequest request);
 // The same for Import... and Export...: JSON tables, and for the channel
 // table editor CSV lists too.
 FileDialogRequest TransferFileRequest(FileCommand command, const TableFileNames& names, bool bCsvLists);

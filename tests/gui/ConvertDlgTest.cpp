@@ -71,8 +71,7 @@ TEST_F(ConvertDlgTest, OpensEmptyAndAsksForOldTables)
     const FileDialogRequest& request = services.fileRequests[0];
     EXPECT_TRUE(request.bOpen);
     EXPECT_EQ(request.defaultExt, "cft");
-    // No name typed in for the person: the dialog's Open button works at once.
-    EXPECT_EQ(request.fileName, "");
+    EXPECT_EQ(request.fileName, "Vornalix");
     EXPECT_EQ(request.title, "Open");
     EXPECT_EQ(request.directory, "");
     EXPECT_EQ(request.flags, 6u);
@@ -95,7 +94,7 @@ TEST_F(ConvertDlgTest, LoadConvertAndWriteBesideTheInput)
     Click(dialog, IDC_BUTTON_LOAD_FILE); // cancelled
     ASSERT_EQ(services.fileRequests.size(), 2u);
     EXPECT_EQ(services.fileRequests[1].directory, QString::fromStdString(dir.Path()));
-    EXPECT_EQ(services.fileRequests[1].fileName, "");
+    EXPECT_EQ(services.fileRequests[1].fileName, "Vornalix");
     ExpectState(dialog, input, "Convert OK, Save to File", true, false);
 
     ChannelTable result(false);

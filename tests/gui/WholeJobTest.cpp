@@ -301,7 +301,7 @@ TEST_F(WholeJobTest, ACountrysChannelTableFromItsPlanToAFileAndBackAfterACrash)
     // 3. Save As: the country's name proposed, the file written as the tool rebuilds it.
     const std::string saved = dir.File("Germany.ccf");
     services.fileAnswers.push_back(QString::fromStdString(saved));
-    Trigger(*dlg, IDC_BUTTON_SAVE_TO_FILE);
+    Trigger(*dlg, IDM_SAVE_AS);
     ASSERT_EQ(services.fileRequests.size(), 1u);
     EXPECT_EQ(services.fileRequests[0].title, "Save As");
     EXPECT_EQ(services.fileRequests[0].fileName, "Germany.ccf");
@@ -636,7 +636,7 @@ TEST(WholeJob, AnOldTableConvertedOpensInTheChannelEditor)
 
     // The .ccf beside it opens in the channel editor with the same frequencies.
     services.fileAnswers.push_back(QString::fromStdString(dir.File("de.ccf")));
-    Trigger(editor, IDC_BUTTON_LOAD_FROM_FILE);
+    Trigger(editor, IDM_OPEN);
     EXPECT_TRUE(services.messages.empty());
     EXPECT_EQ(ListRowTexts(editor, IDC_LIST_CHANNELS), (Texts{"001|48.25000", "002|55.25000", "003|175.25999"}));
     // A load leaves the channel number as it was: the fresh editor's 0.
@@ -822,8 +822,8 @@ TEST(WholeJob, NoWriterOfTheEditorsWritesThroughALinkToADevice)
         CFrequencyTableDlg editor(services);
         editor.Create();
         services.fileAnswers.push_back(QString::fromStdString(dir.File("de.ccf")));
-        Trigger(editor, IDC_BUTTON_LOAD_FROM_FILE);
-        for (const auto& [command, name] : {std::pair<int, const char*>{IDC_BUTTON_SAVE_TO_FILE, "out.ccf"},
+        Trigger(editor, IDM_OPEN);
+        for (const auto& [command, name] : {std::pair<int, const char*>{IDM_SAVE_AS, "out.ccf"},
                                             std::pair<int, const char*>{IDM_EXPORT, "out.csv"}}) {
             services.fileAnswers.push_back(QString::fromStdString(dir.File(name)));
             Trigger(editor, command);
