@@ -59,7 +59,9 @@ ActivationChannel::ActivationChannel(const QString& socketPath, QObject* pParent
     m_pRaiseTimer->setSingleShot(true);
     m_pRaiseTimer->setInterval(kRaiseIntervalMs);
     connect(m_pRaiseTimer, &QTimer::timeout, this, &ActivationChannel::OnRaiseIntervalOver);
-    connect(this, &ActivationChannel::ActivationRequested, this, &ActivationChannel::OnActivation);
+    // A start that hands over no files leaves the running instance as it is:
+    // only files bring its window to the front.
+    connect(this, &ActivationChannel::OpenRequested, this, &ActivationChannel::OnActivation);
 }
 
 ActivationChannel::~ActivationChannel()

@@ -58,18 +58,19 @@ public:
     // ...and to open these files; a relative path is taken from this
     // process's working folder, since the running instance has its own.
     static bool NotifyRunningInstance(const QString& socketPath, const QStringList& files, int timeoutMs = 2000);
-    // Raises the dialog on top (the innermost modal one), as the request asks.
+    // Raises the dialog on top (the innermost modal one), as files handed over ask.
     static void BringToFront();
 
 signals:
-    // Every request heard, as soon as its first line is in.
+    // Every request heard, as soon as its first line is in; a start without
+    // files says no more.
     void ActivationRequested();
     // The files of a whole, well-formed request that names any: absolute
     // paths, in the order given.
     void OpenRequested(const QStringList& files);
-    // The window is to come to the front: at once for a request after a quiet
-    // spell, then at most once per kRaiseIntervalMs for all the requests heard
-    // meanwhile, the last of them included.
+    // The window is to come to the front for files handed over: at once for
+    // a request after a quiet spell, then at most once per kRaiseIntervalMs
+    // for all the requests heard meanwhile, the last of them included.
     void RaiseRequested();
 
 private:

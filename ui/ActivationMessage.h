@@ -2,14 +2,14 @@
 // What a second start says to the running instance, as lines of printable
 // ASCII:
 //
-//     activate            come to the front (all a start without files says)
+//     activate            a second start (all a start without files says)
 //     open /abs/path      a file to open, the path's bytes percent-encoded
 //     end                 the files are complete
 //
-// The running instance comes to the front as soon as the first line is in,
-// so a start of an older program, which sends that line alone and ends, is
-// served as before; an older instance raises its window for the first line
-// and ignores the rest.
+// The running instance comes to the front for a whole request that names
+// files, and stays as it is for the first line alone: a start without files
+// leaves it unaffected. An older instance raises its window for the first
+// line and ignores the rest.
 //
 // The peer is not trusted: a request is bounded in bytes and files, every
 // path must be absolute, valid UTF-8 without NUL, and one bad line refuses

@@ -60,7 +60,8 @@ bool Activate(const sockaddr_un& address)
     const int fd = Connect(address);
     if (fd < 0)
         return false;
-    static const char kLine[] = "activate\n";
+    // A start handing over a file: only files bring the window up.
+    static const char kLine[] = "activate\nopen /x/de.ccf\nend\n";
     const bool bSent = ::send(fd, kLine, sizeof kLine - 1, MSG_NOSIGNAL) == static_cast<ssize_t>(sizeof kLine - 1);
     ::close(fd);
     return bSent;
@@ -533,12 +534,14 @@ TEST(ActivationChannel, FilesOfASecondStartReachTheRunningInstance)
     const ListeningChannel listening;
     ASSERT_TRUE(listening.IsReady());
     QSignalSpy opens(listening.pChannel.get(), &ActivationChannel::OpenRequested);
+    QSignalSpy raises(listening.pChannel.get(), &ActivationChannel::RaiseRequested);
     QSignalSpy& requests = *listening.pRequests;
 
     ASSERT_TRUE(SendRaw(listening.socket, "activate\nopen /a.ccf\nopen b.ccf\nend\n"));
     ASSERT_TRUE(requests.wait(5000));
     QTest::qWait(100);
-    EXPECT_EQ(opens.count(), 0); // a relative path refuses the request; the window still came up
+    EXPECT_EQ(opens.count(), 0); // a relative path refuses the request's files
+    EXPECT_EQ(raises.count(), 0);
 
     ASSERT_TRUE(ActivationChannel::NotifyRunningInstance(listening.socket, {"/x/de.ccf", "tuners.tsf", "../old.cft"}));
     ASSERT_TRUE(opens.wait(5000));
@@ -547,11 +550,15 @@ TEST(ActivationChannel, FilesOfASecondStartReachTheRunningInstance)
     EXPECT_EQ(opens.at(0).at(0).toStringList(),
               (QStringList{"/x/de.ccf", here.path() + "/tuners.tsf", here.path() + "/../old.cft"}));
     EXPECT_EQ(requests.count(), 2);
+    EXPECT_EQ(raises.count(), 1);
 
-    // A start without files is heard as before, and opens nothing.
+    // A start without files is heard, opens nothing and raises nothing.
+    QTest::qWait(ActivationChannel::kRaiseIntervalMs * 2);
     ASSERT_TRUE(ActivationChannel::NotifyRunningInstance(listening.socket));
     for (int i = 0; i < 100 && requests.count() < 3; ++i)
         requests.wait(50);
     EXPECT_EQ(requests.count(), 3);
+    QTest::qWait(100);
     EXPECT_EQ(opens.count(), 1);
+    EXPECT_EQ(raises.count(), 1);
 }

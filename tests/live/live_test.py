@@ -689,11 +689,22 @@ class LiveTest:
             self.check("vornalix FILE loads the table into the running editor", second_start_loads)
 
             def second_start_without_files():
+                # Table Check is the active window; a start without files
+                # leaves it so, and raises no other.
+                self.keys("F7")
+                self.tree.wait_for(lambda node: node.name == "Table Check" and self.tree.showing(node),
+                                   'the window "Table Check"')
+                self.wait_until(lambda: self.active_window_title().startswith("Table Check"),
+                                "Table Check the active window")
+                active = self.active_window()
                 if self.session.run_again() != 0:
                     raise AssertionError("the second start failed")
                 time.sleep(1)
+                if self.active_window() != active:
+                    raise AssertionError("the second start made %r active" % self.active_window_title())
                 self.display_shows("Antenna Max CH", "5")
-            self.check("a second start without files changes nothing", second_start_without_files)
+            self.check("a second start without files changes nothing, not even the active window",
+                       second_start_without_files)
 
             def old_table_opens_converter():
                 if self.session.run_again("fr.cft") != 0:
@@ -732,6 +743,11 @@ class LiveTest:
     def active_window(self):
         out = subprocess.run(["xdotool", "getactivewindow"], env=self.session.env, capture_output=True, text=True,
                              timeout=15)
+        return out.stdout.strip()
+
+    def active_window_title(self):
+        out = subprocess.run(["xdotool", "getactivewindow", "getwindowname"], env=self.session.env,
+                             capture_output=True, text=True, timeout=15)
         return out.stdout.strip()
 
     def window(self):
