@@ -148,16 +148,52 @@ public:
 };
 
 // As Qt's combo box reads everywhere but here: on Unix, Qt names a
-// drop-down list by the item it shows, so "Antenna" would hide "Mode".
-class NamedComboAccessible : public QAccessibleWidget
+// drop-down list by the item it shows, so "Antenna" would hide "Mode". Named
+// by its label (its buddy, which also makes the labelled-by relation), it
+// still gives the item it shows as its value and its text, the text a screen
+// reader reads after the name.
+class NamedComboAccessible : public QAccessibleWidget, public QAccessibleTextInterface
 {
 public:
     explicit NamedComboAccessible(QComboBox* pCombo) : QAccessibleWidget(pCombo, QAccessible::ComboBox) {}
 
+    void* interface_cast(QAccessible::InterfaceType type) override
+    {
+        if (type == QAccessible::TextInterface)
+            return static_cast<QAccessibleTextInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    // The shown item as read-only text, without a caret or selections.
+    QString text(int startOffset, int endOffset) const override
+    {
+        return Combo()->currentText().mid(startOffset, endOffset - startOffset);
+    }
+    int characterCount() const override { return static_cast<int>(Combo()->currentText().size()); }
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    int selectionCount() const override { return 0; }
+    void selection(int, int* pStart, int* pEnd) const override { *pStart = *pEnd = 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    QRect characterRect(int) const override { return {}; }
+    int offsetAtPoint(const QPoint&) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int offset, int* pStart, int* pEnd) const override
+    {
+        *pStart = *pEnd = offset;
+        return {};
+    }
+
     QString text(QAccessible::Text t) const override
     {
-        if (t == QAccessible::Name && !widget()->accessibleName().isEmpty())
-            return widget()->accessibleName();
+        if (t == QAccessible::Name) {
+            if (!widget()->accessibleName().isEmpty())
+                return widget()->accessibleName();
+            if (const QString label = LabelName(); !label.isEmpty())
+                return label;
+        }
         if (t == QAccessible::Name || t == QAccessible::Value)
             return Combo()->currentText();
         return QAccessibleWidget::text(t);
@@ -203,6 +239,16 @@ public:
 
 private:
     QComboBox* Combo() const { return static_cast<QComboBox*>(widget()); }
+
+    // The text of the label whose buddy the drop-down is, without its mnemonic's "&".
+    QString LabelName() const
+    {
+        for (const auto& relation : relations(QAccessible::Label)) {
+            if (relation.first)
+                return relation.first->text(QAccessible::Name);
+        }
+        return {};
+    }
 };
 
 class WindowAccessible : public QAccessibleWidget

@@ -83,6 +83,13 @@ TEST(AccessibleTree, InputsAreNamedByWhatIsReadBesideThem)
     QAccessibleInterface* pMode = Interface(channels.GetDlgItem(IDC_COMBO_MODE));
     EXPECT_EQ(pMode->role(), QAccessible::ComboBox);
     EXPECT_EQ(pMode->text(QAccessible::Value), "Antenna");
+    // ...and its text, which the desktop's bridge gives screen readers; its
+    // label names it through the labelled-by relation.
+    ASSERT_NE(pMode->textInterface(), nullptr);
+    EXPECT_EQ(pMode->textInterface()->text(0, -1), "Antenna");
+    const auto labels = pMode->relations(QAccessible::Label);
+    ASSERT_EQ(labels.size(), 1);
+    EXPECT_EQ(labels[0].first->text(QAccessible::Name), "Mode");
 
     CTunerEditDlg tuners{services};
     tuners.Create();

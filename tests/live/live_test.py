@@ -916,9 +916,20 @@ class LiveTest:
                                            "the Mode drop-down")
                 if combo.name != "Mode":
                     raise AssertionError('the drop-down showing "Antenna" is named "%s"' % combo.name)
+                # What it shows is read after the name, and the label is its label.
+                shown = combo.queryText().getText(0, -1)
+                if shown != "Antenna":
+                    raise AssertionError('the drop-down "Mode" reads %r, not "Antenna"' % shown)
+                pyatspi = self.tree.pyatspi
+                labels = [relation.getTarget(i).name for relation in combo.getRelationSet()
+                          if relation.getRelationType() == pyatspi.RELATION_LABELLED_BY
+                          for i in range(relation.getNTargets())]
+                if "Mode" not in labels:
+                    raise AssertionError('the drop-down is labelled by %s, not by "Mode"' % labels)
                 for name in ("Frequency", "Country Code"):
                     self.tree.wait_for(self.named(name, "text", "entry"), 'the field "%s"' % name)
-            self.check('a11y: the inputs are named by their labels, the Mode drop-down "Mode"', inputs_named)
+            self.check('a11y: the inputs are named by their labels, the Mode drop-down "Mode" reading "Antenna"',
+                       inputs_named)
 
             def cells_spoken():
                 self.type_into("Frequency", "55.25")
