@@ -242,19 +242,26 @@ void CFrequencyTableDlg::ShowTargetFrequency()
 {
     if (!m_shownFrequency)
         return;
-    // The value stays only while the field, the Channel Number display and
-    // the edit target all name the same channel of the same list.
+    // The field shows the value of the channel "Save value" writes to, and
+    // follows it while the list keeps its shape. Once rows were inserted or
+    // deleted it is left alone, as the commands leave it, unless that channel
+    // no longer holds the value shown: "Save value" would then write another
+    // channel's value into it.
     const std::int32_t iChannel = m_shownFrequency->iChannel;
-    const bool bSameChannel = m_shownFrequency->listShape == m_document.ListShape() &&
-                              m_document.EditIndex() == iChannel && m_document.ShownChannel() == iChannel &&
-                              m_document.HasTable();
+    const QString shown = GetDlgItemText(IDC_EDIT_FREQUENCY);
     QString text;
-    if (bSameChannel) {
+    if (m_document.HasTable() && m_document.EditIndex() == iChannel) {
         const double dbFrequency = m_document.Frequency(iChannel);
         text = dbFrequency > 0.0 ? QString::asprintf("%.5f", dbFrequency) : QString();
-    } else
+    }
+    const bool bSameShape = m_shownFrequency->listShape == m_document.ListShape();
+    if (m_document.HasTable() && m_document.EditIndex() == iChannel && (bSameShape || text == shown))
+        m_shownFrequency->listShape = m_document.ListShape();
+    else {
         m_shownFrequency.reset();
-    if (GetDlgItemText(IDC_EDIT_FREQUENCY) != text)
+        text.clear();
+    }
+    if (shown != text)
         SetDlgItemText(IDC_EDIT_FREQUENCY, text);
 }
 

@@ -817,6 +817,28 @@ TEST_F(FrequencyTableDlgTest, DeleteItemRemovesTheRightClickedChannel)
     EXPECT_EQ(TextOf(dlg, IDC_STATIC_CHANNEL_NUMBER), "1");
 }
 
+// Insert and Delete leave the Frequency field alone, and clear it only when
+// the channel "Save value" writes to no longer holds the value shown.
+TEST_F(FrequencyTableDlgTest, InsertAndDeleteKeepTheFieldWhileItsChannelHoldsItsValue)
+{
+    Load(WriteTable("t.ccf", 1, {10, 20, 30, 40, 50}, {}, 1, 0));
+    ClickRow(List(), 1);
+    ASSERT_EQ(TextOf(dlg, IDC_EDIT_FREQUENCY), "20.00000");
+    RightClickRow(3, IDM_INSERT_BLANK_ITEM);
+    EXPECT_EQ(TextOf(dlg, IDC_STATIC_CHANNEL_NUMBER), "4");
+    EXPECT_EQ(TextOf(dlg, IDC_EDIT_FREQUENCY), "20.00000");
+    RightClickRow(4, IDM_DELETE_ITEM);
+    EXPECT_EQ(TextOf(dlg, IDC_EDIT_FREQUENCY), "20.00000");
+    EXPECT_EQ(Frequencies(dlg.Table(), ChannelModeAir), (std::vector<double>{10, 20, 30, 0, 50}));
+    // Channel 2 now holds 10: Save value would write 20 into the wrong channel.
+    RightClickRow(0, IDM_INSERT_BLANK_ITEM);
+    EXPECT_EQ(TextOf(dlg, IDC_EDIT_FREQUENCY), "");
+    ClickRow(List(), 2);
+    RightClickRow(0, IDM_DELETE_ITEM);
+    EXPECT_EQ(TextOf(dlg, IDC_EDIT_FREQUENCY), "");
+    EXPECT_EQ(Frequencies(dlg.Table(), ChannelModeAir), (std::vector<double>{10, 20, 30, 0, 50}));
+}
+
 TEST_F(FrequencyTableDlgTest, DeleteItemWithSeveralRowsSelected)
 {
     Load(WriteTable("t.ccf", 1, {10, 20, 30, 40, 50, 60}, {}, 1, 0));
