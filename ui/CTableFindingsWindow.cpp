@@ -218,11 +218,18 @@ void CTableFindingsWindow::SetFindings(std::vector<TableFinding> findings, Findi
 QRect PlaceBeside(const QRect& editor, const QSize& size, const QRect& available)
 {
     const QSize fitting = size.boundedTo(available.size());
+    const int roomRight = available.right() - editor.right();
+    const int roomLeft = editor.left() - available.left();
     QRect place(QPoint(editor.right() + 1, editor.top()), fitting);
-    if (place.right() > available.right()) {
-        place.moveRight(editor.left() - 1);
-        if (place.left() < available.left())
-            place.moveTopLeft(editor.topLeft());
+    if (roomRight < fitting.width()) {
+        // No room beside it: against the screen's edge on the wider side,
+        // over as little of the editor (and of its list, at its left) as can be.
+        if (roomLeft >= fitting.width())
+            place.moveRight(editor.left() - 1);
+        else if (roomRight >= roomLeft)
+            place.moveRight(available.right());
+        else
+            place.moveLeft(available.left());
     }
     // Inside the available area, whatever the editor's own place.
     place.moveRight(std::min(place.right(), available.right()));

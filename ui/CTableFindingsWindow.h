@@ -51,7 +51,8 @@ enum class FindingKind
 
 // Where a window of `size` (with its frame) opens beside `editor` (the
 // editor's frame): right of it where the available area has room, else left
-// of it, else over it; always wholly inside `available`, shrunk to it where
+// of it, else against the edge of the wider side; always wholly inside
+// `available`, shrunk to it where
 // it is larger.
 QRect PlaceBeside(const QRect& editor, const QSize& size, const QRect& available);
 

@@ -397,15 +397,16 @@ TEST(WindowSizesFile, RefusedFilesAreNeitherReadNorWrittenOver)
                                ": it holds text this program did not write, which a write would lose\n");
 }
 
-// Right of the editor where there is room, else left, else over it; always
-// inside the available area.
+// Right of the editor where there is room, else left, else against the
+// screen's edge on the wider side; always inside the available area.
 TEST(FindingsPlace, BesideTheEditorInsideTheScreen)
 {
     const QRect screen(0, 0, 1366, 736);
     const QSize findings(600, 400);
     EXPECT_EQ(PlaceBeside(QRect(100, 50, 500, 700), findings, screen), QRect(600, 50, 600, 400));
     EXPECT_EQ(PlaceBeside(QRect(800, 50, 500, 700), findings, screen), QRect(200, 50, 600, 400));
-    EXPECT_EQ(PlaceBeside(QRect(300, 50, 800, 700), findings, screen), QRect(300, 50, 600, 400));
+    EXPECT_EQ(PlaceBeside(QRect(300, 50, 800, 700), findings, screen), QRect(0, 50, 600, 400));
+    EXPECT_EQ(PlaceBeside(QRect(311, 0, 744, 700), findings, screen), QRect(766, 0, 600, 400));
     // Low on the screen: moved up, inside it.
     EXPECT_EQ(PlaceBeside(QRect(100, 600, 500, 100), findings, screen), QRect(600, 336, 600, 400));
     // Larger than the screen: shrunk to it.

@@ -1097,10 +1097,18 @@ class LiveTest:
             self.check("a save leaves its note", saved)
 
             def summary_opens_findings():
+                list_box = self.extents(self.list_table())
                 self.click(part("Check"))
-                self.tree.wait_for(lambda node: node.name == "Table Check" and self.tree.showing(node),
-                                   "the findings window")
-            self.check("activating the check summary opens the findings window", summary_opens_findings)
+                window = self.tree.wait_for(lambda node: node.name == "Table Check" and self.tree.showing(node),
+                                            "the findings window")
+                # Beside the editor: the rows a finding selects stay in view.
+                time.sleep(0.5)
+                x, y, w, h = self.extents(window)
+                lx, ly, lw, lh = list_box
+                if x < lx + lw and lx < x + w and y < ly + lh and ly < y + h:
+                    raise AssertionError("the findings window %s covers the list %s" % ((x, y, w, h), list_box))
+            self.check("activating the check summary opens the findings window beside the list",
+                       summary_opens_findings)
         finally:
             self.session.stop(program)
 
