@@ -52,8 +52,7 @@ enum class FindingKind
 // Where a window of `size` (with its frame) opens beside `editor` (the
 // editor's frame): right of it where the available area has room, else left
 // of it, else against the edge of the wider side; always wholly inside
-// `available`, shrunk to it where
-// it is larger.
+// `available`, shrunk to it where it is larger.
 QRect PlaceBeside(const QRect& editor, const QSize& size, const QRect& available);
 
 // Moves and sizes a window of an editor (its parent) to PlaceBeside's place,
