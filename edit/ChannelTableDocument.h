@@ -35,6 +35,10 @@ inline constexpr char kFillRaster[] = "Fill Raster";
 inline constexpr char kRoundFrequencies[] = "Round Frequencies";
 } // namespace BulkEditName
 
+// Where Fill Raster puts its channels, as its form offers it and its undo
+// step names it: "before channel 13", or "at the end" for 0.
+std::string FillRasterPlace(std::int32_t beforeChannel);
+
 // How the table came to be.
 enum TableOrigin : std::int32_t
 {

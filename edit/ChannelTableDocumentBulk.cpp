@@ -211,10 +211,17 @@ bool ChannelTableDocument::SortByFrequency(const std::vector<std::int32_t>& chan
     return PutBulkList(std::move(after));
 }
 
+std::string FillRasterPlace(std::int32_t beforeChannel)
+{
+    return beforeChannel > 0 ? "before channel " + std::to_string(beforeChannel) : std::string("at the end");
+}
+
 std::vector<std::int32_t> ChannelTableDocument::FillRaster(const std::vector<std::int32_t>& channels, double dbStart,
                                                            double dbStep, std::int32_t count)
 {
-    const StepScope step = BeginStep(BulkEditName::kFillRaster, CurrentList());
+    const StepScope step = BeginStep(std::string(BulkEditName::kFillRaster) + ' ' +
+                                         FillRasterPlace(channels.empty() ? 0 : channels.front()),
+                                     CurrentList());
     const std::vector<FrequencyBits>* pBefore = BulkListBefore(channels);
     if (!pBefore || count < 1 ||
         static_cast<std::size_t>(count) > static_cast<std::size_t>(ChannelTable::kMaxChannels) - pBefore->size())

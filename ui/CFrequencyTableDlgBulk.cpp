@@ -255,13 +255,23 @@ void CFrequencyTableDlg::OnFillRaster()
 {
     if (!m_document.HasTable())
         return;
-    const std::vector<std::int32_t> channels = SelectedChannels();
+    const std::vector<std::int32_t> selected = SelectedChannels();
+    // Before the first selected channel, or after the last of the list.
+    const QString atTheEnd = QString::fromLatin1(FillRasterPlace(0).c_str());
+    QStringList places;
+    if (!selected.empty())
+        places << QString::fromLatin1(FillRasterPlace(selected.front()).c_str());
+    places << atTheEnd;
     const std::optional<std::vector<QString>> values = AskBulkValues(
         QString::fromLatin1(BulkEditName::kFillRaster),
         {ValueField{QStringLiteral("&Start (MHz):"), QString()}, ValueField{QStringLiteral("S&tep (MHz):"), QString()},
-         ValueField{QStringLiteral("&Count:"), QString()}});
+         ValueField{QStringLiteral("&Count:"), QString()},
+         ValueField{QStringLiteral("&Where:"), places.front(), places}});
     if (!values)
         return;
+    const std::vector<std::int32_t> channels = (*values)[3] == atTheEnd || selected.empty()
+                                                   ? std::vector<std::int32_t>{}
+                                                   : std::vector<std::int32_t>{selected.front()};
     const std::optional<double> start = ReadMegahertz((*values)[0]);
     const std::optional<double> stepMHz = ReadMegahertz((*values)[1]);
     if (!start || !stepMHz) {

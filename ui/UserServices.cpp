@@ -1,8 +1,10 @@
 #include "UserServices.h"
 
 #include <algorithm>
+#include <functional>
 
 #include <QAction>
+#include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -180,14 +182,23 @@ std::optional<std::vector<QString>> QtUserServices::AskValues(QWidget* pOwner, c
     QDialog form(pOwner);
     form.setWindowTitle(request.title);
     auto* pLayout = new QFormLayout(&form);
-    std::vector<QLineEdit*> edits;
+    std::vector<std::function<QString()>> readers;
     for (const ValueField& field : request.fields) {
-        auto* pEdit = new QLineEdit(field.initial, &form);
-        pEdit->selectAll();
         auto* pLabel = new QLabel(field.label, &form);
-        pLabel->setBuddy(pEdit);
-        pLayout->addRow(pLabel, pEdit);
-        edits.push_back(pEdit);
+        if (field.choices.isEmpty()) {
+            auto* pEdit = new QLineEdit(field.initial, &form);
+            pEdit->selectAll();
+            pLabel->setBuddy(pEdit);
+            pLayout->addRow(pLabel, pEdit);
+            readers.push_back([pEdit] { return pEdit->text(); });
+        } else {
+            auto* pChoice = new QComboBox(&form);
+            pChoice->addItems(field.choices);
+            pChoice->setCurrentText(field.initial);
+            pLabel->setBuddy(pChoice);
+            pLayout->addRow(pLabel, pChoice);
+            readers.push_back([pChoice] { return pChoice->currentText(); });
+        }
     }
     auto* pButtons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &form);
     QObject::connect(pButtons, &QDialogButtonBox::accepted, &form, &QDialog::accept);
@@ -198,8 +209,8 @@ std::optional<std::vector<QString>> QtUserServices::AskValues(QWidget* pOwner, c
     if (form.exec() != QDialog::Accepted)
         return std::nullopt;
     std::vector<QString> values;
-    for (const QLineEdit* pEdit : edits)
-        values.push_back(pEdit->text());
+    for (const auto& read : readers)
+        values.push_back(read());
     return values;
 }
 

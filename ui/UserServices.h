@@ -9,6 +9,7 @@
 
 #include <QPoint>
 #include <QString>
+#include <QStringList>
 
 class CDialog;
 class ClipboardService;
@@ -55,6 +56,8 @@ struct ValueField
 {
     QString label; // with a mnemonic, "&Channel:"
     QString initial;
+    // When given, the value is one of these, chosen from a drop-down.
+    QStringList choices = {};
 };
 
 struct ValuesRequest

@@ -346,11 +346,16 @@ TEST_F(ChannelBulkCommands, FillRasterAppendsOrInsertsAndIsRefusedWholePastTheLi
     air = {0, 20, 30};
     Load(air, 2);
     std::vector<std::int32_t> added;
-    ExpectStep([&] { added = doc.FillRaster({}, 112.25, 7, 4); }, ModelFill(air, {}, 112.25, 7, 4), "Fill Raster");
+    ExpectStep([&] { added = doc.FillRaster({}, 112.25, 7, 4); }, ModelFill(air, {}, 112.25, 7, 4),
+               "Fill Raster at the end");
     EXPECT_EQ(added, (Channels{4, 5, 6, 7}));
     EXPECT_EQ(doc.CurrentFrequencies().back(), 133.25);
     ASSERT_TRUE(doc.Undo());
-    ExpectStep([&] { added = doc.FillRaster({1, 3}, 47.0, 0.5, 2); }, ModelFill(air, {1}, 47.0, 0.5, 2), "Fill Raster");
+    ExpectStep(
+        [&] {
+            added = doc.FillRaster({1, 3}, 47.0, 0.5, 2);
+        },
+        ModelFill(air, {1}, 47.0, 0.5, 2), "Fill Raster before channel 1");
     EXPECT_EQ(added, (Channels{1, 2}));
     EXPECT_EQ(doc.Range(ChannelModeAir).iMin, 1);
     ASSERT_TRUE(doc.Undo());
@@ -362,7 +367,7 @@ TEST_F(ChannelBulkCommands, FillRasterAppendsOrInsertsAndIsRefusedWholePastTheLi
     Load(air);
     ExpectNoStep([&] { EXPECT_TRUE(doc.FillRaster({2}, 100, 8, 6).empty()); });
     ExpectStep([&] { added = doc.FillRaster({ChannelTable::kMaxChannels - 5}, 100, 8, 5); },
-               ModelFill(air, {ChannelTable::kMaxChannels - 5}, 100, 8, 5), "Fill Raster");
+               ModelFill(air, {ChannelTable::kMaxChannels - 5}, 100, 8, 5), "Fill Raster before channel 65530");
     EXPECT_EQ(added.back(), ChannelTable::kMaxChannels - 1);
     ExpectNoStep([&] { EXPECT_TRUE(doc.FillRaster({}, 100, 8, 1).empty()); });
 }
@@ -397,7 +402,7 @@ TEST_F(ChannelBulkCommands, TheCableListIsEditedAndTheAirListLeftAlone)
     Load(air, 1, ChannelModeCable);
     ExpectStep([&] { doc.MoveUp({3, 5}); }, ModelMoveUp(cable, {3, 5}), "Move Up");
     cable = ModelMoveUp(cable, {3, 5});
-    ExpectStep([&] { doc.FillRaster({}, 494, 8, 2); }, ModelFill(cable, {}, 494, 8, 2), "Fill Raster");
+    ExpectStep([&] { doc.FillRaster({}, 494, 8, 2); }, ModelFill(cable, {}, 494, 8, 2), "Fill Raster at the end");
     EXPECT_EQ(doc.Range(ChannelModeAir).iMax, 2);
 }
 

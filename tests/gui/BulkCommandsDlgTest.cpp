@@ -230,38 +230,48 @@ TEST_F(BulkCommandsDlgTest, FillRasterAppendsOrInsertsAndRefusesAListPastTheLimi
 {
     Load({10, 20});
     List()->clearSelection();
-    Run(IDM_FILL_RASTER, {"112.25", "8", "3"});
+    Run(IDM_FILL_RASTER, {"112.25", "8", "3", "at the end"});
     ASSERT_EQ(services.valueRequests.size(), 1u);
     EXPECT_EQ(services.valueRequests[0].title, "Fill Raster");
-    ASSERT_EQ(services.valueRequests[0].fields.size(), 3u);
+    ASSERT_EQ(services.valueRequests[0].fields.size(), 4u);
     EXPECT_EQ(services.valueRequests[0].fields[0].label, "&Start (MHz):");
     EXPECT_EQ(services.valueRequests[0].fields[1].label, "S&tep (MHz):");
     EXPECT_EQ(services.valueRequests[0].fields[2].label, "&Count:");
+    EXPECT_EQ(services.valueRequests[0].fields[3].label, "&Where:");
+    EXPECT_EQ(services.valueRequests[0].fields[3].choices, QStringList{"at the end"});
     EXPECT_EQ(Shown(), (Texts{"10.00000", "20.00000", "112.25000", "120.25000", "128.25000"}));
     EXPECT_EQ(Selected(), (std::vector<int>{2, 3, 4}));
     EXPECT_EQ(TextOf(dlg, IDC_STATIC_AIR_MAX), "5");
 
+    // With rows selected: before the first of them, or at the end, as chosen.
     Select({1, 3});
-    Run(IDM_FILL_RASTER, {"5", "-.5", "2"});
+    Run(IDM_FILL_RASTER, {"5", "-.5", "2", "before channel 2"});
+    EXPECT_EQ(services.valueRequests.back().fields[3].choices, (QStringList{"before channel 2", "at the end"}));
+    EXPECT_EQ(services.valueRequests.back().fields[3].initial, "before channel 2");
     EXPECT_EQ(Shown(), (Texts{"10.00000", "5.00000", "4.50000", "20.00000", "112.25000", "120.25000", "128.25000"}));
     EXPECT_EQ(Selected(), (std::vector<int>{1, 2}));
+    EXPECT_EQ(dlg.Document().UndoName(), "Fill Raster before channel 2");
+    Run(IDM_FILL_RASTER, {"700", "1", "1", "at the end"});
+    EXPECT_EQ(Shown().back(), "700.00000");
+    EXPECT_EQ(dlg.Document().UndoName(), "Fill Raster at the end");
+    dlg.OnCommand(IDM_UNDO);
 
     for (const std::vector<QString>& bad :
-         {std::vector<QString>{"x", "8", "1"}, std::vector<QString>{"1", "8", "0"},
-          std::vector<QString>{"1", "8", "2.5"}, std::vector<QString>{"1", "inf", "1"}})
+         {std::vector<QString>{"x", "8", "1", ""}, std::vector<QString>{"1", "8", "0", ""},
+          std::vector<QString>{"1", "8", "2.5", ""}, std::vector<QString>{"1", "inf", "1", ""}})
         Run(IDM_FILL_RASTER, bad);
     EXPECT_EQ(services.messages.size(), 4u);
     EXPECT_EQ(List()->GetItemCount(), 7);
 
     // 65,535 channels at most, and the count that would pass it is refused whole.
-    Run(IDM_FILL_RASTER, {"1", "1", "65529"});
+    Run(IDM_FILL_RASTER, {"1", "1", "65529", "at the end"});
     EXPECT_EQ(services.messages.size(), 5u);
     EXPECT_EQ(services.messages.back(),
               "The count must be a whole number from 1 to 65528: a list holds at most 65535 channels.");
     EXPECT_EQ(List()->GetItemCount(), 7);
-    Run(IDM_FILL_RASTER, {"1", "1", "65528"});
+    Run(IDM_FILL_RASTER, {"1", "1", "65528", "at the end"});
     EXPECT_EQ(List()->GetItemCount(), ChannelTable::kMaxChannels);
-    Run(IDM_FILL_RASTER, {"1", "1", "1"});
+    Run(IDM_FILL_RASTER, {"1", "1", "1", "at the end"});
     EXPECT_EQ(services.messages.back(), "The list already holds 65535 channels, the most it may hold.");
     EXPECT_EQ(List()->GetItemCount(), ChannelTable::kMaxChannels);
 }

@@ -80,8 +80,9 @@ void ExpectChannelScreenShowsDocument(CFrequencyTableDlg& dlg, bool bTableSeen, 
     // value" writes to (the Channel Number display may name another after an
     // insert or a delete, as those commands leave the field alone).
     const QString field = TextOf(dlg, IDC_EDIT_FREQUENCY);
-    if (!field.isEmpty() && field != typed)
+    if (!field.isEmpty() && field != typed) {
         EXPECT_EQ(field, FrequencyText(doc.Frequency(doc.EditIndex()))) << "field " << field.toStdString();
+    }
 
     const std::vector<double> frequencies = doc.CurrentFrequencies();
     ListView* pList = dlg.GetListView(IDC_LIST_CHANNELS);
@@ -150,7 +151,8 @@ public:
             return "Offset Frequencies";
         case 9:
             m_services.valueAnswers.push_back(
-                std::vector<QString>{QStringLiteral("471.25"), QStringLiteral("8"), QString::number(1 + Below(3))});
+                std::vector<QString>{QStringLiteral("471.25"), QStringLiteral("8"), QString::number(1 + Below(3)),
+                                     Below(2) ? QStringLiteral("at the end") : QStringLiteral("before")});
             RowMenu(rows, IDM_FILL_RASTER);
             return "Fill Raster";
         case 10:
