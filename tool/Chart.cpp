@@ -12,7 +12,9 @@
 #include "Printable.h"
 #include "TableFile.h"
 #include "TableJson.h"
+#include "TunerCatalogue.h"
 #include "TunerCoverage.h"
+#include "TunerNames.h"
 
 namespace {
 
@@ -56,7 +58,13 @@ bool LoadChartTuner(const TunerArgument& argument, std::optional<ChartTuner>& tu
         return false;
     }
     if (const TunerSpecEntry* pEntry = FindTuner(table, argument.iFactory, argument.iTunerType)) {
-        tuner = ChartTuner{*pEntry, TunerCodesText(*pEntry)};
+        // Named as the editor's chart names it: by the catalogue, where one is found.
+        TunerCatalogue catalogue;
+        TunerNames names;
+        if (catalogue.Open())
+            names = TunerNames::Read(catalogue, {*pEntry});
+        tuner = ChartTuner{*pEntry, TunerTitle(*pEntry, names.FactoryName(pEntry->iFactory()),
+                                               names.TypeName(pEntry->iFactory(), pEntry->iTunerType()))};
         return true;
     }
     TunerSpecEntry wanted;

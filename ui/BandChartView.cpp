@@ -285,16 +285,23 @@ void BandChartView::Paint(QPainter& painter, const QSize& size) const
     // The TV bands behind the lanes.
     const QColor bandFill = bDark ? QColor(255, 255, 255, 22) : QColor(40, 60, 110, 20);
     const int lanesBottom = layout.laneTop[1] + layout.laneHeight;
-    for (const BroadcastBand& band : BroadcastBands()) {
+    const auto& bands = BroadcastBands();
+    for (std::size_t i = 0; i < bands.size(); ++i) {
+        const BroadcastBand& band = bands[i];
         if (band.dbEnd < layout.dbStart || band.dbStart > layout.dbEnd)
             continue;
         const int x1 = static_cast<int>(std::max<double>(layout.X(band.dbStart), layout.left));
         const int x2 = static_cast<int>(std::min<double>(layout.X(band.dbEnd), layout.right));
         painter.fillRect(QRect(x1, layout.bandTop, std::max(1, x2 - x1), lanesBottom - layout.bandTop), bandFill);
+        // As in the SVG, a narrow band's name runs on past its end (VHF I and
+        // Band II FM at the whole axis), up to where the next band begins.
+        const int nameEnd = i + 1 < bands.size()
+                                ? static_cast<int>(std::min<double>(layout.X(bands[i + 1].dbStart), layout.right))
+                                : static_cast<int>(layout.right);
         const QString name = QString::fromLatin1(band.name);
-        if (metrics.horizontalAdvance(name) + 4 < x2 - x1) {
+        if (metrics.horizontalAdvance(name) + 4 < nameEnd - x1) {
             painter.setPen(text);
-            painter.drawText(QRect(x1 + 3, layout.bandTop, x2 - x1 - 3, layout.lineHeight),
+            painter.drawText(QRect(x1 + 3, layout.bandTop, nameEnd - x1 - 3, layout.lineHeight),
                              Qt::AlignLeft | Qt::AlignVCenter, name);
         }
     }

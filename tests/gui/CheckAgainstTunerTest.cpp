@@ -12,6 +12,8 @@
 
 #include <QDialogButtonBox>
 #include <QLabel>
+#include <QPushButton>
+#include <QTest>
 #include <QTreeView>
 
 #include <sys/stat.h>
@@ -27,6 +29,7 @@
 #include "GuiTestSupport.h"
 #include "ListView.h"
 #include "TestFiles.h"
+#include "ToolProcess.h"
 #include "TunerChooser.h"
 #include "TunerSpecTable.h"
 #include "resource.h"
@@ -535,4 +538,29 @@ TEST_F(CheckAgainstTunerTest, ChartSummaryAndFileFollowABulkEditOutOfTheTunerAnd
     EXPECT_NE(ReadAll(tablePath), loaded);
     EXPECT_TRUE(dlg.windowTitle().startsWith("de.ccf \u2013")) << dlg.windowTitle().toStdString();
     EXPECT_EQ(pChart->View()->Chart().UncoveredCount(), 1u);
+}
+
+// The chart the editor exports and the one `vornalix-tool chart` writes for
+// the same table and tuner are the same file, tuner names included: both name
+// the tuner by the catalogue found beside the program.
+TEST_F(CheckAgainstTunerTest, TheEditorsExportAndTheToolsChartAreOneFile)
+{
+    dlg.SetCataloguePath(std::filesystem::path(VORNALIX_TOOL).parent_path().append("TunerSpec.inf").string());
+    ASSERT_NO_FATAL_FAILURE(Load({48.25, 0.0, 55.25, 175.25, 900.0}, {112.25}));
+    const TunerSpecEntry temic = Tuner(0x02, 0x00, 45.0, 160.0, 440.0, 860.0);
+    CheckAgainst(WriteTuners(tunersPath, {temic}), 0);
+    ASSERT_TRUE(dlg.ChosenTuner());
+    ASSERT_TRUE(dlg.OnCommand(IDM_BAND_CHART));
+    CBandChartWindow* pChart = dlg.BandChartWindow();
+    ASSERT_NE(pChart, nullptr);
+    const std::string exported = dir.File("editor.svg");
+    services.fileAnswers.push_back(QString::fromStdString(exported));
+    QTest::mouseClick(pChart->findChild<QPushButton*>("BandChartExport"), Qt::LeftButton);
+
+    const ToolRun run =
+        RunToolProcess({"chart", tablePath, "--tuner", tunersPath + ":02:00", "-o", dir.File("tool.svg")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const Bytes editorSvg = ReadAll(exported);
+    EXPECT_NE(std::string(editorSvg.begin(), editorSvg.end()).find("02:00 Temic PAL (4002 FH5)"), std::string::npos);
+    EXPECT_EQ(editorSvg, ReadAll(dir.File("tool.svg")));
 }
