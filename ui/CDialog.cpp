@@ -18,6 +18,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QShowEvent>
+#include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -30,6 +31,7 @@
 #include "FileDrop.h"
 #include "FileNames.h"
 #include "ListView.h"
+#include "ScreenFit.h"
 #include "WindowSizes.h"
 #include "resource.h"
 
@@ -512,25 +514,36 @@ QWidget* CDialog::ClientArea() const
 
 DialogMenuBar& CDialog::AddMenuBar(const MenuBarTemplate& bar)
 {
-    if (!m_pClient) {
-        // The controls move, in their stacking order, onto an area of the
-        // template's size, so that each keeps its template position on it.
-        const QList<QWidget*> controls = findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
-        m_pClient = new QWidget(this);
-        LeaveHiddenChildrenOut(m_pClient);
-        m_pClient->setGeometry(rect());
-        for (QWidget* pControl : controls) {
-            const bool bHidden = pControl->isHidden();
-            const QRect geometry = pControl->geometry();
-            pControl->setParent(m_pClient);
-            pControl->setGeometry(geometry);
-            pControl->setVisible(!bHidden);
-        }
-    }
+    MoveControlsOntoClientArea();
     m_pMenuBar = std::make_unique<DialogMenuBar>(bar, this, [this](int command) { OnCommand(command); });
     m_pMenuBar->SetBeforeShow([this] { UpdateCommandStates(); });
     BuildFrame();
     return *m_pMenuBar;
+}
+
+void CDialog::ScrollWhenLargerThanScreen()
+{
+    MoveControlsOntoClientArea();
+    BuildFrame();
+}
+
+void CDialog::MoveControlsOntoClientArea()
+{
+    if (m_pClient)
+        return;
+    // The controls move, in their stacking order, onto an area of the
+    // template's size, so that each keeps its template position on it.
+    const QList<QWidget*> controls = findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
+    m_pClient = new QWidget(this);
+    LeaveHiddenChildrenOut(m_pClient);
+    m_pClient->setGeometry(rect());
+    for (QWidget* pControl : controls) {
+        const bool bHidden = pControl->isHidden();
+        const QRect geometry = pControl->geometry();
+        pControl->setParent(m_pClient);
+        pControl->setGeometry(geometry);
+        pControl->setVisible(!bHidden);
+    }
 }
 
 void CDialog::BuildFrame()
@@ -540,7 +553,8 @@ void CDialog::BuildFrame()
     m_pFrameLayout = new QVBoxLayout(this);
     m_pFrameLayout->setContentsMargins(0, 0, 0, 0);
     m_pFrameLayout->setSpacing(0);
-    m_pFrameLayout->setMenuBar(m_pMenuBar->Bar());
+    if (m_pMenuBar)
+        m_pFrameLayout->setMenuBar(m_pMenuBar->Bar());
     auto* pTopBars = new QWidget(this);
     m_pTopBarLayout = new QVBoxLayout(pTopBars);
     m_pTopBarLayout->setContentsMargins(0, 0, 0, 0);
@@ -583,11 +597,24 @@ void CDialog::FollowClientSize()
         control.pWidget->setGeometry(GrownRect(control.placed, control.growth, extra));
 }
 
+QSize CDialog::ExpectedFrame() const
+{
+    // Known for certain only once the window is shown, and then reported
+    // short at some scale factors: the style's title bar and borders are
+    // reckoned instead. Only a desktop's window manager frames windows, not
+    // the platforms that draw into memory.
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
+        return QSize(0, 0);
+    const int border = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, this);
+    return {2 * border, style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this) + 2 * border};
+}
+
 void CDialog::OpenAtRememberedSize()
 {
     m_pFrameLayout->activate();
     QSize natural = m_pFrameLayout->totalSizeHint();
-    const QSize available = screen()->availableGeometry().size();
+    const QSize available = screen()->availableGeometry().size() - ExpectedFrame();
     // Lower than its controls need, the area scrolls up and down: room for
     // that scroll bar too, so that it needs none across.
     if (natural.height() > available.height())
@@ -598,25 +625,6 @@ void CDialog::OpenAtRememberedSize()
     resize(OpeningSize(minimum, remembered, available));
     if (remembered && remembered->bMaximized && GrowingControl(m_template) >= 0)
         setWindowState(windowState() | Qt::WindowMaximized);
-}
-
-void CDialog::KeepInsideAvailableArea()
-{
-    // The window manager's frame is known only once the window is shown: a
-    // window that would reach past the available area is made smaller and moved in.
-    const QRect available = screen()->availableGeometry();
-    if (isMaximized() || isFullScreen() || available.contains(frameGeometry()))
-        return;
-    const QSize decoration = frameGeometry().size() - size();
-    const QSize fitting = size().boundedTo(available.size() - decoration);
-    setMinimumSize(minimumSize().boundedTo(fitting));
-    resize(fitting);
-    QRect frame(frameGeometry().topLeft(), fitting + decoration);
-    frame.moveRight(std::min(frame.right(), available.right()));
-    frame.moveBottom(std::min(frame.bottom(), available.bottom()));
-    frame.moveLeft(std::max(frame.left(), available.left()));
-    frame.moveTop(std::max(frame.top(), available.top()));
-    move(frame.topLeft());
 }
 
 void CDialog::RememberSize() const
@@ -635,15 +643,16 @@ void CDialog::showEvent(QShowEvent* pEvent)
         return;
     m_bFittedToScreen = true;
     // Once the window manager has framed the window.
-    QTimer::singleShot(100, this, [this] { KeepInsideAvailableArea(); });
+    QTimer::singleShot(100, this, [this] { KeepInsideAvailableArea(*this); });
 }
 
 void CDialog::PlaceMenuBar()
 {
-    if (!m_pMenuBar)
+    if (!m_pScroller)
         return;
     OpenAtRememberedSize();
-    UpdateCommandStates();
+    if (m_pMenuBar)
+        UpdateCommandStates();
 }
 
 void CDialog::AddTopBar(QWidget* pBar)

@@ -144,6 +144,10 @@ protected:
     // A menu bar above the controls, whose items are delivered as commands;
     // the dialog grows by the bar's height when it is initialised.
     DialogMenuBar& AddMenuBar(const MenuBarTemplate& bar);
+    // The same frame without a bar, for a dialog whose controls may not fit
+    // a small or scaled screen: it opens inside the available area, at the
+    // size it last had, and its controls scroll when it is smaller than they need.
+    void ScrollWhenLargerThanScreen();
     // Makes the menu bar's items current (enabled, texts); called before a
     // menu opens and before a key is tried as a shortcut.
     virtual void UpdateCommandStates() {}
@@ -156,6 +160,7 @@ protected:
     void closeEvent(QCloseEvent* pEvent) override;
 
 private:
+    void MoveControlsOntoClientArea();
     // GetDlgItem for the control operations: an id the template lacks stops a debug build.
     QWidget* Item(int id) const;
     void BuildControls(const DisplayTexts& displayTexts);
@@ -165,8 +170,9 @@ private:
     void BuildFrame();
     void PlaceMenuBar();
     void TakeNaturalSize();
+    // The frame the window manager is expected to put around the window.
+    QSize ExpectedFrame() const;
     void OpenAtRememberedSize();
-    void KeepInsideAvailableArea();
     void RememberSize() const;
     void FollowClientSize();
 

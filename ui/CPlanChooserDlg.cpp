@@ -53,6 +53,8 @@ CPlanChooserDlg::CPlanChooserDlg(UserServices& services, const PlanLibrary& libr
         if (m_bCanFillList && m_pChosenPlan)
             EndDialog(IDC_BUTTON_FILL_LIST);
     });
+    // Its two lists make it larger than a scaled laptop screen.
+    ScrollWhenLargerThanScreen();
 }
 
 bool CPlanChooserDlg::OnInitDialog()

@@ -10,6 +10,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "ScreenFit.h"
 #include "TunerCoverage.h"
 
 namespace {
@@ -155,6 +156,7 @@ CTunerChooserDlg::CTunerChooserDlg(const TunerChooserRequest& request, QWidget* 
             [this] { m_pOk->setEnabled(SelectedIndex().has_value()); });
     m_pView->setFocus();
     resize(metrics.horizontalAdvance(QLatin1Char('x')) * 110, metrics.height() * 20);
+    KeepInsideAvailableAreaOnceShown(*this);
 }
 
 CTunerChooserDlg::~CTunerChooserDlg() = default;

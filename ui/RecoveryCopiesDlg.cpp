@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "RecoveryCopiesList.h"
+#include "ScreenFit.h"
 
 RecoveryCopiesDlg::RecoveryCopiesDlg(RecoveryCopiesList& list, QWidget* pParent) : QDialog(pParent), m_list(list)
 {
@@ -41,6 +42,7 @@ RecoveryCopiesDlg::RecoveryCopiesDlg(RecoveryCopiesList& list, QWidget* pParent)
     if (m_pCopies->topLevelItemCount() > 0)
         m_pCopies->setCurrentItem(m_pCopies->topLevelItem(0));
     resize(640, 480);
+    KeepInsideAvailableAreaOnceShown(*this);
 }
 
 void RecoveryCopiesDlg::ShowRows()

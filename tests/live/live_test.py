@@ -123,13 +123,15 @@ class Session:
             time.sleep(0.2)
         raise SetupError("the accessibility bus did not come up")
 
-    def start_program(self, *args):
+    def start_program(self, *args, scale=None):
         env = dict(self.env)
         env.update({
             "QT_QPA_PLATFORM": "xcb",
             "QT_ACCESSIBILITY": "1",
             "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
         })
+        if scale:
+            env["QT_SCALE_FACTOR"] = str(scale)
         log = open(os.path.join(self.tmp, "vornalix-%d.log" % len(self.processes)), "w")
         process = subprocess.Popen([self.program] + list(args), env=env, start_new_session=True,
                                    stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT)
@@ -1373,6 +1375,59 @@ class LiveTest:
         finally:
             self.session.stop(program)
 
+    def scaled_windows(self):
+        """At scale 2 the screen is half as large to the program: the launcher,
+        the channel editor, New from Plan and Table Check still open wholly
+        inside the work area."""
+        area = self.session.work_area()
+
+        def active_window_inside(what):
+            def inside():
+                window = self.active_window()
+                geometry = subprocess.run(["xdotool", "getwindowgeometry", "--shell", window], env=self.session.env,
+                                          capture_output=True, text=True, timeout=15).stdout
+                values = dict(line.split("=", 1) for line in geometry.split() if "=" in line)
+                x, y, w, h = (int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
+                ax, ay, aw, ah = area
+                return x >= ax and y >= ay and x + w <= ax + aw and y + h <= ay + ah
+            self.wait_until(inside, "%s inside the work area %s" % (what, area))
+
+        def press(name):
+            # By its action: at scale 2 the tree's positions are not the pointer's.
+            button = self.tree.wait_for(self.named(name, "push button"), 'button "%s"' % name, timeout=40)
+            button.queryAction().doAction(0)
+
+        program = self.session.start_program(scale=2)
+        try:
+            def launcher_and_editor():
+                self.tree.wait_for(self.named("Frequency Table Edit", "push button"), "the launcher", timeout=40)
+                active_window_inside("the launcher")
+                press("Frequency Table Edit")
+                self.tree.wait_for(self.named("Create New", "push button"), "the channel editor")
+                active_window_inside("the channel editor")
+            self.check("scale 2: the launcher and the channel editor open inside the work area", launcher_and_editor)
+
+            def plan_chooser():
+                self.keys("ctrl+p")
+                self.tree.wait_for(lambda node: self.tree.role(node) == "dialog" and node.name.startswith("New from Plan")
+                                   and self.tree.showing(node), 'the dialog "New from Plan"')
+                active_window_inside("New from Plan")
+                self.keys("Escape")
+            self.check("scale 2: New from Plan opens inside the work area", plan_chooser)
+
+            def findings():
+                press("Create New")
+                self.display_shows("Mode", "Antenna")
+                self.keys("F7")
+                self.tree.wait_for(lambda node: node.name == "Table Check" and self.tree.showing(node),
+                                   'the window "Table Check"')
+                self.wait_until(lambda: self.active_window_title().startswith("Table Check"),
+                                "Table Check the active window")
+                active_window_inside("Table Check")
+            self.check("scale 2: Table Check opens inside the work area", findings)
+        finally:
+            self.session.stop(program)
+
     def band_chart(self):
         """Table > Band Chart opened by keys in the channel editor: its window's
         title, and its marks read through AT-SPI as a screen reader reads them."""
@@ -1528,6 +1583,7 @@ def main():
         test.clipboard()
         test.drag_and_drop()
         test.band_chart()
+        test.scaled_windows()
         test.check_against_tuner()
         test.silent_clipboard()
     except SetupError as error:
