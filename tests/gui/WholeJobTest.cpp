@@ -6,6 +6,7 @@
 // the person sees is checked after every step.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -14,8 +15,10 @@
 #include <string>
 #include <vector>
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -838,4 +841,109 @@ TEST(WholeJob, NoWriterOfTheEditorsWritesThroughALinkToADevice)
     for (const std::string& link : {dir.File("out.ccf"), dir.File("out.csv"), sizes})
         EXPECT_TRUE(std::filesystem::is_symlink(link)) << link;
     EXPECT_TRUE(std::filesystem::is_character_file(dir.File("null")));
+}
+
+// One list filled again from its plan, values pasted at the end and rounded,
+// checked and saved; the file converted over from an old table while open,
+// reloaded, and the editor killed with the reload undone: its work restored
+// and undone again. After each step: the rows, the title, the undo step.
+TEST_F(WholeJobTest, AListFromItsPlanPastedRoundedSavedConvertedOverAndRestored)
+{
+    NewFromPlanForGermany();
+    const Texts planAir = ListRowTexts(*dlg, IDC_LIST_CHANNELS);
+    ClickRow(Channels(), 1);
+    TypeInto(*dlg, IDC_EDIT_FREQUENCY, "50.5");
+    Click(*dlg, IDC_BUTTON_SAVE_VALUE);
+    TypeInto(*dlg, IDC_EDIT_COUNTRY_CODE, "43");
+    Click(*dlg, IDC_BUTTON_ENTER);
+
+    // Fill This List: the air list from Germany's plan again, Austria's code kept.
+    services.onRunModal = [&](CDialog& dialog) {
+        auto& chooser = dynamic_cast<CPlanChooserDlg&>(dialog);
+        chooser.Create();
+        TypeInto(chooser, IDC_EDIT_PLAN_FILTER, "ms-western-europe-broadcast");
+        ClickRow(chooser.GetListView(IDC_LIST_PLANS), 0);
+        Click(chooser, IDC_BUTTON_FILL_LIST);
+        return chooser.Result();
+    };
+    Trigger(*dlg, IDM_NEW_FROM_PLAN);
+    services.onRunModal = nullptr;
+    EXPECT_EQ(ListRowTexts(*dlg, IDC_LIST_CHANNELS), planAir);
+    EXPECT_EQ(DisplaysOf(*dlg)[3], "43");
+    EXPECT_EQ(HistoryOf(*dlg).undo, "&Undo Fill This List");
+
+    // Paste at End with channel 2 current; a converted value's float noise is
+    // a warning of the check until Round Frequencies takes it to whole kHz.
+    ClickRow(Channels(), 1);
+    QGuiApplication::clipboard()->setText("543.2999877929688\n");
+    Trigger(*dlg, IDM_PASTE_AT_END);
+    EXPECT_EQ(Row(69), "070|543.29999");
+    EXPECT_EQ(Channels()->GetSelectedRows(), std::vector<int>{69});
+    EXPECT_EQ(HistoryOf(*dlg).undo, "&Undo Paste at End");
+    Trigger(*dlg, IDM_CHECK_TABLE);
+    auto* pFindings = dlg->findChild<CTableFindingsWindow*>();
+    ASSERT_NE(pFindings, nullptr);
+    const Texts warned = FindingRows(*pFindings);
+    EXPECT_TRUE(std::any_of(warned.begin(), warned.end(), [](const QString& row) {
+        return row.contains("channel 70") && row.contains("not a whole number of kHz");
+    })) << warned.size();
+    services.valueAnswers.push_back(Texts{"1"});
+    Trigger(*dlg, IDM_ROUND_FREQUENCIES);
+    EXPECT_EQ(Row(69), "070|543.30000");
+    EXPECT_EQ(dlg->Table()->GetFrequency(ChannelModeAir, 70), 543.3);
+    ASSERT_TRUE(WaitFor([&] {
+        const Texts rows = FindingRows(*pFindings);
+        return std::none_of(rows.begin(), rows.end(), [](const QString& row) { return row.contains("kHz"); });
+    }));
+
+    // Saved; then an old table is converted over the file while it is open.
+    const std::string saved = dir.File("Austria.ccf");
+    services.fileAnswers.push_back(QString::fromStdString(saved));
+    Trigger(*dlg, IDM_SAVE_AS);
+    EXPECT_EQ(services.fileRequests.back().fileName, "Austria.ccf");
+    const Bytes savedImage = ReadAll(saved);
+    EXPECT_EQ(savedImage, dlg->Table()->FileImage());
+    EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Austria.ccf \u2013 Vornalix"));
+    const std::string old = dir.File("Austria.cft");
+    WriteAll(old, LegacyTableImage(43, {48.25f, 55.25f}, {112.25f}, 1, 2, 1, 1));
+    services.onRunModal = [&](CDialog& dialog) {
+        dialog.Create();
+        services.fileAnswers.push_back(QString::fromStdString(old));
+        Click(dialog, IDC_BUTTON_LOAD_FILE);
+        Click(dialog, IDOK);
+        dialog.EndDialog(IDCANCEL);
+        return IDCANCEL;
+    };
+    Trigger(*dlg, IDC_BUTTON_CONVERT);
+    services.onRunModal = nullptr;
+    EXPECT_EQ(ReadAll(home.File("Trash/files/Austria.ccf")), savedImage);
+    auto* pBar = dlg->findChild<DiskChangeBar*>();
+    ASSERT_NE(pBar, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return !pBar->isHidden(); }));
+    pBar->Reload();
+    EXPECT_EQ(ListRowTexts(*dlg, IDC_LIST_CHANNELS), (Texts{"001|48.25000", "002|55.25000"}));
+    EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Austria.ccf \u2013 Vornalix"));
+
+    // Undo of the reload is unsaved work; the editor dies and it comes back.
+    Trigger(*dlg, IDM_UNDO);
+    const Bytes unsaved = dlg->Table()->FileImage();
+    EXPECT_EQ(unsaved, savedImage);
+    EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Austria.ccf* \u2013 Vornalix"));
+    ASSERT_TRUE(WaitFor([&] {
+        const std::vector<RecoveryCopy> copies = ListRecoveryCopies("ccf");
+        return copies.size() == 1 && ReadAll(copies[0].path) == unsaved;
+    }));
+    dlg.reset();
+    dlg = std::make_unique<CFrequencyTableDlg>(services);
+    dlg->Create();
+    services.menuAnswers.push_back(IDM_RESTORE_UNSAVED);
+    services.recoveryListAnswers.push_back({{FakeUserServices::RecoveryListStep::Action::Restore, 0}});
+    ClickRow(Channels(), 0, Qt::RightButton);
+    EXPECT_EQ(dlg->Table()->FileImage(), unsaved);
+    // The file holds newer work now (the conversion): Save would ask for a name.
+    EXPECT_EQ(dlg->windowTitle(), kTitleUnsaved);
+    EXPECT_EQ(HistoryOf(*dlg).undo, "&Undo Restore Unsaved Table");
+    Trigger(*dlg, IDM_UNDO);
+    EXPECT_EQ(Channels()->GetItemCount(), 0);
+    EXPECT_EQ(dlg->windowTitle(), kTitle);
 }
