@@ -1,5 +1,7 @@
 #include "CTunerChooserDlg.h"
 
+#include <algorithm>
+
 #include <QAbstractTableModel>
 #include <QDialogButtonBox>
 #include <QFileInfo>
@@ -155,11 +157,33 @@ CTunerChooserDlg::CTunerChooserDlg(const TunerChooserRequest& request, QWidget* 
     connect(m_pView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             [this] { m_pOk->setEnabled(SelectedIndex().has_value()); });
     m_pView->setFocus();
-    resize(metrics.horizontalAdvance(QLatin1Char('x')) * 110, metrics.height() * 20);
+    // Wide enough for the longest name, so that two tuners whose names differ
+    // only near their ends ("Philips PAL_I (...)", "Philips PAL_BG (...)")
+    // can be told apart; the screen bounds it once shown.
+    int fixedColumns = 0;
+    for (const int column : {kFactoryColumn, kTypeColumn, kLowColumn, kMidColumn, kHighColumn})
+        fixedColumns += m_pView->columnWidth(column);
+    const int nameWidth = padding + LongestNameWidth(metrics);
+    const int margins = 2 * metrics.horizontalAdvance(QStringLiteral("MMMM"));
+    resize(std::max(metrics.horizontalAdvance(QLatin1Char('x')) * 110, fixedColumns + nameWidth + margins),
+           metrics.height() * 20);
     KeepInsideAvailableAreaOnceShown(*this);
 }
 
 CTunerChooserDlg::~CTunerChooserDlg() = default;
+
+int CTunerChooserDlg::LongestNameWidth(const QFontMetrics& metrics) const
+{
+    // The names come from the catalogue, a few per factory: the first rows
+    // hold them all in any table a person reads, and 100,000 are not measured.
+    constexpr int kRowsMeasured = 2000;
+    int widest = 0;
+    const int rows = std::min(m_pModel->rowCount(), kRowsMeasured);
+    for (int row = 0; row < rows; ++row)
+        widest = std::max(widest, metrics.horizontalAdvance(
+                                      m_pModel->data(m_pModel->index(row, kNameColumn), Qt::DisplayRole).toString()));
+    return widest;
+}
 
 std::optional<std::size_t> CTunerChooserDlg::SelectedIndex() const
 {

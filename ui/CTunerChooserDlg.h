@@ -9,6 +9,7 @@
 #include <optional>
 
 #include <QDialog>
+#include <QFontMetrics>
 
 #include "TunerChooser.h"
 
@@ -31,6 +32,8 @@ public:
 
 private:
     void SelectRow(std::size_t row);
+    // The width of the longest tuner name the list shows.
+    int LongestNameWidth(const QFontMetrics& metrics) const;
 
     TunerRowsModel* m_pModel;
     QTreeView* m_pView;
