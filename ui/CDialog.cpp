@@ -659,7 +659,34 @@ void CDialog::AddTopBar(QWidget* pBar)
 {
     Q_ASSERT_X(m_pMenuBar, "CDialog::AddTopBar", "only an editor's frame has top bars");
     m_pTopBarLayout->addWidget(pBar);
+    pBar->installEventFilter(this);
     TakeNaturalSize();
+}
+
+void CDialog::FollowTopBar(QWidget* pBar, bool bShown)
+{
+    // A bar that comes while the window is open makes it taller by the bar,
+    // where the screen has room, rather than scrolling the controls; the
+    // window gives that height back when the bar goes.
+    if (!isVisible() || isMaximized() || isFullScreen())
+        return;
+    if (bShown) {
+        // As tall as the controls and the bars need, if it is not so already;
+        // as tall as the available area at most, and moved in where it would
+        // reach past it.
+        m_pFrameLayout->invalidate();
+        const int needed = m_pFrameLayout->totalSizeHint().height() - height();
+        const int room = screen()->availableGeometry().height() - frameGeometry().height();
+        const int grown = std::min(needed, room);
+        if (grown <= 0)
+            return;
+        m_topBarGrowth[pBar] = grown;
+        resize(width(), height() + grown);
+        KeepInsideAvailableArea(*this);
+    } else if (const auto it = m_topBarGrowth.find(pBar); it != m_topBarGrowth.end()) {
+        resize(width(), std::max(minimumHeight(), height() - it->second));
+        m_topBarGrowth.erase(it);
+    }
 }
 
 void CDialog::SetStatusLine(QWidget* pStatusLine)
@@ -681,6 +708,9 @@ bool CDialog::eventFilter(QObject* pWatched, QEvent* pEvent)
 {
     if (pWatched == m_pClient && pEvent->type() == QEvent::Resize)
         FollowClientSize();
+    if ((pEvent->type() == QEvent::Show || pEvent->type() == QEvent::Hide) && pWatched->isWidgetType() &&
+        m_pTopBarLayout && static_cast<QWidget*>(pWatched)->parentWidget() == m_pTopBarLayout->parentWidget())
+        FollowTopBar(static_cast<QWidget*>(pWatched), pEvent->type() == QEvent::Show);
     // A key is offered to the focus widget before it is tried as a shortcut:
     // the items' states are made current first.
     if (pEvent->type() == QEvent::ShortcutOverride)

@@ -175,6 +175,7 @@ private:
     void OpenAtRememberedSize();
     void RememberSize() const;
     void FollowClientSize();
+    void FollowTopBar(QWidget* pBar, bool bShown);
 
     UserServices& m_services;
     const DialogTemplate& m_template;
@@ -190,6 +191,8 @@ private:
     QWidget* m_pClient = nullptr;
     class QVBoxLayout* m_pFrameLayout = nullptr;
     class QVBoxLayout* m_pTopBarLayout = nullptr;
+    // The height the window grew by for each top bar shown while it was open.
+    std::map<QWidget*, int> m_topBarGrowth;
     QWidget* m_pStatusLine = nullptr;
     std::unique_ptr<DialogMenuBar> m_pMenuBar;
     class QScrollArea* m_pScroller = nullptr;

@@ -20,12 +20,14 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTest>
 
 #include "CFrequencyTableDlg.h"
 #include "CTableFindingsWindow.h"
 #include "CTunerEditDlg.h"
 #include "ChildRole.h"
 #include "DialogMenuBar.h"
+#include "DiskChangeBar.h"
 #include "FakeUserServices.h"
 #include "GuiTestSupport.h"
 #include "TestFiles.h"
@@ -530,4 +532,39 @@ TEST(DisplayCentring, ValuesStandInTheMiddleOfTheirFrames)
         ExpectDisplaysCentred(tuner);
     }
     QApplication::setFont(original);
+}
+
+// A bar that comes while the editor is open (its file changed on disk) makes
+// the window taller by the bar instead of scrolling the controls, and the
+// window gives the height back when the bar goes.
+TEST(WindowGrowth, ABarShownWhileOpenGrowsTheWindowAndGoingGivesTheHeightBack)
+{
+    TempDir dir;
+    const std::string path = dir.File("de.ccf");
+    WriteAll(path, ChannelTableImage(49, {48.25, 55.25}, {}, 1, 0));
+    FakeUserServices services;
+    CFrequencyTableDlg dlg{services};
+    dlg.Create();
+    services.fileAnswers.push_back(QString::fromStdString(path));
+    Click(dlg, IDC_BUTTON_LOAD_FROM_FILE);
+    dlg.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dlg));
+    // Room below the window for the bar.
+    dlg.resize(dlg.width(), dlg.minimumHeight());
+    dlg.move(0, 0);
+    QApplication::processEvents();
+    const int height = dlg.height();
+    const QSize area = dlg.ClientArea()->size();
+    auto* pBar = dlg.findChild<DiskChangeBar*>();
+    ASSERT_NE(pBar, nullptr);
+
+    WriteAll(path, ChannelTableImage(49, {48.25, 55.25, 62.25}, {}, 1, 0));
+    ASSERT_TRUE(WaitFor([&] { return !pBar->isHidden(); }));
+    QApplication::processEvents();
+    EXPECT_GT(dlg.height(), height);
+    EXPECT_EQ(dlg.ClientArea()->size(), area);
+    pBar->KeepThisVersion();
+    QApplication::processEvents();
+    EXPECT_EQ(dlg.height(), height);
+    dlg.EndDialog(IDCANCEL);
 }
