@@ -16,6 +16,7 @@
 #include "BenchServices.h"
 #include "CFrequencyTableDlg.h"
 #include "CTableFindingsWindow.h"
+#include "CTunerChooserDlg.h"
 #include "CheckSummary.h"
 #include "EditorStatusLine.h"
 #include "ListView.h"
@@ -170,5 +171,38 @@ void BM_Coverage_CountFindingsWithTunerLargest(benchmark::State& state)
         benchmark::DoNotOptimize(CountFindingsInImage(TableKind::Channel, image, &bands));
 }
 BENCHMARK(BM_Coverage_CountFindingsWithTunerLargest)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+namespace {
+
+// The tuner chooser over a tuner table of 100,000 entries with catalogue
+// names: made (its longest name measured for its width) and shown.
+void BM_Coverage_OpenTunerChooser100000(benchmark::State& state)
+{
+    TunerChooserRequest request;
+    request.title = QStringLiteral("Check Against Tuner");
+    request.tablePath = QStringLiteral("/tmp/tuners.tsf");
+    request.entries.resize(100000);
+    for (std::size_t i = 0; i < request.entries.size(); ++i) {
+        request.entries[i].SetFactory(static_cast<std::int32_t>(1 + i % 6));
+        request.entries[i].SetTunerType(static_cast<std::int32_t>(i % 40));
+        request.entries[i].SetHighBandEnd(860.0);
+    }
+    for (std::int32_t factory = 1; factory <= 6; ++factory) {
+        request.names.AddFactory(factory, "Maker " + std::to_string(factory));
+        for (std::int32_t type = 0; type < 40; ++type)
+            request.names.AddType(factory, type,
+                                  "Maker " + std::to_string(factory) + " PAL_BG (FI12" + std::to_string(type) +
+                                      " MK2 and compatibles)");
+    }
+    for (auto _ : state) {
+        CTunerChooserDlg chooser(request, nullptr);
+        chooser.show();
+        QCoreApplication::processEvents();
+        benchmark::DoNotOptimize(chooser.width());
+    }
+}
+BENCHMARK(BM_Coverage_OpenTunerChooser100000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

@@ -29,6 +29,10 @@ public:
     // ("Philips PAL_I (FI1246 and compatibles)", not "01 -- Philips ...").
     std::string TypeName(std::int32_t iFactory, std::int32_t iTunerType) const;
 
+    // Every factory and every tuner type it names, by their codes.
+    const std::map<std::int32_t, std::string>& Factories() const { return m_factories; }
+    const std::map<std::pair<std::int32_t, std::int32_t>, std::string>& Types() const { return m_types; }
+
     void AddFactory(std::int32_t iFactory, std::string name);
     void AddType(std::int32_t iFactory, std::int32_t iTunerType, std::string name);
 

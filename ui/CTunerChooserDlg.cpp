@@ -89,7 +89,8 @@ public:
         }
     }
 
-private:
+    const TunerChooserRequest& Request() const { return m_request; }
+
     // The catalogue's name without the codes, which have columns of their own.
     std::string Name(const TunerSpecEntry& entry) const
     {
@@ -99,6 +100,7 @@ private:
         return label.size() > codes.size() ? label.substr(codes.size() + 1) : std::string();
     }
 
+private:
     const TunerChooserRequest& m_request;
 };
 
@@ -174,14 +176,20 @@ CTunerChooserDlg::~CTunerChooserDlg() = default;
 
 int CTunerChooserDlg::LongestNameWidth(const QFontMetrics& metrics) const
 {
-    // The names come from the catalogue, a few per factory: the first rows
-    // hold them all in any table a person reads, and 100,000 are not measured.
-    constexpr int kRowsMeasured = 2000;
+    // The names come from the catalogue, a few per factory: each one the
+    // catalogue gives is measured once, not each of up to 100,000 rows.
+    const TunerNames& names = m_pModel->Request().names;
     int widest = 0;
-    const int rows = std::min(m_pModel->rowCount(), kRowsMeasured);
-    for (int row = 0; row < rows; ++row)
-        widest = std::max(widest, metrics.horizontalAdvance(
-                                      m_pModel->data(m_pModel->index(row, kNameColumn), Qt::DisplayRole).toString()));
+    const auto measure = [&](std::int32_t iFactory, std::int32_t iTunerType) {
+        TunerSpecEntry entry;
+        entry.SetFactory(iFactory);
+        entry.SetTunerType(iTunerType);
+        widest = std::max(widest, metrics.horizontalAdvance(QString::fromStdString(m_pModel->Name(entry))));
+    };
+    for (const auto& factory : names.Factories())
+        measure(factory.first, -1);
+    for (const auto& type : names.Types())
+        measure(type.first.first, type.first.second);
     return widest;
 }
 
