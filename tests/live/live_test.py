@@ -123,10 +123,14 @@ class Session:
             time.sleep(0.2)
         raise SetupError("the accessibility bus did not come up")
 
-    def start_program(self, *args, scale=None, config=None):
+    def start_program(self, *args, scale=None, home=None):
         env = dict(self.env)
-        if config:
-            env["XDG_CONFIG_HOME"] = config
+        if home:
+            # A first start: settings, unsaved work and data of its own.
+            for variable, folder in (("XDG_CONFIG_HOME", "config"), ("XDG_STATE_HOME", "state"),
+                                     ("XDG_DATA_HOME", "data")):
+                env[variable] = os.path.join(home, folder)
+                os.makedirs(env[variable], exist_ok=True)
         env.update({
             "QT_QPA_PLATFORM": "xcb",
             "QT_ACCESSIBILITY": "1",
@@ -1400,10 +1404,9 @@ class LiveTest:
             button.queryAction().doAction(0)
 
         # A first start at this scale: no window sizes remembered from the
-        # other steps' windows at scale 1.
-        config = os.path.join(self.session.tmp, "config-scale-2")
-        os.mkdir(config)
-        program = self.session.start_program(scale=2, config=config)
+        # other steps' windows at scale 1, and no unsaved work of theirs
+        # offered in a bar.
+        program = self.session.start_program(scale=2, home=os.path.join(self.session.tmp, "home-scale-2"))
         try:
             def launcher_and_editor():
                 self.tree.wait_for(self.named("Frequency Table Edit", "push button"), "the launcher", timeout=40)
@@ -1578,6 +1581,7 @@ def main():
         os.environ.update(session.env)
         import pyatspi
         test = LiveTest(session, Tree(pyatspi))
+        test.scaled_windows()
         test.channel_editor()
         test.tuner_editor()
         test.open_in_running_instance()
@@ -1589,7 +1593,6 @@ def main():
         test.clipboard()
         test.drag_and_drop()
         test.band_chart()
-        test.scaled_windows()
         test.check_against_tuner()
         test.silent_clipboard()
     except SetupError as error:
