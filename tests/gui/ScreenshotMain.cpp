@@ -19,6 +19,7 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 
 #include "CAboutDlg.h"
 #include "CBandChartWindow.h"
@@ -37,6 +38,7 @@
 #include "RecoveryCopiesList.h"
 #include "RecoveryStore.h"
 #include "TableChecks.h"
+#include "UserServices.h"
 #include "resource.h"
 
 namespace {
@@ -113,6 +115,27 @@ void SaveRecoveryShots(FakeUserServices& services, const QString& folder)
         pNote->close();
     }
     qputenv("XDG_STATE_HOME", previousState);
+}
+
+// The form a bulk edit asks with, as the desktop's services show it: Fill
+// Raster's, with its place to choose.
+void SaveValueForm(const QString& folder)
+{
+    QtUserServices services;
+    ValuesRequest request;
+    request.title = QStringLiteral("Fill Raster");
+    request.fields = {ValueField{QStringLiteral("&Start (MHz):"), QStringLiteral("471.25")},
+                      ValueField{QStringLiteral("S&tep (MHz):"), QStringLiteral("8")},
+                      ValueField{QStringLiteral("&Count:"), QStringLiteral("49")},
+                      ValueField{QStringLiteral("&Where:"), QStringLiteral("before channel 21"),
+                                 QStringList{QStringLiteral("before channel 21"), QStringLiteral("at the end")}}};
+    QTimer::singleShot(200, [folder] {
+        if (QWidget* pForm = QApplication::activeModalWidget()) {
+            pForm->grab().save(folder + QStringLiteral("/fill-raster-form.png"));
+            pForm->close();
+        }
+    });
+    services.AskValues(nullptr, request);
 }
 
 // The menu bar's menus as they open over an editor: NAME-menu-file.png...
@@ -316,5 +339,6 @@ int main(int argc, char** argv)
     SaveMenus(tuner, folder, QStringLiteral("tuner-edit"));
 
     SaveRecoveryShots(services, folder);
+    SaveValueForm(folder);
     return 0;
 }
