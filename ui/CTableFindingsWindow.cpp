@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QScreen>
 #include <QStyle>
 #include <QTreeView>
@@ -257,12 +258,37 @@ void CTableFindingsWindow::ShowFindings(std::vector<TableFinding> findings, Find
                                         std::optional<TunerFindings> tuner)
 {
     SetFindings(std::move(findings), kind, std::move(tuner));
-    if (!isVisible())
+    if (!isVisible()) {
+        WidenForMessages();
         MoveBesideEditor(*this);
+    }
     show();
     raise();
     activateWindow();
     m_pView->setFocus();
+}
+
+void CTableFindingsWindow::WidenForMessages()
+{
+    // As wide as the first findings' messages need, so that they read whole
+    // where the screen has room (MoveBesideEditor bounds it); the later rows,
+    // up to some 100,000, are not measured.
+    constexpr int kRowsMeasured = 50;
+    const QFontMetrics metrics = m_pView->fontMetrics();
+    int widest = 0;
+    for (int row = 0; row < std::min(m_pModel->rowCount(), kRowsMeasured); ++row)
+        widest =
+            std::max(widest, metrics.horizontalAdvance(
+                                 m_pModel->data(m_pModel->index(row, kMessageColumn), Qt::DisplayRole).toString()));
+    int columns = metrics.horizontalAdvance(QStringLiteral("MMMM")) + widest;
+    for (const int column : {kSeverityColumn, kListColumn, kPositionColumn})
+        columns += m_pView->columnWidth(column);
+    // The view's frame, its scroll bar and the window's margins around the columns.
+    const QMargins margins = layout()->contentsMargins();
+    const int chrome = 2 * m_pView->frameWidth() + margins.left() + margins.right() +
+                       m_pView->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_pView);
+    const int available = screen() ? screen()->availableGeometry().width() : width();
+    resize(std::min(std::max(width(), columns + chrome), std::max(width(), available)), height());
 }
 
 QString CTableFindingsWindow::SummaryText() const

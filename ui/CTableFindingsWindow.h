@@ -91,6 +91,8 @@ public:
 
 private:
     void Activate(int row);
+    // Wider for the first findings' messages, before the window is first shown.
+    void WidenForMessages();
 
     FindingsModel* m_pModel;
     QLabel* m_pSummary;

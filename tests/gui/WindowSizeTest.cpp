@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QImage>
 #include <QMenuBar>
 #include <QPainter>
@@ -21,6 +22,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
+#include <QTreeView>
 
 #include "CFrequencyTableDlg.h"
 #include "CTableFindingsWindow.h"
@@ -30,6 +32,7 @@
 #include "DiskChangeBar.h"
 #include "FakeUserServices.h"
 #include "GuiTestSupport.h"
+#include "TableChecks.h"
 #include "TestFiles.h"
 #include "WindowSizes.h"
 #include "resource.h"
@@ -567,4 +570,27 @@ TEST(WindowGrowth, ABarShownWhileOpenGrowsTheWindowAndGoingGivesTheHeightBack)
     QApplication::processEvents();
     EXPECT_EQ(dlg.height(), height);
     dlg.EndDialog(IDCANCEL);
+}
+
+// Table Check opens wide enough for its first findings' messages where the
+// screen has room, so that a message reads whole instead of ending in "...".
+TEST(FindingsPlace, TableCheckOpensWideEnoughForItsMessages)
+{
+    const auto messageRoom = [](const QString& message) {
+        CTableFindingsWindow window(nullptr);
+        window.ShowFindings({TableFinding{FindingSeverity::Warning, ChannelModeAir, 4, message.toStdString()}},
+                            FindingKind::Channel);
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&window));
+        EXPECT_LE(window.width(), window.screen()->availableGeometry().width());
+        const QHeaderView* pHeader = window.FindingsView()->header();
+        return std::make_pair(pHeader->sectionSize(pHeader->count() - 1),
+                              window.FindingsView()->fontMetrics().horizontalAdvance(message));
+    };
+    // A message a little longer than the room a short one leaves it.
+    const int shortRoom = messageRoom(QStringLiteral("short")).first;
+    QString message = QStringLiteral("air channel 4:");
+    while (messageRoom(message).second < shortRoom + 40)
+        message += QStringLiteral(" out of order");
+    const auto [room, needed] = messageRoom(message);
+    EXPECT_GE(room, needed) << message.toStdString();
 }
