@@ -71,6 +71,22 @@ void Trigger(const CDialog& dialog, int command)
     pAction->trigger();
 }
 
+// Table > Convert Old Table... in the editor: the old table loaded into the
+// converter, converted beside itself, and the converter closed.
+void ConvertInTheConverter(CDialog& editor, FakeUserServices& services, const std::string& old)
+{
+    services.onRunModal = [&](CDialog& dialog) {
+        dialog.Create();
+        services.fileAnswers.push_back(QString::fromStdString(old));
+        Click(dialog, IDC_BUTTON_LOAD_FILE);
+        Click(dialog, IDOK);
+        dialog.EndDialog(IDCANCEL);
+        return IDCANCEL;
+    };
+    Trigger(editor, IDC_BUTTON_CONVERT);
+    services.onRunModal = nullptr;
+}
+
 // The Undo and Redo items as the Edit menu shows them: text, and enabled.
 struct HistoryItems
 {
@@ -663,19 +679,7 @@ TEST(WholeJob, AnOldTableConvertedOpensInTheChannelEditor)
     const auto* pBar = editor.findChild<DiskChangeBar*>();
     ASSERT_NE(pBar, nullptr);
     EXPECT_TRUE(pBar->isHidden()); // its own save is no change
-    const auto convertAgain = [&] {
-        services.onRunModal = [&](CDialog& dialog) {
-            dialog.Create();
-            services.fileAnswers.push_back(QString::fromStdString(old));
-            Click(dialog, IDC_BUTTON_LOAD_FILE);
-            Click(dialog, IDOK);
-            dialog.EndDialog(IDCANCEL);
-            return IDCANCEL;
-        };
-        Trigger(editor, IDC_BUTTON_CONVERT);
-        services.onRunModal = nullptr;
-    };
-    convertAgain();
+    ConvertInTheConverter(editor, services, old);
     const Texts fixedRows{"001|48.25000", "002|55.25000", "003|175.25000"};
     const Texts convertedRows{"001|48.25000", "002|55.25000", "003|175.25999"};
     const std::string trash = qEnvironmentVariable("XDG_DATA_HOME").toStdString() + "/Trash/files/";
@@ -695,7 +699,7 @@ TEST(WholeJob, AnOldTableConvertedOpensInTheChannelEditor)
 
     // Converted once more, the fix is kept again; Reload takes the file as it
     // is now, as one step that Undo takes back.
-    convertAgain();
+    ConvertInTheConverter(editor, services, old);
     EXPECT_EQ(ReadAll(trash + "de.2.ccf"), fixed);
     ASSERT_TRUE(WaitFor([&] { return !pBar->isHidden(); }));
     const_cast<DiskChangeBar*>(pBar)->Reload();
@@ -906,16 +910,7 @@ TEST_F(WholeJobTest, AListFromItsPlanPastedRoundedSavedConvertedOverAndRestored)
     EXPECT_EQ(dlg->windowTitle(), QStringLiteral("Austria.ccf \u2013 Vornalix"));
     const std::string old = dir.File("Austria.cft");
     WriteAll(old, LegacyTableImage(43, {48.25f, 55.25f}, {112.25f}, 1, 2, 1, 1));
-    services.onRunModal = [&](CDialog& dialog) {
-        dialog.Create();
-        services.fileAnswers.push_back(QString::fromStdString(old));
-        Click(dialog, IDC_BUTTON_LOAD_FILE);
-        Click(dialog, IDOK);
-        dialog.EndDialog(IDCANCEL);
-        return IDCANCEL;
-    };
-    Trigger(*dlg, IDC_BUTTON_CONVERT);
-    services.onRunModal = nullptr;
+    ConvertInTheConverter(*dlg, services, old);
     EXPECT_EQ(ReadAll(home.File("Trash/files/Austria.ccf")), savedImage);
     auto* pBar = dlg->findChild<DiskChangeBar*>();
     ASSERT_NE(pBar, nullptr);
