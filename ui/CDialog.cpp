@@ -17,9 +17,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <QShowEvent>
 #include <QStyle>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include "AccessibleNames.h"
@@ -570,6 +568,7 @@ void CDialog::BuildFrame()
     m_pScroller->setWidget(m_pClient);
     m_pClient->installEventFilter(this);
     m_pFrameLayout->addWidget(m_pScroller, 1);
+    KeepInsideAvailableAreaOnceShown(*this);
     setMinimumSize(0, 0);
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     if (bGrows)
@@ -634,16 +633,6 @@ void CDialog::RememberSize() const
     const QRect normal = normalGeometry();
     const QSize size = isMaximized() && normal.isValid() ? normal.size() : this->size();
     RememberWindowSize(m_template.id, WindowSize{size.width(), size.height(), isMaximized()});
-}
-
-void CDialog::showEvent(QShowEvent* pEvent)
-{
-    QDialog::showEvent(pEvent);
-    if (!m_pScroller || m_bFittedToScreen)
-        return;
-    m_bFittedToScreen = true;
-    // Once the window manager has framed the window.
-    QTimer::singleShot(100, this, [this] { KeepInsideAvailableArea(*this); });
 }
 
 void CDialog::PlaceMenuBar()

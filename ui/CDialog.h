@@ -26,7 +26,6 @@ class ListView;
 class UserServices;
 class QComboBox;
 class QKeyEvent;
-class QShowEvent;
 
 class CDialog : public QDialog
 {
@@ -156,7 +155,6 @@ protected:
 
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
     void keyPressEvent(QKeyEvent* pEvent) override;
-    void showEvent(QShowEvent* pEvent) override;
     void closeEvent(QCloseEvent* pEvent) override;
 
 private:
@@ -205,5 +203,4 @@ private:
     };
     std::vector<PlacedControl> m_placed;
     QSize m_templateSize;
-    bool m_bFittedToScreen = false;
 };
