@@ -5,11 +5,13 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "ChannelPlans.h"
 #include "ChannelTableDocument.h"
 #include "TestFiles.h"
 #include "TunerTableDocument.h"
@@ -124,12 +126,16 @@ std::vector<double> Frequencies(std::size_t n, double dbFirst)
 class ChannelHistoryProperty
 {
 public:
-    ChannelHistoryProperty(unsigned seed, std::vector<std::string> files) : m_rng(seed), m_files(std::move(files)) {}
+    // plansDir holds a person's own plans, for Fill This List.
+    ChannelHistoryProperty(unsigned seed, std::vector<std::string> files, const std::string& plansDir)
+        : m_rng(seed), m_files(std::move(files)), m_plans(PlanLibrary::Load("", plansDir))
+    {
+    }
 
     // One random command, or an undo or a redo, with the model kept alongside.
     void Step()
     {
-        const unsigned pick = Below(m_rng, 100);
+        const unsigned pick = Below(m_rng, 125);
         if (pick < 8) {
             if (m_model.applied > 0) {
                 ASSERT_TRUE(m_doc.Undo());
@@ -154,7 +160,16 @@ public:
             return;
         }
         const ChannelState before = StateOf(m_doc);
-        const bool bPutsTable = Command(pick);
+        bool bPutsTable = false;
+        if (pick >= 120) {
+            // Several commands in one step, as the editor's own commands make
+            // them: undo takes all of them back at once.
+            const ChannelTableDocument::StepScope step = m_doc.BeginStep("Several");
+            for (unsigned n = 2 + Below(m_rng, 3); n > 0; --n)
+                bPutsTable = Command(18 + Below(m_rng, 102)) || bPutsTable;
+        } else {
+            bPutsTable = Command(pick);
+        }
         m_model.Record(before, StateOf(m_doc), bPutsTable);
         ASSERT_NO_FATAL_FAILURE(CheckCurrentList());
     }
@@ -228,12 +243,94 @@ private:
             m_doc.SetCountryCode(static_cast<std::int32_t>(Below(m_rng, 5)) - 1);
         } else if (pick < 90) {
             m_doc.CreateNew();
-        } else {
+        } else if (pick < 100) {
             // A file that is missing is a load that fails and changes nothing.
-            const std::size_t which = Below(m_rng, (m_files.size()) + 1);
-            return m_doc.Load(which < m_files.size() ? m_files[which] : m_files[0] + ".missing", error);
+            return m_doc.Load(AFile(), error);
+        } else if (pick < 104) {
+            return m_doc.Restore(AFile(), RestoreOrigin(), error);
+        } else if (pick < 110) {
+            Paste();
+        } else if (pick < 116) {
+            BulkEdit();
+        } else {
+            return Transfer();
         }
         return false;
+    }
+
+    std::string AFile()
+    {
+        const std::size_t which = Below(m_rng, m_files.size() + 1);
+        return which < m_files.size() ? m_files[which] : m_files[0] + ".missing";
+    }
+
+    std::vector<double> RandomFrequencies(unsigned most)
+    {
+        std::vector<double> frequencies(Below(m_rng, most + 1));
+        for (double& dbFrequency : frequencies)
+            dbFrequency = RandomFrequency(m_rng);
+        return frequencies;
+    }
+
+    void Paste()
+    {
+        if (Below(m_rng, 2) == 0)
+            m_doc.PasteChannels(Channel(), RandomFrequencies(6));
+        else
+            m_doc.PasteChannels(Count() + 1, RandomFrequencies(6), ChannelTableDocument::kPasteAtEndStepName);
+    }
+
+    // Ascending chosen channels, now and then one outside the list.
+    std::vector<std::int32_t> Chosen()
+    {
+        std::vector<std::int32_t> channels;
+        for (std::int32_t i = 1; i <= Count(); ++i)
+            if (Below(m_rng, 3) == 0)
+                channels.push_back(i);
+        if (Below(m_rng, 8) == 0)
+            channels.push_back(Count() + 1);
+        return channels;
+    }
+
+    void BulkEdit()
+    {
+        const std::vector<std::int32_t> channels = Chosen();
+        switch (Below(m_rng, 8)) {
+        case 0: m_doc.MoveUp(channels); break;
+        case 1: m_doc.MoveDown(channels); break;
+        case 2: m_doc.MoveToChannel(channels, Channel()); break;
+        case 3: m_doc.OffsetFrequencies(channels, 0.25); break;
+        case 4: m_doc.RoundFrequencies(channels, FrequencyStep::Kilohertz250); break;
+        case 5: m_doc.ClearToEmptySlot(channels); break;
+        case 6: m_doc.SortByFrequency(channels); break;
+        default: m_doc.FillRaster(channels, 471.25, 8.0, static_cast<std::int32_t>(Below(m_rng, 5))); break;
+        }
+    }
+
+    // Import of a whole table or of one list, and the plans: whether a table
+    // was put in place.
+    bool Transfer()
+    {
+        PlanProblem problem;
+        switch (Below(m_rng, 5)) {
+        case 0: {
+            auto pTable = std::make_unique<ChannelTable>(true);
+            pTable->AppendFrequencies(ChannelModeAir, RandomFrequencies(5));
+            pTable->AppendFrequencies(ChannelModeCable, RandomFrequencies(5));
+            pTable->SetCountryCode(static_cast<std::int32_t>(Below(m_rng, 90)));
+            return m_doc.Import(std::move(pTable));
+        }
+        case 1: m_doc.ReplaceList(static_cast<std::int32_t>(Below(m_rng, 2)), RandomFrequencies(8)); return false;
+        case 2: return m_doc.NewFromPlan(PlanOf(problem));
+        default: m_doc.FillListFromPlan(m_plans.Plans().front(), problem); return false;
+        }
+    }
+
+    ChannelPlan PlanOf(PlanProblem& problem)
+    {
+        ChannelPlan plan;
+        ParseChannelPlan("channel,frequency_mhz\nE2,48.25\nE4,62.25\n", plan, problem);
+        return plan;
     }
 
     // A run at the start, a run at the end, both ends, or scattered rows.
@@ -278,6 +375,7 @@ private:
 
     std::mt19937 m_rng;
     std::vector<std::string> m_files;
+    PlanLibrary m_plans;
     ChannelTableDocument m_doc;
     HistoryModel<ChannelState> m_model;
 };
@@ -294,6 +392,9 @@ std::vector<std::string> WriteChannelFiles(const TempDir& dir, bool bLargest)
     add("cable-only.ccf", ChannelTableImage(-7, {}, Frequencies(40, 60.0), 0, 9));
     if (bLargest)
         add("largest.ccf", ChannelTableImage(1, Frequencies(65535, 40.0), Frequencies(65535, 47.0), 1, 65535));
+    std::filesystem::create_directory(dir.File("plans"));
+    const std::string plan = "channel,frequency_mhz\nR1,49.75\nR3,77.25\nR5,93.25\n";
+    WriteAll(dir.File("plans/mine.csv"), Bytes(plan.begin(), plan.end()));
     return files;
 }
 
@@ -304,7 +405,7 @@ TEST(ChannelDocumentHistory, RandomCommandsUndoToTheFirstImageAndRedoToTheLast)
     TempDir dir;
     const std::vector<std::string> files = WriteChannelFiles(dir, false);
     for (unsigned seed = 1; seed <= 12; ++seed) {
-        ChannelHistoryProperty property(seed, files);
+        ChannelHistoryProperty property(seed, files, dir.File("plans"));
         for (int i = 0; i < 120; ++i) {
             ASSERT_NO_FATAL_FAILURE(property.Step()) << "seed " << seed << " command " << i;
             ASSERT_NO_FATAL_FAILURE(property.CheckAll()) << "seed " << seed << " command " << i;
@@ -318,7 +419,7 @@ TEST(ChannelDocumentHistory, RandomCommandsOnTheLargestTableUndoAndRedoExactly)
     TempDir dir;
     const std::vector<std::string> files = WriteChannelFiles(dir, true);
     for (unsigned seed = 100; seed < 103; ++seed) {
-        ChannelHistoryProperty property(seed, files);
+        ChannelHistoryProperty property(seed, files, dir.File("plans"));
         // Both lists full before anything else happens.
         ASSERT_TRUE(property.Load(files.back()));
         for (int i = 0; i < 14; ++i) {
@@ -486,6 +587,16 @@ TEST(ChannelDocumentHistory, KeepsAThousandStepsAndNoMoreThan64MiB)
         ASSERT_TRUE(doc.Append(40.0 + i));
     EXPECT_EQ(doc.UndoCount(), 1501u); // Create New and every append
     EXPECT_LT(doc.HistoryBytes(), 1024u * 1024u);
+    // A step counts what it holds to put the list back: the 30,000 deleted
+    // values at least, and no whole copies of the list.
+    ASSERT_TRUE(doc.ReplaceList(ChannelModeAir, Frequencies(65535, 40.0)));
+    std::vector<std::int32_t> everyOther;
+    for (std::int32_t i = 1; i <= 60000; i += 2)
+        everyOther.push_back(i);
+    const std::size_t bytesBefore = doc.HistoryBytes();
+    ASSERT_EQ(doc.DeleteMany(everyOther), 30000);
+    EXPECT_GE(doc.HistoryBytes() - bytesBefore, 30000u * sizeof(double));
+    EXPECT_LE(doc.HistoryBytes() - bytesBefore, 2u * 65535u * sizeof(double));
     doc.Reset();
     EXPECT_EQ(doc.UndoCount(), 0u);
 
@@ -680,10 +791,22 @@ TEST(TunerDocumentHistory, RandomCommandsUndoToTheFirstImageAndRedoToTheLast)
                         n > 0 ? 1 + static_cast<std::int32_t>(Below(rng, static_cast<std::uint64_t>(n))) : 1};
                     doc.SetMenuPos(choices[Below(rng, 5)]);
                     doc.DeleteTuner();
-                } else if (pick < 90) {
+                } else if (pick < 88) {
                     doc.CreateNew();
-                } else {
+                } else if (pick < 92) {
                     doc.Load(files[Below(rng, files.size())], loadError);
+                } else if (pick < 94) {
+                    doc.Restore(files[Below(rng, files.size())], RestoreOrigin(), loadError);
+                } else if (pick < 97) {
+                    doc.ReplaceEntry(Input(static_cast<std::int32_t>(Below(rng, 5)),
+                                           static_cast<std::int32_t>(Below(rng, 40)), Below(rng, 8) != 0));
+                } else {
+                    // Several commands as one step.
+                    const TunerTableDocument::StepScope step = doc.BeginStep("Several");
+                    doc.AddInfo(Input(7, static_cast<std::int32_t>(Below(rng, 40))));
+                    doc.SetMenuPos(1);
+                    doc.DeleteTuner();
+                    doc.AddInfo(Input(8, static_cast<std::int32_t>(Below(rng, 40))));
                 }
                 model.Record(before, TunerStateOf(doc));
             }
