@@ -79,7 +79,7 @@ void BM_Editor_ImportBothListsCsv(benchmark::State& state)
         const std::string& path = paths[next++ % paths.size()];
         if (!ImportChannelListsFile(path, document.Mode(), lists, error))
             throw std::runtime_error(TransferMessage(path, error));
-        const ChannelTableDocument::StepScope step = document.BeginStep("Import", ChannelTableDocument::NoLists);
+        const ChannelTableDocument::StepScope step = document.BeginStep("Import");
         if (!document.ReplaceList(ChannelModeAir, lists.air) || !document.ReplaceList(ChannelModeCable, lists.cable))
             throw std::runtime_error("the lists were not replaced");
     }

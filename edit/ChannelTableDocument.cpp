@@ -13,27 +13,15 @@
 
 namespace {
 
-FrequencyBits BitsOf(double dbFrequency)
-{
-    FrequencyBits bits = 0;
-    std::memcpy(&bits, &dbFrequency, sizeof bits);
-    return bits;
-}
-
-void WriteFrequency(ChannelNode& node, FrequencyBits bits)
-{
-    std::memcpy(&node.dbFrequency, &bits, sizeof bits);
-}
-
-// What a table and the mirrors of its lists take, about.
+// What a table takes, about.
 std::size_t HeldBytes(const ChannelTable* pTable)
 {
     if (!pTable)
         return 0;
     const auto channels = static_cast<std::size_t>(pTable->Channels(ChannelModeAir).size()) +
                           static_cast<std::size_t>(pTable->Channels(ChannelModeCable).size());
-    // A node (they come from a pool, without a heap block each) and its value in a mirror.
-    return sizeof(ChannelTable) + channels * (sizeof(ChannelNode) + sizeof(FrequencyBits));
+    // Nodes come from a pool, without a heap block each.
+    return sizeof(ChannelTable) + channels * sizeof(ChannelNode);
 }
 
 } // namespace
@@ -46,15 +34,13 @@ bool ChannelDocumentFields::operator==(const ChannelDocumentFields& other) const
 
 std::size_t ChannelStep::Bytes() const
 {
-    return sizeof(ChannelStep) + name.capacity() + air.Bytes() + cable.Bytes() + held.iBytes;
+    return sizeof(ChannelStep) + name.capacity() + changes.Bytes();
 }
 
 ChannelTableDocument::~ChannelTableDocument() = default;
 
-ChannelTableDocument::StepScope ChannelTableDocument::BeginStep(std::string name, unsigned lists)
+ChannelTableDocument::StepScope ChannelTableDocument::BeginStep(std::string name)
 {
-    if (name.empty())
-        lists = NoLists;
     // A view's scope around a command is unnamed; the command inside names the step.
     if (InScope() && m_pending.name.empty())
         m_pending.name = name;
@@ -63,29 +49,23 @@ ChannelTableDocument::StepScope ChannelTableDocument::BeginStep(std::string name
         m_pending.fields = Fields();
         m_pending.file = m_saveFile;
     }
-    m_scopes.push_back(MarkScope(lists));
-    if (lists & AirList)
-        m_airMirror.Ensure([this] { return ListBits(ChannelModeAir); });
-    if (lists & CableList)
-        m_cableMirror.Ensure([this] { return ListBits(ChannelModeCable); });
+    m_scopes.push_back(MarkScope());
     return StepScope(*this);
 }
 
-unsigned ChannelTableDocument::CurrentList() const
+bool ChannelTableDocument::ShowsList() const
 {
-    if (m_iMode == ChannelModeAir)
-        return AirList;
-    return m_iMode == ChannelModeCable ? CableList : NoLists;
+    return m_iMode == ChannelModeAir || m_iMode == ChannelModeCable;
 }
 
 std::int32_t ChannelTableDocument::CurrentCount() const
 {
-    return m_pTable && CurrentList() != NoLists ? m_pTable->Channels(m_iMode).size() : 0;
+    return m_pTable && ShowsList() ? m_pTable->Channels(m_iMode).size() : 0;
 }
 
-ChannelTableDocument::ScopeMark ChannelTableDocument::MarkScope(unsigned lists) const
+ChannelTableDocument::ScopeMark ChannelTableDocument::MarkScope() const
 {
-    return ScopeMark{lists, m_pTable.get(), m_iMode, CurrentCount()};
+    return ScopeMark{m_pTable.get(), m_iMode, CurrentCount()};
 }
 
 void ChannelTableDocument::NoteListShape(const ScopeMark& before)
@@ -99,37 +79,19 @@ void ChannelTableDocument::NoteListShape(const ScopeMark& before)
 void ChannelTableDocument::ScopeEnding()
 {
     const ScopeMark mark = m_scopes.back();
-    TakeListChanges(mark.lists);
-    if (mark.lists != NoLists)
-        ++m_listVersion;
     m_scopes.pop_back();
     NoteListShape(mark);
 }
 
-void ChannelTableDocument::TakeListChanges(unsigned lists)
+void ChannelTableDocument::Spliced(ChannelSplice splice)
 {
-    const auto take = [this](ListMirror<FrequencyBits>& mirror, SegmentChange<FrequencyBits>& change, unsigned list,
-                             std::int32_t iMode) {
-        if (m_knownEdit.iMode == iMode && !(m_pending.taken & list) && mirror.Values()) {
-            m_knownEdit.iMode = ChannelModeNone;
-            change = mirror.TakeEdit(m_knownEdit.iStart, m_knownEdit.removeCount, std::move(m_knownEdit.values));
-            m_pending.taken |= list;
-            // What a command tells must be what its list holds, or undo would
-            // put back something else; debug builds check it.
-            assert(*mirror.Values() == ListBits(iMode));
-            return;
-        }
-        m_knownEdit.iMode = ChannelModeNone;
-        if (m_pending.taken & list)
-            change = mirror.TakeChangeAfter(change, ListAfterCommand(iMode));
-        else
-            change = mirror.TakeChange(ListAfterCommand(iMode));
-        m_pending.taken |= list;
-    };
-    if (lists & AirList)
-        take(m_airMirror, m_pending.air, AirList, ChannelModeAir);
-    if (lists & CableList)
-        take(m_cableMirror, m_pending.cable, CableList, ChannelModeCable);
+    ++m_listVersion;
+    ApplyToListValues(splice, true);
+    // Every change is made by a command, in its scope; whatever else may
+    // change a list is in no step.
+    if (!InScope())
+        return;
+    m_pending.changes.Add(std::move(splice));
 }
 
 std::optional<ChannelStep> ChannelTableDocument::MakeStep()
@@ -139,19 +101,14 @@ std::optional<ChannelStep> ChannelTableDocument::MakeStep()
     const bool bReplacesTable = TakeStepReplacesTable();
     ChannelStep step;
     step.after = Fields();
-    step.air = std::move(pending.air);
-    step.cable = std::move(pending.cable);
     // A command that changed nothing (a refused input) is no step; one that
     // put another table in place is one, whatever the tables hold.
-    if (!pending.bExchangesTable && step.after == pending.fields && step.air.Empty() && step.cable.Empty())
+    if (step.after == pending.fields && pending.changes.Empty())
         return std::nullopt;
-    step.bExchangesTable = pending.bExchangesTable;
-    if (step.bExchangesTable) {
-        step.held = std::move(pending.held);
-        step.held.iBytes = std::max(HeldBytes(step.held.pTable.get()), HeldBytes(m_pTable.get()));
-    }
     step.name = std::move(pending.name);
     step.before = pending.fields;
+    step.changes = std::move(pending.changes);
+    step.changes.Finish(m_pTable.get(), HeldBytes);
     step.bReplacesTable = bReplacesTable;
     if (bReplacesTable) {
         step.fileBefore = std::move(pending.file);
@@ -179,103 +136,65 @@ ChannelDocumentFields ChannelTableDocument::Fields() const
     return fields;
 }
 
-std::vector<FrequencyBits> ChannelTableDocument::ListAfterCommand(std::int32_t iMode)
-{
-    if (m_iKnownMode != iMode)
-        return ListBits(iMode);
-    m_iKnownMode = ChannelModeNone;
-    // What a command worked out must be what its list holds, or undo would
-    // put back something else; debug builds, which the sanitizer build runs
-    // every test with, check it.
-    assert(m_knownAfter == ListBits(iMode));
-    return std::move(m_knownAfter);
-}
-
-void ChannelTableDocument::KnowCurrentListEdit(std::int32_t iStart, std::int32_t removeCount,
-                                               std::vector<FrequencyBits> values)
-{
-    if (CurrentList() == NoLists)
-        return;
-    m_knownEdit.iMode = m_iMode;
-    m_knownEdit.iStart = iStart;
-    m_knownEdit.removeCount = removeCount;
-    m_knownEdit.values = std::move(values);
-}
-
 std::vector<FrequencyBits> ChannelTableDocument::ListBits(std::int32_t iMode) const
 {
-    std::vector<FrequencyBits> bits;
-    if (!m_pTable)
-        return bits;
-    const EntryRange<ChannelNode> channels = m_pTable->Channels(iMode);
-    bits.reserve(static_cast<std::size_t>(channels.size()));
-    for (const ChannelNode& channel : channels)
-        bits.push_back(BitsOf(channel.dbFrequency));
-    return bits;
+    if (!m_pTable || (iMode != ChannelModeAir && iMode != ChannelModeCable))
+        return {};
+    return ListValues(iMode);
 }
 
-bool ChannelTableDocument::ApplyListChanges(const ChannelStep& step, bool bForward)
+const std::vector<FrequencyBits>& ChannelTableDocument::ListValues(std::int32_t iMode) const
 {
-    const auto list = [this](std::int32_t iMode) {
-        return [this, iMode](std::int32_t iStart, std::int32_t removeCount, const std::vector<FrequencyBits>& values) {
-            return m_pTable->ReplaceChannels(iMode, iStart, removeCount, values, WriteFrequency);
-        };
-    };
-    if (step.air.Empty() && step.cable.Empty())
-        return true;
-    if (!ApplySegment(step.air, bForward, list(ChannelModeAir)))
-        return false;
-    if (!ApplySegment(step.cable, bForward, list(ChannelModeCable))) {
-        // Out of memory half-way: the air list goes back, the step stays where it was.
-        ApplySegment(step.air, !bForward, list(ChannelModeAir));
-        return false;
+    std::optional<std::vector<FrequencyBits>>& values = m_listValues[iMode];
+    if (!values) {
+        values.emplace();
+        const EntryRange<ChannelNode> channels = m_pTable->Channels(iMode);
+        values->reserve(static_cast<std::size_t>(channels.size()));
+        for (const ChannelNode& channel : channels)
+            values->push_back(StoredBits(channel.dbFrequency));
     }
-    m_airMirror.Apply(step.air, bForward);
-    m_cableMirror.Apply(step.cable, bForward);
-    return true;
+    return *values;
 }
 
-void ChannelTableDocument::ExchangeTable(HeldChannelTable& held)
+void ChannelTableDocument::ApplyToListValues(const ChannelSplice& splice, bool bForward)
 {
-    std::swap(m_pTable, held.pTable);
-    std::swap(m_airMirror, held.air);
-    std::swap(m_cableMirror, held.cable);
+    std::optional<std::vector<FrequencyBits>>& values = m_listValues[splice.iList];
+    if (!values)
+        return;
+    const std::vector<FrequencyBits>& gone = bForward ? splice.removed : splice.inserted;
+    const std::vector<FrequencyBits>& come = bForward ? splice.inserted : splice.removed;
+    const auto at = values->begin() + splice.iStart;
+    if (gone.size() == come.size()) {
+        std::copy(come.begin(), come.end(), at);
+        return;
+    }
+    values->insert(values->erase(at, at + static_cast<std::ptrdiff_t>(gone.size())), come.begin(), come.end());
+}
+
+void ChannelTableDocument::ForgetListValues()
+{
+    for (std::optional<std::vector<FrequencyBits>>& values : m_listValues)
+        values.reset();
 }
 
 bool ChannelTableDocument::ApplyStep(ChannelStep& step, bool bForward)
 {
-    m_beforeApplied = MarkScope(NoLists);
+    m_beforeApplied = MarkScope();
     m_iCodeBeforeApplied = CountryCode();
+    if (!step.changes.Apply(m_pTable, bForward, this))
+        return false;
+    const std::vector<ChannelSplice>& splices = step.changes.Splices();
+    if (step.changes.ExchangesTable())
+        ForgetListValues();
+    else if (bForward)
+        std::for_each(splices.begin(), splices.end(),
+                      [this](const ChannelSplice& splice) { ApplyToListValues(splice, true); });
+    else
+        std::for_each(splices.rbegin(), splices.rend(),
+                      [this](const ChannelSplice& splice) { ApplyToListValues(splice, false); });
     const ChannelDocumentFields& target = bForward ? step.after : step.before;
-    if (step.bExchangesTable) {
-        // The lists' changes belong to the table the step put in place: they
-        // are taken back before it goes, and made again once it is back.
-        if (bForward) {
-            ExchangeTable(step.held);
-            if (!ApplyListChanges(step, true)) {
-                ExchangeTable(step.held);
-                return false;
-            }
-        } else {
-            if (!ApplyListChanges(step, false))
-                return false;
-            ExchangeTable(step.held);
-        }
-    } else {
-        // Without a table the lists are put back into a new one; both lists
-        // exist in every table the editor holds.
-        if (!m_pTable) {
-            m_pTable.reset(new (std::nothrow) ChannelTable(true));
-            if (!m_pTable)
-                return false;
-        }
-        if (!ApplyListChanges(step, bForward))
-            return false;
-    }
     if (m_pTable)
         m_pTable->SetHeaderImage(target.header, target.endMark);
-    if (!target.bHasTable)
-        m_pTable.reset();
     m_iTableOrigin = target.iOrigin;
     if (step.bReplacesTable)
         m_saveFile = bForward ? step.fileAfter : step.fileBefore;
@@ -287,10 +206,15 @@ void ChannelTableDocument::StepApplied(const ChannelStep& step)
     ++m_listVersion;
     // A step that changed only the list not shown shows it, so that what was
     // taken back or made again can be seen.
-    if (m_pTable && !step.bExchangesTable && step.air.Empty() != step.cable.Empty() && CurrentList() != NoLists)
-        m_iMode = step.air.Empty() ? ChannelModeCable : ChannelModeAir;
+    const std::vector<ChannelSplice>& splices = step.changes.Splices();
+    const auto onOneList = [&splices] {
+        return std::all_of(splices.begin(), splices.end(),
+                           [&splices](const ChannelSplice& splice) { return splice.iList == splices[0].iList; });
+    };
+    if (m_pTable && !step.changes.ExchangesTable() && !splices.empty() && ShowsList() && onOneList())
+        m_iMode = splices[0].iList;
     NoteListShape(m_beforeApplied);
-    if (step.bExchangesTable || CountryCode() != m_iCodeBeforeApplied)
+    if (step.changes.ExchangesTable() || CountryCode() != m_iCodeBeforeApplied)
         ShowTableCode();
 }
 
@@ -326,7 +250,7 @@ void ChannelTableDocument::SetShownChannel(std::int32_t iChannel)
 
 bool ChannelTableDocument::EnterCountryCode(const std::string& typed, std::int32_t iCode)
 {
-    const StepScope step = BeginStep("Country Code", NoLists);
+    const StepScope step = BeginStep("Country Code");
     const bool bTaken = m_pTable && m_pTable->SetCountryCode(iCode);
     const ShownCode shown{typed, typed.empty() ? 0 : iCode};
     if (!(shown == m_shownCode)) {
@@ -355,28 +279,12 @@ std::int32_t ChannelTableDocument::NearestChannel(double dbFrequency) const
 
 std::vector<double> ChannelTableDocument::CurrentFrequencies() const
 {
-    std::vector<double> frequencies;
-    if (!m_pTable)
-        return frequencies;
-    // The values the last step left are at hand without a walk of the list;
-    // a list not mirrored yet is mirrored by this walk. Inside a command's
-    // scope the list may have changed since.
-    ListMirror<FrequencyBits>& mirror = m_iMode == ChannelModeAir ? m_airMirror : m_cableMirror;
-    const bool bCurrent =
-        CurrentList() != NoLists &&
-        std::all_of(m_scopes.begin(), m_scopes.end(), [](const ScopeMark& scope) { return scope.lists == NoLists; });
-    if (bCurrent)
-        mirror.Ensure([this] { return ListBits(m_iMode); });
-    if (const std::vector<FrequencyBits>* pBits = bCurrent ? mirror.Values() : nullptr) {
-        frequencies.resize(pBits->size());
-        if (!pBits->empty())
-            std::memcpy(frequencies.data(), pBits->data(), pBits->size() * sizeof(double));
-        return frequencies;
-    }
-    const EntryRange<ChannelNode> channels = m_pTable->Channels(m_iMode);
-    frequencies.reserve(static_cast<std::size_t>(channels.size()));
-    for (const ChannelNode& channel : channels)
-        frequencies.push_back(channel.dbFrequency);
+    if (!m_pTable || !ShowsList())
+        return {};
+    const std::vector<FrequencyBits>& bits = ListValues(m_iMode);
+    std::vector<double> frequencies(bits.size());
+    if (!bits.empty())
+        std::memcpy(frequencies.data(), bits.data(), bits.size() * sizeof(double));
     return frequencies;
 }
 
@@ -402,45 +310,28 @@ void ChannelTableDocument::SetMode(std::int32_t iMode)
 {
     if (iMode < 0)
         return;
-    const ScopeMark before = MarkScope(NoLists);
+    const ScopeMark before = MarkScope();
     m_iMode = iMode == ChannelModeAir || iMode == ChannelModeCable ? iMode : ChannelModeNone;
     if (m_iMode != before.iMode)
         NoteListShape(before);
 }
 
-// A step that has changed no list yet, inside no scope that may change one,
-// keeps the table it replaces and exchanges the two on undo and redo; the new
-// table's lists are mirrored when first read. Otherwise the lists are compared
-// now, as at a step's end, and the replaced table goes.
 void ChannelTableDocument::PutTable(std::unique_ptr<ChannelTable> pTable)
 {
-    const bool bNoListsChanging =
-        m_pending.taken == NoLists &&
-        std::all_of(m_scopes.begin(), m_scopes.end(), [](const ScopeMark& scope) { return scope.lists == NoLists; });
-    if (InScope() && bNoListsChanging) {
-        if (!m_pending.bExchangesTable) {
-            m_pending.bExchangesTable = true;
-            m_pending.held.pTable = std::move(m_pTable);
-            m_pending.held.air = std::move(m_airMirror);
-            m_pending.held.cable = std::move(m_cableMirror);
-        }
+    if (pTable)
+        pTable->SetRecorder(this);
+    ForgetListValues();
+    ++m_listVersion;
+    if (!InScope()) {
         m_pTable = std::move(pTable);
-        ++m_listVersion;
-        m_airMirror.Forget();
-        m_cableMirror.Forget();
         return;
     }
-    m_airMirror.Ensure([this] { return ListBits(ChannelModeAir); });
-    m_cableMirror.Ensure([this] { return ListBits(ChannelModeCable); });
-    m_pTable = std::move(pTable);
-    ++m_listVersion;
-    if (InScope())
-        TakeListChanges(BothLists);
+    m_pending.changes.PutTable(m_pTable, std::move(pTable));
 }
 
 bool ChannelTableDocument::CreateNew()
 {
-    const StepScope step = BeginStep("Create New", NoLists);
+    const StepScope step = BeginStep("Create New");
     const bool bFresh = !m_pTable || m_iTableOrigin == TableOriginLoaded;
     if (bFresh && m_pTable)
         Changed(DocumentChange::AboutToReplace);
@@ -470,7 +361,7 @@ bool ChannelTableDocument::CreateNew()
 
 bool ChannelTableDocument::Load(const std::string& path, FileError& error)
 {
-    const StepScope step = BeginStep("LoadFromFile", NoLists);
+    const StepScope step = BeginStep("LoadFromFile");
     if (!LoadTable(path, error))
         return false;
     MarkStepSaved();
@@ -479,7 +370,7 @@ bool ChannelTableDocument::Load(const std::string& path, FileError& error)
 
 bool ChannelTableDocument::Restore(const std::string& path, const RestoreOrigin& origin, FileError& error)
 {
-    const StepScope step = BeginStep("Restore Unsaved Table", NoLists);
+    const StepScope step = BeginStep("Restore Unsaved Table");
     if (!LoadTable(path, error, true))
         return false;
     m_source = origin.source;
@@ -535,7 +426,7 @@ bool ChannelTableDocument::NewFromPlan(const ChannelPlan& plan)
 
 bool ChannelTableDocument::NewFromPositions(const std::vector<double>& positions)
 {
-    const StepScope step = BeginStep("New from Plan", NoLists);
+    const StepScope step = BeginStep("New from Plan");
     const std::int32_t iMode = m_iMode == ChannelModeCable ? ChannelModeCable : ChannelModeAir;
     std::unique_ptr<ChannelTable> pTable(new (std::nothrow) ChannelTable(true));
     if (!pTable || !FillListFromPositions(*pTable, iMode, positions))
@@ -591,7 +482,7 @@ bool ChannelTableDocument::FillListFromPlan(const ListedPlan& plan, PlanProblem&
 bool ChannelTableDocument::NewFromCountry(const CountryPlans& country, const PlanLibrary& library,
                                           PlanProblem* pProblem)
 {
-    const StepScope step = BeginStep("New from Plan", NoLists);
+    const StepScope step = BeginStep("New from Plan");
     std::unique_ptr<ChannelTable> pTable(new (std::nothrow) ChannelTable(true));
     if (!pTable)
         return false;
@@ -625,9 +516,8 @@ void ChannelTableDocument::TakeNewTable(std::unique_ptr<ChannelTable> pTable, st
 void ChannelTableDocument::Reset()
 {
     m_history.Clear();
-    m_airMirror.Forget();
-    m_cableMirror.Forget();
     m_pTable.reset();
+    ForgetListValues();
     m_saveFile.Clear();
     m_iTableOrigin = TableOriginNone;
     m_iMode = ChannelModeNone;
@@ -642,7 +532,7 @@ void ChannelTableDocument::Reset()
 
 bool ChannelTableDocument::Append(double dbFrequency)
 {
-    const StepScope step = BeginStep("Add to the end", CurrentList());
+    const StepScope step = BeginStep("Add to the end");
     if (!m_pTable)
         return false;
     std::unique_ptr<ChannelNode> pNode(new (std::nothrow) ChannelNode);
@@ -652,23 +542,18 @@ bool ChannelTableDocument::Append(double dbFrequency)
     if (!m_pTable->AppendChannel(m_iMode, pNode.get()))
         return false;
     pNode.release();
-    const auto iCount = static_cast<std::int32_t>(m_pTable->Channels(m_iMode).size());
-    KnowCurrentListEdit(iCount - 1, 0, {BitsOf(dbFrequency)});
     return true;
 }
 
 bool ChannelTableDocument::SetFrequency(std::int32_t iChannel, double dbFrequency)
 {
-    const StepScope step = BeginStep("Save value", CurrentList());
-    if (!m_pTable || !m_pTable->SetFrequency(m_iMode, iChannel, dbFrequency))
-        return false;
-    KnowCurrentListEdit(iChannel - 1, 1, {BitsOf(dbFrequency)});
-    return true;
+    const StepScope step = BeginStep("Save value");
+    return m_pTable && m_pTable->SetFrequency(m_iMode, iChannel, dbFrequency);
 }
 
 bool ChannelTableDocument::InsertBlank(std::int32_t iChannel)
 {
-    const StepScope step = BeginStep("Insert Blank Item", CurrentList());
+    const StepScope step = BeginStep(ChannelCommandName::kInsertBlankItem);
     if (!m_pTable)
         return false;
     std::unique_ptr<ChannelNode> pNode(new (std::nothrow) ChannelNode);
@@ -678,46 +563,21 @@ bool ChannelTableDocument::InsertBlank(std::int32_t iChannel)
     if (!m_pTable->InsertChannel(m_iMode, iChannel, pNode.get()))
         return false;
     pNode.release();
-    KnowCurrentListEdit(iChannel - 1, 0, {BitsOf(0.0)});
     return true;
 }
 
 bool ChannelTableDocument::Delete(std::int32_t iChannel)
 {
-    const StepScope step = BeginStep("Delete Item", CurrentList());
-    if (!m_pTable || !m_pTable->DeleteChannel(m_iMode, iChannel))
-        return false;
-    KnowCurrentListEdit(iChannel - 1, 1, {});
-    return true;
+    const StepScope step = BeginStep(ChannelCommandName::kDeleteItem);
+    return m_pTable && m_pTable->DeleteChannel(m_iMode, iChannel);
 }
 
 std::int32_t ChannelTableDocument::DeleteMany(const std::vector<std::int32_t>& channels)
 {
-    const StepScope step = BeginStep("Delete Item", CurrentList());
+    const StepScope step = BeginStep(ChannelCommandName::kDeleteItem);
     if (!m_pTable)
         return 0;
-    const std::int32_t iDeleted = m_pTable->DeleteChannels(m_iMode, channels);
-    // The list left is the mirrored one without the deleted channels, picked
-    // as the table picks them: the step's end then need not walk the nodes.
-    const ListMirror<FrequencyBits>& mirror = m_iMode == ChannelModeAir ? m_airMirror : m_cableMirror;
-    const std::vector<FrequencyBits>* pBefore = mirror.Values();
-    if (iDeleted == 0 || !pBefore)
-        return iDeleted;
-    std::vector<FrequencyBits> after;
-    after.reserve(pBefore->size());
-    std::size_t next = 0;
-    for (std::size_t i = 0; i < pBefore->size(); ++i) {
-        const auto iChannel = static_cast<std::int32_t>(i + 1);
-        while (next < channels.size() && channels[next] < iChannel)
-            ++next;
-        if (next == channels.size() || channels[next] != iChannel)
-            after.push_back((*pBefore)[i]);
-    }
-    if (after.size() + static_cast<std::size_t>(iDeleted) == pBefore->size()) {
-        m_iKnownMode = m_iMode;
-        m_knownAfter = std::move(after);
-    }
-    return iDeleted;
+    return m_pTable->DeleteChannels(m_iMode, channels);
 }
 
 bool ChannelTableDocument::SetCountryCode(std::int32_t iCode)

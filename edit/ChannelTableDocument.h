@@ -19,8 +19,15 @@
 #include "FileIO.h"
 #include "FileIdentity.h"
 #include "FrequencySteps.h"
+#include "ListRecorder.h"
 #include "RecoveryStore.h"
-#include "UndoHistory.h"
+#include "TableChanges.h"
+
+// The row menu's own commands: each one's undo step and its menu item.
+namespace ChannelCommandName {
+inline constexpr char kInsertBlankItem[] = "Insert Blank Item";
+inline constexpr char kDeleteItem[] = "Delete Item";
+} // namespace ChannelCommandName
 
 // The names of the bulk edits of chosen channels: each one's undo step, and
 // in the editor its menu item and the title of the form it asks with.
@@ -65,42 +72,24 @@ struct ChannelDocumentFields
     bool operator!=(const ChannelDocumentFields& other) const { return !(*this == other); }
 };
 
-// A frequency as its 8 stored bytes, so that a change from one NaN to another
-// is still a change.
-using FrequencyBits = std::uint64_t;
-
-// The table a step put aside when it put another in place, with its lists as
-// they were mirrored: undo and redo exchange it with the document's table, so
-// that taking back a load re-links no node and walks no list.
-struct HeldChannelTable
-{
-    std::unique_ptr<ChannelTable> pTable;
-    ListMirror<FrequencyBits> air, cable;
-    // Fixed when the step is made, for the larger of the two tables, so that
-    // the history's count stays right whichever of them the step holds.
-    std::size_t iBytes = 0;
-};
+using ChannelSplice = ListSplice<FrequencyBits>;
+using ChannelTableChanges = TableChanges<ChannelTable, FrequencyBits>;
 
 struct ChannelStep
 {
     std::string name;
     ChannelDocumentFields before, after;
-    // Changes of the lists; in a step that exchanges tables, of the lists of
-    // the table it put in place.
-    SegmentChange<FrequencyBits> air, cable;
+    ChannelTableChanges changes;
     // The step put another table in place (a load, a fresh table), and the
     // file each of the two tables was tied to: undo and redo tie the table
     // they bring back to its own file again.
     bool bReplacesTable = false;
     TiedFile fileBefore, fileAfter;
-    // ... and holds the other of the two tables.
-    bool bExchangesTable = false;
-    HeldChannelTable held;
 
     std::size_t Bytes() const;
 };
 
-class ChannelTableDocument : public DocumentHistory<ChannelStep>
+class ChannelTableDocument : public DocumentHistory<ChannelStep>, private ListRecorder<FrequencyBits>
 {
 public:
     ~ChannelTableDocument();
@@ -237,18 +226,9 @@ public:
     bool ReplaceList(std::int32_t iMode, const std::vector<double>& frequencies);
     // ---- end of Import ----
 
-    // The lists a step may change: only those are compared at its end. A
-    // command that declares too few loses changes from its step.
-    enum StepLists : unsigned
-    {
-        NoLists = 0,
-        AirList = 1,
-        CableList = 2,
-        BothLists = AirList | CableList,
-    };
-    // A named scope is a command's and declares its lists (both unless told);
-    // an unnamed one is a view's and changes nothing itself.
-    [[nodiscard]] StepScope BeginStep(std::string name, unsigned lists = BothLists);
+    // Every change made while a scope is open is one step; a named scope is
+    // a command's, an unnamed one a view's, which changes nothing itself.
+    [[nodiscard]] StepScope BeginStep(std::string name);
 
     // The table differs from what was last loaded, saved or newly created.
     bool Modified() const { return m_pTable && !m_history.AtSaved(); }
@@ -267,69 +247,50 @@ private:
         std::string name;
         ChannelDocumentFields fields;
         TiedFile file;
-        // The lists' changes, taken as each command's scope ends, so that the
-        // mirrors are current for the view inside the step.
-        SegmentChange<FrequencyBits> air, cable;
-        unsigned taken = NoLists;
-        bool bExchangesTable = false;
-        HeldChannelTable held;
+        ChannelTableChanges changes;
     };
     // What a command's scope began from, to learn whether the edit target
     // still names the same channel at its end.
     struct ScopeMark
     {
-        unsigned lists = NoLists;
         const ChannelTable* pTable = nullptr;
         std::int32_t iMode = ChannelModeNone;
         std::int32_t iCount = 0;
     };
-    ScopeMark MarkScope(unsigned lists) const;
+    ScopeMark MarkScope() const;
     // Counts a change of the list shown or of its length since the mark.
     void NoteListShape(const ScopeMark& before);
     void ShowTableCode();
 
     // bWholeImageOnly: a recovery copy, refused unless it is a whole table image.
     bool LoadTable(const std::string& path, FileError& error, bool bWholeImageOnly = false);
-    void TakeListChanges(unsigned lists);
     // The step a finished command makes; none when it changed nothing.
     std::optional<ChannelStep> MakeStep() override;
     ChannelDocumentFields Fields() const;
+    // The values of a list (empty for none), from ListValues.
     std::vector<FrequencyBits> ListBits(std::int32_t iMode) const;
-    // The list as a command left it: what the command worked out itself when
-    // it could, else a walk.
-    std::vector<FrequencyBits> ListAfterCommand(std::int32_t iMode);
-    // A command that changed the current list from channel index iStart on,
-    // removeCount channels replaced by values, tells so: the step's end then
-    // takes the change without a walk of the nodes or a comparison.
-    void KnowCurrentListEdit(std::int32_t iStart, std::int32_t removeCount, std::vector<FrequencyBits> values);
-    // The current list only, as the channel commands change no other.
-    unsigned CurrentList() const;
+    // The values of each list as the table holds them, kept from the splices
+    // the table tells and the history applies, so that reading a list walks
+    // no node: long lists' nodes lie scattered in memory. A list is walked
+    // once when first read after another table came into place.
+    const std::vector<FrequencyBits>& ListValues(std::int32_t iMode) const;
+    void ApplyToListValues(const ChannelSplice& splice, bool bForward);
+    void ForgetListValues();
+    mutable std::optional<std::vector<FrequencyBits>> m_listValues[2];
+    // Every change of the table's lists, kept for the step being made.
+    void Spliced(ChannelSplice splice) override;
+    // Whether a list is shown, which the channel commands act on.
+    bool ShowsList() const;
     bool ApplyStep(ChannelStep& step, bool bForward) override;
     void StepApplied(const ChannelStep& step) override;
     // The list shown and the country code as an undo or redo found them.
     ScopeMark m_beforeApplied;
     std::int32_t m_iCodeBeforeApplied = 0;
-    bool ApplyListChanges(const ChannelStep& step, bool bForward);
-    void ExchangeTable(HeldChannelTable& held);
     // Another table takes the current one's place: see PutTable in the .cpp.
     void PutTable(std::unique_ptr<ChannelTable> pTable);
 
     PendingStep m_pending;
-    // The lists as the last step left them; a list not mirrored yet is taken
-    // into its mirror by the first read of it between commands.
-    mutable ListMirror<FrequencyBits> m_airMirror, m_cableMirror;
-    // A list's values as the command of the innermost scope knows them to be.
-    std::int32_t m_iKnownMode = ChannelModeNone;
-    std::vector<FrequencyBits> m_knownAfter;
-    // ... or the change it made, for a small one.
-    struct KnownEdit
-    {
-        std::int32_t iMode = ChannelModeNone;
-        std::int32_t iStart = 0;
-        std::int32_t removeCount = 0;
-        std::vector<FrequencyBits> values;
-    } m_knownEdit;
-    // What each open scope declared and began from, innermost last.
+    // What each open scope began from, innermost last.
     std::vector<ScopeMark> m_scopes;
     std::string m_source;
     TiedFile m_saveFile;
@@ -380,13 +341,12 @@ public:
                                          std::int32_t count);
 
 private:
-    // The current list as the last step left it, for a bulk command to work
-    // on; null when no table is there or the channels are not valid for it.
-    const std::vector<FrequencyBits>* BulkListBefore(const std::vector<std::int32_t>& channels) const;
+    // The current list, for a bulk command to work on; false when no table is
+    // there or the channels are not valid for it.
+    bool BulkListBefore(const std::vector<std::int32_t>& channels, std::vector<FrequencyBits>& before) const;
     // Puts a list worked out from BulkListBefore in place: only the run that
-    // differs is written into the table, the range is recomputed, and the
-    // step takes the list as given instead of walking the nodes.
-    bool PutBulkList(std::vector<FrequencyBits> after);
+    // differs is written into the table, and the range is recomputed.
+    bool PutBulkList(const std::vector<FrequencyBits>& before, const std::vector<FrequencyBits>& after);
     // ---- end of the bulk edits ----
 
     // ---- Paste (edit/ChannelTableDocumentClipboard.cpp) ----

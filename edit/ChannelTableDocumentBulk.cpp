@@ -12,20 +12,6 @@
 
 namespace {
 
-double FrequencyOf(FrequencyBits bits)
-{
-    double dbFrequency = 0.0;
-    std::memcpy(&dbFrequency, &bits, sizeof dbFrequency);
-    return dbFrequency;
-}
-
-FrequencyBits BitsOf(double dbFrequency)
-{
-    FrequencyBits bits = 0;
-    std::memcpy(&bits, &dbFrequency, sizeof bits);
-    return bits;
-}
-
 // 0-based positions of 1-based channels.
 std::size_t At(std::int32_t iChannel)
 {
@@ -43,28 +29,25 @@ std::vector<std::int32_t> Shifted(const std::vector<std::int32_t>& channels, std
 
 } // namespace
 
-const std::vector<FrequencyBits>* ChannelTableDocument::BulkListBefore(const std::vector<std::int32_t>& channels) const
+bool ChannelTableDocument::BulkListBefore(const std::vector<std::int32_t>& channels,
+                                          std::vector<FrequencyBits>& before) const
 {
-    if (!m_pTable || CurrentList() == NoLists)
-        return nullptr;
-    // The command's scope declared the current list, so its mirror is there
-    // and current.
-    const std::vector<FrequencyBits>* pBefore = (m_iMode == ChannelModeAir ? m_airMirror : m_cableMirror).Values();
-    if (!pBefore)
-        return nullptr;
-    const auto count = static_cast<std::int32_t>(pBefore->size());
+    if (!m_pTable || !ShowsList())
+        return false;
+    const std::int32_t count = CurrentCount();
     std::int32_t iPrevious = 0;
     for (const std::int32_t iChannel : channels) {
         if (iChannel <= iPrevious || iChannel > count)
-            return nullptr;
+            return false;
         iPrevious = iChannel;
     }
-    return pBefore;
+    before = ListBits(m_iMode);
+    return true;
 }
 
-bool ChannelTableDocument::PutBulkList(std::vector<FrequencyBits> after)
+bool ChannelTableDocument::PutBulkList(const std::vector<FrequencyBits>& before,
+                                       const std::vector<FrequencyBits>& after)
 {
-    const std::vector<FrequencyBits>& before = *(m_iMode == ChannelModeAir ? m_airMirror : m_cableMirror).Values();
     const std::size_t shorter = std::min(before.size(), after.size());
     std::size_t prefix = 0;
     while (prefix < shorter && before[prefix] == after[prefix])
@@ -75,41 +58,37 @@ bool ChannelTableDocument::PutBulkList(std::vector<FrequencyBits> after)
     std::vector<double> run;
     run.reserve(after.size() - prefix - suffix);
     for (std::size_t i = prefix; i < after.size() - suffix; ++i)
-        run.push_back(FrequencyOf(after[i]));
-    if (!m_pTable->ReplaceRun(m_iMode, static_cast<std::int32_t>(prefix),
-                              static_cast<std::int32_t>(before.size() - prefix - suffix), run))
-        return false;
-    m_iKnownMode = m_iMode;
-    m_knownAfter = std::move(after);
-    return true;
+        run.push_back(FrequencyOfBits(after[i]));
+    return m_pTable->ReplaceRun(m_iMode, static_cast<std::int32_t>(prefix),
+                                static_cast<std::int32_t>(before.size() - prefix - suffix), run);
 }
 
 std::vector<std::int32_t> ChannelTableDocument::MoveUp(const std::vector<std::int32_t>& channels)
 {
-    const StepScope step = BeginStep(BulkEditName::kMoveUp, CurrentList());
-    const std::vector<FrequencyBits>* pBefore = BulkListBefore(channels);
-    if (!pBefore || channels.empty() || channels.front() == 1)
+    const StepScope step = BeginStep(BulkEditName::kMoveUp);
+    std::vector<FrequencyBits> before;
+    if (!BulkListBefore(channels, before) || channels.empty() || channels.front() == 1)
         return {};
-    std::vector<FrequencyBits> after = *pBefore;
+    std::vector<FrequencyBits> after = before;
     // Ascending, each chosen channel trades places with the one in front:
     // along a run the channel in front of it travels to the run's end.
     for (const std::int32_t iChannel : channels)
         std::swap(after[At(iChannel) - 1], after[At(iChannel)]);
-    if (!PutBulkList(std::move(after)))
+    if (!PutBulkList(before, after))
         return {};
     return Shifted(channels, -1);
 }
 
 std::vector<std::int32_t> ChannelTableDocument::MoveDown(const std::vector<std::int32_t>& channels)
 {
-    const StepScope step = BeginStep(BulkEditName::kMoveDown, CurrentList());
-    const std::vector<FrequencyBits>* pBefore = BulkListBefore(channels);
-    if (!pBefore || channels.empty() || At(channels.back()) + 1 == pBefore->size())
+    const StepScope step = BeginStep(BulkEditName::kMoveDown);
+    std::vector<FrequencyBits> before;
+    if (!BulkListBefore(channels, before) || channels.empty() || At(channels.back()) + 1 == before.size())
         return {};
-    std::vector<FrequencyBits> after = *pBefore;
+    std::vector<FrequencyBits> after = before;
     for (auto it = channels.rbegin(); it != channels.rend(); ++it)
         std::swap(after[At(*it)], after[At(*it) + 1]);
-    if (!PutBulkList(std::move(after)))
+    if (!PutBulkList(before, after))
         return {};
     return Shifted(channels, 1);
 }
@@ -117,11 +96,11 @@ std::vector<std::int32_t> ChannelTableDocument::MoveDown(const std::vector<std::
 std::vector<std::int32_t> ChannelTableDocument::MoveToChannel(const std::vector<std::int32_t>& channels,
                                                               std::int32_t iTarget)
 {
-    const StepScope step = BeginStep(BulkEditName::kMoveToChannel, CurrentList());
-    const std::vector<FrequencyBits>* pBefore = BulkListBefore(channels);
-    if (!pBefore || channels.empty())
+    const StepScope step = BeginStep(BulkEditName::kMoveToChannel);
+    std::vector<FrequencyBits> before;
+    if (!BulkListBefore(channels, before) || channels.empty())
         return {};
-    const std::size_t kept = pBefore->size() - channels.size();
+    const std::size_t kept = before.size() - channels.size();
     if (iTarget < 1 || At(iTarget) > kept)
         return {};
     std::vector<FrequencyBits> taken;
@@ -129,21 +108,21 @@ std::vector<std::int32_t> ChannelTableDocument::MoveToChannel(const std::vector<
     taken.reserve(channels.size());
     rest.reserve(kept);
     std::size_t next = 0;
-    for (std::size_t i = 0; i < pBefore->size(); ++i) {
+    for (std::size_t i = 0; i < before.size(); ++i) {
         if (next < channels.size() && At(channels[next]) == i) {
-            taken.push_back((*pBefore)[i]);
+            taken.push_back(before[i]);
             ++next;
         } else {
-            rest.push_back((*pBefore)[i]);
+            rest.push_back(before[i]);
         }
     }
     std::vector<FrequencyBits> after;
-    after.reserve(pBefore->size());
+    after.reserve(before.size());
     const auto split = rest.begin() + static_cast<std::ptrdiff_t>(At(iTarget));
     after.insert(after.end(), rest.begin(), split);
     after.insert(after.end(), taken.begin(), taken.end());
     after.insert(after.end(), split, rest.end());
-    if (!PutBulkList(std::move(after)))
+    if (!PutBulkList(before, after))
         return {};
     std::vector<std::int32_t> moved(channels.size());
     for (std::size_t i = 0; i < moved.size(); ++i)
@@ -153,62 +132,62 @@ std::vector<std::int32_t> ChannelTableDocument::MoveToChannel(const std::vector<
 
 bool ChannelTableDocument::OffsetFrequencies(const std::vector<std::int32_t>& channels, double dbOffset)
 {
-    const StepScope step = BeginStep(BulkEditName::kOffsetFrequencies, CurrentList());
-    const std::vector<FrequencyBits>* pBefore = BulkListBefore(channels);
-    if (!pBefore || channels.empty())
+    const StepScope step = BeginStep(BulkEditName::kOffsetFrequencies);
+    std::vector<FrequencyBits> before;
+    if (!BulkListBefore(channels, before) || channels.empty())
         return false;
-    std::vector<FrequencyBits> after = *pBefore;
+    std::vector<FrequencyBits> after = before;
     for (const std::int32_t iChannel : channels) {
-        const double dbFrequency = FrequencyOf(after[At(iChannel)]);
+        const double dbFrequency = FrequencyOfBits(after[At(iChannel)]);
         if (dbFrequency != 0.0)
-            after[At(iChannel)] = BitsOf(dbFrequency + dbOffset);
+            after[At(iChannel)] = StoredBits(dbFrequency + dbOffset);
     }
-    return PutBulkList(std::move(after));
+    return PutBulkList(before, after);
 }
 
 bool ChannelTableDocument::RoundFrequencies(const std::vector<std::int32_t>& channels, FrequencyStep rasterStep)
 {
-    const StepScope step = BeginStep(BulkEditName::kRoundFrequencies, CurrentList());
-    const std::vector<FrequencyBits>* pBefore = BulkListBefore(channels);
-    if (!pBefore || channels.empty())
+    const StepScope step = BeginStep(BulkEditName::kRoundFrequencies);
+    std::vector<FrequencyBits> before;
+    if (!BulkListBefore(channels, before) || channels.empty())
         return false;
-    std::vector<FrequencyBits> after = *pBefore;
+    std::vector<FrequencyBits> after = before;
     for (const std::int32_t iChannel : channels)
-        after[At(iChannel)] = BitsOf(RoundedToStep(FrequencyOf(after[At(iChannel)]), rasterStep));
-    return PutBulkList(std::move(after));
+        after[At(iChannel)] = StoredBits(RoundedToStep(FrequencyOfBits(after[At(iChannel)]), rasterStep));
+    return PutBulkList(before, after);
 }
 
 bool ChannelTableDocument::ClearToEmptySlot(const std::vector<std::int32_t>& channels)
 {
-    const StepScope step = BeginStep(BulkEditName::kClearToEmptySlot, CurrentList());
-    const std::vector<FrequencyBits>* pBefore = BulkListBefore(channels);
-    if (!pBefore || channels.empty())
+    const StepScope step = BeginStep(BulkEditName::kClearToEmptySlot);
+    std::vector<FrequencyBits> before;
+    if (!BulkListBefore(channels, before) || channels.empty())
         return false;
-    std::vector<FrequencyBits> after = *pBefore;
+    std::vector<FrequencyBits> after = before;
     for (const std::int32_t iChannel : channels)
-        after[At(iChannel)] = BitsOf(0.0);
-    return PutBulkList(std::move(after));
+        after[At(iChannel)] = StoredBits(0.0);
+    return PutBulkList(before, after);
 }
 
 bool ChannelTableDocument::SortByFrequency(const std::vector<std::int32_t>& channels)
 {
-    const StepScope step = BeginStep(BulkEditName::kSortByFrequency, CurrentList());
-    const std::vector<FrequencyBits>* pBefore = BulkListBefore(channels);
-    if (!pBefore || channels.empty())
+    const StepScope step = BeginStep(BulkEditName::kSortByFrequency);
+    std::vector<FrequencyBits> before;
+    if (!BulkListBefore(channels, before) || channels.empty())
         return false;
     std::vector<double> chosen;
     chosen.reserve(channels.size());
     for (const std::int32_t iChannel : channels)
-        chosen.push_back(FrequencyOf((*pBefore)[At(iChannel)]));
+        chosen.push_back(FrequencyOfBits(before[At(iChannel)]));
     // Not above 0 is an empty slot, as everywhere: 0, negative values and NaN
     // keep their order behind the channels that carry a frequency.
     const auto firstEmpty =
         std::stable_partition(chosen.begin(), chosen.end(), [](double dbFrequency) { return dbFrequency > 0.0; });
     std::stable_sort(chosen.begin(), firstEmpty);
-    std::vector<FrequencyBits> after = *pBefore;
+    std::vector<FrequencyBits> after = before;
     for (std::size_t i = 0; i < channels.size(); ++i)
-        after[At(channels[i])] = BitsOf(chosen[i]);
-    return PutBulkList(std::move(after));
+        after[At(channels[i])] = StoredBits(chosen[i]);
+    return PutBulkList(before, after);
 }
 
 std::string FillRasterPlace(std::int32_t beforeChannel)
@@ -220,22 +199,21 @@ std::vector<std::int32_t> ChannelTableDocument::FillRaster(const std::vector<std
                                                            double dbStep, std::int32_t count)
 {
     const StepScope step = BeginStep(std::string(BulkEditName::kFillRaster) + ' ' +
-                                         FillRasterPlace(channels.empty() ? 0 : channels.front()),
-                                     CurrentList());
-    const std::vector<FrequencyBits>* pBefore = BulkListBefore(channels);
-    if (!pBefore || count < 1 ||
-        static_cast<std::size_t>(count) > static_cast<std::size_t>(ChannelTable::kMaxChannels) - pBefore->size())
+                                     FillRasterPlace(channels.empty() ? 0 : channels.front()));
+    std::vector<FrequencyBits> before;
+    if (!BulkListBefore(channels, before) || count < 1 ||
+        static_cast<std::size_t>(count) > static_cast<std::size_t>(ChannelTable::kMaxChannels) - before.size())
         return {};
-    const std::size_t at = channels.empty() ? pBefore->size() : At(channels.front());
+    const std::size_t at = channels.empty() ? before.size() : At(channels.front());
     std::vector<FrequencyBits> after;
-    after.reserve(pBefore->size() + static_cast<std::size_t>(count));
-    after.insert(after.end(), pBefore->begin(), pBefore->begin() + static_cast<std::ptrdiff_t>(at));
+    after.reserve(before.size() + static_cast<std::size_t>(count));
+    after.insert(after.end(), before.begin(), before.begin() + static_cast<std::ptrdiff_t>(at));
     // Each channel from the start and its own multiple of the step, so that
     // no rounding adds up along a long raster.
     for (std::int32_t i = 0; i < count; ++i)
-        after.push_back(BitsOf(dbStart + i * dbStep));
-    after.insert(after.end(), pBefore->begin() + static_cast<std::ptrdiff_t>(at), pBefore->end());
-    if (!PutBulkList(std::move(after)))
+        after.push_back(StoredBits(dbStart + i * dbStep));
+    after.insert(after.end(), before.begin() + static_cast<std::ptrdiff_t>(at), before.end());
+    if (!PutBulkList(before, after))
         return {};
     std::vector<std::int32_t> added(static_cast<std::size_t>(count));
     for (std::int32_t i = 0; i < count; ++i)

@@ -1,13 +1,12 @@
 // File > Import... in the channel table editor: a whole table from JSON, or
 // one list from CSV, each one step (the files are read by TableTransfer).
-#include <cstring>
 #include <utility>
 
 #include "ChannelTableDocument.h"
 
 bool ChannelTableDocument::Import(std::unique_ptr<ChannelTable> pTable)
 {
-    const StepScope step = BeginStep("Import", NoLists);
+    const StepScope step = BeginStep("Import");
     // Undo and redo put lists back into both lists of the table held.
     if (!pTable || !pTable->GetList(ChannelModeAir) || !pTable->GetList(ChannelModeCable))
         return false;
@@ -33,21 +32,11 @@ bool ChannelTableDocument::ReplaceListAs(const char* pszStep, std::int32_t iMode
 {
     if (iMode != ChannelModeAir && iMode != ChannelModeCable)
         return false;
-    const StepScope step = BeginStep(pszStep, iMode == ChannelModeAir ? AirList : CableList);
+    const StepScope step = BeginStep(pszStep);
     const EntryList* pList = m_pTable ? m_pTable->GetList(iMode) : nullptr;
     if (!pList || frequencies.size() > static_cast<std::size_t>(ChannelTable::kMaxChannels))
         return false;
-    // One splice, which leaves the list as it was when memory runs out.
-    const auto write = [](ChannelNode& node, double dbFrequency) { node.dbFrequency = dbFrequency; };
-    if (!m_pTable->ReplaceChannels(iMode, 0, pList->iCount, frequencies, write))
-        return false;
-    // The range of the whole new list, as appending its channels computes it.
-    m_pTable->UpdateRange(iMode);
-    // The step's end takes the list from here rather than walking its nodes.
-    std::vector<FrequencyBits> bits(frequencies.size());
-    if (!frequencies.empty())
-        std::memcpy(bits.data(), frequencies.data(), frequencies.size() * sizeof(double));
-    m_iKnownMode = iMode;
-    m_knownAfter = std::move(bits);
-    return true;
+    // One splice, which leaves the list as it was when memory runs out, and
+    // the range of the whole new list, as appending its channels computes it.
+    return m_pTable->ReplaceRun(iMode, 0, pList->iCount, frequencies);
 }

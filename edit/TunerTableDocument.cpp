@@ -45,6 +45,31 @@ void WriteEntry(TunerSpecNode& node, const TunerEntryImage& image)
     std::memcpy(node.entry.bytes, image.data(), image.size());
 }
 
+// What a table takes, about.
+std::size_t HeldBytes(const TunerSpecTable* pTable)
+{
+    return pTable ? sizeof(TunerSpecTable) + static_cast<std::size_t>(pTable->Entries().size()) * sizeof(TunerSpecNode)
+                  : 0;
+}
+
+// Whether two tables (or none) hold the same list, entry for entry.
+bool SameEntries(const TunerSpecTable* pOne, const TunerSpecTable* pOther)
+{
+    if (!pOne || !pOther)
+        return pOne == pOther;
+    if ((pOne->GetList() == nullptr) != (pOther->GetList() == nullptr) ||
+        pOne->Entries().size() != pOther->Entries().size())
+        return false;
+    const EntryRange<TunerSpecNode> others = pOther->Entries();
+    auto other = others.begin();
+    for (const TunerSpecNode& node : pOne->Entries()) {
+        if (std::memcmp(node.entry.bytes, other->entry.bytes, TunerSpecEntry::kSize) != 0)
+            return false;
+        ++other;
+    }
+    return true;
+}
+
 } // namespace
 
 bool TunerDocumentFields::operator==(const TunerDocumentFields& other) const
@@ -56,7 +81,7 @@ bool TunerDocumentFields::operator==(const TunerDocumentFields& other) const
 
 std::size_t TunerStep::Bytes() const
 {
-    return sizeof(TunerStep) + name.capacity() + entries.Bytes();
+    return sizeof(TunerStep) + name.capacity() + changes.Bytes();
 }
 
 TunerTableDocument::~TunerTableDocument() = default;
@@ -70,7 +95,6 @@ TunerTableDocument::StepScope TunerTableDocument::BeginStep(std::string name)
         m_pending.name = std::move(name);
         m_pending.fields = Fields();
         m_pending.file = m_saveFile;
-        m_entryMirror.Ensure([this] { return EntryImages(); });
     }
     return StepScope(*this);
 }
@@ -82,12 +106,16 @@ std::optional<TunerStep> TunerTableDocument::MakeStep()
     const bool bReplacesTable = TakeStepReplacesTable();
     TunerStep step;
     step.after = Fields();
-    step.entries = m_entryMirror.TakeChange(EntryImages());
-    // A command that changed nothing (a refused entry, a taken key) is no step.
-    if (step.after == pending.fields && step.entries.Empty())
+    // A command that changed nothing (a refused entry, a taken key, a table
+    // put in place that holds what the one before held) is no step.
+    const TunerTableChanges& changes = pending.changes;
+    if (step.after == pending.fields && (changes.Empty() || (changes.Splices().empty() && changes.ExchangesTable() &&
+                                                             SameEntries(changes.Held(), m_pTable.get()))))
         return std::nullopt;
     step.name = std::move(pending.name);
     step.before = pending.fields;
+    step.changes = std::move(pending.changes);
+    step.changes.Finish(m_pTable.get(), HeldBytes);
     step.bReplacesTable = bReplacesTable;
     if (bReplacesTable) {
         step.fileBefore = std::move(pending.file);
@@ -124,45 +152,28 @@ TunerDocumentFields TunerTableDocument::Fields() const
     return fields;
 }
 
-std::vector<TunerEntryImage> TunerTableDocument::EntryImages() const
+void TunerTableDocument::Spliced(ListSplice<TunerEntryImage> splice)
 {
-    std::vector<TunerEntryImage> images;
-    if (!m_pTable)
-        return images;
-    const EntryRange<TunerSpecNode> entries = m_pTable->Entries();
-    images.resize(static_cast<std::size_t>(entries.size()));
-    std::size_t i = 0;
-    for (const TunerSpecNode& node : entries)
-        std::memcpy(images[i++].data(), node.entry.bytes, TunerSpecEntry::kSize);
-    return images;
+    // Undo and redo apply their splices with no scope open: nothing is kept.
+    if (InScope())
+        m_pending.changes.Add(std::move(splice));
+}
+
+void TunerTableDocument::PutTable(std::unique_ptr<TunerSpecTable> pTable)
+{
+    if (pTable)
+        pTable->SetRecorder(this);
+    if (InScope())
+        m_pending.changes.PutTable(m_pTable, std::move(pTable));
+    else
+        m_pTable = std::move(pTable);
 }
 
 bool TunerTableDocument::ApplyStep(TunerStep& step, bool bForward)
 {
-    const TunerDocumentFields& target = bForward ? step.after : step.before;
-    std::unique_ptr<TunerSpecTable> pMade;
-    TunerSpecTable* pTable = m_pTable.get();
-    if (!pTable || !pTable->GetList()) {
-        // The entries are put back into a table with a list; a table or list
-        // that was not there before is dropped again below.
-        pMade.reset(new (std::nothrow) TunerSpecTable(true));
-        if (!pMade || !pMade->GetList())
-            return false;
-        pTable = pMade.get();
-    }
-    const auto replace = [pTable](std::int32_t iStart, std::int32_t removeCount, const auto& values) {
-        return pTable->ReplaceEntries(iStart, removeCount, values, WriteEntry);
-    };
-    if (!ApplySegment(step.entries, bForward, replace))
+    if (!step.changes.Apply(m_pTable, bForward, this))
         return false;
-    m_entryMirror.Apply(step.entries, bForward);
-    pTable->SetHeaderImage(target.header, target.endMark);
-    if (pMade)
-        m_pTable = std::move(pMade);
-    if (!target.bHasTable)
-        m_pTable.reset();
-    else if (!target.bHasList)
-        m_pTable.reset(new (std::nothrow) TunerSpecTable(false));
+    const TunerDocumentFields& target = bForward ? step.after : step.before;
     if (m_pTable)
         m_pTable->SetHeaderImage(target.header, target.endMark);
     if (step.bReplacesTable)
@@ -199,7 +210,6 @@ std::optional<TunerSpecEntry> TunerTableDocument::EntryAt(std::int32_t iRow) con
 void TunerTableDocument::Reset()
 {
     m_history.Clear();
-    m_entryMirror.Forget();
     m_pTable.reset();
     m_saveFile.Clear();
     m_iMenuPos = 0;
@@ -212,8 +222,7 @@ bool TunerTableDocument::CreateNew()
     const StepScope step = BeginStep("Create New");
     if (m_pTable)
         Announce(DocumentChange::AboutToReplace);
-    m_pTable.reset();
-    m_pTable.reset(new (std::nothrow) TunerSpecTable(true));
+    PutTable(std::unique_ptr<TunerSpecTable>(new (std::nothrow) TunerSpecTable(true)));
     MarkStepSaved();
     m_source.clear();
     m_saveFile.Clear();
@@ -263,7 +272,7 @@ bool TunerTableDocument::Restore(const std::string& path, const RestoreOrigin& o
         pLoaded->SetHeaderImage(pLoaded->Header(), kTableEndMark);
     if (m_pTable)
         Announce(DocumentChange::AboutToReplace);
-    m_pTable = std::move(pLoaded);
+    PutTable(std::move(pLoaded));
     MarkStepUnsaved();
     m_source = origin.source;
     m_saveFile.Tie(origin.savePath, origin.identity);
@@ -281,12 +290,12 @@ TunerLoadResult TunerTableDocument::LoadTable(const std::string& path, FileError
     TableLoadResult loaded = LoadTableFile(path, *pLoaded, NonRegularFiles::Refuse);
     error = std::move(loaded.error);
     if (loaded.Loaded()) {
-        m_pTable = std::move(pLoaded);
+        PutTable(std::move(pLoaded));
         return TunerLoadResult::Read;
     }
     if (m_pTable)
         return TunerLoadResult::KeptTable;
-    m_pTable.reset(new (std::nothrow) TunerSpecTable(true));
+    PutTable(std::unique_ptr<TunerSpecTable>(new (std::nothrow) TunerSpecTable(true)));
     return TunerLoadResult::EmptyTable;
 }
 
@@ -411,7 +420,7 @@ ReplaceEntryOutcome TunerTableDocument::ReplaceEntry(const TunerInput& input)
 
 bool TunerTableDocument::DeleteTuner()
 {
-    const StepScope step = BeginStep("Delete Tuner");
+    const StepScope step = BeginStep(kDeleteTunerStepName);
     // Positions outside 1..count (no row selected at the right click) do nothing.
     if (!m_pTable || !m_pTable->RemoveEntry(m_iMenuPos))
         return false;

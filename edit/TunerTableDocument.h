@@ -16,11 +16,13 @@
 #include "FileIO.h"
 #include "FileIdentity.h"
 #include "RecoveryStore.h"
+#include "TableChanges.h"
 #include "TunerSpecTable.h"
-#include "UndoHistory.h"
 
 extern const char* const kCoverageErrorText; // "Channel Coverage input error, try again!"
 extern const char* const kBandCodeErrorText; // "Band Code input error, try again!"
+// The row menu's "Delete Tuner": its menu item and its undo step.
+inline constexpr char kDeleteTunerStepName[] = "Delete Tuner";
 
 // What a person typed and chose for one tuner, as text.
 struct TunerInput
@@ -85,14 +87,13 @@ struct TunerDocumentFields
     bool operator!=(const TunerDocumentFields& other) const { return !(*this == other); }
 };
 
-// One entry as its 64 stored bytes.
-using TunerEntryImage = std::array<std::uint8_t, TunerSpecEntry::kSize>;
+using TunerTableChanges = TableChanges<TunerSpecTable, TunerEntryImage>;
 
 struct TunerStep
 {
     std::string name;
     TunerDocumentFields before, after;
-    SegmentChange<TunerEntryImage> entries;
+    TunerTableChanges changes;
     // The step put another table in place (a load, a new table), and the
     // file each of the two tables was tied to.
     bool bReplacesTable = false;
@@ -101,7 +102,7 @@ struct TunerStep
     std::size_t Bytes() const;
 };
 
-class TunerTableDocument : public DocumentHistory<TunerStep>
+class TunerTableDocument : public DocumentHistory<TunerStep>, private ListRecorder<TunerEntryImage>
 {
 public:
     ~TunerTableDocument();
@@ -182,7 +183,12 @@ private:
         std::string name;
         TunerDocumentFields fields;
         TiedFile file;
+        TunerTableChanges changes;
     };
+    // Every change of the table's list, kept for the step being made.
+    void Spliced(ListSplice<TunerEntryImage> splice) override;
+    // Another table (or none) takes the current one's place, as a step.
+    void PutTable(std::unique_ptr<TunerSpecTable> pTable);
 
     TunerLoadResult LoadTable(const std::string& path, FileError& error);
     std::optional<TunerStep> MakeStep() override;
@@ -192,15 +198,12 @@ private:
     // The 0-based position of the first entry with this key; -1 for none.
     std::int32_t PositionOfKey(std::int32_t iKey) const;
     TunerDocumentFields Fields() const;
-    std::vector<TunerEntryImage> EntryImages() const;
 
     std::unique_ptr<TunerSpecTable> m_pTable;
     std::int32_t m_iMenuPos = 0;
 
     std::optional<TunerSpecEntry> m_shownEntry;
     PendingStep m_pending;
-    // The entries as the last step left them.
-    ListMirror<TunerEntryImage> m_entryMirror;
     std::string m_source;
     TiedFile m_saveFile;
 };

@@ -11,7 +11,7 @@ bool TunerTableDocument::Import(std::unique_ptr<TunerSpecTable> pTable)
         return false;
     if (m_pTable)
         Announce(DocumentChange::AboutToReplace);
-    m_pTable = std::move(pTable);
+    PutTable(std::move(pTable));
     m_source.clear();
     // No table file holds it: "Save" asks for one.
     m_saveFile.Clear();

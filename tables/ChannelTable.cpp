@@ -24,7 +24,50 @@ ChannelNode* AsChannel(EntryNode* pNode)
     return static_cast<ChannelNode*>(pNode);
 }
 
+std::vector<FrequencyBits> BitsOf(const std::vector<double>& frequencies)
+{
+    std::vector<FrequencyBits> bits(frequencies.size());
+    if (!frequencies.empty())
+        std::memcpy(bits.data(), frequencies.data(), frequencies.size() * sizeof(double));
+    return bits;
+}
+
 } // namespace
+
+ChannelTable::WholeListsRecord::WholeListsRecord(ChannelTable& table) : m_table(table)
+{
+    for (std::int32_t iMode : {ChannelModeAir, ChannelModeCable})
+        m_before[iMode] = table.RecordedBits(iMode, 0, CountField(table.GetList(iMode)));
+}
+
+ChannelTable::WholeListsRecord::~WholeListsRecord()
+{
+    for (std::int32_t iMode : {ChannelModeAir, ChannelModeCable})
+        m_table.Record(iMode, 0, std::move(m_before[iMode]),
+                       m_table.RecordedBits(iMode, 0, CountField(m_table.GetList(iMode))));
+}
+
+std::vector<FrequencyBits> ChannelTable::RecordedBits(std::int32_t iMode, std::int32_t iStart, std::int32_t count) const
+{
+    std::vector<FrequencyBits> bits;
+    const EntryList* pList = GetList(iMode);
+    if (!m_pRecorder || !pList || count <= 0)
+        return bits;
+    bits.reserve(static_cast<std::size_t>(count));
+    const EntryNode* p = pList->GetAt(iStart);
+    for (std::int32_t i = 0; i < count && p; ++i, p = p->pNext)
+        bits.push_back(StoredBits(static_cast<const ChannelNode*>(p)->dbFrequency));
+    return bits;
+}
+
+void ChannelTable::Record(std::int32_t iMode, std::int32_t iStart, std::vector<FrequencyBits> removed,
+                          std::vector<FrequencyBits> inserted)
+{
+    // Writing what was there changes nothing.
+    if (!m_pRecorder || removed == inserted)
+        return;
+    m_pRecorder->Spliced(ListSplice<FrequencyBits>{iMode, iStart, std::move(removed), std::move(inserted)});
+}
 
 std::int32_t ChannelTableHeader::iCountryCode() const
 {
@@ -178,6 +221,7 @@ int ChannelTable::Load(const char* pszPath, FileError* pError, NonRegularFiles n
         return 0;
     }
     m_lastLoad = ChannelTableLoadReport();
+    const WholeListsRecord record(*this);
     if (!RenewList(ChannelModeAir) || !RenewList(ChannelModeCable)) {
         if (pError)
             pError->Set(ENOMEM);
@@ -288,6 +332,7 @@ int ChannelTable::AppendChannel(std::int32_t iMode, ChannelNode* pNode)
     if (!pList || !pNode || pList->iCount >= kMaxChannels)
         return 0;
     pList->AddTail(pNode);
+    Record(iMode, pList->iCount - 1, {}, {StoredBits(pNode->dbFrequency)});
     UpdateRange(iMode);
     return 1;
 }
@@ -309,10 +354,13 @@ bool ChannelTable::AppendFrequencies(std::int32_t iMode, const std::vector<doubl
         pNode->dbFrequency = dbFrequency;
         nodes.push_back(pNode);
     }
+    const std::int32_t iStart = pList->iCount;
     EntryList::Appender appender(*pList);
     for (ChannelNode* pNode : nodes)
         appender.Add(pNode);
     appender.Finish();
+    if (m_pRecorder)
+        Record(iMode, iStart, {}, BitsOf(frequencies));
     UpdateRange(iMode);
     return true;
 }
@@ -324,6 +372,7 @@ bool ChannelTable::ReplaceRun(std::int32_t iMode, std::int32_t iStart, std::int3
     if (!pList || iStart < 0 || removeCount < 0 || iStart > pList->iCount - removeCount ||
         frequencies.size() > static_cast<std::size_t>(kMaxChannels - (pList->iCount - removeCount)))
         return false;
+    std::vector<FrequencyBits> removed = RecordedBits(iMode, iStart, removeCount);
     if (frequencies.size() == static_cast<std::size_t>(removeCount)) {
         // Reordering and rewriting channels keeps the list's shape: the nodes
         // stay where they are and only their frequencies change.
@@ -337,8 +386,18 @@ bool ChannelTable::ReplaceRun(std::int32_t iMode, std::int32_t iStart, std::int3
                    [](ChannelNode& node, double dbFrequency) { node.dbFrequency = dbFrequency; })) {
         return false;
     }
+    if (m_pRecorder)
+        Record(iMode, iStart, std::move(removed), BitsOf(frequencies));
     UpdateRange(iMode);
     return true;
+}
+
+bool ChannelTable::PutBack(std::int32_t iMode, std::int32_t iStart, std::int32_t removeCount,
+                           const std::vector<FrequencyBits>& values)
+{
+    return ReplaceChannels(iMode, iStart, removeCount, values, [](ChannelNode& node, FrequencyBits bits) {
+        std::memcpy(&node.dbFrequency, &bits, sizeof bits);
+    });
 }
 
 int ChannelTable::InsertChannel(std::int32_t iMode, std::int32_t iChannel, ChannelNode* pNode)
@@ -347,6 +406,7 @@ int ChannelTable::InsertChannel(std::int32_t iMode, std::int32_t iChannel, Chann
     if (!pList || !pNode || iChannel < 1 || iChannel > pList->iCount || pList->iCount >= kMaxChannels)
         return 0;
     pList->InsertBefore(pNode, pList->GetAt(iChannel - 1));
+    Record(iMode, iChannel - 1, {}, {StoredBits(pNode->dbFrequency)});
     UpdateRange(iMode);
     return 1;
 }
@@ -356,7 +416,9 @@ int ChannelTable::DeleteChannel(std::int32_t iMode, std::int32_t iChannel)
     EntryList* pList = MutableList(iMode);
     if (!pList || iChannel < 1 || iChannel > pList->iCount)
         return 0;
+    std::vector<FrequencyBits> removed = RecordedBits(iMode, iChannel - 1, 1);
     delete pList->RemoveAt(iChannel - 1);
+    Record(iMode, iChannel - 1, std::move(removed), {});
     UpdateRange(iMode);
     return 1;
 }
@@ -379,7 +441,9 @@ int ChannelTable::SetFrequency(std::int32_t iMode, std::int32_t iChannel, double
     if (!pNode)
         return 0;
     // Deliberately no UpdateRange: the range follows structural edits only.
+    const FrequencyBits before = StoredBits(AsChannel(pNode)->dbFrequency);
     AsChannel(pNode)->dbFrequency = dbFrequency;
+    Record(iMode, iChannel - 1, {before}, {StoredBits(dbFrequency)});
     return 1;
 }
 
@@ -437,6 +501,11 @@ std::int32_t ChannelTable::DeleteChannels(std::int32_t iMode, const std::vector<
     std::int32_t iHighestDeleted = 0;
     bool bAnyLeftFilled = false;
 
+    // The recorder is told one splice, from the first deleted channel to the
+    // last: the values there before, and those that stayed.
+    std::vector<FrequencyBits> removed, kept;
+    std::size_t keptAtLastDeleted = 0;
+
     std::size_t next = 0;
     EntryNode* p = pList->pHead;
     for (std::int32_t iChannel = 1; p; ++iChannel) {
@@ -444,10 +513,17 @@ std::int32_t ChannelTable::DeleteChannels(std::int32_t iMode, const std::vector<
         while (next < channels.size() && channels[next] < iChannel)
             ++next;
         const bool bFilled = static_cast<ChannelNode*>(p)->dbFrequency > 0.0;
-        if (next < channels.size() && channels[next] == iChannel) {
+        const bool bDeleted = next < channels.size() && channels[next] == iChannel;
+        if (m_pRecorder && (bDeleted || !removed.empty())) {
+            removed.push_back(StoredBits(static_cast<ChannelNode*>(p)->dbFrequency));
+            if (!bDeleted)
+                kept.push_back(removed.back());
+        }
+        if (bDeleted) {
             if (bFilled && iLowestDeletedFilled == 0)
                 iLowestDeletedFilled = iChannel;
             iHighestDeleted = iChannel;
+            keptAtLastDeleted = kept.size();
             if (p == pList->pHead)
                 pList->pHead = pNext;
             if (p == pList->pTail)
@@ -464,6 +540,15 @@ std::int32_t ChannelTable::DeleteChannels(std::int32_t iMode, const std::vector<
 
     if (iDeleted == 0)
         return 0;
+    if (m_pRecorder) {
+        const std::int32_t iFirstDeleted = iHighestDeleted - iDeleted - static_cast<std::int32_t>(keptAtLastDeleted);
+        // Kept by the history as long as the step is: no room past the values.
+        removed.resize(static_cast<std::size_t>(iHighestDeleted - iFirstDeleted));
+        removed.shrink_to_fit();
+        kept.resize(keptAtLastDeleted);
+        kept.shrink_to_fit();
+        Record(iMode, iFirstDeleted, std::move(removed), std::move(kept));
+    }
     if (bAnyLeftFilled)
         UpdateRange(iMode);
     else if (iLowestDeletedFilled != 0 && iLowestDeletedFilled != iHighestDeleted)

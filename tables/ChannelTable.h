@@ -3,6 +3,7 @@
 // CHFQ header and the end mark, read and written as a .ccf file.
 
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "EntryRange.h"
 #include "FileHeaderImage.h"
 #include "FileIO.h"
+#include "ListRecorder.h"
 #include "NodePool.h"
 
 class LegacyChannelTable;
@@ -20,6 +22,24 @@ enum ChannelMode : std::int32_t
     ChannelModeAir = 0,   // "Antenna"
     ChannelModeCable = 1, // "Cable"
 };
+
+// A frequency as its 8 stored bytes, so that a change from one NaN to another
+// is still a change.
+using FrequencyBits = std::uint64_t;
+
+inline FrequencyBits StoredBits(double dbFrequency)
+{
+    FrequencyBits bits = 0;
+    std::memcpy(&bits, &dbFrequency, sizeof bits);
+    return bits;
+}
+
+inline double FrequencyOfBits(FrequencyBits bits)
+{
+    double dbFrequency = 0.0;
+    std::memcpy(&dbFrequency, &bits, sizeof dbFrequency);
+    return dbFrequency;
+}
 
 struct ChannelNode : EntryNode, PoolAllocated<ChannelNode>
 {
@@ -73,6 +93,10 @@ public:
     int Save(const char* pszPath, FileError* pError = nullptr);
     int Load(const char* pszPath, FileError* pError = nullptr, NonRegularFiles nonRegular = NonRegularFiles::Refuse);
 
+    // Every change of a list from now on is told to the recorder (none to
+    // stop), the list being the mode; the header's changes are not told.
+    void SetRecorder(ListRecorder<FrequencyBits>* pRecorder) { m_pRecorder = pRecorder; }
+
     int ConvertFromLegacy(const LegacyChannelTable* pLegacy);
     int ConvertList(const EntryList* pLegacyList, EntryList* pChannelList);
 
@@ -89,7 +113,6 @@ public:
     double GetFrequency(std::int32_t iMode, std::int32_t iChannel) const;
     int SetFrequency(std::int32_t iMode, std::int32_t iChannel, double dbFrequency);
     void UpdateRange(std::int32_t iMode);
-    int RenewList(std::int32_t iWhich);
 
     // Replaces removeCount channels from the 0-based position iStart with
     // channels made from values, each filled by write(node, value), in one
@@ -100,8 +123,22 @@ public:
                          const std::vector<Value>& values, Write write)
     {
         EntryList* pList = MutableList(iMode);
-        return pList && ReplaceNodes<ChannelNode>(*pList, iStart, removeCount, values, write);
+        if (!pList || iStart < 0 || removeCount < 0 || iStart > pList->iCount - removeCount)
+            return false;
+        std::vector<FrequencyBits> removed = RecordedBits(iMode, iStart, removeCount);
+        if (!ReplaceNodes<ChannelNode>(*pList, iStart, removeCount, values, write))
+            return false;
+        Record(iMode, iStart, std::move(removed),
+               RecordedBits(iMode, iStart, static_cast<std::int32_t>(values.size())));
+        return true;
     }
+
+    // Puts recorded values back, as an editor's history undoes or redoes a
+    // change of a list: removeCount channels from iStart replaced by channels
+    // of these stored values. The range fields stay as they are: the history
+    // puts back the header it recorded.
+    bool PutBack(std::int32_t iMode, std::int32_t iStart, std::int32_t removeCount,
+                 const std::vector<FrequencyBits>& values);
 
     // Replaces removeCount channels from the 0-based position iStart with
     // channels of these frequencies and then recomputes the list's range once,
@@ -138,6 +175,27 @@ public:
     std::vector<std::uint8_t> FileImage() const;
 
 private:
+    int RenewList(std::int32_t iWhich);
+    // The values of a run of a list, when a recorder is there to be told.
+    std::vector<FrequencyBits> RecordedBits(std::int32_t iMode, std::int32_t iStart, std::int32_t count) const;
+    void Record(std::int32_t iMode, std::int32_t iStart, std::vector<FrequencyBits> removed,
+                std::vector<FrequencyBits> inserted);
+    // Tells the recorder how a command that makes both lists anew (a load, a
+    // conversion) changed them: each list as one splice, from its whole
+    // values before to its whole values after.
+    class WholeListsRecord
+    {
+    public:
+        explicit WholeListsRecord(ChannelTable& table);
+        WholeListsRecord(const WholeListsRecord&) = delete;
+        WholeListsRecord& operator=(const WholeListsRecord&) = delete;
+        ~WholeListsRecord();
+
+    private:
+        ChannelTable& m_table;
+        std::vector<FrequencyBits> m_before[2];
+    };
+
     EntryList*& ListSlot(std::int32_t iMode);
     EntryList* MutableList(std::int32_t iMode);
     void SetRangeFields(std::int32_t iMode, std::uint16_t wMin, std::uint16_t wMax);
@@ -147,4 +205,5 @@ private:
     ChannelTableHeader m_header;
     std::uint8_t m_dwEndMark[4] = {0x00, 0x00, 0xFF, 0xFF};
     ChannelTableLoadReport m_lastLoad;
+    ListRecorder<FrequencyBits>* m_pRecorder = nullptr;
 };

@@ -12,6 +12,7 @@ int ChannelTable::ConvertFromLegacy(const LegacyChannelTable* pLegacy)
 {
     if (!pLegacy)
         return 0;
+    const WholeListsRecord record(*this);
 
     // The channel ranges are taken over as the .cft table records them, not
     // recomputed from the frequencies, so that the converted table states the

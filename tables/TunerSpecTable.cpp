@@ -87,6 +87,34 @@ TunerSpecTable::~TunerSpecTable()
     delete m_pList;
 }
 
+std::vector<TunerEntryImage> TunerSpecTable::RecordedImages(std::int32_t iStart, std::int32_t count) const
+{
+    std::vector<TunerEntryImage> images;
+    if (!m_pRecorder || !m_pList || count <= 0)
+        return images;
+    images.resize(static_cast<std::size_t>(count));
+    const EntryNode* p = m_pList->GetAt(iStart);
+    for (std::size_t i = 0; i < images.size() && p; ++i, p = p->pNext)
+        std::memcpy(images[i].data(), static_cast<const TunerSpecNode*>(p)->entry.bytes, TunerSpecEntry::kSize);
+    return images;
+}
+
+void TunerSpecTable::Record(std::int32_t iStart, std::vector<TunerEntryImage> removed,
+                            std::vector<TunerEntryImage> inserted)
+{
+    if (!m_pRecorder || removed == inserted)
+        return;
+    m_pRecorder->Spliced(ListSplice<TunerEntryImage>{0, iStart, std::move(removed), std::move(inserted)});
+}
+
+bool TunerSpecTable::PutBack(std::int32_t, std::int32_t iStart, std::int32_t removeCount,
+                             const std::vector<TunerEntryImage>& values)
+{
+    return ReplaceEntries(iStart, removeCount, values, [](TunerSpecNode& node, const TunerEntryImage& image) {
+        std::memcpy(node.entry.bytes, image.data(), image.size());
+    });
+}
+
 void TunerSpecTable::SetNewTableHeader()
 {
     m_header = TunerSpecHeader();
@@ -164,6 +192,13 @@ int TunerSpecTable::Load(const char* pszPath, FileError* pError, NonRegularFiles
             pError->Set(EINVAL);
         return 0;
     }
+    // A load makes the list anew: the recorder is told it as one splice.
+    struct WholeListRecord
+    {
+        TunerSpecTable& table;
+        std::vector<TunerEntryImage> before = table.RecordedImages(0, table.Count());
+        ~WholeListRecord() { table.Record(0, std::move(before), table.RecordedImages(0, table.Count())); }
+    } record{*this};
     delete m_pList;
     m_pList = new (std::nothrow) EntryList;
     if (!m_pList) {
@@ -269,9 +304,12 @@ bool TunerSpecTable::AppendEntries(const std::vector<TunerSpecEntry>& entries)
         pNode->entry = entry;
         nodes.push_back(pNode);
     }
+    const std::int32_t iStart = m_pList->iCount;
     EntryList::Appender appender(*m_pList);
     for (TunerSpecNode* pNode : nodes)
         appender.Add(pNode);
+    appender.Finish();
+    Record(iStart, {}, RecordedImages(iStart, static_cast<std::int32_t>(entries.size())));
     return true;
 }
 
@@ -283,19 +321,33 @@ void TunerSpecTable::InsertInOrder(TunerSpecNode* pNode)
         delete pNode;
         return;
     }
+    const std::int32_t iPosition = PlaceInOrder(pNode);
+    if (iPosition < 0) {
+        delete pNode;
+        return;
+    }
+    if (m_pRecorder) {
+        TunerEntryImage image;
+        std::memcpy(image.data(), pNode->entry.bytes, image.size());
+        Record(iPosition, {}, {image});
+    }
+}
+
+std::int32_t TunerSpecTable::PlaceInOrder(TunerSpecNode* pNode)
+{
     EntryList& list = *m_pList;
     const std::int32_t k = TunerSortKey(pNode->entry);
     if (list.iCount <= 0) {
         list.AddTail(pNode);
-        return;
+        return 0;
     }
     if (KeyOf(list.pHead) > k) {
         list.InsertBefore(pNode, list.pHead);
-        return;
+        return 0;
     }
     if (KeyOf(list.pTail) < k) {
         list.InsertAfter(pNode, list.pTail);
-        return;
+        return list.iCount - 1;
     }
     // A loaded list keeps its file order, which need not be sorted: the walk
     // places the entry behind the first smaller key whose successor is larger,
@@ -309,23 +361,25 @@ void TunerSpecTable::InsertInOrder(TunerSpecNode* pNode)
             continue;
         if (!p->pNext) {
             list.InsertAfter(pNode, p);
-            return;
+            return i + 1;
         }
         if (KeyOf(p->pNext) > k) {
             list.InsertBefore(pNode, p->pNext);
-            return;
+            return i + 1;
         }
     }
-    delete pNode;
+    return -1;
 }
 
 int TunerSpecTable::RemoveEntry(std::int32_t iPosition)
 {
     if (!m_pList || iPosition < 1 || iPosition > m_pList->iCount)
         return 0;
+    std::vector<TunerEntryImage> removed = RecordedImages(iPosition - 1, 1);
     EntryNode* pNode = m_pList->RemoveAt(iPosition - 1);
     if (!pNode)
         return 0;
     delete pNode;
+    Record(iPosition - 1, std::move(removed), {});
     return 1;
 }

@@ -12,7 +12,11 @@
 #include "EntryRange.h"
 #include "FileHeaderImage.h"
 #include "FileIO.h"
+#include "ListRecorder.h"
 #include "TunerSpecEntry.h"
+
+// One entry as its 64 stored bytes.
+using TunerEntryImage = std::array<std::uint8_t, TunerSpecEntry::kSize>;
 
 // The header exactly as it lies at the start of a .tsf file.
 class TunerSpecHeader : public FileHeaderImage<12>
@@ -89,8 +93,22 @@ public:
     template <class Value, class Write>
     bool ReplaceEntries(std::int32_t iStart, std::int32_t removeCount, const std::vector<Value>& values, Write write)
     {
-        return m_pList && ReplaceNodes<TunerSpecNode>(*m_pList, iStart, removeCount, values, write);
+        if (!m_pList || iStart < 0 || removeCount < 0 || iStart > m_pList->iCount - removeCount)
+            return false;
+        std::vector<TunerEntryImage> removed = RecordedImages(iStart, removeCount);
+        if (!ReplaceNodes<TunerSpecNode>(*m_pList, iStart, removeCount, values, write))
+            return false;
+        Record(iStart, std::move(removed), RecordedImages(iStart, static_cast<std::int32_t>(values.size())));
+        return true;
     }
+    // Puts recorded entries back, as an editor's history undoes or redoes a
+    // change of the list (iList is always 0); the header stays as it is.
+    bool PutBack(std::int32_t iList, std::int32_t iStart, std::int32_t removeCount,
+                 const std::vector<TunerEntryImage>& values);
+
+    // Every change of the list from now on is told to the recorder (none to
+    // stop); the header's changes are not told.
+    void SetRecorder(ListRecorder<TunerEntryImage>* pRecorder) { m_pRecorder = pRecorder; }
 
     // The list, read-only: the table changes it only through its own commands.
     const EntryList* GetList() const { return m_pList; }
@@ -117,9 +135,17 @@ public:
 
 private:
     void SetNewTableHeader();
+    // The images of a run of the list, when a recorder is there to be told.
+    std::vector<TunerEntryImage> RecordedImages(std::int32_t iStart, std::int32_t count) const;
+    void Record(std::int32_t iStart, std::vector<TunerEntryImage> removed, std::vector<TunerEntryImage> inserted);
+    std::int32_t Count() const { return m_pList ? m_pList->iCount : 0; }
+    // Links the node into the list by its key: its 0-based position, or -1
+    // (the node not linked) when the key is taken.
+    std::int32_t PlaceInOrder(TunerSpecNode* pNode);
 
     EntryList* m_pList = nullptr;
     TunerSpecHeader m_header;
     std::uint8_t m_dwEndMark[kEndMarkSize] = {};
     TunerTableLoadReport m_lastLoad;
+    ListRecorder<TunerEntryImage>* m_pRecorder = nullptr;
 };

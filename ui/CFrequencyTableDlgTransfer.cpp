@@ -62,7 +62,7 @@ void CFrequencyTableDlg::ImportLists(const std::string& path)
         return;
     }
     // One step named after the import, even when it first makes a table.
-    const ChannelTableDocument::StepScope step = m_document.BeginStep("Import", ChannelTableDocument::NoLists);
+    const ChannelTableDocument::StepScope step = m_document.BeginStep("Import");
     // A list needs a table to go into: a new one, as "Create New" makes it.
     if (!m_document.HasTable())
         OnCreateNew();
