@@ -14,7 +14,6 @@
 #include <QPushButton>
 
 #include "AccessibleNames.h"
-#include "CAboutDlg.h"
 #include "CConvertDlg.h"
 #include "ChannelTable.h"
 #include "CountryCatalogue.h"
@@ -466,10 +465,8 @@ void CFrequencyTableDlg::OnConvert()
 
 void CFrequencyTableDlg::OnSysCommand(unsigned nID)
 {
-    if ((nID & 0xFFF0) == IDM_ABOUTBOX) {
-        CAboutDlg about(Services());
-        Services().RunModal(about);
-    }
+    if ((nID & 0xFFF0) == IDM_ABOUTBOX)
+        Commands().Run(*this, IDM_ABOUTBOX);
 }
 
 void CFrequencyTableDlg::contextMenuEvent(QContextMenuEvent* pEvent)

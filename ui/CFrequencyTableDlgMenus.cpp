@@ -36,8 +36,8 @@ const EditorCommands<CFrequencyTableDlg>& CFrequencyTableDlg::Commands()
     const auto hasTable = Shared::HasTable<Dialog>;
     // The row menu's own items lead it, with the captions they always had.
     const CommandGroup<Dialog> rowItems = {
-        {IDM_INSERT_BLANK_ITEM, "Insert Blank Item", {}, {}, &Dialog::OnInsertBlankItem},
-        {IDM_DELETE_ITEM, "Delete Item", {}, {}, &Dialog::OnDeleteSelectedItems},
+        {IDM_INSERT_BLANK_ITEM, ChannelCommandName::kInsertBlankItem, {}, {}, &Dialog::OnInsertBlankItem},
+        {IDM_DELETE_ITEM, ChannelCommandName::kDeleteItem, {}, {}, &Dialog::OnDeleteSelectedItems},
     };
     static const EditorCommands<Dialog> commands(
         {
@@ -69,18 +69,16 @@ const EditorCommands<CFrequencyTableDlg>& CFrequencyTableDlg::Commands()
                 hasTable,
                 &Dialog::OnCheckAgainstTuner},
                {IDM_BAND_CHART, kBandChartMenuItem, {}, {}, &Dialog::OnBandChart},
-               {IDC_BUTTON_CONVERT, "Con&vert Old Table..."}}}},
+               {IDC_BUTTON_CONVERT, "Con&vert Old Table...", {}, {}, &Dialog::OnConvert}}}},
             Shared::HelpMenu<Dialog>(),
         },
-        {rowItems, BulkCommands(), Shared::History<Dialog>()}, {Shared::Restore<Dialog>()});
+        {rowItems, BulkCommands(), Shared::History<Dialog>()}, Shared::Unshown<Dialog>());
     return commands;
 }
 
 void CFrequencyTableDlg::InitMenus()
 {
     AddMenuBar(Commands().BarTemplate()).SetRecentKind(Text(kRecentKind));
-    for (int command = IDM_RECENT_FIRST; command <= IDM_RECENT_LAST; ++command)
-        OnClicked(command, [this, command] { OnOpenRecent(command - IDM_RECENT_FIRST); });
 }
 
 void CFrequencyTableDlg::UpdateCommandStates()

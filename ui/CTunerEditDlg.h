@@ -60,6 +60,7 @@ private:
     void OnSelchangeComboFactory();
     void OnSelchangeComboTunerType();
     void OnCreateNew();
+    void OnOpenRecent(int index);
     void OnAddInfo();
     void OnSaveFile();
     void OnSaveAs();

@@ -50,9 +50,9 @@ const EditorCommands<CTunerEditDlg>& CTunerEditDlg::Commands()
             {kTableMenuTitle, {{Shared::CheckTable<Dialog>()}}},
             Shared::HelpMenu<Dialog>(),
         },
-        {{{IDM_DELETE_TUNER, "Delete Tuner", {}, {}, &Dialog::OnDeleteTuner}, copyToInputs, replaceEntry},
+        {{{IDM_DELETE_TUNER, kDeleteTunerStepName, {}, {}, &Dialog::OnDeleteTuner}, copyToInputs, replaceEntry},
          Shared::History<Dialog>()},
-        {Shared::Restore<Dialog>()});
+        Shared::Unshown<Dialog>());
     return commands;
 }
 
@@ -60,12 +60,12 @@ void CTunerEditDlg::InitMenus()
 {
     const QString recentKind = QString::fromLatin1(kTunerRecentKind);
     AddMenuBar(Commands().BarTemplate()).SetRecentKind(recentKind);
-    for (int command = IDM_RECENT_FIRST; command <= IDM_RECENT_LAST; ++command) {
-        OnClicked(command, [this, recentKind, command] {
-            OpenRecentFile(Services(), this, recentKind, command - IDM_RECENT_FIRST,
-                           [this](const QString& path) { return OpenFile(path); });
-        });
-    }
+}
+
+void CTunerEditDlg::OnOpenRecent(int index)
+{
+    OpenRecentFile(Services(), this, QString::fromLatin1(kTunerRecentKind), index,
+                   [this](const QString& path) { return OpenFile(path); });
 }
 
 void CTunerEditDlg::UpdateCommandStates()

@@ -227,7 +227,7 @@ struct SharedEditorCommands
     // "Vornalix".
     template <class Dialog> static EditorMenuLayout<Dialog> FileMenu(int newId, CommandGroup<Dialog> afterNew = {})
     {
-        CommandGroup<Dialog> open = {{newId, "&New", {StandardShortcut::New}}};
+        CommandGroup<Dialog> open = {{newId, "&New", {StandardShortcut::New}, {}, &Dialog::OnCreateNew}};
         for (EditorCommand<Dialog>& command : afterNew)
             open.push_back(std::move(command));
         open.push_back({IDM_OPEN, "&Open...", {StandardShortcut::Open}, {}, &Dialog::OnOpen});
@@ -265,6 +265,25 @@ struct SharedEditorCommands
              &Dialog::OnRedo,
              redoName},
         };
+    }
+
+    // The commands no menu shows as they are: Open Recent's items, which the
+    // bar fills with the recent files, and the row menu's restore item.
+    template <class Dialog> static CommandGroup<Dialog> Unshown()
+    {
+        CommandGroup<Dialog> commands = OpenRecent<Dialog>();
+        commands.push_back(Restore<Dialog>());
+        return commands;
+    }
+
+    // Open Recent's items, which the bar fills with the recent files.
+    template <class Dialog> static CommandGroup<Dialog> OpenRecent()
+    {
+        CommandGroup<Dialog> items;
+        for (int id = IDM_RECENT_FIRST; id <= IDM_RECENT_LAST; ++id)
+            items.push_back(
+                {id, nullptr, {}, {}, [index = id - IDM_RECENT_FIRST](Dialog& dialog) { dialog.OnOpenRecent(index); }});
+        return items;
     }
 
     // "Restore Unsaved Table...": the row menu shows its item when there is
