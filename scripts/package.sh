@@ -10,7 +10,7 @@ dpkg-query -W -f='${Status}' dpkg-dev 2>/dev/null | grep -q "install ok installe
     || $sudo apt-get install -y -qq --no-install-recommends dpkg-dev file
 
 build=$root/build-package
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DBUILD_TESTING=OFF >/dev/null
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DBUILD_TESTING=OFF -DVORNALIX_BENCH=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)"
 (cd "$build" && cpack -G DEB >/dev/null)
 deb=$(ls "$build"/vornalix_*.deb)

@@ -5,7 +5,7 @@ set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 "$root/scripts/deps.sh"
 export VORNALIX_BUILD_DIR=${VORNALIX_SANITIZE_BUILD_DIR:-$root/build-sanitize}
-"$root/scripts/build.sh" -DVORNALIX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug
+"$root/scripts/build.sh" -DVORNALIX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug -DVORNALIX_BENCH=OFF
 export ASAN_OPTIONS=${ASAN_OPTIONS:-halt_on_error=1:abort_on_error=1:detect_leaks=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
 # Leaks inside the system's font and display libraries are not ours.
