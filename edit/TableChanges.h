@@ -33,7 +33,8 @@ public:
     {
         if (m_splices.size() > FirstOfCurrentTable()) {
             Splice& last = m_splices.back();
-            if (last.iList == splice.iList && splice.iStart == last.iStart + static_cast<std::int32_t>(last.inserted.size())) {
+            if (last.iList == splice.iList &&
+                splice.iStart == last.iStart + static_cast<std::int32_t>(last.inserted.size())) {
                 last.removed.insert(last.removed.end(), splice.removed.begin(), splice.removed.end());
                 last.inserted.insert(last.inserted.end(), splice.inserted.begin(), splice.inserted.end());
                 return;

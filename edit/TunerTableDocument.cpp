@@ -124,13 +124,7 @@ std::optional<TunerStep> TunerTableDocument::MakeStep()
     return step;
 }
 
-void TunerTableDocument::ShowEntry(const TunerSpecEntry& entry)
-{
-    m_shownEntry = entry;
-    ShownChanged();
-}
-
-bool TunerTableDocument::InTable(const TunerSpecEntry& entry) const
+bool TunerTableDocument::Holds(const TunerSpecEntry& entry) const
 {
     if (!m_pTable)
         return false;
@@ -181,11 +175,7 @@ bool TunerTableDocument::ApplyStep(TunerStep& step, bool bForward)
     return true;
 }
 
-void TunerTableDocument::StepApplied(const TunerStep&)
-{
-    if (m_shownEntry && !InTable(*m_shownEntry))
-        m_shownEntry.reset();
-}
+void TunerTableDocument::StepApplied(const TunerStep&) {}
 
 std::vector<TunerRow> TunerTableDocument::Rows() const
 {
@@ -212,8 +202,6 @@ void TunerTableDocument::Reset()
     m_history.Clear();
     m_pTable.reset();
     m_saveFile.Clear();
-    m_iMenuPos = 0;
-    m_shownEntry.reset();
     Announce(DocumentChange::Edited);
 }
 
@@ -418,13 +406,8 @@ ReplaceEntryOutcome TunerTableDocument::ReplaceEntry(const TunerInput& input)
     return outcome;
 }
 
-bool TunerTableDocument::DeleteTuner()
+bool TunerTableDocument::DeleteTuner(std::int32_t iPosition)
 {
     const StepScope step = BeginStep(kDeleteTunerStepName);
-    // Positions outside 1..count (no row selected at the right click) do nothing.
-    if (!m_pTable || !m_pTable->RemoveEntry(m_iMenuPos))
-        return false;
-    // The remembered entry is gone; a later command must not take its successor.
-    m_iMenuPos = 0;
-    return true;
+    return m_pTable && m_pTable->RemoveEntry(iPosition);
 }

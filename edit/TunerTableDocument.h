@@ -1,7 +1,8 @@
 #pragma once
-// A tuner specification table being edited, without any widget: the table,
-// the entry the row menu acts on, and the rules of the editor's commands,
-// "Add Info" with its checks and its two messages among them.
+// A tuner specification table being edited, without any widget: the table
+// and the rules of the editor's commands, "Add Info" with its checks and its
+// two messages among them. What the editor shows and remembers of its rows
+// (the entry the row menu acts on, the entry shown) is the editor's.
 
 #include <array>
 #include <cstdint>
@@ -113,16 +114,10 @@ public:
     // The entry at a 0-based row, when there is one.
     std::optional<TunerSpecEntry> EntryAt(std::int32_t iRow) const;
 
-    // The 1-based position the row menu acts on; 0 for none.
-    std::int32_t MenuPos() const { return m_iMenuPos; }
-    void SetMenuPos(std::int32_t iPosition) { m_iMenuPos = iPosition; }
-    // The entry the details area shows: the last one clicked or added, also
-    // one whose key was taken. Undo and redo forget it when they take it
-    // out of the table, so that no details of a gone entry stay shown.
-    const std::optional<TunerSpecEntry>& ShownEntry() const { return m_shownEntry; }
-    void ShowEntry(const TunerSpecEntry& entry);
+    // Whether the table holds this entry, byte for byte.
+    bool Holds(const TunerSpecEntry& entry) const;
 
-    // No table, no menu position: as the editor opens and after it closes.
+    // No table and no history: as the editor opens and after it closes.
     void Reset();
     // "Create New": an empty table replaces the current one.
     bool CreateNew();
@@ -146,8 +141,9 @@ public:
     // key, as one step. When no entry has that key, a message says so and
     // nothing changes. Without a table, nothing happens and nothing is said.
     ReplaceEntryOutcome ReplaceEntry(const TunerInput& input);
-    // "Delete Tuner": removes the entry at MenuPos, which then returns to 0.
-    bool DeleteTuner();
+    // "Delete Tuner": removes the entry at a 1-based position; positions
+    // outside 1..count (no row selected at the right click) do nothing.
+    bool DeleteTuner(std::int32_t iPosition);
     // A recovery copy taken back: read as a load, but the table is unsaved and
     // comes from the source the copy names.
     // A copy that is not a whole table image is refused. "Save" writes to the
@@ -194,15 +190,11 @@ private:
     std::optional<TunerStep> MakeStep() override;
     bool ApplyStep(TunerStep& step, bool bForward) override;
     void StepApplied(const TunerStep& step) override;
-    bool InTable(const TunerSpecEntry& entry) const;
     // The 0-based position of the first entry with this key; -1 for none.
     std::int32_t PositionOfKey(std::int32_t iKey) const;
     TunerDocumentFields Fields() const;
 
     std::unique_ptr<TunerSpecTable> m_pTable;
-    std::int32_t m_iMenuPos = 0;
-
-    std::optional<TunerSpecEntry> m_shownEntry;
     PendingStep m_pending;
     std::string m_source;
     TiedFile m_saveFile;

@@ -15,7 +15,10 @@ template <class Value> struct ListSplice
     std::vector<Value> removed;
     std::vector<Value> inserted;
 
-    std::size_t Bytes() const { return sizeof(ListSplice) + (removed.capacity() + inserted.capacity()) * sizeof(Value); }
+    std::size_t Bytes() const
+    {
+        return sizeof(ListSplice) + (removed.capacity() + inserted.capacity()) * sizeof(Value);
+    }
 };
 
 template <class Value> class ListRecorder

@@ -23,8 +23,8 @@ template <class Value> struct Recorder : ListRecorder<Value>
     {
         table.SetRecorder(nullptr);
         for (auto it = splices.rbegin(); it != splices.rend(); ++it)
-            ASSERT_TRUE(table.PutBack(it->iList, it->iStart, static_cast<std::int32_t>(it->inserted.size()),
-                                      it->removed));
+            ASSERT_TRUE(
+                table.PutBack(it->iList, it->iStart, static_cast<std::int32_t>(it->inserted.size()), it->removed));
         splices.clear();
         table.SetRecorder(this);
     }
@@ -73,7 +73,9 @@ TEST(ListRecorder, EveryChannelCommandIsToldAndPutsBackExactly)
     const std::vector<double> start = List(table, ChannelModeAir);
 
     const auto commands = {
-        +[](ChannelTable& t) { EXPECT_EQ(t.DeleteChannels(ChannelModeAir, {2, 3, 5}), 3); },
+        +[](ChannelTable& t) {
+            EXPECT_EQ(t.DeleteChannels(ChannelModeAir, {2, 3, 5}), 3);
+        },
         +[](ChannelTable& t) { EXPECT_TRUE(t.ReplaceRun(ChannelModeAir, 1, 2, {7.0})); },
         +[](ChannelTable& t) { EXPECT_TRUE(t.SetFrequency(ChannelModeAir, 6, 99.0)); },
         +[](ChannelTable& t) { EXPECT_TRUE(t.DeleteChannel(ChannelModeAir, 1)); },

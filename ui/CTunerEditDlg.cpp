@@ -130,6 +130,8 @@ bool CTunerEditDlg::DestroyWindow()
     m_catalogue.Close();
     m_document.Unsubscribe(m_iDocumentListener);
     m_document.Reset();
+    m_iMenuPos = 0;
+    m_shownEntry.reset();
     return CDialog::DestroyWindow();
 }
 
@@ -247,23 +249,26 @@ void CTunerEditDlg::ShowDocument()
     ShowStatusLine();
     if (m_document.HasTable())
         EnableInputControls();
-    if (m_bEntryShown && !m_document.ShownEntry()) {
-        for (int id : {IDC_STATIC_FACTORY, IDC_STATIC_TUNER_TYPE, IDC_STATIC_LOW_RANGE, IDC_STATIC_MID_RANGE,
-                       IDC_STATIC_HIGH_RANGE, IDC_STATIC_LOW_CODE, IDC_STATIC_MID_CODE, IDC_STATIC_HIGH_CODE,
-                       IDC_STATIC_PICTURE_CARRIER, IDC_STATIC_PICTURE_CARRIER2})
-            SetDlgItemText(id, QString());
-        m_bEntryShown = false;
-    }
     if (m_document.HasTable())
         RefreshTableList();
     else
         GetListView(IDC_LIST_TUNERS)->SetRows(0, [](int, int) { return QString(); });
 }
 
+void CTunerEditDlg::ForgetGoneEntry()
+{
+    if (!m_shownEntry || m_document.Holds(*m_shownEntry))
+        return;
+    m_shownEntry.reset();
+    for (int id : {IDC_STATIC_FACTORY, IDC_STATIC_TUNER_TYPE, IDC_STATIC_LOW_RANGE, IDC_STATIC_MID_RANGE,
+                   IDC_STATIC_HIGH_RANGE, IDC_STATIC_LOW_CODE, IDC_STATIC_MID_CODE, IDC_STATIC_HIGH_CODE,
+                   IDC_STATIC_PICTURE_CARRIER, IDC_STATIC_PICTURE_CARRIER2})
+        SetDlgItemText(id, QString());
+}
+
 void CTunerEditDlg::ShowEntry(const TunerSpecEntry& entry)
 {
-    m_document.ShowEntry(entry);
-    m_bEntryShown = true;
+    m_shownEntry = entry;
     // A factory code that the catalogue does not list leaves the name shown before.
     for (int i = 0; i < ComboGetCount(IDC_COMBO_FACTORY); ++i) {
         if (ComboGetItemData(IDC_COMBO_FACTORY, i) == entry.iFactory()) {
@@ -377,7 +382,7 @@ void CTunerEditDlg::OnKeydownListTuner(int) {}
 
 void CTunerEditDlg::OnRclickListTuner()
 {
-    m_document.SetMenuPos(GetListView(IDC_LIST_TUNERS)->GetNextSelected(-1) + 1);
+    m_iMenuPos = GetListView(IDC_LIST_TUNERS)->GetNextSelected(-1) + 1;
     std::vector<MenuItem> items = Commands().RowMenu(*this);
     m_pRecovery->AppendRestoreItem(items);
     const int command = Services().TrackPopupMenu(this, items, QCursor::pos());
@@ -389,7 +394,9 @@ void CTunerEditDlg::OnDeleteTuner()
 {
     const TunerTableDocument::StepScope step = m_document.BeginStep({});
     // Positions outside 1..count (no row selected at the right click) do
-    // nothing; the remembered entry, once gone, is forgotten. The list
-    // follows the document's announcement.
-    m_document.DeleteTuner();
+    // nothing; the remembered entry, once gone, is forgotten, so that a later
+    // command does not take its successor. The list follows the document's
+    // announcement.
+    if (m_document.DeleteTuner(m_iMenuPos))
+        m_iMenuPos = 0;
 }

@@ -46,7 +46,10 @@ public:
 
     // 1-based position of the first selected row at the last right click, 0
     // when none was selected: the entry the row menu acts on.
-    std::int32_t MenuPos() const { return m_document.MenuPos(); }
+    std::int32_t MenuPos() const { return m_iMenuPos; }
+    // The entry the details area shows: the last one clicked or added, also
+    // one whose key was taken; none once undo or redo took it out of the table.
+    const std::optional<TunerSpecEntry>& ShownEntry() const { return m_shownEntry; }
     const TunerTableDocument& Document() const { return m_document; }
 
 protected:
@@ -127,6 +130,9 @@ private:
     void FillCombo(int id, const std::vector<CatalogueItem>& items);
     void EnableInputControls();
     void ShowEntry(const TunerSpecEntry& entry);
+    // Undo and redo forget the entry shown when they took it out of the
+    // table, so that no details of a gone entry stay shown.
+    void ForgetGoneEntry();
     // The list and the details as the document holds them, after each change it announces.
     void ShowDocument();
     // The status line below the controls follows the document with the rest.
@@ -137,8 +143,8 @@ private:
     std::string m_cataloguePath;
     TunerTableDocument m_document;
     int m_iDocumentListener = 0;
-    // The details area shows an entry (cleared when undo takes it away).
-    bool m_bEntryShown = false;
+    std::int32_t m_iMenuPos = 0;
+    std::optional<TunerSpecEntry> m_shownEntry;
     // The copy of the table while it has unsaved changes.
     DiskChangeBar* m_pDiskChangeBar = nullptr;
     std::unique_ptr<DocumentRecovery<TunerTableDocument>> m_pRecovery;

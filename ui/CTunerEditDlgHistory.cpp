@@ -10,10 +10,12 @@
 // The list and the details follow the document's announcement of each undo and redo.
 void CTunerEditDlg::OnUndo()
 {
-    m_document.Undo();
+    if (m_document.Undo())
+        ForgetGoneEntry();
 }
 
 void CTunerEditDlg::OnRedo()
 {
-    m_document.Redo();
+    if (m_document.Redo())
+        ForgetGoneEntry();
 }

@@ -111,21 +111,16 @@ TEST(TunerTableDocument, LoadKeepsATableAFileCannotReplaceAndOtherwiseStartsEmpt
     EXPECT_EQ(Keys(other), Keys(doc));
 }
 
-TEST(TunerTableDocument, DeleteTunerTakesTheMenuPositionOnce)
+TEST(TunerTableDocument, DeleteTunerTakesOnlyAPositionInTheList)
 {
     TunerTableDocument doc;
     doc.CreateNew();
     doc.AddInfo(Valid(1, 1));
     doc.AddInfo(Valid(1, 2));
     doc.AddInfo(Valid(1, 3));
-    doc.SetMenuPos(0);
-    EXPECT_FALSE(doc.DeleteTuner());
-    doc.SetMenuPos(4);
-    EXPECT_FALSE(doc.DeleteTuner());
-    doc.SetMenuPos(2);
-    EXPECT_TRUE(doc.DeleteTuner());
-    EXPECT_EQ(doc.MenuPos(), 0);
-    EXPECT_FALSE(doc.DeleteTuner()); // the successor is not taken
+    EXPECT_FALSE(doc.DeleteTuner(0));
+    EXPECT_FALSE(doc.DeleteTuner(4));
+    EXPECT_TRUE(doc.DeleteTuner(2));
     EXPECT_EQ(Keys(doc), (std::vector<std::pair<std::int32_t, std::int32_t>>{{1, 1}, {1, 3}}));
 }
 

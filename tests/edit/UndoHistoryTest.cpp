@@ -789,8 +789,7 @@ TEST(TunerDocumentHistory, RandomCommandsUndoToTheFirstImageAndRedoToTheLast)
                     const std::int32_t choices[] = {
                         0, 1, n, n + 1,
                         n > 0 ? 1 + static_cast<std::int32_t>(Below(rng, static_cast<std::uint64_t>(n))) : 1};
-                    doc.SetMenuPos(choices[Below(rng, 5)]);
-                    doc.DeleteTuner();
+                    doc.DeleteTuner(choices[Below(rng, 5)]);
                 } else if (pick < 88) {
                     doc.CreateNew();
                 } else if (pick < 92) {
@@ -804,8 +803,7 @@ TEST(TunerDocumentHistory, RandomCommandsUndoToTheFirstImageAndRedoToTheLast)
                     // Several commands as one step.
                     const TunerTableDocument::StepScope step = doc.BeginStep("Several");
                     doc.AddInfo(Input(7, static_cast<std::int32_t>(Below(rng, 40))));
-                    doc.SetMenuPos(1);
-                    doc.DeleteTuner();
+                    doc.DeleteTuner(1);
                     doc.AddInfo(Input(8, static_cast<std::int32_t>(Below(rng, 40))));
                 }
                 model.Record(before, TunerStateOf(doc));
@@ -828,8 +826,7 @@ TEST(TunerDocumentHistory, ModifiedFollowsLoadSaveCreateNewAndUndo)
     FileError error;
     ASSERT_TRUE(doc.Save(dir.File("a.tsf"), error));
     EXPECT_FALSE(doc.Modified());
-    doc.SetMenuPos(1);
-    ASSERT_TRUE(doc.DeleteTuner());
+    ASSERT_TRUE(doc.DeleteTuner(1));
     EXPECT_EQ(doc.UndoName(), "Delete Tuner");
     EXPECT_TRUE(doc.Modified());
     ASSERT_TRUE(doc.Undo());

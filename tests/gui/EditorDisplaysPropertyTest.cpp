@@ -335,7 +335,7 @@ void ExpectTunerScreenShowsDocument(CTunerEditDlg& dlg, bool bTableSeen, const s
         ASSERT_EQ(pList->GetItemText(row, 2), QString::asprintf("%02X", static_cast<unsigned>(codes.iTunerType)));
     }
     // The details show the entry the document names, or nothing.
-    if (const std::optional<TunerSpecEntry>& entry = doc.ShownEntry()) {
+    if (const std::optional<TunerSpecEntry>& entry = dlg.ShownEntry()) {
         EXPECT_EQ(TextOf(dlg, IDC_STATIC_PICTURE_CARRIER), QString::asprintf("%.2f MHz", entry->dbPictureCarrier()));
     } else {
         for (std::size_t i = 2; i < std::size(kTunerDetails); ++i) {

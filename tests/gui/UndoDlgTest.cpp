@@ -355,6 +355,9 @@ TEST(TunerUndoTest, AddDeleteCreateAndLoadUndoAndRedoWithTheDetails)
         ASSERT_TRUE(TableOf(ScreenOf(dlg)) == TableOf(steps[k - 1].first)) << "undo of step " << k;
     }
     EXPECT_FALSE(dlg.Document().HasTable());
+    // No details of an entry undo took away stay shown.
+    EXPECT_FALSE(dlg.ShownEntry());
+    EXPECT_TRUE(dlg.GetDlgItemText(IDC_STATIC_PICTURE_CARRIER).isEmpty());
     // The inputs stay enabled once a table was made.
     EXPECT_TRUE(EnabledOf(dlg, IDC_BUTTON_ADD_INFO));
 
