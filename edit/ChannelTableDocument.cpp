@@ -119,8 +119,6 @@ std::optional<ChannelStep> ChannelTableDocument::MakeStep()
 
 void ChannelTableDocument::Changed(DocumentChange change)
 {
-    if (change == DocumentChange::Replaced)
-        ShowTableCode();
     Announce(change);
 }
 
@@ -180,7 +178,6 @@ void ChannelTableDocument::ForgetListValues()
 bool ChannelTableDocument::ApplyStep(ChannelStep& step, bool bForward)
 {
     m_beforeApplied = MarkScope();
-    m_iCodeBeforeApplied = CountryCode();
     if (!step.changes.Apply(m_pTable, bForward, this))
         return false;
     const std::vector<ChannelSplice>& splices = step.changes.Splices();
@@ -214,50 +211,6 @@ void ChannelTableDocument::StepApplied(const ChannelStep& step)
     if (m_pTable && !step.changes.ExchangesTable() && !splices.empty() && ShowsList() && onOneList())
         m_iMode = splices[0].iList;
     NoteListShape(m_beforeApplied);
-    if (step.changes.ExchangesTable() || CountryCode() != m_iCodeBeforeApplied)
-        ShowTableCode();
-}
-
-void ChannelTableDocument::ShowTableCode()
-{
-    const std::int32_t iCode = CountryCode();
-    m_shownCode = ShownCode{std::to_string(iCode), iCode};
-}
-
-void ChannelTableDocument::SetEditIndex(std::int32_t iChannel)
-{
-    if (m_iEditIndex == iChannel)
-        return;
-    m_iEditIndex = iChannel;
-    ShownChanged();
-}
-
-void ChannelTableDocument::SetSelIndex(std::int32_t iChannel)
-{
-    if (m_iSelIndex == iChannel)
-        return;
-    m_iSelIndex = iChannel;
-    ShownChanged();
-}
-
-void ChannelTableDocument::SetShownChannel(std::int32_t iChannel)
-{
-    if (m_iShownChannel == iChannel)
-        return;
-    m_iShownChannel = iChannel;
-    ShownChanged();
-}
-
-bool ChannelTableDocument::EnterCountryCode(const std::string& typed, std::int32_t iCode)
-{
-    const StepScope step = BeginStep("Country Code");
-    const bool bTaken = m_pTable && m_pTable->SetCountryCode(iCode);
-    const ShownCode shown{typed, typed.empty() ? 0 : iCode};
-    if (!(shown == m_shownCode)) {
-        m_shownCode = shown;
-        ShownChanged();
-    }
-    return bTaken;
 }
 
 std::int32_t ChannelTableDocument::NearestChannel(double dbFrequency) const
@@ -521,10 +474,6 @@ void ChannelTableDocument::Reset()
     m_saveFile.Clear();
     m_iTableOrigin = TableOriginNone;
     m_iMode = ChannelModeNone;
-    m_iEditIndex = 0;
-    m_iSelIndex = 0;
-    m_iShownChannel = 0;
-    m_shownCode = ShownCode();
     ++m_listShape;
     ++m_listVersion;
     Changed(DocumentChange::Edited);
@@ -582,5 +531,6 @@ std::int32_t ChannelTableDocument::DeleteMany(const std::vector<std::int32_t>& c
 
 bool ChannelTableDocument::SetCountryCode(std::int32_t iCode)
 {
-    return EnterCountryCode(std::to_string(iCode), iCode);
+    const StepScope step = BeginStep("Country Code");
+    return m_pTable && m_pTable->SetCountryCode(iCode);
 }

@@ -1,9 +1,9 @@
 #pragma once
 // A channel table being edited, without any widget: the table, the list being
-// worked on (the mode), how the table came to be (its origin) and the
-// channels the last click and the last right click chose, with every rule of
-// the editor's commands. A view shows the document and refreshes what each
-// command reports as changed.
+// worked on (the mode) and how the table came to be (its origin), with every
+// rule of the editor's commands. A view shows the document and refreshes
+// what each command reports as changed; which channels its clicks chose and
+// what its displays show are the view's own.
 
 #include <cstdint>
 #include <functional>
@@ -99,29 +99,6 @@ public:
     std::int32_t Mode() const { return m_iMode; }
     std::int32_t Origin() const { return m_iTableOrigin; }
 
-    // The channel "Save value" writes (the last clicked row + 1; 0 for none).
-    // It keeps its value until the next click, across every command.
-    std::int32_t EditIndex() const { return m_iEditIndex; }
-    void SetEditIndex(std::int32_t iChannel);
-    // The channel the row menu acts on (the first selected row + 1 at the right click).
-    std::int32_t SelIndex() const { return m_iSelIndex; }
-    void SetSelIndex(std::int32_t iChannel);
-    // The number the Channel Number display shows; each command says which.
-    std::int32_t ShownChannel() const { return m_iShownChannel; }
-    void SetShownChannel(std::int32_t iChannel);
-    // The country code as the Country Code display shows it: as typed at the
-    // last "Enter", even a code the table refused, else the table's own code
-    // as a load, a new table, undo or redo left it.
-    struct ShownCode
-    {
-        std::string text;
-        std::int32_t iCode = 0;
-        bool operator==(const ShownCode& other) const { return text == other.text && iCode == other.iCode; }
-    };
-    const ShownCode& ShownCountryCode() const { return m_shownCode; }
-    // "Enter" with the typed text and the code read from it; returns whether
-    // the table took the code (codes of 0 or less are refused, and shown).
-    bool EnterCountryCode(const std::string& typed, std::int32_t iCode);
     // Counts the changes of which list is shown or of its length (another
     // table, another mode, channels added or removed, undo and redo of
     // such): while it stays, channel n is still the n-th of the same list,
@@ -260,7 +237,6 @@ private:
     ScopeMark MarkScope() const;
     // Counts a change of the list shown or of its length since the mark.
     void NoteListShape(const ScopeMark& before);
-    void ShowTableCode();
 
     // bWholeImageOnly: a recovery copy, refused unless it is a whole table image.
     bool LoadTable(const std::string& path, FileError& error, bool bWholeImageOnly = false);
@@ -283,9 +259,8 @@ private:
     bool ShowsList() const;
     bool ApplyStep(ChannelStep& step, bool bForward) override;
     void StepApplied(const ChannelStep& step) override;
-    // The list shown and the country code as an undo or redo found them.
+    // The list shown as an undo or redo found it.
     ScopeMark m_beforeApplied;
-    std::int32_t m_iCodeBeforeApplied = 0;
     // Another table takes the current one's place: see PutTable in the .cpp.
     void PutTable(std::unique_ptr<ChannelTable> pTable);
 
@@ -298,10 +273,6 @@ private:
     std::unique_ptr<ChannelTable> m_pTable;
     std::int32_t m_iMode = ChannelModeNone;
     std::int32_t m_iTableOrigin = TableOriginNone;
-    std::int32_t m_iSelIndex = 0;
-    std::int32_t m_iEditIndex = 0;
-    std::int32_t m_iShownChannel = 0;
-    ShownCode m_shownCode;
     std::uint64_t m_listShape = 0;
     std::uint64_t m_listVersion = 0;
 

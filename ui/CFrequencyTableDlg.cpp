@@ -79,6 +79,8 @@ CFrequencyTableDlg::CFrequencyTableDlg(UserServices& services, QWidget* pParent)
     connect(qobject_cast<QLineEdit*>(GetDlgItem(IDC_EDIT_FREQUENCY)), &QLineEdit::textEdited, this,
             [this] { m_shownFrequency.reset(); });
     m_iDocumentListener = m_document.Subscribe([this](DocumentChange change) {
+        if (change == DocumentChange::Replaced)
+            ShowTableCode();
         if (change == DocumentChange::Edited || change == DocumentChange::Shown)
             ShowDocument();
         if (m_pDiskChangeBar && (change == DocumentChange::Edited || change == DocumentChange::Replaced))
@@ -164,6 +166,21 @@ void CFrequencyTableDlg::InitColumns()
     pList->InsertColumn(0, QStringLiteral("CH No."), LVCFMT_LEFT, 50);
     pList->InsertColumn(1, QStringLiteral("Frequency(MHz)"), LVCFMT_CENTER, 110);
     m_document.Reset();
+    ResetShownState();
+}
+
+void CFrequencyTableDlg::ResetShownState()
+{
+    m_iSelIndex = 0;
+    m_iEditIndex = 0;
+    m_iShownChannel = 0;
+    m_shownCode = ShownCode();
+}
+
+void CFrequencyTableDlg::ShowTableCode()
+{
+    const std::int32_t iCode = m_document.CountryCode();
+    m_shownCode = ShownCode{QString::number(iCode), iCode};
 }
 
 void CFrequencyTableDlg::ShowDocument()
@@ -186,7 +203,7 @@ void CFrequencyTableDlg::ShowDocument()
             SetDlgItemText(id, QString());
     }
     ShowCountryCode();
-    SetDlgItemText(IDC_STATIC_CHANNEL_NUMBER, QString::asprintf("%i", m_document.ShownChannel()));
+    SetDlgItemText(IDC_STATIC_CHANNEL_NUMBER, QString::asprintf("%i", m_iShownChannel));
     ShowTargetFrequency();
     const ShownList list{m_document.Table(), m_document.ListVersion(), m_document.Mode(), m_document.CountryCode()};
     if (m_shownList && *m_shownList == list)
@@ -232,9 +249,8 @@ void CFrequencyTableDlg::ShowModeText()
 
 void CFrequencyTableDlg::ShowCountryCode()
 {
-    const ChannelTableDocument::ShownCode& code = m_document.ShownCountryCode();
-    SetDlgItemText(IDC_STATIC_COUNTRY_CODE, QString::fromStdString(code.text));
-    ShowCountry(code.iCode);
+    SetDlgItemText(IDC_STATIC_COUNTRY_CODE, m_shownCode.text);
+    ShowCountry(m_shownCode.iCode);
 }
 
 void CFrequencyTableDlg::ShowTargetFrequency()
@@ -249,12 +265,12 @@ void CFrequencyTableDlg::ShowTargetFrequency()
     const std::int32_t iChannel = m_shownFrequency->iChannel;
     const QString shown = GetDlgItemText(IDC_EDIT_FREQUENCY);
     QString text;
-    if (m_document.HasTable() && m_document.EditIndex() == iChannel) {
+    if (m_document.HasTable() && m_iEditIndex == iChannel) {
         const double dbFrequency = m_document.Frequency(iChannel);
         text = dbFrequency > 0.0 ? QString::asprintf("%.5f", dbFrequency) : QString();
     }
     const bool bSameShape = m_shownFrequency->listShape == m_document.ListShape();
-    if (m_document.HasTable() && m_document.EditIndex() == iChannel && (bSameShape || text == shown))
+    if (m_document.HasTable() && m_iEditIndex == iChannel && (bSameShape || text == shown))
         m_shownFrequency->listShape = m_document.ListShape();
     else {
         m_shownFrequency.reset();
@@ -299,7 +315,7 @@ void CFrequencyTableDlg::RefreshList()
 
 void CFrequencyTableDlg::ShowChannelNumber(std::int32_t n)
 {
-    m_document.SetShownChannel(n);
+    m_iShownChannel = n;
     SetDlgItemText(IDC_STATIC_CHANNEL_NUMBER, QString::asprintf("%i", n));
 }
 
@@ -450,10 +466,10 @@ void CFrequencyTableDlg::OnCountryCodeEnter()
     SetDlgItemText(IDC_EDIT_COUNTRY_CODE, QString());
     // Codes of 0 or less are refused by the table; the display still shows
     // what was typed, and an empty text stores nothing.
-    if (text.isEmpty())
-        m_document.EnterCountryCode(std::string(), 0);
-    else
-        m_document.EnterCountryCode(text.toStdString(), TextToLong(text));
+    const std::int32_t iCode = text.isEmpty() ? 0 : TextToLong(text);
+    if (!text.isEmpty())
+        m_document.SetCountryCode(iCode);
+    m_shownCode = ShownCode{text, iCode};
     ShowCountryCode();
 }
 
@@ -497,6 +513,7 @@ void CFrequencyTableDlg::OnDestroy()
     CDialog::OnDestroy();
     m_document.Unsubscribe(m_iDocumentListener);
     m_document.Reset();
+    ResetShownState();
 }
 
 bool CFrequencyTableDlg::PreTranslateMessage(QWidget* pTarget, QKeyEvent* pEvent)
@@ -549,9 +566,8 @@ void CFrequencyTableDlg::OnReset()
 
 void CFrequencyTableDlg::OnClickList()
 {
-    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
-    m_document.SetEditIndex(1 + GetListView(IDC_LIST_CHANNELS)->GetNextSelected(-1));
-    ShowChannel(m_document.EditIndex());
+    m_iEditIndex = 1 + GetListView(IDC_LIST_CHANNELS)->GetNextSelected(-1);
+    ShowChannel(m_iEditIndex);
 }
 
 void CFrequencyTableDlg::ShowChannel(std::int32_t iChannel)
@@ -573,7 +589,7 @@ void CFrequencyTableDlg::OnSaveValue()
     if (text.isEmpty())
         return;
     // The range is deliberately left alone: it follows structural edits only.
-    const std::int32_t iChannel = m_document.EditIndex();
+    const std::int32_t iChannel = m_iEditIndex;
     m_document.SetFrequency(iChannel, TextToDouble(text));
     RefreshList();
     GetListView(IDC_LIST_CHANNELS)->EnsureVisible(iChannel - 1);
@@ -583,7 +599,7 @@ void CFrequencyTableDlg::OnSaveValue()
 
 void CFrequencyTableDlg::OnRightClickList()
 {
-    m_document.SetSelIndex(1 + GetListView(IDC_LIST_CHANNELS)->GetNextSelected(-1));
+    m_iSelIndex = 1 + GetListView(IDC_LIST_CHANNELS)->GetNextSelected(-1);
     std::vector<MenuItem> items = Commands().RowMenu(*this);
     m_pRecovery->AppendRestoreItem(items);
     const int command = Services().TrackPopupMenu(this, items, QCursor::pos());

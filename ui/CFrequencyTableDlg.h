@@ -52,8 +52,23 @@ public:
     const ChannelTable* Table() const { return m_document.Table(); }
     std::int32_t Mode() const { return m_document.Mode(); }
     std::int32_t Origin() const { return m_document.Origin(); }
-    std::int32_t SelIndex() const { return m_document.SelIndex(); }
-    std::int32_t EditIndex() const { return m_document.EditIndex(); }
+    // The channel the row menu acts on (the first selected row + 1 at the
+    // right click).
+    std::int32_t SelIndex() const { return m_iSelIndex; }
+    // The channel "Save value" writes (the last clicked row + 1; 0 for none).
+    // It keeps its value until the next click, across every command.
+    std::int32_t EditIndex() const { return m_iEditIndex; }
+    // The number the Channel Number display shows; each command says which.
+    std::int32_t ShownChannel() const { return m_iShownChannel; }
+    // The country code as the Country Code display shows it: as typed at the
+    // last "Enter", even a code the table refused, else the table's own code
+    // as a load, a new table, undo or redo left it.
+    struct ShownCode
+    {
+        QString text;
+        std::int32_t iCode = 0;
+    };
+    const ShownCode& ShownCountryCode() const { return m_shownCode; }
 
     // The tuner the table is judged against, kept while the editor is open.
     const std::optional<TunerChoice>& ChosenTuner() const { return m_chosenTuner; }
@@ -130,6 +145,8 @@ private:
 
     // Undo and redo (CFrequencyTableDlgHistory.cpp).
     void OnUndo();
+    // Undo (backwards) or redo, and the country code they bring back.
+    void MoveThroughHistory(bool bForward);
     void OnRedo();
 
     void ShowLoadedTable();
@@ -211,8 +228,16 @@ private:
     int DeleteItems(const std::vector<std::int32_t>& indices);
 
     QIcon m_hIcon;
-    // The table, its mode and origin, and the channels the clicks chose.
+    // The table, its mode and origin.
     ChannelTableDocument m_document;
+    std::int32_t m_iSelIndex = 0;
+    std::int32_t m_iEditIndex = 0;
+    std::int32_t m_iShownChannel = 0;
+    ShownCode m_shownCode;
+    // The targets and displays as the editor opens and after it closes.
+    void ResetShownState();
+    // The Country Code display names the table's own code again.
+    void ShowTableCode();
     int m_iDocumentListener = 0;
     // The controls a table enables stay enabled while the dialog lives.
     bool m_bTableControlsEnabled = false;

@@ -9,14 +9,25 @@
 // The displays follow the document's announcement of each undo and redo.
 void CFrequencyTableDlg::OnUndo()
 {
-    m_bHistoryMove = true;
-    m_document.Undo();
-    m_bHistoryMove = false;
+    MoveThroughHistory(false);
 }
 
 void CFrequencyTableDlg::OnRedo()
 {
+    MoveThroughHistory(true);
+}
+
+void CFrequencyTableDlg::MoveThroughHistory(bool bForward)
+{
+    const ChannelTable* pTableBefore = m_document.Table();
+    const std::int32_t iCodeBefore = m_document.CountryCode();
     m_bHistoryMove = true;
-    m_document.Redo();
+    const bool bMoved = bForward ? m_document.Redo() : m_document.Undo();
     m_bHistoryMove = false;
+    // A step that brought another table back, or another code, shows the
+    // table's own code in place of one typed and refused.
+    if (bMoved && (m_document.Table() != pTableBefore || m_document.CountryCode() != iCodeBefore)) {
+        ShowTableCode();
+        ShowCountryCode();
+    }
 }

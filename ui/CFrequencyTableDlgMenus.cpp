@@ -89,7 +89,7 @@ void CFrequencyTableDlg::UpdateCommandStates()
 
 void CFrequencyTableDlg::OnInsertBlankItem()
 {
-    InsertBlankItem(m_document.SelIndex());
+    InsertBlankItem(m_iSelIndex);
 }
 
 void CFrequencyTableDlg::OnDeleteSelectedItems()
@@ -99,7 +99,7 @@ void CFrequencyTableDlg::OnDeleteSelectedItems()
     // scan of the selection per row.
     const std::vector<int> rows = GetListView(IDC_LIST_CHANNELS)->GetSelectedRows();
     if (rows.size() == 1) {
-        DeleteItem(m_document.SelIndex());
+        DeleteItem(m_iSelIndex);
         return;
     }
     if (rows.empty())
@@ -147,7 +147,7 @@ void CFrequencyTableDlg::OnGoToChannel()
         Services().ShowMessage(this, Text(kEmptyListText), MessageIcon::Exclamation);
         return;
     }
-    const QString current = m_document.EditIndex() > 0 ? QString::number(m_document.EditIndex()) : QString();
+    const QString current = m_iEditIndex > 0 ? QString::number(m_iEditIndex) : QString();
     const auto values = Services().AskValues(this, {Text(kGoToChannelTitle), {{Text(kGoToChannelLabel), current}}});
     if (!values || values->empty())
         return;

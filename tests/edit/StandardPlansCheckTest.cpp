@@ -82,7 +82,7 @@ TEST(StandardPlansCheck, EveryPlanOnItsOwnHasNoError)
             ASSERT_TRUE(doc.NewFromPlan(plan, problem)) << problem.Text();
             // A table from one plan lacks only its country, as the check says.
             EXPECT_EQ(Lines(Check(doc).errors), "the country code 0 is not in the country catalogue\n");
-            ASSERT_TRUE(doc.EnterCountryCode("44", 44));
+            ASSERT_TRUE(doc.SetCountryCode(44));
             const Judged judged = Check(doc);
             EXPECT_EQ(Lines(judged.errors), "");
             // What is left is a frequency a plan really gives twice (under

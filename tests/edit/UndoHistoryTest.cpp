@@ -643,8 +643,7 @@ TEST(ChannelDocumentHistory, ListenersAreToldOnceACommandIsWholeAndStepsHoldNoDi
     {
         const ChannelTableDocument::StepScope step = doc.BeginStep({});
         ASSERT_TRUE(doc.Append(55.25));
-        doc.SetShownChannel(2);
-        doc.SetEditIndex(1);
+        ASSERT_TRUE(doc.SetFrequency(1, 61.25));
         EXPECT_FALSE(doc.CanUndo()); // nothing is undone half-way through a command
         EXPECT_TRUE(first.empty());  // nor told
     }
@@ -652,21 +651,20 @@ TEST(ChannelDocumentHistory, ListenersAreToldOnceACommandIsWholeAndStepsHoldNoDi
     EXPECT_EQ(second, first);
     EXPECT_EQ(doc.UndoName(), "Add to the end");
 
-    // Targets alone are announced as such, and make no step.
+    // Choosing a list alone is announced as such, and makes no step.
     first.clear();
-    doc.SetEditIndex(1); // unchanged: nothing to tell
-    doc.SetShownChannel(1);
+    doc.SetMode(ChannelModeAir); // unchanged: nothing to tell
+    doc.SetMode(ChannelModeCable);
     EXPECT_EQ(first, std::vector<DocumentChange>{DocumentChange::Shown});
     EXPECT_EQ(doc.UndoCount(), 2u);
+    doc.SetMode(ChannelModeAir);
 
-    // Undo takes back the table only: the targets stay as the view set them.
+    // Undo takes back the table only, and tells those still listening.
     doc.Unsubscribe(iFirst);
     first.clear();
     ASSERT_TRUE(doc.Undo());
     EXPECT_TRUE(first.empty());
     EXPECT_EQ(second.back(), DocumentChange::Edited);
-    EXPECT_EQ(doc.EditIndex(), 1);
-    EXPECT_EQ(doc.ShownChannel(), 1);
     EXPECT_EQ(doc.Mode(), ChannelModeAir);
     EXPECT_TRUE(doc.CurrentFrequencies().empty());
 }
@@ -690,19 +688,16 @@ TEST(ChannelDocumentHistory, UndoKeepsTheListShownUnlessTheStepChangedOnlyTheOth
     EXPECT_EQ(doc.Mode(), ChannelModeCable);
 }
 
-TEST(ChannelDocumentHistory, ARefusedCountryCodeStaysShownAndUndoShowsTheTablesCode)
+TEST(ChannelDocumentHistory, ARefusedCountryCodeIsNoStep)
 {
     ChannelTableDocument doc;
     ASSERT_TRUE(doc.CreateNew());
-    EXPECT_TRUE(doc.EnterCountryCode("49", 49));
-    EXPECT_EQ(doc.ShownCountryCode().text, "49");
-    EXPECT_FALSE(doc.EnterCountryCode("-7", -7));
-    EXPECT_EQ(doc.ShownCountryCode().text, "-7");
-    EXPECT_EQ(doc.ShownCountryCode().iCode, -7);
+    EXPECT_TRUE(doc.SetCountryCode(49));
+    EXPECT_FALSE(doc.SetCountryCode(-7));
     EXPECT_EQ(doc.CountryCode(), 49);
+    EXPECT_EQ(doc.UndoCount(), 2u);
     ASSERT_TRUE(doc.Undo()); // the code 49 taken back
     EXPECT_EQ(doc.CountryCode(), 0);
-    EXPECT_EQ(doc.ShownCountryCode().text, "0");
 }
 
 // The tuner editor's documents.

@@ -68,20 +68,20 @@ void ExpectChannelScreenShowsDocument(CFrequencyTableDlg& dlg, bool bTableSeen, 
         expectRange(IDC_STATIC_CABLE_MIN, IDC_STATIC_CABLE_MAX, doc.Range(ChannelModeCable));
     }
     // The country code as the table holds it, or as typed when refused.
-    const ChannelTableDocument::ShownCode& code = doc.ShownCountryCode();
-    EXPECT_EQ(TextOf(dlg, IDC_STATIC_COUNTRY_CODE), QString::fromStdString(code.text));
+    const CFrequencyTableDlg::ShownCode& code = dlg.ShownCountryCode();
+    EXPECT_EQ(TextOf(dlg, IDC_STATIC_COUNTRY_CODE), code.text);
     if (doc.HasTable() && code.iCode > 0) {
         EXPECT_EQ(code.iCode, doc.CountryCode()) << "a code taken is the table's";
     }
     EXPECT_EQ(TextOf(dlg, IDC_STATIC_COUNTRY), QString::fromLatin1(LookupCountry(code.iCode).pszCountry));
-    EXPECT_EQ(TextOf(dlg, IDC_STATIC_CHANNEL_NUMBER), QString::number(doc.ShownChannel()));
+    EXPECT_EQ(TextOf(dlg, IDC_STATIC_CHANNEL_NUMBER), QString::number(dlg.ShownChannel()));
 
     // The Frequency field is empty, or holds the value of the channel "Save
     // value" writes to (the Channel Number display may name another after an
     // insert or a delete, as those commands leave the field alone).
     const QString field = TextOf(dlg, IDC_EDIT_FREQUENCY);
     if (!field.isEmpty() && field != typed) {
-        EXPECT_EQ(field, FrequencyText(doc.Frequency(doc.EditIndex()))) << "field " << field.toStdString();
+        EXPECT_EQ(field, FrequencyText(doc.Frequency(dlg.EditIndex()))) << "field " << field.toStdString();
     }
 
     const std::vector<double> frequencies = doc.CurrentFrequencies();

@@ -198,6 +198,35 @@ constexpr std::size_t kRowMenuSize = 14;
 constexpr std::size_t kUndoItem = 12;
 constexpr std::size_t kRedoItem = 13;
 
+// Undo takes back the table only: what the editor's clicks chose and a code
+// typed and refused stay the editor's, until a step brings another code back.
+TEST_F(ChannelUndoTest, UndoKeepsTheClickedChannelAndShowsTheTablesCodeAgain)
+{
+    Click(dlg, IDC_BUTTON_CREATE_NEW);
+    for (const char* pszCode : {"49", "44", "0"}) {
+        TypeInto(dlg, IDC_EDIT_COUNTRY_CODE, pszCode);
+        Click(dlg, IDC_BUTTON_ENTER);
+    }
+    EXPECT_EQ(TextOf(dlg, IDC_STATIC_COUNTRY_CODE), "0");
+    EXPECT_EQ(dlg.Document().CountryCode(), 44);
+    TypeInto(dlg, IDC_EDIT_FREQUENCY, "55.25");
+    Click(dlg, IDC_BUTTON_ADD);
+    ClickRow(List(), 0);
+    EXPECT_EQ(dlg.EditIndex(), 1);
+    TypeInto(dlg, IDC_EDIT_FREQUENCY, "61.25");
+    Click(dlg, IDC_BUTTON_ADD);
+    const QString shownNumber = TextOf(dlg, IDC_STATIC_CHANNEL_NUMBER);
+
+    ASSERT_TRUE(dlg.OnCommand(IDM_UNDO)); // the second channel
+    EXPECT_EQ(dlg.EditIndex(), 1);
+    EXPECT_EQ(TextOf(dlg, IDC_STATIC_CHANNEL_NUMBER), shownNumber);
+    EXPECT_EQ(TextOf(dlg, IDC_STATIC_COUNTRY_CODE), "0");
+    ASSERT_TRUE(dlg.OnCommand(IDM_UNDO)); // the first channel
+    ASSERT_TRUE(dlg.OnCommand(IDM_UNDO)); // the code 44
+    EXPECT_EQ(TextOf(dlg, IDC_STATIC_COUNTRY_CODE), "49");
+    EXPECT_EQ(dlg.Document().CountryCode(), 49);
+}
+
 TEST_F(ChannelUndoTest, TheRowMenuOffersUndoAndRedoByName)
 {
     const std::string path = dir.File("t.ccf");
