@@ -13,7 +13,7 @@
 
 namespace {
 
-// What a table takes, about.
+// What a table and the values of its lists take, about.
 std::size_t HeldBytes(const ChannelTable* pTable)
 {
     if (!pTable)
@@ -21,7 +21,7 @@ std::size_t HeldBytes(const ChannelTable* pTable)
     const auto channels = static_cast<std::size_t>(pTable->Channels(ChannelModeAir).size()) +
                           static_cast<std::size_t>(pTable->Channels(ChannelModeCable).size());
     // Nodes come from a pool, without a heap block each.
-    return sizeof(ChannelTable) + channels * sizeof(ChannelNode);
+    return sizeof(ChannelTable) + channels * (sizeof(ChannelNode) + sizeof(FrequencyBits));
 }
 
 } // namespace
@@ -143,7 +143,7 @@ std::vector<FrequencyBits> ChannelTableDocument::ListBits(std::int32_t iMode) co
 
 const std::vector<FrequencyBits>& ChannelTableDocument::ListValues(std::int32_t iMode) const
 {
-    std::optional<std::vector<FrequencyBits>>& values = m_listValues[iMode];
+    std::optional<std::vector<FrequencyBits>>& values = m_listValues.lists[iMode];
     if (!values) {
         values.emplace();
         const EntryRange<ChannelNode> channels = m_pTable->Channels(iMode);
@@ -156,7 +156,7 @@ const std::vector<FrequencyBits>& ChannelTableDocument::ListValues(std::int32_t 
 
 void ChannelTableDocument::ApplyToListValues(const ChannelSplice& splice, bool bForward)
 {
-    std::optional<std::vector<FrequencyBits>>& values = m_listValues[splice.iList];
+    std::optional<std::vector<FrequencyBits>>& values = m_listValues.lists[splice.iList];
     if (!values)
         return;
     const std::vector<FrequencyBits>& gone = bForward ? splice.removed : splice.inserted;
@@ -171,24 +171,15 @@ void ChannelTableDocument::ApplyToListValues(const ChannelSplice& splice, bool b
 
 void ChannelTableDocument::ForgetListValues()
 {
-    for (std::optional<std::vector<FrequencyBits>>& values : m_listValues)
-        values.reset();
+    m_listValues = ChannelListValues();
 }
 
 bool ChannelTableDocument::ApplyStep(ChannelStep& step, bool bForward)
 {
     m_beforeApplied = MarkScope();
-    if (!step.changes.Apply(m_pTable, bForward, this))
+    const auto applied = [this](const ChannelSplice& splice, bool bForwards) { ApplyToListValues(splice, bForwards); };
+    if (!step.changes.Apply(m_pTable, m_listValues, bForward, this, applied))
         return false;
-    const std::vector<ChannelSplice>& splices = step.changes.Splices();
-    if (step.changes.ExchangesTable())
-        ForgetListValues();
-    else if (bForward)
-        std::for_each(splices.begin(), splices.end(),
-                      [this](const ChannelSplice& splice) { ApplyToListValues(splice, true); });
-    else
-        std::for_each(splices.rbegin(), splices.rend(),
-                      [this](const ChannelSplice& splice) { ApplyToListValues(splice, false); });
     const ChannelDocumentFields& target = bForward ? step.after : step.before;
     if (m_pTable)
         m_pTable->SetHeaderImage(target.header, target.endMark);
@@ -273,13 +264,13 @@ void ChannelTableDocument::PutTable(std::unique_ptr<ChannelTable> pTable)
 {
     if (pTable)
         pTable->SetRecorder(this);
-    ForgetListValues();
     ++m_listVersion;
     if (!InScope()) {
         m_pTable = std::move(pTable);
+        ForgetListValues();
         return;
     }
-    m_pending.changes.PutTable(m_pTable, std::move(pTable));
+    m_pending.changes.PutTable(m_pTable, std::move(pTable), m_listValues);
 }
 
 bool ChannelTableDocument::CreateNew()

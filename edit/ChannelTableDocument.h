@@ -73,7 +73,14 @@ struct ChannelDocumentFields
 };
 
 using ChannelSplice = ListSplice<FrequencyBits>;
-using ChannelTableChanges = TableChanges<ChannelTable, FrequencyBits>;
+// The values of each list as a table holds them, kept beside it so that
+// reading a list walks no node (long lists' nodes lie scattered in memory);
+// none for a list not read since the table came into place.
+struct ChannelListValues
+{
+    std::optional<std::vector<FrequencyBits>> lists[2];
+};
+using ChannelTableChanges = TableChanges<ChannelTable, FrequencyBits, ChannelListValues>;
 
 struct ChannelStep
 {
@@ -245,14 +252,14 @@ private:
     ChannelDocumentFields Fields() const;
     // The values of a list (empty for none), from ListValues.
     std::vector<FrequencyBits> ListBits(std::int32_t iMode) const;
-    // The values of each list as the table holds them, kept from the splices
-    // the table tells and the history applies, so that reading a list walks
-    // no node: long lists' nodes lie scattered in memory. A list is walked
-    // once when first read after another table came into place.
+    // The values of each list of the table in place, kept from the splices
+    // the table tells and the history applies; a list is walked once when
+    // first read after a new table came into place. A step that holds a
+    // table holds its values with it.
     const std::vector<FrequencyBits>& ListValues(std::int32_t iMode) const;
     void ApplyToListValues(const ChannelSplice& splice, bool bForward);
     void ForgetListValues();
-    mutable std::optional<std::vector<FrequencyBits>> m_listValues[2];
+    mutable ChannelListValues m_listValues;
     // Every change of the table's lists, kept for the step being made.
     void Spliced(ChannelSplice splice) override;
     // Whether a list is shown, which the channel commands act on.

@@ -16,7 +16,13 @@
 
 #include "ListRecorder.h"
 
-template <class Table, class Value> class TableChanges
+// What a document keeps beside a table of its own (none by default); a step
+// that holds a table holds this with it.
+struct NoTableState
+{
+};
+
+template <class Table, class Value, class TableState = NoTableState> class TableChanges
 {
 public:
     using Splice = ListSplice<Value>;
@@ -46,16 +52,18 @@ public:
     // Another table takes the place of current: the first one the step
     // replaced is held for undo; a second one put in place in the same step
     // drops the one before it, and what was made on it.
-    void PutTable(std::unique_ptr<Table>& current, std::unique_ptr<Table> next)
+    void PutTable(std::unique_ptr<Table>& current, std::unique_ptr<Table> next, TableState& currentState)
     {
         if (!m_bExchangesTable) {
             m_bExchangesTable = true;
             m_iSwapAt = m_splices.size();
             m_pHeld = std::move(current);
+            m_heldState = std::move(currentState);
         } else {
             m_splices.resize(m_iSwapAt);
         }
         current = std::move(next);
+        currentState = TableState();
     }
 
     // The step is complete: a held table is counted at the larger of the
@@ -76,11 +84,22 @@ public:
         return bytes;
     }
 
-    // Undo (backwards) or redo (forwards) on the document's table; recorder
-    // is what the tables tell while no history step is applied.
+    // Undo (backwards) or redo (forwards) on the document's table and its
+    // state; recorder is what the tables tell while no history step is
+    // applied, and applied(splice, bForward) is told each splice put back.
     // False, with the table as it was, when memory ran out.
-    bool Apply(std::unique_ptr<Table>& current, bool bForward, ListRecorder<Value>* pRecorder)
+    template <class Applied>
+    bool Apply(std::unique_ptr<Table>& current, TableState& currentState, bool bForward, ListRecorder<Value>* pRecorder,
+               Applied applied)
     {
+        const auto swap = [&] {
+            std::swap(current, m_pHeld);
+            std::swap(currentState, m_heldState);
+        };
+        const auto ApplySplices = [&](Table* pTable, std::size_t from, std::size_t to, bool bForwards,
+                                      ListRecorder<Value>* pTold) {
+            return this->ApplySplices(pTable, from, to, bForwards, pTold, applied);
+        };
         const std::size_t iEnd = m_splices.size();
         // The splices made on a table the step put in place are taken back
         // before it goes, and made again once it is back.
@@ -88,9 +107,9 @@ public:
             if (!ApplySplices(current.get(), 0, m_iSwapAt, true, pRecorder))
                 return false;
             if (m_bExchangesTable) {
-                std::swap(current, m_pHeld);
+                swap();
                 if (!ApplySplices(current.get(), m_iSwapAt, iEnd, true, pRecorder)) {
-                    std::swap(current, m_pHeld);
+                    swap();
                     ApplySplices(current.get(), 0, m_iSwapAt, false, pRecorder);
                     return false;
                 }
@@ -100,11 +119,11 @@ public:
         if (m_bExchangesTable) {
             if (!ApplySplices(current.get(), m_iSwapAt, iEnd, false, pRecorder))
                 return false;
-            std::swap(current, m_pHeld);
+            swap();
         }
         if (!ApplySplices(current.get(), 0, m_iSwapAt, false, pRecorder)) {
             if (m_bExchangesTable) {
-                std::swap(current, m_pHeld);
+                swap();
                 ApplySplices(current.get(), m_iSwapAt, iEnd, true, pRecorder);
             }
             return false;
@@ -117,16 +136,21 @@ private:
 
     // The splices [from, to), forwards from the first or backwards from the
     // last; out of memory, those applied are put back.
-    bool ApplySplices(Table* pTable, std::size_t from, std::size_t to, bool bForward, ListRecorder<Value>* pRecorder)
+    template <class Applied>
+    bool ApplySplices(Table* pTable, std::size_t from, std::size_t to, bool bForward, ListRecorder<Value>* pRecorder,
+                      Applied& onApplied)
     {
         if (from == to)
             return true;
         if (!pTable)
             return false;
-        const auto apply = [pTable](const Splice& splice, bool bForwards) {
+        const auto apply = [pTable, &onApplied](const Splice& splice, bool bForwards) {
             const std::vector<Value>& gone = bForwards ? splice.removed : splice.inserted;
-            return pTable->PutBack(splice.iList, splice.iStart, static_cast<std::int32_t>(gone.size()),
-                                   bForwards ? splice.inserted : splice.removed);
+            if (!pTable->PutBack(splice.iList, splice.iStart, static_cast<std::int32_t>(gone.size()),
+                                 bForwards ? splice.inserted : splice.removed))
+                return false;
+            onApplied(splice, bForwards);
+            return true;
         };
         const auto nth = [&](std::size_t k) -> const Splice& { return m_splices[bForward ? from + k : to - 1 - k]; };
         // What the history puts back is no change to record.
@@ -146,5 +170,6 @@ private:
     // The splices from here on were made on the table the step put in place.
     std::size_t m_iSwapAt = 0;
     std::unique_ptr<Table> m_pHeld;
+    TableState m_heldState;
     std::size_t m_iHeldBytes = 0;
 };

@@ -157,15 +157,17 @@ void TunerTableDocument::PutTable(std::unique_ptr<TunerSpecTable> pTable)
 {
     if (pTable)
         pTable->SetRecorder(this);
+    NoTableState none;
     if (InScope())
-        m_pending.changes.PutTable(m_pTable, std::move(pTable));
+        m_pending.changes.PutTable(m_pTable, std::move(pTable), none);
     else
         m_pTable = std::move(pTable);
 }
 
 bool TunerTableDocument::ApplyStep(TunerStep& step, bool bForward)
 {
-    if (!step.changes.Apply(m_pTable, bForward, this))
+    NoTableState none;
+    if (!step.changes.Apply(m_pTable, none, bForward, this, [](const TunerTableChanges::Splice&, bool) {}))
         return false;
     const TunerDocumentFields& target = bForward ? step.after : step.before;
     if (m_pTable)
