@@ -150,6 +150,37 @@ void BM_Startup_Launcher(benchmark::State& state)
 }
 BENCHMARK(BM_Startup_Launcher)->Unit(benchmark::kMillisecond)->UseManualTime();
 
+// What listening through Qt's QLocalServer adds to a start: the bare program
+// with and without it, alternated. Our activation channel is a plain Unix
+// socket that needs no more than the bare program links.
+void BM_Startup_BareWithLocalServer(benchmark::State& state)
+{
+    double withServer = 0;
+    double bare = 0;
+    double rss = 0;
+    double bareRss = 0;
+    for (auto _ : state) {
+        const ChildRun floor = Run(VORNALIX_BARE_EXECUTABLE, {});
+        const ChildRun server = Run(VORNALIX_BARE_LOCAL_SERVER_EXECUTABLE, {});
+        if (!floor.bOk || !server.bOk) {
+            state.SkipWithError((floor.bOk ? server.error : floor.error).c_str());
+            break;
+        }
+        withServer += server.seconds;
+        bare += floor.seconds;
+        rss = std::max(rss, server.maxRssMiB);
+        bareRss = std::max(bareRss, floor.maxRssMiB);
+        state.SetIterationTime(server.seconds);
+    }
+    if (bare > 0) {
+        state.counters["bare_ms"] = 1e3 * bare / static_cast<double>(state.iterations());
+        state.counters["added_ms"] = 1e3 * (withServer - bare) / static_cast<double>(state.iterations());
+        state.counters["rss_MiB"] = rss;
+        state.counters["bare_rss_MiB"] = bareRss;
+    }
+}
+BENCHMARK(BM_Startup_BareWithLocalServer)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(20);
+
 // The program started with the largest channel table on its command line: the
 // launcher, then the editor with both lists loaded and the air list on screen.
 void BM_Memory_TableLoaded(benchmark::State& state)
