@@ -346,7 +346,9 @@ TEST(ActivationChannel, BurstOfRequestsRaisesTheWindowABoundedNumberOfTimes)
     QObject::connect(&channel, &ActivationChannel::ActivationRequested, [&] { lastRequestMs = clock.elapsed(); });
     QObject::connect(&channel, &ActivationChannel::RaiseRequested, [&] { lastRaiseMs = clock.elapsed(); });
 
-    constexpr int kBurst = 2000;
+    // A burst as a script's loop of starts makes it; few enough that a busy
+    // machine sends them all well within the limits below.
+    constexpr int kBurst = 300;
     PeerProcess peers(socket, 0, kBurst);
     ASSERT_TRUE(peers.Started());
     ASSERT_EQ(peers.NextReport(10000), 0);
@@ -366,16 +368,20 @@ TEST(ActivationChannel, BurstOfRequestsRaisesTheWindowABoundedNumberOfTimes)
     EXPECT_LE(raises.count(), 2 + burstMs / ActivationChannel::kRaiseIntervalMs);
     EXPECT_GE(lastRaiseMs, lastRequestMs) << "the last request went unanswered";
 
-    // After a quiet spell the next request raises the window at once.
+    // After a quiet spell the next request raises the window at once: by
+    // the time its files are heard, however long the machine took to
+    // deliver them, not at the end of an interval.
     QTest::qWait(ActivationChannel::kRaiseIntervalMs * 2);
     const qsizetype before = raises.count();
+    qsizetype raisesWhenHeard = -1;
+    QObject::connect(&channel, &ActivationChannel::OpenRequested, [&] { raisesWhenHeard = raises.count(); });
     const qint64 askedMs = clock.elapsed();
     peers.Command('a');
     ASSERT_EQ(peers.NextReport(5000), 1);
-    while (raises.count() == before && clock.elapsed() - askedMs < 5000)
+    while (raisesWhenHeard < 0 && clock.elapsed() - askedMs < 30000)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    EXPECT_EQ(raisesWhenHeard, before + 1);
     EXPECT_EQ(raises.count(), before + 1);
-    EXPECT_LT(lastRaiseMs - askedMs, ActivationChannel::kRaiseIntervalMs / 2);
 }
 
 namespace {
