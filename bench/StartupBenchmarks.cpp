@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -122,7 +123,17 @@ ChildRun Run(const std::string& program, const std::vector<std::string>& argumen
     return run;
 }
 
-void BM_Startup_Launcher(benchmark::State& state)
+// A program started against the bare one, alternated: the program's time per
+// start, the bare program's mean time and both peaks of memory as counters.
+// Returns what the program adds per start (ms) and its share of the bare
+// time; none when a start failed.
+struct StartsAgainstBare
+{
+    double addedMs = 0;
+    double xBare = 0;
+};
+
+std::optional<StartsAgainstBare> TimeAgainstBare(benchmark::State& state, const std::string& program)
 {
     double total = 0;
     double bare = 0;
@@ -130,10 +141,10 @@ void BM_Startup_Launcher(benchmark::State& state)
     double bareRss = 0;
     for (auto _ : state) {
         const ChildRun floor = Run(VORNALIX_BARE_EXECUTABLE, {});
-        const ChildRun real = Run(VORNALIX_EXECUTABLE, {});
+        const ChildRun real = Run(program, {});
         if (!floor.bOk || !real.bOk) {
             state.SkipWithError((floor.bOk ? real.error : floor.error).c_str());
-            break;
+            return std::nullopt;
         }
         total += real.seconds;
         bare += floor.seconds;
@@ -141,12 +152,19 @@ void BM_Startup_Launcher(benchmark::State& state)
         bareRss = std::max(bareRss, floor.maxRssMiB);
         state.SetIterationTime(real.seconds);
     }
-    if (bare > 0) {
-        state.counters["bare_ms"] = 1e3 * bare / static_cast<double>(state.iterations());
-        state.counters["x_bare"] = total / bare;
-        state.counters["rss_MiB"] = rss;
-        state.counters["bare_rss_MiB"] = bareRss;
-    }
+    if (bare <= 0)
+        return std::nullopt;
+    const auto starts = static_cast<double>(state.iterations());
+    state.counters["bare_ms"] = 1e3 * bare / starts;
+    state.counters["rss_MiB"] = rss;
+    state.counters["bare_rss_MiB"] = bareRss;
+    return StartsAgainstBare{1e3 * (total - bare) / starts, total / bare};
+}
+
+void BM_Startup_Launcher(benchmark::State& state)
+{
+    if (const std::optional<StartsAgainstBare> starts = TimeAgainstBare(state, VORNALIX_EXECUTABLE))
+        state.counters["x_bare"] = starts->xBare;
 }
 BENCHMARK(BM_Startup_Launcher)->Unit(benchmark::kMillisecond)->UseManualTime();
 
@@ -155,29 +173,8 @@ BENCHMARK(BM_Startup_Launcher)->Unit(benchmark::kMillisecond)->UseManualTime();
 // socket that needs no more than the bare program links.
 void BM_Startup_BareWithLocalServer(benchmark::State& state)
 {
-    double withServer = 0;
-    double bare = 0;
-    double rss = 0;
-    double bareRss = 0;
-    for (auto _ : state) {
-        const ChildRun floor = Run(VORNALIX_BARE_EXECUTABLE, {});
-        const ChildRun server = Run(VORNALIX_BARE_LOCAL_SERVER_EXECUTABLE, {});
-        if (!floor.bOk || !server.bOk) {
-            state.SkipWithError((floor.bOk ? server.error : floor.error).c_str());
-            break;
-        }
-        withServer += server.seconds;
-        bare += floor.seconds;
-        rss = std::max(rss, server.maxRssMiB);
-        bareRss = std::max(bareRss, floor.maxRssMiB);
-        state.SetIterationTime(server.seconds);
-    }
-    if (bare > 0) {
-        state.counters["bare_ms"] = 1e3 * bare / static_cast<double>(state.iterations());
-        state.counters["added_ms"] = 1e3 * (withServer - bare) / static_cast<double>(state.iterations());
-        state.counters["rss_MiB"] = rss;
-        state.counters["bare_rss_MiB"] = bareRss;
-    }
+    if (const std::optional<StartsAgainstBare> starts = TimeAgainstBare(state, VORNALIX_BARE_LOCAL_SERVER_EXECUTABLE))
+        state.counters["added_ms"] = starts->addedMs;
 }
 BENCHMARK(BM_Startup_BareWithLocalServer)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(20);
 

@@ -117,11 +117,6 @@ std::optional<ChannelStep> ChannelTableDocument::MakeStep()
     return step;
 }
 
-void ChannelTableDocument::Changed(DocumentChange change)
-{
-    Announce(change);
-}
-
 ChannelDocumentFields ChannelTableDocument::Fields() const
 {
     ChannelDocumentFields fields;
@@ -278,7 +273,7 @@ bool ChannelTableDocument::CreateNew()
     const StepScope step = BeginStep("Create New");
     const bool bFresh = !m_pTable || m_iTableOrigin == TableOriginLoaded;
     if (bFresh && m_pTable)
-        Changed(DocumentChange::AboutToReplace);
+        Announce(DocumentChange::AboutToReplace);
     if (bFresh) {
         std::unique_ptr<ChannelTable> pTable(new (std::nothrow) ChannelTable(true));
         if (!pTable) {
@@ -298,7 +293,7 @@ bool ChannelTableDocument::CreateNew()
         MarkStepSaved();
         m_source.clear();
         m_saveFile.Clear();
-        Changed(DocumentChange::Replaced);
+        Announce(DocumentChange::Replaced);
     }
     return true;
 }
@@ -337,7 +332,7 @@ bool ChannelTableDocument::LoadTable(const std::string& path, FileError& error, 
         return false;
     }
     if (m_pTable)
-        Changed(DocumentChange::AboutToReplace);
+        Announce(DocumentChange::AboutToReplace);
     TableLoadResult loaded = LoadTableFile(path, *pLoaded, NonRegularFiles::Refuse);
     if (!loaded.Loaded()) {
         error = std::move(loaded.error);
@@ -350,7 +345,7 @@ bool ChannelTableDocument::LoadTable(const std::string& path, FileError& error, 
     m_source = path;
     m_saveFile.Tie(path);
     SetMode(ChannelModeAir);
-    Changed(DocumentChange::Replaced);
+    Announce(DocumentChange::Replaced);
     return true;
 }
 
@@ -447,14 +442,14 @@ bool ChannelTableDocument::NewFromCountry(const CountryPlans& country, const Pla
 void ChannelTableDocument::TakeNewTable(std::unique_ptr<ChannelTable> pTable, std::int32_t iMode)
 {
     if (m_pTable)
-        Changed(DocumentChange::AboutToReplace);
+        Announce(DocumentChange::AboutToReplace);
     PutTable(std::move(pTable));
     m_iTableOrigin = TableOriginCreated;
     SetMode(iMode);
     // Its channels are in no file: the step moves away from the saved one.
     m_source.clear();
     m_saveFile.Clear();
-    Changed(DocumentChange::Replaced);
+    Announce(DocumentChange::Replaced);
 }
 
 void ChannelTableDocument::Reset()
@@ -467,7 +462,7 @@ void ChannelTableDocument::Reset()
     m_iMode = ChannelModeNone;
     ++m_listShape;
     ++m_listVersion;
-    Changed(DocumentChange::Edited);
+    Announce(DocumentChange::Edited);
 }
 
 bool ChannelTableDocument::Append(double dbFrequency)

@@ -224,7 +224,6 @@ private:
     bool ReplaceListAs(const char* pszStep, std::int32_t iMode, const std::vector<double>& frequencies);
     // Takes a table made from plans as "Create New" takes a new one.
     void TakeNewTable(std::unique_ptr<ChannelTable> pTable, std::int32_t iMode);
-    void Changed(DocumentChange change);
     void ScopeEnding() override;
     struct PendingStep
     {

@@ -11,14 +11,14 @@ bool ChannelTableDocument::Import(std::unique_ptr<ChannelTable> pTable)
     if (!pTable || !pTable->GetList(ChannelModeAir) || !pTable->GetList(ChannelModeCable))
         return false;
     if (m_pTable)
-        Changed(DocumentChange::AboutToReplace);
+        Announce(DocumentChange::AboutToReplace);
     PutTable(std::move(pTable));
     m_iTableOrigin = TableOriginLoaded;
     m_source.clear();
     // No table file holds it: "Save" asks for one.
     m_saveFile.Clear();
     SetMode(ChannelModeAir);
-    Changed(DocumentChange::Replaced);
+    Announce(DocumentChange::Replaced);
     return true;
 }
 

@@ -96,35 +96,35 @@ public:
             std::swap(current, m_pHeld);
             std::swap(currentState, m_heldState);
         };
-        const auto ApplySplices = [&](Table* pTable, std::size_t from, std::size_t to, bool bForwards,
+        const auto applySplices = [&](Table* pTable, std::size_t from, std::size_t to, bool bForwards,
                                       ListRecorder<Value>* pTold) {
-            return this->ApplySplices(pTable, from, to, bForwards, pTold, applied);
+            return ApplySplices(pTable, from, to, bForwards, pTold, applied);
         };
         const std::size_t iEnd = m_splices.size();
         // The splices made on a table the step put in place are taken back
         // before it goes, and made again once it is back.
         if (bForward) {
-            if (!ApplySplices(current.get(), 0, m_iSwapAt, true, pRecorder))
+            if (!applySplices(current.get(), 0, m_iSwapAt, true, pRecorder))
                 return false;
             if (m_bExchangesTable) {
                 swap();
-                if (!ApplySplices(current.get(), m_iSwapAt, iEnd, true, pRecorder)) {
+                if (!applySplices(current.get(), m_iSwapAt, iEnd, true, pRecorder)) {
                     swap();
-                    ApplySplices(current.get(), 0, m_iSwapAt, false, pRecorder);
+                    applySplices(current.get(), 0, m_iSwapAt, false, pRecorder);
                     return false;
                 }
             }
             return true;
         }
         if (m_bExchangesTable) {
-            if (!ApplySplices(current.get(), m_iSwapAt, iEnd, false, pRecorder))
+            if (!applySplices(current.get(), m_iSwapAt, iEnd, false, pRecorder))
                 return false;
             swap();
         }
-        if (!ApplySplices(current.get(), 0, m_iSwapAt, false, pRecorder)) {
+        if (!applySplices(current.get(), 0, m_iSwapAt, false, pRecorder)) {
             if (m_bExchangesTable) {
                 swap();
-                ApplySplices(current.get(), m_iSwapAt, iEnd, true, pRecorder);
+                applySplices(current.get(), m_iSwapAt, iEnd, true, pRecorder);
             }
             return false;
         }
