@@ -9,12 +9,16 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QFormLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QStringList>
+#include <QTimer>
+#include <QTreeView>
 
 #include "CDialog.h"
 #include "CTunerChooserDlg.h"
@@ -22,6 +26,7 @@
 #include "ExitWhenShown.h"
 #include "FileDialogIcons.h"
 #include "RecoveryCopiesDlg.h"
+#include "ScreenFit.h"
 #include "Strings.h"
 
 ClipboardService& UserServices::Clipboard()
@@ -88,6 +93,36 @@ QString SuffixUnderFilter(const FileDialogRequest& request, int iFilter)
     return extension.isEmpty() ? request.defaultExt : extension;
 }
 
+// Qt's own dialog sizes its size, type and date columns for sample texts
+// ("128.88 GB", "10/29/81 02:02PM"), which the header's captions and the
+// locale's dates can exceed, and opens too narrow for the four columns at
+// larger fonts. Once the folder is listed, every column but the name takes
+// the width of what it shows, and the dialog grows, within the screen, until
+// the columns fit beside the name.
+void FitDetailColumns(QFileDialog& dialog)
+{
+    auto* pTree = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    if (!pTree)
+        return;
+    QHeaderView* pHeader = pTree->header();
+    for (int column = 1; column < pHeader->count(); ++column)
+        pTree->resizeColumnToContents(column);
+    const int iMissing = pHeader->length() - pTree->viewport()->width();
+    if (iMissing > 0 && dialog.isVisible()) {
+        dialog.resize(dialog.width() + iMissing, dialog.height());
+        KeepInsideAvailableArea(dialog);
+    }
+}
+
+void FitDetailColumnsOnceListed(QFileDialog& dialog)
+{
+    if (auto* pModel = dialog.findChild<QFileSystemModel*>()) {
+        QObject::connect(pModel, &QFileSystemModel::directoryLoaded, &dialog, [&dialog] { FitDetailColumns(dialog); });
+    }
+    // A folder listed before the dialog was shown is fitted once it is.
+    QTimer::singleShot(0, &dialog, [&dialog] { FitDetailColumns(dialog); });
+}
+
 } // namespace
 
 std::optional<QString> QtUserServices::ChooseFile(const FileDialogRequest& request)
@@ -123,6 +158,7 @@ std::optional<FileChoice> QtUserServices::ChooseFileAndFilter(const FileDialogRe
         dialog.setDirectory(request.directory);
     if (!request.fileName.isEmpty())
         dialog.selectFile(request.fileName);
+    FitDetailColumnsOnceListed(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     FileChoice choice;

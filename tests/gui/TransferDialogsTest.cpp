@@ -8,9 +8,11 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
+#include <QTreeView>
 
 #include "CFrequencyTableDlg.h"
 #include "CTunerEditDlg.h"
@@ -281,3 +283,48 @@ TEST(QtFileDialog, TitleProposedNameAndTheChosenFiltersExtension)
 }
 
 } // namespace
+
+// The detail view's size and date columns are as wide as their captions and
+// what they show, and the dialog gives the four columns room beside each
+// other: Qt's own sample widths cut "Date Modified".
+TEST(QtFileDialog, SizeAndDateColumnsAreNotCut)
+{
+    TempDir dir;
+    WriteAll(dir.File("France.json"), Bytes(1500, 0x20));
+    FileDialogRequest request = TransferFileRequest(FileCommand::Export, TableFileNames{"", "France"}, true);
+    request.directory = QString::fromStdString(dir.Path());
+    std::vector<std::pair<int, int>> columns; // width, and its caption's or its text's
+    int iColumnsWidth = 0, iViewWidth = 0;
+    QTimer timer;
+    timer.setInterval(10);
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        auto* pDialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        auto* pTree = pDialog ? pDialog->findChild<QTreeView*>(QStringLiteral("treeView")) : nullptr;
+        if (!pTree || pTree->model()->rowCount(pTree->rootIndex()) == 0)
+            return;
+        // One turn more, for the listing's own announcement to be handled.
+        if (columns.empty()) {
+            columns.emplace_back(-1, -1);
+            return;
+        }
+        timer.stop();
+        columns.clear();
+        QHeaderView* pHeader = pTree->header();
+        const QModelIndex file = pTree->model()->index(0, 0, pTree->rootIndex());
+        for (int column = 1; column < pHeader->count(); ++column) {
+            const QString text = file.siblingAtColumn(column).data().toString();
+            columns.emplace_back(pHeader->sectionSize(column), std::max(pHeader->sectionSizeHint(column),
+                                                                        pTree->fontMetrics().horizontalAdvance(text)));
+        }
+        iColumnsWidth = pHeader->length();
+        iViewWidth = pTree->viewport()->width();
+        pDialog->reject();
+    });
+    timer.start();
+    QtUserServices desktop;
+    EXPECT_FALSE(desktop.ChooseFileAndFilter(request).has_value());
+    ASSERT_EQ(columns.size(), 3U);
+    for (const auto& [iWidth, iNeeded] : columns)
+        EXPECT_GE(iWidth, iNeeded);
+    EXPECT_LE(iColumnsWidth, iViewWidth);
+}
