@@ -16,4 +16,4 @@ build=$(cd "$build" && pwd)
 
 # The driver starts and ends everything itself; the bound is for a hang no
 # timeout inside it foresaw.
-exec timeout --kill-after=15 300 /usr/bin/python3 "$root/tests/live/live_test.py" --build "$build"
+exec timeout --kill-after=15 420 /usr/bin/python3 "$root/tests/live/live_test.py" --build "$build" "${@:2}"
