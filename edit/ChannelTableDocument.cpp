@@ -41,7 +41,8 @@ ChannelTableDocument::~ChannelTableDocument() = default;
 
 ChannelTableDocument::StepScope ChannelTableDocument::BeginStep(std::string name)
 {
-    // A view's scope around a command is unnamed; the command inside names the step.
+    // An unnamed scope joins commands into one step, which the first named
+    // one names.
     if (InScope() && m_pending.name.empty())
         m_pending.name = name;
     if (OpenScope()) {
@@ -263,6 +264,7 @@ void ChannelTableDocument::PutTable(std::unique_ptr<ChannelTable> pTable)
     if (!InScope()) {
         m_pTable = std::move(pTable);
         ForgetListValues();
+        NoteAllListsAnew();
         return;
     }
     m_pending.changes.PutTable(m_pTable, std::move(pTable), m_listValues);
@@ -456,6 +458,7 @@ void ChannelTableDocument::Reset()
 {
     m_history.Clear();
     m_pTable.reset();
+    NoteAllListsAnew();
     ForgetListValues();
     m_saveFile.Clear();
     m_iTableOrigin = TableOriginNone;

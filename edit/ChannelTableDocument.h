@@ -211,7 +211,9 @@ public:
     // ---- end of Import ----
 
     // Every change made while a scope is open is one step; a named scope is
-    // a command's, an unnamed one a view's, which changes nothing itself.
+    // a command's, an unnamed one joins commands into one step named after
+    // the first. (A view that only wants its listeners told once holds the
+    // announcements instead.)
     [[nodiscard]] StepScope BeginStep(std::string name);
 
     // The table differs from what was last loaded, saved or newly created.

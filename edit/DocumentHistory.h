@@ -26,12 +26,68 @@ enum class DocumentChange
     Shown,          // only the list shown or the edit and menu targets changed
 };
 
+// Where one list of the table changed: iRemoved rows from iStart gave way to
+// iInserted rows (0-based; iList as the table numbers its lists).
+struct ListTouch
+{
+    std::int32_t iList = 0;
+    std::int32_t iStart = 0;
+    std::int32_t iRemoved = 0;
+    std::int32_t iInserted = 0;
+    bool operator==(const ListTouch& other) const
+    {
+        return iList == other.iList && iStart == other.iStart && iRemoved == other.iRemoved &&
+               iInserted == other.iInserted;
+    }
+};
+
+// An announcement: its kind, and for Edited what changed since the last
+// Edited, so that a view derives only what it shows of that. A save or a
+// refused command changes nothing of the table (ChangedTable() is false).
+struct DocumentNews
+{
+    // More changes than a view would rather follow one by one than read anew.
+    static constexpr std::size_t kMostTouches = 4096;
+
+    DocumentChange change = DocumentChange::Edited;
+    // The lists' changes in the order made, undo's as it made them, while
+    // bAllLists is false.
+    std::vector<ListTouch> touches;
+    // Every list is to be read anew: another table came into place, or more
+    // changed than kMostTouches tell.
+    bool bAllLists = false;
+    // The table's header or origin changed, or whether there is a table.
+    bool bHeaderChanged = false;
+
+    bool ChangedTable() const { return bAllLists || bHeaderChanged || !touches.empty(); }
+    bool ChangedList(std::int32_t iList) const
+    {
+        return bAllLists || std::any_of(touches.begin(), touches.end(),
+                                        [iList](const ListTouch& touch) { return touch.iList == iList; });
+    }
+    void Touch(const ListTouch& touch)
+    {
+        if (bAllLists)
+            return;
+        if (touches.size() == kMostTouches) {
+            ReadAllLists();
+            return;
+        }
+        touches.push_back(touch);
+    }
+    void ReadAllLists()
+    {
+        bAllLists = true;
+        touches = {};
+    }
+};
+
 // Listeners of one document. A listener may subscribe or unsubscribe others,
 // itself included, while it is told; one unsubscribed then is not told.
 class DocumentListeners
 {
 public:
-    using Listener = std::function<void(DocumentChange)>;
+    using Listener = std::function<void(const DocumentNews&)>;
 
     int Subscribe(Listener listener)
     {
@@ -44,7 +100,7 @@ public:
             if (entry.id == id)
                 entry.listener = nullptr;
     }
-    void Tell(DocumentChange change)
+    void Tell(const DocumentNews& change)
     {
         // By position, as listeners subscribed while telling are told next time.
         const std::size_t count = m_listeners.size();
@@ -78,15 +134,51 @@ protected:
     ~StepScopeOwner() = default;
 };
 
+// Ends a hold of a document's announcements.
+class AnnouncementHolder
+{
+public:
+    virtual void ReleaseAnnouncements() = 0;
+
+protected:
+    ~AnnouncementHolder() = default;
+};
+
 // The history of a document whose steps are Step (with name and Bytes()).
-template <class Step> class DocumentHistory : public StepScopeOwner
+template <class Step> class DocumentHistory : public StepScopeOwner, private AnnouncementHolder
 {
 public:
     // Every change made while a scope is open is one step, named after the
-    // command; scopes nest, the outermost one makes the step. A view opens an
-    // unnamed one around a command and its targets, so that its listeners
-    // are told once, when all is done.
+    // command; scopes nest, the outermost one makes the step.
     using Change = DocumentChange;
+
+    // While a hold lives, the listeners are not told of edits or of what is
+    // shown; when the last hold ends they are told once, of all of it. A
+    // view holds them around a command and what it then shows, so that every
+    // view derives once from the finished whole. A load's AboutToReplace and
+    // Replaced are told when they happen, as the old table is still there.
+    class AnnouncementHold
+    {
+    public:
+        explicit AnnouncementHold(AnnouncementHolder& holder) : m_pHolder(&holder) {}
+        AnnouncementHold(AnnouncementHold&& other) noexcept : m_pHolder(std::exchange(other.m_pHolder, nullptr)) {}
+        AnnouncementHold(const AnnouncementHold&) = delete;
+        AnnouncementHold& operator=(const AnnouncementHold&) = delete;
+        AnnouncementHold& operator=(AnnouncementHold&&) = delete;
+        ~AnnouncementHold()
+        {
+            if (m_pHolder)
+                m_pHolder->ReleaseAnnouncements();
+        }
+
+    private:
+        AnnouncementHolder* m_pHolder;
+    };
+    [[nodiscard]] AnnouncementHold HoldAnnouncements()
+    {
+        ++m_iHolds;
+        return AnnouncementHold(*this);
+    }
 
     class StepScope
     {
@@ -174,8 +266,10 @@ protected:
     // goes into the history, "saved" is settled, and the listeners are told.
     void FinishStep(Step* pStep)
     {
-        if (pStep)
+        if (pStep) {
+            NoteStep(*pStep, true);
             m_history.Push(std::move(*pStep));
+        }
         if (m_savedMark == SavedMark::Saved)
             m_history.MarkSaved();
         else if (m_savedMark == SavedMark::Unsaved)
@@ -195,6 +289,13 @@ protected:
         Announce(DocumentChange::Edited);
     }
     void MarkStepUnsaved() { m_savedMark = SavedMark::Unsaved; }
+    // A table came or went outside any step (a reset): the next Edited tells
+    // the views to read every list and the header anew.
+    void NoteAllListsAnew()
+    {
+        m_news.ReadAllLists();
+        m_news.bHeaderChanged = true;
+    }
 
     // The list shown or a target changed: told now, or at the end of the step.
     void ShownChanged()
@@ -206,13 +307,21 @@ protected:
     }
     void Announce(DocumentChange change)
     {
-        if (change == DocumentChange::Replaced && InScope())
-            m_bStepReplacesTable = true;
+        if (change == DocumentChange::Replaced) {
+            m_news.ReadAllLists();
+            if (InScope())
+                m_bStepReplacesTable = true;
+        }
         if (change == DocumentChange::Edited) {
             ++m_changeCount;
             m_bShownChanged = false;
         }
-        m_listeners.Tell(change);
+        if (m_iHolds > 0 && (change == DocumentChange::Edited || change == DocumentChange::Shown)) {
+            m_bEditHeld = m_bEditHeld || change == DocumentChange::Edited;
+            m_bShownHeld = true;
+            return;
+        }
+        Tell(change);
     }
 
     UndoHistory<Step> m_history;
@@ -229,6 +338,7 @@ private:
             m_history.MovedForward();
         else
             m_history.MovedBack();
+        NoteStep(step, bForward);
         // What follows in the document is told with the step, once.
         m_bApplyingStep = true;
         StepApplied(step);
@@ -237,7 +347,57 @@ private:
         return true;
     }
 
+    // What a step did, or an undo or redo did again, gathered for the next Edited.
+    void NoteStep(const Step& step, bool bForward)
+    {
+        if (!(step.before == step.after))
+            m_news.bHeaderChanged = true;
+        // The positions of a step that put another table in place belong to
+        // two tables; the views read the new one anew.
+        if (step.changes.ExchangesTable()) {
+            m_news.ReadAllLists();
+            return;
+        }
+        const auto& splices = step.changes.Splices();
+        const auto touch = [this](const auto& splice, std::size_t removed, std::size_t inserted) {
+            m_news.Touch(ListTouch{splice.iList, splice.iStart, static_cast<std::int32_t>(removed),
+                                   static_cast<std::int32_t>(inserted)});
+        };
+        if (bForward) {
+            for (const auto& splice : splices)
+                touch(splice, splice.removed.size(), splice.inserted.size());
+        } else {
+            for (auto it = splices.rbegin(); it != splices.rend(); ++it)
+                touch(*it, it->inserted.size(), it->removed.size());
+        }
+    }
+    void Tell(DocumentChange change)
+    {
+        if (change != DocumentChange::Edited) {
+            DocumentNews news;
+            news.change = change;
+            m_listeners.Tell(news);
+            return;
+        }
+        const DocumentNews news = std::exchange(m_news, DocumentNews());
+        m_listeners.Tell(news);
+    }
+    void ReleaseAnnouncements() final
+    {
+        if (--m_iHolds > 0)
+            return;
+        if (std::exchange(m_bEditHeld, false))
+            Tell(DocumentChange::Edited);
+        else if (m_bShownHeld)
+            Tell(DocumentChange::Shown);
+        m_bShownHeld = false;
+    }
+
     std::int32_t m_iStepDepth = 0;
+    std::int32_t m_iHolds = 0;
+    bool m_bEditHeld = false;
+    bool m_bShownHeld = false;
+    DocumentNews m_news;
     SavedMark m_savedMark = SavedMark::Unchanged;
     bool m_bShownChanged = false;
     bool m_bStepReplacesTable = false;

@@ -88,7 +88,8 @@ TunerTableDocument::~TunerTableDocument() = default;
 
 TunerTableDocument::StepScope TunerTableDocument::BeginStep(std::string name)
 {
-    // A view's scope around a command is unnamed; the command inside names the step.
+    // An unnamed scope joins commands into one step, which the first named
+    // one names.
     if (InScope() && m_pending.name.empty())
         m_pending.name = name;
     if (OpenScope()) {
@@ -160,8 +161,10 @@ void TunerTableDocument::PutTable(std::unique_ptr<TunerSpecTable> pTable)
     NoTableState none;
     if (InScope())
         m_pending.changes.PutTable(m_pTable, std::move(pTable), none);
-    else
+    else {
         m_pTable = std::move(pTable);
+        NoteAllListsAnew();
+    }
 }
 
 bool TunerTableDocument::ApplyStep(TunerStep& step, bool bForward)
@@ -203,6 +206,7 @@ void TunerTableDocument::Reset()
 {
     m_history.Clear();
     m_pTable.reset();
+    NoteAllListsAnew();
     m_saveFile.Clear();
     Announce(DocumentChange::Edited);
 }

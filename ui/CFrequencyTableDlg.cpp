@@ -78,19 +78,28 @@ CFrequencyTableDlg::CFrequencyTableDlg(UserServices& services, QWidget* pParent)
     // Typing in the Frequency field makes its text the person's own.
     connect(qobject_cast<QLineEdit*>(GetDlgItem(IDC_EDIT_FREQUENCY)), &QLineEdit::textEdited, this,
             [this] { m_shownFrequency.reset(); });
-    m_iDocumentListener = m_document.Subscribe([this](DocumentChange change) {
+    m_iDocumentListener = m_document.Subscribe([this](const DocumentNews& news) {
+        const DocumentChange change = news.change;
         if (change == DocumentChange::Replaced)
             ShowTableCode();
         if (change == DocumentChange::Edited || change == DocumentChange::Shown)
             ShowDocument();
         if (m_pDiskChangeBar && (change == DocumentChange::Edited || change == DocumentChange::Replaced))
             m_pDiskChangeBar->Follow();
-        if (m_pFindingsTimer && m_pFindings && m_pFindings->isVisible() && change == DocumentChange::Edited)
+        // A save leaves the findings as they are.
+        if (m_pFindingsTimer && m_pFindings && m_pFindings->isVisible() && change == DocumentChange::Edited &&
+            news.ChangedTable())
             m_pFindingsTimer->start();
     });
     m_pRecovery = std::make_unique<DocumentRecovery<ChannelTableDocument>>(this, services, m_document, "ccf");
     InitMenus();
     m_pStatusLine = AddStatusLine(*this, TableKind::Channel);
+    // The status line follows the document, as every view does.
+    m_document.Subscribe([this](const DocumentNews& news) {
+        if (news.change != DocumentChange::AboutToReplace)
+            ShowStatusLine();
+    });
+    ShowStatusLine();
     m_pRecovery->SetStatusLine(m_pStatusLine);
     // Unsaved work an earlier run left is offered once the frame is built.
     m_pRecovery->OfferKeptCopies(*this);
@@ -103,7 +112,6 @@ CFrequencyTableDlg::CFrequencyTableDlg(UserServices& services, QWidget* pParent)
 void CFrequencyTableDlg::ChooseTuner(std::optional<TunerChoice> choice)
 {
     m_chosenTuner = std::move(choice);
-    ++m_tunerChoices;
     // The summary follows the tuner as it follows the table: it judges the
     // table against the choice until another is made.
     if (m_pStatusLine) {
@@ -186,7 +194,6 @@ void CFrequencyTableDlg::ShowTableCode()
 void CFrequencyTableDlg::ShowDocument()
 {
     ShowTableFileInTitle(m_document.SavePath(), m_document.Modified());
-    ShowStatusLine();
     // Until the first table the template's texts stay; from then on every
     // display shows the document, also when undo took the table back.
     if (!m_bTableControlsEnabled) {
@@ -364,7 +371,7 @@ FileDialogRequest CFrequencyTableDlg::TableFileRequest(bool bOpen) const
 
 void CFrequencyTableDlg::OnSelEndOkMode()
 {
-    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
+    const auto held = m_document.HoldAnnouncements();
     SetMode(ComboGetCurSel(IDC_COMBO_MODE));
     m_shownFrequency.reset();
     SetDlgItemText(IDC_EDIT_FREQUENCY, QString());
@@ -375,7 +382,7 @@ void CFrequencyTableDlg::OnSelEndOkMode()
 
 void CFrequencyTableDlg::OnCreateNew()
 {
-    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
+    const auto held = m_document.HoldAnnouncements();
     if (!m_document.CreateNew())
         return;
     SetMode(ChannelModeAir);
@@ -408,7 +415,7 @@ bool CFrequencyTableDlg::OpenFile(const QString& path)
     // one on screen only once it has loaded: a file that cannot be read leaves
     // the current table, its origin and the display exactly as they were, and
     // the person is told why.
-    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
+    const auto held = m_document.HoldAnnouncements();
     FileError error;
     if (!m_document.Load(QFile::encodeName(path).toStdString(), error)) {
         ShowFileError(Services(), this, FileAction::Load, path, error);
@@ -459,7 +466,7 @@ void CFrequencyTableDlg::SaveToChosenFile(const FileDialogRequest& request)
 
 void CFrequencyTableDlg::OnCountryCodeEnter()
 {
-    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
+    const auto held = m_document.HoldAnnouncements();
     if (!m_document.HasTable())
         return;
     const QString text = GetDlgItemText(IDC_EDIT_COUNTRY_CODE);
@@ -542,7 +549,7 @@ QString CFrequencyTableDlg::TakeFrequencyText()
 
 void CFrequencyTableDlg::OnAddToEnd()
 {
-    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
+    const auto held = m_document.HoldAnnouncements();
     if (!m_document.HasTable())
         return;
     const QString text = TakeFrequencyText();
@@ -582,7 +589,7 @@ void CFrequencyTableDlg::ShowChannel(std::int32_t iChannel)
 
 void CFrequencyTableDlg::OnSaveValue()
 {
-    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
+    const auto held = m_document.HoldAnnouncements();
     if (!m_document.HasTable())
         return;
     const QString text = TakeFrequencyText();
@@ -615,7 +622,7 @@ bool CFrequencyTableDlg::OnCommand(int id)
 
 int CFrequencyTableDlg::InsertBlankItem(std::int32_t k)
 {
-    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
+    const auto held = m_document.HoldAnnouncements();
     if (!m_document.HasTable())
         return 0;
     m_document.InsertBlank(k);
@@ -629,7 +636,7 @@ int CFrequencyTableDlg::InsertBlankItem(std::int32_t k)
 
 int CFrequencyTableDlg::DeleteItem(std::int32_t k)
 {
-    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
+    const auto held = m_document.HoldAnnouncements();
     if (!m_document.HasTable())
         return 0;
     m_document.Delete(k);
@@ -643,7 +650,7 @@ int CFrequencyTableDlg::DeleteItem(std::int32_t k)
 
 int CFrequencyTableDlg::DeleteItems(const std::vector<std::int32_t>& indices)
 {
-    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
+    const auto held = m_document.HoldAnnouncements();
     if (!m_document.HasTable() || indices.empty())
         return 0;
     // One walk that leaves the list and its range exactly as deleting the

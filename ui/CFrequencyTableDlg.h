@@ -178,9 +178,12 @@ private:
     // Table > Band Chart (CFrequencyTableDlgChart.cpp): the chart's window,
     // made at the first call, follows the document and the chosen tuner.
     void OnBandChart();
-    // The chart of the table as it is now; cheap when neither the lists nor
-    // the tuner changed since the last.
+    // The chart of the table as it is now, made anew: it is called when the
+    // document's news tells of a changed table, a tuner is chosen or the
+    // chart opens.
     void ShowBandChart();
+    // Only the table's name, after a save.
+    void ShowBandChartName();
     // ---- Bulk edits of the selected rows (CFrequencyTableDlgBulk.cpp) ----
     // Their commands, in the Edit menu and in the row menu behind its own items.
     static CommandGroup<CFrequencyTableDlg> BulkCommands();
@@ -284,24 +287,8 @@ private:
     void RefreshFindings();
     EditorStatusLine* m_pStatusLine = nullptr;
     std::optional<TunerChoice> m_chosenTuner;
-    // The band chart and what it was last made from.
+    // The band chart, redrawn when the document tells of a changed table or a tuner is chosen.
     QPointer<CBandChartWindow> m_pBandChart;
-    struct ChartedLists
-    {
-        const ChannelTable* pTable = nullptr;
-        std::uint64_t listVersion = 0;
-        std::uint64_t tunerChoice = 0;
-        // The country names the marks through its plans.
-        std::int32_t iCountryCode = 0;
-        bool operator==(const ChartedLists& other) const
-        {
-            return pTable == other.pTable && listVersion == other.listVersion && tunerChoice == other.tunerChoice &&
-                   iCountryCode == other.iCountryCode;
-        }
-    };
-    std::optional<ChartedLists> m_chartedLists;
-    // Counts the tuners chosen, so that the chart learns of each new choice.
-    std::uint64_t m_tunerChoices = 0;
     // The tuner table of the last choice, offered again by the next "Check Against Tuner...".
     QString m_lastTunerTable;
     std::string m_cataloguePath;

@@ -147,7 +147,7 @@ void CFrequencyTableDlg::ShowBulkMessage(const QString& text)
 
 void CFrequencyTableDlg::OnMoveUp()
 {
-    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
+    const auto held = m_document.HoldAnnouncements();
     const std::vector<std::int32_t> channels = SelectedChannels();
     if (!m_document.HasTable() || channels.empty())
         return;
@@ -158,7 +158,7 @@ void CFrequencyTableDlg::OnMoveUp()
 
 void CFrequencyTableDlg::OnMoveDown()
 {
-    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
+    const auto held = m_document.HoldAnnouncements();
     const std::vector<std::int32_t> channels = SelectedChannels();
     if (!m_document.HasTable() || channels.empty())
         return;
@@ -183,7 +183,7 @@ void CFrequencyTableDlg::OnMoveToChannel()
         ShowBulkMessage(QStringLiteral("The channel must be a whole number from 1 to %1.").arg(highest));
         return;
     }
-    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
+    const auto held = m_document.HoldAnnouncements();
     const std::vector<std::int32_t> moved = m_document.MoveToChannel(channels, *target);
     if (!moved.empty())
         ShowBulkResult(moved);
@@ -204,7 +204,7 @@ void CFrequencyTableDlg::OnOffsetFrequencies()
         ShowBulkMessage(QStringLiteral("The offset must be a number of MHz, such as +0.25 or -1."));
         return;
     }
-    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
+    const auto held = m_document.HoldAnnouncements();
     if (m_document.OffsetFrequencies(channels, *offset))
         ShowBulkResult(channels);
 }
@@ -230,14 +230,14 @@ void CFrequencyTableDlg::OnRoundFrequencies()
         ShowBulkMessage(QStringLiteral("The step is 1, 50 or 250 kHz."));
         return;
     }
-    const ChannelTableDocument::StepScope scope = m_document.BeginStep({});
+    const auto held = m_document.HoldAnnouncements();
     if (m_document.RoundFrequencies(channels, *rasterStep))
         ShowBulkResult(channels);
 }
 
 void CFrequencyTableDlg::OnClearToEmptySlot()
 {
-    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
+    const auto held = m_document.HoldAnnouncements();
     const std::vector<std::int32_t> channels = SelectedChannels();
     if (m_document.HasTable() && !channels.empty() && m_document.ClearToEmptySlot(channels))
         ShowBulkResult(channels);
@@ -245,7 +245,7 @@ void CFrequencyTableDlg::OnClearToEmptySlot()
 
 void CFrequencyTableDlg::OnSortSelection()
 {
-    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
+    const auto held = m_document.HoldAnnouncements();
     const std::vector<std::int32_t> channels = SelectedChannels();
     if (m_document.HasTable() && !channels.empty() && m_document.SortByFrequency(channels))
         ShowBulkResult(channels);
@@ -290,7 +290,7 @@ void CFrequencyTableDlg::OnFillRaster()
                       .arg(ChannelTable::kMaxChannels));
         return;
     }
-    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
+    const auto held = m_document.HoldAnnouncements();
     const std::vector<std::int32_t> added = m_document.FillRaster(channels, *start, *stepMHz, *count);
     if (!added.empty())
         ShowBulkResult(added);

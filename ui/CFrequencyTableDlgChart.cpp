@@ -37,15 +37,26 @@ void CFrequencyTableDlg::OnBandChart()
         m_pBandChart->onActivate = [this](std::int32_t iList, std::int32_t iChannel) { ShowFinding(iList, iChannel); };
         // The chart listens as every view does; the document lives as long
         // as the editor and the window with it.
-        m_document.Subscribe([this](DocumentChange change) {
-            if (change == DocumentChange::Edited || change == DocumentChange::Replaced)
+        m_document.Subscribe([this](const DocumentNews& news) {
+            // Another table is told as an edit of every list once it is in
+            // place; a save changes no list, only the name the chart shows.
+            if (news.change == DocumentChange::Edited && news.ChangedTable())
                 ShowBandChart();
+            else if (news.change == DocumentChange::Edited)
+                ShowBandChartName();
         });
         connect(this, &CFrequencyTableDlg::TunerChosen, m_pBandChart, [this] { ShowBandChart(); });
-        m_chartedLists.reset();
     }
     m_pBandChart->ShowWindow();
     ShowBandChart();
+}
+
+void CFrequencyTableDlg::ShowBandChartName()
+{
+    if (!m_pBandChart || !m_pBandChart->isVisible())
+        return;
+    const TableFileNames names = FileNamesOf(m_document);
+    m_pBandChart->SetTitleName(TableName(names), names);
 }
 
 void CFrequencyTableDlg::ShowBandChart()
@@ -53,14 +64,7 @@ void CFrequencyTableDlg::ShowBandChart()
     // A closed chart is brought up to date when it is opened again.
     if (!m_pBandChart || !m_pBandChart->isVisible())
         return;
-    const ChartedLists now{m_document.Table(), m_document.ListVersion(), m_tunerChoices, m_document.CountryCode()};
     const TableFileNames names = FileNamesOf(m_document);
-    if (m_chartedLists && *m_chartedLists == now) {
-        // A save may still have named the table anew.
-        m_pBandChart->SetTitleName(TableName(names), names);
-        return;
-    }
-    m_chartedLists = now;
     std::optional<ChartTuner> tuner;
     if (m_chosenTuner)
         tuner = ChartTuner{m_chosenTuner->entry, m_chosenTuner->Title()};

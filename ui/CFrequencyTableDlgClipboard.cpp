@@ -131,7 +131,7 @@ void CFrequencyTableDlg::PasteRows(bool bAtEnd)
                             .arg(ChannelTable::kMaxChannels));
         return;
     }
-    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
+    const auto held = m_document.HoldAnnouncements();
     const std::vector<std::int32_t> added =
         bAtEnd ? m_document.PasteChannels(iCount + 1, frequencies, ChannelTableDocument::kPasteAtEndStepName)
                : m_document.PasteChannels(PasteTarget(), frequencies);

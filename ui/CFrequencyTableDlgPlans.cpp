@@ -63,7 +63,7 @@ void CFrequencyTableDlg::OnNewFromPlan()
     if (iChoice != IDOK && iChoice != IDC_BUTTON_FILL_LIST)
         return;
     // The new table or list and its displays are one step.
-    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
+    const auto held = m_document.HoldAnnouncements();
     // The chosen plans' channels are read now: a file may have changed or
     // gone since the chooser listed it.
     PlanProblem problem;

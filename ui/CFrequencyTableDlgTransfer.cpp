@@ -44,7 +44,7 @@ void CFrequencyTableDlg::OnImport()
         ShowTransferError(Services(), this, true, path, error);
         return;
     }
-    const ChannelTableDocument::StepScope step = m_document.BeginStep({});
+    const auto held = m_document.HoldAnnouncements();
     if (m_document.Import(std::move(pTable)))
         ShowLoadedTable();
 }

@@ -67,7 +67,8 @@ CTunerEditDlg::CTunerEditDlg(UserServices& services, QWidget* pParent)
     connect(pList, &ListView::Clicked, this, [this] { OnClickListTuner(); });
     connect(pList, &ListView::KeyDown, this, [this](int key) { OnKeydownListTuner(key); });
     connect(pList, &ListView::RightClicked, this, [this] { OnRclickListTuner(); });
-    m_iDocumentListener = m_document.Subscribe([this](DocumentChange change) {
+    m_iDocumentListener = m_document.Subscribe([this](const DocumentNews& news) {
+        const DocumentChange change = news.change;
         if (change == DocumentChange::Edited)
             ShowDocument();
         if (m_pDiskChangeBar && (change == DocumentChange::Edited || change == DocumentChange::Replaced))
@@ -76,6 +77,12 @@ CTunerEditDlg::CTunerEditDlg(UserServices& services, QWidget* pParent)
     m_pRecovery = std::make_unique<DocumentRecovery<TunerTableDocument>>(this, services, m_document, "tsf");
     InitMenus();
     m_pStatusLine = AddStatusLine(*this, TableKind::Tuner);
+    // The status line follows the document, as every view does.
+    m_document.Subscribe([this](const DocumentNews& news) {
+        if (news.change != DocumentChange::AboutToReplace)
+            ShowStatusLine();
+    });
+    ShowStatusLine();
     m_pRecovery->SetStatusLine(m_pStatusLine);
     // Unsaved work an earlier run left is offered once the frame is built.
     m_pRecovery->OfferKeptCopies(*this);
@@ -186,7 +193,7 @@ void CTunerEditDlg::EnableInputControls()
 
 void CTunerEditDlg::OnCreateNew()
 {
-    const TunerTableDocument::StepScope step = m_document.BeginStep({});
+    const auto held = m_document.HoldAnnouncements();
     if (!m_document.CreateNew())
         return;
     EnableInputControls();
@@ -194,7 +201,7 @@ void CTunerEditDlg::OnCreateNew()
 
 void CTunerEditDlg::OnAddInfo()
 {
-    const TunerTableDocument::StepScope step = m_document.BeginStep({});
+    const auto held = m_document.HoldAnnouncements();
     if (!m_document.HasTable())
         return;
     const std::optional<TunerInput> input = ReadInputs();
@@ -246,7 +253,6 @@ std::optional<TunerInput> CTunerEditDlg::ReadInputs() const
 void CTunerEditDlg::ShowDocument()
 {
     ShowTableFileInTitle(m_document.SavePath(), m_document.Modified());
-    ShowStatusLine();
     if (m_document.HasTable())
         EnableInputControls();
     if (m_document.HasTable())
@@ -355,7 +361,7 @@ bool CTunerEditDlg::OpenFile(const QString& path)
 {
     // A file that cannot be read says why and leaves the table as it was; with
     // no table yet, the person still gets an empty one to work on.
-    const TunerTableDocument::StepScope step = m_document.BeginStep({});
+    const auto held = m_document.HoldAnnouncements();
     FileError error;
     const TunerLoadResult result = m_document.Load(QFile::encodeName(path).toStdString(), error);
     if (result != TunerLoadResult::Read)
@@ -392,7 +398,7 @@ void CTunerEditDlg::OnRclickListTuner()
 
 void CTunerEditDlg::OnDeleteTuner()
 {
-    const TunerTableDocument::StepScope step = m_document.BeginStep({});
+    const auto held = m_document.HoldAnnouncements();
     // Positions outside 1..count (no row selected at the right click) do
     // nothing; the remembered entry, once gone, is forgotten, so that a later
     // command does not take its successor. The list follows the document's

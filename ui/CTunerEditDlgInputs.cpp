@@ -95,7 +95,7 @@ void CTunerEditDlg::OnCopyToInputs()
 
 void CTunerEditDlg::OnReplaceEntry()
 {
-    const TunerTableDocument::StepScope step = m_document.BeginStep({});
+    const auto held = m_document.HoldAnnouncements();
     if (!m_document.HasTable())
         return;
     // As "Add Info": without a factory and a tuner type chosen, nothing is said.

@@ -99,7 +99,7 @@ void CTunerEditDlg::OnImport()
         ShowTransferError(Services(), this, true, path, error);
         return;
     }
-    const TunerTableDocument::StepScope step = m_document.BeginStep({});
+    const auto held = m_document.HoldAnnouncements();
     if (m_document.Import(std::move(pTable)))
         EnableInputControls();
 }

@@ -42,7 +42,7 @@ public:
         m_pTimer->setSingleShot(true);
         m_pTimer->setInterval(kDelayMs);
         QObject::connect(m_pTimer, &QTimer::timeout, pOwner, [this] { Write(); });
-        m_iListener = m_document.Subscribe([this](DocumentChange change) { OnChanged(change); });
+        m_iListener = m_document.Subscribe([this](const DocumentNews& news) { OnChanged(news.change); });
         // The writer's thread hands the problem to the interface thread; a
         // problem told after the editor is gone is dropped with its timer.
         QTimer* pContext = m_pTimer;
@@ -124,7 +124,7 @@ public:
     // the document. A copy that cannot be read is refused with its reason.
     bool RestoreCopy(const RecoveryCopy& copy)
     {
-        const typename Document::StepScope step = m_document.BeginStep({});
+        const auto held = m_document.HoldAnnouncements();
         // The copy is read, and then removed, under the folder as it is
         // checked now, with no writer pruning it meanwhile. The table is back
         // in the editor, unsaved: its copy is this editor's now.

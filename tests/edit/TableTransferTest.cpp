@@ -513,7 +513,7 @@ TEST(TableTransfer, FailedImportsLeaveTheDocumentAsItWas)
     FileError loadError;
     ASSERT_TRUE(doc.Load(original, loadError));
     std::vector<ChannelTableDocument::Change> changes;
-    doc.Subscribe([&changes](ChannelTableDocument::Change change) { changes.push_back(change); });
+    doc.Subscribe([&changes](const DocumentNews& news) { changes.push_back(news.change); });
 
     const auto importFile = [&doc](const std::string& path, TransferError& error) {
         std::unique_ptr<ChannelTable> pTable;
@@ -567,7 +567,7 @@ TEST(TableTransfer, ImportIsOneStepThatUndoTakesBack)
     ASSERT_TRUE(doc.Load(WriteFile(dir, "before.ccf", before.Build()), loadError));
     doc.SetMode(ChannelModeCable);
     std::vector<ChannelTableDocument::Change> changes;
-    doc.Subscribe([&changes](ChannelTableDocument::Change change) { changes.push_back(change); });
+    doc.Subscribe([&changes](const DocumentNews& news) { changes.push_back(news.change); });
 
     std::unique_ptr<ChannelTable> pTable;
     TransferError error;
@@ -642,7 +642,7 @@ TEST(TableTransfer, TunerImportIsOneStepThatUndoTakesBack)
     FileError loadError;
     ASSERT_EQ(doc.Load(WriteFile(dir, "before.tsf", before.Build()), loadError), TunerLoadResult::Read);
     std::vector<TunerTableDocument::Change> changes;
-    doc.Subscribe([&changes](TunerTableDocument::Change change) { changes.push_back(change); });
+    doc.Subscribe([&changes](const DocumentNews& news) { changes.push_back(news.change); });
 
     TunerSpecTable source(false);
     ASSERT_TRUE(source.Load(WriteFile(dir, "negative.tsf", negative).c_str()));

@@ -634,8 +634,8 @@ TEST(ChannelDocumentHistory, ListenersAreToldOnceACommandIsWholeAndStepsHoldNoDi
 {
     ChannelTableDocument doc;
     std::vector<DocumentChange> first, second;
-    const int iFirst = doc.Subscribe([&first](DocumentChange change) { first.push_back(change); });
-    doc.Subscribe([&second](DocumentChange change) { second.push_back(change); });
+    const int iFirst = doc.Subscribe([&first](const DocumentNews& news) { first.push_back(news.change); });
+    doc.Subscribe([&second](const DocumentNews& news) { second.push_back(news.change); });
     ASSERT_TRUE(doc.CreateNew());
     EXPECT_EQ(first, (std::vector<DocumentChange>{DocumentChange::Replaced, DocumentChange::Edited}));
     first.clear();
@@ -667,6 +667,80 @@ TEST(ChannelDocumentHistory, ListenersAreToldOnceACommandIsWholeAndStepsHoldNoDi
     EXPECT_EQ(second.back(), DocumentChange::Edited);
     EXPECT_EQ(doc.Mode(), ChannelModeAir);
     EXPECT_TRUE(doc.CurrentFrequencies().empty());
+}
+
+// Commands under one hold are steps of their own, told once, with where each
+// changed the lists; undo tells where it changed them back, a save that
+// nothing changed, a load that every list is new.
+TEST(ChannelDocumentHistory, HeldAnnouncementsTellOnceWhereEachStepChangedTheLists)
+{
+    TempDir dir;
+    ChannelTableDocument doc;
+    ASSERT_TRUE(doc.CreateNew());
+    std::vector<DocumentNews> told;
+    doc.Subscribe([&told](const DocumentNews& news) { told.push_back(news); });
+    const auto lastTouches = [&told] { return told.back().touches; };
+    {
+        const auto held = doc.HoldAnnouncements();
+        ASSERT_TRUE(doc.Append(55.25));
+        ASSERT_TRUE(doc.Append(62.25));
+        ASSERT_TRUE(doc.SetFrequency(1, 61.25));
+        doc.SetMode(ChannelModeCable);
+        EXPECT_TRUE(told.empty());
+        EXPECT_TRUE(doc.CanUndo()); // the steps are made; only the telling waits
+    }
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].change, DocumentChange::Edited);
+    EXPECT_EQ(lastTouches(), (std::vector<ListTouch>{
+                                 {ChannelModeAir, 0, 0, 1}, {ChannelModeAir, 1, 0, 1}, {ChannelModeAir, 0, 1, 1}}));
+    EXPECT_FALSE(told[0].bAllLists);
+    EXPECT_EQ(doc.UndoCount(), 4u);
+
+    // Only the list shown, under a hold: told as such, once.
+    {
+        const auto held = doc.HoldAnnouncements();
+        doc.SetMode(ChannelModeAir);
+        doc.SetMode(ChannelModeCable);
+    }
+    ASSERT_EQ(told.size(), 2u);
+    EXPECT_EQ(told[1].change, DocumentChange::Shown);
+    EXPECT_FALSE(told[1].ChangedTable());
+
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_EQ(lastTouches(), (std::vector<ListTouch>{{ChannelModeAir, 0, 1, 1}}));
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_EQ(lastTouches(), (std::vector<ListTouch>{{ChannelModeAir, 1, 1, 0}}));
+    EXPECT_TRUE(told.back().ChangedList(ChannelModeAir));
+    EXPECT_FALSE(told.back().ChangedList(ChannelModeCable));
+
+    ASSERT_TRUE(doc.SetCountryCode(49));
+    EXPECT_TRUE(told.back().bHeaderChanged);
+    EXPECT_TRUE(told.back().touches.empty());
+
+    FileError error;
+    const std::string path = dir.File("t.ccf");
+    ASSERT_TRUE(doc.Save(path, error));
+    EXPECT_EQ(told.back().change, DocumentChange::Edited);
+    EXPECT_FALSE(told.back().ChangedTable());
+
+    ASSERT_TRUE(doc.Load(path, error));
+    EXPECT_EQ(told.back().change, DocumentChange::Edited);
+    EXPECT_TRUE(told.back().bAllLists);
+    EXPECT_TRUE(told.back().ChangedList(ChannelModeCable));
+
+    // A step of more changes than a view follows one by one: every list anew.
+    const auto kChannels = static_cast<std::int32_t>(2 * DocumentNews::kMostTouches + 2);
+    ASSERT_TRUE(doc.ReplaceList(ChannelModeAir, std::vector<double>(static_cast<std::size_t>(kChannels), 100.0)));
+    doc.SetMode(ChannelModeAir);
+    {
+        const ChannelTableDocument::StepScope step = doc.BeginStep("Every other channel");
+        for (std::int32_t channel = 1; channel <= kChannels; channel += 2)
+            ASSERT_TRUE(doc.SetFrequency(channel, 101.0));
+    }
+    EXPECT_TRUE(told.back().bAllLists);
+    EXPECT_TRUE(told.back().touches.empty());
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_TRUE(told.back().bAllLists);
 }
 
 TEST(ChannelDocumentHistory, UndoKeepsTheListShownUnlessTheStepChangedOnlyTheOther)

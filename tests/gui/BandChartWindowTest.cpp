@@ -147,6 +147,11 @@ TEST_F(BandChartWindowTest, OpensFromTheTableMenuBesideTheEditorAndFollowsEditsA
     EXPECT_EQ(pView->Chart().MarkCount(), 2u);
     EXPECT_TRUE(pView->Chart().Lane(ChannelModeAir).marks[0].bRepeated);
     EXPECT_EQ(pWindow->windowTitle(), QString::fromUtf8("Band Chart \u2013 fr.ccf"));
+    // Saved under another name: the chart is named anew, its marks stay.
+    services.fileAnswers.push_back(QString::fromStdString(dir.File("it.ccf")));
+    dlg.OnCommand(IDM_SAVE_AS);
+    EXPECT_EQ(pWindow->windowTitle(), QString::fromUtf8("Band Chart \u2013 it.ccf"));
+    EXPECT_EQ(pView->Chart().MarkCount(), 2u);
     // The same window again, not a second one.
     EXPECT_EQ(OpenChart(), pWindow);
     EXPECT_EQ(dlg.findChildren<CBandChartWindow*>().size(), 1);
