@@ -15,6 +15,7 @@
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    CloseModalWindowsOnceShownWhenAsked(app);
 #ifdef VORNALIX_BARE_LOCAL_SERVER
     QLocalServer server;
     server.setSocketOptions(QLocalServer::UserAccessOption);
@@ -22,8 +23,6 @@ int main(int argc, char** argv)
         return 1;
 #endif
     QDialog dialog;
-    if (ExitWhenShownRequested())
-        new ExitWhenShown(&dialog, [&dialog] { dialog.reject(); });
     dialog.exec();
     return 0;
 }

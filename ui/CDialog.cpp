@@ -25,7 +25,6 @@
 #include "AccessibleTree.h"
 #include "DialogMenuBar.h"
 #include "DisplayAccessible.h"
-#include "ExitWhenShown.h"
 #include "FileDrop.h"
 #include "FileNames.h"
 #include "ListView.h"
@@ -452,8 +451,6 @@ int CDialog::DoModal()
 {
     InitDialog();
     m_bInModalLoop = true;
-    if (ExitWhenShownRequested())
-        new ExitWhenShown(this, [this] { EndDialog(IDCANCEL); });
     const int result = exec();
     m_bInModalLoop = false;
     DestroyWindow();

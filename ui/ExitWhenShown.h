@@ -1,27 +1,24 @@
 #pragma once
 // Start-up timing and memory measurement run the real program: with the
-// environment variable VORNALIX_EXIT_WHEN_SHOWN set, a modal dialog ends its
-// loop as soon as it has been painted once, as if cancelled, and at its exit
-// the program writes its peak resident size to standard error as the line
-// "peak-rss-kib N" (the kernel's VmHWM: a parent cannot learn it reliably,
-// since the resource usage of a child started by vfork counts the parent's
-// pages). The benchmarks' bare Qt program ends the same way. Without the
-// variable nothing changes.
+// environment variable VORNALIX_EXIT_WHEN_SHOWN set, every modal dialog is
+// closed, as the window's close box closes it, as soon as it has been
+// painted once, and at its exit the program writes its peak resident size to
+// standard error as the line "peak-rss-kib N" (the kernel's VmHWM: a parent
+// cannot learn it reliably, since the resource usage of a child started by
+// vfork counts the parent's pages). The benchmarks' bare Qt program ends the
+// same way. Without the variable nothing is installed and nothing changes.
+// The watch is the application's, so that no dialog carries code for it.
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <utility>
 
+#include <QApplication>
 #include <QEvent>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
-
-inline bool ExitWhenShownRequested()
-{
-    return qEnvironmentVariableIsSet("VORNALIX_EXIT_WHEN_SHOWN");
-}
 
 inline void ReportPeakMemory()
 {
@@ -38,30 +35,36 @@ inline void ReportPeakMemory()
     std::fclose(pStatus);
 }
 
-// Watches a dialog for its first paint, then lets the events that are already
-// queued run and calls end.
-class ExitWhenShown : public QObject
+// Sees every paint of the application; the first paint of the modal window
+// on top lets the events already queued run, then closes it.
+class ModalWindowsCloseOnceShown : public QObject
 {
 public:
-    ExitWhenShown(QWidget* pDialog, std::function<void()> end)
-        : QObject(pDialog), m_pDialog(pDialog), m_end(std::move(end))
-    {
-        static const bool bReporting = std::atexit(ReportPeakMemory) == 0;
-        static_cast<void>(bReporting);
-        pDialog->installEventFilter(this);
-    }
+    using QObject::QObject;
 
 protected:
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override
     {
-        if (pWatched == m_pDialog && pEvent->type() == QEvent::Paint) {
-            m_pDialog->removeEventFilter(this);
-            QTimer::singleShot(0, m_pDialog, m_end);
+        if (pEvent->type() == QEvent::Paint && pWatched == QApplication::activeModalWidget() &&
+            pWatched != m_pClosing) {
+            m_pClosing = static_cast<QWidget*>(pWatched);
+            QTimer::singleShot(0, m_pClosing, [this] {
+                // Shown again later, it is closed again.
+                if (QWidget* pWindow = std::exchange(m_pClosing, nullptr))
+                    pWindow->close();
+            });
         }
         return false;
     }
 
 private:
-    QWidget* m_pDialog;
-    std::function<void()> m_end;
+    QPointer<QWidget> m_pClosing;
 };
+
+inline void CloseModalWindowsOnceShownWhenAsked(QApplication& app)
+{
+    if (!qEnvironmentVariableIsSet("VORNALIX_EXIT_WHEN_SHOWN"))
+        return;
+    std::atexit(ReportPeakMemory);
+    app.installEventFilter(new ModalWindowsCloseOnceShown(&app));
+}

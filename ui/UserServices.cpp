@@ -23,7 +23,6 @@
 #include "CDialog.h"
 #include "CTunerChooserDlg.h"
 #include "ClipboardService.h"
-#include "ExitWhenShown.h"
 #include "FileDialogIcons.h"
 #include "RecoveryCopiesDlg.h"
 #include "ScreenFit.h"
@@ -173,10 +172,6 @@ std::optional<FileChoice> QtUserServices::ChooseFileAndFilter(const FileDialogRe
 void QtUserServices::ShowMessage(QWidget* pOwner, const QString& text, MessageIcon)
 {
     QMessageBox box(QMessageBox::Warning, QString::fromLatin1(kProductName), text, QMessageBox::Ok, pOwner);
-    // A message box is a modal dialog too: a measured or tested run must not
-    // wait on it for a click.
-    if (ExitWhenShownRequested())
-        new ExitWhenShown(&box, [&box] { box.done(QMessageBox::Ok); });
     box.exec();
 }
 
@@ -240,8 +235,6 @@ std::optional<std::vector<QString>> QtUserServices::AskValues(QWidget* pOwner, c
     QObject::connect(pButtons, &QDialogButtonBox::accepted, &form, &QDialog::accept);
     QObject::connect(pButtons, &QDialogButtonBox::rejected, &form, &QDialog::reject);
     pLayout->addRow(pButtons);
-    if (ExitWhenShownRequested())
-        new ExitWhenShown(&form, [&form] { form.reject(); });
     if (form.exec() != QDialog::Accepted)
         return std::nullopt;
     std::vector<QString> values;
@@ -259,8 +252,6 @@ void QtUserServices::ShowRecoveryCopies(QWidget* pOwner, RecoveryCopiesList& lis
 std::optional<std::size_t> QtUserServices::ChooseTuner(QWidget* pOwner, const TunerChooserRequest& request)
 {
     CTunerChooserDlg dialog(request, pOwner);
-    if (ExitWhenShownRequested())
-        new ExitWhenShown(&dialog, [&dialog] { dialog.reject(); });
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.SelectedIndex();

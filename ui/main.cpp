@@ -6,6 +6,7 @@
 
 #include "CDialog.h"
 #include "CEditorApp.h"
+#include "ExitWhenShown.h"
 #include "Strings.h"
 
 namespace {
@@ -37,6 +38,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QString::fromLatin1(kProductName));
     QApplication::setApplicationVersion(QString::fromLatin1(kVersionText));
     QApplication::setWindowIcon(ApplicationIcon());
+    CloseModalWindowsOnceShownWhenAsked(app);
     // The arguments as the bytes given, not as Qt decodes them: a name that
     // is not valid UTF-8 must not become a look-alike.
     QList<QByteArray> bytes;
