@@ -18,6 +18,7 @@
 #include "CTableFindingsWindow.h"
 #include "CTunerChooserDlg.h"
 #include "CheckSummary.h"
+#include "EditorFrame.h"
 #include "EditorStatusLine.h"
 #include "ListView.h"
 #include "TunerSpecTable.h"
@@ -66,7 +67,7 @@ void LoadLargest(CFrequencyTableDlg& dlg, BenchServices& services)
 
 EditorStatusLine& StatusLineOf(const CDialog& dlg)
 {
-    auto* pLine = qobject_cast<EditorStatusLine*>(dlg.StatusLine());
+    auto* pLine = qobject_cast<EditorStatusLine*>(EditorFrame::Of(dlg)->StatusLine());
     if (!pLine)
         throw std::runtime_error("the editor has no status line");
     return *pLine;

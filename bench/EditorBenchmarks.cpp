@@ -33,6 +33,7 @@
 #include "ChannelTable.h"
 #include "DialogMenuBar.h"
 #include "DuplicateFrequencies.h"
+#include "EditorFrame.h"
 #include "ListView.h"
 #include "PastedFrequencies.h"
 #include "RecentFiles.h"
@@ -349,8 +350,8 @@ void TimeMenuCommand(benchmark::State& state, int command, const std::vector<QSt
     editor.LoadFull();
     Editor::Settle();
     // The menu opens before its item is chosen, which makes the items current.
-    QAction* pAction = editor.Dlg().MenuBar()->Action(command);
-    for (QAction* pTitle : editor.Dlg().MenuBar()->Bar()->actions())
+    QAction* pAction = EditorFrame::Of(editor.Dlg())->MenuBar()->Action(command);
+    for (QAction* pTitle : EditorFrame::Of(editor.Dlg())->MenuBar()->Bar()->actions())
         emit pTitle->menu()->aboutToShow();
     if (!pAction->isEnabled())
         state.SkipWithError("the item is greyed");
@@ -393,12 +394,12 @@ void BM_Editor_OpenMenuWithLargestRecentFiles(benchmark::State& state)
     file.close();
     {
         Editor editor;
-        QMenu* pFileMenu = editor.Dlg().MenuBar()->Bar()->actions().front()->menu();
+        QMenu* pFileMenu = EditorFrame::Of(editor.Dlg())->MenuBar()->Bar()->actions().front()->menu();
         for (auto _ : state) {
             emit pFileMenu->aboutToShow();
             Editor::Settle();
         }
-        if (editor.Dlg().MenuBar()->RecentFileList().size() != RecentFiles::kMaxFiles)
+        if (EditorFrame::Of(editor.Dlg())->MenuBar()->RecentFileList().size() != RecentFiles::kMaxFiles)
             state.SkipWithError("the recent files were not read");
     }
     qputenv("XDG_CONFIG_HOME", savedConfig);

@@ -18,6 +18,7 @@
 #include "CFrequencyTableDlg.h"
 #include "CTunerEditDlg.h"
 #include "CheckSummary.h"
+#include "EditorFrame.h"
 #include "EditorStatusLine.h"
 #include "ListView.h"
 #include "resource.h"
@@ -33,7 +34,7 @@ double MsSince(Clock::time_point start)
 
 EditorStatusLine& StatusLineOf(const CDialog& dlg)
 {
-    auto* pLine = qobject_cast<EditorStatusLine*>(dlg.StatusLine());
+    auto* pLine = qobject_cast<EditorStatusLine*>(EditorFrame::Of(dlg)->StatusLine());
     if (!pLine)
         throw std::runtime_error("the editor has no status line");
     return *pLine;

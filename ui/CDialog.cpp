@@ -3,33 +3,19 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFile>
-#include <QFileInfo>
 #include <QGroupBox>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
-#include <QResizeEvent>
-#include <QScreen>
-#include <QScrollArea>
-#include <QScrollBar>
-#include <QStyle>
-#include <QVBoxLayout>
 
 #include "AccessibleNames.h"
 #include "AccessibleTexts.h"
 #include "AccessibleTree.h"
-#include "DialogMenuBar.h"
 #include "DisplayAccessible.h"
-#include "FileDrop.h"
-#include "FileNames.h"
 #include "ListView.h"
-#include "ScreenFit.h"
-#include "WindowSizes.h"
 #include "resource.h"
 
 namespace {
@@ -55,40 +41,6 @@ bool IsEnterKey(const QKeyEvent* pEvent)
     return pEvent->key() == Qt::Key_Return || pEvent->key() == Qt::Key_Enter;
 }
 
-// The controls' area of an editor: as large as its template wants it, and
-// willing to be smaller, scrolling, where the screen has less room.
-class ControlsScrollArea : public QScrollArea
-{
-public:
-    using QScrollArea::QScrollArea;
-
-    QSize sizeHint() const override
-    {
-        const int frame = 2 * frameWidth();
-        return widget() ? widget()->minimumSize() + QSize(frame, frame) : QScrollArea::sizeHint();
-    }
-    QSize minimumSizeHint() const override { return {0, 0}; }
-
-protected:
-    bool event(QEvent* pEvent) override
-    {
-        // A scroll bar only where the area is smaller than the controls need,
-        // decided before the scroll area lays out its parts for the new size:
-        // its own decision follows a queued call, which leaves a bar standing
-        // for a moment where none is needed.
-        if (pEvent->type() == QEvent::Resize && widget()) {
-            const QSize need = widget()->minimumSize();
-            const QSize have = static_cast<QResizeEvent*>(pEvent)->size();
-            bool bVertical = have.height() < need.height();
-            const bool bHorizontal =
-                have.width() < need.width() + (bVertical ? verticalScrollBar()->sizeHint().width() : 0);
-            bVertical = have.height() < need.height() + (bHorizontal ? horizontalScrollBar()->sizeHint().height() : 0);
-            setHorizontalScrollBarPolicy(bHorizontal ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
-            setVerticalScrollBarPolicy(bVertical ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
-        }
-        return QScrollArea::event(pEvent);
-    }
-};
 
 } // namespace
 
@@ -108,42 +60,18 @@ CDialog::CDialog(int templateId, UserServices& services, QWidget* pParent, const
 
 CDialog::~CDialog() = default;
 
-void CDialog::ShowTableFileInTitle(const std::string& savePath, bool bModified)
-{
-    const QString modifiedMark = bModified ? QStringLiteral("*") : QString();
-    // A newline or an escape in the name would break the title.
-    const QString name =
-        savePath.empty()
-            ? QString()
-            : PrintableFileName(QByteArray::fromStdString(savePath.substr(savePath.find_last_of('/') + 1)));
-    const auto titled = [&](const QString& windowName) {
-        return name.isEmpty() ? windowName + modifiedMark
-                              : name + modifiedMark + QStringLiteral(" \u2013 ") + windowName;
-    };
-    const QString title = titled(QString::fromLatin1(m_template.title));
-    if (title != windowTitle())
-        setWindowTitle(title);
-    // What a screen reader hears says the same of the file under the window's own name.
-    if (const char* windowName = AccessibleWindowName(m_template.id)) {
-        const QString accessibleTitle = titled(QString::fromLatin1(windowName));
-        if (accessibleTitle != accessibleName())
-            setAccessibleName(accessibleTitle);
-    }
-}
 
 void CDialog::BuildControls(const DisplayTexts& displayTexts)
 {
     m_layout = FitDisplayTexts(m_template, font(), FitCaptions(m_template, font(), BaseUnitsOf(font())), displayTexts);
     const QRect client = m_layout.ToPixels(0, 0, m_template.cx, m_template.cy);
-    m_templateSize = client.size();
     setFixedSize(client.size());
 
-    const std::vector<ControlGrowth> growth = GrowthOfControls(m_template);
     std::vector<QWidget*> frames;
     for (std::size_t i = 0; i < m_template.controlCount; ++i) {
         const ControlTemplate& control = m_template.controls[i];
         QWidget* pWidget = CreateControl(control);
-        m_placed.push_back(PlacedControl{pWidget, pWidget->geometry(), growth[i]});
+        m_templateControls.push_back(pWidget);
         if (control.kind == ControlKind::Label)
             pWidget->setProperty("vornalixTemplateIndex", static_cast<uint>(i));
         if (control.id != IDC_STATIC) {
@@ -371,10 +299,6 @@ void CDialog::OnClicked(int id, std::function<void()> handler)
     m_handlers[id] = std::move(handler);
 }
 
-void CDialog::AcceptTableFileDrops()
-{
-    new FileDropTarget(*this, m_services);
-}
 
 bool CDialog::OnCommand(int id)
 {
@@ -425,7 +349,7 @@ void CDialog::InitDialog()
         return;
     m_bInitialized = true;
     const bool bSetFocus = OnInitDialog();
-    PlaceMenuBar();
+    emit Initialized();
     if (!m_startupFile.isEmpty())
         OpenFile(m_startupFile);
     if (!bSetFocus)
@@ -459,7 +383,6 @@ int CDialog::DoModal()
 
 void CDialog::EndDialog(int result)
 {
-    RememberSize();
     m_result = result;
     if (m_bInModalLoop) {
         done(result);
@@ -471,7 +394,6 @@ void CDialog::EndDialog(int result)
 
 bool CDialog::DestroyWindow()
 {
-    RememberSize();
     if (!m_bDestroyed) {
         m_bDestroyed = true;
         OnDestroy();
@@ -507,25 +429,11 @@ QWidget* CDialog::ClientArea() const
     return m_pClient ? m_pClient : const_cast<CDialog*>(this);
 }
 
-DialogMenuBar& CDialog::AddMenuBar(const MenuBarTemplate& bar)
-{
-    MoveControlsOntoClientArea();
-    m_pMenuBar = std::make_unique<DialogMenuBar>(bar, this, [this](int command) { OnCommand(command); });
-    m_pMenuBar->SetBeforeShow([this] { UpdateCommandStates(); });
-    BuildFrame();
-    return *m_pMenuBar;
-}
 
-void CDialog::ScrollWhenLargerThanScreen()
-{
-    MoveControlsOntoClientArea();
-    BuildFrame();
-}
-
-void CDialog::MoveControlsOntoClientArea()
+QWidget* CDialog::MoveControlsOntoClientArea()
 {
     if (m_pClient)
-        return;
+        return m_pClient;
     // The controls move, in their stacking order, onto an area of the
     // template's size, so that each keeps its template position on it.
     const QList<QWidget*> controls = findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly);
@@ -539,168 +447,12 @@ void CDialog::MoveControlsOntoClientArea()
         pControl->setGeometry(geometry);
         pControl->setVisible(!bHidden);
     }
+    return m_pClient;
 }
 
-void CDialog::BuildFrame()
-{
-    // The frame lays out the bar, the top bars, the controls' area (at least
-    // its template size, in a scroller) and the status line, one below the other.
-    m_pFrameLayout = new QVBoxLayout(this);
-    m_pFrameLayout->setContentsMargins(0, 0, 0, 0);
-    m_pFrameLayout->setSpacing(0);
-    if (m_pMenuBar)
-        m_pFrameLayout->setMenuBar(m_pMenuBar->Bar());
-    auto* pTopBars = new QWidget(this);
-    m_pTopBarLayout = new QVBoxLayout(pTopBars);
-    m_pTopBarLayout->setContentsMargins(0, 0, 0, 0);
-    m_pTopBarLayout->setSpacing(0);
-    m_pFrameLayout->addWidget(pTopBars);
-    m_pClient->setMinimumSize(m_templateSize);
-    const bool bGrows = GrowingControl(m_template) >= 0;
-    if (!bGrows)
-        m_pClient->setMaximumSize(m_templateSize);
-    m_pScroller = new ControlsScrollArea(this);
-    m_pScroller->setFrameShape(QFrame::NoFrame);
-    m_pScroller->setWidgetResizable(true);
-    m_pScroller->setWidget(m_pClient);
-    m_pClient->installEventFilter(this);
-    m_pFrameLayout->addWidget(m_pScroller, 1);
-    KeepInsideAvailableAreaOnceShown(*this);
-    setMinimumSize(0, 0);
-    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    if (bGrows)
-        setWindowFlags(windowFlags() | Qt::WindowMaximizeButtonHint);
-    TakeNaturalSize();
-    // A control that takes the focus, by Tab or by the program, is scrolled into view.
-    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* pNow) {
-        if (pNow && m_pClient->isAncestorOf(pNow))
-            m_pScroller->ensureWidgetVisible(pNow, 4, 4);
-    });
-}
-
-void CDialog::TakeNaturalSize()
-{
-    // Until it opens the window has its natural size, the controls' area its
-    // template size, unscrolled.
-    m_pFrameLayout->activate();
-    resize(m_pFrameLayout->totalSizeHint());
-}
-
-void CDialog::FollowClientSize()
-{
-    const QSize extra = m_pClient->size() - m_templateSize;
-    for (const PlacedControl& control : m_placed)
-        control.pWidget->setGeometry(GrownRect(control.placed, control.growth, extra));
-}
-
-QSize CDialog::ExpectedFrame() const
-{
-    // Known for certain only once the window is shown, and then reported
-    // short at some scale factors: the style's title bar and borders are
-    // reckoned instead. Only a desktop's window manager frames windows, not
-    // the platforms that draw into memory.
-    const QString platform = QGuiApplication::platformName();
-    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
-        return QSize(0, 0);
-    const int border = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, this);
-    return {2 * border, style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this) + 2 * border};
-}
-
-void CDialog::OpenAtRememberedSize()
-{
-    m_pFrameLayout->activate();
-    QSize natural = m_pFrameLayout->totalSizeHint();
-    const QSize available = screen()->availableGeometry().size() - ExpectedFrame();
-    // Lower than its controls need, the area scrolls up and down: room for
-    // that scroll bar too, so that it needs none across.
-    if (natural.height() > available.height())
-        natural.rwidth() += m_pScroller->verticalScrollBar()->sizeHint().width();
-    const QSize minimum = natural.boundedTo(available);
-    setMinimumSize(minimum);
-    const std::optional<WindowSize> remembered = RememberedWindowSize(m_template.id);
-    resize(OpeningSize(minimum, remembered, available));
-    if (remembered && remembered->bMaximized && GrowingControl(m_template) >= 0)
-        setWindowState(windowState() | Qt::WindowMaximized);
-}
-
-void CDialog::RememberSize() const
-{
-    if (!m_pScroller || !isVisible())
-        return;
-    const QRect normal = normalGeometry();
-    const QSize size = isMaximized() && normal.isValid() ? normal.size() : this->size();
-    RememberWindowSize(m_template.id, WindowSize{size.width(), size.height(), isMaximized()});
-}
-
-void CDialog::PlaceMenuBar()
-{
-    if (!m_pScroller)
-        return;
-    OpenAtRememberedSize();
-    if (m_pMenuBar)
-        UpdateCommandStates();
-}
-
-void CDialog::AddTopBar(QWidget* pBar)
-{
-    Q_ASSERT_X(m_pMenuBar, "CDialog::AddTopBar", "only an editor's frame has top bars");
-    m_pTopBarLayout->addWidget(pBar);
-    pBar->installEventFilter(this);
-    TakeNaturalSize();
-}
-
-void CDialog::FollowTopBar(QWidget* pBar, bool bShown)
-{
-    // A bar that comes while the window is open makes it taller by the bar,
-    // where the screen has room, rather than scrolling the controls; the
-    // window gives that height back when the bar goes.
-    if (!isVisible() || isMaximized() || isFullScreen())
-        return;
-    if (bShown) {
-        // As tall as the controls and the bars need, if it is not so already;
-        // as tall as the available area at most, and moved in where it would
-        // reach past it.
-        m_pFrameLayout->invalidate();
-        const int needed = m_pFrameLayout->totalSizeHint().height() - height();
-        const int room = screen()->availableGeometry().height() - frameGeometry().height();
-        const int grown = std::min(needed, room);
-        if (grown <= 0)
-            return;
-        m_topBarGrowth[pBar] = grown;
-        resize(width(), height() + grown);
-        KeepInsideAvailableArea(*this);
-    } else if (const auto it = m_topBarGrowth.find(pBar); it != m_topBarGrowth.end()) {
-        resize(width(), std::max(minimumHeight(), height() - it->second));
-        m_topBarGrowth.erase(it);
-    }
-}
-
-void CDialog::SetStatusLine(QWidget* pStatusLine)
-{
-    Q_ASSERT_X(m_pMenuBar, "CDialog::SetStatusLine", "only an editor's frame has a status line");
-    m_pStatusLine = pStatusLine;
-    m_pFrameLayout->addWidget(pStatusLine);
-    TakeNaturalSize();
-}
-
-bool CDialog::event(QEvent* pEvent)
-{
-    if (pEvent->type() == QEvent::ShortcutOverride)
-        UpdateCommandStates();
-    return QDialog::event(pEvent);
-}
 
 bool CDialog::eventFilter(QObject* pWatched, QEvent* pEvent)
 {
-    if (pWatched == m_pClient && pEvent->type() == QEvent::Resize)
-        FollowClientSize();
-    if ((pEvent->type() == QEvent::Show || pEvent->type() == QEvent::Hide) && pWatched->isWidgetType() &&
-        m_pTopBarLayout && static_cast<QWidget*>(pWatched)->parentWidget() == m_pTopBarLayout->parentWidget())
-        FollowTopBar(static_cast<QWidget*>(pWatched), pEvent->type() == QEvent::Show);
-    // A key is offered to the focus widget before it is tried as a shortcut:
-    // the items' states are made current first.
-    if (pEvent->type() == QEvent::ShortcutOverride)
-        UpdateCommandStates();
     if (pEvent->type() == QEvent::KeyPress && pWatched->isWidgetType()) {
         auto* pKey = static_cast<QKeyEvent*>(pEvent);
         if (PreTranslateMessage(static_cast<QWidget*>(pWatched), pKey))

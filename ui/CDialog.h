@@ -19,9 +19,7 @@
 #include "ApplicationIcon.h"
 #include "DialogLayout.h"
 #include "DialogTemplate.h"
-#include "EditorMenus.h"
 
-class DialogMenuBar;
 class ListView;
 class UserServices;
 class QComboBox;
@@ -58,13 +56,6 @@ public:
     virtual bool OnCommand(int id);
 
     const DialogTemplate& Template() const { return m_template; }
-    // An editor's title names the file its table saves to, "de.ccf – Vornalix",
-    // with "*" after the name while the table has unsaved changes; without a
-    // file it is the template's title, with the "*" once there is a change.
-    // The window's accessible name, where the dialog has one of its own
-    // (AccessibleWindowName), says the same: "de.ccf* – Vornalix channel
-    // table editor".
-    void ShowTableFileInTitle(const std::string& savePath, bool bModified);
     const DialogBaseUnits& BaseUnits() const { return m_layout.units; }
     const DialogLayout& Layout() const { return m_layout; }
     // The control with this id, or nullptr when the template has none.
@@ -101,28 +92,17 @@ public:
     UserServices& Services() const { return m_services; }
 
     // The widget the controls lie on at their template positions: the dialog
-    // itself, or the area below its menu bar.
+    // itself, or the area a frame (EditorFrame.h) moved them onto.
     QWidget* ClientArea() const;
-    // The dialog's menu bar; nullptr for a dialog without one.
-    DialogMenuBar* MenuBar() const { return m_pMenuBar.get(); }
+    // Moves the controls, in their stacking order, onto an area of the
+    // template's size, each at its template position on it; the area.
+    QWidget* MoveControlsOntoClientArea();
+    // Every control, labels too, in template order.
+    const std::vector<QWidget*>& TemplateControls() const { return m_templateControls; }
 
-    // An editor's frame, once it has a menu bar: from the top, the menu bar,
-    // the bars added here (shown while they are visible), the controls, and
-    // the status line. Both take the dialog's whole width; the controls keep
-    // their template places on their own area.
-    //
-    // The frame opens at its natural size, the controls' area at its template
-    // size, which is also its least size; a larger window gives the area its
-    // extra room by the rule of GrowthOfControls (DialogLayout.h): the list
-    // grows, nothing else does. Where the screen's available area is smaller,
-    // the window opens no larger than it and the controls' area scrolls, the
-    // focused control brought into view. The size and the maximized state are
-    // remembered per template (WindowSizes.h) when the window closes.
-    void AddTopBar(QWidget* pBar);
-    void SetStatusLine(QWidget* pStatusLine);
-    QWidget* StatusLine() const { return m_pStatusLine; }
-    // Where the controls' area scrolls; nullptr for a dialog without a frame.
-    class QScrollArea* ControlsScroller() const { return m_pScroller; }
+signals:
+    // OnInitDialog has run; the window is not shown yet.
+    void Initialized();
 
 protected:
     virtual bool OnInitDialog();
@@ -133,47 +113,20 @@ protected:
     // true consumes it.
     virtual bool PreTranslateMessage(QWidget* pTarget, QKeyEvent* pEvent);
 
-    // Table files dragged from a file manager onto the window open as the
-    // files of a later start do (FileDrop.h).
-    void AcceptTableFileDrops();
-
     // Binds a command id to a handler; the message map of each dialog.
     void OnClicked(int id, std::function<void()> handler);
-
-    // A menu bar above the controls, whose items are delivered as commands;
-    // the dialog grows by the bar's height when it is initialised.
-    DialogMenuBar& AddMenuBar(const MenuBarTemplate& bar);
-    // The same frame without a bar, for a dialog whose controls may not fit
-    // a small or scaled screen: it opens inside the available area, at the
-    // size it last had, and its controls scroll when it is smaller than they need.
-    void ScrollWhenLargerThanScreen();
-    // Makes the menu bar's items current (enabled, texts); called before a
-    // menu opens and before a key is tried as a shortcut.
-    virtual void UpdateCommandStates() {}
-
-    bool event(QEvent* pEvent) override;
 
     bool eventFilter(QObject* pWatched, QEvent* pEvent) override;
     void keyPressEvent(QKeyEvent* pEvent) override;
     void closeEvent(QCloseEvent* pEvent) override;
 
 private:
-    void MoveControlsOntoClientArea();
     // GetDlgItem for the control operations: an id the template lacks stops a debug build.
     QWidget* Item(int id) const;
     void BuildControls(const DisplayTexts& displayTexts);
     QWidget* CreateControl(const ControlTemplate& control);
     bool HandleDialogKey(QKeyEvent* pEvent);
     void InitDialog();
-    void BuildFrame();
-    void PlaceMenuBar();
-    void TakeNaturalSize();
-    // The frame the window manager is expected to put around the window.
-    QSize ExpectedFrame() const;
-    void OpenAtRememberedSize();
-    void RememberSize() const;
-    void FollowClientSize();
-    void FollowTopBar(QWidget* pBar, bool bShown);
 
     UserServices& m_services;
     const DialogTemplate& m_template;
@@ -187,20 +140,5 @@ private:
     bool m_bInModalLoop = false;
     QString m_startupFile;
     QWidget* m_pClient = nullptr;
-    class QVBoxLayout* m_pFrameLayout = nullptr;
-    class QVBoxLayout* m_pTopBarLayout = nullptr;
-    // The height the window grew by for each top bar shown while it was open.
-    std::map<QWidget*, int> m_topBarGrowth;
-    QWidget* m_pStatusLine = nullptr;
-    std::unique_ptr<DialogMenuBar> m_pMenuBar;
-    class QScrollArea* m_pScroller = nullptr;
-    // Each control with its place at the template size and how it follows a larger area.
-    struct PlacedControl
-    {
-        QWidget* pWidget;
-        QRect placed;
-        ControlGrowth growth;
-    };
-    std::vector<PlacedControl> m_placed;
-    QSize m_templateSize;
+    std::vector<QWidget*> m_templateControls;
 };

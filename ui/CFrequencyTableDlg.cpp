@@ -1,4 +1,6 @@
 #include "CFrequencyTableDlg.h"
+#include "EditorFrame.h"
+#include "FileDrop.h"
 
 #include <new>
 #include <utility>
@@ -105,8 +107,8 @@ CFrequencyTableDlg::CFrequencyTableDlg(UserServices& services, QWidget* pParent)
     m_pRecovery->OfferKeptCopies(*this);
     m_pDiskChangeBar = new DiskChangeBar([this]() -> const TiedFile& { return m_document.SaveFile(); },
                                          [this](const QString& path) { OpenFile(path); }, this);
-    AddTopBar(m_pDiskChangeBar);
-    AcceptTableFileDrops();
+    m_pFrame->AddTopBar(m_pDiskChangeBar);
+    new FileDropTarget(*this, Services());
 }
 
 void CFrequencyTableDlg::ChooseTuner(std::optional<TunerChoice> choice)
@@ -193,7 +195,7 @@ void CFrequencyTableDlg::ShowTableCode()
 
 void CFrequencyTableDlg::ShowDocument()
 {
-    ShowTableFileInTitle(m_document.SavePath(), m_document.Modified());
+    m_pFrame->ShowTableFileInTitle(m_document.SavePath(), m_document.Modified());
     // Until the first table the template's texts stay; from then on every
     // display shows the document, also when undo took the table back.
     if (!m_bTableControlsEnabled) {
@@ -498,7 +500,7 @@ void CFrequencyTableDlg::contextMenuEvent(QContextMenuEvent* pEvent)
     // line's included) carries the About and "New from Plan..." items;
     // controls that act keep their own menus or none.
     QWidget* pUnder = childAt(pEvent->pos());
-    const bool bSurface = !pUnder || pUnder == ClientArea() || pUnder == StatusLine() ||
+    const bool bSurface = !pUnder || pUnder == ClientArea() || pUnder == m_pFrame->StatusLine() ||
                           qobject_cast<QLabel*>(pUnder) || qobject_cast<QGroupBox*>(pUnder);
     if (!bSurface) {
         CDialog::contextMenuEvent(pEvent);

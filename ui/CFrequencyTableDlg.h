@@ -25,6 +25,7 @@ class DiskChangeBar;
 class CBandChartWindow;
 class CTableFindingsWindow;
 class PlanLabels;
+class EditorFrame;
 class EditorStatusLine;
 class QContextMenuEvent;
 class QTimer;
@@ -155,7 +156,9 @@ private:
     // (CFrequencyTableDlgMenus.cpp).
     static const EditorCommands<CFrequencyTableDlg>& Commands();
     void InitMenus();
-    void UpdateCommandStates() override;
+    // Makes the menu bar's items current (enabled, texts); the frame calls
+    // it before a menu opens and before a key is tried as a shortcut.
+    void UpdateCommandStates();
     void RememberFile(const QString& path);
     void OnSave();
     void OnOpenRecent(int index);
@@ -285,6 +288,7 @@ private:
     // The open Table Check window is checked again once edits pause.
     QTimer* m_pFindingsTimer = nullptr;
     void RefreshFindings();
+    EditorFrame* m_pFrame = nullptr;
     EditorStatusLine* m_pStatusLine = nullptr;
     std::optional<TunerChoice> m_chosenTuner;
     // The band chart, redrawn when the document tells of a changed table or a tuner is chosen.

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "CFrequencyTableDlg.h"
+#include "EditorFrame.h"
 
 #include "DialogMenuBar.h"
 #include "EditorCommands.h"
@@ -78,13 +79,14 @@ const EditorCommands<CFrequencyTableDlg>& CFrequencyTableDlg::Commands()
 
 void CFrequencyTableDlg::InitMenus()
 {
-    AddMenuBar(Commands().BarTemplate()).SetRecentKind(Text(kRecentKind));
+    m_pFrame = new EditorFrame(*this, Commands().BarTemplate(), [this] { UpdateCommandStates(); });
+    m_pFrame->MenuBar()->SetRecentKind(Text(kRecentKind));
 }
 
 void CFrequencyTableDlg::UpdateCommandStates()
 {
-    if (DialogMenuBar* pBar = MenuBar())
-        Commands().UpdateBar(*pBar, *this);
+    if (m_pFrame)
+        Commands().UpdateBar(*m_pFrame->MenuBar(), *this);
 }
 
 void CFrequencyTableDlg::OnInsertBlankItem()

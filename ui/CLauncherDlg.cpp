@@ -1,4 +1,5 @@
 #include "CLauncherDlg.h"
+#include "FileDrop.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -55,7 +56,7 @@ CLauncherDlg::CLauncherDlg(UserServices& services, QWidget* pParent)
     OnClicked(IDC_BUTTON_TUNER_EDIT, [this] { OnTunerSpecificationEdit(); });
     m_pWaitingFilesTimer->setSingleShot(true);
     connect(m_pWaitingFilesTimer, &QTimer::timeout, this, &CLauncherDlg::OpenWaitingFiles);
-    AcceptTableFileDrops();
+    new FileDropTarget(*this, Services());
 }
 
 void CLauncherDlg::OnFrequencyTableEdit()

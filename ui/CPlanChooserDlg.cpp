@@ -1,4 +1,5 @@
 #include "CPlanChooserDlg.h"
+#include "EditorFrame.h"
 
 #include <algorithm>
 
@@ -54,7 +55,7 @@ CPlanChooserDlg::CPlanChooserDlg(UserServices& services, const PlanLibrary& libr
             EndDialog(IDC_BUTTON_FILL_LIST);
     });
     // Its two lists make it larger than a scaled laptop screen.
-    ScrollWhenLargerThanScreen();
+    new EditorFrame(*this);
 }
 
 bool CPlanChooserDlg::OnInitDialog()

@@ -1,4 +1,6 @@
 #include "CTunerEditDlg.h"
+#include "EditorFrame.h"
+#include "FileDrop.h"
 
 #include <algorithm>
 #include <new>
@@ -88,8 +90,8 @@ CTunerEditDlg::CTunerEditDlg(UserServices& services, QWidget* pParent)
     m_pRecovery->OfferKeptCopies(*this);
     m_pDiskChangeBar = new DiskChangeBar([this]() -> const TiedFile& { return m_document.SaveFile(); },
                                          [this](const QString& path) { OpenFile(path); }, this);
-    AddTopBar(m_pDiskChangeBar);
-    AcceptTableFileDrops();
+    m_pFrame->AddTopBar(m_pDiskChangeBar);
+    new FileDropTarget(*this, Services());
 }
 
 void CTunerEditDlg::ShowStatusLine()
@@ -252,7 +254,7 @@ std::optional<TunerInput> CTunerEditDlg::ReadInputs() const
 
 void CTunerEditDlg::ShowDocument()
 {
-    ShowTableFileInTitle(m_document.SavePath(), m_document.Modified());
+    m_pFrame->ShowTableFileInTitle(m_document.SavePath(), m_document.Modified());
     if (m_document.HasTable())
         EnableInputControls();
     if (m_document.HasTable())

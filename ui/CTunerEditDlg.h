@@ -20,6 +20,7 @@
 class DiskChangeBar;
 
 class CTableFindingsWindow;
+class EditorFrame;
 class EditorStatusLine;
 class QTimer;
 
@@ -114,7 +115,9 @@ private:
     // (CTunerEditDlgMenus.cpp).
     static const EditorCommands<CTunerEditDlg>& Commands();
     void InitMenus();
-    void UpdateCommandStates() override;
+    // Makes the menu bar's items current (enabled, texts); the frame calls
+    // it before a menu opens and before a key is tried as a shortcut.
+    void UpdateCommandStates();
     void OnSave();
     void OnImport();
     void OnExport();
@@ -150,5 +153,6 @@ private:
     std::unique_ptr<DocumentRecovery<TunerTableDocument>> m_pRecovery;
     // The findings of the last "Check Table", in a window of their own.
     QPointer<CTableFindingsWindow> m_pFindings;
+    EditorFrame* m_pFrame = nullptr;
     EditorStatusLine* m_pStatusLine = nullptr;
 };

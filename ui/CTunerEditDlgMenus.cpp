@@ -8,6 +8,7 @@
 
 #include "CTableFindingsWindow.h"
 #include "CTunerEditDlg.h"
+#include "EditorFrame.h"
 
 #include "DialogMenuBar.h"
 #include "EditorCommands.h"
@@ -59,7 +60,8 @@ const EditorCommands<CTunerEditDlg>& CTunerEditDlg::Commands()
 void CTunerEditDlg::InitMenus()
 {
     const QString recentKind = QString::fromLatin1(kTunerRecentKind);
-    AddMenuBar(Commands().BarTemplate()).SetRecentKind(recentKind);
+    m_pFrame = new EditorFrame(*this, Commands().BarTemplate(), [this] { UpdateCommandStates(); });
+    m_pFrame->MenuBar()->SetRecentKind(recentKind);
 }
 
 void CTunerEditDlg::OnOpenRecent(int index)
@@ -70,8 +72,8 @@ void CTunerEditDlg::OnOpenRecent(int index)
 
 void CTunerEditDlg::UpdateCommandStates()
 {
-    if (DialogMenuBar* pBar = MenuBar())
-        Commands().UpdateBar(*pBar, *this);
+    if (m_pFrame)
+        Commands().UpdateBar(*m_pFrame->MenuBar(), *this);
 }
 
 bool CTunerEditDlg::PreTranslateMessage(QWidget* pTarget, QKeyEvent* pEvent)

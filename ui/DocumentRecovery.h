@@ -19,6 +19,7 @@
 #include "CDialog.h"
 #include "DocumentHistory.h"
 #include "EditHistoryUi.h"
+#include "EditorFrame.h"
 #include "EditorStatusLine.h"
 #include "FileMessages.h"
 #include "RecoveryBar.h"
@@ -104,7 +105,7 @@ public:
     {
         m_pBar = new RecoveryBar(
             m_actions, [this] { RestoreChosenCopy(); }, &editor);
-        editor.AddTopBar(m_pBar);
+        EditorFrame::Of(editor)->AddTopBar(m_pBar);
         m_pBar->Offer(RestorableCopies());
     }
     // Where restoring and discarding say what they did; a note by default.

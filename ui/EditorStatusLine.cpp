@@ -1,4 +1,5 @@
 #include "EditorStatusLine.h"
+#include "EditorFrame.h"
 
 #include <algorithm>
 
@@ -217,7 +218,7 @@ void EditorStatusLine::ShowNote(const QString& text)
 EditorStatusLine* AddStatusLine(CDialog& editor, TableKind kind)
 {
     auto* pLine = new EditorStatusLine(kind, &editor);
-    editor.SetStatusLine(pLine);
+    EditorFrame::Of(editor)->SetStatusLine(pLine);
     pLine->CheckButton()->setObjectName(QString::number(IDM_CHECK_TABLE));
     QObject::connect(pLine, &EditorStatusLine::CheckActivated, &editor,
                      [&editor] { editor.OnCommand(IDM_CHECK_TABLE); });

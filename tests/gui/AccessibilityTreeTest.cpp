@@ -14,6 +14,7 @@
 #include "CLauncherDlg.h"
 #include "CTableFindingsWindow.h"
 #include "CTunerEditDlg.h"
+#include "EditorFrame.h"
 #include "FakeUserServices.h"
 #include "GuiTestSupport.h"
 #include "UserServices.h"
@@ -126,19 +127,19 @@ TEST(AccessibleTree, WindowsHaveDistinctNamesBesideTheirTitles)
     EXPECT_EQ(tuners.windowTitle(), "Tuner Specification Edit");
     EXPECT_EQ(NameOf(&tuners), "Vornalix tuner table editor");
 
-    channels.ShowTableFileInTitle("/tmp/de.ccf", true);
+    EditorFrame::Of(channels)->ShowTableFileInTitle("/tmp/de.ccf", true);
     EXPECT_EQ(channels.windowTitle(), "de.ccf* \u2013 Vornalix");
     EXPECT_EQ(NameOf(&channels), "de.ccf* \u2013 Vornalix channel table editor");
-    channels.ShowTableFileInTitle("/tmp/de.ccf", false);
+    EditorFrame::Of(channels)->ShowTableFileInTitle("/tmp/de.ccf", false);
     EXPECT_EQ(NameOf(&channels), "de.ccf \u2013 Vornalix channel table editor");
-    channels.ShowTableFileInTitle("", true);
+    EditorFrame::Of(channels)->ShowTableFileInTitle("", true);
     EXPECT_EQ(channels.windowTitle(), "Vornalix*");
     EXPECT_EQ(NameOf(&channels), "Vornalix channel table editor*");
-    tuners.ShowTableFileInTitle("/tmp/t.tsf", true);
+    EditorFrame::Of(tuners)->ShowTableFileInTitle("/tmp/t.tsf", true);
     EXPECT_EQ(NameOf(&tuners), "t.tsf* \u2013 Vornalix tuner table editor");
     EXPECT_EQ(Interface(&tuners)->role(), QAccessible::Dialog);
     // A newline or an escape in a name cannot break the title.
-    channels.ShowTableFileInTitle("/tmp/a\nb\x1b.ccf", false);
+    EditorFrame::Of(channels)->ShowTableFileInTitle("/tmp/a\nb\x1b.ccf", false);
     EXPECT_EQ(channels.windowTitle(), "a\\nb\\x1b.ccf \u2013 Vornalix");
 }
 
@@ -151,7 +152,7 @@ TEST(AccessibleTree, TheStatusLineReadsAsAStatusBar)
     CTunerEditDlg tuners{services};
     for (CDialog* pDialog : std::initializer_list<CDialog*>{&channels, &tuners}) {
         pDialog->Create();
-        QAccessibleInterface* pLine = Interface(pDialog->StatusLine());
+        QAccessibleInterface* pLine = Interface(EditorFrame::Of(*pDialog)->StatusLine());
         ASSERT_NE(pLine, nullptr);
         EXPECT_EQ(pLine->role(), QAccessible::StatusBar);
         EXPECT_EQ(pLine->text(QAccessible::Name), "Status");

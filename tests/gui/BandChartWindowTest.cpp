@@ -17,6 +17,7 @@
 #include "CBandChartWindow.h"
 #include "CFrequencyTableDlg.h"
 #include "DialogMenuBar.h"
+#include "EditorFrame.h"
 #include "FakeUserServices.h"
 #include "GuiTestSupport.h"
 #include "TestFiles.h"
@@ -94,7 +95,7 @@ protected:
     // Table > Band Chart, as the menu bar's item triggers it.
     CBandChartWindow* OpenChart()
     {
-        QAction* pAction = dlg.MenuBar()->Action(IDM_BAND_CHART);
+        QAction* pAction = EditorFrame::Of(dlg)->MenuBar()->Action(IDM_BAND_CHART);
         EXPECT_NE(pAction, nullptr);
         if (pAction)
             pAction->trigger();

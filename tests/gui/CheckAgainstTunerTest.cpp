@@ -24,6 +24,7 @@
 #include "CTableFindingsWindow.h"
 #include "CTunerChooserDlg.h"
 #include "ChannelTable.h"
+#include "EditorFrame.h"
 #include "EditorStatusLine.h"
 #include "FakeUserServices.h"
 #include "GuiTestSupport.h"
@@ -78,7 +79,7 @@ std::string WriteTuners(const std::string& path, const std::vector<TunerSpecEntr
 
 EditorStatusLine& StatusLineOf(const CDialog& dlg)
 {
-    return *qobject_cast<EditorStatusLine*>(dlg.StatusLine());
+    return *qobject_cast<EditorStatusLine*>(EditorFrame::Of(dlg)->StatusLine());
 }
 
 // Until the summary is for the document and tuner as they are now.

@@ -22,6 +22,7 @@
 #include "ChannelTable.h"
 #include "ClipboardService.h"
 #include "DialogMenuBar.h"
+#include "EditorFrame.h"
 #include "EditorStatusLine.h"
 #include "FakeUserServices.h"
 #include "GuiTestSupport.h"
@@ -95,9 +96,9 @@ protected:
 
     QAction* MenuItem(int command)
     {
-        for (QAction* pTitle : dlg.MenuBar()->Bar()->actions())
+        for (QAction* pTitle : EditorFrame::Of(dlg)->MenuBar()->Bar()->actions())
             emit pTitle->menu()->aboutToShow();
-        QAction* pAction = dlg.MenuBar()->Action(command);
+        QAction* pAction = EditorFrame::Of(dlg)->MenuBar()->Action(command);
         EXPECT_NE(pAction, nullptr) << "no menu item " << command;
         return pAction;
     }
@@ -121,7 +122,7 @@ TEST_F(ClipboardDlgTest, CopyPutsTheSelectedRowsOnTheClipboardAsTabsAndAsCsv)
     // An empty slot is written as the value it holds.
     EXPECT_EQ(pData->text(), "2\t0\n4\t175.25\n");
     EXPECT_EQ(pData->data("text/csv"), QByteArray("channel,frequency_mhz\n2,0\n4,175.25\n"));
-    EXPECT_EQ(qobject_cast<EditorStatusLine*>(dlg.StatusLine())->NoteText(), "2 channels copied");
+    EXPECT_EQ(qobject_cast<EditorStatusLine*>(EditorFrame::Of(dlg)->StatusLine())->NoteText(), "2 channels copied");
     // Copying changes nothing of the table.
     EXPECT_EQ(dlg.Document().UndoName(), "LoadFromFile");
 }
@@ -339,7 +340,7 @@ TEST_F(ClipboardDlgTest, APasteSaysWhichColumnItTookOrWhyItTookNothing)
 {
     RecordingClipboard clipboard;
     services.pClipboard = &clipboard;
-    EditorStatusLine* pLine = qobject_cast<EditorStatusLine*>(dlg.StatusLine());
+    EditorStatusLine* pLine = qobject_cast<EditorStatusLine*>(EditorFrame::Of(dlg)->StatusLine());
     ASSERT_NE(pLine, nullptr);
     Load({48.25});
     const auto paste = [&](const QString& text) {

@@ -12,6 +12,7 @@
 #include "CFrequencyTableDlg.h"
 #include "CTunerEditDlg.h"
 #include "CountryCatalogue.h"
+#include "EditorFrame.h"
 #include "FakeUserServices.h"
 #include "GuiTestSupport.h"
 #include "resource.h"
@@ -84,7 +85,8 @@ void ExpectNoOverlaps(const CDialog& dialog)
 {
     const DialogTemplate& tpl = dialog.Template();
     const QWidget* pArea = dialog.ClientArea();
-    if (const QScrollArea* pScroller = dialog.ControlsScroller()) {
+    const EditorFrame* pFrame = EditorFrame::Of(dialog);
+    if (const QScrollArea* pScroller = pFrame ? pFrame->ControlsScroller() : nullptr) {
         // An editor's area lies in the scroller of its frame, which scrolls it where the window is smaller.
         EXPECT_EQ(pScroller->widget(), pArea);
         EXPECT_TRUE(dialog.rect().contains(pScroller->geometry()));

@@ -15,6 +15,7 @@
 #include "CFrequencyTableDlg.h"
 #include "CTunerEditDlg.h"
 #include "DialogMenuBar.h"
+#include "EditorFrame.h"
 #include "FakeUserServices.h"
 #include "GuiTestSupport.h"
 #include "TestFiles.h"
@@ -61,7 +62,7 @@ QStringList ClashingMnemonics(const QStringList& captions)
 
 void OpenMenus(const CDialog& dialog)
 {
-    for (QAction* pTitle : dialog.MenuBar()->Bar()->actions())
+    for (QAction* pTitle : EditorFrame::Of(dialog)->MenuBar()->Bar()->actions())
         emit pTitle->menu()->aboutToShow();
 }
 
@@ -87,10 +88,10 @@ QStringList RowMenuCaptions(const std::vector<MenuItem>& items)
 
 void ExpectNoMnemonicTwice(const CDialog& dialog, const std::vector<MenuItem>& rowMenu)
 {
-    for (const QAction* pTitle : dialog.MenuBar()->Bar()->actions())
+    for (const QAction* pTitle : EditorFrame::Of(dialog)->MenuBar()->Bar()->actions())
         EXPECT_EQ(ClashingMnemonics(MenuCaptions(pTitle->menu())), QStringList()) << pTitle->text().toStdString();
     QStringList titles;
-    for (const QAction* pTitle : dialog.MenuBar()->Bar()->actions())
+    for (const QAction* pTitle : EditorFrame::Of(dialog)->MenuBar()->Bar()->actions())
         titles << pTitle->text();
     EXPECT_EQ(ClashingMnemonics(titles), QStringList());
     EXPECT_EQ(ClashingMnemonics(RowMenuCaptions(rowMenu)), QStringList()) << "row menu";
@@ -102,7 +103,7 @@ int ExpectRowMenuAsBar(const CDialog& dialog, const std::vector<MenuItem>& rowMe
 {
     int shared = 0;
     for (const MenuItem& item : rowMenu) {
-        const QAction* pAction = item.command != 0 ? dialog.MenuBar()->Action(item.command) : nullptr;
+        const QAction* pAction = item.command != 0 ? EditorFrame::Of(dialog)->MenuBar()->Action(item.command) : nullptr;
         if (!pAction)
             continue;
         ++shared;
@@ -143,7 +144,7 @@ protected:
         OpenMenus(dlg);
         return services.menus.back();
     }
-    bool BarEnabled(int command) { return dlg.MenuBar()->Action(command)->isEnabled(); }
+    bool BarEnabled(int command) { return EditorFrame::Of(dlg)->MenuBar()->Action(command)->isEnabled(); }
     // The window is active, so that the bar's shortcuts are live as they are for a person.
     void Activate()
     {

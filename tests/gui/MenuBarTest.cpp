@@ -18,6 +18,7 @@
 #include "CTableFindingsWindow.h"
 #include "CTunerEditDlg.h"
 #include "DialogMenuBar.h"
+#include "EditorFrame.h"
 #include "FakeUserServices.h"
 #include "GuiTestSupport.h"
 #include "RecentFiles.h"
@@ -31,7 +32,8 @@ namespace {
 
 QAction* ActionOf(const CDialog& dialog, int command)
 {
-    QAction* pAction = dialog.MenuBar() ? dialog.MenuBar()->Action(command) : nullptr;
+    QAction* pAction =
+        EditorFrame::Of(dialog)->MenuBar() ? EditorFrame::Of(dialog)->MenuBar()->Action(command) : nullptr;
     EXPECT_NE(pAction, nullptr) << "no menu item " << command;
     return pAction;
 }
@@ -39,7 +41,7 @@ QAction* ActionOf(const CDialog& dialog, int command)
 // Opens every menu as a person would, so that its items are made current.
 void OpenMenus(const CDialog& dialog)
 {
-    for (QAction* pTitle : dialog.MenuBar()->Bar()->actions()) {
+    for (QAction* pTitle : EditorFrame::Of(dialog)->MenuBar()->Bar()->actions()) {
         QMenu* pMenu = pTitle->menu();
         emit pMenu->aboutToShow();
         for (QAction* pItem : pMenu->actions()) {
@@ -75,7 +77,7 @@ QString Keys(QKeySequence::StandardKey key)
 QStringList ItemTexts(const CDialog& dialog, int menu)
 {
     QStringList texts;
-    for (QAction* pItem : dialog.MenuBar()->Bar()->actions().at(menu)->menu()->actions()) {
+    for (QAction* pItem : EditorFrame::Of(dialog)->MenuBar()->Bar()->actions().at(menu)->menu()->actions()) {
         QString text = pItem->isSeparator() ? QStringLiteral("-") : pItem->text();
         if (!pItem->shortcuts().isEmpty())
             text += QLatin1Char('\t') + Keys(pItem->shortcuts());
@@ -87,7 +89,7 @@ QStringList ItemTexts(const CDialog& dialog, int menu)
 QStringList RecentItems(const CDialog& dialog)
 {
     OpenMenus(dialog);
-    for (QAction* pItem : dialog.MenuBar()->Bar()->actions().at(0)->menu()->actions()) {
+    for (QAction* pItem : EditorFrame::Of(dialog)->MenuBar()->Bar()->actions().at(0)->menu()->actions()) {
         if (pItem->menu()) {
             QStringList texts;
             for (QAction* pFile : pItem->menu()->actions())
@@ -129,7 +131,7 @@ protected:
 TEST_F(ChannelMenuBarTest, MenusTitlesItemsAndKeys)
 {
     QStringList titles;
-    for (QAction* pTitle : dlg.MenuBar()->Bar()->actions())
+    for (QAction* pTitle : EditorFrame::Of(dlg)->MenuBar()->Bar()->actions())
         titles << pTitle->text();
     EXPECT_EQ(titles, QStringList({"&File", "&Edit", "&Table", "&Help"}));
     EXPECT_EQ(ItemTexts(dlg, 0),
@@ -166,11 +168,11 @@ TEST_F(ChannelMenuBarTest, ControlsKeepTheirTemplatePlacesBelowTheBar)
 {
     const QWidget* pArea = dlg.ClientArea();
     ASSERT_NE(pArea, &dlg);
-    const int barHeight = dlg.MenuBar()->Bar()->height();
+    const int barHeight = EditorFrame::Of(dlg)->MenuBar()->Bar()->height();
     EXPECT_GT(barHeight, 0);
     EXPECT_EQ(pArea->mapTo(&dlg, QPoint(0, 0)), QPoint(0, barHeight));
     // Below the controls the status line takes the dialog's whole width.
-    const QWidget* pStatusLine = dlg.StatusLine();
+    const QWidget* pStatusLine = EditorFrame::Of(dlg)->StatusLine();
     ASSERT_NE(pStatusLine, nullptr);
     EXPECT_GT(pStatusLine->height(), 0);
     EXPECT_EQ(pStatusLine->geometry(), QRect(0, barHeight + pArea->height(), dlg.width(), pStatusLine->height()));
@@ -535,7 +537,7 @@ protected:
 TEST_F(TunerMenuBarTest, FileCommandsSaveToTheLoadedFileAndF1ShowsAbout)
 {
     QStringList titles;
-    for (QAction* pTitle : dlg.MenuBar()->Bar()->actions())
+    for (QAction* pTitle : EditorFrame::Of(dlg)->MenuBar()->Bar()->actions())
         titles << pTitle->text();
     EXPECT_EQ(titles, QStringList({"&File", "&Edit", "&Table", "&Help"}));
     EXPECT_EQ(ItemTexts(dlg, 0), QStringList({"&New\tCtrl+N", "&Open...\tCtrl+O", "Open &Recent", "-", "&Save\tCtrl+S",

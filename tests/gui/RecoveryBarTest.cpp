@@ -27,6 +27,7 @@
 #include "CTunerEditDlg.h"
 #include "ChannelTable.h"
 #include "ChildRole.h"
+#include "EditorFrame.h"
 #include "EditorStatusLine.h"
 #include "FakeUserServices.h"
 #include "GuiTestSupport.h"
@@ -46,8 +47,8 @@ struct StatusNotes
 {
     explicit StatusNotes(const CDialog& dialog)
     {
-        QObject::connect(qobject_cast<EditorStatusLine*>(dialog.StatusLine()), &EditorStatusLine::NoteShown,
-                         [this](const QString& text) { shown.push_back(text); });
+        QObject::connect(qobject_cast<EditorStatusLine*>(EditorFrame::Of(dialog)->StatusLine()),
+                         &EditorStatusLine::NoteShown, [this](const QString& text) { shown.push_back(text); });
     }
     std::vector<QString> shown;
 };

@@ -31,6 +31,7 @@
 #include "CTunerEditDlg.h"
 #include "DialogMenuBar.h"
 #include "EditHistoryUi.h"
+#include "EditorFrame.h"
 #include "EditorStatusLine.h"
 #include "FakeUserServices.h"
 #include "FileIO.h"
@@ -47,7 +48,7 @@ namespace {
 // "Checking...", once its worker is done.
 void WaitForTheCheck(CDialog& dialog)
 {
-    auto* pLine = qobject_cast<EditorStatusLine*>(dialog.StatusLine());
+    auto* pLine = qobject_cast<EditorStatusLine*>(EditorFrame::Of(dialog)->StatusLine());
     const QDeadlineTimer deadline(3000);
     while (pLine && !pLine->IsCheckCurrent() && !deadline.hasExpired()) {
         QApplication::processEvents();
@@ -141,12 +142,12 @@ void SaveValueForm(const QString& folder)
 // The menu bar's menus as they open over an editor: NAME-menu-file.png...
 void SaveMenus(CDialog& editor, const QString& folder, const QString& name)
 {
-    const QList<QAction*> titles = editor.MenuBar()->Bar()->actions();
+    const QList<QAction*> titles = EditorFrame::Of(editor)->MenuBar()->Bar()->actions();
     for (QAction* pTitle : titles) {
         QMenu* pMenu = pTitle->menu();
         if (!pMenu)
             continue;
-        pMenu->popup(editor.mapToGlobal(QPoint(0, editor.MenuBar()->Bar()->height())));
+        pMenu->popup(editor.mapToGlobal(QPoint(0, EditorFrame::Of(editor)->MenuBar()->Bar()->height())));
         QApplication::processEvents();
         const QString menuName = pTitle->text().remove(QLatin1Char('&')).toLower();
         pMenu->grab().save(folder + QLatin1Char('/') + name + QStringLiteral("-menu-") + menuName +

@@ -24,6 +24,7 @@
 #include "CLauncherDlg.h"
 #include "CTunerEditDlg.h"
 #include "ChannelTable.h"
+#include "EditorFrame.h"
 #include "EditorStatusLine.h"
 #include "FakeUserServices.h"
 #include "FileKind.h"
@@ -288,7 +289,7 @@ AppRun RunApp(const QString& workDir, const QStringList& arguments, const QList<
         ListView* list = dialog.GetListView(IDC_LIST_CHANNELS);
         for (int i = 0; list && i < list->GetItemCount(); ++i)
             run.rows << list->GetItemText(i, 0) + "|" + list->GetItemText(i, 1);
-        if (auto* pLine = qobject_cast<EditorStatusLine*>(dialog.StatusLine()))
+        if (auto* pLine = qobject_cast<EditorStatusLine*>(EditorFrame::Of(dialog)->StatusLine()))
             run.files << pLine->FileText();
         dialog.EndDialog(IDCANCEL);
         return IDCANCEL;

@@ -20,6 +20,7 @@
 #include "CTableFindingsWindow.h"
 #include "CTunerEditDlg.h"
 #include "DocumentRecovery.h"
+#include "EditorFrame.h"
 #include "EditorStatusLine.h"
 #include "FakeUserServices.h"
 #include "GuiTestSupport.h"
@@ -31,7 +32,7 @@ namespace {
 
 EditorStatusLine* StatusLineOf(const CDialog& dlg)
 {
-    auto* pLine = qobject_cast<EditorStatusLine*>(dlg.StatusLine());
+    auto* pLine = qobject_cast<EditorStatusLine*>(EditorFrame::Of(dlg)->StatusLine());
     EXPECT_NE(pLine, nullptr);
     return pLine;
 }

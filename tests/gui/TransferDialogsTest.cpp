@@ -19,6 +19,7 @@
 #include "ChannelTable.h"
 #include "DialogMenuBar.h"
 #include "EditorFileCommands.h"
+#include "EditorFrame.h"
 #include "FakeUserServices.h"
 #include "GuiTestSupport.h"
 #include "TableJson.h"
@@ -32,9 +33,9 @@ namespace {
 
 void Trigger(const CDialog& dialog, int command)
 {
-    for (QAction* pTitle : dialog.MenuBar()->Bar()->actions())
+    for (QAction* pTitle : EditorFrame::Of(dialog)->MenuBar()->Bar()->actions())
         emit pTitle->menu()->aboutToShow();
-    QAction* pAction = dialog.MenuBar()->Action(command);
+    QAction* pAction = EditorFrame::Of(dialog)->MenuBar()->Action(command);
     ASSERT_NE(pAction, nullptr);
     ASSERT_TRUE(pAction->isEnabled()) << "menu item " << command << " is greyed";
     pAction->trigger();

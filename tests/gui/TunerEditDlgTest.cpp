@@ -18,6 +18,7 @@
 #include "CLauncherDlg.h"
 #include "CTunerEditDlg.h"
 #include "DialogMenuBar.h"
+#include "EditorFrame.h"
 #include "FakeUserServices.h"
 #include "GuiTestSupport.h"
 #include "TestFiles.h"
@@ -1016,9 +1017,9 @@ namespace {
 // The menu bar's item of a command, its state made current as when its menu opens.
 QAction* BarAction(const CDialog& dialog, int command)
 {
-    for (QAction* pTitle : dialog.MenuBar()->Bar()->actions())
+    for (QAction* pTitle : EditorFrame::Of(dialog)->MenuBar()->Bar()->actions())
         emit pTitle->menu()->aboutToShow();
-    QAction* pAction = dialog.MenuBar()->Action(command);
+    QAction* pAction = EditorFrame::Of(dialog)->MenuBar()->Action(command);
     EXPECT_NE(pAction, nullptr) << command;
     return pAction;
 }

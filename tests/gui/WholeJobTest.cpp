@@ -36,6 +36,7 @@
 #include "ChildRole.h"
 #include "DialogMenuBar.h"
 #include "DiskChangeBar.h"
+#include "EditorFrame.h"
 #include "FakeUserServices.h"
 #include "GuiTestSupport.h"
 #include "RecoveryStore.h"
@@ -51,14 +52,14 @@ using Texts = std::vector<QString>;
 // their items show their current text and state.
 void OpenMenus(const CDialog& dialog)
 {
-    for (QAction* pTitle : dialog.MenuBar()->Bar()->actions())
+    for (QAction* pTitle : EditorFrame::Of(dialog)->MenuBar()->Bar()->actions())
         emit pTitle->menu()->aboutToShow();
 }
 
 QAction* MenuItemOf(const CDialog& dialog, int command)
 {
     OpenMenus(dialog);
-    QAction* pAction = dialog.MenuBar()->Action(command);
+    QAction* pAction = EditorFrame::Of(dialog)->MenuBar()->Action(command);
     EXPECT_NE(pAction, nullptr) << "no menu item " << command;
     return pAction;
 }

@@ -30,6 +30,7 @@
 #include "ChildRole.h"
 #include "DialogMenuBar.h"
 #include "DiskChangeBar.h"
+#include "EditorFrame.h"
 #include "FakeUserServices.h"
 #include "GuiTestSupport.h"
 #include "TableChecks.h"
@@ -137,17 +138,18 @@ int TunerEditorFitsTheScreen()
     QTest::qWait(300); // the window is fitted into the screen once it is framed
     const QRect available = dlg.screen()->availableGeometry();
     const QSize natural = dlg.minimumSizeHint().expandedTo(dlg.sizeHint());
-    const bool bSmall = dlg.ControlsScroller()->sizeHint().height() + dlg.MenuBar()->Bar()->height() +
-                            dlg.StatusLine()->sizeHint().height() >
+    const bool bSmall = EditorFrame::Of(dlg)->ControlsScroller()->sizeHint().height() +
+                            EditorFrame::Of(dlg)->MenuBar()->Bar()->height() +
+                            EditorFrame::Of(dlg)->StatusLine()->sizeHint().height() >
                         available.height();
-    const int scrollRange = dlg.ControlsScroller()->verticalScrollBar()->maximum();
+    const int scrollRange = EditorFrame::Of(dlg)->ControlsScroller()->verticalScrollBar()->maximum();
     const QRect frame = dlg.frameGeometry();
     std::printf("screen %dx%d, window %dx%d at %d,%d, natural %dx%d, scroll range %d\n", available.width(),
                 available.height(), frame.width(), frame.height(), frame.x(), frame.y(), natural.width(),
                 natural.height(), scrollRange);
     if (!available.contains(dlg.frameGeometry()) || bSmall != (scrollRange > 0))
         return EXIT_FAILURE;
-    QWidget* pViewport = dlg.ControlsScroller()->viewport();
+    QWidget* pViewport = EditorFrame::Of(dlg)->ControlsScroller()->viewport();
     for (int step = 0; step < 60; ++step) {
         QWidget* pFocus = QApplication::focusWidget();
         if (!pFocus)
