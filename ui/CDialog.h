@@ -1,13 +1,20 @@
 #pragma once
-
-#include <string>
 // The base of every dialog: it builds a dialog's controls from its template in
 // res/, finds every control by its id (also the control's objectName, "1040"),
 // offers the control operations the dialogs use, and routes buttons, menu
 // commands and the dialog keys (Enter, Escape) through OnCommand to the
 // handlers registered with OnClicked, or to OnOK and OnCancel, so that each
-// dialog answers a command in one place whichever way it was given.
+// dialog answers a command in one place whichever way it was given. An
+// editor's menu bar, bars, status line and sizes are its frame's
+// (EditorFrame.h).
+//
+// Enter is routed here rather than by QDialog: QDialog makes a focused
+// auto-default button the default until another button takes the focus, so
+// Enter in a field after a click on "Load File" would load again; the
+// dialogs' buttons are not auto-default, Enter presses the focused button or
+// else the enabled default one, and a dialog without one takes Enter as OK.
 
+#include <string>
 #include <cstdint>
 #include <functional>
 #include <map>
