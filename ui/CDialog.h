@@ -14,11 +14,11 @@
 // dialogs' buttons are not auto-default, Enter presses the focused button or
 // else the enabled default one, and a dialog without one takes Enter as OK.
 
-#include <string>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include <QDialog>

@@ -1,6 +1,4 @@
 #include "CFrequencyTableDlg.h"
-#include "EditorFrame.h"
-#include "FileDrop.h"
 
 #include <new>
 #include <utility>
@@ -17,11 +15,14 @@
 
 #include "AccessibleNames.h"
 #include "CConvertDlg.h"
+#include "ChannelBulkEdits.h"
 #include "ChannelTable.h"
 #include "CountryCatalogue.h"
 #include "DiskChangeBar.h"
 #include "EditorFileCommands.h"
+#include "EditorFrame.h"
 #include "EditorStatusLine.h"
+#include "FileDrop.h"
 #include "FileMessages.h"
 #include "ListView.h"
 #include "Strings.h"
@@ -93,6 +94,10 @@ CFrequencyTableDlg::CFrequencyTableDlg(UserServices& services, QWidget* pParent)
             news.ChangedTable())
             m_pFindingsTimer->start();
     });
+    m_pBulkEdits = std::make_unique<ChannelBulkEdits>(
+        m_document, services, *this,
+        ChannelBulkEdits::Rows{[this] { return SelectedChannels(); },
+                               [this](const std::vector<std::int32_t>& channels) { ShowBulkResult(channels); }});
     m_pRecovery = std::make_unique<DocumentRecovery<ChannelTableDocument>>(this, services, m_document, "ccf");
     InitMenus();
     m_pStatusLine = AddStatusLine(*this, TableKind::Channel);

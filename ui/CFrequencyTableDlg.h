@@ -25,6 +25,7 @@ class DiskChangeBar;
 class CBandChartWindow;
 class CTableFindingsWindow;
 class PlanLabels;
+class ChannelBulkEdits;
 class EditorFrame;
 class EditorStatusLine;
 class QContextMenuEvent;
@@ -193,16 +194,7 @@ private:
     std::vector<std::int32_t> SelectedChannels() const;
     // The range and the list shown again, with these channels selected.
     void ShowBulkResult(const std::vector<std::int32_t>& selected);
-    std::optional<std::vector<QString>> AskBulkValues(const QString& title, std::vector<ValueField> fields);
-    void ShowBulkMessage(const QString& text);
-    void OnMoveUp();
-    void OnMoveDown();
-    void OnMoveToChannel();
-    void OnOffsetFrequencies();
-    void OnRoundFrequencies();
-    void OnClearToEmptySlot();
-    void OnSortSelection();
-    void OnFillRaster();
+    std::unique_ptr<ChannelBulkEdits> m_pBulkEdits;
     // ---- end of the bulk edits ----
     // ---- Copy and Paste of rows (CFrequencyTableDlgClipboard.cpp) ----
     // Their commands, in the Edit menu after Undo and Redo. In a text field

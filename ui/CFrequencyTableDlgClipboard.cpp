@@ -7,6 +7,7 @@
 // which a focused text field keeps for its own text.
 #include "CFrequencyTableDlg.h"
 
+#include "ChannelBulkEdits.h"
 #include "ChannelCsv.h"
 #include "ClipboardService.h"
 #include "EditorStatusLine.h"
@@ -100,35 +101,35 @@ void CFrequencyTableDlg::PasteRows(bool bAtEnd)
     // No list's frequencies take so much: refused before it is converted.
     const QString tooLarge = QString::fromLatin1(kPasteTooLargeText).arg(kMaxPastedTextBytes / (1024 * 1024));
     if (static_cast<std::size_t>(text.size()) > kMaxPastedTextBytes) {
-        ShowBulkMessage(tooLarge);
+        m_pBulkEdits->ShowMessage(tooLarge);
         return;
     }
     const std::string utf8 = text.toStdString();
     if (utf8.size() > kMaxPastedTextBytes) {
-        ShowBulkMessage(tooLarge);
+        m_pBulkEdits->ShowMessage(tooLarge);
         return;
     }
     PastedFrequencies pasted;
     PastedTextFault fault;
     if (!ReadPastedFrequencies(utf8, pasted, fault)) {
-        ShowBulkMessage(QString::fromLatin1(kPasteFaultText)
-                            .arg(static_cast<qulonglong>(fault.line))
-                            .arg(QString::fromStdString(fault.reason)));
+        m_pBulkEdits->ShowMessage(QString::fromLatin1(kPasteFaultText)
+                                      .arg(static_cast<qulonglong>(fault.line))
+                                      .arg(QString::fromStdString(fault.reason)));
         return;
     }
     const std::vector<double>& frequencies = pasted.frequencies;
     if (frequencies.empty())
         return;
     if (pasted.bStoppedAtLimit) {
-        ShowBulkMessage(QString::fromLatin1(kPasteFarTooManyText).arg(kMaxPastedFrequencies));
+        m_pBulkEdits->ShowMessage(QString::fromLatin1(kPasteFarTooManyText).arg(kMaxPastedFrequencies));
         return;
     }
     const std::int32_t iCount = m_document.CurrentCount();
     if (frequencies.size() > static_cast<std::size_t>(ChannelTable::kMaxChannels - iCount)) {
-        ShowBulkMessage(QString::fromLatin1(kPasteTooManyText)
-                            .arg(iCount)
-                            .arg(static_cast<qulonglong>(frequencies.size()))
-                            .arg(ChannelTable::kMaxChannels));
+        m_pBulkEdits->ShowMessage(QString::fromLatin1(kPasteTooManyText)
+                                      .arg(iCount)
+                                      .arg(static_cast<qulonglong>(frequencies.size()))
+                                      .arg(ChannelTable::kMaxChannels));
         return;
     }
     const auto held = m_document.HoldAnnouncements();

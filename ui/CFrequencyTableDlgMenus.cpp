@@ -7,11 +7,11 @@
 #include <cmath>
 
 #include "CFrequencyTableDlg.h"
-#include "EditorFrame.h"
 
 #include "DialogMenuBar.h"
 #include "EditorCommands.h"
 #include "EditorFileCommands.h"
+#include "EditorFrame.h"
 #include "EditorStatusLine.h"
 #include "ListView.h"
 #include "Numbers.h"

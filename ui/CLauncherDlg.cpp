@@ -1,5 +1,4 @@
 #include "CLauncherDlg.h"
-#include "FileDrop.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -7,6 +6,7 @@
 #include "CConvertDlg.h"
 #include "CFrequencyTableDlg.h"
 #include "CTunerEditDlg.h"
+#include "FileDrop.h"
 #include "FileKind.h"
 #include "FileNames.h"
 #include "UserServices.h"

@@ -1,5 +1,4 @@
 #include "CPlanChooserDlg.h"
-#include "EditorFrame.h"
 
 #include <algorithm>
 
@@ -7,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "EditorFrame.h"
 #include "ListView.h"
 #include "Printable.h"
 #include "resource.h"

@@ -1,6 +1,4 @@
 #include "CTunerEditDlg.h"
-#include "EditorFrame.h"
-#include "FileDrop.h"
 
 #include <algorithm>
 #include <new>
@@ -13,7 +11,9 @@
 
 #include "DiskChangeBar.h"
 #include "EditorFileCommands.h"
+#include "EditorFrame.h"
 #include "EditorStatusLine.h"
+#include "FileDrop.h"
 #include "FileMessages.h"
 #include "ListView.h"
 #include "RecentFiles.h"

@@ -1,5 +1,4 @@
 #include "EditorStatusLine.h"
-#include "EditorFrame.h"
 
 #include <algorithm>
 
@@ -14,6 +13,7 @@
 #include "AccessibleTree.h"
 #include "CDialog.h"
 #include "DisplayAccessible.h"
+#include "EditorFrame.h"
 #include "FileNames.h"
 #include "resource.h"
 
