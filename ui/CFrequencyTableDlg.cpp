@@ -17,6 +17,7 @@
 #include "CConvertDlg.h"
 #include "ChannelBulkEdits.h"
 #include "ChannelTable.h"
+#include "ChannelTunerCheck.h"
 #include "CountryCatalogue.h"
 #include "DiskChangeBar.h"
 #include "EditorFileCommands.h"
@@ -98,6 +99,7 @@ CFrequencyTableDlg::CFrequencyTableDlg(UserServices& services, QWidget* pParent)
         m_document, services, *this,
         ChannelBulkEdits::Rows{[this] { return SelectedChannels(); },
                                [this](const std::vector<std::int32_t>& channels) { ShowBulkResult(channels); }});
+    m_pTunerCheck = std::make_unique<ChannelTunerCheck>(m_document, services, *this);
     m_pRecovery = std::make_unique<DocumentRecovery<ChannelTableDocument>>(this, services, m_document, "ccf");
     InitMenus();
     m_pStatusLine = AddStatusLine(*this, TableKind::Channel);
@@ -114,20 +116,6 @@ CFrequencyTableDlg::CFrequencyTableDlg(UserServices& services, QWidget* pParent)
                                          [this](const QString& path) { OpenFile(path); }, this);
     m_pFrame->AddTopBar(m_pDiskChangeBar);
     new FileDropTarget(*this, Services());
-}
-
-void CFrequencyTableDlg::ChooseTuner(std::optional<TunerChoice> choice)
-{
-    m_chosenTuner = std::move(choice);
-    // The summary follows the tuner as it follows the table: it judges the
-    // table against the choice until another is made.
-    if (m_pStatusLine) {
-        m_pStatusLine->JudgeAgainstTuner(m_chosenTuner ? std::optional<TunerBands>(m_chosenTuner->Bands())
-                                                       : std::nullopt,
-                                         m_chosenTuner ? TunerCodesText(m_chosenTuner->entry) : std::string());
-        ShowStatusLine();
-    }
-    emit TunerChosen();
 }
 
 void CFrequencyTableDlg::ShowStatusLine()

@@ -26,6 +26,7 @@ class CBandChartWindow;
 class CTableFindingsWindow;
 class PlanLabels;
 class ChannelBulkEdits;
+class ChannelTunerCheck;
 class EditorFrame;
 class EditorStatusLine;
 class QContextMenuEvent;
@@ -73,11 +74,11 @@ public:
     const ShownCode& ShownCountryCode() const { return m_shownCode; }
 
     // The tuner the table is judged against, kept while the editor is open.
-    const std::optional<TunerChoice>& ChosenTuner() const { return m_chosenTuner; }
+    const std::optional<TunerChoice>& ChosenTuner() const;
     void ChooseTuner(std::optional<TunerChoice> choice);
     // The tuner catalogue that names the tuners offered by "Check Against
     // Tuner...", instead of the one the tuner editor would find.
-    void SetCataloguePath(const std::string& path) { m_cataloguePath = path; }
+    void SetCataloguePath(const std::string& path);
 
     // The band chart's window while it exists (Table > Band Chart).
     CBandChartWindow* BandChartWindow() const;
@@ -209,17 +210,10 @@ private:
     std::int32_t PasteTarget() const;
     // ---- end of Copy and Paste ----
 
-    // ---- Check Against Tuner (CFrequencyTableDlgCoverage.cpp) ----
-    // Table > Check Against Tuner...: a tuner table chosen and read, one of
-    // its tuners chosen, and the table checked against it.
+    // Table > Check Against Tuner...: a tuner chosen (ChannelTunerCheck.h),
+    // and the table checked against it.
     void OnCheckAgainstTuner();
-    // The tuner the person chooses from the tuner table at path; nothing when
-    // the file cannot be read (which is said), holds no tuner, or the person cancels.
-    std::optional<TunerChoice> AskTunerFrom(const QString& path);
-    // The channels outside the chosen tuner's bands, for the findings window
-    // to list after the table's own findings; nothing without a tuner.
-    std::optional<TunerFindings> ChosenTunerFindings() const;
-    // ---- end of Check Against Tuner ----
+    std::unique_ptr<ChannelTunerCheck> m_pTunerCheck;
 
     int InsertBlankItem(std::int32_t k);
     int DeleteItem(std::int32_t k);
@@ -282,10 +276,6 @@ private:
     void RefreshFindings();
     EditorFrame* m_pFrame = nullptr;
     EditorStatusLine* m_pStatusLine = nullptr;
-    std::optional<TunerChoice> m_chosenTuner;
     // The band chart, redrawn when the document tells of a changed table or a tuner is chosen.
     QPointer<CBandChartWindow> m_pBandChart;
-    // The tuner table of the last choice, offered again by the next "Check Against Tuner...".
-    QString m_lastTunerTable;
-    std::string m_cataloguePath;
 };

@@ -1,14 +1,19 @@
-// Table > Band Chart of the channel table editor: the chart's window beside
-// the editor, following every change of the document (undo and redo
-// included) and of the chosen tuner; a click on a mark selects its row.
+// The channel table editor and the chosen tuner: Table > Check Against
+// Tuner... (the choice is ChannelTunerCheck's), and Table > Band Chart, the
+// chart's window beside the editor, following every change of the document
+// (undo and redo included) and of the chosen tuner; a click on a mark
+// selects its row.
 
 #include <QFile>
 #include <QFileInfo>
 
 #include "CBandChartWindow.h"
 #include "CFrequencyTableDlg.h"
+#include "ChannelTunerCheck.h"
+#include "EditorStatusLine.h"
 #include "PlanLabels.h"
 #include "TableJson.h"
+#include "TunerCoverage.h"
 
 namespace {
 
@@ -24,6 +29,42 @@ QString TableName(const TableFileNames& names)
 }
 
 } // namespace
+
+const std::optional<TunerChoice>& CFrequencyTableDlg::ChosenTuner() const
+{
+    return m_pTunerCheck->Chosen();
+}
+
+void CFrequencyTableDlg::SetCataloguePath(const std::string& path)
+{
+    m_pTunerCheck->SetCataloguePath(path);
+}
+
+void CFrequencyTableDlg::OnCheckAgainstTuner()
+{
+    if (!m_document.HasTable())
+        return;
+    std::optional<TunerChoice> choice = m_pTunerCheck->AskTuner();
+    if (!choice)
+        return;
+    ChooseTuner(std::move(choice));
+    // The findings as Check Table shows them, now with the tuner's.
+    OnCheckTable();
+}
+
+void CFrequencyTableDlg::ChooseTuner(std::optional<TunerChoice> choice)
+{
+    m_pTunerCheck->Choose(std::move(choice));
+    const std::optional<TunerChoice>& chosen = m_pTunerCheck->Chosen();
+    // The summary follows the tuner as it follows the table: it judges the
+    // table against the choice until another is made.
+    if (m_pStatusLine) {
+        m_pStatusLine->JudgeAgainstTuner(chosen ? std::optional<TunerBands>(chosen->Bands()) : std::nullopt,
+                                         chosen ? TunerCodesText(chosen->entry) : std::string());
+        ShowStatusLine();
+    }
+    emit TunerChosen();
+}
 
 CBandChartWindow* CFrequencyTableDlg::BandChartWindow() const
 {
@@ -66,8 +107,8 @@ void CFrequencyTableDlg::ShowBandChart()
         return;
     const TableFileNames names = FileNamesOf(m_document);
     std::optional<ChartTuner> tuner;
-    if (m_chosenTuner)
-        tuner = ChartTuner{m_chosenTuner->entry, m_chosenTuner->Title()};
+    if (const std::optional<TunerChoice>& chosen = m_pTunerCheck->Chosen())
+        tuner = ChartTuner{chosen->entry, chosen->Title()};
     const ChannelTable* pTable = m_document.Table();
     if (!pTable) {
         m_pBandChart->SetChart(BandChart({}, {}, tuner), TableName(names), names);

@@ -9,6 +9,7 @@
 #include "CFrequencyTableDlg.h"
 
 #include "CTableFindingsWindow.h"
+#include "ChannelTunerCheck.h"
 #include "EditorFileCommands.h"
 #include "EditorStatusLine.h"
 #include "ListView.h"
@@ -112,7 +113,7 @@ void CFrequencyTableDlg::OnCheckTable()
         connect(m_pFindingsTimer, &QTimer::timeout, this, [this] { RefreshFindings(); });
     }
     // With a tuner chosen, the channels it cannot tune follow the table's own findings.
-    m_pFindings->ShowFindings(std::move(findings), FindingKind::Channel, ChosenTunerFindings());
+    m_pFindings->ShowFindings(std::move(findings), FindingKind::Channel, m_pTunerCheck->Findings());
 }
 
 // As the status line follows the document, so does the open Table Check
@@ -125,7 +126,7 @@ void CFrequencyTableDlg::RefreshFindings()
     if (m_document.HasTable()) {
         CheckChannelTableInMemory(*m_document.Table(), [&findings](const TableFinding& f) { findings.push_back(f); });
     }
-    m_pFindings->SetFindings(std::move(findings), FindingKind::Channel, ChosenTunerFindings());
+    m_pFindings->SetFindings(std::move(findings), FindingKind::Channel, m_pTunerCheck->Findings());
 }
 
 void CFrequencyTableDlg::ShowFinding(std::int32_t iList, std::int32_t iChannel)

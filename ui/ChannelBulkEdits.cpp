@@ -105,7 +105,7 @@ void ChannelBulkEdits::MoveToChannel()
     const std::vector<std::int32_t>& channels = *chosen;
     const std::optional<std::vector<QString>> values =
         AskValues(QString::fromLatin1(BulkEditName::kMoveToChannel),
-                      {ValueField{QStringLiteral("&Channel:"), QString::number(channels.front())}});
+                  {ValueField{QStringLiteral("&Channel:"), QString::number(channels.front())}});
     if (!values)
         return;
     const auto highest = m_document.CurrentCount() - static_cast<std::int32_t>(channels.size()) + 1;
@@ -128,7 +128,7 @@ void ChannelBulkEdits::OffsetFrequencies()
     const std::vector<std::int32_t>& channels = *chosen;
     const std::optional<std::vector<QString>> values =
         AskValues(QString::fromLatin1(BulkEditName::kOffsetFrequencies),
-                      {ValueField{QStringLiteral("&Offset (MHz):"), QString()}});
+                  {ValueField{QStringLiteral("&Offset (MHz):"), QString()}});
     if (!values)
         return;
     const std::optional<double> offset = ReadMegahertz((*values)[0]);
@@ -149,7 +149,7 @@ void ChannelBulkEdits::RoundFrequencies()
     const std::vector<std::int32_t>& channels = *chosen;
     const std::optional<std::vector<QString>> values =
         AskValues(QString::fromLatin1(BulkEditName::kRoundFrequencies),
-                      {ValueField{QStringLiteral("&To a step of (kHz: 1, 50 or 250):"), QStringLiteral("1")}});
+                  {ValueField{QStringLiteral("&To a step of (kHz: 1, 50 or 250):"), QStringLiteral("1")}});
     if (!values)
         return;
     const QString step = (*values)[0].trimmed();
@@ -212,13 +212,12 @@ void ChannelBulkEdits::FillRaster()
     const auto room = ChannelTable::kMaxChannels - m_document.CurrentCount();
     const std::optional<std::int32_t> count = ReadWholeNumber((*values)[2]);
     if (!count || *count < 1 || *count > room) {
-        ShowMessage(
-            room < 1
-                ? QStringLiteral("The list already holds %1 channels, the most it may hold.")
-                      .arg(ChannelTable::kMaxChannels)
-                : QStringLiteral("The count must be a whole number from 1 to %1: a list holds at most %2 channels.")
-                      .arg(room)
-                      .arg(ChannelTable::kMaxChannels));
+        ShowMessage(room < 1 ? QStringLiteral("The list already holds %1 channels, the most it may hold.")
+                                   .arg(ChannelTable::kMaxChannels)
+                             : QStringLiteral(
+                                   "The count must be a whole number from 1 to %1: a list holds at most %2 channels.")
+                                   .arg(room)
+                                   .arg(ChannelTable::kMaxChannels));
         return;
     }
     const auto held = m_document.HoldAnnouncements();

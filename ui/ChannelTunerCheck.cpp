@@ -1,21 +1,16 @@
-// Table > Check Against Tuner... of the channel table editor: a tuner table
-// chosen and read as the tuner editor reads one, one of its tuners chosen in
-// the tuner chooser, and the table checked against that tuner. The editor
-// keeps the choice while it is open: Check Table, the status line's summary
-// and the band chart judge the table against it until another is chosen. The
-// choice is no part of the table: undo and redo leave it, and no file or
-// recovery copy holds it.
+#include "ChannelTunerCheck.h"
 
 #include <QFile>
 #include <QFileInfo>
 
-#include "CFrequencyTableDlg.h"
+#include "ChannelTableDocument.h"
 #include "FileMessages.h"
 #include "Strings.h"
 #include "TableOperations.h"
 #include "TunerCatalogue.h"
 #include "TunerChooser.h"
 #include "TunerCoverage.h"
+#include "UserServices.h"
 
 namespace {
 
@@ -47,10 +42,13 @@ QString ChannelsOutsideText(std::size_t count)
 
 } // namespace
 
-void CFrequencyTableDlg::OnCheckAgainstTuner()
+ChannelTunerCheck::ChannelTunerCheck(const ChannelTableDocument& document, UserServices& services, QWidget& owner)
+    : m_document(document), m_services(services), m_owner(owner)
 {
-    if (!m_document.HasTable())
-        return;
+}
+
+std::optional<TunerChoice> ChannelTunerCheck::AskTuner()
+{
     FileDialogRequest request;
     request.bOpen = true;
     request.defaultExt = QStringLiteral("tsf");
@@ -62,19 +60,16 @@ void CFrequencyTableDlg::OnCheckAgainstTuner()
     if (m_lastTunerTable.isEmpty() && !m_document.SavePath().empty())
         request.directory =
             QFileInfo(QFile::decodeName(QByteArray::fromStdString(m_document.SavePath()))).absolutePath();
-    const std::optional<QString> path = Services().ChooseFile(request);
+    const std::optional<QString> path = m_services.ChooseFile(request);
     if (!path)
-        return;
+        return std::nullopt;
     std::optional<TunerChoice> choice = AskTunerFrom(*path);
-    if (!choice)
-        return;
-    m_lastTunerTable = *path;
-    ChooseTuner(std::move(choice));
-    // The findings as Check Table shows them, now with the tuner's.
-    OnCheckTable();
+    if (choice)
+        m_lastTunerTable = *path;
+    return choice;
 }
 
-std::optional<TunerChoice> CFrequencyTableDlg::AskTunerFrom(const QString& path)
+std::optional<TunerChoice> ChannelTunerCheck::AskTunerFrom(const QString& path)
 {
     // Read as the tuner editor reads a file: a FIFO, a device or a directory
     // is refused unopened, a count above the largest table is refused
@@ -83,7 +78,7 @@ std::optional<TunerChoice> CFrequencyTableDlg::AskTunerFrom(const QString& path)
     TunerSpecTable table(false);
     const TableLoadResult loaded = LoadTableFile(localPath, table, NonRegularFiles::Refuse);
     if (!loaded.Loaded()) {
-        ShowFileError(Services(), this, FileAction::Load, path, loaded.error);
+        ShowFileError(m_services, &m_owner, FileAction::Load, path, loaded.error);
         return std::nullopt;
     }
     TunerChooserRequest request;
@@ -91,16 +86,16 @@ std::optional<TunerChoice> CFrequencyTableDlg::AskTunerFrom(const QString& path)
     request.tablePath = path;
     request.entries = EntriesOf(table);
     if (request.entries.empty()) {
-        Services().ShowMessage(this, Text(kNoTunersText).arg(path), MessageIcon::Exclamation);
+        m_services.ShowMessage(&m_owner, Text(kNoTunersText).arg(path), MessageIcon::Exclamation);
         return std::nullopt;
     }
     // The names the tuner editor would show; without a catalogue, codes only.
     TunerCatalogue catalogue;
     if (m_cataloguePath.empty() ? catalogue.Open() : catalogue.Open(m_cataloguePath))
         request.names = TunerNames::Read(catalogue, request.entries);
-    if (m_chosenTuner)
-        request.preselected = PreviousChoiceIn(request.entries, m_chosenTuner->entry);
-    const std::optional<std::size_t> chosen = Services().ChooseTuner(this, request);
+    if (m_chosen)
+        request.preselected = PreviousChoiceIn(request.entries, m_chosen->entry);
+    const std::optional<std::size_t> chosen = m_services.ChooseTuner(&m_owner, request);
     if (!chosen || *chosen >= request.entries.size())
         return std::nullopt;
     const TunerSpecEntry& entry = request.entries[*chosen];
@@ -108,15 +103,15 @@ std::optional<TunerChoice> CFrequencyTableDlg::AskTunerFrom(const QString& path)
                        request.names.TypeName(entry.iFactory(), entry.iTunerType())};
 }
 
-std::optional<TunerFindings> CFrequencyTableDlg::ChosenTunerFindings() const
+std::optional<TunerFindings> ChannelTunerCheck::Findings() const
 {
-    if (!m_chosenTuner || !m_document.HasTable())
+    if (!m_chosen || !m_document.HasTable())
         return std::nullopt;
     TunerFindings findings;
-    findings.tuner = m_chosenTuner->Bands();
+    findings.tuner = m_chosen->Bands();
     findings.uncovered = CoverTable(*m_document.Table(), findings.tuner).uncovered;
     findings.judgedAgainst =
         Text(kAgainstTunerText)
-            .arg(QString::fromStdString(TunerLabel(*m_chosenTuner)), ChannelsOutsideText(findings.uncovered.size()));
+            .arg(QString::fromStdString(TunerLabel(*m_chosen)), ChannelsOutsideText(findings.uncovered.size()));
     return findings;
 }
