@@ -16,6 +16,7 @@
 #include "AccessibleNames.h"
 #include "CConvertDlg.h"
 #include "ChannelBulkEdits.h"
+#include "ChannelRows.h"
 #include "ChannelTable.h"
 #include "ChannelTunerCheck.h"
 #include "CountryCatalogue.h"
@@ -100,6 +101,7 @@ CFrequencyTableDlg::CFrequencyTableDlg(UserServices& services, QWidget* pParent)
         ChannelBulkEdits::Rows{[this] { return SelectedChannels(); },
                                [this](const std::vector<std::int32_t>& channels) { ShowBulkResult(channels); }});
     m_pTunerCheck = std::make_unique<ChannelTunerCheck>(m_document, services, *this);
+    m_pRows = std::make_unique<ChannelRows>(m_document, *GetListView(IDC_LIST_CHANNELS), EditorPlanLibrary);
     m_pRecovery = std::make_unique<DocumentRecovery<ChannelTableDocument>>(this, services, m_document, "ccf");
     InitMenus();
     m_pStatusLine = AddStatusLine(*this, TableKind::Channel);
@@ -207,32 +209,7 @@ void CFrequencyTableDlg::ShowDocument()
     ShowCountryCode();
     SetDlgItemText(IDC_STATIC_CHANNEL_NUMBER, QString::asprintf("%i", m_iShownChannel));
     ShowTargetFrequency();
-    const ShownList list{m_document.Table(), m_document.ListVersion(), m_document.Mode(), m_document.CountryCode()};
-    if (m_shownList && *m_shownList == list)
-        return;
-    m_shownList = list;
-    if (!m_document.HasTable()) {
-        GetListView(IDC_LIST_CHANNELS)->SetRows(0, [](int, int) { return QString(); });
-        return;
-    }
-    ListView* pList = GetListView(IDC_LIST_CHANNELS);
-    // One walk of the list into a snapshot; the rows' texts are made from it
-    // only when a row is drawn, so a list of 65,535 channels costs no more than
-    // the walk.
-    auto frequencies = std::make_shared<const std::vector<double>>(m_document.CurrentFrequencies());
-    const int rows = static_cast<int>(frequencies->size());
-    RowMarkFunction marks = DuplicateMarks(*frequencies);
-    RowDescriptionFunction descriptions = PlanLabelDescriptions(frequencies);
-    pList->SetRows(
-        rows,
-        [frequencies = std::move(frequencies)](int row, int column) {
-            if (column == 0)
-                return QString::asprintf("%03i", row + 1);
-            const double dbFrequency = (*frequencies)[static_cast<std::size_t>(row)];
-            // Not greater than 0 covers empty slots, negative values and NaN alike.
-            return dbFrequency > 0.0 ? QString::asprintf("%.5f", dbFrequency) : QStringLiteral("--");
-        },
-        std::move(marks), SpokenChannelCell, std::move(descriptions));
+    m_pRows->Show();
 }
 
 void CFrequencyTableDlg::ShowModeText()

@@ -26,6 +26,8 @@ class CBandChartWindow;
 class CTableFindingsWindow;
 class PlanLabels;
 class ChannelBulkEdits;
+class ChannelRows;
+class PlanLibrary;
 class ChannelTunerCheck;
 class EditorFrame;
 class EditorStatusLine;
@@ -114,13 +116,10 @@ private:
     void EnableChannelControls(bool bEnable);
     void SetMode(std::int32_t i);
     void RefreshList();
-    // The rows' marks for a list's frequencies (CFrequencyTableDlgMarks.cpp).
-    static RowMarkFunction DuplicateMarks(const std::vector<double>& frequencies);
-    // The rows' descriptions: the label a plan of the table's country gives a
-    // row's frequency (CFrequencyTableDlgPlans.cpp); null when none can.
-    RowDescriptionFunction PlanLabelDescriptions(std::shared_ptr<const std::vector<double>> frequencies);
-    // The labels of the table's country, read again only when the code changed.
-    std::shared_ptr<const PlanLabels> CountryPlanLabels();
+    // The plans of the editors as their files are now (CFrequencyTableDlgPlans.cpp).
+    static const PlanLibrary& EditorPlanLibrary();
+    // The list's rows (ChannelRows.h).
+    std::unique_ptr<ChannelRows> m_pRows;
     void ShowChannelNumber(std::int32_t n);
     ChannelRange ShowRange(std::int32_t iMode);
     void ShowRangesOfChangedLists();
@@ -233,29 +232,11 @@ private:
     int m_iDocumentListener = 0;
     // The controls a table enables stay enabled while the dialog lives.
     bool m_bTableControlsEnabled = false;
-    // The list as last shown, to walk it again only when it may have changed.
-    struct ShownList
-    {
-        const ChannelTable* pTable = nullptr;
-        std::uint64_t version = 0;
-        std::int32_t iMode = ChannelModeNone;
-        // The rows' plan labels follow the country.
-        std::int32_t iCountryCode = 0;
-        bool operator==(const ShownList& other) const
-        {
-            return pTable == other.pTable && version == other.version && iMode == other.iMode &&
-                   iCountryCode == other.iCountryCode;
-        }
-    };
-    std::optional<ShownList> m_shownList;
     // The list version the range statics were last brought up to date at,
     // and whether the change being shown is an undo or redo.
     std::uint64_t m_rangesAtListVersion = 0;
     const ChannelTable* m_pRangesTable = nullptr;
     bool m_bHistoryMove = false;
-    // The plan labels of the country they were made for.
-    std::shared_ptr<const PlanLabels> m_pPlanLabels;
-    std::int32_t m_iPlanLabelsCode = 0;
     // The channel whose value the Frequency field shows, while it shows one
     // (not once the person types or a command clears it).
     struct ShownFrequency

@@ -9,6 +9,7 @@
 
 #include "CBandChartWindow.h"
 #include "CFrequencyTableDlg.h"
+#include "ChannelRows.h"
 #include "ChannelTunerCheck.h"
 #include "EditorStatusLine.h"
 #include "PlanLabels.h"
@@ -115,7 +116,7 @@ void CFrequencyTableDlg::ShowBandChart()
         return;
     }
     // The marks name the channels the country's plans give, as the rows' tooltips do.
-    const std::shared_ptr<const PlanLabels> labels = CountryPlanLabels();
+    const std::shared_ptr<const PlanLabels> labels = m_pRows->CountryPlanLabels();
     m_pBandChart->SetChart(
         BandChart(ChannelFrequencies(pTable->Channels(ChannelModeAir)),
                   ChannelFrequencies(pTable->Channels(ChannelModeCable)), tuner,

@@ -1,8 +1,6 @@
 // The channel table editor and the standard plans: "New from Plan..." makes a
 // new table filled from a country's plans or from one standard plan, shown as
-// a loaded table is shown; and each row of the list names the channel that a
-// plan of the table's country gives its frequency, in its tooltip and its
-// description for a screen reader.
+// a loaded table is shown. The same plans label the rows (ChannelRows.h).
 
 #include "CFrequencyTableDlg.h"
 #include "CPlanChooserDlg.h"
@@ -11,48 +9,12 @@
 #include "Strings.h"
 #include "resource.h"
 
-namespace {
-
 // The plans of the editors, read again when their files changed, so that a
 // plan saved meanwhile is offered and labels rows.
-const PlanLibrary& EditorPlanLibrary()
+const PlanLibrary& CFrequencyTableDlg::EditorPlanLibrary()
 {
     static PlanLibraryCache plans;
     return plans.Current();
-}
-
-} // namespace
-
-std::shared_ptr<const PlanLabels> CFrequencyTableDlg::CountryPlanLabels()
-{
-    const std::int32_t iCode = m_document.CountryCode();
-    if (m_pPlanLabels && iCode == m_iPlanLabelsCode)
-        return m_pPlanLabels;
-    // No country has a code below 1: the plans are not looked at for it.
-    m_pPlanLabels = std::make_shared<const PlanLabels>(iCode < 1 ? PlanLabels()
-                                                                 : PlanLabels::ForCountry(iCode, EditorPlanLibrary()));
-    m_iPlanLabelsCode = iCode;
-    return m_pPlanLabels;
-}
-
-RowDescriptionFunction CFrequencyTableDlg::PlanLabelDescriptions(std::shared_ptr<const std::vector<double>> frequencies)
-{
-    const std::int32_t iMode = m_document.Mode();
-    if (iMode != ChannelModeAir && iMode != ChannelModeCable)
-        return nullptr;
-    std::shared_ptr<const PlanLabels> labels = CountryPlanLabels();
-    if (labels->Empty())
-        return nullptr;
-    // Made only for the row a tooltip or a screen reader asks about.
-    return [labels = std::move(labels), frequencies = std::move(frequencies), iMode](int row) {
-        const std::optional<PlanLabels::Match> match =
-            labels->Find(iMode, (*frequencies)[static_cast<std::size_t>(row)]);
-        if (!match)
-            return QString();
-        return QString::fromLatin1(match->bBroadcastPlan ? kBroadcastPlanChannelNote : kCablePlanChannelNote)
-            .arg(QString::fromStdString(PrintableText(match->label)),
-                 QString::fromStdString(PrintableText(match->planName)));
-    };
 }
 
 void CFrequencyTableDlg::OnNewFromPlan()

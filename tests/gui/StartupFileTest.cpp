@@ -436,7 +436,7 @@ TEST(StartupFile, ProgramOpensFilesNamedLikeOptions)
 namespace {
 
 // The channel rows a dialog's list shows, "number|frequency".
-QStringList ChannelRows(const CDialog& dialog)
+QStringList ListedChannelRows(const CDialog& dialog)
 {
     QStringList rows;
     ListView* list = dialog.GetListView(IDC_LIST_CHANNELS);
@@ -479,15 +479,15 @@ TEST(StartupFile, SecondStartOpensItsFileInTheRunningEditor)
         dialog.Create();
         services.fileAnswers.push_back(japan);
         dialog.OnCommand(IDC_BUTTON_LOAD_FROM_FILE);
-        EXPECT_EQ(ChannelRows(dialog), japanRows);
+        EXPECT_EQ(ListedChannelRows(dialog), japanRows);
         startAgain({"de-v2.ccf"});
-        WaitFor([&] { return ChannelRows(dialog) != japanRows; }, 10000);
-        loaded = ChannelRows(dialog);
+        WaitFor([&] { return ListedChannelRows(dialog) != japanRows; }, 10000);
+        loaded = ListedChannelRows(dialog);
         dialog.OnCommand(IDM_UNDO);
-        undone = ChannelRows(dialog);
+        undone = ListedChannelRows(dialog);
         startAgain({});
         QTest::qWait(300);
-        afterPlainStart = ChannelRows(dialog);
+        afterPlainStart = ListedChannelRows(dialog);
         dialog.EndDialog(IDCANCEL);
         return IDCANCEL;
     };
@@ -520,7 +520,7 @@ TEST(StartupFile, FilesOfAnotherStartGoToTheEditorOfTheirKind)
     QStringList rowsOnTop;
     services.onRunModal = [&](CDialog& dialog) {
         dialog.Create();
-        rowsOnTop = ChannelRows(dialog);
+        rowsOnTop = ListedChannelRows(dialog);
         dialog.EndDialog(IDCANCEL);
         return IDCANCEL;
     };
@@ -544,10 +544,10 @@ TEST(StartupFile, FilesOfAnotherStartGoToTheEditorOfTheirKind)
     CFrequencyTableDlg editor{services};
     editor.Create();
     launcher.OpenFilesFromAnotherStart({japan, german});
-    ASSERT_TRUE(WaitFor([&] { return ChannelRows(editor).size() == 2; }, 10000));
-    EXPECT_EQ(ChannelRows(editor), (QStringList{"001|48.25000", "002|55.25000"}));
+    ASSERT_TRUE(WaitFor([&] { return ListedChannelRows(editor).size() == 2; }, 10000));
+    EXPECT_EQ(ListedChannelRows(editor), (QStringList{"001|48.25000", "002|55.25000"}));
     editor.OnCommand(IDM_UNDO);
-    EXPECT_EQ(ChannelRows(editor).size(), 3);
+    EXPECT_EQ(ListedChannelRows(editor).size(), 3);
     EXPECT_EQ(services.modalDialogs.size(), 1u);
 
     // A message is open over the editor: the file waits until it is closed.
@@ -557,7 +557,7 @@ TEST(StartupFile, FilesOfAnotherStartGoToTheEditorOfTheirKind)
     ASSERT_EQ(QApplication::activeModalWidget(), &message);
     launcher.OpenFilesFromAnotherStart({german});
     QTest::qWait(2 * CLauncherDlg::kWaitingFilesRetryMs);
-    EXPECT_EQ(ChannelRows(editor).size(), 3);
+    EXPECT_EQ(ListedChannelRows(editor).size(), 3);
     // Starts that keep coming while it is open fill the queue to its bound
     // and no further: the files past it are passed over.
     for (int i = 0; i < CLauncherDlg::kMaxWaitingFiles; ++i)
@@ -566,7 +566,7 @@ TEST(StartupFile, FilesOfAnotherStartGoToTheEditorOfTheirKind)
     message.hide();
     // The German file and 63 of the rest, the last of them a Japanese one.
     EXPECT_TRUE(WaitFor([&] { return launcher.WaitingFileCount() == 0; }, 30000));
-    EXPECT_EQ(ChannelRows(editor).size(), 3);
+    EXPECT_EQ(ListedChannelRows(editor).size(), 3);
     editor.EndDialog(IDCANCEL);
 }
 
