@@ -48,7 +48,8 @@ namespace {
 // "Checking...", once its worker is done.
 void WaitForTheCheck(CDialog& dialog)
 {
-    auto* pLine = qobject_cast<EditorStatusLine*>(EditorFrame::Of(dialog)->StatusLine());
+    const EditorFrame* pFrame = EditorFrame::Of(dialog);
+    auto* pLine = pFrame ? qobject_cast<EditorStatusLine*>(pFrame->StatusLine()) : nullptr;
     const QDeadlineTimer deadline(3000);
     while (pLine && !pLine->IsCheckCurrent() && !deadline.hasExpired()) {
         QApplication::processEvents();
