@@ -16,6 +16,7 @@
 #include "AccessibleNames.h"
 #include "CConvertDlg.h"
 #include "ChannelBulkEdits.h"
+#include "ChannelClipboard.h"
 #include "ChannelRows.h"
 #include "ChannelTable.h"
 #include "ChannelTunerCheck.h"
@@ -96,10 +97,8 @@ CFrequencyTableDlg::CFrequencyTableDlg(UserServices& services, QWidget* pParent)
             news.ChangedTable())
             m_pFindingsTimer->start();
     });
-    m_pBulkEdits = std::make_unique<ChannelBulkEdits>(
-        m_document, services, *this,
-        ChannelBulkEdits::Rows{[this] { return SelectedChannels(); },
-                               [this](const std::vector<std::int32_t>& channels) { ShowBulkResult(channels); }});
+    m_pBulkEdits = std::make_unique<ChannelBulkEdits>(m_document, services, *this, ListAccess());
+    m_pClipboard = std::make_unique<ChannelClipboard>(m_document, services, *this, ListAccess());
     m_pTunerCheck = std::make_unique<ChannelTunerCheck>(m_document, services, *this);
     m_pRows = std::make_unique<ChannelRows>(m_document, *GetListView(IDC_LIST_CHANNELS), EditorPlanLibrary);
     m_pRecovery = std::make_unique<DocumentRecovery<ChannelTableDocument>>(this, services, m_document, "ccf");

@@ -13,6 +13,7 @@
 
 #include "CDialog.h"
 #include "CTableFindingsWindow.h"
+#include "ChannelListAccess.h"
 #include "ChannelTableDocument.h"
 #include "DocumentRecovery.h"
 #include "EditorCommands.h"
@@ -26,6 +27,7 @@ class CBandChartWindow;
 class CTableFindingsWindow;
 class PlanLabels;
 class ChannelBulkEdits;
+class ChannelClipboard;
 class ChannelRows;
 class PlanLibrary;
 class ChannelTunerCheck;
@@ -196,18 +198,12 @@ private:
     void ShowBulkResult(const std::vector<std::int32_t>& selected);
     std::unique_ptr<ChannelBulkEdits> m_pBulkEdits;
     // ---- end of the bulk edits ----
-    // ---- Copy and Paste of rows (CFrequencyTableDlgClipboard.cpp) ----
-    // Their commands, in the Edit menu after Undo and Redo. In a text field
-    // their keys stay the field's own.
+    // Copy and Paste of rows: their commands (CFrequencyTableDlgClipboard.cpp)
+    // and their part.
     static CommandGroup<CFrequencyTableDlg> ClipboardCommands();
-    void OnCopyRows();
-    void OnPasteRows();
-    void OnPasteRowsAtEnd();
-    void PasteRows(bool bAtEnd);
-    // The channel the first pasted value becomes: the current row's, else
-    // the one after the last.
-    std::int32_t PasteTarget() const;
-    // ---- end of Copy and Paste ----
+    std::unique_ptr<ChannelClipboard> m_pClipboard;
+    // What the parts need of the list.
+    ChannelListAccess ListAccess();
 
     // Table > Check Against Tuner...: a tuner chosen (ChannelTunerCheck.h),
     // and the table checked against it.

@@ -6,6 +6,7 @@
 
 
 #include "ChannelBulkEdits.h"
+#include "EditorStatusLine.h"
 #include "ListView.h"
 #include "resource.h"
 
@@ -82,6 +83,19 @@ CommandGroup<CFrequencyTableDlg> CFrequencyTableDlg::BulkCommands()
          SharedEditorCommands::HasTable<Dialog>,
          [](Dialog& dialog) { dialog.m_pBulkEdits->FillRaster(); }},
     };
+}
+
+ChannelListAccess CFrequencyTableDlg::ListAccess()
+{
+    ChannelListAccess list;
+    list.selected = [this] { return SelectedChannels(); };
+    list.current = [this] {
+        const QModelIndex current = GetListView(IDC_LIST_CHANNELS)->currentIndex();
+        return current.isValid() ? current.row() + 1 : 0;
+    };
+    list.showSelected = [this](const std::vector<std::int32_t>& channels) { ShowBulkResult(channels); };
+    list.note = [this](const QString& text) { m_pStatusLine->ShowNote(text); };
+    return list;
 }
 
 std::vector<std::int32_t> CFrequencyTableDlg::SelectedChannels() const

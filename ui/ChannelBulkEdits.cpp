@@ -46,8 +46,9 @@ std::optional<std::int32_t> ReadWholeNumber(const QString& text)
 
 } // namespace
 
-ChannelBulkEdits::ChannelBulkEdits(ChannelTableDocument& document, UserServices& services, QWidget& owner, Rows rows)
-    : m_document(document), m_services(services), m_owner(owner), m_rows(std::move(rows))
+ChannelBulkEdits::ChannelBulkEdits(ChannelTableDocument& document, UserServices& services, QWidget& owner,
+                                   ChannelListAccess list)
+    : m_document(document), m_services(services), m_owner(owner), m_rows(std::move(list))
 {
 }
 

@@ -12,6 +12,7 @@
 
 #include <QString>
 
+#include "ChannelListAccess.h"
 #include "UserServices.h"
 
 class ChannelTableDocument;
@@ -20,15 +21,7 @@ class QWidget;
 class ChannelBulkEdits
 {
 public:
-    // What the edits need of the editor: the selected channels (1-based,
-    // ascending), and showing the channels a command left selected.
-    struct Rows
-    {
-        std::function<std::vector<std::int32_t>()> selected;
-        std::function<void(const std::vector<std::int32_t>&)> showSelected;
-    };
-
-    ChannelBulkEdits(ChannelTableDocument& document, UserServices& services, QWidget& owner, Rows rows);
+    ChannelBulkEdits(ChannelTableDocument& document, UserServices& services, QWidget& owner, ChannelListAccess list);
 
     void MoveUp();
     void MoveDown();
@@ -39,10 +32,9 @@ public:
     void SortSelection();
     void FillRaster();
 
-    // A refused input, said as the bulk edits say it.
-    void ShowMessage(const QString& text) const;
-
 private:
+    // A refused input.
+    void ShowMessage(const QString& text) const;
     std::optional<std::vector<QString>> AskValues(const QString& title, std::vector<ValueField> fields) const;
     // The selected channels, when there is a table and a selection.
     std::optional<std::vector<std::int32_t>> Chosen() const;
@@ -53,5 +45,5 @@ private:
     ChannelTableDocument& m_document;
     UserServices& m_services;
     QWidget& m_owner;
-    Rows m_rows;
+    ChannelListAccess m_rows;
 };
