@@ -511,8 +511,9 @@ void BM_Editor_FillRaster(benchmark::State& state)
         editor.LoadHalf();
         editor.List()->SetSelectedRows({0});
         editor.Services().menuAnswers.push_back(IDM_FILL_RASTER);
-        editor.Services().valueAnswers.push_back(
-            {QStringLiteral("47.25"), QStringLiteral("0.0625"), QStringLiteral("32768")});
+        // Start, step, count, and where: before the first selected channel.
+        editor.Services().valueAnswers.push_back({QStringLiteral("47.25"), QStringLiteral("0.0625"),
+                                                  QStringLiteral("32768"), QString::fromStdString(FillRasterPlace(1))});
         Editor::Settle();
         state.ResumeTiming();
         editor.ClickRow(0, Qt::RightButton);

@@ -51,7 +51,7 @@ void ChannelClipboard::Copy()
     const std::string csv = ChannelRowsText(frequencies, channels, ChannelRowsForm::Csv);
     m_services.Clipboard().PutRows(QString::fromStdString(tabs), QByteArray::fromStdString(csv));
     m_list.note(channels.size() == 1 ? QString::fromLatin1(kCopiedOneNote)
-                                                 : QString::fromLatin1(kCopiedNote).arg(channels.size()));
+                                     : QString::fromLatin1(kCopiedNote).arg(channels.size()));
 }
 
 void ChannelClipboard::Paste(bool bAtEnd)
@@ -81,8 +81,8 @@ void ChannelClipboard::Paste(bool bAtEnd)
     PastedTextFault fault;
     if (!ReadPastedFrequencies(utf8, pasted, fault)) {
         ShowMessage(QString::fromLatin1(kPasteFaultText)
-                                      .arg(static_cast<qulonglong>(fault.line))
-                                      .arg(QString::fromStdString(fault.reason)));
+                        .arg(static_cast<qulonglong>(fault.line))
+                        .arg(QString::fromStdString(fault.reason)));
         return;
     }
     const std::vector<double>& frequencies = pasted.frequencies;
@@ -95,9 +95,9 @@ void ChannelClipboard::Paste(bool bAtEnd)
     const std::int32_t iCount = m_document.CurrentCount();
     if (frequencies.size() > static_cast<std::size_t>(ChannelTable::kMaxChannels - iCount)) {
         ShowMessage(QString::fromLatin1(kPasteTooManyText)
-                                      .arg(iCount)
-                                      .arg(static_cast<qulonglong>(frequencies.size()))
-                                      .arg(ChannelTable::kMaxChannels));
+                        .arg(iCount)
+                        .arg(static_cast<qulonglong>(frequencies.size()))
+                        .arg(ChannelTable::kMaxChannels));
         return;
     }
     // Before the current row's channel, else after the last.
