@@ -19,6 +19,7 @@
 #include "ChannelClipboard.h"
 #include "ChannelRows.h"
 #include "ChannelTable.h"
+#include "ChannelTableCheck.h"
 #include "ChannelTunerCheck.h"
 #include "CountryCatalogue.h"
 #include "DiskChangeBar.h"
@@ -92,14 +93,13 @@ CFrequencyTableDlg::CFrequencyTableDlg(UserServices& services, QWidget* pParent)
             ShowDocument();
         if (m_pDiskChangeBar && (change == DocumentChange::Edited || change == DocumentChange::Replaced))
             m_pDiskChangeBar->Follow();
-        // A save leaves the findings as they are.
-        if (m_pFindingsTimer && m_pFindings && m_pFindings->isVisible() && change == DocumentChange::Edited &&
-            news.ChangedTable())
-            m_pFindingsTimer->start();
     });
     m_pBulkEdits = std::make_unique<ChannelBulkEdits>(m_document, services, *this, ListAccess());
     m_pClipboard = std::make_unique<ChannelClipboard>(m_document, services, *this, ListAccess());
     m_pTunerCheck = std::make_unique<ChannelTunerCheck>(m_document, services, *this);
+    m_pTableCheck = new ChannelTableCheck(
+        m_document, *this, [this] { return m_pTunerCheck->Findings(); },
+        [this](std::int32_t iList, std::int32_t iChannel) { ShowFinding(iList, iChannel); });
     m_pRows = std::make_unique<ChannelRows>(m_document, *GetListView(IDC_LIST_CHANNELS), EditorPlanLibrary);
     m_pRecovery = std::make_unique<DocumentRecovery<ChannelTableDocument>>(this, services, m_document, "ccf");
     InitMenus();

@@ -30,6 +30,7 @@ class ChannelBulkEdits;
 class ChannelClipboard;
 class ChannelRows;
 class PlanLibrary;
+class ChannelTableCheck;
 class ChannelTunerCheck;
 class EditorFrame;
 class EditorStatusLine;
@@ -246,11 +247,8 @@ private:
     // second after the last change.
     DiskChangeBar* m_pDiskChangeBar = nullptr;
     std::unique_ptr<DocumentRecovery<ChannelTableDocument>> m_pRecovery;
-    // The findings of the last "Check Table", in a window of their own.
-    QPointer<CTableFindingsWindow> m_pFindings;
-    // The open Table Check window is checked again once edits pause.
-    QTimer* m_pFindingsTimer = nullptr;
-    void RefreshFindings();
+    // Check Table and its window, which follows the document (a child object).
+    ChannelTableCheck* m_pTableCheck = nullptr;
     EditorFrame* m_pFrame = nullptr;
     EditorStatusLine* m_pStatusLine = nullptr;
     // The band chart, redrawn when the document tells of a changed table or a tuner is chosen.

@@ -1,22 +1,18 @@
 // Import... and Export... of the channel table editor: a whole table as JSON,
 // or channel lists as CSV (the list being edited is exported), in the formats
-// of vornalix-tool; and Check
-// Table, whose findings list selects the row each names.
+// of vornalix-tool; and Check Table (ChannelTableCheck.h), whose findings
+// select the row each names.
 
 #include <QFile>
-#include <QPointer>
 
 #include "CFrequencyTableDlg.h"
 
-#include "CTableFindingsWindow.h"
-#include "ChannelTunerCheck.h"
+#include "ChannelTableCheck.h"
 #include "EditorFileCommands.h"
 #include "EditorStatusLine.h"
 #include "ListView.h"
-#include "TableChecks.h"
 #include "TableTransfer.h"
 #include "resource.h"
-#include <QTimer>
 
 namespace {
 
@@ -100,33 +96,7 @@ void CFrequencyTableDlg::OnExport()
 
 void CFrequencyTableDlg::OnCheckTable()
 {
-    if (!m_document.HasTable())
-        return;
-    std::vector<TableFinding> findings;
-    CheckChannelTableInMemory(*m_document.Table(), [&findings](const TableFinding& f) { findings.push_back(f); });
-    if (!m_pFindings) {
-        m_pFindings = new CTableFindingsWindow(this);
-        m_pFindings->onActivate = [this](int list, int position) { ShowFinding(list, position); };
-        m_pFindingsTimer = new QTimer(m_pFindings);
-        m_pFindingsTimer->setSingleShot(true);
-        m_pFindingsTimer->setInterval(150);
-        connect(m_pFindingsTimer, &QTimer::timeout, this, [this] { RefreshFindings(); });
-    }
-    // With a tuner chosen, the channels it cannot tune follow the table's own findings.
-    m_pFindings->ShowFindings(std::move(findings), FindingKind::Channel, m_pTunerCheck->Findings());
-}
-
-// As the status line follows the document, so does the open Table Check
-// window: checked again, without taking the focus, once edits pause.
-void CFrequencyTableDlg::RefreshFindings()
-{
-    if (!m_pFindings || !m_pFindings->isVisible())
-        return;
-    std::vector<TableFinding> findings;
-    if (m_document.HasTable()) {
-        CheckChannelTableInMemory(*m_document.Table(), [&findings](const TableFinding& f) { findings.push_back(f); });
-    }
-    m_pFindings->SetFindings(std::move(findings), FindingKind::Channel, m_pTunerCheck->Findings());
+    m_pTableCheck->Show();
 }
 
 void CFrequencyTableDlg::ShowFinding(std::int32_t iList, std::int32_t iChannel)
