@@ -58,7 +58,10 @@ CDialog::CDialog(int templateId, UserServices& services, QWidget* pParent, const
     BuildControls(displayTexts);
 }
 
-CDialog::~CDialog() = default;
+CDialog::~CDialog()
+{
+    emit Destroying();
+}
 
 
 void CDialog::BuildControls(const DisplayTexts& displayTexts)

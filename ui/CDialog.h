@@ -110,6 +110,9 @@ public:
 signals:
     // OnInitDialog has run; the window is not shown yet.
     void Initialized();
+    // The dialog is being destroyed, while it is still whole: QDialog's own
+    // destructor hides the window after this.
+    void Destroying();
 
 protected:
     virtual bool OnInitDialog();

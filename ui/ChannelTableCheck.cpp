@@ -9,8 +9,7 @@
 #include "ChannelTableDocument.h"
 #include "TableChecks.h"
 
-ChannelTableCheck::ChannelTableCheck(ChannelTableDocument& document, QWidget& owner,
-                                     TunerFindingsSource tunerFindings,
+ChannelTableCheck::ChannelTableCheck(ChannelTableDocument& document, QWidget& owner, TunerFindingsSource tunerFindings,
                                      std::function<void(std::int32_t, std::int32_t)> activate)
     : QObject(&owner), m_document(document), m_owner(owner), m_tunerFindings(std::move(tunerFindings)),
       m_activate(std::move(activate))

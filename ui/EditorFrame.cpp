@@ -124,7 +124,7 @@ void EditorFrame::Build()
     TakeNaturalSize();
     // A control that takes the focus, by Tab or by the program, is scrolled into view.
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* pNow) {
-        if (pNow && m_pClient->isAncestorOf(pNow))
+        if (!m_bDetached && pNow && m_pClient->isAncestorOf(pNow))
             m_pScroller->ensureWidgetVisible(pNow, 4, 4);
     });
     // Once the dialog has made its controls ready, the window takes the size
@@ -141,6 +141,9 @@ void EditorFrame::WatchControls()
     m_dialog.installEventFilter(this);
     for (QWidget* pControl : m_dialog.TemplateControls())
         pControl->installEventFilter(this);
+    // What a dialog's destruction hides is no window closing: nothing is
+    // remembered of it, and nothing of the dialog is asked any more.
+    connect(&m_dialog, &CDialog::Destroying, this, [this] { m_bDetached = true; });
 }
 
 void EditorFrame::UpdateStates() const
@@ -269,6 +272,8 @@ void EditorFrame::ShowTableFileInTitle(const std::string& savePath, bool bModifi
 
 bool EditorFrame::eventFilter(QObject* pWatched, QEvent* pEvent)
 {
+    if (m_bDetached)
+        return false;
     const QEvent::Type type = pEvent->type();
     if (pWatched == m_pClient && type == QEvent::Resize)
         FollowClientSize();

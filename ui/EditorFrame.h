@@ -101,4 +101,5 @@ private:
     std::vector<PlacedControl> m_placed;
     QSize m_templateSize;
     bool m_bShown = false;
+    bool m_bDetached = false;
 };
