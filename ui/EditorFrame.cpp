@@ -112,6 +112,8 @@ void EditorFrame::Build()
         m_pClient->setMaximumSize(m_templateSize);
     m_pScroller = new ControlsScrollArea(&m_dialog);
     m_pScroller->setFrameShape(QFrame::NoFrame);
+    // The area only holds the controls: Tab goes to them, not to it.
+    m_pScroller->setFocusPolicy(Qt::NoFocus);
     m_pScroller->setWidgetResizable(true);
     m_pScroller->setWidget(m_pClient);
     m_pClient->installEventFilter(this);

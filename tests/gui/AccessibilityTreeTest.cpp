@@ -4,6 +4,8 @@
 // popup menus among the application's children.
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include <QAccessible>
 #include <QApplication>
 #include <QMenu>
@@ -319,4 +321,33 @@ TEST(AccessibleTree, OpenDropDownListIsAmongTheApplicationsChildren)
     pMode->hidePopup();
     EXPECT_TRUE(pCombo->state().collapsed);
     EXPECT_FALSE(listed(pDropDown));
+}
+
+// Tab goes round the editors' controls, each with a name a screen reader
+// reads, and never stops on the frame around them (the scrolling area did).
+TEST(AccessibleTree, TabStopsOnlyOnNamedControls)
+{
+    FakeUserServices services;
+    CFrequencyTableDlg channels{services};
+    CTunerEditDlg tuners{services};
+    for (CDialog* pDialog : std::initializer_list<CDialog*>{&channels, &tuners}) {
+        pDialog->Create();
+        pDialog->OnCommand(IDC_BUTTON_CREATE_NEW); // the controls a table enables take Tab too
+        pDialog->activateWindow();
+        QApplication::processEvents();
+        std::set<QWidget*> stops;
+        for (int i = 0; i < 60; ++i) {
+            QWidget* pFocus = QApplication::focusWidget();
+            ASSERT_NE(pFocus, nullptr);
+            QAccessibleInterface* pInterface = QAccessible::queryAccessibleInterface(pFocus);
+            ASSERT_NE(pInterface, nullptr);
+            EXPECT_FALSE(pInterface->text(QAccessible::Name).isEmpty())
+                << "an unnamed " << pFocus->metaObject()->className() << " takes Tab in "
+                << pDialog->windowTitle().toStdString();
+            stops.insert(pFocus);
+            QTest::keyClick(pFocus, Qt::Key_Tab);
+        }
+        EXPECT_GE(stops.size(), 6u);
+        pDialog->hide();
+    }
 }
