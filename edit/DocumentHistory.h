@@ -124,6 +124,26 @@ private:
     int m_iLastId = 0;
 };
 
+// Calls End on its owner when it goes out of scope; moved, only the last
+// holder ends it.
+template <class Owner, void (Owner::*End)()> class ScopeEnd
+{
+public:
+    explicit ScopeEnd(Owner& owner) : m_pOwner(&owner) {}
+    ScopeEnd(ScopeEnd&& other) noexcept : m_pOwner(std::exchange(other.m_pOwner, nullptr)) {}
+    ScopeEnd(const ScopeEnd&) = delete;
+    ScopeEnd& operator=(const ScopeEnd&) = delete;
+    ScopeEnd& operator=(ScopeEnd&&) = delete;
+    ~ScopeEnd()
+    {
+        if (m_pOwner)
+            (m_pOwner->*End)();
+    }
+
+private:
+    Owner* m_pOwner;
+};
+
 // Ends a scope of the document that began it.
 class StepScopeOwner
 {
@@ -157,46 +177,14 @@ public:
     // view holds them around a command and what it then shows, so that every
     // view derives once from the finished whole. A load's AboutToReplace and
     // Replaced are told when they happen, as the old table is still there.
-    class AnnouncementHold
-    {
-    public:
-        explicit AnnouncementHold(AnnouncementHolder& holder) : m_pHolder(&holder) {}
-        AnnouncementHold(AnnouncementHold&& other) noexcept : m_pHolder(std::exchange(other.m_pHolder, nullptr)) {}
-        AnnouncementHold(const AnnouncementHold&) = delete;
-        AnnouncementHold& operator=(const AnnouncementHold&) = delete;
-        AnnouncementHold& operator=(AnnouncementHold&&) = delete;
-        ~AnnouncementHold()
-        {
-            if (m_pHolder)
-                m_pHolder->ReleaseAnnouncements();
-        }
-
-    private:
-        AnnouncementHolder* m_pHolder;
-    };
+    using AnnouncementHold = ScopeEnd<AnnouncementHolder, &AnnouncementHolder::ReleaseAnnouncements>;
     [[nodiscard]] AnnouncementHold HoldAnnouncements()
     {
         ++m_iHolds;
         return AnnouncementHold(*this);
     }
 
-    class StepScope
-    {
-    public:
-        explicit StepScope(StepScopeOwner& owner) : m_pOwner(&owner) {}
-        StepScope(StepScope&& other) noexcept : m_pOwner(std::exchange(other.m_pOwner, nullptr)) {}
-        StepScope(const StepScope&) = delete;
-        StepScope& operator=(const StepScope&) = delete;
-        StepScope& operator=(StepScope&&) = delete;
-        ~StepScope()
-        {
-            if (m_pOwner)
-                m_pOwner->EndStep();
-        }
-
-    private:
-        StepScopeOwner* m_pOwner;
-    };
+    using StepScope = ScopeEnd<StepScopeOwner, &StepScopeOwner::EndStep>;
 
     DocumentHistory(const DocumentHistory&) = delete;
     DocumentHistory& operator=(const DocumentHistory&) = delete;

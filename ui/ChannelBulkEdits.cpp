@@ -77,6 +77,18 @@ std::optional<std::vector<std::int32_t>> ChannelBulkEdits::Chosen() const
     return channels;
 }
 
+std::optional<ChannelBulkEdits::ChosenAndAsked> ChannelBulkEdits::AskAboutChosen(const QString& title,
+                                                                                 std::vector<ValueField> fields) const
+{
+    std::optional<std::vector<std::int32_t>> channels = Chosen();
+    if (!channels)
+        return std::nullopt;
+    std::optional<std::vector<QString>> values = AskValues(title, std::move(fields));
+    if (!values)
+        return std::nullopt;
+    return ChosenAndAsked{std::move(*channels), std::move(*values)};
+}
+
 void ChannelBulkEdits::MoveAs(const std::function<std::vector<std::int32_t>(const std::vector<std::int32_t>&)>& edit)
 {
     const auto held = m_document.HoldAnnouncements();
@@ -100,17 +112,19 @@ void ChannelBulkEdits::MoveDown()
 
 void ChannelBulkEdits::MoveToChannel()
 {
+    // The field proposes the first chosen channel: the choice comes first.
     const std::optional<std::vector<std::int32_t>> chosen = Chosen();
     if (!chosen)
         return;
     const std::vector<std::int32_t>& channels = *chosen;
-    const std::optional<std::vector<QString>> values =
+    const std::optional<std::vector<QString>> asked =
         AskValues(QString::fromLatin1(BulkEditName::kMoveToChannel),
                   {ValueField{QStringLiteral("&Channel:"), QString::number(channels.front())}});
-    if (!values)
+    if (!asked)
         return;
+    const std::vector<QString>& values = *asked;
     const auto highest = m_document.CurrentCount() - static_cast<std::int32_t>(channels.size()) + 1;
-    const std::optional<std::int32_t> target = ReadWholeNumber((*values)[0]);
+    const std::optional<std::int32_t> target = ReadWholeNumber(values[0]);
     if (!target || *target < 1 || *target > highest) {
         ShowMessage(QStringLiteral("The channel must be a whole number from 1 to %1.").arg(highest));
         return;
@@ -123,16 +137,13 @@ void ChannelBulkEdits::MoveToChannel()
 
 void ChannelBulkEdits::OffsetFrequencies()
 {
-    const std::optional<std::vector<std::int32_t>> chosen = Chosen();
-    if (!chosen)
+    const std::optional<ChosenAndAsked> asked =
+        AskAboutChosen(QString::fromLatin1(BulkEditName::kOffsetFrequencies),
+                       {ValueField{QStringLiteral("&Offset (MHz):"), QString()}});
+    if (!asked)
         return;
-    const std::vector<std::int32_t>& channels = *chosen;
-    const std::optional<std::vector<QString>> values =
-        AskValues(QString::fromLatin1(BulkEditName::kOffsetFrequencies),
-                  {ValueField{QStringLiteral("&Offset (MHz):"), QString()}});
-    if (!values)
-        return;
-    const std::optional<double> offset = ReadMegahertz((*values)[0]);
+    const auto& [channels, values] = *asked;
+    const std::optional<double> offset = ReadMegahertz(values[0]);
     if (!offset) {
         ShowMessage(QStringLiteral("The offset must be a number of MHz, such as +0.25 or -1."));
         return;
@@ -144,16 +155,13 @@ void ChannelBulkEdits::OffsetFrequencies()
 
 void ChannelBulkEdits::RoundFrequencies()
 {
-    const std::optional<std::vector<std::int32_t>> chosen = Chosen();
-    if (!chosen)
+    const std::optional<ChosenAndAsked> asked =
+        AskAboutChosen(QString::fromLatin1(BulkEditName::kRoundFrequencies),
+                       {ValueField{QStringLiteral("&To a step of (kHz: 1, 50 or 250):"), QStringLiteral("1")}});
+    if (!asked)
         return;
-    const std::vector<std::int32_t>& channels = *chosen;
-    const std::optional<std::vector<QString>> values =
-        AskValues(QString::fromLatin1(BulkEditName::kRoundFrequencies),
-                  {ValueField{QStringLiteral("&To a step of (kHz: 1, 50 or 250):"), QStringLiteral("1")}});
-    if (!values)
-        return;
-    const QString step = (*values)[0].trimmed();
+    const auto& [channels, values] = *asked;
+    const QString step = values[0].trimmed();
     std::optional<FrequencyStep> rasterStep;
     for (const FrequencyStep candidate :
          {FrequencyStep::Kilohertz1, FrequencyStep::Kilohertz50, FrequencyStep::Kilohertz250}) {

@@ -38,6 +38,14 @@ private:
     std::optional<std::vector<QString>> AskValues(const QString& title, std::vector<ValueField> fields) const;
     // The selected channels, when there is a table and a selection.
     std::optional<std::vector<std::int32_t>> Chosen() const;
+    // The chosen channels and the values asked about them; nothing without a
+    // choice or when the person cancels.
+    struct ChosenAndAsked
+    {
+        std::vector<std::int32_t> channels;
+        std::vector<QString> values;
+    };
+    std::optional<ChosenAndAsked> AskAboutChosen(const QString& title, std::vector<ValueField> fields) const;
     // Runs an edit of the chosen channels whose result is where they are
     // afterwards (empty when nothing changed).
     void MoveAs(const std::function<std::vector<std::int32_t>(const std::vector<std::int32_t>&)>& edit);
