@@ -271,3 +271,42 @@ TEST(TunerTableDocument, ReplaceEntryFindsItsKeyAnywhere)
     EXPECT_EQ(doc.EntryAt(2)->dbHighBandEnd(), 863.0);
     EXPECT_EQ(doc.EntryAt(0)->dbHighBandEnd(), 0.0);
 }
+
+// The tuner document tells where each step changed its entries: an entry
+// added goes where its key orders it, a deletion and its undo name the same
+// place, a load is told as every list anew and loading the same table again
+// makes no step and tells no edit.
+TEST(TunerTableDocument, AnnouncementsTellWhereTheEntriesChanged)
+{
+    TempDir dir;
+    TunerTableDocument doc;
+    ASSERT_TRUE(doc.CreateNew());
+    std::vector<DocumentNews> told;
+    doc.Subscribe([&told](const DocumentNews& news) { told.push_back(news); });
+    ASSERT_TRUE(doc.AddInfo(ValidTunerInput(3, 1)).bAdded);
+    ASSERT_TRUE(doc.AddInfo(ValidTunerInput(1, 2)).bAdded);
+    // Keys 103 and 201 (factory + 10 x the type's high digits + 100 x its low one).
+    EXPECT_EQ(told.back().touches, (std::vector<ListTouch>{{0, 1, 0, 1}}));
+    {
+        const auto held = doc.HoldAnnouncements();
+        ASSERT_TRUE(doc.AddInfo(ValidTunerInput(4, 1)).bAdded);
+        ASSERT_TRUE(doc.DeleteTuner(1)); // 1-based: the first
+    }
+    EXPECT_EQ(told.back().touches, (std::vector<ListTouch>{{0, 1, 0, 1}, {0, 0, 1, 0}})); // key 104 between
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_EQ(told.back().touches, (std::vector<ListTouch>{{0, 0, 0, 1}}));
+
+    FileError error;
+    const std::string path = dir.File("t.tsf");
+    ASSERT_TRUE(doc.Save(path, error));
+    EXPECT_FALSE(told.back().ChangedTable());
+    ASSERT_TRUE(doc.AddInfo(ValidTunerInput(5, 1)).bAdded);
+    ASSERT_EQ(doc.Load(path, error), TunerLoadResult::Read);
+    EXPECT_TRUE(told.back().bAllLists);
+    const std::size_t edits = told.size();
+    const std::size_t steps = doc.UndoCount();
+    doc.Load(path, error);
+    EXPECT_EQ(doc.UndoCount(), steps);
+    for (std::size_t i = edits; i < told.size(); ++i)
+        EXPECT_NE(told[i].change, DocumentChange::Edited);
+}

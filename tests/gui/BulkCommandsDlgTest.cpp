@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "CFrequencyTableDlg.h"
+#include "ChannelBulkEdits.h"
 #include "ChannelTable.h"
+#include "ChannelTableDocument.h"
 #include "FakeUserServices.h"
 #include "GuiTestSupport.h"
 #include "TestFiles.h"
@@ -291,3 +293,55 @@ TEST_F(BulkCommandsDlgTest, WithoutATableOrASelectionNothingIsAsked)
 }
 
 } // namespace
+
+// The bulk edits as a part over a document, without the editor: a refused
+// or cancelled form changes nothing and shows nothing; an accepted one is
+// one step, and the rows it names are shown selected.
+TEST(ChannelBulkEditsPart, RefusedOrCancelledFormsChangeNothingAndAnEditShowsItsRows)
+{
+    ChannelTableDocument document;
+    ASSERT_TRUE(document.CreateNew());
+    ASSERT_TRUE(document.ReplaceList(ChannelModeAir, {48.25, 55.25, 62.25, 175.25, 182.25}));
+    FakeUserServices services;
+    QWidget owner;
+    std::vector<std::int32_t> selected{2, 3};
+    std::vector<std::vector<std::int32_t>> shown;
+    ChannelListAccess list;
+    list.selected = [&selected] { return selected; };
+    list.current = [] { return 0; };
+    list.showSelected = [&shown](const std::vector<std::int32_t>& channels) { shown.push_back(channels); };
+    list.note = [](const QString&) {};
+    ChannelBulkEdits edits(document, services, owner, list);
+    const std::size_t steps = document.UndoCount();
+
+    services.valueAnswers.push_back(std::vector<QString>{QStringLiteral("a quarter")});
+    edits.OffsetFrequencies();
+    ASSERT_EQ(services.messages.size(), 1u);
+    EXPECT_EQ(services.messages[0], "The offset must be a number of MHz, such as +0.25 or -1.");
+    services.valueAnswers.push_back(std::nullopt); // cancelled
+    edits.RoundFrequencies();
+    EXPECT_EQ(document.UndoCount(), steps);
+    EXPECT_TRUE(shown.empty());
+
+    services.valueAnswers.push_back(std::vector<QString>{QStringLiteral("+0.25")});
+    edits.OffsetFrequencies();
+    EXPECT_EQ(document.CurrentFrequencies(), (std::vector<double>{48.25, 55.5, 62.5, 175.25, 182.25}));
+    EXPECT_EQ(document.UndoCount(), steps + 1);
+    EXPECT_EQ(document.UndoName(), "Offset Frequencies");
+    EXPECT_EQ(shown, (std::vector<std::vector<std::int32_t>>{{2, 3}}));
+
+    // Moved up, the rows are shown where they went; at the top nothing moves.
+    edits.MoveUp();
+    EXPECT_EQ(shown.back(), (std::vector<std::int32_t>{1, 2}));
+    selected = {1};
+    edits.MoveUp();
+    EXPECT_EQ(shown.size(), 2u);
+    EXPECT_EQ(document.UndoCount(), steps + 2);
+
+    // Without a choice nothing is asked.
+    selected.clear();
+    edits.MoveToChannel();
+    edits.SortSelection();
+    EXPECT_EQ(services.valueRequests.size(), 3u);
+    EXPECT_EQ(document.UndoCount(), steps + 2);
+}

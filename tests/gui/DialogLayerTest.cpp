@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QIcon>
 #include <QItemSelectionModel>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTimer>
 
@@ -14,6 +15,7 @@
 
 #include "CAboutDlg.h"
 #include "CLauncherDlg.h"
+#include "ExitWhenShown.h"
 #include "FakeUserServices.h"
 #include "GuiTestSupport.h"
 #include "UserServices.h"
@@ -526,4 +528,28 @@ TEST(ListViewOps, HeadingsDoNotShareTheRowSelection)
     EXPECT_FALSE(pHeadings->hasSelection());
     pList->setSelectionModel(new QItemSelectionModel(pList->model(), pList));
     EXPECT_NE(pList->horizontalHeader()->selectionModel(), pList->selectionModel());
+}
+
+// The measured runs' early end: with the application's watch installed,
+// each modal window closes after its first paint as its close box would, a
+// dialog shown again is closed again, and a message box ends too.
+TEST(ModalWindowsCloseOnceShown, EveryModalWindowEndsAfterItsFirstPaint)
+{
+    auto* pWatch = new ModalWindowsCloseOnceShown(qApp);
+    qApp->installEventFilter(pWatch);
+    FakeUserServices services;
+    ProbeDialog about(IDD_ABOUTBOX, services);
+    EXPECT_EQ(about.DoModal(), IDCANCEL);
+    EXPECT_EQ(about.commands, std::vector<int>{IDCANCEL});
+    ProbeDialog again(IDD_ABOUTBOX, services);
+    EXPECT_EQ(again.DoModal(), IDCANCEL);
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Vornalix"), QStringLiteral("text"), QMessageBox::Ok);
+    box.exec();
+    EXPECT_FALSE(box.isVisible());
+    // A window that is not modal is left open.
+    QWidget plain;
+    plain.show();
+    QApplication::processEvents();
+    EXPECT_TRUE(plain.isVisible());
+    delete pWatch;
 }

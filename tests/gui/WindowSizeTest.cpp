@@ -596,3 +596,19 @@ TEST(FindingsPlace, TableCheckOpensWideEnoughForItsMessages)
     const auto [room, needed] = messageRoom(message);
     EXPECT_GE(room, needed) << message.toStdString();
 }
+
+// Only a window that closes has its size remembered: an editor destroyed
+// while it shows (as the program's end or a test does) leaves the size
+// remembered before, and asks nothing of its half-destroyed dialog.
+TEST(WindowSizesFile, AnEditorDestroyedWhileShownRemembersNothing)
+{
+    FakeUserServices services;
+    RememberWindowSize(IDD_TUNER_EDIT, WindowSize{800, 700, false});
+    {
+        CTunerEditDlg dlg{services};
+        dlg.Create();
+        dlg.resize(dlg.size() + QSize(40, 30));
+        QApplication::processEvents();
+    }
+    EXPECT_EQ(RememberedWindowSize(IDD_TUNER_EDIT), (WindowSize{800, 700, false}));
+}
