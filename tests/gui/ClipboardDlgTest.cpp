@@ -19,6 +19,7 @@
 #include <QMimeData>
 
 #include "CFrequencyTableDlg.h"
+#include "ChannelClipboard.h"
 #include "ChannelTable.h"
 #include "ClipboardService.h"
 #include "DialogMenuBar.h"
@@ -27,6 +28,7 @@
 #include "FakeUserServices.h"
 #include "GuiTestSupport.h"
 #include "PastedFrequencies.h"
+#include "Strings.h"
 #include "TableJson.h"
 #include "TestFiles.h"
 #include "resource.h"
@@ -390,3 +392,71 @@ TEST_F(ClipboardDlgTest, WholeJobCopyAirRowsIntoTheCableListAndSave)
 }
 
 } // namespace
+
+namespace {
+
+// A clipboard that holds what it is given and answers, or is silent.
+class HeldClipboard : public ClipboardService
+{
+public:
+    void PutRows(const QString& plainText, const QByteArray&) override { text = plainText; }
+    QString Text() const override { return text; }
+    bool Answers() const override { return bAnswers; }
+    QString text;
+    bool bAnswers = true;
+};
+
+} // namespace
+
+// Copy and Paste as a part over a document, without the editor: the rows go
+// before the current row or after the last, a silent owner is noted and
+// nothing pasted, and a paste past the longest list is refused whole.
+TEST(ChannelClipboardPart, PastesWhereAskedAndRefusesWhatItCannotTake)
+{
+    ChannelTableDocument document;
+    ASSERT_TRUE(document.CreateNew());
+    ASSERT_TRUE(document.ReplaceList(ChannelModeAir, {48.25, 55.25, 62.25}));
+    HeldClipboard clipboard;
+    FakeUserServices services;
+    services.pClipboard = &clipboard;
+    QWidget owner;
+    std::int32_t iCurrent = 2;
+    std::vector<std::vector<std::int32_t>> shown;
+    std::vector<QString> notes;
+    ChannelListAccess list;
+    list.selected = [] { return std::vector<std::int32_t>{1, 3}; };
+    list.current = [&iCurrent] { return iCurrent; };
+    list.showSelected = [&shown](const std::vector<std::int32_t>& channels) { shown.push_back(channels); };
+    list.note = [&notes](const QString& note) { notes.push_back(note); };
+    ChannelClipboard rows(document, services, owner, list);
+
+    rows.Copy();
+    EXPECT_EQ(clipboard.text, "1\t48.25\n3\t62.25\n");
+    clipboard.text = QStringLiteral("175.25\n182.25\n");
+    rows.Paste(false);
+    EXPECT_EQ(document.CurrentFrequencies(), (std::vector<double>{48.25, 175.25, 182.25, 55.25, 62.25}));
+    EXPECT_EQ(shown.back(), (std::vector<std::int32_t>{2, 3}));
+    iCurrent = 0; // no current row: after the last
+    rows.Paste(false);
+    EXPECT_EQ(shown.back(), (std::vector<std::int32_t>{6, 7}));
+    iCurrent = 1;
+    rows.Paste(true);
+    EXPECT_EQ(shown.back(), (std::vector<std::int32_t>{8, 9}));
+    EXPECT_EQ(document.UndoName(), ChannelTableDocument::kPasteAtEndStepName);
+
+    const std::size_t steps = document.UndoCount();
+    clipboard.bAnswers = false;
+    rows.Paste(false);
+    EXPECT_EQ(notes.back(), QString::fromLatin1(kClipboardSilentNote));
+    clipboard.bAnswers = true;
+    QString many;
+    for (int i = 0; i < ChannelTable::kMaxChannels; ++i)
+        many += QStringLiteral("100\n");
+    clipboard.text = many;
+    rows.Paste(true);
+    ASSERT_FALSE(services.messages.empty());
+    EXPECT_TRUE(services.messages.back().startsWith(QStringLiteral("The list holds 9 channels")))
+        << services.messages.back().toStdString();
+    EXPECT_EQ(document.UndoCount(), steps);
+    EXPECT_EQ(document.CurrentCount(), 9);
+}
