@@ -11,6 +11,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
 #include <sys/stat.h>
@@ -19,6 +20,7 @@
 #include "CFrequencyTableDlg.h"
 #include "CTableFindingsWindow.h"
 #include "CTunerEditDlg.h"
+#include "ChannelTableCheck.h"
 #include "DocumentRecovery.h"
 #include "EditorFrame.h"
 #include "EditorStatusLine.h"
@@ -345,4 +347,32 @@ TEST(TunerStatusLine, FollowsLoadDeleteUndoSaveExportAndCheck)
     dlg.OnCommand(IDM_EXPORT);
     ASSERT_TRUE(FileExists(dir.File("two.json")));
     EXPECT_EQ(pLine->NoteText(), "Exported two.json");
+}
+
+// Check Table as a part over a document: its window checks again once edits
+// and their undo pause, and a finding activated names its list and channel.
+TEST(ChannelTableCheckPart, TheWindowFollowsEditsAndTellsWhichRowAFindingNames)
+{
+    ChannelTableDocument document;
+    ASSERT_TRUE(document.CreateNew());
+    ASSERT_TRUE(document.ReplaceList(ChannelModeAir, {55.25, 55.25, 62.25}));
+    QWidget owner;
+    std::vector<std::pair<std::int32_t, std::int32_t>> activated;
+    auto* pCheck = new ChannelTableCheck(
+        document, owner, [] { return std::optional<TunerFindings>(); },
+        [&activated](std::int32_t iList, std::int32_t iChannel) { activated.emplace_back(iList, iChannel); });
+    pCheck->Show();
+    CTableFindingsWindow* pWindow = pCheck->Window();
+    ASSERT_NE(pWindow, nullptr);
+    const int withDuplicate = pWindow->FindingCount();
+    ASSERT_GE(withDuplicate, 1);
+    ASSERT_TRUE(pWindow->onActivate);
+    pWindow->onActivate(ChannelModeAir, 2); // as a click on the finding of channel 2
+    EXPECT_EQ(activated, (std::vector<std::pair<std::int32_t, std::int32_t>>{{ChannelModeAir, 2}}));
+
+    ASSERT_TRUE(document.SetFrequency(2, 58.25)); // the duplicate goes, the order stays rising
+    EXPECT_TRUE(WaitFor([&] { return pWindow->FindingCount() < withDuplicate; }, 3000));
+    // Undo brings the duplicate back into the window.
+    ASSERT_TRUE(document.Undo());
+    EXPECT_TRUE(WaitFor([&] { return pWindow->FindingCount() == withDuplicate; }, 3000));
 }
