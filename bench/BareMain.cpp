@@ -10,7 +10,7 @@
 #include <QLocalServer>
 #endif
 
-#include "ExitWhenShown.h"
+#include "ui/app/ExitWhenShown.h"
 
 int main(int argc, char** argv)
 {

@@ -1,4 +1,4 @@
-#include "BenchFiles.h"
+#include "bench/BenchFiles.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -8,8 +8,8 @@
 #include <stdexcept>
 #include <vector>
 
-#include "ByteOrder.h"
-#include "ChannelTable.h"
+#include "tables/format/ByteOrder.h"
+#include "tables/format/ChannelTable.h"
 
 namespace {
 

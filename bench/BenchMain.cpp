@@ -6,7 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "RecentFiles.h"
+#include "ui/app/RecentFiles.h"
 
 int main(int argc, char** argv)
 {

@@ -1,11 +1,11 @@
-#include "BenchServices.h"
+#include "bench/BenchServices.h"
 
 #include <cstdint>
 
 #include <QCoreApplication>
 
-#include "CDialog.h"
-#include "resource.h"
+#include "res/resource.h"
+#include "ui/dialog/CDialog.h"
 
 std::optional<QString> BenchServices::ChooseFile(const FileDialogRequest&)
 {

@@ -4,7 +4,7 @@
 
 #include <deque>
 
-#include "UserServices.h"
+#include "ui/app/UserServices.h"
 
 class BenchServices : public UserServices
 {

@@ -16,13 +16,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "BandChart.h"
-#include "BenchServices.h"
-#include "CBandChartWindow.h"
-#include "CFrequencyTableDlg.h"
-#include "ChannelTable.h"
-#include "ListView.h"
-#include "resource.h"
+#include "bench/BenchServices.h"
+#include "res/resource.h"
+#include "tables/analysis/BandChart.h"
+#include "tables/format/ChannelTable.h"
+#include "ui/channel/CFrequencyTableDlg.h"
+#include "ui/channel/chart/CBandChartWindow.h"
+#include "ui/dialog/ListView.h"
 
 namespace {
 

@@ -12,17 +12,17 @@
 #include <QString>
 #include <QTest>
 
-#include "BenchFiles.h"
-#include "BenchServices.h"
-#include "CFrequencyTableDlg.h"
-#include "CTableFindingsWindow.h"
-#include "CTunerChooserDlg.h"
-#include "CheckSummary.h"
-#include "EditorFrame.h"
-#include "EditorStatusLine.h"
-#include "ListView.h"
-#include "TunerSpecTable.h"
-#include "resource.h"
+#include "bench/BenchFiles.h"
+#include "bench/BenchServices.h"
+#include "edit/CheckSummary.h"
+#include "res/resource.h"
+#include "tables/format/TunerSpecTable.h"
+#include "ui/channel/CFrequencyTableDlg.h"
+#include "ui/dialog/ListView.h"
+#include "ui/editor/CTableFindingsWindow.h"
+#include "ui/editor/EditorFrame.h"
+#include "ui/editor/EditorStatusLine.h"
+#include "ui/tuner/CTunerChooserDlg.h"
 
 namespace {
 

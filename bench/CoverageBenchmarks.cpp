@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "BenchFiles.h"
-#include "ChannelTable.h"
-#include "Commands.h"
-#include "TunerCoverage.h"
-#include "TunerSpecTable.h"
+#include "bench/BenchFiles.h"
+#include "tables/analysis/TunerCoverage.h"
+#include "tables/format/ChannelTable.h"
+#include "tables/format/TunerSpecTable.h"
+#include "tool/Commands.h"
 
 namespace {
 

@@ -15,12 +15,12 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
-#include "BenchFiles.h"
-#include "BenchServices.h"
-#include "CFrequencyTableDlg.h"
-#include "CLauncherDlg.h"
-#include "ListView.h"
-#include "resource.h"
+#include "bench/BenchFiles.h"
+#include "bench/BenchServices.h"
+#include "res/resource.h"
+#include "ui/app/CLauncherDlg.h"
+#include "ui/channel/CFrequencyTableDlg.h"
+#include "ui/dialog/ListView.h"
 
 namespace {
 

@@ -28,18 +28,18 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "BenchServices.h"
-#include "CFrequencyTableDlg.h"
-#include "ChannelTable.h"
-#include "DialogMenuBar.h"
-#include "DuplicateFrequencies.h"
-#include "EditorFrame.h"
-#include "ListView.h"
-#include "PastedFrequencies.h"
-#include "RecentFiles.h"
-#include "RecoveryStore.h"
-#include "WindowSizes.h"
-#include "resource.h"
+#include "bench/BenchServices.h"
+#include "edit/RecoveryStore.h"
+#include "res/resource.h"
+#include "tables/analysis/DuplicateFrequencies.h"
+#include "tables/format/ChannelTable.h"
+#include "tables/text/PastedFrequencies.h"
+#include "ui/app/RecentFiles.h"
+#include "ui/channel/CFrequencyTableDlg.h"
+#include "ui/dialog/DialogMenuBar.h"
+#include "ui/dialog/ListView.h"
+#include "ui/editor/EditorFrame.h"
+#include "ui/editor/WindowSizes.h"
 
 namespace {
 

@@ -20,11 +20,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "BenchFiles.h"
-#include "ByteOrder.h"
-#include "ChannelTable.h"
-#include "LegacyChannelTable.h"
-#include "TunerSpecTable.h"
+#include "bench/BenchFiles.h"
+#include "tables/format/ByteOrder.h"
+#include "tables/format/ChannelTable.h"
+#include "tables/format/LegacyChannelTable.h"
+#include "tables/format/TunerSpecTable.h"
 
 namespace {
 

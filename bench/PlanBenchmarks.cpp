@@ -19,11 +19,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "BenchServices.h"
-#include "CFrequencyTableDlg.h"
-#include "CPlanChooserDlg.h"
-#include "ListView.h"
-#include "resource.h"
+#include "bench/BenchServices.h"
+#include "res/resource.h"
+#include "ui/channel/CFrequencyTableDlg.h"
+#include "ui/channel/CPlanChooserDlg.h"
+#include "ui/dialog/ListView.h"
 
 namespace {
 

@@ -19,13 +19,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "BenchServices.h"
-#include "CFrequencyTableDlg.h"
-#include "ChannelPlans.h"
-#include "ChannelTable.h"
-#include "ListView.h"
-#include "PlanLabels.h"
-#include "resource.h"
+#include "bench/BenchServices.h"
+#include "res/resource.h"
+#include "tables/catalogue/ChannelPlans.h"
+#include "tables/catalogue/PlanLabels.h"
+#include "tables/format/ChannelTable.h"
+#include "ui/channel/CFrequencyTableDlg.h"
+#include "ui/dialog/ListView.h"
 
 namespace {
 

@@ -14,13 +14,13 @@
 #include <QCoreApplication>
 #include <QWidget>
 
-#include "BenchServices.h"
-#include "CFrequencyTableDlg.h"
-#include "ChannelTable.h"
-#include "RecoveryBar.h"
-#include "RecoveryCopiesDlg.h"
-#include "RecoveryCopiesList.h"
-#include "RecoveryStore.h"
+#include "bench/BenchServices.h"
+#include "edit/RecoveryStore.h"
+#include "tables/format/ChannelTable.h"
+#include "ui/channel/CFrequencyTableDlg.h"
+#include "ui/editor/RecoveryBar.h"
+#include "ui/editor/RecoveryCopiesDlg.h"
+#include "ui/editor/RecoveryCopiesList.h"
 
 namespace {
 

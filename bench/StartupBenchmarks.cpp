@@ -21,7 +21,7 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
-#include "BenchFiles.h"
+#include "bench/BenchFiles.h"
 
 extern char** environ;
 

@@ -13,15 +13,15 @@
 #include <QString>
 #include <QTest>
 
-#include "BenchFiles.h"
-#include "BenchServices.h"
-#include "CFrequencyTableDlg.h"
-#include "CTunerEditDlg.h"
-#include "CheckSummary.h"
-#include "EditorFrame.h"
-#include "EditorStatusLine.h"
-#include "ListView.h"
-#include "resource.h"
+#include "bench/BenchFiles.h"
+#include "bench/BenchServices.h"
+#include "edit/CheckSummary.h"
+#include "res/resource.h"
+#include "ui/channel/CFrequencyTableDlg.h"
+#include "ui/dialog/ListView.h"
+#include "ui/editor/EditorFrame.h"
+#include "ui/editor/EditorStatusLine.h"
+#include "ui/tuner/CTunerEditDlg.h"
 
 namespace {
 

@@ -11,12 +11,12 @@
 #include <string>
 #include <vector>
 
-#include "BenchFiles.h"
-#include "ChannelTable.h"
-#include "DiffListing.h"
-#include "TableDiff.h"
-#include "TableFormat.h"
-#include "TunerSpecTable.h"
+#include "bench/BenchFiles.h"
+#include "tables/analysis/TableDiff.h"
+#include "tables/format/ChannelTable.h"
+#include "tables/format/TableFormat.h"
+#include "tables/format/TunerSpecTable.h"
+#include "tool/DiffListing.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "BenchFiles.h"
-#include "ChannelTableDocument.h"
-#include "TableTransfer.h"
+#include "bench/BenchFiles.h"
+#include "edit/ChannelTableDocument.h"
+#include "edit/TableTransfer.h"
 
 namespace {
 

@@ -13,12 +13,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "BenchServices.h"
-#include "CTunerEditDlg.h"
-#include "ListView.h"
-#include "TableChecks.h"
-#include "TunerSpecTable.h"
-#include "resource.h"
+#include "bench/BenchServices.h"
+#include "res/resource.h"
+#include "tables/analysis/TableChecks.h"
+#include "tables/format/TunerSpecTable.h"
+#include "ui/dialog/ListView.h"
+#include "ui/tuner/CTunerEditDlg.h"
 
 namespace {
 

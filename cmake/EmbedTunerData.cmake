@@ -71,7 +71,7 @@ foreach(line IN LISTS lines)
 endforeach()
 
 set(text "// Made at build time from data/tuners.csv by cmake/EmbedTunerData.cmake: do not edit.\n")
-string(APPEND text "#include \"ShippedTuners.h\"\n\n")
+string(APPEND text "#include \"tables/catalogue/ShippedTuners.h\"\n\n")
 string(APPEND text "extern const ShippedTuner kShippedTunerData[];\nextern const std::size_t kShippedTunerDataCount;\n\n")
 string(APPEND text "const ShippedTuner kShippedTunerData[] = {\n${rows}};\n")
 string(APPEND text "const std::size_t kShippedTunerDataCount = sizeof kShippedTunerData / sizeof kShippedTunerData[0];\n")

@@ -1,4 +1,4 @@
-#include "ChannelTableDocument.h"
+#include "edit/ChannelTableDocument.h"
 
 #include <algorithm>
 #include <cassert>
@@ -8,8 +8,8 @@
 #include <new>
 #include <utility>
 
-#include "EntryRange.h"
-#include "TableOperations.h"
+#include "edit/TableOperations.h"
+#include "tables/format/EntryRange.h"
 
 namespace {
 

@@ -13,15 +13,15 @@
 #include <utility>
 #include <vector>
 
-#include "ChannelPlans.h"
-#include "ChannelTable.h"
-#include "DocumentHistory.h"
-#include "FileIO.h"
-#include "FileIdentity.h"
-#include "FrequencySteps.h"
-#include "ListRecorder.h"
-#include "RecoveryStore.h"
-#include "TableChanges.h"
+#include "edit/DocumentHistory.h"
+#include "edit/RecoveryStore.h"
+#include "edit/TableChanges.h"
+#include "platform/FileIO.h"
+#include "platform/FileIdentity.h"
+#include "tables/analysis/FrequencySteps.h"
+#include "tables/catalogue/ChannelPlans.h"
+#include "tables/format/ChannelTable.h"
+#include "tables/format/ListRecorder.h"
 
 // The row menu's own commands: each one's undo step and its menu item.
 namespace ChannelCommandName {
@@ -304,7 +304,7 @@ public:
     // stay empty.
     bool OffsetFrequencies(const std::vector<std::int32_t>& channels, double dbOffset);
     // Each chosen frequency rounded to the step (RoundedToStep of
-    // tables/FrequencySteps.h): empty slots, NaN and infinities stay as they
+    // tables/analysis/FrequencySteps.h): empty slots, NaN and infinities stay as they
     // are, and no channel becomes an empty slot.
     bool RoundFrequencies(const std::vector<std::int32_t>& channels, FrequencyStep rasterStep);
     // The chosen channels become empty slots (0 MHz) where they are.

@@ -4,7 +4,7 @@
 // step left (no walk of the nodes), writes only the run that differs into the
 // table and hands the step its after-list, so that even 30,000 chosen channels
 // of a 65,535-channel list cost a few copies of an array.
-#include "ChannelTableDocument.h"
+#include "edit/ChannelTableDocument.h"
 
 #include <algorithm>
 #include <cstring>

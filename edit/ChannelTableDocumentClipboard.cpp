@@ -4,7 +4,7 @@
 // long list costs a walk and a few copies of an array.
 #include <cstring>
 
-#include "ChannelTableDocument.h"
+#include "edit/ChannelTableDocument.h"
 
 std::vector<std::int32_t>
 ChannelTableDocument::PasteChannels(std::int32_t iBefore, const std::vector<double>& frequencies, const char* pszStep)

@@ -2,7 +2,7 @@
 // one list from CSV, each one step (the files are read by TableTransfer).
 #include <utility>
 
-#include "ChannelTableDocument.h"
+#include "edit/ChannelTableDocument.h"
 
 bool ChannelTableDocument::Import(std::unique_ptr<ChannelTable> pTable)
 {

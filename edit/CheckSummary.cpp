@@ -1,9 +1,9 @@
-#include "CheckSummary.h"
+#include "edit/CheckSummary.h"
 
 #include <new>
 #include <utility>
 
-#include "TableChecks.h"
+#include "tables/analysis/TableChecks.h"
 
 FindingCounts CountFindingsInImage(TableKind kind, const std::vector<std::uint8_t>& image, const TunerBands* pTuner)
 {

@@ -1,6 +1,6 @@
 #pragma once
 // The table check as a running summary: how many errors and warnings the
-// checks of tables/TableChecks find in a table's file image, and a worker
+// checks of tables/analysis/TableChecks find in a table's file image, and a worker
 // thread that counts them for the newest image it is given, so that an editor
 // can show the summary without checking on its own thread. Each image carries
 // the version of the document it was taken from; a result names that version,
@@ -8,7 +8,7 @@
 //
 // A channel table may be judged against a tuner as well (the channel editor's
 // chosen tuner): each channel that no band of the tuner tunes
-// (tables/TunerCoverage) is one more error, since the product cannot tune it,
+// (tables/analysis/TunerCoverage) is one more error, since the product cannot tune it,
 // and the counts tell how many of their errors those channels are.
 
 #include <condition_variable>
@@ -21,8 +21,8 @@
 #include <thread>
 #include <vector>
 
-#include "TableFormat.h"
-#include "TunerCoverage.h"
+#include "tables/analysis/TunerCoverage.h"
+#include "tables/format/TableFormat.h"
 
 struct FindingCounts
 {

@@ -16,7 +16,7 @@
 #include <utility>
 #include <vector>
 
-#include "UndoHistory.h"
+#include "edit/UndoHistory.h"
 
 enum class DocumentChange
 {

@@ -1,12 +1,12 @@
-#include "LegacyConversion.h"
+#include "edit/LegacyConversion.h"
 
 #include <optional>
 #include <vector>
 
 #include <sys/stat.h>
 
-#include "FileIdentity.h"
-#include "Trash.h"
+#include "platform/FileIdentity.h"
+#include "platform/Trash.h"
 
 bool WouldReplaceInput(const std::string& input, const std::string& output)
 {

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "ChannelTable.h"
-#include "FileIO.h"
-#include "LegacyChannelTable.h"
+#include "platform/FileIO.h"
+#include "tables/format/ChannelTable.h"
+#include "tables/format/LegacyChannelTable.h"
 
 enum class ConversionResult
 {

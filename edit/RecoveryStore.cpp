@@ -1,4 +1,4 @@
-#include "RecoveryStore.h"
+#include "edit/RecoveryStore.h"
 
 #include <algorithm>
 #include <atomic>
@@ -15,13 +15,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "ByteOrder.h"
-#include "ChannelTable.h"
-#include "DataFolders.h"
-#include "FileIO.h"
-#include "Printable.h"
-#include "Trash.h"
-#include "TunerSpecTable.h"
+#include "platform/DataFolders.h"
+#include "platform/FileIO.h"
+#include "platform/Printable.h"
+#include "platform/Trash.h"
+#include "tables/format/ByteOrder.h"
+#include "tables/format/ChannelTable.h"
+#include "tables/format/TunerSpecTable.h"
 
 namespace {
 

@@ -32,9 +32,9 @@
 #include <thread>
 #include <vector>
 
-#include "FileIO.h"
-#include "FileIdentity.h"
-#include "TableFormat.h"
+#include "platform/FileIO.h"
+#include "platform/FileIdentity.h"
+#include "tables/format/TableFormat.h"
 
 struct RecoveryCopy
 {

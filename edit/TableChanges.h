@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "ListRecorder.h"
+#include "tables/format/ListRecorder.h"
 
 // What a document keeps beside a table of its own (none by default); a step
 // that holds a table holds this with it.

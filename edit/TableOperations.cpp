@@ -1,4 +1,4 @@
-#include "TableOperations.h"
+#include "edit/TableOperations.h"
 
 #include <utility>
 

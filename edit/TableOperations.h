@@ -5,10 +5,10 @@
 
 #include <string>
 
-#include "ChannelTable.h"
-#include "FileIO.h"
-#include "LegacyChannelTable.h"
-#include "TunerSpecTable.h"
+#include "platform/FileIO.h"
+#include "tables/format/ChannelTable.h"
+#include "tables/format/LegacyChannelTable.h"
+#include "tables/format/TunerSpecTable.h"
 
 enum class TableLoadStatus
 {

@@ -1,11 +1,11 @@
-#include "TableTransfer.h"
+#include "edit/TableTransfer.h"
 
 #include <new>
 #include <utility>
 
-#include "Json.h"
-#include "Printable.h"
-#include "TableJson.h"
+#include "platform/Printable.h"
+#include "tables/text/Json.h"
+#include "tables/text/TableJson.h"
 
 namespace {
 

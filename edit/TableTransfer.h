@@ -14,10 +14,10 @@
 #include <string_view>
 #include <vector>
 
-#include "ChannelCsv.h"
-#include "ChannelTable.h"
-#include "FileIO.h"
-#include "TunerSpecTable.h"
+#include "platform/FileIO.h"
+#include "tables/format/ChannelTable.h"
+#include "tables/format/TunerSpecTable.h"
+#include "tables/text/ChannelCsv.h"
 
 // Why a text or a file was not imported or exported: the place in the text
 // (line and column from 1, the column in bytes; 0 when not known or not in

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "TunerCoverage.h"
-#include "TunerSpecEntry.h"
+#include "tables/analysis/TunerCoverage.h"
+#include "tables/format/TunerSpecEntry.h"
 
 struct TunerChoice
 {

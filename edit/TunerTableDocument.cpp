@@ -1,4 +1,4 @@
-#include "TunerTableDocument.h"
+#include "edit/TunerTableDocument.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -6,11 +6,11 @@
 #include <new>
 #include <utility>
 
-#include "EntryRange.h"
-#include "HexDigit.h"
-#include "TableFormat.h"
-#include "TableOperations.h"
-#include "TypedNumbers.h"
+#include "edit/TableOperations.h"
+#include "platform/HexDigit.h"
+#include "tables/format/EntryRange.h"
+#include "tables/format/TableFormat.h"
+#include "tables/text/TypedNumbers.h"
 
 const char* const kCoverageErrorText = "Channel Coverage input error, try again!";
 const char* const kBandCodeErrorText = "Band Code input error, try again!";

@@ -13,12 +13,12 @@
 #include <utility>
 #include <vector>
 
-#include "DocumentHistory.h"
-#include "FileIO.h"
-#include "FileIdentity.h"
-#include "RecoveryStore.h"
-#include "TableChanges.h"
-#include "TunerSpecTable.h"
+#include "edit/DocumentHistory.h"
+#include "edit/RecoveryStore.h"
+#include "edit/TableChanges.h"
+#include "platform/FileIO.h"
+#include "platform/FileIdentity.h"
+#include "tables/format/TunerSpecTable.h"
 
 extern const char* const kCoverageErrorText; // "Channel Coverage input error, try again!"
 extern const char* const kBandCodeErrorText; // "Band Code input error, try again!"

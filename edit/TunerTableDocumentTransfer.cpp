@@ -2,7 +2,7 @@
 // (the file is read by TableTransfer).
 #include <utility>
 
-#include "TunerTableDocument.h"
+#include "edit/TunerTableDocument.h"
 
 bool TunerTableDocument::Import(std::unique_ptr<TunerSpecTable> pTable)
 {

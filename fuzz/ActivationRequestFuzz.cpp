@@ -4,7 +4,7 @@
 // same request. Memory stays linear in the input.
 #include <cstdlib>
 
-#include "ActivationMessage.h"
+#include "platform/ActivationMessage.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "ChannelTable.h"
-#include "FuzzSupport.h"
-#include "TableChecks.h"
+#include "fuzz/FuzzSupport.h"
+#include "tables/analysis/TableChecks.h"
+#include "tables/format/ChannelTable.h"
 
 // The air and cable counts of the CHFQ header.
 constexpr std::size_t kAirCountOffset = 12;

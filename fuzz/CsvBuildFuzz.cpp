@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "ChannelTable.h"
-#include "Csv.h"
-#include "TableJson.h"
-#include "TableTransfer.h"
-#include "ToolBuildSupport.h"
+#include "edit/TableTransfer.h"
+#include "fuzz/ToolBuildSupport.h"
+#include "tables/format/ChannelTable.h"
+#include "tables/text/Csv.h"
+#include "tables/text/TableJson.h"
 
 namespace {
 

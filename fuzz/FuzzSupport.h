@@ -15,7 +15,7 @@
 #include <ftw.h>
 #include <unistd.h>
 
-#include "FileIO.h"
+#include "platform/FileIO.h"
 
 // Durability is not what the harnesses look at, and flushing to the disk would
 // make each run a thousand times slower.

@@ -1,6 +1,6 @@
 // The INF reader under the tuner catalogue: factories and every factory's tuner types.
-#include "FuzzSupport.h"
-#include "TunerCatalogue.h"
+#include "fuzz/FuzzSupport.h"
+#include "tables/catalogue/TunerCatalogue.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

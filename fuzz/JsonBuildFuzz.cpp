@@ -5,9 +5,9 @@
 // and of both lists at their full size.
 #include <set>
 
-#include "Json.h"
-#include "TableJson.h"
-#include "ToolBuildSupport.h"
+#include "fuzz/ToolBuildSupport.h"
+#include "tables/text/Json.h"
+#include "tables/text/TableJson.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Old-table reading, the conversion into a channel table and its save.
-#include "ChannelTable.h"
-#include "FuzzSupport.h"
-#include "LegacyChannelTable.h"
+#include "fuzz/FuzzSupport.h"
+#include "tables/format/ChannelTable.h"
+#include "tables/format/LegacyChannelTable.h"
 
 // The header's section sizes place the trailer, whose maxima say how many
 // entries of each section become nodes.

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "ChannelCsv.h"
-#include "PastedFrequencies.h"
+#include "tables/text/ChannelCsv.h"
+#include "tables/text/PastedFrequencies.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 
 #include <sys/stat.h>
 
-#include "ChannelPlans.h"
-#include "ChannelTableDocument.h"
-#include "FuzzSupport.h"
-#include "PlanLabels.h"
+#include "edit/ChannelTableDocument.h"
+#include "fuzz/FuzzSupport.h"
+#include "tables/catalogue/ChannelPlans.h"
+#include "tables/catalogue/PlanLabels.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -5,8 +5,8 @@
 
 #include <sys/stat.h>
 
-#include "ChannelPlans.h"
-#include "FuzzSupport.h"
+#include "fuzz/FuzzSupport.h"
+#include "tables/catalogue/ChannelPlans.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

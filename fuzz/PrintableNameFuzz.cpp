@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "Printable.h"
+#include "platform/Printable.h"
 
 namespace {
 

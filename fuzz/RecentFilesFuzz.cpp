@@ -4,7 +4,7 @@
 // rewrites keeps what it read. Memory stays linear in the input.
 #include <cstdlib>
 
-#include "RecentFilesText.h"
+#include "platform/RecentFilesText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

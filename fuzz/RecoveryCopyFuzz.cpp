@@ -10,9 +10,9 @@
 
 #include <sys/stat.h>
 
-#include "ChannelTableDocument.h"
-#include "FuzzSupport.h"
-#include "RecoveryStore.h"
+#include "edit/ChannelTableDocument.h"
+#include "edit/RecoveryStore.h"
+#include "fuzz/FuzzSupport.h"
 
 namespace {
 

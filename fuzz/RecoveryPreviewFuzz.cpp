@@ -7,12 +7,12 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "ByteOrder.h"
-#include "ChannelTable.h"
-#include "FuzzSupport.h"
-#include "RecoveryStore.h"
-#include "TunerSpecEntry.h"
-#include "TunerSpecTable.h"
+#include "edit/RecoveryStore.h"
+#include "fuzz/FuzzSupport.h"
+#include "tables/format/ByteOrder.h"
+#include "tables/format/ChannelTable.h"
+#include "tables/format/TunerSpecEntry.h"
+#include "tables/format/TunerSpecTable.h"
 
 namespace {
 

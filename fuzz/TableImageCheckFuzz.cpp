@@ -8,9 +8,9 @@
 #include <cstring>
 #include <vector>
 
-#include "FuzzSupport.h"
-#include "TableChecks.h"
-#include "TunerCoverage.h"
+#include "fuzz/FuzzSupport.h"
+#include "tables/analysis/TableChecks.h"
+#include "tables/analysis/TunerCoverage.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

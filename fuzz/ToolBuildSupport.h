@@ -6,8 +6,8 @@
 
 #include <unistd.h>
 
-#include "Commands.h"
-#include "FuzzSupport.h"
+#include "fuzz/FuzzSupport.h"
+#include "tool/Commands.h"
 
 struct CommandRun
 {

@@ -11,10 +11,10 @@
 #include <string_view>
 #include <vector>
 
-#include "ChannelTableDocument.h"
-#include "TableJson.h"
-#include "TableTransfer.h"
-#include "TunerTableDocument.h"
+#include "edit/ChannelTableDocument.h"
+#include "edit/TableTransfer.h"
+#include "edit/TunerTableDocument.h"
+#include "tables/text/TableJson.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "ChannelTable.h"
-#include "TunerCoverage.h"
+#include "tables/analysis/TunerCoverage.h"
+#include "tables/format/ChannelTable.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

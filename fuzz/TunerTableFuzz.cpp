@@ -1,6 +1,6 @@
 // TNSP reading, then insertions in key order and a save, as the tuner editor does.
-#include "FuzzSupport.h"
-#include "TunerSpecTable.h"
+#include "fuzz/FuzzSupport.h"
+#include "tables/format/TunerSpecTable.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -3,7 +3,7 @@
 // the program rewrites keeps what it read. Memory stays linear in the input.
 #include <cstdlib>
 
-#include "WindowSizesText.h"
+#include "platform/WindowSizesText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {

@@ -1,9 +1,9 @@
-#include "ActivationMessage.h"
+#include "platform/ActivationMessage.h"
 
 #include <optional>
 
-#include "HexDigit.h"
-#include "Printable.h"
+#include "platform/HexDigit.h"
+#include "platform/Printable.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "RecentFilesText.h"
+#include "platform/RecentFilesText.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "WindowSizesText.h"
+#include "platform/WindowSizesText.h"
 
 #include <optional>
 #include <vector>

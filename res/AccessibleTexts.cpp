@@ -1,8 +1,8 @@
-#include "AccessibleTexts.h"
+#include "res/AccessibleTexts.h"
 
 #include <iterator>
 
-#include "resource.h"
+#include "res/resource.h"
 
 const char* AccessibleWindowName(int dialogId)
 {

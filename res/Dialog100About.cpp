@@ -1,7 +1,7 @@
 // About box.
-#include "DialogTemplate.h"
 #include "VornalixVersion.h"
-#include "resource.h"
+#include "res/DialogTemplate.h"
+#include "res/resource.h"
 
 namespace {
 

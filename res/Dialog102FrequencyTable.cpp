@@ -1,6 +1,6 @@
 // Channel table editor.
-#include "DialogTemplate.h"
-#include "resource.h"
+#include "res/DialogTemplate.h"
+#include "res/resource.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Launcher: opens the two editors.
-#include "DialogTemplate.h"
-#include "resource.h"
+#include "res/DialogTemplate.h"
+#include "res/resource.h"
 
 namespace {
 

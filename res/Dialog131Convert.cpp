@@ -1,6 +1,6 @@
 // Converter of old channel tables.
-#include "DialogTemplate.h"
-#include "resource.h"
+#include "res/DialogTemplate.h"
+#include "res/resource.h"
 
 namespace {
 

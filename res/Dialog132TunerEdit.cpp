@@ -1,6 +1,6 @@
 // Tuner editor: the band table of each tuner model.
-#include "DialogTemplate.h"
-#include "resource.h"
+#include "res/DialogTemplate.h"
+#include "res/resource.h"
 
 namespace {
 

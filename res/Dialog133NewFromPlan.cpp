@@ -1,6 +1,6 @@
 // "New from Plan...": the chooser of a country or a standard channel plan.
-#include "DialogTemplate.h"
-#include "resource.h"
+#include "res/DialogTemplate.h"
+#include "res/resource.h"
 
 namespace {
 

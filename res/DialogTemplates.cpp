@@ -1,6 +1,6 @@
 #include <initializer_list>
 
-#include "DialogTemplate.h"
+#include "res/DialogTemplate.h"
 
 extern const DialogTemplate kDialog100About;
 extern const DialogTemplate kDialog102FrequencyTable;

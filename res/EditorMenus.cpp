@@ -1,4 +1,4 @@
-#include "EditorMenus.h"
+#include "res/EditorMenus.h"
 
 const char* const kFileMenuTitle = "&File";
 const char* const kEditMenuTitle = "&Edit";

@@ -2,7 +2,7 @@
 // What the editors' menus are made of, as data: the desktop's standard keys,
 // where a key works, and a menu bar as its menus and items. The commands
 // themselves (texts, keys, rules and handlers) are the editors' registries
-// (ui/EditorCommands.h), from which the bars are built.
+// (ui/editor/EditorCommands.h), from which the bars are built.
 
 #include <vector>
 

@@ -2,7 +2,7 @@
 // The string table and the version record.
 
 #include "VornalixVersion.h"
-#include "resource.h"
+#include "res/resource.h"
 
 // Text of a string resource; an empty text when there is none.
 const char* LoadResourceString(int id);

@@ -85,7 +85,7 @@ for fuzzer in "$build"/fuzz/fuzz_*; do
     work=$build/corpus/$kind
     mkdir -p "$work"
     dict=()
-    [[ -f "$root/fuzz/$kind.dict" ]] && dict=(-dict="$root/fuzz/$kind.dict")
+    [[ -f "$root/fuzz/dict/$kind.dict" ]] && dict=(-dict="$root/fuzz/dict/$kind.dict")
     large=$build/large-seeds/$kind
     make_large_seeds "$kind" "$large"
     large_seconds=0

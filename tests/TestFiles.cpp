@@ -1,4 +1,4 @@
-#include "TestFiles.h"
+#include "tests/TestFiles.h"
 
 #include <algorithm>
 #include <cerrno>

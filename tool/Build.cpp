@@ -4,17 +4,17 @@
 #include <limits>
 #include <new>
 
-#include "Commands.h"
-#include "Csv.h"
-#include "FileIO.h"
-#include "Help.h"
-#include "Json.h"
-#include "Numbers.h"
-#include "Options.h"
-#include "Printable.h"
-#include "TableFile.h"
-#include "TableJson.h"
-#include "TableTransfer.h"
+#include "edit/TableTransfer.h"
+#include "platform/FileIO.h"
+#include "platform/Printable.h"
+#include "tables/text/Csv.h"
+#include "tables/text/Json.h"
+#include "tables/text/Numbers.h"
+#include "tables/text/TableJson.h"
+#include "tool/Commands.h"
+#include "tool/Help.h"
+#include "tool/Options.h"
+#include "tool/TableFile.h"
 
 namespace {
 

@@ -7,11 +7,11 @@
 
 #include <sys/stat.h>
 
-#include "Commands.h"
-#include "Help.h"
-#include "Json.h"
-#include "Options.h"
-#include "TunerCatalogue.h"
+#include "tables/catalogue/TunerCatalogue.h"
+#include "tables/text/Json.h"
+#include "tool/Commands.h"
+#include "tool/Help.h"
+#include "tool/Options.h"
 
 namespace {
 

@@ -4,17 +4,17 @@
 #include <cstdint>
 #include <optional>
 
-#include "BandChart.h"
-#include "Commands.h"
-#include "Help.h"
-#include "Options.h"
-#include "PlanLabels.h"
-#include "Printable.h"
-#include "TableFile.h"
-#include "TableJson.h"
-#include "TunerCatalogue.h"
-#include "TunerCoverage.h"
-#include "TunerNames.h"
+#include "platform/Printable.h"
+#include "tables/analysis/BandChart.h"
+#include "tables/analysis/TunerCoverage.h"
+#include "tables/catalogue/PlanLabels.h"
+#include "tables/catalogue/TunerCatalogue.h"
+#include "tables/catalogue/TunerNames.h"
+#include "tables/text/TableJson.h"
+#include "tool/Commands.h"
+#include "tool/Help.h"
+#include "tool/Options.h"
+#include "tool/TableFile.h"
 
 namespace {
 

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <ostream>
 
-#include "Commands.h"
-#include "Help.h"
-#include "Options.h"
-#include "Printable.h"
-#include "TableChecks.h"
-#include "TableFile.h"
+#include "platform/Printable.h"
+#include "tables/analysis/TableChecks.h"
+#include "tool/Commands.h"
+#include "tool/Help.h"
+#include "tool/Options.h"
+#include "tool/TableFile.h"
 
 namespace {
 

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
-#include "Commands.h"
-#include "Help.h"
-#include "LegacyConversion.h"
-#include "Options.h"
-#include "Printable.h"
-#include "TableFile.h"
+#include "edit/LegacyConversion.h"
+#include "platform/Printable.h"
+#include "tool/Commands.h"
+#include "tool/Help.h"
+#include "tool/Options.h"
+#include "tool/TableFile.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 
 #include <limits>
 
-#include "Commands.h"
-#include "CountryCatalogue.h"
-#include "Help.h"
-#include "Numbers.h"
-#include "Options.h"
+#include "tables/catalogue/CountryCatalogue.h"
+#include "tables/text/Numbers.h"
+#include "tool/Commands.h"
+#include "tool/Help.h"
+#include "tool/Options.h"
 
 int RunCountry(const Arguments& args, std::ostream& out, std::ostream& err)
 {

@@ -8,15 +8,15 @@
 #include <cmath>
 #include <ostream>
 
-#include "Commands.h"
-#include "Help.h"
-#include "Json.h"
-#include "Numbers.h"
-#include "Options.h"
-#include "Printable.h"
-#include "TableJson.h"
-#include "TunerCoverage.h"
-#include "TunerOperands.h"
+#include "platform/Printable.h"
+#include "tables/analysis/TunerCoverage.h"
+#include "tables/text/Json.h"
+#include "tables/text/Numbers.h"
+#include "tables/text/TableJson.h"
+#include "tool/Commands.h"
+#include "tool/Help.h"
+#include "tool/Options.h"
+#include "tool/TunerOperands.h"
 
 namespace {
 

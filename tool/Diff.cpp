@@ -1,13 +1,13 @@
 // diff: what differs between two tables of one kind, one line per difference
 // or one JSON document.
 
-#include "Commands.h"
-#include "DiffListing.h"
-#include "Help.h"
-#include "Options.h"
-#include "Printable.h"
-#include "TableDiff.h"
-#include "TableFile.h"
+#include "platform/Printable.h"
+#include "tables/analysis/TableDiff.h"
+#include "tool/Commands.h"
+#include "tool/DiffListing.h"
+#include "tool/Help.h"
+#include "tool/Options.h"
+#include "tool/TableFile.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "DiffListing.h"
+#include "tool/DiffListing.h"
 
 #include <charconv>
 #include <cmath>
@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include "Listing.h"
-#include "Numbers.h"
-#include "TableJson.h"
+#include "tables/text/Numbers.h"
+#include "tables/text/TableJson.h"
+#include "tool/Listing.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 
 #include <ostream>
 
-#include "Json.h"
-#include "TableDiff.h"
+#include "tables/analysis/TableDiff.h"
+#include "tables/text/Json.h"
 
 void ListChannelTableDiff(std::ostream& out, const ChannelTableDiff& diff);
 void ListTunerTableDiff(std::ostream& out, const TunerTableDiff& diff);

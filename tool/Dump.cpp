@@ -2,14 +2,14 @@
 
 #include <sstream>
 
-#include "Commands.h"
-#include "Help.h"
-#include "Json.h"
-#include "Listing.h"
-#include "Options.h"
-#include "Printable.h"
-#include "TableFile.h"
-#include "TableJson.h"
+#include "platform/Printable.h"
+#include "tables/text/Json.h"
+#include "tables/text/TableJson.h"
+#include "tool/Commands.h"
+#include "tool/Help.h"
+#include "tool/Listing.h"
+#include "tool/Options.h"
+#include "tool/TableFile.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
 // export: a table as CSV for spreadsheets; a channel table in the form
 // build --csv and the editors' Import... read (ChannelCsv.h).
 
-#include "ChannelCsv.h"
-#include "Commands.h"
-#include "Help.h"
-#include "Numbers.h"
-#include "Options.h"
-#include "TableFile.h"
-#include "TableJson.h"
+#include "tables/text/ChannelCsv.h"
+#include "tables/text/Numbers.h"
+#include "tables/text/TableJson.h"
+#include "tool/Commands.h"
+#include "tool/Help.h"
+#include "tool/Options.h"
+#include "tool/TableFile.h"
 
 namespace {
 

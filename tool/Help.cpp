@@ -1,4 +1,4 @@
-#include "Help.h"
+#include "tool/Help.h"
 
 #include <cstring>
 

@@ -1,12 +1,12 @@
-#include "Listing.h"
+#include "tool/Listing.h"
 
 #include <cstdio>
 #include <string>
 
-#include "CountryCatalogue.h"
-#include "Numbers.h"
-#include "TableJson.h"
-#include "TunerCoverage.h"
+#include "tables/analysis/TunerCoverage.h"
+#include "tables/catalogue/CountryCatalogue.h"
+#include "tables/text/Numbers.h"
+#include "tables/text/TableJson.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <ostream>
 #include <string>
 
-#include "ChannelTable.h"
-#include "LegacyChannelTable.h"
-#include "TunerSpecTable.h"
+#include "tables/format/ChannelTable.h"
+#include "tables/format/LegacyChannelTable.h"
+#include "tables/format/TunerSpecTable.h"
 
 void ListChannelTable(std::ostream& out, const ChannelTable& table);
 void ListTunerTable(std::ostream& out, const TunerSpecTable& table);

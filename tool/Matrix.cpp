@@ -7,14 +7,14 @@
 #include <charconv>
 #include <ostream>
 
-#include "Commands.h"
-#include "Csv.h"
-#include "Help.h"
-#include "Json.h"
-#include "Options.h"
-#include "Printable.h"
-#include "TunerCoverage.h"
-#include "TunerOperands.h"
+#include "platform/Printable.h"
+#include "tables/analysis/TunerCoverage.h"
+#include "tables/text/Csv.h"
+#include "tables/text/Json.h"
+#include "tool/Commands.h"
+#include "tool/Help.h"
+#include "tool/Options.h"
+#include "tool/TunerOperands.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
-#include "Options.h"
+#include "tool/Options.h"
 
-#include "Commands.h"
-#include "FileIdentity.h"
-#include "Printable.h"
+#include "platform/FileIdentity.h"
+#include "platform/Printable.h"
+#include "tool/Commands.h"
 
 std::optional<std::string> ParsedOptions::Value(const std::string& name) const
 {

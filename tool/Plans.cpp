@@ -2,14 +2,14 @@
 // channel editor's "New from Plan..." lists them; build --plan and
 // --country-plan: a new table filled from them as the editor fills it.
 
-#include "ChannelPlans.h"
-#include "ChannelTableDocument.h"
-#include "Commands.h"
-#include "Help.h"
-#include "Json.h"
-#include "Options.h"
-#include "Printable.h"
-#include "TableFormat.h"
+#include "edit/ChannelTableDocument.h"
+#include "platform/Printable.h"
+#include "tables/catalogue/ChannelPlans.h"
+#include "tables/format/TableFormat.h"
+#include "tables/text/Json.h"
+#include "tool/Commands.h"
+#include "tool/Help.h"
+#include "tool/Options.h"
 
 namespace {
 

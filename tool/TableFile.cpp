@@ -1,6 +1,6 @@
-#include "TableFile.h"
+#include "tool/TableFile.h"
 
-#include "TableOperations.h"
+#include "edit/TableOperations.h"
 
 bool ResolveTableKind(const std::string& path, const std::optional<TableKind>& forced, TableKind& kind,
                       std::string& reason)

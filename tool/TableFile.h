@@ -5,10 +5,10 @@
 #include <optional>
 #include <string>
 
-#include "ChannelTable.h"
-#include "LegacyChannelTable.h"
-#include "TableFormat.h"
-#include "TunerSpecTable.h"
+#include "tables/format/ChannelTable.h"
+#include "tables/format/LegacyChannelTable.h"
+#include "tables/format/TableFormat.h"
+#include "tables/format/TunerSpecTable.h"
 
 // The kind of a file: forced when given, else as every front end tells it
 // (DetectTableKind: the extension, then the magic). False with a reason when

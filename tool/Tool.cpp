@@ -1,8 +1,8 @@
 #include <map>
 
-#include "Commands.h"
-#include "Help.h"
-#include "Options.h"
+#include "tool/Commands.h"
+#include "tool/Help.h"
+#include "tool/Options.h"
 
 int RunTool(const Arguments& args, std::ostream& out, std::ostream& err)
 {

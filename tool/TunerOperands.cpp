@@ -1,8 +1,8 @@
-#include "TunerOperands.h"
+#include "tool/TunerOperands.h"
 
-#include "Json.h"
-#include "Options.h"
-#include "TableFile.h"
+#include "tables/text/Json.h"
+#include "tool/Options.h"
+#include "tool/TableFile.h"
 
 bool LoadChannelOperand(const std::string& path, ChannelTable& table, std::ostream& err)
 {

@@ -6,9 +6,9 @@
 #include <ostream>
 #include <string>
 
-#include "ChannelTable.h"
-#include "TunerCoverage.h"
-#include "TunerSpecTable.h"
+#include "tables/analysis/TunerCoverage.h"
+#include "tables/format/ChannelTable.h"
+#include "tables/format/TunerSpecTable.h"
 
 class JsonWriter;
 

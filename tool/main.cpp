@@ -1,7 +1,7 @@
 #include <iostream>
 #include <new>
 
-#include "Commands.h"
+#include "tool/Commands.h"
 
 int main(int argc, char* argv[])
 {

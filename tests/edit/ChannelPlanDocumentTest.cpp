@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
-#include "ChannelPlans.h"
-#include "ChannelTableDocument.h"
-#include "TestFiles.h"
+#include "edit/ChannelTableDocument.h"
+#include "tables/catalogue/ChannelPlans.h"
+#include "tests/TestFiles.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "ChannelTableDocument.h"
-#include "TestFiles.h"
+#include "edit/ChannelTableDocument.h"
+#include "tests/TestFiles.h"
 
 namespace {
 

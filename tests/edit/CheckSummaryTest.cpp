@@ -9,11 +9,11 @@
 #include <utility>
 #include <vector>
 
-#include "ChannelTable.h"
-#include "CheckSummary.h"
-#include "TableChecks.h"
-#include "TunerCoverage.h"
-#include "TunerSpecTable.h"
+#include "edit/CheckSummary.h"
+#include "tables/analysis/TableChecks.h"
+#include "tables/analysis/TunerCoverage.h"
+#include "tables/format/ChannelTable.h"
+#include "tables/format/TunerSpecTable.h"
 
 namespace {
 

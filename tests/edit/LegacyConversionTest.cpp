@@ -6,8 +6,8 @@
 
 #include <unistd.h>
 
-#include "LegacyConversion.h"
-#include "TestFiles.h"
+#include "edit/LegacyConversion.h"
+#include "tests/TestFiles.h"
 
 namespace {
 

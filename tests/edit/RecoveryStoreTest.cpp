@@ -19,11 +19,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "ChannelTableDocument.h"
-#include "FileIO.h"
-#include "RecoveryStore.h"
-#include "TestFiles.h"
-#include "TunerSpecTable.h"
+#include "edit/ChannelTableDocument.h"
+#include "edit/RecoveryStore.h"
+#include "platform/FileIO.h"
+#include "tables/format/TunerSpecTable.h"
+#include "tests/TestFiles.h"
 
 namespace {
 

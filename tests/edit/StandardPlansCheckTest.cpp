@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "ChannelPlans.h"
-#include "ChannelTableDocument.h"
-#include "CountryCatalogue.h"
-#include "Numbers.h"
-#include "TableChecks.h"
+#include "edit/ChannelTableDocument.h"
+#include "tables/analysis/TableChecks.h"
+#include "tables/catalogue/ChannelPlans.h"
+#include "tables/catalogue/CountryCatalogue.h"
+#include "tables/text/Numbers.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include <cerrno>
 
-#include "TableOperations.h"
-#include "TestFiles.h"
+#include "edit/TableOperations.h"
+#include "tests/TestFiles.h"
 
 namespace {
 

@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "ChannelTableDocument.h"
-#include "TableJson.h"
-#include "TableTransfer.h"
-#include "TestFiles.h"
-#include "ToolTestFiles.h"
-#include "TunerTableDocument.h"
+#include "edit/ChannelTableDocument.h"
+#include "edit/TableTransfer.h"
+#include "edit/TunerTableDocument.h"
+#include "tables/text/TableJson.h"
+#include "tests/TestFiles.h"
+#include "tests/tool/ToolTestFiles.h"
 
 namespace {
 

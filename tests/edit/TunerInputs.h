@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "TunerTableDocument.h"
+#include "edit/TunerTableDocument.h"
 
 inline TunerInput ValidTunerInput(std::int32_t iFactory, std::int32_t iType)
 {

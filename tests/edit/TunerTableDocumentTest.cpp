@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "TestFiles.h"
-#include "TunerInputs.h"
-#include "TunerTableDocument.h"
+#include "edit/TunerTableDocument.h"
+#include "tests/TestFiles.h"
+#include "tests/edit/TunerInputs.h"
 
 namespace {
 

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "ChannelPlans.h"
-#include "ChannelTableDocument.h"
-#include "TestFiles.h"
-#include "TunerTableDocument.h"
+#include "edit/ChannelTableDocument.h"
+#include "edit/TunerTableDocument.h"
+#include "tables/catalogue/ChannelPlans.h"
+#include "tests/TestFiles.h"
 
 namespace {
 

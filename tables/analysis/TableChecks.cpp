@@ -1,0 +1,556 @@
+#include "tables/analysis/TableChecks.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <iterator>
+#include <map>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "tables/analysis/DuplicateFrequencies.h"
+#include "tables/analysis/FrequencySteps.h"
+#include "tables/analysis/TunerCoverage.h"
+#include "tables/analysis/TunerPlausibility.h"
+#include "tables/catalogue/CountryCatalogue.h"
+#include "tables/format/ByteOrder.h"
+#include "tables/format/TableFormat.h"
+#include "tables/text/Numbers.h"
+
+namespace {
+
+// Hands findings to the sink, each as one severity, list and position.
+class Findings
+{
+public:
+    explicit Findings(const FindingSink& sink) : m_sink(sink) {}
+
+    void Add(std::int32_t iList, std::int32_t iPosition, std::string message) const
+    {
+        m_sink(TableFinding{FindingSeverity::Error, iList, iPosition, std::move(message)});
+    }
+    void AddWarning(std::int32_t iList, std::int32_t iPosition, std::string message) const
+    {
+        m_sink(TableFinding{FindingSeverity::Warning, iList, iPosition, std::move(message)});
+    }
+    // A finding about the file or its header.
+    void AddForFile(std::string message) const { Add(ChannelModeNone, 0, std::move(message)); }
+
+private:
+    const FindingSink& m_sink;
+};
+
+std::string Hex(long long value, int width)
+{
+    char buffer[24];
+    std::snprintf(buffer, sizeof buffer, "0x%0*llX", width, value);
+    return buffer;
+}
+
+std::string MagicText(std::uint32_t dwMagic)
+{
+    std::string text;
+    for (int i = 0; i < 4; ++i) {
+        const auto b = static_cast<std::uint8_t>(dwMagic >> (8 * i));
+        if (b >= 0x20 && b < 0x7F) {
+            text += static_cast<char>(b);
+        } else {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\x%02x", b);
+            text += escape;
+        }
+    }
+    return text;
+}
+
+std::uint32_t MagicOf(const char (&magic)[5])
+{
+    std::uint32_t dw = 0;
+    for (int i = 3; i >= 0; --i)
+        dw = (dw << 8) | static_cast<std::uint8_t>(magic[i]);
+    return dw;
+}
+
+// reason says what asks for the expected length ("its counts (air 2, cable 0)
+// call for"). The length of a FIFO or a device is not known and not judged.
+void CheckLength(const Findings& findings, const std::optional<std::uint64_t>& fileSize, std::uint64_t expected,
+                 const std::string& reason)
+{
+    if (fileSize && *fileSize != expected)
+        findings.AddForFile("the file is " + std::to_string(*fileSize) + " bytes, but " + reason + " " +
+                            std::to_string(expected));
+}
+
+template <std::size_t Size>
+void CheckMarks(const Findings& findings, const FileHeaderImage<Size>& header, const char (&magic)[5],
+                const std::uint8_t* pEndMark)
+{
+    if (header.wMarker() != kTableMarker)
+        findings.AddForFile("the marker is " + Hex(header.wMarker(), 4) + ", not " + Hex(kTableMarker, 4));
+    if (header.wReserved() != 0)
+        findings.AddForFile("the reserved word is " + std::to_string(header.wReserved()) + ", not 0");
+    if (header.dwMagic() != MagicOf(magic))
+        findings.AddForFile("the magic is \"" + MagicText(header.dwMagic()) + "\", not \"" + magic + "\"");
+    if (!std::equal(pEndMark, pEndMark + 4, kTableEndMark))
+        findings.AddForFile("the end mark is " + HexBytes(pEndMark, 4) + ", not " + HexBytes(kTableEndMark, 4));
+}
+
+// A code of 0 or less is no calling code: the editor never stores one, and a
+// new table has 0 until its country is entered. A code above 0 that the
+// catalogue does not name may still be a country's calling code: the standard
+// plans' country list has countries the catalogue lacks (238 Cape Verde, 376
+// Andorra), and the editor takes any code above 0. That one is worth a look
+// (the editor shows " -- " for it) and no more.
+void CheckCountry(const Findings& findings, std::int32_t iCode)
+{
+    if (std::string(LookupCountry(iCode).pszCountry) != kUnknownCountryText)
+        return;
+    std::string message = "the country code " + std::to_string(iCode) + " is not in the country catalogue";
+    if (iCode <= 0)
+        findings.AddForFile(std::move(message));
+    else
+        findings.AddWarning(ChannelModeNone, 0, std::move(message));
+}
+
+// Whether a channel takes part in the list's order and stored range: it
+// carries a frequency (0 and -0 are empty slots; negative and non-finite
+// values are findings of their own).
+bool CarriesFrequency(double f)
+{
+    return f > 0.0 && std::isfinite(f);
+}
+
+// The first position from "from" on whose channel carries a frequency, or the
+// list's length when none does.
+std::size_t NextCarrying(const std::vector<double>& frequencies, std::size_t from)
+{
+    while (from < frequencies.size() && !CarriesFrequency(frequencies[from]))
+        ++from;
+    return from;
+}
+
+// The order rule of TableChecks.h: a channel whose neighbours rise from one
+// to the other while it lies outside them. Equal to a neighbour is a repeated
+// frequency, a warning of its own.
+bool IsOutOfPlace(double before, double f, double after)
+{
+    return before < after && (f < before || f > after);
+}
+
+// One channel list: its values, their order, and the stored range against
+// the channels that carry a frequency. frequencyOf reads a node's frequency
+// as a double.
+template <typename Node, typename FrequencyOf>
+std::vector<double> FrequenciesOf(EntryRange<Node> channels, FrequencyOf frequencyOf)
+{
+    std::vector<double> frequencies;
+    frequencies.reserve(static_cast<std::size_t>(channels.size()));
+    for (const Node& node : channels)
+        frequencies.push_back(frequencyOf(node));
+    return frequencies;
+}
+
+// At most this many channels of a list are named for a frequency that is not
+// a whole number of kHz; the rest are counted in one finding, so that a list
+// converted from 65,535 floats gives a few lines, not 65,535.
+constexpr std::size_t kMaxNamedOffRaster = 10;
+
+// "543.29999 MHz, close to 543.3 MHz": the value as the editor's list shows
+// it, with five decimals (in full where those would show the whole kHz), and
+// the nearest whole kHz.
+std::string OffRasterText(double f)
+{
+    const double near = NearestWholeKilohertz(f);
+    char shown[64];
+    char nearShown[64];
+    std::snprintf(shown, sizeof shown, "%.5f", f);
+    std::snprintf(nearShown, sizeof nearShown, "%.5f", near);
+    const std::string value = std::string(shown) != nearShown ? std::string(shown) : FormatDouble(f);
+    return value + " MHz, close to " + FormatDouble(near) + " MHz";
+}
+
+// How the channels' values are judged besides their order and range.
+enum class RasterCheck
+{
+    WholeKilohertz, // a frequency that is not a whole number of kHz is a warning
+    None,           // an old table's 32-bit floats hold few values on the raster
+};
+
+void CheckChannels(const Findings& findings, std::int32_t iList, const std::vector<double>& frequencies,
+                   std::uint16_t wMin, std::uint16_t wMax, RasterCheck raster)
+{
+    std::size_t offRaster = 0;
+    const std::string name = iList == ChannelModeAir ? "air" : "cable";
+    std::int32_t first = 0;
+    std::int32_t last = 0;
+    std::int32_t previous = 0;
+    double previousFrequency = 0.0;
+    const DuplicateFrequencies duplicates(frequencies);
+
+    std::int32_t iChannel = 0;
+    for (const double f : frequencies) {
+        ++iChannel;
+        // Made only for a finding: most channels of a long list have none.
+        const auto channel = [&name, iChannel] { return name + " channel " + std::to_string(iChannel) + ": "; };
+        if (!std::isfinite(f))
+            findings.Add(iList, iChannel, channel() + "the frequency " + FormatDouble(f) + " is not a finite number");
+        else if (f < 0.0)
+            findings.Add(iList, iChannel, channel() + "the frequency " + FormatDouble(f) + " MHz is negative");
+        if (CarriesFrequency(f)) {
+            // The scan stops at the next channel with a frequency, where the
+            // next scan starts: the list is read about twice in all.
+            const std::size_t next = NextCarrying(frequencies, static_cast<std::size_t>(iChannel));
+            if (previous != 0 && next < frequencies.size() && IsOutOfPlace(previousFrequency, f, frequencies[next]))
+                findings.AddWarning(iList, iChannel,
+                                    channel() + FormatDouble(f) + " MHz is out of order between channel " +
+                                        std::to_string(previous) + " (" + FormatDouble(previousFrequency) +
+                                        " MHz) and channel " + std::to_string(next + 1) + " (" +
+                                        FormatDouble(frequencies[next]) + " MHz)");
+            previous = iChannel;
+            previousFrequency = f;
+            if (first == 0)
+                first = iChannel;
+            last = iChannel;
+        }
+        if (raster == RasterCheck::WholeKilohertz && !IsWholeKilohertz(f) && ++offRaster <= kMaxNamedOffRaster)
+            findings.AddWarning(iList, iChannel, channel() + OffRasterText(f) + ", is not a whole number of kHz");
+        // Each later channel names the first one with its frequency.
+        const auto position = static_cast<std::size_t>(iChannel - 1);
+        if (duplicates.RepeatsEarlier(position))
+            findings.AddWarning(iList, iChannel,
+                                channel() + FormatDouble(f) + " MHz also at channel " +
+                                    std::to_string(duplicates.OtherOf(position) + 1));
+    }
+    if (offRaster > kMaxNamedOffRaster)
+        findings.AddWarning(iList, 0,
+                            name + ": " + std::to_string(offRaster - kMaxNamedOffRaster) + " more " +
+                                (offRaster - kMaxNamedOffRaster == 1 ? "frequency is" : "frequencies are") +
+                                " not a whole number of kHz; the first " + std::to_string(kMaxNamedOffRaster) +
+                                " are named");
+    if (first == 0) {
+        if (wMin != 0)
+            findings.Add(iList, 0,
+                         name + ": the stored range starts at channel " + std::to_string(wMin) +
+                             ", but no channel has a frequency");
+        return;
+    }
+    if (wMin != first)
+        findings.Add(iList, 0,
+                     name + ": the stored range starts at channel " + std::to_string(wMin) +
+                         ", but the first channel with a frequency is " + std::to_string(first));
+    if (wMax != last)
+        findings.Add(iList, 0,
+                     name + ": the stored range ends at channel " + std::to_string(wMax) +
+                         ", but the last channel with a frequency is " + std::to_string(last));
+}
+
+double FrequencyOfChannel(const ChannelNode& node)
+{
+    return node.dbFrequency;
+}
+
+double FrequencyOfLegacyEntry(const LegacyChannelNode& node)
+{
+    return static_cast<double>(node.fFrequency);
+}
+
+// "40 to 1000 MHz"
+std::string RangeText(const FrequencyRange& range)
+{
+    return FormatDouble(range.dbLow) + " to " + FormatDouble(range.dbHigh) + " MHz";
+}
+
+bool IsTwoBcdDigits(std::int32_t code)
+{
+    return code >= 0 && code <= 0x99 && (code & 0xF) <= 9 && (code >> 4) <= 9;
+}
+
+void CheckTunerEntry(const Findings& findings, std::int32_t iPosition, const std::string& label,
+                     const TunerSpecEntry& e)
+{
+    const auto add = [&](const std::string& message) { findings.Add(ChannelModeNone, iPosition, label + message); };
+    if (!IsTwoBcdDigits(e.iFactory()))
+        add("the factory code " + std::to_string(e.iFactory()) + " (" +
+            Hex(static_cast<std::uint32_t>(e.iFactory()), 2) + ") is not two BCD digits");
+    if (!IsTwoBcdDigits(e.iTunerType()))
+        add("the tuner-type code " + std::to_string(e.iTunerType()) + " (" +
+            Hex(static_cast<std::uint32_t>(e.iTunerType()), 2) + ") is not two BCD digits");
+
+    const double edges[4] = {e.dbLowBandStart(), e.dbMidBandStart(), e.dbHighBandStart(), e.dbHighBandEnd()};
+    std::string list;
+    bool bAllAboveZero = true;
+    bool bRising = true;
+    for (int i = 0; i < 4; ++i) {
+        list += (i ? ", " : "") + FormatDouble(edges[i]);
+        bAllAboveZero = bAllAboveZero && edges[i] > 0.0 && std::isfinite(edges[i]);
+        if (i > 0)
+            bRising = bRising && edges[i] > edges[i - 1];
+    }
+    if (!bAllAboveZero)
+        add("the band edges are not all finite and above 0: " + list + " MHz");
+    else if (!bRising)
+        add("the band edges are out of order: " + list + " MHz");
+    // Frequencies, yet implausible ones: worth a look, not a fault.
+    const auto warn = [&](const std::string& message) {
+        findings.AddWarning(ChannelModeNone, iPosition, label + message);
+    };
+    if (bAllAboveZero &&
+        !std::all_of(std::begin(edges), std::end(edges), [](double db) { return kTunerBandRange.Holds(db); }))
+        warn("the band edges " + list + " MHz reach outside the TV tuning range of " + RangeText(kTunerBandRange));
+
+    const double pc = e.dbPictureCarrier();
+    if (pc == 0.0)
+        add("the picture carrier is 0");
+    else if (!(pc > 0.0) || !std::isfinite(pc))
+        add("the picture carrier " + FormatDouble(pc) + " is not a frequency above 0");
+    else if (!kPictureCarrierRange.Holds(pc))
+        warn("the picture carrier " + FormatDouble(pc) + " MHz is outside the intermediate-frequency range of " +
+             RangeText(kPictureCarrierRange));
+    const double pc2 = e.dbPictureCarrier2();
+    if (!(pc2 >= 0.0) || !std::isfinite(pc2))
+        add("the picture carrier 2 " + FormatDouble(pc2) + " is neither 0 nor a frequency");
+    else if (pc2 > 0.0 && !kPictureCarrierRange.Holds(pc2))
+        warn("the picture carrier 2 " + FormatDouble(pc2) + " MHz is outside the intermediate-frequency range of " +
+             RangeText(kPictureCarrierRange));
+    if (e.wReserved() != 0)
+        add("the reserved word is " + std::to_string(e.wReserved()) + ", not 0");
+}
+
+// The table lowers its count to the records the file holds; the length is
+// judged against the count the file states.
+void CheckTunerLength(const Findings& findings, const TunerTableLoadReport& report)
+{
+    const std::int32_t iCount = report.header.iEntryCount();
+    if (iCount < 0) {
+        findings.AddForFile("the entry count " + std::to_string(iCount) + " is negative");
+    } else if (iCount == 0) {
+        // A table saved without entries is its header alone.
+        if (report.fileSize && *report.fileSize != TunerSpecHeader::kSize &&
+            *report.fileSize != TunerSpecHeader::kSize + TunerSpecTable::kEndMarkSize)
+            findings.AddForFile("the file is " + std::to_string(*report.fileSize) +
+                                " bytes, but an entry count of 0 calls for " + std::to_string(TunerSpecHeader::kSize));
+    } else {
+        CheckLength(findings, report.fileSize,
+                    TunerSpecHeader::kSize + TunerSpecTable::kEndMarkSize +
+                        TunerSpecEntry::kSize * static_cast<std::uint64_t>(iCount),
+                    "its entry count " + std::to_string(iCount) + " calls for");
+    }
+}
+
+// The checks of a channel table's file and lists, however the lists are held.
+void CheckChannelLists(const Findings& findings, const ChannelTableLoadReport& report, const std::uint8_t* pEndMark,
+                       const std::vector<double>& air, const std::vector<double>& cable)
+{
+    const ChannelTableHeader& stored = report.header;
+    CheckLength(findings, report.fileSize, report.StatedSize(),
+                "its counts (air " + std::to_string(stored.wAirMax()) + ", cable " +
+                    std::to_string(stored.wCableMax()) + ") call for");
+    CheckMarks(findings, stored, kChannelTableMagic, pEndMark);
+    CheckCountry(findings, stored.iCountryCode());
+    // The stored counts are the last channel numbers the editor shows.
+    CheckChannels(findings, ChannelModeAir, air, stored.wAirMin(), stored.wAirMax(), RasterCheck::WholeKilohertz);
+    CheckChannels(findings, ChannelModeCable, cable, stored.wCableMin(), stored.wCableMax(),
+                  RasterCheck::WholeKilohertz);
+}
+
+// The checks of a tuner table's file and entries; forEachEntry(visit) hands
+// visit every entry in list order, however the entries are held.
+template <class ForEachEntry>
+void CheckTunerEntries(const Findings& findings, const TunerTableLoadReport& report, const std::uint8_t* pEndMark,
+                       ForEachEntry forEachEntry)
+{
+    CheckTunerLength(findings, report);
+    // A table without entries is its header alone: it has no end mark to judge.
+    const bool bHasEndMark = report.header.iEntryCount() != 0;
+    CheckMarks(findings, report.header, kTunerTableMagic, bHasEndMark ? pEndMark : kTableEndMark);
+
+    // The first entry of each sort key: its row and codes, for its name.
+    struct FirstEntry
+    {
+        std::size_t row;
+        std::int32_t iFactory;
+        std::int32_t iTunerType;
+    };
+    std::map<std::int32_t, FirstEntry> firstWithKey;
+    std::int32_t iPosition = 0;
+    std::int32_t iPreviousKey = 0;
+    forEachEntry([&](const TunerSpecEntry& e) {
+        ++iPosition;
+        const std::string label = TunerEntryName(static_cast<std::size_t>(iPosition - 1), e) + ": ";
+        CheckTunerEntry(findings, iPosition, label, e);
+        const std::int32_t key = TunerSortKey(e);
+        const auto seen = firstWithKey.find(key);
+        if (seen != firstWithKey.end()) {
+            TunerSpecEntry first;
+            first.SetFactory(seen->second.iFactory);
+            first.SetTunerType(seen->second.iTunerType);
+            findings.Add(ChannelModeNone, iPosition,
+                         label + "the sort key " + std::to_string(key) + " is already the key of " +
+                             TunerEntryName(seen->second.row, first));
+        } else {
+            firstWithKey.emplace(key,
+                                 FirstEntry{static_cast<std::size_t>(iPosition - 1), e.iFactory(), e.iTunerType()});
+        }
+        if (iPosition > 1 && key < iPreviousKey)
+            findings.Add(ChannelModeNone, iPosition,
+                         label + "the sort key " + std::to_string(key) + " is below the key " +
+                             std::to_string(iPreviousKey) + " of the entry before it");
+        iPreviousKey = key;
+    });
+}
+
+} // namespace
+
+void CheckChannelTable(const ChannelTable& table, const ChannelTableLoadReport& report, const FindingSink& sink)
+{
+    CheckChannelLists(Findings(sink), report, table.EndMark(),
+                      FrequenciesOf(table.Channels(ChannelModeAir), FrequencyOfChannel),
+                      FrequenciesOf(table.Channels(ChannelModeCable), FrequencyOfChannel));
+}
+
+void CheckTunerTable(const TunerSpecTable& table, const TunerTableLoadReport& report, const FindingSink& sink)
+{
+    CheckTunerEntries(Findings(sink), report, table.EndMark(), [&table](const auto& visit) {
+        for (const TunerSpecNode& node : table.Entries())
+            visit(node.entry);
+    });
+}
+
+void CheckLegacyTable(const LegacyChannelTable& table, const LegacyTableLoadReport& report, const FindingSink& sink)
+{
+    const Findings findings(sink);
+    CheckLength(findings, report.fileSize, report.StatedSize(),
+                "its header counts (air " + std::to_string(report.wAirCount) + ", cable " +
+                    std::to_string(report.wCableCount) + ") call for");
+    if (report.wAirMaxCh > report.wAirCount)
+        findings.Add(ChannelModeAir, 0,
+                     "the trailer's air maximum " + std::to_string(report.wAirMaxCh) + " is above the " +
+                         std::to_string(report.wAirCount) + " air entries of the header");
+    if (report.wCableMaxCh > report.wCableCount)
+        findings.Add(ChannelModeCable, 0,
+                     "the trailer's cable maximum " + std::to_string(report.wCableMaxCh) + " is above the " +
+                         std::to_string(report.wCableCount) + " cable entries of the header");
+    CheckCountry(findings, table.iCountryCode());
+    CheckChannels(findings, ChannelModeAir, FrequenciesOf(table.Entries(ChannelModeAir), FrequencyOfLegacyEntry),
+                  table.wAirMinCh(), report.wAirMaxCh, RasterCheck::None);
+    CheckChannels(findings, ChannelModeCable, FrequenciesOf(table.Entries(ChannelModeCable), FrequencyOfLegacyEntry),
+                  table.wCableMinCh(), report.wCableMaxCh, RasterCheck::None);
+}
+
+namespace {
+
+// The report of a load of the file image that saving the table now would write.
+template <class Report> void ReportOfImage(const std::vector<std::uint8_t>& image, Report& report)
+{
+    constexpr std::size_t kHeaderSize = decltype(report.header)::kSize;
+    if (image.size() >= kHeaderSize)
+        std::copy(image.begin(), image.begin() + kHeaderSize, report.header.bytes);
+    report.fileSize = image.size();
+}
+
+} // namespace
+
+void CheckChannelTableInMemory(const ChannelTable& table, const FindingSink& sink)
+{
+    const std::vector<std::uint8_t> image = table.FileImage();
+    ChannelTableLoadReport report;
+    report.header = table.Header();
+    if (!image.empty()) {
+        ReportOfImage(image, report);
+        report.airRecords = report.header.wAirMax();
+        report.cableRecords = report.header.wCableMax();
+        report.bEndMark = true;
+    }
+    CheckChannelTable(table, report, sink);
+}
+
+void CheckTunerTableInMemory(const TunerSpecTable& table, const FindingSink& sink)
+{
+    const std::vector<std::uint8_t> image = table.FileImage();
+    TunerTableLoadReport report;
+    report.header = table.Header();
+    if (!image.empty()) {
+        ReportOfImage(image, report);
+        report.iRecords = std::max(0, report.header.iEntryCount());
+        report.bEndMark = report.iRecords > 0;
+    }
+    CheckTunerTable(table, report, sink);
+}
+
+namespace {
+
+// The records of a list that lie wholly inside an image, from the offset at.
+std::size_t RecordsWithin(std::size_t imageSize, std::uint64_t at, std::size_t recordSize, std::uint64_t stated)
+{
+    if (at >= imageSize)
+        return 0;
+    return static_cast<std::size_t>(std::min<std::uint64_t>(stated, (imageSize - at) / recordSize));
+}
+
+std::vector<double> FrequenciesInImage(const std::vector<std::uint8_t>& image, std::uint64_t at, std::uint16_t wCount)
+{
+    const std::size_t count = RecordsWithin(image.size(), at, 8, wCount);
+    std::vector<double> frequencies(count);
+    for (std::size_t i = 0; i < count; ++i)
+        frequencies[i] = le::ReadF64(image.data() + at + 8 * i);
+    return frequencies;
+}
+
+// Where the end mark after the air list lies, as the header states the list's length.
+std::uint64_t EndMarkOffset(const ChannelTableHeader& stated)
+{
+    return ChannelTableHeader::kSize + 8 * static_cast<std::uint64_t>(stated.wAirMax());
+}
+
+} // namespace
+
+void CheckChannelTableImage(const std::vector<std::uint8_t>& image, const FindingSink& sink)
+{
+    ChannelTableLoadReport report;
+    ReportOfImage(image, report);
+    const std::uint64_t endMarkAt = EndMarkOffset(report.header);
+    const std::uint64_t cableAt = endMarkAt + 4;
+    ImageChannelLists lists = ChannelListsInImage(image);
+    report.airRecords = static_cast<std::uint32_t>(lists.air.size());
+    report.cableRecords = static_cast<std::uint32_t>(lists.cable.size());
+    report.bEndMark = image.size() >= cableAt;
+    std::uint8_t endMark[4] = {};
+    if (report.bEndMark)
+        std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(endMarkAt), 4, endMark);
+    CheckChannelLists(Findings(sink), report, endMark, lists.air, lists.cable);
+}
+
+ImageChannelLists ChannelListsInImage(const std::vector<std::uint8_t>& image)
+{
+    ChannelTableLoadReport report;
+    ReportOfImage(image, report);
+    const ChannelTableHeader& stated = report.header;
+    ImageChannelLists lists;
+    lists.air = FrequenciesInImage(image, ChannelTableHeader::kSize, stated.wAirMax());
+    lists.cable = FrequenciesInImage(image, EndMarkOffset(stated) + 4, stated.wCableMax());
+    return lists;
+}
+
+void CheckTunerTableImage(const std::vector<std::uint8_t>& image, const FindingSink& sink)
+{
+    TunerTableLoadReport report;
+    ReportOfImage(image, report);
+    const std::int32_t iCount = std::max(0, report.header.iEntryCount());
+    const std::size_t count =
+        RecordsWithin(image.size(), TunerSpecHeader::kSize, TunerSpecEntry::kSize, static_cast<std::uint64_t>(iCount));
+    report.iRecords = static_cast<std::int32_t>(count);
+    const std::uint64_t endMarkAt = TunerSpecHeader::kSize + TunerSpecEntry::kSize * count;
+    report.bEndMark = count > 0 && image.size() >= endMarkAt + TunerSpecTable::kEndMarkSize;
+    std::uint8_t endMark[TunerSpecTable::kEndMarkSize] = {};
+    if (report.bEndMark)
+        std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(endMarkAt), sizeof endMark, endMark);
+    CheckTunerEntries(Findings(sink), report, endMark, [&image, count](const auto& visit) {
+        TunerSpecEntry entry;
+        for (std::size_t i = 0; i < count; ++i) {
+            std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(TunerSpecHeader::kSize + TunerSpecEntry::kSize * i),
+                        TunerSpecEntry::kSize, entry.bytes);
+            visit(entry);
+        }
+    });
+}

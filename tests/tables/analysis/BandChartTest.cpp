@@ -1,0 +1,260 @@
+// The band chart's model: one mark per channel with a frequency, sorted by
+// frequency, repeats, gaps by the lane's usual spacing, channels a tuner does
+// not tune (on its band edges too), labels, the axis and the SVG's text.
+
+#include <cmath>
+#include <limits>
+
+#include <gtest/gtest.h>
+
+#include "tables/analysis/BandChart.h"
+#include "tables/format/ChannelTable.h"
+
+namespace {
+
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+
+TunerSpecEntry Tuner(double low, double mid, double high, double end)
+{
+    TunerSpecEntry entry;
+    entry.SetFactory(0x03);
+    entry.SetTunerType(0x12);
+    entry.SetLowBandStart(low);
+    entry.SetMidBandStart(mid);
+    entry.SetHighBandStart(high);
+    entry.SetHighBandEnd(end);
+    entry.SetLowCode(0x8E01);
+    entry.SetMidCode(0xA2);
+    entry.SetHighCode(0x4);
+    return entry;
+}
+
+std::vector<std::int32_t> Channels(const ChartLane& lane)
+{
+    std::vector<std::int32_t> channels;
+    for (const ChartMark& mark : lane.marks)
+        channels.push_back(mark.iChannel);
+    return channels;
+}
+
+std::size_t Count(const std::string& text, const std::string& what)
+{
+    std::size_t n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size()))
+        ++n;
+    return n;
+}
+
+TEST(BandChart, OneMarkPerChannelWithAFrequencySortedByFrequency)
+{
+    const BandChart chart({175.25, 0.0, 48.25, kNaN, -3.0, 55.25, kInfinity}, {112.25});
+    const ChartLane& air = chart.Lane(ChannelModeAir);
+    // Empty slots, NaN, negative values and infinity have no place on the axis.
+    EXPECT_EQ(Channels(air), (std::vector<std::int32_t>{3, 6, 1}));
+    EXPECT_EQ(Channels(chart.Lane(ChannelModeCable)), std::vector<std::int32_t>{1});
+    EXPECT_EQ(chart.MarkCount(), 4u);
+    EXPECT_EQ(air.LowerBound(55.25), 1u);
+    EXPECT_EQ(air.UpperBound(55.25), 2u);
+    EXPECT_EQ(air.LowerBound(500.0), 3u);
+    EXPECT_EQ(air.MarkOfChannel(1), 2u);
+    EXPECT_FALSE(air.MarkOfChannel(2));
+    // The axis holds every mark with a little room on both sides.
+    EXPECT_LT(chart.AxisStart(), 48.25);
+    EXPECT_GT(chart.AxisStart(), 40.0);
+    EXPECT_GT(chart.AxisEnd(), 175.25);
+    EXPECT_LT(chart.AxisEnd(), 185.0);
+}
+
+TEST(BandChart, EmptyChartLooksAtTheTvBands)
+{
+    const BandChart empty;
+    EXPECT_EQ(empty.MarkCount(), 0u);
+    EXPECT_LE(empty.AxisStart(), 47.0);
+    EXPECT_GE(empty.AxisEnd(), 862.0);
+    const BandChart single({100.0}, {});
+    EXPECT_LT(single.AxisStart(), 100.0);
+    EXPECT_GT(single.AxisEnd(), 100.0);
+    // Frequencies near the largest double still give a finite axis that holds them.
+    const BandChart huge({1.0, 1.79e308}, {});
+    EXPECT_TRUE(std::isfinite(huge.AxisEnd() - huge.AxisStart()));
+    EXPECT_LE(huge.AxisStart(), 1.0);
+    EXPECT_GE(huge.AxisEnd(), 1.79e308);
+}
+
+TEST(BandChart, RepeatedFrequenciesAreMarkedWithinTheirListOnly)
+{
+    const BandChart chart({48.25, 55.25, 48.25, 62.25}, {55.25});
+    const ChartLane& air = chart.Lane(ChannelModeAir);
+    ASSERT_EQ(air.marks.size(), 4u);
+    // Equal frequencies keep their channel order.
+    EXPECT_EQ(Channels(air), (std::vector<std::int32_t>{1, 3, 2, 4}));
+    EXPECT_TRUE(air.marks[0].bRepeated);
+    EXPECT_TRUE(air.marks[1].bRepeated);
+    EXPECT_FALSE(air.marks[2].bRepeated);
+    EXPECT_FALSE(air.marks[3].bRepeated);
+    EXPECT_FALSE(chart.Lane(ChannelModeCable).marks[0].bRepeated);
+}
+
+TEST(BandChart, GapsAreStepsWiderThanTheUsualSpacingTimesTheFactor)
+{
+    // 8 MHz raster; one missing channel (16 MHz), a band change (a 300 MHz
+    // step), and a step of 1.5 times the spacing, which is not yet a gap.
+    const BandChart chart({471.25, 479.25, 487.25, 503.25, 511.25, 519.25, 531.25, 831.25, 839.25}, {});
+    const ChartLane& air = chart.Lane(ChannelModeAir);
+    EXPECT_DOUBLE_EQ(air.dbUsualSpacing, 8.0);
+    ASSERT_EQ(air.gaps.size(), 2u);
+    EXPECT_DOUBLE_EQ(air.gaps[0].dbStart, 487.25);
+    EXPECT_DOUBLE_EQ(air.gaps[0].Width(), 16.0);
+    EXPECT_DOUBLE_EQ(air.gaps[1].dbStart, 531.25);
+    EXPECT_DOUBLE_EQ(air.gaps[1].dbEnd, 831.25);
+    // Repeats do not count as steps of 0.
+    const BandChart repeated({100.0, 100.0, 100.0, 108.0, 116.0, 140.0}, {});
+    EXPECT_DOUBLE_EQ(repeated.Lane(ChannelModeAir).dbUsualSpacing, 8.0);
+    EXPECT_EQ(repeated.Lane(ChannelModeAir).gaps.size(), 1u);
+    // Two channels give one step: nothing to compare it with.
+    EXPECT_TRUE(BandChart({100.0, 500.0}, {}).Lane(ChannelModeAir).gaps.empty());
+}
+
+TEST(BandChart, UncoveredChannelsFollowTheTunerBandRuleOnItsEdges)
+{
+    // Bands: low 48.25 <= f < 160, mid 160 <= f < 450, high 450 <= f <= 860.
+    const ChartTuner tuner{Tuner(48.25, 160.0, 450.0, 860.0), "03:12"};
+    const std::vector<double> air = {std::nextafter(48.25, 0.0), 48.25, 160.0, 450.0, 860.0,
+                                     std::nextafter(860.0, 1e9)};
+    const BandChart chart(air, {40.0, 0.0, 900.0}, tuner);
+    const ChartLane& lane = chart.Lane(ChannelModeAir);
+    ASSERT_EQ(lane.marks.size(), 6u);
+    const std::vector<bool> uncovered = {true, false, false, false, false, true};
+    for (std::size_t i = 0; i < lane.marks.size(); ++i)
+        EXPECT_EQ(lane.marks[i].bUncovered, uncovered[i]) << "air channel " << lane.marks[i].iChannel;
+    EXPECT_EQ(chart.UncoveredCount(), 4u);
+    EXPECT_TRUE(chart.HasTuner());
+    EXPECT_EQ(chart.TunerTitle(), "03:12");
+    ASSERT_EQ(chart.TunerSpans().size(), 3u);
+    EXPECT_EQ(chart.TunerSpans()[0].caption, "low 8E01");
+    EXPECT_EQ(chart.TunerSpans()[1].caption, "mid A2");
+    EXPECT_EQ(chart.TunerSpans()[2].caption, "high 4");
+    EXPECT_DOUBLE_EQ(chart.TunerSpans()[2].dbEnd, 860.0);
+    // Without a tuner nothing is uncovered.
+    EXPECT_EQ(BandChart(air, {}).UncoveredCount(), 0u);
+}
+
+TEST(BandChart, TunerWithAnEmptyBandShowsOnlyItsOthers)
+{
+    // Mid band empty: its start is not below its end.
+    const BandChart chart({100.0, 300.0}, {}, ChartTuner{Tuner(50.0, 200.0, 200.0, 800.0), "03:12"});
+    ASSERT_EQ(chart.TunerSpans().size(), 2u);
+    EXPECT_EQ(chart.TunerSpans()[0].band, TunerBand::Low);
+    EXPECT_EQ(chart.TunerSpans()[1].band, TunerBand::High);
+    // The axis reaches the tuner's ends, not only the channels.
+    EXPECT_LT(chart.AxisStart(), 50.0);
+    EXPECT_GT(chart.AxisEnd(), 800.0);
+}
+
+TEST(BandChart, TunerEdgesFarOutsideTheTuningRangeDoNotStretchTheAxis)
+{
+    // The axis holds the channels and the tuner's edges from 0 to 2000 MHz,
+    // whatever doubles the edges are: its width stays finite for the editor's view.
+    for (const double far : {1e308, kInfinity, 863250.0}) {
+        const BandChart chart({48.25, 500.0}, {}, ChartTuner{Tuner(-far, 160.0, 442.0, far), "03:12"});
+        ASSERT_EQ(chart.TunerSpans().size(), 3u);
+        EXPECT_TRUE(std::isfinite(chart.AxisEnd() - chart.AxisStart())) << far;
+        EXPECT_LE(chart.AxisStart(), 0.0);
+        EXPECT_GT(chart.AxisStart(), -100.0);
+        EXPECT_GE(chart.AxisEnd(), 2000.0);
+        EXPECT_LT(chart.AxisEnd(), 2100.0);
+    }
+    // A tuner wholly beyond leaves the axis to the channels.
+    const BandChart beyond({48.25, 500.0}, {}, ChartTuner{Tuner(1e308, 1e308, 1e308, 1e308), "03:12"});
+    EXPECT_LT(beyond.AxisEnd(), 520.0);
+    EXPECT_GT(beyond.AxisStart(), 30.0);
+}
+
+TEST(BandChart, LabelsComeFromTheFunctionPerListAndFrequency)
+{
+    const ChannelLabelFunction labels = [](std::int32_t iList, double f) -> std::optional<std::string> {
+        if (iList == ChannelModeAir && f == 175.25)
+            return std::string("E5");
+        if (iList == ChannelModeCable)
+            return std::string("S") + std::to_string(static_cast<int>(f));
+        return std::nullopt;
+    };
+    const BandChart chart({175.25, 48.25}, {303.25}, std::nullopt, labels);
+    EXPECT_EQ(chart.Lane(ChannelModeAir).marks[1].label, "E5");
+    EXPECT_EQ(chart.Lane(ChannelModeAir).marks[0].label, "");
+    EXPECT_EQ(chart.Lane(ChannelModeCable).marks[0].label, "S303");
+    // A plan that numbers channels as the list does names nothing new.
+    const BandChart positional({48.25, 55.25}, {}, std::nullopt, [](std::int32_t, double f) {
+        return std::optional<std::string>(f == 55.25 ? "2" : "7");
+    });
+    EXPECT_EQ(positional.Lane(ChannelModeAir).marks[1].label, "");
+    EXPECT_EQ(positional.Lane(ChannelModeAir).marks[0].label, "7");
+    EXPECT_EQ(ChartMarkText(ChannelModeAir, chart.Lane(ChannelModeAir).marks[1]),
+              "air channel 1, 175.25 MHz, plan channel E5");
+}
+
+TEST(BandChart, MarkTextsSayWhatAMarkIs)
+{
+    ChartMark mark;
+    mark.iChannel = 5;
+    mark.dbFrequency = 175.25;
+    mark.label = "E5";
+    mark.bRepeated = true;
+    mark.bUncovered = true;
+    EXPECT_EQ(ChartMarkText(ChannelModeAir, mark),
+              "air channel 5, 175.25 MHz, plan channel E5, repeated, outside the tuner");
+    mark.label.clear();
+    mark.bRepeated = false;
+    EXPECT_EQ(ChartMarkText(ChannelModeCable, mark), "cable channel 5, 175.25 MHz, outside the tuner");
+}
+
+TEST(BandChart, AxisTicksAreRoundAndFewEnough)
+{
+    EXPECT_EQ(AxisTicks(40.0, 870.0, 10), (std::vector<double>{100, 200, 300, 400, 500, 600, 700, 800}));
+    EXPECT_EQ(AxisTicks(170.0, 190.0, 5), (std::vector<double>{170, 175, 180, 185, 190}));
+    EXPECT_EQ(AxisTicks(-3.0, 41.0, 4), (std::vector<double>{0, 20, 40}));
+    EXPECT_TRUE(AxisTicks(100.0, 100.0, 10).empty());
+    EXPECT_TRUE(AxisTicks(kNaN, 100.0, 10).empty());
+    EXPECT_LE(AxisTicks(0.0, 1e300, 10).size(), 11u);
+}
+
+TEST(BandChartSvg, EscapesTextAndReplacesWhatXmlCannotHold)
+{
+    EXPECT_EQ(XmlEscaped("a<b>&\"c'"), "a&lt;b&gt;&amp;&quot;c&apos;");
+    EXPECT_EQ(XmlEscaped("S\x01"
+                         "1"),
+              "S\xEF\xBF\xBD"
+              "1");
+    EXPECT_EQ(XmlEscaped("\xC3\xA9t\xC3"), "\xC3\xA9t\xEF\xBF\xBD");
+    // An overlong '<' and a surrogate are not characters.
+    EXPECT_EQ(XmlEscaped("\xC0\xBC"), "\xEF\xBF\xBD\xEF\xBF\xBD");
+    EXPECT_EQ(XmlEscaped("\xED\xA0\x80"), "\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD");
+}
+
+TEST(BandChartSvg, HoldsOneMarkPerChannelTheBandsTheTunerAndEscapedLabels)
+{
+    const ChannelLabelFunction labels = [](std::int32_t, double f) -> std::optional<std::string> {
+        return f == 48.25 ? std::optional<std::string>("E2<&>") : std::nullopt;
+    };
+    const BandChart chart({48.25, 0.0, 55.25, 55.25}, {175.25, 0.0},
+                          ChartTuner{Tuner(50.0, 160.0, 450.0, 860.0), "03:12"}, labels);
+    const std::string svg = BandChartSvg(chart, "de & <at>.ccf");
+    EXPECT_EQ(Count(svg, "<line class=\"mark "), 4u);
+    EXPECT_EQ(Count(svg, "id=\"air-"), 3u);
+    EXPECT_EQ(Count(svg, "id=\"cable-1\""), 1u);
+    EXPECT_EQ(Count(svg, "id=\"air-2\""), 0u);
+    EXPECT_EQ(Count(svg, "class=\"mark air repeated\""), 2u);
+    EXPECT_EQ(Count(svg, "class=\"mark air uncovered\""), 1u);
+    EXPECT_NE(svg.find("E2&lt;&amp;&gt;"), std::string::npos);
+    EXPECT_EQ(svg.find("E2<&>"), std::string::npos);
+    EXPECT_NE(svg.find("<title>de &amp; &lt;at&gt;.ccf</title>"), std::string::npos);
+    EXPECT_NE(svg.find("id=\"band-vhf-i\""), std::string::npos);
+    EXPECT_NE(svg.find("id=\"band-vhf-iii\""), std::string::npos);
+    EXPECT_NE(svg.find(">low 8E01<"), std::string::npos);
+    EXPECT_NE(svg.find("id=\"tuner-high\""), std::string::npos);
+    EXPECT_NE(svg.find(">100 MHz<"), std::string::npos);
+    EXPECT_NE(svg.find("class=\"legend\""), std::string::npos);
+}
+
+} // namespace

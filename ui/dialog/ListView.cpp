@@ -1,0 +1,498 @@
+#include "ui/dialog/ListView.h"
+
+#include <algorithm>
+#include <limits>
+
+#include <QBrush>
+#include <QColor>
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QSignalBlocker>
+
+namespace {
+
+Qt::Alignment AlignmentOf(int format)
+{
+    switch (format) {
+    case LVCFMT_RIGHT: return Qt::AlignRight | Qt::AlignVCenter;
+    case LVCFMT_CENTER: return Qt::AlignCenter;
+    default: return Qt::AlignLeft | Qt::AlignVCenter;
+    }
+}
+
+// How the rows of a select() command lie over the rows chosen before, as
+// Qt's selection model merges them.
+RowSelection::Merge MergeOf(QItemSelectionModel::SelectionFlags command)
+{
+    if (command & QItemSelectionModel::Deselect)
+        return RowSelection::Merge::Remove;
+    if (command & QItemSelectionModel::Toggle)
+        return RowSelection::Merge::Exchange;
+    return RowSelection::Merge::Add;
+}
+
+bool ChangesRows(QItemSelectionModel::SelectionFlags command)
+{
+    return command & (QItemSelectionModel::Select | QItemSelectionModel::Deselect | QItemSelectionModel::Toggle);
+}
+
+bool IsColourRole(int role)
+{
+    return role == Qt::BackgroundRole || role == Qt::ForegroundRole;
+}
+
+bool IsNoteRole(int role)
+{
+    return role == Qt::ToolTipRole || role == Qt::AccessibleDescriptionRole;
+}
+
+// A marked row keeps its texts and columns; it is set apart by an amber
+// background with dark text, readable under a light and a dark palette alike
+// (a selected row shows the selection's colours, as every row does).
+QVariant MarkColour(const RowMark& mark, int role)
+{
+    if (mark.kind == RowMark::Kind::None)
+        return {};
+    return role == Qt::BackgroundRole ? QBrush(QColor(255, 224, 130)) : QBrush(QColor(40, 30, 0));
+}
+
+} // namespace
+
+RowSelectionModel::RowSelectionModel(QAbstractItemModel* pModel, QObject* pParent)
+    : QItemSelectionModel(pModel, pParent)
+{
+    // New columns are outside the copied ranges.
+    connect(pModel, &QAbstractItemModel::columnsInserted, this, [this] { Update(false); });
+}
+
+void RowSelectionModel::SetWindow(RowWindow window)
+{
+    m_window = std::move(window);
+    FollowWindow();
+}
+
+void RowSelectionModel::SelectOnly(const std::vector<int>& rows)
+{
+    m_committed.Clear();
+    m_pending.Clear();
+    const int rowCount = model() ? model()->rowCount() : 0;
+    for (int row : rows) {
+        if (row < rowCount)
+            m_pending.Apply(row, row, RowSelection::Merge::Add);
+    }
+    m_pendingCommand = QItemSelectionModel::ClearAndSelect;
+    Update(false);
+}
+
+void RowSelectionModel::FollowWindow()
+{
+    if (m_chosen.SpanCount() > kWholeCopySpans)
+        Update(true);
+}
+
+void RowSelectionModel::select(const QItemSelection& selection, QItemSelectionModel::SelectionFlags command)
+{
+    if (!model() || command == QItemSelectionModel::NoUpdate)
+        return;
+    if (command & QItemSelectionModel::Clear) {
+        m_committed.Clear();
+        m_pending.Clear();
+        m_pendingCommand = QItemSelectionModel::NoUpdate;
+    }
+    if (!(command & QItemSelectionModel::Current))
+        Finalize();
+    if (ChangesRows(command)) {
+        m_pending.Clear();
+        for (const QItemSelectionRange& range : selection) {
+            if (!range.isValid())
+                continue;
+            // A column holds a cell of every row.
+            if (command & QItemSelectionModel::Columns)
+                m_pending.Apply(0, model()->rowCount() - 1, RowSelection::Merge::Add);
+            else
+                m_pending.Apply(range.top(), range.bottom(), RowSelection::Merge::Add);
+        }
+        m_pendingCommand = command;
+    }
+    Update(false);
+}
+
+void RowSelectionModel::clear()
+{
+    select(QItemSelection(), QItemSelectionModel::Clear);
+    clearCurrentIndex();
+}
+
+void RowSelectionModel::Finalize()
+{
+    if (ChangesRows(m_pendingCommand))
+        m_committed.Apply(m_pending, MergeOf(m_pendingCommand));
+    m_pending.Clear();
+    m_pendingCommand = QItemSelectionModel::NoUpdate;
+}
+
+void RowSelectionModel::Update(bool bQuietly)
+{
+    m_chosen = m_committed;
+    if (ChangesRows(m_pendingCommand))
+        m_chosen.Apply(m_pending, MergeOf(m_pendingCommand));
+    if (!model())
+        return;
+
+    std::vector<std::pair<int, int>> spans;
+    if (m_chosen.SpanCount() <= kWholeCopySpans || !m_window) {
+        spans = m_chosen.Spans(0, std::numeric_limits<int>::max());
+    } else {
+        const auto [first, last] = m_window();
+        spans = m_chosen.Spans(first, last);
+        if (spans.empty()) {
+            const int row = m_chosen.NextAfter(-1);
+            spans.emplace_back(row, row);
+        }
+    }
+    QItemSelection copy;
+    copy.reserve(static_cast<qsizetype>(spans.size()));
+    const int lastColumn = std::max(0, model()->columnCount() - 1);
+    for (const auto& [top, bottom] : spans)
+        copy.append(QItemSelectionRange(model()->index(top, 0), model()->index(bottom, lastColumn)));
+
+    const QSignalBlocker blocker(bQuietly ? this : nullptr);
+    QItemSelectionModel::select(copy, QItemSelectionModel::ClearAndSelect);
+}
+
+int ListViewModel::InsertColumn(int column, const QString& heading, int format)
+{
+    column = std::clamp(column, 0, static_cast<int>(m_columns.size()));
+    beginInsertColumns(QModelIndex(), column, column);
+    m_columns.insert(m_columns.begin() + column, Column{heading, AlignmentOf(format)});
+    endInsertColumns();
+    return column;
+}
+
+void ListViewModel::SetRows(int count, RowTextFunction text, RowMarkFunction mark, SpokenTextFunction spoken,
+                            RowDescriptionFunction description)
+{
+    beginResetModel();
+    m_rows = std::max(0, count);
+    m_text = std::move(text);
+    m_mark = std::move(mark);
+    m_spoken = std::move(spoken);
+    m_description = std::move(description);
+    endResetModel();
+}
+
+int ListViewModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_rows;
+}
+
+int ListViewModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_columns.size());
+}
+
+QVariant ListViewModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || index.row() >= m_rows || index.column() >= static_cast<int>(m_columns.size()))
+        return {};
+    if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole) {
+        const QString shown = m_text ? m_text(index.row(), index.column()) : QString();
+        if (role == Qt::AccessibleTextRole && m_spoken)
+            return m_spoken(index.row(), index.column(), shown);
+        return shown;
+    }
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(m_columns[static_cast<std::size_t>(index.column())].alignment);
+    if (m_mark && IsColourRole(role))
+        return MarkColour(m_mark(index.row()), role);
+    if (IsNoteRole(role)) {
+        const QString note = Note(index.row());
+        return note.isEmpty() ? QVariant() : QVariant(note);
+    }
+    return {};
+}
+
+RowMark ListViewModel::Mark(int row) const
+{
+    return m_mark && row >= 0 && row < m_rows ? m_mark(row) : RowMark{};
+}
+
+QString ListViewModel::Note(int row) const
+{
+    if (row < 0 || row >= m_rows)
+        return {};
+    const RowMark mark = Mark(row);
+    const QString markNote = mark.kind == RowMark::Kind::None ? QString() : mark.note;
+    const QString description = m_description ? m_description(row) : QString();
+    if (markNote.isEmpty() || description.isEmpty())
+        return markNote.isEmpty() ? description : markNote;
+    // The mark first: it asks for attention, the description only informs.
+    return markNote + QLatin1Char('\n') + description;
+}
+
+QVariant ListViewModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= static_cast<int>(m_columns.size()))
+        return {};
+    if (role == Qt::DisplayRole)
+        return m_columns[static_cast<std::size_t>(section)].heading;
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(m_columns[static_cast<std::size_t>(section)].alignment);
+    return {};
+}
+
+ListView::ListView(QWidget* pParent, bool bSingleSelection) : QTableView(pParent), m_pModel(new ListViewModel(this))
+{
+    // Every change of rows or columns can change the selection without a
+    // selectionChanged signal (a reset clears it silently).
+    connect(m_pModel, &QAbstractItemModel::modelReset, this, &ListView::ForgetSelectedRows);
+    connect(m_pModel, &QAbstractItemModel::layoutChanged, this, &ListView::ForgetSelectedRows);
+    connect(m_pModel, &QAbstractItemModel::rowsInserted, this, &ListView::ForgetSelectedRows);
+    connect(m_pModel, &QAbstractItemModel::rowsRemoved, this, &ListView::ForgetSelectedRows);
+    connect(m_pModel, &QAbstractItemModel::columnsInserted, this, &ListView::ForgetSelectedRows);
+    connect(m_pModel, &QAbstractItemModel::columnsRemoved, this, &ListView::ForgetSelectedRows);
+    setModel(m_pModel);
+    // The view made a selection model of Qt's own with the model; the list's
+    // own takes its place.
+    QItemSelectionModel* pQtSelection = selectionModel();
+    setSelectionModel(new RowSelectionModel(m_pModel, this));
+    delete pQtSelection;
+    connect(verticalScrollBar(), &QScrollBar::valueChanged, this, &ListView::FollowSelectionWindow);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(bSingleSelection ? QAbstractItemView::SingleSelection : QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSortingEnabled(false);
+    setShowGrid(false);
+    setWordWrap(false);
+    setCornerButtonEnabled(false);
+    setTabKeyNavigation(false);
+    verticalHeader()->hide();
+    // Uniform rows keep a rebuild of tens of thousands of rows cheap.
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    horizontalHeader()->setSectionsClickable(false);
+    horizontalHeader()->setHighlightSections(false);
+    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+}
+
+int ListView::InsertColumn(int column, const QString& heading, int format, int widthPixels)
+{
+    const int at = m_pModel->InsertColumn(column, heading, format);
+    setColumnWidth(at, widthPixels);
+    return at;
+}
+
+void ListView::SetExtendedStyle(unsigned style)
+{
+    m_extendedStyle = style;
+    setShowGrid(style & LVS_EX_GRIDLINES);
+}
+
+int ListView::GetItemCount() const
+{
+    return m_pModel->rowCount();
+}
+
+void ListView::DeleteAllItems()
+{
+    SetRows(0, nullptr);
+}
+
+void ListView::SetRows(int count, RowTextFunction text, RowMarkFunction mark, SpokenTextFunction spoken,
+                       RowDescriptionFunction description)
+{
+    m_pModel->SetRows(count, std::move(text), std::move(mark), std::move(spoken), std::move(description));
+    // Whatever the order in which the reset reached the selection model.
+    ForgetSelectedRows();
+}
+
+QString ListView::GetItemText(int row, int column) const
+{
+    return m_pModel->data(m_pModel->index(row, column), Qt::DisplayRole).toString();
+}
+
+RowMark ListView::GetItemMark(int row) const
+{
+    return m_pModel->Mark(row);
+}
+
+QString ListView::GetItemNote(int row) const
+{
+    return m_pModel->Note(row);
+}
+
+void ListView::setSelectionModel(QItemSelectionModel* pSelectionModel)
+{
+    if (selectionModel())
+        disconnect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &ListView::ForgetSelectedRows);
+    QTableView::setSelectionModel(pSelectionModel);
+    if (selectionModel())
+        connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, &ListView::ForgetSelectedRows);
+    ForgetSelectedRows();
+    if (RowSelectionModel* pRows = RowSelectionOfList())
+        pRows->SetWindow([this] { return SelectionWindow(); });
+    // The column headings show no selection, yet a header that shares the
+    // rows' selection asks, at every repaint, whether each column is wholly
+    // selected: a walk over every selected range. An empty selection of its own
+    // spares that.
+    if (!m_pColumnHeadingSelection || m_pColumnHeadingSelection->model() != model()) {
+        delete m_pColumnHeadingSelection;
+        m_pColumnHeadingSelection = new QItemSelectionModel(model(), this);
+    }
+    horizontalHeader()->setSelectionModel(m_pColumnHeadingSelection);
+}
+
+RowSelectionModel* ListView::RowSelectionOfList() const
+{
+    return qobject_cast<RowSelectionModel*>(selectionModel());
+}
+
+std::pair<int, int> ListView::SelectionWindow() const
+{
+    // The rows on screen, a screenful above and below them, and some more for
+    // a small list view.
+    const int rowHeight = std::max(1, verticalHeader()->defaultSectionSize());
+    const int onScreen = viewport()->height() / rowHeight + 1;
+    const int margin = onScreen + 64;
+    const int first = std::max(0, rowAt(0));
+    return {first - margin, first + onScreen + margin};
+}
+
+void ListView::FollowSelectionWindow()
+{
+    if (RowSelectionModel* pRows = RowSelectionOfList())
+        pRows->FollowWindow();
+}
+
+void ListView::resizeEvent(QResizeEvent* event)
+{
+    QTableView::resizeEvent(event);
+    FollowSelectionWindow();
+}
+
+const std::vector<int>& ListView::SelectedRows() const
+{
+    if (m_bSelectedRowsKnown)
+        return m_selectedRows;
+    std::vector<std::pair<int, int>> spans;
+    for (const QItemSelectionRange& range : selectionModel()->selection())
+        spans.emplace_back(range.top(), range.bottom());
+    std::sort(spans.begin(), spans.end());
+    m_selectedRows.clear();
+    int next = 0;
+    for (const auto& [top, bottom] : spans) {
+        for (int row = std::max(top, next); row <= bottom; ++row)
+            m_selectedRows.push_back(row);
+        next = std::max(next, bottom + 1);
+    }
+    m_bSelectedRowsKnown = true;
+    return m_selectedRows;
+}
+
+std::vector<int> ListView::GetSelectedRows() const
+{
+    if (const RowSelectionModel* pRows = RowSelectionOfList())
+        return pRows->Chosen().Rows();
+    return SelectedRows();
+}
+
+int ListView::GetNextSelected(int after) const
+{
+    if (const RowSelectionModel* pRows = RowSelectionOfList())
+        return pRows->Chosen().NextAfter(after);
+    const std::vector<int>& rows = SelectedRows();
+    const auto it = std::upper_bound(rows.begin(), rows.end(), after);
+    return it == rows.end() ? -1 : *it;
+}
+
+int ListView::GetSelectedCount() const
+{
+    if (const RowSelectionModel* pRows = RowSelectionOfList())
+        return pRows->Chosen().Count();
+    return static_cast<int>(SelectedRows().size());
+}
+
+void ListView::SetSelectedRows(const std::vector<int>& rows)
+{
+    if (RowSelectionModel* pRows = RowSelectionOfList()) {
+        pRows->SelectOnly(rows);
+        return;
+    }
+    QItemSelection selection;
+    const int columns = std::max(1, m_pModel->columnCount());
+    std::size_t i = 0;
+    while (i < rows.size()) {
+        std::size_t j = i;
+        while (j + 1 < rows.size() && rows[j + 1] == rows[j] + 1)
+            ++j;
+        selection.select(m_pModel->index(rows[i], 0), m_pModel->index(rows[j], columns - 1));
+        i = j + 1;
+    }
+    selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+}
+
+void ListView::SetCurrentRow(int row)
+{
+    if (row < 0 || row >= m_pModel->rowCount())
+        return;
+    // Only the view's own setCurrentIndex sets the anchor as well. It asks
+    // selectionCommand how to select, which would follow the modifier keys
+    // held at that moment; the row is to stand alone whatever is held.
+    m_bSettingCurrentRow = true;
+    setCurrentIndex(m_pModel->index(row, 0));
+    m_bSettingCurrentRow = false;
+}
+
+QItemSelectionModel::SelectionFlags ListView::selectionCommand(const QModelIndex& index, const QEvent* event) const
+{
+    if (m_bSettingCurrentRow)
+        return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+    return QTableView::selectionCommand(index, event);
+}
+
+void ListView::EnsureVisible(int row)
+{
+    if (row < 0 || row >= m_pModel->rowCount())
+        return;
+    // Rows just added are laid out, and the scroll range grown for them,
+    // first: else the last row is scrolled to the old end and stays cut.
+    executeDelayedItemsLayout();
+    updateGeometries();
+    scrollTo(m_pModel->index(row, 0), QAbstractItemView::EnsureVisible);
+}
+
+void ListView::mouseReleaseEvent(QMouseEvent* event)
+{
+    QTableView::mouseReleaseEvent(event);
+    if (event->button() == Qt::LeftButton)
+        emit Clicked();
+    else if (event->button() == Qt::RightButton)
+        emit RightClicked();
+}
+
+void ListView::keyPressEvent(QKeyEvent* event)
+{
+    emit KeyDown(event->key());
+    // X11 and Wayland turn only the menu key into a context menu request;
+    // Shift+F10, the other key for it, arrives as a plain key that the table
+    // would ignore.
+    if (event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier) {
+        event->accept();
+        emit RightClicked();
+        return;
+    }
+    QTableView::keyPressEvent(event);
+}
+
+void ListView::contextMenuEvent(QContextMenuEvent* event)
+{
+    // A mouse right click has raised the row menu at its release already; the
+    // menu key raises it here (Shift+F10 in keyPressEvent).
+    if (event->reason() == QContextMenuEvent::Keyboard)
+        emit RightClicked();
+    event->accept();
+}
