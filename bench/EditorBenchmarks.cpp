@@ -327,6 +327,54 @@ void BM_Editor_SaveValue(benchmark::State& state)
 }
 BENCHMARK(BM_Editor_SaveValue)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// A frequency edited in its cell of the full list: F2 until the editor is
+// open and drawn, and Enter until the value is in the list and the displays.
+void BM_Editor_CellOpen(benchmark::State& state)
+{
+    Editor editor;
+    editor.LoadFull();
+    editor.ClickRow(40000, Qt::LeftButton);
+    editor.List()->setFocus();
+    Editor::Settle();
+    for (auto _ : state) {
+        QTest::keyClick(editor.List(), Qt::Key_F2);
+        Editor::Settle();
+        state.PauseTiming();
+        if (!editor.List()->IsEditingCell())
+            state.SkipWithError("F2 opened no cell");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        Editor::Settle();
+        state.ResumeTiming();
+    }
+    ReportRows(state, editor);
+}
+BENCHMARK(BM_Editor_CellOpen)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Editor_CellCommit(benchmark::State& state)
+{
+    Editor editor;
+    editor.LoadFull();
+    editor.ClickRow(40000, Qt::LeftButton);
+    editor.List()->setFocus();
+    Editor::Settle();
+    bool bOther = false;
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTest::keyClick(editor.List(), Qt::Key_F2);
+        Editor::Settle();
+        QWidget* pEditor = QApplication::focusWidget();
+        bOther = !bOther;
+        QTest::keyClicks(pEditor, bOther ? QStringLiteral("543.25") : QStringLiteral("551.25"));
+        state.ResumeTiming();
+        QTest::keyClick(pEditor, Qt::Key_Return);
+        Editor::Settle();
+    }
+    if (editor.Dlg().Document().UndoName() != "Edit Frequency")
+        state.SkipWithError("no cell was committed");
+    ReportRows(state, editor);
+}
+BENCHMARK(BM_Editor_CellCommit)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 void BM_Editor_CountryEnter(benchmark::State& state)
 {
     Editor editor;

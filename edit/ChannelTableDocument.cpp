@@ -489,6 +489,12 @@ bool ChannelTableDocument::SetFrequency(std::int32_t iChannel, double dbFrequenc
     return m_pTable && m_pTable->SetFrequency(m_iMode, iChannel, dbFrequency);
 }
 
+bool ChannelTableDocument::EditFrequency(std::int32_t iChannel, double dbFrequency)
+{
+    const StepScope step = BeginStep(ChannelCommandName::kEditFrequency);
+    return m_pTable && m_pTable->SetFrequency(m_iMode, iChannel, dbFrequency);
+}
+
 bool ChannelTableDocument::InsertBlank(std::int32_t iChannel)
 {
     const StepScope step = BeginStep(ChannelCommandName::kInsertBlankItem);

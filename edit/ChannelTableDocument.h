@@ -27,6 +27,8 @@
 namespace ChannelCommandName {
 inline constexpr char kInsertBlankItem[] = "Insert Blank Item";
 inline constexpr char kDeleteItem[] = "Delete Item";
+// A frequency typed into its cell of the list.
+inline constexpr char kEditFrequency[] = "Edit Frequency";
 } // namespace ChannelCommandName
 
 // The names of the bulk edits of chosen channels: each one's undo step, and
@@ -171,6 +173,8 @@ public:
     // list's range; overwriting a frequency does not.
     bool Append(double dbFrequency);
     bool SetFrequency(std::int32_t iChannel, double dbFrequency);
+    // The same change, typed into the channel's cell of the list: a step of its own name.
+    bool EditFrequency(std::int32_t iChannel, double dbFrequency);
     bool InsertBlank(std::int32_t iChannel);
     bool Delete(std::int32_t iChannel);
     // Channels 1-based, ascending and distinct: the lists and ranges end as

@@ -33,6 +33,7 @@ constexpr int IDM_GOTO_CHANNEL = 143;
 constexpr int IDM_FIND_FREQUENCY = 144;
 constexpr int IDM_SELECT_ALL = 145;
 constexpr int IDM_CHECK_TABLE = 146;
+constexpr int IDM_EDIT_FREQUENCY = 147;
 // The channel editor's commands on the selected rows.
 constexpr int IDM_MOVE_UP = 150;
 constexpr int IDM_MOVE_DOWN = 151;

@@ -650,6 +650,79 @@ class LiveTest:
         finally:
             self.session.stop(program)
 
+    def cell_editing(self):
+        """Frequencies typed into their cells of the list, as in a spreadsheet:
+        a double-click, F2, Enter, Tab, Escape and undo, read back through the
+        accessibility tree. Germany's plan begins 48.25, 49.75, 55.25, 62.25."""
+        program = self.session.start_program(home=os.path.join(self.session.tmp, "cell-editing"))
+        frequencies = lambda: [row[1] for row in self.list_rows()]
+        def is_cell_editor(node):
+            return node.name == "Frequency(MHz)" and self.tree.role(node) in ("text", "entry") \
+                and node.getState().contains(self.tree.pyatspi.STATE_FOCUSED)
+
+        # A cell's editor is no child of the table's cells in the tree: a
+        # screen reader learns of it from its focus event, and so does the test.
+        def cell_editor_focused():
+            self.tree.pump()
+            return any(is_cell_editor(node) for node in list(self.tree.shown))
+
+        def cell_editor():
+            self.wait_until(cell_editor_focused, "the cell's editor focused")
+            self.tree.shown.clear()
+        planned = []
+        try:
+            def double_click_and_enter():
+                self.tree.wait_for(self.named("Frequency Table Edit", "push button"), "the launcher", timeout=40)
+                self.press_button("Frequency Table Edit")
+                self.tree.wait_for(self.named("Create New", "push button"), "the channel editor")
+                self.keys("ctrl+p")
+                self.tree.wait_for(self.named("Filter (country or plan):", "text", "entry"), "the plan filter")
+                self.session.xdotool("type", "--delay", 40, "Germany")
+                self.keys("Return")
+                self.wait_until(lambda: len(self.list_rows()) == 69, "Germany's 69 antenna channels")
+                planned.extend(frequencies())
+                x, y = self.tree.centre(self.tree.wait_for(self.named("003", "table cell"), 'list cell "003"'))
+                self.session.xdotool("mousemove", x, y)
+                time.sleep(0.1)
+                self.tree.pump()
+                self.tree.shown.clear()
+                self.session.xdotool("click", "--repeat", 2, "--delay", 80, 1)
+                cell_editor()
+                self.keys("ctrl+a")
+                self.session.xdotool("type", "--delay", 40, "56.25")
+                self.keys("Return")
+                self.wait_until(lambda: frequencies()[2] == "56.25 MHz", "channel 3 at 56.25 MHz")
+                if len(self.list_rows()) != 69:
+                    raise AssertionError("Enter in the cell changed the rows: %d" % len(self.list_rows()))
+            self.check("cells: a double-click on a row opens its frequency, Enter commits it", double_click_and_enter)
+
+            def f2_tab_escape():
+                self.tree.pump()
+                self.tree.shown.clear()
+                self.keys("F2")
+                cell_editor()
+                self.keys("ctrl+a")
+                self.session.xdotool("type", "--delay", 40, "57.25")
+                self.keys("Tab")
+                self.wait_until(lambda: frequencies()[2] == "57.25 MHz", "channel 3 at 57.25 MHz")
+                cell_editor()
+                self.session.xdotool("type", "--delay", 40, "99")
+                self.keys("Escape")
+                self.wait_until(lambda: self.list_table().getState().contains(self.tree.pyatspi.STATE_FOCUSED),
+                                "the list focused again")
+                if frequencies()[3] != planned[3]:
+                    raise AssertionError("Escape kept %s in channel 4" % frequencies()[3])
+            self.check("cells: F2 opens the current row's, Tab commits and goes on, Escape cancels", f2_tab_escape)
+
+            def undo_each():
+                self.keys("ctrl+z")
+                self.wait_until(lambda: frequencies()[2] == "56.25 MHz", "the Tab's commit undone")
+                self.keys("ctrl+z")
+                self.wait_until(lambda: frequencies() == planned, "the plan's frequencies again")
+            self.check("cells: each commit is one step of undo", undo_each)
+        finally:
+            self.session.stop(program)
+
     def menu_letters(self):
         """The Edit menu's letters, those of the pairs that once shared one first,
         and the same letters in the row menu. The list: 55.25, --, 62.25, 175.25."""
@@ -1653,7 +1726,7 @@ class LiveTest:
 # first start's folders.
 RUNS = ["scaled_windows", "channel_editor", "tuner_editor", "open_in_running_instance", "window", "accessibility",
         "status_line", "lost_work", "plan_labels", "clipboard", "drag_and_drop", "band_chart", "check_against_tuner",
-        "silent_clipboard", "whole_job"]
+        "silent_clipboard", "whole_job", "cell_editing"]
 
 
 def main():

@@ -23,6 +23,7 @@
 #include "ui/channel/ChannelRows.h"
 #include "ui/channel/ChannelTableCheck.h"
 #include "ui/channel/ChannelTunerCheck.h"
+#include "ui/channel/FrequencyCells.h"
 #include "ui/dialog/AccessibleNames.h"
 #include "ui/dialog/FileDrop.h"
 #include "ui/dialog/FileMessages.h"
@@ -101,6 +102,7 @@ CFrequencyTableDlg::CFrequencyTableDlg(UserServices& services, QWidget* pParent)
         m_document, *this, [this] { return m_pTunerCheck->Findings(); },
         [this](std::int32_t iList, std::int32_t iChannel) { ShowFinding(iList, iChannel); });
     m_pRows = std::make_unique<ChannelRows>(m_document, *GetListView(IDC_LIST_CHANNELS), EditorPlanLibrary);
+    m_pFrequencyCells = std::make_unique<FrequencyCells>(m_document, *pList, 1);
     m_pRecovery = std::make_unique<DocumentRecovery<ChannelTableDocument>>(this, services, m_document, "ccf");
     InitMenus();
     m_pStatusLine = AddStatusLine(*this, TableKind::Channel);

@@ -29,6 +29,7 @@ class PlanLabels;
 class ChannelBulkEdits;
 class ChannelClipboard;
 class ChannelRows;
+class FrequencyCells;
 class PlanLibrary;
 class ChannelTableCheck;
 class ChannelTunerCheck;
@@ -123,6 +124,8 @@ private:
     static const PlanLibrary& EditorPlanLibrary();
     // The list's rows (ChannelRows.h).
     std::unique_ptr<ChannelRows> m_pRows;
+    // The frequencies edited in their cells (FrequencyCells.h).
+    std::unique_ptr<FrequencyCells> m_pFrequencyCells;
     void ShowChannelNumber(std::int32_t n);
     ChannelRange ShowRange(std::int32_t iMode);
     void ShowRangesOfChangedLists();
@@ -168,6 +171,7 @@ private:
     void OnOpenRecent(int index);
     void OnGoToChannel();
     void OnFindFrequency();
+    void OnEditFrequency();
     // Selects the channel's row alone, shows it, and shows the channel as a click would.
     void SelectChannel(std::int32_t iChannel);
     // The row menu's own items: a blank channel at the row clicked, and the

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "ui/channel/CFrequencyTableDlg.h"
+#include "ui/channel/FrequencyCells.h"
 
 #include "res/Strings.h"
 #include "res/resource.h"
@@ -56,11 +57,12 @@ const EditorCommands<CFrequencyTableDlg>& CFrequencyTableDlg::Commands()
                 {StandardShortcut::None, "Ctrl+G"},
                 hasTable,
                 &Dialog::OnGoToChannel},
-               {IDM_FIND_FREQUENCY,
-                "&Find Frequency...",
-                {StandardShortcut::Find},
+               {IDM_FIND_FREQUENCY, "&Find Frequency...", {StandardShortcut::Find}, hasTable, &Dialog::OnFindFrequency},
+               {IDM_EDIT_FREQUENCY,
+                ChannelCommandName::kEditFrequency,
+                {StandardShortcut::None, "F2", KeyScope::List},
                 hasTable,
-                &Dialog::OnFindFrequency}},
+                &Dialog::OnEditFrequency}},
               {Shared::SelectAll<Dialog>(IDC_LIST_CHANNELS)}}},
             {kTableMenuTitle,
              {{Shared::CheckTable<Dialog>(),
@@ -160,6 +162,12 @@ void CFrequencyTableDlg::OnGoToChannel()
         return;
     }
     SelectChannel(static_cast<std::int32_t>(iChannel));
+}
+
+void CFrequencyTableDlg::OnEditFrequency()
+{
+    GotoDlgCtrl(IDC_LIST_CHANNELS);
+    m_pFrequencyCells->EditCurrent();
 }
 
 void CFrequencyTableDlg::OnFindFrequency()

@@ -8,9 +8,11 @@
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStyledItemDelegate>
 
 namespace {
 
@@ -57,6 +59,48 @@ QVariant MarkColour(const RowMark& mark, int role)
     if (mark.kind == RowMark::Kind::None)
         return {};
     return role == Qt::BackgroundRole ? QBrush(QColor(255, 224, 130)) : QBrush(QColor(40, 30, 0));
+}
+
+// The editor of a cell: a line edit named by its column's heading, on which
+// Down and Up commit and move on as Tab and Shift+Tab do, as in a spreadsheet.
+class CellDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QWidget* createEditor(QWidget* pParent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    {
+        auto* pEditor = new QLineEdit(pParent);
+        pEditor->setFrame(false);
+        pEditor->setAccessibleName(index.model()->headerData(index.column(), Qt::Horizontal).toString());
+        pEditor->setAlignment(option.displayAlignment);
+        return pEditor;
+    }
+
+protected:
+    bool eventFilter(QObject* pEditor, QEvent* pEvent) override
+    {
+        if (pEvent->type() == QEvent::KeyPress) {
+            const auto* pKey = static_cast<QKeyEvent*>(pEvent);
+            const bool bDown = pKey->key() == Qt::Key_Down, bUp = pKey->key() == Qt::Key_Up;
+            if ((bDown || bUp) && pKey->modifiers() == Qt::NoModifier) {
+                auto* pWidget = static_cast<QWidget*>(pEditor);
+                emit commitData(pWidget);
+                emit closeEditor(pWidget, bDown ? EditNextItem : EditPreviousItem);
+                return true;
+            }
+        }
+        return QStyledItemDelegate::eventFilter(pEditor, pEvent);
+    }
+};
+
+bool IsDigitTyped(const QEvent* pEvent)
+{
+    if (!pEvent || pEvent->type() != QEvent::KeyPress)
+        return false;
+    const auto* pKey = static_cast<const QKeyEvent*>(pEvent);
+    const QString text = pKey->text();
+    return text.size() == 1 && text.front().isDigit() && !(pKey->modifiers() & ~Qt::KeypadModifier);
 }
 
 } // namespace
@@ -184,6 +228,40 @@ void ListViewModel::SetRows(int count, RowTextFunction text, RowMarkFunction mar
     endResetModel();
 }
 
+void ListViewModel::SetTexts(RowTextFunction text, RowMarkFunction mark, SpokenTextFunction spoken,
+                             RowDescriptionFunction description)
+{
+    m_text = std::move(text);
+    m_mark = std::move(mark);
+    m_spoken = std::move(spoken);
+    m_description = std::move(description);
+    if (m_rows > 0 && !m_columns.empty())
+        emit dataChanged(index(0, 0), index(m_rows - 1, static_cast<int>(m_columns.size()) - 1));
+}
+
+void ListViewModel::SetEditableColumn(int column, CellTextFunction text, CellCommitFunction commit)
+{
+    m_editableColumn = column;
+    m_cellText = std::move(text);
+    m_commitCell = std::move(commit);
+}
+
+Qt::ItemFlags ListViewModel::flags(const QModelIndex& index) const
+{
+    Qt::ItemFlags flags = QAbstractTableModel::flags(index);
+    if (index.isValid() && index.column() == m_editableColumn && m_commitCell)
+        flags |= Qt::ItemIsEditable;
+    return flags;
+}
+
+bool ListViewModel::setData(const QModelIndex& index, const QVariant& value, int role)
+{
+    if (role != Qt::EditRole || !index.isValid() || index.row() >= m_rows || index.column() != m_editableColumn ||
+        !m_commitCell)
+        return false;
+    return m_commitCell(index.row(), value.toString());
+}
+
 int ListViewModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : m_rows;
@@ -204,6 +282,8 @@ QVariant ListViewModel::data(const QModelIndex& index, int role) const
             return m_spoken(index.row(), index.column(), shown);
         return shown;
     }
+    if (role == Qt::EditRole)
+        return index.column() == m_editableColumn && m_cellText ? m_cellText(index.row()) : QString();
     if (role == Qt::TextAlignmentRole)
         return QVariant::fromValue(m_columns[static_cast<std::size_t>(index.column())].alignment);
     if (m_mark && IsColourRole(role))
@@ -305,9 +385,66 @@ void ListView::DeleteAllItems()
 void ListView::SetRows(int count, RowTextFunction text, RowMarkFunction mark, SpokenTextFunction spoken,
                        RowDescriptionFunction description)
 {
+    // A committed cell changed a value, not the rows: a reset would close
+    // the editor that is committing and lose the current row that Tab goes on from.
+    if (m_bCommittingCell && count == GetItemCount()) {
+        m_pModel->SetTexts(std::move(text), std::move(mark), std::move(spoken), std::move(description));
+        return;
+    }
     m_pModel->SetRows(count, std::move(text), std::move(mark), std::move(spoken), std::move(description));
     // Whatever the order in which the reset reached the selection model.
     ForgetSelectedRows();
+}
+
+void ListView::SetEditableColumn(int column, CellTextFunction text, CellCommitFunction commit)
+{
+    m_pModel->SetEditableColumn(column, std::move(text), std::move(commit));
+    setItemDelegateForColumn(column, new CellDelegate(this));
+    setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                    QAbstractItemView::AnyKeyPressed);
+}
+
+bool ListView::EditCell(int row)
+{
+    const int column = m_pModel->EditableColumn();
+    if (column < 0 || row < 0 || row >= GetItemCount())
+        return false;
+    if (currentIndex().row() != row)
+        SetCurrentRow(row);
+    EnsureVisible(row);
+    return QTableView::edit(m_pModel->index(row, column), QAbstractItemView::AllEditTriggers, nullptr);
+}
+
+bool ListView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
+{
+    const int column = m_pModel->EditableColumn();
+    if (column < 0 || !index.isValid())
+        return QTableView::edit(index, trigger, event);
+    // Other keys keep their meaning in the list (a letter searches the rows).
+    if (trigger == QAbstractItemView::AnyKeyPressed && !IsDigitTyped(event))
+        return false;
+    // Whichever column was clicked or is current, the row's editable cell opens.
+    return QTableView::edit(m_pModel->index(index.row(), column), trigger, event);
+}
+
+void ListView::commitData(QWidget* editor)
+{
+    m_bCommittingCell = true;
+    QTableView::commitData(editor);
+    m_bCommittingCell = false;
+}
+
+void ListView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    // Tab and Down go on to the next row's cell, Shift+Tab and Up to the
+    // previous one's, as in a spreadsheet; Qt would go on to the next column.
+    const int step = hint == QAbstractItemDelegate::EditNextItem       ? 1
+                     : hint == QAbstractItemDelegate::EditPreviousItem ? -1
+                                                                       : 0;
+    QTableView::closeEditor(editor, step != 0 ? QAbstractItemDelegate::NoHint : hint);
+    const int row = currentIndex().row() + step;
+    if (step != 0 && row >= 0 && row < GetItemCount())
+        EditCell(row);
 }
 
 QString ListView::GetItemText(int row, int column) const

@@ -47,6 +47,12 @@ using RowMarkFunction = std::function<RowMark(int row)>;
 // reader reads the row, never for every row.
 using RowDescriptionFunction = std::function<QString(int row)>;
 
+// A column whose cells a person edits in place, as in a spreadsheet: the text
+// a row's editor opens with, and what becomes of the text typed (false when
+// nothing changed).
+using CellTextFunction = std::function<QString(int row)>;
+using CellCommitFunction = std::function<bool(int row, const QString& text)>;
+
 class ListViewModel : public QAbstractTableModel
 {
 public:
@@ -57,14 +63,23 @@ public:
     // rows and go with them.
     void SetRows(int count, RowTextFunction text, RowMarkFunction mark = nullptr, SpokenTextFunction spoken = nullptr,
                  RowDescriptionFunction description = nullptr);
+    // The same rows, other texts: every cell is told it changed, and the rows,
+    // the selection and an open editor stay.
+    void SetTexts(RowTextFunction text, RowMarkFunction mark, SpokenTextFunction spoken,
+                  RowDescriptionFunction description);
     RowMark Mark(int row) const;
     // The tooltip and description of a row: its mark's note and its description.
     QString Note(int row) const;
+
+    void SetEditableColumn(int column, CellTextFunction text, CellCommitFunction commit);
+    int EditableColumn() const { return m_editableColumn; }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
 
 private:
     struct Column
@@ -78,6 +93,9 @@ private:
     RowMarkFunction m_mark;
     SpokenTextFunction m_spoken;
     RowDescriptionFunction m_description;
+    int m_editableColumn = -1;
+    CellTextFunction m_cellText;
+    CellCommitFunction m_commitCell;
 };
 
 // The rows' selection of a list, one bit per row. Every change reaches it
@@ -162,6 +180,15 @@ public:
     // Scrolls a row fully into view; no effect for an index that is not a row.
     void EnsureVisible(int row);
 
+    // Makes a column's cells editable in place: F2, a double-click or a digit
+    // typed on a row opens the row's cell, whichever column was clicked. Enter
+    // commits, Escape cancels, Tab or Down commits and opens the next row's
+    // cell, Shift+Tab or Up the previous row's.
+    void SetEditableColumn(int column, CellTextFunction text, CellCommitFunction commit);
+    // Opens the row's editable cell; false without one or for no row.
+    bool EditCell(int row);
+    bool IsEditingCell() const { return state() == QAbstractItemView::EditingState; }
+
     void setSelectionModel(QItemSelectionModel* pSelectionModel) override;
 
 signals:
@@ -176,6 +203,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
                                                          const QEvent* event = nullptr) const override;
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void commitData(QWidget* editor) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
     // The list's own selection model; null while another one was set.
@@ -195,4 +225,6 @@ private:
     mutable std::vector<int> m_selectedRows;
     mutable bool m_bSelectedRowsKnown = false;
     bool m_bSettingCurrentRow = false;
+    // While a cell's text is committed: the owner's new rows are the same rows.
+    bool m_bCommittingCell = false;
 };
