@@ -549,6 +549,18 @@ void BM_Editor_SortSelection30000(benchmark::State& state)
 }
 BENCHMARK(BM_Editor_SortSelection30000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+void BM_Editor_FillDown30000(benchmark::State& state)
+{
+    TimeBulkCommand(state, IDM_FILL_DOWN, {});
+}
+BENCHMARK(BM_Editor_FillDown30000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Editor_FillSeries30000(benchmark::State& state)
+{
+    TimeBulkCommand(state, IDM_FILL_SERIES, {QStringLiteral("45.25"), QStringLiteral("0.0625")});
+}
+BENCHMARK(BM_Editor_FillSeries30000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // A raster of 32,768 channels inserted at channel 1 of a 32,767-channel list:
 // the list reaches 65,535 channels and every row shown moves.
 void BM_Editor_FillRaster(benchmark::State& state)

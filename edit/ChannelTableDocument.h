@@ -42,6 +42,8 @@ inline constexpr char kClearToEmptySlot[] = "Clear to Empty Slot";
 inline constexpr char kSortByFrequency[] = "Sort Selection by Frequency";
 inline constexpr char kFillRaster[] = "Fill Raster";
 inline constexpr char kRoundFrequencies[] = "Round Frequencies";
+inline constexpr char kFillDown[] = "Fill Down";
+inline constexpr char kFillSeries[] = "Fill Series";
 } // namespace BulkEditName
 
 // Where Fill Raster puts its channels, as its form offers it and its undo
@@ -316,6 +318,12 @@ public:
     // The chosen channels' frequencies in ascending order over the chosen
     // positions; empty slots (not above 0) last, in the order they had.
     bool SortByFrequency(const std::vector<std::int32_t>& channels);
+    // The first chosen channel's frequency, an empty slot too, written into
+    // every other chosen channel, as a spreadsheet fills down.
+    bool FillDown(const std::vector<std::int32_t>& channels);
+    // The chosen channels, in their order, become dbStart, dbStart + dbStep,
+    // ...: the n-th is dbStart + n * dbStep, so no error builds up.
+    bool FillSeries(const std::vector<std::int32_t>& channels, double dbStart, double dbStep);
     // count channels dbStart, dbStart + dbStep, ...: appended when no channel
     // is given, else inserted at the first one given. Refused whole when count
     // is below 1 or the list would pass ChannelTable::kMaxChannels. Returns

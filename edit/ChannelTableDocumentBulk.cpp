@@ -169,6 +169,31 @@ bool ChannelTableDocument::ClearToEmptySlot(const std::vector<std::int32_t>& cha
     return PutBulkList(before, after);
 }
 
+bool ChannelTableDocument::FillDown(const std::vector<std::int32_t>& channels)
+{
+    const StepScope step = BeginStep(BulkEditName::kFillDown);
+    std::vector<FrequencyBits> before;
+    if (!BulkListBefore(channels, before) || channels.empty())
+        return false;
+    std::vector<FrequencyBits> after = before;
+    const FrequencyBits first = before[At(channels.front())];
+    for (const std::int32_t iChannel : channels)
+        after[At(iChannel)] = first;
+    return PutBulkList(before, after);
+}
+
+bool ChannelTableDocument::FillSeries(const std::vector<std::int32_t>& channels, double dbStart, double dbStep)
+{
+    const StepScope step = BeginStep(BulkEditName::kFillSeries);
+    std::vector<FrequencyBits> before;
+    if (!BulkListBefore(channels, before) || channels.empty())
+        return false;
+    std::vector<FrequencyBits> after = before;
+    for (std::size_t n = 0; n < channels.size(); ++n)
+        after[At(channels[n])] = StoredBits(dbStart + static_cast<double>(n) * dbStep);
+    return PutBulkList(before, after);
+}
+
 bool ChannelTableDocument::SortByFrequency(const std::vector<std::int32_t>& channels)
 {
     const StepScope step = BeginStep(BulkEditName::kSortByFrequency);

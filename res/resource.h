@@ -43,6 +43,8 @@ constexpr int IDM_CLEAR_TO_EMPTY = 154;
 constexpr int IDM_SORT_SELECTION = 155;
 constexpr int IDM_FILL_RASTER = 156;
 constexpr int IDM_ROUND_FREQUENCIES = 157;
+constexpr int IDM_FILL_DOWN = 158;
+constexpr int IDM_FILL_SERIES = 159;
 // The tuner editor's commands between the list and the inputs.
 constexpr int IDM_COPY_TO_INPUTS = 160;
 constexpr int IDM_REPLACE_ENTRY = 161;

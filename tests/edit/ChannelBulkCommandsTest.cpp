@@ -84,6 +84,20 @@ List ModelOffset(List list, const Channels& channels, double offset)
     return list;
 }
 
+List ModelFillDown(List list, const Channels& channels)
+{
+    for (const std::int32_t c : channels)
+        list[c - 1] = list[channels.front() - 1];
+    return list;
+}
+
+List ModelFillSeries(List list, const Channels& channels, double start, double step)
+{
+    for (std::size_t n = 0; n < channels.size(); ++n)
+        list[channels[n] - 1] = start + static_cast<double>(n) * step;
+    return list;
+}
+
 // To a quarter MHz, ties away from zero: exact for eighths of a MHz.
 List ModelRoundToQuarter(List list, const Channels& channels)
 {
@@ -329,6 +343,35 @@ TEST_F(ChannelBulkCommands, RoundFrequenciesIsOneStepThatKeepsEmptySlots)
         List{0, 543.25, -0.0, 55.25, 0.0004, 175.25}, "Round Frequencies");
 }
 
+TEST_F(ChannelBulkCommands, FillDownAndFillSeriesWriteTheChosenChannelsAndRecomputeTheRange)
+{
+    air = {0, 20, 30, 40, 50, 60};
+    Load(air, 2);
+    // Down from an empty slot: the chosen channels become empty slots.
+    ExpectStep([&] { EXPECT_TRUE(doc.FillDown({1, 2, 5})); }, ModelFillDown(air, {1, 2, 5}), "Fill Down");
+    EXPECT_EQ(doc.CurrentFrequencies(), (List{0, 0, 30, 40, 0, 60}));
+    EXPECT_EQ(doc.Range(ChannelModeAir).iMin, 3);
+    ASSERT_TRUE(doc.Undo());
+    ExpectStep([&] { EXPECT_TRUE(doc.FillDown({3, 4, 6})); }, ModelFillDown(air, {3, 4, 6}), "Fill Down");
+    ASSERT_TRUE(doc.Undo());
+    // Each value from the start, not added up: the 1,000th of 0.1 steps is exact.
+    ExpectStep(
+        [&] {
+            EXPECT_TRUE(doc.FillSeries({1, 3, 6}, 471.25, 8));
+        },
+        ModelFillSeries(air, {1, 3, 6}, 471.25, 8), "Fill Series");
+    EXPECT_EQ(doc.CurrentFrequencies(), (List{471.25, 20, 479.25, 40, 50, 487.25}));
+    EXPECT_EQ(doc.Range(ChannelModeAir).iMin, 1);
+    ASSERT_TRUE(doc.Undo());
+    air = Numbered(1000);
+    Load(air);
+    ExpectStep([&] { doc.FillSeries(Every(1, 1000), 100, 0.1); }, ModelFillSeries(air, Every(1, 1000), 100, 0.1),
+               "Fill Series");
+    EXPECT_EQ(doc.Frequency(1000), 100 + 999 * 0.1);
+    EXPECT_FALSE(doc.FillDown({}));
+    EXPECT_FALSE(doc.FillSeries({1001}, 1, 1));
+}
+
 TEST_F(ChannelBulkCommands, SortKeepsNotANumberWithTheEmptySlots)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
@@ -431,6 +474,11 @@ TEST_F(ChannelBulkCommands, EveryCommandAtTheLargestListWithThirtyThousandChosen
     ASSERT_TRUE(doc.Undo());
     ExpectStep([&] { doc.RoundFrequencies(chosen, FrequencyStep::Kilohertz250); }, ModelRoundToQuarter(air, chosen),
                "Round Frequencies");
+    ASSERT_TRUE(doc.Undo());
+    ExpectStep([&] { doc.FillDown(chosen); }, ModelFillDown(air, chosen), "Fill Down");
+    ASSERT_TRUE(doc.Undo());
+    ExpectStep([&] { doc.FillSeries(chosen, 45.25, 0.0625); }, ModelFillSeries(air, chosen, 45.25, 0.0625),
+               "Fill Series");
     ASSERT_TRUE(doc.Undo());
     // The last channel is the last of the range after a move down of the end.
     ExpectStep([&] { doc.MoveDown({ChannelTable::kMaxChannels - 1}); },

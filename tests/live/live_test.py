@@ -503,7 +503,7 @@ class LiveTest:
 
             row_menu = ["Insert Blank Item", "Delete Item", "Move Up", "Move Down", "Move to Channel...",
                         "Offset Frequencies...", "Round Frequencies...", "Clear to Empty Slot",
-                        "Sort Selection by Frequency",
+                        "Sort Selection by Frequency", "Fill Down", "Fill Series...",
                         "Fill Raster...", "Undo Add to the end", "Redo"]
             self.check("Shift+F10 opens the row menu", lambda: (
                 self.select_row("002"), self.menu_appears("shift+F10", row_menu)))

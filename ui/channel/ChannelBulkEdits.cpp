@@ -184,6 +184,33 @@ void ChannelBulkEdits::ClearToEmptySlot()
     });
 }
 
+void ChannelBulkEdits::FillDown()
+{
+    MoveAs([this](const std::vector<std::int32_t>& channels) {
+        return m_document.FillDown(channels) ? channels : std::vector<std::int32_t>{};
+    });
+}
+
+void ChannelBulkEdits::FillSeries()
+{
+    const std::optional<ChosenAndAsked> asked =
+        AskAboutChosen(QString::fromLatin1(BulkEditName::kFillSeries),
+                       {ValueField{QStringLiteral("&Start (MHz):"), QString()},
+                        ValueField{QStringLiteral("S&tep (MHz):"), QStringLiteral("8")}});
+    if (!asked)
+        return;
+    const auto& [channels, values] = *asked;
+    const std::optional<double> start = ReadMegahertz(values[0]);
+    const std::optional<double> step = ReadMegahertz(values[1]);
+    if (!start || !step) {
+        ShowMessage(QStringLiteral("The start and the step must be numbers of MHz, such as 471.25 and 8."));
+        return;
+    }
+    const auto held = m_document.HoldAnnouncements();
+    if (m_document.FillSeries(channels, *start, *step))
+        m_rows.showSelected(channels);
+}
+
 void ChannelBulkEdits::SortSelection()
 {
     MoveAs([this](const std::vector<std::int32_t>& channels) {

@@ -1,8 +1,8 @@
 #pragma once
 // The bulk edits of the selected rows of the channel editor, as a part of
 // their own: moving them (Move Up / Move Down, and to a channel), offsetting,
-// rounding, clearing and sorting their frequencies, and filling in a raster
-// of channels. Each asks for what it needs, checks it, and runs as one step
+// rounding, clearing and sorting their frequencies, filling them down or in
+// a series, and filling in a raster of channels. Each asks for what it needs, checks it, and runs as one step
 // of the document; the editor then shows the rows where they went.
 
 #include <cstdint>
@@ -30,6 +30,8 @@ public:
     void RoundFrequencies();
     void ClearToEmptySlot();
     void SortSelection();
+    void FillDown();
+    void FillSeries();
     void FillRaster();
 
 private:

@@ -82,6 +82,8 @@ TEST_F(BulkCommandsDlgTest, TheRowMenuKeepsItsItemsFirstAndOffersTheBulkEditsBef
         {IDM_ROUND_FREQUENCIES, "Rou&nd Frequencies..."},
         {IDM_CLEAR_TO_EMPTY, "&Clear to Empty Slot"},
         {IDM_SORT_SELECTION, "&Sort Selection by Frequency"},
+        {IDM_FILL_DOWN, "Fill Do&wn\tCtrl+D"},
+        {IDM_FILL_SERIES, "Fi&ll Series..."},
         {IDM_FILL_RASTER, "F&ill Raster..."},
         {0, ""},
         {IDM_UNDO, "&Undo LoadFromFile"},
@@ -226,6 +228,28 @@ TEST_F(BulkCommandsDlgTest, OffsetClearAndSortChangeTheSelectedRowsOnly)
     dlg.OnCommand(IDM_UNDO);
     EXPECT_EQ(Shown(), (Texts{"29.25000", "59.25000", "89.25000", "--", "45.00000"}));
     EXPECT_EQ(TextOf(dlg, IDC_STATIC_AIR_MAX), "5");
+}
+
+TEST_F(BulkCommandsDlgTest, CtrlDInTheListFillsDownAndFillSeriesAsksForStartAndStep)
+{
+    Load({48.25, 0, 62.25, 175.25});
+    Select({0, 2, 3});
+    QTest::keyClick(List(), Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(Shown(), (Texts{"48.25000", "--", "48.25000", "48.25000"}));
+    EXPECT_EQ(Selected(), (std::vector<int>{0, 2, 3}));
+    EXPECT_EQ(dlg.Document().UndoName(), "Fill Down");
+
+    Select({1, 2, 3});
+    Run(IDM_FILL_SERIES, {"471.25", "eight"});
+    EXPECT_EQ(services.valueRequests.back().title, "Fill Series");
+    EXPECT_EQ(services.valueRequests.back().fields.at(1).label, "S&tep (MHz):");
+    EXPECT_EQ(services.messages.size(), 1u);
+    Run(IDM_FILL_SERIES, {"471.25", "-8"});
+    EXPECT_EQ(Shown(), (Texts{"48.25000", "471.25000", "463.25000", "455.25000"}));
+    EXPECT_EQ(TextOf(dlg, IDC_STATIC_AIR_MAX), "4");
+    dlg.OnCommand(IDM_UNDO);
+    dlg.OnCommand(IDM_UNDO);
+    EXPECT_EQ(Shown(), (Texts{"48.25000", "--", "62.25000", "175.25000"}));
 }
 
 TEST_F(BulkCommandsDlgTest, FillRasterAppendsOrInsertsAndRefusesAListPastTheLimit)

@@ -37,7 +37,10 @@ protected:
     ListView* List() { return dlg.GetListView(IDC_LIST_CHANNELS); }
     QLineEdit* CellEditor() { return qobject_cast<QLineEdit*>(QApplication::focusWidget()); }
     std::vector<double> Shown() const { return dlg.Document().CurrentFrequencies(); }
-    QString Range() const { return dlg.GetDlgItemText(IDC_STATIC_AIR_MIN) + "-" + dlg.GetDlgItemText(IDC_STATIC_AIR_MAX); }
+    QString Range() const
+    {
+        return dlg.GetDlgItemText(IDC_STATIC_AIR_MIN) + "-" + dlg.GetDlgItemText(IDC_STATIC_AIR_MAX);
+    }
 
     // Keys typed where the focus is, as a person types them.
     static void Type(const QString& keys) { QTest::keyClicks(QApplication::focusWidget(), keys); }

@@ -149,6 +149,8 @@ std::vector<MenuItem> WithHistory(std::vector<MenuItem> items, const QString& un
     items.push_back({IDM_ROUND_FREQUENCIES, "Rou&nd Frequencies..."});
     items.push_back({IDM_CLEAR_TO_EMPTY, "&Clear to Empty Slot"});
     items.push_back({IDM_SORT_SELECTION, "&Sort Selection by Frequency"});
+    items.push_back({IDM_FILL_DOWN, "Fill Do&wn\tCtrl+D"});
+    items.push_back({IDM_FILL_SERIES, "Fi&ll Series..."});
     items.push_back({IDM_FILL_RASTER, "F&ill Raster..."});
     items.push_back({0, QString()});
     items.push_back({IDM_UNDO, undo.isEmpty() ? "&Undo" : "&Undo " + undo, !undo.isEmpty()});

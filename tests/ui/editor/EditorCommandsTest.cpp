@@ -169,8 +169,8 @@ TEST_F(ChannelCommandsTest, EveryCommandReadsTheSameInTheBarAndTheRowMenu)
     ClickRow(List(), 1);
     TypeInto(dlg, IDC_EDIT_FREQUENCY, "25");
     Click(dlg, IDC_BUTTON_SAVE_VALUE);
-    // The bulk edits, undo and redo: ten commands in both menus.
-    EXPECT_EQ(ExpectRowMenuAsBar(dlg, RowMenu(1)), 10);
+    // The bulk edits, undo and redo: twelve commands in both menus.
+    EXPECT_EQ(ExpectRowMenuAsBar(dlg, RowMenu(1)), 12);
     const std::vector<MenuItem>& menu = services.menus.back();
     // The step's name follows the verb in both.
     const auto undo = std::find_if(menu.begin(), menu.end(), [](const MenuItem& i) { return i.command == IDM_UNDO; });

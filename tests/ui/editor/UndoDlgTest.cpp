@@ -194,9 +194,9 @@ TEST_F(ChannelUndoTest, EveryCommandUndoesAndRedoesWithItsDisplaysByKey)
 
 // The row menu: its own two items, a separator, the eight bulk edits, a
 // separator, then undo and redo.
-constexpr std::size_t kRowMenuSize = 14;
-constexpr std::size_t kUndoItem = 12;
-constexpr std::size_t kRedoItem = 13;
+constexpr std::size_t kRowMenuSize = 16;
+constexpr std::size_t kUndoItem = 14;
+constexpr std::size_t kRedoItem = 15;
 
 // Undo takes back the table only: what the editor's clicks chose and a code
 // typed and refused stay the editor's, until a step brings another code back.
