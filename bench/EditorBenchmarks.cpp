@@ -561,6 +561,31 @@ void BM_Editor_FillSeries30000(benchmark::State& state)
 }
 BENCHMARK(BM_Editor_FillSeries30000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// Find and Replace over the full list, every channel found, by Ctrl+H until
+// the list and the displays are shown again.
+void BM_Editor_Replace65535(benchmark::State& state)
+{
+    Editor editor;
+    editor.LoadFull();
+    editor.List()->setFocus();
+    Editor::Settle();
+    bool bOther = false;
+    for (auto _ : state) {
+        state.PauseTiming();
+        bOther = !bOther;
+        editor.Services().valueAnswers.push_back({QStringLiteral("0.001-100000"),
+                                                  bOther ? QStringLiteral("543.25") : QStringLiteral("551.25"),
+                                                  QStringLiteral("the list shown")});
+        state.ResumeTiming();
+        QTest::keyClick(editor.List(), Qt::Key_H, Qt::ControlModifier);
+        Editor::Settle();
+    }
+    if (editor.Dlg().Document().Frequency(ChannelTable::kMaxChannels) != (bOther ? 543.25 : 551.25))
+        state.SkipWithError("the list was not replaced");
+    ReportRows(state, editor);
+}
+BENCHMARK(BM_Editor_Replace65535)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // A raster of 32,768 channels inserted at channel 1 of a 32,767-channel list:
 // the list reaches 65,535 channels and every row shown moves.
 void BM_Editor_FillRaster(benchmark::State& state)

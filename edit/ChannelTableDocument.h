@@ -44,6 +44,7 @@ inline constexpr char kFillRaster[] = "Fill Raster";
 inline constexpr char kRoundFrequencies[] = "Round Frequencies";
 inline constexpr char kFillDown[] = "Fill Down";
 inline constexpr char kFillSeries[] = "Fill Series";
+inline constexpr char kFindAndReplace[] = "Find and Replace";
 } // namespace BulkEditName
 
 // Where Fill Raster puts its channels, as its form offers it and its undo
@@ -324,6 +325,14 @@ public:
     // The chosen channels, in their order, become dbStart, dbStart + dbStep,
     // ...: the n-th is dbStart + n * dbStep, so no error builds up.
     bool FillSeries(const std::vector<std::int32_t>& channels, double dbStart, double dbStep);
+    // Find and Replace: every channel of the list shown, or of both lists,
+    // whose frequency lies from dbLow to dbHigh becomes dbBy. Each edge is
+    // widened by kReplaceSlack, so that a value typed to the kHz finds the one
+    // stored; empty slots (not above 0) are never found. One step, which
+    // recomputes the ranges as the bulk edits do. Returns how many channels
+    // changed; 0 changes nothing and makes no step.
+    static constexpr double kReplaceSlack = 0.0005;
+    std::int32_t ReplaceFrequencies(double dbLow, double dbHigh, double dbBy, bool bBothLists);
     // count channels dbStart, dbStart + dbStep, ...: appended when no channel
     // is given, else inserted at the first one given. Refused whole when count
     // is below 1 or the list would pass ChannelTable::kMaxChannels. Returns
@@ -338,6 +347,8 @@ private:
     // Puts a list worked out from BulkListBefore in place: only the run that
     // differs is written into the table, and the range is recomputed.
     bool PutBulkList(const std::vector<FrequencyBits>& before, const std::vector<FrequencyBits>& after);
+    bool PutBulkList(std::int32_t iMode, const std::vector<FrequencyBits>& before,
+                     const std::vector<FrequencyBits>& after);
     // ---- end of the bulk edits ----
 
     // ---- Paste (edit/ChannelTableDocumentClipboard.cpp) ----

@@ -48,6 +48,12 @@ bool ChannelTableDocument::BulkListBefore(const std::vector<std::int32_t>& chann
 bool ChannelTableDocument::PutBulkList(const std::vector<FrequencyBits>& before,
                                        const std::vector<FrequencyBits>& after)
 {
+    return PutBulkList(m_iMode, before, after);
+}
+
+bool ChannelTableDocument::PutBulkList(std::int32_t iMode, const std::vector<FrequencyBits>& before,
+                                       const std::vector<FrequencyBits>& after)
+{
     const std::size_t shorter = std::min(before.size(), after.size());
     std::size_t prefix = 0;
     while (prefix < shorter && before[prefix] == after[prefix])
@@ -59,7 +65,7 @@ bool ChannelTableDocument::PutBulkList(const std::vector<FrequencyBits>& before,
     run.reserve(after.size() - prefix - suffix);
     for (std::size_t i = prefix; i < after.size() - suffix; ++i)
         run.push_back(FrequencyOfBits(after[i]));
-    return m_pTable->ReplaceRun(m_iMode, static_cast<std::int32_t>(prefix),
+    return m_pTable->ReplaceRun(iMode, static_cast<std::int32_t>(prefix),
                                 static_cast<std::int32_t>(before.size() - prefix - suffix), run);
 }
 
@@ -192,6 +198,35 @@ bool ChannelTableDocument::FillSeries(const std::vector<std::int32_t>& channels,
     for (std::size_t n = 0; n < channels.size(); ++n)
         after[At(channels[n])] = StoredBits(dbStart + static_cast<double>(n) * dbStep);
     return PutBulkList(before, after);
+}
+
+std::int32_t ChannelTableDocument::ReplaceFrequencies(double dbLow, double dbHigh, double dbBy, bool bBothLists)
+{
+    const StepScope step = BeginStep(BulkEditName::kFindAndReplace);
+    if (!m_pTable || !ShowsList())
+        return 0;
+    const double dbFrom = dbLow - kReplaceSlack;
+    const double dbTo = dbHigh + kReplaceSlack;
+    const FrequencyBits by = StoredBits(dbBy);
+    std::int32_t changed = 0;
+    for (const std::int32_t iMode : {ChannelModeAir, ChannelModeCable}) {
+        if (!bBothLists && iMode != m_iMode)
+            continue;
+        const std::vector<FrequencyBits> before = ListBits(iMode);
+        std::vector<FrequencyBits> after = before;
+        std::int32_t changedHere = 0;
+        for (FrequencyBits& bits : after) {
+            const double dbFrequency = FrequencyOfBits(bits);
+            // Not above 0 covers empty slots and NaN as well.
+            if (dbFrequency > 0.0 && dbFrequency >= dbFrom && dbFrequency <= dbTo && bits != by) {
+                bits = by;
+                ++changedHere;
+            }
+        }
+        if (changedHere > 0 && PutBulkList(iMode, before, after))
+            changed += changedHere;
+    }
+    return changed;
 }
 
 bool ChannelTableDocument::SortByFrequency(const std::vector<std::int32_t>& channels)

@@ -98,6 +98,15 @@ List ModelFillSeries(List list, const Channels& channels, double start, double s
     return list;
 }
 
+// Within the edges widened by half a kHz, empty slots and NaN never.
+List ModelReplace(List list, double low, double high, double by)
+{
+    for (double& f : list)
+        if (f > 0.0 && f >= low - 0.0005 && f <= high + 0.0005)
+            f = by;
+    return list;
+}
+
 // To a quarter MHz, ties away from zero: exact for eighths of a MHz.
 List ModelRoundToQuarter(List list, const Channels& channels)
 {
@@ -372,6 +381,33 @@ TEST_F(ChannelBulkCommands, FillDownAndFillSeriesWriteTheChosenChannelsAndRecomp
     EXPECT_FALSE(doc.FillSeries({1001}, 1, 1));
 }
 
+TEST_F(ChannelBulkCommands, FindAndReplaceTakesAValueToTheKilohertzOrARangeInOneListOrBoth)
+{
+    air = {static_cast<double>(175.26f), 0, 182.25, 469.9994, 469.9996, 470, 862.0004, 862.0006, -470};
+    cable = {175.26, 470};
+    Load(air);
+    // 175.26 typed finds the single-precision value stored.
+    ExpectStep([&] { EXPECT_EQ(doc.ReplaceFrequencies(175.26, 175.26, 176.25, false), 1); },
+               ModelReplace(air, 175.26, 175.26, 176.25), "Find and Replace");
+    ASSERT_TRUE(doc.Undo());
+    // A range's edges with their half kHz; to 0 the channels become empty slots.
+    ExpectStep([&] { EXPECT_EQ(doc.ReplaceFrequencies(470, 862, 0, false), 3); }, ModelReplace(air, 470, 862, 0),
+               "Find and Replace");
+    EXPECT_EQ(doc.Range(ChannelModeAir).iMax, 8);
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_EQ(doc.ReplaceFrequencies(470, 470, 471.25, true), 3);
+    EXPECT_EQ(doc.Frequency(6), 471.25);
+    EXPECT_EQ(doc.Table()->GetFrequency(ChannelModeCable, 2), 471.25);
+    EXPECT_EQ(doc.Table()->GetFrequency(ChannelModeCable, 1), 175.26);
+    // One step for both lists.
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_EQ(doc.Table()->GetFrequency(ChannelModeCable, 2), 470.0);
+    EXPECT_EQ(doc.UndoName(), "LoadFromFile");
+    // Nothing found, or found already holding the value: no step.
+    ExpectNoStep([&] { EXPECT_EQ(doc.ReplaceFrequencies(600, 700, 1, true), 0); });
+    ExpectNoStep([&] { EXPECT_EQ(doc.ReplaceFrequencies(182.25, 182.25, 182.25, false), 0); });
+}
+
 TEST_F(ChannelBulkCommands, SortKeepsNotANumberWithTheEmptySlots)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();
@@ -474,6 +510,9 @@ TEST_F(ChannelBulkCommands, EveryCommandAtTheLargestListWithThirtyThousandChosen
     ASSERT_TRUE(doc.Undo());
     ExpectStep([&] { doc.RoundFrequencies(chosen, FrequencyStep::Kilohertz250); }, ModelRoundToQuarter(air, chosen),
                "Round Frequencies");
+    ASSERT_TRUE(doc.Undo());
+    ExpectStep([&] { doc.ReplaceFrequencies(100, 30000, 45.25, false); }, ModelReplace(air, 100, 30000, 45.25),
+               "Find and Replace");
     ASSERT_TRUE(doc.Undo());
     ExpectStep([&] { doc.FillDown(chosen); }, ModelFillDown(air, chosen), "Fill Down");
     ASSERT_TRUE(doc.Undo());

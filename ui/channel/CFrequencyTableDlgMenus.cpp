@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "ui/channel/CFrequencyTableDlg.h"
+#include "ui/channel/ChannelBulkEdits.h"
 #include "ui/channel/FrequencyCells.h"
 
 #include "res/Strings.h"
@@ -58,6 +59,11 @@ const EditorCommands<CFrequencyTableDlg>& CFrequencyTableDlg::Commands()
                 hasTable,
                 &Dialog::OnGoToChannel},
                {IDM_FIND_FREQUENCY, "&Find Frequency...", {StandardShortcut::Find}, hasTable, &Dialog::OnFindFrequency},
+               {IDM_FIND_REPLACE,
+                "Find and Replace...",
+                {StandardShortcut::None, "Ctrl+H"},
+                hasTable,
+                [](Dialog& dialog) { dialog.m_pBulkEdits->FindAndReplace(); }},
                {IDM_EDIT_FREQUENCY,
                 ChannelCommandName::kEditFrequency,
                 {StandardShortcut::None, "F2", KeyScope::List},

@@ -33,6 +33,23 @@ std::optional<double> ReadMegahertz(const QString& text)
     return value;
 }
 
+// What Find and Replace looks for: one frequency ("175.25") or a range from
+// the lower to the higher ("470-862"); a leading minus is a sign, not a range.
+std::optional<std::pair<double, double>> ReadFrequencyOrRange(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    const int dash = trimmed.indexOf(QLatin1Char('-'), 1);
+    if (dash < 0) {
+        const std::optional<double> value = ReadMegahertz(trimmed);
+        return value ? std::optional(std::pair(*value, *value)) : std::nullopt;
+    }
+    const std::optional<double> low = ReadMegahertz(trimmed.left(dash));
+    const std::optional<double> high = ReadMegahertz(trimmed.mid(dash + 1));
+    if (!low || !high || *low > *high)
+        return std::nullopt;
+    return std::pair(*low, *high);
+}
+
 std::optional<std::int32_t> ReadWholeNumber(const QString& text)
 {
     const QByteArray latin = text.trimmed().toLatin1();
@@ -209,6 +226,35 @@ void ChannelBulkEdits::FillSeries()
     const auto held = m_document.HoldAnnouncements();
     if (m_document.FillSeries(channels, *start, *step))
         m_rows.showSelected(channels);
+}
+
+void ChannelBulkEdits::FindAndReplace()
+{
+    if (!m_document.HasTable())
+        return;
+    const QStringList lists = {QStringLiteral("the list shown"), QStringLiteral("both lists")};
+    const std::optional<std::vector<QString>> values =
+        AskValues(QString::fromLatin1(BulkEditName::kFindAndReplace),
+                  {ValueField{QStringLiteral("&Find (MHz, or a range such as 470-862):"), QString()},
+                   ValueField{QStringLiteral("Replace &with (MHz):"), QString()},
+                   ValueField{QStringLiteral("&In:"), lists.front(), lists}});
+    if (!values)
+        return;
+    const std::optional<std::pair<double, double>> found = ReadFrequencyOrRange((*values)[0]);
+    const std::optional<double> by = ReadMegahertz((*values)[1]);
+    if (!found || !by) {
+        ShowMessage(QStringLiteral("Find takes a number of MHz or a range from the lower to the higher, such as "
+                                   "175.25 or 470-862, and Replace with a number of MHz."));
+        return;
+    }
+    const auto held = m_document.HoldAnnouncements();
+    const std::int32_t changed =
+        m_document.ReplaceFrequencies(found->first, found->second, *by, (*values)[2] == lists[1]);
+    if (changed > 0)
+        m_rows.showSelected({});
+    m_rows.note(changed == 0   ? QStringLiteral("No channel was found: nothing changed")
+                : changed == 1 ? QStringLiteral("1 channel changed")
+                               : QStringLiteral("%1 channels changed").arg(changed));
 }
 
 void ChannelBulkEdits::SortSelection()

@@ -2,7 +2,7 @@
 // The bulk edits of the selected rows of the channel editor, as a part of
 // their own: moving them (Move Up / Move Down, and to a channel), offsetting,
 // rounding, clearing and sorting their frequencies, filling them down or in
-// a series, and filling in a raster of channels. Each asks for what it needs, checks it, and runs as one step
+// a series, filling in a raster of channels, and replacing frequencies found. Each asks for what it needs, checks it, and runs as one step
 // of the document; the editor then shows the rows where they went.
 
 #include <cstdint>
@@ -32,6 +32,8 @@ public:
     void SortSelection();
     void FillDown();
     void FillSeries();
+    // Of the whole list shown, or of both lists, with no selection needed.
+    void FindAndReplace();
     void FillRaster();
 
 private:

@@ -14,6 +14,8 @@
 #include "tests/ui/GuiTestSupport.h"
 #include "ui/channel/CFrequencyTableDlg.h"
 #include "ui/channel/ChannelBulkEdits.h"
+#include "ui/editor/EditorFrame.h"
+#include "ui/editor/EditorStatusLine.h"
 
 namespace {
 
@@ -250,6 +252,26 @@ TEST_F(BulkCommandsDlgTest, CtrlDInTheListFillsDownAndFillSeriesAsksForStartAndS
     dlg.OnCommand(IDM_UNDO);
     dlg.OnCommand(IDM_UNDO);
     EXPECT_EQ(Shown(), (Texts{"48.25000", "--", "62.25000", "175.25000"}));
+}
+
+TEST_F(BulkCommandsDlgTest, FindAndReplaceAsksWhatWhereAndSaysHowManyChanged)
+{
+    Load({48.25, 0, 471.25, 479.25, 862.25});
+    const auto note = [this] {
+        return qobject_cast<EditorStatusLine*>(EditorFrame::Of(dlg)->StatusLine())->NoteText();
+    };
+    Run(IDM_FIND_REPLACE, {"479.25-470", "1", "the list shown"});
+    EXPECT_EQ(services.valueRequests.back().title, "Find and Replace");
+    EXPECT_EQ(services.valueRequests.back().fields.at(2).choices, (QStringList{"the list shown", "both lists"}));
+    EXPECT_EQ(services.messages.size(), 1u);
+    Run(IDM_FIND_REPLACE, {"470 - 479.25", "+0.5", "both lists"});
+    EXPECT_EQ(Shown(), (Texts{"48.25000", "--", "0.50000", "0.50000", "862.25000"}));
+    EXPECT_EQ(note(), "2 channels changed");
+    EXPECT_EQ(dlg.Document().UndoName(), "Find and Replace");
+    Run(IDM_FIND_REPLACE, {"100", "1", "the list shown"});
+    EXPECT_EQ(note(), "No channel was found: nothing changed");
+    dlg.OnCommand(IDM_UNDO);
+    EXPECT_EQ(Shown(), (Texts{"48.25000", "--", "471.25000", "479.25000", "862.25000"}));
 }
 
 TEST_F(BulkCommandsDlgTest, FillRasterAppendsOrInsertsAndRefusesAListPastTheLimit)
