@@ -190,7 +190,10 @@ std::vector<TunerRow> TunerTableDocument::Rows() const
     const EntryRange<TunerSpecNode> entries = m_pTable->Entries();
     rows.reserve(static_cast<std::size_t>(entries.size()));
     for (const TunerSpecNode& node : entries)
-        rows.push_back(TunerRow{node.entry.iFactory(), node.entry.iTunerType()});
+        rows.push_back(TunerRow{node.entry.iFactory(),
+                                node.entry.iTunerType(),
+                                {node.entry.dbLowBandStart(), node.entry.dbMidBandStart(), node.entry.dbHighBandStart(),
+                                 node.entry.dbHighBandEnd()}});
     return rows;
 }
 

@@ -67,6 +67,8 @@ struct TunerRow
 {
     std::int32_t iFactory = 0;
     std::int32_t iTunerType = 0;
+    // Low, mid and high band start, and the high band's end.
+    double dbBandEdges[4] = {};
 };
 
 enum class TunerLoadResult

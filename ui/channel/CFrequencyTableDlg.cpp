@@ -171,6 +171,7 @@ void CFrequencyTableDlg::InitColumns()
     ListView* pList = GetListView(IDC_LIST_CHANNELS);
     pList->InsertColumn(0, QStringLiteral("CH No."), LVCFMT_LEFT, 50);
     pList->InsertColumn(1, QStringLiteral("Frequency(MHz)"), LVCFMT_CENTER, 110);
+    pList->SetLastColumnFills();
     m_document.Reset();
     ResetShownState();
 }

@@ -366,6 +366,11 @@ int ListView::InsertColumn(int column, const QString& heading, int format, int w
     return at;
 }
 
+void ListView::SetLastColumnFills()
+{
+    horizontalHeader()->setStretchLastSection(true);
+}
+
 void ListView::SetExtendedStyle(unsigned style)
 {
     m_extendedStyle = style;

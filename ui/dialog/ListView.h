@@ -153,6 +153,9 @@ public:
 
     int InsertColumn(int column, const QString& heading, int format, int widthPixels);
     unsigned GetExtendedStyle() const { return m_extendedStyle; }
+    // The last column takes the width the others leave, as the list grows
+    // with its window.
+    void SetLastColumnFills();
     void SetExtendedStyle(unsigned style);
 
     int GetItemCount() const;

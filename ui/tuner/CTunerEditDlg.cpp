@@ -1,6 +1,9 @@
 #include "ui/tuner/CTunerEditDlg.h"
 
+#include <cmath>
+
 #include <algorithm>
+#include <memory>
 #include <new>
 #include <optional>
 
@@ -26,6 +29,19 @@ namespace {
 QString Hex2(std::int32_t value)
 {
     return QString::asprintf("%02X", static_cast<unsigned>(value));
+}
+
+// A band edge in the list: as the range displays write it, unless it is no
+// number or too large for a cell.
+QString BandEdge(double db)
+{
+    return std::isfinite(db) && std::fabs(db) < 1e7 ? QString::asprintf("%.2f", db) : QString::number(db, 'g', 4);
+}
+
+QString BandEdges(const double (&edges)[4])
+{
+    return QStringLiteral("Low %1 ~ %2, mid %2 ~ %3, high %3 ~ %4 MHz")
+        .arg(BandEdge(edges[0]), BandEdge(edges[1]), BandEdge(edges[2]), BandEdge(edges[3]));
 }
 
 QString BandRange(double dbFrom, double dbTo)
@@ -127,6 +143,7 @@ bool CTunerEditDlg::OnInitDialog()
     pList->InsertColumn(0, QStringLiteral("No."), LVCFMT_LEFT, 40);
     pList->InsertColumn(1, QStringLiteral("Factory"), LVCFMT_CENTER, 60);
     pList->InsertColumn(2, QStringLiteral("Tuner Type"), LVCFMT_CENTER, 80);
+    pList->SetLastColumnFills();
     return true;
 }
 
@@ -304,15 +321,23 @@ void CTunerEditDlg::RefreshTableList()
     // is listed at once.
     std::vector<TunerRow> rows = m_document.Rows();
     const int count = static_cast<int>(rows.size());
-    GetListView(IDC_LIST_TUNERS)->SetRows(count, [rows = std::move(rows)](int row, int column) {
-        const TunerRow& codes = rows[static_cast<std::size_t>(row)];
-        switch (column) {
-        case 0: return QString::asprintf("%03i", row);
-        case 1: return Hex2(codes.iFactory);
-        case 2: return Hex2(codes.iTunerType);
-        default: return QString();
-        }
-    });
+    auto shared = std::make_shared<const std::vector<TunerRow>>(std::move(rows));
+    GetListView(IDC_LIST_TUNERS)
+        ->SetRows(
+            count,
+            [shared](int row, int column) {
+                const TunerRow& codes = (*shared)[static_cast<std::size_t>(row)];
+                switch (column) {
+                case 0: return QString::asprintf("%03i", row);
+                case 1: return Hex2(codes.iFactory);
+                case 2: return Hex2(codes.iTunerType);
+                default: return QString();
+                }
+            },
+            nullptr, nullptr,
+            // Each row's band edges as its tooltip and what a screen reader
+            // reads of it, beside the list's three columns.
+            [shared](int row) { return BandEdges((*shared)[static_cast<std::size_t>(row)].dbBandEdges); });
 }
 
 void CTunerEditDlg::OnSaveFile()

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -325,8 +327,13 @@ TEST_F(TunerEditDlgTest, OpensWithTheCatalogueFactoriesAndEverythingElseAtRest)
         EXPECT_EQ(pList->model()->headerData(c, Qt::Horizontal).toString(), std::get<0>(columns[c]));
         EXPECT_EQ(pList->model()->headerData(c, Qt::Horizontal, Qt::TextAlignmentRole).value<Qt::Alignment>(),
                   std::get<1>(columns[c]));
-        EXPECT_EQ(pList->columnWidth(c), std::get<2>(columns[c]));
+        // The last column takes the rest of the list's width.
+        if (c < 2)
+            EXPECT_EQ(pList->columnWidth(c), std::get<2>(columns[c]));
+        else
+            EXPECT_GE(pList->columnWidth(c), std::get<2>(columns[c]));
     }
+    EXPECT_EQ(pList->columnWidth(0) + pList->columnWidth(1) + pList->columnWidth(2), pList->viewport()->width());
     EXPECT_TRUE(services.messages.empty());
 }
 
@@ -766,6 +773,16 @@ TEST_F(TunerEditDlgTest, RowsAreNumberedFromZeroWithCodesInHex)
     EXPECT_EQ(rows[9], Row("009", "19", "5A"));
     EXPECT_EQ(rows[10], Row("010", "1A", "64"));
     EXPECT_EQ(rows[11], Row("011", "FFFFFFEE", "123"));
+}
+
+TEST_F(TunerEditDlgTest, EachRowTellsItsBandEdgesAsItsNoteWhateverTheyHold)
+{
+    LoadFile(WriteTsf("edges.tsf", {Record{1, 2, 48.25, 160, 442, 863.25, 0, 0, 0, 0, 0},
+                                    Record{1, 3, -1e308, std::nan(""), 1e308, 2e7, 0, 0, 0, 0, 0}}));
+    ListView* pList = dlg.GetListView(IDC_LIST_TUNERS);
+    EXPECT_EQ(pList->GetItemNote(0), "Low 48.25 ~ 160.00, mid 160.00 ~ 442.00, high 442.00 ~ 863.25 MHz");
+    // Edges that are no numbers, or too large for a cell, are shown short.
+    EXPECT_EQ(pList->GetItemNote(1), "Low -1e+308 ~ nan, mid nan ~ 1e+308, high 1e+308 ~ 2e+07 MHz");
 }
 
 TEST_F(TunerEditDlgTest, UnknownFactoryCodeLeavesTheFactoryNameShown)
