@@ -12,6 +12,8 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -34,6 +36,7 @@
 #include "ui/channel/CPlanChooserDlg.h"
 #include "ui/channel/chart/CBandChartWindow.h"
 #include "ui/dialog/DialogMenuBar.h"
+#include "ui/dialog/ListView.h"
 #include "ui/editor/CTableFindingsWindow.h"
 #include "ui/editor/EditHistoryUi.h"
 #include "ui/editor/EditorFrame.h"
@@ -159,6 +162,22 @@ void SaveMenus(CDialog& editor, const QString& folder, const QString& name)
 
 // The editor at its opening size, larger by a third, and as large as the
 // screen's available area.
+// A frequency being typed into its cell of the list, then Escape.
+void SaveCellEditing(CFrequencyTableDlg& editor, const QString& folder)
+{
+    editor.show();
+    ListView* pList = editor.GetListView(IDC_LIST_CHANNELS);
+    pList->setFocus();
+    pList->EditCell(3);
+    QApplication::processEvents();
+    if (auto* pCell = qobject_cast<QLineEdit*>(QApplication::focusWidget()))
+        pCell->setText(QStringLiteral("182.25"));
+    editor.grab().save(folder + QStringLiteral("/frequency-table-cell.png"));
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(QApplication::focusWidget(), &escape);
+    QApplication::processEvents();
+}
+
 void SaveSizes(CDialog& editor, const QString& folder, const QString& name)
 {
     editor.Create();
@@ -244,6 +263,7 @@ int main(int argc, char** argv)
     Press(editor, IDC_BUTTON_ENTER);
     SaveSizes(editor, folder, QStringLiteral("frequency-table"));
     SaveMenus(editor, folder, QStringLiteral("frequency-table"));
+    SaveCellEditing(editor, folder);
     // The longest names of the country catalogue.
     for (const char* code : {"389", "1852"}) {
         editor.SetDlgItemText(IDC_EDIT_COUNTRY_CODE, QString::fromLatin1(code));

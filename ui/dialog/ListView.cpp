@@ -73,7 +73,8 @@ public:
         auto* pEditor = new QLineEdit(pParent);
         pEditor->setFrame(false);
         pEditor->setAccessibleName(index.model()->headerData(index.column(), Qt::Horizontal).toString());
-        pEditor->setAlignment(option.displayAlignment);
+        // Where the cell shows its text, the editor shows it too.
+        pEditor->setAlignment(index.data(Qt::TextAlignmentRole).value<Qt::Alignment>());
         return pEditor;
     }
 
