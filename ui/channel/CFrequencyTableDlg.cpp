@@ -22,6 +22,7 @@
 #include "ui/channel/ChannelClipboard.h"
 #include "ui/channel/ChannelRows.h"
 #include "ui/channel/ChannelTableCheck.h"
+#include "ui/channel/ChannelTransfer.h"
 #include "ui/channel/ChannelTunerCheck.h"
 #include "ui/channel/FrequencyCells.h"
 #include "ui/dialog/AccessibleNames.h"
@@ -97,6 +98,15 @@ CFrequencyTableDlg::CFrequencyTableDlg(UserServices& services, QWidget* pParent)
     });
     m_pBulkEdits = std::make_unique<ChannelBulkEdits>(m_document, services, *this, ListAccess());
     m_pClipboard = std::make_unique<ChannelClipboard>(m_document, services, *this, ListAccess());
+    m_pTransfer = std::make_unique<ChannelTransfer>(m_document, services, *this, ListAccess(),
+                                                    ChannelTransfer::EditorSteps{[this] { OnCreateNew(); },
+                                                                                 [this] { ShowLoadedTable(); },
+                                                                                 [this] {
+                                                                                     ShowRange(ChannelModeAir);
+                                                                                     ShowRange(ChannelModeCable);
+                                                                                     RefreshList();
+                                                                                     ShowChannelNumber(1);
+                                                                                 }});
     m_pTunerCheck = std::make_unique<ChannelTunerCheck>(m_document, services, *this);
     m_pTableCheck = new ChannelTableCheck(
         m_document, *this, [this] { return m_pTunerCheck->Findings(); },

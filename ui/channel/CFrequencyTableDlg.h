@@ -30,6 +30,7 @@ class ChannelBulkEdits;
 class ChannelClipboard;
 class ChannelRows;
 class FrequencyCells;
+class ChannelTransfer;
 class PlanLibrary;
 class ChannelTableCheck;
 class ChannelTunerCheck;
@@ -182,7 +183,6 @@ private:
     void OnImport();
     void OnExport();
     // The lists of a CSV file, as Import... takes them.
-    void ImportLists(const std::string& path);
     void OnCheckTable();
     // A finding activated in the check's window: its list, and its channel selected.
     void ShowFinding(std::int32_t iList, std::int32_t iChannel);
@@ -207,6 +207,8 @@ private:
     // and their part.
     static CommandGroup<CFrequencyTableDlg> ClipboardCommands();
     std::unique_ptr<ChannelClipboard> m_pClipboard;
+    // Import... and Export... (ChannelTransfer.h).
+    std::unique_ptr<ChannelTransfer> m_pTransfer;
     // What the parts need of the list.
     ChannelListAccess ListAccess();
 
