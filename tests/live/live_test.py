@@ -412,6 +412,16 @@ class LiveTest:
             time.sleep(0.1)
         raise TimeoutError("the menu %s still shows after Escape" % items)
 
+    def menu_letter(self, key, letter):
+        """The key opens a menu, and once it shows the letter chooses its item:
+        a letter typed before the menu takes the keyboard would go to the list."""
+        self.tree.pump()
+        self.tree.shown.clear()
+        self.keys(key)
+        self.wait_until(lambda: any(self.tree.showing(menu) for menu in self.tree.popup_items()),
+                        "a menu shown after %s" % key)
+        self.keys(letter)
+
     def wait_until(self, condition, what, timeout=STEP_TIMEOUT):
         deadline = time.monotonic() + timeout
         last = None
@@ -608,7 +618,7 @@ class LiveTest:
                 self.select_row("003")
                 self.keys("shift+Down")
                 self.wait_until(lambda: self.selected_rows() == [2, 3], "channels 3 and 4 selected")
-                self.keys("alt+e", "o")
+                self.menu_letter("alt+e", "o")
                 self.tree.wait_for(self.named("Offset (MHz):", "text", "entry"), 'the "Offset (MHz):" field')
                 self.session.xdotool("type", "--delay", 40, "0.5")
                 self.keys("Return")
@@ -733,23 +743,23 @@ class LiveTest:
         def move_up_undo_redo():
             self.wait_until(lambda: frequencies() == before, "the list as it was")
             self.select_row("003")
-            self.keys("alt+e", "p")
+            self.menu_letter("alt+e", "p")
             self.wait_until(lambda: frequencies() == moved, "channel 3 moved up")
-            self.keys("alt+e", "u")
+            self.menu_letter("alt+e", "u")
             self.wait_until(lambda: frequencies() == before, "the move undone")
-            self.keys("alt+e", "r")
+            self.menu_letter("alt+e", "r")
             self.wait_until(lambda: frequencies() == moved, "the move redone")
         self.check("Alt+E then P moves up, U undoes, R redoes", move_up_undo_redo)
         self.check("Alt+E then O opens Offset Frequencies", lambda: (
-            self.select_row("001"), self.keys("alt+e", "o"), self.dialog_appears("Offset Frequencies")))
+            self.select_row("001"), self.menu_letter("alt+e", "o"), self.dialog_appears("Offset Frequencies")))
         self.check("Alt+E then I opens Fill Raster", lambda: (
-            self.select_row("001"), self.keys("alt+e", "i"), self.dialog_appears("Fill Raster")))
+            self.select_row("001"), self.menu_letter("alt+e", "i"), self.dialog_appears("Fill Raster")))
 
         def sort_selection():
             self.select_row("001")
             self.keys("shift+Down", "shift+Down", "shift+Down")
             self.wait_until(lambda: self.selected_rows() == [0, 1, 2, 3], "every channel selected")
-            self.keys("alt+e", "s")
+            self.menu_letter("alt+e", "s")
             self.wait_until(lambda: frequencies() == ["55.25 MHz", "62.25 MHz", "175.25 MHz", "empty"],
                             "the list sorted")
             self.keys("ctrl+z")
@@ -758,19 +768,13 @@ class LiveTest:
 
         def row_menu_letters():
             self.select_row("002")
-            self.keys("Menu")
-            time.sleep(1)
-            self.keys("p")
+            self.menu_letter("Menu", "p")
             self.wait_until(lambda: frequencies() == ["62.25 MHz", "55.25 MHz", "empty", "175.25 MHz"],
                             "channel 2 moved up from the row menu")
-            self.keys("Menu")
-            time.sleep(1)
-            self.keys("u")
+            self.menu_letter("Menu", "u")
             self.wait_until(lambda: frequencies() == moved, "undone from the row menu")
             self.select_row("001")
-            self.keys("Menu")
-            time.sleep(1)
-            self.keys("o")
+            self.menu_letter("Menu", "o")
             self.dialog_appears("Offset Frequencies")
         self.check("the row menu answers the same letters", row_menu_letters)
 
