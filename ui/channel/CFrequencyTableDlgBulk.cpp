@@ -8,20 +8,10 @@
 #include "res/resource.h"
 #include "ui/channel/ChannelBulkEdits.h"
 #include "ui/dialog/ListView.h"
+#include "ui/editor/EditorCommands.h"
 #include "ui/editor/EditorStatusLine.h"
 
 namespace {
-
-// A bulk edit's menu item: its name with the mnemonic before the first
-// `letter`, and "..." when it asks for values first.
-std::string MenuText(const char* name, char letter, bool bAsks = false)
-{
-    std::string text = name;
-    const std::size_t at = text.find(letter);
-    if (at != std::string::npos)
-        text.insert(at, 1, '&');
-    return bAsks ? text + "..." : text;
-}
 
 std::vector<int> RowsOf(const std::vector<std::int32_t>& channels)
 {

@@ -65,7 +65,7 @@ const EditorCommands<CFrequencyTableDlg>& CFrequencyTableDlg::Commands()
                 hasTable,
                 [](Dialog& dialog) { dialog.m_pBulkEdits->FindAndReplace(); }},
                {IDM_EDIT_FREQUENCY,
-                ChannelCommandName::kEditFrequency,
+                MenuText(ChannelCommandName::kEditFrequency, 'q'),
                 {StandardShortcut::None, "F2", KeyScope::List},
                 hasTable,
                 &Dialog::OnEditFrequency}},

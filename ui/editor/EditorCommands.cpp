@@ -13,6 +13,15 @@ QString CommandText(const char* caption, const std::string& stepName)
     return text;
 }
 
+std::string MenuText(const char* name, char letter, bool bAsks)
+{
+    std::string text = name;
+    const std::size_t at = text.find(letter);
+    if (at != std::string::npos)
+        text.insert(at, 1, '&');
+    return bAsks ? text + "..." : text;
+}
+
 QString RowMenuText(const QString& text, const CommandKey& key)
 {
     if (!key.keys || key.standard != StandardShortcut::None)

@@ -65,6 +65,9 @@ template <class Dialog> struct EditorMenuLayout
     std::vector<CommandGroup<Dialog>> groups;
 };
 
+// A command's menu text from the name its undo step shares: the mnemonic
+// before the first `letter`, and "..." when it asks for values first.
+std::string MenuText(const char* name, char letter, bool bAsks = false);
 // The text of a command as it stands now: its caption, and the step's name after it.
 QString CommandText(const char* caption, const std::string& stepName);
 // The text of a row-menu item: the command's text and, after a tab, the keys
