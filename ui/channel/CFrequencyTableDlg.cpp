@@ -256,10 +256,8 @@ void CFrequencyTableDlg::ShowTargetFrequency()
     const std::int32_t iChannel = m_shownFrequency->iChannel;
     const QString shown = GetDlgItemText(IDC_EDIT_FREQUENCY);
     QString text;
-    if (m_document.HasTable() && m_iEditIndex == iChannel) {
-        const double dbFrequency = m_document.Frequency(iChannel);
-        text = dbFrequency > 0.0 ? QString::asprintf("%.5f", dbFrequency) : QString();
-    }
+    if (m_document.HasTable() && m_iEditIndex == iChannel)
+        text = FrequencyFieldText(m_document.Frequency(iChannel));
     const bool bSameShape = m_shownFrequency->listShape == m_document.ListShape();
     if (m_document.HasTable() && m_iEditIndex == iChannel && (bSameShape || text == shown))
         m_shownFrequency->listShape = m_document.ListShape();
@@ -567,7 +565,7 @@ void CFrequencyTableDlg::ShowChannel(std::int32_t iChannel)
         return;
     const double dbFrequency = m_document.Frequency(iChannel);
     ShowChannelNumber(iChannel);
-    SetDlgItemText(IDC_EDIT_FREQUENCY, dbFrequency > 0.0 ? QString::asprintf("%.5f", dbFrequency) : QString());
+    SetDlgItemText(IDC_EDIT_FREQUENCY, FrequencyFieldText(dbFrequency));
     m_shownFrequency = ShownFrequency{iChannel, m_document.ListShape()};
 }
 

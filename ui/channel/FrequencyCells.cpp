@@ -22,8 +22,7 @@ void FrequencyCells::EditCurrent()
 
 QString FrequencyCells::Text(int row) const
 {
-    const double dbFrequency = m_document.Frequency(row + 1);
-    return dbFrequency > 0.0 ? QString::asprintf("%.5f", dbFrequency) : QString();
+    return FrequencyFieldText(m_document.Frequency(row + 1));
 }
 
 bool FrequencyCells::Commit(int row, const QString& text)

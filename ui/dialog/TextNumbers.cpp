@@ -13,6 +13,11 @@ std::string_view View(const QByteArray& bytes)
 
 } // namespace
 
+QString FrequencyFieldText(double dbFrequency)
+{
+    return dbFrequency > 0.0 ? QString::asprintf("%.5f", dbFrequency) : QString();
+}
+
 double TextToDouble(const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
