@@ -38,7 +38,7 @@ std::optional<double> ReadMegahertz(const QString& text)
 std::optional<std::pair<double, double>> ReadFrequencyOrRange(const QString& text)
 {
     const QString trimmed = text.trimmed();
-    const int dash = trimmed.indexOf(QLatin1Char('-'), 1);
+    const qsizetype dash = trimmed.indexOf(QLatin1Char('-'), 1);
     if (dash < 0) {
         const std::optional<double> value = ReadMegahertz(trimmed);
         return value ? std::optional(std::pair(*value, *value)) : std::nullopt;

@@ -68,7 +68,7 @@ class CellDelegate : public QStyledItemDelegate
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    QWidget* createEditor(QWidget* pParent, const QStyleOptionViewItem& option, const QModelIndex& index) const override
+    QWidget* createEditor(QWidget* pParent, const QStyleOptionViewItem&, const QModelIndex& index) const override
     {
         auto* pEditor = new QLineEdit(pParent);
         pEditor->setFrame(false);
