@@ -120,30 +120,6 @@ private:
     std::size_t m_used = 0;
 };
 
-std::uint32_t MagicValue(const std::array<std::uint8_t, 4>& bytes)
-{
-    std::uint32_t dwMagic = 0;
-    for (int i = 3; i >= 0; --i)
-        dwMagic = (dwMagic << 8) | bytes[static_cast<std::size_t>(i)];
-    return dwMagic;
-}
-
-const char* HeaderFieldText(HeaderField field)
-{
-    switch (field) {
-    case HeaderField::Marker: return "marker";
-    case HeaderField::Reserved: return "reserved";
-    case HeaderField::Magic: return "magic";
-    case HeaderField::CountryCode: return "country code";
-    case HeaderField::EntryCount: return "entry count";
-    case HeaderField::EndMark: return "end mark";
-    case HeaderField::UnreadEndMark: return "after the header, not read (entry count 0)";
-    case HeaderField::AirRange: return "air range";
-    case HeaderField::CableRange: return "cable range";
-    }
-    return "";
-}
-
 const char* HeaderFieldKey(HeaderField field)
 {
     switch (field) {
@@ -160,37 +136,13 @@ const char* HeaderFieldKey(HeaderField field)
     return "";
 }
 
-// A header field's value as dump lists it.
-void PutHeaderValue(LineBuffer& line, HeaderField field, const HeaderFieldValue& value)
-{
-    switch (field) {
-    case HeaderField::Marker:
-        line << "0x";
-        line.Hex(static_cast<unsigned>(value.iValue), 4);
-        return;
-    case HeaderField::Magic: line << QuotedMagic(MagicValue(value.bytes)); return;
-    case HeaderField::EndMark: line << HexBytes(value.bytes.data(), value.bytes.size()); return;
-    case HeaderField::UnreadEndMark:
-        line << (value.iValue ? HexBytes(value.bytes.data(), value.bytes.size()) : std::string("none"));
-        return;
-    case HeaderField::AirRange:
-    case HeaderField::CableRange:
-        line.Integer(value.iValue) << " to ";
-        line.Integer(value.iMax);
-        return;
-    case HeaderField::Reserved:
-    case HeaderField::CountryCode:
-    case HeaderField::EntryCount: line.Integer(value.iValue); return;
-    }
-}
-
 void ListHeader(LineBuffer& line, const std::vector<HeaderDifference>& header)
 {
     for (const HeaderDifference& difference : header) {
         line << HeaderFieldText(difference.field) << ": ";
-        PutHeaderValue(line, difference.field, difference.before);
+        line << HeaderFieldValueText(difference.field, difference.before);
         line << " -> ";
-        PutHeaderValue(line, difference.field, difference.after);
+        line << HeaderFieldValueText(difference.field, difference.after);
         line.EndLine();
     }
 }

@@ -116,19 +116,3 @@ void ListLegacyTable(std::ostream& out, const LegacyChannelTable& table)
         << '\n';
     ListLegacyChannels(out, "cable", cable);
 }
-
-std::string QuotedMagic(std::uint32_t dwMagic)
-{
-    std::string text = "\"";
-    for (int i = 0; i < 4; ++i) {
-        const auto b = static_cast<std::uint8_t>(dwMagic >> (8 * i));
-        if (b >= 0x20 && b < 0x7F && b != '"' && b != '\\') {
-            text += static_cast<char>(b);
-        } else {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\x%02x", b);
-            text += escape;
-        }
-    }
-    return text + "\"";
-}

@@ -13,7 +13,3 @@
 void ListChannelTable(std::ostream& out, const ChannelTable& table);
 void ListTunerTable(std::ostream& out, const TunerSpecTable& table);
 void ListLegacyTable(std::ostream& out, const LegacyChannelTable& table);
-
-// The magic's four bytes in quotes, the first byte lowest in dwMagic; bytes
-// outside printable ASCII, the quote and the backslash as \xNN.
-std::string QuotedMagic(std::uint32_t dwMagic);

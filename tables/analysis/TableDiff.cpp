@@ -1,9 +1,12 @@
 #include "tables/analysis/TableDiff.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 #include <tuple>
+
+#include "tables/text/Numbers.h"
 
 namespace {
 
@@ -271,18 +274,72 @@ std::uint16_t TunerFieldWord(const TunerSpecEntry& entry, TunerField field)
     }
 }
 
+const char* HeaderFieldText(HeaderField field)
+{
+    switch (field) {
+    case HeaderField::Marker: return "marker";
+    case HeaderField::Reserved: return "reserved";
+    case HeaderField::Magic: return "magic";
+    case HeaderField::CountryCode: return "country code";
+    case HeaderField::EntryCount: return "entry count";
+    case HeaderField::EndMark: return "end mark";
+    case HeaderField::UnreadEndMark: return "after the header, not read (entry count 0)";
+    case HeaderField::AirRange: return "air range";
+    case HeaderField::CableRange: return "cable range";
+    }
+    return "";
+}
+
+std::string HeaderFieldValueText(HeaderField field, const HeaderFieldValue& value)
+{
+    switch (field) {
+    case HeaderField::Marker: {
+        char text[16];
+        std::snprintf(text, sizeof text, "0x%04X", static_cast<unsigned>(value.iValue));
+        return text;
+    }
+    case HeaderField::Magic: {
+        std::uint32_t dwMagic = 0;
+        for (int i = 3; i >= 0; --i)
+            dwMagic = (dwMagic << 8) | value.bytes[static_cast<std::size_t>(i)];
+        return QuotedMagic(dwMagic);
+    }
+    case HeaderField::EndMark: return HexBytes(value.bytes.data(), value.bytes.size());
+    case HeaderField::UnreadEndMark:
+        return value.iValue ? HexBytes(value.bytes.data(), value.bytes.size()) : std::string("none");
+    case HeaderField::AirRange:
+    case HeaderField::CableRange: return std::to_string(value.iValue) + " to " + std::to_string(value.iMax);
+    case HeaderField::Reserved:
+    case HeaderField::CountryCode:
+    case HeaderField::EntryCount: return std::to_string(value.iValue);
+    }
+    return {};
+}
+
+HeaderFieldValue ChannelHeaderValue(const ChannelTable& table, HeaderField field)
+{
+    const ChannelTableHeader& header = table.Header();
+    switch (field) {
+    case HeaderField::Marker: return Number(header.wMarker());
+    case HeaderField::Reserved: return Number(header.wReserved());
+    case HeaderField::Magic: return Bytes(MagicBytes(header.dwMagic()));
+    case HeaderField::CountryCode: return Number(header.iCountryCode());
+    case HeaderField::EndMark: return Bytes(FourBytes(table.EndMark()));
+    case HeaderField::AirRange: return Range(header.wAirMin(), header.wAirMax());
+    case HeaderField::CableRange: return Range(header.wCableMin(), header.wCableMax());
+    case HeaderField::EntryCount:
+    case HeaderField::UnreadEndMark: return {};
+    }
+    return {};
+}
+
 ChannelTableDiff CompareChannelTables(const ChannelTable& before, const ChannelTable& after)
 {
     ChannelTableDiff diff;
-    const ChannelTableHeader& a = before.Header();
-    const ChannelTableHeader& b = after.Header();
-    CompareCommonHeader(diff.header, a, b);
-    NoteHeader(diff.header, HeaderField::CountryCode, Number(a.iCountryCode()), Number(b.iCountryCode()));
-    NoteHeader(diff.header, HeaderField::EndMark, Bytes(FourBytes(before.EndMark())),
-               Bytes(FourBytes(after.EndMark())));
-    NoteHeader(diff.header, HeaderField::AirRange, Range(a.wAirMin(), a.wAirMax()), Range(b.wAirMin(), b.wAirMax()));
-    NoteHeader(diff.header, HeaderField::CableRange, Range(a.wCableMin(), a.wCableMax()),
-               Range(b.wCableMin(), b.wCableMax()));
+    for (const HeaderField field :
+         {HeaderField::Marker, HeaderField::Reserved, HeaderField::Magic, HeaderField::CountryCode,
+          HeaderField::EndMark, HeaderField::AirRange, HeaderField::CableRange})
+        NoteHeader(diff.header, field, ChannelHeaderValue(before, field), ChannelHeaderValue(after, field));
 
     const auto longer = [&](std::int32_t iMode) {
         return static_cast<std::size_t>(std::max(before.Channels(iMode).size(), after.Channels(iMode).size()));

@@ -9,7 +9,9 @@
 // same bytes (a tuner table's entries in the same order, see bOrderChanged).
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "tables/format/ChannelTable.h"
@@ -38,7 +40,10 @@ enum class HeaderField : std::uint8_t
     CableRange, // channel tables: the same for cable
 };
 
-// A header field's value in one table.
+constexpr std::size_t kHeaderFieldCount = 9;
+
+// How diff and the editors name a field: "country code", "air range".
+const char* HeaderFieldText(HeaderField field);
 struct HeaderFieldValue
 {
     // The marker, reserved word, country code or entry count; a range's
@@ -49,6 +54,14 @@ struct HeaderFieldValue
     // The magic's or the end mark's four bytes in file order.
     std::array<std::uint8_t, 4> bytes = {};
 };
+
+// A field's value as dump lists it: "0x0100" for the marker, "\"CHFQ\"",
+// "1 to 69" for a range, "0000ffff" for the end mark.
+std::string HeaderFieldValueText(HeaderField field, const HeaderFieldValue& value);
+
+// The value of a field of a channel table's header as CompareChannelTables
+// compares it; all zero for the fields only tuner tables have.
+HeaderFieldValue ChannelHeaderValue(const ChannelTable& table, HeaderField field);
 
 struct HeaderDifference
 {

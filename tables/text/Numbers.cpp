@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 
@@ -182,4 +183,20 @@ std::int64_t ParsePosition(std::string_view text, std::int64_t limit)
         value = std::min(value * 10 + (c - '0'), limit + 1);
     }
     return value;
+}
+
+std::string QuotedMagic(std::uint32_t dwMagic)
+{
+    std::string text = "\"";
+    for (int i = 0; i < 4; ++i) {
+        const auto b = static_cast<std::uint8_t>(dwMagic >> (8 * i));
+        if (b >= 0x20 && b < 0x7F && b != '"' && b != '\\') {
+            text += static_cast<char>(b);
+        } else {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\x%02x", b);
+            text += escape;
+        }
+    }
+    return text + "\"";
 }

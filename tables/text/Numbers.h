@@ -29,5 +29,8 @@ std::int64_t ParsePosition(std::string_view text, std::int64_t limit);
 
 // Lowercase hex digits of bytes in the order given ("0000ffff").
 std::string HexBytes(const std::uint8_t* bytes, std::size_t count);
+// The magic's four bytes in quotes, the first byte lowest in dwMagic; bytes
+// outside printable ASCII, the quote and the backslash as \xNN.
+std::string QuotedMagic(std::uint32_t dwMagic);
 // Exactly 2 * count hex digits of either case; false otherwise.
 bool ParseHexBytes(std::string_view text, std::uint8_t* bytes, std::size_t count);

@@ -10,6 +10,7 @@
 #include "tables/catalogue/PlanLabels.h"
 #include "ui/dialog/AccessibleNames.h"
 #include "ui/dialog/ListView.h"
+#include "ui/dialog/TextNumbers.h"
 
 namespace {
 
@@ -88,9 +89,7 @@ void ChannelRows::Show()
         [frequencies = std::move(frequencies)](int row, int column) {
             if (column == 0)
                 return QString::asprintf("%03i", row + 1);
-            const double dbFrequency = (*frequencies)[static_cast<std::size_t>(row)];
-            // Not greater than 0 covers empty slots, negative values and NaN alike.
-            return dbFrequency > 0.0 ? QString::asprintf("%.5f", dbFrequency) : QStringLiteral("--");
+            return ListFrequencyText((*frequencies)[static_cast<std::size_t>(row)]);
         },
         std::move(marks), SpokenChannelCell, std::move(descriptions));
 }

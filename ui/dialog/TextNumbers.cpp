@@ -18,6 +18,12 @@ QString FrequencyFieldText(double dbFrequency)
     return dbFrequency > 0.0 ? QString::asprintf("%.5f", dbFrequency) : QString();
 }
 
+QString ListFrequencyText(double dbFrequency)
+{
+    // Not greater than 0 covers empty slots, negative values and NaN alike.
+    return dbFrequency > 0.0 ? FrequencyFieldText(dbFrequency) : QStringLiteral("--");
+}
+
 double TextToDouble(const QString& text)
 {
     const QByteArray bytes = text.toUtf8();

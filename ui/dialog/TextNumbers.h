@@ -11,6 +11,8 @@ double TextToDouble(const QString& text);
 // A channel's frequency as the Frequency field shows it ("55.25000"), and a
 // cell opens with it; empty for an empty slot (not above 0).
 QString FrequencyFieldText(double dbFrequency);
+// The same in a row of the channel list, "--" for an empty slot.
+QString ListFrequencyText(double dbFrequency);
 
 // Values beyond the range of a signed 32-bit number are clamped to its ends,
 // as a 32-bit atol clamps them.
