@@ -29,6 +29,8 @@ inline constexpr char kInsertBlankItem[] = "Insert Blank Item";
 inline constexpr char kDeleteItem[] = "Delete Item";
 // A frequency typed into its cell of the list.
 inline constexpr char kEditFrequency[] = "Edit Frequency";
+// Channels of a table compared with this one taken into it.
+inline constexpr char kCopyToThisTable[] = "Copy to This Table";
 } // namespace ChannelCommandName
 
 // The names of the bulk edits of chosen channels: each one's undo step, and
@@ -333,6 +335,20 @@ public:
     // changed; 0 changes nothing and makes no step.
     static constexpr double kReplaceSlack = 0.0005;
     std::int32_t ReplaceFrequencies(double dbLow, double dbHigh, double dbBy, bool bBothLists);
+    // Copy to This Table: each chosen channel (list, 1-based channel) takes
+    // what the other table holds at its place, and with bCountryCode the
+    // country code comes too; one step. A place past the list's end lengthens
+    // the list, the places between that were not chosen becoming empty slots.
+    // A chosen place the other table does not hold is cut where it ends the
+    // list, and becomes an empty slot elsewhere, so that no other channel
+    // changes its number. The ranges are recomputed as the bulk edits do.
+    // Returns how many places changed; 0 changes nothing and makes no step.
+    struct ChannelPlace
+    {
+        std::int32_t iList = ChannelModeAir;
+        std::int32_t iChannel = 0;
+    };
+    std::int32_t CopyFromTable(const ChannelTable& other, const std::vector<ChannelPlace>& chosen, bool bCountryCode);
     // count channels dbStart, dbStart + dbStep, ...: appended when no channel
     // is given, else inserted at the first one given. Refused whole when count
     // is below 1 or the list would pass ChannelTable::kMaxChannels. Returns

@@ -229,6 +229,53 @@ std::int32_t ChannelTableDocument::ReplaceFrequencies(double dbLow, double dbHig
     return changed;
 }
 
+std::int32_t ChannelTableDocument::CopyFromTable(const ChannelTable& other, const std::vector<ChannelPlace>& chosen,
+                                                 bool bCountryCode)
+{
+    const StepScope step = BeginStep(ChannelCommandName::kCopyToThisTable);
+    if (!m_pTable)
+        return 0;
+    std::int32_t changed = 0;
+    if (bCountryCode && other.Header().iCountryCode() != CountryCode() &&
+        m_pTable->SetCountryCode(other.Header().iCountryCode()))
+        ++changed;
+    for (const std::int32_t iMode : {ChannelModeAir, ChannelModeCable}) {
+        std::vector<FrequencyBits> theirs;
+        for (const ChannelNode& channel : other.Channels(iMode))
+            theirs.push_back(StoredBits(channel.dbFrequency));
+        const std::vector<FrequencyBits> before = ListBits(iMode);
+        const std::size_t longest = std::max(before.size(), theirs.size());
+        std::vector<FrequencyBits> after = before;
+        // The chosen places the other table does not hold.
+        std::vector<bool> lacking(longest, false);
+        for (const ChannelPlace& place : chosen) {
+            if (place.iList != iMode || place.iChannel < 1 || static_cast<std::size_t>(place.iChannel) > longest)
+                continue;
+            const auto at = static_cast<std::size_t>(place.iChannel - 1);
+            if (after.size() <= at)
+                after.resize(at + 1, StoredBits(0.0));
+            if (at < theirs.size())
+                after[at] = theirs[at];
+            else
+                lacking[at] = true;
+        }
+        while (!after.empty() && lacking[after.size() - 1])
+            after.pop_back();
+        for (std::size_t at = 0; at < after.size(); ++at) {
+            if (lacking[at])
+                after[at] = StoredBits(0.0);
+        }
+        std::int32_t changedHere = 0;
+        for (std::size_t at = 0; at < std::max(before.size(), after.size()); ++at) {
+            if (at >= before.size() || at >= after.size() || before[at] != after[at])
+                ++changedHere;
+        }
+        if (changedHere > 0 && PutBulkList(iMode, before, after))
+            changed += changedHere;
+    }
+    return changed;
+}
+
 bool ChannelTableDocument::SortByFrequency(const std::vector<std::int32_t>& channels)
 {
     const StepScope step = BeginStep(BulkEditName::kSortByFrequency);

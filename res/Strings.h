@@ -49,6 +49,35 @@ constexpr const char* kFindingsNone = "No findings.";
 // Above the findings: how many errors (%1) and warnings (%2) there are.
 constexpr const char* kFindingsCount = "Errors: %1, warnings: %2";
 
+// File > Compare With... of the channel editor: its window, its columns and
+// the words of its marks, which name the change from the other table to this
+// one. %1 is the other table's file.
+constexpr const char* kCompareTitle = "Compare With %1";
+constexpr const char* kCompareFileFilter = "CCF Files (*.ccf)|*.ccf|All Files (*.*)|*.*||";
+constexpr const char* kCompareChooseTitle = "Compare With";
+constexpr const char* kCompareListHeading = "List";
+constexpr const char* kCompareChannelHeading = "Channel";
+constexpr const char* kCompareThisHeading = "This table";
+constexpr const char* kCompareOtherHeading = "Other table";
+constexpr const char* kCompareDifferenceHeading = "Difference";
+constexpr const char* kCompareHeaderRows = "Header";
+constexpr const char* kCompareAirList = "Antenna";
+constexpr const char* kCompareCableList = "Cable";
+constexpr const char* kCompareAdded = "added";
+constexpr const char* kCompareRemoved = "removed";
+constexpr const char* kCompareChanged = "changed";
+// Above the rows: %1 the other table's file; %2 added, %3 removed and %4
+// changed channels; %5 the header fields that differ.
+constexpr const char* kCompareSummary = "From %1 to this table: %2 added, %3 removed, %4 changed; header fields: %5";
+constexpr const char* kCompareSame = "This table and %1 are the same.";
+constexpr const char* kCompareNoTable = "No table is open to compare with %1.";
+constexpr const char* kCompareNext = "&Next Difference";
+constexpr const char* kComparePrevious = "&Previous Difference";
+constexpr const char* kCompareCopy = "&Copy to This Table";
+// Copy to This Table in the status line: %1 rows taken.
+constexpr const char* kCompareCopiedNote = "%1 rows taken from the other table";
+constexpr const char* kCompareNothingCopied = "The rows chosen hold what this table holds: nothing changed";
+
 // Import... and Export... of the editors.
 constexpr const char* kChannelTransferFilter =
     "JSON Tables (*.json)|*.json|CSV Channel Lists (*.csv)|*.csv|All Files (*.*)|*.*||";

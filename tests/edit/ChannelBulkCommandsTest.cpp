@@ -402,6 +402,61 @@ TEST_F(ChannelBulkCommands, FindAndReplaceTakesAValueToTheKilohertzOrARangeInOne
     ExpectNoStep([&] { EXPECT_EQ(doc.ReplaceFrequencies(182.25, 182.25, 182.25, false), 0); });
 }
 
+TEST_F(ChannelBulkCommands, CopyFromTableTakesTheOtherTablesChannelsAtTheirPlaces)
+{
+    const std::string otherPath = dir.File("other.ccf");
+    WriteAll(otherPath, ChannelTableImage(44, {10, 25, 30, 0, 0, 60}, {470.0}, 1, 1));
+    ChannelTable other(false);
+    ASSERT_EQ(other.Load(otherPath.c_str()), 1);
+    using Place = ChannelTableDocument::ChannelPlace;
+    const std::string name = ChannelCommandName::kCopyToThisTable;
+    air = {10, 20, 30, 40};
+    Load(air);
+    ExpectStep(
+        [&] {
+            EXPECT_EQ(doc.CopyFromTable(other, {{ChannelModeAir, 2}}, false), 1);
+        },
+        List{10, 25, 30, 40}, name);
+    ASSERT_TRUE(doc.Undo());
+    // Past this list's end: the places between become empty slots, so that
+    // channel 6 stays channel 6.
+    ExpectStep(
+        [&] {
+            EXPECT_EQ(doc.CopyFromTable(other, {{ChannelModeAir, 6}}, false), 2);
+        },
+        List{10, 20, 30, 40, 0, 60}, name);
+    ASSERT_TRUE(doc.Undo());
+
+    // A place the other table lacks is cut where it ends the list, and is an
+    // empty slot elsewhere.
+    WriteAll(otherPath, ChannelTableImage(44, {10, 20}, {470.0}, 1, 1));
+    ASSERT_EQ(other.Load(otherPath.c_str()), 1);
+    ExpectStep(
+        [&] {
+            EXPECT_EQ(doc.CopyFromTable(other, {{ChannelModeAir, 3}, {ChannelModeAir, 4}}, false), 2);
+        },
+        List{10, 20}, name);
+    ASSERT_TRUE(doc.Undo());
+    ExpectStep(
+        [&] {
+            EXPECT_EQ(doc.CopyFromTable(other, {{ChannelModeAir, 3}}, false), 1);
+        },
+        List{10, 20, 0, 40}, name);
+    ASSERT_TRUE(doc.Undo());
+
+    // The other list and the country code in the same one step.
+    ASSERT_EQ(doc.CopyFromTable(other, {Place{ChannelModeCable, 1}, Place{ChannelModeCable, 3}}, true), 2);
+    EXPECT_EQ(doc.CountryCode(), 44);
+    EXPECT_EQ(doc.Table()->Channels(ChannelModeCable).size(), 2);
+    EXPECT_EQ(doc.UndoName(), name);
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_EQ(doc.CountryCode(), kCountry);
+    EXPECT_EQ(doc.Table()->Channels(ChannelModeCable).size(), 3);
+    // Places that already hold what the other table holds, or that it has no
+    // row for: no step.
+    ExpectNoStep([&] { EXPECT_EQ(doc.CopyFromTable(other, {{ChannelModeAir, 1}, {ChannelModeAir, 9}}, false), 0); });
+}
+
 TEST_F(ChannelBulkCommands, SortKeepsNotANumberWithTheEmptySlots)
 {
     const double nan = std::numeric_limits<double>::quiet_NaN();

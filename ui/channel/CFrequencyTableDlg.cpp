@@ -25,6 +25,7 @@
 #include "ui/channel/ChannelTransfer.h"
 #include "ui/channel/ChannelTunerCheck.h"
 #include "ui/channel/FrequencyCells.h"
+#include "ui/channel/compare/ChannelTableCompare.h"
 #include "ui/dialog/AccessibleNames.h"
 #include "ui/dialog/FileDrop.h"
 #include "ui/dialog/FileMessages.h"
@@ -111,6 +112,17 @@ CFrequencyTableDlg::CFrequencyTableDlg(UserServices& services, QWidget* pParent)
     m_pTableCheck = new ChannelTableCheck(
         m_document, *this, [this] { return m_pTunerCheck->Findings(); },
         [this](std::int32_t iList, std::int32_t iChannel) { ShowFinding(iList, iChannel); });
+    m_pCompare = new ChannelTableCompare(
+        m_document, services, *this,
+        [this](std::int32_t iList, std::int32_t iChannel) { ShowFinding(iList, iChannel); },
+        [this](const QString& note, bool bCodeChanged) {
+            // As after undo: the table's own code in place of one typed.
+            if (bCodeChanged) {
+                ShowTableCode();
+                ShowCountryCode();
+            }
+            m_pStatusLine->ShowNote(note);
+        });
     m_pRows = std::make_unique<ChannelRows>(m_document, *GetListView(IDC_LIST_CHANNELS), EditorPlanLibrary);
     m_pFrequencyCells = std::make_unique<FrequencyCells>(m_document, *pList, 1);
     m_pRecovery = std::make_unique<DocumentRecovery<ChannelTableDocument>>(this, services, m_document, "ccf");

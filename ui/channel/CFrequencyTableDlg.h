@@ -25,6 +25,7 @@ class DiskChangeBar;
 
 class CBandChartWindow;
 class CTableFindingsWindow;
+class ChannelTableCompare;
 class PlanLabels;
 class ChannelBulkEdits;
 class ChannelClipboard;
@@ -255,6 +256,7 @@ private:
     std::unique_ptr<DocumentRecovery<ChannelTableDocument>> m_pRecovery;
     // Check Table and its window, which follows the document (a child object).
     ChannelTableCheck* m_pTableCheck = nullptr;
+    ChannelTableCompare* m_pCompare = nullptr;
     EditorFrame* m_pFrame = nullptr;
     EditorStatusLine* m_pStatusLine = nullptr;
     // The band chart, redrawn when the document tells of a changed table or a tuner is chosen.

@@ -9,6 +9,7 @@
 #include "ui/channel/CFrequencyTableDlg.h"
 #include "ui/channel/ChannelBulkEdits.h"
 #include "ui/channel/FrequencyCells.h"
+#include "ui/channel/compare/ChannelTableCompare.h"
 
 #include "res/Strings.h"
 #include "res/resource.h"
@@ -44,11 +45,14 @@ const EditorCommands<CFrequencyTableDlg>& CFrequencyTableDlg::Commands()
     };
     static const EditorCommands<Dialog> commands(
         {
-            Shared::FileMenu<Dialog>(IDC_BUTTON_CREATE_NEW, {{IDM_NEW_FROM_PLAN,
-                                                              "New from &Plan...",
-                                                              {StandardShortcut::None, "Ctrl+P", KeyScope::Editor},
-                                                              {},
-                                                              &Dialog::OnNewFromPlan}}),
+            Shared::FileMenu<Dialog>(
+                IDC_BUTTON_CREATE_NEW,
+                {{IDM_NEW_FROM_PLAN,
+                  "New from &Plan...",
+                  {StandardShortcut::None, "Ctrl+P", KeyScope::Editor},
+                  {},
+                  &Dialog::OnNewFromPlan}},
+                {{IDM_COMPARE_WITH, "Co&mpare With...", {}, {}, [](Dialog& dialog) { dialog.m_pCompare->Ask(); }}}),
             {kEditMenuTitle,
              {Shared::History<Dialog>(),
               ClipboardCommands(),

@@ -228,8 +228,15 @@ struct SharedEditorCommands
     // editor's button; Open... and Save As... do what its file buttons do,
     // their choosers proposing the table's own file instead of the button's
     // "Vornalix".
-    template <class Dialog> static EditorMenuLayout<Dialog> FileMenu(int newId, CommandGroup<Dialog> afterNew = {})
+    // afterNew follows New, afterExport follows Export....
+    template <class Dialog>
+    static EditorMenuLayout<Dialog> FileMenu(int newId, CommandGroup<Dialog> afterNew = {},
+                                             CommandGroup<Dialog> afterExport = {})
     {
+        CommandGroup<Dialog> transfer = {{IDM_IMPORT, "&Import...", {}, {}, &Dialog::OnImport},
+                                         {IDM_EXPORT, "&Export...", {}, HasTable<Dialog>, &Dialog::OnExport}};
+        for (EditorCommand<Dialog>& command : afterExport)
+            transfer.push_back(std::move(command));
         CommandGroup<Dialog> open = {{newId, "&New", {StandardShortcut::New}, {}, &Dialog::OnCreateNew}};
         for (EditorCommand<Dialog>& command : afterNew)
             open.push_back(std::move(command));
@@ -243,8 +250,7 @@ struct SharedEditorCommands
                    {StandardShortcut::SaveAs, "Ctrl+Shift+S"},
                    HasTable<Dialog>,
                    &Dialog::OnSaveAs}},
-                 {{IDM_IMPORT, "&Import...", {}, {}, &Dialog::OnImport},
-                  {IDM_EXPORT, "&Export...", {}, HasTable<Dialog>, &Dialog::OnExport}},
+                 std::move(transfer),
                  {{IDCANCEL, "&Close", {StandardShortcut::Close}}}}};
     }
 

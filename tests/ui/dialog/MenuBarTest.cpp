@@ -136,8 +136,8 @@ TEST_F(ChannelMenuBarTest, MenusTitlesItemsAndKeys)
     EXPECT_EQ(titles, QStringList({"&File", "&Edit", "&Table", "&Help"}));
     EXPECT_EQ(ItemTexts(dlg, 0),
               QStringList({"&New\tCtrl+N", "New from &Plan...\tCtrl+P", "&Open...\tCtrl+O", "Open &Recent", "-",
-                           "&Save\tCtrl+S", "Save &As...\tCtrl+Shift+S", "-", "&Import...", "&Export...", "-",
-                           "&Close\t" + Keys(QKeySequence::Close)}));
+                           "&Save\tCtrl+S", "Save &As...\tCtrl+Shift+S", "-", "&Import...", "&Export...",
+                           "Co&mpare With...", "-", "&Close\t" + Keys(QKeySequence::Close)}));
     EXPECT_EQ(ItemTexts(dlg, 2), QStringList({"&Check Table\tF7", "Check &Against Tuner...\tShift+F7", "&Band Chart",
                                               "Con&vert Old Table..."}));
     EXPECT_EQ(ItemTexts(dlg, 3), QStringList({"&About Vornalix...\tF1"}));
