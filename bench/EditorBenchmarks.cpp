@@ -36,6 +36,8 @@
 #include "tables/text/PastedFrequencies.h"
 #include "ui/app/RecentFiles.h"
 #include "ui/channel/CFrequencyTableDlg.h"
+#include "ui/channel/compare/ChannelCompareModel.h"
+#include "ui/channel/compare/ChannelCompareWindow.h"
 #include "ui/dialog/DialogMenuBar.h"
 #include "ui/dialog/ListView.h"
 #include "ui/editor/EditorFrame.h"
@@ -43,15 +45,16 @@
 
 namespace {
 
-// Writes a table whose two lists hold the given number of channels each.
-QString WriteTable(const QTemporaryDir& dir, const QString& name, std::int32_t iChannels)
+// Writes a table whose two lists hold the given number of channels each,
+// their frequencies moved by dbShift.
+QString WriteTable(const QTemporaryDir& dir, const QString& name, std::int32_t iChannels, double dbShift = 0.0)
 {
     ChannelTable table(true);
     table.SetCountryCode(44);
     for (std::int32_t iMode : {ChannelModeAir, ChannelModeCable}) {
         for (std::int32_t i = 0; i < iChannels; ++i) {
             auto* pNode = new (std::nothrow) ChannelNode;
-            pNode->dbFrequency = (i % 7 == 3) ? 0.0 : 45.0 + 0.0625 * i;
+            pNode->dbFrequency = (i % 7 == 3) ? 0.0 : 45.0 + 0.0625 * i + dbShift;
             if (!pNode || !table.AppendChannel(iMode, pNode)) {
                 delete pNode;
                 throw std::runtime_error("cannot build the benchmark table");
@@ -101,6 +104,15 @@ public:
         Settle();
     }
     void LoadOneShort() { Load(m_oneShort); }
+    // File > Compare With... a table of the largest lists in which every
+    // channel but the empty slots differs from the full one's.
+    void CompareWithShifted()
+    {
+        if (m_shifted.isEmpty())
+            m_shifted = WriteTable(m_dir, QStringLiteral("shifted.ccf"), ChannelTable::kMaxChannels, 0.25);
+        m_services.fileAnswers.push_back(m_shifted);
+        m_pDlg->OnCommand(IDM_COMPARE_WITH);
+    }
     void LoadHalf() { Load(m_half); }
 
     static void Settle() { SettleEvents(); }
@@ -118,6 +130,7 @@ private:
     QString m_full;
     QString m_oneShort;
     QString m_half;
+    QString m_shifted;
     std::unique_ptr<CFrequencyTableDlg> m_pDlg;
 };
 
@@ -589,6 +602,51 @@ void BM_Editor_Replace65535(benchmark::State& state)
     ReportRows(state, editor);
 }
 BENCHMARK(BM_Editor_Replace65535)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The compare window of two tables of 65,535 + 65,535 channels, every
+// channel changed: Compare With... until the window is shown and drawn (the
+// other table read anew each time), and a Save value in the editor until the
+// window has followed it.
+void BM_Compare_Open(benchmark::State& state)
+{
+    Editor editor;
+    editor.LoadFull();
+    for (auto _ : state) {
+        editor.CompareWithShifted();
+        Editor::Settle();
+    }
+    auto* pWindow = editor.Dlg().findChild<ChannelCompareWindow*>();
+    if (!pWindow || pWindow->Model().ChannelCounts().changed < 100000)
+        state.SkipWithError("the tables were not compared");
+    ReportRows(state, editor);
+}
+BENCHMARK(BM_Compare_Open)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Compare_EditFollowed(benchmark::State& state)
+{
+    Editor editor;
+    editor.LoadFull();
+    editor.CompareWithShifted();
+    editor.ClickRow(40000, Qt::LeftButton);
+    Editor::Settle();
+    bool bOther = false;
+    for (auto _ : state) {
+        bOther = !bOther;
+        editor.Dlg().SetDlgItemText(IDC_EDIT_FREQUENCY, bOther ? QStringLiteral("543.25") : QStringLiteral("551.25"));
+        editor.Click(IDC_BUTTON_SAVE_VALUE);
+        Editor::Settle();
+    }
+    auto* pWindow = editor.Dlg().findChild<ChannelCompareWindow*>();
+    const int row = pWindow ? pWindow->Model().RowOf(ChannelModeAir, 40001) : -1;
+    if (row < 0 || !pWindow->Model()
+                        .index(row, ChannelCompareModel::kThisColumn)
+                        .data()
+                        .toString()
+                        .startsWith(bOther ? QStringLiteral("543.25") : QStringLiteral("551.25")))
+        state.SkipWithError("the window did not follow the edit");
+    ReportRows(state, editor);
+}
+BENCHMARK(BM_Compare_EditFollowed)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // A raster of 32,768 channels inserted at channel 1 of a 32,767-channel list:
 // the list reaches 65,535 channels and every row shown moves.

@@ -137,6 +137,14 @@ std::vector<FrequencyBits> ChannelTableDocument::ListBits(std::int32_t iMode) co
     return ListValues(iMode);
 }
 
+const std::vector<FrequencyBits>& ChannelTableDocument::StoredList(std::int32_t iMode) const
+{
+    static const std::vector<FrequencyBits> kNone;
+    if (!m_pTable || (iMode != ChannelModeAir && iMode != ChannelModeCable))
+        return kNone;
+    return ListValues(iMode);
+}
+
 const std::vector<FrequencyBits>& ChannelTableDocument::ListValues(std::int32_t iMode) const
 {
     std::optional<std::vector<FrequencyBits>>& values = m_listValues.lists[iMode];

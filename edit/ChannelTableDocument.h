@@ -124,6 +124,10 @@ public:
 
     // The frequencies of the current list, in channel order.
     std::vector<double> CurrentFrequencies() const;
+    // The stored values of a list of the table in place, kept from the
+    // table's splices, so that a view reads them without walking the list;
+    // empty without a table or for another mode.
+    const std::vector<FrequencyBits>& StoredList(std::int32_t iMode) const;
     // How many channels the current list holds, without copying it.
     std::int32_t CurrentCount() const;
     double Frequency(std::int32_t iChannel) const;

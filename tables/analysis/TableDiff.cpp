@@ -60,15 +60,10 @@ HeaderFieldValue UnreadBytes(const TunerSpecTable& table)
     return value;
 }
 
-bool SameValue(const HeaderFieldValue& a, const HeaderFieldValue& b)
-{
-    return a.iValue == b.iValue && a.iMax == b.iMax && a.bytes == b.bytes;
-}
-
 void NoteHeader(std::vector<HeaderDifference>& out, HeaderField field, const HeaderFieldValue& before,
                 const HeaderFieldValue& after)
 {
-    if (!SameValue(before, after))
+    if (before != after)
         out.push_back({field, before, after});
 }
 
@@ -88,7 +83,8 @@ void CompareChannelLists(std::int32_t iList, EntryRange<ChannelNode> before, Ent
     auto itAfter = after.begin();
     std::int32_t iChannel = 1;
     for (; itBefore != before.end() && itAfter != after.end(); ++itBefore, ++itAfter, ++iChannel) {
-        if (!SameBits(itBefore->dbFrequency, itAfter->dbFrequency))
+        const FrequencyBits first = StoredBits(itBefore->dbFrequency), second = StoredBits(itAfter->dbFrequency);
+        if (ComparePlace(&first, &second))
             out.push_back({DiffChange::Changed, iList, iChannel, itBefore->dbFrequency, itAfter->dbFrequency});
     }
     for (; itBefore != before.end(); ++itBefore, ++iChannel)
@@ -331,6 +327,17 @@ HeaderFieldValue ChannelHeaderValue(const ChannelTable& table, HeaderField field
     case HeaderField::UnreadEndMark: return {};
     }
     return {};
+}
+
+std::optional<DiffChange> ComparePlace(const FrequencyBits* pBefore, const FrequencyBits* pAfter)
+{
+    if (pBefore && pAfter)
+        return *pBefore == *pAfter ? std::nullopt : std::optional(DiffChange::Changed);
+    if (pAfter)
+        return DiffChange::Added;
+    if (pBefore)
+        return DiffChange::Removed;
+    return std::nullopt;
 }
 
 ChannelTableDiff CompareChannelTables(const ChannelTable& before, const ChannelTable& after)

@@ -11,6 +11,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,12 @@ struct HeaderFieldValue
     std::int64_t iMax = 0;
     // The magic's or the end mark's four bytes in file order.
     std::array<std::uint8_t, 4> bytes = {};
+
+    bool operator==(const HeaderFieldValue& other) const
+    {
+        return iValue == other.iValue && iMax == other.iMax && bytes == other.bytes;
+    }
+    bool operator!=(const HeaderFieldValue& other) const { return !(*this == other); }
 };
 
 // A field's value as dump lists it: "0x0100" for the marker, "\"CHFQ\"",
@@ -78,6 +85,12 @@ struct ChannelDifference
     double dbBefore = 0.0;               // the frequency in the first table; 0 when Added
     double dbAfter = 0.0;                // the frequency in the second table; 0 when Removed
 };
+
+// How one place of two lists compares, as CompareChannelTables lists it:
+// nothing where both hold the same stored value, Added where only the second
+// list reaches the place, Removed where only the first, else Changed. A list
+// that does not reach the place is nullptr.
+std::optional<DiffChange> ComparePlace(const FrequencyBits* pBefore, const FrequencyBits* pAfter);
 
 struct ChannelTableDiff
 {

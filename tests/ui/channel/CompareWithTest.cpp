@@ -96,14 +96,20 @@ TEST_F(CompareWithTest, RowsAreMarkedAsDiffFindsAndFollowTheEditorsEdits)
     EXPECT_EQ(Rows(*pWindow), expected);
     EXPECT_EQ(pWindow->SummaryText(), "From other.ccf to this table: 1 added, 1 removed, 1 changed; header fields: "
                                       "country code, air range, cable range");
-    // The marks are the differences diff gives, the other table first.
+    // The marks are the differences diff gives, the other table first, and
+    // no row that diff does not list is marked.
     ChannelTable other(false);
     ASSERT_EQ(other.Load(dir.File("other.ccf").c_str()), 1);
     const ChannelTableDiff diff = CompareChannelTables(other, *dlg.Document().Table());
     ASSERT_EQ(diff.channels.size(), 3u);
+    ASSERT_EQ(diff.header.size(), 3u);
+    std::vector<std::optional<DiffChange>> marks(pWindow->Model().rowCount());
+    for (std::size_t i = 0; i < diff.header.size(); ++i)
+        marks[i] = DiffChange::Changed;
     for (const ChannelDifference& difference : diff.channels)
-        EXPECT_EQ(pWindow->Model().ChangeOf(pWindow->Model().RowOf(difference.iList, difference.iChannel)),
-                  difference.change);
+        marks[pWindow->Model().RowOf(difference.iList, difference.iChannel)] = difference.change;
+    for (int row = 0; row < pWindow->Model().rowCount(); ++row)
+        EXPECT_EQ(pWindow->Model().ChangeOf(row), marks[row]) << row;
 
     // F8 from nowhere goes to the first difference, on past the rows that do
     // not differ; Shift+F8 goes back, and round past the first.

@@ -1,13 +1,13 @@
 #include "ui/channel/compare/ChannelCompareModel.h"
 
 #include <algorithm>
-#include <tuple>
 #include <utility>
 
 #include <QBrush>
 #include <QColor>
 #include <QString>
 
+#include "edit/ChannelTableDocument.h"
 #include "res/Strings.h"
 #include "ui/dialog/TextNumbers.h"
 
@@ -26,12 +26,12 @@ QString ListName(std::int32_t iList)
     return Latin1(iList == ChannelModeAir ? kCompareAirList : kCompareCableList);
 }
 
-std::vector<double> Frequencies(EntryRange<ChannelNode> channels)
+std::vector<FrequencyBits> StoredValues(EntryRange<ChannelNode> channels)
 {
-    std::vector<double> values;
+    std::vector<FrequencyBits> values;
     values.reserve(static_cast<std::size_t>(channels.size()));
     for (const ChannelNode& channel : channels)
-        values.push_back(channel.dbFrequency);
+        values.push_back(StoredBits(channel.dbFrequency));
     return values;
 }
 
@@ -57,91 +57,151 @@ QBrush ChangeBrush(DiffChange change)
     return {};
 }
 
-bool ChannelBefore(const ChannelDifference& difference, std::pair<std::int32_t, std::int32_t> place)
-{
-    return std::pair(difference.iList, difference.iChannel) < place;
-}
-
 } // namespace
 
-ChannelCompareModel::Side ChannelCompareModel::SideOf(const ChannelTable* pTable)
+void ChannelCompareModel::TakeHeader(Side& side, const ChannelTable& table)
 {
-    Side side;
-    if (!pTable)
-        return side;
     side.bPresent = true;
-    for (const std::int32_t iList : {ChannelModeAir, ChannelModeCable})
-        side.lists[static_cast<std::size_t>(iList)] = Frequencies(pTable->Channels(iList));
     for (std::size_t field = 0; field < kHeaderFieldCount; ++field)
-        side.header[field] = ChannelHeaderValue(*pTable, static_cast<HeaderField>(field));
-    return side;
+        side.header[field] = ChannelHeaderValue(table, static_cast<HeaderField>(field));
 }
 
 void ChannelCompareModel::SetOther(const ChannelTable& other)
 {
     beginResetModel();
-    m_pOther = &other;
-    m_other = SideOf(&other);
+    m_other = {};
+    TakeHeader(m_other, other);
+    for (const std::int32_t iList : {ChannelModeAir, ChannelModeCable})
+        m_other.lists[static_cast<std::size_t>(iList)] = StoredValues(other.Channels(iList));
     m_this = {};
-    m_diff = {};
     m_headerRows = HeaderRows();
+    Count();
     endResetModel();
 }
 
-void ChannelCompareModel::SetThis(const ChannelTable* pThis)
+void ChannelCompareModel::SetThis(const ChannelTableDocument& document)
 {
-    // The differences diff finds given the other table first, then this one.
-    ChannelTableDiff diff = pThis && m_pOther ? CompareChannelTables(*m_pOther, *pThis) : ChannelTableDiff{};
-    Update(SideOf(pThis), std::move(diff));
+    Side side;
+    if (const ChannelTable* pTable = document.Table()) {
+        TakeHeader(side, *pTable);
+        for (const std::int32_t iList : {ChannelModeAir, ChannelModeCable})
+            side.lists[static_cast<std::size_t>(iList)] = document.StoredList(iList);
+    }
+    Update(std::move(side));
+}
+
+std::vector<HeaderField> ChannelCompareModel::DifferingFields() const
+{
+    std::vector<HeaderField> fields;
+    if (!m_this.bPresent || !m_other.bPresent)
+        return fields;
+    for (std::size_t field = 0; field < kHeaderFieldCount; ++field) {
+        if (m_this.header[field] != m_other.header[field])
+            fields.push_back(static_cast<HeaderField>(field));
+    }
+    return fields;
 }
 
 std::vector<HeaderField> ChannelCompareModel::HeaderRows() const
 {
     std::vector<HeaderField> rows(kHeaderAlwaysShown.begin(), kHeaderAlwaysShown.end());
-    for (const HeaderDifference& difference : m_diff.header) {
-        if (std::find(rows.begin(), rows.end(), difference.field) == rows.end())
-            rows.push_back(difference.field);
+    for (const HeaderField field : DifferingFields()) {
+        if (std::find(rows.begin(), rows.end(), field) == rows.end())
+            rows.push_back(field);
     }
     return rows;
 }
 
-void ChannelCompareModel::Update(Side thisSide, ChannelTableDiff diff)
+std::optional<DiffChange> ChannelCompareModel::ChangeAt(std::int32_t iList, std::size_t at) const
 {
-    const bool bSameHeaderRows = [&] {
-        std::swap(m_diff.header, diff.header);
-        const bool bSame = HeaderRows() == m_headerRows;
-        std::swap(m_diff.header, diff.header);
-        return bSame;
-    }();
-    if (!bSameHeaderRows || thisSide.bPresent != m_this.bPresent) {
+    if (!m_this.bPresent)
+        return std::nullopt;
+    const std::vector<FrequencyBits>& mine = m_this.lists[static_cast<std::size_t>(iList)];
+    const std::vector<FrequencyBits>& theirs = m_other.lists[static_cast<std::size_t>(iList)];
+    // From the other table to this one, as diff OTHER THIS compares them.
+    return ComparePlace(at < theirs.size() ? &theirs[at] : nullptr, at < mine.size() ? &mine[at] : nullptr);
+}
+
+void ChannelCompareModel::Count()
+{
+    m_counts = {};
+    for (const std::int32_t iList : {ChannelModeAir, ChannelModeCable}) {
+        const auto rows = static_cast<std::size_t>(ListRows(iList));
+        for (std::size_t at = 0; at < rows; ++at) {
+            if (const std::optional<DiffChange> change = ChangeAt(iList, at))
+                ++(*change == DiffChange::Added     ? m_counts.added
+                   : *change == DiffChange::Removed ? m_counts.removed
+                                                    : m_counts.changed);
+        }
+    }
+}
+
+void ChannelCompareModel::Update(Side thisSide)
+{
+    Side previous = std::move(m_this);
+    m_this = std::move(thisSide);
+    const bool bSameHeaderRows = HeaderRows() == m_headerRows;
+    const bool bSamePresence = previous.bPresent == m_this.bPresent;
+    if (!bSameHeaderRows || !bSamePresence) {
         beginResetModel();
-        m_this = std::move(thisSide);
-        m_diff = std::move(diff);
         m_headerRows = HeaderRows();
+        Count();
         endResetModel();
         return;
     }
-    // The cable list's block first, so that the air list's rows keep their
-    // numbers while the cable list's change.
+    // Each list's rows as the previous side gave them, until the view is
+    // told; the cable list's block first, so that the air list's rows keep
+    // their numbers while the cable list's change.
+    Side incoming = std::move(m_this);
+    m_this = std::move(previous);
+    // The rows whose values changed, first to last of each list: a view told
+    // of every row measures every row again, which costs two full lists some
+    // 100 ms.
+    std::array<std::pair<std::size_t, std::size_t>, 2> changed{};
+    for (const std::int32_t iList : {ChannelModeAir, ChannelModeCable}) {
+        const auto list = static_cast<std::size_t>(iList);
+        const std::vector<FrequencyBits>& before = m_this.lists[list];
+        const std::vector<FrequencyBits>& after = incoming.lists[list];
+        const std::size_t longer = std::max(before.size(), after.size());
+        const auto differs = [&](std::size_t at) {
+            return at >= before.size() || at >= after.size() || before[at] != after[at];
+        };
+        std::size_t first = 0;
+        while (first < longer && !differs(first))
+            ++first;
+        std::size_t last = longer;
+        while (last > first && !differs(last - 1))
+            --last;
+        changed[list] = {first, last};
+    }
     for (const std::int32_t iList : {ChannelModeCable, ChannelModeAir}) {
         const auto list = static_cast<std::size_t>(iList);
         const int start = ListStart(iList);
         const int before = ListRows(iList);
-        const int after = static_cast<int>(std::max(thisSide.lists[list].size(), m_other.lists[list].size()));
+        const int after = static_cast<int>(std::max(incoming.lists[list].size(), m_other.lists[list].size()));
         if (after > before)
             beginInsertRows({}, start + before, start + after - 1);
         else if (after < before)
             beginRemoveRows({}, start + after, start + before - 1);
-        m_this.lists[list] = std::move(thisSide.lists[list]);
+        m_this.lists[list] = std::move(incoming.lists[list]);
         if (after > before)
             endInsertRows();
         else if (after < before)
             endRemoveRows();
     }
-    m_this.header = thisSide.header;
-    m_diff = std::move(diff);
-    if (rowCount() > 0)
-        emit dataChanged(index(0, 0), index(rowCount() - 1, kColumnCount - 1));
+    const bool bHeaderChanged = m_this.header != incoming.header;
+    m_this.header = incoming.header;
+    Count();
+    if (bHeaderChanged && !m_headerRows.empty())
+        emit dataChanged(index(0, 0), index(static_cast<int>(m_headerRows.size()) - 1, kColumnCount - 1));
+    for (const std::int32_t iList : {ChannelModeAir, ChannelModeCable}) {
+        const auto [first, last] = changed[static_cast<std::size_t>(iList)];
+        const int rows = ListRows(iList);
+        const int top = ListStart(iList) + static_cast<int>(first);
+        const int bottom = ListStart(iList) + std::min(static_cast<int>(last), rows) - 1;
+        if (first < last && top <= bottom)
+            emit dataChanged(index(top, 0), index(bottom, kColumnCount - 1));
+    }
 }
 
 int ChannelCompareModel::ListRows(std::int32_t iList) const
@@ -179,59 +239,41 @@ std::optional<DiffChange> ChannelCompareModel::ChangeOf(int row) const
 {
     const Place place = PlaceOf(row);
     if (place.field) {
-        const bool bDiffers = std::any_of(m_diff.header.begin(), m_diff.header.end(),
-                                          [&](const HeaderDifference& d) { return d.field == *place.field; });
+        const auto field = static_cast<std::size_t>(*place.field);
+        const bool bDiffers = m_this.bPresent && m_this.header[field] != m_other.header[field];
         return bDiffers ? std::optional(DiffChange::Changed) : std::nullopt;
     }
     if (place.iChannel == 0)
         return std::nullopt;
-    const auto it = std::lower_bound(m_diff.channels.begin(), m_diff.channels.end(),
-                                     std::pair(place.iList, place.iChannel), ChannelBefore);
-    if (it == m_diff.channels.end() || it->iList != place.iList || it->iChannel != place.iChannel)
-        return std::nullopt;
-    return it->change;
+    return ChangeAt(place.iList, static_cast<std::size_t>(place.iChannel - 1));
 }
 
 int ChannelCompareModel::NextDifference(int row, bool bForward) const
 {
-    // The rows that differ, in row order: the header's, then each channel's.
-    std::vector<int> header;
-    for (std::size_t i = 0; i < m_headerRows.size(); ++i) {
-        if (ChangeOf(static_cast<int>(i)))
-            header.push_back(static_cast<int>(i));
-    }
-    const std::size_t count = header.size() + m_diff.channels.size();
-    if (count == 0)
+    // A walk round the rows from the one given; each row's mark is two
+    // stored values compared, so even a walk of every row of two full
+    // tables stays well within a key press.
+    const int rows = rowCount();
+    if (rows == 0)
         return -1;
-    const auto rowAt = [&](std::size_t n) {
-        if (n < header.size())
-            return header[n];
-        const ChannelDifference& difference = m_diff.channels[n - header.size()];
-        return RowOf(difference.iList, difference.iChannel);
-    };
-    // The first difference after the row (or the last before it), by a
-    // binary search over the rows, which ascend with n.
-    std::size_t low = 0, high = count;
-    while (low < high) {
-        const std::size_t middle = (low + high) / 2;
-        if (bForward ? rowAt(middle) <= row : rowAt(middle) < row)
-            low = middle + 1;
-        else
-            high = middle;
+    const int step = bForward ? 1 : rows - 1;
+    int candidate = row < 0 || row >= rows ? (bForward ? rows - 1 : 0) : row;
+    for (int n = 0; n < rows; ++n) {
+        candidate = (candidate + step) % rows;
+        if (ChangeOf(candidate))
+            return candidate;
     }
-    if (bForward)
-        return rowAt(low == count ? 0 : low);
-    return rowAt(low == 0 ? count - 1 : low - 1);
+    return -1;
 }
 
 std::optional<double> ChannelCompareModel::OtherFrequency(std::int32_t iList, std::int32_t iChannel) const
 {
     if (iList != ChannelModeAir && iList != ChannelModeCable)
         return std::nullopt;
-    const std::vector<double>& list = m_other.lists[static_cast<std::size_t>(iList)];
+    const std::vector<FrequencyBits>& list = m_other.lists[static_cast<std::size_t>(iList)];
     if (iChannel < 1 || static_cast<std::size_t>(iChannel) > list.size())
         return std::nullopt;
-    return list[static_cast<std::size_t>(iChannel - 1)];
+    return FrequencyOfBits(list[static_cast<std::size_t>(iChannel - 1)]);
 }
 
 int ChannelCompareModel::rowCount(const QModelIndex& parent) const
@@ -253,10 +295,10 @@ QString ChannelCompareModel::ValueText(const Side& side, const Place& place) con
     if (place.field)
         return QString::fromStdString(
             HeaderFieldValueText(*place.field, side.header[static_cast<std::size_t>(*place.field)]));
-    const std::vector<double>& list = side.lists[static_cast<std::size_t>(place.iList)];
+    const std::vector<FrequencyBits>& list = side.lists[static_cast<std::size_t>(place.iList)];
     if (static_cast<std::size_t>(place.iChannel) > list.size())
         return {};
-    return ListFrequencyText(list[static_cast<std::size_t>(place.iChannel - 1)]);
+    return ListFrequencyText(FrequencyOfBits(list[static_cast<std::size_t>(place.iChannel - 1)]));
 }
 
 QVariant ChannelCompareModel::data(const QModelIndex& index, int role) const
@@ -268,14 +310,16 @@ QVariant ChannelCompareModel::data(const QModelIndex& index, int role) const
         const std::optional<DiffChange> change = ChangeOf(index.row());
         return change ? QVariant(ChangeBrush(*change)) : QVariant();
     }
-    if (role == Qt::TextAlignmentRole && index.column() >= kChannelColumn && index.column() <= kOtherColumn && !place.field)
+    if (role == Qt::TextAlignmentRole && index.column() >= kChannelColumn && index.column() <= kOtherColumn &&
+        !place.field)
         return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
     if (role != Qt::DisplayRole && role != Qt::AccessibleTextRole)
         return {};
     switch (index.column()) {
     case kListColumn: return place.field ? Latin1(kCompareHeaderRows) : ListName(place.iList);
     case kChannelColumn:
-        return place.field ? QString::fromLatin1(HeaderFieldText(*place.field)) : QString::asprintf("%03i", place.iChannel);
+        return place.field ? QString::fromLatin1(HeaderFieldText(*place.field))
+                           : QString::asprintf("%03i", place.iChannel);
     case kThisColumn: return ValueText(m_this, place);
     case kOtherColumn: return ValueText(m_other, place);
     case kDifferenceColumn: {

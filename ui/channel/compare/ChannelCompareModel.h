@@ -1,6 +1,6 @@
 #pragma once
 // The rows of the compare window: the table being edited beside another
-// table, marked by the differences CompareChannelTables finds from the other
+// table, each place marked as CompareChannelTables compares it from the other
 // table to this one (the differences `vornalix-tool diff OTHER THIS` prints):
 // "added" is a channel only this table has, "removed" one only the other has.
 //
@@ -19,6 +19,8 @@
 #include <QAbstractTableModel>
 
 #include "tables/analysis/TableDiff.h"
+
+class ChannelTableDocument;
 
 class ChannelCompareModel : public QAbstractTableModel
 {
@@ -43,15 +45,24 @@ public:
 
     using QAbstractTableModel::QAbstractTableModel;
 
-    // The other table, as read when the window opened; it stays in place
-    // while the model shows it.
+    // The other table, as read when the window opened.
     void SetOther(const ChannelTable& other);
-    // This table as it stands now; nullptr while the editor holds none. A
+    // The document's table as it stands now (none while it holds none). A
     // change of values keeps every row, and a list that grew or shrank gains
     // or loses rows at its end, so that the view keeps its selection.
-    void SetThis(const ChannelTable* pThis);
+    void SetThis(const ChannelTableDocument& document);
 
-    const ChannelTableDiff& Differences() const { return m_diff; }
+    struct Counts
+    {
+        int added = 0;
+        int removed = 0;
+        int changed = 0;
+    };
+    // The channels that differ, by their change.
+    const Counts& ChannelCounts() const { return m_counts; }
+    // The header's fields that differ, in HeaderField order.
+    std::vector<HeaderField> DifferingFields() const;
+    bool HasThis() const { return m_this.bPresent; }
     Place PlaceOf(int row) const;
     // The row of a channel, -1 when no row shows it.
     int RowOf(std::int32_t iList, std::int32_t iChannel) const;
@@ -68,26 +79,27 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    // One table's side: its values and header as the rows show them.
+    // One table's side: its stored values and header as the rows show them.
     struct Side
     {
         bool bPresent = false;
-        std::array<std::vector<double>, 2> lists;
+        std::array<std::vector<FrequencyBits>, 2> lists;
         std::array<HeaderFieldValue, kHeaderFieldCount> header{};
     };
-    static Side SideOf(const ChannelTable* pTable);
+    static void TakeHeader(Side& side, const ChannelTable& table);
+    std::optional<DiffChange> ChangeAt(std::int32_t iList, std::size_t at) const;
+    void Count();
     // How many rows a list's block has: as many as the longer side holds.
     int ListRows(std::int32_t iList) const;
     int ListStart(std::int32_t iList) const;
     std::vector<HeaderField> HeaderRows() const;
-    // Puts the new sides and differences in place, telling the view of each
-    // list's rows gained or lost at its end.
-    void Update(Side thisSide, ChannelTableDiff diff);
+    // Puts this side in place, telling the view of each list's rows gained or
+    // lost at its end.
+    void Update(Side thisSide);
     QString ValueText(const Side& side, const Place& place) const;
 
-    const ChannelTable* m_pOther = nullptr;
     Side m_this;
     Side m_other;
-    ChannelTableDiff m_diff;
+    Counts m_counts;
     std::vector<HeaderField> m_headerRows;
 };

@@ -104,34 +104,32 @@ void ChannelCompareWindow::SetOther(std::unique_ptr<ChannelTable> pOther, const 
     m_pView->setAccessibleName(windowTitle());
 }
 
-void ChannelCompareWindow::Follow(const ChannelTable* pThis)
+void ChannelCompareWindow::Follow(const ChannelTableDocument& document)
 {
-    m_pModel->SetThis(pThis);
-    m_pCopy->setEnabled(pThis != nullptr);
+    m_pModel->SetThis(document);
+    m_pCopy->setEnabled(m_pModel->HasThis());
     ShowSummary();
 }
 
 void ChannelCompareWindow::ShowSummary()
 {
-    const ChannelTableDiff& diff = m_pModel->Differences();
+    const ChannelCompareModel::Counts& counts = m_pModel->ChannelCounts();
+    const std::vector<HeaderField> fields = m_pModel->DifferingFields();
     QString summary;
-    if (!m_pCopy->isEnabled()) {
+    if (!m_pModel->HasThis()) {
         summary = Latin1(kCompareNoTable).arg(m_otherName);
-    } else if (diff.Empty()) {
+    } else if (fields.empty() && counts.added + counts.removed + counts.changed == 0) {
         summary = Latin1(kCompareSame).arg(m_otherName);
     } else {
-        int counts[3] = {};
-        for (const ChannelDifference& difference : diff.channels)
-            ++counts[static_cast<int>(difference.change)];
-        QStringList fields;
-        for (const HeaderDifference& difference : diff.header)
-            fields << QString::fromLatin1(HeaderFieldText(difference.field));
+        QStringList names;
+        for (const HeaderField field : fields)
+            names << QString::fromLatin1(HeaderFieldText(field));
         summary = Latin1(kCompareSummary)
                       .arg(m_otherName)
-                      .arg(counts[static_cast<int>(DiffChange::Added)])
-                      .arg(counts[static_cast<int>(DiffChange::Removed)])
-                      .arg(counts[static_cast<int>(DiffChange::Changed)])
-                      .arg(fields.isEmpty() ? QStringLiteral("none") : fields.join(QStringLiteral(", ")));
+                      .arg(counts.added)
+                      .arg(counts.removed)
+                      .arg(counts.changed)
+                      .arg(names.isEmpty() ? QStringLiteral("none") : names.join(QStringLiteral(", ")));
     }
     m_pSummary->setText(summary);
     m_pView->setAccessibleDescription(summary);

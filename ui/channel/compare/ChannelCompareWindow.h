@@ -30,8 +30,8 @@ public:
 
     // The other table and how the person named its file.
     void SetOther(std::unique_ptr<ChannelTable> pOther, const QString& name);
-    // This table as it stands; nullptr while the editor holds none.
-    void Follow(const ChannelTable* pThis);
+    // The editor's table as it stands.
+    void Follow(const ChannelTableDocument& document);
 
     // Selects the next difference after the current row, or the one before it.
     void GoToDifference(bool bForward);

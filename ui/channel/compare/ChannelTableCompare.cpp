@@ -61,7 +61,8 @@ bool ChannelTableCompare::CompareWith(const QString& path)
     // Read as the editor reads a table: a FIFO, a device or a directory is
     // refused unopened, and the message is the editor's.
     auto pOther = std::make_unique<ChannelTable>(false);
-    const TableLoadResult loaded = LoadTableFile(QFile::encodeName(path).toStdString(), *pOther, NonRegularFiles::Refuse);
+    const TableLoadResult loaded =
+        LoadTableFile(QFile::encodeName(path).toStdString(), *pOther, NonRegularFiles::Refuse);
     if (!loaded.Loaded()) {
         ShowFileError(m_services, &m_owner, FileAction::Load, path, loaded.error);
         return false;
@@ -74,7 +75,7 @@ bool ChannelTableCompare::CompareWith(const QString& path)
         m_pWindow->onCopy = [this] { CopyToThisTable(); };
     }
     m_pWindow->SetOther(std::move(pOther), QFileInfo(path).fileName());
-    m_pWindow->Follow(m_document.Table());
+    m_pWindow->Follow(m_document);
     if (bNew)
         MoveBesideEditor(*m_pWindow);
     m_pWindow->show();
@@ -99,5 +100,5 @@ void ChannelTableCompare::CopyToThisTable()
 void ChannelTableCompare::Follow(const DocumentNews& news)
 {
     if (m_pWindow && news.change == DocumentChange::Edited && news.ChangedTable())
-        m_pWindow->Follow(m_document.Table());
+        m_pWindow->Follow(m_document);
 }
