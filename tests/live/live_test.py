@@ -733,6 +733,64 @@ class LiveTest:
         finally:
             self.session.stop(program)
 
+    def compare_with(self):
+        """File > Compare With... by its letter: the tool's Germany beside the
+        plan with channel 3 typed anew, the window's cells read through the
+        accessibility tree, F8 to the difference and Copy to This Table by its
+        letter."""
+        folder = os.path.join(self.session.tmp, "compare-with")
+        os.makedirs(folder, exist_ok=True)
+        reference = os.path.join(folder, "reference.ccf")
+        subprocess.run([self.session.tool, "build", "--country-plan", "Germany", "-o", reference], check=True,
+                       timeout=30, stdout=subprocess.DEVNULL)
+        title = "Compare With reference.ccf"
+        program = self.session.start_program(home=os.path.join(folder, "home"))
+
+        def compared():
+            # A tree view reads as a tree table, its rows and cells as a table's.
+            return self.tree.wait_for(lambda node: self.tree.role(node) in ("table", "tree table")
+                                      and node.name == title and self.tree.showing(node),
+                                      "the compare window's rows").queryTable()
+
+        def compare_row(row):
+            table = compared()
+            return [table.getAccessibleAt(row, column).name for column in range(table.nColumns)]
+        # The header's three rows lead, then the antenna list's channels.
+        third = 3 + 2
+        try:
+            def open_by_keys():
+                self.tree.wait_for(self.named("Frequency Table Edit", "push button"), "the launcher", timeout=40)
+                self.press_button("Frequency Table Edit")
+                self.tree.wait_for(self.named("Create New", "push button"), "the channel editor")
+                self.keys("ctrl+p")
+                self.tree.wait_for(self.named("Filter (country or plan):", "text", "entry"), "the plan filter")
+                self.session.xdotool("type", "--delay", 40, "Germany")
+                self.keys("Return")
+                self.wait_until(lambda: len(self.list_rows()) == 69, "Germany's 69 antenna channels")
+                self.select_row("003")
+                self.keys("F2", "ctrl+a")
+                self.session.xdotool("type", "--delay", 40, "56.25")
+                self.keys("Return")
+                self.wait_until(lambda: self.list_rows()[2][1] == "56.25 MHz", "channel 3 at 56.25 MHz")
+                self.menu_letter("alt+f", "m")
+                self.choose_in_file_dialog("Compare With", reference)
+                self.wait_until(lambda: compare_row(third) == ["Antenna", "003", "56.25000", "55.25000", "changed"],
+                                "channel 3 marked changed beside the reference")
+                if compare_row(2)[4] != "" or compare_row(third + 1)[4] != "":
+                    raise AssertionError("rows that do not differ are marked: %s" % [compare_row(2), compare_row(6)])
+            self.check("compare: File > Compare With... shows the two tables' cells, the difference marked",
+                       open_by_keys)
+
+            def next_difference_and_copy():
+                self.keys("F8")
+                self.wait_until(lambda: list(compared().getSelectedRows()) == [third], "F8 on channel 3's row")
+                self.keys("alt+c")
+                self.wait_until(lambda: compare_row(third) == ["Antenna", "003", "55.25000", "55.25000", ""],
+                                "channel 3 taken from the reference")
+            self.check("compare: F8 goes to the difference, Copy to This Table takes it", next_difference_and_copy)
+        finally:
+            self.session.stop(program)
+
     def menu_letters(self):
         """The Edit menu's letters, those of the pairs that once shared one first,
         and the same letters in the row menu. The list: 55.25, --, 62.25, 175.25."""
@@ -1730,7 +1788,7 @@ class LiveTest:
 # first start's folders.
 RUNS = ["scaled_windows", "channel_editor", "tuner_editor", "open_in_running_instance", "window", "accessibility",
         "status_line", "lost_work", "plan_labels", "clipboard", "drag_and_drop", "band_chart", "check_against_tuner",
-        "silent_clipboard", "whole_job", "cell_editing"]
+        "silent_clipboard", "whole_job", "cell_editing", "compare_with"]
 
 
 def main():

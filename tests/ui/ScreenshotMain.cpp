@@ -37,6 +37,7 @@
 #include "ui/channel/chart/CBandChartWindow.h"
 #include "ui/dialog/DialogMenuBar.h"
 #include "ui/dialog/ListView.h"
+#include "ui/channel/compare/ChannelCompareWindow.h"
 #include "ui/editor/CTableFindingsWindow.h"
 #include "ui/editor/EditHistoryUi.h"
 #include "ui/editor/EditorFrame.h"
@@ -293,6 +294,26 @@ int main(int argc, char** argv)
     QApplication::processEvents();
     findingsWindow.grab().save(folder + QStringLiteral("/table-check-none.png"));
     findingsWindow.close();
+
+    // That table beside the first one in the compare window, F8 on the
+    // first difference.
+    {
+        QTemporaryDir other;
+        const QString otherPath = other.filePath(QStringLiteral("last-year.ccf"));
+        const std::vector<std::uint8_t> image = editor.Document().Table()->FileImage();
+        QFile file(otherPath);
+        if (file.open(QIODevice::WriteOnly))
+            file.write(reinterpret_cast<const char*>(image.data()), static_cast<qint64>(image.size()));
+        file.close();
+        services.fileAnswers.push_back(otherPath);
+        repeated.OnCommand(IDM_COMPARE_WITH);
+        if (auto* pCompare = repeated.findChild<ChannelCompareWindow*>()) {
+            pCompare->GoToDifference(true);
+            QApplication::processEvents();
+            pCompare->grab().save(folder + QStringLiteral("/compare-with.png"));
+            pCompare->close();
+        }
+    }
 
     // The band chart of that table, then against a tuner that misses its
     // highest channel.
