@@ -747,10 +747,12 @@ class LiveTest:
         program = self.session.start_program(home=os.path.join(folder, "home"))
 
         def compared():
-            # A tree view reads as a tree table, its rows and cells as a table's.
-            return self.tree.wait_for(lambda node: self.tree.role(node) in ("table", "tree table")
-                                      and node.name == title and self.tree.showing(node),
-                                      "the compare window's rows").queryTable()
+            # The rows' view, found by its header's first cell: Qt names a
+            # tree view's role by its model, the cells are a table's.
+            cell = self.tree.wait_for(lambda node: self.tree.role(node) == "table cell"
+                                      and node.name == "country code" and self.tree.showing(node),
+                                      "the compare window's rows")
+            return cell.parent.queryTable()
 
         def compare_row(row):
             table = compared()
@@ -776,6 +778,8 @@ class LiveTest:
                 self.choose_in_file_dialog("Compare With", reference)
                 self.wait_until(lambda: compare_row(third) == ["Antenna", "003", "56.25000", "55.25000", "changed"],
                                 "channel 3 marked changed beside the reference")
+                self.wait_until(lambda: any(name.startswith(title) for name in self.x_window_titles()),
+                                "the window titled %s" % title)
                 if compare_row(2)[4] != "" or compare_row(third + 1)[4] != "":
                     raise AssertionError("rows that do not differ are marked: %s" % [compare_row(2), compare_row(6)])
             self.check("compare: File > Compare With... shows the two tables' cells, the difference marked",
