@@ -539,7 +539,7 @@ class LiveTest:
             self.check("Ctrl+Z takes the blank channel back and Ctrl+Y puts it in again", undo_and_redo_by_keyboard)
 
             file_menu = ["New", "New from Plan...", "Open...", "Open Recent", "Save", "Save As...", "Import...",
-                         "Export...", "Close"]
+                         "Export...", "Compare With...", "Close"]
             self.check("Alt+F opens the File menu of the menu bar", lambda: self.menu_appears("alt+f", file_menu))
             self.check("Alt+E opens the Edit menu, its Undo naming the step",
                        lambda: self.menu_appears("alt+e", ["Undo Insert Blank Item", "Redo"]))
