@@ -584,6 +584,18 @@ class LiveTest:
         self.keys("Return")
         self.tree.wait_gone(found, 'the file dialog "%s"' % title)
 
+    def germany_from_its_plan(self):
+        """From the launcher, the channel editor and New from Plan for Germany:
+        its 69 antenna channels."""
+        self.tree.wait_for(self.named("Frequency Table Edit", "push button"), "the launcher", timeout=40)
+        self.press_button("Frequency Table Edit")
+        self.tree.wait_for(self.named("Create New", "push button"), "the channel editor")
+        self.keys("ctrl+p")
+        self.tree.wait_for(self.named("Filter (country or plan):", "text", "entry"), "the plan filter")
+        self.session.xdotool("type", "--delay", 40, "Germany")
+        self.keys("Return")
+        self.wait_until(lambda: len(self.list_rows()) == 69, "Germany's 69 antenna channels")
+
     def whole_job(self):
         """A table from its country's plan, a bulk edit and its undo, exported,
         changed, imported back and saved, through the menus and the file
@@ -600,14 +612,7 @@ class LiveTest:
         program = self.session.start_program(home=os.path.join(folder, "home"))
         try:
             def from_the_plan():
-                self.tree.wait_for(self.named("Frequency Table Edit", "push button"), "the launcher", timeout=40)
-                self.press_button("Frequency Table Edit")
-                self.tree.wait_for(self.named("Create New", "push button"), "the channel editor")
-                self.keys("ctrl+p")
-                self.tree.wait_for(self.named("Filter (country or plan):", "text", "entry"), "the plan filter")
-                self.session.xdotool("type", "--delay", 40, "Germany")
-                self.keys("Return")
-                self.wait_until(lambda: len(self.list_rows()) == 69, "Germany's 69 antenna channels")
+                self.germany_from_its_plan()
                 self.display_shows("Country Code", "49")
                 planned.extend(frequencies())
                 if planned[:3] != ["48.25 MHz", "49.75 MHz", "55.25 MHz"]:
@@ -682,14 +687,7 @@ class LiveTest:
         planned = []
         try:
             def double_click_and_enter():
-                self.tree.wait_for(self.named("Frequency Table Edit", "push button"), "the launcher", timeout=40)
-                self.press_button("Frequency Table Edit")
-                self.tree.wait_for(self.named("Create New", "push button"), "the channel editor")
-                self.keys("ctrl+p")
-                self.tree.wait_for(self.named("Filter (country or plan):", "text", "entry"), "the plan filter")
-                self.session.xdotool("type", "--delay", 40, "Germany")
-                self.keys("Return")
-                self.wait_until(lambda: len(self.list_rows()) == 69, "Germany's 69 antenna channels")
+                self.germany_from_its_plan()
                 planned.extend(frequencies())
                 x, y = self.tree.centre(self.tree.wait_for(self.named("003", "table cell"), 'list cell "003"'))
                 self.session.xdotool("mousemove", x, y)
@@ -761,14 +759,7 @@ class LiveTest:
         third = 3 + 2
         try:
             def open_by_keys():
-                self.tree.wait_for(self.named("Frequency Table Edit", "push button"), "the launcher", timeout=40)
-                self.press_button("Frequency Table Edit")
-                self.tree.wait_for(self.named("Create New", "push button"), "the channel editor")
-                self.keys("ctrl+p")
-                self.tree.wait_for(self.named("Filter (country or plan):", "text", "entry"), "the plan filter")
-                self.session.xdotool("type", "--delay", 40, "Germany")
-                self.keys("Return")
-                self.wait_until(lambda: len(self.list_rows()) == 69, "Germany's 69 antenna channels")
+                self.germany_from_its_plan()
                 self.select_row("003")
                 self.keys("F2", "ctrl+a")
                 self.session.xdotool("type", "--delay", 40, "56.25")

@@ -1,7 +1,6 @@
 #include "ui/channel/ChannelTunerCheck.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include "edit/ChannelTableDocument.h"
 #include "edit/TableOperations.h"
@@ -10,6 +9,7 @@
 #include "tables/catalogue/TunerCatalogue.h"
 #include "ui/app/UserServices.h"
 #include "ui/dialog/FileMessages.h"
+#include "ui/dialog/FileNames.h"
 #include "ui/tuner/TunerChooser.h"
 
 namespace {
@@ -57,9 +57,8 @@ std::optional<TunerChoice> ChannelTunerCheck::AskTuner()
     request.title = Text(kCheckAgainstTunerTitle);
     // The tuner table chosen last, or the folder of the channel table's file.
     request.fileName = m_lastTunerTable;
-    if (m_lastTunerTable.isEmpty() && !m_document.SavePath().empty())
-        request.directory =
-            QFileInfo(QFile::decodeName(QByteArray::fromStdString(m_document.SavePath()))).absolutePath();
+    if (m_lastTunerTable.isEmpty())
+        request.directory = FolderOfFile(m_document.SavePath());
     const std::optional<QString> path = m_services.ChooseFile(request);
     if (!path)
         return std::nullopt;

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include "platform/Printable.h"
 
@@ -49,4 +50,11 @@ QString UndecodableNameText(const QByteArray& bytes)
 {
     return QStringLiteral("Cannot open \"%1\": its name is not valid UTF-8, so it would be taken for another file.")
         .arg(PrintableFileName(bytes));
+}
+
+QString FolderOfFile(const std::string& path)
+{
+    if (path.empty())
+        return {};
+    return QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).absolutePath();
 }

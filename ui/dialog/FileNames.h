@@ -5,6 +5,7 @@
 // text, which after a linked folder names another file than the kernel does.
 
 #include <optional>
+#include <string>
 
 #include <QByteArray>
 #include <QString>
@@ -16,6 +17,10 @@ std::optional<QString> DecodedFileName(const QByteArray& bytes);
 // The path joined to the working folder when it is relative; "./" before it
 // goes, which crosses no link.
 QString AbsoluteFileName(const QString& path);
+
+// The folder of a file named by its bytes, where a file dialog about it
+// begins; empty for no name.
+QString FolderOfFile(const std::string& path);
 
 // The one name of the file reached, links and ".." resolved by the kernel;
 // the absolute name when it cannot be reached.

@@ -13,6 +13,7 @@
 #include "ui/app/UserServices.h"
 #include "ui/channel/compare/ChannelCompareWindow.h"
 #include "ui/dialog/FileMessages.h"
+#include "ui/dialog/FileNames.h"
 #include "ui/editor/CTableFindingsWindow.h"
 
 namespace {
@@ -49,9 +50,8 @@ void ChannelTableCompare::Ask()
     request.filter = Latin1(kCompareFileFilter);
     request.title = Latin1(kCompareChooseTitle);
     request.fileName = m_lastPath;
-    if (m_lastPath.isEmpty() && !m_document.SavePath().empty())
-        request.directory =
-            QFileInfo(QFile::decodeName(QByteArray::fromStdString(m_document.SavePath()))).absolutePath();
+    if (m_lastPath.isEmpty())
+        request.directory = FolderOfFile(m_document.SavePath());
     if (const std::optional<QString> path = m_services.ChooseFile(request))
         CompareWith(*path);
 }
