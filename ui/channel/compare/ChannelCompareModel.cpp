@@ -266,16 +266,6 @@ int ChannelCompareModel::NextDifference(int row, bool bForward) const
     return -1;
 }
 
-std::optional<double> ChannelCompareModel::OtherFrequency(std::int32_t iList, std::int32_t iChannel) const
-{
-    if (iList != ChannelModeAir && iList != ChannelModeCable)
-        return std::nullopt;
-    const std::vector<FrequencyBits>& list = m_other.lists[static_cast<std::size_t>(iList)];
-    if (iChannel < 1 || static_cast<std::size_t>(iChannel) > list.size())
-        return std::nullopt;
-    return FrequencyOfBits(list[static_cast<std::size_t>(iChannel - 1)]);
-}
-
 int ChannelCompareModel::rowCount(const QModelIndex& parent) const
 {
     if (parent.isValid())

@@ -70,8 +70,6 @@ public:
     // The next row after row (forward) or before it that shows a difference,
     // going round past the end; -1 when nothing differs.
     int NextDifference(int row, bool bForward) const;
-    // The other table's frequency of a channel; nothing where it has none.
-    std::optional<double> OtherFrequency(std::int32_t iList, std::int32_t iChannel) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
