@@ -1,6 +1,5 @@
 #include "ui/channel/CFrequencyTableDlg.h"
 
-#include <new>
 #include <utility>
 
 #include <QComboBox>
@@ -20,18 +19,21 @@
 #include "ui/app/CConvertDlg.h"
 #include "ui/channel/ChannelBulkEdits.h"
 #include "ui/channel/ChannelClipboard.h"
+#include "ui/channel/ChannelDisplays.h"
+#include "ui/channel/ChannelNavigation.h"
 #include "ui/channel/ChannelRows.h"
 #include "ui/channel/ChannelTableCheck.h"
+#include "ui/channel/ChannelTableFromPlan.h"
 #include "ui/channel/ChannelTransfer.h"
 #include "ui/channel/ChannelTunerCheck.h"
 #include "ui/channel/FrequencyCells.h"
+#include "ui/channel/chart/ChannelBandChart.h"
 #include "ui/channel/compare/ChannelTableCompare.h"
 #include "ui/dialog/AccessibleNames.h"
-#include "ui/dialog/FileDrop.h"
 #include "ui/dialog/FileMessages.h"
 #include "ui/dialog/ListView.h"
 #include "ui/dialog/TextNumbers.h"
-#include "ui/editor/DiskChangeBar.h"
+#include "ui/editor/EditorDocumentViews.h"
 #include "ui/editor/EditorFileCommands.h"
 #include "ui/editor/EditorFrame.h"
 #include "ui/editor/EditorStatusLine.h"
@@ -40,37 +42,10 @@ namespace {
 
 const char* const kTableFileFilter = "CCF Files (*.ccf)|*.ccf|All Files (*.*)|*.*||";
 
-QString Decimal(std::int32_t value)
-{
-    return QString::asprintf("%li", static_cast<long>(value));
-}
-
-// Everything the displays can show: every name of the country catalogue, the
-// mode texts, codes and channel numbers at their widest.
-DisplayTexts AllDisplayTexts()
-{
-    DisplayTexts texts;
-    std::vector<QString>& countries = texts[IDC_STATIC_COUNTRY];
-    for (const CountryEntry& country : CountryCatalogue)
-        countries.push_back(QString::fromLatin1(country.pszName));
-    std::vector<QString>& tvSystems = texts[IDC_STATIC_TV_SYSTEM];
-    for (const TvSystemEntry& tvSystem : TvSystemTable)
-        tvSystems.push_back(QString::fromLatin1(tvSystem.pszName));
-    for (int id : {IDC_STATIC_COUNTRY, IDC_STATIC_TV_SYSTEM})
-        texts[id].push_back(QString::fromLatin1(kUnknownCountryText));
-    texts[IDC_STATIC_MODE] = {QStringLiteral("Antenna"), QStringLiteral("Cable"), QStringLiteral("Unknow")};
-    // A loaded code is any 32-bit number; channel numbers and ranges stay below 65,537.
-    texts[IDC_STATIC_COUNTRY_CODE] = TextsInEveryDigit(QStringLiteral("-##########"));
-    for (int id : {IDC_STATIC_CHANNEL_NUMBER, IDC_STATIC_AIR_MIN, IDC_STATIC_AIR_MAX, IDC_STATIC_CABLE_MIN,
-                   IDC_STATIC_CABLE_MAX})
-        texts[id] = TextsInEveryDigit(QStringLiteral("#####"));
-    return texts;
-}
-
 } // namespace
 
 CFrequencyTableDlg::CFrequencyTableDlg(UserServices& services, QWidget* pParent)
-    : CDialog(IDD_FREQUENCY_TABLE, services, pParent, AllDisplayTexts()), m_hIcon(ApplicationIcon())
+    : CDialog(IDD_FREQUENCY_TABLE, services, pParent, ChannelDisplayTexts()), m_hIcon(ApplicationIcon())
 {
     OnClicked(IDC_BUTTON_ENTER, [this] { OnCountryCodeEnter(); });
     OnClicked(IDC_BUTTON_SAVE_TO_FILE, [this] { OnSaveToFile(); });
@@ -94,74 +69,44 @@ CFrequencyTableDlg::CFrequencyTableDlg(UserServices& services, QWidget* pParent)
             ShowTableCode();
         if (change == DocumentChange::Edited || change == DocumentChange::Shown)
             ShowDocument();
-        if (m_pDiskChangeBar && (change == DocumentChange::Edited || change == DocumentChange::Replaced))
-            m_pDiskChangeBar->Follow();
     });
+    const auto showFinding = [this](std::int32_t iList, std::int32_t iChannel) { ShowFinding(iList, iChannel); };
     m_pBulkEdits = std::make_unique<ChannelBulkEdits>(m_document, services, *this, ListAccess());
     m_pClipboard = std::make_unique<ChannelClipboard>(m_document, services, *this, ListAccess());
-    m_pTransfer = std::make_unique<ChannelTransfer>(m_document, services, *this, ListAccess(),
-                                                    ChannelTransfer::EditorSteps{[this] { OnCreateNew(); },
-                                                                                 [this] { ShowLoadedTable(); },
-                                                                                 [this] {
-                                                                                     ShowRange(ChannelModeAir);
-                                                                                     ShowRange(ChannelModeCable);
-                                                                                     RefreshList();
-                                                                                     ShowChannelNumber(1);
-                                                                                 }});
+    const auto showLists = [this] {
+        ShowRange(ChannelModeAir);
+        ShowRange(ChannelModeCable);
+        RefreshList();
+        ShowChannelNumber(1);
+    };
+    m_pTransfer = std::make_unique<ChannelTransfer>(
+        m_document, services, *this, ListAccess(),
+        ChannelTransfer::EditorSteps{[this] { OnCreateNew(); }, [this] { ShowLoadedTable(); }, showLists});
+    m_pNavigation = std::make_unique<ChannelNavigation>(m_document, services, *this,
+                                                        [this](std::int32_t iChannel) { SelectChannel(iChannel); });
     m_pTunerCheck = std::make_unique<ChannelTunerCheck>(m_document, services, *this);
     m_pTableCheck = new ChannelTableCheck(
-        m_document, *this, [this] { return m_pTunerCheck->Findings(); },
-        [this](std::int32_t iList, std::int32_t iChannel) { ShowFinding(iList, iChannel); });
-    m_pCompare = new ChannelTableCompare(
-        m_document, services, *this,
-        [this](std::int32_t iList, std::int32_t iChannel) { ShowFinding(iList, iChannel); },
-        [this](const QString& note, bool bCodeChanged) {
-            // As after undo: the table's own code in place of one typed.
-            if (bCodeChanged) {
-                ShowTableCode();
-                ShowCountryCode();
-            }
-            m_pStatusLine->ShowNote(note);
-        });
-    m_pRows = std::make_unique<ChannelRows>(m_document, *GetListView(IDC_LIST_CHANNELS), EditorPlanLibrary);
+        m_document, *this, [this] { return m_pTunerCheck->Findings(); }, showFinding);
+    m_pCompare = new ChannelTableCompare(m_document, services, *this, showFinding,
+                                         [this](const QString& note, bool bCodeChanged) {
+                                             // As after undo: the table's own code in place of one typed.
+                                             if (bCodeChanged) {
+                                                 ShowTableCode();
+                                                 ShowCountryCode();
+                                             }
+                                             m_pStatusLine->ShowNote(note);
+                                         });
+    m_pRows = std::make_unique<ChannelRows>(m_document, *GetListView(IDC_LIST_CHANNELS), ChannelTableFromPlan::Library);
     m_pFrequencyCells = std::make_unique<FrequencyCells>(m_document, *pList, 1);
+    m_pBandChart =
+        std::make_unique<ChannelBandChart>(m_document, services, *this, *m_pTunerCheck, *m_pRows, showFinding);
     m_pRecovery = std::make_unique<DocumentRecovery<ChannelTableDocument>>(this, services, m_document, "ccf");
     InitMenus();
-    m_pStatusLine = AddStatusLine(*this, TableKind::Channel);
-    // The status line follows the document, as every view does.
-    m_document.Subscribe([this](const DocumentNews& news) {
-        if (news.change != DocumentChange::AboutToReplace)
-            ShowStatusLine();
-    });
-    ShowStatusLine();
-    m_pRecovery->SetStatusLine(m_pStatusLine);
-    // Unsaved work an earlier run left is offered once the frame is built.
-    m_pRecovery->OfferKeptCopies(*this);
-    m_pDiskChangeBar = new DiskChangeBar([this]() -> const TiedFile& { return m_document.SaveFile(); },
-                                         [this](const QString& path) { OpenFile(path); }, this);
-    m_pFrame->AddTopBar(m_pDiskChangeBar);
-    new FileDropTarget(*this, Services());
-}
-
-void CFrequencyTableDlg::ShowStatusLine()
-{
-    ShowFileAndCheck(*m_pStatusLine, m_document);
-    if (!m_document.HasTable()) {
-        m_pStatusLine->ShowList(QString());
-        return;
-    }
-    const std::int32_t iMode = m_document.Mode();
-    if (iMode != ChannelModeAir && iMode != ChannelModeCable)
-        return;
-    // As the Mode, Min and Max displays give it: "Antenna: 69 channels, 1–69".
-    const ChannelRange range = m_document.Range(iMode);
-    const std::int32_t count = m_document.CurrentCount();
-    m_pStatusLine->ShowList(QStringLiteral("%1: %2 %3, %4–%5")
-                                .arg(iMode == ChannelModeAir ? QStringLiteral("Antenna") : QStringLiteral("Cable"))
-                                .arg(count)
-                                .arg(count == 1 ? QStringLiteral("channel") : QStringLiteral("channels"))
-                                .arg(range.iMin)
-                                .arg(range.iMax));
+    const EditorDocumentViews views = AddEditorDocumentViews(
+        *this, TableKind::Channel, m_document, *m_pRecovery, [this] { return ListSummaryText(m_document); },
+        [this](const QString& path) { OpenFile(path); });
+    m_pStatusLine = views.pStatusLine;
+    m_showStatusLine = views.showStatus;
 }
 
 CFrequencyTableDlg::~CFrequencyTableDlg()
@@ -238,14 +183,7 @@ void CFrequencyTableDlg::ShowDocument()
 
 void CFrequencyTableDlg::ShowModeText()
 {
-    QString text;
-    if (m_document.Mode() == ChannelModeAir)
-        text = QStringLiteral("Antenna");
-    else if (m_document.Mode() == ChannelModeCable)
-        text = QStringLiteral("Cable");
-    else
-        text = QStringLiteral("Unknow");
-    SetDlgItemText(IDC_STATIC_MODE, text);
+    SetDlgItemText(IDC_STATIC_MODE, ModeText(m_document.Mode()));
     if (m_document.Mode() == ChannelModeAir || m_document.Mode() == ChannelModeCable)
         ComboSetCurSel(IDC_COMBO_MODE, m_document.Mode());
 }
@@ -344,8 +282,10 @@ ChannelRange CFrequencyTableDlg::ShowRange(std::int32_t iMode)
 {
     const ChannelRange range = m_document.Range(iMode);
     if (m_document.HasTable() && (iMode == ChannelModeAir || iMode == ChannelModeCable)) {
-        SetDlgItemText(iMode == ChannelModeAir ? IDC_STATIC_AIR_MIN : IDC_STATIC_CABLE_MIN, Decimal(range.iMin));
-        SetDlgItemText(iMode == ChannelModeAir ? IDC_STATIC_AIR_MAX : IDC_STATIC_CABLE_MAX, Decimal(range.iMax));
+        SetDlgItemText(iMode == ChannelModeAir ? IDC_STATIC_AIR_MIN : IDC_STATIC_CABLE_MIN,
+                       QString::number(range.iMin));
+        SetDlgItemText(iMode == ChannelModeAir ? IDC_STATIC_AIR_MAX : IDC_STATIC_CABLE_MAX,
+                       QString::number(range.iMax));
     }
     return range;
 }

@@ -3,13 +3,13 @@
 // cable lists one at a time and its country code, and saves it.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include <QIcon>
-#include <QPointer>
 
 #include "edit/ChannelTableDocument.h"
 #include "edit/TunerChoice.h"
@@ -21,9 +21,8 @@
 #include "ui/editor/DocumentRecovery.h"
 #include "ui/editor/EditorCommands.h"
 
-class DiskChangeBar;
-
 class CBandChartWindow;
+class ChannelBandChart;
 class CTableFindingsWindow;
 class ChannelTableCompare;
 class PlanLabels;
@@ -32,7 +31,7 @@ class ChannelClipboard;
 class ChannelRows;
 class FrequencyCells;
 class ChannelTransfer;
-class PlanLibrary;
+class ChannelNavigation;
 class ChannelTableCheck;
 class ChannelTunerCheck;
 class EditorFrame;
@@ -111,8 +110,6 @@ private:
     // Every display as the document holds it; cheap when nothing changed,
     // so that each handler and the document's announcements may call it.
     void ShowDocument();
-    // The status line below the controls follows the document with the rest.
-    void ShowStatusLine();
     void ShowModeText();
     void ShowCountryCode();
     // The Frequency field keeps the value it shows for the edit target in
@@ -122,8 +119,6 @@ private:
     void EnableChannelControls(bool bEnable);
     void SetMode(std::int32_t i);
     void RefreshList();
-    // The plans of the editors as their files are now (CFrequencyTableDlgPlans.cpp).
-    static const PlanLibrary& EditorPlanLibrary();
     // The list's rows (ChannelRows.h).
     std::unique_ptr<ChannelRows> m_pRows;
     // The frequencies edited in their cells (FrequencyCells.h).
@@ -187,15 +182,8 @@ private:
     void OnCheckTable();
     // A finding activated in the check's window: its list, and its channel selected.
     void ShowFinding(std::int32_t iList, std::int32_t iChannel);
-    // Table > Band Chart (CFrequencyTableDlgChart.cpp): the chart's window,
-    // made at the first call, follows the document and the chosen tuner.
+    // Table > Band Chart: the chart's window (ChannelBandChart.h).
     void OnBandChart();
-    // The chart of the table as it is now, made anew: it is called when the
-    // document's news tells of a changed table, a tuner is chosen or the
-    // chart opens.
-    void ShowBandChart();
-    // Only the table's name, after a save.
-    void ShowBandChartName();
     // ---- Bulk edits of the selected rows (CFrequencyTableDlgBulk.cpp) ----
     // Their commands, in the Edit menu and in the row menu behind its own items.
     static CommandGroup<CFrequencyTableDlg> BulkCommands();
@@ -204,12 +192,17 @@ private:
     void ShowBulkResult(const std::vector<std::int32_t>& selected);
     std::unique_ptr<ChannelBulkEdits> m_pBulkEdits;
     // ---- end of the bulk edits ----
-    // Copy and Paste of rows: their commands (CFrequencyTableDlgClipboard.cpp)
-    // and their part.
+    // Copy and Paste of rows: their commands and their part.
     static CommandGroup<CFrequencyTableDlg> ClipboardCommands();
+    // A part's commands as the editor's (CFrequencyTableDlgBulk.cpp).
+    template <class Part>
+    static CommandGroup<CFrequencyTableDlg> CommandsOf(const std::vector<PartCommand<Part>>& commands,
+                                                       Part& (*part)(CFrequencyTableDlg&));
     std::unique_ptr<ChannelClipboard> m_pClipboard;
     // Import... and Export... (ChannelTransfer.h).
     std::unique_ptr<ChannelTransfer> m_pTransfer;
+    // Go to Channel... and Find Frequency... (ChannelNavigation.h).
+    std::unique_ptr<ChannelNavigation> m_pNavigation;
     // What the parts need of the list.
     ChannelListAccess ListAccess();
 
@@ -252,13 +245,14 @@ private:
     std::vector<MenuItem> m_systemMenu;
     // The copy of the table while it has unsaved changes, written about a
     // second after the last change.
-    DiskChangeBar* m_pDiskChangeBar = nullptr;
     std::unique_ptr<DocumentRecovery<ChannelTableDocument>> m_pRecovery;
     // Check Table and its window, which follows the document (a child object).
     ChannelTableCheck* m_pTableCheck = nullptr;
     ChannelTableCompare* m_pCompare = nullptr;
     EditorFrame* m_pFrame = nullptr;
     EditorStatusLine* m_pStatusLine = nullptr;
-    // The band chart, redrawn when the document tells of a changed table or a tuner is chosen.
-    QPointer<CBandChartWindow> m_pBandChart;
+    // The status line shown again when the document has nothing to announce.
+    std::function<void()> m_showStatusLine;
+    // After the document, which its listener outlives no longer.
+    std::unique_ptr<ChannelBandChart> m_pBandChart;
 };

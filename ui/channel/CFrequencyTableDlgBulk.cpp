@@ -1,12 +1,12 @@
-// The bulk edits in the channel table editor's commands (also Alt+Up and
-// Alt+Down in the list), run by their part (ChannelBulkEdits.h); once one has
-// run, the list and the range are shown again and the rows stay selected
-// where they went.
+// The commands of the parts that act on the list's rows, as the parts list
+// and run them: the bulk edits (ChannelBulkEdits.h), after which the list and
+// the range are shown again and the rows stay selected where they went, and
+// Copy and Paste of rows (ChannelClipboard.h).
 #include "ui/channel/CFrequencyTableDlg.h"
-
 
 #include "res/resource.h"
 #include "ui/channel/ChannelBulkEdits.h"
+#include "ui/channel/ChannelClipboard.h"
 #include "ui/dialog/ListView.h"
 #include "ui/editor/EditorCommands.h"
 #include "ui/editor/EditorStatusLine.h"
@@ -24,65 +24,35 @@ std::vector<int> RowsOf(const std::vector<std::int32_t>& channels)
 
 } // namespace
 
-CommandGroup<CFrequencyTableDlg> CFrequencyTableDlg::BulkCommands()
+template <class Part>
+CommandGroup<CFrequencyTableDlg> CFrequencyTableDlg::CommandsOf(const std::vector<PartCommand<Part>>& commands,
+                                                                Part& (*part)(CFrequencyTableDlg&))
 {
     using Dialog = CFrequencyTableDlg;
     const auto hasRows = [](const Dialog& dialog) {
         return dialog.m_document.HasTable() && dialog.GetListView(IDC_LIST_CHANNELS)->GetNextSelected(-1) >= 0;
     };
-    // Alt+Up and Alt+Down are the list's: in the mode's drop-down Alt+Down opens it.
-    return {
-        {IDM_MOVE_UP,
-         MenuText(BulkEditName::kMoveUp, 'p'),
-         {StandardShortcut::None, "Alt+Up", KeyScope::List},
-         hasRows,
-         [](Dialog& dialog) { dialog.m_pBulkEdits->MoveUp(); }},
-        {IDM_MOVE_DOWN,
-         MenuText(BulkEditName::kMoveDown, 'D'),
-         {StandardShortcut::None, "Alt+Down", KeyScope::List},
-         hasRows,
-         [](Dialog& dialog) { dialog.m_pBulkEdits->MoveDown(); }},
-        {IDM_MOVE_TO_CHANNEL,
-         MenuText(BulkEditName::kMoveToChannel, 'M', true),
-         {},
-         hasRows,
-         [](Dialog& dialog) { dialog.m_pBulkEdits->MoveToChannel(); }},
-        {IDM_OFFSET_FREQUENCIES,
-         MenuText(BulkEditName::kOffsetFrequencies, 'O', true),
-         {},
-         hasRows,
-         [](Dialog& dialog) { dialog.m_pBulkEdits->OffsetFrequencies(); }},
-        {IDM_ROUND_FREQUENCIES,
-         MenuText(BulkEditName::kRoundFrequencies, 'n', true),
-         {},
-         hasRows,
-         [](Dialog& dialog) { dialog.m_pBulkEdits->RoundFrequencies(); }},
-        {IDM_CLEAR_TO_EMPTY,
-         MenuText(BulkEditName::kClearToEmptySlot, 'C'),
-         {},
-         hasRows,
-         [](Dialog& dialog) { dialog.m_pBulkEdits->ClearToEmptySlot(); }},
-        {IDM_SORT_SELECTION,
-         MenuText(BulkEditName::kSortByFrequency, 'S'),
-         {},
-         hasRows,
-         [](Dialog& dialog) { dialog.m_pBulkEdits->SortSelection(); }},
-        {IDM_FILL_DOWN,
-         MenuText(BulkEditName::kFillDown, 'w'),
-         {StandardShortcut::None, "Ctrl+D", KeyScope::List},
-         hasRows,
-         [](Dialog& dialog) { dialog.m_pBulkEdits->FillDown(); }},
-        {IDM_FILL_SERIES,
-         MenuText(BulkEditName::kFillSeries, 'l', true),
-         {},
-         hasRows,
-         [](Dialog& dialog) { dialog.m_pBulkEdits->FillSeries(); }},
-        {IDM_FILL_RASTER,
-         MenuText(BulkEditName::kFillRaster, 'i', true),
-         {},
-         SharedEditorCommands::HasTable<Dialog>,
-         [](Dialog& dialog) { dialog.m_pBulkEdits->FillRaster(); }},
-    };
+    CommandGroup<Dialog> group;
+    for (const PartCommand<Part>& command : commands)
+        group.push_back({command.id, command.text, command.key,
+                         command.bOnSelectedRows ? EditorCommand<Dialog>::Rule(hasRows)
+                                                 : EditorCommand<Dialog>::Rule(SharedEditorCommands::HasTable<Dialog>),
+                         [part, run = command.run](Dialog& dialog) { run(part(dialog)); }});
+    return group;
+}
+
+CommandGroup<CFrequencyTableDlg> CFrequencyTableDlg::BulkCommands()
+{
+    return CommandsOf<ChannelBulkEdits>(
+        ChannelBulkEdits::Commands(),
+        [](CFrequencyTableDlg& dialog) -> ChannelBulkEdits& { return *dialog.m_pBulkEdits; });
+}
+
+CommandGroup<CFrequencyTableDlg> CFrequencyTableDlg::ClipboardCommands()
+{
+    return CommandsOf<ChannelClipboard>(
+        ChannelClipboard::Commands(),
+        [](CFrequencyTableDlg& dialog) -> ChannelClipboard& { return *dialog.m_pClipboard; });
 }
 
 ChannelListAccess CFrequencyTableDlg::ListAccess()

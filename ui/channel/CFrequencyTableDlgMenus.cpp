@@ -1,19 +1,17 @@
 // The channel table editor's commands: its registry, from which come the
 // menu bar (File, Edit, Table and Help with the desktop's keys), the row
 // menu and the keys the editor takes itself; and the commands only the menus
-// offer (Save, Open Recent, Go to Channel, Find Frequency, the row menu's
-// own items).
-
-#include <cmath>
+// offer (Save, Open Recent, the row menu's own items); Go to Channel and
+// Find Frequency are their part's (ChannelNavigation.h).
 
 #include "ui/channel/CFrequencyTableDlg.h"
 #include "ui/channel/ChannelBulkEdits.h"
+#include "ui/channel/ChannelNavigation.h"
 #include "ui/channel/FrequencyCells.h"
 #include "ui/channel/compare/ChannelTableCompare.h"
 
 #include "res/Strings.h"
 #include "res/resource.h"
-#include "tables/text/Numbers.h"
 #include "ui/app/RecentFiles.h"
 #include "ui/dialog/DialogMenuBar.h"
 #include "ui/dialog/ListView.h"
@@ -154,24 +152,7 @@ void CFrequencyTableDlg::SelectChannel(std::int32_t iChannel)
 
 void CFrequencyTableDlg::OnGoToChannel()
 {
-    if (!m_document.HasTable())
-        return;
-    const std::int32_t iCount = m_document.CurrentCount();
-    if (iCount == 0) {
-        Services().ShowMessage(this, Text(kEmptyListText), MessageIcon::Exclamation);
-        return;
-    }
-    const QString current = m_iEditIndex > 0 ? QString::number(m_iEditIndex) : QString();
-    const auto values = Services().AskValues(this, {Text(kGoToChannelTitle), {{Text(kGoToChannelLabel), current}}});
-    if (!values || values->empty())
-        return;
-    const QString typed = values->front().trimmed();
-    std::int64_t iChannel = 0;
-    if (!ParseInteger(typed.toStdString(), iChannel) || iChannel < 1 || iChannel > iCount) {
-        Services().ShowMessage(this, Text(kNoSuchChannelText).arg(typed).arg(iCount), MessageIcon::Exclamation);
-        return;
-    }
-    SelectChannel(static_cast<std::int32_t>(iChannel));
+    m_pNavigation->GoToChannel(m_iEditIndex);
 }
 
 void CFrequencyTableDlg::OnEditFrequency()
@@ -182,21 +163,5 @@ void CFrequencyTableDlg::OnEditFrequency()
 
 void CFrequencyTableDlg::OnFindFrequency()
 {
-    if (!m_document.HasTable())
-        return;
-    const auto values = Services().AskValues(this, {Text(kFindFrequencyTitle), {{Text(kFindFrequencyLabel), {}}}});
-    if (!values || values->empty())
-        return;
-    const QString typed = values->front().trimmed();
-    double dbFrequency = 0.0;
-    if (!ParseDouble(typed.toStdString(), dbFrequency) || !std::isfinite(dbFrequency)) {
-        Services().ShowMessage(this, Text(kNotAFrequencyText).arg(typed), MessageIcon::Exclamation);
-        return;
-    }
-    const std::int32_t iChannel = m_document.NearestChannel(dbFrequency);
-    if (iChannel == 0) {
-        Services().ShowMessage(this, Text(kNoFrequencyInListText), MessageIcon::Exclamation);
-        return;
-    }
-    SelectChannel(iChannel);
+    m_pNavigation->FindFrequency();
 }

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "edit/ChannelTableDocument.h"
+#include "res/resource.h"
 #include "tables/format/ChannelTable.h"
 
 namespace {
@@ -62,6 +63,45 @@ std::optional<std::int32_t> ReadWholeNumber(const QString& text)
 }
 
 } // namespace
+
+const std::vector<PartCommand<ChannelBulkEdits>>& ChannelBulkEdits::Commands()
+{
+    using Edits = ChannelBulkEdits;
+    // Alt+Up and Alt+Down are the list's: in the mode's drop-down Alt+Down opens it.
+    static const std::vector<PartCommand<Edits>> commands = {
+        {IDM_MOVE_UP,
+         MenuText(BulkEditName::kMoveUp, 'p'),
+         {StandardShortcut::None, "Alt+Up", KeyScope::List},
+         true,
+         &Edits::MoveUp},
+        {IDM_MOVE_DOWN,
+         MenuText(BulkEditName::kMoveDown, 'D'),
+         {StandardShortcut::None, "Alt+Down", KeyScope::List},
+         true,
+         &Edits::MoveDown},
+        {IDM_MOVE_TO_CHANNEL, MenuText(BulkEditName::kMoveToChannel, 'M', true), {}, true, &Edits::MoveToChannel},
+        {IDM_OFFSET_FREQUENCIES,
+         MenuText(BulkEditName::kOffsetFrequencies, 'O', true),
+         {},
+         true,
+         &Edits::OffsetFrequencies},
+        {IDM_ROUND_FREQUENCIES,
+         MenuText(BulkEditName::kRoundFrequencies, 'n', true),
+         {},
+         true,
+         &Edits::RoundFrequencies},
+        {IDM_CLEAR_TO_EMPTY, MenuText(BulkEditName::kClearToEmptySlot, 'C'), {}, true, &Edits::ClearToEmptySlot},
+        {IDM_SORT_SELECTION, MenuText(BulkEditName::kSortByFrequency, 'S'), {}, true, &Edits::SortSelection},
+        {IDM_FILL_DOWN,
+         MenuText(BulkEditName::kFillDown, 'w'),
+         {StandardShortcut::None, "Ctrl+D", KeyScope::List},
+         true,
+         &Edits::FillDown},
+        {IDM_FILL_SERIES, MenuText(BulkEditName::kFillSeries, 'l', true), {}, true, &Edits::FillSeries},
+        {IDM_FILL_RASTER, MenuText(BulkEditName::kFillRaster, 'i', true), {}, false, &Edits::FillRaster},
+    };
+    return commands;
+}
 
 ChannelBulkEdits::ChannelBulkEdits(ChannelTableDocument& document, UserServices& services, QWidget& owner,
                                    ChannelListAccess list)

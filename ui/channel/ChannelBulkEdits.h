@@ -2,8 +2,9 @@
 // The bulk edits of the selected rows of the channel editor, as a part of
 // their own: moving them (Move Up / Move Down, and to a channel), offsetting,
 // rounding, clearing and sorting their frequencies, filling them down or in
-// a series, filling in a raster of channels, and replacing frequencies found. Each asks for what it needs, checks it, and runs as one step
-// of the document; the editor then shows the rows where they went.
+// a series, filling in a raster of channels, and replacing frequencies
+// found. Each asks for what it needs, checks it, and runs as one step of the
+// document; the editor then shows the rows where they went.
 
 #include <cstdint>
 #include <functional>
@@ -14,6 +15,7 @@
 
 #include "ui/app/UserServices.h"
 #include "ui/channel/ChannelListAccess.h"
+#include "ui/editor/EditorCommands.h"
 
 class ChannelTableDocument;
 class QWidget;
@@ -21,6 +23,10 @@ class QWidget;
 class ChannelBulkEdits
 {
 public:
+    // The bulk edits as the editor's commands, in its Edit menu and in its
+    // row menu in this order.
+    static const std::vector<PartCommand<ChannelBulkEdits>>& Commands();
+
     ChannelBulkEdits(ChannelTableDocument& document, UserServices& services, QWidget& owner, ChannelListAccess list);
 
     void MoveUp();

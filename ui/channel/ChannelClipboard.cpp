@@ -4,6 +4,7 @@
 
 #include "edit/ChannelTableDocument.h"
 #include "res/Strings.h"
+#include "res/resource.h"
 #include "tables/format/ChannelTable.h"
 #include "tables/text/ChannelCsv.h"
 #include "tables/text/PastedFrequencies.h"
@@ -29,6 +30,25 @@ QString PastedNote(std::size_t count, const PastedColumn& column)
 }
 
 } // namespace
+
+const std::vector<PartCommand<ChannelClipboard>>& ChannelClipboard::Commands()
+{
+    // Both keep the desktop's keys, which a focused text field keeps for its
+    // own text (KeyScope::Window). The clipboard is not asked whether it
+    // holds text before the command runs: on X11 that is a round trip to
+    // another program at every key.
+    static const std::vector<PartCommand<ChannelClipboard>> commands = {
+        {IDM_COPY_ROWS, "Cop&y", {StandardShortcut::Copy}, true, &ChannelClipboard::Copy},
+        {IDM_PASTE_ROWS,
+         "Pas&te",
+         {StandardShortcut::Paste},
+         false,
+         [](ChannelClipboard& clipboard) { clipboard.Paste(false); }},
+        // With a row selected, Paste goes before it: this appends.
+        {IDM_PASTE_AT_END, "Paste at &End", {}, false, [](ChannelClipboard& clipboard) { clipboard.Paste(true); }},
+    };
+    return commands;
+}
 
 ChannelClipboard::ChannelClipboard(ChannelTableDocument& document, UserServices& services, QWidget& owner,
                                    ChannelListAccess list)

@@ -8,6 +8,7 @@
 // channel, as one step.
 
 #include "ui/channel/ChannelListAccess.h"
+#include "ui/editor/EditorCommands.h"
 
 class ChannelTableDocument;
 class QWidget;
@@ -17,6 +18,9 @@ class ChannelClipboard
 {
 public:
     ChannelClipboard(ChannelTableDocument& document, UserServices& services, QWidget& owner, ChannelListAccess list);
+
+    // Copy, Paste and Paste at End as the editor's commands.
+    static const std::vector<PartCommand<ChannelClipboard>>& Commands();
 
     void Copy();
     void Paste(bool bAtEnd);

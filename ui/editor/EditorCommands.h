@@ -59,6 +59,18 @@ template <class Dialog> struct EditorCommand
 // Commands shown together; a separator stands between the groups of a menu.
 template <class Dialog> using CommandGroup = std::vector<EditorCommand<Dialog>>;
 
+// A command a part of an editor runs (its bulk edits, its clipboard): its
+// id, text and keys, whether it acts on the selected rows (else on the
+// table), and how the part runs it. The editor makes it one of its own.
+template <class Part> struct PartCommand
+{
+    int id;
+    std::string text;
+    CommandKey key;
+    bool bOnSelectedRows;
+    std::function<void(Part&)> run;
+};
+
 template <class Dialog> struct EditorMenuLayout
 {
     const char* title;

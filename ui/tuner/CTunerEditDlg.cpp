@@ -16,10 +16,9 @@
 #include "res/resource.h"
 #include "ui/app/RecentFiles.h"
 #include "ui/app/UserServices.h"
-#include "ui/dialog/FileDrop.h"
 #include "ui/dialog/FileMessages.h"
 #include "ui/dialog/ListView.h"
-#include "ui/editor/DiskChangeBar.h"
+#include "ui/editor/EditorDocumentViews.h"
 #include "ui/editor/EditorFileCommands.h"
 #include "ui/editor/EditorFrame.h"
 #include "ui/editor/EditorStatusLine.h"
@@ -89,37 +88,18 @@ CTunerEditDlg::CTunerEditDlg(UserServices& services, QWidget* pParent)
         const DocumentChange change = news.change;
         if (change == DocumentChange::Edited)
             ShowDocument();
-        if (m_pDiskChangeBar && (change == DocumentChange::Edited || change == DocumentChange::Replaced))
-            m_pDiskChangeBar->Follow();
     });
     m_pRecovery = std::make_unique<DocumentRecovery<TunerTableDocument>>(this, services, m_document, "tsf");
     InitMenus();
-    m_pStatusLine = AddStatusLine(*this, TableKind::Tuner);
-    // The status line follows the document, as every view does.
-    m_document.Subscribe([this](const DocumentNews& news) {
-        if (news.change != DocumentChange::AboutToReplace)
-            ShowStatusLine();
-    });
-    ShowStatusLine();
-    m_pRecovery->SetStatusLine(m_pStatusLine);
-    // Unsaved work an earlier run left is offered once the frame is built.
-    m_pRecovery->OfferKeptCopies(*this);
-    m_pDiskChangeBar = new DiskChangeBar([this]() -> const TiedFile& { return m_document.SaveFile(); },
-                                         [this](const QString& path) { OpenFile(path); }, this);
-    m_pFrame->AddTopBar(m_pDiskChangeBar);
-    new FileDropTarget(*this, Services());
-}
-
-void CTunerEditDlg::ShowStatusLine()
-{
-    ShowFileAndCheck(*m_pStatusLine, m_document);
-    if (!m_document.HasTable()) {
-        m_pStatusLine->ShowList(QString());
-        return;
-    }
-    const auto count = static_cast<long long>(m_document.Table()->Entries().size());
-    m_pStatusLine->ShowList(
-        QStringLiteral("%1 %2").arg(count).arg(count == 1 ? QStringLiteral("tuner") : QStringLiteral("tuners")));
+    m_pStatusLine = AddEditorDocumentViews(
+                        *this, TableKind::Tuner, m_document, *m_pRecovery,
+                        [this] {
+                            const auto count = static_cast<long long>(m_document.Table()->Entries().size());
+                            return std::optional<QString>(QStringLiteral("%1 %2").arg(count).arg(
+                                count == 1 ? QStringLiteral("tuner") : QStringLiteral("tuners")));
+                        },
+                        [this](const QString& path) { OpenFile(path); })
+                        .pStatusLine;
 }
 
 CTunerEditDlg::~CTunerEditDlg()

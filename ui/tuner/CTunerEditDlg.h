@@ -17,7 +17,6 @@
 #include "ui/editor/DocumentRecovery.h"
 #include "ui/editor/EditorCommands.h"
 
-class DiskChangeBar;
 
 class CTableFindingsWindow;
 class EditorFrame;
@@ -138,8 +137,6 @@ private:
     void ForgetGoneEntry();
     // The list and the details as the document holds them, after each change it announces.
     void ShowDocument();
-    // The status line below the controls follows the document with the rest.
-    void ShowStatusLine();
     void RefreshTableList();
 
     TunerCatalogue m_catalogue;
@@ -149,7 +146,6 @@ private:
     std::int32_t m_iMenuPos = 0;
     std::optional<TunerSpecEntry> m_shownEntry;
     // The copy of the table while it has unsaved changes.
-    DiskChangeBar* m_pDiskChangeBar = nullptr;
     std::unique_ptr<DocumentRecovery<TunerTableDocument>> m_pRecovery;
     // The findings of the last "Check Table", in a window of their own.
     QPointer<CTableFindingsWindow> m_pFindings;
