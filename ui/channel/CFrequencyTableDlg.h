@@ -148,7 +148,7 @@ private:
     void OnClickList();
     void OnRightClickList();
 
-    // Undo and redo (CFrequencyTableDlgHistory.cpp).
+    // Undo and redo (CFrequencyTableDlgMenus.cpp).
     void OnUndo();
     // Undo (backwards) or redo, and the country code they bring back.
     void MoveThroughHistory(bool bForward);

@@ -1,8 +1,8 @@
 // The channel table editor's commands: its registry, from which come the
 // menu bar (File, Edit, Table and Help with the desktop's keys), the row
 // menu and the keys the editor takes itself; and the commands only the menus
-// offer (Save, Open Recent, the row menu's own items); Go to Channel and
-// Find Frequency are their part's (ChannelNavigation.h).
+// offer (Save, Open Recent, undo and redo, the row menu's own items); Go to
+// Channel and Find Frequency are their part's (ChannelNavigation.h).
 
 #include "ui/channel/CFrequencyTableDlg.h"
 #include "ui/channel/ChannelBulkEdits.h"
@@ -107,20 +107,13 @@ void CFrequencyTableDlg::OnInsertBlankItem()
 void CFrequencyTableDlg::OnDeleteSelectedItems()
 {
     // One query of the selection in ascending order serves both the count
-    // and the indices; asking row by row for the next one would cost a
+    // and the channels; asking row by row for the next one would cost a
     // scan of the selection per row.
-    const std::vector<int> rows = GetListView(IDC_LIST_CHANNELS)->GetSelectedRows();
-    if (rows.size() == 1) {
+    const std::vector<std::int32_t> channels = SelectedChannels();
+    if (channels.size() == 1)
         DeleteItem(m_iSelIndex);
-        return;
-    }
-    if (rows.empty())
-        return;
-    std::vector<std::int32_t> indices;
-    indices.reserve(rows.size());
-    for (int row : rows)
-        indices.push_back(row + 1);
-    DeleteItems(indices);
+    else if (!channels.empty())
+        DeleteItems(channels);
 }
 
 void CFrequencyTableDlg::RememberFile(const QString& path)
@@ -164,4 +157,30 @@ void CFrequencyTableDlg::OnEditFrequency()
 void CFrequencyTableDlg::OnFindFrequency()
 {
     m_pNavigation->FindFrequency();
+}
+
+// Undo and redo: the displays follow the document's announcement of each step.
+void CFrequencyTableDlg::OnUndo()
+{
+    MoveThroughHistory(false);
+}
+
+void CFrequencyTableDlg::OnRedo()
+{
+    MoveThroughHistory(true);
+}
+
+void CFrequencyTableDlg::MoveThroughHistory(bool bForward)
+{
+    const ChannelTable* pTableBefore = m_document.Table();
+    const std::int32_t iCodeBefore = m_document.CountryCode();
+    m_bHistoryMove = true;
+    const bool bMoved = bForward ? m_document.Redo() : m_document.Undo();
+    m_bHistoryMove = false;
+    // A step that brought another table back, or another code, shows the
+    // table's own code in place of one typed and refused.
+    if (bMoved && (m_document.Table() != pTableBefore || m_document.CountryCode() != iCodeBefore)) {
+        ShowTableCode();
+        ShowCountryCode();
+    }
 }
