@@ -177,6 +177,46 @@ enum class RasterCheck
     None,           // an old table's 32-bit floats hold few values on the raster
 };
 
+// Where a channel stands among the channels with a frequency of its list:
+// the nearest before it (0 for none) with its frequency, and the position
+// of the nearest after it (the list's length for none).
+struct ChannelNeighbours
+{
+    std::int32_t previous = 0;
+    double previousFrequency = 0.0;
+    std::size_t next = 0;
+};
+
+// The rules judged for each channel alone: its value, its order between its
+// neighbours, its raster (when nameOffRaster says it is named) and a repeat
+// of an earlier channel's frequency. Each finding goes to add without the
+// words that name the channel.
+// A template, so that the check of a whole list calls no function object
+// per channel.
+template <typename NameOffRaster, typename Add>
+void JudgeChannel(const std::vector<double>& frequencies, const DuplicateFrequencies& duplicates, std::size_t position,
+                  const ChannelNeighbours& neighbours, RasterCheck raster, NameOffRaster nameOffRaster, Add add)
+{
+    const double f = frequencies[position];
+    if (!std::isfinite(f))
+        add(FindingSeverity::Error, "the frequency " + FormatDouble(f) + " is not a finite number");
+    else if (f < 0.0)
+        add(FindingSeverity::Error, "the frequency " + FormatDouble(f) + " MHz is negative");
+    const std::size_t next = neighbours.next;
+    if (CarriesFrequency(f) && neighbours.previous != 0 && next < frequencies.size() &&
+        IsOutOfPlace(neighbours.previousFrequency, f, frequencies[next]))
+        add(FindingSeverity::Warning, FormatDouble(f) + " MHz is out of order between channel " +
+                                          std::to_string(neighbours.previous) + " (" +
+                                          FormatDouble(neighbours.previousFrequency) + " MHz) and channel " +
+                                          std::to_string(next + 1) + " (" + FormatDouble(frequencies[next]) + " MHz)");
+    if (raster == RasterCheck::WholeKilohertz && !IsWholeKilohertz(f) && nameOffRaster())
+        add(FindingSeverity::Warning, OffRasterText(f) + ", is not a whole number of kHz");
+    // Each later channel names the first one with its frequency.
+    if (duplicates.RepeatsEarlier(position))
+        add(FindingSeverity::Warning,
+            FormatDouble(f) + " MHz also at channel " + std::to_string(duplicates.OtherOf(position) + 1));
+}
+
 void CheckChannels(const Findings& findings, std::int32_t iList, const std::vector<double>& frequencies,
                    std::uint16_t wMin, std::uint16_t wMax, RasterCheck raster)
 {
@@ -184,43 +224,34 @@ void CheckChannels(const Findings& findings, std::int32_t iList, const std::vect
     const std::string name = iList == ChannelModeAir ? "air" : "cable";
     std::int32_t first = 0;
     std::int32_t last = 0;
-    std::int32_t previous = 0;
-    double previousFrequency = 0.0;
+    ChannelNeighbours neighbours;
     const DuplicateFrequencies duplicates(frequencies);
+    const auto nameOffRaster = [&offRaster] { return ++offRaster <= kMaxNamedOffRaster; };
 
     std::int32_t iChannel = 0;
     for (const double f : frequencies) {
         ++iChannel;
-        // Made only for a finding: most channels of a long list have none.
-        const auto channel = [&name, iChannel] { return name + " channel " + std::to_string(iChannel) + ": "; };
-        if (!std::isfinite(f))
-            findings.Add(iList, iChannel, channel() + "the frequency " + FormatDouble(f) + " is not a finite number");
-        else if (f < 0.0)
-            findings.Add(iList, iChannel, channel() + "the frequency " + FormatDouble(f) + " MHz is negative");
+        // The scan stops at the next channel with a frequency, where the
+        // next scan starts: the list is read about twice in all.
+        if (CarriesFrequency(f))
+            neighbours.next = NextCarrying(frequencies, static_cast<std::size_t>(iChannel));
+        // The words naming the channel are made only for a finding: most
+        // channels of a long list have none.
+        JudgeChannel(frequencies, duplicates, static_cast<std::size_t>(iChannel - 1), neighbours, raster, nameOffRaster,
+                     [&](FindingSeverity severity, std::string message) {
+                         message = name + " channel " + std::to_string(iChannel) + ": " + message;
+                         if (severity == FindingSeverity::Error)
+                             findings.Add(iList, iChannel, std::move(message));
+                         else
+                             findings.AddWarning(iList, iChannel, std::move(message));
+                     });
         if (CarriesFrequency(f)) {
-            // The scan stops at the next channel with a frequency, where the
-            // next scan starts: the list is read about twice in all.
-            const std::size_t next = NextCarrying(frequencies, static_cast<std::size_t>(iChannel));
-            if (previous != 0 && next < frequencies.size() && IsOutOfPlace(previousFrequency, f, frequencies[next]))
-                findings.AddWarning(iList, iChannel,
-                                    channel() + FormatDouble(f) + " MHz is out of order between channel " +
-                                        std::to_string(previous) + " (" + FormatDouble(previousFrequency) +
-                                        " MHz) and channel " + std::to_string(next + 1) + " (" +
-                                        FormatDouble(frequencies[next]) + " MHz)");
-            previous = iChannel;
-            previousFrequency = f;
+            neighbours.previous = iChannel;
+            neighbours.previousFrequency = f;
             if (first == 0)
                 first = iChannel;
             last = iChannel;
         }
-        if (raster == RasterCheck::WholeKilohertz && !IsWholeKilohertz(f) && ++offRaster <= kMaxNamedOffRaster)
-            findings.AddWarning(iList, iChannel, channel() + OffRasterText(f) + ", is not a whole number of kHz");
-        // Each later channel names the first one with its frequency.
-        const auto position = static_cast<std::size_t>(iChannel - 1);
-        if (duplicates.RepeatsEarlier(position))
-            findings.AddWarning(iList, iChannel,
-                                channel() + FormatDouble(f) + " MHz also at channel " +
-                                    std::to_string(duplicates.OtherOf(position) + 1));
     }
     if (offRaster > kMaxNamedOffRaster)
         findings.AddWarning(iList, 0,
@@ -553,4 +584,29 @@ void CheckTunerTableImage(const std::vector<std::uint8_t>& image, const FindingS
             visit(entry);
         }
     });
+}
+
+std::vector<TableFinding> ChannelFindingsAt(const std::vector<double>& frequencies,
+                                            const DuplicateFrequencies& duplicates, std::int32_t iList,
+                                            std::int32_t iChannel)
+{
+    std::vector<TableFinding> found;
+    if (iChannel < 1 || static_cast<std::size_t>(iChannel) > frequencies.size())
+        return found;
+    const auto position = static_cast<std::size_t>(iChannel - 1);
+    ChannelNeighbours neighbours;
+    for (std::size_t before = position; before-- > 0;) {
+        if (CarriesFrequency(frequencies[before])) {
+            neighbours.previous = static_cast<std::int32_t>(before + 1);
+            neighbours.previousFrequency = frequencies[before];
+            break;
+        }
+    }
+    neighbours.next = NextCarrying(frequencies, position + 1);
+    JudgeChannel(
+        frequencies, duplicates, position, neighbours, RasterCheck::WholeKilohertz, [] { return true; },
+        [&](FindingSeverity severity, std::string message) {
+            found.push_back(TableFinding{severity, iList, iChannel, std::move(message)});
+        });
+    return found;
 }

@@ -35,6 +35,7 @@
 #include <string>
 #include <vector>
 
+#include "tables/analysis/DuplicateFrequencies.h"
 #include "tables/format/ChannelTable.h"
 #include "tables/format/LegacyChannelTable.h"
 #include "tables/format/TunerSpecTable.h"
@@ -66,6 +67,17 @@ struct TableFinding
 using FindingSink = std::function<void(const TableFinding&)>;
 
 void CheckChannelTable(const ChannelTable& table, const ChannelTableLoadReport& report, const FindingSink& sink);
+
+// The findings the check of a table gives one channel of a list (1-based),
+// by the same rules, without the words that name the channel ("air channel
+// 5: "): its value, its order between the nearest channels with a frequency,
+// its raster (every channel off it named, not only the first ten) and a
+// repeat of an earlier channel's frequency. duplicates is the list's index.
+// It reads only the channel and its neighbours, for a cell of the editor's
+// list that shows it.
+std::vector<TableFinding> ChannelFindingsAt(const std::vector<double>& frequencies,
+                                            const DuplicateFrequencies& duplicates, std::int32_t iList,
+                                            std::int32_t iChannel);
 void CheckTunerTable(const TunerSpecTable& table, const TunerTableLoadReport& report, const FindingSink& sink);
 void CheckLegacyTable(const LegacyChannelTable& table, const LegacyTableLoadReport& report, const FindingSink& sink);
 

@@ -620,3 +620,39 @@ TEST(TunerTableChecks, ImplausibleFrequenciesAreWarningsAtTheirLimits)
                          {kWarning, {kNone, 9, at(9) + "the band edges 48.25, 1160, 442, 863.25" + tuning}},
                      }));
 }
+
+TEST(ChannelTableChecks, EachChannelAloneFindsWhatTheWholeCheckFindsForIt)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    // Out of order between neighbours across empty slots, off the raster (more
+    // than the ten the whole check names), repeated, negative and NaN.
+    std::vector<double> air = {55.25, 0.0, 30.0, 0.0, 77.25, 77.25, -2.0, nan, 90.0, 95.0};
+    for (int i = 0; i < 12; ++i)
+        air.push_back(100.0 + i + 0.0004);
+    air.push_back(0.0);
+    ChannelTable table(true);
+    ASSERT_TRUE(table.AppendFrequencies(ChannelModeAir, air));
+    std::vector<Graded> whole;
+    CheckChannelTableInMemory(table, GradingSink(whole));
+
+    const DuplicateFrequencies duplicates(air);
+    std::vector<Graded> alone;
+    for (std::int32_t iChannel = 1; iChannel <= static_cast<std::int32_t>(air.size()); ++iChannel)
+        for (const TableFinding& f : ChannelFindingsAt(air, duplicates, kAir, iChannel))
+            alone.push_back({f.severity == FindingSeverity::Warning ? kWarning : kError,
+                             {f.iList, f.iPosition, "air channel " + std::to_string(iChannel) + ": " + f.message}});
+    // The whole check names the first ten channels off the raster and counts
+    // the rest; alone, each names itself.
+    std::vector<Graded> wholeOfChannels;
+    for (const Graded& g : whole)
+        if (g.found.iList == kAir && g.found.iPosition > 0)
+            wholeOfChannels.push_back(g);
+    ASSERT_EQ(wholeOfChannels.size() + 2, alone.size());
+    EXPECT_TRUE(std::equal(wholeOfChannels.begin(), wholeOfChannels.end(), alone.begin()));
+    EXPECT_EQ(alone.front().found.message, "air channel 3: 30 MHz is out of order between channel 1 (55.25 MHz) and "
+                                           "channel 5 (77.25 MHz)");
+    EXPECT_EQ(alone.back().found.message,
+              "air channel 22: 111.00040 MHz, close to 111 MHz, is not a whole number of kHz");
+    EXPECT_TRUE(ChannelFindingsAt(air, duplicates, kAir, 0).empty());
+    EXPECT_TRUE(ChannelFindingsAt(air, duplicates, kAir, static_cast<std::int32_t>(air.size()) + 1).empty());
+}
