@@ -29,6 +29,8 @@ enum class MenuItemKind
     Separator,
     // The recent files of the editor's kind, filled when the menu opens.
     RecentFiles,
+    // A command shown checked while what it turns on is on.
+    Toggle,
 };
 
 // Where a command's key works.
@@ -66,6 +68,9 @@ struct MenuItemTemplate
     int command = 0;
     const char* text = nullptr; // with its mnemonic, "&Open..."
     CommandKey key;
+    // The submenu of the menu the item stands in ("&Columns"), made at its
+    // first item; none for an item of the menu itself.
+    const char* submenu = nullptr;
 };
 
 struct MenuTemplate
@@ -83,6 +88,8 @@ struct MenuBarTemplate
 extern const char* const kFileMenuTitle;
 extern const char* const kEditMenuTitle;
 extern const char* const kTableMenuTitle;
+extern const char* const kViewMenuTitle;
+extern const char* const kColumnsMenuText;
 extern const char* const kHelpMenuTitle;
 // The Open Recent submenu's own title and the text of an empty list.
 extern const char* const kOpenRecentMenuText;

@@ -31,6 +31,8 @@ constexpr const char* kTunerRecentKind = "tuner-tables";
 // The channel table editor's note on a row whose frequency another channel of
 // the list holds too; %1 is that channel's number.
 constexpr const char* kSameFrequencyNote = "Same frequency as channel %1";
+// The Band column of a channel no band of the chosen tuner tunes.
+constexpr const char* kOutsideTunerCell = "outside";
 // ... and on a row whose frequency a plan of the table's country names: %1 is
 // the plan's label for it ("E5", "S21", "5"), %2 the plan's name.
 constexpr const char* kBroadcastPlanChannelNote = "Channel %1 in broadcast plan %2";

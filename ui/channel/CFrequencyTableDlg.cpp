@@ -128,6 +128,7 @@ bool CFrequencyTableDlg::OnInitDialog()
     pList->SetExtendedStyle(pList->GetExtendedStyle() | LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
 
     InitColumns();
+    m_pRows->ShowKeptColumns();
     EnableTableControls(false);
     EnableChannelControls(false);
     return true;

@@ -194,6 +194,8 @@ private:
     // ---- end of the bulk edits ----
     // Copy and Paste of rows: their commands and their part.
     static CommandGroup<CFrequencyTableDlg> ClipboardCommands();
+    // View > Columns: the list's columns beyond the number and frequency.
+    static CommandGroup<CFrequencyTableDlg> ColumnCommands();
     // A part's commands as the editor's (CFrequencyTableDlgBulk.cpp).
     template <class Part>
     static CommandGroup<CFrequencyTableDlg> CommandsOf(const std::vector<PartCommand<Part>>& commands,

@@ -4,6 +4,7 @@
 
 #include "tables/analysis/TunerCoverage.h"
 #include "ui/channel/CFrequencyTableDlg.h"
+#include "ui/channel/ChannelRows.h"
 #include "ui/channel/ChannelTunerCheck.h"
 #include "ui/channel/chart/ChannelBandChart.h"
 #include "ui/editor/EditorStatusLine.h"
@@ -41,6 +42,7 @@ void CFrequencyTableDlg::ChooseTuner(std::optional<TunerChoice> choice)
                                          chosen ? TunerCodesText(chosen->entry) : std::string());
         m_showStatusLine();
     }
+    m_pRows->JudgeAgainstTuner(chosen ? std::optional<TunerBands>(chosen->Bands()) : std::nullopt);
     m_pBandChart->ShowChart();
     emit TunerChosen();
 }

@@ -7,6 +7,7 @@
 #include "ui/channel/CFrequencyTableDlg.h"
 #include "ui/channel/ChannelBulkEdits.h"
 #include "ui/channel/ChannelNavigation.h"
+#include "ui/channel/ChannelRows.h"
 #include "ui/channel/FrequencyCells.h"
 #include "ui/channel/compare/ChannelTableCompare.h"
 
@@ -72,6 +73,7 @@ const EditorCommands<CFrequencyTableDlg>& CFrequencyTableDlg::Commands()
                 hasTable,
                 &Dialog::OnEditFrequency}},
               {Shared::SelectAll<Dialog>(IDC_LIST_CHANNELS)}}},
+            {kViewMenuTitle, {ColumnCommands()}},
             {kTableMenuTitle,
              {{Shared::CheckTable<Dialog>(),
                {IDM_CHECK_AGAINST_TUNER,
@@ -85,6 +87,22 @@ const EditorCommands<CFrequencyTableDlg>& CFrequencyTableDlg::Commands()
         },
         {rowItems, BulkCommands(), Shared::History<Dialog>()}, Shared::Unshown<Dialog>());
     return commands;
+}
+
+CommandGroup<CFrequencyTableDlg> CFrequencyTableDlg::ColumnCommands()
+{
+    using Dialog = CFrequencyTableDlg;
+    CommandGroup<Dialog> toggles;
+    for (const auto& [id, column] :
+         {std::pair{IDM_COLUMN_PLAN, ChannelColumn::Plan}, std::pair{IDM_COLUMN_BAND, ChannelColumn::Band},
+          std::pair{IDM_COLUMN_CHECK, ChannelColumn::Check}}) {
+        const char* name = ChannelColumnName(column);
+        toggles.push_back(EditorCommand<Dialog>::Toggle(
+            id, MenuText(name, name[0]).c_str(),
+            [column = column](const Dialog& dialog) { return dialog.m_pRows->Shows(column); },
+            [column = column](Dialog& dialog) { dialog.m_pRows->ToggleColumn(column); }, kColumnsMenuText));
+    }
+    return toggles;
 }
 
 void CFrequencyTableDlg::InitMenus()

@@ -1,5 +1,7 @@
 #include "ui/dialog/DialogMenuBar.h"
 
+#include <string>
+
 #include <QAction>
 #include <QKeySequence>
 #include <QMenu>
@@ -71,17 +73,27 @@ void DialogMenuBar::AddMenu(const MenuTemplate& menuTemplate)
         if (!m_recentKind.isEmpty())
             SetRecentFiles(RecentFiles(m_recentKind).Files());
     });
+    std::map<std::string, QMenu*> submenus;
     for (const MenuItemTemplate& item : menuTemplate.items) {
+        QMenu* pItemMenu = pMenu;
+        if (item.submenu) {
+            QMenu*& pSubmenu = submenus[item.submenu];
+            if (!pSubmenu)
+                pSubmenu = pMenu->addMenu(QString::fromLatin1(item.submenu));
+            pItemMenu = pSubmenu;
+        }
         switch (item.kind) {
-        case MenuItemKind::Separator: pMenu->addSeparator(); break;
+        case MenuItemKind::Separator: pItemMenu->addSeparator(); break;
         case MenuItemKind::RecentFiles:
             m_pRecentMenu = pMenu->addMenu(QString::fromLatin1(kOpenRecentMenuText));
             SetRecentFiles({});
             break;
-        case MenuItemKind::Command: {
+        case MenuItemKind::Command:
+        case MenuItemKind::Toggle: {
             // The shortcut is the item's own: the bar shows it in its own
             // column and a screen reader reads the name alone.
-            QAction* pAction = pMenu->addAction(QString::fromLatin1(item.text));
+            QAction* pAction = pItemMenu->addAction(QString::fromLatin1(item.text));
+            pAction->setCheckable(item.kind == MenuItemKind::Toggle);
             const int command = item.command;
             pAction->setObjectName(QStringLiteral("menu-%1").arg(command));
             pAction->setShortcuts(CommandKeys(item.key));
@@ -113,6 +125,12 @@ void DialogMenuBar::SetText(int command, const QString& text)
 {
     if (QAction* pAction = Action(command))
         pAction->setText(text);
+}
+
+void DialogMenuBar::SetChecked(int command, bool bChecked)
+{
+    if (QAction* pAction = Action(command))
+        pAction->setChecked(bChecked);
 }
 
 void DialogMenuBar::SetRecentFiles(const QStringList& files)

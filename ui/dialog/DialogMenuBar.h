@@ -31,6 +31,7 @@ public:
     QAction* Action(int command) const;
     void SetEnabled(int command, bool bEnabled);
     void SetText(int command, const QString& text);
+    void SetChecked(int command, bool bChecked);
     // Called before any menu opens, so that its items are current.
     void SetBeforeShow(std::function<void()> beforeShow) { m_beforeShow = std::move(beforeShow); }
     // The Open Recent submenu lists the recent files of this kind (see

@@ -217,6 +217,16 @@ int ListViewModel::InsertColumn(int column, const QString& heading, int format)
     return column;
 }
 
+void ListViewModel::RemoveColumnsFrom(int column)
+{
+    const int count = static_cast<int>(m_columns.size());
+    if (column < 0 || column >= count)
+        return;
+    beginRemoveColumns(QModelIndex(), column, count - 1);
+    m_columns.erase(m_columns.begin() + column, m_columns.end());
+    endRemoveColumns();
+}
+
 void ListViewModel::SetRows(int count, RowTextFunction text, RowMarkFunction mark, SpokenTextFunction spoken,
                             RowDescriptionFunction description)
 {
@@ -365,6 +375,11 @@ int ListView::InsertColumn(int column, const QString& heading, int format, int w
     const int at = m_pModel->InsertColumn(column, heading, format);
     setColumnWidth(at, widthPixels);
     return at;
+}
+
+void ListView::RemoveColumnsFrom(int column)
+{
+    m_pModel->RemoveColumnsFrom(column);
 }
 
 void ListView::SetLastColumnFills()

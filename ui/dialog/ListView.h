@@ -59,6 +59,8 @@ public:
     using QAbstractTableModel::QAbstractTableModel;
 
     int InsertColumn(int column, const QString& heading, int format);
+    // Removes the columns from this one to the last.
+    void RemoveColumnsFrom(int column);
     // The rows' marks, spoken texts and descriptions, if any, come with the
     // rows and go with them.
     void SetRows(int count, RowTextFunction text, RowMarkFunction mark = nullptr, SpokenTextFunction spoken = nullptr,
@@ -152,6 +154,7 @@ public:
     ListView(QWidget* pParent, bool bSingleSelection);
 
     int InsertColumn(int column, const QString& heading, int format, int widthPixels);
+    void RemoveColumnsFrom(int column);
     unsigned GetExtendedStyle() const { return m_extendedStyle; }
     // The last column takes the width the others leave, as the list grows
     // with its window.

@@ -54,6 +54,18 @@ template <class Dialog> struct EditorCommand
     // the text ("&Undo Delete Item"); empty when there is none.
     StepName stepName;
     MenuItemKind kind;
+    // A toggle's: whether it is on.
+    Rule checked;
+    const char* submenu = nullptr;
+
+    // A command that turns something on or off, in a submenu when one is named.
+    static EditorCommand Toggle(int id, const char* text, Rule checked, Handler handler, const char* submenu = nullptr)
+    {
+        EditorCommand command(id, text, {}, {}, std::move(handler), {}, MenuItemKind::Toggle);
+        command.checked = std::move(checked);
+        command.submenu = submenu;
+        return command;
+    }
 };
 
 // Commands shown together; a separator stands between the groups of a menu.
@@ -118,8 +130,9 @@ public:
                 if (!shown.items.empty())
                     shown.items.push_back(MenuItemTemplate{MenuItemKind::Separator, 0, nullptr, {}});
                 for (const EditorCommand<Dialog>& command : group)
-                    shown.items.push_back(MenuItemTemplate{
-                        command.kind, command.id, command.text.empty() ? nullptr : command.text.c_str(), command.key});
+                    shown.items.push_back(MenuItemTemplate{command.kind, command.id,
+                                                           command.text.empty() ? nullptr : command.text.c_str(),
+                                                           command.key, command.submenu});
             }
         }
         return bar;
@@ -152,7 +165,9 @@ public:
         for (const EditorMenuLayout<Dialog>& menu : m_bar) {
             for (const CommandGroup<Dialog>& group : menu.groups) {
                 for (const EditorCommand<Dialog>& command : group) {
-                    if (command.kind != MenuItemKind::Command)
+                    if (command.kind == MenuItemKind::Toggle)
+                        bar.SetChecked(command.id, command.checked(dialog));
+                    else if (command.kind != MenuItemKind::Command)
                         continue;
                     bar.SetEnabled(command.id, IsEnabled(command, dialog));
                     if (command.stepName)
@@ -204,7 +219,7 @@ private:
     void Collect(const CommandGroup<Dialog>& group)
     {
         for (const EditorCommand<Dialog>& command : group) {
-            if (command.kind != MenuItemKind::Command || Find(command.id))
+            if ((command.kind != MenuItemKind::Command && command.kind != MenuItemKind::Toggle) || Find(command.id))
                 continue;
             m_all.push_back(&command);
             if (command.key.scope != KeyScope::Window)

@@ -133,14 +133,15 @@ TEST_F(ChannelMenuBarTest, MenusTitlesItemsAndKeys)
     QStringList titles;
     for (QAction* pTitle : EditorFrame::Of(dlg)->MenuBar()->Bar()->actions())
         titles << pTitle->text();
-    EXPECT_EQ(titles, QStringList({"&File", "&Edit", "&Table", "&Help"}));
+    EXPECT_EQ(titles, QStringList({"&File", "&Edit", "&View", "&Table", "&Help"}));
     EXPECT_EQ(ItemTexts(dlg, 0),
               QStringList({"&New\tCtrl+N", "New from &Plan...\tCtrl+P", "&Open...\tCtrl+O", "Open &Recent", "-",
                            "&Save\tCtrl+S", "Save &As...\tCtrl+Shift+S", "-", "&Import...", "&Export...",
                            "Co&mpare With...", "-", "&Close\t" + Keys(QKeySequence::Close)}));
-    EXPECT_EQ(ItemTexts(dlg, 2), QStringList({"&Check Table\tF7", "Check &Against Tuner...\tShift+F7", "&Band Chart",
+    EXPECT_EQ(ItemTexts(dlg, 2), QStringList({"&Columns"}));
+    EXPECT_EQ(ItemTexts(dlg, 3), QStringList({"&Check Table\tF7", "Check &Against Tuner...\tShift+F7", "&Band Chart",
                                               "Con&vert Old Table..."}));
-    EXPECT_EQ(ItemTexts(dlg, 3), QStringList({"&About Vornalix...\tF1"}));
+    EXPECT_EQ(ItemTexts(dlg, 4), QStringList({"&About Vornalix...\tF1"}));
     const QStringList edit = ItemTexts(dlg, 1);
     EXPECT_TRUE(edit.contains("&Go to Channel...\tCtrl+G"));
     EXPECT_TRUE(edit.contains("&Find Frequency...\tCtrl+F"));
