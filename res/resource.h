@@ -36,6 +36,7 @@ constexpr int IDM_CHECK_TABLE = 146;
 constexpr int IDM_EDIT_FREQUENCY = 147;
 constexpr int IDM_FIND_REPLACE = 148;
 constexpr int IDM_COMPARE_WITH = 149;
+constexpr int IDM_COVERAGE_MATRIX = 163;
 // The channel editor's commands on the selected rows.
 constexpr int IDM_MOVE_UP = 150;
 constexpr int IDM_MOVE_DOWN = 151;

@@ -26,6 +26,7 @@
 #include "ui/channel/ChannelTunerCheck.h"
 #include "ui/channel/FrequencyCells.h"
 #include "ui/channel/compare/ChannelTableCompare.h"
+#include "ui/channel/matrix/ChannelCoverageMatrix.h"
 #include "ui/dialog/AccessibleNames.h"
 #include "ui/dialog/FileDrop.h"
 #include "ui/dialog/FileMessages.h"
@@ -123,6 +124,9 @@ CFrequencyTableDlg::CFrequencyTableDlg(UserServices& services, QWidget* pParent)
             }
             m_pStatusLine->ShowNote(note);
         });
+    m_pMatrix = new ChannelCoverageMatrix(
+        m_document, *m_pTunerCheck, services, *this, [this](const QString& path) { return OpenFile(path); },
+        [this](TunerChoice choice) { CheckAgainstTuner(std::move(choice)); });
     m_pRows = std::make_unique<ChannelRows>(m_document, *GetListView(IDC_LIST_CHANNELS), EditorPlanLibrary);
     m_pFrequencyCells = std::make_unique<FrequencyCells>(m_document, *pList, 1);
     m_pRecovery = std::make_unique<DocumentRecovery<ChannelTableDocument>>(this, services, m_document, "ccf");

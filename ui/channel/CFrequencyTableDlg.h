@@ -26,6 +26,7 @@ class DiskChangeBar;
 class CBandChartWindow;
 class CTableFindingsWindow;
 class ChannelTableCompare;
+class ChannelCoverageMatrix;
 class PlanLabels;
 class ChannelBulkEdits;
 class ChannelClipboard;
@@ -84,6 +85,9 @@ public:
     // The tuner the table is judged against, kept while the editor is open.
     const std::optional<TunerChoice>& ChosenTuner() const;
     void ChooseTuner(std::optional<TunerChoice> choice);
+    // What Check Against Tuner... does once its tuner is chosen: the choice
+    // kept, and the findings shown with that tuner's.
+    void CheckAgainstTuner(TunerChoice choice);
     // The tuner catalogue that names the tuners offered by "Check Against
     // Tuner...", instead of the one the tuner editor would find.
     void SetCataloguePath(const std::string& path);
@@ -257,6 +261,8 @@ private:
     // Check Table and its window, which follows the document (a child object).
     ChannelTableCheck* m_pTableCheck = nullptr;
     ChannelTableCompare* m_pCompare = nullptr;
+    // Table > Coverage Matrix... (matrix/ChannelCoverageMatrix.h).
+    ChannelCoverageMatrix* m_pMatrix = nullptr;
     EditorFrame* m_pFrame = nullptr;
     EditorStatusLine* m_pStatusLine = nullptr;
     // The band chart, redrawn when the document tells of a changed table or a tuner is chosen.

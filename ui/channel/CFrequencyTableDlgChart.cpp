@@ -45,9 +45,12 @@ void CFrequencyTableDlg::OnCheckAgainstTuner()
 {
     if (!m_document.HasTable())
         return;
-    std::optional<TunerChoice> choice = m_pTunerCheck->AskTuner();
-    if (!choice)
-        return;
+    if (std::optional<TunerChoice> choice = m_pTunerCheck->AskTuner())
+        CheckAgainstTuner(std::move(*choice));
+}
+
+void CFrequencyTableDlg::CheckAgainstTuner(TunerChoice choice)
+{
     ChooseTuner(std::move(choice));
     // The findings as Check Table shows them, now with the tuner's.
     OnCheckTable();

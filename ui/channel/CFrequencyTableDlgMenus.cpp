@@ -10,6 +10,7 @@
 #include "ui/channel/ChannelBulkEdits.h"
 #include "ui/channel/FrequencyCells.h"
 #include "ui/channel/compare/ChannelTableCompare.h"
+#include "ui/channel/matrix/ChannelCoverageMatrix.h"
 
 #include "res/Strings.h"
 #include "res/resource.h"
@@ -82,6 +83,7 @@ const EditorCommands<CFrequencyTableDlg>& CFrequencyTableDlg::Commands()
                 hasTable,
                 &Dialog::OnCheckAgainstTuner},
                {IDM_BAND_CHART, kBandChartMenuItem, {}, {}, &Dialog::OnBandChart},
+               {IDM_COVERAGE_MATRIX, kMatrixMenuItem, {}, {}, [](Dialog& dialog) { dialog.m_pMatrix->Ask(); }},
                {IDC_BUTTON_CONVERT, "Con&vert Old Table...", {}, {}, &Dialog::OnConvert}}}},
             Shared::HelpMenu<Dialog>(),
         },
