@@ -109,6 +109,8 @@ constexpr const char* kMatrixCellCounting = "%1, %2: not counted yet";
 // A country the catalogue does not name: %1 its code.
 constexpr const char* kMatrixUnknownCountry = "country %1";
 constexpr const char* kMatrixChannelsText = "%1 channels";
+// A row whose table did not fit in the memory left.
+constexpr const char* kMatrixOutOfMemory = "cannot be counted: out of memory";
 
 // Import... and Export... of the editors.
 constexpr const char* kChannelTransferFilter =

@@ -1,6 +1,7 @@
 #include "ui/channel/matrix/MatrixCounter.h"
 
 #include <algorithm>
+#include <new>
 #include <utility>
 
 #include <QElapsedTimer>
@@ -8,6 +9,7 @@
 #include <QThread>
 
 #include "edit/TableOperations.h"
+#include "res/Strings.h"
 #include "tables/format/ChannelTable.h"
 
 namespace {
@@ -17,13 +19,15 @@ constexpr qint64 kHandOverMs = 16;
 
 } // namespace
 
-CountedTable CountTable(const ChannelTable& table, const std::vector<TunerBands>& tuners)
+namespace {
+
+CountedTable CountLists(std::int32_t iCountry, const std::vector<SortedFrequencies>& channels,
+                        const std::vector<TunerBands>& tuners)
 {
-    const std::vector<SortedFrequencies> channels{SortedFrequencies(table)};
     const CoverageMatrix matrix(channels, tuners);
     CountedTable counted;
     counted.bRead = true;
-    counted.iCountry = table.Header().iCountryCode();
+    counted.iCountry = iCountry;
     counted.channels = channels.front().size();
     counted.outside.reserve(tuners.size());
     for (std::size_t tuner = 0; tuner < tuners.size(); ++tuner)
@@ -31,16 +35,34 @@ CountedTable CountTable(const ChannelTable& table, const std::vector<TunerBands>
     return counted;
 }
 
+CountedTable Unread(QString reason)
+{
+    CountedTable unread;
+    unread.reason = std::move(reason);
+    return unread;
+}
+
+} // namespace
+
+CountedTable CountTable(const ChannelTable& table, const std::vector<TunerBands>& tuners)
+{
+    return CountLists(table.Header().iCountryCode(), {SortedFrequencies(table)}, tuners);
+}
+
 CountedTable CountTableFile(const QString& path, const std::vector<TunerBands>& tuners)
 {
-    ChannelTable table(false);
-    const TableLoadResult loaded = LoadTableFile(QFile::encodeName(path).toStdString(), table, NonRegularFiles::Refuse);
-    if (!loaded.Loaded()) {
-        CountedTable unread;
-        unread.reason = QString::fromStdString(loaded.reason);
-        return unread;
+    // No exception leaves the thread: a table too large for the memory left
+    // is a row that says so.
+    try {
+        ChannelFileFrequencies frequencies;
+        const TableLoadResult loaded =
+            LoadTableFile(QFile::encodeName(path).toStdString(), frequencies, NonRegularFiles::Refuse);
+        if (!loaded.Loaded())
+            return Unread(QString::fromStdString(loaded.reason));
+        return CountLists(frequencies.iCountry, {SortedFrequencies(frequencies.air, frequencies.cable)}, tuners);
+    } catch (const std::bad_alloc&) {
+        return Unread(QString::fromLatin1(kMatrixOutOfMemory));
     }
-    return CountTable(table, tuners);
 }
 
 MatrixCounter::MatrixCounter(QObject* pParent) : QObject(pParent) {}

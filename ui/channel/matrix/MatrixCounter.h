@@ -1,7 +1,9 @@
 #pragma once
 // The counting of the coverage matrix's rows off the interface thread: each
 // table file read as the editor reads one (a FIFO, a device or a directory
-// refused unopened), its channels sorted and counted against every tuner,
+// refused unopened) but into plain frequencies, never a table's nodes, which
+// come from a pool of the interface thread's; its channels sorted and
+// counted against every tuner,
 // and the result handed back to the window's thread row by row. The window
 // never waits for a count; closing it stops the counts still running at the
 // next file and drops the results not yet handed over.
@@ -30,7 +32,10 @@ struct CountedTable
     std::vector<std::size_t> outside; // a count per tuner, in the tuners' order
 };
 
+// The open table, on the interface thread, whose nodes it reads.
 CountedTable CountTable(const ChannelTable& table, const std::vector<TunerBands>& tuners);
+// A file, on any thread: its frequencies are read without a table's nodes,
+// whose pool only the interface thread uses.
 CountedTable CountTableFile(const QString& path, const std::vector<TunerBands>& tuners);
 
 class MatrixCounter : public QObject
