@@ -99,15 +99,20 @@ void MatrixCounter::Count(std::vector<Job> jobs, Tuners tuners, std::uint64_t ro
             batch.clear();
             sinceHandedOver.restart();
         };
-        for (const Job& job : jobs) {
-            if (QThread::currentThread()->isInterruptionRequested())
-                return;
-            batch.push_back({job.row, CountTableFile(job.path, *tuners)});
-            if (sinceHandedOver.elapsed() >= kHandOverMs)
+        // Out of memory even for a batch, the rest is not counted; no
+        // exception leaves the thread.
+        try {
+            for (const Job& job : jobs) {
+                if (QThread::currentThread()->isInterruptionRequested())
+                    return;
+                batch.push_back({job.row, CountTableFile(job.path, *tuners)});
+                if (sinceHandedOver.elapsed() >= kHandOverMs)
+                    handOver();
+            }
+            if (!batch.empty())
                 handOver();
+        } catch (const std::bad_alloc&) {
         }
-        if (!batch.empty())
-            handOver();
     });
     m_threads.push_back(pThread);
     // Told on this thread after the last result the thread queued.
