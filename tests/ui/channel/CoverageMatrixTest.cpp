@@ -232,6 +232,12 @@ TEST_F(CoverageMatrixTest, ActivatingACellOpensItsTableAndChecksItAgainstThatTun
     PressKey(pWindow->View(), Qt::Key_Return);
     EXPECT_EQ(TunerCodesText(dlg.ChosenTuner()->entry), "05:01");
     EXPECT_EQ(dlg.Document().ChangeCount(), changes);
+    // Nor does Zurich's own row while Zurich is open: its edit stays.
+    const_cast<ChannelTableDocument&>(dlg.Document()).EditFrequency(1, 475.25);
+    pWindow->View()->setCurrentIndex(pWindow->Model().index(2, 4));
+    PressKey(pWindow->View(), Qt::Key_Return);
+    EXPECT_EQ(TunerCodesText(dlg.ChosenTuner()->entry), "03:12");
+    EXPECT_EQ(dlg.Document().Table()->GetFrequency(ChannelModeAir, 1), 475.25);
 
     // Closing the window while it counts lets it go; the editor goes on.
     std::filesystem::create_directory(dir.File("many"));

@@ -142,9 +142,13 @@ void ChannelCoverageMatrix::Activate(int row, std::optional<std::size_t> tuner)
     std::optional<TunerChoice> choice;
     if (tuner && *tuner < m_pWindow->Tuners().entries.size())
         choice = m_pWindow->Tuners().ChoiceOf(*tuner);
-    // The first row is the open table, which stays; another row's file is
-    // opened as the editor's Open opens it, and the first row follows.
-    if (row > 0 && !m_open(path))
+    // The first row is the open table, which stays, as does a row of its
+    // file; another row's file is opened as the editor's Open opens it, and
+    // the first row follows.
+    const bool bOpenAlready =
+        row == 0 || CanonicalFileName(path) ==
+                        CanonicalFileName(QFile::decodeName(QByteArray::fromStdString(m_document.SavePath())));
+    if (!bOpenAlready && !m_open(path))
         return;
     if (choice && m_document.HasTable())
         m_check(std::move(*choice));

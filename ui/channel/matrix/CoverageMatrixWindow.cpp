@@ -122,6 +122,8 @@ void CoverageMatrixWindow::SetTuners(TunerTableTuners tuners)
         pBands->emplace_back(entry);
     m_pModel->SetTuners(CoverageMatrixTuners(m_tuners.entries, *pBands));
     m_pBands = std::move(pBands);
+    // The counts against the tuners before are of no use any more.
+    m_pCounter->Stop();
     ++m_round;
     m_rowsToCount = 0;
     setWindowTitle(QString::fromUtf8(kMatrixTitleOf).arg(PrintableFileName(QFileInfo(m_tuners.path).fileName())));

@@ -70,12 +70,17 @@ MatrixCounter::MatrixCounter(QObject* pParent) : QObject(pParent) {}
 MatrixCounter::~MatrixCounter()
 {
     // Asked of all first, so that they stop side by side.
-    for (QThread* pThread : m_threads)
-        pThread->requestInterruption();
+    Stop();
     for (QThread* pThread : m_threads) {
         pThread->wait();
         delete pThread;
     }
+}
+
+void MatrixCounter::Stop()
+{
+    for (QThread* pThread : m_threads)
+        pThread->requestInterruption();
 }
 
 void MatrixCounter::Count(std::vector<Job> jobs, Tuners tuners, std::uint64_t round)

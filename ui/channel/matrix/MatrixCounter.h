@@ -68,6 +68,8 @@ public:
     void Count(std::vector<Job> jobs, Tuners tuners, std::uint64_t round);
     // Whether some count is still running.
     bool IsCounting() const { return !m_threads.empty(); }
+    // Every count stops at its next file, without waiting for it.
+    void Stop();
 
     std::function<void(std::uint64_t round, const std::vector<Counted>& counted)> onCounted;
 
