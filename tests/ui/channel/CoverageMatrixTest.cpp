@@ -108,7 +108,7 @@ protected:
     CFrequencyTableDlg dlg{services};
 };
 
-TEST_F(CoverageMatrixTest, CellsAreCoverageMatrixsCountsAndTheOpenTableFollowsItsEdits)
+TEST_F(CoverageMatrixTest, CellsAreTheCountsOfCoverageMatrixAndTheOpenTableFollowsItsEdits)
 {
     ASSERT_EQ(mkfifo(dir.File("waiting.ccf").c_str(), 0600), 0);
     std::filesystem::create_directories(dir.File("folder/inner"));
