@@ -30,6 +30,14 @@ TableLoadResult LoadTableFile(const std::string& path, ChannelTable& table, NonR
     return Unreadable(std::move(error));
 }
 
+TableLoadResult LoadTableFile(const std::string& path, ChannelFileFrequencies& frequencies, NonRegularFiles nonRegular)
+{
+    FileError error;
+    if (ReadChannelFrequencies(path.c_str(), frequencies, &error, nonRegular))
+        return Loaded();
+    return Unreadable(std::move(error));
+}
+
 TableLoadResult LoadTableFile(const std::string& path, TunerSpecTable& table, NonRegularFiles nonRegular)
 {
     FileError error;

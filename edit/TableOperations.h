@@ -34,3 +34,6 @@ struct TableLoadResult
 TableLoadResult LoadTableFile(const std::string& path, ChannelTable& table, NonRegularFiles nonRegular);
 TableLoadResult LoadTableFile(const std::string& path, TunerSpecTable& table, NonRegularFiles nonRegular);
 TableLoadResult LoadTableFile(const std::string& path, LegacyChannelTable& table, NonRegularFiles nonRegular);
+// A channel table's frequencies alone, read as its Load reads them, on any
+// thread (ReadChannelFrequencies).
+TableLoadResult LoadTableFile(const std::string& path, ChannelFileFrequencies& frequencies, NonRegularFiles nonRegular);

@@ -80,6 +80,40 @@ constexpr const char* kCompareCopy = "&Copy to This Table";
 constexpr const char* kCompareCopiedNote = "%1 rows taken from the other table";
 constexpr const char* kCompareNothingCopied = "The rows chosen hold what this table holds: nothing changed";
 
+// Table > Coverage Matrix... of the channel editor: channel tables against
+// every tuner of a tuner table. %1 is the tuner table's file.
+constexpr const char* kMatrixMenuItem = "Coverage &Matrix...";
+constexpr const char* kMatrixTitle = "Coverage Matrix";
+constexpr const char* kMatrixTitleOf = "Coverage Matrix \u2013 %1";
+constexpr const char* kMatrixTableHeading = "Table";
+constexpr const char* kMatrixCountryHeading = "Country";
+constexpr const char* kMatrixChannelsHeading = "Channels";
+// The table being edited leads: %1 its file's name.
+constexpr const char* kMatrixThisTable = "%1 (open)";
+constexpr const char* kMatrixUnsavedTable = "This table (not saved)";
+constexpr const char* kMatrixNoTable = "No table is open";
+// Above the cells: %1 the codes of the tuners that tune every table read.
+constexpr const char* kMatrixCovering = "Tuners tuning every table: %1";
+constexpr const char* kMatrixCoveringNone = "none";
+// While the tables are read and counted: %1 of %2 tables done.
+constexpr const char* kMatrixCounting = "Counting: %1 of %2 tables";
+constexpr const char* kMatrixCountingName = "Counting";
+constexpr const char* kMatrixAddTables = "Add &Tables...";
+constexpr const char* kMatrixAddFolder = "Add &Folder...";
+constexpr const char* kMatrixExport = "&Export...";
+constexpr const char* kMatrixExportFilter = "CSV Files (*.csv)|*.csv|SVG Images (*.svg)|*.svg||";
+constexpr const char* kMatrixAddTablesTitle = "Add Tables";
+constexpr const char* kMatrixAddFolderTitle = "Add Folder";
+// A cell as a screen reader reads it: %1 the table's country, %2 the tuner's
+// codes, %3 the channels outside.
+constexpr const char* kMatrixCellText = "%1, %2: %3 outside";
+constexpr const char* kMatrixCellCounting = "%1, %2: not counted yet";
+// A country the catalogue does not name: %1 its code.
+constexpr const char* kMatrixUnknownCountry = "country %1";
+constexpr const char* kMatrixChannelsText = "%1 channels";
+// A row whose table did not fit in the memory left.
+constexpr const char* kMatrixOutOfMemory = "cannot be counted: out of memory";
+
 // Import... and Export... of the editors.
 constexpr const char* kChannelTransferFilter =
     "JSON Tables (*.json)|*.json|CSV Channel Lists (*.csv)|*.csv|All Files (*.*)|*.*||";

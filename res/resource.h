@@ -36,10 +36,12 @@ constexpr int IDM_CHECK_TABLE = 146;
 constexpr int IDM_EDIT_FREQUENCY = 147;
 constexpr int IDM_FIND_REPLACE = 148;
 constexpr int IDM_COMPARE_WITH = 149;
-// View > Columns: the channel list's columns beside the number and frequency.
+// View > Columns: the channel list's columns beside the number and frequency,
+// in the order of their columns (ChannelColumn).
 constexpr int IDM_COLUMN_PLAN = 160;
 constexpr int IDM_COLUMN_BAND = 161;
 constexpr int IDM_COLUMN_CHECK = 162;
+constexpr int IDM_COVERAGE_MATRIX = 163;
 // The channel editor's commands on the selected rows.
 constexpr int IDM_MOVE_UP = 150;
 constexpr int IDM_MOVE_DOWN = 151;

@@ -8,8 +8,8 @@
 #include <ostream>
 
 #include "platform/Printable.h"
+#include "tables/analysis/CoverageMatrixOutput.h"
 #include "tables/analysis/TunerCoverage.h"
-#include "tables/text/Csv.h"
 #include "tables/text/Json.h"
 #include "tool/Commands.h"
 #include "tool/Help.h"
@@ -18,26 +18,8 @@
 
 namespace {
 
-// A channel table as its row shows it; its channels are counted and gone.
-struct MatrixTable
-{
-    std::string path;
-    std::int32_t iCountry = 0;
-    std::size_t channels = 0;
-};
-
-struct MatrixTuner
-{
-    std::string codes;   // "03:12"
-    std::string problem; // NonFiniteEdgesText, empty for most
-};
-
-struct Matrix
-{
-    std::vector<MatrixTable> tables;
-    std::vector<MatrixTuner> tuners;
-    CoverageMatrix counts;
-};
+// The tables' rows and the tuners' columns as the CSV names them too.
+using Matrix = NamedCoverageMatrix;
 
 std::string NumberText(std::int64_t value)
 {
@@ -82,8 +64,8 @@ void WriteText(const Matrix& matrix, std::ostream& out)
     std::size_t nameWidth = ColumnsOf("table");
     std::size_t countryWidth = ColumnsOf("country");
     std::size_t channelsWidth = ColumnsOf("channels");
-    for (const MatrixTable& table : matrix.tables) {
-        names.push_back(PrintableText(table.path));
+    for (const CoverageMatrixTable& table : matrix.tables) {
+        names.push_back(PrintableText(table.name));
         nameWidth = std::max(nameWidth, ColumnsOf(names.back()));
         countryWidth = std::max(countryWidth, NumberText(table.iCountry).size());
         channelsWidth = std::max(channelsWidth, DigitCount(table.channels));
@@ -119,7 +101,7 @@ void WriteText(const Matrix& matrix, std::ostream& out)
 
     std::string covering;
     for (std::size_t u = 0; u < matrix.tuners.size(); ++u) {
-        const MatrixTuner& tuner = matrix.tuners[u];
+        const CoverageMatrixTuner& tuner = matrix.tuners[u];
         if (!tuner.problem.empty())
             out << "tuner " << tuner.codes << ": " << tuner.problem << '\n';
         if (matrix.counts.TunerTunesEveryTable(u))
@@ -134,7 +116,7 @@ void WriteJson(const Matrix& matrix, const TunerSpecTable& tuners, std::ostream&
     json.BeginObject().Key("tuners").BeginArray();
     std::int32_t iPosition = 0;
     for (const TunerSpecNode& node : tuners.Entries()) {
-        const MatrixTuner& tuner = matrix.tuners[static_cast<std::size_t>(iPosition)];
+        const CoverageMatrixTuner& tuner = matrix.tuners[static_cast<std::size_t>(iPosition)];
         json.BeginObject().Key("entry").Integer(++iPosition).Key("factory").Integer(node.entry.iFactory());
         json.Key("tuner_type").Integer(node.entry.iTunerType()).Key("codes").String(tuner.codes);
         if (!tuner.problem.empty()) {
@@ -145,8 +127,8 @@ void WriteJson(const Matrix& matrix, const TunerSpecTable& tuners, std::ostream&
     }
     json.EndArray().Key("tables").BeginArray();
     for (std::size_t t = 0; t < matrix.tables.size(); ++t) {
-        const MatrixTable& table = matrix.tables[t];
-        json.BeginObject().Key("table").String(table.path).Key("country").Integer(table.iCountry);
+        const CoverageMatrixTable& table = matrix.tables[t];
+        json.BeginObject().Key("table").String(table.name).Key("country").Integer(table.iCountry);
         json.Key("channels").Integer(static_cast<std::int64_t>(table.channels)).Key("tuners").BeginArray();
         for (std::size_t u = 0; u < matrix.tuners.size(); ++u) {
             json.BeginObject().Key("codes").String(matrix.tuners[u].codes);
@@ -161,23 +143,6 @@ void WriteJson(const Matrix& matrix, const TunerSpecTable& tuners, std::ostream&
     }
     json.EndArray().EndObject();
     out << json.Text() << '\n';
-}
-
-void WriteCsv(const Matrix& matrix, std::ostream& out)
-{
-    std::string line = "table,country,channels";
-    for (const MatrixTuner& tuner : matrix.tuners)
-        AppendCsvField(line += ',', tuner.codes);
-    out << line << '\n';
-    for (std::size_t t = 0; t < matrix.tables.size(); ++t) {
-        const MatrixTable& table = matrix.tables[t];
-        line.clear();
-        AppendCsvField(line, table.path);
-        line += ',' + NumberText(table.iCountry) + ',' + NumberText(static_cast<std::int64_t>(table.channels));
-        for (std::size_t u = 0; u < matrix.tuners.size(); ++u)
-            line += ',' + NumberText(static_cast<std::int64_t>(matrix.counts.Outside(t, u)));
-        out << line << '\n';
-    }
 }
 
 } // namespace
@@ -200,7 +165,7 @@ int RunMatrix(const Arguments& args, std::ostream& out, std::ostream& err)
 
     // Each table is read, its channels sorted and the table let go before
     // the next: 240 tables hold their frequencies alone at once.
-    std::vector<MatrixTable> tables;
+    std::vector<CoverageMatrixTable> tables;
     std::vector<SortedFrequencies> channels;
     tables.reserve(options.operands.size() - 1);
     channels.reserve(options.operands.size() - 1);
@@ -209,23 +174,23 @@ int RunMatrix(const Arguments& args, std::ostream& out, std::ostream& err)
         if (!LoadChannelOperand(options.operands[i], table, err))
             return kExitFailure;
         channels.emplace_back(table);
-        tables.push_back({options.operands[i], table.Header().iCountryCode(), channels.back().size()});
+        tables.push_back(CoverageMatrixTableOf(options.operands[i], table, channels.back()));
     }
     TunerSpecTable tunerTable(false);
     if (!LoadTunerOperand(options.operands.back(), tunerTable, err))
         return kExitFailure;
 
     const std::vector<TunerBands> bands = BandsOfTuners(tunerTable);
-    std::vector<MatrixTuner> tuners;
-    tuners.reserve(bands.size());
-    std::size_t position = 0;
+    std::vector<TunerSpecEntry> entries;
+    entries.reserve(bands.size());
     for (const TunerSpecNode& node : tunerTable.Entries())
-        tuners.push_back({TunerCodesText(node.entry), NonFiniteEdgesText(bands[position++])});
+        entries.push_back(node.entry);
+    std::vector<CoverageMatrixTuner> tuners = CoverageMatrixTuners(entries, bands);
     const Matrix matrix{std::move(tables), std::move(tuners), CoverageMatrix(channels, bands)};
     if (bJson)
         WriteJson(matrix, tunerTable, out);
     else if (bCsv)
-        WriteCsv(matrix, out);
+        out << CoverageMatrixCsv(matrix);
     else
         WriteText(matrix, out);
     for (std::size_t t = 0; t < matrix.counts.TableCount(); ++t) {

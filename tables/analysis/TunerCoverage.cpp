@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <utility>
 
 #include "platform/HexDigit.h"
 #include "tables/format/ChannelTable.h"
@@ -428,6 +429,13 @@ CoverageMatrix::CoverageMatrix(const std::vector<SortedFrequencies>& tables, con
         for (const TunerBands& tuner : tuners)
             m_outside.push_back(CountOutside(table, tuner));
     }
+}
+
+CoverageMatrix::CoverageMatrix(std::size_t tables, std::size_t tuners, std::vector<std::size_t> outside)
+    : m_tables(tables), m_tuners(tuners), m_outside(std::move(outside))
+{
+    // A short row would be read past its end: what is missing counts as none.
+    m_outside.resize(m_tables * m_tuners);
 }
 
 bool CoverageMatrix::TableIsTunedWhole(std::size_t table) const

@@ -247,6 +247,9 @@ class CoverageMatrix
 {
 public:
     CoverageMatrix(const std::vector<SortedFrequencies>& tables, const std::vector<TunerBands>& tuners);
+    // Counts made elsewhere, a row of tuners per table: a window that counts
+    // its tables one at a time, as each is read, puts its rows together so.
+    CoverageMatrix(std::size_t tables, std::size_t tuners, std::vector<std::size_t> outside);
 
     std::size_t TableCount() const { return m_tables; }
     std::size_t TunerCount() const { return m_tuners; }

@@ -32,7 +32,51 @@ std::vector<FrequencyBits> BitsOf(const std::vector<double>& frequencies)
     return bits;
 }
 
+// Opens the file and reads its header, then as much after it as the
+// header's counts say can be of use, nothing beyond: what a load reads.
+bool ReadUsedBytes(const char* pszPath, NonRegularFiles nonRegular, FileReader& reader,
+                   std::vector<std::uint8_t>& bytes, ChannelTableHeader& stated, FileError* pError)
+{
+    if (!reader.Open(pszPath, nonRegular, pError) || !reader.ReadUpTo(bytes, ChannelTableHeader::kSize, pError))
+        return false;
+    ByteSource(bytes).Read(stated.bytes, ChannelTableHeader::kSize);
+    const std::size_t used = ChannelTableHeader::kSize + ChannelTable::kEndMarkSize +
+                             8 * (static_cast<std::size_t>(stated.wAirMax()) + stated.wCableMax());
+    return reader.ReadUpTo(bytes, used, pError);
+}
+
 } // namespace
+
+bool ReadChannelFrequencies(const char* pszPath, ChannelFileFrequencies& out, FileError* pError,
+                            NonRegularFiles nonRegular)
+{
+    std::vector<std::uint8_t> bytes;
+    FileReader reader;
+    ChannelTableHeader stated;
+    if (!pszPath || !ReadUsedBytes(pszPath, nonRegular, reader, bytes, stated, pError)) {
+        if (!pszPath && pError)
+            pError->Set(EINVAL);
+        return false;
+    }
+    // Laid out and read as Load reads the lists: a short file's missing
+    // fields are zero, which is no channel.
+    ByteSource source(bytes);
+    source.SeekTo(ChannelTableHeader::kSize);
+    const auto readList = [&source](std::uint16_t wCount) {
+        std::vector<double> frequencies(wCount);
+        for (double& dbFrequency : frequencies) {
+            std::uint8_t field[8];
+            source.Read(field, sizeof field);
+            dbFrequency = le::ReadF64(field);
+        }
+        return frequencies;
+    };
+    out.iCountry = stated.iCountryCode();
+    out.air = readList(stated.wAirMax());
+    source.SeekTo(source.Position() + ChannelTable::kEndMarkSize);
+    out.cable = readList(stated.wCableMax());
+    return true;
+}
 
 ChannelTable::WholeListsRecord::WholeListsRecord(ChannelTable& table) : m_table(table)
 {
@@ -231,21 +275,12 @@ int ChannelTable::Load(const char* pszPath, FileError* pError, NonRegularFiles n
     for (auto& b : m_dwEndMark)
         b = 0;
 
-    // The header's counts say how much of the file can be of use; nothing
-    // beyond that is read.
     std::vector<std::uint8_t> bytes;
     FileReader reader;
-    if (!reader.Open(pszPath, nonRegular, pError))
+    ChannelTableHeader& stated = m_lastLoad.header;
+    if (!ReadUsedBytes(pszPath, nonRegular, reader, bytes, stated, pError))
         return 0;
     m_lastLoad.fileSize = reader.RegularFileSize();
-    if (!reader.ReadUpTo(bytes, ChannelTableHeader::kSize, pError))
-        return 0;
-    ChannelTableHeader& stated = m_lastLoad.header;
-    ByteSource(bytes).Read(stated.bytes, ChannelTableHeader::kSize);
-    const std::size_t used = ChannelTableHeader::kSize + sizeof m_dwEndMark +
-                             8 * (static_cast<std::size_t>(stated.wAirMax()) + stated.wCableMax());
-    if (!reader.ReadUpTo(bytes, used, pError))
-        return 0;
     const std::uint64_t endMarkAt = ChannelTableHeader::kSize + 8 * static_cast<std::uint64_t>(stated.wAirMax());
     m_lastLoad.airRecords =
         static_cast<std::uint32_t>(WholeRecordsWithin(bytes.size(), ChannelTableHeader::kSize, 8, stated.wAirMax()));

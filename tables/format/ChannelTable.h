@@ -82,8 +82,10 @@ class ChannelTable
 public:
     // A list cannot hold more channels than the 16-bit count fields can record.
     static constexpr std::int32_t kMaxChannels = 65535;
+    // The four bytes between the air and the cable list.
+    static constexpr std::size_t kEndMarkSize = 4;
     static constexpr std::size_t kMaxFileSize =
-        ChannelTableHeader::kSize + 4 + 2 * 8 * static_cast<std::size_t>(kMaxChannels);
+        ChannelTableHeader::kSize + kEndMarkSize + 2 * 8 * static_cast<std::size_t>(kMaxChannels);
 
     explicit ChannelTable(bool bWithLists);
     ChannelTable(const ChannelTable&) = delete;
@@ -207,3 +209,18 @@ private:
     ChannelTableLoadReport m_lastLoad;
     ListRecorder<FrequencyBits>* m_pRecorder = nullptr;
 };
+
+// A table file's country code and frequencies, slot by slot, as Load reads
+// them but kept in plain vectors, without the table's nodes: those come from
+// a pool that only one thread may use, and this may be read on any thread.
+struct ChannelFileFrequencies
+{
+    std::int32_t iCountry = 0;
+    std::vector<double> air;
+    std::vector<double> cable;
+};
+// False, with the reason in pError, when the file cannot be read; a FIFO or
+// a device is refused unopened unless asked otherwise, as Load refuses it.
+// Running out of memory throws std::bad_alloc.
+bool ReadChannelFrequencies(const char* pszPath, ChannelFileFrequencies& out, FileError* pError = nullptr,
+                            NonRegularFiles nonRegular = NonRegularFiles::Refuse);

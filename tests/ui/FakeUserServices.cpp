@@ -10,6 +10,16 @@ std::optional<QString> FakeUserServices::ChooseFile(const FileDialogRequest& req
     return choice->path;
 }
 
+std::optional<QStringList> FakeUserServices::ChooseFiles(const FileDialogRequest& request)
+{
+    if (filesAnswers.empty())
+        return UserServices::ChooseFiles(request);
+    fileRequests.push_back(request);
+    QStringList files = filesAnswers.front();
+    filesAnswers.pop_front();
+    return files;
+}
+
 std::optional<FileChoice> FakeUserServices::ChooseFileAndFilter(const FileDialogRequest& request)
 {
     fileRequests.push_back(request);

@@ -18,6 +18,9 @@ public:
     // The filter each chosen file was chosen under, taken in order with
     // fileAnswers; an empty queue answers the first filter.
     std::deque<int> fileFilterAnswers;
+    // The files chosen in each chooser of many, taken in order; an empty
+    // queue answers from fileAnswers, one file at a time.
+    std::deque<QStringList> filesAnswers;
     std::deque<int> menuAnswers;
     // The texts typed into each form asked for; nothing cancels it.
     std::deque<std::optional<std::vector<QString>>> valueAnswers;
@@ -64,6 +67,7 @@ public:
 
     std::optional<QString> ChooseFile(const FileDialogRequest& request) override;
     std::optional<FileChoice> ChooseFileAndFilter(const FileDialogRequest& request) override;
+    std::optional<QStringList> ChooseFiles(const FileDialogRequest& request) override;
     void ShowMessage(QWidget* pOwner, const QString& text, MessageIcon icon) override;
     void ShowNote(QWidget* pOwner, const QString& text) override;
     int TrackPopupMenu(QWidget* pOwner, const std::vector<MenuItem>& items, const QPoint& globalPos) override;

@@ -18,15 +18,20 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPalette>
+#include <QPushButton>
 #include <QScreen>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 
 #include "edit/RecoveryStore.h"
 #include "platform/FileIO.h"
+#include "res/Strings.h"
 #include "res/resource.h"
 #include "tables/analysis/TableChecks.h"
+#include "tables/format/ChannelTable.h"
+#include "tables/format/TunerSpecTable.h"
 #include "tests/ui/FakeUserServices.h"
 #include "ui/app/CAboutDlg.h"
 #include "ui/app/CConvertDlg.h"
@@ -36,6 +41,8 @@
 #include "ui/channel/CPlanChooserDlg.h"
 #include "ui/channel/chart/CBandChartWindow.h"
 #include "ui/channel/compare/ChannelCompareWindow.h"
+#include "ui/channel/matrix/CoverageMatrixModel.h"
+#include "ui/channel/matrix/CoverageMatrixWindow.h"
 #include "ui/dialog/DialogMenuBar.h"
 #include "ui/dialog/ListView.h"
 #include "ui/editor/CTableFindingsWindow.h"
@@ -218,6 +225,57 @@ void UseScreenSize(const QString& size, const QString& configFile)
 
 } // namespace
 
+// The coverage matrix of that table and two more against four tuners, once
+// every row is counted.
+void ShowCoverageMatrix(CFrequencyTableDlg& editor, FakeUserServices& services, const QTemporaryDir& dir,
+                        const QString& folder)
+{
+    const auto writeTable = [&dir](const char* name, std::int32_t iCountry, const std::vector<double>& air) {
+        ChannelTable table(true);
+        table.SetCountryCode(iCountry);
+        for (const double dbFrequency : air) {
+            auto* pNode = new ChannelNode;
+            pNode->dbFrequency = dbFrequency;
+            table.AppendChannel(ChannelModeAir, pNode);
+        }
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        table.Save(QFile::encodeName(path).constData());
+        return path;
+    };
+    const auto tuner = [](std::int32_t iFactory, std::int32_t iType, double low, double mid, double high, double end) {
+        TunerSpecEntry entry;
+        entry.SetFactory(iFactory);
+        entry.SetTunerType(iType);
+        entry.SetLowBandStart(low);
+        entry.SetMidBandStart(mid);
+        entry.SetHighBandStart(high);
+        entry.SetHighBandEnd(end);
+        return entry;
+    };
+    TunerSpecTable tuners(true);
+    tuners.AppendEntries({tuner(0x03, 0x12, 44.0, 160.0, 442.0, 958.0), tuner(0x05, 0x01, 48.25, 160.0, 442.0, 863.25),
+                          tuner(0x01, 0x05, 50.0, 170.0, 300.0, 500.0), tuner(0x07, 0x21, 470.0, 480.0, 490.0, 500.0)});
+    const QString tunerPath = dir.filePath(QStringLiteral("tuners.tsf"));
+    tuners.Save(QFile::encodeName(tunerPath).constData());
+    services.fileAnswers.push_back(tunerPath);
+    editor.OnCommand(IDM_COVERAGE_MATRIX);
+    auto* pMatrix = editor.findChild<CoverageMatrixWindow*>();
+    if (!pMatrix)
+        return;
+    services.filesAnswers.push_back({writeTable("germany.ccf", 49, {48.25, 55.25, 175.25, 471.25, 855.25}),
+                                     writeTable("zurich.ccf", 41, {471.25, 479.25, 487.25})});
+    for (QPushButton* pButton : pMatrix->findChildren<QPushButton*>())
+        if (pButton->text() == QLatin1String(kMatrixAddTables))
+            pButton->click();
+    const QDeadlineTimer deadline(3000);
+    while (pMatrix->IsCounting() && !deadline.hasExpired())
+        QApplication::processEvents();
+    pMatrix->View()->setCurrentIndex(pMatrix->Model().index(0, CoverageMatrixModel::kFirstTunerColumn));
+    QApplication::processEvents();
+    pMatrix->grab().save(folder + QStringLiteral("/coverage-matrix.png"));
+    pMatrix->close();
+}
+
 int main(int argc, char** argv)
 {
     // The pictures neither read nor change the person's remembered window
@@ -313,6 +371,7 @@ int main(int argc, char** argv)
             pCompare->grab().save(folder + QStringLiteral("/compare-with.png"));
             pCompare->close();
         }
+        ShowCoverageMatrix(repeated, services, other, folder);
     }
 
     // The band chart of that table, then against a tuner that misses its

@@ -122,7 +122,66 @@ void FitDetailColumnsOnceListed(QFileDialog& dialog)
     QTimer::singleShot(0, &dialog, [&dialog] { FitDetailColumns(dialog); });
 }
 
+// The chooser as the request asks for it, in the given mode. The icons are
+// given before any folder is listed, since the listing asks them of every
+// entry, and live longer than the dialog.
+void SetUpFileDialog(QFileDialog& dialog, QAbstractFileIconProvider& icons, const FileDialogRequest& request,
+                     QFileDialog::FileMode mode)
+{
+    dialog.setIconProvider(&icons);
+    if (!request.title.isEmpty())
+        dialog.setWindowTitle(request.title);
+    dialog.setAcceptMode(request.bOpen ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
+    dialog.setFileMode(mode);
+    if (mode == QFileDialog::Directory)
+        dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    else
+        dialog.setNameFilters(QtFileFilter(request.filter).split(QStringLiteral(";;")));
+    if (!request.directory.isEmpty())
+        dialog.setDirectory(request.directory);
+    if (!request.fileName.isEmpty())
+        dialog.selectFile(request.fileName);
+    FitDetailColumnsOnceListed(dialog);
+}
+
+// What the person chose of files or folders that exist; nothing for none.
+std::optional<QStringList> ChooseExisting(const FileDialogRequest& request, QFileDialog::FileMode mode)
+{
+    NameOnlyIconProvider icons;
+    QFileDialog dialog(nullptr);
+    SetUpFileDialog(dialog, icons, request, mode);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles();
+}
+
 } // namespace
+
+std::optional<QStringList> UserServices::ChooseFiles(const FileDialogRequest& request)
+{
+    const std::optional<QString> path = ChooseFile(request);
+    if (!path)
+        return std::nullopt;
+    return QStringList{*path};
+}
+
+std::optional<QString> UserServices::ChooseFolder(const FileDialogRequest& request)
+{
+    return ChooseFile(request);
+}
+
+std::optional<QStringList> QtUserServices::ChooseFiles(const FileDialogRequest& request)
+{
+    return ChooseExisting(request, QFileDialog::ExistingFiles);
+}
+
+std::optional<QString> QtUserServices::ChooseFolder(const FileDialogRequest& request)
+{
+    const std::optional<QStringList> folders = ChooseExisting(request, QFileDialog::Directory);
+    if (!folders)
+        return std::nullopt;
+    return folders->constFirst();
+}
 
 std::optional<QString> QtUserServices::ChooseFile(const FileDialogRequest& request)
 {
@@ -134,17 +193,10 @@ std::optional<QString> QtUserServices::ChooseFile(const FileDialogRequest& reque
 
 std::optional<FileChoice> QtUserServices::ChooseFileAndFilter(const FileDialogRequest& request)
 {
-    // Given before any folder is listed, since the listing asks it of every
-    // entry, and living longer than the dialog.
     NameOnlyIconProvider icons;
     QFileDialog dialog(nullptr);
-    dialog.setIconProvider(&icons);
-    if (!request.title.isEmpty())
-        dialog.setWindowTitle(request.title);
-    dialog.setAcceptMode(request.bOpen ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
-    dialog.setFileMode(request.bOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    const QStringList filters = QtFileFilter(request.filter).split(QStringLiteral(";;"));
-    dialog.setNameFilters(filters);
+    SetUpFileDialog(dialog, icons, request, request.bOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    const QStringList filters = dialog.nameFilters();
     // The suffix follows the filter shown, so that a plain name takes the
     // extension of the format chosen; Qt's own dialog and the desktop's
     // (GTK) one both report a change of filter through filterSelected.
@@ -153,11 +205,6 @@ std::optional<FileChoice> QtUserServices::ChooseFileAndFilter(const FileDialogRe
         dialog.setDefaultSuffix(SuffixUnderFilter(request, static_cast<int>(filters.indexOf(filter))));
     });
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !(request.flags & OFN_OVERWRITEPROMPT));
-    if (!request.directory.isEmpty())
-        dialog.setDirectory(request.directory);
-    if (!request.fileName.isEmpty())
-        dialog.selectFile(request.fileName);
-    FitDetailColumnsOnceListed(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return std::nullopt;
     FileChoice choice;

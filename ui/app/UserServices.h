@@ -82,6 +82,12 @@ public:
     // defaultExt for a filter without one). Services that cannot tell the
     // filter answer ChooseFile's path under the first.
     virtual std::optional<FileChoice> ChooseFileAndFilter(const FileDialogRequest& request);
+    // Any number of existing files of one folder; nothing when the person
+    // cancels. Services that choose one file at a time answer ChooseFile's.
+    virtual std::optional<QStringList> ChooseFiles(const FileDialogRequest& request);
+    // An existing folder, beginning in the request's directory; services
+    // without a folder chooser answer ChooseFile's path.
+    virtual std::optional<QString> ChooseFolder(const FileDialogRequest& request);
     virtual void ShowMessage(QWidget* pOwner, const QString& text, MessageIcon icon) = 0;
     // Tells the person something without a question and without waiting: the
     // note stays beside its owner until closed, and the owner goes on working.
@@ -117,6 +123,8 @@ class QtUserServices : public UserServices
 public:
     std::optional<QString> ChooseFile(const FileDialogRequest& request) override;
     std::optional<FileChoice> ChooseFileAndFilter(const FileDialogRequest& request) override;
+    std::optional<QStringList> ChooseFiles(const FileDialogRequest& request) override;
+    std::optional<QString> ChooseFolder(const FileDialogRequest& request) override;
     void ShowMessage(QWidget* pOwner, const QString& text, MessageIcon icon) override;
     void ShowNote(QWidget* pOwner, const QString& text) override;
     int TrackPopupMenu(QWidget* pOwner, const std::vector<MenuItem>& items, const QPoint& globalPos) override;

@@ -29,6 +29,7 @@
 #include "ui/channel/FrequencyCells.h"
 #include "ui/channel/chart/ChannelBandChart.h"
 #include "ui/channel/compare/ChannelTableCompare.h"
+#include "ui/channel/matrix/ChannelCoverageMatrix.h"
 #include "ui/dialog/AccessibleNames.h"
 #include "ui/dialog/FileMessages.h"
 #include "ui/dialog/ListView.h"
@@ -88,14 +89,10 @@ CFrequencyTableDlg::CFrequencyTableDlg(UserServices& services, QWidget* pParent)
     m_pTableCheck = new ChannelTableCheck(
         m_document, *this, [this] { return m_pTunerCheck->Findings(); }, showFinding);
     m_pCompare = new ChannelTableCompare(m_document, services, *this, showFinding,
-                                         [this](const QString& note, bool bCodeChanged) {
-                                             // As after undo: the table's own code in place of one typed.
-                                             if (bCodeChanged) {
-                                                 ShowTableCode();
-                                                 ShowCountryCode();
-                                             }
-                                             m_pStatusLine->ShowNote(note);
-                                         });
+                                         [this](const QString& note, bool bCode) { ShowCopiedTable(note, bCode); });
+    m_pMatrix = new ChannelCoverageMatrix(
+        m_document, *m_pTunerCheck, services, *this, [this](const QString& path) { return OpenFile(path); },
+        [this](TunerChoice choice) { CheckAgainstTuner(std::move(choice)); });
     m_pRows = std::make_unique<ChannelRows>(m_document, *GetListView(IDC_LIST_CHANNELS), ChannelTableFromPlan::Library);
     m_pFrequencyCells = std::make_unique<FrequencyCells>(m_document, *pList, 1);
     m_pBandChart =
@@ -361,7 +358,7 @@ bool CFrequencyTableDlg::OpenFile(const QString& path)
     return true;
 }
 
-void CFrequencyTableDlg::ShowLoadedTable()
+void CFrequencyTableDlg::ShowLoadedTable(std::int32_t iMode, std::optional<std::int32_t> shownChannel)
 {
     ShowRange(ChannelModeAir);
     ShowRange(ChannelModeCable);
@@ -370,8 +367,10 @@ void CFrequencyTableDlg::ShowLoadedTable()
 
     EnableTableControls(true);
     EnableChannelControls(true);
-    ComboSetCurSel(IDC_COMBO_MODE, 0);
-    SetMode(ChannelModeAir);
+    ComboSetCurSel(IDC_COMBO_MODE, iMode);
+    SetMode(iMode);
+    if (shownChannel)
+        ShowChannelNumber(*shownChannel);
     RefreshList();
 }
 

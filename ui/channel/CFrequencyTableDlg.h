@@ -25,6 +25,7 @@ class CBandChartWindow;
 class ChannelBandChart;
 class CTableFindingsWindow;
 class ChannelTableCompare;
+class ChannelCoverageMatrix;
 class PlanLabels;
 class ChannelBulkEdits;
 class ChannelClipboard;
@@ -83,6 +84,9 @@ public:
     // The tuner the table is judged against, kept while the editor is open.
     const std::optional<TunerChoice>& ChosenTuner() const;
     void ChooseTuner(std::optional<TunerChoice> choice);
+    // What Check Against Tuner... does once its tuner is chosen: the choice
+    // kept, and the findings shown with that tuner's.
+    void CheckAgainstTuner(TunerChoice choice);
     // The tuner catalogue that names the tuners offered by "Check Against
     // Tuner...", instead of the one the tuner editor would find.
     void SetCataloguePath(const std::string& path);
@@ -130,7 +134,6 @@ private:
     void ShowCountry(std::int32_t iCode);
     QString TakeFrequencyText();
     FileDialogRequest TableFileRequest(bool bOpen) const;
-    void ShowTableFromPlan();
 
     // Message map.
     void OnSelEndOkMode();
@@ -154,7 +157,11 @@ private:
     void MoveThroughHistory(bool bForward);
     void OnRedo();
 
-    void ShowLoadedTable();
+    // A table loaded, or made from a plan: the list of the mode shown, and
+    // the channel number when one is given.
+    void ShowLoadedTable(std::int32_t iMode = ChannelModeAir, std::optional<std::int32_t> shownChannel = {});
+    // After Copy to This Table: its note, and the table's own code when it changed.
+    void ShowCopiedTable(const QString& note, bool bCodeChanged);
 
     // The commands of the menu bar, the row menu and the keys, each once
     // (CFrequencyTableDlgMenus.cpp).
@@ -166,9 +173,6 @@ private:
     void RememberFile(const QString& path);
     void OnSave();
     void OnOpenRecent(int index);
-    void OnGoToChannel();
-    void OnFindFrequency();
-    void OnEditFrequency();
     // Selects the channel's row alone, shows it, and shows the channel as a click would.
     void SelectChannel(std::int32_t iChannel);
     // The row menu's own items: a blank channel at the row clicked, and the
@@ -251,6 +255,8 @@ private:
     // Check Table and its window, which follows the document (a child object).
     ChannelTableCheck* m_pTableCheck = nullptr;
     ChannelTableCompare* m_pCompare = nullptr;
+    // Table > Coverage Matrix... (matrix/ChannelCoverageMatrix.h).
+    ChannelCoverageMatrix* m_pMatrix = nullptr;
     EditorFrame* m_pFrame = nullptr;
     EditorStatusLine* m_pStatusLine = nullptr;
     // The status line shown again when the document has nothing to announce.

@@ -11,19 +11,6 @@
 #include "ui/editor/EditorCommands.h"
 #include "ui/editor/EditorStatusLine.h"
 
-namespace {
-
-std::vector<int> RowsOf(const std::vector<std::int32_t>& channels)
-{
-    std::vector<int> rows;
-    rows.reserve(channels.size());
-    for (const std::int32_t iChannel : channels)
-        rows.push_back(iChannel - 1);
-    return rows;
-}
-
-} // namespace
-
 template <class Part>
 CommandGroup<CFrequencyTableDlg> CFrequencyTableDlg::CommandsOf(const std::vector<PartCommand<Part>>& commands,
                                                                 Part& (*part)(CFrequencyTableDlg&))
@@ -81,7 +68,10 @@ void CFrequencyTableDlg::ShowBulkResult(const std::vector<std::int32_t>& selecte
     ShowRange(m_document.Mode());
     RefreshList();
     ListView* pList = GetListView(IDC_LIST_CHANNELS);
-    pList->SetSelectedRows(RowsOf(selected));
+    std::vector<int> rows(selected.begin(), selected.end());
+    for (int& row : rows)
+        --row;
+    pList->SetSelectedRows(rows);
     if (!selected.empty()) {
         pList->EnsureVisible(selected.front() - 1);
         ShowChannelNumber(selected.front());

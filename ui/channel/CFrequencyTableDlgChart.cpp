@@ -23,9 +23,12 @@ void CFrequencyTableDlg::OnCheckAgainstTuner()
 {
     if (!m_document.HasTable())
         return;
-    std::optional<TunerChoice> choice = m_pTunerCheck->AskTuner();
-    if (!choice)
-        return;
+    if (std::optional<TunerChoice> choice = m_pTunerCheck->AskTuner())
+        CheckAgainstTuner(std::move(*choice));
+}
+
+void CFrequencyTableDlg::CheckAgainstTuner(TunerChoice choice)
+{
     ChooseTuner(std::move(choice));
     // The findings as Check Table shows them, now with the tuner's.
     OnCheckTable();
@@ -35,14 +38,14 @@ void CFrequencyTableDlg::ChooseTuner(std::optional<TunerChoice> choice)
 {
     m_pTunerCheck->Choose(std::move(choice));
     const std::optional<TunerChoice>& chosen = m_pTunerCheck->Chosen();
+    const std::optional<TunerBands> bands = chosen ? std::optional<TunerBands>(chosen->Bands()) : std::nullopt;
     // The summary follows the tuner as it follows the table: it judges the
     // table against the choice until another is made.
     if (m_pStatusLine) {
-        m_pStatusLine->JudgeAgainstTuner(chosen ? std::optional<TunerBands>(chosen->Bands()) : std::nullopt,
-                                         chosen ? TunerCodesText(chosen->entry) : std::string());
+        m_pStatusLine->JudgeAgainstTuner(bands, chosen ? TunerCodesText(chosen->entry) : std::string());
         m_showStatusLine();
     }
-    m_pRows->JudgeAgainstTuner(chosen ? std::optional<TunerBands>(chosen->Bands()) : std::nullopt);
+    m_pRows->JudgeAgainstTuner(bands);
     m_pBandChart->ShowChart();
     emit TunerChosen();
 }

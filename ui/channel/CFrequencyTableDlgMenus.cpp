@@ -1,15 +1,18 @@
 // The channel table editor's commands: its registry, from which come the
 // menu bar (File, Edit, Table and Help with the desktop's keys), the row
 // menu and the keys the editor takes itself; and the commands only the menus
-// offer (Save, Open Recent, undo and redo, the row menu's own items); Go to
-// Channel and Find Frequency are their part's (ChannelNavigation.h).
+// offer (Save, Open Recent, New from Plan, undo and redo, the row menu's own
+// items); Go to Channel and Find Frequency are their part's
+// (ChannelNavigation.h).
 
 #include "ui/channel/CFrequencyTableDlg.h"
 #include "ui/channel/ChannelBulkEdits.h"
 #include "ui/channel/ChannelNavigation.h"
 #include "ui/channel/ChannelRows.h"
+#include "ui/channel/ChannelTableFromPlan.h"
 #include "ui/channel/FrequencyCells.h"
 #include "ui/channel/compare/ChannelTableCompare.h"
+#include "ui/channel/matrix/ChannelCoverageMatrix.h"
 
 #include "res/Strings.h"
 #include "res/resource.h"
@@ -60,8 +63,12 @@ const EditorCommands<CFrequencyTableDlg>& CFrequencyTableDlg::Commands()
                 "&Go to Channel...",
                 {StandardShortcut::None, "Ctrl+G"},
                 hasTable,
-                &Dialog::OnGoToChannel},
-               {IDM_FIND_FREQUENCY, "&Find Frequency...", {StandardShortcut::Find}, hasTable, &Dialog::OnFindFrequency},
+                [](Dialog& dialog) { dialog.m_pNavigation->GoToChannel(dialog.m_iEditIndex); }},
+               {IDM_FIND_FREQUENCY,
+                "&Find Frequency...",
+                {StandardShortcut::Find},
+                hasTable,
+                [](Dialog& dialog) { dialog.m_pNavigation->FindFrequency(); }},
                {IDM_FIND_REPLACE,
                 "Find and Replace...",
                 {StandardShortcut::None, "Ctrl+H"},
@@ -71,7 +78,10 @@ const EditorCommands<CFrequencyTableDlg>& CFrequencyTableDlg::Commands()
                 MenuText(ChannelCommandName::kEditFrequency, 'q'),
                 {StandardShortcut::None, "F2", KeyScope::List},
                 hasTable,
-                &Dialog::OnEditFrequency}},
+                [](Dialog& dialog) {
+                    dialog.GotoDlgCtrl(IDC_LIST_CHANNELS);
+                    dialog.m_pFrequencyCells->EditCurrent();
+                }}},
               {Shared::SelectAll<Dialog>(IDC_LIST_CHANNELS)}}},
             {kViewMenuTitle, {ColumnCommands()}},
             {kTableMenuTitle,
@@ -82,6 +92,7 @@ const EditorCommands<CFrequencyTableDlg>& CFrequencyTableDlg::Commands()
                 hasTable,
                 &Dialog::OnCheckAgainstTuner},
                {IDM_BAND_CHART, kBandChartMenuItem, {}, {}, &Dialog::OnBandChart},
+               {IDM_COVERAGE_MATRIX, kMatrixMenuItem, {}, {}, [](Dialog& dialog) { dialog.m_pMatrix->Ask(); }},
                {IDC_BUTTON_CONVERT, "Con&vert Old Table...", {}, {}, &Dialog::OnConvert}}}},
             Shared::HelpMenu<Dialog>(),
         },
@@ -93,12 +104,11 @@ CommandGroup<CFrequencyTableDlg> CFrequencyTableDlg::ColumnCommands()
 {
     using Dialog = CFrequencyTableDlg;
     CommandGroup<Dialog> toggles;
-    for (const auto& [id, column] :
-         {std::pair{IDM_COLUMN_PLAN, ChannelColumn::Plan}, std::pair{IDM_COLUMN_BAND, ChannelColumn::Band},
-          std::pair{IDM_COLUMN_CHECK, ChannelColumn::Check}}) {
+    // Their ids follow the columns' order.
+    for (ChannelColumn column : {ChannelColumn::Plan, ChannelColumn::Band, ChannelColumn::Check}) {
         const char* name = ChannelColumnName(column);
         toggles.push_back(EditorCommand<Dialog>::Toggle(
-            id, MenuText(name, name[0]).c_str(),
+            IDM_COLUMN_PLAN + static_cast<int>(column), MenuText(name, name[0]).c_str(),
             [column = column](const Dialog& dialog) { return dialog.m_pRows->Shows(column); },
             [column = column](Dialog& dialog) { dialog.m_pRows->ToggleColumn(column); }, kColumnsMenuText));
     }
@@ -161,20 +171,9 @@ void CFrequencyTableDlg::SelectChannel(std::int32_t iChannel)
     OnClickList();
 }
 
-void CFrequencyTableDlg::OnGoToChannel()
+void CFrequencyTableDlg::OnNewFromPlan()
 {
-    m_pNavigation->GoToChannel(m_iEditIndex);
-}
-
-void CFrequencyTableDlg::OnEditFrequency()
-{
-    GotoDlgCtrl(IDC_LIST_CHANNELS);
-    m_pFrequencyCells->EditCurrent();
-}
-
-void CFrequencyTableDlg::OnFindFrequency()
-{
-    m_pNavigation->FindFrequency();
+    ChannelTableFromPlan(m_document, Services(), *this).NewFromPlan([this] { ShowLoadedTable(m_document.Mode(), 1); });
 }
 
 // Undo and redo: the displays follow the document's announcement of each step.

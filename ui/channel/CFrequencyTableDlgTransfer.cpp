@@ -1,6 +1,7 @@
 // Import... and Export... of the channel table editor, run by their part
-// (ChannelTransfer.h); and Check Table (ChannelTableCheck.h), whose findings
-// select the row each names.
+// (ChannelTransfer.h); channels copied from a table compared with this one
+// (ChannelTableCompare.h); and Check Table (ChannelTableCheck.h), whose
+// findings select the row each names.
 
 #include "ui/channel/CFrequencyTableDlg.h"
 
@@ -8,6 +9,7 @@
 #include "ui/channel/ChannelTableCheck.h"
 #include "ui/channel/ChannelTransfer.h"
 #include "ui/dialog/ListView.h"
+#include "ui/editor/EditorStatusLine.h"
 
 void CFrequencyTableDlg::OnImport()
 {
@@ -17,6 +19,16 @@ void CFrequencyTableDlg::OnImport()
 void CFrequencyTableDlg::OnExport()
 {
     m_pTransfer->Export();
+}
+
+void CFrequencyTableDlg::ShowCopiedTable(const QString& note, bool bCodeChanged)
+{
+    // As after undo: the table's own code in place of one typed.
+    if (bCodeChanged) {
+        ShowTableCode();
+        ShowCountryCode();
+    }
+    m_pStatusLine->ShowNote(note);
 }
 
 void CFrequencyTableDlg::OnCheckTable()

@@ -1,5 +1,7 @@
 #include "ui/channel/ChannelTunerCheck.h"
 
+#include <utility>
+
 #include <QFile>
 
 #include "edit/ChannelTableDocument.h"
@@ -47,14 +49,43 @@ ChannelTunerCheck::ChannelTunerCheck(const ChannelTableDocument& document, UserS
 {
 }
 
+TunerChoice TunerTableTuners::ChoiceOf(std::size_t index) const
+{
+    const TunerSpecEntry& entry = entries.at(index);
+    return TunerChoice{LocalPath(path), entry, names.FactoryName(entry.iFactory()),
+                       names.TypeName(entry.iFactory(), entry.iTunerType())};
+}
+
 std::optional<TunerChoice> ChannelTunerCheck::AskTuner()
+{
+    std::optional<TunerTableTuners> tuners = AskTunerTable(Text(kCheckAgainstTunerTitle));
+    if (!tuners)
+        return std::nullopt;
+    // The chooser borrows the entries, 100,000 of them at the most, and
+    // gives them back.
+    TunerChooserRequest request;
+    request.title = Text(kCheckAgainstTunerTitle);
+    request.tablePath = tuners->path;
+    request.entries = std::move(tuners->entries);
+    request.names = tuners->names;
+    if (m_chosen)
+        request.preselected = PreviousChoiceIn(request.entries, m_chosen->entry);
+    const std::optional<std::size_t> chosen = m_services.ChooseTuner(&m_owner, request);
+    tuners->entries = std::move(request.entries);
+    if (!chosen || *chosen >= tuners->entries.size())
+        return std::nullopt;
+    m_lastTunerTable = tuners->path;
+    return tuners->ChoiceOf(*chosen);
+}
+
+std::optional<TunerTableTuners> ChannelTunerCheck::AskTunerTable(const QString& title)
 {
     FileDialogRequest request;
     request.bOpen = true;
     request.defaultExt = QStringLiteral("tsf");
     request.flags = OFN_HIDEREADONLY;
     request.filter = Text(kTunerFileFilter);
-    request.title = Text(kCheckAgainstTunerTitle);
+    request.title = title;
     // The tuner table chosen last, or the folder of the channel table's file.
     request.fileName = m_lastTunerTable;
     if (m_lastTunerTable.isEmpty())
@@ -62,44 +93,30 @@ std::optional<TunerChoice> ChannelTunerCheck::AskTuner()
     const std::optional<QString> path = m_services.ChooseFile(request);
     if (!path)
         return std::nullopt;
-    std::optional<TunerChoice> choice = AskTunerFrom(*path);
-    if (choice)
-        m_lastTunerTable = *path;
-    return choice;
+    return ReadTunerTable(*path);
 }
 
-std::optional<TunerChoice> ChannelTunerCheck::AskTunerFrom(const QString& path)
+std::optional<TunerTableTuners> ChannelTunerCheck::ReadTunerTable(const QString& path)
 {
     // Read as the tuner editor reads a file: a FIFO, a device or a directory
     // is refused unopened, a count above the largest table is refused
     // before anything is made, and the message is the tuner editor's.
-    const std::string localPath = LocalPath(path);
     TunerSpecTable table(false);
-    const TableLoadResult loaded = LoadTableFile(localPath, table, NonRegularFiles::Refuse);
+    const TableLoadResult loaded = LoadTableFile(LocalPath(path), table, NonRegularFiles::Refuse);
     if (!loaded.Loaded()) {
         ShowFileError(m_services, &m_owner, FileAction::Load, path, loaded.error);
         return std::nullopt;
     }
-    TunerChooserRequest request;
-    request.title = Text(kCheckAgainstTunerTitle);
-    request.tablePath = path;
-    request.entries = EntriesOf(table);
-    if (request.entries.empty()) {
+    TunerTableTuners tuners{path, EntriesOf(table), {}};
+    if (tuners.entries.empty()) {
         m_services.ShowMessage(&m_owner, Text(kNoTunersText).arg(path), MessageIcon::Exclamation);
         return std::nullopt;
     }
     // The names the tuner editor would show; without a catalogue, codes only.
     TunerCatalogue catalogue;
     if (m_cataloguePath.empty() ? catalogue.Open() : catalogue.Open(m_cataloguePath))
-        request.names = TunerNames::Read(catalogue, request.entries);
-    if (m_chosen)
-        request.preselected = PreviousChoiceIn(request.entries, m_chosen->entry);
-    const std::optional<std::size_t> chosen = m_services.ChooseTuner(&m_owner, request);
-    if (!chosen || *chosen >= request.entries.size())
-        return std::nullopt;
-    const TunerSpecEntry& entry = request.entries[*chosen];
-    return TunerChoice{localPath, entry, request.names.FactoryName(entry.iFactory()),
-                       request.names.TypeName(entry.iFactory(), entry.iTunerType())};
+        tuners.names = TunerNames::Read(catalogue, tuners.entries);
+    return tuners;
 }
 
 std::optional<TunerFindings> ChannelTunerCheck::Findings() const

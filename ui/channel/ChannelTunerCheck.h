@@ -7,17 +7,32 @@
 // it until another is chosen. The choice is no part of the table: undo and
 // redo leave it, and no file or recovery copy holds it.
 
+#include <cstddef>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <QString>
 
 #include "edit/TunerChoice.h"
+#include "tables/catalogue/TunerNames.h"
 #include "ui/editor/CTableFindingsWindow.h"
 
 class ChannelTableDocument;
 class QWidget;
 class UserServices;
+
+// A tuner table as the editor's commands read it: its file, its tuners in
+// table order and the names the tuner catalogue gives their codes.
+struct TunerTableTuners
+{
+    QString path;
+    std::vector<TunerSpecEntry> entries;
+    TunerNames names;
+
+    // The entry at index chosen, as Check Against Tuner makes its choice.
+    TunerChoice ChoiceOf(std::size_t index) const;
+};
 
 class ChannelTunerCheck
 {
@@ -29,6 +44,10 @@ public:
     // Nothing when the person cancels, the file cannot be read (which is
     // said) or it holds no tuner.
     std::optional<TunerChoice> AskTuner();
+    // The first half of AskTuner: a tuner table asked for where AskTuner
+    // begins, titled for the command, and read as AskTuner reads one; the
+    // file is not offered again unless a tuner of it is chosen.
+    std::optional<TunerTableTuners> AskTunerTable(const QString& title);
 
     const std::optional<TunerChoice>& Chosen() const { return m_chosen; }
     void Choose(std::optional<TunerChoice> choice) { m_chosen = std::move(choice); }
@@ -42,7 +61,7 @@ public:
     void SetCataloguePath(const std::string& path) { m_cataloguePath = path; }
 
 private:
-    std::optional<TunerChoice> AskTunerFrom(const QString& path);
+    std::optional<TunerTableTuners> ReadTunerTable(const QString& path);
 
     const ChannelTableDocument& m_document;
     UserServices& m_services;

@@ -145,3 +145,27 @@ void OpenRecentFile(UserServices& services, QWidget* pOwner, const QString& rece
     }
     open(path);
 }
+
+QString ResolveExportFormat(const QString& filter, FileChoice& choice, const QString& first, const QString& second)
+{
+    const QString suffix = QFileInfo(choice.path).suffix().toLower();
+    if (suffix == first || suffix == second)
+        return suffix;
+    const QString format = FilterExtension(filter, choice.iFilter) == second ? second : first;
+    if (suffix.isEmpty() && !choice.path.endsWith(QLatin1Char('.')))
+        choice.path += QLatin1Char('.') + format;
+    return format;
+}
+
+bool WriteExportFile(UserServices& services, QWidget* pOwner, const QString& path, const char* pData, std::size_t size)
+{
+    FileError error;
+    if (WriteFileSafely(QFile::encodeName(path).constData(), reinterpret_cast<const std::uint8_t*>(pData), size,
+                        &error))
+        return true;
+    services.ShowMessage(
+        pOwner,
+        QString::fromLatin1(kCannotExportText).arg(path + QStringLiteral(": ") + QString::fromStdString(error.text)),
+        MessageIcon::Exclamation);
+    return false;
+}

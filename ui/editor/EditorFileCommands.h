@@ -95,6 +95,14 @@ struct TransferTarget
 // the chosen filter (JSON under "All Files"), and an export's name without an
 // extension is given that format's.
 TransferTarget ResolveTransferTarget(const FileDialogRequest& request, const FileChoice& choice);
+// The format an image or a listing is exported in, of the two its filter
+// offers by extension: the chosen name's (in any case) when it is either,
+// else the chosen filter's, the first under any other; a name without an
+// extension is given it.
+QString ResolveExportFormat(const QString& filter, FileChoice& choice, const QString& first, const QString& second);
+// Writes an export with the safe save; false, and "Cannot export FILE:
+// reason" said, when it cannot.
+bool WriteExportFile(UserServices& services, QWidget* pOwner, const QString& path, const char* pData, std::size_t size);
 // "Cannot import FILE: line L, column C: reason" with the exclamation icon.
 struct TransferError;
 void ShowTransferError(UserServices& services, QWidget* pOwner, bool bImport, const std::string& path,

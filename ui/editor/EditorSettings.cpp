@@ -1,8 +1,8 @@
 #include "ui/editor/EditorSettings.h"
 
 #include <cstdio>
-#include <optional>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -30,7 +30,9 @@ void SayOnce(const std::string& file, const std::string& reason)
 // not there yet). lstat: a link is refused, never followed.
 std::optional<std::string> RefusalOf(const std::string& file)
 {
-    struct stat status {};
+    struct stat status
+    {
+    };
     if (::lstat(file.c_str(), &status) != 0)
         return errno == ENOENT ? std::nullopt : std::optional<std::string>(std::strerror(errno));
     if (S_ISLNK(status.st_mode))

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <random>
+
+#include <sys/stat.h>
 
 #include "tables/format/ByteOrder.h"
 #include "tables/format/ChannelTable.h"
@@ -142,6 +145,44 @@ TEST(ChannelTableFile, ShortFileLoadsDeclaredEntriesAsEmptySlots)
     EXPECT_EQ(table.Header().wMarker(), 0xCB00);
     EXPECT_EQ(table.Header().dwMagic(), 0u);
     EXPECT_EQ(table.GetList(ChannelModeAir)->iCount, 0);
+}
+
+// What a thread of its own reads of a file is what Load puts in the lists,
+// slot by slot and bit for bit, a cut-off record and a short file included;
+// what Load refuses it refuses with the same reason, a FIFO unopened.
+TEST(ChannelTableFile, FrequenciesReadAloneAreWhatLoadPutsInTheLists)
+{
+    TempDir dir;
+    WriteAll(dir.File("whole.ccf"), ChannelTableImage(49, {48.25, 0.0, 855.25}, {111.25}, 1, 1));
+    Bytes cut = HeaderBytes(41, 2, 1, 2, 1);
+    PutF64(cut, 471.25);
+    cut.insert(cut.end(), {0x00, 0x00, 0x40, 0x7f, 0x40}); // the first bytes of a second record
+    WriteAll(dir.File("cut.ccf"), cut);
+    for (const char* name : {"whole.ccf", "cut.ccf"}) {
+        ChannelTable table(false);
+        ASSERT_EQ(table.Load(dir.File(name).c_str()), 1) << name;
+        ChannelFileFrequencies read;
+        ASSERT_TRUE(ReadChannelFrequencies(dir.File(name).c_str(), read)) << name;
+        EXPECT_EQ(read.iCountry, table.Header().iCountryCode()) << name;
+        for (const std::int32_t iMode : {ChannelModeAir, ChannelModeCable}) {
+            const std::vector<double> loaded = Frequencies(table, iMode);
+            const std::vector<double>& alone = iMode == ChannelModeAir ? read.air : read.cable;
+            ASSERT_EQ(alone.size(), loaded.size()) << name;
+            EXPECT_EQ(std::memcmp(alone.data(), loaded.data(), loaded.size() * sizeof(double)), 0) << name;
+        }
+    }
+
+    ASSERT_EQ(mkfifo(dir.File("fifo.ccf").c_str(), 0600), 0);
+    for (const std::string& path : {dir.File("fifo.ccf"), dir.Path(), dir.File("absent.ccf")}) {
+        ChannelTable table(false);
+        FileError loadError;
+        EXPECT_EQ(table.Load(path.c_str(), &loadError), 0);
+        ChannelFileFrequencies read;
+        FileError error;
+        EXPECT_FALSE(ReadChannelFrequencies(path.c_str(), read, &error)) << path;
+        EXPECT_EQ(error.code, loadError.code) << path;
+        EXPECT_EQ(error.text, loadError.text) << path;
+    }
 }
 
 TEST(ChannelTableFile, MissingFileEmptiesTableAndSavesZeroHeader)

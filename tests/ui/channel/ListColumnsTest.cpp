@@ -90,15 +90,15 @@ TEST(ListColumnsTest, PlanBandAndCheckShowPerRowFollowTheTunerAndEditsAndAreKept
     EXPECT_TRUE(ColumnItem(*dlg, IDM_COLUMN_BAND)->isChecked());
     const QString outOfOrder = "30 MHz is out of order between channel 1 (175.25 MHz) and channel 3 (471.25 MHz)";
     // Without a tuner the Band column is empty.
-    EXPECT_EQ(ListRowTexts(*dlg, IDC_LIST_CHANNELS),
-              (std::vector<QString>{"001|175.25000|5||", "002|30.00000|||" + outOfOrder, "003|471.25000|21||",
-                                    "004|--|||", "005|471.25000|21||471.25 MHz also at channel 3",
-                                    "006|900.00000|||"}));
+    EXPECT_EQ(
+        ListRowTexts(*dlg, IDC_LIST_CHANNELS),
+        (std::vector<QString>{"001|175.25000|5||", "002|30.00000|||" + outOfOrder, "003|471.25000|21||", "004|--|||",
+                              "005|471.25000|21||471.25 MHz also at channel 3", "006|900.00000|||"}));
     dlg->ChooseTuner(TunerChoice{dir.File("t.tsf"), Philips(), {}, {}});
     EXPECT_EQ(ListRowTexts(*dlg, IDC_LIST_CHANNELS),
-              (std::vector<QString>{"001|175.25000|5|mid 90|", "002|30.00000||outside|" + outOfOrder,
-                                    "003|471.25000|21|high 30|", "004|--|||",
-                                    "005|471.25000|21|high 30|471.25 MHz also at channel 3", "006|900.00000||outside|"}));
+              (std::vector<QString>{
+                  "001|175.25000|5|mid 90|", "002|30.00000||outside|" + outOfOrder, "003|471.25000|21|high 30|",
+                  "004|--|||", "005|471.25000|21|high 30|471.25 MHz also at channel 3", "006|900.00000||outside|"}));
 
     // An edit of a frequency, and its undo, are followed.
     ClickRow(dlg->GetListView(IDC_LIST_CHANNELS), 1);
@@ -151,7 +151,9 @@ TEST(ListColumnsTest, ASettingsFileThatIsNotOursIsNeitherReadNorWritten)
     ASSERT_EQ(::mkfifo(file.c_str(), 0600), 0);
     EXPECT_EQ(EditorSetting("test/key"), QString());
     SetEditorSetting("test/key", "written");
-    struct stat status {};
+    struct stat status
+    {
+    };
     ASSERT_EQ(::lstat(file.c_str(), &status), 0);
     EXPECT_TRUE(S_ISFIFO(status.st_mode));
     ::unlink(file.c_str());

@@ -140,7 +140,7 @@ TEST_F(ChannelMenuBarTest, MenusTitlesItemsAndKeys)
                            "Co&mpare With...", "-", "&Close\t" + Keys(QKeySequence::Close)}));
     EXPECT_EQ(ItemTexts(dlg, 2), QStringList({"&Columns"}));
     EXPECT_EQ(ItemTexts(dlg, 3), QStringList({"&Check Table\tF7", "Check &Against Tuner...\tShift+F7", "&Band Chart",
-                                              "Con&vert Old Table..."}));
+                                              "Coverage &Matrix...", "Con&vert Old Table..."}));
     EXPECT_EQ(ItemTexts(dlg, 4), QStringList({"&About Vornalix...\tF1"}));
     const QStringList edit = ItemTexts(dlg, 1);
     EXPECT_TRUE(edit.contains("&Go to Channel...\tCtrl+G"));

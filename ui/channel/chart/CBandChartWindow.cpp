@@ -1,8 +1,6 @@
 #include "ui/channel/chart/CBandChartWindow.h"
 
 #include <QApplication>
-#include <QFile>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QLabel>
@@ -11,7 +9,6 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "platform/FileIO.h"
 #include "res/Strings.h"
 #include "ui/app/UserServices.h"
 #include "ui/dialog/AccessibleTree.h"
@@ -103,34 +100,16 @@ void CBandChartWindow::OnExport()
 {
     const QString filter = Text(kBandChartExportFilter);
     const FileDialogRequest request = CommandFileRequest(FileCommand::Export, m_names, filter, QStringLiteral("svg"));
-    const std::optional<FileChoice> chosen = m_services.ChooseFileAndFilter(request);
+    std::optional<FileChoice> chosen = m_services.ChooseFileAndFilter(request);
     if (!chosen)
         return;
-    QString path = chosen->path;
-    QString suffix = QFileInfo(path).suffix().toLower();
-    if (suffix != QLatin1String("svg") && suffix != QLatin1String("png")) {
-        // The filter chosen decides, as the editors' Export... does.
-        suffix = FilterExtension(filter, chosen->iFilter) == QLatin1String("png") ? QStringLiteral("png")
-                                                                                  : QStringLiteral("svg");
-        if (QFileInfo(path).suffix().isEmpty() && !path.endsWith(QLatin1Char('.')))
-            path += QLatin1Char('.') + suffix;
+    // The filter chosen decides, as the editors' Export... does.
+    if (ResolveExportFormat(filter, *chosen, QStringLiteral("svg"), QStringLiteral("png")) == QLatin1String("png")) {
+        WritePng(chosen->path);
+        return;
     }
-    bool bWritten = false;
-    QString reason;
-    if (suffix == QLatin1String("png")) {
-        bWritten = WritePng(path);
-        if (!bWritten)
-            return; // asked and cancelled, or told already
-    } else {
-        const std::string svg = BandChartSvg(m_pView->Chart(), m_tableName.toStdString());
-        FileError error;
-        bWritten = WriteFileSafely(QFile::encodeName(path).constData(),
-                                   reinterpret_cast<const std::uint8_t*>(svg.data()), svg.size(), &error);
-        reason = QString::fromStdString(error.text);
-    }
-    if (!bWritten)
-        m_services.ShowMessage(this, Text(kCannotExportText).arg(path + QStringLiteral(": ") + reason),
-                               MessageIcon::Exclamation);
+    const std::string svg = BandChartSvg(m_pView->Chart(), m_tableName.toStdString());
+    WriteExportFile(m_services, this, chosen->path, svg.data(), svg.size());
 }
 
 // The size is asked for, the chart's own size proposed.
@@ -157,13 +136,5 @@ bool CBandChartWindow::WritePng(const QString& path)
         m_services.ShowMessage(this, Text(kCannotExportText).arg(path), MessageIcon::Exclamation);
         return false;
     }
-    FileError error;
-    if (!WriteFileSafely(QFile::encodeName(path).constData(), reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                         static_cast<std::size_t>(bytes.size()), &error)) {
-        m_services.ShowMessage(
-            this, Text(kCannotExportText).arg(path + QStringLiteral(": ") + QString::fromStdString(error.text)),
-            MessageIcon::Exclamation);
-        return false;
-    }
-    return true;
+    return WriteExportFile(m_services, this, path, bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
