@@ -3,7 +3,8 @@
 // most a plan holds), one question of a frequency, and in the editor with both
 // lists full (65,535 channels, country 44): a row's tooltip, from the help
 // event to the tip shown, and a change of the country code, which rebuilds
-// the list with the new country's labels.
+// the list with the new country's labels. Also the list's Plan, Band and
+// Check columns, shown and scrolled.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
@@ -12,10 +13,12 @@
 #include <stdexcept>
 #include <string>
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QHelpEvent>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -25,7 +28,9 @@
 #include "tables/catalogue/PlanLabels.h"
 #include "tables/format/ChannelTable.h"
 #include "ui/channel/CFrequencyTableDlg.h"
+#include "ui/dialog/DialogMenuBar.h"
 #include "ui/dialog/ListView.h"
+#include "ui/editor/EditorFrame.h"
 
 namespace {
 
@@ -176,5 +181,68 @@ void BM_Editor_CountryChangeRelabels(benchmark::State& state)
     state.counters["rows"] = editor.List()->GetItemCount();
 }
 BENCHMARK(BM_Editor_CountryChangeRelabels)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// View > Columns with both lists full and a tuner chosen: the Plan column
+// turned on and off in turn beside the Band and Check columns, the list
+// drawn again with it; and a page down by the scroll bar with all three
+// shown, the rows that come on screen made and drawn.
+void ShowAllColumns(FullEditor& editor)
+{
+    TunerSpecEntry tuner;
+    tuner.SetLowBandStart(48.25);
+    tuner.SetMidBandStart(170.0);
+    tuner.SetHighBandStart(450.0);
+    tuner.SetHighBandEnd(863.25);
+    editor.Dlg().ChooseTuner(TunerChoice{"bench.tsf", tuner, {}, {}});
+    // The choice is kept from one editor to the next: only the columns
+    // not shown yet are turned on.
+    QAbstractItemModel* pModel = editor.List()->model();
+    const auto shown = [pModel](const char* heading) {
+        for (int column = 0; column < pModel->columnCount(); ++column)
+            if (pModel->headerData(column, Qt::Horizontal).toString() == QLatin1String(heading))
+                return true;
+        return false;
+    };
+    const std::pair<int, const char*> columns[] = {
+        {IDM_COLUMN_PLAN, "Plan"}, {IDM_COLUMN_BAND, "Band"}, {IDM_COLUMN_CHECK, "Check"}};
+    for (const auto& [id, heading] : columns)
+        if (!shown(heading))
+            EditorFrame::Of(editor.Dlg())->MenuBar()->Action(id)->trigger();
+    SettleEvents();
+    if (editor.List()->model()->columnCount() != 5)
+        throw std::runtime_error("the columns are not shown");
+}
+
+void BM_Editor_PlanColumnOnAndOff(benchmark::State& state)
+{
+    FullEditor editor;
+    ShowAllColumns(editor);
+    QAction* pPlan = EditorFrame::Of(editor.Dlg())->MenuBar()->Action(IDM_COLUMN_PLAN);
+    for (auto _ : state) {
+        pPlan->trigger();
+        SettleEvents();
+    }
+    state.counters["columns"] = editor.List()->model()->columnCount();
+}
+BENCHMARK(BM_Editor_PlanColumnOnAndOff)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Editor_PageDownWithColumns(benchmark::State& state)
+{
+    FullEditor editor;
+    ShowAllColumns(editor);
+    QScrollBar* pBar = editor.List()->verticalScrollBar();
+    for (auto _ : state) {
+        if (pBar->value() >= pBar->maximum()) {
+            state.PauseTiming();
+            pBar->setValue(0);
+            SettleEvents();
+            state.ResumeTiming();
+        }
+        pBar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+        SettleEvents();
+    }
+    state.counters["rows"] = editor.List()->GetItemCount();
+}
+BENCHMARK(BM_Editor_PageDownWithColumns)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace

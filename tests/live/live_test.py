@@ -786,6 +786,52 @@ class LiveTest:
         finally:
             self.session.stop(program)
 
+    def columns_and_matrix(self):
+        """View > Columns by its letters shows the plan channel beside each
+        frequency of Germany's plan; Table > Coverage Matrix... by its letters
+        counts the table against a tuner table of a wide tuner and one that
+        tunes nothing, its cells read through the accessibility tree."""
+        folder = os.path.join(self.session.tmp, "columns-and-matrix")
+        os.makedirs(folder, exist_ok=True)
+        tuners_json = os.path.join(folder, "tuners.json")
+        tuners = os.path.join(folder, "tuners.tsf")
+        entry = {"picture_carrier": 38.9, "picture_carrier2": 0, "low_code": 1, "mid_code": 2,
+                 "high_code": 8, "reserved": 0}
+        wide = dict(entry, factory=1, tuner_type=0, low_band_start=44, mid_band_start=140.25,
+                    high_band_start=463.25, high_band_end=958)
+        none = dict(entry, factory=0x12, tuner_type=5, low_band_start=1, mid_band_start=2, high_band_start=3,
+                    high_band_end=4)
+        with open(tuners_json, "w", encoding="utf-8") as stream:
+            json.dump({"format": "tsf", "entries": [wide, none]}, stream)
+        subprocess.run([self.session.tool, "build", tuners_json, "-o", tuners], check=True, timeout=30,
+                       stdout=subprocess.DEVNULL)
+        program = self.session.start_program(home=os.path.join(folder, "home"))
+
+        def cell(name):
+            return lambda node: self.tree.role(node) == "table cell" and node.name == name \
+                and self.tree.showing(node)
+        try:
+            def plan_column():
+                self.germany_from_its_plan()
+                self.menu_letter("alt+v", "c")
+                self.tree.wait_for(lambda node: node.name == "Plan" and self.tree.showing(node),
+                                   "the Columns submenu")
+                self.keys("p")
+                table = lambda: self.list_table().queryTable()
+                self.wait_until(lambda: table().nColumns == 3, "the list with a third column")
+                self.wait_until(lambda: table().getAccessibleAt(0, 2).name == "1",
+                                "48.25 MHz named channel 1 of Germany's broadcast plan")
+            self.check("columns: View > Columns > Plan shows each channel's plan channel", plan_column)
+
+            def matrix_cells():
+                self.menu_letter("alt+t", "m")
+                self.choose_in_file_dialog("Coverage Matrix", tuners)
+                self.tree.wait_for(cell("Germany, 01:00: 0 outside"), "the wide tuner's cell")
+                self.tree.wait_for(cell("Germany, 12:05: 168 outside"), "the other tuner's cell")
+            self.check("matrix: Table > Coverage Matrix... counts the open table against each tuner", matrix_cells)
+        finally:
+            self.session.stop(program)
+
     def menu_letters(self):
         """The Edit menu's letters, those of the pairs that once shared one first,
         and the same letters in the row menu. The list: 55.25, --, 62.25, 175.25."""
@@ -1783,7 +1829,7 @@ class LiveTest:
 # first start's folders.
 RUNS = ["scaled_windows", "channel_editor", "tuner_editor", "open_in_running_instance", "window", "accessibility",
         "status_line", "lost_work", "plan_labels", "clipboard", "drag_and_drop", "band_chart", "check_against_tuner",
-        "silent_clipboard", "whole_job", "cell_editing", "compare_with"]
+        "silent_clipboard", "whole_job", "cell_editing", "compare_with", "columns_and_matrix"]
 
 
 def main():

@@ -397,6 +397,20 @@ int main(int argc, char** argv)
         pChart->close();
     }
 
+    // View > Columns: the Plan, Band and Check columns against that tuner,
+    // at the opening size and maximized; then the two columns again, for the
+    // editors after it.
+    const int columns[] = {IDM_COLUMN_PLAN, IDM_COLUMN_BAND, IDM_COLUMN_CHECK};
+    for (int id : columns)
+        repeated.OnCommand(id);
+    Save(repeated, folder, QStringLiteral("frequency-table-columns"));
+    repeated.showMaximized();
+    QApplication::processEvents();
+    repeated.grab().save(folder + QStringLiteral("/frequency-table-maximized.png"));
+    repeated.showNormal();
+    for (int id : columns)
+        repeated.OnCommand(id);
+
     // "New from Plan...": the whole list, then filtered to one country, then
     // the editor filled from that country.
     const PlanLibrary plans = PlanLibrary::Load();
