@@ -1,12 +1,15 @@
-// CHFQ reading and its check, then the edits and the save a person would make
+// CHFQ reading and its check (also of each channel alone), the frequencies
+// read without a table, then the edits and the save a person would make
 // on what was read, and the check of the edited table in memory against the
 // check of the file it saved.
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "fuzz/FuzzSupport.h"
 #include "tables/analysis/TableChecks.h"
 #include "tables/format/ChannelTable.h"
+#include "tables/text/TableJson.h"
 
 // The air and cable counts of the CHFQ header.
 constexpr std::size_t kAirCountOffset = 12;
@@ -40,6 +43,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             (finding.severity == FindingSeverity::Warning && finding.iPosition == 1 && !bOffRaster))
             std::abort();
     });
+
+    // The frequencies read alone, as the coverage matrix reads other tables,
+    // are the lists the load made, bit for bit; and each channel judged
+    // alone, as the list's Check column judges it, names that channel.
+    ChannelFileFrequencies alone;
+    if (!ReadChannelFrequencies(input.c_str(), alone))
+        std::abort();
+    for (std::int32_t iMode : {ChannelModeAir, ChannelModeCable}) {
+        const std::vector<double> loaded = ChannelFrequencies(table.Channels(iMode));
+        const std::vector<double>& read = iMode == ChannelModeAir ? alone.air : alone.cable;
+        const auto sameBits = [](double a, double b) { return StoredBits(a) == StoredBits(b); };
+        if (!std::equal(read.begin(), read.end(), loaded.begin(), loaded.end(), sameBits))
+            std::abort();
+        const DuplicateFrequencies duplicates(loaded);
+        const auto judged = static_cast<std::int32_t>(std::min<std::size_t>(loaded.size(), 64));
+        for (std::int32_t iChannel = 1; iChannel <= judged; ++iChannel)
+            for (const TableFinding& finding : ChannelFindingsAt(loaded, duplicates, iMode, iChannel))
+                if (finding.message.empty() || finding.iPosition != iChannel)
+                    std::abort();
+    }
 
     for (int mode : {ChannelModeAir, ChannelModeCable}) {
         std::int32_t lo = 0, hi = 0;
