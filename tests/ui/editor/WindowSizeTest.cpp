@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 
 #include <sys/stat.h>
@@ -168,6 +169,69 @@ int TunerEditorFitsTheScreen()
 
 const bool kTunerRole = RegisterChildRole("tuner-editor-fits-the-screen", TunerEditorFitsTheScreen);
 
+// The child's side: the channel editor maximized with a table of the three
+// extra columns. The list takes the room, what stands right of it moves right
+// by as much and what stands below it down, each keeping its size and its
+// alignment with the others; the list's columns fill its width, and the
+// picture of the window is the window.
+int ChannelEditorMaximized()
+{
+    FakeUserServices services;
+    CFrequencyTableDlg dlg{services};
+    dlg.Create();
+    dlg.OnCommand(IDC_BUTTON_CREATE_NEW);
+    for (int id : {IDM_COLUMN_PLAN, IDM_COLUMN_BAND, IDM_COLUMN_CHECK})
+        dlg.OnCommand(id);
+    QTest::qWait(300);
+    const auto placeOf = [&dlg](int id) {
+        QWidget* pControl = dlg.GetDlgItem(id);
+        return QRect(pControl->mapTo(&dlg, QPoint(0, 0)), pControl->size());
+    };
+    const int right[] = {IDC_STATIC_MODE,           IDC_STATIC_AIR_MAX,      IDC_BUTTON_CREATE_NEW,
+                         IDC_BUTTON_LOAD_FROM_FILE, IDC_BUTTON_SAVE_TO_FILE, IDCANCEL,
+                         IDC_STATIC_CHANNEL_NUMBER, IDC_BUTTON_SAVE_VALUE};
+    const int below[] = {IDC_COMBO_MODE, IDC_EDIT_COUNTRY_CODE, IDC_BUTTON_CONVERT};
+    std::map<int, QRect> before;
+    for (int id : right)
+        before[id] = placeOf(id);
+    for (int id : below)
+        before[id] = placeOf(id);
+    before[IDC_LIST_CHANNELS] = placeOf(IDC_LIST_CHANNELS);
+    const QSize opening = dlg.size();
+    dlg.showMaximized();
+    WaitFor([&] { return dlg.size().width() > opening.width() + 400; });
+    QTest::qWait(300);
+    const int dx = placeOf(IDC_STATIC_MODE).x() - before[IDC_STATIC_MODE].x();
+    const int dy = placeOf(IDC_COMBO_MODE).y() - before[IDC_COMBO_MODE].y();
+    std::printf("window %dx%d from %dx%d: right by %d, down by %d\n", dlg.width(), dlg.height(), opening.width(),
+                opening.height(), dx, dy);
+    bool bHolds = dx > 400 && dy > 100;
+    const auto expect = [&bHolds](bool bCondition, int id, const char* what) {
+        if (!bCondition)
+            std::printf("control %d: %s\n", id, what);
+        bHolds = bHolds && bCondition;
+    };
+    for (int id : right)
+        expect(placeOf(id) == before[id].translated(dx, 0), id, "did not move right with the others");
+    for (int id : below)
+        expect(placeOf(id) == before[id].translated(0, dy), id, "did not move down with the others");
+    const QRect list = placeOf(IDC_LIST_CHANNELS);
+    expect(list.topLeft() == before[IDC_LIST_CHANNELS].topLeft() &&
+               list.size() == before[IDC_LIST_CHANNELS].size() + QSize(dx, dy),
+           IDC_LIST_CHANNELS, "did not take the room");
+    ListView* pList = dlg.GetListView(IDC_LIST_CHANNELS);
+    QHeaderView* pHeader = pList->horizontalHeader();
+    const int last = pList->model()->columnCount() - 1;
+    expect(last == 4 && pHeader->sectionPosition(last) + pHeader->sectionSize(last) == pList->viewport()->width(),
+           IDC_LIST_CHANNELS, "its columns do not fill it");
+    const QImage picture = dlg.grab().toImage();
+    expect(!picture.isNull() && picture.size() == dlg.size() * dlg.devicePixelRatio(), 0,
+           "the picture is not the window");
+    return bHolds ? EXIT_SUCCESS : EXIT_FAILURE;
+}
+
+const bool kMaximizedRole = RegisterChildRole("channel-editor-maximized", ChannelEditorMaximized);
+
 std::string SizesPath()
 {
     return WindowSizesFile().toStdString();
@@ -276,6 +340,11 @@ TEST(WindowGrowth, TheTunerEditorScrollsOnlyOnASmallScreen)
 {
     EXPECT_TRUE(RunOnScreen("tuner-editor-fits-the-screen", 1366, 600));
     EXPECT_TRUE(RunOnScreen("tuner-editor-fits-the-screen", 1920, 1080));
+}
+
+TEST(WindowGrowth, TheChannelEditorMaximizedKeepsItsGroupsTogether)
+{
+    EXPECT_TRUE(RunOnScreen("channel-editor-maximized", 1920, 1080));
 }
 
 TEST(WindowSizesFile, AnEditorOpensAgainAtTheSizeItWasClosedAt)
