@@ -14,6 +14,7 @@
 #include "tables/analysis/TunerCoverage.h"
 #include "tables/format/ChannelTable.h"
 #include "tables/format/TunerSpecTable.h"
+#include "tests/TunerEntries.h"
 
 namespace {
 
@@ -78,14 +79,7 @@ namespace {
 // A tuner of 03:12 that tunes 48.25 to 863.25 MHz.
 TunerBands Tuner0312()
 {
-    TunerSpecEntry entry;
-    entry.SetFactory(0x03);
-    entry.SetTunerType(0x12);
-    entry.SetLowBandStart(48.25);
-    entry.SetMidBandStart(170.0);
-    entry.SetHighBandStart(450.0);
-    entry.SetHighBandEnd(863.25);
-    return TunerBands(entry);
+    return TunerBands(TunerEntryWithEdges(0x03, 0x12, 48.25, 170.0, 450.0, 863.25));
 }
 
 } // namespace

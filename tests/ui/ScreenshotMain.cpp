@@ -52,6 +52,7 @@
 #include "ui/editor/RecoveryCopiesDlg.h"
 #include "ui/editor/RecoveryCopiesList.h"
 #include "ui/tuner/CTunerEditDlg.h"
+#include "tests/TunerEntries.h"
 
 namespace {
 
@@ -242,16 +243,7 @@ void ShowCoverageMatrix(CFrequencyTableDlg& editor, FakeUserServices& services, 
         table.Save(QFile::encodeName(path).constData());
         return path;
     };
-    const auto tuner = [](std::int32_t iFactory, std::int32_t iType, double low, double mid, double high, double end) {
-        TunerSpecEntry entry;
-        entry.SetFactory(iFactory);
-        entry.SetTunerType(iType);
-        entry.SetLowBandStart(low);
-        entry.SetMidBandStart(mid);
-        entry.SetHighBandStart(high);
-        entry.SetHighBandEnd(end);
-        return entry;
-    };
+    const auto tuner = TunerEntryWithEdges;
     TunerSpecTable tuners(true);
     tuners.AppendEntries({tuner(0x03, 0x12, 44.0, 160.0, 442.0, 958.0), tuner(0x05, 0x01, 48.25, 160.0, 442.0, 863.25),
                           tuner(0x01, 0x05, 50.0, 170.0, 300.0, 500.0), tuner(0x07, 0x21, 470.0, 480.0, 490.0, 500.0)});
@@ -381,12 +373,7 @@ int main(int argc, char** argv)
         QApplication::processEvents();
         pChart->grab().save(folder + QStringLiteral("/band-chart.png"));
         TunerChoice tuner;
-        tuner.entry.SetFactory(0x03);
-        tuner.entry.SetTunerType(0x12);
-        tuner.entry.SetLowBandStart(48.25);
-        tuner.entry.SetMidBandStart(140.25);
-        tuner.entry.SetHighBandStart(168.25);
-        tuner.entry.SetHighBandEnd(180.0);
+        tuner.entry = TunerEntryWithEdges(0x03, 0x12, 48.25, 140.25, 168.25, 180.0);
         tuner.entry.SetLowCode(0x8E01);
         tuner.entry.SetMidCode(0x8E02);
         tuner.entry.SetHighCode(0x8E04);

@@ -12,19 +12,13 @@
 
 #include "tables/analysis/CoverageMatrixOutput.h"
 #include "tables/format/ChannelTable.h"
+#include "tests/TunerEntries.h"
 
 namespace {
 
 TunerSpecEntry Tuner(std::int32_t iFactory, std::int32_t iType, double low, double end)
 {
-    TunerSpecEntry entry;
-    entry.SetFactory(iFactory);
-    entry.SetTunerType(iType);
-    entry.SetLowBandStart(low);
-    entry.SetMidBandStart(160.0);
-    entry.SetHighBandStart(442.0);
-    entry.SetHighBandEnd(end);
-    return entry;
+    return TunerEntryWithEdges(iFactory, iType, low, 160.0, 442.0, end);
 }
 
 // Two tables whose names a CSV must quote and an XML file must escape,

@@ -23,6 +23,7 @@
 #include "tables/format/ChannelTable.h"
 #include "tables/format/TunerSpecTable.h"
 #include "tests/TestFiles.h"
+#include "tests/TunerEntries.h"
 #include "tests/tool/ToolProcess.h"
 #include "tests/ui/FakeUserServices.h"
 #include "tests/ui/GuiTestSupport.h"
@@ -51,13 +52,7 @@ constexpr const char* kCatalogue = "[Version]\n"
 // A tuner by its codes and band edges; the band codes and carrier as a real one has them.
 TunerSpecEntry Tuner(std::int32_t iFactory, std::int32_t iType, double low, double mid, double high, double end)
 {
-    TunerSpecEntry entry;
-    entry.SetFactory(iFactory);
-    entry.SetTunerType(iType);
-    entry.SetLowBandStart(low);
-    entry.SetMidBandStart(mid);
-    entry.SetHighBandStart(high);
-    entry.SetHighBandEnd(end);
+    TunerSpecEntry entry = TunerEntryWithEdges(iFactory, iType, low, mid, high, end);
     entry.SetLowCode(0x00A0);
     entry.SetMidCode(0x0090);
     entry.SetHighCode(0x0030);

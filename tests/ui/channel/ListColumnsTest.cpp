@@ -15,6 +15,7 @@
 
 #include "res/resource.h"
 #include "tests/TestFiles.h"
+#include "tests/TunerEntries.h"
 #include "tests/ui/FakeUserServices.h"
 #include "tests/ui/GuiTestSupport.h"
 #include "ui/channel/CFrequencyTableDlg.h"
@@ -53,13 +54,7 @@ std::vector<QString> Headings(const CFrequencyTableDlg& dlg)
 
 TunerSpecEntry Philips()
 {
-    TunerSpecEntry entry;
-    entry.SetFactory(0x03);
-    entry.SetTunerType(0x12);
-    entry.SetLowBandStart(48.25);
-    entry.SetMidBandStart(170.0);
-    entry.SetHighBandStart(450.0);
-    entry.SetHighBandEnd(863.25);
+    TunerSpecEntry entry = TunerEntryWithEdges(0x03, 0x12, 48.25, 170.0, 450.0, 863.25);
     entry.SetLowCode(0x00A0);
     entry.SetMidCode(0x0090);
     entry.SetHighCode(0x0030);
