@@ -32,6 +32,7 @@
 #include "tables/analysis/TableChecks.h"
 #include "tables/format/ChannelTable.h"
 #include "tables/format/TunerSpecTable.h"
+#include "tests/TunerEntries.h"
 #include "tests/ui/FakeUserServices.h"
 #include "ui/app/CAboutDlg.h"
 #include "ui/app/CConvertDlg.h"
@@ -52,7 +53,6 @@
 #include "ui/editor/RecoveryCopiesDlg.h"
 #include "ui/editor/RecoveryCopiesList.h"
 #include "ui/tuner/CTunerEditDlg.h"
-#include "tests/TunerEntries.h"
 
 namespace {
 

@@ -17,10 +17,6 @@ namespace {
 // How long results gather before they are handed over: about a frame.
 constexpr qint64 kHandOverMs = 16;
 
-} // namespace
-
-namespace {
-
 CountedTable CountLists(std::int32_t iCountry, const std::vector<SortedFrequencies>& channels,
                         const std::vector<TunerBands>& tuners)
 {

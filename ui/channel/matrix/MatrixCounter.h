@@ -3,8 +3,8 @@
 // table file read as the editor reads one (a FIFO, a device or a directory
 // refused unopened) but into plain frequencies, never a table's nodes, which
 // come from a pool of the interface thread's; its channels sorted and
-// counted against every tuner,
-// and the result handed back to the window's thread row by row. The window
+// counted against every tuner, and the results handed back to the window's
+// thread a few rows at a time. The window
 // never waits for a count; closing it stops the counts still running at the
 // next file and drops the results not yet handed over.
 
