@@ -201,7 +201,9 @@ void WriteOwnPlans(PlanEditor& editor, benchmark::State& state)
     state.counters["plan_bytes"] = static_cast<double>(bytes);
 }
 
-// The listing alone: every own plan file looked at, read when it may be a plan.
+// The listing alone: every own plan file looked at, read whole when it may be
+// a plan (as vornalix-tool plans lists them), or, as the editors list them,
+// a large one from its first lines.
 void BM_Plans_ListOwnPlans(benchmark::State& state)
 {
     PlanEditor editor;
@@ -212,6 +214,44 @@ void BM_Plans_ListOwnPlans(benchmark::State& state)
     state.counters["plans"] = static_cast<double>(plans);
 }
 BENCHMARK(BM_Plans_ListOwnPlans)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_Plans_ListOwnPlansFromFirstLines(benchmark::State& state)
+{
+    PlanEditor editor;
+    WriteOwnPlans(editor, state);
+    std::size_t plans = 0;
+    for (auto _ : state)
+        plans = PlanLibrary::Load(PlanListing::FirstLines).Plans().size();
+    state.counters["plans"] = static_cast<double>(plans);
+}
+BENCHMARK(BM_Plans_ListOwnPlansFromFirstLines)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// One of the 40 largest own plans chosen in the open chooser, by a filter that
+// leaves it alone: read whole, its row and the choice drawn.
+void BM_Plans_ChooseLargestOwnPlan(benchmark::State& state)
+{
+    PlanEditor editor;
+    WriteOwnPlans(editor, state);
+    BenchServices services;
+    std::size_t channels = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        PlanLibrary library = PlanLibrary::Load(PlanListing::FirstLines);
+        CPlanChooserDlg chooser(services, library);
+        chooser.Create();
+        chooser.show();
+        SettleEvents();
+        state.ResumeTiming();
+        chooser.SetFilter(QStringLiteral("own-07"));
+        SettleEvents();
+        state.PauseTiming();
+        channels = chooser.ChosenPlan() ? chooser.ChosenPlan()->outline.channelCount : 0;
+        chooser.EndDialog(IDCANCEL);
+        state.ResumeTiming();
+    }
+    state.counters["channels"] = static_cast<double>(channels);
+}
+BENCHMARK(BM_Plans_ChooseLargestOwnPlan)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Ctrl+P until the chooser is painted, the own plans read again each time.
 void BM_Plans_OpenChooserWithOwnPlans(benchmark::State& state)

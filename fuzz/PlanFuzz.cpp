@@ -3,6 +3,8 @@
 // chosen, has the outline the listing kept and fills a new table whose list,
 // saved and loaded again, holds exactly the plan's positions; read with its
 // labels, every channel of it with a frequency has a label from the plan.
+// The same text made longer than the first lines the editors list a plan
+// from is refused, or read whole when chosen, as a whole listing reads it.
 #include <algorithm>
 #include <cmath>
 #include <map>
@@ -15,6 +17,38 @@
 #include "tables/catalogue/ChannelPlans.h"
 #include "tables/catalogue/PlanLabels.h"
 
+namespace {
+
+void ListFromFirstLinesAsWhole(const std::uint8_t* data, std::size_t size)
+{
+    static const std::string folder = [] {
+        const std::string path = FuzzPath("lines");
+        ::mkdir(path.c_str(), 0700);
+        return path;
+    }();
+    std::string text(reinterpret_cast<const char*>(data), size);
+    while (text.size() <= kPlanFirstLinesBytes)
+        text += "\n9,1";
+    WriteInput("lines/plan.csv", reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+    const PlanLibrary whole = PlanLibrary::Load("", folder);
+    PlanLibrary listed = PlanLibrary::Load("", folder, PlanListing::FirstLines);
+    if (whole.Plans().size() + whole.Problems().size() != 1 || listed.Plans().size() + listed.Problems().size() != 1)
+        std::abort();
+    if (!listed.Problems().empty()) {
+        if (whole.Problems().empty() || whole.Problems().front().Text() != listed.Problems().front().Text())
+            std::abort();
+        return;
+    }
+    PlanProblem problem;
+    const ListedPlan& plan = listed.Plans().front();
+    const bool bRead = listed.ReadWhole(plan, problem);
+    if (bRead != whole.Problems().empty() || (bRead && plan.outline != whole.Plans().front().outline) ||
+        (!bRead && problem.Text() != whole.Problems().front().Text()))
+        std::abort();
+}
+
+} // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     static const std::string own = [] {
@@ -23,6 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return folder;
     }();
     WriteInput("own/plan.csv", data, size);
+    ListFromFirstLinesAsWhole(data, size);
     const PlanLibrary library = PlanLibrary::Load("", own);
     if (library.Plans().size() + library.Problems().size() != 1)
         std::abort();

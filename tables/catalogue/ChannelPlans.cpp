@@ -380,6 +380,39 @@ bool OutlineChannelPlan(std::string_view text, PlanOutline& outline, PlanProblem
     return true;
 }
 
+namespace {
+
+// The outline of a plan file of more than kPlanFirstLinesBytes from the rows
+// its first kPlanFirstLinesBytes hold, header and rows checked and the first
+// label kept. False, for the file to be read whole, when it is smaller, larger
+// than any plan, cannot be read, or its first lines do not read as the start
+// of a plan: reading it whole then names the reason, as a listing of whole
+// files would.
+bool OutlineFromFirstLines(const std::string& path, PlanOutline& outline)
+{
+    FileReader reader;
+    if (!reader.Open(path.c_str(), NonRegularFiles::Refuse, nullptr))
+        return false;
+    const std::optional<std::uint64_t> size = reader.RegularFileSize();
+    if (!size || *size <= kPlanFirstLinesBytes || *size > kMaxPlanFileBytes)
+        return false;
+    std::vector<std::uint8_t> bytes;
+    if (!reader.ReadUpTo(bytes, kPlanFirstLinesBytes, nullptr))
+        return false;
+    const std::string_view text = TextOf(bytes);
+    const std::size_t lastLineEnd = text.rfind('\n');
+    PlanOutline first;
+    PlanProblem problem;
+    if (lastLineEnd == std::string_view::npos || !OutlineChannelPlan(text.substr(0, lastLineEnd + 1), first, problem))
+        return false;
+    outline = PlanOutline();
+    outline.firstLabel = std::move(first.firstLabel);
+    outline.bWhole = false;
+    return true;
+}
+
+} // namespace
+
 PlanOutline OutlineOf(const ChannelPlan& plan)
 {
     PlanOutline outline;
@@ -397,7 +430,7 @@ bool PlanOutline::operator==(const PlanOutline& other) const
 {
     return channelCount == other.channelCount && positionCount == other.positionCount &&
            firstLabel == other.firstLabel && lastLabel == other.lastLabel &&
-           bLabelsArePositions == other.bLabelsArePositions;
+           bLabelsArePositions == other.bLabelsArePositions && bWhole == other.bWhole;
 }
 
 void AppendChannelRows(std::string& out, std::string_view prefix, const std::vector<double>& frequencies)
@@ -487,28 +520,28 @@ std::string PlanLibrary::InstalledFolder(const std::vector<std::string>& dataFol
     return {};
 }
 
-PlanLibrary PlanLibrary::Load()
+PlanLibrary PlanLibrary::Load(PlanListing listing)
 {
     const std::string own = UserDataFolder();
-    return Load(InstalledFolder(), own.empty() ? own : own + "/" + kFolderName);
+    return Load(InstalledFolder(), own.empty() ? own : own + "/" + kFolderName, listing);
 }
 
-PlanLibrary PlanLibrary::Load(const std::string& installed, const std::string& own)
+PlanLibrary PlanLibrary::Load(const std::string& installed, const std::string& own, PlanListing listing)
 {
     PlanLibrary library;
     if (!installed.empty())
-        library.LoadInstalled(installed);
+        library.LoadInstalled(installed, listing);
     // The person's folder may be the installed one (data kept in the home folder).
     std::error_code error;
     const bool bSameFolder = !installed.empty() && std::filesystem::equivalent(installed, own, error);
     if (!own.empty() && !bSameFolder)
-        library.LoadOwn(own);
+        library.LoadOwn(own, listing);
     std::sort(library.m_plans.begin(), library.m_plans.end(),
               [](const ListedPlan& a, const ListedPlan& b) { return a.name < b.name; });
     return library;
 }
 
-void PlanLibrary::LoadInstalled(const std::string& folder)
+void PlanLibrary::LoadInstalled(const std::string& folder, PlanListing listing)
 {
     std::string text;
     PlanProblem problem;
@@ -529,7 +562,7 @@ void PlanLibrary::LoadInstalled(const std::string& folder)
         listed.source = std::move(plan.source);
         listed.section = std::move(plan.section);
         listed.path = folder + "/" + listed.name + ".csv";
-        ListPlan(std::move(listed));
+        ListPlan(std::move(listed), listing);
     }
 }
 
@@ -571,7 +604,7 @@ std::vector<std::string> FirstOwnPlanPaths(const std::string& folder, std::size_
 
 } // namespace
 
-void PlanLibrary::LoadOwn(const std::string& folder)
+void PlanLibrary::LoadOwn(const std::string& folder, PlanListing listing)
 {
     std::size_t more = 0;
     for (const std::string& path : FirstOwnPlanPaths(folder, more)) {
@@ -580,7 +613,7 @@ void PlanLibrary::LoadOwn(const std::string& folder)
         plan.source = "own plan, " + path;
         plan.bOwn = true;
         plan.path = path;
-        ListPlan(std::move(plan));
+        ListPlan(std::move(plan), listing);
     }
     if (more > 0) {
         PlanProblem problem;
@@ -591,18 +624,52 @@ void PlanLibrary::LoadOwn(const std::string& folder)
     }
 }
 
-void PlanLibrary::ListPlan(ListedPlan plan)
+void PlanLibrary::ListPlan(ListedPlan plan, PlanListing listing)
 {
     // The look comes before the read: a change made while the file is read
     // shows as a change when the plan is chosen.
     plan.stamp = PlanFileStamp::Of(plan.path);
     m_readFiles.emplace_back(plan.path, plan.stamp);
+    if (listing == PlanListing::FirstLines && OutlineFromFirstLines(plan.path, plan.outline)) {
+        AddPlan(std::move(plan));
+        return;
+    }
     std::vector<std::uint8_t> bytes;
     PlanProblem problem;
     if (ReadPlanFile(plan.path, bytes, problem) && OutlineChannelPlan(TextOf(bytes), plan.outline, problem))
         AddPlan(std::move(plan));
     else
         m_problems.push_back(std::move(problem));
+}
+
+bool PlanLibrary::ReadWhole(const ListedPlan& plan, PlanProblem& problem)
+{
+    problem = PlanProblem();
+    problem.path = plan.path;
+    if (plan.outline.bWhole)
+        return true;
+    const auto it = std::find_if(m_plans.begin(), m_plans.end(), [&](const ListedPlan& p) { return &p == &plan; });
+    if (it == m_plans.end())
+        return Fail(problem, 0, "is not a plan of this listing");
+    if (!it->unreadable.empty())
+        return Fail(problem, 0, it->unreadable);
+    PlanOutline outline;
+    std::vector<std::uint8_t> bytes;
+    const PlanFileStamp now = PlanFileStamp::Of(plan.path);
+    bool bRead = false;
+    if (!now.bPresent)
+        Fail(problem, 0, "is gone since the plans were listed");
+    else if (now != plan.stamp)
+        Fail(problem, 0, "has changed since the plans were listed");
+    else if (ReadPlanFile(plan.path, bytes, problem) && OutlineChannelPlan(TextOf(bytes), outline, problem))
+        bRead =
+            outline.firstLabel == it->outline.firstLabel || Fail(problem, 0, "has changed since the plans were listed");
+    if (!bRead) {
+        it->unreadable = problem.Text().substr(problem.path.size() + 2);
+        return false;
+    }
+    it->outline = std::move(outline);
+    return true;
 }
 
 void PlanLibrary::AddPlan(ListedPlan plan)
@@ -675,8 +742,9 @@ bool ReadListedPlan(const ListedPlan& listed, std::vector<double>& positions, Pl
                       }))
         return false;
     const PlanOutline outline = taker.Finish(bLabelsArePositions);
-    // Changed while the stamp stayed (rewritten within the clock's step).
-    if (outline != listed.outline)
+    // Changed while the stamp stayed (rewritten within the clock's step). Of
+    // a plan listed from its first lines only its first label is known.
+    if (listed.outline.bWhole ? outline != listed.outline : outline.firstLabel != listed.outline.firstLabel)
         return Fail(problem, 0, "has changed since the plans were listed");
     if (!bLabelsArePositions) {
         positions = std::move(frequencies);
@@ -739,11 +807,11 @@ std::string FolderSignature()
 
 } // namespace
 
-const PlanLibrary& PlanLibraryCache::Current()
+PlanLibrary& PlanLibraryCache::Current()
 {
     std::string folders = FolderSignature();
     if (!m_bRead || folders != m_folders || m_library.PlanFilesChanged()) {
-        m_library = PlanLibrary::Load();
+        m_library = PlanLibrary::Load(PlanListing::FirstLines);
         m_folders = std::move(folders);
         m_bRead = true;
     }

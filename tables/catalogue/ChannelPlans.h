@@ -13,7 +13,10 @@
 // numbers) the channels take positions 1, 2, 3... in the plan's order.
 //
 // A listing keeps of each plan only what is shown of it (ListedPlan): its
-// channels are read from its file when it is chosen (ReadListedPlan).
+// channels are read from its file when it is chosen (ReadListedPlan). The
+// editors list a large plan from its first lines alone and read it whole when
+// it is chosen (PlanListing::FirstLines, PlanLibrary::ReadWhole), so that a
+// folder of large plans opens the chooser at once.
 
 #include <cstddef>
 #include <cstdint>
@@ -43,6 +46,11 @@ constexpr std::size_t kMaxPlanFileBytes = kMaxPlanHeaderBytes + kMaxPlanChannels
 // At most this many of a person's own plan files are looked at, the first by
 // name; the rest are not listed, and the listing says how many they are.
 constexpr std::size_t kMaxOwnPlans = 100;
+
+// A plan file of more bytes than this is listed from its first lines when
+// the listing asks for it: at least 39 rows of the longest, and about 300
+// channels as the shipped plans write them, most of a published plan.
+constexpr std::size_t kPlanFirstLinesBytes = 4 * 1024;
 
 struct PlanChannel
 {
@@ -76,6 +84,9 @@ struct PlanOutline
     std::string firstLabel;
     std::string lastLabel;
     bool bLabelsArePositions = false;
+    // False for a plan listed from its first lines: only firstLabel is known,
+    // and the file has not been read to its end.
+    bool bWhole = true;
 
     bool operator==(const PlanOutline& other) const;
     bool operator!=(const PlanOutline& other) const { return !(*this == other); }
@@ -108,6 +119,9 @@ struct ListedPlan
     std::string path;    // its file
     PlanOutline outline;
     PlanFileStamp stamp; // its file when it was listed
+    // Why the file did not read as a plan when it was read whole after a
+    // listing from its first lines; empty while it reads or was not read.
+    std::string unreadable;
 };
 
 struct CountryPlans
@@ -196,6 +210,15 @@ bool ParseCountryPlans(std::string_view text, std::vector<CountryPlans>& countri
 bool FillListFromPlan(ChannelTable& table, std::int32_t iMode, const ChannelPlan& plan);
 bool FillListFromPositions(ChannelTable& table, std::int32_t iMode, const std::vector<double>& positions);
 
+// How a listing reads the plan files: each whole, or a plan of more than
+// kPlanFirstLinesBytes from its first lines alone. A file refused from its
+// first lines is read whole, so what is refused and why are the same.
+enum class PlanListing
+{
+    Whole,
+    FirstLines
+};
+
 class PlanLibrary
 {
 public:
@@ -206,7 +229,7 @@ public:
     // The installed plans from the first data folder whose "plans" folder
     // holds an index, then the person's own plans from the "plans" folder of
     // their data folder.
-    static PlanLibrary Load();
+    static PlanLibrary Load(PlanListing listing = PlanListing::Whole);
     // The same from given folders: installed is a "plans" folder (empty for
     // none), own a folder of a person's plans (empty for none). An own plan
     // takes the place of an installed plan of the same name. Each plan file
@@ -214,7 +237,8 @@ public:
     // kMaxOwnPlans plan files by name are read, and the rest named in one
     // problem. Only regular files are read: a FIFO or a device is refused
     // without being opened.
-    static PlanLibrary Load(const std::string& installed, const std::string& own);
+    static PlanLibrary Load(const std::string& installed, const std::string& own,
+                            PlanListing listing = PlanListing::Whole);
     // The "plans" folder of the first data folder (DataFolders() by default)
     // that holds an index; empty when none does.
     static std::string InstalledFolder();
@@ -231,14 +255,20 @@ public:
     // name, compared without regard to case.
     const CountryPlans* FindCountry(std::string_view codeOrName) const;
 
+    // Reads a plan of this library that was listed from its first lines to
+    // its end and completes its outline. False, with the reason (also kept in
+    // the plan's unreadable), when the file is gone, changed since it was
+    // listed, or does not read as a plan; true at once for a plan read whole.
+    bool ReadWhole(const ListedPlan& plan, PlanProblem& problem);
+
     // Whether a plan file that was read, listed or not, is not as it was.
     bool PlanFilesChanged() const;
 
 private:
-    void LoadInstalled(const std::string& folder);
-    void LoadOwn(const std::string& folder);
+    void LoadInstalled(const std::string& folder, PlanListing listing);
+    void LoadOwn(const std::string& folder, PlanListing listing);
     // Reads one plan file into the list, or its problem into the problems.
-    void ListPlan(ListedPlan plan);
+    void ListPlan(ListedPlan plan, PlanListing listing);
     void AddPlan(ListedPlan plan);
 
     std::vector<ListedPlan> m_plans;
@@ -248,7 +278,7 @@ private:
     std::vector<std::pair<std::string, PlanFileStamp>> m_readFiles;
 };
 
-// The library Load() reads, kept between uses and read again only when a file
+// The library Load(PlanListing::FirstLines) reads, kept between uses and read again only when a file
 // it comes from may have changed: the installed folder, its index and country
 // list, the person's plan folder (a plan added, removed or renamed) and each
 // plan file read, by modification time and size. An editor opens its chooser
@@ -256,7 +286,7 @@ private:
 class PlanLibraryCache
 {
 public:
-    const PlanLibrary& Current();
+    PlanLibrary& Current();
 
 private:
     std::string m_folders;

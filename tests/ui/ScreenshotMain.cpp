@@ -400,7 +400,7 @@ int main(int argc, char** argv)
 
     // "New from Plan...": the whole list, then filtered to one country, then
     // the editor filled from that country.
-    const PlanLibrary plans = PlanLibrary::Load();
+    PlanLibrary plans = PlanLibrary::Load(PlanListing::FirstLines);
     CPlanChooserDlg chooser{services, plans};
     Save(chooser, folder, QStringLiteral("plans-chooser"));
     chooser.SetFilter(QStringLiteral("germ"));

@@ -23,9 +23,23 @@ bool Holds(const std::string& text, const QString& part)
     return part.isEmpty() || Text(text).contains(part, Qt::CaseInsensitive);
 }
 
+// Of a plan listed from its first lines only the first label is known until
+// it is chosen.
 QString Labels(const ListedPlan& plan)
 {
+    if (!plan.outline.bWhole)
+        return QStringLiteral("from ") + Text(plan.outline.firstLabel);
     return Text(plan.outline.firstLabel) + QStringLiteral(" to ") + Text(plan.outline.lastLabel);
+}
+
+QString ChannelCount(const ListedPlan& plan)
+{
+    return plan.outline.bWhole ? QString::number(plan.outline.channelCount) : QString();
+}
+
+QString Unreadable(const ListedPlan& plan)
+{
+    return Text(PrintableText(plan.unreadable));
 }
 
 QString PlanSummary(const std::string& name, const PlanLibrary& library)
@@ -35,6 +49,8 @@ QString PlanSummary(const std::string& name, const PlanLibrary& library)
     const ListedPlan* pPlan = library.FindPlan(name);
     if (!pPlan)
         return Text(name) + QStringLiteral(" (not available)");
+    if (!pPlan->unreadable.empty())
+        return QStringLiteral("%1 (cannot be used: %2)").arg(Text(name), Unreadable(*pPlan));
     return QStringLiteral("%1 (%2 channels, %3)").arg(Text(name)).arg(pPlan->outline.positionCount).arg(Labels(*pPlan));
 }
 
@@ -46,12 +62,11 @@ QString ProblemText(const PlanProblem& problem)
 
 } // namespace
 
-CPlanChooserDlg::CPlanChooserDlg(UserServices& services, const PlanLibrary& library, bool bCanFillList,
-                                 QWidget* pParent)
+CPlanChooserDlg::CPlanChooserDlg(UserServices& services, PlanLibrary& library, bool bCanFillList, QWidget* pParent)
     : CDialog(IDD_NEW_FROM_PLAN, services, pParent), m_library(library), m_bCanFillList(bCanFillList)
 {
     OnClicked(IDC_BUTTON_FILL_LIST, [this] {
-        if (m_bCanFillList && m_pChosenPlan)
+        if (m_bCanFillList && m_pChosenPlan && m_pChosenPlan->unreadable.empty())
             EndDialog(IDC_BUTTON_FILL_LIST);
     });
     // Its two lists make it larger than a scaled laptop screen.
@@ -81,7 +96,7 @@ bool CPlanChooserDlg::OnInitDialog()
     // A double click chooses the row and fills at once.
     for (ListView* pList : {pCountries, pPlans})
         connect(pList, &QAbstractItemView::doubleClicked, this, [this] {
-            if (m_pChosenCountry || m_pChosenPlan)
+            if (IsDlgItemEnabled(IDOK))
                 OnCommand(IDOK);
         });
     // The choice names a country and both its plans: two lines where one is too short.
@@ -154,7 +169,7 @@ void CPlanChooserDlg::ShowRows()
         const ListedPlan& plan = *m_shownPlans[static_cast<std::size_t>(row)];
         switch (column) {
         case 0: return Text(plan.name);
-        case 1: return QString::number(plan.outline.channelCount);
+        case 1: return ChannelCount(plan);
         case 2: return Labels(plan);
         default: return Text(plan.source);
         }
@@ -207,8 +222,26 @@ void CPlanChooserDlg::OnPlanSelection()
         ChoosePlanRow(rows.front());
 }
 
+void CPlanChooserDlg::ReadChosenPlan(const std::string& name)
+{
+    const ListedPlan* pPlan = name.empty() ? nullptr : m_library.FindPlan(name);
+    if (!pPlan || pPlan->outline.bWhole || !pPlan->unreadable.empty())
+        return;
+    PlanProblem problem;
+    m_library.ReadWhole(*pPlan, problem);
+    // The rows' texts are asked for as they are drawn.
+    GetListView(IDC_LIST_PLANS)->viewport()->update();
+}
+
 void CPlanChooserDlg::ShowChoice()
 {
+    if (m_pChosenCountry) {
+        ReadChosenPlan(m_pChosenCountry->airPlan);
+        ReadChosenPlan(m_pChosenCountry->cablePlan);
+    } else if (m_pChosenPlan) {
+        ReadChosenPlan(m_pChosenPlan->name);
+    }
+    const bool bPlanUsable = m_pChosenPlan && m_pChosenPlan->unreadable.empty();
     QString text;
     if (m_pChosenCountry)
         text = QStringLiteral("%1 (%2, %3): Antenna %4; Cable %5")
@@ -216,13 +249,15 @@ void CPlanChooserDlg::ShowChoice()
                    .arg(m_pChosenCountry->iCallingCode)
                    .arg(Text(m_pChosenCountry->tvSystem), PlanSummary(m_pChosenCountry->airPlan, m_library),
                         PlanSummary(m_pChosenCountry->cablePlan, m_library));
+    else if (m_pChosenPlan && !bPlanUsable)
+        text = QStringLiteral("%1 cannot be used: %2").arg(Text(m_pChosenPlan->name), Unreadable(*m_pChosenPlan));
     else if (m_pChosenPlan)
         text = QStringLiteral("%1: %2 channels, labels %3")
                    .arg(Text(m_pChosenPlan->name))
                    .arg(m_pChosenPlan->outline.positionCount)
                    .arg(Labels(*m_pChosenPlan));
     SetDlgItemText(IDC_STATIC_PLAN_CHOICE, text);
-    EnableDlgItem(IDOK, m_pChosenCountry || m_pChosenPlan);
+    EnableDlgItem(IDOK, m_pChosenCountry || bPlanUsable);
     // A country fills both lists and names the code: only a new table takes it.
-    EnableDlgItem(IDC_BUTTON_FILL_LIST, m_bCanFillList && m_pChosenPlan);
+    EnableDlgItem(IDC_BUTTON_FILL_LIST, m_bCanFillList && bPlanUsable);
 }

@@ -16,8 +16,10 @@ class CPlanChooserDlg : public CDialog
 public:
     // bCanFillList: the editor has a table, whose list shown a plan may fill
     // ("Fill This List", which ends the chooser with IDC_BUTTON_FILL_LIST);
-    // "New Table" (IDOK) makes a new table of a country or a plan.
-    CPlanChooserDlg(UserServices& services, const PlanLibrary& library, bool bCanFillList = false,
+    // "New Table" (IDOK) makes a new table of a country or a plan. A plan
+    // listed from its first lines is read whole when it is chosen, alone or
+    // as a country's.
+    CPlanChooserDlg(UserServices& services, PlanLibrary& library, bool bCanFillList = false,
                     QWidget* pParent = nullptr);
 
     // Shows only the countries whose name, calling code or TV system holds
@@ -44,8 +46,11 @@ private:
     void ShowChoice();
     void OnCountrySelection();
     void OnPlanSelection();
+    // The named plan read whole if it was listed from its first lines; its
+    // row shows what the reading found.
+    void ReadChosenPlan(const std::string& name);
 
-    const PlanLibrary& m_library;
+    PlanLibrary& m_library;
     std::vector<const CountryPlans*> m_shownCountries;
     std::vector<const ListedPlan*> m_shownPlans;
     const CountryPlans* m_pChosenCountry = nullptr;

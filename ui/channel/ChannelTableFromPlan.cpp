@@ -12,7 +12,7 @@ ChannelTableFromPlan::ChannelTableFromPlan(ChannelTableDocument& document, UserS
 {
 }
 
-const PlanLibrary& ChannelTableFromPlan::Library()
+PlanLibrary& ChannelTableFromPlan::Library()
 {
     static PlanLibraryCache plans;
     return plans.Current();
@@ -20,7 +20,7 @@ const PlanLibrary& ChannelTableFromPlan::Library()
 
 void ChannelTableFromPlan::NewFromPlan(const std::function<void()>& showTable)
 {
-    const PlanLibrary& library = Library();
+    PlanLibrary& library = Library();
     CPlanChooserDlg chooser(m_services, library, m_document.HasTable(), &m_owner);
     const int iChoice = m_services.RunModal(chooser);
     if (iChoice != IDOK && iChoice != IDC_BUTTON_FILL_LIST)

@@ -18,7 +18,7 @@ public:
 
     // The plans of the editors as their files are now: read again when their
     // files changed, so that a plan saved meanwhile is offered and labels rows.
-    static const PlanLibrary& Library();
+    static PlanLibrary& Library();
 
     // The command. showTable shows the filled table as a loaded one is shown,
     // in the same step as the fill; a plan that cannot be read is said and

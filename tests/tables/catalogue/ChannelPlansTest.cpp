@@ -512,6 +512,64 @@ TEST(ChannelPlans, AChosenPlanIsReadAgainAndRefusedWhenItChangedOrWent)
     EXPECT_EQ(plan, (std::vector<double>{45.0, 47.5}));
 }
 
+// The editors list a large plan from its first lines and read it whole when it
+// is chosen: what it fills, what is refused and why are what a listing of whole
+// files gives, only found later.
+TEST(ChannelPlans, LargePlansListedFromTheirFirstLinesAreReadWholeWhenChosen)
+{
+    TempDir dir;
+    const std::string own = dir.File("plans");
+    std::string large = "channel,frequency_mhz\n";
+    for (int i = 2; i <= 4000; i += 2)
+        large += std::to_string(i) + "," + std::to_string(45 + i / 8) + ".25\n";
+    ASSERT_GT(large.size(), kPlanFirstLinesBytes);
+    const std::string brokenLate = large + "4002,abc\n";
+    std::string brokenEarly = large;
+    brokenEarly.insert(std::strlen("channel,frequency_mhz\n"), "K1,\n");
+    WriteText(own + "/large.csv", large);
+    WriteText(own + "/late.csv", brokenLate);
+    WriteText(own + "/early.csv", brokenEarly);
+    WriteText(own + "/small.csv", "channel,frequency_mhz\nK1,45.0\n");
+
+    const PlanLibrary whole = PlanLibrary::Load("", own);
+    PlanLibrary listed = PlanLibrary::Load("", own, PlanListing::FirstLines);
+    ASSERT_EQ(whole.Problems().size(), 2u);
+    ASSERT_EQ(listed.Problems().size(), 1u);
+    EXPECT_EQ(listed.Problems()[0].Text(), whole.Problems()[0].Text());
+    EXPECT_EQ(listed.Problems()[0].Text(),
+              own + "/early.csv: line 2: \"\" is not a frequency in MHz (a decimal number, 0 or more)");
+    EXPECT_TRUE(listed.FindPlan("small")->outline.bWhole);
+    EXPECT_EQ(listed.FindPlan("small")->outline, whole.FindPlan("small")->outline);
+
+    const ListedPlan& first = *listed.FindPlan("large");
+    EXPECT_FALSE(first.outline.bWhole);
+    EXPECT_EQ(first.outline.firstLabel, "2");
+    EXPECT_EQ(first.outline.channelCount, 0u);
+    // Filled from its first lines' outline, and once read whole, alike.
+    EXPECT_EQ(Chosen(&first), Chosen(whole.FindPlan("large")));
+    PlanProblem problem;
+    ASSERT_TRUE(listed.ReadWhole(first, problem)) << problem.Text();
+    EXPECT_EQ(first.outline, whole.FindPlan("large")->outline);
+    EXPECT_EQ(Chosen(&first), Chosen(whole.FindPlan("large")));
+
+    // Broken past its first lines: listed, and refused when chosen for the
+    // reason the whole listing gives, each time it is chosen.
+    const ListedPlan& late = *listed.FindPlan("late");
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_FALSE(listed.ReadWhole(late, problem));
+        EXPECT_EQ(problem.Text(), whole.Problems()[1].Text());
+        EXPECT_EQ(late.unreadable, "line 2002: \"abc\" is not a frequency in MHz (a decimal number, 0 or more)");
+    }
+    EXPECT_FALSE(late.outline.bWhole);
+
+    // Changed since the listing: refused, whatever it now holds.
+    PlanLibrary again = PlanLibrary::Load("", own, PlanListing::FirstLines);
+    struct timespec times[2] = {{0, UTIME_OMIT}, {again.FindPlan("large")->stamp.modifiedSeconds + 5, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, (own + "/large.csv").c_str(), times, 0), 0);
+    EXPECT_FALSE(again.ReadWhole(*again.FindPlan("large"), problem));
+    EXPECT_EQ(problem.Text(), own + "/large.csv: has changed since the plans were listed");
+}
+
 TEST(ChannelPlans, TheInstalledSetIsFoundWhereTheTunerCatalogueIs)
 {
     TempDir dir;

@@ -314,3 +314,42 @@ TEST_F(PlanChooserTest, OversizedAndSpecialOwnPlansAreNamedAndNotRead)
                   own + "/pipe.csv: cannot be read: it is a FIFO, not a regular file\n" + own +
                   "/zero.csv: cannot be read: it is a character device, not a regular file");
 }
+
+// A large own plan is listed from its first lines and read whole when it is
+// chosen: its row then shows its channels, and one broken past its first lines
+// says why it cannot be used and cannot be taken.
+TEST_F(PlanChooserTest, ALargeOwnPlanIsReadWhenChosenAndABrokenOneCannotBeTaken)
+{
+    const std::string own = home.File("vornalix/plans");
+    std::filesystem::create_directories(own);
+    std::string large = "channel,frequency_mhz\n";
+    for (int i = 1; i <= 2000; ++i)
+        large += "S" + std::to_string(i) + "," + std::to_string(45 + i / 8) + ".25\n";
+    std::ofstream(own + "/big.csv") << large;
+    std::ofstream(own + "/big-broken.csv") << large << "S2001,abc\n";
+    Click(dlg, IDC_BUTTON_CREATE_NEW);
+    services.onRunModal = [&](CDialog& dialog) {
+        auto& chooser = dynamic_cast<CPlanChooserDlg&>(dialog);
+        chooser.Create();
+        TypeInto(chooser, IDC_EDIT_PLAN_FILTER, "big");
+        EXPECT_EQ(Names(Plans(chooser)), (std::vector<std::string>{"big", "big-broken"}));
+        EXPECT_EQ(Plans(chooser)->GetItemText(0, 1), "2000");
+        EXPECT_EQ(Plans(chooser)->GetItemText(0, 2), "S1 to S2000");
+        EXPECT_EQ(Plans(chooser)->GetItemText(1, 1), "");
+        EXPECT_EQ(Plans(chooser)->GetItemText(1, 2), "from S1");
+        ClickRow(Plans(chooser), 1);
+        EXPECT_EQ(TextOf(chooser, IDC_STATIC_PLAN_CHOICE).toStdString(),
+                  "big-broken cannot be used: line 2002: \"abc\" is not a frequency in MHz (a decimal number, 0 or "
+                  "more)");
+        EXPECT_FALSE(chooser.IsDlgItemEnabled(IDOK));
+        EXPECT_FALSE(chooser.IsDlgItemEnabled(IDC_BUTTON_FILL_LIST));
+        ClickRow(Plans(chooser), 0);
+        EXPECT_EQ(TextOf(chooser, IDC_STATIC_PLAN_CHOICE), "big: 2000 channels, labels S1 to S2000");
+        Click(chooser, IDC_BUTTON_FILL_LIST);
+        return chooser.Result();
+    };
+    ChooseMenuItem();
+    EXPECT_TRUE(services.messages.empty());
+    EXPECT_EQ(EditorRows(2), (std::vector<std::string>{"001|45.25000", "002|45.25000"}));
+    EXPECT_EQ(dlg.GetListView(IDC_LIST_CHANNELS)->GetItemCount(), 2000);
+}
