@@ -216,6 +216,22 @@ void BM_TunerEditor_ReplaceEntryLargest(benchmark::State& state)
 }
 BENCHMARK(BM_TunerEditor_ReplaceEntryLargest)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// View > Columns > Band Edges on 100,000 entries, in turn on and off, until
+// the list is drawn again (the choice written to the settings file each time).
+void BM_TunerEditor_BandEdgesColumnOnAndOff(benchmark::State& state)
+{
+    TunerEditor editor(TunerSpecTable::kMaxEntries);
+    editor.Load();
+    for (auto _ : state) {
+        editor.Dlg().OnCommand(IDM_COLUMN_BAND_EDGES);
+        TunerEditor::Settle();
+    }
+    if (editor.Dlg().ShowsBandEdges())
+        editor.Dlg().OnCommand(IDM_COLUMN_BAND_EDGES);
+    state.counters["rows"] = editor.List()->GetItemCount();
+}
+BENCHMARK(BM_TunerEditor_BandEdgesColumnOnAndOff)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // The table check of the largest table in memory, as "Check Table" runs it:
 // the entries of the editor benchmarks (factory codes 2i, most of them not two
 // BCD digits, so that most entries have a finding), and the same with every

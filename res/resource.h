@@ -42,6 +42,7 @@ constexpr int IDM_COLUMN_PLAN = 160;
 constexpr int IDM_COLUMN_BAND = 161;
 constexpr int IDM_COLUMN_CHECK = 162;
 constexpr int IDM_COVERAGE_MATRIX = 163;
+constexpr int IDM_COLUMN_BAND_EDGES = 164;
 // The channel editor's commands on the selected rows.
 constexpr int IDM_MOVE_UP = 150;
 constexpr int IDM_MOVE_DOWN = 151;

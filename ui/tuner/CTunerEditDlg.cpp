@@ -21,9 +21,13 @@
 #include "ui/editor/EditorDocumentViews.h"
 #include "ui/editor/EditorFileCommands.h"
 #include "ui/editor/EditorFrame.h"
+#include "ui/editor/EditorSettings.h"
 #include "ui/editor/EditorStatusLine.h"
 
 namespace {
+
+const QString kBandEdgesSetting = QStringLiteral("tuner-list/band-edges");
+constexpr int kBandEdgesColumn = 3;
 
 QString Hex2(std::int32_t value)
 {
@@ -124,6 +128,7 @@ bool CTunerEditDlg::OnInitDialog()
     pList->InsertColumn(1, QStringLiteral("Factory"), LVCFMT_CENTER, 60);
     pList->InsertColumn(2, QStringLiteral("Tuner Type"), LVCFMT_CENTER, 80);
     pList->SetLastColumnFills();
+    ShowBandEdgesColumn(EditorSetting(kBandEdgesSetting) == QLatin1String("shown"));
     return true;
 }
 
@@ -292,6 +297,27 @@ void CTunerEditDlg::ShowEntry(const TunerSpecEntry& entry)
     SetDlgItemText(IDC_STATIC_PICTURE_CARRIER2, QString::asprintf("%.2f MHz", entry.dbPictureCarrier2()));
 }
 
+void CTunerEditDlg::ToggleBandEdges()
+{
+    ShowBandEdgesColumn(!m_bShowBandEdges);
+    SetEditorSetting(kBandEdgesSetting, m_bShowBandEdges ? QStringLiteral("shown") : QString());
+}
+
+void CTunerEditDlg::ShowBandEdgesColumn(bool bShow)
+{
+    if (bShow == m_bShowBandEdges)
+        return;
+    m_bShowBandEdges = bShow;
+    ListView* pList = GetListView(IDC_LIST_TUNERS);
+    pList->RemoveColumnsFrom(kBandEdgesColumn);
+    // The column before the last one gives back the width it took.
+    pList->setColumnWidth(kBandEdgesColumn - 1, 80);
+    // The rows' texts already hold the column: the view asks for its cells
+    // as it draws them, and no row is listed again.
+    if (bShow)
+        pList->InsertColumn(kBandEdgesColumn, QStringLiteral("Band Edges"), LVCFMT_LEFT, 280);
+}
+
 void CTunerEditDlg::RefreshTableList()
 {
     if (!m_document.HasTable())
@@ -311,6 +337,7 @@ void CTunerEditDlg::RefreshTableList()
                 case 0: return QString::asprintf("%03i", row);
                 case 1: return Hex2(codes.iFactory);
                 case 2: return Hex2(codes.iTunerType);
+                case kBandEdgesColumn: return BandEdges(codes.dbBandEdges);
                 default: return QString();
                 }
             },

@@ -51,6 +51,11 @@ public:
     // one whose key was taken; none once undo or redo took it out of the table.
     const std::optional<TunerSpecEntry>& ShownEntry() const { return m_shownEntry; }
     const TunerTableDocument& Document() const { return m_document; }
+    // View > Columns > Band Edges: a column after the list's three that shows
+    // each entry's band edges, off until it is asked for; the choice is kept
+    // for every later editor.
+    bool ShowsBandEdges() const { return m_bShowBandEdges; }
+    void ToggleBandEdges();
 
 protected:
     bool OnInitDialog() override;
@@ -138,6 +143,7 @@ private:
     // The list and the details as the document holds them, after each change it announces.
     void ShowDocument();
     void RefreshTableList();
+    void ShowBandEdgesColumn(bool bShow);
 
     TunerCatalogue m_catalogue;
     std::string m_cataloguePath;
@@ -145,6 +151,7 @@ private:
     int m_iDocumentListener = 0;
     std::int32_t m_iMenuPos = 0;
     std::optional<TunerSpecEntry> m_shownEntry;
+    bool m_bShowBandEdges = false;
     // The copy of the table while it has unsaved changes.
     std::unique_ptr<DocumentRecovery<TunerTableDocument>> m_pRecovery;
     // The findings of the last "Check Table", in a window of their own.

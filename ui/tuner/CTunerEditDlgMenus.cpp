@@ -48,6 +48,10 @@ const EditorCommands<CTunerEditDlg>& CTunerEditDlg::Commands()
              {Shared::History<Dialog>(),
               {copyToInputs, fillFromTunerData, replaceEntry},
               {Shared::SelectAll<Dialog>(IDC_LIST_TUNERS)}}},
+            {kViewMenuTitle,
+             {{EditorCommand<Dialog>::Toggle(
+                 IDM_COLUMN_BAND_EDGES, "Band &Edges", [](const Dialog& dialog) { return dialog.ShowsBandEdges(); },
+                 [](Dialog& dialog) { dialog.ToggleBandEdges(); }, kColumnsMenuText)}}},
             {kTableMenuTitle, {{Shared::CheckTable<Dialog>()}}},
             Shared::HelpMenu<Dialog>(),
         },

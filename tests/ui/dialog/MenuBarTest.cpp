@@ -540,7 +540,7 @@ TEST_F(TunerMenuBarTest, FileCommandsSaveToTheLoadedFileAndF1ShowsAbout)
     QStringList titles;
     for (QAction* pTitle : EditorFrame::Of(dlg)->MenuBar()->Bar()->actions())
         titles << pTitle->text();
-    EXPECT_EQ(titles, QStringList({"&File", "&Edit", "&Table", "&Help"}));
+    EXPECT_EQ(titles, QStringList({"&File", "&Edit", "&View", "&Table", "&Help"}));
     EXPECT_EQ(ItemTexts(dlg, 0), QStringList({"&New\tCtrl+N", "&Open...\tCtrl+O", "Open &Recent", "-", "&Save\tCtrl+S",
                                               "Save &As...\tCtrl+Shift+S", "-", "&Import...", "&Export...", "-",
                                               "&Close\t" + Keys(QKeySequence::Close)}));

@@ -785,6 +785,49 @@ TEST_F(TunerEditDlgTest, EachRowTellsItsBandEdgesAsItsNoteWhateverTheyHold)
     EXPECT_EQ(pList->GetItemNote(1), "Low -1e+308 ~ nan, mid nan ~ 1e+308, high 1e+308 ~ 2e+07 MHz");
 }
 
+// View > Columns > Band Edges: a fourth column, the Tuner Type column back at
+// its width, kept for the next editor and
+// gone again when it is turned off.
+TEST_F(TunerEditDlgTest, BandEdgesShowInAColumnOfTheirOwnWhenAskedAndTheChoiceIsKept)
+{
+    TempDir config;
+    ScopedEnv configHome{"XDG_CONFIG_HOME", config.Path().c_str()};
+    LoadFile(WriteTsf("edges.tsf", {Record{1, 2, 48.25, 160, 442, 863.25, 0, 0, 0, 0, 0}}));
+    const auto bandEdgesItem = [](CTunerEditDlg& editor) {
+        return EditorFrame::Of(editor)->MenuBar()->Action(IDM_COLUMN_BAND_EDGES);
+    };
+    const auto toggle = [&](CTunerEditDlg& editor) {
+        bandEdgesItem(editor)->trigger();
+        emit EditorFrame::Of(editor)->MenuBar()->Bar()->actions().at(2)->menu()->aboutToShow();
+    };
+    ListView* pList = dlg.GetListView(IDC_LIST_TUNERS);
+    ASSERT_TRUE(bandEdgesItem(dlg));
+    EXPECT_EQ(bandEdgesItem(dlg)->text(), "Band &Edges");
+    EXPECT_FALSE(bandEdgesItem(dlg)->isChecked());
+    toggle(dlg);
+    EXPECT_TRUE(bandEdgesItem(dlg)->isChecked());
+    ASSERT_EQ(pList->model()->columnCount(), 4);
+    EXPECT_EQ(pList->model()->headerData(3, Qt::Horizontal).toString(), "Band Edges");
+    EXPECT_EQ(pList->GetItemText(0, 3), "Low 48.25 ~ 160.00, mid 160.00 ~ 442.00, high 442.00 ~ 863.25 MHz");
+    EXPECT_EQ(pList->GetItemText(0, 2), "02");
+    EXPECT_EQ(pList->columnWidth(2), 80);
+    // Wider than the list's narrow template width, the list scrolls sideways.
+    EXPECT_EQ(pList->columnWidth(3), 280);
+    EXPECT_GT(pList->columnWidth(0) + pList->columnWidth(1) + pList->columnWidth(2) + pList->columnWidth(3),
+              pList->viewport()->width());
+
+    CTunerEditDlg next{services};
+    next.Create();
+    EXPECT_TRUE(bandEdgesItem(next)->isChecked());
+    EXPECT_EQ(next.GetListView(IDC_LIST_TUNERS)->model()->columnCount(), 4);
+    toggle(next);
+    EXPECT_EQ(next.GetListView(IDC_LIST_TUNERS)->model()->columnCount(), 3);
+    CTunerEditDlg third{services};
+    third.Create();
+    EXPECT_FALSE(bandEdgesItem(third)->isChecked());
+    EXPECT_EQ(third.GetListView(IDC_LIST_TUNERS)->model()->columnCount(), 3);
+}
+
 TEST_F(TunerEditDlgTest, UnknownFactoryCodeLeavesTheFactoryNameShown)
 {
     LoadFile(WriteTsf("unknown.tsf", {kThree[0], Record{0x77, 0x03, 1, 2, 3, 4, 5, 0, 0x1, 0x2, 0x3}}));
