@@ -440,6 +440,14 @@ int main(int argc, char** argv)
     SaveSizes(tuner, folder, QStringLiteral("tuner-edit"));
     tuner.GetListView(IDC_LIST_TUNERS)->SetCurrentRow(0);
     SaveMenus(tuner, folder, QStringLiteral("tuner-edit"));
+    // View > Columns > Band Edges, at the template's size and maximized.
+    tuner.ToggleBandEdges();
+    Save(tuner, folder, QStringLiteral("tuner-edit-band-edges"));
+    tuner.showMaximized();
+    QApplication::processEvents();
+    tuner.grab().save(folder + QStringLiteral("/tuner-edit-band-edges-maximized.png"));
+    tuner.showNormal();
+    tuner.ToggleBandEdges();
 
     SaveRecoveryShots(services, folder);
     SaveValueForm(folder);
