@@ -6,10 +6,12 @@
 #include <QBrush>
 #include <QColor>
 #include <QContextMenuEvent>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPalette>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStyledItemDelegate>
@@ -52,13 +54,17 @@ bool IsNoteRole(int role)
 }
 
 // A marked row keeps its texts and columns; it is set apart by an amber
-// background with dark text, readable under a light and a dark palette alike
-// (a selected row shows the selection's colours, as every row does).
+// background: a light amber with dark text over a light palette's base, a
+// deep amber with light text over a dark one (a selected row shows the
+// selection's colours, as every row does).
 QVariant MarkColour(const RowMark& mark, int role)
 {
     if (mark.kind == RowMark::Kind::None)
         return {};
-    return role == Qt::BackgroundRole ? QBrush(QColor(255, 224, 130)) : QBrush(QColor(40, 30, 0));
+    const bool bDarkBase = QGuiApplication::palette().color(QPalette::Base).lightness() < 128;
+    if (role == Qt::BackgroundRole)
+        return QBrush(bDarkBase ? QColor(112, 84, 16) : QColor(255, 224, 130));
+    return QBrush(bDarkBase ? QColor(255, 236, 179) : QColor(40, 30, 0));
 }
 
 // The editor of a cell: a line edit named by its column's heading, on which

@@ -88,6 +88,21 @@ TEST_F(DuplicateMarksTest, RowsSharingAFrequencyAreMarkedWithTheOtherChannel)
     const QBrush marked = pModel->data(pModel->index(0, 1), Qt::BackgroundRole).value<QBrush>();
     EXPECT_NE(marked.color(), List()->palette().color(QPalette::Base));
     EXPECT_FALSE(pModel->data(pModel->index(2, 1), Qt::BackgroundRole).isValid());
+    // Under a dark palette the mark is a dark tint with light text, as the
+    // light palette's is a light tint with dark text.
+    const auto markColours = [&] {
+        return std::pair{pModel->data(pModel->index(0, 1), Qt::BackgroundRole).value<QBrush>().color(),
+                         pModel->data(pModel->index(0, 1), Qt::ForegroundRole).value<QBrush>().color()};
+    };
+    const QPalette light = QApplication::palette();
+    EXPECT_GT(markColours().first.lightness(), markColours().second.lightness());
+    QPalette dark = light;
+    dark.setColor(QPalette::Base, QColor(30, 30, 30));
+    QApplication::setPalette(dark);
+    EXPECT_LT(markColours().first.lightness(), 128);
+    EXPECT_GT(markColours().second.lightness(), markColours().first.lightness() + 100);
+    QApplication::setPalette(light);
+    EXPECT_EQ(markColours().first, marked.color());
 
     // What a screen reader reads of a cell: its spoken text and, for a marked row, the note.
     QAccessibleInterface* pTable = QAccessible::queryAccessibleInterface(List());
