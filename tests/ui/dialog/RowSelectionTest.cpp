@@ -213,6 +213,25 @@ TEST_F(TwinLists, ClicksAndKeysChooseTheRowsQtWould)
     ExpectAlike("down");
     KeyBoth(Qt::Key_End, Qt::ShiftModifier);
     ExpectAlike("shift end");
+    // The rest of the item views' keys: the current row moved alone and then
+    // added, pages, and the ends with and without Shift.
+    KeyBoth(Qt::Key_Up, Qt::ControlModifier);
+    KeyBoth(Qt::Key_Up, Qt::ControlModifier);
+    ExpectAlike("control up");
+    KeyBoth(Qt::Key_Space, Qt::ControlModifier);
+    ExpectAlike("control space on the row moved to");
+    KeyBoth(Qt::Key_Home, Qt::ControlModifier);
+    ExpectAlike("control home");
+    KeyBoth(Qt::Key_PageDown);
+    ExpectAlike("page down");
+    KeyBoth(Qt::Key_PageDown, Qt::ShiftModifier);
+    ExpectAlike("shift page down");
+    KeyBoth(Qt::Key_PageUp, Qt::ShiftModifier);
+    ExpectAlike("shift page up");
+    KeyBoth(Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier);
+    ExpectAlike("control shift end");
+    KeyBoth(Qt::Key_Home);
+    ExpectAlike("home");
     Ours()->clearSelection();
     Qts()->clearSelection();
     ExpectAlike("cleared");
