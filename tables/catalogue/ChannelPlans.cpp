@@ -642,6 +642,24 @@ void PlanLibrary::ListPlan(ListedPlan plan, PlanListing listing)
         m_problems.push_back(std::move(problem));
 }
 
+namespace {
+
+// The bytes of a listed plan's file, refused when the file is gone or is not
+// the one that was listed.
+bool ReadStillListedFile(const ListedPlan& listed, std::vector<std::uint8_t>& bytes, PlanProblem& problem)
+{
+    problem = PlanProblem();
+    problem.path = listed.path;
+    const PlanFileStamp now = PlanFileStamp::Of(listed.path);
+    if (!now.bPresent)
+        return Fail(problem, 0, "is gone since the plans were listed");
+    if (now != listed.stamp)
+        return Fail(problem, 0, "has changed since the plans were listed");
+    return ReadPlanFile(listed.path, bytes, problem);
+}
+
+} // namespace
+
 bool PlanLibrary::ReadWhole(const ListedPlan& plan, PlanProblem& problem)
 {
     problem = PlanProblem();
@@ -655,21 +673,18 @@ bool PlanLibrary::ReadWhole(const ListedPlan& plan, PlanProblem& problem)
         return Fail(problem, 0, it->unreadable);
     PlanOutline outline;
     std::vector<std::uint8_t> bytes;
-    const PlanFileStamp now = PlanFileStamp::Of(plan.path);
-    bool bRead = false;
-    if (!now.bPresent)
-        Fail(problem, 0, "is gone since the plans were listed");
-    else if (now != plan.stamp)
+    if (ReadStillListedFile(plan, bytes, problem) && OutlineChannelPlan(TextOf(bytes), outline, problem)) {
+        if (outline.firstLabel == plan.outline.firstLabel) {
+            it->outline = std::move(outline);
+            return true;
+        }
         Fail(problem, 0, "has changed since the plans were listed");
-    else if (ReadPlanFile(plan.path, bytes, problem) && OutlineChannelPlan(TextOf(bytes), outline, problem))
-        bRead =
-            outline.firstLabel == it->outline.firstLabel || Fail(problem, 0, "has changed since the plans were listed");
-    if (!bRead) {
-        it->unreadable = problem.Text().substr(problem.path.size() + 2);
-        return false;
     }
-    it->outline = std::move(outline);
-    return true;
+    // Kept as the reason alone: the chooser names the plan itself.
+    PlanProblem reason = problem;
+    reason.path.clear();
+    it->unreadable = reason.Text();
+    return false;
 }
 
 void PlanLibrary::AddPlan(ListedPlan plan)
@@ -714,15 +729,8 @@ bool PlanFileStamp::operator==(const PlanFileStamp& other) const
 
 bool ReadListedPlan(const ListedPlan& listed, std::vector<double>& positions, PlanProblem& problem)
 {
-    problem = PlanProblem();
-    problem.path = listed.path;
-    const PlanFileStamp now = PlanFileStamp::Of(listed.path);
-    if (!now.bPresent)
-        return Fail(problem, 0, "is gone since the plans were listed");
-    if (now != listed.stamp)
-        return Fail(problem, 0, "has changed since the plans were listed");
     std::vector<std::uint8_t> bytes;
-    if (!ReadPlanFile(listed.path, bytes, problem))
+    if (!ReadStillListedFile(listed, bytes, problem))
         return false;
     // The frequencies in the plan's order, each with the position its label
     // names; which of the two orders holds is known once every row is read.

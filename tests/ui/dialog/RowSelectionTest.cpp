@@ -5,6 +5,7 @@
 
 #include <limits>
 #include <set>
+#include <tuple>
 
 #include <QApplication>
 #include <QScrollBar>
@@ -215,23 +216,20 @@ TEST_F(TwinLists, ClicksAndKeysChooseTheRowsQtWould)
     ExpectAlike("shift end");
     // The rest of the item views' keys: the current row moved alone and then
     // added, pages, and the ends with and without Shift.
-    KeyBoth(Qt::Key_Up, Qt::ControlModifier);
-    KeyBoth(Qt::Key_Up, Qt::ControlModifier);
-    ExpectAlike("control up");
-    KeyBoth(Qt::Key_Space, Qt::ControlModifier);
-    ExpectAlike("control space on the row moved to");
-    KeyBoth(Qt::Key_Home, Qt::ControlModifier);
-    ExpectAlike("control home");
-    KeyBoth(Qt::Key_PageDown);
-    ExpectAlike("page down");
-    KeyBoth(Qt::Key_PageDown, Qt::ShiftModifier);
-    ExpectAlike("shift page down");
-    KeyBoth(Qt::Key_PageUp, Qt::ShiftModifier);
-    ExpectAlike("shift page up");
-    KeyBoth(Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier);
-    ExpectAlike("control shift end");
-    KeyBoth(Qt::Key_Home);
-    ExpectAlike("home");
+    const std::tuple<Qt::Key, Qt::KeyboardModifiers, const char*> keys[] = {
+        {Qt::Key_Up, Qt::ControlModifier, "control up"},
+        {Qt::Key_Up, Qt::ControlModifier, "control up again"},
+        {Qt::Key_Space, Qt::ControlModifier, "control space on the row moved to"},
+        {Qt::Key_Home, Qt::ControlModifier, "control home"},
+        {Qt::Key_PageDown, {}, "page down"},
+        {Qt::Key_PageDown, Qt::ShiftModifier, "shift page down"},
+        {Qt::Key_PageUp, Qt::ShiftModifier, "shift page up"},
+        {Qt::Key_End, Qt::ControlModifier | Qt::ShiftModifier, "control shift end"},
+        {Qt::Key_Home, {}, "home"}};
+    for (const auto& [key, modifiers, step] : keys) {
+        KeyBoth(key, modifiers);
+        ExpectAlike(step);
+    }
     Ours()->clearSelection();
     Qts()->clearSelection();
     ExpectAlike("cleared");
