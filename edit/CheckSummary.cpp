@@ -12,7 +12,9 @@ FindingCounts CountFindingsInImage(TableKind kind, const std::vector<std::uint8_
         ++(finding.severity == FindingSeverity::Error ? counts.errors : counts.warnings);
     };
     if (kind == TableKind::Tuner) {
-        CheckTunerTableImage(image, count);
+        const FindingTotals totals = CountTunerTableImageFindings(image);
+        counts.errors = totals.errors;
+        counts.warnings = totals.warnings;
         return counts;
     }
     CheckChannelTableImage(image, count);

@@ -2,7 +2,8 @@
 // worker: any bytes as a channel table image and as a tuner table image, and
 // the image's channel lists judged against a tuner made of its first 64 bytes.
 // A finding never names a channel or entry the image does not hold, nor an
-// uncovered channel one its lists lack. Seeds: the chfq and tnsp corpora.
+// uncovered channel one its lists lack. The findings a window keeps of a tuner
+// image, and its counts, are the check's own, one for one. Seeds: the chfq and tnsp corpora.
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -23,7 +24,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         };
     };
     CheckChannelTableImage(image, within(8));
-    CheckTunerTableImage(image, within(TunerSpecEntry::kSize));
+    std::vector<TableFinding> tunerFindings;
+    CheckTunerTableImage(image, [&](const TableFinding& finding) {
+        within(TunerSpecEntry::kSize)(finding);
+        tunerFindings.push_back(finding);
+    });
+    const TunerTableFindings kept(image);
+    const FindingTotals counted = CountTunerTableImageFindings(image);
+    if (kept.Count() != tunerFindings.size() || counted.errors != kept.Totals().errors ||
+        counted.warnings != kept.Totals().warnings || counted.errors + counted.warnings != tunerFindings.size())
+        std::abort();
+    for (std::size_t i = 0; i < kept.Count(); ++i) {
+        const TableFinding finding = kept.At(i);
+        if (finding.severity != tunerFindings[i].severity || finding.iPosition != tunerFindings[i].iPosition ||
+            finding.message != tunerFindings[i].message)
+            std::abort();
+    }
 
     const ImageChannelLists lists = ChannelListsInImage(image);
     if ((lists.air.size() + lists.cable.size()) * 8 > size)

@@ -1,10 +1,12 @@
 #include "tables/analysis/TableChecks.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <iterator>
 #include <map>
+#include <numeric>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -34,6 +36,7 @@ public:
     {
         m_sink(TableFinding{FindingSeverity::Warning, iList, iPosition, std::move(message)});
     }
+    void Add(TableFinding finding) const { m_sink(finding); }
     // A finding about the file or its header.
     void AddForFile(std::string message) const { Add(ChannelModeNone, 0, std::move(message)); }
 
@@ -297,55 +300,211 @@ bool IsTwoBcdDigits(std::int32_t code)
     return code >= 0 && code <= 0x99 && (code & 0xF) <= 9 && (code >> 4) <= 9;
 }
 
-void CheckTunerEntry(const Findings& findings, std::int32_t iPosition, const std::string& label,
-                     const TunerSpecEntry& e)
+// What the check finds in one tuner entry, in the order of its findings. The
+// rules decide which an entry has without making a text, so that counting the
+// findings of 100,000 entries, or listing them, makes no text until one is
+// read; EntryProblemText makes it.
+enum EntryProblem : std::uint8_t
 {
-    const auto add = [&](const std::string& message) { findings.Add(ChannelModeNone, iPosition, label + message); };
-    if (!IsTwoBcdDigits(e.iFactory()))
-        add("the factory code " + std::to_string(e.iFactory()) + " (" +
-            Hex(static_cast<std::uint32_t>(e.iFactory()), 2) + ") is not two BCD digits");
-    if (!IsTwoBcdDigits(e.iTunerType()))
-        add("the tuner-type code " + std::to_string(e.iTunerType()) + " (" +
-            Hex(static_cast<std::uint32_t>(e.iTunerType()), 2) + ") is not two BCD digits");
+    kFactoryNotBcd,
+    kTunerTypeNotBcd,
+    kEdgesNotAboveZero,
+    kEdgesOutOfOrder,
+    kEdgesOutsideTuningRange,
+    kCarrierZero,
+    kCarrierNotFrequency,
+    kCarrierOutsideRange,
+    kCarrier2NotFrequency,
+    kCarrier2OutsideRange,
+    kReservedNotZero,
+    // These two judge the entry's sort key against those before it.
+    kKeyRepeated,
+    kKeyBelowPrevious,
+};
+using EntryProblems = std::uint16_t;
 
-    const double edges[4] = {e.dbLowBandStart(), e.dbMidBandStart(), e.dbHighBandStart(), e.dbHighBandEnd()};
-    std::string list;
-    bool bAllAboveZero = true;
-    bool bRising = true;
-    for (int i = 0; i < 4; ++i) {
-        list += (i ? ", " : "") + FormatDouble(edges[i]);
-        bAllAboveZero = bAllAboveZero && edges[i] > 0.0 && std::isfinite(edges[i]);
-        if (i > 0)
-            bRising = bRising && edges[i] > edges[i - 1];
+// Frequencies, yet implausible ones: worth a look, not a fault.
+FindingSeverity SeverityOf(EntryProblem problem)
+{
+    switch (problem) {
+    case kEdgesOutsideTuningRange:
+    case kCarrierOutsideRange:
+    case kCarrier2OutsideRange: return FindingSeverity::Warning;
+    default: return FindingSeverity::Error;
     }
+}
+
+std::array<double, 4> BandEdges(const TunerSpecEntry& e)
+{
+    return {e.dbLowBandStart(), e.dbMidBandStart(), e.dbHighBandStart(), e.dbHighBandEnd()};
+}
+
+// The problems of the entry itself, as bits by EntryProblem.
+EntryProblems ProblemsOfEntry(const TunerSpecEntry& e)
+{
+    EntryProblems found = 0;
+    const auto mark = [&found](EntryProblem problem) { found |= static_cast<EntryProblems>(1u << problem); };
+    if (!IsTwoBcdDigits(e.iFactory()))
+        mark(kFactoryNotBcd);
+    if (!IsTwoBcdDigits(e.iTunerType()))
+        mark(kTunerTypeNotBcd);
+
+    const std::array<double, 4> edges = BandEdges(e);
+    const bool bAllAboveZero =
+        std::all_of(edges.begin(), edges.end(), [](double db) { return db > 0.0 && std::isfinite(db); });
+    const bool bRising =
+        std::adjacent_find(edges.begin(), edges.end(), [](double a, double b) { return !(b > a); }) == edges.end();
     if (!bAllAboveZero)
-        add("the band edges are not all finite and above 0: " + list + " MHz");
+        mark(kEdgesNotAboveZero);
     else if (!bRising)
-        add("the band edges are out of order: " + list + " MHz");
-    // Frequencies, yet implausible ones: worth a look, not a fault.
-    const auto warn = [&](const std::string& message) {
-        findings.AddWarning(ChannelModeNone, iPosition, label + message);
-    };
-    if (bAllAboveZero &&
-        !std::all_of(std::begin(edges), std::end(edges), [](double db) { return kTunerBandRange.Holds(db); }))
-        warn("the band edges " + list + " MHz reach outside the TV tuning range of " + RangeText(kTunerBandRange));
+        mark(kEdgesOutOfOrder);
+    if (bAllAboveZero && !std::all_of(edges.begin(), edges.end(), [](double db) { return kTunerBandRange.Holds(db); }))
+        mark(kEdgesOutsideTuningRange);
 
     const double pc = e.dbPictureCarrier();
     if (pc == 0.0)
-        add("the picture carrier is 0");
+        mark(kCarrierZero);
     else if (!(pc > 0.0) || !std::isfinite(pc))
-        add("the picture carrier " + FormatDouble(pc) + " is not a frequency above 0");
+        mark(kCarrierNotFrequency);
     else if (!kPictureCarrierRange.Holds(pc))
-        warn("the picture carrier " + FormatDouble(pc) + " MHz is outside the intermediate-frequency range of " +
-             RangeText(kPictureCarrierRange));
+        mark(kCarrierOutsideRange);
     const double pc2 = e.dbPictureCarrier2();
     if (!(pc2 >= 0.0) || !std::isfinite(pc2))
-        add("the picture carrier 2 " + FormatDouble(pc2) + " is neither 0 nor a frequency");
+        mark(kCarrier2NotFrequency);
     else if (pc2 > 0.0 && !kPictureCarrierRange.Holds(pc2))
-        warn("the picture carrier 2 " + FormatDouble(pc2) + " MHz is outside the intermediate-frequency range of " +
-             RangeText(kPictureCarrierRange));
+        mark(kCarrier2OutsideRange);
     if (e.wReserved() != 0)
-        add("the reserved word is " + std::to_string(e.wReserved()) + ", not 0");
+        mark(kReservedNotZero);
+    return found;
+}
+
+// Where an entry's problem is found: its row (0-based), and the row of the
+// first entry with the same key (kKeyRepeated) or of the entry before
+// (kKeyBelowPrevious), else the row itself.
+struct EntryProblemAt
+{
+    std::uint32_t row;
+    EntryProblem problem;
+    std::uint32_t relatedRow;
+};
+
+std::string EdgesText(const TunerSpecEntry& e)
+{
+    std::string list;
+    for (const double db : BandEdges(e))
+        list += (list.empty() ? "" : ", ") + FormatDouble(db);
+    return list;
+}
+
+// The entry whose key a later entry repeats, named by its row and codes.
+struct KeyedRow
+{
+    std::int32_t iKey;
+    std::int32_t iFactory;
+    std::int32_t iTunerType;
+};
+
+// The finding's text, after the words that name the entry at row (0-based).
+// related is the first entry with the same key (kKeyRepeated, with its row in
+// relatedRow) or the entry before (kKeyBelowPrevious).
+std::string EntryProblemText(EntryProblem problem, std::size_t row, const TunerSpecEntry& e, std::size_t relatedRow,
+                             const KeyedRow& related)
+{
+    std::string text = TunerEntryName(row, e) + ": ";
+    switch (problem) {
+    case kFactoryNotBcd:
+        return text + "the factory code " + std::to_string(e.iFactory()) + " (" +
+               Hex(static_cast<std::uint32_t>(e.iFactory()), 2) + ") is not two BCD digits";
+    case kTunerTypeNotBcd:
+        return text + "the tuner-type code " + std::to_string(e.iTunerType()) + " (" +
+               Hex(static_cast<std::uint32_t>(e.iTunerType()), 2) + ") is not two BCD digits";
+    case kEdgesNotAboveZero: return text + "the band edges are not all finite and above 0: " + EdgesText(e) + " MHz";
+    case kEdgesOutOfOrder: return text + "the band edges are out of order: " + EdgesText(e) + " MHz";
+    case kEdgesOutsideTuningRange:
+        return text + "the band edges " + EdgesText(e) + " MHz reach outside the TV tuning range of " +
+               RangeText(kTunerBandRange);
+    case kCarrierZero: return text + "the picture carrier is 0";
+    case kCarrierNotFrequency:
+        return text + "the picture carrier " + FormatDouble(e.dbPictureCarrier()) + " is not a frequency above 0";
+    case kCarrierOutsideRange:
+        return text + "the picture carrier " + FormatDouble(e.dbPictureCarrier()) +
+               " MHz is outside the intermediate-frequency range of " + RangeText(kPictureCarrierRange);
+    case kCarrier2NotFrequency:
+        return text + "the picture carrier 2 " + FormatDouble(e.dbPictureCarrier2()) + " is neither 0 nor a frequency";
+    case kCarrier2OutsideRange:
+        return text + "the picture carrier 2 " + FormatDouble(e.dbPictureCarrier2()) +
+               " MHz is outside the intermediate-frequency range of " + RangeText(kPictureCarrierRange);
+    case kReservedNotZero: return text + "the reserved word is " + std::to_string(e.wReserved()) + ", not 0";
+    case kKeyRepeated: {
+        TunerSpecEntry first;
+        first.SetFactory(related.iFactory);
+        first.SetTunerType(related.iTunerType);
+        return text + "the sort key " + std::to_string(TunerSortKey(e)) + " is already the key of " +
+               TunerEntryName(relatedRow, first);
+    }
+    case kKeyBelowPrevious:
+        return text + "the sort key " + std::to_string(TunerSortKey(e)) + " is below the key " +
+               std::to_string(related.iKey) + " of the entry before it";
+    }
+    return text;
+}
+
+KeyedRow KeyedRowOf(const TunerSpecEntry& e)
+{
+    return KeyedRow{TunerSortKey(e), e.iFactory(), e.iTunerType()};
+}
+
+// For each row, the first row with the same sort key (the row itself when no
+// earlier one has it). Tables are kept in key order, so a table whose keys
+// never fall takes one pass; any other is sorted by key once.
+std::vector<std::uint32_t> FirstRowsWithKey(const std::vector<KeyedRow>& rows)
+{
+    std::vector<std::uint32_t> first(rows.size());
+    const auto sameKey = [&rows](std::size_t a, std::size_t b) { return rows[a].iKey == rows[b].iKey; };
+    const bool bKeysRise =
+        std::is_sorted(rows.begin(), rows.end(), [](const KeyedRow& a, const KeyedRow& b) { return a.iKey < b.iKey; });
+    if (bKeysRise) {
+        for (std::size_t i = 0; i < rows.size(); ++i)
+            first[i] = i > 0 && sameKey(i, i - 1) ? first[i - 1] : static_cast<std::uint32_t>(i);
+        return first;
+    }
+    std::vector<std::uint32_t> order(rows.size());
+    std::iota(order.begin(), order.end(), 0u);
+    std::stable_sort(order.begin(), order.end(),
+                     [&rows](std::uint32_t a, std::uint32_t b) { return rows[a].iKey < rows[b].iKey; });
+    for (std::size_t k = 0; k < order.size(); ++k)
+        first[order[k]] = k > 0 && sameKey(order[k], order[k - 1]) ? first[order[k - 1]] : order[k];
+    return first;
+}
+
+// Hands onProblem(at, entry, keyed) every problem of the entries, in the
+// order of their findings, with the entry it is found in and the keys and
+// codes of all entries; forEachEntry(visit) hands visit every entry in list
+// order, and is called twice.
+template <class ForEachEntry, class OnProblem> void FindEntryProblems(ForEachEntry forEachEntry, OnProblem onProblem)
+{
+    std::vector<KeyedRow> keyed;
+    forEachEntry([&keyed](const TunerSpecEntry& e) { keyed.push_back(KeyedRowOf(e)); });
+    const std::vector<std::uint32_t> firstRows = FirstRowsWithKey(keyed);
+    std::uint32_t row = 0;
+    forEachEntry([&](const TunerSpecEntry& e) {
+        EntryProblems found = ProblemsOfEntry(e);
+        for (int problem = 0; found != 0; ++problem, found = static_cast<EntryProblems>(found >> 1)) {
+            if (found & 1u)
+                onProblem(EntryProblemAt{row, static_cast<EntryProblem>(problem), row}, e, keyed);
+        }
+        if (firstRows[row] != row)
+            onProblem(EntryProblemAt{row, kKeyRepeated, firstRows[row]}, e, keyed);
+        if (row > 0 && keyed[row].iKey < keyed[row - 1].iKey)
+            onProblem(EntryProblemAt{row, kKeyBelowPrevious, row - 1}, e, keyed);
+        ++row;
+    });
+}
+
+TableFinding EntryFinding(const EntryProblemAt& at, const TunerSpecEntry& e, const KeyedRow& related)
+{
+    return TableFinding{SeverityOf(at.problem), ChannelModeNone, static_cast<std::int32_t>(at.row + 1),
+                        EntryProblemText(at.problem, at.row, e, at.relatedRow, related)};
 }
 
 // The table lowers its count to the records the file holds; the length is
@@ -385,49 +544,26 @@ void CheckChannelLists(const Findings& findings, const ChannelTableLoadReport& r
                   RasterCheck::WholeKilohertz);
 }
 
-// The checks of a tuner table's file and entries; forEachEntry(visit) hands
-// visit every entry in list order, however the entries are held.
-template <class ForEachEntry>
-void CheckTunerEntries(const Findings& findings, const TunerTableLoadReport& report, const std::uint8_t* pEndMark,
-                       ForEachEntry forEachEntry)
+// The checks of a tuner table's file and its header, before its entries'.
+void CheckTunerFile(const Findings& findings, const TunerTableLoadReport& report, const std::uint8_t* pEndMark)
 {
     CheckTunerLength(findings, report);
     // A table without entries is its header alone: it has no end mark to judge.
     const bool bHasEndMark = report.header.iEntryCount() != 0;
     CheckMarks(findings, report.header, kTunerTableMagic, bHasEndMark ? pEndMark : kTableEndMark);
+}
 
-    // The first entry of each sort key: its row and codes, for its name.
-    struct FirstEntry
-    {
-        std::size_t row;
-        std::int32_t iFactory;
-        std::int32_t iTunerType;
-    };
-    std::map<std::int32_t, FirstEntry> firstWithKey;
-    std::int32_t iPosition = 0;
-    std::int32_t iPreviousKey = 0;
-    forEachEntry([&](const TunerSpecEntry& e) {
-        ++iPosition;
-        const std::string label = TunerEntryName(static_cast<std::size_t>(iPosition - 1), e) + ": ";
-        CheckTunerEntry(findings, iPosition, label, e);
-        const std::int32_t key = TunerSortKey(e);
-        const auto seen = firstWithKey.find(key);
-        if (seen != firstWithKey.end()) {
-            TunerSpecEntry first;
-            first.SetFactory(seen->second.iFactory);
-            first.SetTunerType(seen->second.iTunerType);
-            findings.Add(ChannelModeNone, iPosition,
-                         label + "the sort key " + std::to_string(key) + " is already the key of " +
-                             TunerEntryName(seen->second.row, first));
-        } else {
-            firstWithKey.emplace(key,
-                                 FirstEntry{static_cast<std::size_t>(iPosition - 1), e.iFactory(), e.iTunerType()});
-        }
-        if (iPosition > 1 && key < iPreviousKey)
-            findings.Add(ChannelModeNone, iPosition,
-                         label + "the sort key " + std::to_string(key) + " is below the key " +
-                             std::to_string(iPreviousKey) + " of the entry before it");
-        iPreviousKey = key;
+// The checks of a tuner table's file and entries, each finding with its text;
+// forEachEntry(visit) hands visit every entry in list order, however the
+// entries are held.
+template <class ForEachEntry>
+void CheckTunerEntries(const Findings& findings, const TunerTableLoadReport& report, const std::uint8_t* pEndMark,
+                       ForEachEntry forEachEntry)
+{
+    CheckTunerFile(findings, report, pEndMark);
+    FindEntryProblems(forEachEntry, [&findings](const EntryProblemAt& at, const TunerSpecEntry& e,
+                                                const std::vector<KeyedRow>& keyed) {
+        findings.Add(EntryFinding(at, e, keyed[at.relatedRow]));
     });
 }
 
@@ -563,7 +699,21 @@ ImageChannelLists ChannelListsInImage(const std::vector<std::uint8_t>& image)
     return lists;
 }
 
-void CheckTunerTableImage(const std::vector<std::uint8_t>& image, const FindingSink& sink)
+namespace {
+
+TunerSpecEntry EntryInImage(const std::vector<std::uint8_t>& image, std::size_t row)
+{
+    TunerSpecEntry entry;
+    std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(TunerSpecHeader::kSize + TunerSpecEntry::kSize * row),
+                TunerSpecEntry::kSize, entry.bytes);
+    return entry;
+}
+
+// Judges a tuner table's image: its file and header findings to fileSink, then
+// every problem of the entries that lie wholly inside it to onProblem, as
+// FindEntryProblems hands them.
+template <class OnProblem>
+void JudgeTunerImage(const std::vector<std::uint8_t>& image, const FindingSink& fileSink, OnProblem onProblem)
 {
     TunerTableLoadReport report;
     ReportOfImage(image, report);
@@ -576,14 +726,64 @@ void CheckTunerTableImage(const std::vector<std::uint8_t>& image, const FindingS
     std::uint8_t endMark[TunerSpecTable::kEndMarkSize] = {};
     if (report.bEndMark)
         std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(endMarkAt), sizeof endMark, endMark);
-    CheckTunerEntries(Findings(sink), report, endMark, [&image, count](const auto& visit) {
-        TunerSpecEntry entry;
-        for (std::size_t i = 0; i < count; ++i) {
-            std::copy_n(image.begin() + static_cast<std::ptrdiff_t>(TunerSpecHeader::kSize + TunerSpecEntry::kSize * i),
-                        TunerSpecEntry::kSize, entry.bytes);
-            visit(entry);
-        }
-    });
+    CheckTunerFile(Findings(fileSink), report, endMark);
+    FindEntryProblems(
+        [&image, count](const auto& visit) {
+            for (std::size_t i = 0; i < count; ++i)
+                visit(EntryInImage(image, i));
+        },
+        onProblem);
+}
+
+} // namespace
+
+void CheckTunerTableImage(const std::vector<std::uint8_t>& image, const FindingSink& sink)
+{
+    JudgeTunerImage(image, sink,
+                    [&sink](const EntryProblemAt& at, const TunerSpecEntry& e, const std::vector<KeyedRow>& keyed) {
+                        sink(EntryFinding(at, e, keyed[at.relatedRow]));
+                    });
+}
+
+FindingTotals CountTunerTableImageFindings(const std::vector<std::uint8_t>& image)
+{
+    FindingTotals totals;
+    const auto count = [&totals](FindingSeverity severity) {
+        ++(severity == FindingSeverity::Error ? totals.errors : totals.warnings);
+    };
+    JudgeTunerImage(
+        image, [&count](const TableFinding& finding) { count(finding.severity); },
+        [&count](const EntryProblemAt& at, const TunerSpecEntry&, const std::vector<KeyedRow>&) {
+            count(SeverityOf(at.problem));
+        });
+    return totals;
+}
+
+TunerTableFindings::TunerTableFindings(std::vector<std::uint8_t> image) : m_image(std::move(image))
+{
+    JudgeTunerImage(
+        m_image, [this](const TableFinding& finding) { m_fileFindings.push_back(finding); },
+        [this](const EntryProblemAt& at, const TunerSpecEntry&, const std::vector<KeyedRow>&) {
+            m_entryFindings.push_back(StoredEntryFinding{at.row, at.relatedRow, at.problem});
+        });
+    for (std::size_t i = 0; i < Count(); ++i)
+        ++(SeverityAt(i) == FindingSeverity::Error ? m_totals.errors : m_totals.warnings);
+}
+
+FindingSeverity TunerTableFindings::SeverityAt(std::size_t index) const
+{
+    if (index < m_fileFindings.size())
+        return m_fileFindings[index].severity;
+    return SeverityOf(static_cast<EntryProblem>(m_entryFindings[index - m_fileFindings.size()].problem));
+}
+
+TableFinding TunerTableFindings::At(std::size_t index) const
+{
+    if (index < m_fileFindings.size())
+        return m_fileFindings[index];
+    const StoredEntryFinding& stored = m_entryFindings[index - m_fileFindings.size()];
+    const EntryProblemAt at{stored.row, static_cast<EntryProblem>(stored.problem), stored.relatedRow};
+    return EntryFinding(at, EntryInImage(m_image, at.row), KeyedRowOf(EntryInImage(m_image, at.relatedRow)));
 }
 
 std::vector<TableFinding> ChannelFindingsAt(const std::vector<double>& frequencies,

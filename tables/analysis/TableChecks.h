@@ -95,6 +95,43 @@ void CheckTunerTableInMemory(const TunerSpecTable& table, const FindingSink& sin
 void CheckChannelTableImage(const std::vector<std::uint8_t>& image, const FindingSink& sink);
 void CheckTunerTableImage(const std::vector<std::uint8_t>& image, const FindingSink& sink);
 
+// How many findings of each severity CheckTunerTableImage finds, counted
+// without making their texts.
+struct FindingTotals
+{
+    std::size_t errors = 0;
+    std::size_t warnings = 0;
+};
+FindingTotals CountTunerTableImageFindings(const std::vector<std::uint8_t>& image);
+
+// CheckTunerTableImage's findings, in its order, kept for a window that lists
+// them: an entry's finding is kept as its row and what is wrong, and its text
+// is made from the image when it is read. The findings of 100,000 entries so
+// take a few bytes each, and listing them makes only the texts shown.
+class TunerTableFindings
+{
+public:
+    TunerTableFindings() = default;
+    explicit TunerTableFindings(std::vector<std::uint8_t> image);
+
+    std::size_t Count() const { return m_fileFindings.size() + m_entryFindings.size(); }
+    TableFinding At(std::size_t index) const;
+    FindingSeverity SeverityAt(std::size_t index) const;
+    const FindingTotals& Totals() const { return m_totals; }
+
+private:
+    struct StoredEntryFinding
+    {
+        std::uint32_t row;
+        std::uint32_t relatedRow;
+        std::uint8_t problem;
+    };
+    std::vector<std::uint8_t> m_image;
+    std::vector<TableFinding> m_fileFindings;
+    std::vector<StoredEntryFinding> m_entryFindings;
+    FindingTotals m_totals;
+};
+
 // The channel lists of a channel table's image as CheckChannelTableImage
 // judges them: the records of each list that lie wholly inside the image, so
 // that a further judgement of the same image (against a tuner) sees the same

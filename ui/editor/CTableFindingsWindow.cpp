@@ -52,35 +52,43 @@ class FindingsModel : public QAbstractTableModel
 public:
     using QAbstractTableModel::QAbstractTableModel;
 
-    void SetFindings(std::vector<TableFinding> findings, FindingKind kind, std::optional<TunerFindings> tuner)
+    void SetFindings(std::vector<TableFinding> findings, FindingKind kind, std::optional<TunerFindings> tuner,
+                     TunerTableFindings entries = {})
     {
         beginResetModel();
         m_findings = std::move(findings);
+        m_entries = std::move(entries);
         m_tuner = std::move(tuner);
         m_kind = kind;
         endResetModel();
         // The heading of the position column follows the kind.
         emit headerDataChanged(Qt::Horizontal, kPositionColumn, kPositionColumn);
     }
-    // The table's own findings, then the tuner's, whose text is made here.
+    // The table's own findings (as texts, then as a tuner table's entries
+    // keep them), then the tuner's; the texts of the latter two are made here.
     TableFinding Finding(int row) const
     {
-        const auto index = static_cast<std::size_t>(row);
+        auto index = static_cast<std::size_t>(row);
         if (index < m_findings.size())
             return m_findings[index];
-        return UncoveredFinding(m_tuner->uncovered[index - m_findings.size()], m_tuner->tuner);
+        index -= m_findings.size();
+        if (index < m_entries.Count())
+            return m_entries.At(index);
+        return UncoveredFinding(m_tuner->uncovered[index - m_entries.Count()], m_tuner->tuner);
     }
     int Count(FindingSeverity severity) const
     {
         const auto own = std::count_if(m_findings.begin(), m_findings.end(),
                                        [severity](const TableFinding& f) { return f.severity == severity; });
+        const FindingTotals& entries = m_entries.Totals();
+        const std::size_t kept = severity == FindingSeverity::Error ? entries.errors : entries.warnings;
         const std::size_t tuner = severity == FindingSeverity::Error ? UncoveredCount() : 0;
-        return static_cast<int>(static_cast<std::size_t>(own) + tuner);
+        return static_cast<int>(static_cast<std::size_t>(own) + kept + tuner);
     }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override
     {
-        return parent.isValid() ? 0 : static_cast<int>(m_findings.size() + UncoveredCount());
+        return parent.isValid() ? 0 : static_cast<int>(m_findings.size() + m_entries.Count() + UncoveredCount());
     }
     int columnCount(const QModelIndex& parent = QModelIndex()) const override
     {
@@ -138,6 +146,7 @@ private:
     std::size_t UncoveredCount() const { return m_tuner ? m_tuner->uncovered.size() : 0; }
 
     std::vector<TableFinding> m_findings;
+    TunerTableFindings m_entries;
     std::optional<TunerFindings> m_tuner;
     FindingKind m_kind = FindingKind::Channel;
 };
@@ -201,6 +210,17 @@ void CTableFindingsWindow::SetFindings(std::vector<TableFinding> findings, Findi
 {
     const QString judgedAgainst = tuner ? tuner->judgedAgainst : QString();
     m_pModel->SetFindings(std::move(findings), kind, std::move(tuner));
+    ShowSummary(judgedAgainst);
+}
+
+void CTableFindingsWindow::SetFindings(TunerTableFindings findings)
+{
+    m_pModel->SetFindings({}, FindingKind::Tuner, std::nullopt, std::move(findings));
+    ShowSummary(QString());
+}
+
+void CTableFindingsWindow::ShowSummary(const QString& judgedAgainst)
+{
     QString summary;
     if (m_pModel->rowCount() == 0) {
         summary = Latin1(kFindingsNone);
@@ -258,6 +278,17 @@ void CTableFindingsWindow::ShowFindings(std::vector<TableFinding> findings, Find
                                         std::optional<TunerFindings> tuner)
 {
     SetFindings(std::move(findings), kind, std::move(tuner));
+    Present();
+}
+
+void CTableFindingsWindow::ShowFindings(TunerTableFindings findings)
+{
+    SetFindings(std::move(findings));
+    Present();
+}
+
+void CTableFindingsWindow::Present()
+{
     if (!isVisible()) {
         WidenForMessages();
         MoveBesideEditor(*this);

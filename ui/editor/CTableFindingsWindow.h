@@ -77,6 +77,9 @@ public:
     // Replaces them and brings the window to the front.
     void ShowFindings(std::vector<TableFinding> findings, FindingKind kind,
                       std::optional<TunerFindings> tuner = std::nullopt);
+    // The same for a tuner table's findings, kept as its entries' rows.
+    void SetFindings(TunerTableFindings findings);
+    void ShowFindings(TunerTableFindings findings);
 
     // Called when a row is activated, with the finding's list (ChannelModeAir,
     // ChannelModeCable, or ChannelModeNone for the file, its header and tuner
@@ -90,6 +93,9 @@ public:
     int FindingCount() const;
 
 private:
+    void ShowSummary(const QString& judgedAgainst);
+    // Shows the window beside the editor, the first time, and brings it forward.
+    void Present();
     void Activate(int row);
     // Wider for the first findings' messages, before the window is first shown.
     void WidenForMessages();

@@ -130,13 +130,14 @@ void CTunerEditDlg::OnCheckTable()
 {
     if (!m_document.HasTable())
         return;
-    std::vector<TableFinding> findings;
-    CheckTunerTableInMemory(*m_document.Table(), [&findings](const TableFinding& f) { findings.push_back(f); });
+    // The findings of the file saving the table now would write; their texts
+    // are made as the window shows them.
+    TunerTableFindings findings(m_document.Table()->FileImage());
     if (!m_pFindings) {
         m_pFindings = new CTableFindingsWindow(this);
         m_pFindings->onActivate = [this](int, int position) { ShowFinding(position); };
     }
-    m_pFindings->ShowFindings(findings, FindingKind::Tuner);
+    m_pFindings->ShowFindings(std::move(findings));
 }
 
 void CTunerEditDlg::ShowFinding(std::int32_t iEntry)

@@ -6,6 +6,8 @@
 #include <limits>
 #include <ostream>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "tables/analysis/TableChecks.h"
@@ -75,8 +77,31 @@ std::vector<Found> CheckLegacyFile(const TempDir& dir, const Bytes& image)
     return collector.found;
 }
 
+// The image's own check, the findings an editor's window keeps of it, and
+// the status line's counts of it agree finding for finding.
+void ExpectKeptFindingsAgree(const Bytes& image)
+{
+    std::vector<TableFinding> checked;
+    CheckTunerTableImage(image, [&checked](const TableFinding& f) { checked.push_back(f); });
+    const TunerTableFindings kept(image);
+    ASSERT_EQ(kept.Count(), checked.size());
+    FindingTotals totals;
+    for (std::size_t i = 0; i < checked.size(); ++i) {
+        const TableFinding& want = checked[i];
+        const TableFinding got = kept.At(i);
+        EXPECT_TRUE(got.severity == want.severity && kept.SeverityAt(i) == want.severity) << want.message;
+        EXPECT_EQ(std::tie(got.iList, got.iPosition, got.message), std::tie(want.iList, want.iPosition, want.message));
+        ++(want.severity == FindingSeverity::Error ? totals.errors : totals.warnings);
+    }
+    const FindingTotals counted = CountTunerTableImageFindings(image);
+    EXPECT_EQ(std::make_pair(counted.errors, counted.warnings), std::make_pair(totals.errors, totals.warnings));
+    EXPECT_EQ(std::make_pair(kept.Totals().errors, kept.Totals().warnings),
+              std::make_pair(totals.errors, totals.warnings));
+}
+
 std::vector<Found> CheckTunerFile(const TempDir& dir, const Bytes& image)
 {
+    ExpectKeptFindingsAgree(image);
     WriteAll(dir.File("t.tsf"), image);
     TunerSpecTable table(false);
     table.Load(dir.File("t.tsf").c_str());
@@ -212,6 +237,15 @@ TEST(TunerTableChecks, SortKeysCountsAndLengths)
               (std::vector<Found>{
                   {kNone, 3, "entry 002 (16:01): the sort key 122 is already the key of entry 000 (16:01)"},
                   {kNone, 3, "entry 002 (16:01): the sort key 122 is below the key 138 of the entry before it"},
+              }));
+
+    // Keys in order with one of them three times: each repeat names the first.
+    const std::vector<TunerSpecEntry> repeated = {GoodTuner(0x01, 0x01), GoodTuner(0x16, 0x01), GoodTuner(0x16, 0x01),
+                                                  GoodTuner(0x16, 0x01)};
+    EXPECT_EQ(CheckTunerFile(dir, TnspImage(4, repeated)),
+              (std::vector<Found>{
+                  {kNone, 3, "entry 002 (16:01): the sort key 122 is already the key of entry 001 (16:01)"},
+                  {kNone, 4, "entry 003 (16:01): the sort key 122 is already the key of entry 001 (16:01)"},
               }));
 
     // A count above the records the file holds is judged as the file states
