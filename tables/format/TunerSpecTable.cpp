@@ -1,5 +1,6 @@
 #include "tables/format/TunerSpecTable.h"
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -140,19 +141,21 @@ std::vector<std::uint8_t> TunerSpecTable::FileImage() const
     TunerSpecHeader header = m_header;
     header.SetEntryCount(m_pList->iCount);
 
-    std::vector<std::uint8_t> image(header.bytes, header.bytes + TunerSpecHeader::kSize);
     if (m_pList->iCount <= 0)
-        return image;
-    image.reserve(TunerSpecHeader::kSize + TunerSpecEntry::kSize * static_cast<std::size_t>(m_pList->iCount) +
-                  kEndMarkSize);
+        return std::vector<std::uint8_t>(header.bytes, header.bytes + TunerSpecHeader::kSize);
+    // Sized once and filled in place: the image of 100,000 entries is made on
+    // every change, for the status line's check.
+    const auto count = static_cast<std::size_t>(m_pList->iCount);
+    std::vector<std::uint8_t> image(TunerSpecHeader::kSize + TunerSpecEntry::kSize * count + kEndMarkSize);
+    std::uint8_t* pOut = std::copy_n(header.bytes, TunerSpecHeader::kSize, image.data());
     const EntryNode* p = m_pList->pHead;
-    for (std::int32_t i = 0; i < m_pList->iCount; ++i, p = p->pNext) {
+    for (std::size_t i = 0; i < count; ++i, p = p->pNext, pOut += TunerSpecEntry::kSize) {
+        // A chain shorter than its count cannot be written faithfully.
         if (!p)
             return {};
-        const TunerSpecEntry& entry = static_cast<const TunerSpecNode*>(p)->entry;
-        image.insert(image.end(), entry.bytes, entry.bytes + TunerSpecEntry::kSize);
+        std::memcpy(pOut, static_cast<const TunerSpecNode*>(p)->entry.bytes, TunerSpecEntry::kSize);
     }
-    image.insert(image.end(), m_dwEndMark, m_dwEndMark + kEndMarkSize);
+    std::memcpy(pOut, m_dwEndMark, kEndMarkSize);
     return image;
 }
 
