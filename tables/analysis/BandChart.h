@@ -162,3 +162,5 @@ std::string BandChartSvg(const BandChart& chart, const std::string& title, int i
 // Text as XML character data or an attribute value: &, <, >, " and ' escaped,
 // control characters and bytes that are not UTF-8 replaced by U+FFFD.
 std::string XmlEscaped(const std::string& text);
+// The same, appended to out.
+void AppendXmlEscaped(std::string& out, const std::string& text);

@@ -3,6 +3,7 @@
 // a few milliseconds.
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -57,15 +58,21 @@ const std::string& TunerSpanPaint()
 
 // A mark's paint as the style sheet's rules give it: its lane's colour, or
 // amber for a repeated frequency, red (and dashes) outside the tuner, which
-// comes last and wins.
-std::string MarkPaint(const ChartMark& mark, std::int32_t iList)
+// comes last and wins. There are eight, each made once.
+const std::string& MarkPaint(const ChartMark& mark, std::int32_t iList)
 {
-    const char* stroke = mark.bUncovered ? kUncoveredColour : mark.bRepeated ? kRepeatedColour : kLaneColour[iList];
-    std::string paint =
-        Attribute("stroke", stroke) + Attribute("stroke-width", mark.bRepeated ? kRepeatedMarkWidth : kMarkWidth);
-    if (mark.bUncovered)
-        paint += Attribute("stroke-dasharray", kUncoveredDashes);
-    return paint;
+    const auto paintOf = [](bool bUncovered, bool bRepeated, int list) {
+        const char* stroke = bUncovered ? kUncoveredColour : bRepeated ? kRepeatedColour : kLaneColour[list];
+        std::string paint =
+            Attribute("stroke", stroke) + Attribute("stroke-width", bRepeated ? kRepeatedMarkWidth : kMarkWidth);
+        if (bUncovered)
+            paint += Attribute("stroke-dasharray", kUncoveredDashes);
+        return paint;
+    };
+    static const std::string paints[2][2][2] = {
+        {{paintOf(false, false, 0), paintOf(false, false, 1)}, {paintOf(false, true, 0), paintOf(false, true, 1)}},
+        {{paintOf(true, false, 0), paintOf(true, false, 1)}, {paintOf(true, true, 0), paintOf(true, true, 1)}}};
+    return paints[mark.bUncovered][mark.bRepeated][iList == 0 ? 0 : 1];
 }
 
 void AppendUtf8Replacement(std::string& out)
@@ -152,19 +159,30 @@ private:
     }
 
     // Coordinates and sizes; every one lies within the view, so one that
-    // does not (none should) is written as 0, never as "nan" or "inf".
-    static std::string Number(double value)
+    // does not (none should) is written as 0, never as "nan" or "inf". Two
+    // decimals, the zeros after the last digit left out ("12.50" -> "12.5",
+    // "12.00" -> "12"): smaller files, same drawing.
+    static std::size_t FormatNumber(double value, char (&buffer)[32])
     {
         if (!std::isfinite(value))
             value = 0.0;
+        const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2);
+        const char* pEnd = result.ptr;
+        while (pEnd > buffer && pEnd[-1] == '0')
+            --pEnd;
+        if (pEnd > buffer && pEnd[-1] == '.')
+            --pEnd;
+        return static_cast<std::size_t>(pEnd - buffer);
+    }
+    static std::string Number(double value)
+    {
         char buffer[32];
-        std::snprintf(buffer, sizeof buffer, "%.2f", value);
-        std::string text = buffer;
-        // "12.50" -> "12.5", "12.00" -> "12": smaller files, same drawing.
-        text.erase(text.find_last_not_of('0') + 1);
-        if (!text.empty() && text.back() == '.')
-            text.pop_back();
-        return text;
+        return std::string(buffer, FormatNumber(value, buffer));
+    }
+    void AppendNumber(double value)
+    {
+        char buffer[32];
+        m_out.append(buffer, FormatNumber(value, buffer));
     }
 
     // The x of a frequency; frequencies off the axis, infinite ones too, stay
@@ -253,27 +271,38 @@ private:
                      Number(top + kLaneHeight - 3) + "\" text-anchor=\"middle\" font-size=\"9\"" +
                      Attribute("fill", kGapWidthFill) + ">" + MegahertzText(gap.Width()) + "</text>\n";
         }
+        // Every mark of the lane spans the same rows; written once, they are
+        // appended to each of up to 65,535 marks.
+        const std::string markRows = "\" y1=\"" + Number(top + 14) + "\" x2=\"";
+        const std::string markEnd = "\" y2=\"" + Number(top + kLaneHeight - 16) + "\"";
+        const std::string labelStart = "\" y=\"" + Number(top + 10) + "\" text-anchor=\"middle\" font-size=\"9\">";
         double labelsEnd = -1e9;
         for (const ChartMark& mark : lane.marks) {
             const double x = X(mark.dbFrequency);
-            m_out += std::string("<line class=\"mark ") + name;
+            m_out.append("<line class=\"mark ").append(name);
             if (mark.bRepeated)
                 m_out += " repeated";
             if (mark.bUncovered)
                 m_out += " uncovered";
-            m_out += "\" id=\"" + std::string(name) + "-" + std::to_string(mark.iChannel) + "\" x1=\"" + Number(x) +
-                     "\" y1=\"" + Number(top + 14) + "\" x2=\"" + Number(x) + "\" y2=\"" +
-                     Number(top + kLaneHeight - 16) + "\"" + MarkPaint(mark, iList) + "><title>" +
-                     XmlEscaped(ChartMarkText(iList, mark)) + "</title></line>\n";
+            m_out.append("\" id=\"").append(name).append("-").append(std::to_string(mark.iChannel)).append("\" x1=\"");
+            AppendNumber(x);
+            m_out += markRows;
+            AppendNumber(x);
+            m_out.append(markEnd).append(MarkPaint(mark, iList)).append("><title>");
+            AppendXmlEscaped(m_out, ChartMarkText(iList, mark));
+            m_out += "</title></line>\n";
             // The channel number (and plan label) only where it does not run
             // into the one before.
             std::string label = std::to_string(mark.iChannel);
             if (!mark.label.empty())
-                label += " " + mark.label;
+                label.append(" ").append(mark.label);
             const double halfWidth = static_cast<double>(label.size()) * kCharWidth / 2;
             if (x - halfWidth > labelsEnd + 2) {
-                m_out += "<text class=\"channel-label\" x=\"" + Number(x) + "\" y=\"" + Number(top + 10) +
-                         "\" text-anchor=\"middle\" font-size=\"9\">" + XmlEscaped(label) + "</text>\n";
+                m_out += "<text class=\"channel-label\" x=\"";
+                AppendNumber(x);
+                m_out += labelStart;
+                AppendXmlEscaped(m_out, label);
+                m_out += "</text>\n";
                 labelsEnd = x + halfWidth;
             }
         }
@@ -337,10 +366,8 @@ private:
 
 } // namespace
 
-std::string XmlEscaped(const std::string& text)
+void AppendXmlEscaped(std::string& out, const std::string& text)
 {
-    std::string out;
-    out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
         if (c < 0x80) {
@@ -368,6 +395,13 @@ std::string XmlEscaped(const std::string& text)
             i += length;
         }
     }
+}
+
+std::string XmlEscaped(const std::string& text)
+{
+    std::string out;
+    out.reserve(text.size());
+    AppendXmlEscaped(out, text);
     return out;
 }
 

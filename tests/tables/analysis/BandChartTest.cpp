@@ -255,6 +255,17 @@ TEST(BandChartSvg, HoldsOneMarkPerChannelTheBandsTheTunerAndEscapedLabels)
     EXPECT_NE(svg.find("id=\"tuner-high\""), std::string::npos);
     EXPECT_NE(svg.find(">100 MHz<"), std::string::npos);
     EXPECT_NE(svg.find("class=\"legend\""), std::string::npos);
+    // A whole mark and its label, byte for byte: coordinates with two
+    // decimals at most and no trailing zeros, the paint of a repeated mark.
+    EXPECT_NE(svg.find("<line class=\"mark air uncovered\" id=\"air-1\" x1=\"84.62\" y1=\"110\" x2=\"84.62\" "
+                       "y2=\"136\" stroke=\"#d02020\" stroke-width=\"1.5\" stroke-dasharray=\"3 2\"><title>air "
+                       "channel 1, 48.25 MHz, plan channel E2&lt;&amp;&gt;, outside the tuner</title></line>\n"
+                       "<text class=\"channel-label\" x=\"84.62\" y=\"106\" text-anchor=\"middle\" "
+                       "font-size=\"9\">1 E2&lt;&amp;&gt;</text>\n"
+                       "<line class=\"mark air repeated\" id=\"air-3\" x1=\"95.23\" y1=\"110\" x2=\"95.23\" "
+                       "y2=\"136\" stroke=\"#d08700\" stroke-width=\"3\"><title>air channel 3, 55.25 MHz, "
+                       "repeated</title></line>\n"),
+              std::string::npos);
 }
 
 } // namespace
