@@ -448,6 +448,22 @@ int main(int argc, char** argv)
     tuner.grab().save(folder + QStringLiteral("/tuner-edit-band-edges-maximized.png"));
     tuner.showNormal();
     tuner.ToggleBandEdges();
+    // Table > Check Table of a tuner table: an entry whose factory code is not
+    // BCD and whose picture carrier is 0, and one with bands outside the
+    // tuning range.
+    {
+        TunerSpecTable checked(true);
+        TunerSpecEntry notBcd = TunerEntryWithEdges(0x1A, 0x01, 48.25, 160.0, 442.0, 863.25);
+        notBcd.SetPictureCarrier(0.0);
+        TunerSpecEntry wide = TunerEntryWithEdges(0x03, 0x12, 20.0, 160.0, 442.0, 1200.0);
+        wide.SetPictureCarrier(38.9);
+        checked.AppendEntries({notBcd, wide});
+        CTableFindingsWindow tunerFindings(&tuner);
+        tunerFindings.ShowFindings(TunerTableFindings(checked.FileImage()));
+        QApplication::processEvents();
+        tunerFindings.grab().save(folder + QStringLiteral("/tuner-table-check.png"));
+        tunerFindings.close();
+    }
 
     SaveRecoveryShots(services, folder);
     SaveValueForm(folder);
