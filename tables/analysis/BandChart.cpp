@@ -43,10 +43,10 @@ ChartLane MakeLane(std::int32_t iList, const std::vector<double>& frequencies, c
             order.emplace_back(frequencies[i], static_cast<std::int32_t>(i));
     if (!std::is_sorted(order.begin(), order.end()))
         std::sort(order.begin(), order.end()); // equal frequencies by channel: stable
-    lane.marks.resize(order.size());
-    for (std::size_t k = 0; k < order.size(); ++k) {
-        const auto [f, i] = order[k];
-        ChartMark& mark = lane.marks[k];
+    // Each mark is written once, in place (65,535 of them at the limit).
+    lane.marks.reserve(order.size());
+    for (const auto& [f, i] : order) {
+        ChartMark& mark = lane.marks.emplace_back();
         mark.dbFrequency = f;
         mark.iChannel = i + 1;
         mark.bRepeated = repeats.OtherOf(static_cast<std::size_t>(i)) != DuplicateFrequencies::kNone;

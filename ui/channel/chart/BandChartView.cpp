@@ -382,15 +382,22 @@ void BandChartView::Paint(QPainter& painter, const QSize& size) const
         const std::size_t end = lane.UpperBound(layout.dbEnd);
         const int markTop = layout.MarkTop(lane01);
         const int markBottom = layout.MarkBottom(lane01);
-        QVector<QLine> plain, repeated, uncovered;
+        // Each column is a one-pixel-wide line of its kind's colour, and
+        // neighbouring columns of one kind are one rectangle: filled, they
+        // cost a small part of what as many drawn lines do (the raster
+        // engine's lines cost about 27,000 instructions each).
+        QVector<QRect> plain, repeated, uncovered;
         int column = INT_MIN;
         bool bRepeated = false;
         bool bUncovered = false;
         const auto flush = [&] {
             if (column == INT_MIN)
                 return;
-            QVector<QLine>& lines = bUncovered ? uncovered : bRepeated ? repeated : plain;
-            lines.append(QLine(column, markTop, column, markBottom));
+            QVector<QRect>& runs = bUncovered ? uncovered : bRepeated ? repeated : plain;
+            if (!runs.isEmpty() && runs.back().right() == column - 1)
+                runs.back().setRight(column);
+            else
+                runs.append(QRect(column, markTop, 1, markBottom - markTop + 1));
         };
         for (std::size_t i = first; i < end; ++i) {
             const ChartMark& mark = lane.marks[i];
@@ -405,12 +412,14 @@ void BandChartView::Paint(QPainter& painter, const QSize& size) const
             bUncovered = bUncovered || mark.bUncovered;
         }
         flush();
-        painter.setPen(QPen(LaneColour(iList), 1));
-        painter.drawLines(plain);
-        painter.setPen(QPen(kRepeatedColour, 1));
-        painter.drawLines(repeated);
-        painter.setPen(QPen(kUncoveredColour, 1));
-        painter.drawLines(uncovered);
+        for (const auto& [runs, colour] : {std::pair<const QVector<QRect>&, QColor>{plain, LaneColour(iList)},
+                                           {repeated, kRepeatedColour},
+                                           {uncovered, kUncoveredColour}}) {
+            // Where a one-pixel pen's line lies: half a pixel left of and
+            // above its point, as scaled displays show it.
+            for (const QRect& run : runs)
+                painter.fillRect(QRectF(run).translated(-0.5, -0.5), colour);
+        }
 
         painter.setPen(text);
         for (const ChannelLabel& label : LabelsOf(lane, top, layout))
