@@ -632,7 +632,12 @@ void WriteTunerTableJson(JsonWriter& json, const TunerSpecTable& table)
     json.Key("reserved").Integer(header.wReserved());
     json.Key("magic");
     WriteMagic(json, header.dwMagic());
-    json.Key("entry_count").Integer(header.iEntryCount());
+    // The count a save would write: that of the entries, whatever the file
+    // the table was read from stated before it was edited (an export the
+    // editor's own import refused otherwise). A file with a negative count
+    // holds no entries and keeps that count, so that it can be built back.
+    const auto entries = static_cast<std::int32_t>(table.Entries().size());
+    json.Key("entry_count").Integer(entries == 0 && header.iEntryCount() < 0 ? header.iEntryCount() : entries);
     json.Key("end_mark").String(HexBytes(table.EndMark(), TunerSpecTable::kEndMarkSize));
     if (const auto& unread = table.LastLoad().unreadEndMark)
         json.Key("unread_end_mark").String(HexBytes(unread->data(), unread->size()));

@@ -17,6 +17,7 @@
 #include "edit/TunerTableDocument.h"
 #include "tables/text/TableJson.h"
 #include "tests/TestFiles.h"
+#include "tests/edit/TunerInputs.h"
 #include "tests/tool/ToolTestFiles.h"
 
 namespace {
@@ -229,6 +230,21 @@ TEST(TableTransfer, TunerTableExportedAndImportedSavesTheSameBytes)
     for (std::int32_t count : {-1, std::numeric_limits<std::int32_t>::min()})
         ExpectTunerRoundTrip(NegativeCountTuner(count, {0x12, 0x34, 0x56, 0x78}),
                              "negative count " + std::to_string(count));
+
+    // A table edited since it was read exports the count its save writes,
+    // not the count its file stated, and imports as the table saved.
+    TempDir dir;
+    TunerTableDocument edited;
+    FileError loadError;
+    ASSERT_EQ(edited.Load(WriteFile(dir, "one.tsf", one.Build()), loadError), TunerLoadResult::Read);
+    ASSERT_TRUE(edited.AddInfo(ValidTunerInput(3, 1)).bAdded);
+    TransferError error;
+    const std::string exported = dir.File("edited.json");
+    ASSERT_TRUE(ExportTunerTableFile(exported, *edited.Table(), error)) << error.reason;
+    std::unique_ptr<TunerSpecTable> pImported;
+    ASSERT_TRUE(ImportTunerTableFile(exported, pImported, error)) << TransferMessage(exported, error);
+    EXPECT_EQ(pImported->Entries().size(), 2u);
+    EXPECT_EQ(pImported->FileImage(), SavedBytes(edited, dir));
 }
 
 TEST(TableTransfer, ChannelListThroughCsvGivesTheSameTableBytes)

@@ -92,10 +92,11 @@ public:
     QString SummaryText() const;
     int FindingCount() const;
 
-private:
-    void ShowSummary(const QString& judgedAgainst);
     // Shows the window beside the editor, the first time, and brings it forward.
     void Present();
+
+private:
+    void ShowSummary(const QString& judgedAgainst);
     void Activate(int row);
     // Wider for the first findings' messages, before the window is first shown.
     void WidenForMessages();

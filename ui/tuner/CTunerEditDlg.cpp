@@ -23,6 +23,7 @@
 #include "ui/editor/EditorFrame.h"
 #include "ui/editor/EditorSettings.h"
 #include "ui/editor/EditorStatusLine.h"
+#include "ui/tuner/TunerTableCheck.h"
 
 namespace {
 
@@ -94,6 +95,7 @@ CTunerEditDlg::CTunerEditDlg(UserServices& services, QWidget* pParent)
             ShowDocument();
     });
     m_pRecovery = std::make_unique<DocumentRecovery<TunerTableDocument>>(this, services, m_document, "tsf");
+    m_pTableCheck = new TunerTableCheck(m_document, *this, [this](std::int32_t iEntry) { ShowFinding(iEntry); });
     InitMenus();
     m_pStatusLine = AddEditorDocumentViews(
                         *this, TableKind::Tuner, m_document, *m_pRecovery,

@@ -19,6 +19,7 @@
 
 
 class CTableFindingsWindow;
+class TunerTableCheck;
 class EditorFrame;
 class EditorStatusLine;
 class QTimer;
@@ -154,8 +155,8 @@ private:
     bool m_bShowBandEdges = false;
     // The copy of the table while it has unsaved changes.
     std::unique_ptr<DocumentRecovery<TunerTableDocument>> m_pRecovery;
-    // The findings of the last "Check Table", in a window of their own.
-    QPointer<CTableFindingsWindow> m_pFindings;
+    // "Check Table" and its window.
+    TunerTableCheck* m_pTableCheck = nullptr;
     EditorFrame* m_pFrame = nullptr;
     EditorStatusLine* m_pStatusLine = nullptr;
 };

@@ -6,9 +6,9 @@
 
 #include <QFile>
 
-#include "ui/editor/CTableFindingsWindow.h"
 #include "ui/editor/EditorFrame.h"
 #include "ui/tuner/CTunerEditDlg.h"
+#include "ui/tuner/TunerTableCheck.h"
 
 #include "edit/TableTransfer.h"
 #include "res/Strings.h"
@@ -128,16 +128,7 @@ void CTunerEditDlg::OnExport()
 
 void CTunerEditDlg::OnCheckTable()
 {
-    if (!m_document.HasTable())
-        return;
-    // The findings of the file saving the table now would write; their texts
-    // are made as the window shows them.
-    TunerTableFindings findings(m_document.Table()->FileImage());
-    if (!m_pFindings) {
-        m_pFindings = new CTableFindingsWindow(this);
-        m_pFindings->onActivate = [this](int, int position) { ShowFinding(position); };
-    }
-    m_pFindings->ShowFindings(std::move(findings));
+    m_pTableCheck->Show();
 }
 
 void CTunerEditDlg::ShowFinding(std::int32_t iEntry)

@@ -620,6 +620,26 @@ TEST_F(TunerMenuBarTest, ExportImportAndCheckTable)
     // A finding's entry is selected and its details shown, as a click would.
     pWindow->onActivate(ChannelModeNone, 2);
     EXPECT_EQ(dlg.GetListView(IDC_LIST_TUNERS)->GetSelectedRows(), std::vector<int>{1});
+
+    // The open window follows the table: an import whose first entry's
+    // factory code is not BCD is found once edits pause, and undo takes the
+    // finding away again. The file is exported from a table whose header
+    // still states no entries: the export writes the entries' count.
+    EXPECT_EQ(pWindow->FindingCount(), 0);
+    TunerSpecEntry notBcd = *dlg.Document().EntryAt(0);
+    notBcd.SetFactory(0x1A);
+    TunerSpecTable changed(true);
+    ASSERT_TRUE(changed.AppendEntries({notBcd, *dlg.Document().EntryAt(1)}));
+    const std::string badJson = dir.File("bad.json");
+    TransferError error;
+    ASSERT_TRUE(ExportTunerTableFile(badJson, changed, error));
+    services.fileAnswers.push_back(QString::fromStdString(badJson));
+    Trigger(dlg, IDM_IMPORT);
+    EXPECT_EQ(services.messages.size(), 1u) << services.messages.back().toStdString(); // not refused
+    EXPECT_TRUE(WaitFor([&] { return pWindow->FindingCount() == 1; }, 3000)) << pWindow->FindingCount();
+    EXPECT_EQ(pWindow->SummaryText(), "Errors: 1, warnings: 0");
+    Trigger(dlg, IDM_UNDO);
+    EXPECT_TRUE(WaitFor([&] { return pWindow->FindingCount() == 0; }, 3000));
 }
 
 } // namespace
