@@ -28,6 +28,28 @@ bool IsChartFrequency(double dbFrequency)
     return std::isfinite(dbFrequency) && dbFrequency > 0.0;
 }
 
+// Sorts pairs that are mostly in order already, as a list is after an edit
+// moved a few of its channels: those out of place are taken aside, sorted
+// and merged back, so that one moved channel costs a pass and not a sort of
+// 65,535. Pairs are never equal (the second is the channel), so the result is
+// what std::sort gives.
+void SortNearlySorted(std::vector<std::pair<double, std::int32_t>>& order)
+{
+    if (std::is_sorted(order.begin(), order.end()))
+        return;
+    std::vector<std::pair<double, std::int32_t>> kept;
+    std::vector<std::pair<double, std::int32_t>> strays;
+    kept.reserve(order.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        // In place: not below the last one kept, not above the next one.
+        const bool bInPlace =
+            (kept.empty() || !(order[i] < kept.back())) && (i + 1 == order.size() || !(order[i + 1] < order[i]));
+        (bInPlace ? kept : strays).push_back(order[i]);
+    }
+    std::sort(strays.begin(), strays.end());
+    std::merge(kept.begin(), kept.end(), strays.begin(), strays.end(), order.begin());
+}
+
 ChartLane MakeLane(std::int32_t iList, const std::vector<double>& frequencies, const TunerBands* pTuner,
                    const ChannelLabelFunction& labels)
 {
@@ -41,8 +63,7 @@ ChartLane MakeLane(std::int32_t iList, const std::vector<double>& frequencies, c
     for (std::size_t i = 0; i < frequencies.size(); ++i)
         if (IsChartFrequency(frequencies[i]))
             order.emplace_back(frequencies[i], static_cast<std::int32_t>(i));
-    if (!std::is_sorted(order.begin(), order.end()))
-        std::sort(order.begin(), order.end()); // equal frequencies by channel: stable
+    SortNearlySorted(order); // equal frequencies by channel: stable
     // Each mark is written once, in place (65,535 of them at the limit).
     lane.marks.reserve(order.size());
     for (const auto& [f, i] : order) {

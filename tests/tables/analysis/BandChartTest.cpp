@@ -2,8 +2,11 @@
 // frequency, repeats, gaps by the lane's usual spacing, channels a tuner does
 // not tune (on its band edges too), labels, the axis and the SVG's text.
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -64,6 +67,27 @@ TEST(BandChart, OneMarkPerChannelWithAFrequencySortedByFrequency)
     EXPECT_GT(chart.AxisStart(), 40.0);
     EXPECT_GT(chart.AxisEnd(), 175.25);
     EXPECT_LT(chart.AxisEnd(), 185.0);
+
+    // A rising list with channels moved up, down, to the ends, and repeated:
+    // the marks in order of frequency, equal ones in order of channel.
+    std::vector<double> moved;
+    for (int i = 0; i < 40; ++i)
+        moved.push_back(48.25 + 7.0 * i);
+    moved[3] = 500.0;
+    moved[20] = 50.0;
+    moved[0] = 900.0;
+    moved[39] = 40.0;
+    moved[10] = moved[11];
+    moved[30] = 500.0;
+    std::vector<std::pair<double, std::int32_t>> expected;
+    for (std::size_t i = 0; i < moved.size(); ++i)
+        expected.emplace_back(moved[i], static_cast<std::int32_t>(i + 1));
+    std::sort(expected.begin(), expected.end());
+    std::vector<std::pair<double, std::int32_t>> marked;
+    const BandChart movedChart(moved, {});
+    for (const ChartMark& mark : movedChart.Lane(ChannelModeAir).marks)
+        marked.emplace_back(mark.dbFrequency, mark.iChannel);
+    EXPECT_EQ(marked, expected);
 }
 
 TEST(BandChart, EmptyChartLooksAtTheTvBands)
