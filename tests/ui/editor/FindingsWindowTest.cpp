@@ -10,6 +10,7 @@
 #include <QTreeView>
 
 #include "res/resource.h"
+#include "tests/TunerEntries.h"
 #include "tests/ui/FakeUserServices.h"
 #include "tests/ui/GuiTestSupport.h"
 #include "ui/channel/CFrequencyTableDlg.h"
@@ -114,7 +115,11 @@ TEST(FindingsWindow, NoFindingsTunerEntriesAndRefills)
 {
     CTableFindingsWindow window;
     int activations = 0;
-    window.onActivate = [&](int, int) { ++activations; };
+    int activatedEntry = 0;
+    window.onActivate = [&](int, int position) {
+        ++activations;
+        activatedEntry = position;
+    };
     window.ShowFindings({}, FindingKind::Channel);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     EXPECT_EQ(window.SummaryText(), "No findings.");
@@ -128,6 +133,33 @@ TEST(FindingsWindow, NoFindingsTunerEntriesAndRefills)
     EXPECT_EQ(Headings(window), (QStringList{"Severity", "List", "Entry", "Message"}));
     EXPECT_EQ(FindingRows(window), (std::vector<QString>{"Error||002|" + QString::fromStdString(entry)}));
     EXPECT_EQ(window.SummaryText(), "Errors: 1, warnings: 0");
+
+    // A tuner table's findings as Check Table keeps them: the texts made for
+    // the rows read, the counts by severity, a row's entry handed back.
+    TunerSpecTable tuners(true);
+    TunerSpecEntry first = TunerEntryWithEdges(0x16, 0x01, 48.25, 160.0, 442.0, 1200.0);
+    first.SetPictureCarrier(38.9);
+    TunerSpecEntry second = first;
+    second.SetFactory(0x1A);
+    ASSERT_TRUE(tuners.AppendEntries({first, second, first}));
+    window.SetFindings(TunerTableFindings(tuners.FileImage()));
+    EXPECT_EQ(FindingRows(window),
+              (std::vector<QString>{
+                  "Warning||000|entry 000 (16:01): the band edges 48.25, 160, 442, 1200 MHz reach outside the TV "
+                  "tuning range of 40 to 1000 MHz",
+                  "Error||001|entry 001 (1A:01): the factory code 26 (0x1A) is not two BCD digits",
+                  "Warning||001|entry 001 (1A:01): the band edges 48.25, 160, 442, 1200 MHz reach outside the TV "
+                  "tuning range of 40 to 1000 MHz",
+                  "Warning||002|entry 002 (16:01): the band edges 48.25, 160, 442, 1200 MHz reach outside the TV "
+                  "tuning range of 40 to 1000 MHz",
+                  "Error||002|entry 002 (16:01): the sort key 122 is already the key of entry 000 (16:01)",
+                  "Error||002|entry 002 (16:01): the sort key 122 is below the key 126 of the entry before it",
+              }));
+    EXPECT_EQ(window.SummaryText(), "Errors: 3, warnings: 3");
+    window.FindingsView()->setCurrentIndex(window.FindingsView()->model()->index(4, 0));
+    QTest::keyClick(window.FindingsView(), Qt::Key_Return);
+    EXPECT_EQ(activations, 1);
+    EXPECT_EQ(activatedEntry, 3);
 
     // The editor checks again: the new findings replace the old ones.
     window.SetFindings(ChannelFindings(), FindingKind::Channel);
