@@ -27,6 +27,7 @@
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWidget>
 
 #include "bench/BenchServices.h"
 #include "edit/RecoveryStore.h"
@@ -153,7 +154,11 @@ BENCHMARK(BM_Editor_Load)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_Editor_OpenWindow(benchmark::State& state)
 {
     BenchServices services;
-    RememberWindowSize(IDD_FREQUENCY_TABLE, WindowSize{900, 700, false});
+    {
+        QWidget closed;
+        closed.resize(900, 700);
+        RememberWindowGeometry(IDD_FREQUENCY_TABLE, closed.saveGeometry());
+    }
     for (auto _ : state) {
         CFrequencyTableDlg dlg{services};
         dlg.Create();

@@ -1,22 +1,17 @@
 #include "ui/app/RecentFiles.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <map>
+#include <memory>
 #include <mutex>
-#include <set>
 #include <string>
 #include <utility>
-#include <vector>
 
-#include <sys/stat.h>
-
+#include <QSettings>
 
 #include "platform/DataFolders.h"
-#include "platform/FileIO.h"
-#include "platform/RecentFilesText.h"
 #include "ui/dialog/FileNames.h"
+#include "ui/editor/SettingsFiles.h"
 
 namespace {
 
@@ -49,20 +44,7 @@ std::string PendingKey(const std::string& settingsFile, const QString& kind)
 std::mutex g_writerMutex;
 RecentFilesWriter* g_pWriter = nullptr;
 
-// Why no files are kept, said on standard error once for each settings file
-// (or for the lack of one), however often the lists are read or written.
-void SayOnce(const std::string& settingsFile, const std::string& reason)
-{
-    static std::mutex mutex;
-    static std::set<std::string> said;
-    const std::lock_guard<std::mutex> lock(mutex);
-    if (!said.insert(settingsFile).second)
-        return;
-    if (settingsFile.empty())
-        std::fprintf(stderr, "vornalix: recent files are not kept: %s\n", reason.c_str());
-    else
-        std::fprintf(stderr, "vornalix: recent files are not kept: %s: %s\n", settingsFile.c_str(), reason.c_str());
-}
+constexpr SettingsFileRules kRules{"recent files", RecentFiles::kMaxSettingsBytes, false};
 
 // The file is named anew on each use: the config folder is the environment's
 // setting of the moment, not the one of the first use.
@@ -70,75 +52,25 @@ std::string SettingsPath()
 {
     const std::string configHome = ConfigHome();
     if (configHome.empty()) {
-        SayOnce({}, "no config folder is known (neither XDG_CONFIG_HOME nor a home folder)");
+        static std::once_flag said;
+        std::call_once(said, [] {
+            std::fprintf(stderr, "vornalix: recent files are not kept: no config folder is known (neither "
+                                 "XDG_CONFIG_HOME nor a home folder)\n");
+        });
         return {};
     }
     return configHome + "/vornalix/recent-files.conf";
 }
 
-std::string_view TextOf(const std::vector<std::uint8_t>& bytes)
-{
-    return std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-}
-
-// The bytes of the settings file, none when there is none yet; nothing, and
-// the reason said, when it is refused.
-std::optional<std::vector<std::uint8_t>> ReadSettings(const std::string& settingsFile)
-{
-    FileReader reader;
-    FileError error;
-    // Refused before it is opened unless it is a regular file.
-    if (!reader.Open(settingsFile.c_str(), NonRegularFiles::Refuse, &error)) {
-        if (error.code == ENOENT)
-            return std::vector<std::uint8_t>();
-        SayOnce(settingsFile, error.text);
-        return std::nullopt;
-    }
-    constexpr std::uint64_t kLimit = RecentFiles::kMaxSettingsBytes;
-    static_assert(kLimit % (1024 * 1024) == 0, "the limit is said in MiB");
-    const std::string tooLarge = "it is larger than " + std::to_string(kLimit / (1024 * 1024)) + " MiB";
-    if (reader.RegularFileSize().value_or(kLimit + 1) > kLimit) {
-        SayOnce(settingsFile, tooLarge);
-        return std::nullopt;
-    }
-    std::vector<std::uint8_t> bytes;
-    if (!reader.ReadUpTo(bytes, kLimit + 1, &error)) {
-        SayOnce(settingsFile, error.text);
-        return std::nullopt;
-    }
-    // It may have grown since it was opened.
-    if (bytes.size() > kLimit) {
-        SayOnce(settingsFile, tooLarge);
-        return std::nullopt;
-    }
-    return bytes;
-}
-
-
 // On the writer thread: the kind's list put into the file as it is now, its
-// other lists kept. A file that is refused for reading is not written over.
-void WriteList(const std::string& settingsFile, const std::string& kind, std::vector<std::string> files)
+// other lists kept. A file that is refused is not written over.
+void WriteList(const std::string& settingsFile, const QString& kind, const QStringList& files)
 {
-    const std::optional<std::vector<std::uint8_t>> bytes = ReadSettings(settingsFile);
-    if (!bytes)
+    const std::unique_ptr<QSettings> settings = SettingsToWrite(settingsFile, kRules);
+    if (!settings)
         return;
-    RecentFileLists lists = ReadRecentFileLists(TextOf(*bytes));
-    // A file that is not wholly ours (comments, other groups, a link to
-    // someone's notes) would keep only our lines: it is left as it is.
-    if (!bytes->empty() && RecentFileListsText(lists) != TextOf(*bytes)) {
-        SayOnce(settingsFile, "it holds text this program did not write, which a write would lose");
-        return;
-    }
-    lists[kind] = std::move(files);
-    if (!MakeBaseFolders(settingsFile.substr(0, settingsFile.find_last_of('/')))) {
-        SayOnce(settingsFile, std::string("its folder cannot be made: ") + std::strerror(errno));
-        return;
-    }
-    const std::string newText = RecentFileListsText(lists);
-    FileError error;
-    if (!WriteFileSafely(settingsFile.c_str(), reinterpret_cast<const std::uint8_t*>(newText.data()), newText.size(),
-                         &error))
-        SayOnce(settingsFile, error.text);
+    settings->setValue(kind, files);
+    WriteSettings(*settings, settingsFile, kRules);
 }
 
 // One name per file, whatever way it was reached: links and ".." resolved
@@ -166,14 +98,13 @@ std::optional<QStringList> RecentFiles::Load() const
         if (pending != PendingLists().end())
             return pending->second.files;
     }
-    const std::optional<std::vector<std::uint8_t>> bytes = ReadSettings(settingsFile);
-    if (!bytes)
+    const std::unique_ptr<QSettings> settings = SettingsToRead(settingsFile, kRules);
+    if (!settings)
         return std::nullopt;
     QStringList files;
-    for (const std::string& file : ReadRecentFileList(TextOf(*bytes), m_kind.toStdString())) {
+    for (const QString& path : settings->value(m_kind).toStringList()) {
         if (files.size() == kMaxFiles)
             break;
-        const QString path = QString::fromStdString(file);
         if (!path.isEmpty() && !files.contains(path))
             files << path;
     }
@@ -217,11 +148,8 @@ void RecentFiles::Store(const QStringList& files)
         pending.files = files;
         ++pending.iWrites;
     }
-    std::vector<std::string> paths;
-    for (const QString& file : files)
-        paths.push_back(file.toStdString());
-    auto write = [settingsFile, kind = m_kind.toStdString(), key, paths = std::move(paths)]() mutable {
-        WriteList(settingsFile, kind, std::move(paths));
+    auto write = [settingsFile, kind = m_kind, key, files] {
+        WriteList(settingsFile, kind, files);
         const std::lock_guard<std::mutex> lock(PendingMutex());
         const auto pending = PendingLists().find(key);
         if (pending != PendingLists().end() && --pending->second.iWrites == 0)

@@ -1,18 +1,19 @@
 #pragma once
 // The files an editor opened or saved last, newest first, kept in the user's
 // config folder ($XDG_CONFIG_HOME/vornalix/recent-files.conf, by default under
-// ~/.config), one list per kind of table, in the INI text QSettings writes
-// (RecentFilesText). Writing the settings file takes a millisecond or two, so
-// while a RecentFilesWriter exists it is done on that writer's thread, in
-// order; until it is done, this process reads the lists it asked to write.
-// Without a writer a list is written at once, on the thread that changed it.
+// ~/.config) through QSettings, one list per kind of table. Writing the
+// settings file takes a millisecond or two, so while a RecentFilesWriter
+// exists it is done on that writer's thread, in order; until it is done, this
+// process reads the lists it asked to write. Without a writer a list is
+// written at once, on the thread that changed it.
 //
-// The settings file is read as every file of the editors is: only a regular
-// file (a symbolic link to one is followed), refused before it is opened
-// otherwise, so that a FIFO put there never blocks; and only up to
-// kMaxSettingsBytes. A refused file is neither read nor written over: the
-// lists are empty and the reason is said once on standard error. With no
-// config folder known (no XDG_CONFIG_HOME, no home folder) no files are kept.
+// The settings file is checked before QSettings opens it (SettingsFiles.h):
+// only a regular file of the user's own (a symbolic link to one is followed),
+// refused before it is opened otherwise, so that a FIFO put there never
+// blocks; and only up to kMaxSettingsBytes. A refused file is neither read
+// nor written over: the lists are empty and the reason is said once on
+// standard error. With no config folder known (no XDG_CONFIG_HOME, no home
+// folder) no files are kept.
 
 #include <condition_variable>
 #include <cstdint>

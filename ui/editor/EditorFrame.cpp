@@ -194,19 +194,18 @@ void EditorFrame::OpenAtRememberedSize()
         natural.rwidth() += m_pScroller->verticalScrollBar()->sizeHint().width();
     const QSize minimum = natural.boundedTo(available);
     m_dialog.setMinimumSize(minimum);
-    const int id = m_dialog.Template().id;
-    const std::optional<WindowSize> remembered = RememberedWindowSize(id);
-    m_dialog.resize(OpeningSize(minimum, remembered, available));
-    if (remembered && remembered->bMaximized && GrowingControl(m_dialog.Template()) >= 0)
-        m_dialog.setWindowState(m_dialog.windowState() | Qt::WindowMaximized);
+    // The place and size it was closed at, kept on a screen by Qt; then
+    // bounded by its minimum and the screen as a size of its own would be.
+    const QByteArray geometry = RememberedWindowGeometry(m_dialog.Template().id);
+    const bool bRestored = !geometry.isEmpty() && m_dialog.restoreGeometry(geometry);
+    if (bRestored && GrowingControl(m_dialog.Template()) < 0)
+        m_dialog.setWindowState(m_dialog.windowState() & ~Qt::WindowMaximized);
+    m_dialog.resize(OpeningSize(minimum, bRestored ? std::optional<QSize>(m_dialog.size()) : std::nullopt, available));
 }
 
 void EditorFrame::RememberSize() const
 {
-    const QRect normal = m_dialog.normalGeometry();
-    const bool bMaximized = m_dialog.isMaximized();
-    const QSize size = bMaximized && normal.isValid() ? normal.size() : m_dialog.size();
-    RememberWindowSize(m_dialog.Template().id, WindowSize{size.width(), size.height(), bMaximized});
+    RememberWindowGeometry(m_dialog.Template().id, m_dialog.saveGeometry());
 }
 
 void EditorFrame::AddTopBar(QWidget* pBar)

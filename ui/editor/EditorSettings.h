@@ -3,7 +3,7 @@
 // shows), kept in the user's config folder ($XDG_CONFIG_HOME/vornalix/
 // editors.conf, by default under ~/.config) through QSettings.
 //
-// The file is checked before QSettings opens it, as every file of the editors
+// The file is checked before QSettings opens it (SettingsFiles.h), as every file of the editors
 // is: only a regular file of the user's own, not a link, of at most
 // kMaxEditorSettingsBytes, is read or written. Anything else at its place (a
 // FIFO, which would block QSettings, a device, someone's notes behind a

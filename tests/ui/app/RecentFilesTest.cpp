@@ -1,15 +1,17 @@
-// The editors' recent files: the settings text as QSettings writes and reads
-// it, where the settings file lies, and settings files that are not ours (a
+// The editors' recent files: names of every kind kept and read back, where
+// the settings file lies, and settings files that are not ours (a
 // FIFO, a device, a folder, a huge file), which are neither read nor written
 // over, never block and are said once on standard error.
 #include <gtest/gtest.h>
 
 #include <QSettings>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 
 #include <fcntl.h>
 #include <pwd.h>
@@ -20,7 +22,6 @@
 #include <sys/un.h>
 #include <unistd.h>
 
-#include "platform/RecentFilesText.h"
 #include "tests/TestFiles.h"
 #include "ui/app/RecentFiles.h"
 
@@ -29,16 +30,16 @@ namespace {
 const char* const kKind = "channel-tables";
 const char* const kOtherKind = "tuner-tables";
 
-// Files with every character the settings text quotes or escapes: blanks at
-// the ends, separators, quotes and backslashes, a leading '@', UTF-8, control
-// characters with hex digits after them.
+// Files with every character a settings text quotes or escapes: blanks,
+// separators, quotes and backslashes, '@', UTF-8, control characters with hex
+// digits after them.
 const std::vector<std::string> kAwkwardFiles = {
     "/home/anna/tables/plain.ccf",
     "/tmp/with space/and, comma.ccf",
     "/tmp/semi;colon=equals.ccf",
     "/tmp/\"quoted\" and \\back\\slash.tsf",
-    " /blanks at both ends ",
-    "@at the start.ccf",
+    "/tmp/ blanks at both ends ",
+    "/tmp/@at the start.ccf",
     "/tmp/\xC3\xBC"
     "ber \xE2\x82\xAC \xE2\x9C\x93.ccf",
     "/tmp/tab\there\nline\x01"
@@ -53,6 +54,27 @@ QStringList ToQt(const std::vector<std::string>& files)
     for (const std::string& file : files)
         list << QString::fromStdString(file);
     return list;
+}
+
+std::vector<std::string> ToStd(const QStringList& files)
+{
+    std::vector<std::string> list;
+    for (const QString& file : files)
+        list.push_back(file.toStdString());
+    return list;
+}
+
+// Lists by kind.
+using RecentFileLists = std::map<std::string, std::vector<std::string>>;
+
+// The lists the settings file holds, as QSettings reads them.
+RecentFileLists ListsIn(const std::string& path)
+{
+    const QSettings settings(QString::fromStdString(path), QSettings::IniFormat);
+    RecentFileLists lists;
+    for (const QString& key : settings.allKeys())
+        lists[key.toStdString()] = ToStd(settings.value(key).toStringList());
+    return lists;
 }
 
 std::string TextOf(const std::string& path)
@@ -93,66 +115,21 @@ std::string PasswdHome()
 
 } // namespace
 
-// The lists an earlier version wrote with QSettings read back the same: the
-// text is QSettings's own, byte for byte, for empty, one-file and awkward lists.
-TEST(RecentFilesText, ReadsAndWritesWhatQSettingsDoes)
+// Files with every character a settings text quotes or escapes are kept and
+// read back as they were, and the other kind's list is left as it was.
+TEST_F(RecentFilesTest, AwkwardFileNamesReadBackTheSame)
 {
-    TempDir dir;
-    const std::vector<std::vector<std::string>> lists = {
-        {}, {"/one/file.ccf"}, {"@only.ccf"}, {" lone blank "}, kAwkwardFiles, {"", "/after/empty.tsf"}};
-    int round = 0;
-    for (const std::vector<std::string>& files : lists) {
-        const std::string path = dir.File("qsettings" + std::to_string(round++) + ".conf");
-        const std::vector<std::string> others(files.rbegin(), files.rend());
-        {
-            QSettings settings(QString::fromStdString(path), QSettings::IniFormat);
-            settings.setValue(QString::fromLatin1(kKind), ToQt(files));
-            settings.setValue(QString::fromLatin1(kOtherKind), ToQt(others));
-        }
-        const std::string written = TextOf(path);
-        // QSettings reads an empty file name as one; the editors never store one.
-        const RecentFileLists expected = {{kKind, files}, {kOtherKind, others}};
-        EXPECT_EQ(ReadRecentFileLists(written), expected) << written;
-        EXPECT_EQ(RecentFileListsText(expected), written);
-
-        const std::string ours = dir.File("ours" + std::to_string(round) + ".conf");
-        WriteText(ours, RecentFileListsText(expected));
-        const QSettings settings(QString::fromStdString(ours), QSettings::IniFormat);
-        EXPECT_EQ(settings.value(QString::fromLatin1(kKind)).toStringList(), ToQt(files));
-        EXPECT_EQ(settings.value(QString::fromLatin1(kOtherKind)).toStringList(), ToQt(others));
-    }
-}
-
-// Text written by hand is read as QSettings reads it where it holds files, and
-// whatever holds none is passed over.
-TEST(RecentFilesText, ReadsHandWrittenTextAsQSettingsDoes)
-{
-    const std::string text =
-        "\xEF\xBB\xBF; a comment\r\n"
-        "  channel-tables =  /a.ccf ,\t\"/b, c.ccf\"  , /d\\x41.ccf\\t, /e\\101\\n.ccf ;comment\r\n"
-        "no equals sign here\n"
-        "tuner-tables=/first.tsf\n"
-        "tuner-tables=\"/second=.tsf\"\n"
-        "[Other]\n"
-        "channel-tables=/not/general.ccf\n"
-        "[ general ]\n"
-        "plain=@@x, \\q\\\"\\\\, \"  kept  \"  ,  chopped  \n";
-    const RecentFileLists lists = ReadRecentFileLists(text);
-    TempDir dir;
-    WriteText(dir.File("hand.conf"), text);
-    const QSettings settings(QString::fromStdString(dir.File("hand.conf")), QSettings::IniFormat);
-    for (const char* key : {kKind, kOtherKind, "plain"}) {
-        ASSERT_EQ(lists.count(key), 1u) << key;
-        EXPECT_EQ(ToQt(lists.at(key)), settings.value(QString::fromLatin1(key)).toStringList()) << key;
-    }
-    EXPECT_EQ(lists.at(kKind), (std::vector<std::string>{"/a.ccf", "/b, c.ccf", "/dA.ccf\t", "/eA\n.ccf"}));
-    EXPECT_EQ(lists.at(kOtherKind), std::vector<std::string>{"/second=.tsf"});
-    EXPECT_EQ(lists.size(), 3u);
-
-    // Values of other types are no files; the empty list is none.
-    const RecentFileLists typed =
-        ReadRecentFileLists("a=@Invalid()\nb=@ByteArray(x), /kept.ccf\nc=@Variant(\\0\\0\\0\\x7f)\n");
-    EXPECT_EQ(typed, (RecentFileLists{{"a", {}}, {"b", {"/kept.ccf"}}, {"c", {}}}));
+    RecentFiles other(QString::fromLatin1(kOtherKind));
+    other.Add(QStringLiteral("/kept/tuners.tsf"));
+    RecentFiles recent(QString::fromLatin1(kKind));
+    for (const std::string& file : kAwkwardFiles)
+        recent.Add(QString::fromStdString(file));
+    RecentFiles::Flush();
+    // Not what this process asked to write: what the file holds.
+    QStringList expected = ToQt(kAwkwardFiles);
+    std::reverse(expected.begin(), expected.end());
+    EXPECT_EQ(ListsIn(settingsFile), (RecentFileLists{{kKind, ToStd(expected)}, {kOtherKind, {"/kept/tuners.tsf"}}}));
+    EXPECT_EQ(recent.Files(), expected);
 }
 
 // A settings file that is not a regular file is never opened: a FIFO would
@@ -244,8 +221,7 @@ TEST_F(RecentFilesTest, SpecialSettingsFileIsNeitherReadNorWrittenAndNeverBlocks
     recent.Add(QStringLiteral("/tables/new.ccf"));
     RecentFiles::Flush();
     EXPECT_TRUE(std::filesystem::is_symlink(settingsFile));
-    EXPECT_EQ(ReadRecentFileLists(TextOf(elsewhere.File("mine.conf"))),
-              (RecentFileLists{{kKind, {"/tables/new.ccf", "/kept/first.ccf"}}}));
+    EXPECT_EQ(ListsIn(elsewhere.File("mine.conf")), (RecentFileLists{{kKind, {"/tables/new.ccf", "/kept/first.ccf"}}}));
 }
 
 // A settings file larger than any the program writes is not read (a huge one
@@ -279,6 +255,24 @@ TEST_F(RecentFilesTest, OversizedSettingsFileIsNeitherReadNorWrittenOver)
     EXPECT_EQ(text, "vornalix: recent files are not kept: " + settingsFile + ": it is larger than 1 MiB\n");
 }
 
+// Someone else's file at its place (only root can plant one) is no file of
+// ours either: neither read nor written over.
+TEST_F(RecentFilesTest, AnotherUsersSettingsFileIsNeitherReadNorWrittenOver)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can give a file to another user";
+    const std::string theirs = "[General]\nchannel-tables=/theirs.ccf\n";
+    WriteText(settingsFile, theirs);
+    ASSERT_EQ(::chown(settingsFile.c_str(), 65534, 65534), 0);
+    CapturedStderr said;
+    RecentFiles recent(QString::fromLatin1(kKind));
+    EXPECT_EQ(recent.Files(), QStringList());
+    recent.Add(QStringLiteral("/tables/new.ccf"));
+    RecentFiles::Flush();
+    EXPECT_EQ(TextOf(settingsFile), theirs);
+    EXPECT_EQ(said.Text(), "vornalix: recent files are not kept: " + settingsFile + ": it belongs to another user\n");
+}
+
 // A relative XDG_CONFIG_HOME is no config folder: the list goes to the home
 // folder's, never below the current folder.
 TEST_F(RecentFilesTest, RelativeConfigHomeIsIgnored)
@@ -294,8 +288,7 @@ TEST_F(RecentFilesTest, RelativeConfigHomeIsIgnored)
     std::filesystem::current_path(before);
 
     EXPECT_EQ(current.Entries(), std::vector<std::string>());
-    EXPECT_EQ(ReadRecentFileLists(TextOf(SettingsFileIn(home.File(".config")))),
-              (RecentFileLists{{kKind, {"/tables/new.ccf"}}}));
+    EXPECT_EQ(ListsIn(SettingsFileIn(home.File(".config"))), (RecentFileLists{{kKind, {"/tables/new.ccf"}}}));
     EXPECT_EQ(recent.Files(), QStringList{"/tables/new.ccf"});
 }
 
@@ -330,8 +323,7 @@ TEST_F(RecentFilesTest, WithoutHomeTheUserDatabaseHomeIsUsed)
     if (*result == "no private mount")
         GTEST_SKIP() << "this user may not mount a folder over the home folder";
     EXPECT_EQ(*result, "added");
-    EXPECT_EQ(ReadRecentFileLists(TextOf(SettingsFileIn(home.File(".config")))),
-              (RecentFileLists{{kKind, {"/tables/new.ccf"}}}));
+    EXPECT_EQ(ListsIn(SettingsFileIn(home.File(".config"))), (RecentFileLists{{kKind, {"/tables/new.ccf"}}}));
     EXPECT_EQ(current.Entries(), std::vector<std::string>());
     EXPECT_EQ(std::filesystem::exists("/.config/vornalix/recent-files.conf"), bRootConfigBefore);
 }
@@ -372,7 +364,7 @@ TEST_F(RecentFilesTest, AWriterWritesInOrderAndLeavesNoThreadBehind)
     std::vector<std::string> written;
     for (const QString& file : expected)
         written.push_back(file.toStdString());
-    EXPECT_EQ(ReadRecentFileLists(TextOf(settingsFile)), (RecentFileLists{{kKind, written}}));
+    EXPECT_EQ(ListsIn(settingsFile), (RecentFileLists{{kKind, written}}));
 }
 
 // Without a writer (a test or a benchmark that makes none) a list is in its
@@ -382,7 +374,7 @@ TEST_F(RecentFilesTest, WithoutAWriterTheListIsWrittenAtOnce)
 {
     RecentFiles recent(QString::fromLatin1(kKind));
     recent.Add(QStringLiteral("/tables/first.ccf"));
-    EXPECT_EQ(ReadRecentFileLists(TextOf(settingsFile)), (RecentFileLists{{kKind, {"/tables/first.ccf"}}}));
+    EXPECT_EQ(ListsIn(settingsFile), (RecentFileLists{{kKind, {"/tables/first.ccf"}}}));
     {
         RecentFilesWriter outer;
         {
@@ -390,12 +382,11 @@ TEST_F(RecentFilesTest, WithoutAWriterTheListIsWrittenAtOnce)
             recent.Add(QStringLiteral("/tables/second.ccf"));
         }
         // The inner writer wrote it before it ended.
-        EXPECT_EQ(ReadRecentFileLists(TextOf(settingsFile)),
-                  (RecentFileLists{{kKind, {"/tables/second.ccf", "/tables/first.ccf"}}}));
+        EXPECT_EQ(ListsIn(settingsFile), (RecentFileLists{{kKind, {"/tables/second.ccf", "/tables/first.ccf"}}}));
         recent.Remove(QStringLiteral("/tables/first.ccf"));
         RecentFiles::Flush();
-        EXPECT_EQ(ReadRecentFileLists(TextOf(settingsFile)), (RecentFileLists{{kKind, {"/tables/second.ccf"}}}));
+        EXPECT_EQ(ListsIn(settingsFile), (RecentFileLists{{kKind, {"/tables/second.ccf"}}}));
     }
     recent.Remove(QStringLiteral("/tables/second.ccf"));
-    EXPECT_EQ(ReadRecentFileLists(TextOf(settingsFile)), (RecentFileLists{{kKind, {}}}));
+    EXPECT_EQ(ListsIn(settingsFile), (RecentFileLists{{kKind, {}}}));
 }

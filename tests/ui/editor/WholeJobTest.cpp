@@ -820,7 +820,7 @@ TEST(WholeJob, NoWriterOfTheEditorsWritesThroughALinkToADevice)
     TempDir dir;
     if (!MakeNullDevice(dir.File("null")))
         GTEST_SKIP() << "this user may not make a device";
-    const std::string sizes = qEnvironmentVariable("XDG_CONFIG_HOME").toStdString() + "/vornalix/window-sizes.conf";
+    const std::string sizes = qEnvironmentVariable("XDG_CONFIG_HOME").toStdString() + "/vornalix/windows.conf";
     std::filesystem::create_directories(std::filesystem::path(sizes).parent_path());
     for (const std::string& link : {dir.File("out.ccf"), dir.File("out.csv"), sizes})
         std::filesystem::create_symlink(dir.File("null"), link);

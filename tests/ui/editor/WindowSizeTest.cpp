@@ -249,6 +249,34 @@ std::string ReadSizesFile()
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// The geometry a window of this size leaves, maximized or not.
+QByteArray GeometryOf(const QSize& size, bool bMaximized = false)
+{
+    QWidget window;
+    window.resize(size);
+    if (bMaximized)
+        window.setWindowState(Qt::WindowMaximized);
+    return window.saveGeometry();
+}
+
+// The size the dialog's remembered geometry gives a window, and whether it
+// opens maximized; nothing when none is remembered.
+struct Remembered
+{
+    QSize size;
+    bool bMaximized = false;
+    bool operator==(const Remembered& other) const { return size == other.size && bMaximized == other.bMaximized; }
+};
+
+std::optional<Remembered> RememberedFor(int dialogId)
+{
+    const QByteArray geometry = RememberedWindowGeometry(dialogId);
+    QWidget window;
+    if (geometry.isEmpty() || !window.restoreGeometry(geometry))
+        return std::nullopt;
+    return Remembered{window.size(), window.isMaximized()};
+}
+
 } // namespace
 
 // The list grows; what lies right of it moves right with its right edge, what
@@ -329,9 +357,9 @@ TEST(WindowGrowth, OpeningSizeKeepsToTheMinimumAndTheScreen)
     const QSize screen(1366, 736);
     EXPECT_EQ(OpeningSize(minimum, std::nullopt, screen), QSize(410, 736));
     EXPECT_EQ(OpeningSize(minimum, std::nullopt, QSize(1920, 1050)), minimum);
-    EXPECT_EQ(OpeningSize(minimum, WindowSize{900, 900, false}, QSize(1920, 1050)), QSize(900, 900));
-    EXPECT_EQ(OpeningSize(minimum, WindowSize{20, 30, false}, QSize(1920, 1050)), minimum);
-    EXPECT_EQ(OpeningSize(minimum, WindowSize{kMaxWindowSide, kMaxWindowSide, true}, screen), screen);
+    EXPECT_EQ(OpeningSize(minimum, QSize(900, 900), QSize(1920, 1050)), QSize(900, 900));
+    EXPECT_EQ(OpeningSize(minimum, QSize(20, 30), QSize(1920, 1050)), minimum);
+    EXPECT_EQ(OpeningSize(minimum, QSize(100000, 100000), screen), screen);
     EXPECT_EQ(OpeningSize(minimum, std::nullopt, QSize(0, 0)), QSize(1, 1));
 }
 
@@ -360,10 +388,7 @@ TEST(WindowSizesFile, AnEditorOpensAgainAtTheSizeItWasClosedAt)
         QApplication::processEvents();
         dlg.EndDialog(IDCANCEL);
     }
-    const std::optional<WindowSize> stored = RememberedWindowSize(IDD_FREQUENCY_TABLE);
-    ASSERT_TRUE(stored.has_value());
-    EXPECT_EQ(QSize(stored->width, stored->height), closedAt);
-    EXPECT_FALSE(stored->bMaximized);
+    EXPECT_EQ(RememberedFor(IDD_FREQUENCY_TABLE), (Remembered{closedAt, false}));
     CFrequencyTableDlg again{services};
     again.Create();
     EXPECT_EQ(again.size(), closedAt);
@@ -372,35 +397,35 @@ TEST(WindowSizesFile, AnEditorOpensAgainAtTheSizeItWasClosedAt)
     tuner.Create();
     EXPECT_NE(tuner.size(), closedAt);
     tuner.EndDialog(IDCANCEL);
-    EXPECT_EQ(RememberedWindowSize(IDD_FREQUENCY_TABLE)->width, closedAt.width());
-    EXPECT_TRUE(RememberedWindowSize(IDD_TUNER_EDIT).has_value());
+    EXPECT_EQ(RememberedFor(IDD_FREQUENCY_TABLE)->size, closedAt);
+    EXPECT_TRUE(RememberedFor(IDD_TUNER_EDIT).has_value());
 
-    // Maximized it opens maximized again.
-    RememberWindowSize(IDD_FREQUENCY_TABLE, WindowSize{closedAt.width(), closedAt.height(), true});
+    // Maximized it opens maximized again, and closed so it is remembered so.
+    RememberWindowGeometry(IDD_FREQUENCY_TABLE, GeometryOf(closedAt, true));
     CFrequencyTableDlg maximized{services};
     maximized.Create();
     EXPECT_TRUE(maximized.windowState() & Qt::WindowMaximized);
+    maximized.EndDialog(IDCANCEL);
+    EXPECT_TRUE(RememberedFor(IDD_FREQUENCY_TABLE)->bMaximized);
 }
 
-TEST(WindowSizesFile, GarbageAndAbsurdNumbersAreNotSizes)
+TEST(WindowSizesFile, GarbageAndAbsurdSizesOpenWithinTheScreen)
 {
-    const WindowSizes sizes = ReadWindowSizes("102 700 600\n"
-                                              "\x01\xff garbage\n"
-                                              "132 999999999 600\n"
-                                              "133 -5 600\n"
-                                              "134 0 600\n"
-                                              "135 640 480 minimized\n"
-                                              "136 640 480 maximized extra\n"
-                                              "137 640 480 maximized\r\n"
-                                              "102 710 610\n");
-    ASSERT_EQ(sizes.size(), 2u);
-    EXPECT_EQ(sizes.at(102), (WindowSize{710, 610, false}));
-    EXPECT_EQ(sizes.at(137), (WindowSize{640, 480, true}));
-    EXPECT_EQ(ReadWindowSizes(WindowSizesText(sizes)), sizes);
+    // What no geometry is opens the editor at its natural size.
+    WriteSizesFile("[geometry]\n102=\x01\xff garbage\n132=@ByteArray(\\x1\\xd9\\xd0)\n");
+    FakeUserServices services;
+    {
+        CTunerEditDlg natural{services};
+        natural.Create();
+        EXPECT_EQ(natural.size(), natural.minimumSize());
+        CFrequencyTableDlg channel{services};
+        channel.Create();
+        EXPECT_EQ(channel.size(), channel.minimumSize());
+    }
 
     // An absurd size read back is bounded: the editor opens inside the screen, at least at its least size.
-    WriteSizesFile("102 99999 99999\n132 1 1\n");
-    FakeUserServices services;
+    RememberWindowGeometry(IDD_FREQUENCY_TABLE, GeometryOf(QSize(99999, 99999)));
+    RememberWindowGeometry(IDD_TUNER_EDIT, GeometryOf(QSize(1, 1)));
     CFrequencyTableDlg channel{services};
     channel.Create();
     EXPECT_TRUE(channel.screen()->availableGeometry().size().expandedTo(channel.size()) ==
@@ -419,16 +444,16 @@ TEST(WindowSizesFile, RefusedFilesAreNeitherReadNorWrittenOver)
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
 
     // Too large: larger than any file the program writes.
-    const std::string large = "102 900 700\n" + std::string(kMaxWindowSizesBytes, '#');
+    const std::string large = "[geometry]\n102=" + std::string(kMaxWindowSizesBytes, 'x');
     WriteSizesFile(large);
-    EXPECT_FALSE(RememberedWindowSize(IDD_FREQUENCY_TABLE).has_value());
-    RememberWindowSize(IDD_FREQUENCY_TABLE, WindowSize{500, 500, false});
+    EXPECT_FALSE(RememberedFor(IDD_FREQUENCY_TABLE).has_value());
+    RememberWindowGeometry(IDD_FREQUENCY_TABLE, GeometryOf(QSize(500, 500)));
     EXPECT_EQ(ReadSizesFile(), large);
 
     // A FIFO: refused before it is opened, so nothing waits on it.
     std::filesystem::remove(path);
     ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
-    EXPECT_FALSE(RememberedWindowSize(IDD_FREQUENCY_TABLE).has_value());
+    EXPECT_FALSE(RememberedFor(IDD_FREQUENCY_TABLE).has_value());
     {
         CFrequencyTableDlg dlg{services};
         dlg.Create();
@@ -442,23 +467,24 @@ TEST(WindowSizesFile, RefusedFilesAreNeitherReadNorWrittenOver)
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     std::filesystem::remove(path);
     std::filesystem::create_symlink(fifo, path);
-    EXPECT_FALSE(RememberedWindowSize(IDD_FREQUENCY_TABLE).has_value());
-    RememberWindowSize(IDD_FREQUENCY_TABLE, WindowSize{500, 500, false});
+    EXPECT_FALSE(RememberedFor(IDD_FREQUENCY_TABLE).has_value());
+    RememberWindowGeometry(IDD_FREQUENCY_TABLE, GeometryOf(QSize(500, 500)));
     EXPECT_EQ(std::filesystem::status(path).type(), std::filesystem::file_type::fifo);
 
     const std::string mine = elsewhere.File("mine.conf");
-    std::ofstream(mine) << "132 800 700\n";
     std::filesystem::remove(path);
+    RememberWindowGeometry(IDD_TUNER_EDIT, GeometryOf(QSize(800, 700)));
+    std::filesystem::rename(path, mine);
     std::filesystem::create_symlink(mine, path);
-    EXPECT_EQ(RememberedWindowSize(IDD_TUNER_EDIT), (WindowSize{800, 700, false}));
-    RememberWindowSize(IDD_FREQUENCY_TABLE, WindowSize{500, 400, false});
+    EXPECT_EQ(RememberedFor(IDD_TUNER_EDIT), (Remembered{QSize(800, 700), false}));
+    RememberWindowGeometry(IDD_FREQUENCY_TABLE, GeometryOf(QSize(500, 400)));
     EXPECT_TRUE(std::filesystem::is_symlink(path));
-    EXPECT_EQ(RememberedWindowSize(IDD_FREQUENCY_TABLE), (WindowSize{500, 400, false}));
-    EXPECT_EQ(RememberedWindowSize(IDD_TUNER_EDIT), (WindowSize{800, 700, false}));
+    EXPECT_EQ(RememberedFor(IDD_FREQUENCY_TABLE), (Remembered{QSize(500, 400), false}));
+    EXPECT_EQ(RememberedFor(IDD_TUNER_EDIT), (Remembered{QSize(800, 700), false}));
 
     // A link to someone's notes is never written over, and why is said once.
     const std::string notes = elsewhere.File("notes.txt");
-    std::ofstream(notes) << "My notes\n102 900 700\nline two\n";
+    std::ofstream(notes) << "My notes\n[geometry]\n102=900 700\n; line two\n";
     std::filesystem::remove(path);
     std::filesystem::create_symlink(notes, path);
     CapturedStderr said;
@@ -468,7 +494,7 @@ TEST(WindowSizesFile, RefusedFilesAreNeitherReadNorWrittenOver)
         dlg.resize(width, 700);
         dlg.EndDialog(IDCANCEL);
     }
-    EXPECT_EQ(ReadSizesFile(), "My notes\n102 900 700\nline two\n");
+    EXPECT_EQ(ReadSizesFile(), "My notes\n[geometry]\n102=900 700\n; line two\n");
     EXPECT_EQ(said.Text(), "vornalix: window sizes are not kept: " + path +
                                ": it holds text this program did not write, which a write would lose\n");
 }
@@ -672,12 +698,12 @@ TEST(FindingsPlace, TableCheckOpensWideEnoughForItsMessages)
 TEST(WindowSizesFile, AnEditorDestroyedWhileShownRemembersNothing)
 {
     FakeUserServices services;
-    RememberWindowSize(IDD_TUNER_EDIT, WindowSize{800, 700, false});
+    RememberWindowGeometry(IDD_TUNER_EDIT, GeometryOf(QSize(800, 700)));
     {
         CTunerEditDlg dlg{services};
         dlg.Create();
         dlg.resize(dlg.size() + QSize(40, 30));
         QApplication::processEvents();
     }
-    EXPECT_EQ(RememberedWindowSize(IDD_TUNER_EDIT), (WindowSize{800, 700, false}));
+    EXPECT_EQ(RememberedFor(IDD_TUNER_EDIT), (Remembered{QSize(800, 700), false}));
 }
