@@ -98,7 +98,7 @@ std::optional<QStringList> RecentFiles::Load() const
         if (pending != PendingLists().end())
             return pending->second.files;
     }
-    const std::unique_ptr<QSettings> settings = SettingsToRead(settingsFile, kRules);
+    const QSettings* const settings = SettingsToRead(settingsFile, kRules);
     if (!settings)
         return std::nullopt;
     QStringList files;

@@ -31,7 +31,7 @@ QString EditorSetting(const QString& key)
     const std::string file = SettingsPath();
     if (file.empty())
         return QString();
-    const std::unique_ptr<QSettings> settings = SettingsToRead(file, kRules);
+    const QSettings* const settings = SettingsToRead(file, kRules);
     return settings ? settings->value(key).toString() : QString();
 }
 

@@ -1,5 +1,6 @@
 #include "ui/editor/SettingsFiles.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -7,6 +8,7 @@
 #include <optional>
 #include <set>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include <sys/stat.h>
@@ -98,13 +100,28 @@ std::unique_ptr<QSettings> SettingsOf(const std::string& file)
 
 } // namespace
 
-std::unique_ptr<QSettings> SettingsToRead(const std::string& file, const SettingsFileRules& rules)
+const QSettings* SettingsToRead(const std::string& file, const SettingsFileRules& rules)
 {
     if (const std::optional<std::string> refusal = RefusalOf(file, rules, nullptr)) {
         SayOnce(rules, file, *refusal);
         return nullptr;
     }
-    return SettingsOf(file);
+    // Qt caches no file of more than a few hundred keys between QSettings
+    // objects, so a new object parses it again: 10 ms for a recent-files file
+    // at its 1 MiB limit, at every opening of the File menu. The last few
+    // files read are kept open on each thread instead; sync() reads a file
+    // again only when it changed.
+    constexpr std::size_t kKeptFiles = 4;
+    thread_local std::vector<std::pair<std::string, std::unique_ptr<QSettings>>> kept;
+    auto it = std::find_if(kept.begin(), kept.end(), [&file](const auto& entry) { return entry.first == file; });
+    if (it == kept.end()) {
+        if (kept.size() == kKeptFiles)
+            kept.pop_back();
+        it = kept.emplace(kept.end(), file, SettingsOf(file));
+    }
+    std::rotate(kept.begin(), it, it + 1);
+    kept.front().second->sync();
+    return kept.front().second.get();
 }
 
 std::unique_ptr<QSettings> SettingsToWrite(const std::string& file, const SettingsFileRules& rules)

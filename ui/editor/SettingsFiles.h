@@ -28,9 +28,10 @@ struct SettingsFileRules
     bool bRefusesLinks;
 };
 
-// The settings to read, or nothing when the file is refused (and why said).
-// A file not there yet reads as empty settings.
-std::unique_ptr<QSettings> SettingsToRead(const std::string& file, const SettingsFileRules& rules);
+// The settings to read, as the file holds them now, or nothing when the file
+// is refused (and why said). A file not there yet reads as empty settings.
+// They stay this thread's to read until it next asks for settings to read.
+const QSettings* SettingsToRead(const std::string& file, const SettingsFileRules& rules);
 
 // The settings to change, or nothing when the file is refused, holds text a
 // write would lose, or its folder cannot be made (and why said). What is set

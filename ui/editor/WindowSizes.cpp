@@ -35,7 +35,7 @@ QByteArray RememberedWindowGeometry(int dialogId)
     const std::string file = SizesPath();
     if (file.empty())
         return QByteArray();
-    const std::unique_ptr<QSettings> settings = SettingsToRead(file, kRules);
+    const QSettings* const settings = SettingsToRead(file, kRules);
     return settings ? settings->value(KeyOf(dialogId)).toByteArray() : QByteArray();
 }
 

@@ -130,6 +130,9 @@ TEST_F(RecentFilesTest, AwkwardFileNamesReadBackTheSame)
     std::reverse(expected.begin(), expected.end());
     EXPECT_EQ(ListsIn(settingsFile), (RecentFileLists{{kKind, ToStd(expected)}, {kOtherKind, {"/kept/tuners.tsf"}}}));
     EXPECT_EQ(recent.Files(), expected);
+    // What another program writes there afterwards is what is read next.
+    WriteText(settingsFile, "[General]\nchannel-tables=/written/elsewhere.ccf\n");
+    EXPECT_EQ(recent.Files(), QStringList{"/written/elsewhere.ccf"});
 }
 
 // A settings file that is not a regular file is never opened: a FIFO would
