@@ -194,13 +194,11 @@ void EditorFrame::OpenAtRememberedSize()
         natural.rwidth() += m_pScroller->verticalScrollBar()->sizeHint().width();
     const QSize minimum = natural.boundedTo(available);
     m_dialog.setMinimumSize(minimum);
-    // The place and size it was closed at, kept on a screen by Qt; then
-    // bounded by its minimum and the screen as a size of its own would be.
-    const QByteArray geometry = RememberedWindowGeometry(m_dialog.Template().id);
-    const bool bRestored = !geometry.isEmpty() && m_dialog.restoreGeometry(geometry);
-    if (bRestored && GrowingControl(m_dialog.Template()) < 0)
-        m_dialog.setWindowState(m_dialog.windowState() & ~Qt::WindowMaximized);
-    m_dialog.resize(OpeningSize(minimum, bRestored ? std::optional<QSize>(m_dialog.size()) : std::nullopt, available));
+    const std::optional<WindowSize> remembered = RememberedWindowSize(m_dialog.Template().id);
+    m_dialog.resize(
+        OpeningSize(minimum, remembered ? std::optional<QSize>(remembered->size) : std::nullopt, available));
+    if (remembered && remembered->bMaximized && GrowingControl(m_dialog.Template()) >= 0)
+        m_dialog.setWindowState(m_dialog.windowState() | Qt::WindowMaximized);
 }
 
 void EditorFrame::RememberSize() const

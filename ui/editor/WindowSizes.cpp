@@ -4,6 +4,7 @@
 #include <string>
 
 #include <QSettings>
+#include <QWidget>
 
 #include "platform/DataFolders.h"
 #include "ui/editor/SettingsFiles.h"
@@ -30,13 +31,21 @@ QString WindowSizesFile()
     return QString::fromStdString(SizesPath());
 }
 
-QByteArray RememberedWindowGeometry(int dialogId)
+std::optional<WindowSize> RememberedWindowSize(int dialogId)
 {
     const std::string file = SizesPath();
     if (file.empty())
-        return QByteArray();
+        return std::nullopt;
     const QSettings* const settings = SettingsToRead(file, kRules);
-    return settings ? settings->value(KeyOf(dialogId)).toByteArray() : QByteArray();
+    if (!settings)
+        return std::nullopt;
+    const QByteArray geometry = settings->value(KeyOf(dialogId)).toByteArray();
+    // Read by a window of its own, never shown, so that the dialog keeps the
+    // place the window manager gives it.
+    QWidget window;
+    if (geometry.isEmpty() || !window.restoreGeometry(geometry))
+        return std::nullopt;
+    return WindowSize{window.size(), window.isMaximized()};
 }
 
 void RememberWindowGeometry(int dialogId, const QByteArray& geometry)

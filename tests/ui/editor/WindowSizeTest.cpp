@@ -259,24 +259,6 @@ QByteArray GeometryOf(const QSize& size, bool bMaximized = false)
     return window.saveGeometry();
 }
 
-// The size the dialog's remembered geometry gives a window, and whether it
-// opens maximized; nothing when none is remembered.
-struct Remembered
-{
-    QSize size;
-    bool bMaximized = false;
-    bool operator==(const Remembered& other) const { return size == other.size && bMaximized == other.bMaximized; }
-};
-
-std::optional<Remembered> RememberedFor(int dialogId)
-{
-    const QByteArray geometry = RememberedWindowGeometry(dialogId);
-    QWidget window;
-    if (geometry.isEmpty() || !window.restoreGeometry(geometry))
-        return std::nullopt;
-    return Remembered{window.size(), window.isMaximized()};
-}
-
 } // namespace
 
 // The list grows; what lies right of it moves right with its right edge, what
@@ -388,7 +370,7 @@ TEST(WindowSizesFile, AnEditorOpensAgainAtTheSizeItWasClosedAt)
         QApplication::processEvents();
         dlg.EndDialog(IDCANCEL);
     }
-    EXPECT_EQ(RememberedFor(IDD_FREQUENCY_TABLE), (Remembered{closedAt, false}));
+    EXPECT_EQ(RememberedWindowSize(IDD_FREQUENCY_TABLE), (WindowSize{closedAt, false}));
     CFrequencyTableDlg again{services};
     again.Create();
     EXPECT_EQ(again.size(), closedAt);
@@ -397,8 +379,8 @@ TEST(WindowSizesFile, AnEditorOpensAgainAtTheSizeItWasClosedAt)
     tuner.Create();
     EXPECT_NE(tuner.size(), closedAt);
     tuner.EndDialog(IDCANCEL);
-    EXPECT_EQ(RememberedFor(IDD_FREQUENCY_TABLE)->size, closedAt);
-    EXPECT_TRUE(RememberedFor(IDD_TUNER_EDIT).has_value());
+    EXPECT_EQ(RememberedWindowSize(IDD_FREQUENCY_TABLE)->size, closedAt);
+    EXPECT_TRUE(RememberedWindowSize(IDD_TUNER_EDIT).has_value());
 
     // Maximized it opens maximized again, and closed so it is remembered so.
     RememberWindowGeometry(IDD_FREQUENCY_TABLE, GeometryOf(closedAt, true));
@@ -406,7 +388,7 @@ TEST(WindowSizesFile, AnEditorOpensAgainAtTheSizeItWasClosedAt)
     maximized.Create();
     EXPECT_TRUE(maximized.windowState() & Qt::WindowMaximized);
     maximized.EndDialog(IDCANCEL);
-    EXPECT_TRUE(RememberedFor(IDD_FREQUENCY_TABLE)->bMaximized);
+    EXPECT_TRUE(RememberedWindowSize(IDD_FREQUENCY_TABLE)->bMaximized);
 }
 
 TEST(WindowSizesFile, GarbageAndAbsurdSizesOpenWithinTheScreen)
@@ -446,14 +428,14 @@ TEST(WindowSizesFile, RefusedFilesAreNeitherReadNorWrittenOver)
     // Too large: larger than any file the program writes.
     const std::string large = "[geometry]\n102=" + std::string(kMaxWindowSizesBytes, 'x');
     WriteSizesFile(large);
-    EXPECT_FALSE(RememberedFor(IDD_FREQUENCY_TABLE).has_value());
+    EXPECT_FALSE(RememberedWindowSize(IDD_FREQUENCY_TABLE).has_value());
     RememberWindowGeometry(IDD_FREQUENCY_TABLE, GeometryOf(QSize(500, 500)));
     EXPECT_EQ(ReadSizesFile(), large);
 
     // A FIFO: refused before it is opened, so nothing waits on it.
     std::filesystem::remove(path);
     ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
-    EXPECT_FALSE(RememberedFor(IDD_FREQUENCY_TABLE).has_value());
+    EXPECT_FALSE(RememberedWindowSize(IDD_FREQUENCY_TABLE).has_value());
     {
         CFrequencyTableDlg dlg{services};
         dlg.Create();
@@ -467,7 +449,7 @@ TEST(WindowSizesFile, RefusedFilesAreNeitherReadNorWrittenOver)
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     std::filesystem::remove(path);
     std::filesystem::create_symlink(fifo, path);
-    EXPECT_FALSE(RememberedFor(IDD_FREQUENCY_TABLE).has_value());
+    EXPECT_FALSE(RememberedWindowSize(IDD_FREQUENCY_TABLE).has_value());
     RememberWindowGeometry(IDD_FREQUENCY_TABLE, GeometryOf(QSize(500, 500)));
     EXPECT_EQ(std::filesystem::status(path).type(), std::filesystem::file_type::fifo);
 
@@ -476,11 +458,11 @@ TEST(WindowSizesFile, RefusedFilesAreNeitherReadNorWrittenOver)
     RememberWindowGeometry(IDD_TUNER_EDIT, GeometryOf(QSize(800, 700)));
     std::filesystem::rename(path, mine);
     std::filesystem::create_symlink(mine, path);
-    EXPECT_EQ(RememberedFor(IDD_TUNER_EDIT), (Remembered{QSize(800, 700), false}));
+    EXPECT_EQ(RememberedWindowSize(IDD_TUNER_EDIT), (WindowSize{QSize(800, 700), false}));
     RememberWindowGeometry(IDD_FREQUENCY_TABLE, GeometryOf(QSize(500, 400)));
     EXPECT_TRUE(std::filesystem::is_symlink(path));
-    EXPECT_EQ(RememberedFor(IDD_FREQUENCY_TABLE), (Remembered{QSize(500, 400), false}));
-    EXPECT_EQ(RememberedFor(IDD_TUNER_EDIT), (Remembered{QSize(800, 700), false}));
+    EXPECT_EQ(RememberedWindowSize(IDD_FREQUENCY_TABLE), (WindowSize{QSize(500, 400), false}));
+    EXPECT_EQ(RememberedWindowSize(IDD_TUNER_EDIT), (WindowSize{QSize(800, 700), false}));
 
     // A link to someone's notes is never written over, and why is said once.
     const std::string notes = elsewhere.File("notes.txt");
@@ -705,5 +687,5 @@ TEST(WindowSizesFile, AnEditorDestroyedWhileShownRemembersNothing)
         dlg.resize(dlg.size() + QSize(40, 30));
         QApplication::processEvents();
     }
-    EXPECT_EQ(RememberedFor(IDD_TUNER_EDIT), (Remembered{QSize(800, 700), false}));
+    EXPECT_EQ(RememberedWindowSize(IDD_TUNER_EDIT), (WindowSize{QSize(800, 700), false}));
 }
