@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "fuzz/FuzzSupport.h"
+#include "tables/analysis/BandChart.h"
+#include "tables/analysis/DuplicateFrequencies.h"
 #include "tables/analysis/TableChecks.h"
 #include "tables/format/ChannelTable.h"
 #include "tables/text/TableJson.h"
@@ -57,6 +59,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!std::equal(read.begin(), read.end(), loaded.begin(), loaded.end(), sameBits))
             std::abort();
         const DuplicateFrequencies duplicates(loaded);
+        // The band chart marks the same repeats, found by its own order.
+        const BandChart chart(loaded, {});
+        for (const ChartMark& mark : chart.Lane(ChannelModeAir).marks)
+            if (mark.bRepeated !=
+                (duplicates.OtherOf(static_cast<std::size_t>(mark.iChannel - 1)) != DuplicateFrequencies::kNone))
+                std::abort();
         const auto judged = static_cast<std::int32_t>(std::min<std::size_t>(loaded.size(), 64));
         for (std::int32_t iChannel = 1; iChannel <= judged; ++iChannel)
             for (const TableFinding& finding : ChannelFindingsAt(loaded, duplicates, iMode, iChannel))

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <utility>
 
-#include "tables/analysis/DuplicateFrequencies.h"
 #include "tables/analysis/TunerPlausibility.h"
 #include "tables/format/ChannelTable.h"
 #include "tables/text/Numbers.h"
@@ -55,7 +54,6 @@ ChartLane MakeLane(std::int32_t iList, const std::vector<double>& frequencies, c
 {
     ChartLane lane;
     lane.iList = iList;
-    const DuplicateFrequencies repeats(frequencies);
     // The order is found on small pairs, then the marks are made once in it.
     // Most lists already rise; only the others pay for the sort.
     std::vector<std::pair<double, std::int32_t>> order;
@@ -66,11 +64,15 @@ ChartLane MakeLane(std::int32_t iList, const std::vector<double>& frequencies, c
     SortNearlySorted(order); // equal frequencies by channel: stable
     // Each mark is written once, in place (65,535 of them at the limit).
     lane.marks.reserve(order.size());
-    for (const auto& [f, i] : order) {
+    for (std::size_t k = 0; k < order.size(); ++k) {
+        const auto [f, i] = order[k];
         ChartMark& mark = lane.marks.emplace_back();
         mark.dbFrequency = f;
         mark.iChannel = i + 1;
-        mark.bRepeated = repeats.OtherOf(static_cast<std::size_t>(i)) != DuplicateFrequencies::kNone;
+        // In order, the channels of one frequency are neighbours: DuplicateFrequencies'
+        // rule (equal stored doubles above 0) without its hash table. The
+        // frequencies left out of the chart (infinity) repeat no mark's.
+        mark.bRepeated = (k > 0 && order[k - 1].first == f) || (k + 1 < order.size() && order[k + 1].first == f);
         mark.bUncovered = pTuner && !pTuner->BandOf(f);
         if (labels) {
             // A plan that numbers its channels as the list does adds nothing

@@ -4,13 +4,16 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
+#include <random>
 #include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "tables/analysis/BandChart.h"
+#include "tables/analysis/DuplicateFrequencies.h"
 #include "tables/format/ChannelTable.h"
 
 namespace {
@@ -118,6 +121,22 @@ TEST(BandChart, RepeatedFrequenciesAreMarkedWithinTheirListOnly)
     EXPECT_FALSE(air.marks[2].bRepeated);
     EXPECT_FALSE(air.marks[3].bRepeated);
     EXPECT_FALSE(chart.Lane(ChannelModeCable).marks[0].bRepeated);
+
+    // Lists in any order, with empty slots, NaN and infinity among the repeats:
+    // a mark is repeated exactly where DuplicateFrequencies finds another channel.
+    const double values[] = {48.25, 55.25, 0.0, -0.0, -48.25, std::nan(""), HUGE_VAL, 862.0, 55.25000000000001};
+    std::mt19937 random(36);
+    for (int round = 0; round < 50; ++round) {
+        std::vector<double> list(1 + random() % 40);
+        for (double& f : list)
+            f = values[random() % std::size(values)];
+        const DuplicateFrequencies repeats(list);
+        const BandChart charted(list, {});
+        for (const ChartMark& mark : charted.Lane(ChannelModeAir).marks)
+            EXPECT_EQ(mark.bRepeated,
+                      repeats.OtherOf(static_cast<std::size_t>(mark.iChannel - 1)) != DuplicateFrequencies::kNone)
+                << round << " channel " << mark.iChannel;
+    }
 }
 
 TEST(BandChart, GapsAreStepsWiderThanTheUsualSpacingTimesTheFactor)
