@@ -106,9 +106,9 @@ const QSettings* SettingsToRead(const std::string& file, const SettingsFileRules
         SayOnce(rules, file, *refusal);
         return nullptr;
     }
-    // Qt caches no file of more than a few hundred keys between QSettings
-    // objects, so a new object parses it again: 10 ms for a recent-files file
-    // at its 1 MiB limit, at every opening of the File menu. The last few
+    // Qt does not keep a large file parsed between QSettings objects, so a
+    // new object parses it again: 10 ms for a recent-files file at its 1 MiB
+    // limit, at every opening of the File menu. The last few
     // files read are kept open on each thread instead; sync() reads a file
     // again only when it changed.
     constexpr std::size_t kKeptFiles = 4;
