@@ -109,6 +109,13 @@ public:
     ~ChannelTableDocument();
 
     const ChannelTable* Table() const { return m_pTable.get(); }
+    // The file image saving the table now would write, made anew at each
+    // call (a channel table's is at most 1 MB), shared with the status line's
+    // worker as the tuner document's is. Null without a table.
+    std::shared_ptr<const std::vector<std::uint8_t>> SharedFileImage() const
+    {
+        return m_pTable ? std::make_shared<const std::vector<std::uint8_t>>(m_pTable->FileImage()) : nullptr;
+    }
     bool HasTable() const { return m_pTable != nullptr; }
     std::int32_t Mode() const { return m_iMode; }
     std::int32_t Origin() const { return m_iTableOrigin; }

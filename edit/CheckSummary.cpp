@@ -71,7 +71,8 @@ CheckWorker::~CheckWorker()
     m_thread.join();
 }
 
-void CheckWorker::Check(std::uint64_t version, std::vector<std::uint8_t> image, std::optional<TunerBands> tuner)
+void CheckWorker::Check(std::uint64_t version, std::shared_ptr<const std::vector<std::uint8_t>> image,
+                        std::optional<TunerBands> tuner)
 {
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
@@ -106,10 +107,11 @@ void CheckWorker::Run()
         // Out of memory this check has no result; the next image tries again.
         std::optional<FindingCounts> counts;
         try {
-            counts = CountFindingsInImage(m_kind, job.image, job.tuner ? &*job.tuner : nullptr);
+            if (job.image)
+                counts = CountFindingsInImage(m_kind, *job.image, job.tuner ? &*job.tuner : nullptr);
         } catch (const std::bad_alloc&) {
         }
-        job.image = {};
+        job.image.reset();
         if (counts)
             m_listener(job.version, *counts);
         lock.lock();

@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -66,7 +67,14 @@ public:
     // The newest image replaces any that has not started yet: only the
     // document's latest state is worth checking. With a tuner, a channel
     // table's image is judged against its bands too.
-    void Check(std::uint64_t version, std::vector<std::uint8_t> image, std::optional<TunerBands> tuner = std::nullopt);
+    // The image is shared, never changed: the interface thread may hand the
+    // worker the image its views read.
+    void Check(std::uint64_t version, std::shared_ptr<const std::vector<std::uint8_t>> image,
+               std::optional<TunerBands> tuner = std::nullopt);
+    void Check(std::uint64_t version, std::vector<std::uint8_t> image, std::optional<TunerBands> tuner = std::nullopt)
+    {
+        Check(version, std::make_shared<const std::vector<std::uint8_t>>(std::move(image)), std::move(tuner));
+    }
     // Waits until every image given has been checked or dropped.
     void WaitUntilIdle();
     // How many checks have finished, for whoever waits on one.
@@ -76,7 +84,7 @@ private:
     struct Job
     {
         std::uint64_t version = 0;
-        std::vector<std::uint8_t> image;
+        std::shared_ptr<const std::vector<std::uint8_t>> image;
         std::optional<TunerBands> tuner;
     };
     void Run();

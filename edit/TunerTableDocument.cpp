@@ -149,6 +149,7 @@ TunerDocumentFields TunerTableDocument::Fields() const
 
 void TunerTableDocument::Spliced(ListSplice<TunerEntryImage> splice)
 {
+    m_pImage.reset();
     // Undo and redo apply their splices with no scope open: nothing is kept.
     if (InScope())
         m_pending.changes.Add(std::move(splice));
@@ -156,6 +157,7 @@ void TunerTableDocument::Spliced(ListSplice<TunerEntryImage> splice)
 
 void TunerTableDocument::PutTable(std::unique_ptr<TunerSpecTable> pTable)
 {
+    m_pImage.reset();
     if (pTable)
         pTable->SetRecorder(this);
     NoTableState none;
@@ -169,6 +171,7 @@ void TunerTableDocument::PutTable(std::unique_ptr<TunerSpecTable> pTable)
 
 bool TunerTableDocument::ApplyStep(TunerStep& step, bool bForward)
 {
+    m_pImage.reset();
     NoTableState none;
     if (!step.changes.Apply(m_pTable, none, bForward, this, [](const TunerTableChanges::Splice&, bool) {}))
         return false;
@@ -182,19 +185,45 @@ bool TunerTableDocument::ApplyStep(TunerStep& step, bool bForward)
 
 void TunerTableDocument::StepApplied(const TunerStep&) {}
 
+std::int32_t TunerRowCount(const std::vector<std::uint8_t>& image)
+{
+    constexpr std::size_t kFrame = TunerSpecHeader::kSize + TunerSpecTable::kEndMarkSize;
+    return image.size() > kFrame ? static_cast<std::int32_t>((image.size() - kFrame) / TunerSpecEntry::kSize) : 0;
+}
+
+std::optional<TunerRow> TunerRowOfImage(const std::vector<std::uint8_t>& image, std::int32_t iRow)
+{
+    if (iRow < 0 || iRow >= TunerRowCount(image))
+        return std::nullopt;
+    TunerSpecEntry entry;
+    std::memcpy(entry.bytes,
+                image.data() + TunerSpecHeader::kSize + TunerSpecEntry::kSize * static_cast<std::size_t>(iRow),
+                TunerSpecEntry::kSize);
+    return TunerRow{entry.iFactory(),
+                    entry.iTunerType(),
+                    {entry.dbLowBandStart(), entry.dbMidBandStart(), entry.dbHighBandStart(), entry.dbHighBandEnd()}};
+}
+
 std::vector<TunerRow> TunerTableDocument::Rows() const
 {
     std::vector<TunerRow> rows;
-    if (!m_pTable)
+    const std::shared_ptr<const std::vector<std::uint8_t>> image = SharedFileImage();
+    if (!image)
         return rows;
-    const EntryRange<TunerSpecNode> entries = m_pTable->Entries();
-    rows.reserve(static_cast<std::size_t>(entries.size()));
-    for (const TunerSpecNode& node : entries)
-        rows.push_back(TunerRow{node.entry.iFactory(),
-                                node.entry.iTunerType(),
-                                {node.entry.dbLowBandStart(), node.entry.dbMidBandStart(), node.entry.dbHighBandStart(),
-                                 node.entry.dbHighBandEnd()}});
+    const std::int32_t count = TunerRowCount(*image);
+    rows.reserve(static_cast<std::size_t>(count));
+    for (std::int32_t i = 0; i < count; ++i)
+        rows.push_back(*TunerRowOfImage(*image, i));
     return rows;
+}
+
+std::shared_ptr<const std::vector<std::uint8_t>> TunerTableDocument::SharedFileImage() const
+{
+    if (!m_pTable)
+        return nullptr;
+    if (!m_pImage)
+        m_pImage = std::make_shared<const std::vector<std::uint8_t>>(m_pTable->FileImage());
+    return m_pImage;
 }
 
 std::optional<TunerSpecEntry> TunerTableDocument::EntryAt(std::int32_t iRow) const
@@ -209,6 +238,7 @@ void TunerTableDocument::Reset()
 {
     m_history.Clear();
     m_pTable.reset();
+    m_pImage.reset();
     NoteAllListsAnew();
     m_saveFile.Clear();
     Announce(DocumentChange::Edited);

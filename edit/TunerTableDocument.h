@@ -71,6 +71,11 @@ struct TunerRow
     double dbBandEdges[4] = {};
 };
 
+// The entries a tuner table's file image holds, and the codes row iRow
+// shows; nothing for a row past them.
+std::int32_t TunerRowCount(const std::vector<std::uint8_t>& image);
+std::optional<TunerRow> TunerRowOfImage(const std::vector<std::uint8_t>& image, std::int32_t iRow);
+
 enum class TunerLoadResult
 {
     Read,       // the file was read and its table replaced the current one
@@ -113,6 +118,10 @@ public:
     const TunerSpecTable* Table() const { return m_pTable.get(); }
     bool HasTable() const { return m_pTable != nullptr; }
     std::vector<TunerRow> Rows() const;
+    // The file image saving the table now would write, made once per change
+    // of the table and shared by whoever reads it: the list's rows, the status
+    // line's check and the findings. Null without a table.
+    std::shared_ptr<const std::vector<std::uint8_t>> SharedFileImage() const;
     // The entry at a 0-based row, when there is one.
     std::optional<TunerSpecEntry> EntryAt(std::int32_t iRow) const;
 
@@ -198,6 +207,8 @@ private:
 
     std::unique_ptr<TunerSpecTable> m_pTable;
     PendingStep m_pending;
+    // SharedFileImage's, dropped at every change of the table.
+    mutable std::shared_ptr<const std::vector<std::uint8_t>> m_pImage;
     std::string m_source;
     TiedFile m_saveFile;
 };

@@ -877,6 +877,9 @@ TEST(TunerDocumentHistory, RandomCommandsUndoToTheFirstImageAndRedoToTheLast)
                 }
                 model.Record(before, TunerStateOf(doc));
             }
+            // The image the views share is the table's as it stands now.
+            ASSERT_TRUE(doc.HasTable() ? *doc.SharedFileImage() == doc.Table()->FileImage() : !doc.SharedFileImage())
+                << "seed " << seed << " at " << i;
             ASSERT_NO_FATAL_FAILURE(CheckWholeHistory(doc, model, TunerStateOf)) << "seed " << seed << " at " << i;
         }
         EXPECT_GT(model.steps.size(), 30u);

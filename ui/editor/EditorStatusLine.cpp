@@ -154,7 +154,7 @@ QString EditorStatusLine::NoteText() const
 }
 
 void EditorStatusLine::CheckTable(const void* pTable, std::uint64_t changeCount,
-                                  const std::function<std::vector<std::uint8_t>()>& takeImage)
+                                  const std::function<std::shared_ptr<const std::vector<std::uint8_t>>()>& takeImage)
 {
     if (pTable == m_pCheckedTable && changeCount == m_checkedChangeCount && !m_bTunerChanged)
         return;

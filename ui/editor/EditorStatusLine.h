@@ -65,7 +65,7 @@ public:
     // only when the table or its change count moved since the last call;
     // without a table (pTable nullptr) the summary is empty.
     void CheckTable(const void* pTable, std::uint64_t changeCount,
-                    const std::function<std::vector<std::uint8_t>()>& takeImage);
+                    const std::function<std::shared_ptr<const std::vector<std::uint8_t>>()>& takeImage);
     // The tuner a channel table is judged against besides its own checks
     // (its bands, and its codes for the summary: "03:12"), or none. The
     // summary of the last check no longer counts; the next CheckTable checks
@@ -124,5 +124,5 @@ EditorStatusLine* AddStatusLine(CDialog& editor, TableKind kind);
 template <class Document> void ShowFileAndCheck(EditorStatusLine& line, const Document& document)
 {
     line.ShowFile(document.HasTable(), document.SavePath());
-    line.CheckTable(document.Table(), document.ChangeCount(), [&document] { return document.Table()->FileImage(); });
+    line.CheckTable(document.Table(), document.ChangeCount(), [&document] { return document.SharedFileImage(); });
 }

@@ -324,29 +324,27 @@ void CTunerEditDlg::RefreshTableList()
 {
     if (!m_document.HasTable())
         return;
-    // One walk of the list into a snapshot; the row texts are made from it
-    // only for the rows on screen, so a table of tens of thousands of entries
-    // is listed at once.
-    std::vector<TunerRow> rows = m_document.Rows();
-    const int count = static_cast<int>(rows.size());
-    auto shared = std::make_shared<const std::vector<TunerRow>>(std::move(rows));
+    // The document's image of the table, shared with the status line's
+    // check; the row texts are read from it only for the rows on screen, so a
+    // table of tens of thousands of entries is listed at once.
+    const std::shared_ptr<const std::vector<std::uint8_t>> image = m_document.SharedFileImage();
+    const auto codesOf = [image](int row) { return TunerRowOfImage(*image, row).value_or(TunerRow{}); };
     GetListView(IDC_LIST_TUNERS)
         ->SetRows(
-            count,
-            [shared](int row, int column) {
-                const TunerRow& codes = (*shared)[static_cast<std::size_t>(row)];
+            TunerRowCount(*image),
+            [codesOf](int row, int column) {
                 switch (column) {
                 case 0: return QString::asprintf("%03i", row);
-                case 1: return Hex2(codes.iFactory);
-                case 2: return Hex2(codes.iTunerType);
-                case kBandEdgesColumn: return BandEdges(codes.dbBandEdges);
+                case 1: return Hex2(codesOf(row).iFactory);
+                case 2: return Hex2(codesOf(row).iTunerType);
+                case kBandEdgesColumn: return BandEdges(codesOf(row).dbBandEdges);
                 default: return QString();
                 }
             },
             nullptr, nullptr,
             // Each row's band edges as its tooltip and what a screen reader
             // reads of it, beside the list's three columns.
-            [shared](int row) { return BandEdges((*shared)[static_cast<std::size_t>(row)].dbBandEdges); });
+            [codesOf](int row) { return BandEdges(codesOf(row).dbBandEdges); });
 }
 
 void CTunerEditDlg::OnSaveFile()

@@ -24,6 +24,6 @@ void TunerTableCheck::Fill(CTableFindingsWindow& window) const
 {
     // The findings of the file saving the table now would write; their texts
     // are made as the window shows them.
-    window.SetFindings(m_document.HasTable() ? TunerTableFindings(m_document.Table()->FileImage())
+    window.SetFindings(m_document.HasTable() ? TunerTableFindings(*m_document.SharedFileImage())
                                              : TunerTableFindings());
 }
