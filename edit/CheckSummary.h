@@ -71,10 +71,6 @@ public:
     // worker the image its views read.
     void Check(std::uint64_t version, std::shared_ptr<const std::vector<std::uint8_t>> image,
                std::optional<TunerBands> tuner = std::nullopt);
-    void Check(std::uint64_t version, std::vector<std::uint8_t> image, std::optional<TunerBands> tuner = std::nullopt)
-    {
-        Check(version, std::make_shared<const std::vector<std::uint8_t>>(std::move(image)), std::move(tuner));
-    }
     // Waits until every image given has been checked or dropped.
     void WaitUntilIdle();
     // How many checks have finished, for whoever waits on one.

@@ -2,6 +2,8 @@
 // the worker that checks only the newest image it was given.
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include <atomic>
 #include <chrono>
 #include <mutex>
@@ -29,6 +31,11 @@ FindingCounts CountInMemory(const ChannelTable& table)
 
 // Air channels that repeat one frequency `repeats` times, and a country the
 // catalogue knows.
+std::shared_ptr<const std::vector<std::uint8_t>> Shared(std::vector<std::uint8_t> image)
+{
+    return std::make_shared<const std::vector<std::uint8_t>>(std::move(image));
+}
+
 std::vector<std::uint8_t> ImageWithRepeats(int repeats)
 {
     ChannelTable table(true);
@@ -135,9 +142,9 @@ TEST(CheckWorker, JudgesTheImageAgainstTheTunerItIsGiven)
     ChannelTable table(true);
     ASSERT_TRUE(table.AppendFrequencies(ChannelModeAir, {45.25, 55.25, 900.0}));
     ASSERT_EQ(table.SetCountryCode(49), 1);
-    worker.Check(1, table.FileImage(), Tuner0312());
+    worker.Check(1, Shared(table.FileImage()), Tuner0312());
     worker.WaitUntilIdle();
-    worker.Check(2, table.FileImage());
+    worker.Check(2, Shared(table.FileImage()));
     worker.WaitUntilIdle();
     const std::lock_guard<std::mutex> lock(mutex);
     ASSERT_EQ(results.size(), 2u);
@@ -153,7 +160,7 @@ TEST(CheckWorker, TellsEachResultWithItsVersionAndChecksOnlyTheNewestWaiting)
         const std::lock_guard<std::mutex> lock(mutex);
         results.emplace_back(version, counts);
     });
-    worker.Check(1, ImageWithRepeats(2));
+    worker.Check(1, Shared(ImageWithRepeats(2)));
     worker.WaitUntilIdle();
     ASSERT_EQ(results.size(), 1u);
     EXPECT_EQ(results[0].first, 1u);
@@ -162,10 +169,10 @@ TEST(CheckWorker, TellsEachResultWithItsVersionAndChecksOnlyTheNewestWaiting)
     // A large table keeps the worker busy while three more images come: the
     // last one replaces the two before it.
     const std::uint64_t finished = worker.FinishedCount();
-    worker.Check(2, ImageWithRepeats(60000));
-    worker.Check(3, ImageWithRepeats(1));
-    worker.Check(4, ImageWithRepeats(3));
-    worker.Check(5, ImageWithRepeats(4));
+    worker.Check(2, Shared(ImageWithRepeats(60000)));
+    worker.Check(3, Shared(ImageWithRepeats(1)));
+    worker.Check(4, Shared(ImageWithRepeats(3)));
+    worker.Check(5, Shared(ImageWithRepeats(4)));
     worker.WaitUntilIdle();
     const std::lock_guard<std::mutex> lock(mutex);
     ASSERT_GE(results.size(), 2u);
@@ -182,8 +189,8 @@ TEST(CheckWorker, EndsWithACheckUnderWayAndTellsNothingAfterwards)
     std::atomic<int> told{0};
     {
         CheckWorker worker(TableKind::Channel, [&told](std::uint64_t, const FindingCounts&) { ++told; });
-        worker.Check(1, ImageWithRepeats(65000));
-        worker.Check(2, ImageWithRepeats(65000));
+        worker.Check(1, Shared(ImageWithRepeats(65000)));
+        worker.Check(2, Shared(ImageWithRepeats(65000)));
     }
     const int atEnd = told.load();
     EXPECT_LE(atEnd, 2);

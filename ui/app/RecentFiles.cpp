@@ -2,14 +2,10 @@
 
 #include <cstdio>
 #include <map>
-#include <memory>
 #include <mutex>
 #include <string>
 #include <utility>
 
-#include <QSettings>
-
-#include "platform/DataFolders.h"
 #include "ui/dialog/FileNames.h"
 #include "ui/editor/SettingsFiles.h"
 
@@ -50,8 +46,8 @@ constexpr SettingsFileRules kRules{"recent files", RecentFiles::kMaxSettingsByte
 // setting of the moment, not the one of the first use.
 std::string SettingsPath()
 {
-    const std::string configHome = ConfigHome();
-    if (configHome.empty()) {
+    std::string file = SettingsFilePath("recent-files.conf");
+    if (file.empty()) {
         static std::once_flag said;
         std::call_once(said, [] {
             std::fprintf(stderr, "vornalix: recent files are not kept: no config folder is known (neither "
@@ -59,18 +55,14 @@ std::string SettingsPath()
         });
         return {};
     }
-    return configHome + "/vornalix/recent-files.conf";
+    return file;
 }
 
 // On the writer thread: the kind's list put into the file as it is now, its
 // other lists kept. A file that is refused is not written over.
 void WriteList(const std::string& settingsFile, const QString& kind, const QStringList& files)
 {
-    const std::unique_ptr<QSettings> settings = SettingsToWrite(settingsFile, kRules);
-    if (!settings)
-        return;
-    settings->setValue(kind, files);
-    WriteSettings(*settings, settingsFile, kRules);
+    WriteSetting(settingsFile, kRules, kind, files);
 }
 
 // One name per file, whatever way it was reached: links and ".." resolved
@@ -98,11 +90,11 @@ std::optional<QStringList> RecentFiles::Load() const
         if (pending != PendingLists().end())
             return pending->second.files;
     }
-    const QSettings* const settings = SettingsToRead(settingsFile, kRules);
-    if (!settings)
+    const std::optional<QVariant> stored = ReadSetting(settingsFile, kRules, m_kind);
+    if (!stored)
         return std::nullopt;
     QStringList files;
-    for (const QString& path : settings->value(m_kind).toStringList()) {
+    for (const QString& path : stored->toStringList()) {
         if (files.size() == kMaxFiles)
             break;
         if (!path.isEmpty() && !files.contains(path))

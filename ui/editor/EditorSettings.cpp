@@ -1,11 +1,7 @@
 #include "ui/editor/EditorSettings.h"
 
-#include <memory>
 #include <string>
 
-#include <QSettings>
-
-#include "platform/DataFolders.h"
 #include "ui/editor/SettingsFiles.h"
 
 namespace {
@@ -15,8 +11,7 @@ constexpr SettingsFileRules kRules{"editor settings", kMaxEditorSettingsBytes, t
 
 std::string SettingsPath()
 {
-    const std::string configHome = ConfigHome();
-    return configHome.empty() ? std::string() : configHome + "/vornalix/editors.conf";
+    return SettingsFilePath("editors.conf");
 }
 
 } // namespace
@@ -31,8 +26,7 @@ QString EditorSetting(const QString& key)
     const std::string file = SettingsPath();
     if (file.empty())
         return QString();
-    const QSettings* const settings = SettingsToRead(file, kRules);
-    return settings ? settings->value(key).toString() : QString();
+    return ReadSetting(file, kRules, key).value_or(QVariant()).toString();
 }
 
 void SetEditorSetting(const QString& key, const QString& value)
@@ -40,9 +34,5 @@ void SetEditorSetting(const QString& key, const QString& value)
     const std::string file = SettingsPath();
     if (file.empty())
         return;
-    const std::unique_ptr<QSettings> settings = SettingsToWrite(file, kRules);
-    if (!settings)
-        return;
-    settings->setValue(key, value);
-    WriteSettings(*settings, file, kRules);
+    WriteSetting(file, kRules, key, value);
 }

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -98,19 +99,13 @@ std::unique_ptr<QSettings> SettingsOf(const std::string& file)
     return std::make_unique<QSettings>(QString::fromStdString(file), QSettings::IniFormat);
 }
 
-} // namespace
-
-const QSettings* SettingsToRead(const std::string& file, const SettingsFileRules& rules)
+// The settings as the file holds them now. Qt does not keep a large file
+// parsed between QSettings objects, so a new object parses it again: 10 ms
+// for a recent-files file at its 1 MiB limit, at every opening of the File
+// menu. The last few files read are kept open on each thread instead; sync()
+// reads a file again only when it changed.
+const QSettings& KeptSettings(const std::string& file)
 {
-    if (const std::optional<std::string> refusal = RefusalOf(file, rules, nullptr)) {
-        SayOnce(rules, file, *refusal);
-        return nullptr;
-    }
-    // Qt does not keep a large file parsed between QSettings objects, so a
-    // new object parses it again: 10 ms for a recent-files file at its 1 MiB
-    // limit, at every opening of the File menu. The last few
-    // files read are kept open on each thread instead; sync() reads a file
-    // again only when it changed.
     constexpr std::size_t kKeptFiles = 4;
     thread_local std::vector<std::pair<std::string, std::unique_ptr<QSettings>>> kept;
     auto it = std::find_if(kept.begin(), kept.end(), [&file](const auto& entry) { return entry.first == file; });
@@ -121,29 +116,43 @@ const QSettings* SettingsToRead(const std::string& file, const SettingsFileRules
     }
     std::rotate(kept.begin(), it, it + 1);
     kept.front().second->sync();
-    return kept.front().second.get();
+    return *kept.front().second;
 }
 
-std::unique_ptr<QSettings> SettingsToWrite(const std::string& file, const SettingsFileRules& rules)
+} // namespace
+
+std::string SettingsFilePath(const char* pszName)
+{
+    const std::string configHome = ConfigHome();
+    return configHome.empty() ? std::string() : configHome + "/vornalix/" + pszName;
+}
+
+std::optional<QVariant> ReadSetting(const std::string& file, const SettingsFileRules& rules, const QString& key)
+{
+    if (const std::optional<std::string> refusal = RefusalOf(file, rules, nullptr)) {
+        SayOnce(rules, file, *refusal);
+        return std::nullopt;
+    }
+    return KeptSettings(file).value(key);
+}
+
+void WriteSetting(const std::string& file, const SettingsFileRules& rules, const QString& key, const QVariant& value)
 {
     std::string text;
     if (const std::optional<std::string> refusal = RefusalOf(file, rules, &text)) {
         SayOnce(rules, file, *refusal);
-        return nullptr;
+        return;
     }
     if (!HoldsOnlySettings(text)) {
         SayOnce(rules, file, kNotOurText);
-        return nullptr;
+        return;
     }
     if (!MakeBaseFolders(file.substr(0, file.find_last_of('/')))) {
         SayOnce(rules, file, std::string("its folder cannot be made: ") + std::strerror(errno));
-        return nullptr;
+        return;
     }
-    return SettingsOf(file);
-}
-
-void WriteSettings(QSettings& settings, const std::string& file, const SettingsFileRules& rules)
-{
+    QSettings settings(QString::fromStdString(file), QSettings::IniFormat);
+    settings.setValue(key, value);
     settings.sync();
     if (settings.status() != QSettings::NoError)
         SayOnce(rules, file, "it could not be written");

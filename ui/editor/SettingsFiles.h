@@ -11,10 +11,11 @@
 // a person added, are never lost to a write.
 
 #include <cstdint>
-#include <memory>
+#include <optional>
 #include <string>
 
-class QSettings;
+#include <QString>
+#include <QVariant>
 
 struct SettingsFileRules
 {
@@ -28,15 +29,16 @@ struct SettingsFileRules
     bool bRefusesLinks;
 };
 
-// The settings to read, as the file holds them now, or nothing when the file
-// is refused (and why said). A file not there yet reads as empty settings.
-// They stay this thread's to read until it next asks for settings to read.
-const QSettings* SettingsToRead(const std::string& file, const SettingsFileRules& rules);
+// The file of this name in the editors' config folder ($XDG_CONFIG_HOME/
+// vornalix/, by default under ~/.config); empty when no config folder is known.
+std::string SettingsFilePath(const char* pszName);
 
-// The settings to change, or nothing when the file is refused, holds text a
-// write would lose, or its folder cannot be made (and why said). What is set
-// is written when WriteSettings is called.
-std::unique_ptr<QSettings> SettingsToWrite(const std::string& file, const SettingsFileRules& rules);
+// The value the file holds for the key now, an invalid one when it holds
+// none (a file not there yet holds none); nothing when the file is refused
+// (and why said).
+std::optional<QVariant> ReadSetting(const std::string& file, const SettingsFileRules& rules, const QString& key);
 
-// Writes what was set; says why when it could not be written.
-void WriteSettings(QSettings& settings, const std::string& file, const SettingsFileRules& rules);
+// Keeps the value, the file's other settings kept. Nothing is written when
+// the file is refused, holds text a write would lose, or its folder cannot be
+// made; and why is said, as it is when the write fails.
+void WriteSetting(const std::string& file, const SettingsFileRules& rules, const QString& key, const QVariant& value);

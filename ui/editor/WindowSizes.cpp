@@ -1,12 +1,9 @@
 #include "ui/editor/WindowSizes.h"
 
-#include <memory>
 #include <string>
 
-#include <QSettings>
 #include <QWidget>
 
-#include "platform/DataFolders.h"
 #include "ui/editor/SettingsFiles.h"
 
 namespace {
@@ -15,8 +12,7 @@ constexpr SettingsFileRules kRules{"window sizes", kMaxWindowSizesBytes, false};
 
 std::string SizesPath()
 {
-    const std::string configHome = ConfigHome();
-    return configHome.empty() ? std::string() : configHome + "/vornalix/windows.conf";
+    return SettingsFilePath("windows.conf");
 }
 
 QString KeyOf(int dialogId)
@@ -36,10 +32,7 @@ std::optional<WindowSize> RememberedWindowSize(int dialogId)
     const std::string file = SizesPath();
     if (file.empty())
         return std::nullopt;
-    const QSettings* const settings = SettingsToRead(file, kRules);
-    if (!settings)
-        return std::nullopt;
-    const QByteArray geometry = settings->value(KeyOf(dialogId)).toByteArray();
+    const QByteArray geometry = ReadSetting(file, kRules, KeyOf(dialogId)).value_or(QVariant()).toByteArray();
     // Read by a window of its own, never shown, so that the dialog keeps the
     // place the window manager gives it.
     QWidget window;
@@ -53,11 +46,7 @@ void RememberWindowGeometry(int dialogId, const QByteArray& geometry)
     const std::string file = SizesPath();
     if (file.empty())
         return;
-    const std::unique_ptr<QSettings> settings = SettingsToWrite(file, kRules);
-    if (!settings)
-        return;
-    settings->setValue(KeyOf(dialogId), geometry);
-    WriteSettings(*settings, file, kRules);
+    WriteSetting(file, kRules, KeyOf(dialogId), geometry);
 }
 
 QSize OpeningSize(const QSize& minimum, const std::optional<QSize>& remembered, const QSize& available)
