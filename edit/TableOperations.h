@@ -3,7 +3,9 @@
 // reason text for it: the editors, the converter and vornalix-tool decide
 // alike whether a file was read.
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/FileIO.h"
 #include "tables/format/ChannelTable.h"
@@ -33,6 +35,10 @@ struct TableLoadResult
 // device (NonRegularFiles::Refuse); vornalix-tool reads one named on purpose.
 TableLoadResult LoadTableFile(const std::string& path, ChannelTable& table, NonRegularFiles nonRegular);
 TableLoadResult LoadTableFile(const std::string& path, TunerSpecTable& table, NonRegularFiles nonRegular);
+// The same, handing back the bytes read when they are the table's file image
+// (see TunerSpecTable::Load).
+TableLoadResult LoadTableFile(const std::string& path, TunerSpecTable& table, std::vector<std::uint8_t>& fileImage,
+                              NonRegularFiles nonRegular);
 TableLoadResult LoadTableFile(const std::string& path, LegacyChannelTable& table, NonRegularFiles nonRegular);
 // A channel table's frequencies alone, read as its Load reads them, on any
 // thread (ReadChannelFrequencies).

@@ -314,10 +314,15 @@ TunerLoadResult TunerTableDocument::LoadTable(const std::string& path, FileError
         error.Set(ENOMEM);
         return m_pTable ? TunerLoadResult::KeptTable : TunerLoadResult::EmptyTable;
     }
-    TableLoadResult loaded = LoadTableFile(path, *pLoaded, NonRegularFiles::Refuse);
+    std::vector<std::uint8_t> fileImage;
+    TableLoadResult loaded = LoadTableFile(path, *pLoaded, fileImage, NonRegularFiles::Refuse);
     error = std::move(loaded.error);
     if (loaded.Loaded()) {
         PutTable(std::move(pLoaded));
+        // The bytes just read are the image the list and the status line ask
+        // for next; taken as they are, the largest table is not copied again.
+        if (!fileImage.empty())
+            m_pImage = std::make_shared<const std::vector<std::uint8_t>>(std::move(fileImage));
         return TunerLoadResult::Read;
     }
     if (m_pTable)

@@ -190,6 +190,14 @@ int TunerSpecTable::Save(const char* pszPath, FileError* pError)
 
 int TunerSpecTable::Load(const char* pszPath, FileError* pError, NonRegularFiles nonRegular)
 {
+    std::vector<std::uint8_t> unused;
+    return Load(pszPath, unused, pError, nonRegular);
+}
+
+int TunerSpecTable::Load(const char* pszPath, std::vector<std::uint8_t>& fileImage, FileError* pError,
+                         NonRegularFiles nonRegular)
+{
+    fileImage.clear();
     if (!pszPath) {
         if (pError)
             pError->Set(EINVAL);
@@ -282,6 +290,11 @@ int TunerSpecTable::Load(const char* pszPath, FileError* pError, NonRegularFiles
     }
     // For a negative count the end mark is the 4 bytes after the header.
     source.Read(m_dwEndMark, kEndMarkSize);
+    // Read no further than the end mark, all of it present: the bytes are the
+    // header with its count, the records and the end mark, as FileImage makes
+    // them. A negative count writes back as 0, so its bytes are not.
+    if (iCount > 0 && bytes.size() == BytesWorthReading(iCount))
+        fileImage = std::move(bytes);
     return 1;
 }
 

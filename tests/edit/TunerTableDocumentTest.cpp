@@ -111,6 +111,42 @@ TEST(TunerTableDocument, LoadKeepsATableAFileCannotReplaceAndOtherwiseStartsEmpt
     EXPECT_EQ(Keys(other), Keys(doc));
 }
 
+// The image the list and the status line read is the bytes just loaded when
+// those are the file as the table writes it, and the table's own otherwise:
+// after a load of any shape, an edit and its undo, it is the table's image.
+TEST(TunerTableDocument, TheSharedImageAfterALoadIsTheTablesWhateverTheFileHeld)
+{
+    TempDir dir;
+    TunerTableDocument doc;
+    doc.CreateNew();
+    for (std::int32_t i = 1; i <= 3; ++i)
+        ASSERT_TRUE(doc.AddInfo(Valid(i, 1)).bAdded);
+    FileError error;
+    ASSERT_TRUE(doc.Save(dir.File("whole.tsf"), error));
+    const Bytes whole = ReadAll(dir.File("whole.tsf"));
+    Bytes trailing = whole;
+    trailing.insert(trailing.end(), {'m', 'o', 'r', 'e'});
+    const Bytes cutShort(whole.begin(), whole.end() - 2);
+    Bytes negative(whole.begin(), whole.begin() + 12);
+    negative[8] = 0xFF, negative[9] = 0xFF, negative[10] = 0xFF, negative[11] = 0xFF;
+    negative.insert(negative.end(), {1, 2, 3, 4});
+
+    const auto imageIsTheTables = [&doc] { return *doc.SharedFileImage() == doc.Table()->FileImage(); };
+    for (const Bytes& file : {whole, trailing, cutShort, negative}) {
+        WriteAll(dir.File("in.tsf"), file);
+        ASSERT_EQ(doc.Load(dir.File("in.tsf"), error), TunerLoadResult::Read);
+        EXPECT_TRUE(imageIsTheTables()) << file.size() << " bytes";
+    }
+    WriteAll(dir.File("in.tsf"), trailing);
+    ASSERT_EQ(doc.Load(dir.File("in.tsf"), error), TunerLoadResult::Read);
+    EXPECT_EQ(*doc.SharedFileImage(), whole);
+    ASSERT_TRUE(doc.AddInfo(Valid(9, 1)).bAdded);
+    EXPECT_TRUE(imageIsTheTables());
+    EXPECT_EQ(doc.SharedFileImage()->size(), whole.size() + 64);
+    ASSERT_TRUE(doc.Undo());
+    EXPECT_EQ(*doc.SharedFileImage(), whole);
+}
+
 TEST(TunerTableDocument, DeleteTunerTakesOnlyAPositionInTheList)
 {
     TunerTableDocument doc;
