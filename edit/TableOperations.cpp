@@ -38,18 +38,12 @@ TableLoadResult LoadTableFile(const std::string& path, ChannelFileFrequencies& f
     return Unreadable(std::move(error));
 }
 
-TableLoadResult LoadTableFile(const std::string& path, TunerSpecTable& table, NonRegularFiles nonRegular)
-{
-    std::vector<std::uint8_t> unused;
-    return LoadTableFile(path, table, unused, nonRegular);
-}
-
-TableLoadResult LoadTableFile(const std::string& path, TunerSpecTable& table, std::vector<std::uint8_t>& fileImage,
-                              NonRegularFiles nonRegular)
+TableLoadResult LoadTableFile(const std::string& path, TunerSpecTable& table, NonRegularFiles nonRegular,
+                              std::vector<std::uint8_t>* pFileImage)
 {
     FileError error;
     // A count of 0 reads as 0 with no error: an empty table, not a failure.
-    if (table.Load(path.c_str(), fileImage, &error, nonRegular) || error.code == 0)
+    if (table.Load(path.c_str(), &error, nonRegular, pFileImage) || error.code == 0)
         return Loaded();
     return Unreadable(std::move(error));
 }

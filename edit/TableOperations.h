@@ -34,11 +34,10 @@ struct TableLoadResult
 // report of what the file held in LastLoad(). The editors refuse a FIFO or a
 // device (NonRegularFiles::Refuse); vornalix-tool reads one named on purpose.
 TableLoadResult LoadTableFile(const std::string& path, ChannelTable& table, NonRegularFiles nonRegular);
-TableLoadResult LoadTableFile(const std::string& path, TunerSpecTable& table, NonRegularFiles nonRegular);
-// The same, handing back the bytes read when they are the table's file image
-// (see TunerSpecTable::Load).
-TableLoadResult LoadTableFile(const std::string& path, TunerSpecTable& table, std::vector<std::uint8_t>& fileImage,
-                              NonRegularFiles nonRegular);
+// pFileImage: the bytes read, when they are the table's file image (see
+// TunerSpecTable::Load).
+TableLoadResult LoadTableFile(const std::string& path, TunerSpecTable& table, NonRegularFiles nonRegular,
+                              std::vector<std::uint8_t>* pFileImage = nullptr);
 TableLoadResult LoadTableFile(const std::string& path, LegacyChannelTable& table, NonRegularFiles nonRegular);
 // A channel table's frequencies alone, read as its Load reads them, on any
 // thread (ReadChannelFrequencies).

@@ -315,7 +315,7 @@ TunerLoadResult TunerTableDocument::LoadTable(const std::string& path, FileError
         return m_pTable ? TunerLoadResult::KeptTable : TunerLoadResult::EmptyTable;
     }
     std::vector<std::uint8_t> fileImage;
-    TableLoadResult loaded = LoadTableFile(path, *pLoaded, fileImage, NonRegularFiles::Refuse);
+    TableLoadResult loaded = LoadTableFile(path, *pLoaded, NonRegularFiles::Refuse, &fileImage);
     error = std::move(loaded.error);
     if (loaded.Loaded()) {
         PutTable(std::move(pLoaded));

@@ -7,7 +7,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string input = WriteInput("in.tsf", data, size);
     TunerSpecTable table(false);
     std::vector<std::uint8_t> bytesRead;
-    table.Load(input.c_str(), bytesRead, nullptr, NonRegularFiles::Refuse);
+    table.Load(input.c_str(), nullptr, NonRegularFiles::Refuse, &bytesRead);
     // The bytes handed back stand for the table's image, which the editor
     // shows and checks without making it again.
     if (!bytesRead.empty() && bytesRead != table.FileImage())

@@ -188,16 +188,11 @@ int TunerSpecTable::Save(const char* pszPath, FileError* pError)
     return m_pList->iCount > 0 ? 1 : 0;
 }
 
-int TunerSpecTable::Load(const char* pszPath, FileError* pError, NonRegularFiles nonRegular)
+int TunerSpecTable::Load(const char* pszPath, FileError* pError, NonRegularFiles nonRegular,
+                         std::vector<std::uint8_t>* pFileImage)
 {
-    std::vector<std::uint8_t> unused;
-    return Load(pszPath, unused, pError, nonRegular);
-}
-
-int TunerSpecTable::Load(const char* pszPath, std::vector<std::uint8_t>& fileImage, FileError* pError,
-                         NonRegularFiles nonRegular)
-{
-    fileImage.clear();
+    if (pFileImage)
+        pFileImage->clear();
     if (!pszPath) {
         if (pError)
             pError->Set(EINVAL);
@@ -293,8 +288,8 @@ int TunerSpecTable::Load(const char* pszPath, std::vector<std::uint8_t>& fileIma
     // Read no further than the end mark, all of it present: the bytes are the
     // header with its count, the records and the end mark, as FileImage makes
     // them. A negative count writes back as 0, so its bytes are not.
-    if (iCount > 0 && bytes.size() == BytesWorthReading(iCount))
-        fileImage = std::move(bytes);
+    if (pFileImage && iCount > 0 && bytes.size() == BytesWorthReading(iCount))
+        *pFileImage = std::move(bytes);
     return 1;
 }
 

@@ -72,12 +72,12 @@ public:
     // 1 when a table was read; 0 without a path (table untouched), when the
     // file cannot be read, when it holds more than kMaxEntries records (EFBIG)
     // or when its count is 0.
-    int Load(const char* pszPath, FileError* pError = nullptr, NonRegularFiles nonRegular = NonRegularFiles::Refuse);
-    // Load, handing back the bytes read when they are the table's FileImage()
-    // as loaded: a whole table with entries and nothing past its end mark.
-    // Otherwise `fileImage` is left empty. An editor that needs the image at
-    // once then takes these bytes instead of making 6.4 MB again.
-    int Load(const char* pszPath, std::vector<std::uint8_t>& fileImage, FileError* pError, NonRegularFiles nonRegular);
+    // With pFileImage, the bytes read are handed back there when they are the
+    // table's FileImage() as loaded (a whole table with entries, nothing past
+    // its end mark), and it is left empty otherwise: an editor that needs the
+    // image at once takes these bytes instead of making 6.4 MB again.
+    int Load(const char* pszPath, FileError* pError = nullptr, NonRegularFiles nonRegular = NonRegularFiles::Refuse,
+             std::vector<std::uint8_t>* pFileImage = nullptr);
 
     // Takes the node: places it by TunerSortKey, or frees it when its key is
     // taken, when there is no list or when the walk finds no place.
