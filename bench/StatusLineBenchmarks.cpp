@@ -9,6 +9,8 @@
 #include <memory>
 #include <stdexcept>
 
+#include <malloc.h>
+
 #include <QCoreApplication>
 #include <QString>
 #include <QTest>
@@ -17,6 +19,7 @@
 #include "bench/BenchServices.h"
 #include "edit/CheckSummary.h"
 #include "res/resource.h"
+#include "tables/format/NodePool.h"
 #include "ui/channel/CFrequencyTableDlg.h"
 #include "ui/dialog/ListView.h"
 #include "ui/editor/EditorFrame.h"
@@ -61,7 +64,17 @@ void ReportUntilCurrent(benchmark::State& state, double totalMs)
     state.counters["until_current_ms"] = benchmark::Counter(totalMs, benchmark::Counter::kAvgIterations);
 }
 
-template <class Dialog> void OpenAndLoad(benchmark::State& state, const std::string& file, int loadButton)
+// Whether an opening finds the memory of the one before still held by the
+// allocators, as every opening after the first in a benchmark's loop would, or
+// takes it from the system afresh, as the first opening in a program does.
+enum class Memory
+{
+    Reused,
+    Fresh,
+};
+
+template <class Dialog>
+void OpenAndLoad(benchmark::State& state, const std::string& file, int loadButton, Memory memory = Memory::Reused)
 {
     BenchServices services;
     double untilCurrent = 0.0;
@@ -77,6 +90,10 @@ template <class Dialog> void OpenAndLoad(benchmark::State& state, const std::str
         untilCurrent += MsSince(start);
         pDlg.reset();
         QCoreApplication::processEvents();
+        if (memory == Memory::Fresh) {
+            NodeBlockSystemRegions().ReleaseSpareRegions();
+            malloc_trim(0);
+        }
         state.ResumeTiming();
     }
     ReportUntilCurrent(state, untilCurrent);
@@ -93,6 +110,15 @@ void BM_StatusLine_OpenTunerEditorLargest(benchmark::State& state)
     OpenAndLoad<CTunerEditDlg>(state, BenchFiles::Get().tnsp, IDC_BUTTON_LOAD_TUNER_FILE);
 }
 BENCHMARK(BM_StatusLine_OpenTunerEditorLargest)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same opening with every page of free memory the allocators keep given
+// back to the system before it: the first opening of a program, whose every
+// new page of memory costs a fault at its first write.
+void BM_StatusLine_OpenTunerEditorLargestFreshMemory(benchmark::State& state)
+{
+    OpenAndLoad<CTunerEditDlg>(state, BenchFiles::Get().tnsp, IDC_BUTTON_LOAD_TUNER_FILE, Memory::Fresh);
+}
+BENCHMARK(BM_StatusLine_OpenTunerEditorLargestFreshMemory)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // One edit and its summary: a channel's value saved (Save Value on the row
 // clicked), alternating between two values so that every run changes it.

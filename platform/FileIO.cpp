@@ -9,6 +9,8 @@
 #include <ctime>
 #include <new>
 
+#include "platform/LargeMemory.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/random.h>
@@ -436,6 +438,10 @@ bool FileReader::ReadUpTo(std::vector<std::uint8_t>& bytes, std::size_t total, F
         std::size_t have = bytes.size();
         const std::size_t expected =
             static_cast<std::size_t>(std::min<std::uint64_t>(total, std::max<std::uint64_t>(have, m_sizeHint)));
+        if (expected >= kLargePageBytes && bytes.capacity() < expected) {
+            bytes.reserve(expected);
+            AdviseLargePages(bytes.data(), bytes.capacity());
+        }
         bytes.resize(expected);
         while (have < expected) {
             const ssize_t n = ::read(m_fd, bytes.data() + have, expected - have);

@@ -28,17 +28,73 @@
 //   the table, its file and its recovery copy.
 
 #include <cstddef>
+#include <cstdint>
+#include <mutex>
 #include <new>
+#include <vector>
 
 // Where blocks come from; replaceable so that tests can make memory run out.
-// Production code never changes them.
+// Production code never changes them. A release is told the size allocated.
 struct NodeBlockCalls
 {
     void* (*allocate)(std::size_t bytes) noexcept;
-    void (*release)(void* p) noexcept;
+    void (*release)(void* p, std::size_t bytes) noexcept;
 };
 NodeBlockCalls& NodeBlockSystemCalls();
 void ResetNodeBlockCalls();
+class NodeBlockRegions;
+// The regions the real calls take blocks from.
+NodeBlockRegions& NodeBlockSystemRegions();
+
+// The real source of blocks. A table's first blocks, all that a small table
+// needs, come from the general allocator; those of a large one come 32 to a
+// region of one large page (platform/LargeMemory.h), whose faults at the first
+// write cost a small part of those of 4 KiB pages (loading 100,000 tuner
+// entries writes 9 MB of nodes). A region whose last block went back is kept
+// for the next large table, up to kSpareRegions of them, as the general
+// allocator keeps freed memory for what comes next; the rest go back to the
+// system. The pools of all node types share it, from any thread.
+class NodeBlockRegions
+{
+public:
+    static constexpr std::size_t kRegionSlotBytes = 64 * 1024;
+    // Blocks taken from the general allocator before regions are used.
+    static constexpr std::size_t kPlainBlocks = 32;
+    // Empty regions kept: those of the largest tuner table and some more.
+    static constexpr std::size_t kSpareRegions = 8;
+
+    NodeBlockRegions() = default;
+    NodeBlockRegions(const NodeBlockRegions&) = delete;
+    NodeBlockRegions& operator=(const NodeBlockRegions&) = delete;
+    ~NodeBlockRegions() { ReleaseSpareRegions(); }
+
+    // Any size; only one of more than half a region's slot and at most a slot
+    // can come from a region. nullptr when no memory is to be had.
+    void* Allocate(std::size_t bytes) noexcept;
+    void Release(void* p, std::size_t bytes) noexcept;
+    // Regions holding blocks, and empty ones kept.
+    std::size_t RegionCount() const;
+    std::size_t SpareRegionCount() const;
+    // Gives the empty regions back to the system.
+    void ReleaseSpareRegions() noexcept;
+
+private:
+    using SlotMask = std::uint32_t;
+    static constexpr SlotMask kAllSlots = ~SlotMask{0};
+    static bool IsBlockSized(std::size_t bytes);
+    char* TakeSpareRegion() noexcept;
+    void KeepOrReleaseRegion(char* pBase) noexcept;
+
+    struct Region
+    {
+        char* pBase;
+        SlotMask usedSlots;
+    };
+    mutable std::mutex m_mutex;
+    std::vector<Region> m_regions;
+    std::vector<char*> m_spareRegions;
+    std::size_t m_plainBlocks = 0;
+};
 
 class NodePool
 {
@@ -119,6 +175,7 @@ public:
     std::size_t SlotsPerBlock() const { return SlotsPerBlockOf(m_slotBytes); }
 
 private:
+    std::size_t BlockBytes() const { return sizeof(BlockHeader) + SlotsPerBlock() * m_slotBytes; }
     static constexpr std::size_t SlotsPerBlockOf(std::size_t slotBytes)
     {
         return kBlockBytes > sizeof(BlockHeader) + slotBytes ? (kBlockBytes - sizeof(BlockHeader)) / slotBytes : 1;
@@ -191,7 +248,7 @@ public:
         if (kPooled && size == sizeof(Node))
             Pool().Release(p);
         else
-            NodeBlockSystemCalls().release(p);
+            NodeBlockSystemCalls().release(p, size);
     }
 
     // Slots for up to `wanted` nodes of this type one after another, as

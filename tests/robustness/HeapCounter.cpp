@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <new>
 
+#include "tables/format/NodePool.h"
+
 namespace {
 
 // Each block carries its size in front of it, so delete knows what it frees.
@@ -34,6 +36,24 @@ void Free(void* p)
     g_inUse -= *reinterpret_cast<std::size_t*>(block);
     std::free(block);
 }
+
+void* AllocateCountedBlock(std::size_t bytes) noexcept
+{
+    return Allocate(bytes, false);
+}
+
+void FreeCountedBlock(void* p, std::size_t) noexcept
+{
+    Free(p);
+}
+
+// The tables' node blocks are taken from this heap too, where they are
+// counted as the reader asks for them; the programs take those of large
+// tables from regions of large pages, which rounds them up to whole regions.
+const bool g_nodeBlocksCounted = [] {
+    NodeBlockSystemCalls() = NodeBlockCalls{AllocateCountedBlock, FreeCountedBlock};
+    return true;
+}();
 
 } // namespace
 

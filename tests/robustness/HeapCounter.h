@@ -1,7 +1,8 @@
 #pragma once
 // Heap bytes in use and their peak, counted by the test program's own global
 // operator new and delete: a reader's memory is measured as what it asks for,
-// whether or not the pages are ever touched.
+// whether or not the pages are ever touched. The tables' node blocks are
+// counted with it.
 
 #include <cstddef>
 

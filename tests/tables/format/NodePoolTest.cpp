@@ -8,6 +8,7 @@
 #include <set>
 #include <vector>
 
+#include "platform/LargeMemory.h"
 #include "tables/format/ByteOrder.h"
 #include "tables/format/ChannelTable.h"
 #include "tables/format/LegacyChannelTable.h"
@@ -30,7 +31,7 @@ void* LimitedAllocate(std::size_t bytes) noexcept
     return ::operator new(bytes, std::nothrow);
 }
 
-void PlainRelease(void* p) noexcept
+void PlainRelease(void* p, std::size_t) noexcept
 {
     ::operator delete(p);
 }
@@ -390,6 +391,73 @@ TEST(NodePool, RunsAreTheNextSlotsAsFarAsTheyLieTogether)
     pool.Release(next);
     EXPECT_EQ(pool.LiveCount(), 0u);
     EXPECT_EQ(pool.BlockCount(), 0u);
+}
+
+// The blocks of a large table come from regions of one large page, in order,
+// each region emptied with its last block and kept up to a limit; small
+// tables and single nodes keep to the general allocator.
+TEST(NodeBlockRegions, LargeTablesTakeRegionsInOrderAndKeepSomeOnceEmptied)
+{
+    NodeBlockRegions regions;
+    const std::size_t blockBytes = NodePool::kBlockBytes - 16;
+    std::vector<char*> plain, regional;
+    for (std::size_t i = 0; i < NodeBlockRegions::kPlainBlocks; ++i)
+        plain.push_back(static_cast<char*>(regions.Allocate(blockBytes)));
+    EXPECT_EQ(regions.RegionCount(), 0u);
+    for (int i = 0; i < 70; ++i) {
+        regional.push_back(static_cast<char*>(regions.Allocate(blockBytes)));
+        ASSERT_NE(regional.back(), nullptr);
+        std::memset(regional.back(), 0xA5, blockBytes); // all of it is memory of its own
+    }
+    EXPECT_EQ(regions.RegionCount(), 3u); // 32 + 32 + 6
+    void* node = regions.Allocate(88);
+    EXPECT_EQ(regions.RegionCount(), 3u);
+    regions.Release(node, 88);
+    for (std::size_t i = 0; i < regional.size(); ++i) {
+        const std::size_t inRegion = i % 32;
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(regional[i] - inRegion * NodePool::kBlockBytes) % kLargePageBytes,
+                  0u);
+    }
+
+    // A freed slot is the next one taken, the lowest free first.
+    regions.Release(regional[40], blockBytes);
+    regions.Release(regional[35], blockBytes);
+    EXPECT_EQ(regions.Allocate(blockBytes), regional[35]);
+    EXPECT_EQ(regions.Allocate(blockBytes), regional[40]);
+
+    // The second region is emptied only with the last of its blocks,
+    // whichever that is, and is then kept for the next large table.
+    std::vector<char*> second(regional.begin() + 32, regional.begin() + 64);
+    std::reverse(second.begin(), second.end());
+    std::swap(second[3], second.back());
+    for (std::size_t i = 0; i + 1 < second.size(); ++i)
+        regions.Release(second[i], blockBytes);
+    EXPECT_EQ(regions.RegionCount(), 3u);
+    regions.Release(second.back(), blockBytes);
+    EXPECT_EQ(regions.RegionCount(), 2u);
+    EXPECT_EQ(regions.SpareRegionCount(), 1u);
+    for (int i = 0; i < 26 + 6; ++i) // the third region's rest, then the spare
+        regional.push_back(static_cast<char*>(regions.Allocate(blockBytes)));
+    EXPECT_EQ(regional.back() - 5 * NodePool::kBlockBytes, regional[32]);
+    EXPECT_EQ(regions.SpareRegionCount(), 0u);
+
+    // Past the spares kept, an empty region goes back to the system.
+    const std::size_t held = regional.size();
+    for (std::size_t i = 0; i < NodeBlockRegions::kSpareRegions * 32; ++i)
+        regional.push_back(static_cast<char*>(regions.Allocate(blockBytes)));
+    for (char* p : plain)
+        regions.Release(p, blockBytes);
+    for (std::size_t i = 0; i < regional.size(); ++i)
+        if (i < 32 || i >= 64 || i >= held)
+            regions.Release(regional[i], blockBytes);
+    EXPECT_EQ(regions.RegionCount(), 0u);
+    EXPECT_EQ(regions.SpareRegionCount(), NodeBlockRegions::kSpareRegions);
+    // With every block back, the next table starts with plain blocks again.
+    void* again = regions.Allocate(blockBytes);
+    EXPECT_EQ(regions.SpareRegionCount(), NodeBlockRegions::kSpareRegions);
+    regions.Release(again, blockBytes);
+    regions.ReleaseSpareRegions();
+    EXPECT_EQ(regions.SpareRegionCount(), 0u);
 }
 
 // A loader takes its nodes a run at a time. When one block cannot be had,
