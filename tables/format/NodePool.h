@@ -5,7 +5,8 @@
 // newest block's fresh slots in address order, then freed slots, the last
 // freed first (a table freed from its head is taken again from its tail, in
 // order once more), and gives every block back once the last node of its type
-// is gone, so a closed editor keeps nothing.
+// is gone, so a closed editor keeps no nodes (the blocks' source keeps a few
+// empty regions for the next large table: NodeBlockRegions below).
 //
 // Allocate returns nullptr when no slot is free and no block can be had, and
 // `new (std::nothrow)` of a node type then yields nullptr. Like the tables, a
