@@ -465,6 +465,17 @@ TEST(FileReading, ReaderTakesAFileInPiecesUpToEachLimit)
     ASSERT_TRUE(reader.ReadUpTo(bytes, 1u << 30, &error));
     EXPECT_EQ(bytes, content);
 
+    // A file of megabytes goes into memory advised for large pages: the
+    // piece already read moves along with the rest.
+    const Bytes large = Pattern((5u << 20) + 3, 7);
+    WriteAll(dir.File("large.bin"), large);
+    FileReader largeReader;
+    ASSERT_TRUE(largeReader.Open(dir.File("large.bin").c_str(), NonRegularFiles::Refuse, &error));
+    Bytes largeBytes;
+    ASSERT_TRUE(largeReader.ReadUpTo(largeBytes, 12, &error));
+    ASSERT_TRUE(largeReader.ReadUpTo(largeBytes, large.size() + 100, &error));
+    EXPECT_TRUE(largeBytes == large);
+
     FileReader unopened;
     EXPECT_FALSE(unopened.ReadUpTo(bytes, 100, &error));
     EXPECT_EQ(error.code, EBADF);
