@@ -1,6 +1,6 @@
 #pragma once
-// Memory of many megabytes that is written once at once: a table file read
-// whole, the nodes of a table being loaded. Linux hands such memory out in
+// Memory of many megabytes written all at once: a table file read whole, the
+// nodes of a table being loaded. Linux hands such memory out in
 // 4 KiB pages, each taken at its first write with a fault of its own; 16 MiB
 // touched that way cost 6 to 7 ms here, against 1 to 2 ms in 2 MiB pages,
 // and where the system keeps those for the programs that ask for them
@@ -8,7 +8,7 @@
 
 #include <cstddef>
 
-// The size of one large page, and the alignment of the memory LargeBlock gives.
+// The size of one large page, and the alignment of what MapLargePages gives.
 constexpr std::size_t kLargePageBytes = 2 * 1024 * 1024;
 
 // Asks that the whole large pages inside [p, p + bytes) be backed by large
