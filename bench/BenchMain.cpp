@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "ui/app/ApplicationStyle.h"
 #include "ui/app/RecentFiles.h"
 
 int main(int argc, char** argv)
@@ -13,6 +14,7 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    InstallApplicationStyle();
     // The editors' recovery copies and recent files go to folders of the run's own.
     QTemporaryDir stateFolder, configFolder;
     qputenv("XDG_STATE_HOME", QFile::encodeName(stateFolder.path()));

@@ -20,6 +20,7 @@
 #include "tests/TestFiles.h"
 #include "tests/ui/ChildRole.h"
 #include "tests/ui/GuiTestSupport.h"
+#include "ui/app/ApplicationStyle.h"
 #include "ui/app/RecentFiles.h"
 
 namespace {
@@ -123,6 +124,7 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qunsetenv("QT_QPA_PLATFORMTHEME");
     QApplication app(argc, argv);
+    InstallApplicationStyle();
     // A child run of this program plays its role, in the folders it was given.
     const std::string role = ChildRoleOf(argc, argv);
     if (!role.empty()) {

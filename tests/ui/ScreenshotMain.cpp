@@ -34,6 +34,7 @@
 #include "tables/format/TunerSpecTable.h"
 #include "tests/TunerEntries.h"
 #include "tests/ui/FakeUserServices.h"
+#include "ui/app/ApplicationStyle.h"
 #include "ui/app/CAboutDlg.h"
 #include "ui/app/CConvertDlg.h"
 #include "ui/app/CLauncherDlg.h"
@@ -284,6 +285,7 @@ int main(int argc, char** argv)
             UseScreenSize(arg.mid(9), config.filePath(QStringLiteral("screen.json")));
     }
     QApplication app(argc, argv);
+    InstallApplicationStyle();
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
     QDir().mkpath(folder);
     if (argc > 2 && QString::fromLatin1(argv[2]) == QLatin1String("dark")) {

@@ -5,6 +5,7 @@
 #include <QFile>
 
 #include "res/Strings.h"
+#include "ui/app/ApplicationStyle.h"
 #include "ui/app/CEditorApp.h"
 #include "ui/app/ExitWhenShown.h"
 #include "ui/dialog/CDialog.h"
@@ -35,6 +36,7 @@ int main(int argc, char* argv[])
         ++qtArgc;
     const int endOfOptions = qtArgc;
     QApplication app(qtArgc, argv);
+    InstallApplicationStyle();
     QApplication::setApplicationName(QString::fromLatin1(kProductName));
     QApplication::setApplicationVersion(QString::fromLatin1(kVersionText));
     QApplication::setWindowIcon(ApplicationIcon());

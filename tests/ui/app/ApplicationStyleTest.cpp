@@ -1,0 +1,89 @@
+// The application's style paints tall scroll bars and group box frames in
+// pieces, so that Qt keeps their fills on the interface thread. Every pixel
+// must be the one the style it wraps paints, at any scale, offset or part of
+// the control being painted.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QImage>
+#include <QProxyStyle>
+#include <QScrollBar>
+#include <QStyleFactory>
+
+#include "ui/app/ApplicationStyle.h"
+
+namespace {
+
+std::unique_ptr<QStyle> WrappedStyle()
+{
+    auto* pOurs = dynamic_cast<InlineFillStyle*>(QApplication::style());
+    return std::unique_ptr<QStyle>(pOurs ? QStyleFactory::create(pOurs->baseStyle()->name()) : nullptr);
+}
+
+// The widget rendered into an image of its own at `ratio`, moved by `offset`
+// and limited to `part` (the whole widget when empty), over a colour no style
+// paints.
+QImage Rendered(QWidget& widget, double ratio, const QPoint& offset, const QRegion& part = QRegion())
+{
+    QImage image(widget.size() * ratio + QSize(8, 8) * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(QColor(12, 200, 34));
+    widget.render(&image, offset, part);
+    return image;
+}
+
+long VoluntarySwitches()
+{
+    rusage usage{};
+    getrusage(RUSAGE_THREAD, &usage);
+    return usage.ru_nvcsw;
+}
+
+void ExpectPaintedAsWrappedStyle(QWidget& widget, const char* what)
+{
+    const std::unique_ptr<QStyle> pWrapped = WrappedStyle();
+    ASSERT_TRUE(pWrapped);
+    for (const double ratio : {1.0, 2.0}) {
+        for (const QPoint offset : {QPoint(0, 0), QPoint(3, 5)}) {
+            for (const QRegion& part : {QRegion(), QRegion(2, 30, 9, 250)}) {
+                widget.setStyle(nullptr);
+                Rendered(widget, ratio, offset, part); // the style's caches filled
+                const long before = VoluntarySwitches();
+                const QImage ours = Rendered(widget, ratio, offset, part);
+                // Painting that waits on no other thread never gives up its processor.
+                EXPECT_EQ(VoluntarySwitches(), before) << what << " at scale " << ratio;
+                widget.setStyle(pWrapped.get());
+                const QImage theirs = Rendered(widget, ratio, offset, part);
+                EXPECT_EQ(ours, theirs) << what << " at scale " << ratio << ", offset " << offset.y()
+                                        << (part.isEmpty() ? ", whole" : ", in part");
+            }
+        }
+    }
+    widget.setStyle(nullptr);
+}
+
+} // namespace
+
+TEST(ApplicationStyle, TallScrollBarsAndGroupBoxesPaintAsTheWrappedStyleDoes)
+{
+    QScrollBar bar(Qt::Vertical);
+    bar.resize(14, 370);
+    bar.setRange(0, 1000);
+    bar.setPageStep(100);
+    bar.setValue(400);
+    ExpectPaintedAsWrappedStyle(bar, "scroll bar");
+    bar.setLayoutDirection(Qt::RightToLeft);
+    bar.setEnabled(false);
+    ExpectPaintedAsWrappedStyle(bar, "scroll bar, right to left and disabled");
+
+    QGroupBox group(QStringLiteral("Band Code / Picture Carrier"));
+    group.resize(336, 403);
+    ExpectPaintedAsWrappedStyle(group, "group box");
+    group.setFlat(true);
+    ExpectPaintedAsWrappedStyle(group, "flat group box");
+}

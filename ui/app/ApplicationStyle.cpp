@@ -1,0 +1,146 @@
+#include "ui/app/ApplicationStyle.h"
+
+#include <cmath>
+
+#include <algorithm>
+
+#include <QApplication>
+#include <QImage>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QStyleFactory>
+#include <QStyleOption>
+
+namespace {
+
+// The most spans one fill may hand over and still run where it is asked for:
+// Qt splits a fill of 96 spans or more. A span is a run of pixels in one row.
+constexpr int kInlineSpans = 95;
+
+// The device rows of a piece: at scale 1 a style's lines are one pixel wide
+// and each row is a span; scaled, a frame's line is filled as an outline, two
+// spans in each row it crosses.
+int PieceRows(double ratio)
+{
+    return ratio > 1.0 ? kInlineSpans / 2 : kInlineSpans;
+}
+
+// Where a control painted in bands lands: the painter's own image, and the
+// control's device rows and columns in it.
+struct BandTarget
+{
+    QImage* pImage = nullptr;
+    QRect deviceRect;
+    double ratio = 1.0;
+};
+
+bool IsWholeNumber(double value)
+{
+    return std::fabs(value - std::round(value)) < 1e-9;
+}
+
+// The painter's image when the control can be painted into pieces of it: an
+// image of ARGB pixels, reached by a whole-pixel move and a whole-number
+// scale, painted over as it is, with no clip of the painter's own. Anything
+// else is painted at once.
+BandTarget BandTargetOf(QPainter* pPainter, const QRect& rect)
+{
+    QPaintEngine* pEngine = pPainter->paintEngine();
+    if (!pEngine || pEngine->type() != QPaintEngine::Raster || !pEngine->paintDevice() ||
+        pEngine->paintDevice()->devType() != QInternal::Image)
+        return {};
+    auto* pImage = static_cast<QImage*>(pEngine->paintDevice());
+    if (pImage->format() != QImage::Format_ARGB32_Premultiplied && pImage->format() != QImage::Format_RGB32)
+        return {};
+    const QTransform transform = pPainter->deviceTransform();
+    const double ratio = pImage->devicePixelRatio();
+    if (transform.type() > QTransform::TxScale || transform.m11() != ratio || transform.m22() != ratio ||
+        !IsWholeNumber(ratio) || !IsWholeNumber(transform.dx()) || !IsWholeNumber(transform.dy()))
+        return {};
+    if (pPainter->hasClipping() || pPainter->compositionMode() != QPainter::CompositionMode_SourceOver ||
+        pPainter->opacity() != 1.0)
+        return {};
+    const QRect deviceRect = transform.mapRect(rect).intersected(pImage->rect());
+    if (deviceRect.height() <= PieceRows(ratio))
+        return {};
+    return BandTarget{pImage, deviceRect, ratio};
+}
+
+// Paints with `paint` in pieces of at most PieceRows device rows across the
+// control, each a copy of the image under it, and puts each piece back through
+// the painter, whose clip keeps what lies outside the area being painted. The
+// style paints into a piece as into the image itself, so every pixel comes out
+// as painting at once makes it; a clip instead of pieces would not promise that,
+// since a style may set a clip of its own.
+template <class Paint> void PaintInBands(QPainter* pPainter, const QRect& rect, Paint paint)
+{
+    const BandTarget target = BandTargetOf(pPainter, rect);
+    if (!target.pImage) {
+        paint(pPainter);
+        return;
+    }
+    const QRect& area = target.deviceRect;
+    const QTransform toDevice = pPainter->deviceTransform();
+    const int pieceRows = PieceRows(target.ratio);
+    for (int top = area.top(); top <= area.bottom(); top += pieceRows) {
+        const int rows = std::min(pieceRows, area.bottom() + 1 - top);
+        QImage piece = target.pImage->copy(area.left(), top, area.width(), rows);
+        piece.setDevicePixelRatio(target.ratio);
+        {
+            // The piece's painter maps every point to the pixel the painter's
+            // own would, moved by the piece's corner.
+            QPainter piecePainter(&piece);
+            piecePainter.setTransform(toDevice * QTransform::fromTranslate(-area.left(), -top) *
+                                      QTransform::fromScale(1.0 / target.ratio, 1.0 / target.ratio));
+            piecePainter.setRenderHints(pPainter->renderHints());
+            piecePainter.setFont(pPainter->font());
+            piecePainter.setPen(pPainter->pen());
+            piecePainter.setBrush(pPainter->brush());
+            piecePainter.setBrushOrigin(pPainter->brushOrigin());
+            piecePainter.setBackground(pPainter->background());
+            piecePainter.setBackgroundMode(pPainter->backgroundMode());
+            piecePainter.setLayoutDirection(pPainter->layoutDirection());
+            paint(&piecePainter);
+        }
+        pPainter->save();
+        pPainter->resetTransform();
+        pPainter->setCompositionMode(QPainter::CompositionMode_Source);
+        pPainter->drawImage(pPainter->deviceTransform().inverted().map(QPointF(area.left(), top)), piece);
+        pPainter->restore();
+    }
+}
+
+} // namespace
+
+InlineFillStyle::InlineFillStyle(QStyle* pBase) : QProxyStyle(pBase) {}
+
+void InlineFillStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* pOption, QPainter* pPainter,
+                                         const QWidget* pWidget) const
+{
+    if (control != CC_ScrollBar || !pOption || !pPainter) {
+        QProxyStyle::drawComplexControl(control, pOption, pPainter, pWidget);
+        return;
+    }
+    PaintInBands(pPainter, pOption->rect,
+                 [&](QPainter* pOn) { QProxyStyle::drawComplexControl(control, pOption, pOn, pWidget); });
+}
+
+void InlineFillStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* pOption, QPainter* pPainter,
+                                    const QWidget* pWidget) const
+{
+    if (element != PE_FrameGroupBox || !pOption || !pPainter) {
+        QProxyStyle::drawPrimitive(element, pOption, pPainter, pWidget);
+        return;
+    }
+    PaintInBands(pPainter, pOption->rect,
+                 [&](QPainter* pOn) { QProxyStyle::drawPrimitive(element, pOption, pOn, pWidget); });
+}
+
+void InstallApplicationStyle()
+{
+    const QString chosen = QApplication::style()->name();
+    if (chosen.compare(QLatin1String("fusion"), Qt::CaseInsensitive) != 0)
+        return;
+    if (QStyle* pFusion = QStyleFactory::create(chosen))
+        QApplication::setStyle(new InlineFillStyle(pFusion));
+}
