@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QFontMetrics>
+#include <QHash>
 
 namespace {
 
@@ -120,6 +121,14 @@ DialogLayout FitDisplayTexts(const DialogTemplate& tpl, const QFont& font, const
 {
     DialogLayout layout{units, {}};
     const QFontMetrics metrics(font);
+    // Displays of one kind share their texts: each text is measured once.
+    QHash<QString, int> widths;
+    const auto widthOf = [&](const QString& text) {
+        auto it = widths.find(text);
+        if (it == widths.end())
+            it = widths.insert(text, metrics.horizontalAdvance(text));
+        return *it;
+    };
     for (std::size_t i = 0; i < tpl.controlCount; ++i) {
         const ControlTemplate& control = tpl.controls[i];
         const auto it = texts.find(control.id);
@@ -127,7 +136,7 @@ DialogLayout FitDisplayTexts(const DialogTemplate& tpl, const QFont& font, const
             continue;
         int widest = 0;
         for (const QString& text : it->second)
-            widest = std::max(widest, metrics.horizontalAdvance(text));
+            widest = std::max(widest, widthOf(text));
         const int need = widest + kDisplayTextMargin;
         const int have = layout.ToPixels(control.x, 0, control.cx, 0).width();
         if (need <= have)
