@@ -136,6 +136,23 @@ void InlineFillStyle::drawPrimitive(PrimitiveElement element, const QStyleOption
                  [&](QPainter* pOn) { QProxyStyle::drawPrimitive(element, pOption, pOn, pWidget); });
 }
 
+QIcon InlineFillStyle::standardIcon(StandardPixmap standardIcon, const QStyleOption* pOption,
+                                    const QWidget* pWidget) const
+{
+    if (standardIcon != SP_ToolBarHorizontalExtensionButton || pOption)
+        return QProxyStyle::standardIcon(standardIcon, pOption, pWidget);
+    // Without an option, the icon follows the application's direction.
+    const bool bRightToLeft = QGuiApplication::isRightToLeft();
+    const QString themeName = QIcon::themeName();
+    for (const ExtensionIcon& known : m_extensionIcons) {
+        if (known.bRightToLeft == bRightToLeft && known.themeName == themeName)
+            return known.icon;
+    }
+    QIcon icon = QProxyStyle::standardIcon(standardIcon, pOption, pWidget);
+    m_extensionIcons.push_back(ExtensionIcon{bRightToLeft, themeName, icon});
+    return icon;
+}
+
 void InstallApplicationStyle()
 {
     const QString chosen = QApplication::style()->name();

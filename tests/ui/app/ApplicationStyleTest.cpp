@@ -87,3 +87,16 @@ TEST(ApplicationStyle, TallScrollBarsAndGroupBoxesPaintAsTheWrappedStyleDoes)
     group.setFlat(true);
     ExpectPaintedAsWrappedStyle(group, "flat group box");
 }
+
+TEST(ApplicationStyle, MenuBarExtensionIconIsTheWrappedStylesInEitherDirection)
+{
+    const std::unique_ptr<QStyle> pWrapped = WrappedStyle();
+    ASSERT_TRUE(pWrapped);
+    const auto image = [](const QStyle& style, Qt::LayoutDirection direction) {
+        QGuiApplication::setLayoutDirection(direction);
+        return style.standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton).pixmap(16).toImage();
+    };
+    ASSERT_NE(image(*pWrapped, Qt::LeftToRight), image(*pWrapped, Qt::RightToLeft));
+    for (const Qt::LayoutDirection direction : {Qt::LeftToRight, Qt::RightToLeft, Qt::LeftToRight})
+        EXPECT_EQ(image(*QApplication::style(), direction), image(*pWrapped, direction)) << direction;
+}
