@@ -12,8 +12,11 @@
 
 #include <vector>
 
+#include <QColor>
 #include <QIcon>
+#include <QPainter>
 #include <QProxyStyle>
+#include <QRect>
 #include <QString>
 
 class InlineFillStyle : public QProxyStyle
@@ -40,6 +43,10 @@ private:
     };
     mutable std::vector<ExtensionIcon> m_extensionIcons;
 };
+
+// QPainter::fillRect with a colour, in pieces of rows that Qt fills on the
+// calling thread: for our own painting of tall areas in see-through colours.
+void FillRectOnThisThread(QPainter& painter, const QRect& rect, const QColor& colour);
 
 // Makes the application's style an InlineFillStyle when the style Qt chose
 // (the platform's, or the one -style or QT_STYLE_OVERRIDE names) is Fusion,

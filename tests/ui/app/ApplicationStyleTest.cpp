@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QGroupBox>
 #include <QImage>
+#include <QPainter>
 #include <QProxyStyle>
 #include <QScrollBar>
 #include <QStyleFactory>
@@ -44,19 +45,27 @@ long VoluntarySwitches()
     return usage.ru_nvcsw;
 }
 
-void ExpectPaintedAsWrappedStyle(QWidget& widget, const char* what)
+enum class Fills
+{
+    OnThisThread,
+    AsQtHandsThemOut,
+};
+
+void ExpectPaintedAsWrappedStyle(QWidget& widget, const char* what, Fills fills = Fills::OnThisThread)
 {
     const std::unique_ptr<QStyle> pWrapped = WrappedStyle();
     ASSERT_TRUE(pWrapped);
     for (const double ratio : {1.0, 2.0}) {
         for (const QPoint offset : {QPoint(0, 0), QPoint(3, 5)}) {
-            for (const QRegion& part : {QRegion(), QRegion(2, 30, 9, 250)}) {
+            for (const QRegion& part : {QRegion(), QRegion(2, 3, 300, 250)}) {
                 widget.setStyle(nullptr);
                 Rendered(widget, ratio, offset, part); // the style's caches filled
                 const long before = VoluntarySwitches();
                 const QImage ours = Rendered(widget, ratio, offset, part);
                 // Painting that waits on no other thread never gives up its processor.
-                EXPECT_EQ(VoluntarySwitches(), before) << what << " at scale " << ratio;
+                if (fills == Fills::OnThisThread) {
+                    EXPECT_EQ(VoluntarySwitches(), before) << what << " at scale " << ratio;
+                }
                 widget.setStyle(pWrapped.get());
                 const QImage theirs = Rendered(widget, ratio, offset, part);
                 EXPECT_EQ(ours, theirs) << what << " at scale " << ratio << ", offset " << offset.y()
@@ -81,6 +90,13 @@ TEST(ApplicationStyle, TallScrollBarsAndGroupBoxesPaintAsTheWrappedStyleDoes)
     bar.setEnabled(false);
     ExpectPaintedAsWrappedStyle(bar, "scroll bar, right to left and disabled");
 
+    // A wide one is painted whole.
+    QScrollBar wide(Qt::Horizontal);
+    wide.resize(676, 14);
+    wide.setRange(0, 1000);
+    wide.setValue(700);
+    ExpectPaintedAsWrappedStyle(wide, "horizontal scroll bar", Fills::AsQtHandsThemOut);
+
     QGroupBox group(QStringLiteral("Band Code / Picture Carrier"));
     group.resize(336, 403);
     ExpectPaintedAsWrappedStyle(group, "group box");
@@ -99,4 +115,31 @@ TEST(ApplicationStyle, MenuBarExtensionIconIsTheWrappedStylesInEitherDirection)
     ASSERT_NE(image(*pWrapped, Qt::LeftToRight), image(*pWrapped, Qt::RightToLeft));
     for (const Qt::LayoutDirection direction : {Qt::LeftToRight, Qt::RightToLeft, Qt::LeftToRight})
         EXPECT_EQ(image(*QApplication::style(), direction), image(*pWrapped, direction)) << direction;
+}
+
+TEST(ApplicationStyle, TallSeeThroughFillsAreFilledAsOneFillIsOnTheCallingThread)
+{
+    for (const double ratio : {1.0, 2.0, 1.5}) {
+        const auto filled = [ratio](bool bInPieces) {
+            QImage image(QSize(120, 700) * ratio, QImage::Format_ARGB32_Premultiplied);
+            image.setDevicePixelRatio(ratio);
+            image.fill(QColor(240, 240, 240));
+            QPainter painter(&image);
+            painter.translate(2, 3);
+            const QRect rect(5, 7, 90, 611);
+            const QColor seeThrough(40, 60, 110, 20);
+            if (bInPieces)
+                FillRectOnThisThread(painter, rect, seeThrough);
+            else
+                painter.fillRect(rect, seeThrough);
+            return image;
+        };
+        const QImage once = filled(false);
+        const long before = VoluntarySwitches();
+        const QImage inPieces = filled(true);
+        if (ratio != 1.5) { // pieces only where their edges fall between rows
+            EXPECT_EQ(VoluntarySwitches(), before) << "at scale " << ratio;
+        }
+        EXPECT_EQ(inPieces, once) << "at scale " << ratio;
+    }
 }

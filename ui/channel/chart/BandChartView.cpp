@@ -17,6 +17,7 @@
 #include <QPainter>
 #include <QWheelEvent>
 
+#include "ui/app/ApplicationStyle.h"
 #include "ui/channel/chart/CBandChartWindow.h"
 
 namespace {
@@ -292,7 +293,8 @@ void BandChartView::Paint(QPainter& painter, const QSize& size) const
             continue;
         const int x1 = static_cast<int>(std::max<double>(layout.X(band.dbStart), layout.left));
         const int x2 = static_cast<int>(std::min<double>(layout.X(band.dbEnd), layout.right));
-        painter.fillRect(QRect(x1, layout.bandTop, std::max(1, x2 - x1), lanesBottom - layout.bandTop), bandFill);
+        FillRectOnThisThread(painter, QRect(x1, layout.bandTop, std::max(1, x2 - x1), lanesBottom - layout.bandTop),
+                             bandFill);
         // As in the SVG, a narrow band's name runs on past its end (VHF I and
         // Band II FM at the whole axis), up to where the next band begins.
         const int nameEnd = i + 1 < bands.size()
