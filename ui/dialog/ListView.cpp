@@ -131,12 +131,17 @@ private:
         painter.setFont(cell.font);
         const int margin = style.pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, cell.widget) + 1;
         const QRect textRect = cell.rect.adjusted(margin, 0, -margin, 0);
-        const QString shown = cell.fontMetrics.elidedText(cell.text, cell.textElideMode, textRect.width());
+        // A text that fits is shown whole, as eliding it would leave it: it is
+        // measured once. (A text with Qt's variant separator is left to Qt.)
         const QFontMetricsF metrics(cell.font);
+        const qreal advance = metrics.horizontalAdvance(cell.text);
+        const bool bFits = advance <= textRect.width() && !cell.text.contains(QChar(0x9c));
+        const QString shown =
+            bFits ? cell.text : cell.fontMetrics.elidedText(cell.text, cell.textElideMode, textRect.width());
         const QRect line =
             QStyle::alignedRect(cell.direction, cell.displayAlignment & Qt::AlignVertical_Mask,
                                 QSize(textRect.width(), qCeil(metrics.ascent() + metrics.descent())), textRect);
-        const qreal room = textRect.width() - metrics.horizontalAdvance(shown);
+        const qreal room = textRect.width() - (bFits ? advance : metrics.horizontalAdvance(shown));
         const Qt::Alignment across = cell.displayAlignment & Qt::AlignHorizontal_Mask;
         const qreal x = textRect.x() + (across & Qt::AlignRight ? room : across & Qt::AlignHCenter ? room / 2 : 0.0);
         painter.drawText(QPointF(x, line.top() + metrics.ascent()), shown);
