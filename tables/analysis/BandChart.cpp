@@ -161,7 +161,7 @@ BandChart::BandChart()
 BandChart::BandChart(const std::vector<double>& air, const std::vector<double>& cable,
                      const std::optional<ChartTuner>& tuner, const ChannelLabelFunction& labels)
 {
-    std::optional<TunerBands> bands;
+    std::optional<TunerBands>& bands = m_tunerBands;
     if (tuner) {
         bands.emplace(tuner->entry);
         m_bHasTuner = true;
@@ -179,10 +179,26 @@ BandChart::BandChart(const std::vector<double>& air, const std::vector<double>& 
     const TunerBands* pBands = bands ? &*bands : nullptr;
     m_lanes[0] = MakeLane(ChannelModeAir, air, pBands, labels);
     m_lanes[1] = MakeLane(ChannelModeCable, cable, pBands, labels);
+    CountUncovered();
+    SetAxis();
+}
+
+void BandChart::RemakeLane(std::int32_t iList, const std::vector<double>& frequencies,
+                           const ChannelLabelFunction& labels)
+{
+    const std::int32_t iLaneList = iList == ChannelModeCable ? ChannelModeCable : ChannelModeAir;
+    m_lanes[iLaneList == ChannelModeCable ? 1 : 0] =
+        MakeLane(iLaneList, frequencies, m_tunerBands ? &*m_tunerBands : nullptr, labels);
+    CountUncovered();
+    SetAxis();
+}
+
+void BandChart::CountUncovered()
+{
+    m_uncovered = 0;
     for (const ChartLane& lane : m_lanes)
         m_uncovered += static_cast<std::size_t>(
             std::count_if(lane.marks.begin(), lane.marks.end(), [](const ChartMark& m) { return m.bUncovered; }));
-    SetAxis();
 }
 
 void BandChart::SetAxis()

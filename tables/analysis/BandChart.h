@@ -109,6 +109,11 @@ public:
     BandChart(const std::vector<double>& air, const std::vector<double>& cable,
               const std::optional<ChartTuner>& tuner = std::nullopt, const ChannelLabelFunction& labels = {});
 
+    // The lane of one list made anew from its frequencies, as the chart made
+    // with them would hold it; the other lane and the tuner stay.
+    void RemakeLane(std::int32_t iList, const std::vector<double>& frequencies,
+                    const ChannelLabelFunction& labels = {});
+
     // Air (0) and cable (1); any other list is the air lane.
     const ChartLane& Lane(std::int32_t iList) const;
     // The frequencies the axis runs over: every mark and tuner band with a
@@ -126,8 +131,10 @@ public:
 
 private:
     void SetAxis();
+    void CountUncovered();
 
     std::array<ChartLane, kLaneCount> m_lanes;
+    std::optional<TunerBands> m_tunerBands;
     double m_dbAxisStart = 0.0;
     double m_dbAxisEnd = 0.0;
     bool m_bHasTuner = false;

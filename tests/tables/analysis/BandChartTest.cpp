@@ -237,6 +237,68 @@ TEST(BandChart, LabelsComeFromTheFunctionPerListAndFrequency)
               "air channel 1, 175.25 MHz, plan channel E5");
 }
 
+void ExpectSameChart(const BandChart& remade, const BandChart& fresh, int step)
+{
+    for (const std::int32_t iList : {ChannelModeAir, ChannelModeCable}) {
+        const ChartLane& a = remade.Lane(iList);
+        const ChartLane& b = fresh.Lane(iList);
+        EXPECT_EQ(a.iList, b.iList) << step;
+        ASSERT_EQ(a.marks.size(), b.marks.size()) << step;
+        for (std::size_t i = 0; i < a.marks.size(); ++i) {
+            EXPECT_EQ(a.marks[i].dbFrequency, b.marks[i].dbFrequency) << step;
+            EXPECT_EQ(a.marks[i].iChannel, b.marks[i].iChannel) << step;
+            EXPECT_EQ(a.marks[i].bRepeated, b.marks[i].bRepeated) << step;
+            EXPECT_EQ(a.marks[i].bUncovered, b.marks[i].bUncovered) << step;
+            EXPECT_EQ(a.marks[i].label, b.marks[i].label) << step;
+        }
+        EXPECT_EQ(a.dbUsualSpacing, b.dbUsualSpacing) << step;
+        ASSERT_EQ(a.gaps.size(), b.gaps.size()) << step;
+        for (std::size_t i = 0; i < a.gaps.size(); ++i)
+            EXPECT_TRUE(a.gaps[i].dbStart == b.gaps[i].dbStart && a.gaps[i].dbEnd == b.gaps[i].dbEnd) << step;
+    }
+    EXPECT_EQ(remade.AxisStart(), fresh.AxisStart()) << step;
+    EXPECT_EQ(remade.AxisEnd(), fresh.AxisEnd()) << step;
+    EXPECT_EQ(remade.UncoveredCount(), fresh.UncoveredCount()) << step;
+    EXPECT_EQ(remade.TunerSpans().size(), fresh.TunerSpans().size()) << step;
+}
+
+TEST(BandChart, ALaneMadeAnewIsTheChartMadeAnewWithThatList)
+{
+    // Edits of one list at a time, each lane made anew, against the whole
+    // chart made from both lists: with a tuner and labels, lists that empty
+    // and that stretch the axis.
+    const ChartTuner tuner{Tuner(48.25, 160.0, 450.0, 860.0), "03:12"};
+    const ChannelLabelFunction labels = [](std::int32_t iList, double f) -> std::optional<std::string> {
+        if (static_cast<int>(f) % 3 == 0)
+            return std::string(iList == ChannelModeCable ? "S" : "E") + std::to_string(static_cast<int>(f) % 40);
+        return std::nullopt;
+    };
+    std::mt19937 random(20261211);
+    std::vector<double> air = {48.25, 55.25, 62.25, 175.25};
+    std::vector<double> cable = {112.25, 119.25};
+    BandChart remade(air, cable, tuner, labels);
+    for (int step = 0; step < 300; ++step) {
+        const std::int32_t iList = random() % 2 ? ChannelModeAir : ChannelModeCable;
+        std::vector<double>& list = iList == ChannelModeAir ? air : cable;
+        const auto what = random() % 6;
+        const double f = 40.0 + static_cast<double>(random() % 1200) * 0.25 * (what == 5 ? 40 : 1);
+        if (what == 0 && !list.empty())
+            list.erase(list.begin() + static_cast<std::ptrdiff_t>(random() % list.size()));
+        else if (what == 1 && !list.empty())
+            list[random() % list.size()] = list.front(); // a repeat
+        else if (what == 2)
+            list.clear();
+        else if (what == 3 && !list.empty())
+            list[random() % list.size()] = 0.0; // an empty slot
+        else
+            list.insert(list.begin() + static_cast<std::ptrdiff_t>(list.empty() ? 0 : random() % list.size()), f);
+        remade.RemakeLane(iList, list, labels);
+        ExpectSameChart(remade, BandChart(air, cable, tuner, labels), step);
+        if (::testing::Test::HasFailure())
+            return;
+    }
+}
+
 TEST(BandChart, MarkTextsSayWhatAMarkIs)
 {
     ChartMark mark;

@@ -115,8 +115,22 @@ void BandChartView::SetChart(BandChart chart)
 {
     const double oldStart = m_chart.AxisStart();
     const double oldEnd = m_chart.AxisEnd();
-    const bool bWholeAxis = m_dbViewStart <= oldStart && m_dbViewEnd >= oldEnd;
     m_chart = std::move(chart);
+    ChartChanged(oldStart, oldEnd);
+}
+
+void BandChartView::RemakeLane(std::int32_t iList, const std::vector<double>& frequencies,
+                               const ChannelLabelFunction& labels)
+{
+    const double oldStart = m_chart.AxisStart();
+    const double oldEnd = m_chart.AxisEnd();
+    m_chart.RemakeLane(iList, frequencies, labels);
+    ChartChanged(oldStart, oldEnd);
+}
+
+void BandChartView::ChartChanged(double dbOldAxisStart, double dbOldAxisEnd)
+{
+    const bool bWholeAxis = m_dbViewStart <= dbOldAxisStart && m_dbViewEnd >= dbOldAxisEnd;
     ForgetMarkInterfaces();
     if (bWholeAxis || m_dbViewEnd <= m_chart.AxisStart() || m_dbViewStart >= m_chart.AxisEnd())
         ShowWholeAxis();

@@ -69,6 +69,20 @@ void CBandChartWindow::SetTitleName(const QString& tableName, const TableFileNam
 void CBandChartWindow::SetChart(BandChart chart, const QString& tableName, const TableFileNames& names)
 {
     SetTitleName(tableName, names);
+    m_pView->SetChart(std::move(chart));
+    ShowSummary();
+}
+
+void CBandChartWindow::RemakeLane(std::int32_t iList, const std::vector<double>& frequencies,
+                                  const ChannelLabelFunction& labels)
+{
+    m_pView->RemakeLane(iList, frequencies, labels);
+    ShowSummary();
+}
+
+void CBandChartWindow::ShowSummary()
+{
+    const BandChart& chart = m_pView->Chart();
     const std::size_t air = chart.Lane(ChannelModeAir).marks.size();
     const std::size_t cable = chart.Lane(ChannelModeCable).marks.size();
     QString summary = Text(kBandChartSummary).arg(air).arg(cable);
@@ -78,7 +92,6 @@ void CBandChartWindow::SetChart(BandChart chart, const QString& tableName, const
             Text(kBandChartUncovered).arg(QString::fromStdString(chart.TunerTitle())).arg(chart.UncoveredCount());
     m_pSummary->setText(summary);
     m_pView->setAccessibleDescription(summary);
-    m_pView->SetChart(std::move(chart));
 }
 
 QString CBandChartWindow::SummaryText() const

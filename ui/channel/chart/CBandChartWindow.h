@@ -49,6 +49,9 @@ public:
     // A new model; the span shown stays where it lies inside the new axis,
     // else the whole axis is shown.
     void SetChart(BandChart chart);
+    // One list's lane made anew (BandChart::RemakeLane), the span shown kept
+    // as SetChart keeps it.
+    void RemakeLane(std::int32_t iList, const std::vector<double>& frequencies, const ChannelLabelFunction& labels);
     const BandChart& Chart() const { return m_chart; }
 
     // The frequencies shown from the left to the right edge of the lanes.
@@ -114,6 +117,8 @@ private:
     Layout LayoutFor(const QSize& size) const;
     std::vector<ChannelLabel> LabelsOf(const ChartLane& lane, int top, const Layout& layout) const;
     void ForgetMarkInterfaces();
+    // What follows a new model: the span shown, the screen readers' marks, a repaint.
+    void ChartChanged(double dbOldAxisStart, double dbOldAxisEnd);
 
     BandChart m_chart;
     double m_dbViewStart = 0.0;
@@ -137,6 +142,8 @@ public:
     // The chart of the table named tableName ("de.ccf"); names are what the
     // export's file dialog proposes.
     void SetChart(BandChart chart, const QString& tableName, const TableFileNames& names);
+    // One list's lane made anew, after an edit of that list alone.
+    void RemakeLane(std::int32_t iList, const std::vector<double>& frequencies, const ChannelLabelFunction& labels);
     // The same chart, the table named anew (a save under another name).
     void SetTitleName(const QString& tableName, const TableFileNames& names);
     // Shows the window, beside the editor the first time, and brings it to the front.
@@ -151,6 +158,7 @@ public:
 
 private:
     bool WritePng(const QString& path);
+    void ShowSummary();
 
     UserServices& m_services;
     BandChartView* m_pView;

@@ -55,7 +55,7 @@ void ChannelBandChart::Show()
         if (!m_iListener)
             m_iListener = m_document.Subscribe([this](const DocumentNews& news) {
                 if (news.change == DocumentChange::Edited && news.ChangedTable())
-                    ShowChart();
+                    FollowEdit(news);
                 else if (news.change == DocumentChange::Edited)
                     ShowName();
             });
@@ -70,6 +70,24 @@ void ChannelBandChart::ShowName()
         return;
     const TableFileNames names = FileNamesOf(m_document);
     m_pWindow->SetTitleName(TableName(names), names);
+}
+
+void ChannelBandChart::FollowEdit(const DocumentNews& news)
+{
+    // An edit of one list, its header and origin as they were, changes only
+    // that list's lane: the other one, the tuner and the labels stay.
+    const bool bAir = news.ChangedList(ChannelModeAir);
+    const bool bCable = news.ChangedList(ChannelModeCable);
+    const ChannelTable* pTable = m_document.Table();
+    if (!m_pWindow || !m_pWindow->isVisible() || !pTable || news.bAllLists || news.bHeaderChanged || bAir == bCable) {
+        ShowChart();
+        return;
+    }
+    const std::int32_t iList = bAir ? ChannelModeAir : ChannelModeCable;
+    const std::shared_ptr<const PlanLabels> labels = m_rows.CountryPlanLabels();
+    m_pWindow->RemakeLane(
+        iList, ChannelFrequencies(pTable->Channels(iList)),
+        [&labels](std::int32_t iLabelList, double dbFrequency) { return labels->Label(iLabelList, dbFrequency); });
 }
 
 void ChannelBandChart::ShowChart()

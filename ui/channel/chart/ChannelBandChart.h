@@ -13,6 +13,7 @@ class CBandChartWindow;
 class ChannelRows;
 class ChannelTableDocument;
 class ChannelTunerCheck;
+struct DocumentNews;
 class QWidget;
 class UserServices;
 
@@ -37,6 +38,9 @@ public:
 private:
     // Only the table's name, after a save.
     void ShowName();
+    // The chart after an edit: only the lane of the one list it changed, or
+    // the whole chart.
+    void FollowEdit(const DocumentNews& news);
 
     ChannelTableDocument& m_document;
     UserServices& m_services;

@@ -133,9 +133,11 @@ TEST_F(BandChartWindowTest, OpensFromTheTableMenuBesideTheEditorAndFollowsEditsA
     EXPECT_EQ(pView->Chart().MarkCount(), 3u);
     EXPECT_EQ(pWindow->SummaryText(), "Air: 2 channels, cable: 1 channels");
 
-    // An edit of the document reaches the chart at once.
+    // An edit of the document reaches the chart at once, and its summary.
     Append("62.25");
     EXPECT_EQ(pView->Chart().Lane(ChannelModeAir).marks.size(), 3u);
+    EXPECT_EQ(pView->Chart().Lane(ChannelModeCable).marks.size(), 1u);
+    EXPECT_EQ(pWindow->SummaryText(), "Air: 3 channels, cable: 1 channels");
     EXPECT_TRUE(pView->MarkPosition(ChannelModeAir, 4));
     // Undo and redo too.
     dlg.OnCommand(IDM_UNDO);
