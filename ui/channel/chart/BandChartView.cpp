@@ -125,22 +125,35 @@ void BandChartView::RemakeLane(std::int32_t iList, const std::vector<double>& fr
     const double oldStart = m_chart.AxisStart();
     const double oldEnd = m_chart.AxisEnd();
     m_chart.RemakeLane(iList, frequencies, labels);
-    ChartChanged(oldStart, oldEnd);
+    if (m_chart.AxisStart() != oldStart || m_chart.AxisEnd() != oldEnd) {
+        ChartChanged(oldStart, oldEnd);
+        return;
+    }
+    // The axis stands, and with it the span shown: only the lane is painted anew.
+    MarksChanged();
+    const Layout layout = LayoutFor(size());
+    const int lane01 = iList == ChannelModeCable ? 1 : 0;
+    update(QRect(0, layout.laneTop[lane01], width(), layout.laneHeight));
 }
 
 void BandChartView::ChartChanged(double dbOldAxisStart, double dbOldAxisEnd)
 {
     const bool bWholeAxis = m_dbViewStart <= dbOldAxisStart && m_dbViewEnd >= dbOldAxisEnd;
-    ForgetMarkInterfaces();
     if (bWholeAxis || m_dbViewEnd <= m_chart.AxisStart() || m_dbViewStart >= m_chart.AxisEnd())
         ShowWholeAxis();
     else
         SetView(m_dbViewStart, m_dbViewEnd);
+    MarksChanged();
+    update();
+}
+
+void BandChartView::MarksChanged()
+{
+    ForgetMarkInterfaces();
     if (QAccessible::isActive()) {
         QAccessibleEvent event(this, QAccessible::ObjectReorder);
         QAccessible::updateAccessibility(&event);
     }
-    update();
 }
 
 void BandChartView::SetView(double dbStart, double dbEnd)
@@ -287,7 +300,7 @@ std::vector<BandChartView::ChannelLabel> BandChartView::LabelsOf(const ChartLane
     return labels;
 }
 
-void BandChartView::Paint(QPainter& painter, const QSize& size) const
+void BandChartView::Paint(QPainter& painter, const QSize& size, const QRect& exposed) const
 {
     const Layout layout = LayoutFor(size);
     const QPalette& colours = palette();
@@ -348,6 +361,9 @@ void BandChartView::Paint(QPainter& painter, const QSize& size) const
         const std::int32_t iList = lane01 == 1 ? ChannelModeCable : ChannelModeAir;
         const ChartLane& lane = m_chart.Lane(iList);
         const int top = layout.laneTop[lane01];
+        // A lane outside the part painted keeps its pixels.
+        if (!exposed.isNull() && !exposed.intersects(QRect(0, top, size.width(), layout.laneHeight)))
+            continue;
         painter.setPen(text);
         painter.drawText(QRect(2, top, layout.left - 4, layout.laneHeight), Qt::AlignLeft | Qt::AlignVCenter,
                          QString::fromLatin1(ChartLaneName(iList)));
@@ -469,10 +485,10 @@ void BandChartView::Paint(QPainter& painter, const QSize& size) const
         legend(kUncoveredColour, QStringLiteral("outside tuner ") + Latin1(m_chart.TunerTitle()));
 }
 
-void BandChartView::paintEvent(QPaintEvent*)
+void BandChartView::paintEvent(QPaintEvent* pEvent)
 {
     QPainter painter(this);
-    Paint(painter, size());
+    Paint(painter, size(), pEvent->rect());
 }
 
 void BandChartView::wheelEvent(QWheelEvent* pEvent)

@@ -80,8 +80,9 @@ public:
     // The colour a lane's plain marks are drawn in, against this palette.
     QColor LaneColour(std::int32_t iList) const;
 
-    // Paints the chart into any painter at any size: the widget, and Export's PNG.
-    void Paint(QPainter& painter, const QSize& size) const;
+    // Paints the chart into any painter at any size: the widget, and Export's
+    // PNG. A lane wholly outside exposed (when given) is left as it is.
+    void Paint(QPainter& painter, const QSize& size, const QRect& exposed = QRect()) const;
     // The channel numbers (and plan labels) of a lane painted at this size,
     // each with its box: only where it has room, none overlapping another.
     struct ChannelLabel
@@ -119,6 +120,8 @@ private:
     void ForgetMarkInterfaces();
     // What follows a new model: the span shown, the screen readers' marks, a repaint.
     void ChartChanged(double dbOldAxisStart, double dbOldAxisEnd);
+    // The screen readers' marks made anew.
+    void MarksChanged();
 
     BandChart m_chart;
     double m_dbViewStart = 0.0;

@@ -74,20 +74,24 @@ void ChannelBandChart::ShowName()
 
 void ChannelBandChart::FollowEdit(const DocumentNews& news)
 {
-    // An edit of one list, its header and origin as they were, changes only
-    // that list's lane: the other one, the tuner and the labels stay.
+    // An edit of one list changes only that list's lane: the other one and
+    // the tuner stay, and so do the labels while the country's plans do (a
+    // header's counts change with the list; its country may not).
     const bool bAir = news.ChangedList(ChannelModeAir);
     const bool bCable = news.ChangedList(ChannelModeCable);
     const ChannelTable* pTable = m_document.Table();
-    if (!m_pWindow || !m_pWindow->isVisible() || !pTable || news.bAllLists || news.bHeaderChanged || bAir == bCable) {
+    const std::shared_ptr<const PlanLabels> labels = m_rows.CountryPlanLabels();
+    if (!m_pWindow || !m_pWindow->isVisible() || !pTable || news.bAllLists || bAir == bCable ||
+        labels != m_chartLabels) {
         ShowChart();
         return;
     }
     const std::int32_t iList = bAir ? ChannelModeAir : ChannelModeCable;
-    const std::shared_ptr<const PlanLabels> labels = m_rows.CountryPlanLabels();
     m_pWindow->RemakeLane(
         iList, ChannelFrequencies(pTable->Channels(iList)),
         [&labels](std::int32_t iLabelList, double dbFrequency) { return labels->Label(iLabelList, dbFrequency); });
+    if (news.bHeaderChanged)
+        ShowName();
 }
 
 void ChannelBandChart::ShowChart()
@@ -100,11 +104,13 @@ void ChannelBandChart::ShowChart()
         tuner = ChartTuner{chosen->entry, chosen->Title()};
     const ChannelTable* pTable = m_document.Table();
     if (!pTable) {
+        m_chartLabels.reset();
         m_pWindow->SetChart(BandChart({}, {}, tuner), TableName(names), names);
         return;
     }
     // The marks name the channels the country's plans give, as the rows' tooltips do.
     const std::shared_ptr<const PlanLabels> labels = m_rows.CountryPlanLabels();
+    m_chartLabels = labels;
     m_pWindow->SetChart(
         BandChart(ChannelFrequencies(pTable->Channels(ChannelModeAir)),
                   ChannelFrequencies(pTable->Channels(ChannelModeCable)), tuner,

@@ -6,10 +6,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include <QPointer>
 
 class CBandChartWindow;
+class PlanLabels;
 class ChannelRows;
 class ChannelTableDocument;
 class ChannelTunerCheck;
@@ -49,5 +51,7 @@ private:
     ChannelRows& m_rows;
     std::function<void(std::int32_t, std::int32_t)> m_activate;
     QPointer<CBandChartWindow> m_pWindow;
+    // The labels the chart shown was made with.
+    std::shared_ptr<const PlanLabels> m_chartLabels;
     int m_iListener = 0;
 };

@@ -500,3 +500,25 @@ TEST(BandChartLabels, NeverOverlapAtTheLargestTablesAtAnyZoom)
         }
     }
 }
+
+TEST_F(BandChartWindowTest, AnEditOfOneListRepaintsItsLaneAsTheWholeChartWouldBe)
+{
+    Load({48.25, 55.25, 62.25, 175.25}, {112.25, 119.25, 126.25});
+    CBandChartWindow* pWindow = OpenChart();
+    ASSERT_NE(pWindow, nullptr);
+    BandChartView* pView = pWindow->View();
+    const auto onScreen = [&] {
+        QCoreApplication::processEvents();
+        const QImage window = pWindow->screen()->grabWindow(pWindow->winId()).toImage();
+        return window.copy(QRect(pView->mapTo(pWindow, QPoint(0, 0)), pView->size()))
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    const QImage before = onScreen();
+    // Within the axis (only the air lane is painted again), then beyond it.
+    for (const char* frequency : {"150.25", "700.25"}) {
+        Append(QString::fromLatin1(frequency));
+        const QImage after = onScreen();
+        EXPECT_NE(after, before) << frequency;
+        EXPECT_EQ(after, pView->grab().toImage().convertToFormat(QImage::Format_RGB32)) << frequency;
+    }
+}
