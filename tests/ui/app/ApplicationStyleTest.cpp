@@ -62,9 +62,10 @@ void ExpectPaintedAsWrappedStyle(QWidget& widget, const char* what, Fills fills 
                 Rendered(widget, ratio, offset, part); // the style's caches filled
                 const long before = VoluntarySwitches();
                 const QImage ours = Rendered(widget, ratio, offset, part);
-                // Painting that waits on no other thread never gives up its processor.
+                // A fill handed to Qt's pool gives up the processor each time;
+                // painting that waits on no other thread does so at most by chance.
                 if (fills == Fills::OnThisThread) {
-                    EXPECT_EQ(VoluntarySwitches(), before) << what << " at scale " << ratio;
+                    EXPECT_LE(VoluntarySwitches(), before + 1) << what << " at scale " << ratio;
                 }
                 widget.setStyle(pWrapped.get());
                 const QImage theirs = Rendered(widget, ratio, offset, part);
@@ -138,7 +139,7 @@ TEST(ApplicationStyle, TallSeeThroughFillsAreFilledAsOneFillIsOnTheCallingThread
         const long before = VoluntarySwitches();
         const QImage inPieces = filled(true);
         if (ratio != 1.5) { // pieces only where their edges fall between rows
-            EXPECT_EQ(VoluntarySwitches(), before) << "at scale " << ratio;
+            EXPECT_LE(VoluntarySwitches(), before + 1) << "at scale " << ratio;
         }
         EXPECT_EQ(inPieces, once) << "at scale " << ratio;
     }
