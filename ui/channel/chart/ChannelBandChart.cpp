@@ -23,6 +23,12 @@ QString TableName(const TableFileNames& names)
     return QStringLiteral("Untitled");
 }
 
+// The marks name the channels the country's plans give, as the rows' tooltips do.
+ChannelLabelFunction MarkLabels(const std::shared_ptr<const PlanLabels>& labels)
+{
+    return [labels](std::int32_t iList, double dbFrequency) { return labels->Label(iList, dbFrequency); };
+}
+
 } // namespace
 
 ChannelBandChart::ChannelBandChart(ChannelTableDocument& document, UserServices& services, QWidget& owner,
@@ -87,9 +93,7 @@ void ChannelBandChart::FollowEdit(const DocumentNews& news)
         return;
     }
     const std::int32_t iList = bAir ? ChannelModeAir : ChannelModeCable;
-    m_pWindow->RemakeLane(
-        iList, ChannelFrequencies(pTable->Channels(iList)),
-        [&labels](std::int32_t iLabelList, double dbFrequency) { return labels->Label(iLabelList, dbFrequency); });
+    m_pWindow->RemakeLane(iList, ChannelFrequencies(pTable->Channels(iList)), MarkLabels(labels));
     if (news.bHeaderChanged)
         ShowName();
 }
@@ -108,12 +112,9 @@ void ChannelBandChart::ShowChart()
         m_pWindow->SetChart(BandChart({}, {}, tuner), TableName(names), names);
         return;
     }
-    // The marks name the channels the country's plans give, as the rows' tooltips do.
-    const std::shared_ptr<const PlanLabels> labels = m_rows.CountryPlanLabels();
-    m_chartLabels = labels;
-    m_pWindow->SetChart(
-        BandChart(ChannelFrequencies(pTable->Channels(ChannelModeAir)),
-                  ChannelFrequencies(pTable->Channels(ChannelModeCable)), tuner,
-                  [&labels](std::int32_t iList, double dbFrequency) { return labels->Label(iList, dbFrequency); }),
-        TableName(names), names);
+    m_chartLabels = m_rows.CountryPlanLabels();
+    m_pWindow->SetChart(BandChart(ChannelFrequencies(pTable->Channels(ChannelModeAir)),
+                                  ChannelFrequencies(pTable->Channels(ChannelModeCable)), tuner,
+                                  MarkLabels(m_chartLabels)),
+                        TableName(names), names);
 }
